@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and opens the subcontract receipt form on the
+# embedded demo database through the host program.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/build.sh
+if [ -x build/programs/ktrb52/ktrb52 ] && [ -f build/src/library/libktrb52c.so ]; then
+  if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+    echo "== no display found: running offscreen (set DISPLAY to see the window)"
+    export QT_QPA_PLATFORM=offscreen
+  fi
+  exec build/programs/ktrb52/ktrb52 --library build/src/library/libktrb52c.so "$@"
+fi
+echo "== not built yet: the host program (ktrb52) and the module library (libktrb52c.so)."
+echo "   What is built so far is the platform layer; run scripts/test.sh to exercise it."
