@@ -1,51 +1,19 @@
 #include "platform/core/numbers.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "platform/core/exceptions.h"
+#include "platform/core/formatsettings.h"
 
 namespace plat {
 
-std::string FloatToStr(double v) {
-    if (std::isnan(v)) return "NAN";
-    if (std::isinf(v)) return v > 0 ? "INF" : "-INF";
-    if (v == 0) return "0";
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14e", v);  // d.dddddddddddddde±XX: 15 digits
-    const char* p = buf;
-    bool neg = false;
-    if (*p == '-') { neg = true; ++p; }
-    std::string digits;
-    for (; *p && *p != 'e'; ++p)
-        if (*p != '.') digits += *p;
-    int exp10 = std::atoi(p + 1) + 1;  // value = 0.d1d2... × 10^exp10
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-    std::string out = neg ? "-" : "";
-    if (exp10 > 15 || exp10 < -3) {
-        out += digits[0];
-        if (digits.size() > 1) { out += '.'; out += digits.substr(1); }
-        out += 'E';
-        out += std::to_string(exp10 - 1);
-        return out;
-    }
-    if (exp10 <= 0) {
-        out += "0.";
-        out.append(-exp10, '0');
-        out += digits;
-    } else if ((int)digits.size() <= exp10) {
-        out += digits;
-        out.append(exp10 - digits.size(), '0');
-    } else {
-        out += digits.substr(0, exp10);
-        out += '.';
-        out += digits.substr(exp10);
-    }
-    return out;
-}
+std::string FloatToStr(double v) { return FloatToStrF(v, FloatFormat::General, 15, 0); }
 
 static std::string trimmed(const std::string& s) {
     size_t b = 0, e = s.size();
@@ -126,5 +94,357 @@ double StrToFloatDef(const std::string& s, double def) {
 std::string IntToStr(int64_t v) { return std::to_string(v); }
 
 int64_t RoundBankers(double v) { return (int64_t)std::nearbyint(v); }
+
+}  // namespace plat
+
+namespace plat {
+
+namespace {
+
+// value = 0.digits × 10^exp; digits has no leading or trailing zeros and is
+// empty for zero.
+struct Decimal {
+    bool neg = false;
+    std::string digits;
+    int exp = 0;
+    bool zero() const { return digits.empty(); }
+};
+
+void stripTrailingZeros(Decimal& d) {
+    while (!d.digits.empty() && d.digits.back() == '0') d.digits.pop_back();
+    if (d.digits.empty()) {
+        d.exp = 0;
+        d.neg = false;
+    }
+}
+
+// The 18-significant-digit expansion of a finite value.
+Decimal toDecimal(double v) {
+    Decimal d;
+    if (v == 0) return d;
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%.17e", v);
+    const char* p = buf;
+    if (*p == '-') {
+        d.neg = true;
+        ++p;
+    }
+    for (; *p && *p != 'e'; ++p)
+        if (*p != '.') d.digits += *p;
+    d.exp = std::atoi(p + 1) + 1;
+    stripTrailingZeros(d);
+    return d;
+}
+
+// Keeps the first `keep` significant digits, rounding half away from zero.
+void roundDigits(Decimal& d, int keep) {
+    if (keep >= (int)d.digits.size()) return;
+    if (keep < 0) {
+        d = Decimal{};
+        return;
+    }
+    bool up = d.digits[(size_t)keep] >= '5';
+    d.digits.resize((size_t)keep);
+    if (up) {
+        int i = keep - 1;
+        while (i >= 0 && d.digits[(size_t)i] == '9') d.digits[(size_t)i--] = '0';
+        if (i < 0) {
+            d.digits.insert(d.digits.begin(), '1');
+            ++d.exp;
+        } else {
+            ++d.digits[(size_t)i];
+        }
+    }
+    stripTrailingZeros(d);
+}
+
+char digitAt(const Decimal& d, int index) {
+    return index >= 0 && index < (int)d.digits.size() ? d.digits[(size_t)index] : '0';
+}
+
+void appendGrouped(std::string& out, const std::string& intDigits, bool thousands) {
+    size_t n = intDigits.size();
+    for (size_t i = 0; i < n; ++i) {
+        out += intDigits[i];
+        size_t left = n - i - 1;
+        if (thousands && left > 0 && left % 3 == 0) out += ',';
+    }
+}
+
+std::string intDigitsOf(const Decimal& d) {
+    if (d.exp <= 0) return "0";
+    std::string r;
+    for (int i = 0; i < d.exp; ++i) r += digitAt(d, i);
+    return r;
+}
+
+std::string exponentText(int e, int minDigits, bool plusSign) {
+    std::string r = e < 0 ? "-" : (plusSign ? "+" : "");
+    std::string n = std::to_string(e < 0 ? -e : e);
+    if ((int)n.size() < minDigits) r.append((size_t)minDigits - n.size(), '0');
+    return r + n;
+}
+
+std::string fixedText(Decimal d, int decimals, int precision, bool thousands) {
+    roundDigits(d, std::min(precision, d.exp + decimals));
+    std::string out = d.neg ? "-" : "";
+    appendGrouped(out, intDigitsOf(d), thousands);
+    if (decimals > 0) {
+        out += '.';
+        for (int k = 0; k < decimals; ++k) out += digitAt(d, d.exp + k);
+    }
+    return out;
+}
+
+std::string generalText(Decimal d, int precision, int expDigits) {
+    roundDigits(d, precision);
+    if (d.zero()) return "0";
+    std::string out = d.neg ? "-" : "";
+    if (d.exp > precision || d.exp < -3) {
+        out += d.digits[0];
+        if (d.digits.size() > 1) {
+            out += '.';
+            out.append(d.digits, 1);
+        }
+        return out + "E" + exponentText(d.exp - 1, expDigits, false);
+    }
+    if (d.exp <= 0) {
+        out += "0.";
+        out.append((size_t)-d.exp, '0');
+        return out + d.digits;
+    }
+    out += intDigitsOf(d);
+    if ((int)d.digits.size() > d.exp) {
+        out += '.';
+        out.append(d.digits, (size_t)d.exp);
+    }
+    return out;
+}
+
+std::string exponentFormText(Decimal d, int precision, int expDigits) {
+    roundDigits(d, precision);
+    std::string out = d.neg ? "-" : "";
+    out += digitAt(d, 0);
+    if (precision > 1) {
+        out += '.';
+        for (int k = 1; k < precision; ++k) out += digitAt(d, k);
+    }
+    return out + "E" + exponentText(d.zero() ? 0 : d.exp - 1, expDigits, true);
+}
+
+int clampInt(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
+
+// One section of a picture format, scanned.
+struct Picture {
+    enum class Kind { Literal, IntDigit, Point, FracDigit, Exponent };
+    struct Token {
+        Kind kind;
+        std::string text;     // Literal
+        char ph = 0;          // '0' or '#'
+        bool expPlus = false;
+        int expDigits = 0;
+    };
+    std::vector<Token> tokens;
+    bool thousands = false;
+    bool scientific = false;
+    int intPlaceholders = 0;
+    int intMin = 0;  // placeholders from the first '0' to the point
+    int fracMax = 0;
+    int fracMin = 0;  // up to the last '0' after the point
+    bool hasDigits() const { return intPlaceholders + fracMax > 0; }
+};
+
+Picture scanPicture(std::string_view f) {
+    Picture p;
+    bool afterPoint = false;
+    int firstZero = -1;
+    for (size_t i = 0; i < f.size(); ++i) {
+        char c = f[i];
+        if (c == '"' || c == '\'') {
+            size_t end = f.find(c, i + 1);
+            if (end == std::string_view::npos) end = f.size();
+            p.tokens.push_back({Picture::Kind::Literal, std::string(f.substr(i + 1, end - i - 1))});
+            i = end;
+        } else if ((c == '0' || c == '#') && !p.scientific) {
+            if (afterPoint) {
+                ++p.fracMax;
+                if (c == '0') p.fracMin = p.fracMax;
+                p.tokens.push_back({Picture::Kind::FracDigit, {}, c});
+            } else {
+                if (c == '0' && firstZero < 0) firstZero = p.intPlaceholders;
+                ++p.intPlaceholders;
+                p.tokens.push_back({Picture::Kind::IntDigit, {}, c});
+            }
+        } else if (c == '.' && !afterPoint && !p.scientific) {
+            afterPoint = true;
+            p.tokens.push_back({Picture::Kind::Point, {}});
+        } else if (c == ',') {
+            p.thousands = true;
+        } else if ((c == 'E' || c == 'e') && i + 1 < f.size() && (f[i + 1] == '+' || f[i + 1] == '-') &&
+                   !p.scientific) {
+            Picture::Token t{Picture::Kind::Exponent, std::string(1, c)};
+            t.expPlus = f[i + 1] == '+';
+            i += 2;
+            while (i < f.size() && f[i] == '0') {
+                ++t.expDigits;
+                ++i;
+            }
+            --i;
+            t.expDigits = std::min(t.expDigits, 4);
+            p.scientific = true;
+            p.tokens.push_back(t);
+        } else {
+            if (!p.tokens.empty() && p.tokens.back().kind == Picture::Kind::Literal)
+                p.tokens.back().text += c;
+            else
+                p.tokens.push_back({Picture::Kind::Literal, std::string(1, c)});
+        }
+    }
+    p.intMin = firstZero < 0 ? 0 : p.intPlaceholders - firstZero;
+    return p;
+}
+
+// Formats the absolute value of `d` by the picture.
+std::string renderPicture(const Picture& p, Decimal d) {
+    d.neg = false;
+    int exponent = 0;
+    if (p.scientific) {
+        int intDigits = std::max(1, p.intPlaceholders);
+        roundDigits(d, intDigits + p.fracMax);
+        if (!d.zero()) {
+            exponent = d.exp - intDigits;
+            d.exp = intDigits;
+        }
+    } else {
+        roundDigits(d, d.exp + p.fracMax);
+    }
+    std::string intDigits = d.exp > 0 ? intDigitsOf(d) : "";
+    if ((int)intDigits.size() < p.intMin) intDigits.insert(0, (size_t)p.intMin - intDigits.size(), '0');
+    std::string frac;
+    for (int k = 0; k < p.fracMax; ++k) frac += digitAt(d, d.exp + k);
+    while ((int)frac.size() > p.fracMin && frac.back() == '0') frac.pop_back();
+
+    std::string out;
+    int n = (int)intDigits.size();
+    int phSeen = 0, fracSeen = 0;
+    auto emitInt = [&](int from, int to) {  // digits [from, to)
+        for (int i = from; i < to; ++i) {
+            out += intDigits[(size_t)i];
+            int left = n - i - 1;
+            if (p.thousands && left > 0 && left % 3 == 0) out += ',';
+        }
+    };
+    for (const Picture::Token& t : p.tokens) {
+        switch (t.kind) {
+        case Picture::Kind::Literal:
+            out += t.text;
+            break;
+        case Picture::Kind::IntDigit: {
+            int fromRight = p.intPlaceholders - phSeen;  // 1-based position of this placeholder
+            if (phSeen == 0 && n > p.intPlaceholders) emitInt(0, n - p.intPlaceholders);
+            if (fromRight <= n) emitInt(n - fromRight, n - fromRight + 1);
+            ++phSeen;
+            break;
+        }
+        case Picture::Kind::Point:
+            if (!frac.empty()) out += '.';
+            break;
+        case Picture::Kind::FracDigit:
+            if (fracSeen < (int)frac.size()) out += frac[(size_t)fracSeen];
+            ++fracSeen;
+            break;
+        case Picture::Kind::Exponent:
+            if (p.intPlaceholders == 0 && phSeen == 0) emitInt(0, n);
+            out += t.text;
+            out += exponentText(exponent, t.expDigits, t.expPlus);
+            break;
+        }
+    }
+    return out;
+}
+
+std::vector<std::string_view> splitSections(std::string_view f) {
+    std::vector<std::string_view> sections;
+    size_t start = 0;
+    char quote = 0;
+    for (size_t i = 0; i < f.size(); ++i) {
+        char c = f[i];
+        if (quote) {
+            if (c == quote) quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == ';' && sections.size() < 2) {
+            sections.push_back(f.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    sections.push_back(f.substr(start));
+    return sections;
+}
+
+}  // namespace
+
+namespace {
+
+std::string formatDecimal(const Decimal& d, FloatFormat format, int precision, int digits) {
+    precision = clampInt(precision, 1, 18);
+    switch (format) {
+    case FloatFormat::General:
+        return generalText(d, precision, clampInt(digits, 0, 4));
+    case FloatFormat::Exponent:
+        return exponentFormText(d, precision, clampInt(digits, 0, 4));
+    case FloatFormat::Fixed:
+    case FloatFormat::Number:
+    case FloatFormat::Currency:
+        break;
+    }
+    digits = clampInt(digits, 0, 18);
+    if (d.exp > precision) return generalText(d, precision, 0);
+    std::string text = fixedText(d, digits, precision, format != FloatFormat::Fixed);
+    if (format != FloatFormat::Currency) return text;
+    return CurrentFormatSettings()->CurrencyString + text;  // negative: "￥-1.00"
+}
+
+}  // namespace
+
+std::string FloatToStrF(double v, FloatFormat format, int precision, int digits) {
+    if (std::isnan(v)) return "NAN";
+    if (std::isinf(v)) return v > 0 ? "INF" : "-INF";
+    return formatDecimal(toDecimal(v), format, precision, digits);
+}
+
+std::string CurrToStrF(int64_t scaled, FloatFormat format, int digits) {
+    Decimal d;
+    d.neg = scaled < 0;
+    d.digits = std::to_string(scaled < 0 ? 0 - (uint64_t)scaled : (uint64_t)scaled);
+    d.exp = (int)d.digits.size() - 4;
+    stripTrailingZeros(d);
+    return formatDecimal(d, format, 18, digits);
+}
+
+std::string FormatFixed(double v, int decimals) { return FloatToStrF(v, FloatFormat::Fixed, 18, decimals); }
+
+std::string FormatFloat(std::string_view format, double v) {
+    if (format.empty() || std::isnan(v) || std::isinf(v) || std::fabs(v) >= 1e18) return FloatToStr(v);
+    std::vector<std::string_view> sections = splitSections(format);
+    auto usable = [&](size_t i) { return i < sections.size() && !sections[i].empty(); };
+    Decimal d = toDecimal(v);
+    size_t section = 0;
+    if (d.zero() && usable(2))
+        section = 2;
+    else if (d.neg && usable(1))
+        section = 1;
+    Picture p = scanPicture(sections[section]);
+    std::string body = renderPicture(p, d);
+    // A value that rounds to zero under its section takes the zero section and no sign.
+    Decimal rounded = d;
+    roundDigits(rounded, p.scientific ? std::max(1, p.intPlaceholders) + p.fracMax : d.exp + p.fracMax);
+    if (rounded.zero() && section != 2) {
+        if (usable(2)) return renderPicture(scanPicture(sections[2]), Decimal{});
+        return body;
+    }
+    if (d.neg && section == 0) return "-" + body;
+    return body;
+}
 
 }  // namespace plat

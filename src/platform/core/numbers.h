@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace plat {
 
@@ -23,5 +24,32 @@ std::string IntToStr(int64_t v);
 
 // Banker's rounding, as the platform's Round.
 int64_t RoundBankers(double v);
+
+// The platform's float formats. Every rounding is half away from zero on the
+// value's 18-significant-digit decimal expansion (2.5 -> 3, 0.125 -> 0.13,
+// 1.005 -> 1.00), never the C library's rounding.
+enum class FloatFormat {
+    General,   // shortest of fixed and scientific; digits = least exponent digits
+    Exponent,  // d.ddd...E+ddd with `precision` digits; digits = least exponent digits
+    Fixed,     // ddd.ddd with `digits` decimals (scientific beyond `precision` integer digits)
+    Number,    // as Fixed with thousands separators
+    Currency,  // as Number with the currency string of the format settings
+};
+// precision: significant digits (1..18); digits: decimals (0..18) or exponent
+// digits (0..4). Values outside are clamped. NaN and infinities give "NAN",
+// "INF", "-INF".
+std::string FloatToStrF(double v, FloatFormat format, int precision, int digits);
+// The same for a currency value kept as an integer scaled by 10000: exact,
+// with no binary rounding on the way (1.255 -> "1.26" with 2 decimals).
+std::string CurrToStrF(int64_t scaled, FloatFormat format, int digits);
+// Fixed with `decimals` decimals, no thousands separators.
+std::string FormatFixed(double v, int decimals);
+
+// Picture formats: "0" digit, "#" optional digit, "." decimal point, ","
+// thousands, "E+"/"E-" scientific, up to three ";" sections (positive,
+// negative, zero), quoted literals; every other character (also "%") is
+// written as it stands. An empty format gives FloatToStr. A value of 1E18 or
+// more gives FloatToStr.
+std::string FormatFloat(std::string_view format, double v);
 
 }  // namespace plat
