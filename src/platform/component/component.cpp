@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <strings.h>
 
+#include "platform/component/properties.h"
 #include "platform/core/exceptions.h"
 
 namespace plat {
@@ -19,12 +20,18 @@ bool TClassInfo::InheritsFrom(const std::string& className) const {
     return false;
 }
 
-const TClassInfo* TComponent::StaticClass() {
-    static const TClassInfo info("TComponent", nullptr);
+const TClassInfo* TObject::StaticClass() {
+    static const TClassInfo info("TObject", nullptr);
     return &info;
 }
 
-const TClassInfo* TComponent::ClassInfo() const { return StaticClass(); }
+const TClassInfo* TObject::ClassInfo() const { return StaticClass(); }
+
+void TPersistent::Assign(TPersistent* source) {
+    if (source && source->AssignTo(this)) return;
+    throw EConvertError("Cannot assign a " + (source ? source->ClassName() : std::string("nil")) +
+                        " to a " + ClassName());
+}
 
 TComponent::TComponent(TComponent* owner) {
     if (owner) owner->InsertComponent(this);
@@ -119,6 +126,11 @@ void TComponent::RemoveFreeNotification(TComponent* c) {
         freeNotifies_.erase(it);
         c->RemoveFreeNotification(this);
     }
+}
+
+PLAT_PUBLISH(TComponent) {
+    p.Prop("Name", &TComponent::Name, &TComponent::SetName);
+    p.Prop("Tag", &TComponent::Tag);
 }
 
 }  // namespace plat

@@ -1,7 +1,10 @@
-// TComponent: the owner tree (owned components in creation order, names,
-// FindComponent, free notification), separate from the visual parent tree,
-// and run-time class identity (class name and ancestry as text).
+// TObject, TPersistent and TComponent: run-time class identity (class name
+// and ancestry as text), objects that publish properties without being
+// components (fonts, collections), and the owner tree (owned components in
+// creation order, names, FindComponent, free notification), separate from the
+// visual parent tree.
 #pragma once
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -9,8 +12,10 @@
 
 namespace plat {
 
+class TObject;
 class TComponent;
 class TClassInfo;
+struct TClassTable;
 
 // Run-time class information: the specified class name and the parent class.
 // The property registry hangs its per-class table off this record.
@@ -22,6 +27,10 @@ public:
     bool InheritsFrom(const TClassInfo* other) const;
     bool InheritsFrom(const std::string& className) const;  // case-insensitive
 
+    // Flattened property table (own and inherited), built on first use by
+    // the property registry and rebuilt after later registrations.
+    mutable std::atomic<const TClassTable*> table_{nullptr};
+
 private:
     const char* name_;
     const TClassInfo* parent_;
@@ -29,27 +38,58 @@ private:
 
 // Declares the class identity inside a class body:
 //   class TEdit : public TWinControl { PLAT_CLASS(TEdit, TWinControl) ... };
-#define PLAT_CLASS(Name, Parent)                                               \
+#define PLAT_CLASS(Name, Parent) PLAT_CLASS_NAMED(#Name, Parent)
+
+// The same with a run-time class name that differs from the C++ name (a
+// stand-in class that must answer to the platform's name):
+//   class TTestComboBox : public TTestControl { PLAT_CLASS_NAMED("TComboBox", TTestControl) };
+#define PLAT_CLASS_NAMED(RunTimeName, Parent)                                  \
 public:                                                                        \
     static const ::plat::TClassInfo* StaticClass() {                           \
-        static const ::plat::TClassInfo info(#Name, Parent::StaticClass());    \
+        static const ::plat::TClassInfo info(RunTimeName, Parent::StaticClass()); \
         return &info;                                                          \
     }                                                                          \
     const ::plat::TClassInfo* ClassInfo() const override { return StaticClass(); }
 
-enum class TOperation { opInsert, opRemove };
-
-class TComponent {
+// The root of every class with run-time identity and published properties.
+class TObject {
 public:
-    explicit TComponent(TComponent* owner = nullptr);
-    virtual ~TComponent();
-    TComponent(const TComponent&) = delete;
-    TComponent& operator=(const TComponent&) = delete;
+    TObject() = default;
+    virtual ~TObject() = default;
+    TObject(const TObject&) = delete;
+    TObject& operator=(const TObject&) = delete;
 
     static const TClassInfo* StaticClass();
     virtual const TClassInfo* ClassInfo() const;
     std::string ClassName() const { return ClassInfo()->Name(); }
     bool InheritsFrom(const std::string& className) const { return ClassInfo()->InheritsFrom(className); }
+    bool InheritsFrom(const TClassInfo* c) const { return ClassInfo()->InheritsFrom(c); }
+};
+
+// An object whose properties can be published and copied: fonts, string
+// lists, collections and their items, and every component.
+class TPersistent : public TObject {
+    PLAT_CLASS(TPersistent, TObject)
+public:
+    // Copies the state of another object; the default raises EConvertError
+    // ("Cannot assign a TX to a TY") unless the source assigns itself to us.
+    virtual void Assign(TPersistent* source);
+
+protected:
+    // Lets a source that knows this class copy itself here; false = unknown.
+    virtual bool AssignTo(TPersistent* dest) { return false; }
+};
+
+// The handler of a plain notification (OnClick, OnShow, OnChange ...).
+using TNotifyEvent = Event<TObject*>;
+
+enum class TOperation { opInsert, opRemove };
+
+class TComponent : public TPersistent {
+    PLAT_CLASS(TComponent, TPersistent)
+public:
+    explicit TComponent(TComponent* owner = nullptr);
+    ~TComponent() override;
 
     const std::string& Name() const { return name_; }
     // Raises EComponentError for an invalid identifier or a name the owner
@@ -84,9 +124,9 @@ private:
     bool destroying_ = false;
 };
 
-// Class test by the specified class name (walks the ancestry).
+// Class test by the C++ type (nullptr when c is not a T).
 template <class T>
-T* DynamicCast(TComponent* c) {
+T* DynamicCast(TObject* c) {
     return dynamic_cast<T*>(c);
 }
 
