@@ -1,6 +1,7 @@
 #include "platform/core/numbers.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -123,7 +124,8 @@ Decimal toDecimal(double v) {
     Decimal d;
     if (v == 0) return d;
     char buf[48];
-    std::snprintf(buf, sizeof buf, "%.17e", v);
+    auto res = std::to_chars(buf, buf + sizeof buf - 1, v, std::chars_format::scientific, 17);
+    *res.ptr = '\0';
     const char* p = buf;
     if (*p == '-') {
         d.neg = true;
