@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -32,11 +33,12 @@ bool TryStrToInt64(const std::string& s, int64_t& out) {
     int base = 10;
     if (*c == '$') { base = 16; ++c; }
     else if (c[0] == '0' && (c[1] == 'x' || c[1] == 'X')) { base = 16; c += 2; }
-    if (!*c) return false;
+    // strtoull would skip blanks and take a second sign: only digits may follow.
+    if (!(base == 16 ? std::isxdigit((unsigned char)*c) : std::isdigit((unsigned char)*c))) return false;
     errno = 0;
     char* end = nullptr;
     unsigned long long u = std::strtoull(c, &end, base);
-    if (errno || *end || (*c == '-' || *c == '+' || *c == ' ')) return false;
+    if (errno || *end) return false;
     if (neg ? u > 9223372036854775808ULL : u > 9223372036854775807ULL) return false;
     out = neg ? (int64_t)(0 - u) : (int64_t)u;
     return true;

@@ -94,6 +94,9 @@ TEST(Numbers, ExistingParsersKeepTheirRules) {
     EXPECT_EQ(StrToInt("$FF"), 255);
     EXPECT_THROW(StrToInt("4 2"), EConvertError);
     EXPECT_THROW(StrToInt("99999999999"), EConvertError);
+    for (const char* bad : {"-\t5", "+ 5", "--5", "$-5", "0x", "$", "-", "\x01"})
+        EXPECT_EQ(StrToIntDef(bad, -99), -99) << bad;
+    EXPECT_EQ(StrToIntDef(" -5 ", 0), -5);
     EXPECT_EQ(StrToIntDef("x", -1), -1);
     EXPECT_DOUBLE_EQ(StrToFloat("1.5e2"), 150);
     EXPECT_THROW(StrToFloat("1,5"), EConvertError);
