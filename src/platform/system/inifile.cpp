@@ -117,11 +117,13 @@ void checkIdent(const std::string& ident) {
 
 struct TIniFile::Content {
     FileStamp stamp;
+    bool unreadable = false;  // the file is there but could not be read
     std::string lineEnd = "\r\n";
     std::vector<IniLine> lines;
 
     // [header, end) line ranges of every section with that name.
-    std::vector<std::pair<size_t, size_t>> sections(const std::string& name) const {
+    std::vector<std::pair<size_t, size_t>> sections(const std::string& section) const {
+        std::string name = trim(section);
         std::vector<std::pair<size_t, size_t>> ranges;
         for (size_t i = 0; i < lines.size(); ++i) {
             if (lines[i].kind != LineKind::Section || !SameText(lines[i].name, name)) continue;
@@ -199,11 +201,19 @@ const TIniFile::Content& TIniFile::content() const {
         }
     } else {
         // Unreadable reads as empty; keep no stamp so the next call retries.
+        c->unreadable = now.exists;
         c->stamp = FileStamp{};
         c->stamp.size = -1;
     }
     cache_ = std::move(c);
     return *cache_;
+}
+
+TIniFile::Content TIniFile::editable() const {
+    const Content& c = content();
+    // Writing over a file we could not read would throw its content away.
+    if (c.unreadable) throw EInOutError("Cannot read file " + fileName_ + " to change it");
+    return c;
 }
 
 void TIniFile::commit(Content&& changed) {
@@ -270,7 +280,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& ident,
     checkSection(section);
     checkIdent(ident);
     if (hasLineBreak(value)) throw EInOutError("An INI value cannot hold a line break");
-    Content c = content();
+    Content c = editable();
     std::string encodedValue = sysdetail::Encode(value, codePage_);
     if (size_t at = c.findIndex(section, ident); at != Content::npos) {
         IniLine& line = c.lines[at];
@@ -306,7 +316,7 @@ void TIniFile::WriteInteger(const std::string& section, const std::string& ident
 }
 
 void TIniFile::EraseSection(const std::string& section) {
-    Content c = content();
+    Content c = editable();
     auto ranges = c.sections(section);
     if (ranges.empty()) return;
     for (auto it = ranges.rbegin(); it != ranges.rend(); ++it)
@@ -315,7 +325,7 @@ void TIniFile::EraseSection(const std::string& section) {
 }
 
 void TIniFile::DeleteKey(const std::string& section, const std::string& ident) {
-    Content c = content();
+    Content c = editable();
     std::string name = trim(ident);
     std::vector<size_t> doomed;
     c.forEachKey(section, [&](size_t i) {

@@ -67,6 +67,7 @@ class TIniFile {
   private:
     struct Content;
     const Content& content() const;
+    Content editable() const;
     void commit(Content&& changed);
 
     std::string fileName_;

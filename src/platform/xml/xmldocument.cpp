@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <sstream>
 #include <unordered_map>
@@ -185,8 +186,15 @@ std::string encodeWithReferences(const std::string& utf8, Charset cs) {
     return out;
 }
 
-void writeAtomically(const std::string& fileName, const std::string& bytes) {
+void writeAtomically(const std::string& name, const std::string& bytes) {
     static std::atomic<unsigned> counter{0};
+    // Through a link, replace its target and keep the link.
+    char resolved[PATH_MAX];
+    struct stat lst;
+    std::string fileName = (::lstat(name.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode) &&
+                            ::realpath(name.c_str(), resolved))
+                               ? std::string(resolved)
+                               : name;
     std::string temp =
         fileName + "." + std::to_string(::getpid()) + "." + std::to_string(counter++) + ".tmp";
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -434,6 +442,15 @@ bool XmlDocument::LoadXML(const std::string& text) {
     // A fresh tree, so nodes of the old content stay valid where they are held.
     auto tree = std::make_shared<Tree>();
     state_->error = {};
+    if (!IsValidUtf8(text)) {
+        // The parser would pass such bytes through into the values.
+        state_->tree = tree;
+        state_->error.errorCode = XmlErrorCode::BadEncoding;
+        state_->error.reason =
+            "The text is not valid UTF-8; a file in another encoding "
+            "must declare it";
+        return false;
+    }
     pugi::xml_parse_result r =
         tree->doc.load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8);
     if (!r) {

@@ -174,6 +174,13 @@ TEST_F(IniFixture, AFailedWriteLeavesTheOldFile) {
     EXPECT_EQ(ReadFileBytes(file), before);
     EXPECT_EQ(ini.ReadString("Client Components", "LangType", ""), "CHS");
     EXPECT_THROW(TIniFile(dir / "no/folder.ini", 936).WriteString("S", "K", "v"), EInOutError);
+    // A file that is there but cannot be read is never overwritten.
+    try {
+        TIniFile(dir.path(), 936).WriteString("S", "K", "v");
+        FAIL();
+    } catch (const EInOutError& e) {
+        EXPECT_NE(std::string(e.what()).find("Cannot read"), std::string::npos) << e.what();
+    }
 }
 
 TEST_F(IniFixture, ChangesByAnotherWriterAreSeen) {

@@ -197,6 +197,9 @@ TEST(Xml, BadOrUnknownEncodingsAreReported) {
     XmlDocument doc;
     EXPECT_FALSE(doc.LoadBytes("<?xml version='1.0' encoding='GB2312'?><a>\xB6</a>"));
     EXPECT_EQ(doc.ParseError().errorCode, XmlErrorCode::BadEncoding);
+    EXPECT_FALSE(doc.LoadBytes("<a>\xD6\xD0</a>"));  // GBK bytes, no declaration
+    EXPECT_EQ(doc.ParseError().errorCode, XmlErrorCode::BadEncoding);
+    EXPECT_TRUE(doc.DocumentElement().IsNull());
     EXPECT_FALSE(doc.LoadBytes("<?xml version='1.0' encoding='Shift_JIS'?><a/>"));
     EXPECT_EQ(doc.ParseError().errorCode, XmlErrorCode::UnsupportedEncoding);
     // A text is already Unicode: its declaration does not matter.
