@@ -251,7 +251,8 @@ public:
     }
 
     // A TStrings-kind property as lines: get(T&) → std::vector<std::string>,
-    // set(T&, const std::vector<std::string>&).
+    // set(T&, const std::vector<std::string>&); or get(T&) → TStringList& (or
+    // TStringList*) alone, the list being read and written in place.
     template <class G, class S = std::nullptr_t>
     Publisher& Strings(std::string_view name, G get, S set = nullptr,
                        std::string_view typeName = "TStrings");

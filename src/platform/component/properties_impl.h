@@ -5,6 +5,8 @@
 #include <functional>
 #include <utility>
 
+#include "platform/core/stringlist.h"
+
 namespace plat {
 namespace detail {
 
@@ -138,7 +140,7 @@ Publisher<T>& Publisher<T>::Prop(std::string_view name, G get, S set, std::strin
         auto write = [get, set](T& t, V value) {
             if constexpr (hasSet)
                 std::invoke(set, t, std::move(value));
-            else
+            else if constexpr (direct)
                 std::invoke(get, t) = std::move(value);
         };
         constexpr bool writable = hasSet || direct;
@@ -171,14 +173,39 @@ Publisher<T>& Publisher<T>::Prop(std::string_view name, G get, S set, std::strin
 template <class T>
 template <class G, class S>
 Publisher<T>& Publisher<T>::Strings(std::string_view name, G get, S set, std::string_view typeName) {
+    using R = std::invoke_result_t<G&, T&>;
+    using L = std::remove_cvref_t<std::remove_pointer_t<std::remove_cvref_t<R>>>;
     auto info = newProp(name, TypeInfoOf(TTypeKind::tkClass, typeName));
-    info->getLines = [get](TObject& o) -> std::vector<std::string> {
-        return std::vector<std::string>(std::invoke(get, self(o)));
-    };
-    if constexpr (!std::is_null_pointer_v<S>)
-        info->setLines = [set](TObject& o, const std::vector<std::string>& lines) {
-            std::invoke(set, self(o), lines);
+    if constexpr (std::is_same_v<L, TStringList>) {
+        // A string list held by the object: read and written in place.
+        static_assert(std::is_null_pointer_v<S>, "a TStringList property is written in place");
+        auto list = [get](TObject& o) -> TStringList& {
+            if constexpr (std::is_pointer_v<std::remove_cvref_t<R>>)
+                return *std::invoke(get, self(o));
+            else
+                return const_cast<TStringList&>(std::invoke(get, self(o)));
         };
+        info->getLines = [list](TObject& o) {
+            const TStringList& l = list(o);
+            std::vector<std::string> lines;
+            lines.reserve(l.Count());
+            for (int i = 0; i < l.Count(); ++i) lines.push_back(l.Strings(i));
+            return lines;
+        };
+        info->setLines = [list](TObject& o, const std::vector<std::string>& lines) {
+            TStringList& l = list(o);
+            l.Clear();
+            for (const auto& line : lines) l.Add(line);
+        };
+    } else {
+        info->getLines = [get](TObject& o) -> std::vector<std::string> {
+            return std::vector<std::string>(std::invoke(get, self(o)));
+        };
+        if constexpr (!std::is_null_pointer_v<S>)
+            info->setLines = [set](TObject& o, const std::vector<std::string>& lines) {
+                std::invoke(set, self(o), lines);
+            };
+    }
     RegisterPropInfo(std::move(info));
     return *this;
 }

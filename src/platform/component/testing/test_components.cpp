@@ -229,8 +229,7 @@ PLAT_PUBLISH(TTestDBEdit) {
 }
 
 PLAT_PUBLISH(TTestMemo) {
-    p.Strings("Lines", [](TTestMemo& m) { return m.Lines; },
-              [](TTestMemo& m, const std::vector<std::string>& l) { m.Lines = l; });
+    p.Strings("Lines", &TTestMemo::Lines);
     p.Prop("ReadOnly", &TTestMemo::ReadOnly);
 }
 

@@ -16,6 +16,7 @@
 #include "platform/component/events.h"
 #include "platform/component/properties.h"
 #include "platform/component/typeinfo.h"
+#include "platform/core/stringlist.h"
 
 namespace plat::testing {
 
@@ -191,7 +192,7 @@ class TTestMemo : public TTestWinControl {
     PLAT_CLASS_NAMED("TMemo", TTestWinControl)
 public:
     explicit TTestMemo(TComponent* owner = nullptr);
-    std::vector<std::string> Lines;
+    TStringList Lines;
     bool ReadOnly = false;
 };
 
