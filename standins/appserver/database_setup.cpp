@@ -1,0 +1,278 @@
+#include "standins/appserver/database_setup.h"
+
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <mutex>
+#include <set>
+#include <sstream>
+
+#include "platform/core/text.h"
+#include "platform/system/files.h"
+
+namespace standin {
+
+namespace {
+
+// Columns every business table carries (audit and user-defined columns).
+struct CommonColumn {
+    const char* name;
+    const char* type;
+};
+const CommonColumn kAuditColumns[] = {
+    {"COMPANY", "NVARCHAR(10) DEFAULT ''"},     {"CREATOR", "NVARCHAR(10) DEFAULT ''"},
+    {"USR_GROUP", "NVARCHAR(10) DEFAULT ''"},   {"CREATE_DATE", "NVARCHAR(17) DEFAULT ''"},
+    {"MODIFIER", "NVARCHAR(10) DEFAULT ''"},    {"MODI_DATE", "NVARCHAR(17) DEFAULT ''"},
+    {"FLAG", "FLOAT DEFAULT 0"},
+};
+// Tables of the server's own bookkeeping: no audit or user-defined columns.
+const std::set<std::string> kPlainTables = {"NUMSEQ", "DOCUS", "USRDF", "USRFM", "ATTACH",
+                                            "SVJOBQUE", "QCATALOG", "LOOKUPS", "ADMNH"};
+
+const char* kServerTables = R"SQL(
+CREATE TABLE QCATALOG (
+  QC001 NVARCHAR(10) NOT NULL,  -- table name
+  QC002 NVARCHAR(2) NOT NULL,   -- query number
+  QC003 TEXT NOT NULL,          -- SELECT with ? parameters, columns V0/V1..Vn
+  QC004 NVARCHAR(200) DEFAULT '',
+  PRIMARY KEY (QC001, QC002)
+);
+CREATE TABLE LOOKUPS (
+  LK001 NVARCHAR(10) NOT NULL,  -- kind
+  LK002 NVARCHAR(2) NOT NULL,   -- sub-kind
+  LK003 TEXT NOT NULL,          -- SELECT
+  LK004 TEXT DEFAULT '',        -- display definition
+  LK005 TEXT DEFAULT '',        -- display definition, English
+  LK006 TEXT DEFAULT '',        -- return fields
+  LK007 TEXT DEFAULT '',        -- money fields
+  LK008 TEXT DEFAULT '',        -- price fields
+  LK009 TEXT DEFAULT '',        -- maps: FIELD TAB shown|value;... lines
+  LK010 NVARCHAR(200) DEFAULT '',
+  PRIMARY KEY (LK001, LK002)
+);
+)SQL";
+
+std::string Getenv(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? std::string(v) : std::string();
+}
+
+bool HasSchema(const std::string& dir) { return !dir.empty() && plat::FileExists(dir + "/schema.sql"); }
+
+std::string WalkUp(std::string from) {
+    while (!from.empty()) {
+        if (HasSchema(from + "/standins/data")) return from + "/standins/data";
+        size_t slash = from.find_last_of('/');
+        if (slash == std::string::npos || slash == 0) break;
+        from = from.substr(0, slash);
+    }
+    return "";
+}
+
+std::string ExeFolder() {
+    char buf[4096];
+    ssize_t n = readlink("/proc/self/exe", buf, sizeof(buf) - 1);
+    if (n <= 0) return "";
+    std::string p(buf, (size_t)n);
+    return p.substr(0, p.find_last_of('/'));
+}
+
+std::string CwdFolder() {
+    char buf[4096];
+    return getcwd(buf, sizeof(buf)) ? std::string(buf) : std::string();
+}
+
+std::string CommonColumnsSql() {
+    std::string sql;
+    for (auto& c : kAuditColumns) sql += std::string(",\n  ") + c.name + " " + c.type;
+    for (int i = 1; i <= 12; ++i) sql += std::string(",\n  UDF") + (i < 10 ? "0" : "") + std::to_string(i) + " NVARCHAR(255) DEFAULT ''";
+    for (int i = 51; i <= 62; ++i) sql += ",\n  UDF" + std::to_string(i) + " FLOAT DEFAULT 0";
+    return sql;
+}
+
+bool StartsWithWord(const std::string& s, size_t pos, const char* word) {
+    size_t n = std::char_traits<char>::length(word);
+    if (s.size() < pos + n) return false;
+    for (size_t i = 0; i < n; ++i)
+        if (std::toupper((unsigned char)s[pos + i]) != word[i]) return false;
+    return true;
+}
+
+// Adds the common columns to every CREATE TABLE of the schema text (before
+// its table constraints), skipping the bookkeeping tables. Comments are
+// dropped on the way.
+std::string WithCommonColumns(const std::string& schema) {
+    std::string text;  // the schema without "--" comments
+    bool quoted = false;
+    for (size_t i = 0; i < schema.size(); ++i) {
+        char c = schema[i];
+        if (c == '\'') quoted = !quoted;
+        if (!quoted && c == '-' && i + 1 < schema.size() && schema[i + 1] == '-') {
+            while (i < schema.size() && schema[i] != '\n') ++i;
+            text += '\n';
+            continue;
+        }
+        text += c;
+    }
+    const std::string common = CommonColumnsSql();
+    std::string out;
+    size_t pos = 0;
+    for (;;) {
+        size_t at = pos;
+        while (at < text.size() && !StartsWithWord(text, at, "CREATE TABLE ")) ++at;
+        if (at >= text.size()) break;
+        size_t open = text.find('(', at);
+        std::string name = plat::Trim(text.substr(at + 13, open - at - 13));
+        // Scan the body at depth 1 for the first table constraint or the end.
+        int depth = 0;
+        quoted = false;
+        size_t insertAt = std::string::npos;
+        size_t i = open;
+        for (; i < text.size(); ++i) {
+            char c = text[i];
+            if (c == '\'') quoted = !quoted;
+            if (quoted) continue;
+            if (c == '(') ++depth;
+            else if (c == ')' && --depth == 0) break;
+            else if (c == ',' && depth == 1 && insertAt == std::string::npos) {
+                size_t k = i + 1;
+                while (k < text.size() && std::isspace((unsigned char)text[k])) ++k;
+                if (StartsWithWord(text, k, "PRIMARY KEY") || StartsWithWord(text, k, "FOREIGN KEY") ||
+                    StartsWithWord(text, k, "UNIQUE"))
+                    insertAt = i;
+            }
+        }
+        if (insertAt == std::string::npos) insertAt = i;
+        out += text.substr(pos, insertAt - pos);
+        if (!kPlainTables.count(plat::UpperCase(name))) out += common;
+        pos = insertAt;
+    }
+    out += text.substr(pos);
+    return out;
+}
+
+std::string Directive(const DataFileEntry& e, const std::string& name) {
+    for (auto& d : e.directives)
+        if (d.compare(0, name.size(), name) == 0 && (d.size() == name.size() || d[name.size()] == ' '))
+            return plat::Trim(d.substr(name.size()));
+    return "";
+}
+
+void LoadCatalogue(Database& db, const std::string& text) {
+    Statement st(db, "INSERT INTO QCATALOG (QC001, QC002, QC003, QC004) VALUES (?, ?, ?, ?)");
+    for (auto& e : ParseDataFile(text, "query")) {
+        if (e.words.size() != 2) throw SqlError("Catalogue entry without table and query number");
+        st.BindAll({e.words[0], e.words[1], e.sql, e.description});
+        st.Step();
+        st.Reset();
+    }
+}
+
+void LoadLookups(Database& db, const std::string& text) {
+    Statement st(db,
+                 "INSERT INTO LOOKUPS (LK001, LK002, LK003, LK004, LK005, LK006, LK007, LK008, LK009, LK010) "
+                 "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    for (auto& e : ParseDataFile(text, "lookup")) {
+        if (e.words.size() != 2) throw SqlError("Lookup entry without kind and sub-kind");
+        std::string maps;
+        for (auto& d : e.directives) {
+            if (d.compare(0, 4, "map ") != 0) continue;
+            std::string rest = plat::Trim(d.substr(4));
+            size_t sp = rest.find(' ');
+            if (sp == std::string::npos) continue;
+            maps += rest.substr(0, sp) + "\t" + plat::Trim(rest.substr(sp + 1)) + "\n";
+        }
+        st.BindAll({e.words[0], e.words[1], e.sql, Directive(e, "display"), Directive(e, "display-eng"),
+                    Directive(e, "return"), Directive(e, "money"), Directive(e, "price"), maps, e.description});
+        st.Step();
+        st.Reset();
+    }
+}
+
+std::string ReadData(const std::string& dir, const char* file) { return plat::ReadFileBytes(dir + "/" + file); }
+
+}  // namespace
+
+std::string DataDirectory() {
+    std::string dir = Getenv("KTRB_DATA_DIR");
+    if (HasSchema(dir)) return dir;
+    dir = Getenv("KTRB_SOURCE_DIR");
+    if (HasSchema(dir + "/standins/data")) return dir + "/standins/data";
+    for (const std::string& from : {ExeFolder(), CwdFolder()}) {
+        dir = WalkUp(from);
+        if (!dir.empty()) return dir;
+    }
+    throw plat::EInOutError("The server's data folder (standins/data with schema.sql) was not found; "
+                            "set KTRB_DATA_DIR");
+}
+
+std::vector<DataFileEntry> ParseDataFile(const std::string& text, const std::string& tag) {
+    std::vector<DataFileEntry> out;
+    std::istringstream in(text);
+    std::string line;
+    const std::string header = "-- @" + tag + " ";
+    bool inEntry = false;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.compare(0, header.size(), header) == 0) {
+            DataFileEntry e;
+            std::istringstream words(line.substr(header.size()));
+            std::string w;
+            for (int i = 0; i < 2 && words >> w; ++i) e.words.push_back(w);
+            std::getline(words, e.description);
+            e.description = plat::Trim(e.description);
+            out.push_back(std::move(e));
+            inEntry = true;
+        } else if (!inEntry) {
+            continue;  // the file's own comments
+        } else if (line.compare(0, 4, "-- @") == 0) {
+            out.back().directives.push_back(line.substr(4));
+        } else if (line.compare(0, 2, "--") != 0) {
+            if (!plat::Trim(line).empty()) out.back().sql += line + "\n";
+        }
+    }
+    for (auto& e : out) e.sql = plat::Trim(e.sql);
+    return out;
+}
+
+void CreateDatabase(Database& db, DemoRows demo, const std::string& dataDir) {
+    std::string dir = dataDir.empty() ? DataDirectory() : dataDir;
+    std::lock_guard<std::recursive_mutex> lock(db.Mutex());
+    TransactionGuard tx(db);
+    db.Exec(WithCommonColumns(ReadData(dir, "schema.sql")));
+    db.Exec(kServerTables);
+    if (demo == DemoRows::With) db.Exec(ReadData(dir, "demo.sql"));
+    LoadCatalogue(db, ReadData(dir, "catalogue.sql"));
+    LoadLookups(db, ReadData(dir, "lookups.sql"));
+    tx.Commit();
+}
+
+std::unique_ptr<Database> OpenServerDatabase(const std::string& path, DemoRows demo) {
+    if (path != ":memory:") {
+        auto db = std::make_unique<Database>(path);
+        if (!db->TableExists("MOCTH")) CreateDatabase(*db, demo);
+        return db;
+    }
+    // Building the tables takes a while; a template per kind is built once
+    // and copied into each new in-memory database.
+    static std::mutex mutex;
+    static std::unique_ptr<Database> templates[2];
+    std::lock_guard<std::mutex> lock(mutex);
+    auto& tpl = templates[demo == DemoRows::With ? 0 : 1];
+    if (!tpl) {
+        auto fresh = std::make_unique<Database>(":memory:");
+        CreateDatabase(*fresh, demo);
+        tpl = std::move(fresh);
+    }
+    auto db = std::make_unique<Database>(":memory:");
+    std::lock_guard<std::recursive_mutex> l1(tpl->Mutex());
+    sqlite3_backup* b = sqlite3_backup_init(db->Handle(), "main", tpl->Handle(), "main");
+    if (!b) db->Raise("Cannot copy the template database");
+    sqlite3_backup_step(b, -1);
+    if (sqlite3_backup_finish(b) != SQLITE_OK) db->Raise("Cannot copy the template database");
+    return db;
+}
+
+}  // namespace standin

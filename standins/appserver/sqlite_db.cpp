@@ -1,0 +1,202 @@
+#include "standins/appserver/sqlite_db.h"
+
+#include <sqlite3.h>
+
+namespace standin {
+
+using plat::Variant;
+using plat::VarType;
+
+Statement::Statement(Database& db, const std::string& sql) : db_(&db), sql_(sql) {
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(db.Handle(), sql.c_str(), (int)sql.size(), &stmt_, &tail) != SQLITE_OK)
+        db.Raise("Bad SQL");
+    if (!stmt_) throw SqlError("Empty SQL statement");
+    while (tail && *tail && (*tail == ' ' || *tail == '\n' || *tail == '\r' || *tail == '\t' || *tail == ';'))
+        ++tail;
+    if (tail && *tail) {
+        sqlite3_finalize(stmt_);
+        stmt_ = nullptr;
+        throw SqlError("Only one SQL statement is allowed here");
+    }
+}
+
+Statement::~Statement() {
+    if (stmt_) sqlite3_finalize(stmt_);
+}
+
+Statement::Statement(Statement&& other) noexcept
+    : db_(other.db_), stmt_(other.stmt_), sql_(std::move(other.sql_)) {
+    other.stmt_ = nullptr;
+}
+
+void Statement::Bind(int index, const Variant& v) {
+    int rc;
+    if (v.IsArray()) throw SqlError("An array cannot be bound as an SQL parameter");
+    switch (v.Type()) {
+        case VarType::Empty:
+        case VarType::Null:
+            rc = sqlite3_bind_null(stmt_, index);
+            break;
+        case VarType::String:
+        case VarType::OleStr:
+            rc = sqlite3_bind_text(stmt_, index, v.RawText().data(), (int)v.RawText().size(),
+                                   SQLITE_TRANSIENT);
+            break;
+        case VarType::Double:
+        case VarType::Single:
+        case VarType::Currency:
+        case VarType::Date:
+            rc = sqlite3_bind_double(stmt_, index, v.AsFloat());
+            break;
+        default:
+            if (v.IsOrdinal()) {
+                rc = sqlite3_bind_int64(stmt_, index, v.AsInt64());
+            } else {
+                throw SqlError(std::string("A value of type ") + plat::VarTypeName(v.Type()) +
+                               " cannot be bound as an SQL parameter");
+            }
+    }
+    if (rc != SQLITE_OK) db_->Raise("Cannot bind parameter " + std::to_string(index));
+}
+
+void Statement::BindAll(const std::vector<Variant>& values) {
+    int n = ParameterCount();
+    for (int i = 0; i < n; ++i) Bind(i + 1, i < (int)values.size() ? values[i] : Variant());
+}
+
+int Statement::ParameterCount() const { return sqlite3_bind_parameter_count(stmt_); }
+
+bool Statement::Step() {
+    int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    sqlite3_reset(stmt_);
+    db_->Raise("SQL failed");
+}
+
+void Statement::Reset() {
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+}
+
+int Statement::ColumnCount() const { return sqlite3_column_count(stmt_); }
+
+std::string Statement::ColumnName(int i) const {
+    const char* n = sqlite3_column_name(stmt_, i);
+    return n ? n : "";
+}
+
+Variant Statement::Column(int i) const {
+    switch (sqlite3_column_type(stmt_, i)) {
+        case SQLITE_NULL: return Variant::Null();
+        case SQLITE_INTEGER: {
+            sqlite3_int64 v = sqlite3_column_int64(stmt_, i);
+            if (v >= INT32_MIN && v <= INT32_MAX) return Variant((int)v);
+            return Variant((long long)v);
+        }
+        case SQLITE_FLOAT: return Variant(sqlite3_column_double(stmt_, i));
+        default: return Variant(ColumnText(i));
+    }
+}
+
+std::string Statement::ColumnText(int i) const {
+    const unsigned char* t = sqlite3_column_text(stmt_, i);
+    int n = sqlite3_column_bytes(stmt_, i);
+    return t ? std::string((const char*)t, (size_t)n) : std::string();
+}
+
+bool Statement::IsReadOnly() const { return sqlite3_stmt_readonly(stmt_) != 0; }
+
+int Statement::Changes() const { return sqlite3_changes(db_->Handle()); }
+
+Database::Database(const std::string& path) : path_(path) {
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
+    if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
+        std::string msg = db_ ? sqlite3_errmsg(db_) : "out of memory";
+        if (db_) sqlite3_close(db_);
+        db_ = nullptr;
+        throw SqlError("Cannot open database " + path + ": " + msg);
+    }
+    sqlite3_busy_timeout(db_, 5000);
+    sqlite3_extended_result_codes(db_, 1);
+    Exec("PRAGMA foreign_keys=ON");
+    if (path != ":memory:") Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL");
+}
+
+Database::~Database() {
+    if (db_) sqlite3_close_v2(db_);
+}
+
+void Database::Raise(const std::string& what) const {
+    throw SqlError(what + ": " + sqlite3_errmsg(db_));
+}
+
+void Database::Exec(const std::string& sql) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    char* err = nullptr;
+    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
+        std::string msg = err ? err : sqlite3_errmsg(db_);
+        sqlite3_free(err);
+        throw SqlError("SQL failed: " + msg);
+    }
+}
+
+std::vector<std::vector<Variant>> Database::Query(const std::string& sql,
+                                                  const std::vector<Variant>& params) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    Statement st(*this, sql);
+    st.BindAll(params);
+    std::vector<std::vector<Variant>> rows;
+    int n = st.ColumnCount();
+    while (st.Step()) {
+        std::vector<Variant> row;
+        row.reserve(n);
+        for (int i = 0; i < n; ++i) row.push_back(st.Column(i));
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+Variant Database::Scalar(const std::string& sql, const std::vector<Variant>& params) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    Statement st(*this, sql);
+    st.BindAll(params);
+    if (st.Step() && st.ColumnCount() > 0) return st.Column(0);
+    return Variant();
+}
+
+bool Database::TableExists(const std::string& name) {
+    return !Scalar("SELECT 1 FROM sqlite_master WHERE type IN ('table','view') AND name = ? COLLATE NOCASE",
+                   {Variant(name)})
+                .IsEmpty();
+}
+
+int64_t Database::LastInsertRowId() const { return sqlite3_last_insert_rowid(db_); }
+
+TransactionGuard::TransactionGuard(Database& db) : db_(db) {
+    db_.Mutex().lock();
+    try {
+        db_.Exec("BEGIN IMMEDIATE");
+    } catch (...) {
+        db_.Mutex().unlock();
+        throw;
+    }
+}
+
+TransactionGuard::~TransactionGuard() {
+    if (!done_) {
+        try {
+            db_.Exec("ROLLBACK");
+        } catch (...) {
+        }
+    }
+    db_.Mutex().unlock();
+}
+
+void TransactionGuard::Commit() {
+    db_.Exec("COMMIT");
+    done_ = true;
+}
+
+}  // namespace standin

@@ -1,0 +1,100 @@
+// A thin RAII layer over SQLite for the application-server stand-in: one
+// connection, prepared statements that bind and read variants, and a
+// transaction guard that rolls back unless committed.
+#pragma once
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/core/exceptions.h"
+#include "platform/core/variant.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace standin {
+
+// Every database failure: bad SQL, constraint violations, locked files.
+class SqlError : public plat::Exception {
+public:
+    using plat::Exception::Exception;
+    const char* ClassName() const override { return "SqlError"; }
+};
+
+class Database;
+
+class Statement {
+public:
+    Statement(Database& db, const std::string& sql);
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    Statement(Statement&& other) noexcept;
+
+    // Binds by 1-based index. Empty and Null bind NULL; Booleans bind -1/0,
+    // the platform's integer value of a Boolean.
+    void Bind(int index, const plat::Variant& value);
+    void BindAll(const std::vector<plat::Variant>& values);
+    int ParameterCount() const;
+    // True while a row is available.
+    bool Step();
+    void Reset();
+    int ColumnCount() const;
+    std::string ColumnName(int i) const;
+    // NULL reads as Null, integers as Integer/Int64, reals as Double, text as String.
+    plat::Variant Column(int i) const;
+    std::string ColumnText(int i) const;
+    bool IsReadOnly() const;  // the statement does not write to the database
+    int Changes() const;      // rows changed by the last Step of this statement
+
+private:
+    Database* db_;
+    sqlite3_stmt* stmt_ = nullptr;
+    std::string sql_;
+};
+
+class Database {
+public:
+    // Opens (creating when missing) a database file, or ":memory:".
+    explicit Database(const std::string& path);
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    void Exec(const std::string& sql);  // one or more statements, no results
+    // All rows of one query.
+    std::vector<std::vector<plat::Variant>> Query(const std::string& sql,
+                                                  const std::vector<plat::Variant>& params = {});
+    // First column of the first row, or Empty when there is no row.
+    plat::Variant Scalar(const std::string& sql, const std::vector<plat::Variant>& params = {});
+    bool TableExists(const std::string& name);
+    int64_t LastInsertRowId() const;
+
+    // The whole server shares one connection; every use holds this lock.
+    std::recursive_mutex& Mutex() { return mutex_; }
+    sqlite3* Handle() const { return db_; }
+    const std::string& Path() const { return path_; }
+    [[noreturn]] void Raise(const std::string& what) const;
+
+private:
+    sqlite3* db_ = nullptr;
+    std::string path_;
+    std::recursive_mutex mutex_;
+};
+
+// BEGIN IMMEDIATE on creation; ROLLBACK on destruction unless Commit ran.
+class TransactionGuard {
+public:
+    explicit TransactionGuard(Database& db);
+    ~TransactionGuard();
+    TransactionGuard(const TransactionGuard&) = delete;
+    TransactionGuard& operator=(const TransactionGuard&) = delete;
+    void Commit();
+
+private:
+    Database& db_;
+    bool done_ = false;
+};
+
+}  // namespace standin

@@ -1,0 +1,147 @@
+-- Lookup windows and lookup combos served by the lookup provider.
+-- Each entry: "-- @lookup KIND SUBKIND  description", directive lines, one
+-- SELECT. Its parameters ?1, ?2 ... are the request's extra values (a single
+-- value or an array) in order; :text is the text the lookup starts from.
+-- Directives: @display (captions of the columns in order, ";"-separated, a
+-- caption may carry "$" and a display code), @display-eng (the same for the
+-- English user interface), @return (the fields handed back), @money and
+-- @price (fields hidden without the matching right), @map FIELD (lines of
+-- "shown text|stored value" joined by ";").
+
+-- @lookup CMSMQ 01  document types of a nature
+-- @display 单别;单别名称;单据性质;编码方式
+-- @display-eng Type;Name;Nature;Numbering
+-- @return MQ001,MQ002
+-- @map MQ004 日编|1;月编|2;流水号|3;手动|4
+SELECT MQ001, MQ002, MQ003, MQ004 FROM CMSMQ WHERE MQ003 = ?1 ORDER BY MQ001
+
+-- @lookup CMSMB 01  factories
+-- @display 工厂;工厂名称;地址
+-- @display-eng Factory;Name;Address
+-- @return MB001,MB002
+SELECT MB001, MB002, MB003 FROM CMSMB ORDER BY MB001
+
+-- @lookup CMSME 01  departments
+-- @display 部门;部门名称
+-- @display-eng Department;Name
+-- @return ME001,ME002
+SELECT ME001, ME002 FROM CMSME ORDER BY ME001
+
+-- @lookup PURMA 02  suppliers that may trade
+-- @display 供应商;简称;全称;币种;付款条件;税率$%
+-- @display-eng Supplier;Short name;Name;Currency;Terms;Tax rate$%
+-- @return MA001,MA002
+SELECT MA001, MA002, MA003, MA021, MA025, MA064 FROM PURMA WHERE MA016 <> '3' ORDER BY MA001
+
+-- @lookup PURMA 01  suppliers
+-- @display 供应商;简称;全称
+-- @return MA001,MA002
+SELECT MA001, MA002, MA003 FROM PURMA ORDER BY MA001
+
+-- @lookup CMSMF 01  currencies
+-- @display 币种;币种名称;单价小数;金额小数
+-- @display-eng Currency;Name;Price decimals;Amount decimals
+-- @return MF001,MF002
+SELECT MF001, MF002, MF003, MF004 FROM CMSMF ORDER BY MF001
+
+-- @lookup CMSNA 01  payment terms of a kind
+-- @display 付款条件;名称;天数
+-- @return NA002,NA003
+SELECT NA002, NA003, NA004 FROM CMSNA WHERE NA001 = ?1 ORDER BY NA002
+
+-- @lookup CMSNO 01  projects
+-- @display 项目编号;项目名称
+-- @return NO001,NO002
+SELECT NO001, NO002 FROM CMSNO ORDER BY NO001
+
+-- @lookup INVMB 01  items
+-- @display 品号;品名;规格;库存单位;主要仓库;库存数量;库存金额
+-- @display-eng Item;Name;Specification;Unit;Warehouse;Stock;Stock value
+-- @return MB001,MB002,MB003
+-- @money MB065
+SELECT MB001, MB002, MB003, MB004, MB017, MB064, MB065 FROM INVMB ORDER BY MB001
+
+-- @lookup BOMMI 01  engineering items
+-- @display 工程品号;品名;规格;单位;参考单价
+-- @return MI001,MI002,MI003
+-- @price MI010
+SELECT MI001, MI002, MI003, MI004, MI010 FROM BOMMI ORDER BY MI001
+
+-- @lookup INVMD 01  units of an item: its stock unit and its converted units
+-- @display 单位;换算分子;换算分母
+-- @display-eng Unit;Numerator;Denominator
+-- @return MD002
+SELECT MB004 AS MD002, 1 AS MD003, 1 AS MD004 FROM INVMB WHERE MB001 = ?1
+UNION ALL
+SELECT MD002, MD003, MD004 FROM INVMD WHERE MD001 = ?1
+
+-- @lookup CMSMC 01  warehouses of a factory
+-- @display 仓库;仓库名称;工厂;仓库性质
+-- @return MC001,MC002
+-- @map MC004 存货仓|1;非存货仓|2;报废仓|3
+SELECT MC001, MC002, MC003, MC004 FROM CMSMC WHERE (IFNULL(?1, '') = '' OR MC003 = ?1) ORDER BY MC001
+
+-- @lookup CMSMC 06  stock warehouses of a factory (lines with a work order)
+-- @display 仓库;仓库名称;工厂
+-- @return MC001,MC002
+SELECT MC001, MC002, MC003 FROM CMSMC WHERE (IFNULL(?1, '') = '' OR MC003 = ?1) AND MC004 = '1' ORDER BY MC001
+
+-- @lookup CMSNI 01  storage locations of a warehouse
+-- @display 库位;库位名称
+-- @return NI002,NI003
+SELECT NI002, NI003 FROM CMSNI WHERE NI001 = ?1 ORDER BY NI002
+
+-- @lookup MOCTA 72  open subcontract work orders for a receipt line
+-- @display 工单单别;工单单号;开单日期;品号;品名;规格;预计产量;已入库;加工单价;币种;状态
+-- @display-eng Type;Number;Date$D;Item;Name;Specification;Planned;Received;Price;Currency;Status
+-- @return TA001,TA002
+-- @price TA022
+-- @map TA011 未生产|1;已发料|2;生产中|3;已完工|Y;指定完工|y
+SELECT TA001, TA002, TA003, TA006, TA034, TA035, TA015, TA017, TA022, TA042, TA011 FROM MOCTA
+WHERE TA030 = ?1 AND TA013 = 'Y' AND TA011 NOT IN ('Y', 'y')
+  AND (IFNULL(?2, '') = '' OR TA021 = ?2) AND (IFNULL(?6, '') = '' OR TA032 = ?6)
+  AND (IFNULL(?8, '') = '' OR TA042 = ?8)
+  AND (IFNULL(?11, '') IN ('', '********************') OR TA060 = ?11)
+ORDER BY TA001, TA002
+
+-- @lookup MOCTA 71  open subcontract work orders of an item for a receipt line
+-- @display 工单单别;工单单号;开单日期;品号;品名;预计产量;已入库;加工单价
+-- @return TA001,TA002
+-- @price TA022
+SELECT TA001, TA002, TA003, TA006, TA034, TA015, TA017, TA022 FROM MOCTA
+WHERE TA030 = ?1 AND TA013 = 'Y' AND TA011 NOT IN ('Y', 'y')
+  AND (IFNULL(?2, '') = '' OR TA021 = ?2) AND (IFNULL(?6, '') = '' OR TA032 = ?6)
+  AND (IFNULL(?7, '') = '' OR TA042 = ?7)
+ORDER BY TA001, TA002
+
+-- @lookup SFCTA 06  processes of a work order
+-- @display 工艺;工艺名称;加工顺序;加工单价
+-- @return TA004,TA024
+-- @price TA024
+SELECT TA004, IFNULL(MW002, '') AS MW002, TA003, TA024 FROM SFCTA LEFT JOIN CMSMW ON MW001 = TA004
+WHERE TA001 = ?1 AND TA002 = ?2 ORDER BY TA003
+
+-- @lookup MOCCD 01  open arrival lines of the supplier
+-- @display 到货单别;到货单号;序号;品号;品名;规格;到货数量;已进货;工单单别;工单单号
+-- @return CD001,CD002,CD003
+SELECT CD001, CD002, CD003, CD004, CD005, CD006, CD008, CD010, CD011, CD012
+FROM MOCCD JOIN MOCCC ON CC001 = CD001 AND CC002 = CD002
+WHERE CC005 = ?1 AND (IFNULL(?2, '') = '' OR CC004 = ?2) AND (IFNULL(?3, '') = '' OR CD004 = ?3)
+  AND (IFNULL(?4, '') = '' OR CD001 = ?4) AND (IFNULL(?5, '') = '' OR CD002 = ?5)
+  AND (IFNULL(?6, '') IN ('', '********************') OR CD016 = ?6)
+  AND CD019 <> 'Y' AND CC006 = 'Y'
+ORDER BY CD001, CD002, CD003
+
+-- @lookup QMSTD 04  confirmed inspection results of the supplier's arrival lines
+-- @display 到货单别;到货单号;序号;检验批次;品号;验收数量;验退数量;报废数量;破坏数量
+-- @return TD001,TD002,TD003,TDC01
+SELECT TD001, TD002, TD003, TDC01, TD004, TDC02, TD008, TD025, TD007
+FROM QMSTD JOIN MOCCC ON CC001 = TD001 AND CC002 = TD002
+WHERE TD006 = 'Y' AND CC005 = ?1 AND (IFNULL(?2, '') = '' OR CC004 = ?2)
+ORDER BY TD001, TD002, TD003, TDC01
+
+-- @lookup MOCTI 60  receipt lines of a work order
+-- @display 进货单别;进货单号;序号;品号;进货数量;验收数量;审核码
+-- @return TI001,TI002,TI003
+SELECT TI001, TI002, TI003, TI004, TI007, TI019, TI037 FROM MOCTI
+WHERE TI013 = ?1 AND TI014 = ?2 ORDER BY TI001, TI002, TI003
