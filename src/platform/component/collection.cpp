@@ -59,8 +59,21 @@ TCollectionItem* TCollection::Items(int index) const {
 }
 
 TCollectionItem* TCollection::Add() {
-    TCollectionItem* item = make_(this);
-    if (item->Collection() != this) item->SetCollection(this);
+    // The item appends itself while its constructor runs; the collection
+    // hears of it only once the item is whole.
+    TCollectionItem* item;
+    ++updateCount_;
+    try {
+        item = make_(this);
+    } catch (...) {
+        --updateCount_;
+        throw;
+    }
+    --updateCount_;
+    if (item->Collection() != this)
+        item->SetCollection(this);
+    else
+        changed(item);
     return item;
 }
 

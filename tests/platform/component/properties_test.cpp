@@ -38,6 +38,11 @@ public:
     std::string caption = "base";
     int count = 3;
     TSet<TFontStyle> styles;
+    std::string title;
+    Variant data;
+    double when = 0;
+    double ratio = 0;
+    char mark = 'A';
 };
 
 class TDerived : public TBase {
@@ -57,6 +62,11 @@ PLAT_PUBLISH(TBase) {
     p.Prop("Caption", &TBase::caption);
     p.Prop("Count", [](TBase& b) { return b.count; });
     p.Prop("Styles", &TBase::styles, nullptr, "TBaseStyles");
+    p.Prop("Title", &TBase::title, nullptr, "WideString");
+    p.Prop("Data", &TBase::data);
+    p.Prop("When", &TBase::when, nullptr, "TDateTime");
+    p.Prop("Ratio", &TBase::ratio);
+    p.Prop("Mark", &TBase::mark);
 }
 
 PLAT_PUBLISH(TDerived) {
@@ -182,10 +192,40 @@ TEST(Properties, ReadOnlyAndRepublishedProperties) {
     auto list = GetPropList(TDerived::StaticClass());
     std::vector<std::string> names;
     for (auto* p : list) names.push_back(p->Name);
-    EXPECT_EQ(names, (std::vector<std::string>{"Name", "Tag", "Caption", "Count", "Styles"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"Name", "Tag", "Caption", "Count", "Styles", "Title", "Data", "When",
+                                         "Ratio", "Mark"}));
     EXPECT_EQ(list[2]->Owner, TDerived::StaticClass());
     SetPropValue(&derived, "Styles", "[fsItalic]");
     EXPECT_EQ(GetPropValue(&derived, "Styles").AsString(), "[fsItalic]");
+}
+
+TEST(Properties, WideStringVariantFloatAndCharKinds) {
+    TDerived d;
+    struct Case {
+        const char* name;
+        TTypeKind kind;
+        Variant value;
+        VarType readBack;
+    } cases[] = {
+        {"Title", TTypeKind::tkWString, "标题", VarType::OleStr},
+        {"Data", TTypeKind::tkVariant, Null(), VarType::Null},
+        {"Data", TTypeKind::tkVariant, Variant::ArrayOf({1, "a"}), VarType::Variant},
+        {"When", TTypeKind::tkFloat, 45000.5, VarType::Date},
+        {"Ratio", TTypeKind::tkFloat, "0.125", VarType::Double},
+        {"Mark", TTypeKind::tkChar, "Z", VarType::String},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PropType(&d, c.name), c.kind) << c.name;
+        SetPropValue(&d, c.name, c.value);
+        Variant back = GetPropValue(&d, c.name);
+        EXPECT_EQ(back.Type(), c.readBack) << c.name;
+        if (!back.IsArray()) EXPECT_TRUE(back == c.value) << c.name;
+    }
+    EXPECT_EQ(d.data.HighBound(), 1);
+    EXPECT_EQ(d.ratio, 0.125);
+    EXPECT_EQ(d.mark, 'Z');
+    EXPECT_THROW(SetPropValue(&d, "Ratio", "one"), EPropertyConvertError);
+    EXPECT_EQ(GetFloatProp(&d, "When"), 45000.5);
 }
 
 TEST(Properties, LaterRegistrationsReachDescendantsAlreadyLookedUp) {
