@@ -1,6 +1,5 @@
 #include "platform/component/typeinfo.h"
 
-#include <cstdio>
 #include <memory>
 #include <mutex>
 #include <unordered_map>
@@ -277,54 +276,6 @@ bool IntToIdent(const TTypeInfo* type, int64_t value, std::string& ident) {
             return true;
         }
     return false;
-}
-
-bool IdentToColor(std::string_view ident, int32_t& color) {
-    int64_t v;
-    if (!IdentToInt(ColorType(), ident, v)) return false;
-    color = (int32_t)v;
-    return true;
-}
-
-std::string ColorToString(int32_t color) {
-    std::string ident;
-    if (IntToIdent(ColorType(), color, ident)) return ident;
-    char buf[16];
-    snprintf(buf, sizeof buf, "$%08X", (uint32_t)color);
-    return buf;
-}
-
-int32_t StringToColor(std::string_view text) {
-    int32_t color;
-    if (IdentToColor(text, color)) return color;
-    std::string_view t = TrimBlanks(text);
-    bool neg = !t.empty() && t.front() == '-';
-    if (neg) t.remove_prefix(1);
-    int base = 10;
-    if (!t.empty() && t.front() == '$') {
-        base = 16;
-        t.remove_prefix(1);
-    } else if (t.size() > 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X')) {
-        base = 16;
-        t.remove_prefix(2);
-    }
-    uint64_t v = 0;
-    bool ok = !t.empty() && t.size() <= (base == 16 ? 8u : 10u);
-    for (char c : t) {
-        int d = (c >= '0' && c <= '9') ? c - '0'
-                : (base == 16 && c >= 'a' && c <= 'f') ? c - 'a' + 10
-                : (base == 16 && c >= 'A' && c <= 'F') ? c - 'A' + 10
-                                                       : -1;
-        if (d < 0) {
-            ok = false;
-            break;
-        }
-        v = v * base + d;
-    }
-    if (!ok || (neg && base == 16) || v > 0xFFFFFFFFull ||
-        (base == 10 && v > (neg ? 0x80000000ull : 0x7FFFFFFFull)))
-        throw EConvertError("'" + std::string(text) + "' is not a valid colour");
-    return neg ? (int32_t)(-(int64_t)v) : (int32_t)(uint32_t)v;
 }
 
 bool IdentToCharset(std::string_view ident, int32_t& charset) {

@@ -96,11 +96,8 @@ uint32_t StringToSet(const TTypeInfo* setType, std::string_view text);
 // Identifier maps of integer types (case-insensitive identifiers).
 bool IdentToInt(const TTypeInfo* type, std::string_view ident, int64_t& value);
 bool IntToIdent(const TTypeInfo* type, int64_t value, std::string& ident);
-// Colours: identifier or number ("$0000FF", "255") to a colour and back
-// (an identifier when one exists, else "$00BBGGRR").
-bool IdentToColor(std::string_view ident, int32_t& color);
-std::string ColorToString(int32_t color);
-int32_t StringToColor(std::string_view text);  // raises EConvertError
+// Colours: IdentToInt / IntToIdent with ColorType() (the colour texts with
+// numbers, ColorToString and StringToColor, belong to the graphics).
 // Font character sets (GB2312_CHARSET = 134, CHINESEBIG5_CHARSET = 136).
 bool IdentToCharset(std::string_view ident, int32_t& charset);
 bool CharsetToIdent(int32_t charset, std::string& ident);
@@ -134,10 +131,12 @@ public:
     constexpr TSet operator+(TSet o) const { return FromBits(bits_ | o.bits_); }
     constexpr TSet operator-(TSet o) const { return FromBits(bits_ & ~o.bits_); }
     constexpr TSet operator*(TSet o) const { return FromBits(bits_ & o.bits_); }
+    constexpr TSet operator+(E e) const { return FromBits(bits_ | bit(e)); }
+    constexpr TSet operator-(E e) const { return FromBits(bits_ & ~bit(e)); }
     constexpr bool operator==(const TSet&) const = default;
 
 private:
-    static constexpr uint32_t bit(E e) { return uint32_t(1) << static_cast<int>(e); }
+    static constexpr uint32_t bit(E e) { return uint32_t(1) << static_cast<unsigned>(e); }
     uint32_t bits_ = 0;
 };
 

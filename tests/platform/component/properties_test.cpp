@@ -271,15 +271,15 @@ TEST_F(Fixture, ColourAndCharsetIdentifiers) {
         EXPECT_EQ(GetPropValueByPath(edCode, c.path).AsInt64(), c.expected) << c.path << " " << VarToStr(c.value);
     }
     EXPECT_THROW(SetPropValueByPath(edCode, "Font.Charset", "GB_CHARSET"), EPropertyConvertError);
-    EXPECT_EQ(ColorToString(0xFF), "clRed");
-    EXPECT_EQ(ColorToString((int32_t)0x8000000F), "clBtnFace");
-    EXPECT_EQ(ColorToString(0x123456), "$00123456");
-    EXPECT_EQ(StringToColor("$000000FF"), 0xFF);
-    EXPECT_EQ(StringToColor("clSilver"), 0xC0C0C0);
-    EXPECT_EQ(StringToColor("-2147483643"), (int32_t)0x80000005);
-    EXPECT_THROW(StringToColor("$1FFFFFFFF"), EConvertError);
-    EXPECT_THROW(StringToColor("clPink"), EConvertError);
     std::string ident;
+    EXPECT_TRUE(IntToIdent(ColorType(), (int32_t)0x8000000F, ident));
+    EXPECT_EQ(ident, "clBtnFace");
+    EXPECT_TRUE(IntToIdent(ColorType(), 0xC0C0C0, ident));
+    EXPECT_EQ(ident, "clSilver");  // the first of two names for one colour
+    EXPECT_FALSE(IntToIdent(ColorType(), 0x123456, ident));
+    int64_t cursor = 0;
+    EXPECT_TRUE(IdentToInt(CursorType(), "crHourGlass", cursor));
+    EXPECT_EQ(cursor, -11);
     EXPECT_TRUE(CharsetToIdent(134, ident));
     EXPECT_EQ(ident, "GB2312_CHARSET");
     EXPECT_FALSE(CharsetToIdent(135, ident));
