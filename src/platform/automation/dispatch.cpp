@@ -62,6 +62,7 @@ bool DispatchObject::HasMember(std::string_view name) const { return members_.fi
 
 void DispatchObject::Property(std::string_view name, Getter get, Setter set) {
     Member& m = member(name);
+    m.method = {};
     m.get = [get = std::move(get)](DispArgs) { return get(); };
     m.set = set ? IndexedSetter([set = std::move(set)](DispArgs, const Variant& v) { set(v); }) : IndexedSetter{};
     m.indexed = false;
@@ -71,6 +72,7 @@ void DispatchObject::Property(std::string_view name, Getter get, Setter set) {
 void DispatchObject::IndexedProperty(std::string_view name, IndexedGetter get, IndexedSetter set,
                                      size_t minArgs, size_t maxArgs) {
     Member& m = member(name);
+    m.method = {};
     m.get = std::move(get);
     m.set = std::move(set);
     m.indexed = true;

@@ -402,6 +402,7 @@ void SetOrdProp(TObject* obj, const TPropInfo& p, int64_t value) {
     TObject& o = need(obj, p.Name);
     if (!p.getOrd) wrongKind(p, "an ordinal");
     if (!p.setOrd) readOnly(p);
+    if (p.PropType == BooleanType()) value = value != 0;  // -1 is True, as in host calls
     checkOrd(p, value);
     p.setOrd(o, value);
 }

@@ -138,6 +138,9 @@ TEST_F(Fixture, ValuesAsVariantsStringsAndOrdinals) {
     EXPECT_EQ(GetOrdProp(edCode, "ReadOnly"), 1);
     SetPropValue(edCode, "Enabled", "False");
     EXPECT_FALSE(edCode->Enabled);
+    SetPropValue(edCode, "Enabled", -1);  // True as an integer
+    EXPECT_TRUE(edCode->Enabled);
+    EXPECT_EQ(GetOrdProp(edCode, "Enabled"), 1);
     SetPropValue(cboKind, "Style", "csOwnerDrawFixed");
     EXPECT_EQ(cboKind->Style, csOwnerDrawFixed);
     EXPECT_EQ(GetPropValue(cboKind, "Style").AsString(), "csOwnerDrawFixed");
