@@ -57,7 +57,8 @@ void BM_CompareFloats(benchmark::State& state) {
 BENCHMARK(BM_CompareFloats);
 
 void BM_SplitTaxAmounts(benchmark::State& state) {
-    plat::Variant in = plat::VarArrayOf({"USD", "NTD", 0.05, "1", 30.5, 2, 0, 1234.56, 12.0, 102.88});
+    plat::Variant in =
+        plat::VarArrayOf({"USD", "NTD", 0.05, "1", 30.5, 2, 0, 1234.56, 12.0, 102.88});
     for (auto _ : state) benchmark::DoNotOptimize(ktrb::SplitTaxAmounts(in));
 }
 BENCHMARK(BM_SplitTaxAmounts);

@@ -18,14 +18,20 @@ using plat::Variant;
 namespace {
 
 // Integer of a trimmed part, `def` when it is no number.
-int partInt(const std::string& s, int def) { return plat::StrToIntDef(plat::Trim(s), def); }
+int partInt(const std::string& s, int def) {
+    return plat::StrToIntDef(plat::Trim(s), def);
+}
 
 // The first character of a separator text: a whole UTF-8 character, so a
 // multibyte separator is never split.
 std::string firstChar(const std::string& s) {
     if (s.empty()) return {};
     unsigned char b = (unsigned char)s[0];
-    size_t len = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 1;
+    size_t len = b < 0x80             ? 1
+                 : (b & 0xE0) == 0xC0 ? 2
+                 : (b & 0xF0) == 0xE0 ? 3
+                 : (b & 0xF8) == 0xF0 ? 4
+                                      : 1;
     return s.substr(0, std::min(len, s.size()));
 }
 
@@ -35,7 +41,9 @@ std::string ymdText(TDateTime date) {
     return ZeroPad(4, y) + ZeroPad(2, m) + ZeroPad(2, d);
 }
 
-double readBack(double v) { return plat::StrToFloat(plat::FloatToStr(v)); }
+double readBack(double v) {
+    return plat::StrToFloat(plat::FloatToStr(v));
+}
 
 // Parts of a duration text; false when the text is no duration.
 bool durationSeconds(const std::string& text, int64_t& seconds) {
@@ -76,7 +84,8 @@ Variant splitTax(const Variant& input, TaxRule rule) {
         bool sameCurrency = currency == local;
         bool replace = CompareFloats(product, amount) == 0;
         if (rule == TaxRule::Amounts && !sameCurrency)
-            replace = replace && !taxType.empty() && std::string_view("1,2").find(taxType) != std::string_view::npos;
+            replace = replace && !taxType.empty() &&
+                      std::string_view("1,2").find(taxType) != std::string_view::npos;
         if (replace) amount = product;
         double localAmount = RoundToDecimals(ld, amount * exchange);
 
@@ -151,7 +160,8 @@ int FieldCount(const std::string& text, const std::string& delimiter) {
     if (text.empty()) return 0;
     int count = 1;
     if (delimiter.empty()) return count;
-    for (size_t p = text.find(delimiter); p != std::string::npos; p = text.find(delimiter, p + delimiter.size()))
+    for (size_t p = text.find(delimiter); p != std::string::npos;
+         p = text.find(delimiter, p + delimiter.size()))
         ++count;
     return count;
 }
@@ -188,7 +198,8 @@ std::string ReplaceAllText(const std::string& text, const std::string& oldText,
         size_t from = 0;
         for (size_t p; (p = s.find(oldText, from)) != std::string::npos;) {
             s.replace(p, oldText.size(), newText);
-            from = shrinks ? (p >= oldText.size() ? p - oldText.size() + 1 : 0) : p + newText.size();
+            from =
+                shrinks ? (p >= oldText.size() ? p - oldText.size() + 1 : 0) : p + newText.size();
         }
     }
     return trim ? plat::Trim(s) : s;
@@ -209,11 +220,16 @@ std::string DateToText(int code, const std::string& separator, TDateTime date) {
     plat::DecodeDate(date, y, m, d);
     std::string sep = firstChar(separator);
     switch (code) {
-    case 1: return ZeroPad(4, y) + sep + ZeroPad(2, m) + sep + ZeroPad(2, d);
-    case 2: return ZeroPad(2, m) + sep + ZeroPad(2, d) + sep + ZeroPad(4, y);
-    case 3: return ZeroPad(2, d) + sep + ZeroPad(2, m) + sep + ZeroPad(4, y);
-    case 4: return ZeroPad(2, y - 1911) + sep + ZeroPad(2, m) + sep + ZeroPad(2, d);
-    default: return ZeroPad(3, y - 1911) + sep + ZeroPad(2, m) + sep + ZeroPad(2, d);
+        case 1:
+            return ZeroPad(4, y) + sep + ZeroPad(2, m) + sep + ZeroPad(2, d);
+        case 2:
+            return ZeroPad(2, m) + sep + ZeroPad(2, d) + sep + ZeroPad(4, y);
+        case 3:
+            return ZeroPad(2, d) + sep + ZeroPad(2, m) + sep + ZeroPad(4, y);
+        case 4:
+            return ZeroPad(2, y - 1911) + sep + ZeroPad(2, m) + sep + ZeroPad(2, d);
+        default:
+            return ZeroPad(3, y - 1911) + sep + ZeroPad(2, m) + sep + ZeroPad(2, d);
     }
 }
 
@@ -226,10 +242,26 @@ TDateTime TextToDate(const std::string& text, int code, const std::string& separ
         if (p[0] < 1 || p[1] < 1 || p[2] < 1) return 0;
         int y, m, d;
         switch (code) {
-        case 1: y = p[0]; m = p[1]; d = p[2]; break;
-        case 2: y = p[2]; m = p[0]; d = p[1]; break;
-        case 3: y = p[2]; m = p[1]; d = p[0]; break;
-        default: y = p[0] + 1911; m = p[1]; d = p[2]; break;
+            case 1:
+                y = p[0];
+                m = p[1];
+                d = p[2];
+                break;
+            case 2:
+                y = p[2];
+                m = p[0];
+                d = p[1];
+                break;
+            case 3:
+                y = p[2];
+                m = p[1];
+                d = p[0];
+                break;
+            default:
+                y = p[0] + 1911;
+                m = p[1];
+                d = p[2];
+                break;
         }
         // A day the month does not have is refused, not rolled into the next
         // month: the result is stored as the user's date.
@@ -246,7 +278,9 @@ std::string DisplayDateToYmd(const std::string& text, int code, const std::strin
         std::string rest = text;
         for (int& part : p) part = partInt(CutToken(rest, separator), 0);
     } else {
-        auto piece = [&](size_t at, size_t n) { return at < text.size() ? text.substr(at, n) : std::string(); };
+        auto piece = [&](size_t at, size_t n) {
+            return at < text.size() ? text.substr(at, n) : std::string();
+        };
         p[0] = partInt(piece(0, 4), 0);
         p[1] = partInt(piece(4, 2), 0);
         p[2] = partInt(piece(6, 2), 0);
@@ -254,11 +288,27 @@ std::string DisplayDateToYmd(const std::string& text, int code, const std::strin
     if (p[0] < 1 || p[1] < 1 || p[2] < 1) return "0";
     int y, m, d;
     switch (code) {
-    case 2: y = p[2]; m = p[0]; d = p[1]; break;
-    case 3: y = p[2]; m = p[1]; d = p[0]; break;
-    case 4:
-    case 5: y = p[0] + 1911; m = p[1]; d = p[2]; break;
-    default: y = p[0]; m = p[1]; d = p[2]; break;
+        case 2:
+            y = p[2];
+            m = p[0];
+            d = p[1];
+            break;
+        case 3:
+            y = p[2];
+            m = p[1];
+            d = p[0];
+            break;
+        case 4:
+        case 5:
+            y = p[0] + 1911;
+            m = p[1];
+            d = p[2];
+            break;
+        default:
+            y = p[0];
+            m = p[1];
+            d = p[2];
+            break;
     }
     // The text is stored as the date: a date the calendar lacks is refused.
     if (!plat::IsValidDate(y, m, d)) return "0";
@@ -267,7 +317,8 @@ std::string DisplayDateToYmd(const std::string& text, int code, const std::strin
 
 TDateTime YmdToDate(const std::string& ymd) {
     if (ymd.size() != 8) return 0;
-    int y = partInt(ymd.substr(0, 4), 0), m = partInt(ymd.substr(4, 2), 0), d = partInt(ymd.substr(6, 2), 0);
+    int y = partInt(ymd.substr(0, 4), 0), m = partInt(ymd.substr(4, 2), 0),
+        d = partInt(ymd.substr(6, 2), 0);
     if (y == 0 || m == 0 || d == 0) return 0;
     TDateTime date;
     return plat::TryEncodeDate(y, m, d, date) ? date : 0;
@@ -275,7 +326,9 @@ TDateTime YmdToDate(const std::string& ymd) {
 
 bool IsSqlDateRange(const std::string& ymd) {
     if (ymd.empty()) return true;
-    auto piece = [&](size_t at, size_t n) { return at < ymd.size() ? ymd.substr(at, n) : std::string(); };
+    auto piece = [&](size_t at, size_t n) {
+        return at < ymd.size() ? ymd.substr(at, n) : std::string();
+    };
     int y, m, d;
     if (!plat::TryStrToInt(piece(0, 4), y) || !plat::TryStrToInt(piece(4, 2), m) ||
         !plat::TryStrToInt(piece(6, 2), d) || !plat::IsValidDate(y, m, d))
@@ -286,9 +339,12 @@ bool IsSqlDateRange(const std::string& ymd) {
 std::string IncYmdDate(const Variant& date, const std::string& unit, int n) {
     try {
         TDateTime start;
-        if (date.IsText()) start = YmdToDate(date.RawText());
-        else if (date.Type() == plat::VarType::Date) start = date.AsDateTime();
-        else return {};
+        if (date.IsText())
+            start = YmdToDate(date.RawText());
+        else if (date.Type() == plat::VarType::Date)
+            start = date.AsDateTime();
+        else
+            return {};
         std::string u = plat::UpperCase(unit);
         if (start == 0 || (u != "Y" && u != "M" && u != "D")) return {};
         if (u == "D") return ymdText(std::floor(start) + n);
@@ -311,14 +367,17 @@ std::string IncYmdDate(const Variant& date, const std::string& unit, int n) {
     }
 }
 
-int DaysOfMonth(int year, int month) { return plat::DaysInAMonth(year, month); }
+int DaysOfMonth(int year, int month) {
+    return plat::DaysInAMonth(year, month);
+}
 
 std::string DateTimeToText(int code, const std::string& separator, TDateTime dateTime) {
     std::string date = DateToText(code, separator, dateTime);
     if (date.empty()) return date;
     int h, n, s, ms;
     plat::DecodeTime(dateTime, h, n, s, ms);
-    return date + " " + ZeroPad(2, h) + ":" + ZeroPad(2, n) + ":" + ZeroPad(2, s) + ":" + ZeroPad(3, ms);
+    return date + " " + ZeroPad(2, h) + ":" + ZeroPad(2, n) + ":" + ZeroPad(2, s) + ":" +
+           ZeroPad(3, ms);
 }
 
 TDateTime YmdHmsToDateTime(const std::string& text) {
@@ -368,7 +427,8 @@ int CompareFloats(double a, double b) {
 Variant AddDurationTexts(const std::string& a, const std::string& b, int sign) {
     Variant result = plat::VarArrayOf({Variant(0LL), Variant("000:00:00")});
     int64_t x, y;
-    if ((sign != 1 && sign != -1) || !durationSeconds(a, x) || !durationSeconds(b, y)) return result;
+    if ((sign != 1 && sign != -1) || !durationSeconds(a, x) || !durationSeconds(b, y))
+        return result;
     int64_t total = x + sign * y;
     return plat::VarArrayOf({Variant((long long)total), Variant(SecondsToDurationText(total))});
 }
@@ -380,8 +440,12 @@ std::string SecondsToDurationText(int64_t seconds) {
            ZeroPad(2, s % 60);
 }
 
-Variant SplitTaxAmounts(const Variant& input) { return splitTax(input, TaxRule::Amounts); }
+Variant SplitTaxAmounts(const Variant& input) {
+    return splitTax(input, TaxRule::Amounts);
+}
 
-Variant SplitTaxByRate(const Variant& input) { return splitTax(input, TaxRule::ByRate); }
+Variant SplitTaxByRate(const Variant& input) {
+    return splitTax(input, TaxRule::ByRate);
+}
 
 }  // namespace ktrb

@@ -47,14 +47,17 @@ Variant convertedText(const std::string& text, int codePage, TextKind to) {
 // byte texts included, stay as they are.
 Variant walkArray(const Variant& value, int codePage, TextKind to) {
     if (!value.IsArray()) {
-        return value.Type() == plat::VarType::OleStr ? convertedText(value.RawText(), codePage, to) : value;
+        return value.Type() == plat::VarType::OleStr ? convertedText(value.RawText(), codePage, to)
+                                                     : value;
     }
     Variant copy = value;
     if (copy.DimCount() == 1) {
         for (int i = copy.LowBound(1); i <= copy.HighBound(1); ++i) {
             const Variant& e = std::as_const(copy)[i];
-            if (e.IsArray()) copy[i] = walkArray(e, codePage, to);
-            else if (e.Type() == plat::VarType::OleStr) copy[i] = convertedText(e.RawText(), codePage, to);
+            if (e.IsArray())
+                copy[i] = walkArray(e, codePage, to);
+            else if (e.Type() == plat::VarType::OleStr)
+                copy[i] = convertedText(e.RawText(), codePage, to);
         }
     } else if (copy.DimCount() == 2) {
         for (int i = copy.LowBound(1); i <= copy.HighBound(1); ++i)
@@ -71,8 +74,10 @@ Variant convertVariant(const Variant& value, int codePage, TextKind to, const ch
     Variant result = value;
     if (value.IsEmptyOrNull()) return result;
     try {
-        if (value.IsArray()) result = walkArray(value, codePage, to);
-        else if (value.IsText()) result = convertedText(value.RawText(), codePage, to);
+        if (value.IsArray())
+            result = walkArray(value, codePage, to);
+        else if (value.IsText())
+            result = convertedText(value.RawText(), codePage, to);
     } catch (const std::exception& e) {
         WriteAlertLog(kLibStrsLog, std::string(logTag) + e.what(), "D");
     }
@@ -85,8 +90,8 @@ struct ButtonCaption {
 };
 
 const ButtonCaption kButtonCaptions[] = {
-    {"Yes", "是(&Y)"},      {"No", "否(&N)"},         {"OK", "确定"},          {"Cancel", "取消"},
-    {"Abort", "中断(&A)"},  {"Retry", "重试(&R)"},    {"Ignore", "忽略(&I)"},  {"All", "全部(&A)"},
+    {"Yes", "是(&Y)"},       {"No", "否(&N)"},         {"OK", "确定"},         {"Cancel", "取消"},
+    {"Abort", "中断(&A)"},   {"Retry", "重试(&R)"},    {"Ignore", "忽略(&I)"}, {"All", "全部(&A)"},
     {"NoToAll", "全否(&o)"}, {"YesToAll", "全是(&A)"}, {"Help", "帮助(&H)"},
 };
 
@@ -129,21 +134,26 @@ Variant VarIIf(bool condition, const Variant& whenTrue, const Variant& whenFalse
     return condition ? whenTrue : whenFalse;
 }
 
-bool VarIsBlank(const Variant& value) { return value.IsEmptyOrNull(); }
+bool VarIsBlank(const Variant& value) {
+    return value.IsEmptyOrNull();
+}
 
 bool LookupVarFlag(const Variant& flags, const std::string& name) {
     try {
         if (!flags.IsArray() || flags.DimCount() != 2) return false;
         std::string wanted = plat::UpperCase(name);
         for (int j = flags.LowBound(2); j <= flags.HighBound(2); ++j)
-            if (plat::UpperCase(flags.At(0, j).AsString()) == wanted) return flags.At(1, j).AsBoolean();
+            if (plat::UpperCase(flags.At(0, j).AsString()) == wanted)
+                return flags.At(1, j).AsBoolean();
         return true;
     } catch (const std::exception&) {
         return false;
     }
 }
 
-bool IsLocalAddress(const std::string& address) { return address == "127.0.0.1"; }
+bool IsLocalAddress(const std::string& address) {
+    return address == "127.0.0.1";
+}
 
 // ---- Code pages -------------------------------------------------------------
 

@@ -13,7 +13,8 @@ int64_t TStream::Size() {
 }
 
 int64_t TMemoryStream::Read(void* buffer, int64_t count) {
-    int64_t n = std::clamp<int64_t>((int64_t)data_.size() - position_, 0, std::max<int64_t>(count, 0));
+    int64_t n =
+        std::clamp<int64_t>((int64_t)data_.size() - position_, 0, std::max<int64_t>(count, 0));
     if (n > 0) std::memcpy(buffer, data_.data() + position_, (size_t)n);
     position_ += n;
     return n;
@@ -28,7 +29,9 @@ int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
 }
 
 int64_t TMemoryStream::Seek(int64_t offset, SeekOrigin origin) {
-    int64_t base = origin == SeekOrigin::Beginning ? 0 : origin == SeekOrigin::Current ? position_ : (int64_t)data_.size();
+    int64_t base = origin == SeekOrigin::Beginning ? 0
+                   : origin == SeekOrigin::Current ? position_
+                                                   : (int64_t)data_.size();
     position_ = std::max<int64_t>(base + offset, 0);
     return position_;
 }

@@ -9,7 +9,7 @@ namespace ktrb {
 enum class SeekOrigin { Beginning, Current, End };
 
 class TStream {
-public:
+  public:
     virtual ~TStream() = default;
     // Bytes read or written; a read at the end gives 0.
     virtual int64_t Read(void* buffer, int64_t count) = 0;
@@ -24,7 +24,7 @@ public:
 };
 
 class TMemoryStream : public TStream {
-public:
+  public:
     TMemoryStream() = default;
     explicit TMemoryStream(std::string bytes) : data_(std::move(bytes)) {}
 
@@ -38,7 +38,7 @@ public:
     void Clear();
     const std::string& Bytes() const { return data_; }
 
-private:
+  private:
     std::string data_;
     int64_t position_ = 0;
 };

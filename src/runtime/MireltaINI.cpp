@@ -63,10 +63,14 @@ const DatabaseCell kDatabaseCells[] = {
 
 plat::Variant readCell(const plat::TIniFile& ini, const DatabaseCell& c) {
     switch (c.kind) {
-    case CellKind::Integer: return ini.ReadInteger(c.section, c.key, c.intDefault);
-    case CellKind::Trimmed: return plat::Trim(ini.ReadString(c.section, c.key, c.textDefault));
-    case CellKind::Password: return DecodePassword(ini.ReadString(c.section, c.key, c.textDefault));
-    case CellKind::Text: break;
+        case CellKind::Integer:
+            return ini.ReadInteger(c.section, c.key, c.intDefault);
+        case CellKind::Trimmed:
+            return plat::Trim(ini.ReadString(c.section, c.key, c.textDefault));
+        case CellKind::Password:
+            return DecodePassword(ini.ReadString(c.section, c.key, c.textDefault));
+        case CellKind::Text:
+            break;
     }
     return ini.ReadString(c.section, c.key, c.textDefault);
 }
@@ -79,19 +83,26 @@ bool hasDrive(const std::string& path) {
 
 std::string MakeAbsolutePath(const std::string& path, const std::string& base) {
     if (hasDrive(path)) return plat::NativePath(path);
-    if (!path.empty() && plat::IsPathDelimiter(path[0])) return plat::NativePath(base + path.substr(1));
+    if (!path.empty() && plat::IsPathDelimiter(path[0]))
+        return plat::NativePath(base + path.substr(1));
     return plat::NativePath(base + path);
 }
 
 // ---- Shared steps -----------------------------------------------------------
 
 void TMireltaIni::computeModes() {
-    if (UICodePage == "950") DisplayConvertMode = 2;
-    else if (UICodePage == "936" && WindowsCodePage == "950") DisplayConvertMode = 4;
-    else DisplayConvertMode = 0;
-    if (UICodePage == "950" && DBCodePage == "936") DataConvertMode = 2;
-    else if (UICodePage == "936" && DBCodePage == "950") DataConvertMode = 1;
-    else DataConvertMode = 0;
+    if (UICodePage == "950")
+        DisplayConvertMode = 2;
+    else if (UICodePage == "936" && WindowsCodePage == "950")
+        DisplayConvertMode = 4;
+    else
+        DisplayConvertMode = 0;
+    if (UICodePage == "950" && DBCodePage == "936")
+        DataConvertMode = 2;
+    else if (UICodePage == "936" && DBCodePage == "950")
+        DataConvertMode = 1;
+    else
+        DataConvertMode = 0;
 }
 
 bool TMireltaIni::begin(Side side, std::string& folder) {
@@ -152,7 +163,9 @@ void TMireltaIni::resolveWorkPaths(const std::string& folder, const char* defaul
 
 // ---- Client -----------------------------------------------------------------
 
-TMireltaIniC::TMireltaIniC() { Load(); }
+TMireltaIniC::TMireltaIniC() {
+    Load();
+}
 
 bool TMireltaIniC::Load() {
     if (!begin(Side::Client, ClientPath)) return false;
@@ -164,7 +177,8 @@ bool TMireltaIniC::Load() {
         UICodePage = ini.ReadString("CodePage", "UICodePage", WindowsCodePage);
         DBCodePage = ini.ReadString("CodePage", "DBCodePage", "936");
         SupportCallBack = readFlag(ini, "Server Information", "SupportCallBack", "0");
-        std::string addresses = plat::Trim(ini.ReadString("Server Information", "ComputerName", "127.0.0.1"));
+        std::string addresses =
+            plat::Trim(ini.ReadString("Server Information", "ComputerName", "127.0.0.1"));
         int port = ini.ReadInteger("Server Information", "ServerPort", 211);
         WorkDLLPaths = ini.ReadSectionValues(kWorkSection);
         AutoCheckNewMsg = ini.ReadString("TaskMessageCenter Setting", "AutoCheckNewMsg", "1");
@@ -194,7 +208,9 @@ bool TMireltaIniC::Load() {
 
 // ---- Server -----------------------------------------------------------------
 
-TMireltaIniS::TMireltaIniS() { Load(); }
+TMireltaIniS::TMireltaIniS() {
+    Load();
+}
 
 bool TMireltaIniS::Load() {
     if (!begin(Side::Server, ServerPath)) return false;

@@ -25,22 +25,22 @@ std::string MakeAbsolutePath(const std::string& path, const std::string& base);
 
 // What both readers share; the fields have the same rules in both.
 class TMireltaIni {
-public:
-    std::string ProfilePath;      // folder whose settings file was used
+  public:
+    std::string ProfilePath;  // folder whose settings file was used
     std::string ProfileType = "0";
     std::string UserName = "Default";
-    std::string UICodePage;       // "936", "950" or "437" in practice
+    std::string UICodePage;  // "936", "950" or "437" in practice
     std::string DBCodePage = "936";
-    std::string WindowsCodePage;  // "936", "950", else "437"
+    std::string WindowsCodePage;     // "936", "950", else "437"
     uint8_t DisplayConvertMode = 0;  // 0, 2 (texts shown in Big5) or 4
     uint8_t DataConvertMode = 0;     // 0, 1 (Big5 to GB) or 2 (GB to Big5)
     bool SupportCallBack = false;
-    std::string IniFileName;  // full name of the settings file that was read
-    std::string ErrorCode;    // "" or a message reference ("E;000015")
+    std::string IniFileName;                // full name of the settings file that was read
+    std::string ErrorCode;                  // "" or a message reference ("E;000015")
     std::vector<std::string> WorkDLLPaths;  // absolute, each ending with a separator
     std::string Version;
 
-protected:
+  protected:
     enum class Side { Client, Server };
     TMireltaIni() = default;
     // Steps shared by both readers: defaults, registry, profile folder and
@@ -53,7 +53,7 @@ protected:
 
 // The client settings ("MireltaC.ini").
 class TMireltaIniC : public TMireltaIni {
-public:
+  public:
     TMireltaIniC();
     // Reads everything again; true when the whole file was read.
     bool Load();
@@ -71,7 +71,7 @@ public:
 
 // The server settings ("MireltaS.ini").
 class TMireltaIniS : public TMireltaIni {
-public:
+  public:
     TMireltaIniS();
     bool Load();
 

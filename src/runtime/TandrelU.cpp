@@ -88,7 +88,8 @@ std::string DecodePassword(const std::string& cipher) {
     }
 }
 
-void WriteExceptionLog(const std::exception* e, const std::string& label, const std::string& message) {
+void WriteExceptionLog(const std::exception* e, const std::string& label,
+                       const std::string& message) {
     try {
         std::string title = kHyphens;
         if (!plat::Trim(label).empty()) title += " on " + label + " ";
@@ -99,15 +100,16 @@ void WriteExceptionLog(const std::exception* e, const std::string& label, const 
             if (auto* db = dynamic_cast<const EDBEngineError*>(e)) {
                 const auto& records = db->Errors();
                 for (size_t i = 0; i < records.size(); ++i)
-                    WriteExceptionLogLine(errorLine("EDBEngineError", (int)i + 1, records[i].errorCode,
-                                                    records[i].message));
+                    WriteExceptionLogLine(errorLine("EDBEngineError", (int)i + 1,
+                                                    records[i].errorCode, records[i].message));
                 count = (int)records.size();
             } else if (auto* os = dynamic_cast<const std::system_error*>(e)) {
                 WriteExceptionLogLine(errorLine("EWin32Error", 1, os->code().value(), os->what()));
             } else if (auto* io = dynamic_cast<const plat::EInOutError*>(e)) {
                 WriteExceptionLogLine(errorLine("EInOutError", 1, 0, io->what()));
             } else {
-                WriteExceptionLogLine("Exception is " + className(*e) + "\r\nMessage 01: " + e->what());
+                WriteExceptionLogLine("Exception is " + className(*e) +
+                                      "\r\nMessage 01: " + e->what());
             }
             WriteExceptionLogLine("ErrorMessage Count: " + std::to_string(count));
         }
@@ -124,7 +126,8 @@ bool WriteExceptionLogLine(const std::string& text) {
         plat::TDateTime now = plat::Now();
         int y, m, d;
         plat::DecodeDate(now, y, m, d);
-        std::string file = folder + "/Alert_Tandrel_" + ZeroPad(4, y) + ZeroPad(2, m) + ZeroPad(2, d) + ".log";
+        std::string file =
+            folder + "/Alert_Tandrel_" + ZeroPad(4, y) + ZeroPad(2, m) + ZeroPad(2, d) + ".log";
         std::string line = "[" + plat::DateTimeToStr(now) + "] " + text;
         // Characters the ANSI code page lacks become "?" rather than losing the line.
         return plat::AppendTextLine(file, AnsiStrToWideCP(WideStrToAnsiCP(line, 0), 0), 0);

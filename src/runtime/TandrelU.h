@@ -23,7 +23,7 @@ inline constexpr const char* kPasswordErrorSentinel = "QV_Say_Password_Error";
 // A database engine's error with its stack of numbered error records; the
 // exception log writes one line per record.
 class EDBEngineError : public plat::EDatabaseError {
-public:
+  public:
     struct ErrorRecord {
         int errorCode = 0;
         std::string message;
@@ -32,7 +32,7 @@ public:
     const std::vector<ErrorRecord>& Errors() const { return records_; }
     const char* ClassName() const override { return "EDBEngineError"; }
 
-private:
+  private:
     std::vector<ErrorRecord> records_;
 };
 
@@ -48,7 +48,8 @@ std::string DecodePassword(const std::string& cipher);
 
 // Appends the account of the exception (may be null), with the label in the
 // title line and the programmer's message, to the exception log. Never raises.
-void WriteExceptionLog(const std::exception* e, const std::string& label, const std::string& message);
+void WriteExceptionLog(const std::exception* e, const std::string& label,
+                       const std::string& message);
 // Appends one line; false when it could not be written. Never raises.
 bool WriteExceptionLogLine(const std::string& text);
 // "ClientPath", else "ServerPath" of the installation's registry key, else

@@ -27,7 +27,9 @@ constexpr unsigned char kBig5Euro[2] = {0xA3, 0xE1};
 // Lead bytes of both code pages. The trail-byte rules keep a lead byte that
 // stands before a byte no character can end with (an ASCII digit, a blank, a
 // line end) from taking that byte with it.
-bool isLead(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
+bool isLead(unsigned char b) {
+    return b >= 0x81 && b <= 0xFE;
+}
 bool isGbPair(unsigned char lead, unsigned char trail) {
     return isLead(lead) && trail >= 0x40 && trail <= 0xFE && trail != 0x7F;
 }
@@ -51,24 +53,30 @@ PlainMessageHandler& messageHandler() {
 
 void showPlainMessage(const std::string& text) {
     PlainMessageHandler handler = messageHandler();
-    if (handler) handler(text);
-    else WriteAlertLog("libstrs", text, "D");
+    if (handler)
+        handler(text);
+    else
+        WriteAlertLog("libstrs", text, "D");
 }
 
 // Characters 2 to 5 of the value token as four hexadecimal digits; "A" to
 // "F" upper case only, anything else must be a decimal digit.
 uint16_t entryValue(std::string_view line) {
     size_t eq = line.find('=');
-    std::string_view token = eq == std::string_view::npos ? std::string_view() : line.substr(eq + 1);
+    std::string_view token =
+        eq == std::string_view::npos ? std::string_view() : line.substr(eq + 1);
     token = token.substr(0, token.find('='));
     if (token.size() < 5)
         throw plat::EConvertError("'" + std::string(token) + "' is not a valid table value");
     unsigned value = 0;
     for (char c : token.substr(1, 4)) {
         unsigned digit;
-        if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-        else if (c >= '0' && c <= '9') digit = c - '0';
-        else throw plat::EConvertError("'" + std::string(1, c) + "' is not a valid integer value");
+        if (c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        else if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else
+            throw plat::EConvertError("'" + std::string(1, c) + "' is not a valid integer value");
         value = value * 16 + digit;
     }
     return (uint16_t)value;
@@ -86,8 +94,10 @@ Tables parseTables(const std::string& bytes) {
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if ((!line.empty() && line[0] == '[') || plat::Trim(line).empty()) continue;
         kept.push_back(line);
-        if (line.substr(0, 4) == "BIG5") ++bigCount;
-        else if (line.substr(0, 2) == "GB") ++gbCount;
+        if (line.substr(0, 4) == "BIG5")
+            ++bigCount;
+        else if (line.substr(0, 2) == "GB")
+            ++gbCount;
     }
     // Big5 entries come first, the GB entries after them: each table takes
     // its entries by position.
@@ -105,7 +115,9 @@ std::string findTableFile() {
         std::string file = plat::IncludeTrailingPathDelimiter(clientPath) + kTableFile;
         if (plat::FileExists(file)) return file;
     }
-    std::string file = plat::IncludeTrailingPathDelimiter(plat::ExtractFilePath(plat::HostProgramFileName())) + kTableFile;
+    std::string file =
+        plat::IncludeTrailingPathDelimiter(plat::ExtractFilePath(plat::HostProgramFileName())) +
+        kTableFile;
     return plat::FileExists(file) ? file : std::string();
 }
 
@@ -137,8 +149,8 @@ std::string fallback(const unsigned char* pair, plat::CodePage from, plat::CodeP
 }
 
 // The table's code as two bytes, or the fallback when it gives none.
-void appendChar(std::string& out, const std::vector<uint16_t>& table, int index, const unsigned char* pair,
-                plat::CodePage from, plat::CodePage to) {
+void appendChar(std::string& out, const std::vector<uint16_t>& table, int index,
+                const unsigned char* pair, plat::CodePage from, plat::CodePage to) {
     if (index >= 0 && index < (int)table.size()) {
         uint16_t code = table[index];
         unsigned char hi = code >> 8, lo = code & 0xFF;
@@ -188,14 +200,19 @@ std::string convertText(const std::string& text, Direction dir) {
 
 // ---- Conversion libraries ---------------------------------------------------
 
-void tableGbToBig5(const std::string& source, std::string& result) { result = GbToBig5Text(source); }
-void tableBig5ToGb(const std::string& source, std::string& result) { result = Big5ToGbText(source); }
+void tableGbToBig5(const std::string& source, std::string& result) {
+    result = GbToBig5Text(source);
+}
+void tableBig5ToGb(const std::string& source, std::string& result) {
+    result = Big5ToGbText(source);
+}
 
 std::mutex g_libraryMutex;
 
 std::map<std::string, std::shared_ptr<const ConversionLibrary>>& libraries() {
     static std::map<std::string, std::shared_ptr<const ConversionLibrary>> registered{
-        {kTranslatorLibrary, std::make_shared<const ConversionLibrary>(ConversionLibrary{tableGbToBig5, tableBig5ToGb})},
+        {kTranslatorLibrary, std::make_shared<const ConversionLibrary>(
+                                 ConversionLibrary{tableGbToBig5, tableBig5ToGb})},
     };
     return registered;
 }
@@ -203,7 +220,8 @@ std::map<std::string, std::shared_ptr<const ConversionLibrary>>& libraries() {
 }  // namespace
 
 int GbCharIndex(unsigned char lead, unsigned char trail) {
-    if (lead >= 0xA1 && lead <= 0xA9 && trail >= 0xA1 && trail <= 0xFE) return (lead - 0xA1) * 94 + (trail - 0xA1);
+    if (lead >= 0xA1 && lead <= 0xA9 && trail >= 0xA1 && trail <= 0xFE)
+        return (lead - 0xA1) * 94 + (trail - 0xA1);
     if (lead >= 0xB0 && lead <= 0xF7 && trail >= 0xA1 && trail <= 0xFE)
         return 1410 + (lead - 0xB0) * 94 + (trail - 0xA1);
     if (lead >= 0x81 && lead <= 0xA0 && trail >= 0x40 && trail <= 0xFE)
@@ -222,9 +240,13 @@ int Big5CharIndex(unsigned char lead, unsigned char trail) {
     return -1;
 }
 
-std::string GbToBig5Text(const std::string& gbBytes) { return convertText(gbBytes, Direction::GbToBig5); }
+std::string GbToBig5Text(const std::string& gbBytes) {
+    return convertText(gbBytes, Direction::GbToBig5);
+}
 
-std::string Big5ToGbText(const std::string& big5Bytes) { return convertText(big5Bytes, Direction::Big5ToGb); }
+std::string Big5ToGbText(const std::string& big5Bytes) {
+    return convertText(big5Bytes, Direction::Big5ToGb);
+}
 
 void ReleaseLanguageTables() {
     std::lock_guard<std::mutex> lock(g_mutex);
@@ -254,8 +276,10 @@ TTranslator::TTranslator() {
         auto it = libraries().find(kTranslatorLibrary);
         if (it != libraries().end()) library = it->second;
     }
-    if (!library) throw plat::Exception(std::string("Load Library ") + kTranslatorLibrary + " Error!");
-    if (!library->GBtoBIG5 || !library->BIG5toGB) throw plat::Exception("Get Library Procedure Address Error!");
+    if (!library)
+        throw plat::Exception(std::string("Load Library ") + kTranslatorLibrary + " Error!");
+    if (!library->GBtoBIG5 || !library->BIG5toGB)
+        throw plat::Exception("Get Library Procedure Address Error!");
     library_ = std::move(library);
 }
 

@@ -54,7 +54,7 @@ void RegisterConversionLibrary(const std::string& name, const ConversionLibrary&
 void UnregisterConversionLibrary(const std::string& name);
 
 class TTranslator {
-public:
+  public:
     // Raises plat::Exception "Load Library Qvlanguage.dll Error!" when the
     // library is not there and "Get Library Procedure Address Error!" when an
     // entry is missing.
@@ -66,7 +66,7 @@ public:
     std::string GbToBig5(const std::string& text) const;
     std::string Big5ToGb(const std::string& text) const;
 
-private:
+  private:
     std::shared_ptr<const ConversionLibrary> library_;
 };
 

@@ -18,8 +18,12 @@ struct Big5FixScope {
     ~Big5FixScope() { RemoveBig5Fix(); }
 };
 
-std::string decode950(const std::string& bytes) { return plat::FromCodePageReplacing(bytes, CodePage::Big5).text; }
-std::string encode950(const std::string& utf8) { return plat::ToCodePageReplacing(utf8, CodePage::Big5).text; }
+std::string decode950(const std::string& bytes) {
+    return plat::FromCodePageReplacing(bytes, CodePage::Big5).text;
+}
+std::string encode950(const std::string& utf8) {
+    return plat::ToCodePageReplacing(utf8, CodePage::Big5).text;
+}
 
 }  // namespace
 
@@ -45,7 +49,7 @@ TEST(Big5Fix, MapsBothGroupsBothWaysUnderCodePage950) {
     EXPECT_EQ(encode950("\uC122"), "\xA3\xE1");
     EXPECT_EQ(decode950("\xA3\xC0"), "\uC101");
     EXPECT_EQ(decode950("\xFF\x80"), "\uA07F");
-    EXPECT_EQ(encode950("\uA07F"), "?");  // low byte 0x7F is outside the group
+    EXPECT_EQ(encode950("\uA07F"), "?");         // low byte 0x7F is outside the group
     EXPECT_NE(decode950("\xA3\xE0"), "\uC121");  // 0xA3 0xE0 keeps the plain mapping
     // Code page 936 is not touched.
     EXPECT_EQ(plat::FromCodePageReplacing("\xA3\xE1", CodePage::Gbk).text, "\uFF41");

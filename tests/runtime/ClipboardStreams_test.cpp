@@ -14,7 +14,7 @@ constexpr const char* kFormat = "application/x-ktrb-grid";
 
 // A memory stream that records the size of every read and write.
 class RecordingStream : public TMemoryStream {
-public:
+  public:
     using TMemoryStream::TMemoryStream;
     int64_t Read(void* buffer, int64_t count) override {
         reads.push_back(count);
@@ -28,7 +28,7 @@ public:
 };
 
 class ClipboardStreamsTest : public ::testing::Test {
-protected:
+  protected:
     plat::TMemoryClipboard clipboard;
     plat::ClipboardOverride guard{clipboard};
 };

@@ -15,7 +15,9 @@ using plat::Variant;
 
 namespace {
 
-std::string today(const char* pattern) { return plat::FormatDateTime(pattern, plat::Now()); }
+std::string today(const char* pattern) {
+    return plat::FormatDateTime(pattern, plat::Now());
+}
 
 }  // namespace
 
@@ -38,7 +40,11 @@ TEST(AlertLog, WritesOneStampedLinePerCallUnderTheClientFolder) {
 
 TEST(AlertLog, PeriodNamesTheFile) {
     Installation inst;
-    struct Case { const char* name; const char* period; std::string file; } cases[] = {
+    struct Case {
+        const char* name;
+        const char* period;
+        std::string file;
+    } cases[] = {
         {"D1", "D", "Alert_D1_" + today("yyyymmdd") + ".log"},
         {"Y1", "Y", "Alert_Y1_" + today("yyyy") + ".log"},
         {"y1", "y", "Alert_y1_" + today("yyyymmdd") + ".log"},  // case-sensitive: daily
@@ -60,12 +66,13 @@ TEST(AlertLog, FallsBackToServerFolderThenToTheHostProgram) {
     Installation none(false);
     EXPECT_EQ(HostLogFolder(), "");
     ASSERT_TRUE(WriteAlertLog("ktrb-rt-hostlog", "t", "D"));
-    std::string file = plat::ExtractFilePath(plat::HostProgramFileName()) + "Log/Alert_ktrb-rt-hostlog_" +
-                       today("yyyymmdd") + ".log";
+    std::string file = plat::ExtractFilePath(plat::HostProgramFileName()) +
+                       "Log/Alert_ktrb-rt-hostlog_" + today("yyyymmdd") + ".log";
     EXPECT_TRUE(plat::FileExists(file)) << file;
     std::filesystem::remove(file);
     std::error_code ignored;
-    std::filesystem::remove(plat::ExtractFilePath(file), ignored);  // only when nothing else is in it
+    std::filesystem::remove(plat::ExtractFilePath(file),
+                            ignored);  // only when nothing else is in it
 }
 
 // A log that cannot be written answers false and never fails its caller.

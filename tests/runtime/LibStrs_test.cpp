@@ -12,11 +12,16 @@ using plat::Variant;
 // ---- Tokens and texts -------------------------------------------------------
 
 TEST(LibStrsText, TokenAtCountsPartsFromOne) {
-    struct Case { const char* text; int n; const char* want; } cases[] = {
-        {"A,B,C", 2, "B"}, {"A,B,C", 3, "C"}, {"A,B,C", 4, ""}, {"A,B,C", 0, ""}, {"A,", 2, ""},
-        {"A,B,C", 1, "A"}, {"甲,乙", 2, "乙"},
+    struct Case {
+        const char* text;
+        int n;
+        const char* want;
+    } cases[] = {
+        {"A,B,C", 2, "B"}, {"A,B,C", 3, "C"}, {"A,B,C", 4, ""},   {"A,B,C", 0, ""},
+        {"A,", 2, ""},     {"A,B,C", 1, "A"}, {"甲,乙", 2, "乙"},
     };
-    for (const auto& c : cases) EXPECT_EQ(TokenAt(c.text, ",", c.n), c.want) << c.text << " " << c.n;
+    for (const auto& c : cases)
+        EXPECT_EQ(TokenAt(c.text, ",", c.n), c.want) << c.text << " " << c.n;
     EXPECT_EQ(TokenAt("a||b||c", "||", 3), "c");
 }
 
@@ -71,9 +76,14 @@ TEST(LibStrsText, StripSortOrder) {
 
 TEST(LibStrsDates, DateToTextByCode) {
     plat::TDateTime d = EncodeDate(2024, 3, 5);
-    struct Case { int code; const char* sep; const char* want; } cases[] = {
-        {1, "/", "2024/03/05"}, {2, "/", "03/05/2024"}, {3, "/", "05/03/2024"}, {4, "/", "113/03/05"},
-        {5, "/", "113/03/05"},  {1, "", "20240305"},    {6, "/", ""},           {1, "-.", "2024-03-05"},
+    struct Case {
+        int code;
+        const char* sep;
+        const char* want;
+    } cases[] = {
+        {1, "/", "2024/03/05"}, {2, "/", "03/05/2024"},  {3, "/", "05/03/2024"},
+        {4, "/", "113/03/05"},  {5, "/", "113/03/05"},   {1, "", "20240305"},
+        {6, "/", ""},           {1, "-.", "2024-03-05"},
     };
     for (const auto& c : cases) EXPECT_EQ(DateToText(c.code, c.sep, d), c.want) << c.code;
     EXPECT_EQ(DateToText(4, "/", EncodeDate(1915, 1, 2)), "04/01/02");
@@ -126,12 +136,19 @@ TEST(LibStrsDates, YmdToDateAndSqlRange) {
 }
 
 TEST(LibStrsDates, IncYmdDate) {
-    struct Case { const char* from; const char* unit; int n; const char* want; } cases[] = {
-        {"20240131", "M", 1, "20240229"}, {"20240229", "Y", 1, "20240229"}, {"20241231", "D", 1, "20250101"},
-        {"20240315", "m", -3, "20231215"}, {"20241215", "M", 12, "20251215"}, {"20240315", "W", 1, ""},
+    struct Case {
+        const char* from;
+        const char* unit;
+        int n;
+        const char* want;
+    } cases[] = {
+        {"20240131", "M", 1, "20240229"},  {"20240229", "Y", 1, "20240229"},
+        {"20241231", "D", 1, "20250101"},  {"20240315", "m", -3, "20231215"},
+        {"20241215", "M", 12, "20251215"}, {"20240315", "W", 1, ""},
         {"20240230", "D", 1, ""},          {"00010115", "M", -1, "00010115"},
     };
-    for (const auto& c : cases) EXPECT_EQ(IncYmdDate(Variant(c.from), c.unit, c.n), c.want) << c.from << c.unit;
+    for (const auto& c : cases)
+        EXPECT_EQ(IncYmdDate(Variant(c.from), c.unit, c.n), c.want) << c.from << c.unit;
     EXPECT_EQ(IncYmdDate(Variant::Date(EncodeDate(2024, 1, 31)), "M", 1), "20240229");
     EXPECT_EQ(IncYmdDate(Variant(5), "D", 1), "");
 }
@@ -165,9 +182,13 @@ TEST(LibStrsDates, CheckIdNumber) {
 // ---- Numbers ----------------------------------------------------------------
 
 TEST(LibStrsNumbers, RoundToDecimalsRoundsHalfAwayFromZero) {
-    struct Case { int decimals; double value, want; } cases[] = {
-        {2, 1.005, 1.01}, {2, 2.675, 2.68}, {2, -2.675, -2.68}, {0, -0.5, -1}, {0, 0.5, 1},
-        {2, 0, 0},        {3, 1234.5675, 1234.568}, {0, 12345.5, 12346}, {0, 1e15 + 0.5, 1e15},  // 15 significant digits first
+    struct Case {
+        int decimals;
+        double value, want;
+    } cases[] = {
+        {2, 1.005, 1.01},      {2, 2.675, 2.68}, {2, -2.675, -2.68},       {0, -0.5, -1},
+        {0, 0.5, 1},           {2, 0, 0},        {3, 1234.5675, 1234.568}, {0, 12345.5, 12346},
+        {0, 1e15 + 0.5, 1e15},  // 15 significant digits first
     };
     for (const auto& c : cases) EXPECT_EQ(RoundToDecimals(c.decimals, c.value), c.want) << c.value;
 }
@@ -183,8 +204,10 @@ TEST(LibStrsNumbers, Durations) {
     EXPECT_EQ(r[0].AsInt64(), 8130);
     EXPECT_EQ(r[1].AsString(), "0002:15:30");
     EXPECT_EQ(AddDurationTexts("001:30:00", "002:00:00", -1)[1].AsString(), "-0000:30:00");
-    for (auto bad : {AddDurationTexts("001:30:00", "000:45:30", 0), AddDurationTexts("01:30:0", "000:45:30", 1),
-                     AddDurationTexts(" 01:30:00", "000:45:30", 1), AddDurationTexts("0:1:30:00", "000:45:30", 1)}) {
+    for (auto bad : {AddDurationTexts("001:30:00", "000:45:30", 0),
+                     AddDurationTexts("01:30:0", "000:45:30", 1),
+                     AddDurationTexts(" 01:30:00", "000:45:30", 1),
+                     AddDurationTexts("0:1:30:00", "000:45:30", 1)}) {
         EXPECT_EQ(bad[0].AsInt64(), 0);
         EXPECT_EQ(bad[1].AsString(), "000:00:00");
     }
@@ -195,12 +218,13 @@ TEST(LibStrsNumbers, Durations) {
 
 namespace {
 
-Variant taxInput(const char* currency, const char* local, double rate, const char* type, double exchange, int d,
-                 int ld, double amount) {
+Variant taxInput(const char* currency, const char* local, double rate, const char* type,
+                 double exchange, int d, int ld, double amount) {
     return plat::VarArrayOf({currency, local, rate, type, exchange, d, ld, amount});
 }
 
-void expectSplit(const Variant& got, double untaxed, double tax, double localUntaxed, double localTax) {
+void expectSplit(const Variant& got, double untaxed, double tax, double localUntaxed,
+                 double localTax) {
     ASSERT_TRUE(got.IsArray());
     EXPECT_DOUBLE_EQ(got[0].AsFloat(), untaxed);
     EXPECT_DOUBLE_EQ(got[1].AsFloat(), tax);
@@ -212,14 +236,17 @@ void expectSplit(const Variant& got, double untaxed, double tax, double localUnt
 
 TEST(LibStrsNumbers, SplitTaxAmountsInOneCurrency) {
     expectSplit(SplitTaxAmounts(taxInput("NTD", "NTD", 0.05, "1", 1, 2, 2, 105)), 100, 5, 100, 5);
-    expectSplit(SplitTaxAmounts(taxInput("NTD", "NTD", 0.05, "2", 1, 2, 2, 105)), 105, 5.25, 105, 5.25);
+    expectSplit(SplitTaxAmounts(taxInput("NTD", "NTD", 0.05, "2", 1, 2, 2, 105)), 105, 5.25, 105,
+                5.25);
     expectSplit(SplitTaxAmounts(taxInput("NTD", "NTD", 0.05, "3", 1, 2, 2, 105)), 105, 0, 105, 0);
 }
 
 TEST(LibStrsNumbers, SplitTaxAmountsInAForeignCurrency) {
-    expectSplit(SplitTaxAmounts(taxInput("USD", "NTD", 0.05, "1", 30, 2, 0, 10.5)), 10, 0.5, 300, 15);
+    expectSplit(SplitTaxAmounts(taxInput("USD", "NTD", 0.05, "1", 30, 2, 0, 10.5)), 10, 0.5, 300,
+                15);
     expectSplit(SplitTaxAmounts(taxInput("USD", "NTD", 0.05, "2", 30, 2, 0, 10)), 10, 0.5, 300, 15);
-    expectSplit(SplitTaxAmounts(taxInput("USD", "NTD", 0.05, "3", 30, 2, 0, 10.5)), 10.5, 0, 315, 0);
+    expectSplit(SplitTaxAmounts(taxInput("USD", "NTD", 0.05, "3", 30, 2, 0, 10.5)), 10.5, 0, 315,
+                0);
 }
 
 TEST(LibStrsNumbers, SplitTaxAmountsGivesZerosForBadInput) {

@@ -13,7 +13,8 @@ using ktrb::test::Installation;
 namespace {
 
 // Client INI files are in the ANSI code page; these tests write ASCII only.
-void writeClientIni(const Installation& inst, const std::string& text, const std::string& folder = "") {
+void writeClientIni(const Installation& inst, const std::string& text,
+                    const std::string& folder = "") {
     Installation::write((folder.empty() ? inst.client() : folder) + "MireltaC.ini", text);
 }
 
@@ -47,11 +48,13 @@ TEST(MireltaIniC, DefaultsWithoutAnIniFile) {
 
 TEST(MireltaIniC, ReadsTheKeysOfTheFile) {
     Installation inst;
-    writeClientIni(inst,
-                   "[Client Components]\nLangType=CHT\n[ProductVersion]\nVersion=9.0\n"
-                   "[UserDefine]\nCreateGifBeforeSendSV=N\n[Server Information]\nSupportCallBack=yes\n"
-                   "ComputerName=10.0.0.1;10.0.0.2;\nServerPort=3000\n"
-                   "[TaskMessageCenter Setting]\nAutoCheckNewMsg=0\nCheckInterval=5\nPopupMsg=0\nLoginCheck=1\n");
+    writeClientIni(
+        inst,
+        "[Client Components]\nLangType=CHT\n[ProductVersion]\nVersion=9.0\n"
+        "[UserDefine]\nCreateGifBeforeSendSV=N\n[Server Information]\nSupportCallBack=yes\n"
+        "ComputerName=10.0.0.1;10.0.0.2;\nServerPort=3000\n"
+        "[TaskMessageCenter "
+        "Setting]\nAutoCheckNewMsg=0\nCheckInterval=5\nPopupMsg=0\nLoginCheck=1\n");
     TMireltaIniC ini;
     EXPECT_EQ(ini.ErrorCode, "");
     EXPECT_EQ(ini.LangType, "CHT");
@@ -77,11 +80,16 @@ TEST(MireltaIniC, ServerListRules) {
 
 TEST(MireltaIniC, FlagsAreExactWords) {
     Installation inst;
-    struct Case { const char* value; bool want; } cases[] = {
-        {"yes", true}, {"1", true}, {"Y", true}, {"True", true}, {"\" 1\"", false}, {"2", false}, {"no", false},
+    struct Case {
+        const char* value;
+        bool want;
+    } cases[] = {
+        {"yes", true},     {"1", true},  {"Y", true},   {"True", true},
+        {"\" 1\"", false}, {"2", false}, {"no", false},
     };
     for (const auto& c : cases) {
-        writeClientIni(inst, std::string("[Server Information]\nSupportCallBack=") + c.value + "\n");
+        writeClientIni(inst,
+                       std::string("[Server Information]\nSupportCallBack=") + c.value + "\n");
         EXPECT_EQ(TMireltaIniC().SupportCallBack, c.want) << c.value;
     }
 }
@@ -89,8 +97,9 @@ TEST(MireltaIniC, FlagsAreExactWords) {
 TEST(MireltaIniC, WorkFoldersAreMadeAbsolute) {
     Installation inst;
     writeClientIni(inst, "[WorkDLLPath]\nA=D:\\Lib\nB=\\Bin\nC=Bin\\\n");
-    EXPECT_EQ(TMireltaIniC().WorkDLLPaths,
-              (std::vector<std::string>{"D:/Lib/", inst.client() + "Bin/", inst.client() + "Bin/"}));
+    EXPECT_EQ(
+        TMireltaIniC().WorkDLLPaths,
+        (std::vector<std::string>{"D:/Lib/", inst.client() + "Bin/", inst.client() + "Bin/"}));
     EXPECT_EQ(MakeAbsolutePath("\\x\\y", "/base/"), "/base/x/y");
 }
 
@@ -154,11 +163,13 @@ TEST(MireltaIniC, CodePagesAndConversionModes) {
 
 TEST(MireltaIniS, DatabaseTable) {
     Installation inst;
-    Installation::write(inst.server() + "MireltaS.ini",
-                        "[DBE Setting]\nMainDBType=oracle\nMainServerName=dbhost\nXXXXXX=" + EncodePassword("secret") +
-                            "\nTempPassword=" + EncodePassword("") + "\nEctPassword=raw\nMainCommandTimeOut=x\n"
-                            "SystemControlAddress=  \nOtherSystemControlAddress=ctl\n"
-                            "[DBPasswordCtrl]\nComputerName=pw\nServerPort=99\nSupportCallBack=TRUE\n");
+    Installation::write(
+        inst.server() + "MireltaS.ini",
+        "[DBE Setting]\nMainDBType=oracle\nMainServerName=dbhost\nXXXXXX=" +
+            EncodePassword("secret") + "\nTempPassword=" + EncodePassword("") +
+            "\nEctPassword=raw\nMainCommandTimeOut=x\n"
+            "SystemControlAddress=  \nOtherSystemControlAddress=ctl\n"
+            "[DBPasswordCtrl]\nComputerName=pw\nServerPort=99\nSupportCallBack=TRUE\n");
     TMireltaIniS ini;
     EXPECT_EQ(ini.ErrorCode, "");
     EXPECT_EQ(ini.ServerPath, inst.server());
@@ -188,7 +199,8 @@ TEST(MireltaIniS, DatabaseTable) {
 
 TEST(MireltaIniS, UndecodablePasswordReadsAsTheErrorSentinel) {
     Installation inst;
-    Installation::write(inst.server() + "MireltaS.ini", "[DBE Setting]\nXXXXXX=zz\nMainDBType=Db2\n");
+    Installation::write(inst.server() + "MireltaS.ini",
+                        "[DBE Setting]\nXXXXXX=zz\nMainDBType=Db2\n");
     TMireltaIniS ini;
     EXPECT_EQ(ini.Databases.At(0, 2).AsString(), kPasswordErrorSentinel);
     EXPECT_EQ(ini.DBKind, 2);

@@ -15,7 +15,8 @@ using ktrb::test::Installation;
 namespace {
 
 std::string logFile(const Installation& inst) {
-    return inst.client() + "Log/Alert_Tandrel_" + plat::FormatDateTime("yyyymmdd", plat::Now()) + ".log";
+    return inst.client() + "Log/Alert_Tandrel_" + plat::FormatDateTime("yyyymmdd", plat::Now()) +
+           ".log";
 }
 
 // The texts of the log's lines, without their "[date time] " prefix.
@@ -28,7 +29,8 @@ std::vector<std::string> logLines(const Installation& inst) {
         std::string line = text.substr(pos, end - pos);
         pos = end + 2;
         size_t close = line.find("] ");
-        lines.push_back(line[0] == '[' && close != std::string::npos ? line.substr(close + 2) : line);
+        lines.push_back(line[0] == '[' && close != std::string::npos ? line.substr(close + 2)
+                                                                     : line);
     }
     return lines;
 }

@@ -16,47 +16,59 @@ using plat::CodePage;
 
 namespace {
 
-std::string gb(const std::string& utf8) { return plat::ToCodePage(utf8, CodePage::Gbk); }
-std::string big5(const std::string& utf8) { return plat::ToCodePage(utf8, CodePage::Big5); }
+std::string gb(const std::string& utf8) {
+    return plat::ToCodePage(utf8, CodePage::Gbk);
+}
+std::string big5(const std::string& utf8) {
+    return plat::ToCodePage(utf8, CodePage::Big5);
+}
 
 // The committed table of the demo client folder.
 std::string demoTable() {
     const char* env = std::getenv("KTRB_SOURCE_DIR");
-    std::filesystem::path root = env && *env ? std::filesystem::path(env)
-                                             : std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
+    std::filesystem::path root =
+        env && *env ? std::filesystem::path(env)
+                    : std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
     return (root / "standins/data/client/Language").string();
 }
 
 // An installation whose tables are loaded afresh, collecting the plain
 // messages shown.
 class TranslatorTest : public ::testing::Test {
-protected:
+  protected:
     TranslatorTest() {
         ReleaseLanguageTables();
-        previous_ = SetPlainMessageHandler([this](const std::string& text) { messages.push_back(text); });
+        previous_ =
+            SetPlainMessageHandler([this](const std::string& text) { messages.push_back(text); });
     }
     ~TranslatorTest() override {
         SetPlainMessageHandler(previous_);
         ReleaseLanguageTables();
     }
     void useDemoTable() { std::filesystem::copy_file(demoTable(), inst.client() + "Language"); }
-    void writeTable(const std::string& text) { Installation::write(inst.client() + "Language", text); }
+    void writeTable(const std::string& text) {
+        Installation::write(inst.client() + "Language", text);
+    }
 
     Installation inst;
     std::vector<std::string> messages;
 
-private:
+  private:
     PlainMessageHandler previous_;
 };
 
 }  // namespace
 
 TEST(TranslatorIndex, GbIndexRows) {
-    struct Case { unsigned char lead, trail; int want; } cases[] = {
-        {0xA1, 0xA1, 0},     {0xB0, 0xA1, 1410},  {0x81, 0x40, 8178}, {0xAA, 0x40, 14290},
-        {0xA8, 0x40, 22535}, {0xAA, 0xA1, -1},    {0xA9, 0xA0, 22728}, {0xF8, 0xA1, -1},
+    struct Case {
+        unsigned char lead, trail;
+        int want;
+    } cases[] = {
+        {0xA1, 0xA1, 0},     {0xB0, 0xA1, 1410}, {0x81, 0x40, 8178},  {0xAA, 0x40, 14290},
+        {0xA8, 0x40, 22535}, {0xAA, 0xA1, -1},   {0xA9, 0xA0, 22728}, {0xF8, 0xA1, -1},
     };
-    for (const auto& c : cases) EXPECT_EQ(GbCharIndex(c.lead, c.trail), c.want) << std::hex << +c.lead << +c.trail;
+    for (const auto& c : cases)
+        EXPECT_EQ(GbCharIndex(c.lead, c.trail), c.want) << std::hex << +c.lead << +c.trail;
 }
 
 TEST(TranslatorIndex, Big5IndexRows) {
@@ -84,23 +96,33 @@ TEST_F(TranslatorTest, EuroSign) {
 
 TEST_F(TranslatorTest, TableEntriesAreTakenByPosition) {
     // Big5 index 0 -> GB A1A1; GB index 0 -> Big5 A140, GB index 1 -> none.
-    writeTable("[BIG5]\r\nBIG5A140=$A1A1\r\n\r\n[GB]\r\nGBA1A1=$A140=comment\r\n  \r\nGBA1A2=$0000\r\n");
+    writeTable(
+        "[BIG5]\r\nBIG5A140=$A1A1\r\n\r\n[GB]\r\nGBA1A1=$A140=comment\r\n  \r\nGBA1A2=$0000\r\n");
     EXPECT_EQ(GbToBig5Text("\xA1\xA1"), "\xA1\x40");
     EXPECT_EQ(Big5ToGbText("\xA1\x40"), "\xA1\xA1");
     // No code in the table: the plain conversion of the character.
     EXPECT_EQ(GbToBig5Text("\xA1\xA2"), big5(plat::FromCodePage("\xA1\xA2", CodePage::Gbk)));
     EXPECT_EQ(GbToBig5Text(gb("國")), big5("國"));  // beyond the table
-    EXPECT_EQ(GbToBig5Text(gb("国")), "?");        // no Big5 code at all
+    EXPECT_EQ(GbToBig5Text(gb("国")), "?");         // no Big5 code at all
 }
 
 // A lead byte before a byte that cannot end a character keeps that byte.
 TEST_F(TranslatorTest, LeadByteBeforeAsciiKeepsTheAscii) {
     useDemoTable();
-    EXPECT_EQ(GbToBig5Text("\xB0" "1,2"), "\xB0" "1,2");
+    EXPECT_EQ(GbToBig5Text("\xB0"
+                           "1,2"),
+              "\xB0"
+              "1,2");
     EXPECT_EQ(GbToBig5Text("\xB0\r\n"), "\xB0\r\n");
-    EXPECT_EQ(GbToBig5Text("\xFF" "A"), "\xFF" "A");
+    EXPECT_EQ(GbToBig5Text("\xFF"
+                           "A"),
+              "\xFF"
+              "A");
     EXPECT_EQ(Big5ToGbText("\x80@"), "\x80@");
-    EXPECT_EQ(Big5ToGbText("\xA4" " x"), "\xA4" " x");
+    EXPECT_EQ(Big5ToGbText("\xA4"
+                           " x"),
+              "\xA4"
+              " x");
 }
 
 // A lead byte at the end of the text is copied; nothing past the text is read.
@@ -116,7 +138,8 @@ TEST_F(TranslatorTest, TrailingLeadByteIsCopied) {
 TEST_F(TranslatorTest, MissingTableShowsAMessageEveryCallAndFallsBack) {
     EXPECT_EQ(GbToBig5Text(gb("中文")), big5("中文"));
     EXPECT_EQ(Big5ToGbText(big5("中文")), gb("中文"));
-    EXPECT_EQ(messages, (std::vector<std::string>{"Can't find file Language !!", "Can't find file Language !!"}));
+    EXPECT_EQ(messages, (std::vector<std::string>{"Can't find file Language !!",
+                                                  "Can't find file Language !!"}));
     useDemoTable();  // found on the next call
     EXPECT_EQ(GbToBig5Text(gb("国")), big5("國"));
     EXPECT_EQ(messages.size(), 2u);
@@ -143,8 +166,9 @@ TEST_F(TranslatorTest, TranslatorUsesTheConversionLibrary) {
     } catch (const plat::Exception& e) {
         EXPECT_STREQ(e.what(), "Load Library Qvlanguage.dll Error!");
     }
-    RegisterConversionLibrary(kTranslatorLibrary, {[](const std::string& s, std::string& r) { r = GbToBig5Text(s); },
-                                                   nullptr});
+    RegisterConversionLibrary(
+        kTranslatorLibrary,
+        {[](const std::string& s, std::string& r) { r = GbToBig5Text(s); }, nullptr});
     try {
         TTranslator t;
         ADD_FAILURE() << "entry missing, yet created";

@@ -16,33 +16,39 @@ namespace ktrb::test {
 // Sets (or, with no value, removes) an environment variable for the guard's
 // lifetime.
 class EnvGuard {
-public:
+  public:
     EnvGuard(const char* name, std::optional<std::string> value) : name_(name) {
         if (const char* old = std::getenv(name)) old_ = old;
-        if (value) ::setenv(name, value->c_str(), 1);
-        else ::unsetenv(name);
+        if (value)
+            ::setenv(name, value->c_str(), 1);
+        else
+            ::unsetenv(name);
     }
     ~EnvGuard() {
-        if (old_) ::setenv(name_, old_->c_str(), 1);
-        else ::unsetenv(name_);
+        if (old_)
+            ::setenv(name_, old_->c_str(), 1);
+        else
+            ::unsetenv(name_);
     }
     EnvGuard(const EnvGuard&) = delete;
     EnvGuard& operator=(const EnvGuard&) = delete;
 
-private:
+  private:
     const char* name_;
     std::optional<std::string> old_;
 };
 
 class Installation {
-public:
+  public:
     // With registryKey false the registry file has no installation key.
     explicit Installation(bool registryKey = true)
         : root_(makeRoot()), registry_("KTRB_REGISTRY", root_ + "registry.txt") {
         std::filesystem::create_directories(client());
         std::filesystem::create_directories(server());
-        if (registryKey) SetRegistry("ClientPath=" + client() + "\nServerPath=" + server() + "\n");
-        else write(root_ + "registry.txt", "[Software\\Other]\nX=1\n");
+        if (registryKey)
+            SetRegistry("ClientPath=" + client() + "\nServerPath=" + server() + "\n");
+        else
+            write(root_ + "registry.txt", "[Software\\Other]\nX=1\n");
     }
     ~Installation() { std::filesystem::remove_all(root_); }
     Installation(const Installation&) = delete;
@@ -67,7 +73,7 @@ public:
         return bytes;
     }
 
-private:
+  private:
     static std::string makeRoot() {
         std::string pattern = plat::TempFolder() + "ktrb-rt-XXXXXX";
         return ::mkdtemp(pattern.data()) ? pattern + "/" : std::string();
