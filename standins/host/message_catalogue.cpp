@@ -4,7 +4,7 @@
 
 #include "platform/core/exceptions.h"
 #include "platform/core/text.h"
-#include "standins/host/data_files.h"
+#include "standins/servers/data_files.h"
 
 namespace standin {
 

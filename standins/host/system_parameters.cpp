@@ -1,7 +1,7 @@
 #include "standins/host/system_parameters.h"
 
 #include "platform/core/text.h"
-#include "standins/host/data_files.h"
+#include "standins/servers/data_files.h"
 
 namespace standin {
 

@@ -1,4 +1,4 @@
-#include "standins/host/data_files.h"
+#include "standins/servers/data_files.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -11,10 +11,10 @@ namespace standin {
 namespace fs = std::filesystem;
 
 std::string StandinDataDir() {
-    if (const char* dir = std::getenv("KTRB_STANDIN_DATA"); dir && *dir) return dir;
+    if (const char* dir = std::getenv("KTRB_DATA_DIR"); dir && *dir) return dir;
     if (const char* src = std::getenv("KTRB_SOURCE_DIR"); src && *src)
         return (fs::path(src) / "standins" / "data").string();
-    // This file lives in standins/host of the source tree.
+    // This file lives in standins/servers of the source tree.
     return (fs::path(__FILE__).parent_path().parent_path() / "data").lexically_normal().string();
 }
 

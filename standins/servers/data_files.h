@@ -7,7 +7,7 @@
 namespace standin {
 
 // The folder holding the stand-ins' data (messages/, host/ ...): the
-// environment variable KTRB_STANDIN_DATA when set, else
+// environment variable KTRB_DATA_DIR when set, else
 // $KTRB_SOURCE_DIR/standins/data, else the data folder of the source tree
 // this file was built from.
 std::string StandinDataDir();

@@ -1,0 +1,50 @@
+// The suite's transaction server ("VelmoraC.Class1"): confirms ("DO") and
+// unconfirms ("UNDO") a document in the database in one transaction, and
+// checks a status change in advance (DoCheck). A document whose FLAG changed
+// since the client read it is refused, as are a missing document, a void
+// one, a second confirm and an unconfirm of an unconfirmed document. Refusals
+// come back as coded messages (ResultDesc = [kind, code, [arguments]]).
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/automation/dispatch.h"
+#include "standins/servers/suite_services.h"
+
+namespace standin {
+
+// How a program's documents are confirmed.
+struct TxnDefinition {
+    std::string program;                // the program code of the transaction target
+    std::string headTable;
+    std::vector<std::string> headKeys;  // in the order of the request's key values
+    std::string headStatus;             // "N" open, "Y" confirmed, "V" void
+    std::string confirmDate;            // written with the request's confirm date
+    std::string bodyTable;
+    std::vector<std::string> bodyKeys;  // the body columns holding the head key
+    std::string bodyStatus;
+    std::vector<std::string> bodyLocks; // a line with one of these "Y" cannot be unconfirmed
+};
+const std::vector<TxnDefinition>& TransactionDefinitions();
+
+struct TxnResult {
+    bool ok = false;
+    int errorCode = 0;          // 0 on success
+    plat::Variant resultDesc;   // [kind, code, [arguments]] when refused
+    std::string errorDescript;  // the refusal as plain text
+    std::string returnSeq;      // empty: nothing to show on success
+};
+
+// Runs the request against the services' database; with write false only
+// the checks run (DoCheck). Never raises: every failure is a refusal.
+TxnResult RunTransaction(const SuiteServices& services, const plat::Variant& request, const plat::Variant& target,
+                         bool write);
+
+// Fills a message text's places (%s, %d) with the arguments in order;
+// "%%" is a percent sign; missing arguments leave their place empty.
+std::string FillMessagePlaces(const std::string& text, const std::vector<std::string>& args);
+
+std::shared_ptr<plat::Dispatch> CreateTransactionServer(std::shared_ptr<const SuiteServices> services);
+
+}  // namespace standin

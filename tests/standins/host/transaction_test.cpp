@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include "platform/automation/oleobject.h"
+#include "standins/host/work_center.h"
+#include "standins/servers/transaction_server.h"
+#include "test_db.h"
+
+using namespace standin;
+
+namespace {
+
+// The confirm request of the header/body form for a document with the keys
+// TH001, TH002: R[5] = ["", "N", action, TH001, TH002, FLAG, "", date, program].
+plat::Variant Request(const std::string& action, const std::string& number, plat::Variant flag,
+                      const std::string& date = "20240120") {
+    plat::Variant p = plat::Variant::ArrayOf({"", "N", action, "5901", number, flag, "", date, "KTRB52"});
+    return plat::Variant::ArrayOf({"TXNKTRB52", "DEMO", "S", "DS", "", p, "936", "936", true, plat::Variant()});
+}
+const plat::Variant kTarget = plat::Variant::ArrayOf({"Velmora.TxnManager", "KTRB52"});
+
+struct TxnFixture : ::testing::Test {
+    hosttest::TempDatabase t;
+    std::shared_ptr<HostServices> host = MakeHostServices();
+    plat::DispatchPtr server;
+    TxnFixture() {
+        host->suite->database = t.db;
+        server = CreateTransactionServer(host->suite);
+        t.AddReceipt("5901", "20240108001", "N", 2);
+    }
+    std::vector<std::string> Row(const std::string& number) {
+        auto rows = t.db->Query("SELECT TH023, TH003, CAST(FLAG AS INTEGER) FROM MOCTH WHERE TH001 = '5901' AND TH002 = ?1",
+                                {number});
+        if (rows.empty()) return {};
+        return {rows[0][0].AsString(), rows[0][1].AsString(), std::to_string(rows[0][2].AsInteger())};
+    }
+    std::string Lines(const std::string& number) {
+        std::string s;
+        for (auto& r : t.db->Query("SELECT TI037 FROM MOCTI WHERE TI001 = '5901' AND TI002 = ?1 ORDER BY TI003", {number}))
+            s += r[0].AsString();
+        return s;
+    }
+    bool DoIt(plat::Variant request) { return server->Call("DoIt2", request, kTarget).AsBoolean(); }
+    std::string Code() { return plat::VarToStr(server->Get("ResultDesc")[1]); }
+};
+
+}  // namespace
+
+TEST_F(TxnFixture, ConfirmAndUnconfirmWriteStatusDateAndFlag) {
+    ASSERT_TRUE(DoIt(Request("DO", "20240108001", "2")));
+    EXPECT_EQ(Row("20240108001"), (std::vector<std::string>{"Y", "20240120", "3"}));
+    EXPECT_EQ(Lines("20240108001"), "YY");
+    EXPECT_EQ(server->Get("ErrorCode").AsInteger(), 0);
+    EXPECT_EQ(plat::VarToStr(server->Get("ReturnSeq")), "");
+    server->Call("CloseCOM");
+
+    ASSERT_TRUE(DoIt(Request("UNDO", "20240108001", 3, "")));
+    EXPECT_EQ(Row("20240108001"), (std::vector<std::string>{"N", "20240120", "4"}));
+    EXPECT_EQ(Lines("20240108001"), "NN");
+}
+
+TEST_F(TxnFixture, RefusalsAreCodedMessagesAndChangeNothing) {
+    t.AddReceipt("5901", "20240108002", "V", 0);
+    t.AddReceipt("5901", "20240108003", "Y", 5);
+    t.db->Exec("UPDATE MOCTI SET TI041 = 'Y' WHERE TI002 = '20240108003' AND TI003 = '0002'");
+    struct Case {
+        const char* action;
+        const char* number;
+        int flag;
+        const char* code;
+    } cases[] = {
+        {"DO", "20240108001", 1, "S00002"},    // FLAG changed since it was read
+        {"DO", "20240108009", 0, "S00001"},    // no such document
+        {"DO", "20240108002", 0, "S00005"},    // void
+        {"DO", "20240108003", 5, "S00003"},    // already confirmed
+        {"UNDO", "20240108001", 2, "S00004"},  // not confirmed
+        {"UNDO", "20240108003", 5, "100284"},  // a line has journal entries
+    };
+    for (auto& c : cases) {
+        auto before = Row(c.number);
+        EXPECT_FALSE(DoIt(Request(c.action, c.number, c.flag))) << c.number;
+        EXPECT_EQ(Code(), c.code) << c.number;
+        EXPECT_NE(server->Get("ErrorCode").AsInteger(), 0);
+        EXPECT_EQ(Row(c.number), before);
+    }
+    // The plain text comes from the host's messages with the document filled in.
+    DoIt(Request("DO", "20240108001", 7));
+    EXPECT_EQ(plat::VarToStr(server->Get("ErrorDescript")), "单据 5901-20240108001 已被其他用户修改,请重新查询后再操作!");
+    plat::Variant desc = server->Get("ResultDesc");
+    EXPECT_EQ(desc[0].AsString(), "E");
+    EXPECT_EQ(desc[2][0].AsString(), "5901-20240108001");
+}
+
+TEST_F(TxnFixture, CheckOnlyChecks) {
+    EXPECT_TRUE(server->Call("DoCheck", Request("DO", "20240108001", 2), kTarget).AsBoolean());
+    EXPECT_EQ(Row("20240108001")[0], "N");
+    EXPECT_FALSE(server->Call("DoCheck", Request("", "20240108001", 9), kTarget).AsBoolean());
+    EXPECT_EQ(Code(), "S00002");
+}
+
+TEST_F(TxnFixture, FlagRunsRoundAfter999) {
+    t.AddReceipt("5901", "20240108004", "N", 999);
+    ASSERT_TRUE(DoIt(Request("DO", "20240108004", 999)));
+    EXPECT_EQ(Row("20240108004")[2], "0");
+}
+
+TEST_F(TxnFixture, MalformedRequestsAreRefusedNotCrashed) {
+    plat::Variant shortP = plat::Variant::ArrayOf({"TXNKTRB52", "DEMO", "S", "DS", "", plat::Variant::ArrayOf({"", "N", "DO"})});
+    plat::Variant nullFlag = Request("DO", "20240108001", plat::Null());
+    plat::Variant textFlag = Request("DO", "20240108001", "two");
+    plat::Variant badDate = Request("DO", "20240108001", 2, "2024-1-2");
+    plat::Variant noArray = plat::Variant("DO");
+    for (const plat::Variant& r : {shortP, nullFlag, textFlag, badDate, noArray, plat::Variant()}) {
+        EXPECT_FALSE(DoIt(r));
+        EXPECT_EQ(Code(), "S00006");
+    }
+    // An unknown program, and a target that is no array with a request naming none.
+    EXPECT_FALSE(server->Call("DoIt2", Request("DO", "20240108001", 2), plat::Variant::ArrayOf({"X", "NOPE01"})).AsBoolean());
+    EXPECT_EQ(Code(), "S00007");
+    EXPECT_EQ(Row("20240108001")[0], "N");
+    EXPECT_THROW(server->Call("DoIt2", Request("DO", "20240108001", 2)), plat::EOleSysError);  // one argument
+}
+
+TEST(TransactionServer, WithoutDatabaseSaysSo) {
+    auto host = MakeHostServices();
+    auto server = CreateTransactionServer(host->suite);
+    EXPECT_FALSE(server->Call("DoIt2", Request("DO", "20240108001", 2), kTarget).AsBoolean());
+    EXPECT_EQ(plat::VarToStr(server->Get("ResultDesc")[1]), "S00007");
+}
+
+TEST(TransactionServer, FillMessagePlaces) {
+    EXPECT_EQ(FillMessagePlaces("%s 和 %d, 100%%", {"a", "7"}), "a 和 7, 100%");
+    EXPECT_EQ(FillMessagePlaces("%s-%s%", {"a"}), "a-%");
+}
