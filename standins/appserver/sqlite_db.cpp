@@ -87,6 +87,16 @@ std::string Statement::ColumnName(int i) const {
     return n ? n : "";
 }
 
+std::string Statement::ColumnDeclType(int i) const {
+    const char* t = sqlite3_column_decltype(stmt_, i);
+    return t ? t : "";
+}
+
+std::string Statement::ParameterName(int index) const {
+    const char* n = sqlite3_bind_parameter_name(stmt_, index);
+    return n ? n : "";
+}
+
 Variant Statement::Column(int i) const {
     switch (sqlite3_column_type(stmt_, i)) {
         case SQLITE_NULL: return Variant::Null();

@@ -42,6 +42,8 @@ public:
     void Reset();
     int ColumnCount() const;
     std::string ColumnName(int i) const;
+    std::string ColumnDeclType(int i) const;  // declared type of a table column, "" for expressions
+    std::string ParameterName(int index) const;  // ":text", "?3", or "" for a bare "?"
     // NULL reads as Null, integers as Integer/Int64, reals as Double, text as String.
     plat::Variant Column(int i) const;
     std::string ColumnText(int i) const;

@@ -1,0 +1,305 @@
+#include "standins/appserver/server.h"
+
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+
+#include "platform/core/numbers.h"
+#include "platform/core/text.h"
+#include "standins/appserver/session.h"
+
+namespace standin {
+
+using plat::Variant;
+
+namespace {
+
+ColumnInfo ParseColumn(const std::vector<Variant>& pragmaRow) {
+    // PRAGMA table_info: cid, name, type, notnull, dflt_value, pk
+    ColumnInfo c;
+    c.name = pragmaRow[1].AsString();
+    std::string type = plat::UpperCase(pragmaRow[2].AsString());
+    c.notNull = pragmaRow[3].AsInteger() != 0;
+    c.keyPosition = pragmaRow[5].AsInteger();
+    if (type.find("CHAR") != std::string::npos) {
+        c.kind = ColumnInfo::Kind::Text;
+        size_t open = type.find('(');
+        c.width = open == std::string::npos ? 255 : plat::StrToIntDef(type.substr(open + 1, type.find(')') - open - 1), 255);
+    } else if (type == "TEXT") {
+        c.kind = ColumnInfo::Kind::Memo;
+    } else if (type.find("INT") != std::string::npos) {
+        c.kind = ColumnInfo::Kind::Integer;
+    } else if (type == "BLOB") {
+        c.kind = ColumnInfo::Kind::Blob;
+    } else {
+        c.kind = ColumnInfo::Kind::Float;
+    }
+    return c;
+}
+
+std::string CatalogueKey(const std::string& a, const std::string& b) {
+    return plat::UpperCase(plat::Trim(a)) + "\x1f" + plat::Trim(b);
+}
+
+}  // namespace
+
+const ColumnInfo* TableInfo::Find(const std::string& column) const {
+    for (auto& c : columns)
+        if (plat::SameText(c.name, column)) return &c;
+    return nullptr;
+}
+
+std::vector<Variant> ArrayItems(const Variant& v) {
+    if (v.IsArray()) {
+        std::vector<Variant> out;
+        if (v.DimCount() != 1) return v.Items();
+        for (int i = v.LowBound(); i <= v.HighBound(); ++i) out.push_back(v[i]);
+        return out;
+    }
+    if (v.IsEmpty()) return {};
+    return {v};
+}
+
+double RoundHalfAway(double value, int decimals) {
+    if (!std::isfinite(value) || decimals < 0 || decimals > 15) return value;
+    // 18 significant digits: the decimal expansion the rounding works on.
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.17e", std::fabs(value));
+    std::string s(buf);
+    size_t e = s.find('e');
+    int exp = std::atoi(s.c_str() + e + 1);
+    std::string digits = s.substr(0, 1) + s.substr(2, e - 2);  // 18 digits, point after the first
+    // Digits kept: those before the point (exp + 1) and `decimals` after it.
+    int keep = exp + 1 + decimals;
+    if (keep < 0) return 0.0 * value;
+    if (keep >= (int)digits.size()) return value;
+    bool up = digits[(size_t)keep] >= '5';
+    std::string kept = digits.substr(0, (size_t)keep);
+    if (kept.empty()) kept = "0";
+    // Integer of the kept digits, then scale back.
+    long double n = 0;
+    for (char c : kept) n = n * 10 + (c - '0');
+    if (up) n += 1;
+    long double r = n * std::pow(10.0L, (long double)(exp + 1 - keep));
+    char out[64];
+    std::snprintf(out, sizeof out, "%.*Lf", decimals, r);
+    double d = std::strtod(out, nullptr);
+    return value < 0 ? -d : d;
+}
+
+std::string TodayText() {
+    std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char buf[16];
+    std::strftime(buf, sizeof buf, "%Y%m%d", &tm);
+    return buf;
+}
+
+AppServer::AppServer(std::unique_ptr<Database> db) : db_(std::move(db)) {
+    std::lock_guard<std::recursive_mutex> lock(db_->Mutex());
+    // Columns that hold text, for telling concatenation from addition. A name
+    // that is text in one table and a number in another stays unknown.
+    std::map<std::string, int> kinds;  // 1 text, 2 number, 3 both
+    for (auto& t : db_->Query("SELECT name FROM sqlite_master WHERE type = 'table'")) {
+        for (auto& col : db_->Query("PRAGMA table_info(" + t[0].AsString() + ")")) {
+            ColumnInfo c = ParseColumn(col);
+            bool text = c.kind == ColumnInfo::Kind::Text || c.kind == ColumnInfo::Kind::Memo;
+            kinds[plat::UpperCase(c.name)] |= text ? 1 : 2;
+        }
+    }
+    for (auto& [name, k] : kinds)
+        if (k == 1) textColumns_.insert(name);
+    dialect_.isTextColumn = [this](const std::string& c) { return textColumns_.count(c) > 0; };
+    for (auto& r : db_->Query("SELECT QC001, QC002, QC003 FROM QCATALOG")) {
+        CatalogueEntry e;
+        e.sql = r[2].AsString();
+        Statement st(*db_, e.sql);
+        for (int i = 0; i < st.ColumnCount(); ++i) {
+            std::string n = plat::UpperCase(st.ColumnName(i));
+            if (n.size() < 2 || n[0] != 'V') continue;
+            int pos = plat::StrToIntDef(n.substr(1), -1);
+            if (pos == 0) e.plain = true;
+            if (pos > e.maxPosition) e.maxPosition = pos;
+        }
+        catalogue_[CatalogueKey(r[0].AsString(), r[1].AsString())] = e;
+    }
+    for (auto& r : db_->Query("SELECT LK001, LK002, LK003, LK004, LK005, LK006, LK007, LK008, LK009 FROM LOOKUPS")) {
+        LookupDefinition d{r[0].AsString(), r[1].AsString(), r[2].AsString(), r[3].AsString(), r[4].AsString(),
+                           r[5].AsString(), r[6].AsString(), r[7].AsString(), r[8].AsString()};
+        lookups_[CatalogueKey(d.kind, d.subKind)] = d;
+    }
+}
+
+std::shared_ptr<AppServer> AppServer::Open(const std::string& path, DemoRows demo) {
+    return std::make_shared<AppServer>(OpenServerDatabase(path, demo));
+}
+
+std::unique_ptr<AppSession> AppServer::NewSession() { return std::make_unique<AppSession>(shared_from_this()); }
+
+std::string AppServer::Translate(const std::string& sql) const { return TranslateSql(sql, dialect_); }
+
+const TableInfo& AppServer::Table(const std::string& name) {
+    std::string key = plat::UpperCase(plat::Trim(name));
+    {
+        std::lock_guard<std::mutex> lock(cacheMutex_);
+        auto it = tables_.find(key);
+        if (it != tables_.end()) return it->second;
+    }
+    TableInfo info;
+    info.name = key;
+    {
+        std::lock_guard<std::recursive_mutex> lock(db_->Mutex());
+        if (!db_->TableExists(key)) throw ServerError("Unknown table " + name);
+        for (auto& col : db_->Query("PRAGMA table_info(" + key + ")")) info.columns.push_back(ParseColumn(col));
+    }
+    std::vector<std::pair<int, std::string>> keys;
+    for (auto& c : info.columns)
+        if (c.keyPosition > 0) keys.push_back({c.keyPosition, c.name});
+    std::sort(keys.begin(), keys.end());
+    for (auto& k : keys) info.keys.push_back(k.second);
+    std::lock_guard<std::mutex> lock(cacheMutex_);
+    return tables_.emplace(key, std::move(info)).first->second;
+}
+
+bool AppServer::HasTable(const std::string& name) {
+    std::lock_guard<std::recursive_mutex> lock(db_->Mutex());
+    return db_->TableExists(plat::Trim(name));
+}
+
+const AppServer::CatalogueEntry& AppServer::Catalogue(const std::string& table, const std::string& kind) {
+    auto it = catalogue_.find(CatalogueKey(table, kind));
+    if (it == catalogue_.end())
+        throw ServerError("The query catalogue has no query " + kind + " of table " + table);
+    return it->second;
+}
+
+std::vector<Variant> AppServer::RunCatalogue(const CatalogueEntry& e, const Variant& keys, bool firstOnly) {
+    std::vector<Variant> params = ArrayItems(keys);
+    for (auto& p : params)
+        if (p.IsArray()) throw ServerError("A key value of a look-up cannot be an array");
+    std::lock_guard<std::recursive_mutex> lock(db_->Mutex());
+    Statement st(*db_, e.sql);
+    for (int i = 1; i <= st.ParameterCount(); ++i)
+        st.Bind(i, i <= (int)params.size() ? params[i - 1] : Variant(""));
+    std::vector<int> positions;
+    for (int i = 0; i < st.ColumnCount(); ++i) {
+        std::string n = plat::UpperCase(st.ColumnName(i));
+        positions.push_back(n.size() >= 2 && n[0] == 'V' ? plat::StrToIntDef(n.substr(1), -1) : -1);
+    }
+    std::vector<Variant> rows;
+    while (st.Step()) {
+        Variant row = Variant::CreateArray({0, e.maxPosition});
+        for (int p = 0; p <= e.maxPosition; ++p) row[p] = Variant("");
+        if (!e.plain) row[0] = e.maxPosition;
+        for (int i = 0; i < (int)positions.size(); ++i) {
+            if (positions[i] < 0) continue;
+            Variant v = st.Column(i);
+            row[positions[i]] = v.IsNull() ? Variant("") : v;
+        }
+        rows.push_back(row);
+        if (firstOnly) break;
+    }
+    return rows;
+}
+
+bool AppServer::CheckValue(const std::string& table, const std::string& kind, const Variant& keys, Variant& result) {
+    const CatalogueEntry& e = Catalogue(table, kind);
+    auto rows = RunCatalogue(e, keys, true);
+    if (rows.empty()) {
+        result = plat::VarArrayOf({0});
+        return false;
+    }
+    result = rows[0];
+    return true;
+}
+
+Variant AppServer::QueryData(const std::string& table, const std::string& kind, const Variant& keys) {
+    auto rows = RunCatalogue(Catalogue(table, kind), keys, false);
+    return Variant::ArrayOf(std::move(rows));
+}
+
+const LookupDefinition* AppServer::FindLookup(const std::string& kind, const std::string& subKind) {
+    auto it = lookups_.find(CatalogueKey(kind, subKind));
+    return it == lookups_.end() ? nullptr : &it->second;
+}
+
+bool AppServer::DocumentExists(const std::string& table, const std::string& docType, const std::string& number) {
+    const TableInfo& t = Table(table);
+    if (t.keys.size() < 2) throw ServerError("Table " + table + " is not numbered by document type");
+    std::lock_guard<std::recursive_mutex> lock(db_->Mutex());
+    return !db_->Scalar("SELECT 1 FROM " + t.name + " WHERE " + t.keys[0] + " = ? AND " + t.keys[1] + " = ?",
+                        {docType, number})
+                .IsEmpty();
+}
+
+std::string AppServer::NextDocumentNumber(const std::string& table, const std::string& docType,
+                                          const std::string& date) {
+    const TableInfo& t = Table(table);
+    if (t.keys.size() < 2) throw ServerError("Table " + table + " is not numbered by document type");
+    const ColumnInfo* numberCol = t.Find(t.keys[1]);
+    int width = numberCol && numberCol->width > 0 ? numberCol->width : 11;
+    std::lock_guard<std::recursive_mutex> lock(db_->Mutex());
+    auto rule = db_->Query("SELECT MQ004, MQ005, MQ006 FROM CMSMQ WHERE MQ001 = ?", {docType});
+    if (rule.empty()) throw ServerError("Unknown document type " + docType);
+    std::string kind = plat::VarToStr(rule[0][0]);
+    int yearDigits = (int)plat::VarToIntDef(rule[0][1], 4) == 2 ? 2 : 4;
+    int serialDigits = (int)plat::VarToIntDef(rule[0][2], 3);
+    if (kind == "4") return "";
+    std::string d = date.size() >= 8 ? date.substr(0, 8) : TodayText();
+    std::string prefix;
+    if (kind == "1") prefix = d.substr(4 - yearDigits, yearDigits - 4 + 8);
+    else if (kind == "2") prefix = d.substr(4 - yearDigits, yearDigits - 4 + 6);
+    if (serialDigits <= 0 || (int)prefix.size() + serialDigits > width) serialDigits = width - (int)prefix.size();
+    TransactionGuard tx(*db_);
+    int64_t last = plat::VarToIntDef(
+        db_->Scalar("SELECT SQ004 FROM NUMSEQ WHERE SQ001 = ? AND SQ002 = ? AND SQ003 = ?", {t.name, docType, prefix}), 0);
+    // Numbers stored without a reservation (typed by hand, copied in) count too.
+    std::string maxStored = plat::VarToStr(db_->Scalar(
+        "SELECT MAX(" + t.keys[1] + ") FROM " + t.name + " WHERE " + t.keys[0] + " = ? AND " + t.keys[1] +
+            " LIKE ? AND LENGTH(" + t.keys[1] + ") = ?",
+        {docType, prefix + "%", (int)prefix.size() + serialDigits}));
+    int64_t stored = 0;
+    if (!maxStored.empty()) plat::TryStrToInt64(maxStored.substr(prefix.size()), stored);
+    int64_t next = std::max(last, stored) + 1;
+    std::string serial = std::to_string(next);
+    if ((int)serial.size() > serialDigits)
+        throw ServerError("Document type " + docType + " has used every number of " + (prefix.empty() ? "its range" : prefix));
+    std::string number = prefix + std::string((size_t)serialDigits - serial.size(), '0') + serial;
+    db_->Query("INSERT INTO NUMSEQ (SQ001, SQ002, SQ003, SQ004) VALUES (?, ?, ?, ?) "
+               "ON CONFLICT (SQ001, SQ002, SQ003) DO UPDATE SET SQ004 = excluded.SQ004",
+               {t.name, docType, prefix, next});
+    tx.Commit();
+    return number;
+}
+
+Variant AppServer::SystemParameters() {
+    std::lock_guard<std::recursive_mutex> lock(db_->Mutex());
+    auto rows = db_->Query("SELECT PM001, PM002 FROM SYSPM ORDER BY PM001");
+    Variant out = Variant::CreateArray(std::vector<plat::VarArrayBound>{{0, 1}, {0, (int)rows.size() - 1}});
+    for (size_t i = 0; i < rows.size(); ++i) {
+        out.At(0, (int)i) = rows[i][0];
+        out.At(1, (int)i) = rows[i][1];
+    }
+    return out;
+}
+
+std::string AppServer::SystemParameter(const std::string& name) {
+    std::lock_guard<std::recursive_mutex> lock(db_->Mutex());
+    return plat::VarToStr(db_->Scalar("SELECT PM002 FROM SYSPM WHERE PM001 = ?", {name}));
+}
+
+int AppServer::CurrencyDecimals(const std::string& currency, int which) {
+    std::lock_guard<std::recursive_mutex> lock(db_->Mutex());
+    const char* col = which == 3 ? "MF003" : which == 4 ? "MF004" : which == 5 ? "MF005" : "MF006";
+    Variant v = db_->Scalar(std::string("SELECT ") + col + " FROM CMSMF WHERE MF001 = ?", {currency});
+    if (v.IsEmpty() || v.IsNull()) return which == 3 ? 4 : 2;
+    return (int)plat::VarToIntDef(v, 2);
+}
+
+int AppServer::QuantityDecimals() {
+    int d = plat::StrToIntDef(SystemParameter("sys068"), 3);
+    return d < 0 || d > 8 ? 3 : d;
+}
+
+}  // namespace standin

@@ -1,0 +1,116 @@
+// The application server stand-in: one SQLite database shared by every
+// client session, the validator's query catalogue, the lookup definitions
+// and document numbering. Sessions (one per client) live in session.h.
+#pragma once
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/core/exceptions.h"
+#include "platform/core/variant.h"
+#include "standins/appserver/database_setup.h"
+#include "standins/appserver/sql_dialect.h"
+#include "standins/appserver/sqlite_db.h"
+
+namespace standin {
+
+// A request the server refuses: unknown names, bad arguments, refused SQL.
+class ServerError : public plat::Exception {
+public:
+    using plat::Exception::Exception;
+    const char* ClassName() const override { return "ServerError"; }
+};
+
+// A stored column of a table, from its declaration.
+struct ColumnInfo {
+    std::string name;
+    enum class Kind { Text, Float, Integer, Memo, Blob } kind = Kind::Text;
+    int width = 0;  // text width in the database code page (NVARCHAR(n))
+    bool notNull = false;
+    int keyPosition = 0;  // 1-based position in the primary key, 0 when not a key column
+};
+
+struct TableInfo {
+    std::string name;
+    std::vector<ColumnInfo> columns;
+    std::vector<std::string> keys;  // primary key, in order
+    const ColumnInfo* Find(const std::string& column) const;  // case-insensitive
+};
+
+// One lookup definition (see standins/data/lookups.sql).
+struct LookupDefinition {
+    std::string kind, subKind, sql, display, displayEng, returnFields, moneyFields, priceFields, maps;
+};
+
+class AppSession;
+
+class AppServer : public std::enable_shared_from_this<AppServer> {
+public:
+    explicit AppServer(std::unique_ptr<Database> db);
+    // A server on a database file (created with demo rows when new) or ":memory:".
+    static std::shared_ptr<AppServer> Open(const std::string& path, DemoRows demo = DemoRows::With);
+
+    Database& Db() { return *db_; }
+    std::unique_ptr<AppSession> NewSession();
+
+    // SQL Server text to SQLite text.
+    std::string Translate(const std::string& sql) const;
+    const TableInfo& Table(const std::string& name);  // raises ServerError for an unknown table
+    bool HasTable(const std::string& name);
+
+    // The validator's look-up: [count, v1..vn] (or [v0..vn]) of the first row.
+    bool CheckValue(const std::string& table, const std::string& kind, const plat::Variant& keys,
+                    plat::Variant& result);
+    // Every row, each laid out like a CheckValue reply.
+    plat::Variant QueryData(const std::string& table, const std::string& kind, const plat::Variant& keys);
+
+    const LookupDefinition* FindLookup(const std::string& kind, const std::string& subKind);
+
+    // Reserves the next number of a document type for a date ("YYYYMMDD") by
+    // the type's numbering rule; empty for manual numbering. A number is
+    // never handed out twice, also between sessions and clients.
+    std::string NextDocumentNumber(const std::string& table, const std::string& docType,
+                                   const std::string& date);
+    // The number as it would be stored: prefix + serial of the document type.
+    bool DocumentExists(const std::string& table, const std::string& docType, const std::string& number);
+
+    // System parameters as the counter object gives them: two rows, names and values.
+    plat::Variant SystemParameters();
+    std::string SystemParameter(const std::string& name);
+
+    // Quantities and prices, as the operations by name compute them.
+    int CurrencyDecimals(const std::string& currency, int which);  // which: 3 price, 4 amount
+    int QuantityDecimals();
+
+private:
+    struct CatalogueEntry {
+        std::string sql;
+        int maxPosition = 0;
+        bool plain = false;  // has V0
+    };
+    const CatalogueEntry& Catalogue(const std::string& table, const std::string& kind);
+    std::vector<plat::Variant> RunCatalogue(const CatalogueEntry& e, const plat::Variant& keys, bool firstOnly);
+
+    std::unique_ptr<Database> db_;
+    SqlDialectOptions dialect_;
+    std::set<std::string> textColumns_;
+    std::mutex cacheMutex_;
+    std::map<std::string, TableInfo> tables_;
+    std::map<std::string, CatalogueEntry> catalogue_;
+    std::map<std::string, LookupDefinition> lookups_;
+};
+
+// Key values as the callers send them: an array's elements, a scalar as one
+// value, nothing for Empty.
+std::vector<plat::Variant> ArrayItems(const plat::Variant& v);
+
+// Rounds half away from zero on the value's 18-significant-digit decimal expansion.
+double RoundHalfAway(double value, int decimals);
+
+// "YYYYMMDD" of today, local time.
+std::string TodayText();
+
+}  // namespace standin

@@ -1,0 +1,311 @@
+#include "standins/appserver/session.h"
+
+#include <regex>
+
+#include "platform/automation/oleobject.h"
+#include "platform/core/numbers.h"
+#include "platform/core/text.h"
+#include "standins/appserver/mini_xml.h"
+#include "standins/appserver/providers.h"
+
+namespace standin {
+
+using plat::DispArgs;
+using plat::Variant;
+using plat::VarToStr;
+
+namespace {
+
+bool AsFlag(const Variant& v) {
+    if (v.IsText()) {
+        std::string s = plat::UpperCase(plat::Trim(v.RawText()));
+        return s == "Y" || s == "TRUE" || s == "-1" || s == "1";
+    }
+    return !v.IsEmptyOrNull() && plat::VarToIntDef(v, 0) != 0;
+}
+
+}  // namespace
+
+AppSession::AppSession(std::shared_ptr<AppServer> server)
+    : plat::DispatchObject("NevaQ22D.Class1"), server_(std::move(server)) {
+    Method("Connect", [this](DispArgs a) { return Connect(a[0]); }, 1, 1);
+    Method("SvrData", [this](DispArgs) { return Variant(SvrData()); }, 0, 0);
+    Method("WhatIs", [this](DispArgs a) { return WhatIs(VarToStr(a[0])); }, 1, 1);
+    Method("GetRecCount", [this](DispArgs) { return Variant(recordCount_); }, 0, 0);
+    Method("GetBaseLimitedRecs",
+           [this](DispArgs a) { return GetBaseLimitedRecs(VarToStr(a[0]), VarToStr(a[1]), (int)plat::VarToIntDef(a[2], 0)); },
+           3, 3);
+    Method("SetIsSeq", [this](DispArgs a) { isSeq_ = AsFlag(a[0]); return Variant(); }, 1, 1);
+    Method("SetTopRow", [this](DispArgs a) {
+        int n = (int)plat::VarToIntDef(a[0], -1);
+        if (n < 0) throw ServerError("SetTopRow needs a record limit of 0 or more, not \"" + VarToStr(a[0]) + "\"");
+        topRows_ = n;
+        return Variant();
+    }, 1, 1);
+    Method("LoadTable", [this](DispArgs a) {
+        auto items = ArrayItems(a[0]);
+        if (items.size() < 2) throw ServerError("LoadTable needs [user, program]");
+        conUser_ = VarToStr(items[0]);
+        conProgram_ = VarToStr(items[1]);
+        return Variant();
+    }, 1, 1);
+    Method("InsertConTable", [this](DispArgs a) { return Variant(InsertConTable(a[0])); }, 1, 1);
+    Method("DeleteConTable", [this](DispArgs a) { return Variant(DeleteConTable(a[0])); }, 1, 1);
+    Method("ChangeConName", [this](DispArgs a) { return Variant(ChangeConName(a[0], a[1])); }, 2, 2);
+    Method("GetFormat", [this](DispArgs a) { return Variant(GetFormat(VarToStr(a[0]), VarToStr(a[1]))); }, 2, 2);
+    Method("CheckValue", [this](DispArgs a) {
+        return Variant(server_->CheckValue(VarToStr(a[0]), VarToStr(a[1]), a[2], a[3]));
+    }, 4, 4);
+    Method("QueryData", [this](DispArgs a) {
+        a[3] = server_->QueryData(VarToStr(a[0]), VarToStr(a[1]), a[2]);
+        return Variant(true);
+    }, 4, 4);
+    Method("QueryMaxSeq", [this](DispArgs a) {
+        std::string number;
+        bool ok = QueryMaxSeq(VarToStr(a[0]), VarToStr(a[1]), a[2], VarToStr(a[3]), number);
+        a[a.size() - 1] = Variant(ok ? number : std::string("unKnow"));
+        return Variant(ok);
+    }, 5, 7);
+    Method("GetSysInfo", [this](DispArgs) { return server_->SystemParameters(); }, 0, 1);
+    Method("GETCOUNTER", [this](DispArgs a) { return CallOperation(VarToStr(a[0]), a[1]); }, 2, 3);
+    Method("GetF2Data", [this](DispArgs a) { return Variant(GetF2Data(a[0], a[1])); }, 2, 2);
+    Method("GetCustomOW", [](DispArgs) { return Variant(false); }, 2, 3);
+    Property("OpenWinKind", [this] { return Variant(openWinKind_); },
+             [this](const Variant& v) { openWinKind_ = (int)plat::VarToIntDef(v, 0); });
+    // The provider calls of a remote connection.
+    Method("AS_DataRequest", [this](DispArgs a) {
+        plat::IProvider* p = FindProvider(VarToStr(a[0]));
+        if (!p) throw ServerError("Unknown provider " + VarToStr(a[0]));
+        return p->DataRequest(a[1]);
+    }, 2, 2);
+    Method("AS_GetRecords", [this](DispArgs a) {
+        plat::IProvider* p = FindProvider(VarToStr(a[0]));
+        if (!p) throw ServerError("Unknown provider " + VarToStr(a[0]));
+        return Variant(plat::EncodePacket(p->GetRecords(plat::DecodeFetchRequest(VarToStr(a[1])))));
+    }, 2, 2);
+    Method("AS_ApplyUpdates", [this](DispArgs a) {
+        plat::IProvider* p = FindProvider(VarToStr(a[0]));
+        if (!p) throw ServerError("Unknown provider " + VarToStr(a[0]));
+        return Variant(plat::EncodeApplyReply(
+            p->ApplyUpdates(plat::DecodeDelta(VarToStr(a[1])), (int)plat::VarToIntDef(a[2], 0))));
+    }, 3, 3);
+    for (const std::string& op : OperationNames())
+        Method(op, [this, op](DispArgs a) { return CallOperation(op, a[0]); }, 1, 1);
+
+    providers_["PVDMAIN"] = MakeReceiptProvider(*this);
+    providers_["PVDCOLOR"] = MakeColorProvider(*this);
+    providers_["PVDCONSAVE"] = MakeSavedConditionProvider(*this);
+    providers_["PVDDRAVOC"] = MakeLookupProvider(*this);
+}
+
+AppSession::~AppSession() = default;
+
+plat::IProvider* AppSession::FindProvider(const std::string& name) {
+    auto it = providers_.find(plat::UpperCase(plat::Trim(name)));
+    return it == providers_.end() ? nullptr : it->second.get();
+}
+
+std::string AppSession::ProgramSetting(const std::string& name) {
+    std::lock_guard<std::recursive_mutex> lock(server_->Db().Mutex());
+    return VarToStr(server_->Db().Scalar("SELECT PS003 FROM ADMPS WHERE PS001 = ? AND PS002 = ?", {program_, name}));
+}
+
+Variant AppSession::Connect(const Variant& params) {
+    auto p = ArrayItems(params);
+    if (!params.IsArray() || p.size() != 6)
+        throw ServerError("Connect needs six values: program, user, company, sign-on key, two flags");
+    program_ = plat::UpperCase(plat::Trim(VarToStr(p[0])));
+    user_ = plat::Trim(VarToStr(p[1]));
+    company_ = plat::Trim(VarToStr(p[2]));
+    signOnKey_ = VarToStr(p[3]);
+    std::lock_guard<std::recursive_mutex> lock(server_->Db().Mutex());
+    connected_ = !server_->Db().Scalar("SELECT 1 FROM ADMMF WHERE MF001 = ?", {user_}).IsEmpty();
+    // 0 accepted; 1 the user is not known to this company.
+    return Variant(connected_ ? 0 : 1);
+}
+
+std::string AppSession::SvrData() {
+    Database& db = server_->Db();
+    std::lock_guard<std::recursive_mutex> lock(db.Mutex());
+    std::string out;
+    for (auto& r : db.Query("SELECT PS002, PS003 FROM ADMPS WHERE PS001 = ? ORDER BY rowid", {program_}))
+        out += VarToStr(r[0]) + "=" + VarToStr(r[1]) + "\r\n";
+    std::string group = VarToStr(db.Scalar("SELECT MF004 FROM ADMMF WHERE MF001 = ?", {user_}));
+    // The user's own rights for the program, else those of the user's group.
+    auto rights = db.Query("SELECT MG006, MG007 FROM ADMMG WHERE MG001 = ? AND MG002 = ?", {user_, program_});
+    if (rights.empty())
+        rights = db.Query("SELECT MG006, MG007 FROM ADMMG WHERE MG001 = '**********' AND MG009 = ? AND MG002 = ?",
+                          {group, program_});
+    std::string power = rights.empty() ? "" : VarToStr(rights[0][0]);
+    std::string exPower = rights.empty() ? "" : VarToStr(rights[0][1]);
+    bool limited = !db.Scalar("SELECT 1 FROM ADMML WHERE ML001 = ?", {user_}).IsEmpty();
+    out += "POWER_DATA=" + power + "\r\n";
+    out += "EX_POWER=" + exPower + "\r\n";
+    out += "GROUP_LIST=" + (group.empty() ? std::string() : plat::QuotedStr(group)) + "\r\n";
+    out += std::string("BaseLimited=") + (limited ? "Y" : "N") + "\r\n";
+    out += "USER_GROUP=" + group + "\r\n";
+    return out;
+}
+
+Variant AppSession::WhatIs(const std::string& key) {
+    std::string k = plat::UpperCase(plat::Trim(key));
+    if (k == "TODAY") return Variant(TodayText());
+    if (k == "SQLTYPE") return Variant(0);
+    if (k == "SEQNO") return Variant(lastSeqNo_);
+    throw ServerError("WhatIs knows TODAY, SQLTYPE and SEQNO, not \"" + key + "\"");
+}
+
+Variant AppSession::GetBaseLimitedRecs(const std::string& prefix, const std::string& condition, int rows) {
+    (void)rows;
+    Database& db = server_->Db();
+    std::lock_guard<std::recursive_mutex> lock(db.Mutex());
+    auto allowed = db.Query("SELECT ML002, ML003 FROM ADMML WHERE ML001 = ?", {user_});
+    if (allowed.empty()) return Variant();  // no restriction for this user
+    std::string level = plat::UpperCase(prefix);
+    if (level.empty() || level.back() != '_') level += "_";
+    std::string table = ProgramSetting(level + "TABLE");
+    std::string parentLevel = level == "F11_" ? "D11_" : "M11_";
+    std::vector<std::string> keys, parentKeys;
+    auto split = [](const std::string& s) {
+        std::vector<std::string> out;
+        size_t b = 0;
+        for (size_t i = 0; i <= s.size(); ++i)
+            if (i == s.size() || s[i] == ',') {
+                std::string part = plat::Trim(s.substr(b, i - b));
+                size_t sp = part.find(' ');
+                if (sp != std::string::npos) part = part.substr(0, sp);  // "field alias"
+                size_t dot = part.find('.');
+                if (dot != std::string::npos) part = part.substr(dot + 1);
+                if (!part.empty()) out.push_back(part);
+                b = i + 1;
+            }
+        return out;
+    };
+    keys = split(ProgramSetting(level + "KEY"));
+    parentKeys = split(ProgramSetting(parentLevel + "KEY"));
+    if (table.empty() || keys.empty()) return Variant();
+    const TableInfo& info = server_->Table(table);
+    // The condition is " and TABLE.FIELD=value" terms on the parent's key: read
+    // them as values, never as SQL.
+    std::regex term(R"(\s*and\s+(?:[A-Za-z_][A-Za-z0-9_]*\.)?([A-Za-z_][A-Za-z0-9_]*)\s*=\s*('(?:[^']|'')*'|[^ ]*))",
+                    std::regex::icase);
+    std::string where;
+    std::vector<Variant> params;
+    std::string rest = condition;
+    std::smatch m;
+    while (std::regex_search(rest, m, term) && m.position(0) == 0) {
+        std::string field = m[1].str();
+        std::string value = m[2].str();
+        if (value.size() >= 2 && value.front() == '\'') value = plat::StringReplace(value.substr(1, value.size() - 2), "''", "'", plat::ReplaceFlags::All);
+        auto pos = std::find_if(parentKeys.begin(), parentKeys.end(), [&](auto& k) { return plat::SameText(k, field); });
+        if (pos == parentKeys.end() || (size_t)(pos - parentKeys.begin()) >= keys.size())
+            throw ServerError("GetBaseLimitedRecs: " + field + " is not a key of the parent level");
+        where += (where.empty() ? "" : " AND ") + keys[(size_t)(pos - parentKeys.begin())] + " = ?";
+        params.push_back(Variant(value));
+        rest = m.suffix().str();
+    }
+    if (!plat::Trim(rest).empty()) throw ServerError("GetBaseLimitedRecs cannot read the condition \"" + condition + "\"");
+    // The base data a row of this level names, by table of the restriction.
+    std::map<std::string, std::string> refColumn;
+    if (info.Find("TI004")) refColumn["INVMB"] = "TI004";
+    if (info.Find("TI009")) refColumn["CMSMC"] = "TI009";
+    std::string sql = "SELECT " + [&] {
+        std::string cols;
+        for (auto& k : keys) cols += (cols.empty() ? "" : ", ") + k;
+        return cols;
+    }() + [&] {
+        std::string extra;
+        for (auto& [t, c] : refColumn) extra += ", " + c;
+        return extra;
+    }() + " FROM " + info.name + (where.empty() ? "" : " WHERE " + where);
+    auto stored = db.Query(sql, params);
+    if (stored.empty()) return Variant();  // nothing stored yet: nothing to judge
+    std::map<std::string, std::set<std::string>> allowedBy;
+    for (auto& a : allowed) allowedBy[VarToStr(a[0])].insert(VarToStr(a[1]));
+    std::vector<Variant> allowedKeys;
+    for (auto& row : stored) {
+        bool ok = true;
+        size_t col = keys.size();
+        for (auto& [t, c] : refColumn) {
+            auto it = allowedBy.find(t);
+            if (it != allowedBy.end() && !it->second.count(VarToStr(row[col]))) ok = false;
+            ++col;
+        }
+        if (!ok) continue;
+        std::string key;
+        for (size_t i = 0; i < keys.size(); ++i) {
+            const ColumnInfo* ci = info.Find(keys[i]);
+            key += (i ? "-" : "") + plat::PadRightToWidth(VarToStr(row[i]), ci ? ci->width : 0);
+        }
+        allowedKeys.push_back(Variant(key));
+    }
+    return plat::VarArrayOf({(int)allowedKeys.size(), Variant::ArrayOf(allowedKeys)});
+}
+
+std::string AppSession::InsertConTable(const Variant& a) {
+    auto p = ArrayItems(a);
+    if (p.size() < 7) return "InsertConTable needs seven values";
+    std::string name = plat::Trim(VarToStr(p[0]));
+    if (name.empty()) return "The scheme name is empty";
+    if (plat::TextWidth(name) > 20) return "The scheme name is longer than 20";
+    Database& db = server_->Db();
+    std::lock_guard<std::recursive_mutex> lock(db.Mutex());
+    bool exists = !db.Scalar("SELECT 1 FROM DOCUS WHERE NCONDITION = ? AND CREATOR = ? AND PROGRAMME = ?",
+                             {name, p[1], p[3]}).IsEmpty();
+    if (exists && !AsFlag(p[6])) return "查询方案 " + name + " 已存在";
+    db.Query("INSERT OR REPLACE INTO DOCUS (NCONDITION, CREATOR, PROGRAMME, CREATE_DATE, VCONDITION, ActivePage) "
+             "VALUES (?, ?, ?, ?, ?, ?)",
+             {name, VarToStr(p[1]), VarToStr(p[3]), VarToStr(p[2]), VarToStr(p[4]), (int)plat::VarToIntDef(p[5], 0)});
+    return "";
+}
+
+std::string AppSession::DeleteConTable(const Variant& a) {
+    auto p = ArrayItems(a);
+    if (p.size() < 3) return "DeleteConTable needs three values";
+    Database& db = server_->Db();
+    std::lock_guard<std::recursive_mutex> lock(db.Mutex());
+    Statement st(db, "DELETE FROM DOCUS WHERE NCONDITION = ? AND CREATOR = ? AND PROGRAMME = ?");
+    st.BindAll({VarToStr(p[0]), VarToStr(p[1]), VarToStr(p[2])});
+    st.Step();
+    return st.Changes() == 1 ? "" : "查询方案 " + VarToStr(p[0]) + " 不存在";
+}
+
+std::string AppSession::ChangeConName(const Variant& oldKey, const Variant& newKey) {
+    auto o = ArrayItems(oldKey), n = ArrayItems(newKey);
+    if (o.size() < 3 || n.size() < 3) return "ChangeConName needs two arrays of three values";
+    std::string newName = plat::Trim(VarToStr(n[0]));
+    if (newName.empty() || plat::TextWidth(newName) > 20) return "The scheme name must have 1 to 20 characters";
+    Database& db = server_->Db();
+    std::lock_guard<std::recursive_mutex> lock(db.Mutex());
+    if (!db.Scalar("SELECT 1 FROM DOCUS WHERE NCONDITION = ? AND CREATOR = ? AND PROGRAMME = ?",
+                   {newName, VarToStr(n[1]), VarToStr(n[2])}).IsEmpty())
+        return "查询方案 " + newName + " 已存在";
+    Statement st(db, "UPDATE DOCUS SET NCONDITION = ?, CREATOR = ?, PROGRAMME = ? "
+                     "WHERE NCONDITION = ? AND CREATOR = ? AND PROGRAMME = ?");
+    st.BindAll({newName, VarToStr(n[1]), VarToStr(n[2]), VarToStr(o[0]), VarToStr(o[1]), VarToStr(o[2])});
+    st.Step();
+    return st.Changes() == 1 ? "" : "查询方案 " + VarToStr(o[0]) + " 不存在";
+}
+
+std::string AppSession::GetFormat(const std::string& company, const std::string& program) {
+    std::lock_guard<std::recursive_mutex> lock(server_->Db().Mutex());
+    return VarToStr(server_->Db().Scalar("SELECT FM004 FROM USRFM WHERE FM001 = ? AND FM002 = ? AND FM003 = ?",
+                                         {company, user_, plat::UpperCase(program)}));
+}
+
+bool AppSession::QueryMaxSeq(const std::string& table, const std::string& keyFields, const Variant& values,
+                             const std::string& dateText, std::string& number) {
+    (void)keyFields;
+    auto v = ArrayItems(values);
+    if (v.empty() || VarToStr(v[0]).empty()) return false;
+    number = server_->NextDocumentNumber(table, VarToStr(v[0]), dateText);
+    return !number.empty();
+}
+
+void RegisterAppServer(std::shared_ptr<AppServer> server) {
+    plat::RegisterOleFactory("NevaQ22D.Class1", [server]() -> plat::DispatchPtr {
+        return std::shared_ptr<AppSession>(server->NewSession().release());
+    });
+}
+
+}  // namespace standin

@@ -1,0 +1,88 @@
+// A provider over SQLite tables nested up to any depth (the receipt header,
+// its lines and their serial numbers). Each level names its table, the
+// values it derives on fetch (SQL expressions over joined tables), the
+// columns that tie its rows to the master row, and its order. The data
+// request [condition, order] selects and orders the top level; the packet
+// carries the detail rows nested in their masters. A delta is applied in one
+// transaction: an update or delete whose row changed since it was read is
+// refused and nothing is overwritten.
+#pragma once
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/data/provider.h"
+#include "standins/appserver/server.h"
+
+namespace standin {
+
+class AppSession;
+
+struct DerivedColumn {
+    std::string name;
+    plat::TFieldType type = plat::TFieldType::ftString;
+    int size = 0;
+    std::string expression;  // SQL over the level's table and its joins
+};
+
+struct LevelSpec {
+    std::string table;
+    std::vector<std::string> storedColumns;  // empty: every column of the table but blobs
+    std::vector<DerivedColumn> derived;
+    std::string joins;                       // LEFT JOIN clauses the derived expressions use
+    std::string order;                       // default order of the top level; details follow their key
+    std::string nestedField;                 // the field of this level in its master ("qryBody")
+    std::vector<std::string> linkColumns;    // the columns matching the master's key, in key order
+    // A fixed filter of the top level: SQL with ? parameters and their values.
+    std::function<std::pair<std::string, std::vector<plat::Variant>>()> filter;
+};
+
+struct ProviderOptions {
+    bool readOnly = false;        // deltas are refused
+    bool useRequest = true;       // the data request [condition, order] selects the top level
+    bool topRowLimit = false;     // the session's top-row limit applies
+    bool countRecords = false;    // the session's record count follows the last query
+    bool numberDocuments = false; // the first level is numbered by document type
+    std::string documentDate;     // the first level's date column for numbering ("TH029")
+};
+
+class TableProvider : public plat::IProvider {
+public:
+    TableProvider(std::string name, AppSession& session, std::vector<LevelSpec> levels, ProviderOptions options);
+
+    std::string Name() const override { return name_; }
+    plat::Variant DataRequest(const plat::Variant& data) override;
+    plat::TDataPacket GetRecords(const plat::TFetchRequest& request) override;
+    plat::TApplyReply ApplyUpdates(const plat::TDelta& delta, int maxErrors) override;
+
+    // Field definitions of a level (with the nested levels below it).
+    std::vector<plat::TPacketField> Fields(size_t level);
+
+private:
+    struct Level {
+        LevelSpec spec;
+        const TableInfo* info = nullptr;
+        std::vector<std::string> stored;  // columns fetched, in field order
+        std::string selectList;           // stored then derived
+        int fieldCount = 0;               // stored + derived (+1 nested when a level follows)
+    };
+    struct ApplyState;
+
+    void Prepare();
+    std::vector<plat::TPacketRow> FetchDetails(size_t level, const std::vector<std::vector<plat::Variant>>& topKeys);
+    void Attach(size_t level, std::vector<plat::TPacketRow>& rows, const std::vector<std::vector<plat::Variant>>& topKeys);
+    bool ApplyRow(ApplyState& st, size_t level, const std::vector<plat::TPacketField>& fields,
+                  const plat::TDeltaRow& row, const std::vector<plat::Variant>& masterKey);
+
+    std::string name_;
+    AppSession& session_;
+    ProviderOptions options_;
+    std::vector<Level> levels_;
+    bool prepared_ = false;
+    std::string condition_, order_;
+    std::vector<std::vector<plat::Variant>> topRows_;  // the last query's top rows (stored + derived)
+    size_t cursor_ = 0;
+};
+
+}  // namespace standin

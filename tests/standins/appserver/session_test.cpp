@@ -1,0 +1,297 @@
+#include <thread>
+
+#include "standins/appserver/mini_xml.h"
+
+#include "server_fixture.h"
+
+using namespace standin;
+using namespace standin::testing;
+using plat::Variant;
+
+using SessionTest = ServerTest;
+
+TEST_F(SessionTest, ConnectSvrDataAndWhatIs) {
+    std::string data = session->Call("SvrData").AsString();
+    EXPECT_NE(data.find("M11_TABLE=MOCTH\r\n"), std::string::npos);
+    EXPECT_NE(data.find("D11_KEY=TI001,TI002,TI003\r\n"), std::string::npos);
+    // ZHANGW has no rights row of his own: his group's.
+    EXPECT_NE(data.find("POWER_DATA=x,N,Y,xYYYYYRRYYN,YYYYYYY,NNNNNNN\r\n"), std::string::npos);
+    EXPECT_NE(data.find("USER_GROUP=PUR\r\n"), std::string::npos);
+    EXPECT_NE(data.find("GROUP_LIST='PUR'\r\n"), std::string::npos);
+    EXPECT_NE(data.find("BaseLimited=N\r\n"), std::string::npos);
+    EXPECT_EQ(session->Call("WhatIs", "SQLTYPE").AsInteger(), 0);
+    EXPECT_EQ(session->Call("WhatIs", "TODAY").AsString(), TodayText());
+    EXPECT_THROW(session->Call("WhatIs", "COLOUR"), plat::EOleException);
+
+    auto other = server->NewSession();
+    EXPECT_EQ(Connect(*other, "NOBODY").AsInteger(), 1);
+}
+
+TEST_F(SessionTest, BadCallsGiveClearErrorsAndTheSessionGoesOn) {
+    EXPECT_THROW(session->Call("NoSuchMethod"), plat::EOleSysError);
+    EXPECT_THROW(session->Call("WhatIs"), plat::EOleSysError);  // wrong argument count
+    try {
+        session->Call("Connect", Arr({"KTRB52", "DS"}));
+        FAIL();
+    } catch (const plat::EOleException& e) {
+        EXPECT_NE(e.Description().find("six values"), std::string::npos);
+    }
+    EXPECT_THROW(Op("NoSuchOperation", Arr({1})), ServerError);
+    EXPECT_THROW(Op("UnitConvert", Arr({"A1001-01"})), ServerError);  // too few arguments
+    EXPECT_THROW(Op("UnitConvert", "A1001-01"), ServerError);         // not an array
+    EXPECT_EQ(session->Call("WhatIs", "SQLTYPE").AsInteger(), 0);
+}
+
+TEST_F(SessionTest, SimpleSqlAnswersColumnsInTheListOrder) {
+    Variant rows = Op("SimpleSQL", Arr({" SELECT MQ042,MQ043,MQC02,MQC03,MQC04 FROM $$CMSMQ WHERE MQ001='5902' ",
+                                        "MQC04,MQ042"}));
+    ASSERT_TRUE(rows.IsArray());
+    ASSERT_EQ(rows.ArrayCount(), 1);
+    EXPECT_EQ(rows[0][0].AsString(), "Y");  // MQC04
+    EXPECT_EQ(rows[0][1].AsString(), "Y");  // MQ042
+    // The four-element form, as the forms send it, through the counter's entry.
+    rows = session->Call("GETCOUNTER", "SimpleSql",
+                         Arr({"select TOP 1 1 AS REC from SVJOBQUE(nolock) where SV001='DEMO'", "REC", "DEMO", "N"}),
+                         Arr({"DEMO", "DEMO"}));
+    EXPECT_TRUE(rows.IsEmpty());  // nothing found
+    rows = Op("SimpleSql", Arr({"SELECT MB002 FROM $$INVMB WHERE MB001='B2001'", "MB002"}));
+    EXPECT_EQ(rows[0][0].AsString(), "控制器主板");
+}
+
+TEST_F(SessionTest, SimpleSqlRefusesStatementsThatChangeData) {
+    const char* refused[] = {"DELETE FROM MOCTI",
+                             "UPDATE MOCTH SET TH023='Y'",
+                             "SELECT 1; DELETE FROM MOCTI",
+                             "WITH x AS (SELECT 1) DELETE FROM MOCTI",
+                             "DROP TABLE MOCTH",
+                             "ATTACH DATABASE '/tmp/x.db' AS x",
+                             "PRAGMA writable_schema=1"};
+    for (const char* sql : refused) EXPECT_THROW(Op("SimpleSQL", Arr({sql, ""})), plat::Exception) << sql;
+    EXPECT_GT(Sql("SELECT COUNT(*) FROM MOCTI").AsInteger(), 0);
+    EXPECT_THROW(Op("SimpleSQL", Arr({"SELECT NOPE FROM MOCTH", "NOPE"})), SqlError);
+    EXPECT_THROW(Op("SimpleSQL", Arr({"SELECT TH001 FROM MOCTH", "TH999"})), ServerError);
+}
+
+TEST_F(SessionTest, TransactionSqlChangesDataAllOrNothing) {
+    Op("TransactionSQL", Arr({Arr({" DELETE FROM ATTACH  WHERE Parent = 'KTRB52'        AND CompanyID = 'DEMO' "}), ""}));
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM ATTACH").AsInteger(), 0);
+    int lines = Sql("SELECT COUNT(*) FROM MOCTI").AsInteger();
+    EXPECT_THROW(Op("TransactionSQL", Arr({Arr({"DELETE FROM MOCTI", "DELETE FROM NO_TABLE"}), ""})), SqlError);
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM MOCTI").AsInteger(), lines);
+    EXPECT_THROW(Op("TransactionSQL", Arr({Arr({"DROP TABLE MOCTI"}), ""})), ServerError);
+}
+
+TEST_F(SessionTest, CatalogueAnswersValuesAtTheirPositions) {
+    Variant r;
+    ASSERT_TRUE(server->CheckValue("PURMA", "01", Arr({"S004"}), r));
+    EXPECT_EQ(r[0].AsInteger(), 31);  // count = highest position
+    EXPECT_EQ(r[1].AsString(), "永固橡塑");
+    EXPECT_EQ(r[2].AsString(), "RMB");
+    EXPECT_EQ(r[13].AsString(), "2");  // suspended
+    EXPECT_DOUBLE_EQ(r[31].AsFloat(), 0.13);
+    EXPECT_EQ(r[20].AsString(), "");  // a position without a column
+
+    ASSERT_TRUE(server->CheckValue("MOCTA", "32",
+                                   Arr({"5201", "20240105001", "2", "01", "", "S001", "", "RMB", "2", ""}), r));
+    EXPECT_EQ(r[1].AsString(), "A1001-01");
+    EXPECT_DOUBLE_EQ(r[3].AsFloat(), 1000);
+    EXPECT_EQ(r[20].AsString(), "成品仓");
+    EXPECT_EQ(r[31].AsString(), "BOX");
+    EXPECT_EQ(r[49].AsString(), "PCS");
+
+    // A scalar key is one key; a document number not taken is "not found".
+    EXPECT_TRUE(server->CheckValue("CMSMB", "01", "01", r));
+    EXPECT_EQ(r[1].AsString(), "苏州工厂");
+    EXPECT_FALSE(server->CheckValue("MOCTH", "01", Arr({"5901", "20991231001", Variant()}), r));
+    EXPECT_EQ(r[0].AsInteger(), 0);
+
+    // The program master answers without a count.
+    ASSERT_TRUE(server->CheckValue("ADMMB", "06", Arr({"KTRB52", "DEMO"}), r));
+    EXPECT_EQ(r[0].AsString(), "委外进货单");
+    EXPECT_EQ(r[7].AsString(), "Y");
+
+    EXPECT_THROW(server->CheckValue("MOCTH", "99", Arr({"x"}), r), ServerError);
+    // Through the server object, with the result written back.
+    Variant out;
+    EXPECT_TRUE(session->Call("CheckValue", "CMSMQ", "22", Arr({"5201", "51", "52", "51"}), out).AsBoolean());
+    EXPECT_EQ(out[1].AsString(), "委外工单");
+}
+
+TEST_F(SessionTest, QueryDataGivesEveryRow) {
+    Variant rows = server->QueryData("NUMFD", "01", "MOCTI, MOCTH");
+    ASSERT_EQ(rows.ArrayCount(), 6);
+    EXPECT_EQ(rows[0][0].AsString(), "TH009");  // column, precision, scale from element 0
+    EXPECT_EQ(rows[0][1].AsInteger(), 9);
+    Variant inspections = server->QueryData("QMSTD", "02", Arr({"5902", "20240205001", ""}));
+    EXPECT_EQ(inspections.ArrayCount(), 0);
+}
+
+TEST_F(SessionTest, UnitConvertAndQuantities) {
+    Variant r = Op("UnitConvert", Arr({"A1001-01", 3, "BOX", "PCS"}));
+    ASSERT_TRUE(r.IsArray());
+    EXPECT_DOUBLE_EQ(r[0].AsFloat(), 60);
+    EXPECT_DOUBLE_EQ(Op("UnitConvert", Arr({"A1001-01", 30, "PCS", "DOZ"}))[0].AsFloat(), 2.5);
+    EXPECT_DOUBLE_EQ(Op("UnitConvert", Arr({"A1001-01", 40, "PCS", ""}))[0].AsFloat(), 40);  // stock unit
+    EXPECT_DOUBLE_EQ(Op("UnitConvert", Arr({"C3001", 1, "G", "KG"}))[0].AsFloat(), 0.001);
+    EXPECT_TRUE(Op("UnitConvert", Arr({"A1001-01", 1, "BAG", "PCS"})).IsEmpty());  // no conversion known
+    EXPECT_DOUBLE_EQ(Op("QtyDToS", Arr({"C3001", 2, 0, "BAG", "KG"})).AsFloat(), 10);
+    EXPECT_DOUBLE_EQ(Op("QtyADD", Arr({"C3001", 3, "BAG", ""})).AsFloat(), 15);
+}
+
+TEST_F(SessionTest, TaxRatesAndPrices) {
+    // Work-order price in tax kind 2 to a receipt with tax included.
+    EXPECT_DOUBLE_EQ(Op("ChangeTax", Arr({100.0, "1", "2", "RMB", "0.13"})).AsFloat(), 113);
+    EXPECT_DOUBLE_EQ(Op("ChangeTax", Arr({113.0, "2", "1", "RMB", 0.13})).AsFloat(), 100);
+    // The engineering-item layout: [price, "Y", "N", currency, rate as percent].
+    EXPECT_DOUBLE_EQ(Op("ChangeTax", Arr({10.0, "Y", "N", "JPY", "13"})).AsFloat(), 11.3);
+    EXPECT_DOUBLE_EQ(Op("ChangeTax", Arr({10.0, "3", "3", "RMB", 0.13})).AsFloat(), 10);
+
+    EXPECT_DOUBLE_EQ(Op("ExchangeRate", Arr({"USD", "O", "20240301"})).AsFloat(), 7.12);
+    EXPECT_DOUBLE_EQ(Op("ExchangeRate", Arr({"USD", "O", "20240701"})).AsFloat(), 7.22);
+    EXPECT_DOUBLE_EQ(Op("ExchangeRate", Arr({"USD", "I", "20240301"})).AsFloat(), 7.08);
+    EXPECT_DOUBLE_EQ(Op("ExchangeRate", Arr({"RMB", "O", "20240301"})).AsFloat(), 1);
+    EXPECT_DOUBLE_EQ(Op("ExchangeRate", Arr({"EUR", "O", "20240301"})).AsFloat(), 0);
+
+    // The supplier's terms, tax added for a receipt with tax included.
+    EXPECT_DOUBLE_EQ(Op("MocUnitPrice", Arr({"A1001-01", "****", "S001", "PCS", "RMB", "20240301", "1", "", "", "0.13"}))
+                         .AsFloat(),
+                     14.125);
+    EXPECT_DOUBLE_EQ(Op("MocUnitPrice", Arr({"A1001-01", "****", "S001", "BOX", "RMB", "20240301", "2", "", "", "0.13"}))
+                         .AsFloat(),
+                     250);
+    // No terms: the last confirmed work order of the supplier, its tax taken out.
+    EXPECT_DOUBLE_EQ(Op("MocUnitPrice", Arr({"A1002-02", "****", "S001", "PCS", "RMB", "20240301", "2", "", "", "0.13"}))
+                         .AsFloat(),
+                     1.8);
+}
+
+TEST_F(SessionTest, OnHoldCountsUnconfirmedReceipts) {
+    EXPECT_DOUBLE_EQ(Op("MocOnHold", Arr({"A1001-01", "", "N", "5201", "20240105001"})).AsFloat(), 500);
+    EXPECT_DOUBLE_EQ(Op("MocOnHoldpack", Arr({"A1001-01", "", "N", "5201", "20240105001"}))[0].AsFloat(), 25);
+    EXPECT_DOUBLE_EQ(Op("MocOnHold", Arr({"C3001", "", "N", "5201", "20240110001"})).AsFloat(), 50);
+    EXPECT_DOUBLE_EQ(Op("MocOnHold", Arr({"B2001", "", "N", "5201", "20240115001"})).AsFloat(), 0);
+}
+
+TEST_F(SessionTest, AmountsOfAConfirmedLine) {
+    auto args = [](const char* type, const char* number) {
+        return Arr({"2", type, number, "0001", 300.0, 13.0, 3900.0, 0.0, 0.0, "", "N", "", "PCS", "PUR", "ZHANGW",
+                    3900.0, 507.0, 3900.0, 507.0});
+    };
+    EXPECT_EQ(Op("KeyinMoney", args("5901", "20240112001")).AsString(), "N");  // not confirmed
+    EXPECT_EQ(Op("KeyinMoney", args("5901", "20240108001")).AsString(), "Y");
+    EXPECT_DOUBLE_EQ(Sql("SELECT TI024 FROM MOCTI WHERE TI002='20240108001'").AsFloat(), 13);
+    EXPECT_DOUBLE_EQ(Sql("SELECT TH018 FROM MOCTH WHERE TH002='20240108001'").AsFloat(), 3900);
+    EXPECT_DOUBLE_EQ(Sql("SELECT TH020 FROM MOCTH WHERE TH002='20240108001'").AsFloat(), 507);
+}
+
+TEST_F(SessionTest, UserSettingsMergeProgramOverAllPrograms) {
+    const std::string all(20, '*');
+    Op("SetUserDefine", Arr({"DEMO", "ZHANGW", all, "InputSettings002/IsKeepOnAdd", "True"}));
+    Op("SetUserDefine", Arr({"DEMO", "ZHANGW", "KTRB52", "InputSettings002/IsKeepOnAdd", "False"}));
+    EXPECT_EQ(Op("GetUserDefine", Arr({"DEMO", "ZHANGW", "KTRB52", "InputSettings002"})).AsString(),
+              "<InputSettings002><IsKeepOnAdd>False</IsKeepOnAdd></InputSettings002>");
+    EXPECT_EQ(Op("GetUserDefine", Arr({"DEMO", "ZHANGW", "OTHER", "InputSettings002"})).AsString(),
+              "<InputSettings002><IsKeepOnAdd>True</IsKeepOnAdd></InputSettings002>");
+    Op("SetUserDefine", Arr({"DEMO", "ZHANGW", all, ".",
+                             "<NumberFieldsSetting><QuantityFieldAutoZero>False</QuantityFieldAutoZero>"
+                             "<MoneyFieldThousand>True</MoneyFieldThousand></NumberFieldsSetting>"}));
+    std::string xml = Op("GetUserDefine", Arr({"DEMO", "ZHANGW", "KTRB52", "NumberFieldsSetting"})).AsString();
+    EXPECT_NE(xml.find("<QuantityFieldAutoZero>False</QuantityFieldAutoZero>"), std::string::npos);
+    EXPECT_EQ(Op("GetUserDefine", Arr({"DEMO", "ZHANGW", "KTRB52", "Nothing"})).AsString(), "");
+    EXPECT_THROW(Op("SetUserDefine", Arr({"DEMO", "ZHANGW", all, ".", "<broken>"})), XmlError);
+}
+
+TEST_F(SessionTest, QueryUdfDataBindsTheSourceValues) {
+    Variant r = Op("QueryUDFData", Arr({"SELECT MA003 FROM $$PURMA WHERE MA001 = ?", "", "DEMO", "N", Arr({"S002"})}));
+    EXPECT_EQ(r[0][0].AsString(), "昆山华达电镀有限公司");
+    EXPECT_TRUE(Op("QueryUDFData", Arr({"SELECT MA003 FROM PURMA WHERE MA001 = ?", "", "DEMO", "N", Arr({"X"})})).IsEmpty());
+    EXPECT_THROW(Op("QueryUDFData", Arr({"DELETE FROM PURMA", "", "DEMO", "N", Arr({})})), ServerError);
+}
+
+TEST_F(SessionTest, SignOffQueueAndWebService) {
+    Variant job = Arr({"DEMO", "KTRB52", "5902||20240205001", "ZHANGW", Arr({"ZHANGW", "DEMO"}), "N", "", Variant::Null(),
+                       Variant::Null(), "", "936", "SP7"});
+    EXPECT_EQ(Op("INSERTSVJOB", Arr({job})).AsInteger(), 0);
+    EXPECT_EQ(Op("INSERTSVJOB", Arr({job})).AsInteger(), 1);
+    EXPECT_EQ(Op("INSERTSVJOB", Arr({Arr({"DEMO"})})).AsInteger(), 2);
+    EXPECT_THROW(Op("CallWebService", Arr({"a", "b", "c", "N"})), ServerError);
+}
+
+TEST_F(SessionTest, DocumentNumbersAreNeverGivenTwice) {
+    Variant number;
+    ASSERT_TRUE(session->Call("QueryMaxSeq", "MOCTH", "TH001,TH002", Arr({"5901", Variant()}), "20240108", "KTRB52",
+                              "DEMO", number)
+                    .AsBoolean());
+    EXPECT_EQ(number.AsString(), "20240108002");
+    // Monthly numbering with five digits continues after the stored number.
+    EXPECT_EQ(server->NextDocumentNumber("MOCTH", "5902", "20240220"), "20240205002");
+    // Manual numbering gives none.
+    EXPECT_FALSE(session->Call("QueryMaxSeq", "MOCTH", "TH001,TH002", Arr({"5903", Variant()}), "20240108", "KTRB52",
+                               "DEMO", number)
+                     .AsBoolean());
+    EXPECT_EQ(number.AsString(), "unKnow");
+
+    std::vector<std::string> given[4];
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 25; ++i) given[t].push_back(server->NextDocumentNumber("MOCTH", "5901", "20240301"));
+        });
+    for (auto& th : threads) th.join();
+    std::set<std::string> all;
+    for (auto& g : given) all.insert(g.begin(), g.end());
+    EXPECT_EQ(all.size(), 100u);
+    EXPECT_EQ(*all.begin(), "20240301001");
+}
+
+TEST_F(SessionTest, SavedQuerySchemes) {
+    session->Call("LoadTable", Arr({"ZHANGW", "KTRB52"}));
+    EXPECT_EQ(session->Call("InsertConTable", Arr({"我的方案", "ZHANGW", "20240301", "KTRB52", "500\x07", 0, false})).AsString(), "");
+    EXPECT_NE(session->Call("InsertConTable", Arr({"我的方案", "ZHANGW", "20240301", "KTRB52", "x", 0, false})).AsString(), "");
+    EXPECT_EQ(session->Call("InsertConTable", Arr({"我的方案", "ZHANGW", "20240302", "KTRB52", "y", 1, true})).AsString(), "");
+    Variant o = Arr({"我的方案", "ZHANGW", "KTRB52"}), n = Arr({"新方案", "ZHANGW", "KTRB52"});
+    EXPECT_EQ(session->Call("ChangeConName", o, n).AsString(), "");
+    EXPECT_NE(session->Call("ChangeConName", o, n).AsString(), "");  // the old name is gone
+    plat::IProvider* p = session->FindProvider("pvdConSave");
+    ASSERT_NE(p, nullptr);
+    plat::TDataPacket packet = p->GetRecords({});
+    ASSERT_EQ(packet.rows.size(), 1u);
+    EXPECT_EQ(packet.rows[0].values[0].AsString(), "新方案");
+    EXPECT_NE(session->Call("DeleteConTable", Arr({"我的方案", "ZHANGW", "KTRB52"})).AsString(), "");
+    EXPECT_EQ(session->Call("DeleteConTable", Arr({"新方案", "ZHANGW", "KTRB52"})).AsString(), "");
+    // Another user's schemes stay apart.
+    session->Call("LoadTable", Arr({"DS", "KTRB52"}));
+    EXPECT_EQ(p->GetRecords({}).rows.size(), 1u);
+}
+
+TEST_F(SessionTest, LookupRowsAndDefinition) {
+    Variant request = Arr({"CMSMC", "01", "01", 1, "", "DEMO", 3, "", "", "", "N", "", "", "9"});
+    Variant reply;
+    ASSERT_TRUE(session->Call("GetF2Data", request, reply).AsBoolean());
+    std::string text = reply.AsString();
+    EXPECT_NE(text.find("==============MI005 END=================\r\n--DISPLAY;\r\n仓库;仓库名称"), std::string::npos);
+    EXPECT_NE(text.find("--RETURN;\r\nMC001,MC002\r\n"), std::string::npos);
+    EXPECT_NE(text.find("--MAPMC004;\r\n存货仓\t1\r\n"), std::string::npos);
+    plat::TDataPacket rows = session->FindProvider("pvdDravoc")->GetRecords({});
+    ASSERT_EQ(rows.rows.size(), 4u);  // the four warehouses of factory 01
+    EXPECT_EQ(rows.fields[0].name, "MC001");
+    EXPECT_EQ(rows.fields[0].size, 10);
+    EXPECT_FALSE(session->Call("GetF2Data", Arr({"NOPE", "01", "", 1, ""}), reply).AsBoolean());
+}
+
+TEST_F(SessionTest, BaseDataRightsOfARestrictedUser) {
+    // ZHANGW is not restricted.
+    EXPECT_TRUE(session->Call("GetBaseLimitedRecs", "D11_", " and MOCTH.TH001=5901 and MOCTH.TH002=20240112001", 1).IsEmpty());
+    auto limei = server->NewSession();
+    Connect(*limei, "LIMEI");
+    EXPECT_NE(limei->Call("SvrData").AsString().find("BaseLimited=Y"), std::string::npos);
+    // C3001 is not among LIMEI's items.
+    Variant r = limei->Call("GetBaseLimitedRecs", "D11", " and MOCTH.TH001=5901 and MOCTH.TH002=20240112001", 1);
+    ASSERT_TRUE(r.IsArray());
+    EXPECT_EQ(r[0].AsInteger(), 0);
+    r = limei->Call("GetBaseLimitedRecs", "D11", " and MOCTH.TH001=5902 and MOCTH.TH002=20240205001", 1);
+    ASSERT_EQ(r[0].AsInteger(), 1);
+    EXPECT_EQ(r[1][0].AsString(), "5902-20240205001-0001");
+    // The condition is read as values, never run as SQL.
+    EXPECT_THROW(limei->Call("GetBaseLimitedRecs", "D11", " and MOCTH.TH001=1; DROP TABLE MOCTI", 1), plat::EOleException);
+}
