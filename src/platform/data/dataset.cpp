@@ -220,6 +220,18 @@ void TDataSet::createDefaultFields() {
 
 void TDataSet::BindFields() {
     const store::Level& L = tree_->L(level_);
+    if (defaultFields_) {
+        // Default fields are kept across a close while the structure stays the
+        // same, so that nested datasets stay bound to them.
+        bool same = fields_.Count() == L.ColumnCount();
+        for (int i = 0; same && i < L.ColumnCount(); ++i)
+            same = SameText(fields_[i]->FieldName(), L.Fields()[i].name) &&
+                   fields_[i]->DataType() == L.Fields()[i].type;
+        if (!same) {
+            while (!fields_.list_.empty()) delete fields_.list_.back();
+            defaultFields_ = false;
+        }
+    }
     if (fields_.Count() == 0) createDefaultFields();
     calcCount_ = 0;
     for (TField* f : fields_) {
@@ -246,8 +258,8 @@ void TDataSet::BindFields() {
     calcValid_ = false;
 }
 
-void TDataSet::freeFieldsOf(bool defaultsOnly) {
-    if (defaultsOnly && !defaultFields_) {
+void TDataSet::freeFieldsOf(bool unbindOnly) {
+    if (unbindOnly) {
         for (TField* f : fields_) f->column_ = -1;
         return;
     }

@@ -288,7 +288,7 @@ private:
     void detailsParentChanged();
     void openDetails();
     void closeDetails();
-    void freeFieldsOf(bool defaultsOnly);
+    void freeFieldsOf(bool unbindOnly);
     void createDefaultFields();
     void endInsertOrEdit();
     void fireCalcFields() const;

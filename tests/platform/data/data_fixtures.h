@@ -112,7 +112,7 @@ struct EventLog {
 // An in-memory dataset of (ID integer, NAME string 10, AMT float).
 inline TClientDataSet* simpleDataSet(TComponent* owner, int rows = 0) {
     auto* ds = new TClientDataSet(owner);
-    ds->SetName("cdsSimple");
+    if (!owner || !owner->FindComponent("cdsSimple")) ds->SetName("cdsSimple");
     ds->FieldDefs().Add("ID", TFieldType::ftInteger);
     ds->FieldDefs().Add("NAME", TFieldType::ftString, 10);
     ds->FieldDefs().Add("AMT", TFieldType::ftFloat);
