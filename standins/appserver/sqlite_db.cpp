@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
+
 namespace standin {
 
 using plat::Variant;
@@ -187,7 +189,13 @@ int64_t Database::LastInsertRowId() const { return sqlite3_last_insert_rowid(db_
 TransactionGuard::TransactionGuard(Database& db) : db_(db) {
     db_.Mutex().lock();
     try {
-        db_.Exec("BEGIN IMMEDIATE");
+        if (sqlite3_get_autocommit(db_.Handle())) {
+            db_.Exec("BEGIN IMMEDIATE");
+        } else {
+            static std::atomic<unsigned> counter{0};
+            savepoint_ = "sp" + std::to_string(++counter);
+            db_.Exec("SAVEPOINT " + savepoint_);
+        }
     } catch (...) {
         db_.Mutex().unlock();
         throw;
@@ -197,7 +205,7 @@ TransactionGuard::TransactionGuard(Database& db) : db_(db) {
 TransactionGuard::~TransactionGuard() {
     if (!done_) {
         try {
-            db_.Exec("ROLLBACK");
+            db_.Exec(savepoint_.empty() ? "ROLLBACK" : "ROLLBACK TO " + savepoint_ + "; RELEASE " + savepoint_);
         } catch (...) {
         }
     }
@@ -205,7 +213,7 @@ TransactionGuard::~TransactionGuard() {
 }
 
 void TransactionGuard::Commit() {
-    db_.Exec("COMMIT");
+    db_.Exec(savepoint_.empty() ? "COMMIT" : "RELEASE " + savepoint_);
     done_ = true;
 }
 

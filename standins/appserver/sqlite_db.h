@@ -86,6 +86,7 @@ private:
 };
 
 // BEGIN IMMEDIATE on creation; ROLLBACK on destruction unless Commit ran.
+// Inside a transaction already open it is a savepoint of that transaction.
 class TransactionGuard {
 public:
     explicit TransactionGuard(Database& db);
@@ -97,6 +98,7 @@ public:
 private:
     Database& db_;
     bool done_ = false;
+    std::string savepoint_;  // empty for an outermost transaction
 };
 
 }  // namespace standin

@@ -1,0 +1,273 @@
+#include <map>
+
+#include "server_fixture.h"
+
+using namespace standin;
+using namespace standin::testing;
+using plat::TDeltaRow;
+using plat::TPacketField;
+using plat::TPacketRow;
+using plat::TUpdateStatus;
+using plat::TValueRow;
+using plat::Variant;
+
+namespace {
+
+int Field(const std::vector<TPacketField>& f, const std::string& name) {
+    for (size_t i = 0; i < f.size(); ++i)
+        if (f[i].name == name) return (int)i;
+    ADD_FAILURE() << "no field " << name;
+    return -1;
+}
+
+Variant Value(const std::vector<TPacketField>& f, const TPacketRow& r, const std::string& name) {
+    return r.values[Field(f, name)];
+}
+
+uint64_t nextId = 1;
+
+TDeltaRow Modify(const std::vector<TPacketField>& f, const TPacketRow& row, std::map<std::string, Variant> changes) {
+    TDeltaRow d;
+    d.id = nextId++;
+    d.status = changes.empty() ? TUpdateStatus::usUnmodified : TUpdateStatus::usModified;
+    d.oldValues = row.values;
+    std::vector<Variant> v = row.values.Values();
+    d.changed.assign(f.size(), false);
+    for (auto& [name, value] : changes) {
+        v[(size_t)Field(f, name)] = value;
+        d.changed[(size_t)Field(f, name)] = true;
+    }
+    d.newValues = TValueRow(v);
+    for (auto& nf : f)
+        if (nf.type == plat::TFieldType::ftDataSet) d.details.emplace_back();
+    return d;
+}
+
+TDeltaRow Insert(const std::vector<TPacketField>& f, std::map<std::string, Variant> values) {
+    TDeltaRow d;
+    d.id = nextId++;
+    d.status = TUpdateStatus::usInserted;
+    std::vector<Variant> v(f.size());
+    d.changed.assign(f.size(), false);
+    for (auto& [name, value] : values) {
+        v[(size_t)Field(f, name)] = value;
+        d.changed[(size_t)Field(f, name)] = true;
+    }
+    d.newValues = TValueRow(v);
+    for (auto& nf : f)
+        if (nf.type == plat::TFieldType::ftDataSet) d.details.emplace_back();
+    return d;
+}
+
+TDeltaRow Delete(const TPacketRow& row) {
+    TDeltaRow d;
+    d.id = nextId++;
+    d.status = TUpdateStatus::usDeleted;
+    d.oldValues = row.values;
+    return d;
+}
+
+}  // namespace
+
+class ProviderTest : public ServerTest {
+protected:
+    plat::IProvider& Main(AppSession& s) { return *s.FindProvider("pvdMain"); }
+    plat::TDataPacket Open(AppSession& s, const std::string& condition, const std::string& order = "") {
+        Main(s).DataRequest(Arr({condition, order}));
+        plat::TFetchRequest all;
+        return Main(s).GetRecords(all);
+    }
+    const TPacketRow* Find(const plat::TDataPacket& p, const std::string& number) {
+        for (auto& r : p.rows)
+            if (Value(p.fields, r, "TH002").AsString() == number) return &r;
+        return nullptr;
+    }
+};
+
+TEST_F(ProviderTest, ReceiptsComeNestedWithDerivedColumns) {
+    plat::TDataPacket p = Open(*session, "");
+    ASSERT_EQ(p.rows.size(), 5u);
+    EXPECT_EQ(session->Call("GetRecCount").AsInteger(), 5);
+    const auto& hf = p.fields;
+    const auto& lf = hf[(size_t)Field(hf, "qryBody")].fields;
+    const auto& sf = lf[(size_t)Field(lf, "qryFoot")].fields;
+    EXPECT_TRUE(hf[(size_t)Field(hf, "TH001")].inKey);
+    EXPECT_FALSE(hf[(size_t)Field(hf, "TH001C")].inUpdate);
+    EXPECT_EQ(hf[(size_t)Field(hf, "TH010")].size, 255);
+
+    const TPacketRow* r = Find(p, "20240118001");
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(Value(hf, *r, "TH001C").AsString(), "委外进货单");
+    EXPECT_EQ(Value(hf, *r, "TH005C").AsString(), "捷创电子");
+    EXPECT_EQ(Value(hf, *r, "TH004C").AsString(), "苏州工厂");
+    EXPECT_EQ(Value(hf, *r, "TH045C").AsString(), "新能源控制器项目");
+    ASSERT_EQ(r->details.size(), 1u);
+    ASSERT_EQ(r->details[0].size(), 1u);
+    const TPacketRow& line = r->details[0][0];
+    EXPECT_EQ(Value(lf, line, "TI009C").AsString(), "成品仓");
+    EXPECT_EQ(Value(lf, line, "TI004MB454").AsString(), "Y");
+    EXPECT_EQ(Value(lf, line, "TI014C2").AsString(), "20240102001");
+    EXPECT_EQ(Value(lf, line, "TI004_OLD").AsString(), "B2001");
+    ASSERT_EQ(line.details[0].size(), 4u);
+    EXPECT_EQ(Value(sf, line.details[0][3], "MB006").AsString(), "B");
+    EXPECT_EQ(Value(sf, line.details[0][0], "CHECKED").AsString(), "N");
+
+    r = Find(p, "20240112001");
+    EXPECT_DOUBLE_EQ(Value(hf, *r, "TH027C").AsFloat(), 1000);  // 884.96 + 115.04
+}
+
+TEST_F(ProviderTest, PacketsConditionsOrderAndTopRows) {
+    Main(*session).DataRequest(Arr({"MOCTH.TH023 <> 'V'", "MOCTH.TH002 desc"}));
+    plat::TFetchRequest first;
+    first.count = 3;
+    plat::TDataPacket p = Main(*session).GetRecords(first);
+    ASSERT_EQ(p.rows.size(), 3u);
+    EXPECT_FALSE(p.endOfData);
+    EXPECT_EQ(Value(p.fields, p.rows[0], "TH002").AsString(), "20240205001");
+    plat::TFetchRequest next;
+    next.restart = false;
+    next.metadata = false;
+    p = Main(*session).GetRecords(next);
+    EXPECT_EQ(p.rows.size(), 1u);
+    EXPECT_TRUE(p.endOfData);
+    EXPECT_TRUE(p.fields.empty());
+
+    // A body condition of the query dialog, with the database prefix.
+    p = Open(*session, "(MOCTH.TH005 = 'S001') and  ( select count(*) FROM DEMO..MOCTI MOCTI where  "
+                       "(MOCTH.TH001=MOCTI.TI001) and  (MOCTH.TH002=MOCTI.TI002) and  ( MOCTI.TI004 = 'A1001-01' ) ) > 0 ");
+    EXPECT_EQ(p.rows.size(), 2u);
+
+    session->Call("SetTopRow", 2);
+    p = Open(*session, "All");
+    EXPECT_EQ(p.rows.size(), 2u);
+    EXPECT_EQ(session->Call("GetRecCount").AsInteger(), 2);
+
+    // Another session keeps its own limit and count.
+    auto other = server->NewSession();
+    Connect(*other, "DS");
+    EXPECT_EQ(Open(*other, "").rows.size(), 5u);
+    EXPECT_EQ(session->Call("GetRecCount").AsInteger(), 2);
+}
+
+TEST_F(ProviderTest, ConditionsThatWouldChangeDataAreRefused) {
+    int lines = Sql("SELECT COUNT(*) FROM MOCTI").AsInteger();
+    Main(*session).DataRequest(Arr({"1=1; DELETE FROM MOCTI", ""}));
+    EXPECT_THROW(Main(*session).GetRecords({}), plat::Exception);
+    Main(*session).DataRequest(Arr({"NO_COLUMN = 1", ""}));
+    EXPECT_THROW(Main(*session).GetRecords({}), SqlError);
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM MOCTI").AsInteger(), lines);
+    EXPECT_EQ(Open(*session, "").rows.size(), 5u);  // the provider still answers
+}
+
+TEST_F(ProviderTest, NewReceiptGetsItsNumberAndTheLinesFollow) {
+    plat::TDataPacket p = Open(*session, "1=0");
+    const auto& hf = p.fields;
+    const auto& lf = hf[(size_t)Field(hf, "qryBody")].fields;
+    const auto& sf = lf[(size_t)Field(lf, "qryFoot")].fields;
+    const std::string pending(20, '~');
+    session->Call("SetIsSeq", true);
+
+    TDeltaRow head = Insert(hf, {{"TH001", "5901"}, {"TH002", "20240108001"}, {"TH029", "20240108"},
+                                 {"TH003", "20240108"}, {"TH005", "S001"}, {"TH010", "新进货单"}, {"TH001C", "ignored"}});
+    TDeltaRow line = Insert(lf, {{"TI001", pending}, {"TI002", pending}, {"TI003", "0001"}, {"TI004", "A1001-01"},
+                                 {"TI007", 10.0}, {"TI009C", "not stored"}});
+    line.details[0].push_back(Insert(sf, {{"MB001", pending}, {"MB002", pending}, {"MB003", "0001"}, {"MB004", "SN-NEW-1"}}));
+    head.details[0].push_back(line);
+    plat::TDelta delta;
+    delta.fields = hf;
+    delta.rows = {head};
+    plat::TApplyReply reply = Main(*session).ApplyUpdates(delta, 0);
+    ASSERT_TRUE(reply.committed) << (reply.rows.empty() ? "" : reply.rows[0].message);
+    EXPECT_EQ(reply.errorCount, 0);
+    // The number was taken: the server gave the next one and reported it.
+    EXPECT_EQ(session->Call("WhatIs", "SEQNO").AsString(), "20240108002");
+    std::map<uint64_t, std::vector<plat::TAssignedValue>> assigned;
+    for (auto& r : reply.rows) assigned[r.id] = r.assigned;
+    ASSERT_EQ(assigned[head.id].size(), 1u);
+    EXPECT_EQ(assigned[head.id][0].field, Field(hf, "TH002"));
+    EXPECT_EQ(assigned[head.id][0].value.AsString(), "20240108002");
+    EXPECT_EQ(assigned[line.id].size(), 2u);
+    EXPECT_EQ(Sql("SELECT TI004 FROM MOCTI WHERE TI001='5901' AND TI002='20240108002'").AsString(), "A1001-01");
+    EXPECT_EQ(Sql("SELECT MB004 FROM PSMMB WHERE MB002='20240108002'").AsString(), "SN-NEW-1");
+    EXPECT_EQ(Sql("SELECT TH010 FROM MOCTH WHERE TH002='20240108002'").AsString(), "新进货单");
+}
+
+TEST_F(ProviderTest, ChangesSinceReadingAreRefusedAndNothingIsOverwritten) {
+    auto other = server->NewSession();
+    Connect(*other, "LIMEI");
+    plat::TDataPacket mine = Open(*session, "MOCTH.TH002 = '20240112001'");
+    plat::TDataPacket theirs = Open(*other, "MOCTH.TH002 = '20240112001'");
+    const auto& hf = mine.fields;
+
+    plat::TDelta d1{hf, {Modify(hf, theirs.rows[0], {{"TH010", "他们先改"}, {"FLAG", 2.0}})}};
+    ASSERT_TRUE(Main(*other).ApplyUpdates(d1, 0).committed);
+
+    plat::TDelta d2{hf, {Modify(hf, mine.rows[0], {{"TH010", "我后改"}, {"FLAG", 2.0}})}};
+    plat::TApplyReply reply = Main(*session).ApplyUpdates(d2, 0);
+    EXPECT_FALSE(reply.committed);
+    ASSERT_EQ(reply.rows.size(), 1u);
+    EXPECT_FALSE(reply.rows[0].applied);
+    EXPECT_EQ(reply.rows[0].message, "Record not found or changed by another user");
+    EXPECT_EQ(reply.rows[0].current[Field(hf, "TH010")].AsString(), "他们先改");
+    EXPECT_EQ(Sql("SELECT TH010 FROM MOCTH WHERE TH002='20240112001'").AsString(), "他们先改");
+
+    // Deleting the row read before the change is refused the same way.
+    plat::TDelta d3{hf, {Delete(mine.rows[0])}};
+    EXPECT_FALSE(Main(*session).ApplyUpdates(d3, 0).committed);
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM MOCTH WHERE TH002='20240112001'").AsInteger(), 1);
+}
+
+TEST_F(ProviderTest, OneDeltaIsAllOrNothing) {
+    plat::TDataPacket p = Open(*session, "MOCTH.TH002 IN ('20240112001', '20240205001')");
+    const auto& hf = p.fields;
+    const auto& lf = hf[(size_t)Field(hf, "qryBody")].fields;
+    TDeltaRow good = Modify(hf, p.rows[0], {{"TH010", "好的修改"}});
+    // A line whose item is wider than the column.
+    TDeltaRow master = Modify(hf, p.rows[1], {});
+    master.details[0].push_back(Insert(lf, {{"TI003", "0002"}, {"TI004", std::string(21, 'X')}}));
+    plat::TDelta delta{hf, {good, master}};
+
+    plat::TApplyReply reply = Main(*session).ApplyUpdates(delta, 0);
+    EXPECT_FALSE(reply.committed);
+    EXPECT_EQ(reply.errorCount, 1);
+    ASSERT_EQ(reply.rows.size(), 1u);
+    EXPECT_NE(reply.rows[0].message.find("TI004"), std::string::npos);
+    EXPECT_EQ(Sql("SELECT TH010 FROM MOCTH WHERE TH002='20240112001'").AsString(), "电镀螺丝待验");
+
+    // With every error allowed, the good row is stored and the bad one reported.
+    reply = Main(*session).ApplyUpdates(delta, -1);
+    EXPECT_TRUE(reply.committed);
+    EXPECT_EQ(reply.errorCount, 1);
+    EXPECT_EQ(Sql("SELECT TH010 FROM MOCTH WHERE TH002='20240112001'").AsString(), "好的修改");
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM MOCTI WHERE TI002='20240205001'").AsInteger(), 1);
+}
+
+TEST_F(ProviderTest, DeletingAReceiptTakesItsLinesAndSerials) {
+    plat::TDataPacket p = Open(*session, "MOCTH.TH002 = '20240118001'");
+    plat::TDelta delta{p.fields, {Delete(p.rows[0])}};
+    ASSERT_TRUE(Main(*session).ApplyUpdates(delta, 0).committed);
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM MOCTI WHERE TI002='20240118001'").AsInteger(), 0);
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM PSMMB WHERE MB002='20240118001'").AsInteger(), 0);
+}
+
+TEST_F(ProviderTest, ColourTextsPerRecordAndLine) {
+    plat::IProvider& colour = *session->FindProvider("pvdColor");
+    colour.DataRequest(Arr({"", ""}));
+    plat::TDataPacket p = colour.GetRecords({});
+    ASSERT_EQ(p.rows.size(), 5u);
+    const auto& hf = p.fields;
+    // The disabled component has no column.
+    for (auto& f : hf) EXPECT_NE(f.name, "edTH029");
+    std::map<std::string, std::string> byNumber;
+    for (auto& r : p.rows) byNumber[Value(hf, r, "TH002").AsString()] = Value(hf, r, "gdHead").AsString();
+    EXPECT_EQ(byNumber["20240108001"], "bkcolor=13434828;colorx=0;");
+    EXPECT_EQ(byNumber["20240125001"], "bkcolor=15790320;colorx=8421504;");
+    EXPECT_EQ(byNumber["20240112001"], "");
+    const auto& bf = hf[(size_t)Field(hf, "qryBodyColor")].fields;
+    for (auto& r : p.rows) {
+        if (Value(hf, r, "TH002").AsString() != "20240112001") continue;
+        ASSERT_EQ(r.details[0].size(), 1u);
+        EXPECT_EQ(Value(bf, r.details[0][0], "gdBody1").AsString(), "colorx=255;");  // urgent material
+    }
+    EXPECT_THROW(colour.ApplyUpdates(plat::TDelta{}, 0), ServerError);
+}
