@@ -14,7 +14,7 @@ void ScriptedDravoc::Enqueue(const std::string& operation, plat::Variant answer)
     queues_.push_back({operation, {std::move(answer)}});
 }
 
-std::vector<ScriptedDravoc::Call> ScriptedDravoc::Calls() const {
+std::vector<ScriptedDravoc::CallRecord> ScriptedDravoc::Calls() const {
     std::lock_guard lock(mutex_);
     return calls_;
 }

@@ -39,7 +39,7 @@ public:
 // an empty text, -1.
 class ScriptedDravoc : public IDravocService {
 public:
-    struct Call {
+    struct CallRecord {
         std::string name;
         std::vector<plat::Variant> args;
     };
@@ -48,7 +48,7 @@ public:
     // "GetPhrase2", "ShowCharaters", "GetCalcValue"). For GetPhrase2 the
     // answer is [result, phrase]; for the others the returned value.
     void Enqueue(const std::string& operation, plat::Variant answer);
-    std::vector<Call> Calls() const;
+    std::vector<CallRecord> Calls() const;
     void ClearCalls();
 
     plat::Variant F2GetData(plat::Variant& request) override;
@@ -62,7 +62,7 @@ private:
     bool Next(const std::string& operation, std::vector<plat::Variant> args, plat::Variant& answer);
 
     mutable std::mutex mutex_;
-    std::vector<Call> calls_;
+    std::vector<CallRecord> calls_;
     std::vector<std::pair<std::string, std::deque<plat::Variant>>> queues_;
 };
 

@@ -12,7 +12,7 @@ namespace standin {
 
 namespace fs = std::filesystem;
 
-std::string TodayText() {
+std::string HostDateText() {
     std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
@@ -31,7 +31,7 @@ std::vector<NumberingRule> LoadNumberingRules(const std::string& path) {
 }
 
 std::string ExpandRulePattern(const std::string& pattern, const std::string& date) {
-    const std::string d = date.size() == 8 ? date : TodayText();
+    const std::string d = date.size() == 8 ? date : HostDateText();
     static const std::pair<const char*, std::pair<int, int>> kTokens[] = {
         {"{YYYY}", {0, 4}}, {"{YY}", {2, 2}}, {"{MM}", {4, 2}}, {"{DD}", {6, 2}}};
     std::string out = pattern;
@@ -68,7 +68,7 @@ public:
         Method("ShowTree", [this](plat::DispArgs a) {
             const std::string kind = plat::Trim(a[0].IsArray() ? ArgText(ArgItem(a[0], 0)) : ArgText(a[0]));
             for (auto& r : rules_)
-                if (r.kind == kind && r.isDefault) return plat::Variant(ExpandRulePattern(r.pattern, TodayText()));
+                if (r.kind == kind && r.isDefault) return plat::Variant(ExpandRulePattern(r.pattern, HostDateText()));
             services_->journal->Unavailable(progid::kNumberingRules, "ShowTree: no default numbering rule of kind " + kind);
             return plat::Variant(std::string());
         }, 1, 1);

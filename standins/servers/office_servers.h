@@ -31,6 +31,6 @@ std::shared_ptr<plat::Dispatch> CreateAttachmentManager(std::shared_ptr<const Su
 std::shared_ptr<plat::Dispatch> CreateDocumentManager(std::shared_ptr<const SuiteServices> services);
 
 // Today as "YYYYMMDD" (local time).
-std::string TodayText();
+std::string HostDateText();
 
 }  // namespace standin

@@ -27,14 +27,14 @@ void ScriptedDispatch::SetDefault(std::string_view member, plat::Variant value) 
     defaults_[Key(member)] = std::move(value);
 }
 
-std::vector<ScriptedDispatch::Call> ScriptedDispatch::Calls() const {
+std::vector<ScriptedDispatch::CallRecord> ScriptedDispatch::Calls() const {
     std::lock_guard lock(mutex_);
     return calls_;
 }
 
-std::vector<ScriptedDispatch::Call> ScriptedDispatch::CallsTo(std::string_view member) const {
+std::vector<ScriptedDispatch::CallRecord> ScriptedDispatch::CallsTo(std::string_view member) const {
     std::lock_guard lock(mutex_);
-    std::vector<Call> out;
+    std::vector<CallRecord> out;
     for (auto& c : calls_)
         if (plat::SameText(c.member, member)) out.push_back(c);
     return out;

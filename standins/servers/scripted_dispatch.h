@@ -20,7 +20,7 @@ namespace standin {
 
 class ScriptedDispatch : public plat::Dispatch {
 public:
-    struct Call {
+    struct CallRecord {
         std::string member;
         plat::DispatchKind kind;
         std::vector<plat::Variant> args;  // as they came in (before any write-back)
@@ -47,8 +47,8 @@ public:
     // property put sets it too, so a property reads back what was put.
     void SetDefault(std::string_view member, plat::Variant value);
 
-    std::vector<Call> Calls() const;
-    std::vector<Call> CallsTo(std::string_view member) const;
+    std::vector<CallRecord> Calls() const;
+    std::vector<CallRecord> CallsTo(std::string_view member) const;
     void ClearCalls();
 
 protected:
@@ -60,7 +60,7 @@ private:
     std::string name_;
     std::vector<std::string> members_;  // upper-case; empty: any name
     mutable std::mutex mutex_;
-    std::vector<Call> calls_;
+    std::vector<CallRecord> calls_;
     std::map<std::string, std::deque<Answer>> queues_;
     std::map<std::string, plat::Variant> defaults_;
 };

@@ -18,6 +18,10 @@ std::vector<std::unique_ptr<plat::OleFactoryScope>> RegisterSuiteServers(std::sh
     add(progid::kNumberingRules, [services, rules] { return CreateNumberingRuleTree(services, *rules); });
     add(progid::kAttachments, [services] { return CreateAttachmentManager(services); });
     add(progid::kDocuments, [services] { return CreateDocumentManager(services); });
+    if (services->newSession) {
+        add(progid::kAppServer, [services] { return services->newSession(); });
+        add(progid::kLookupServer, [services] { return services->newSession(); });
+    }
     return scopes;
 }
 

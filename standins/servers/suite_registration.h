@@ -9,7 +9,9 @@
 namespace standin {
 
 // Registers the transaction server, the pager, the numbering-rule tree, the
-// attachment manager and the document manager over the services; each
+// attachment manager and the document manager over the services, and, when
+// the services have an in-process application server, its sessions as
+// "NevaQ22D.Class1" and as the lookup server "DravocS.Class1"; each
 // creation gives a new object. The scopes put back what was registered
 // before when they end.
 std::vector<std::unique_ptr<plat::OleFactoryScope>> RegisterSuiteServers(std::shared_ptr<const SuiteServices> services);

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/automation/dispatch.h"
 #include "platform/core/variant.h"
 #include "standins/servers/suite_journal.h"
 
@@ -29,6 +30,10 @@ struct SuiteServices {
     // the installation has no database at hand (those functions then refuse).
     std::shared_ptr<Database> database;
     std::shared_ptr<IServerOperations> server;
+    // A new session object of the in-process application server, for
+    // "NevaQ22D.Class1" and the lookup server "DravocS.Class1"; unset when the
+    // server is reached over the network (those ProgIDs are then not served).
+    std::function<std::shared_ptr<plat::Dispatch>()> newSession;
     std::shared_ptr<SuiteJournal> journal = std::make_shared<SuiteJournal>();
     // The host's text of a message code (the stand-ins' own refusals are
     // coded messages); without it a refusal's plain text is the code itself.

@@ -1,0 +1,74 @@
+#include "standins/host/server_link.h"
+
+#include "platform/core/text.h"
+#include "standins/appserver/server.h"
+#include "standins/appserver/session.h"
+
+namespace standin {
+
+plat::Variant SessionLink::CallOperation(const std::string& name, const plat::Variant& args,
+                                         const plat::Variant& signOn) {
+    plat::Variant n = name, a = args;
+    return session_->Call("GETCOUNTER", n, a, signOn);
+}
+
+bool SessionLink::CheckValue(const std::string& table, const std::string& query, const std::string&,
+                             const plat::Variant& keys, plat::Variant& result) {
+    try {
+        plat::Variant reply;
+        bool found = session_->Call("CheckValue", table, query, keys, reply).AsBoolean();
+        result = reply;
+        return found;
+    } catch (const plat::Exception&) {
+        return false;
+    }
+}
+
+bool SessionLink::QueryData(const std::string& table, const std::string& query, const std::string&,
+                            const plat::Variant& keys, plat::Variant& result) {
+    try {
+        plat::Variant reply;
+        session_->Call("QueryData", table, query, keys, reply);
+        result = reply;
+        return reply.IsArray() && reply.ArrayCount() > 0;
+    } catch (const plat::Exception&) {
+        return false;
+    }
+}
+
+bool SessionLink::NextNumber(const std::string& table, const std::string& keyFields, const plat::Variant& values,
+                             const std::string& date, const std::string&, const std::string&, std::string& number) {
+    try {
+        plat::Variant reply;
+        if (!session_->Call("QueryMaxSeq", table, keyFields, values, date, reply).AsBoolean()) return false;
+        number = plat::VarToStr(reply);
+        return true;
+    } catch (const plat::Exception&) {
+        return false;
+    }
+}
+
+void WriteSystemParameters(const SystemParameters& params, const std::string& company, Database& db) {
+    TransactionGuard txn(db);
+    for (auto& [name, value] : params.ForCompany(company)) {
+        Statement update(db, "UPDATE SYSPM SET PM002 = ?1 WHERE UPPER(PM001) = UPPER(?2)");
+        update.BindAll({value, name});
+        update.Step();
+        if (update.Changes() == 0) db.Query("INSERT INTO SYSPM (PM001, PM002) VALUES (?1, ?2)", {name, value});
+    }
+    txn.Commit();
+}
+
+void ConnectInProcess(HostServices& services, std::shared_ptr<AppServer> server) {
+    auto link = std::make_shared<SessionLink>(std::shared_ptr<AppSession>(server->NewSession()));
+    services.catalogue = link;
+    services.numbering = link;
+    services.suite->server = link;
+    services.suite->database = std::shared_ptr<Database>(server, &server->Db());
+    services.suite->newSession = [server]() -> plat::DispatchPtr {
+        return std::shared_ptr<AppSession>(server->NewSession());
+    };
+    if (services.sysParams && server->HasTable("SYSPM")) WriteSystemParameters(*services.sysParams, "*", server->Db());
+}
+
+}  // namespace standin
