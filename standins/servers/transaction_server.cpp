@@ -105,8 +105,13 @@ std::string Parse(const plat::Variant& request, const plat::Variant& target, Par
     for (int i = 0; i < n; ++i) out.keys.push_back(plat::VarToStr(Item(p, 3 + i)));
     const plat::Variant& flag = Item(p, n + 3);
     if (flag.IsEmptyOrNull() || flag.IsArray()) return "the document's FLAG is missing";
+    // K holds texts: the FLAG comes as "2" (or "2.0" from a float field).
     try {
-        out.flag = flag.IsText() ? std::stoll(plat::Trim(flag.RawText())) : flag.AsInt64();
+        size_t used = 0;
+        const std::string text = plat::Trim(plat::VarToStr(flag));
+        const double value = std::stod(text, &used);
+        if (used != text.size() || value != (double)(long long)value) return "the document's FLAG is not a whole number";
+        out.flag = (long long)value;
     } catch (const std::exception&) {
         return "the document's FLAG is not a number";
     }

@@ -13,13 +13,6 @@ TempDatabase::TempDatabase() {
     std::filesystem::remove(path);
     db = std::make_shared<Database>(path);
     db->Exec(R"(
-        CREATE TABLE CMSMQ (MQ001 NVARCHAR(4) PRIMARY KEY, MQ002 NVARCHAR(10), MQ003 NVARCHAR(2),
-                            MQ004 NVARCHAR(1), MQ005 FLOAT, MQ006 FLOAT);
-        INSERT INTO CMSMQ VALUES ('5901', '委外进货单', '59', '1', 4, 3), ('5902', '到货进货单', '59', '2', 4, 5),
-                                 ('5903', '手工进货单', '59', '4', 4, 3), ('5904', '流水号', '59', '3', 4, 11),
-                                 ('5905', '短日编', '59', '1', 2, 1);
-        CREATE TABLE NUMSEQ (SQ001 NVARCHAR(10) NOT NULL, SQ002 NVARCHAR(4) NOT NULL, SQ003 NVARCHAR(11) NOT NULL,
-                             SQ004 INTEGER DEFAULT 0, PRIMARY KEY (SQ001, SQ002, SQ003));
         CREATE TABLE MOCTH (TH001 NVARCHAR(4) NOT NULL, TH002 NVARCHAR(11) NOT NULL, TH003 NVARCHAR(8) DEFAULT '',
                             TH023 NVARCHAR(1) DEFAULT 'N', TH029 NVARCHAR(8) DEFAULT '', FLAG FLOAT DEFAULT 0,
                             PRIMARY KEY (TH001, TH002));

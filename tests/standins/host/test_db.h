@@ -1,5 +1,5 @@
-// A small database file for the host and suite-server tests: only the
-// tables and columns the stand-ins read and write.
+// A small database file for the transaction-server tests: only the tables
+// and columns the server reads and writes.
 #pragma once
 #include <filesystem>
 #include <memory>
@@ -15,7 +15,7 @@ public:
     ~TempDatabase();
     std::shared_ptr<Database> db;
     std::string path;
-    // One receipt with two lines: 5901-20240108001, open, FLAG 2.
+    // A receipt with two lines, both with the receipt's status.
     void AddReceipt(const std::string& type, const std::string& number, const std::string& status, int flag);
 };
 

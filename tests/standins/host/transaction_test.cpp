@@ -46,7 +46,7 @@ struct TxnFixture : ::testing::Test {
 }  // namespace
 
 TEST_F(TxnFixture, ConfirmAndUnconfirmWriteStatusDateAndFlag) {
-    ASSERT_TRUE(DoIt(Request("DO", "20240108001", "2")));
+    ASSERT_TRUE(DoIt(Request("DO", "20240108001", "2.0")));
     EXPECT_EQ(Row("20240108001"), (std::vector<std::string>{"Y", "20240120", "3"}));
     EXPECT_EQ(Lines("20240108001"), "YY");
     EXPECT_EQ(server->Get("ErrorCode").AsInteger(), 0);
@@ -107,9 +107,10 @@ TEST_F(TxnFixture, MalformedRequestsAreRefusedNotCrashed) {
     plat::Variant shortP = plat::Variant::ArrayOf({"TXNKTRB52", "DEMO", "S", "DS", "", plat::Variant::ArrayOf({"", "N", "DO"})});
     plat::Variant nullFlag = Request("DO", "20240108001", plat::Null());
     plat::Variant textFlag = Request("DO", "20240108001", "two");
+    plat::Variant halfFlag = Request("DO", "20240108001", "2.5");
     plat::Variant badDate = Request("DO", "20240108001", 2, "2024-1-2");
     plat::Variant noArray = plat::Variant("DO");
-    for (const plat::Variant& r : {shortP, nullFlag, textFlag, badDate, noArray, plat::Variant()}) {
+    for (const plat::Variant& r : {shortP, nullFlag, textFlag, halfFlag, badDate, noArray, plat::Variant()}) {
         EXPECT_FALSE(DoIt(r));
         EXPECT_EQ(Code(), "S00006");
     }
