@@ -25,17 +25,26 @@ struct LanguageRow {
 };
 const LanguageRow kLanguageRows[] = {{"936", "CHS"}, {"950", "CHT"}, {"437", "ENG"}};
 
-void logLine(const std::string& text) { WriteAlertLog(kLanguageLog, text, "D"); }
+void logLine(const std::string& text) {
+    WriteAlertLog(kLanguageLog, text, "D");
+}
 
-bool isIndexedName(const std::string& name) { return plat::SameText(name, "Items") || plat::SameText(name, "Columns"); }
+bool isIndexedName(const std::string& name) {
+    return plat::SameText(name, "Items") || plat::SameText(name, "Columns");
+}
 
-bool isIntegerKind(plat::TTypeKind k) { return k == plat::TTypeKind::tkInteger || k == plat::TTypeKind::tkInt64; }
+bool isIntegerKind(plat::TTypeKind k) {
+    return k == plat::TTypeKind::tkInteger || k == plat::TTypeKind::tkInt64;
+}
 
-bool isIntegerVariant(const plat::Variant& v) { return v.IsOrdinal() && v.Type() != plat::VarType::Boolean; }
+bool isIntegerVariant(const plat::Variant& v) {
+    return v.IsOrdinal() && v.Type() != plat::VarType::Boolean;
+}
 
 enum class SetResult { Set, NoProperty, Failed };
 
 SetResult setPropByPath(plat::TObject* object, std::string_view path, const plat::Variant& value) {
+    if (!object) return SetResult::Failed;
     try {
         for (size_t dot = path.find('.'); dot != std::string_view::npos; dot = path.find('.')) {
             object = plat::GetSubObject(object, path.substr(0, dot));
@@ -47,7 +56,8 @@ SetResult setPropByPath(plat::TObject* object, std::string_view path, const plat
         plat::TTypeKind kind = prop->Kind();
         if (isIntegerKind(kind)) {
             int64_t n;
-            if (value.IsText() && plat::IdentToInt(prop->PropType, plat::Trim(value.RawText()), n)) {
+            if (value.IsText() &&
+                plat::IdentToInt(prop->PropType, plat::Trim(value.RawText()), n)) {
                 plat::SetOrdProp(object, *prop, n);
                 return SetResult::Set;
             }
@@ -76,7 +86,8 @@ struct PathEnd {
 // property named by the name part. An index out of range keeps the target.
 plat::TObject* enterIndexed(plat::TObject* target, const plat::TPathSegment& seg) {
     int count = plat::GetIndexedCount(target, seg.Name);
-    if (count >= 0) return seg.Index < count ? plat::GetIndexedItem(target, seg.Name, seg.Index) : target;
+    if (count >= 0)
+        return seg.Index < count ? plat::GetIndexedItem(target, seg.Name, seg.Index) : target;
     return plat::GetSubObject(target, seg.Name);
 }
 
@@ -127,13 +138,15 @@ std::string LanguageFolder(bool server) {
     }
     for (const LanguageRow& row : kLanguageRows) {
         if (codePage != row.codePage) continue;
-        std::string folder = path + "MultiLanguage" + plat::PathDelim + row.folder + plat::PathDelim;
+        std::string folder =
+            path + "MultiLanguage" + plat::PathDelim + row.folder + plat::PathDelim;
         return plat::DirectoryExists(folder) ? folder : std::string();
     }
     return {};
 }
 
-std::string LangMessage(bool server, const std::string& package, const std::string& id, const std::string& def) {
+std::string LangMessage(bool server, const std::string& package, const std::string& id,
+                        const std::string& def) {
     try {
         std::string file = LanguageFolder(server) + package + ".Lng";
         if (!IsXmlName(id) || !plat::FileExists(file)) return def;
@@ -163,23 +176,24 @@ TComponentRead::TComponentRead(plat::TComponent* component, plat::XmlNode node)
 void TComponentRead::ReadAttribute(const plat::Variant& which) {
     plat::XmlNode attribute;
     switch (which.Type()) {
-    case plat::VarType::SmallInt:
-    case plat::VarType::Integer:
-    case plat::VarType::Byte:
-        attribute = node_.Attribute(which.AsInteger());
-        break;
-    case plat::VarType::OleStr:
-    case plat::VarType::String:
-        attribute = node_.AttributeNode(which.RawText());
-        break;
-    default:
-        return;
+        case plat::VarType::SmallInt:
+        case plat::VarType::Integer:
+        case plat::VarType::Byte:
+            attribute = node_.Attribute(which.AsInteger());
+            break;
+        case plat::VarType::OleStr:
+        case plat::VarType::String:
+            attribute = node_.AttributeNode(which.RawText());
+            break;
+        default:
+            return;
     }
     if (!attribute) return;
-    if (OnReadAttribute) OnReadAttribute(attribute);
+    if (OnReadAttribute)
+        OnReadAttribute(attribute);
     else if (!ApplyAttribute(attribute))
-        logLine(Source + ": " + (component_ ? component_->Name() : std::string()) + " " + attribute.NodeName() +
-                "=\"" + attribute.Text() + "\" not applied");
+        logLine(Source + ": " + (component_ ? component_->Name() : std::string()) + " " +
+                attribute.NodeName() + "=\"" + attribute.Text() + "\" not applied");
 }
 
 void TComponentRead::ReadAllAttributes() {
@@ -231,7 +245,8 @@ void TCustomComboBoxRead::ReadAllAttributes() {
     readKeepingItemIndex(*this, [this] { TComponentRead::ReadAllAttributes(); });
 }
 
-std::unique_ptr<TComponentRead> CreateComponentReader(plat::TComponent* component, plat::XmlNode node) {
+std::unique_ptr<TComponentRead> CreateComponentReader(plat::TComponent* component,
+                                                      plat::XmlNode node) {
     if (component->InheritsFrom("TwwDBCustomComboBox"))
         return std::make_unique<TwwDBCustomComboBoxRead>(component, std::move(node));
     if (component->InheritsFrom("TCustomComboBox"))
@@ -266,7 +281,8 @@ void TLangReader::LoadComponent(plat::TComponent* component) {
     // A name that is no XML name cannot have an element; it must not
     // become part of the path either.
     if (!name.empty() && !excluded(name) && IsXmlName(plat::Trim(name))) {
-        if (plat::XmlNode node = document_.SelectSingleNode("//" + plat::Trim(name))) applyNode(component, node);
+        if (plat::XmlNode node = document_.SelectSingleNode("//" + plat::Trim(name)))
+            applyNode(component, node);
     }
     for (int i = 0; i < component->ComponentCount(); ++i) LoadComponent(component->Components(i));
 }
@@ -275,9 +291,13 @@ void TLangReader::LoadComponent(plat::TComponent* component) {
 
 TLanguageController::TLanguageController(plat::TComponent* owner) : plat::TComponent(owner) {}
 
-TLanguageController::~TLanguageController() { release(); }
+TLanguageController::~TLanguageController() {
+    release();
+}
 
-bool TLanguageController::Active() const { return loaded_ && bool(document_.DocumentElement()); }
+bool TLanguageController::Active() const {
+    return loaded_ && bool(document_.DocumentElement());
+}
 
 void TLanguageController::SetActive(bool active) {
     if (loading_) {
@@ -285,8 +305,10 @@ void TLanguageController::SetActive(bool active) {
         return;
     }
     if (active == Active()) return;
-    if (active) open();
-    else close();
+    if (active)
+        open();
+    else
+        close();
 }
 
 void TLanguageController::Loaded() {
@@ -298,13 +320,13 @@ void TLanguageController::SetFileName(const std::string& fileName) {
     if (fileName == fileName_) return;
     fileName_ = fileName;
     packageText_.clear();
-    SetActive(false);
+    if (Active()) close();
 }
 
 void TLanguageController::SetPackageText(const std::string& text) {
     if (text == packageText_) return;
     packageText_ = text;
-    SetActive(false);
+    if (Active()) close();
 }
 
 void TLanguageController::SetExcludeControls(const std::vector<std::string>& names) {
@@ -361,7 +383,8 @@ void TQvLangController::SetLangPackageName(const std::string& name) {
     SetFileName(LanguageFolder(DesignType == dtServer) + name + ".Lng");
 }
 
-void TQvLangController::ApplyPackages(plat::TComponent* target, const std::vector<std::string>& packageNames) {
+void TQvLangController::ApplyPackages(plat::TComponent* target,
+                                      const std::vector<std::string>& packageNames) {
     for (const std::string& name : packageNames) {
         SetLangPackageName(name);
         if (!plat::FileExists(FileName())) continue;
@@ -382,16 +405,23 @@ PLAT_PUBLISH(TQvLangController) {
     p.Prop("AfterOpen", &TQvLangController::AfterOpen);
     p.Prop("BeforeClose", &TQvLangController::BeforeClose);
     p.Prop("BeforeOpen", &TQvLangController::BeforeOpen);
-    p.Prop("AfterLoadComponent", &TQvLangController::AfterLoadComponent, nullptr, "TLoadComponentEvent");
-    p.Prop("BeforeLoadComponent", &TQvLangController::BeforeLoadComponent, nullptr, "TLoadComponentEvent");
-    p.Strings("ExcludeControls",
-              [](TQvLangController& c) {
-                  std::vector<std::string> lines;
-                  for (int i = 0; i < c.ExcludeControls().Count(); ++i) lines.push_back(c.ExcludeControls()[i]);
-                  return lines;
-              },
-              [](TQvLangController& c, const std::vector<std::string>& lines) { c.SetExcludeControls(lines); });
-    p.Prop("LangPackageName", &TQvLangController::LangPackageName, &TQvLangController::SetLangPackageName);
+    p.Prop("AfterLoadComponent", &TQvLangController::AfterLoadComponent, nullptr,
+           "TLoadComponentEvent");
+    p.Prop("BeforeLoadComponent", &TQvLangController::BeforeLoadComponent, nullptr,
+           "TLoadComponentEvent");
+    p.Strings(
+        "ExcludeControls",
+        [](TQvLangController& c) {
+            std::vector<std::string> lines;
+            for (int i = 0; i < c.ExcludeControls().Count(); ++i)
+                lines.push_back(c.ExcludeControls()[i]);
+            return lines;
+        },
+        [](TQvLangController& c, const std::vector<std::string>& lines) {
+            c.SetExcludeControls(lines);
+        });
+    p.Prop("LangPackageName", &TQvLangController::LangPackageName,
+           &TQvLangController::SetLangPackageName);
     p.Prop("DesignType", &TQvLangController::DesignType);
 }
 

@@ -33,7 +33,7 @@ PLAT_ENUM(TDesignType, dtClient, dtServer)
 inline constexpr const char* kLanguageLog = "Language";
 
 class LanguageControllerError : public plat::Exception {
-public:
+  public:
     using plat::Exception::Exception;
     const char* ClassName() const override { return "LanguageControllerError"; }
 };
@@ -45,7 +45,8 @@ std::string LanguageFolder(bool server);
 
 // The text of message `id` of `package` in the current language; `def` when
 // the package or the entry is missing or anything fails.
-std::string LangMessage(bool server, const std::string& package, const std::string& id, const std::string& def);
+std::string LangMessage(bool server, const std::string& package, const std::string& id,
+                        const std::string& def);
 
 // Sets the published property at a dotted path. Identifiers of integer
 // types (clRed, GB2312_CHARSET) and enumerations are converted. False when
@@ -58,7 +59,7 @@ using TLoadComponentEvent = plat::Event<plat::TComponent*, const plat::XmlNode&>
 
 // Applies one node's attributes to one component.
 class TComponentRead {
-public:
+  public:
     TComponentRead(plat::TComponent* component, plat::XmlNode node);
     virtual ~TComponentRead() = default;
 
@@ -77,34 +78,35 @@ public:
     // Named in the alert-log lines of attributes that cannot be applied.
     std::string Source;
 
-protected:
+  protected:
     // False when the attribute changed nothing because its path or value
     // does not fit the component.
     bool ApplyAttribute(const plat::XmlNode& attribute);
 
-private:
+  private:
     plat::TComponent* component_;
     plat::XmlNode node_;
 };
 
 // Combo boxes keep their selection while their items are replaced.
 class TCustomComboBoxRead : public TComponentRead {
-public:
+  public:
     using TComponentRead::TComponentRead;
     void ReadAllAttributes() override;
 };
 
 class TwwDBCustomComboBoxRead : public TCustomComboBoxRead {
-public:
+  public:
     using TCustomComboBoxRead::TCustomComboBoxRead;
 };
 
 // The reader class for a component.
-std::unique_ptr<TComponentRead> CreateComponentReader(plat::TComponent* component, plat::XmlNode node);
+std::unique_ptr<TComponentRead> CreateComponentReader(plat::TComponent* component,
+                                                      plat::XmlNode node);
 
 // Applies an open package to components.
 class TLangReader {
-public:
+  public:
     explicit TLangReader(plat::XmlDocument document);
     virtual ~TLangReader() = default;
 
@@ -117,7 +119,7 @@ public:
     TLoadComponentEvent BeforeLoadComponent, AfterLoadComponent;
     std::string Source;
 
-private:
+  private:
     void applyNode(plat::TComponent* component, const plat::XmlNode& node);
     bool excluded(const std::string& name) const;
 
@@ -126,7 +128,7 @@ private:
 
 class TLanguageController : public plat::TComponent {
     PLAT_CLASS(TLanguageController, plat::TComponent)
-public:
+  public:
     explicit TLanguageController(plat::TComponent* owner = nullptr);
     ~TLanguageController() override;
 
@@ -159,7 +161,7 @@ public:
     plat::TNotifyEvent BeforeOpen, AfterOpen, BeforeClose, AfterClose;
     TLoadComponentEvent BeforeLoadComponent, AfterLoadComponent;
 
-private:
+  private:
     void open();
     void close();
     void release();
@@ -177,7 +179,7 @@ private:
 // The controller every base form owns (component "LangController").
 class TQvLangController : public TLanguageController {
     PLAT_CLASS(TQvLangController, TLanguageController)
-public:
+  public:
     explicit TQvLangController(plat::TComponent* owner = nullptr);
 
     TDesignType DesignType = dtClient;
@@ -191,7 +193,7 @@ public:
     // skipped with an alert-log line.
     void ApplyPackages(plat::TComponent* target, const std::vector<std::string>& packageNames);
 
-private:
+  private:
     std::string packageName_;
 };
 
