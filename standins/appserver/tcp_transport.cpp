@@ -1,0 +1,295 @@
+#include "standins/appserver/tcp_transport.h"
+
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/automation/oleobject.h"
+#include "platform/core/text.h"
+#include "standins/appserver/session.h"
+#include "standins/appserver/variant_codec.h"
+
+namespace standin {
+
+using plat::Variant;
+using plat::VarToStr;
+
+namespace {
+
+enum RequestKind { kMethod = 0, kGet = 1, kPut = 2, kHasMember = 3 };
+
+bool SendAll(int fd, const std::string& bytes) {
+    size_t sent = 0;
+    while (sent < bytes.size()) {
+        ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        sent += (size_t)n;
+    }
+    return true;
+}
+
+// False when the peer closed the connection before all bytes came.
+bool RecvAll(int fd, char* buf, size_t size) {
+    size_t got = 0;
+    while (got < size) {
+        ssize_t n = ::recv(fd, buf + got, size - got, 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        got += (size_t)n;
+    }
+    return true;
+}
+
+Variant ErrorReply(const std::string& cls, const std::string& message, const std::string& member = "", int code = 0) {
+    return plat::VarArrayOf({1, cls, message, member, code});
+}
+
+Variant ArgsArray(plat::DispArgs args) {
+    std::vector<Variant> v(args.begin(), args.end());
+    return Variant::ArrayOf(std::move(v));
+}
+
+// Provider calls of a remote connection, through the server object's AS_ members.
+class RemoteProvider : public plat::IProvider {
+public:
+    RemoteProvider(RemoteAppServer& server, std::string name) : server_(server), name_(std::move(name)) {}
+    std::string Name() const override { return name_; }
+    Variant DataRequest(const Variant& data) override { return server_.Call("AS_DataRequest", name_, data); }
+    plat::TDataPacket GetRecords(const plat::TFetchRequest& request) override {
+        return plat::DecodePacket(
+            server_.Call("AS_GetRecords", name_, plat::EncodeFetchRequest(request)).RawText());
+    }
+    plat::TApplyReply ApplyUpdates(const plat::TDelta& delta, int maxErrors) override {
+        return plat::DecodeApplyReply(
+            server_.Call("AS_ApplyUpdates", name_, plat::EncodeDelta(delta), maxErrors).RawText());
+    }
+
+private:
+    RemoteAppServer& server_;
+    std::string name_;
+};
+
+}  // namespace
+
+TcpServer::TcpServer(std::shared_ptr<AppServer> server, const std::string& address, int port)
+    : server_(std::move(server)) {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_PASSIVE;
+    addrinfo* res = nullptr;
+    std::string portText = std::to_string(port);
+    int rc = getaddrinfo(address.empty() ? nullptr : address.c_str(), portText.c_str(), &hints, &res);
+    if (rc != 0) throw ServerError("Cannot listen on " + address + ": " + gai_strerror(rc));
+    std::string lastError = "no address";
+    for (addrinfo* a = res; a; a = a->ai_next) {
+        int fd = ::socket(a->ai_family, a->ai_socktype, a->ai_protocol);
+        if (fd < 0) continue;
+        int one = 1;
+        setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+        if (::bind(fd, a->ai_addr, a->ai_addrlen) == 0 && ::listen(fd, 64) == 0) {
+            listenFd_ = fd;
+            break;
+        }
+        lastError = std::strerror(errno);
+        ::close(fd);
+    }
+    freeaddrinfo(res);
+    if (listenFd_ < 0) throw ServerError("Cannot listen on " + address + ":" + portText + ": " + lastError);
+    sockaddr_storage bound{};
+    socklen_t len = sizeof bound;
+    getsockname(listenFd_, (sockaddr*)&bound, &len);
+    port_ = ntohs(bound.ss_family == AF_INET6 ? ((sockaddr_in6*)&bound)->sin6_port : ((sockaddr_in*)&bound)->sin_port);
+}
+
+TcpServer::~TcpServer() { Stop(); }
+
+void TcpServer::Start() { acceptThread_ = std::thread([this] { AcceptLoop(); }); }
+
+void TcpServer::Stop() {
+    if (stopping_.exchange(true)) return;
+    if (listenFd_ >= 0) ::shutdown(listenFd_, SHUT_RDWR);
+    if (acceptThread_.joinable()) acceptThread_.join();
+    if (listenFd_ >= 0) ::close(listenFd_);
+    listenFd_ = -1;
+    std::vector<std::thread> threads;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (int fd : clientFds_) ::shutdown(fd, SHUT_RDWR);
+        threads.swap(clientThreads_);
+    }
+    for (auto& t : threads) t.join();
+}
+
+void TcpServer::AcceptLoop() {
+    while (!stopping_) {
+        int fd = ::accept(listenFd_, nullptr, nullptr);
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED) continue;
+            break;
+        }
+        int one = 1;
+        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (stopping_) {
+            ::close(fd);
+            break;
+        }
+        clientFds_.push_back(fd);
+        clientThreads_.emplace_back([this, fd] { Serve(fd); });
+    }
+}
+
+void TcpServer::Serve(int fd) {
+    ++clients_;
+    std::shared_ptr<AppSession> session(server_->NewSession().release());
+    std::string payload;
+    for (;;) {
+        char header[4];
+        if (!RecvAll(fd, header, 4)) break;  // the client left
+        uint32_t length;
+        try {
+            length = FrameLength(header);
+        } catch (const CodecError& e) {
+            // The stream cannot be followed past a bad length: answer and close.
+            SendAll(fd, EncodeFrame(ErrorReply("CodecError", e.what())));
+            break;
+        }
+        payload.resize(length);
+        // A client that leaves in the middle of a frame has sent nothing that runs.
+        if (!RecvAll(fd, payload.data(), length)) break;
+        Variant reply;
+        try {
+            Variant request = DecodeWireValue(payload);
+            if (!request.IsArray() || request.ArrayCount() != 3 || !request[request.LowBound()].IsText())
+                throw CodecError("Malformed request: [member name, kind, [args]] expected");
+            int lo = request.LowBound();
+            std::string name = request[lo].RawText();
+            int kind = (int)plat::VarToIntDef(request[lo + 1], -1);
+            std::vector<Variant> args = ArrayItems(request[lo + 2]);
+            if (kind == kHasMember) {
+                reply = plat::VarArrayOf({0, session->HasMember(name), Variant::ArrayOf({})});
+            } else if (kind == kMethod || kind == kGet || kind == kPut) {
+                Variant result = session->Invoke(name, (plat::DispatchKind)kind, args);
+                reply = plat::VarArrayOf({0, result, Variant::ArrayOf(args)});
+            } else {
+                throw CodecError("Malformed request: unknown kind " + std::to_string(kind));
+            }
+        } catch (const plat::EOleSysError& e) {
+            reply = ErrorReply(e.ClassName(), e.what(), "", e.ErrorCode());
+        } catch (const plat::EOleException& e) {
+            reply = ErrorReply(e.ClassName(), e.Description(), e.Member());
+        } catch (const plat::Exception& e) {
+            reply = ErrorReply(e.ClassName(), e.what());
+        } catch (const std::exception& e) {
+            reply = ErrorReply("Exception", e.what());
+        }
+        std::string frame;
+        try {
+            frame = EncodeFrame(reply);
+        } catch (const CodecError& e) {
+            frame = EncodeFrame(ErrorReply("CodecError", e.what()));
+        }
+        if (!SendAll(fd, frame)) break;
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        clientFds_.erase(std::remove(clientFds_.begin(), clientFds_.end(), fd), clientFds_.end());
+    }
+    ::close(fd);
+    --clients_;
+}
+
+std::shared_ptr<RemoteAppServer> RemoteAppServer::Connect(const std::string& address, int port) {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* res = nullptr;
+    std::string portText = std::to_string(port);
+    int rc = getaddrinfo(address.c_str(), portText.c_str(), &hints, &res);
+    if (rc != 0)
+        throw plat::EOleSysError("Cannot reach the application server at " + address + ": " + gai_strerror(rc), rc);
+    int fd = -1;
+    std::string lastError = "no address";
+    for (addrinfo* a = res; a; a = a->ai_next) {
+        fd = ::socket(a->ai_family, a->ai_socktype, a->ai_protocol);
+        if (fd < 0) continue;
+        if (::connect(fd, a->ai_addr, a->ai_addrlen) == 0) break;
+        lastError = std::strerror(errno);
+        ::close(fd);
+        fd = -1;
+    }
+    freeaddrinfo(res);
+    if (fd < 0)
+        throw plat::EOleSysError("Cannot connect to the application server at " + address + ":" + portText + ": " +
+                                     lastError,
+                                 -1);
+    int one = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    return std::shared_ptr<RemoteAppServer>(new RemoteAppServer(fd, address + ":" + portText));
+}
+
+RemoteAppServer::~RemoteAppServer() { Disconnect(); }
+
+void RemoteAppServer::Disconnect() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+Variant RemoteAppServer::Exchange(const Variant& request) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (fd_ < 0) throw plat::EOleSysError("The connection to the application server is closed", -1);
+    if (!SendAll(fd_, EncodeFrame(request)))
+        throw plat::EOleSysError("The application server at " + address_ + " closed the connection", -1);
+    char header[4];
+    std::string payload;
+    if (RecvAll(fd_, header, 4)) {
+        uint32_t length = FrameLength(header);
+        payload.resize(length);
+        if (RecvAll(fd_, payload.data(), length)) return DecodeWireValue(payload);
+    }
+    throw plat::EOleSysError("The application server at " + address_ + " closed the connection", -1);
+}
+
+bool RemoteAppServer::HasMember(std::string_view name) const {
+    Variant reply = Exchange(plat::VarArrayOf({std::string(name), (int)kHasMember, Variant::ArrayOf({})}));
+    return reply.IsArray() && reply[0].AsInteger() == 0 && reply[1].AsBoolean();
+}
+
+Variant RemoteAppServer::DoInvoke(std::string_view name, plat::DispatchKind kind, plat::DispArgs args) {
+    Variant reply = Exchange(plat::VarArrayOf({std::string(name), (int)kind, ArgsArray(args)}));
+    if (!reply.IsArray() || reply.ArrayCount() < 3) throw CodecError("Malformed reply from the application server");
+    if (reply[0].AsInteger() != 0) {
+        std::string cls = VarToStr(reply[1]), message = VarToStr(reply[2]);
+        std::string member = reply.ArrayCount() > 3 ? VarToStr(reply[3]) : std::string(name);
+        if (cls == "EOleSysError") throw plat::EOleSysError(message, (int32_t)plat::VarToIntDef(reply[4], -1));
+        if (cls == "EAbort") throw plat::EAbort(message);
+        throw plat::EOleException(member.empty() ? std::string(name) : member, message, DispatchName());
+    }
+    std::vector<Variant> back = ArrayItems(reply[2]);
+    for (size_t i = 0; i < args.size() && i < back.size(); ++i) args[i] = back[i];
+    return reply[1];
+}
+
+plat::IProvider* RemoteAppServer::FindProvider(const std::string& name) {
+    std::string key = plat::UpperCase(plat::Trim(name));
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = providers_.find(key);
+    if (it == providers_.end()) it = providers_.emplace(key, std::make_unique<RemoteProvider>(*this, name)).first;
+    return it->second.get();
+}
+
+plat::DispatchPtr ConnectAppServer(const std::string& address, int port) {
+    if (address == "127.0.0.1") return plat::CreateOleObject("NevaQ22D.Class1");
+    return RemoteAppServer::Connect(address, port);
+}
+
+}  // namespace standin

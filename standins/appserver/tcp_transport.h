@@ -1,0 +1,82 @@
+// The application server over TCP: the `appserver` program listens, each
+// client connection gets its own session, and a client reaches the server
+// object and its providers through a proxy that speaks our framed variant
+// encoding (variant_codec.h).
+//
+// Request frame: [member name, kind (0 method, 1 get, 2 put, 3 has member), [args]]
+// Reply frame:   [0, result, [args as the callee left them]]
+//             or [1, error class, message, member, error code]
+#pragma once
+#include <atomic>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/automation/dispatch.h"
+#include "platform/data/provider.h"
+#include "standins/appserver/server.h"
+
+namespace standin {
+
+class TcpServer {
+public:
+    // Binds at once; port 0 takes a free port (see Port()).
+    TcpServer(std::shared_ptr<AppServer> server, const std::string& address, int port);
+    ~TcpServer();
+    TcpServer(const TcpServer&) = delete;
+    TcpServer& operator=(const TcpServer&) = delete;
+
+    int Port() const { return port_; }
+    void Start();  // serves in background threads
+    void Stop();   // closes the listener and every connection, waits for the threads
+    int ClientCount() const { return clients_.load(); }
+
+private:
+    void AcceptLoop();
+    void Serve(int fd);
+
+    std::shared_ptr<AppServer> server_;
+    int listenFd_ = -1;
+    int port_ = 0;
+    std::atomic<bool> stopping_{false};
+    std::atomic<int> clients_{0};
+    std::thread acceptThread_;
+    std::mutex mutex_;
+    std::vector<int> clientFds_;
+    std::vector<std::thread> clientThreads_;
+};
+
+// The server object of a remote application server, with its providers.
+class RemoteAppServer : public plat::Dispatch, public plat::IProviderSource {
+public:
+    // Raises plat::EOleSysError when the server cannot be reached.
+    static std::shared_ptr<RemoteAppServer> Connect(const std::string& address, int port);
+    ~RemoteAppServer() override;
+
+    std::string DispatchName() const override { return "NevaQ22D.Class1 at " + address_; }
+    bool HasMember(std::string_view name) const override;
+    plat::IProvider* FindProvider(const std::string& name) override;
+    void Disconnect();
+
+protected:
+    plat::Variant DoInvoke(std::string_view name, plat::DispatchKind kind, plat::DispArgs args) override;
+
+private:
+    RemoteAppServer(int fd, std::string address) : fd_(fd), address_(std::move(address)) {}
+    plat::Variant Exchange(const plat::Variant& request) const;
+
+    int fd_;
+    std::string address_;
+    mutable std::mutex mutex_;
+    std::map<std::string, std::unique_ptr<plat::IProvider>> providers_;
+};
+
+// The server object of the client's configured address: in process (the
+// registered "NevaQ22D.Class1") when the address is exactly "127.0.0.1",
+// otherwise a connection to the `appserver` program at the address and port.
+plat::DispatchPtr ConnectAppServer(const std::string& address, int port = 211);
+
+}  // namespace standin

@@ -1,0 +1,218 @@
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <thread>
+
+#include "platform/automation/oleobject.h"
+#include "server_fixture.h"
+#include "standins/appserver/tcp_transport.h"
+#include "standins/appserver/variant_codec.h"
+
+using namespace standin;
+using namespace standin::testing;
+using plat::Variant;
+
+namespace {
+
+// A raw connection, for sending what a well-behaved client never would.
+class RawSocket {
+public:
+    explicit RawSocket(int port) {
+        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons((uint16_t)port);
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (::connect(fd_, (sockaddr*)&a, sizeof a) != 0) ADD_FAILURE() << "cannot connect";
+    }
+    ~RawSocket() { Close(); }
+    void Close() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+    void Send(const std::string& bytes) { ASSERT_EQ(::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL), (ssize_t)bytes.size()); }
+    Variant Reply() {
+        char h[4];
+        if (!Read(h, 4)) return Variant();
+        std::string payload(FrameLength(h), '\0');
+        if (!Read(payload.data(), payload.size())) return Variant();
+        return DecodeWireValue(payload);
+    }
+    bool ClosedByPeer() {
+        char c;
+        return ::recv(fd_, &c, 1, 0) == 0;
+    }
+
+private:
+    bool Read(char* buf, size_t n) {
+        size_t got = 0;
+        while (got < n) {
+            ssize_t k = ::recv(fd_, buf + got, n - got, 0);
+            if (k <= 0) return false;
+            got += (size_t)k;
+        }
+        return true;
+    }
+    int fd_ = -1;
+};
+
+std::string Frame(const std::string& payload) {
+    std::string f(4, '\0');
+    uint32_t n = (uint32_t)payload.size();
+    for (int i = 0; i < 4; ++i) f[(size_t)i] = (char)((n >> (8 * i)) & 0xff);
+    return f + payload;
+}
+
+}  // namespace
+
+class TcpTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        server = AppServer::Open(":memory:");
+        tcp = std::make_unique<TcpServer>(server, "127.0.0.1", 0);
+        tcp->Start();
+    }
+    void TearDown() override { tcp->Stop(); }
+
+    std::shared_ptr<RemoteAppServer> Client(const std::string& user = "ZHANGW") {
+        auto c = RemoteAppServer::Connect("127.0.0.1", tcp->Port());
+        EXPECT_EQ(c->Call("Connect", Arr({"KTRB52", user, "DEMO", "DEMO", "True", "True"})).AsInteger(), 0);
+        return c;
+    }
+
+    std::shared_ptr<AppServer> server;
+    std::unique_ptr<TcpServer> tcp;
+};
+
+TEST_F(TcpTest, CallsProvidersAndWrittenBackArguments) {
+    auto c = Client();
+    EXPECT_EQ(c->Call("WhatIs", "SQLTYPE").AsInteger(), 0);
+    EXPECT_TRUE(c->HasMember("SvrData"));
+    EXPECT_FALSE(c->HasMember("NoSuchMember"));
+    Variant rows = c->Call("GETCOUNTER", "SimpleSql", Arr({"SELECT MB002 FROM $$INVMB WHERE MB001='D4001'", "MB002"}),
+                           Arr({"DEMO", "DEMO"}));
+    EXPECT_EQ(rows[0][0].AsString(), "硅胶密封圈");
+    Variant result;
+    EXPECT_TRUE(c->Call("CheckValue", "PURMA", "01", Arr({"S001"}), result).AsBoolean());
+    EXPECT_EQ(result[1].AsString(), "精工五金");
+
+    // The provider over the connection gives what the in-process one gives.
+    plat::IProvider* remote = c->FindProvider("pvdMain");
+    remote->DataRequest(Arr({"MOCTH.TH023 = 'Y'", ""}));
+    plat::TDataPacket overTcp = remote->GetRecords({});
+    auto local = server->NewSession();
+    local->Call("Connect", Arr({"KTRB52", "ZHANGW", "DEMO", "DEMO", "True", "True"}));
+    local->FindProvider("pvdMain")->DataRequest(Arr({"MOCTH.TH023 = 'Y'", ""}));
+    EXPECT_EQ(overTcp, local->FindProvider("pvdMain")->GetRecords({}));
+    EXPECT_EQ(overTcp.rows.size(), 2u);
+    EXPECT_EQ(c->Call("GetRecCount").AsInteger(), 2);
+}
+
+TEST_F(TcpTest, ErrorsComeBackAndTheConnectionStaysUsable) {
+    auto c = Client();
+    EXPECT_THROW(c->Call("NoSuchMethod"), plat::EOleSysError);
+    try {
+        c->Call("GETCOUNTER", "SimpleSQL", Arr({"DELETE FROM MOCTI", ""}), Arr({}));
+        FAIL();
+    } catch (const plat::EOleException& e) {
+        EXPECT_NE(e.Description().find("refused"), std::string::npos);
+    }
+    // A value that cannot travel is refused on this side.
+    EXPECT_THROW(c->Call("WhatIs", Variant(plat::DispatchPtr(c))), plat::EOleError);
+    EXPECT_EQ(c->Call("WhatIs", "SQLTYPE").AsInteger(), 0);
+}
+
+TEST_F(TcpTest, MalformedFramesGetAnErrorAndTheServerGoesOn) {
+    RawSocket raw(tcp->Port());
+    raw.Send(Frame("\x7f garbage"));
+    Variant reply = raw.Reply();
+    ASSERT_TRUE(reply.IsArray());
+    EXPECT_EQ(reply[0].AsInteger(), 1);
+    EXPECT_EQ(reply[1].AsString(), "CodecError");
+    // The same connection answers a good request next.
+    raw.Send(EncodeFrame(Arr({"WhatIs", 0, Arr({"SQLTYPE"})})));
+    reply = raw.Reply();
+    EXPECT_EQ(reply[0].AsInteger(), 0);
+    EXPECT_EQ(reply[1].AsInteger(), 0);
+    // A well-formed value that is not a request.
+    raw.Send(EncodeFrame(Variant("hello")));
+    EXPECT_EQ(raw.Reply()[0].AsInteger(), 1);
+    // A length that cannot be followed: answered, then the connection closes.
+    raw.Send(std::string("\xff\xff\xff\x7f", 4));
+    reply = raw.Reply();
+    EXPECT_EQ(reply[1].AsString(), "CodecError");
+    EXPECT_TRUE(raw.ClosedByPeer());
+    // Other clients are still served.
+    EXPECT_EQ(Client()->Call("WhatIs", "SQLTYPE").AsInteger(), 0);
+}
+
+TEST_F(TcpTest, AClientLeavingMidApplyCommitsNothing) {
+    auto c = Client();
+    plat::IProvider* p = c->FindProvider("pvdMain");
+    p->DataRequest(Arr({"MOCTH.TH002 = '20240112001'", ""}));
+    plat::TDataPacket packet = p->GetRecords({});
+    plat::TDeltaRow row;
+    row.id = 1;
+    row.status = plat::TUpdateStatus::usDeleted;
+    row.oldValues = packet.rows[0].values;
+    plat::TDelta delta{packet.fields, {row}};
+    std::string frame = EncodeFrame(Arr({"AS_ApplyUpdates", 0, Arr({"pvdMain", plat::EncodeDelta(delta), 0})}));
+    {
+        RawSocket raw(tcp->Port());
+        raw.Send(frame.substr(0, frame.size() / 2));
+    }  // gone before the frame was whole
+    // Nothing ran; the server still answers.
+    EXPECT_EQ(c->Call("WhatIs", "SQLTYPE").AsInteger(), 0);
+    EXPECT_EQ(server->Db().Scalar("SELECT COUNT(*) FROM MOCTH WHERE TH002 = '20240112001'").AsInteger(), 1);
+    // The whole frame does run.
+    RawSocket raw(tcp->Port());
+    raw.Send(frame);
+    Variant reply = raw.Reply();
+    ASSERT_EQ(reply[0].AsInteger(), 0) << plat::VarToStr(reply[2]);
+    EXPECT_TRUE(plat::DecodeApplyReply(reply[1].RawText()).committed);
+    EXPECT_EQ(server->Db().Scalar("SELECT COUNT(*) FROM MOCTH WHERE TH002 = '20240112001'").AsInteger(), 0);
+}
+
+TEST_F(TcpTest, ManyClientsAtOnceEachWithItsOwnSession) {
+    constexpr int kClients = 8;
+    std::vector<std::thread> threads;
+    std::vector<std::string> failures(kClients), numbers(kClients);
+    for (int i = 0; i < kClients; ++i) {
+        threads.emplace_back([&, i] {
+            try {
+                auto c = RemoteAppServer::Connect("127.0.0.1", tcp->Port());
+                c->Call("Connect", Arr({"KTRB52", i % 2 ? "DS" : "ZHANGW", "DEMO", "DEMO", "True", "True"}));
+                c->Call("SetTopRow", i % 4 + 1);
+                for (int round = 0; round < 5; ++round) {
+                    plat::IProvider* p = c->FindProvider("pvdMain");
+                    p->DataRequest(Arr({"", ""}));
+                    size_t n = p->GetRecords({}).rows.size();
+                    int count = c->Call("GetRecCount").AsInteger();
+                    if (n != (size_t)(i % 4 + 1) || count != i % 4 + 1)
+                        failures[(size_t)i] = "client " + std::to_string(i) + " saw " + std::to_string(n);
+                }
+                Variant number;
+                c->Call("QueryMaxSeq", "MOCTH", "TH001,TH002", Arr({"5901", Variant()}), "20240401", "KTRB52", "DEMO", number);
+                numbers[(size_t)i] = number.AsString();
+            } catch (const std::exception& e) {
+                failures[(size_t)i] = e.what();
+            }
+        });
+    }
+    for (auto& t : threads) t.join();
+    for (auto& f : failures) EXPECT_EQ(f, "");
+    std::set<std::string> distinct(numbers.begin(), numbers.end());
+    EXPECT_EQ(distinct.size(), (size_t)kClients);
+}
+
+TEST_F(TcpTest, OnlyTheExactLocalAddressIsInProcess) {
+    RegisterAppServer(server);
+    plat::DispatchPtr local = ConnectAppServer("127.0.0.1", tcp->Port());
+    EXPECT_NE(dynamic_cast<AppSession*>(local.get()), nullptr);
+    // 127.0.0.2 is another address: a socket connection is tried (and refused
+    // here, the test server listens on 127.0.0.1 only).
+    EXPECT_THROW(ConnectAppServer("127.0.0.2", tcp->Port()), plat::EOleSysError);
+    plat::UnregisterOleFactory("NevaQ22D.Class1");
+}
