@@ -256,6 +256,9 @@ void TDataSet::BindFields() {
     }
     calc_.assign(calcCount_, Variant::Null());
     calcValid_ = false;
+    nestedFields_.clear();
+    for (TField* f : fields_)
+        if (auto* df = dynamic_cast<TDataSetField*>(f)) nestedFields_.push_back(df);
 }
 
 void TDataSet::freeFieldsOf(bool unbindOnly) {
@@ -319,8 +322,7 @@ void TDataSet::SetActive(bool on) {
 }
 
 void TDataSet::openDetails() {
-    for (TField* f : fields_)
-        if (auto* df = dynamic_cast<TDataSetField*>(f))
+    for (TDataSetField* df : nestedFields_)
             for (TDataSet* d : std::vector<TDataSet*>(df->details_))
                 if (d->reopenWithMaster_ && !d->Active()) {
                     d->reopenWithMaster_ = false;
@@ -329,8 +331,7 @@ void TDataSet::openDetails() {
 }
 
 void TDataSet::closeDetails() {
-    for (TField* f : fields_)
-        if (auto* df = dynamic_cast<TDataSetField*>(f))
+    for (TDataSetField* df : nestedFields_)
             for (TDataSet* d : std::vector<TDataSet*>(df->details_))
                 if (d->Active()) {
                     d->Close();
@@ -598,8 +599,7 @@ void TDataSet::masterTouched() {
 }
 
 void TDataSet::checkDetailsBrowseMode() {
-    for (TField* f : fields_)
-        if (auto* df = dynamic_cast<TDataSetField*>(f))
+    for (TDataSetField* df : nestedFields_)
             for (TDataSet* d : std::vector<TDataSet*>(df->details_))
                 if (d->Active() && (d->state_ == dsEdit || d->state_ == dsInsert)) d->CheckBrowseMode();
 }
@@ -607,15 +607,13 @@ void TDataSet::checkDetailsBrowseMode() {
 void TDataSet::postDetails() { checkDetailsBrowseMode(); }
 
 void TDataSet::cancelDetails() {
-    for (TField* f : fields_)
-        if (auto* df = dynamic_cast<TDataSetField*>(f))
+    for (TDataSetField* df : nestedFields_)
             for (TDataSet* d : std::vector<TDataSet*>(df->details_))
                 if (d->Active() && (d->state_ == dsEdit || d->state_ == dsInsert)) d->Cancel();
 }
 
 void TDataSet::detailsParentChanged() {
-    for (TField* f : fields_)
-        if (auto* df = dynamic_cast<TDataSetField*>(f))
+    for (TDataSetField* df : nestedFields_)
             for (TDataSet* d : std::vector<TDataSet*>(df->details_))
                 if (d->Active()) d->parentChanged();
 }

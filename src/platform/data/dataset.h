@@ -297,6 +297,7 @@ private:
     void validateRequired();
 
     TFields fields_;
+    std::vector<TDataSetField*> nestedFields_;  // bound nested dataset fields
     TFieldDefs fieldDefs_;
     TIndexDefs indexDefs_;
     bool defaultFields_ = false;

@@ -24,6 +24,8 @@ TField::~TField() {
     if (dataSet_) {
         auto& list = dataSet_->fields_.list_;
         list.erase(std::remove(list.begin(), list.end(), this), list.end());
+        auto& nested = dataSet_->nestedFields_;
+        nested.erase(std::remove(nested.begin(), nested.end(), this), nested.end());
         dataSet_ = nullptr;
     }
 }
@@ -44,6 +46,8 @@ void TField::SetDataSet(TDataSet* ds) {
         if (dataSet_->Active()) throw EDatabaseError("Cannot perform this operation on an open dataset");
         auto& list = dataSet_->fields_.list_;
         list.erase(std::remove(list.begin(), list.end(), this), list.end());
+        auto& nested = dataSet_->nestedFields_;
+        nested.erase(std::remove(nested.begin(), nested.end(), this), nested.end());
         column_ = -1;
     }
     if (ds) {
