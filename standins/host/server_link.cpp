@@ -3,6 +3,7 @@
 #include "platform/core/text.h"
 #include "standins/appserver/server.h"
 #include "standins/appserver/session.h"
+#include "standins/appserver/tcp_transport.h"
 
 namespace standin {
 
@@ -69,6 +70,15 @@ void ConnectInProcess(HostServices& services, std::shared_ptr<AppServer> server)
         return std::shared_ptr<AppSession>(server->NewSession());
     };
     if (services.sysParams && server->HasTable("SYSPM")) WriteSystemParameters(*services.sysParams, "*", server->Db());
+}
+
+void ConnectRemote(HostServices& services, const std::string& address, int port, const std::string& databasePath) {
+    auto link = std::make_shared<SessionLink>(RemoteAppServer::Connect(address, port));
+    services.catalogue = link;
+    services.numbering = link;
+    services.suite->server = link;
+    services.suite->newSession = nullptr;
+    services.suite->database = databasePath.empty() ? nullptr : std::make_shared<Database>(databasePath);
 }
 
 }  // namespace standin

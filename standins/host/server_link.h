@@ -6,7 +6,8 @@
 // host objects, the server's database for the transaction server, new
 // sessions for "NevaQ22D.Class1" and "DravocS.Class1", and the host's system
 // parameters written into the company's parameter table, so that the
-// server's own operations read the same values as the module.
+// server's own operations read the same values as the module. ConnectRemote
+// does the same over TCP.
 #pragma once
 #include <memory>
 
@@ -39,6 +40,16 @@ private:
 };
 
 void ConnectInProcess(HostServices& services, std::shared_ptr<AppServer> server);
+
+// Links the host objects to the `appserver` program over TCP. The
+// transaction server writes the database file at databasePath on its own
+// connection when one is given (server and host on one machine); without it
+// the transaction server refuses, saying it has no database. The host does
+// not serve "NevaQ22D.Class1" and "DravocS.Class1" then: the module reaches
+// a remote server by its address. Raises plat::EOleSysError when the server
+// cannot be reached.
+void ConnectRemote(HostServices& services, const std::string& address, int port,
+                   const std::string& databasePath = "");
 
 // Writes the parameters of a company into the server's parameter table
 // (SYSPM), replacing a value whose name differs only in case.

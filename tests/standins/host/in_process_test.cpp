@@ -1,14 +1,17 @@
-// The host objects and suite servers over the in-process application server
-// with its demo database.
+// The host objects and suite servers over the application server with its
+// demo database, in process and over TCP.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
 #include <thread>
 
 #include "platform/automation/oleobject.h"
 #include "standins/appserver/server.h"
+#include "standins/appserver/tcp_transport.h"
 #include "standins/host/server_link.h"
 #include "standins/host/work_center.h"
+#include "standins/servers/transaction_server.h"
 
 using namespace standin;
 
@@ -104,4 +107,38 @@ TEST_F(InProcess, ApplicationAndLookupServersByProgId) {
     auto lookup = plat::CreateOleObject(progid::kLookupServer);
     EXPECT_NE(app, lookup);  // a session each
     EXPECT_TRUE(lookup->HasMember("GetF2Data"));
+}
+
+TEST(OverTcp, HostObjectsReachTheServerProgram) {
+    const std::string path = (std::filesystem::temp_directory_path() / "ktrb_host_tcp.db").string();
+    std::filesystem::remove(path);
+    auto server = AppServer::Open(path);
+    TcpServer tcp(server, "127.0.0.1", 0);
+    tcp.Start();
+    {
+        auto s = MakeHostServices();
+        ConnectRemote(*s, "127.0.0.1", tcp.Port(), path);
+        auto center = CreateWorkCenter(s);
+        auto validator = plat::VarToDispatch(center->Get("Com_Validator"));
+        plat::Variant key = "DEMO", result;
+        EXPECT_TRUE(validator->Call("CheckValue", "CMSMB", "01", key, plat::Variant::ArrayOf({"02"}), result).AsBoolean());
+        EXPECT_EQ(result[1].AsString(), "昆山工厂");
+        EXPECT_FALSE(validator->Call("CheckValue", "NOSUCH", "01", key, plat::Variant::ArrayOf({"02"}), result).AsBoolean());
+        plat::Variant table = "MOCTH", fields = "TH001,TH002", values = plat::Variant::ArrayOf({"5901", plat::Variant()});
+        plat::Variant date = "20240108", program = "KTRB52", number;
+        EXPECT_TRUE(validator->Call("QueryMaxSeq", table, fields, values, date, program, key, number).AsBoolean());
+        EXPECT_EQ(number.AsString(), "20240108002");
+        // The transaction server writes the file on its own connection.
+        auto txn = CreateTransactionServer(s->suite);
+        plat::Variant p = plat::Variant::ArrayOf({"", "N", "DO", "5901", "20240112001", "1", "", "20240115", "KTRB52"});
+        plat::Variant request = plat::Variant::ArrayOf({"TXNKTRB52", "DEMO", "S", "DS", "", p, "936", "936", true, plat::Variant()});
+        EXPECT_TRUE(txn->Call("DoIt2", request, plat::Variant::ArrayOf({"Velmora.TxnManager", "KTRB52"})).AsBoolean());
+        plat::Variant check = plat::Variant::ArrayOf({"SELECT TH023 FROM $$MOCTH WHERE TH002 = '20240112001'", "TH023", "DEMO", "N"});
+        plat::Variant simple = "SimpleSQL";
+        EXPECT_EQ(plat::VarToDispatch(center->Get("Com_Counter"))->Call("GETCOUNTER", simple, check, plat::Variant())[0][0].AsString(), "Y");
+    }
+    tcp.Stop();
+    server.reset();
+    std::filesystem::remove(path);
+    EXPECT_THROW(ConnectRemote(*MakeHostServices(), "127.0.0.1", 1), plat::EOleSysError);
 }
