@@ -1,0 +1,28 @@
+// Helpers of the window tests: forms shown and active offscreen, scripted
+// message dialogs for a test's scope.
+#pragma once
+#include <memory>
+
+#include "platform/ui/dialogs.h"
+#include "platform/ui/forms.h"
+
+namespace uitest {
+
+// Shows a form and lets the offscreen window become the active one.
+inline void ShowActive(plat::TCustomForm* f) {
+    f->Show();
+    plat::Application->ProcessMessages();
+}
+
+// Message dialogs answered by script, and exceptions logged to a list.
+struct Capture {
+    std::shared_ptr<plat::ScriptedMessageDialogs> dialogs = std::make_shared<plat::ScriptedMessageDialogs>();
+    plat::MessageDialogsScope scope{dialogs};
+    std::vector<std::string> log;
+    Capture() {
+        plat::Application->ExceptionLogger = [this](const std::string& line) { log.push_back(line); };
+    }
+    ~Capture() { plat::Application->ExceptionLogger = nullptr; }
+};
+
+}  // namespace uitest
