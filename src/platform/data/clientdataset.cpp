@@ -3,6 +3,7 @@
 #include <functional>
 #include <unordered_map>
 
+#include "platform/component/properties.h"
 #include "platform/data/store.h"
 
 namespace plat {
@@ -450,6 +451,18 @@ void TClientDataSet::SetReconcileValue(const TField* f, const Variant& v) {
     auto& nv = reconcile_->newValues;
     if (nv.empty()) nv = reconcile_->oldValues;
     if (col < (int)nv.size()) nv[col] = v;
+}
+
+// ---- published properties ----
+
+PLAT_PUBLISH(TClientDataSet) {
+    p.Prop("ProviderName", &TClientDataSet::ProviderName, &TClientDataSet::SetProviderName);
+    p.Prop("PacketRecords", &TClientDataSet::PacketRecords);
+    p.Prop("FetchOnDemand", &TClientDataSet::FetchOnDemand);
+    p.Prop("ValidateWithMask", &TClientDataSet::ValidateWithMask);
+    p.Strings("ControlType", [](TClientDataSet& d) { return d.ControlType; },
+              [](TClientDataSet& d, const std::vector<std::string>& lines) { d.ControlType = lines; });
+    p.Prop("OnReconcileError", &TClientDataSet::OnReconcileError, nullptr, "TReconcileErrorEvent");
 }
 
 }  // namespace plat

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/component/properties.h"
 #include "platform/core/exceptions.h"
 #include "platform/core/text.h"
 #include "platform/data/datasource.h"
@@ -1343,6 +1344,32 @@ void TDataSet::SetOnFilterRecord(const TFilterRecordEvent& e) {
     filterValid_ = false;
     posVersion_ = 0;
     if (Active() && filtered_) First();
+}
+
+// ---- published properties ----
+
+PLAT_PUBLISH(TDataSet) {
+    p.Prop("Active", &TDataSet::Active, &TDataSet::SetActive);
+    p.Prop("AutoCalcFields", &TDataSet::AutoCalcFields);
+    p.Prop("DataSetField", &TDataSet::DataSetField, &TDataSet::SetDataSetField);
+    p.Prop("Filter", &TDataSet::Filter, &TDataSet::SetFilter);
+    p.Prop("Filtered", &TDataSet::Filtered, &TDataSet::SetFiltered);
+    p.Prop("IndexFieldNames", &TDataSet::IndexFieldNames, &TDataSet::SetIndexFieldNames);
+    p.Prop("IndexName", &TDataSet::IndexName, &TDataSet::SetIndexName);
+    p.Prop("ReadOnly", &TDataSet::ReadOnly, &TDataSet::SetReadOnly);
+    static const char* const events[] = {"BeforeOpen",   "AfterOpen",   "BeforeClose",  "AfterClose",
+                                         "BeforeInsert", "AfterInsert", "BeforeEdit",   "AfterEdit",
+                                         "BeforePost",   "AfterPost",   "BeforeCancel", "AfterCancel",
+                                         "BeforeDelete", "AfterDelete", "BeforeScroll", "AfterScroll",
+                                         "OnNewRecord",  "OnCalcFields"};
+    static TDataSetNotifyEvent TDataSet::* const members[] = {
+        &TDataSet::BeforeOpen,   &TDataSet::AfterOpen,   &TDataSet::BeforeClose,  &TDataSet::AfterClose,
+        &TDataSet::BeforeInsert, &TDataSet::AfterInsert, &TDataSet::BeforeEdit,   &TDataSet::AfterEdit,
+        &TDataSet::BeforePost,   &TDataSet::AfterPost,   &TDataSet::BeforeCancel, &TDataSet::AfterCancel,
+        &TDataSet::BeforeDelete, &TDataSet::AfterDelete, &TDataSet::BeforeScroll, &TDataSet::AfterScroll,
+        &TDataSet::OnNewRecord,  &TDataSet::OnCalcFields};
+    for (size_t i = 0; i < std::size(events); ++i) p.Prop(events[i], members[i], nullptr, "TDataSetNotifyEvent");
+    p.Prop("OnFilterRecord", &TDataSet::OnFilterRecord, &TDataSet::SetOnFilterRecord, "TFilterRecordEvent");
 }
 
 }  // namespace plat

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/component/properties.h"
 #include "platform/core/text.h"
 
 namespace plat {
@@ -215,6 +216,17 @@ void TFieldDataLink::FocusControl(TField* field, bool& done) {
         OnFocusControl(this);
         done = true;
     }
+}
+
+// ---- published properties ----
+
+PLAT_PUBLISH(TDataSource) {
+    p.Prop("DataSet", &TDataSource::DataSet, &TDataSource::SetDataSet);
+    p.Prop("Enabled", &TDataSource::Enabled, &TDataSource::SetEnabled);
+    p.Prop("AutoEdit", &TDataSource::AutoEdit);
+    p.Prop("OnDataChange", &TDataSource::OnDataChange, nullptr, "TDataChangeEvent");
+    p.Prop("OnStateChange", &TDataSource::OnStateChange);
+    p.Prop("OnUpdateData", &TDataSource::OnUpdateData);
 }
 
 }  // namespace plat

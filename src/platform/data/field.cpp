@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/component/properties.h"
 #include "platform/core/exceptions.h"
 #include "platform/core/numbers.h"
 #include "platform/core/text.h"
@@ -568,6 +569,55 @@ TField* CreateField(TFieldType type, TComponent* owner) {
         case TFieldType::ftDataSet: return new TDataSetField(owner);
         default: throw EDatabaseError(std::string("Fields of type ") + FieldTypeName(type) + " are not supported");
     }
+}
+
+// ---- published properties ----
+
+PLAT_ENUM_INFO(TFieldKind, fkData, fkCalculated, fkLookup, fkInternalCalc, fkAggregate)
+
+PLAT_PUBLISH(TField) {
+    p.Prop("FieldName", &TField::FieldName, &TField::SetFieldName);
+    p.Prop("FieldKind", &TField::FieldKind, &TField::SetFieldKind);
+    p.Prop("DisplayLabel", &TField::DisplayLabel, &TField::SetDisplayLabel);
+    p.Prop("DisplayWidth", &TField::DisplayWidth, &TField::SetDisplayWidth);
+    p.Prop("Index", &TField::Index, &TField::SetIndex);
+    p.Prop("Visible", &TField::Visible, &TField::SetVisible);
+    p.Prop("ReadOnly", &TField::ReadOnly, &TField::SetReadOnly);
+    p.Prop("Required", &TField::Required, &TField::SetRequired);
+    p.Prop("Size", &TField::Size, &TField::SetSize);
+    p.Prop("EditMask", &TField::EditMask, &TField::SetEditMask, "TEditMask");
+    p.Prop("DisplayFormat", &TField::DisplayFormat, &TField::SetDisplayFormat);
+    p.Prop("EditFormat", &TField::EditFormat, &TField::SetEditFormat);
+    p.Prop("LookupDataSet", &TField::LookupDataSet, &TField::SetLookupDataSet);
+    p.Prop("KeyFields", &TField::KeyFields);
+    p.Prop("LookupKeyFields", &TField::LookupKeyFields);
+    p.Prop("LookupResultField", &TField::LookupResultField);
+    p.Prop("OnChange", &TField::OnChange, nullptr, "TFieldNotifyEvent");
+    p.Prop("OnValidate", &TField::OnValidate, nullptr, "TFieldNotifyEvent");
+    p.Prop("OnGetText", &TField::OnGetText, nullptr, "TFieldGetTextEvent");
+    p.Prop("OnSetText", &TField::OnSetText, nullptr, "TFieldSetTextEvent");
+}
+
+PLAT_PUBLISH(TStringField) { p.Prop("FixedChar", &TStringField::FixedChar, &TStringField::SetFixedChar); }
+
+PLAT_PUBLISH(TIntegerField) {
+    p.Prop("MinValue", &TIntegerField::MinValue);
+    p.Prop("MaxValue", &TIntegerField::MaxValue);
+}
+
+PLAT_PUBLISH(TFloatField) {
+    p.Prop("MinValue", &TFloatField::MinValue);
+    p.Prop("MaxValue", &TFloatField::MaxValue);
+    p.Prop("Precision", &TFloatField::Precision);
+}
+
+PLAT_PUBLISH(TBCDField) { p.Prop("Precision", &TBCDField::Precision); }
+
+PLAT_PUBLISH(TBooleanField) { p.Prop("DisplayValues", &TBooleanField::DisplayValues); }
+
+PLAT_PUBLISH(TAggregateField) {
+    p.Prop("Expression", &TAggregateField::Expression);
+    p.Prop("Active", &TAggregateField::Active);
 }
 
 }  // namespace plat
