@@ -34,7 +34,8 @@ BENCHMARK(BM_GetMessage);
 void BM_ValidatorCheckValue(benchmark::State& state) {
     auto& h = TheHost();
     plat::Variant key = "DEMO", keys = plat::Variant::ArrayOf({"01"}), result;
-    for (auto _ : state) benchmark::DoNotOptimize(h.validator->Call("CheckValue", "CMSMB", "01", key, keys, result));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(h.validator->Call("CheckValue", "CMSMB", "01", key, keys, result));
 }
 BENCHMARK(BM_ValidatorCheckValue);
 

@@ -24,7 +24,8 @@ void ScriptedDravoc::ClearCalls() {
     calls_.clear();
 }
 
-bool ScriptedDravoc::Next(const std::string& operation, std::vector<plat::Variant> args, plat::Variant& answer) {
+bool ScriptedDravoc::Next(const std::string& operation, std::vector<plat::Variant> args,
+                          plat::Variant& answer) {
     std::lock_guard lock(mutex_);
     calls_.push_back({operation, std::move(args)});
     for (auto& [name, queue] : queues_)
@@ -61,8 +62,9 @@ int ScriptedDravoc::GetPhrase2(const std::string& user, const std::string& compa
     return 0;
 }
 
-plat::Variant ScriptedDravoc::ShowCharaters(const std::string& user, const std::string& company, plat::Variant& kind,
-                                            bool flag, const std::string& handle) {
+plat::Variant ScriptedDravoc::ShowCharaters(const std::string& user, const std::string& company,
+                                            plat::Variant& kind, bool flag,
+                                            const std::string& handle) {
     plat::Variant answer;
     Next("ShowCharaters", {user, company, kind, flag, handle}, answer);
     return answer;
@@ -70,7 +72,8 @@ plat::Variant ScriptedDravoc::ShowCharaters(const std::string& user, const std::
 
 std::string ScriptedDravoc::GetCalcValue(std::string& text, int64_t handle) {
     plat::Variant answer;
-    return Next("GetCalcValue", {text, (long long)handle}, answer) ? plat::VarToStr(answer) : std::string();
+    return Next("GetCalcValue", {text, (long long)handle}, answer) ? plat::VarToStr(answer)
+                                                                   : std::string();
 }
 
 }  // namespace standin

@@ -15,7 +15,7 @@
 namespace standin {
 
 class IDravocService {
-public:
+  public:
     virtual ~IDravocService() = default;
     // The lookup window for the request array (19 elements, see the broker);
     // the chosen rows as an array of row arrays, or Unassigned when nothing
@@ -28,8 +28,9 @@ public:
     virtual int GetPhrase2(const std::string& user, const std::string& company, int64_t handle,
                            std::string& text) = 0;
     // Special characters of a kind (by reference); the chosen text or Unassigned.
-    virtual plat::Variant ShowCharaters(const std::string& user, const std::string& company, plat::Variant& kind,
-                                        bool flag, const std::string& handle) = 0;
+    virtual plat::Variant ShowCharaters(const std::string& user, const std::string& company,
+                                        plat::Variant& kind, bool flag,
+                                        const std::string& handle) = 0;
     // Calculator: the result as text; text (by reference) is the expression.
     virtual std::string GetCalcValue(std::string& text, int64_t handle) = 0;
 };
@@ -38,7 +39,7 @@ public:
 // operation. An empty queue gives the "nothing chosen" answer: Unassigned,
 // an empty text, -1.
 class ScriptedDravoc : public IDravocService {
-public:
+  public:
     struct CallRecord {
         std::string name;
         std::vector<plat::Variant> args;
@@ -53,12 +54,13 @@ public:
 
     plat::Variant F2GetData(plat::Variant& request) override;
     std::string ShowInputDay(const plat::Variant& args) override;
-    int GetPhrase2(const std::string& user, const std::string& company, int64_t handle, std::string& text) override;
-    plat::Variant ShowCharaters(const std::string& user, const std::string& company, plat::Variant& kind, bool flag,
-                                const std::string& handle) override;
+    int GetPhrase2(const std::string& user, const std::string& company, int64_t handle,
+                   std::string& text) override;
+    plat::Variant ShowCharaters(const std::string& user, const std::string& company,
+                                plat::Variant& kind, bool flag, const std::string& handle) override;
     std::string GetCalcValue(std::string& text, int64_t handle) override;
 
-private:
+  private:
     bool Next(const std::string& operation, std::vector<plat::Variant> args, plat::Variant& answer);
 
     mutable std::mutex mutex_;

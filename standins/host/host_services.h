@@ -17,25 +17,28 @@ namespace standin {
 
 // The validator's look-ups by table name and two-digit query number.
 class IQueryCatalogue {
-public:
+  public:
     virtual ~IQueryCatalogue() = default;
     // True with the reply in `result` when the look-up found its record; an
     // unknown (table, query) is not found. `database` is the sign-on key.
-    virtual bool CheckValue(const std::string& table, const std::string& query, const std::string& database,
-                            const plat::Variant& keys, plat::Variant& result) = 0;
-    virtual bool QueryData(const std::string& table, const std::string& query, const std::string& database,
-                           const plat::Variant& keys, plat::Variant& result) = 0;
+    virtual bool CheckValue(const std::string& table, const std::string& query,
+                            const std::string& database, const plat::Variant& keys,
+                            plat::Variant& result) = 0;
+    virtual bool QueryData(const std::string& table, const std::string& query,
+                           const std::string& database, const plat::Variant& keys,
+                           plat::Variant& result) = 0;
 };
 
 // The next document number of a document type for a date.
 class IDocumentNumbering {
-public:
+  public:
     virtual ~IDocumentNumbering() = default;
     // keyFields: the table's comma-separated key; values: the values of all
     // key fields but the last (the number field). False when no number can
     // be given (unknown type, manual numbering, numbers used up).
-    virtual bool NextNumber(const std::string& table, const std::string& keyFields, const plat::Variant& values,
-                            const std::string& date, const std::string& program, const std::string& database,
+    virtual bool NextNumber(const std::string& table, const std::string& keyFields,
+                            const plat::Variant& values, const std::string& date,
+                            const std::string& program, const std::string& database,
                             std::string& number) = 0;
 };
 

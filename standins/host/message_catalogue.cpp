@@ -34,7 +34,8 @@ std::vector<std::string> SplitArgs(const std::string& s) {
     size_t start = 0;
     for (;;) {
         size_t comma = s.find(',', start);
-        out.push_back(plat::Trim(s.substr(start, comma == std::string::npos ? std::string::npos : comma - start)));
+        out.push_back(plat::Trim(
+            s.substr(start, comma == std::string::npos ? std::string::npos : comma - start)));
         if (comma == std::string::npos) break;
         start = comma + 1;
     }
@@ -63,18 +64,21 @@ MessageCatalogue MessageCatalogue::Load(const std::string& path) {
         e.english = row.fields[4];
         if (e.kind.size() != 1 || !std::isupper((unsigned char)e.kind[0]))
             throw plat::EInOutError(where + ": the kind must be one capital letter");
-        if (e.code.size() != 6) throw plat::EInOutError(where + ": the code must have six characters");
+        if (e.code.size() != 6)
+            throw plat::EInOutError(where + ": the code must have six characters");
         int places = 0;
         for (auto& a : e.args)
             if (a != "empty") ++places;
         for (const std::string* text : {&e.chinese, &e.english}) {
             if (text->empty()) throw plat::EInOutError(where + ": a text is empty");
             if (CountArgumentPlaces(*text) != places)
-                throw plat::EInOutError(where + ": the text has " + std::to_string(CountArgumentPlaces(*text)) +
-                                        " argument places for " + std::to_string(places) + " arguments");
+                throw plat::EInOutError(
+                    where + ": the text has " + std::to_string(CountArgumentPlaces(*text)) +
+                    " argument places for " + std::to_string(places) + " arguments");
         }
         auto key = std::make_pair(e.kind, e.code);
-        if (cat.byKindCode_.count(key)) throw plat::EInOutError(where + ": " + e.kind + ";" + e.code + " twice");
+        if (cat.byKindCode_.count(key))
+            throw plat::EInOutError(where + ": " + e.kind + ";" + e.code + " twice");
         cat.byKindCode_[key] = cat.entries_.size();
         cat.byCode_[e.code].push_back(cat.entries_.size());
         cat.entries_.push_back(std::move(e));
@@ -96,12 +100,14 @@ const MessageEntry* MessageCatalogue::Find(const std::string& kind, const std::s
     return nullptr;
 }
 
-std::string MessageCatalogue::Text(const std::string& kind, const std::string& code, MessageLanguage lang) const {
+std::string MessageCatalogue::Text(const std::string& kind, const std::string& code,
+                                   MessageLanguage lang) const {
     if (const MessageEntry* e = Find(kind, code)) return e->Text(lang);
     return Placeholder(kind, code, lang);
 }
 
-std::string MessageCatalogue::Placeholder(const std::string& kind, const std::string& code, MessageLanguage lang) {
+std::string MessageCatalogue::Placeholder(const std::string& kind, const std::string& code,
+                                          MessageLanguage lang) {
     const std::string ref = "[" + Sanitized(kind) + ";" + Sanitized(code) + "]";
     return lang == MessageLanguage::English ? "Message " + ref + " is not defined."
                                             : "讯息 " + ref + " 未定义。";

@@ -28,7 +28,7 @@ struct MessageEntry {
 int CountArgumentPlaces(const std::string& text);
 
 class MessageCatalogue {
-public:
+  public:
     // Reads a catalogue file; a malformed row, a duplicate (kind, code) or a
     // text whose argument places do not match its argument list raises
     // plat::EInOutError naming the line.
@@ -44,11 +44,12 @@ public:
     std::string Text(const std::string& kind, const std::string& code, MessageLanguage lang) const;
     // A visible text naming an unknown code; it has no argument places, so
     // formatting it with the caller's arguments cannot fail.
-    static std::string Placeholder(const std::string& kind, const std::string& code, MessageLanguage lang);
+    static std::string Placeholder(const std::string& kind, const std::string& code,
+                                   MessageLanguage lang);
 
     const std::vector<MessageEntry>& Entries() const { return entries_; }
 
-private:
+  private:
     std::vector<MessageEntry> entries_;
     std::map<std::pair<std::string, std::string>, size_t> byKindCode_;
     std::map<std::string, std::vector<size_t>> byCode_;

@@ -15,15 +15,15 @@ struct ProgramRecord {
     std::string flag12;       // MB012
     std::string flag13;       // MB013
     std::string reportProgram;
-    std::string txnValue1, txnValue2;      // transaction server class and program
-    std::string value4, value5, value6;    // kept for the forms (sign-off prefix, image type)
-    std::string programFlag;               // "Y": sent to the server on connect
-    std::string kind;                      // "W", "E", "Z" or empty
-    int startResult = 0;                   // what a start request answers: 0, or -1..-7
+    std::string txnValue1, txnValue2;    // transaction server class and program
+    std::string value4, value5, value6;  // kept for the forms (sign-off prefix, image type)
+    std::string programFlag;             // "Y": sent to the server on connect
+    std::string kind;                    // "W", "E", "Z" or empty
+    int startResult = 0;                 // what a start request answers: 0, or -1..-7
 };
 
 class ProgramMaster {
-public:
+  public:
     // Raises plat::EInOutError for a missing or malformed file.
     static ProgramMaster Load(const std::string& path);
     static const ProgramMaster& Bundled();
@@ -37,7 +37,7 @@ public:
     // 1, txn value 2, value 4, value 5, value 6, flag, kind, English name].
     static plat::Variant ValidatorRow(const ProgramRecord& r);
 
-private:
+  private:
     std::vector<ProgramRecord> records_;
 };
 

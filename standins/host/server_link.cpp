@@ -37,11 +37,13 @@ bool SessionLink::QueryData(const std::string& table, const std::string& query, 
     }
 }
 
-bool SessionLink::NextNumber(const std::string& table, const std::string& keyFields, const plat::Variant& values,
-                             const std::string& date, const std::string&, const std::string&, std::string& number) {
+bool SessionLink::NextNumber(const std::string& table, const std::string& keyFields,
+                             const plat::Variant& values, const std::string& date,
+                             const std::string&, const std::string&, std::string& number) {
     try {
         plat::Variant reply;
-        if (!session_->Call("QueryMaxSeq", table, keyFields, values, date, reply).AsBoolean()) return false;
+        if (!session_->Call("QueryMaxSeq", table, keyFields, values, date, reply).AsBoolean())
+            return false;
         number = plat::VarToStr(reply);
         return true;
     } catch (const plat::Exception&) {
@@ -49,13 +51,15 @@ bool SessionLink::NextNumber(const std::string& table, const std::string& keyFie
     }
 }
 
-void WriteSystemParameters(const SystemParameters& params, const std::string& company, Database& db) {
+void WriteSystemParameters(const SystemParameters& params, const std::string& company,
+                           Database& db) {
     TransactionGuard txn(db);
     for (auto& [name, value] : params.ForCompany(company)) {
         Statement update(db, "UPDATE SYSPM SET PM002 = ?1 WHERE UPPER(PM001) = UPPER(?2)");
         update.BindAll({value, name});
         update.Step();
-        if (update.Changes() == 0) db.Query("INSERT INTO SYSPM (PM001, PM002) VALUES (?1, ?2)", {name, value});
+        if (update.Changes() == 0)
+            db.Query("INSERT INTO SYSPM (PM001, PM002) VALUES (?1, ?2)", {name, value});
     }
     txn.Commit();
 }
@@ -69,16 +73,19 @@ void ConnectInProcess(HostServices& services, std::shared_ptr<AppServer> server)
     services.suite->newSession = [server]() -> plat::DispatchPtr {
         return std::shared_ptr<AppSession>(server->NewSession());
     };
-    if (services.sysParams && server->HasTable("SYSPM")) WriteSystemParameters(*services.sysParams, "*", server->Db());
+    if (services.sysParams && server->HasTable("SYSPM"))
+        WriteSystemParameters(*services.sysParams, "*", server->Db());
 }
 
-void ConnectRemote(HostServices& services, const std::string& address, int port, const std::string& databasePath) {
+void ConnectRemote(HostServices& services, const std::string& address, int port,
+                   const std::string& databasePath) {
     auto link = std::make_shared<SessionLink>(RemoteAppServer::Connect(address, port));
     services.catalogue = link;
     services.numbering = link;
     services.suite->server = link;
     services.suite->newSession = nullptr;
-    services.suite->database = databasePath.empty() ? nullptr : std::make_shared<Database>(databasePath);
+    services.suite->database =
+        databasePath.empty() ? nullptr : std::make_shared<Database>(databasePath);
 }
 
 }  // namespace standin

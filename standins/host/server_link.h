@@ -20,7 +20,7 @@ class AppServer;
 class Database;
 
 class SessionLink : public IServerOperations, public IQueryCatalogue, public IDocumentNumbering {
-public:
+  public:
     explicit SessionLink(plat::DispatchPtr session) : session_(std::move(session)) {}
 
     plat::Variant CallOperation(const std::string& name, const plat::Variant& args,
@@ -31,11 +31,12 @@ public:
                     const plat::Variant& keys, plat::Variant& result) override;
     bool QueryData(const std::string& table, const std::string& query, const std::string& database,
                    const plat::Variant& keys, plat::Variant& result) override;
-    bool NextNumber(const std::string& table, const std::string& keyFields, const plat::Variant& values,
-                    const std::string& date, const std::string& program, const std::string& database,
+    bool NextNumber(const std::string& table, const std::string& keyFields,
+                    const plat::Variant& values, const std::string& date,
+                    const std::string& program, const std::string& database,
                     std::string& number) override;
 
-private:
+  private:
     plat::DispatchPtr session_;
 };
 
@@ -53,6 +54,7 @@ void ConnectRemote(HostServices& services, const std::string& address, int port,
 
 // Writes the parameters of a company into the server's parameter table
 // (SYSPM), replacing a value whose name differs only in case.
-void WriteSystemParameters(const SystemParameters& params, const std::string& company, Database& db);
+void WriteSystemParameters(const SystemParameters& params, const std::string& company,
+                           Database& db);
 
 }  // namespace standin

@@ -16,7 +16,8 @@ const SystemParameters& SystemParameters::Bundled() {
     return p;
 }
 
-void SystemParameters::Set(const std::string& company, const std::string& name, const std::string& value) {
+void SystemParameters::Set(const std::string& company, const std::string& name,
+                           const std::string& value) {
     for (auto& r : rows_)
         if (r.company == company && plat::SameText(r.name, name)) {
             r.value = value;
@@ -25,7 +26,8 @@ void SystemParameters::Set(const std::string& company, const std::string& name, 
     rows_.push_back({company, name, value});
 }
 
-std::vector<std::pair<std::string, std::string>> SystemParameters::ForCompany(const std::string& company) const {
+std::vector<std::pair<std::string, std::string>> SystemParameters::ForCompany(
+    const std::string& company) const {
     std::vector<std::pair<std::string, std::string>> out;
     auto put = [&](const Row& r) {
         for (auto& [n, v] : out)

@@ -10,7 +10,7 @@
 namespace standin {
 
 class SystemParameters {
-public:
+  public:
     // Raises plat::EInOutError for a missing or malformed file.
     static SystemParameters Load(const std::string& path);
     static const SystemParameters& Bundled();
@@ -26,7 +26,7 @@ public:
     // program's options.
     void Set(const std::string& company, const std::string& name, const std::string& value);
 
-private:
+  private:
     struct Row {
         std::string company, name, value;
     };

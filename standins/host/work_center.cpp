@@ -17,24 +17,35 @@ namespace fs = std::filesystem;
 namespace {
 
 class Validator : public plat::DispatchObject {
-public:
-    explicit Validator(std::shared_ptr<HostServices> s) : DispatchObject("Com_Validator"), s_(std::move(s)) {
-        Property("ProductID", [this] { return productId_; }, [this](const plat::Variant& v) { productId_ = v; });
-        Property("BaseLimited", [this] { return baseLimited_; }, [this](const plat::Variant& v) { baseLimited_ = v; });
+  public:
+    explicit Validator(std::shared_ptr<HostServices> s)
+        : DispatchObject("Com_Validator"), s_(std::move(s)) {
+        Property(
+            "ProductID", [this] { return productId_; },
+            [this](const plat::Variant& v) { productId_ = v; });
+        Property(
+            "BaseLimited", [this] { return baseLimited_; },
+            [this](const plat::Variant& v) { baseLimited_ = v; });
         // CheckValue / QueryData (table, query, var sign-on key, var keys, var result): Boolean
-        Method("CheckValue", [this](plat::DispArgs a) { return LookUp(a, false); }, 5, 5);
-        Method("QueryData", [this](plat::DispArgs a) { return LookUp(a, true); }, 5, 5);
+        Method(
+            "CheckValue", [this](plat::DispArgs a) { return LookUp(a, false); }, 5, 5);
+        Method(
+            "QueryData", [this](plat::DispArgs a) { return LookUp(a, true); }, 5, 5);
         // QueryMaxSeq (table, key fields, values, date, program, sign-on key, var number): Boolean
-        Method("QueryMaxSeq", [this](plat::DispArgs a) {
-            std::string number;
-            bool ok = s_->numbering && s_->numbering->NextNumber(ArgText(a[0]), ArgText(a[1]), a[2], ArgText(a[3]),
-                                                                  ArgText(a[4]), ArgText(a[5]), number);
-            if (ok) a[6] = number;
-            return plat::Variant(ok);
-        }, 7, 7);
+        Method(
+            "QueryMaxSeq",
+            [this](plat::DispArgs a) {
+                std::string number;
+                bool ok = s_->numbering && s_->numbering->NextNumber(
+                                               ArgText(a[0]), ArgText(a[1]), a[2], ArgText(a[3]),
+                                               ArgText(a[4]), ArgText(a[5]), number);
+                if (ok) a[6] = number;
+                return plat::Variant(ok);
+            },
+            7, 7);
     }
 
-private:
+  private:
     plat::Variant LookUp(plat::DispArgs a, bool rows) {
         if (!s_->catalogue) return plat::Variant(false);
         plat::Variant result;
@@ -51,49 +62,72 @@ private:
 };
 
 class Counter : public plat::DispatchObject {
-public:
-    Counter(std::shared_ptr<HostServices> s, const char* name) : DispatchObject(name), s_(std::move(s)) {
+  public:
+    Counter(std::shared_ptr<HostServices> s, const char* name)
+        : DispatchObject(name), s_(std::move(s)) {
         // GetSysInfo (var company): [0..1, 0..n-1], names in row 0, values in row 1
-        Method("GetSysInfo", [this](plat::DispArgs a) {
-            return s_->sysParams ? s_->sysParams->SysInfoReply(plat::Trim(ArgText(a[0]))) : plat::Variant();
-        }, 1, 1);
+        Method(
+            "GetSysInfo",
+            [this](plat::DispArgs a) {
+                return s_->sysParams ? s_->sysParams->SysInfoReply(plat::Trim(ArgText(a[0])))
+                                     : plat::Variant();
+            },
+            1, 1);
         // GETCOUNTER (var name, var arguments, sign-on pair): the operation's reply
-        Method("GETCOUNTER", [this](plat::DispArgs a) {
-            if (!s_->suite->server) throw plat::Exception("The application server is not connected");
-            return s_->suite->server->CallOperation(plat::Trim(ArgText(a[0])), a[1], a[2]);
-        }, 3, 3);
+        Method(
+            "GETCOUNTER",
+            [this](plat::DispArgs a) {
+                if (!s_->suite->server)
+                    throw plat::Exception("The application server is not connected");
+                return s_->suite->server->CallOperation(plat::Trim(ArgText(a[0])), a[1], a[2]);
+            },
+            3, 3);
     }
 
-private:
+  private:
     std::shared_ptr<HostServices> s_;
 };
 
 class Dravoc : public plat::DispatchObject {
-public:
-    explicit Dravoc(std::shared_ptr<HostServices> s) : DispatchObject("Com_Dravoc"), s_(std::move(s)) {
-        Method("F2GetData", [this](plat::DispArgs a) { return service().F2GetData(a[0]); }, 1, 1);
-        Method("ShowInputDay", [this](plat::DispArgs a) { return plat::Variant(service().ShowInputDay(a[0])); }, 1, 1);
+  public:
+    explicit Dravoc(std::shared_ptr<HostServices> s)
+        : DispatchObject("Com_Dravoc"), s_(std::move(s)) {
+        Method(
+            "F2GetData", [this](plat::DispArgs a) { return service().F2GetData(a[0]); }, 1, 1);
+        Method(
+            "ShowInputDay",
+            [this](plat::DispArgs a) { return plat::Variant(service().ShowInputDay(a[0])); }, 1, 1);
         // GetPhrase2 (user, company, window, var text): negative when cancelled
-        Method("GetPhrase2", [this](plat::DispArgs a) {
-            std::string text = ArgText(a[3]);
-            int r = service().GetPhrase2(ArgText(a[0]), ArgText(a[1]), ArgInt(a[2]), text);
-            a[3] = text;
-            return plat::Variant(r);
-        }, 4, 4);
+        Method(
+            "GetPhrase2",
+            [this](plat::DispArgs a) {
+                std::string text = ArgText(a[3]);
+                int r = service().GetPhrase2(ArgText(a[0]), ArgText(a[1]), ArgInt(a[2]), text);
+                a[3] = text;
+                return plat::Variant(r);
+            },
+            4, 4);
         // ShowCharaters (user, company, var kind, flag, window text)
-        Method("ShowCharaters", [this](plat::DispArgs a) {
-            return service().ShowCharaters(ArgText(a[0]), ArgText(a[1]), a[2], ArgInt(a[3]) != 0, ArgText(a[4]));
-        }, 5, 5);
+        Method(
+            "ShowCharaters",
+            [this](plat::DispArgs a) {
+                return service().ShowCharaters(ArgText(a[0]), ArgText(a[1]), a[2],
+                                               ArgInt(a[3]) != 0, ArgText(a[4]));
+            },
+            5, 5);
         // GetCalcValue (var text, window)
-        Method("GetCalcValue", [this](plat::DispArgs a) {
-            std::string text = ArgText(a[0]);
-            std::string r = service().GetCalcValue(text, a.size() > 1 ? ArgInt(a[1]) : 0);
-            a[0] = text;
-            return plat::Variant(r);
-        }, 1, 2);
+        Method(
+            "GetCalcValue",
+            [this](plat::DispArgs a) {
+                std::string text = ArgText(a[0]);
+                std::string r = service().GetCalcValue(text, a.size() > 1 ? ArgInt(a[1]) : 0);
+                a[0] = text;
+                return plat::Variant(r);
+            },
+            1, 2);
     }
 
-private:
+  private:
     IDravocService& service() {
         if (!s_->dravoc) throw plat::Exception("The lookup services are not available");
         return *s_->dravoc;
@@ -103,27 +137,30 @@ private:
 
 // What the image print run hands back: the report engine, which the caller quits.
 class ReportEngine : public plat::DispatchObject {
-public:
+  public:
     ReportEngine() : DispatchObject("Report") {
-        Method("Quit", [](plat::DispArgs) { return plat::Variant(); }, 0, 0);
+        Method(
+            "Quit", [](plat::DispArgs) { return plat::Variant(); }, 0, 0);
     }
 };
 
 std::string FileSafe(const std::string& s) {
     std::string out;
-    for (unsigned char c : s) out += (std::isalnum(c) || c == '-' || c == '_' || c >= 0x80) ? char(c) : '_';
+    for (unsigned char c : s)
+        out += (std::isalnum(c) || c == '-' || c == '_' || c >= 0x80) ? char(c) : '_';
     return out.empty() ? "_" : out;
 }
 
 std::string KeysText(const plat::Variant& keys) {
     if (!keys.IsArray()) return ArgText(keys);
     std::string out;
-    for (int i = 0; i < ArgCount(keys); ++i) out += (i ? "-" : "") + plat::Trim(ArgText(ArgItem(keys, i)));
+    for (int i = 0; i < ArgCount(keys); ++i)
+        out += (i ? "-" : "") + plat::Trim(ArgText(ArgItem(keys, i)));
     return out;
 }
 
 class WorkCenter : public plat::DispatchObject {
-public:
+  public:
     explicit WorkCenter(std::shared_ptr<HostServices> s)
         : DispatchObject("BrannixCenter.Manager"),
           s_(std::move(s)),
@@ -132,35 +169,50 @@ public:
           counter_(std::make_shared<Counter>(s_, "Com_Counter")) {
         Property("DependencyVersion", [this] { return plat::Variant(s_->dependencyVersion); });
         Property("ProductID", [this] { return plat::Variant(s_->productId); });
-        Property("Language",
-                 [this] { return plat::Variant(s_->language == MessageLanguage::English ? "ENG" : "CHS"); },
-                 [this](const plat::Variant& v) { s_->language = MessageLanguageFromTag(ArgText(v)); });
+        Property(
+            "Language",
+            [this] {
+                return plat::Variant(s_->language == MessageLanguage::English ? "ENG" : "CHS");
+            },
+            [this](const plat::Variant& v) { s_->language = MessageLanguageFromTag(ArgText(v)); });
         Property("Com_Validator", [this] { return plat::Variant(validator_); });
         Property("Com_Dravoc", [this] { return plat::Variant(dravoc_); });
         Property("Com_Counter", [this] { return plat::Variant(counter_); });
         Method("Connect", [](plat::DispArgs) { return plat::Variant(0); });
-        Method("GetMessage", [this](plat::DispArgs a) {
-            const std::string kind = ArgText(a[0]), code = ArgText(a[1]);
-            return plat::Variant(s_->messages ? s_->messages->Text(kind, code, s_->language)
-                                              : MessageCatalogue::Placeholder(kind, code, s_->language));
-        }, 2, 2);
-        Method("ExecWork", [this](plat::DispArgs a) { return ExecWork(a); }, 4, 5);
+        Method(
+            "GetMessage",
+            [this](plat::DispArgs a) {
+                const std::string kind = ArgText(a[0]), code = ArgText(a[1]);
+                return plat::Variant(s_->messages
+                                         ? s_->messages->Text(kind, code, s_->language)
+                                         : MessageCatalogue::Placeholder(kind, code, s_->language));
+            },
+            2, 2);
+        Method(
+            "ExecWork", [this](plat::DispArgs a) { return ExecWork(a); }, 4, 5);
         // CallHelp ([program prefix, context])
-        Method("CallHelp", [this](plat::DispArgs a) {
-            s_->suite->journal->Record({SuiteEventKind::HelpRequested, ArgText(ArgItem(a[0], 0)),
-                                        ArgText(ArgItem(a[0], 1)), a[0]});
-            return plat::Variant();
-        }, 1, 1);
+        Method(
+            "CallHelp",
+            [this](plat::DispArgs a) {
+                s_->suite->journal->Record({SuiteEventKind::HelpRequested,
+                                            ArgText(ArgItem(a[0], 0)), ArgText(ArgItem(a[0], 1)),
+                                            a[0]});
+                return plat::Variant();
+            },
+            1, 1);
     }
 
-private:
+  private:
     plat::Variant ExecWork(plat::DispArgs a) {
         switch (ArgInt(a[3], -1)) {
-        case 2: return plat::Variant(StartProgram(a[0], a[1]));
-        case 0: return plat::Variant(PrintRun(a[0], a[2], a.size() > 4 ? &a[4] : nullptr));
-        default:
-            s_->suite->journal->Unavailable("BrannixCenter.Manager", "ExecWork of kind " + ArgText(a[3]));
-            return plat::Variant(-7);
+            case 2:
+                return plat::Variant(StartProgram(a[0], a[1]));
+            case 0:
+                return plat::Variant(PrintRun(a[0], a[2], a.size() > 4 ? &a[4] : nullptr));
+            default:
+                s_->suite->journal->Unavailable("BrannixCenter.Manager",
+                                                "ExecWork of kind " + ArgText(a[3]));
+                return plat::Variant(-7);
         }
     }
 
@@ -171,7 +223,8 @@ private:
         const ProgramRecord* record = s_->programs ? s_->programs->Find(program) : nullptr;
         const int result = record ? std::min(record->startResult, 0) : -1;
         if (result < 0) {
-            journal.Record({SuiteEventKind::ProgramRefused, program, std::to_string(result), params});
+            journal.Record(
+                {SuiteEventKind::ProgramRefused, program, std::to_string(result), params});
             return result;
         }
         if (program == "MSGB25")
@@ -187,45 +240,52 @@ private:
         const plat::Variant values = ArgItem(run, 2);
         std::error_code ec;
         switch (ArgInt(ArgItem(run, 0), -1)) {
-        case 6: {
-            const std::string keys = KeysText(ArgItem(values, 1));
-            fs::path folder = s_->printFolder.empty() ? fs::temp_directory_path() / "ktrb_print" : fs::path(s_->printFolder);
-            fs::create_directories(folder, ec);
-            fs::path file = folder / (FileSafe(report) + "_" + FileSafe(keys) + ".txt");
-            std::ofstream f(file, std::ios::binary | std::ios::trunc);
-            f << "report=" << report << "\nuser=" << ArgText(ArgItem(job, 0)) << "\ncompany="
-              << ArgText(ArgItem(job, 1)) << "\ndocument=" << keys << "\ndirect="
-              << (ArgInt(ArgItem(values, 0)) != 0 ? "Y" : "N") << "\n";
-            if (!f) {
-                journal.Unavailable("BrannixCenter.Manager", "printing: cannot write " + file.string());
-                return false;
+            case 6: {
+                const std::string keys = KeysText(ArgItem(values, 1));
+                fs::path folder = s_->printFolder.empty() ? fs::temp_directory_path() / "ktrb_print"
+                                                          : fs::path(s_->printFolder);
+                fs::create_directories(folder, ec);
+                fs::path file = folder / (FileSafe(report) + "_" + FileSafe(keys) + ".txt");
+                std::ofstream f(file, std::ios::binary | std::ios::trunc);
+                f << "report=" << report << "\nuser=" << ArgText(ArgItem(job, 0))
+                  << "\ncompany=" << ArgText(ArgItem(job, 1)) << "\ndocument=" << keys
+                  << "\ndirect=" << (ArgInt(ArgItem(values, 0)) != 0 ? "Y" : "N") << "\n";
+                if (!f) {
+                    journal.Unavailable("BrannixCenter.Manager",
+                                        "printing: cannot write " + file.string());
+                    return false;
+                }
+                journal.Record(
+                    {SuiteEventKind::PrintRun, report, file.string(), ArgItem(values, 1)});
+                return true;
             }
-            journal.Record({SuiteEventKind::PrintRun, report, file.string(), ArgItem(values, 1)});
-            return true;
-        }
-        case 11: {
-            const bool jpeg = ArgInt(ArgItem(values, 1)) == 1;
-            const std::string base = ArgText(ArgItem(values, 2));
-            if (base.empty()) {
-                journal.Unavailable("BrannixCenter.Manager", "printing into images without a file name");
-                return false;
+            case 11: {
+                const bool jpeg = ArgInt(ArgItem(values, 1)) == 1;
+                const std::string base = ArgText(ArgItem(values, 2));
+                if (base.empty()) {
+                    journal.Unavailable("BrannixCenter.Manager",
+                                        "printing into images without a file name");
+                    return false;
+                }
+                fs::path file = base + (jpeg ? ".JPG" : ".GIF");
+                if (file.has_parent_path()) fs::create_directories(file.parent_path(), ec);
+                std::ofstream f(file, std::ios::binary | std::ios::trunc);
+                std::string_view bytes = jpeg ? PlaceholderJpeg() : PlaceholderGif();
+                f.write(bytes.data(), std::streamsize(bytes.size()));
+                if (!f) {
+                    journal.Unavailable("BrannixCenter.Manager",
+                                        "printing: cannot write " + file.string());
+                    return false;
+                }
+                journal.Record(
+                    {SuiteEventKind::PrintRun, report, file.string(), ArgItem(values, 0)});
+                if (out) *out = plat::Variant(plat::DispatchPtr(std::make_shared<ReportEngine>()));
+                return true;
             }
-            fs::path file = base + (jpeg ? ".JPG" : ".GIF");
-            if (file.has_parent_path()) fs::create_directories(file.parent_path(), ec);
-            std::ofstream f(file, std::ios::binary | std::ios::trunc);
-            std::string_view bytes = jpeg ? PlaceholderJpeg() : PlaceholderGif();
-            f.write(bytes.data(), std::streamsize(bytes.size()));
-            if (!f) {
-                journal.Unavailable("BrannixCenter.Manager", "printing: cannot write " + file.string());
+            default:
+                journal.Unavailable("BrannixCenter.Manager",
+                                    "print run of kind " + ArgText(ArgItem(run, 0)));
                 return false;
-            }
-            journal.Record({SuiteEventKind::PrintRun, report, file.string(), ArgItem(values, 0)});
-            if (out) *out = plat::Variant(plat::DispatchPtr(std::make_shared<ReportEngine>()));
-            return true;
-        }
-        default:
-            journal.Unavailable("BrannixCenter.Manager", "print run of kind " + ArgText(ArgItem(run, 0)));
-            return false;
         }
     }
 

@@ -30,13 +30,13 @@ std::shared_ptr<plat::Dispatch> CreateDravoc(std::shared_ptr<HostServices> servi
 // server over the services while the object lives (what was registered
 // before comes back afterwards).
 class HostRegistration {
-public:
+  public:
     explicit HostRegistration(std::shared_ptr<HostServices> services);
     ~HostRegistration();
     HostRegistration(const HostRegistration&) = delete;
     HostRegistration& operator=(const HostRegistration&) = delete;
 
-private:
+  private:
     std::vector<std::unique_ptr<plat::OleFactoryScope>> scopes_;
 };
 

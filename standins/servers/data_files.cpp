@@ -34,10 +34,17 @@ std::string Unescape(const std::string& s, const std::string& where) {
         }
         if (i + 1 >= s.size()) throw plat::EInOutError(where + ": a lone backslash ends the field");
         switch (s[++i]) {
-        case 'n': out += '\n'; break;
-        case 't': out += '\t'; break;
-        case '\\': out += '\\'; break;
-        default: throw plat::EInOutError(where + ": unknown escape \\" + std::string(1, s[i]));
+            case 'n':
+                out += '\n';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            case '\\':
+                out += '\\';
+                break;
+            default:
+                throw plat::EInOutError(where + ": unknown escape \\" + std::string(1, s[i]));
         }
     }
     return out;
@@ -61,14 +68,16 @@ std::vector<TsvRow> ReadTsvFile(const std::string& path, size_t columns, bool da
         size_t start = 0;
         for (;;) {
             size_t tab = line.find('\t', start);
-            std::string field = line.substr(start, tab == std::string::npos ? std::string::npos : tab - start);
-            row.fields.push_back(dashIsEmpty && field == "-" ? std::string() : Unescape(field, where));
+            std::string field =
+                line.substr(start, tab == std::string::npos ? std::string::npos : tab - start);
+            row.fields.push_back(dashIsEmpty && field == "-" ? std::string()
+                                                             : Unescape(field, where));
             if (tab == std::string::npos) break;
             start = tab + 1;
         }
         if (row.fields.size() != columns)
-            throw plat::EInOutError(where + ": " + std::to_string(row.fields.size()) + " fields, expected " +
-                                    std::to_string(columns));
+            throw plat::EInOutError(where + ": " + std::to_string(row.fields.size()) +
+                                    " fields, expected " + std::to_string(columns));
         rows.push_back(std::move(row));
     }
     return rows;

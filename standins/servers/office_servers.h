@@ -25,10 +25,12 @@ std::vector<NumberingRule> LoadNumberingRules(const std::string& path);
 std::string ExpandRulePattern(const std::string& pattern, const std::string& date);
 
 std::shared_ptr<plat::Dispatch> CreatePager(std::shared_ptr<const SuiteServices> services);
-std::shared_ptr<plat::Dispatch> CreateNumberingRuleTree(std::shared_ptr<const SuiteServices> services,
-                                                        std::vector<NumberingRule> rules);
-std::shared_ptr<plat::Dispatch> CreateAttachmentManager(std::shared_ptr<const SuiteServices> services);
-std::shared_ptr<plat::Dispatch> CreateDocumentManager(std::shared_ptr<const SuiteServices> services);
+std::shared_ptr<plat::Dispatch> CreateNumberingRuleTree(
+    std::shared_ptr<const SuiteServices> services, std::vector<NumberingRule> rules);
+std::shared_ptr<plat::Dispatch> CreateAttachmentManager(
+    std::shared_ptr<const SuiteServices> services);
+std::shared_ptr<plat::Dispatch> CreateDocumentManager(
+    std::shared_ptr<const SuiteServices> services);
 
 // Today as "YYYYMMDD" (local time).
 std::string HostDateText();

@@ -7,14 +7,18 @@
 
 namespace standin {
 
-std::string ScriptedDispatch::Key(std::string_view name) { return plat::UpperCase(name); }
+std::string ScriptedDispatch::Key(std::string_view name) {
+    return plat::UpperCase(name);
+}
 
-ScriptedDispatch::ScriptedDispatch(std::string name, std::vector<std::string> members) : name_(std::move(name)) {
+ScriptedDispatch::ScriptedDispatch(std::string name, std::vector<std::string> members)
+    : name_(std::move(name)) {
     for (auto& m : members) members_.push_back(Key(m));
 }
 
 bool ScriptedDispatch::HasMember(std::string_view name) const {
-    return members_.empty() || std::find(members_.begin(), members_.end(), Key(name)) != members_.end();
+    return members_.empty() ||
+           std::find(members_.begin(), members_.end(), Key(name)) != members_.end();
 }
 
 void ScriptedDispatch::Enqueue(std::string_view member, Answer answer) {
@@ -45,13 +49,16 @@ void ScriptedDispatch::ClearCalls() {
     calls_.clear();
 }
 
-plat::Variant ScriptedDispatch::DoInvoke(std::string_view name, plat::DispatchKind kind, plat::DispArgs args) {
+plat::Variant ScriptedDispatch::DoInvoke(std::string_view name, plat::DispatchKind kind,
+                                         plat::DispArgs args) {
     if (!HasMember(name))
-        throw plat::EOleSysError("Unknown name \"" + std::string(name) + "\" of " + name_, plat::kUnknownName);
+        throw plat::EOleSysError("Unknown name \"" + std::string(name) + "\" of " + name_,
+                                 plat::kUnknownName);
     Answer answer;
     {
         std::lock_guard lock(mutex_);
-        calls_.push_back({std::string(name), kind, std::vector<plat::Variant>(args.begin(), args.end())});
+        calls_.push_back(
+            {std::string(name), kind, std::vector<plat::Variant>(args.begin(), args.end())});
         const std::string key = Key(name);
         if (kind == plat::DispatchKind::PropertyPut) {
             if (!args.empty()) defaults_[key] = args.back();
@@ -87,24 +94,28 @@ const std::vector<FakeInterface>& FakeInterfaces() {
         {progid::kAttachments, {"Init", "ParentHandle", "ShowModal"}},
         {progid::kDocuments, {"CheckOut"}},
         {progid::kWorkCenter,
-         {"DependencyVersion", "ProductID", "Connect", "GetMessage", "ExecWork", "CallHelp", "Com_Validator",
-          "Com_Dravoc", "Com_Counter"}},
+         {"DependencyVersion", "ProductID", "Connect", "GetMessage", "ExecWork", "CallHelp",
+          "Com_Validator", "Com_Dravoc", "Com_Counter"}},
         {progid::kCounter, {"GetSysInfo", "GETCOUNTER"}},
         {progid::kLookupServer, {}},
         {progid::kAppServer, {}},
         {"Com_Validator", {"CheckValue", "QueryData", "QueryMaxSeq", "ProductID", "BaseLimited"}},
-        {"Com_Dravoc", {"F2GetData", "ShowInputDay", "GetPhrase2", "ShowCharaters", "GetCalcValue"}},
+        {"Com_Dravoc",
+         {"F2GetData", "ShowInputDay", "GetPhrase2", "ShowCharaters", "GetCalcValue"}},
         {"Com_Counter", {"GetSysInfo", "GETCOUNTER"}},
     };
     return table;
 }
 
-bool IsSubObject(const std::string& name) { return name.rfind("Com_", 0) == 0; }
+bool IsSubObject(const std::string& name) {
+    return name.rfind("Com_", 0) == 0;
+}
 
 }  // namespace
 
 ScriptedSuite::ScriptedSuite() : creations_(std::make_shared<Counts>()) {
-    for (auto& f : FakeInterfaces()) fakes_[plat::UpperCase(f.name)] = std::make_shared<ScriptedDispatch>(f.name, f.members);
+    for (auto& f : FakeInterfaces())
+        fakes_[plat::UpperCase(f.name)] = std::make_shared<ScriptedDispatch>(f.name, f.members);
     auto center = Fake(progid::kWorkCenter);
     center->SetDefault("DependencyVersion", 8000);
     for (const char* sub : {"Com_Validator", "Com_Dravoc", "Com_Counter"})
@@ -114,11 +125,12 @@ ScriptedSuite::ScriptedSuite() : creations_(std::make_shared<Counts>()) {
         std::string id = f.name;
         auto fake = Fake(id);
         auto counts = creations_;
-        scopes_.push_back(std::make_unique<plat::OleFactoryScope>(id, [fake, counts, id]() -> plat::DispatchPtr {
-            std::lock_guard lock(counts->mutex);
-            ++counts->byProgId[plat::UpperCase(id)];
-            return fake;
-        }));
+        scopes_.push_back(
+            std::make_unique<plat::OleFactoryScope>(id, [fake, counts, id]() -> plat::DispatchPtr {
+                std::lock_guard lock(counts->mutex);
+                ++counts->byProgId[plat::UpperCase(id)];
+                return fake;
+            }));
     }
 }
 

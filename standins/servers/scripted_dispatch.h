@@ -19,7 +19,7 @@
 namespace standin {
 
 class ScriptedDispatch : public plat::Dispatch {
-public:
+  public:
     struct CallRecord {
         std::string member;
         plat::DispatchKind kind;
@@ -41,8 +41,12 @@ public:
     bool HasMember(std::string_view name) const override;
 
     void Enqueue(std::string_view member, Answer answer);
-    void Enqueue(std::string_view member, plat::Variant result) { Enqueue(member, Answer{std::move(result), {}, {}}); }
-    void EnqueueError(std::string_view member, std::string text) { Enqueue(member, Answer{{}, {}, std::move(text)}); }
+    void Enqueue(std::string_view member, plat::Variant result) {
+        Enqueue(member, Answer{std::move(result), {}, {}});
+    }
+    void EnqueueError(std::string_view member, std::string text) {
+        Enqueue(member, Answer{{}, {}, std::move(text)});
+    }
     // The answer once a member's queue is empty (Unassigned unless set). A
     // property put sets it too, so a property reads back what was put.
     void SetDefault(std::string_view member, plat::Variant value);
@@ -51,10 +55,11 @@ public:
     std::vector<CallRecord> CallsTo(std::string_view member) const;
     void ClearCalls();
 
-protected:
-    plat::Variant DoInvoke(std::string_view name, plat::DispatchKind kind, plat::DispArgs args) override;
+  protected:
+    plat::Variant DoInvoke(std::string_view name, plat::DispatchKind kind,
+                           plat::DispArgs args) override;
 
-private:
+  private:
     static std::string Key(std::string_view name);
 
     std::string name_;
@@ -71,7 +76,7 @@ private:
 // Com_Validator, Com_Dravoc and Com_Counter read as the fakes of those names.
 // Each creation by ProgID gives the same fake, so its calls accumulate.
 class ScriptedSuite {
-public:
+  public:
     ScriptedSuite();
     ~ScriptedSuite();
     ScriptedSuite(const ScriptedSuite&) = delete;
@@ -83,7 +88,7 @@ public:
     // How often the ProgID was created while this suite was registered.
     int Creations(std::string_view progId) const;
 
-private:
+  private:
     std::map<std::string, std::shared_ptr<ScriptedDispatch>> fakes_;
     struct Counts {
         std::mutex mutex;

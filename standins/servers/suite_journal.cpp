@@ -13,8 +13,10 @@ void SuiteJournal::Record(SuiteEvent event) {
 }
 
 void SuiteJournal::Unavailable(const std::string& server, const std::string& function) {
-    Record({SuiteEventKind::Unavailable, server,
-            function + ": not available in this installation (" + server + ")", {}});
+    Record({SuiteEventKind::Unavailable,
+            server,
+            function + ": not available in this installation (" + server + ")",
+            {}});
 }
 
 std::vector<SuiteEvent> SuiteJournal::Events() const {

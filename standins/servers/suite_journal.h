@@ -13,14 +13,14 @@
 namespace standin {
 
 enum class SuiteEventKind {
-    ProgramStarted,   // ExecWork started a job program (subject: program code)
-    ProgramRefused,   // ExecWork answered a job-program error (detail: the code)
-    PrintRun,         // a print run (subject: report program; data: key values)
-    HelpRequested,    // CallHelp (subject: program prefix; detail: context)
-    PageSent,         // the pager's ShowSendSelmor
-    MessageCentre,    // a link sent to the message centre (detail: the link)
+    ProgramStarted,      // ExecWork started a job program (subject: program code)
+    ProgramRefused,      // ExecWork answered a job-program error (detail: the code)
+    PrintRun,            // a print run (subject: report program; data: key values)
+    HelpRequested,       // CallHelp (subject: program prefix; detail: context)
+    PageSent,            // the pager's ShowSendSelmor
+    MessageCentre,       // a link sent to the message centre (detail: the link)
     DocumentCheckedOut,  // the document manager handed out a copy (detail: its path)
-    Unavailable,      // a function this stand-in does not offer (subject: server; detail: function)
+    Unavailable,  // a function this stand-in does not offer (subject: server; detail: function)
 };
 
 struct SuiteEvent {
@@ -31,7 +31,7 @@ struct SuiteEvent {
 };
 
 class SuiteJournal {
-public:
+  public:
     using Sink = std::function<void(const SuiteEvent&)>;
 
     void Record(SuiteEvent event);
@@ -44,7 +44,7 @@ public:
     // Called after each recorded event (outside the journal's lock).
     void SetSink(Sink sink);
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::vector<SuiteEvent> events_;
     Sink sink_;

@@ -6,7 +6,8 @@
 
 namespace standin {
 
-std::vector<std::unique_ptr<plat::OleFactoryScope>> RegisterSuiteServers(std::shared_ptr<const SuiteServices> services) {
+std::vector<std::unique_ptr<plat::OleFactoryScope>> RegisterSuiteServers(
+    std::shared_ptr<const SuiteServices> services) {
     auto rules = std::make_shared<const std::vector<NumberingRule>>(
         LoadNumberingRules(StandinDataPath("host/numbering_rules.tsv")));
     std::vector<std::unique_ptr<plat::OleFactoryScope>> scopes;
@@ -15,7 +16,8 @@ std::vector<std::unique_ptr<plat::OleFactoryScope>> RegisterSuiteServers(std::sh
     };
     add(progid::kTransactionServer, [services] { return CreateTransactionServer(services); });
     add(progid::kPager, [services] { return CreatePager(services); });
-    add(progid::kNumberingRules, [services, rules] { return CreateNumberingRuleTree(services, *rules); });
+    add(progid::kNumberingRules,
+        [services, rules] { return CreateNumberingRuleTree(services, *rules); });
     add(progid::kAttachments, [services] { return CreateAttachmentManager(services); });
     add(progid::kDocuments, [services] { return CreateDocumentManager(services); });
     if (services->newSession) {

@@ -14,6 +14,7 @@ namespace standin {
 // "NevaQ22D.Class1" and as the lookup server "DravocS.Class1"; each
 // creation gives a new object. The scopes put back what was registered
 // before when they end.
-std::vector<std::unique_ptr<plat::OleFactoryScope>> RegisterSuiteServers(std::shared_ptr<const SuiteServices> services);
+std::vector<std::unique_ptr<plat::OleFactoryScope>> RegisterSuiteServers(
+    std::shared_ptr<const SuiteServices> services);
 
 }  // namespace standin

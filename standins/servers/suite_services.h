@@ -17,7 +17,7 @@ class Database;
 // The application server's operations by name ("SimpleSQL", "UnitConvert",
 // "INSERTSVJOB" ...), as the host's counter forwards them.
 class IServerOperations {
-public:
+  public:
     virtual ~IServerOperations() = default;
     // The operation's reply; a refused or unknown operation raises.
     virtual plat::Variant CallOperation(const std::string& name, const plat::Variant& args,

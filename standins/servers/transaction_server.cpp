@@ -7,7 +7,14 @@ namespace standin {
 
 const std::vector<TxnDefinition>& TransactionDefinitions() {
     static const std::vector<TxnDefinition> table = {
-        {"KTRB52", "MOCTH", {"TH001", "TH002"}, "TH023", "TH003", "MOCTI", {"TI001", "TI002"}, "TI037",
+        {"KTRB52",
+         "MOCTH",
+         {"TH001", "TH002"},
+         "TH023",
+         "TH003",
+         "MOCTI",
+         {"TI001", "TI002"},
+         "TI037",
          {"TI041", "TI042"}},
     };
     return table;
@@ -22,16 +29,30 @@ std::string FillMessagePlaces(const std::string& text, const std::vector<std::st
             continue;
         }
         char c = text[++i];
-        if (c == '%') out += '%';
-        else if (c == 's' || c == 'd') out += next < args.size() ? args[next++] : std::string();
-        else out += std::string("%") + c;
+        if (c == '%')
+            out += '%';
+        else if (c == 's' || c == 'd')
+            out += next < args.size() ? args[next++] : std::string();
+        else
+            out += std::string("%") + c;
     }
     return out;
 }
 
 namespace {
 
-enum class Refusal { None, NotFound, Changed, Confirmed, NotConfirmed, Void, BadRequest, Unavailable, Failed, Locked };
+enum class Refusal {
+    None,
+    NotFound,
+    Changed,
+    Confirmed,
+    NotConfirmed,
+    Void,
+    BadRequest,
+    Unavailable,
+    Failed,
+    Locked
+};
 
 struct RefusalText {
     Refusal refusal;
@@ -39,9 +60,11 @@ struct RefusalText {
 };
 // The stand-in's own codes, and the module's code for journal entries.
 const RefusalText kRefusalCodes[] = {
-    {Refusal::NotFound, "S00001"},     {Refusal::Changed, "S00002"},    {Refusal::Confirmed, "S00003"},
-    {Refusal::NotConfirmed, "S00004"}, {Refusal::Void, "S00005"},       {Refusal::BadRequest, "S00006"},
-    {Refusal::Unavailable, "S00007"},  {Refusal::Failed, "S00008"},     {Refusal::Locked, "100284"},
+    {Refusal::NotFound, "S00001"},    {Refusal::Changed, "S00002"},
+    {Refusal::Confirmed, "S00003"},   {Refusal::NotConfirmed, "S00004"},
+    {Refusal::Void, "S00005"},        {Refusal::BadRequest, "S00006"},
+    {Refusal::Unavailable, "S00007"}, {Refusal::Failed, "S00008"},
+    {Refusal::Locked, "100284"},
 };
 
 TxnResult Succeeded() {
@@ -87,9 +110,11 @@ bool IsDateText(const std::string& s) {
 
 // Fills `out` or returns the reason it cannot.
 std::string Parse(const plat::Variant& request, const plat::Variant& target, ParsedRequest& out) {
-    if (!request.IsArray() || request.DimCount() != 1 || request.ArrayCount() < 6) return "the request is not an array of ten values";
+    if (!request.IsArray() || request.DimCount() != 1 || request.ArrayCount() < 6)
+        return "the request is not an array of ten values";
     std::string program;
-    if (target.IsArray() && target.DimCount() == 1 && target.ArrayCount() >= 2) program = plat::Trim(plat::VarToStr(Item(target, 1)));
+    if (target.IsArray() && target.DimCount() == 1 && target.ArrayCount() >= 2)
+        program = plat::Trim(plat::VarToStr(Item(target, 1)));
     if (program.empty()) {
         std::string head = plat::VarToStr(Item(request, 0));
         if (head.rfind("TXN", 0) == 0) program = plat::Trim(head.substr(3));
@@ -99,7 +124,8 @@ std::string Parse(const plat::Variant& request, const plat::Variant& target, Par
     if (!out.def) return "program " + program;
     const plat::Variant& p = Item(request, 5);
     const int n = int(out.def->headKeys.size());
-    if (!p.IsArray() || p.DimCount() != 1 || p.ArrayCount() != n + 7) return "the parameter array has not " + std::to_string(n + 7) + " values";
+    if (!p.IsArray() || p.DimCount() != 1 || p.ArrayCount() != n + 7)
+        return "the parameter array has not " + std::to_string(n + 7) + " values";
     out.user = plat::VarToStr(Item(request, 3));
     out.action = plat::UpperCase(plat::Trim(plat::VarToStr(Item(p, 2))));
     for (int i = 0; i < n; ++i) out.keys.push_back(plat::VarToStr(Item(p, 3 + i)));
@@ -110,19 +136,22 @@ std::string Parse(const plat::Variant& request, const plat::Variant& target, Par
         size_t used = 0;
         const std::string text = plat::Trim(plat::VarToStr(flag));
         const double value = std::stod(text, &used);
-        if (used != text.size() || value != (double)(long long)value) return "the document's FLAG is not a whole number";
+        if (used != text.size() || value != (double)(long long)value)
+            return "the document's FLAG is not a whole number";
         out.flag = (long long)value;
     } catch (const std::exception&) {
         return "the document's FLAG is not a number";
     }
     out.date = plat::Trim(plat::VarToStr(Item(p, n + 5)));
-    if (out.action == "DO" && !out.date.empty() && !IsDateText(out.date)) return "the confirm date " + out.date;
+    if (out.action == "DO" && !out.date.empty() && !IsDateText(out.date))
+        return "the confirm date " + out.date;
     return {};
 }
 
 std::string KeyWhere(const std::vector<std::string>& columns) {
     std::string w;
-    for (size_t i = 0; i < columns.size(); ++i) w += (i ? " AND " : "") + columns[i] + " = ?" + std::to_string(i + 1);
+    for (size_t i = 0; i < columns.size(); ++i)
+        w += (i ? " AND " : "") + columns[i] + " = ?" + std::to_string(i + 1);
     return w;
 }
 
@@ -136,20 +165,22 @@ TxnResult Run(const SuiteServices& services, Database& db, const ParsedRequest& 
     for (auto& k : r.keys) document += (document.empty() ? "" : "-") + plat::Trim(k);
 
     TransactionGuard txn(db);
-    auto rows = db.Query("SELECT " + d.headStatus + ", FLAG FROM " + d.headTable + " WHERE " + KeyWhere(d.headKeys),
-                         KeyParams(r));
+    auto rows = db.Query(
+        "SELECT " + d.headStatus + ", FLAG FROM " + d.headTable + " WHERE " + KeyWhere(d.headKeys),
+        KeyParams(r));
     if (rows.empty()) return Refuse(services, Refusal::NotFound, {document});
     const std::string status = plat::Trim(plat::VarToStr(rows[0][0]));
     const long long stored = plat::VarToIntDef(rows[0][1], 0);
     if (stored != r.flag) return Refuse(services, Refusal::Changed, {document});
     if (status == "V" && r.action != "") return Refuse(services, Refusal::Void, {document});
     if (r.action == "DO" && status == "Y") return Refuse(services, Refusal::Confirmed, {document});
-    if (r.action == "UNDO" && status != "Y") return Refuse(services, Refusal::NotConfirmed, {document});
+    if (r.action == "UNDO" && status != "Y")
+        return Refuse(services, Refusal::NotConfirmed, {document});
     if (r.action == "UNDO" && !d.bodyLocks.empty()) {
         std::string locked;
         for (auto& c : d.bodyLocks) locked += (locked.empty() ? "" : " OR ") + c + " = 'Y'";
-        auto n = db.Scalar("SELECT COUNT(*) FROM " + d.bodyTable + " WHERE " + KeyWhere(d.bodyKeys) + " AND (" +
-                               locked + ")",
+        auto n = db.Scalar("SELECT COUNT(*) FROM " + d.bodyTable + " WHERE " +
+                               KeyWhere(d.bodyKeys) + " AND (" + locked + ")",
                            KeyParams(r));
         if (plat::VarToIntDef(n, 0) > 0) return Refuse(services, Refusal::Locked, {});
     }
@@ -157,7 +188,8 @@ TxnResult Run(const SuiteServices& services, Database& db, const ParsedRequest& 
 
     const std::string letter = r.action == "DO" ? "Y" : "N";
     const int n = int(d.headKeys.size());
-    std::string set = d.headStatus + " = ?" + std::to_string(n + 1) + ", FLAG = (CAST(FLAG AS INTEGER) + 1) % 1000";
+    std::string set = d.headStatus + " = ?" + std::to_string(n + 1) +
+                      ", FLAG = (CAST(FLAG AS INTEGER) + 1) % 1000";
     std::vector<plat::Variant> params = KeyParams(r);
     params.push_back(letter);
     if (r.action == "DO" && !r.date.empty()) {
@@ -170,8 +202,8 @@ TxnResult Run(const SuiteServices& services, Database& db, const ParsedRequest& 
     head.BindAll(params);
     head.Step();
     if (head.Changes() != 1) return Refuse(services, Refusal::Changed, {document});
-    Statement body(db, "UPDATE " + d.bodyTable + " SET " + d.bodyStatus + " = ?" + std::to_string(n + 1) + " WHERE " +
-                           KeyWhere(d.bodyKeys));
+    Statement body(db, "UPDATE " + d.bodyTable + " SET " + d.bodyStatus + " = ?" +
+                           std::to_string(n + 1) + " WHERE " + KeyWhere(d.bodyKeys));
     std::vector<plat::Variant> bodyParams = KeyParams(r);
     bodyParams.push_back(letter);
     body.BindAll(bodyParams);
@@ -181,19 +213,22 @@ TxnResult Run(const SuiteServices& services, Database& db, const ParsedRequest& 
 }
 
 class TransactionServer : public plat::DispatchObject {
-public:
+  public:
     explicit TransactionServer(std::shared_ptr<const SuiteServices> services)
         : DispatchObject(progid::kTransactionServer), services_(std::move(services)) {
-        Method("DoIt2", [this](plat::DispArgs a) { return Execute(a, true); }, 2, 2);
-        Method("DoCheck", [this](plat::DispArgs a) { return Execute(a, false); }, 2, 2);
+        Method(
+            "DoIt2", [this](plat::DispArgs a) { return Execute(a, true); }, 2, 2);
+        Method(
+            "DoCheck", [this](plat::DispArgs a) { return Execute(a, false); }, 2, 2);
         Property("ReturnSeq", [this] { return plat::Variant(last_.returnSeq); });
         Property("ErrorCode", [this] { return plat::Variant(last_.errorCode); });
         Property("ResultDesc", [this] { return last_.resultDesc; });
         Property("ErrorDescript", [this] { return plat::Variant(last_.errorDescript); });
-        Method("CloseCOM", [](plat::DispArgs) { return plat::Variant(); }, 0, 0);
+        Method(
+            "CloseCOM", [](plat::DispArgs) { return plat::Variant(); }, 0, 0);
     }
 
-private:
+  private:
     plat::Variant Execute(plat::DispArgs a, bool write) {
         last_ = RunTransaction(*services_, a[0], a[1], write);
         return plat::Variant(last_.ok);
@@ -205,8 +240,8 @@ private:
 
 }  // namespace
 
-TxnResult RunTransaction(const SuiteServices& services, const plat::Variant& request, const plat::Variant& target,
-                         bool write) {
+TxnResult RunTransaction(const SuiteServices& services, const plat::Variant& request,
+                         const plat::Variant& target, bool write) {
     ParsedRequest parsed;
     std::string problem;
     try {
@@ -215,7 +250,9 @@ TxnResult RunTransaction(const SuiteServices& services, const plat::Variant& req
         problem = e.what();
     }
     if (!problem.empty())
-        return Refuse(services, parsed.def || problem.rfind("program ", 0) != 0 ? Refusal::BadRequest : Refusal::Unavailable,
+        return Refuse(services,
+                      parsed.def || problem.rfind("program ", 0) != 0 ? Refusal::BadRequest
+                                                                      : Refusal::Unavailable,
                       {problem});
     if (!services.database) return Refuse(services, Refusal::Unavailable, {"database"});
     try {
@@ -225,7 +262,8 @@ TxnResult RunTransaction(const SuiteServices& services, const plat::Variant& req
     }
 }
 
-std::shared_ptr<plat::Dispatch> CreateTransactionServer(std::shared_ptr<const SuiteServices> services) {
+std::shared_ptr<plat::Dispatch> CreateTransactionServer(
+    std::shared_ptr<const SuiteServices> services) {
     return std::make_shared<TransactionServer>(std::move(services));
 }
 

@@ -16,7 +16,7 @@ namespace standin {
 
 // How a program's documents are confirmed.
 struct TxnDefinition {
-    std::string program;                // the program code of the transaction target
+    std::string program;  // the program code of the transaction target
     std::string headTable;
     std::vector<std::string> headKeys;  // in the order of the request's key values
     std::string headStatus;             // "N" open, "Y" confirmed, "V" void
@@ -24,7 +24,7 @@ struct TxnDefinition {
     std::string bodyTable;
     std::vector<std::string> bodyKeys;  // the body columns holding the head key
     std::string bodyStatus;
-    std::vector<std::string> bodyLocks; // a line with one of these "Y" cannot be unconfirmed
+    std::vector<std::string> bodyLocks;  // a line with one of these "Y" cannot be unconfirmed
 };
 const std::vector<TxnDefinition>& TransactionDefinitions();
 
@@ -38,13 +38,14 @@ struct TxnResult {
 
 // Runs the request against the services' database; with write false only
 // the checks run (DoCheck). Never raises: every failure is a refusal.
-TxnResult RunTransaction(const SuiteServices& services, const plat::Variant& request, const plat::Variant& target,
-                         bool write);
+TxnResult RunTransaction(const SuiteServices& services, const plat::Variant& request,
+                         const plat::Variant& target, bool write);
 
 // Fills a message text's places (%s, %d) with the arguments in order;
 // "%%" is a percent sign; missing arguments leave their place empty.
 std::string FillMessagePlaces(const std::string& text, const std::vector<std::string>& args);
 
-std::shared_ptr<plat::Dispatch> CreateTransactionServer(std::shared_ptr<const SuiteServices> services);
+std::shared_ptr<plat::Dispatch> CreateTransactionServer(
+    std::shared_ptr<const SuiteServices> services);
 
 }  // namespace standin

@@ -30,7 +30,8 @@ TEST(MessageCatalogue, BundledTextsByKindWithFallbacks) {
     EXPECT_EQ(cat.Text("T", "000038", zh), cat.Text("E", "000038", zh));
     EXPECT_EQ(cat.Text("Q", "100079", zh), "%s");
     // Case and blanks around the kind and code do not matter.
-    EXPECT_EQ(cat.Text(" w ", "c00015 ", MessageLanguage::English), "%s must not exceed the arrival note's %s!");
+    EXPECT_EQ(cat.Text(" w ", "c00015 ", MessageLanguage::English),
+              "%s must not exceed the arrival note's %s!");
 }
 
 TEST(MessageCatalogue, UnknownCodeGivesVisiblePlaceholderWithoutFormatPlaces) {
@@ -62,12 +63,12 @@ TEST(MessageCatalogue, LoadRejectsMalformedRows) {
     const std::string good = "E\t000001\tlabel\t%s 甲\t%s a\n";
     EXPECT_EQ(MessageCatalogue::Load(WriteTemp("ok.tsv", "# c\n\n" + good)).Entries().size(), 1u);
     const char* bad[] = {
-        "E\t000001\tlabel\t甲\t%s a\n",          // place missing in one text
-        "E\t000001\t-\t%s 甲\t%s a\n",           // place without an argument
-        "E\t000001\tlabel\t%s 甲\n",             // a column missing
-        "EE\t000001\tlabel\t%s 甲\t%s a\n",      // kind of two letters
-        "E\t0001\tlabel\t%s 甲\t%s a\n",         // short code
-        "E\t000001\t-\t甲\\q\ta\n",              // unknown escape
+        "E\t000001\tlabel\t甲\t%s a\n",      // place missing in one text
+        "E\t000001\t-\t%s 甲\t%s a\n",       // place without an argument
+        "E\t000001\tlabel\t%s 甲\n",         // a column missing
+        "EE\t000001\tlabel\t%s 甲\t%s a\n",  // kind of two letters
+        "E\t0001\tlabel\t%s 甲\t%s a\n",     // short code
+        "E\t000001\t-\t甲\\q\ta\n",          // unknown escape
     };
     for (const char* text : bad)
         EXPECT_THROW(MessageCatalogue::Load(WriteTemp("bad.tsv", text)), plat::EInOutError) << text;
@@ -76,13 +77,15 @@ TEST(MessageCatalogue, LoadRejectsMalformedRows) {
 }
 
 TEST(MessageCatalogue, EscapesAndLiteralPercent) {
-    auto cat = MessageCatalogue::Load(WriteTemp("esc.tsv", "W\t200237\ttext\t%s\\n继续?\t100%% %s\\\\\n"));
+    auto cat =
+        MessageCatalogue::Load(WriteTemp("esc.tsv", "W\t200237\ttext\t%s\\n继续?\t100%% %s\\\\\n"));
     EXPECT_EQ(cat.Text("W", "200237", MessageLanguage::SimplifiedChinese), "%s\n继续?");
     EXPECT_EQ(cat.Text("W", "200237", MessageLanguage::English), "100%% %s\\");
 }
 
 TEST(SystemParameters, CompanyRowsReplaceDefaultsInTheTwoRowReply) {
-    auto p = SystemParameters::Load(WriteTemp("sys.tsv", "*\tSYS001\t1\tx\n*\tSYS003\tRMB\tx\nC2\tsys003\tUSD\tx\nC2\tSYS099\tZ\tx\n"));
+    auto p = SystemParameters::Load(WriteTemp(
+        "sys.tsv", "*\tSYS001\t1\tx\n*\tSYS003\tRMB\tx\nC2\tsys003\tUSD\tx\nC2\tSYS099\tZ\tx\n"));
     plat::Variant r = p.SysInfoReply("C2");
     ASSERT_EQ(r.DimCount(), 2);
     EXPECT_EQ(r.HighBound(1), 1);
@@ -103,8 +106,8 @@ TEST(SystemParameters, BundledHasWhatTheModuleReads) {
             if (k == n) return v;
         return std::string("<missing>");
     };
-    for (const char* n : {"SYS001", "SYS002", "SYS003", "SYS011", "SYS013", "SYS024", "SYS025", "SYS060",
-                          "SYS093", "SYS151", "SYS174", "SYS180", "QRV002"})
+    for (const char* n : {"SYS001", "SYS002", "SYS003", "SYS011", "SYS013", "SYS024", "SYS025",
+                          "SYS060", "SYS093", "SYS151", "SYS174", "SYS180", "QRV002"})
         EXPECT_NE(value(n), "<missing>") << n;
     EXPECT_NO_THROW(std::stoi(value("SYS151")));  // the query dialog reads it as a number
 }

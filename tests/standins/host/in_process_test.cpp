@@ -25,11 +25,16 @@ struct InProcess : ::testing::Test {
         ConnectInProcess(*s, server);
         center = CreateWorkCenter(s);
     }
-    plat::DispatchPtr Sub(plat::DispatchPtr c, const char* name) { return plat::VarToDispatch(c->Get(name)); }
+    plat::DispatchPtr Sub(plat::DispatchPtr c, const char* name) {
+        return plat::VarToDispatch(c->Get(name));
+    }
     std::string NextNumber(plat::DispatchPtr c, const std::string& type, const std::string& date) {
-        plat::Variant table = "MOCTH", fields = "TH001,TH002", values = plat::Variant::ArrayOf({type, plat::Variant()});
+        plat::Variant table = "MOCTH", fields = "TH001,TH002",
+                      values = plat::Variant::ArrayOf({type, plat::Variant()});
         plat::Variant d = date, program = "KTRB52", key = "DEMO", number;
-        bool ok = Sub(c, "Com_Validator")->Call("QueryMaxSeq", table, fields, values, d, program, key, number).AsBoolean();
+        bool ok = Sub(c, "Com_Validator")
+                      ->Call("QueryMaxSeq", table, fields, values, d, program, key, number)
+                      .AsBoolean();
         return ok ? number.AsString() : "<none>";
     }
 };
@@ -39,19 +44,30 @@ struct InProcess : ::testing::Test {
 TEST_F(InProcess, ValidatorAnswersFromTheQueryCatalogue) {
     auto validator = Sub(center, "Com_Validator");
     plat::Variant key = "DEMO", result;
-    EXPECT_TRUE(validator->Call("CheckValue", "CMSMB", "01", key, plat::Variant::ArrayOf({"01"}), result).AsBoolean());
+    EXPECT_TRUE(
+        validator->Call("CheckValue", "CMSMB", "01", key, plat::Variant::ArrayOf({"01"}), result)
+            .AsBoolean());
     EXPECT_EQ(result[1].AsString(), "苏州工厂");
     // Program master of the receipt program: [name, report program, ...].
-    EXPECT_TRUE(validator->Call("CheckValue", "ADMMB", "06", key, plat::Variant::ArrayOf({"KTRB52", "DEMO"}), result).AsBoolean());
+    EXPECT_TRUE(validator
+                    ->Call("CheckValue", "ADMMB", "06", key,
+                           plat::Variant::ArrayOf({"KTRB52", "DEMO"}), result)
+                    .AsBoolean());
     EXPECT_EQ(result[0].AsString(), "委外进货单");
     // Not found, an unknown table and an unknown query number all answer false.
-    EXPECT_FALSE(validator->Call("CheckValue", "CMSMB", "01", key, plat::Variant::ArrayOf({"99"}), result).AsBoolean());
-    EXPECT_FALSE(validator->Call("CheckValue", "NOSUCH", "01", key, plat::Variant::ArrayOf({"01"}), result).AsBoolean());
-    EXPECT_FALSE(validator->Call("CheckValue", "CMSMB", "77", key, plat::Null(), result).AsBoolean());
+    EXPECT_FALSE(
+        validator->Call("CheckValue", "CMSMB", "01", key, plat::Variant::ArrayOf({"99"}), result)
+            .AsBoolean());
+    EXPECT_FALSE(
+        validator->Call("CheckValue", "NOSUCH", "01", key, plat::Variant::ArrayOf({"01"}), result)
+            .AsBoolean());
+    EXPECT_FALSE(
+        validator->Call("CheckValue", "CMSMB", "77", key, plat::Null(), result).AsBoolean());
 }
 
 TEST_F(InProcess, DocumentNumbersAreNeverHandedOutTwice) {
-    EXPECT_EQ(NextNumber(center, "5901", "20240108"), "20240108002");  // after the demo's reserved 001
+    EXPECT_EQ(NextNumber(center, "5901", "20240108"),
+              "20240108002");  // after the demo's reserved 001
     EXPECT_EQ(NextNumber(center, "5901", "20240108"), "20240108003");
     EXPECT_EQ(NextNumber(center, "5903", "20240108"), "<none>");  // numbered by hand
     EXPECT_EQ(NextNumber(center, "ZZZZ", "20240108"), "<none>");
@@ -64,7 +80,8 @@ TEST_F(InProcess, DocumentNumbersAreNeverHandedOutTwice) {
             auto mine = MakeHostServices();
             ConnectInProcess(*mine, server);
             auto other = CreateWorkCenter(mine);
-            for (int i = 0; i < 30; ++i) numbers[c].push_back(NextNumber(other, "5901", "20240301"));
+            for (int i = 0; i < 30; ++i)
+                numbers[c].push_back(NextNumber(other, "5901", "20240301"));
         });
     for (auto& t : clients) t.join();
     std::set<std::string> all(numbers[0].begin(), numbers[0].end());
@@ -76,28 +93,44 @@ TEST_F(InProcess, DocumentNumbersAreNeverHandedOutTwice) {
 TEST_F(InProcess, CounterForwardsOperationsAndTheServerReadsTheHostsParameters) {
     auto counter = Sub(center, "Com_Counter");
     plat::Variant name = "SimpleSQL";
-    plat::Variant args = plat::Variant::ArrayOf({"SELECT MB002 FROM $$CMSMB WHERE MB001 = '01'", "MB002", "DEMO", "N"});
-    plat::Variant rows = counter->Call("GETCOUNTER", name, args, plat::Variant::ArrayOf({"DEMO", "DEMO"}));
+    plat::Variant args = plat::Variant::ArrayOf(
+        {"SELECT MB002 FROM $$CMSMB WHERE MB001 = '01'", "MB002", "DEMO", "N"});
+    plat::Variant rows =
+        counter->Call("GETCOUNTER", name, args, plat::Variant::ArrayOf({"DEMO", "DEMO"}));
     ASSERT_TRUE(rows.IsArray());
     EXPECT_EQ(rows[0][0].AsString(), "苏州工厂");
     plat::Variant bad = "NoSuchOperation";
     EXPECT_THROW(counter->Call("GETCOUNTER", bad, args, plat::Variant()), plat::EOleException);
     // One value per name in the server's table, whatever its case there.
     EXPECT_EQ(server->SystemParameter("SYS053"), "1");
-    EXPECT_EQ(server->Db().Scalar("SELECT COUNT(*) FROM SYSPM WHERE UPPER(PM001) = 'SYS068'").AsInteger(), 1);
+    EXPECT_EQ(
+        server->Db().Scalar("SELECT COUNT(*) FROM SYSPM WHERE UPPER(PM001) = 'SYS068'").AsInteger(),
+        1);
 }
 
 TEST_F(InProcess, TransactionServerConfirmsADemoReceipt) {
     HostRegistration reg(s);
     auto txn = plat::CreateOleObject(progid::kTransactionServer);
-    plat::Variant p = plat::Variant::ArrayOf({"", "N", "DO", "5901", "20240112001", "1", "", "20240115", "KTRB52"});
-    plat::Variant request = plat::Variant::ArrayOf({"TXNKTRB52", "DEMO", "S", "DS", "", p, "936", "936", true, plat::Variant()});
-    ASSERT_TRUE(txn->Call("DoIt2", request, plat::Variant::ArrayOf({"Velmora.TxnManager", "KTRB52"})).AsBoolean())
+    plat::Variant p = plat::Variant::ArrayOf(
+        {"", "N", "DO", "5901", "20240112001", "1", "", "20240115", "KTRB52"});
+    plat::Variant request = plat::Variant::ArrayOf(
+        {"TXNKTRB52", "DEMO", "S", "DS", "", p, "936", "936", true, plat::Variant()});
+    ASSERT_TRUE(
+        txn->Call("DoIt2", request, plat::Variant::ArrayOf({"Velmora.TxnManager", "KTRB52"}))
+            .AsBoolean())
         << plat::VarToStr(txn->Get("ErrorDescript"));
-    EXPECT_EQ(plat::VarToStr(server->Db().Scalar("SELECT TH023 FROM MOCTH WHERE TH001 = '5901' AND TH002 = '20240112001'")), "Y");
-    EXPECT_EQ(server->Db().Scalar("SELECT COUNT(*) FROM MOCTI WHERE TI001 = '5901' AND TI002 = '20240112001' AND TI037 <> 'Y'").AsInteger(), 0);
+    EXPECT_EQ(plat::VarToStr(server->Db().Scalar(
+                  "SELECT TH023 FROM MOCTH WHERE TH001 = '5901' AND TH002 = '20240112001'")),
+              "Y");
+    EXPECT_EQ(server->Db()
+                  .Scalar("SELECT COUNT(*) FROM MOCTI WHERE TI001 = '5901' AND TI002 = "
+                          "'20240112001' AND TI037 <> 'Y'")
+                  .AsInteger(),
+              0);
     // The same request again: the document moved on.
-    EXPECT_FALSE(txn->Call("DoIt2", request, plat::Variant::ArrayOf({"Velmora.TxnManager", "KTRB52"})).AsBoolean());
+    EXPECT_FALSE(
+        txn->Call("DoIt2", request, plat::Variant::ArrayOf({"Velmora.TxnManager", "KTRB52"}))
+            .AsBoolean());
 }
 
 TEST_F(InProcess, ApplicationAndLookupServersByProgId) {
@@ -121,21 +154,38 @@ TEST(OverTcp, HostObjectsReachTheServerProgram) {
         auto center = CreateWorkCenter(s);
         auto validator = plat::VarToDispatch(center->Get("Com_Validator"));
         plat::Variant key = "DEMO", result;
-        EXPECT_TRUE(validator->Call("CheckValue", "CMSMB", "01", key, plat::Variant::ArrayOf({"02"}), result).AsBoolean());
+        EXPECT_TRUE(
+            validator
+                ->Call("CheckValue", "CMSMB", "01", key, plat::Variant::ArrayOf({"02"}), result)
+                .AsBoolean());
         EXPECT_EQ(result[1].AsString(), "昆山工厂");
-        EXPECT_FALSE(validator->Call("CheckValue", "NOSUCH", "01", key, plat::Variant::ArrayOf({"02"}), result).AsBoolean());
-        plat::Variant table = "MOCTH", fields = "TH001,TH002", values = plat::Variant::ArrayOf({"5901", plat::Variant()});
+        EXPECT_FALSE(
+            validator
+                ->Call("CheckValue", "NOSUCH", "01", key, plat::Variant::ArrayOf({"02"}), result)
+                .AsBoolean());
+        plat::Variant table = "MOCTH", fields = "TH001,TH002",
+                      values = plat::Variant::ArrayOf({"5901", plat::Variant()});
         plat::Variant date = "20240108", program = "KTRB52", number;
-        EXPECT_TRUE(validator->Call("QueryMaxSeq", table, fields, values, date, program, key, number).AsBoolean());
+        EXPECT_TRUE(
+            validator->Call("QueryMaxSeq", table, fields, values, date, program, key, number)
+                .AsBoolean());
         EXPECT_EQ(number.AsString(), "20240108002");
         // The transaction server writes the file on its own connection.
         auto txn = CreateTransactionServer(s->suite);
-        plat::Variant p = plat::Variant::ArrayOf({"", "N", "DO", "5901", "20240112001", "1", "", "20240115", "KTRB52"});
-        plat::Variant request = plat::Variant::ArrayOf({"TXNKTRB52", "DEMO", "S", "DS", "", p, "936", "936", true, plat::Variant()});
-        EXPECT_TRUE(txn->Call("DoIt2", request, plat::Variant::ArrayOf({"Velmora.TxnManager", "KTRB52"})).AsBoolean());
-        plat::Variant check = plat::Variant::ArrayOf({"SELECT TH023 FROM $$MOCTH WHERE TH002 = '20240112001'", "TH023", "DEMO", "N"});
+        plat::Variant p = plat::Variant::ArrayOf(
+            {"", "N", "DO", "5901", "20240112001", "1", "", "20240115", "KTRB52"});
+        plat::Variant request = plat::Variant::ArrayOf(
+            {"TXNKTRB52", "DEMO", "S", "DS", "", p, "936", "936", true, plat::Variant()});
+        EXPECT_TRUE(
+            txn->Call("DoIt2", request, plat::Variant::ArrayOf({"Velmora.TxnManager", "KTRB52"}))
+                .AsBoolean());
+        plat::Variant check = plat::Variant::ArrayOf(
+            {"SELECT TH023 FROM $$MOCTH WHERE TH002 = '20240112001'", "TH023", "DEMO", "N"});
         plat::Variant simple = "SimpleSQL";
-        EXPECT_EQ(plat::VarToDispatch(center->Get("Com_Counter"))->Call("GETCOUNTER", simple, check, plat::Variant())[0][0].AsString(), "Y");
+        EXPECT_EQ(plat::VarToDispatch(center->Get("Com_Counter"))
+                      ->Call("GETCOUNTER", simple, check, plat::Variant())[0][0]
+                      .AsString(),
+                  "Y");
     }
     tcp.Stop();
     server.reset();

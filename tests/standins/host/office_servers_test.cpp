@@ -1,3 +1,5 @@
+#include "standins/servers/office_servers.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -5,7 +7,6 @@
 
 #include "standins/host/work_center.h"
 #include "standins/servers/data_files.h"
-#include "standins/servers/office_servers.h"
 #include "standins/servers/scripted_dispatch.h"
 
 using namespace standin;
@@ -15,8 +16,10 @@ TEST(OfficeServers, PagerRecordsThePage) {
     auto services = std::make_shared<SuiteServices>();
     auto pager = CreatePager(services);
     plat::Variant user = "DS";
-    EXPECT_TRUE(pager->Call("ShowSendSelmor", user, plat::Variant::ArrayOf({"DEMO", "KTRB52"}), "5901-20240108001",
-                            plat::Variant()).AsBoolean());
+    EXPECT_TRUE(pager
+                    ->Call("ShowSendSelmor", user, plat::Variant::ArrayOf({"DEMO", "KTRB52"}),
+                           "5901-20240108001", plat::Variant())
+                    .AsBoolean());
     auto pages = services->journal->Events(SuiteEventKind::PageSent);
     ASSERT_EQ(pages.size(), 1u);
     EXPECT_EQ(pages[0].detail, "DEMO/KTRB52");
@@ -27,7 +30,8 @@ TEST(OfficeServers, RuleTreeAnswersTheDefaultRuleOfTheKind) {
     auto services = std::make_shared<SuiteServices>();
     auto rules = LoadNumberingRules(StandinDataPath("host/numbering_rules.tsv"));
     auto tree = CreateNumberingRuleTree(services, rules);
-    std::string pattern = tree->Call("ShowTree", plat::Variant::ArrayOf({"6", "DEMO", "DEMO", ""})).AsString();
+    std::string pattern =
+        tree->Call("ShowTree", plat::Variant::ArrayOf({"6", "DEMO", "DEMO", ""})).AsString();
     EXPECT_EQ(pattern, "L" + HostDateText() + "****");
     EXPECT_EQ(tree->Call("ShowTree", plat::Variant::ArrayOf({"9"})).AsString(), "");
     EXPECT_EQ(services->journal->Events(SuiteEventKind::Unavailable).size(), 1u);
@@ -37,7 +41,8 @@ TEST(OfficeServers, RuleTreeAnswersTheDefaultRuleOfTheKind) {
 TEST(OfficeServers, AttachmentWindowIsNotAvailableAndSaysSo) {
     auto services = std::make_shared<SuiteServices>();
     auto attach = CreateAttachmentManager(services);
-    attach->Call("Init", plat::Variant::ArrayOf({"DEMO", "DS", "KTRB52", "5901||20240108001", "TH001||TH002", "1"}));
+    attach->Call("Init", plat::Variant::ArrayOf(
+                             {"DEMO", "DS", "KTRB52", "5901||20240108001", "TH001||TH002", "1"}));
     attach->Put("ParentHandle", 42);
     EXPECT_EQ(attach->Call("ShowModal").AsInteger(), 2);
     auto notes = services->journal->Events(SuiteEventKind::Unavailable);
@@ -55,13 +60,18 @@ TEST(OfficeServers, DocumentManagerChecksOutACopy) {
     services->checkoutFolder = (root / "out").string();
     auto docs = CreateDocumentManager(services);
     plat::Variant files;
-    EXPECT_EQ(docs->Call("CheckOut", plat::Variant::ArrayOf({"DS", "R", "doc-7", "1", ""}), files).AsInteger(), 0);
+    EXPECT_EQ(docs->Call("CheckOut", plat::Variant::ArrayOf({"DS", "R", "doc-7", "1", ""}), files)
+                  .AsInteger(),
+              0);
     ASSERT_TRUE(files.IsArray());
     EXPECT_TRUE(fs::exists(files[0].AsString()));
     EXPECT_EQ(fs::path(files[0].AsString()).parent_path(), root / "out" / "DS");
     // Unknown names, and names reaching out of the folder, are not found.
     for (const char* name : {"DOC-8", "../store/DOC-7", "", ".."})
-        EXPECT_EQ(docs->Call("CheckOut", plat::Variant::ArrayOf({"DS", "R", name, "1", ""}), files).AsInteger(), -1) << name;
+        EXPECT_EQ(docs->Call("CheckOut", plat::Variant::ArrayOf({"DS", "R", name, "1", ""}), files)
+                      .AsInteger(),
+                  -1)
+            << name;
     EXPECT_EQ(docs->Call("CheckOut", plat::Null(), files).AsInteger(), -1);
     fs::remove_all(root);
 }
@@ -93,7 +103,9 @@ TEST(ScriptedDispatch, SuiteFakesReplaceTheRealServersForTheirLifetime) {
     {
         ScriptedSuite fakes;
         fakes.Fake(progid::kNumberingRules)->Enqueue("ShowTree", "LOT****");
-        EXPECT_EQ(plat::CreateOleObject(progid::kNumberingRules)->Call("ShowTree", plat::Variant::ArrayOf({"6"})).AsString(),
+        EXPECT_EQ(plat::CreateOleObject(progid::kNumberingRules)
+                      ->Call("ShowTree", plat::Variant::ArrayOf({"6"}))
+                      .AsString(),
                   "LOT****");
         plat::CreateOleObject(progid::kTransactionServer);
         plat::CreateOleObject(progid::kTransactionServer);
@@ -101,15 +113,20 @@ TEST(ScriptedDispatch, SuiteFakesReplaceTheRealServersForTheirLifetime) {
         // The work-centre fake hands out the sub-object fakes.
         auto center = plat::CreateOleObject(progid::kWorkCenter);
         EXPECT_EQ(center->Get("DependencyVersion").AsInteger(), 8000);
-        fakes.Fake("Com_Validator")->Enqueue("CheckValue", ScriptedDispatch::Answer{true, {{4, plat::Variant::ArrayOf({1, "x"})}}, {}});
+        fakes.Fake("Com_Validator")
+            ->Enqueue("CheckValue",
+                      ScriptedDispatch::Answer{true, {{4, plat::Variant::ArrayOf({1, "x"})}}, {}});
         plat::Variant result;
         EXPECT_TRUE(plat::VarToDispatch(center->Get("Com_Validator"))
-                        ->Call("CheckValue", "CMSMB", "01", plat::Variant("DEMO"), plat::Variant::ArrayOf({"01"}), result)
+                        ->Call("CheckValue", "CMSMB", "01", plat::Variant("DEMO"),
+                               plat::Variant::ArrayOf({"01"}), result)
                         .AsBoolean());
         EXPECT_EQ(result[1].AsString(), "x");
         EXPECT_THROW(fakes.Fake("Excel.Application"), plat::EOleError);
     }
     // The real servers are back.
-    EXPECT_EQ(plat::CreateOleObject(progid::kNumberingRules)->Call("ShowTree", plat::Variant::ArrayOf({"6"})).AsString(),
+    EXPECT_EQ(plat::CreateOleObject(progid::kNumberingRules)
+                  ->Call("ShowTree", plat::Variant::ArrayOf({"6"}))
+                  .AsString(),
               "L" + HostDateText() + "****");
 }

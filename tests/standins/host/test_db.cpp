@@ -1,7 +1,8 @@
 #include "test_db.h"
 
-#include <atomic>
 #include <unistd.h>
+
+#include <atomic>
 
 namespace standin::hosttest {
 
@@ -28,11 +29,15 @@ TempDatabase::~TempDatabase() {
     std::filesystem::remove(path, ec);
 }
 
-void TempDatabase::AddReceipt(const std::string& type, const std::string& number, const std::string& status, int flag) {
-    db->Query("INSERT INTO MOCTH (TH001, TH002, TH003, TH023, TH029, FLAG) VALUES (?1, ?2, '20240108', ?3, '20240108', ?4)",
-              {type, number, status, flag});
+void TempDatabase::AddReceipt(const std::string& type, const std::string& number,
+                              const std::string& status, int flag) {
+    db->Query(
+        "INSERT INTO MOCTH (TH001, TH002, TH003, TH023, TH029, FLAG) VALUES (?1, ?2, '20240108', "
+        "?3, '20240108', ?4)",
+        {type, number, status, flag});
     for (const char* line : {"0001", "0002"})
-        db->Query("INSERT INTO MOCTI (TI001, TI002, TI003, TI037) VALUES (?1, ?2, ?3, ?4)", {type, number, line, status});
+        db->Query("INSERT INTO MOCTI (TI001, TI002, TI003, TI037) VALUES (?1, ?2, ?3, ?4)",
+                  {type, number, line, status});
 }
 
 }  // namespace standin::hosttest

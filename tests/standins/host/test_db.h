@@ -10,13 +10,14 @@
 namespace standin::hosttest {
 
 class TempDatabase {
-public:
+  public:
     TempDatabase();
     ~TempDatabase();
     std::shared_ptr<Database> db;
     std::string path;
     // A receipt with two lines, both with the receipt's status.
-    void AddReceipt(const std::string& type, const std::string& number, const std::string& status, int flag);
+    void AddReceipt(const std::string& type, const std::string& number, const std::string& status,
+                    int flag);
 };
 
 }  // namespace standin::hosttest

@@ -13,8 +13,10 @@ namespace {
 // TH001, TH002: R[5] = ["", "N", action, TH001, TH002, FLAG, "", date, program].
 plat::Variant Request(const std::string& action, const std::string& number, plat::Variant flag,
                       const std::string& date = "20240120") {
-    plat::Variant p = plat::Variant::ArrayOf({"", "N", action, "5901", number, flag, "", date, "KTRB52"});
-    return plat::Variant::ArrayOf({"TXNKTRB52", "DEMO", "S", "DS", "", p, "936", "936", true, plat::Variant()});
+    plat::Variant p =
+        plat::Variant::ArrayOf({"", "N", action, "5901", number, flag, "", date, "KTRB52"});
+    return plat::Variant::ArrayOf(
+        {"TXNKTRB52", "DEMO", "S", "DS", "", p, "936", "936", true, plat::Variant()});
 }
 const plat::Variant kTarget = plat::Variant::ArrayOf({"Velmora.TxnManager", "KTRB52"});
 
@@ -28,14 +30,19 @@ struct TxnFixture : ::testing::Test {
         t.AddReceipt("5901", "20240108001", "N", 2);
     }
     std::vector<std::string> Row(const std::string& number) {
-        auto rows = t.db->Query("SELECT TH023, TH003, CAST(FLAG AS INTEGER) FROM MOCTH WHERE TH001 = '5901' AND TH002 = ?1",
-                                {number});
+        auto rows = t.db->Query(
+            "SELECT TH023, TH003, CAST(FLAG AS INTEGER) FROM MOCTH WHERE TH001 = '5901' AND TH002 "
+            "= ?1",
+            {number});
         if (rows.empty()) return {};
-        return {rows[0][0].AsString(), rows[0][1].AsString(), std::to_string(rows[0][2].AsInteger())};
+        return {rows[0][0].AsString(), rows[0][1].AsString(),
+                std::to_string(rows[0][2].AsInteger())};
     }
     std::string Lines(const std::string& number) {
         std::string s;
-        for (auto& r : t.db->Query("SELECT TI037 FROM MOCTI WHERE TI001 = '5901' AND TI002 = ?1 ORDER BY TI003", {number}))
+        for (auto& r : t.db->Query(
+                 "SELECT TI037 FROM MOCTI WHERE TI001 = '5901' AND TI002 = ?1 ORDER BY TI003",
+                 {number}))
             s += r[0].AsString();
         return s;
     }
@@ -84,7 +91,8 @@ TEST_F(TxnFixture, RefusalsAreCodedMessagesAndChangeNothing) {
     }
     // The plain text comes from the host's messages with the document filled in.
     DoIt(Request("DO", "20240108001", 7));
-    EXPECT_EQ(plat::VarToStr(server->Get("ErrorDescript")), "单据 5901-20240108001 已被其他用户修改,请重新查询后再操作!");
+    EXPECT_EQ(plat::VarToStr(server->Get("ErrorDescript")),
+              "单据 5901-20240108001 已被其他用户修改,请重新查询后再操作!");
     plat::Variant desc = server->Get("ResultDesc");
     EXPECT_EQ(desc[0].AsString(), "E");
     EXPECT_EQ(desc[2][0].AsString(), "5901-20240108001");
@@ -104,21 +112,27 @@ TEST_F(TxnFixture, FlagRunsRoundAfter999) {
 }
 
 TEST_F(TxnFixture, MalformedRequestsAreRefusedNotCrashed) {
-    plat::Variant shortP = plat::Variant::ArrayOf({"TXNKTRB52", "DEMO", "S", "DS", "", plat::Variant::ArrayOf({"", "N", "DO"})});
+    plat::Variant shortP = plat::Variant::ArrayOf(
+        {"TXNKTRB52", "DEMO", "S", "DS", "", plat::Variant::ArrayOf({"", "N", "DO"})});
     plat::Variant nullFlag = Request("DO", "20240108001", plat::Null());
     plat::Variant textFlag = Request("DO", "20240108001", "two");
     plat::Variant halfFlag = Request("DO", "20240108001", "2.5");
     plat::Variant badDate = Request("DO", "20240108001", 2, "2024-1-2");
     plat::Variant noArray = plat::Variant("DO");
-    for (const plat::Variant& r : {shortP, nullFlag, textFlag, halfFlag, badDate, noArray, plat::Variant()}) {
+    for (const plat::Variant& r :
+         {shortP, nullFlag, textFlag, halfFlag, badDate, noArray, plat::Variant()}) {
         EXPECT_FALSE(DoIt(r));
         EXPECT_EQ(Code(), "S00006");
     }
     // An unknown program, and a target that is no array with a request naming none.
-    EXPECT_FALSE(server->Call("DoIt2", Request("DO", "20240108001", 2), plat::Variant::ArrayOf({"X", "NOPE01"})).AsBoolean());
+    EXPECT_FALSE(server
+                     ->Call("DoIt2", Request("DO", "20240108001", 2),
+                            plat::Variant::ArrayOf({"X", "NOPE01"}))
+                     .AsBoolean());
     EXPECT_EQ(Code(), "S00007");
     EXPECT_EQ(Row("20240108001")[0], "N");
-    EXPECT_THROW(server->Call("DoIt2", Request("DO", "20240108001", 2)), plat::EOleSysError);  // one argument
+    EXPECT_THROW(server->Call("DoIt2", Request("DO", "20240108001", 2)),
+                 plat::EOleSysError);  // one argument
 }
 
 TEST(TransactionServer, WithoutDatabaseSaysSo) {

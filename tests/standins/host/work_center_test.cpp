@@ -1,10 +1,11 @@
+#include "standins/host/work_center.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "platform/automation/oleobject.h"
-#include "standins/host/work_center.h"
 
 using namespace standin;
 namespace fs = std::filesystem;
@@ -14,7 +15,8 @@ namespace {
 struct FakeServer : IServerOperations {
     std::string name;
     plat::Variant args, signOn;
-    plat::Variant CallOperation(const std::string& n, const plat::Variant& a, const plat::Variant& s) override {
+    plat::Variant CallOperation(const std::string& n, const plat::Variant& a,
+                                const plat::Variant& s) override {
         if (n == "Nope") throw plat::Exception("Unknown operation Nope");
         name = n, args = a, signOn = s;
         return plat::Variant::ArrayOf({plat::Variant::ArrayOf({"x"})});
@@ -36,8 +38,9 @@ struct FakeCatalogue : IQueryCatalogue {
 };
 
 struct FakeNumbering : IDocumentNumbering {
-    bool NextNumber(const std::string& table, const std::string&, const plat::Variant&, const std::string& date,
-                    const std::string&, const std::string&, std::string& number) override {
+    bool NextNumber(const std::string& table, const std::string&, const plat::Variant&,
+                    const std::string& date, const std::string&, const std::string&,
+                    std::string& number) override {
         number = date + "001";
         return table == "MOCTH";
     }
@@ -57,7 +60,9 @@ struct WorkCenterFixture : ::testing::Test {
     ~WorkCenterFixture() override { fs::remove_all(folder); }
     plat::DispatchPtr Sub(const char* name) { return plat::VarToDispatch(center->Get(name)); }
     std::vector<SuiteEvent> Events(SuiteEventKind k) { return s->suite->journal->Events(k); }
-    plat::Variant Target(const char* program) { return plat::Variant::ArrayOf({"DS", "DEMO", program, 0}); }
+    plat::Variant Target(const char* program) {
+        return plat::Variant::ArrayOf({"DS", "DEMO", program, 0});
+    }
 };
 
 }  // namespace
@@ -69,7 +74,8 @@ TEST_F(WorkCenterFixture, VersionProductAndMessagesByLanguage) {
     EXPECT_EQ(center->Call("GetMessage", "E", "000003").AsString(), "%s 不可空白!");
     center->Put("Language", "ENG");
     EXPECT_EQ(center->Call("GetMessage", "E", "000003").AsString(), "%s must not be blank!");
-    EXPECT_NE(center->Call("GetMessage", "E", "123456").AsString().find("123456"), std::string::npos);
+    EXPECT_NE(center->Call("GetMessage", "E", "123456").AsString().find("123456"),
+              std::string::npos);
     // Wrongly typed arguments read as text; a missing one is refused by the object.
     EXPECT_NE(center->Call("GetMessage", plat::Null(), plat::Variant::ArrayOf({1})).AsString(), "");
     EXPECT_THROW(center->Call("GetMessage", "E"), plat::EOleSysError);
@@ -79,22 +85,34 @@ TEST_F(WorkCenterFixture, VersionProductAndMessagesByLanguage) {
 
 TEST_F(WorkCenterFixture, JobProgramsStartOrAnswerTheirErrorCode) {
     plat::Variant out;
-    EXPECT_EQ(center->Call("ExecWork", Target("KTRB17"), " TA001 ='5201'", plat::Variant::ArrayOf({0, 0, plat::Variant()}), 2, out).AsInteger(), 0);
+    EXPECT_EQ(center
+                  ->Call("ExecWork", Target("KTRB17"), " TA001 ='5201'",
+                         plat::Variant::ArrayOf({0, 0, plat::Variant()}), 2, out)
+                  .AsInteger(),
+              0);
     auto started = Events(SuiteEventKind::ProgramStarted);
     ASSERT_EQ(started.size(), 1u);
     EXPECT_EQ(started[0].subject, "KTRB17");
     EXPECT_EQ(started[0].detail, " TA001 ='5201'");
 
     s->programs->Put({"NORT01", "无权限程序", "", "", "", "", "", "", "", "", "", "N", "", -5});
-    EXPECT_EQ(center->Call("ExecWork", Target("NORT01"), "", plat::Variant(), 2, out).AsInteger(), -5);
-    EXPECT_EQ(center->Call("ExecWork", Target("ZZZZ99"), "", plat::Variant(), 2, out).AsInteger(), -1);
-    EXPECT_EQ(center->Call("ExecWork", plat::Null(), plat::Null(), plat::Null(), 2, out).AsInteger(), -1);
+    EXPECT_EQ(center->Call("ExecWork", Target("NORT01"), "", plat::Variant(), 2, out).AsInteger(),
+              -5);
+    EXPECT_EQ(center->Call("ExecWork", Target("ZZZZ99"), "", plat::Variant(), 2, out).AsInteger(),
+              -1);
+    EXPECT_EQ(
+        center->Call("ExecWork", plat::Null(), plat::Null(), plat::Null(), 2, out).AsInteger(), -1);
     EXPECT_EQ(Events(SuiteEventKind::ProgramRefused).size(), 3u);
 
     // The message centre gets the link.
-    plat::Variant link = plat::Variant::ArrayOf({"0", plat::Variant::ArrayOf({"", "", "<A href=\"rklt://x\">委外进货单</A>"})});
-    EXPECT_EQ(center->Call("ExecWork", plat::Variant::ArrayOf({"DS", "DEMO", "MSGB25", plat::Variant()}), link,
-                           plat::Variant::ArrayOf({0, 4, plat::Variant()}), 2, out).AsInteger(), 0);
+    plat::Variant link = plat::Variant::ArrayOf(
+        {"0", plat::Variant::ArrayOf({"", "", "<A href=\"rklt://x\">委外进货单</A>"})});
+    EXPECT_EQ(
+        center
+            ->Call("ExecWork", plat::Variant::ArrayOf({"DS", "DEMO", "MSGB25", plat::Variant()}),
+                   link, plat::Variant::ArrayOf({0, 4, plat::Variant()}), 2, out)
+            .AsInteger(),
+        0);
     auto centre = Events(SuiteEventKind::MessageCentre);
     ASSERT_EQ(centre.size(), 1u);
     EXPECT_EQ(centre[0].detail, "<A href=\"rklt://x\">委外进货单</A>");
@@ -113,7 +131,8 @@ TEST_F(WorkCenterFixture, PrintRunsWriteTheirOutput) {
 
     // Into an image: the file the sign-off collects, and the report object to quit.
     const std::string base = (folder / "c_temp" / "DS" / "5901-20240108001").string();
-    plat::Variant images = plat::Variant::ArrayOf({11, 0, plat::Variant::ArrayOf({keys, 2, base, 96, "<New>"})});
+    plat::Variant images =
+        plat::Variant::ArrayOf({11, 0, plat::Variant::ArrayOf({keys, 2, base, 96, "<New>"})});
     EXPECT_TRUE(center->Call("ExecWork", job, plat::Variant(), images, 0, out).AsBoolean());
     std::ifstream gif(base + ".GIF", std::ios::binary);
     std::string head(6, '\0');
@@ -123,7 +142,9 @@ TEST_F(WorkCenterFixture, PrintRunsWriteTheirOutput) {
     EXPECT_NO_THROW(plat::VarToDispatch(out)->Call("Quit"));
 
     // A run of an unknown kind is refused and noted.
-    EXPECT_FALSE(center->Call("ExecWork", job, plat::Variant(), plat::Variant::ArrayOf({9, 0}), 0, out).AsBoolean());
+    EXPECT_FALSE(
+        center->Call("ExecWork", job, plat::Variant(), plat::Variant::ArrayOf({9, 0}), 0, out)
+            .AsBoolean());
     EXPECT_EQ(Events(SuiteEventKind::Unavailable).size(), 1u);
 }
 
@@ -143,10 +164,12 @@ TEST_F(WorkCenterFixture, CounterGivesSystemParametersAndForwardsOperations) {
     EXPECT_EQ(info.At(0, 0).AsString(), "SYS001");
 
     plat::Variant name = "SimpleSQL", args = plat::Variant::ArrayOf({"SELECT 1", "A"});
-    EXPECT_THROW(counter->Call("GETCOUNTER", name, args, plat::Variant::ArrayOf({"DEMO", "DEMO"})), plat::EOleException);
+    EXPECT_THROW(counter->Call("GETCOUNTER", name, args, plat::Variant::ArrayOf({"DEMO", "DEMO"})),
+                 plat::EOleException);
     auto server = std::make_shared<FakeServer>();
     s->suite->server = server;
-    plat::Variant reply = counter->Call("GETCOUNTER", name, args, plat::Variant::ArrayOf({"DEMO", "DB1"}));
+    plat::Variant reply =
+        counter->Call("GETCOUNTER", name, args, plat::Variant::ArrayOf({"DEMO", "DB1"}));
     EXPECT_EQ(server->name, "SimpleSQL");
     EXPECT_EQ(server->args[0].AsString(), "SELECT 1");
     EXPECT_EQ(server->signOn[1].AsString(), "DB1");
@@ -159,7 +182,8 @@ TEST_F(WorkCenterFixture, CounterGivesSystemParametersAndForwardsOperations) {
 TEST_F(WorkCenterFixture, ValidatorAnswersByReference) {
     auto validator = Sub("Com_Validator");
     plat::Variant key = "DEMO", keys = plat::Variant::ArrayOf({"01"}), result;
-    EXPECT_FALSE(validator->Call("CheckValue", "CMSMB", "01", key, keys, result).AsBoolean());  // no catalogue yet
+    EXPECT_FALSE(validator->Call("CheckValue", "CMSMB", "01", key, keys, result)
+                     .AsBoolean());  // no catalogue yet
     s->catalogue = std::make_shared<FakeCatalogue>();
     validator->Put("ProductID", 3);
     validator->Put("BaseLimited", "");
@@ -170,11 +194,14 @@ TEST_F(WorkCenterFixture, ValidatorAnswersByReference) {
     EXPECT_TRUE(validator->Call("QueryData", "ADMMQ", "02", key, keys, result).AsBoolean());
     EXPECT_EQ(result[0][1].AsString(), "a");
 
-    plat::Variant table = "MOCTH", fields = "TH001,TH002", values = plat::Variant::ArrayOf({"5901", plat::Variant()});
+    plat::Variant table = "MOCTH", fields = "TH001,TH002",
+                  values = plat::Variant::ArrayOf({"5901", plat::Variant()});
     plat::Variant date = "20240315", program = "KTRB52", number;
-    EXPECT_FALSE(validator->Call("QueryMaxSeq", table, fields, values, date, program, key, number).AsBoolean());
+    EXPECT_FALSE(validator->Call("QueryMaxSeq", table, fields, values, date, program, key, number)
+                     .AsBoolean());
     s->numbering = std::make_shared<FakeNumbering>();
-    EXPECT_TRUE(validator->Call("QueryMaxSeq", table, fields, values, date, program, key, number).AsBoolean());
+    EXPECT_TRUE(validator->Call("QueryMaxSeq", table, fields, values, date, program, key, number)
+                    .AsBoolean());
     EXPECT_EQ(number.AsString(), "20240315001");
 }
 
@@ -182,7 +209,8 @@ TEST_F(WorkCenterFixture, DravocForwardsToItsService) {
     auto lookup = Sub("Com_Dravoc");
     plat::Variant request = plat::Variant::ArrayOf({"PURMA", "01"});
     EXPECT_TRUE(lookup->Call("F2GetData", request).IsEmpty());  // nothing chosen
-    dravoc->Enqueue("F2GetData", plat::Variant::ArrayOf({plat::Variant::ArrayOf({"S001", "宏达"})}));
+    dravoc->Enqueue("F2GetData",
+                    plat::Variant::ArrayOf({plat::Variant::ArrayOf({"S001", "宏达"})}));
     EXPECT_EQ(lookup->Call("F2GetData", request)[0][1].AsString(), "宏达");
     ASSERT_EQ(dravoc->Calls().size(), 2u);
     EXPECT_EQ(dravoc->Calls()[1].args[0][0].AsString(), "PURMA");
@@ -195,7 +223,9 @@ TEST_F(WorkCenterFixture, DravocForwardsToItsService) {
     EXPECT_EQ(text.AsString(), "常用语");
 
     dravoc->Enqueue("ShowInputDay", "20240301");
-    EXPECT_EQ(lookup->Call("ShowInputDay", plat::Variant::ArrayOf({false, "20240101", "DEMO"})).AsString(), "20240301");
+    EXPECT_EQ(lookup->Call("ShowInputDay", plat::Variant::ArrayOf({false, "20240101", "DEMO"}))
+                  .AsString(),
+              "20240301");
     plat::Variant expr = "1+2";
     dravoc->Enqueue("GetCalcValue", "3");
     EXPECT_EQ(lookup->Call("GetCalcValue", expr, 0).AsString(), "3");
@@ -207,10 +237,13 @@ TEST(HostRegistration, RegistersTheHostAndSuiteProgIdsForItsLifetime) {
     auto s = MakeHostServices();
     {
         HostRegistration reg(s);
-        for (const char* id : {progid::kWorkCenter, progid::kCounter, progid::kTransactionServer, progid::kPager,
-                               progid::kNumberingRules, progid::kAttachments, progid::kDocuments})
+        for (const char* id :
+             {progid::kWorkCenter, progid::kCounter, progid::kTransactionServer, progid::kPager,
+              progid::kNumberingRules, progid::kAttachments, progid::kDocuments})
             EXPECT_TRUE(plat::CreateOleObject(id)) << id;
-        EXPECT_EQ(plat::CreateOleObject("brannixcenter.manager")->Get("DependencyVersion").AsInteger(), 8000);
+        EXPECT_EQ(
+            plat::CreateOleObject("brannixcenter.manager")->Get("DependencyVersion").AsInteger(),
+            8000);
     }
     EXPECT_THROW(plat::CreateOleObject(progid::kWorkCenter), plat::EOleSysError);
 }
