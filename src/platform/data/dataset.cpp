@@ -706,6 +706,7 @@ void TDataSet::beginEditState(TDataSetState mode) {
     buffer_.assign(tree_->L(level_).ColumnCount(), Variant::Null());
     modified_ = false;
     calcValid_ = false;
+    bof_ = eof_ = false;
     SetState(dsInsert);
     detailsParentChanged();
     try {
@@ -720,6 +721,7 @@ void TDataSet::beginEditState(TDataSetState mode) {
             modified_ = false;
             SetState(dsBrowse);
             PositionAt(beforeInsertSlot_);
+            bof_ = eof_ = count() == 0;
             AfterStoreChanged(true);
         }
         throw;
@@ -771,6 +773,7 @@ void TDataSet::Post() {
     state_ = dsBrowse;
     PositionAt(slot);
     AfterStoreChanged(inserted);
+    bof_ = eof_ = count() == 0;
     DataEvent(TDataEvent::deUpdateState);
     DataEvent(TDataEvent::deDataSetChange);
     AfterPost(this);
@@ -788,7 +791,10 @@ void TDataSet::Cancel() {
     pendingSlot_ = kNil;
     modified_ = false;
     state_ = dsBrowse;
-    if (wasInsert) PositionAt(beforeInsertSlot_);
+    if (wasInsert) {
+        PositionAt(beforeInsertSlot_);
+        bof_ = eof_ = count() == 0;
+    }
     AfterStoreChanged(true);
     DataEvent(TDataEvent::deUpdateState);
     DataEvent(TDataEvent::deDataSetChange);
@@ -962,7 +968,7 @@ void TDataSet::WriteField(TField* f, const Variant& stored) {
         if (state_ != dsEdit && state_ != dsInsert) return;
     }
     modified_ = true;
-    calcValid_ = false;
+    if (AutoCalcFields) calcValid_ = false;
     f->OnChange(f);
     DataEvent(TDataEvent::deFieldChange, f);
 }

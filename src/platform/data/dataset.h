@@ -19,6 +19,7 @@
 //   Scroll: check browse mode (post when modified, else cancel);
 //           BeforeScroll; move; AfterScroll.
 #pragma once
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -138,6 +139,10 @@ public:
     void DisableControls();
     void EnableControls();
     bool ControlsDisabled() const { return disableCount_ > 0; }
+    // Record constraints are not kept by this store; the bracket is counted
+    // so that callers can pair it.
+    void DisableConstraints() { ++constraintsDisabled_; }
+    void EnableConstraints() { constraintsDisabled_ = std::max(0, constraintsDisabled_ - 1); }
 
     // Key fields separated by ";", values as one value or an array.
     bool Locate(const std::string& keyFields, const Variant& keyValues, TLocateOptions options = 0);
@@ -306,6 +311,7 @@ private:
     bool readOnly_ = false;
     bool bof_ = true, eof_ = true;
     int disableCount_ = 0;
+    int constraintsDisabled_ = 0;
     bool pendingChange_ = false;
     std::vector<TDataSource*> dataSources_;
     TDataSetField* dataSetField_ = nullptr;

@@ -47,6 +47,23 @@ TEST_F(Events, EditPostCancelDeleteAndScrollOrders) {
     EXPECT_EQ(log.Joined(), "D.BeforeCancel D.AfterCancel");
 }
 
+TEST_F(Events, OpenAndCloseOrders) {
+    ds->BeforeClose = [&](TDataSet*) { log.lines.push_back("D.BeforeClose"); };
+    ds->AfterClose = [&](TDataSet*) { log.lines.push_back("D.AfterClose"); };
+    auto copy = ds->Data();
+    ds->Close();
+    EXPECT_EQ(log.Joined(), "D.BeforeClose D.AfterClose");
+    EXPECT_EQ(ds->State(), dsInactive);
+    EXPECT_THROW(ds->RecordCount(), EDatabaseError);
+    log.Clear();
+    ds->SetData(copy);
+    EXPECT_EQ(log.Joined(), "D.BeforeOpen D.AfterOpen D.AfterScroll");
+    ds->BeforeOpen = [](TDataSet*) { Abort(); };
+    ds->Close();
+    EXPECT_THROW(ds->SetData(copy), EAbort);
+    EXPECT_FALSE(ds->Active());
+}
+
 TEST_F(Events, ScrollingAwayPostsAModifiedRecordAndCancelsAnUntouchedOne) {
     ds->Edit();
     ds->FieldByName("NAME")->SetAsString("changed");
@@ -152,6 +169,12 @@ TEST(Navigation, BofEofRecNoAndMoveBy) {
     EXPECT_TRUE(empty->Bof() && empty->Eof());
     EXPECT_EQ(empty->RecNo(), -1);
     EXPECT_THROW(empty->Delete(), EDatabaseError);
+    empty->Append();
+    empty->FieldByName("ID")->SetAsInteger(1);
+    empty->Post();
+    EXPECT_FALSE(empty->Bof() && empty->Eof());  // browsing a record, not an empty set
+    empty->Delete();
+    EXPECT_TRUE(empty->Bof() && empty->Eof());
 }
 
 TEST(Navigation, InsertGoesBeforeTheCurrentRecordAndAppendAtTheEnd) {

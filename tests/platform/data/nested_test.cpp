@@ -237,6 +237,19 @@ TEST_F(Nested, CancelUpdatesOnALevelRevertsThatLevelAndBelow) {
     EXPECT_EQ(foot->RecordCount(), 2);
 }
 
+TEST_F(Nested, EmptyingADetailDeletesTheRowsOfItsMasterOnly) {
+    body->EmptyDataSet();
+    EXPECT_TRUE(body->IsEmpty());
+    EXPECT_EQ(main->State(), dsEdit);
+    main->Post();
+    EXPECT_EQ(main->ChangeCount(), 4);  // two lines and two serials
+    main->Next();
+    EXPECT_EQ(body->RecordCount(), 1);
+    main->CancelUpdates();
+    main->First();
+    EXPECT_EQ(body->RecordCount(), 2);
+}
+
 TEST_F(Nested, ClonesOfALevelFollowTheSameMasterAndReachNestedRows) {
     TClientDataSet clone;
     clone.CloneCursor(body);
