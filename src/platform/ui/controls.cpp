@@ -114,6 +114,7 @@ Qt::CursorShape QtCursorShape(TCursor c) { return QtCursor(c); }
 // ---- TControl ----------------------------------------------------------------
 
 TControl::TControl(TComponent* owner) : TComponent(owner) {
+    EnsureApplication();
     LiveControls().insert(this);
     ControlStyle = {TControlStyleItem::csCaptureMouse, TControlStyleItem::csClickEvents,
                     TControlStyleItem::csSetCaption, TControlStyleItem::csDoubleClicks};
