@@ -123,7 +123,7 @@ bool Statement::IsReadOnly() const { return sqlite3_stmt_readonly(stmt_) != 0; }
 int Statement::Changes() const { return sqlite3_changes(db_->Handle()); }
 
 Database::Database(const std::string& path) : path_(path) {
-    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
     if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
         std::string msg = db_ ? sqlite3_errmsg(db_) : "out of memory";
         if (db_) sqlite3_close(db_);

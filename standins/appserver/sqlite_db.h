@@ -73,7 +73,8 @@ public:
     bool TableExists(const std::string& name);
     int64_t LastInsertRowId() const;
 
-    // The whole server shares one connection; every use holds this lock.
+    // The whole server shares one connection; every use holds this lock (the
+    // connection itself is opened without SQLite's own per-call locking).
     std::recursive_mutex& Mutex() { return mutex_; }
     sqlite3* Handle() const { return db_; }
     const std::string& Path() const { return path_; }

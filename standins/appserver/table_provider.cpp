@@ -42,6 +42,21 @@ struct TableProvider::ApplyState {
     int maxErrors = 0;
     std::string lastNumber;
     bool stop() const { return maxErrors >= 0 && reply.errorCount > maxErrors; }
+
+    // The rows of a level share their fields: their mapping to columns is worked out once.
+    struct Mapping {
+        std::vector<const ColumnInfo*> column;
+        std::vector<size_t> nested;
+    };
+    std::map<const std::vector<TPacketField>*, Mapping> mappings;
+    // Statements repeat from row to row: prepared once per apply.
+    std::map<std::string, std::unique_ptr<Statement>> statements;
+    Statement& Prepared(Database& db, const std::string& sql) {
+        auto& st = statements[sql];
+        if (!st) st = std::make_unique<Statement>(db, sql);
+        st->Reset();
+        return *st;
+    }
 };
 
 TableProvider::TableProvider(std::string name, AppSession& session, std::vector<LevelSpec> levels,
@@ -206,12 +221,9 @@ std::vector<TPacketRow> TableProvider::FetchDetails(size_t level, const std::vec
         st.BindAll(params);
         int n = st.ColumnCount();
         while (st.Step()) {
-            std::vector<Variant> row;
-            row.reserve((size_t)n + 1);
-            for (int i = 0; i < n; ++i) row.push_back(st.Column(i));
-            if (level + 1 < levels_.size()) row.push_back(Variant());
             TPacketRow pr;
-            pr.values = TValueRow(row);
+            for (int i = 0; i < n; ++i) pr.values.Append(st.Column(i));
+            if (level + 1 < levels_.size()) pr.values.Append(Variant());
             out.push_back(std::move(pr));
         }
     }
@@ -281,13 +293,19 @@ bool TableProvider::ApplyRow(ApplyState& st, size_t level, const std::vector<TPa
     Database& db = session_.Server().Db();
 
     // Field position -> stored column of this level.
-    std::vector<const ColumnInfo*> column(fields.size(), nullptr);
-    std::vector<size_t> nested;
-    for (size_t i = 0; i < fields.size(); ++i) {
-        if (fields[i].type == plat::TFieldType::ftDataSet) nested.push_back(i);
-        else if (std::find(l.stored.begin(), l.stored.end(), fields[i].name) != l.stored.end())
-            column[i] = info.Find(fields[i].name);
+    auto found = st.mappings.find(&fields);
+    if (found == st.mappings.end()) {
+        ApplyState::Mapping m;
+        m.column.assign(fields.size(), nullptr);
+        for (size_t i = 0; i < fields.size(); ++i) {
+            if (fields[i].type == plat::TFieldType::ftDataSet) m.nested.push_back(i);
+            else if (std::find(l.stored.begin(), l.stored.end(), fields[i].name) != l.stored.end())
+                m.column[i] = info.Find(fields[i].name);
+        }
+        found = st.mappings.emplace(&fields, std::move(m)).first;
     }
+    const std::vector<const ColumnInfo*>& column = found->second.column;
+    const std::vector<size_t>& nested = found->second.nested;
     auto fieldOf = [&](const std::string& col) -> int {
         for (size_t i = 0; i < fields.size(); ++i)
             if (column[i] && plat::SameText(column[i]->name, col)) return (int)i;
@@ -373,7 +391,7 @@ bool TableProvider::ApplyRow(ApplyState& st, size_t level, const std::vector<TPa
             std::vector<Variant> params;
             whereAll(where, params);
             if (where.empty()) return refuse("The delete carries no original values", 1);
-            Statement s(db, "DELETE FROM " + info.name + " WHERE " + where);
+            Statement& s = st.Prepared(db, "DELETE FROM " + info.name + " WHERE " + where);
             s.BindAll(params);
             s.Step();
             if (s.Changes() != 1) return refuse(kChangedByOthers, 2);
@@ -407,7 +425,7 @@ bool TableProvider::ApplyRow(ApplyState& st, size_t level, const std::vector<TPa
                 marks += marks.empty() ? "?" : ", ?";
                 params.push_back(v);
             }
-            Statement s(db, "INSERT INTO " + info.name + " (" + cols + ") VALUES (" + marks + ")");
+            Statement& s = st.Prepared(db, "INSERT INTO " + info.name + " (" + cols + ") VALUES (" + marks + ")");
             s.BindAll(params);
             s.Step();
         } else if (modifying) {
@@ -427,12 +445,14 @@ bool TableProvider::ApplyRow(ApplyState& st, size_t level, const std::vector<TPa
             whereAll(where, params);
             if (where.empty()) return refuse("The update carries no original values", 1);
             if (set.empty()) {
-                Statement s(db, "SELECT COUNT(*) FROM " + info.name + " WHERE " + where);
+                Statement& s = st.Prepared(db, "SELECT COUNT(*) FROM " + info.name + " WHERE " + where);
                 s.BindAll(params);
                 s.Step();
-                if (s.Column(0).AsInteger() != 1) return refuse(kChangedByOthers, 2);
+                bool same = s.Column(0).AsInteger() == 1;
+                s.Reset();
+                if (!same) return refuse(kChangedByOthers, 2);
             } else {
-                Statement s(db, "UPDATE " + info.name + " SET " + set + " WHERE " + where);
+                Statement& s = st.Prepared(db, "UPDATE " + info.name + " SET " + set + " WHERE " + where);
                 s.BindAll(params);
                 s.Step();
                 if (s.Changes() != 1) return refuse(kChangedByOthers, 2);

@@ -222,16 +222,19 @@ TEST_F(ProviderTest, OneDeltaIsAllOrNothing) {
     const auto& hf = p.fields;
     const auto& lf = hf[(size_t)Field(hf, "qryBody")].fields;
     TDeltaRow good = Modify(hf, p.rows[0], {{"TH010", "好的修改"}});
-    // A line whose item is wider than the column.
+    // A line whose item name is wider than the column: 31 Chinese characters
+    // take 62 of the 60 places.
     TDeltaRow master = Modify(hf, p.rows[1], {});
-    master.details[0].push_back(Insert(lf, {{"TI003", "0002"}, {"TI004", std::string(21, 'X')}}));
+    std::string name;
+    for (int i = 0; i < 31; ++i) name += "铝";
+    master.details[0].push_back(Insert(lf, {{"TI003", "0002"}, {"TI004", "A1001-01"}, {"TI005", name}}));
     plat::TDelta delta{hf, {good, master}};
 
     plat::TApplyReply reply = Main(*session).ApplyUpdates(delta, 0);
     EXPECT_FALSE(reply.committed);
     EXPECT_EQ(reply.errorCount, 1);
     ASSERT_EQ(reply.rows.size(), 1u);
-    EXPECT_NE(reply.rows[0].message.find("TI004"), std::string::npos);
+    EXPECT_NE(reply.rows[0].message.find("TI005"), std::string::npos);
     EXPECT_EQ(Sql("SELECT TH010 FROM MOCTH WHERE TH002='20240112001'").AsString(), "电镀螺丝待验");
 
     // With every error allowed, the good row is stored and the bad one reported.

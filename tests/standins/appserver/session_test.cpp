@@ -198,6 +198,10 @@ TEST_F(SessionTest, UserSettingsMergeProgramOverAllPrograms) {
     std::string xml = Op("GetUserDefine", Arr({"DEMO", "ZHANGW", "KTRB52", "NumberFieldsSetting"})).AsString();
     EXPECT_NE(xml.find("<QuantityFieldAutoZero>False</QuantityFieldAutoZero>"), std::string::npos);
     EXPECT_EQ(Op("GetUserDefine", Arr({"DEMO", "ZHANGW", "KTRB52", "Nothing"})).AsString(), "");
+    // The per-user form settings document.
+    EXPECT_EQ(session->Call("GetFormat", "DEMO", "KTRB52").AsString(), "");
+    server->Db().Exec("INSERT INTO USRFM VALUES ('DEMO', 'ZHANGW', 'KTRB52', '<MT_User CompanyID=\"DEMO\" ProgID=\"KTRB52\"/>')");
+    EXPECT_NE(session->Call("GetFormat", "DEMO", "ktrb52").AsString().find("MT_User"), std::string::npos);
     EXPECT_THROW(Op("SetUserDefine", Arr({"DEMO", "ZHANGW", all, ".", "<broken>"})), XmlError);
 }
 

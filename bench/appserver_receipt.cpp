@@ -1,0 +1,127 @@
+// The receipt provider at scale: fetching and applying a receipt of 10,000
+// lines, and fetching 100,000 lines compared with SQLite's own query of the
+// same rows.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+
+#include "standins/appserver/session.h"
+
+using namespace standin;
+using plat::Variant;
+
+namespace {
+
+// A receipt 5901/BIG<n> with n lines copied from a demo line.
+void AddReceipt(AppServer& server, const std::string& number, int lines) {
+    Database& db = server.Db();
+    std::lock_guard<std::recursive_mutex> lock(db.Mutex());
+    db.Exec("INSERT INTO MOCTH (TH001, TH002, TH003, TH004, TH005, TH007, TH029) "
+            "VALUES ('5901', '" + number + "', '20240301', '01', 'S001', 'RMB', '20240301')");
+    db.Exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(lines) +
+            ") INSERT INTO MOCTI (TI001, TI002, TI003, TI004, TI005, TI006, TI007, TI008, TI009, TI013, TI014, TI019, "
+            "TI024, TI025) SELECT '5901', '" + number + "', printf('%06d', i), 'A1001-01', '铝合金外壳', '规格', 10, 'PCS', "
+            "'W01', '5201', '20240105001', 10, 12.5, 125 FROM n");
+}
+
+std::unique_ptr<AppSession> Signed(AppServer& server) {
+    auto s = server.NewSession();
+    s->Call("Connect", plat::VarArrayOf({"KTRB52", "DS", "DEMO", "DEMO", "True", "True"}));
+    return s;
+}
+
+plat::TDataPacket FetchReceipt(AppSession& s, const std::string& number) {
+    plat::IProvider* p = s.FindProvider("pvdMain");
+    p->DataRequest(plat::VarArrayOf({"MOCTH.TH002 = '" + number + "'", ""}));
+    return p->GetRecords({});
+}
+
+void BM_FetchReceipt10kLines(benchmark::State& state) {
+    auto server = AppServer::Open(":memory:");
+    AddReceipt(*server, "BIG10K", 10000);
+    auto s = Signed(*server);
+    for (auto _ : state) {
+        plat::TDataPacket p = FetchReceipt(*s, "BIG10K");
+        if (p.rows.size() != 1 || p.rows[0].details[0].size() != 10000) state.SkipWithError("wrong rows");
+    }
+    state.SetItemsProcessed(state.iterations() * 10000);
+}
+BENCHMARK(BM_FetchReceipt10kLines)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_ApplyReceipt10kLines(benchmark::State& state) {
+    auto server = AppServer::Open(":memory:");
+    AddReceipt(*server, "BIG10K", 10000);
+    auto s = Signed(*server);
+    plat::TDataPacket p = FetchReceipt(*s, "BIG10K");
+    const std::vector<plat::TPacketField> lineFields = p.fields.back().fields;
+    int remark = 0;
+    while (lineFields[(size_t)remark].name != "TI040") ++remark;
+    int pass = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        // Every line changes its remark: one delta of 10,000 updates under the header.
+        plat::TDeltaRow head;
+        head.id = 1;
+        head.status = plat::TUpdateStatus::usUnmodified;
+        head.oldValues = p.rows[0].values;
+        head.details.resize(1);
+        std::string text = "pass " + std::to_string(++pass);
+        uint64_t id = 2;
+        for (auto& line : p.rows[0].details[0]) {
+            plat::TDeltaRow d;
+            d.id = id++;
+            d.status = plat::TUpdateStatus::usModified;
+            d.oldValues = line.values;
+            std::vector<Variant> v = line.values.Values();
+            v[(size_t)remark] = Variant(text);
+            d.newValues = plat::TValueRow(v);
+            d.changed.assign(lineFields.size(), false);
+            d.changed[(size_t)remark] = true;
+            d.details.resize(1);
+            head.details[0].push_back(std::move(d));
+        }
+        plat::TDelta delta{p.fields, {std::move(head)}};
+        state.ResumeTiming();
+        plat::TApplyReply reply = s->FindProvider("pvdMain")->ApplyUpdates(delta, 0);
+        state.PauseTiming();
+        if (!reply.committed) state.SkipWithError("apply refused");
+        p = FetchReceipt(*s, "BIG10K");
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * 10000);
+}
+BENCHMARK(BM_ApplyReceipt10kLines)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The provider's fetch of 100,000 lines (derived columns, nesting, packet
+// encoding of the values) against SQLite stepping the same rows and columns.
+void BM_Fetch100kLinesProviderVsSqlite(benchmark::State& state) {
+    auto server = AppServer::Open(":memory:", DemoRows::With);
+    AddReceipt(*server, "BIG100K", 100000);
+    auto s = Signed(*server);
+    double sqliteSeconds = 0;
+    {
+        Database& db = server->Db();
+        std::lock_guard<std::recursive_mutex> lock(db.Mutex());
+        auto t0 = std::chrono::steady_clock::now();
+        Statement st(db, "SELECT * FROM MOCTI WHERE TI001 = '5901' AND TI002 = 'BIG100K' ORDER BY TI003");
+        size_t rows = 0;
+        while (st.Step()) {
+            for (int i = 0; i < st.ColumnCount(); ++i) benchmark::DoNotOptimize(st.Column(i));
+            ++rows;
+        }
+        sqliteSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        if (rows != 100000) state.SkipWithError("wrong rows");
+    }
+    double providerSeconds = 0;
+    for (auto _ : state) {
+        auto t0 = std::chrono::steady_clock::now();
+        plat::TDataPacket p = FetchReceipt(*s, "BIG100K");
+        providerSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        if (p.rows[0].details[0].size() != 100000) state.SkipWithError("wrong rows");
+    }
+    state.counters["sqlite_ms"] = sqliteSeconds * 1000;
+    state.counters["ratio"] = providerSeconds / (double)state.iterations() / sqliteSeconds;
+}
+BENCHMARK(BM_Fetch100kLinesProviderVsSqlite)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+}  // namespace
