@@ -90,6 +90,20 @@ std::string_view Column(const char* block, int col) {
     return {b, (size_t)(r.p - b)};
 }
 
+std::vector<std::string_view> Columns(const char* block) {
+    auto* h = reinterpret_cast<const Header*>(block);
+    std::vector<std::string_view> out;
+    out.reserve(h->columns);
+    const char* start = valuesStart(block);
+    codec::Reader r(start, start + h->bytes);
+    for (uint32_t c = 0; c < h->columns; ++c) {
+        const char* b = r.p;
+        r.SkipValue();
+        out.emplace_back(b, (size_t)(r.p - b));
+    }
+    return out;
+}
+
 Variant Get(const char* block, int col) {
     std::string_view v = Column(block, col);
     codec::Reader r(v.data(), v.data() + v.size());
@@ -711,6 +725,7 @@ TDelta DataTree::BuildDelta() const {
         }
 
     auto values = [&](const Level& L, const char* block) {
+        // The block was checked when it was made; no second pass.
         return TValueRow::FromBytes(std::string(row::Values(block)), L.ColumnCount());
     };
     std::function<TDeltaRow(const Node*)> convert = [&](const Node* n) {
@@ -725,15 +740,20 @@ TDelta DataTree::BuildDelta() const {
                 d.oldValues = values(L, n->entry->original);
                 d.newValues = values(L, s.data);
                 d.changed.resize(L.ColumnCount());
-                for (int c = 0; c < L.ColumnCount(); ++c)
-                    d.changed[c] = row::Column(n->entry->original, c) != row::Column(s.data, c);
+                {
+                    auto was = row::Columns(n->entry->original), now = row::Columns(s.data);
+                    for (int c = 0; c < L.ColumnCount(); ++c) d.changed[c] = was[c] != now[c];
+                }
                 break;
             case TUpdateStatus::usInserted:
                 d.newValues = values(L, s.data);
                 d.changed.resize(L.ColumnCount());
-                for (int c = 0; c < L.ColumnCount(); ++c) {
-                    auto tag = (uint8_t)row::Column(s.data, c)[0];
-                    d.changed[c] = tag != codec::tNull && tag != codec::tEmpty;
+                {
+                    auto now = row::Columns(s.data);
+                    for (int c = 0; c < L.ColumnCount(); ++c) {
+                        auto tag = (uint8_t)now[c][0];
+                        d.changed[c] = tag != codec::tNull && tag != codec::tEmpty;
+                    }
                 }
                 break;
             case TUpdateStatus::usDeleted: d.oldValues = values(L, n->entry->original); break;

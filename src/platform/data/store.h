@@ -35,6 +35,8 @@ void Free(char* block);
 std::string_view Values(const char* block);
 // The encoded bytes of one column's value.
 std::string_view Column(const char* block, int col);
+// The encoded bytes of every column, in one pass.
+std::vector<std::string_view> Columns(const char* block);
 Variant Get(const char* block, int col);
 std::vector<Variant> Decode(const char* block, int columns);
 size_t Bytes(const char* block);
