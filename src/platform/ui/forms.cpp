@@ -382,9 +382,11 @@ void TCustomForm::SetActiveControl(TWinControl* c) {
 
 void TCustomForm::FocusControl(TWinControl* c) {
     bool wasActive = active_;
+    bool same = activeControl_ == c;
     SetActiveControl(c);
     if (!wasActive) SetFocus();
-    else if (c && QApplication::focusWidget() != FocusTarget(c)) FocusTarget(c)->setFocus(Qt::OtherFocusReason);
+    // Already the active control but not focused (the focus went elsewhere).
+    else if (same && c && QApplication::focusWidget() != FocusTarget(c)) FocusTarget(c)->setFocus(Qt::OtherFocusReason);
 }
 
 void TCustomForm::SetFocus() {

@@ -16,6 +16,7 @@
 #include <QValidator>
 
 #include "platform/core/exceptions.h"
+#include "platform/ui/editbox.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/qt_bridge.h"
 #include "platform/ui/utf8.h"
@@ -157,27 +158,6 @@ void TCustomLabel::WndProc(TMessage& m) {
 }
 
 // ---- Edit boxes ----------------------------------------------------------------
-
-// The Qt side of an edit: a line edit, or a plain-text edit for memos.
-class EditBox {
-public:
-    virtual ~EditBox() = default;
-    virtual QWidget* widget() = 0;
-    virtual QString text() const = 0;
-    virtual void setText(const QString& s) = 0;
-    virtual int selStart() const = 0;
-    virtual int selLength() const = 0;
-    virtual void setSelection(int start, int length) = 0;
-    virtual QString selText() const = 0;
-    virtual void insert(const QString& s) = 0;
-    virtual bool modified() const = 0;
-    virtual void setModified(bool v) = 0;
-    virtual void setReadOnly(bool v) = 0;
-    virtual void copy() = 0;
-    virtual void cut() = 0;
-    virtual void paste() = 0;
-    virtual void undo() = 0;
-};
 
 // Case and code-page width limit of typed and pasted text.
 class EditValidator : public QValidator {
