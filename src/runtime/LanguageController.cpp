@@ -18,6 +18,7 @@ namespace {
 
 constexpr const char* kCannotFindFile = "Cannot Find File %s!";
 constexpr const char* kNoActiveController = "No active LanguageController!";
+constexpr const char* kMessageAttribute = "Msg";
 
 struct LanguageRow {
     const char* codePage;
@@ -156,7 +157,8 @@ std::string LangMessage(bool server, const std::string& package, const std::stri
             return def;
         }
         plat::XmlNode root = doc.DocumentElement();
-        plat::XmlNode node = root ? root.SelectSingleNode("//" + id + "/@Msg") : plat::XmlNode();
+        plat::XmlNode node =
+            root ? root.SelectSingleNode("//" + id + "/@" + kMessageAttribute) : plat::XmlNode();
         if (!node) return def;
         return node.NodeType() == plat::XmlNodeType::Attribute ? node.Text() : std::string();
     } catch (const std::exception&) {
@@ -220,7 +222,11 @@ bool TComponentRead::ApplyAttribute(const plat::XmlNode& attribute) {
         end.target = plat::GetSubObject(component_, end.name);
         if (!end.target) return false;
     }
-    return setPropByPath(end.target, end.name, value) == SetResult::Set;
+    SetResult result = setPropByPath(end.target, end.name, value);
+    // A message entry may share its name with a component; its text is no
+    // property of that component.
+    return result == SetResult::Set ||
+           (result == SetResult::NoProperty && path == kMessageAttribute);
 }
 
 namespace {
