@@ -1,0 +1,49 @@
+// The module library: its one export GetController, and the start-up and
+// shut-down of its units in their fixed order when the library is loaded
+// and unloaded.
+#include <array>
+
+#include "runtime/Big5Fix.h"
+#include "runtime/DLLBaseCtrller.h"
+#include "runtime/DLLMTCtrller.h"
+#include "runtime/Translator.h"
+
+namespace {
+
+struct UnitStep {
+    void (*initialize)();
+    void (*finalize)();
+};
+
+// Initialized in this order, finalized in the reverse one.
+constexpr std::array<UnitStep, 2> kUnits = {{
+    // The controller unit names the controller class GetController makes.
+    {&ktrb::InitializeDLLMTCtrller, [] { ktrb::DLLControllerClass = nullptr; }},
+    // Under code page 950 the code-page unit maps the site-defined Big5
+    // characters, and undoes it on unload.
+    {&ktrb::InstallBig5Fix, [] {
+         ktrb::RemoveBig5Fix();
+         ktrb::ReleaseLanguageTables();
+     }},
+}};
+
+class Library {
+public:
+    Library() {
+        for (const UnitStep& unit : kUnits) unit.initialize();
+        // The main block names the main form class here once the receipt's
+        // main form is part of the library; until then frmRadicalClass stays
+        // unassigned and Init reports it.
+    }
+    ~Library() {
+        for (auto it = kUnits.rbegin(); it != kUnits.rend(); ++it) it->finalize();
+    }
+};
+
+const Library library;
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) ktrb::TDLLBaseController* GetController() {
+    return ktrb::CreateRegisteredController();
+}
