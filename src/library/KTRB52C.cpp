@@ -3,6 +3,7 @@
 // and unloaded.
 #include <array>
 
+#include "dataframe/FieldClasses.h"
 #include "runtime/Big5Fix.h"
 #include "runtime/DLLBaseCtrller.h"
 #include "runtime/DLLMTCtrller.h"
@@ -16,9 +17,12 @@ struct UnitStep {
 };
 
 // Initialized in this order, finalized in the reverse one.
-constexpr std::array<UnitStep, 2> kUnits = {{
+constexpr std::array<UnitStep, 3> kUnits = {{
     // The controller unit names the controller class GetController makes.
     {&ktrb::InitializeDLLMTCtrller, [] { ktrb::DLLControllerClass = nullptr; }},
+    // A framework unit registers the database field classes by name, so
+    // that stored component trees can create their fields.
+    {&ktrb::RegisterDatabaseFieldClasses, &ktrb::UnregisterDatabaseFieldClasses},
     // Under code page 950 the code-page unit maps the site-defined Big5
     // characters, and undoes it on unload.
     {&ktrb::InstallBig5Fix, [] {
