@@ -193,6 +193,11 @@ std::string GridLayoutSection(const TDataSet* dataSet, int gridIndex) {
 void LoadFieldLayout(const std::string& fileName, TDataSet* dataSet, int gridIndex) {
     if (!dataSet) return;
     std::string section = GridLayoutSection(dataSet, gridIndex);
+    std::string bytes;
+    if (!plat::TryReadFileBytes(fileName, bytes)) {
+        WriteAlertLog(kBaseLog, "Grid layout " + fileName + " not loaded: the file cannot be read", "D");
+        return;
+    }
     try {
         plat::TIniFile ini(fileName);
         int malformed = 0;
