@@ -194,6 +194,9 @@ bool TMT_Doc::applyByKind(plat::TObject* object, const std::string& name,
                 return true;
             }
             default:
+                if (!isVocabulary(name))
+                    logLine(describe(object, name, value) + ": a " + prop->TypeName() +
+                            " takes no setting");
                 return false;
         }
     } catch (const std::exception& e) {

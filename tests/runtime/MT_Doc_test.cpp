@@ -89,14 +89,16 @@ TEST_F(SettingsTest, PropertiesByKindOnControlsAndTheForm) {
 
 TEST_F(SettingsTest, BadSettingsAreSkippedWithALogLine) {
     TMT_Doc doc(Settings(
-        "<Component "
-        "ID=\"edTH003\"><Width>wide</Width><Colour>red</Colour><Height>30</Height></Component>"));
+        "<Component ID=\"edTH003\"><Width>wide</Width><Colour>red</Colour><Height>30</Height>"
+        "<Font>Arial</Font></Component>"));
     doc.ApplyToForm(&form);
     EXPECT_EQ(edit->Width, 100);
     EXPECT_EQ(edit->Height, 30);
     std::string log = AlertLog(kSettingsLog);
     EXPECT_NE(log.find("edTH003 Width=\"wide\""), std::string::npos) << log;
     EXPECT_NE(log.find("edTH003 Colour=\"red\": no such property"), std::string::npos) << log;
+    EXPECT_NE(log.find("edTH003 Font=\"Arial\": a TFont takes no setting"), std::string::npos)
+        << log;
 }
 
 TEST_F(SettingsTest, TextThatDoesNotParseLeavesTheEmptyDocument) {
