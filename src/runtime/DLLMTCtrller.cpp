@@ -45,6 +45,7 @@ protected:
     void Notification(plat::TComponent* c, plat::TOperation op) override {
         if (op == plat::TOperation::opRemove && controller_->form_ && controller_->form_->FormComponent() == c) {
             controller_->form_ = nullptr;
+            controller_->formGoing_ = false;
             controller_->savedOnShow_ = {};
             controller_->savedOnHide_ = {};
             controller_->savedOnDestroy_ = {};
@@ -75,6 +76,7 @@ TDLLMTCtrller::~TDLLMTCtrller() {
 
 void TDLLMTCtrller::releaseForm() {
     form_ = nullptr;
+    formGoing_ = false;
     savedOnShow_ = {};
     savedOnHide_ = {};
     savedOnDestroy_ = {};
@@ -195,10 +197,18 @@ void TDLLMTCtrller::ShowModal(Variant& result) {
 }
 
 void TDLLMTCtrller::Close(int32_t flag) {
-    if (!form_ || form_->FormComponent()->Destroying()) return;
+    if (!form_ || formGoing_ || form_->FormComponent()->Destroying()) return;
+    // From here the form is on its way out: a Close from inside a
+    // notification must not close or free it a second time.
+    formGoing_ = true;
     if (flag == 0) {
         TCloseAction action = TCloseAction::caHide;
-        FormCloseHook(form_->FormComponent(), action);
+        try {
+            FormCloseHook(form_->FormComponent(), action);
+        } catch (...) {
+            formGoing_ = false;
+            throw;
+        }
     }
     if (!form_) return;
     IRadicalForm* form = form_;
@@ -239,6 +249,7 @@ void TDLLMTCtrller::FormDestroyHook(plat::TObject* sender) {
         ~Release() { self->releaseForm(); }
     } release{this};
     if (!form_) return;
+    formGoing_ = true;
     ResultCode = form_->ResultCode();
     ResultValue = form_->ResultValue();
     plat::TNotifyEvent saved = savedOnDestroy_;

@@ -50,6 +50,9 @@ private:
     void releaseForm();
 
     IRadicalForm* form_ = nullptr;
+    // Set while the form is being freed, so that a Close from inside a
+    // notification does not free it twice.
+    bool formGoing_ = false;
     plat::TNotifyEvent savedOnShow_, savedOnHide_, savedOnDestroy_;
     TCloseEvent savedOnClose_;
     // Tells the controller when the form is destroyed by any road, so that

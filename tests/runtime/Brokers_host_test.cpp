@@ -75,8 +75,8 @@ TEST(ControllerOnHost, InitAgainstTheWorkCentre) {
     TRadicalFormClass saved = frmRadicalClass;
     frmRadicalClass = &TTestRadicalForm::Create;
     {
+        std::vector<int32_t> codes;  // outlives the controller, which notifies when it closes
         TDLLMTCtrller ctl;
-        std::vector<int32_t> codes;
         ctl.WorkCenter = Variant(standin::CreateWorkCenter(services));
         ctl.OnNotify = TNotifyHandler([&](int32_t code, TDLLBaseController*) { codes.push_back(code); });
         EXPECT_EQ(ctl.Init(VarArrayOf({"DS", "DEMO", "DEMO", 0, ""})), 0);

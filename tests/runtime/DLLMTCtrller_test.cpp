@@ -219,6 +219,19 @@ TEST_F(ControllerTest, CloseWithFlagSkipsTheCloseStep) {
     EXPECT_EQ(codes.size(), 1u);
 }
 
+TEST_F(ControllerTest, CloseFromInsideANotificationFreesTheFormOnce) {
+    ASSERT_EQ(ctl->Init(params()), 0);
+    TDLLMTCtrller* c = ctl.get();
+    ctl->OnNotify = TNotifyHandler([this, c](int32_t code, TDLLBaseController*) {
+        codes.push_back(code);
+        c->Close(0);  // a host that closes on every notification
+    });
+    codes.clear();
+    ctl->Close(0);
+    EXPECT_EQ(codes, (std::vector<int32_t>{notify::Closed, notify::Destroyed}));
+    EXPECT_TRUE(ctl->IsFree());
+}
+
 TEST_F(ControllerTest, NotificationsWithoutHandlerAreSkipped) {
     ctl->OnNotify = {};
     ASSERT_EQ(ctl->Init(params()), 0);
