@@ -51,8 +51,11 @@ TDataSet::~TDataSet() {
 }
 
 void TDataSet::Notification(TComponent* c, TOperation op) {
-    if (op != TOperation::opRemove) return;
-    if (c == dataSetField_) dataSetField_ = nullptr;
+    if (op != TOperation::opRemove || c != dataSetField_) return;
+    if (Active()) SetActive(false);
+    auto& d = dataSetField_->details_;
+    d.erase(std::remove(d.begin(), d.end(), this), d.end());
+    dataSetField_ = nullptr;
 }
 
 [[noreturn]] void TDataSet::Error(const std::string& message) const {

@@ -69,7 +69,7 @@ void TDataSource::updateState() {
         if (activeChanged) l->updateActive();
         l->updateEditing();
     }
-    OnStateChange(this);
+    if (!Destroying()) OnStateChange(this);
 }
 
 void TDataSource::dataEvent(TDataEvent event, TField* field, int info) {

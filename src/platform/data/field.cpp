@@ -521,9 +521,12 @@ Variant TBlobField::ToStored(const Variant& v) const {
 // ---- nested dataset, aggregate ----
 
 TDataSetField::~TDataSetField() {
-    BeginDestroy();
-    for (TDataSet* d : std::vector<TDataSet*>(details_))
+    // Unbind the nested datasets first (closing them), then free the own one.
+    for (TDataSet* d : std::vector<TDataSet*>(details_)) {
+        if (d->Active()) d->Close();
         if (d->DataSetField() == this) d->SetDataSetField(nullptr);
+    }
+    BeginDestroy();
 }
 
 TDataSet* TDataSetField::NestedDataSet() {

@@ -282,3 +282,15 @@ TEST(NestedOpen, ADetailCannotOpenWithoutItsMaster) {
     doc.main->Close();
     EXPECT_THROW(doc.body->Open(), EDatabaseError);
 }
+
+TEST(NestedLifetime, DestroyingTheMasterFirstClosesAndUnbindsItsDetails) {
+    Document doc;
+    doc.Open();
+    TClientDataSet clone;
+    clone.CloneCursor(doc.body);
+    delete doc.main;
+    EXPECT_FALSE(doc.body->Active());
+    EXPECT_EQ(doc.body->DataSetField(), nullptr);
+    EXPECT_FALSE(clone.Active());
+    EXPECT_FALSE(doc.foot->Active());
+}
