@@ -22,7 +22,8 @@ void makeFolder(const std::string& path) {
 
 // Copies every file of the template that the target lacks.
 void copyMissing(const fs::path& from, const fs::path& to) {
-    if (!fs::is_directory(from)) throw plat::EInOutError("The demo client folder is missing: " + from.string());
+    if (!fs::is_directory(from))
+        throw plat::EInOutError("The demo client folder is missing: " + from.string());
     for (const auto& entry : fs::recursive_directory_iterator(from)) {
         fs::path target = to / fs::relative(entry.path(), from);
         std::error_code ec;
@@ -31,7 +32,9 @@ void copyMissing(const fs::path& from, const fs::path& to) {
         } else if (!fs::exists(target)) {
             fs::create_directories(target.parent_path(), ec);
             fs::copy_file(entry.path(), target, ec);
-            if (ec) throw plat::EInOutError("Cannot copy " + entry.path().string() + ": " + ec.message());
+            if (ec)
+                throw plat::EInOutError("Cannot copy " + entry.path().string() + ": " +
+                                        ec.message());
         }
     }
 }
@@ -43,12 +46,14 @@ void writeIfMissing(const std::string& path, const std::string& text) {
 }  // namespace
 
 std::string DefaultInstallationHome() {
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) return std::string(xdg) + "/ktrb52/";
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg)
+        return std::string(xdg) + "/ktrb52/";
     const char* home = std::getenv("HOME");
     return std::string(home && *home ? home : ".") + "/.local/share/ktrb52/";
 }
 
-DemoInstallation PrepareDemoInstallation(const std::string& home, const std::string& clientTemplate) {
+DemoInstallation PrepareDemoInstallation(const std::string& home,
+                                         const std::string& clientTemplate) {
     DemoInstallation inst;
     inst.home = plat::IncludeTrailingPathDelimiter(fs::absolute(home).lexically_normal().string());
     inst.registryFile = inst.home + "registry.txt";
@@ -62,16 +67,21 @@ DemoInstallation PrepareDemoInstallation(const std::string& home, const std::str
     writeIfMissing(inst.registryFile,
                    "; The installation of the demo, as the module reads it from the registry.\n"
                    "[Software\\QRV\\Mirelta]\n"
-                   "ClientPath=" + inst.clientFolder + "\n"
-                   "ServerPath=" + inst.serverFolder + "\n"
-                   "ProfileType=0\n"
-                   "UseKBIG5=1\n");
+                   "ClientPath=" +
+                       inst.clientFolder +
+                       "\n"
+                       "ServerPath=" +
+                       inst.serverFolder +
+                       "\n"
+                       "ProfileType=0\n"
+                       "UseKBIG5=1\n");
     copyMissing(clientTemplate, inst.clientFolder);
     writeIfMissing(inst.serverFolder + "MireltaS.ini",
                    "[ProductVersion]\nVersion=9.0\n\n"
                    "[CodePage]\nUICodePage=936\nDBCodePage=936\n\n"
                    "[DBE Setting]\nMainAlias=Selmor\nMainDBType=SQLITE\n"
-                   "MainDBName=" + inst.databaseFile + "\n");
+                   "MainDBName=" +
+                       inst.databaseFile + "\n");
     inst.created = !plat::FileExists(inst.databaseFile);
     return inst;
 }

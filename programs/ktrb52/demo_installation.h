@@ -23,7 +23,8 @@ std::string DefaultInstallationHome();
 // copied from clientTemplate (files already there are left as the user has
 // them), the server settings file and the demo database. Raises
 // plat::EInOutError when a folder or file cannot be made.
-DemoInstallation PrepareDemoInstallation(const std::string& home, const std::string& clientTemplate);
+DemoInstallation PrepareDemoInstallation(const std::string& home,
+                                         const std::string& clientTemplate);
 
 // Points the client settings at the application server: "127.0.0.1" means
 // in-process.

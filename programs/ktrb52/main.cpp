@@ -5,7 +5,6 @@
 // it with the sign-on strings, applies the open mode and the start condition
 // from the command line, shows the form and prints every notification.
 #include <QApplication>
-
 #include <cstdlib>
 #include <iostream>
 #include <map>
@@ -49,7 +48,8 @@ const char* const kUsage =
     "  --library FILE     the module library (default: the one built with this program)\n"
     "  --home DIR         the demo installation's folder (default: ~/.local/share/ktrb52)\n"
     "  --user ID --company ID --signon KEY   the sign-on strings (DS, DEMO, DEMO)\n"
-    "  --mode N           open mode for SetMode (1 add, 3 edit, 5 print, 7/8 add/edit by keys, 13 import)\n"
+    "  --mode N           open mode for SetMode (1 add, 3 edit, 5 print, 7/8 add/edit by keys, 13 "
+    "import)\n"
     "  --rights N         rights byte for SetMode (default 255: every right)\n"
     "  --keys K1,K2       document keys for modes 7, 8 and 10\n"
     "  --params TEXT      start condition for SetParams (a query condition, or the XML to import)\n"
@@ -63,7 +63,8 @@ const char* const kUsage =
 
 int number(const std::string& text, const char* option) {
     int n = 0;
-    if (!plat::TryStrToInt(text, n)) usage(std::string(option) + " needs a number, not \"" + text + "\"");
+    if (!plat::TryStrToInt(text, n))
+        usage(std::string(option) + " needs a number, not \"" + text + "\"");
     return n;
 }
 
@@ -116,14 +117,15 @@ Options parse(int argc, char** argv) {
 }
 
 const std::map<int32_t, const char*> kNotifications = {
-    {ktrb::notify::Created, "form created"},   {ktrb::notify::Shown, "form shown"},
-    {ktrb::notify::Hidden, "form hidden"},     {ktrb::notify::Destroyed, "form destroyed"},
+    {ktrb::notify::Created, "form created"}, {ktrb::notify::Shown, "form shown"},
+    {ktrb::notify::Hidden, "form hidden"},   {ktrb::notify::Destroyed, "form destroyed"},
     {ktrb::notify::Closed, "form closed"},
 };
 
 int run(int argc, char** argv) {
     Options opt = parse(argc, argv);
-    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") &&
+        !std::getenv("QT_QPA_PLATFORM"))
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
 
@@ -131,9 +133,11 @@ int run(int argc, char** argv) {
     if (plat::TryCodePageFromNumber(plat::GetACP(), cp)) plat::SetAnsiCodePage(cp);
     if (!std::getenv("KTRB_DATA_DIR")) ::setenv("KTRB_DATA_DIR", KTRB_SOURCE_DATA_DIR, 1);
 
-    DemoInstallation inst = PrepareDemoInstallation(opt.home, std::string(KTRB_SOURCE_DATA_DIR) + "/client");
+    DemoInstallation inst =
+        PrepareDemoInstallation(opt.home, std::string(KTRB_SOURCE_DATA_DIR) + "/client");
     ::setenv("KTRB_REGISTRY", inst.registryFile.c_str(), 1);
-    std::cout << "== installation: " << inst.home << (inst.created ? " (new demo database)" : "") << std::endl;
+    std::cout << "== installation: " << inst.home << (inst.created ? " (new demo database)" : "")
+              << std::endl;
 
     // The host's objects over the demo database.
     auto services = MakeHostServices();
@@ -144,7 +148,8 @@ int run(int argc, char** argv) {
         std::cout << "== application server: in-process on " << inst.databaseFile << std::endl;
     } else {
         ConnectRemote(*services, opt.serverAddress, opt.serverPort, inst.databaseFile);
-        std::cout << "== application server: " << opt.serverAddress << ":" << opt.serverPort << std::endl;
+        std::cout << "== application server: " << opt.serverAddress << ":" << opt.serverPort
+                  << std::endl;
     }
     SetServerAddress(inst, opt.serverAddress, opt.serverPort);
     HostRegistration registration(services);
@@ -158,7 +163,8 @@ int run(int argc, char** argv) {
     controller->WorkCenter = workCenter;
     controller->OnNotify = ktrb::TNotifyHandler([&](int32_t code, ktrb::TDLLBaseController*) {
         auto it = kNotifications.find(code);
-        std::cout << "notify " << code << " (" << (it != kNotifications.end() ? it->second : "?") << ")" << std::endl;
+        std::cout << "notify " << code << " (" << (it != kNotifications.end() ? it->second : "?")
+                  << ")" << std::endl;
         if (code == ktrb::notify::Shown) shown = true;
         if (code == ktrb::notify::Destroyed || (code == ktrb::notify::Hidden && shown)) {
             finished = true;
@@ -172,23 +178,25 @@ int run(int argc, char** argv) {
     } catch (const plat::Exception& e) {
         const std::string text = e.what();
         if (text.find("frmRadicalClass") != std::string::npos) {
-            std::cout << "== not built yet: the receipt's main form (the document forms and the receipt\n"
-                         "   forms). The library loaded and its controller answered, but the library\n"
-                         "   names no main form class yet, so Init cannot open one:\n   "
-                      << plat::StringReplace(text, "\r", " ", plat::ReplaceFlags::All) << std::endl;
+            std::cout
+                << "== not built yet: the receipt's main form (the document forms and the receipt\n"
+                   "   forms). The library loaded and its controller answered, but the library\n"
+                   "   names no main form class yet, so Init cannot open one:\n   "
+                << plat::StringReplace(text, "\r", " ", plat::ReplaceFlags::All) << std::endl;
             return kExitNotBuilt;
         }
         throw;
     }
     if (started != 0) {
-        std::cerr << "ktrb52: the form did not accept the start parameters (Init answered " << started << ")"
-                  << std::endl;
+        std::cerr << "ktrb52: the form did not accept the start parameters (Init answered "
+                  << started << ")" << std::endl;
         return 1;
     }
     if (opt.mode) {
         plat::Variant keys = plat::Variant::CreateArray({0, (int)opt.keys.size() - 1});
         for (size_t i = 0; i < opt.keys.size(); ++i) keys[(int)i] = opt.keys[i];
-        controller->SetMode(*opt.mode, (uint8_t)opt.rights, opt.keys.empty() ? plat::Variant() : keys);
+        controller->SetMode(*opt.mode, (uint8_t)opt.rights,
+                            opt.keys.empty() ? plat::Variant() : keys);
     }
     if (opt.params && controller->SetParams(plat::VarArrayOf({0, *opt.params})) != 0)
         std::cerr << "ktrb52: SetParams refused the start condition" << std::endl;
@@ -197,8 +205,9 @@ int run(int argc, char** argv) {
     controller->GetVersion(version);
     plat::Variant info;
     if (controller->GetConnectionInfo(info) == 0)
-        std::cout << "== " << plat::VarToStr(info[3]) << " [" << plat::VarToStr(info[2]) << "] version " << version
-                  << ", user " << plat::VarToStr(info[0]) << ", company " << plat::VarToStr(info[1]) << std::endl;
+        std::cout << "== " << plat::VarToStr(info[3]) << " [" << plat::VarToStr(info[2])
+                  << "] version " << version << ", user " << plat::VarToStr(info[0]) << ", company "
+                  << plat::VarToStr(info[1]) << std::endl;
 
     controller->SetVisible(-1);
     if (!opt.closeAfterShow && !finished && !controller->IsFree()) app.exec();

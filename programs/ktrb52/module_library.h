@@ -8,7 +8,7 @@
 namespace standin {
 
 class ModuleLibrary {
-public:
+  public:
     // Loads the library; raises plat::Exception with the loader's reason
     // when it cannot be loaded or has no GetController.
     explicit ModuleLibrary(const std::string& fileName);
@@ -22,7 +22,7 @@ public:
     // A new controller; the caller owns it. Exceptions of the library pass.
     ktrb::TDLLBaseController* GetController() const;
 
-private:
+  private:
     using GetControllerFn = ktrb::TDLLBaseController* (*)();
     std::string fileName_;
     GetControllerFn getController_ = nullptr;

@@ -25,14 +25,15 @@ constexpr std::array<UnitStep, 3> kUnits = {{
     {&ktrb::RegisterDatabaseFieldClasses, &ktrb::UnregisterDatabaseFieldClasses},
     // Under code page 950 the code-page unit maps the site-defined Big5
     // characters, and undoes it on unload.
-    {&ktrb::InstallBig5Fix, [] {
+    {&ktrb::InstallBig5Fix,
+     [] {
          ktrb::RemoveBig5Fix();
          ktrb::ReleaseLanguageTables();
      }},
 }};
 
 class Library {
-public:
+  public:
     Library() {
         for (const UnitStep& unit : kUnits) unit.initialize();
         // The main block names the main form class here once the receipt's

@@ -43,11 +43,14 @@ const std::array<MessageKind, 7>& messageKinds() {
     return kinds;
 }
 
-bool isDispatch(const Variant& v) { return v.IsDispatch() && v.AsDispatch() != nullptr; }
+bool isDispatch(const Variant& v) {
+    return v.IsDispatch() && v.AsDispatch() != nullptr;
+}
 
 // Element i of a reply array as text; empty when the reply has no such element.
 std::string elementText(const Variant& reply, int i) {
-    if (!reply.IsArray() || reply.DimCount() != 1 || i < reply.LowBound() || i > reply.HighBound()) return {};
+    if (!reply.IsArray() || reply.DimCount() != 1 || i < reply.LowBound() || i > reply.HighBound())
+        return {};
     return plat::VarToStr(reply[i]);
 }
 
@@ -60,14 +63,18 @@ std::string convertText(const std::string& text, plat::CodePage from, plat::Code
 
 // Display mode 1 shows Big5 texts in GB, mode 2 GB texts in Big5.
 std::string displayConvert(const std::string& text, int mode) {
-    if (mode == 1) return convertText(text, plat::CodePage::Big5, plat::CodePage::Gbk, Big5ToGbText);
-    if (mode == 2) return convertText(text, plat::CodePage::Gbk, plat::CodePage::Big5, GbToBig5Text);
+    if (mode == 1)
+        return convertText(text, plat::CodePage::Big5, plat::CodePage::Gbk, Big5ToGbText);
+    if (mode == 2)
+        return convertText(text, plat::CodePage::Gbk, plat::CodePage::Big5, GbToBig5Text);
     return text;
 }
 
 }  // namespace
 
-const char* MsgDlgButtonName(TMsgDlgBtn button) { return kButtonNames.at((size_t)button); }
+const char* MsgDlgButtonName(TMsgDlgBtn button) {
+    return kButtonNames.at((size_t)button);
+}
 
 // ---- string routines --------------------------------------------------------
 
@@ -107,7 +114,9 @@ TBrokers::~TBrokers() {
     comCounter_ = Variant();
 }
 
-IRadicalForm* TBrokers::OwnerForm() const { return AsRadicalForm(Owner()); }
+IRadicalForm* TBrokers::OwnerForm() const {
+    return AsRadicalForm(Owner());
+}
 
 void TBrokers::SetSysParam(const std::string& name, const std::string& value) {
     if (!name.empty()) sysParams_.SetValues(name, value);
@@ -119,10 +128,14 @@ std::string TBrokers::GetSysParam(const std::string& name) const {
 
 std::string TBrokers::MasterElement(int index) const {
     switch (index) {
-        case 4: return masterElement4_;
-        case 5: return masterElement5_;
-        case 6: return masterElement6_;
-        default: return {};
+        case 4:
+            return masterElement4_;
+        case 5:
+            return masterElement5_;
+        case 6:
+            return masterElement6_;
+        default:
+            return {};
     }
 }
 
@@ -171,7 +184,9 @@ std::string TBrokers::GetMessage(const std::string& kind, const std::string& cod
     return plat::VarToStr(mainObject_.AsDispatch()->Call("GetMessage", kind, code));
 }
 
-int TBrokers::GetProductID() { return plat::VarToDispatch(mainObject_)->Get("ProductID").AsInteger(); }
+int TBrokers::GetProductID() {
+    return plat::VarToDispatch(mainObject_)->Get("ProductID").AsInteger();
+}
 
 void TBrokers::LoadProgramInfo() {
     programName_.clear();
@@ -189,9 +204,12 @@ void TBrokers::LoadProgramInfo() {
     masterElement6_ = at(6);
     programFlag_ = at(7) == "Y";
     const std::string kind = at(8);
-    programKind_ = kind == "W" ? TProgramKind::W : kind == "E" ? TProgramKind::E
-                 : kind == "Z" ? TProgramKind::Z : TProgramKind::Other;
-    if (reply.DimCount() == 1 && reply.HighBound() - low > 8 && uiCodePage() == "437") programName_ = at(9);
+    programKind_ = kind == "W"   ? TProgramKind::W
+                   : kind == "E" ? TProgramKind::E
+                   : kind == "Z" ? TProgramKind::Z
+                                 : TProgramKind::Other;
+    if (reply.DimCount() == 1 && reply.HighBound() - low > 8 && uiCodePage() == "437")
+        programName_ = at(9);
 }
 
 // ---- owner form -------------------------------------------------------------
@@ -211,12 +229,15 @@ int TBrokers::displayMode() const {
     return form ? form->GetDisplayMode() : 0;
 }
 
-std::string TBrokers::toDisplay(const std::string& text) const { return displayConvert(text, displayMode()); }
+std::string TBrokers::toDisplay(const std::string& text) const {
+    return displayConvert(text, displayMode());
+}
 
 // ---- messages ---------------------------------------------------------------
 
-int TBrokers::ShowMessageCode(const std::string& kind, const std::string& code, const std::vector<Variant>& args,
-                              int /*codePage*/, bool abortOnCancel, TMsgDlgBtn defaultButton) {
+int TBrokers::ShowMessageCode(const std::string& kind, const std::string& code,
+                              const std::vector<Variant>& args, int /*codePage*/,
+                              bool abortOnCancel, TMsgDlgBtn defaultButton) {
     const MessageKind* found = nullptr;
     for (const MessageKind& k : messageKinds())
         if (kind == k.letter) found = &k;
@@ -224,7 +245,8 @@ int TBrokers::ShowMessageCode(const std::string& kind, const std::string& code, 
 
     std::string text = GetMessage(found ? found->textKind : kind, code);
     text = toDisplay(text);
-    if (form && (form->GetUICodePage() == "950" || form->GetSystemCodePage() == "950")) text += "    ";
+    if (form && (form->GetUICodePage() == "950" || form->GetSystemCodePage() == "950"))
+        text += "    ";
     text += " ";
     // The text comes from the host: a stray "%" or a missing argument must
     // not cost the user the message, so it is then shown unformatted.
@@ -242,8 +264,9 @@ int TBrokers::ShowMessageCode(const std::string& kind, const std::string& code, 
     return result;
 }
 
-int TBrokers::BuildMessageDialog(const std::string& text, TMsgDlgType type, const TMsgDlgButtons& buttons,
-                                 int mode, TMsgDlgBtn defaultButton) {
+int TBrokers::BuildMessageDialog(const std::string& text, TMsgDlgType type,
+                                 const TMsgDlgButtons& buttons, int mode,
+                                 TMsgDlgBtn defaultButton) {
     IRadicalForm* form = OwnerForm();
     TMessageDialogSpec dialog;
     dialog.Text = text;

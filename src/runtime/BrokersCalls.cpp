@@ -13,24 +13,32 @@
 
 namespace ktrb {
 
-using plat::Variant;
 using plat::VarArrayOf;
+using plat::Variant;
 
 namespace {
 
-bool isDispatch(const Variant& v) { return v.IsDispatch() && v.AsDispatch() != nullptr; }
+bool isDispatch(const Variant& v) {
+    return v.IsDispatch() && v.AsDispatch() != nullptr;
+}
 
-plat::DispatchPtr dispatchOf(const Variant& v) { return isDispatch(v) ? v.AsDispatch() : nullptr; }
+plat::DispatchPtr dispatchOf(const Variant& v) {
+    return isDispatch(v) ? v.AsDispatch() : nullptr;
+}
 
-bool hasElement(uint64_t set, int element) { return (set >> element) & 1u; }
+bool hasElement(uint64_t set, int element) {
+    return (set >> element) & 1u;
+}
 
 // Texts of the host's negative job-program results; "[%s]" takes the name.
 const char* jobProgramText(int result) {
-    static const std::array<const char*, 7> texts = {
-        "[%s]作业程序文档不存在!",         "[%s]作业程序文档装入失败!",
-        "[%s]作业程序启动时无法录入公用元件!", "[%s]作业程序启动时取作业权限错误!",
-        "[%s]作业程序无运行作业权限!",       "[%s]作业程序起始化错误!",
-        "[%s]作业程序发生不可预知的错误!"};
+    static const std::array<const char*, 7> texts = {"[%s]作业程序文档不存在!",
+                                                     "[%s]作业程序文档装入失败!",
+                                                     "[%s]作业程序启动时无法录入公用元件!",
+                                                     "[%s]作业程序启动时取作业权限错误!",
+                                                     "[%s]作业程序无运行作业权限!",
+                                                     "[%s]作业程序起始化错误!",
+                                                     "[%s]作业程序发生不可预知的错误!"};
     return result <= -1 && result >= -7 ? texts[(size_t)(-result - 1)] : "";
 }
 
@@ -60,7 +68,9 @@ TSearchWindowFactory SetSearchWindowFactory(TSearchWindowFactory factory) {
 
 // ---- server calls by name ---------------------------------------------------
 
-Variant TBrokers::SignOnPair() const { return VarArrayOf({CompanyID, SignOnKey}); }
+Variant TBrokers::SignOnPair() const {
+    return VarArrayOf({CompanyID, SignOnKey});
+}
 
 void TBrokers::CallServerMethod(const std::string& name, const Variant& args, Variant& result) {
     auto counter = dispatchOf(comCounter_);
@@ -112,16 +122,19 @@ bool TBrokers::callValidator(const char* method, const std::string& table, const
     }
 }
 
-bool TBrokers::CheckValue(const std::string& table, const std::string& kind, const Variant& keys, Variant& result) {
+bool TBrokers::CheckValue(const std::string& table, const std::string& kind, const Variant& keys,
+                          Variant& result) {
     return callValidator("CheckValue", table, kind, keys, result);
 }
 
-bool TBrokers::QueryData(const std::string& table, const std::string& kind, const Variant& keys, Variant& result) {
+bool TBrokers::QueryData(const std::string& table, const std::string& kind, const Variant& keys,
+                         Variant& result) {
     return callValidator("QueryData", table, kind, keys, result);
 }
 
-void TBrokers::QueryMaxSeq(plat::TDataSet* dataSet, const std::string& table, const std::string& keyFields,
-                           const std::string& dateText, std::string& number) {
+void TBrokers::QueryMaxSeq(plat::TDataSet* dataSet, const std::string& table,
+                           const std::string& keyFields, const std::string& dateText,
+                           std::string& number) {
     number = "unKnow";
     auto validator = dispatchOf(comValidator_);
     if (!validator) return;
@@ -137,7 +150,9 @@ void TBrokers::QueryMaxSeq(plat::TDataSet* dataSet, const std::string& table, co
         prepareValidator(*validator);
         Variant tableArg(table), keysArg(keyFields), dateArg(dateText), programArg(ProgramCode),
             signOnArg(SignOnKey), out("");
-        if (validator->Call("QueryMaxSeq", tableArg, keysArg, values, dateArg, programArg, signOnArg, out)
+        if (validator
+                ->Call("QueryMaxSeq", tableArg, keysArg, values, dateArg, programArg, signOnArg,
+                       out)
                 .AsBoolean())
             number = plat::VarToStr(out);
     } catch (...) {
@@ -158,9 +173,13 @@ Variant TBrokers::F2GetDataForCombo(const TLookupRequest& request) {
     IRadicalForm* form = OwnerForm();
     if (!form) return Variant();
     switch (form->LookupStage()) {
-        case 1: form->SetLookupParams(requestForCombo(request)); return Variant();
-        case 2: return form->LookupResult();
-        default: return Variant();
+        case 1:
+            form->SetLookupParams(requestForCombo(request));
+            return Variant();
+        case 2:
+            return form->LookupResult();
+        default:
+            return Variant();
     }
 }
 
@@ -170,11 +189,12 @@ Variant TBrokers::F2GetData(const TLookupRequest& r) {
     auto dravoc = dispatchOf(comDravoc_);
     if (!dravoc) return Variant();
     const uint64_t rights = form ? form->RightsSet() : 0;
-    Variant request = VarArrayOf({
-        r.A, r.B, r.Value, r.Bool1, r.Text1, CompanyID, SignOnKey,
-        (long long)(r.Handle ? r.Handle : ownerHandle()), 1, r.Bool2, productIdOrDefault(), r.Text2, r.Text3, r.Text4,
-        HostParam("BaseLimited"), hasElement(rights, 33) || hasElement(rights, 35),
-        hasElement(rights, 32) || hasElement(rights, 34), mainObject_, UserID});
+    Variant request =
+        VarArrayOf({r.A, r.B, r.Value, r.Bool1, r.Text1, CompanyID, SignOnKey,
+                    (long long)(r.Handle ? r.Handle : ownerHandle()), 1, r.Bool2,
+                    productIdOrDefault(), r.Text2, r.Text3, r.Text4, HostParam("BaseLimited"),
+                    hasElement(rights, 33) || hasElement(rights, 35),
+                    hasElement(rights, 32) || hasElement(rights, 34), mainObject_, UserID});
     return dravoc->Call("F2GetData", request);
 }
 
@@ -193,13 +213,14 @@ std::string TBrokers::GetPhrase2(const std::string& text) {
     return answer < 0 ? std::string() : plat::VarToStr(phrase);
 }
 
-Variant TBrokers::ShowCharaters(int kind, bool flag, const std::string& user, const std::string& company,
-                                THandle handle) {
+Variant TBrokers::ShowCharaters(int kind, bool flag, const std::string& user,
+                                const std::string& company, THandle handle) {
     auto dravoc = dispatchOf(comDravoc_);
     if (!dravoc) return Variant();
     Variant kindArg(kind);
-    return dravoc->Call("ShowCharaters", user.empty() ? UserID : user, company.empty() ? CompanyID : company,
-                        kindArg, flag, std::to_string(handle ? handle : ownerHandle()));
+    return dravoc->Call("ShowCharaters", user.empty() ? UserID : user,
+                        company.empty() ? CompanyID : company, kindArg, flag,
+                        std::to_string(handle ? handle : ownerHandle()));
 }
 
 std::string TBrokers::GetCalcValue(const std::string& text) {
@@ -232,14 +253,16 @@ void TBrokers::ExecWork(const Variant& program, const Variant& param) {
     ExecWork(program, VarArrayOf({6, 0, param}), output);
 }
 
-int TBrokers::RunJobProgram(const std::string& programCode, const Variant& params, const Variant& options,
-                            Variant& output, bool showErrors) {
+int TBrokers::RunJobProgram(const std::string& programCode, const Variant& params,
+                            const Variant& options, Variant& output, bool showErrors) {
     if (mainObject_.IsEmptyOrNull()) return -1;
     Variant target = VarArrayOf({UserID, CompanyID, programCode, (long long)ownerHandle()});
     Variant opts = options.IsEmptyOrNull() ? VarArrayOf({0, 4, Variant()}) : options;
     Variant paramsArg = params, kind(2);
     output = Variant();
-    int result = plat::VarToDispatch(mainObject_)->Call("ExecWork", target, paramsArg, opts, kind, output).AsInteger();
+    int result = plat::VarToDispatch(mainObject_)
+                     ->Call("ExecWork", target, paramsArg, opts, kind, output)
+                     .AsInteger();
     if (showErrors && result < 0) {
         std::string name;
         QueryProgramMaster(programCode, name);
@@ -260,14 +283,16 @@ bool TBrokers::sendForSignOff(const Variant& p) {
         const int high = p.HighBound() - p.LowBound();
         if (high != 13 && high != 15) return false;
         auto P = [&](int n) { return p[p.LowBound() + n]; };
-        std::vector<Variant> job = {UserID, CompanyID, ProgramCode, plat::VarToStr(P(1)), plat::VarToStr(P(2)), P(0)};
+        std::vector<Variant> job = {
+            UserID, CompanyID, ProgramCode, plat::VarToStr(P(1)), plat::VarToStr(P(2)), P(0)};
         for (int n = 3; n <= (high == 13 ? 13 : 11); ++n) job.push_back(P(n));
         if (high == 15) {
             job.push_back(P(14));
             job.push_back(P(15));
         }
-        std::vector<Variant> item = {CompanyID, ProgramCode, P(6), UserID, Variant::ArrayOf(job), "N", "",
-                                     Variant::Null(), Variant::Null(), "", "936"};
+        std::vector<Variant> item = {
+            CompanyID,       ProgramCode,     P(6), UserID, Variant::ArrayOf(job), "N", "",
+            Variant::Null(), Variant::Null(), "",   "936"};
         if (high == 15) {
             item.push_back(P(12));
             item.push_back(P(13));
@@ -277,10 +302,17 @@ bool TBrokers::sendForSignOff(const Variant& p) {
         // Only a numeric answer counts: no answer at all is no success.
         if (!reply.IsNumeric()) throw plat::Exception("UnDefined Error from Counter");
         switch (reply.AsInteger()) {
-            case 0: ShowMessageCode("I", "200007"); return true;
-            case 1: ShowMessageCode("E", "200128"); return false;
-            case 2: ShowMessageCode("E", "200129"); return false;
-            default: throw plat::Exception("UnDefined Error from Counter");
+            case 0:
+                ShowMessageCode("I", "200007");
+                return true;
+            case 1:
+                ShowMessageCode("E", "200128");
+                return false;
+            case 2:
+                ShowMessageCode("E", "200129");
+                return false;
+            default:
+                throw plat::Exception("UnDefined Error from Counter");
         }
     } catch (...) {
         return false;
@@ -289,12 +321,14 @@ bool TBrokers::sendForSignOff(const Variant& p) {
 
 bool TBrokers::SendDocument(int kind, const Variant& params) {
     switch (kind) {
-        case 1: return sendForSignOff(params);
+        case 1:
+            return sendForSignOff(params);
         case 2: {
             auto pager = plat::CreateOleObject("QRVPagerC.Class1");
             if (pager) {
                 Variant user(UserID);
-                pager->Call("ShowSendSelmor", user, VarArrayOf({CompanyID, ProgramCode}), element(params, 0), Variant());
+                pager->Call("ShowSendSelmor", user, VarArrayOf({CompanyID, ProgramCode}),
+                            element(params, 0), Variant());
             }
             return true;
         }
@@ -303,15 +337,16 @@ bool TBrokers::SendDocument(int kind, const Variant& params) {
             if (!main) return false;
             std::string name;
             QueryProgramMaster(ProgramCode, name);
-            const std::string link = "<A href=\"rklt://Palora/" + CompanyID + "/" + ProgramCode + "/query/" +
-                                     plat::VarToStr(params) + "\">" + name + "</A>";
+            const std::string link = "<A href=\"rklt://Palora/" + CompanyID + "/" + ProgramCode +
+                                     "/query/" + plat::VarToStr(params) + "\">" + name + "</A>";
             Variant target = VarArrayOf({UserID, CompanyID, "MSGB25", Variant()});
             Variant run = VarArrayOf({"0", VarArrayOf({"", "", link})});
             Variant opts = VarArrayOf({0, 4, Variant()}), mode(2), output;
             main->Call("ExecWork", target, run, opts, mode, output);
             return false;
         }
-        default: return false;
+        default:
+            return false;
     }
 }
 
@@ -319,8 +354,9 @@ void TBrokers::CallHelp(const Variant& topic) {
     if (auto main = dispatchOf(mainObject_)) main->Call("CallHelp", topic);
 }
 
-void TBrokers::OpenSearchWindow(const Variant& mainTable, const Variant& mainKind, const Variant& mainParams,
-                                const Variant& bodyTable, const Variant& bodyKind, const Variant& bodyParams,
+void TBrokers::OpenSearchWindow(const Variant& mainTable, const Variant& mainKind,
+                                const Variant& mainParams, const Variant& bodyTable,
+                                const Variant& bodyKind, const Variant& bodyParams,
                                 const std::string& linkField, const std::string& computeKinds) {
     TSearchWindowFactory factory;
     {
@@ -330,21 +366,24 @@ void TBrokers::OpenSearchWindow(const Variant& mainTable, const Variant& mainKin
     if (!factory) throw plat::Exception("Brokers: the search window is not available");
     IRadicalForm* form = OwnerForm();
     std::unique_ptr<ISearchWindow> window = factory();
-    window->Execute(this, mainTable, mainKind, mainParams, bodyTable, bodyKind, bodyParams, linkField, computeKinds,
-                    form ? form->ProductID() : 3, HostParam("BaseLimited"));
+    window->Execute(this, mainTable, mainKind, mainParams, bodyTable, bodyKind, bodyParams,
+                    linkField, computeKinds, form ? form->ProductID() : 3,
+                    HostParam("BaseLimited"));
 }
 
 TProgramMasterRow TBrokers::QueryProgramMaster(const std::string& programCode) {
     TProgramMasterRow row;
     row.Name = programCode;
     Variant reply = CallServerMethod(
-        "SimpleSQL", VarArrayOf({"SELECT MB002,MB011,MB012,MB013 FROM ADMMB WHERE MB001=" + plat::QuotedStr(programCode),
+        "SimpleSQL", VarArrayOf({"SELECT MB002,MB011,MB012,MB013 FROM ADMMB WHERE MB001=" +
+                                     plat::QuotedStr(programCode),
                                  "MB002,MB011,MB012,MB013", SignOnKey, "N"}));
     if (!reply.IsArray() || reply.ArrayCount() == 0) return row;
     Variant first = reply[reply.LowBound()];
     auto column = [&](int i) {
-        return first.IsArray() && first.LowBound() + i <= first.HighBound() ? plat::VarToStr(first[first.LowBound() + i])
-                                                                            : std::string();
+        return first.IsArray() && first.LowBound() + i <= first.HighBound()
+                   ? plat::VarToStr(first[first.LowBound() + i])
+                   : std::string();
     };
     row.Found = true;
     row.ChineseName = column(0);

@@ -8,15 +8,26 @@ TControllerClass DLLControllerClass = nullptr;
 
 TDLLBaseController* CreateRegisteredController() {
     if (!DLLControllerClass)
-        throw plat::Exception("QRV DLL Internal Error :\rNot Assign \"DLLControllerClass\" varible");
+        throw plat::Exception(
+            "QRV DLL Internal Error :\rNot Assign \"DLLControllerClass\" varible");
     return DLLControllerClass();
 }
 
-void TDLLBaseController::NotifyCreated() { DoNotify(notify::Created, this); }
-void TDLLBaseController::FormShowHook(plat::TObject*) { DoNotify(notify::Shown, this); }
-void TDLLBaseController::FormHideHook(plat::TObject*) { DoNotify(notify::Hidden, this); }
-void TDLLBaseController::FormDestroyHook(plat::TObject*) { DoNotify(notify::Destroyed, this); }
-void TDLLBaseController::FormCloseHook(plat::TObject*, TCloseAction&) { DoNotify(notify::Closed, this); }
+void TDLLBaseController::NotifyCreated() {
+    DoNotify(notify::Created, this);
+}
+void TDLLBaseController::FormShowHook(plat::TObject*) {
+    DoNotify(notify::Shown, this);
+}
+void TDLLBaseController::FormHideHook(plat::TObject*) {
+    DoNotify(notify::Hidden, this);
+}
+void TDLLBaseController::FormDestroyHook(plat::TObject*) {
+    DoNotify(notify::Destroyed, this);
+}
+void TDLLBaseController::FormCloseHook(plat::TObject*, TCloseAction&) {
+    DoNotify(notify::Closed, this);
+}
 
 void TDLLBaseController::DoNotify(int32_t code, TDLLBaseController* sender) {
     if (OnNotify) OnNotify(code, sender);

@@ -34,7 +34,7 @@ inline constexpr int32_t Closed = 320;
 using TNotifyHandler = plat::Event<int32_t, TDLLBaseController*>;
 
 class TDLLBaseController {
-public:
+  public:
     TDLLBaseController() = default;
     TDLLBaseController(const TDLLBaseController&) = delete;
     TDLLBaseController& operator=(const TDLLBaseController&) = delete;
@@ -51,7 +51,8 @@ public:
     /* slot 3 */ virtual THandle GetHandle() = 0;
     /* slot 4 */ virtual int32_t Init(const plat::Variant& params) = 0;
     /* slot 5 */ virtual int32_t SetParams(const plat::Variant& params) = 0;
-    /* slot 6 */ virtual int32_t SetMode(int32_t mode, uint8_t rights, const plat::Variant& param) = 0;
+    /* slot 6 */ virtual int32_t SetMode(int32_t mode, uint8_t rights,
+                                         const plat::Variant& param) = 0;
     /* slot 7 */ virtual void ShowModal(plat::Variant& result) = 0;
     /* slot 8 */ virtual void Close(int32_t flag) = 0;
     /* slot 9 */ virtual int32_t GetConnectionInfo(plat::Variant& info) = 0;

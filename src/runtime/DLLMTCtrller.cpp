@@ -21,7 +21,8 @@ const char kModuleAnchor = 0;
 
 // Argument bit n of SetMode's rights byte guards this bit of the form's
 // rights word (bits 1 and 3 cross over).
-constexpr std::array<uint16_t, 8> kRightsBits = {0x0001, 0x0008, 0x0004, 0x0002, 0x0010, 0x0020, 0x0040, 0x0080};
+constexpr std::array<uint16_t, 8> kRightsBits = {0x0001, 0x0008, 0x0004, 0x0002,
+                                                 0x0010, 0x0020, 0x0040, 0x0080};
 
 struct OpenModeRule {
     int32_t mode;
@@ -29,21 +30,34 @@ struct OpenModeRule {
     bool takesKeys;
 };
 constexpr std::array<OpenModeRule, 10> kOpenModes = {{
-    {1, 1, false}, {2, 2, false}, {3, 3, false}, {4, 4, false}, {5, 5, false},
-    {7, 7, true}, {8, 8, true}, {10, 9, true}, {12, 10, false}, {13, 11, false},
+    {1, 1, false},
+    {2, 2, false},
+    {3, 3, false},
+    {4, 4, false},
+    {5, 5, false},
+    {7, 7, true},
+    {8, 8, true},
+    {10, 9, true},
+    {12, 10, false},
+    {13, 11, false},
 }};
 
-TDLLBaseController* createController() { return new TDLLMTCtrller(); }
+TDLLBaseController* createController() {
+    return new TDLLMTCtrller();
+}
 
 }  // namespace
 
 class TDLLMTCtrller::FormWatch : public plat::TComponent {
-public:
-    FormWatch(TDLLMTCtrller* owner, plat::TComponent* form) : controller_(owner) { form->FreeNotification(this); }
+  public:
+    FormWatch(TDLLMTCtrller* owner, plat::TComponent* form) : controller_(owner) {
+        form->FreeNotification(this);
+    }
 
-protected:
+  protected:
     void Notification(plat::TComponent* c, plat::TOperation op) override {
-        if (op == plat::TOperation::opRemove && controller_->form_ && controller_->form_->FormComponent() == c) {
+        if (op == plat::TOperation::opRemove && controller_->form_ &&
+            controller_->form_->FormComponent() == c) {
             controller_->form_ = nullptr;
             controller_->formGoing_ = false;
             controller_->savedOnShow_ = {};
@@ -53,11 +67,13 @@ protected:
         }
     }
 
-private:
+  private:
     TDLLMTCtrller* controller_;
 };
 
-void InitializeDLLMTCtrller() { DLLControllerClass = &createController; }
+void InitializeDLLMTCtrller() {
+    DLLControllerClass = &createController;
+}
 
 TDLLMTCtrller::TDLLMTCtrller() = default;
 
@@ -68,7 +84,8 @@ TDLLMTCtrller::~TDLLMTCtrller() {
     }
     // A form that outlives us must not tell a freed controller about itself.
     if (form_) {
-        for (plat::TNotifyEvent* e : {&form_->OnShowEvent(), &form_->OnHideEvent(), &form_->OnDestroyEvent()})
+        for (plat::TNotifyEvent* e :
+             {&form_->OnShowEvent(), &form_->OnHideEvent(), &form_->OnDestroyEvent()})
             if (e->Handle().Object() == this) *e = {};
         if (form_->OnCloseEvent().Handle().Object() == this) form_->OnCloseEvent() = {};
     }
@@ -88,7 +105,9 @@ void TDLLMTCtrller::GetVersion(std::string& version) {
     if (form_) version = form_->VersionText();
 }
 
-WordBool TDLLMTCtrller::GetVisible() { return form_ && form_->FormVisible() ? -1 : 0; }
+WordBool TDLLMTCtrller::GetVisible() {
+    return form_ && form_->FormVisible() ? -1 : 0;
+}
 
 void TDLLMTCtrller::SetVisible(WordBool value) {
     if (!form_) return;
@@ -98,16 +117,18 @@ void TDLLMTCtrller::SetVisible(WordBool value) {
         form_->HideForm();
 }
 
-THandle TDLLMTCtrller::GetHandle() { return form_ ? form_->FormHandle() : 0; }
+THandle TDLLMTCtrller::GetHandle() {
+    return form_ ? form_->FormHandle() : 0;
+}
 
 void TDLLMTCtrller::checkHostVersion() {
     static const char* const kWrongVersion = "BrannixCenter version too old,please update!";
     try {
         Variant version = plat::VarToDispatch(WorkCenter)->Get("DependencyVersion");
         int order = Variant::Compare(version, Variant(kDependencyVersion));
-        const char* text = order > 0 ? "This program's version is too old, please update."
-                         : order < 0 ? "BrannixCenter version too old,please update."
-                                     : nullptr;
+        const char* text = order > 0   ? "This program's version is too old, please update."
+                           : order < 0 ? "BrannixCenter version too old,please update."
+                                       : nullptr;
         if (text) {
             form_->ShowMessageBox(text, TMsgDlgType::mtError, {TMsgDlgBtn::mbOK});
             throw plat::Exception(text);
@@ -122,7 +143,8 @@ int32_t TDLLMTCtrller::Init(const Variant& params) {
     int32_t result = -1;
     if (!form_) {
         if (!frmRadicalClass)
-            throw plat::Exception("QRV DLL Internal Error :\rNot Assign \"frmRadicalClass\" varible");
+            throw plat::Exception(
+                "QRV DLL Internal Error :\rNot Assign \"frmRadicalClass\" varible");
         form_ = frmRadicalClass();
         watch_ = std::make_unique<FormWatch>(this, form_->FormComponent());
         form_->SetModuleFileName(plat::ModuleFileNameOf(&kModuleAnchor));
@@ -139,14 +161,18 @@ void TDLLMTCtrller::hookForm() {
     if (!form_) return;
     // A handler that is already ours is not saved again, so a second Init
     // never chains the controller's hooks to themselves.
-    auto hook = [this](plat::TNotifyEvent& event, plat::TNotifyEvent& saved, const plat::TNotifyEvent& mine) {
+    auto hook = [this](plat::TNotifyEvent& event, plat::TNotifyEvent& saved,
+                       const plat::TNotifyEvent& mine) {
         if (event == mine) return;
         saved = event;
         event = mine;
     };
-    hook(form_->OnShowEvent(), savedOnShow_, plat::TNotifyEvent(this, &TDLLMTCtrller::FormShowHook));
-    hook(form_->OnHideEvent(), savedOnHide_, plat::TNotifyEvent(this, &TDLLMTCtrller::FormHideHook));
-    hook(form_->OnDestroyEvent(), savedOnDestroy_, plat::TNotifyEvent(this, &TDLLMTCtrller::FormDestroyHook));
+    hook(form_->OnShowEvent(), savedOnShow_,
+         plat::TNotifyEvent(this, &TDLLMTCtrller::FormShowHook));
+    hook(form_->OnHideEvent(), savedOnHide_,
+         plat::TNotifyEvent(this, &TDLLMTCtrller::FormHideHook));
+    hook(form_->OnDestroyEvent(), savedOnDestroy_,
+         plat::TNotifyEvent(this, &TDLLMTCtrller::FormDestroyHook));
     TCloseEvent closeHook(this, &TDLLMTCtrller::FormCloseHook);
     if (!(form_->OnCloseEvent() == closeHook)) {
         savedOnClose_ = form_->OnCloseEvent();
@@ -222,11 +248,14 @@ void TDLLMTCtrller::Close(int32_t flag) {
 int32_t TDLLMTCtrller::GetConnectionInfo(Variant& info) {
     if (!form_) return -1;
     TBrokers* broker = form_->Brokers();
-    info = plat::VarArrayOf({broker->UserID, broker->CompanyID, broker->ProgramCode, broker->GetProgramName()});
+    info = plat::VarArrayOf(
+        {broker->UserID, broker->CompanyID, broker->ProgramCode, broker->GetProgramName()});
     return 0;
 }
 
-bool TDLLMTCtrller::IsFree() { return form_ == nullptr; }
+bool TDLLMTCtrller::IsFree() {
+    return form_ == nullptr;
+}
 
 void TDLLMTCtrller::FormShowHook(plat::TObject* sender) {
     if (savedOnShow_) savedOnShow_(sender);

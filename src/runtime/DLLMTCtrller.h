@@ -19,7 +19,7 @@ extern TRadicalFormClass frmRadicalClass;
 inline constexpr int kDependencyVersion = 8000;
 
 class TDLLMTCtrller : public TDLLBaseController {
-public:
+  public:
     TDLLMTCtrller();
     ~TDLLMTCtrller() override;
 
@@ -42,7 +42,7 @@ public:
     // The main form, or null.
     IRadicalForm* Form() const { return form_; }
 
-private:
+  private:
     class FormWatch;
     void checkHostVersion();
     void hookForm();

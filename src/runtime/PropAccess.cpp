@@ -25,9 +25,9 @@ TObject* objectProp(TObject* object, const std::string& name) {
 // The ten data-set events, in the order of the saved record.
 using DataSetEventMember = plat::TDataSetNotifyEvent plat::TDataSet::*;
 constexpr std::array<DataSetEventMember, 10> kDataSetEvents = {
-    &plat::TDataSet::AfterEdit,  &plat::TDataSet::AfterInsert,  &plat::TDataSet::AfterOpen,
-    &plat::TDataSet::AfterPost,  &plat::TDataSet::BeforeEdit,   &plat::TDataSet::BeforeInsert,
-    &plat::TDataSet::BeforeOpen, &plat::TDataSet::BeforePost,   &plat::TDataSet::BeforeScroll,
+    &plat::TDataSet::AfterEdit,   &plat::TDataSet::AfterInsert, &plat::TDataSet::AfterOpen,
+    &plat::TDataSet::AfterPost,   &plat::TDataSet::BeforeEdit,  &plat::TDataSet::BeforeInsert,
+    &plat::TDataSet::BeforeOpen,  &plat::TDataSet::BeforePost,  &plat::TDataSet::BeforeScroll,
     &plat::TDataSet::AfterScroll,
 };
 
@@ -38,7 +38,8 @@ std::vector<std::string> listItems(const std::string& list, const std::string& d
     size_t start = 0;
     while (true) {
         size_t at = delimiter.empty() ? std::string::npos : list.find(delimiter, start);
-        items.push_back(plat::Trim(list.substr(start, at == std::string::npos ? std::string::npos : at - start)));
+        items.push_back(plat::Trim(
+            list.substr(start, at == std::string::npos ? std::string::npos : at - start)));
         if (at == std::string::npos) break;
         start = at + delimiter.size();
     }
@@ -81,11 +82,14 @@ void SetOrdPropByName(TObject* object, const std::string& name, int64_t value) {
     if (const plat::TPropInfo* p = findProp(object, name)) plat::SetOrdProp(object, *p, value);
 }
 
-void SetMethodPropByName(TObject* object, const std::string& name, const plat::EventHandle& method) {
+void SetMethodPropByName(TObject* object, const std::string& name,
+                         const plat::EventHandle& method) {
     if (const plat::TPropInfo* p = findProp(object, name)) plat::SetMethodProp(object, *p, method);
 }
 
-bool HasPropByName(TObject* object, const std::string& name) { return findProp(object, name) != nullptr; }
+bool HasPropByName(TObject* object, const std::string& name) {
+    return findProp(object, name) != nullptr;
+}
 
 int GetPropertyKind(TObject* object, const std::string& name) {
     const plat::TPropInfo* p = findProp(object, name);
@@ -99,15 +103,21 @@ bool ReadStrProperty(TObject* object, const std::string& name, std::string& valu
     return true;
 }
 
-std::string ReadStrProperty(TObject* object, const std::string& name) { return GetStrPropByName(object, name); }
-int64_t ReadOrdProperty(TObject* object, const std::string& name) { return GetOrdPropByName(object, name); }
+std::string ReadStrProperty(TObject* object, const std::string& name) {
+    return GetStrPropByName(object, name);
+}
+int64_t ReadOrdProperty(TObject* object, const std::string& name) {
+    return GetOrdPropByName(object, name);
+}
 void WriteStrProperty(TObject* object, const std::string& name, const std::string& value) {
     SetStrPropByName(object, name, value);
 }
 void WriteOrdProperty(TObject* object, const std::string& name, int64_t value) {
     SetOrdPropByName(object, name, value);
 }
-bool HasProperty(TObject* object, const std::string& name) { return HasPropByName(object, name); }
+bool HasProperty(TObject* object, const std::string& name) {
+    return HasPropByName(object, name);
+}
 
 // ---- dataset events ---------------------------------------------------------
 
@@ -123,7 +133,8 @@ TDataSetEventRecord SaveDataSetEvents(plat::TDataSet* dataSet) {
 
 void RestoreDataSetEvents(plat::TDataSet* dataSet, const TDataSetEventRecord& saved) {
     if (!dataSet) return;
-    for (size_t i = 0; i < kDataSetEvents.size(); ++i) dataSet->*kDataSetEvents[i] = saved.Events[i];
+    for (size_t i = 0; i < kDataSetEvents.size(); ++i)
+        dataSet->*kDataSetEvents[i] = saved.Events[i];
 }
 
 TDataEventRecord SaveDataEvents(plat::TDataSource* source) {
@@ -173,7 +184,8 @@ TSavedMethods SaveMethodProps(TObject* object, const std::vector<std::string>& n
 
 void RestoreMethodProps(TObject* object, const TSavedMethods& saved) {
     for (const TSavedMethod& s : saved)
-        if (const plat::TPropInfo* p = findProp(object, s.Name)) plat::SetMethodProp(object, *p, s.Method);
+        if (const plat::TPropInfo* p = findProp(object, s.Name))
+            plat::SetMethodProp(object, *p, s.Method);
 }
 
 // ---- field writes -----------------------------------------------------------
@@ -233,7 +245,8 @@ void CopySelectedItems(const ISelectableItems& source, ISelectableItems& target)
         if (!source.ItemSelected(i)) continue;
         const std::string text = source.ItemText(i);
         bool present = false;
-        for (int j = 0; j < target.ItemCount() && !present; ++j) present = target.ItemText(j) == text;
+        for (int j = 0; j < target.ItemCount() && !present; ++j)
+            present = target.ItemText(j) == text;
         if (!present) target.AddItem(text);
     }
 }
@@ -298,27 +311,30 @@ void CollectPageLastControls(plat::TComponent* pageControl, plat::TStringList& n
     }
 }
 
-void ColorControlsByField(plat::TComponent* form, const std::string& fields, const std::string& delimiter,
-                          int32_t color) {
+void ColorControlsByField(plat::TComponent* form, const std::string& fields,
+                          const std::string& delimiter, int32_t color) {
     if (!form) return;
     for (const std::string& item : listItems(fields, delimiter)) {
         if (item.empty()) break;
         forEachBoundTo(form, item, [&](plat::TComponent* c) {
-            const bool fixedColour = c->InheritsFrom("TwwDBComboBox") || c->InheritsFrom("TDBRadioGroup") ||
+            const bool fixedColour = c->InheritsFrom("TwwDBComboBox") ||
+                                     c->InheritsFrom("TDBRadioGroup") ||
                                      c->InheritsFrom("TFDbCheckBox");
             if (!fixedColour || color == kRequiredFieldColor) SetOrdPropByName(c, "Color", color);
         });
     }
 }
 
-void EnableControlsByField(plat::TComponent* form, const std::string& fields, const std::string& delimiter,
-                           bool enabled) {
+void EnableControlsByField(plat::TComponent* form, const std::string& fields,
+                           const std::string& delimiter, bool enabled) {
     if (!form) return;
     for (std::string item : listItems(fields, delimiter)) {
         item = plat::Trim(item.substr(0, item.find(' ')));
         // An empty item would match every component without a DataField.
         if (item.empty()) continue;
-        forEachBoundTo(form, item, [&](plat::TComponent* c) { SetOrdPropByName(c, "Enabled", enabled ? 1 : 0); });
+        forEachBoundTo(form, item, [&](plat::TComponent* c) {
+            SetOrdPropByName(c, "Enabled", enabled ? 1 : 0);
+        });
     }
 }
 

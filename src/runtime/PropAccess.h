@@ -27,7 +27,8 @@ int64_t GetOrdPropByName(plat::TObject* object, const std::string& name);
 plat::EventHandle GetMethodPropByName(plat::TObject* object, const std::string& name);
 void SetStrPropByName(plat::TObject* object, const std::string& name, const std::string& value);
 void SetOrdPropByName(plat::TObject* object, const std::string& name, int64_t value);
-void SetMethodPropByName(plat::TObject* object, const std::string& name, const plat::EventHandle& method);
+void SetMethodPropByName(plat::TObject* object, const std::string& name,
+                         const plat::EventHandle& method);
 bool HasPropByName(plat::TObject* object, const std::string& name);
 // The property's type kind (the component library's numbering), 0 when missing.
 int GetPropertyKind(plat::TObject* object, const std::string& name);
@@ -65,14 +66,14 @@ void RestoreDataSetEvents(plat::TDataSet* dataSet, const TDataSetEventRecord& sa
 // Detaches a data source's (or a data set's) events for its lifetime and puts
 // them back also after an exception.
 class TDataEventsDetached {
-public:
+  public:
     explicit TDataEventsDetached(plat::TDataSource* source);
     explicit TDataEventsDetached(plat::TDataSet* dataSet);
     ~TDataEventsDetached();
     TDataEventsDetached(const TDataEventsDetached&) = delete;
     TDataEventsDetached& operator=(const TDataEventsDetached&) = delete;
 
-private:
+  private:
     plat::TDataSource* source_ = nullptr;
     plat::TDataSet* dataSet_ = nullptr;
     TDataEventRecord saved_;
@@ -107,7 +108,7 @@ bool IsDataSetBrowsing(plat::TDataSet* dataSet);
 
 // A list control's items and selection, as the control layer gives them.
 class ISelectableItems {
-public:
+  public:
     virtual ~ISelectableItems() = default;
     virtual int ItemCount() const = 0;
     virtual std::string ItemText(int index) const = 0;
@@ -119,7 +120,7 @@ void CopySelectedItems(const ISelectableItems& source, ISelectableItems& target)
 
 // What FitGridColumns needs of a data grid (column 0 is the indicator).
 class IFitGrid {
-public:
+  public:
     virtual ~IFitGrid() = default;
     // The data set behind the grid's data source, or null.
     virtual plat::TDataSet* GridDataSet() const = 0;
@@ -149,11 +150,11 @@ void CollectPageLastControls(plat::TComponent* pageControl, plat::TStringList& n
 // groups and TFDbCheckBox take only kRequiredFieldColor. The list stops at its
 // first empty item.
 inline constexpr int32_t kRequiredFieldColor = 0xC8C800;  // RGB(0, 200, 200)
-void ColorControlsByField(plat::TComponent* form, const std::string& fields, const std::string& delimiter,
-                          int32_t color);
+void ColorControlsByField(plat::TComponent* form, const std::string& fields,
+                          const std::string& delimiter, int32_t color);
 // Sets "Enabled" of every component bound to one of the listed fields (each
 // item cut at its first blank). Empty items are skipped.
-void EnableControlsByField(plat::TComponent* form, const std::string& fields, const std::string& delimiter,
-                           bool enabled);
+void EnableControlsByField(plat::TComponent* form, const std::string& fields,
+                           const std::string& delimiter, bool enabled);
 
 }  // namespace ktrb

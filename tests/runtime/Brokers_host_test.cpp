@@ -18,7 +18,7 @@ namespace {
 using plat::VarArrayOf;
 
 class BrokerOnHostTest : public ::testing::Test {
-protected:
+  protected:
     BrokerOnHostTest() {
         standin::ConnectInProcess(*services, server);
         b->UserID = "DS";
@@ -54,7 +54,8 @@ TEST_F(BrokerOnHostTest, LookupsAndServerCallsReachTheDemoData) {
     EXPECT_FALSE(b->CheckValue("PURMA", "01", VarArrayOf({"NOSUCH"}), supplier));
 
     Variant rows = b->CallServerMethod(
-        "SimpleSQL", VarArrayOf({" SELECT MA001,MA002 FROM $$PURMA WHERE MA001='S001' ", "MA001,MA002", "DEMO", "N"}));
+        "SimpleSQL", VarArrayOf({" SELECT MA001,MA002 FROM $$PURMA WHERE MA001='S001' ",
+                                 "MA001,MA002", "DEMO", "N"}));
     ASSERT_TRUE(rows.IsArray());
     EXPECT_EQ(rows[rows.LowBound()][0].AsString(), "S001");
 
@@ -78,7 +79,8 @@ TEST(ControllerOnHost, InitAgainstTheWorkCentre) {
         std::vector<int32_t> codes;  // outlives the controller, which notifies when it closes
         TDLLMTCtrller ctl;
         ctl.WorkCenter = Variant(standin::CreateWorkCenter(services));
-        ctl.OnNotify = TNotifyHandler([&](int32_t code, TDLLBaseController*) { codes.push_back(code); });
+        ctl.OnNotify =
+            TNotifyHandler([&](int32_t code, TDLLBaseController*) { codes.push_back(code); });
         EXPECT_EQ(ctl.Init(VarArrayOf({"DS", "DEMO", "DEMO", 0, ""})), 0);
         EXPECT_EQ(codes, std::vector<int32_t>{notify::Created});
 

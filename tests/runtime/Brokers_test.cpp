@@ -6,8 +6,8 @@
 
 #include "installation.h"
 #include "platform/core/exceptions.h"
-#include "radical_fixtures.h"
 #include "platform/data/clientdataset.h"
+#include "radical_fixtures.h"
 #include "runtime/LibStrs.h"
 #include "runtime/Translator.h"
 
@@ -44,7 +44,8 @@ TEST(BrokerStrings, CountPartsAndSplitFirst) {
     struct Case {
         std::string source, part, rest;
     };
-    for (const Case& c : std::vector<Case>{{"abc", "abc", ""}, {"a,,b", "a", ",b"}, {",x", "", "x"}}) {
+    for (const Case& c :
+         std::vector<Case>{{"abc", "abc", ""}, {"a,,b", "a", ",b"}, {",x", "", "x"}}) {
         std::string source = c.source, part;
         SplitFirst(source, ",", part);
         EXPECT_EQ(part, c.part) << c.source;
@@ -69,7 +70,7 @@ TEST(BrokerRecord, NewBrokerAndParameterLists) {
 
 // A broker owned by the test form, attached to the scripted host.
 class BrokerTest : public ::testing::Test {
-protected:
+  protected:
     BrokerTest() {
         b->UserID = "DS";
         b->CompanyID = "DEMO";
@@ -88,7 +89,8 @@ protected:
 
 TEST_F(BrokerTest, AttachFetchesTheServicesAndTheProgramMaster) {
     host.validator->Answer("CheckValue", [](plat::DispArgs a) {
-        a[4] = VarArrayOf({"委外进货单", "KTRR52", "Velmora.TxnManager", "KTRB52", "v4", "§", "v6", "Y", "E", "Receipt"});
+        a[4] = VarArrayOf({"委外进货单", "KTRR52", "Velmora.TxnManager", "KTRB52", "v4", "§", "v6",
+                           "Y", "E", "Receipt"});
         return Variant(true);
     });
     TBrokers fresh(form);
@@ -161,7 +163,10 @@ TEST_F(BrokerTest, MessageKindsPickTextDialogAndButtons) {
         std::string text;
     };
     const std::vector<Case> cases = {
-        {"T", TMsgDlgType::mtError, {"Yes", "No", "Cancel", "YesToAll"}, "缺少参数 \r\n是否继续?      "},
+        {"T",
+         TMsgDlgType::mtError,
+         {"Yes", "No", "Cancel", "YesToAll"},
+         "缺少参数 \r\n是否继续?      "},
         {"E", TMsgDlgType::mtError, {"OK"}, "缺少参数       "},
         {"I", TMsgDlgType::mtInformation, {"OK"}, "<I000038>       "},
         {"C", TMsgDlgType::mtWarning, {"OK", "Cancel"}, "<C000038>       "},
@@ -280,7 +285,8 @@ TEST_F(BrokerTest, ValidatorCallsSetItsPropertiesAndSwallowFailures) {
 
 TEST_F(BrokerTest, QueryMaxSeqSendsAllKeysButTheLast) {
     auto* ds = new plat::TClientDataSet(form);
-    for (const char* name : {"A", "B", "C"}) ds->FieldDefs().Add(name, plat::TFieldType::ftString, 10);
+    for (const char* name : {"A", "B", "C"})
+        ds->FieldDefs().Add(name, plat::TFieldType::ftString, 10);
     ds->CreateDataSet();
     ds->Append();
     ds->FieldByName("A")->SetAsString("5901");
@@ -315,7 +321,9 @@ TEST_F(BrokerTest, LookupRequestLayout) {
     host.main->Fail("ProductID", "no product");  // an unreadable product ID gives 3
     b->HostParams().SetValues("BaseLimited", "N");
     form->rightsSet = (uint64_t)1 << 35;
-    host.dravoc->Answer("F2GetData", [](plat::DispArgs a) { return VarArrayOf({VarArrayOf({"A001", "螺丝"})}); });
+    host.dravoc->Answer("F2GetData", [](plat::DispArgs a) {
+        return VarArrayOf({VarArrayOf({"A001", "螺丝"})});
+    });
     TLookupRequest r;
     r.A = "INVMB";
     r.B = "03";
@@ -397,7 +405,8 @@ TEST_F(BrokerTest, LookupServices) {
 TEST_F(BrokerTest, JobProgramErrorsNameTheProgram) {
     host.messages["E000032"] = "%s";
     host.main->AnswerValue("ExecWork", -5);
-    host.counter->AnswerValue("GETCOUNTER", VarArrayOf({VarArrayOf({"采购单", "Purchase", "", ""})}));
+    host.counter->AnswerValue("GETCOUNTER",
+                              VarArrayOf({VarArrayOf({"采购单", "Purchase", "", ""})}));
     Variant output = "stale";
     EXPECT_EQ(b->RunJobProgram("PURI07", "TH001='1'", Variant(), output, true), -5);
     ASSERT_EQ(form->dialogs.size(), 1u);
@@ -429,13 +438,17 @@ TEST_F(BrokerTest, SendForSignOffReportsTheCountersAnswer) {
         bool result;
         std::string message;
     };
-    const std::vector<Case> cases = {
-        {0, true, "<I200007>"}, {1, false, "<E200128>"}, {2, false, "<E200129>"}, {7, false, ""}, {"", false, ""}};
+    const std::vector<Case> cases = {{0, true, "<I200007>"},
+                                     {1, false, "<E200128>"},
+                                     {2, false, "<E200129>"},
+                                     {7, false, ""},
+                                     {"", false, ""}};
     for (const Case& c : cases) {
         form->dialogs.clear();
         host.counter->AnswerValue("GETCOUNTER", c.reply);
         EXPECT_EQ(b->SendDocument(1, signOffParams()), c.result) << plat::VarToStr(c.reply);
-        std::string shown = form->dialogs.empty() ? "" : form->dialogs[0].Text.substr(0, c.message.size());
+        std::string shown =
+            form->dialogs.empty() ? "" : form->dialogs[0].Text.substr(0, c.message.size());
         EXPECT_EQ(shown, c.message) << plat::VarToStr(c.reply);
     }
     const Variant& item = host.counter->Last("GETCOUNTER")->args[1][0];
@@ -456,7 +469,8 @@ TEST_F(BrokerTest, SendForSignOffWithoutCounterIsNoSuccess) {
 }
 
 TEST_F(BrokerTest, MessageCentreLink) {
-    host.counter->AnswerValue("GETCOUNTER", VarArrayOf({VarArrayOf({"委外进货单", "Receipt", "", ""})}));
+    host.counter->AnswerValue("GETCOUNTER",
+                              VarArrayOf({VarArrayOf({"委外进货单", "Receipt", "", ""})}));
     host.main->AnswerValue("ExecWork", 0);
     EXPECT_FALSE(b->SendDocument(3, "TH001='5901'"));
     const auto* call = host.main->Last("ExecWork");
@@ -467,7 +481,8 @@ TEST_F(BrokerTest, MessageCentreLink) {
 }
 
 TEST_F(BrokerTest, ProgramMasterQueryQuotesTheCode) {
-    host.counter->AnswerValue("GETCOUNTER", VarArrayOf({VarArrayOf({"采购单", "Purchase", "Y", "N"})}));
+    host.counter->AnswerValue("GETCOUNTER",
+                              VarArrayOf({VarArrayOf({"采购单", "Purchase", "Y", "N"})}));
     std::string name;
     b->QueryProgramMaster("PUR'I07", name);
     EXPECT_EQ(name, "采购单");
@@ -487,27 +502,32 @@ struct RecordingSearchWindow : ISearchWindow {
     static inline std::vector<std::string> log;
     static inline bool fail = false;
     ~RecordingSearchWindow() override { log.push_back("freed"); }
-    Variant Execute(TBrokers* broker, const Variant& mainTable, const Variant&, const Variant&, const Variant& bodyTable,
-                    const Variant&, const Variant&, const std::string& linkField, const std::string&, int productID,
+    Variant Execute(TBrokers* broker, const Variant& mainTable, const Variant&, const Variant&,
+                    const Variant& bodyTable, const Variant&, const Variant&,
+                    const std::string& linkField, const std::string&, int productID,
                     const std::string& baseLimited) override {
-        log.push_back(plat::VarToStr(mainTable) + "|" + plat::VarToStr(bodyTable) + "|" + linkField + "|" +
-                      std::to_string(productID) + "|" + baseLimited + "|" + broker->UserID);
+        log.push_back(plat::VarToStr(mainTable) + "|" + plat::VarToStr(bodyTable) + "|" +
+                      linkField + "|" + std::to_string(productID) + "|" + baseLimited + "|" +
+                      broker->UserID);
         if (fail) throw plat::Exception("window failed");
         return Variant();
     }
 };
 
 TEST_F(BrokerTest, SearchWindowIsFreedAlsoWhenItRaises) {
-    auto previous = SetSearchWindowFactory([] { return std::make_unique<RecordingSearchWindow>(); });
+    auto previous =
+        SetSearchWindowFactory([] { return std::make_unique<RecordingSearchWindow>(); });
     b->HostParams().SetValues("BaseLimited", "Y");
     RecordingSearchWindow::log.clear();
-    b->OpenSearchWindow("MOCTI", "60", VarArrayOf({"5901", "001"}), "ACPTB", "60", VarArrayOf({"5901"}), "TI003");
+    b->OpenSearchWindow("MOCTI", "60", VarArrayOf({"5901", "001"}), "ACPTB", "60",
+                        VarArrayOf({"5901"}), "TI003");
     RecordingSearchWindow::fail = true;
     EXPECT_THROW(b->OpenSearchWindow("INVML", "01", Variant()), plat::Exception);
     RecordingSearchWindow::fail = false;
     SetSearchWindowFactory(previous);
-    EXPECT_EQ(RecordingSearchWindow::log,
-              (std::vector<std::string>{"MOCTI|ACPTB|TI003|5|Y|DS", "freed", "INVML|||5|Y|DS", "freed"}));
+    EXPECT_EQ(
+        RecordingSearchWindow::log,
+        (std::vector<std::string>{"MOCTI|ACPTB|TI003|5|Y|DS", "freed", "INVML|||5|Y|DS", "freed"}));
 }
 
 }  // namespace

@@ -25,17 +25,27 @@ std::ptrdiff_t slotOf(M member) {
 TEST(ControllerContract, OperationsKeepTheirSlots) {
     using C = TDLLBaseController;
     const std::vector<std::pair<const char*, std::ptrdiff_t>> slots = {
-        {"GetVersion", slotOf(&C::GetVersion)},       {"GetVisible", slotOf(&C::GetVisible)},
-        {"SetVisible", slotOf(&C::SetVisible)},       {"GetHandle", slotOf(&C::GetHandle)},
-        {"Init", slotOf(&C::Init)},                   {"SetParams", slotOf(&C::SetParams)},
-        {"SetMode", slotOf(&C::SetMode)},             {"ShowModal", slotOf(&C::ShowModal)},
-        {"Close", slotOf(&C::Close)},                 {"GetConnectionInfo", slotOf(&C::GetConnectionInfo)},
-        {"IsFree", slotOf(&C::IsFree)},               {"NotifyCreated", slotOf(&C::NotifyCreated)},
-        {"FormShowHook", slotOf(&C::FormShowHook)},   {"FormHideHook", slotOf(&C::FormHideHook)},
-        {"FormDestroyHook", slotOf(&C::FormDestroyHook)}, {"FormCloseHook", slotOf(&C::FormCloseHook)},
-        {"DoNotify", slotOf(&C::DoNotify)},           {"Reserved", slotOf(&C::Reserved)},
+        {"GetVersion", slotOf(&C::GetVersion)},
+        {"GetVisible", slotOf(&C::GetVisible)},
+        {"SetVisible", slotOf(&C::SetVisible)},
+        {"GetHandle", slotOf(&C::GetHandle)},
+        {"Init", slotOf(&C::Init)},
+        {"SetParams", slotOf(&C::SetParams)},
+        {"SetMode", slotOf(&C::SetMode)},
+        {"ShowModal", slotOf(&C::ShowModal)},
+        {"Close", slotOf(&C::Close)},
+        {"GetConnectionInfo", slotOf(&C::GetConnectionInfo)},
+        {"IsFree", slotOf(&C::IsFree)},
+        {"NotifyCreated", slotOf(&C::NotifyCreated)},
+        {"FormShowHook", slotOf(&C::FormShowHook)},
+        {"FormHideHook", slotOf(&C::FormHideHook)},
+        {"FormDestroyHook", slotOf(&C::FormDestroyHook)},
+        {"FormCloseHook", slotOf(&C::FormCloseHook)},
+        {"DoNotify", slotOf(&C::DoNotify)},
+        {"Reserved", slotOf(&C::Reserved)},
     };
-    for (size_t i = 0; i < slots.size(); ++i) EXPECT_EQ(slots[i].second, (std::ptrdiff_t)i) << slots[i].first;
+    for (size_t i = 0; i < slots.size(); ++i)
+        EXPECT_EQ(slots[i].second, (std::ptrdiff_t)i) << slots[i].first;
 }
 
 TEST(ControllerContract, GetControllerNeedsARegisteredClass) {
@@ -45,10 +55,12 @@ TEST(ControllerContract, GetControllerNeedsARegisteredClass) {
         delete CreateRegisteredController();
         ADD_FAILURE() << "no exception";
     } catch (const plat::Exception& e) {
-        EXPECT_STREQ(e.what(), "QRV DLL Internal Error :\rNot Assign \"DLLControllerClass\" varible");
+        EXPECT_STREQ(e.what(),
+                     "QRV DLL Internal Error :\rNot Assign \"DLLControllerClass\" varible");
     }
     InitializeDLLMTCtrller();
-    std::unique_ptr<TDLLBaseController> a(CreateRegisteredController()), b(CreateRegisteredController());
+    std::unique_ptr<TDLLBaseController> a(CreateRegisteredController()),
+        b(CreateRegisteredController());
     EXPECT_NE(a.get(), b.get());
     EXPECT_NE(dynamic_cast<TDLLMTCtrller*>(a.get()), nullptr);
     DLLControllerClass = saved;
@@ -56,17 +68,18 @@ TEST(ControllerContract, GetControllerNeedsARegisteredClass) {
 
 // A controller as the host drives it, with the test form class registered.
 class ControllerTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         savedFormClass_ = frmRadicalClass;
         frmRadicalClass = &TTestRadicalForm::Create;
         TTestRadicalForm::alive = 0;
         ctl = std::make_unique<TDLLMTCtrller>();
         ctl->WorkCenter = host.Main();
-        ctl->OnNotify = TNotifyHandler([this, expected = ctl.get()](int32_t code, TDLLBaseController* sender) {
-            codes.push_back(code);
-            EXPECT_EQ(sender, expected);
-        });
+        ctl->OnNotify =
+            TNotifyHandler([this, expected = ctl.get()](int32_t code, TDLLBaseController* sender) {
+                codes.push_back(code);
+                EXPECT_EQ(sender, expected);
+            });
     }
     void TearDown() override {
         ctl.reset();
@@ -80,7 +93,7 @@ protected:
     std::unique_ptr<TDLLMTCtrller> ctl;
     std::vector<int32_t> codes;
 
-private:
+  private:
     TRadicalFormClass savedFormClass_ = nullptr;
 };
 
@@ -133,9 +146,12 @@ TEST_F(ControllerTest, HostVersionMustBe8000) {
     };
     const std::string old = "BrannixCenter version too old,please update!";
     const std::vector<Case> cases = {
-        {8001, {"This program's version is too old, please update.", old},
+        {8001,
+         {"This program's version is too old, please update.", old},
          old + "This program's version is too old, please update."},
-        {7999, {"BrannixCenter version too old,please update.", old}, old + "BrannixCenter version too old,please update."},
+        {7999,
+         {"BrannixCenter version too old,please update.", old},
+         old + "BrannixCenter version too old,please update."},
         {"8000x", {old}, old},  // not comparable: the guard's own message only
     };
     for (const Case& c : cases) {
@@ -143,7 +159,8 @@ TEST_F(ControllerTest, HostVersionMustBe8000) {
         std::vector<int32_t> seen;  // outlives the controller, which notifies when it closes
         auto controller = std::make_unique<TDLLMTCtrller>();
         controller->WorkCenter = host.Main();
-        controller->OnNotify = TNotifyHandler([&seen](int32_t code, TDLLBaseController*) { seen.push_back(code); });
+        controller->OnNotify =
+            TNotifyHandler([&seen](int32_t code, TDLLBaseController*) { seen.push_back(code); });
         try {
             controller->Init(params());
             ADD_FAILURE() << "no exception for " << plat::VarToStr(c.version);
@@ -257,8 +274,8 @@ TEST_F(ControllerTest, SetModeNarrowsRightsAndSetsTheOpenMode) {
         bool keys;
     };
     const std::vector<Case> cases = {
-        {13, 255, 0x01FF, 11, false}, {6, 0, 0x0100, 0, false},  {1, 2, 0x0108, 1, false},
-        {2, 8, 0x0102, 2, false},     {7, 255, 0x01FF, 7, true}, {8, 255, 0x01FF, 8, true},
+        {13, 255, 0x01FF, 11, false}, {6, 0, 0x0100, 0, false},     {1, 2, 0x0108, 1, false},
+        {2, 8, 0x0102, 2, false},     {7, 255, 0x01FF, 7, true},    {8, 255, 0x01FF, 8, true},
         {10, 255, 0x01FF, 9, true},   {12, 255, 0x01FF, 10, false}, {9, 255, 0x01FF, 0, false},
     };
     EXPECT_EQ(ctl->SetMode(1, 255, Variant()), -1);
@@ -273,7 +290,8 @@ TEST_F(ControllerTest, SetModeNarrowsRightsAndSetsTheOpenMode) {
         EXPECT_EQ(form()->hostKeys.IsArray(), c.keys) << "mode " << c.mode;
         // The buttons follow the narrowed rights before the open mode is set.
         EXPECT_EQ(form()->trace,
-                  (std::vector<std::string>{"UpdateButtons:" + std::to_string(c.formRights), "SetOpenMode"}));
+                  (std::vector<std::string>{"UpdateButtons:" + std::to_string(c.formRights),
+                                            "SetOpenMode"}));
     }
     // Rights are never granted back.
     form()->actionRights = 0x0100;

@@ -17,12 +17,12 @@ using plat::TFieldType;
 // class names the colouring rule tests.
 class TTestWwCombo : public TTestDBEdit {
     PLAT_CLASS_NAMED("TwwDBComboBox", TTestDBEdit)
-public:
+  public:
     using TTestDBEdit::TTestDBEdit;
 };
 class TTestFDbCheckBox : public TTestDBEdit {
     PLAT_CLASS_NAMED("TFDbCheckBox", TTestDBEdit)
-public:
+  public:
     using TTestDBEdit::TTestDBEdit;
 };
 
@@ -262,7 +262,8 @@ TEST(Controls, PageLastControlsLeaveOutTheUdfAndBrowsePages) {
         s->PageIndex = i;
         sheets.push_back(s);
     }
-    auto put = [&](const std::string& name, int page, int tabOrder, bool visible = true, bool enabled = true) {
+    auto put = [&](const std::string& name, int page, int tabOrder, bool visible = true,
+                   bool enabled = true) {
         auto* c = make<TTestEdit>(&form, name);
         c->Parent = sheets[page];
         c->TabOrder = tabOrder;

@@ -19,7 +19,7 @@ using plat::Variant;
 
 // A host object: members answered by handlers, every call recorded.
 class ScriptedObject : public plat::DispatchObject {
-public:
+  public:
     struct Call {
         std::string name;
         std::vector<Variant> args;
@@ -66,7 +66,9 @@ public:
     std::map<std::string, Variant> values;
 };
 
-inline Variant Disp(const std::shared_ptr<ScriptedObject>& o) { return Variant(plat::DispatchPtr(o)); }
+inline Variant Disp(const std::shared_ptr<ScriptedObject>& o) {
+    return Variant(plat::DispatchPtr(o));
+}
 
 // The work-centre object with its three services.
 struct ScriptedHost {
@@ -84,7 +86,8 @@ struct ScriptedHost {
         main->Value("Com_Counter", Disp(counter));
         main->Answer("GetMessage", [this](plat::DispArgs a) {
             auto it = messages.find(a[0].AsString() + a[1].AsString());
-            return Variant(it == messages.end() ? "<" + a[0].AsString() + a[1].AsString() + ">" : it->second);
+            return Variant(it == messages.end() ? "<" + a[0].AsString() + a[1].AsString() + ">"
+                                                : it->second);
         });
         validator->Value("ProductID", 0);
         validator->Value("BaseLimited", "");
@@ -95,7 +98,7 @@ struct ScriptedHost {
 // The root form as the controller and the broker use it.
 class TTestRadicalForm : public plat::TComponent, public IRadicalForm {
     PLAT_CLASS_NAMED("TfrmTestRadical", TComponent)
-public:
+  public:
     TTestRadicalForm() : TComponent(nullptr) {
         ++alive;
         broker = new TBrokers(this);
@@ -143,7 +146,9 @@ public:
         initParams.push_back(params);
         return initAnswer;
     }
-    void UpdateButtons() override { trace.push_back("UpdateButtons:" + std::to_string(actionRights)); }
+    void UpdateButtons() override {
+        trace.push_back("UpdateButtons:" + std::to_string(actionRights));
+    }
     std::string VersionText() const override { return versionText; }
     uint16_t ActionRights() const override { return actionRights; }
     void SetActionRights(uint16_t r) override { actionRights = r; }
@@ -173,7 +178,9 @@ public:
     std::string GetUICodePage() const override { return uiCodePage; }
     std::string GetSystemCodePage() const override { return systemCodePage; }
     int GetDisplayMode() const override { return displayMode; }
-    Variant ConvertByDisplayMode(const Variant& v) override { return Variant("[" + plat::VarToStr(v) + "]"); }
+    Variant ConvertByDisplayMode(const Variant& v) override {
+        return Variant("[" + plat::VarToStr(v) + "]");
+    }
     int ShowMessageBox(const std::string& text, TMsgDlgType, const TMsgDlgButtons&) override {
         messageBoxes.push_back(text);
         return modal::Ok;
