@@ -102,6 +102,7 @@ FakeForm::FakeForm() : TComponent(nullptr), host(std::make_shared<FakeHost>()) {
     broker->ProgramCode = "KTRB52";
     broker->SetMainObject(Variant(std::static_pointer_cast<plat::Dispatch>(host)));
     broker->AttachSubObjects();
+    host->checkValueCalls.clear();  // the program-master read of the attachment
 }
 
 FakeForm::~FakeForm() { BeginDestroy(); }
