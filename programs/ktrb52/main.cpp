@@ -193,10 +193,9 @@ int run(int argc, char** argv) {
         return 1;
     }
     if (opt.mode) {
-        plat::Variant keys = plat::Variant::CreateArray({0, (int)opt.keys.size() - 1});
-        for (size_t i = 0; i < opt.keys.size(); ++i) keys[(int)i] = opt.keys[i];
+        std::vector<plat::Variant> keys(opt.keys.begin(), opt.keys.end());
         controller->SetMode(*opt.mode, (uint8_t)opt.rights,
-                            opt.keys.empty() ? plat::Variant() : keys);
+                            keys.empty() ? plat::Variant() : plat::Variant::ArrayOf(keys));
     }
     if (opt.params && controller->SetParams(plat::VarArrayOf({0, *opt.params})) != 0)
         std::cerr << "ktrb52: SetParams refused the start condition" << std::endl;
