@@ -13,7 +13,7 @@ std::string Installation::alertLog(const std::string& name) const {
     for (const std::string& file : plat::ListFiles(folder, "Alert_" + name + "_", ".log")) {
         std::string bytes;
         plat::TryReadFileBytes(folder + file, bytes);
-        all += bytes;
+        all += plat::FromCodePageReplacing(bytes, plat::AnsiCodePage()).text;
     }
     return all;
 }
