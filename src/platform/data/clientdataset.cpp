@@ -389,14 +389,13 @@ void TClientDataSet::reconcile(const TApplyReply& reply, const TDelta& delta) {
         std::vector<Variant> proposed = row.newValues;
         if (handler) {
             EReconcileError e(r.message, r.errorCode, r.previousError, r.context);
-            handler->reconcile_ = &row;
-            try {
-                handler->OnReconcileError(handler, e, kindOf(d->status), action);
-            } catch (...) {
-                handler->reconcile_ = nullptr;
-                throw;
-            }
-            handler->reconcile_ = nullptr;
+            // The handler's fields read the refused row while it runs.
+            struct RowScope {
+                ReconcileRow*& slot;
+                RowScope(ReconcileRow*& s, ReconcileRow* r) : slot(s) { slot = r; }
+                ~RowScope() { slot = nullptr; }
+            } scope(handler->reconcile_, &row);
+            handler->OnReconcileError(handler, e, kindOf(d->status), action);
         }
         if (action == TReconcileAction::raAbort) break;
         switch (action) {

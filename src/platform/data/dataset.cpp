@@ -18,6 +18,20 @@ using store::SlotState;
 // without a current record shows nothing.
 constexpr uint32_t kNoParent = 0xFFFFFFFEu;
 
+// Puts a dataset into a passing state (calculating, filtering) without
+// events, and back again also after an exception.
+class StateSwap {
+public:
+    StateSwap(TDataSetState& state, TDataSetState temporary) : state_(state), saved_(state) { state = temporary; }
+    ~StateSwap() { state_ = saved_; }
+    StateSwap(const StateSwap&) = delete;
+    StateSwap& operator=(const StateSwap&) = delete;
+
+private:
+    TDataSetState& state_;
+    TDataSetState saved_;
+};
+
 // ---- TFields ----
 
 TField* TFields::operator[](int i) const {
@@ -875,18 +889,14 @@ void TDataSet::fireCalcFields() const {
     for (auto& v : calc_) v = Variant::Null();
     if (!OnCalcFields) return;
     if (CurrentSlot() == kNil && state_ != dsEdit && state_ != dsInsert) return;
-    inCalc_ = true;
     calcBase_ = state_;
-    self->state_ = dsCalcFields;
-    try {
-        self->OnCalcFields(self);
-    } catch (...) {
-        self->state_ = calcBase_;
-        inCalc_ = false;
-        throw;
-    }
-    self->state_ = calcBase_;
-    inCalc_ = false;
+    struct Flag {
+        bool& f;
+        explicit Flag(bool& x) : f(x) { f = true; }
+        ~Flag() { f = false; }
+    } calculating(inCalc_);
+    StateSwap swap(self->state_, dsCalcFields);
+    self->OnCalcFields(self);
 }
 
 Variant TDataSet::computeLookup(const TField* f) const {
@@ -1286,21 +1296,13 @@ void TDataSet::AdoptCursorSettings(const TDataSet& src) {
 
 bool TDataSet::passesFilter(uint32_t slot) const {
     auto* self = const_cast<TDataSet*>(this);
-    TDataSetState saved = state_;
     filterSlot_ = slot;
-    self->state_ = dsFilter;
+    StateSwap swap(self->state_, dsFilter);
     bool ok = true;
-    try {
-        if (filterExpr_)
-            ok = filterExpr_->Evaluate(
-                [&](const std::string& name) { return FieldByName(name)->Value(); },
-                filterOptions_ & foCaseInsensitive, filterOptions_ & foNoPartialCompare);
-        if (ok && onFilterRecord_) onFilterRecord_(self, ok);
-    } catch (...) {
-        self->state_ = saved;
-        throw;
-    }
-    self->state_ = saved;
+    if (filterExpr_)
+        ok = filterExpr_->Evaluate([&](const std::string& name) { return FieldByName(name)->Value(); },
+                                   filterOptions_ & foCaseInsensitive, filterOptions_ & foNoPartialCompare);
+    if (ok && onFilterRecord_) onFilterRecord_(self, ok);
     return ok;
 }
 
