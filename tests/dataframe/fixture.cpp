@@ -93,13 +93,14 @@ FakeHost::FakeHost() : DispatchObject("FakeHost") {
     Property("Com_Dravoc", [this] { return Variant(dravoc_); });
 }
 
-FakeForm::FakeForm() : TComponent(nullptr), host(std::make_shared<FakeHost>()) {
+FakeForm::FakeForm(bool attachHost) : TComponent(nullptr), host(std::make_shared<FakeHost>()) {
     broker = new TBrokers(this);
     broker->UserID = "DS";
     broker->CompanyID = "DEMO";
     broker->SignOnKey = "DEMODB";
     broker->UserGroup = "ADMIN";
     broker->ProgramCode = "KTRB52";
+    if (!attachHost) return;
     broker->SetMainObject(Variant(std::static_pointer_cast<plat::Dispatch>(host)));
     broker->AttachSubObjects();
     host->checkValueCalls.clear();  // the program-master read of the attachment

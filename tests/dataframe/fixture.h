@@ -119,7 +119,8 @@ private:
 
 class FakeForm : public plat::TComponent, public IRadicalForm, public IDataModuleOwner {
 public:
-    FakeForm();
+    // With attachHost false the broker gets no host object (the caller gives one).
+    explicit FakeForm(bool attachHost = true);
     ~FakeForm() override;
 
     TBrokers* broker;
