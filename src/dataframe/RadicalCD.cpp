@@ -25,6 +25,14 @@ TdmRadical::TdmRadical(plat::TComponent* owner) : TComponent(owner), ownerForm_(
     cdsSaveCondition->SetName("cdsSaveCondition");
     cdsSaveCondition->SetProviderName("pvdConSave");
     cdsSaveCondition->SetRemoteServer(MIDAS);
+    // Stored definitions: the query dialogs use the set before it is fetched.
+    using plat::TFieldType;
+    cdsSaveCondition->FieldDefs().Add("NCONDITION", TFieldType::ftString, 20, true);
+    cdsSaveCondition->FieldDefs().Add("VCONDITION", TFieldType::ftMemo);
+    cdsSaveCondition->FieldDefs().Add("CREATOR", TFieldType::ftString, 10, true);
+    cdsSaveCondition->FieldDefs().Add("PROGRAMME", TFieldType::ftString, 10, true);
+    cdsSaveCondition->FieldDefs().Add("CREATE_DATE", TFieldType::ftString, 8);
+    cdsSaveCondition->FieldDefs().Add("ActivePage", TFieldType::ftInteger);
     cdsSaveCondition->IndexDefs().Add("Index1", "NCONDITION;CREATOR;PROGRAMME");
     cdsSaveCondition->SetIndexName("Index1");
     cdsSaveCondition->ValidateWithMask = true;

@@ -221,6 +221,15 @@ TEST_F(DemoServer, ConnectOpensTheReceiptsAndSavesAnEditWithItsAuditColumns) {
     EXPECT_EQ(dm.cdsMain->FieldByName("MODI_DATE")->AsString(), dm.Today);
 }
 
+TEST_F(DemoServer, TheSavedQuerySchemesOpenOnTheirIndex) {
+    ASSERT_TRUE(dm.ConnectAppServer());
+    dm.AppServer.AsDispatch()->Call("LoadTable", plat::VarArrayOf({Variant("DS"), Variant("KTRB52")}));
+    dm.cdsSaveCondition->Open();
+    EXPECT_EQ(dm.cdsSaveCondition->IndexName(), "Index1");
+    for (const char* name : {"NCONDITION", "VCONDITION", "CREATOR", "PROGRAMME", "CREATE_DATE", "ActivePage"})
+        EXPECT_NE(dm.cdsSaveCondition->FindField(name), nullptr) << name;
+}
+
 TEST_F(DemoServer, AnUnknownUserIsRefusedAndNothingIsOpened) {
     form.broker->UserID = "NOBODY";
     EXPECT_FALSE(dm.ConnectAppServer());
