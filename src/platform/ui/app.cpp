@@ -120,6 +120,7 @@ public:
         QString text;
         QtKeyForChar(c, key, mods, text);
         QKeyEvent ne(QEvent::KeyPress, key, mods, text, autoRepeat);
+        last_ = {target, ne.type(), ne.key(), ne.modifiers(), ne.text(), ne.timestamp()};
         QKeyEvent* saved = skip;
         skip = &ne;
         QCoreApplication::sendEvent(target, &ne);

@@ -253,7 +253,7 @@ void TCustomMaskEdit::SetEditMask(const std::string& v) {
 std::string TCustomMaskEdit::EditText() const { return TCustomEdit::GetText(); }
 
 void TCustomMaskEdit::SetEditText(const std::string& v) {
-    box_->setText(Q(v));
+    SetBoxText(v);
     box_->setModified(false);
 }
 
@@ -271,7 +271,7 @@ void TCustomMaskEdit::TextChanged() {
 }
 
 void TCustomMaskEdit::setEdit(const std::u32string& edit, int cursor) {
-    box_->setText(QString::fromUcs4(edit.data(), (qsizetype)edit.size()));
+    SetBoxText(U32ToUtf8(edit));
     box_->setModified(true);
     box_->setSelection(cursor, 0);
 }

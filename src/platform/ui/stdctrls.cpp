@@ -164,6 +164,8 @@ class EditValidator : public QValidator {
 public:
     explicit EditValidator(TCustomEdit* e) : edit_(e) {}
     State validate(QString& input, int& pos) const override {
+        // Text the program sets is taken as it is.
+        if (edit_->settingText_) return Acceptable;
         input = ApplyCase(input, edit_->CharCase());
         int max = edit_->MaxLength();
         if (max > 0 && CodePageWidth(Utf8ToU32(S(input))) > max) {
@@ -252,15 +254,11 @@ TCustomEdit::TCustomEdit(TComponent* owner, bool multiLine) : TWinControl(owner)
     if (multiLine) {
         auto* mb = new MemoBox(this);
         box_.reset(mb);
-        QObject::connect(mb->memo(), &QPlainTextEdit::textChanged, [this] {
-            if (!settingText_) SafeCall([this] { Change(); });
-        });
+        QObject::connect(mb->memo(), &QPlainTextEdit::textChanged, [this] { SafeCall([this] { Change(); }); });
     } else {
         auto* lb = new LineBox(this);
         box_.reset(lb);
-        QObject::connect(lb->line(), &QLineEdit::textChanged, [this] {
-            if (!settingText_) SafeCall([this] { Change(); });
-        });
+        QObject::connect(lb->line(), &QLineEdit::textChanged, [this] { SafeCall([this] { Change(); }); });
     }
     box_->widget()->setFocusPolicy(Qt::StrongFocus);
     SetWidget(box_->widget());
@@ -273,8 +271,17 @@ TCustomEdit::~TCustomEdit() { BeginDestroy(); }
 
 std::string TCustomEdit::GetText() const { return S(box_->text()); }
 
+void TCustomEdit::SetBoxText(const std::string& text) {
+    settingText_ = true;
+    struct Reset {
+        bool& f;
+        ~Reset() { f = false; }
+    } reset{settingText_};
+    box_->setText(Q(text));
+}
+
 void TCustomEdit::TextChanged() {
-    box_->setText(Q(text_));
+    SetBoxText(text_);
     box_->setModified(false);
 }
 
@@ -640,8 +647,16 @@ void TCustomComboBox::Clear() {
 }
 
 void TCustomComboBox::StringsInserted(int index) {
+    QComboBox* w = ComboOf(this);
     quiet_ = true;
-    ComboOf(this)->insertItem(index, Q(DisplayOf(index)));
+    int current = w->currentIndex();
+    QString text = w->currentText();
+    w->insertItem(index, Q(DisplayOf(index)));
+    // Adding items selects nothing on the platform.
+    if (current < 0) {
+        w->setCurrentIndex(-1);
+        if (w->isEditable()) w->setEditText(text);
+    }
     quiet_ = false;
 }
 

@@ -113,7 +113,8 @@ protected:
     void TextChanged() override;
     void DoEnter() override;
     virtual void Change();
-    void ApplyColorToWidgetEdit();
+    // Puts a text into the widget as the program's (no case or length rule).
+    void SetBoxText(const std::string& text);
     std::unique_ptr<EditBox> box_;
     friend class EditBox;
     friend class EditValidator;
@@ -124,6 +125,7 @@ private:
     bool readOnly_ = false;
     char32_t passwordChar_ = 0;
     TBorderStyle borderStyle_ = TBorderStyle::bsSingle;
+    // Set while the program puts a text in (no case or length rule then).
     bool settingText_ = false;
 };
 

@@ -5,6 +5,7 @@
 
 #include "platform/ui/dialogs.h"
 #include "platform/ui/forms.h"
+#include "platform/ui/utf8.h"
 
 namespace uitest {
 
@@ -12,6 +13,11 @@ namespace uitest {
 inline void ShowActive(plat::TCustomForm* f) {
     f->Show();
     plat::Application->ProcessMessages();
+}
+
+// Types text into a control as characters (KeyPress, then the widget).
+inline void TypeText(plat::TWinControl* c, const std::string& text) {
+    for (char32_t ch : plat::Utf8ToU32(text)) c->SimulateKey(0, {}, ch);
 }
 
 // Message dialogs answered by script, and exceptions logged to a list.
