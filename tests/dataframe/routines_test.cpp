@@ -8,6 +8,7 @@
 #include "dataframe/knlBase.h"
 #include "dataframe/knlRadical.h"
 #include "fixture.h"
+#include "platform/system/desktop.h"
 #include "platform/system/inifile.h"
 
 namespace ktrb::test {
@@ -179,6 +180,30 @@ TEST(OpenDataSetByCondition, AFailureReachesTheCallerAndTheLog) {
     doc.provider.OnDataRequest = [](const Variant&) -> Variant { throw plat::EDatabaseError("bad condition"); };
     EXPECT_THROW(OpenDataSetByCondition(&doc.main, "TH001='X", Variant()), plat::EDatabaseError);
     EXPECT_NE(installation.alertLog("knlBase-103").find("bad condition"), std::string::npos);
+}
+
+TEST(FetchMoreOrLast, FetchesAtTheEndOfTheFetchedRowsElseGoesToTheLast) {
+    std::vector<plat::TPacketRow> rows;
+    for (int i = 0; i < 30; ++i) rows.push_back(HeaderRow("5901", std::to_string(i), 0));
+    plat::TMemoryProvider provider("pvdMain", HeaderFields(), rows);
+    TClientDataSet ds;
+    ds.SetProvider(&provider);
+    ds.PacketRecords = 20;
+    ds.FetchOnDemand = false;
+    ds.Open();
+    FetchMoreOrLast(&ds);
+    EXPECT_EQ(ds.RecordCount(), 20);
+    EXPECT_EQ(ds.RecNo(), 20);
+    FetchMoreOrLast(&ds);
+    EXPECT_EQ(ds.RecordCount(), 30);
+}
+
+TEST(ShowFileProperties, OpensTheFoldersFileManager) {
+    plat::TRecordingLauncher launcher;
+    plat::DesktopLauncherOverride use(launcher);
+    ShowFileProperties("C:\\QRV\\c_data\\DS\\KTRB52_20240315.xls");
+    ASSERT_EQ(launcher.Opened().size(), 1u);
+    EXPECT_EQ(launcher.Opened()[0], "C:/QRV/c_data/DS/");
 }
 
 TEST(FindBlankField, FirstVisibleWritableBlankFieldOfTheDataSetsEntry) {
