@@ -1,0 +1,464 @@
+#include <gtest/gtest.h>
+
+#include <QMenu>
+#include <QTreeWidget>
+
+#include "platform/core/exceptions.h"
+#include "platform/core/text.h"
+#include "platform/ui/buttons.h"
+#include "platform/ui/comctrls.h"
+#include "platform/ui/extctrls.h"
+#include "platform/ui/screenshot.h"
+#include "ui_test_util.h"
+
+using namespace plat;
+
+namespace {
+struct Host {
+    TForm* form = CreateForm<TForm>(nullptr);
+    std::vector<std::string> log;
+    ~Host() { form->Free(); }
+    template <class C>
+    C* add() {
+        auto* c = new C(form);
+        c->SetParent(form);
+        return c;
+    }
+};
+
+// A page control that paints its tabs itself and records what it was asked.
+class TRecordingPages : public TPageControl {
+    PLAT_CLASS(TRecordingPages, TPageControl)
+public:
+    using TPageControl::TPageControl;
+    std::vector<std::string> drawn;
+    void DrawTab(int tabIndex, const TRect& r, bool active) override {
+        drawn.push_back(PageOfTab(tabIndex)->Caption() + (active ? "*" : ""));
+    }
+};
+
+TTabSheet* AddSheet(TPageControl* pc, const std::string& caption) {
+    auto* s = new TTabSheet(pc->Owner());
+    s->SetCaption(caption);
+    s->SetPageControl(pc);
+    return s;
+}
+}  // namespace
+
+TEST(PageControl, HiddenTabsKeepThePlatformsTabIndexing) {
+    Host h;
+    auto* pc = h.add<TRecordingPages>();
+    auto* a = AddSheet(pc, "A");
+    auto* b = AddSheet(pc, "B");
+    auto* c = AddSheet(pc, "C");
+    EXPECT_EQ(pc->ActivePage(), a);
+    a->SetTabVisible(false);
+    EXPECT_EQ(a->TabIndex(), -1);
+    EXPECT_EQ(b->TabIndex(), 0);
+    EXPECT_EQ(c->TabIndex(), 1);
+    EXPECT_EQ(pc->PageOfTab(1), c);
+    EXPECT_EQ(c->PageIndex(), 2);
+    pc->SetActivePage(c);
+    EXPECT_EQ(pc->TabIndex(), 1);
+    TRecordingCanvas rec;
+    pc->SetOwnerDraw(true);
+    pc->PaintTabsTo(rec);
+    EXPECT_EQ(pc->drawn, (std::vector<std::string>{"B", "C*"}));
+}
+
+TEST(PageControl, UserChangesAskOnChangingThenRaiseOnChange) {
+    Host h;
+    auto* pc = h.add<TPageControl>();
+    auto* a = AddSheet(pc, "A");
+    auto* b = AddSheet(pc, "B");
+    auto* c = AddSheet(pc, "C");
+    bool allow = false;
+    pc->OnChanging = TTabChangingEvent([&](TObject*, bool& ok) {
+        h.log.push_back("changing");
+        ok = allow;
+    });
+    pc->OnChange = TNotifyEvent([&](TObject*) { h.log.push_back("change"); });
+    b->OnShow = TNotifyEvent([&](TObject*) { h.log.push_back("show B"); });
+    a->OnHide = TNotifyEvent([&](TObject*) { h.log.push_back("hide A"); });
+    pc->TabClicked(1);
+    EXPECT_EQ(pc->ActivePage(), a);
+    allow = true;
+    pc->TabClicked(1);
+    EXPECT_EQ(pc->ActivePage(), b);
+    EXPECT_TRUE(b->Visible());
+    EXPECT_FALSE(a->Visible());
+    EXPECT_EQ(h.log, (std::vector<std::string>{"changing", "changing", "show B", "hide A", "change"}));
+    // The program's change raises nothing; the next page skips hidden tabs.
+    h.log.clear();
+    c->SetTabVisible(false);
+    pc->SetActivePage(a);
+    EXPECT_TRUE(h.log.empty());
+    pc->SelectNextPage(false);
+    EXPECT_EQ(pc->ActivePage(), b);
+}
+
+TEST(PageControl, CtrlTabInsideMovesThePage) {
+    Host h;
+    auto* pc = h.add<TPageControl>();
+    pc->SetBounds(0, 0, 300, 200);
+    auto* a = AddSheet(pc, "A");
+    auto* b = AddSheet(pc, "B");
+    auto* e = new TEdit(h.form);
+    e->SetParent(a);
+    // Sheets fill the display area.
+    EXPECT_EQ(a->BoundsRect(), pc->DisplayRect());
+    uitest::ShowActive(h.form);
+    e->SetFocus();
+    e->SimulateKey(VK_TAB, {ssCtrl});
+    EXPECT_EQ(pc->ActivePage(), b);
+    EXPECT_FALSE(e->Focused());
+}
+
+TEST(ToolBar, ButtonsLineUpAndRunTimeButtonsGoWhereTheyArePut) {
+    Host h;
+    auto* tb = h.add<TToolBar>();
+    tb->SetBounds(0, 0, 400, 29);
+    auto add = [&](const std::string& name, TToolButtonStyle style = TToolButtonStyle::tbsButton) {
+        auto* b = new TToolButton(h.form);
+        b->SetName(name);
+        b->SetParent(tb);
+        b->SetStyle(style);
+        return b;
+    };
+    auto* add1 = add("btnAdd");
+    auto* sep = add("ToolButton6", TToolButtonStyle::tbsSeparator);
+    auto* last = add("btnLast");
+    EXPECT_EQ(add1->BoundsRect(), Bounds(0, 0, 23, 22));
+    EXPECT_EQ(sep->BoundsRect(), Bounds(23, 0, 8, 22));
+    EXPECT_EQ(last->Left(), 31);
+    // Placed right after the separator.
+    auto* color = new TToolButton(h.form);
+    color->SetParent(tb);
+    color->SetStyle(TToolButtonStyle::tbsDropDown);
+    color->SetLeft(sep->Left() + sep->Width());
+    EXPECT_EQ(color->Index(), 2);
+    EXPECT_EQ(color->Left(), 31);
+    EXPECT_EQ(color->Width(), 23 + 15);
+    EXPECT_EQ(last->Left(), 31 + 38);
+}
+
+TEST(ToolBar, CheckButtonsAndDropDownMenus) {
+    Host h;
+    auto* tb = h.add<TToolBar>();
+    auto* a = new TToolButton(h.form);
+    a->SetParent(tb);
+    a->SetStyle(TToolButtonStyle::tbsCheck);
+    a->Grouped = true;
+    auto* b = new TToolButton(h.form);
+    b->SetParent(tb);
+    b->SetStyle(TToolButtonStyle::tbsCheck);
+    b->Grouped = true;
+    int clicks = 0;
+    a->OnClick = TNotifyEvent([&](TObject*) { ++clicks; });
+    uitest::MouseClick(a, 5, 5);
+    EXPECT_TRUE(a->Down());
+    uitest::MouseClick(b, 5, 5);
+    EXPECT_TRUE(b->Down());
+    EXPECT_FALSE(a->Down());
+    uitest::MouseClick(b, 5, 5);  // a grouped button stays down
+    EXPECT_TRUE(b->Down());
+    EXPECT_EQ(clicks, 1);
+    auto* d = new TToolButton(h.form);
+    d->SetParent(tb);
+    d->SetStyle(TToolButtonStyle::tbsDropDown);
+    auto* menu = new TPopupMenu(h.form);
+    menu->Items()->Add(NewItem("底色", 0, false, true, nullptr));
+    int popups = 0, dclicks = 0;
+    menu->OnPopup = TNotifyEvent([&](TObject*) { ++popups; });
+    d->SetDropdownMenu(menu);
+    d->OnClick = TNotifyEvent([&](TObject*) { ++dclicks; });
+    uitest::MouseClick(d, d->Width() - 5, 5);
+    uitest::MouseClick(d, 5, 5);
+    EXPECT_EQ(popups, 1);
+    EXPECT_EQ(dclicks, 1);
+    menu->Items()->SubMenu()->hide();
+}
+
+TEST(StatusBar, PanelsAndTheLastOneReachingTheEdge) {
+    Host h;
+    auto* sb = h.add<TStatusBar>();
+    sb->SetBounds(0, 0, 400, 19);
+    for (int w : {40, 100}) sb->Panels()->Add()->SetWidth(w);
+    sb->Panels()->Items(0)->SetText("浏览");
+    sb->Panels()->Items(1)->SetText("单据笔数");
+    EXPECT_EQ(sb->PanelRect(0), Rect(0, 0, 40, 19));
+    EXPECT_EQ(sb->PanelRect(1), Rect(40, 0, sb->ClientWidth(), 19));
+    TRecordingCanvas rec;
+    sb->PaintTo(rec);
+    EXPECT_EQ(rec.Texts(), (std::vector<std::string>{"浏览", "单据笔数"}));
+    // Reached by index through the collection.
+    EXPECT_EQ(static_cast<TStatusPanel*>(sb->Panels()->TCollection::Items(1))->Text(), "单据笔数");
+}
+
+TEST(ListView, ReportColumnsSubItemsAndSorting) {
+    Host h;
+    auto* lv = h.add<TListView>();
+    lv->SetViewStyle(TViewStyle::vsReport);
+    for (auto c : {"品号", "品名"}) lv->Columns()->Add()->SetCaption(c);
+    for (auto [code, name] : {std::pair{"B02", "螺丝"}, {"a01", "垫片"}, {"C03", "弹簧"}}) {
+        TListItem* i = lv->Items()->Add();
+        i->SetCaption(code);
+        i->SubItems()->Add(name);
+    }
+    QTreeWidget* t = lv->Tree();
+    EXPECT_EQ(t->headerItem()->text(1), QString::fromUtf8("品名"));
+    EXPECT_EQ(t->topLevelItem(0)->text(1), QString::fromUtf8("螺丝"));
+    lv->SetSortType(TSortType::stText);
+    EXPECT_EQ(lv->Items()->Item(0)->Caption(), "a01");
+    EXPECT_EQ(t->topLevelItem(0)->text(0), "a01");
+    // Sorted through OnCompare when sorting by data.
+    lv->OnCompare = TLVCompareEvent([](TObject*, TListItem* a, TListItem* b, int, int& r) {
+        r = -AnsiCompareText(a->Caption(), b->Caption());
+    });
+    lv->SetSortType(TSortType::stData);
+    EXPECT_EQ(lv->Items()->Item(0)->Caption(), "C03");
+    lv->CustomSort([](TListItem* a, TListItem* b, intptr_t) { return a->SubItems()->Strings(0).compare(b->SubItems()->Strings(0)); }, 0);
+    EXPECT_EQ(lv->Items()->Item(0)->SubItems()->Strings(0), "垫片");
+    EXPECT_EQ(lv->FindCaption(0, "b0", true, true, false)->Caption(), "B02");
+    EXPECT_EQ(lv->FindCaption(0, "b0", false, true, false), nullptr);
+}
+
+TEST(ListView, SelectionAndCaptionEditEvents) {
+    Host h;
+    auto* lv = h.add<TListView>();
+    TListItem* a = lv->Items()->Add();
+    a->SetCaption("one");
+    TListItem* b = lv->Items()->Add();
+    b->SetCaption("two");
+    std::vector<std::string> log;
+    lv->OnSelectItem = Event<TObject*, TListItem*, bool>([&](TObject*, TListItem* i, bool s) {
+        log.push_back(i->Caption() + (s ? "+" : "-"));
+    });
+    lv->SetSelected(a);
+    lv->SetSelected(b);
+    EXPECT_EQ(log, (std::vector<std::string>{"one+", "one-", "two+"}));
+    EXPECT_EQ(lv->ItemIndex(), 1);
+    bool allow = true;
+    lv->OnEditing = Event<TObject*, TListItem*, bool&>([&](TObject*, TListItem*, bool& ok) { ok = allow; });
+    lv->OnEdited = Event<TObject*, TListItem*, std::string&>([](TObject*, TListItem*, std::string& s) { s += "!"; });
+    lv->CaptionEdited(b, "deux");
+    EXPECT_EQ(b->Caption(), "deux!");
+    allow = false;
+    EXPECT_FALSE(b->EditCaption());
+    lv->SetReadOnly(true);
+    allow = true;
+    EXPECT_FALSE(lv->CanEdit(b));
+    b->Delete();
+    EXPECT_EQ(lv->Items()->Count(), 1);
+}
+
+TEST(TreeView, NodesByAbsoluteIndexAndOrder) {
+    Host h;
+    auto* tv = h.add<TTreeView>();
+    TTreeNodes* n = tv->Items();
+    TTreeNode* r1 = n->Add(nullptr, "root1");
+    TTreeNode* c1 = n->AddChild(r1, "c1");
+    n->AddChild(c1, "g1");
+    n->AddChild(r1, "c2");
+    TTreeNode* r2 = n->Add(r1, "root2");
+    n->Insert(r1, "root0");
+    EXPECT_EQ(n->Count(), 6);
+    std::vector<std::string> order;
+    for (int i = 0; i < n->Count(); ++i) order.push_back(n->Item(i)->Text());
+    EXPECT_EQ(order, (std::vector<std::string>{"root0", "root1", "c1", "g1", "c2", "root2"}));
+    EXPECT_EQ(c1->AbsoluteIndex(), 2);
+    EXPECT_EQ(n->Item(3)->Level(), 2);
+    EXPECT_EQ(n->Item(3)->GetNext()->Text(), "c2");
+    EXPECT_EQ(r2->GetPrev()->Text(), "c2");
+    int deleted = 0;
+    tv->OnDeletion = Event<TObject*, TTreeNode*>([&](TObject*, TTreeNode*) { ++deleted; });
+    c1->Delete();
+    EXPECT_EQ(deleted, 2);
+    EXPECT_EQ(n->Count(), 4);
+    EXPECT_EQ(r1->Count(), 1);
+    EXPECT_THROW(n->Item(4), EListError);
+}
+
+TEST(TreeView, ChangingCanRefuseAndExpandingFillsChildren) {
+    Host h;
+    auto* tv = h.add<TTreeView>();
+    TTreeNode* a = tv->Items()->Add(nullptr, "a");
+    TTreeNode* b = tv->Items()->Add(nullptr, "b");
+    b->SetHasChildren(true);
+    std::vector<std::string> log;
+    bool allow = true;
+    tv->OnChanging = Event<TObject*, TTreeNode*, bool&>([&](TObject*, TTreeNode* node, bool& ok) {
+        log.push_back("changing " + node->Text());
+        ok = allow;
+    });
+    tv->OnChange = Event<TObject*, TTreeNode*>([&](TObject*, TTreeNode* node) { log.push_back("change " + node->Text()); });
+    tv->SetSelected(a);
+    allow = false;
+    tv->SetSelected(b);
+    EXPECT_EQ(tv->Selected(), a);
+    EXPECT_EQ(log, (std::vector<std::string>{"changing a", "change a", "changing b"}));
+    tv->OnExpanding = Event<TObject*, TTreeNode*, bool&>([&](TObject*, TTreeNode* node, bool&) {
+        if (node->Count() == 0) tv->Items()->AddChild(node, "lazy");
+    });
+    b->Expand(false);
+    EXPECT_TRUE(b->Expanded());
+    EXPECT_EQ(b->getFirstChild()->Text(), "lazy");
+    tv->Items()->Add(nullptr, "0");
+    tv->AlphaSort();
+    EXPECT_EQ(tv->Items()->GetFirstNode()->Text(), "0");
+}
+
+TEST(Buttons, GlyphStripsGiveTheStatesImage) {
+    TColor colors[] = {clRed, clLime, clBlue, clYellow};
+    auto stripOf = [&](int n) {
+        TBitmap strip(n * 3, 3);
+        for (int i = 0; i < n; ++i)
+            for (int y = 0; y < 3; ++y)
+                for (int x = 0; x < 3; ++x) strip.SetPixel(i * 3 + x, y, y == 2 && x == 0 ? clOlive : colors[i]);
+        return strip;
+    };
+    struct Case {
+        int num;
+        TButtonState state;
+        TColor expect;
+    } cases[] = {
+        {4, TButtonState::bsUp, clRed},      {4, TButtonState::bsDisabled, clLime},
+        {4, TButtonState::bsDown, clBlue},   {4, TButtonState::bsExclusive, clYellow},
+        {2, TButtonState::bsDown, clRed},    {3, TButtonState::bsExclusive, clBlue},
+    };
+    for (auto& c : cases) {
+        TBitmap strip = stripOf(c.num);
+        TBitmap g = GlyphForState(strip, c.num, c.state);
+        EXPECT_EQ(g.Width(), 3);
+        EXPECT_EQ(g.GetPixel(1, 1), c.expect) << c.num << " " << (int)c.state;
+        EXPECT_EQ(g.TransparentColor(), clOlive);
+    }
+    // One image only: the disabled look is made from it.
+    TBitmap one(3, 3);
+    one.Canvas()->Brush.Color = clOlive;
+    one.Canvas()->FillRect(Bounds(0, 0, 3, 3));
+    one.SetPixel(0, 0, clBlack);
+    TBitmap dis = GlyphForState(one, 1, TButtonState::bsDisabled);
+    EXPECT_EQ(dis.GetPixel(0, 0), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(dis.GetPixel(1, 1), ColorToRGB(clBtnHighlight));
+    EXPECT_EQ(dis.GetPixel(2, 2), clOlive);
+}
+
+TEST(Buttons, SpeedButtonGroupsAndClicks) {
+    Host h;
+    auto* a = h.add<TSpeedButton>();
+    auto* b = h.add<TSpeedButton>();
+    int clicks = 0;
+    b->OnClick = TNotifyEvent([&](TObject*) { ++clicks; });
+    a->SetGroupIndex(1);
+    b->SetGroupIndex(1);
+    a->SetDown(true);
+    uitest::MouseClick(b, 3, 3);
+    EXPECT_TRUE(b->Down());
+    EXPECT_FALSE(a->Down());
+    EXPECT_EQ(clicks, 1);
+    b->SetDown(false);  // no AllowAllUp: stays down
+    EXPECT_TRUE(b->Down());
+    // Released outside: no click.
+    uitest::Mouse(b, QEvent::MouseButtonPress, 3, 3);
+    uitest::Mouse(b, QEvent::MouseButtonRelease, 300, 3);
+    EXPECT_EQ(clicks, 1);
+    // Without a group a speed button never stays down.
+    auto* c = h.add<TSpeedButton>();
+    c->SetDown(true);
+    EXPECT_FALSE(c->Down());
+}
+
+TEST(Buttons, BitBtnKinds) {
+    Host h;
+    auto* ok = h.add<TBitBtn>();
+    ok->SetKind(TBitBtnKind::bkOK);
+    EXPECT_EQ(ok->Caption(), "OK");
+    EXPECT_EQ(ok->ModalResult, mrOk);
+    EXPECT_TRUE(ok->Default());
+    EXPECT_FALSE(ok->Glyph()->Empty());
+    auto* close = h.add<TBitBtn>();
+    close->SetKind(TBitBtnKind::bkClose);
+    int clicks = 0;
+    close->OnClick = TNotifyEvent([&](TObject*) { ++clicks; });
+    h.form->Show();
+    close->Click();
+    EXPECT_FALSE(h.form->Visible());
+    EXPECT_EQ(clicks, 0);
+}
+
+TEST(ExtControls, SplitterResizesItsNeighbour) {
+    Host h;
+    h.form->SetClientWidth(400);
+    h.form->SetClientHeight(200);
+    auto* left = h.add<TPanel>();
+    left->SetWidth(100);
+    left->SetAlign(TAlign::alLeft);
+    auto* split = h.add<TSplitter>();
+    split->SetLeft(200);
+    split->SetAlign(TAlign::alLeft);
+    auto* rest = h.add<TPanel>();
+    rest->SetAlign(TAlign::alClient);
+    EXPECT_EQ(split->Left(), 100);
+    EXPECT_EQ(split->ResizeControl(), left);
+    int moved = 0;
+    split->OnMoved = TNotifyEvent([&](TObject*) { ++moved; });
+    uitest::Mouse(split, QEvent::MouseButtonPress, 1, 10);
+    uitest::Mouse(split, QEvent::MouseMove, 41, 10);
+    uitest::Mouse(split, QEvent::MouseButtonRelease, 41, 10);
+    EXPECT_EQ(left->Width(), 140);
+    EXPECT_EQ(rest->Left(), 143);
+    EXPECT_EQ(moved, 1);
+    // Never below MinSize (dragging far left snaps to 0 past half of it).
+    uitest::Mouse(split, QEvent::MouseButtonPress, 1, 10);
+    uitest::Mouse(split, QEvent::MouseButtonRelease, -120, 10);
+    EXPECT_EQ(left->Width(), 30);
+}
+
+TEST(ExtControls, TimerGaugeAndImage) {
+    Host h;
+    auto* t = new TTimer(h.form);
+    int ticks = 0;
+    t->OnTimer = TNotifyEvent([&](TObject*) { ++ticks; });
+    t->Timer();
+    t->SetEnabled(false);
+    t->Timer();
+    EXPECT_EQ(ticks, 1);
+    EXPECT_FALSE(t->Running());
+    auto* g = h.add<TGauge>();
+    g->SetMaxValue(3);
+    g->SetProgress(2);
+    EXPECT_EQ(g->PercentDone(), 66);
+    g->AddProgress(5);
+    EXPECT_EQ(g->Progress(), 3);
+    auto* img = h.add<TImage>();
+    img->Picture()->Bitmap()->SetSize(4, 4);
+    img->SetTransparent(true);
+    TRecordingCanvas rec;
+    img->PaintTo(rec);
+    ASSERT_EQ(rec.Ops().size(), 1u);
+    EXPECT_EQ(rec.Ops()[0].Kind, CanvasOpKind::Image);
+    EXPECT_EQ(rec.Ops()[0].Color, clWhite);  // the lower-left pixel
+}
+
+TEST(Screenshots, AFormRendersWithItsFrameToAPng) {
+    Host h;
+    h.form->SetCaption("委外进货单");
+    h.form->SetClientWidth(200);
+    h.form->SetClientHeight(100);
+    auto* p = h.add<TPanel>();
+    p->SetBounds(10, 10, 50, 30);
+    p->SetColor(clRed);
+    uitest::ShowActive(h.form);
+    TBitmap shot = Screenshot(h.form);
+    EXPECT_EQ(shot.Width(), h.form->Width());
+    EXPECT_EQ(shot.Height(), h.form->Height());
+    EXPECT_EQ(shot.GetPixel(10, 6), ColorToRGB(clActiveCaption));
+    // The panel's face, inside its raised bevel, at its client position.
+    EXPECT_EQ(shot.GetPixel(4 + 30, 23 + 25), clRed);
+    std::string path = ::testing::TempDir() + "/form.png";
+    SaveScreenshot(h.form, path);
+    TBitmap back;
+    back.LoadFromFile(path);
+    EXPECT_EQ(back.Width(), shot.Width());
+}
