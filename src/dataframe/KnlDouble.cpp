@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "dataframe/knlRadical.h"
 #include "platform/core/numbers.h"
 
 namespace ktrb {
@@ -27,17 +28,6 @@ plat::Variant ResidueLike(const plat::Variant& was, double value) {
     if (was.IsText()) return plat::Variant(plat::FloatToStr(value));
     return plat::Variant(value);
 }
-
-class TControlsOff {
-public:
-    explicit TControlsOff(plat::TDataSet* d) : d_(d) { d_->DisableControls(); }
-    ~TControlsOff() { d_->EnableControls(); }
-    TControlsOff(const TControlsOff&) = delete;
-    TControlsOff& operator=(const TControlsOff&) = delete;
-
-private:
-    plat::TDataSet* d_;
-};
 
 // A field written as the routine's own: no validation, ReadOnly lifted.
 class TFieldUnguarded {
@@ -97,7 +87,7 @@ bool Tailfix(plat::TDataSet* dataSet, plat::Variant& residues, const plat::Varia
     for (int i = 0; i < kResidueCount; ++i)
         if (residue[i] != 0) field[i] = dataSet->FieldByName(fieldNames[i].AsString());
 
-    TControlsOff off(dataSet);
+    TControlsDisabled controls(dataSet);
     for (int pass = 0; pass <= lines && !allPlaced(); ++pass) {
         int first = 0;
         while (residue[first] == 0) ++first;
