@@ -364,3 +364,35 @@ TEST_F(SessionTest, TheModulesStatementsRun) {
     Variant sums = Op("SimpleSql", Arr({statements[1].sql, statements[1].columns}));
     EXPECT_TRUE(sums.IsEmpty());  // the only receipt on that arrival line is this one
 }
+
+// Every member with every kind of odd argument: an error or an answer, never a crash.
+TEST_F(SessionTest, OddArgumentsNeverCrash) {
+    std::vector<std::string> members = {"Connect", "SvrData", "WhatIs", "GetRecCount", "GetBaseLimitedRecs", "SetIsSeq",
+                                        "SetTopRow", "LoadTable", "InsertConTable", "DeleteConTable", "ChangeConName",
+                                        "GetFormat", "CheckValue", "QueryData", "QueryMaxSeq", "GetSysInfo", "GETCOUNTER",
+                                        "GetF2Data", "GetCustomOW", "AS_DataRequest", "AS_GetRecords", "AS_ApplyUpdates"};
+    for (auto& op : AppSession::OperationNames()) members.push_back(op);
+    std::vector<Variant> odd = {Variant(), Variant::Null(), Variant(-1), Variant(1e300), Variant(std::string(3, '\0')),
+                                Arr({}), Arr({Arr({Arr({})})}), Arr({Variant::Null(), Variant(), 7}),
+                                Variant("pvdMain"), Variant("MOCTH")};
+    int answered = 0, refused = 0;
+    for (auto& m : members) {
+        for (size_t n = 0; n <= 4; ++n) {
+            for (size_t k = 0; k < odd.size(); ++k) {
+                std::vector<Variant> args;
+                for (size_t i = 0; i < n; ++i) args.push_back(odd[(k + i) % odd.size()]);
+                try {
+                    session->CallArgs(m, args);
+                    ++answered;
+                } catch (const plat::Exception&) {
+                    ++refused;
+                }
+            }
+        }
+    }
+    EXPECT_GT(refused, 0);
+    EXPECT_GT(answered, 0);
+    // The session and the data are still whole.
+    EXPECT_EQ(Connect(*session, "ZHANGW").AsInteger(), 0);
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM MOCTH").AsInteger(), 5);
+}
