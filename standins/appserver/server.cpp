@@ -246,7 +246,11 @@ std::string AppServer::NextDocumentNumber(const std::string& table, const std::s
     int yearDigits = (int)plat::VarToIntDef(rule[0][1], 4) == 2 ? 2 : 4;
     int serialDigits = (int)plat::VarToIntDef(rule[0][2], 3);
     if (kind == "4") return "";
-    std::string d = date.size() >= 8 ? date.substr(0, 8) : TodayText();
+    // "YYYYMMDD", also when the caller wrote it with separators; today when there is none.
+    std::string d;
+    for (char c : date)
+        if (c >= '0' && c <= '9') d += c;
+    d = d.size() >= 8 ? d.substr(0, 8) : TodayText();
     std::string prefix;
     if (kind == "1") prefix = d.substr(4 - yearDigits, yearDigits - 4 + 8);
     else if (kind == "2") prefix = d.substr(4 - yearDigits, yearDigits - 4 + 6);

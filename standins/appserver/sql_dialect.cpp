@@ -102,8 +102,8 @@ bool IsCode(const Token& t) { return t.kind != Tok::Space && t.kind != Tok::Comm
 // Functions whose result is text, for deciding what "+" means next to them.
 const std::set<std::string>& TextFunctions() {
     static const std::set<std::string> f = {"RTRIM", "LTRIM", "TRIM", "UPPER", "LOWER", "SUBSTRING",
-                                            "SUBSTR", "REPLACE", "LEFT", "RIGHT", "STR", "CHAR",
-                                            "NCHAR", "SPACE", "REPLICATE", "QUOTENAME"};
+                                            "SUBSTR", "REPLACE", "LEFT", "RIGHT", "SQL_LEFT", "SQL_RIGHT",
+                                            "STR", "CHAR", "NCHAR", "SPACE", "REPLICATE", "QUOTENAME"};
     return f;
 }
 
@@ -184,6 +184,8 @@ private:
             std::string u = Upper(t_[i].text);
             if (u == "ISNULL") t_[i].text = "IFNULL";  // ISNULL is an operator in SQLite
             else if (u == "SUBSTRING") t_[i].text = "SUBSTR";
+            else if (u == "LEFT") t_[i].text = "SQL_LEFT";  // LEFT and RIGHT are join words in SQLite
+            else if (u == "RIGHT") t_[i].text = "SQL_RIGHT";
             else if (u == "GETDATE") {
                 int b = NextCode(a);
                 if (IsPunct(b, ")")) {

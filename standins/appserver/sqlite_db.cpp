@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <atomic>
 
 namespace standin {
@@ -122,6 +123,100 @@ bool Statement::IsReadOnly() const { return sqlite3_stmt_readonly(stmt_) != 0; }
 
 int Statement::Changes() const { return sqlite3_changes(db_->Handle()); }
 
+namespace {
+
+// SQL Server's string functions the module's statements use, on UTF-8 text
+// counted in characters.
+std::vector<std::string> Chars(const unsigned char* t, int n) {
+    std::vector<std::string> out;
+    for (int i = 0; i < n;) {
+        int len = t[i] < 0x80 ? 1 : (t[i] >> 5) == 6 ? 2 : (t[i] >> 4) == 14 ? 3 : (t[i] >> 3) == 30 ? 4 : 1;
+        if (i + len > n) len = n - i;
+        out.emplace_back((const char*)t + i, (size_t)len);
+        i += len;
+    }
+    return out;
+}
+
+std::vector<std::string> TextArg(sqlite3_value* v) {
+    return Chars(sqlite3_value_text(v), sqlite3_value_bytes(v));
+}
+
+void ResultChars(sqlite3_context* ctx, const std::vector<std::string>& c, size_t from, size_t count) {
+    std::string out;
+    for (size_t i = from; i < c.size() && i < from + count; ++i) out += c[i];
+    sqlite3_result_text(ctx, out.data(), (int)out.size(), SQLITE_TRANSIENT);
+}
+
+bool AnyNull(int argc, sqlite3_value** argv) {
+    for (int i = 0; i < argc; ++i)
+        if (sqlite3_value_type(argv[i]) == SQLITE_NULL) return true;
+    return false;
+}
+
+void SqlLeft(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
+    auto c = TextArg(argv[0]);
+    sqlite3_int64 n = std::max<sqlite3_int64>(0, sqlite3_value_int64(argv[1]));
+    ResultChars(ctx, c, 0, (size_t)n);
+}
+
+void SqlRight(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
+    auto c = TextArg(argv[0]);
+    size_t n = (size_t)std::max<sqlite3_int64>(0, sqlite3_value_int64(argv[1]));
+    ResultChars(ctx, c, c.size() > n ? c.size() - n : 0, n);
+}
+
+// LEN ignores trailing blanks.
+void SqlLen(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
+    auto c = TextArg(argv[0]);
+    while (!c.empty() && c.back() == " ") c.pop_back();
+    sqlite3_result_int64(ctx, (sqlite3_int64)c.size());
+}
+
+// CHARINDEX(find, text[, start]): 1-based character position, 0 when absent.
+void SqlCharIndex(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
+    auto find = TextArg(argv[0]), text = TextArg(argv[1]);
+    size_t start = argc > 2 ? (size_t)std::max<sqlite3_int64>(1, sqlite3_value_int64(argv[2])) - 1 : 0;
+    for (size_t i = start; !find.empty() && i + find.size() <= text.size(); ++i)
+        if (std::equal(find.begin(), find.end(), text.begin() + (long)i))
+            return sqlite3_result_int64(ctx, (sqlite3_int64)i + 1);
+    sqlite3_result_int64(ctx, 0);
+}
+
+void SqlReplicate(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
+    std::string unit((const char*)sqlite3_value_text(argv[0]), (size_t)sqlite3_value_bytes(argv[0]));
+    sqlite3_int64 n = sqlite3_value_int64(argv[1]);
+    if (n < 0 || (sqlite3_int64)unit.size() * n > 1000000) return sqlite3_result_null(ctx);
+    std::string out;
+    for (sqlite3_int64 i = 0; i < n; ++i) out += unit;
+    sqlite3_result_text(ctx, out.data(), (int)out.size(), SQLITE_TRANSIENT);
+}
+
+void SqlSpace(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
+    sqlite3_int64 n = sqlite3_value_int64(argv[0]);
+    if (n < 0 || n > 1000000) return sqlite3_result_null(ctx);
+    std::string out((size_t)n, ' ');
+    sqlite3_result_text(ctx, out.data(), (int)out.size(), SQLITE_TRANSIENT);
+}
+
+struct SqlFunction {
+    const char* name;
+    int args;
+    void (*fn)(sqlite3_context*, int, sqlite3_value**);
+};
+const SqlFunction kFunctions[] = {
+    {"SQL_LEFT", 2, SqlLeft}, {"SQL_RIGHT", 2, SqlRight},       {"LEN", 1, SqlLen},     {"CHARINDEX", 2, SqlCharIndex},
+    {"CHARINDEX", 3, SqlCharIndex}, {"REPLICATE", 2, SqlReplicate}, {"SPACE", 1, SqlSpace},
+};
+
+}  // namespace
+
 Database::Database(const std::string& path) : path_(path) {
     int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
     if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
@@ -131,6 +226,9 @@ Database::Database(const std::string& path) : path_(path) {
         throw SqlError("Cannot open database " + path + ": " + msg);
     }
     sqlite3_busy_timeout(db_, 5000);
+    for (auto& f : kFunctions)
+        sqlite3_create_function_v2(db_, f.name, f.args, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, f.fn, nullptr,
+                                   nullptr, nullptr);
     sqlite3_extended_result_codes(db_, 1);
     Exec("PRAGMA foreign_keys=ON");
     if (path != ":memory:") Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL");

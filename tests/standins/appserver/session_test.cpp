@@ -227,6 +227,7 @@ TEST_F(SessionTest, DocumentNumbersAreNeverGivenTwice) {
                               "DEMO", number)
                     .AsBoolean());
     EXPECT_EQ(number.AsString(), "20240108002");
+    EXPECT_EQ(server->NextDocumentNumber("MOCTH", "5901", "2024/01/08"), "20240108003");
     // Monthly numbering with five digits continues after the stored number.
     EXPECT_EQ(server->NextDocumentNumber("MOCTH", "5902", "20240220"), "20240205002");
     // Manual numbering gives none.

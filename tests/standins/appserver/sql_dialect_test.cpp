@@ -70,7 +70,9 @@ INSTANTIATE_TEST_SUITE_P(
         DialectCase{"CarriageReturns", "SELECT A\rFROM T\r WHERE B='x\ry'", "SELECT A FROM T WHERE B='x\ry'"},
         DialectCase{"WideLiteral", "SELECT A FROM T WHERE B=N'中文'", "SELECT A FROM T WHERE B='中文'"},
         DialectCase{"Functions", "SELECT ISNULL(A,0), SUBSTRING(B,1,2), GETDATE() FROM T",
-                    "SELECT IFNULL(A,0), SUBSTR(B,1,2), datetime('now','localtime') FROM T"}),
+                    "SELECT IFNULL(A,0), SUBSTR(B,1,2), datetime('now','localtime') FROM T"},
+        DialectCase{"LeftRightFunctionsNotJoins", "SELECT LEFT(A,2)+'x' FROM T LEFT JOIN U ON RIGHT(T.B,1)=U.C",
+                    "SELECT SQL_LEFT(A,2)||'x' FROM T LEFT JOIN U ON SQL_RIGHT(T.B,1)=U.C"}),
     [](const ::testing::TestParamInfo<DialectCase>& i) { return std::string(i.param.name); });
 
 // The texts the module sends, run against the demo database after translation.
@@ -89,6 +91,15 @@ TEST(DialectOnDatabase, ModuleStatementsRun) {
     r = db->Query(TranslateSql(rights));
     ASSERT_EQ(r.size(), 1u);
     EXPECT_EQ(r[0][1].AsString(), "x,N,Y,xYYYYYRRYYN,YYYYYYY,NNNNNNN");
+
+    // SQL Server's string functions, counted in characters.
+    r = db->Query(TranslateSql("SELECT LEFT('委外进货单', 2), RIGHT('委外进货单', 3), LEN('ab  '), "
+                               "CHARINDEX('进', '委外进货单'), REPLICATE('*', 4) + SPACE(1)"));
+    EXPECT_EQ(r[0][0].AsString(), "委外");
+    EXPECT_EQ(r[0][1].AsString(), "进货单");
+    EXPECT_EQ(r[0][2].AsInteger(), 2);
+    EXPECT_EQ(r[0][3].AsInteger(), 3);
+    EXPECT_EQ(r[0][4].AsString(), "**** ");
 
     std::string currency = "select top 1 MF001,MF003,MF004,MF005,MF006 from $$CMSMF CMSMF where MF001='USD'";
     r = db->Query(TranslateSql(currency));
