@@ -311,8 +311,12 @@ void TdmDouble::cdsBody1BeforeInsert(TDataSet*) { headStateBeforeInsert_ = cdsMa
 
 void TdmDouble::cdsBody1NewRecord(TDataSet* DataSet) {
     // Inserting a line puts a browsing header into edit before this runs:
-    // the header's state from before the insert decides.
-    if (!IsEditing(cdsMain) || (headStateBeforeInsert_ != plat::dsEdit && headStateBeforeInsert_ != plat::dsInsert)) {
+    // the header's state from before the insert decides. Bulk work that
+    // holds the line events back leaves only the state now to go by.
+    const plat::TDataSetState head =
+        headStateBeforeInsert_ != plat::dsInactive ? headStateBeforeInsert_ : cdsMain->State();
+    headStateBeforeInsert_ = plat::dsInactive;
+    if (head != plat::dsEdit && head != plat::dsInsert) {
         cdsBody1->Cancel();
         return;
     }

@@ -298,8 +298,6 @@ bool TdmSingle::ApplyData(TClientDataSet* dataSet) {
                 OwnerForm()->RefreshMainColors();
             ApplyRecordColors();
         }
-    } catch (const plat::EAbort&) {
-        throw;
     } catch (const std::exception& e) {
         WriteAlertLog(Broker ? Broker->ProgramCode : "SingleCD", std::string("Single-345:") + e.what(), "D");
     }

@@ -95,6 +95,22 @@ TEST_F(Double, ALineOfABrowsingHeaderIsCancelled) {
     EXPECT_EQ(dm.editHooks, 0);
 }
 
+// Bulk work that holds the line events back still gets numbered lines.
+TEST_F(Double, LinesAddedWithTheirEventsHeldBackAreSetUp) {
+    Open();
+    ASSERT_TRUE(GoToDoc("20240001"));
+    form.mode = TFormMode::Edit;
+    dm.cdsMain->Edit();
+    {
+        TDataEventsDetached events(dm.cdsBody1);
+        dm.cdsBody1->Append();
+        EXPECT_EQ(dm.cdsBody1->State(), plat::dsInsert);
+        EXPECT_EQ(Line("TI003")->AsString(), "0004");
+        EXPECT_EQ(Line("TI002")->AsString(), "20240001");
+        dm.cdsBody1->Cancel();
+    }
+}
+
 TEST_F(Double, TheNextNumberPastTheFieldsSizeIsRefused) {
     provider.Rows()[1] = DocRow("5901", "20240002", {{"9999", "A1001"}});
     Open();

@@ -184,6 +184,70 @@ TEST_F(Single, ASaveRefreshesTheColoursOfTheRightRecords) {
     EXPECT_GE(form.colorsApplied, 2);
 }
 
+TEST_F(Single, ARecordColouringHeldBackByTheFormIsSkipped) {
+    Open();
+    form.colors = true;
+    form.keyValues = plat::VarArrayOf({"5901", "20240001"});
+    dm.cdsMain->Last();
+    EXPECT_EQ(form.colorsRestored, 1);
+    struct Hold : DocForm {
+        int ColorHoldValue() const override { return 1; }
+    };
+    Hold held;
+    held.colors = true;
+    DocModule other(&held, DocFields());
+    other.cdsMain->SetProvider(&provider);
+    other.cdsMain->Open();
+    other.cdsMain->Last();
+    EXPECT_EQ(held.colorsRestored, 0);
+}
+
+// A second nested level of the header, beside the lines, is checked with
+// the "H11" settings; the lines and their clones are not.
+TEST_F(Single, AnotherNestedLevelOfTheHeaderIsCheckedForDataRights) {
+    form.broker->HostParams().SetValues("H11_KEY", "TI001,TI002,TI003");
+    form.broker->HostParams().SetValues("H11_TABLE", "MOCTO");
+    std::vector<plat::TPacketField> layout = DocFields();
+    layout.push_back(plat::PacketField("qryOther", plat::TFieldType::ftDataSet, 0, DocLineFields()));
+    plat::TPacketRow row = DocRow("5901", "20240001", {{"0001", "A1001"}});
+    row.values.Append(Variant());  // the second nested field
+    row.details.push_back(DocRow("5901", "20240001", {{"0001", "A1001"}}).details[0]);
+    plat::TMemoryProvider twoLevels("pvdMain", layout, {row});
+    DocModule other(&form, layout);
+    other.cdsMain->SetProvider(&twoLevels);
+    auto* third = new TwwClientDataSet(&other);
+    third->SetName("cdsOther");
+    third->SetDataSetField(dynamic_cast<plat::TDataSetField*>(other.cdsMain->FieldByName("qryOther")));
+    ASSERT_TRUE(other.InitDataModule());
+    third->Open();
+    struct Server : plat::DispatchObject {
+        Server() : DispatchObject("Server") {
+            Method("GetBaseLimitedRecs", [this](plat::DispArgs a) {
+                prefixes.push_back(plat::VarToStr(a[0]));
+                return plat::VarArrayOf({0, Variant()});
+            });
+        }
+        std::vector<std::string> prefixes;
+    };
+    auto server = std::make_shared<Server>();
+    other.AppServer = Variant(std::static_pointer_cast<plat::Dispatch>(server));
+    EXPECT_FALSE(other.TdmSingle::CheckDataRights());
+    EXPECT_EQ(server->prefixes, (std::vector<std::string>{"H11_"}));
+    EXPECT_EQ(form.codes(), (std::vector<std::string>{"200570"}));
+}
+
+TEST_F(Single, LocalCurrencyAmountsTakeTheLocalDecimals) {
+    Open();
+    form.broker->SetSysParam("SYS003", "NTD");
+    form.host->onServerCall = [](const std::string& name, const Variant&) {
+        EXPECT_EQ(name, "SimpleSql");
+        return plat::VarArrayOf({plat::VarArrayOf({"NTD", 4, 2, 3, 1})});
+    };
+    dm.RegisterCurrencyField(nullptr, TCurrencyDigitType::cdtMoney, "cdsMain:TH019");
+    dm.ApplyDefaultCurrencyFormats();
+    EXPECT_EQ(Head("TH019")->EditFormat(), "##0.##");
+}
+
 // ---- browse grid ------------------------------------------------------------
 
 TEST_F(Single, ThreeClicksOnAColumnTitleSortUpDownUp) {
