@@ -1,0 +1,242 @@
+// TdmKtrb52: the data module of the subcontract receipt. It holds the
+// receipt's three nested data sets (header MOCTH, lines MOCTI, serial
+// numbers PSMMB), and every rule of the receipt's data: the defaults of a new
+// receipt and line, the field validations, the header totals, and the checks
+// before a line is posted or deleted. The receipt form owns it and is reached
+// through IKtrb52Owner.
+//
+// The rules are grouped by topic below; each group lives in its own source
+// file (named in the group's heading). The handlers are bound to the fields
+// and data sets by name through one table (Ktrb52Design.cpp): a new handler
+// is declared in its group, published and given a row there.
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dataframe/DoubleCD.h"
+#include "platform/core/stringlist.h"
+#include "receipt/rules/Ktrb52Owner.h"
+
+namespace ktrb {
+
+// The placeholders of the receipt's "nothing" values.
+inline constexpr const char* kNoLot = "********************";      // TI010
+inline constexpr const char* kNoProject = "********************";  // TH045, TI032
+inline constexpr const char* kWholeWorkOrder = "****";             // TI015
+inline constexpr const char* kNoLocation = "**********";           // TI060
+
+class TdmKtrb52 : public TdmDouble {
+    PLAT_CLASS(TdmKtrb52, TdmDouble)
+  public:
+    explicit TdmKtrb52(plat::TComponent* owner);
+    ~TdmKtrb52() override;
+
+    // ---- designed components (cdsMain, cdsBody1 and their sources are inherited) ----
+    plat::TDataSetField* cdsMainqryBody;   // the lines of a header
+    plat::TDataSetField* cdsBody1qryFoot;  // the serial numbers of a line
+    TwwClientDataSet* cdsFoot;
+    TwwDataSource* dsFoot;
+
+    // ---- state ----
+    // Switched on by a new line; the line amount rules read it.
+    bool PriceFromAmountEnabled = false;
+    // "field=1" (read-only) or "field=0" per line field, as the lines were at
+    // the first line scroll in edit mode; built then, kept until destroy.
+    std::unique_ptr<plat::TStringList> ReadOnlySnapshot;
+
+    // The owner form's receipt side; a neutral one (flags off, settings
+    // empty, controls ignored) when the owner is not a receipt form.
+    IKtrb52Owner& ReceiptForm() const;
+    // The field of the header, line or serial data set; raises when missing.
+    plat::TField* HeadField(const std::string& name) const;
+    plat::TField* LineField(const std::string& name) const;
+
+    // ---- virtual operations, in slot order ----
+    void SetDefaultValues() override;  // new header
+    void AssignBodyLine() override;    // new line
+    void CalcHeadTotals() override;
+    // True when the current line may be deleted; otherwise shows why and aborts.
+    virtual bool CheckLineDelete();
+    // True when no line is unconfirmed (TI037 "N").
+    virtual bool HasNoUnconfirmedLine();
+
+    // ======== Line post and delete rules (Ktrb52LineRules.cpp) ========
+    void cdsBody1BeforePost(plat::TDataSet* DataSet);
+    void cdsBody1BeforeDelete(plat::TDataSet* DataSet);
+    // The last day of the month of a "yyyymmdd" date, as "yyyymmdd"; empty
+    // for an empty or invalid date.
+    static std::string EndOfMonthDate(const std::string& date);
+
+    // ======== Line scroll rules (Ktrb52Scroll.cpp) ========
+    void cdsBody1AfterScroll(plat::TDataSet* DataSet);
+    void SnapshotLineReadOnly();
+    void RestoreLineReadOnly(const plat::TStringList* snapshot);
+    // The visible line fields (nested ones aside) named in the comma list
+    // get the read-only value; with allExcept, those not named in it.
+    void SetLineFieldsReadOnly(const std::string& fields, bool readOnly, bool allExcept);
+
+    // ======== Inspection state of a line (Ktrb52Inspection.cpp) ========
+    void DeriveInspectionState();
+    void cdsBody1TI035Validate(plat::TField* Sender);
+    void ApplyLotAndDateLocks();
+
+    // ======== Packaging quantities (Ktrb52Packaging.cpp) ========
+    void UpdatePackagingReadOnly();
+
+    // ======== Production date, storage location and stock quantity (Ktrb52LineDates.cpp) ========
+    void cdsBody1TI054Validate(plat::TField* Sender);
+    void cdsBody1TI060Validate(plat::TField* Sender);
+    void cdsBody1TI062Validate(plat::TField* Sender);
+
+    // ======== Header validations (Ktrb52CD_Header.cpp) ========
+    void cdsMainTH001Validate(plat::TField* Sender);
+    void cdsMainTH002Validate(plat::TField* Sender);
+    void cdsMainTH029Validate(plat::TField* Sender);
+    void cdsMainTH004Validate(plat::TField* Sender);
+    void cdsMainTH005Validate(plat::TField* Sender);
+    void cdsMainTH005SetText(plat::TField* Sender, const std::string& Text);
+    void cdsMainTH007Validate(plat::TField* Sender);
+    void cdsMainTH008Validate(plat::TField* Sender);
+    void cdsMainTH009Validate(plat::TField* Sender);
+    void cdsMainTH011Validate(plat::TField* Sender);
+    void cdsMainTH012Validate(plat::TField* Sender);
+    void cdsMainTH013Validate(plat::TField* Sender);
+    void cdsMainTH015Validate(plat::TField* Sender);
+    void cdsMainTH030Validate(plat::TField* Sender);
+    void cdsMainTH033Validate(plat::TField* Sender);
+    void cdsMainTH038Validate(plat::TField* Sender);
+    // Called by the form while it sets up its controls, and before amounts
+    // are edited; nothing to do for the receipt.
+    void PrepareControlsHook();
+    void BeforeAmountEditHook();
+    // Every unconfirmed line's work order must still match the header's
+    // supplier, currency and tax terms.
+    void CheckLinesAgainstWorkOrders();
+
+    // ======== Item on a line (Ktrb52CD_Item.cpp) ========
+    void cdsBody1TI004SetText(plat::TField* Sender, const std::string& Text);
+    void cdsBody1TI004Validate(plat::TField* Sender);
+    // The unit price of an engineering-item line from the item's price list.
+    void CalcEngineeringItemPrice();
+    void RepriceLine() { CalcEngineeringItemPrice(); }
+
+    // ======== Work order and its type (Ktrb52CD_WorkOrder.cpp) ========
+    void cdsBody1TI013Validate(plat::TField* Sender);
+    void cdsBody1TI014Validate(plat::TField* Sender);
+
+    // ======== Warehouse, lot and process (Ktrb52CD_Stock.cpp) ========
+    void cdsBody1TI009Validate(plat::TField* Sender);
+    void cdsBody1TI010Validate(plat::TField* Sender);
+    void cdsBody1TI015Validate(plat::TField* Sender);
+
+    // ======== Quantities, units and acceptance date (Ktrb52CD_Quantities.cpp) ========
+    void cdsBody1TI007Validate(plat::TField* Sender);
+    void cdsBody1TI008Validate(plat::TField* Sender);
+    void cdsBody1TI018Validate(plat::TField* Sender);
+    void cdsBody1TI019Validate(plat::TField* Sender);
+    void cdsBody1TI021Validate(plat::TField* Sender);
+    void cdsBody1TI056Validate(plat::TField* Sender);
+    void cdsBody1TI022Validate(plat::TField* Sender);
+    void cdsBody1TI020Validate(plat::TField* Sender);
+    void cdsBody1TI023Validate(plat::TField* Sender);
+
+    // ======== Packaging quantities (Ktrb52CD_PackagingQty.cpp) ========
+    void cdsBody1TI016Validate(plat::TField* Sender);
+    void cdsBody1TI017Validate(plat::TField* Sender);
+    void cdsBody1TI050Validate(plat::TField* Sender);
+    void cdsBody1TI057Validate(plat::TField* Sender);
+    void cdsBody1TI051Validate(plat::TField* Sender);
+    void cdsBody1TI049Validate(plat::TField* Sender);
+
+    // ======== Line amounts and tax (Ktrb52CD_Amounts.cpp) ========
+    // On while the processing amount's rule runs: the unit price's rule then
+    // does nothing.
+    bool PriceBeingDerived = false;
+    void cdsBody1TI024Validate(plat::TField* Sender);
+    void cdsBody1TI025Validate(plat::TField* Sender);
+    void cdsBody1TI026Validate(plat::TField* Sender);
+    void cdsBody1TI045Validate(plat::TField* Sender);
+    void cdsBody1TI047Validate(plat::TField* Sender);
+    void CalcLineAmounts();
+    void RecalcAllLineAmounts();
+
+    // ======== Arrival and inspection link (Ktrb52CD_Arrival.cpp) ========
+    void cdsBody1TIC01Validate(plat::TField* Sender);
+    void cdsBody1TIC02Validate(plat::TField* Sender);
+    void cdsBody1TIC03Validate(plat::TField* Sender);
+    void cdsBody1TIC04Validate(plat::TField* Sender);
+    void cdsBody1TIC05Validate(plat::TField* Sender);
+    void cdsMainAfterScroll(plat::TDataSet* DataSet);
+
+    // ======== Supplier document number, project and the serial copy (Ktrb52CD_Serial.cpp) ========
+    void cdsMainTH006Validate(plat::TField* Sender);
+    void cdsMainTH045Validate(plat::TField* Sender);
+    void cdsFootAfterPost(plat::TDataSet* DataSet);
+    void cdsFootBeforeDelete(plat::TDataSet* DataSet);
+
+  protected:
+    // The owner form's mode (browse without a form).
+    TFormMode formMode() const;
+    // The text of a header or line field.
+    std::string headText(const std::string& name) const;
+    std::string lineText(const std::string& name) const;
+    double lineValue(const std::string& name) const;
+    // The value of a look-up reply at a position; Unassigned past its end.
+    static plat::Variant replyValue(const plat::Variant& reply, int index);
+    // Shows an error by code with one empty argument and aborts silently.
+    [[noreturn]] void refuseBlank(const std::string& code);
+    // The display labels of the '+'-separated line fields, joined by '+'.
+    std::string lineLabels(const std::string& keyList) const;
+
+  private:
+    void createDataSets();
+    void bindHandlers();
+    void checkFormalItemLine();
+    void checkArrivalLine();
+
+    // ---- shared by the field rules (Ktrb52CD_Common.cpp) ----
+    void writeHead(const std::string& name, const std::string& text);
+    void writeLine(const std::string& name, const std::string& text);
+    void writeLineQuiet(const std::string& name, const std::string& text);
+    void writeLineNumber(const std::string& name, double value);
+    // A grid bound to the line shows the field's new value.
+    void refreshLineField(const std::string& name);
+    double headValue(const std::string& name) const;
+    // True when the look-up found a record with values.
+    static bool hasValues(const plat::Variant& reply);
+    // The reply (its first element when an array) as a number; otherwise the
+    // error by code with the argument, and a silent abort.
+    double replyNumber(const plat::Variant& reply, const std::string& code,
+                       const plat::Variant& arg);
+    // A look-up value at a position that must be a number, as replyNumber.
+    double valueNumber(const plat::Variant& reply, int index, const std::string& code,
+                       const plat::Variant& arg);
+    // "UnitConvert" of the line's item: true with the quantity when the
+    // server answered with an array holding a number.
+    bool convertQuantity(double quantity, const std::string& fromUnit, const std::string& toUnit,
+                         double& converted);
+    // The same where the quantity cannot go without: "100026" and abort.
+    double convertRequired(double quantity, const std::string& fromUnit, const std::string& toUnit);
+    // The line names all of its arrival-note type, number and line / none of them.
+    bool arrivalLinked() const;
+    bool arrivalUnlinked() const;
+    // Quantities and packaging quantities convert into each other.
+    bool fixedWeight() const;
+    // A quantity must equal the latest inspection result and must not exceed
+    // the arrival line.
+    void checkInspectionAndArrival(plat::TField* field, const char* inspectionColumn,
+                                   const char* arrivalColumn, bool focus);
+    void deriveRejectedQuantity();
+    // Rejected packages of a line without arrival link (only for a
+    // fixed-weight item when asked).
+    void deriveRejectedPackages(bool fixedWeightOnly);
+    // Valuation and stock quantity from the accepted quantity.
+    void deriveValuationAndStock(bool stockRequired, bool valuationRequired);
+    void packagingQuantityValidate(plat::TField* field, const char* quantity);
+};
+
+// A text as an SQL string literal: in single quotes, inner quotes doubled.
+std::string SqlText(const std::string& value);
+
+}  // namespace ktrb

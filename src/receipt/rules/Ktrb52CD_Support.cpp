@@ -1,0 +1,85 @@
+#include "receipt/rules/Ktrb52CD_Support.h"
+
+#include <cmath>
+
+#include "platform/core/numbers.h"
+#include "platform/core/text.h"
+#include "platform/data/field.h"
+#include "runtime/PropAccess.h"
+
+namespace ktrb {
+
+using plat::Variant;
+
+TReceiptFlagScope::TReceiptFlagScope(IKtrb52Owner& form, TReceiptFlag flag, bool during, bool after)
+    : form_(form), flag_(flag), after_(after) {
+    set(during);
+}
+
+TReceiptFlagScope::~TReceiptFlagScope() {
+    set(after_);
+}
+
+void TReceiptFlagScope::set(bool on) {
+    switch (flag_) {
+        case TReceiptFlag::ValidationActive:
+            form_.SetValidationActive(on);
+            break;
+        case TReceiptFlag::QuantityEditActive:
+            form_.SetQuantityEditActive(on);
+            break;
+    }
+}
+
+TShadowScope::TShadowScope(plat::TField* shadow, const std::string& value)
+    : shadow_(shadow), earlier_(shadow->AsString()), exceptions_(std::uncaught_exceptions()) {
+    SetFieldTextQuiet(shadow_, value);
+}
+
+TShadowScope::~TShadowScope() {
+    if (std::uncaught_exceptions() <= exceptions_) return;
+    try {
+        SetFieldTextQuiet(shadow_, earlier_);
+    } catch (...) {
+    }
+}
+
+bool TryNumber(const Variant& value, double& number) {
+    if (value.IsArray() || value.IsEmptyOrNull()) return false;
+    if (value.IsNumeric()) {
+        number = value.AsFloat();
+        return std::isfinite(number);
+    }
+    if (!value.IsText()) return false;
+    std::string text = plat::Trim(value.RawText());
+    return !text.empty() && plat::TryStrToFloat(text, number) && std::isfinite(number);
+}
+
+Variant FirstElement(const Variant& reply) {
+    if (!reply.IsArray()) return reply;
+    if (reply.ArrayCount() == 0) return Variant();
+    if (reply.DimCount() == 2) return reply.At(reply.LowBound(1), reply.LowBound(2));
+    return reply[reply.LowBound(1)];
+}
+
+bool FirstCell(const Variant& rows, Variant& cell) {
+    if (!rows.IsArray() || rows.ArrayCount() == 0) return false;
+    if (rows.DimCount() == 2) {
+        cell = rows.At(rows.LowBound(1), rows.LowBound(2));
+        return true;
+    }
+    const Variant& row = rows[rows.LowBound(1)];
+    if (!row.IsArray()) {
+        cell = row;
+        return true;
+    }
+    if (row.ArrayCount() == 0) return false;
+    cell = row[row.LowBound(1)];
+    return true;
+}
+
+std::string NumberText(double value) {
+    return plat::FloatToStr(value);
+}
+
+}  // namespace ktrb

@@ -1,0 +1,109 @@
+// Small pieces the receipt's field rules share: guards that switch the
+// re-entrancy flags of the receipt form and of the module around a rule's own
+// writes (and set them again also after an abort), a guard that takes a
+// field's "last accepted" shadow back when a change is refused, and the
+// readers of server replies that must be numbers.
+#pragma once
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <utility>
+
+#include "platform/core/variant.h"
+#include "receipt/rules/Ktrb52Owner.h"
+
+namespace plat {
+class TField;
+}
+
+namespace ktrb {
+
+// The two flags of the receipt form that stop the field rules' chains from
+// turning round.
+enum class TReceiptFlag : uint8_t { ValidationActive, QuantityEditActive };
+
+// Sets a flag of the receipt form to `during` for the guard's life and to
+// `after` when it ends, however it ends.
+class TReceiptFlagScope {
+  public:
+    TReceiptFlagScope(IKtrb52Owner& form, TReceiptFlag flag, bool during, bool after);
+    ~TReceiptFlagScope();
+    TReceiptFlagScope(const TReceiptFlagScope&) = delete;
+    TReceiptFlagScope& operator=(const TReceiptFlagScope&) = delete;
+
+  private:
+    void set(bool on);
+    IKtrb52Owner& form_;
+    TReceiptFlag flag_;
+    bool after_;
+};
+
+// The same for a flag of the module.
+class TFlagScope {
+  public:
+    TFlagScope(bool& flag, bool during, bool after) : flag_(flag), after_(after) { flag_ = during; }
+    ~TFlagScope() { flag_ = after_; }
+    TFlagScope(const TFlagScope&) = delete;
+    TFlagScope& operator=(const TFlagScope&) = delete;
+
+  private:
+    bool& flag_;
+    bool after_;
+};
+
+// Writes `value` into a shadow field (the item or lot last accepted on the
+// line) and, when the scope is left by an exception, writes the earlier
+// value back; both writes keep the field's own validation quiet.
+class TShadowScope {
+  public:
+    TShadowScope(plat::TField* shadow, const std::string& value);
+    ~TShadowScope();
+    TShadowScope(const TShadowScope&) = delete;
+    TShadowScope& operator=(const TShadowScope&) = delete;
+
+  private:
+    plat::TField* shadow_;
+    std::string earlier_;
+    int exceptions_;
+};
+
+// Runs a callable when the scope ends, however it ends.
+template <class F>
+class TFinally {
+  public:
+    explicit TFinally(F f) : f_(std::move(f)) {}
+    ~TFinally() noexcept(false) {
+        if (std::uncaught_exceptions() > exceptions_) {
+            try {
+                f_();
+            } catch (...) {
+            }
+        } else {
+            f_();
+        }
+    }
+    TFinally(const TFinally&) = delete;
+    TFinally& operator=(const TFinally&) = delete;
+
+  private:
+    F f_;
+    int exceptions_ = std::uncaught_exceptions();
+};
+
+// A number from a reply value: numbers and texts that read as one (blank
+// around them allowed); false for Unassigned, Null, arrays and other texts.
+bool TryNumber(const plat::Variant& value, double& number);
+// The first element of an array reply, or the value itself.
+plat::Variant FirstElement(const plat::Variant& reply);
+// True with the first value of the first row of a row set: rows as an array
+// of row arrays, or as a two-dimensional array.
+bool FirstCell(const plat::Variant& rows, plat::Variant& cell);
+// The float text the fields are written with.
+std::string NumberText(double value);
+
+// Line quantities the fixed-weight conversions and the limits work on.
+inline bool IsFixedWeightFlag(const std::string& flag) {
+    return flag == "Y" || flag == "y";
+}
+
+}  // namespace ktrb

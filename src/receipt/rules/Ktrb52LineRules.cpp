@@ -1,0 +1,167 @@
+// The checks before a receipt line is posted or deleted, the question
+// whether any line is unconfirmed, and the end-of-month date the item, work
+// order and production-date rules use. Every refusal shows its message by
+// code and aborts the post or delete silently; the line keeps its values.
+#include <string>
+
+#include "platform/core/dates.h"
+#include "platform/core/numbers.h"
+#include "platform/core/text.h"
+#include "receipt/rules/Ktrb52CD.h"
+#include "runtime/Brokers.h"
+#include "runtime/LibStrs.h"
+
+namespace ktrb {
+
+using plat::TField;
+using plat::Variant;
+
+namespace {
+
+constexpr const char* kDuplicateLineKey = "TI004+TI014+TI015+TI009+TI010+TI060";
+constexpr const char* kArrivalKey = "TIC02+TIC03+TIC04";
+constexpr const char* kInspectedArrivalKey = "TIC02+TIC03+TIC04+TIC05";
+
+// The first column of the first row of a "SimpleSQL" reply as a number; 0
+// when the reply holds no row.
+double firstNumber(const Variant& rows) {
+    if (!rows.IsArray() || rows.DimCount() != 1 || rows.ArrayCount() == 0) return 0;
+    const Variant& row = rows[rows.LowBound(1)];
+    if (!row.IsArray()) return plat::VarToFloatDef(row, 0);
+    if (row.DimCount() != 1 || row.ArrayCount() == 0) return 0;
+    return plat::VarToFloatDef(row[row.LowBound(1)], 0);
+}
+
+// A server operation's single number (a bare value or a one-element array).
+double numberOf(const Variant& reply) {
+    if (reply.IsArray())
+        return reply.ArrayCount() > 0 ? plat::VarToFloatDef(reply[reply.LowBound(1)], 0) : 0;
+    return plat::VarToFloatDef(reply, 0);
+}
+
+bool found(const Variant& reply) {
+    return plat::VarToIntDef(reply[0], 0) > 0;
+}
+
+}  // namespace
+
+void TdmKtrb52::cdsBody1BeforePost(plat::TDataSet* DataSet) {
+    TdmDouble::cdsBody1BeforePost(DataSet);
+
+    if (lineText("TIC01") == "2") checkFormalItemLine();
+
+    if (!lineText("TI014").empty() && !lineText("TI015").empty() && !lineText("TI004").empty() &&
+        IsDuplicateBodyKey(LineField("TI004"), kDuplicateLineKey)) {
+        std::string check = headText("TH001C1");
+        if (check == "Y") refuse("000002", {Variant(lineLabels(kDuplicateLineKey))});
+        if (check == "W")
+            showMessage(kMsgWarning, "000005", {Variant(lineLabels(kDuplicateLineKey))});
+    }
+
+    bool arrival =
+        !lineText("TIC02").empty() && !lineText("TIC03").empty() && !lineText("TIC04").empty();
+    if (arrival) {
+        const char* key = lineText("TIC05").empty() ? kArrivalKey : kInspectedArrivalKey;
+        if (IsDuplicateBodyKey(LineField("TIC02"), key))
+            refuse("000002", {Variant(lineLabels(key))});
+    }
+    if (headText("MQC03C") == "Y" && !arrival) refuseBlank("C00044");
+    if (arrival) checkArrivalLine();
+
+    if (lineText("TI004C10") == "Y" && lineText("TI054").empty() && lineText("TIC01") == "2")
+        refuseBlank("200091");
+
+    if (!lineText("TI013").empty() && !lineText("TI014").empty() && lineText("TI037") != "Y") {
+        Variant reply;
+        Variant keys = plat::VarArrayOf({lineText("TI013"), lineText("TI014"), headText("TH005"),
+                                         headText("TH007"), headText("TH015"), headText("TH030")});
+        if (!GetLookupValues(LineField("TI004"), "MOCTA", "25", reply, keys)) refuseBlank("200943");
+    }
+}
+
+// Price ceiling and inspection batch of a formal item.
+void TdmKtrb52::checkFormalItemLine() {
+    Variant item, docType;
+    GetLookupValues(LineField("TI004"), "INVMB", "04", item);
+    GetLookupValues(HeadField("TH001"), "CMSMQ", "14", docType);
+
+    const std::string order = lineText("TI013"), orderNo = lineText("TI014");
+    Variant rows = broker().CallServerMethod(
+        "SimpleSQL", plat::VarArrayOf({"SELECT TA022 FROM $$MOCTA AS MOCTA WHERE TA001=" +
+                                           SqlText(order) + " AND TA002=" + SqlText(orderNo) + " ",
+                                       "TA022", "", "N"}));
+    double orderPrice = rows.IsEmptyOrNull() ? 0 : firstNumber(rows);
+
+    bool applies =
+        found(item) && plat::VarToStr(replyValue(item, 8)) == "Y" &&
+        plat::VarToStr(replyValue(docType, 3)) == "Y" &&
+        (order.empty() || orderNo.empty() || CompareFloats(lineValue("TI024"), orderPrice) != 0);
+    if (applies) {
+        Variant args = plat::VarArrayOf({lineText("TI004"), lineText("TI015"), headText("TH005"),
+                                         lineText("TI023"), headText("TH007"), headText("TH029"),
+                                         headText("TH015"), "", "", HeadField("TH030")->Value()});
+        double price = numberOf(broker().CallServerMethod("MocUnitPrice", args));
+        double tolerance = plat::VarToFloatDef(replyValue(item, 9), 0);
+        double ceilingPrice = price * (1 + tolerance);
+        double ceiling = ceilingPrice * lineValue("TI020");
+        int decimals = GetFieldDecimals("TH018");
+        if (decimals >= 0) ceiling = RoundToDecimals(decimals, ceiling);
+        if (CompareFloats(lineValue("TI025"), ceiling) > 0) refuseBlank("100344");
+        if (CompareFloats(lineValue("TI020"), 0) == 0 &&
+            CompareFloats(lineValue("TI025"), 0) == 0 &&
+            CompareFloats(lineValue("TI024"), ceilingPrice) > 0)
+            refuseBlank("100344");
+    }
+
+    if (headText("MQC04C") == "Y" && lineText("TIC05").empty())
+        refuse("000003", {Variant(LineField("TIC05")->DisplayLabel())});
+}
+
+// The arrival line must exist for the supplier, carry the line's item and,
+// when inspection results are required, have a confirmed result.
+void TdmKtrb52::checkArrivalLine() {
+    const std::string type = lineText("TIC02"), number = lineText("TIC03"),
+                      line = lineText("TIC04"), batch = lineText("TIC05");
+    Variant reply;
+    if (!GetLookupValues(LineField("TIC02"), "C", "83", reply,
+                         plat::VarArrayOf({type, number, line, headText("TH005")})))
+        refuseBlank("100061");
+    if (found(reply) && headText("MQC03C") == "Y" && !lineText("TI004").empty() &&
+        lineText("TI004") != plat::VarToStr(replyValue(reply, 1)))
+        refuseBlank("C00018");
+    if (headText("MQC04C") == "Y") {
+        Variant keys =
+            plat::VarArrayOf({type, number, line, batch, type, number, line, lineText("TI001"),
+                              lineText("TI002"), type, number, line, batch});
+        if (!GetLookupValues(LineField("TIC02"), "C", "84", reply, keys)) refuseBlank("C00017");
+    }
+}
+
+void TdmKtrb52::cdsBody1BeforeDelete(plat::TDataSet*) {
+    CheckLineDelete();
+}
+
+bool TdmKtrb52::CheckLineDelete() {
+    Variant keys = plat::VarArrayOf({lineText("TI001"), lineText("TI002"), lineText("TI003")});
+    Variant reply;
+    if (GetLookupValues(LineField("TI001"), "QMSTD", "02", reply, keys) && found(reply) &&
+        plat::VarToStr(replyValue(reply, 3)) != "V")
+        refuseBlank("100512");
+    if (GetLookupValues(LineField("TI001"), "MOCTJ", "02", reply, keys) && found(reply))
+        refuseBlank("100513");
+    if (lineText("TI037") == "Y") refuseBlank("100310");
+    return true;
+}
+
+bool TdmKtrb52::HasNoUnconfirmedLine() {
+    return !BodyClone->Locate("TI037", Variant("N"), plat::loPartialKey);
+}
+
+std::string TdmKtrb52::EndOfMonthDate(const std::string& date) {
+    if (YmdToDate(date) == 0) return "";
+    int year = plat::StrToIntDef(date.substr(0, 4), 0),
+        month = plat::StrToIntDef(date.substr(4, 2), 0);
+    return date.substr(0, 6) + ZeroPad(2, DaysOfMonth(year, month));
+}
+
+}  // namespace ktrb

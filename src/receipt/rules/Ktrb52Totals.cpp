@@ -1,0 +1,75 @@
+// The header's quantity and amount totals, summed from the lines.
+#include <string>
+#include <vector>
+
+#include "platform/core/numbers.h"
+#include "receipt/rules/Ktrb52CD.h"
+#include "runtime/PropAccess.h"
+
+namespace ktrb {
+
+using plat::TField;
+
+namespace {
+
+struct TTotal {
+    const char* head;
+    const char* line;
+};
+
+const std::vector<TTotal> kQuantityTotals = {{"TH042", "TI007"}, {"TH022", "TI019"}};
+
+const std::vector<TTotal> kAmountTotals = {
+    {"TH018", "TI025"}, {"TH019", "TI026"}, {"TH027", "TI044"},
+    {"TH020", "TI045"}, {"TH031", "TI046"}, {"TH032", "TI047"},
+    {"TH021", "TI027"}, {"TH034", "TI017"}, {"TH043", "TI016"},
+};
+
+// Decimal count of the sums: -1 adds the values as stored, -2 their integer parts.
+constexpr int kAsStored = -1;
+constexpr int kIntegerPart = -2;
+
+}  // namespace
+
+void TdmKtrb52::CalcHeadTotals() {
+    const std::string mode = sysParam("SYS024");
+    const bool perLine = mode == "2";
+    if (perLine && cdsBody1->IsEmpty()) return;
+
+    // The header goes into edit before any total is written: the sums of a
+    // header in browse state would otherwise be lost, or raise.
+    TdmDouble::CalcHeadTotals();
+
+    auto sum = [this](const std::vector<TTotal>& totals, int decimals) {
+        std::vector<TField*> heads;
+        std::vector<std::string> lines, conditions;
+        std::vector<int> counts;
+        for (const TTotal& t : totals) {
+            heads.push_back(HeadField(t.head));
+            lines.push_back(t.line);
+            conditions.push_back("");
+            counts.push_back(decimals);
+        }
+        SumBodyFields(heads, lines, counts, conditions);
+    };
+
+    if (mode == "1" || mode == "3") {
+        sum(kQuantityTotals, kAsStored);
+    } else if (perLine) {
+        std::vector<std::string> lines;
+        for (const TTotal& t : kQuantityTotals) lines.push_back(t.line);
+        std::vector<double> totals;
+        SumBodyLines(lines, totals, std::vector<std::string>(lines.size()),
+                     std::vector<int>(lines.size(), kIntegerPart));
+        for (size_t i = 0; i < kQuantityTotals.size(); ++i)
+            SetFieldText(HeadField(kQuantityTotals[i].head), plat::FloatToStr(totals[i]));
+    }
+
+    sum(kAmountTotals, kAsStored);
+    SetFieldText(HeadField("TH027C"),
+                 plat::FloatToStr(HeadField("TH027")->AsFloat() + HeadField("TH020")->AsFloat()));
+    SetFieldText(HeadField("TH032C"),
+                 plat::FloatToStr(HeadField("TH031")->AsFloat() + HeadField("TH032")->AsFloat()));
+}
+
+}  // namespace ktrb
