@@ -119,13 +119,30 @@ void TcpServer::Stop() {
     if (acceptThread_.joinable()) acceptThread_.join();
     if (listenFd_ >= 0) ::close(listenFd_);
     listenFd_ = -1;
-    std::vector<std::thread> threads;
+    std::vector<Client> clients;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        for (int fd : clientFds_) ::shutdown(fd, SHUT_RDWR);
-        threads.swap(clientThreads_);
+        for (auto& c : clientList_)
+            if (c.fd >= 0) ::shutdown(c.fd, SHUT_RDWR);
+        clients.swap(clientList_);
     }
-    for (auto& t : threads) t.join();
+    for (auto& c : clients) c.thread.join();
+}
+
+void TcpServer::ReapFinished() {
+    std::vector<Client> finished;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (auto it = clientList_.begin(); it != clientList_.end();) {
+            if (*it->done) {
+                finished.push_back(std::move(*it));
+                it = clientList_.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    for (auto& c : finished) c.thread.join();
 }
 
 void TcpServer::AcceptLoop() {
@@ -137,13 +154,18 @@ void TcpServer::AcceptLoop() {
         }
         int one = 1;
         setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        ReapFinished();
         std::lock_guard<std::mutex> lock(mutex_);
         if (stopping_) {
             ::close(fd);
             break;
         }
-        clientFds_.push_back(fd);
-        clientThreads_.emplace_back([this, fd] { Serve(fd); });
+        auto done = std::make_shared<std::atomic<bool>>(false);
+        clientList_.push_back(Client{fd, std::thread([this, fd, done] {
+                                         Serve(fd);
+                                         *done = true;
+                                     }),
+                                     done});
     }
 }
 
@@ -199,11 +221,14 @@ void TcpServer::Serve(int fd) {
         }
         if (!SendAll(fd, frame)) break;
     }
+    // The descriptor is closed under the lock, so Stop never shuts down a
+    // number the system has given to another socket since.
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        clientFds_.erase(std::remove(clientFds_.begin(), clientFds_.end(), fd), clientFds_.end());
+        for (auto& c : clientList_)
+            if (c.fd == fd) c.fd = -1;
+        ::close(fd);
     }
-    ::close(fd);
     --clients_;
 }
 

@@ -37,6 +37,7 @@ public:
 private:
     void AcceptLoop();
     void Serve(int fd);
+    void ReapFinished();  // joins the threads of clients that left
 
     std::shared_ptr<AppServer> server_;
     int listenFd_ = -1;
@@ -45,8 +46,12 @@ private:
     std::atomic<int> clients_{0};
     std::thread acceptThread_;
     std::mutex mutex_;
-    std::vector<int> clientFds_;
-    std::vector<std::thread> clientThreads_;
+    struct Client {
+        int fd;
+        std::thread thread;
+        std::shared_ptr<std::atomic<bool>> done;
+    };
+    std::vector<Client> clientList_;
 };
 
 // The server object of a remote application server, with its providers.
