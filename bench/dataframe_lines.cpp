@@ -22,12 +22,15 @@ std::vector<plat::TPacketField> Layout() {
         f.inKey = true;
         return f;
     };
-    std::vector<plat::TPacketField> lines = {
-        key(PacketField("TI001", TFieldType::ftString, 4)), key(PacketField("TI002", TFieldType::ftString, 11)),
-        key(PacketField("TI003", TFieldType::ftString, 6)), PacketField("TI004", TFieldType::ftString, 20),
-        PacketField("TI009", TFieldType::ftString, 10),      PacketField("TI044", TFieldType::ftFloat),
-        PacketField("FLAG", TFieldType::ftFloat)};
-    return {key(PacketField("TH001", TFieldType::ftString, 4)), key(PacketField("TH002", TFieldType::ftString, 11)),
+    std::vector<plat::TPacketField> lines = {key(PacketField("TI001", TFieldType::ftString, 4)),
+                                             key(PacketField("TI002", TFieldType::ftString, 11)),
+                                             key(PacketField("TI003", TFieldType::ftString, 6)),
+                                             PacketField("TI004", TFieldType::ftString, 20),
+                                             PacketField("TI009", TFieldType::ftString, 10),
+                                             PacketField("TI044", TFieldType::ftFloat),
+                                             PacketField("FLAG", TFieldType::ftFloat)};
+    return {key(PacketField("TH001", TFieldType::ftString, 4)),
+            key(PacketField("TH002", TFieldType::ftString, 11)),
             PacketField("TH019", TFieldType::ftFloat), PacketField("FLAG", TFieldType::ftFloat),
             PacketField("qryBody", TFieldType::ftDataSet, 0, lines)};
 }
@@ -40,13 +43,15 @@ std::string Number(const char* pattern, int i) {
 
 plat::TPacketRow Header(const std::string& number, int lines) {
     plat::TPacketRow row;
-    row.values = plat::TValueRow({Variant("5901"), Variant(number), Variant(0.0), Variant(0.0), Variant()});
+    row.values =
+        plat::TValueRow({Variant("5901"), Variant(number), Variant(0.0), Variant(0.0), Variant()});
     std::vector<plat::TPacketRow> details;
     details.reserve((size_t)lines);
     for (int i = 1; i <= lines; ++i) {
         plat::TPacketRow line;
         line.values = plat::TValueRow({Variant("5901"), Variant(number), Variant(Number("%06d", i)),
-                                       Variant(Number("ITEM%06d", i)), Variant("W01"), Variant(1.25 * i), Variant(0.0)});
+                                       Variant(Number("ITEM%06d", i)), Variant("W01"),
+                                       Variant(1.25 * i), Variant(0.0)});
         details.push_back(line);
     }
     row.details.push_back(std::move(details));
@@ -56,15 +61,17 @@ plat::TPacketRow Header(const std::string& number, int lines) {
 // The module of a document, with its fields designed and no form.
 struct Document {
     explicit Document(int lines)
-        : provider("pvdMain", Layout(), lines > 0 ? std::vector<plat::TPacketRow>{Header("20240001", lines)}
-                                                  : std::vector<plat::TPacketRow>{}) {
+        : provider("pvdMain", Layout(),
+                   lines > 0 ? std::vector<plat::TPacketRow>{Header("20240001", lines)}
+                             : std::vector<plat::TPacketRow>{}) {
         for (const plat::TPacketField& pf : Layout()) {
             plat::TField* f = plat::CreateField(pf.type, dm.cdsMain);
             f->SetFieldName(pf.name);
             if (pf.size > 0) f->SetSize(pf.size);
             f->SetDataSet(dm.cdsMain);
         }
-        dm.cdsBody1->SetDataSetField(dynamic_cast<plat::TDataSetField*>(dm.cdsMain->FieldByName("qryBody")));
+        dm.cdsBody1->SetDataSetField(
+            dynamic_cast<plat::TDataSetField*>(dm.cdsMain->FieldByName("qryBody")));
         dm.cdsMain->SetProvider(&provider);
         dm.SetKeyFields("TH001,TH002");
         dm.SetBodyKeyFields("TI001,TI002,TI003");
@@ -149,6 +156,10 @@ void BM_BuildAndApplyDocument(benchmark::State& state) {
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_BuildAndApplyDocument)->Arg(1000)->Arg(10000)->Iterations(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BuildAndApplyDocument)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Iterations(2)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -42,13 +42,13 @@ bool IsEditing(const TDataSet* dataSet) {
 
 // Writes a field that the module keeps itself (keys): ReadOnly lifted.
 class TReadOnlyLifted {
-public:
+  public:
     explicit TReadOnlyLifted(TField* f) : f_(f), was_(f->ReadOnly()) { f_->SetReadOnly(false); }
     ~TReadOnlyLifted() { f_->SetReadOnly(was_); }
     TReadOnlyLifted(const TReadOnlyLifted&) = delete;
     TReadOnlyLifted& operator=(const TReadOnlyLifted&) = delete;
 
-private:
+  private:
     TField* f_;
     bool was_;
 };
@@ -71,7 +71,8 @@ TdmDouble::TdmDouble(plat::TComponent* owner)
     cdsBody1->AfterScroll = plat::TDataSetNotifyEvent(this, &TdmDouble::cdsBody1AfterScroll);
     cdsBody1->BeforeInsert = plat::TDataSetNotifyEvent(this, &TdmDouble::cdsBody1BeforeInsert);
     cdsBody1->OnNewRecord = plat::TDataSetNotifyEvent(this, &TdmDouble::cdsBody1NewRecord);
-    cdsBody1->OnReconcileError = plat::TReconcileErrorEvent(this, &TdmDouble::cdsBody1ReconcileError);
+    cdsBody1->OnReconcileError =
+        plat::TReconcileErrorEvent(this, &TdmDouble::cdsBody1ReconcileError);
     dsBody1 = new TwwDataSource(this);
     dsBody1->SetName("dsBody1");
     dsBody1->SetDataSet(cdsBody1);
@@ -123,7 +124,8 @@ void TdmDouble::GetKeyFieldName(std::string& text) {
     if (at == std::string::npos) return;
     const int position = FieldCount(KeyFields.substr(0, at + 1), ",");
     auto entries = KeyEntries(BodyKeyFields);
-    const std::string body = position >= 1 && position <= (int)entries.size() ? entries[position - 1] : "";
+    const std::string body =
+        position >= 1 && position <= (int)entries.size() ? entries[position - 1] : "";
     text = AutoNumberField + "," + body;
 }
 
@@ -154,7 +156,8 @@ bool TdmDouble::InitDataModule() {
     if (!TdmSingle::InitDataModule()) return false;
     SetBodyKeyFields(hostParam("D11_KEY"));
     cdsBody1->Open();
-    if (auto* colors = dynamic_cast<plat::TDataSetField*>(cdsMainColor->FindField("qryBodyColor"))) {
+    if (auto* colors =
+            dynamic_cast<plat::TDataSetField*>(cdsMainColor->FindField("qryBodyColor"))) {
         cdsBodyColor->SetDataSetField(colors);
         cdsBodyColor->Open();
     }
@@ -200,7 +203,8 @@ void TdmDouble::ReapplyHeadKeyToBody() {
     // and re-keyed lines cannot move under the walk.
     std::vector<plat::TBookmark> lines;
     lines.reserve((size_t)cdsBody1->RecordCount());
-    for (cdsBody1->First(); !cdsBody1->Eof(); cdsBody1->Next()) lines.push_back(cdsBody1->GetBookmark());
+    for (cdsBody1->First(); !cdsBody1->Eof(); cdsBody1->Next())
+        lines.push_back(cdsBody1->GetBookmark());
     for (const plat::TBookmark& line : lines) {
         cdsBody1->GotoBookmark(line);
         try {
@@ -220,8 +224,10 @@ bool TdmDouble::hasPendingBodyKeys() {
     int column = -1, detail = 0;
     for (size_t i = 0; i < delta.fields.size() && column < 0; ++i) {
         if (delta.fields[i].type != plat::TFieldType::ftDataSet) continue;
-        if (plat::SameText(delta.fields[i].name, nested->FieldName())) column = (int)i;
-        else ++detail;
+        if (plat::SameText(delta.fields[i].name, nested->FieldName()))
+            column = (int)i;
+        else
+            ++detail;
     }
     if (column < 0) return false;
     const auto& lineFields = delta.fields[(size_t)column].fields;
@@ -234,7 +240,8 @@ bool TdmDouble::hasPendingBodyKeys() {
     for (const plat::TDeltaRow& head : delta.rows) {
         if ((size_t)detail >= head.details.size()) continue;
         for (const plat::TDeltaRow& line : head.details[(size_t)detail]) {
-            if (line.status != plat::TUpdateStatus::usInserted && line.status != plat::TUpdateStatus::usModified)
+            if (line.status != plat::TUpdateStatus::usInserted &&
+                line.status != plat::TUpdateStatus::usModified)
                 continue;
             for (int c : keyColumns)
                 if (IsPendingKey(plat::VarToStr(line.newValues[c]))) return true;
@@ -251,7 +258,8 @@ bool TdmDouble::ApplyData(TClientDataSet* dataSet) {
         // the placeholder.
         const std::string text = LangMessage(false, "TdmDouble", "sPendingBodyKey",
                                              "单身资料的键值尚未取得单头的键值，不能保存");
-        if (OwnerForm()) OwnerForm()->ShowMessageBox(text, TMsgDlgType::mtError, {TMsgDlgBtn::mbOK});
+        if (OwnerForm())
+            OwnerForm()->ShowMessageBox(text, TMsgDlgType::mtError, {TMsgDlgBtn::mbOK});
         WriteAlertLog(Broker ? Broker->ProgramCode : "DoubleCD", "DoubleCD-412:" + text, "D");
         return false;
     }
@@ -260,7 +268,8 @@ bool TdmDouble::ApplyData(TClientDataSet* dataSet) {
 
 // ---- new lines --------------------------------------------------------------
 
-void TdmDouble::GetNextLineNumber(TDataSet* dataSet, const std::string& fieldName, std::string& text) {
+void TdmDouble::GetNextLineNumber(TDataSet* dataSet, const std::string& fieldName,
+                                  std::string& text) {
     NextLineNumber(dataSet, fieldName, text);
 }
 
@@ -307,7 +316,9 @@ void TdmDouble::CopyCarryOverFields() {
     }
 }
 
-void TdmDouble::cdsBody1BeforeInsert(TDataSet*) { headStateBeforeInsert_ = cdsMain->State(); }
+void TdmDouble::cdsBody1BeforeInsert(TDataSet*) {
+    headStateBeforeInsert_ = cdsMain->State();
+}
 
 void TdmDouble::cdsBody1NewRecord(TDataSet* DataSet) {
     // Inserting a line puts a browsing header into edit before this runs:
@@ -346,9 +357,13 @@ void TdmDouble::cdsBody1AfterDelete(TDataSet*) {
     if (RecalcOnLineChange) CalcHeadTotals();
 }
 
-void TdmDouble::cdsBody1AfterEdit(TDataSet*) { SetAuditValues(cdsBody1); }
+void TdmDouble::cdsBody1AfterEdit(TDataSet*) {
+    SetAuditValues(cdsBody1);
+}
 
-void TdmDouble::cdsBody1AfterOpen(TDataSet*) { RefreshBodyClone(); }
+void TdmDouble::cdsBody1AfterOpen(TDataSet*) {
+    RefreshBodyClone();
+}
 
 void TdmDouble::dsBody1DataChange(plat::TObject*, TField*) {
     if (doubleOwner_) doubleOwner_->ShowKeyInStatusBar();
@@ -367,7 +382,9 @@ void TdmDouble::cdsMainAfterEdit(TDataSet* DataSet) {
     if (OwnerForm() && OwnerForm()->FormMode() != TFormMode::Browse) EnteringEditMode();
 }
 
-void TdmDouble::cdsMainNewRecord(TDataSet* DataSet) { TdmSingle::cdsMainNewRecord(DataSet); }
+void TdmDouble::cdsMainNewRecord(TDataSet* DataSet) {
+    TdmSingle::cdsMainNewRecord(DataSet);
+}
 
 // ---- second cursors over the lines ------------------------------------------
 
@@ -382,7 +399,8 @@ bool TdmDouble::RefreshBodyClone() {
 // The lines' cursors are cloned from BodyClone, which never edits: the lines
 // themselves may be inserting when a cursor is first needed.
 TClientDataSet* TdmDouble::lineNumberCursor() {
-    if (!lineCursor_->Active() && !(BodyClone->Active() && CloneCursorSafe(BodyClone, lineCursor_.get())))
+    if (!lineCursor_->Active() &&
+        !(BodyClone->Active() && CloneCursorSafe(BodyClone, lineCursor_.get())))
         return BodyClone;
     if (lineCursor_->IndexFieldNames() != LineNumberField) {
         try {
@@ -426,8 +444,10 @@ void TdmDouble::GetLineSumFlags(const std::vector<std::string>& fieldNames, std:
     flags.assign(fieldNames.size(), TLineSumFlag::Add);
 }
 
-void TdmDouble::SumBodyLines(const std::vector<std::string>& lineFields, std::vector<double>& totals,
-                             const std::vector<std::string>& conditions, const std::vector<int>& decimals) {
+void TdmDouble::SumBodyLines(const std::vector<std::string>& lineFields,
+                             std::vector<double>& totals,
+                             const std::vector<std::string>& conditions,
+                             const std::vector<int>& decimals) {
     const size_t n = lineFields.size();
     totals.assign(n, 0);
     if (!cdsBody1->Active() || cdsBody1->IsEmpty()) return;
@@ -459,18 +479,22 @@ void TdmDouble::SumBodyLines(const std::vector<std::string>& lineFields, std::ve
     if (cdsBody1->BookmarkValid(at)) cdsBody1->GotoBookmark(at);
 }
 
-bool TdmDouble::SumBodyFields(const std::vector<TField*>& headFields, const std::vector<std::string>& lineFields,
-                              const std::vector<int>& decimals, const std::vector<std::string>& conditions) {
+bool TdmDouble::SumBodyFields(const std::vector<TField*>& headFields,
+                              const std::vector<std::string>& lineFields,
+                              const std::vector<int>& decimals,
+                              const std::vector<std::string>& conditions) {
     if (lineFields.size() != headFields.size() || decimals.size() != headFields.size() ||
         conditions.size() != headFields.size())
-        throw plat::EInternalError("DoubleCD-930: header fields, line fields, decimals and conditions differ in number");
+        throw plat::EInternalError(
+            "DoubleCD-930: header fields, line fields, decimals and conditions differ in number");
     std::vector<double> totals;
     SumBodyLines(lineFields, totals, conditions, decimals);
     for (size_t i = 0; i < headFields.size(); ++i) {
         TField* head = headFields[i];
         if (!head || !IsEditing(head->DataSet())) continue;
         const double current = head->IsNull() ? 0 : head->AsFloat();
-        if (CompareFloats(current, totals[i]) != 0) SetValueByDecimals(head, decimals[i], totals[i]);
+        if (CompareFloats(current, totals[i]) != 0)
+            SetValueByDecimals(head, decimals[i], totals[i]);
     }
     return true;
 }
@@ -546,7 +570,8 @@ void TdmDouble::SortBodyByField(const std::string& fieldName) {
         }
         if (doubleOwner_) doubleOwner_->ShowKeyInStatusBar();
     } catch (const std::exception& e) {
-        WriteAlertLog(Broker ? Broker->ProgramCode : "DoubleCD", std::string("DoubleCD-1025:") + e.what(), "D");
+        WriteAlertLog(Broker ? Broker->ProgramCode : "DoubleCD",
+                      std::string("DoubleCD-1025:") + e.what(), "D");
     }
 }
 
@@ -562,24 +587,32 @@ std::string TdmDouble::positionText(int recNo, int count) const {
 }
 
 void TdmDouble::showBodyPosition() {
-    if (!OwnerForm() || !doubleOwner_ || !doubleOwner_->BodyPageVisible() || doubleOwner_->HeadPageShown()) return;
-    OwnerForm()->SetStatusPanelText(2, displayText(LangMessage(false, "TdmDouble", "sBodyRecCount", "单身笔数")));
+    if (!OwnerForm() || !doubleOwner_ || !doubleOwner_->BodyPageVisible() ||
+        doubleOwner_->HeadPageShown())
+        return;
+    OwnerForm()->SetStatusPanelText(
+        2, displayText(LangMessage(false, "TdmDouble", "sBodyRecCount", "单身笔数")));
     const int count = cdsBody1->Active() ? cdsBody1->RecordCount() : 0;
-    OwnerForm()->SetStatusPanelText(3, displayText(positionText(cdsBody1->Active() ? cdsBody1->RecNo() : 0, count)));
+    OwnerForm()->SetStatusPanelText(
+        3, displayText(positionText(cdsBody1->Active() ? cdsBody1->RecNo() : 0, count)));
 }
 
 void TdmDouble::cdsMainAfterScroll(TDataSet* DataSet) {
     TdmSingle::cdsMainAfterScroll(DataSet);
     if (!OwnerForm() || !doubleOwner_) return;
     if (doubleOwner_->HeadPageShown()) {
-        OwnerForm()->SetStatusPanelText(2, displayText(LangMessage(false, "TdmDouble", "sHeadRecCount", "单头笔数")));
-        OwnerForm()->SetStatusPanelText(3, displayText(positionText(cdsMain->RecNo(), ServerRecordCount)));
+        OwnerForm()->SetStatusPanelText(
+            2, displayText(LangMessage(false, "TdmDouble", "sHeadRecCount", "单头笔数")));
+        OwnerForm()->SetStatusPanelText(
+            3, displayText(positionText(cdsMain->RecNo(), ServerRecordCount)));
     } else {
         showBodyPosition();
     }
 }
 
-void TdmDouble::cdsBody1AfterScroll(TDataSet*) { showBodyPosition(); }
+void TdmDouble::cdsBody1AfterScroll(TDataSet*) {
+    showBodyPosition();
+}
 
 // ---- refused lines ----------------------------------------------------------
 

@@ -23,7 +23,7 @@ namespace ktrb {
 // module's interfaces. The header/body forms implement it; each member has a
 // neutral answer.
 class IDoubleModuleOwner {
-public:
+  public:
     // After a header post: changed header values into every line.
     virtual void CopyHeadValuesToBody() {}
     // The current line's key texts into status panel 1.
@@ -42,7 +42,7 @@ public:
     // A modal error box with a caption, owned by the form's window.
     virtual void ShowErrorBox(const std::string& caption, const std::string& text) {}
 
-protected:
+  protected:
     ~IDoubleModuleOwner() = default;
 };
 
@@ -57,7 +57,7 @@ enum class TLineSumFlag : uint8_t { Add = 0, Skip = 1, Restart = 2 };
 
 class TdmDouble : public TdmSingle {
     PLAT_CLASS(TdmDouble, TdmSingle)
-public:
+  public:
     explicit TdmDouble(plat::TComponent* owner);
     ~TdmDouble() override;
 
@@ -101,10 +101,12 @@ public:
     void ShowAuditFields(bool show) override;
     // True refuses the post of the current line (silently).
     virtual bool RejectBodyPost() { return false; }
-    virtual void GetNextLineNumber(plat::TDataSet* dataSet, const std::string& fieldName, std::string& text);
+    virtual void GetNextLineNumber(plat::TDataSet* dataSet, const std::string& fieldName,
+                                   std::string& text);
     // Once per line while summing: every flag Add here.
-    virtual void GetLineSumFlags(const std::vector<std::string>& fieldNames, std::vector<double>& values,
-                                 std::vector<TLineSumFlag>& flags, const std::vector<std::string>& conditions);
+    virtual void GetLineSumFlags(const std::vector<std::string>& fieldNames,
+                                 std::vector<double>& values, std::vector<TLineSumFlag>& flags,
+                                 const std::vector<std::string>& conditions);
     virtual void BeforeBodyPost() {}
     // Runs when the owner form starts adding or editing a document.
     virtual void EnteringEditMode() {}
@@ -128,8 +130,9 @@ public:
     // ---- sums ----
     // Every array of the same length. Header fields of a data set that is
     // editing take the total when it differs from their value. True.
-    bool SumBodyFields(const std::vector<plat::TField*>& headFields, const std::vector<std::string>& lineFields,
-                       const std::vector<int>& decimals, const std::vector<std::string>& conditions);
+    bool SumBodyFields(const std::vector<plat::TField*>& headFields,
+                       const std::vector<std::string>& lineFields, const std::vector<int>& decimals,
+                       const std::vector<std::string>& conditions);
     // Totals over the lines of each field read by its decimals; a condition
     // "FIELD=text" adds only lines whose FIELD reads text.
     void SumBodyLines(const std::vector<std::string>& lineFields, std::vector<double>& totals,
@@ -146,8 +149,8 @@ public:
     void cdsBody1AfterScroll(plat::TDataSet* DataSet);
     void cdsBody1BeforeInsert(plat::TDataSet* DataSet);
     void cdsBody1NewRecord(plat::TDataSet* DataSet);
-    void cdsBody1ReconcileError(plat::TClientDataSet* DataSet, plat::EReconcileError& E, plat::TUpdateKind UpdateKind,
-                                plat::TReconcileAction& Action);
+    void cdsBody1ReconcileError(plat::TClientDataSet* DataSet, plat::EReconcileError& E,
+                                plat::TUpdateKind UpdateKind, plat::TReconcileAction& Action);
     void dsBody1DataChange(plat::TObject* Sender, plat::TField* Field);
     void cdsMainAfterPost(plat::TDataSet* DataSet);
     void cdsMainAfterInsert(plat::TDataSet* DataSet);
@@ -155,7 +158,7 @@ public:
     void cdsMainNewRecord(plat::TDataSet* DataSet);
     void cdsMainAfterScroll(plat::TDataSet* DataSet);
 
-private:
+  private:
     // The lines ordered by the line number, and by a duplicate-key list:
     // searched instead of walked. Not components of the module.
     plat::TClientDataSet* lineNumberCursor();

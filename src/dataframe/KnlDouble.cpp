@@ -31,8 +31,9 @@ plat::Variant ResidueLike(const plat::Variant& was, double value) {
 
 // A field written as the routine's own: no validation, ReadOnly lifted.
 class TFieldUnguarded {
-public:
-    explicit TFieldUnguarded(plat::TField* f) : f_(f), validate_(f->OnValidate), readOnly_(f->ReadOnly()) {
+  public:
+    explicit TFieldUnguarded(plat::TField* f)
+        : f_(f), validate_(f->OnValidate), readOnly_(f->ReadOnly()) {
         f_->OnValidate = {};
         f_->SetReadOnly(false);
     }
@@ -43,7 +44,7 @@ public:
     TFieldUnguarded(const TFieldUnguarded&) = delete;
     TFieldUnguarded& operator=(const TFieldUnguarded&) = delete;
 
-private:
+  private:
     plat::TField* f_;
     plat::TFieldNotifyEvent validate_;
     bool readOnly_;

@@ -58,7 +58,8 @@ int64_t LargestBySearch(plat::TDataSet* dataSet, const plat::TField* field, int 
         largest = std::max(largest, LineValue(text));
     }
     for (const char* prefix : {"0X", "0x"}) {
-        if (!dataSet->Locate(field->FieldName(), plat::Variant(prefix), plat::loPartialKey)) continue;
+        if (!dataSet->Locate(field->FieldName(), plat::Variant(prefix), plat::loPartialKey))
+            continue;
         for (; !dataSet->Eof(); dataSet->Next()) {
             const std::string text = field->AsString();
             if (text.compare(0, 2, prefix) != 0) break;
@@ -90,7 +91,8 @@ std::vector<std::string> KeyNames(const std::string& keyList) {
     return names;
 }
 
-std::vector<plat::TField*> KeyFields(const plat::TDataSet* dataSet, const std::vector<std::string>& names) {
+std::vector<plat::TField*> KeyFields(const plat::TDataSet* dataSet,
+                                     const std::vector<std::string>& names) {
     std::vector<plat::TField*> fields;
     fields.reserve(names.size());
     for (const std::string& name : names) fields.push_back(dataSet->FieldByName(name));
@@ -128,15 +130,17 @@ std::string NextLineNumber(plat::TDataSet* dataSet, const std::string& fieldName
     if (!field) return {};
     const int width = LineNumberWidth(field);
     const bool search = width > 0 && OrderedByFieldAlone(dataSet, field);
-    const int64_t largest = search ? LargestBySearch(dataSet, field, width) : LargestByWalk(dataSet, field);
+    const int64_t largest =
+        search ? LargestBySearch(dataSet, field, width) : LargestByWalk(dataSet, field);
     if (search && !dataSet->IsEmpty()) {
         dataSet->Last();
         dataSet->Next();
     }
     std::string text = ZeroPad(width, largest + 1);
     if (width > 0 && (int)text.size() > width)
-        throw ELineNumberOverflow("Line numbers of field '" + fieldName + "' are used up: " + std::to_string(largest) +
-                                  " is the largest number its " + std::to_string(width) + " characters hold");
+        throw ELineNumberOverflow(
+            "Line numbers of field '" + fieldName + "' are used up: " + std::to_string(largest) +
+            " is the largest number its " + std::to_string(width) + " characters hold");
     return text;
 }
 
@@ -175,7 +179,8 @@ bool HasDuplicateKey(plat::TDataSet* search, plat::TField* field, const std::str
     return false;
 }
 
-bool CopyDataSetStructure(plat::TComponent* owner, plat::TDataSet* source, plat::TClientDataSet*& destination) {
+bool CopyDataSetStructure(plat::TComponent* owner, plat::TDataSet* source,
+                          plat::TClientDataSet*& destination) {
     if (!destination) destination = new plat::TClientDataSet(owner);
     destination->Close();
     destination->FieldDefs().Clear();

@@ -15,7 +15,7 @@ namespace ktrb {
 // The next line number would not fit the line-number field: a wider text
 // would be cut into the number of an existing line.
 class ELineNumberOverflow : public plat::EDatabaseError {
-public:
+  public:
     using plat::EDatabaseError::EDatabaseError;
     const char* ClassName() const override { return "ELineNumberOverflow"; }
 };
@@ -51,7 +51,8 @@ bool HasDuplicateKey(plat::TDataSet* search, plat::TField* field, const std::str
 // Gives the destination (a new client data set owned by `owner` when null)
 // the source's data fields (name, type, and size for strings; nested data set
 // fields left out) and creates it empty. True.
-bool CopyDataSetStructure(plat::TComponent* owner, plat::TDataSet* source, plat::TClientDataSet*& destination);
+bool CopyDataSetStructure(plat::TComponent* owner, plat::TDataSet* source,
+                          plat::TClientDataSet*& destination);
 
 // The destination takes a cloned cursor of the source; false when it raised.
 bool CloneCursorSafe(plat::TClientDataSet* source, plat::TClientDataSet* destination);

@@ -24,7 +24,8 @@ constexpr const char* kNoValue = " ";  // a keep-on-add entry that remembers not
 
 std::vector<std::string> SplitList(const std::string& list) {
     std::vector<std::string> out;
-    for (int i = 1, n = FieldCount(list, ","); i <= n; ++i) out.push_back(plat::Trim(TokenAt(list, ",", i)));
+    for (int i = 1, n = FieldCount(list, ","); i <= n; ++i)
+        out.push_back(plat::Trim(TokenAt(list, ",", i)));
     return out;
 }
 
@@ -42,7 +43,9 @@ TdmSingle::TdmSingle(plat::TComponent* owner)
     cdsMain->AfterScroll = plat::TDataSetNotifyEvent(this, &TdmSingle::cdsMainAfterScroll);
 }
 
-TdmSingle::~TdmSingle() { BeginDestroy(); }
+TdmSingle::~TdmSingle() {
+    BeginDestroy();
+}
 
 // ---- keep-on-add values -----------------------------------------------------
 
@@ -54,10 +57,13 @@ void TdmSingle::SetKeepFields(const std::string& fields) {
 }
 
 void TdmSingle::ClearKeepValues() {
-    for (int i = 0; i < KeepFields.Count(); ++i) KeepFields.SetStrings(i, KeepFields.Names(i) + "=" + kNoValue);
+    for (int i = 0; i < KeepFields.Count(); ++i)
+        KeepFields.SetStrings(i, KeepFields.Names(i) + "=" + kNoValue);
 }
 
-void TdmSingle::StoreKeepValues() { RememberFieldValues(cdsMain, KeepFields); }
+void TdmSingle::StoreKeepValues() {
+    RememberFieldValues(cdsMain, KeepFields);
+}
 
 void TdmSingle::RestoreKeepValues() {
     AutoNumber = false;
@@ -106,8 +112,8 @@ void TdmSingle::RestoreFieldValues(TDataSet* dataSet, plat::TStringList& list) {
 void TdmSingle::SetKeyFields(const std::string& keys) {
     const int count = FieldCount(keys, ",");
     if (count > kMaxKeyFields)
-        throw plat::EInternalError("SingleCD-212: the header key list \"" + keys + "\" has more than " +
-                                   std::to_string(kMaxKeyFields) + " fields");
+        throw plat::EInternalError("SingleCD-212: the header key list \"" + keys +
+                                   "\" has more than " + std::to_string(kMaxKeyFields) + " fields");
     TdmBase::SetKeyFields(keys);
     KeyCount = count;
     if (AutoNumber && AutoNumberField.empty()) {
@@ -126,7 +132,9 @@ void TdmSingle::SetAutoNumberKey(bool on) {
     }
 }
 
-void TdmSingle::GetKeyFieldName(std::string& text) { text = AutoNumberField; }
+void TdmSingle::GetKeyFieldName(std::string& text) {
+    text = AutoNumberField;
+}
 
 void TdmSingle::StoreKeyValues() {
     auto names = SplitList(KeyFields);
@@ -172,7 +180,8 @@ void TdmSingle::SetDefaultValues() {
 void TdmSingle::ApplyDefaultValues() {
     if (DefaultValues.IsEmpty() || DefaultValues.DimCount() != 2) return;
     for (int col = DefaultValues.LowBound(2); col <= DefaultValues.HighBound(2); ++col)
-        if (TField* f = cdsMain->FindField(plat::VarToStr(DefaultValues.At(0, col)))) f->SetValue(DefaultValues.At(1, col));
+        if (TField* f = cdsMain->FindField(plat::VarToStr(DefaultValues.At(0, col))))
+            f->SetValue(DefaultValues.At(1, col));
 }
 
 void TdmSingle::ApplyFieldRules(TDataSet* dataSet, const TUDFFields& rules) {
@@ -188,7 +197,8 @@ void TdmSingle::ApplyFieldRules(TDataSet* dataSet, const TUDFFields& rules) {
                 values[s] = Variant(source ? source->AsString() : std::string());
             }
             Variant reply = broker().CallServerMethod(
-                "QueryUDFData", plat::VarArrayOf({rule->QueryText, "", Broker->SignOnKey, "N", values}));
+                "QueryUDFData",
+                plat::VarArrayOf({rule->QueryText, "", Broker->SignOnKey, "N", values}));
             if (reply.IsEmptyOrNull() || !reply.IsArray() || reply.ArrayCount() == 0) continue;
             const Variant& row = reply[reply.LowBound(1)];
             if (!row.IsArray() || row.ArrayCount() == 0 || !target) continue;
@@ -245,7 +255,8 @@ void TdmSingle::ApplyDefaultCurrencyFormats() {
     for (int k = 0; k < kCurrencyDigitTypes; ++k) {
         auto kind = (TCurrencyDigitType)k;
         const std::string list = GetCurrencyAmountFields(nullptr, kind);
-        if (!plat::Trim(list).empty()) ApplyDecimalFormat(list, GetCurrencyDigits(local, kind), true);
+        if (!plat::Trim(list).empty())
+            ApplyDecimalFormat(list, GetCurrencyDigits(local, kind), true);
     }
 }
 
@@ -254,7 +265,8 @@ void TdmSingle::ApplyDefaultCurrencyFormats() {
 TClientDataSet* TdmSingle::findNestedDataSet(TDataSet* master, const TDataSet* except) const {
     for (int i = 0; i < ComponentCount(); ++i) {
         auto* ds = dynamic_cast<TClientDataSet*>(Components(i));
-        if (!ds || ds == except || !ds->DataSetField() || ds->DataSetField()->DataSet() != master) continue;
+        if (!ds || ds == except || !ds->DataSetField() || ds->DataSetField()->DataSet() != master)
+            continue;
         // A clone of a nested set follows the same field; the level's own
         // set is the one bound first.
         if (ds->DataSetField()->DetailDataSets().front() != ds) continue;
@@ -263,12 +275,14 @@ TClientDataSet* TdmSingle::findNestedDataSet(TDataSet* master, const TDataSet* e
     return nullptr;
 }
 
-void TdmSingle::reportDeniedRows(const std::string& denied, const std::string& listCode, const std::string& allCode) {
+void TdmSingle::reportDeniedRows(const std::string& denied, const std::string& listCode,
+                                 const std::string& allCode) {
     if (denied == "ALL")
         showMessage(kMsgError, allCode, {Variant(std::string())});
     else
         showMessage(kMsgError, listCode,
-                    {Variant("\r\n\r\n" + plat::StringReplace(denied, ";", "\r\n", plat::ReplaceFlags::All))});
+                    {Variant("\r\n\r\n" +
+                             plat::StringReplace(denied, ";", "\r\n", plat::ReplaceFlags::All))});
 }
 
 bool TdmSingle::CheckDataRights() {
@@ -299,7 +313,8 @@ bool TdmSingle::ApplyData(TClientDataSet* dataSet) {
             ApplyRecordColors();
         }
     } catch (const std::exception& e) {
-        WriteAlertLog(Broker ? Broker->ProgramCode : "SingleCD", std::string("Single-345:") + e.what(), "D");
+        WriteAlertLog(Broker ? Broker->ProgramCode : "SingleCD",
+                      std::string("Single-345:") + e.what(), "D");
     }
     return saved;
 }
@@ -307,9 +322,10 @@ bool TdmSingle::ApplyData(TClientDataSet* dataSet) {
 void TdmSingle::cdsMainReconcileError(TClientDataSet*, plat::EReconcileError& E, plat::TUpdateKind,
                                       plat::TReconcileAction&) {
     if (OwnerForm())
-        OwnerForm()->ShowMessageBox(plat::VarToStr(toDisplay(Variant(E.Message()))), TMsgDlgType::mtError,
-                                    {TMsgDlgBtn::mbOK});
-    const std::string failed = "Single" + LangMessage(false, "TdmSingle", "sFailedSave", "保存失败");
+        OwnerForm()->ShowMessageBox(plat::VarToStr(toDisplay(Variant(E.Message()))),
+                                    TMsgDlgType::mtError, {TMsgDlgBtn::mbOK});
+    const std::string failed =
+        "Single" + LangMessage(false, "TdmSingle", "sFailedSave", "保存失败");
     const std::string log = Broker ? Broker->ProgramCode : "SingleCD";
     WriteAlertLog(log, failed + "Context :" + E.Context, "D");
     WriteAlertLog(log, failed + "PreviousError :" + std::to_string(E.PreviousError), "D");
@@ -363,11 +379,14 @@ bool TdmSingle::isSortableField(const TField* field) {
         case TFieldType::ftVariant:
             return false;
         default:
-            return !dynamic_cast<const plat::TObjectField*>(field) && !dynamic_cast<const plat::TAggregateField*>(field);
+            return !dynamic_cast<const plat::TObjectField*>(field) &&
+                   !dynamic_cast<const plat::TAggregateField*>(field);
     }
 }
 
-bool TdmSingle::IsIndexAscending(TClientDataSet* dataSet) const { return IsSortAscending(dataSet); }
+bool TdmSingle::IsIndexAscending(TClientDataSet* dataSet) const {
+    return IsSortAscending(dataSet);
+}
 
 void TdmSingle::resyncAfterOrderChange(int countBefore, const char* logTag) {
     if (cdsMain->RecordCount() == countBefore) return;
@@ -377,7 +396,8 @@ void TdmSingle::resyncAfterOrderChange(int countBefore, const char* logTag) {
         cdsMain->Next();
         cdsMain->Prior();
     } catch (const std::exception& e) {
-        WriteAlertLog(Broker ? Broker->ProgramCode : "SingleCD", std::string(logTag) + e.what(), "D");
+        WriteAlertLog(Broker ? Broker->ProgramCode : "SingleCD", std::string(logTag) + e.what(),
+                      "D");
     }
 }
 
@@ -422,7 +442,8 @@ void TdmSingle::SortMainByField(const std::string& fieldName) {
 void TdmSingle::ApplyRecordColors() {
     IDataModuleOwner* form = OwnerForm();
     if (!form || !form->ColorRulesEnabled()) return;
-    if (cdsMainColor->Active() && cdsMain->RecordCount() > cdsMainColor->RecordCount()) cdsMainColor->GetNextPacket();
+    if (cdsMainColor->Active() && cdsMain->RecordCount() > cdsMainColor->RecordCount())
+        cdsMainColor->GetNextPacket();
     form->RestoreColors();
     if (!cdsMainColor->Active()) return;
     const Variant keys = singleOwner_ ? singleOwner_->GetKeyValueArray() : Variant();

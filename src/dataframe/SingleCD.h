@@ -22,7 +22,7 @@ class TUDFFields;
 // interface of the root module. The document forms implement it; each member
 // has a neutral answer.
 class ISingleModuleOwner {
-public:
+  public:
     // The user may sort the header grid by a click on a column title.
     virtual bool HeadTitleSortEnabled() const { return true; }
     // The main grid's selection of records.
@@ -32,17 +32,18 @@ public:
     virtual std::string ProgramIDFromModule() const { return {}; }
     // The field-assignment rules of a program and rule code; filter "N"
     // keeps rules without source fields, "ALL" every rule.
-    virtual void LoadFieldRules(const std::string& programCode, const std::string& ruleCode, const std::string& filter,
-                                TUDFFields& rules) {}
+    virtual void LoadFieldRules(const std::string& programCode, const std::string& ruleCode,
+                                const std::string& filter, TUDFFields& rules) {}
     // The current header record's key values (an array).
     virtual plat::Variant GetKeyValueArray() { return {}; }
     // The items of the form's component of that name when it is exactly the
     // grid library's combo box; false otherwise.
-    virtual bool ComboBoxItems(const std::string& componentName, std::vector<std::string>& items) const {
+    virtual bool ComboBoxItems(const std::string& componentName,
+                               std::vector<std::string>& items) const {
         return false;
     }
 
-protected:
+  protected:
     ~ISingleModuleOwner() = default;
 };
 
@@ -50,7 +51,7 @@ inline constexpr const char* kMultiSelectedField = "MultiSelected";
 
 class TdmSingle : public TdmBase {
     PLAT_CLASS(TdmSingle, TdmBase)
-public:
+  public:
     explicit TdmSingle(plat::TComponent* owner);
     ~TdmSingle() override;
 
@@ -88,8 +89,8 @@ public:
     virtual void ReapplyHeadKeyToBody() {}
     virtual void FetchAllPackets(plat::TClientDataSet* dataSet);
     virtual int GetFieldNumberKind(const std::string& fieldName, int defaultValue);
-    virtual void GetComboItemText(plat::TDataSet* dataSet, std::string& text, const std::string& value,
-                                  const std::string& fieldName);
+    virtual void GetComboItemText(plat::TDataSet* dataSet, std::string& text,
+                                  const std::string& value, const std::string& fieldName);
     virtual void ApplyDefaultCurrencyFormats();
     bool ApplyData(plat::TClientDataSet* dataSet) override;
 
@@ -119,21 +120,23 @@ public:
     // ---- events ----
     void cdsMainBeforeOpen(plat::TDataSet* DataSet);
     void cdsMainAfterScroll(plat::TDataSet* DataSet);
-    void cdsMainReconcileError(plat::TClientDataSet* DataSet, plat::EReconcileError& E, plat::TUpdateKind UpdateKind,
-                               plat::TReconcileAction& Action);
+    void cdsMainReconcileError(plat::TClientDataSet* DataSet, plat::EReconcileError& E,
+                               plat::TUpdateKind UpdateKind, plat::TReconcileAction& Action);
     void MultiSelectedGetText(plat::TField* Sender, std::string& Text, bool DisplayText);
 
-protected:
+  protected:
     // The first client data set of the module nested in a field of `master`
     // other than `except`; null when there is none.
-    plat::TClientDataSet* findNestedDataSet(plat::TDataSet* master, const plat::TDataSet* except) const;
+    plat::TClientDataSet* findNestedDataSet(plat::TDataSet* master,
+                                            const plat::TDataSet* except) const;
     // Shows "<none>" or "<list>" data-rights messages for a failed check.
-    void reportDeniedRows(const std::string& denied, const std::string& listCode, const std::string& allCode);
+    void reportDeniedRows(const std::string& denied, const std::string& listCode,
+                          const std::string& allCode);
     // Sorting by a column is allowed for stored and lookup fields only.
     static bool isSortableField(const plat::TField* field);
     void resyncAfterOrderChange(int countBefore, const char* logTag);
 
-private:
+  private:
     void EnsureMultiSelectedField();
     void RememberFieldValues(plat::TDataSet* dataSet, plat::TStringList& list);
     void RestoreFieldValues(plat::TDataSet* dataSet, plat::TStringList& list);

@@ -26,7 +26,7 @@ std::vector<plat::TPacketField> ReceiptLayout(standin::AppServer& server) {
 }
 
 class Road : public ::testing::Test {
-protected:
+  protected:
     Road()
         : server(standin::AppServer::Open(":memory:")),
           services(standin::MakeHostServices()),
@@ -102,7 +102,8 @@ TEST_F(Road, AHeaderWithItsLinesIsSavedAsOneUnitAndFoundAsSaved) {
 
     // The lines add up to the total exactly once the residue is placed.
     Variant residues = plat::VarArrayOf({"0.01", 0, 0, 0});
-    ASSERT_TRUE(Tailfix(dm.cdsBody1, dm.dsBody1, residues, plat::VarArrayOf({"TI044", "TI045", "TI046", "TI047"})));
+    ASSERT_TRUE(Tailfix(dm.cdsBody1, dm.dsBody1, residues,
+                        plat::VarArrayOf({"TI044", "TI045", "TI046", "TI047"})));
     dm.SumBodyFields({Head("TH019")}, {"TI044"}, {2}, {""});
     EXPECT_DOUBLE_EQ(Head("TH019")->AsFloat(), 100);
 
@@ -129,7 +130,8 @@ TEST_F(Road, AHeaderWithItsLinesIsSavedAsOneUnitAndFoundAsSaved) {
     std::sort(numbers.begin(), numbers.end());
     EXPECT_EQ(numbers, (std::vector<std::string>{"0001", "0002", "0003"}));
     EXPECT_NEAR(sum, 100, 1e-9);
-    EXPECT_EQ(Sql("SELECT COUNT(*) FROM MOCTI WHERE TI002='20240415901' AND ABS(TI044-33.34)<1e-9"), 1);
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM MOCTI WHERE TI002='20240415901' AND ABS(TI044-33.34)<1e-9"),
+              1);
 
     // The next line of the saved document continues its numbers.
     form.mode = TFormMode::Edit;
@@ -143,7 +145,8 @@ TEST_F(Road, AHeaderWithItsLinesIsSavedAsOneUnitAndFoundAsSaved) {
 
 TEST_F(Road, ARefusedHeaderTakesItsLinesWithIt) {
     ASSERT_TRUE(dm.ConnectAppServer());
-    const int headers = Sql("SELECT COUNT(*) FROM MOCTH"), lines = Sql("SELECT COUNT(*) FROM MOCTI");
+    const int headers = Sql("SELECT COUNT(*) FROM MOCTH"),
+              lines = Sql("SELECT COUNT(*) FROM MOCTI");
     AddHeader("20240118001");  // a number the demo database holds already
     AddLine("A1001-01", 1, 10);
     AddLine("B2001", 1, 10);

@@ -56,7 +56,8 @@ TEST_F(Double, ALineStillHoldingThePlaceholderIsNeverSaved) {
         if (refuse && f->DataSet()->FieldByName("TI004")->AsString() == "BAD") plat::Abort();
     };
     dm.ReapplyHeadKeyToBody();  // ends although one line refuses its key
-    EXPECT_EQ(LineTexts("TI002"), (std::vector<std::string>{"20240099", kPendingNumber, "20240099"}));
+    EXPECT_EQ(LineTexts("TI002"),
+              (std::vector<std::string>{"20240099", kPendingNumber, "20240099"}));
     EXPECT_EQ(dm.cdsBody1->State(), plat::dsBrowse);
 
     EXPECT_FALSE(dm.ApplyData(dm.cdsMain));
@@ -206,7 +207,8 @@ TEST_F(Double, ADuplicateLineKeyIsFoundWhileInsertingAndAfterResorting) {
     dm.SortBodyByField("TI004");
     ASSERT_EQ(dm.cdsBody1->IndexName(), "TI004");
     for (dm.cdsBody1->First(); !dm.cdsBody1->Eof(); dm.cdsBody1->Next())
-        EXPECT_FALSE(dm.IsDuplicateBodyKey(Line("TI004"), "TI004+TI009")) << Line("TI003")->AsString();
+        EXPECT_FALSE(dm.IsDuplicateBodyKey(Line("TI004"), "TI004+TI009"))
+            << Line("TI003")->AsString();
     EXPECT_TRUE(dm.IsDuplicateBodyKey(Line("TI004"), "TI001")) << "every line has the same TI001";
 }
 
@@ -231,7 +233,8 @@ TEST_F(Double, SumsByConditionIntoAnEditingHeaderOnly) {
         values = {100, 0};
     };
     dm.SumBodyLines({"TI044", "TI007"}, totals, {"", ""}, {-1, -1});
-    EXPECT_EQ(totals, (std::vector<double>{120, 0})) << "restarted at 100 on the last line, then added";
+    EXPECT_EQ(totals, (std::vector<double>{120, 0}))
+        << "restarted at 100 on the last line, then added";
     EXPECT_THROW(dm.SumBodyFields(head, {"TI044", "TI007"}, {-1}, {""}), plat::EInternalError);
 }
 
@@ -296,7 +299,8 @@ TEST_F(Double, StatusTextsOfTheHeaderAndLinePages) {
 
 TEST_F(Double, RefusedLinesAreShownAndLogged) {
     Installation installation;
-    provider.OnApplyRow = [](const plat::TDeltaRow&, int level, std::vector<plat::TAssignedValue>&) {
+    provider.OnApplyRow = [](const plat::TDeltaRow&, int level,
+                             std::vector<plat::TAssignedValue>&) {
         return level == 1 ? std::string("line refused") : std::string();
     };
     Open();
@@ -319,7 +323,9 @@ TEST_F(Double, DataRightsOfTheLinesUseTheirOwnMessages) {
     ASSERT_TRUE(GoToDoc("20240001"));
     struct NoneAllowed : plat::DispatchObject {
         NoneAllowed() : DispatchObject("Server") {
-            Method("GetBaseLimitedRecs", [](plat::DispArgs) { return plat::VarArrayOf({0, Variant()}); });
+            Method("GetBaseLimitedRecs", [](plat::DispArgs) {
+                return plat::VarArrayOf({0, Variant()});
+            });
         }
     };
     auto server = std::make_shared<NoneAllowed>();

@@ -10,7 +10,9 @@ using plat::Variant;
 
 namespace {
 
-Variant Four(Variant a, Variant b = 0, Variant c = 0, Variant d = 0) { return plat::VarArrayOf({a, b, c, d}); }
+Variant Four(Variant a, Variant b = 0, Variant c = 0, Variant d = 0) {
+    return plat::VarArrayOf({a, b, c, d});
+}
 const Variant kNames = plat::VarArrayOf({"TI044", "TI045", "TI044", "TI045"});
 
 class TailfixTest : public LinesTest {};

@@ -32,16 +32,13 @@ TEST_P(NextLineNumberTest, LargestPlusOneZeroPadded) {
 
 INSTANTIATE_TEST_SUITE_P(
     Numbers, NextLineNumberTest,
-    ::testing::Values(NumberCase{{"0001", "0002", "0005"}, "0006"},  // gaps are not filled
-                      NumberCase{{}, "0001"},
-                      NumberCase{{"00A1"}, "0001"},  // not a number: 0
+    ::testing::Values(NumberCase{{"0001", "0002", "0005"}, "0006"},          // gaps are not filled
+                      NumberCase{{}, "0001"}, NumberCase{{"00A1"}, "0001"},  // not a number: 0
                       NumberCase{{"0003", "00A1", "ZZZZ"}, "0004"},
                       NumberCase{{"0005", "9"}, "0010"},  // an unpadded number still counts
                       NumberCase{{"0005", "0011", "12"}, "0013"},
-                      NumberCase{{"0002", " 12"}, "0013"},
-                      NumberCase{{"0002", "+7"}, "0008"},
-                      NumberCase{{"0040", "$7F"}, "0128"},
-                      NumberCase{{"0100", "0xFF"}, "0256"},
+                      NumberCase{{"0002", " 12"}, "0013"}, NumberCase{{"0002", "+7"}, "0008"},
+                      NumberCase{{"0040", "$7F"}, "0128"}, NumberCase{{"0100", "0xFF"}, "0256"},
                       NumberCase{{"-5", ""}, "0001"},
                       NumberCase{{"0100", "0099", "", "00A1", "0042"}, "0101"}));
 
@@ -81,7 +78,7 @@ TEST_F(LinesTest, NextLineNumberOfANumericFieldIsNotPadded) {
 namespace {
 
 class DuplicateKeyTest : public LinesTest, public ::testing::WithParamInterface<const char*> {
-protected:
+  protected:
     // The clone walked in its own order, or ordered by the key fields.
     void CloneInOrder() {
         Clone();
@@ -226,13 +223,15 @@ class ValueByDecimalsTest : public LinesTest, public ::testing::WithParamInterfa
 
 TEST_P(ValueByDecimalsTest, Reads) {
     Add({{"0001", "A", "", GetParam().stored}});
-    EXPECT_DOUBLE_EQ(ValueByDecimals(lines->FieldByName("TI044"), GetParam().decimals), GetParam().read);
+    EXPECT_DOUBLE_EQ(ValueByDecimals(lines->FieldByName("TI044"), GetParam().decimals),
+                     GetParam().read);
 }
 
 INSTANTIATE_TEST_SUITE_P(Counts, ValueByDecimalsTest,
                          ::testing::Values(DecimalsCase{2.5, 0, 3}, DecimalsCase{-2.5, 0, -3},
                                            DecimalsCase{-3.7, -2, -3}, DecimalsCase{3.7, -2, 3},
-                                           DecimalsCase{1.23456, -1, 1.23456}, DecimalsCase{1.23456, 2, 1.23},
+                                           DecimalsCase{1.23456, -1, 1.23456},
+                                           DecimalsCase{1.23456, 2, 1.23},
                                            DecimalsCase{0.125, 2, 0.13}, DecimalsCase{7.5, -3, 0}));
 
 TEST_F(LinesTest, ValueByDecimalsOfNullIsZero) {
@@ -250,7 +249,8 @@ TEST_F(LinesTest, SetValueByDecimalsWritesThroughReadOnly) {
         int decimals;
         double value, stored;
     };
-    for (const Case& c : {Case{2, 3.14159, 3.14}, Case{0, -2.5, -3}, Case{-2, -3.7, -3}, Case{-1, 1.23456, 1.23456}}) {
+    for (const Case& c : {Case{2, 3.14159, 3.14}, Case{0, -2.5, -3}, Case{-2, -3.7, -3},
+                          Case{-1, 1.23456, 1.23456}}) {
         lines->Edit();
         SetValueByDecimals(f, c.decimals, c.value);
         lines->Post();

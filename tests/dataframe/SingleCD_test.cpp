@@ -12,7 +12,7 @@ namespace ktrb::test {
 namespace {
 
 class Single : public DocTest {
-protected:
+  protected:
     // Adds and saves a document in add mode.
     void SaveNew(const std::string& number, const std::string& currency) {
         AddDoc(number);
@@ -208,7 +208,8 @@ TEST_F(Single, AnotherNestedLevelOfTheHeaderIsCheckedForDataRights) {
     form.broker->HostParams().SetValues("H11_KEY", "TI001,TI002,TI003");
     form.broker->HostParams().SetValues("H11_TABLE", "MOCTO");
     std::vector<plat::TPacketField> layout = DocFields();
-    layout.push_back(plat::PacketField("qryOther", plat::TFieldType::ftDataSet, 0, DocLineFields()));
+    layout.push_back(
+        plat::PacketField("qryOther", plat::TFieldType::ftDataSet, 0, DocLineFields()));
     plat::TPacketRow row = DocRow("5901", "20240001", {{"0001", "A1001"}});
     row.values.Append(Variant());  // the second nested field
     row.details.push_back(DocRow("5901", "20240001", {{"0001", "A1001"}}).details[0]);
@@ -217,7 +218,8 @@ TEST_F(Single, AnotherNestedLevelOfTheHeaderIsCheckedForDataRights) {
     other.cdsMain->SetProvider(&twoLevels);
     auto* third = new TwwClientDataSet(&other);
     third->SetName("cdsOther");
-    third->SetDataSetField(dynamic_cast<plat::TDataSetField*>(other.cdsMain->FieldByName("qryOther")));
+    third->SetDataSetField(
+        dynamic_cast<plat::TDataSetField*>(other.cdsMain->FieldByName("qryOther")));
     ASSERT_TRUE(other.InitDataModule());
     third->Open();
     struct Server : plat::DispatchObject {

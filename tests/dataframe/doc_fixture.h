@@ -27,7 +27,7 @@ inline void DesignFields(plat::TDataSet* dataSet, const std::vector<plat::TPacke
 }
 
 class DocForm : public FakeForm, public ISingleModuleOwner, public IDoubleModuleOwner {
-public:
+  public:
     using FakeForm::FakeForm;
 
     std::string pendingNumber, uiCodePage = "936", carryOver;
@@ -57,8 +57,8 @@ public:
     void ClearMainGridSelection() override { ++selectionClears; }
     bool MainGridRecordSelected() const override { return gridSelected; }
     std::string ProgramIDFromModule() const override { return "KTRB52"; }
-    void LoadFieldRules(const std::string& program, const std::string& code, const std::string& filter,
-                        TUDFFields& rules) override {
+    void LoadFieldRules(const std::string& program, const std::string& code,
+                        const std::string& filter, TUDFFields& rules) override {
         ruleLoads.push_back(program + "|" + code + "|" + filter);
         if (onRules) onRules(code, rules);
     }
@@ -104,10 +104,14 @@ inline std::vector<plat::TPacketField> DocLineFields() {
         f.inKey = true;
         return f;
     };
-    return {key(PacketField("TI001", TFieldType::ftString, 4)), key(PacketField("TI002", TFieldType::ftString, 11)),
-            key(PacketField("TI003", TFieldType::ftString, 4)), PacketField("TI004", TFieldType::ftString, 20),
-            PacketField("TI009", TFieldType::ftString, 10),      PacketField("TI035", TFieldType::ftString, 1),
-            PacketField("TI007", TFieldType::ftFloat),           PacketField("TI044", TFieldType::ftFloat),
+    return {key(PacketField("TI001", TFieldType::ftString, 4)),
+            key(PacketField("TI002", TFieldType::ftString, 11)),
+            key(PacketField("TI003", TFieldType::ftString, 4)),
+            PacketField("TI004", TFieldType::ftString, 20),
+            PacketField("TI009", TFieldType::ftString, 10),
+            PacketField("TI035", TFieldType::ftString, 1),
+            PacketField("TI007", TFieldType::ftFloat),
+            PacketField("TI044", TFieldType::ftFloat),
             PacketField("FLAG", TFieldType::ftFloat)};
 }
 
@@ -138,18 +142,19 @@ struct DocLine {
     double qty = 0, amount = 0;
 };
 
-inline plat::TPacketRow DocRow(const std::string& type, const std::string& number, const std::vector<DocLine>& lines,
-                               double total = 0) {
+inline plat::TPacketRow DocRow(const std::string& type, const std::string& number,
+                               const std::vector<DocLine>& lines, double total = 0) {
     plat::TPacketRow row;
-    row.values = plat::TValueRow({Variant(type), Variant(number), Variant("NTD"), Variant(total), Variant("20240315"),
-                                  Variant("DEMO"), Variant("DS"), Variant("ADMIN"), Variant("20240315"), Variant(""),
-                                  Variant(""), Variant(0.0), Variant()});
+    row.values =
+        plat::TValueRow({Variant(type), Variant(number), Variant("NTD"), Variant(total),
+                         Variant("20240315"), Variant("DEMO"), Variant("DS"), Variant("ADMIN"),
+                         Variant("20240315"), Variant(""), Variant(""), Variant(0.0), Variant()});
     std::vector<plat::TPacketRow> details;
     for (const DocLine& l : lines) {
         plat::TPacketRow line;
-        line.values = plat::TValueRow({Variant(type), Variant(number), Variant(l.no), Variant(l.item),
-                                       Variant(l.warehouse), Variant(l.state), Variant(l.qty), Variant(l.amount),
-                                       Variant(0.0)});
+        line.values = plat::TValueRow({Variant(type), Variant(number), Variant(l.no),
+                                       Variant(l.item), Variant(l.warehouse), Variant(l.state),
+                                       Variant(l.qty), Variant(l.amount), Variant(0.0)});
         details.push_back(line);
     }
     row.details.push_back(std::move(details));
@@ -159,11 +164,12 @@ inline plat::TPacketRow DocRow(const std::string& type, const std::string& numbe
 // The header/body module of a document with designed header fields; the
 // lines follow the header's "qryBody".
 class DocModule : public TdmDouble {
-public:
+  public:
     DocModule(DocForm* form, const std::vector<plat::TPacketField>& fields) : TdmDouble(form) {
         Broker = form->broker;
         DesignFields(cdsMain, fields);
-        cdsBody1->SetDataSetField(dynamic_cast<plat::TDataSetField*>(cdsMain->FieldByName("qryBody")));
+        cdsBody1->SetDataSetField(
+            dynamic_cast<plat::TDataSetField*>(cdsMain->FieldByName("qryBody")));
     }
 
     int editHooks = 0;
@@ -177,7 +183,8 @@ public:
     }
     bool RejectBodyPost() override { return rejectBodyPost && rejectBodyPost(*this); }
     void GetLineSumFlags(const std::vector<std::string>& names, std::vector<double>& values,
-                         std::vector<TLineSumFlag>& flags, const std::vector<std::string>& conditions) override {
+                         std::vector<TLineSumFlag>& flags,
+                         const std::vector<std::string>& conditions) override {
         TdmDouble::GetLineSumFlags(names, values, flags, conditions);
         if (sumFlags) sumFlags(values, flags);
     }
@@ -185,16 +192,19 @@ public:
 
 // The module over an in-memory provider, with the receipt's program settings.
 class DocTest : public ::testing::Test {
-protected:
+  protected:
     explicit DocTest(std::vector<plat::TPacketRow> rows = DefaultRows())
         : provider("pvdMain", DocFields(), std::move(rows)), dm(&form, DocFields()) {
         form.broker->HostParams().SetText(
-            "M11_TABLE=MOCTH\r\nM11_KEY=TH001,TH002\r\nD11_TABLE=MOCTI\r\nD11_KEY=TI001,TI002,TI003\r\n");
+            "M11_TABLE=MOCTH\r\nM11_KEY=TH001,TH002\r\nD11_TABLE=MOCTI\r\nD11_KEY=TI001,TI002,"
+            "TI003\r\n");
         dm.cdsMain->SetProvider(&provider);
     }
     static std::vector<plat::TPacketRow> DefaultRows() {
-        return {DocRow("5901", "20240001", {{"0001", "A1001", "W01", "1", 2, 10}, {"0003", "B2001", "W02", "2", 3, 20}}),
-                DocRow("5901", "20240002", {})};
+        return {
+            DocRow("5901", "20240001",
+                   {{"0001", "A1001", "W01", "1", 2, 10}, {"0003", "B2001", "W02", "2", 3, 20}}),
+            DocRow("5901", "20240002", {})};
     }
 
     void Open() { ASSERT_TRUE(dm.InitDataModule()); }
@@ -204,7 +214,8 @@ protected:
     // The lines' texts of one field, in the lines' order.
     std::vector<std::string> LineTexts(const char* name) {
         std::vector<std::string> out;
-        for (dm.cdsBody1->First(); !dm.cdsBody1->Eof(); dm.cdsBody1->Next()) out.push_back(Line(name)->AsString());
+        for (dm.cdsBody1->First(); !dm.cdsBody1->Eof(); dm.cdsBody1->Next())
+            out.push_back(Line(name)->AsString());
         return out;
     }
     // Adds a new document (form in add mode) with the header key.

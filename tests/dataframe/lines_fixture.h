@@ -17,7 +17,7 @@ struct LineRow {
 };
 
 class LinesTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         lines = std::make_unique<plat::TClientDataSet>();
         lines->SetName("cdsBody1");
@@ -47,7 +47,8 @@ protected:
 
     std::vector<double> Amounts(const char* field = "TI044") {
         std::vector<double> out;
-        for (lines->First(); !lines->Eof(); lines->Next()) out.push_back(lines->FieldByName(field)->AsFloat());
+        for (lines->First(); !lines->Eof(); lines->Next())
+            out.push_back(lines->FieldByName(field)->AsFloat());
         return out;
     }
     bool GoTo(const std::string& no) { return lines->Locate("TI003", plat::Variant(no)); }
