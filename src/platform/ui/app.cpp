@@ -233,6 +233,7 @@ void EnsureApplication() {
         new QApplication(argc, argv);
     }
     if (gHub) return;
+    RegisterControlClasses();
     QStyle* base = QStyleFactory::create("Fusion");
     if (base) QApplication::setStyle(new PlatformStyle(base));
     QPalette pal = QApplication::palette();

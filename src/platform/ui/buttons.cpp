@@ -1,5 +1,8 @@
 #include "platform/ui/buttons.h"
 
+#include "platform/component/classes.h"
+#include "platform/component/properties.h"
+
 #include <QEvent>
 #include <QIcon>
 #include <QPixmap>
@@ -334,6 +337,32 @@ void TSpeedButton::Paint() {
     TBitmap g = GlyphForState(glyph_, numGlyphs_, st);
     c->Font.Assign(*Font());
     DrawButtonContent(*c, r, g.Empty() ? nullptr : &g, Caption(), Layout, Margin, Spacing, Enabled(), pressed ? 1 : 0);
+}
+
+// ---- Published properties --------------------------------------------------
+
+PLAT_PUBLISH(TBitBtn) {
+    p.Prop("Glyph", [](TBitBtn& b) { return b.Glyph(); }, [](TBitBtn& b, TBitmap* g) { b.SetGlyph(g ? *g : TBitmap()); });
+    p.Prop("NumGlyphs", &TBitBtn::NumGlyphs, &TBitBtn::SetNumGlyphs, "TNumGlyphs");
+    p.Prop("Kind", &TBitBtn::Kind, &TBitBtn::SetKind);
+    p.Prop("Layout", &TBitBtn::Layout);
+    p.Prop("Margin", &TBitBtn::Margin);
+    p.Prop("Spacing", &TBitBtn::Spacing);
+}
+
+PLAT_PUBLISH(TSpeedButton) {
+    p.Prop("Caption", &TSpeedButton::Caption, &TSpeedButton::SetCaption, "TCaption");
+    p.Prop("Glyph", [](TSpeedButton& b) { return b.Glyph(); },
+           [](TSpeedButton& b, TBitmap* g) { b.SetGlyph(g ? *g : TBitmap()); });
+    p.Prop("NumGlyphs", &TSpeedButton::NumGlyphs, &TSpeedButton::SetNumGlyphs, "TNumGlyphs");
+    p.Prop("Flat", &TSpeedButton::Flat, &TSpeedButton::SetFlat);
+    p.Prop("GroupIndex", &TSpeedButton::GroupIndex, &TSpeedButton::SetGroupIndex);
+    p.Prop("Down", &TSpeedButton::Down, &TSpeedButton::SetDown);
+    p.Prop("AllowAllUp", &TSpeedButton::AllowAllUp, &TSpeedButton::SetAllowAllUp);
+    p.Prop("Layout", &TSpeedButton::Layout);
+    p.Prop("Margin", &TSpeedButton::Margin);
+    p.Prop("Spacing", &TSpeedButton::Spacing);
+    p.Prop("Transparent", &TSpeedButton::Transparent);
 }
 
 }  // namespace plat

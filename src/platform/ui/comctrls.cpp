@@ -1,5 +1,8 @@
 #include "platform/ui/comctrls.h"
 
+#include "platform/component/classes.h"
+#include "platform/component/properties.h"
+
 #include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -1502,6 +1505,136 @@ void TTreeView::TextEdited(TTreeNode* node, std::string text) {
 
 bool TTreeView::WantsKey(uint16_t key, TShiftState shift) const {
     return key == VK_UP || key == VK_DOWN || key == VK_LEFT || key == VK_RIGHT;
+}
+
+// ---- Published properties --------------------------------------------------
+
+PLAT_PUBLISH(TTabSheet) {
+    p.Prop("Caption", &TTabSheet::Caption, &TTabSheet::SetCaption, "TCaption");
+    p.Prop("PageIndex", &TTabSheet::PageIndex, &TTabSheet::SetPageIndex);
+    p.Prop("TabVisible", &TTabSheet::TabVisible, &TTabSheet::SetTabVisible);
+    p.Prop("ImageIndex", &TTabSheet::ImageIndex, &TTabSheet::SetImageIndex, "TImageIndex");
+    p.Prop("PageControl", &TTabSheet::PageControl, &TTabSheet::SetPageControl);
+    p.Prop("OnShow", &TTabSheet::OnShow);
+    p.Prop("OnHide", &TTabSheet::OnHide);
+}
+
+PLAT_PUBLISH(TPageControl) {
+    p.Prop("ActivePage", &TPageControl::ActivePage, &TPageControl::SetActivePage);
+    p.Prop("OwnerDraw", &TPageControl::OwnerDraw, &TPageControl::SetOwnerDraw);
+    p.Prop("TabHeight", &TPageControl::TabHeight, &TPageControl::SetTabHeight);
+    p.Prop("TabWidth", &TPageControl::TabWidth, &TPageControl::SetTabWidth);
+    p.Prop("Style", &TPageControl::Style);
+    p.Prop("MultiLine", &TPageControl::MultiLine);
+    p.Prop("HotTrack", &TPageControl::HotTrack);
+    p.Prop("Images", &TPageControl::Images, &TPageControl::SetImages, "TCustomImageList");
+    p.Prop("OnChange", &TPageControl::OnChange);
+    p.Prop("OnChanging", &TPageControl::OnChanging, nullptr, "TTabChangingEvent");
+    p.Prop("OnDrawTab", &TPageControl::OnDrawTab, nullptr, "TDrawTabEvent");
+    p.Indexed("Pages", &TPageControl::PageCount, &TPageControl::Pages);
+}
+
+PLAT_PUBLISH(TToolButton) {
+    p.Prop("Caption", &TToolButton::Caption, &TToolButton::SetCaption, "TCaption");
+    p.Prop("Style", &TToolButton::Style, &TToolButton::SetStyle);
+    p.Prop("ImageIndex", &TToolButton::ImageIndex, &TToolButton::SetImageIndex, "TImageIndex");
+    p.Prop("Down", &TToolButton::Down, &TToolButton::SetDown);
+    p.Prop("Grouped", &TToolButton::Grouped);
+    p.Prop("AllowAllUp", &TToolButton::AllowAllUp);
+    p.Prop("Wrap", &TToolButton::Wrap);
+    p.Prop("Indeterminate", &TToolButton::Indeterminate);
+    p.Prop("Marked", &TToolButton::Marked);
+    p.Prop("DropdownMenu", &TToolButton::DropdownMenu, &TToolButton::SetDropdownMenu, "TPopupMenu");
+    p.Prop("MenuItem", &TToolButton::MenuItem, &TToolButton::SetMenuItem);
+}
+
+PLAT_PUBLISH(TToolBar) {
+    p.Prop("ButtonWidth", &TToolBar::ButtonWidth, &TToolBar::SetButtonWidth);
+    p.Prop("ButtonHeight", &TToolBar::ButtonHeight, &TToolBar::SetButtonHeight);
+    p.Prop("Images", &TToolBar::Images, &TToolBar::SetImages, "TCustomImageList");
+    p.Prop("DisabledImages", &TToolBar::DisabledImages, &TToolBar::SetDisabledImages, "TCustomImageList");
+    p.Prop("HotImages", &TToolBar::HotImages, &TToolBar::SetHotImages, "TCustomImageList");
+    p.Prop("Flat", &TToolBar::Flat, &TToolBar::SetFlat);
+    p.Prop("ShowCaptions", &TToolBar::ShowCaptions, &TToolBar::SetShowCaptions);
+    p.Prop("Wrapable", &TToolBar::Wrapable, &TToolBar::SetWrapable);
+    p.Prop("Indent", &TToolBar::Indent, &TToolBar::SetIndent);
+    p.Prop("List", &TToolBar::List);
+    p.Indexed("Buttons", &TToolBar::ButtonCount, &TToolBar::Buttons);
+}
+
+PLAT_PUBLISH(TStatusPanel) {
+    p.Prop("Text", &TStatusPanel::Text, &TStatusPanel::SetText);
+    p.Prop("Width", &TStatusPanel::Width, &TStatusPanel::SetWidth);
+    p.Prop("Alignment", &TStatusPanel::Alignment, &TStatusPanel::SetAlignment);
+    p.Prop("Bevel", &TStatusPanel::Bevel, &TStatusPanel::SetBevel);
+    p.Prop("Style", &TStatusPanel::Style, &TStatusPanel::SetStyle);
+}
+
+PLAT_PUBLISH(TStatusBar) {
+    p.Prop("Panels", [](TStatusBar& s) -> TStatusPanels& { return *s.Panels(); });
+    p.Prop("SimplePanel", &TStatusBar::SimplePanel, &TStatusBar::SetSimplePanel);
+    p.Prop("SimpleText", &TStatusBar::SimpleText, &TStatusBar::SetSimpleText);
+    p.Prop("SizeGrip", &TStatusBar::SizeGrip);
+}
+
+PLAT_PUBLISH(TListColumn) {
+    p.Prop("Caption", &TListColumn::Caption, &TListColumn::SetCaption, "TCaption");
+    p.Prop("Width", &TListColumn::Width, &TListColumn::SetWidth);
+    p.Prop("Alignment", &TListColumn::Alignment, &TListColumn::SetAlignment);
+    p.Prop("AutoSize", &TListColumn::AutoSize);
+}
+
+PLAT_PUBLISH(TListItem) {
+    p.Prop("Caption", &TListItem::Caption, &TListItem::SetCaption, "TCaption");
+    p.Strings("SubItems", [](TListItem& i) { return i.SubItems()->Lines(); },
+              [](TListItem& i, const std::vector<std::string>& l) { i.SubItems()->SetLines(l); });
+    p.Prop("ImageIndex", &TListItem::ImageIndex, &TListItem::SetImageIndex, "TImageIndex");
+}
+
+PLAT_PUBLISH(TListView) {
+    p.Prop("Columns", [](TListView& v) -> TListColumns& { return *v.Columns(); });
+    p.Prop("ViewStyle", &TListView::ViewStyle, &TListView::SetViewStyle);
+    p.Prop("ReadOnly", &TListView::ReadOnly, &TListView::SetReadOnly);
+    p.Prop("RowSelect", &TListView::RowSelect, &TListView::SetRowSelect);
+    p.Prop("GridLines", &TListView::GridLines, &TListView::SetGridLines);
+    p.Prop("Checkboxes", &TListView::Checkboxes, &TListView::SetCheckboxes);
+    p.Prop("MultiSelect", &TListView::MultiSelect, &TListView::SetMultiSelect);
+    p.Prop("HideSelection", &TListView::HideSelection);
+    p.Prop("ColumnClick", &TListView::ColumnClick);
+    p.Prop("SortType", &TListView::SortType, &TListView::SetSortType);
+    p.Prop("SmallImages", &TListView::SmallImages, &TListView::SetSmallImages, "TCustomImageList");
+    p.Prop("OnChange", &TListView::OnChange, nullptr, "TLVChangeEvent");
+    p.Prop("OnSelectItem", &TListView::OnSelectItem, nullptr, "TLVSelectItemEvent");
+    p.Prop("OnColumnClick", &TListView::OnColumnClick, nullptr, "TLVColumnClickEvent");
+    p.Prop("OnCompare", &TListView::OnCompare, nullptr, "TLVCompareEvent");
+    p.Prop("OnEditing", &TListView::OnEditing, nullptr, "TLVEditingEvent");
+    p.Prop("OnEdited", &TListView::OnEdited, nullptr, "TLVEditedEvent");
+    p.Indexed("Items", [](TListView& v) { return v.Items()->Count(); },
+              [](TListView& v, int i) { return v.Items()->Item(i); });
+}
+
+PLAT_PUBLISH(TTreeNode) {
+    p.Prop("Text", &TTreeNode::Text, &TTreeNode::SetText);
+    p.Prop("ImageIndex", &TTreeNode::ImageIndex, &TTreeNode::SetImageIndex, "TImageIndex");
+}
+
+PLAT_PUBLISH(TTreeView) {
+    p.Prop("ReadOnly", &TTreeView::ReadOnly, &TTreeView::SetReadOnly);
+    p.Prop("ShowLines", &TTreeView::ShowLines);
+    p.Prop("ShowRoot", &TTreeView::ShowRoot, &TTreeView::SetShowRoot);
+    p.Prop("ShowButtons", &TTreeView::ShowButtons);
+    p.Prop("HideSelection", &TTreeView::HideSelection);
+    p.Prop("RightClickSelect", &TTreeView::RightClickSelect);
+    p.Prop("AutoExpand", &TTreeView::AutoExpand);
+    p.Prop("SortType", &TTreeView::SortType);
+    p.Prop("Images", &TTreeView::Images, &TTreeView::SetImages, "TCustomImageList");
+    p.Prop("OnChange", &TTreeView::OnChange, nullptr, "TTVChangedEvent");
+    p.Prop("OnChanging", &TTreeView::OnChanging, nullptr, "TTVChangingEvent");
+    p.Prop("OnExpanding", &TTreeView::OnExpanding, nullptr, "TTVExpandingEvent");
+    p.Prop("OnCollapsing", &TTreeView::OnCollapsing, nullptr, "TTVCollapsingEvent");
+    p.Prop("OnEdited", &TTreeView::OnEdited, nullptr, "TTVEditedEvent");
+    p.Indexed("Items", [](TTreeView& v) { return v.Items()->Count(); },
+              [](TTreeView& v, int i) { return v.Items()->Item(i); });
 }
 
 }  // namespace plat

@@ -1,5 +1,8 @@
 #include "platform/ui/controls.h"
 
+#include "platform/component/classes.h"
+#include "platform/component/properties.h"
+
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QHelpEvent>
@@ -801,5 +804,52 @@ void TCustomControl::Paint() {
     Canvas()->FillRect(ClientRect());
     OnPaint(this);
 }
+
+// ---- Published properties --------------------------------------------------
+
+namespace {
+TFont* FontOf(TControl& c) { return c.Font(); }
+void SetFontOf(TControl& c, TFont* f) {
+    if (f) c.Font()->Assign(*f);
+}
+}  // namespace
+
+PLAT_PUBLISH(TControl) {
+    p.Prop("Left", &TControl::Left, &TControl::SetLeft);
+    p.Prop("Top", &TControl::Top, &TControl::SetTop);
+    p.Prop("Width", &TControl::Width, &TControl::SetWidth);
+    p.Prop("Height", &TControl::Height, &TControl::SetHeight);
+    p.Prop("Align", &TControl::Align, &TControl::SetAlign);
+    p.Prop("Anchors", &TControl::Anchors, &TControl::SetAnchors);
+    p.Prop("Visible", &TControl::Visible, &TControl::SetVisible);
+    p.Prop("Enabled", &TControl::Enabled, &TControl::SetEnabled);
+    p.Color("Color", &TControl::Color, &TControl::SetColor);
+    p.Prop("ParentColor", &TControl::ParentColor, &TControl::SetParentColor);
+    p.Prop("Font", FontOf, SetFontOf, "TFont");
+    p.Prop("ParentFont", &TControl::ParentFont, &TControl::SetParentFont);
+    p.Prop("Hint", &TControl::Hint, &TControl::SetHint);
+    p.Prop("ShowHint", &TControl::ShowHint, &TControl::SetShowHint);
+    p.Prop("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint);
+    p.Prop("Cursor", &TControl::Cursor, &TControl::SetCursor, "TCursor");
+    p.Prop("PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu, "TPopupMenu");
+    p.Prop("Parent", &TControl::Parent, &TControl::SetParent, "TWinControl");
+    p.Prop("OnClick", &TControl::OnClick);
+    p.Prop("OnDblClick", &TControl::OnDblClick);
+    p.Prop("OnMouseDown", &TControl::OnMouseDown, nullptr, "TMouseEvent");
+    p.Prop("OnMouseUp", &TControl::OnMouseUp, nullptr, "TMouseEvent");
+    p.Prop("OnMouseMove", &TControl::OnMouseMove, nullptr, "TMouseMoveEvent");
+}
+
+PLAT_PUBLISH(TWinControl) {
+    p.Prop("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder, "TTabOrder");
+    p.Prop("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop);
+    p.Prop("OnEnter", &TWinControl::OnEnter);
+    p.Prop("OnExit", &TWinControl::OnExit);
+    p.Prop("OnKeyDown", &TWinControl::OnKeyDown, nullptr, "TKeyEvent");
+    p.Prop("OnKeyPress", &TWinControl::OnKeyPress, nullptr, "TKeyPressEvent");
+    p.Prop("OnKeyUp", &TWinControl::OnKeyUp, nullptr, "TKeyEvent");
+}
+
+PLAT_PUBLISH(TCustomControl) { p.Prop("OnPaint", &TCustomControl::OnPaint); }
 
 }  // namespace plat

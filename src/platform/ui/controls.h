@@ -226,6 +226,9 @@ public:
     void EnableAlign();
     void Realign();
 
+    // The input method a design names; kept as text only.
+    std::string ImeName;
+
     TNotifyEvent OnEnter;
     TNotifyEvent OnExit;
     TKeyEvent OnKeyDown;
@@ -301,6 +304,10 @@ public:
 protected:
     void Paint() override;
 };
+
+// Registers every class of the window layer by its class name, so designs
+// and code can create them by name. Runs at start-up; again does nothing.
+void RegisterControlClasses();
 
 // The topmost form a control sits on, or null.
 TCustomForm* GetParentForm(const TControl* c);

@@ -1,5 +1,8 @@
 #include "platform/ui/extctrls.h"
 
+#include "platform/component/classes.h"
+#include "platform/component/properties.h"
+
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTimer>
@@ -511,6 +514,72 @@ void TGauge::Paint() {
         c->Font.Assign(*Font());
         c->DrawText(std::to_string(pct) + "%", r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     }
+}
+
+// ---- Published properties --------------------------------------------------
+
+PLAT_PUBLISH(TCustomPanel) {
+    p.Prop("Caption", &TCustomPanel::Caption, &TCustomPanel::SetCaption, "TCaption");
+    p.Prop("Alignment", &TCustomPanel::Alignment, &TCustomPanel::SetAlignment);
+    p.Prop("BevelInner", &TCustomPanel::BevelInner, &TCustomPanel::SetBevelInner, "TPanelBevel");
+    p.Prop("BevelOuter", &TCustomPanel::BevelOuter, &TCustomPanel::SetBevelOuter, "TPanelBevel");
+    p.Prop("BevelWidth", &TCustomPanel::BevelWidth, &TCustomPanel::SetBevelWidth, "TBevelWidth");
+    p.Prop("BorderWidth", &TCustomPanel::BorderWidth, &TCustomPanel::SetBorderWidth, "TBorderWidth");
+    p.Prop("BorderStyle", &TCustomPanel::BorderStyle, &TCustomPanel::SetBorderStyle);
+}
+
+PLAT_PUBLISH(TBevel) {
+    p.Prop("Shape", &TBevel::Shape, &TBevel::SetShape);
+    p.Prop("Style", &TBevel::Style, &TBevel::SetStyle);
+}
+
+PLAT_PUBLISH(TPicture) { p.Prop("Bitmap", [](TPicture& pic) { return pic.Bitmap(); }); }
+
+PLAT_PUBLISH(TImage) {
+    p.Prop("Picture", [](TImage& i) { return i.Picture(); }, [](TImage& i, TPicture* pic) { i.Picture()->Assign(pic); });
+    p.Prop("Stretch", &TImage::Stretch, &TImage::SetStretch);
+    p.Prop("Center", &TImage::Center, &TImage::SetCenter);
+    p.Prop("Transparent", &TImage::Transparent, &TImage::SetTransparent);
+    p.Prop("AutoSize", &TImage::AutoSize, &TImage::SetAutoSize);
+}
+
+PLAT_PUBLISH(TPaintBox) { p.Prop("OnPaint", &TPaintBox::OnPaint); }
+
+PLAT_PUBLISH(TSplitter) {
+    p.Prop("Beveled", &TSplitter::Beveled);
+    p.Prop("MinSize", &TSplitter::MinSize, nullptr, "NaturalNumber");
+    p.Prop("AutoSnap", &TSplitter::AutoSnap);
+    p.Prop("ResizeStyle", &TSplitter::ResizeStyle);
+    p.Prop("OnMoved", &TSplitter::OnMoved);
+    p.Prop("OnCanResize", &TSplitter::OnCanResize, nullptr, "TCanResizeEvent");
+}
+
+PLAT_PUBLISH(TCustomRadioGroup) {
+    p.Strings("Items", [](TCustomRadioGroup& g) { return g.Items()->Lines(); },
+              [](TCustomRadioGroup& g, const std::vector<std::string>& l) { g.Items()->SetLines(l); });
+    p.Prop("ItemIndex", &TCustomRadioGroup::ItemIndex, &TCustomRadioGroup::SetItemIndex);
+    p.Prop("Columns", &TCustomRadioGroup::Columns, &TCustomRadioGroup::SetColumns);
+}
+
+PLAT_PUBLISH(TTimer) {
+    p.Prop("Enabled", &TTimer::Enabled, &TTimer::SetEnabled);
+    p.Prop("Interval", &TTimer::Interval, &TTimer::SetInterval, "Cardinal");
+    p.Prop("OnTimer", &TTimer::OnTimer);
+}
+
+PLAT_PUBLISH(TScrollBox) {
+    p.Prop("AutoScroll", &TScrollBox::AutoScroll);
+    p.Prop("BorderStyle", &TScrollBox::BorderStyle);
+}
+
+PLAT_PUBLISH(TGauge) {
+    p.Prop("MinValue", &TGauge::MinValue, &TGauge::SetMinValue);
+    p.Prop("MaxValue", &TGauge::MaxValue, &TGauge::SetMaxValue);
+    p.Prop("Progress", &TGauge::Progress, &TGauge::SetProgress);
+    p.Prop("Kind", &TGauge::Kind);
+    p.Color("ForeColor", &TGauge::ForeColor);
+    p.Color("BackColor", &TGauge::BackColor);
+    p.Prop("ShowText", &TGauge::ShowText);
 }
 
 }  // namespace plat

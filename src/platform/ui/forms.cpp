@@ -1,5 +1,8 @@
 #include "platform/ui/forms.h"
 
+#include "platform/component/classes.h"
+#include "platform/component/properties.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -531,6 +534,36 @@ bool TCustomForm::HandleQtEvent(QEvent* e, const QtBaseEvent& base) {
         if (base.widget != Widget() && base.widget != client_) return base(e);
         return TScrollingWinControl::HandleQtEvent(e, base);
     }
+}
+
+// ---- Published properties --------------------------------------------------
+
+PLAT_PUBLISH(TCustomForm) {
+    p.Prop("Caption", &TCustomForm::Caption, &TCustomForm::SetCaption, "TCaption");
+    p.Prop("ClientWidth", &TCustomForm::ClientWidth, &TCustomForm::SetClientWidth);
+    p.Prop("ClientHeight", &TCustomForm::ClientHeight, &TCustomForm::SetClientHeight);
+    p.Prop("Position", &TCustomForm::Position);
+    p.Prop("WindowState", &TCustomForm::WindowState, &TCustomForm::SetWindowState);
+    p.Prop("BorderStyle", &TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle);
+    p.Prop("BorderIcons", &TCustomForm::BorderIcons);
+    p.Prop("FormStyle", &TCustomForm::FormStyle, &TCustomForm::SetFormStyle);
+    p.Prop("KeyPreview", &TCustomForm::KeyPreview, &TCustomForm::SetKeyPreview);
+    p.Prop("Scaled", &TCustomForm::Scaled);
+    p.Prop("ActiveControl", &TCustomForm::ActiveControl, &TCustomForm::SetActiveControl, "TWinControl");
+    p.Prop("Menu", &TCustomForm::Menu, &TCustomForm::SetMenu, "TMainMenu");
+    p.Prop("ModalResult", &TCustomForm::ModalResult, &TCustomForm::SetModalResult, "TModalResult");
+    p.Prop("OnCreate", &TCustomForm::OnCreate);
+    p.Prop("OnShow", &TCustomForm::OnShow);
+    p.Prop("OnHide", &TCustomForm::OnHide);
+    p.Prop("OnActivate", &TCustomForm::OnActivate);
+    p.Prop("OnDeactivate", &TCustomForm::OnDeactivate);
+    p.Prop("OnClose", &TCustomForm::OnClose, nullptr, "TCloseEvent");
+    p.Prop("OnCloseQuery", &TCustomForm::OnCloseQuery, nullptr, "TCloseQueryEvent");
+    p.Prop("OnDestroy", &TCustomForm::OnDestroy);
+    p.Prop("OnPaint", &TCustomForm::OnPaint);
+    p.Prop("OnResize", &TCustomForm::OnResize);
+    p.Prop("OnCanResize", &TCustomForm::OnCanResize, nullptr, "TCanResizeEvent");
+    p.Prop("OnShortCut", &TCustomForm::OnShortCut, nullptr, "TShortCutEvent");
 }
 
 }  // namespace plat

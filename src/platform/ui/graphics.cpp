@@ -1,5 +1,8 @@
 #include "platform/ui/graphics.h"
 
+#include "platform/component/classes.h"
+#include "platform/component/properties.h"
+
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -876,6 +879,24 @@ void TBitmap::SetImage(const QImage& image) {
     *image_ = image.convertToFormat(QImage::Format_RGB32);
     format_ = TPixelFormat::pfDevice;
     if (OnChange) OnChange();
+}
+
+// ---- Published properties --------------------------------------------------
+
+PLAT_PUBLISH(TFont) {
+    p.Charset("Charset", &TFont::Charset, &TFont::SetCharset);
+    p.Color("Color", &TFont::Color, &TFont::SetColor);
+    p.Prop("Height", &TFont::Height, &TFont::SetHeight);
+    p.Prop("Name", &TFont::Name, &TFont::SetName, "TFontName");
+    p.Prop("Pitch", &TFont::Pitch, &TFont::SetPitch);
+    p.Prop("Size", &TFont::Size, &TFont::SetSize);
+    p.Prop("Style", &TFont::Style, &TFont::SetStyle);
+}
+
+PLAT_PUBLISH(TBitmap) {
+    p.Prop("Width", &TBitmap::Width, &TBitmap::SetWidth);
+    p.Prop("Height", &TBitmap::Height, &TBitmap::SetHeight);
+    p.Prop("Transparent", &TBitmap::Transparent);
 }
 
 }  // namespace plat

@@ -1,5 +1,8 @@
 #include "platform/ui/imglist.h"
 
+#include "platform/component/classes.h"
+#include "platform/component/properties.h"
+
 #include <QImage>
 #include <QPainter>
 
@@ -10,6 +13,8 @@ namespace plat {
 
 TCustomImageList::TCustomImageList(TComponent* owner) : TComponent(owner) {}
 TCustomImageList::~TCustomImageList() = default;
+
+int TCustomImageList::Count() const { return (int)images_.size(); }
 
 void TCustomImageList::SetWidth(int v) {
     if (v == width_) return;
@@ -149,6 +154,16 @@ void TCustomImageList::GetBitmap(int index, TBitmap& out) const {
     p.drawImage(0, 0, images_[index]);
     p.end();
     out.SetImage(flat);
+}
+
+// ---- Published properties --------------------------------------------------
+
+PLAT_PUBLISH(TCustomImageList) {
+    p.Prop("Width", &TCustomImageList::Width, &TCustomImageList::SetWidth);
+    p.Prop("Height", &TCustomImageList::Height, &TCustomImageList::SetHeight);
+    p.Prop("Masked", &TCustomImageList::Masked);
+    p.Color("BkColor", &TCustomImageList::BkColor);
+    p.Prop("OnChange", &TCustomImageList::OnChange);
 }
 
 }  // namespace plat

@@ -21,7 +21,7 @@ public:
     // Changing the size empties the list.
     void SetWidth(int v);
     void SetHeight(int v);
-    int Count() const { return (int)images_.size(); }
+    int Count() const;
     bool Masked = true;
     TColor BkColor = clNone;
 

@@ -1,5 +1,8 @@
 #include "platform/ui/mask.h"
 
+#include "platform/component/classes.h"
+#include "platform/component/properties.h"
+
 #include <QApplication>
 #include <QClipboard>
 
@@ -346,6 +349,13 @@ void TCustomMaskEdit::DoExit() {
 void TCustomMaskEdit::Reset() {
     if (!Modified()) return;
     SetEditText(oldValue_);
+}
+
+// ---- Published properties --------------------------------------------------
+
+PLAT_PUBLISH(TCustomMaskEdit) {
+    p.Prop("EditMask", &TCustomMaskEdit::EditMask, &TCustomMaskEdit::SetEditMask, "TEditMask");
+    p.Prop("EditText", &TCustomMaskEdit::EditText, &TCustomMaskEdit::SetEditText);
 }
 
 }  // namespace plat

@@ -1,5 +1,8 @@
 #include "platform/ui/menus.h"
 
+#include "platform/component/classes.h"
+#include "platform/component/properties.h"
+
 #include <QAction>
 #include <QActionGroup>
 #include <QMenu>
@@ -352,6 +355,37 @@ TMenuItem* NewLine() {
     auto* i = new TMenuItem(nullptr);
     i->SetCaption("-");
     return i;
+}
+
+// ---- Published properties --------------------------------------------------
+
+PLAT_PUBLISH(TMenuItem) {
+    p.Prop("Caption", &TMenuItem::Caption, &TMenuItem::SetCaption, "TCaption");
+    p.Prop("ShortCut", &TMenuItem::ShortCut, &TMenuItem::SetShortCut, "TShortCut");
+    p.Prop("Checked", &TMenuItem::Checked, &TMenuItem::SetChecked);
+    p.Prop("RadioItem", &TMenuItem::RadioItem, &TMenuItem::SetRadioItem);
+    p.Prop("GroupIndex", &TMenuItem::GroupIndex, &TMenuItem::SetGroupIndex);
+    p.Prop("Enabled", &TMenuItem::Enabled, &TMenuItem::SetEnabled);
+    p.Prop("Visible", &TMenuItem::Visible, &TMenuItem::SetVisible);
+    p.Prop("Default", &TMenuItem::Default, &TMenuItem::SetDefault);
+    p.Prop("AutoCheck", &TMenuItem::AutoCheck);
+    p.Prop("ImageIndex", &TMenuItem::ImageIndex, &TMenuItem::SetImageIndex, "TImageIndex");
+    p.Prop("Hint", &TMenuItem::Hint);
+    p.Prop("OnClick", &TMenuItem::OnClick);
+    p.Prop("OnDrawItem", &TMenuItem::OnDrawItem, nullptr, "TMenuDrawItemEvent");
+    p.Prop("OnMeasureItem", &TMenuItem::OnMeasureItem, nullptr, "TMenuMeasureItemEvent");
+    p.Indexed("Items", &TMenuItem::Count, &TMenuItem::Items);
+}
+
+PLAT_PUBLISH(TMenu) {
+    p.Prop("Images", &TMenu::Images, &TMenu::SetImages, "TCustomImageList");
+    p.Prop("OwnerDraw", &TMenu::OwnerDraw);
+    p.Prop("Items", &TMenu::Items);
+}
+
+PLAT_PUBLISH(TPopupMenu) {
+    p.Prop("AutoPopup", &TPopupMenu::AutoPopup);
+    p.Prop("OnPopup", &TPopupMenu::OnPopup);
 }
 
 }  // namespace plat

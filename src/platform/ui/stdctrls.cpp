@@ -1,5 +1,8 @@
 #include "platform/ui/stdctrls.h"
 
+#include "platform/component/classes.h"
+#include "platform/component/properties.h"
+
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
@@ -1087,5 +1090,106 @@ void TCustomGroupBox::WndProc(TMessage& m) {
     }
     TCustomControl::WndProc(m);
 }
+
+// ---- Published properties --------------------------------------------------
+
+namespace {
+template <class T>
+void PublishCaption(Publisher<T>& p) {
+    p.Prop("Caption", &T::Caption, &T::SetCaption, "TCaption");
+}
+}  // namespace
+
+PLAT_PUBLISH(TCustomLabel) {
+    PublishCaption(p);
+    p.Prop("AutoSize", &TCustomLabel::AutoSize, &TCustomLabel::SetAutoSize);
+    p.Prop("Alignment", &TCustomLabel::Alignment, &TCustomLabel::SetAlignment);
+    p.Prop("Layout", &TCustomLabel::Layout, &TCustomLabel::SetLayout);
+    p.Prop("WordWrap", &TCustomLabel::WordWrap, &TCustomLabel::SetWordWrap);
+    p.Prop("Transparent", &TCustomLabel::Transparent, &TCustomLabel::SetTransparent);
+    p.Prop("ShowAccelChar", &TCustomLabel::ShowAccelChar, &TCustomLabel::SetShowAccelChar);
+    p.Prop("FocusControl", &TCustomLabel::FocusControl, &TCustomLabel::SetFocusControl, "TWinControl");
+}
+
+PLAT_PUBLISH(TCustomEdit) {
+    p.Prop("Text", &TCustomEdit::Text, &TCustomEdit::SetText, "TCaption");
+    p.Prop("ReadOnly", &TCustomEdit::ReadOnly, &TCustomEdit::SetReadOnly);
+    p.Prop("MaxLength", &TCustomEdit::MaxLength, &TCustomEdit::SetMaxLength);
+    p.Prop("CharCase", &TCustomEdit::CharCase, &TCustomEdit::SetCharCase);
+    p.Prop("AutoSelect", &TCustomEdit::AutoSelect);
+    p.Prop("HideSelection", &TCustomEdit::HideSelection);
+    p.Prop("BorderStyle", &TCustomEdit::BorderStyle, &TCustomEdit::SetBorderStyle);
+    p.Prop("ImeName", &TCustomEdit::ImeName, nullptr, "TImeName");
+    p.Prop("OnChange", &TCustomEdit::OnChange);
+}
+
+PLAT_PUBLISH(TCustomMemo) {
+    p.Strings("Lines", [](TCustomMemo& m) { return m.Lines()->Lines(); },
+              [](TCustomMemo& m, const std::vector<std::string>& l) { m.Lines()->SetLines(l); });
+    p.Prop("WantReturns", &TCustomMemo::WantReturns);
+    p.Prop("WantTabs", &TCustomMemo::WantTabs, &TCustomMemo::SetWantTabs);
+    p.Prop("WordWrap", &TCustomMemo::WordWrap, &TCustomMemo::SetWordWrap);
+    p.Prop("ScrollBars", &TCustomMemo::ScrollBars, &TCustomMemo::SetScrollBars);
+    p.Prop("Alignment", &TCustomMemo::Alignment);
+}
+
+PLAT_PUBLISH(TCustomComboBox) {
+    p.Strings("Items", [](TCustomComboBox& c) { return c.Items()->Lines(); },
+              [](TCustomComboBox& c, const std::vector<std::string>& l) { c.Items()->SetLines(l); });
+    p.Prop("ItemIndex", &TCustomComboBox::ItemIndex, &TCustomComboBox::SetItemIndex);
+    p.Prop("Text", &TCustomComboBox::Text, &TCustomComboBox::SetText, "TCaption");
+    p.Prop("Style", &TCustomComboBox::Style, &TCustomComboBox::SetStyle);
+    p.Prop("DropDownCount", &TCustomComboBox::DropDownCount, &TCustomComboBox::SetDropDownCount);
+    p.Prop("DropDownWidth", &TCustomComboBox::DropDownWidth, &TCustomComboBox::SetDropDownWidth);
+    p.Prop("ItemHeight", &TCustomComboBox::ItemHeight);
+    p.Prop("MaxLength", &TCustomComboBox::MaxLength, &TCustomComboBox::SetMaxLength);
+    p.Prop("CharCase", &TCustomComboBox::CharCase, &TCustomComboBox::SetCharCase);
+    p.Prop("Sorted", &TCustomComboBox::Sorted, &TCustomComboBox::SetSorted);
+    p.Prop("MapList", &TCustomComboBox::MapList, &TCustomComboBox::SetMapList);
+    p.Prop("ImeName", &TCustomComboBox::ImeName, nullptr, "TImeName");
+    p.Prop("OnChange", &TCustomComboBox::OnChange);
+    p.Prop("OnDropDown", &TCustomComboBox::OnDropDown);
+    p.Prop("OnCloseUp", &TCustomComboBox::OnCloseUp);
+    p.Prop("OnSelect", &TCustomComboBox::OnSelect);
+    p.Prop("OnDrawItem", &TCustomComboBox::OnDrawItem, nullptr, "TDrawItemEvent");
+    p.Prop("OnMeasureItem", &TCustomComboBox::OnMeasureItem, nullptr, "TMeasureItemEvent");
+}
+
+PLAT_PUBLISH(TCustomListBox) {
+    p.Strings("Items", [](TCustomListBox& c) { return c.Items()->Lines(); },
+              [](TCustomListBox& c, const std::vector<std::string>& l) { c.Items()->SetLines(l); });
+    p.Prop("ItemIndex", &TCustomListBox::ItemIndex, &TCustomListBox::SetItemIndex);
+    p.Prop("Style", &TCustomListBox::Style, &TCustomListBox::SetStyle);
+    p.Prop("ItemHeight", &TCustomListBox::ItemHeight, &TCustomListBox::SetItemHeight);
+    p.Prop("MultiSelect", &TCustomListBox::MultiSelect, &TCustomListBox::SetMultiSelect);
+    p.Prop("ExtendedSelect", &TCustomListBox::ExtendedSelect);
+    p.Prop("Sorted", &TCustomListBox::Sorted, &TCustomListBox::SetSorted);
+    p.Prop("ImeName", &TCustomListBox::ImeName, nullptr, "TImeName");
+    p.Prop("OnDrawItem", &TCustomListBox::OnDrawItem, nullptr, "TDrawItemEvent");
+    p.Prop("OnMeasureItem", &TCustomListBox::OnMeasureItem, nullptr, "TMeasureItemEvent");
+}
+
+PLAT_PUBLISH(TButton) {
+    PublishCaption(p);
+    p.Prop("Default", &TButton::Default, &TButton::SetDefault);
+    p.Prop("Cancel", &TButton::Cancel);
+    p.Prop("ModalResult", &TButton::ModalResult, nullptr, "TModalResult");
+}
+
+PLAT_PUBLISH(TCustomCheckBox) {
+    PublishCaption(p);
+    p.Prop("Checked", &TCustomCheckBox::Checked, &TCustomCheckBox::SetChecked);
+    p.Prop("State", &TCustomCheckBox::State, &TCustomCheckBox::SetState);
+    p.Prop("AllowGrayed", &TCustomCheckBox::AllowGrayed);
+    p.Prop("Alignment", &TCustomCheckBox::Alignment, &TCustomCheckBox::SetAlignment);
+}
+
+PLAT_PUBLISH(TRadioButton) {
+    PublishCaption(p);
+    p.Prop("Checked", &TRadioButton::Checked, &TRadioButton::SetChecked);
+    p.Prop("Alignment", &TRadioButton::Alignment, &TRadioButton::SetAlignment);
+}
+
+PLAT_PUBLISH(TCustomGroupBox) { PublishCaption(p); }
 
 }  // namespace plat
