@@ -92,10 +92,10 @@ TdmDouble::TdmDouble(plat::TComponent* owner)
 }
 
 TdmDouble::~TdmDouble() {
-    BeginDestroy();
     // The cursors follow the lines' nested field: they go before it does.
     keyCursors_.clear();
     lineCursor_.reset();
+    BeginDestroy();
 }
 
 // ---- settings ---------------------------------------------------------------

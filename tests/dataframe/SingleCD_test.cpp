@@ -250,6 +250,29 @@ TEST_F(Single, LocalCurrencyAmountsTakeTheLocalDecimals) {
     EXPECT_EQ(Head("TH019")->EditFormat(), "##0.##");
 }
 
+// The document is stored once the server took it: a failing screen refresh
+// afterwards is logged, not reported as a failed save.
+TEST_F(Single, AFailureAfterTheSaveDoesNotUndoItsSuccess) {
+    Installation installation;
+    struct BrokenColours : DocForm {
+        bool RefreshMainColors() override { throw plat::EDatabaseError("colours gone"); }
+    };
+    BrokenColours broken;
+    broken.colors = true;
+    broken.broker->HostParams().SetText(form.broker->HostParams().Text());
+    DocModule other(&broken, DocFields());
+    other.cdsMain->SetProvider(&provider);
+    ASSERT_TRUE(other.InitDataModule());
+    other.cdsMainColor->FieldDefs().Add("TH001", plat::TFieldType::ftString, 4);
+    other.cdsMainColor->CreateDataSet();
+    broken.mode = TFormMode::Edit;
+    other.cdsMain->Edit();
+    other.cdsMain->FieldByName("TH007")->SetAsString("USD");
+    EXPECT_TRUE(other.ApplyData(other.cdsMain));
+    EXPECT_EQ(provider.ApplyCount(), 1);
+    EXPECT_NE(installation.alertLog("KTRB52").find("colours gone"), std::string::npos);
+}
+
 // ---- browse grid ------------------------------------------------------------
 
 TEST_F(Single, ThreeClicksOnAColumnTitleSortUpDownUp) {
