@@ -281,6 +281,10 @@ void TCustomMaskEdit::setEdit(const std::u32string& edit, int cursor) {
 
 void TCustomMaskEdit::KeyDown(uint16_t& key, TShiftState shift) {
     TCustomEdit::KeyDown(key, shift);
+    MaskKeyDown(key, shift);
+}
+
+void TCustomMaskEdit::MaskKeyDown(uint16_t& key, TShiftState shift) {
     if (!IsMasked() || key != VK_DELETE || shift.Contains(ssAlt) || ReadOnly()) return;
     std::u32string e = Utf8ToU32(EditText());
     int cursor = SelStart();
@@ -291,6 +295,10 @@ void TCustomMaskEdit::KeyDown(uint16_t& key, TShiftState shift) {
 
 void TCustomMaskEdit::KeyPress(char32_t& key) {
     TCustomEdit::KeyPress(key);
+    MaskKeyPress(key);
+}
+
+void TCustomMaskEdit::MaskKeyPress(char32_t& key) {
     if (!IsMasked() || key == 0 || key == 3 || key == 13) return;
     if (key == 27) {
         if (Modified()) {

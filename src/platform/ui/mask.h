@@ -85,6 +85,9 @@ protected:
     void TextChanged() override;
     void KeyDown(uint16_t& key, TShiftState shift) override;
     void KeyPress(char32_t& key) override;
+    // The mask's own handling of a key, after the handlers had it.
+    void MaskKeyDown(uint16_t& key, TShiftState shift);
+    void MaskKeyPress(char32_t& key);
     void DoEnter() override;
     void DoExit() override;
 

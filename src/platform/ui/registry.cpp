@@ -2,6 +2,7 @@
 #include "platform/component/classes.h"
 #include "platform/ui/buttons.h"
 #include "platform/ui/comctrls.h"
+#include "platform/ui/dbctrls.h"
 #include "platform/ui/extctrls.h"
 #include "platform/ui/mask.h"
 #include "platform/ui/menus.h"
@@ -45,6 +46,11 @@ void RegisterControlClasses() {
     RegisterClass<TMainMenu>();
     RegisterClass<TPopupMenu>();
     RegisterClass<TMenuItem>();
+    RegisterClass<TDBEdit>();
+    RegisterClass<TDBMemo>();
+    RegisterClass<TDBComboBox>();
+    RegisterClass<TDBCheckBox>();
+    RegisterClass<TDBText>();
 }
 
 namespace {

@@ -239,7 +239,11 @@ public:
     void insert(const QString& s) override { w_->insertPlainText(s); }
     bool modified() const override { return w_->document()->isModified(); }
     void setModified(bool v) override { w_->document()->setModified(v); }
-    void setReadOnly(bool v) override { w_->setReadOnly(v); }
+    void setReadOnly(bool v) override {
+        w_->setReadOnly(v);
+        // A read-only edit of the platform still moves its caret by keys.
+        if (v) w_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    }
     void copy() override { w_->copy(); }
     void cut() override { w_->cut(); }
     void paste() override { w_->paste(); }
@@ -291,7 +295,9 @@ void TCustomEdit::TextChanged() {
 void TCustomEdit::Change() { OnChange(this); }
 
 void TCustomEdit::DoEnter() {
-    if (AutoSelect && !(QApplication::mouseButtons() & Qt::LeftButton)) SelectAll();
+    // Multi-line edits keep their caret.
+    bool multiLine = dynamic_cast<QPlainTextEdit*>(box_->widget()) != nullptr;
+    if (AutoSelect && !multiLine && !(QApplication::mouseButtons() & Qt::LeftButton)) SelectAll();
     TWinControl::DoEnter();
 }
 

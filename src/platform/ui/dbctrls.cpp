@@ -1,0 +1,505 @@
+#include "platform/ui/dbctrls.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+
+#include "platform/component/classes.h"
+#include "platform/component/properties.h"
+#include "platform/core/exceptions.h"
+#include "platform/core/text.h"
+#include "platform/data/datatypes.h"
+#include "platform/data/field.h"
+#include "platform/ui/forms.h"
+#include "platform/ui/qt_bridge.h"
+
+namespace plat {
+
+// ---- Binding ---------------------------------------------------------------------
+
+TFieldBinding::TFieldBinding(TWinControl* control) : control_(control) {
+    Link.Control = control;
+    Link.OnFocusControl = TNotifyEvent(
+        [this](TObject*) {
+            if (control_->CanFocus()) control_->SetFocus();
+        },
+        this);
+}
+
+void TFieldBinding::SetDataSource(TDataSource* ds) {
+    if (ds == Link.DataSource()) return;
+    if (Link.DataSource()) control_->RemoveFreeNotification(Link.DataSource());
+    Link.SetDataSource(ds);
+    if (ds) control_->FreeNotification(ds);
+}
+
+void TFieldBinding::Forget(TComponent* c) {
+    if (c && c == Link.DataSource()) Link.SetDataSource(nullptr);
+}
+
+bool FieldAcceptsChar(const TField* field, char32_t ch) {
+    if (!field || ch < 32) return true;
+    switch (field->DataType()) {
+    case TFieldType::ftSmallint:
+    case TFieldType::ftInteger:
+    case TFieldType::ftWord:
+    case TFieldType::ftLargeint: return (ch >= '0' && ch <= '9') || ch == '+' || ch == '-';
+    case TFieldType::ftFloat:
+    case TFieldType::ftCurrency:
+    case TFieldType::ftBCD:
+        return (ch >= '0' && ch <= '9') || ch == '+' || ch == '-' || ch == '.' || ch == 'E' || ch == 'e';
+    default: return true;
+    }
+}
+
+namespace {
+// Loading the control from the field is not an edit of the control.
+struct LoadingGuard {
+    bool& flag;
+    bool old;
+    explicit LoadingGuard(bool& f) : flag(f), old(f) { f = true; }
+    ~LoadingGuard() { flag = old; }
+};
+
+bool IsEditChar(char32_t key) { return key == 8 || key == 22 || key == 24 || key >= 32; }
+}  // namespace
+
+// ---- Edit ------------------------------------------------------------------------
+
+TDBEdit::TDBEdit(TComponent* owner) : TCustomMaskEdit(owner), binding_(this) {
+    binding_.Link.OnDataChange = TNotifyEvent([this](TObject*) { dataChange(); }, this);
+    binding_.Link.OnEditingChange = TNotifyEvent([this](TObject*) { editingChange(); }, this);
+    binding_.Link.OnUpdateData = TNotifyEvent([this](TObject*) { updateData(); }, this);
+    binding_.Link.OnActiveChange = TNotifyEvent([this](TObject*) { dataChange(); }, this);
+    editingChange();
+}
+
+TDBEdit::~TDBEdit() { BeginDestroy(); }
+
+void TDBEdit::Notification(TComponent* c, TOperation op) {
+    TCustomMaskEdit::Notification(c, op);
+    if (op == TOperation::opRemove) binding_.Forget(c);
+}
+
+void TDBEdit::SetReadOnly(bool v) {
+    binding_.Link.ReadOnly = v;
+    editingChange();
+}
+
+void TDBEdit::editingChange() { TCustomEdit::SetReadOnly(!binding_.Link.Editing()); }
+
+void TDBEdit::dataChange() {
+    LoadingGuard g(binding_.Loading);
+    TField* f = Field();
+    auto* le = static_cast<QLineEdit*>(Widget());
+    if (!f) {
+        SetEditMask("");
+        SetText("");
+        le->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        return;
+    }
+    le->setAlignment((f->IsNumeric() ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+    SetEditMask(f->EditMask());
+    if (f->DataType() == TFieldType::ftString && MaxLength() == 0) SetMaxLength(f->Size());
+    if (binding_.Focused && binding_.Link.CanModify()) SetText(f->Text());
+    else SetText(f->DisplayText());
+}
+
+void TDBEdit::updateData() {
+    ValidateEdit();
+    if (TField* f = Field()) f->SetText(Text());
+}
+
+void TDBEdit::Change() {
+    if (!binding_.Loading) binding_.Link.SetModified();
+    TCustomMaskEdit::Change();
+}
+
+void TDBEdit::KeyDown(uint16_t& key, TShiftState shift) {
+    TWinControl::KeyDown(key, shift);
+    if (key == VK_DELETE || (key == VK_INSERT && shift.Contains(ssShift))) binding_.Link.Edit();
+    MaskKeyDown(key, shift);
+}
+
+void TDBEdit::KeyPress(char32_t& key) {
+    TWinControl::KeyPress(key);
+    if (key == 0) return;
+    if (key >= 32 && !FieldAcceptsChar(Field(), key)) {
+        QApplication::beep();
+        key = 0;
+        return;
+    }
+    if (IsEditChar(key)) binding_.Link.Edit();
+    if (key == 27) {
+        binding_.Link.Reset();
+        SelectAll();
+        key = 0;
+        return;
+    }
+    MaskKeyPress(key);
+}
+
+void TDBEdit::DoEnter() {
+    binding_.Focused = true;
+    dataChange();
+    TCustomMaskEdit::DoEnter();
+}
+
+void TDBEdit::DoExit() {
+    try {
+        binding_.Link.UpdateRecord();
+    } catch (...) {
+        SelectAll();
+        if (CanFocus()) SetFocus();
+        throw;
+    }
+    binding_.Focused = false;
+    dataChange();
+    TWinControl::DoExit();
+}
+
+void TDBEdit::WndProc(TMessage& m) {
+    if (m.Msg == CM_GETDATALINK) {
+        m.Result = reinterpret_cast<LRESULT>(&binding_.Link);
+        return;
+    }
+    TCustomMaskEdit::WndProc(m);
+}
+
+// ---- Memo ------------------------------------------------------------------------
+
+TDBMemo::TDBMemo(TComponent* owner) : TCustomMemo(owner), binding_(this) {
+    binding_.Link.OnDataChange = TNotifyEvent([this](TObject*) { dataChange(); }, this);
+    binding_.Link.OnEditingChange = TNotifyEvent([this](TObject*) { editingChange(); }, this);
+    binding_.Link.OnUpdateData = TNotifyEvent([this](TObject*) { updateData(); }, this);
+    binding_.Link.OnActiveChange = TNotifyEvent([this](TObject*) { dataChange(); }, this);
+    editingChange();
+}
+
+TDBMemo::~TDBMemo() { BeginDestroy(); }
+
+void TDBMemo::Notification(TComponent* c, TOperation op) {
+    TCustomMemo::Notification(c, op);
+    if (op == TOperation::opRemove) binding_.Forget(c);
+}
+
+void TDBMemo::SetReadOnly(bool v) {
+    binding_.Link.ReadOnly = v;
+    editingChange();
+}
+
+void TDBMemo::editingChange() { TCustomEdit::SetReadOnly(!binding_.Link.Editing()); }
+
+void TDBMemo::dataChange() {
+    LoadingGuard g(binding_.Loading);
+    TField* f = Field();
+    if (!f) SetText("");
+    else if (f->IsBlob()) SetText(f->AsString());
+    else if (binding_.Focused && binding_.Link.CanModify()) SetText(f->Text());
+    else SetText(f->DisplayText());
+}
+
+void TDBMemo::updateData() {
+    if (TField* f = Field()) f->SetAsString(Text());
+}
+
+void TDBMemo::Change() {
+    if (!binding_.Loading) binding_.Link.SetModified();
+    TCustomMemo::Change();
+}
+
+void TDBMemo::KeyPress(char32_t& key) {
+    TCustomMemo::KeyPress(key);
+    if (key == 0) return;
+    if (IsEditChar(key) || key == 9 || key == 10 || key == 13) binding_.Link.Edit();
+    if (key == 27) {
+        binding_.Link.Reset();
+        key = 0;
+    }
+}
+
+void TDBMemo::DoEnter() {
+    binding_.Focused = true;
+    dataChange();
+    TCustomMemo::DoEnter();
+}
+
+void TDBMemo::DoExit() {
+    try {
+        binding_.Link.UpdateRecord();
+    } catch (...) {
+        if (CanFocus()) SetFocus();
+        throw;
+    }
+    binding_.Focused = false;
+    dataChange();
+    TCustomMemo::DoExit();
+}
+
+void TDBMemo::WndProc(TMessage& m) {
+    if (m.Msg == CM_GETDATALINK) {
+        m.Result = reinterpret_cast<LRESULT>(&binding_.Link);
+        return;
+    }
+    TCustomMemo::WndProc(m);
+}
+
+// ---- Combo box ---------------------------------------------------------------------
+
+TDBComboBox::TDBComboBox(TComponent* owner) : TCustomComboBox(owner), binding_(this) {
+    binding_.Link.OnDataChange = TNotifyEvent([this](TObject*) { dataChange(); }, this);
+    binding_.Link.OnEditingChange = TNotifyEvent([this](TObject*) { editingChange(); }, this);
+    binding_.Link.OnUpdateData = TNotifyEvent([this](TObject*) { updateData(); }, this);
+    binding_.Link.OnActiveChange = TNotifyEvent([this](TObject*) { dataChange(); }, this);
+    editingChange();
+}
+
+TDBComboBox::~TDBComboBox() { BeginDestroy(); }
+
+void TDBComboBox::Notification(TComponent* c, TOperation op) {
+    TCustomComboBox::Notification(c, op);
+    if (op == TOperation::opRemove) binding_.Forget(c);
+}
+
+void TDBComboBox::SetReadOnly(bool v) {
+    binding_.Link.ReadOnly = v;
+    editingChange();
+}
+
+void TDBComboBox::editingChange() {
+    if (auto* le = static_cast<QComboBox*>(Widget())->lineEdit()) le->setReadOnly(!binding_.Link.Editing());
+}
+
+void TDBComboBox::dataChange() {
+    if (DroppedDown()) return;
+    LoadingGuard g(binding_.Loading);
+    TField* f = Field();
+    std::string value = f ? f->Text() : "";
+    if (MapList()) {
+        SetValue(value);
+        return;
+    }
+    if (Style() == TComboBoxStyle::csDropDown || Style() == TComboBoxStyle::csSimple) SetText(value);
+    else SetItemIndex(Items()->IndexOf(value));
+}
+
+void TDBComboBox::updateData() {
+    TField* f = Field();
+    if (!f) return;
+    if (MapList()) f->SetText(Value());
+    else f->SetText(Text());
+}
+
+void TDBComboBox::Change() {
+    if (!binding_.Loading) binding_.Link.SetModified();
+    TCustomComboBox::Change();
+}
+
+void TDBComboBox::Click() {
+    binding_.Link.Edit();
+    TCustomComboBox::Click();
+    if (!binding_.Loading) binding_.Link.SetModified();
+}
+
+void TDBComboBox::KeyDown(uint16_t& key, TShiftState shift) {
+    TCustomComboBox::KeyDown(key, shift);
+    if (key == VK_BACK || key == VK_DELETE || key == VK_UP || key == VK_DOWN) {
+        if (!binding_.Link.Edit() && (key == VK_UP || key == VK_DOWN)) key = 0;
+    }
+}
+
+void TDBComboBox::KeyPress(char32_t& key) {
+    TCustomComboBox::KeyPress(key);
+    if (key == 0) return;
+    if (key >= 32 && !FieldAcceptsChar(Field(), key)) {
+        QApplication::beep();
+        key = 0;
+        return;
+    }
+    if (IsEditChar(key)) binding_.Link.Edit();
+    if (key == 27) {
+        binding_.Link.Reset();
+        SelectAll();
+        key = 0;
+    }
+}
+
+void TDBComboBox::DoEnter() {
+    binding_.Focused = true;
+    TCustomComboBox::DoEnter();
+}
+
+void TDBComboBox::DoExit() {
+    try {
+        binding_.Link.UpdateRecord();
+    } catch (...) {
+        SelectAll();
+        if (CanFocus()) SetFocus();
+        throw;
+    }
+    binding_.Focused = false;
+    TCustomComboBox::DoExit();
+}
+
+void TDBComboBox::WndProc(TMessage& m) {
+    if (m.Msg == CM_GETDATALINK) {
+        m.Result = reinterpret_cast<LRESULT>(&binding_.Link);
+        return;
+    }
+    TCustomComboBox::WndProc(m);
+}
+
+// ---- Check box ---------------------------------------------------------------------
+
+namespace {
+// Whether a text is one of the ";"-separated entries (case ignored).
+bool ValueMatch(const std::string& list, const std::string& value) {
+    size_t start = 0;
+    for (;;) {
+        size_t end = list.find(';', start);
+        std::string entry = list.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (AnsiCompareText(entry, value) == 0) return true;
+        if (end == std::string::npos) return false;
+        start = end + 1;
+    }
+}
+
+std::string FirstEntry(const std::string& list) { return list.substr(0, list.find(';')); }
+}  // namespace
+
+TDBCheckBox::TDBCheckBox(TComponent* owner) : TCustomCheckBox(owner), binding_(this) {
+    binding_.Link.OnDataChange = TNotifyEvent([this](TObject*) { dataChange(); }, this);
+    binding_.Link.OnUpdateData = TNotifyEvent([this](TObject*) { updateData(); }, this);
+    binding_.Link.OnActiveChange = TNotifyEvent([this](TObject*) { dataChange(); }, this);
+    SetState(TCheckBoxState::cbUnchecked);
+}
+
+TDBCheckBox::~TDBCheckBox() { BeginDestroy(); }
+
+void TDBCheckBox::Notification(TComponent* c, TOperation op) {
+    TCustomCheckBox::Notification(c, op);
+    if (op == TOperation::opRemove) binding_.Forget(c);
+}
+
+void TDBCheckBox::SetValueChecked(const std::string& v) {
+    valueChecked_ = v;
+    dataChange();
+}
+
+void TDBCheckBox::SetValueUnchecked(const std::string& v) {
+    valueUnchecked_ = v;
+    dataChange();
+}
+
+TCheckBoxState TDBCheckBox::fieldState() const {
+    TField* f = Field();
+    if (!f || f->IsNull()) return TCheckBoxState::cbGrayed;
+    if (f->DataType() == TFieldType::ftBoolean)
+        return f->AsBoolean() ? TCheckBoxState::cbChecked : TCheckBoxState::cbUnchecked;
+    std::string text = f->Text();
+    if (ValueMatch(valueChecked_, text)) return TCheckBoxState::cbChecked;
+    if (ValueMatch(valueUnchecked_, text)) return TCheckBoxState::cbUnchecked;
+    return TCheckBoxState::cbGrayed;
+}
+
+void TDBCheckBox::dataChange() {
+    LoadingGuard g(binding_.Loading);
+    SetState(fieldState());
+}
+
+void TDBCheckBox::updateData() {
+    TField* f = Field();
+    if (!f) return;
+    if (State() == TCheckBoxState::cbGrayed) f->Clear();
+    else if (f->DataType() == TFieldType::ftBoolean) f->SetAsBoolean(Checked());
+    else f->SetText(FirstEntry(Checked() ? valueChecked_ : valueUnchecked_));
+}
+
+void TDBCheckBox::Toggle() {
+    if (!binding_.Link.Edit()) return;
+    TCustomCheckBox::Toggle();
+    binding_.Link.SetModified();
+}
+
+void TDBCheckBox::KeyPress(char32_t& key) {
+    TCustomCheckBox::KeyPress(key);
+    if (key == 8 || key == ' ') binding_.Link.Edit();
+    if (key == 27) binding_.Link.Reset();
+}
+
+void TDBCheckBox::DoExit() {
+    try {
+        binding_.Link.UpdateRecord();
+    } catch (...) {
+        if (CanFocus()) SetFocus();
+        throw;
+    }
+    TCustomCheckBox::DoExit();
+}
+
+void TDBCheckBox::WndProc(TMessage& m) {
+    if (m.Msg == CM_GETDATALINK) {
+        m.Result = reinterpret_cast<LRESULT>(&binding_.Link);
+        return;
+    }
+    TCustomCheckBox::WndProc(m);
+}
+
+// ---- Label ---------------------------------------------------------------------------
+
+TDBText::TDBText(TComponent* owner) : TCustomLabel(owner) {
+    SetAutoSize(false);
+    link_.Control = this;
+    auto show = TNotifyEvent([this](TObject*) { SetCaption(Field() ? Field()->DisplayText() : ""); }, this);
+    link_.OnDataChange = show;
+    link_.OnActiveChange = show;
+}
+
+TDBText::~TDBText() { BeginDestroy(); }
+
+void TDBText::SetDataSource(TDataSource* ds) {
+    if (link_.DataSource()) RemoveFreeNotification(link_.DataSource());
+    link_.SetDataSource(ds);
+    if (ds) FreeNotification(ds);
+}
+
+void TDBText::Notification(TComponent* c, TOperation op) {
+    TCustomLabel::Notification(c, op);
+    if (op == TOperation::opRemove && c == link_.DataSource()) link_.SetDataSource(nullptr);
+}
+
+// ---- Published properties --------------------------------------------------
+
+namespace {
+template <class T>
+void PublishBinding(Publisher<T>& p) {
+    p.Prop("DataField", &T::DataField, &T::SetDataField);
+    p.Prop("DataSource", &T::DataSource, &T::SetDataSource, "TDataSource");
+}
+}  // namespace
+
+PLAT_PUBLISH(TDBEdit) {
+    PublishBinding(p);
+    p.Prop("ReadOnly", &TDBEdit::ReadOnly, &TDBEdit::SetReadOnly);
+}
+
+PLAT_PUBLISH(TDBMemo) {
+    PublishBinding(p);
+    p.Prop("ReadOnly", &TDBMemo::ReadOnly, &TDBMemo::SetReadOnly);
+}
+
+PLAT_PUBLISH(TDBComboBox) {
+    PublishBinding(p);
+    p.Prop("ReadOnly", &TDBComboBox::ReadOnly, &TDBComboBox::SetReadOnly);
+}
+
+PLAT_PUBLISH(TDBCheckBox) {
+    PublishBinding(p);
+    p.Prop("ReadOnly", &TDBCheckBox::ReadOnly, &TDBCheckBox::SetReadOnly);
+    p.Prop("ValueChecked", &TDBCheckBox::ValueChecked, &TDBCheckBox::SetValueChecked);
+    p.Prop("ValueUnchecked", &TDBCheckBox::ValueUnchecked, &TDBCheckBox::SetValueUnchecked);
+}
+
+PLAT_PUBLISH(TDBText) { PublishBinding(p); }
+
+}  // namespace plat

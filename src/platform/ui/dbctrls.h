@@ -1,0 +1,183 @@
+// Data-aware controls: edit, memo, combo box, check box and label bound to a
+// field through a field data link. A control shows the field of the current
+// record; typing puts the dataset into edit (when the source allows it);
+// the text goes into the field when the record is posted or the control is
+// left, and an error there keeps the focus in the control.
+#pragma once
+#include <string>
+
+#include "platform/data/datasource.h"
+#include "platform/ui/mask.h"
+
+namespace plat {
+
+// What every data-aware control keeps: the link and its control's answers.
+class TFieldBinding {
+public:
+    explicit TFieldBinding(TWinControl* control);
+    TFieldDataLink Link;
+    TDataSource* DataSource() const { return Link.DataSource(); }
+    void SetDataSource(TDataSource* ds);
+    const std::string& DataField() const { return Link.FieldName(); }
+    void SetDataField(const std::string& name) { Link.SetFieldName(name); }
+    TField* Field() const { return Link.Field(); }
+    // True while the control loads the field (its own change is no edit then).
+    bool Loading = false;
+    bool Focused = false;
+    void Forget(TComponent* c);
+
+private:
+    TWinControl* control_;
+};
+
+// Whether a typed character fits the field (digits and signs for numbers).
+bool FieldAcceptsChar(const TField* field, char32_t ch);
+
+class TDBEdit : public TCustomMaskEdit {
+    PLAT_CLASS(TDBEdit, TCustomMaskEdit)
+public:
+    explicit TDBEdit(TComponent* owner);
+    ~TDBEdit() override;
+    TDataSource* DataSource() const { return binding_.DataSource(); }
+    void SetDataSource(TDataSource* ds) { binding_.SetDataSource(ds); }
+    const std::string& DataField() const { return binding_.DataField(); }
+    void SetDataField(const std::string& name) { binding_.SetDataField(name); }
+    TField* Field() const { return binding_.Field(); }
+    // The link's read-only flag (the widget is read-only while not editing).
+    bool ReadOnly() const { return binding_.Link.ReadOnly; }
+    void SetReadOnly(bool v) override;
+    TFieldDataLink* DataLink() { return &binding_.Link; }
+    void WndProc(TMessage& m) override;
+
+protected:
+    void KeyDown(uint16_t& key, TShiftState shift) override;
+    void KeyPress(char32_t& key) override;
+    void Change() override;
+    void DoEnter() override;
+    void DoExit() override;
+    void Notification(TComponent* c, TOperation op) override;
+
+private:
+    void dataChange();
+    void editingChange();
+    void updateData();
+    TFieldBinding binding_;
+};
+
+class TDBMemo : public TCustomMemo {
+    PLAT_CLASS(TDBMemo, TCustomMemo)
+public:
+    explicit TDBMemo(TComponent* owner);
+    ~TDBMemo() override;
+    TDataSource* DataSource() const { return binding_.DataSource(); }
+    void SetDataSource(TDataSource* ds) { binding_.SetDataSource(ds); }
+    const std::string& DataField() const { return binding_.DataField(); }
+    void SetDataField(const std::string& name) { binding_.SetDataField(name); }
+    TField* Field() const { return binding_.Field(); }
+    bool ReadOnly() const { return binding_.Link.ReadOnly; }
+    void SetReadOnly(bool v) override;
+    TFieldDataLink* DataLink() { return &binding_.Link; }
+    void WndProc(TMessage& m) override;
+
+protected:
+    void KeyPress(char32_t& key) override;
+    void Change() override;
+    void DoEnter() override;
+    void DoExit() override;
+    void Notification(TComponent* c, TOperation op) override;
+
+private:
+    void dataChange();
+    void editingChange();
+    void updateData();
+    TFieldBinding binding_;
+};
+
+class TDBComboBox : public TCustomComboBox {
+    PLAT_CLASS(TDBComboBox, TCustomComboBox)
+public:
+    explicit TDBComboBox(TComponent* owner);
+    ~TDBComboBox() override;
+    TDataSource* DataSource() const { return binding_.DataSource(); }
+    void SetDataSource(TDataSource* ds) { binding_.SetDataSource(ds); }
+    const std::string& DataField() const { return binding_.DataField(); }
+    void SetDataField(const std::string& name) { binding_.SetDataField(name); }
+    TField* Field() const { return binding_.Field(); }
+    bool ReadOnly() const { return binding_.Link.ReadOnly; }
+    void SetReadOnly(bool v);
+    TFieldDataLink* DataLink() { return &binding_.Link; }
+    void Click() override;
+    void WndProc(TMessage& m) override;
+
+protected:
+    void KeyDown(uint16_t& key, TShiftState shift) override;
+    void KeyPress(char32_t& key) override;
+    void Change() override;
+    void DoEnter() override;
+    void DoExit() override;
+    void Notification(TComponent* c, TOperation op) override;
+
+private:
+    void dataChange();
+    void editingChange();
+    void updateData();
+    TFieldBinding binding_;
+};
+
+class TDBCheckBox : public TCustomCheckBox {
+    PLAT_CLASS(TDBCheckBox, TCustomCheckBox)
+public:
+    explicit TDBCheckBox(TComponent* owner);
+    ~TDBCheckBox() override;
+    TDataSource* DataSource() const { return binding_.DataSource(); }
+    void SetDataSource(TDataSource* ds) { binding_.SetDataSource(ds); }
+    const std::string& DataField() const { return binding_.DataField(); }
+    void SetDataField(const std::string& name) { binding_.SetDataField(name); }
+    TField* Field() const { return binding_.Field(); }
+    bool ReadOnly() const { return binding_.Link.ReadOnly; }
+    void SetReadOnly(bool v) { binding_.Link.ReadOnly = v; }
+    // ";"-separated texts that mean checked and unchecked; the first is written.
+    const std::string& ValueChecked() const { return valueChecked_; }
+    void SetValueChecked(const std::string& v);
+    const std::string& ValueUnchecked() const { return valueUnchecked_; }
+    void SetValueUnchecked(const std::string& v);
+    TFieldDataLink* DataLink() { return &binding_.Link; }
+    // Changes the state only when the dataset can be edited.
+    void Toggle() override;
+    void WndProc(TMessage& m) override;
+
+protected:
+    void KeyPress(char32_t& key) override;
+    void DoExit() override;
+    void Notification(TComponent* c, TOperation op) override;
+
+private:
+    TCheckBoxState fieldState() const;
+    void dataChange();
+    void updateData();
+    TFieldBinding binding_;
+    std::string valueChecked_ = "True";
+    std::string valueUnchecked_ = "False";
+};
+
+// A label showing a field's display text.
+class TDBText : public TCustomLabel {
+    PLAT_CLASS(TDBText, TCustomLabel)
+public:
+    explicit TDBText(TComponent* owner);
+    ~TDBText() override;
+    TDataSource* DataSource() const { return link_.DataSource(); }
+    void SetDataSource(TDataSource* ds);
+    const std::string& DataField() const { return link_.FieldName(); }
+    void SetDataField(const std::string& name) { link_.SetFieldName(name); }
+    TField* Field() const { return link_.Field(); }
+    TFieldDataLink* DataLink() { return &link_; }
+
+protected:
+    void Notification(TComponent* c, TOperation op) override;
+
+private:
+    TFieldDataLink link_;
+};
+
+}  // namespace plat
