@@ -189,13 +189,16 @@ std::vector<Variant> AppServer::RunCatalogue(const CatalogueEntry& e, const Vari
     }
     std::vector<Variant> rows;
     while (st.Step()) {
-        Variant row = Variant::CreateArray({0, e.maxPosition});
-        for (int p = 0; p <= e.maxPosition; ++p) row[p] = Variant("");
-        if (!e.plain) row[0] = e.maxPosition;
+        // The validator answers the record's values from element 0: value n
+        // (column Vn) stands at n - 1, or at n when the entry has a V0 column.
+        const int shift = e.plain ? 0 : 1;
+        const int high = e.maxPosition - shift;
+        Variant row = Variant::CreateArray({0, high});
+        for (int p = 0; p <= high; ++p) row[p] = Variant("");
         for (int i = 0; i < (int)positions.size(); ++i) {
-            if (positions[i] < 0) continue;
+            if (positions[i] - shift < 0) continue;
             Variant v = st.Column(i);
-            row[positions[i]] = v.IsNull() ? Variant("") : v;
+            row[positions[i] - shift] = v.IsNull() ? Variant("") : v;
         }
         rows.push_back(row);
         if (firstOnly) break;

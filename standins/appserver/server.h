@@ -61,7 +61,7 @@ public:
     const TableInfo& Table(const std::string& name);  // raises ServerError for an unknown table
     bool HasTable(const std::string& name);
 
-    // The validator's look-up: [count, v1..vn] (or [v0..vn]) of the first row.
+    // The validator's look-up: the first row's values from element 0 (v1..vn, or v0..vn).
     bool CheckValue(const std::string& table, const std::string& kind, const plat::Variant& keys,
                     plat::Variant& result);
     // Every row, each laid out like a CheckValue reply.

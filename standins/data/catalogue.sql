@@ -2,10 +2,11 @@
 -- Each entry is the line "-- @query TABLE NN  description" followed by one
 -- SELECT. Its parameters ?1, ?2 ... are the caller's key values in order
 -- (missing keys bind as empty text, Unassigned as NULL). Its result columns
--- are named V1, V2 ... : column Vn is reply value n. The reply is
--- [count, V1 .. Vn] (count = the highest n) for the first row; an entry
--- that names a column V0 answers [V0, V1 .. Vn] instead. Positions without
--- a column answer an empty text.
+-- are named V1, V2 ... : column Vn is look-up value n. The validator
+-- answers the first row's values from element 0, [V1 .. Vn]; the data
+-- module puts the count in front, so the rules read value n at position n.
+-- An entry that names a column V0 answers [V0, V1 .. Vn] instead.
+-- Positions without a column answer an empty text.
 
 -- @query ADMMB 06  program master row of a program (plain reply)
 SELECT MB002 AS V0, MB003 AS V1, MB004 AS V2, MB005 AS V3, MB006 AS V4, MB007 AS V5,

@@ -84,28 +84,29 @@ TEST_F(SessionTest, TransactionSqlChangesDataAllOrNothing) {
 TEST_F(SessionTest, CatalogueAnswersValuesAtTheirPositions) {
     Variant r;
     ASSERT_TRUE(server->CheckValue("PURMA", "01", Arr({"S004"}), r));
-    EXPECT_EQ(r[0].AsInteger(), 31);  // count = highest position
-    EXPECT_EQ(r[1].AsString(), "永固橡塑");
-    EXPECT_EQ(r[2].AsString(), "RMB");
-    EXPECT_EQ(r[13].AsString(), "2");  // suspended
-    EXPECT_DOUBLE_EQ(r[31].AsFloat(), 0.13);
-    EXPECT_EQ(r[20].AsString(), "");  // a position without a column
+    // Value n stands at element n - 1; the count is the data module's to add.
+    EXPECT_EQ(r.HighBound(1), 30);
+    EXPECT_EQ(r[0].AsString(), "永固橡塑");
+    EXPECT_EQ(r[1].AsString(), "RMB");
+    EXPECT_EQ(r[12].AsString(), "2");  // suspended
+    EXPECT_DOUBLE_EQ(r[30].AsFloat(), 0.13);
+    EXPECT_EQ(r[19].AsString(), "");  // a position without a column
 
     ASSERT_TRUE(server->CheckValue("MOCTA", "32",
                                    Arr({"5201", "20240105001", "2", "01", "", "S001", "", "RMB", "2", ""}), r));
-    EXPECT_EQ(r[1].AsString(), "A1001-01");
-    EXPECT_DOUBLE_EQ(r[3].AsFloat(), 1000);
-    EXPECT_EQ(r[20].AsString(), "成品仓");
-    EXPECT_EQ(r[31].AsString(), "BOX");
-    EXPECT_EQ(r[49].AsString(), "PCS");
+    EXPECT_EQ(r[0].AsString(), "A1001-01");
+    EXPECT_DOUBLE_EQ(r[2].AsFloat(), 1000);
+    EXPECT_EQ(r[19].AsString(), "成品仓");
+    EXPECT_EQ(r[30].AsString(), "BOX");
+    EXPECT_EQ(r[48].AsString(), "PCS");
 
     // A scalar key is one key; a document number not taken is "not found".
     EXPECT_TRUE(server->CheckValue("CMSMB", "01", "01", r));
-    EXPECT_EQ(r[1].AsString(), "苏州工厂");
+    EXPECT_EQ(r[0].AsString(), "苏州工厂");
     EXPECT_FALSE(server->CheckValue("MOCTH", "01", Arr({"5901", "20991231001", Variant()}), r));
     EXPECT_EQ(r[0].AsInteger(), 0);
 
-    // The program master answers without a count.
+    // An entry with a V0 column answers value 0 at element 0.
     ASSERT_TRUE(server->CheckValue("ADMMB", "06", Arr({"KTRB52", "DEMO"}), r));
     EXPECT_EQ(r[0].AsString(), "委外进货单");
     EXPECT_EQ(r[7].AsString(), "Y");
@@ -114,7 +115,7 @@ TEST_F(SessionTest, CatalogueAnswersValuesAtTheirPositions) {
     // Through the server object, with the result written back.
     Variant out;
     EXPECT_TRUE(session->Call("CheckValue", "CMSMQ", "22", Arr({"5201", "51", "52", "51"}), out).AsBoolean());
-    EXPECT_EQ(out[1].AsString(), "委外工单");
+    EXPECT_EQ(out[0].AsString(), "委外工单");
 }
 
 TEST_F(SessionTest, QueryDataGivesEveryRow) {

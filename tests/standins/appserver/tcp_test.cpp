@@ -96,7 +96,7 @@ TEST_F(TcpTest, CallsProvidersAndWrittenBackArguments) {
     EXPECT_EQ(rows[0][0].AsString(), "硅胶密封圈");
     Variant result;
     EXPECT_TRUE(c->Call("CheckValue", "PURMA", "01", Arr({"S001"}), result).AsBoolean());
-    EXPECT_EQ(result[1].AsString(), "精工五金");
+    EXPECT_EQ(result[0].AsString(), "精工五金");
 
     // The provider over the connection gives what the in-process one gives.
     plat::IProvider* remote = c->FindProvider("pvdMain");
