@@ -14,10 +14,10 @@ INSERT INTO SYSPM (PM001, PM002, PM003) VALUES
  ('SYS024', '1', '数量合计与包装方式'),
  ('SYS025', '2', '审核日期 1今天 2单据日期'),
  ('SYS026', 'N', ''),
- ('SYS053', 'INVMB', '条码补全资料表'),
- ('SYS054', '63', '条码补全查询'),
- ('SYS055', 'N', '品号自动补全'),
- ('SYS056', 'N', '编号自动补全'),
+ ('SYS053', '1', '品号条码补全 1不补全 2/3补全'),
+ ('SYS054', '1', '客户编号补全'),
+ ('SYS055', '1', '供应商编号补全'),
+ ('SYS056', '1', '成本中心编号补全'),
  ('SYS069', 'N', '计价数量检查'),
  ('SYS093', 'Y', '库位管理'),
  ('SYS150', 'N', '自定义查询栏位'),
@@ -259,7 +259,7 @@ INSERT INTO NUMSEQ (SQ001, SQ002, SQ003, SQ004) VALUES
 
 -- 作业程序与设定
 INSERT INTO ADMMB (MB001, MB002, MB003, MB004, MB005, MB006, MB007, MB008, MB009, MB010, MB011) VALUES
- ('KTRB52', '委外进货单', 'KTRR52', '', '', '', '', '', 'Y', 'E', 'Subcontract Receipt'),
+ ('KTRB52', '委外进货单', 'KTRD52', '', '', '', '', '', 'Y', 'E', 'Subcontract Receipt'),
  ('MOCB02', '委外工单', 'MOCR02', '', '', '', '', '', 'N', 'E', 'Subcontract Work Order'),
  ('MOCB05', '委外到货单', 'MOCR05', '', '', '', '', '', 'N', 'E', 'Subcontract Arrival'),
  ('QMSB03', '进货检验', 'QMSR03', '', '', '', '', '', 'N', 'E', 'Incoming Inspection'),
