@@ -195,9 +195,32 @@ QFont ToQFont(const TFontData& f) {
     return q;
 }
 
+namespace {
+// The symbol font is not on this system: its character codes are shown as
+// the Unicode symbols they stand for.
+struct SymbolGlyph {
+    char32_t code;
+    char32_t symbol;
+};
+constexpr SymbolGlyph kWingdings[] = {
+    {0x6C, 0x25CF}, {0x6E, 0x25A0}, {0x6F, 0x25A1}, {0xA1, 0x25CB}, {0xA8, 0x25FB}, {0xE7, 0x2190},
+    {0xE8, 0x2192}, {0xE9, 0x2191}, {0xEA, 0x2193}, {0xFB, 0x2717}, {0xFC, 0x2713}, {0xFD, 0x2612},
+    {0xFE, 0x2611},
+};
+}  // namespace
+
+std::string SymbolText(const TFontData& font, const std::string& text) {
+    if (strcasecmp(font.Name.c_str(), "Wingdings") != 0) return text;
+    std::u32string u = Utf8ToU32(text);
+    for (auto& c : u)
+        for (auto& g : kWingdings)
+            if (g.code == c) c = g.symbol;
+    return U32ToUtf8(u);
+}
+
 TSize MeasureText(const TFontData& font, const std::string& text) {
     QFontMetrics m(ToQFont(font));
-    return {m.horizontalAdvance(Q(text)), m.height()};
+    return {m.horizontalAdvance(Q(SymbolText(font, text))), m.height()};
 }
 
 int FontTextHeight(const TFontData& font) { return QFontMetrics(ToQFont(font)).height(); }
@@ -406,7 +429,7 @@ void TCanvas::Ellipse(int l, int t, int r, int b) {
 void TCanvas::TextOut(int x, int y, const std::string& text) {
     CanvasOp op = stateOp(CanvasOpKind::Text);
     op.Points = {{x, y}};
-    op.Text = text;
+    op.Text = SymbolText(Font.Data(), text);
     op.Opaque = Brush.Style != TBrushStyle::bsClear;
     TSize sz = MeasureText(Font.Data(), text);
     op.Rect = Bounds(x, y, sz.cx, sz.cy);
@@ -418,7 +441,7 @@ void TCanvas::TextRect(const TRect& r, int x, int y, const std::string& text) {
     if (Brush.Style != TBrushStyle::bsClear) FillRect(r);
     CanvasOp op = stateOp(CanvasOpKind::Text);
     op.Points = {{x, y}};
-    op.Text = text;
+    op.Text = SymbolText(Font.Data(), text);
     op.Rect = r;
     op.Clipped = true;
     emitOp(std::move(op));
@@ -429,7 +452,7 @@ int TCanvas::TextHeight(const std::string& text) { return MeasureText(Font.Data(
 TSize TCanvas::TextExtent(const std::string& text) { return MeasureText(Font.Data(), text); }
 
 int TCanvas::DrawText(const std::string& text, TRect& r, unsigned flags) {
-    auto lines = LayoutText(text, Font.Data(), r.Width(), flags);
+    auto lines = LayoutText(SymbolText(Font.Data(), text), Font.Data(), r.Width(), flags);
     int lh = FontTextHeight(Font.Data());
     int height = lh * (int)lines.size();
     if (flags & DT_CALCRECT) {

@@ -264,6 +264,9 @@ std::string StripPrefix(const std::string& text, int* underline = nullptr);
 // The marked character of a caption (upper-cased ASCII), 0 when there is none.
 char32_t AccelCharOf(const std::string& caption);
 TSize MeasureText(const TFontData& font, const std::string& text);
+// Text in the symbol font "Wingdings" as the Unicode symbols its codes stand
+// for (the face itself is not installed); other fonts' text unchanged.
+std::string SymbolText(const TFontData& font, const std::string& text);
 int FontTextHeight(const TFontData& font);
 
 // ---- Bitmaps ---------------------------------------------------------------
