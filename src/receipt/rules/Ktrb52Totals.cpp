@@ -40,32 +40,28 @@ void TdmKtrb52::CalcHeadTotals() {
     // header in browse state would otherwise be lost, or raise.
     TdmDouble::CalcHeadTotals();
 
-    auto sum = [this](const std::vector<TTotal>& totals, int decimals) {
-        std::vector<TField*> heads;
-        std::vector<std::string> lines, conditions;
-        std::vector<int> counts;
-        for (const TTotal& t : totals) {
-            heads.push_back(HeadField(t.head));
-            lines.push_back(t.line);
-            conditions.push_back("");
-            counts.push_back(decimals);
-        }
-        SumBodyFields(heads, lines, counts, conditions);
-    };
-
+    // Summed quantities and amounts go in one walk over the lines.
+    std::vector<TTotal> totals;
     if (mode == "1" || mode == "3") {
-        sum(kQuantityTotals, kAsStored);
+        totals = kQuantityTotals;
     } else if (perLine) {
         std::vector<std::string> lines;
         for (const TTotal& t : kQuantityTotals) lines.push_back(t.line);
-        std::vector<double> totals;
-        SumBodyLines(lines, totals, std::vector<std::string>(lines.size()),
+        std::vector<double> quantities;
+        SumBodyLines(lines, quantities, std::vector<std::string>(lines.size()),
                      std::vector<int>(lines.size(), kIntegerPart));
         for (size_t i = 0; i < kQuantityTotals.size(); ++i)
-            SetFieldText(HeadField(kQuantityTotals[i].head), plat::FloatToStr(totals[i]));
+            SetFieldText(HeadField(kQuantityTotals[i].head), plat::FloatToStr(quantities[i]));
     }
-
-    sum(kAmountTotals, kAsStored);
+    totals.insert(totals.end(), kAmountTotals.begin(), kAmountTotals.end());
+    std::vector<TField*> heads;
+    std::vector<std::string> lines;
+    for (const TTotal& t : totals) {
+        heads.push_back(HeadField(t.head));
+        lines.push_back(t.line);
+    }
+    SumBodyFields(heads, lines, std::vector<int>(totals.size(), kAsStored),
+                  std::vector<std::string>(totals.size()));
     SetFieldText(HeadField("TH027C"),
                  plat::FloatToStr(HeadField("TH027")->AsFloat() + HeadField("TH020")->AsFloat()));
     SetFieldText(HeadField("TH032C"),

@@ -55,6 +55,11 @@ TEST_F(ReceiptRoad, AReceiptIsEnteredCheckedTotalledAndSaved) {
     lines().Post();
     EXPECT_DOUBLE_EQ(HV("TH042"), 100);
     EXPECT_DOUBLE_EQ(HV("TH018"), 1250);
+    // A serial number of the line: its line key comes with the nesting.
+    dm->cdsFoot->Append();
+    dm->cdsFoot->FieldByName("MB004")->SetAsString("SN-ROAD-0001");
+    dm->cdsFoot->FieldByName("MB006")->SetAsString("A");
+    dm->cdsFoot->Post();
     EXPECT_DOUBLE_EQ(HV("TH027C"), 1412.5);
 
     // The same work order, item and lot again on the strict document type.
@@ -90,6 +95,10 @@ TEST_F(ReceiptRoad, AReceiptIsEnteredCheckedTotalledAndSaved) {
     ASSERT_TRUE(dm->ApplyData(dm->cdsMain));
     EXPECT_EQ(
         CountRows("MOCTI WHERE TI001 = '5901' AND TI002 = '20240301001' AND TI004 = 'A1001-01'"),
+        1);
+    EXPECT_EQ(
+        CountRows("PSMMB WHERE MB001 = '5901' AND MB002 = '20240301001' AND MB003 = '0001' AND "
+                  "MB004 = 'SN-ROAD-0001'"),
         1);
     EXPECT_EQ(CountRows("MOCTH WHERE TH001 = '5901' AND TH002 = '20240301001' AND TH042 = 100 AND "
                         "TH018 = 1250"),
