@@ -95,7 +95,6 @@ TdmDouble::~TdmDouble() {
     // The cursors follow the lines' nested field: they go before it does.
     keyCursors_.clear();
     lineCursor_.reset();
-    BeginDestroy();
 }
 
 // ---- settings ---------------------------------------------------------------

@@ -43,9 +43,7 @@ TdmSingle::TdmSingle(plat::TComponent* owner)
     cdsMain->AfterScroll = plat::TDataSetNotifyEvent(this, &TdmSingle::cdsMainAfterScroll);
 }
 
-TdmSingle::~TdmSingle() {
-    BeginDestroy();
-}
+TdmSingle::~TdmSingle() = default;
 
 // ---- keep-on-add values -----------------------------------------------------
 
