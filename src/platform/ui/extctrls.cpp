@@ -511,8 +511,21 @@ void TGauge::Paint() {
     c->Brush.Style = TBrushStyle::bsClear;
     c->Rectangle(r);
     if (ShowText) {
+        // The text reads in the back colour over the bar and in the bar's colour beside it.
+        std::string text = std::to_string(pct) + "%";
         c->Font.Assign(*Font());
-        c->DrawText(std::to_string(pct) + "%", r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        TSize ts = c->TextExtent(text);
+        int x = r.Left + (r.Width() - ts.cx) / 2, y = r.Top + (r.Height() - ts.cy) / 2;
+        c->Brush.Style = TBrushStyle::bsClear;
+        TRect rest = r;
+        if (!done.IsEmpty()) {
+            c->Font.SetColor(BackColor);
+            c->TextRect(done, x, y, text);
+            if (Kind == TGaugeKind::gkHorizontalBar) rest.Left = done.Right;
+            else rest.Bottom = done.Top;
+        }
+        c->Font.SetColor(ForeColor);
+        if (!rest.IsEmpty()) c->TextRect(rest, x, y, text);
     }
 }
 

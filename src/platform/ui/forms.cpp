@@ -116,12 +116,16 @@ TSize TCustomForm::NonClientSize() const {
 }
 
 void TCustomForm::SetBounds(int left, int top, int width, int height) {
-    if ((width != Width() || height != Height()) && OnCanResize) {
+    if (!syncingGeometry_ && (width != Width() || height != Height()) && OnCanResize) {
         bool resize = true;
         OnCanResize(this, width, height, resize);
         if (!resize) return;
     }
+    bool moved = left != Left() || top != Top();
     TScrollingWinControl::SetBounds(left, top, width, height);
+    // The window's owner hears of a move as the platform's WM_MOVE.
+    if (moved && !Destroying())
+        SafeCall([&] { Perform(WM_MOVE, 0, (LPARAM)((ClientOrigin().X & 0xFFFF) | ((ClientOrigin().Y & 0xFFFF) << 16))); });
 }
 
 void TCustomForm::ApplyGeometry() {
@@ -208,7 +212,11 @@ void TCustomForm::SetMenu(TMainMenu* m) {
         if (m) m->FreeNotification(this);
     }
     if (m) {
-        if (!menuBar_) menuBar_ = new QMenuBar(Widget());
+        if (!menuBar_) {
+            menuBar_ = new QMenuBar(Widget());
+            // Items as tight as the platform's menu bar, so they fit its height.
+            menuBar_->setStyleSheet("QMenuBar { padding: 0px; margin: 0px; } QMenuBar::item { padding: 1px 6px; }");
+        }
         menuBar_->clear();
         TMenuItem* root = m->Items();
         for (int i = 0; i < root->Count(); ++i) menuBar_->addAction(root->Items(i)->Action());
@@ -503,7 +511,7 @@ bool TCustomForm::HandleQtEvent(QEvent* e, const QtBaseEvent& base) {
                 bool& f;
                 ~Reset() { f = false; }
             } reset{syncingGeometry_};
-            TControl::SetBounds(g.x() - b, g.y() - c - b, g.width() + 2 * b, g.height() + c + 2 * b);
+            SetBounds(g.x() - b, g.y() - c - b, g.width() + 2 * b, g.height() + c + 2 * b);
             return r;
         }
         return base(e);

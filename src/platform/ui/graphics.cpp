@@ -551,6 +551,30 @@ void Frame3D(TCanvas& canvas, TRect& r, TColor topColor, TColor bottomColor, int
     r.Right += 1;
 }
 
+void DrawButtonFace(TCanvas& canvas, TRect& r, bool pressed) {
+    canvas.Brush.Color = clBtnFace;
+    canvas.Brush.Style = TBrushStyle::bsSolid;
+    canvas.FillRect(r);
+    if (pressed) {
+        Frame3D(canvas, r, clBtnShadow, clBtnHighlight, 1);
+    } else {
+        Frame3D(canvas, r, cl3DLight, cl3DDkShadow, 1);
+        Frame3D(canvas, r, clBtnHighlight, clBtnShadow, 1);
+    }
+}
+
+void DrawComboArrow(TCanvas& canvas, const TRect& r, bool pressed, bool enabled) {
+    TRect face = r;
+    DrawButtonFace(canvas, face, pressed);
+    int off = pressed ? 1 : 0;
+    int cx = (r.Left + r.Right) / 2 + off, cy = (r.Top + r.Bottom) / 2 + off;
+    TColor c = enabled ? clBtnText : clGrayText;
+    canvas.Pen.Color = c;
+    canvas.Pen.Width = 1;
+    canvas.Brush.Color = c;
+    canvas.Polygon({{cx - 3, cy - 1}, {cx + 3, cy - 1}, {cx, cy + 2}});
+}
+
 // ---- Recording device ----------------------------------------------------
 
 namespace {

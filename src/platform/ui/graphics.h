@@ -250,6 +250,12 @@ public:
 // shrinking r by one pixel on every side each time.
 void Frame3D(TCanvas& canvas, TRect& r, TColor topColor, TColor bottomColor, int width);
 
+// A push button's face in r (raised, or sunken when pressed); r receives
+// the area inside the frame.
+void DrawButtonFace(TCanvas& canvas, TRect& r, bool pressed);
+// The drop-down button of a combo box: a button face with a small arrow.
+void DrawComboArrow(TCanvas& canvas, const TRect& r, bool pressed, bool enabled);
+
 // Text layout without a canvas (for controls that size themselves): lines of
 // text laid out in a width by DT_ flags, measured with the font.
 struct TextLayoutLine {
