@@ -234,6 +234,8 @@ class TdmKtrb52 : public TdmDouble {
     // Valuation and stock quantity from the accepted quantity.
     void deriveValuationAndStock(bool stockRequired, bool valuationRequired);
     void packagingQuantityValidate(plat::TField* field, const char* quantity);
+    // Checks the line's work order and fills the line from it.
+    void fillFromWorkOrder(plat::TField* field);
 };
 
 // A text as an SQL string literal: in single quotes, inner quotes doubled.

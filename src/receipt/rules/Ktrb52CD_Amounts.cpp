@@ -2,7 +2,6 @@
 // deduction follow each other, and the line amount is split into untaxed
 // amount and tax in the document's and in the local currency. Two flags of
 // the module stop the price and the amount from turning each other round.
-#include "dataframe/knlRadical.h"
 #include "platform/core/variant.h"
 #include "receipt/rules/Ktrb52CD.h"
 #include "receipt/rules/Ktrb52CD_Support.h"
@@ -94,24 +93,25 @@ void TdmKtrb52::RecalcAllLineAmounts() {
     if (!cdsBody1->Active()) return;
     if (editing(cdsBody1)) cdsBody1->Post();
     plat::TBookmark mark = cdsBody1->IsEmpty() ? plat::TBookmark{} : cdsBody1->GetBookmark();
-    {
-        TDataEventsDetached events(dsBody1);
-        TFinally back([&] {
-            if (cdsBody1->BookmarkValid(mark)) cdsBody1->GotoBookmark(mark);
-            cdsBody1->FreeBookmark(mark);
-        });
-        cdsBody1->First();
-        TControlsDisabled controls(cdsBody1);
-        while (!cdsBody1->Eof()) {
-            cdsBody1->Edit();
-            CalcLineAmounts();
-            cdsBody1->Post();
-            cdsBody1->Next();
-        }
+    // No scroll or post rule runs while the lines are walked.
+    const TDataEventRecord events = SaveDataEvents(dsBody1);
+    cdsBody1->First();
+    cdsBody1->DisableControls();
+    TFinally done([&] {
+        if (cdsBody1->BookmarkValid(mark)) cdsBody1->GotoBookmark(mark);
+        cdsBody1->FreeBookmark(mark);
+        RestoreDataEvents(dsBody1, events);
+        CalcHeadTotals();
+        cdsBody1->EnableControls();
+        CalcHeadTotals();
+        cdsMain->Edit();
+    });
+    while (!cdsBody1->Eof()) {
+        cdsBody1->Edit();
+        CalcLineAmounts();
+        cdsBody1->Post();
+        cdsBody1->Next();
     }
-    CalcHeadTotals();
-    CalcHeadTotals();
-    cdsMain->Edit();
 }
 
 }  // namespace ktrb

@@ -294,6 +294,62 @@ const std::vector<TBinding> kBindings = {
     {"cdsBody1", "TI062", "OnValidate", "cdsBody1TI062Validate"},
     {"cdsBody1", "TI004C11", "OnSetText", "PercentFieldSetText"},
     {"cdsBody1", "TI004C11", "OnGetText", "PercentFieldGetText"},
+    // header rules
+    {"cdsMain", "", "AfterScroll", "cdsMainAfterScroll"},
+    {"cdsMain", "TH001", "OnValidate", "cdsMainTH001Validate"},
+    {"cdsMain", "TH002", "OnValidate", "cdsMainTH002Validate"},
+    {"cdsMain", "TH029", "OnValidate", "cdsMainTH029Validate"},
+    {"cdsMain", "TH004", "OnValidate", "cdsMainTH004Validate"},
+    {"cdsMain", "TH005", "OnValidate", "cdsMainTH005Validate"},
+    {"cdsMain", "TH007", "OnValidate", "cdsMainTH007Validate"},
+    {"cdsMain", "TH008", "OnValidate", "cdsMainTH008Validate"},
+    {"cdsMain", "TH009", "OnValidate", "cdsMainTH009Validate"},
+    {"cdsMain", "TH011", "OnValidate", "cdsMainTH011Validate"},
+    {"cdsMain", "TH012", "OnValidate", "cdsMainTH012Validate"},
+    {"cdsMain", "TH013", "OnValidate", "cdsMainTH013Validate"},
+    {"cdsMain", "TH015", "OnValidate", "cdsMainTH015Validate"},
+    {"cdsMain", "TH030", "OnValidate", "cdsMainTH030Validate"},
+    {"cdsMain", "TH033", "OnValidate", "cdsMainTH033Validate"},
+    {"cdsMain", "TH038", "OnValidate", "cdsMainTH038Validate"},
+    {"cdsMain", "TH006", "OnValidate", "cdsMainTH006Validate"},
+    {"cdsMain", "TH045", "OnValidate", "cdsMainTH045Validate"},
+    {"cdsMain", "TH005", "OnSetText", "cdsMainTH005SetText"},
+    // line rules
+    {"cdsBody1", "TIC01", "OnValidate", "cdsBody1TIC01Validate"},
+    {"cdsBody1", "TIC02", "OnValidate", "cdsBody1TIC02Validate"},
+    {"cdsBody1", "TIC03", "OnValidate", "cdsBody1TIC03Validate"},
+    {"cdsBody1", "TIC04", "OnValidate", "cdsBody1TIC04Validate"},
+    {"cdsBody1", "TIC05", "OnValidate", "cdsBody1TIC05Validate"},
+    {"cdsBody1", "TI004", "OnValidate", "cdsBody1TI004Validate"},
+    {"cdsBody1", "TI013", "OnValidate", "cdsBody1TI013Validate"},
+    {"cdsBody1", "TI014", "OnValidate", "cdsBody1TI014Validate"},
+    {"cdsBody1", "TI009", "OnValidate", "cdsBody1TI009Validate"},
+    {"cdsBody1", "TI010", "OnValidate", "cdsBody1TI010Validate"},
+    {"cdsBody1", "TI015", "OnValidate", "cdsBody1TI015Validate"},
+    {"cdsBody1", "TI007", "OnValidate", "cdsBody1TI007Validate"},
+    {"cdsBody1", "TI008", "OnValidate", "cdsBody1TI008Validate"},
+    {"cdsBody1", "TI018", "OnValidate", "cdsBody1TI018Validate"},
+    {"cdsBody1", "TI019", "OnValidate", "cdsBody1TI019Validate"},
+    {"cdsBody1", "TI021", "OnValidate", "cdsBody1TI021Validate"},
+    {"cdsBody1", "TI056", "OnValidate", "cdsBody1TI056Validate"},
+    {"cdsBody1", "TI022", "OnValidate", "cdsBody1TI022Validate"},
+    {"cdsBody1", "TI020", "OnValidate", "cdsBody1TI020Validate"},
+    {"cdsBody1", "TI023", "OnValidate", "cdsBody1TI023Validate"},
+    {"cdsBody1", "TI016", "OnValidate", "cdsBody1TI016Validate"},
+    {"cdsBody1", "TI017", "OnValidate", "cdsBody1TI017Validate"},
+    {"cdsBody1", "TI050", "OnValidate", "cdsBody1TI050Validate"},
+    {"cdsBody1", "TI057", "OnValidate", "cdsBody1TI057Validate"},
+    {"cdsBody1", "TI051", "OnValidate", "cdsBody1TI051Validate"},
+    {"cdsBody1", "TI049", "OnValidate", "cdsBody1TI049Validate"},
+    {"cdsBody1", "TI024", "OnValidate", "cdsBody1TI024Validate"},
+    {"cdsBody1", "TI025", "OnValidate", "cdsBody1TI025Validate"},
+    {"cdsBody1", "TI026", "OnValidate", "cdsBody1TI026Validate"},
+    {"cdsBody1", "TI045", "OnValidate", "cdsBody1TI045Validate"},
+    {"cdsBody1", "TI047", "OnValidate", "cdsBody1TI047Validate"},
+    {"cdsBody1", "TI004", "OnSetText", "cdsBody1TI004SetText"},
+    // serial rows
+    {"cdsFoot", "", "AfterPost", "cdsFootAfterPost"},
+    {"cdsFoot", "", "BeforeDelete", "cdsFootBeforeDelete"},
 };
 
 void addUserDefinedFields(std::vector<TFieldDesign>& fields) {
@@ -383,6 +439,59 @@ PLAT_PUBLISH(TdmKtrb52) {
     p.Method("cdsBody1TI054Validate", &TdmKtrb52::cdsBody1TI054Validate);
     p.Method("cdsBody1TI060Validate", &TdmKtrb52::cdsBody1TI060Validate);
     p.Method("cdsBody1TI062Validate", &TdmKtrb52::cdsBody1TI062Validate);
+    p.Method("cdsMainAfterScroll", &TdmKtrb52::cdsMainAfterScroll);
+    p.Method("cdsMainTH001Validate", &TdmKtrb52::cdsMainTH001Validate);
+    p.Method("cdsMainTH002Validate", &TdmKtrb52::cdsMainTH002Validate);
+    p.Method("cdsMainTH029Validate", &TdmKtrb52::cdsMainTH029Validate);
+    p.Method("cdsMainTH004Validate", &TdmKtrb52::cdsMainTH004Validate);
+    p.Method("cdsMainTH005Validate", &TdmKtrb52::cdsMainTH005Validate);
+    p.Method("cdsMainTH007Validate", &TdmKtrb52::cdsMainTH007Validate);
+    p.Method("cdsMainTH008Validate", &TdmKtrb52::cdsMainTH008Validate);
+    p.Method("cdsMainTH009Validate", &TdmKtrb52::cdsMainTH009Validate);
+    p.Method("cdsMainTH011Validate", &TdmKtrb52::cdsMainTH011Validate);
+    p.Method("cdsMainTH012Validate", &TdmKtrb52::cdsMainTH012Validate);
+    p.Method("cdsMainTH013Validate", &TdmKtrb52::cdsMainTH013Validate);
+    p.Method("cdsMainTH015Validate", &TdmKtrb52::cdsMainTH015Validate);
+    p.Method("cdsMainTH030Validate", &TdmKtrb52::cdsMainTH030Validate);
+    p.Method("cdsMainTH033Validate", &TdmKtrb52::cdsMainTH033Validate);
+    p.Method("cdsMainTH038Validate", &TdmKtrb52::cdsMainTH038Validate);
+    p.Method("cdsMainTH006Validate", &TdmKtrb52::cdsMainTH006Validate);
+    p.Method("cdsMainTH045Validate", &TdmKtrb52::cdsMainTH045Validate);
+    p.Method("cdsMainTH005SetText", &TdmKtrb52::cdsMainTH005SetText);
+    p.Method("cdsBody1TIC01Validate", &TdmKtrb52::cdsBody1TIC01Validate);
+    p.Method("cdsBody1TIC02Validate", &TdmKtrb52::cdsBody1TIC02Validate);
+    p.Method("cdsBody1TIC03Validate", &TdmKtrb52::cdsBody1TIC03Validate);
+    p.Method("cdsBody1TIC04Validate", &TdmKtrb52::cdsBody1TIC04Validate);
+    p.Method("cdsBody1TIC05Validate", &TdmKtrb52::cdsBody1TIC05Validate);
+    p.Method("cdsBody1TI004Validate", &TdmKtrb52::cdsBody1TI004Validate);
+    p.Method("cdsBody1TI013Validate", &TdmKtrb52::cdsBody1TI013Validate);
+    p.Method("cdsBody1TI014Validate", &TdmKtrb52::cdsBody1TI014Validate);
+    p.Method("cdsBody1TI009Validate", &TdmKtrb52::cdsBody1TI009Validate);
+    p.Method("cdsBody1TI010Validate", &TdmKtrb52::cdsBody1TI010Validate);
+    p.Method("cdsBody1TI015Validate", &TdmKtrb52::cdsBody1TI015Validate);
+    p.Method("cdsBody1TI007Validate", &TdmKtrb52::cdsBody1TI007Validate);
+    p.Method("cdsBody1TI008Validate", &TdmKtrb52::cdsBody1TI008Validate);
+    p.Method("cdsBody1TI018Validate", &TdmKtrb52::cdsBody1TI018Validate);
+    p.Method("cdsBody1TI019Validate", &TdmKtrb52::cdsBody1TI019Validate);
+    p.Method("cdsBody1TI021Validate", &TdmKtrb52::cdsBody1TI021Validate);
+    p.Method("cdsBody1TI056Validate", &TdmKtrb52::cdsBody1TI056Validate);
+    p.Method("cdsBody1TI022Validate", &TdmKtrb52::cdsBody1TI022Validate);
+    p.Method("cdsBody1TI020Validate", &TdmKtrb52::cdsBody1TI020Validate);
+    p.Method("cdsBody1TI023Validate", &TdmKtrb52::cdsBody1TI023Validate);
+    p.Method("cdsBody1TI016Validate", &TdmKtrb52::cdsBody1TI016Validate);
+    p.Method("cdsBody1TI017Validate", &TdmKtrb52::cdsBody1TI017Validate);
+    p.Method("cdsBody1TI050Validate", &TdmKtrb52::cdsBody1TI050Validate);
+    p.Method("cdsBody1TI057Validate", &TdmKtrb52::cdsBody1TI057Validate);
+    p.Method("cdsBody1TI051Validate", &TdmKtrb52::cdsBody1TI051Validate);
+    p.Method("cdsBody1TI049Validate", &TdmKtrb52::cdsBody1TI049Validate);
+    p.Method("cdsBody1TI024Validate", &TdmKtrb52::cdsBody1TI024Validate);
+    p.Method("cdsBody1TI025Validate", &TdmKtrb52::cdsBody1TI025Validate);
+    p.Method("cdsBody1TI026Validate", &TdmKtrb52::cdsBody1TI026Validate);
+    p.Method("cdsBody1TI045Validate", &TdmKtrb52::cdsBody1TI045Validate);
+    p.Method("cdsBody1TI047Validate", &TdmKtrb52::cdsBody1TI047Validate);
+    p.Method("cdsBody1TI004SetText", &TdmKtrb52::cdsBody1TI004SetText);
+    p.Method("cdsFootAfterPost", &TdmKtrb52::cdsFootAfterPost);
+    p.Method("cdsFootBeforeDelete", &TdmKtrb52::cdsFootBeforeDelete);
 }
 
 }  // namespace ktrb

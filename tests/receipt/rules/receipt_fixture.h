@@ -5,6 +5,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -56,6 +57,10 @@ class FakeReceiptForm : public plat::TComponent,
     bool taxKindEnabled = true, taxRateEnabled = true;
     std::string itemViewSource;
     std::vector<bool> projectEditLocks;
+    bool autoConfirm = false, printAfterSave = false;
+    std::string f11Fields;
+    std::function<std::string()> assignNumber;  // unset: numbering fails
+    plat::TClientDataSet* serialCopy = nullptr;  // the form's serial copy (not owned)
 
     std::vector<std::string> codes() const;
 
@@ -82,7 +87,7 @@ class FakeReceiptForm : public plat::TComponent,
     std::string SupplierAtEdit() const override { return supplierAtEdit; }
     void SetSupplierAtEdit(const std::string& s) override { supplierAtEdit = s; }
     const plat::TStringList* InspectionKeys() const override { return inspectionKeys.get(); }
-    plat::TClientDataSet* SerialDataSet() override { return nullptr; }
+    plat::TClientDataSet* SerialDataSet() override { return serialCopy; }
     std::string LookupTextLine(int index) const override;
     void SetEditorHint(const std::string& editor, const std::string& text) override {
         hints[editor] = text;
@@ -100,6 +105,10 @@ class FakeReceiptForm : public plat::TComponent,
     void SetTaxKindEnabled(bool on) override { taxKindEnabled = on; }
     void SetTaxRateEnabled(bool on) override { taxRateEnabled = on; }
     void UpdateProjectEditEnabled(bool locked) override { projectEditLocks.push_back(locked); }
+    void SetAutoConfirmAfterSave(bool on) override { autoConfirm = on; }
+    void SetPrintAfterSave(bool on) override { printAfterSave = on; }
+    std::string AssignDocumentNumber() override { return assignNumber ? assignNumber() : "unKnow"; }
+    void SetF11Fields(const std::string& fields) override { f11Fields = fields; }
 
     // IRadicalForm
     plat::TComponent* FormComponent() override { return this; }
