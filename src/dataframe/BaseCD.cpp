@@ -86,7 +86,8 @@ TdmBase::TdmBase(plat::TComponent* owner) : TdmRadical(owner) {
 }
 
 TdmBase::~TdmBase() {
-    BeginDestroy();
+    // Close and disconnect while the owned components still exist; freeing
+    // them comes last.
     for (int i = 0; i < ComponentCount(); ++i) {
         auto* ds = dynamic_cast<TDataSet*>(Components(i));
         if (!ds) continue;
@@ -96,7 +97,8 @@ TdmBase::~TdmBase() {
             // A data set that cannot close cleanly is freed with the module anyway.
         }
     }
-    if (MIDAS->Connected()) MIDAS->Close();
+    if (MIDAS && MIDAS->Connected()) MIDAS->Close();
+    BeginDestroy();
 }
 
 bool TdmBase::IsLocalServer() { return IsLocalAddress(MIDAS->Address()); }
