@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QShortcutEvent>
 #include <QStyledItemDelegate>
 #include <QTabBar>
 #include <QTreeWidget>
@@ -34,6 +35,15 @@ public:
     }
 
 protected:
+    bool event(QEvent* e) override {
+        // A tab's "&" mnemonic: the platform's accelerator rules decide.
+        if (e->type() == QEvent::Shortcut) {
+            int key = static_cast<QShortcutEvent*>(e)->key()[0].key();
+            if (TCustomForm* f = GetParentForm(pc_)) SafeCall([&] { f->DialogChar((char32_t)key); });
+            return true;
+        }
+        return QTabBar::event(e);
+    }
     void paintEvent(QPaintEvent* e) override {
         if (!pc_->OwnerDraw()) {
             QTabBar::paintEvent(e);

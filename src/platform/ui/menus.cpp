@@ -324,8 +324,11 @@ bool TMenu::IsShortCut(uint16_t key, TShiftState shift) {
 }
 
 void TMainMenu::MenuChanged() {
-    for (int i = 0; i < Screen->FormCount(); ++i)
-        if (Screen->Forms(i)->Menu() == this) Screen->Forms(i)->SetMenu(this);
+    if (Destroying()) return;
+    for (int i = 0; i < Screen->FormCount(); ++i) {
+        TCustomForm* f = Screen->Forms(i);
+        if (f->Menu() == this && !f->Destroying()) f->SetMenu(this);
+    }
 }
 
 // ---- TPopupMenu --------------------------------------------------------------

@@ -187,7 +187,9 @@ namespace {
 class LineBox : public EditBox {
 public:
     explicit LineBox(TCustomEdit* owner) : w_(new HostWidget<QLineEdit>(owner)) {
-        w_->setValidator(new EditValidator(owner));
+        auto* v = new EditValidator(owner);
+        v->setParent(w_);
+        w_->setValidator(v);
         w_->setFrame(true);
     }
     QWidget* widget() override { return w_; }
