@@ -193,6 +193,7 @@ void TControl::SetBounds(int left, int top, int width, int height) {
     height_ = height;
     ApplyGeometry();
     if (parent_ && align_ != TAlign::alNone) parent_->Realign();
+    if (parent_) parent_->ChildBoundsChanged(this);
     if (resized) Resize();
 }
 

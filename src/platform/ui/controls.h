@@ -267,6 +267,8 @@ protected:
     virtual void AlignControls(TControl* changing, TRect& rect);
     // Children were added, removed or moved in the list.
     virtual void ControlsChanged() {}
+    // A child moved or changed its size.
+    virtual void ChildBoundsChanged(TControl* child) {}
     // A child's widget is about to be put into this control.
     virtual void InsertChildWidget(TControl* child);
 

@@ -254,6 +254,7 @@ public:
 
 protected:
     void ControlsChanged() override { UpdateScrollRange(); }
+    void ChildBoundsChanged(TControl*) override { UpdateScrollRange(); }
     void Resize() override;
 
 private:

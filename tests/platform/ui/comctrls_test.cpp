@@ -462,3 +462,17 @@ TEST(Screenshots, AFormRendersWithItsFrameToAPng) {
     back.LoadFromFile(path);
     EXPECT_EQ(back.Width(), shot.Width());
 }
+
+TEST(ExtControls, ScrollBoxRangeAndNoTracking) {
+    Host h;
+    auto* box = h.add<TScrollBox>();
+    box->SetBounds(0, 0, 100, 80);
+    auto* far = new TPanel(h.form);
+    far->SetParent(box);
+    far->SetBounds(150, 200, 40, 30);
+    EXPECT_EQ(box->HorzScrollBar.Range, 190);
+    EXPECT_EQ(box->VertScrollBar.Range, 230);
+    EXPECT_FALSE(box->VertScrollBar.Tracking);
+    // The child keeps its coordinates in the scrolled area.
+    EXPECT_EQ(far->Left(), 150);
+}
