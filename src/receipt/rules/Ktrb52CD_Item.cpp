@@ -91,24 +91,16 @@ void TdmKtrb52::cdsBody1TI004Validate(TField* Sender) {
 
     Variant row;
     if (!GetLookupValues(Sender, "INVMB", "03", row)) refuse("000001", {Variant(Sender->DisplayLabel())});
-    writeLine("TI004MB454", "N");
-    LineField("TI010")->SetReadOnly(lineText("TI004C") == "N");
-
-    if (form.ValidationActive()) {
-        if (item.empty()) {
-            for (const char* name : {"TI008", "TI005", "TI006", "TI009", "TI023", "TI004C2", "TI049", "MB091C"})
-                writeLine(name, "");
-            writeLine("TI035", "0");
-            writeLine("TI004C13", "0");
-            writeLine("TI004C14", "0");
-        }
-        if (!hasValues(row)) return;
-        auto value = [&](int index) { return plat::VarToStr(replyValue(row, index)); };
-        const Variant priceLabel(LineField("TI024")->DisplayLabel());
-        const double taxRate = valueNumber(row, itTaxRate, "000001", Variant(LineField("TI004C11")->DisplayLabel()));
-        const int validity = (int)valueNumber(row, itValidity, "000001", Variant(Sender->DisplayLabel()));
-        const int reinspection = (int)valueNumber(row, itReinspection, "000001", Variant(Sender->DisplayLabel()));
-        // The lot record of the line is checked before anything is written.
+    const bool filling = form.ValidationActive();
+    const bool found = filling && hasValues(row) && !item.empty();
+    // What can refuse the item is read before anything is written: the
+    // item's numbers and the lot record of the line.
+    double taxRate = 0;
+    int validity = 0, reinspection = 0;
+    if (found) {
+        taxRate = valueNumber(row, itTaxRate, "000001", Variant(LineField("TI004C11")->DisplayLabel()));
+        validity = (int)valueNumber(row, itValidity, "000001", Variant(Sender->DisplayLabel()));
+        reinspection = (int)valueNumber(row, itReinspection, "000001", Variant(Sender->DisplayLabel()));
         Variant lot;
         if (GetLookupValues(LineField("TI003"), "GMPTG", "01", lot,
                             plat::VarArrayOf({Variant("2"), Variant(lineText("TI001")), Variant(lineText("TI002")),
@@ -116,6 +108,21 @@ void TdmKtrb52::cdsBody1TI004Validate(TField* Sender) {
             hasValues(lot) && plat::VarToStr(replyValue(lot, 4)) == item &&
             plat::VarToStr(replyValue(lot, 7)) != lineText("TI010"))
             refuseBlank("200331");
+    }
+    writeLine("TI004MB454", "N");
+    LineField("TI010")->SetReadOnly(lineText("TI004C") == "N");
+
+    if (filling) {
+        if (item.empty()) {
+            for (const char* name : {"TI008", "TI005", "TI006", "TI009", "TI023", "TI004C2", "TI049", "MB091C"})
+                writeLine(name, "");
+            writeLine("TI035", "0");
+            writeLine("TI004C13", "0");
+            writeLine("TI004C14", "0");
+        }
+        if (!found) return;
+        auto value = [&](int index) { return plat::VarToStr(replyValue(row, index)); };
+        const Variant priceLabel(LineField("TI024")->DisplayLabel());
 
         writeLine("TI008", value(itReceiptUnit));
         writeLine("TI005", value(itName));

@@ -41,7 +41,8 @@ void TdmKtrb52::cdsBody1TI009Validate(TField* Sender) {
         writeLine("TI009C", plat::VarToStr(replyValue(reply, 1)));
     }
     if (sysParam("SYS093") == "N") {
-        writeLine("TI060", kLocationsUnused);
+        // No storage location to check: locations are not kept.
+        writeLineQuiet("TI060", kLocationsUnused);
         return;
     }
     Variant stock;
