@@ -433,7 +433,8 @@ bool TControl::DispatchQtEvent(QEvent* e, const QtBaseEvent& base) {
 bool TControl::HandleQtEvent(QEvent* e, const QtBaseEvent& base) {
     switch (e->type()) {
     case QEvent::Paint: {
-        if (!selfPainted_) return base(e);
+        if (!selfPainted_ && !PaintsOver) return base(e);
+        bool r = selfPainted_ ? true : base(e);
         QPainter p(widget_);
         canvas_.SetDevice(MakePainterDevice(&p));
         PrepareCanvas(canvas_, font_, color_);
@@ -441,8 +442,9 @@ bool TControl::HandleQtEvent(QEvent* e, const QtBaseEvent& base) {
             TCanvas& c;
             ~Unbind() { c.SetDevice(nullptr); }
         } unbind{canvas_};
-        Paint();
-        return true;
+        if (selfPainted_) Paint();
+        else PaintOver();
+        return r;
     }
     case QEvent::MouseButtonPress: {
         auto* me = static_cast<QMouseEvent*>(e);

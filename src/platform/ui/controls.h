@@ -145,6 +145,10 @@ protected:
     virtual std::string GetText() const { return text_; }
     virtual void TextChanged() {}
     virtual void Paint() {}
+    // Paints over a widget's own picture (PaintsOver set): a control that
+    // keeps the platform's look and draws its caption itself.
+    virtual void PaintOver() {}
+    bool PaintsOver = false;
     virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
     virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
     virtual void MouseMove(TShiftState shift, int x, int y);

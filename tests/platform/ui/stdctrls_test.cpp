@@ -7,6 +7,7 @@
 
 #include "platform/core/exceptions.h"
 #include "platform/ui/extctrls.h"
+#include "platform/ui/screenshot.h"
 #include "platform/ui/stdctrls.h"
 #include "ui_test_util.h"
 
@@ -327,4 +328,29 @@ TEST(GroupBox, AcceleratorFocusesItsFirstControl) {
     other->SetFocus();
     other->SimulateKey('D', {ssAlt});
     EXPECT_TRUE(e->Focused());
+}
+
+namespace {
+// A radio button that keeps the platform's circle and draws its caption.
+class TCaptionRadio : public TRadioButton {
+    PLAT_CLASS(TCaptionRadio, TRadioButton)
+public:
+    explicit TCaptionRadio(TComponent* owner) : TRadioButton(owner) { PaintsOver = true; }
+    int painted = 0;
+
+protected:
+    void PaintOver() override {
+        ++painted;
+        Canvas()->TextOut(19, 0, Caption());
+    }
+};
+}  // namespace
+
+TEST(RadioButton, ADescendantPaintsOverThePlatformsPicture) {
+    Host h;
+    auto* r = h.add<TCaptionRadio>();
+    r->SetCaption("向上");
+    h.form->Show();
+    Screenshot(h.form);
+    EXPECT_GE(r->painted, 1);
 }
