@@ -19,6 +19,7 @@
 #include <QValidator>
 
 #include "platform/core/exceptions.h"
+#include "platform/core/text.h"
 #include "platform/ui/editbox.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/qt_bridge.h"
@@ -33,18 +34,9 @@ bool AccelMatches(char32_t ch, const std::string& caption) {
     return a && a == ch;
 }
 
-// Cuts a text to a width in the database code page without splitting a character.
-QString CutToCodePageWidth(const QString& s, int max) {
-    std::u32string u = Utf8ToU32(S(s));
-    int w = 0;
-    size_t n = 0;
-    for (; n < u.size(); ++n) {
-        int cw = u[n] < 0x80 ? 1 : 2;
-        if (w + cw > max) break;
-        w += cw;
-    }
-    return QString::fromUcs4(u.data(), (qsizetype)n);
-}
+// Widths in the database code page, cut without splitting a character.
+int WidthOf(const QString& s) { return TextWidth(S(s)); }
+QString CutToCodePageWidth(const QString& s, int max) { return Q(CutToWidth(S(s), max)); }
 
 QString ApplyCase(const QString& s, TEditCharCase c) {
     return c == TEditCharCase::ecUpperCase ? s.toUpper() : c == TEditCharCase::ecLowerCase ? s.toLower() : s;
@@ -171,7 +163,7 @@ public:
         if (edit_->settingText_) return Acceptable;
         input = ApplyCase(input, edit_->CharCase());
         int max = edit_->MaxLength();
-        if (max > 0 && CodePageWidth(Utf8ToU32(S(input))) > max) {
+        if (max > 0 && WidthOf(input) > max) {
             QString cut = CutToCodePageWidth(input, max);
             pos = std::min(pos, (int)cut.size());
             input = cut;
@@ -402,7 +394,7 @@ void TCustomMemo::TextChanged() {
 void TCustomMemo::Change() {
     if (MaxLength() > 0) {
         QString t = box_->text();
-        if (CodePageWidth(Utf8ToU32(S(t))) > MaxLength()) {
+        if (WidthOf(t) > MaxLength()) {
             box_->setText(CutToCodePageWidth(t, MaxLength()));
             box_->setSelection((int)box_->text().size(), 0);
             return;
@@ -705,7 +697,7 @@ void TCustomComboBox::UserEdited() {
     QComboBox* w = ComboOf(this);
     QString t = w->lineEdit()->text();
     QString fixed = ApplyCase(t, charCase_);
-    if (maxLength_ > 0 && CodePageWidth(Utf8ToU32(S(fixed))) > maxLength_) fixed = CutToCodePageWidth(fixed, maxLength_);
+    if (maxLength_ > 0 && WidthOf(fixed) > maxLength_) fixed = CutToCodePageWidth(fixed, maxLength_);
     if (fixed != t) {
         int pos = w->lineEdit()->cursorPosition();
         w->lineEdit()->setText(fixed);

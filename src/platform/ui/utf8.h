@@ -1,5 +1,4 @@
-// UTF-8 helpers of the window layer: code points, and the width of a text in
-// the database code page (ASCII 1, every other character 2).
+// UTF-8 helpers of the window layer: code points of a text and back.
 #pragma once
 #include <string>
 
@@ -37,12 +36,5 @@ inline std::string U32ToUtf8(const std::u32string& u) {
 }
 
 inline std::string U32ToUtf8(char32_t c) { return U32ToUtf8(std::u32string(1, c)); }
-
-// Width of a text in the database code page: what a "max length" counts.
-inline int CodePageWidth(const std::u32string& u) {
-    int w = 0;
-    for (char32_t c : u) w += c < 0x80 ? 1 : 2;
-    return w;
-}
 
 }  // namespace plat
