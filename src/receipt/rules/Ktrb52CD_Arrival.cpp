@@ -120,7 +120,12 @@ void TdmKtrb52::cdsBody1TIC04Validate(TField* Sender) {
         writeLine("TI009", value(arWarehouse));
         writeLine("TI008", value(arUnit));
         writeLine("TI049", value(arPackagingUnit));
-        writeLineNumber("TI007", received);
+        {
+            // The accepted quantity is not spread from the received one here:
+            // it comes from the inspection result, or is copied below.
+            TReceiptFlagScope noSpread(form, TReceiptFlag::QuantityEditActive, false, true);
+            writeLineNumber("TI007", received);
+        }
         writeLine("TI040", value(arRemark));
         writeLine("TI032", value(arProject));
         writeLineQuiet("TI061", value(arStockUnit));

@@ -2,6 +2,7 @@
 // the receipt form's own copy of the serial numbers, kept in step with the
 // serial rows of the lines as they are posted and deleted.
 #include <string>
+#include <vector>
 
 #include "receipt/rules/Ktrb52CD.h"
 #include "runtime/Brokers.h"
@@ -16,14 +17,25 @@ namespace {
 // A serial row is one serial number of one line.
 constexpr const char* kSerialKey = "MB001;MB002;MB003;MB004";
 
-Variant serialKeyOf(plat::TDataSet* rows) {
-    return plat::VarArrayOf({Variant(rows->FieldByName("MB001")->AsString()),
-                             Variant(rows->FieldByName("MB002")->AsString()),
-                             Variant(rows->FieldByName("MB003")->AsString()),
-                             Variant(rows->FieldByName("MB004")->AsString())});
-}
+const char* const kLineKey[][2] = {{"MB001", "TI001"}, {"MB002", "TI002"}, {"MB003", "TI003"}};
 
 bool isNested(const TField* f) { return dynamic_cast<const plat::TDataSetField*>(f) != nullptr; }
+
+// The line and serial number of a serial row; a row the server has not
+// keyed yet belongs to the current line.
+std::vector<std::string> serialKeyOf(plat::TDataSet* rows, plat::TDataSet* lines) {
+    std::vector<std::string> key;
+    for (const auto& [serialField, lineField] : kLineKey) {
+        std::string value = rows->FieldByName(serialField)->AsString();
+        key.push_back(value.empty() ? lines->FieldByName(lineField)->AsString() : value);
+    }
+    key.push_back(rows->FieldByName("MB004")->AsString());
+    return key;
+}
+
+Variant keyValues(const std::vector<std::string>& key) {
+    return plat::VarArrayOf({Variant(key[0]), Variant(key[1]), Variant(key[2]), Variant(key[3])});
+}
 
 }  // namespace
 
@@ -53,19 +65,21 @@ void TdmKtrb52::cdsFootAfterPost(plat::TDataSet* DataSet) {
     if (!copy || !copy->Active()) return;
     // Matched by line and serial number: the same serial number on another
     // line is another row.
-    if (copy->Locate(kSerialKey, serialKeyOf(DataSet))) copy->Edit();
+    const std::vector<std::string> key = serialKeyOf(DataSet, cdsBody1);
+    if (copy->Locate(kSerialKey, keyValues(key))) copy->Edit();
     else copy->Append();
     for (TField* f : DataSet->Fields()) {
         if (!f->IsDataField() || isNested(f)) continue;
         copy->FieldByName(f->FieldName())->SetAsString(f->AsString());
     }
+    for (int i = 0; i < 3; ++i) copy->FieldByName(kLineKey[i][0])->SetAsString(key[i]);
     copy->Post();
 }
 
 void TdmKtrb52::cdsFootBeforeDelete(plat::TDataSet* DataSet) {
     plat::TClientDataSet* copy = ReceiptForm().SerialDataSet();
     if (!copy || !copy->Active()) return;
-    const Variant key = serialKeyOf(DataSet);
+    const Variant key = keyValues(serialKeyOf(DataSet, cdsBody1));
     while (copy->Locate(kSerialKey, key)) copy->Delete();
 }
 

@@ -113,6 +113,22 @@ int RuleTrace::Find(const std::string& event, int from) {
     return -1;
 }
 
+bool InOrder(const std::vector<std::string>& all, const std::vector<std::string>& part) {
+    auto at = all.begin();
+    for (const std::string& e : part) {
+        at = std::find(at, all.end(), e);
+        if (at == all.end()) return false;
+        ++at;
+    }
+    return true;
+}
+
+std::string Dump(const std::vector<std::string>& events) {
+    std::string out;
+    for (const std::string& e : events) out += e + "\n";
+    return out;
+}
+
 RuleFixture::RuleFixture() { trace = std::make_unique<RuleTrace>(*form, *services, *dm); }
 
 void RuleFixture::StartReceipt(const std::string& type, const std::string& supplier, const std::string& date,

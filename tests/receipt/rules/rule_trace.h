@@ -46,6 +46,11 @@ class RuleTrace {
     size_t messagesSeen_ = 0;
 };
 
+// True when `part` occurs in `all` in the same order (other events between).
+bool InOrder(const std::vector<std::string>& all, const std::vector<std::string>& part);
+// One event a line, for failure messages.
+std::string Dump(const std::vector<std::string>& events);
+
 // A new receipt in add mode on the demo database, its header keyed without
 // the header rules, the form's add action done, and a trace of the rules.
 class RuleFixture : public DemoReceipt {

@@ -10,23 +10,6 @@ namespace {
 
 using Trace = std::vector<std::string>;
 
-// True when `part` occurs in `all` in the same order (other events between).
-bool InOrder(const Trace& all, const Trace& part) {
-    auto at = all.begin();
-    for (const std::string& e : part) {
-        at = std::find(at, all.end(), e);
-        if (at == all.end()) return false;
-        ++at;
-    }
-    return true;
-}
-
-std::string Dump(const Trace& t) {
-    std::string out;
-    for (const std::string& e : t) out += e + "\n";
-    return out;
-}
-
 class WorkOrderRule : public RuleFixture {};
 
 TEST_F(WorkOrderRule, FillsTheLineInTheFixedOrderAfterEveryCheck) {
