@@ -1,6 +1,7 @@
 // The host objects and suite servers over the application server with its
 // demo database, in process and over TCP.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <set>
@@ -143,7 +144,7 @@ TEST_F(InProcess, ApplicationAndLookupServersByProgId) {
 }
 
 TEST(OverTcp, HostObjectsReachTheServerProgram) {
-    const std::string path = (std::filesystem::temp_directory_path() / "ktrb_host_tcp.db").string();
+    const std::string path = (std::filesystem::temp_directory_path() / ("ktrb_host_tcp_" + std::to_string(::getpid()) + ".db")).string();
     std::filesystem::remove(path);
     auto server = AppServer::Open(path);
     TcpServer tcp(server, "127.0.0.1", 0);

@@ -1,6 +1,7 @@
 #include "standins/servers/office_servers.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -52,7 +53,7 @@ TEST(OfficeServers, AttachmentWindowIsNotAvailableAndSaysSo) {
 
 TEST(OfficeServers, DocumentManagerChecksOutACopy) {
     auto services = std::make_shared<SuiteServices>();
-    fs::path root = fs::temp_directory_path() / "ktrb_host_docs";
+    fs::path root = fs::temp_directory_path() / ("ktrb_host_docs_" + std::to_string(::getpid()));
     fs::remove_all(root);
     fs::create_directories(root / "store");
     std::ofstream(root / "store" / "DOC-7.pdf") << "pdf";

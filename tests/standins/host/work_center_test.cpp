@@ -1,6 +1,7 @@
 #include "standins/host/work_center.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -50,7 +51,7 @@ struct WorkCenterFixture : ::testing::Test {
     std::shared_ptr<HostServices> s = MakeHostServices();
     std::shared_ptr<ScriptedDravoc> dravoc = std::make_shared<ScriptedDravoc>();
     plat::DispatchPtr center;
-    fs::path folder = fs::temp_directory_path() / "ktrb_host_wc";
+    fs::path folder = fs::temp_directory_path() / ("ktrb_host_wc_" + std::to_string(::getpid()));
     WorkCenterFixture() {
         s->dravoc = dravoc;
         fs::remove_all(folder);
