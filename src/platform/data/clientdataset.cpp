@@ -217,6 +217,7 @@ void TClientDataSet::DiscardFetchedRows() {
     CheckActive();
     if (DataSetField()) Error("The rows of a nested dataset belong to its master");
     CheckBrowseMode();
+    checkNoOtherEdit();
     tree_->Clear();
     allFetched_ = false;
     ResetCursor();
@@ -233,11 +234,20 @@ void TClientDataSet::EmptyDataSet() {
         for (uint32_t s : tree_->L(level_).Children(ParentSlot())) tree_->Delete(level_, s);
         masterTouched();
     } else {
+        checkNoOtherEdit();
         tree_->Clear();
     }
     ResetCursor();
     AfterStoreChanged(true);
     DataEvent(TDataEvent::deDataSetChange);
+}
+
+void TClientDataSet::checkNoOtherEdit() const {
+    for (void* c : tree_->cursors) {
+        auto* ds = static_cast<const TDataSet*>(c);
+        if (ds != this && (ds->State() == dsEdit || ds->State() == dsInsert))
+            Error("Cannot empty a dataset while it is being edited");
+    }
 }
 
 // ---- change log ----
@@ -353,8 +363,9 @@ void TClientDataSet::reconcile(const TApplyReply& reply, const TDelta& delta) {
                 }
                 if (d.status != TUpdateStatus::usUnmodified) tree_->MergeRow(level, slot);
             }
-            // Nothing below a refused insert reached the server.
-            bool below = skip || (refused && d.status == TUpdateStatus::usInserted);
+            // Nothing below a refused insert or update reached the server;
+            // the deletes below a delete go before it.
+            bool below = skip || (refused && d.status != TUpdateStatus::usDeleted);
             for (const auto& list : d.details)
                 for (const TDeltaRow& c : list) merge(c, below);
         };

@@ -114,6 +114,8 @@ private:
     const TClientDataSet* top() const;
     std::vector<bool> levelMask() const;
     void appendPacket(const TDataPacket& p);
+    // Emptying the rows fails while another cursor edits one of them.
+    void checkNoOtherEdit() const;
     void reconcile(const TApplyReply& reply, const TDelta& delta);
     TClientDataSet* datasetForLevel(int level);
 

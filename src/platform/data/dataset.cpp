@@ -158,6 +158,12 @@ void TDataSet::UpdateRecord() {
     DataEvent(TDataEvent::deUpdateRecord);
 }
 
+void TDataSet::fieldFreed(TField* f) {
+    for (TDataSource* s : std::vector<TDataSource*>(dataSources_))
+        for (TDataLink* l : std::vector<TDataLink*>(s->Links()))
+            if (auto* fl = dynamic_cast<TFieldDataLink*>(l); fl && fl->Field() == f) fl->updateField();
+}
+
 std::vector<TComponent*> TDataSet::BoundControls(const TField* f) const {
     std::vector<TComponent*> out;
     for (TDataSource* s : dataSources_)
@@ -316,11 +322,7 @@ void TDataSet::SetActive(bool on) {
     }
     if (!destroyingDataSet_) BeforeClose(this);
     closeDetails();
-    if ((state_ == dsEdit || state_ == dsInsert) && savepoint_) tree_->RollbackTo(savepoint_);
-    savepoint_ = 0;
-    buffer_.clear();
-    pendingSlot_ = kNil;
-    modified_ = false;
+    if (state_ == dsEdit || state_ == dsInsert) discardEdit();
     CloseStore();
     dropIndex();
     if (tree_) {
@@ -640,11 +642,7 @@ void TDataSet::parentChanged() {
     TDataSet* m = Master();
     if (!m || !tree_) return;
     if ((state_ == dsEdit || state_ == dsInsert)) {
-        if (savepoint_) tree_->RollbackTo(savepoint_);
-        savepoint_ = 0;
-        buffer_.clear();
-        pendingSlot_ = kNil;
-        modified_ = false;
+        discardEdit();
         SetState(dsBrowse);
     }
     uint32_t p = m->CurrentSlot();
@@ -682,11 +680,31 @@ void TDataSet::Edit() {
     uint32_t slot = CurrentSlot();
     const store::Level& L = tree_->L(level_);
     buffer_ = store::row::Decode(L.At(slot).data, L.ColumnCount());
-    savepoint_ = tree_->PushSavepoint();
+    editSlot_ = slot;
+    editGen_ = L.At(slot).gen;
+    savepoint_ = takeSavepoint();
     modified_ = false;
     calcValid_ = false;
     SetState(dsEdit);
     AfterEdit(this);
+}
+
+// Only a record with details needs a savepoint (its Cancel undoes what its
+// details changed meanwhile); others keep their edit in the buffer and drop
+// their own new row, so that posts of other cursors meanwhile stay.
+int TDataSet::takeSavepoint() {
+    return tree_->L(level_).NestedColumns().empty() ? 0 : tree_->PushSavepoint();
+}
+
+void TDataSet::discardEdit() {
+    if (savepoint_)
+        tree_->RollbackTo(savepoint_);
+    else if (pendingSlot_ != kNil)
+        tree_->DropPending(level_, pendingSlot_);
+    savepoint_ = 0;
+    buffer_.clear();
+    pendingSlot_ = kNil;
+    modified_ = false;
 }
 
 void TDataSet::Insert() { beginEditState(dsInsert); }
@@ -710,7 +728,7 @@ void TDataSet::beginEditState(TDataSetState mode) {
     int n = count();
     int p = curPos();
     beforeInsertSlot_ = p >= 0 ? curSlot_ : kNil;
-    savepoint_ = tree_->PushSavepoint();
+    savepoint_ = takeSavepoint();
     int64_t order;
     if (append || n == 0 || p < 0) {
         order = tree_->OrderAtEnd(level_, parentSlot_);
@@ -731,11 +749,7 @@ void TDataSet::beginEditState(TDataSetState mode) {
     } catch (...) {
         if (state_ == dsInsert) {
             cancelDetails();
-            tree_->RollbackTo(savepoint_);
-            savepoint_ = 0;
-            buffer_.clear();
-            pendingSlot_ = kNil;
-            modified_ = false;
+            discardEdit();
             SetState(dsBrowse);
             PositionAt(beforeInsertSlot_);
             bof_ = eof_ = count() == 0;
@@ -770,8 +784,11 @@ void TDataSet::Post() {
     BeforePost(this);
     if (state_ != dsEdit && state_ != dsInsert) return;
     validateRequired();
-    char* block = store::row::Encode(buffer_);
     bool inserted = state_ == dsInsert;
+    // Another cursor over the same rows may have removed the record meanwhile.
+    if (!inserted && !tree_->L(level_).IsLive({editSlot_, editGen_}))
+        Error("Record not found or changed by another user");
+    char* block = store::row::Encode(buffer_);
     uint32_t slot;
     bool changed = true;
     if (inserted) {
@@ -779,7 +796,7 @@ void TDataSet::Post() {
         tree_->PostInsert(level_, slot, block);
         pendingSlot_ = kNil;
     } else {
-        slot = curSlot_;
+        slot = editSlot_;
         changed = tree_->PostModify(level_, slot, block);
     }
     tree_->ReleaseSavepoint(savepoint_);
@@ -802,11 +819,7 @@ void TDataSet::Cancel() {
     if (state_ != dsEdit && state_ != dsInsert) return;
     cancelDetails();
     bool wasInsert = state_ == dsInsert;
-    if (savepoint_) tree_->RollbackTo(savepoint_);
-    savepoint_ = 0;
-    buffer_.clear();
-    pendingSlot_ = kNil;
-    modified_ = false;
+    discardEdit();
     state_ = dsBrowse;
     if (wasInsert) {
         PositionAt(beforeInsertSlot_);
@@ -834,9 +847,7 @@ void TDataSet::Delete() {
     int p = curPos();
     if (state_ == dsEdit) {
         cancelDetails();
-        if (savepoint_) tree_->RollbackTo(savepoint_);
-        savepoint_ = 0;
-        buffer_.clear();
+        discardEdit();
     }
     tree_->Delete(level_, slot);
     modified_ = false;
@@ -870,8 +881,9 @@ Variant TDataSet::ReadField(const TField* f) const {
         case TFieldKind::fkAggregate: return computeAggregate(f);
         default: break;
     }
-    if (state_ == dsCalcFields) return calc_[f->calcSlot_];
+    // Lookup values are not kept: OnCalcFields reads them as they are now.
     if (f->kind_ == TFieldKind::fkLookup) return computeLookup(f);
+    if (state_ == dsCalcFields) return calc_[f->calcSlot_];
     uint32_t slot = state_ == dsEdit || state_ == dsInsert ? kNil - 2 : CurrentSlot();
     uint64_t version = tree_->L(level_).Version();
     if (!calcValid_ || calcSlot_ != slot || (slot != kNil - 2 && calcVersion_ != version)) {
@@ -1021,6 +1033,8 @@ std::vector<Variant> TDataSet::keyArray(const Variant& values, size_t n) const {
     return out;
 }
 
+// A total order: index trees call it while they are being changed, so it
+// must not raise, whatever a variant field holds.
 static int compareValues(const Variant& a, const Variant& b, bool caseInsensitive) {
     bool an = a.IsEmptyOrNull(), bn = b.IsEmptyOrNull();
     if (an || bn) return an == bn ? 0 : (an ? -1 : 1);
@@ -1030,7 +1044,13 @@ static int compareValues(const Variant& a, const Variant& b, bool caseInsensitiv
         double x = a.AsFloat(), y = b.AsFloat();
         return x < y ? -1 : (x > y ? 1 : 0);
     }
-    return Variant::Compare(a, b);
+    try {
+        return Variant::Compare(a, b);
+    } catch (const Exception&) {
+        // Values that do not compare sort texts after the rest.
+        if (a.IsText() != b.IsText()) return a.IsText() ? 1 : -1;
+        return CompareStr(VarToStr(a), VarToStr(b));
+    }
 }
 
 static bool valueMatches(const Variant& have, const Variant& want, const TField* f, TLocateOptions options) {
@@ -1056,41 +1076,47 @@ static bool valueMatches(const Variant& have, const Variant& want, const TField*
     }
 }
 
-bool TDataSet::matches(uint32_t slot, const std::vector<int>& columns, const std::vector<Variant>& values,
-                       TLocateOptions options) const {
+const TField* TDataSet::fieldOfColumn(int column) const {
+    for (TField* x : fields_)
+        if (x->column_ == column) return x;
+    return nullptr;
+}
+
+bool TDataSet::matches(uint32_t slot, const std::vector<int>& columns, const std::vector<const TField*>& fields,
+                       const std::vector<Variant>& values, TLocateOptions options) const {
     const store::Level& L = tree_->L(level_);
-    for (size_t i = 0; i < columns.size(); ++i) {
-        const TField* f = nullptr;
-        for (TField* x : fields_)
-            if (x->column_ == columns[i]) {
-                f = x;
-                break;
-            }
-        if (!valueMatches(L.Value(slot, columns[i]), values[i], f, options)) return false;
-    }
+    for (size_t i = 0; i < columns.size(); ++i)
+        if (!valueMatches(L.Value(slot, columns[i]), values[i], fields[i], options)) return false;
     return true;
 }
 
 int TDataSet::findRow(const std::vector<int>& columns, const std::vector<Variant>& values,
                       TLocateOptions options, int from) const {
     int n = count();
+    std::vector<const TField*> fields;
+    for (int c : columns) fields.push_back(fieldOfColumn(c));
     // An order whose leading fields are the key fields answers by a search.
     bool useIndex = index_ && !filterActive() && from == 0 && indexKey_.size() >= columns.size();
     for (size_t i = 0; useIndex && i < columns.size(); ++i) {
         const KeyPart& k = indexKey_[i];
         if (k.column != columns[i] || k.caseInsensitive != bool(options & loCaseInsensitive)) useIndex = false;
-        if ((options & loPartialKey) && i + 1 < columns.size()) useIndex = false;
+        // A partial key is a range only in ascending order.
+        if ((options & loPartialKey) && (i + 1 < columns.size() || k.descending)) useIndex = false;
         if (values[i].IsEmptyOrNull()) useIndex = false;
     }
     if (useIndex) {
         const store::Level& L = tree_->L(level_);
+        // The probe takes the stored type, so that it sorts as the stored values do.
         std::vector<Variant> probe;
         for (size_t i = 0; i < columns.size(); ++i) {
-            const TField* f = nullptr;
-            for (TField* x : fields_)
-                if (x->column_ == columns[i]) f = x;
+            const TField* f = fieldOfColumn(columns[i]);
             try {
-                probe.push_back(values[i].IsText() && f && !IsTextType(f->DataType()) ? f->ToStored(values[i]) : values[i]);
+                if (!f || (IsTextType(f->DataType()) && values[i].IsText()))
+                    probe.push_back(values[i]);
+                else if (IsTextType(f->DataType()))
+                    probe.push_back(Variant(VarToStr(values[i])));
+                else
+                    probe.push_back(f->ToStored(values[i]));
             } catch (const Exception&) {
                 return -1;
             }
@@ -1108,10 +1134,10 @@ int TDataSet::findRow(const std::vector<int>& columns, const std::vector<Variant
         });
         if (lb >= r.end) return -1;
         int pos = (int)(lb - r.first);
-        return matches(index_->At(lb), columns, values, options) ? pos : -1;
+        return matches(index_->At(lb), columns, fields, values, options) ? pos : -1;
     }
     for (int i = from; i < n; ++i)
-        if (matches(slotAt(i), columns, values, options)) return i;
+        if (matches(slotAt(i), columns, fields, values, options)) return i;
     return -1;
 }
 

@@ -277,13 +277,17 @@ private:
     bool filterActive() const;
     int findRow(const std::vector<int>& columns, const std::vector<Variant>& values,
                 TLocateOptions options, int from) const;
-    bool matches(uint32_t slot, const std::vector<int>& columns, const std::vector<Variant>& values,
-                 TLocateOptions options) const;
+    bool matches(uint32_t slot, const std::vector<int>& columns, const std::vector<const TField*>& fields,
+                 const std::vector<Variant>& values, TLocateOptions options) const;
+    const TField* fieldOfColumn(int column) const;
     std::vector<Variant> keyArray(const Variant& values, size_t n) const;
 
     // states
     void doScrollTo(int pos, bool force);
     void beginEditState(TDataSetState s);
+    int takeSavepoint();
+    // Drops the edit buffer and what the edit left in the store.
+    void discardEdit();
     void masterIntoEdit();
     void masterTouched();
     void postDetails();
@@ -300,6 +304,8 @@ private:
     Variant computeLookup(const TField* f) const;
     Variant computeAggregate(const TField* f) const;
     void validateRequired();
+    // Controls bound to a field that goes let go of it.
+    void fieldFreed(TField* f);
 
     TFields fields_;
     std::vector<TDataSetField*> nestedFields_;  // bound nested dataset fields
@@ -331,6 +337,7 @@ private:
     // edit buffer
     std::vector<Variant> buffer_;
     uint32_t pendingSlot_ = 0xFFFFFFFFu;
+    uint32_t editSlot_ = 0xFFFFFFFFu, editGen_ = 0;  // the record in edit
     int insertPos_ = -1;
     uint32_t beforeInsertSlot_ = 0xFFFFFFFFu;
     int savepoint_ = 0;

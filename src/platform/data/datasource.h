@@ -129,6 +129,7 @@ protected:
     void FocusControl(TField* field, bool& done) override;
 
 private:
+    friend class TDataSet;
     void updateField();
     std::string fieldName_;
     TField* field_ = nullptr;

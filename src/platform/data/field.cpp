@@ -27,7 +27,9 @@ TField::~TField() {
         list.erase(std::remove(list.begin(), list.end(), this), list.end());
         auto& nested = dataSet_->nestedFields_;
         nested.erase(std::remove(nested.begin(), nested.end(), this), nested.end());
+        TDataSet* ds = dataSet_;
         dataSet_ = nullptr;
+        ds->fieldFreed(this);
     }
 }
 
@@ -262,14 +264,17 @@ void TStringField::SetFixedChar(bool on) {
     SetDataTypeInternal(on ? TFieldType::ftFixedChar : TFieldType::ftString);
 }
 
-Variant TStringField::ToStored(const Variant& v) const {
-    std::string s;
+std::string TStringField::textOf(const Variant& v) const {
     try {
-        s = v.AsString();
+        return v.AsString();
     } catch (const EVariantError&) {
         throw EConvertError("A value of type " + std::string(VarTypeName(v.Type())) +
                             " cannot be written to the text field '" + FieldName() + "'");
     }
+}
+
+Variant TStringField::ToStored(const Variant& v) const {
+    std::string s = textOf(v);
     // Size counts the database code page's width; the cut never splits a character.
     if (Size() > 0 && TextWidth(s) > Size()) s = CutToWidth(s, Size());
     return Variant(std::move(s));
@@ -288,7 +293,8 @@ static int utf8Length(const std::string& s) {
 }
 
 Variant TWideStringField::ToStored(const Variant& v) const {
-    std::string s = TStringField::ToStored(Variant(VarToStr(v))).RawText();
+    // A wide field's Size counts characters, not code-page bytes.
+    std::string s = textOf(v);
     if (Size() > 0 && utf8Length(s) > Size()) {
         int n = 0;
         size_t i = 0;

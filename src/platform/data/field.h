@@ -166,6 +166,8 @@ public:
 protected:
     TStringField(TComponent* owner, TFieldType t);
     int DefaultWidth() const override { return Size(); }
+    // The value as text; EConvertError when it has none.
+    std::string textOf(const Variant& v) const;
 };
 
 class TWideStringField : public TStringField {

@@ -427,6 +427,8 @@ void applyLevel(ApplyContext& cx, const std::vector<TPacketField>& fields,
             applyDetails(cx, fields, rows[at], d, level);
             continue;
         }
+        // The deletes below a delete go first, whatever becomes of it.
+        if (d.status == TUpdateStatus::usDeleted) applyDetails(cx, fields, rows[at], d, level);
         std::vector<Variant> stored = rows[at].values.Values();
         std::vector<Variant> original = d.oldValues.Values();
         bool changedSince = false;
@@ -443,7 +445,6 @@ void applyLevel(ApplyContext& cx, const std::vector<TPacketField>& fields,
             if (!msg.empty()) { refuse(cx, d, msg, rows[at].values); continue; }
         }
         if (d.status == TUpdateStatus::usDeleted) {
-            applyDetails(cx, fields, rows[at], d, level);
             rows.erase(rows.begin() + at);
             continue;
         }

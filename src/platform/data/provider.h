@@ -131,7 +131,8 @@ struct TAssignedValue {
 };
 
 // The answer for one delta row. Rows without an answer were applied when the
-// apply committed.
+// apply committed, except the rows below a refused insert or update, which
+// are never sent on (the deletes below a delete go before it).
 struct TRowResult {
     uint64_t id = 0;
     bool applied = false;

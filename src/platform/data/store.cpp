@@ -337,8 +337,12 @@ void DataTree::undo(JournalOp& op) {
         if (cur.data && cur.data != op.s.before.data) row::Free(cur.data);
         bool wasFree = cur.state == SlotState::Free;
         bool listed = cur.listed;
+        uint32_t gen = cur.gen;
         cur = op.s.before;
         cur.listed = listed;
+        // A row undone out of existence takes its generation with it: no
+        // bookmark of it may name the next row put in the slot.
+        if (cur.state == SlotState::Free && !wasFree) cur.gen = std::max(cur.gen, gen) + 1;
         if (cur.state == SlotState::Live) L.indexInsert(slot);
         if (cur.state == SlotState::Free && !wasFree && !cur.listed) {
             cur.listed = true;
@@ -569,9 +573,18 @@ void DataTree::WriteUnlogged(int level, uint32_t slot, char* block) {
 void DataTree::Clear() {
     if (Journaling()) throw EDatabaseError("Cannot empty a dataset while it is being edited");
     for (auto& l : levels_) {
-        for (Slot& s : l->slots_) row::Free(s.data);
-        l->slots_.clear();
+        // The slots stay, each with a new generation, so that no bookmark of
+        // a row removed here comes to name a row loaded later.
         l->free_.clear();
+        for (uint32_t i = (uint32_t)l->slots_.size(); i-- > 0;) {
+            Slot& s = l->slots_[i];
+            row::Free(s.data);
+            uint32_t gen = s.state == SlotState::Free ? s.gen : s.gen + 1;
+            s = Slot{};
+            s.gen = gen;
+            s.listed = true;
+            l->free_.push_back(i);
+        }
         l->natural_.Clear();
         for (OrderTree* t : l->indexes_) t->Clear();
         l->Touch();
@@ -639,9 +652,18 @@ void DataTree::revertEntry(const LogEntry& entry) {
     }
 }
 
+bool DataTree::parentGone(int level, uint32_t slot) const {
+    const Level& L = *levels_[level];
+    if (L.ParentLevel() < 0) return false;
+    SlotState p = levels_[L.ParentLevel()]->slots_[L.slots_[slot].parent].state;
+    return p == SlotState::Deleted || p == SlotState::Free;
+}
+
 void DataTree::CancelUpdates(const std::vector<bool>& levels) {
     for (size_t i = log_.size(); i-- > 0;) {
         if (!log_[i].live || (!levels.empty() && !levels[log_[i].level])) continue;
+        // A row deleted with its master comes back only with the master.
+        if (parentGone((int)log_[i].level, log_[i].slot)) continue;
         revertEntry(log_[i]);
     }
     compactLog();
@@ -649,7 +671,7 @@ void DataTree::CancelUpdates(const std::vector<bool>& levels) {
 
 void DataTree::RevertRow(int level, uint32_t slot) {
     const LogEntry* e = FindLog(level, slot);
-    if (e) revertEntry(*e);
+    if (e && !parentGone(level, slot)) revertEntry(*e);
 }
 
 void DataTree::MergeRow(int level, uint32_t slot) {

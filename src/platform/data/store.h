@@ -220,6 +220,8 @@ private:
     void freeSlot(int level, uint32_t slot);
     void deleteDetails(int level, uint32_t slot);
     void revertEntry(const LogEntry& e);
+    // The row's master is deleted or gone: the row cannot come back alone.
+    bool parentGone(int level, uint32_t slot) const;
     void compactLog();
 
     std::vector<std::unique_ptr<Level>> levels_;

@@ -127,6 +127,13 @@ Variant Reader::Value() {
         case tWide: return Variant::Wide(Text());
         case tEmptyString: return Variant(std::string());
         case tArray: {
+            // Nesting is bounded, so that no input can exhaust the stack.
+            if (depth >= 32) Fail();
+            struct Nest {
+                int& d;
+                explicit Nest(int& x) : d(x) { ++d; }
+                ~Nest() { --d; }
+            } nest(depth);
             auto elem = (VarType)Varint();
             uint64_t dims = Varint();
             if (dims < 1 || dims > 2) Fail();

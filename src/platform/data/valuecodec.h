@@ -24,6 +24,7 @@ void PutValue(std::string& out, const Variant& v);
 struct Reader {
     const char* p;
     const char* end;
+    int depth = 0;  // arrays within arrays being read
     Reader(const char* b, const char* e) : p(b), end(e) {}
     explicit Reader(const std::string& s) : p(s.data()), end(s.data() + s.size()) {}
     bool AtEnd() const { return p >= end; }

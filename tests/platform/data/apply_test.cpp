@@ -218,6 +218,41 @@ TEST(Apply, WithMaxErrorsMinusOneTheRestIsStoredAndOnlyRefusedRowsStay) {
     EXPECT_EQ(doc.main->UpdateStatus(), TUpdateStatus::usUnmodified);
 }
 
+TEST(Apply, TheChangesBelowARefusedRowStayPending) {
+    Document doc;
+    doc.Open();
+    // Someone else changed header A since it was read.
+    doc.provider->Rows()[0].values = TValueRow{"A", "other", 0.0, Variant()};
+    doc.main->Edit();
+    doc.main->FieldByName("NAME")->SetAsString("mine");
+    doc.body->Edit();
+    doc.body->FieldByName("QTY")->SetAsFloat(42);
+    doc.foot->Delete();
+    doc.main->Post();
+    EXPECT_EQ(doc.main->ChangeCount(), 3);
+    EXPECT_EQ(doc.main->ApplyUpdates(-1), 1);
+    // The line and the serial never reached the provider: their changes stay.
+    EXPECT_EQ(doc.provider->Rows()[0].details[0][0].values[3].AsFloat(), 1);
+    EXPECT_EQ(doc.provider->Rows()[0].details[0][0].details[0].size(), 2u);
+    EXPECT_EQ(doc.main->ChangeCount(), 3);
+    EXPECT_EQ(doc.body->UpdateStatus(), TUpdateStatus::usModified);
+}
+
+TEST(Apply, TheDeletesBelowARefusedDeleteAreApplied) {
+    Document doc;
+    doc.Open();
+    doc.provider->Rows()[0].values = TValueRow{"A", "other", 0.0, Variant()};
+    doc.main->Delete();
+    EXPECT_EQ(doc.main->ApplyUpdates(-1), 1);
+    // The lines and serials went before the header was refused.
+    EXPECT_TRUE(doc.provider->Rows()[0].details[0].empty());
+    EXPECT_EQ(doc.main->ChangeCount(), 1);
+    doc.main->CancelUpdates();
+    doc.main->First();
+    EXPECT_EQ(doc.main->FieldByName("H")->AsString(), "A");
+    EXPECT_TRUE(doc.body->IsEmpty());
+}
+
 TEST(Apply, WithoutAProviderApplyRaises) {
     TComponent o;
     auto* ds = simpleDataSet(&o, 1);

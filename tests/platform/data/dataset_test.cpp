@@ -239,6 +239,18 @@ TEST(Bookmarks, SurviveInsertsAndDeletesAndDieWithTheirRecord) {
     EXPECT_FALSE(b5.Assigned());
 }
 
+TEST(Bookmarks, DieWhenTheDataSetIsEmptied) {
+    TComponent o;
+    auto* ds = simpleDataSet(&o, 3);
+    TBookmark b = ds->GetBookmark();
+    ds->EmptyDataSet();
+    ds->Append();
+    ds->FieldByName("ID")->SetAsInteger(7);
+    ds->Post();
+    EXPECT_FALSE(ds->BookmarkValid(b));
+    EXPECT_THROW(ds->GotoBookmark(b), EDatabaseError);
+}
+
 TEST(Controls, DisableControlsNestsAndEnableSendsOneChange) {
     TComponent o;
     auto* ds = simpleDataSet(&o, 3);
@@ -286,6 +298,58 @@ TEST(Locate, SeveralFieldsPartialKeyAndCase) {
     EXPECT_EQ(two[1].AsFloat(), 6.0);
     EXPECT_TRUE(ds->Lookup("ID", 9, "NAME").IsNull());
     EXPECT_EQ(ds->RecNo(), 3);  // Lookup does not move
+}
+
+TEST(Locate, OnAnIndexFindsWhatAScanFinds) {
+    TComponent o;
+    auto* ds = simpleDataSet(&o, 12);
+    ds->SetRecNo(5);
+    ds->Edit();
+    ds->FieldByName("NAME")->SetAsString("5");
+    ds->Post();
+    struct Case {
+        const char* order;
+        const char* field;
+        Variant key;
+        TLocateOptions options;
+        int id;
+    };
+    const Case cases[] = {
+        {"byName", "NAME", "N1", loPartialKey, 1},   // ascending: the first of the range
+        {"byNameDesc", "NAME", "N1", loPartialKey, 12},  // descending: the range is not a prefix
+        {"byNameDesc", "NAME", "n", loPartialKey | loCaseInsensitive, 9},
+        {"byName", "NAME", 5, 0, 5},                 // a number sought in a text field
+        {"byName", "NAME", 7.0, 0, -1},
+        {"byAmt", "AMT", "4.5", 0, 3},               // a text sought in a number field
+        {"byAmt", "AMT", "x", 0, -1},
+    };
+    ds->IndexDefs().Add("byName", "NAME", 0);
+    ds->IndexDefs().Add("byNameDesc", "NAME", ixDescending);
+    ds->IndexDefs().Add("byAmt", "AMT", 0);
+    for (const Case& c : cases) {
+        ds->SetIndexName(c.order);
+        ds->First();
+        bool found = ds->Locate(c.field, c.key, c.options);
+        EXPECT_EQ(found, c.id > 0) << c.order << " " << VarToStr(c.key);
+        if (found) EXPECT_EQ(ds->FieldByName("ID")->AsInteger(), c.id) << c.order << " " << VarToStr(c.key);
+    }
+}
+
+TEST(Indexes, AVariantFieldHoldingMixedValuesStillSorts) {
+    TComponent o;
+    auto* ds = new TClientDataSet(&o);
+    ds->FieldDefs().Add("V", TFieldType::ftVariant);
+    ds->CreateDataSet();
+    ds->SetIndexFieldNames("V");
+    for (const Variant& v : {Variant("b"), Variant(2), Variant("a"), Variant(1)}) {
+        ds->Append();
+        ds->FieldByName("V")->SetValue(v);
+        ds->Post();
+    }
+    std::vector<std::string> seen;
+    for (ds->First(); !ds->Eof(); ds->Next()) seen.push_back(ds->FieldByName("V")->AsString());
+    EXPECT_EQ(seen, (std::vector<std::string>{"1", "2", "a", "b"}));
+    EXPECT_TRUE(ds->Locate("V", "a"));
 }
 
 TEST(Indexes, FieldNamesNamedIndexesDescendingAndFindKey) {
@@ -455,6 +519,36 @@ TEST(InMemory, PersistentFieldsCalculatedAndLookupFields) {
     EXPECT_GT(calcs, 0);
 }
 
+TEST(InMemory, OnCalcFieldsReadsLookupFields) {
+    TComponent o;
+    auto* items = simpleDataSet(&o, 3);
+    auto* ds = new TClientDataSet(&o);
+    auto* id = new TIntegerField(&o);
+    id->SetFieldName("ITEMID");
+    id->SetDataSet(ds);
+    auto* itemName = new TStringField(&o);
+    itemName->SetFieldName("ITEMNAME");
+    itemName->SetFieldKind(TFieldKind::fkLookup);
+    itemName->SetLookupDataSet(items);
+    itemName->KeyFields = "ITEMID";
+    itemName->LookupKeyFields = "ID";
+    itemName->LookupResultField = "NAME";
+    itemName->SetDataSet(ds);
+    auto* caption = new TStringField(&o);
+    caption->SetFieldName("CAPTION");
+    caption->SetFieldKind(TFieldKind::fkCalculated);
+    caption->SetDataSet(ds);
+    ds->OnCalcFields = [](TDataSet* d) {
+        d->FieldByName("CAPTION")->SetAsString("[" + d->FieldByName("ITEMNAME")->AsString() + "]");
+    };
+    ds->CreateDataSet();
+    ds->Append();
+    id->SetAsInteger(2);
+    EXPECT_EQ(caption->AsString(), "[N2]");
+    ds->Post();
+    EXPECT_EQ(caption->AsString(), "[N2]");
+}
+
 TEST(Clones, ShareRecordsWithTheirOwnPositionAndOrder) {
     TComponent o;
     auto* ds = simpleDataSet(&o, 4);
@@ -492,6 +586,68 @@ TEST(Clones, ShareRecordsWithTheirOwnPositionAndOrder) {
     EXPECT_EQ(clone->FieldByName("NAME")->AsString(), "N2");
     ds->Post();
     EXPECT_EQ(clone->FieldByName("NAME")->AsString(), "pending");
+}
+
+TEST(Clones, ACursorsCancelKeepsWhatOtherCursorsPosted) {
+    TComponent o;
+    auto* ds = simpleDataSet(&o, 3);
+    auto* clone = new TClientDataSet(&o);
+    clone->CloneCursor(ds);
+    // The clone posts while the source edits, then the source cancels.
+    ds->Edit();
+    ds->FieldByName("NAME")->SetAsString("dropped");
+    clone->Last();
+    clone->Edit();
+    clone->FieldByName("NAME")->SetAsString("by clone");
+    clone->Post();
+    ds->Cancel();
+    // The source posts while the clone edits, then the clone cancels.
+    clone->Edit();
+    ds->Next();
+    ds->Edit();
+    ds->FieldByName("NAME")->SetAsString("by source");
+    ds->Post();
+    clone->Cancel();
+    // A new record of the clone's cancelled while the source posts one.
+    clone->Append();
+    ds->Append();
+    ds->FieldByName("ID")->SetAsInteger(4);
+    ds->Post();
+    clone->Cancel();
+    std::vector<std::string> names;
+    for (ds->First(); !ds->Eof(); ds->Next()) names.push_back(ds->FieldByName("NAME")->AsString());
+    EXPECT_EQ(names, (std::vector<std::string>{"N1", "by source", "by clone", ""}));
+    EXPECT_EQ(ds->ChangeCount(), 3);
+}
+
+TEST(Clones, ARecordRemovedThroughAnotherCursorCannotBePosted) {
+    TComponent o;
+    auto* ds = simpleDataSet(&o, 3);
+    ds->Append();
+    ds->FieldByName("ID")->SetAsInteger(9);
+    ds->Post();
+    auto* clone = new TClientDataSet(&o);
+    clone->CloneCursor(ds);
+    ds->Edit();
+    ds->FieldByName("NAME")->SetAsString("x");
+    clone->Last();
+    clone->Delete();  // insert + delete: the row is gone
+    (void)ds->RecNo();  // the cursor looks for its record meanwhile
+    EXPECT_THROW(ds->Post(), EDatabaseError);
+    EXPECT_EQ(ds->State(), dsEdit);
+    EXPECT_EQ(ds->FieldByName("NAME")->AsString(), "x");
+    ds->Cancel();
+    std::vector<int> ids;
+    for (ds->First(); !ds->Eof(); ds->Next()) ids.push_back(ds->FieldByName("ID")->AsInteger());
+    EXPECT_EQ(ids, (std::vector<int>{1, 2, 3}));
+    EXPECT_TRUE(ds->Delta().Empty());
+    // Emptying the rows waits for the other cursor's edit.
+    clone->First();
+    clone->Edit();
+    EXPECT_THROW(ds->EmptyDataSet(), EDatabaseError);
+    clone->Cancel();
+    ds->EmptyDataSet();
+    EXPECT_TRUE(clone->IsEmpty());
 }
 
 TEST(ControlTypes, AreKeptPerDataSet) {

@@ -116,6 +116,31 @@ TEST(DataSource, DataSetLinksSeeScrollsAndLayout) {
     EXPECT_EQ(seen, (std::vector<std::string>{"active", "scroll 2", "layout", "inactive"}));
 }
 
+TEST(DataSource, FieldLinksLetGoOfAFieldThatIsFreed) {
+    TComponent o;
+    auto* ds = new TClientDataSet(&o);
+    auto* id = new TIntegerField(&o);
+    id->SetFieldName("ID");
+    id->SetDataSet(ds);
+    auto* name = new TStringField(&o);
+    name->SetFieldName("NAME");
+    name->SetDataSet(ds);
+    ds->CreateDataSet();
+    ds->Append();
+    name->SetAsString("a");
+    ds->Post();
+    TDataSource src(&o);
+    src.SetDataSet(ds);
+    EditControl edit(&src, "NAME");
+    EXPECT_EQ(edit.text, "a");
+    delete name;  // a form frees its fields before the open dataset
+    EXPECT_EQ(edit.link.Field(), nullptr);
+    EXPECT_EQ(edit.text, "");
+    ds->Append();  // the control is told, and reads nothing freed
+    ds->Cancel();
+    EXPECT_TRUE(ds->BoundControls(id).empty());
+}
+
 TEST(DataSource, ForgetsADestroyedDataSet) {
     TComponent o;
     TDataSource src(&o);

@@ -38,6 +38,18 @@ TEST_F(Fields, StringsAreCutToTheirWidthWithoutSplittingACharacter) {
     ds->Cancel();
 }
 
+TEST_F(Fields, AWideStringsSizeCountsCharacters) {
+    TComponent o;
+    auto* d = new TClientDataSet(&o);
+    d->FieldDefs().Add("W", TFieldType::ftWideString, 4);
+    d->CreateDataSet();
+    d->Append();
+    d->FieldByName("W")->SetAsString("一二三四五");
+    EXPECT_EQ(d->FieldByName("W")->AsString(), "一二三四");
+    d->FieldByName("W")->SetAsString("ab一二三");
+    EXPECT_EQ(d->FieldByName("W")->AsString(), "ab一二");
+}
+
 TEST_F(Fields, DefaultStringSizeIsTwenty) {
     TStringField f(nullptr);
     EXPECT_EQ(f.Size(), 20);

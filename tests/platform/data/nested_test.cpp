@@ -237,6 +237,33 @@ TEST_F(Nested, CancelUpdatesOnALevelRevertsThatLevelAndBelow) {
     EXPECT_EQ(foot->RecordCount(), 2);
 }
 
+TEST_F(Nested, RowsDeletedWithTheirMasterComeBackOnlyWithIt) {
+    main->Delete();  // A with its lines and serials
+    body->CancelUpdates();  // B's lines have nothing to cancel; A's stay deleted
+    EXPECT_EQ(main->ChangeCount(), 5);
+    EXPECT_EQ(main->ApplyUpdates(0), 0);
+    EXPECT_EQ(doc.provider->Rows().size(), 1u);
+    // A new header never shows rows of the one deleted before it.
+    main->Append();
+    main->FieldByName("H")->SetAsString("C");
+    EXPECT_TRUE(body->IsEmpty());
+    main->Post();
+    EXPECT_TRUE(body->IsEmpty());
+    EXPECT_EQ(main->ChangeCount(), 1);
+}
+
+TEST_F(Nested, ABookmarkOfALineTheMastersCancelRemovedStaysDead) {
+    main->Edit();
+    addLine("0009", "N", 1);
+    TBookmark b = body->GetBookmark();
+    EXPECT_TRUE(body->BookmarkValid(b));
+    main->Cancel();
+    EXPECT_FALSE(body->BookmarkValid(b));
+    main->Edit();
+    addLine("0010", "M", 1);
+    EXPECT_FALSE(body->BookmarkValid(b));
+}
+
 TEST_F(Nested, EmptyingADetailDeletesTheRowsOfItsMasterOnly) {
     body->EmptyDataSet();
     EXPECT_TRUE(body->IsEmpty());

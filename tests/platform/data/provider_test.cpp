@@ -94,6 +94,16 @@ TEST(ProviderEncoding, MalformedBytesRaise) {
     for (size_t cut : {size_t(0), size_t(1), good.size() / 2, good.size() - 1})
         EXPECT_THROW(DecodePacket(good.substr(0, cut)), EDatabaseError) << cut;
     EXPECT_THROW(DecodeDelta(good), EDatabaseError);
+    // Arrays nested without end exhaust no stack.
+    std::string deep = EncodeVariant(Variant());
+    deep.pop_back();
+    std::string level = EncodeVariant(VarArrayOf({Variant()}));
+    level = level.substr(1, level.size() - 2);  // the array's head, without its one element
+    for (int i = 0; i < 200000; ++i) deep += level;
+    deep += EncodeVariant(Variant()).substr(1);
+    EXPECT_THROW(DecodeVariant(deep), EDatabaseError);
+    Variant nested = VarArrayOf({VarArrayOf({VarArrayOf({1, "x"})})});
+    EXPECT_EQ(DecodeVariant(EncodeVariant(nested))[0][0][1].AsString(), "x");
 }
 
 TEST(MemoryProvider, ServesPacketsFromItsCursor) {
