@@ -107,6 +107,39 @@ TEST_F(HeaderRules, ASupplierThatTheLinesWorkOrdersRefuseIsNotRemembered) {
     EXPECT_REFUSED(*form, dm->HeadField("TH005")->SetAsString("S002"), "200943");
 }
 
+struct SupplierTerms {
+    const char* supplier;
+    const char* invoiceKind;
+    const char* taxKind;
+    double rate;
+    const char* currency;
+    double exchangeRate;
+    bool rateEditable;
+};
+
+class SupplierKinds : public HeaderRules, public ::testing::WithParamInterface<SupplierTerms> {};
+
+TEST_P(SupplierKinds, BringTheirInvoiceTaxAndCurrencyTerms) {
+    const SupplierTerms& c = GetParam();
+    StartReceipt("5901", "S001", "20240301");
+    form->supplierAtEdit = "";
+    dm->HeadField("TH005")->SetAsString(c.supplier);
+    EXPECT_EQ(H("TH012"), c.invoiceKind);
+    EXPECT_EQ(H("TH015"), c.taxKind);
+    EXPECT_DOUBLE_EQ(HV("TH030"), c.rate);
+    EXPECT_EQ(H("TH007"), c.currency);
+    EXPECT_DOUBLE_EQ(HV("TH008"), c.exchangeRate);
+    EXPECT_EQ(form->taxRateEnabled, c.rateEditable);
+}
+
+INSTANTIATE_TEST_SUITE_P(Demo, SupplierKinds,
+                         ::testing::Values(SupplierTerms{"S006", "B", "1", 0, "RMB", 1, false},
+                                           SupplierTerms{"S007", "T", "1", 0.09, "RMB", 1, true},
+                                           SupplierTerms{"S008", "Z", "9", 0, "RMB", 1, true},
+                                           SupplierTerms{"S009", "A", "1", 0.09, "RMB", 1, true},
+                                           SupplierTerms{"S010", "S", "2", 0.13, "USD", 7.12, true},
+                                           SupplierTerms{"S003", "3", "3", 0, "USD", 7.12, true}));
+
 TEST_F(HeaderRules, InvoiceAndTaxKindsSetTheRate) {
     StartReceipt("5901", "S001", "20240301");
     dm->HeadField("TH012")->SetAsString("B");

@@ -57,16 +57,33 @@ TEST_F(WorkOrderRule, OpenQuantityCountsWhatIsOnHoldAndTheSettings) {
 }
 
 TEST_F(WorkOrderRule, AnEngineeringItemsOrderTakesTheShortPath) {
-    Exec("INSERT INTO MOCTA (TA001, TA002, TA003, TA006, TA007, TA011, TA013, TA015, TA017, TA018, TA021, TA022, "
-         "TA030, TA032, TA042, TA045, TA054, TA059, TA060) VALUES ('5201', '20240105009', '20240105', 'E-TEST-02', "
-         "'PCS', '3', 'Y', 40, 10, 0, '01', 18.5, '2', 'S001', 'RMB', '0', '2', 60, '********************')");
     StartReceipt("5901", "S001", "20240301");
-    LineOnWorkOrder("5201", "20240105009", "1");
+    LineOnWorkOrder("5201", "20240216001", "1");
     EXPECT_EQ(catalogue->Last("MOCTA", "33")->keys.ArrayCount(), 3);
     EXPECT_EQ(L("TI004"), "E-TEST-02");
-    EXPECT_DOUBLE_EQ(LV("TI019"), 30);
-    EXPECT_DOUBLE_EQ(LV("TI020"), 30.0 / 40 * 60);
+    EXPECT_DOUBLE_EQ(LV("TI019"), 40);
+    EXPECT_DOUBLE_EQ(LV("TI020"), 40);
     EXPECT_EQ(L("TI016"), "0");
+}
+
+TEST_F(WorkOrderRule, DemoOrdersOfAnotherFactoryOrUnconfirmedAreRefused) {
+    StartReceipt("5901", "S001", "20240301");
+    lines().Append();
+    SetL("TIC01", "2");
+    SetL("TI013", "5201");
+    EXPECT_REFUSED(*form, dm->LineField("TI014")->SetAsString("20240214001"), "100296");
+    EXPECT_REFUSED(*form, dm->LineField("TI014")->SetAsString("20240215001"), "100140");
+}
+
+TEST_F(WorkOrderRule, ANearlyReceivedOrderWarnsOrRefusesMore) {
+    StartReceipt("5901", "S001", "20240301");
+    LineOnWorkOrder("5201", "20240212001");
+    EXPECT_DOUBLE_EQ(LV("TI007"), 5);  // 95 of 100 received
+    dm->LineField("TI007")->SetAsString("10");  // 5 % over is allowed
+    dm->LineField("TI007")->SetAsString("11");
+    EXPECT_EQ(form->codes().back(), "200235");
+    SetH("MQ042C", "Y");
+    EXPECT_REFUSED(*form, dm->LineField("TI007")->SetAsString("12"), "200416");
 }
 
 struct Refusal {
