@@ -17,6 +17,9 @@ namespace {
 
 using Args = std::vector<Variant>;
 
+// A query by name answers a handful of rows; this many is a runaway.
+constexpr size_t kMaxQueryRows = 1000000;
+
 double Num(const Args& a, size_t i) { return i < a.size() ? plat::VarToFloatDef(a[i], 0) : 0; }
 std::string Text(const Args& a, size_t i) { return i < a.size() && !a[i].IsArray() ? plat::Trim(VarToStr(a[i])) : ""; }
 
@@ -105,15 +108,7 @@ std::vector<std::vector<Variant>> AppSession::ReadOnlyQuery(const std::string& s
     for (int i = 1; i <= st.ParameterCount(); ++i) st.Bind(i, i <= (int)params.size() ? params[i - 1] : Variant(""));
     if (columnNames)
         for (int i = 0; i < st.ColumnCount(); ++i) columnNames->push_back(plat::UpperCase(st.ColumnName(i)));
-    std::vector<std::vector<Variant>> rows;
-    int n = st.ColumnCount();
-    while (st.Step()) {
-        std::vector<Variant> row;
-        row.reserve((size_t)n);
-        for (int i = 0; i < n; ++i) row.push_back(st.Column(i));
-        rows.push_back(std::move(row));
-    }
-    return rows;
+    return ReadClientQuery(*server_, st, kMaxQueryRows);
 }
 
 Variant AppSession::SimpleSql(const Args& a) {
@@ -161,6 +156,7 @@ Variant AppSession::TransactionSql(const Args& a) {
         while (st.Step()) {
         }
     }
+    if (ClientGone()) throw ServerError("The client left before its statements were committed; nothing was saved");
     tx.Commit();
     return Variant("");
 }

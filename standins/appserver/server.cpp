@@ -60,6 +60,26 @@ std::vector<Variant> ArrayItems(const Variant& v) {
     return {v};
 }
 
+std::vector<std::vector<Variant>> ReadClientQuery(AppServer& server, Statement& st, size_t maxRows) {
+    std::vector<std::vector<Variant>> rows;
+    const int n = st.ColumnCount();
+    StepBudget budget(server.Db(), server.QueryStepLimit());
+    try {
+        while (st.Step()) {
+            if (rows.size() == maxRows)
+                throw ServerError("The query gives more than " + std::to_string(maxRows) + " rows; refused");
+            std::vector<Variant> row;
+            row.reserve((size_t)n);
+            for (int i = 0; i < n; ++i) row.push_back(st.Column(i));
+            rows.push_back(std::move(row));
+        }
+    } catch (const SqlError&) {
+        if (budget.Spent()) throw ServerError("The query ran longer than this server allows; stopped");
+        throw;
+    }
+    return rows;
+}
+
 double RoundHalfAway(double value, int decimals) {
     if (!std::isfinite(value) || decimals < 0 || decimals > 15) return value;
     // 18 significant digits: the decimal expansion the rounding works on.
@@ -261,11 +281,12 @@ std::string AppServer::NextDocumentNumber(const std::string& table, const std::s
     TransactionGuard tx(*db_);
     int64_t last = plat::VarToIntDef(
         db_->Scalar("SELECT SQ004 FROM NUMSEQ WHERE SQ001 = ? AND SQ002 = ? AND SQ003 = ?", {t.name, docType, prefix}), 0);
-    // Numbers stored without a reservation (typed by hand, copied in) count too.
+    // Numbers stored without a reservation (typed by hand, copied in) count
+    // too; those with anything but digits after the prefix are not in the series.
     std::string maxStored = plat::VarToStr(db_->Scalar(
         "SELECT MAX(" + t.keys[1] + ") FROM " + t.name + " WHERE " + t.keys[0] + " = ? AND " + t.keys[1] +
-            " LIKE ? AND LENGTH(" + t.keys[1] + ") = ?",
-        {docType, prefix + "%", (int)prefix.size() + serialDigits}));
+            " LIKE ? AND LENGTH(" + t.keys[1] + ") = ? AND SUBSTR(" + t.keys[1] + ", ?) NOT GLOB '*[^0-9]*'",
+        {docType, prefix + "%", (int)prefix.size() + serialDigits, (int)prefix.size() + 1}));
     int64_t stored = 0;
     if (!maxStored.empty()) plat::TryStrToInt64(maxStored.substr(prefix.size()), stored);
     int64_t next = std::max(last, stored) + 1;

@@ -2,6 +2,8 @@
 // client session, the validator's query catalogue, the lookup definitions
 // and document numbering. Sessions (one per client) live in session.h.
 #pragma once
+#include <atomic>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -81,6 +83,11 @@ public:
     plat::Variant SystemParameters();
     std::string SystemParameter(const std::string& name);
 
+    // The virtual-machine steps a query composed by a client may take (see
+    // ReadClientQuery); about a few seconds' work by default.
+    void SetQueryStepLimit(int64_t steps) { queryStepLimit_ = steps; }
+    int64_t QueryStepLimit() const { return queryStepLimit_; }
+
     // Quantities and prices, as the operations by name compute them.
     int CurrencyDecimals(const std::string& currency, int which);  // which: 3 price, 4 amount
     int QuantityDecimals();
@@ -95,6 +102,7 @@ private:
     std::vector<plat::Variant> RunCatalogue(const CatalogueEntry& e, const plat::Variant& keys, bool firstOnly);
 
     std::unique_ptr<Database> db_;
+    std::atomic<int64_t> queryStepLimit_{300000000};
     SqlDialectOptions dialect_;
     std::set<std::string> textColumns_;
     std::mutex cacheMutex_;
@@ -102,6 +110,12 @@ private:
     std::map<std::string, CatalogueEntry> catalogue_;
     std::map<std::string, LookupDefinition> lookups_;
 };
+
+// The rows of a statement a client composed, read under the server's step
+// limit: ServerError when it runs longer, or gives more than maxRows rows.
+// The caller holds the connection's lock.
+std::vector<std::vector<plat::Variant>> ReadClientQuery(AppServer& server, Statement& st,
+                                                        size_t maxRows = SIZE_MAX);
 
 // Key values as the callers send them: an array's elements, a scalar as one
 // value, nothing for Empty.

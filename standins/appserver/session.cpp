@@ -1,6 +1,6 @@
 #include "standins/appserver/session.h"
 
-#include <regex>
+#include <cctype>
 
 #include "platform/automation/oleobject.h"
 #include "platform/core/numbers.h"
@@ -22,6 +22,55 @@ bool AsFlag(const Variant& v) {
         return s == "Y" || s == "TRUE" || s == "-1" || s == "1";
     }
     return !v.IsEmptyOrNull() && plat::VarToIntDef(v, 0) != 0;
+}
+
+// Reads " and [TABLE.]FIELD = value" terms, the value quoted ('' for a
+// quote) or running to the next blank, in one pass. False for anything else.
+bool ReadKeyTerms(const std::string& s, std::vector<std::pair<std::string, std::string>>& terms) {
+    size_t i = 0, n = s.size();
+    auto blank = [&](size_t k) { return k < n && std::isspace((unsigned char)s[k]); };
+    auto skipBlanks = [&] { while (blank(i)) ++i; };
+    auto name = [&](std::string& out) {
+        size_t b = i;
+        if (i < n && (std::isalpha((unsigned char)s[i]) || s[i] == '_'))
+            while (i < n && (std::isalnum((unsigned char)s[i]) || s[i] == '_')) ++i;
+        out = s.substr(b, i - b);
+        return !out.empty();
+    };
+    for (;;) {
+        skipBlanks();
+        if (i == n) return true;
+        if (n - i < 4 || !plat::SameText(s.substr(i, 3), "and") || !blank(i + 3)) return false;
+        i += 3;
+        skipBlanks();
+        std::string field, value;
+        if (!name(field)) return false;
+        if (i < n && s[i] == '.') {
+            ++i;
+            if (!name(field)) return false;
+        }
+        skipBlanks();
+        if (i == n || s[i] != '=') return false;
+        ++i;
+        skipBlanks();
+        if (i < n && s[i] == '\'') {
+            for (++i;; ++i) {
+                if (i == n) return false;  // the quote is never closed
+                if (s[i] != '\'') {
+                    value += s[i];
+                } else if (i + 1 < n && s[i + 1] == '\'') {
+                    value += '\'';
+                    ++i;
+                } else {
+                    ++i;
+                    break;
+                }
+            }
+        } else {
+            while (i < n && s[i] != ' ') value += s[i++];
+        }
+        terms.emplace_back(field, value);
+    }
 }
 
 }  // namespace
@@ -187,24 +236,18 @@ Variant AppSession::GetBaseLimitedRecs(const std::string& prefix, const std::str
     const TableInfo& info = server_->Table(table);
     // The condition is " and TABLE.FIELD=value" terms on the parent's key: read
     // them as values, never as SQL.
-    std::regex term(R"(\s*and\s+(?:[A-Za-z_][A-Za-z0-9_]*\.)?([A-Za-z_][A-Za-z0-9_]*)\s*=\s*('(?:[^']|'')*'|[^ ]*))",
-                    std::regex::icase);
+    std::vector<std::pair<std::string, std::string>> terms;
+    if (!ReadKeyTerms(condition, terms))
+        throw ServerError("GetBaseLimitedRecs cannot read the condition \"" + condition + "\"");
     std::string where;
     std::vector<Variant> params;
-    std::string rest = condition;
-    std::smatch m;
-    while (std::regex_search(rest, m, term) && m.position(0) == 0) {
-        std::string field = m[1].str();
-        std::string value = m[2].str();
-        if (value.size() >= 2 && value.front() == '\'') value = plat::StringReplace(value.substr(1, value.size() - 2), "''", "'", plat::ReplaceFlags::All);
+    for (auto& [field, value] : terms) {
         auto pos = std::find_if(parentKeys.begin(), parentKeys.end(), [&](auto& k) { return plat::SameText(k, field); });
         if (pos == parentKeys.end() || (size_t)(pos - parentKeys.begin()) >= keys.size())
             throw ServerError("GetBaseLimitedRecs: " + field + " is not a key of the parent level");
         where += (where.empty() ? "" : " AND ") + keys[(size_t)(pos - parentKeys.begin())] + " = ?";
         params.push_back(Variant(value));
-        rest = m.suffix().str();
     }
-    if (!plat::Trim(rest).empty()) throw ServerError("GetBaseLimitedRecs cannot read the condition \"" + condition + "\"");
     // The base data a row of this level names, by table of the restriction.
     std::map<std::string, std::string> refColumn;
     if (info.Find("TI004")) refColumn["INVMB"] = "TI004";

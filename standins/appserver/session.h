@@ -5,6 +5,7 @@
 // top-row limit, the numbering flag and the last number given, the user and
 // program of the saved query schemes, and the rows of the last lookup.
 #pragma once
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -42,6 +43,10 @@ public:
     plat::TDataPacket& LookupRows() { return lookupRows_; }
     // A program setting ("M11_TABLE" ...) of the signed-on program.
     std::string ProgramSetting(const std::string& name);
+    // Whether the client of the running request has left (a TCP client that
+    // closed its connection): a write it asked for is then not committed.
+    void SetClientGone(std::function<bool()> gone) { clientGone_ = std::move(gone); }
+    bool ClientGone() const { return clientGone_ && clientGone_(); }
 
 private:
     // Methods of the server object.
@@ -101,6 +106,7 @@ private:
     int openWinKind_ = 0;
     plat::TDataPacket lookupRows_;
     std::map<std::string, std::unique_ptr<plat::IProvider>> providers_;  // upper-case names
+    std::function<bool()> clientGone_;
 };
 
 // Registers "NevaQ22D.Class1" so that creating it gives a new session of the

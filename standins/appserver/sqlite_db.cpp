@@ -191,7 +191,10 @@ void SqlReplicate(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
     std::string unit((const char*)sqlite3_value_text(argv[0]), (size_t)sqlite3_value_bytes(argv[0]));
     sqlite3_int64 n = sqlite3_value_int64(argv[1]);
-    if (n < 0 || (sqlite3_int64)unit.size() * n > 1000000) return sqlite3_result_null(ctx);
+    if (n < 0) return sqlite3_result_null(ctx);
+    if (unit.empty()) n = 0;
+    // Divided, not multiplied: a huge count must not wrap round to a small size.
+    if (n > 0 && (sqlite3_uint64)n > 1000000 / unit.size()) return sqlite3_result_null(ctx);
     std::string out;
     for (sqlite3_int64 i = 0; i < n; ++i) out += unit;
     sqlite3_result_text(ctx, out.data(), (int)out.size(), SQLITE_TRANSIENT);
@@ -283,6 +286,27 @@ bool Database::TableExists(const std::string& name) {
 }
 
 int64_t Database::LastInsertRowId() const { return sqlite3_last_insert_rowid(db_); }
+
+namespace {
+constexpr int kStepsPerCheck = 1000;
+}
+
+StepBudget::StepBudget(Database& db, int64_t steps) : db_(db), left_(steps), outer_(db.budget_) {
+    db_.budget_ = this;
+    sqlite3_progress_handler(db_.Handle(), kStepsPerCheck, &StepBudget::OnProgress, this);
+}
+
+StepBudget::~StepBudget() {
+    db_.budget_ = outer_;
+    if (outer_) sqlite3_progress_handler(db_.Handle(), kStepsPerCheck, &StepBudget::OnProgress, outer_);
+    else sqlite3_progress_handler(db_.Handle(), 0, nullptr, nullptr);
+}
+
+int StepBudget::OnProgress(void* self) {
+    auto* b = static_cast<StepBudget*>(self);
+    b->left_ -= kStepsPerCheck;
+    return b->Spent() ? 1 : 0;
+}
 
 TransactionGuard::TransactionGuard(Database& db) : db_(db) {
     db_.Mutex().lock();

@@ -2,6 +2,7 @@
 // connection, prepared statements that bind and read variants, and a
 // transaction guard that rolls back unless committed.
 #pragma once
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -23,6 +24,7 @@ public:
 };
 
 class Database;
+class StepBudget;
 
 class Statement {
 public:
@@ -81,9 +83,30 @@ public:
     [[noreturn]] void Raise(const std::string& what) const;
 
 private:
+    friend class StepBudget;
     sqlite3* db_ = nullptr;
     std::string path_;
     std::recursive_mutex mutex_;
+    StepBudget* budget_ = nullptr;  // the innermost one alive
+};
+
+// While it lives, the connection's statements fail as interrupted once they
+// have taken `steps` virtual-machine steps between them: a query that would
+// run for ever (a recursive CTE without end) stops instead of holding the
+// shared connection. Lives under the connection's lock.
+class StepBudget {
+public:
+    StepBudget(Database& db, int64_t steps);
+    ~StepBudget();
+    StepBudget(const StepBudget&) = delete;
+    StepBudget& operator=(const StepBudget&) = delete;
+    bool Spent() const { return left_ < 0; }
+
+private:
+    static int OnProgress(void* self);
+    Database& db_;
+    int64_t left_;
+    StepBudget* outer_;
 };
 
 // BEGIN IMMEDIATE on creation; ROLLBACK on destruction unless Commit ran.

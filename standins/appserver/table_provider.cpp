@@ -153,14 +153,7 @@ plat::TDataPacket TableProvider::GetRecords(const plat::TFetchRequest& request) 
         Statement st(db, sql);
         if (!st.IsReadOnly()) throw ServerError("The query condition would change data: refused");
         st.BindAll(params);
-        topRows_.clear();
-        int n = st.ColumnCount();
-        while (st.Step()) {
-            std::vector<Variant> row;
-            row.reserve((size_t)n);
-            for (int i = 0; i < n; ++i) row.push_back(st.Column(i));
-            topRows_.push_back(std::move(row));
-        }
+        topRows_ = ReadClientQuery(server, st);
         cursor_ = 0;
         if (options_.countRecords) session_.SetRecordCount((int)topRows_.size());
     }
@@ -272,6 +265,8 @@ plat::TApplyReply TableProvider::ApplyUpdates(const plat::TDelta& delta, int max
         ApplyRow(st, 0, delta.fields, row, {});
     }
     st.reply.committed = !st.stop();
+    if (st.reply.committed && session_.ClientGone())
+        throw ServerError("The client left before its changes were saved; nothing was saved");
     if (st.reply.committed) {
         tx.Commit();
         if (!st.lastNumber.empty()) session_.SetLastSeqNo(st.lastNumber);

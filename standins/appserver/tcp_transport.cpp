@@ -4,11 +4,15 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <system_error>
 
 #include "platform/automation/oleobject.h"
 #include "platform/core/text.h"
@@ -45,6 +49,30 @@ bool RecvAll(int fd, char* buf, size_t size) {
         got += (size_t)n;
     }
     return true;
+}
+
+// A payload of `length` bytes, read in pieces: the memory grows with the
+// bytes that came, not with what the length prefix claims.
+bool RecvPayload(int fd, uint32_t length, std::string& out) {
+    constexpr size_t kPiece = 1 << 16;
+    out.clear();
+    while (out.size() < length) {
+        size_t at = out.size(), n = std::min<size_t>(kPiece, length - at);
+        out.resize(at + n);
+        if (!RecvAll(fd, out.data() + at, n)) return false;
+    }
+    return true;
+}
+
+// True once the peer has closed or reset its end of the connection.
+bool PeerClosed(int fd) {
+    pollfd p{fd, POLLRDHUP, 0};
+    return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
+}
+
+// accept() failures that pass: out of descriptors or memory for a while.
+bool TransientAcceptError(int error) {
+    return error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM;
 }
 
 Variant ErrorReply(const std::string& cls, const std::string& message, const std::string& member = "", int code = 0) {
@@ -150,6 +178,12 @@ void TcpServer::AcceptLoop() {
         int fd = ::accept(listenFd_, nullptr, nullptr);
         if (fd < 0) {
             if (errno == EINTR || errno == ECONNABORTED) continue;
+            if (TransientAcceptError(errno)) {
+                // The connection waits in the backlog until descriptors free up.
+                ReapFinished();
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                continue;
+            }
             break;
         }
         int one = 1;
@@ -161,17 +195,22 @@ void TcpServer::AcceptLoop() {
             break;
         }
         auto done = std::make_shared<std::atomic<bool>>(false);
-        clientList_.push_back(Client{fd, std::thread([this, fd, done] {
-                                         Serve(fd);
-                                         *done = true;
-                                     }),
-                                     done});
+        try {
+            clientList_.push_back(Client{fd, std::thread([this, fd, done] {
+                                             Serve(fd);
+                                             *done = true;
+                                         }),
+                                         done});
+        } catch (const std::system_error&) {
+            ::close(fd);  // no thread to serve it: the client sees the connection close
+        }
     }
 }
 
 void TcpServer::Serve(int fd) {
     ++clients_;
     std::shared_ptr<AppSession> session(server_->NewSession().release());
+    session->SetClientGone([fd] { return PeerClosed(fd); });
     std::string payload;
     for (;;) {
         char header[4];
@@ -184,9 +223,8 @@ void TcpServer::Serve(int fd) {
             SendAll(fd, EncodeFrame(ErrorReply("CodecError", e.what())));
             break;
         }
-        payload.resize(length);
         // A client that leaves in the middle of a frame has sent nothing that runs.
-        if (!RecvAll(fd, payload.data(), length)) break;
+        if (!RecvPayload(fd, length, payload)) break;
         Variant reply;
         try {
             Variant request = DecodeWireValue(payload);
@@ -276,11 +314,7 @@ Variant RemoteAppServer::Exchange(const Variant& request) const {
         throw plat::EOleSysError("The application server at " + address_ + " closed the connection", -1);
     char header[4];
     std::string payload;
-    if (RecvAll(fd_, header, 4)) {
-        uint32_t length = FrameLength(header);
-        payload.resize(length);
-        if (RecvAll(fd_, payload.data(), length)) return DecodeWireValue(payload);
-    }
+    if (RecvAll(fd_, header, 4) && RecvPayload(fd_, FrameLength(header), payload)) return DecodeWireValue(payload);
     throw plat::EOleSysError("The application server at " + address_ + " closed the connection", -1);
 }
 

@@ -1,5 +1,6 @@
 #include "standins/appserver/variant_codec.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace standin {
@@ -168,8 +169,11 @@ private:
         uint64_t total = 1;
         for (int d = 0; d < dims; ++d) {
             int32_t lo = (int32_t)U32(), hi = (int32_t)U32();
-            if ((int64_t)hi < (int64_t)lo - 1) Fail("array bounds " + std::to_string(lo) + ".." + std::to_string(hi));
             int64_t count = (int64_t)hi - lo + 1;
+            // Bounds clear of the ends of the int range, and a count that fits
+            // an int: no bound arithmetic or index loop can overflow.
+            if (count < 0 || count > INT32_MAX || lo == INT32_MIN || hi == INT32_MAX)
+                Fail("array bounds " + std::to_string(lo) + ".." + std::to_string(hi));
             total *= (uint64_t)count;
             // Every element takes at least one byte: more than the bytes left is a lie.
             if (total > n_ - pos_) Fail("array of " + std::to_string(total) + " elements in " +

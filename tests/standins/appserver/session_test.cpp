@@ -65,9 +65,30 @@ TEST_F(SessionTest, SimpleSqlRefusesStatementsThatChangeData) {
                              "WITH x AS (SELECT 1) DELETE FROM MOCTI",
                              "DROP TABLE MOCTH",
                              "ATTACH DATABASE '/tmp/x.db' AS x",
-                             "PRAGMA writable_schema=1"};
+                             "PRAGMA writable_schema=1",
+                             "/* SELECT */ DELETE FROM MOCTI",
+                             "-- SELECT\r DELETE FROM MOCTI",
+                             "BEGIN",
+                             "SELECT 1 AS X; BEGIN",
+                             "SAVEPOINT s",
+                             "COMMIT",
+                             "REPLACE INTO CMSMQ (MQ001) VALUES ('9999')",
+                             "INSERT OR REPLACE INTO CMSMQ (MQ001) VALUES ('9999')",
+                             "VACUUM",
+                             "CREATE TEMP TABLE t (x)",
+                             "CREATE TEMP VIEW v AS SELECT 1",
+                             "ANALYZE",
+                             "DETACH DATABASE main",
+                             "PRAGMA foreign_keys=OFF",
+                             "EXPLAIN DELETE FROM MOCTI",
+                             "SELECT load_extension('libx') AS X",
+                             "WITH RECURSIVE c(x) AS (SELECT 1) INSERT INTO CMSMQ (MQ001) SELECT x FROM c"};
     for (const char* sql : refused) EXPECT_THROW(Op("SimpleSQL", Arr({sql, ""})), plat::Exception) << sql;
     EXPECT_GT(Sql("SELECT COUNT(*) FROM MOCTI").AsInteger(), 0);
+    EXPECT_TRUE(Sql("SELECT 1 FROM CMSMQ WHERE MQ001 = '9999'").IsEmpty());
+    // The shared connection is left as it was: no transaction open, checks on.
+    EXPECT_EQ(Sql("PRAGMA foreign_keys").AsInteger(), 1);
+    EXPECT_NO_THROW(server->Db().Exec("BEGIN; ROLLBACK"));
     EXPECT_THROW(Op("SimpleSQL", Arr({"SELECT NOPE FROM MOCTH", "NOPE"})), SqlError);
     EXPECT_THROW(Op("SimpleSQL", Arr({"SELECT TH001 FROM MOCTH", "TH999"})), ServerError);
 }
@@ -397,4 +418,48 @@ TEST_F(SessionTest, OddArgumentsNeverCrash) {
     // The session and the data are still whole.
     EXPECT_EQ(Connect(*session, "ZHANGW").AsInteger(), 0);
     EXPECT_EQ(Sql("SELECT COUNT(*) FROM MOCTH").AsInteger(), 5);
+}
+
+TEST_F(SessionTest, StringFunctionsRefuseResultsTooLongToBuild) {
+    const char* tooLong[] = {"SELECT REPLICATE('ab', 4611686018427387904) AS X",
+                             "SELECT REPLICATE('abc', 2000000) AS X", "SELECT SPACE(9000000000000000000) AS X"};
+    for (const char* sql : tooLong) EXPECT_TRUE(Op("SimpleSQL", Arr({sql, "X"}))[0][0].IsNull()) << sql;
+    EXPECT_EQ(Op("SimpleSQL", Arr({"SELECT REPLICATE('', 9000000000000000000) AS X", "X"}))[0][0].AsString(), "");
+    EXPECT_EQ(Op("SimpleSQL", Arr({"SELECT REPLICATE('ab', 3) AS X", "X"}))[0][0].AsString(), "ababab");
+}
+
+TEST_F(SessionTest, ARunawayQueryIsStoppedAndTheServerGoesOn) {
+    server->SetQueryStepLimit(2000000);
+    const std::string endless = "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) ";
+    for (const std::string& sql : {endless + "SELECT COUNT(*) AS N FROM c", endless + "SELECT x AS N FROM c"})
+        EXPECT_THROW(Op("SimpleSQL", Arr({sql, "N"})), ServerError) << sql;
+    plat::IProvider* receipts = session->FindProvider("pvdMain");
+    receipts->DataRequest(Arr({"MOCTH.TH002 IN (" + endless + "SELECT x FROM c)", ""}));
+    EXPECT_THROW(receipts->GetRecords({}), ServerError);
+    // Ordinary work goes on, on the same connection.
+    EXPECT_EQ(Op("SimpleSQL", Arr({"SELECT COUNT(*) AS N FROM MOCTH", "N"}))[0][0].AsInteger(), 5);
+    receipts->DataRequest(Arr({"", ""}));
+    EXPECT_EQ(receipts->GetRecords({}).rows.size(), 5u);
+}
+
+TEST_F(SessionTest, NumbersContinueAfterTheHighestNumericNumberStored) {
+    // Numbers typed by hand, one of them not a number at all.
+    Op("TransactionSQL", Arr({Arr({"INSERT INTO MOCTH (TH001, TH002) VALUES ('5901', '20240301001')",
+                                   "INSERT INTO MOCTH (TH001, TH002) VALUES ('5901', '2024030100A')"}),
+                              ""}));
+    EXPECT_EQ(server->NextDocumentNumber("MOCTH", "5901", "20240301"), "20240301002");
+}
+
+TEST_F(SessionTest, ALongRestrictionConditionIsReadNotFeared) {
+    auto limei = server->NewSession();
+    Connect(*limei, "LIMEI");
+    // One long quoted key value: read in one pass, never by deep recursion.
+    std::string value(200000, 'x');
+    Variant r = limei->Call("GetBaseLimitedRecs", "D11", " and MOCTH.TH001='" + value + "' and MOCTH.TH002='it''s'", 1);
+    EXPECT_TRUE(r.IsEmpty());  // no such receipt: nothing to judge
+    r = limei->Call("GetBaseLimitedRecs", "D11", "  AND MOCTH.TH001 = '5902'\tand TH002=20240205001 ", 1);
+    ASSERT_TRUE(r.IsArray());
+    EXPECT_EQ(r[1][0].AsString(), "5902-20240205001-0001");
+    for (const char* bad : {" and MOCTH.TH001='5902", " and MOCTH.TH001", " or MOCTH.TH001='5902'", " andMOCTH.TH001=1"})
+        EXPECT_THROW(limei->Call("GetBaseLimitedRecs", "D11", bad, 1), plat::EOleException) << bad;
 }

@@ -1,8 +1,11 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "platform/automation/oleobject.h"
@@ -19,11 +22,18 @@ namespace {
 // A raw connection, for sending what a well-behaved client never would.
 class RawSocket {
 public:
-    explicit RawSocket(int port) {
+    // connectNow false: the socket exists, the connection waits for Connect().
+    explicit RawSocket(int port, bool connectNow = true) : port_(port) {
         fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        // A reply that never comes fails the test instead of hanging it.
+        timeval limit{10, 0};
+        setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+        if (connectNow) Connect();
+    }
+    void Connect() {
         sockaddr_in a{};
         a.sin_family = AF_INET;
-        a.sin_port = htons((uint16_t)port);
+        a.sin_port = htons((uint16_t)port_);
         a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         if (::connect(fd_, (sockaddr*)&a, sizeof a) != 0) ADD_FAILURE() << "cannot connect";
     }
@@ -55,8 +65,22 @@ private:
         }
         return true;
     }
+    int port_;
     int fd_ = -1;
 };
+
+// Waits a bounded while for what another thread brings about.
+template <class Condition>
+bool Eventually(Condition done) {
+    for (int i = 0; i < 1000 && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return done();
+}
+
+long PeakResidentKb() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
 
 std::string Frame(const std::string& payload) {
     std::string f(4, '\0');
@@ -215,4 +239,80 @@ TEST_F(TcpTest, OnlyTheExactLocalAddressIsInProcess) {
     // here, the test server listens on 127.0.0.1 only).
     EXPECT_THROW(ConnectAppServer("127.0.0.2", tcp->Port()), plat::EOleSysError);
     plat::UnregisterOleFactory("NevaQ22D.Class1");
+}
+
+TEST_F(TcpTest, AClaimedLengthTakesNoMemoryUntilItsBytesCome) {
+    long before = PeakResidentKb();
+    {
+        RawSocket raw(tcp->Port());
+        ASSERT_TRUE(Eventually([&] { return tcp->ClientCount() == 1; }));
+        std::string header(4, '\0');
+        header[3] = '\x40';  // 1 GiB, the largest frame allowed
+        raw.Send(header + "x");
+    }  // and gone
+    ASSERT_TRUE(Eventually([&] { return tcp->ClientCount() == 0; }));
+    EXPECT_LT(PeakResidentKb() - before, 256 * 1024) << "kB more at the peak";
+    EXPECT_EQ(Client()->Call("WhatIs", "SQLTYPE").AsInteger(), 0);
+}
+
+TEST_F(TcpTest, RunningOutOfDescriptorsOnlyDelaysNewClients) {
+    RawSocket late(tcp->Port(), false);
+    rlimit saved{};
+    getrlimit(RLIMIT_NOFILE, &saved);
+    int highest = 0;
+    for (auto& e : std::filesystem::directory_iterator("/proc/self/fd"))
+        highest = std::max(highest, std::stoi(e.path().filename().string()));
+    rlimit tight = saved;
+    tight.rlim_cur = (rlim_t)highest + 8;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &tight), 0);
+    std::vector<int> filler;
+    for (int fd; (fd = ::dup(0)) >= 0;) filler.push_back(fd);
+    // A connection comes while the server can open no descriptor for it.
+    late.Connect();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    for (int fd : filler) ::close(fd);
+    setrlimit(RLIMIT_NOFILE, &saved);
+    // Once there are descriptors again, that client and later ones are served.
+    RawSocket later(tcp->Port());
+    for (RawSocket* s : {&late, &later}) {
+        s->Send(EncodeFrame(Arr({"WhatIs", 0, Arr({"SQLTYPE"})})));
+        Variant reply = s->Reply();
+        ASSERT_TRUE(reply.IsArray()) << "no reply";
+        EXPECT_EQ(reply[0].AsInteger(), 0);
+    }
+}
+
+TEST_F(TcpTest, SilentAndHalfSentClientsHoldUpNoOneAndStopEndsThem) {
+    std::vector<std::unique_ptr<RawSocket>> idle;
+    for (int i = 0; i < 32; ++i) {
+        idle.push_back(std::make_unique<RawSocket>(tcp->Port()));
+        if (i % 2) idle.back()->Send(std::string("\x10\0\0\0abc", 7));  // a frame begun, never finished
+    }
+    EXPECT_EQ(Client()->Call("WhatIs", "SQLTYPE").AsInteger(), 0);
+    tcp->Stop();
+    for (auto& s : idle) EXPECT_TRUE(s->ClosedByPeer());
+}
+
+TEST_F(TcpTest, AClientLeavingDuringItsApplyCommitsNothing) {
+    auto c = Client();
+    plat::IProvider* p = c->FindProvider("pvdMain");
+    p->DataRequest(Arr({"MOCTH.TH002 = '20240112001'", ""}));
+    plat::TDataPacket packet = p->GetRecords({});
+    plat::TDeltaRow row;
+    row.id = 1;
+    row.status = plat::TUpdateStatus::usDeleted;
+    row.oldValues = packet.rows[0].values;
+    plat::TDelta delta{packet.fields, {row}};
+    std::string frame = EncodeFrame(Arr({"AS_ApplyUpdates", 0, Arr({"pvdMain", plat::EncodeDelta(delta), 0})}));
+    {
+        // The apply waits for the database while its client sends the whole
+        // request and leaves.
+        std::lock_guard<std::recursive_mutex> busy(server->Db().Mutex());
+        RawSocket raw(tcp->Port());
+        ASSERT_TRUE(Eventually([&] { return tcp->ClientCount() == 2; }));
+        raw.Send(frame);
+        raw.Close();
+    }
+    ASSERT_TRUE(Eventually([&] { return tcp->ClientCount() == 1; }));
+    EXPECT_EQ(server->Db().Scalar("SELECT COUNT(*) FROM MOCTH WHERE TH002 = '20240112001'").AsInteger(), 1);
 }

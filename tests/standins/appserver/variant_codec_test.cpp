@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "standins/appserver/variant_codec.h"
 
 using namespace standin;
@@ -9,6 +11,17 @@ using plat::VarType;
 namespace {
 
 Variant RoundTrip(const Variant& v) { return DecodeWireValue(EncodeWireValue(v)); }
+
+// An array header on the wire: Variant elements, then low and high of each dimension.
+std::string ArrayHeader(std::initializer_list<std::pair<int32_t, int32_t>> bounds) {
+    std::string s("\x80\x0c\x00", 3);
+    s += (char)bounds.size();
+    for (auto [lo, hi] : bounds)
+        for (uint32_t v : {(uint32_t)lo, (uint32_t)hi})
+            for (int i = 0; i < 4; ++i) s += (char)((v >> (8 * i)) & 0xff);
+    return s;
+}
+const std::string kOneInteger("\x03\x01\0\0\0\0\0\0\0", 9);
 
 }  // namespace
 
@@ -102,4 +115,25 @@ TEST(VariantCodec, FramesCarryTheirLength) {
     EXPECT_THROW(FrameLength(tooBig), CodecError);
     const char zero[4] = {0, 0, 0, 0};
     EXPECT_THROW(FrameLength(zero), CodecError);
+}
+
+TEST(VariantCodec, BoundsAtTheEndsOfTheIntRangeAreRefused) {
+    // Counting up to INT_MAX, down from INT_MIN or past an int-sized count
+    // would overflow; each is refused as malformed.
+    const std::string refused[] = {
+        ArrayHeader({{INT_MAX, INT_MAX}}) + kOneInteger,
+        ArrayHeader({{INT_MAX - 1, INT_MAX}}) + kOneInteger + kOneInteger,
+        ArrayHeader({{INT_MIN, INT_MIN}}) + kOneInteger,
+        ArrayHeader({{0, -1}, {INT_MIN + 1, INT_MAX - 1}}),
+        ArrayHeader({{INT_MIN + 1, INT_MAX - 1}, {0, -1}}),
+    };
+    for (const std::string& bytes : refused) EXPECT_THROW(DecodeWireValue(bytes), CodecError);
+    // No rows of a long width: empty, and nothing to read.
+    Variant wide = DecodeWireValue(ArrayHeader({{0, -1}, {1, INT_MAX - 1}}));
+    EXPECT_EQ(wide.DimCount(), 2);
+    EXPECT_EQ(wide.HighBound(2), INT_MAX - 1);
+    EXPECT_TRUE(wide.Items().empty());
+    // Ordinary bounds away from zero still travel.
+    Variant near = DecodeWireValue(ArrayHeader({{INT_MAX - 2, INT_MAX - 1}}) + kOneInteger + kOneInteger);
+    EXPECT_EQ(near[INT_MAX - 1].AsInteger(), 1);
 }

@@ -12,6 +12,7 @@
 #include "standins/appserver/tcp_transport.h"
 #include "standins/host/server_link.h"
 #include "standins/host/work_center.h"
+#include "standins/servers/office_servers.h"
 #include "standins/servers/transaction_server.h"
 
 using namespace standin;
@@ -192,4 +193,55 @@ TEST(OverTcp, HostObjectsReachTheServerProgram) {
     server.reset();
     std::filesystem::remove(path);
     EXPECT_THROW(ConnectRemote(*MakeHostServices(), "127.0.0.1", 1), plat::EOleSysError);
+}
+
+TEST_F(InProcess, OddArgumentsToEveryMemberNeverCrash) {
+    auto txn = CreateTransactionServer(s->suite);
+    auto other = std::make_shared<plat::DispatchObject>("Other");
+    std::vector<std::pair<plat::DispatchPtr, std::vector<std::string>>> objects = {
+        {center,
+         {"DependencyVersion", "ProductID", "Language", "Connect", "GetMessage", "ExecWork",
+          "CallHelp", "Com_Validator", "Com_Dravoc", "Com_Counter"}},
+        {Sub(center, "Com_Validator"),
+         {"CheckValue", "QueryData", "QueryMaxSeq", "ProductID", "BaseLimited"}},
+        {Sub(center, "Com_Counter"), {"GetSysInfo", "GETCOUNTER"}},
+        {Sub(center, "Com_Dravoc"),
+         {"F2GetData", "ShowInputDay", "GetPhrase2", "ShowCharaters", "GetCalcValue"}},
+        {txn,
+         {"DoIt2", "DoCheck", "ReturnSeq", "ErrorCode", "ResultDesc", "ErrorDescript", "CloseCOM"}},
+    };
+    objects.push_back({CreatePager(s->suite), {"ShowSendSelmor"}});
+    objects.push_back({CreateNumberingRuleTree(s->suite, {}), {"ShowTree"}});
+    objects.push_back({CreateAttachmentManager(s->suite), {"Init", "ParentHandle", "ShowModal"}});
+    objects.push_back({CreateDocumentManager(s->suite), {"CheckOut"}});
+    plat::Variant grid =
+        plat::Variant::CreateArray(std::vector<plat::VarArrayBound>{{0, 1}, {0, 1}});
+    const std::vector<plat::Variant> odd = {
+        plat::Variant(), plat::Variant::Null(), plat::Variant(-1), plat::Variant(1e300),
+        plat::Variant(std::string(3, '\0')), plat::Variant::ArrayOf({}),
+        plat::Variant::ArrayOf({plat::Variant::ArrayOf({plat::Variant::ArrayOf({})})}),
+        plat::Variant::ArrayOf({plat::Variant::Null(), plat::Variant(), 7}), grid,
+        plat::Variant(plat::DispatchPtr(other)), plat::Variant("MOCTH"),
+        plat::Variant::Currency(1.5), plat::Variant(true)};
+    int answered = 0;
+    for (auto& [object, members] : objects)
+        for (auto& m : members)
+            for (size_t n = 0; n <= 7; ++n)
+                for (size_t k = 0; k < odd.size(); ++k) {
+                    std::vector<plat::Variant> args;
+                    for (size_t i = 0; i < n; ++i) args.push_back(odd[(k + i) % odd.size()]);
+                    try {
+                        object->CallArgs(m, args);
+                        ++answered;
+                    } catch (const plat::Exception&) {
+                    }
+                    try {
+                        object->Put(m, odd[k]);
+                    } catch (const plat::Exception&) {
+                    }
+                }
+    EXPECT_GT(answered, 0);
+    // The host still answers and the data is whole.
+    EXPECT_EQ(NextNumber(center, "5901", "20240108"), "20240108002");
+    EXPECT_EQ(server->Db().Scalar("SELECT COUNT(*) FROM MOCTH").AsInteger(), 5);
 }
