@@ -1286,25 +1286,35 @@ void TDataSet::rebuildIndex() {
     filterValid_ = false;
 }
 
-void TDataSet::SetIndexFieldNames(const std::string& names) {
-    if (Active()) CheckBrowseMode();
-    indexFieldNames_ = names;
-    if (!names.empty()) indexName_.clear();
-    if (Active()) {
-        rebuildIndex();
-        DataEvent(TDataEvent::deDataSetChange);
+void TDataSet::setOrder(const std::string& fieldNames, const std::string& indexName) {
+    if (!Active()) {
+        indexFieldNames_ = fieldNames;
+        indexName_ = indexName;
+        return;
     }
+    CheckBrowseMode();
+    std::string oldFields = indexFieldNames_, oldName = indexName_;
+    indexFieldNames_ = fieldNames;
+    indexName_ = indexName;
+    try {
+        rebuildIndex();
+    } catch (...) {
+        // An order that cannot be built leaves the one before.
+        indexFieldNames_ = oldFields;
+        indexName_ = oldName;
+        rebuildIndex();
+        throw;
+    }
+    DataEvent(TDataEvent::deDataSetChange);
+}
+
+void TDataSet::SetIndexFieldNames(const std::string& names) {
+    setOrder(names, names.empty() ? indexName_ : std::string());
 }
 
 void TDataSet::SetIndexName(const std::string& name) {
-    if (Active()) CheckBrowseMode();
     if (!name.empty() && !indexDefs_.FindIndexForName(name)) Error("Index '" + name + "' not found");
-    indexName_ = name;
-    if (!name.empty()) indexFieldNames_.clear();
-    if (Active()) {
-        rebuildIndex();
-        DataEvent(TDataEvent::deDataSetChange);
-    }
+    setOrder(name.empty() ? indexFieldNames_ : std::string(), name);
 }
 
 void TDataSet::AdoptCursorSettings(const TDataSet& src) {
@@ -1351,36 +1361,54 @@ void TDataSet::refreshFilter() const {
     filterParent_ = parentSlot_;
 }
 
-void TDataSet::SetFilter(const std::string& text) {
-    auto expr = Trim(text).empty() ? nullptr : filter::Expression::Parse(text);
-    filter_ = text;
-    filterExpr_ = expr;
+void TDataSet::refilter(bool toFirst, const std::function<void()>& restore) {
     filterValid_ = false;
     posVersion_ = 0;
-    if (Active() && filtered_) First();
+    if (!Active() || !(toFirst || filtered_)) return;
+    if (filterActive()) {
+        // A filter that cannot be evaluated (a field it names is missing,
+        // its handler raises) leaves the one before.
+        try {
+            count();
+        } catch (...) {
+            restore();
+            filterValid_ = false;
+            posVersion_ = 0;
+            throw;
+        }
+    }
+    First();
+}
+
+void TDataSet::SetFilter(const std::string& text) {
+    auto expr = Trim(text).empty() ? nullptr : filter::Expression::Parse(text);
+    std::string oldText = std::move(filter_);
+    auto oldExpr = std::move(filterExpr_);
+    filter_ = text;
+    filterExpr_ = expr;
+    refilter(false, [&] {
+        filter_ = oldText;
+        filterExpr_ = oldExpr;
+    });
 }
 
 void TDataSet::SetFiltered(bool on) {
     if (filtered_ == on) return;
     if (Active()) CheckBrowseMode();
     filtered_ = on;
-    filterValid_ = false;
-    posVersion_ = 0;
-    if (Active()) First();
+    refilter(true, [&] { filtered_ = !on; });
 }
 
 void TDataSet::SetFilterOptions(TFilterOptions o) {
+    TFilterOptions old = filterOptions_;
     filterOptions_ = o;
-    filterValid_ = false;
-    posVersion_ = 0;
-    if (Active() && filtered_) First();
+    refilter(false, [&] { filterOptions_ = old; });
 }
 
 void TDataSet::SetOnFilterRecord(const TFilterRecordEvent& e) {
+    TFilterRecordEvent old = onFilterRecord_;
     onFilterRecord_ = e;
-    filterValid_ = false;
-    posVersion_ = 0;
-    if (Active() && filtered_) First();
+    refilter(false, [&] { onFilterRecord_ = old; });
 }
 
 // ---- published properties ----

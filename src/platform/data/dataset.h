@@ -20,6 +20,7 @@
 //           BeforeScroll; move; AfterScroll.
 #pragma once
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -268,6 +269,7 @@ private:
     int curPos() const;
     void setPos(int pos);
     void rebuildIndex();
+    void setOrder(const std::string& fieldNames, const std::string& indexName);
     void dropIndex();
     std::vector<KeyPart> keyParts(const std::string& fields, const std::string& desc,
                                   const std::string& caseIns, bool allDesc, bool allCaseIns) const;
@@ -275,6 +277,8 @@ private:
     bool passesFilter(uint32_t slot) const;
     void refreshFilter() const;
     bool filterActive() const;
+    // After a change of the filter: the rows again, from the first.
+    void refilter(bool toFirst, const std::function<void()>& restore);
     int findRow(const std::vector<int>& columns, const std::vector<Variant>& values,
                 TLocateOptions options, int from) const;
     bool matches(uint32_t slot, const std::vector<int>& columns, const std::vector<const TField*>& fields,

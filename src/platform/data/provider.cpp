@@ -44,6 +44,7 @@ std::vector<Variant> TValueRow::Values() const {
 }
 
 TValueRow TValueRow::FromBytes(std::string bytes, int count) {
+    if (count < 0) Reader::Fail();
     TValueRow row;
     Reader r(bytes);
     for (int i = 0; i < count; ++i) r.SkipValue();
@@ -66,8 +67,9 @@ void putRow(std::string& out, const TValueRow& row) {
 }
 
 TValueRow getRow(Reader& r) {
-    int count = (int)r.Varint();
-    return TValueRow::FromBytes(r.Text(), count);
+    uint64_t count = r.Varint();
+    if (count > (uint64_t)INT32_MAX) Reader::Fail();
+    return TValueRow::FromBytes(r.Text(), (int)count);
 }
 
 void putFields(std::string& out, const std::vector<TPacketField>& fields) {

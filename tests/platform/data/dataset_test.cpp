@@ -352,6 +352,22 @@ TEST(Indexes, AVariantFieldHoldingMixedValuesStillSorts) {
     EXPECT_TRUE(ds->Locate("V", "a"));
 }
 
+TEST(Indexes, AnOrderThatCannotBeBuiltLeavesTheOneBefore) {
+    TComponent o;
+    auto* ds = simpleDataSet(&o, 3);
+    ds->IndexDefs().Add("byIdDesc", "ID", ixDescending);
+    ds->IndexDefs().Add("broken", "ID;NOPE", 0);
+    ds->SetIndexName("byIdDesc");
+    EXPECT_THROW(ds->SetIndexFieldNames("NOPE"), EDatabaseError);
+    EXPECT_THROW(ds->SetIndexName("broken"), EDatabaseError);
+    EXPECT_EQ(ds->IndexName(), "byIdDesc");
+    EXPECT_EQ(ds->IndexFieldNames(), "");
+    ds->First();
+    EXPECT_EQ(ds->FieldByName("ID")->AsInteger(), 3);
+    EXPECT_TRUE(ds->FindKey({1}));
+    EXPECT_EQ(ds->RecNo(), 3);
+}
+
 TEST(Indexes, FieldNamesNamedIndexesDescendingAndFindKey) {
     TComponent o;
     auto* ds = simpleDataSet(&o);
@@ -432,6 +448,25 @@ TEST(Filters, ExpressionsAndOnFilterRecordKeepCountsAndRecNoRight) {
     EXPECT_EQ(ds->RecordCount(), 6);
     EXPECT_THROW(ds->SetFilter("ID = "), EDatabaseError);
     EXPECT_THROW(ds->SetFilter("ID = 'x"), EDatabaseError);
+}
+
+TEST(Filters, AFilterThatCannotBeEvaluatedLeavesTheOneBefore) {
+    TComponent o;
+    auto* ds = simpleDataSet(&o, 6);
+    ds->SetFilter("NOPE = 1");  // not filtered yet: nothing is evaluated
+    EXPECT_THROW(ds->SetFiltered(true), EDatabaseError);
+    EXPECT_FALSE(ds->Filtered());
+    EXPECT_EQ(ds->RecordCount(), 6);
+    ds->SetFilter("ID > 4");
+    ds->SetFiltered(true);
+    EXPECT_THROW(ds->SetFilter("NOPE = 1"), EDatabaseError);
+    EXPECT_EQ(ds->Filter(), "ID > 4");
+    EXPECT_EQ(ds->RecordCount(), 2);
+    EXPECT_THROW(ds->SetOnFilterRecord([](TDataSet*, bool&) { throw EDatabaseError("no"); }), EDatabaseError);
+    EXPECT_FALSE(ds->OnFilterRecord());
+    EXPECT_EQ(ds->RecordCount(), 2);
+    ds->Next();
+    EXPECT_EQ(ds->FieldByName("ID")->AsInteger(), 6);
 }
 
 TEST(InMemory, FieldDefsEmptyDataSetAndDataCopies) {

@@ -94,6 +94,13 @@ TEST(ProviderEncoding, MalformedBytesRaise) {
     for (size_t cut : {size_t(0), size_t(1), good.size() / 2, good.size() - 1})
         EXPECT_THROW(DecodePacket(good.substr(0, cut)), EDatabaseError) << cut;
     EXPECT_THROW(DecodeDelta(good), EDatabaseError);
+    // A row claiming a count that wraps to a negative number.
+    TDataPacket empty{headerFields(), {TPacketRow{}}};
+    std::string wrapped = EncodePacket(empty);
+    size_t at = wrapped.size() - 3;  // the row's count, its empty bytes, its detail count
+    ASSERT_EQ(wrapped.substr(at), std::string("\0\0\0", 3));
+    wrapped.replace(at, 1, "\xFF\xFF\xFF\xFF\x0F");
+    EXPECT_THROW(DecodePacket(wrapped), EDatabaseError);
     // Arrays nested without end exhaust no stack.
     std::string deep = EncodeVariant(Variant());
     deep.pop_back();
