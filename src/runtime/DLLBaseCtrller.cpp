@@ -30,7 +30,10 @@ void TDLLBaseController::FormCloseHook(plat::TObject*, TCloseAction&) {
 }
 
 void TDLLBaseController::DoNotify(int32_t code, TDLLBaseController* sender) {
-    if (OnNotify) OnNotify(code, sender);
+    // A copy: the host may free the controller, and with it OnNotify, from
+    // inside its handler.
+    const TNotifyHandler handler = OnNotify;
+    if (handler) handler(code, sender);
 }
 
 void TDLLBaseController::Reserved() {}

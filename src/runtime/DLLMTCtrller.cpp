@@ -59,7 +59,7 @@ class TDLLMTCtrller::FormWatch : public plat::TComponent {
         if (op == plat::TOperation::opRemove && controller_->form_ &&
             controller_->form_->FormComponent() == c) {
             controller_->form_ = nullptr;
-            controller_->formGoing_ = false;
+            controller_->stage_ = Stage::None;
             controller_->savedOnShow_ = {};
             controller_->savedOnHide_ = {};
             controller_->savedOnDestroy_ = {};
@@ -79,9 +79,15 @@ TDLLMTCtrller::TDLLMTCtrller() = default;
 
 TDLLMTCtrller::~TDLLMTCtrller() {
     try {
-        if (form_) Close(0);
+        // Freed from inside the close step's notification: the form goes
+        // without a second close step.
+        if (form_ && stage_ == Stage::Closing)
+            form_->FreeForm();
+        else if (form_ && stage_ == Stage::None)
+            Close(0);
     } catch (...) {
     }
+    *alive_ = false;
     // A form that outlives us must not tell a freed controller about itself.
     if (form_) {
         for (plat::TNotifyEvent* e :
@@ -93,7 +99,7 @@ TDLLMTCtrller::~TDLLMTCtrller() {
 
 void TDLLMTCtrller::releaseForm() {
     form_ = nullptr;
-    formGoing_ = false;
+    stage_ = Stage::None;
     savedOnShow_ = {};
     savedOnHide_ = {};
     savedOnDestroy_ = {};
@@ -216,29 +222,32 @@ int32_t TDLLMTCtrller::SetMode(int32_t mode, uint8_t rights, const Variant& para
 
 void TDLLMTCtrller::ShowModal(Variant& result) {
     if (!form_) return;
+    const std::shared_ptr<bool> alive = alive_;
     form_->ShowFormModal();
+    if (!*alive) return;
     // A form that freed itself while modal left its result with us.
     result = form_ ? form_->ResultValue() : ResultValue;
     Close(0);
 }
 
 void TDLLMTCtrller::Close(int32_t flag) {
-    if (!form_ || formGoing_ || form_->FormComponent()->Destroying()) return;
-    // From here the form is on its way out: a Close from inside a
-    // notification must not close or free it a second time.
-    formGoing_ = true;
+    if (!form_ || stage_ != Stage::None || form_->FormComponent()->Destroying()) return;
+    const std::shared_ptr<bool> alive = alive_;
     if (flag == 0) {
+        stage_ = Stage::Closing;
         TCloseAction action = TCloseAction::caHide;
         try {
             FormCloseHook(form_->FormComponent(), action);
         } catch (...) {
-            formGoing_ = false;
+            if (*alive) stage_ = Stage::None;
             throw;
         }
+        if (!*alive || !form_) return;
     }
-    if (!form_) return;
+    stage_ = Stage::Freeing;
     IRadicalForm* form = form_;
     form->FreeForm();
+    if (!*alive) return;
     // The destroy hook or the watch has let go of the form by now; the watch
     // is gone with it when it was not hooked.
     if (form_ == form) form_ = nullptr;
@@ -273,16 +282,23 @@ void TDLLMTCtrller::FormCloseHook(plat::TObject* sender, TCloseAction& action) {
 }
 
 void TDLLMTCtrller::FormDestroyHook(plat::TObject* sender) {
-    struct Release {
-        TDLLMTCtrller* self;
-        ~Release() { self->releaseForm(); }
-    } release{this};
-    if (!form_) return;
-    formGoing_ = true;
-    ResultCode = form_->ResultCode();
-    ResultValue = form_->ResultValue();
-    plat::TNotifyEvent saved = savedOnDestroy_;
-    if (saved) saved(sender);
+    if (!form_) {
+        releaseForm();
+        return;
+    }
+    {
+        struct Release {
+            TDLLMTCtrller* self;
+            ~Release() { self->releaseForm(); }
+        } release{this};
+        stage_ = Stage::Freeing;
+        ResultCode = form_->ResultCode();
+        ResultValue = form_->ResultValue();
+        plat::TNotifyEvent saved = savedOnDestroy_;
+        if (saved) saved(sender);
+    }
+    // The form is forgotten before the host hears that it is gone, so that
+    // the host may free the controller from its handler.
     TDLLBaseController::FormDestroyHook(sender);
 }
 

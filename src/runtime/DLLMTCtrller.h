@@ -49,10 +49,16 @@ class TDLLMTCtrller : public TDLLBaseController {
     // The form is gone (or going): forget it and the handlers saved from it.
     void releaseForm();
 
+    // Where the form is on its way out. A Close from inside a notification
+    // must not close or free it a second time, and a controller freed by
+    // its host from inside the close step still frees the form.
+    enum class Stage { None, Closing, Freeing };
+
     IRadicalForm* form_ = nullptr;
-    // Set while the form is being freed, so that a Close from inside a
-    // notification does not free it twice.
-    bool formGoing_ = false;
+    Stage stage_ = Stage::None;
+    // Cleared by the destructor: a host may free the controller from inside
+    // a notification, and nothing of it may be touched after that.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     plat::TNotifyEvent savedOnShow_, savedOnHide_, savedOnDestroy_;
     TCloseEvent savedOnClose_;
     // Tells the controller when the form is destroyed by any road, so that

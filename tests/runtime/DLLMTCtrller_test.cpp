@@ -249,6 +249,63 @@ TEST_F(ControllerTest, CloseFromInsideANotificationFreesTheFormOnce) {
     EXPECT_TRUE(ctl->IsFree());
 }
 
+// A host may free its controller as soon as it hears that the form is
+// closed or gone; the controller must not touch itself afterwards.
+TEST_F(ControllerTest, HostMayFreeTheControllerFromANotification) {
+    enum class Road { FormFreesItself, CloseStep, CloseWithoutStep, ModalFormFreesItself };
+    struct Case {
+        Road road;
+        int32_t freeOn;
+        std::vector<int32_t> codes;
+    };
+    const std::vector<Case> cases = {
+        {Road::FormFreesItself, notify::Destroyed, {notify::Destroyed}},
+        {Road::CloseStep, notify::Destroyed, {notify::Closed, notify::Destroyed}},
+        {Road::CloseStep, notify::Closed, {notify::Closed, notify::Destroyed}},
+        {Road::CloseWithoutStep, notify::Destroyed, {notify::Destroyed}},
+        {Road::ModalFormFreesItself, notify::Destroyed, {notify::Shown, notify::Destroyed}},
+    };
+    for (const Case& c : cases) {
+        auto* controller = new TDLLMTCtrller();
+        controller->WorkCenter = host.Main();
+        std::vector<int32_t> seen;
+        bool freed = false;
+        controller->OnNotify = TNotifyHandler([&](int32_t code, TDLLBaseController* sender) {
+            seen.push_back(code);
+            if (code == c.freeOn && !freed) {
+                freed = true;
+                delete sender;
+            }
+        });
+        ASSERT_EQ(controller->Init(params()), 0);
+        seen.clear();
+        auto* f = static_cast<TTestRadicalForm*>(controller->Form());
+        f->resultValue = "done";
+        Variant result;
+        switch (c.road) {
+            case Road::FormFreesItself:
+                f->FreeForm();
+                break;
+            case Road::CloseStep:
+                controller->Close(0);
+                break;
+            case Road::CloseWithoutStep:
+                controller->Close(1);
+                break;
+            case Road::ModalFormFreesItself:
+                f->whileModal = [](TTestRadicalForm& form) {
+                    form.FreeForm();
+                    return true;
+                };
+                controller->ShowModal(result);
+                break;
+        }
+        EXPECT_TRUE(freed);
+        EXPECT_EQ(seen, c.codes) << (int)c.road << " " << c.freeOn;
+        EXPECT_EQ(TTestRadicalForm::alive, 0) << (int)c.road << " " << c.freeOn;
+    }
+}
+
 TEST_F(ControllerTest, NotificationsWithoutHandlerAreSkipped) {
     ctl->OnNotify = {};
     ASSERT_EQ(ctl->Init(params()), 0);
