@@ -255,14 +255,13 @@ void TBrokers::ExecWork(const Variant& program, const Variant& param) {
 
 int TBrokers::RunJobProgram(const std::string& programCode, const Variant& params,
                             const Variant& options, Variant& output, bool showErrors) {
-    if (mainObject_.IsEmptyOrNull()) return -1;
+    auto main = dispatchOf(mainObject_);
+    if (!main) return -1;
     Variant target = VarArrayOf({UserID, CompanyID, programCode, (long long)ownerHandle()});
     Variant opts = options.IsEmptyOrNull() ? VarArrayOf({0, 4, Variant()}) : options;
     Variant paramsArg = params, kind(2);
     output = Variant();
-    int result = plat::VarToDispatch(mainObject_)
-                     ->Call("ExecWork", target, paramsArg, opts, kind, output)
-                     .AsInteger();
+    int result = main->Call("ExecWork", target, paramsArg, opts, kind, output).AsInteger();
     if (showErrors && result < 0) {
         std::string name;
         QueryProgramMaster(programCode, name);
@@ -380,17 +379,20 @@ TProgramMasterRow TBrokers::QueryProgramMaster(const std::string& programCode) {
                                  "MB002,MB011,MB012,MB013", SignOnKey, "N"}));
     if (!reply.IsArray() || reply.ArrayCount() == 0) return row;
     Variant first = reply[reply.LowBound()];
+    // A row that cannot be read, or lacks the name's column, leaves the code
+    // as the name.
+    const int columns = first.IsArray() && first.DimCount() == 1 ? first.ArrayCount() : 0;
     auto column = [&](int i) {
-        return first.IsArray() && first.LowBound() + i <= first.HighBound()
-                   ? plat::VarToStr(first[first.LowBound() + i])
-                   : std::string();
+        return i < columns ? plat::VarToStr(first[first.LowBound() + i]) : std::string();
     };
+    const int nameColumn = uiCodePage() == "437" ? 1 : 0;
+    if (nameColumn >= columns) return row;
     row.Found = true;
     row.ChineseName = column(0);
     row.EnglishName = column(1);
     row.Flag12 = column(2);
     row.Flag13 = column(3);
-    row.Name = uiCodePage() == "437" ? row.EnglishName : row.ChineseName;
+    row.Name = column(nameColumn);
     return row;
 }
 

@@ -423,6 +423,8 @@ TEST_F(BrokerTest, JobProgramErrorsNameTheProgram) {
 
     TBrokers none(form);
     EXPECT_EQ(none.RunJobProgram("PURI07", "", Variant(), output, true), -1);
+    none.SetMainObject("not an automation object");
+    EXPECT_EQ(none.RunJobProgram("PURI07", "", Variant(), output, true), -1);
 }
 
 // Sign-off parameters with high bound 13: P0..P13.
@@ -493,9 +495,13 @@ TEST_F(BrokerTest, ProgramMasterQueryQuotesTheCode) {
     EXPECT_EQ(row.Name, "Purchase");
     EXPECT_EQ(row.Flag12, "Y");
 
-    host.counter->AnswerValue("GETCOUNTER", Variant::Null());
-    b->QueryProgramMaster("NOSUCH", name);
-    EXPECT_EQ(name, "NOSUCH");
+    // No readable row, or no such column in it: the code stands for the name.
+    for (const Variant& reply :
+         {Variant::Null(), VarArrayOf({Variant::Null()}), VarArrayOf({VarArrayOf({"采购单"})})}) {
+        host.counter->AnswerValue("GETCOUNTER", reply);
+        b->QueryProgramMaster("NOSUCH", name);
+        EXPECT_EQ(name, "NOSUCH");
+    }
 }
 
 struct RecordingSearchWindow : ISearchWindow {

@@ -92,6 +92,11 @@ struct ScriptedHost {
         validator->Value("ProductID", 0);
         validator->Value("BaseLimited", "");
     }
+    // Recorded arguments may hold the work-centre object itself (the lookup
+    // request does): let go of them so the objects do not keep each other.
+    ~ScriptedHost() {
+        for (auto* o : {main.get(), validator.get(), dravoc.get(), counter.get()}) o->calls.clear();
+    }
     Variant Main() const { return Disp(main); }
 };
 
