@@ -56,8 +56,45 @@ bool durationSeconds(const std::string& text, int64_t& seconds) {
     int64_t parts[3];
     for (int i = 0; i < 3; ++i)
         if (!plat::TryStrToInt64(plat::Trim(TokenAt(text, ":", i + 1)), parts[i])) return false;
-    seconds = parts[0] * 3600 + parts[1] * 60 + parts[2];
-    return true;
+    // A count of seconds beyond the 64-bit range is no duration.
+    int64_t hours, minutes;
+    return !__builtin_mul_overflow(parts[0], 3600, &hours) &&
+           !__builtin_mul_overflow(parts[1], 60, &minutes) &&
+           !__builtin_add_overflow(hours, minutes, &seconds) &&
+           !__builtin_add_overflow(seconds, parts[2], &seconds);
+}
+
+// Year, month and day by a date-format code from the three parts as read;
+// the years of codes 4 and 5 count from 1911.
+void datePartsByCode(int code, const int (&p)[3], int64_t& y, int& m, int& d) {
+    switch (code) {
+        case 2:
+            y = p[2];
+            m = p[0];
+            d = p[1];
+            break;
+        case 3:
+            y = p[2];
+            m = p[1];
+            d = p[0];
+            break;
+        case 4:
+        case 5:
+            y = (int64_t)p[0] + 1911;
+            m = p[1];
+            d = p[2];
+            break;
+        default:
+            y = p[0];
+            m = p[1];
+            d = p[2];
+            break;
+    }
+}
+
+// A date of the calendar's years 1 to 9999, as the stored texts write them.
+bool tryDate(int64_t y, int m, int d, TDateTime& date) {
+    return y >= 1 && y <= 9999 && plat::TryEncodeDate((int)y, m, d, date);
 }
 
 enum class TaxRule { Amounts, ByRate };
@@ -240,33 +277,13 @@ TDateTime TextToDate(const std::string& text, int code, const std::string& separ
         int p[3];
         for (int& part : p) part = partInt(CutToken(rest, separator), -1);
         if (p[0] < 1 || p[1] < 1 || p[2] < 1) return 0;
-        int y, m, d;
-        switch (code) {
-            case 1:
-                y = p[0];
-                m = p[1];
-                d = p[2];
-                break;
-            case 2:
-                y = p[2];
-                m = p[0];
-                d = p[1];
-                break;
-            case 3:
-                y = p[2];
-                m = p[1];
-                d = p[0];
-                break;
-            default:
-                y = p[0] + 1911;
-                m = p[1];
-                d = p[2];
-                break;
-        }
+        int64_t y;
+        int m, d;
+        datePartsByCode(code, p, y, m, d);
         // A day the month does not have is refused, not rolled into the next
         // month: the result is stored as the user's date.
         TDateTime date;
-        return plat::TryEncodeDate(y, m, d, date) ? date : 0;
+        return tryDate(y, m, d, date) ? date : 0;
     } catch (const std::exception&) {
         return 0;
     }
@@ -286,32 +303,12 @@ std::string DisplayDateToYmd(const std::string& text, int code, const std::strin
         p[2] = partInt(piece(6, 2), 0);
     }
     if (p[0] < 1 || p[1] < 1 || p[2] < 1) return "0";
-    int y, m, d;
-    switch (code) {
-        case 2:
-            y = p[2];
-            m = p[0];
-            d = p[1];
-            break;
-        case 3:
-            y = p[2];
-            m = p[1];
-            d = p[0];
-            break;
-        case 4:
-        case 5:
-            y = p[0] + 1911;
-            m = p[1];
-            d = p[2];
-            break;
-        default:
-            y = p[0];
-            m = p[1];
-            d = p[2];
-            break;
-    }
+    int64_t y;
+    int m, d;
+    datePartsByCode(code, p, y, m, d);
     // The text is stored as the date: a date the calendar lacks is refused.
-    if (!plat::IsValidDate(y, m, d)) return "0";
+    TDateTime date;
+    if (!tryDate(y, m, d, date)) return "0";
     return ZeroPad(4, y) + ZeroPad(2, m) + ZeroPad(2, d);
 }
 
@@ -347,11 +344,18 @@ std::string IncYmdDate(const Variant& date, const std::string& unit, int n) {
             return {};
         std::string u = plat::UpperCase(unit);
         if (start == 0 || (u != "Y" && u != "M" && u != "D")) return {};
-        if (u == "D") return ymdText(std::floor(start) + n);
         int y, m, d;
-        plat::DecodeDate(start, y, m, d);
         TDateTime out;
-        if (u == "Y") return ymdText(plat::TryEncodeDate(y + n, m, d, out) ? out : start);
+        if (u == "D") {
+            // A day outside the calendar's years has no stored text.
+            out = std::floor(start) + n;
+            TDateTime first, last;
+            tryDate(1, 1, 1, first);
+            tryDate(9999, 12, 31, last);
+            return out >= first && out <= last ? ymdText(out) : std::string();
+        }
+        plat::DecodeDate(start, y, m, d);
+        if (u == "Y") return ymdText(tryDate((int64_t)y + n, m, d, out) ? out : start);
         int64_t index = (int64_t)y * 12 + m + n;
         int64_t month = index % 12, year = index / 12;
         if (month == 0) {
@@ -429,7 +433,8 @@ Variant AddDurationTexts(const std::string& a, const std::string& b, int sign) {
     int64_t x, y;
     if ((sign != 1 && sign != -1) || !durationSeconds(a, x) || !durationSeconds(b, y))
         return result;
-    int64_t total = x + sign * y;
+    int64_t total;
+    if (__builtin_add_overflow(x, sign * y, &total)) return result;
     return plat::VarArrayOf({Variant((long long)total), Variant(SecondsToDurationText(total))});
 }
 

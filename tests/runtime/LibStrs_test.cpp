@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "platform/core/dates.h"
 
 using namespace ktrb;
@@ -101,6 +103,7 @@ TEST(LibStrsDates, TextToDateReadsEveryCode) {
     EXPECT_EQ(TextToDate("  ", 1, "/"), 0);
     EXPECT_EQ(TextToDate("2024/x/01", 1, "/"), 0);
     EXPECT_EQ(TextToDate("2024/03/05", 9, "/"), 0);
+    EXPECT_EQ(TextToDate("2147483647/03/05", 4, "/"), 0);
 }
 
 // A day the month lacks is refused, not stored as a day of the next month.
@@ -117,6 +120,7 @@ TEST(LibStrsDates, DisplayDateToYmd) {
     EXPECT_EQ(DisplayDateToYmd("20240305", 1, ""), "20240305");
     EXPECT_EQ(DisplayDateToYmd("2024/00/05", 1, "/"), "0");
     EXPECT_EQ(DisplayDateToYmd("2024/03", 1, "/"), "0");
+    EXPECT_EQ(DisplayDateToYmd("2147483647/03/05", 5, "/"), "0");
 }
 
 TEST(LibStrsDates, DisplayDateToYmdRefusesDatesTheCalendarLacks) {
@@ -150,6 +154,12 @@ TEST(LibStrsDates, IncYmdDate) {
     for (const auto& c : cases)
         EXPECT_EQ(IncYmdDate(Variant(c.from), c.unit, c.n), c.want) << c.from << c.unit;
     EXPECT_EQ(IncYmdDate(Variant::Date(EncodeDate(2024, 1, 31)), "M", 1), "20240229");
+    // Far outside the calendar: no such year keeps the date, no such day is
+    // no date at all.
+    EXPECT_EQ(IncYmdDate(Variant("20240131"), "Y", INT_MAX), "20240131");
+    EXPECT_EQ(IncYmdDate(Variant("20240131"), "Y", INT_MIN), "20240131");
+    EXPECT_EQ(IncYmdDate(Variant("20240131"), "D", 2000000000), "");
+    EXPECT_EQ(IncYmdDate(Variant("20240131"), "D", -1000000), "");
     EXPECT_EQ(IncYmdDate(Variant(5), "D", 1), "");
 }
 
@@ -210,6 +220,13 @@ TEST(LibStrsNumbers, Durations) {
                      AddDurationTexts("0:1:30:00", "000:45:30", 1)}) {
         EXPECT_EQ(bad[0].AsInt64(), 0);
         EXPECT_EQ(bad[1].AsString(), "000:00:00");
+    }
+    // Hours or sums beyond the range of the seconds count are no duration.
+    for (auto beyond : {AddDurationTexts("9999999999999999:00:00", "000:00:00", 1),
+                        AddDurationTexts("000:00:9223372036854775807", "000:00:01", 1),
+                        AddDurationTexts("000:00:00", "9999999999999999:00:00", -1)}) {
+        EXPECT_EQ(beyond[0].AsInt64(), 0);
+        EXPECT_EQ(beyond[1].AsString(), "000:00:00");
     }
     EXPECT_EQ(SecondsToDurationText(-3661), "-0001:01:01");
     EXPECT_EQ(SecondsToDurationText(0), "0000:00:00");
