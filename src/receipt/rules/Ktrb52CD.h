@@ -236,6 +236,13 @@ class TdmKtrb52 : public TdmDouble {
     void packagingQuantityValidate(plat::TField* field, const char* quantity);
     // Checks the line's work order and fills the line from it.
     void fillFromWorkOrder(plat::TField* field);
+
+    // While a header rule writes several header fields, the lines are
+    // recalculated and checked once, when the outermost rule ends, instead
+    // of after every field.
+    friend class THeaderBatch;
+    int headerBatch_ = 0;
+    bool recalcPending_ = false, checkPending_ = false;
 };
 
 // A text as an SQL string literal: in single quotes, inner quotes doubled.

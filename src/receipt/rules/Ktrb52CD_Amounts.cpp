@@ -17,7 +17,9 @@ namespace {
 
 constexpr const char* kTaxIncluded = "1";
 // Invoice kinds whose tax is taken as a share of a tax-included amount.
-bool taxByRateInvoice(const std::string& kind) { return kind == "T" || kind == "W" || kind == "A"; }
+bool taxByRateInvoice(const std::string& kind) {
+    return kind == "T" || kind == "W" || kind == "A";
+}
 
 bool editing(const plat::TDataSet* dataSet) {
     return dataSet->State() == plat::dsEdit || dataSet->State() == plat::dsInsert;
@@ -38,7 +40,9 @@ void TdmKtrb52::cdsBody1TI025Validate(TField* Sender) {
     CalcLineAmounts();
 }
 
-void TdmKtrb52::cdsBody1TI026Validate(TField*) { CalcLineAmounts(); }
+void TdmKtrb52::cdsBody1TI026Validate(TField*) {
+    CalcLineAmounts();
+}
 
 void TdmKtrb52::cdsBody1TI045Validate(TField* Sender) {
     if (headText("TH015") == kTaxIncluded)
@@ -51,12 +55,14 @@ void TdmKtrb52::cdsBody1TI045Validate(TField* Sender) {
 
 void TdmKtrb52::cdsBody1TI047Validate(TField* Sender) {
     if (headText("TH015") != kTaxIncluded) return;
-    writeLineNumber("TI046", (lineValue("TI025") - lineValue("TI026")) * headValue("TH008") - Sender->AsFloat());
+    writeLineNumber("TI046", (lineValue("TI025") - lineValue("TI026")) * headValue("TH008") -
+                                 Sender->AsFloat());
 }
 
 void TdmKtrb52::CalcLineAmounts() {
     if (ReceiptForm().AmountsFrozen()) return;
-    const std::string currency = headText("TH007"), local = sysParam("SYS003"), taxKind = headText("TH015");
+    const std::string currency = headText("TH007"), local = sysParam("SYS003"),
+                      taxKind = headText("TH015");
     // Without a registered currency format the amounts take the currency's
     // own money decimals (two when the currency table cannot say).
     auto decimalsOf = [&](const std::string& field, const std::string& code) {
@@ -90,6 +96,10 @@ void TdmKtrb52::CalcLineAmounts() {
 }
 
 void TdmKtrb52::RecalcAllLineAmounts() {
+    if (headerBatch_ > 0) {
+        recalcPending_ = true;
+        return;
+    }
     if (!cdsBody1->Active()) return;
     if (editing(cdsBody1)) cdsBody1->Post();
     plat::TBookmark mark = cdsBody1->IsEmpty() ? plat::TBookmark{} : cdsBody1->GetBookmark();

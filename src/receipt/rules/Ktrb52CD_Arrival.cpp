@@ -24,16 +24,28 @@ constexpr const char* kEngineeringItem = "1";
 constexpr int kItemHint = 0, kEngineeringItemHint = 1, kWorkOrderHint = 2, kItemAttributesHint = 3,
               kArrivalHint = 4, kInspectionHint = 6;
 const std::pair<const char*, int> kFormalItemHints[] = {
-    {"cboTI008G", 7},  {"cboTI015G", 11}, {"cboTI009G", 8},  {"cboTI010G", 9}, {"cboTI054G", 10},
+    {"cboTI008G", 7},  {"cboTI015G", 11}, {"cboTI009G", 8}, {"cboTI010G", 9},  {"cboTI054G", 10},
     {"cboTI011G", 10}, {"cboTI012G", 10}, {"cboTI023G", 7}, {"cboTI032G", 12},
 };
 const char* const kPackagingFields[] = {"TI016", "TI017", "TI050", "TI051", "TI057"};
 const char* const kEngineeringLocked[] = {"TI008", "TI015", "TI009", "TI054", "TI023", "TI032"};
 
 // Reply positions of the arrival line (MOCCD "01").
-enum TArrivalValue { arItem = 1, arName = 2, arSpec = 3, arWarehouse = 4, arQuantity = 5, arReceived = 7,
-                     arUnit = 8, arRemark = 15, arProject = 16, arStockUnit = 19, arPackagingUnit = 20,
-                     arWorkOrderType = 25, arWorkOrder = 26 };
+enum TArrivalValue {
+    arItem = 1,
+    arName = 2,
+    arSpec = 3,
+    arWarehouse = 4,
+    arQuantity = 5,
+    arReceived = 7,
+    arUnit = 8,
+    arRemark = 15,
+    arProject = 16,
+    arStockUnit = 19,
+    arPackagingUnit = 20,
+    arWorkOrderType = 25,
+    arWorkOrder = 26
+};
 
 }  // namespace
 
@@ -73,27 +85,36 @@ void TdmKtrb52::cdsBody1TIC01Validate(TField* Sender) {
     // are in use.
     if (sysParam("SYS180") != "Y") lock("TI032", false);
     form.SetQueryMenuEnabled(true);
-    for (const auto& [editor, line] : kFormalItemHints) form.SetEditorHint(editor, form.LookupTextLine(line));
+    for (const auto& [editor, line] : kFormalItemHints)
+        form.SetEditorHint(editor, form.LookupTextLine(line));
     const int via = headText("MQC03C") == "Y" ? kArrivalHint : kWorkOrderHint;
-    form.SetEditorHint("cboTI004G", form.LookupTextLine(kItemHint) + "->" + form.LookupTextLine(via) + "->" +
+    form.SetEditorHint("cboTI004G", form.LookupTextLine(kItemHint) + "->" +
+                                        form.LookupTextLine(via) + "->" +
                                         form.LookupTextLine(kItemAttributesHint));
     form.SetF11Fields("cdsBody1:TI004");
 }
 
-void TdmKtrb52::cdsBody1TIC02Validate(TField*) { writeLine("TIC03", ""); }
+void TdmKtrb52::cdsBody1TIC02Validate(TField*) {
+    writeLine("TIC03", "");
+}
 
-void TdmKtrb52::cdsBody1TIC03Validate(TField*) { writeLine("TIC04", ""); }
+void TdmKtrb52::cdsBody1TIC03Validate(TField*) {
+    writeLine("TIC04", "");
+}
 
 void TdmKtrb52::cdsBody1TIC04Validate(TField* Sender) {
     IKtrb52Owner& form = ReceiptForm();
-    const std::string type = lineText("TIC02"), number = lineText("TIC03"), line = Sender->AsString();
+    const std::string type = lineText("TIC02"), number = lineText("TIC03"),
+                      line = Sender->AsString();
     const bool linked = !type.empty() && !number.empty() && !line.empty();
     // The arrival line is looked up before the batch of the old one is cleared.
     Variant arrival;
     if (linked &&
-        !GetLookupValues(Sender, "MOCCD", "01", arrival,
-                         plat::VarArrayOf({Variant(type), Variant(number), Variant(line), Variant(headText("TH005")),
-                                           Variant(sysParam("SYS180") == "Y" ? headText("TH045") : std::string())})))
+        !GetLookupValues(
+            Sender, "MOCCD", "01", arrival,
+            plat::VarArrayOf(
+                {Variant(type), Variant(number), Variant(line), Variant(headText("TH005")),
+                 Variant(sysParam("SYS180") == "Y" ? headText("TH045") : std::string())})))
         refuseBlank("100061");
     writeLine("TIC05", "");
     form.SetEditorHint("cboTIC05G", "");
@@ -105,8 +126,9 @@ void TdmKtrb52::cdsBody1TIC04Validate(TField* Sender) {
                                 valueNumber(arrival, arReceived, "100061", empty);
         // The arrival line's work order, read before the line is written.
         Variant order;
-        const bool orderFound = GetLookupValues(Sender, "MOCTA", "01", order,
-                        plat::VarArrayOf({Variant(value(arWorkOrderType)), Variant(value(arWorkOrder))}));
+        const bool orderFound = GetLookupValues(
+            Sender, "MOCTA", "01", order,
+            plat::VarArrayOf({Variant(value(arWorkOrderType)), Variant(value(arWorkOrder))}));
         const std::string rateText = plat::VarToStr(replyValue(order, 38));
         const bool orderValues = orderFound && hasValues(order);
         const double rate = !orderValues || rateText.empty() || rateText == "N" || rateText == "Y"
@@ -134,8 +156,9 @@ void TdmKtrb52::cdsBody1TIC04Validate(TField* Sender) {
 
         if (orderValues) {
             auto orderValue = [&](int index) { return plat::VarToStr(replyValue(order, index)); };
-            const std::pair<const char*, int> hidden[] = {{"TI004C3", 3}, {"TI004C5", 5}, {"TI004C6", 6},
-                                                          {"TI004C7", 29}, {"TI004C8", 28}, {"TI004C9", 30}};
+            const std::pair<const char*, int> hidden[] = {{"TI004C3", 3},  {"TI004C5", 5},
+                                                          {"TI004C6", 6},  {"TI004C7", 29},
+                                                          {"TI004C8", 28}, {"TI004C9", 30}};
             for (const auto& [name, index] : hidden) writeLine(name, orderValue(index));
             SetFieldText(LineField("TI004C11"), NumberText(rate * 100), true);
             writeLine("TI004C13", orderValue(43));
@@ -145,37 +168,42 @@ void TdmKtrb52::cdsBody1TIC04Validate(TField* Sender) {
         }
         if (headText("MQC04C") != "Y") writeLine("TI019", lineText("TI007"));
     }
-    if (!line.empty() && headText("MQC04C") == "Y") form.SetEditorHint("cboTIC05G", form.LookupTextLine(kInspectionHint));
+    if (!line.empty() && headText("MQC04C") == "Y")
+        form.SetEditorHint("cboTIC05G", form.LookupTextLine(kInspectionHint));
 }
 
 void TdmKtrb52::cdsBody1TIC05Validate(TField* Sender) {
     if (!arrivalLinked() || headText("MQC04C") != "Y") return;
-    const std::string type = lineText("TIC02"), number = lineText("TIC03"), line = lineText("TIC04"),
-                      batch = Sender->AsString();
+    const std::string type = lineText("TIC02"), number = lineText("TIC03"),
+                      line = lineText("TIC04"), batch = Sender->AsString();
     const Variant project(sysParam("SYS180") == "Y" ? headText("TH045") : std::string());
     Variant result;
-    if (!GetLookupValues(Sender, "QMSTD", "09", result,
-                         plat::VarArrayOf({Variant(type), Variant(number), Variant(line), Variant(batch),
-                                           Variant(type), Variant(number), Variant(line),
-                                           Variant(lineText("TI001")), Variant(lineText("TI002")), Variant(type),
-                                           Variant(number), Variant(line), Variant(batch), project})) ||
+    if (!GetLookupValues(
+            Sender, "QMSTD", "09", result,
+            plat::VarArrayOf({Variant(type), Variant(number), Variant(line), Variant(batch),
+                              Variant(type), Variant(number), Variant(line),
+                              Variant(lineText("TI001")), Variant(lineText("TI002")), Variant(type),
+                              Variant(number), Variant(line), Variant(batch), project})) ||
         !hasValues(result))
         return;
     // Inspected quantities, by reply position; read before anything is written.
-    const std::pair<const char*, int> quantities[] = {{"TI019", 2}, {"TI022", 3}, {"TI056", 4}, {"TI021", 5},
-                                                      {"TI017", 6}, {"TI051", 7}, {"TI057", 8}, {"TI050", 9}};
+    const std::pair<const char*, int> quantities[] = {{"TI019", 2}, {"TI022", 3}, {"TI056", 4},
+                                                      {"TI021", 5}, {"TI017", 6}, {"TI051", 7},
+                                                      {"TI057", 8}, {"TI050", 9}};
     double value[10] = {};
-    for (const auto& [name, index] : quantities) value[index] = valueNumber(result, index, "C00017", Variant());
+    for (const auto& [name, index] : quantities)
+        value[index] = valueNumber(result, index, "C00017", Variant());
     writeLineQuiet("TIC06", plat::VarToStr(replyValue(result, 10)));
     for (const auto& [name, index] : quantities) writeLineQuiet(name, NumberText(value[index]));
     double valued = 0;
-    if (convertQuantity(lineValue("TI019") + lineValue("TI056"), lineText("TI008"), lineText("TI023"), valued))
+    if (convertQuantity(lineValue("TI019") + lineValue("TI056"), lineText("TI008"),
+                        lineText("TI023"), valued))
         writeLineQuiet("TI020", NumberText(valued));
     writeLineQuiet("TI062", NumberText(value[2]));
-    writeLineQuiet("TI007", NumberText(lineValue("TI019") + lineValue("TI022") + lineValue("TI056") +
-                                       lineValue("TI021")));
-    writeLineQuiet("TI016", NumberText(lineValue("TI017") + lineValue("TI051") + lineValue("TI057") +
-                                       lineValue("TI050")));
+    writeLineQuiet("TI007", NumberText(lineValue("TI019") + lineValue("TI022") +
+                                       lineValue("TI056") + lineValue("TI021")));
+    writeLineQuiet("TI016", NumberText(lineValue("TI017") + lineValue("TI051") +
+                                       lineValue("TI057") + lineValue("TI050")));
     writeLineQuiet("TI035", CompareFloats(lineValue("TI022"), 0) > 0 ? "3" : "2");
 }
 
@@ -183,7 +211,8 @@ void TdmKtrb52::cdsMainAfterScroll(plat::TDataSet* DataSet) {
     TdmDouble::cdsMainAfterScroll(DataSet);
     const std::string arrivals = headText("MQC03C"), inspections = headText("MQC04C");
     for (const char* name : {"TI013", "TI014"}) LineField(name)->SetReadOnly(arrivals == "Y");
-    for (const char* name : {"TIC02", "TIC03", "TIC04"}) LineField(name)->SetReadOnly(arrivals == "N");
+    for (const char* name : {"TIC02", "TIC03", "TIC04"})
+        LineField(name)->SetReadOnly(arrivals == "N");
     LineField("TIC05")->SetReadOnly(inspections == "N");
     ReceiptForm().UpdateProjectEditEnabled(false);
 }

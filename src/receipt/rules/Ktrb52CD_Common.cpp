@@ -22,15 +22,21 @@ constexpr const char* kBelowZero = "100072";
 
 }  // namespace
 
-void TdmKtrb52::writeHead(const std::string& name, const std::string& text) { SetFieldText(HeadField(name), text); }
+void TdmKtrb52::writeHead(const std::string& name, const std::string& text) {
+    SetFieldText(HeadField(name), text);
+}
 
-void TdmKtrb52::writeLine(const std::string& name, const std::string& text) { SetFieldText(LineField(name), text); }
+void TdmKtrb52::writeLine(const std::string& name, const std::string& text) {
+    SetFieldText(LineField(name), text);
+}
 
 void TdmKtrb52::writeLineQuiet(const std::string& name, const std::string& text) {
     SetFieldTextQuiet(LineField(name), text);
 }
 
-void TdmKtrb52::writeLineNumber(const std::string& name, double value) { writeLine(name, NumberText(value)); }
+void TdmKtrb52::writeLineNumber(const std::string& name, double value) {
+    writeLine(name, NumberText(value));
+}
 
 void TdmKtrb52::refreshLineField(const std::string& name) {
     TField* f = LineField(name);
@@ -39,10 +45,13 @@ void TdmKtrb52::refreshLineField(const std::string& name) {
     f->SetVisible(shown);
 }
 
-double TdmKtrb52::headValue(const std::string& name) const { return HeadField(name)->AsFloat(); }
+double TdmKtrb52::headValue(const std::string& name) const {
+    return HeadField(name)->AsFloat();
+}
 
 bool TdmKtrb52::hasValues(const Variant& reply) {
-    return reply.IsArray() && reply.ArrayCount() > 0 && plat::VarToIntDef(reply[reply.LowBound(1)], 0) > 0;
+    return reply.IsArray() && reply.ArrayCount() > 0 &&
+           plat::VarToIntDef(reply[reply.LowBound(1)], 0) > 0;
 }
 
 double TdmKtrb52::replyNumber(const Variant& reply, const std::string& code, const Variant& arg) {
@@ -51,21 +60,23 @@ double TdmKtrb52::replyNumber(const Variant& reply, const std::string& code, con
     return number;
 }
 
-double TdmKtrb52::valueNumber(const Variant& reply, int index, const std::string& code, const Variant& arg) {
+double TdmKtrb52::valueNumber(const Variant& reply, int index, const std::string& code,
+                              const Variant& arg) {
     double number = 0;
     if (!TryNumber(replyValue(reply, index), number)) refuse(code, {arg});
     return number;
 }
 
-bool TdmKtrb52::convertQuantity(double quantity, const std::string& fromUnit, const std::string& toUnit,
-                                double& converted) {
+bool TdmKtrb52::convertQuantity(double quantity, const std::string& fromUnit,
+                                const std::string& toUnit, double& converted) {
     Variant reply = broker().CallServerMethod(
-        "UnitConvert", plat::VarArrayOf({Variant(lineText("TI004")), Variant(quantity), Variant(fromUnit),
-                                         Variant(toUnit)}));
+        "UnitConvert", plat::VarArrayOf({Variant(lineText("TI004")), Variant(quantity),
+                                         Variant(fromUnit), Variant(toUnit)}));
     return reply.IsArray() && TryNumber(FirstElement(reply), converted);
 }
 
-double TdmKtrb52::convertRequired(double quantity, const std::string& fromUnit, const std::string& toUnit) {
+double TdmKtrb52::convertRequired(double quantity, const std::string& fromUnit,
+                                  const std::string& toUnit) {
     double converted = 0;
     if (!convertQuantity(quantity, fromUnit, toUnit, converted)) refuseBlank(kNoUnitConversion);
     return converted;
@@ -80,22 +91,26 @@ bool TdmKtrb52::arrivalUnlinked() const {
 }
 
 bool TdmKtrb52::fixedWeight() const {
-    return sysParam("SYS024") == "3" && !lineText("TI049").empty() && IsFixedWeightFlag(lineText("MB091C"));
+    return sysParam("SYS024") == "3" && !lineText("TI049").empty() &&
+           IsFixedWeightFlag(lineText("MB091C"));
 }
 
-void TdmKtrb52::checkInspectionAndArrival(TField* field, const char* inspectionColumn, const char* arrivalColumn,
-                                          bool focus) {
+void TdmKtrb52::checkInspectionAndArrival(TField* field, const char* inspectionColumn,
+                                          const char* arrivalColumn, bool focus) {
     const double value = field->AsFloat();
     const Variant label(field->DisplayLabel());
-    const std::string type = lineText("TIC02"), number = lineText("TIC03"), line = lineText("TIC04");
+    const std::string type = lineText("TIC02"), number = lineText("TIC03"),
+                      line = lineText("TIC04");
     const std::string cr = "\r";
     auto refuseWith = [&](const char* code) {
         if (focus) field->FocusControl();
         refuse(code, {label, label});
     };
     // A reply row whose value is not a number cannot be compared: refused.
-    auto limitOf = [&](const std::string& sql, const char* column, const char* code, double& limit) {
-        Variant rows = broker().CallServerMethod("SimpleSQL", plat::VarArrayOf({Variant(sql), Variant(column)}));
+    auto limitOf = [&](const std::string& sql, const char* column, const char* code,
+                       double& limit) {
+        Variant rows = broker().CallServerMethod("SimpleSQL",
+                                                 plat::VarArrayOf({Variant(sql), Variant(column)}));
         Variant cell;
         if (rows.IsEmptyOrNull() || !rows.IsArray() || !FirstCell(rows, cell)) return false;
         if (!TryNumber(cell, limit)) refuseWith(code);
@@ -106,16 +121,17 @@ void TdmKtrb52::checkInspectionAndArrival(TField* field, const char* inspectionC
     const std::string batch = lineText("TIC05");
     if (!batch.empty()) {
         std::string sql = std::string(" SELECT ") + inspectionColumn + " FROM $$QMSTD QMSTD " + cr +
-                          " WHERE TD001=" + SqlText(type) + cr + " AND TD002=" + SqlText(number) + cr +
-                          " AND TD003=" + SqlText(line) + cr + " AND TDC01=" + SqlText(batch) + cr +
-                          " ORDER BY TD026 DESC ";
-        if (limitOf(sql, inspectionColumn, kInspectionDiffers, limit) && CompareFloats(value, limit) != 0)
+                          " WHERE TD001=" + SqlText(type) + cr + " AND TD002=" + SqlText(number) +
+                          cr + " AND TD003=" + SqlText(line) + cr + " AND TDC01=" + SqlText(batch) +
+                          cr + " ORDER BY TD026 DESC ";
+        if (limitOf(sql, inspectionColumn, kInspectionDiffers, limit) &&
+            CompareFloats(value, limit) != 0)
             refuseWith(kInspectionDiffers);
     }
     if (!type.empty() && !number.empty() && !line.empty()) {
         std::string sql = std::string(" SELECT ") + arrivalColumn + " FROM $$MOCCD MOCCD " + cr +
-                          " WHERE CD001=" + SqlText(type) + cr + " AND CD002=" + SqlText(number) + cr +
-                          " AND CD003=" + SqlText(line);
+                          " WHERE CD001=" + SqlText(type) + cr + " AND CD002=" + SqlText(number) +
+                          cr + " AND CD003=" + SqlText(line);
         if (limitOf(sql, arrivalColumn, kArrivalExceeded, limit) && CompareFloats(value, limit) > 0)
             refuseWith(kArrivalExceeded);
     }
@@ -123,7 +139,8 @@ void TdmKtrb52::checkInspectionAndArrival(TField* field, const char* inspectionC
 
 void TdmKtrb52::deriveRejectedQuantity() {
     if (!arrivalUnlinked()) return;
-    const double rejected = lineValue("TI007") - lineValue("TI019") - lineValue("TI021") - lineValue("TI056");
+    const double rejected =
+        lineValue("TI007") - lineValue("TI019") - lineValue("TI021") - lineValue("TI056");
     if (CompareFloats(rejected, 0) < 0)
         showMessage(kMsgWarning, kBelowZero, {Variant(LineField("TI022")->DisplayLabel())});
     writeLineQuiet("TI022", NumberText(rejected));
@@ -132,7 +149,8 @@ void TdmKtrb52::deriveRejectedQuantity() {
 
 void TdmKtrb52::deriveRejectedPackages(bool fixedWeightOnly) {
     if (!arrivalUnlinked() || (fixedWeightOnly && !fixedWeight())) return;
-    const double rejected = lineValue("TI016") - lineValue("TI050") - lineValue("TI017") - lineValue("TI057");
+    const double rejected =
+        lineValue("TI016") - lineValue("TI050") - lineValue("TI017") - lineValue("TI057");
     if (CompareFloats(rejected, 0) < 0)
         showMessage(kMsgWarning, kBelowZero, {Variant(LineField("TI051")->DisplayLabel())});
     writeLineQuiet("TI051", NumberText(rejected));
@@ -148,13 +166,18 @@ void TdmKtrb52::deriveValuationAndStock(bool stockRequired, bool valuationRequir
     }
     const std::string unit = lineText("TI008"), priceUnit = lineText("TI023");
     double stock = 0;
-    if (stockRequired) writeLineNumber("TI062", convertRequired(accepted, unit, lineText("TI061")));
-    else if (convertQuantity(accepted, unit, lineText("TI061"), stock)) writeLineNumber("TI062", stock);
+    if (stockRequired)
+        writeLineNumber("TI062", convertRequired(accepted, unit, lineText("TI061")));
+    else if (convertQuantity(accepted, unit, lineText("TI061"), stock))
+        writeLineNumber("TI062", stock);
     const double valued = accepted + lineValue("TI056");
     double converted = 0;
-    if (unit == priceUnit) writeLineNumber("TI020", valued);
-    else if (valuationRequired) writeLineNumber("TI020", convertRequired(valued, unit, priceUnit));
-    else if (convertQuantity(valued, unit, priceUnit, converted)) writeLineNumber("TI020", converted);
+    if (unit == priceUnit)
+        writeLineNumber("TI020", valued);
+    else if (valuationRequired)
+        writeLineNumber("TI020", convertRequired(valued, unit, priceUnit));
+    else if (convertQuantity(valued, unit, priceUnit, converted))
+        writeLineNumber("TI020", converted);
 }
 
 }  // namespace ktrb

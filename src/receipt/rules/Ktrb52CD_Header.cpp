@@ -4,6 +4,7 @@
 // its old value; a change of supplier, currency, exchange rate or tax terms
 // recalculates the lines' amounts and checks their work orders again.
 #include <string>
+#include <utility>
 
 #include "dataframe/knlRadical.h"
 #include "receipt/rules/Ktrb52CD.h"
@@ -26,27 +27,75 @@ constexpr const char* kNoTax = "9";
 constexpr const char* kInvoiceWithoutTax = "B";
 
 // Reply positions of the document type (table "C", query "85").
-enum TDocTypeValue { dtName = 1, dtNature = 2, dtNumbering = 3, dtWorkOrderCheck = 4, dtAutoConfirm = 5,
-                     dtPrintAfterSave = 6, dtItemInputMode = 7 };
+enum TDocTypeValue {
+    dtName = 1,
+    dtNature = 2,
+    dtNumbering = 3,
+    dtWorkOrderCheck = 4,
+    dtAutoConfirm = 5,
+    dtPrintAfterSave = 6,
+    dtItemInputMode = 7
+};
 // Reply positions of the supplier (PURMA "01").
-enum TSupplierValue { spName = 1, spCurrency = 2, spPaymentTerms = 3, spTaxNumber = 6, spStatus = 13,
-                      spKind = 14, spInvoiceKind = 17, spTaxKind = 18, spTaxRate = 31 };
+enum TSupplierValue {
+    spName = 1,
+    spCurrency = 2,
+    spPaymentTerms = 3,
+    spTaxNumber = 6,
+    spStatus = 13,
+    spKind = 14,
+    spInvoiceKind = 17,
+    spTaxKind = 18,
+    spTaxRate = 31
+};
 
 // The tax kind an invoice kind brings; empty leaves the tax kind alone.
 std::string taxKindOfInvoice(const std::string& invoiceKind) {
-    if (invoiceKind == "S" || invoiceKind == "N" || invoiceKind == "A" || invoiceKind == "G") return kTaxAdded;
+    if (invoiceKind == "S" || invoiceKind == "N" || invoiceKind == "A" || invoiceKind == "G")
+        return kTaxAdded;
     if (invoiceKind == "B" || invoiceKind == "T" || invoiceKind == "W") return kTaxIncluded;
     if (invoiceKind == "Z") return kNoTax;
     return "";
 }
 
-bool zeroRateTaxKind(const std::string& kind) { return kind == "3" || kind == "4" || kind == "9"; }
+bool zeroRateTaxKind(const std::string& kind) {
+    return kind == "3" || kind == "4" || kind == "9";
+}
 
 bool editing(const plat::TDataSet* dataSet) {
     return dataSet->State() == plat::dsEdit || dataSet->State() == plat::dsInsert;
 }
 
 }  // namespace
+
+// Holds the lines' recalculation and work-order check back while a header
+// rule runs; the outermost rule's Finish runs what was asked for, once. When
+// the rule is refused the amounts are still brought up to date.
+class THeaderBatch {
+  public:
+    explicit THeaderBatch(TdmKtrb52& dm) : dm_(dm) { ++dm_.headerBatch_; }
+    ~THeaderBatch() {
+        if (finished_ || --dm_.headerBatch_ > 0) return;
+        dm_.checkPending_ = false;
+        if (!std::exchange(dm_.recalcPending_, false)) return;
+        try {
+            dm_.RecalcAllLineAmounts();
+        } catch (...) {
+        }
+    }
+    void Finish() {
+        finished_ = true;
+        if (--dm_.headerBatch_ > 0) return;
+        if (std::exchange(dm_.recalcPending_, false)) dm_.RecalcAllLineAmounts();
+        if (std::exchange(dm_.checkPending_, false)) dm_.CheckLinesAgainstWorkOrders();
+    }
+    THeaderBatch(const THeaderBatch&) = delete;
+    THeaderBatch& operator=(const THeaderBatch&) = delete;
+
+  private:
+    TdmKtrb52& dm_;
+    bool finished_ = false;
+};
 
 void TdmKtrb52::PrepareControlsHook() {}
 
@@ -61,8 +110,9 @@ void TdmKtrb52::cdsMainTH001Validate(TField* Sender) {
         writeHead("TH002", "");
     }
     Variant reply;
-    if (!GetLookupValues(Sender, "C", "85", reply,
-                         plat::VarArrayOf({Variant(type), Variant("59"), Variant(broker().UserID)})))
+    if (!GetLookupValues(
+            Sender, "C", "85", reply,
+            plat::VarArrayOf({Variant(type), Variant("59"), Variant(broker().UserID)})))
         refuseBlank("100007");
     if (!hasValues(reply)) return;
     auto value = [&](int index) { return plat::VarToStr(replyValue(reply, index)); };
@@ -73,12 +123,16 @@ void TdmKtrb52::cdsMainTH001Validate(TField* Sender) {
     writeHead("TH001C2", value(dtNature));
 
     Variant rows = broker().CallServerMethod(
-        "SimpleSQL", plat::VarArrayOf({Variant(" SELECT MQ042,MQ043,MQC02,MQC03,MQC04 FROM $$CMSMQ WHERE MQ001=" +
-                                               SqlText(type) + " "),
-                                       Variant("MQ042,MQ043,MQC02,MQC03,MQC04")}));
+        "SimpleSQL",
+        plat::VarArrayOf(
+            {Variant(" SELECT MQ042,MQ043,MQC02,MQC03,MQC04 FROM $$CMSMQ WHERE MQ001=" +
+                     SqlText(type) + " "),
+             Variant("MQ042,MQ043,MQC02,MQC03,MQC04")}));
     if (rows.IsArray() && rows.ArrayCount() > 0 && rows[rows.LowBound(1)].IsArray()) {
         const Variant& row = rows[rows.LowBound(1)];
-        auto column = [&](int i) { return i < row.ArrayCount() ? plat::VarToStr(row[row.LowBound(1) + i]) : ""; };
+        auto column = [&](int i) {
+            return i < row.ArrayCount() ? plat::VarToStr(row[row.LowBound(1) + i]) : "";
+        };
         writeHead("MQ042C", column(0));
         writeHead("MQ043C", column(1));
         writeHead("TH001C3", column(2));
@@ -96,18 +150,22 @@ void TdmKtrb52::cdsMainTH001Validate(TField* Sender) {
     form.SetPrintAfterSave(value(dtPrintAfterSave) == "Y");
 
     Variant signOff;
-    const bool signed_ = GetLookupValues(Sender, "ADMMQ", "02", signOff,
-                                         plat::VarArrayOf({Variant(broker().ProgramCode), Variant(type)}));
+    const bool signed_ =
+        GetLookupValues(Sender, "ADMMQ", "02", signOff,
+                        plat::VarArrayOf({Variant(broker().ProgramCode), Variant(type)}));
     writeHead("TH036", signed_ ? "0" : "N");
 
     const bool arrivalsRequired = headText("MQC03C") == "Y";
     for (const char* name : {"TI013", "TI014"}) LineField(name)->SetReadOnly(arrivalsRequired);
-    for (const char* name : {"TIC02", "TIC03", "TIC04", "TIC05"}) LineField(name)->SetReadOnly(!arrivalsRequired);
+    for (const char* name : {"TIC02", "TIC03", "TIC04", "TIC05"})
+        LineField(name)->SetReadOnly(!arrivalsRequired);
     LineField("TIC05")->SetReadOnly(headText("MQC04C") == "N");
     LineField("TIC01")->SetReadOnly(headText("TH001C3") == "N");
 }
 
-void TdmKtrb52::cdsMainTH002Validate(TField* Sender) { CheckValueUnique(Sender, "MOCTH", "01", "TH001,TH002"); }
+void TdmKtrb52::cdsMainTH002Validate(TField* Sender) {
+    CheckValueUnique(Sender, "MOCTH", "01", "TH001,TH002");
+}
 
 void TdmKtrb52::cdsMainTH029Validate(TField* Sender) {
     DateFieldValidate(Sender);
@@ -115,13 +173,16 @@ void TdmKtrb52::cdsMainTH029Validate(TField* Sender) {
     if (date.empty()) return;
     if (date < sysParam("SYS011") + "01") refuseBlank("100013");
     // The number depends on the date.
-    if (AutoNumber && formMode() == TFormMode::Add) writeHead("TH002", ReceiptForm().AssignDocumentNumber());
+    if (AutoNumber && formMode() == TFormMode::Add)
+        writeHead("TH002", ReceiptForm().AssignDocumentNumber());
     writeHead("TH003", date);
 }
 
 // ---- factory, supplier, currency ----
 
-void TdmKtrb52::cdsMainTH004Validate(TField* Sender) { ValidateFieldAndFill(Sender, "CMSMB", "01", "TH004C"); }
+void TdmKtrb52::cdsMainTH004Validate(TField* Sender) {
+    ValidateFieldAndFill(Sender, "CMSMB", "01", "TH004C");
+}
 
 void TdmKtrb52::cdsMainTH005SetText(TField* Sender, const std::string& Text) {
     ProviderFieldSetText(Sender, Text, "01");
@@ -131,6 +192,7 @@ void TdmKtrb52::cdsMainTH005Validate(TField* Sender) {
     IKtrb52Owner& form = ReceiptForm();
     const std::string supplier = Sender->AsString();
     if (supplier == form.SupplierAtEdit()) return;
+    THeaderBatch batch(*this);
     const std::string check = headText("TH001C1");
     if ((check == "Y" || check == "W") && !lineText("TI013").empty()) refuseBlank("100298");
     if (supplier.empty()) {
@@ -147,8 +209,9 @@ void TdmKtrb52::cdsMainTH005Validate(TField* Sender) {
         if (status == "2") refuseBlank("200135");
         if (status == "3") refuseBlank("100174");
         const bool taxed = value(spInvoiceKind) != kInvoiceWithoutTax;
-        const double rate =
-            taxed ? valueNumber(reply, spTaxRate, "000001", Variant(HeadField("TH030")->DisplayLabel())) : 0;
+        const double rate = taxed ? valueNumber(reply, spTaxRate, "000001",
+                                                Variant(HeadField("TH030")->DisplayLabel()))
+                                  : 0;
 
         writeHead("TH005C", value(spName));
         writeHead("TH011", value(spTaxNumber));
@@ -162,17 +225,22 @@ void TdmKtrb52::cdsMainTH005Validate(TField* Sender) {
     }
     // Accepted only once the lines' work orders agree with the new terms.
     CheckLinesAgainstWorkOrders();
+    batch.Finish();
     form.SetSupplierAtEdit(supplier);
 }
 
 void TdmKtrb52::cdsMainTH007Validate(TField* Sender) {
+    THeaderBatch batch(*this);
     BeforeAmountEditHook();
     ValidateFieldAndFill(Sender, "CMSMF", "01", "");
     Variant rate = broker().CallServerMethod(
-        "ExchangeRate", plat::VarArrayOf({Variant(Sender->AsString()), Variant("O"), Variant(headText("TH029"))}));
+        "ExchangeRate",
+        plat::VarArrayOf({Variant(Sender->AsString()), Variant("O"), Variant(headText("TH029"))}));
     // The exchange rate's rule recalculates the lines in the new currency.
-    writeHead("TH008", NumberText(replyNumber(rate, "100006", Variant(HeadField("TH008")->DisplayLabel()))));
+    writeHead("TH008",
+              NumberText(replyNumber(rate, "100006", Variant(HeadField("TH008")->DisplayLabel()))));
     CheckLinesAgainstWorkOrders();
+    batch.Finish();
 }
 
 void TdmKtrb52::cdsMainTH008Validate(TField* Sender) {
@@ -198,6 +266,7 @@ void TdmKtrb52::cdsMainTH012Validate(TField* Sender) {
         form.SetInvoiceKindFromDialog(false);
         return;
     }
+    THeaderBatch batch(*this);
     form.SetTaxKindEnabled(true);
     form.SetTaxRateEnabled(true);
     const std::string kind = Sender->AsString();
@@ -208,11 +277,15 @@ void TdmKtrb52::cdsMainTH012Validate(TField* Sender) {
         form.SetTaxRateEnabled(false);
     }
     RecalcAllLineAmounts();
+    batch.Finish();
 }
 
-void TdmKtrb52::cdsMainTH013Validate(TField* Sender) { DateFieldValidate(Sender); }
+void TdmKtrb52::cdsMainTH013Validate(TField* Sender) {
+    DateFieldValidate(Sender);
+}
 
 void TdmKtrb52::cdsMainTH015Validate(TField* Sender) {
+    THeaderBatch batch(*this);
     bool rateWritten = false;
     if (headText("TH012") == kInvoiceWithoutTax || zeroRateTaxKind(Sender->AsString())) {
         SetFieldText(HeadField("TH030"), "0", true);
@@ -220,8 +293,10 @@ void TdmKtrb52::cdsMainTH015Validate(TField* Sender) {
     } else {
         Variant reply;
         if (GetLookupValues(HeadField("TH005"), "PURMA", "01", reply) && hasValues(reply) &&
-            !plat::VarIsBlank(replyValue(reply, spTaxRate)) && plat::VarToStr(replyValue(reply, spTaxRate)) != "") {
-            const double rate = valueNumber(reply, spTaxRate, "000001", Variant(HeadField("TH030")->DisplayLabel()));
+            !plat::VarIsBlank(replyValue(reply, spTaxRate)) &&
+            plat::VarToStr(replyValue(reply, spTaxRate)) != "") {
+            const double rate = valueNumber(reply, spTaxRate, "000001",
+                                            Variant(HeadField("TH030")->DisplayLabel()));
             SetFieldText(HeadField("TH030"), NumberText(rate * 100), true);
             rateWritten = true;
         }
@@ -230,6 +305,7 @@ void TdmKtrb52::cdsMainTH015Validate(TField* Sender) {
     // kind must still reach them.
     if (!rateWritten) RecalcAllLineAmounts();
     CheckLinesAgainstWorkOrders();
+    batch.Finish();
 }
 
 void TdmKtrb52::cdsMainTH030Validate(TField* Sender) {
@@ -241,14 +317,21 @@ void TdmKtrb52::cdsMainTH030Validate(TField* Sender) {
 // ---- payment terms and department ----
 
 void TdmKtrb52::cdsMainTH033Validate(TField* Sender) {
-    CheckValueAndFill(Sender, "CMSNA", "01", plat::VarArrayOf({Variant("1"), Variant(Sender->AsString())}), "TH033C");
+    CheckValueAndFill(Sender, "CMSNA", "01",
+                      plat::VarArrayOf({Variant("1"), Variant(Sender->AsString())}), "TH033C");
 }
 
-void TdmKtrb52::cdsMainTH038Validate(TField* Sender) { ValidateFieldAndFill(Sender, "CMSME", "01", "TH038C"); }
+void TdmKtrb52::cdsMainTH038Validate(TField* Sender) {
+    ValidateFieldAndFill(Sender, "CMSME", "01", "TH038C");
+}
 
 // ---- the lines' work orders against the header's terms ----
 
 void TdmKtrb52::CheckLinesAgainstWorkOrders() {
+    if (headerBatch_ > 0) {
+        checkPending_ = true;
+        return;
+    }
     if (!cdsBody1->Active()) return;
     if (editing(cdsBody1)) cdsBody1->Post();
     const TDataSetEventRecord events = SaveDataSetEvents(cdsBody1);
@@ -262,14 +345,15 @@ void TdmKtrb52::CheckLinesAgainstWorkOrders() {
         cdsBody1->EnableControls();
         cdsMain->Edit();
     });
-    const Variant supplier(headText("TH005")), currency(headText("TH007")), taxKind(headText("TH015")),
-        rate(HeadField("TH030")->Value());
+    const Variant supplier(headText("TH005")), currency(headText("TH007")),
+        taxKind(headText("TH015")), rate(HeadField("TH030")->Value());
     for (cdsBody1->First(); !cdsBody1->Eof(); cdsBody1->Next()) {
         const std::string type = lineText("TI013"), number = lineText("TI014");
         if (type.empty() || number.empty() || lineText("TI037") == "Y") continue;
         Variant reply;
         if (!GetLookupValues(LineField("TI014"), "MOCTA", "25", reply,
-                             plat::VarArrayOf({Variant(type), Variant(number), supplier, currency, taxKind, rate})))
+                             plat::VarArrayOf({Variant(type), Variant(number), supplier, currency,
+                                               taxKind, rate})))
             refuseBlank("200943");
     }
 }

@@ -24,9 +24,22 @@ constexpr const char* kNoLocationText = "**********";
 
 // Reply positions of the item master (INVMB "03").
 enum TItemValue {
-    itName = 1, itSpec = 2, itLotManaged = 3, itValidity = 4, itReinspection = 5, itStockUnit = 7,
-    itWarehouse = 8, itInspection = 10, itWarehouseName = 14, itPackagingUnit = 27, itFixedWeight = 28,
-    itTaxRate = 36, itExpiryManaged = 57, itReceiptUnit = 69, itPricingUnit = 70, itPeriodUnit = 72,
+    itName = 1,
+    itSpec = 2,
+    itLotManaged = 3,
+    itValidity = 4,
+    itReinspection = 5,
+    itStockUnit = 7,
+    itWarehouse = 8,
+    itInspection = 10,
+    itWarehouseName = 14,
+    itPackagingUnit = 27,
+    itFixedWeight = 28,
+    itTaxRate = 36,
+    itExpiryManaged = 57,
+    itReceiptUnit = 69,
+    itPricingUnit = 70,
+    itPeriodUnit = 72,
     itSerialManaged = 76
 };
 // Reply positions of the engineering item's price list (table "C", query "48").
@@ -57,9 +70,10 @@ void TdmKtrb52::cdsBody1TI004Validate(TField* Sender) {
     if (!lineText("TIC02").empty() && !lineText("TIC03").empty() && !lineText("TIC04").empty() &&
         !lineText("TIC05").empty()) {
         Variant arrival;
-        if (GetLookupValues(LineField("TIC04"), "C", "83", arrival,
-                            plat::VarArrayOf({Variant(lineText("TIC02")), Variant(lineText("TIC03")),
-                                              Variant(lineText("TIC04")), Variant(headText("TH005"))})) &&
+        if (GetLookupValues(
+                LineField("TIC04"), "C", "83", arrival,
+                plat::VarArrayOf({Variant(lineText("TIC02")), Variant(lineText("TIC03")),
+                                  Variant(lineText("TIC04")), Variant(headText("TH005"))})) &&
             hasValues(arrival) && headText("MQC03C") == "Y" && !item.empty() &&
             item != plat::VarToStr(replyValue(arrival, 1)))
             refuseBlank("C00018");
@@ -90,7 +104,8 @@ void TdmKtrb52::cdsBody1TI004Validate(TField* Sender) {
     }
 
     Variant row;
-    if (!GetLookupValues(Sender, "INVMB", "03", row)) refuse("000001", {Variant(Sender->DisplayLabel())});
+    if (!GetLookupValues(Sender, "INVMB", "03", row))
+        refuse("000001", {Variant(Sender->DisplayLabel())});
     const bool filling = form.ValidationActive();
     const bool found = filling && hasValues(row) && !item.empty();
     // What can refuse the item is read before anything is written: the
@@ -98,13 +113,16 @@ void TdmKtrb52::cdsBody1TI004Validate(TField* Sender) {
     double taxRate = 0;
     int validity = 0, reinspection = 0;
     if (found) {
-        taxRate = valueNumber(row, itTaxRate, "000001", Variant(LineField("TI004C11")->DisplayLabel()));
+        taxRate =
+            valueNumber(row, itTaxRate, "000001", Variant(LineField("TI004C11")->DisplayLabel()));
         validity = (int)valueNumber(row, itValidity, "000001", Variant(Sender->DisplayLabel()));
-        reinspection = (int)valueNumber(row, itReinspection, "000001", Variant(Sender->DisplayLabel()));
+        reinspection =
+            (int)valueNumber(row, itReinspection, "000001", Variant(Sender->DisplayLabel()));
         Variant lot;
-        if (GetLookupValues(LineField("TI003"), "GMPTG", "01", lot,
-                            plat::VarArrayOf({Variant("2"), Variant(lineText("TI001")), Variant(lineText("TI002")),
-                                              Variant(lineText("TI003"))})) &&
+        if (GetLookupValues(
+                LineField("TI003"), "GMPTG", "01", lot,
+                plat::VarArrayOf({Variant("2"), Variant(lineText("TI001")),
+                                  Variant(lineText("TI002")), Variant(lineText("TI003"))})) &&
             hasValues(lot) && plat::VarToStr(replyValue(lot, 4)) == item &&
             plat::VarToStr(replyValue(lot, 7)) != lineText("TI010"))
             refuseBlank("200331");
@@ -114,7 +132,8 @@ void TdmKtrb52::cdsBody1TI004Validate(TField* Sender) {
 
     if (filling) {
         if (item.empty()) {
-            for (const char* name : {"TI008", "TI005", "TI006", "TI009", "TI023", "TI004C2", "TI049", "MB091C"})
+            for (const char* name :
+                 {"TI008", "TI005", "TI006", "TI009", "TI023", "TI004C2", "TI049", "MB091C"})
                 writeLine(name, "");
             writeLine("TI035", "0");
             writeLine("TI004C13", "0");
@@ -143,8 +162,8 @@ void TdmKtrb52::cdsBody1TI004Validate(TField* Sender) {
         writeLine("MB091C", value(itFixedWeight));
         writeLine("TI004MB454", value(itSerialManaged));
 
-        for (const char* name :
-             {"TI007", "TI016", "TI017", "TI019", "TI020", "TI021", "TI022", "TI050", "TI051", "TI056", "TI057"})
+        for (const char* name : {"TI007", "TI016", "TI017", "TI019", "TI020", "TI021", "TI022",
+                                 "TI050", "TI051", "TI056", "TI057"})
             writeLine(name, "0");
         SetFieldText(LineField("TI004C11"), NumberText(taxRate * 100), true);
         writeLine("TI061", value(itStockUnit));
@@ -153,7 +172,8 @@ void TdmKtrb52::cdsBody1TI004Validate(TField* Sender) {
         if (!lineText("TI004C2").empty()) {
             Variant terms;
             if (GetLookupValues(Sender, "PURMD", "01", terms,
-                                plat::VarArrayOf({Variant(headText("TH005")), Variant(item), Variant("****")})) &&
+                                plat::VarArrayOf({Variant(headText("TH005")), Variant(item),
+                                                  Variant("****")})) &&
                 hasValues(terms))
                 inspection = plat::VarToStr(replyValue(terms, 1)) == "0" ? "0" : "1";
             else
@@ -163,7 +183,8 @@ void TdmKtrb52::cdsBody1TI004Validate(TField* Sender) {
 
         const std::string date = headText("TH029");
         if (lineText("TI004C10") == "Y") {
-            for (const char* name : {"TI054", "TI011", "TI012"}) LineField(name)->SetReadOnly(false);
+            for (const char* name : {"TI054", "TI011", "TI012"})
+                LineField(name)->SetReadOnly(false);
             writeLine("TI054", date);
             if (value(itPeriodUnit) == "2") {
                 writeLine("TI011", EndOfMonthDate(IncYmdDate(Variant(date), "M", validity - 1)));
@@ -184,15 +205,17 @@ void TdmKtrb52::cdsBody1TI004Validate(TField* Sender) {
             TReceiptFlagScope quiet(form, TReceiptFlag::ValidationActive, false, true);
             Variant price = broker().CallServerMethod(
                 "MocUnitPrice",
-                plat::VarArrayOf({Variant(item), Variant(lineText("TI015")), Variant(headText("TH005")),
-                                  Variant(lineText("TI023")), Variant(headText("TH007")), Variant(date),
+                plat::VarArrayOf({Variant(item), Variant(lineText("TI015")),
+                                  Variant(headText("TH005")), Variant(lineText("TI023")),
+                                  Variant(headText("TH007")), Variant(date),
                                   Variant(headText("TH015")), Variant(""), Variant(""),
                                   Variant(HeadField("TH030")->AsString())}));
             writeLineNumber("TI024", replyNumber(price, "000001", priceLabel));
             Variant rows = broker().CallServerMethod(
-                "SimpleSQL", plat::VarArrayOf({Variant(" SELECT MB402,MB403 FROM $$INVMB WHERE MB001=" +
-                                                       SqlText(item) + " "),
-                                               Variant("MB402,MB403")}));
+                "SimpleSQL",
+                plat::VarArrayOf(
+                    {Variant(" SELECT MB402,MB403 FROM $$INVMB WHERE MB001=" + SqlText(item) + " "),
+                     Variant("MB402,MB403")}));
             if (rows.IsArray() && rows.ArrayCount() > 0 && rows[rows.LowBound(1)].IsArray()) {
                 const Variant& first = rows[rows.LowBound(1)];
                 if (first.ArrayCount() >= 2) {
@@ -219,15 +242,17 @@ void TdmKtrb52::CalcEngineeringItemPrice() {
     if (CompareFloats(price, 0) == 0) price = valueNumber(list, kFallbackPrice, "000001", label);
     const std::string currency = headText("TH007");
     if (headText("TH015") == "1")
-        price = replyNumber(broker().CallServerMethod(
-                                "ChangeTax", plat::VarArrayOf({Variant(price), Variant("Y"), Variant("N"),
-                                                               Variant(currency),
-                                                               Variant(HeadField("TH030")->AsString())})),
-                            "000001", label);
+        price = replyNumber(
+            broker().CallServerMethod(
+                "ChangeTax",
+                plat::VarArrayOf({Variant(price), Variant("Y"), Variant("N"), Variant(currency),
+                                  Variant(HeadField("TH030")->AsString())})),
+            "000001", label);
     if (currency != sysParam("SYS003")) {
         const double rate = replyNumber(
-            broker().CallServerMethod("ExchangeRate", plat::VarArrayOf({Variant(currency), Variant("O"),
-                                                                        Variant(headText("TH003"))})),
+            broker().CallServerMethod(
+                "ExchangeRate",
+                plat::VarArrayOf({Variant(currency), Variant("O"), Variant(headText("TH003"))})),
             "000001", label);
         if (CompareFloats(rate, 0) > 0) price /= rate;
     }

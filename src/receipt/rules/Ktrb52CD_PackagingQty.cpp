@@ -59,7 +59,8 @@ void TdmKtrb52::cdsBody1TI016Validate(TField* Sender) {
         if (fixedWeight()) {
             {
                 TReceiptFlagScope received(form, TReceiptFlag::QuantityEditActive, true, false);
-                writeLineNumber("TI007", convertRequired(packages, lineText("TI049"), lineText("TI008")));
+                writeLineNumber("TI007",
+                                convertRequired(packages, lineText("TI049"), lineText("TI008")));
             }
             if (arrivalUnlinked() && lineText("TI035") != "0") {
                 for (const char* name : {"TI019", "TI020", "TI062"}) writeLine(name, "0");
@@ -68,23 +69,36 @@ void TdmKtrb52::cdsBody1TI016Validate(TField* Sender) {
                 deriveValuationAndStock(true, false);
             }
         }
-        if (arrivalUnlinked()) writeLine("TI017", lineText("TI035") == "0" ? Sender->AsString() : "0");
-        else writeLine("TI017", Sender->AsString());
-        for (const char* name : {"TI050", "TI051", "TI057", "TI021", "TI022", "TI056"}) writeLine(name, "0");
+        if (arrivalUnlinked())
+            writeLine("TI017", lineText("TI035") == "0" ? Sender->AsString() : "0");
+        else
+            writeLine("TI017", Sender->AsString());
+        for (const char* name : {"TI050", "TI051", "TI057", "TI021", "TI022", "TI056"})
+            writeLine(name, "0");
     }
     if (packages < lineValue("TI017")) refuseBlank("100386");
     DeriveInspectionState();
 }
 
-void TdmKtrb52::cdsBody1TI017Validate(TField* Sender) { packagingQuantityValidate(Sender, "TI019"); }
+void TdmKtrb52::cdsBody1TI017Validate(TField* Sender) {
+    packagingQuantityValidate(Sender, "TI019");
+}
 
-void TdmKtrb52::cdsBody1TI050Validate(TField* Sender) { packagingQuantityValidate(Sender, "TI021"); }
+void TdmKtrb52::cdsBody1TI050Validate(TField* Sender) {
+    packagingQuantityValidate(Sender, "TI021");
+}
 
-void TdmKtrb52::cdsBody1TI057Validate(TField* Sender) { packagingQuantityValidate(Sender, "TI056"); }
+void TdmKtrb52::cdsBody1TI057Validate(TField* Sender) {
+    packagingQuantityValidate(Sender, "TI056");
+}
 
-void TdmKtrb52::cdsBody1TI051Validate(TField* Sender) { packagingQuantityValidate(Sender, "TI022"); }
+void TdmKtrb52::cdsBody1TI051Validate(TField* Sender) {
+    packagingQuantityValidate(Sender, "TI022");
+}
 
-void TdmKtrb52::cdsBody1TI049Validate(TField*) { UpdatePackagingReadOnly(); }
+void TdmKtrb52::cdsBody1TI049Validate(TField*) {
+    UpdatePackagingReadOnly();
+}
 
 void TdmKtrb52::packagingQuantityValidate(TField* field, const char* quantity) {
     const TPackagingField& spec = packagingField(field->FieldName());
@@ -112,12 +126,14 @@ void TdmKtrb52::packagingQuantityValidate(TField* field, const char* quantity) {
         TReceiptFlagScope cascade(form, TReceiptFlag::QuantityEditActive, false, true);
         if (rejected) {
             if (fixedWeight()) {
-                writeLineNumber(quantity, convertRequired(packages, lineText("TI049"), lineText("TI008")));
+                writeLineNumber(quantity,
+                                convertRequired(packages, lineText("TI049"), lineText("TI008")));
                 refreshLineField(quantity);
             }
         } else {
             if (fixedWeight())
-                writeLineNumber(quantity, convertRequired(packages, lineText("TI049"), lineText("TI008")));
+                writeLineNumber(quantity,
+                                convertRequired(packages, lineText("TI049"), lineText("TI008")));
             deriveRejectedPackages(false);
             if (fixedWeight()) deriveRejectedQuantity();
             if (name != "TI050") {

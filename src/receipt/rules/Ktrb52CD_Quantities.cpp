@@ -71,17 +71,19 @@ void TdmKtrb52::cdsBody1TI007Validate(TField* Sender) {
     {
         TReceiptFlagScope cascade(form, TReceiptFlag::QuantityEditActive, false, true);
         if (fixedWeight())
-            writeLineNumber("TI016", convertRequired(received, lineText("TI008"), lineText("TI049")));
+            writeLineNumber("TI016",
+                            convertRequired(received, lineText("TI008"), lineText("TI049")));
         if (!arrivalLinked() && lineText("TI035") != "0") {
-            for (const char* name :
-                 {"TI019", "TI020", "TI062", "TI021", "TI022", "TI050", "TI051", "TI017", "TI056", "TI057"})
+            for (const char* name : {"TI019", "TI020", "TI062", "TI021", "TI022", "TI050", "TI051",
+                                     "TI017", "TI056", "TI057"})
                 writeLine(name, "0");
         } else {
             writeLine("TI019", text);
             double converted = 0;
             if (convertQuantity(received, lineText("TI008"), lineText("TI023"), converted))
                 writeLineNumber("TI020", converted);
-            if (convertQuantity(lineValue("TI019"), lineText("TI008"), lineText("TI061"), converted))
+            if (convertQuantity(lineValue("TI019"), lineText("TI008"), lineText("TI061"),
+                                converted))
                 writeLineNumber("TI062", converted);
             writeLine("TI017", lineText("TI016"));
             for (const char* name : {"TI021", "TI056", "TI057"}) writeLine(name, "0");
@@ -96,28 +98,36 @@ void TdmKtrb52::cdsBody1TI008Validate(TField* Sender) {
     Variant master;
     if (GetLookupValues(LineField("TI004"), "INVMB", "03", master) && hasValues(master)) {
         Variant conversion;
-        if (!GetLookupValues(Sender, "INVMD", "02", conversion,
-                             plat::VarArrayOf({Variant(item), Variant(unit), Variant(item), Variant(unit)})))
+        if (!GetLookupValues(
+                Sender, "INVMD", "02", conversion,
+                plat::VarArrayOf({Variant(item), Variant(unit), Variant(item), Variant(unit)})))
             refuseBlank("100026");
     }
     double converted = 0;
-    if (convertQuantity(lineValue("TI019"), unit, lineText("TI061"), converted)) writeLineNumber("TI062", converted);
-    if (convertQuantity(lineValue("TI019") + lineValue("TI056"), unit, lineText("TI023"), converted))
+    if (convertQuantity(lineValue("TI019"), unit, lineText("TI061"), converted))
+        writeLineNumber("TI062", converted);
+    if (convertQuantity(lineValue("TI019") + lineValue("TI056"), unit, lineText("TI023"),
+                        converted))
         writeLineNumber("TI020", converted);
 
     const std::string packaging = lineText("TI049"), fixed = lineText("MB091C");
     if (sysParam("SYS024") != "3" || packaging.empty() || (fixed != "Y" && fixed != "y")) return;
     // "Y": the packages follow the quantities; "y": the quantities follow the packages.
     const bool fromQuantities = fixed == "Y";
-    const std::pair<const char*, const char*> pairs[] = {
-        {"TI007", "TI016"}, {"TI019", "TI017"}, {"TI021", "TI050"}, {"TI022", "TI051"}, {"TI056", "TI057"}};
+    const std::pair<const char*, const char*> pairs[] = {{"TI007", "TI016"},
+                                                         {"TI019", "TI017"},
+                                                         {"TI021", "TI050"},
+                                                         {"TI022", "TI051"},
+                                                         {"TI056", "TI057"}};
     for (const auto& [quantity, packages] : pairs) {
         const char* source = fromQuantities ? quantity : packages;
         const char* target = fromQuantities ? packages : quantity;
         const double value = fromQuantities ? convertRequired(lineValue(source), unit, packaging)
                                             : convertRequired(lineValue(source), packaging, unit);
-        const bool negativeReturn = std::string(target) == (fromQuantities ? "TI051" : "TI022") && value < 0;
-        if (negativeReturn) showMessage(kMsgWarning, kNegative, {Variant(LineField(target)->DisplayLabel())});
+        const bool negativeReturn =
+            std::string(target) == (fromQuantities ? "TI051" : "TI022") && value < 0;
+        if (negativeReturn)
+            showMessage(kMsgWarning, kNegative, {Variant(LineField(target)->DisplayLabel())});
         writeLineQuiet(target, NumberText(value));
         if (negativeReturn) refreshLineField(target);
     }
@@ -157,7 +167,9 @@ void TdmKtrb52::cdsBody1TI019Validate(TField* Sender) {
     deriveValuationAndStock(false, false);
     {
         TReceiptFlagScope cascade(form, TReceiptFlag::QuantityEditActive, false, true);
-        if (fixedWeight()) writeLineNumber("TI017", convertRequired(accepted, lineText("TI008"), lineText("TI049")));
+        if (fixedWeight())
+            writeLineNumber("TI017",
+                            convertRequired(accepted, lineText("TI008"), lineText("TI049")));
     }
     deriveRejectedPackages(true);
     DeriveInspectionState();
@@ -181,7 +193,8 @@ void TdmKtrb52::cdsBody1TI021Validate(TField* Sender) {
     {
         TReceiptFlagScope cascade(form, TReceiptFlag::QuantityEditActive, false, true);
         if (fixedWeight()) {
-            writeLineNumber("TI050", convertRequired(scrapped, lineText("TI008"), lineText("TI049")));
+            writeLineNumber("TI050",
+                            convertRequired(scrapped, lineText("TI008"), lineText("TI049")));
             refreshLineField("TI050");
         }
         deriveRejectedPackages(true);
@@ -203,20 +216,27 @@ void TdmKtrb52::cdsBody1TI056Validate(TField* Sender) {
     if (lineText("TIC01") != kFormalItem) {
         writeLine("TI051", "0");
         writeLine("TI057", "0");
-        if (CompareFloats(accepted, 0) == 0) writeLine("TI020", "0");
-        else writeLineNumber("TI020", accepted + destroyed);
+        if (CompareFloats(accepted, 0) == 0)
+            writeLine("TI020", "0");
+        else
+            writeLineNumber("TI020", accepted + destroyed);
         return;
     }
     {
         TReceiptFlagScope cascade(form, TReceiptFlag::QuantityEditActive, false, true);
         if (fixedWeight()) {
-            writeLineNumber("TI057", convertRequired(destroyed, lineText("TI008"), lineText("TI049")));
+            writeLineNumber("TI057",
+                            convertRequired(destroyed, lineText("TI008"), lineText("TI049")));
             refreshLineField("TI057");
         }
         deriveRejectedPackages(true);
-        if (accepted == 0.0) writeLine("TI020", "0");
-        else if (lineText("TI008") == lineText("TI023")) writeLineNumber("TI020", accepted + destroyed);
-        else writeLineNumber("TI020", convertRequired(accepted + destroyed, lineText("TI008"), lineText("TI023")));
+        if (accepted == 0.0)
+            writeLine("TI020", "0");
+        else if (lineText("TI008") == lineText("TI023"))
+            writeLineNumber("TI020", accepted + destroyed);
+        else
+            writeLineNumber("TI020", convertRequired(accepted + destroyed, lineText("TI008"),
+                                                     lineText("TI023")));
     }
     DeriveInspectionState();
 }
@@ -238,7 +258,8 @@ void TdmKtrb52::cdsBody1TI022Validate(TField* Sender) {
     {
         TReceiptFlagScope cascade(form, TReceiptFlag::QuantityEditActive, false, true);
         if (fixedWeight()) {
-            writeLineNumber("TI051", convertRequired(rejected, lineText("TI008"), lineText("TI049")));
+            writeLineNumber("TI051",
+                            convertRequired(rejected, lineText("TI008"), lineText("TI049")));
             refreshLineField("TI051");
         }
     }
@@ -256,7 +277,8 @@ void TdmKtrb52::cdsBody1TI020Validate(TField* Sender) {
     const std::string unit = lineText("TI008"), priceUnit = lineText("TI023");
     const double inUnit = unit != priceUnit ? convertRequired(valued, priceUnit, unit) : valued;
     if (CompareFloats(inUnit, lineValue("TI019") + lineValue("TI056")) > 0)
-        showMessage(kMsgWarning, sysParam("SYS069") == "Y" ? "200203" : "200202", {Variant(std::string())});
+        showMessage(kMsgWarning, sysParam("SYS069") == "Y" ? "200203" : "200202",
+                    {Variant(std::string())});
 }
 
 void TdmKtrb52::cdsBody1TI023Validate(TField* Sender) {
@@ -269,16 +291,19 @@ void TdmKtrb52::cdsBody1TI023Validate(TField* Sender) {
     Variant master;
     if (GetLookupValues(LineField("TI004"), "INVMB", "03", master) && hasValues(master)) {
         Variant conversion;
-        if (!GetLookupValues(Sender, "INVMD", "02", conversion,
-                             plat::VarArrayOf({Variant(item), Variant(unit), Variant(item), Variant(unit)})))
+        if (!GetLookupValues(
+                Sender, "INVMD", "02", conversion,
+                plat::VarArrayOf({Variant(item), Variant(unit), Variant(item), Variant(unit)})))
             refuseBlank("100026");
     }
     Variant price = broker().CallServerMethod(
         "MocUnitPrice",
-        plat::VarArrayOf({Variant(item), Variant(lineText("TI015")), Variant(headText("TH005")), Variant(unit),
-                          Variant(headText("TH007")), Variant(headText("TH029")), Variant(headText("TH015")),
-                          Variant(""), Variant(""), Variant(HeadField("TH030")->AsString())}));
-    writeLineNumber("TI024", replyNumber(price, "000001", Variant(LineField("TI024")->DisplayLabel())));
+        plat::VarArrayOf({Variant(item), Variant(lineText("TI015")), Variant(headText("TH005")),
+                          Variant(unit), Variant(headText("TH007")), Variant(headText("TH029")),
+                          Variant(headText("TH015")), Variant(""), Variant(""),
+                          Variant(HeadField("TH030")->AsString())}));
+    writeLineNumber("TI024",
+                    replyNumber(price, "000001", Variant(LineField("TI024")->DisplayLabel())));
 }
 
 }  // namespace ktrb

@@ -19,7 +19,9 @@ constexpr const char* kSerialKey = "MB001;MB002;MB003;MB004";
 
 const char* const kLineKey[][2] = {{"MB001", "TI001"}, {"MB002", "TI002"}, {"MB003", "TI003"}};
 
-bool isNested(const TField* f) { return dynamic_cast<const plat::TDataSetField*>(f) != nullptr; }
+bool isNested(const TField* f) {
+    return dynamic_cast<const plat::TDataSetField*>(f) != nullptr;
+}
 
 // The line and serial number of a serial row; a row the server has not
 // keyed yet belongs to the current line.
@@ -44,20 +46,24 @@ void TdmKtrb52::cdsMainTH006Validate(TField* Sender) {
     bool used = false;
     switch (formMode()) {
         case TFormMode::Add:
-            used = GetLookupValues(HeadField("TH001"), "MOCTH", "05", reply, plat::VarArrayOf({Variant(Sender->AsString())}));
+            used = GetLookupValues(HeadField("TH001"), "MOCTH", "05", reply,
+                                   plat::VarArrayOf({Variant(Sender->AsString())}));
             break;
         case TFormMode::Edit:
-            used = GetLookupValues(HeadField("TH001"), "MOCTH", "06", reply,
-                            plat::VarArrayOf({Variant(Sender->AsString()), Variant(headText("TH001")),
-                                              Variant(headText("TH002"))}));
+            used = GetLookupValues(
+                HeadField("TH001"), "MOCTH", "06", reply,
+                plat::VarArrayOf({Variant(Sender->AsString()), Variant(headText("TH001")),
+                                  Variant(headText("TH002"))}));
             break;
-        case TFormMode::Browse: return;
+        case TFormMode::Browse:
+            return;
     }
     if (used && hasValues(reply)) showMessage(kMsgWarning, "200400", {Variant(std::string())});
 }
 
 void TdmKtrb52::cdsMainTH045Validate(TField* Sender) {
-    CheckValueAndFill(Sender, "CMSNO", "01", plat::VarArrayOf({Variant(Sender->AsString())}), "TH045C");
+    CheckValueAndFill(Sender, "CMSNO", "01", plat::VarArrayOf({Variant(Sender->AsString())}),
+                      "TH045C");
 }
 
 void TdmKtrb52::cdsFootAfterPost(plat::TDataSet* DataSet) {
@@ -66,8 +72,10 @@ void TdmKtrb52::cdsFootAfterPost(plat::TDataSet* DataSet) {
     // Matched by line and serial number: the same serial number on another
     // line is another row.
     const std::vector<std::string> key = serialKeyOf(DataSet, cdsBody1);
-    if (copy->Locate(kSerialKey, keyValues(key))) copy->Edit();
-    else copy->Append();
+    if (copy->Locate(kSerialKey, keyValues(key)))
+        copy->Edit();
+    else
+        copy->Append();
     for (TField* f : DataSet->Fields()) {
         if (!f->IsDataField() || isNested(f)) continue;
         copy->FieldByName(f->FieldName())->SetAsString(f->AsString());

@@ -36,7 +36,8 @@ void TdmKtrb52::cdsBody1TI009Validate(TField* Sender) {
                              plat::VarArrayOf({Variant(headText("TH004")), Variant(warehouse)})) ||
             !hasValues(reply))
             refuse("000001", {Variant(Sender->DisplayLabel())});
-        if (!lineText("TI013").empty() && !lineText("TI014").empty() && plat::VarToStr(replyValue(reply, 3)) == "2")
+        if (!lineText("TI013").empty() && !lineText("TI014").empty() &&
+            plat::VarToStr(replyValue(reply, 3)) == "2")
             refuseBlank("100463");
         writeLine("TI009C", plat::VarToStr(replyValue(reply, 1)));
     }
@@ -66,8 +67,9 @@ void TdmKtrb52::cdsBody1TI010Validate(TField* Sender) {
         for (cdsFoot->First(); !cdsFoot->Eof(); cdsFoot->Next()) {
             TField* serial = cdsFoot->FieldByName("MB004");
             Variant known;
-            if (!GetLookupValues(serial, "PSMMA", "05", known,
-                                 plat::VarArrayOf({Variant(serial->AsString()), Variant(lineText("TI004"))})) ||
+            if (!GetLookupValues(
+                    serial, "PSMMA", "05", known,
+                    plat::VarArrayOf({Variant(serial->AsString()), Variant(lineText("TI004"))})) ||
                 !hasValues(known))
                 continue;
             showMessage(kMsgError, "201015", {Variant(std::string())});
@@ -81,9 +83,10 @@ void TdmKtrb52::cdsBody1TI010Validate(TField* Sender) {
     if (lot == kNoLot) return;
 
     Variant record;
-    if (GetLookupValues(LineField("TI003"), "GMPTG", "01", record,
-                        plat::VarArrayOf({Variant("2"), Variant(lineText("TI001")), Variant(lineText("TI002")),
-                                          Variant(lineText("TI003"))})) &&
+    if (GetLookupValues(
+            LineField("TI003"), "GMPTG", "01", record,
+            plat::VarArrayOf({Variant("2"), Variant(lineText("TI001")), Variant(lineText("TI002")),
+                              Variant(lineText("TI003"))})) &&
         hasValues(record) && plat::VarToStr(replyValue(record, 4)) == lineText("TI004") &&
         plat::VarToStr(replyValue(record, 7)) != lot)
         refuseBlank("200331");
@@ -96,8 +99,10 @@ void TdmKtrb52::cdsBody1TI010Validate(TField* Sender) {
     }
     if (!lot.empty() && !hasValues(dates)) return;
     // Values 2, 4, 6 and 7 of the lot; an empty lot empties them.
-    const std::pair<const char*, int> fill[] = {{"TI011", 2}, {"TI012", 4}, {"TI054", 6}, {"TI055", 7}};
-    for (const auto& [name, index] : fill) writeLine(name, plat::VarToStr(replyValue(dates, index)));
+    const std::pair<const char*, int> fill[] = {
+        {"TI011", 2}, {"TI012", 4}, {"TI054", 6}, {"TI055", 7}};
+    for (const auto& [name, index] : fill)
+        writeLine(name, plat::VarToStr(replyValue(dates, index)));
 }
 
 void TdmKtrb52::cdsBody1TI015Validate(TField* Sender) {
@@ -110,7 +115,8 @@ void TdmKtrb52::cdsBody1TI015Validate(TField* Sender) {
         writeLine("TI015C", plat::VarToStr(replyValue(reply, 1)));
         return;
     }
-    if (showMessage(kMsgWarning, "000004", {Variant(Sender->DisplayLabel())}) == modal::Ok) writeLine("TI009", "");
+    if (showMessage(kMsgWarning, "000004", {Variant(Sender->DisplayLabel())}) == modal::Ok)
+        writeLine("TI009", "");
 }
 
 }  // namespace ktrb

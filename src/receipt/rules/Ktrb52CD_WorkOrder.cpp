@@ -22,14 +22,51 @@ constexpr const char* kFormalItem = "2";
 
 // Reply positions of the work order (MOCTA "32" and "33").
 enum TWorkOrderValue {
-    woItem = 1, woUnit = 2, woQuantity = 3, woTaken = 5, woTakenMore = 6, woStatus = 7, woKind = 8, woFactory = 9,
-    woConfirmed = 10, woName = 11, woSpec = 12, woSupplier = 13, woDueDate = 14, woWarehouse = 15, woPrice = 16,
-    woPricingUnit = 17, woInspection = 18, woLotManaged = 19, woWarehouseName = 20, woValidity = 21,
-    woReinspection = 22, woCurrency = 26, woUrgent = 27, woPacks = 28, woPacksTaken = 29, woPacksTakenMore = 30,
-    woPackagingUnit = 31, woFixedWeight = 32, woClosedDate = 33, woOpenedDate = 34, woOrderType = 35,
-    woOrderNumber = 36, woOrderLine = 37, woTaxRate = 38, woTaxKind = 39, woLot = 40, woLotText = 41,
-    woOverReceipt = 43, woMoreTaken = 44, woMorePacksTaken = 45, woPricingFactor = 48, woStockUnit = 49,
-    woExpiryManaged = 50, woPeriodUnit = 51, woScheme = 52
+    woItem = 1,
+    woUnit = 2,
+    woQuantity = 3,
+    woTaken = 5,
+    woTakenMore = 6,
+    woStatus = 7,
+    woKind = 8,
+    woFactory = 9,
+    woConfirmed = 10,
+    woName = 11,
+    woSpec = 12,
+    woSupplier = 13,
+    woDueDate = 14,
+    woWarehouse = 15,
+    woPrice = 16,
+    woPricingUnit = 17,
+    woInspection = 18,
+    woLotManaged = 19,
+    woWarehouseName = 20,
+    woValidity = 21,
+    woReinspection = 22,
+    woCurrency = 26,
+    woUrgent = 27,
+    woPacks = 28,
+    woPacksTaken = 29,
+    woPacksTakenMore = 30,
+    woPackagingUnit = 31,
+    woFixedWeight = 32,
+    woClosedDate = 33,
+    woOpenedDate = 34,
+    woOrderType = 35,
+    woOrderNumber = 36,
+    woOrderLine = 37,
+    woTaxRate = 38,
+    woTaxKind = 39,
+    woLot = 40,
+    woLotText = 41,
+    woOverReceipt = 43,
+    woMoreTaken = 44,
+    woMorePacksTaken = 45,
+    woPricingFactor = 48,
+    woStockUnit = 49,
+    woExpiryManaged = 50,
+    woPeriodUnit = 51,
+    woScheme = 52
 };
 
 }  // namespace
@@ -38,7 +75,8 @@ void TdmKtrb52::cdsBody1TI013Validate(TField* Sender) {
     // The type is checked before its work-order number is cleared.
     Variant reply;
     if (!GetLookupValues(Sender, "CMSMQ", "22", reply,
-                         plat::VarArrayOf({Variant(Sender->AsString()), Variant("51"), Variant("52"), Variant("51")})))
+                         plat::VarArrayOf({Variant(Sender->AsString()), Variant("51"),
+                                           Variant("52"), Variant("51")})))
         refuseBlank("100007");
     writeLine("TI014", "");
 }
@@ -56,7 +94,8 @@ void TdmKtrb52::cdsBody1TI014Validate(TField* Sender) {
         fillFromWorkOrder(Sender);
     }
     Variant routing;
-    if (GetLookupValues(Sender, "SFCTA", "04", routing, plat::VarArrayOf({Variant(type), Variant(number)})) &&
+    if (GetLookupValues(Sender, "SFCTA", "04", routing,
+                        plat::VarArrayOf({Variant(type), Variant(number)})) &&
         hasValues(routing))
         showMessage(kMsgWarning, "100094", {Variant(std::string())});
 }
@@ -70,12 +109,15 @@ void TdmKtrb52::fillFromWorkOrder(TField* Sender) {
     Variant wo;
     bool found = false;
     if (formal)
-        found = GetLookupValues(Sender, "MOCTA", "32", wo,
-                        plat::VarArrayOf({Variant(type), Variant(number), Variant("2"), Variant(headText("TH004")),
-                                          Variant(""), Variant(headText("TH005")), Variant(""),
-                                          Variant(headText("TH007")), Variant(headText("TH015")), project}));
+        found = GetLookupValues(
+            Sender, "MOCTA", "32", wo,
+            plat::VarArrayOf({Variant(type), Variant(number), Variant("2"),
+                              Variant(headText("TH004")), Variant(""), Variant(headText("TH005")),
+                              Variant(""), Variant(headText("TH007")), Variant(headText("TH015")),
+                              project}));
     else
-        found = GetLookupValues(Sender, "MOCTA", "33", wo, plat::VarArrayOf({Variant(type), Variant(number), project}));
+        found = GetLookupValues(Sender, "MOCTA", "33", wo,
+                                plat::VarArrayOf({Variant(type), Variant(number), project}));
     const Variant label(Sender->DisplayLabel());
     if (!found || !hasValues(wo)) refuse("100061", {label});
     auto value = [&](int index) { return plat::VarToStr(replyValue(wo, index)); };
@@ -92,10 +134,12 @@ void TdmKtrb52::fillFromWorkOrder(TField* Sender) {
     if (value(woConfirmed) == "V") refuseBlank("100131");
     if (value(woConfirmed) == "N") refuseBlank("100296");
     if (value(woCurrency) != headText("TH007")) refuseBlank("100334");
-    if (value(woSupplier) != headText("TH005") && lineText("TI015") == kWholeWorkOrder && !value(woSupplier).empty())
+    if (value(woSupplier) != headText("TH005") && lineText("TI015") == kWholeWorkOrder &&
+        !value(woSupplier).empty())
         refuseBlank("100141");
     const std::string due = value(woDueDate);
-    if (!due.empty() && due > documentDate) showMessage(kMsgWarning, "100018", {Variant(std::string())});
+    if (!due.empty() && due > documentDate)
+        showMessage(kMsgWarning, "100018", {Variant(std::string())});
 
     // Every number and every server reply the fill needs is read before the
     // first write, so that a bad one leaves the line as it was.
@@ -111,13 +155,16 @@ void TdmKtrb52::fillFromWorkOrder(TField* Sender) {
         if (form.MocParam1() == "Y") openPacks -= number_(woPacksTakenMore);
         if (form.MocParam2() == "Y") openPacks -= number_(woMorePacksTaken);
     }
-    const Variant holdArgs =
-        plat::VarArrayOf({Variant(item), Variant(""), Variant("N"), Variant(type), Variant(number)});
-    const double onHold = replyNumber(broker().CallServerMethod("MocOnHold", holdArgs), "100061", label);
+    const Variant holdArgs = plat::VarArrayOf(
+        {Variant(item), Variant(""), Variant("N"), Variant(type), Variant(number)});
+    const double onHold =
+        replyNumber(broker().CallServerMethod("MocOnHold", holdArgs), "100061", label);
     const double packsOnHold =
-        formal ? replyNumber(broker().CallServerMethod("MocOnHoldpack", holdArgs), "100061", label) : 0;
+        formal ? replyNumber(broker().CallServerMethod("MocOnHoldpack", holdArgs), "100061", label)
+               : 0;
     const std::string rateText = value(woTaxRate);
-    const double taxRate = rateText.empty() || rateText == "N" || rateText == "Y" ? 0 : number_(woTaxRate);
+    const double taxRate =
+        rateText.empty() || rateText == "N" || rateText == "Y" ? 0 : number_(woTaxRate);
     const double factor = number_(woPricingFactor);
     const int validity = formal ? (int)number_(woValidity) : 0;
     const int reinspection = formal ? (int)number_(woReinspection) : 0;
@@ -142,7 +189,8 @@ void TdmKtrb52::fillFromWorkOrder(TField* Sender) {
     writeLine("TI004C2", item);
     Variant master;
     if (GetLookupValues(LineField("TI004"), "INVMB", "03", master,
-                        plat::VarArrayOf({Variant(item)})) && hasValues(master))
+                        plat::VarArrayOf({Variant(item)})) &&
+        hasValues(master))
         writeLine("TI004MB454", plat::VarToStr(replyValue(master, 76)));
     else
         writeLine("TI004MB454", "N");
@@ -162,8 +210,10 @@ void TdmKtrb52::fillFromWorkOrder(TField* Sender) {
     writeLine("TI014C3", value(woOrderLine));
     writeLineNumber("TI007", open - onHold);
     // Packages on hold count only where packaging quantities are kept.
-    if (packaged) writeLineNumber("TI016", openPacks - packsOnHold);
-    else writeLine("TI016", "0");
+    if (packaged)
+        writeLineNumber("TI016", openPacks - packsOnHold);
+    else
+        writeLine("TI016", "0");
     writeLine("TI010", value(woLot));
     writeLine("TI055", value(woLotText));
     writeLine("TI061", value(woUnit));
@@ -176,8 +226,10 @@ void TdmKtrb52::fillFromWorkOrder(TField* Sender) {
     if (!formal) {
         const double accepted = open - onHold;
         writeLineNumber("TI019", accepted);
-        if (ordered != 0) writeLineNumber("TI020", accepted / ordered * factor);
-        else writeLine("TI020", "0");
+        if (ordered != 0)
+            writeLineNumber("TI020", accepted / ordered * factor);
+        else
+            writeLine("TI020", "0");
         writeLine("TI062", lineText("TI019"));
         for (const char* name : {"TI021", "TI022", "TI017"}) writeLine(name, "0");
         return;
@@ -188,7 +240,8 @@ void TdmKtrb52::fillFromWorkOrder(TField* Sender) {
         for (const char* name : {"TI054", "TI011", "TI012"}) LineField(name)->SetReadOnly(false);
         writeLine("TI054", documentDate);
         if (value(woPeriodUnit) == "2") {
-            writeLine("TI011", EndOfMonthDate(IncYmdDate(Variant(documentDate), "M", validity - 1)));
+            writeLine("TI011",
+                      EndOfMonthDate(IncYmdDate(Variant(documentDate), "M", validity - 1)));
             writeLine("TI012", IncYmdDate(Variant(documentDate), "M", reinspection));
         } else {
             writeLine("TI011", IncYmdDate(Variant(documentDate), "D", validity));
@@ -203,13 +256,15 @@ void TdmKtrb52::fillFromWorkOrder(TField* Sender) {
     writeLine("TA073C", value(woScheme));
     ApplyLotAndDateLocks();
     if (value(woLot).empty()) writeLine("TI010", kNoLot);
-    if (!value(woScheme).empty() && lineText("TI004C") != "N") LineField("TI010")->SetReadOnly(true);
+    if (!value(woScheme).empty() && lineText("TI004C") != "N")
+        LineField("TI010")->SetReadOnly(true);
 
     std::string inspection = "0";
     if (!lineText("TI004C2").empty()) {
         Variant terms;
-        if (GetLookupValues(LineField("TI004"), "PURMD", "01", terms,
-                            plat::VarArrayOf({Variant(headText("TH005")), Variant(item), Variant("****")})) &&
+        if (GetLookupValues(
+                LineField("TI004"), "PURMD", "01", terms,
+                plat::VarArrayOf({Variant(headText("TH005")), Variant(item), Variant("****")})) &&
             hasValues(terms))
             inspection = plat::VarToStr(replyValue(terms, 1)) == "0" ? "0" : "1";
         else
@@ -223,10 +278,13 @@ void TdmKtrb52::fillFromWorkOrder(TField* Sender) {
         if (accepted == 0) {
             writeLine("TI020", "0");
         } else {
-            if (CompareFloats(ordered, 0) == 0) writeLine("TI020", "0");
-            else writeLineNumber("TI020", accepted / ordered * factor);
+            if (CompareFloats(ordered, 0) == 0)
+                writeLine("TI020", "0");
+            else
+                writeLineNumber("TI020", accepted / ordered * factor);
             double stock = 0;
-            if (convertQuantity(accepted, lineText("TI008"), lineText("TI061"), stock)) writeLineNumber("TI062", stock);
+            if (convertQuantity(accepted, lineText("TI008"), lineText("TI061"), stock))
+                writeLineNumber("TI062", stock);
             writeLine("TI017", lineText("TI016"));
         }
     } else {

@@ -35,7 +35,8 @@ TEST_F(ArrivalRules, AnEngineeringKindLocksTheLineAndAFormalKindFreesIt) {
     EXPECT_EQ(L("TI035"), "0");
     EXPECT_EQ(L("TI010"), kNoLot);
     EXPECT_DOUBLE_EQ(LV("TI016"), 0);
-    for (const char* name : {"TI049", "TI016", "TI017", "TI008", "TI015", "TI009", "TI054", "TI023", "TI032"})
+    for (const char* name :
+         {"TI049", "TI016", "TI017", "TI008", "TI015", "TI009", "TI054", "TI023", "TI032"})
         EXPECT_TRUE(dm->LineField(name)->ReadOnly()) << name;
     EXPECT_FALSE(form->queryMenu);
     EXPECT_EQ(form->hints["cboTI004G"], "L1->L2");
@@ -71,12 +72,33 @@ TEST_F(ArrivalRules, ChangingTheArrivalTypeClearsNumberLineAndBatch) {
 TEST_F(ArrivalRules, AnArrivalLineFillsTheLineInOrder) {
     ArrivalReceipt();
     Key("TIC04", "0001");
-    EXPECT_TRUE(InOrder(trace->Events(),
-                        {"?TIC04", "look MOCCD 01", "?TIC05", "TIC05=", "look MOCTA 01", "?TI004", "TI004=A1001-01",
-                         "TI004C12=A1001-01", "TI004C2=A1001-01", "TI005=铝合金外壳", "?TI009", "TI009=W01",
-                         "?TI008", "TI008=PCS", "?TI049", "TI049=BOX", "?TI007", "TI007=500", "TI040=第二批到货",
-                         "TI032=********************", "TI061=PCS", "TI013=5201", "TI014=20240105001",
-                         "TI004C3=1000", "TI004C11=0.13", "TI014C3=0001", "TIC04=0001"}))
+    EXPECT_TRUE(InOrder(trace->Events(), {"?TIC04",
+                                          "look MOCCD 01",
+                                          "?TIC05",
+                                          "TIC05=",
+                                          "look MOCTA 01",
+                                          "?TI004",
+                                          "TI004=A1001-01",
+                                          "TI004C12=A1001-01",
+                                          "TI004C2=A1001-01",
+                                          "TI005=铝合金外壳",
+                                          "?TI009",
+                                          "TI009=W01",
+                                          "?TI008",
+                                          "TI008=PCS",
+                                          "?TI049",
+                                          "TI049=BOX",
+                                          "?TI007",
+                                          "TI007=500",
+                                          "TI040=第二批到货",
+                                          "TI032=********************",
+                                          "TI061=PCS",
+                                          "TI013=5201",
+                                          "TI014=20240105001",
+                                          "TI004C3=1000",
+                                          "TI004C11=0.13",
+                                          "TI014C3=0001",
+                                          "TIC04=0001"}))
         << Dump(trace->Events());
     EXPECT_EQ(trace->Find("?TI013"), -1);
     EXPECT_EQ(trace->Find("?TI014"), -1);
@@ -123,7 +145,11 @@ TEST_F(ArrivalRules, AnUninspectedArrivalGivesNoQuantities) {
 }
 
 TEST_F(ArrivalRules, TheHeaderScrollSetsTheLinkFieldsByDocumentType) {
-    GoToReceipt("5902", "20240205001");
+    form->projectEditLocks.clear();
+    GoToReceipt("5902", "20240205001");  // a type matched against arrivals
+    EXPECT_TRUE(dm->LineField("TI013")->ReadOnly());
+    EXPECT_FALSE(dm->LineField("TIC02")->ReadOnly());
+    EXPECT_FALSE(form->projectEditLocks.empty());
     SetH("MQC03C", "Y");
     SetH("MQC04C", "N");
     dm->cdsMainAfterScroll(dm->cdsMain);
@@ -167,7 +193,8 @@ TEST_F(ArrivalRules, AProjectMustExistAndGivesItsName) {
 class SerialCopy : public ArrivalRules {
   protected:
     SerialCopy() : copy(new plat::TClientDataSet(form.get())) {
-        for (plat::TField* f : dm->cdsFoot->Fields()) copy->FieldDefs().Add(f->FieldName(), f->DataType(), f->Size());
+        for (plat::TField* f : dm->cdsFoot->Fields())
+            copy->FieldDefs().Add(f->FieldName(), f->DataType(), f->Size());
         copy->CreateDataSet();
         form->serialCopy = copy;
     }
@@ -183,7 +210,8 @@ class SerialCopy : public ArrivalRules {
     int Rows(const std::string& line, const std::string& serial) {
         int n = 0;
         for (copy->First(); !copy->Eof(); copy->Next())
-            n += copy->FieldByName("MB003")->AsString() == line && copy->FieldByName("MB004")->AsString() == serial;
+            n += copy->FieldByName("MB003")->AsString() == line &&
+                 copy->FieldByName("MB004")->AsString() == serial;
         return n;
     }
     plat::TClientDataSet* copy;
@@ -198,9 +226,11 @@ TEST_F(SerialCopy, PostedRowsAreMatchedByLineAndSerialNumber) {
     dm->cdsFoot->FieldByName("MB006")->SetAsString("B");
     dm->cdsFoot->Post();
     EXPECT_EQ(copy->RecordCount(), 2);
-    ASSERT_TRUE(copy->Locate("MB003;MB004", plat::VarArrayOf({Variant("0002"), Variant("SN2401180001")})));
+    ASSERT_TRUE(
+        copy->Locate("MB003;MB004", plat::VarArrayOf({Variant("0002"), Variant("SN2401180001")})));
     EXPECT_EQ(copy->FieldByName("MB006")->AsString(), "A");
-    ASSERT_TRUE(copy->Locate("MB003;MB004", plat::VarArrayOf({Variant("0001"), Variant("SN2401180001")})));
+    ASSERT_TRUE(
+        copy->Locate("MB003;MB004", plat::VarArrayOf({Variant("0001"), Variant("SN2401180001")})));
     EXPECT_EQ(copy->FieldByName("MB006")->AsString(), "B");
     // A new serial number adds a row.
     dm->cdsFoot->Append();

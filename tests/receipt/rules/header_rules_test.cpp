@@ -1,5 +1,7 @@
 // Header validations: document type, date, supplier, currency, invoice and
 // tax kind, tax rate, and the lines that follow the header's terms.
+#include <algorithm>
+
 #include "rule_trace.h"
 #include "runtime/LibStrs.h"
 
@@ -50,7 +52,8 @@ TEST_F(HeaderRules, ADocumentTypeWithAQuoteDoesNotBreakItsStatement) {
     catalogue->Answer("C", "85", {Variant("X"), Variant("59"), Variant("4")});
     dm->HeadField("TH001")->SetAsString("5'01");
     ASSERT_FALSE(operations->LastArgs("SimpleSQL").IsEmpty());
-    EXPECT_NE(plat::VarToStr(operations->LastArgs("SimpleSQL")[0]).find("MQ001='5''01'"), std::string::npos);
+    EXPECT_NE(plat::VarToStr(operations->LastArgs("SimpleSQL")[0]).find("MQ001='5''01'"),
+              std::string::npos);
 }
 
 TEST_F(HeaderRules, ADateInAClosedPeriodIsRefusedAndTheReceiptDateFollows) {
@@ -72,11 +75,16 @@ TEST_F(HeaderRules, ASupplierFillsTheHeaderInOrderAndChecksTheLines) {
             t.push_back(e);
     // The supplier's values in the order of the rule, each running its own
     // rule at once (the tax kind asks the supplier's rate again).
-    EXPECT_EQ(t, (Trace{"?TH005", "look PURMA 01", "?TH005C", "TH005C=华达电镀", "?TH011",
-                        "TH011=91320583MA1XYZ0002", "?TH012", "TH012=2", "?TH015", "look PURMA 01", "?TH030",
-                        "TH030=0.13", "TH015=1", "?TH007", "look CMSMF 01", "?TH008", "TH008=1", "TH007=RMB",
-                        "?TH033", "look CMSNA 01", "?TH033C", "TH033C=月结60天", "TH033=M60", "?TH030",
-                        "TH030=0.13", "?TH005C1", "TH005C1=Y", "TH005=S002"}));
+    EXPECT_EQ(t, (Trace{"?TH005",          "look PURMA 01", "?TH005C",
+                        "TH005C=华达电镀", "?TH011",        "TH011=91320583MA1XYZ0002",
+                        "?TH012",          "TH012=2",       "?TH015",
+                        "look PURMA 01",   "?TH030",        "TH030=0.13",
+                        "TH015=1",         "?TH007",        "look CMSMF 01",
+                        "?TH008",          "TH008=1",       "TH007=RMB",
+                        "?TH033",          "look CMSNA 01", "?TH033C",
+                        "TH033C=月结60天", "TH033=M60",     "?TH030",
+                        "TH030=0.13",      "?TH005C1",      "TH005C1=Y",
+                        "TH005=S002"}));
     EXPECT_EQ(form->supplierAtEdit, "S002");
     // Keying the same supplier again asks nothing.
     trace->Clear();
@@ -86,7 +94,8 @@ TEST_F(HeaderRules, ASupplierFillsTheHeaderInOrderAndChecksTheLines) {
 
 TEST_F(HeaderRules, ABlockedSupplierIsRefusedBeforeAnythingIsWritten) {
     StartReceipt("5901", "S001", "20240301");
-    for (auto [supplier, code] : {std::pair<const char*, const char*>{"S004", "200135"}, {"S005", "100174"}}) {
+    for (auto [supplier, code] :
+         {std::pair<const char*, const char*>{"S004", "200135"}, {"S005", "100174"}}) {
         trace->Clear();
         EXPECT_REFUSED(*form, dm->HeadField("TH005")->SetAsString(supplier), code);
         EXPECT_EQ(trace->Only({"?TH0", "TH0"}), Trace{"?TH005"});
@@ -100,7 +109,11 @@ TEST_F(HeaderRules, ASupplierThatTheLinesWorkOrdersRefuseIsNotRemembered) {
     LineOnWorkOrder("5201", "20240105001");
     lines().Post();
     SetH("TH001C1", "N");
+    trace->Clear();
     EXPECT_REFUSED(*form, dm->HeadField("TH005")->SetAsString("S002"), "200943");
+    // The lines are checked once, against all of the new terms.
+    Trace t = trace->Events();
+    EXPECT_EQ(std::count(t.begin(), t.end(), "look MOCTA 25"), 1);
     EXPECT_EQ(H("TH005"), "S001");
     EXPECT_EQ(form->supplierAtEdit, "S001");
     // Keyed again, the refused supplier is checked again, not waved through.

@@ -18,7 +18,8 @@ class ItemRules : public RuleFixture {
     Trace Writes() {
         Trace out;
         for (const std::string& e : trace->Events())
-            if (e.find('=') != std::string::npos && e.rfind("TI004_OLD", 0) != 0 && e.rfind("TI010_OLD", 0) != 0)
+            if (e.find('=') != std::string::npos && e.rfind("TI004_OLD", 0) != 0 &&
+                e.rfind("TI010_OLD", 0) != 0)
                 out.push_back(e);
         return out;
     }
@@ -89,11 +90,14 @@ TEST_F(ItemRules, ALineWithSerialNumbersKeepsItsItem) {
 }
 
 TEST_F(ItemRules, AnItemWithAQuoteIsQuotedInItsStatement) {
-    Exec("INSERT INTO INVMB (MB001, MB002, MB004, MB148, MB149) VALUES ('Q''1', 'quoted', 'PCS', 'PCS', 'PCS')");
+    Exec(
+        "INSERT INTO INVMB (MB001, MB002, MB004, MB148, MB149) VALUES ('Q''1', 'quoted', 'PCS', "
+        "'PCS', 'PCS')");
     StartReceipt("5901", "S001", "20240301");
     NewLine();
     dm->LineField("TI004")->SetAsString("Q'1");
-    EXPECT_NE(plat::VarToStr(operations->LastArgs("SimpleSQL")[0]).find("MB001='Q''1'"), std::string::npos);
+    EXPECT_NE(plat::VarToStr(operations->LastArgs("SimpleSQL")[0]).find("MB001='Q''1'"),
+              std::string::npos);
 }
 
 TEST_F(ItemRules, AnEngineeringItemTakesItsUnitsAndItsListPrice) {
@@ -108,7 +112,8 @@ TEST_F(ItemRules, AnEngineeringItemTakesItsUnitsAndItsListPrice) {
     EXPECT_DOUBLE_EQ(LV("TI024"), 35);  // the list price is 0: the fallback price
     Trace t = trace->Events();
     EXPECT_EQ(std::count(t.begin(), t.end(), "call MocUnitPrice"), 0);
-    EXPECT_EQ(std::count(t.begin(), t.end(), "look C 48"), 2);  // from the pricing unit and at the end
+    EXPECT_EQ(std::count(t.begin(), t.end(), "look C 48"),
+              2);  // from the pricing unit and at the end
 }
 
 struct PriceCase {
@@ -133,13 +138,14 @@ TEST_P(EngineeringPrice, FollowsTheTaxKindAndTheCurrency) {
     EXPECT_EQ(operations->LastArgs("ExchangeRate").IsEmpty(), std::string(c.currency) == "RMB");
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, EngineeringPrice,
-                         ::testing::Values(PriceCase{"2", "RMB", Variant(0.0), Variant(0.0), 18.5},
-                                           PriceCase{"1", "RMB", Variant(20.0), Variant(0.0), 20},
-                                           PriceCase{"2", "USD", Variant(0.0), Variant(8.0), 18.5 / 8},
-                                           PriceCase{"1", "USD", Variant(20.0), Variant(8.0), 2.5},
-                                           PriceCase{"2", "USD", Variant(0.0), Variant(0.0), 18.5},
-                                           PriceCase{"2", "USD", Variant(0.0), Variant(-1.0), 18.5}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, EngineeringPrice,
+    ::testing::Values(PriceCase{"2", "RMB", Variant(0.0), Variant(0.0), 18.5},
+                      PriceCase{"1", "RMB", Variant(20.0), Variant(0.0), 20},
+                      PriceCase{"2", "USD", Variant(0.0), Variant(8.0), 18.5 / 8},
+                      PriceCase{"1", "USD", Variant(20.0), Variant(8.0), 2.5},
+                      PriceCase{"2", "USD", Variant(0.0), Variant(0.0), 18.5},
+                      PriceCase{"2", "USD", Variant(0.0), Variant(-1.0), 18.5}));
 
 TEST_F(ItemRules, AMissingPriceReplyGivesTheRulesMessage) {
     StartReceipt("5901", "S001", "20240301", "USD");

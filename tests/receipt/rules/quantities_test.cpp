@@ -1,8 +1,8 @@
 // Quantities of a line: received against the work order, the accepted,
 // scrapped, destroyed and rejected split, units, packages of a fixed-weight
 // item, and the amounts that follow the valuation quantity and unit price.
-#include "rule_trace.h"
 #include "receipt/rules/Ktrb52CD_Support.h"
+#include "rule_trace.h"
 #include "runtime/LibStrs.h"
 
 namespace ktrb::test {
@@ -56,7 +56,8 @@ TEST_F(QuantityRules, AReceivedQuantitySpreadsOrWaitsForInspection) {
     EXPECT_DOUBLE_EQ(LV("TI025"), 100 * LV("TI024"));
     SetL("TI035", "1");
     Key("TI007", "80");
-    for (const char* name : {"TI019", "TI020", "TI062", "TI021", "TI022", "TI017"}) EXPECT_DOUBLE_EQ(LV(name), 0);
+    for (const char* name : {"TI019", "TI020", "TI062", "TI021", "TI022", "TI017"})
+        EXPECT_DOUBLE_EQ(LV(name), 0);
     EXPECT_EQ(L("TI035"), "1");
     EXPECT_TRUE(dm->LineField("TI035")->ReadOnly());
     EXPECT_TRUE(form->inspectionEditReadOnly);
@@ -176,7 +177,8 @@ TEST_F(PackageRules, ReceivedPackagesGiveTheQuantitiesOfAFixedWeightItem) {
     EXPECT_DOUBLE_EQ(LV("TI007"), 50);
     EXPECT_DOUBLE_EQ(LV("TI019"), 50);
     EXPECT_DOUBLE_EQ(LV("TI017"), 10);
-    for (const char* name : {"TI050", "TI051", "TI057", "TI021", "TI022", "TI056"}) EXPECT_DOUBLE_EQ(LV(name), 0);
+    for (const char* name : {"TI050", "TI051", "TI057", "TI021", "TI022", "TI056"})
+        EXPECT_DOUBLE_EQ(LV(name), 0);
     EXPECT_TRUE(form->quantityEditActive);
     // Accepted quantities give their packages back.
     Key("TI019", "40");

@@ -68,9 +68,9 @@ TEST_F(ReceiptRoadE2E, AWorkOrderLineIsKeyedChangedSavedAndFoundAgain) {
     EXPECT_EQ(L("TI004"), "C3001");
     EXPECT_EQ(L("TI005"), "电镀螺丝");
     EXPECT_EQ(L("TI009"), "W02");
-    EXPECT_DOUBLE_EQ(LV("TI007"), 150);  // 200 ordered, 50 on an open receipt
-    EXPECT_DOUBLE_EQ(LV("TI016"), 30);   // 40 bags ordered, 10 on hold
-    EXPECT_DOUBLE_EQ(LV("TI024"), 20);   // both in tax-included prices
+    EXPECT_DOUBLE_EQ(LV("TI007"), 150);         // 200 ordered, 50 on an open receipt
+    EXPECT_DOUBLE_EQ(LV("TI016"), 30);          // 40 bags ordered, 10 on hold
+    EXPECT_DOUBLE_EQ(LV("TI024"), 20);          // both in tax-included prices
     EXPECT_EQ(form->codes().back(), "100094");  // the order has a routing
 
     KeyL("TI007", "120");
@@ -97,9 +97,16 @@ TEST_F(ReceiptRoadE2E, AWorkOrderLineIsKeyedChangedSavedAndFoundAgain) {
     ASSERT_EQ(lines().RecordCount(), 1);
     EXPECT_EQ(H("TH005"), "S002");
     EXPECT_EQ(L("TI014"), "20240110001");
-    for (auto [name, value] : {std::pair<const char*, double>{"TI007", 120}, {"TI019", 110}, {"TI021", 6},
-                               {"TI056", 2}, {"TI022", 2}, {"TI016", 24}, {"TI017", 22}, {"TI020", 112},
-                               {"TI025", 2240}, {"TI045", 257.7}})
+    for (auto [name, value] : {std::pair<const char*, double>{"TI007", 120},
+                               {"TI019", 110},
+                               {"TI021", 6},
+                               {"TI056", 2},
+                               {"TI022", 2},
+                               {"TI016", 24},
+                               {"TI017", 22},
+                               {"TI020", 112},
+                               {"TI025", 2240},
+                               {"TI045", 257.7}})
         EXPECT_DOUBLE_EQ(LV(name), value) << name;
     EXPECT_DOUBLE_EQ(HV("TH020"), 257.7);
 }

@@ -32,7 +32,8 @@ class TracingServer : public standin::IServerOperations {
   public:
     TracingServer(std::shared_ptr<standin::IServerOperations> inner, RuleTrace& trace)
         : inner_(std::move(inner)), trace_(trace) {}
-    Variant CallOperation(const std::string& name, const Variant& args, const Variant& signOn) override {
+    Variant CallOperation(const std::string& name, const Variant& args,
+                          const Variant& signOn) override {
         trace_.Record("call " + name);
         return inner_->CallOperation(name, args, signOn);
     }
@@ -45,12 +46,17 @@ class TracingServer : public standin::IServerOperations {
 }  // namespace
 
 RuleTrace::RuleTrace(FakeReceiptForm& form, standin::HostServices& services, TdmKtrb52& dm)
-    : form_(form), services_(services), catalogue_(services.catalogue), server_(services.suite->server) {
+    : form_(form),
+      services_(services),
+      catalogue_(services.catalogue),
+      server_(services.suite->server) {
     services_.catalogue = std::make_shared<TracingCatalogue>(catalogue_, *this);
     services_.suite->server = std::make_shared<TracingServer>(server_, *this);
     for (plat::TDataSet* dataSet : {(plat::TDataSet*)dm.cdsMain, (plat::TDataSet*)dm.cdsBody1}) {
         for (plat::TField* f : dataSet->Fields()) {
-            if (f->FieldName() == "FLAG" || f->FieldName() == "MODI_DATE" || f->FieldName() == "MODIFIER") continue;
+            if (f->FieldName() == "FLAG" || f->FieldName() == "MODI_DATE" ||
+                f->FieldName() == "MODIFIER")
+                continue;
             hooked_.push_back({f, f->OnValidate, f->OnChange});
             plat::TFieldNotifyEvent validate = f->OnValidate, change = f->OnChange;
             f->OnValidate = plat::TFieldNotifyEvent([this, validate](plat::TField* s) {
@@ -129,10 +135,13 @@ std::string Dump(const std::vector<std::string>& events) {
     return out;
 }
 
-RuleFixture::RuleFixture() { trace = std::make_unique<RuleTrace>(*form, *services, *dm); }
+RuleFixture::RuleFixture() {
+    trace = std::make_unique<RuleTrace>(*form, *services, *dm);
+}
 
-void RuleFixture::StartReceipt(const std::string& type, const std::string& supplier, const std::string& date,
-                               const std::string& currency, const std::string& taxKind, const std::string& rate) {
+void RuleFixture::StartReceipt(const std::string& type, const std::string& supplier,
+                               const std::string& date, const std::string& currency,
+                               const std::string& taxKind, const std::string& rate) {
     form->mode = TFormMode::Add;
     head().Append();
     for (auto [name, value] : {std::pair<const char*, std::string>{"TH001", type},
@@ -157,7 +166,8 @@ void RuleFixture::StartReceipt(const std::string& type, const std::string& suppl
     trace->Clear();
 }
 
-void RuleFixture::LineOnWorkOrder(const std::string& type, const std::string& number, const std::string& kind) {
+void RuleFixture::LineOnWorkOrder(const std::string& type, const std::string& number,
+                                  const std::string& kind) {
     lines().Append();
     SetL("TIC01", kind);
     SetL("TI013", type);
@@ -165,7 +175,8 @@ void RuleFixture::LineOnWorkOrder(const std::string& type, const std::string& nu
     try {
         dm->LineField("TI014")->SetAsString(number);
     } catch (const plat::EAbort&) {
-        ADD_FAILURE() << "the work order was refused: " << (form->messages.empty() ? "" : form->messages.back().code);
+        ADD_FAILURE() << "the work order was refused: "
+                      << (form->messages.empty() ? "" : form->messages.back().code);
         throw;
     }
 }

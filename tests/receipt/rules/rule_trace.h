@@ -62,7 +62,8 @@ class RuleFixture : public DemoReceipt {
                       const std::string& currency = "RMB", const std::string& taxKind = "2",
                       const std::string& rate = "0.13");
     // Appends a line (kind "2" unless given) and keys a work order on it.
-    void LineOnWorkOrder(const std::string& type, const std::string& number, const std::string& kind = "2");
+    void LineOnWorkOrder(const std::string& type, const std::string& number,
+                         const std::string& kind = "2");
     std::unique_ptr<RuleTrace> trace;
 };
 

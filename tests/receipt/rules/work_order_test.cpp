@@ -18,17 +18,59 @@ TEST_F(WorkOrderRule, FillsTheLineInTheFixedOrderAfterEveryCheck) {
     Trace t = trace->Events();
 
     // The look-up, the quantities on hold and then the writes, in this order.
-    EXPECT_TRUE(InOrder(t, {"?TI014", "look MOCTA 32", "call MocOnHold", "call MocOnHoldpack", "TI034=Y",
-                            "?TI004", "TI004=A1001-01", "TI049=BOX", "TI009=W01", "TI009C=成品仓", "MB091C=N",
-                            "TI004C12=A1001-01", "TI004C2=A1001-01", "look INVMB 03", "TI004MB454=N",
-                            "TI005=铝合金外壳", "TI006=120x80x30mm 阳极氧化", "TI008=PCS", "TI004C3=1000",
-                            "TI004C5=300", "TI004C6=0", "TI004C7=15", "TI004C8=50", "TI004C9=0",
-                            "TI004C11=0.13", "TI004C13=20", "TI014C1=2201", "TI014C2=20231228001",
-                            "TI014C3=0001", "TI007=200", "TI016=0", "TI010=L240108", "TI055=一月第一批",
-                            "TI061=PCS", "TI019=200", "TI024=12.5", "TI023=PCS", "TI004C=Y", "TI048=N",
-                            "TI004C10=N", "TA073C=", "look PURMD 01", "TI035=1", "TI021=0", "TI022=0",
-                            "TI050=0", "TI051=0", "TI019=0", "TI020=0", "TI017=0", "TI062=0",
-                            "look SFCTA 04", "TI014=20240105001"}))
+    EXPECT_TRUE(InOrder(t, {"?TI014",
+                            "look MOCTA 32",
+                            "call MocOnHold",
+                            "call MocOnHoldpack",
+                            "TI034=Y",
+                            "?TI004",
+                            "TI004=A1001-01",
+                            "TI049=BOX",
+                            "TI009=W01",
+                            "TI009C=成品仓",
+                            "MB091C=N",
+                            "TI004C12=A1001-01",
+                            "TI004C2=A1001-01",
+                            "look INVMB 03",
+                            "TI004MB454=N",
+                            "TI005=铝合金外壳",
+                            "TI006=120x80x30mm 阳极氧化",
+                            "TI008=PCS",
+                            "TI004C3=1000",
+                            "TI004C5=300",
+                            "TI004C6=0",
+                            "TI004C7=15",
+                            "TI004C8=50",
+                            "TI004C9=0",
+                            "TI004C11=0.13",
+                            "TI004C13=20",
+                            "TI014C1=2201",
+                            "TI014C2=20231228001",
+                            "TI014C3=0001",
+                            "TI007=200",
+                            "TI016=0",
+                            "TI010=L240108",
+                            "TI055=一月第一批",
+                            "TI061=PCS",
+                            "TI019=200",
+                            "TI024=12.5",
+                            "TI023=PCS",
+                            "TI004C=Y",
+                            "TI048=N",
+                            "TI004C10=N",
+                            "TA073C=",
+                            "look PURMD 01",
+                            "TI035=1",
+                            "TI021=0",
+                            "TI022=0",
+                            "TI050=0",
+                            "TI051=0",
+                            "TI019=0",
+                            "TI020=0",
+                            "TI017=0",
+                            "TI062=0",
+                            "look SFCTA 04",
+                            "TI014=20240105001"}))
         << Dump(t);
     // No write before the checks and calls are all done.
     auto firstWrite = std::find_if(t.begin(), t.end(), [](const std::string& e) {
@@ -78,7 +120,7 @@ TEST_F(WorkOrderRule, DemoOrdersOfAnotherFactoryOrUnconfirmedAreRefused) {
 TEST_F(WorkOrderRule, ANearlyReceivedOrderWarnsOrRefusesMore) {
     StartReceipt("5901", "S001", "20240301");
     LineOnWorkOrder("5201", "20240212001");
-    EXPECT_DOUBLE_EQ(LV("TI007"), 5);  // 95 of 100 received
+    EXPECT_DOUBLE_EQ(LV("TI007"), 5);           // 95 of 100 received
     dm->LineField("TI007")->SetAsString("10");  // 5 % over is allowed
     dm->LineField("TI007")->SetAsString("11");
     EXPECT_EQ(form->codes().back(), "200235");
@@ -103,7 +145,9 @@ TEST_P(WorkOrderRefusal, LeavesTheLineAsItWasAndTheFlagsOn) {
     EXPECT_REFUSED(*form, dm->LineField("TI014")->SetAsString("20240105001"), GetParam().code);
     EXPECT_EQ(L("TI014"), "");
     EXPECT_EQ(L("TI004"), "") << Dump(trace->Events()) << Dump(form->codes());
-    if (HasFailure()) ADD_FAILURE() << Dump(trace->Events()) << Dump(form->codes()) << catalogue->Last("MOCTA", "32")->keys.ArrayCount();
+    if (HasFailure())
+        ADD_FAILURE() << Dump(trace->Events()) << Dump(form->codes())
+                      << catalogue->Last("MOCTA", "32")->keys.ArrayCount();
     for (const std::string& e : trace->Events()) EXPECT_EQ(e.find('='), std::string::npos) << e;
     EXPECT_TRUE(form->validationActive);
     EXPECT_TRUE(form->quantityEditActive);
@@ -111,18 +155,19 @@ TEST_P(WorkOrderRefusal, LeavesTheLineAsItWasAndTheFlagsOn) {
 
 INSTANTIATE_TEST_SUITE_P(
     Checks, WorkOrderRefusal,
-    ::testing::Values(Refusal{"UPDATE MOCTA SET TA030 = '1' WHERE TA002 = '20240105001'", "100061"},
-                      Refusal{"UPDATE MOCTA SET TA003 = '20240401' WHERE TA002 = '20240105001'", "100473"},
-                      Refusal{"UPDATE MOCTA SET TA045 = '1' WHERE TA002 = '20240105001'", "100142"},
-                      Refusal{"UPDATE MOCTA SET TA011 = 'y', TA012 = '20240228' WHERE TA002 = '20240105001'",
-                              "100468"},
-                      Refusal{"UPDATE MOCTA SET TA021 = '02' WHERE TA002 = '20240105001'", "100140"},
-                      Refusal{"UPDATE MOCTA SET TA013 = 'V' WHERE TA002 = '20240105001'", "100131"},
-                      Refusal{"UPDATE MOCTA SET TA013 = 'N' WHERE TA002 = '20240105001'", "100296"},
-                      Refusal{"UPDATE MOCTA SET TA042 = 'USD' WHERE TA002 = '20240105001'", "100334"},
-                      Refusal{"UPDATE MOCTA SET TA032 = 'S002' WHERE TA002 = '20240105001'", "100141"},
-                      // A quantity the work order holds as text cannot be counted.
-                      Refusal{"UPDATE MOCTA SET TA017 = 'abc' WHERE TA002 = '20240105001'", "100061"}));
+    ::testing::Values(
+        Refusal{"UPDATE MOCTA SET TA030 = '1' WHERE TA002 = '20240105001'", "100061"},
+        Refusal{"UPDATE MOCTA SET TA003 = '20240401' WHERE TA002 = '20240105001'", "100473"},
+        Refusal{"UPDATE MOCTA SET TA045 = '1' WHERE TA002 = '20240105001'", "100142"},
+        Refusal{"UPDATE MOCTA SET TA011 = 'y', TA012 = '20240228' WHERE TA002 = '20240105001'",
+                "100468"},
+        Refusal{"UPDATE MOCTA SET TA021 = '02' WHERE TA002 = '20240105001'", "100140"},
+        Refusal{"UPDATE MOCTA SET TA013 = 'V' WHERE TA002 = '20240105001'", "100131"},
+        Refusal{"UPDATE MOCTA SET TA013 = 'N' WHERE TA002 = '20240105001'", "100296"},
+        Refusal{"UPDATE MOCTA SET TA042 = 'USD' WHERE TA002 = '20240105001'", "100334"},
+        Refusal{"UPDATE MOCTA SET TA032 = 'S002' WHERE TA002 = '20240105001'", "100141"},
+        // A quantity the work order holds as text cannot be counted.
+        Refusal{"UPDATE MOCTA SET TA017 = 'abc' WHERE TA002 = '20240105001'", "100061"}));
 
 TEST_F(WorkOrderRule, AClosedOrderOfTheDocumentMonthIsWarnedAndFills) {
     Exec("UPDATE MOCTA SET TA011 = 'Y', TA012 = '20240305' WHERE TA002 = '20240105001'");

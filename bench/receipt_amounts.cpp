@@ -1,0 +1,173 @@
+// The receipt's amount rules on one receipt of 100,000 lines (loaded from a
+// packet, no server): a new tax rate recalculating every line's amounts and
+// the header totals, and one valuation quantity keyed with the amounts that
+// follow it.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dataframe/OwnerForm.h"
+#include "platform/data/provider.h"
+#include "receipt/rules/Ktrb52CD.h"
+#include "runtime/Brokers.h"
+#include "runtime/PropAccess.h"
+
+using namespace ktrb;
+using plat::TFieldType;
+using plat::Variant;
+
+namespace {
+
+constexpr int kLines = 100000;
+
+class BenchForm : public plat::TComponent, public IDataModuleOwner, public IKtrb52Owner {
+  public:
+    BenchForm() : TComponent(nullptr) { broker = new TBrokers(this); }
+    ~BenchForm() override { BeginDestroy(); }
+    TBrokers* broker;
+    TFormMode mode = TFormMode::Edit;
+
+    TFormMode FormMode() const override { return mode; }
+    bool ValidateRequiredFields(plat::TDataSet*) override { return true; }
+    void ApplyRecordRights(plat::TDataSet*) override {}
+    Variant ConvertByDisplayMode(const Variant& v) override { return v; }
+    Variant RevertByDisplayMode(const Variant& v) override { return v; }
+
+    bool ValidationActive() const override { return true; }
+    void SetValidationActive(bool) override {}
+    bool QuantityEditActive() const override { return true; }
+    void SetQuantityEditActive(bool) override {}
+    bool AmountsFrozen() const override { return false; }
+    bool InvoiceKindFromDialog() const override { return false; }
+    void SetInvoiceKindFromDialog(bool) override {}
+    std::string MocParam1() const override { return "N"; }
+    std::string MocParam2() const override { return "N"; }
+    std::string QualityParam() const override { return "Y"; }
+    std::string SupplierAtEdit() const override { return {}; }
+    void SetSupplierAtEdit(const std::string&) override {}
+    const plat::TStringList* InspectionKeys() const override { return nullptr; }
+    plat::TClientDataSet* SerialDataSet() override { return nullptr; }
+    std::string LookupTextLine(int index) const override { return "[F2]" + std::to_string(index); }
+    void SetEditorHint(const std::string&, const std::string&) override {}
+    void SetEditorText(const std::string&, const std::string&) override {}
+    void SetInspectionEditReadOnly(bool) override {}
+    bool MoneyButtonEnabled() const override { return true; }
+    void SetMoneyButtonEnabled(bool) override {}
+    bool BodyGridLocked() const override { return false; }
+    void SetBodyGridLocked(bool) override {}
+    void SetQueryMenuEnabled(bool) override {}
+    void SetItemViewSource(const std::string&) override {}
+    void SetTaxKindEnabled(bool) override {}
+    void SetTaxRateEnabled(bool) override {}
+    void UpdateProjectEditEnabled(bool) override {}
+};
+
+std::vector<plat::TPacketField> packetFields(plat::TDataSet* dataSet) {
+    std::vector<plat::TPacketField> out;
+    for (plat::TField* f : dataSet->Fields()) {
+        plat::TPacketField p = plat::PacketField(f->FieldName(), f->DataType(), f->Size());
+        if (auto* nested = dynamic_cast<plat::TDataSetField*>(f))
+            p.fields = packetFields(nested->DetailDataSets().front());
+        out.push_back(p);
+    }
+    return out;
+}
+
+std::vector<Variant> blankRow(plat::TDataSet* dataSet) {
+    std::vector<Variant> row;
+    for (plat::TField* f : dataSet->Fields()) {
+        if (f->DataType() == TFieldType::ftDataSet)
+            row.emplace_back();
+        else if (f->IsNumeric())
+            row.emplace_back(0.0);
+        else
+            row.emplace_back(std::string());
+    }
+    return row;
+}
+
+struct Receipt {
+    std::unique_ptr<BenchForm> form = std::make_unique<BenchForm>();
+    TdmKtrb52* dm = new TdmKtrb52(form.get());
+
+    Receipt() {
+        dm->Broker = form->broker;
+        form->broker->SetSysParam("SYS024", "1");
+        plat::TDataPacket packet;
+        packet.fields = packetFields(dm->cdsMain);
+        auto set = [](std::vector<Variant>& row, plat::TDataSet* ds, const char* name, Variant v) {
+            row[ds->FieldByName(name)->Index()] = std::move(v);
+        };
+        std::vector<Variant> head = blankRow(dm->cdsMain);
+        set(head, dm->cdsMain, "TH001", Variant("5901"));
+        set(head, dm->cdsMain, "TH002", Variant("20240301001"));
+        set(head, dm->cdsMain, "TH001C1", Variant("Y"));
+        plat::TPacketRow headRow;
+        headRow.values = plat::TValueRow(head);
+        std::vector<plat::TPacketRow> lines;
+        lines.reserve(kLines);
+        const std::vector<Variant> blank = blankRow(dm->cdsBody1);
+        for (int i = 1; i <= kLines; ++i) {
+            std::vector<Variant> row = blank;
+            char no[8];
+            std::snprintf(no, sizeof no, "%04d", i % 10000);
+            set(row, dm->cdsBody1, "TI001", Variant("5901"));
+            set(row, dm->cdsBody1, "TI002", Variant("20240301001"));
+            set(row, dm->cdsBody1, "TI003", Variant(std::string(no)));
+            set(row, dm->cdsBody1, "TI004", Variant("ITEM" + std::to_string(i % 500)));
+            set(row, dm->cdsBody1, "TI014", Variant("2024" + std::to_string(100000 + i)));
+            set(row, dm->cdsBody1, "TI015", Variant("****"));
+            set(row, dm->cdsBody1, "TIC01", Variant(i % 7 == 0 ? "1" : "2"));
+            set(row, dm->cdsBody1, "TI035", Variant(i % 3 == 0 ? "0" : "2"));
+            set(row, dm->cdsBody1, "TI037", Variant(i == kLines ? "N" : "Y"));
+            set(row, dm->cdsBody1, "TI049", Variant(i % 2 ? "BOX" : ""));
+            set(row, dm->cdsBody1, "TI007", Variant(10.5 + i % 10));
+            set(row, dm->cdsBody1, "TI019", Variant(10.0 + i % 10));
+            set(row, dm->cdsBody1, "TI025", Variant(100.25 + i % 13));
+            set(row, dm->cdsBody1, "TI044", Variant(100.25 + i % 13));
+            set(row, dm->cdsBody1, "TI045", Variant(13.0));
+            plat::TPacketRow line;
+            line.values = plat::TValueRow(row);
+            line.details.emplace_back();
+            lines.push_back(std::move(line));
+        }
+        headRow.details.push_back(std::move(lines));
+        packet.rows.push_back(std::move(headRow));
+        dm->cdsMain->LoadFromPacket(packet);
+        dm->OpenDataSets();
+        dm->cdsMain->Edit();
+    }
+};
+
+Receipt& receipt() {
+    static Receipt r;
+    return r;
+}
+
+void BM_RecalcAllLineAmounts(benchmark::State& state) {
+    Receipt& r = receipt();
+    r.form->broker->SetSysParam("SYS003", "RMB");
+    SetFieldTextQuiet(r.dm->HeadField("TH007"), "RMB");
+    SetFieldTextQuiet(r.dm->HeadField("TH015"), "2");
+    SetFieldTextQuiet(r.dm->HeadField("TH030"), "0.13");
+    r.dm->cdsBody1->First();
+    for (auto _ : state) r.dm->RecalcAllLineAmounts();
+    benchmark::DoNotOptimize(r.dm->HeadField("TH020")->AsFloat());
+    state.SetItemsProcessed(state.iterations() * kLines);
+}
+BENCHMARK(BM_RecalcAllLineAmounts)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// A valuation quantity keyed: processing amount, tax split and local amounts.
+void BM_KeyValuationQuantity(benchmark::State& state) {
+    Receipt& r = receipt();
+    r.dm->cdsBody1->First();
+    r.dm->cdsBody1->Edit();
+    double quantity = 1;
+    for (auto _ : state) r.dm->LineField("TI020")->SetAsFloat(quantity += 1);
+    r.dm->cdsBody1->Cancel();
+}
+BENCHMARK(BM_KeyValuationQuantity)->Unit(benchmark::kMicrosecond)->Iterations(2000);
+
+}  // namespace
