@@ -1034,11 +1034,13 @@ std::vector<Variant> TDataSet::keyArray(const Variant& values, size_t n) const {
 }
 
 // A total order: index trees call it while they are being changed, so it
-// must not raise, whatever a variant field holds.
+// must neither raise nor contradict itself, whatever a variant field holds.
+// Texts sort after every other kind of value.
 static int compareValues(const Variant& a, const Variant& b, bool caseInsensitive) {
     bool an = a.IsEmptyOrNull(), bn = b.IsEmptyOrNull();
     if (an || bn) return an == bn ? 0 : (an ? -1 : 1);
-    if (a.IsText() && b.IsText())
+    if (a.IsText() != b.IsText()) return a.IsText() ? 1 : -1;
+    if (a.IsText())
         return caseInsensitive ? AnsiCompareText(a.RawText(), b.RawText()) : CompareStr(a.RawText(), b.RawText());
     if (a.IsNumeric() && b.IsNumeric()) {
         double x = a.AsFloat(), y = b.AsFloat();
@@ -1047,9 +1049,9 @@ static int compareValues(const Variant& a, const Variant& b, bool caseInsensitiv
     try {
         return Variant::Compare(a, b);
     } catch (const Exception&) {
-        // Values that do not compare sort texts after the rest.
-        if (a.IsText() != b.IsText()) return a.IsText() ? 1 : -1;
-        return CompareStr(VarToStr(a), VarToStr(b));
+        // Kinds that do not compare (arrays): by kind.
+        int x = (int)a.Type(), y = (int)b.Type();
+        return x < y ? -1 : (x > y ? 1 : 0);
     }
 }
 
