@@ -53,6 +53,58 @@ TEST_F(ItemRules, AFormalItemFillsTheLineFromTheItemMaster) {
     EXPECT_LT(trace->Find("TI023=PCS"), trace->Find("call MocUnitPrice"));
 }
 
+TEST_F(ItemRules, TheItemsValuesAreWrittenInTheOrderOfTheRule) {
+    StartReceipt("5901", "S001", "20240301");
+    NewLine();
+    dm->LineField("TI004")->SetAsString("A1001-01");
+    const Trace t = trace->Events();
+    EXPECT_TRUE(InOrder(t, {"?TI004",
+                            "look INVMB 03",
+                            "look GMPTG 01",
+                            "TI004MB454=N",
+                            "TI008=PCS",
+                            "TI005=铝合金外壳",
+                            "TI006=120x80x30mm 阳极氧化",
+                            "TI004C2=A1001-01",
+                            "TI004C10=N",
+                            "TI011C=0",
+                            "TI012C=0",
+                            "TI009=W01",
+                            "TI009C=成品仓",
+                            "TI023=PCS",
+                            "TI004C=Y",
+                            "TI004C1=1",
+                            "TI049=BOX",
+                            "MB091C=N",
+                            "TI004MB454=N",
+                            "TI007=0",
+                            "TI016=0",
+                            "TI017=0",
+                            "TI019=0",
+                            "TI020=0",
+                            "TI021=0",
+                            "TI022=0",
+                            "TI050=0",
+                            "TI051=0",
+                            "TI056=0",
+                            "TI057=0",
+                            "TI004C11=0.13",
+                            "TI061=PCS",
+                            "look PURMD 01",
+                            "TI035=1",
+                            "TI054=",
+                            "TI011=",
+                            "TI012=",
+                            "call MocUnitPrice",
+                            "TI024=12.5",
+                            "call SimpleSQL",
+                            "TI004C13=20",
+                            "TI004C14=1",
+                            "TI010=********************",
+                            "TI004=A1001-01"}))
+        << Dump(t);
+}
+
 TEST_F(ItemRules, ARefusedItemLeavesNeitherItsShadowNorAnyWrite) {
     StartReceipt("5901", "S001", "20240301");
     NewLine();

@@ -185,6 +185,14 @@ TEST_F(PackageRules, ReceivedPackagesGiveTheQuantitiesOfAFixedWeightItem) {
     EXPECT_DOUBLE_EQ(LV("TI017"), 8);
 }
 
+TEST_F(PackageRules, AConversionTheServerCannotMakeGivesTheUnitsMessage) {
+    PlatingLine();
+    operations->answers["UnitConvert"] = Variant();
+    EXPECT_REFUSED(*form, Key("TI016", "10"), "100026");
+    EXPECT_DOUBLE_EQ(LV("TI007"), 150);
+    EXPECT_TRUE(form->quantityEditActive);
+}
+
 TEST_F(PackageRules, EitherFixedWeightLetterConvertsPackagesIntoQuantities) {
     PlatingLine();
     Key("TI016", "10");
