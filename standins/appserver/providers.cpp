@@ -214,7 +214,8 @@ public:
     Variant DataRequest(const Variant&) override { return Variant(); }
     plat::TDataPacket GetRecords(const plat::TFetchRequest& request) override {
         plat::TDataPacket& all = session_.LookupRows();
-        if (request.restart) cursor_ = 0;
+        // A later lookup may have fewer rows than this cursor has passed.
+        cursor_ = request.restart ? 0 : std::min(cursor_, all.rows.size());
         plat::TDataPacket p;
         if (request.metadata) p.fields = all.fields;
         size_t remaining = all.rows.size() - std::min(cursor_, all.rows.size());

@@ -150,7 +150,7 @@ class DocumentManager : public plat::DispatchObject {
         fs::path folder =
             fs::path(services_->checkoutFolder.empty() ? fs::temp_directory_path().string()
                                                        : services_->checkoutFolder) /
-            (user.empty() ? "user" : user);
+            UserFolder(user);
         fs::create_directories(folder, ec);
         fs::path copy = folder / source.filename();
         fs::copy_file(source, copy, fs::copy_options::overwrite_existing, ec);
@@ -162,6 +162,13 @@ class DocumentManager : public plat::DispatchObject {
         services_->journal->Record(
             {SuiteEventKind::DocumentCheckedOut, document, copy.string(), {}});
         return plat::Variant(0);
+    }
+
+    // One folder name inside the checkout folder, whatever the user text holds.
+    static std::string UserFolder(const std::string& user) {
+        std::string name;
+        for (char c : user) name += (c == '/' || c == '\\') ? '_' : c;
+        return name.empty() || name == "." || name == ".." ? "user" : name;
     }
 
     // A file of the document folder named like the document (any extension);

@@ -304,6 +304,12 @@ TEST_F(SessionTest, LookupRowsAndDefinition) {
     EXPECT_EQ(rows.fields[0].name, "MC001");
     EXPECT_EQ(rows.fields[0].size, 10);
     EXPECT_FALSE(session->Call("GetF2Data", Arr({"NOPE", "01", "", 1, ""}), reply).AsBoolean());
+    // Reading on past the rows of the earlier lookup finds none of them.
+    plat::TFetchRequest more;
+    more.restart = false;
+    rows = session->FindProvider("pvdDravoc")->GetRecords(more);
+    EXPECT_TRUE(rows.rows.empty());
+    EXPECT_TRUE(rows.endOfData);
 }
 
 TEST_F(SessionTest, BaseDataRightsOfARestrictedUser) {

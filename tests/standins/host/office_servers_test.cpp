@@ -74,6 +74,16 @@ TEST(OfficeServers, DocumentManagerChecksOutACopy) {
                   -1)
             << name;
     EXPECT_EQ(docs->Call("CheckOut", plat::Null(), files).AsInteger(), -1);
+    // A user name never leads the copy out of the checkout folder.
+    for (const char* user : {"../../escaped", "..", "/tmp", "a\\..\\b"}) {
+        ASSERT_EQ(docs->Call("CheckOut", plat::Variant::ArrayOf({user, "R", "DOC-7", "1", ""}), files)
+                      .AsInteger(),
+                  0)
+            << user;
+        fs::path copy = fs::weakly_canonical(files[0].AsString());
+        EXPECT_EQ(copy.parent_path().parent_path(), fs::weakly_canonical(root / "out")) << user;
+    }
+    EXPECT_FALSE(fs::exists(root.parent_path() / "escaped"));
     fs::remove_all(root);
 }
 
