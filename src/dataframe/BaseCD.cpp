@@ -87,8 +87,8 @@ TdmBase::TdmBase(plat::TComponent* owner) : TdmRadical(owner) {
 
 TdmBase::~TdmBase() {
     // Close and disconnect while the owned components still exist; freeing
-    // them comes last.
-    for (int i = 0; i < ComponentCount(); ++i) {
+    // them comes last. A descendant that already freed them has closed them.
+    for (int i = 0; !Destroying() && i < ComponentCount(); ++i) {
         auto* ds = dynamic_cast<TDataSet*>(Components(i));
         if (!ds) continue;
         try {
@@ -97,7 +97,7 @@ TdmBase::~TdmBase() {
             // A data set that cannot close cleanly is freed with the module anyway.
         }
     }
-    if (MIDAS && MIDAS->Connected()) MIDAS->Close();
+    if (!Destroying() && MIDAS && MIDAS->Connected()) MIDAS->Close();
     BeginDestroy();
 }
 

@@ -230,7 +230,7 @@ bool AppServer::CheckValue(const std::string& table, const std::string& kind, co
     const CatalogueEntry& e = Catalogue(table, kind);
     auto rows = RunCatalogue(e, keys, true);
     if (rows.empty()) {
-        result = plat::VarArrayOf({0});
+        result = Variant();  // nothing found: no values, so the caller's count stays 0
         return false;
     }
     result = rows[0];
