@@ -25,6 +25,7 @@ inline constexpr const char* kNoLot = "********************";      // TI010
 inline constexpr const char* kNoProject = "********************";  // TH045, TI032
 inline constexpr const char* kWholeWorkOrder = "****";             // TI015
 inline constexpr const char* kNoLocation = "**********";           // TI060
+inline constexpr const char* kLocationsUnused = "##########";      // TI060 when locations are not used
 
 class TdmKtrb52 : public TdmDouble {
     PLAT_CLASS(TdmKtrb52, TdmDouble)

@@ -20,7 +20,6 @@ namespace {
 
 constexpr const char* kEngineeringItem = "1";
 constexpr const char* kFormalItem = "2";
-constexpr const char* kNoLocationText = "**********";
 
 // Reply positions of the item master (INVMB "03").
 enum TItemValue {
@@ -98,7 +97,7 @@ void TdmKtrb52::cdsBody1TI004Validate(TField* Sender) {
             writeLine("TI009", plat::VarToStr(replyValue(warehouse, 2)));
             writeLine("TI009C", plat::VarToStr(replyValue(warehouse, 3)));
         }
-        writeLine("TI060", kNoLocationText);
+        writeLine("TI060", kNoLocation);
         RepriceLine();
         return;
     }

@@ -17,8 +17,6 @@ using plat::Variant;
 namespace {
 
 constexpr const char* kEngineeringItem = "1";
-constexpr const char* kLocationsUnused = "##########";
-constexpr const char* kNoLocationText = "**********";
 
 }  // namespace
 
@@ -52,7 +50,7 @@ void TdmKtrb52::cdsBody1TI009Validate(TField* Sender) {
                         plat::VarArrayOf({Variant(lineText("TI004")), Variant(warehouse)})) &&
         hasValues(stock))
         location = plat::VarToStr(replyValue(stock, 13));
-    writeLine("TI060", location.empty() ? kNoLocationText : location);
+    writeLine("TI060", location.empty() ? kNoLocation : location);
 }
 
 void TdmKtrb52::cdsBody1TI010Validate(TField* Sender) {

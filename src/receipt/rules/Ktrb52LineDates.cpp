@@ -49,7 +49,8 @@ void TdmKtrb52::cdsBody1TI054Validate(TField* Sender) {
 
 void TdmKtrb52::cdsBody1TI060Validate(TField* Sender) {
     const std::string warehouse = lineText("TI009"), location = Sender->AsString();
-    if (warehouse.empty() || location == kNoLocation) return;
+    // Neither "no location" nor the mark of unused locations names a location.
+    if (warehouse.empty() || location == kNoLocation || location == kLocationsUnused) return;
     CheckValueAndFill(Sender, "CMSNI", "02",
                       plat::VarArrayOf({Variant(warehouse), Variant(location)}), "", kMsgError);
 }

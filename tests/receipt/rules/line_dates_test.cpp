@@ -76,6 +76,9 @@ TEST_F(LineDatesTest, TheStorageLocationMustBeOneOfTheWarehouses) {
     EXPECT_EQ(L("TI060"), "A-01-02");
     dm->LineField("TI060")->SetAsString(kNoLocation);
     EXPECT_EQ(L("TI060"), kNoLocation);
+    dm->LineField("TI060")->SetAsString(kLocationsUnused);  // the mark is no location to check
+    EXPECT_EQ(L("TI060"), kLocationsUnused);
+    dm->LineField("TI060")->SetAsString(kNoLocation);
     EXPECT_REFUSED(*form, dm->LineField("TI060")->SetAsString("Z-99"), "000001");
     EXPECT_EQ(L("TI060"), kNoLocation);
     EXPECT_NE(form->messages.back().text.find("库位"), std::string::npos);
