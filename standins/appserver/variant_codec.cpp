@@ -32,9 +32,12 @@ void PutF64(std::string& out, double d) {
     PutI64(out, (int64_t)u);
 }
 
-void Encode(std::string& out, const Variant& v, int depth) {
+void Encode(std::string& out, const Variant& v, int depth, uint64_t& elements) {
     if (depth > kMaxNesting) throw CodecError("Cannot encode: arrays nested deeper than " + std::to_string(kMaxNesting));
     if (v.IsArray()) {
+        elements += v.Items().size();
+        if (elements > kMaxElements)
+            throw CodecError("Cannot encode: arrays of more than " + std::to_string(kMaxElements) + " elements");
         PutU8(out, kTagArray);
         PutU16(out, (uint16_t)v.ArrayElemType());
         int dims = v.DimCount();
@@ -43,7 +46,7 @@ void Encode(std::string& out, const Variant& v, int depth) {
             PutU32(out, (uint32_t)v.LowBound(d));
             PutU32(out, (uint32_t)v.HighBound(d));
         }
-        for (const Variant& item : v.Items()) Encode(out, item, depth + 1);
+        for (const Variant& item : v.Items()) Encode(out, item, depth + 1, elements);
         return;
     }
     switch (v.Type()) {
@@ -110,6 +113,7 @@ private:
     const char* p_;
     size_t n_;
     size_t pos_ = 0;
+    uint64_t elements_ = 0;  // of every array read so far
 
     [[noreturn]] void Fail(const std::string& why) const {
         throw CodecError("Malformed frame at byte " + std::to_string(pos_) + ": " + why);
@@ -180,6 +184,9 @@ private:
                                         std::to_string(n_ - pos_) + " bytes");
             bounds.push_back({lo, hi});
         }
+        elements_ += total;
+        if (elements_ > kMaxElements)
+            Fail("arrays of more than " + std::to_string(kMaxElements) + " elements");
         Variant arr = Variant::CreateArray(bounds, (VarType)elem);
         if (dims == 1) {
             for (int i = bounds[0].low; i <= bounds[0].high; ++i) arr[i] = Read(depth + 1);
@@ -195,7 +202,8 @@ private:
 
 std::string EncodeWireValue(const Variant& v) {
     std::string out;
-    Encode(out, v, 0);
+    uint64_t elements = 0;
+    Encode(out, v, 0, elements);
     return out;
 }
 

@@ -21,6 +21,9 @@ public:
 constexpr uint32_t kMaxFrameSize = 1u << 30;
 // Arrays nested deeper than this are refused.
 constexpr int kMaxNesting = 64;
+// Values whose arrays hold more elements than this between them are refused:
+// an element costs a byte on the wire but a whole variant in memory.
+constexpr uint32_t kMaxElements = 1u << 22;
 
 // Raises CodecError for values that cannot travel (a Dispatch object).
 std::string EncodeWireValue(const plat::Variant& v);

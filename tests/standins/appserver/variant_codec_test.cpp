@@ -137,3 +137,21 @@ TEST(VariantCodec, BoundsAtTheEndsOfTheIntRangeAreRefused) {
     Variant near = DecodeWireValue(ArrayHeader({{INT_MAX - 2, INT_MAX - 1}}) + kOneInteger + kOneInteger);
     EXPECT_EQ(near[INT_MAX - 1].AsInteger(), 1);
 }
+
+TEST(VariantCodec, ElementsBeyondTheLimitAreRefusedBeforeTheyAreMade) {
+    // Each element takes a byte on the wire and a whole variant in memory:
+    // the count is capped, not just held to the bytes at hand.
+    const int32_t n = (int32_t)kMaxElements + 1;
+    std::string bytes = ArrayHeader({{0, n - 1}}) + std::string((size_t)n, '\0');
+    EXPECT_THROW(DecodeWireValue(bytes), CodecError);
+    // Arrays nested in arrays count together.
+    const int32_t half = (int32_t)kMaxElements / 2 + 1;
+    std::string inner = ArrayHeader({{0, half - 1}}) + std::string((size_t)half, '\0');
+    EXPECT_THROW(DecodeWireValue(ArrayHeader({{0, 1}}) + inner + inner), CodecError);
+    // The sender refuses such a value too (arrays sharing one inner array,
+    // so that the test itself stays small).
+    Variant row = Variant::CreateArray({0, 2048});
+    Variant rows = Variant::CreateArray({0, 2048});
+    for (int i = 0; i <= 2048; ++i) rows[i] = row;
+    EXPECT_THROW(EncodeWireValue(rows), CodecError);
+}
