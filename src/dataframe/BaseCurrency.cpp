@@ -78,7 +78,8 @@ int TdmBase::GetCurrencyDigits(const std::string& code, TCurrencyDigitType kind)
         Variant rows = Broker->CallServerMethod(
             "SimpleSql", plat::VarArrayOf({Variant(sql), Variant("MF001,MF003,MF004,MF005,MF006"),
                                            Variant(Broker->SignOnKey), Variant("N")}));
-        if (rows.IsArray()) {
+        // Rows are arrays in an array; any other reply counts as no rows.
+        if (rows.IsArray() && rows.DimCount() == 1) {
             for (int i = rows.LowBound(1); i <= rows.HighBound(1); ++i) {
                 const Variant& row = rows[i];
                 if (!row.IsArray() || row.ArrayCount() < 5) continue;
@@ -168,7 +169,8 @@ void TdmBase::ApplyDecimalFormat(const std::string& fieldList, int decimals, boo
 }
 
 std::string TdmBase::numberText(TField* field, int decimals, bool thousand, bool autoZero, bool round) const {
-    if (decimals == -1) return field->AsString();
+    // -1, and a negative count a currency table should never give, show the plain text.
+    if (decimals < 0) return field->AsString();
     std::string format = plat::Format("#%s##0.%s", {Variant(thousand ? "," : ""),
                                                      Variant(std::string(decimals, autoZero ? '0' : '#'))});
     double value = field->AsFloat();

@@ -328,6 +328,9 @@ void TdmDouble::cdsBody1NewRecord(TDataSet* DataSet) {
     headStateBeforeInsert_ = plat::dsInactive;
     if (head != plat::dsEdit && head != plat::dsInsert) {
         cdsBody1->Cancel();
+        // The insert put the browsing header into edit; nothing of it changed.
+        if (head == plat::dsBrowse && cdsMain->State() == plat::dsEdit && !cdsMain->Modified())
+            cdsMain->Cancel();
         return;
     }
     SetAuditValues(cdsBody1);

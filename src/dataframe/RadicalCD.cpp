@@ -148,11 +148,14 @@ void TdmRadical::OpenDataSets() {
 
 void TdmRadical::RefreshToday() {
     if (!AppServer.IsDispatch()) return;
+    std::string today;
     try {
-        Today = plat::VarToStr(AppServer.AsDispatch()->Call("WhatIs", Variant("TODAY")));
+        today = plat::Trim(plat::VarToStr(AppServer.AsDispatch()->Call("WhatIs", Variant("TODAY"))));
     } catch (const std::exception&) {
-        Today = plat::FormatDateTime("yyyymmdd", plat::Date());
+        today.clear();
     }
+    // A server that cannot say leaves the local date: the audit dates are never blank.
+    Today = today.empty() ? plat::FormatDateTime("yyyymmdd", plat::Date()) : today;
 }
 
 void TdmRadical::FillNulls(TDataSet* dataSet) { FillNullFields(dataSet); }

@@ -1,6 +1,7 @@
 #include "dataframe/knlRadical.h"
 
 #include <cmath>
+#include <vector>
 
 #include "platform/core/numbers.h"
 #include "platform/core/text.h"
@@ -63,11 +64,15 @@ bool ResetNegativeFlags(TDataSet* dataSet, bool deep) {
     if (dataSet->DataSetField() && deep) {
         TControlsDisabled controls(dataSet);
         TDataEventsDetached events(dataSet);
-        dataSet->Last();
-        while (!dataSet->Bof()) {
+        // Each record once, by identity: a record whose FLAG changes moves in
+        // an order that uses FLAG, and a walk by position would miss others.
+        std::vector<plat::TBookmark> records;
+        records.reserve((size_t)dataSet->RecordCount());
+        for (dataSet->First(); !dataSet->Eof(); dataSet->Next()) records.push_back(dataSet->GetBookmark());
+        for (auto it = records.rbegin(); it != records.rend(); ++it) {
+            dataSet->GotoBookmark(*it);
             result = resetNested(dataSet);
             if (flag) writeSavedFlag(dataSet, flag);
-            dataSet->Prior();
         }
         return result;
     }

@@ -94,6 +94,10 @@ TEST_F(Double, ALineOfABrowsingHeaderIsCancelled) {
     EXPECT_EQ(dm.cdsBody1->State(), plat::dsBrowse);
     EXPECT_EQ(dm.cdsBody1->RecordCount(), 0);
     EXPECT_EQ(dm.editHooks, 0);
+    // The header is not left in the edit that the refused line began.
+    EXPECT_EQ(dm.cdsMain->State(), plat::dsBrowse);
+    std::string where;
+    EXPECT_TRUE(dm.GetKeyWhereText(where));
 }
 
 // Bulk work that holds the line events back still gets numbered lines.

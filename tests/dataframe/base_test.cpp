@@ -194,6 +194,30 @@ TEST_F(Base, AmountsFollowTheCurrencyOfTheirRecord) {
     EXPECT_EQ(dm.GetFieldDecimals("TI007"), 2);
 }
 
+// Replies the currency table should not give: a negative count, or a table
+// of values in place of rows. Amounts still show, in their plain text.
+TEST_F(Base, UnusableCurrencyRepliesDoNotBreakTheAmounts) {
+    form.host->onServerCall = [](const std::string&, const Variant& args) -> Variant {
+        std::string sql = plat::VarToStr(args[0]);
+        if (sql.find("'NTD'") != std::string::npos)
+            return plat::VarArrayOf({plat::VarArrayOf({Variant("NTD"), Variant(0), Variant(-3), Variant(0), Variant(0)})});
+        Variant table = Variant::CreateArray({0, 0, 0, 4});
+        table.At(0, 0) = Variant("USD");
+        for (int k = 1; k <= 4; ++k) table.At(0, k) = Variant(2);
+        return table;
+    };
+    open();
+    dm.RegisterCurrencyField(field("TH007"), TCurrencyDigitType::cdtMoney, "cdsMain:TH019");
+    dm.cdsMainAfterOpen(dm.cdsMain);
+    dm.cdsMain->Edit();
+    field("TH007")->SetAsString("NTD");
+    field("TH019")->SetValue(Variant(1234.5));
+    std::string shown;
+    EXPECT_NO_THROW(shown = field("TH019")->DisplayText());
+    EXPECT_EQ(shown, "1234.5");
+    EXPECT_EQ(dm.GetCurrencyDigits("USD", TCurrencyDigitType::cdtMoney), 0) << "no rows: no decimals";
+}
+
 TEST_F(Base, UserNumberSettingsFromTheServer) {
     form.host->onServerCall = [](const std::string& name, const Variant& args) -> Variant {
         EXPECT_EQ(name, "GetUserDefine");

@@ -33,6 +33,7 @@ public:
         Method("SvrData", [](plat::DispArgs) { return Variant("M11_TABLE=MOCTH\r\nM11_KEY=TH001,TH002\r\n"); });
         Method("WhatIs", [this](plat::DispArgs a) {
             if (todayFails) throw plat::EOleError("no clock");
+            if (todayNull) return Variant::Null();
             return Variant(plat::VarToStr(a[0]) == "TODAY" ? "20240315" : "0");
         });
         Method("GetRecCount", [](plat::DispArgs) { return Variant(2); });
@@ -43,6 +44,7 @@ public:
 
     int connectAnswer = 0;
     bool todayFails = false;
+    bool todayNull = false;
     Variant connectParams;
     plat::TMemoryProvider provider;
 };
@@ -130,6 +132,12 @@ TEST_F(Connect, TodayComesFromTheServerElseFromTheLocalClock) {
     dm.RefreshToday();
     EXPECT_EQ(dm.Today, "20240315");
     server->todayFails = true;
+    dm.RefreshToday();
+    EXPECT_EQ(dm.Today, plat::FormatDateTime("yyyymmdd", plat::Date()));
+    // A server that answers nothing must not leave the audit dates blank.
+    server->todayFails = false;
+    server->todayNull = true;
+    dm.Today.clear();
     dm.RefreshToday();
     EXPECT_EQ(dm.Today, plat::FormatDateTime("yyyymmdd", plat::Date()));
 }

@@ -106,7 +106,13 @@ FakeForm::FakeForm(bool attachHost) : TComponent(nullptr), host(std::make_shared
     host->checkValueCalls.clear();  // the program-master read of the attachment
 }
 
-FakeForm::~FakeForm() { BeginDestroy(); }
+FakeForm::~FakeForm() {
+    BeginDestroy();
+    // Recorded look-up requests hold the host object itself: let go of them.
+    host->lookupRequests.clear();
+    host->serverCalls.clear();
+    host->checkValueCalls.clear();
+}
 
 void FakeForm::ApplyRecordRights(plat::TDataSet*) {
     ++rightsApplied;

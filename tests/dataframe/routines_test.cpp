@@ -81,6 +81,26 @@ TEST(ApplyDataSet, AnExceptionIsLoggedAndPassedOn) {
     EXPECT_NE(installation.alertLog("Class knlRadical-311").find("disk full"), std::string::npos);
 }
 
+// Making FLAG whole may move a line in an order that uses FLAG (the user
+// sorted the lines by it): every line is still reached once.
+TEST(ApplyDataSet, LinesOrderedByTheirFlagAreAllMadeWhole) {
+    Document doc({HeaderRow("5901", "20240001", 0,
+                            {LineRow("5901", "20240001", "0001", "A", 0), LineRow("5901", "20240001", "0002", "B", 1),
+                             LineRow("5901", "20240001", "0003", "C", 2)})});
+    doc.body.IndexDefs().Add("ByFlag", "FLAG", plat::ixDescending);
+    doc.body.SetIndexName("ByFlag");
+    for (const char* line : {"0001", "0002", "0003"}) {
+        ASSERT_TRUE(doc.body.Locate("TI003", Variant(line)));
+        doc.body.Edit();
+        doc.body.FieldByName("FLAG")->SetAsFloat(EditStamp((int)doc.body.FieldByName("FLAG")->AsFloat()));
+        doc.body.Post();
+    }
+    ASSERT_TRUE(ApplyDataSet(nullptr, &doc.main));
+    EXPECT_EQ(doc.storedFlag(0, 0), 1);
+    EXPECT_EQ(doc.storedFlag(0, 1), 2);
+    EXPECT_EQ(doc.storedFlag(0, 2), 3);
+}
+
 TEST(ResetNegativeFlags, NestedSweepKeepsEventsAndControlsWhenAWriteFails) {
     Document doc({HeaderRow("5901", "20240001", 0, {LineRow("5901", "20240001", "0001", "A", -2)})});
     int scrolls = 0;
