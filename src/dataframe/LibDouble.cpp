@@ -108,19 +108,20 @@ std::string KeyText(const std::vector<plat::TField*>& fields) {
     return text;
 }
 
-// The search finds equal keys through the cursor's order when that order is
-// the key list and every key is a non-empty string: equal stored texts are
-// then exactly equal key texts.
-bool CanSearchByOrder(const plat::TDataSet* search, const std::vector<plat::TField*>& checked,
-                      const std::vector<std::string>& names) {
+// The leading parts of the key that the search cursor's order holds and
+// that are non-empty texts: equal stored texts are then exactly equal key
+// parts, so every record with the checked record's key lies in the run that
+// starts where those parts are first found. Zero when the first part is not
+// such a part.
+size_t SearchablePrefix(const plat::TDataSet* search, const std::vector<plat::TField*>& checked,
+                        const std::vector<std::string>& names) {
     auto order = plat::SplitFieldNames(search->IndexFieldNames());
-    if (order.size() < names.size()) return false;
-    for (size_t i = 0; i < names.size(); ++i) {
-        if (!plat::SameText(order[i], names[i])) return false;
-        const auto* s = dynamic_cast<const plat::TStringField*>(checked[i]);
-        if (!s || s->FixedChar() || s->AsString().empty()) return false;
+    size_t n = 0;
+    for (; n < names.size() && n < order.size() && plat::SameText(order[n], names[n]); ++n) {
+        const auto* s = dynamic_cast<const plat::TStringField*>(checked[n]);
+        if (!s || s->FixedChar() || s->AsString().empty()) break;
     }
-    return true;
+    return n;
 }
 
 }  // namespace
@@ -164,14 +165,21 @@ bool HasDuplicateKey(plat::TDataSet* search, plat::TField* field, const std::str
     const std::vector<plat::TField*> fields = KeyFields(search, names);
     auto isOther = [&] { return !(search->GetBookmark() == self); };
 
-    if (CanSearchByOrder(search, checked, names)) {
-        plat::Variant values = plat::Variant::CreateArray({0, (int)checked.size() - 1});
-        for (size_t i = 0; i < checked.size(); ++i) values[(int)i] = checked[i]->AsString();
+    if (const size_t prefix = SearchablePrefix(search, checked, names)) {
+        plat::Variant values = plat::Variant::CreateArray({0, (int)prefix - 1});
         std::string order;
-        for (const std::string& n : names) order += (order.empty() ? "" : ";") + n;
-        if (!search->Locate(order, checked.size() == 1 ? values[0] : values)) return false;
-        for (; !search->Eof() && KeyText(fields) == key; search->Next())
-            if (isOther()) return true;
+        for (size_t i = 0; i < prefix; ++i) {
+            values[(int)i] = checked[i]->AsString();
+            order += (order.empty() ? "" : ";") + names[i];
+        }
+        auto inRun = [&] {
+            for (size_t i = 0; i < prefix; ++i)
+                if (fields[i]->AsString() != checked[i]->AsString()) return false;
+            return true;
+        };
+        if (!search->Locate(order, prefix == 1 ? values[0] : values)) return false;
+        for (; !search->Eof() && inRun(); search->Next())
+            if (KeyText(fields) == key && isOther()) return true;
         return false;
     }
     for (search->First(); !search->Eof(); search->Next())

@@ -42,8 +42,8 @@ std::string RecordKeyText(const plat::TDataSet* dataSet, const std::string& keyL
 // (a clone). The checked record is told apart by its identity, not by its
 // position, so the answer holds whatever either cursor's order, and for a
 // record being inserted every equal key counts. A search cursor ordered by
-// the listed string fields (IndexFieldNames "A;B") finds the equal keys by a
-// search.
+// the listed fields (IndexFieldNames "A;B") finds the equal keys by a search
+// on their leading non-blank string parts.
 bool HasDuplicateKey(plat::TDataSet* search, plat::TField* field, const std::string& keyList);
 
 // ---- structure and clones ---------------------------------------------------

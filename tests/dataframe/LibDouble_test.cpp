@@ -121,6 +121,24 @@ TEST_P(DuplicateKeyTest, AnEmptyFieldStillEndsItsPart) {
     EXPECT_TRUE(Duplicate());
 }
 
+// A blank part (null or empty) and a part that is not a text still count
+// in the key, whatever the cursor's order.
+TEST_P(DuplicateKeyTest, BlankAndNumericPartsCountWhereverTheyStand) {
+    Add({{"0001", "P", "", 5}, {"0002", "Q", "", 5}, {"0003", "P", "", 7}});
+    ASSERT_TRUE(GoTo("0003"));
+    lines->Edit();
+    lines->FieldByName("TI010")->Clear();
+    lines->Post();
+    CloneInOrder();
+    ASSERT_TRUE(GoTo("0001"));
+    EXPECT_TRUE(Duplicate()) << "an empty lot and no lot read alike";
+    EXPECT_FALSE(Duplicate("TI004+TI044+TI010"));
+    lines->Edit();
+    lines->FieldByName("TI044")->SetAsFloat(7);
+    EXPECT_TRUE(Duplicate("TI004+TI044+TI010"));
+    lines->Cancel();
+}
+
 // The checked record is told apart by identity: a position that coincides
 // after the user re-sorted the lines proves nothing.
 TEST_P(DuplicateKeyTest, HoldsAfterTheLinesAreResorted) {
@@ -162,7 +180,8 @@ TEST_P(DuplicateKeyTest, AnEditedRecordIsCheckedWithItsNewValues) {
     lines->Cancel();
 }
 
-INSTANTIATE_TEST_SUITE_P(Orders, DuplicateKeyTest, ::testing::Values("", "TI004;TI010"));
+INSTANTIATE_TEST_SUITE_P(Orders, DuplicateKeyTest,
+                         ::testing::Values("", "TI004;TI010", "TI004;TI044;TI010"));
 
 TEST_F(LinesTest, RecordKeyTextEndsEveryPartWithATab) {
     Add({{"0001", "A", ""}});
