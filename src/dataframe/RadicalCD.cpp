@@ -150,7 +150,8 @@ void TdmRadical::RefreshToday() {
     if (!AppServer.IsDispatch()) return;
     std::string today;
     try {
-        today = plat::Trim(plat::VarToStr(AppServer.AsDispatch()->Call("WhatIs", Variant("TODAY"))));
+        Variant reply = AppServer.AsDispatch()->Call("WhatIs", Variant("TODAY"));
+        today = plat::Trim(plat::VarToStr(reply));
     } catch (const std::exception&) {
         today.clear();
     }

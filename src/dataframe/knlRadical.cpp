@@ -68,7 +68,8 @@ bool ResetNegativeFlags(TDataSet* dataSet, bool deep) {
         // an order that uses FLAG, and a walk by position would miss others.
         std::vector<plat::TBookmark> records;
         records.reserve((size_t)dataSet->RecordCount());
-        for (dataSet->First(); !dataSet->Eof(); dataSet->Next()) records.push_back(dataSet->GetBookmark());
+        for (dataSet->First(); !dataSet->Eof(); dataSet->Next())
+            records.push_back(dataSet->GetBookmark());
         for (auto it = records.rbegin(); it != records.rend(); ++it) {
             dataSet->GotoBookmark(*it);
             result = resetNested(dataSet);

@@ -200,7 +200,8 @@ TEST_F(Base, UnusableCurrencyRepliesDoNotBreakTheAmounts) {
     form.host->onServerCall = [](const std::string&, const Variant& args) -> Variant {
         std::string sql = plat::VarToStr(args[0]);
         if (sql.find("'NTD'") != std::string::npos)
-            return plat::VarArrayOf({plat::VarArrayOf({Variant("NTD"), Variant(0), Variant(-3), Variant(0), Variant(0)})});
+            return plat::VarArrayOf(
+                {plat::VarArrayOf({Variant("NTD"), Variant(0), Variant(-3), Variant(0), Variant(0)})});
         Variant table = Variant::CreateArray({0, 0, 0, 4});
         table.At(0, 0) = Variant("USD");
         for (int k = 1; k <= 4; ++k) table.At(0, k) = Variant(2);
@@ -215,7 +216,8 @@ TEST_F(Base, UnusableCurrencyRepliesDoNotBreakTheAmounts) {
     std::string shown;
     EXPECT_NO_THROW(shown = field("TH019")->DisplayText());
     EXPECT_EQ(shown, "1234.5");
-    EXPECT_EQ(dm.GetCurrencyDigits("USD", TCurrencyDigitType::cdtMoney), 0) << "no rows: no decimals";
+    EXPECT_EQ(dm.GetCurrencyDigits("USD", TCurrencyDigitType::cdtMoney), 0)
+        << "no rows: no decimals";
 }
 
 TEST_F(Base, UserNumberSettingsFromTheServer) {

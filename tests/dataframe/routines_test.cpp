@@ -85,14 +85,16 @@ TEST(ApplyDataSet, AnExceptionIsLoggedAndPassedOn) {
 // sorted the lines by it): every line is still reached once.
 TEST(ApplyDataSet, LinesOrderedByTheirFlagAreAllMadeWhole) {
     Document doc({HeaderRow("5901", "20240001", 0,
-                            {LineRow("5901", "20240001", "0001", "A", 0), LineRow("5901", "20240001", "0002", "B", 1),
+                            {LineRow("5901", "20240001", "0001", "A", 0),
+                             LineRow("5901", "20240001", "0002", "B", 1),
                              LineRow("5901", "20240001", "0003", "C", 2)})});
     doc.body.IndexDefs().Add("ByFlag", "FLAG", plat::ixDescending);
     doc.body.SetIndexName("ByFlag");
     for (const char* line : {"0001", "0002", "0003"}) {
         ASSERT_TRUE(doc.body.Locate("TI003", Variant(line)));
         doc.body.Edit();
-        doc.body.FieldByName("FLAG")->SetAsFloat(EditStamp((int)doc.body.FieldByName("FLAG")->AsFloat()));
+        plat::TField* flag = doc.body.FieldByName("FLAG");
+        flag->SetAsFloat(EditStamp((int)flag->AsFloat()));
         doc.body.Post();
     }
     ASSERT_TRUE(ApplyDataSet(nullptr, &doc.main));
