@@ -3,8 +3,10 @@
 // refusal shows its message by code and aborts silently, so the field keeps
 // its old value; a change of supplier, currency, exchange rate or tax terms
 // recalculates the lines' amounts and checks their work orders again.
+#include <exception>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "dataframe/knlRadical.h"
 #include "receipt/rules/Ktrb52CD.h"
@@ -69,32 +71,60 @@ bool editing(const plat::TDataSet* dataSet) {
 }  // namespace
 
 // Holds the lines' recalculation and work-order check back while a header
-// rule runs; the outermost rule's Finish runs what was asked for, once. When
-// the rule is refused the amounts are still brought up to date.
+// rule runs; the outermost rule's Finish runs what was asked for, once: the
+// check first, so that terms the lines' work orders refuse never reach the
+// lines' amounts. When the outermost rule is refused, the header fields it
+// wrote (the refused field aside, which its data set restores) take their
+// earlier values back quietly: a refused term leaves the header as it was.
 class THeaderBatch {
   public:
-    explicit THeaderBatch(TdmKtrb52& dm) : dm_(dm) { ++dm_.headerBatch_; }
+    THeaderBatch(TdmKtrb52& dm, const TField* sender)
+        : dm_(dm), outermost_(dm.headerBatch_++ == 0), exceptions_(std::uncaught_exceptions()) {
+        if (!outermost_) return;
+        for (TField* f : dm_.cdsMain->Fields())
+            if (f != sender && f->IsDataField() && !dynamic_cast<plat::TDataSetField*>(f))
+                earlier_.emplace_back(f, f->Value());
+    }
     ~THeaderBatch() {
-        if (finished_ || --dm_.headerBatch_ > 0) return;
-        dm_.checkPending_ = false;
-        if (!std::exchange(dm_.recalcPending_, false)) return;
-        try {
-            dm_.RecalcAllLineAmounts();
-        } catch (...) {
+        if (!released_) --dm_.headerBatch_;
+        if (!outermost_) return;
+        dm_.checkPending_ = dm_.recalcPending_ = false;
+        if (std::uncaught_exceptions() <= exceptions_) return;
+        for (auto& [field, value] : earlier_) {
+            try {
+                if (!(field->Value() == value)) restoreQuietly(field, value);
+            } catch (...) {
+            }
         }
     }
     void Finish() {
-        finished_ = true;
-        if (--dm_.headerBatch_ > 0) return;
-        if (std::exchange(dm_.recalcPending_, false)) dm_.RecalcAllLineAmounts();
+        if (!outermost_) return;
+        --dm_.headerBatch_;
+        released_ = true;
         if (std::exchange(dm_.checkPending_, false)) dm_.CheckLinesAgainstWorkOrders();
+        if (std::exchange(dm_.recalcPending_, false)) dm_.RecalcAllLineAmounts();
     }
     THeaderBatch(const THeaderBatch&) = delete;
     THeaderBatch& operator=(const THeaderBatch&) = delete;
 
   private:
+    static void restoreQuietly(TField* field, const Variant& value) {
+        const plat::TFieldNotifyEvent validate = field->OnValidate;
+        const bool readOnly = field->ReadOnly();
+        field->OnValidate = {};
+        field->SetReadOnly(false);
+        TFinally back([&] {
+            field->OnValidate = validate;
+            field->SetReadOnly(readOnly);
+        });
+        field->SetValue(value);
+    }
+
     TdmKtrb52& dm_;
-    bool finished_ = false;
+    const bool outermost_;
+    const int exceptions_;
+    bool released_ = false;
+    std::vector<std::pair<TField*, Variant>> earlier_;
 };
 
 void TdmKtrb52::PrepareControlsHook() {}
@@ -192,7 +222,7 @@ void TdmKtrb52::cdsMainTH005Validate(TField* Sender) {
     IKtrb52Owner& form = ReceiptForm();
     const std::string supplier = Sender->AsString();
     if (supplier == form.SupplierAtEdit()) return;
-    THeaderBatch batch(*this);
+    THeaderBatch batch(*this, Sender);
     const std::string check = headText("TH001C1");
     if ((check == "Y" || check == "W") && !lineText("TI013").empty()) refuseBlank("100298");
     if (supplier.empty()) {
@@ -230,7 +260,7 @@ void TdmKtrb52::cdsMainTH005Validate(TField* Sender) {
 }
 
 void TdmKtrb52::cdsMainTH007Validate(TField* Sender) {
-    THeaderBatch batch(*this);
+    THeaderBatch batch(*this, Sender);
     BeforeAmountEditHook();
     ValidateFieldAndFill(Sender, "CMSMF", "01", "");
     Variant rate = broker().CallServerMethod(
@@ -266,18 +296,16 @@ void TdmKtrb52::cdsMainTH012Validate(TField* Sender) {
         form.SetInvoiceKindFromDialog(false);
         return;
     }
-    THeaderBatch batch(*this);
-    form.SetTaxKindEnabled(true);
-    form.SetTaxRateEnabled(true);
+    THeaderBatch batch(*this, Sender);
     const std::string kind = Sender->AsString();
     const std::string taxKind = taxKindOfInvoice(kind);
     if (!taxKind.empty()) writeHead("TH015", taxKind);
-    if (kind == kInvoiceWithoutTax) {
-        SetFieldText(HeadField("TH030"), "0", true);
-        form.SetTaxRateEnabled(false);
-    }
+    if (kind == kInvoiceWithoutTax) SetFieldText(HeadField("TH030"), "0", true);
     RecalcAllLineAmounts();
     batch.Finish();
+    // The edits follow the invoice kind once it is accepted.
+    form.SetTaxKindEnabled(true);
+    form.SetTaxRateEnabled(kind != kInvoiceWithoutTax);
 }
 
 void TdmKtrb52::cdsMainTH013Validate(TField* Sender) {
@@ -285,7 +313,7 @@ void TdmKtrb52::cdsMainTH013Validate(TField* Sender) {
 }
 
 void TdmKtrb52::cdsMainTH015Validate(TField* Sender) {
-    THeaderBatch batch(*this);
+    THeaderBatch batch(*this, Sender);
     bool rateWritten = false;
     if (headText("TH012") == kInvoiceWithoutTax || zeroRateTaxKind(Sender->AsString())) {
         SetFieldText(HeadField("TH030"), "0", true);
@@ -310,8 +338,10 @@ void TdmKtrb52::cdsMainTH015Validate(TField* Sender) {
 
 void TdmKtrb52::cdsMainTH030Validate(TField* Sender) {
     if (Sender->AsFloat() < 0) refuseBlank("100012");
+    THeaderBatch batch(*this, Sender);
     RecalcAllLineAmounts();
     CheckLinesAgainstWorkOrders();
+    batch.Finish();
 }
 
 // ---- payment terms and department ----

@@ -1,6 +1,7 @@
 // Header validations: document type, date, supplier, currency, invoice and
 // tax kind, tax rate, and the lines that follow the header's terms.
 #include <algorithm>
+#include <map>
 
 #include "rule_trace.h"
 #include "runtime/LibStrs.h"
@@ -195,6 +196,44 @@ TEST_F(HeaderRules, ChangesOfCurrencyRateAndTaxKindRecalculateTheLines) {
     EXPECT_DOUBLE_EQ(HV("TH031"), LV("TI046"));
     EXPECT_REFUSED(*form, dm->HeadField("TH008")->SetAsString("0"), "100006");
 }
+
+// A header term that the lines' work orders refuse leaves the header's
+// terms, the lines' amounts and the rate edit as they were.
+struct RefusedTerm {
+    const char* field;
+    const char* value;
+};
+
+class RefusedTerms : public HeaderRules, public ::testing::WithParamInterface<RefusedTerm> {};
+
+TEST_P(RefusedTerms, LeaveTheHeaderAndTheLinesAsTheyWere) {
+    StartReceipt("5901", "S001", "20240301");
+    LineOnWorkOrder("5201", "20240105001");  // supplier S001, RMB, tax added at 13 %
+    dm->LineField("TI020")->SetAsString("100");
+    lines().Post();
+    SetH("TH001C1", "N");  // the supplier may change while lines name work orders
+    const char* const terms[] = {"TH005C", "TH011", "TH012", "TH015", "TH007", "TH008",
+                                 "TH033",  "TH030", "TH005C1", "TH018", "TH020", "TH031"};
+    std::map<std::string, std::string> before;
+    for (const char* name : terms) before[name] = H(name);
+    const double tax = LV("TI045"), local = LV("TI046");
+    ASSERT_GT(tax, 0);
+
+    EXPECT_REFUSED(*form, dm->HeadField(GetParam().field)->SetAsString(GetParam().value),
+                   "200943");
+    for (const char* name : terms) EXPECT_EQ(H(name), before[name]) << name;
+    EXPECT_DOUBLE_EQ(LV("TI045"), tax);
+    EXPECT_DOUBLE_EQ(LV("TI046"), local);
+    EXPECT_TRUE(form->taxRateEnabled);
+    EXPECT_EQ(form->supplierAtEdit, "S001");
+}
+
+INSTANTIATE_TEST_SUITE_P(Demo, RefusedTerms,
+                         ::testing::Values(RefusedTerm{"TH030", "0.17"},
+                                           RefusedTerm{"TH007", "USD"},
+                                           RefusedTerm{"TH015", "1"},
+                                           RefusedTerm{"TH012", "B"},
+                                           RefusedTerm{"TH005", "S002"}));
 
 TEST_F(HeaderRules, AnUnknownExchangeRateGivesTheRatesMessage) {
     StartReceipt("5901", "S001", "20240301");
