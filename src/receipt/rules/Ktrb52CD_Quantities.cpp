@@ -4,7 +4,9 @@
 // accepted, scrapped, destroyed and rejected quantities with their limits
 // against the received quantity, the inspection result and the arrival line.
 // The receipt form's QuantityEditActive lets only one rule cascade at a time.
+#include <iterator>
 #include <string>
+#include <utility>
 
 #include "receipt/rules/Ktrb52CD.h"
 #include "receipt/rules/Ktrb52CD_Support.h"
@@ -103,32 +105,39 @@ void TdmKtrb52::cdsBody1TI008Validate(TField* Sender) {
                 plat::VarArrayOf({Variant(item), Variant(unit), Variant(item), Variant(unit)})))
             refuseBlank("100026");
     }
-    double converted = 0;
-    if (convertQuantity(lineValue("TI019"), unit, lineText("TI061"), converted))
-        writeLineNumber("TI062", converted);
-    if (convertQuantity(lineValue("TI019") + lineValue("TI056"), unit, lineText("TI023"),
-                        converted))
-        writeLineNumber("TI020", converted);
-
+    // The packages of a fixed-weight item are converted before anything is
+    // written, so that a unit they cannot be converted to leaves the line as
+    // it was. "Y": the packages follow the quantities; "y": the quantities
+    // follow the packages.
     const std::string packaging = lineText("TI049"), fixed = lineText("MB091C");
-    if (sysParam("SYS024") != "3" || packaging.empty() || (fixed != "Y" && fixed != "y")) return;
-    // "Y": the packages follow the quantities; "y": the quantities follow the packages.
+    const bool packaged = sysParam("SYS024") == "3" && !packaging.empty() && IsFixedWeightFlag(fixed);
     const bool fromQuantities = fixed == "Y";
     const std::pair<const char*, const char*> pairs[] = {{"TI007", "TI016"},
                                                          {"TI019", "TI017"},
                                                          {"TI021", "TI050"},
                                                          {"TI022", "TI051"},
                                                          {"TI056", "TI057"}};
-    for (const auto& [quantity, packages] : pairs) {
-        const char* source = fromQuantities ? quantity : packages;
-        const char* target = fromQuantities ? packages : quantity;
-        const double value = fromQuantities ? convertRequired(lineValue(source), unit, packaging)
-                                            : convertRequired(lineValue(source), packaging, unit);
+    double packed[std::size(pairs)] = {};
+    if (packaged)
+        for (size_t i = 0; i < std::size(pairs); ++i)
+            packed[i] = fromQuantities
+                            ? convertRequired(lineValue(pairs[i].first), unit, packaging)
+                            : convertRequired(lineValue(pairs[i].second), packaging, unit);
+
+    double converted = 0;
+    if (convertQuantity(lineValue("TI019"), unit, lineText("TI061"), converted))
+        writeLineNumber("TI062", converted);
+    if (convertQuantity(lineValue("TI019") + lineValue("TI056"), unit, lineText("TI023"),
+                        converted))
+        writeLineNumber("TI020", converted);
+    if (!packaged) return;
+    for (size_t i = 0; i < std::size(pairs); ++i) {
+        const char* target = fromQuantities ? pairs[i].second : pairs[i].first;
         const bool negativeReturn =
-            std::string(target) == (fromQuantities ? "TI051" : "TI022") && value < 0;
+            std::string(target) == (fromQuantities ? "TI051" : "TI022") && packed[i] < 0;
         if (negativeReturn)
             showMessage(kMsgWarning, kNegative, {Variant(LineField(target)->DisplayLabel())});
-        writeLineQuiet(target, NumberText(value));
+        writeLineQuiet(target, NumberText(packed[i]));
         if (negativeReturn) refreshLineField(target);
     }
 }

@@ -229,6 +229,35 @@ TEST_F(PackageRules, ReceivedPackagesBelowTheAcceptedAreRefusedBeforeAnyWrite) {
     EXPECT_TRUE(form->quantityEditActive);
 }
 
+TEST_F(PackageRules, ANewUnitOfAFixedWeightItemConvertsPackagesOrQuantities) {
+    // 150 KG received and accepted in 30 bags of 5 KG; the unit becomes G.
+    struct Case {
+        const char* fixed;
+        double received, receivedPackages, accepted, acceptedPackages;
+    };
+    for (const Case& c : {Case{"Y", 150, 0.03, 150, 0.03}, Case{"y", 150000, 30, 150000, 30}}) {
+        PlatingLine();
+        SetL("MB091C", c.fixed);
+        Key("TI008", "G");
+        EXPECT_DOUBLE_EQ(LV("TI007"), c.received) << c.fixed;
+        EXPECT_DOUBLE_EQ(LV("TI016"), c.receivedPackages) << c.fixed;
+        EXPECT_DOUBLE_EQ(LV("TI019"), c.accepted) << c.fixed;
+        EXPECT_DOUBLE_EQ(LV("TI017"), c.acceptedPackages) << c.fixed;
+        lines().Cancel();
+        head().Cancel();
+    }
+}
+
+TEST_F(PackageRules, AUnitWithoutAPackagingConversionIsRefusedBeforeAnyWrite) {
+    PlatingLine();
+    SetL("TI023", "G");   // priced by the gram: a new unit would change the valuation
+    SetL("TI049", "CAN");  // a packaging unit the item has no conversion for
+    trace->Clear();
+    EXPECT_REFUSED(*form, Key("TI008", "KG"), "100026");
+    for (const std::string& e : trace->Events()) EXPECT_EQ(e.find('='), std::string::npos) << e;
+    EXPECT_DOUBLE_EQ(LV("TI020"), 150);
+}
+
 // ---- amounts ----
 
 class AmountRules : public QuantityRules {
