@@ -110,7 +110,8 @@ void TdmKtrb52::cdsBody1TI008Validate(TField* Sender) {
     // it was. "Y": the packages follow the quantities; "y": the quantities
     // follow the packages.
     const std::string packaging = lineText("TI049"), fixed = lineText("MB091C");
-    const bool packaged = sysParam("SYS024") == "3" && !packaging.empty() && IsFixedWeightFlag(fixed);
+    const bool packaged =
+        sysParam("SYS024") == "3" && !packaging.empty() && IsFixedWeightFlag(fixed);
     const bool fromQuantities = fixed == "Y";
     const std::pair<const char*, const char*> pairs[] = {{"TI007", "TI016"},
                                                          {"TI019", "TI017"},
@@ -157,9 +158,12 @@ void TdmKtrb52::cdsBody1TI019Validate(TField* Sender) {
     const double accepted = Sender->AsFloat(), received = lineValue("TI007");
     if (accepted < 0.0) showMessage(kMsgWarning, kBelowZero, {Variant(std::string())});
     if (CompareFloats(accepted, received) > 0 && received > 0) refuseBlank("100034");
+    const bool formal = lineText("TIC01") == kFormalItem, packed = formal && fixedWeight();
+    const double packages =
+        packed ? convertRequired(accepted, lineText("TI008"), lineText("TI049")) : 0;
     deriveRejectedQuantity();
 
-    if (lineText("TIC01") != kFormalItem) {
+    if (!formal) {
         // The valuation quantity of such a line is what it accepted and
         // destroyed, as the destroyed quantity and the valuation warning count it.
         if (CompareFloats(accepted, 0) == 0) {
@@ -176,9 +180,7 @@ void TdmKtrb52::cdsBody1TI019Validate(TField* Sender) {
     deriveValuationAndStock(false, false);
     {
         TReceiptFlagScope cascade(form, TReceiptFlag::QuantityEditActive, false, true);
-        if (fixedWeight())
-            writeLineNumber("TI017",
-                            convertRequired(accepted, lineText("TI008"), lineText("TI049")));
+        if (packed) writeLineNumber("TI017", packages);
     }
     deriveRejectedPackages(true);
     DeriveInspectionState();
@@ -192,18 +194,20 @@ void TdmKtrb52::cdsBody1TI021Validate(TField* Sender) {
     if (scrapped < 0.0) showMessage(kMsgWarning, kBelowZero, {Variant(std::string())});
     if (CompareFloats(scrapped, received) > 0 && received > 0)
         refuse(kAboveReceived, {Variant(Sender->DisplayLabel())});
+    const bool formal = lineText("TIC01") == kFormalItem, packed = formal && fixedWeight();
+    const double packages =
+        packed ? convertRequired(scrapped, lineText("TI008"), lineText("TI049")) : 0;
     deriveRejectedQuantity();
 
-    if (lineText("TIC01") != kFormalItem) {
+    if (!formal) {
         writeLine("TI050", "0");
         writeLine("TI051", "0");
         return;
     }
     {
         TReceiptFlagScope cascade(form, TReceiptFlag::QuantityEditActive, false, true);
-        if (fixedWeight()) {
-            writeLineNumber("TI050",
-                            convertRequired(scrapped, lineText("TI008"), lineText("TI049")));
+        if (packed) {
+            writeLineNumber("TI050", packages);
             refreshLineField("TI050");
         }
         deriveRejectedPackages(true);
@@ -219,10 +223,16 @@ void TdmKtrb52::cdsBody1TI056Validate(TField* Sender) {
     if (destroyed < 0.0) showMessage(kMsgWarning, kBelowZero, {Variant(std::string())});
     if (CompareFloats(destroyed, received) > 0 && received > 0)
         refuse(kAboveReceived, {Variant(Sender->DisplayLabel())});
+    const double accepted = lineValue("TI019");
+    const bool formal = lineText("TIC01") == kFormalItem, packed = formal && fixedWeight();
+    const std::string unit = lineText("TI008"), priceUnit = lineText("TI023");
+    const double packages = packed ? convertRequired(destroyed, unit, lineText("TI049")) : 0;
+    double valued = accepted + destroyed;
+    if (formal && accepted != 0.0 && unit != priceUnit)
+        valued = convertRequired(accepted + destroyed, unit, priceUnit);
     deriveRejectedQuantity();
 
-    const double accepted = lineValue("TI019");
-    if (lineText("TIC01") != kFormalItem) {
+    if (!formal) {
         writeLine("TI051", "0");
         writeLine("TI057", "0");
         if (CompareFloats(accepted, 0) == 0)
@@ -233,19 +243,15 @@ void TdmKtrb52::cdsBody1TI056Validate(TField* Sender) {
     }
     {
         TReceiptFlagScope cascade(form, TReceiptFlag::QuantityEditActive, false, true);
-        if (fixedWeight()) {
-            writeLineNumber("TI057",
-                            convertRequired(destroyed, lineText("TI008"), lineText("TI049")));
+        if (packed) {
+            writeLineNumber("TI057", packages);
             refreshLineField("TI057");
         }
         deriveRejectedPackages(true);
         if (accepted == 0.0)
             writeLine("TI020", "0");
-        else if (lineText("TI008") == lineText("TI023"))
-            writeLineNumber("TI020", accepted + destroyed);
         else
-            writeLineNumber("TI020", convertRequired(accepted + destroyed, lineText("TI008"),
-                                                     lineText("TI023")));
+            writeLineNumber("TI020", valued);
     }
     DeriveInspectionState();
 }
@@ -279,12 +285,13 @@ void TdmKtrb52::cdsBody1TI022Validate(TField* Sender) {
 
 void TdmKtrb52::cdsBody1TI020Validate(TField* Sender) {
     const double valued = Sender->AsFloat();
+    // Converted first: a quantity the server cannot convert leaves the amounts alone.
+    const std::string unit = lineText("TI008"), priceUnit = lineText("TI023");
+    const double inUnit = unit != priceUnit ? convertRequired(valued, priceUnit, unit) : valued;
     {
         TFlagScope noPrice(PriceFromAmountEnabled, false, true);
         writeLineNumber("TI025", valued * lineValue("TI024"));
     }
-    const std::string unit = lineText("TI008"), priceUnit = lineText("TI023");
-    const double inUnit = unit != priceUnit ? convertRequired(valued, priceUnit, unit) : valued;
     if (CompareFloats(inUnit, lineValue("TI019") + lineValue("TI056")) > 0)
         showMessage(kMsgWarning, sysParam("SYS069") == "Y" ? "200203" : "200202",
                     {Variant(std::string())});

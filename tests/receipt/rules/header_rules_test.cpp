@@ -212,15 +212,14 @@ TEST_P(RefusedTerms, LeaveTheHeaderAndTheLinesAsTheyWere) {
     dm->LineField("TI020")->SetAsString("100");
     lines().Post();
     SetH("TH001C1", "N");  // the supplier may change while lines name work orders
-    const char* const terms[] = {"TH005C", "TH011", "TH012", "TH015", "TH007", "TH008",
+    const char* const terms[] = {"TH005C", "TH011", "TH012",   "TH015", "TH007", "TH008",
                                  "TH033",  "TH030", "TH005C1", "TH018", "TH020", "TH031"};
     std::map<std::string, std::string> before;
     for (const char* name : terms) before[name] = H(name);
     const double tax = LV("TI045"), local = LV("TI046");
     ASSERT_GT(tax, 0);
 
-    EXPECT_REFUSED(*form, dm->HeadField(GetParam().field)->SetAsString(GetParam().value),
-                   "200943");
+    EXPECT_REFUSED(*form, dm->HeadField(GetParam().field)->SetAsString(GetParam().value), "200943");
     for (const char* name : terms) EXPECT_EQ(H(name), before[name]) << name;
     EXPECT_DOUBLE_EQ(LV("TI045"), tax);
     EXPECT_DOUBLE_EQ(LV("TI046"), local);
@@ -230,8 +229,7 @@ TEST_P(RefusedTerms, LeaveTheHeaderAndTheLinesAsTheyWere) {
 
 INSTANTIATE_TEST_SUITE_P(Demo, RefusedTerms,
                          ::testing::Values(RefusedTerm{"TH030", "0.17"},
-                                           RefusedTerm{"TH007", "USD"},
-                                           RefusedTerm{"TH015", "1"},
+                                           RefusedTerm{"TH007", "USD"}, RefusedTerm{"TH015", "1"},
                                            RefusedTerm{"TH012", "B"},
                                            RefusedTerm{"TH005", "S002"}));
 

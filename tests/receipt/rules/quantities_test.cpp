@@ -250,12 +250,35 @@ TEST_F(PackageRules, ANewUnitOfAFixedWeightItemConvertsPackagesOrQuantities) {
 
 TEST_F(PackageRules, AUnitWithoutAPackagingConversionIsRefusedBeforeAnyWrite) {
     PlatingLine();
-    SetL("TI023", "G");   // priced by the gram: a new unit would change the valuation
+    SetL("TI023", "G");    // priced by the gram: a new unit would change the valuation
     SetL("TI049", "CAN");  // a packaging unit the item has no conversion for
     trace->Clear();
     EXPECT_REFUSED(*form, Key("TI008", "KG"), "100026");
     for (const std::string& e : trace->Events()) EXPECT_EQ(e.find('='), std::string::npos) << e;
     EXPECT_DOUBLE_EQ(LV("TI020"), 150);
+}
+
+// A quantity whose conversion the server cannot make is refused before
+// any field of the line is rewritten.
+TEST_F(PackageRules, AQuantityThatCannotBeConvertedIsRefusedBeforeAnyWrite) {
+    struct Case {
+        const char* field;
+        const char* unitField;  // the unit the conversion needs
+    };
+    for (const Case& c : {Case{"TI019", "TI049"}, Case{"TI021", "TI049"}, Case{"TI056", "TI049"},
+                          Case{"TI022", "TI049"}, Case{"TI020", "TI023"}}) {
+        PlatingLine();
+        SetL("MB091C", "Y");
+        SetL(c.unitField, "CAN");  // a unit the item has no conversion for
+        trace->Clear();
+        EXPECT_REFUSED(*form, Key(c.field, "10"), "100026");
+        for (const std::string& e : trace->Events())
+            EXPECT_EQ(e.find('='), std::string::npos) << c.field << ": " << e;
+        EXPECT_TRUE(form->quantityEditActive);
+        EXPECT_TRUE(dm->PriceFromAmountEnabled);
+        lines().Cancel();
+        head().Cancel();
+    }
 }
 
 // ---- amounts ----
