@@ -232,6 +232,8 @@ class TdmKtrb52 : public TdmDouble {
     // Rejected packages of a line without arrival link (only for a
     // fixed-weight item when asked).
     void deriveRejectedPackages(bool fixedWeightOnly);
+    // The decimals of an amount field in a currency.
+    int amountDecimals(const std::string& field, const std::string& currency);
     // Valuation and stock quantity from the accepted quantity.
     void deriveValuationAndStock(bool stockRequired, bool valuationRequired);
     void packagingQuantityValidate(plat::TField* field, const char* quantity);

@@ -59,24 +59,25 @@ void TdmKtrb52::cdsBody1TI047Validate(TField* Sender) {
                                  Sender->AsFloat());
 }
 
+int TdmKtrb52::amountDecimals(const std::string& field, const std::string& currency) {
+    // Without a registered currency format the amounts take the currency's
+    // own money decimals (two when the currency table cannot say).
+    int decimals = GetFieldDecimals(field);
+    if (decimals < 0) decimals = GetCurrencyDigits(currency, TCurrencyDigitType::cdtMoney);
+    return decimals < 0 ? 2 : decimals;
+}
+
 void TdmKtrb52::CalcLineAmounts() {
     if (ReceiptForm().AmountsFrozen()) return;
     const std::string currency = headText("TH007"), local = sysParam("SYS003"),
                       taxKind = headText("TH015");
-    // Without a registered currency format the amounts take the currency's
-    // own money decimals (two when the currency table cannot say).
-    auto decimalsOf = [&](const std::string& field, const std::string& code) {
-        int decimals = GetFieldDecimals(field);
-        if (decimals < 0) decimals = GetCurrencyDigits(code, TCurrencyDigitType::cdtMoney);
-        return decimals < 0 ? 2 : decimals;
-    };
     std::vector<Variant> args = {Variant(currency),
                                  Variant(local),
                                  Variant(HeadField("TH030")->AsString()),
                                  Variant(taxKind),
                                  Variant(HeadField("TH008")->AsString()),
-                                 Variant(decimalsOf("TH018", currency)),
-                                 Variant(decimalsOf("TI027", local)),
+                                 Variant(amountDecimals("TH018", currency)),
+                                 Variant(amountDecimals("TI027", local)),
                                  Variant(lineValue("TI025") - lineValue("TI026"))};
     Variant split;
     if (taxByRateInvoice(headText("TH012")) && taxKind == kTaxIncluded) {

@@ -104,8 +104,8 @@ void TdmKtrb52::checkFormalItemLine() {
         double tolerance = plat::VarToFloatDef(replyValue(item, 9), 0);
         double ceilingPrice = price * (1 + tolerance);
         double ceiling = ceilingPrice * lineValue("TI020");
-        int decimals = GetFieldDecimals("TH018");
-        if (decimals >= 0) ceiling = RoundToDecimals(decimals, ceiling);
+        // Rounded as the line's amounts are.
+        ceiling = RoundToDecimals(amountDecimals("TH018", headText("TH007")), ceiling);
         if (CompareFloats(lineValue("TI025"), ceiling) > 0) refuseBlank("100344");
         if (CompareFloats(lineValue("TI020"), 0) == 0 &&
             CompareFloats(lineValue("TI025"), 0) == 0 &&

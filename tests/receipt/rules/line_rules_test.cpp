@@ -185,6 +185,16 @@ TEST_F(PriceCeilingTest, TheAmountMayNotExceedTheReferencePriceWithItsTolerance)
     EXPECT_EQ(lines().State(), plat::dsBrowse);
 }
 
+TEST_F(PriceCeilingTest, TheCeilingIsRoundedLikeTheAmounts) {
+    // 20 × 1.1 × 0.333 = 7.326, an amount of two decimals in RMB: 7.33.
+    SetLines({{"TI024", "22.01"}, {"TI020", "0.333"}, {"TI025", "7.33"}});
+    lines().Post();
+    EXPECT_EQ(lines().State(), plat::dsBrowse);
+    lines().Edit();
+    SetLines({{"TI025", "7.34"}});
+    EXPECT_REFUSED(*form, lines().Post(), "100344");
+}
+
 TEST_F(PriceCeilingTest, TheWorkOrdersOwnPriceIsNotChecked) {
     SetLines({{"TI024", "20"}, {"TI020", "50"}, {"TI025", "99999"}});
     lines().Post();
