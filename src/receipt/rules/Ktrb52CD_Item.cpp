@@ -114,9 +114,12 @@ void TdmKtrb52::cdsBody1TI004Validate(TField* Sender) {
     if (found) {
         taxRate =
             valueNumber(row, itTaxRate, "000001", Variant(LineField("TI004C11")->DisplayLabel()));
-        validity = (int)valueNumber(row, itValidity, "000001", Variant(Sender->DisplayLabel()));
-        reinspection =
-            (int)valueNumber(row, itReinspection, "000001", Variant(Sender->DisplayLabel()));
+        // The periods count only for an item with validity dates.
+        if (plat::VarToStr(replyValue(row, itExpiryManaged)) == "Y") {
+            validity = (int)valueNumber(row, itValidity, "000001", Variant(Sender->DisplayLabel()));
+            reinspection =
+                (int)valueNumber(row, itReinspection, "000001", Variant(Sender->DisplayLabel()));
+        }
         Variant lot;
         if (GetLookupValues(
                 LineField("TI003"), "GMPTG", "01", lot,

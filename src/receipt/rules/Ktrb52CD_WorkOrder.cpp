@@ -166,8 +166,10 @@ void TdmKtrb52::fillFromWorkOrder(TField* Sender) {
     const double taxRate =
         rateText.empty() || rateText == "N" || rateText == "Y" ? 0 : number_(woTaxRate);
     const double factor = number_(woPricingFactor);
-    const int validity = formal ? (int)number_(woValidity) : 0;
-    const int reinspection = formal ? (int)number_(woReinspection) : 0;
+    // The periods count only for an item with validity dates.
+    const bool dated = formal && value(woExpiryManaged) == "Y";
+    const int validity = dated ? (int)number_(woValidity) : 0;
+    const int reinspection = dated ? (int)number_(woReinspection) : 0;
     std::string price = value(woPrice);
     if (headText("TH015") == value(woTaxKind)) {
         number_(woPrice);

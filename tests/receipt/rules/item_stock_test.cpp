@@ -118,6 +118,19 @@ TEST_F(ItemRules, ARefusedItemLeavesNeitherItsShadowNorAnyWrite) {
     EXPECT_REFUSED(*form, dm->LineField("TI004")->SetAsString("NOPE-1"), "000001");
 }
 
+TEST_F(ItemRules, AnItemWithoutValidityDatesNeedsNoValidityPeriods) {
+    Exec("UPDATE INVMB SET MB023 = NULL, MB024 = NULL WHERE MB001 = 'A1001-01'");
+    StartReceipt("5901", "S001", "20240301");
+    NewLine();
+    dm->LineField("TI004")->SetAsString("A1001-01");
+    EXPECT_EQ(L("TI005"), "铝合金外壳");
+    EXPECT_EQ(L("TI011"), "");
+    // An item with validity dates cannot go without them.
+    Exec("UPDATE INVMB SET MB198 = 'Y' WHERE MB001 = 'A1001-01'");
+    NewLine();
+    EXPECT_REFUSED(*form, dm->LineField("TI004")->SetAsString("A1001-01"), "000001");
+}
+
 TEST_F(ItemRules, ALotRecordOfAnotherLotIsRefusedBeforeTheLineIsRewritten) {
     EditReceipt("5901", "20240108001");
     lines().Edit();

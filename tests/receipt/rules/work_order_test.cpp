@@ -128,6 +128,25 @@ TEST_F(WorkOrderRule, ANearlyReceivedOrderWarnsOrRefusesMore) {
     EXPECT_REFUSED(*form, dm->LineField("TI007")->SetAsString("12"), "200416");
 }
 
+TEST_F(WorkOrderRule, AnItemWithoutValidityDatesNeedsNoValidityPeriods) {
+    StartReceipt("5901", "S001", "20240301");
+    // The demo order as the look-up gives it, its periods not numbers.
+    Variant row;
+    ASSERT_TRUE(dm->GetLookupValues(
+        dm->HeadField("TH001"), "MOCTA", "32", row,
+        plat::VarArrayOf({Variant("5201"), Variant("20240105001"), Variant("2"), Variant("01"),
+                          Variant(""), Variant("S001"), Variant(""), Variant("RMB"), Variant("2"),
+                          Variant("")})));
+    std::vector<Variant> values;
+    for (int i = 1; i < row.ArrayCount(); ++i) values.push_back(row[i]);
+    ASSERT_EQ(plat::VarToStr(values[49]), "N");  // element 50: no validity dates
+    values[20] = values[21] = Variant("");       // elements 21 and 22
+    catalogue->Answer("MOCTA", "32", values);
+    LineOnWorkOrder("5201", "20240105001");
+    EXPECT_EQ(L("TI004"), "A1001-01");
+    EXPECT_DOUBLE_EQ(LV("TI007"), 200);
+}
+
 struct Refusal {
     const char* sql;
     const char* code;
