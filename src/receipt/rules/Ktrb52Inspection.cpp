@@ -30,9 +30,11 @@ void TdmKtrb52::DeriveInspectionState() {
                  destroyed = lineValue("TI056");
 
     if (!lineText("TIC02").empty() && !lineText("TIC03").empty()) {
-        if (returned > 0)
+        // Compared as floats: a residue of arithmetic is no return.
+        const int sign = CompareFloats(returned, 0);
+        if (sign > 0)
             SetFieldText(state, kRejected);
-        else if (CompareFloats(returned, 0) == 0)
+        else if (sign == 0)
             SetFieldText(state, kPassed);
         return;
     }
