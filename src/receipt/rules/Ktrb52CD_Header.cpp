@@ -70,20 +70,24 @@ bool editing(const plat::TDataSet* dataSet) {
 
 }  // namespace
 
+// The header fields the supplier, currency, invoice, tax and rate rules
+// write into one another.
+const char* const kTermFields[] = {"TH005C", "TH011", "TH012",  "TH015", "TH007",
+                                   "TH008",  "TH033", "TH033C", "TH030", "TH005C1"};
+
 // Holds the lines' recalculation and work-order check back while a header
 // rule runs; the outermost rule's Finish runs what was asked for, once: the
 // check first, so that terms the lines' work orders refuse never reach the
-// lines' amounts. When the outermost rule is refused, the header fields it
-// wrote (the refused field aside, which its data set restores) take their
-// earlier values back quietly: a refused term leaves the header as it was.
+// lines' amounts. When the outermost rule is refused, the terms it wrote
+// (the refused field aside, which its data set restores) take their earlier
+// values back quietly: a refused term leaves the header's terms as they were.
 class THeaderBatch {
   public:
     THeaderBatch(TdmKtrb52& dm, const TField* sender)
         : dm_(dm), outermost_(dm.headerBatch_++ == 0), exceptions_(std::uncaught_exceptions()) {
         if (!outermost_) return;
-        for (TField* f : dm_.cdsMain->Fields())
-            if (f != sender && f->IsDataField() && !dynamic_cast<plat::TDataSetField*>(f))
-                earlier_.emplace_back(f, f->Value());
+        for (const char* name : kTermFields)
+            if (TField* f = dm_.HeadField(name); f != sender) earlier_.emplace_back(f, f->Value());
     }
     ~THeaderBatch() {
         if (!released_) --dm_.headerBatch_;

@@ -233,6 +233,22 @@ INSTANTIATE_TEST_SUITE_P(Demo, RefusedTerms,
                                            RefusedTerm{"TH012", "B"},
                                            RefusedTerm{"TH005", "S002"}));
 
+TEST_F(HeaderRules, ARefusedTermStillTotalsTheLineItPosted) {
+    StartReceipt("5901", "S001", "20240301");
+    LineOnWorkOrder("5201", "20240105001");
+    dm->LineField("TI020")->SetAsString("100");
+    lines().Post();
+    lines().Append();  // a second line, without work order, still being entered
+    dm->LineField("TI020")->SetAsString("10");
+    dm->LineField("TI024")->SetAsString("2");
+    EXPECT_REFUSED(*form, dm->HeadField("TH030")->SetAsString("0.17"), "200943");
+    EXPECT_EQ(lines().State(), plat::dsBrowse);
+    EXPECT_EQ(lines().RecordCount(), 2);
+    EXPECT_DOUBLE_EQ(HV("TH018"), 1250 + 20);
+    EXPECT_DOUBLE_EQ(HV("TH020"), 162.5 + 2.6);
+    EXPECT_DOUBLE_EQ(HV("TH030"), 0.13);
+}
+
 TEST_F(HeaderRules, AnUnknownExchangeRateGivesTheRatesMessage) {
     StartReceipt("5901", "S001", "20240301");
     operations->answers["ExchangeRate"] = Variant::Null();

@@ -120,6 +120,31 @@ TEST_F(QuantityRules, AQuantityMustMatchTheInspectionAndStayWithinTheArrival) {
     EXPECT_EQ(trace->Only({"TI0", "?TI0"}), (Trace{"?TI021", "TI021=2"}));
 }
 
+TEST_F(QuantityRules, TheInspectionAndArrivalStatementsQuoteTheLink) {
+    PlatingLine();
+    SetL("TIC02", "5'A");
+    SetL("TIC03", "X'OR'1'='1");
+    SetL("TIC05", "0'1");
+    SetL("TIC04", "");
+    operations->calls.clear();
+    Key("TI019", "100");
+    // Without an arrival line only the inspection result is asked for.
+    std::vector<std::string> statements;
+    for (const auto& [name, args] : operations->calls)
+        if (name == "SimpleSQL") statements.push_back(plat::VarToStr(args[0]));
+    ASSERT_EQ(statements.size(), 1u);
+    EXPECT_NE(statements[0].find("TD001='5''A'"), std::string::npos) << statements[0];
+    EXPECT_NE(statements[0].find("TD002='X''OR''1''=''1'"), std::string::npos) << statements[0];
+    EXPECT_NE(statements[0].find("TDC01='0''1'"), std::string::npos) << statements[0];
+    SetL("TIC04", "0'1");
+    operations->calls.clear();
+    Key("TI019", "90");
+    ASSERT_FALSE(operations->LastArgs("SimpleSQL").IsEmpty());
+    const std::string arrival = plat::VarToStr(operations->LastArgs("SimpleSQL")[0]);
+    EXPECT_NE(arrival.find("CD003='0''1'"), std::string::npos) << arrival;
+    EXPECT_DOUBLE_EQ(LV("TI019"), 90);
+}
+
 TEST_F(QuantityRules, TheUnitIsCheckedAndConvertsTheQuantities) {
     PlatingLine();
     EXPECT_REFUSED(*form, Key("TI008", "BOX"), "100026");
