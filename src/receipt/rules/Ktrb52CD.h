@@ -11,6 +11,7 @@
 // is declared in its group, published and given a row there.
 #pragma once
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,7 @@ inline constexpr const char* kNoLot = "********************";      // TI010
 inline constexpr const char* kNoProject = "********************";  // TH045, TI032
 inline constexpr const char* kWholeWorkOrder = "****";             // TI015
 inline constexpr const char* kNoLocation = "**********";           // TI060
-inline constexpr const char* kLocationsUnused = "##########";      // TI060 when locations are not used
+inline constexpr const char* kLocationsUnused = "##########";  // TI060 when locations are not used
 
 class TdmKtrb52 : public TdmDouble {
     PLAT_CLASS(TdmKtrb52, TdmDouble)
@@ -246,6 +247,8 @@ class TdmKtrb52 : public TdmDouble {
     friend class THeaderBatch;
     int headerBatch_ = 0;
     bool recalcPending_ = false, checkPending_ = false;
+    // The tax-rate edit's state an accepted invoice kind asks for.
+    std::optional<bool> rateEditPending_;
 };
 
 // A text as an SQL string literal: in single quotes, inner quotes doubled.

@@ -4,6 +4,7 @@
 // its old value; a change of supplier, currency, exchange rate or tax terms
 // recalculates the lines' amounts and checks their work orders again.
 #include <exception>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -93,6 +94,7 @@ class THeaderBatch {
         if (!released_) --dm_.headerBatch_;
         if (!outermost_) return;
         dm_.checkPending_ = dm_.recalcPending_ = false;
+        dm_.rateEditPending_.reset();
         if (std::uncaught_exceptions() <= exceptions_) return;
         for (auto& [field, value] : earlier_) {
             try {
@@ -107,6 +109,12 @@ class THeaderBatch {
         released_ = true;
         if (std::exchange(dm_.checkPending_, false)) dm_.CheckLinesAgainstWorkOrders();
         if (std::exchange(dm_.recalcPending_, false)) dm_.RecalcAllLineAmounts();
+        // The tax edits follow an invoice kind once the outermost rule is accepted.
+        if (const std::optional<bool> editable = std::exchange(dm_.rateEditPending_, {})) {
+            IKtrb52Owner& form = dm_.ReceiptForm();
+            form.SetTaxKindEnabled(true);
+            form.SetTaxRateEnabled(*editable);
+        }
     }
     THeaderBatch(const THeaderBatch&) = delete;
     THeaderBatch& operator=(const THeaderBatch&) = delete;
@@ -306,10 +314,8 @@ void TdmKtrb52::cdsMainTH012Validate(TField* Sender) {
     if (!taxKind.empty()) writeHead("TH015", taxKind);
     if (kind == kInvoiceWithoutTax) SetFieldText(HeadField("TH030"), "0", true);
     RecalcAllLineAmounts();
+    rateEditPending_ = kind != kInvoiceWithoutTax;
     batch.Finish();
-    // The edits follow the invoice kind once it is accepted.
-    form.SetTaxKindEnabled(true);
-    form.SetTaxRateEnabled(kind != kInvoiceWithoutTax);
 }
 
 void TdmKtrb52::cdsMainTH013Validate(TField* Sender) {

@@ -230,8 +230,8 @@ TEST_P(RefusedTerms, LeaveTheHeaderAndTheLinesAsTheyWere) {
 INSTANTIATE_TEST_SUITE_P(Demo, RefusedTerms,
                          ::testing::Values(RefusedTerm{"TH030", "0.17"},
                                            RefusedTerm{"TH007", "USD"}, RefusedTerm{"TH015", "1"},
-                                           RefusedTerm{"TH012", "B"},
-                                           RefusedTerm{"TH005", "S002"}));
+                                           RefusedTerm{"TH012", "B"}, RefusedTerm{"TH005", "S002"},
+                                           RefusedTerm{"TH005", "S006"}));
 
 TEST_F(HeaderRules, ARefusedTermStillTotalsTheLineItPosted) {
     StartReceipt("5901", "S001", "20240301");
