@@ -247,6 +247,9 @@ class TdmKtrb52 : public TdmDouble {
     friend class THeaderBatch;
     int headerBatch_ = 0;
     bool recalcPending_ = false, checkPending_ = false;
+    // On while the received packages write the received quantity: that
+    // quantity's rule then leaves the packages as typed.
+    bool packagesDriveQuantity_ = false;
     // The tax-rate edit's state an accepted invoice kind asks for.
     std::optional<bool> rateEditPending_;
 };

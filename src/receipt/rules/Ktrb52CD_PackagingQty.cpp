@@ -59,6 +59,7 @@ void TdmKtrb52::cdsBody1TI016Validate(TField* Sender) {
         if (fixedWeight()) {
             {
                 TReceiptFlagScope received(form, TReceiptFlag::QuantityEditActive, true, false);
+                TFlagScope typed(packagesDriveQuantity_, true, false);
                 writeLineNumber("TI007",
                                 convertRequired(packages, lineText("TI049"), lineText("TI008")));
             }

@@ -72,7 +72,7 @@ void TdmKtrb52::cdsBody1TI007Validate(TField* Sender) {
 
     {
         TReceiptFlagScope cascade(form, TReceiptFlag::QuantityEditActive, false, true);
-        if (fixedWeight())
+        if (fixedWeight() && !packagesDriveQuantity_)
             writeLineNumber("TI016",
                             convertRequired(received, lineText("TI008"), lineText("TI049")));
         if (!arrivalLinked() && lineText("TI035") != "0") {

@@ -210,6 +210,20 @@ TEST_F(PackageRules, ReceivedPackagesGiveTheQuantitiesOfAFixedWeightItem) {
     EXPECT_DOUBLE_EQ(LV("TI017"), 8);
 }
 
+TEST_F(PackageRules, TypedPackagesAreNotConvertedBackFromTheirQuantity) {
+    PlatingLine();
+    // Three cans to the KG: 10 cans are 3.333 KG, which would be 9.999 cans.
+    Exec("INSERT INTO INVMD (MD001, MD002, MD003, MD004) VALUES ('C3001', 'CAN', 3, 1)");
+    SetL("TI049", "CAN");
+    for (const char* fixed : {"Y", "y"}) {
+        SetL("MB091C", fixed);
+        Key("TI016", "10");
+        EXPECT_DOUBLE_EQ(LV("TI016"), 10) << fixed;
+        EXPECT_DOUBLE_EQ(LV("TI007"), 3.333) << fixed;
+        EXPECT_DOUBLE_EQ(LV("TI017"), 10) << fixed;
+    }
+}
+
 TEST_F(PackageRules, AConversionTheServerCannotMakeGivesTheUnitsMessage) {
     PlatingLine();
     operations->answers["UnitConvert"] = Variant();
