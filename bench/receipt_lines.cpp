@@ -1,6 +1,8 @@
 // The receipt data module on one receipt of 100,000 lines (loaded from a
 // packet, no server): the header totals, a line post with its checks and
-// totals, the line scroll rules, and the search for an unconfirmed line.
+// totals, the line scroll rules, the search for an unconfirmed line, a new
+// tax rate recalculating every line's amounts, and one valuation quantity
+// keyed with the amounts that follow it.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -11,6 +13,7 @@
 #include "platform/data/provider.h"
 #include "receipt/rules/Ktrb52CD.h"
 #include "runtime/Brokers.h"
+#include "runtime/PropAccess.h"
 
 using namespace ktrb;
 using plat::TFieldType;
@@ -184,5 +187,29 @@ void BM_UnconfirmedLine(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kLines);
 }
 BENCHMARK(BM_UnconfirmedLine)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+void BM_RecalcAllLineAmounts(benchmark::State& state) {
+    Receipt& r = receipt();
+    r.form->broker->SetSysParam("SYS003", "RMB");
+    SetFieldTextQuiet(r.dm->HeadField("TH007"), "RMB");
+    SetFieldTextQuiet(r.dm->HeadField("TH015"), "2");
+    SetFieldTextQuiet(r.dm->HeadField("TH030"), "0.13");
+    r.dm->cdsBody1->First();
+    for (auto _ : state) r.dm->RecalcAllLineAmounts();
+    benchmark::DoNotOptimize(r.dm->HeadField("TH020")->AsFloat());
+    state.SetItemsProcessed(state.iterations() * kLines);
+}
+BENCHMARK(BM_RecalcAllLineAmounts)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// A valuation quantity keyed: processing amount, tax split and local amounts.
+void BM_KeyValuationQuantity(benchmark::State& state) {
+    Receipt& r = receipt();
+    r.dm->cdsBody1->First();
+    r.dm->cdsBody1->Edit();
+    double quantity = 1;
+    for (auto _ : state) r.dm->LineField("TI020")->SetAsFloat(quantity += 1);
+    r.dm->cdsBody1->Cancel();
+}
+BENCHMARK(BM_KeyValuationQuantity)->Unit(benchmark::kMicrosecond)->Iterations(2000);
 
 }  // namespace
