@@ -107,8 +107,17 @@ void TTabSheet::SetPageIndex(int v) {
 
 void TTabSheet::SetTabVisible(bool v) {
     if (v == tabVisible_) return;
+    int tab = TabIndex();
     tabVisible_ = v;
-    if (pageControl_) pageControl_->updateTabs();
+    if (!pageControl_) return;
+    // The active page losing its tab gives way to the page whose tab takes
+    // its place (the last tab when it was the last), as the platform does.
+    if (!v && pageControl_->activePage_ == this) {
+        TTabSheet* next = pageControl_->PageOfTab(tab);
+        if (!next) next = pageControl_->FindNextPage(nullptr, false, true);
+        pageControl_->SetActivePage(next);
+    }
+    pageControl_->updateTabs();
 }
 
 int TTabSheet::TabIndex() const {

@@ -449,6 +449,8 @@ bool TControl::HandleQtEvent(QEvent* e, const QtBaseEvent& base) {
     case QEvent::MouseButtonPress: {
         auto* me = static_cast<QMouseEvent*>(e);
         bool r = base(e);
+        // The widget's own handling may have run a handler that freed us.
+        if (!IsLiveControl(this)) return r;
         if (me->button() == Qt::LeftButton) mousePressed_ = true;
         MouseDown(ButtonOf(me->button()), ShiftFromQt(me->modifiers(), me->buttons()), (int)me->position().x(),
                   (int)me->position().y());
@@ -457,6 +459,7 @@ bool TControl::HandleQtEvent(QEvent* e, const QtBaseEvent& base) {
     case QEvent::MouseButtonRelease: {
         auto* me = static_cast<QMouseEvent*>(e);
         bool r = base(e);
+        if (!IsLiveControl(this)) return r;
         int x = (int)me->position().x(), y = (int)me->position().y();
         if (me->button() == Qt::LeftButton && mousePressed_) {
             mousePressed_ = false;
@@ -471,6 +474,7 @@ bool TControl::HandleQtEvent(QEvent* e, const QtBaseEvent& base) {
     case QEvent::MouseButtonDblClick: {
         auto* me = static_cast<QMouseEvent*>(e);
         bool r = base(e);
+        if (!IsLiveControl(this)) return r;
         if (me->button() == Qt::LeftButton && ControlStyle.Contains(TControlStyleItem::csDoubleClicks)) DblClick();
         if (IsLiveControl(this))
             MouseDown(ButtonOf(me->button()), ShiftFromQt(me->modifiers(), me->buttons()) + ssDouble,
@@ -480,6 +484,7 @@ bool TControl::HandleQtEvent(QEvent* e, const QtBaseEvent& base) {
     case QEvent::MouseMove: {
         auto* me = static_cast<QMouseEvent*>(e);
         bool r = base(e);
+        if (!IsLiveControl(this)) return r;
         MouseMove(ShiftFromQt(me->modifiers(), me->buttons()), (int)me->position().x(), (int)me->position().y());
         return r;
     }

@@ -291,14 +291,17 @@ void TDBComboBox::updateData() {
 }
 
 void TDBComboBox::Change() {
-    if (!binding_.Loading) binding_.Link.SetModified();
+    // Only a change the record may take is written back.
+    if (!binding_.Loading && binding_.Link.Editing()) binding_.Link.SetModified();
     TCustomComboBox::Change();
 }
 
 void TDBComboBox::Click() {
-    binding_.Link.Edit();
+    // A pick from the list while the record may not change (read-only, or a
+    // source that does not start editing) shows the field's value again.
+    if (!binding_.Link.Edit() && !binding_.Loading) binding_.Link.Reset();
     TCustomComboBox::Click();
-    if (!binding_.Loading) binding_.Link.SetModified();
+    if (!binding_.Loading && binding_.Link.Editing()) binding_.Link.SetModified();
 }
 
 void TDBComboBox::KeyDown(uint16_t& key, TShiftState shift) {

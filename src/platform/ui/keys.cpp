@@ -93,7 +93,8 @@ char32_t KeyChar(uint16_t key, TShiftState shift, char32_t typed) {
         if (key == VK_OEM_6) return 29;
         return 0;
     }
-    return typed;
+    // Other keys give only printable characters (Delete's DEL gives none).
+    return typed < 32 || typed == 127 ? 0 : typed;
 }
 
 // ---- Qt key mapping ----------------------------------------------------------

@@ -366,4 +366,6 @@ PLAT_PUBLISH(TCustomMaskEdit) {
     p.Prop("EditText", &TCustomMaskEdit::EditText, &TCustomMaskEdit::SetEditText);
 }
 
+PLAT_PUBLISH(TMaskEdit) { p.Prop("Text", &TMaskEdit::Text, &TMaskEdit::SetText, "TCaption"); }
+
 }  // namespace plat

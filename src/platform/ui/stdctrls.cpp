@@ -421,6 +421,39 @@ void TCustomMemo::StringsReset() {
     box_->setText(parts.join('\n'));
 }
 
+void TCustomMemo::StringsInserted(int index) {
+    // Lines added at the end go in on their own, so a long log is not laid
+    // out again for every line; anything else rebuilds the text.
+    int before = lines_.Count() - 1;
+    QTextDocument* doc = static_cast<QPlainTextEdit*>(box_->widget())->document();
+    int blocks = doc->blockCount();
+    QString line = Q(lines_[index]);
+    if (index != before) {
+        StringsReset();
+        return;
+    }
+    if (before == 0) {
+        if (!doc->isEmpty()) {
+            StringsReset();
+            return;
+        }
+    } else if (blocks == before) {
+        // The text is the lines joined: the new line starts a new block.
+        line.prepend('\n');
+    } else if (blocks != before + 1 || !doc->lastBlock().text().isEmpty()) {
+        StringsReset();
+        return;
+    }
+    syncing_ = true;
+    struct Reset {
+        bool& f;
+        ~Reset() { f = false; }
+    } reset{syncing_};
+    QTextCursor end(doc);
+    end.movePosition(QTextCursor::End);
+    end.insertText(line);
+}
+
 void TCustomMemo::SetWantTabs(bool v) {
     wantTabs_ = v;
     static_cast<QPlainTextEdit*>(box_->widget())->setTabChangesFocus(!v);
@@ -455,6 +488,13 @@ TOwnerDrawState StateOf(const QStyleOptionViewItem& o, bool focusedWidget) {
     if ((o.state & QStyle::State_HasFocus) && focusedWidget) s.Include(TOwnerDrawStateItem::odFocused);
     if (!(o.state & QStyle::State_Enabled)) s.Include(TOwnerDrawStateItem::odDisabled);
     return s;
+}
+
+// The height OnMeasureItem gives an item. It runs inside Qt's layout, so
+// nothing it raises may pass: a failing handler leaves the default height.
+int MeasuredHeight(const TMeasureItemEvent& measure, TObject* sender, int index, int height) {
+    int h = height;
+    return SafeCall([&] { measure(sender, index, h); }) ? h : height;
 }
 
 class OwnerDrawDelegate : public QStyledItemDelegate {
@@ -520,11 +560,14 @@ void TCustomComboBox::applyStyle() {
     QComboBox* w = ComboOf(this);
     bool editable = style_ == TComboBoxStyle::csDropDown || style_ == TComboBoxStyle::csSimple;
     std::string text = editable ? S(w->currentText()) : "";
+    QLineEdit* before = w->lineEdit();
     w->setEditable(editable);
     if (editable) {
         w->setCompleter(nullptr);
         w->lineEdit()->setValidator(nullptr);
-        QObject::connect(w->lineEdit(), &QLineEdit::textEdited, [this] { SafeCall([this] { UserEdited(); }); });
+        // Another editable style keeps the line edit and its connection.
+        if (w->lineEdit() != before)
+            QObject::connect(w->lineEdit(), &QLineEdit::textEdited, [this] { SafeCall([this] { UserEdited(); }); });
         quiet_ = true;
         w->setEditText(Q(text));
         quiet_ = false;
@@ -534,9 +577,8 @@ void TCustomComboBox::applyStyle() {
         w->setItemDelegate(new OwnerDrawDelegate(
             w, [this](TCanvas& c, int i, const TRect& r, TOwnerDrawState s) { DrawItemTo(c, i, r, s); },
             [this](int i) {
-                int h = ItemHeight;
-                if (style_ == TComboBoxStyle::csOwnerDrawVariable) OnMeasureItem(this, i, h);
-                return h;
+                return style_ == TComboBoxStyle::csOwnerDrawVariable ? MeasuredHeight(OnMeasureItem, this, i, ItemHeight)
+                                                                      : ItemHeight;
             }));
     else
         w->setItemDelegate(new QStyledItemDelegate(w));
@@ -791,9 +833,8 @@ void TCustomListBox::SetStyle(TListBoxStyle v) {
         w->setItemDelegate(new OwnerDrawDelegate(
             w, [this](TCanvas& c, int i, const TRect& r, TOwnerDrawState s) { DrawItemTo(c, i, r, s); },
             [this](int i) {
-                int h = itemHeight_;
-                if (style_ == TListBoxStyle::lbOwnerDrawVariable) OnMeasureItem(this, i, h);
-                return h;
+                return style_ == TListBoxStyle::lbOwnerDrawVariable ? MeasuredHeight(OnMeasureItem, this, i, itemHeight_)
+                                                                     : itemHeight_;
             }));
 }
 
@@ -1111,8 +1152,10 @@ PLAT_PUBLISH(TCustomLabel) {
     p.Prop("FocusControl", &TCustomLabel::FocusControl, &TCustomLabel::SetFocusControl, "TWinControl");
 }
 
+// Text is published by the edit and the combo box only: a memo keeps its
+// text in Lines and a data-aware control in its field, so code that rewrites
+// every published Text must not reach them.
 PLAT_PUBLISH(TCustomEdit) {
-    p.Prop("Text", &TCustomEdit::Text, &TCustomEdit::SetText, "TCaption");
     p.Prop("ReadOnly", &TCustomEdit::ReadOnly, &TCustomEdit::SetReadOnly);
     p.Prop("MaxLength", &TCustomEdit::MaxLength, &TCustomEdit::SetMaxLength);
     p.Prop("CharCase", &TCustomEdit::CharCase, &TCustomEdit::SetCharCase);
@@ -1122,6 +1165,8 @@ PLAT_PUBLISH(TCustomEdit) {
     p.Prop("ImeName", &TCustomEdit::ImeName, nullptr, "TImeName");
     p.Prop("OnChange", &TCustomEdit::OnChange);
 }
+
+PLAT_PUBLISH(TEdit) { p.Prop("Text", &TEdit::Text, &TEdit::SetText, "TCaption"); }
 
 PLAT_PUBLISH(TCustomMemo) {
     p.Strings("Lines", [](TCustomMemo& m) { return m.Lines()->Lines(); },
@@ -1137,7 +1182,6 @@ PLAT_PUBLISH(TCustomComboBox) {
     p.Strings("Items", [](TCustomComboBox& c) { return c.Items()->Lines(); },
               [](TCustomComboBox& c, const std::vector<std::string>& l) { c.Items()->SetLines(l); });
     p.Prop("ItemIndex", &TCustomComboBox::ItemIndex, &TCustomComboBox::SetItemIndex);
-    p.Prop("Text", &TCustomComboBox::Text, &TCustomComboBox::SetText, "TCaption");
     p.Prop("Style", &TCustomComboBox::Style, &TCustomComboBox::SetStyle);
     p.Prop("DropDownCount", &TCustomComboBox::DropDownCount, &TCustomComboBox::SetDropDownCount);
     p.Prop("DropDownWidth", &TCustomComboBox::DropDownWidth, &TCustomComboBox::SetDropDownWidth);
@@ -1154,6 +1198,8 @@ PLAT_PUBLISH(TCustomComboBox) {
     p.Prop("OnDrawItem", &TCustomComboBox::OnDrawItem, nullptr, "TDrawItemEvent");
     p.Prop("OnMeasureItem", &TCustomComboBox::OnMeasureItem, nullptr, "TMeasureItemEvent");
 }
+
+PLAT_PUBLISH(TComboBox) { p.Prop("Text", &TComboBox::Text, &TComboBox::SetText, "TCaption"); }
 
 PLAT_PUBLISH(TCustomListBox) {
     p.Strings("Items", [](TCustomListBox& c) { return c.Items()->Lines(); },

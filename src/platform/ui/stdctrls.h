@@ -157,7 +157,7 @@ protected:
     void Change() override;
 
 private:
-    void StringsInserted(int) override { StringsReset(); }
+    void StringsInserted(int index) override;
     void StringsDeleted(int) override { StringsReset(); }
     void StringsPut(int) override { StringsReset(); }
     void StringsReset() override;

@@ -97,6 +97,34 @@ TEST(PageControl, UserChangesAskOnChangingThenRaiseOnChange) {
     EXPECT_EQ(pc->ActivePage(), b);
 }
 
+TEST(PageControl, HidingTheActiveTabActivatesThePageNowInItsPlace) {
+    Host h;
+    auto* pc = h.add<TPageControl>();
+    auto* a = AddSheet(pc, "A");
+    auto* b = AddSheet(pc, "B");
+    auto* browse = AddSheet(pc, "Browse");
+    bool changed = false;
+    pc->OnChange = TNotifyEvent([&](TObject*) { changed = true; });
+    // The tab in the same place takes over, or the last tab when it was the last.
+    pc->SetActivePage(browse);
+    browse->SetTabVisible(false);
+    EXPECT_EQ(pc->ActivePage(), b);
+    EXPECT_TRUE(b->Visible());
+    EXPECT_FALSE(browse->Visible());
+    EXPECT_EQ(pc->TabIndex(), 1);
+    pc->SetActivePage(a);
+    a->SetTabVisible(false);
+    EXPECT_EQ(pc->ActivePage(), b);
+    EXPECT_EQ(pc->TabIndex(), 0);
+    // Hiding another tab leaves the active page alone; with no tab left there is none.
+    browse->SetTabVisible(true);
+    browse->SetTabVisible(false);
+    EXPECT_EQ(pc->ActivePage(), b);
+    b->SetTabVisible(false);
+    EXPECT_EQ(pc->ActivePage(), nullptr);
+    EXPECT_FALSE(changed);
+}
+
 TEST(PageControl, CtrlTabInsideMovesThePage) {
     Host h;
     auto* pc = h.add<TPageControl>();

@@ -175,6 +175,41 @@ TEST(DBComboBox, CodesBehindTheShownTexts) {
     EXPECT_EQ(f.ds->FieldByName("TH030")->AsString(), "Y");
 }
 
+TEST(DBComboBox, APickThatMayNotEditLeavesTheField) {
+    uitest::Capture cap;
+    DataForm f;
+    auto* status = f.bound<TDBComboBox>("TH030", 80);
+    status->SetStyle(TComboBoxStyle::csDropDownList);
+    status->SetMapList(true);
+    status->Items()->Add("已确认\tY");
+    status->Items()->Add("未确认\tN");
+    f.ds->Next();  // shown again with the items in place
+    f.ds->First();
+    uitest::ShowActive(f.form);
+    auto pick = [&](int i) {
+        status->SetFocus();
+        auto* qc = static_cast<QComboBox*>(status->Widget());
+        qc->setCurrentIndex(i);
+        qc->activated(i);
+        f.other->SetFocus();
+    };
+    // A read-only combo on a record being edited.
+    status->SetReadOnly(true);
+    f.ds->Edit();
+    pick(0);
+    EXPECT_EQ(status->Text(), "未确认");
+    f.ds->Post();
+    EXPECT_EQ(f.ds->FieldByName("TH030")->AsString(), "N");
+    // A source that does not start editing.
+    status->SetReadOnly(false);
+    f.src->AutoEdit = false;
+    pick(0);
+    EXPECT_EQ(status->Text(), "未确认");
+    EXPECT_EQ(f.ds->State(), dsBrowse);
+    EXPECT_TRUE(cap.dialogs->Texts().empty());
+    EXPECT_FALSE(status->Focused());
+}
+
 TEST(DBMemoAndText, ShowAndWrite) {
     DataForm f;
     auto* memo = f.bound<TDBMemo>("TH099", 80);

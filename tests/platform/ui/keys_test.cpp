@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QKeyEvent>
+
 #include "platform/core/exceptions.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/stdctrls.h"
@@ -74,6 +77,17 @@ TEST(Keys, KeyPressGetsControlCharactersForCtrlLetters) {
     f.log.clear();
     f.edit->SimulateKey('V', {ssCtrl});
     EXPECT_EQ(f.log.back(), "edit press 22");
+}
+
+TEST(Keys, DeleteFromTheKeyboardGivesNoCharacter) {
+    KeyForm f;
+    f.edit->SetText("abc");
+    f.edit->SetSelStart(0);
+    // The desktop's Delete key arrives with the DEL character as its text.
+    QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier, QString(QChar(0x7F)));
+    QCoreApplication::sendEvent(f.edit->Widget(), &del);
+    EXPECT_EQ(f.log, (std::vector<std::string>{"form down 46", "edit down 46"}));
+    EXPECT_EQ(f.edit->Text(), "bc");
 }
 
 TEST(Keys, TypedCharactersCanBeReplacedOrDropped) {

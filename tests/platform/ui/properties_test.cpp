@@ -65,3 +65,53 @@ TEST(Published, ListsCollectionsAndEvents) {
     EXPECT_EQ(GetStrProp(form, "Position"), "poDesigned");
     form->Free();
 }
+
+TEST(Published, EveryControlClassOffersTheNamesTheRuntimeReaches) {
+    struct Case {
+        const char* cls;
+        std::vector<const char*> has;
+    };
+    const std::vector<const char*> control = {"Hint", "Font", "Color", "Enabled", "Visible", "Left", "Parent"};
+    const std::vector<const char*> windowed = {"TabStop", "TabOrder"};
+    const Case cases[] = {
+        {"TForm", {"Caption"}},
+        {"TLabel", {"Caption"}},
+        {"TEdit", {"Text", "ReadOnly", "TabStop", "TabOrder"}},
+        {"TMaskEdit", {"Text", "ReadOnly", "TabStop", "TabOrder"}},
+        {"TMemo", {"Lines", "ReadOnly", "TabStop", "TabOrder"}},
+        {"TComboBox", {"Text", "Items", "TabStop", "TabOrder"}},
+        {"TListBox", {"Items", "TabStop", "TabOrder"}},
+        {"TButton", {"Caption", "TabStop", "TabOrder"}},
+        {"TBitBtn", {"Caption", "TabStop", "TabOrder"}},
+        {"TSpeedButton", {"Caption"}},
+        {"TCheckBox", {"Caption", "TabStop", "TabOrder"}},
+        {"TRadioButton", {"Caption", "TabStop", "TabOrder"}},
+        {"TGroupBox", {"Caption", "TabStop", "TabOrder"}},
+        {"TRadioGroup", {"Caption", "Items", "TabStop", "TabOrder"}},
+        {"TPanel", {"Caption", "TabStop", "TabOrder"}},
+        {"TPageControl", {"TabStop", "TabOrder"}},
+        {"TTabSheet", {"Caption", "TabVisible", "PageIndex"}},
+        {"TStatusBar", {"Panels"}},
+        {"TListView", {"ReadOnly", "TabStop", "TabOrder"}},
+        {"TTreeView", {"ReadOnly", "TabStop", "TabOrder"}},
+        {"TDBEdit", {"DataField", "DataSource", "ReadOnly", "TabStop", "TabOrder"}},
+        {"TDBMemo", {"DataField", "DataSource", "ReadOnly", "Lines"}},
+        {"TDBComboBox", {"DataField", "DataSource", "ReadOnly", "Items"}},
+        {"TDBCheckBox", {"DataField", "DataSource", "ReadOnly", "Caption"}},
+        {"TDBText", {"DataField", "DataSource"}},
+    };
+    auto* form = CreateForm<TForm>(nullptr);
+    for (const Case& c : cases) {
+        TComponent* obj = c.cls == std::string("TForm") ? form : CreateComponent(c.cls, form);
+        for (const char* name : control) EXPECT_TRUE(IsPublishedProp(obj, name)) << c.cls << "." << name;
+        for (const char* name : c.has) EXPECT_TRUE(IsPublishedProp(obj, name)) << c.cls << "." << name;
+    }
+    for (const char* name : {"Caption", "Hint", "Enabled", "Visible", "Checked", "ShortCut"})
+        EXPECT_TRUE(IsPublishedProp(CreateComponent("TMenuItem", form), name)) << name;
+    // A memo keeps its text in Lines, and a data-aware control in its field:
+    // neither publishes Text, so code that rewrites every published Text (the
+    // code-page converter) leaves the record alone.
+    for (const char* cls : {"TMemo", "TDBEdit", "TDBMemo", "TDBComboBox"})
+        EXPECT_FALSE(IsPublishedProp(CreateComponent(cls, form), "Text")) << cls;
+    form->Free();
+}

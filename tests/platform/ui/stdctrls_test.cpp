@@ -126,6 +126,37 @@ TEST(Memo, LinesAndTextStayInStep) {
     EXPECT_EQ(m->Text(), "");
 }
 
+TEST(Memo, AddedLinesFollowTheTextAtAnyLength) {
+    Host h;
+    auto* m = h.add<TMemo>();
+    int changes = 0;
+    m->OnChange = TNotifyEvent([&](TObject*) { ++changes; });
+    // An empty first line, and a text the user ended with a line break.
+    m->Lines()->Add("");
+    m->Lines()->Add("b");
+    EXPECT_EQ(m->Text(), "\r\nb");
+    m->SetText("x\r\ny\r\n");
+    m->Lines()->Add("z");
+    EXPECT_EQ(m->Text(), "x\r\ny\r\nz");
+    EXPECT_EQ(m->Lines()->Count(), 3);
+    m->Lines()->Clear();
+    for (auto s : {"a", "", "c"}) m->Lines()->Add(s);
+    EXPECT_EQ(m->Text(), "a\r\n\r\nc");
+    m->Lines()->Insert(0, "top");
+    EXPECT_EQ(m->Lines()->Count(), 4);
+    EXPECT_EQ(m->Text(), "top\r\na\r\n\r\nc");
+    // A long log stays in step line by line (each Add once, not the whole text again).
+    m->Lines()->Clear();
+    changes = 0;
+    const int n = 30000;
+    for (int i = 0; i < n; ++i) m->Lines()->Add(std::to_string(i));
+    EXPECT_EQ(changes, n);
+    EXPECT_EQ(m->Lines()->Count(), n);
+    EXPECT_EQ((*m->Lines())[n - 1], std::to_string(n - 1));
+    std::string text = m->Text();
+    EXPECT_EQ(text.substr(text.size() - 12), "29998\r\n29999");
+}
+
 TEST(Memo, EnterStaysInTheMemoButTabLeaves) {
     Host h;
     auto* m = h.add<TMemo>();
@@ -193,6 +224,17 @@ TEST(ComboBox, TypedTextRaisesOnChangeAndKeepsCase) {
     EXPECT_EQ(c->Text(), "ABC");
     EXPECT_EQ(c->ItemIndex(), 0);
     EXPECT_EQ(h.log.size(), 3u);
+}
+
+TEST(ComboBox, ASecondEditableStyleRaisesOnChangeOnce) {
+    Host h;
+    auto* c = h.add<TComboBox>();
+    c->SetStyle(TComboBoxStyle::csSimple);
+    c->OnChange = h.logger("change");
+    uitest::ShowActive(h.form);
+    c->SetFocus();
+    uitest::TypeText(c, "a");
+    EXPECT_EQ(h.log.size(), 1u);
 }
 
 TEST(ListBox, OwnerDrawnItemsGoThroughTheHandler) {
@@ -305,6 +347,31 @@ TEST(RadioGroup, ItemIndexChecksAButtonAndRaisesOnClick) {
     g->SetColumns(2);
     EXPECT_EQ(g->Buttons(2)->Left(), g->Buttons(0)->Left() + (185 - 10) / 2);
     EXPECT_EQ(g->Buttons(2)->Top(), g->Buttons(0)->Top());
+}
+
+TEST(ListBox, AMeasureHandlerThatRaisesIsShownNotThrownThroughQt) {
+    uitest::Capture cap;
+    Host h;
+    auto* l = h.add<TListBox>();
+    l->SetStyle(TListBoxStyle::lbOwnerDrawVariable);
+    l->OnMeasureItem = TMeasureItemEvent([](TObject*, int, int&) { throw EConvertError("bad height"); });
+    l->Items()->Add("one");
+    h.form->Show();
+    EXPECT_EQ(l->ItemRect(0).Height(), l->ItemHeight());
+    EXPECT_FALSE(cap.dialogs->Texts().empty());
+    EXPECT_EQ(cap.dialogs->Texts()[0], "bad height.");
+}
+
+TEST(Button, AClickThatFreesTheFormEndsTheMouseEventSafely) {
+    auto* form = CreateForm<TForm>(nullptr);
+    auto* b = new TButton(form);
+    b->SetParent(form);
+    bool freed = false;
+    form->OnDestroy = TNotifyEvent([&](TObject*) { freed = true; });
+    b->OnClick = TNotifyEvent([&](TObject*) { form->Free(); });
+    uitest::ShowActive(form);
+    uitest::MouseClick(b, 5, 5);
+    EXPECT_TRUE(freed);
 }
 
 TEST(Button, ModalResultIsSetBeforeOnClick) {
