@@ -351,11 +351,15 @@ public:
         form.modalLoop_ = &loop;
         struct Reset {
             TCustomForm& f;
-            ~Reset() { f.modalLoop_ = nullptr; }
+            ~Reset() {
+                if (IsLiveControl(&f)) f.modalLoop_ = nullptr;
+            }
         } reset{form};
         for (;;) {
             if (Application->Terminated()) form.modalResult_ = mrCancel;
             if (form.modalResult_ == mrNone) loop.exec();
+            // A form freed inside its own loop (its destructor ends the loop).
+            if (!IsLiveControl(&form)) return;
             form.CloseModal();
             if (form.modalResult_ != mrNone) break;
         }
@@ -392,6 +396,7 @@ void ScriptedDialogRunner::RunModal(TCustomForm& form) {
         Script s = std::move(scripts_.front());
         scripts_.pop_front();
         r = s(form);
+        if (!IsLiveControl(&form)) return;
     }
     if (form.ModalResult() == mrNone) form.SetModalResult(r == mrNone ? mrCancel : r);
     form.CloseModal();

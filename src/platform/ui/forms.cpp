@@ -360,6 +360,8 @@ TModalResult TCustomForm::ShowModal() {
     if (!Parent()) Widget()->setWindowModality(Qt::ApplicationModal);
     Show();
     Application->DialogRunner().RunModal(*this);
+    // Freed inside its own modal loop: nothing was chosen.
+    if (!IsLiveControl(this)) return mrCancel;
     return modalResult_;
 }
 

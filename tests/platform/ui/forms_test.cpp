@@ -112,6 +112,24 @@ TEST(Forms, ShowModalRunsTheEventLoopUntilAResult) {
     f->Free();
 }
 
+TEST(Forms, AModalFormFreedInsideItsLoopEndsItAsCancelled) {
+    std::vector<std::string> log;
+    auto* f = CreateForm<TfrmProbe>(nullptr, &log);
+    QTimer::singleShot(0, [f] { f->Free(); });
+    EXPECT_EQ(f->ShowModal(), mrCancel);
+    EXPECT_FALSE(IsLiveControl(f));
+    // The same under a scripted runner.
+    auto runner = std::make_shared<ScriptedDialogRunner>();
+    DialogRunnerScope scope(runner);
+    f = CreateForm<TfrmProbe>(nullptr, &log);
+    runner->Expect([](TCustomForm& form) {
+        form.Free();
+        return mrOk;
+    });
+    EXPECT_EQ(f->ShowModal(), mrCancel);
+    EXPECT_EQ(log.back(), "destroy ");
+}
+
 TEST(Forms, WmClosePostedClosesTheForm) {
     std::vector<std::string> log;
     auto* f = CreateForm<TfrmProbe>(nullptr, &log);
