@@ -775,6 +775,20 @@ private:
     Edited edited_;
 };
 
+// The position of an element in a list, looked for outwards from where it
+// was last found: it has moved only as far as rows were added or deleted
+// before it, so walking a list, or deleting from either end, stays linear.
+template <class T>
+int IndexWithHint(const std::vector<T*>& list, const T* x, int& hint) {
+    int n = (int)list.size();
+    int h = std::clamp(hint, 0, std::max(0, n - 1));
+    for (int d = 0; h - d >= 0 || h + d < n; ++d) {
+        if (h + d < n && list[h + d] == x) return hint = h + d;
+        if (d && h - d >= 0 && list[h - d] == x) return hint = h - d;
+    }
+    return -1;
+}
+
 QIcon IconOf(TCustomImageList* list, int index) {
     if (!list || index < 0 || index >= list->Count()) return QIcon();
     return QIcon(QPixmap::fromImage(list->ImageAt(index)));
@@ -891,6 +905,7 @@ TListItem* TListItems::Add() { return Insert(Count()); }
 TListItem* TListItems::Insert(int index) {
     index = std::clamp(index, 0, Count());
     auto* item = new TListItem(this);
+    item->indexHint_ = index;
     items_.insert(items_.begin() + index, item);
     if (view_->checkboxes_) item->item_->setCheckState(0, Qt::Unchecked);
     view_->tree_->insertTopLevelItem(index, item->item_);
@@ -902,6 +917,9 @@ void TListItems::Delete(int index) {
     TListItem* item = Item(index);
     view_->OnDeletion(view_, item);
     items_.erase(items_.begin() + index);
+    // Taken out by its row first: a row deleted while in the tree is looked
+    // for from the top, which makes clearing a long list quadratic.
+    view_->tree_->takeTopLevelItem(index);
     delete item;
 }
 
@@ -912,8 +930,9 @@ void TListItems::Clear() {
 }
 
 int TListItems::IndexOf(const TListItem* item) const {
-    auto it = std::find(items_.begin(), items_.end(), item);
-    return it == items_.end() ? -1 : (int)(it - items_.begin());
+    if (!item) return -1;
+    if (item->owner_ == this) return IndexWithHint(items_, item, item->indexHint_);
+    return -1;
 }
 
 void TListItems::BeginUpdate() {
@@ -1072,7 +1091,8 @@ void TListView::sortWith(const std::function<int(TListItem*, TListItem*)>& cmp) 
     std::vector<QTreeWidgetItem*> selected;
     for (auto* i : v)
         if (i->item_->isSelected()) selected.push_back(i->item_);
-    while (tree_->topLevelItemCount()) tree_->takeTopLevelItem(0);
+    // From the end: taking the first row moves every other one.
+    for (int i = tree_->topLevelItemCount(); i > 0; --i) tree_->takeTopLevelItem(i - 1);
     QList<QTreeWidgetItem*> list;
     for (auto* i : v) list << i->item_;
     tree_->insertTopLevelItems(0, list);
@@ -1151,6 +1171,8 @@ TTreeNode::~TTreeNode() {
     while (!children_.empty()) {
         TTreeNode* c = children_.back();
         children_.pop_back();
+        // Out of its parent row first (see TListItems::Delete).
+        item_->takeChild((int)children_.size());
         delete c;
     }
     delete item_;
@@ -1176,7 +1198,7 @@ TTreeNode* TTreeNode::Item(int i) const {
 
 int TTreeNode::Index() const {
     auto& s = const_cast<TTreeNodes*>(owner_)->siblingsOf(parent_);
-    return (int)(std::find(s.begin(), s.end(), this) - s.begin());
+    return IndexWithHint(s, this, indexHint_);
 }
 
 int TTreeNode::AbsoluteIndex() const {
@@ -1312,6 +1334,7 @@ TTreeNode* TTreeNodes::insertAt(TTreeNode* parent, int index, const std::string&
     auto* n = new TTreeNode(this, parent);
     n->Data = data;
     n->SetText(text);
+    n->indexHint_ = index;
     sib.insert(sib.begin() + index, n);
     if (parent) parent->item_->insertChild(index, n->item_);
     else view_->tree_->insertTopLevelItem(index, n->item_);
@@ -1351,9 +1374,13 @@ void TTreeNodes::Delete(TTreeNode* node) {
     };
     announce(node);
     auto& sib = siblingsOf(node->parent_);
-    sib.erase(std::find(sib.begin(), sib.end(), node));
+    int index = node->Index();
+    sib.erase(sib.begin() + index);
     invalidate();
     view_->quiet_ = true;
+    // Taken out by its row first (see TListItems::Delete).
+    if (node->parent_) node->parent_->item_->takeChild(index);
+    else view_->tree_->takeTopLevelItem(index);
     delete node;
     view_->quiet_ = false;
 }
@@ -1493,10 +1520,10 @@ bool TTreeView::AlphaSort() {
         std::vector<bool> expanded;
         for (auto* n : v) expanded.push_back(n->item_->isExpanded());
         if (parent) {
-            while (parent->item_->childCount()) parent->item_->takeChild(0);
+            for (int i = parent->item_->childCount(); i > 0; --i) parent->item_->takeChild(i - 1);
             for (auto* n : v) parent->item_->addChild(n->item_);
         } else {
-            while (tree_->topLevelItemCount()) tree_->takeTopLevelItem(0);
+            for (int i = tree_->topLevelItemCount(); i > 0; --i) tree_->takeTopLevelItem(i - 1);
             for (auto* n : v) tree_->addTopLevelItem(n->item_);
         }
         for (size_t i = 0; i < v.size(); ++i) v[i]->item_->setExpanded(expanded[i]);

@@ -394,6 +394,8 @@ private:
     std::string caption_;
     TControlStrings subItems_{this};
     int imageIndex_ = -1;
+    // Where the item was last found in the list (see Index).
+    mutable int indexHint_ = 0;
 };
 
 class TListItems {
@@ -558,6 +560,8 @@ private:
     std::string text_;
     int imageIndex_ = -1;
     bool hasChildren_ = false;
+    // Where the node was last found among its siblings (see Index).
+    mutable int indexHint_ = 0;
 };
 
 class TTreeNodes {

@@ -280,6 +280,51 @@ TEST(ListView, SelectionAndCaptionEditEvents) {
     EXPECT_EQ(lv->Items()->Count(), 1);
 }
 
+TEST(ListView, AHundredThousandItemsWalkAndGoItemByItem) {
+    Host h;
+    auto* lv = h.add<TListView>();
+    lv->SetViewStyle(TViewStyle::vsReport);
+    const int n = 100000;
+    lv->Items()->BeginUpdate();
+    for (int i = 0; i < n; ++i) lv->Items()->Add()->SetCaption(std::to_string(i));
+    lv->Items()->EndUpdate();
+    long long sum = 0;
+    for (int i = 0; i < n; ++i) sum += lv->Items()->Item(i)->Index();
+    EXPECT_EQ(sum, (long long)n * (n - 1) / 2);
+    // Deleting from either end, item by item, as the forms do.
+    for (int i = 0; i < 10; ++i) lv->Items()->Item(0)->Delete();
+    EXPECT_EQ(lv->Items()->Item(0)->Caption(), "10");
+    EXPECT_EQ(lv->Items()->Item(0)->Index(), 0);
+    for (int i = lv->Items()->Count() - 1; i >= n / 2; --i) lv->Items()->Item(i)->Delete();
+    EXPECT_EQ(lv->Tree()->topLevelItemCount(), n / 2);
+    lv->Items()->Clear();
+    EXPECT_EQ(lv->Tree()->topLevelItemCount(), 0);
+}
+
+TEST(TreeView, AHundredThousandNodesWalkAndClear) {
+    Host h;
+    auto* tv = h.add<TTreeView>();
+    const int n = 100000;
+    tv->Items()->BeginUpdate();
+    TTreeNode* parent = tv->Items()->Add(nullptr, "root");
+    for (int i = 0; i < n; ++i) tv->Items()->AddChild(i % 2 ? parent : nullptr, std::to_string(i));
+    tv->Items()->EndUpdate();
+    int walked = 0;
+    for (TTreeNode* x = tv->Items()->GetFirstNode(); x; x = x->GetNext()) ++walked;
+    EXPECT_EQ(walked, n + 1);
+    EXPECT_EQ(parent->Count(), n / 2);
+    EXPECT_EQ(parent->GetLastChild()->GetPrevSibling()->Text(), std::to_string(n - 3));
+    // A node deleted from the middle leaves its neighbours' order.
+    TTreeNode* mid = parent->Item(n / 4);
+    TTreeNode* after = mid->GetNextSibling();
+    mid->Delete();
+    EXPECT_EQ(parent->Item(n / 4), after);
+    EXPECT_EQ(after->Index(), n / 4);
+    tv->Items()->Clear();
+    EXPECT_EQ(tv->Items()->Count(), 0);
+    EXPECT_EQ(tv->Tree()->topLevelItemCount(), 0);
+}
+
 TEST(TreeView, NodesByAbsoluteIndexAndOrder) {
     Host h;
     auto* tv = h.add<TTreeView>();
