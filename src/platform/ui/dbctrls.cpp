@@ -86,12 +86,13 @@ void TDBEdit::SetReadOnly(bool v) {
     editingChange();
 }
 
-void TDBEdit::editingChange() { TCustomEdit::SetReadOnly(!binding_.Link.Editing()); }
+void TDBEdit::editingChange() { TCustomEdit::SetReadOnly(!binding_.Editable()); }
 
 void TDBEdit::dataChange() {
     LoadingGuard g(binding_.Loading);
     TField* f = Field();
     auto* le = static_cast<QLineEdit*>(Widget());
+    editingChange();
     if (!f) {
         SetEditMask("");
         SetText("");
@@ -117,7 +118,7 @@ void TDBEdit::Change() {
 
 void TDBEdit::KeyDown(uint16_t& key, TShiftState shift) {
     TWinControl::KeyDown(key, shift);
-    if (key == VK_DELETE || (key == VK_INSERT && shift.Contains(ssShift))) binding_.Link.Edit();
+    if ((key == VK_DELETE || (key == VK_INSERT && shift.Contains(ssShift))) && !binding_.Edit()) key = 0;
     MaskKeyDown(key, shift);
 }
 
@@ -129,10 +130,14 @@ void TDBEdit::KeyPress(char32_t& key) {
         key = 0;
         return;
     }
-    if (IsEditChar(key)) binding_.Link.Edit();
     if (key == 27) {
         binding_.Link.Reset();
         SelectAll();
+        key = 0;
+        return;
+    }
+    // A record or field that may not change takes no typing.
+    if (IsEditChar(key) && !binding_.Edit()) {
         key = 0;
         return;
     }
@@ -188,10 +193,11 @@ void TDBMemo::SetReadOnly(bool v) {
     editingChange();
 }
 
-void TDBMemo::editingChange() { TCustomEdit::SetReadOnly(!binding_.Link.Editing()); }
+void TDBMemo::editingChange() { TCustomEdit::SetReadOnly(!binding_.Editable()); }
 
 void TDBMemo::dataChange() {
     LoadingGuard g(binding_.Loading);
+    editingChange();
     TField* f = Field();
     if (!f) SetText("");
     else if (f->IsBlob()) SetText(f->AsString());
@@ -211,11 +217,12 @@ void TDBMemo::Change() {
 void TDBMemo::KeyPress(char32_t& key) {
     TCustomMemo::KeyPress(key);
     if (key == 0) return;
-    if (IsEditChar(key) || key == 9 || key == 10 || key == 13) binding_.Link.Edit();
     if (key == 27) {
         binding_.Link.Reset();
         key = 0;
+        return;
     }
+    if ((IsEditChar(key) || key == 9 || key == 10 || key == 13) && !binding_.Edit()) key = 0;
 }
 
 void TDBMemo::DoEnter() {
@@ -267,12 +274,13 @@ void TDBComboBox::SetReadOnly(bool v) {
 }
 
 void TDBComboBox::editingChange() {
-    if (auto* le = static_cast<QComboBox*>(Widget())->lineEdit()) le->setReadOnly(!binding_.Link.Editing());
+    if (auto* le = static_cast<QComboBox*>(Widget())->lineEdit()) le->setReadOnly(!binding_.Editable());
 }
 
 void TDBComboBox::dataChange() {
     if (DroppedDown()) return;
     LoadingGuard g(binding_.Loading);
+    editingChange();
     TField* f = Field();
     std::string value = f ? f->Text() : "";
     if (MapList()) {
@@ -292,22 +300,22 @@ void TDBComboBox::updateData() {
 
 void TDBComboBox::Change() {
     // Only a change the record may take is written back.
-    if (!binding_.Loading && binding_.Link.Editing()) binding_.Link.SetModified();
+    if (!binding_.Loading && binding_.Editable()) binding_.Link.SetModified();
     TCustomComboBox::Change();
 }
 
 void TDBComboBox::Click() {
     // A pick from the list while the record may not change (read-only, or a
     // source that does not start editing) shows the field's value again.
-    if (!binding_.Link.Edit() && !binding_.Loading) binding_.Link.Reset();
+    if (!binding_.Edit() && !binding_.Loading) binding_.Link.Reset();
     TCustomComboBox::Click();
-    if (!binding_.Loading && binding_.Link.Editing()) binding_.Link.SetModified();
+    if (!binding_.Loading && binding_.Editable()) binding_.Link.SetModified();
 }
 
 void TDBComboBox::KeyDown(uint16_t& key, TShiftState shift) {
     TCustomComboBox::KeyDown(key, shift);
     if (key == VK_BACK || key == VK_DELETE || key == VK_UP || key == VK_DOWN) {
-        if (!binding_.Link.Edit() && (key == VK_UP || key == VK_DOWN)) key = 0;
+        if (!binding_.Edit() && (key == VK_UP || key == VK_DOWN)) key = 0;
     }
 }
 
@@ -319,12 +327,13 @@ void TDBComboBox::KeyPress(char32_t& key) {
         key = 0;
         return;
     }
-    if (IsEditChar(key)) binding_.Link.Edit();
     if (key == 27) {
         binding_.Link.Reset();
         SelectAll();
         key = 0;
+        return;
     }
+    if (IsEditChar(key) && !binding_.Edit()) key = 0;
 }
 
 void TDBComboBox::DoEnter() {
@@ -419,14 +428,14 @@ void TDBCheckBox::updateData() {
 }
 
 void TDBCheckBox::Toggle() {
-    if (!binding_.Link.Edit()) return;
+    if (!binding_.Edit()) return;
     TCustomCheckBox::Toggle();
     binding_.Link.SetModified();
 }
 
 void TDBCheckBox::KeyPress(char32_t& key) {
     TCustomCheckBox::KeyPress(key);
-    if (key == 8 || key == ' ') binding_.Link.Edit();
+    if (key == 8 || key == ' ') binding_.Edit();
     if (key == 27) binding_.Link.Reset();
 }
 

@@ -21,6 +21,10 @@ public:
     const std::string& DataField() const { return Link.FieldName(); }
     void SetDataField(const std::string& name) { Link.SetFieldName(name); }
     TField* Field() const { return Link.Field(); }
+    // Puts the record into edit when the control may change its field (not
+    // for a read-only field or link); true when it may be typed into now.
+    bool Edit() { return Link.CanModify() && Link.Edit(); }
+    bool Editable() const { return Link.Editing() && Link.CanModify(); }
     // True while the control loads the field (its own change is no edit then).
     bool Loading = false;
     bool Focused = false;

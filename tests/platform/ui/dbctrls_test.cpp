@@ -107,6 +107,37 @@ TEST(DBEdit, ABrowsingReadOnlySourceKeepsTheTextAndNumbersRefuseLetters) {
     EXPECT_EQ(qty->Text(), "12");
 }
 
+TEST(DBEdit, AReadOnlyFieldTakesNoTypingAndStartsNoEdit) {
+    uitest::Capture cap;
+    DataForm f;
+    f.ds->FieldByName("TH004")->SetReadOnly(true);
+    auto* flag = f.bound<TDBCheckBox>("TH026", 80);
+    flag->SetValueChecked("Y");
+    flag->SetValueUnchecked("N");
+    f.ds->FieldByName("TH026")->SetReadOnly(true);
+    uitest::ShowActive(f.form);
+    f.code->SetFocus();
+    uitest::TypeText(f.code, "X");
+    f.code->SimulateKey(VK_DELETE);
+    EXPECT_EQ(f.code->Text(), "A001");
+    EXPECT_EQ(f.ds->State(), dsBrowse);
+    flag->Toggle();
+    EXPECT_EQ(f.ds->State(), dsBrowse);
+    EXPECT_TRUE(flag->Checked());
+    // The record in edit for another field: still nothing goes in.
+    f.ds->Edit();
+    f.code->SetFocus();
+    f.code->SetSelStart(4);
+    uitest::TypeText(f.code, "X");
+    f.other->SetFocus();
+    flag->Toggle();
+    EXPECT_TRUE(flag->Checked());
+    f.ds->Post();
+    EXPECT_EQ(f.ds->FieldByName("TH004")->AsString(), "A001");
+    EXPECT_EQ(f.ds->FieldByName("TH026")->AsString(), "Y");
+    EXPECT_TRUE(cap.dialogs->Texts().empty());
+}
+
 TEST(DBEdit, AFailedValidationKeepsTheFocus) {
     uitest::Capture cap;
     DataForm f;
