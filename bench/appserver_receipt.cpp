@@ -16,11 +16,17 @@ namespace {
 void AddReceipt(AppServer& server, const std::string& number, int lines) {
     Database& db = server.Db();
     std::lock_guard<std::recursive_mutex> lock(db.Mutex());
-    db.Exec("INSERT INTO MOCTH (TH001, TH002, TH003, TH004, TH005, TH007, TH029) "
-            "VALUES ('5901', '" + number + "', '20240301', '01', 'S001', 'RMB', '20240301')");
-    db.Exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(lines) +
-            ") INSERT INTO MOCTI (TI001, TI002, TI003, TI004, TI005, TI006, TI007, TI008, TI009, TI013, TI014, TI019, "
-            "TI024, TI025) SELECT '5901', '" + number + "', printf('%06d', i), 'A1001-01', '铝合金外壳', '规格', 10, 'PCS', "
+    db.Exec(
+        "INSERT INTO MOCTH (TH001, TH002, TH003, TH004, TH005, TH007, TH029) "
+        "VALUES ('5901', '" +
+        number + "', '20240301', '01', 'S001', 'RMB', '20240301')");
+    db.Exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+            std::to_string(lines) +
+            ") INSERT INTO MOCTI (TI001, TI002, TI003, TI004, TI005, TI006, TI007, TI008, TI009, "
+            "TI013, TI014, TI019, "
+            "TI024, TI025) SELECT '5901', '" +
+            number +
+            "', printf('%06d', i), 'A1001-01', '铝合金外壳', '规格', 10, 'PCS', "
             "'W01', '5201', '20240105001', 10, 12.5, 125 FROM n");
 }
 
@@ -42,7 +48,8 @@ void BM_FetchReceipt10kLines(benchmark::State& state) {
     auto s = Signed(*server);
     for (auto _ : state) {
         plat::TDataPacket p = FetchReceipt(*s, "BIG10K");
-        if (p.rows.size() != 1 || p.rows[0].details[0].size() != 10000) state.SkipWithError("wrong rows");
+        if (p.rows.size() != 1 || p.rows[0].details[0].size() != 10000)
+            state.SkipWithError("wrong rows");
     }
     state.SetItemsProcessed(state.iterations() * 10000);
 }
@@ -103,20 +110,23 @@ void BM_Fetch100kLinesProviderVsSqlite(benchmark::State& state) {
         Database& db = server->Db();
         std::lock_guard<std::recursive_mutex> lock(db.Mutex());
         auto t0 = std::chrono::steady_clock::now();
-        Statement st(db, "SELECT * FROM MOCTI WHERE TI001 = '5901' AND TI002 = 'BIG100K' ORDER BY TI003");
+        Statement st(
+            db, "SELECT * FROM MOCTI WHERE TI001 = '5901' AND TI002 = 'BIG100K' ORDER BY TI003");
         size_t rows = 0;
         while (st.Step()) {
             for (int i = 0; i < st.ColumnCount(); ++i) benchmark::DoNotOptimize(st.Column(i));
             ++rows;
         }
-        sqliteSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        sqliteSeconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         if (rows != 100000) state.SkipWithError("wrong rows");
     }
     double providerSeconds = 0;
     for (auto _ : state) {
         auto t0 = std::chrono::steady_clock::now();
         plat::TDataPacket p = FetchReceipt(*s, "BIG100K");
-        providerSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        providerSeconds +=
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         if (p.rows[0].details[0].size() != 100000) state.SkipWithError("wrong rows");
     }
     state.counters["sqlite_ms"] = sqliteSeconds * 1000;

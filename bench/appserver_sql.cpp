@@ -12,7 +12,9 @@ namespace {
 
 const char* kSql = " SELECT MQ042,MQ043,MQC02,MQC03,MQC04 FROM $$CMSMQ WHERE MQ001='5901' ";
 
-Variant Args() { return plat::VarArrayOf({kSql, "MQ042,MQ043,MQC02,MQC03,MQC04", "DEMO", "N"}); }
+Variant Args() {
+    return plat::VarArrayOf({kSql, "MQ042,MQ043,MQC02,MQC03,MQC04", "DEMO", "N"});
+}
 
 std::shared_ptr<AppServer> Server() {
     static std::shared_ptr<AppServer> s = AppServer::Open(":memory:");
@@ -31,7 +33,8 @@ TcpServer& Tcp() {
 void BM_SimpleSqlInProcess(benchmark::State& state) {
     auto session = Server()->NewSession();
     Variant args = Args();
-    for (auto _ : state) benchmark::DoNotOptimize(session->Call("GETCOUNTER", "SimpleSQL", args, Variant()));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(session->Call("GETCOUNTER", "SimpleSQL", args, Variant()));
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_SimpleSqlInProcess)->MinTime(0.2);
@@ -39,7 +42,8 @@ BENCHMARK(BM_SimpleSqlInProcess)->MinTime(0.2);
 void BM_SimpleSqlTcp(benchmark::State& state) {
     auto client = RemoteAppServer::Connect("127.0.0.1", Tcp().Port());
     Variant args = Args();
-    for (auto _ : state) benchmark::DoNotOptimize(client->Call("GETCOUNTER", "SimpleSQL", args, Variant()));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(client->Call("GETCOUNTER", "SimpleSQL", args, Variant()));
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_SimpleSqlTcp)->Threads(1)->Threads(8)->UseRealTime()->MinTime(0.2);

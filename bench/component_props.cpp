@@ -10,12 +10,14 @@ using namespace plat::testing;
 namespace {
 
 constexpr int kMillion = 1000000;
-const char* const kNames[] = {"Text", "items", "STYLE", "ItemIndex", "Font", "Color", "TabOrder", "Name"};
+const char* const kNames[] = {"Text", "items", "STYLE",    "ItemIndex",
+                              "Font", "Color", "TabOrder", "Name"};
 
 void LookupByName(benchmark::State& state) {
     TTestComboBox combo;
     for (auto _ : state) {
-        for (int i = 0; i < kMillion; ++i) benchmark::DoNotOptimize(GetPropInfo(&combo, kNames[i & 7]));
+        for (int i = 0; i < kMillion; ++i)
+            benchmark::DoNotOptimize(GetPropInfo(&combo, kNames[i & 7]));
     }
     state.SetItemsProcessed(state.iterations() * kMillion);
 }
@@ -24,7 +26,8 @@ BENCHMARK(LookupByName)->Unit(benchmark::kMillisecond);
 void LookupMissingName(benchmark::State& state) {
     TTestComboBox combo;
     for (auto _ : state) {
-        for (int i = 0; i < kMillion; ++i) benchmark::DoNotOptimize(GetPropInfo(&combo, "DataField"));
+        for (int i = 0; i < kMillion; ++i)
+            benchmark::DoNotOptimize(GetPropInfo(&combo, "DataField"));
     }
     state.SetItemsProcessed(state.iterations() * kMillion);
 }

@@ -9,7 +9,9 @@ namespace {
 
 constexpr int kValues = 1000000;
 
-double valueAt(int i) { return (i % 100000) * 1.37 + i * 0.001; }
+double valueAt(int i) {
+    return (i % 100000) * 1.37 + i * 0.001;
+}
 
 void BM_FloatToStrMillion(benchmark::State& state) {
     for (auto _ : state)
@@ -23,13 +25,15 @@ void BM_FormatFixedMillion(benchmark::State& state) {
 
 void BM_FormatFloatMillion(benchmark::State& state) {
     for (auto _ : state)
-        for (int i = 0; i < kValues; ++i) benchmark::DoNotOptimize(FormatFloat("#,##0.00", valueAt(i)));
+        for (int i = 0; i < kValues; ++i)
+            benchmark::DoNotOptimize(FormatFloat("#,##0.00", valueAt(i)));
 }
 
 void BM_FormatMillion(benchmark::State& state) {
     for (auto _ : state)
         for (int i = 0; i < kValues; ++i)
-            benchmark::DoNotOptimize(Format("%-*s %.2d %10.*f", {8, "TI004", i % 100, 2, valueAt(i)}));
+            benchmark::DoNotOptimize(
+                Format("%-*s %.2d %10.*f", {8, "TI004", i % 100, 2, valueAt(i)}));
 }
 
 }  // namespace

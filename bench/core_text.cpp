@@ -9,7 +9,8 @@ namespace {
 // About 10 MB of mixed Chinese and ASCII text that both 936 and 950 can write.
 const std::string& tenMegabytes() {
     static const std::string text = [] {
-        const std::string line = "委外進貨單 TG001-20240305 中文資料庫測試 數量 1,234.50 單價 12.5\r\n";
+        const std::string line =
+            "委外進貨單 TG001-20240305 中文資料庫測試 數量 1,234.50 單價 12.5\r\n";
         std::string s;
         s.reserve(10u << 20);
         while (s.size() < (10u << 20)) s += line;

@@ -10,7 +10,8 @@ constexpr int kElements = 100000;
 
 Variant build() {
     Variant a = VarArrayCreate({0, kElements - 1});
-    for (int i = 0; i < kElements; ++i) a[i] = i % 3 == 0 ? Variant(i) : i % 3 == 1 ? Variant(i * 0.5) : Variant("TI004");
+    for (int i = 0; i < kElements; ++i)
+        a[i] = i % 3 == 0 ? Variant(i) : i % 3 == 1 ? Variant(i * 0.5) : Variant("TI004");
     return a;
 }
 

@@ -28,7 +28,9 @@ constexpr int kLineFields = 150;
 // serial nest, filler codes up to 150.
 std::vector<TPacketField> lineFields() {
     std::vector<TPacketField> f;
-    auto s = [&](std::string n, int size) { f.push_back(PacketField(std::move(n), TFieldType::ftString, size)); };
+    auto s = [&](std::string n, int size) {
+        f.push_back(PacketField(std::move(n), TFieldType::ftString, size));
+    };
     auto d = [&](std::string n) { f.push_back(PacketField(std::move(n), TFieldType::ftFloat)); };
     s("TI001", 4);
     s("TI002", 11);
@@ -42,7 +44,8 @@ std::vector<TPacketField> lineFields() {
     for (int i = 0; i < 59; ++i) d("A" + std::to_string(i));
     for (int i = 51; i <= 62; ++i) d("UDF" + std::to_string(i));
     f.push_back(PacketField("qryFoot", TFieldType::ftDataSet, 0,
-                            {PacketField("MB001", TFieldType::ftString, 4), PacketField("MB004", TFieldType::ftString, 255)}));
+                            {PacketField("MB001", TFieldType::ftString, 4),
+                             PacketField("MB004", TFieldType::ftString, 255)}));
     while ((int)f.size() < kLineFields) s("F" + std::to_string(f.size()), 8);
     return f;
 }
@@ -57,7 +60,8 @@ std::vector<Variant> lineValues(int i) {
     v.push_back("ITEM" + std::to_string(i));
     v.push_back("品名" + std::to_string(i % 997));
     v.push_back("规格 " + std::to_string(i % 31));
-    for (int k = 0; k < 40; ++k) v.push_back(std::string(k % 3 == 0 ? "Y" : (k % 3 == 1 ? "N" : "W01")));
+    for (int k = 0; k < 40; ++k)
+        v.push_back(std::string(k % 3 == 0 ? "Y" : (k % 3 == 1 ? "N" : "W01")));
     for (int k = 0; k < 12; ++k) v.push_back(std::string());
     v.push_back(1.0 + i % 50);
     for (int k = 0; k < 59; ++k) v.push_back(k % 3 == 0 ? 12.5 * (k + 1) : 0.0);
@@ -68,7 +72,8 @@ std::vector<Variant> lineValues(int i) {
 }
 
 std::vector<TPacketField> headerFields() {
-    return {PacketField("TH001", TFieldType::ftString, 4), PacketField("TH002", TFieldType::ftString, 11),
+    return {PacketField("TH001", TFieldType::ftString, 4),
+            PacketField("TH002", TFieldType::ftString, 11),
             PacketField("qryBody", TFieldType::ftDataSet, 0, lineFields())};
 }
 
@@ -109,7 +114,9 @@ Document& doc() {
     return d;
 }
 
-size_t heapInUse() { return mallinfo2().uordblks; }
+size_t heapInUse() {
+    return mallinfo2().uordblks;
+}
 
 void BM_OpenFromProviderPacket(benchmark::State& state) {
     documentPacket();
@@ -176,7 +183,8 @@ void BM_LocateUnindexed(benchmark::State& state) {
     body.SetIndexFieldNames("");
     int i = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(body.Locate("TI004", "ITEM" + std::to_string(kLines / 2 + i++ % 100)));
+        benchmark::DoNotOptimize(
+            body.Locate("TI004", "ITEM" + std::to_string(kLines / 2 + i++ % 100)));
     }
 }
 BENCHMARK(BM_LocateUnindexed)->Unit(benchmark::kMillisecond)->Iterations(5);
@@ -186,10 +194,11 @@ void BM_Post10000LinesDeltaCancel(benchmark::State& state) {
     TClientDataSet& main = doc().main;
     TClientDataSet& body = doc().body;
     body.SetIndexFieldNames("");
-    std::vector<TField*> f = {body.FieldByName("TI001"), body.FieldByName("TI002"), body.FieldByName("TI003"),
-                              body.FieldByName("TI004"), body.FieldByName("TI005"), body.FieldByName("TI007"),
-                              body.FieldByName("A0"),    body.FieldByName("A3"),    body.FieldByName("C0"),
-                              body.FieldByName("C1")};
+    std::vector<TField*> f = {body.FieldByName("TI001"), body.FieldByName("TI002"),
+                              body.FieldByName("TI003"), body.FieldByName("TI004"),
+                              body.FieldByName("TI005"), body.FieldByName("TI007"),
+                              body.FieldByName("A0"),    body.FieldByName("A3"),
+                              body.FieldByName("C0"),    body.FieldByName("C1")};
     double postMs = 0, deltaMs = 0, cancelMs = 0;
     size_t deltaRows = 0, journalBytes = 0;
     for (auto _ : state) {
@@ -278,7 +287,9 @@ Sqlite& sqlite() {
     return s;
 }
 
-std::string dbPath() { return "/tmp/bench_data_nested_" + std::to_string(getpid()) + ".db"; }
+std::string dbPath() {
+    return "/tmp/bench_data_nested_" + std::to_string(getpid()) + ".db";
+}
 
 std::vector<std::string> storedColumns() {
     std::vector<std::string> cols;
@@ -326,7 +337,8 @@ void* sqliteDocument() {
         bool first = true;
         for (const auto& f : fields) {
             if (f.type == TFieldType::ftDataSet) continue;
-            ddl += (first ? "" : ",") + f.name + (f.type == TFieldType::ftFloat ? " FLOAT" : " VARCHAR");
+            ddl += (first ? "" : ",") + f.name +
+                   (f.type == TFieldType::ftFloat ? " FLOAT" : " VARCHAR");
             first = false;
         }
         ddl += ")";

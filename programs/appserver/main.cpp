@@ -2,26 +2,29 @@
 //   appserver [--db PATH] [--listen ADDRESS] [--port N]
 // It serves the database file PATH (created with the demo rows when new;
 // ":memory:" for a throw-away one) to every client that connects.
+#include <unistd.h>
+
 #include <csignal>
 #include <cstring>
 #include <iostream>
 #include <string>
-
-#include <unistd.h>
 
 #include "standins/appserver/tcp_transport.h"
 
 namespace {
 
 volatile std::sig_atomic_t stopRequested = 0;
-void OnSignal(int) { stopRequested = 1; }
+void OnSignal(int) {
+    stopRequested = 1;
+}
 
 int Usage(const char* why) {
-    std::cerr << "appserver: " << why << "\n"
-              << "usage: appserver [--db PATH] [--listen ADDRESS] [--port N]\n"
-              << "  --db      database file, created with demo data when new (default appserver.db)\n"
-              << "  --listen  address to listen on (default 0.0.0.0)\n"
-              << "  --port    TCP port (default 211; 0 picks a free one)\n";
+    std::cerr
+        << "appserver: " << why << "\n"
+        << "usage: appserver [--db PATH] [--listen ADDRESS] [--port N]\n"
+        << "  --db      database file, created with demo data when new (default appserver.db)\n"
+        << "  --listen  address to listen on (default 0.0.0.0)\n"
+        << "  --port    TCP port (default 211; 0 picks a free one)\n";
     return 2;
 }
 
@@ -45,7 +48,8 @@ int main(int argc, char** argv) {
             const char* v = value();
             char* end = nullptr;
             long p = v ? std::strtol(v, &end, 10) : -1;
-            if (!v || *end || p < 0 || p > 65535) return Usage("--port needs a number from 0 to 65535");
+            if (!v || *end || p < 0 || p > 65535)
+                return Usage("--port needs a number from 0 to 65535");
             port = (int)p;
         } else if (a == "--help" || a == "-h") {
             Usage("serves the application server over TCP");
@@ -60,7 +64,8 @@ int main(int argc, char** argv) {
         std::signal(SIGINT, OnSignal);
         std::signal(SIGTERM, OnSignal);
         tcp.Start();
-        std::cout << "appserver: serving " << db << " on " << address << ":" << tcp.Port() << std::endl;
+        std::cout << "appserver: serving " << db << " on " << address << ":" << tcp.Port()
+                  << std::endl;
         while (!stopRequested) ::usleep(100 * 1000);
         tcp.Stop();
         std::cout << "appserver: stopped" << std::endl;

@@ -17,8 +17,8 @@ using plat::Variant;
 namespace {
 
 bool isWordByte(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '#' ||
-           c == '@' || c == '$' || c >= 0x80;
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '#' || c == '@' || c == '$' || c >= 0x80;
 }
 
 bool wordAt(const std::string& text, size_t at, const std::string& word) {
@@ -41,9 +41,12 @@ size_t findKeyword(const std::string& text, const std::string& word, size_t from
 size_t findOuterFrom(const std::string& upper) {
     int depth = 0;
     for (size_t i = 0; i < upper.size(); ++i) {
-        if (upper[i] == '(') ++depth;
-        else if (upper[i] == ')') --depth;
-        else if (depth == 0 && wordAt(upper, i, "FROM")) return i;
+        if (upper[i] == '(')
+            ++depth;
+        else if (upper[i] == ')')
+            --depth;
+        else if (depth == 0 && wordAt(upper, i, "FROM"))
+            return i;
     }
     return findKeyword(upper, "FROM");
 }
@@ -101,9 +104,13 @@ TdmBase::~TdmBase() {
     BeginDestroy();
 }
 
-bool TdmBase::IsLocalServer() { return IsLocalAddress(MIDAS->Address()); }
+bool TdmBase::IsLocalServer() {
+    return IsLocalAddress(MIDAS->Address());
+}
 
-void TdmBase::ShowAuditFields(bool show) { ShowAuditFieldsOf(cdsMain, show); }
+void TdmBase::ShowAuditFields(bool show) {
+    ShowAuditFieldsOf(cdsMain, show);
+}
 
 // ---- program settings and selects ----
 
@@ -149,7 +156,8 @@ void TdmBase::SetBodySelect(const std::string& select) {
     BodyColumns = dropFirstItem(dropAs(plat::Trim(upper.substr(0, from))));
     BodyFrom = plat::Trim(upper.substr(from + 4));
     size_t join = std::string::npos;
-    for (const char* word : {"LEFT", "RIGHT", "INNER"}) join = std::min(join, findKeyword(BodyFrom, word));
+    for (const char* word : {"LEFT", "RIGHT", "INNER"})
+        join = std::min(join, findKeyword(BodyFrom, word));
     if (join == std::string::npos) {
         BodyFrom.clear();
         return;
@@ -171,7 +179,8 @@ void TdmBase::LoadNumberFormats(const std::string& tables) {
         int low = row.LowBound(1);
         std::string column = plat::VarToStr(row[low]);
         if (NumberFormats.IndexOfName(column) >= 0) continue;
-        NumberFormats.Add(column + "=" + plat::VarToStr(row[low + 1]) + "." + plat::VarToStr(row[low + 2]));
+        NumberFormats.Add(column + "=" + plat::VarToStr(row[low + 1]) + "." +
+                          plat::VarToStr(row[low + 2]));
     }
 }
 
@@ -182,15 +191,21 @@ double TdmBase::CheckNumberRange(TField* field, int decimals, bool showMessage, 
     int scale = plat::StrToIntDef(TokenAt(format, ".", 2), 0);
     if (precision - scale <= 0) return value;
     std::string limit(precision - scale, '9');
-    if (decimals > 0 && decimals < scale) limit += "." + std::string(decimals, '9');
-    else if (decimals >= scale && scale > 0) limit += "." + std::string(scale, '9');
+    if (decimals > 0 && decimals < scale)
+        limit += "." + std::string(decimals, '9');
+    else if (decimals >= scale && scale > 0)
+        limit += "." + std::string(scale, '9');
     double bound = plat::StrToFloat(limit);
     if (value > bound) {
-        if (showMessage) this->showMessage(kMsgError, "100280", {Variant(field->DisplayLabel()), Variant(limit)});
+        if (showMessage)
+            this->showMessage(kMsgError, "100280",
+                              {Variant(field->DisplayLabel()), Variant(limit)});
         return 0;
     }
     if (value < -bound) {
-        if (showMessage) this->showMessage(kMsgError, "100288", {Variant(field->DisplayLabel()), Variant("-" + limit)});
+        if (showMessage)
+            this->showMessage(kMsgError, "100288",
+                              {Variant(field->DisplayLabel()), Variant("-" + limit)});
         return 0;
     }
     return value;
@@ -252,7 +267,8 @@ void TdmBase::cdsMainAfterOpen(TDataSet*) {
         if (earlier) continue;
         if (TField* f = findFieldComponent(fieldName)) CurrencyFieldChange(f);
     }
-    if (AppServer.IsDispatch()) ServerRecordCount = (int)plat::VarToIntDef(AppServer.AsDispatch()->Call("GetRecCount"), 0);
+    if (AppServer.IsDispatch())
+        ServerRecordCount = (int)plat::VarToIntDef(AppServer.AsDispatch()->Call("GetRecCount"), 0);
 }
 
 void TdmBase::cdsMainBeforeOpen(TDataSet*) {}

@@ -33,7 +33,7 @@ inline constexpr const char* kLocalCurrencyKey = "SYS003";
 
 class TdmBase : public TdmRadical {
     PLAT_CLASS(TdmBase, TdmRadical)
-public:
+  public:
     explicit TdmBase(plat::TComponent* owner);
     ~TdmBase() override;
 
@@ -77,13 +77,15 @@ public:
     // Runs once after the owner form has bound its controls; empty here.
     virtual void AfterConnect() {}
     virtual void LoadNumberFormats(const std::string& tables);
-    virtual void ApplyCurrencyFormat(plat::TDataSet* dataSet, plat::TField* currencyField, const std::string& code);
+    virtual void ApplyCurrencyFormat(plat::TDataSet* dataSet, plat::TField* currencyField,
+                                     const std::string& code);
     virtual void HookCurrencyField(plat::TField* currencyField, TCurrencyDigitType kind);
     // True when every row of the body ("D11"), sub-body ("F11") or other
     // nested level refers only to base data the user may use; otherwise the
     // keys of up to four rows that do not (";..." after the fourth), or
     // "ALL" when the user may use none. The data set stays on the first such row.
-    virtual bool CheckBodyDataRights(plat::TDataSet* dataSet, const std::string& levelPrefix, std::string& denied);
+    virtual bool CheckBodyDataRights(plat::TDataSet* dataSet, const std::string& levelPrefix,
+                                     std::string& denied);
     virtual bool CheckDataRights() { return true; }
     bool InitDataModule() override;
     virtual void ShowAuditFields(bool show);
@@ -103,7 +105,8 @@ public:
     int GetCurrencyDigits(const std::string& code, TCurrencyDigitType kind);
     // Ties the amount fields of the list to a currency-code field (none: the
     // local currency) for a kind.
-    void RegisterCurrencyField(plat::TField* currencyField, TCurrencyDigitType kind, const std::string& amountFields);
+    void RegisterCurrencyField(plat::TField* currencyField, TCurrencyDigitType kind,
+                               const std::string& amountFields);
     std::string GetCurrencyAmountFields(plat::TField* currencyField, TCurrencyDigitType kind) const;
     void CurrencyFieldChange(plat::TField* Sender);
     // Text handlers and edit format on the listed numeric fields.
@@ -126,8 +129,8 @@ public:
     // ---- data rights ----
     // " and TABLE.FIELD=value" for each key of the parent's current record;
     // text values are quoted with inner quotes doubled.
-    void BuildParentCondition(plat::TDataSet* parent, const std::string& keyList, const std::string& table,
-                              std::string& condition) const;
+    void BuildParentCondition(plat::TDataSet* parent, const std::string& keyList,
+                              const std::string& table, std::string& condition) const;
 
     // ---- column sorting ----
     // Ascending by the field, descending on the next click on the same
@@ -137,15 +140,16 @@ public:
     plat::TField* GetSortField(plat::TClientDataSet* dataSet) const;
     bool IsSortAscending(plat::TClientDataSet* dataSet) const;
 
-protected:
+  protected:
     // A field component of the module by its component name.
     plat::TField* findFieldComponent(const std::string& name) const;
 
-private:
+  private:
     int currencyDecimalsOf(const std::string& name);
     int kindDecimalsOf(const std::string& name) const;
     int paramDecimalsOf(const std::string& name);
-    std::string numberText(plat::TField* field, int decimals, bool thousand, bool autoZero, bool round) const;
+    std::string numberText(plat::TField* field, int decimals, bool thousand, bool autoZero,
+                           bool round) const;
 
     std::map<std::string, TCurrencySetting> currencyCache_;
     int paramDecimals_ = -2;  // "sys068", read once

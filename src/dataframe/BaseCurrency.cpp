@@ -17,8 +17,8 @@ using plat::Variant;
 
 namespace {
 
-constexpr std::array<const char*, kCurrencyDigitTypes> kDigitTypeNames = {"cdtPrice", "cdtMoney", "cdtUnitCost",
-                                                                         "cdtCostsAmount"};
+constexpr std::array<const char*, kCurrencyDigitTypes> kDigitTypeNames = {
+    "cdtPrice", "cdtMoney", "cdtUnitCost", "cdtCostsAmount"};
 
 int kindOfName(const std::string& name) {
     for (int k = 0; k < kCurrencyDigitTypes; ++k)
@@ -26,7 +26,9 @@ int kindOfName(const std::string& name) {
     return -1;
 }
 
-bool isWordDelimiter(char c) { return c == '\r' || c == '\n' || c == ' ' || c == ',' || c == ':' || c == ';'; }
+bool isWordDelimiter(char c) {
+    return c == '\r' || c == '\n' || c == ' ' || c == ',' || c == ':' || c == ';';
+}
 
 // The component name of a field: its own, else the data set's name and the
 // field name, as the platform names persistent fields.
@@ -36,20 +38,23 @@ std::string componentNameOf(const TField* f) {
 }
 
 std::string registrationKey(const TField* currencyField, TCurrencyDigitType kind) {
-    return (currencyField ? componentNameOf(currencyField) : std::string(kLocalCurrencyKey)) + "||" +
-           CurrencyDigitTypeName(kind);
+    return (currencyField ? componentNameOf(currencyField) : std::string(kLocalCurrencyKey)) +
+           "||" + CurrencyDigitTypeName(kind);
 }
 
 }  // namespace
 
-const char* CurrencyDigitTypeName(TCurrencyDigitType kind) { return kDigitTypeNames[(int)kind]; }
+const char* CurrencyDigitTypeName(TCurrencyDigitType kind) {
+    return kDigitTypeNames[(int)kind];
+}
 
 bool HoldsWord(const std::string& text, const std::string& word) {
     if (word.empty()) return false;
     std::string t = plat::UpperCase(text), w = plat::UpperCase(word);
     for (size_t at = t.find(w); at != std::string::npos; at = t.find(w, at + 1)) {
         size_t end = at + w.size();
-        if ((at == 0 || isWordDelimiter(t[at - 1])) && (end == t.size() || isWordDelimiter(t[end]))) return true;
+        if ((at == 0 || isWordDelimiter(t[at - 1])) && (end == t.size() || isWordDelimiter(t[end])))
+            return true;
     }
     return false;
 }
@@ -74,7 +79,8 @@ int TdmBase::GetCurrencyDigits(const std::string& code, TCurrencyDigitType kind)
     auto it = currencyCache_.find(key);
     if (it == currencyCache_.end()) {
         std::string sql = plat::Format(
-            "select top 1 MF001,MF003,MF004,MF005,MF006 from $$CMSMF CMSMF where MF001=%s", {plat::QuotedStr(code)});
+            "select top 1 MF001,MF003,MF004,MF005,MF006 from $$CMSMF CMSMF where MF001=%s",
+            {plat::QuotedStr(code)});
         Variant rows = Broker->CallServerMethod(
             "SimpleSql", plat::VarArrayOf({Variant(sql), Variant("MF001,MF003,MF004,MF005,MF006"),
                                            Variant(Broker->SignOnKey), Variant("N")}));
@@ -93,12 +99,14 @@ int TdmBase::GetCurrencyDigits(const std::string& code, TCurrencyDigitType kind)
         }
         // A code the table does not know has no decimals, and is asked once.
         it = currencyCache_.find(key);
-        if (it == currencyCache_.end()) it = currencyCache_.emplace(key, TCurrencySetting{code, {}}).first;
+        if (it == currencyCache_.end())
+            it = currencyCache_.emplace(key, TCurrencySetting{code, {}}).first;
     }
     return it->second.Digits[(int)kind];
 }
 
-void TdmBase::RegisterCurrencyField(TField* currencyField, TCurrencyDigitType kind, const std::string& amountFields) {
+void TdmBase::RegisterCurrencyField(TField* currencyField, TCurrencyDigitType kind,
+                                    const std::string& amountFields) {
     CurrencyFields.SetValues(registrationKey(currencyField, kind), amountFields);
     HookCurrencyField(currencyField, kind);
 }
@@ -112,9 +120,12 @@ void TdmBase::HookCurrencyField(TField* currencyField, TCurrencyDigitType) {
         currencyField->OnChange = plat::TFieldNotifyEvent(this, &TdmBase::CurrencyFieldChange);
 }
 
-void TdmBase::CurrencyFieldChange(TField* Sender) { ApplyCurrencyFormat(Sender->DataSet(), Sender, Sender->AsString()); }
+void TdmBase::CurrencyFieldChange(TField* Sender) {
+    ApplyCurrencyFormat(Sender->DataSet(), Sender, Sender->AsString());
+}
 
-void TdmBase::ApplyCurrencyFormat(TDataSet* dataSet, TField* currencyField, const std::string& code) {
+void TdmBase::ApplyCurrencyFormat(TDataSet* dataSet, TField* currencyField,
+                                  const std::string& code) {
     std::vector<TField*> fields;
     if (currencyField) {
         if (!dataSet || currencyField->DataSet() == dataSet) fields.push_back(currencyField);
@@ -133,7 +144,8 @@ void TdmBase::ApplyCurrencyFormat(TDataSet* dataSet, TField* currencyField, cons
         for (int k = 0; k < kCurrencyDigitTypes; ++k) {
             auto kind = (TCurrencyDigitType)k;
             std::string list = CurrencyFields.Values(registrationKey(f, kind));
-            if (!plat::Trim(list).empty()) ApplyDecimalFormat(list, GetCurrencyDigits(currency, kind), true);
+            if (!plat::Trim(list).empty())
+                ApplyDecimalFormat(list, GetCurrencyDigits(currency, kind), true);
         }
     }
 }
@@ -147,7 +159,8 @@ void TdmBase::ApplyDecimalFormat(const std::string& fieldList, int decimals, boo
         editFormat = "##0.#######";
     } else {
         std::string base = NumberFieldEditFormat();
-        editFormat = base.substr(0, base.find('.')) + std::string(".#####################").substr(0, decimals + 1);
+        editFormat = base.substr(0, base.find('.')) +
+                     std::string(".#####################").substr(0, decimals + 1);
     }
     std::string rest = fieldList;
     while (!rest.empty()) {
@@ -160,19 +173,23 @@ void TdmBase::ApplyDecimalFormat(const std::string& fieldList, int decimals, boo
             TField* f = ds->FindField(plat::Trim(CutToken(names, ",")));
             if (!f || !f->IsNumeric()) continue;
             if (!f->OnGetText)
-                f->OnGetText = money ? plat::TFieldGetTextEvent(this, &TdmBase::MoneyFieldGetText)
-                                     : plat::TFieldGetTextEvent(this, &TdmBase::QuantityFieldGetText);
+                f->OnGetText = money
+                                   ? plat::TFieldGetTextEvent(this, &TdmBase::MoneyFieldGetText)
+                                   : plat::TFieldGetTextEvent(this, &TdmBase::QuantityFieldGetText);
             f->SetEditFormat(editFormat);
-            if (!f->OnSetText) f->OnSetText = plat::TFieldSetTextEvent(this, &TdmBase::NumberFieldSetText);
+            if (!f->OnSetText)
+                f->OnSetText = plat::TFieldSetTextEvent(this, &TdmBase::NumberFieldSetText);
         }
     }
 }
 
-std::string TdmBase::numberText(TField* field, int decimals, bool thousand, bool autoZero, bool round) const {
+std::string TdmBase::numberText(TField* field, int decimals, bool thousand, bool autoZero,
+                                bool round) const {
     // -1, and a negative count a currency table should never give, show the plain text.
     if (decimals < 0) return field->AsString();
-    std::string format = plat::Format("#%s##0.%s", {Variant(thousand ? "," : ""),
-                                                     Variant(std::string(decimals, autoZero ? '0' : '#'))});
+    std::string format = plat::Format(
+        "#%s##0.%s",
+        {Variant(thousand ? "," : ""), Variant(std::string(decimals, autoZero ? '0' : '#'))});
     double value = field->AsFloat();
     if (round) value = RoundToDecimals(decimals, value);
     return plat::FormatFloat(format, value);
@@ -181,7 +198,8 @@ std::string TdmBase::numberText(TField* field, int decimals, bool thousand, bool
 void TdmBase::MoneyFieldGetText(TField* Sender, std::string& Text, bool) {
     Text.clear();
     if (!Sender->IsNumeric() || Sender->AsString().empty()) return;
-    Text = numberText(Sender, currencyDecimalsOf(Sender->FieldName()), MoneyThousand, MoneyAutoZero, true);
+    Text = numberText(Sender, currencyDecimalsOf(Sender->FieldName()), MoneyThousand, MoneyAutoZero,
+                      true);
 }
 
 void TdmBase::QuantityFieldGetText(TField* Sender, std::string& Text, bool) {
@@ -202,7 +220,8 @@ int TdmBase::currencyDecimalsOf(const std::string& name) {
         std::string owner = key.substr(0, bar);
         int kind = bar == std::string::npos ? -1 : kindOfName(key.substr(bar + 2));
         if (kind < 0) return -1;
-        if (TField* f = findFieldComponent(owner)) return GetCurrencyDigits(f->AsString(), (TCurrencyDigitType)kind);
+        if (TField* f = findFieldComponent(owner))
+            return GetCurrencyDigits(f->AsString(), (TCurrencyDigitType)kind);
         if (plat::SameText(owner, kLocalCurrencyKey))
             return GetCurrencyDigits(sysParam(kLocalCurrencyKey), (TCurrencyDigitType)kind);
         return -1;
@@ -230,7 +249,9 @@ void TdmBase::SetKindFields(int kind, const std::string& fieldList) {
     if (!fieldList.empty() && decimals != -1) ApplyDecimalFormat(fieldList, decimals, false);
 }
 
-std::string TdmBase::GetKindFields(int kind) const { return KindFields.Values(std::to_string(kind)); }
+std::string TdmBase::GetKindFields(int kind) const {
+    return KindFields.Values(std::to_string(kind));
+}
 
 int TdmBase::GetKindDecimals(int kind) const {
     int i = KindFields.IndexOfName(std::to_string(kind));
@@ -257,8 +278,9 @@ void TdmBase::LoadNumberFieldsSetting() {
     try {
         TBrokers& b = broker();
         Variant reply = b.CallServerMethod(
-            "GetUserDefine", plat::VarArrayOf({Variant(b.CompanyID), Variant(b.UserID), Variant(b.ProgramCode),
-                                               Variant("NumberFieldsSetting")}));
+            "GetUserDefine",
+            plat::VarArrayOf({Variant(b.CompanyID), Variant(b.UserID), Variant(b.ProgramCode),
+                              Variant("NumberFieldsSetting")}));
         plat::XmlDocument doc;
         if (!doc.LoadXML(plat::VarToStr(reply))) return;
         struct Option {

@@ -36,20 +36,23 @@ std::string fieldPart(const std::string& item) {
 
 }  // namespace
 
-void TdmBase::BuildParentCondition(TDataSet* parent, const std::string& keyList, const std::string& table,
-                                   std::string& condition) const {
+void TdmBase::BuildParentCondition(TDataSet* parent, const std::string& keyList,
+                                   const std::string& table, std::string& condition) const {
     condition.clear();
     if (!parent) return;
     for (const std::string& item : keyItems(keyList)) {
         size_t dot = item.find('.');
         std::string owner = dot == std::string::npos ? table : item.substr(0, dot);
         TField* f = parent->FieldByName(fieldPart(item));
-        std::string value = plat::IsTextType(f->DataType()) ? plat::QuotedStr(f->AsString()) : f->AsString();
-        condition += " and " + (owner.empty() ? std::string() : owner + ".") + f->FieldName() + "=" + value;
+        std::string value =
+            plat::IsTextType(f->DataType()) ? plat::QuotedStr(f->AsString()) : f->AsString();
+        condition +=
+            " and " + (owner.empty() ? std::string() : owner + ".") + f->FieldName() + "=" + value;
     }
 }
 
-bool TdmBase::CheckBodyDataRights(TDataSet* dataSet, const std::string& levelPrefix, std::string& denied) {
+bool TdmBase::CheckBodyDataRights(TDataSet* dataSet, const std::string& levelPrefix,
+                                  std::string& denied) {
     bool result = true;
     denied.clear();
     if (!dataSet || !dataSet->Active() || dataSet->IsEmpty()) return result;
@@ -67,10 +70,12 @@ bool TdmBase::CheckBodyDataRights(TDataSet* dataSet, const std::string& levelPre
         std::string condition;
         BuildParentCondition(parent, parentKeys, parentTable, condition);
         if (!AppServer.IsDispatch()) return result;
-        answer = AppServer.AsDispatch()->Call("GetBaseLimitedRecs", Variant(prefix), Variant(condition),
-                                              Variant(dataSet->RecordCount()));
+        answer = AppServer.AsDispatch()->Call("GetBaseLimitedRecs", Variant(prefix),
+                                              Variant(condition), Variant(dataSet->RecordCount()));
     } catch (const std::exception& e) {
-        WriteAlertLog(kRightsLog, std::string("BaseCD-876(对单身或子单身加基础数据权限时出错):") + e.what(), "D");
+        WriteAlertLog(kRightsLog,
+                      std::string("BaseCD-876(对单身或子单身加基础数据权限时出错):") + e.what(),
+                      "D");
         return result;
     }
 
@@ -91,7 +96,8 @@ bool TdmBase::CheckBodyDataRights(TDataSet* dataSet, const std::string& levelPre
                 allowed.insert(plat::UpperCase(plat::VarToStr(keys[i])));
         }
         std::vector<TField*> keyFields;
-        for (const std::string& item : keyItems(keyList)) keyFields.push_back(dataSet->FieldByName(fieldPart(item)));
+        for (const std::string& item : keyItems(keyList))
+            keyFields.push_back(dataSet->FieldByName(fieldPart(item)));
 
         TControlsDisabled controls(dataSet);
         int found = 0;
@@ -100,7 +106,8 @@ bool TdmBase::CheckBodyDataRights(TDataSet* dataSet, const std::string& levelPre
         while (!dataSet->Eof() && found < kDeniedShown) {
             std::string key;
             for (size_t i = 0; i < keyFields.size(); ++i)
-                key += (i ? "-" : "") + plat::PadRightToWidth(keyFields[i]->AsString(), keyFields[i]->Size());
+                key += (i ? "-" : "") +
+                       plat::PadRightToWidth(keyFields[i]->AsString(), keyFields[i]->Size());
             if (!allowed.count(plat::UpperCase(key))) {
                 if (found++ == 0) first = dataSet->GetBookmark();
                 denied += (denied.empty() ? "" : ";") + key;
@@ -111,8 +118,10 @@ bool TdmBase::CheckBodyDataRights(TDataSet* dataSet, const std::string& levelPre
         if (found == kDeniedShown) denied += ";...";
         if (first.Assigned()) dataSet->GotoBookmark(first);
     } catch (const std::exception& e) {
-        WriteAlertLog(kRightsLog, std::string("BaseCD-876(解读对单身或子单身加基础数据权限的结果时出错):") + e.what(),
-                      "D");
+        WriteAlertLog(
+            kRightsLog,
+            std::string("BaseCD-876(解读对单身或子单身加基础数据权限的结果时出错):") + e.what(),
+            "D");
     }
     return result;
 }

@@ -12,12 +12,14 @@ namespace {
 
 // Columns without an order of their own.
 bool unsortable(const TField* f) {
-    return dynamic_cast<const plat::TObjectField*>(f) || dynamic_cast<const plat::TAggregateField*>(f);
+    return dynamic_cast<const plat::TObjectField*>(f) ||
+           dynamic_cast<const plat::TAggregateField*>(f);
 }
 
 }  // namespace
 
-void TdmBase::SortDataSetByField(plat::TClientDataSet* dataSet, const std::string& fieldName, plat::TDataSet* linked) {
+void TdmBase::SortDataSetByField(plat::TClientDataSet* dataSet, const std::string& fieldName,
+                                 plat::TDataSet* linked) {
     try {
         if (!dataSet || !dataSet->Active()) return;
         TField* field = dataSet->FindField(fieldName);
@@ -59,7 +61,8 @@ TField* TdmBase::GetSortField(plat::TClientDataSet* dataSet) const {
     if (!dataSet) return nullptr;
     if (!dataSet->IndexFieldNames().empty()) return dataSet->FindField(dataSet->IndexFieldNames());
     if (!dataSet->IndexName().empty())
-        if (const plat::TIndexDef* def = dataSet->IndexDefs().FindIndexForName(dataSet->IndexName()))
+        if (const plat::TIndexDef* def =
+                dataSet->IndexDefs().FindIndexForName(dataSet->IndexName()))
             return dataSet->FindField(def->Fields);
     return nullptr;
 }
@@ -68,7 +71,8 @@ bool TdmBase::IsSortAscending(plat::TClientDataSet* dataSet) const {
     if (!dataSet) return false;
     if (!dataSet->IndexFieldNames().empty()) return true;
     if (!dataSet->IndexName().empty())
-        if (const plat::TIndexDef* def = dataSet->IndexDefs().FindIndexForName(dataSet->IndexName()))
+        if (const plat::TIndexDef* def =
+                dataSet->IndexDefs().FindIndexForName(dataSet->IndexName()))
             return !(def->Options & plat::ixDescending);
     return false;
 }

@@ -20,7 +20,7 @@ TSocketConnector& connectorSlot() {
 // call goes through the server's provider calls by name, with the packets
 // in their byte encodings, so that it works the same over a network.
 class TForwardedProvider : public plat::IProvider {
-public:
+  public:
     TForwardedProvider(std::string name, plat::DispatchPtr server)
         : name_(std::move(name)), server_(std::move(server)) {}
 
@@ -31,18 +31,20 @@ public:
         return server()->Call("AS_DataRequest", Variant(name_), data);
     }
     plat::TDataPacket GetRecords(const plat::TFetchRequest& request) override {
-        Variant reply = server()->Call("AS_GetRecords", Variant(name_), Variant(plat::EncodeFetchRequest(request)));
+        Variant reply = server()->Call("AS_GetRecords", Variant(name_),
+                                       Variant(plat::EncodeFetchRequest(request)));
         return plat::DecodePacket(plat::VarToStr(reply));
     }
     plat::TApplyReply ApplyUpdates(const plat::TDelta& delta, int maxErrors) override {
-        Variant reply = server()->Call("AS_ApplyUpdates", Variant(name_), Variant(plat::EncodeDelta(delta)),
-                                       Variant(maxErrors));
+        Variant reply = server()->Call("AS_ApplyUpdates", Variant(name_),
+                                       Variant(plat::EncodeDelta(delta)), Variant(maxErrors));
         return plat::DecodeApplyReply(plat::VarToStr(reply));
     }
 
-private:
+  private:
     plat::Dispatch* server() const {
-        if (!server_) throw ESocketConnectionError("The connection to the application server is closed");
+        if (!server_)
+            throw ESocketConnectionError("The connection to the application server is closed");
         return server_.get();
     }
 
@@ -99,19 +101,21 @@ void TSocketConnection::SetConnected(bool on) {
     if (on == Connected()) return;
     if (!on) {
         server_.reset();
-        for (auto& [name, provider] : forwarded_) static_cast<TForwardedProvider*>(provider.get())->SetServer(nullptr);
+        for (auto& [name, provider] : forwarded_)
+            static_cast<TForwardedProvider*>(provider.get())->SetServer(nullptr);
         return;
     }
     if (plat::Trim(address_).empty())
         throw ESocketConnectionError("Cannot connect to the application server: no server address");
     TSocketConnector connector = currentConnector();
     if (!connector)
-        throw ESocketConnectionError("Cannot connect to the application server at " + address_ + ":" +
-                                     std::to_string(port_) + ": no network transport is installed");
+        throw ESocketConnectionError("Cannot connect to the application server at " + address_ +
+                                     ":" + std::to_string(port_) +
+                                     ": no network transport is installed");
     plat::DispatchPtr server = connector(address_, port_, ServerName);
     if (!server)
-        throw ESocketConnectionError("The application server at " + address_ + ":" + std::to_string(port_) +
-                                     " gave no server object");
+        throw ESocketConnectionError("The application server at " + address_ + ":" +
+                                     std::to_string(port_) + " gave no server object");
     SetAppServer(std::move(server));
 }
 
@@ -121,16 +125,21 @@ Variant TSocketConnection::AppServer() const {
 
 void TSocketConnection::SetAppServer(plat::DispatchPtr server) {
     server_ = std::move(server);
-    for (auto& [name, provider] : forwarded_) static_cast<TForwardedProvider*>(provider.get())->SetServer(server_);
+    for (auto& [name, provider] : forwarded_)
+        static_cast<TForwardedProvider*>(provider.get())->SetServer(server_);
 }
 
 plat::IProvider* TSocketConnection::FindProvider(const std::string& name) {
-    if (!server_) throw ESocketConnectionError("The connection to the application server is closed");
-    if (auto* source = dynamic_cast<plat::IProviderSource*>(server_.get())) return source->FindProvider(name);
+    if (!server_)
+        throw ESocketConnectionError("The connection to the application server is closed");
+    if (auto* source = dynamic_cast<plat::IProviderSource*>(server_.get()))
+        return source->FindProvider(name);
     std::string key = plat::UpperCase(plat::Trim(name));
     auto it = forwarded_.find(key);
     if (it == forwarded_.end())
-        it = forwarded_.emplace(key, std::make_unique<TForwardedProvider>(plat::Trim(name), server_)).first;
+        it =
+            forwarded_.emplace(key, std::make_unique<TForwardedProvider>(plat::Trim(name), server_))
+                .first;
     return it->second.get();
 }
 

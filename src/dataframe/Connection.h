@@ -23,7 +23,7 @@ inline constexpr int kDefaultServerPort = 211;
 
 // A connection that could not be made (no address, no transport, refused).
 class ESocketConnectionError : public plat::Exception {
-public:
+  public:
     using plat::Exception::Exception;
     const char* ClassName() const override { return "ESocketConnectionError"; }
 };
@@ -31,20 +31,20 @@ public:
 // Opens a network connection to an application server and gives the server
 // object reached through it; raises when it cannot connect. The stand-in's
 // network client installs one; without it every network connection fails.
-using TSocketConnector =
-    std::function<plat::DispatchPtr(const std::string& address, int port, const std::string& serverName)>;
+using TSocketConnector = std::function<plat::DispatchPtr(const std::string& address, int port,
+                                                         const std::string& serverName)>;
 // Installs a connector and returns the one it replaces.
 TSocketConnector SetSocketConnector(TSocketConnector connector);
 
 class TSocketConnectorScope {
-public:
+  public:
     explicit TSocketConnectorScope(TSocketConnector connector)
         : previous_(SetSocketConnector(std::move(connector))) {}
     ~TSocketConnectorScope() { SetSocketConnector(std::move(previous_)); }
     TSocketConnectorScope(const TSocketConnectorScope&) = delete;
     TSocketConnectorScope& operator=(const TSocketConnectorScope&) = delete;
 
-private:
+  private:
     TSocketConnector previous_;
 };
 
@@ -52,13 +52,13 @@ private:
 // modules never attach one.
 class TSimpleObjectBroker : public plat::TComponent {
     PLAT_CLASS(TSimpleObjectBroker, TComponent)
-public:
+  public:
     using TComponent::TComponent;
 };
 
 class TSocketConnection : public plat::TComponent, public plat::IProviderSource {
     PLAT_CLASS(TSocketConnection, TComponent)
-public:
+  public:
     explicit TSocketConnection(plat::TComponent* owner = nullptr);
     ~TSocketConnection() override;
 
@@ -90,10 +90,10 @@ public:
     // else forwarded through its provider calls by name.
     plat::IProvider* FindProvider(const std::string& name) override;
 
-protected:
+  protected:
     void Notification(plat::TComponent* c, plat::TOperation op) override;
 
-private:
+  private:
     std::string address_;
     int port_ = kDefaultServerPort;
     TSimpleObjectBroker* objectBroker_ = nullptr;
@@ -105,13 +105,13 @@ private:
 // library's controls recognise.
 class TwwClientDataSet : public plat::TClientDataSet {
     PLAT_CLASS(TwwClientDataSet, TClientDataSet)
-public:
+  public:
     using TClientDataSet::TClientDataSet;
 };
 
 class TwwDataSource : public plat::TDataSource {
     PLAT_CLASS(TwwDataSource, TDataSource)
-public:
+  public:
     using TDataSource::TDataSource;
 };
 

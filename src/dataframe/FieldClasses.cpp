@@ -15,7 +15,7 @@ namespace {
 // class name stays the base's own.
 template <class Base>
 class Plain : public Base {
-public:
+  public:
     Plain(TComponent* owner, TFieldType type) : Base(owner, type) {}
 };
 
@@ -31,7 +31,8 @@ FieldClass of() {
 
 template <class T>
 FieldClass plain(TFieldType type) {
-    return {T::StaticClass(), [type](TComponent* owner) -> TComponent* { return new Plain<T>(owner, type); }};
+    return {T::StaticClass(),
+            [type](TComponent* owner) -> TComponent* { return new Plain<T>(owner, type); }};
 }
 
 const std::vector<FieldClass>& fieldClasses() {

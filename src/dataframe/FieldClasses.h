@@ -12,19 +12,21 @@ namespace ktrb {
 
 class TADTField : public plat::TObjectField {
     PLAT_CLASS(TADTField, TObjectField)
-public:
-    explicit TADTField(plat::TComponent* owner = nullptr) : TObjectField(owner, plat::TFieldType::ftUnknown) {}
+  public:
+    explicit TADTField(plat::TComponent* owner = nullptr)
+        : TObjectField(owner, plat::TFieldType::ftUnknown) {}
 };
 
 class TArrayField : public plat::TObjectField {
     PLAT_CLASS(TArrayField, TObjectField)
-public:
-    explicit TArrayField(plat::TComponent* owner = nullptr) : TObjectField(owner, plat::TFieldType::ftUnknown) {}
+  public:
+    explicit TArrayField(plat::TComponent* owner = nullptr)
+        : TObjectField(owner, plat::TFieldType::ftUnknown) {}
 };
 
 class TReferenceField : public plat::TDataSetField {
     PLAT_CLASS(TReferenceField, TDataSetField)
-public:
+  public:
     using TDataSetField::TDataSetField;
 };
 

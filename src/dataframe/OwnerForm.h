@@ -21,7 +21,7 @@ namespace ktrb {
 enum class TFormMode : uint8_t { Browse = 0, Edit = 1, Add = 2 };
 
 class IDataModuleOwner {
-public:
+  public:
     virtual TFormMode FormMode() const = 0;
     // False stops the post of the record (the caller aborts silently).
     virtual bool ValidateRequiredFields(plat::TDataSet* dataSet) = 0;
@@ -33,7 +33,8 @@ public:
     virtual plat::Variant RevertByDisplayMode(const plat::Variant& value) = 0;
 
     // The form's modal message box; the modal result.
-    virtual int ShowMessageBox(const std::string& text, TMsgDlgType type, const TMsgDlgButtons& buttons) {
+    virtual int ShowMessageBox(const std::string& text, TMsgDlgType type,
+                               const TMsgDlgButtons& buttons) {
         return modal::Ok;
     }
     // "936", "950" or "437".
@@ -57,7 +58,7 @@ public:
     // Status bar panels (1 key texts, 2 and 3 record counts).
     virtual void SetStatusPanelText(int panel, const std::string& text) {}
 
-protected:
+  protected:
     ~IDataModuleOwner() = default;
 };
 

@@ -15,7 +15,8 @@ using plat::TDataSet;
 using plat::TField;
 using plat::Variant;
 
-TdmRadical::TdmRadical(plat::TComponent* owner) : TComponent(owner), ownerForm_(AsDataModuleOwner(owner)) {
+TdmRadical::TdmRadical(plat::TComponent* owner)
+    : TComponent(owner), ownerForm_(AsDataModuleOwner(owner)) {
     SOB = new TSimpleObjectBroker(this);
     SOB->SetName("SOB");
     MIDAS = new TSocketConnection(this);
@@ -43,7 +44,9 @@ TdmRadical::TdmRadical(plat::TComponent* owner) : TComponent(owner), ownerForm_(
     scLookUpData->SupportCallbacks = false;
 }
 
-TdmRadical::~TdmRadical() { BeginDestroy(); }
+TdmRadical::~TdmRadical() {
+    BeginDestroy();
+}
 
 // ---- helpers ----
 
@@ -52,11 +55,16 @@ TBrokers& TdmRadical::broker() const {
     return *Broker;
 }
 
-std::string TdmRadical::sysParam(const std::string& name) const { return Broker ? Broker->GetSysParam(name) : ""; }
+std::string TdmRadical::sysParam(const std::string& name) const {
+    return Broker ? Broker->GetSysParam(name) : "";
+}
 
-std::string TdmRadical::hostParam(const std::string& name) const { return Broker ? Broker->HostParam(name) : ""; }
+std::string TdmRadical::hostParam(const std::string& name) const {
+    return Broker ? Broker->HostParam(name) : "";
+}
 
-int TdmRadical::showMessage(const std::string& kind, const std::string& code, const std::vector<Variant>& args) {
+int TdmRadical::showMessage(const std::string& kind, const std::string& code,
+                            const std::vector<Variant>& args) {
     return Broker ? Broker->ShowMessageCode(kind, code, args) : modal::Ok;
 }
 
@@ -85,7 +93,8 @@ bool TdmRadical::ConnectAppServer() {
             servers.HighBound(2) >= servers.LowBound(2)) {
             int first = servers.LowBound(2);
             address = plat::VarToStr(servers.At(servers.LowBound(1), first));
-            port = (int)plat::VarToIntDef(servers.At(servers.LowBound(1) + 1, first), kDefaultServerPort);
+            port = (int)plat::VarToIntDef(servers.At(servers.LowBound(1) + 1, first),
+                                          kDefaultServerPort);
         }
     }
     MIDAS->SetConnected(false);
@@ -131,13 +140,17 @@ bool TdmRadical::ConnectLookupServer() {
     scLookUpData->SetPort(MIDAS->Port());
     scLookUpData->SetObjectBroker(nullptr);
     if (!scLookUpData->Connected()) {
-        if (IsLocalAddress(scLookUpData->Address())) scLookUpData->SetAppServer(plat::CreateOleObject(kLookupServerProgID));
-        else scLookUpData->Open();
+        if (IsLocalAddress(scLookUpData->Address()))
+            scLookUpData->SetAppServer(plat::CreateOleObject(kLookupServerProgID));
+        else
+            scLookUpData->Open();
     }
     return true;
 }
 
-bool TdmRadical::ApplyData(plat::TClientDataSet* dataSet) { return ApplyDataSet(Broker, dataSet); }
+bool TdmRadical::ApplyData(plat::TClientDataSet* dataSet) {
+    return ApplyDataSet(Broker, dataSet);
+}
 
 void TdmRadical::OpenDataSets() {
     for (int i = 0; i < ComponentCount(); ++i) {
@@ -159,7 +172,9 @@ void TdmRadical::RefreshToday() {
     Today = today.empty() ? plat::FormatDateTime("yyyymmdd", plat::Date()) : today;
 }
 
-void TdmRadical::FillNulls(TDataSet* dataSet) { FillNullFields(dataSet); }
+void TdmRadical::FillNulls(TDataSet* dataSet) {
+    FillNullFields(dataSet);
+}
 
 // ---- language of the fields ----
 
@@ -172,11 +187,13 @@ void TdmRadical::ApplyLanguageToFields() {
         for (TField* f : ds->Fields()) {
             f->SetDisplayLabel(plat::VarToStr(toDisplay(Variant(f->DisplayLabel()))));
             TFieldType t = f->DataType();
-            bool text = t == TFieldType::ftString || t == TFieldType::ftFixedChar || t == TFieldType::ftWideString ||
-                        t == TFieldType::ftMemo;
+            bool text = t == TFieldType::ftString || t == TFieldType::ftFixedChar ||
+                        t == TFieldType::ftWideString || t == TFieldType::ftMemo;
             if (!text) continue;
-            if (!f->OnGetText) f->OnGetText = plat::TFieldGetTextEvent(this, &TdmRadical::DOGetText);
-            if (!f->OnSetText) f->OnSetText = plat::TFieldSetTextEvent(this, &TdmRadical::DOSetText);
+            if (!f->OnGetText)
+                f->OnGetText = plat::TFieldGetTextEvent(this, &TdmRadical::DOGetText);
+            if (!f->OnSetText)
+                f->OnSetText = plat::TFieldSetTextEvent(this, &TdmRadical::DOSetText);
         }
     }
 }
@@ -185,6 +202,8 @@ void TdmRadical::DOGetText(TField* Sender, std::string& Text, bool) {
     Text = plat::VarToStr(toDisplay(Variant(Sender->AsString())));
 }
 
-void TdmRadical::DOSetText(TField* Sender, const std::string& Text) { Sender->SetAsString(fromDisplay(Text)); }
+void TdmRadical::DOSetText(TField* Sender, const std::string& Text) {
+    Sender->SetAsString(fromDisplay(Text));
+}
 
 }  // namespace ktrb

@@ -29,7 +29,7 @@ inline constexpr const char* kMsgNone = "N";
 
 class TdmRadical : public plat::TComponent {
     PLAT_CLASS(TdmRadical, TComponent)
-public:
+  public:
     // The owner is the document form (see OwnerForm.h).
     explicit TdmRadical(plat::TComponent* owner);
     ~TdmRadical() override;
@@ -122,12 +122,15 @@ public:
     std::string NumberFieldEditFormat() const;
 
     // Code completion of partner and item codes through the lookup service.
-    void BarCodeFieldSetText(plat::TField* field, const std::string& text, const plat::Variant& keyValues = {},
-                             const std::string& queryNo = "63", const std::string& tableName = "INVMB");
-    void CostFieldSetText(plat::TField* field, const std::string& text, const plat::Variant& keyValues = {},
-                          const std::string& queryNo = "66", const std::string& tableName = "ACTMA");
+    void BarCodeFieldSetText(plat::TField* field, const std::string& text,
+                             const plat::Variant& keyValues = {}, const std::string& queryNo = "63",
+                             const std::string& tableName = "INVMB");
+    void CostFieldSetText(plat::TField* field, const std::string& text,
+                          const plat::Variant& keyValues = {}, const std::string& queryNo = "66",
+                          const std::string& tableName = "ACTMA");
     void CustomerFieldSetText(plat::TField* Sender, const std::string& Text);
-    void ProviderFieldSetText(plat::TField* field, const std::string& text, const std::string& queryNo);
+    void ProviderFieldSetText(plat::TField* field, const std::string& text,
+                              const std::string& queryNo);
 
     // ---- look-ups (RadicalLookups.cpp) ----
     // True when the field is empty or the validator found the key; a key not
@@ -142,15 +145,17 @@ public:
                          plat::Variant& result, const plat::Variant& keys = {});
     // With the data set editing: the listed fields take the values found, or
     // are cleared when the field is empty.
-    bool CheckValueAndFill(plat::TField* field, const std::string& table, const std::string& queryNo,
-                           const plat::Variant& keys, const std::string& fieldList,
-                           const std::string& msgType = kMsgError);
-    bool ValidateFieldAndFill(plat::TField* field, const std::string& table, const std::string& queryNo,
-                              const std::string& fieldList, const std::string& msgType = kMsgError);
+    bool CheckValueAndFill(plat::TField* field, const std::string& table,
+                           const std::string& queryNo, const plat::Variant& keys,
+                           const std::string& fieldList, const std::string& msgType = kMsgError);
+    bool ValidateFieldAndFill(plat::TField* field, const std::string& table,
+                              const std::string& queryNo, const std::string& fieldList,
+                              const std::string& msgType = kMsgError);
     // True when the key made of the listed fields (default: the field) is not
     // taken; "000002" and abort for "E", "000005" for "W".
     bool CheckValueUnique(plat::TField* field, const std::string& table, const std::string& queryNo,
-                          const std::string& fieldList = "", const std::string& msgType = kMsgError);
+                          const std::string& fieldList = "",
+                          const std::string& msgType = kMsgError);
 
     // ---- audit columns ----
     static bool IsAuditField(const std::string& name);
@@ -158,22 +163,24 @@ public:
     void SetAuditFieldLabels(plat::TDataSet* dataSet);
     void DateTimeFieldGetText(plat::TField* Sender, std::string& Text, bool DisplayText);
 
-protected:
+  protected:
     // The broker; raises EInternalError when the form gave none.
     TBrokers& broker() const;
     std::string sysParam(const std::string& name) const;
     std::string hostParam(const std::string& name) const;
     // Shows a message by code through the broker; the modal result.
-    int showMessage(const std::string& kind, const std::string& code, const std::vector<plat::Variant>& args = {});
+    int showMessage(const std::string& kind, const std::string& code,
+                    const std::vector<plat::Variant>& args = {});
     // Shows an error by code and aborts silently.
     [[noreturn]] void refuse(const std::string& code, const std::vector<plat::Variant>& args = {});
     plat::Variant toDisplay(const plat::Variant& value) const;
     std::string fromDisplay(const std::string& text) const;
 
-private:
+  private:
     enum class TCodeKind { Item, CostCentre, Customer, Supplier };
-    void completeCode(plat::TField* field, const std::string& text, plat::Variant keys, std::string queryNo,
-                      const std::string& table, const std::string& param, TCodeKind kind);
+    void completeCode(plat::TField* field, const std::string& text, plat::Variant keys,
+                      std::string queryNo, const std::string& table, const std::string& param,
+                      TCodeKind kind);
 
     IDataModuleOwner* ownerForm_;
 };

@@ -28,35 +28,54 @@ bool editing(const TField* f) {
 }
 
 bool isDateField(const TField* f) {
-    return f->DataType() == plat::TFieldType::ftDate || f->DataType() == plat::TFieldType::ftDateTime;
+    return f->DataType() == plat::TFieldType::ftDate ||
+           f->DataType() == plat::TFieldType::ftDateTime;
 }
 
 // The integer of a text; `bad` when it is not one.
-int intOr(const std::string& s, int bad) { return plat::StrToIntDef(plat::Trim(s), bad); }
+int intOr(const std::string& s, int bad) {
+    return plat::StrToIntDef(plat::Trim(s), bad);
+}
 
-std::string twoDigits(int v) { return plat::Format("%.*d", {2, v}); }
+std::string twoDigits(int v) {
+    return plat::Format("%.*d", {2, v});
+}
 
 // The year part of a date mask.
 std::string yearMask(int layout) {
     switch (layout) {
-        case 1: case 2: case 3: return "9999";
-        case 4: return "99";
-        case 5: return "999";
-        default: return "";
+        case 1:
+        case 2:
+        case 3:
+            return "9999";
+        case 4:
+            return "99";
+        case 5:
+            return "999";
+        default:
+            return "";
     }
 }
 
 // A stored "YYYY" year shown in the layout; '' for an unknown layout.
 std::string showYear(const std::string& year, int layout) {
     switch (layout) {
-        case 1: case 2: case 3: return year;
-        case 4: return std::to_string(plat::StrToInt(year) - 1911);
-        case 5: return ZeroPad(3, plat::StrToInt(year) - 1911);
-        default: return "";
+        case 1:
+        case 2:
+        case 3:
+            return year;
+        case 4:
+            return std::to_string(plat::StrToInt(year) - 1911);
+        case 5:
+            return ZeroPad(3, plat::StrToInt(year) - 1911);
+        default:
+            return "";
     }
 }
 
-bool after0(const std::string& s) { return plat::CompareStr(s, "0") > 0; }
+bool after0(const std::string& s) {
+    return plat::CompareStr(s, "0") > 0;
+}
 
 // The first value of a look-up answer: a two-dimensional array, an array of
 // rows, or a plain array.
@@ -66,13 +85,17 @@ Variant firstCell(const Variant& answer) {
     return row.IsArray() ? (row.ArrayCount() > 0 ? row[row.LowBound(1)] : Variant()) : row;
 }
 
-bool hasRows(const Variant& answer) { return answer.IsArray() && answer.ArrayCount() > 0; }
+bool hasRows(const Variant& answer) {
+    return answer.IsArray() && answer.ArrayCount() > 0;
+}
 
 }  // namespace
 
 // ---- time ----
 
-std::string TdmRadical::TimeFieldEditMask() const { return "99:99;1; "; }
+std::string TdmRadical::TimeFieldEditMask() const {
+    return "99:99;1; ";
+}
 
 void TdmRadical::TimeFieldGetText(TField* Sender, std::string& Text, bool) {
     Text.clear();
@@ -102,7 +125,9 @@ void TdmRadical::TimeFieldValidate(TField* Sender) {
 
 // ---- day and month ----
 
-std::string TdmRadical::DayFieldEditMask() const { return "99;1; "; }
+std::string TdmRadical::DayFieldEditMask() const {
+    return "99;1; ";
+}
 
 void TdmRadical::DayFieldSetText(TField* Sender, const std::string& Text) {
     if (plat::Trim(Text).empty()) {
@@ -118,9 +143,13 @@ void TdmRadical::DayFieldValidate(TField* Sender) {
     if (day < 1 || day > 31) refuse("000005");
 }
 
-std::string TdmRadical::MonthFieldEditMask() const { return "99;1; "; }
+std::string TdmRadical::MonthFieldEditMask() const {
+    return "99;1; ";
+}
 
-void TdmRadical::MonthFieldSetText(TField* Sender, const std::string& Text) { DayFieldSetText(Sender, Text); }
+void TdmRadical::MonthFieldSetText(TField* Sender, const std::string& Text) {
+    DayFieldSetText(Sender, Text);
+}
 
 void TdmRadical::MonthFieldValidate(TField* Sender) {
     if (!editing(Sender) || Sender->AsString().empty()) return;
@@ -140,15 +169,18 @@ std::string TdmRadical::DateFieldEditMask() const {
 void TdmRadical::DateFieldGetText(TField* Sender, std::string& Text, bool) {
     Text.clear();
     if (Sender->IsNull()) return;
-    plat::TDateTime date = isDateField(Sender) ? Sender->AsDateTime() : YmdToDate(Sender->AsString());
+    plat::TDateTime date =
+        isDateField(Sender) ? Sender->AsDateTime() : YmdToDate(Sender->AsString());
     Text = DateToText(DateLayout, DateSeparator, date);
 }
 
 void TdmRadical::DateFieldSetText(TField* Sender, const std::string& Text) {
     if (isDateField(Sender)) {
         plat::TDateTime date = TextToDate(Text, DateLayout, DateSeparator);
-        if (date > 0) Sender->SetAsDateTime(date);
-        else Sender->Clear();
+        if (date > 0)
+            Sender->SetAsDateTime(date);
+        else
+            Sender->Clear();
         return;
     }
     std::string ymd = DisplayDateToYmd(Text, DateLayout, DateSeparator);
@@ -165,7 +197,9 @@ void TdmRadical::DateFieldValidate(TField* Sender) {
 
 // ---- month-day ----
 
-std::string TdmRadical::MDFieldEditMask() const { return "99" + DateSeparator + "99" + kMaskTail; }
+std::string TdmRadical::MDFieldEditMask() const {
+    return "99" + DateSeparator + "99" + kMaskTail;
+}
 
 void TdmRadical::MDFieldGetText(TField* Sender, std::string& Text, bool) {
     Text.clear();
@@ -178,7 +212,8 @@ void TdmRadical::MDFieldGetText(TField* Sender, std::string& Text, bool) {
 
 void TdmRadical::MDFieldSetText(TField* Sender, const std::string& Text) {
     std::string blank = plat::Trim(Text);
-    if (Text == "  " + DateSeparator + "  " || blank.empty() || blank == plat::Trim(DateSeparator)) {
+    if (Text == "  " + DateSeparator + "  " || blank.empty() ||
+        blank == plat::Trim(DateSeparator)) {
         Sender->Clear();
         return;
     }
@@ -212,7 +247,8 @@ void TdmRadical::YMFieldGetText(TField* Sender, std::string& Text, bool) {
     try {
         std::string shown = showYear(year, DateLayout);
         if (shown.empty()) return;
-        Text = DateLayout == 2 || DateLayout == 3 ? month + DateSeparator + shown : shown + DateSeparator + month;
+        Text = DateLayout == 2 || DateLayout == 3 ? month + DateSeparator + shown
+                                                  : shown + DateSeparator + month;
     } catch (const plat::Exception&) {
         Text.clear();
     }
@@ -234,7 +270,9 @@ void TdmRadical::YMFieldValidate(TField* Sender) {
 
 // ---- year ----
 
-std::string TdmRadical::YearFieldEditMask() const { return yearMask(DateLayout) + kMaskTail; }
+std::string TdmRadical::YearFieldEditMask() const {
+    return yearMask(DateLayout) + kMaskTail;
+}
 
 void TdmRadical::YearFieldGetText(TField* Sender, std::string& Text, bool) {
     Text.clear();
@@ -252,16 +290,26 @@ void TdmRadical::YearFieldSetText(TField* Sender, const std::string& Text) {
     int year = intOr(Text, 0);
     std::string stored;
     switch (DateLayout) {
-        case 1: case 2: case 3: stored = PadLeft(std::to_string(year), 4, '0'); break;
-        case 4: case 5: stored = PadLeft(std::to_string(year + 1911), 4, '0'); break;
-        default: break;
+        case 1:
+        case 2:
+        case 3:
+            stored = PadLeft(std::to_string(year), 4, '0');
+            break;
+        case 4:
+        case 5:
+            stored = PadLeft(std::to_string(year + 1911), 4, '0');
+            break;
+        default:
+            break;
     }
     Sender->SetAsString(stored);
 }
 
 // ---- percent ----
 
-std::string TdmRadical::PercentFieldEditMask() const { return "###.##%;1; "; }
+std::string TdmRadical::PercentFieldEditMask() const {
+    return "###.##%;1; ";
+}
 
 void TdmRadical::PercentFieldGetText(TField* Sender, std::string& Text, bool) {
     Text.clear();
@@ -275,9 +323,11 @@ void TdmRadical::PercentFieldSetText(TField* Sender, const std::string& Text) {
     std::string upToPercent = Text.substr(0, Text.find('%'));
     size_t dot = upToPercent.find('.');
     std::string whole = plat::Trim(upToPercent.substr(0, dot));
-    std::string fraction = dot == std::string::npos ? std::string() : plat::Trim(upToPercent.substr(dot + 1));
+    std::string fraction =
+        dot == std::string::npos ? std::string() : plat::Trim(upToPercent.substr(dot + 1));
     double value = 0;
-    if (!plat::TryStrToFloat((whole.empty() ? "0" : whole) + (fraction.empty() ? "" : "." + fraction), value) ||
+    if (!plat::TryStrToFloat(
+            (whole.empty() ? "0" : whole) + (fraction.empty() ? "" : "." + fraction), value) ||
         (whole.empty() && fraction.empty()))
         value = 0;
     Sender->SetAsFloat(value / 100);
@@ -285,7 +335,9 @@ void TdmRadical::PercentFieldSetText(TField* Sender, const std::string& Text) {
 
 // ---- duration ----
 
-std::string TdmRadical::SecondFieldEditMask() const { return "9999:99:99;1; "; }
+std::string TdmRadical::SecondFieldEditMask() const {
+    return "9999:99:99;1; ";
+}
 
 void TdmRadical::SecondFldGetText(TField* Sender, std::string& Text, bool) {
     Text.clear();
@@ -301,7 +353,8 @@ void TdmRadical::SecondFldSetText(TField* Sender, const std::string& Text) {
     int hours = intOr(TokenAt(Text, ":", 1), 0);
     int minutes = intOr(TokenAt(Text, ":", 2), 0);
     int seconds = intOr(TokenAt(Text, ":", 3), 0);
-    std::string duration = ZeroPad(4, hours) + ":" + ZeroPad(2, minutes) + ":" + ZeroPad(2, seconds);
+    std::string duration =
+        ZeroPad(4, hours) + ":" + ZeroPad(2, minutes) + ":" + ZeroPad(2, seconds);
     bool valid = duration.size() == 10 && hours >= 0 && intOr(duration.substr(5, 2), -1) >= 0 &&
                  intOr(duration.substr(5, 2), -1) <= 59 && intOr(duration.substr(8, 2), -1) >= 0 &&
                  intOr(duration.substr(8, 2), -1) <= 59;
@@ -317,33 +370,38 @@ void TdmRadical::NumberFieldDisplayFormat(int decimals, std::string& format) con
     format = decimals == 0 ? "#,##0.#######" : "#,##0." + std::string(std::min(decimals, 11), '0');
 }
 
-std::string TdmRadical::NumberFieldEditFormat() const { return "##0.#######"; }
+std::string TdmRadical::NumberFieldEditFormat() const {
+    return "##0.#######";
+}
 
 // ---- code completion ----
 
-void TdmRadical::BarCodeFieldSetText(TField* field, const std::string& text, const Variant& keyValues,
-                                     const std::string& queryNo, const std::string& tableName) {
-    completeCode(field, text, keyValues, queryNo.empty() ? "63" : queryNo, tableName.empty() ? "INVMB" : tableName,
-                 "SYS053", TCodeKind::Item);
+void TdmRadical::BarCodeFieldSetText(TField* field, const std::string& text,
+                                     const Variant& keyValues, const std::string& queryNo,
+                                     const std::string& tableName) {
+    completeCode(field, text, keyValues, queryNo.empty() ? "63" : queryNo,
+                 tableName.empty() ? "INVMB" : tableName, "SYS053", TCodeKind::Item);
 }
 
 void TdmRadical::CostFieldSetText(TField* field, const std::string& text, const Variant& keyValues,
                                   const std::string& queryNo, const std::string& tableName) {
-    completeCode(field, text, keyValues, queryNo.empty() ? "66" : queryNo, tableName.empty() ? "ACTMA" : tableName,
-                 "SYS056", TCodeKind::CostCentre);
+    completeCode(field, text, keyValues, queryNo.empty() ? "66" : queryNo,
+                 tableName.empty() ? "ACTMA" : tableName, "SYS056", TCodeKind::CostCentre);
 }
 
 void TdmRadical::CustomerFieldSetText(TField* Sender, const std::string& Text) {
-    completeCode(Sender, Text, Variant(), sysParam("SYS054") == "2" ? "62" : "61", "COPMA", "SYS054",
-                 TCodeKind::Customer);
+    completeCode(Sender, Text, Variant(), sysParam("SYS054") == "2" ? "62" : "61", "COPMA",
+                 "SYS054", TCodeKind::Customer);
 }
 
-void TdmRadical::ProviderFieldSetText(TField* field, const std::string& text, const std::string& queryNo) {
+void TdmRadical::ProviderFieldSetText(TField* field, const std::string& text,
+                                      const std::string& queryNo) {
     completeCode(field, text, Variant(), queryNo, "PURMA", "SYS055", TCodeKind::Supplier);
 }
 
-void TdmRadical::completeCode(TField* field, const std::string& text, Variant keys, std::string queryNo,
-                              const std::string& table, const std::string& param, TCodeKind kind) {
+void TdmRadical::completeCode(TField* field, const std::string& text, Variant keys,
+                              std::string queryNo, const std::string& table,
+                              const std::string& param, TCodeKind kind) {
     const bool barCode = kind == TCodeKind::Item;
     const bool partner = kind == TCodeKind::Customer || kind == TCodeKind::Supplier;
     if (text.empty()) {
@@ -378,11 +436,13 @@ void TdmRadical::completeCode(TField* field, const std::string& text, Variant ke
     if (partner) {
         keys = plat::VarArrayOf({Variant(typed)});
     } else {
-        if (!keys.IsArray()) keys = plat::VarArrayOf({plat::VarToStr(keys).empty() ? Variant(text) : keys});
+        if (!keys.IsArray())
+            keys = plat::VarArrayOf({plat::VarToStr(keys).empty() ? Variant(text) : keys});
         for (int i = keys.LowBound(1); i <= keys.HighBound(1); ++i)
             if (keys[i].IsText()) keys[i] = Variant(fromDisplay(plat::VarToStr(keys[i])));
     }
-    if (setting == "2" && kind != TCodeKind::Customer) queryNo = std::to_string(plat::StrToIntDef(queryNo, 0) + 1);
+    if (setting == "2" && kind != TCodeKind::Customer)
+        queryNo = std::to_string(plat::StrToIntDef(queryNo, 0) + 1);
     Variant answer = lookUp(table, queryNo, keys);
     field->SetAsString(hasRows(answer) ? plat::VarToStr(firstCell(answer)) : typed);
     field->FocusControl();

@@ -60,25 +60,28 @@ std::vector<std::string> splitList(const std::string& list) {
 
 }  // namespace
 
-bool TdmRadical::CheckValueExists(TField* field, const std::string& table, const std::string& queryNo,
-                                  Variant& values, const Variant& keys, const std::string& msgType) {
+bool TdmRadical::CheckValueExists(TField* field, const std::string& table,
+                                  const std::string& queryNo, Variant& values, const Variant& keys,
+                                  const std::string& msgType) {
     std::string text = field->AsString();
     if (text.empty()) return true;
     bool found = Broker && Broker->CheckValue(table, queryNo, normalizeKeys(keys, text), values);
     if (found) return true;
     if (msgType == kMsgError) refuse("000001", {Variant(field->DisplayLabel())});
-    if (msgType == kMsgWarning && showMessage(kMsgWarning, "000004", {Variant(field->DisplayLabel())}) != modal::Ok)
+    if (msgType == kMsgWarning &&
+        showMessage(kMsgWarning, "000004", {Variant(field->DisplayLabel())}) != modal::Ok)
         plat::Abort();
     return false;
 }
 
-bool TdmRadical::CheckValueSilent(TField* field, const std::string& table, const std::string& queryNo,
-                                  Variant& values, const Variant& keys) {
+bool TdmRadical::CheckValueSilent(TField* field, const std::string& table,
+                                  const std::string& queryNo, Variant& values,
+                                  const Variant& keys) {
     return CheckValueExists(field, table, queryNo, values, keys, kMsgNone);
 }
 
-bool TdmRadical::GetLookupValues(TField* field, const std::string& table, const std::string& queryNo,
-                                 Variant& result, const Variant& keys) {
+bool TdmRadical::GetLookupValues(TField* field, const std::string& table,
+                                 const std::string& queryNo, Variant& result, const Variant& keys) {
     result = plat::VarArrayOf({Variant(0)});
     Variant values;
     bool found = CheckValueSilent(field, table, queryNo, values, keys);
@@ -91,8 +94,9 @@ bool TdmRadical::GetLookupValues(TField* field, const std::string& table, const 
     return found;
 }
 
-bool TdmRadical::CheckValueAndFill(TField* field, const std::string& table, const std::string& queryNo,
-                                   const Variant& keys, const std::string& fieldList, const std::string& msgType) {
+bool TdmRadical::CheckValueAndFill(TField* field, const std::string& table,
+                                   const std::string& queryNo, const Variant& keys,
+                                   const std::string& fieldList, const std::string& msgType) {
     Variant values;
     bool found = CheckValueExists(field, table, queryNo, values, keys, msgType);
     if (!found || !editing(field)) return found;
@@ -109,23 +113,27 @@ bool TdmRadical::CheckValueAndFill(TField* field, const std::string& table, cons
     return found;
 }
 
-bool TdmRadical::ValidateFieldAndFill(TField* field, const std::string& table, const std::string& queryNo,
-                                      const std::string& fieldList, const std::string& msgType) {
+bool TdmRadical::ValidateFieldAndFill(TField* field, const std::string& table,
+                                      const std::string& queryNo, const std::string& fieldList,
+                                      const std::string& msgType) {
     return CheckValueAndFill(field, table, queryNo, Variant(), fieldList, msgType);
 }
 
-bool TdmRadical::CheckValueUnique(TField* field, const std::string& table, const std::string& queryNo,
-                                  const std::string& fieldList, const std::string& msgType) {
+bool TdmRadical::CheckValueUnique(TField* field, const std::string& table,
+                                  const std::string& queryNo, const std::string& fieldList,
+                                  const std::string& msgType) {
     if (!editing(field) || field->AsString().empty()) return true;
     std::vector<std::string> names = splitList(fieldList.empty() ? field->FieldName() : fieldList);
     // One element per listed field and a trailing unassigned one.
     Variant keys = Variant::CreateArray({0, (int)names.size()});
-    for (size_t i = 0; i < names.size(); ++i) keys[(int)i] = Variant(field->DataSet()->FieldByName(names[i])->AsString());
+    for (size_t i = 0; i < names.size(); ++i)
+        keys[(int)i] = Variant(field->DataSet()->FieldByName(names[i])->AsString());
     Variant values;
     bool taken = Broker && Broker->CheckValue(table, queryNo, keys, values);
     if (!taken) return true;
     if (msgType == kMsgError) refuse("000002", {Variant(field->DisplayLabel())});
-    if (msgType == kMsgWarning && showMessage(kMsgWarning, "000005", {Variant(field->DisplayLabel())}) != modal::Ok)
+    if (msgType == kMsgWarning &&
+        showMessage(kMsgWarning, "000005", {Variant(field->DisplayLabel())}) != modal::Ok)
         plat::Abort();
     return false;
 }
@@ -163,7 +171,8 @@ void TdmRadical::SetAuditFieldLabels(TDataSet* dataSet) {
 void TdmRadical::DateTimeFieldGetText(TField* Sender, std::string& Text, bool) {
     Text.clear();
     if (Sender->IsNull()) return;
-    bool dateField = Sender->DataType() == plat::TFieldType::ftDate || Sender->DataType() == plat::TFieldType::ftDateTime;
+    bool dateField = Sender->DataType() == plat::TFieldType::ftDate ||
+                     Sender->DataType() == plat::TFieldType::ftDateTime;
     plat::TDateTime value = dateField ? Sender->AsDateTime() : YmdHmsToDateTime(Sender->AsString());
     Text = DateTimeToText(DateLayout, DateSeparator, value);
 }

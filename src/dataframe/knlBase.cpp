@@ -34,7 +34,7 @@ constexpr const char* kBaseLog = "knlBase";
 
 // Holds back the delete and scroll events of a data set.
 class TDeleteEventsHeld {
-public:
+  public:
     TDeleteEventsHeld(TDataSet* dataSet, bool on) : dataSet_(on ? dataSet : nullptr) {
         if (!dataSet_) return;
         std::swap(afterDelete_, dataSet_->AfterDelete);
@@ -52,18 +52,20 @@ public:
     TDeleteEventsHeld(const TDeleteEventsHeld&) = delete;
     TDeleteEventsHeld& operator=(const TDeleteEventsHeld&) = delete;
 
-private:
+  private:
     TDataSet* dataSet_;
     plat::TDataSetNotifyEvent afterDelete_, afterScroll_, beforeDelete_, beforeScroll_;
 };
 
 TDataSet* detailOf(plat::TDataSetField* field) {
-    return field->DetailDataSets().empty() ? field->NestedDataSet() : field->DetailDataSets().front();
+    return field->DetailDataSets().empty() ? field->NestedDataSet()
+                                           : field->DetailDataSets().front();
 }
 
 void deleteNestedRows(TDataSet* dataSet, bool suspend) {
     for (TField* f : dataSet->Fields())
-        if (auto* nested = dynamic_cast<plat::TDataSetField*>(f)) DeleteAllRecords(detailOf(nested), true, suspend);
+        if (auto* nested = dynamic_cast<plat::TDataSetField*>(f))
+            DeleteAllRecords(detailOf(nested), true, suspend);
 }
 
 std::string layoutValue(const TField* f) {
@@ -107,11 +109,14 @@ void DeleteAllRecords(TDataSet* dataSet, bool nested, bool suspend) {
 
 void FetchMoreOrLast(plat::TClientDataSet* dataSet) {
     if (!dataSet) return;
-    if (dataSet->Eof() && !dataSet->AllFetched()) dataSet->GetNextPacket();
-    else dataSet->Last();
+    if (dataSet->Eof() && !dataSet->AllFetched())
+        dataSet->GetNextPacket();
+    else
+        dataSet->Last();
 }
 
-void OpenDataSetByCondition(plat::TClientDataSet* dataSet, const std::string& condition, const Variant& second) {
+void OpenDataSetByCondition(plat::TClientDataSet* dataSet, const std::string& condition,
+                            const Variant& second) {
     try {
         dataSet->Close();
         std::string where = plat::SameText(condition, "All") ? std::string() : condition;
@@ -150,7 +155,8 @@ bool FindBlankField(TDataSet* dataSet, const std::string& list, TField*& field) 
         if (!plat::SameText(owner, dataSet->Name())) continue;
         while (!names.empty()) {
             TField* f = dataSet->FindField(plat::Trim(CutToken(names, ",")));
-            if (f && f->Visible() && !f->ReadOnly() && f->IsDataField() && plat::Trim(f->Text()).empty()) {
+            if (f && f->Visible() && !f->ReadOnly() && f->IsDataField() &&
+                plat::Trim(f->Text()).empty()) {
                 field = f;
                 return true;
             }
@@ -195,7 +201,8 @@ void LoadFieldLayout(const std::string& fileName, TDataSet* dataSet, int gridInd
     std::string section = GridLayoutSection(dataSet, gridIndex);
     std::string bytes;
     if (!plat::TryReadFileBytes(fileName, bytes)) {
-        WriteAlertLog(kBaseLog, "Grid layout " + fileName + " not loaded: the file cannot be read", "D");
+        WriteAlertLog(kBaseLog, "Grid layout " + fileName + " not loaded: the file cannot be read",
+                      "D");
         return;
     }
     try {
@@ -217,8 +224,10 @@ void LoadFieldLayout(const std::string& fileName, TDataSet* dataSet, int gridInd
             f->SetIndex(index);
         }
         if (malformed)
-            WriteAlertLog(kBaseLog, "Grid layout " + fileName + " [" + section + "]: " + std::to_string(malformed) +
-                                        " malformed entries skipped", "D");
+            WriteAlertLog(kBaseLog,
+                          "Grid layout " + fileName + " [" + section +
+                              "]: " + std::to_string(malformed) + " malformed entries skipped",
+                          "D");
     } catch (const std::exception& e) {
         WriteAlertLog(kBaseLog, "Grid layout " + fileName + " not loaded: " + e.what(), "D");
     }

@@ -18,7 +18,7 @@ using TBusyCursorHandler = std::function<void(bool busy)>;
 TBusyCursorHandler SetBusyCursorHandler(TBusyCursorHandler handler);
 
 class TBusyCursor {
-public:
+  public:
     TBusyCursor();
     ~TBusyCursor();
     TBusyCursor(const TBusyCursor&) = delete;
@@ -67,10 +67,10 @@ void LoadFieldLayout(const std::string& fileName, plat::TDataSet* dataSet, int g
 void SaveFieldLayout(const std::string& fileName, plat::TDataSet* dataSet, int gridIndex);
 // With a sub-directory the file there is used when it exists, else the one
 // in the layout folder itself; nothing is loaded without a file.
-void LoadGridLayout(const std::string& subDirectory, const std::string& baseName, plat::TDataSet* dataSet,
-                    int gridIndex);
+void LoadGridLayout(const std::string& subDirectory, const std::string& baseName,
+                    plat::TDataSet* dataSet, int gridIndex);
 // Creates the folder when missing, then saves.
-void SaveGridLayout(const std::string& subDirectory, const std::string& baseName, plat::TDataSet* dataSet,
-                    int gridIndex);
+void SaveGridLayout(const std::string& subDirectory, const std::string& baseName,
+                    plat::TDataSet* dataSet, int gridIndex);
 
 }  // namespace ktrb

@@ -28,15 +28,20 @@ int FlagValue(const TField* flag) {
     return std::isfinite(d) && std::fabs(d) < 2e9 ? (int)d : 0;
 }
 
-int EditStamp(int flag) { return -(flag + 1); }
+int EditStamp(int flag) {
+    return -(flag + 1);
+}
 
-int SavedFlag(int stamped) { return stamped < 0 ? (-stamped) % kFlagModulus : stamped; }
+int SavedFlag(int stamped) {
+    return stamped < 0 ? (-stamped) % kFlagModulus : stamped;
+}
 
 namespace {
 
 // The data set that shows a nested field's rows.
 TDataSet* detailOf(plat::TDataSetField* field) {
-    return field->DetailDataSets().empty() ? field->NestedDataSet() : field->DetailDataSets().front();
+    return field->DetailDataSets().empty() ? field->NestedDataSet()
+                                           : field->DetailDataSets().front();
 }
 
 void writeSavedFlag(TDataSet* dataSet, TField* flag) {
@@ -51,7 +56,8 @@ void writeSavedFlag(TDataSet* dataSet, TField* flag) {
 bool resetNested(TDataSet* dataSet) {
     bool result = true;
     for (TField* f : dataSet->Fields())
-        if (auto* nested = dynamic_cast<plat::TDataSetField*>(f)) result = ResetNegativeFlags(detailOf(nested), true);
+        if (auto* nested = dynamic_cast<plat::TDataSetField*>(f))
+            result = ResetNegativeFlags(detailOf(nested), true);
     return result;
 }
 
@@ -120,7 +126,8 @@ void FillNullFields(TDataSet* dataSet) {
     }
 }
 
-std::string NormalizeYearMonthText(const std::string& text, int layout, const std::string& separator) {
+std::string NormalizeYearMonthText(const std::string& text, int layout,
+                                   const std::string& separator) {
     std::string s = plat::Trim(text);
     if (s.empty()) return {};
     std::string part1 = plat::Trim(TokenAt(s, separator, 1));
@@ -128,18 +135,29 @@ std::string NormalizeYearMonthText(const std::string& text, int layout, const st
     if (plat::CompareStr(part1, "0") <= 0 || plat::CompareStr(part2, "0") <= 0) return {};
     std::string year, month;
     switch (layout) {
-        case 1: year = part1; month = part2; break;
+        case 1:
+            year = part1;
+            month = part2;
+            break;
         case 2:
-        case 3: month = part1; year = part2; break;
+        case 3:
+            month = part1;
+            year = part2;
+            break;
         case 4:
-        case 5: year = std::to_string(plat::StrToIntDef(part1, 0) + 1911); month = part2; break;
-        default: return {};
+        case 5:
+            year = std::to_string(plat::StrToIntDef(part1, 0) + 1911);
+            month = part2;
+            break;
+        default:
+            return {};
     }
     year = PadLeft(std::to_string(plat::StrToIntDef(year, 0)), 4, '0');
     return year + PadLeft(month, 2, '0');
 }
 
-void NormalizeYearMonthText(const std::string& text, int layout, const std::string& separator, std::string& result) {
+void NormalizeYearMonthText(const std::string& text, int layout, const std::string& separator,
+                            std::string& result) {
     result = NormalizeYearMonthText(text, layout, separator);
 }
 

@@ -14,7 +14,7 @@ class TBrokers;
 
 // Disables a data set's controls for its lifetime (nothing for null).
 class TControlsDisabled {
-public:
+  public:
     explicit TControlsDisabled(plat::TDataSet* dataSet) : dataSet_(dataSet) {
         if (dataSet_) dataSet_->DisableControls();
     }
@@ -24,7 +24,7 @@ public:
     TControlsDisabled(const TControlsDisabled&) = delete;
     TControlsDisabled& operator=(const TControlsDisabled&) = delete;
 
-private:
+  private:
     plat::TDataSet* dataSet_;
 };
 
@@ -65,7 +65,8 @@ void FillNullFields(plat::TDataSet* dataSet);
 
 // A typed year-month in date layout 1..5 with the separator, as "YYYYMM";
 // '' when the text is blank, a part is not after "0" or the layout unknown.
-std::string NormalizeYearMonthText(const std::string& text, int layout, const std::string& separator);
+std::string NormalizeYearMonthText(const std::string& text, int layout,
+                                   const std::string& separator);
 void NormalizeYearMonthText(const std::string& text, int layout, const std::string& separator,
                             std::string& result);
 

@@ -22,13 +22,16 @@ struct CommonColumn {
     const char* type;
 };
 const CommonColumn kAuditColumns[] = {
-    {"COMPANY", "NVARCHAR(10) DEFAULT ''"},     {"CREATOR", "NVARCHAR(10) DEFAULT ''"},
-    {"USR_GROUP", "NVARCHAR(10) DEFAULT ''"},   {"CREATE_DATE", "NVARCHAR(17) DEFAULT ''"},
-    {"MODIFIER", "NVARCHAR(10) DEFAULT ''"},    {"MODI_DATE", "NVARCHAR(17) DEFAULT ''"},
+    {"COMPANY", "NVARCHAR(10) DEFAULT ''"},
+    {"CREATOR", "NVARCHAR(10) DEFAULT ''"},
+    {"USR_GROUP", "NVARCHAR(10) DEFAULT ''"},
+    {"CREATE_DATE", "NVARCHAR(17) DEFAULT ''"},
+    {"MODIFIER", "NVARCHAR(10) DEFAULT ''"},
+    {"MODI_DATE", "NVARCHAR(17) DEFAULT ''"},
     {"FLAG", "FLOAT DEFAULT 0"},
 };
 // Tables of the server's own bookkeeping: no audit or user-defined columns.
-const std::set<std::string> kPlainTables = {"NUMSEQ", "DOCUS", "USRDF", "USRFM", "ATTACH",
+const std::set<std::string> kPlainTables = {"NUMSEQ",   "DOCUS",    "USRDF",   "USRFM", "ATTACH",
                                             "SVJOBQUE", "QCATALOG", "LOOKUPS", "ADMNH"};
 
 const char* kServerTables = R"SQL(
@@ -59,7 +62,9 @@ std::string Getenv(const char* name) {
     return v ? std::string(v) : std::string();
 }
 
-bool HasSchema(const std::string& dir) { return !dir.empty() && plat::FileExists(dir + "/schema.sql"); }
+bool HasSchema(const std::string& dir) {
+    return !dir.empty() && plat::FileExists(dir + "/schema.sql");
+}
 
 std::string WalkUp(std::string from) {
     while (!from.empty()) {
@@ -87,7 +92,9 @@ std::string CwdFolder() {
 std::string CommonColumnsSql() {
     std::string sql;
     for (auto& c : kAuditColumns) sql += std::string(",\n  ") + c.name + " " + c.type;
-    for (int i = 1; i <= 12; ++i) sql += std::string(",\n  UDF") + (i < 10 ? "0" : "") + std::to_string(i) + " NVARCHAR(255) DEFAULT ''";
+    for (int i = 1; i <= 12; ++i)
+        sql += std::string(",\n  UDF") + (i < 10 ? "0" : "") + std::to_string(i) +
+               " NVARCHAR(255) DEFAULT ''";
     for (int i = 51; i <= 62; ++i) sql += ",\n  UDF" + std::to_string(i) + " FLOAT DEFAULT 0";
     return sql;
 }
@@ -134,13 +141,15 @@ std::string WithCommonColumns(const std::string& schema) {
             char c = text[i];
             if (c == '\'') quoted = !quoted;
             if (quoted) continue;
-            if (c == '(') ++depth;
-            else if (c == ')' && --depth == 0) break;
+            if (c == '(')
+                ++depth;
+            else if (c == ')' && --depth == 0)
+                break;
             else if (c == ',' && depth == 1 && insertAt == std::string::npos) {
                 size_t k = i + 1;
                 while (k < text.size() && std::isspace((unsigned char)text[k])) ++k;
-                if (StartsWithWord(text, k, "PRIMARY KEY") || StartsWithWord(text, k, "FOREIGN KEY") ||
-                    StartsWithWord(text, k, "UNIQUE"))
+                if (StartsWithWord(text, k, "PRIMARY KEY") ||
+                    StartsWithWord(text, k, "FOREIGN KEY") || StartsWithWord(text, k, "UNIQUE"))
                     insertAt = i;
             }
         }
@@ -155,7 +164,8 @@ std::string WithCommonColumns(const std::string& schema) {
 
 std::string Directive(const DataFileEntry& e, const std::string& name) {
     for (auto& d : e.directives)
-        if (d.compare(0, name.size(), name) == 0 && (d.size() == name.size() || d[name.size()] == ' '))
+        if (d.compare(0, name.size(), name) == 0 &&
+            (d.size() == name.size() || d[name.size()] == ' '))
             return plat::Trim(d.substr(name.size()));
     return "";
 }
@@ -172,7 +182,8 @@ void LoadCatalogue(Database& db, const std::string& text) {
 
 void LoadLookups(Database& db, const std::string& text) {
     Statement st(db,
-                 "INSERT INTO LOOKUPS (LK001, LK002, LK003, LK004, LK005, LK006, LK007, LK008, LK009, LK010) "
+                 "INSERT INTO LOOKUPS (LK001, LK002, LK003, LK004, LK005, LK006, LK007, LK008, "
+                 "LK009, LK010) "
                  "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
     for (auto& e : ParseDataFile(text, "lookup")) {
         if (e.words.size() != 2) throw SqlError("Lookup entry without kind and sub-kind");
@@ -184,14 +195,17 @@ void LoadLookups(Database& db, const std::string& text) {
             if (sp == std::string::npos) continue;
             maps += rest.substr(0, sp) + "\t" + plat::Trim(rest.substr(sp + 1)) + "\n";
         }
-        st.BindAll({e.words[0], e.words[1], e.sql, Directive(e, "display"), Directive(e, "display-eng"),
-                    Directive(e, "return"), Directive(e, "money"), Directive(e, "price"), maps, e.description});
+        st.BindAll({e.words[0], e.words[1], e.sql, Directive(e, "display"),
+                    Directive(e, "display-eng"), Directive(e, "return"), Directive(e, "money"),
+                    Directive(e, "price"), maps, e.description});
         st.Step();
         st.Reset();
     }
 }
 
-std::string ReadData(const std::string& dir, const char* file) { return plat::ReadFileBytes(dir + "/" + file); }
+std::string ReadData(const std::string& dir, const char* file) {
+    return plat::ReadFileBytes(dir + "/" + file);
+}
 
 }  // namespace
 
@@ -204,8 +218,9 @@ std::string DataDirectory() {
         dir = WalkUp(from);
         if (!dir.empty()) return dir;
     }
-    throw plat::EInOutError("The server's data folder (standins/data with schema.sql) was not found; "
-                            "set KTRB_DATA_DIR");
+    throw plat::EInOutError(
+        "The server's data folder (standins/data with schema.sql) was not found; "
+        "set KTRB_DATA_DIR");
 }
 
 std::vector<DataFileEntry> ParseDataFile(const std::string& text, const std::string& tag) {

@@ -25,7 +25,8 @@ void CreateDatabase(Database& db, DemoRows demo = DemoRows::With, const std::str
 // Opens a database file, creating its tables and demo rows when it has none;
 // ":memory:" gives a fresh demo database (copied from a cached template, so
 // tests can create many cheaply).
-std::unique_ptr<Database> OpenServerDatabase(const std::string& path, DemoRows demo = DemoRows::With);
+std::unique_ptr<Database> OpenServerDatabase(const std::string& path,
+                                             DemoRows demo = DemoRows::With);
 
 // One entry of a "-- @name KEY1 KEY2  description" file: the header words and
 // the lines up to the next header.

@@ -24,11 +24,14 @@ plat::TPacketField LookupField(const std::string& name, const std::string& declT
     std::string t = plat::UpperCase(declType);
     if (t.find("CHAR") != std::string::npos) {
         size_t open = t.find('(');
-        int width = open == std::string::npos ? 255 : plat::StrToIntDef(t.substr(open + 1, t.find(')') - open - 1), 255);
+        int width = open == std::string::npos
+                        ? 255
+                        : plat::StrToIntDef(t.substr(open + 1, t.find(')') - open - 1), 255);
         return plat::PacketField(name, TFieldType::ftString, width);
     }
     if (t.find("INT") != std::string::npos) return plat::PacketField(name, TFieldType::ftInteger);
-    if (t == "FLOAT" || t == "REAL" || t == "DOUBLE") return plat::PacketField(name, TFieldType::ftFloat);
+    if (t == "FLOAT" || t == "REAL" || t == "DOUBLE")
+        return plat::PacketField(name, TFieldType::ftFloat);
     // An expression: judged by its values.
     int width = 1;
     bool text = false;
@@ -38,7 +41,8 @@ plat::TPacketField LookupField(const std::string& name, const std::string& declT
             width = std::max(width, plat::TextWidth(r[col].RawText()));
         }
     }
-    if (text || rows.empty()) return plat::PacketField(name, TFieldType::ftString, rows.empty() ? 60 : width);
+    if (text || rows.empty())
+        return plat::PacketField(name, TFieldType::ftString, rows.empty() ? 60 : width);
     return plat::PacketField(name, TFieldType::ftFloat);
 }
 
@@ -46,7 +50,8 @@ plat::TPacketField LookupField(const std::string& name, const std::string& declT
 
 bool AppSession::GetF2Data(Variant& request, Variant& reply) {
     auto r = ArrayItems(request);
-    if (!request.IsArray() || r.size() < 5) throw ServerError("GetF2Data needs the lookup request array");
+    if (!request.IsArray() || r.size() < 5)
+        throw ServerError("GetF2Data needs the lookup request array");
     const LookupDefinition* def = server_->FindLookup(VarToStr(r[0]), VarToStr(r[1]));
     lookupRows_ = plat::TDataPacket();
     if (!def) {
@@ -60,7 +65,8 @@ bool AppSession::GetF2Data(Variant& request, Variant& reply) {
     Database& db = server_->Db();
     std::lock_guard<std::recursive_mutex> lock(db.Mutex());
     Statement st(db, def->sql);
-    if (!st.IsReadOnly()) throw ServerError("Lookup " + def->kind + " " + def->subKind + " would change data");
+    if (!st.IsReadOnly())
+        throw ServerError("Lookup " + def->kind + " " + def->subKind + " would change data");
     int positional = 0;
     for (int i = 1; i <= st.ParameterCount(); ++i) {
         std::string name = st.ParameterName(i);
@@ -68,8 +74,10 @@ bool AppSession::GetF2Data(Variant& request, Variant& reply) {
             st.Bind(i, Variant(plat::Trim(text)));
             continue;
         }
-        int index = name.size() > 1 && name[0] == '?' ? plat::StrToIntDef(name.substr(1), 0) : ++positional;
-        Variant v = index >= 1 && index <= (int)params.size() ? params[(size_t)index - 1] : Variant("");
+        int index =
+            name.size() > 1 && name[0] == '?' ? plat::StrToIntDef(name.substr(1), 0) : ++positional;
+        Variant v =
+            index >= 1 && index <= (int)params.size() ? params[(size_t)index - 1] : Variant("");
         st.Bind(i, v.IsArray() ? Variant("") : v);
     }
     std::vector<std::vector<Variant>> rows;
@@ -84,7 +92,9 @@ bool AppSession::GetF2Data(Variant& request, Variant& reply) {
         for (int i = 0; i < n; ++i) row.push_back(st.Column(i));
         rows.push_back(std::move(row));
     }
-    for (int i = 0; i < n; ++i) lookupRows_.fields.push_back(LookupField(st.ColumnName(i), st.ColumnDeclType(i), rows, (size_t)i));
+    for (int i = 0; i < n; ++i)
+        lookupRows_.fields.push_back(
+            LookupField(st.ColumnName(i), st.ColumnDeclType(i), rows, (size_t)i));
     for (auto& row : rows) {
         plat::TPacketRow pr;
         pr.values = plat::TValueRow(row);
@@ -92,7 +102,8 @@ bool AppSession::GetF2Data(Variant& request, Variant& reply) {
     }
 
     std::string t;
-    if (!def->displayEng.empty()) t += "<ENG>\r\n--DISPLAY;\r\n" + def->displayEng + "\r\n</ENG>\r\n";
+    if (!def->displayEng.empty())
+        t += "<ENG>\r\n--DISPLAY;\r\n" + def->displayEng + "\r\n</ENG>\r\n";
     t += std::string(kEndMarker) + "\r\n";
     t += "--DISPLAY;\r\n" + def->display + "\r\n";
     t += "--RETURN;\r\n" + def->returnFields + "\r\n";
@@ -116,7 +127,8 @@ bool AppSession::GetF2Data(Variant& request, Variant& reply) {
             if (q == std::string::npos) q = pairs.size();
             std::string pair = pairs.substr(p, q - p);
             size_t bar = pair.find('|');
-            if (bar != std::string::npos) t += pair.substr(0, bar) + "\t" + pair.substr(bar + 1) + "\r\n";
+            if (bar != std::string::npos)
+                t += pair.substr(0, bar) + "\t" + pair.substr(bar + 1) + "\r\n";
             p = q + 1;
         }
     }

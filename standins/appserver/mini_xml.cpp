@@ -44,7 +44,7 @@ void AppendUtf8(std::string& out, unsigned long cp) {
 }
 
 class Parser {
-public:
+  public:
     explicit Parser(const std::string& s) : s_(s) {}
 
     std::unique_ptr<XmlElement> Document() {
@@ -56,7 +56,7 @@ public:
         return root;
     }
 
-private:
+  private:
     const std::string& s_;
     size_t pos_ = 0;
 
@@ -64,7 +64,9 @@ private:
         throw XmlError("Malformed XML at offset " + std::to_string(pos_) + ": " + why);
     }
     bool Peek(char c) const { return pos_ < s_.size() && s_[pos_] == c; }
-    bool StartsWith(const char* t) const { return s_.compare(pos_, std::char_traits<char>::length(t), t) == 0; }
+    bool StartsWith(const char* t) const {
+        return s_.compare(pos_, std::char_traits<char>::length(t), t) == 0;
+    }
     void SkipSpace() {
         while (pos_ < s_.size() && std::isspace((unsigned char)s_[pos_])) ++pos_;
     }
@@ -77,18 +79,24 @@ private:
     void SkipMisc() {
         for (;;) {
             SkipSpace();
-            if (StartsWith("<?")) SkipPast("?>");
-            else if (StartsWith("<!--")) SkipPast("-->");
-            else if (StartsWith("<!DOCTYPE")) SkipPast(">");
-            else return;
+            if (StartsWith("<?"))
+                SkipPast("?>");
+            else if (StartsWith("<!--"))
+                SkipPast("-->");
+            else if (StartsWith("<!DOCTYPE"))
+                SkipPast(">");
+            else
+                return;
         }
     }
     std::string Name() {
         size_t b = pos_;
         while (pos_ < s_.size()) {
             unsigned char c = (unsigned char)s_[pos_];
-            if (std::isalnum(c) || c == '_' || c == '-' || c == '.' || c == ':' || c >= 0x80) ++pos_;
-            else break;
+            if (std::isalnum(c) || c == '_' || c == '-' || c == '.' || c == ':' || c >= 0x80)
+                ++pos_;
+            else
+                break;
         }
         if (b == pos_) Fail("a name was expected");
         return s_.substr(b, pos_ - b);
@@ -103,16 +111,22 @@ private:
             size_t semi = raw.find(';', i);
             if (semi == std::string::npos) Fail("unterminated entity");
             std::string ent = raw.substr(i + 1, semi - i - 1);
-            if (ent == "lt") out += '<';
-            else if (ent == "gt") out += '>';
-            else if (ent == "amp") out += '&';
-            else if (ent == "quot") out += '"';
-            else if (ent == "apos") out += '\'';
+            if (ent == "lt")
+                out += '<';
+            else if (ent == "gt")
+                out += '>';
+            else if (ent == "amp")
+                out += '&';
+            else if (ent == "quot")
+                out += '"';
+            else if (ent == "apos")
+                out += '\'';
             else if (!ent.empty() && ent[0] == '#') {
                 unsigned long cp = 0;
                 try {
-                    cp = (ent.size() > 1 && (ent[1] == 'x' || ent[1] == 'X')) ? std::stoul(ent.substr(2), nullptr, 16)
-                                                                             : std::stoul(ent.substr(1));
+                    cp = (ent.size() > 1 && (ent[1] == 'x' || ent[1] == 'X'))
+                             ? std::stoul(ent.substr(2), nullptr, 16)
+                             : std::stoul(ent.substr(1));
                 } catch (...) {
                     Fail("bad character reference &" + ent + ";");
                 }
@@ -185,17 +199,28 @@ private:
 
 }  // namespace
 
-std::unique_ptr<XmlElement> ParseXml(const std::string& text) { return Parser(text).Document(); }
+std::unique_ptr<XmlElement> ParseXml(const std::string& text) {
+    return Parser(text).Document();
+}
 
 std::string XmlEscape(const std::string& text) {
     std::string out;
     for (char c : text) {
         switch (c) {
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '&': out += "&amp;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '&':
+                out += "&amp;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
         }
     }
     return out;

@@ -12,7 +12,7 @@
 namespace standin {
 
 class XmlError : public plat::Exception {
-public:
+  public:
     using plat::Exception::Exception;
     const char* ClassName() const override { return "XmlError"; }
 };

@@ -20,13 +20,21 @@ using Args = std::vector<Variant>;
 // A query by name answers a handful of rows; this many is a runaway.
 constexpr size_t kMaxQueryRows = 1000000;
 
-double Num(const Args& a, size_t i) { return i < a.size() ? plat::VarToFloatDef(a[i], 0) : 0; }
-std::string Text(const Args& a, size_t i) { return i < a.size() && !a[i].IsArray() ? plat::Trim(VarToStr(a[i])) : ""; }
+double Num(const Args& a, size_t i) {
+    return i < a.size() ? plat::VarToFloatDef(a[i], 0) : 0;
+}
+std::string Text(const Args& a, size_t i) {
+    return i < a.size() && !a[i].IsArray() ? plat::Trim(VarToStr(a[i])) : "";
+}
 
 // A rate given as a fraction (0.13) or as a percentage (13).
-double Fraction(double rate) { return rate > 1 ? rate / 100.0 : rate; }
+double Fraction(double rate) {
+    return rate > 1 ? rate / 100.0 : rate;
+}
 
-bool TaxIncluded(const std::string& kind) { return kind == "1" || plat::SameText(kind, "Y"); }
+bool TaxIncluded(const std::string& kind) {
+    return kind == "1" || plat::SameText(kind, "Y");
+}
 
 std::string NowStamp() {  // "YYYYMMDDhhnnsszzz", the audit columns' layout
     std::time_t t = std::time(nullptr);
@@ -88,26 +96,31 @@ Variant AppSession::CallOperation(const std::string& name, const Variant& args) 
         if (!args.IsArray() && op.minArgs > 0)
             throw ServerError(std::string(op.name) + " takes an array of arguments");
         if (a.size() < op.minArgs)
-            throw ServerError(std::string(op.name) + " needs " + std::to_string(op.minArgs) + " arguments, got " +
-                              std::to_string(a.size()));
+            throw ServerError(std::string(op.name) + " needs " + std::to_string(op.minArgs) +
+                              " arguments, got " + std::to_string(a.size()));
         return (this->*op.fn)(a);
     }
     throw ServerError("Unknown operation \"" + name + "\"");
 }
 
-std::vector<std::vector<Variant>> AppSession::ReadOnlyQuery(const std::string& sql, const Args& params,
+std::vector<std::vector<Variant>> AppSession::ReadOnlyQuery(const std::string& sql,
+                                                            const Args& params,
                                                             std::vector<std::string>* columnNames) {
     std::string translated = server_->Translate(sql);
     std::string kw = FirstKeyword(translated);
     if (kw != "SELECT" && kw != "WITH" && kw != "VALUES")
-        throw ServerError("Only queries are run here; a statement beginning with \"" + kw + "\" is refused");
+        throw ServerError("Only queries are run here; a statement beginning with \"" + kw +
+                          "\" is refused");
     Database& db = server_->Db();
     std::lock_guard<std::recursive_mutex> lock(db.Mutex());
     Statement st(db, translated);
-    if (!st.IsReadOnly()) throw ServerError("Only queries are run here; a statement that changes data is refused");
-    for (int i = 1; i <= st.ParameterCount(); ++i) st.Bind(i, i <= (int)params.size() ? params[i - 1] : Variant(""));
+    if (!st.IsReadOnly())
+        throw ServerError("Only queries are run here; a statement that changes data is refused");
+    for (int i = 1; i <= st.ParameterCount(); ++i)
+        st.Bind(i, i <= (int)params.size() ? params[i - 1] : Variant(""));
     if (columnNames)
-        for (int i = 0; i < st.ColumnCount(); ++i) columnNames->push_back(plat::UpperCase(st.ColumnName(i)));
+        for (int i = 0; i < st.ColumnCount(); ++i)
+            columnNames->push_back(plat::UpperCase(st.ColumnName(i)));
     return ReadClientQuery(*server_, st, kMaxQueryRows);
 }
 
@@ -151,12 +164,15 @@ Variant AppSession::TransactionSql(const Args& a) {
         std::string translated = server_->Translate(VarToStr(s));
         std::string kw = FirstKeyword(translated);
         if (kw != "INSERT" && kw != "UPDATE" && kw != "DELETE")
-            throw ServerError("TransactionSQL runs INSERT, UPDATE and DELETE only, not \"" + kw + "\"");
+            throw ServerError("TransactionSQL runs INSERT, UPDATE and DELETE only, not \"" + kw +
+                              "\"");
         Statement st(db, translated);
         while (st.Step()) {
         }
     }
-    if (ClientGone()) throw ServerError("The client left before its statements were committed; nothing was saved");
+    if (ClientGone())
+        throw ServerError(
+            "The client left before its statements were committed; nothing was saved");
     tx.Commit();
     return Variant("");
 }
@@ -165,17 +181,20 @@ double AppSession::StockFactor(const std::string& item, const std::string& unit,
     Database& db = server_->Db();
     std::lock_guard<std::recursive_mutex> lock(db.Mutex());
     known = true;
-    auto stock = db.Query("SELECT MB004 FROM INVMB WHERE MB001 = ? UNION ALL SELECT MI004 FROM BOMMI WHERE MI001 = ?",
-                          {item, item});
+    auto stock = db.Query(
+        "SELECT MB004 FROM INVMB WHERE MB001 = ? UNION ALL SELECT MI004 FROM BOMMI WHERE MI001 = ?",
+        {item, item});
     if (unit.empty() || (!stock.empty() && VarToStr(stock[0][0]) == unit)) return 1.0;
-    auto conv = db.Query("SELECT MD003, MD004 FROM INVMD WHERE MD001 = ? AND MD002 = ?", {item, unit});
-    if (!conv.empty() && conv[0][0].AsFloat() != 0) return conv[0][1].AsFloat() / conv[0][0].AsFloat();
+    auto conv =
+        db.Query("SELECT MD003, MD004 FROM INVMD WHERE MD001 = ? AND MD002 = ?", {item, unit});
+    if (!conv.empty() && conv[0][0].AsFloat() != 0)
+        return conv[0][1].AsFloat() / conv[0][0].AsFloat();
     known = false;
     return 0;
 }
 
-double AppSession::Convert(const std::string& item, double qty, const std::string& from, const std::string& to,
-                           bool& ok) {
+double AppSession::Convert(const std::string& item, double qty, const std::string& from,
+                           const std::string& to, bool& ok) {
     ok = true;
     if (from == to) return qty;
     bool k1, k2;
@@ -204,26 +223,34 @@ Variant AppSession::QtyAdd(const Args& a) {
     return Variant(Convert(Text(a, 0), Num(a, 1), Text(a, 2), "", ok));
 }
 
-double AppSession::Rate(const std::string& currency, const std::string& kind, const std::string& date) {
+double AppSession::Rate(const std::string& currency, const std::string& kind,
+                        const std::string& date) {
     if (currency.empty() || currency == server_->SystemParameter("SYS003")) return 1.0;
     Database& db = server_->Db();
     std::lock_guard<std::recursive_mutex> lock(db.Mutex());
     const char* col = plat::SameText(kind, "I") ? "MG003" : "MG004";
-    Variant v = db.Scalar(std::string("SELECT ") + col + " FROM CMSMG WHERE MG001 = ? AND MG002 <= ? ORDER BY MG002 DESC LIMIT 1",
-                          {currency, date.empty() ? TodayText() : date});
+    Variant v =
+        db.Scalar(std::string("SELECT ") + col +
+                      " FROM CMSMG WHERE MG001 = ? AND MG002 <= ? ORDER BY MG002 DESC LIMIT 1",
+                  {currency, date.empty() ? TodayText() : date});
     return v.IsEmpty() || v.IsNull() ? 0.0 : v.AsFloat();
 }
 
-// [currency, "O" (selling) or "I" (buying), date] -> local units per unit of the currency; 0 unknown.
-Variant AppSession::ExchangeRate(const Args& a) { return Variant(Rate(Text(a, 0), Text(a, 1), Text(a, 2))); }
+// [currency, "O" (selling) or "I" (buying), date] -> local units per unit of the currency; 0
+// unknown.
+Variant AppSession::ExchangeRate(const Args& a) {
+    return Variant(Rate(Text(a, 0), Text(a, 1), Text(a, 2)));
+}
 
 // [price, tax kind wanted, tax kind of the price, currency, tax rate]: a kind
 // "1" or "Y" includes the tax.
 Variant AppSession::ChangeTax(const Args& a) {
     double price = Num(a, 0), rate = Fraction(Num(a, 4));
     bool to = TaxIncluded(Text(a, 1)), from = TaxIncluded(Text(a, 2));
-    if (to && !from) price *= 1 + rate;
-    else if (!to && from && rate > -1) price /= 1 + rate;
+    if (to && !from)
+        price *= 1 + rate;
+    else if (!to && from && rate > -1)
+        price /= 1 + rate;
     std::string currency = Text(a, 3);
     return Variant(RoundHalfAway(price, server_->CurrencyDecimals(currency, 3)));
 }
@@ -240,17 +267,19 @@ Variant AppSession::MocUnitPrice(const Args& a) {
     double price = 0;
     bool included = false;
     std::string priceCurrency = currency, priceUnit = unit;
-    auto terms = db.Query("SELECT MD005, MA021 FROM PURMD JOIN PURMA ON MA001 = MD001 WHERE MD001 = ? AND MD002 = ? "
-                          "AND MD003 IN (?, '****') ORDER BY CASE WHEN MD003 = ? THEN 0 ELSE 1 END LIMIT 1",
-                          {supplier, item, process.empty() ? "****" : process, process});
+    auto terms = db.Query(
+        "SELECT MD005, MA021 FROM PURMD JOIN PURMA ON MA001 = MD001 WHERE MD001 = ? AND MD002 = ? "
+        "AND MD003 IN (?, '****') ORDER BY CASE WHEN MD003 = ? THEN 0 ELSE 1 END LIMIT 1",
+        {supplier, item, process.empty() ? "****" : process, process});
     if (!terms.empty()) {
         price = terms[0][0].AsFloat();
         priceCurrency = VarToStr(terms[0][1]);
         priceUnit = VarToStr(db.Scalar("SELECT MB149 FROM INVMB WHERE MB001 = ?", {item}));
     } else {
-        auto wo = db.Query("SELECT TA022, TA042, TA054, TA053, TA046 FROM MOCTA WHERE TA006 = ? AND TA032 = ? "
-                           "AND TA013 = 'Y' ORDER BY TA003 DESC, TA002 DESC LIMIT 1",
-                           {item, supplier});
+        auto wo = db.Query(
+            "SELECT TA022, TA042, TA054, TA053, TA046 FROM MOCTA WHERE TA006 = ? AND TA032 = ? "
+            "AND TA013 = 'Y' ORDER BY TA003 DESC, TA002 DESC LIMIT 1",
+            {item, supplier});
         if (wo.empty()) return Variant(0.0);
         price = wo[0][0].AsFloat();
         priceCurrency = VarToStr(wo[0][1]);
@@ -277,10 +306,12 @@ Variant AppSession::MocOnHold(const Args& a, bool packages) {
     Database& db = server_->Db();
     std::lock_guard<std::recursive_mutex> lock(db.Mutex());
     std::string col = packages ? "TI016" : "TI007";
-    Variant sum = db.Scalar("SELECT IFNULL(SUM(" + col + "), 0) FROM MOCTI JOIN MOCTH ON TH001 = TI001 AND TH002 = TI002 "
-                            "WHERE TI013 = ? AND TI014 = ? AND TI037 <> 'Y' AND TH023 NOT IN ('Y', 'V') "
-                            "AND (? = '' OR TI004 = ?)",
-                            {Text(a, 3), Text(a, 4), Text(a, 0), Text(a, 0)});
+    Variant sum =
+        db.Scalar("SELECT IFNULL(SUM(" + col +
+                      "), 0) FROM MOCTI JOIN MOCTH ON TH001 = TI001 AND TH002 = TI002 "
+                      "WHERE TI013 = ? AND TI014 = ? AND TI037 <> 'Y' AND TH023 NOT IN ('Y', 'V') "
+                      "AND (? = '' OR TI004 = ?)",
+                  {Text(a, 3), Text(a, 4), Text(a, 0), Text(a, 0)});
     double q = plat::VarToFloatDef(sum, 0);
     return packages ? plat::VarArrayOf({q}) : Variant(q);
 }
@@ -302,19 +333,26 @@ Variant AppSession::KeyinMoney(const Args& a) {
     Database& db = server_->Db();
     std::lock_guard<std::recursive_mutex> lock(db.Mutex());
     TransactionGuard tx(db);
-    auto line = db.Query("SELECT TI037, TI038 FROM MOCTI WHERE TI001 = ? AND TI002 = ? AND TI003 = ?",
-                         {Text(a, 1), Text(a, 2), Text(a, 3)});
-    if (line.empty() || VarToStr(line[0][0]) != "Y" || VarToStr(line[0][1]) == "Y") return Variant("N");
-    db.Query("UPDATE MOCTI SET TI020 = ?, TI024 = ?, TI025 = ?, TI026 = ?, TI027 = ?, TI028 = ?, TI033 = ?, TI023 = ?, "
-             "TI044 = ?, TI045 = ?, TI046 = ?, TI047 = ?, MODIFIER = ?, MODI_DATE = ?, FLAG = FLAG + 1 "
-             "WHERE TI001 = ? AND TI002 = ? AND TI003 = ?",
-             {Num(a, 4), Num(a, 5), Num(a, 6), Num(a, 7), Num(a, 8), Text(a, 9), Text(a, 10), Text(a, 12), Num(a, 15),
-              Num(a, 16), Num(a, 17), Num(a, 18), Text(a, 14), NowStamp(), Text(a, 1), Text(a, 2), Text(a, 3)});
-    db.Query("UPDATE MOCTH SET (TH018, TH019, TH021, TH027, TH020, TH031, TH032) = "
-             "(SELECT SUM(TI025), SUM(TI026), SUM(TI027), SUM(TI044), SUM(TI045), SUM(TI046), SUM(TI047) FROM MOCTI "
-             "WHERE TI001 = TH001 AND TI002 = TH002), MODIFIER = ?, MODI_DATE = ?, FLAG = FLAG + 1 "
-             "WHERE TH001 = ? AND TH002 = ?",
-             {Text(a, 14), NowStamp(), Text(a, 1), Text(a, 2)});
+    auto line =
+        db.Query("SELECT TI037, TI038 FROM MOCTI WHERE TI001 = ? AND TI002 = ? AND TI003 = ?",
+                 {Text(a, 1), Text(a, 2), Text(a, 3)});
+    if (line.empty() || VarToStr(line[0][0]) != "Y" || VarToStr(line[0][1]) == "Y")
+        return Variant("N");
+    db.Query(
+        "UPDATE MOCTI SET TI020 = ?, TI024 = ?, TI025 = ?, TI026 = ?, TI027 = ?, TI028 = ?, TI033 "
+        "= ?, TI023 = ?, "
+        "TI044 = ?, TI045 = ?, TI046 = ?, TI047 = ?, MODIFIER = ?, MODI_DATE = ?, FLAG = FLAG + 1 "
+        "WHERE TI001 = ? AND TI002 = ? AND TI003 = ?",
+        {Num(a, 4), Num(a, 5), Num(a, 6), Num(a, 7), Num(a, 8), Text(a, 9), Text(a, 10),
+         Text(a, 12), Num(a, 15), Num(a, 16), Num(a, 17), Num(a, 18), Text(a, 14), NowStamp(),
+         Text(a, 1), Text(a, 2), Text(a, 3)});
+    db.Query(
+        "UPDATE MOCTH SET (TH018, TH019, TH021, TH027, TH020, TH031, TH032) = "
+        "(SELECT SUM(TI025), SUM(TI026), SUM(TI027), SUM(TI044), SUM(TI045), SUM(TI046), "
+        "SUM(TI047) FROM MOCTI "
+        "WHERE TI001 = TH001 AND TI002 = TH002), MODIFIER = ?, MODI_DATE = ?, FLAG = FLAG + 1 "
+        "WHERE TH001 = ? AND TH002 = ?",
+        {Text(a, 14), NowStamp(), Text(a, 1), Text(a, 2)});
     tx.Commit();
     return Variant("Y");
 }
@@ -325,24 +363,32 @@ Variant AppSession::InsertSvJob(const Args& a) {
     Args item = ArrayItems(a[0]);
     if (item.size() < 5 || Text(item, 0).empty() || Text(item, 1).empty()) return Variant(2);
     std::string job;
-    for (auto& v : ArrayItems(item[4])) job += (job.empty() ? "" : "\t") + (v.IsArray() ? std::string("[...]") : VarToStr(v));
+    for (auto& v : ArrayItems(item[4]))
+        job += (job.empty() ? "" : "\t") + (v.IsArray() ? std::string("[...]") : VarToStr(v));
     Database& db = server_->Db();
     std::lock_guard<std::recursive_mutex> lock(db.Mutex());
     if (!db.Scalar("SELECT 1 FROM SVJOBQUE WHERE SV001 = ? AND SV002 = ? AND SV003 = ?",
-                   {Text(item, 0), Text(item, 1), Text(item, 2)}).IsEmpty())
+                   {Text(item, 0), Text(item, 1), Text(item, 2)})
+             .IsEmpty())
         return Variant(1);
-    db.Query("INSERT INTO SVJOBQUE (SV001, SV002, SV003, SV004, SV005, SV006, SV007) VALUES (?, ?, ?, ?, ?, ?, 'N')",
-             {Text(item, 0), Text(item, 1), Text(item, 2), Text(item, 3), NowStamp().substr(0, 14), job});
+    db.Query(
+        "INSERT INTO SVJOBQUE (SV001, SV002, SV003, SV004, SV005, SV006, SV007) VALUES (?, ?, ?, "
+        "?, ?, ?, 'N')",
+        {Text(item, 0), Text(item, 1), Text(item, 2), Text(item, 3), NowStamp().substr(0, 14),
+         job});
     return Variant(0);
 }
 
 Variant AppSession::CallWebService(const Args&) {
-    throw ServerError("CallWebService: the outside sign-off system is not available to this server");
+    throw ServerError(
+        "CallWebService: the outside sign-off system is not available to this server");
 }
 
 // The approval status comes from the outside sign-off system, which this
 // server does not reach: no information.
-Variant AppSession::GetSvApprove(const Args&) { return Variant(""); }
+Variant AppSession::GetSvApprove(const Args&) {
+    return Variant("");
+}
 
 // [company, user, program (20 asterisks: every program), group] -> the XML
 // "<group><name>value</name>...</group>"; a program's own values win over
@@ -351,10 +397,11 @@ Variant AppSession::GetUserDefine(const Args& a) {
     std::string group = Text(a, 3);
     Database& db = server_->Db();
     std::lock_guard<std::recursive_mutex> lock(db.Mutex());
-    auto rows = db.Query("SELECT DF005, DF006 FROM USRDF WHERE DF001 = ? AND DF002 = ? AND DF004 = ? "
-                         "AND DF003 IN (?, '********************') "
-                         "ORDER BY CASE WHEN DF003 = '********************' THEN 0 ELSE 1 END",
-                         {Text(a, 0), Text(a, 1), group, Text(a, 2)});
+    auto rows = db.Query(
+        "SELECT DF005, DF006 FROM USRDF WHERE DF001 = ? AND DF002 = ? AND DF004 = ? "
+        "AND DF003 IN (?, '********************') "
+        "ORDER BY CASE WHEN DF003 = '********************' THEN 0 ELSE 1 END",
+        {Text(a, 0), Text(a, 1), group, Text(a, 2)});
     if (rows.empty()) return Variant("");
     std::map<std::string, std::string> values;
     std::vector<std::string> order;
@@ -380,7 +427,8 @@ Variant AppSession::SetUserDefine(const Args& a) {
         for (auto& c : root->children) entries.push_back({c->name, c->text});
     } else {
         size_t slash = path.find('/');
-        if (slash == std::string::npos) throw ServerError("SetUserDefine needs a path \"group/name\", not \"" + path + "\"");
+        if (slash == std::string::npos)
+            throw ServerError("SetUserDefine needs a path \"group/name\", not \"" + path + "\"");
         group = path.substr(0, slash);
         entries.push_back({path.substr(slash + 1), VarToStr(a[4])});
     }
@@ -388,8 +436,10 @@ Variant AppSession::SetUserDefine(const Args& a) {
     std::lock_guard<std::recursive_mutex> lock(db.Mutex());
     TransactionGuard tx(db);
     for (auto& [name, value] : entries)
-        db.Query("INSERT OR REPLACE INTO USRDF (DF001, DF002, DF003, DF004, DF005, DF006) VALUES (?, ?, ?, ?, ?, ?)",
-                 {Text(a, 0), Text(a, 1), Text(a, 2), group, name, value});
+        db.Query(
+            "INSERT OR REPLACE INTO USRDF (DF001, DF002, DF003, DF004, DF005, DF006) VALUES (?, ?, "
+            "?, ?, ?, ?)",
+            {Text(a, 0), Text(a, 1), Text(a, 2), group, name, value});
     tx.Commit();
     return Variant("");
 }

@@ -116,7 +116,7 @@ std::vector<std::string> SplitKeys(const std::string& s) {
 // The colour rules of the session's program, evaluated per record on the
 // server: one text "bkcolor=..;colorx=.." per coloured control.
 class ColorProvider : public plat::IProvider {
-public:
+  public:
     explicit ColorProvider(AppSession& s) : session_(s) {}
     std::string Name() const override { return "pvdColor"; }
     Variant DataRequest(const Variant& data) override {
@@ -131,7 +131,7 @@ public:
         throw ServerError("The colour rows are computed; they cannot be changed");
     }
 
-private:
+  private:
     // Each enabled component of a form path, with its valid conditions.
     std::vector<DerivedColumn> Components(const XmlElement* path, const std::string& from) {
         std::vector<DerivedColumn> out;
@@ -144,14 +144,17 @@ private:
             for (const XmlElement* cond : c->Children("condition")) {
                 std::string where = server.Translate(cond->Attribute("value"));
                 try {  // a rule that does not run here is left out, not fatal
-                    Statement probe(server.Db(), "SELECT 1 FROM " + from + " WHERE (" + where + ")");
+                    Statement probe(server.Db(),
+                                    "SELECT 1 FROM " + from + " WHERE (" + where + ")");
                     if (!probe.IsReadOnly()) continue;
                 } catch (const SqlError&) {
                     continue;
                 }
                 std::string text;
-                if (!cond->Attribute("bkcolor").empty()) text += "bkcolor=" + cond->Attribute("bkcolor") + ";";
-                if (!cond->Attribute("colorx").empty()) text += "colorx=" + cond->Attribute("colorx") + ";";
+                if (!cond->Attribute("bkcolor").empty())
+                    text += "bkcolor=" + cond->Attribute("bkcolor") + ";";
+                if (!cond->Attribute("colorx").empty())
+                    text += "colorx=" + cond->Attribute("colorx") + ";";
                 cases += " WHEN (" + where + ") THEN " + QuoteSql(text);
             }
             std::string name = c->Attribute("name");
@@ -166,7 +169,8 @@ private:
         auto mainKeys = SplitKeys(session_.ProgramSetting("M11_KEY"));
         auto bodyKeys = SplitKeys(session_.ProgramSetting("D11_KEY"));
         if (mainTable.empty() || mainKeys.empty())
-            throw ServerError("Program " + session_.Program() + " has no M11_TABLE and M11_KEY settings");
+            throw ServerError("Program " + session_.Program() +
+                              " has no M11_TABLE and M11_KEY settings");
         std::string xml;
         {
             std::lock_guard<std::recursive_mutex> lock(session_.Server().Db().Mutex());
@@ -181,7 +185,8 @@ private:
         head.storedColumns = mainKeys;
         head.derived = Components(manager ? manager->Child("head") : nullptr, mainTable);
         std::vector<LevelSpec> levels{head};
-        if (manager && manager->Child("body") && !bodyTable.empty() && bodyKeys.size() > mainKeys.size()) {
+        if (manager && manager->Child("body") && !bodyTable.empty() &&
+            bodyKeys.size() > mainKeys.size()) {
             LevelSpec body;
             body.table = bodyTable;
             body.storedColumns = bodyKeys;
@@ -189,7 +194,8 @@ private:
             body.linkColumns.assign(bodyKeys.begin(), bodyKeys.begin() + (long)mainKeys.size());
             std::string on;
             for (size_t i = 0; i < mainKeys.size(); ++i)
-                on += (i ? " AND " : "") + mainTable + "." + mainKeys[i] + " = " + bodyTable + "." + bodyKeys[i];
+                on += (i ? " AND " : "") + mainTable + "." + mainKeys[i] + " = " + bodyTable + "." +
+                      bodyKeys[i];
             body.joins = "JOIN " + mainTable + " ON " + on;
             body.derived = Components(manager->Child("body"), bodyTable + " " + body.joins);
             if (!body.derived.empty()) levels.push_back(body);
@@ -208,7 +214,7 @@ private:
 
 // The rows the last GetF2Data prepared for this session.
 class LookupProvider : public plat::IProvider {
-public:
+  public:
     explicit LookupProvider(AppSession& s) : session_(s) {}
     std::string Name() const override { return "pvdDravoc"; }
     Variant DataRequest(const Variant&) override { return Variant(); }
@@ -229,7 +235,7 @@ public:
         throw ServerError("Lookup rows cannot be changed");
     }
 
-private:
+  private:
     AppSession& session_;
     size_t cursor_ = 0;
 };
@@ -258,7 +264,8 @@ std::unique_ptr<plat::IProvider> MakeReceiptProvider(AppSession& session) {
     o.countRecords = true;
     o.numberDocuments = true;
     o.documentDate = "TH029";
-    return std::make_unique<TableProvider>("pvdMain", session, std::vector<LevelSpec>{header, lines, serials}, o);
+    return std::make_unique<TableProvider>("pvdMain", session,
+                                           std::vector<LevelSpec>{header, lines, serials}, o);
 }
 
 std::unique_ptr<plat::IProvider> MakeColorProvider(AppSession& session) {
@@ -276,7 +283,8 @@ std::unique_ptr<plat::IProvider> MakeSavedConditionProvider(AppSession& session)
     };
     ProviderOptions o;
     o.useRequest = false;
-    return std::make_unique<TableProvider>("pvdConSave", session, std::vector<LevelSpec>{schemes}, o);
+    return std::make_unique<TableProvider>("pvdConSave", session, std::vector<LevelSpec>{schemes},
+                                           o);
 }
 
 std::unique_ptr<plat::IProvider> MakeLookupProvider(AppSession& session) {

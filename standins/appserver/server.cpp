@@ -24,7 +24,9 @@ ColumnInfo ParseColumn(const std::vector<Variant>& pragmaRow) {
     if (type.find("CHAR") != std::string::npos) {
         c.kind = ColumnInfo::Kind::Text;
         size_t open = type.find('(');
-        c.width = open == std::string::npos ? 255 : plat::StrToIntDef(type.substr(open + 1, type.find(')') - open - 1), 255);
+        c.width = open == std::string::npos
+                      ? 255
+                      : plat::StrToIntDef(type.substr(open + 1, type.find(')') - open - 1), 255);
     } else if (type == "TEXT") {
         c.kind = ColumnInfo::Kind::Memo;
     } else if (type.find("INT") != std::string::npos) {
@@ -60,21 +62,24 @@ std::vector<Variant> ArrayItems(const Variant& v) {
     return {v};
 }
 
-std::vector<std::vector<Variant>> ReadClientQuery(AppServer& server, Statement& st, size_t maxRows) {
+std::vector<std::vector<Variant>> ReadClientQuery(AppServer& server, Statement& st,
+                                                  size_t maxRows) {
     std::vector<std::vector<Variant>> rows;
     const int n = st.ColumnCount();
     StepBudget budget(server.Db(), server.QueryStepLimit());
     try {
         while (st.Step()) {
             if (rows.size() == maxRows)
-                throw ServerError("The query gives more than " + std::to_string(maxRows) + " rows; refused");
+                throw ServerError("The query gives more than " + std::to_string(maxRows) +
+                                  " rows; refused");
             std::vector<Variant> row;
             row.reserve((size_t)n);
             for (int i = 0; i < n; ++i) row.push_back(st.Column(i));
             rows.push_back(std::move(row));
         }
     } catch (const SqlError&) {
-        if (budget.Spent()) throw ServerError("The query ran longer than this server allows; stopped");
+        if (budget.Spent())
+            throw ServerError("The query ran longer than this server allows; stopped");
         throw;
     }
     return rows;
@@ -144,9 +149,11 @@ AppServer::AppServer(std::unique_ptr<Database> db) : db_(std::move(db)) {
         }
         catalogue_[CatalogueKey(r[0].AsString(), r[1].AsString())] = e;
     }
-    for (auto& r : db_->Query("SELECT LK001, LK002, LK003, LK004, LK005, LK006, LK007, LK008, LK009 FROM LOOKUPS")) {
-        LookupDefinition d{r[0].AsString(), r[1].AsString(), r[2].AsString(), r[3].AsString(), r[4].AsString(),
-                           r[5].AsString(), r[6].AsString(), r[7].AsString(), r[8].AsString()};
+    for (auto& r : db_->Query(
+             "SELECT LK001, LK002, LK003, LK004, LK005, LK006, LK007, LK008, LK009 FROM LOOKUPS")) {
+        LookupDefinition d{r[0].AsString(), r[1].AsString(), r[2].AsString(),
+                           r[3].AsString(), r[4].AsString(), r[5].AsString(),
+                           r[6].AsString(), r[7].AsString(), r[8].AsString()};
         lookups_[CatalogueKey(d.kind, d.subKind)] = d;
     }
 }
@@ -155,9 +162,13 @@ std::shared_ptr<AppServer> AppServer::Open(const std::string& path, DemoRows dem
     return std::make_shared<AppServer>(OpenServerDatabase(path, demo));
 }
 
-std::unique_ptr<AppSession> AppServer::NewSession() { return std::make_unique<AppSession>(shared_from_this()); }
+std::unique_ptr<AppSession> AppServer::NewSession() {
+    return std::make_unique<AppSession>(shared_from_this());
+}
 
-std::string AppServer::Translate(const std::string& sql) const { return TranslateSql(sql, dialect_); }
+std::string AppServer::Translate(const std::string& sql) const {
+    return TranslateSql(sql, dialect_);
+}
 
 const TableInfo& AppServer::Table(const std::string& name) {
     std::string key = plat::UpperCase(plat::Trim(name));
@@ -171,7 +182,8 @@ const TableInfo& AppServer::Table(const std::string& name) {
     {
         std::lock_guard<std::recursive_mutex> lock(db_->Mutex());
         if (!db_->TableExists(key)) throw ServerError("Unknown table " + name);
-        for (auto& col : db_->Query("PRAGMA table_info(" + key + ")")) info.columns.push_back(ParseColumn(col));
+        for (auto& col : db_->Query("PRAGMA table_info(" + key + ")"))
+            info.columns.push_back(ParseColumn(col));
     }
     std::vector<std::pair<int, std::string>> keys;
     for (auto& c : info.columns)
@@ -187,14 +199,16 @@ bool AppServer::HasTable(const std::string& name) {
     return db_->TableExists(plat::Trim(name));
 }
 
-const AppServer::CatalogueEntry& AppServer::Catalogue(const std::string& table, const std::string& kind) {
+const AppServer::CatalogueEntry& AppServer::Catalogue(const std::string& table,
+                                                      const std::string& kind) {
     auto it = catalogue_.find(CatalogueKey(table, kind));
     if (it == catalogue_.end())
         throw ServerError("The query catalogue has no query " + kind + " of table " + table);
     return it->second;
 }
 
-std::vector<Variant> AppServer::RunCatalogue(const CatalogueEntry& e, const Variant& keys, bool firstOnly) {
+std::vector<Variant> AppServer::RunCatalogue(const CatalogueEntry& e, const Variant& keys,
+                                             bool firstOnly) {
     std::vector<Variant> params = ArrayItems(keys);
     for (auto& p : params)
         if (p.IsArray()) throw ServerError("A key value of a look-up cannot be an array");
@@ -226,7 +240,8 @@ std::vector<Variant> AppServer::RunCatalogue(const CatalogueEntry& e, const Vari
     return rows;
 }
 
-bool AppServer::CheckValue(const std::string& table, const std::string& kind, const Variant& keys, Variant& result) {
+bool AppServer::CheckValue(const std::string& table, const std::string& kind, const Variant& keys,
+                           Variant& result) {
     const CatalogueEntry& e = Catalogue(table, kind);
     auto rows = RunCatalogue(e, keys, true);
     if (rows.empty()) {
@@ -237,7 +252,8 @@ bool AppServer::CheckValue(const std::string& table, const std::string& kind, co
     return true;
 }
 
-Variant AppServer::QueryData(const std::string& table, const std::string& kind, const Variant& keys) {
+Variant AppServer::QueryData(const std::string& table, const std::string& kind,
+                             const Variant& keys) {
     auto rows = RunCatalogue(Catalogue(table, kind), keys, false);
     return Variant::ArrayOf(std::move(rows));
 }
@@ -247,11 +263,14 @@ const LookupDefinition* AppServer::FindLookup(const std::string& kind, const std
     return it == lookups_.end() ? nullptr : &it->second;
 }
 
-bool AppServer::DocumentExists(const std::string& table, const std::string& docType, const std::string& number) {
+bool AppServer::DocumentExists(const std::string& table, const std::string& docType,
+                               const std::string& number) {
     const TableInfo& t = Table(table);
-    if (t.keys.size() < 2) throw ServerError("Table " + table + " is not numbered by document type");
+    if (t.keys.size() < 2)
+        throw ServerError("Table " + table + " is not numbered by document type");
     std::lock_guard<std::recursive_mutex> lock(db_->Mutex());
-    return !db_->Scalar("SELECT 1 FROM " + t.name + " WHERE " + t.keys[0] + " = ? AND " + t.keys[1] + " = ?",
+    return !db_->Scalar("SELECT 1 FROM " + t.name + " WHERE " + t.keys[0] + " = ? AND " +
+                            t.keys[1] + " = ?",
                         {docType, number})
                 .IsEmpty();
 }
@@ -259,7 +278,8 @@ bool AppServer::DocumentExists(const std::string& table, const std::string& docT
 std::string AppServer::NextDocumentNumber(const std::string& table, const std::string& docType,
                                           const std::string& date) {
     const TableInfo& t = Table(table);
-    if (t.keys.size() < 2) throw ServerError("Table " + table + " is not numbered by document type");
+    if (t.keys.size() < 2)
+        throw ServerError("Table " + table + " is not numbered by document type");
     const ColumnInfo* numberCol = t.Find(t.keys[1]);
     int width = numberCol && numberCol->width > 0 ? numberCol->width : 11;
     std::lock_guard<std::recursive_mutex> lock(db_->Mutex());
@@ -275,28 +295,36 @@ std::string AppServer::NextDocumentNumber(const std::string& table, const std::s
         if (c >= '0' && c <= '9') d += c;
     d = d.size() >= 8 ? d.substr(0, 8) : TodayText();
     std::string prefix;
-    if (kind == "1") prefix = d.substr(4 - yearDigits, yearDigits - 4 + 8);
-    else if (kind == "2") prefix = d.substr(4 - yearDigits, yearDigits - 4 + 6);
-    if (serialDigits <= 0 || (int)prefix.size() + serialDigits > width) serialDigits = width - (int)prefix.size();
+    if (kind == "1")
+        prefix = d.substr(4 - yearDigits, yearDigits - 4 + 8);
+    else if (kind == "2")
+        prefix = d.substr(4 - yearDigits, yearDigits - 4 + 6);
+    if (serialDigits <= 0 || (int)prefix.size() + serialDigits > width)
+        serialDigits = width - (int)prefix.size();
     TransactionGuard tx(*db_);
     int64_t last = plat::VarToIntDef(
-        db_->Scalar("SELECT SQ004 FROM NUMSEQ WHERE SQ001 = ? AND SQ002 = ? AND SQ003 = ?", {t.name, docType, prefix}), 0);
+        db_->Scalar("SELECT SQ004 FROM NUMSEQ WHERE SQ001 = ? AND SQ002 = ? AND SQ003 = ?",
+                    {t.name, docType, prefix}),
+        0);
     // Numbers stored without a reservation (typed by hand, copied in) count
     // too; those with anything but digits after the prefix are not in the series.
     std::string maxStored = plat::VarToStr(db_->Scalar(
-        "SELECT MAX(" + t.keys[1] + ") FROM " + t.name + " WHERE " + t.keys[0] + " = ? AND " + t.keys[1] +
-            " LIKE ? AND LENGTH(" + t.keys[1] + ") = ? AND SUBSTR(" + t.keys[1] + ", ?) NOT GLOB '*[^0-9]*'",
+        "SELECT MAX(" + t.keys[1] + ") FROM " + t.name + " WHERE " + t.keys[0] + " = ? AND " +
+            t.keys[1] + " LIKE ? AND LENGTH(" + t.keys[1] + ") = ? AND SUBSTR(" + t.keys[1] +
+            ", ?) NOT GLOB '*[^0-9]*'",
         {docType, prefix + "%", (int)prefix.size() + serialDigits, (int)prefix.size() + 1}));
     int64_t stored = 0;
     if (!maxStored.empty()) plat::TryStrToInt64(maxStored.substr(prefix.size()), stored);
     int64_t next = std::max(last, stored) + 1;
     std::string serial = std::to_string(next);
     if ((int)serial.size() > serialDigits)
-        throw ServerError("Document type " + docType + " has used every number of " + (prefix.empty() ? "its range" : prefix));
+        throw ServerError("Document type " + docType + " has used every number of " +
+                          (prefix.empty() ? "its range" : prefix));
     std::string number = prefix + std::string((size_t)serialDigits - serial.size(), '0') + serial;
-    db_->Query("INSERT INTO NUMSEQ (SQ001, SQ002, SQ003, SQ004) VALUES (?, ?, ?, ?) "
-               "ON CONFLICT (SQ001, SQ002, SQ003) DO UPDATE SET SQ004 = excluded.SQ004",
-               {t.name, docType, prefix, next});
+    db_->Query(
+        "INSERT INTO NUMSEQ (SQ001, SQ002, SQ003, SQ004) VALUES (?, ?, ?, ?) "
+        "ON CONFLICT (SQ001, SQ002, SQ003) DO UPDATE SET SQ004 = excluded.SQ004",
+        {t.name, docType, prefix, next});
     tx.Commit();
     return number;
 }
@@ -304,7 +332,8 @@ std::string AppServer::NextDocumentNumber(const std::string& table, const std::s
 Variant AppServer::SystemParameters() {
     std::lock_guard<std::recursive_mutex> lock(db_->Mutex());
     auto rows = db_->Query("SELECT PM001, PM002 FROM SYSPM ORDER BY PM001");
-    Variant out = Variant::CreateArray(std::vector<plat::VarArrayBound>{{0, 1}, {0, (int)rows.size() - 1}});
+    Variant out =
+        Variant::CreateArray(std::vector<plat::VarArrayBound>{{0, 1}, {0, (int)rows.size() - 1}});
     for (size_t i = 0; i < rows.size(); ++i) {
         out.At(0, (int)i) = rows[i][0];
         out.At(1, (int)i) = rows[i][1];
@@ -320,7 +349,8 @@ std::string AppServer::SystemParameter(const std::string& name) {
 int AppServer::CurrencyDecimals(const std::string& currency, int which) {
     std::lock_guard<std::recursive_mutex> lock(db_->Mutex());
     const char* col = which == 3 ? "MF003" : which == 4 ? "MF004" : which == 5 ? "MF005" : "MF006";
-    Variant v = db_->Scalar(std::string("SELECT ") + col + " FROM CMSMF WHERE MF001 = ?", {currency});
+    Variant v =
+        db_->Scalar(std::string("SELECT ") + col + " FROM CMSMF WHERE MF001 = ?", {currency});
     if (v.IsEmpty() || v.IsNull()) return which == 3 ? 4 : 2;
     return (int)plat::VarToIntDef(v, 2);
 }

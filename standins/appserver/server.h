@@ -21,7 +21,7 @@ namespace standin {
 
 // A request the server refuses: unknown names, bad arguments, refused SQL.
 class ServerError : public plat::Exception {
-public:
+  public:
     using plat::Exception::Exception;
     const char* ClassName() const override { return "ServerError"; }
 };
@@ -38,19 +38,20 @@ struct ColumnInfo {
 struct TableInfo {
     std::string name;
     std::vector<ColumnInfo> columns;
-    std::vector<std::string> keys;  // primary key, in order
+    std::vector<std::string> keys;                            // primary key, in order
     const ColumnInfo* Find(const std::string& column) const;  // case-insensitive
 };
 
 // One lookup definition (see standins/data/lookups.sql).
 struct LookupDefinition {
-    std::string kind, subKind, sql, display, displayEng, returnFields, moneyFields, priceFields, maps;
+    std::string kind, subKind, sql, display, displayEng, returnFields, moneyFields, priceFields,
+        maps;
 };
 
 class AppSession;
 
 class AppServer : public std::enable_shared_from_this<AppServer> {
-public:
+  public:
     explicit AppServer(std::unique_ptr<Database> db);
     // A server on a database file (created with demo rows when new) or ":memory:".
     static std::shared_ptr<AppServer> Open(const std::string& path, DemoRows demo = DemoRows::With);
@@ -67,7 +68,8 @@ public:
     bool CheckValue(const std::string& table, const std::string& kind, const plat::Variant& keys,
                     plat::Variant& result);
     // Every row, each laid out like a CheckValue reply.
-    plat::Variant QueryData(const std::string& table, const std::string& kind, const plat::Variant& keys);
+    plat::Variant QueryData(const std::string& table, const std::string& kind,
+                            const plat::Variant& keys);
 
     const LookupDefinition* FindLookup(const std::string& kind, const std::string& subKind);
 
@@ -77,7 +79,8 @@ public:
     std::string NextDocumentNumber(const std::string& table, const std::string& docType,
                                    const std::string& date);
     // The number as it would be stored: prefix + serial of the document type.
-    bool DocumentExists(const std::string& table, const std::string& docType, const std::string& number);
+    bool DocumentExists(const std::string& table, const std::string& docType,
+                        const std::string& number);
 
     // System parameters as the counter object gives them: two rows, names and values.
     plat::Variant SystemParameters();
@@ -92,14 +95,15 @@ public:
     int CurrencyDecimals(const std::string& currency, int which);  // which: 3 price, 4 amount
     int QuantityDecimals();
 
-private:
+  private:
     struct CatalogueEntry {
         std::string sql;
         int maxPosition = 0;
         bool plain = false;  // has V0
     };
     const CatalogueEntry& Catalogue(const std::string& table, const std::string& kind);
-    std::vector<plat::Variant> RunCatalogue(const CatalogueEntry& e, const plat::Variant& keys, bool firstOnly);
+    std::vector<plat::Variant> RunCatalogue(const CatalogueEntry& e, const plat::Variant& keys,
+                                            bool firstOnly);
 
     std::unique_ptr<Database> db_;
     std::atomic<int64_t> queryStepLimit_{300000000};

@@ -29,7 +29,9 @@ bool AsFlag(const Variant& v) {
 bool ReadKeyTerms(const std::string& s, std::vector<std::pair<std::string, std::string>>& terms) {
     size_t i = 0, n = s.size();
     auto blank = [&](size_t k) { return k < n && std::isspace((unsigned char)s[k]); };
-    auto skipBlanks = [&] { while (blank(i)) ++i; };
+    auto skipBlanks = [&] {
+        while (blank(i)) ++i;
+    };
     auto name = [&](std::string& out) {
         size_t b = i;
         if (i < n && (std::isalpha((unsigned char)s[i]) || s[i] == '_'))
@@ -77,69 +79,121 @@ bool ReadKeyTerms(const std::string& s, std::vector<std::pair<std::string, std::
 
 AppSession::AppSession(std::shared_ptr<AppServer> server)
     : plat::DispatchObject("NevaQ22D.Class1"), server_(std::move(server)) {
-    Method("Connect", [this](DispArgs a) { return Connect(a[0]); }, 1, 1);
-    Method("SvrData", [this](DispArgs) { return Variant(SvrData()); }, 0, 0);
-    Method("WhatIs", [this](DispArgs a) { return WhatIs(VarToStr(a[0])); }, 1, 1);
-    Method("GetRecCount", [this](DispArgs) { return Variant(recordCount_); }, 0, 0);
-    Method("GetBaseLimitedRecs",
-           [this](DispArgs a) { return GetBaseLimitedRecs(VarToStr(a[0]), VarToStr(a[1]), (int)plat::VarToIntDef(a[2], 0)); },
-           3, 3);
-    Method("SetIsSeq", [this](DispArgs a) { isSeq_ = AsFlag(a[0]); return Variant(); }, 1, 1);
-    Method("SetTopRow", [this](DispArgs a) {
-        int n = (int)plat::VarToIntDef(a[0], -1);
-        if (n < 0) throw ServerError("SetTopRow needs a record limit of 0 or more, not \"" + VarToStr(a[0]) + "\"");
-        topRows_ = n;
-        return Variant();
-    }, 1, 1);
-    Method("LoadTable", [this](DispArgs a) {
-        auto items = ArrayItems(a[0]);
-        if (items.size() < 2) throw ServerError("LoadTable needs [user, program]");
-        conUser_ = VarToStr(items[0]);
-        conProgram_ = VarToStr(items[1]);
-        return Variant();
-    }, 1, 1);
-    Method("InsertConTable", [this](DispArgs a) { return Variant(InsertConTable(a[0])); }, 1, 1);
-    Method("DeleteConTable", [this](DispArgs a) { return Variant(DeleteConTable(a[0])); }, 1, 1);
-    Method("ChangeConName", [this](DispArgs a) { return Variant(ChangeConName(a[0], a[1])); }, 2, 2);
-    Method("GetFormat", [this](DispArgs a) { return Variant(GetFormat(VarToStr(a[0]), VarToStr(a[1]))); }, 2, 2);
-    Method("CheckValue", [this](DispArgs a) {
-        return Variant(server_->CheckValue(VarToStr(a[0]), VarToStr(a[1]), a[2], a[3]));
-    }, 4, 4);
-    Method("QueryData", [this](DispArgs a) {
-        a[3] = server_->QueryData(VarToStr(a[0]), VarToStr(a[1]), a[2]);
-        return Variant(true);
-    }, 4, 4);
-    Method("QueryMaxSeq", [this](DispArgs a) {
-        std::string number;
-        bool ok = QueryMaxSeq(VarToStr(a[0]), VarToStr(a[1]), a[2], VarToStr(a[3]), number);
-        a[a.size() - 1] = Variant(ok ? number : std::string("unKnow"));
-        return Variant(ok);
-    }, 5, 7);
-    Method("GetSysInfo", [this](DispArgs) { return server_->SystemParameters(); }, 0, 1);
-    Method("GETCOUNTER", [this](DispArgs a) { return CallOperation(VarToStr(a[0]), a[1]); }, 2, 3);
-    Method("GetF2Data", [this](DispArgs a) { return Variant(GetF2Data(a[0], a[1])); }, 2, 2);
-    Method("GetCustomOW", [](DispArgs) { return Variant(false); }, 2, 3);
-    Property("OpenWinKind", [this] { return Variant(openWinKind_); },
-             [this](const Variant& v) { openWinKind_ = (int)plat::VarToIntDef(v, 0); });
+    Method(
+        "Connect", [this](DispArgs a) { return Connect(a[0]); }, 1, 1);
+    Method(
+        "SvrData", [this](DispArgs) { return Variant(SvrData()); }, 0, 0);
+    Method(
+        "WhatIs", [this](DispArgs a) { return WhatIs(VarToStr(a[0])); }, 1, 1);
+    Method(
+        "GetRecCount", [this](DispArgs) { return Variant(recordCount_); }, 0, 0);
+    Method(
+        "GetBaseLimitedRecs",
+        [this](DispArgs a) {
+            return GetBaseLimitedRecs(VarToStr(a[0]), VarToStr(a[1]),
+                                      (int)plat::VarToIntDef(a[2], 0));
+        },
+        3, 3);
+    Method(
+        "SetIsSeq",
+        [this](DispArgs a) {
+            isSeq_ = AsFlag(a[0]);
+            return Variant();
+        },
+        1, 1);
+    Method(
+        "SetTopRow",
+        [this](DispArgs a) {
+            int n = (int)plat::VarToIntDef(a[0], -1);
+            if (n < 0)
+                throw ServerError("SetTopRow needs a record limit of 0 or more, not \"" +
+                                  VarToStr(a[0]) + "\"");
+            topRows_ = n;
+            return Variant();
+        },
+        1, 1);
+    Method(
+        "LoadTable",
+        [this](DispArgs a) {
+            auto items = ArrayItems(a[0]);
+            if (items.size() < 2) throw ServerError("LoadTable needs [user, program]");
+            conUser_ = VarToStr(items[0]);
+            conProgram_ = VarToStr(items[1]);
+            return Variant();
+        },
+        1, 1);
+    Method(
+        "InsertConTable", [this](DispArgs a) { return Variant(InsertConTable(a[0])); }, 1, 1);
+    Method(
+        "DeleteConTable", [this](DispArgs a) { return Variant(DeleteConTable(a[0])); }, 1, 1);
+    Method(
+        "ChangeConName", [this](DispArgs a) { return Variant(ChangeConName(a[0], a[1])); }, 2, 2);
+    Method(
+        "GetFormat",
+        [this](DispArgs a) { return Variant(GetFormat(VarToStr(a[0]), VarToStr(a[1]))); }, 2, 2);
+    Method(
+        "CheckValue",
+        [this](DispArgs a) {
+            return Variant(server_->CheckValue(VarToStr(a[0]), VarToStr(a[1]), a[2], a[3]));
+        },
+        4, 4);
+    Method(
+        "QueryData",
+        [this](DispArgs a) {
+            a[3] = server_->QueryData(VarToStr(a[0]), VarToStr(a[1]), a[2]);
+            return Variant(true);
+        },
+        4, 4);
+    Method(
+        "QueryMaxSeq",
+        [this](DispArgs a) {
+            std::string number;
+            bool ok = QueryMaxSeq(VarToStr(a[0]), VarToStr(a[1]), a[2], VarToStr(a[3]), number);
+            a[a.size() - 1] = Variant(ok ? number : std::string("unKnow"));
+            return Variant(ok);
+        },
+        5, 7);
+    Method(
+        "GetSysInfo", [this](DispArgs) { return server_->SystemParameters(); }, 0, 1);
+    Method(
+        "GETCOUNTER", [this](DispArgs a) { return CallOperation(VarToStr(a[0]), a[1]); }, 2, 3);
+    Method(
+        "GetF2Data", [this](DispArgs a) { return Variant(GetF2Data(a[0], a[1])); }, 2, 2);
+    Method(
+        "GetCustomOW", [](DispArgs) { return Variant(false); }, 2, 3);
+    Property(
+        "OpenWinKind", [this] { return Variant(openWinKind_); },
+        [this](const Variant& v) { openWinKind_ = (int)plat::VarToIntDef(v, 0); });
     // The provider calls of a remote connection.
-    Method("AS_DataRequest", [this](DispArgs a) {
-        plat::IProvider* p = FindProvider(VarToStr(a[0]));
-        if (!p) throw ServerError("Unknown provider " + VarToStr(a[0]));
-        return p->DataRequest(a[1]);
-    }, 2, 2);
-    Method("AS_GetRecords", [this](DispArgs a) {
-        plat::IProvider* p = FindProvider(VarToStr(a[0]));
-        if (!p) throw ServerError("Unknown provider " + VarToStr(a[0]));
-        return Variant(plat::EncodePacket(p->GetRecords(plat::DecodeFetchRequest(VarToStr(a[1])))));
-    }, 2, 2);
-    Method("AS_ApplyUpdates", [this](DispArgs a) {
-        plat::IProvider* p = FindProvider(VarToStr(a[0]));
-        if (!p) throw ServerError("Unknown provider " + VarToStr(a[0]));
-        return Variant(plat::EncodeApplyReply(
-            p->ApplyUpdates(plat::DecodeDelta(VarToStr(a[1])), (int)plat::VarToIntDef(a[2], 0))));
-    }, 3, 3);
+    Method(
+        "AS_DataRequest",
+        [this](DispArgs a) {
+            plat::IProvider* p = FindProvider(VarToStr(a[0]));
+            if (!p) throw ServerError("Unknown provider " + VarToStr(a[0]));
+            return p->DataRequest(a[1]);
+        },
+        2, 2);
+    Method(
+        "AS_GetRecords",
+        [this](DispArgs a) {
+            plat::IProvider* p = FindProvider(VarToStr(a[0]));
+            if (!p) throw ServerError("Unknown provider " + VarToStr(a[0]));
+            return Variant(
+                plat::EncodePacket(p->GetRecords(plat::DecodeFetchRequest(VarToStr(a[1])))));
+        },
+        2, 2);
+    Method(
+        "AS_ApplyUpdates",
+        [this](DispArgs a) {
+            plat::IProvider* p = FindProvider(VarToStr(a[0]));
+            if (!p) throw ServerError("Unknown provider " + VarToStr(a[0]));
+            return Variant(plat::EncodeApplyReply(p->ApplyUpdates(
+                plat::DecodeDelta(VarToStr(a[1])), (int)plat::VarToIntDef(a[2], 0))));
+        },
+        3, 3);
     for (const std::string& op : OperationNames())
-        Method(op, [this, op](DispArgs a) { return CallOperation(op, a[0]); }, 1, 1);
+        Method(
+            op, [this, op](DispArgs a) { return CallOperation(op, a[0]); }, 1, 1);
 
     providers_["PVDMAIN"] = MakeReceiptProvider(*this);
     providers_["PVDCOLOR"] = MakeColorProvider(*this);
@@ -156,13 +210,15 @@ plat::IProvider* AppSession::FindProvider(const std::string& name) {
 
 std::string AppSession::ProgramSetting(const std::string& name) {
     std::lock_guard<std::recursive_mutex> lock(server_->Db().Mutex());
-    return VarToStr(server_->Db().Scalar("SELECT PS003 FROM ADMPS WHERE PS001 = ? AND PS002 = ?", {program_, name}));
+    return VarToStr(server_->Db().Scalar("SELECT PS003 FROM ADMPS WHERE PS001 = ? AND PS002 = ?",
+                                         {program_, name}));
 }
 
 Variant AppSession::Connect(const Variant& params) {
     auto p = ArrayItems(params);
     if (!params.IsArray() || p.size() != 6)
-        throw ServerError("Connect needs six values: program, user, company, sign-on key, two flags");
+        throw ServerError(
+            "Connect needs six values: program, user, company, sign-on key, two flags");
     program_ = plat::UpperCase(plat::Trim(VarToStr(p[0])));
     user_ = plat::Trim(VarToStr(p[1]));
     company_ = plat::Trim(VarToStr(p[2]));
@@ -177,14 +233,17 @@ std::string AppSession::SvrData() {
     Database& db = server_->Db();
     std::lock_guard<std::recursive_mutex> lock(db.Mutex());
     std::string out;
-    for (auto& r : db.Query("SELECT PS002, PS003 FROM ADMPS WHERE PS001 = ? ORDER BY rowid", {program_}))
+    for (auto& r :
+         db.Query("SELECT PS002, PS003 FROM ADMPS WHERE PS001 = ? ORDER BY rowid", {program_}))
         out += VarToStr(r[0]) + "=" + VarToStr(r[1]) + "\r\n";
     std::string group = VarToStr(db.Scalar("SELECT MF004 FROM ADMMF WHERE MF001 = ?", {user_}));
     // The user's own rights for the program, else those of the user's group.
-    auto rights = db.Query("SELECT MG006, MG007 FROM ADMMG WHERE MG001 = ? AND MG002 = ?", {user_, program_});
+    auto rights =
+        db.Query("SELECT MG006, MG007 FROM ADMMG WHERE MG001 = ? AND MG002 = ?", {user_, program_});
     if (rights.empty())
-        rights = db.Query("SELECT MG006, MG007 FROM ADMMG WHERE MG001 = '**********' AND MG009 = ? AND MG002 = ?",
-                          {group, program_});
+        rights = db.Query(
+            "SELECT MG006, MG007 FROM ADMMG WHERE MG001 = '**********' AND MG009 = ? AND MG002 = ?",
+            {group, program_});
     std::string power = rights.empty() ? "" : VarToStr(rights[0][0]);
     std::string exPower = rights.empty() ? "" : VarToStr(rights[0][1]);
     bool limited = !db.Scalar("SELECT 1 FROM ADMML WHERE ML001 = ?", {user_}).IsEmpty();
@@ -204,7 +263,8 @@ Variant AppSession::WhatIs(const std::string& key) {
     throw ServerError("WhatIs knows TODAY, SQLTYPE and SEQNO, not \"" + key + "\"");
 }
 
-Variant AppSession::GetBaseLimitedRecs(const std::string& prefix, const std::string& condition, int rows) {
+Variant AppSession::GetBaseLimitedRecs(const std::string& prefix, const std::string& condition,
+                                       int rows) {
     (void)rows;
     Database& db = server_->Db();
     std::lock_guard<std::recursive_mutex> lock(db.Mutex());
@@ -242,7 +302,8 @@ Variant AppSession::GetBaseLimitedRecs(const std::string& prefix, const std::str
     std::string where;
     std::vector<Variant> params;
     for (auto& [field, value] : terms) {
-        auto pos = std::find_if(parentKeys.begin(), parentKeys.end(), [&](auto& k) { return plat::SameText(k, field); });
+        auto pos = std::find_if(parentKeys.begin(), parentKeys.end(),
+                                [&](auto& k) { return plat::SameText(k, field); });
         if (pos == parentKeys.end() || (size_t)(pos - parentKeys.begin()) >= keys.size())
             throw ServerError("GetBaseLimitedRecs: " + field + " is not a key of the parent level");
         where += (where.empty() ? "" : " AND ") + keys[(size_t)(pos - parentKeys.begin())] + " = ?";
@@ -252,15 +313,18 @@ Variant AppSession::GetBaseLimitedRecs(const std::string& prefix, const std::str
     std::map<std::string, std::string> refColumn;
     if (info.Find("TI004")) refColumn["INVMB"] = "TI004";
     if (info.Find("TI009")) refColumn["CMSMC"] = "TI009";
-    std::string sql = "SELECT " + [&] {
-        std::string cols;
-        for (auto& k : keys) cols += (cols.empty() ? "" : ", ") + k;
-        return cols;
-    }() + [&] {
-        std::string extra;
-        for (auto& [t, c] : refColumn) extra += ", " + c;
-        return extra;
-    }() + " FROM " + info.name + (where.empty() ? "" : " WHERE " + where);
+    std::string sql = "SELECT " +
+                      [&] {
+                          std::string cols;
+                          for (auto& k : keys) cols += (cols.empty() ? "" : ", ") + k;
+                          return cols;
+                      }() +
+                      [&] {
+                          std::string extra;
+                          for (auto& [t, c] : refColumn) extra += ", " + c;
+                          return extra;
+                      }() +
+                      " FROM " + info.name + (where.empty() ? "" : " WHERE " + where);
     auto stored = db.Query(sql, params);
     if (stored.empty()) return Variant();  // nothing stored yet: nothing to judge
     std::map<std::string, std::set<std::string>> allowedBy;
@@ -293,12 +357,17 @@ std::string AppSession::InsertConTable(const Variant& a) {
     if (plat::TextWidth(name) > 20) return "The scheme name is longer than 20";
     Database& db = server_->Db();
     std::lock_guard<std::recursive_mutex> lock(db.Mutex());
-    bool exists = !db.Scalar("SELECT 1 FROM DOCUS WHERE NCONDITION = ? AND CREATOR = ? AND PROGRAMME = ?",
-                             {name, p[1], p[3]}).IsEmpty();
+    bool exists =
+        !db.Scalar("SELECT 1 FROM DOCUS WHERE NCONDITION = ? AND CREATOR = ? AND PROGRAMME = ?",
+                   {name, p[1], p[3]})
+             .IsEmpty();
     if (exists && !AsFlag(p[6])) return "查询方案 " + name + " 已存在";
-    db.Query("INSERT OR REPLACE INTO DOCUS (NCONDITION, CREATOR, PROGRAMME, CREATE_DATE, VCONDITION, ActivePage) "
-             "VALUES (?, ?, ?, ?, ?, ?)",
-             {name, VarToStr(p[1]), VarToStr(p[3]), VarToStr(p[2]), VarToStr(p[4]), (int)plat::VarToIntDef(p[5], 0)});
+    db.Query(
+        "INSERT OR REPLACE INTO DOCUS (NCONDITION, CREATOR, PROGRAMME, CREATE_DATE, VCONDITION, "
+        "ActivePage) "
+        "VALUES (?, ?, ?, ?, ?, ?)",
+        {name, VarToStr(p[1]), VarToStr(p[3]), VarToStr(p[2]), VarToStr(p[4]),
+         (int)plat::VarToIntDef(p[5], 0)});
     return "";
 }
 
@@ -317,27 +386,33 @@ std::string AppSession::ChangeConName(const Variant& oldKey, const Variant& newK
     auto o = ArrayItems(oldKey), n = ArrayItems(newKey);
     if (o.size() < 3 || n.size() < 3) return "ChangeConName needs two arrays of three values";
     std::string newName = plat::Trim(VarToStr(n[0]));
-    if (newName.empty() || plat::TextWidth(newName) > 20) return "The scheme name must have 1 to 20 characters";
+    if (newName.empty() || plat::TextWidth(newName) > 20)
+        return "The scheme name must have 1 to 20 characters";
     Database& db = server_->Db();
     std::lock_guard<std::recursive_mutex> lock(db.Mutex());
     if (!db.Scalar("SELECT 1 FROM DOCUS WHERE NCONDITION = ? AND CREATOR = ? AND PROGRAMME = ?",
-                   {newName, VarToStr(n[1]), VarToStr(n[2])}).IsEmpty())
+                   {newName, VarToStr(n[1]), VarToStr(n[2])})
+             .IsEmpty())
         return "查询方案 " + newName + " 已存在";
-    Statement st(db, "UPDATE DOCUS SET NCONDITION = ?, CREATOR = ?, PROGRAMME = ? "
-                     "WHERE NCONDITION = ? AND CREATOR = ? AND PROGRAMME = ?");
-    st.BindAll({newName, VarToStr(n[1]), VarToStr(n[2]), VarToStr(o[0]), VarToStr(o[1]), VarToStr(o[2])});
+    Statement st(db,
+                 "UPDATE DOCUS SET NCONDITION = ?, CREATOR = ?, PROGRAMME = ? "
+                 "WHERE NCONDITION = ? AND CREATOR = ? AND PROGRAMME = ?");
+    st.BindAll(
+        {newName, VarToStr(n[1]), VarToStr(n[2]), VarToStr(o[0]), VarToStr(o[1]), VarToStr(o[2])});
     st.Step();
     return st.Changes() == 1 ? "" : "查询方案 " + VarToStr(o[0]) + " 不存在";
 }
 
 std::string AppSession::GetFormat(const std::string& company, const std::string& program) {
     std::lock_guard<std::recursive_mutex> lock(server_->Db().Mutex());
-    return VarToStr(server_->Db().Scalar("SELECT FM004 FROM USRFM WHERE FM001 = ? AND FM002 = ? AND FM003 = ?",
-                                         {company, user_, plat::UpperCase(program)}));
+    return VarToStr(
+        server_->Db().Scalar("SELECT FM004 FROM USRFM WHERE FM001 = ? AND FM002 = ? AND FM003 = ?",
+                             {company, user_, plat::UpperCase(program)}));
 }
 
-bool AppSession::QueryMaxSeq(const std::string& table, const std::string& keyFields, const Variant& values,
-                             const std::string& dateText, std::string& number) {
+bool AppSession::QueryMaxSeq(const std::string& table, const std::string& keyFields,
+                             const Variant& values, const std::string& dateText,
+                             std::string& number) {
     (void)keyFields;
     auto v = ArrayItems(values);
     if (v.empty() || VarToStr(v[0]).empty()) return false;

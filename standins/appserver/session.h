@@ -18,7 +18,7 @@
 namespace standin {
 
 class AppSession : public plat::DispatchObject, public plat::IProviderSource {
-public:
+  public:
     explicit AppSession(std::shared_ptr<AppServer> server);
     ~AppSession() override;
 
@@ -48,18 +48,19 @@ public:
     void SetClientGone(std::function<bool()> gone) { clientGone_ = std::move(gone); }
     bool ClientGone() const { return clientGone_ && clientGone_(); }
 
-private:
+  private:
     // Methods of the server object.
     plat::Variant Connect(const plat::Variant& params);
     std::string SvrData();
     plat::Variant WhatIs(const std::string& key);
-    plat::Variant GetBaseLimitedRecs(const std::string& prefix, const std::string& condition, int rows);
+    plat::Variant GetBaseLimitedRecs(const std::string& prefix, const std::string& condition,
+                                     int rows);
     std::string InsertConTable(const plat::Variant& a);
     std::string DeleteConTable(const plat::Variant& a);
     std::string ChangeConName(const plat::Variant& oldKey, const plat::Variant& newKey);
     std::string GetFormat(const std::string& company, const std::string& program);
-    bool QueryMaxSeq(const std::string& table, const std::string& keyFields, const plat::Variant& values,
-                     const std::string& dateText, std::string& number);
+    bool QueryMaxSeq(const std::string& table, const std::string& keyFields,
+                     const plat::Variant& values, const std::string& dateText, std::string& number);
     bool GetF2Data(plat::Variant& request, plat::Variant& reply);
 
     // Operations by name.
@@ -89,10 +90,12 @@ private:
     plat::Variant SetUserDefine(const std::vector<plat::Variant>& a);
 
     // Helpers of the operations.
-    std::vector<std::vector<plat::Variant>> ReadOnlyQuery(const std::string& sql, const std::vector<plat::Variant>& params,
+    std::vector<std::vector<plat::Variant>> ReadOnlyQuery(const std::string& sql,
+                                                          const std::vector<plat::Variant>& params,
                                                           std::vector<std::string>* columnNames);
     double StockFactor(const std::string& item, const std::string& unit, bool& known);
-    double Convert(const std::string& item, double qty, const std::string& from, const std::string& to, bool& ok);
+    double Convert(const std::string& item, double qty, const std::string& from,
+                   const std::string& to, bool& ok);
     double Rate(const std::string& currency, const std::string& kind, const std::string& date);
 
     std::shared_ptr<AppServer> server_;

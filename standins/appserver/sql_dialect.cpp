@@ -21,8 +21,12 @@ std::string Upper(std::string s) {
     return s;
 }
 
-bool IsIdentStart(unsigned char c) { return std::isalpha(c) || c == '_' || c == '#' || c == '@' || c >= 0x80; }
-bool IsIdentChar(unsigned char c) { return IsIdentStart(c) || std::isdigit(c) || c == '$'; }
+bool IsIdentStart(unsigned char c) {
+    return std::isalpha(c) || c == '_' || c == '#' || c == '@' || c >= 0x80;
+}
+bool IsIdentChar(unsigned char c) {
+    return IsIdentStart(c) || std::isdigit(c) || c == '$';
+}
 
 std::vector<Token> Lex(const std::string& s) {
     std::vector<Token> out;
@@ -79,8 +83,9 @@ std::vector<Token> Lex(const std::string& s) {
             while (j < n && IsIdentChar((unsigned char)s[j])) ++j;
             out.push_back({Tok::Ident, s.substr(i, j - i)});
             i = j;
-        } else if (std::isdigit(c) || (c == '.' && i + 1 < n && std::isdigit((unsigned char)s[i + 1]) &&
-                                       (out.empty() || out.back().kind != Tok::Ident))) {
+        } else if (std::isdigit(c) ||
+                   (c == '.' && i + 1 < n && std::isdigit((unsigned char)s[i + 1]) &&
+                    (out.empty() || out.back().kind != Tok::Ident))) {
             size_t j = i;
             while (j < n && (std::isalnum((unsigned char)s[j]) || s[j] == '.')) ++j;
             out.push_back({Tok::Number, s.substr(i, j - i)});
@@ -97,19 +102,23 @@ std::vector<Token> Lex(const std::string& s) {
     return out;
 }
 
-bool IsCode(const Token& t) { return t.kind != Tok::Space && t.kind != Tok::Comment; }
+bool IsCode(const Token& t) {
+    return t.kind != Tok::Space && t.kind != Tok::Comment;
+}
 
 // Functions whose result is text, for deciding what "+" means next to them.
 const std::set<std::string>& TextFunctions() {
-    static const std::set<std::string> f = {"RTRIM", "LTRIM", "TRIM", "UPPER", "LOWER", "SUBSTRING",
-                                            "SUBSTR", "REPLACE", "LEFT", "RIGHT", "SQL_LEFT", "SQL_RIGHT",
-                                            "STR", "CHAR", "NCHAR", "SPACE", "REPLICATE", "QUOTENAME"};
+    static const std::set<std::string> f = {"RTRIM",     "LTRIM",     "TRIM",     "UPPER", "LOWER",
+                                            "SUBSTRING", "SUBSTR",    "REPLACE",  "LEFT",  "RIGHT",
+                                            "SQL_LEFT",  "SQL_RIGHT", "STR",      "CHAR",  "NCHAR",
+                                            "SPACE",     "REPLICATE", "QUOTENAME"};
     return f;
 }
 
 class Translator {
-public:
-    Translator(std::vector<Token> toks, const SqlDialectOptions& opt) : t_(std::move(toks)), opt_(opt) {}
+  public:
+    Translator(std::vector<Token> toks, const SqlDialectOptions& opt)
+        : t_(std::move(toks)), opt_(opt) {}
 
     std::string Run() {
         RemovePrefixesAndHints();
@@ -121,7 +130,7 @@ public:
         return out;
     }
 
-private:
+  private:
     std::vector<Token> t_;
     const SqlDialectOptions& opt_;
 
@@ -138,7 +147,9 @@ private:
     bool IsWord(int i, const char* w) const {
         return i >= 0 && t_[i].kind == Tok::Ident && Upper(t_[i].text) == w;
     }
-    bool IsPunct(int i, const char* p) const { return i >= 0 && t_[i].kind == Tok::Punct && t_[i].text == p; }
+    bool IsPunct(int i, const char* p) const {
+        return i >= 0 && t_[i].kind == Tok::Punct && t_[i].text == p;
+    }
     void Blank(int from, int to) {  // drops tokens [from, to] keeping one blank
         for (int k = from; k <= to; ++k) t_[k] = {Tok::Space, ""};
         t_[from].text = " ";
@@ -182,10 +193,14 @@ private:
             int a = NextCode(i);
             if (!IsPunct(a, "(")) continue;
             std::string u = Upper(t_[i].text);
-            if (u == "ISNULL") t_[i].text = "IFNULL";  // ISNULL is an operator in SQLite
-            else if (u == "SUBSTRING") t_[i].text = "SUBSTR";
-            else if (u == "LEFT") t_[i].text = "SQL_LEFT";  // LEFT and RIGHT are join words in SQLite
-            else if (u == "RIGHT") t_[i].text = "SQL_RIGHT";
+            if (u == "ISNULL")
+                t_[i].text = "IFNULL";  // ISNULL is an operator in SQLite
+            else if (u == "SUBSTRING")
+                t_[i].text = "SUBSTR";
+            else if (u == "LEFT")
+                t_[i].text = "SQL_LEFT";  // LEFT and RIGHT are join words in SQLite
+            else if (u == "RIGHT")
+                t_[i].text = "SQL_RIGHT";
             else if (u == "GETDATE") {
                 int b = NextCode(a);
                 if (IsPunct(b, ")")) {
@@ -200,16 +215,20 @@ private:
     int MatchOpen(int i) const {
         int depth = 0;
         for (int j = i; j >= 0; --j) {
-            if (IsPunct(j, ")")) ++depth;
-            else if (IsPunct(j, "(") && --depth == 0) return j;
+            if (IsPunct(j, ")"))
+                ++depth;
+            else if (IsPunct(j, "(") && --depth == 0)
+                return j;
         }
         return -1;
     }
     int MatchClose(int i) const {
         int depth = 0;
         for (int j = i; j < (int)t_.size(); ++j) {
-            if (IsPunct(j, "(")) ++depth;
-            else if (IsPunct(j, ")") && --depth == 0) return j;
+            if (IsPunct(j, "("))
+                ++depth;
+            else if (IsPunct(j, ")") && --depth == 0)
+                return j;
         }
         return -1;
     }

@@ -15,7 +15,8 @@ Statement::Statement(Database& db, const std::string& sql) : db_(&db), sql_(sql)
     if (sqlite3_prepare_v2(db.Handle(), sql.c_str(), (int)sql.size(), &stmt_, &tail) != SQLITE_OK)
         db.Raise("Bad SQL");
     if (!stmt_) throw SqlError("Empty SQL statement");
-    while (tail && *tail && (*tail == ' ' || *tail == '\n' || *tail == '\r' || *tail == '\t' || *tail == ';'))
+    while (tail && *tail &&
+           (*tail == ' ' || *tail == '\n' || *tail == '\r' || *tail == '\t' || *tail == ';'))
         ++tail;
     if (tail && *tail) {
         sqlite3_finalize(stmt_);
@@ -68,7 +69,9 @@ void Statement::BindAll(const std::vector<Variant>& values) {
     for (int i = 0; i < n; ++i) Bind(i + 1, i < (int)values.size() ? values[i] : Variant());
 }
 
-int Statement::ParameterCount() const { return sqlite3_bind_parameter_count(stmt_); }
+int Statement::ParameterCount() const {
+    return sqlite3_bind_parameter_count(stmt_);
+}
 
 bool Statement::Step() {
     int rc = sqlite3_step(stmt_);
@@ -83,7 +86,9 @@ void Statement::Reset() {
     sqlite3_clear_bindings(stmt_);
 }
 
-int Statement::ColumnCount() const { return sqlite3_column_count(stmt_); }
+int Statement::ColumnCount() const {
+    return sqlite3_column_count(stmt_);
+}
 
 std::string Statement::ColumnName(int i) const {
     const char* n = sqlite3_column_name(stmt_, i);
@@ -102,14 +107,17 @@ std::string Statement::ParameterName(int index) const {
 
 Variant Statement::Column(int i) const {
     switch (sqlite3_column_type(stmt_, i)) {
-        case SQLITE_NULL: return Variant::Null();
+        case SQLITE_NULL:
+            return Variant::Null();
         case SQLITE_INTEGER: {
             sqlite3_int64 v = sqlite3_column_int64(stmt_, i);
             if (v >= INT32_MIN && v <= INT32_MAX) return Variant((int)v);
             return Variant((long long)v);
         }
-        case SQLITE_FLOAT: return Variant(sqlite3_column_double(stmt_, i));
-        default: return Variant(ColumnText(i));
+        case SQLITE_FLOAT:
+            return Variant(sqlite3_column_double(stmt_, i));
+        default:
+            return Variant(ColumnText(i));
     }
 }
 
@@ -119,9 +127,13 @@ std::string Statement::ColumnText(int i) const {
     return t ? std::string((const char*)t, (size_t)n) : std::string();
 }
 
-bool Statement::IsReadOnly() const { return sqlite3_stmt_readonly(stmt_) != 0; }
+bool Statement::IsReadOnly() const {
+    return sqlite3_stmt_readonly(stmt_) != 0;
+}
 
-int Statement::Changes() const { return sqlite3_changes(db_->Handle()); }
+int Statement::Changes() const {
+    return sqlite3_changes(db_->Handle());
+}
 
 namespace {
 
@@ -130,7 +142,11 @@ namespace {
 std::vector<std::string> Chars(const unsigned char* t, int n) {
     std::vector<std::string> out;
     for (int i = 0; i < n;) {
-        int len = t[i] < 0x80 ? 1 : (t[i] >> 5) == 6 ? 2 : (t[i] >> 4) == 14 ? 3 : (t[i] >> 3) == 30 ? 4 : 1;
+        int len = t[i] < 0x80         ? 1
+                  : (t[i] >> 5) == 6  ? 2
+                  : (t[i] >> 4) == 14 ? 3
+                  : (t[i] >> 3) == 30 ? 4
+                                      : 1;
         if (i + len > n) len = n - i;
         out.emplace_back((const char*)t + i, (size_t)len);
         i += len;
@@ -142,7 +158,8 @@ std::vector<std::string> TextArg(sqlite3_value* v) {
     return Chars(sqlite3_value_text(v), sqlite3_value_bytes(v));
 }
 
-void ResultChars(sqlite3_context* ctx, const std::vector<std::string>& c, size_t from, size_t count) {
+void ResultChars(sqlite3_context* ctx, const std::vector<std::string>& c, size_t from,
+                 size_t count) {
     std::string out;
     for (size_t i = from; i < c.size() && i < from + count; ++i) out += c[i];
     sqlite3_result_text(ctx, out.data(), (int)out.size(), SQLITE_TRANSIENT);
@@ -180,7 +197,8 @@ void SqlLen(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
 void SqlCharIndex(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
     auto find = TextArg(argv[0]), text = TextArg(argv[1]);
-    size_t start = argc > 2 ? (size_t)std::max<sqlite3_int64>(1, sqlite3_value_int64(argv[2])) - 1 : 0;
+    size_t start =
+        argc > 2 ? (size_t)std::max<sqlite3_int64>(1, sqlite3_value_int64(argv[2])) - 1 : 0;
     for (size_t i = start; !find.empty() && i + find.size() <= text.size(); ++i)
         if (std::equal(find.begin(), find.end(), text.begin() + (long)i))
             return sqlite3_result_int64(ctx, (sqlite3_int64)i + 1);
@@ -189,7 +207,8 @@ void SqlCharIndex(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
 
 void SqlReplicate(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
-    std::string unit((const char*)sqlite3_value_text(argv[0]), (size_t)sqlite3_value_bytes(argv[0]));
+    std::string unit((const char*)sqlite3_value_text(argv[0]),
+                     (size_t)sqlite3_value_bytes(argv[0]));
     sqlite3_int64 n = sqlite3_value_int64(argv[1]);
     if (n < 0) return sqlite3_result_null(ctx);
     if (unit.empty()) n = 0;
@@ -214,8 +233,9 @@ struct SqlFunction {
     void (*fn)(sqlite3_context*, int, sqlite3_value**);
 };
 const SqlFunction kFunctions[] = {
-    {"SQL_LEFT", 2, SqlLeft}, {"SQL_RIGHT", 2, SqlRight},       {"LEN", 1, SqlLen},     {"CHARINDEX", 2, SqlCharIndex},
-    {"CHARINDEX", 3, SqlCharIndex}, {"REPLICATE", 2, SqlReplicate}, {"SPACE", 1, SqlSpace},
+    {"SQL_LEFT", 2, SqlLeft},       {"SQL_RIGHT", 2, SqlRight},     {"LEN", 1, SqlLen},
+    {"CHARINDEX", 2, SqlCharIndex}, {"CHARINDEX", 3, SqlCharIndex}, {"REPLICATE", 2, SqlReplicate},
+    {"SPACE", 1, SqlSpace},
 };
 
 }  // namespace
@@ -230,8 +250,8 @@ Database::Database(const std::string& path) : path_(path) {
     }
     sqlite3_busy_timeout(db_, 5000);
     for (auto& f : kFunctions)
-        sqlite3_create_function_v2(db_, f.name, f.args, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, f.fn, nullptr,
-                                   nullptr, nullptr);
+        sqlite3_create_function_v2(db_, f.name, f.args, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                   f.fn, nullptr, nullptr, nullptr);
     sqlite3_extended_result_codes(db_, 1);
     Exec("PRAGMA foreign_keys=ON");
     if (path != ":memory:") Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL");
@@ -280,12 +300,16 @@ Variant Database::Scalar(const std::string& sql, const std::vector<Variant>& par
 }
 
 bool Database::TableExists(const std::string& name) {
-    return !Scalar("SELECT 1 FROM sqlite_master WHERE type IN ('table','view') AND name = ? COLLATE NOCASE",
-                   {Variant(name)})
+    return !Scalar(
+                "SELECT 1 FROM sqlite_master WHERE type IN ('table','view') AND name = ? COLLATE "
+                "NOCASE",
+                {Variant(name)})
                 .IsEmpty();
 }
 
-int64_t Database::LastInsertRowId() const { return sqlite3_last_insert_rowid(db_); }
+int64_t Database::LastInsertRowId() const {
+    return sqlite3_last_insert_rowid(db_);
+}
 
 namespace {
 constexpr int kStepsPerCheck = 1000;
@@ -298,8 +322,10 @@ StepBudget::StepBudget(Database& db, int64_t steps) : db_(db), left_(steps), out
 
 StepBudget::~StepBudget() {
     db_.budget_ = outer_;
-    if (outer_) sqlite3_progress_handler(db_.Handle(), kStepsPerCheck, &StepBudget::OnProgress, outer_);
-    else sqlite3_progress_handler(db_.Handle(), 0, nullptr, nullptr);
+    if (outer_)
+        sqlite3_progress_handler(db_.Handle(), kStepsPerCheck, &StepBudget::OnProgress, outer_);
+    else
+        sqlite3_progress_handler(db_.Handle(), 0, nullptr, nullptr);
 }
 
 int StepBudget::OnProgress(void* self) {
@@ -327,7 +353,8 @@ TransactionGuard::TransactionGuard(Database& db) : db_(db) {
 TransactionGuard::~TransactionGuard() {
     if (!done_) {
         try {
-            db_.Exec(savepoint_.empty() ? "ROLLBACK" : "ROLLBACK TO " + savepoint_ + "; RELEASE " + savepoint_);
+            db_.Exec(savepoint_.empty() ? "ROLLBACK"
+                                        : "ROLLBACK TO " + savepoint_ + "; RELEASE " + savepoint_);
         } catch (...) {
         }
     }

@@ -18,7 +18,7 @@ namespace standin {
 
 // Every database failure: bad SQL, constraint violations, locked files.
 class SqlError : public plat::Exception {
-public:
+  public:
     using plat::Exception::Exception;
     const char* ClassName() const override { return "SqlError"; }
 };
@@ -27,7 +27,7 @@ class Database;
 class StepBudget;
 
 class Statement {
-public:
+  public:
     Statement(Database& db, const std::string& sql);
     ~Statement();
     Statement(const Statement&) = delete;
@@ -52,14 +52,14 @@ public:
     bool IsReadOnly() const;  // the statement does not write to the database
     int Changes() const;      // rows changed by the last Step of this statement
 
-private:
+  private:
     Database* db_;
     sqlite3_stmt* stmt_ = nullptr;
     std::string sql_;
 };
 
 class Database {
-public:
+  public:
     // Opens (creating when missing) a database file, or ":memory:".
     explicit Database(const std::string& path);
     ~Database();
@@ -82,7 +82,7 @@ public:
     const std::string& Path() const { return path_; }
     [[noreturn]] void Raise(const std::string& what) const;
 
-private:
+  private:
     friend class StepBudget;
     sqlite3* db_ = nullptr;
     std::string path_;
@@ -95,14 +95,14 @@ private:
 // run for ever (a recursive CTE without end) stops instead of holding the
 // shared connection. Lives under the connection's lock.
 class StepBudget {
-public:
+  public:
     StepBudget(Database& db, int64_t steps);
     ~StepBudget();
     StepBudget(const StepBudget&) = delete;
     StepBudget& operator=(const StepBudget&) = delete;
     bool Spent() const { return left_ < 0; }
 
-private:
+  private:
     static int OnProgress(void* self);
     Database& db_;
     int64_t left_;
@@ -112,14 +112,14 @@ private:
 // BEGIN IMMEDIATE on creation; ROLLBACK on destruction unless Commit ran.
 // Inside a transaction already open it is a savepoint of that transaction.
 class TransactionGuard {
-public:
+  public:
     explicit TransactionGuard(Database& db);
     ~TransactionGuard();
     TransactionGuard(const TransactionGuard&) = delete;
     TransactionGuard& operator=(const TransactionGuard&) = delete;
     void Commit();
 
-private:
+  private:
     Database& db_;
     bool done_ = false;
     std::string savepoint_;  // empty for an outermost transaction

@@ -27,11 +27,16 @@ std::string KeyText(const std::vector<Variant>& values) {
 
 plat::TFieldType FieldTypeOf(const ColumnInfo& c) {
     switch (c.kind) {
-        case ColumnInfo::Kind::Text: return plat::TFieldType::ftString;
-        case ColumnInfo::Kind::Memo: return plat::TFieldType::ftMemo;
-        case ColumnInfo::Kind::Integer: return plat::TFieldType::ftInteger;
-        case ColumnInfo::Kind::Blob: return plat::TFieldType::ftBlob;
-        default: return plat::TFieldType::ftFloat;
+        case ColumnInfo::Kind::Text:
+            return plat::TFieldType::ftString;
+        case ColumnInfo::Kind::Memo:
+            return plat::TFieldType::ftMemo;
+        case ColumnInfo::Kind::Integer:
+            return plat::TFieldType::ftInteger;
+        case ColumnInfo::Kind::Blob:
+            return plat::TFieldType::ftBlob;
+        default:
+            return plat::TFieldType::ftFloat;
     }
 }
 
@@ -82,9 +87,11 @@ void TableProvider::Prepare() {
             l.stored = l.spec.storedColumns;
         }
         l.selectList.clear();
-        for (auto& c : l.stored) l.selectList += (l.selectList.empty() ? "" : ", ") + l.info->name + "." + c;
+        for (auto& c : l.stored)
+            l.selectList += (l.selectList.empty() ? "" : ", ") + l.info->name + "." + c;
         for (auto& d : l.spec.derived)
-            l.selectList += (l.selectList.empty() ? "" : ", ") + ("(" + d.expression + ") AS " + d.name);
+            l.selectList +=
+                (l.selectList.empty() ? "" : ", ") + ("(" + d.expression + ") AS " + d.name);
         l.fieldCount = (int)(l.stored.size() + l.spec.derived.size());
     }
     prepared_ = true;
@@ -108,8 +115,8 @@ std::vector<TPacketField> TableProvider::Fields(size_t level) {
         out.push_back(f);
     }
     if (level + 1 < levels_.size())
-        out.push_back(plat::PacketField(levels_[level + 1].spec.nestedField, plat::TFieldType::ftDataSet, 0,
-                                        Fields(level + 1)));
+        out.push_back(plat::PacketField(levels_[level + 1].spec.nestedField,
+                                        plat::TFieldType::ftDataSet, 0, Fields(level + 1)));
     return out;
 }
 
@@ -143,13 +150,17 @@ plat::TDataPacket TableProvider::GetRecords(const plat::TFetchRequest& request) 
             where = "(" + sql + ")";
             params = values;
         }
-        if (!condition_.empty()) where += (where.empty() ? "(" : " AND (") + server.Translate(condition_) + ")";
+        if (!condition_.empty())
+            where += (where.empty() ? "(" : " AND (") + server.Translate(condition_) + ")";
         std::string order = !order_.empty() ? server.Translate(order_) : top.spec.order;
         if (order.empty())
-            for (auto& k : top.info->keys) order += (order.empty() ? "" : ", ") + top.info->name + "." + k;
-        std::string sql = "SELECT " + top.selectList + " FROM " + top.info->name + " " + top.spec.joins +
-                          (where.empty() ? "" : " WHERE " + where) + (order.empty() ? "" : " ORDER BY " + order);
-        if (options_.topRowLimit && session_.TopRows() > 0) sql += " LIMIT " + std::to_string(session_.TopRows());
+            for (auto& k : top.info->keys)
+                order += (order.empty() ? "" : ", ") + top.info->name + "." + k;
+        std::string sql = "SELECT " + top.selectList + " FROM " + top.info->name + " " +
+                          top.spec.joins + (where.empty() ? "" : " WHERE " + where) +
+                          (order.empty() ? "" : " ORDER BY " + order);
+        if (options_.topRowLimit && session_.TopRows() > 0)
+            sql += " LIMIT " + std::to_string(session_.TopRows());
         Statement st(db, sql);
         if (!st.IsReadOnly()) throw ServerError("The query condition would change data: refused");
         st.BindAll(params);
@@ -163,7 +174,8 @@ plat::TDataPacket TableProvider::GetRecords(const plat::TFetchRequest& request) 
     std::vector<std::vector<Variant>> topKeys;
     std::vector<size_t> keyIndex;
     for (auto& k : top.info->keys)
-        keyIndex.push_back((size_t)(std::find(top.stored.begin(), top.stored.end(), k) - top.stored.begin()));
+        keyIndex.push_back(
+            (size_t)(std::find(top.stored.begin(), top.stored.end(), k) - top.stored.begin()));
     for (size_t i = 0; i < take; ++i) {
         std::vector<Variant>& values = topRows_[cursor_ + i];
         std::vector<Variant> key;
@@ -181,22 +193,27 @@ plat::TDataPacket TableProvider::GetRecords(const plat::TFetchRequest& request) 
     return packet;
 }
 
-std::vector<TPacketRow> TableProvider::FetchDetails(size_t level, const std::vector<std::vector<Variant>>& topKeys) {
+std::vector<TPacketRow> TableProvider::FetchDetails(
+    size_t level, const std::vector<std::vector<Variant>>& topKeys) {
     const Level& l = levels_[level];
     Database& db = session_.Server().Db();
     size_t nTop = levels_[0].info->keys.size();
-    std::vector<std::string> topLink(l.spec.linkColumns.begin(),
-                                     l.spec.linkColumns.begin() + std::min(nTop, l.spec.linkColumns.size()));
+    std::vector<std::string> topLink(
+        l.spec.linkColumns.begin(),
+        l.spec.linkColumns.begin() + std::min(nTop, l.spec.linkColumns.size()));
     std::string order;
-    for (auto& c : l.spec.linkColumns) order += (order.empty() ? "" : ", ") + l.info->name + "." + c;
+    for (auto& c : l.spec.linkColumns)
+        order += (order.empty() ? "" : ", ") + l.info->name + "." + c;
     for (auto& k : l.info->keys)
-        if (std::find(l.spec.linkColumns.begin(), l.spec.linkColumns.end(), k) == l.spec.linkColumns.end())
+        if (std::find(l.spec.linkColumns.begin(), l.spec.linkColumns.end(), k) ==
+            l.spec.linkColumns.end())
             order += (order.empty() ? "" : ", ") + l.info->name + "." + k;
     std::vector<TPacketRow> out;
     for (size_t b = 0; b < topKeys.size(); b += kKeysPerQuery) {
         size_t e = std::min(topKeys.size(), b + kKeysPerQuery);
         std::string tuple = "(";
-        for (size_t i = 0; i < topLink.size(); ++i) tuple += (i ? ", " : "") + l.info->name + "." + topLink[i];
+        for (size_t i = 0; i < topLink.size(); ++i)
+            tuple += (i ? ", " : "") + l.info->name + "." + topLink[i];
         tuple += ")";
         std::string values;
         std::vector<Variant> params;
@@ -208,8 +225,8 @@ std::vector<TPacketRow> TableProvider::FetchDetails(size_t level, const std::vec
             }
             values += ")";
         }
-        std::string sql = "SELECT " + l.selectList + " FROM " + l.info->name + " " + l.spec.joins + " WHERE " + tuple +
-                          " IN (VALUES " + values + ") ORDER BY " + order;
+        std::string sql = "SELECT " + l.selectList + " FROM " + l.info->name + " " + l.spec.joins +
+                          " WHERE " + tuple + " IN (VALUES " + values + ") ORDER BY " + order;
         Statement st(db, sql);
         st.BindAll(params);
         int n = st.ColumnCount();
@@ -233,7 +250,8 @@ void TableProvider::Attach(size_t level, std::vector<TPacketRow>& masters,
     // Children grouped by their link to the master's key.
     std::vector<size_t> linkIndex;
     for (auto& c : l.spec.linkColumns)
-        linkIndex.push_back((size_t)(std::find(l.stored.begin(), l.stored.end(), c) - l.stored.begin()));
+        linkIndex.push_back(
+            (size_t)(std::find(l.stored.begin(), l.stored.end(), c) - l.stored.begin()));
     std::map<std::string, std::vector<TPacketRow>> byMaster;
     for (auto& child : children) {
         std::vector<Variant> link;
@@ -242,13 +260,15 @@ void TableProvider::Attach(size_t level, std::vector<TPacketRow>& masters,
     }
     std::vector<size_t> keyIndex;
     for (auto& k : m.info->keys)
-        keyIndex.push_back((size_t)(std::find(m.stored.begin(), m.stored.end(), k) - m.stored.begin()));
+        keyIndex.push_back(
+            (size_t)(std::find(m.stored.begin(), m.stored.end(), k) - m.stored.begin()));
     for (auto& master : masters) {
         std::vector<Variant> key;
         for (size_t i = 0; i < keyIndex.size() && i < l.spec.linkColumns.size(); ++i)
             key.push_back(master.values[(int)keyIndex[i]]);
         auto it = byMaster.find(KeyText(key));
-        master.details.push_back(it == byMaster.end() ? std::vector<TPacketRow>{} : std::move(it->second));
+        master.details.push_back(it == byMaster.end() ? std::vector<TPacketRow>{}
+                                                      : std::move(it->second));
     }
 }
 
@@ -293,7 +313,8 @@ bool TableProvider::ApplyRow(ApplyState& st, size_t level, const std::vector<TPa
         ApplyState::Mapping m;
         m.column.assign(fields.size(), nullptr);
         for (size_t i = 0; i < fields.size(); ++i) {
-            if (fields[i].type == plat::TFieldType::ftDataSet) m.nested.push_back(i);
+            if (fields[i].type == plat::TFieldType::ftDataSet)
+                m.nested.push_back(i);
             else if (std::find(l.stored.begin(), l.stored.end(), fields[i].name) != l.stored.end())
                 m.column[i] = info.Find(fields[i].name);
         }
@@ -306,7 +327,9 @@ bool TableProvider::ApplyRow(ApplyState& st, size_t level, const std::vector<TPa
             if (column[i] && plat::SameText(column[i]->name, col)) return (int)i;
         return -1;
     };
-    auto value = [](const TValueRow& r, int i) { return i >= 0 && i < r.Count() ? r[i] : Variant(); };
+    auto value = [](const TValueRow& r, int i) {
+        return i >= 0 && i < r.Count() ? r[i] : Variant();
+    };
 
     plat::TRowResult result;
     result.id = row.id;
@@ -320,10 +343,12 @@ bool TableProvider::ApplyRow(ApplyState& st, size_t level, const std::vector<TPa
         std::vector<Variant> params;
         for (auto& k : info.keys) {
             where += (where.empty() ? "" : " AND ") + k + " = ?";
-            params.push_back(value(row.oldValues.Count() ? row.oldValues : row.newValues, fieldOf(k)));
+            params.push_back(
+                value(row.oldValues.Count() ? row.oldValues : row.newValues, fieldOf(k)));
         }
         std::string cols;
-        for (size_t i = 0; i < fields.size(); ++i) cols += std::string(cols.empty() ? "" : ", ") + (column[i] ? column[i]->name : "NULL");
+        for (size_t i = 0; i < fields.size(); ++i)
+            cols += std::string(cols.empty() ? "" : ", ") + (column[i] ? column[i]->name : "NULL");
         auto now = db.Query("SELECT " + cols + " FROM " + info.name + " WHERE " + where, params);
         if (!now.empty()) {
             for (size_t i = 0; i < fields.size(); ++i)
@@ -340,7 +365,8 @@ bool TableProvider::ApplyRow(ApplyState& st, size_t level, const std::vector<TPa
     std::vector<plat::TAssignedValue> assigned;
     auto assign = [&](int field, const Variant& v) {
         if (field < 0) return;
-        if (!(newValues[(size_t)field] == v) || newValues[(size_t)field].IsEmpty()) assigned.push_back({field, v});
+        if (!(newValues[(size_t)field] == v) || newValues[(size_t)field].IsEmpty())
+            assigned.push_back({field, v});
         newValues[(size_t)field] = v;
     };
     bool inserting = row.status == plat::TUpdateStatus::usInserted;
@@ -349,7 +375,8 @@ bool TableProvider::ApplyRow(ApplyState& st, size_t level, const std::vector<TPa
     if ((inserting || modifying) && level > 0)
         for (size_t i = 0; i < l.spec.linkColumns.size() && i < masterKey.size(); ++i) {
             int f = fieldOf(l.spec.linkColumns[i]);
-            if (f >= 0 && (inserting || !(newValues[(size_t)f] == masterKey[i]))) assign(f, masterKey[i]);
+            if (f >= 0 && (inserting || !(newValues[(size_t)f] == masterKey[i])))
+                assign(f, masterKey[i]);
         }
 
     // Where-all: the stored values as they were read.
@@ -358,7 +385,8 @@ bool TableProvider::ApplyRow(ApplyState& st, size_t level, const std::vector<TPa
             if (!column[i] || i >= (size_t)row.oldValues.Count()) continue;
             Variant old = row.oldValues[(int)i];
             if (old.IsEmpty()) continue;
-            where += std::string(where.empty() ? "" : " AND ") + column[i]->name + (old.IsNull() ? " IS NULL" : " = ?");
+            where += std::string(where.empty() ? "" : " AND ") + column[i]->name +
+                     (old.IsNull() ? " IS NULL" : " = ?");
             if (!old.IsNull()) params.push_back(old);
         }
     };
@@ -368,7 +396,8 @@ bool TableProvider::ApplyRow(ApplyState& st, size_t level, const std::vector<TPa
         if (v.IsArray()) return "Field " + c->name + " cannot hold an array";
         if (c->kind == ColumnInfo::Kind::Text) {
             if (c->width > 0 && plat::TextWidth(VarToStr(v)) > c->width)
-                return "Field " + c->name + " holds at most " + std::to_string(c->width) + " characters: \"" + VarToStr(v) + "\"";
+                return "Field " + c->name + " holds at most " + std::to_string(c->width) +
+                       " characters: \"" + VarToStr(v) + "\"";
         } else if (c->kind == ColumnInfo::Kind::Float || c->kind == ColumnInfo::Kind::Integer) {
             double d;
             if (!v.IsNumeric() && !plat::TryStrToFloat(VarToStr(v), d))
@@ -393,14 +422,18 @@ bool TableProvider::ApplyRow(ApplyState& st, size_t level, const std::vector<TPa
             return true;
         }
         if (inserting) {
-            if (level == 0 && options_.numberDocuments && session_.IsSeq() && info.keys.size() >= 2) {
+            if (level == 0 && options_.numberDocuments && session_.IsSeq() &&
+                info.keys.size() >= 2) {
                 int typeField = fieldOf(info.keys[0]), numberField = fieldOf(info.keys[1]);
                 std::string type = VarToStr(newValues[(size_t)std::max(typeField, 0)]);
-                std::string number = numberField >= 0 ? VarToStr(newValues[(size_t)numberField]) : "";
+                std::string number =
+                    numberField >= 0 ? VarToStr(newValues[(size_t)numberField]) : "";
                 bool pending = plat::Trim(number).empty() || number.find('~') != std::string::npos;
                 if (pending || session_.Server().DocumentExists(info.name, type, number)) {
                     std::string date;
-                    if (!options_.documentDate.empty()) date = VarToStr(newValues[(size_t)std::max(fieldOf(options_.documentDate), 0)]);
+                    if (!options_.documentDate.empty())
+                        date = VarToStr(
+                            newValues[(size_t)std::max(fieldOf(options_.documentDate), 0)]);
                     std::string next = session_.Server().NextDocumentNumber(info.name, type, date);
                     if (!next.empty()) assign(numberField, Variant(next));
                 }
@@ -420,7 +453,8 @@ bool TableProvider::ApplyRow(ApplyState& st, size_t level, const std::vector<TPa
                 marks += marks.empty() ? "?" : ", ?";
                 params.push_back(v);
             }
-            Statement& s = st.Prepared(db, "INSERT INTO " + info.name + " (" + cols + ") VALUES (" + marks + ")");
+            Statement& s = st.Prepared(
+                db, "INSERT INTO " + info.name + " (" + cols + ") VALUES (" + marks + ")");
             s.BindAll(params);
             s.Step();
         } else if (modifying) {
@@ -428,8 +462,10 @@ bool TableProvider::ApplyRow(ApplyState& st, size_t level, const std::vector<TPa
             std::vector<Variant> params;
             for (size_t i = 0; i < fields.size(); ++i) {
                 if (!column[i]) continue;
-                bool changed = i < row.changed.size() ? row.changed[i] : !(newValues[i] == row.oldValues[(int)i]);
-                bool linked = std::any_of(assigned.begin(), assigned.end(), [&](auto& a) { return a.field == (int)i; });
+                bool changed = i < row.changed.size() ? row.changed[i]
+                                                      : !(newValues[i] == row.oldValues[(int)i]);
+                bool linked = std::any_of(assigned.begin(), assigned.end(),
+                                          [&](auto& a) { return a.field == (int)i; });
                 if (!changed && !linked) continue;
                 std::string bad = check(i, newValues[i]);
                 if (!bad.empty()) return refuse(bad, 4);
@@ -440,14 +476,16 @@ bool TableProvider::ApplyRow(ApplyState& st, size_t level, const std::vector<TPa
             whereAll(where, params);
             if (where.empty()) return refuse("The update carries no original values", 1);
             if (set.empty()) {
-                Statement& s = st.Prepared(db, "SELECT COUNT(*) FROM " + info.name + " WHERE " + where);
+                Statement& s =
+                    st.Prepared(db, "SELECT COUNT(*) FROM " + info.name + " WHERE " + where);
                 s.BindAll(params);
                 s.Step();
                 bool same = s.Column(0).AsInteger() == 1;
                 s.Reset();
                 if (!same) return refuse(kChangedByOthers, 2);
             } else {
-                Statement& s = st.Prepared(db, "UPDATE " + info.name + " SET " + set + " WHERE " + where);
+                Statement& s =
+                    st.Prepared(db, "UPDATE " + info.name + " SET " + set + " WHERE " + where);
                 s.BindAll(params);
                 s.Step();
                 if (s.Changes() != 1) return refuse(kChangedByOthers, 2);
@@ -466,7 +504,8 @@ bool TableProvider::ApplyRow(ApplyState& st, size_t level, const std::vector<TPa
     for (auto& k : info.keys) {
         int f = fieldOf(k);
         key.push_back(row.status == plat::TUpdateStatus::usUnmodified ? value(row.oldValues, f)
-                      : f >= 0 ? newValues[(size_t)f] : Variant());
+                      : f >= 0                                        ? newValues[(size_t)f]
+                                                                      : Variant());
     }
     for (size_t d = 0; d < nested.size() && d < row.details.size(); ++d)
         for (auto& child : row.details[d]) {

@@ -30,26 +30,27 @@ struct LevelSpec {
     std::string table;
     std::vector<std::string> storedColumns;  // empty: every column of the table but blobs
     std::vector<DerivedColumn> derived;
-    std::string joins;                       // LEFT JOIN clauses the derived expressions use
-    std::string order;                       // default order of the top level; details follow their key
-    std::string nestedField;                 // the field of this level in its master ("qryBody")
-    std::vector<std::string> linkColumns;    // the columns matching the master's key, in key order
+    std::string joins;        // LEFT JOIN clauses the derived expressions use
+    std::string order;        // default order of the top level; details follow their key
+    std::string nestedField;  // the field of this level in its master ("qryBody")
+    std::vector<std::string> linkColumns;  // the columns matching the master's key, in key order
     // A fixed filter of the top level: SQL with ? parameters and their values.
     std::function<std::pair<std::string, std::vector<plat::Variant>>()> filter;
 };
 
 struct ProviderOptions {
-    bool readOnly = false;        // deltas are refused
-    bool useRequest = true;       // the data request [condition, order] selects the top level
-    bool topRowLimit = false;     // the session's top-row limit applies
-    bool countRecords = false;    // the session's record count follows the last query
-    bool numberDocuments = false; // the first level is numbered by document type
-    std::string documentDate;     // the first level's date column for numbering ("TH029")
+    bool readOnly = false;         // deltas are refused
+    bool useRequest = true;        // the data request [condition, order] selects the top level
+    bool topRowLimit = false;      // the session's top-row limit applies
+    bool countRecords = false;     // the session's record count follows the last query
+    bool numberDocuments = false;  // the first level is numbered by document type
+    std::string documentDate;      // the first level's date column for numbering ("TH029")
 };
 
 class TableProvider : public plat::IProvider {
-public:
-    TableProvider(std::string name, AppSession& session, std::vector<LevelSpec> levels, ProviderOptions options);
+  public:
+    TableProvider(std::string name, AppSession& session, std::vector<LevelSpec> levels,
+                  ProviderOptions options);
 
     std::string Name() const override { return name_; }
     plat::Variant DataRequest(const plat::Variant& data) override;
@@ -59,7 +60,7 @@ public:
     // Field definitions of a level (with the nested levels below it).
     std::vector<plat::TPacketField> Fields(size_t level);
 
-private:
+  private:
     struct Level {
         LevelSpec spec;
         const TableInfo* info = nullptr;
@@ -70,8 +71,10 @@ private:
     struct ApplyState;
 
     void Prepare();
-    std::vector<plat::TPacketRow> FetchDetails(size_t level, const std::vector<std::vector<plat::Variant>>& topKeys);
-    void Attach(size_t level, std::vector<plat::TPacketRow>& rows, const std::vector<std::vector<plat::Variant>>& topKeys);
+    std::vector<plat::TPacketRow> FetchDetails(
+        size_t level, const std::vector<std::vector<plat::Variant>>& topKeys);
+    void Attach(size_t level, std::vector<plat::TPacketRow>& rows,
+                const std::vector<std::vector<plat::Variant>>& topKeys);
     bool ApplyRow(ApplyState& st, size_t level, const std::vector<plat::TPacketField>& fields,
                   const plat::TDeltaRow& row, const std::vector<plat::Variant>& masterKey);
 
@@ -81,7 +84,8 @@ private:
     std::vector<Level> levels_;
     bool prepared_ = false;
     std::string condition_, order_;
-    std::vector<std::vector<plat::Variant>> topRows_;  // the last query's top rows (stored + derived)
+    std::vector<std::vector<plat::Variant>>
+        topRows_;  // the last query's top rows (stored + derived)
     size_t cursor_ = 0;
 };
 

@@ -75,7 +75,8 @@ bool TransientAcceptError(int error) {
     return error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM;
 }
 
-Variant ErrorReply(const std::string& cls, const std::string& message, const std::string& member = "", int code = 0) {
+Variant ErrorReply(const std::string& cls, const std::string& message,
+                   const std::string& member = "", int code = 0) {
     return plat::VarArrayOf({1, cls, message, member, code});
 }
 
@@ -86,10 +87,13 @@ Variant ArgsArray(plat::DispArgs args) {
 
 // Provider calls of a remote connection, through the server object's AS_ members.
 class RemoteProvider : public plat::IProvider {
-public:
-    RemoteProvider(RemoteAppServer& server, std::string name) : server_(server), name_(std::move(name)) {}
+  public:
+    RemoteProvider(RemoteAppServer& server, std::string name)
+        : server_(server), name_(std::move(name)) {}
     std::string Name() const override { return name_; }
-    Variant DataRequest(const Variant& data) override { return server_.Call("AS_DataRequest", name_, data); }
+    Variant DataRequest(const Variant& data) override {
+        return server_.Call("AS_DataRequest", name_, data);
+    }
     plat::TDataPacket GetRecords(const plat::TFetchRequest& request) override {
         return plat::DecodePacket(
             server_.Call("AS_GetRecords", name_, plat::EncodeFetchRequest(request)).RawText());
@@ -99,7 +103,7 @@ public:
             server_.Call("AS_ApplyUpdates", name_, plat::EncodeDelta(delta), maxErrors).RawText());
     }
 
-private:
+  private:
     RemoteAppServer& server_;
     std::string name_;
 };
@@ -114,7 +118,8 @@ TcpServer::TcpServer(std::shared_ptr<AppServer> server, const std::string& addre
     hints.ai_flags = AI_PASSIVE;
     addrinfo* res = nullptr;
     std::string portText = std::to_string(port);
-    int rc = getaddrinfo(address.empty() ? nullptr : address.c_str(), portText.c_str(), &hints, &res);
+    int rc =
+        getaddrinfo(address.empty() ? nullptr : address.c_str(), portText.c_str(), &hints, &res);
     if (rc != 0) throw ServerError("Cannot listen on " + address + ": " + gai_strerror(rc));
     std::string lastError = "no address";
     for (addrinfo* a = res; a; a = a->ai_next) {
@@ -130,16 +135,22 @@ TcpServer::TcpServer(std::shared_ptr<AppServer> server, const std::string& addre
         ::close(fd);
     }
     freeaddrinfo(res);
-    if (listenFd_ < 0) throw ServerError("Cannot listen on " + address + ":" + portText + ": " + lastError);
+    if (listenFd_ < 0)
+        throw ServerError("Cannot listen on " + address + ":" + portText + ": " + lastError);
     sockaddr_storage bound{};
     socklen_t len = sizeof bound;
     getsockname(listenFd_, (sockaddr*)&bound, &len);
-    port_ = ntohs(bound.ss_family == AF_INET6 ? ((sockaddr_in6*)&bound)->sin6_port : ((sockaddr_in*)&bound)->sin_port);
+    port_ = ntohs(bound.ss_family == AF_INET6 ? ((sockaddr_in6*)&bound)->sin6_port
+                                              : ((sockaddr_in*)&bound)->sin_port);
 }
 
-TcpServer::~TcpServer() { Stop(); }
+TcpServer::~TcpServer() {
+    Stop();
+}
 
-void TcpServer::Start() { acceptThread_ = std::thread([this] { AcceptLoop(); }); }
+void TcpServer::Start() {
+    acceptThread_ = std::thread([this] { AcceptLoop(); });
+}
 
 void TcpServer::Stop() {
     if (stopping_.exchange(true)) return;
@@ -228,7 +239,8 @@ void TcpServer::Serve(int fd) {
         Variant reply;
         try {
             Variant request = DecodeWireValue(payload);
-            if (!request.IsArray() || request.ArrayCount() != 3 || !request[request.LowBound()].IsText())
+            if (!request.IsArray() || request.ArrayCount() != 3 ||
+                !request[request.LowBound()].IsText())
                 throw CodecError("Malformed request: [member name, kind, [args]] expected");
             int lo = request.LowBound();
             std::string name = request[lo].RawText();
@@ -278,7 +290,8 @@ std::shared_ptr<RemoteAppServer> RemoteAppServer::Connect(const std::string& add
     std::string portText = std::to_string(port);
     int rc = getaddrinfo(address.c_str(), portText.c_str(), &hints, &res);
     if (rc != 0)
-        throw plat::EOleSysError("Cannot reach the application server at " + address + ": " + gai_strerror(rc), rc);
+        throw plat::EOleSysError(
+            "Cannot reach the application server at " + address + ": " + gai_strerror(rc), rc);
     int fd = -1;
     std::string lastError = "no address";
     for (addrinfo* a = res; a; a = a->ai_next) {
@@ -291,15 +304,17 @@ std::shared_ptr<RemoteAppServer> RemoteAppServer::Connect(const std::string& add
     }
     freeaddrinfo(res);
     if (fd < 0)
-        throw plat::EOleSysError("Cannot connect to the application server at " + address + ":" + portText + ": " +
-                                     lastError,
+        throw plat::EOleSysError("Cannot connect to the application server at " + address + ":" +
+                                     portText + ": " + lastError,
                                  -1);
     int one = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     return std::shared_ptr<RemoteAppServer>(new RemoteAppServer(fd, address + ":" + portText));
 }
 
-RemoteAppServer::~RemoteAppServer() { Disconnect(); }
+RemoteAppServer::~RemoteAppServer() {
+    Disconnect();
+}
 
 void RemoteAppServer::Disconnect() {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -311,27 +326,35 @@ Variant RemoteAppServer::Exchange(const Variant& request) const {
     std::lock_guard<std::mutex> lock(mutex_);
     if (fd_ < 0) throw plat::EOleSysError("The connection to the application server is closed", -1);
     if (!SendAll(fd_, EncodeFrame(request)))
-        throw plat::EOleSysError("The application server at " + address_ + " closed the connection", -1);
+        throw plat::EOleSysError("The application server at " + address_ + " closed the connection",
+                                 -1);
     char header[4];
     std::string payload;
-    if (RecvAll(fd_, header, 4) && RecvPayload(fd_, FrameLength(header), payload)) return DecodeWireValue(payload);
-    throw plat::EOleSysError("The application server at " + address_ + " closed the connection", -1);
+    if (RecvAll(fd_, header, 4) && RecvPayload(fd_, FrameLength(header), payload))
+        return DecodeWireValue(payload);
+    throw plat::EOleSysError("The application server at " + address_ + " closed the connection",
+                             -1);
 }
 
 bool RemoteAppServer::HasMember(std::string_view name) const {
-    Variant reply = Exchange(plat::VarArrayOf({std::string(name), (int)kHasMember, Variant::ArrayOf({})}));
+    Variant reply =
+        Exchange(plat::VarArrayOf({std::string(name), (int)kHasMember, Variant::ArrayOf({})}));
     return reply.IsArray() && reply[0].AsInteger() == 0 && reply[1].AsBoolean();
 }
 
-Variant RemoteAppServer::DoInvoke(std::string_view name, plat::DispatchKind kind, plat::DispArgs args) {
+Variant RemoteAppServer::DoInvoke(std::string_view name, plat::DispatchKind kind,
+                                  plat::DispArgs args) {
     Variant reply = Exchange(plat::VarArrayOf({std::string(name), (int)kind, ArgsArray(args)}));
-    if (!reply.IsArray() || reply.ArrayCount() < 3) throw CodecError("Malformed reply from the application server");
+    if (!reply.IsArray() || reply.ArrayCount() < 3)
+        throw CodecError("Malformed reply from the application server");
     if (reply[0].AsInteger() != 0) {
         std::string cls = VarToStr(reply[1]), message = VarToStr(reply[2]);
         std::string member = reply.ArrayCount() > 3 ? VarToStr(reply[3]) : std::string(name);
-        if (cls == "EOleSysError") throw plat::EOleSysError(message, (int32_t)plat::VarToIntDef(reply[4], -1));
+        if (cls == "EOleSysError")
+            throw plat::EOleSysError(message, (int32_t)plat::VarToIntDef(reply[4], -1));
         if (cls == "EAbort") throw plat::EAbort(message);
-        throw plat::EOleException(member.empty() ? std::string(name) : member, message, DispatchName());
+        throw plat::EOleException(member.empty() ? std::string(name) : member, message,
+                                  DispatchName());
     }
     std::vector<Variant> back = ArrayItems(reply[2]);
     for (size_t i = 0; i < args.size() && i < back.size(); ++i) args[i] = back[i];
@@ -342,7 +365,8 @@ plat::IProvider* RemoteAppServer::FindProvider(const std::string& name) {
     std::string key = plat::UpperCase(plat::Trim(name));
     std::lock_guard<std::mutex> lock(mutex_);
     auto it = providers_.find(key);
-    if (it == providers_.end()) it = providers_.emplace(key, std::make_unique<RemoteProvider>(*this, name)).first;
+    if (it == providers_.end())
+        it = providers_.emplace(key, std::make_unique<RemoteProvider>(*this, name)).first;
     return it->second.get();
 }
 

@@ -22,7 +22,7 @@
 namespace standin {
 
 class TcpServer {
-public:
+  public:
     // Binds at once; port 0 takes a free port (see Port()).
     TcpServer(std::shared_ptr<AppServer> server, const std::string& address, int port);
     ~TcpServer();
@@ -34,7 +34,7 @@ public:
     void Stop();   // closes the listener and every connection, waits for the threads
     int ClientCount() const { return clients_.load(); }
 
-private:
+  private:
     void AcceptLoop();
     void Serve(int fd);
     void ReapFinished();  // joins the threads of clients that left
@@ -56,7 +56,7 @@ private:
 
 // The server object of a remote application server, with its providers.
 class RemoteAppServer : public plat::Dispatch, public plat::IProviderSource {
-public:
+  public:
     // Raises plat::EOleSysError when the server cannot be reached.
     static std::shared_ptr<RemoteAppServer> Connect(const std::string& address, int port);
     ~RemoteAppServer() override;
@@ -66,10 +66,11 @@ public:
     plat::IProvider* FindProvider(const std::string& name) override;
     void Disconnect();
 
-protected:
-    plat::Variant DoInvoke(std::string_view name, plat::DispatchKind kind, plat::DispArgs args) override;
+  protected:
+    plat::Variant DoInvoke(std::string_view name, plat::DispatchKind kind,
+                           plat::DispArgs args) override;
 
-private:
+  private:
     RemoteAppServer(int fd, std::string address) : fd_(fd), address_(std::move(address)) {}
     plat::Variant Exchange(const plat::Variant& request) const;
 

@@ -11,10 +11,12 @@ using plat::VarType;
 namespace {
 
 // Tags on the wire. Scalars use the variant type code; arrays have their own.
-constexpr uint8_t kTagText = 0x40;      // single-byte text (VarType::String)
+constexpr uint8_t kTagText = 0x40;  // single-byte text (VarType::String)
 constexpr uint8_t kTagArray = 0x80;
 
-void PutU8(std::string& out, uint8_t v) { out.push_back((char)v); }
+void PutU8(std::string& out, uint8_t v) {
+    out.push_back((char)v);
+}
 void PutU16(std::string& out, uint16_t v) {
     out.push_back((char)(v & 0xff));
     out.push_back((char)(v >> 8));
@@ -33,11 +35,13 @@ void PutF64(std::string& out, double d) {
 }
 
 void Encode(std::string& out, const Variant& v, int depth, uint64_t& elements) {
-    if (depth > kMaxNesting) throw CodecError("Cannot encode: arrays nested deeper than " + std::to_string(kMaxNesting));
+    if (depth > kMaxNesting)
+        throw CodecError("Cannot encode: arrays nested deeper than " + std::to_string(kMaxNesting));
     if (v.IsArray()) {
         elements += v.Items().size();
         if (elements > kMaxElements)
-            throw CodecError("Cannot encode: arrays of more than " + std::to_string(kMaxElements) + " elements");
+            throw CodecError("Cannot encode: arrays of more than " + std::to_string(kMaxElements) +
+                             " elements");
         PutU8(out, kTagArray);
         PutU16(out, (uint16_t)v.ArrayElemType());
         int dims = v.DimCount();
@@ -76,7 +80,7 @@ void Encode(std::string& out, const Variant& v, int depth, uint64_t& elements) {
 }
 
 class Reader {
-public:
+  public:
     Reader(const char* p, size_t n) : p_(p), n_(n) {}
 
     Variant Read(int depth) {
@@ -85,20 +89,33 @@ public:
         if (tag == kTagArray) return ReadArray(depth);
         if (tag == kTagText) return Variant(Text());
         switch ((VarType)tag) {
-            case VarType::Empty: return Variant();
-            case VarType::Null: return Variant::Null();
-            case VarType::OleStr: return Variant::Wide(Text());
-            case VarType::Double: return Variant(F64());
-            case VarType::Single: return Variant::Single((float)F64());
-            case VarType::Date: return Variant::Date(F64());
+            case VarType::Empty:
+                return Variant();
+            case VarType::Null:
+                return Variant::Null();
+            case VarType::OleStr:
+                return Variant::Wide(Text());
+            case VarType::Double:
+                return Variant(F64());
+            case VarType::Single:
+                return Variant::Single((float)F64());
+            case VarType::Date:
+                return Variant::Date(F64());
             case VarType::Currency: {
                 int64_t raw = I64();
                 return Variant::Currency((double)raw / 10000.0);
             }
-            case VarType::Error: return Variant::Error((int32_t)I64());
-            case VarType::Boolean: return Variant(I64() != 0);
-            case VarType::SmallInt: case VarType::Integer: case VarType::ShortInt: case VarType::Byte:
-            case VarType::Word: case VarType::LongWord: case VarType::Int64:
+            case VarType::Error:
+                return Variant::Error((int32_t)I64());
+            case VarType::Boolean:
+                return Variant(I64() != 0);
+            case VarType::SmallInt:
+            case VarType::Integer:
+            case VarType::ShortInt:
+            case VarType::Byte:
+            case VarType::Word:
+            case VarType::LongWord:
+            case VarType::Int64:
                 return Variant::Integer((VarType)tag, I64());
             default:
                 Fail("unknown value tag " + std::to_string(tag));
@@ -109,7 +126,7 @@ public:
         if (pos_ != n_) Fail(std::to_string(n_ - pos_) + " bytes left over after the value");
     }
 
-private:
+  private:
     const char* p_;
     size_t n_;
     size_t pos_ = 0;
@@ -168,7 +185,8 @@ private:
                          elem == (uint16_t)VarType::Currency || elem == (uint16_t)VarType::Single;
         if (!knownElem) Fail("unknown array element type " + std::to_string(elem));
         uint8_t dims = U8();
-        if (dims != 1 && dims != 2) Fail("arrays have one or two dimensions, not " + std::to_string(dims));
+        if (dims != 1 && dims != 2)
+            Fail("arrays have one or two dimensions, not " + std::to_string(dims));
         std::vector<plat::VarArrayBound> bounds;
         uint64_t total = 1;
         for (int d = 0; d < dims; ++d) {
@@ -180,8 +198,9 @@ private:
                 Fail("array bounds " + std::to_string(lo) + ".." + std::to_string(hi));
             total *= (uint64_t)count;
             // Every element takes at least one byte: more than the bytes left is a lie.
-            if (total > n_ - pos_) Fail("array of " + std::to_string(total) + " elements in " +
-                                        std::to_string(n_ - pos_) + " bytes");
+            if (total > n_ - pos_)
+                Fail("array of " + std::to_string(total) + " elements in " +
+                     std::to_string(n_ - pos_) + " bytes");
             bounds.push_back({lo, hi});
         }
         elements_ += total;
@@ -192,7 +211,8 @@ private:
             for (int i = bounds[0].low; i <= bounds[0].high; ++i) arr[i] = Read(depth + 1);
         } else {
             for (int i = bounds[0].low; i <= bounds[0].high; ++i)
-                for (int j = bounds[1].low; j <= bounds[1].high; ++j) arr.At(i, j) = Read(depth + 1);
+                for (int j = bounds[1].low; j <= bounds[1].high; ++j)
+                    arr.At(i, j) = Read(depth + 1);
         }
         return arr;
     }
@@ -214,11 +234,14 @@ Variant DecodeWireValue(const char* data, size_t size) {
     return v;
 }
 
-Variant DecodeWireValue(const std::string& bytes) { return DecodeWireValue(bytes.data(), bytes.size()); }
+Variant DecodeWireValue(const std::string& bytes) {
+    return DecodeWireValue(bytes.data(), bytes.size());
+}
 
 std::string EncodeFrame(const Variant& v) {
     std::string payload = EncodeWireValue(v);
-    if (payload.size() > kMaxFrameSize) throw CodecError("Cannot encode: the value needs more than the largest frame");
+    if (payload.size() > kMaxFrameSize)
+        throw CodecError("Cannot encode: the value needs more than the largest frame");
     std::string out;
     out.reserve(payload.size() + 4);
     PutU32(out, (uint32_t)payload.size());
@@ -229,7 +252,8 @@ std::string EncodeFrame(const Variant& v) {
 uint32_t FrameLength(const char header[4]) {
     uint32_t v = 0;
     for (int i = 0; i < 4; ++i) v |= (uint32_t)(uint8_t)header[i] << (8 * i);
-    if (v > kMaxFrameSize) throw CodecError("Malformed frame: length " + std::to_string(v) + " above the limit");
+    if (v > kMaxFrameSize)
+        throw CodecError("Malformed frame: length " + std::to_string(v) + " above the limit");
     if (v == 0) throw CodecError("Malformed frame: empty payload");
     return v;
 }

@@ -12,7 +12,7 @@
 namespace standin {
 
 class CodecError : public plat::Exception {
-public:
+  public:
     using plat::Exception::Exception;
     const char* ClassName() const override { return "CodecError"; }
 };

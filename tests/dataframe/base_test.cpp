@@ -11,11 +11,12 @@ using plat::TField;
 using plat::Variant;
 
 class Base : public ::testing::Test {
-protected:
+  protected:
     Base()
         : dm(&form),
           provider("pvdMain", HeaderFields(),
-                   {HeaderRow("5901", "20240001", 0, {LineRow("5901", "20240001", "0001", "A1001-01", 0)}),
+                   {HeaderRow("5901", "20240001", 0,
+                              {LineRow("5901", "20240001", "0001", "A1001-01", 0)}),
                     HeaderRow("5901", "20240002", 0)}) {
         dm.cdsMain->SetProvider(&provider);
         body = new TwwClientDataSet(&dm);
@@ -23,7 +24,8 @@ protected:
     }
     void open() {
         dm.cdsMain->Open();
-        body->SetDataSetField(dynamic_cast<plat::TDataSetField*>(dm.cdsMain->FieldByName("qryBody")));
+        body->SetDataSetField(
+            dynamic_cast<plat::TDataSetField*>(dm.cdsMain->FieldByName("qryBody")));
         body->Open();
     }
     TField* field(const char* name) { return dm.cdsMain->FieldByName(name); }
@@ -37,16 +39,19 @@ protected:
 // ---- selects ----
 
 TEST_F(Base, MainSelectColumnsAfterTheFirst) {
-    dm.SetMainSelect("select 'N' as MultiSelected, TH001, TH002 as FROMNO, TH029\r\nfrom MOCTH where TH023='N'");
+    dm.SetMainSelect(
+        "select 'N' as MultiSelected, TH001, TH002 as FROMNO, TH029\r\nfrom MOCTH where TH023='N'");
     EXPECT_EQ(dm.MainColumns, "TH001, TH002 FROMNO, TH029");
 }
 
 TEST_F(Base, BodySelectSkipsInnerFromsAndKeepsTheJoinUpToWhere) {
     dm.SetBodySelect(
         "select TI001, (select MB002 from INVMB where MB001=TI004) as ItemName, TI007 as Qty "
-        "from MOCTI left join INVMB b on b.MB001=TI004 inner join CMSMC c on c.MC001=TI009 where TI001='5901'");
+        "from MOCTI left join INVMB b on b.MB001=TI004 inner join CMSMC c on c.MC001=TI009 where "
+        "TI001='5901'");
     EXPECT_EQ(dm.BodyColumns, " (SELECT MB002 FROM INVMB WHERE MB001=TI004) ITEMNAME, TI007 QTY");
-    EXPECT_EQ(dm.BodyFrom, " left join INVMB b on b.MB001=TI004 inner join CMSMC c on c.MC001=TI009 ");
+    EXPECT_EQ(dm.BodyFrom,
+              " left join INVMB b on b.MB001=TI004 inner join CMSMC c on c.MC001=TI009 ");
 }
 
 TEST_F(Base, BodySelectFindsRightJoinsAndWholeWordsOnly) {
@@ -58,9 +63,10 @@ TEST_F(Base, BodySelectFindsRightJoinsAndWholeWordsOnly) {
 }
 
 TEST_F(Base, InitDataModuleReadsTheProgramSettings) {
-    form.broker->HostParams().SetText("M11_TABLE=MOCTH\r\nM11_KEY=TH001,TH002\r\n"
-                                      "M11_SELECT=SELECT TH001,TH002 FROM MOCTH\r\n"
-                                      "D11_SELECT=SELECT TI001,TI004 FROM MOCTI LEFT JOIN INVMB ON MB001=TI004\r\n");
+    form.broker->HostParams().SetText(
+        "M11_TABLE=MOCTH\r\nM11_KEY=TH001,TH002\r\n"
+        "M11_SELECT=SELECT TH001,TH002 FROM MOCTH\r\n"
+        "D11_SELECT=SELECT TI001,TI004 FROM MOCTI LEFT JOIN INVMB ON MB001=TI004\r\n");
     form.broker->SetSysParam("SYS150", "N");
     EXPECT_TRUE(dm.InitDataModule());
     EXPECT_EQ(dm.MainTable, "MOCTH");
@@ -81,11 +87,13 @@ TEST_F(Base, InitDataModuleReadsTheProgramSettings) {
 // ---- number ranges and formats ----
 
 TEST_F(Base, NumbersOutsideTheColumnsPrecisionBecomeZero) {
-    form.host->onQueryData = [](const std::string& table, const std::string&, const Variant& keys, Variant& result) {
+    form.host->onQueryData = [](const std::string& table, const std::string&, const Variant& keys,
+                                Variant& result) {
         EXPECT_EQ(table, "NUMFD");
         EXPECT_EQ(plat::VarToStr(keys), "MOCTH");
         result = plat::VarArrayOf({plat::VarArrayOf({Variant("TH019"), Variant(5), Variant(2)}),
-                                   plat::VarArrayOf({Variant("TH019"), Variant(9), Variant(9)}), Variant("junk")});
+                                   plat::VarArrayOf({Variant("TH019"), Variant(9), Variant(9)}),
+                                   Variant("junk")});
         return true;
     };
     dm.LoadNumberFormats("MOCTH");
@@ -149,7 +157,8 @@ TEST_F(Base, CurrencyDecimalsAreAskedOncePerCodeWithTheCodeQuoted) {
     form.host->onServerCall = [](const std::string& name, const Variant& args) -> Variant {
         std::string sql = plat::VarToStr(args[0]);
         if (sql.find("'NTD'") != std::string::npos)
-            return plat::VarArrayOf({plat::VarArrayOf({Variant("NTD"), Variant(2), Variant(0), Variant(4), Variant(1)})});
+            return plat::VarArrayOf({plat::VarArrayOf(
+                {Variant("NTD"), Variant(2), Variant(0), Variant(4), Variant(1)})});
         return Variant();
     };
     EXPECT_EQ(dm.GetCurrencyDigits("", TCurrencyDigitType::cdtMoney), -1);
@@ -171,11 +180,13 @@ TEST_F(Base, AmountsFollowTheCurrencyOfTheirRecord) {
         std::string sql = plat::VarToStr(args[0]);
         int money = sql.find("'USD'") != std::string::npos ? 2 : 0;
         std::string code = money ? "USD" : "NTD";
-        return plat::VarArrayOf({plat::VarArrayOf({Variant(code), Variant(4), Variant(money), Variant(4), Variant(2)})});
+        return plat::VarArrayOf({plat::VarArrayOf(
+            {Variant(code), Variant(4), Variant(money), Variant(4), Variant(2)})});
     };
     open();
     dm.RegisterCurrencyField(field("TH007"), TCurrencyDigitType::cdtMoney, "cdsMain:TH019");
-    EXPECT_EQ(dm.GetCurrencyAmountFields(field("TH007"), TCurrencyDigitType::cdtMoney), "cdsMain:TH019");
+    EXPECT_EQ(dm.GetCurrencyAmountFields(field("TH007"), TCurrencyDigitType::cdtMoney),
+              "cdsMain:TH019");
     EXPECT_TRUE(field("TH007")->OnChange.Assigned());
     dm.cdsMainAfterOpen(dm.cdsMain);
     EXPECT_TRUE(field("TH019")->OnGetText.Assigned()) << "formatted after an open";
@@ -200,8 +211,8 @@ TEST_F(Base, UnusableCurrencyRepliesDoNotBreakTheAmounts) {
     form.host->onServerCall = [](const std::string&, const Variant& args) -> Variant {
         std::string sql = plat::VarToStr(args[0]);
         if (sql.find("'NTD'") != std::string::npos)
-            return plat::VarArrayOf(
-                {plat::VarArrayOf({Variant("NTD"), Variant(0), Variant(-3), Variant(0), Variant(0)})});
+            return plat::VarArrayOf({plat::VarArrayOf(
+                {Variant("NTD"), Variant(0), Variant(-3), Variant(0), Variant(0)})});
         Variant table = Variant::CreateArray({0, 0, 0, 4});
         table.At(0, 0) = Variant("USD");
         for (int k = 1; k <= 4; ++k) table.At(0, k) = Variant(2);
@@ -224,8 +235,9 @@ TEST_F(Base, UserNumberSettingsFromTheServer) {
     form.host->onServerCall = [](const std::string& name, const Variant& args) -> Variant {
         EXPECT_EQ(name, "GetUserDefine");
         EXPECT_EQ(plat::VarToStr(args[3]), "NumberFieldsSetting");
-        return Variant("<Setting><MoneyFieldThousand>false</MoneyFieldThousand>"
-                       "<QuantityFieldAutoZero>TRUE</QuantityFieldAutoZero></Setting>");
+        return Variant(
+            "<Setting><MoneyFieldThousand>false</MoneyFieldThousand>"
+            "<QuantityFieldAutoZero>TRUE</QuantityFieldAutoZero></Setting>");
     };
     dm.LoadNumberFieldsSetting();
     EXPECT_FALSE(dm.MoneyThousand);
@@ -233,7 +245,9 @@ TEST_F(Base, UserNumberSettingsFromTheServer) {
     EXPECT_TRUE(dm.MoneyAutoZero);
 
     dm.MoneyThousand = true;
-    form.host->onServerCall = [](const std::string&, const Variant&) -> Variant { throw plat::EOleError("down"); };
+    form.host->onServerCall = [](const std::string&, const Variant&) -> Variant {
+        throw plat::EOleError("down");
+    };
     EXPECT_NO_THROW(dm.LoadNumberFieldsSetting());
     EXPECT_TRUE(dm.MoneyThousand);
 }
@@ -241,7 +255,7 @@ TEST_F(Base, UserNumberSettingsFromTheServer) {
 // ---- data rights ----
 
 class Rights : public Base {
-protected:
+  protected:
     Rights() : server(std::make_shared<RightsServer>()) {
         dm.AppServer = Variant(std::static_pointer_cast<plat::Dispatch>(server));
         dm.KeyFields = "TH001,TH002";
@@ -301,14 +315,17 @@ TEST_F(Rights, FourDeniedRowsAreListedAndTheCursorStandsOnTheFirst) {
     std::string denied;
     body->Last();
     EXPECT_FALSE(dm.CheckBodyDataRights(body, "D11", denied));
-    EXPECT_EQ(denied, "5901-O'NEIL     -0002;5901-O'NEIL     -0003;5901-O'NEIL     -0004;5901-O'NEIL     -0005;...");
+    EXPECT_EQ(denied,
+              "5901-O'NEIL     -0002;5901-O'NEIL     -0003;5901-O'NEIL     -0004;5901-O'NEIL     "
+              "-0005;...");
     EXPECT_EQ(body->FieldByName("TI003")->AsString(), "0002");
     EXPECT_FALSE(body->ControlsDisabled());
 }
 
 TEST_F(Rights, EveryRowAllowedIsAllowedWhateverTheCount) {
-    server->answer = allowing(9, {"5901-O'NEIL     -0001", "5901-O'NEIL     -0002", "5901-O'NEIL     -0003",
-                                  "5901-O'NEIL     -0004", "5901-O'NEIL     -0005", "X", "Y", "Z", "W"});
+    server->answer =
+        allowing(9, {"5901-O'NEIL     -0001", "5901-O'NEIL     -0002", "5901-O'NEIL     -0003",
+                     "5901-O'NEIL     -0004", "5901-O'NEIL     -0005", "X", "Y", "Z", "W"});
     std::string denied;
     EXPECT_TRUE(dm.CheckBodyDataRights(body, "D11", denied));
     EXPECT_EQ(denied, "");
@@ -319,7 +336,8 @@ TEST_F(Rights, AServerFailureIsLoggedAndTheSaveGoesOn) {
     server->fail = true;
     std::string denied;
     EXPECT_TRUE(dm.CheckBodyDataRights(body, "D11", denied));
-    EXPECT_NE(installation.alertLog("BaseCD").find("BaseCD-876(对单身或子单身加基础数据权限时出错):server gone"),
+    EXPECT_NE(installation.alertLog("BaseCD").find(
+                  "BaseCD-876(对单身或子单身加基础数据权限时出错):server gone"),
               std::string::npos);
 }
 

@@ -7,8 +7,8 @@
 #include "fixture.h"
 #include "platform/automation/oleobject.h"
 #include "platform/component/properties.h"
-#include "platform/core/text.h"
 #include "platform/core/dates.h"
+#include "platform/core/text.h"
 #include "standins/appserver/server.h"
 #include "standins/appserver/tcp_transport.h"
 #include "standins/host/server_link.h"
@@ -22,15 +22,18 @@ using plat::Variant;
 // A scripted application server: it signs on with the answer given and
 // serves one provider.
 class ScriptedServer : public plat::DispatchObject, public plat::IProviderSource {
-public:
+  public:
     ScriptedServer()
         : DispatchObject("NevaQ22D.Class1"),
-          provider("pvdMain", HeaderFields(), {HeaderRow("5901", "20240001", 0), HeaderRow("5901", "20240002", 0)}) {
+          provider("pvdMain", HeaderFields(),
+                   {HeaderRow("5901", "20240001", 0), HeaderRow("5901", "20240002", 0)}) {
         Method("Connect", [this](plat::DispArgs a) {
             connectParams = a[0];
             return Variant(connectAnswer);
         });
-        Method("SvrData", [](plat::DispArgs) { return Variant("M11_TABLE=MOCTH\r\nM11_KEY=TH001,TH002\r\n"); });
+        Method("SvrData", [](plat::DispArgs) {
+            return Variant("M11_TABLE=MOCTH\r\nM11_KEY=TH001,TH002\r\n");
+        });
         Method("WhatIs", [this](plat::DispArgs a) {
             if (todayFails) throw plat::EOleError("no clock");
             if (todayNull) return Variant::Null();
@@ -50,12 +53,21 @@ public:
 };
 
 class Connect : public ::testing::Test {
-protected:
+  protected:
     Connect()
         : server(std::make_shared<ScriptedServer>()),
-          appServer(kAppServerProgID, [this] { ++inProcess; return server; }),
-          lookupServer(kLookupServerProgID, [this] { ++lookups; return std::make_shared<ScriptedServer>(); }),
-          network([this](const std::string& address, int port, const std::string&) -> plat::DispatchPtr {
+          appServer(kAppServerProgID,
+                    [this] {
+                        ++inProcess;
+                        return server;
+                    }),
+          lookupServer(kLookupServerProgID,
+                       [this] {
+                           ++lookups;
+                           return std::make_shared<ScriptedServer>();
+                       }),
+          network([this](const std::string& address, int port,
+                         const std::string&) -> plat::DispatchPtr {
               dialled.push_back(address + ":" + std::to_string(port));
               return server;
           }),
@@ -102,7 +114,8 @@ TEST_F(Connect, TheLocalAddressMakesBothServersInProcess) {
 TEST_F(Connect, ARefusedSignOnOpensNoDataSetAndFetchesNothing) {
     server->connectAnswer = 5;
     EXPECT_FALSE(dm.ConnectAppServer());
-    EXPECT_EQ(form.broker->HostParam("M11_KEY"), "TH001,TH002") << "the program's parameters are still read";
+    EXPECT_EQ(form.broker->HostParam("M11_KEY"), "TH001,TH002")
+        << "the program's parameters are still read";
     EXPECT_FALSE(dm.cdsMain->Active());
     EXPECT_EQ(server->provider.FetchCount(), 0);
     EXPECT_EQ(dm.MainTable, "");
@@ -161,7 +174,8 @@ TEST_F(Connect, FieldsShowTheirTextsInTheDisplayCodePage) {
     EXPECT_EQ(type->DisplayText(), "«5901»");
     EXPECT_EQ(plat::MethodName(&dm, type->OnSetText.Handle()), "DOSetText");
     EXPECT_EQ(plat::MethodName(&dm, dm.cdsMain->FieldByName("CREATE_DATE")->OnGetText.Handle()),
-              "DateTimeFieldGetText") << "a text handler of its own stays";
+              "DateTimeFieldGetText")
+        << "a text handler of its own stays";
     EXPECT_FALSE(dm.cdsMain->FieldByName("TH019")->OnGetText.Assigned());
     dm.cdsMain->Edit();
     type->SetText("«5902»");
@@ -171,7 +185,7 @@ TEST_F(Connect, FieldsShowTheirTextsInTheDisplayCodePage) {
 // ---- the stand-in application server with the demo database ----
 
 class DemoServer : public ::testing::Test {
-protected:
+  protected:
     DemoServer()
         : server(standin::AppServer::Open(":memory:")),
           services(standin::MakeHostServices()),
@@ -205,10 +219,12 @@ TEST_F(DemoServer, ConnectOpensTheReceiptsAndSavesAnEditWithItsAuditColumns) {
     // The program-master row answers in its plain form: the name first.
     Variant values;
     plat::TField* type = dm.cdsMain->FieldByName("TH001");
-    EXPECT_TRUE(dm.GetLookupValues(type, "ADMMB", "06", values, plat::VarArrayOf({Variant("KTRB52")})));
+    EXPECT_TRUE(
+        dm.GetLookupValues(type, "ADMMB", "06", values, plat::VarArrayOf({Variant("KTRB52")})));
     EXPECT_GT(values[0].AsInteger(), 0);
     EXPECT_FALSE(plat::VarToStr(values[1]).empty());
-    EXPECT_FALSE(dm.GetLookupValues(type, "PURMA", "01", values, plat::VarArrayOf({Variant("NOSUCH")})));
+    EXPECT_FALSE(
+        dm.GetLookupValues(type, "PURMA", "01", values, plat::VarArrayOf({Variant("NOSUCH")})));
     EXPECT_EQ(dm.GetCurrencyDigits("JPY", TCurrencyDigitType::cdtMoney), 0);
     EXPECT_EQ(dm.GetCurrencyDigits("USD", TCurrencyDigitType::cdtMoney), 2);
 
@@ -221,8 +237,9 @@ TEST_F(DemoServer, ConnectOpensTheReceiptsAndSavesAnEditWithItsAuditColumns) {
 
     dm.cdsMain->Close();
     dm.cdsMain->Open();
-    ASSERT_TRUE(dm.cdsMain->Locate("TH001;TH002", plat::VarArrayOf({Variant(key.substr(0, key.find('/'))),
-                                                                      Variant(key.substr(key.find('/') + 1))})));
+    ASSERT_TRUE(dm.cdsMain->Locate("TH001;TH002",
+                                   plat::VarArrayOf({Variant(key.substr(0, key.find('/'))),
+                                                     Variant(key.substr(key.find('/') + 1))})));
     EXPECT_EQ(dm.cdsMain->FieldByName("TH010")->AsString(), "edited by the data module test");
     EXPECT_EQ(FlagValue(dm.cdsMain->FieldByName(kFlagField)), (flag + 1) % kFlagModulus);
     EXPECT_EQ(dm.cdsMain->FieldByName("MODIFIER")->AsString(), "DS");
@@ -231,10 +248,12 @@ TEST_F(DemoServer, ConnectOpensTheReceiptsAndSavesAnEditWithItsAuditColumns) {
 
 TEST_F(DemoServer, TheSavedQuerySchemesOpenOnTheirIndex) {
     ASSERT_TRUE(dm.ConnectAppServer());
-    dm.AppServer.AsDispatch()->Call("LoadTable", plat::VarArrayOf({Variant("DS"), Variant("KTRB52")}));
+    dm.AppServer.AsDispatch()->Call("LoadTable",
+                                    plat::VarArrayOf({Variant("DS"), Variant("KTRB52")}));
     dm.cdsSaveCondition->Open();
     EXPECT_EQ(dm.cdsSaveCondition->IndexName(), "Index1");
-    for (const char* name : {"NCONDITION", "VCONDITION", "CREATOR", "PROGRAMME", "CREATE_DATE", "ActivePage"})
+    for (const char* name :
+         {"NCONDITION", "VCONDITION", "CREATOR", "PROGRAMME", "CREATE_DATE", "ActivePage"})
         EXPECT_NE(dm.cdsSaveCondition->FindField(name), nullptr) << name;
 }
 
@@ -247,9 +266,10 @@ TEST_F(DemoServer, AnUnknownUserIsRefusedAndNothingIsOpened) {
 TEST_F(DemoServer, TheSameRoadOverTcp) {
     standin::TcpServer tcp(server, "127.0.0.2", 0);
     tcp.Start();
-    TSocketConnectorScope network([](const std::string& address, int port, const std::string&) -> plat::DispatchPtr {
-        return standin::RemoteAppServer::Connect(address, port);
-    });
+    TSocketConnectorScope network(
+        [](const std::string& address, int port, const std::string&) -> plat::DispatchPtr {
+            return standin::RemoteAppServer::Connect(address, port);
+        });
     installation.SetServers("127.0.0.2", tcp.Port());
     ASSERT_TRUE(dm.ConnectAppServer());
     EXPECT_TRUE(dm.cdsMain->Active());

@@ -1,9 +1,10 @@
 // The database field classes a stored component tree can create by name.
+#include "dataframe/FieldClasses.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 
-#include "dataframe/FieldClasses.h"
 #include "platform/component/classes.h"
 
 namespace ktrb::test {

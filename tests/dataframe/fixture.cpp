@@ -28,7 +28,7 @@ int placesOf(const std::string& code) {
 }
 
 class Service : public plat::DispatchObject {
-public:
+  public:
     explicit Service(const char* name) : DispatchObject(name) {}
     using DispatchObject::Method;
     using DispatchObject::Property;
@@ -38,8 +38,10 @@ public:
 
 FakeHost::FakeHost() : DispatchObject("FakeHost") {
     auto validator = std::make_shared<Service>("Validator");
-    validator->Property("ProductID", [] { return Variant(1); }, [](const Variant&) {});
-    validator->Property("BaseLimited", [] { return Variant(""); }, [](const Variant&) {});
+    validator->Property(
+        "ProductID", [] { return Variant(1); }, [](const Variant&) {});
+    validator->Property(
+        "BaseLimited", [] { return Variant(""); }, [](const Variant&) {});
     validator->Method("CheckValue", [this](DispArgs a) {
         std::string table = plat::VarToStr(a[0]), query = plat::VarToStr(a[1]);
         checkValueCalls.push_back({table, query, a[3]});
@@ -50,7 +52,8 @@ FakeHost::FakeHost() : DispatchObject("FakeHost") {
     });
     validator->Method("QueryData", [this](DispArgs a) {
         Variant result;
-        bool found = onQueryData && onQueryData(plat::VarToStr(a[0]), plat::VarToStr(a[1]), a[3], result);
+        bool found =
+            onQueryData && onQueryData(plat::VarToStr(a[0]), plat::VarToStr(a[1]), a[3], result);
         a[4] = result;
         return Variant(found);
     });
@@ -125,8 +128,9 @@ Variant FakeForm::ConvertByDisplayMode(const Variant& value) {
 
 Variant FakeForm::RevertByDisplayMode(const Variant& value) {
     if (!markDisplay || !value.IsText()) return value;
-    return Variant(plat::StringReplace(plat::StringReplace(value.RawText(), "«", "", plat::ReplaceFlags::All), "»",
-                                       "", plat::ReplaceFlags::All));
+    return Variant(
+        plat::StringReplace(plat::StringReplace(value.RawText(), "«", "", plat::ReplaceFlags::All),
+                            "»", "", plat::ReplaceFlags::All));
 }
 
 int FakeForm::RunMessageDialog(const TMessageDialogSpec& dialog) {
@@ -138,7 +142,8 @@ int FakeForm::RunMessageDialog(const TMessageDialogSpec& dialog) {
     m.code = head.substr(1);
     for (size_t at = text.find('|'); at != std::string::npos;) {
         size_t next = text.find('|', at + 1);
-        m.args.push_back(plat::Trim(text.substr(at + 1, next == std::string::npos ? std::string::npos : next - at - 1)));
+        m.args.push_back(plat::Trim(
+            text.substr(at + 1, next == std::string::npos ? std::string::npos : next - at - 1)));
         at = next;
     }
     messages.push_back(m);
@@ -160,9 +165,12 @@ std::vector<plat::TPacketField> HeaderFields() {
         return f;
     };
     std::vector<plat::TPacketField> lines = {
-        key(PacketField("TI001", TFieldType::ftString, 4)), key(PacketField("TI002", TFieldType::ftString, 11)),
-        key(PacketField("TI003", TFieldType::ftString, 4)), PacketField("TI004", TFieldType::ftString, 20),
-        PacketField("TI007", TFieldType::ftFloat),          PacketField("FLAG", TFieldType::ftFloat),
+        key(PacketField("TI001", TFieldType::ftString, 4)),
+        key(PacketField("TI002", TFieldType::ftString, 11)),
+        key(PacketField("TI003", TFieldType::ftString, 4)),
+        PacketField("TI004", TFieldType::ftString, 20),
+        PacketField("TI007", TFieldType::ftFloat),
+        PacketField("FLAG", TFieldType::ftFloat),
     };
     return {
         key(PacketField("TH001", TFieldType::ftString, 4)),
@@ -184,18 +192,19 @@ std::vector<plat::TPacketField> HeaderFields() {
 plat::TPacketRow HeaderRow(const std::string& type, const std::string& number, double flag,
                            std::vector<plat::TPacketRow> lines) {
     plat::TPacketRow row;
-    row.values = plat::TValueRow({Variant(type), Variant(number), Variant("NTD"), Variant("20240315"), Variant(0.0),
-                                  Variant("DEMO"), Variant("DS"), Variant("ADMIN"), Variant("20240315"), Variant(""),
-                                  Variant(""), Variant(flag), Variant()});
+    row.values =
+        plat::TValueRow({Variant(type), Variant(number), Variant("NTD"), Variant("20240315"),
+                         Variant(0.0), Variant("DEMO"), Variant("DS"), Variant("ADMIN"),
+                         Variant("20240315"), Variant(""), Variant(""), Variant(flag), Variant()});
     row.details.push_back(std::move(lines));
     return row;
 }
 
-plat::TPacketRow LineRow(const std::string& type, const std::string& number, const std::string& line,
-                         const std::string& item, double flag) {
+plat::TPacketRow LineRow(const std::string& type, const std::string& number,
+                         const std::string& line, const std::string& item, double flag) {
     plat::TPacketRow row;
-    row.values = plat::TValueRow({Variant(type), Variant(number), Variant(line), Variant(item), Variant(1.0),
-                                  Variant(flag)});
+    row.values = plat::TValueRow({Variant(type), Variant(number), Variant(line), Variant(item),
+                                  Variant(1.0), Variant(flag)});
     return row;
 }
 

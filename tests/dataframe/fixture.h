@@ -26,20 +26,24 @@ using plat::Variant;
 // ---- environment ----
 
 class EnvGuard {
-public:
+  public:
     EnvGuard(const char* name, std::optional<std::string> value) : name_(name) {
         if (const char* old = std::getenv(name)) old_ = old;
-        if (value) ::setenv(name, value->c_str(), 1);
-        else ::unsetenv(name);
+        if (value)
+            ::setenv(name, value->c_str(), 1);
+        else
+            ::unsetenv(name);
     }
     ~EnvGuard() {
-        if (old_) ::setenv(name_, old_->c_str(), 1);
-        else ::unsetenv(name_);
+        if (old_)
+            ::setenv(name_, old_->c_str(), 1);
+        else
+            ::unsetenv(name_);
     }
     EnvGuard(const EnvGuard&) = delete;
     EnvGuard& operator=(const EnvGuard&) = delete;
 
-private:
+  private:
     const char* name_;
     std::optional<std::string> old_;
 };
@@ -47,7 +51,7 @@ private:
 // A temporary client folder with MireltaC.ini naming the servers, and a
 // registry file pointing at it, for the object's lifetime.
 class Installation {
-public:
+  public:
     explicit Installation(const std::string& servers = "127.0.0.1", int port = 211)
         : root_(makeRoot()), registry_("KTRB_REGISTRY", root_ + "registry.txt") {
         std::filesystem::create_directories(client());
@@ -62,8 +66,9 @@ public:
     void SetServers(const std::string& servers, int port, const std::string& extra = "") {
         write(client() + "MireltaC.ini", "[Client Components]\nLangType=CHS\n" + extra +
                                              "\n[CodePage]\nUICodePage=936\nDBCodePage=936\n"
-                                             "[Server Information]\nComputerName=" + servers +
-                                             "\nServerPort=" + std::to_string(port) + "\n");
+                                             "[Server Information]\nComputerName=" +
+                                             servers + "\nServerPort=" + std::to_string(port) +
+                                             "\n");
     }
     static void write(const std::string& path, const std::string& bytes) {
         std::filesystem::create_directories(std::filesystem::path(path).parent_path());
@@ -72,7 +77,7 @@ public:
     // The lines of today's alert log of a name.
     std::string alertLog(const std::string& name) const;
 
-private:
+  private:
     static std::string makeRoot() {
         std::string pattern = plat::TempFolder() + "ktrb-df-XXXXXX";
         return ::mkdtemp(pattern.data()) ? pattern + "/" : std::string();
@@ -92,12 +97,14 @@ struct ShownMessage {
 // "<kind><code>" followed by "|%s" per expected argument, so the dialog text
 // tells the code and the arguments.
 class FakeHost : public plat::DispatchObject {
-public:
+  public:
     FakeHost();
 
-    std::function<bool(const std::string& table, const std::string& query, const Variant& keys, Variant& result)>
+    std::function<bool(const std::string& table, const std::string& query, const Variant& keys,
+                       Variant& result)>
         onCheckValue;
-    std::function<bool(const std::string& table, const std::string& query, const Variant& keys, Variant& result)>
+    std::function<bool(const std::string& table, const std::string& query, const Variant& keys,
+                       Variant& result)>
         onQueryData;
     std::function<Variant(const std::string& name, const Variant& args)> onServerCall;
     std::function<Variant(const Variant& request)> onLookup;
@@ -111,14 +118,14 @@ public:
     std::vector<std::pair<std::string, Variant>> serverCalls;
     std::vector<Variant> lookupRequests;
 
-private:
+  private:
     plat::DispatchPtr validator_, counter_, dravoc_;
 };
 
 // ---- owner form ----
 
 class FakeForm : public plat::TComponent, public IRadicalForm, public IDataModuleOwner {
-public:
+  public:
     // With attachHost false the broker gets no host object (the caller gives one).
     explicit FakeForm(bool attachHost = true);
     ~FakeForm() override;
@@ -191,7 +198,7 @@ public:
     // Codes of the messages shown, in order.
     std::vector<std::string> codes() const;
 
-private:
+  private:
     plat::TNotifyEvent onShow_;
     TCloseEvent onClose_;
 };
@@ -201,7 +208,7 @@ private:
 // The base module with cdsMain fed by the given provider source and
 // provider name (connection not used).
 class TestModule : public TdmBase {
-public:
+  public:
     explicit TestModule(FakeForm* form) : TdmBase(form) { Broker = form->broker; }
 };
 
@@ -209,7 +216,7 @@ public:
 std::vector<plat::TPacketField> HeaderFields();
 plat::TPacketRow HeaderRow(const std::string& type, const std::string& number, double flag,
                            std::vector<plat::TPacketRow> lines = {});
-plat::TPacketRow LineRow(const std::string& type, const std::string& number, const std::string& line,
-                         const std::string& item, double flag);
+plat::TPacketRow LineRow(const std::string& type, const std::string& number,
+                         const std::string& line, const std::string& item, double flag);
 
 }  // namespace ktrb::test

@@ -13,23 +13,36 @@ using plat::TFieldType;
 using plat::Variant;
 
 class Handlers : public ::testing::Test {
-protected:
+  protected:
     Handlers() : dm(&form) {
-        for (auto [name, type, size] : std::initializer_list<std::tuple<const char*, TFieldType, int>>{
-                 {"T", TFieldType::ftString, 4},    {"DAY", TFieldType::ftString, 2}, {"MON", TFieldType::ftString, 2},
-                 {"D", TFieldType::ftString, 8},    {"DT", TFieldType::ftDate, 0},    {"MD", TFieldType::ftString, 4},
-                 {"YM", TFieldType::ftString, 6},   {"Y", TFieldType::ftString, 4},   {"P", TFieldType::ftFloat, 0},
-                 {"S", TFieldType::ftString, 10},   {"CODE", TFieldType::ftString, 20},
+        for (auto [name, type, size] :
+             std::initializer_list<std::tuple<const char*, TFieldType, int>>{
+                 {"T", TFieldType::ftString, 4},
+                 {"DAY", TFieldType::ftString, 2},
+                 {"MON", TFieldType::ftString, 2},
+                 {"D", TFieldType::ftString, 8},
+                 {"DT", TFieldType::ftDate, 0},
+                 {"MD", TFieldType::ftString, 4},
+                 {"YM", TFieldType::ftString, 6},
+                 {"Y", TFieldType::ftString, 4},
+                 {"P", TFieldType::ftFloat, 0},
+                 {"S", TFieldType::ftString, 10},
+                 {"CODE", TFieldType::ftString, 20},
                  {"KIND", TFieldType::ftString, 1}})
             ds.FieldDefs().Add(name, type, size);
         ds.CreateDataSet();
-        bind("T", &TdmRadical::TimeFieldGetText, &TdmRadical::TimeFieldSetText, &TdmRadical::TimeFieldValidate);
+        bind("T", &TdmRadical::TimeFieldGetText, &TdmRadical::TimeFieldSetText,
+             &TdmRadical::TimeFieldValidate);
         bind("DAY", nullptr, &TdmRadical::DayFieldSetText, &TdmRadical::DayFieldValidate);
         bind("MON", nullptr, &TdmRadical::MonthFieldSetText, &TdmRadical::MonthFieldValidate);
-        bind("D", &TdmRadical::DateFieldGetText, &TdmRadical::DateFieldSetText, &TdmRadical::DateFieldValidate);
-        bind("DT", &TdmRadical::DateFieldGetText, &TdmRadical::DateFieldSetText, &TdmRadical::DateFieldValidate);
-        bind("MD", &TdmRadical::MDFieldGetText, &TdmRadical::MDFieldSetText, &TdmRadical::MDFieldValidate);
-        bind("YM", &TdmRadical::YMFieldGetText, &TdmRadical::YMFieldSetText, &TdmRadical::YMFieldValidate);
+        bind("D", &TdmRadical::DateFieldGetText, &TdmRadical::DateFieldSetText,
+             &TdmRadical::DateFieldValidate);
+        bind("DT", &TdmRadical::DateFieldGetText, &TdmRadical::DateFieldSetText,
+             &TdmRadical::DateFieldValidate);
+        bind("MD", &TdmRadical::MDFieldGetText, &TdmRadical::MDFieldSetText,
+             &TdmRadical::MDFieldValidate);
+        bind("YM", &TdmRadical::YMFieldGetText, &TdmRadical::YMFieldSetText,
+             &TdmRadical::YMFieldValidate);
         bind("Y", &TdmRadical::YearFieldGetText, &TdmRadical::YearFieldSetText, nullptr);
         bind("P", &TdmRadical::PercentFieldGetText, &TdmRadical::PercentFieldSetText, nullptr);
         bind("S", &TdmRadical::SecondFldGetText, &TdmRadical::SecondFldSetText, nullptr);
@@ -43,7 +56,8 @@ protected:
         TField* f = ds.FieldByName(name);
         if (get) f->OnGetText = plat::TFieldGetTextEvent(static_cast<TdmRadical*>(&dm), get);
         if (set) f->OnSetText = plat::TFieldSetTextEvent(static_cast<TdmRadical*>(&dm), set);
-        if (validate) f->OnValidate = plat::TFieldNotifyEvent(static_cast<TdmRadical*>(&dm), validate);
+        if (validate)
+            f->OnValidate = plat::TFieldNotifyEvent(static_cast<TdmRadical*>(&dm), validate);
     }
     void layout(int code, const std::string& separator) {
         dm.DateLayout = code;
@@ -55,7 +69,8 @@ protected:
         try {
             ds.FieldByName(field)->SetText(text);
         } catch (const plat::EAbort&) {
-            return "refused " + (form.messages.size() > before ? form.messages.back().code : std::string("?"));
+            return "refused " +
+                   (form.messages.size() > before ? form.messages.back().code : std::string("?"));
         }
         return ds.FieldByName(field)->AsString();
     }
@@ -77,7 +92,8 @@ TEST_F(Handlers, TimeIsStoredAsHoursAndMinutes) {
     EXPECT_EQ(type("T", "9:5"), "0905");
     EXPECT_EQ(shown("T"), "09:05");
     EXPECT_EQ(type("T", "24:00"), "refused 100187");
-    EXPECT_EQ(ds.FieldByName("T")->AsString(), "0905") << "a refused value leaves the field as it was";
+    EXPECT_EQ(ds.FieldByName("T")->AsString(), "0905")
+        << "a refused value leaves the field as it was";
     EXPECT_EQ(type("T", "12:60"), "refused 100187");
     EXPECT_EQ(type("T", "  :  "), "");
     EXPECT_TRUE(ds.FieldByName("T")->IsNull());
@@ -99,9 +115,11 @@ TEST_F(Handlers, DatesInEachLayout) {
         const char* typed;
         const char* mask;
     };
-    for (Case c : {Case{1, "/", "2024/03/15", "9999/99/99;1; "}, Case{2, "-", "03-15-2024", "99-99-9999;1; "},
-                   Case{3, ".", "15.03.2024", "99.99.9999;1; "}, Case{4, "/", "113/03/15", "99/99/99;1; "},
-                   Case{5, "/", "113/03/15", "999/99/99;1; "}}) {
+    for (Case c :
+         {Case{1, "/", "2024/03/15", "9999/99/99;1; "},
+          Case{2, "-", "03-15-2024", "99-99-9999;1; "},
+          Case{3, ".", "15.03.2024", "99.99.9999;1; "}, Case{4, "/", "113/03/15", "99/99/99;1; "},
+          Case{5, "/", "113/03/15", "999/99/99;1; "}}) {
         layout(c.layout, c.separator);
         EXPECT_EQ(dm.DateFieldEditMask(), c.mask) << c.layout;
         EXPECT_EQ(type("D", c.typed), "20240315") << c.layout;
@@ -208,7 +226,9 @@ TEST_F(Handlers, HandlersAreBoundByName) {
 
 TEST_F(Handlers, SupplierCompletionAsksTheNextQueryWhenTheSettingIsTwo) {
     form.broker->SetSysParam("SYS055", "2");
-    form.host->onLookup = [](const Variant&) { return plat::VarArrayOf({plat::VarArrayOf({Variant("S0001")})}); };
+    form.host->onLookup = [](const Variant&) {
+        return plat::VarArrayOf({plat::VarArrayOf({Variant("S0001")})});
+    };
     dm.ProviderFieldSetText(ds.FieldByName("CODE"), "S0", "05");
     ASSERT_EQ(form.host->lookupRequests.size(), 1u);
     const Variant& request = form.host->lookupRequests[0];
@@ -242,8 +262,9 @@ TEST_F(Handlers, BarCodeKindTwoLooksTheBarCodeUp) {
     dm.BarCodeKindField = dynamic_cast<plat::TStringField*>(ds.FieldByName("KIND"));
     form.broker->SetSysParam("SYS053", "1");
     form.host->onLookup = [](const Variant& request) {
-        return plat::VarToStr(request[0]) == "INVMH" ? plat::VarArrayOf({plat::VarArrayOf({Variant("A1001-01")})})
-                                                      : Variant();
+        return plat::VarToStr(request[0]) == "INVMH"
+                   ? plat::VarArrayOf({plat::VarArrayOf({Variant("A1001-01")})})
+                   : Variant();
     };
     dm.BarCodeFieldSetText(ds.FieldByName("CODE"), "6901234567890");
     EXPECT_EQ(ds.FieldByName("CODE")->AsString(), "A1001-01");

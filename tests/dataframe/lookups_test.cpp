@@ -11,8 +11,9 @@ using plat::TField;
 using plat::Variant;
 
 class Lookups : public ::testing::Test {
-protected:
-    Lookups() : dm(&form), provider("pvdMain", HeaderFields(), {HeaderRow("5901", "20240001", 998)}) {
+  protected:
+    Lookups()
+        : dm(&form), provider("pvdMain", HeaderFields(), {HeaderRow("5901", "20240001", 998)}) {
         dm.Today = "20240401";
         dm.cdsMain->SetProvider(&provider);
         dm.cdsMain->Open();
@@ -61,7 +62,8 @@ TEST_F(Lookups, KeysAreAlwaysSentAsAnArray) {
 TEST_F(Lookups, NotFoundRefusesWarnsOrStaysSilentByMessageType) {
     Variant values;
     field("TH007")->SetDisplayLabel("币别");
-    EXPECT_THROW(dm.CheckValueExists(field("TH007"), "CMSMF", "01", values, Variant(), "E"), plat::EAbort);
+    EXPECT_THROW(dm.CheckValueExists(field("TH007"), "CMSMF", "01", values, Variant(), "E"),
+                 plat::EAbort);
     ASSERT_EQ(form.messages.size(), 1u);
     EXPECT_EQ(form.messages[0].kind, "E");
     EXPECT_EQ(form.messages[0].code, "000001");
@@ -71,14 +73,16 @@ TEST_F(Lookups, NotFoundRefusesWarnsOrStaysSilentByMessageType) {
     EXPECT_FALSE(dm.CheckValueExists(field("TH007"), "CMSMF", "01", values, Variant(), "W"));
     EXPECT_EQ(form.codes().back(), "000004");
     form.answer = modal::Cancel;
-    EXPECT_THROW(dm.CheckValueExists(field("TH007"), "CMSMF", "01", values, Variant(), "W"), plat::EAbort);
+    EXPECT_THROW(dm.CheckValueExists(field("TH007"), "CMSMF", "01", values, Variant(), "W"),
+                 plat::EAbort);
 
     EXPECT_FALSE(dm.CheckValueExists(field("TH007"), "CMSMF", "01", values, Variant(), "N"));
     EXPECT_EQ(form.messages.size(), 3u);
 }
 
 TEST_F(Lookups, GetLookupValuesCountsTheValues) {
-    form.host->onCheckValue = [](const std::string&, const std::string&, const Variant&, Variant& result) {
+    form.host->onCheckValue = [](const std::string&, const std::string&, const Variant&,
+                                 Variant& result) {
         result = plat::VarArrayOf({Variant("新台币"), Variant(2), Variant(0.5)});
         return true;
     };
@@ -96,7 +100,8 @@ TEST_F(Lookups, GetLookupValuesCountsTheValues) {
 }
 
 TEST_F(Lookups, CheckValueAndFillWritesTheFoundValuesInListOrder) {
-    form.host->onCheckValue = [](const std::string&, const std::string&, const Variant&, Variant& result) {
+    form.host->onCheckValue = [](const std::string&, const std::string&, const Variant&,
+                                 Variant& result) {
         result = plat::VarArrayOf({Variant("ZHANG"), Variant("PUR"), Variant("ignored")});
         return true;
     };
@@ -113,8 +118,11 @@ TEST_F(Lookups, CheckValueAndFillWritesTheFoundValuesInListOrder) {
 
 TEST_F(Lookups, CheckValueUniqueSendsTheListedKeysAndAnUnassignedTail) {
     dm.cdsMain->Edit();
-    form.host->onCheckValue = [](const std::string&, const std::string&, const Variant&, Variant&) { return true; };
-    EXPECT_THROW(dm.CheckValueUnique(field("TH002"), "MOCTH", "01", "TH001,TH002", "E"), plat::EAbort);
+    form.host->onCheckValue = [](const std::string&, const std::string&, const Variant&, Variant&) {
+        return true;
+    };
+    EXPECT_THROW(dm.CheckValueUnique(field("TH002"), "MOCTH", "01", "TH001,TH002", "E"),
+                 plat::EAbort);
     EXPECT_EQ(form.codes().back(), "000002");
     const Variant& keys = form.host->checkValueCalls.back().keys;
     ASSERT_EQ(keys.ArrayCount(), 3);

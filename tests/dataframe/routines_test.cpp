@@ -72,7 +72,8 @@ TEST(ApplyDataSet, ARefusedRowIsReportedAsFailure) {
 TEST(ApplyDataSet, AnExceptionIsLoggedAndPassedOn) {
     Installation installation;
     Document doc({HeaderRow("5901", "20240001", 3)});
-    doc.provider.OnApplyRow = [](const plat::TDeltaRow&, int, std::vector<plat::TAssignedValue>&) -> std::string {
+    doc.provider.OnApplyRow = [](const plat::TDeltaRow&, int,
+                                 std::vector<plat::TAssignedValue>&) -> std::string {
         throw plat::EDatabaseError("disk full");
     };
     doc.main.Edit();
@@ -84,10 +85,10 @@ TEST(ApplyDataSet, AnExceptionIsLoggedAndPassedOn) {
 // Making FLAG whole may move a line in an order that uses FLAG (the user
 // sorted the lines by it): every line is still reached once.
 TEST(ApplyDataSet, LinesOrderedByTheirFlagAreAllMadeWhole) {
-    Document doc({HeaderRow("5901", "20240001", 0,
-                            {LineRow("5901", "20240001", "0001", "A", 0),
-                             LineRow("5901", "20240001", "0002", "B", 1),
-                             LineRow("5901", "20240001", "0003", "C", 2)})});
+    Document doc({HeaderRow(
+        "5901", "20240001", 0,
+        {LineRow("5901", "20240001", "0001", "A", 0), LineRow("5901", "20240001", "0002", "B", 1),
+         LineRow("5901", "20240001", "0003", "C", 2)})});
     doc.body.IndexDefs().Add("ByFlag", "FLAG", plat::ixDescending);
     doc.body.SetIndexName("ByFlag");
     for (const char* line : {"0001", "0002", "0003"}) {
@@ -104,10 +105,13 @@ TEST(ApplyDataSet, LinesOrderedByTheirFlagAreAllMadeWhole) {
 }
 
 TEST(ResetNegativeFlags, NestedSweepKeepsEventsAndControlsWhenAWriteFails) {
-    Document doc({HeaderRow("5901", "20240001", 0, {LineRow("5901", "20240001", "0001", "A", -2)})});
+    Document doc(
+        {HeaderRow("5901", "20240001", 0, {LineRow("5901", "20240001", "0001", "A", -2)})});
     int scrolls = 0;
     doc.body.AfterScroll = [&](plat::TDataSet*) { ++scrolls; };
-    doc.body.FieldByName("FLAG")->OnValidate = [](plat::TField*) { throw plat::EDatabaseError("refused"); };
+    doc.body.FieldByName("FLAG")->OnValidate = [](plat::TField*) {
+        throw plat::EDatabaseError("refused");
+    };
     EXPECT_THROW(ResetNegativeFlags(&doc.body, true), plat::EDatabaseError);
     doc.body.Cancel();
     EXPECT_FALSE(doc.body.ControlsDisabled());
@@ -156,15 +160,19 @@ TEST(NormalizeYearMonthText, LayoutsAndRefusals) {
         const char* separator;
         const char* expected;
     };
-    for (Case c : {Case{"2024/3", 1, "/", "202403"}, Case{"3/2024", 2, "/", "202403"}, Case{"03-2024", 3, "-", "202403"},
-                   Case{"113/3", 4, "/", "202403"}, Case{"113/03", 5, "/", "202403"}, Case{"0/3", 1, "/", ""},
+    for (Case c : {Case{"2024/3", 1, "/", "202403"}, Case{"3/2024", 2, "/", "202403"},
+                   Case{"03-2024", 3, "-", "202403"}, Case{"113/3", 4, "/", "202403"},
+                   Case{"113/03", 5, "/", "202403"}, Case{"0/3", 1, "/", ""},
                    Case{"2024/0", 1, "/", ""}, Case{"  ", 1, "/", ""}, Case{"2024/3", 7, "/", ""}})
-        EXPECT_EQ(NormalizeYearMonthText(c.text, c.layout, c.separator), c.expected) << c.text << " " << c.layout;
+        EXPECT_EQ(NormalizeYearMonthText(c.text, c.layout, c.separator), c.expected)
+            << c.text << " " << c.layout;
 }
 
 TEST(DeleteAllRecords, NestedRowsGoWithTheirRecordAndEventsCanBeHeld) {
-    Document doc({HeaderRow("5901", "1", 0, {LineRow("5901", "1", "0001", "A", 0), LineRow("5901", "1", "0002", "B", 0)}),
-                  HeaderRow("5901", "2", 0, {LineRow("5901", "2", "0001", "C", 0)})});
+    Document doc(
+        {HeaderRow("5901", "1", 0,
+                   {LineRow("5901", "1", "0001", "A", 0), LineRow("5901", "1", "0002", "B", 0)}),
+         HeaderRow("5901", "2", 0, {LineRow("5901", "2", "0001", "C", 0)})});
     int deletes = 0;
     doc.body.AfterDelete = [&](plat::TDataSet*) { ++deletes; };
     DeleteAllRecords(&doc.body, true, true);
@@ -199,7 +207,9 @@ TEST(OpenDataSetByCondition, AllMeansNoConditionAndTheCursorIsBusyMeanwhile) {
 TEST(OpenDataSetByCondition, AFailureReachesTheCallerAndTheLog) {
     Installation installation;
     Document doc;
-    doc.provider.OnDataRequest = [](const Variant&) -> Variant { throw plat::EDatabaseError("bad condition"); };
+    doc.provider.OnDataRequest = [](const Variant&) -> Variant {
+        throw plat::EDatabaseError("bad condition");
+    };
     EXPECT_THROW(OpenDataSetByCondition(&doc.main, "TH001='X", Variant()), plat::EDatabaseError);
     EXPECT_NE(installation.alertLog("knlBase-103").find("bad condition"), std::string::npos);
 }
@@ -270,7 +280,8 @@ TEST(GridLayout, FileFormatSectionsAndRoundTrip) {
 
 TEST(GridLayout, TheFolderComesFromTheClientSettingsAndFallsBackWithoutSubDirectory) {
     Installation installation;
-    installation.SetServers("127.0.0.1", 211, "GridViewDataPath=" + installation.client() + "views");
+    installation.SetServers("127.0.0.1", 211,
+                            "GridViewDataPath=" + installation.client() + "views");
     EXPECT_EQ(GridLayoutFolder(), installation.client() + "views/");
     EXPECT_EQ(GridLayoutFolder("DS"), installation.client() + "views/DS/");
 
@@ -284,7 +295,8 @@ TEST(GridLayout, TheFolderComesFromTheClientSettingsAndFallsBackWithoutSubDirect
 TEST(GridLayout, MalformedEntriesAndUnreadableFilesAreSkippedWithALogLine) {
     Installation installation;
     std::string folder = installation.client() + "c_Data/";
-    Installation::write(folder + "BAD.ugs", "[cdsMain]\nTH001=x;9\nTH002=3;-4\nTH029=0;12\nNOSUCH=1;1\n");
+    Installation::write(folder + "BAD.ugs",
+                        "[cdsMain]\nTH001=x;9\nTH002=3;-4\nTH029=0;12\nNOSUCH=1;1\n");
     Document doc({HeaderRow("5901", "1", 0)});
     LoadGridLayout("", "BAD", &doc.main, -1);
     EXPECT_EQ(doc.main.FieldByName("TH029")->Index(), 0);

@@ -4,7 +4,9 @@ namespace plat {
 
 namespace {
 
-unsigned char fold(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
+unsigned char fold(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? c + 32 : c;
+}
 
 }  // namespace
 
@@ -29,7 +31,9 @@ Variant Dispatch::Invoke(std::string_view name, DispatchKind kind, DispArgs args
     }
 }
 
-Variant Dispatch::Get(std::string_view name) { return Invoke(name, DispatchKind::PropertyGet, {}); }
+Variant Dispatch::Get(std::string_view name) {
+    return Invoke(name, DispatchKind::PropertyGet, {});
+}
 
 void Dispatch::Put(std::string_view name, const Variant& value) {
     Variant v = value;
@@ -58,13 +62,16 @@ DispatchObject::Member& DispatchObject::member(std::string_view name) {
     return it->second;
 }
 
-bool DispatchObject::HasMember(std::string_view name) const { return members_.find(name) != members_.end(); }
+bool DispatchObject::HasMember(std::string_view name) const {
+    return members_.find(name) != members_.end();
+}
 
 void DispatchObject::Property(std::string_view name, Getter get, Setter set) {
     Member& m = member(name);
     m.method = {};
     m.get = [get = std::move(get)](DispArgs) { return get(); };
-    m.set = set ? IndexedSetter([set = std::move(set)](DispArgs, const Variant& v) { set(v); }) : IndexedSetter{};
+    m.set = set ? IndexedSetter([set = std::move(set)](DispArgs, const Variant& v) { set(v); })
+                : IndexedSetter{};
     m.indexed = false;
     m.minArgs = m.maxArgs = 0;
 }
@@ -96,18 +103,21 @@ Variant DispatchObject::DoInvoke(std::string_view name, DispatchKind kind, DispA
     const Member& m = it->second;
     auto checkCount = [&](size_t n) {
         if (n < m.minArgs || n > m.maxArgs)
-            throw EOleSysError("Invalid number of parameters: " + std::string(name) + " (" + name_ + ")",
-                               kBadParamCount);
+            throw EOleSysError(
+                "Invalid number of parameters: " + std::string(name) + " (" + name_ + ")",
+                kBadParamCount);
     };
     auto notA = [&](const char* what) -> EOleSysError {
-        return EOleSysError(std::string(name) + " is not " + what + " (" + name_ + ")", kMemberNotFound);
+        return EOleSysError(std::string(name) + " is not " + what + " (" + name_ + ")",
+                            kMemberNotFound);
     };
     switch (kind) {
         case DispatchKind::PropertyPut: {
             if (!m.set) throw notA("a writable property");
             if (args.empty())
-                throw EOleSysError("Invalid number of parameters: " + std::string(name) + " (" + name_ + ")",
-                                   kBadParamCount);
+                throw EOleSysError(
+                    "Invalid number of parameters: " + std::string(name) + " (" + name_ + ")",
+                    kBadParamCount);
             DispArgs index = args.first(args.size() - 1);
             checkCount(index.size());
             m.set(index, args.back());

@@ -11,7 +11,8 @@
 //       Counter() : DispatchObject("Counter") {
 //           Property("Value", [this] { return plat::Variant(value_); },
 //                             [this](const plat::Variant& v) { value_ = v.AsInteger(); });
-//           Method("Next", [this](plat::DispArgs a) { a[0] = ++value_; return plat::Variant(true); }, 1);
+//           Method("Next", [this](plat::DispArgs a) { a[0] = ++value_; return plat::Variant(true);
+//           }, 1);
 //       }
 //   private:
 //       int value_ = 0;
@@ -39,26 +40,26 @@ namespace plat {
 // A failing call on a late-bound object: the member's name, and the text of
 // the object's own error.
 class EOleException : public EOleError {
-public:
+  public:
     EOleException(std::string member, std::string description, std::string source = {});
     const char* ClassName() const override { return "EOleException"; }
     const std::string& Member() const { return member_; }
     const std::string& Description() const { return description_; }
     const std::string& Source() const { return source_; }
 
-private:
+  private:
     std::string member_, description_, source_;
 };
 
 // An error of the object system itself, with its status code (an unknown
 // ProgID: "Invalid class string", 0x800401F3).
 class EOleSysError : public EOleError {
-public:
+  public:
     EOleSysError(const std::string& message, int32_t errorCode);
     const char* ClassName() const override { return "EOleSysError"; }
     int32_t ErrorCode() const { return errorCode_; }
 
-private:
+  private:
     int32_t errorCode_;
 };
 
@@ -73,7 +74,7 @@ enum class DispatchKind { Method, PropertyGet, PropertyPut };
 using DispArgs = std::span<Variant>;
 
 class Dispatch : public std::enable_shared_from_this<Dispatch> {
-public:
+  public:
     virtual ~Dispatch() = default;
 
     // A name for messages ("Excel.Application", "Counter").
@@ -110,10 +111,10 @@ public:
         return Invoke(name, DispatchKind::Method, args);
     }
 
-protected:
+  protected:
     virtual Variant DoInvoke(std::string_view name, DispatchKind kind, DispArgs args) = 0;
 
-private:
+  private:
     template <class A>
     static void writeBack(A&& target, const Variant& value) {
         if constexpr (std::is_same_v<A, Variant&>) target = value;
@@ -132,7 +133,7 @@ private:
 // case; a method may also be read as a property (called without arguments)
 // and a property called as a method.
 class DispatchObject : public Dispatch {
-public:
+  public:
     using Getter = std::function<Variant()>;
     using Setter = std::function<void(const Variant&)>;
     using IndexedGetter = std::function<Variant(DispArgs)>;
@@ -144,7 +145,7 @@ public:
     std::string DispatchName() const override { return name_; }
     bool HasMember(std::string_view name) const override;
 
-protected:
+  protected:
     // A property without setter is read-only; writing it raises.
     void Property(std::string_view name, Getter get, Setter set = {});
     // A property that takes index arguments (Cells(row, col)).
@@ -156,7 +157,7 @@ protected:
 
     Variant DoInvoke(std::string_view name, DispatchKind kind, DispArgs args) override;
 
-private:
+  private:
     struct Member {
         IndexedGetter get;
         IndexedSetter set;

@@ -42,9 +42,13 @@ void RegisterOleFactory(std::string_view progId, OleFactory factory) {
         f.map.erase(key(progId));
 }
 
-void UnregisterOleFactory(std::string_view progId) { RegisterOleFactory(progId, {}); }
+void UnregisterOleFactory(std::string_view progId) {
+    RegisterOleFactory(progId, {});
+}
 
-bool IsOleFactoryRegistered(std::string_view progId) { return bool(find(progId)); }
+bool IsOleFactoryRegistered(std::string_view progId) {
+    return bool(find(progId));
+}
 
 DispatchPtr CreateOleObject(std::string_view progId) {
     OleFactory factory = find(progId);  // a copy: the factory may re-register
@@ -55,7 +59,8 @@ DispatchPtr CreateOleObject(std::string_view progId) {
     } catch (const EOleError&) {
         throw;
     } catch (const std::exception& e) {
-        throw EOleSysError("Cannot create " + std::string(progId) + ": " + e.what(), (int32_t)0x80004005);
+        throw EOleSysError("Cannot create " + std::string(progId) + ": " + e.what(),
+                           (int32_t)0x80004005);
     }
     if (!obj) throw EOleSysError("Cannot create " + std::string(progId), (int32_t)0x80004005);
     return obj;
@@ -66,6 +71,8 @@ OleFactoryScope::OleFactoryScope(std::string progId, OleFactory factory)
     RegisterOleFactory(progId_, std::move(factory));
 }
 
-OleFactoryScope::~OleFactoryScope() { RegisterOleFactory(progId_, std::move(previous_)); }
+OleFactoryScope::~OleFactoryScope() {
+    RegisterOleFactory(progId_, std::move(previous_));
+}
 
 }  // namespace plat

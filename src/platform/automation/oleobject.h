@@ -25,13 +25,13 @@ DispatchPtr CreateOleObject(std::string_view progId);
 // Registers a factory for a scope and puts back what was there before
 // (another factory, or none) when the scope ends.
 class OleFactoryScope {
-public:
+  public:
     OleFactoryScope(std::string progId, OleFactory factory);
     ~OleFactoryScope();
     OleFactoryScope(const OleFactoryScope&) = delete;
     OleFactoryScope& operator=(const OleFactoryScope&) = delete;
 
-private:
+  private:
     std::string progId_;
     OleFactory previous_;
 };

@@ -12,7 +12,8 @@ namespace {
 
 struct ClassRegistry {
     std::mutex mu;
-    std::unordered_map<std::string, std::unique_ptr<TComponentClass>, detail::NoCaseHash, detail::NoCaseEqual>
+    std::unordered_map<std::string, std::unique_ptr<TComponentClass>, detail::NoCaseHash,
+                       detail::NoCaseEqual>
         classes;
     // Entries unregistered are kept: callers may hold the reference.
     std::vector<std::unique_ptr<TComponentClass>> retired;
@@ -61,7 +62,8 @@ const TComponentClass& FindClass(std::string_view className) {
     return *c;
 }
 
-TComponent* CreateComponent(std::string_view className, TComponent* owner, const std::string& name) {
+TComponent* CreateComponent(std::string_view className, TComponent* owner,
+                            const std::string& name) {
     std::unique_ptr<TComponent> c(FindClass(className).Create(owner));
     if (!name.empty()) c->SetName(name);
     return c.release();

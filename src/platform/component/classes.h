@@ -12,7 +12,7 @@ namespace plat {
 
 // The class named in a design or a call is not registered.
 class EClassNotFound : public Exception {
-public:
+  public:
     using Exception::Exception;
     const char* ClassName() const override { return "EClassNotFound"; }
 };
@@ -38,6 +38,7 @@ const TComponentClass& FindClass(std::string_view className);
 // Creates a component of the registered class, owned by owner, and names it
 // when a name is given. A name the owner already has raises EComponentError
 // and the new component is freed.
-TComponent* CreateComponent(std::string_view className, TComponent* owner, const std::string& name = "");
+TComponent* CreateComponent(std::string_view className, TComponent* owner,
+                            const std::string& name = "");
 
 }  // namespace plat

@@ -6,9 +6,13 @@
 
 namespace plat {
 
-TCollectionItem::TCollectionItem(TCollection* collection) { SetCollection(collection); }
+TCollectionItem::TCollectionItem(TCollection* collection) {
+    SetCollection(collection);
+}
 
-TCollectionItem::~TCollectionItem() { SetCollection(nullptr); }
+TCollectionItem::~TCollectionItem() {
+    SetCollection(nullptr);
+}
 
 void TCollectionItem::SetCollection(TCollection* collection) {
     if (collection == collection_) return;
@@ -45,7 +49,8 @@ void TCollectionItem::Changed() {
     if (collection_) collection_->changed(this);
 }
 
-TCollection::TCollection(ItemFactory make, TPersistent* owner) : make_(std::move(make)), owner_(owner) {}
+TCollection::TCollection(ItemFactory make, TPersistent* owner)
+    : make_(std::move(make)), owner_(owner) {}
 
 TCollection::~TCollection() {
     updateCount_ = 1;  // no notifications while dying
@@ -83,7 +88,9 @@ TCollectionItem* TCollection::Insert(int index) {
     return item;
 }
 
-void TCollection::Delete(int index) { delete Items(index); }
+void TCollection::Delete(int index) {
+    delete Items(index);
+}
 
 void TCollection::Clear() {
     if (items_.empty()) return;

@@ -14,7 +14,7 @@ class TCollection;
 
 class TCollectionItem : public TPersistent {
     PLAT_CLASS(TCollectionItem, TPersistent)
-public:
+  public:
     // Appends itself to the collection when one is given.
     explicit TCollectionItem(TCollection* collection = nullptr);
     ~TCollectionItem() override;
@@ -25,17 +25,17 @@ public:
     void SetIndex(int index);
     virtual std::string DisplayName() const { return ClassName(); }
 
-protected:
+  protected:
     // Tells the collection that this item changed.
     void Changed();
 
-private:
+  private:
     TCollection* collection_ = nullptr;
 };
 
 class TCollection : public TPersistent {
     PLAT_CLASS(TCollection, TPersistent)
-public:
+  public:
     // make(collection) creates an item that appends itself (its constructor
     // passes the collection on to TCollectionItem).
     using ItemFactory = std::function<TCollectionItem*(TCollection*)>;
@@ -64,11 +64,11 @@ public:
     void BeginUpdate() { ++updateCount_; }
     void EndUpdate();
 
-protected:
+  protected:
     // Called after a change; item nullptr means the whole collection.
     virtual void Update(TCollectionItem* item) {}
 
-private:
+  private:
     friend class TCollectionItem;
     void changed(TCollectionItem* item);
 

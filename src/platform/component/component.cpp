@@ -1,7 +1,8 @@
 #include "platform/component/component.h"
 
-#include <algorithm>
 #include <strings.h>
+
+#include <algorithm>
 
 #include "platform/component/properties.h"
 #include "platform/core/exceptions.h"
@@ -25,7 +26,9 @@ const TClassInfo* TObject::StaticClass() {
     return &info;
 }
 
-const TClassInfo* TObject::ClassInfo() const { return StaticClass(); }
+const TClassInfo* TObject::ClassInfo() const {
+    return StaticClass();
+}
 
 void TPersistent::Assign(TPersistent* source) {
     if (source && source->AssignTo(this)) return;
@@ -57,7 +60,9 @@ void TComponent::BeginDestroy() {
     }
 }
 
-TComponent::~TComponent() { BeginDestroy(); }
+TComponent::~TComponent() {
+    BeginDestroy();
+}
 
 TComponent* TComponent::Components(int index) const {
     if (index < 0 || index >= (int)components_.size())

@@ -20,7 +20,7 @@ struct TClassTable;
 // Run-time class information: the specified class name and the parent class.
 // The property registry hangs its per-class table off this record.
 class TClassInfo {
-public:
+  public:
     TClassInfo(const char* name, const TClassInfo* parent) : name_(name), parent_(parent) {}
     const char* Name() const { return name_; }
     const TClassInfo* Parent() const { return parent_; }
@@ -31,7 +31,7 @@ public:
     // the property registry and rebuilt after later registrations.
     mutable std::atomic<const TClassTable*> table_{nullptr};
 
-private:
+  private:
     const char* name_;
     const TClassInfo* parent_;
 };
@@ -43,17 +43,19 @@ private:
 // The same with a run-time class name that differs from the C++ name (a
 // stand-in class that must answer to the platform's name):
 //   class TTestComboBox : public TTestControl { PLAT_CLASS_NAMED("TComboBox", TTestControl) };
-#define PLAT_CLASS_NAMED(RunTimeName, Parent)                                  \
-public:                                                                        \
-    static const ::plat::TClassInfo* StaticClass() {                           \
+#define PLAT_CLASS_NAMED(RunTimeName, Parent)                                     \
+  public:                                                                         \
+    static const ::plat::TClassInfo* StaticClass() {                              \
         static const ::plat::TClassInfo info(RunTimeName, Parent::StaticClass()); \
-        return &info;                                                          \
-    }                                                                          \
-    const ::plat::TClassInfo* ClassInfo() const override { return StaticClass(); }
+        return &info;                                                             \
+    }                                                                             \
+    const ::plat::TClassInfo* ClassInfo() const override {                        \
+        return StaticClass();                                                     \
+    }
 
 // The root of every class with run-time identity and published properties.
 class TObject {
-public:
+  public:
     TObject() = default;
     virtual ~TObject() = default;
     TObject(const TObject&) = delete;
@@ -62,7 +64,9 @@ public:
     static const TClassInfo* StaticClass();
     virtual const TClassInfo* ClassInfo() const;
     std::string ClassName() const { return ClassInfo()->Name(); }
-    bool InheritsFrom(const std::string& className) const { return ClassInfo()->InheritsFrom(className); }
+    bool InheritsFrom(const std::string& className) const {
+        return ClassInfo()->InheritsFrom(className);
+    }
     bool InheritsFrom(const TClassInfo* c) const { return ClassInfo()->InheritsFrom(c); }
 };
 
@@ -70,12 +74,12 @@ public:
 // lists, collections and their items, and every component.
 class TPersistent : public TObject {
     PLAT_CLASS(TPersistent, TObject)
-public:
+  public:
     // Copies the state of another object; the default raises EConvertError
     // ("Cannot assign a TX to a TY") unless the source assigns itself to us.
     virtual void Assign(TPersistent* source);
 
-protected:
+  protected:
     // Lets a source that knows this class copy itself here; false = unknown.
     virtual bool AssignTo(TPersistent* dest) { return false; }
 };
@@ -87,7 +91,7 @@ enum class TOperation { opInsert, opRemove };
 
 class TComponent : public TPersistent {
     PLAT_CLASS(TComponent, TPersistent)
-public:
+  public:
     explicit TComponent(TComponent* owner = nullptr);
     ~TComponent() override;
 
@@ -111,12 +115,12 @@ public:
     int Tag = 0;
     bool Destroying() const { return destroying_; }
 
-protected:
+  protected:
     // Called at the start of the destructor chain's end; subclasses that must
     // run code before their members go should call it first in their own dtor.
     void BeginDestroy();
 
-private:
+  private:
     std::string name_;
     TComponent* owner_ = nullptr;
     std::vector<TComponent*> components_;

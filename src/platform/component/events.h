@@ -43,7 +43,7 @@ struct MemberId {
 
 // Type-erased handle, as property-by-name reads and writes it.
 class EventHandle {
-public:
+  public:
     EventHandle() = default;
     EventHandle(const void* object, MemberId member, std::shared_ptr<void> fn, std::type_index sig)
         : object_(object), member_(member), fn_(std::move(fn)), sig_(sig) {}
@@ -60,7 +60,7 @@ public:
         return object_ == o.object_ && member_ == o.member_;
     }
 
-private:
+  private:
     const void* object_ = nullptr;
     MemberId member_;
     std::shared_ptr<void> fn_;
@@ -69,7 +69,7 @@ private:
 
 template <class... Args>
 class Event {
-public:
+  public:
     using Fn = std::function<void(Args...)>;
 
     Event() = default;
@@ -77,14 +77,13 @@ public:
     // A member handler of an object.
     template <class T, class R>
     Event(T* object, R (T::*member)(Args...))
-        : handle_(object, MemberId::Of(member),
-                  std::make_shared<Fn>([object, member](Args... a) {
+        : handle_(object, MemberId::Of(member), std::make_shared<Fn>([object, member](Args... a) {
                       (object->*member)(std::forward<Args>(a)...);
                   }),
                   typeid(Fn)) {}
     // A free callable; it is equal only to copies of itself.
     template <class F, class = std::enable_if_t<std::is_invocable_v<F&, Args...> &&
-                                                 !std::is_same_v<std::decay_t<F>, Event>>>
+                                                !std::is_same_v<std::decay_t<F>, Event>>>
     Event(F f, const void* object = nullptr)
         : handle_(object, MemberId::Unique(), std::make_shared<Fn>(std::move(f)), typeid(Fn)) {}
     // From a type-erased handle; a handle of another signature raises.
@@ -102,7 +101,7 @@ public:
         return Assigned() && handle_.Object() == object && handle_.Member() == MemberId::Of(member);
     }
 
-private:
+  private:
     EventHandle handle_;
 };
 

@@ -31,7 +31,7 @@ struct OwnEntries {
 };
 
 class Registry {
-public:
+  public:
     static Registry& Get() {
         static Registry r;
         return r;
@@ -59,7 +59,7 @@ public:
         return build(cls);
     }
 
-private:
+  private:
     // Called with the lock held.
     const TClassTable* build(const TClassInfo* cls) {
         unsigned gen = generation_.load(std::memory_order_acquire);
@@ -81,7 +81,8 @@ private:
                     t->list.push_back(p.get());
                 } else {
                     // A descendant re-publishing a name replaces it in place.
-                    std::replace(t->list.begin(), t->list.end(), pos->second, (const TPropInfo*)p.get());
+                    std::replace(t->list.begin(), t->list.end(), pos->second,
+                                 (const TPropInfo*)p.get());
                     pos->second = p.get();
                 }
             }
@@ -100,14 +101,17 @@ private:
     std::vector<std::unique_ptr<TClassTable>> built_;
 };
 
-const TClassTable* tableOf(const TObject* obj) { return Registry::Get().table(obj->ClassInfo()); }
+const TClassTable* tableOf(const TObject* obj) {
+    return Registry::Get().table(obj->ClassInfo());
+}
 
 [[noreturn]] void noProperty(std::string_view name) {
     throw EPropertyError("Property " + std::string(name) + " does not exist");
 }
 
 TObject& need(TObject* obj, std::string_view name) {
-    if (!obj) throw EPropertyError("Cannot access property " + std::string(name) + " of a nil object");
+    if (!obj)
+        throw EPropertyError("Cannot access property " + std::string(name) + " of a nil object");
     return *obj;
 }
 
@@ -126,8 +130,8 @@ TObject& need(TObject* obj, std::string_view name) {
     } catch (...) {
         text = VarTypeName(v.Type());
     }
-    throw EPropertyConvertError("Invalid property value '" + text + "' for " + p.Name + " (" + p.TypeName() +
-                                ")");
+    throw EPropertyConvertError("Invalid property value '" + text + "' for " + p.Name + " (" +
+                                p.TypeName() + ")");
 }
 
 bool isStringKind(TTypeKind k) {
@@ -164,8 +168,8 @@ void checkOrd(const TPropInfo& p, int64_t v) {
     if (t->Kind == TTypeKind::tkEnumeration)
         ok = v >= 0 && v < (int64_t)t->EnumNames.size();
     else if (t->Kind == TTypeKind::tkSet)
-        ok = v >= 0 && (t->CompType->EnumNames.size() >= 32 ||
-                        (v >> t->CompType->EnumNames.size()) == 0);
+        ok = v >= 0 &&
+             (t->CompType->EnumNames.size() >= 32 || (v >> t->CompType->EnumNames.size()) == 0);
     else if (t->Kind == TTypeKind::tkChar)
         ok = v >= 0 && v <= 255;
     if (!ok) detail::ThrowOutOfRange(v, t->Name);
@@ -205,7 +209,9 @@ int64_t ordFromVariant(const TPropInfo& p, const Variant& v) {
 
 namespace detail {
 
-void ThrowNoSetTypeName() { throw EPropertyError("A set property needs its type name"); }
+void ThrowNoSetTypeName() {
+    throw EPropertyError("A set property needs its type name");
+}
 
 void ThrowNoMethod(const TObject* obj, std::string_view name) {
     throw EPropertyError("Method " + std::string(name) + " does not exist" +
@@ -213,17 +219,20 @@ void ThrowNoMethod(const TObject* obj, std::string_view name) {
 }
 
 void ThrowWrongClass(const TObject* value, std::string_view prop) {
-    throw EPropertyError("Invalid property value: " + (value ? value->ClassName() : std::string("nil")) +
-                         " for " + std::string(prop));
+    throw EPropertyError(
+        "Invalid property value: " + (value ? value->ClassName() : std::string("nil")) + " for " +
+        std::string(prop));
 }
 
 void ThrowOutOfRange(int64_t value, std::string_view typeName) {
-    throw EPropertyConvertError("Value " + std::to_string(value) + " out of range for " + std::string(typeName));
+    throw EPropertyConvertError("Value " + std::to_string(value) + " out of range for " +
+                                std::string(typeName));
 }
 
 const TTypeInfo* ClassTypeInfo(const TClassInfo* cls, std::string_view typeName) {
     const TTypeInfo* t = TypeInfoOf(TTypeKind::tkClass, typeName.empty() ? cls->Name() : typeName);
-    if (!t->ClassType && SameTextAscii(t->Name, cls->Name())) const_cast<TTypeInfo*>(t)->ClassType = cls;
+    if (!t->ClassType && SameTextAscii(t->Name, cls->Name()))
+        const_cast<TTypeInfo*>(t)->ClassType = cls;
     return t;
 }
 
@@ -233,9 +242,15 @@ bool TPropInfo::Writable() const {
     return setOrd || setFloat || setStr || setVar || setObj || setMethod || setLines;
 }
 
-void RegisterPropInfo(std::unique_ptr<TPropInfo> info) { Registry::Get().add(std::move(info)); }
-void RegisterMethodInfo(std::unique_ptr<TMethodInfo> info) { Registry::Get().add(std::move(info)); }
-void RegisterIndexedInfo(std::unique_ptr<TIndexedInfo> info) { Registry::Get().add(std::move(info)); }
+void RegisterPropInfo(std::unique_ptr<TPropInfo> info) {
+    Registry::Get().add(std::move(info));
+}
+void RegisterMethodInfo(std::unique_ptr<TMethodInfo> info) {
+    Registry::Get().add(std::move(info));
+}
+void RegisterIndexedInfo(std::unique_ptr<TIndexedInfo> info) {
+    Registry::Get().add(std::move(info));
+}
 
 // ---- Lookup ---------------------------------------------------------------
 
@@ -261,10 +276,16 @@ std::vector<const TPropInfo*> GetPropList(const TClassInfo* cls) {
     return cls ? Registry::Get().table(cls)->list : std::vector<const TPropInfo*>{};
 }
 
-bool IsPublishedProp(const TObject* obj, std::string_view name) { return GetPropInfo(obj, name) != nullptr; }
-bool IsPublishedProp(const TClassInfo* cls, std::string_view name) { return GetPropInfo(cls, name) != nullptr; }
+bool IsPublishedProp(const TObject* obj, std::string_view name) {
+    return GetPropInfo(obj, name) != nullptr;
+}
+bool IsPublishedProp(const TClassInfo* cls, std::string_view name) {
+    return GetPropInfo(cls, name) != nullptr;
+}
 
-TTypeKind PropType(const TObject* obj, std::string_view name) { return FindPropInfo(obj, name).Kind(); }
+TTypeKind PropType(const TObject* obj, std::string_view name) {
+    return FindPropInfo(obj, name).Kind();
+}
 
 bool PropIsType(const TObject* obj, std::string_view name, TTypeKind kind) {
     return PropType(obj, name) == kind;
@@ -360,7 +381,9 @@ void SetPropValue(TObject* obj, const TPropInfo& p, const Variant& value) {
     }
 }
 
-std::string GetStrProp(TObject* obj, std::string_view name) { return GetStrProp(obj, FindPropInfo(obj, name)); }
+std::string GetStrProp(TObject* obj, std::string_view name) {
+    return GetStrProp(obj, FindPropInfo(obj, name));
+}
 
 std::string GetStrProp(TObject* obj, const TPropInfo& p) {
     TObject& o = need(obj, p.Name);
@@ -386,7 +409,9 @@ void SetStrProp(TObject* obj, const TPropInfo& p, const std::string& value) {
     SetPropValue(obj, p, Variant(value));
 }
 
-int64_t GetOrdProp(TObject* obj, std::string_view name) { return GetOrdProp(obj, FindPropInfo(obj, name)); }
+int64_t GetOrdProp(TObject* obj, std::string_view name) {
+    return GetOrdProp(obj, FindPropInfo(obj, name));
+}
 
 int64_t GetOrdProp(TObject* obj, const TPropInfo& p) {
     TObject& o = need(obj, p.Name);
@@ -533,7 +558,8 @@ EventHandle MethodAddress(TObject* obj, std::string_view name) {
 std::string MethodName(const TObject* obj, const EventHandle& handler) {
     if (!obj || !handler) return "";
     for (const auto& [name, m] : tableOf(obj)->methods)
-        if (m->Member == handler.Member() && m->bind(const_cast<TObject&>(*obj)) == handler) return m->Name;
+        if (m->Member == handler.Member() && m->bind(const_cast<TObject&>(*obj)) == handler)
+            return m->Name;
     return "";
 }
 
@@ -549,7 +575,8 @@ int GetIndexedCount(TObject* obj, std::string_view name) {
 
 TObject* GetIndexedItem(TObject* obj, std::string_view name, int index) {
     if (!obj || index < 0) return nullptr;
-    if (auto* c = dynamic_cast<TCollection*>(obj)) return index < c->Count() ? c->Items(index) : nullptr;
+    if (auto* c = dynamic_cast<TCollection*>(obj))
+        return index < c->Count() ? c->Items(index) : nullptr;
     const auto& indexed = tableOf(obj)->indexed;
     auto it = indexed.find(name);
     if (it == indexed.end() || index >= it->second->count(*obj)) return nullptr;
@@ -613,7 +640,8 @@ LastStep lastStep(TObject* target, std::string_view root, const std::string& las
     if (const TPropInfo* p = GetPropInfo(target, last)) return {p, -1};
     TPathSegment s = ParsePathSegment(last);
     if (s.HasIndex())
-        if (const TPropInfo* p = GetPropInfo(target, s.Name); p && p->IsStrings()) return {p, s.Index};
+        if (const TPropInfo* p = GetPropInfo(target, s.Name); p && p->IsStrings())
+            return {p, s.Index};
     noProperty(last);
 }
 

@@ -225,7 +225,9 @@ template <class E>
 struct IsSet<TSet<E>> : std::true_type {};
 
 template <class V>
-concept HasTypeInfo = requires { PlatTypeInfo(static_cast<V*>(nullptr)); };
+concept HasTypeInfo = requires {
+    PlatTypeInfo(static_cast<V*>(nullptr));
+};
 
 [[noreturn]] void ThrowNoSetTypeName();
 [[noreturn]] void ThrowNoMethod(const TObject* obj, std::string_view name);
@@ -235,7 +237,7 @@ concept HasTypeInfo = requires { PlatTypeInfo(static_cast<V*>(nullptr)); };
 
 template <class T>
 class Publisher {
-public:
+  public:
     explicit Publisher(const TClassInfo* cls = T::StaticClass()) : cls_(cls) {}
 
     template <class G, class S = std::nullptr_t>
@@ -265,7 +267,7 @@ public:
     template <class C, class I>
     Publisher& Indexed(std::string_view name, C count, I item);
 
-private:
+  private:
     static T& self(TObject& o) { return static_cast<T&>(o); }
     std::unique_ptr<TPropInfo> newProp(std::string_view name, const TTypeInfo* type) {
         auto info = std::make_unique<TPropInfo>();
@@ -292,10 +294,10 @@ struct ClassPublisher {
 }  // namespace plat
 
 // Opens the registration body of a class; the publisher is named p.
-#define PLAT_PUBLISH(Class)                                                          \
-    static void PlatPublish_##Class(::plat::Publisher<Class>& p);                    \
+#define PLAT_PUBLISH(Class)                                                            \
+    static void PlatPublish_##Class(::plat::Publisher<Class>& p);                      \
     [[maybe_unused]] static const ::plat::ClassPublisher<Class> platPublisher_##Class( \
-        &PlatPublish_##Class);                                                       \
+        &PlatPublish_##Class);                                                         \
     static void PlatPublish_##Class(::plat::Publisher<Class>& p)
 
 #include "platform/component/properties_impl.h"

@@ -11,8 +11,7 @@ namespace plat {
 namespace detail {
 
 template <class V>
-constexpr bool IsOrdinalValue =
-    std::is_integral_v<V> || std::is_enum_v<V> || IsSet<V>::value;
+constexpr bool IsOrdinalValue = std::is_integral_v<V> || std::is_enum_v<V> || IsSet<V>::value;
 
 template <class V>
 int64_t ToOrd(const V& v) {
@@ -49,9 +48,9 @@ template <class R>
 using ObjectOf = std::remove_cvref_t<std::remove_pointer_t<std::remove_cvref_t<R>>>;
 
 template <class R>
-constexpr bool IsObjectValue =
-    std::is_base_of_v<TObject, ObjectOf<R>> &&
-    (std::is_pointer_v<std::remove_cvref_t<R>> || std::is_lvalue_reference_v<R>);
+constexpr bool IsObjectValue = std::is_base_of_v<TObject, ObjectOf<R>> &&
+                               (std::is_pointer_v<std::remove_cvref_t<R>> ||
+                                std::is_lvalue_reference_v<R>);
 
 template <class R>
 TObject* ObjectPtr(R&& r) {
@@ -78,7 +77,8 @@ const TTypeInfo* Publisher<T>::typeFor(std::string_view typeName) {
     } else if constexpr (std::is_same_v<V, char>) {
         return TypeInfoOf(TTypeKind::tkChar, "Char");
     } else if constexpr (std::is_enum_v<V>) {
-        static_assert(detail::HasTypeInfo<V>, "declare the enumeration with PLAT_ENUM or PLAT_ENUM_INFO");
+        static_assert(detail::HasTypeInfo<V>,
+                      "declare the enumeration with PLAT_ENUM or PLAT_ENUM_INFO");
         return TypeInfoFor<V>();
     } else if constexpr (detail::IsSet<V>::value) {
         if constexpr (detail::HasTypeInfo<V>) {
@@ -96,7 +96,9 @@ const TTypeInfo* Publisher<T>::typeFor(std::string_view typeName) {
         return TypeInfoOf(TTypeKind::tkVariant, "Variant");
     } else if constexpr (detail::IsEvent<V>::value) {
         constexpr bool notify = std::is_same_v<V, Event<TObject*>>;
-        return TypeInfoOf(TTypeKind::tkMethod, !typeName.empty() ? typeName : notify ? "TNotifyEvent" : "TMethod");
+        return TypeInfoOf(TTypeKind::tkMethod, !typeName.empty() ? typeName
+                                               : notify          ? "TNotifyEvent"
+                                                                 : "TMethod");
     } else {
         static_assert(sizeof(V) == 0, "unsupported property value type");
     }
@@ -111,7 +113,9 @@ Publisher<T>& Publisher<T>::Prop(std::string_view name, G get, S set, std::strin
     if constexpr (detail::IsObjectValue<R>) {
         using X = detail::ObjectOf<R>;
         auto info = newProp(name, detail::ClassTypeInfo(X::StaticClass(), typeName));
-        info->getObj = [get](TObject& o) -> TObject* { return detail::ObjectPtr(std::invoke(get, self(o))); };
+        info->getObj = [get](TObject& o) -> TObject* {
+            return detail::ObjectPtr(std::invoke(get, self(o)));
+        };
         if constexpr (hasSet) {
             info->setObj = [set, propName = info->Name](TObject& o, TObject* v) {
                 auto* x = dynamic_cast<X*>(v);
@@ -123,7 +127,8 @@ Publisher<T>& Publisher<T>::Prop(std::string_view name, G get, S set, std::strin
                     std::invoke(set, self(o), *x);
                 }
             };
-        } else if constexpr (std::is_lvalue_reference_v<R> && !std::is_const_v<std::remove_reference_t<R>> &&
+        } else if constexpr (std::is_lvalue_reference_v<R> &&
+                             !std::is_const_v<std::remove_reference_t<R>> &&
                              std::is_base_of_v<TPersistent, X>) {
             // An embedded object is written by copying the value into it.
             info->setObj = [get](TObject& o, TObject* v) {
@@ -149,21 +154,31 @@ Publisher<T>& Publisher<T>::Prop(std::string_view name, G get, S set, std::strin
             if constexpr (writable)
                 info->setStr = [write](TObject& o, const std::string& v) { write(self(o), v); };
         } else if constexpr (detail::IsOrdinalValue<V>) {
-            info->getOrd = [get](TObject& o) -> int64_t { return detail::ToOrd<V>(std::invoke(get, self(o))); };
+            info->getOrd = [get](TObject& o) -> int64_t {
+                return detail::ToOrd<V>(std::invoke(get, self(o)));
+            };
             if constexpr (writable)
-                info->setOrd = [write](TObject& o, int64_t v) { write(self(o), detail::FromOrd<V>(v)); };
+                info->setOrd = [write](TObject& o, int64_t v) {
+                    write(self(o), detail::FromOrd<V>(v));
+                };
         } else if constexpr (std::is_floating_point_v<V>) {
             info->getFloat = [get](TObject& o) -> double { return std::invoke(get, self(o)); };
             if constexpr (writable)
-                info->setFloat = [write](TObject& o, double v) { write(self(o), static_cast<V>(v)); };
+                info->setFloat = [write](TObject& o, double v) {
+                    write(self(o), static_cast<V>(v));
+                };
         } else if constexpr (std::is_same_v<V, Variant>) {
             info->getVar = [get](TObject& o) -> Variant { return std::invoke(get, self(o)); };
             if constexpr (writable)
                 info->setVar = [write](TObject& o, const Variant& v) { write(self(o), v); };
         } else if constexpr (detail::IsEvent<V>::value) {
-            info->getMethod = [get](TObject& o) -> EventHandle { return std::invoke(get, self(o)).Handle(); };
+            info->getMethod = [get](TObject& o) -> EventHandle {
+                return std::invoke(get, self(o)).Handle();
+            };
             if constexpr (writable)
-                info->setMethod = [write](TObject& o, const EventHandle& h) { write(self(o), V(h)); };
+                info->setMethod = [write](TObject& o, const EventHandle& h) {
+                    write(self(o), V(h));
+                };
         }
         RegisterPropInfo(std::move(info));
         return *this;
@@ -172,7 +187,8 @@ Publisher<T>& Publisher<T>::Prop(std::string_view name, G get, S set, std::strin
 
 template <class T>
 template <class G, class S>
-Publisher<T>& Publisher<T>::Strings(std::string_view name, G get, S set, std::string_view typeName) {
+Publisher<T>& Publisher<T>::Strings(std::string_view name, G get, S set,
+                                    std::string_view typeName) {
     using R = std::invoke_result_t<G&, T&>;
     using L = std::remove_cvref_t<std::remove_pointer_t<std::remove_cvref_t<R>>>;
     auto info = newProp(name, TypeInfoOf(TTypeKind::tkClass, typeName));
@@ -231,7 +247,9 @@ Publisher<T>& Publisher<T>::Indexed(std::string_view name, C count, I item) {
     auto info = std::make_unique<TIndexedInfo>();
     info->Name = std::string(name);
     info->Owner = cls_;
-    info->count = [count](TObject& o) -> int { return static_cast<int>(std::invoke(count, self(o))); };
+    info->count = [count](TObject& o) -> int {
+        return static_cast<int>(std::invoke(count, self(o)));
+    };
     info->item = [item](TObject& o, int i) -> TObject* {
         return detail::ObjectPtr(std::invoke(item, self(o), i));
     };

@@ -20,33 +20,34 @@ constexpr int64_t kSys = (int64_t)(int32_t)0x80000000;
 
 IdentTable colorIdents() {
     IdentTable t = {
-        {"clBlack", 0x000000},   {"clMaroon", 0x000080}, {"clGreen", 0x008000},
-        {"clOlive", 0x008080},   {"clNavy", 0x800000},   {"clPurple", 0x800080},
-        {"clTeal", 0x808000},    {"clGray", 0x808080},   {"clSilver", 0xC0C0C0},
-        {"clRed", 0x0000FF},     {"clLime", 0x00FF00},   {"clYellow", 0x00FFFF},
-        {"clBlue", 0xFF0000},    {"clFuchsia", 0xFF00FF}, {"clAqua", 0xFFFF00},
-        {"clLtGray", 0xC0C0C0},  {"clDkGray", 0x808080}, {"clWhite", 0xFFFFFF},
+        {"clBlack", 0x000000},      {"clMaroon", 0x000080},  {"clGreen", 0x008000},
+        {"clOlive", 0x008080},      {"clNavy", 0x800000},    {"clPurple", 0x800080},
+        {"clTeal", 0x808000},       {"clGray", 0x808080},    {"clSilver", 0xC0C0C0},
+        {"clRed", 0x0000FF},        {"clLime", 0x00FF00},    {"clYellow", 0x00FFFF},
+        {"clBlue", 0xFF0000},       {"clFuchsia", 0xFF00FF}, {"clAqua", 0xFFFF00},
+        {"clLtGray", 0xC0C0C0},     {"clDkGray", 0x808080},  {"clWhite", 0xFFFFFF},
         {"clMoneyGreen", 0xC0DCC0}, {"clSkyBlue", 0xF0CAA6}, {"clCream", 0xF0FBFF},
-        {"clMedGray", 0xA4A0A0}, {"clNone", 0x1FFFFFFF}, {"clDefault", 0x20000000},
+        {"clMedGray", 0xA4A0A0},    {"clNone", 0x1FFFFFFF},  {"clDefault", 0x20000000},
     };
     static const char* const system[] = {
-        "clScrollBar", "clBackground", "clActiveCaption", "clInactiveCaption", "clMenu",
-        "clWindow", "clWindowFrame", "clMenuText", "clWindowText", "clCaptionText",
-        "clActiveBorder", "clInactiveBorder", "clAppWorkSpace", "clHighlight",
-        "clHighlightText", "clBtnFace", "clBtnShadow", "clGrayText", "clBtnText",
-        "clInactiveCaptionText", "clBtnHighlight", "cl3DDkShadow", "cl3DLight",
-        "clInfoText", "clInfoBk"};
+        "clScrollBar",    "clBackground",  "clActiveCaption", "clInactiveCaption",
+        "clMenu",         "clWindow",      "clWindowFrame",   "clMenuText",
+        "clWindowText",   "clCaptionText", "clActiveBorder",  "clInactiveBorder",
+        "clAppWorkSpace", "clHighlight",   "clHighlightText", "clBtnFace",
+        "clBtnShadow",    "clGrayText",    "clBtnText",       "clInactiveCaptionText",
+        "clBtnHighlight", "cl3DDkShadow",  "cl3DLight",       "clInfoText",
+        "clInfoBk"};
     for (int i = 0; i < (int)std::size(system); ++i) t.emplace_back(system[i], kSys + i);
     return t;
 }
 
 IdentTable charsetIdents() {
-    return {{"ANSI_CHARSET", 0},         {"DEFAULT_CHARSET", 1},     {"SYMBOL_CHARSET", 2},
-            {"MAC_CHARSET", 77},         {"SHIFTJIS_CHARSET", 128},  {"HANGEUL_CHARSET", 129},
-            {"JOHAB_CHARSET", 130},      {"GB2312_CHARSET", 134},    {"CHINESEBIG5_CHARSET", 136},
-            {"GREEK_CHARSET", 161},      {"TURKISH_CHARSET", 162},   {"VIETNAMESE_CHARSET", 163},
-            {"HEBREW_CHARSET", 177},     {"ARABIC_CHARSET", 178},    {"BALTIC_CHARSET", 186},
-            {"RUSSIAN_CHARSET", 204},    {"THAI_CHARSET", 222},      {"EASTEUROPE_CHARSET", 238},
+    return {{"ANSI_CHARSET", 0},      {"DEFAULT_CHARSET", 1},    {"SYMBOL_CHARSET", 2},
+            {"MAC_CHARSET", 77},      {"SHIFTJIS_CHARSET", 128}, {"HANGEUL_CHARSET", 129},
+            {"JOHAB_CHARSET", 130},   {"GB2312_CHARSET", 134},   {"CHINESEBIG5_CHARSET", 136},
+            {"GREEK_CHARSET", 161},   {"TURKISH_CHARSET", 162},  {"VIETNAMESE_CHARSET", 163},
+            {"HEBREW_CHARSET", 177},  {"ARABIC_CHARSET", 178},   {"BALTIC_CHARSET", 186},
+            {"RUSSIAN_CHARSET", 204}, {"THAI_CHARSET", 222},     {"EASTEUROPE_CHARSET", 238},
             {"OEM_CHARSET", 255}};
 }
 
@@ -60,7 +61,7 @@ IdentTable cursorIdents() {
 }
 
 class TypeRegistry {
-public:
+  public:
     static TypeRegistry& Get() {
         static TypeRegistry r;
         return r;
@@ -79,7 +80,8 @@ public:
         auto it = types_.find(name);
         if (it != types_.end()) {
             if (!same(*it->second))
-                throw EPropertyError("Type " + std::string(name) + " is already registered differently");
+                throw EPropertyError("Type " + std::string(name) +
+                                     " is already registered differently");
             return it->second.get();
         }
         auto t = std::make_unique<TTypeInfo>(make());
@@ -94,7 +96,7 @@ public:
     const TTypeInfo* charset;
     const TTypeInfo* cursor;
 
-private:
+  private:
     TypeRegistry() {
         auto plain = [this](TTypeKind k, const char* n) {
             auto t = std::make_unique<TTypeInfo>();
@@ -104,7 +106,8 @@ private:
             types_.emplace(raw->Name, std::move(t));
             return raw;
         };
-        for (const char* n : {"Integer", "Cardinal", "Smallint", "Word", "Byte", "ShortInt", "LongWord"})
+        for (const char* n :
+             {"Integer", "Cardinal", "Smallint", "Word", "Byte", "ShortInt", "LongWord"})
             plain(TTypeKind::tkInteger, n);
         plain(TTypeKind::tkInt64, "Int64");
         plain(TTypeKind::tkChar, "Char");
@@ -113,7 +116,8 @@ private:
         plain(TTypeKind::tkLString, "AnsiString");
         plain(TTypeKind::tkLString, "TCaption");
         plain(TTypeKind::tkWString, "WideString");
-        for (const char* n : {"Double", "Single", "Extended", "Currency", "TDateTime", "TDate", "TTime"})
+        for (const char* n :
+             {"Double", "Single", "Extended", "Currency", "TDateTime", "TDate", "TTime"})
             plain(TTypeKind::tkFloat, n);
         plain(TTypeKind::tkVariant, "Variant");
         auto* b = plain(TTypeKind::tkEnumeration, "Boolean");
@@ -130,7 +134,8 @@ private:
     }
 
     std::mutex mu_;
-    std::unordered_map<std::string, std::unique_ptr<TTypeInfo>, detail::NoCaseHash, detail::NoCaseEqual>
+    std::unordered_map<std::string, std::unique_ptr<TTypeInfo>, detail::NoCaseHash,
+                       detail::NoCaseEqual>
         types_;
 };
 
@@ -152,7 +157,9 @@ void requireKind(const TTypeInfo* t, TTypeKind k, const char* what) {
 
 }  // namespace
 
-const TTypeInfo* FindTypeInfo(std::string_view name) { return TypeRegistry::Get().find(name); }
+const TTypeInfo* FindTypeInfo(std::string_view name) {
+    return TypeRegistry::Get().find(name);
+}
 
 const TTypeInfo* TypeInfoOf(TTypeKind kind, std::string_view name) {
     return TypeRegistry::Get().findOrAdd(
@@ -178,7 +185,9 @@ const TTypeInfo* RegisterEnumType(std::string_view name, std::vector<std::string
             t.EnumNames = idents;
             return t;
         },
-        [&](const TTypeInfo& t) { return t.Kind == TTypeKind::tkEnumeration && t.EnumNames == idents; });
+        [&](const TTypeInfo& t) {
+            return t.Kind == TTypeKind::tkEnumeration && t.EnumNames == idents;
+        });
 }
 
 const TTypeInfo* RegisterSetType(std::string_view name, const TTypeInfo* elementEnum) {
@@ -193,7 +202,9 @@ const TTypeInfo* RegisterSetType(std::string_view name, const TTypeInfo* element
             t.CompType = elementEnum;
             return t;
         },
-        [&](const TTypeInfo& t) { return t.Kind == TTypeKind::tkSet && t.CompType == elementEnum; });
+        [&](const TTypeInfo& t) {
+            return t.Kind == TTypeKind::tkSet && t.CompType == elementEnum;
+        });
 }
 
 const TTypeInfo* RegisterIntegerType(std::string_view name,
@@ -209,10 +220,18 @@ const TTypeInfo* RegisterIntegerType(std::string_view name,
         [&](const TTypeInfo& t) { return t.Kind == TTypeKind::tkInteger && t.Idents == idents; });
 }
 
-const TTypeInfo* BooleanType() { return TypeRegistry::Get().boolean; }
-const TTypeInfo* ColorType() { return TypeRegistry::Get().color; }
-const TTypeInfo* CharsetType() { return TypeRegistry::Get().charset; }
-const TTypeInfo* CursorType() { return TypeRegistry::Get().cursor; }
+const TTypeInfo* BooleanType() {
+    return TypeRegistry::Get().boolean;
+}
+const TTypeInfo* ColorType() {
+    return TypeRegistry::Get().color;
+}
+const TTypeInfo* CharsetType() {
+    return TypeRegistry::Get().charset;
+}
+const TTypeInfo* CursorType() {
+    return TypeRegistry::Get().cursor;
+}
 
 std::string GetEnumName(const TTypeInfo* enumType, int64_t value) {
     requireKind(enumType, TTypeKind::tkEnumeration, "an enumeration");
@@ -285,6 +304,8 @@ bool IdentToCharset(std::string_view ident, int32_t& charset) {
     return true;
 }
 
-bool CharsetToIdent(int32_t charset, std::string& ident) { return IntToIdent(CharsetType(), charset, ident); }
+bool CharsetToIdent(int32_t charset, std::string& ident) {
+    return IntToIdent(CharsetType(), charset, ident);
+}
 
 }  // namespace plat

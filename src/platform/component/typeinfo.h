@@ -41,7 +41,7 @@ enum class TTypeKind : int {
 // A value that does not fit its property (an unknown identifier, a bad set
 // text, a number where an identifier is required).
 class EPropertyConvertError : public EPropertyError {
-public:
+  public:
     using EPropertyError::EPropertyError;
     const char* ClassName() const override { return "EPropertyConvertError"; }
 };
@@ -49,7 +49,7 @@ public:
 // A named type. Types are registered once and live for the whole run; they
 // are compared by address.
 class TTypeInfo {
-public:
+  public:
     TTypeKind Kind = TTypeKind::tkUnknown;
     std::string Name;
     // Enumeration: identifiers by ordinal, from 0.
@@ -112,7 +112,7 @@ const TTypeInfo* TypeInfoFor() {
 // A set of up to 32 elements of an enumeration, as a bit mask.
 template <class E>
 class TSet {
-public:
+  public:
     using element_type = E;
     constexpr TSet() = default;
     constexpr TSet(std::initializer_list<E> items) {
@@ -126,8 +126,14 @@ public:
     constexpr uint32_t Bits() const { return bits_; }
     constexpr bool Contains(E e) const { return (bits_ & bit(e)) != 0; }
     constexpr bool Empty() const { return bits_ == 0; }
-    constexpr TSet& Include(E e) { bits_ |= bit(e); return *this; }
-    constexpr TSet& Exclude(E e) { bits_ &= ~bit(e); return *this; }
+    constexpr TSet& Include(E e) {
+        bits_ |= bit(e);
+        return *this;
+    }
+    constexpr TSet& Exclude(E e) {
+        bits_ &= ~bit(e);
+        return *this;
+    }
     constexpr TSet operator+(TSet o) const { return FromBits(bits_ | o.bits_); }
     constexpr TSet operator-(TSet o) const { return FromBits(bits_ & ~o.bits_); }
     constexpr TSet operator*(TSet o) const { return FromBits(bits_ & o.bits_); }
@@ -135,7 +141,7 @@ public:
     constexpr TSet operator-(E e) const { return FromBits(bits_ & ~bit(e)); }
     constexpr bool operator==(const TSet&) const = default;
 
-private:
+  private:
     static constexpr uint32_t bit(E e) { return uint32_t(1) << static_cast<unsigned>(e); }
     uint32_t bits_ = 0;
 };
@@ -145,24 +151,24 @@ private:
 // Declares an enumeration with run-time identifiers, at namespace scope:
 //   PLAT_ENUM(TComboBoxStyle, csDropDown, csSimple, csDropDownList, ...)
 // Values run from 0 in the order given.
-#define PLAT_ENUM(Name, ...)                                                         \
-    enum Name : int { __VA_ARGS__ };                                                 \
+#define PLAT_ENUM(Name, ...)         \
+    enum Name : int { __VA_ARGS__ }; \
     PLAT_ENUM_INFO(Name, __VA_ARGS__)
 
 // Gives an existing enumeration (plain or scoped, values from 0 in order)
 // its run-time identifiers; put it in the enumeration's namespace.
-#define PLAT_ENUM_INFO(Name, ...)                                                    \
-    inline const ::plat::TTypeInfo* PlatTypeInfo(Name*) {                            \
+#define PLAT_ENUM_INFO(Name, ...)                                                             \
+    inline const ::plat::TTypeInfo* PlatTypeInfo(Name*) {                                     \
         static const ::plat::TTypeInfo* info = ::plat::RegisterEnumType(#Name, #__VA_ARGS__); \
-        return info;                                                                 \
+        return info;                                                                          \
     }
 
 // Declares a set type over a PLAT_ENUM enumeration:
 //   PLAT_SET(TFontStyles, TFontStyle)
-#define PLAT_SET(Name, Element)                                                      \
-    using Name = ::plat::TSet<Element>;                                              \
-    inline const ::plat::TTypeInfo* PlatTypeInfo(Name*) {                            \
-        static const ::plat::TTypeInfo* info =                                       \
-            ::plat::RegisterSetType(#Name, ::plat::TypeInfoFor<Element>());          \
-        return info;                                                                 \
+#define PLAT_SET(Name, Element)                                             \
+    using Name = ::plat::TSet<Element>;                                     \
+    inline const ::plat::TTypeInfo* PlatTypeInfo(Name*) {                   \
+        static const ::plat::TTypeInfo* info =                              \
+            ::plat::RegisterSetType(#Name, ::plat::TypeInfoFor<Element>()); \
+        return info;                                                        \
     }

@@ -14,8 +14,8 @@ namespace {
 
 constexpr long kDaysTo18991230 = 693594;  // from 0001-01-01 (day 1)
 constexpr double kMsPerDay = 86400000.0;
-constexpr double kMinDate = -693593;       // 0001-01-01
-constexpr double kMaxDate = 2958466;       // 10000-01-01
+constexpr double kMinDate = -693593;  // 0001-01-01
+constexpr double kMaxDate = 2958466;  // 10000-01-01
 
 // The platform's split of a date-time: whole days and milliseconds of the day,
 // after rounding the absolute value to the millisecond.
@@ -30,7 +30,9 @@ bool split(TDateTime dt, long& days, long& ms) {
 
 }  // namespace
 
-bool IsLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeapYear(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int DaysInAMonth(int y, int m) {
     static const int d[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -154,7 +156,9 @@ TDateTime Now() {
                       (int)(ts.tv_nsec / 1000000));
 }
 
-TDateTime Date() { return std::floor(Now()); }
+TDateTime Date() {
+    return std::floor(Now());
+}
 
 TDateTime Time() {
     TDateTime n = Now();
@@ -164,7 +168,7 @@ TDateTime Time() {
 namespace {
 
 class DateFormatter {
-public:
+  public:
     explicit DateFormatter(TDateTime dt) : s_(CurrentFormatSettings()) {
         DecodeDate(dt, y_, m_, d_);
         DecodeTime(dt, h_, n_, sec_, ms_);
@@ -183,85 +187,97 @@ public:
             size_t count = runOf(f, i);
             bool hourToken = false;
             switch (u) {
-            case '"':
-            case '\'': {
-                size_t end = f.find(c, i + 1);
-                if (end == std::string_view::npos) end = f.size();
-                out.append(f.substr(i + 1, end - i - 1));
-                i = end + 1;
-                continue;
-            }
-            case 'C':
-                i += 1;
-                if (depth < 2) {
-                    out += run(s_->ShortDateFormat, depth + 1);
-                    if (hasTime_) {
-                        out += ' ';
-                        out += run(s_->LongTimeFormat, depth + 1);
-                    }
+                case '"':
+                case '\'': {
+                    size_t end = f.find(c, i + 1);
+                    if (end == std::string_view::npos) end = f.size();
+                    out.append(f.substr(i + 1, end - i - 1));
+                    i = end + 1;
+                    continue;
                 }
-                break;
-            case 'D':
-                i += count;
-                if (count <= 2) out += num(d_, (int)count);
-                else if (count == 3) out += s_->ShortDayNames[(size_t)dayIndex()];
-                else if (count == 4) out += s_->LongDayNames[(size_t)dayIndex()];
-                else if (depth < 2) out += run(count == 5 ? s_->ShortDateFormat : s_->LongDateFormat, depth + 1);
-                break;
-            case 'M':
-                i += count;
-                if (count <= 2) out += num(lastWasHour ? n_ : m_, (int)count);
-                else if (m_ >= 1) out += (count == 3 ? s_->ShortMonthNames : s_->LongMonthNames)[(size_t)m_ - 1];
-                break;
-            case 'Y':
-                i += count;
-                out += count <= 2 ? num(y_ % 100, 2) : num(y_, 4);
-                break;
-            case 'H':
-                i += count;
-                hourToken = true;
-                out += num(twelve ? (h_ % 12 == 0 ? 12 : h_ % 12) : h_, count >= 2 ? 2 : 1);
-                break;
-            case 'N':
-                i += count;
-                out += num(n_, count >= 2 ? 2 : 1);
-                break;
-            case 'S':
-                i += count;
-                out += num(sec_, count >= 2 ? 2 : 1);
-                break;
-            case 'Z':
-                i += count;
-                out += num(ms_, count >= 2 ? 3 : 1);
-                break;
-            case 'T':
-                i += count;
-                if (depth < 2) out += run(count >= 2 ? s_->LongTimeFormat : s_->ShortTimeFormat, depth + 1);
-                break;
-            case 'A':
-                i += ampm(f, i, out);
-                break;
-            case '/':
-                ++i;
-                out += s_->DateSeparator;
-                break;
-            case ':':
-                ++i;
-                out += s_->TimeSeparator;
-                break;
-            default:
-                ++i;
-                out += c;
-                break;
+                case 'C':
+                    i += 1;
+                    if (depth < 2) {
+                        out += run(s_->ShortDateFormat, depth + 1);
+                        if (hasTime_) {
+                            out += ' ';
+                            out += run(s_->LongTimeFormat, depth + 1);
+                        }
+                    }
+                    break;
+                case 'D':
+                    i += count;
+                    if (count <= 2)
+                        out += num(d_, (int)count);
+                    else if (count == 3)
+                        out += s_->ShortDayNames[(size_t)dayIndex()];
+                    else if (count == 4)
+                        out += s_->LongDayNames[(size_t)dayIndex()];
+                    else if (depth < 2)
+                        out +=
+                            run(count == 5 ? s_->ShortDateFormat : s_->LongDateFormat, depth + 1);
+                    break;
+                case 'M':
+                    i += count;
+                    if (count <= 2)
+                        out += num(lastWasHour ? n_ : m_, (int)count);
+                    else if (m_ >= 1)
+                        out +=
+                            (count == 3 ? s_->ShortMonthNames : s_->LongMonthNames)[(size_t)m_ - 1];
+                    break;
+                case 'Y':
+                    i += count;
+                    out += count <= 2 ? num(y_ % 100, 2) : num(y_, 4);
+                    break;
+                case 'H':
+                    i += count;
+                    hourToken = true;
+                    out += num(twelve ? (h_ % 12 == 0 ? 12 : h_ % 12) : h_, count >= 2 ? 2 : 1);
+                    break;
+                case 'N':
+                    i += count;
+                    out += num(n_, count >= 2 ? 2 : 1);
+                    break;
+                case 'S':
+                    i += count;
+                    out += num(sec_, count >= 2 ? 2 : 1);
+                    break;
+                case 'Z':
+                    i += count;
+                    out += num(ms_, count >= 2 ? 3 : 1);
+                    break;
+                case 'T':
+                    i += count;
+                    if (depth < 2)
+                        out +=
+                            run(count >= 2 ? s_->LongTimeFormat : s_->ShortTimeFormat, depth + 1);
+                    break;
+                case 'A':
+                    i += ampm(f, i, out);
+                    break;
+                case '/':
+                    ++i;
+                    out += s_->DateSeparator;
+                    break;
+                case ':':
+                    ++i;
+                    out += s_->TimeSeparator;
+                    break;
+                default:
+                    ++i;
+                    out += c;
+                    break;
             }
             // "m" right after an hour means minutes; separators in between do not break it.
-            if (hourToken) lastWasHour = true;
-            else if (isalpha((unsigned char)u)) lastWasHour = false;
+            if (hourToken)
+                lastWasHour = true;
+            else if (isalpha((unsigned char)u))
+                lastWasHour = false;
         }
         return out;
     }
 
-private:
+  private:
     static char upper(char c) { return c >= 'a' && c <= 'z' ? (char)(c - 0x20) : c; }
 
     static size_t runOf(std::string_view f, size_t i) {
@@ -327,10 +343,18 @@ private:
 
 }  // namespace
 
-std::string FormatDateTime(std::string_view format, TDateTime dt) { return DateFormatter(dt).run(format); }
+std::string FormatDateTime(std::string_view format, TDateTime dt) {
+    return DateFormatter(dt).run(format);
+}
 
-std::string DateTimeToStr(TDateTime dt) { return FormatDateTime("c", dt); }
-std::string DateToStr(TDateTime dt) { return FormatDateTime(CurrentFormatSettings()->ShortDateFormat, dt); }
-std::string TimeToStr(TDateTime dt) { return FormatDateTime(CurrentFormatSettings()->LongTimeFormat, dt); }
+std::string DateTimeToStr(TDateTime dt) {
+    return FormatDateTime("c", dt);
+}
+std::string DateToStr(TDateTime dt) {
+    return FormatDateTime(CurrentFormatSettings()->ShortDateFormat, dt);
+}
+std::string TimeToStr(TDateTime dt) {
+    return FormatDateTime(CurrentFormatSettings()->LongTimeFormat, dt);
+}
 
 }  // namespace plat

@@ -2,6 +2,8 @@
 
 namespace plat {
 
-void Abort() { throw EAbort(); }
+void Abort() {
+    throw EAbort();
+}
 
 }  // namespace plat

@@ -14,29 +14,29 @@ constexpr int kMaxWidth = 65535;  // a larger width or precision is taken as a b
 bool isIntegerKind(const Variant& v) {
     if (v.IsArray()) return false;
     switch (v.Type()) {
-    case VarType::SmallInt:
-    case VarType::Integer:
-    case VarType::ShortInt:
-    case VarType::Byte:
-    case VarType::Word:
-    case VarType::LongWord:
-    case VarType::Int64:
-        return true;
-    default:
-        return false;
+        case VarType::SmallInt:
+        case VarType::Integer:
+        case VarType::ShortInt:
+        case VarType::Byte:
+        case VarType::Word:
+        case VarType::LongWord:
+        case VarType::Int64:
+            return true;
+        default:
+            return false;
     }
 }
 
 bool isFloatKind(const Variant& v) {
     if (v.IsArray()) return false;
     switch (v.Type()) {
-    case VarType::Single:
-    case VarType::Double:
-    case VarType::Currency:
-    case VarType::Date:
-        return true;
-    default:
-        return isIntegerKind(v);
+        case VarType::Single:
+        case VarType::Double:
+        case VarType::Currency:
+        case VarType::Date:
+            return true;
+        default:
+            return isIntegerKind(v);
     }
 }
 
@@ -47,8 +47,9 @@ std::string unsignedDigits(uint64_t u, int minDigits) {
 }
 
 class Formatter {
-public:
-    Formatter(std::string_view f, const Variant* args, size_t count) : f_(f), args_(args), count_(count) {}
+  public:
+    Formatter(std::string_view f, const Variant* args, size_t count)
+        : f_(f), args_(args), count_(count) {}
 
     std::string run() {
         std::string out;
@@ -72,9 +73,10 @@ public:
         return out;
     }
 
-private:
+  private:
     [[noreturn]] void fail() const {
-        throw EConvertError("Format '" + std::string(f_) + "' invalid or incompatible with argument");
+        throw EConvertError("Format '" + std::string(f_) +
+                            "' invalid or incompatible with argument");
     }
 
     char at(size_t i) const { return i < f_.size() ? f_[i] : '\0'; }
@@ -156,59 +158,65 @@ private:
 
     std::string convert(char type, int prec) {
         switch (type) {
-        case 'd': {
-            const Variant& v = next();
-            if (!isIntegerKind(v)) fail();
-            int64_t n = v.AsInt64();
-            uint64_t mag = n < 0 ? 0 - (uint64_t)n : (uint64_t)n;
-            return (n < 0 ? "-" : "") + unsignedDigits(mag, prec);
-        }
-        case 'u': {
-            const Variant& v = next();
-            if (!isIntegerKind(v)) fail();
-            int64_t n = v.AsInt64();
-            uint64_t u = v.Type() == VarType::Int64 ? (uint64_t)n : (uint64_t)(uint32_t)n;
-            return unsignedDigits(u, prec);
-        }
-        case 'x': {
-            const Variant& v = next();
-            if (!isIntegerKind(v)) fail();
-            int64_t n = v.AsInt64();
-            std::string hex = v.Type() == VarType::Int64 ? IntToHex(n, prec) : IntToHex((int32_t)n, prec);
-            return hex;
-        }
-        case 'e':
-        case 'f':
-        case 'g':
-        case 'n':
-        case 'm': {
-            const Variant& v = next();
-            if (!isFloatKind(v)) fail();
-            if (v.Type() == VarType::Currency && type != 'e' && type != 'g') {
-                FloatFormat ff = type == 'f' ? FloatFormat::Fixed
-                                 : type == 'n' ? FloatFormat::Number
-                                               : FloatFormat::Currency;
-                int dflt = type == 'm' ? CurrentFormatSettings()->CurrencyDecimals : 2;
-                return CurrToStrF(v.RawInt(), ff, prec < 0 ? dflt : prec);
+            case 'd': {
+                const Variant& v = next();
+                if (!isIntegerKind(v)) fail();
+                int64_t n = v.AsInt64();
+                uint64_t mag = n < 0 ? 0 - (uint64_t)n : (uint64_t)n;
+                return (n < 0 ? "-" : "") + unsignedDigits(mag, prec);
             }
-            double d = v.AsFloat();
-            switch (type) {
-            case 'e': return FloatToStrF(d, FloatFormat::Exponent, prec < 0 ? 15 : prec, 3);
-            case 'f': return FloatToStrF(d, FloatFormat::Fixed, 18, prec < 0 ? 2 : prec);
-            case 'g': return FloatToStrF(d, FloatFormat::General, prec < 0 ? 15 : prec, 3);
-            case 'n': return FloatToStrF(d, FloatFormat::Number, 18, prec < 0 ? 2 : prec);
+            case 'u': {
+                const Variant& v = next();
+                if (!isIntegerKind(v)) fail();
+                int64_t n = v.AsInt64();
+                uint64_t u = v.Type() == VarType::Int64 ? (uint64_t)n : (uint64_t)(uint32_t)n;
+                return unsignedDigits(u, prec);
+            }
+            case 'x': {
+                const Variant& v = next();
+                if (!isIntegerKind(v)) fail();
+                int64_t n = v.AsInt64();
+                std::string hex =
+                    v.Type() == VarType::Int64 ? IntToHex(n, prec) : IntToHex((int32_t)n, prec);
+                return hex;
+            }
+            case 'e':
+            case 'f':
+            case 'g':
+            case 'n':
+            case 'm': {
+                const Variant& v = next();
+                if (!isFloatKind(v)) fail();
+                if (v.Type() == VarType::Currency && type != 'e' && type != 'g') {
+                    FloatFormat ff = type == 'f'   ? FloatFormat::Fixed
+                                     : type == 'n' ? FloatFormat::Number
+                                                   : FloatFormat::Currency;
+                    int dflt = type == 'm' ? CurrentFormatSettings()->CurrencyDecimals : 2;
+                    return CurrToStrF(v.RawInt(), ff, prec < 0 ? dflt : prec);
+                }
+                double d = v.AsFloat();
+                switch (type) {
+                    case 'e':
+                        return FloatToStrF(d, FloatFormat::Exponent, prec < 0 ? 15 : prec, 3);
+                    case 'f':
+                        return FloatToStrF(d, FloatFormat::Fixed, 18, prec < 0 ? 2 : prec);
+                    case 'g':
+                        return FloatToStrF(d, FloatFormat::General, prec < 0 ? 15 : prec, 3);
+                    case 'n':
+                        return FloatToStrF(d, FloatFormat::Number, 18, prec < 0 ? 2 : prec);
+                    default:
+                        return FloatToStrF(
+                            d, FloatFormat::Currency, 18,
+                            prec < 0 ? CurrentFormatSettings()->CurrencyDecimals : prec);
+                }
+            }
+            case 's': {
+                const Variant& v = next();
+                if (v.IsArray() || !v.IsText()) fail();
+                return prec < 0 ? v.RawText() : CutToWidth(v.RawText(), prec);
+            }
             default:
-                return FloatToStrF(d, FloatFormat::Currency, 18,
-                                   prec < 0 ? CurrentFormatSettings()->CurrencyDecimals : prec);
-            }
-        }
-        case 's': {
-            const Variant& v = next();
-            if (v.IsArray() || !v.IsText()) fail();
-            return prec < 0 ? v.RawText() : CutToWidth(v.RawText(), prec);
-        }
-        default:
-            fail();
+                fail();
         }
     }
 

@@ -18,11 +18,12 @@ struct FormatSettings {
     std::string TimePMString = "下午";
     std::string CurrencyString = "￥";
     int CurrencyDecimals = 2;
-    std::array<std::string, 12> ShortMonthNames{"1月", "2月", "3月", "4月", "5月", "6月",
+    std::array<std::string, 12> ShortMonthNames{"1月", "2月", "3月", "4月",  "5月",  "6月",
                                                 "7月", "8月", "9月", "10月", "11月", "12月"};
-    std::array<std::string, 12> LongMonthNames{"一月", "二月", "三月", "四月",   "五月",   "六月",
+    std::array<std::string, 12> LongMonthNames{"一月", "二月", "三月", "四月", "五月",   "六月",
                                                "七月", "八月", "九月", "十月", "十一月", "十二月"};
-    std::array<std::string, 7> ShortDayNames{"日", "一", "二", "三", "四", "五", "六"};  // Sunday first
+    std::array<std::string, 7> ShortDayNames{"日", "一", "二", "三",
+                                             "四", "五", "六"};  // Sunday first
     std::array<std::string, 7> LongDayNames{"星期日", "星期一", "星期二", "星期三",
                                             "星期四", "星期五", "星期六"};
 };
@@ -36,7 +37,7 @@ void SetShortDateFormat(const std::string& format);
 
 // Replaces the settings for its lifetime and restores the previous ones.
 class FormatSettingsScope {
-public:
+  public:
     explicit FormatSettingsScope(const FormatSettings& s) : saved_(CurrentFormatSettings()) {
         SetFormatSettings(s);
     }
@@ -44,7 +45,7 @@ public:
     FormatSettingsScope(const FormatSettingsScope&) = delete;
     FormatSettingsScope& operator=(const FormatSettingsScope&) = delete;
 
-private:
+  private:
     std::shared_ptr<const FormatSettings> saved_;
 };
 

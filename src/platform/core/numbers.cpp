@@ -1,9 +1,9 @@
 #include "platform/core/numbers.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -15,7 +15,9 @@
 
 namespace plat {
 
-std::string FloatToStr(double v) { return FloatToStrF(v, FloatFormat::General, 15, 0); }
+std::string FloatToStr(double v) {
+    return FloatToStrF(v, FloatFormat::General, 15, 0);
+}
 
 static std::string trimmed(const std::string& s) {
     size_t b = 0, e = s.size();
@@ -29,12 +31,21 @@ bool TryStrToInt64(const std::string& s, int64_t& out) {
     if (t.empty()) return false;
     const char* c = t.c_str();
     bool neg = false;
-    if (*c == '+' || *c == '-') { neg = *c == '-'; ++c; }
+    if (*c == '+' || *c == '-') {
+        neg = *c == '-';
+        ++c;
+    }
     int base = 10;
-    if (*c == '$') { base = 16; ++c; }
-    else if (c[0] == '0' && (c[1] == 'x' || c[1] == 'X')) { base = 16; c += 2; }
+    if (*c == '$') {
+        base = 16;
+        ++c;
+    } else if (c[0] == '0' && (c[1] == 'x' || c[1] == 'X')) {
+        base = 16;
+        c += 2;
+    }
     // strtoull would skip blanks and take a second sign: only digits may follow.
-    if (!(base == 16 ? std::isxdigit((unsigned char)*c) : std::isdigit((unsigned char)*c))) return false;
+    if (!(base == 16 ? std::isxdigit((unsigned char)*c) : std::isdigit((unsigned char)*c)))
+        return false;
     errno = 0;
     char* end = nullptr;
     unsigned long long u = std::strtoull(c, &end, base);
@@ -80,7 +91,8 @@ int64_t StrToInt64(const std::string& s) {
 
 double StrToFloat(const std::string& s) {
     double v;
-    if (!TryStrToFloat(s, v)) throw EConvertError("'" + s + "' is not a valid floating point value");
+    if (!TryStrToFloat(s, v))
+        throw EConvertError("'" + s + "' is not a valid floating point value");
     return v;
 }
 
@@ -94,9 +106,13 @@ double StrToFloatDef(const std::string& s, double def) {
     return TryStrToFloat(s, v) ? v : def;
 }
 
-std::string IntToStr(int64_t v) { return std::to_string(v); }
+std::string IntToStr(int64_t v) {
+    return std::to_string(v);
+}
 
-int64_t RoundBankers(double v) { return (int64_t)std::nearbyint(v); }
+int64_t RoundBankers(double v) {
+    return (int64_t)std::nearbyint(v);
+}
 
 }  // namespace plat
 
@@ -236,15 +252,17 @@ std::string exponentFormText(Decimal d, int precision, int expDigits) {
     return out + "E" + exponentText(d.zero() ? 0 : d.exp - 1, expDigits, true);
 }
 
-int clampInt(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
+int clampInt(int v, int lo, int hi) {
+    return v < lo ? lo : (v > hi ? hi : v);
+}
 
 // One section of a picture format, scanned.
 struct Picture {
     enum class Kind { Literal, IntDigit, Point, FracDigit, Exponent };
     struct Token {
         Kind kind;
-        std::string text;     // Literal
-        char ph = 0;          // '0' or '#'
+        std::string text;  // Literal
+        char ph = 0;       // '0' or '#'
         bool expPlus = false;
         int expDigits = 0;
     };
@@ -284,8 +302,8 @@ Picture scanPicture(std::string_view f) {
             p.tokens.push_back({Picture::Kind::Point, {}});
         } else if (c == ',') {
             p.thousands = true;
-        } else if ((c == 'E' || c == 'e') && i + 1 < f.size() && (f[i + 1] == '+' || f[i + 1] == '-') &&
-                   !p.scientific) {
+        } else if ((c == 'E' || c == 'e') && i + 1 < f.size() &&
+                   (f[i + 1] == '+' || f[i + 1] == '-') && !p.scientific) {
             Picture::Token t{Picture::Kind::Exponent, std::string(1, c)};
             t.expPlus = f[i + 1] == '+';
             i += 2;
@@ -323,7 +341,8 @@ std::string renderPicture(const Picture& p, Decimal d) {
         roundDigits(d, d.exp + p.fracMax);
     }
     std::string intDigits = d.exp > 0 ? intDigitsOf(d) : "";
-    if ((int)intDigits.size() < p.intMin) intDigits.insert(0, (size_t)p.intMin - intDigits.size(), '0');
+    if ((int)intDigits.size() < p.intMin)
+        intDigits.insert(0, (size_t)p.intMin - intDigits.size(), '0');
     std::string frac;
     for (int k = 0; k < p.fracMax; ++k) frac += digitAt(d, d.exp + k);
     while ((int)frac.size() > p.fracMin && frac.back() == '0') frac.pop_back();
@@ -340,28 +359,28 @@ std::string renderPicture(const Picture& p, Decimal d) {
     };
     for (const Picture::Token& t : p.tokens) {
         switch (t.kind) {
-        case Picture::Kind::Literal:
-            out += t.text;
-            break;
-        case Picture::Kind::IntDigit: {
-            int fromRight = p.intPlaceholders - phSeen;  // 1-based position of this placeholder
-            if (phSeen == 0 && n > p.intPlaceholders) emitInt(0, n - p.intPlaceholders);
-            if (fromRight <= n) emitInt(n - fromRight, n - fromRight + 1);
-            ++phSeen;
-            break;
-        }
-        case Picture::Kind::Point:
-            if (!frac.empty()) out += '.';
-            break;
-        case Picture::Kind::FracDigit:
-            if (fracSeen < (int)frac.size()) out += frac[(size_t)fracSeen];
-            ++fracSeen;
-            break;
-        case Picture::Kind::Exponent:
-            if (p.intPlaceholders == 0 && phSeen == 0) emitInt(0, n);
-            out += t.text;
-            out += exponentText(exponent, t.expDigits, t.expPlus);
-            break;
+            case Picture::Kind::Literal:
+                out += t.text;
+                break;
+            case Picture::Kind::IntDigit: {
+                int fromRight = p.intPlaceholders - phSeen;  // 1-based position of this placeholder
+                if (phSeen == 0 && n > p.intPlaceholders) emitInt(0, n - p.intPlaceholders);
+                if (fromRight <= n) emitInt(n - fromRight, n - fromRight + 1);
+                ++phSeen;
+                break;
+            }
+            case Picture::Kind::Point:
+                if (!frac.empty()) out += '.';
+                break;
+            case Picture::Kind::FracDigit:
+                if (fracSeen < (int)frac.size()) out += frac[(size_t)fracSeen];
+                ++fracSeen;
+                break;
+            case Picture::Kind::Exponent:
+                if (p.intPlaceholders == 0 && phSeen == 0) emitInt(0, n);
+                out += t.text;
+                out += exponentText(exponent, t.expDigits, t.expPlus);
+                break;
         }
     }
     return out;
@@ -393,14 +412,14 @@ namespace {
 std::string formatDecimal(const Decimal& d, FloatFormat format, int precision, int digits) {
     precision = clampInt(precision, 1, 18);
     switch (format) {
-    case FloatFormat::General:
-        return generalText(d, precision, clampInt(digits, 0, 4));
-    case FloatFormat::Exponent:
-        return exponentFormText(d, precision, clampInt(digits, 0, 4));
-    case FloatFormat::Fixed:
-    case FloatFormat::Number:
-    case FloatFormat::Currency:
-        break;
+        case FloatFormat::General:
+            return generalText(d, precision, clampInt(digits, 0, 4));
+        case FloatFormat::Exponent:
+            return exponentFormText(d, precision, clampInt(digits, 0, 4));
+        case FloatFormat::Fixed:
+        case FloatFormat::Number:
+        case FloatFormat::Currency:
+            break;
     }
     digits = clampInt(digits, 0, 18);
     if (d.exp > precision) return generalText(d, precision, 0);
@@ -426,10 +445,13 @@ std::string CurrToStrF(int64_t scaled, FloatFormat format, int digits) {
     return formatDecimal(d, format, 18, digits);
 }
 
-std::string FormatFixed(double v, int decimals) { return FloatToStrF(v, FloatFormat::Fixed, 18, decimals); }
+std::string FormatFixed(double v, int decimals) {
+    return FloatToStrF(v, FloatFormat::Fixed, 18, decimals);
+}
 
 std::string FormatFloat(std::string_view format, double v) {
-    if (format.empty() || std::isnan(v) || std::isinf(v) || std::fabs(v) >= 1e18) return FloatToStr(v);
+    if (format.empty() || std::isnan(v) || std::isinf(v) || std::fabs(v) >= 1e18)
+        return FloatToStr(v);
     std::vector<std::string_view> sections = splitSections(format);
     auto usable = [&](size_t i) { return i < sections.size() && !sections[i].empty(); };
     Decimal d = toDecimal(v);
@@ -442,7 +464,8 @@ std::string FormatFloat(std::string_view format, double v) {
     std::string body = renderPicture(p, d);
     // A value that rounds to zero under its section takes the zero section and no sign.
     Decimal rounded = d;
-    roundDigits(rounded, p.scientific ? std::max(1, p.intPlaceholders) + p.fracMax : d.exp + p.fracMax);
+    roundDigits(rounded,
+                p.scientific ? std::max(1, p.intPlaceholders) + p.fracMax : d.exp + p.fracMax);
     if (rounded.zero() && section != 2) {
         if (usable(2)) return renderPicture(scanPicture(sections[2]), Decimal{});
         return body;

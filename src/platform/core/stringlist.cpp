@@ -37,7 +37,9 @@ void TStringList::SetObjects(int index, void* object) {
     items_[(size_t)index].object = object;
 }
 
-int TStringList::Add(std::string s) { return AddObject(std::move(s), nullptr); }
+int TStringList::Add(std::string s) {
+    return AddObject(std::move(s), nullptr);
+}
 
 int TStringList::AddObject(std::string s, void* object) {
     if (!sorted_) {
@@ -47,14 +49,17 @@ int TStringList::AddObject(std::string s, void* object) {
     int index;
     if (Find(s, index)) {
         if (duplicates_ == TDuplicates::Ignore) return index;
-        if (duplicates_ == TDuplicates::Error) throw EListError("String list does not allow duplicates");
+        if (duplicates_ == TDuplicates::Error)
+            throw EListError("String list does not allow duplicates");
         while (index < Count() && compare(items_[(size_t)index].text, s) == 0) ++index;
     }
     items_.insert(items_.begin() + index, Item{std::move(s), object});
     return index;
 }
 
-void TStringList::Insert(int index, std::string s) { InsertObject(index, std::move(s), nullptr); }
+void TStringList::Insert(int index, std::string s) {
+    InsertObject(index, std::move(s), nullptr);
+}
 
 void TStringList::InsertObject(int index, std::string s, void* object) {
     if (sorted_) throw EListError("Operation not allowed on sorted list");
@@ -109,8 +114,9 @@ bool TStringList::Find(std::string_view s, int& index) const {
         index = Count();
         return false;
     }
-    auto it = std::lower_bound(items_.begin(), items_.end(), s,
-                               [this](const Item& a, std::string_view b) { return compare(a.text, b) < 0; });
+    auto it = std::lower_bound(
+        items_.begin(), items_.end(), s,
+        [this](const Item& a, std::string_view b) { return compare(a.text, b) < 0; });
     index = (int)(it - items_.begin());
     return it != items_.end() && compare(it->text, s) == 0;
 }
@@ -225,10 +231,18 @@ void TStringList::setDelimited(std::string_view text, char delimiter, char quote
     }
 }
 
-std::string TStringList::CommaText() const { return delimited(',', '"'); }
-void TStringList::SetCommaText(std::string_view text) { setDelimited(text, ',', '"'); }
-std::string TStringList::DelimitedText() const { return delimited(delimiter_, quote_); }
-void TStringList::SetDelimitedText(std::string_view text) { setDelimited(text, delimiter_, quote_); }
+std::string TStringList::CommaText() const {
+    return delimited(',', '"');
+}
+void TStringList::SetCommaText(std::string_view text) {
+    setDelimited(text, ',', '"');
+}
+std::string TStringList::DelimitedText() const {
+    return delimited(delimiter_, quote_);
+}
+void TStringList::SetDelimitedText(std::string_view text) {
+    setDelimited(text, delimiter_, quote_);
+}
 
 std::string TStringList::Text() const {
     std::string out;

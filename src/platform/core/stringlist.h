@@ -13,7 +13,7 @@ namespace plat {
 enum class TDuplicates { Ignore, Accept, Error };
 
 class TStringList {
-public:
+  public:
     int Count() const { return (int)items_.size(); }
     // Index checks raise EListError "List index out of bounds (n)".
     const std::string& Strings(int index) const;
@@ -72,7 +72,7 @@ public:
     bool CaseSensitive() const { return caseSensitive_; }
     void SetCaseSensitive(bool on);
 
-private:
+  private:
     struct Item {
         std::string text;
         void* object = nullptr;

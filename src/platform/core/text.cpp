@@ -24,9 +24,12 @@ constexpr std::array<CodePage, 3> kCodePages{CodePage::Gbk, CodePage::Big5, Code
 
 int slotOf(CodePage cp) {
     switch (cp) {
-    case CodePage::Gbk: return 0;
-    case CodePage::Big5: return 1;
-    case CodePage::Us: return 2;
+        case CodePage::Gbk:
+            return 0;
+        case CodePage::Big5:
+            return 1;
+        case CodePage::Us:
+            return 2;
     }
     throw EConvertError("Unsupported code page " + std::to_string((int)cp));
 }
@@ -48,10 +51,20 @@ Utf8Char decodeUtf8(const unsigned char* p, size_t left) {
     if (b < 0x80) return {b, 1, true};
     int len;
     char32_t cp, min;
-    if ((b & 0xE0) == 0xC0) { len = 2; cp = b & 0x1F; min = 0x80; }
-    else if ((b & 0xF0) == 0xE0) { len = 3; cp = b & 0x0F; min = 0x800; }
-    else if ((b & 0xF8) == 0xF0) { len = 4; cp = b & 0x07; min = 0x10000; }
-    else return {b, 1, false};
+    if ((b & 0xE0) == 0xC0) {
+        len = 2;
+        cp = b & 0x1F;
+        min = 0x80;
+    } else if ((b & 0xF0) == 0xE0) {
+        len = 3;
+        cp = b & 0x0F;
+        min = 0x800;
+    } else if ((b & 0xF8) == 0xF0) {
+        len = 4;
+        cp = b & 0x07;
+        min = 0x10000;
+    } else
+        return {b, 1, false};
     if ((size_t)len > left) return {b, 1, false};
     for (int i = 1; i < len; ++i) {
         if ((p[i] & 0xC0) != 0x80) return {b, 1, false};
@@ -97,7 +110,7 @@ enum class OnBad { Raise, Replace };
 
 // iconv descriptors are not thread-safe: one cache per thread.
 class IconvCache {
-public:
+  public:
     ~IconvCache() {
         for (iconv_t cd : cds_)
             if (cd != (iconv_t)-1) iconv_close(cd);
@@ -115,7 +128,7 @@ public:
         return cd;
     }
 
-private:
+  private:
     std::array<iconv_t, 6> cds_{(iconv_t)-1, (iconv_t)-1, (iconv_t)-1,
                                 (iconv_t)-1, (iconv_t)-1, (iconv_t)-1};
 };
@@ -284,7 +297,8 @@ const std::vector<char32_t>& singleByteChars(CodePage cp) {
         std::vector<char32_t> v;
         for (int b = 0x80; b <= 0xFF; ++b) {
             char byte = (char)b;
-            ConvertedText d = convert(std::string_view(&byte, 1), cp, Direction::FromCp, OnBad::Replace);
+            ConvertedText d =
+                convert(std::string_view(&byte, 1), cp, Direction::FromCp, OnBad::Replace);
             if (d.replaced) continue;
             Utf8Char c = decodeUtf8((const unsigned char*)d.text.data(), d.text.size());
             if (!c.ok || (size_t)c.len != d.text.size()) continue;
@@ -347,10 +361,16 @@ std::string mapChars(std::string_view s, Fold fold) {
     return out;
 }
 
-char asciiUpper(char c) { return c >= 'a' && c <= 'z' ? (char)(c - 0x20) : c; }
-char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? (char)(c + 0x20) : c; }
+char asciiUpper(char c) {
+    return c >= 'a' && c <= 'z' ? (char)(c - 0x20) : c;
+}
+char asciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? (char)(c + 0x20) : c;
+}
 
-int sign(int v) { return (v > 0) - (v < 0); }
+int sign(int v) {
+    return (v > 0) - (v < 0);
+}
 
 }  // namespace
 
@@ -370,14 +390,20 @@ bool TryCodePageFromNumber(int number, CodePage& out) {
     return false;
 }
 
-CodePage AnsiCodePage() { return g_ansiCodePage.load(std::memory_order_relaxed); }
+CodePage AnsiCodePage() {
+    return g_ansiCodePage.load(std::memory_order_relaxed);
+}
 void SetAnsiCodePage(CodePage cp) {
     slotOf(cp);  // rejects values cast from other numbers
     g_ansiCodePage.store(cp, std::memory_order_relaxed);
 }
 
-void SetBig5ExtensionGroups(bool on) { g_big5Ext.store(on, std::memory_order_relaxed); }
-bool Big5ExtensionGroups() { return g_big5Ext.load(std::memory_order_relaxed); }
+void SetBig5ExtensionGroups(bool on) {
+    g_big5Ext.store(on, std::memory_order_relaxed);
+}
+bool Big5ExtensionGroups() {
+    return g_big5Ext.load(std::memory_order_relaxed);
+}
 
 std::string ToCodePage(std::string_view utf8, CodePage cp) {
     return convert(utf8, cp, Direction::ToCp, OnBad::Raise).text;
@@ -385,8 +411,12 @@ std::string ToCodePage(std::string_view utf8, CodePage cp) {
 std::string FromCodePage(std::string_view bytes, CodePage cp) {
     return convert(bytes, cp, Direction::FromCp, OnBad::Raise).text;
 }
-std::string ToAnsi(std::string_view utf8) { return ToCodePage(utf8, AnsiCodePage()); }
-std::string FromAnsi(std::string_view bytes) { return FromCodePage(bytes, AnsiCodePage()); }
+std::string ToAnsi(std::string_view utf8) {
+    return ToCodePage(utf8, AnsiCodePage());
+}
+std::string FromAnsi(std::string_view bytes) {
+    return FromCodePage(bytes, AnsiCodePage());
+}
 
 ConvertedText ToCodePageReplacing(std::string_view utf8, CodePage cp) {
     return convert(utf8, cp, Direction::ToCp, OnBad::Replace);
@@ -399,7 +429,10 @@ bool IsValidUtf8(std::string_view s) {
     const unsigned char* p = (const unsigned char*)s.data();
     size_t n = s.size();
     for (size_t i = 0; i < n;) {
-        if (p[i] < 0x80) { ++i; continue; }
+        if (p[i] < 0x80) {
+            ++i;
+            continue;
+        }
         Utf8Char c = decodeUtf8(p + i, n - i);
         if (!c.ok) return false;
         i += (size_t)c.len;
@@ -407,7 +440,9 @@ bool IsValidUtf8(std::string_view s) {
     return true;
 }
 
-int TextWidth(std::string_view utf8) { return TextWidth(utf8, AnsiCodePage()); }
+int TextWidth(std::string_view utf8) {
+    return TextWidth(utf8, AnsiCodePage());
+}
 
 int TextWidth(std::string_view utf8, CodePage cp) {
     const std::vector<char32_t>& single = singleByteChars(cp);
@@ -415,7 +450,11 @@ int TextWidth(std::string_view utf8, CodePage cp) {
     size_t n = utf8.size();
     long w = 0;
     for (size_t i = 0; i < n;) {
-        if (p[i] < 0x80) { ++w; ++i; continue; }
+        if (p[i] < 0x80) {
+            ++w;
+            ++i;
+            continue;
+        }
         Utf8Char c = decodeUtf8(p + i, n - i);
         w += c.ok ? charWidth(c.cp, single) : 1;
         i += (size_t)c.len;
@@ -423,7 +462,9 @@ int TextWidth(std::string_view utf8, CodePage cp) {
     return (int)w;
 }
 
-std::string CutToWidth(std::string_view utf8, int width) { return CutToWidth(utf8, width, AnsiCodePage()); }
+std::string CutToWidth(std::string_view utf8, int width) {
+    return CutToWidth(utf8, width, AnsiCodePage());
+}
 
 std::string CutToWidth(std::string_view utf8, int width, CodePage cp) {
     if (width <= 0) return {};
@@ -475,10 +516,16 @@ std::string LowerCase(std::string_view s) {
     return r;
 }
 
-std::string AnsiUpperCase(std::string_view s) { return mapChars(s, upperOf); }
-std::string AnsiLowerCase(std::string_view s) { return mapChars(s, lowerOf); }
+std::string AnsiUpperCase(std::string_view s) {
+    return mapChars(s, upperOf);
+}
+std::string AnsiLowerCase(std::string_view s) {
+    return mapChars(s, lowerOf);
+}
 
-int CompareStr(std::string_view a, std::string_view b) { return sign(a.compare(b)); }
+int CompareStr(std::string_view a, std::string_view b) {
+    return sign(a.compare(b));
+}
 
 int CompareText(std::string_view a, std::string_view b) {
     size_t n = std::min(a.size(), b.size());
@@ -498,7 +545,9 @@ bool SameText(std::string_view a, std::string_view b) {
     return a.size() == b.size() && CompareText(a, b) == 0;
 }
 
-bool AnsiSameText(std::string_view a, std::string_view b) { return AnsiCompareText(a, b) == 0; }
+bool AnsiSameText(std::string_view a, std::string_view b) {
+    return AnsiCompareText(a, b) == 0;
+}
 
 std::string TrimLeft(std::string_view s) {
     size_t b = 0;
@@ -519,7 +568,9 @@ std::string Trim(std::string_view s) {
     return std::string(s.substr(b, e - b));
 }
 
-int Pos(std::string_view sub, std::string_view s) { return PosEx(sub, s, 1); }
+int Pos(std::string_view sub, std::string_view s) {
+    return PosEx(sub, s, 1);
+}
 
 int PosEx(std::string_view sub, std::string_view s, int offset) {
     if (sub.empty() || offset < 1 || (size_t)offset > s.size()) return 0;
@@ -580,7 +631,11 @@ static std::string hexOf(uint64_t v, int digits) {
     return r;
 }
 
-std::string IntToHex(int32_t v, int digits) { return hexOf((uint32_t)v, digits); }
-std::string IntToHex(int64_t v, int digits) { return hexOf((uint64_t)v, digits); }
+std::string IntToHex(int32_t v, int digits) {
+    return hexOf((uint32_t)v, digits);
+}
+std::string IntToHex(int64_t v, int digits) {
+    return hexOf((uint64_t)v, digits);
+}
 
 }  // namespace plat

@@ -25,13 +25,13 @@ void SetAnsiCodePage(CodePage cp);
 
 // Sets the ANSI code page for its lifetime and restores the previous one.
 class AnsiCodePageScope {
-public:
+  public:
     explicit AnsiCodePageScope(CodePage cp) : saved_(AnsiCodePage()) { SetAnsiCodePage(cp); }
     ~AnsiCodePageScope() { SetAnsiCodePage(saved_); }
     AnsiCodePageScope(const AnsiCodePageScope&) = delete;
     AnsiCodePageScope& operator=(const AnsiCodePageScope&) = delete;
 
-private:
+  private:
     CodePage saved_;
 };
 
@@ -47,8 +47,8 @@ bool Big5ExtensionGroups();
 // EConvertError naming the offset. Nothing is dropped silently.
 std::string ToCodePage(std::string_view utf8, CodePage cp);
 std::string FromCodePage(std::string_view bytes, CodePage cp);
-std::string ToAnsi(std::string_view utf8);      // in AnsiCodePage()
-std::string FromAnsi(std::string_view bytes);   // in AnsiCodePage()
+std::string ToAnsi(std::string_view utf8);     // in AnsiCodePage()
+std::string FromAnsi(std::string_view bytes);  // in AnsiCodePage()
 
 // Replacing conversions: each character that cannot be written becomes "?",
 // each invalid byte sequence becomes U+FFFD; the caller gets the count.
@@ -101,7 +101,9 @@ enum class ReplaceFlags : unsigned { None = 0, All = 1, IgnoreCase = 2 };
 constexpr ReplaceFlags operator|(ReplaceFlags a, ReplaceFlags b) {
     return ReplaceFlags((unsigned)a | (unsigned)b);
 }
-constexpr bool HasFlag(ReplaceFlags set, ReplaceFlags f) { return ((unsigned)set & (unsigned)f) != 0; }
+constexpr bool HasFlag(ReplaceFlags set, ReplaceFlags f) {
+    return ((unsigned)set & (unsigned)f) != 0;
+}
 // Replaces the first (or every) occurrence; an empty `from` replaces nothing.
 // IgnoreCase compares by AnsiUpperCase.
 std::string StringReplace(std::string_view s, std::string_view from, std::string_view to,

@@ -11,25 +11,44 @@ namespace plat {
 
 const char* VarTypeName(VarType t) {
     switch (t) {
-        case VarType::Empty: return "Empty";
-        case VarType::Null: return "Null";
-        case VarType::SmallInt: return "SmallInt";
-        case VarType::Integer: return "Integer";
-        case VarType::Single: return "Single";
-        case VarType::Double: return "Double";
-        case VarType::Currency: return "Currency";
-        case VarType::Date: return "Date";
-        case VarType::OleStr: return "OleStr";
-        case VarType::Dispatch: return "Dispatch";
-        case VarType::Error: return "Error";
-        case VarType::Boolean: return "Boolean";
-        case VarType::Variant: return "Variant";
-        case VarType::ShortInt: return "ShortInt";
-        case VarType::Byte: return "Byte";
-        case VarType::Word: return "Word";
-        case VarType::LongWord: return "LongWord";
-        case VarType::Int64: return "Int64";
-        case VarType::String: return "String";
+        case VarType::Empty:
+            return "Empty";
+        case VarType::Null:
+            return "Null";
+        case VarType::SmallInt:
+            return "SmallInt";
+        case VarType::Integer:
+            return "Integer";
+        case VarType::Single:
+            return "Single";
+        case VarType::Double:
+            return "Double";
+        case VarType::Currency:
+            return "Currency";
+        case VarType::Date:
+            return "Date";
+        case VarType::OleStr:
+            return "OleStr";
+        case VarType::Dispatch:
+            return "Dispatch";
+        case VarType::Error:
+            return "Error";
+        case VarType::Boolean:
+            return "Boolean";
+        case VarType::Variant:
+            return "Variant";
+        case VarType::ShortInt:
+            return "ShortInt";
+        case VarType::Byte:
+            return "Byte";
+        case VarType::Word:
+            return "Word";
+        case VarType::LongWord:
+            return "LongWord";
+        case VarType::Int64:
+            return "Int64";
+        case VarType::String:
+            return "String";
     }
     return "Unknown";
 }
@@ -53,26 +72,49 @@ Variant Variant::Integer(VarType t, int64_t value) {
     Variant v;
     v.type_ = t;
     switch (t) {
-        case VarType::SmallInt: v.i_ = (int16_t)value; break;
-        case VarType::Integer: v.i_ = (int32_t)value; break;
-        case VarType::ShortInt: v.i_ = (int8_t)value; break;
-        case VarType::Byte: v.i_ = (uint8_t)value; break;
-        case VarType::Word: v.i_ = (uint16_t)value; break;
-        case VarType::LongWord: v.i_ = (uint32_t)value; break;
-        case VarType::Int64: v.i_ = value; break;
-        case VarType::Boolean: v.i_ = value ? -1 : 0; break;
-        default: throw EVariantError("Not an integer variant type");
+        case VarType::SmallInt:
+            v.i_ = (int16_t)value;
+            break;
+        case VarType::Integer:
+            v.i_ = (int32_t)value;
+            break;
+        case VarType::ShortInt:
+            v.i_ = (int8_t)value;
+            break;
+        case VarType::Byte:
+            v.i_ = (uint8_t)value;
+            break;
+        case VarType::Word:
+            v.i_ = (uint16_t)value;
+            break;
+        case VarType::LongWord:
+            v.i_ = (uint32_t)value;
+            break;
+        case VarType::Int64:
+            v.i_ = value;
+            break;
+        case VarType::Boolean:
+            v.i_ = value ? -1 : 0;
+            break;
+        default:
+            throw EVariantError("Not an integer variant type");
     }
     return v;
 }
 
 bool Variant::IsOrdinal() const {
     switch (type_) {
-        case VarType::SmallInt: case VarType::Integer: case VarType::ShortInt:
-        case VarType::Byte: case VarType::Word: case VarType::LongWord:
-        case VarType::Int64: case VarType::Boolean:
+        case VarType::SmallInt:
+        case VarType::Integer:
+        case VarType::ShortInt:
+        case VarType::Byte:
+        case VarType::Word:
+        case VarType::LongWord:
+        case VarType::Int64:
+        case VarType::Boolean:
             return !IsArray();
-        default: return false;
+        default:
+            return false;
     }
 }
 
@@ -80,58 +122,89 @@ bool Variant::IsNumeric() const {
     return !IsArray() && (IsOrdinal() || IsFloat() || type_ == VarType::Date);
 }
 
-double Variant::CurrencyValue() const { return (double)i_ / 10000.0; }
+double Variant::CurrencyValue() const {
+    return (double)i_ / 10000.0;
+}
 
 std::string Variant::AsString() const {
     if (IsArray()) castError(*this, VarType::String);
     switch (type_) {
-        case VarType::Empty: return "";
-        case VarType::Null: castError(*this, VarType::String);
-        case VarType::String: case VarType::OleStr: return s_;
-        case VarType::Boolean: return i_ ? "True" : "False";
-        case VarType::Double: case VarType::Single: return FloatToStr(d_);
-        case VarType::Currency: return FloatToStr(CurrencyValue());
-        case VarType::Date: return DateTimeToStr(d_);
-        case VarType::Dispatch: case VarType::Error: castError(*this, VarType::String);
-        default: return std::to_string(i_);
+        case VarType::Empty:
+            return "";
+        case VarType::Null:
+            castError(*this, VarType::String);
+        case VarType::String:
+        case VarType::OleStr:
+            return s_;
+        case VarType::Boolean:
+            return i_ ? "True" : "False";
+        case VarType::Double:
+        case VarType::Single:
+            return FloatToStr(d_);
+        case VarType::Currency:
+            return FloatToStr(CurrencyValue());
+        case VarType::Date:
+            return DateTimeToStr(d_);
+        case VarType::Dispatch:
+        case VarType::Error:
+            castError(*this, VarType::String);
+        default:
+            return std::to_string(i_);
     }
 }
 
 double Variant::AsFloat() const {
     if (IsArray()) castError(*this, VarType::Double);
     switch (type_) {
-        case VarType::Empty: return 0;
-        case VarType::Double: case VarType::Single: case VarType::Date: return d_;
-        case VarType::Currency: return CurrencyValue();
-        case VarType::String: case VarType::OleStr: {
+        case VarType::Empty:
+            return 0;
+        case VarType::Double:
+        case VarType::Single:
+        case VarType::Date:
+            return d_;
+        case VarType::Currency:
+            return CurrencyValue();
+        case VarType::String:
+        case VarType::OleStr: {
             double d;
             if (!TryStrToFloat(s_, d)) castError(*this, VarType::Double);
             return d;
         }
-        case VarType::Null: case VarType::Dispatch: case VarType::Error:
+        case VarType::Null:
+        case VarType::Dispatch:
+        case VarType::Error:
             castError(*this, VarType::Double);
-        default: return (double)i_;
+        default:
+            return (double)i_;
     }
 }
 
 int64_t Variant::AsInt64() const {
     if (IsArray()) castError(*this, VarType::Int64);
     switch (type_) {
-        case VarType::Empty: return 0;
-        case VarType::Double: case VarType::Single: case VarType::Date:
+        case VarType::Empty:
+            return 0;
+        case VarType::Double:
+        case VarType::Single:
+        case VarType::Date:
             if (!std::isfinite(d_) || std::fabs(d_) > 9.2e18) castError(*this, VarType::Int64);
             return RoundBankers(d_);
-        case VarType::Currency: return RoundBankers(CurrencyValue());
-        case VarType::String: case VarType::OleStr: {
+        case VarType::Currency:
+            return RoundBankers(CurrencyValue());
+        case VarType::String:
+        case VarType::OleStr: {
             int64_t v;
             if (TryStrToInt64(s_, v)) return v;
             double d;
             if (TryStrToFloat(s_, d) && std::fabs(d) < 9.2e18) return RoundBankers(d);
             castError(*this, VarType::Int64);
         }
-        case VarType::Null: case VarType::Dispatch: case VarType::Error:
+        case VarType::Null:
+        case VarType::Dispatch:
+        case VarType::Error:
             castError(*this, VarType::Int64);
-        default: return i_;
+        default:
+            return i_;
     }
 }
 
@@ -144,18 +217,26 @@ int Variant::AsInteger() const {
 bool Variant::AsBoolean() const {
     if (IsArray()) castError(*this, VarType::Boolean);
     switch (type_) {
-        case VarType::Empty: return false;
-        case VarType::String: case VarType::OleStr: {
+        case VarType::Empty:
+            return false;
+        case VarType::String:
+        case VarType::OleStr: {
             if (strcasecmp(s_.c_str(), "true") == 0) return true;
             if (strcasecmp(s_.c_str(), "false") == 0) return false;
             double d;
             if (TryStrToFloat(s_, d)) return d != 0;
             castError(*this, VarType::Boolean);
         }
-        case VarType::Double: case VarType::Single: case VarType::Date: return d_ != 0;
-        case VarType::Null: case VarType::Dispatch: case VarType::Error:
+        case VarType::Double:
+        case VarType::Single:
+        case VarType::Date:
+            return d_ != 0;
+        case VarType::Null:
+        case VarType::Dispatch:
+        case VarType::Error:
             castError(*this, VarType::Boolean);
-        default: return i_ != 0;
+        default:
+            return i_ != 0;
     }
 }
 
@@ -172,25 +253,38 @@ DispatchPtr Variant::AsDispatch() const {
 
 Variant Variant::AsType(VarType t) const {
     switch (t) {
-        case VarType::Empty: return Variant();
-        case VarType::Null: return Variant::Null();
-        case VarType::String: return Variant(AsString());
-        case VarType::OleStr: return Variant::Wide(AsString());
-        case VarType::Double: return Variant(AsFloat());
-        case VarType::Single: return Variant::Single((float)AsFloat());
-        case VarType::Date: return Variant::Date(AsDateTime());
-        case VarType::Currency: return Variant::Currency(AsFloat());
-        case VarType::Boolean: return Variant(AsBoolean());
-        case VarType::Dispatch: return Variant(AsDispatch());
-        case VarType::Variant: return *this;
-        default: return Variant::Integer(t, AsInt64());
+        case VarType::Empty:
+            return Variant();
+        case VarType::Null:
+            return Variant::Null();
+        case VarType::String:
+            return Variant(AsString());
+        case VarType::OleStr:
+            return Variant::Wide(AsString());
+        case VarType::Double:
+            return Variant(AsFloat());
+        case VarType::Single:
+            return Variant::Single((float)AsFloat());
+        case VarType::Date:
+            return Variant::Date(AsDateTime());
+        case VarType::Currency:
+            return Variant::Currency(AsFloat());
+        case VarType::Boolean:
+            return Variant(AsBoolean());
+        case VarType::Dispatch:
+            return Variant(AsDispatch());
+        case VarType::Variant:
+            return *this;
+        default:
+            return Variant::Integer(t, AsInt64());
     }
 }
 
 // ---- arrays -----------------------------------------------------------------
 
 Variant Variant::CreateArray(const std::vector<VarArrayBound>& bounds, VarType elem) {
-    if (bounds.empty() || bounds.size() > 2) throw EVariantError("Variant array: one or two dimensions");
+    if (bounds.empty() || bounds.size() > 2)
+        throw EVariantError("Variant array: one or two dimensions");
     size_t n = 1;
     for (auto& b : bounds) {
         if (b.high < b.low - 1) throw EVariantError("Variant array: bad bounds");
@@ -203,9 +297,12 @@ Variant Variant::CreateArray(const std::vector<VarArrayBound>& bounds, VarType e
     v.arr_->bounds = bounds;
     Variant init;
     if (elem != VarType::Variant && elem != VarType::Empty) {
-        if (elem == VarType::String || elem == VarType::OleStr) init = Variant(std::string());
-        else if (elem == VarType::Dispatch) init = Variant(DispatchPtr());
-        else init = Variant(0).AsType(elem);
+        if (elem == VarType::String || elem == VarType::OleStr)
+            init = Variant(std::string());
+        else if (elem == VarType::Dispatch)
+            init = Variant(DispatchPtr());
+        else
+            init = Variant(0).AsType(elem);
     }
     v.arr_->items.assign(n, init);
     return v;
@@ -232,19 +329,25 @@ Variant Variant::ArrayOf(std::initializer_list<Variant> items) {
     return ArrayOf(std::vector<Variant>(items));
 }
 
-int Variant::DimCount() const { return IsArray() ? (int)arr_->bounds.size() : 0; }
+int Variant::DimCount() const {
+    return IsArray() ? (int)arr_->bounds.size() : 0;
+}
 
 int Variant::LowBound(int dim) const {
-    if (!IsArray() || dim < 1 || dim > DimCount()) throw EVariantError("Variant array index out of bounds");
+    if (!IsArray() || dim < 1 || dim > DimCount())
+        throw EVariantError("Variant array index out of bounds");
     return arr_->bounds[dim - 1].low;
 }
 
 int Variant::HighBound(int dim) const {
-    if (!IsArray() || dim < 1 || dim > DimCount()) throw EVariantError("Variant array index out of bounds");
+    if (!IsArray() || dim < 1 || dim > DimCount())
+        throw EVariantError("Variant array index out of bounds");
     return arr_->bounds[dim - 1].high;
 }
 
-int Variant::ArrayCount() const { return IsArray() ? arr_->bounds[0].count() : 0; }
+int Variant::ArrayCount() const {
+    return IsArray() ? arr_->bounds[0].count() : 0;
+}
 
 VarType Variant::ArrayElemType() const {
     if (!IsArray()) throw EVariantError("Variant is not an array");
@@ -259,7 +362,8 @@ const std::vector<Variant>& Variant::Items() const {
 int Variant::flatIndex(int i, int j, bool twoDim) const {
     if (!IsArray()) throw EVariantError("Variant is not an array");
     const auto& b = arr_->bounds;
-    if ((int)b.size() != (twoDim ? 2 : 1)) throw EVariantError("Variant array: wrong number of indexes");
+    if ((int)b.size() != (twoDim ? 2 : 1))
+        throw EVariantError("Variant array: wrong number of indexes");
     if (i < b[0].low || i > b[0].high) throw EVariantError("Variant array index out of bounds");
     if (!twoDim) return i - b[0].low;
     if (j < b[1].low || j > b[1].high) throw EVariantError("Variant array index out of bounds");
@@ -270,7 +374,9 @@ void Variant::detach() {
     if (arr_ && arr_.use_count() > 1) arr_ = std::make_shared<VarArrayData>(*arr_);
 }
 
-const Variant& Variant::operator[](int index) const { return arr_->items[flatIndex(index, 0, false)]; }
+const Variant& Variant::operator[](int index) const {
+    return arr_->items[flatIndex(index, 0, false)];
+}
 
 Variant& Variant::operator[](int index) {
     int k = flatIndex(index, 0, false);
@@ -278,7 +384,9 @@ Variant& Variant::operator[](int index) {
     return arr_->items[k];
 }
 
-const Variant& Variant::At(int i, int j) const { return arr_->items[flatIndex(i, j, true)]; }
+const Variant& Variant::At(int i, int j) const {
+    return arr_->items[flatIndex(i, j, true)];
+}
 
 Variant& Variant::At(int i, int j) {
     int k = flatIndex(i, j, true);
@@ -309,7 +417,9 @@ void Variant::Redim(int newHigh) {
 
 // ---- comparison -------------------------------------------------------------
 
-static int cmp3(double a, double b) { return a < b ? -1 : (a > b ? 1 : 0); }
+static int cmp3(double a, double b) {
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
 
 int Variant::Compare(const Variant& a, const Variant& b) {
     if (a.IsArray() || b.IsArray()) throw EVariantError("Invalid variant operation");
@@ -317,7 +427,8 @@ int Variant::Compare(const Variant& a, const Variant& b) {
     if (an || bn) return an && bn ? 0 : (an ? -1 : 1);
     if (a.IsEmpty() && b.IsEmpty()) return 0;
     if (a.IsDispatch() || b.IsDispatch()) {
-        if (a.IsDispatch() && b.IsDispatch()) return a.disp_ == b.disp_ ? 0 : (a.disp_ < b.disp_ ? -1 : 1);
+        if (a.IsDispatch() && b.IsDispatch())
+            return a.disp_ == b.disp_ ? 0 : (a.disp_ < b.disp_ ? -1 : 1);
         throw EVariantError("Invalid variant operation");
     }
     bool at = a.IsText(), bt = b.IsText();
@@ -360,7 +471,9 @@ bool VarIsBlank(const Variant& v) {
     return true;
 }
 
-uint16_t VarType_(const Variant& v) { return v.VType(); }
+uint16_t VarType_(const Variant& v) {
+    return v.VType();
+}
 
 std::string VarToStr(const Variant& v) {
     if (v.IsEmptyOrNull()) return "";
@@ -387,7 +500,9 @@ int64_t VarToIntDef(const Variant& v, int64_t def) {
     }
 }
 
-Variant VarArrayOf(std::initializer_list<Variant> items) { return Variant::ArrayOf(items); }
+Variant VarArrayOf(std::initializer_list<Variant> items) {
+    return Variant::ArrayOf(items);
+}
 
 Variant VarArrayCreate(std::initializer_list<int> bounds, VarType elem) {
     return Variant::CreateArray(bounds, elem);

@@ -51,7 +51,7 @@ struct VarArrayData {
 };
 
 class Variant {
-public:
+  public:
     Variant() = default;
     Variant(bool b) : type_(VarType::Boolean), i_(b ? -1 : 0) {}
     Variant(int v) : type_(VarType::Integer), i_(v) {}
@@ -65,16 +65,39 @@ public:
     Variant(DispatchPtr d);
 
     // Typed constructors.
-    static Variant Null() { Variant v; v.type_ = VarType::Null; return v; }
-    static Variant Wide(std::string s) { Variant v(std::move(s)); v.type_ = VarType::OleStr; return v; }
+    static Variant Null() {
+        Variant v;
+        v.type_ = VarType::Null;
+        return v;
+    }
+    static Variant Wide(std::string s) {
+        Variant v(std::move(s));
+        v.type_ = VarType::OleStr;
+        return v;
+    }
     static Variant Currency(double value);  // kept as a scaled integer (4 decimals)
-    static Variant Date(double dateTime) { Variant v(dateTime); v.type_ = VarType::Date; return v; }
+    static Variant Date(double dateTime) {
+        Variant v(dateTime);
+        v.type_ = VarType::Date;
+        return v;
+    }
     static Variant Integer(VarType t, int64_t value);  // SmallInt, Byte, Word, Int64, ...
-    static Variant Single(float value) { Variant v((double)value); v.type_ = VarType::Single; return v; }
-    static Variant Error(int32_t code) { Variant v; v.type_ = VarType::Error; v.i_ = code; return v; }
+    static Variant Single(float value) {
+        Variant v((double)value);
+        v.type_ = VarType::Single;
+        return v;
+    }
+    static Variant Error(int32_t code) {
+        Variant v;
+        v.type_ = VarType::Error;
+        v.i_ = code;
+        return v;
+    }
 
     VarType Type() const { return type_; }
-    uint16_t VType() const { return IsArray() ? (varArray | (uint16_t)arr_->elemType) : (uint16_t)type_; }
+    uint16_t VType() const {
+        return IsArray() ? (varArray | (uint16_t)arr_->elemType) : (uint16_t)type_;
+    }
     bool IsEmpty() const { return type_ == VarType::Empty; }
     bool IsNull() const { return type_ == VarType::Null; }
     bool IsEmptyOrNull() const { return IsEmpty() || IsNull(); }
@@ -82,7 +105,9 @@ public:
     bool IsText() const { return type_ == VarType::String || type_ == VarType::OleStr; }
     bool IsNumeric() const;  // integer kinds, floats, currency, Boolean
     bool IsOrdinal() const;
-    bool IsFloat() const { return type_ == VarType::Single || type_ == VarType::Double || type_ == VarType::Currency; }
+    bool IsFloat() const {
+        return type_ == VarType::Single || type_ == VarType::Double || type_ == VarType::Currency;
+    }
     bool IsDispatch() const { return type_ == VarType::Dispatch; }
 
     // Strict conversions: a Null, or text that is not a number, raises EVariantError.
@@ -100,16 +125,17 @@ public:
 
     // Arrays.
     static Variant CreateArray(std::initializer_list<int> bounds, VarType elem = VarType::Variant);
-    static Variant CreateArray(const std::vector<VarArrayBound>& bounds, VarType elem = VarType::Variant);
+    static Variant CreateArray(const std::vector<VarArrayBound>& bounds,
+                               VarType elem = VarType::Variant);
     static Variant ArrayOf(std::initializer_list<Variant> items);
     static Variant ArrayOf(std::vector<Variant> items);
     int DimCount() const;
     int LowBound(int dim = 1) const;
     int HighBound(int dim = 1) const;
-    int ArrayCount() const;  // elements in the first dimension
+    int ArrayCount() const;                      // elements in the first dimension
     const Variant& operator[](int index) const;  // one dimension, by bound index
     Variant& operator[](int index);
-    const Variant& At(int i, int j) const;       // two dimensions
+    const Variant& At(int i, int j) const;  // two dimensions
     Variant& At(int i, int j);
     void Redim(int newHigh);  // resizes the last dimension
     VarType ArrayElemType() const;
@@ -125,7 +151,7 @@ public:
     // Converted copy to the given type (raises like the strict conversions).
     Variant AsType(VarType t) const;
 
-private:
+  private:
     void detach();
     int flatIndex(int i, int j, bool twoDim) const;
 
@@ -139,10 +165,18 @@ private:
 
 // The platform's routines on variants.
 inline const Variant Unassigned{};
-inline Variant Null() { return Variant::Null(); }
-inline bool VarIsArray(const Variant& v) { return v.IsArray(); }
-inline bool VarIsNull(const Variant& v) { return v.IsNull(); }
-inline bool VarIsEmpty(const Variant& v) { return v.IsEmpty(); }
+inline Variant Null() {
+    return Variant::Null();
+}
+inline bool VarIsArray(const Variant& v) {
+    return v.IsArray();
+}
+inline bool VarIsNull(const Variant& v) {
+    return v.IsNull();
+}
+inline bool VarIsEmpty(const Variant& v) {
+    return v.IsEmpty();
+}
 // Empty, Null, or a text that is empty after trimming.
 bool VarIsBlank(const Variant& v);
 uint16_t VarType_(const Variant& v);
@@ -152,10 +186,18 @@ double VarToFloatDef(const Variant& v, double def = 0);
 int64_t VarToIntDef(const Variant& v, int64_t def = 0);
 Variant VarArrayOf(std::initializer_list<Variant> items);
 Variant VarArrayCreate(std::initializer_list<int> bounds, VarType elem = VarType::Variant);
-inline int VarArrayDimCount(const Variant& v) { return v.DimCount(); }
-inline int VarArrayLowBound(const Variant& v, int dim) { return v.LowBound(dim); }
-inline int VarArrayHighBound(const Variant& v, int dim) { return v.HighBound(dim); }
-inline void VarArrayRedim(Variant& v, int high) { v.Redim(high); }
+inline int VarArrayDimCount(const Variant& v) {
+    return v.DimCount();
+}
+inline int VarArrayLowBound(const Variant& v, int dim) {
+    return v.LowBound(dim);
+}
+inline int VarArrayHighBound(const Variant& v, int dim) {
+    return v.HighBound(dim);
+}
+inline void VarArrayRedim(Variant& v, int high) {
+    v.Redim(high);
+}
 const char* VarTypeName(VarType t);
 
 }  // namespace plat

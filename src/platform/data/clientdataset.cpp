@@ -10,7 +10,9 @@ namespace plat {
 
 using store::kNil;
 
-TDataSet* CreateNestedDataSet(TComponent* owner) { return new TClientDataSet(owner); }
+TDataSet* CreateNestedDataSet(TComponent* owner) {
+    return new TClientDataSet(owner);
+}
 
 TClientDataSet::TClientDataSet(TComponent* owner) : TDataSet(owner) {}
 
@@ -22,7 +24,9 @@ TClientDataSet* TClientDataSet::top() {
     return c ? c : this;
 }
 
-const TClientDataSet* TClientDataSet::top() const { return const_cast<TClientDataSet*>(this)->top(); }
+const TClientDataSet* TClientDataSet::top() const {
+    return const_cast<TClientDataSet*>(this)->top();
+}
 
 IProvider* TClientDataSet::Provider() const {
     if (provider_) return provider_;
@@ -75,7 +79,9 @@ void TClientDataSet::OpenStore() {
     BindFields();
 }
 
-void TClientDataSet::CloseStore() { reconcile_ = nullptr; }
+void TClientDataSet::CloseStore() {
+    reconcile_ = nullptr;
+}
 
 void TClientDataSet::LoadFromPacket(const TDataPacket& packet) {
     if (DataSetField()) Error("Cannot load a packet into a nested dataset");
@@ -107,7 +113,8 @@ void TClientDataSet::CreateDataSet() {
                         if (p.fields.empty())
                             for (TField* g : d->Fields())
                                 if (g->IsDataField())
-                                    p.fields.push_back(PacketField(g->FieldName(), g->DataType(), g->Size()));
+                                    p.fields.push_back(
+                                        PacketField(g->FieldName(), g->DataType(), g->Size()));
                     }
                 }
                 defs.push_back(p);
@@ -125,7 +132,8 @@ void TClientDataSet::CreateDataSet() {
 }
 
 TClientData TClientDataSet::Data() const {
-    if (!SharedTree()) return pendingData_.Empty() ? TClientData{} : TClientData{pendingData_.tree->Clone()};
+    if (!SharedTree())
+        return pendingData_.Empty() ? TClientData{} : TClientData{pendingData_.tree->Clone()};
     if (Level() != 0) Error("The data of a nested dataset belongs to its master");
     return TClientData{std::shared_ptr<store::DataTree>(SharedTree()->Clone())};
 }
@@ -323,7 +331,8 @@ TClientDataSet* TClientDataSet::datasetForLevel(int level) {
         TDataSet* next = nullptr;
         for (TField* f : ds->Fields())
             if (auto* df = dynamic_cast<TDataSetField*>(f);
-                df && df->FieldNo() > 0 && tree_->L(ds->level_).ChildLevel(df->FieldNo() - 1) == *it &&
+                df && df->FieldNo() > 0 &&
+                tree_->L(ds->level_).ChildLevel(df->FieldNo() - 1) == *it &&
                 !df->DetailDataSets().empty())
                 next = df->DetailDataSets().front();
         if (!next) return nullptr;
@@ -334,9 +343,12 @@ TClientDataSet* TClientDataSet::datasetForLevel(int level) {
 
 static TUpdateKind kindOf(TUpdateStatus s) {
     switch (s) {
-        case TUpdateStatus::usInserted: return TUpdateKind::ukInsert;
-        case TUpdateStatus::usDeleted: return TUpdateKind::ukDelete;
-        default: return TUpdateKind::ukModify;
+        case TUpdateStatus::usInserted:
+            return TUpdateKind::ukInsert;
+        case TUpdateStatus::usDeleted:
+            return TUpdateKind::ukDelete;
+        default:
+            return TUpdateKind::ukModify;
     }
 }
 
@@ -354,9 +366,11 @@ void TClientDataSet::reconcile(const TApplyReply& reply, const TDelta& delta) {
             int level = levelOf(d.id);
             uint32_t slot = slotOf(d.id);
             if (!skip && !refused) {
-                if (it != results.end() && !it->second->assigned.empty() && d.status != TUpdateStatus::usDeleted) {
+                if (it != results.end() && !it->second->assigned.empty() &&
+                    d.status != TUpdateStatus::usDeleted) {
                     const store::Level& L = tree_->L(level);
-                    std::vector<Variant> values = store::row::Decode(L.At(slot).data, L.ColumnCount());
+                    std::vector<Variant> values =
+                        store::row::Decode(L.At(slot).data, L.ColumnCount());
                     for (const TAssignedValue& a : it->second->assigned)
                         if (a.field >= 0 && a.field < (int)values.size()) values[a.field] = a.value;
                     tree_->WriteUnlogged(level, slot, store::row::Encode(values));
@@ -389,7 +403,8 @@ void TClientDataSet::reconcile(const TApplyReply& reply, const TDelta& delta) {
         const store::Level& L = tree_->L(level);
         if (slot >= L.SlotCount() || L.At(slot).state == store::SlotState::Free) continue;
         TClientDataSet* owner = datasetForLevel(level);
-        TClientDataSet* handler = owner && owner->OnReconcileError ? owner : (OnReconcileError ? this : nullptr);
+        TClientDataSet* handler =
+            owner && owner->OnReconcileError ? owner : (OnReconcileError ? this : nullptr);
         TReconcileAction action = TReconcileAction::raSkip;
         ReconcileRow row;
         row.level = level;
@@ -410,17 +425,21 @@ void TClientDataSet::reconcile(const TApplyReply& reply, const TDelta& delta) {
         }
         if (action == TReconcileAction::raAbort) break;
         switch (action) {
-            case TReconcileAction::raCancel: tree_->RevertRow(level, slot); break;
+            case TReconcileAction::raCancel:
+                tree_->RevertRow(level, slot);
+                break;
             case TReconcileAction::raCorrect:
                 if (d->status != TUpdateStatus::usDeleted && row.newValues != proposed &&
                     (int)row.newValues.size() == L.ColumnCount())
                     tree_->WriteUnlogged(level, slot, store::row::Encode(row.newValues));
                 break;
             case TReconcileAction::raMerge:
-                if ((int)row.curValues.size() == L.ColumnCount() && d->status == TUpdateStatus::usModified) {
+                if ((int)row.curValues.size() == L.ColumnCount() &&
+                    d->status == TUpdateStatus::usModified) {
                     std::vector<Variant> merged = row.curValues;
                     for (int c = 0; c < L.ColumnCount(); ++c)
-                        if (c < (int)d->changed.size() && d->changed[c]) merged[c] = row.newValues[c];
+                        if (c < (int)d->changed.size() && d->changed[c])
+                            merged[c] = row.newValues[c];
                     tree_->SetOriginal(level, slot, store::row::Encode(row.curValues));
                     tree_->WriteUnlogged(level, slot, store::row::Encode(merged));
                 }
@@ -431,7 +450,8 @@ void TClientDataSet::reconcile(const TApplyReply& reply, const TDelta& delta) {
                     tree_->L(level).At(slot).state == store::SlotState::Live)
                     tree_->WriteUnlogged(level, slot, store::row::Encode(row.curValues));
                 break;
-            default: break;
+            default:
+                break;
         }
     }
     AfterStoreChanged(true);
@@ -470,8 +490,9 @@ PLAT_PUBLISH(TClientDataSet) {
     p.Prop("PacketRecords", &TClientDataSet::PacketRecords);
     p.Prop("FetchOnDemand", &TClientDataSet::FetchOnDemand);
     p.Prop("ValidateWithMask", &TClientDataSet::ValidateWithMask);
-    p.Strings("ControlType", [](TClientDataSet& d) { return d.ControlType; },
-              [](TClientDataSet& d, const std::vector<std::string>& lines) { d.ControlType = lines; });
+    p.Strings(
+        "ControlType", [](TClientDataSet& d) { return d.ControlType; },
+        [](TClientDataSet& d, const std::vector<std::string>& lines) { d.ControlType = lines; });
     p.Prop("OnReconcileError", &TClientDataSet::OnReconcileError, nullptr, "TReconcileErrorEvent");
 }
 

@@ -17,9 +17,12 @@ class TClientDataSet;
 
 // A row the provider refused, as the reconcile handler sees it.
 class EReconcileError : public EDatabaseError {
-public:
-    EReconcileError(const std::string& message, int errorCode, int previousError, std::string context)
-        : EDatabaseError(message), ErrorCode(errorCode), PreviousError(previousError),
+  public:
+    EReconcileError(const std::string& message, int errorCode, int previousError,
+                    std::string context)
+        : EDatabaseError(message),
+          ErrorCode(errorCode),
+          PreviousError(previousError),
           Context(std::move(context)) {}
     const char* ClassName() const override { return "EReconcileError"; }
     int ErrorCode;
@@ -29,7 +32,8 @@ public:
 
 // Sender (the dataset of the refused row's level), error, kind of update,
 // proposed action (in, out).
-using TReconcileErrorEvent = Event<TClientDataSet*, EReconcileError&, TUpdateKind, TReconcileAction&>;
+using TReconcileErrorEvent =
+    Event<TClientDataSet*, EReconcileError&, TUpdateKind, TReconcileAction&>;
 
 // The records of a client dataset with their change log, as a value:
 // copying it between datasets of one structure copies every record.
@@ -40,7 +44,7 @@ struct TClientData {
 
 class TClientDataSet : public TDataSet {
     PLAT_CLASS(TClientDataSet, TDataSet)
-public:
+  public:
     explicit TClientDataSet(TComponent* owner = nullptr);
     ~TClientDataSet() override;
 
@@ -102,14 +106,14 @@ public:
     std::vector<std::string> ControlType;
     bool ValidateWithMask = false;
 
-protected:
+  protected:
     void OpenStore() override;
     void CloseStore() override;
     bool FetchMore() override;
     Variant ReconcileValue(const TField* f, TDataSetState which) const override;
     void SetReconcileValue(const TField* f, const Variant& v) override;
 
-private:
+  private:
     TClientDataSet* top();
     const TClientDataSet* top() const;
     std::vector<bool> levelMask() const;

@@ -21,13 +21,15 @@ constexpr uint32_t kNoParent = 0xFFFFFFFEu;
 // Puts a dataset into a passing state (calculating, filtering) without
 // events, and back again also after an exception.
 class StateSwap {
-public:
-    StateSwap(TDataSetState& state, TDataSetState temporary) : state_(state), saved_(state) { state = temporary; }
+  public:
+    StateSwap(TDataSetState& state, TDataSetState temporary) : state_(state), saved_(state) {
+        state = temporary;
+    }
     ~StateSwap() { state_ = saved_; }
     StateSwap(const StateSwap&) = delete;
     StateSwap& operator=(const StateSwap&) = delete;
 
-private:
+  private:
     TDataSetState& state_;
     TDataSetState saved_;
 };
@@ -126,7 +128,9 @@ void TDataSet::SetDataSetField(TDataSetField* f) {
     }
 }
 
-TDataSet* TDataSet::Master() const { return dataSetField_ ? dataSetField_->DataSet() : nullptr; }
+TDataSet* TDataSet::Master() const {
+    return dataSetField_ ? dataSetField_->DataSet() : nullptr;
+}
 
 TDataSet* TDataSet::TopDataSet() {
     TDataSet* d = this;
@@ -138,13 +142,16 @@ TDataSet* TDataSet::TopDataSet() {
 
 void TDataSet::DataEvent(TDataEvent event, TField* field, int info) {
     if (event == TDataEvent::deUpdateState || disableCount_ == 0) {
-        for (TDataSource* s : std::vector<TDataSource*>(dataSources_)) s->dataEvent(event, field, info);
+        for (TDataSource* s : std::vector<TDataSource*>(dataSources_))
+            s->dataEvent(event, field, info);
     } else {
         pendingChange_ = true;
     }
 }
 
-void TDataSet::DisableControls() { ++disableCount_; }
+void TDataSet::DisableControls() {
+    ++disableCount_;
+}
 
 void TDataSet::EnableControls() {
     if (disableCount_ > 0 && --disableCount_ == 0 && pendingChange_) {
@@ -161,7 +168,8 @@ void TDataSet::UpdateRecord() {
 void TDataSet::fieldFreed(TField* f) {
     for (TDataSource* s : std::vector<TDataSource*>(dataSources_))
         for (TDataLink* l : std::vector<TDataLink*>(s->Links()))
-            if (auto* fl = dynamic_cast<TFieldDataLink*>(l); fl && fl->Field() == f) fl->updateField();
+            if (auto* fl = dynamic_cast<TFieldDataLink*>(l); fl && fl->Field() == f)
+                fl->updateField();
 }
 
 std::vector<TComponent*> TDataSet::BoundControls(const TField* f) const {
@@ -219,12 +227,14 @@ static bool compatible(TFieldType fieldType, TFieldType columnType) {
     auto group = [](TFieldType t) {
         if (IsTextType(t)) return 1;
         if (IsNumericType(t)) return 2;
-        if (t == TFieldType::ftDate || t == TFieldType::ftTime || t == TFieldType::ftDateTime) return 3;
+        if (t == TFieldType::ftDate || t == TFieldType::ftTime || t == TFieldType::ftDateTime)
+            return 3;
         if (t == TFieldType::ftBlob || t == TFieldType::ftBytes) return 4;
         return 10 + (int)t;
     };
     return fieldType == TFieldType::ftVariant || group(fieldType) == group(columnType) ||
-           (group(fieldType) == 4 && group(columnType) == 1) || (group(fieldType) == 1 && group(columnType) == 4);
+           (group(fieldType) == 4 && group(columnType) == 1) ||
+           (group(fieldType) == 1 && group(columnType) == 4);
 }
 
 void TDataSet::createDefaultFields() {
@@ -267,15 +277,19 @@ void TDataSet::BindFields() {
                 if (col < 0) Error("Field '" + f->FieldName() + "' not found");
                 TFieldType ct = L.Fields()[col].type;
                 if (!compatible(f->DataType(), ct))
-                    Error(std::string("Type mismatch for field '") + f->FieldName() + "', expecting: " +
-                          FieldTypeName(f->DataType()) + " actual: " + FieldTypeName(ct));
+                    Error(std::string("Type mismatch for field '") + f->FieldName() +
+                          "', expecting: " + FieldTypeName(f->DataType()) +
+                          " actual: " + FieldTypeName(ct));
                 f->column_ = col;
                 break;
             }
             case TFieldKind::fkCalculated:
             case TFieldKind::fkInternalCalc:
-            case TFieldKind::fkLookup: f->calcSlot_ = calcCount_++; break;
-            case TFieldKind::fkAggregate: break;
+            case TFieldKind::fkLookup:
+                f->calcSlot_ = calcCount_++;
+                break;
+            case TFieldKind::fkAggregate:
+                break;
         }
     }
     calc_.assign(calcCount_, Variant::Null());
@@ -343,20 +357,20 @@ void TDataSet::SetActive(bool on) {
 
 void TDataSet::openDetails() {
     for (TDataSetField* df : nestedFields_)
-            for (TDataSet* d : std::vector<TDataSet*>(df->details_))
-                if (d->reopenWithMaster_ && !d->Active()) {
-                    d->reopenWithMaster_ = false;
-                    d->Open();
-                }
+        for (TDataSet* d : std::vector<TDataSet*>(df->details_))
+            if (d->reopenWithMaster_ && !d->Active()) {
+                d->reopenWithMaster_ = false;
+                d->Open();
+            }
 }
 
 void TDataSet::closeDetails() {
     for (TDataSetField* df : nestedFields_)
-            for (TDataSet* d : std::vector<TDataSet*>(df->details_))
-                if (d->Active()) {
-                    d->Close();
-                    d->reopenWithMaster_ = !destroyingDataSet_;
-                }
+        for (TDataSet* d : std::vector<TDataSet*>(df->details_))
+            if (d->Active()) {
+                d->Close();
+                d->reopenWithMaster_ = !destroyingDataSet_;
+            }
 }
 
 // ---- cursor over the store ----
@@ -372,7 +386,9 @@ TDataSet::Range TDataSet::range() const {
     return rangeCache_;
 }
 
-bool TDataSet::filterActive() const { return filtered_ && (filterExpr_ || onFilterRecord_); }
+bool TDataSet::filterActive() const {
+    return filtered_ && (filterExpr_ || onFilterRecord_);
+}
 
 int TDataSet::count() const {
     if (!tree_) return 0;
@@ -399,7 +415,8 @@ uint32_t TDataSet::slotAt(int pos) const {
 int TDataSet::posOf(uint32_t slot) const {
     if (slot == kNil || !tree_) return -1;
     const store::Level& L = tree_->L(level_);
-    if (slot >= L.SlotCount() || L.At(slot).state != SlotState::Live || L.At(slot).parent != parentSlot_)
+    if (slot >= L.SlotCount() || L.At(slot).state != SlotState::Live ||
+        L.At(slot).parent != parentSlot_)
         return -1;
     if (filterActive()) {
         refreshFilter();
@@ -475,13 +492,16 @@ uint32_t TDataSet::CurrentSlot() const {
     return curPos() >= 0 ? curSlot_ : kNil;
 }
 
-uint32_t TDataSet::ParentSlot() const { return parentSlot_; }
+uint32_t TDataSet::ParentSlot() const {
+    return parentSlot_;
+}
 
 void TDataSet::NotifyCursors() {
     if (!tree_) return;
     for (void* p : std::vector<void*>(tree_->cursors)) {
         auto* c = static_cast<TDataSet*>(p);
-        if (c != this && c->level_ == level_ && c->Active()) c->DataEvent(TDataEvent::deDataSetChange);
+        if (c != this && c->level_ == level_ && c->Active())
+            c->DataEvent(TDataEvent::deDataSetChange);
     }
 }
 
@@ -620,22 +640,24 @@ void TDataSet::masterTouched() {
 
 void TDataSet::checkDetailsBrowseMode() {
     for (TDataSetField* df : nestedFields_)
-            for (TDataSet* d : std::vector<TDataSet*>(df->details_))
-                if (d->Active() && (d->state_ == dsEdit || d->state_ == dsInsert)) d->CheckBrowseMode();
+        for (TDataSet* d : std::vector<TDataSet*>(df->details_))
+            if (d->Active() && (d->state_ == dsEdit || d->state_ == dsInsert)) d->CheckBrowseMode();
 }
 
-void TDataSet::postDetails() { checkDetailsBrowseMode(); }
+void TDataSet::postDetails() {
+    checkDetailsBrowseMode();
+}
 
 void TDataSet::cancelDetails() {
     for (TDataSetField* df : nestedFields_)
-            for (TDataSet* d : std::vector<TDataSet*>(df->details_))
-                if (d->Active() && (d->state_ == dsEdit || d->state_ == dsInsert)) d->Cancel();
+        for (TDataSet* d : std::vector<TDataSet*>(df->details_))
+            if (d->Active() && (d->state_ == dsEdit || d->state_ == dsInsert)) d->Cancel();
 }
 
 void TDataSet::detailsParentChanged() {
     for (TDataSetField* df : nestedFields_)
-            for (TDataSet* d : std::vector<TDataSet*>(df->details_))
-                if (d->Active()) d->parentChanged();
+        for (TDataSet* d : std::vector<TDataSet*>(df->details_))
+            if (d->Active()) d->parentChanged();
 }
 
 void TDataSet::parentChanged() {
@@ -707,9 +729,13 @@ void TDataSet::discardEdit() {
     modified_ = false;
 }
 
-void TDataSet::Insert() { beginEditState(dsInsert); }
+void TDataSet::Insert() {
+    beginEditState(dsInsert);
+}
 
-void TDataSet::Append() { beginEditState(dsBrowse); }
+void TDataSet::Append() {
+    beginEditState(dsBrowse);
+}
 
 // mode dsInsert: before the current record; dsBrowse: at the end.
 void TDataSet::beginEditState(TDataSetState mode) {
@@ -878,8 +904,10 @@ Variant TDataSet::ReadField(const TField* f) const {
             if (slot == kNil) return Variant::Null();
             return tree_->L(level_).Value(slot, f->column_);
         }
-        case TFieldKind::fkAggregate: return computeAggregate(f);
-        default: break;
+        case TFieldKind::fkAggregate:
+            return computeAggregate(f);
+        default:
+            break;
     }
     // Lookup values are not kept: OnCalcFields reads them as they are now.
     if (f->kind_ == TFieldKind::fkLookup) return computeLookup(f);
@@ -1041,7 +1069,8 @@ static int compareValues(const Variant& a, const Variant& b, bool caseInsensitiv
     if (an || bn) return an == bn ? 0 : (an ? -1 : 1);
     if (a.IsText() != b.IsText()) return a.IsText() ? 1 : -1;
     if (a.IsText())
-        return caseInsensitive ? AnsiCompareText(a.RawText(), b.RawText()) : CompareStr(a.RawText(), b.RawText());
+        return caseInsensitive ? AnsiCompareText(a.RawText(), b.RawText())
+                               : CompareStr(a.RawText(), b.RawText());
     if (a.IsNumeric() && b.IsNumeric()) {
         double x = a.AsFloat(), y = b.AsFloat();
         return x < y ? -1 : (x > y ? 1 : 0);
@@ -1055,7 +1084,8 @@ static int compareValues(const Variant& a, const Variant& b, bool caseInsensitiv
     }
 }
 
-static bool valueMatches(const Variant& have, const Variant& want, const TField* f, TLocateOptions options) {
+static bool valueMatches(const Variant& have, const Variant& want, const TField* f,
+                         TLocateOptions options) {
     if (want.IsEmptyOrNull()) return have.IsEmptyOrNull();
     if (have.IsEmptyOrNull()) return false;
     if (have.IsText()) {
@@ -1084,8 +1114,9 @@ const TField* TDataSet::fieldOfColumn(int column) const {
     return nullptr;
 }
 
-bool TDataSet::matches(uint32_t slot, const std::vector<int>& columns, const std::vector<const TField*>& fields,
-                       const std::vector<Variant>& values, TLocateOptions options) const {
+bool TDataSet::matches(uint32_t slot, const std::vector<int>& columns,
+                       const std::vector<const TField*>& fields, const std::vector<Variant>& values,
+                       TLocateOptions options) const {
     const store::Level& L = tree_->L(level_);
     for (size_t i = 0; i < columns.size(); ++i)
         if (!valueMatches(L.Value(slot, columns[i]), values[i], fields[i], options)) return false;
@@ -1101,7 +1132,8 @@ int TDataSet::findRow(const std::vector<int>& columns, const std::vector<Variant
     bool useIndex = index_ && !filterActive() && from == 0 && indexKey_.size() >= columns.size();
     for (size_t i = 0; useIndex && i < columns.size(); ++i) {
         const KeyPart& k = indexKey_[i];
-        if (k.column != columns[i] || k.caseInsensitive != bool(options & loCaseInsensitive)) useIndex = false;
+        if (k.column != columns[i] || k.caseInsensitive != bool(options & loCaseInsensitive))
+            useIndex = false;
         // A partial key is a range only in ascending order.
         if ((options & loPartialKey) && (i + 1 < columns.size() || k.descending)) useIndex = false;
         if (values[i].IsEmptyOrNull()) useIndex = false;
@@ -1128,7 +1160,8 @@ int TDataSet::findRow(const std::vector<int>& columns, const std::vector<Variant
             const store::Slot& sl = L.At(s);
             if (parentSlot_ != sl.parent) return parentSlot_ > sl.parent ? 1 : -1;
             for (size_t i = 0; i < columns.size(); ++i) {
-                int c = compareValues(probe[i], L.Value(s, columns[i]), indexKey_[i].caseInsensitive);
+                int c =
+                    compareValues(probe[i], L.Value(s, columns[i]), indexKey_[i].caseInsensitive);
                 if (indexKey_[i].descending) c = -c;
                 if (c != 0) return c;
             }
@@ -1153,7 +1186,8 @@ static std::vector<int> dataColumns(const TDataSet& ds, const std::vector<TField
     return cols;
 }
 
-bool TDataSet::Locate(const std::string& keyFields, const Variant& keyValues, TLocateOptions options) {
+bool TDataSet::Locate(const std::string& keyFields, const Variant& keyValues,
+                      TLocateOptions options) {
     CheckBrowseMode();
     auto fields = GetFieldList(keyFields);
     std::vector<int> cols = dataColumns(*this, fields);
@@ -1169,7 +1203,8 @@ bool TDataSet::Locate(const std::string& keyFields, const Variant& keyValues, TL
     return true;
 }
 
-Variant TDataSet::Lookup(const std::string& keyFields, const Variant& keyValues, const std::string& resultFields) {
+Variant TDataSet::Lookup(const std::string& keyFields, const Variant& keyValues,
+                         const std::string& resultFields) {
     CheckActive();
     auto fields = GetFieldList(keyFields);
     std::vector<int> cols = dataColumns(*this, fields);
@@ -1179,7 +1214,9 @@ Variant TDataSet::Lookup(const std::string& keyFields, const Variant& keyValues,
     if (pos < 0) return Variant::Null();
     uint32_t slot = slotAt(pos);
     const store::Level& L = tree_->L(level_);
-    auto valueOf = [&](TField* f) { return f->column_ >= 0 ? L.Value(slot, f->column_) : Variant::Null(); };
+    auto valueOf = [&](TField* f) {
+        return f->column_ >= 0 ? L.Value(slot, f->column_) : Variant::Null();
+    };
     if (results.size() == 1) return valueOf(results[0]);
     Variant a = Variant::CreateArray({0, (int)results.size() - 1});
     for (size_t i = 0; i < results.size(); ++i) a[(int)i] = valueOf(results[i]);
@@ -1206,19 +1243,22 @@ bool TDataSet::FindKey(const std::vector<Variant>& keyValues) {
 
 // ---- orders ----
 
-std::vector<TDataSet::KeyPart> TDataSet::keyParts(const std::string& fields, const std::string& desc,
+std::vector<TDataSet::KeyPart> TDataSet::keyParts(const std::string& fields,
+                                                  const std::string& desc,
                                                   const std::string& caseIns, bool allDesc,
                                                   bool allCaseIns) const {
     auto descNames = SplitFieldNames(desc);
     auto ciNames = SplitFieldNames(caseIns);
     auto has = [](const std::vector<std::string>& list, const std::string& n) {
-        return std::any_of(list.begin(), list.end(), [&](const std::string& x) { return SameText(x, n); });
+        return std::any_of(list.begin(), list.end(),
+                           [&](const std::string& x) { return SameText(x, n); });
     };
     std::vector<KeyPart> parts;
     for (const std::string& name : SplitFieldNames(fields)) {
         TField* f = FieldByName(name);
         if (f->column_ < 0) Error("Field '" + name + "' cannot be used in an index");
-        parts.push_back({f->column_, allDesc || has(descNames, name), allCaseIns || has(ciNames, name)});
+        parts.push_back(
+            {f->column_, allDesc || has(descNames, name), allCaseIns || has(ciNames, name)});
     }
     return parts;
 }
@@ -1261,7 +1301,8 @@ void TDataSet::rebuildIndex() {
     if (key.empty()) return;
     indexKey_ = key;
     store::Level& L = tree_->L(level_);
-    index_ = std::make_unique<store::OrderTree>([this](uint32_t a, uint32_t b) { return compareSlots(a, b); });
+    index_ = std::make_unique<store::OrderTree>(
+        [this](uint32_t a, uint32_t b) { return compareSlots(a, b); });
     // Decode each key once, then sort.
     std::vector<uint32_t> slots;
     L.Natural().InOrder(slots);
@@ -1315,7 +1356,8 @@ void TDataSet::SetIndexFieldNames(const std::string& names) {
 }
 
 void TDataSet::SetIndexName(const std::string& name) {
-    if (!name.empty() && !indexDefs_.FindIndexForName(name)) Error("Index '" + name + "' not found");
+    if (!name.empty() && !indexDefs_.FindIndexForName(name))
+        Error("Index '" + name + "' not found");
     setOrder(name.empty() ? indexFieldNames_ : std::string(), name);
 }
 
@@ -1338,8 +1380,9 @@ bool TDataSet::passesFilter(uint32_t slot) const {
     StateSwap swap(self->state_, dsFilter);
     bool ok = true;
     if (filterExpr_)
-        ok = filterExpr_->Evaluate([&](const std::string& name) { return FieldByName(name)->Value(); },
-                                   filterOptions_ & foCaseInsensitive, filterOptions_ & foNoPartialCompare);
+        ok = filterExpr_->Evaluate(
+            [&](const std::string& name) { return FieldByName(name)->Value(); },
+            filterOptions_ & foCaseInsensitive, filterOptions_ & foNoPartialCompare);
     if (ok && onFilterRecord_) onFilterRecord_(self, ok);
     return ok;
 }
@@ -1424,19 +1467,22 @@ PLAT_PUBLISH(TDataSet) {
     p.Prop("IndexFieldNames", &TDataSet::IndexFieldNames, &TDataSet::SetIndexFieldNames);
     p.Prop("IndexName", &TDataSet::IndexName, &TDataSet::SetIndexName);
     p.Prop("ReadOnly", &TDataSet::ReadOnly, &TDataSet::SetReadOnly);
-    static const char* const events[] = {"BeforeOpen",   "AfterOpen",   "BeforeClose",  "AfterClose",
-                                         "BeforeInsert", "AfterInsert", "BeforeEdit",   "AfterEdit",
-                                         "BeforePost",   "AfterPost",   "BeforeCancel", "AfterCancel",
-                                         "BeforeDelete", "AfterDelete", "BeforeScroll", "AfterScroll",
-                                         "OnNewRecord",  "OnCalcFields"};
-    static TDataSetNotifyEvent TDataSet::* const members[] = {
-        &TDataSet::BeforeOpen,   &TDataSet::AfterOpen,   &TDataSet::BeforeClose,  &TDataSet::AfterClose,
-        &TDataSet::BeforeInsert, &TDataSet::AfterInsert, &TDataSet::BeforeEdit,   &TDataSet::AfterEdit,
-        &TDataSet::BeforePost,   &TDataSet::AfterPost,   &TDataSet::BeforeCancel, &TDataSet::AfterCancel,
-        &TDataSet::BeforeDelete, &TDataSet::AfterDelete, &TDataSet::BeforeScroll, &TDataSet::AfterScroll,
-        &TDataSet::OnNewRecord,  &TDataSet::OnCalcFields};
-    for (size_t i = 0; i < std::size(events); ++i) p.Prop(events[i], members[i], nullptr, "TDataSetNotifyEvent");
-    p.Prop("OnFilterRecord", &TDataSet::OnFilterRecord, &TDataSet::SetOnFilterRecord, "TFilterRecordEvent");
+    static const char* const events[] = {
+        "BeforeOpen",   "AfterOpen",   "BeforeClose",  "AfterClose",  "BeforeInsert",
+        "AfterInsert",  "BeforeEdit",  "AfterEdit",    "BeforePost",  "AfterPost",
+        "BeforeCancel", "AfterCancel", "BeforeDelete", "AfterDelete", "BeforeScroll",
+        "AfterScroll",  "OnNewRecord", "OnCalcFields"};
+    static TDataSetNotifyEvent TDataSet::*const members[] = {
+        &TDataSet::BeforeOpen,   &TDataSet::AfterOpen,    &TDataSet::BeforeClose,
+        &TDataSet::AfterClose,   &TDataSet::BeforeInsert, &TDataSet::AfterInsert,
+        &TDataSet::BeforeEdit,   &TDataSet::AfterEdit,    &TDataSet::BeforePost,
+        &TDataSet::AfterPost,    &TDataSet::BeforeCancel, &TDataSet::AfterCancel,
+        &TDataSet::BeforeDelete, &TDataSet::AfterDelete,  &TDataSet::BeforeScroll,
+        &TDataSet::AfterScroll,  &TDataSet::OnNewRecord,  &TDataSet::OnCalcFields};
+    for (size_t i = 0; i < std::size(events); ++i)
+        p.Prop(events[i], members[i], nullptr, "TDataSetNotifyEvent");
+    p.Prop("OnFilterRecord", &TDataSet::OnFilterRecord, &TDataSet::SetOnFilterRecord,
+           "TFilterRecordEvent");
 }
 
 }  // namespace plat

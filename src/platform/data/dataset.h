@@ -75,15 +75,15 @@ struct TBookmark {
 };
 
 class TFields {
-public:
+  public:
     int Count() const { return (int)list_.size(); }
-    TField* operator[](int i) const;  // raises EListError out of range
+    TField* operator[](int i) const;                   // raises EListError out of range
     TField* FindField(const std::string& name) const;  // case-insensitive
     int IndexOf(const TField* f) const;
     auto begin() const { return list_.begin(); }
     auto end() const { return list_.end(); }
 
-private:
+  private:
     friend class TDataSet;
     friend class TField;
     std::vector<TField*> list_;
@@ -91,7 +91,7 @@ private:
 
 class TDataSet : public TComponent {
     PLAT_CLASS(TDataSet, TComponent)
-public:
+  public:
     explicit TDataSet(TComponent* owner = nullptr);
     ~TDataSet() override;
 
@@ -208,7 +208,7 @@ public:
     void WriteField(TField* f, const Variant& stored);
     Variant ReadField(const TField* f) const;
 
-protected:
+  protected:
     void Notification(TComponent* c, TOperation op) override;
 
     // Loads the store when the dataset opens (client datasets fetch from
@@ -246,7 +246,7 @@ protected:
     void AdoptCursorSettings(const TDataSet& src);
     void PositionAt(uint32_t slot);
 
-private:
+  private:
     friend class TField;
     friend class TDataSource;
     friend class TDataSetField;
@@ -281,8 +281,9 @@ private:
     void refilter(bool toFirst, const std::function<void()>& restore);
     int findRow(const std::vector<int>& columns, const std::vector<Variant>& values,
                 TLocateOptions options, int from) const;
-    bool matches(uint32_t slot, const std::vector<int>& columns, const std::vector<const TField*>& fields,
-                 const std::vector<Variant>& values, TLocateOptions options) const;
+    bool matches(uint32_t slot, const std::vector<int>& columns,
+                 const std::vector<const TField*>& fields, const std::vector<Variant>& values,
+                 TLocateOptions options) const;
     const TField* fieldOfColumn(int column) const;
     std::vector<Variant> keyArray(const Variant& values, size_t n) const;
 

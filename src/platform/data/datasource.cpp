@@ -87,14 +87,19 @@ void TDataSource::dataEvent(TDataEvent event, TField* field, int info) {
         case TDataEvent::deLayoutChange:
             OnDataChange(this, event == TDataEvent::deFieldChange ? field : nullptr);
             break;
-        case TDataEvent::deUpdateRecord: OnUpdateData(this); break;
-        default: break;
+        case TDataEvent::deUpdateRecord:
+            OnUpdateData(this);
+            break;
+        default:
+            break;
     }
 }
 
 // ---- TDataLink ----
 
-TDataLink::~TDataLink() { SetDataSource(nullptr); }
+TDataLink::~TDataLink() {
+    SetDataSource(nullptr);
+}
 
 void TDataLink::SetDataSource(TDataSource* ds) {
     if (ds == dataSource_) return;
@@ -107,7 +112,9 @@ void TDataLink::SetDataSource(TDataSource* ds) {
     updateActive();
 }
 
-TDataSet* TDataLink::DataSet() const { return dataSource_ ? dataSource_->DataSet() : nullptr; }
+TDataSet* TDataLink::DataSet() const {
+    return dataSource_ ? dataSource_->DataSet() : nullptr;
+}
 
 void TDataLink::updateActive() {
     bool a = dataSource_ && dataSource_->State() != dsInactive;
@@ -119,7 +126,8 @@ void TDataLink::updateActive() {
 }
 
 void TDataLink::updateEditing() {
-    bool e = dataSource_ && (dataSource_->State() == dsEdit || dataSource_->State() == dsInsert) && !ReadOnly;
+    bool e = dataSource_ && (dataSource_->State() == dsEdit || dataSource_->State() == dsInsert) &&
+             !ReadOnly;
     if (e != editing_) {
         editing_ = e;
         EditingChanged();
@@ -149,17 +157,28 @@ void TDataLink::dataEvent(TDataEvent event, TField* field, int info) {
         case TDataEvent::deRecordChange:
             if (!updating_) RecordChanged(field);
             break;
-        case TDataEvent::deDataSetChange: DataSetChanged(); break;
-        case TDataEvent::deDataSetScroll: DataSetScrolled(info); break;
-        case TDataEvent::deLayoutChange: LayoutChanged(); break;
-        case TDataEvent::deUpdateRecord: UpdateRecord(); break;
-        case TDataEvent::deCheckBrowseMode: CheckBrowseMode(); break;
+        case TDataEvent::deDataSetChange:
+            DataSetChanged();
+            break;
+        case TDataEvent::deDataSetScroll:
+            DataSetScrolled(info);
+            break;
+        case TDataEvent::deLayoutChange:
+            LayoutChanged();
+            break;
+        case TDataEvent::deUpdateRecord:
+            UpdateRecord();
+            break;
+        case TDataEvent::deCheckBrowseMode:
+            CheckBrowseMode();
+            break;
         case TDataEvent::deFocusControl: {
             bool done = false;
             FocusControl(field, done);
             break;
         }
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -195,7 +214,9 @@ void TFieldDataLink::ActiveChanged() {
     OnActiveChange(this);
 }
 
-void TFieldDataLink::LayoutChanged() { updateField(); }
+void TFieldDataLink::LayoutChanged() {
+    updateField();
+}
 
 void TFieldDataLink::RecordChanged(TField* field) {
     if (field && field != field_) return;
@@ -203,7 +224,9 @@ void TFieldDataLink::RecordChanged(TField* field) {
     OnDataChange(this);
 }
 
-void TFieldDataLink::EditingChanged() { OnEditingChange(this); }
+void TFieldDataLink::EditingChanged() {
+    OnEditingChange(this);
+}
 
 void TFieldDataLink::UpdateData() {
     if (!modified_) return;

@@ -19,7 +19,7 @@ using TDataChangeEvent = Event<TObject*, TField*>;
 
 class TDataSource : public TComponent {
     PLAT_CLASS(TDataSource, TComponent)
-public:
+  public:
     explicit TDataSource(TComponent* owner = nullptr);
     ~TDataSource() override;
 
@@ -41,10 +41,10 @@ public:
 
     const std::vector<TDataLink*>& Links() const { return links_; }
 
-protected:
+  protected:
     void Notification(TComponent* c, TOperation op) override;
 
-private:
+  private:
     friend class TDataSet;
     friend class TDataLink;
     void dataEvent(TDataEvent event, TField* field, int info);
@@ -59,7 +59,7 @@ private:
 // Base of every link: notices of the dataset as virtual calls.
 class TDataLink : public TPersistent {
     PLAT_CLASS(TDataLink, TPersistent)
-public:
+  public:
     TDataLink() = default;
     ~TDataLink() override;
 
@@ -75,7 +75,7 @@ public:
     // Asks the control to write its text into the record.
     void UpdateRecord();
 
-protected:
+  protected:
     virtual void ActiveChanged() {}
     virtual void DataSetChanged() { RecordChanged(nullptr); }
     virtual void DataSetScrolled(int distance) { DataSetChanged(); }
@@ -86,7 +86,7 @@ protected:
     virtual void LayoutChanged() { DataSetChanged(); }
     virtual void FocusControl(TField* field, bool& done) {}
 
-private:
+  private:
     friend class TDataSource;
     void dataEvent(TDataEvent event, TField* field, int info);
     void updateActive();
@@ -101,7 +101,7 @@ private:
 // Ties one control to one field of the source's dataset.
 class TFieldDataLink : public TDataLink {
     PLAT_CLASS(TFieldDataLink, TDataLink)
-public:
+  public:
     const std::string& FieldName() const { return fieldName_; }
     void SetFieldName(const std::string& name);
     TField* Field() const { return field_; }
@@ -118,9 +118,9 @@ public:
     TNotifyEvent OnEditingChange;  // editing began or ended
     TNotifyEvent OnUpdateData;     // the control should write its text now
     TNotifyEvent OnActiveChange;
-    TNotifyEvent OnFocusControl;   // the field asked for the focus
+    TNotifyEvent OnFocusControl;  // the field asked for the focus
 
-protected:
+  protected:
     void ActiveChanged() override;
     void RecordChanged(TField* field) override;
     void EditingChanged() override;
@@ -128,7 +128,7 @@ protected:
     void LayoutChanged() override;
     void FocusControl(TField* field, bool& done) override;
 
-private:
+  private:
     friend class TDataSet;
     void updateField();
     std::string fieldName_;
@@ -139,7 +139,7 @@ private:
 // Notices of the whole dataset, for grids and navigators.
 class TDataSetLink : public TDataLink {
     PLAT_CLASS(TDataSetLink, TDataLink)
-public:
+  public:
     TNotifyEvent OnActiveChange;
     TNotifyEvent OnDataSetChange;
     Event<TObject*, int> OnScroll;
@@ -148,7 +148,7 @@ public:
     TNotifyEvent OnUpdateData;
     TNotifyEvent OnLayoutChange;
 
-protected:
+  protected:
     void ActiveChanged() override { OnActiveChange(this); }
     void DataSetChanged() override { OnDataSetChange(this); }
     void DataSetScrolled(int distance) override { OnScroll(this, distance); }

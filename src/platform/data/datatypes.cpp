@@ -4,11 +4,16 @@ namespace plat {
 
 bool IsNumericType(TFieldType t) {
     switch (t) {
-        case TFieldType::ftSmallint: case TFieldType::ftInteger: case TFieldType::ftWord:
-        case TFieldType::ftLargeint: case TFieldType::ftFloat: case TFieldType::ftCurrency:
+        case TFieldType::ftSmallint:
+        case TFieldType::ftInteger:
+        case TFieldType::ftWord:
+        case TFieldType::ftLargeint:
+        case TFieldType::ftFloat:
+        case TFieldType::ftCurrency:
         case TFieldType::ftBCD:
             return true;
-        default: return false;
+        default:
+            return false;
     }
 }
 
@@ -19,9 +24,9 @@ bool IsTextType(TFieldType t) {
 
 const char* FieldTypeName(TFieldType t) {
     static const char* const names[] = {
-        "Unknown", "String", "FixedChar", "WideString", "Memo", "Smallint", "Integer",
-        "Word", "Largeint", "Float", "Currency", "BCD", "Boolean", "Date", "Time",
-        "DateTime", "Blob", "Bytes", "Variant", "DataSet"};
+        "Unknown", "String",   "FixedChar", "WideString", "Memo",    "Smallint", "Integer",
+        "Word",    "Largeint", "Float",     "Currency",   "BCD",     "Boolean",  "Date",
+        "Time",    "DateTime", "Blob",      "Bytes",      "Variant", "DataSet"};
     return names[(int)t];
 }
 

@@ -7,8 +7,8 @@ namespace plat {
 
 enum class TFieldType : uint8_t {
     ftUnknown,
-    ftString,      // single-byte text, Size counted in database-code-page width
-    ftFixedChar,   // blank-padded text of Size
+    ftString,     // single-byte text, Size counted in database-code-page width
+    ftFixedChar,  // blank-padded text of Size
     ftWideString,
     ftMemo,
     ftSmallint,
@@ -25,7 +25,7 @@ enum class TFieldType : uint8_t {
     ftBlob,
     ftBytes,
     ftVariant,
-    ftDataSet,     // nested dataset: the detail rows of each master row
+    ftDataSet,  // nested dataset: the detail rows of each master row
 };
 
 enum class TFieldKind : uint8_t { fkData, fkCalculated, fkLookup, fkInternalCalc, fkAggregate };

@@ -15,7 +15,8 @@ namespace plat {
 // ---- TField ----
 
 TField::TField(TComponent* owner, TFieldType type) : TComponent(owner), dataType_(type) {
-    if (type == TFieldType::ftString || type == TFieldType::ftFixedChar || type == TFieldType::ftWideString)
+    if (type == TFieldType::ftString || type == TFieldType::ftFixedChar ||
+        type == TFieldType::ftWideString)
         size_ = 20;
 }
 
@@ -46,7 +47,8 @@ void TField::SetLookupDataSet(TDataSet* ds) {
 void TField::SetDataSet(TDataSet* ds) {
     if (ds == dataSet_) return;
     if (dataSet_) {
-        if (dataSet_->Active()) throw EDatabaseError("Cannot perform this operation on an open dataset");
+        if (dataSet_->Active())
+            throw EDatabaseError("Cannot perform this operation on an open dataset");
         auto& list = dataSet_->fields_.list_;
         list.erase(std::remove(list.begin(), list.end(), this), list.end());
         auto& nested = dataSet_->nestedFields_;
@@ -63,7 +65,8 @@ void TField::SetDataSet(TDataSet* ds) {
 }
 
 void TField::SetFieldName(const std::string& name) {
-    if (dataSet_ && dataSet_->Active()) throw EDatabaseError("Cannot perform this operation on an open dataset");
+    if (dataSet_ && dataSet_->Active())
+        throw EDatabaseError("Cannot perform this operation on an open dataset");
     if (dataSet_ && !name.empty()) {
         TField* other = dataSet_->FindField(name);
         if (other && other != this) throw EDatabaseError("Duplicate field name '" + name + "'");
@@ -72,11 +75,14 @@ void TField::SetFieldName(const std::string& name) {
 }
 
 void TField::SetFieldKind(TFieldKind kind) {
-    if (dataSet_ && dataSet_->Active()) throw EDatabaseError("Cannot perform this operation on an open dataset");
+    if (dataSet_ && dataSet_->Active())
+        throw EDatabaseError("Cannot perform this operation on an open dataset");
     kind_ = kind;
 }
 
-int TField::Index() const { return dataSet_ ? dataSet_->fields_.IndexOf(this) : -1; }
+int TField::Index() const {
+    return dataSet_ ? dataSet_->fields_.IndexOf(this) : -1;
+}
 
 void TField::SetIndex(int index) {
     if (!dataSet_) return;
@@ -90,7 +96,8 @@ void TField::SetIndex(int index) {
 }
 
 void TField::SetSize(int size) {
-    if (dataSet_ && dataSet_->Active()) throw EDatabaseError("Cannot perform this operation on an open dataset");
+    if (dataSet_ && dataSet_->Active())
+        throw EDatabaseError("Cannot perform this operation on an open dataset");
     size_ = size;
 }
 
@@ -103,7 +110,9 @@ void TField::SetDisplayLabel(const std::string& s) {
     if (dataSet_) dataSet_->DataEvent(TDataEvent::deLayoutChange);
 }
 
-int TField::DisplayWidth() const { return displayWidth_ > 0 ? displayWidth_ : DefaultWidth(); }
+int TField::DisplayWidth() const {
+    return displayWidth_ > 0 ? displayWidth_ : DefaultWidth();
+}
 
 void TField::SetDisplayWidth(int w) {
     displayWidth_ = w;
@@ -131,7 +140,9 @@ Variant TField::Value() const {
     return dataSet_->ReadField(this);
 }
 
-bool TField::IsNull() const { return Value().IsEmptyOrNull(); }
+bool TField::IsNull() const {
+    return Value().IsEmptyOrNull();
+}
 
 void TField::SetValue(const Variant& v) {
     if (!dataSet_) throw EDatabaseError("Field '" + fieldName_ + "' has no dataset");
@@ -152,7 +163,8 @@ std::string TField::AsString() const {
 }
 
 [[noreturn]] void TField::ConvertError(const std::string& text, const char* what) const {
-    throw EConvertError("'" + text + "' is not a valid " + what + " value for field '" + fieldName_ + "'");
+    throw EConvertError("'" + text + "' is not a valid " + what + " value for field '" +
+                        fieldName_ + "'");
 }
 
 int TField::AsInteger() const {
@@ -205,13 +217,17 @@ TDateTime TField::AsDateTime() const {
     }
 }
 
-Variant TField::ToStored(const Variant& v) const { return v; }
+Variant TField::ToStored(const Variant& v) const {
+    return v;
+}
 
 std::string TField::FormatText(const Variant& stored, bool) const {
     return stored.IsEmptyOrNull() ? std::string() : VarToStr(stored);
 }
 
-Variant TField::ParseText(const std::string& text) const { return ToStored(Variant(text)); }
+Variant TField::ParseText(const std::string& text) const {
+    return ToStored(Variant(text));
+}
 
 std::string TField::GetText(bool display) const {
     if (OnGetText) {
@@ -324,7 +340,8 @@ static Variant textToNumber(const TField& f, const Variant& v, bool integer) {
     if (integer) {
         int64_t i;
         if (TryStrToInt64(s, i)) return Variant((long long)i);
-        throw EConvertError("'" + v.RawText() + "' is not a valid integer value for field '" + f.FieldName() + "'");
+        throw EConvertError("'" + v.RawText() + "' is not a valid integer value for field '" +
+                            f.FieldName() + "'");
     }
     double d;
     if (TryStrToFloat(s, d)) return Variant(d);
@@ -342,10 +359,22 @@ Variant TIntegerField::ToStored(const Variant& v) const {
     }
     int64_t lo, hi;
     switch (DataType()) {
-        case TFieldType::ftSmallint: lo = -32768; hi = 32767; break;
-        case TFieldType::ftWord: lo = 0; hi = 65535; break;
-        case TFieldType::ftLargeint: lo = INT64_MIN; hi = INT64_MAX; break;
-        default: lo = INT32_MIN; hi = INT32_MAX; break;
+        case TFieldType::ftSmallint:
+            lo = -32768;
+            hi = 32767;
+            break;
+        case TFieldType::ftWord:
+            lo = 0;
+            hi = 65535;
+            break;
+        case TFieldType::ftLargeint:
+            lo = INT64_MIN;
+            hi = INT64_MAX;
+            break;
+        default:
+            lo = INT32_MIN;
+            hi = INT32_MAX;
+            break;
     }
     if (MinValue != 0 || MaxValue != 0) {
         lo = MinValue;
@@ -376,7 +405,8 @@ Variant TFloatField::ToStored(const Variant& v) const {
     if (!std::isfinite(d)) ConvertError(VarToStr(v), "floating point");
     if ((MinValue != 0 || MaxValue != 0) && (d < MinValue || d > MaxValue))
         throw EDatabaseError(FloatToStr(d) + " is not a valid value for field '" + FieldName() +
-                             "'. The allowed range is " + FloatToStr(MinValue) + " to " + FloatToStr(MaxValue));
+                             "'. The allowed range is " + FloatToStr(MinValue) + " to " +
+                             FloatToStr(MaxValue));
     return Variant(d);
 }
 
@@ -438,7 +468,9 @@ Variant TBooleanField::ParseText(const std::string& text) const {
     return ToStored(Variant(text));
 }
 
-std::string TBooleanField::AsString() const { return FormatText(Value(), true); }
+std::string TBooleanField::AsString() const {
+    return FormatText(Value(), true);
+}
 
 // ---- dates ----
 
@@ -451,7 +483,8 @@ static bool parseDateTime(const std::string& text, TDateTime& out) {
     size_t timeAt = std::string::npos;
     char sep;
     int used = 0;
-    if (std::sscanf(s.c_str(), "%d%c%d%*c%d%n", &y, &sep, &m, &d, &used) == 4 && (sep == '/' || sep == '-')) {
+    if (std::sscanf(s.c_str(), "%d%c%d%*c%d%n", &y, &sep, &m, &d, &used) == 4 &&
+        (sep == '/' || sep == '-')) {
         if (!TryEncodeDate(y, m, d, date)) return false;
         timeAt = (size_t)used;
     } else if (s.size() >= 8 && std::sscanf(s.c_str(), "%4d%2d%2d%n", &y, &m, &d, &used) == 3 &&
@@ -494,9 +527,12 @@ std::string TDateTimeField::FormatText(const Variant& stored, bool display) cons
     double d = stored.AsDateTime();
     if (display && !DisplayFormat().empty()) return FormatDateTime(DisplayFormat(), d);
     switch (DataType()) {
-        case TFieldType::ftDate: return DateToStr(d);
-        case TFieldType::ftTime: return TimeToStr(d);
-        default: return DateTimeToStr(d);
+        case TFieldType::ftDate:
+            return DateToStr(d);
+        case TFieldType::ftTime:
+            return TimeToStr(d);
+        default:
+            return DateTimeToStr(d);
     }
 }
 
@@ -505,7 +541,9 @@ Variant TDateTimeField::ParseText(const std::string& text) const {
     return ToStored(Variant(text));
 }
 
-std::string TDateTimeField::AsString() const { return FormatText(Value(), false); }
+std::string TDateTimeField::AsString() const {
+    return FormatText(Value(), false);
+}
 
 // ---- bytes, blobs ----
 
@@ -553,30 +591,50 @@ TAggregateField::TAggregateField(TComponent* owner) : TField(owner, TFieldType::
 
 TField* CreateField(TFieldType type, TComponent* owner) {
     switch (type) {
-        case TFieldType::ftString: return new TStringField(owner);
+        case TFieldType::ftString:
+            return new TStringField(owner);
         case TFieldType::ftFixedChar: {
             auto* f = new TStringField(owner);
             f->SetFixedChar(true);
             return f;
         }
-        case TFieldType::ftWideString: return new TWideStringField(owner);
-        case TFieldType::ftMemo: return new TMemoField(owner);
-        case TFieldType::ftSmallint: return new TSmallintField(owner);
-        case TFieldType::ftInteger: return new TIntegerField(owner);
-        case TFieldType::ftWord: return new TWordField(owner);
-        case TFieldType::ftLargeint: return new TLargeintField(owner);
-        case TFieldType::ftFloat: return new TFloatField(owner);
-        case TFieldType::ftCurrency: return new TCurrencyField(owner);
-        case TFieldType::ftBCD: return new TBCDField(owner);
-        case TFieldType::ftBoolean: return new TBooleanField(owner);
-        case TFieldType::ftDate: return new TDateField(owner);
-        case TFieldType::ftTime: return new TTimeField(owner);
-        case TFieldType::ftDateTime: return new TDateTimeField(owner);
-        case TFieldType::ftBlob: return new TBlobField(owner);
-        case TFieldType::ftBytes: return new TBytesField(owner);
-        case TFieldType::ftVariant: return new TVariantField(owner);
-        case TFieldType::ftDataSet: return new TDataSetField(owner);
-        default: throw EDatabaseError(std::string("Fields of type ") + FieldTypeName(type) + " are not supported");
+        case TFieldType::ftWideString:
+            return new TWideStringField(owner);
+        case TFieldType::ftMemo:
+            return new TMemoField(owner);
+        case TFieldType::ftSmallint:
+            return new TSmallintField(owner);
+        case TFieldType::ftInteger:
+            return new TIntegerField(owner);
+        case TFieldType::ftWord:
+            return new TWordField(owner);
+        case TFieldType::ftLargeint:
+            return new TLargeintField(owner);
+        case TFieldType::ftFloat:
+            return new TFloatField(owner);
+        case TFieldType::ftCurrency:
+            return new TCurrencyField(owner);
+        case TFieldType::ftBCD:
+            return new TBCDField(owner);
+        case TFieldType::ftBoolean:
+            return new TBooleanField(owner);
+        case TFieldType::ftDate:
+            return new TDateField(owner);
+        case TFieldType::ftTime:
+            return new TTimeField(owner);
+        case TFieldType::ftDateTime:
+            return new TDateTimeField(owner);
+        case TFieldType::ftBlob:
+            return new TBlobField(owner);
+        case TFieldType::ftBytes:
+            return new TBytesField(owner);
+        case TFieldType::ftVariant:
+            return new TVariantField(owner);
+        case TFieldType::ftDataSet:
+            return new TDataSetField(owner);
+        default:
+            throw EDatabaseError(std::string("Fields of type ") + FieldTypeName(type) +
+                                 " are not supported");
     }
 }
 
@@ -607,7 +665,9 @@ PLAT_PUBLISH(TField) {
     p.Prop("OnSetText", &TField::OnSetText, nullptr, "TFieldSetTextEvent");
 }
 
-PLAT_PUBLISH(TStringField) { p.Prop("FixedChar", &TStringField::FixedChar, &TStringField::SetFixedChar); }
+PLAT_PUBLISH(TStringField) {
+    p.Prop("FixedChar", &TStringField::FixedChar, &TStringField::SetFixedChar);
+}
 
 PLAT_PUBLISH(TIntegerField) {
     p.Prop("MinValue", &TIntegerField::MinValue);
@@ -620,9 +680,13 @@ PLAT_PUBLISH(TFloatField) {
     p.Prop("Precision", &TFloatField::Precision);
 }
 
-PLAT_PUBLISH(TBCDField) { p.Prop("Precision", &TBCDField::Precision); }
+PLAT_PUBLISH(TBCDField) {
+    p.Prop("Precision", &TBCDField::Precision);
+}
 
-PLAT_PUBLISH(TBooleanField) { p.Prop("DisplayValues", &TBooleanField::DisplayValues); }
+PLAT_PUBLISH(TBooleanField) {
+    p.Prop("DisplayValues", &TBooleanField::DisplayValues);
+}
 
 PLAT_PUBLISH(TAggregateField) {
     p.Prop("Expression", &TAggregateField::Expression);

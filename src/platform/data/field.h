@@ -27,7 +27,7 @@ using TFieldSetTextEvent = Event<TField*, const std::string&>;
 
 class TField : public TComponent {
     PLAT_CLASS(TField, TComponent)
-public:
+  public:
     explicit TField(TComponent* owner = nullptr) : TField(owner, TFieldType::ftUnknown) {}
     ~TField() override;
 
@@ -126,14 +126,14 @@ public:
     // The default parsing of edit text.
     virtual Variant ParseText(const std::string& text) const;
 
-protected:
+  protected:
     TField(TComponent* owner, TFieldType type);
     void Notification(TComponent* c, TOperation op) override;
     [[noreturn]] void ConvertError(const std::string& text, const char* what) const;
     virtual int DefaultWidth() const { return 10; }
     void SetDataTypeInternal(TFieldType t) { dataType_ = t; }
 
-private:
+  private:
     friend class TDataSet;
     std::string GetText(bool display) const;
 
@@ -141,8 +141,8 @@ private:
     std::string fieldName_;
     TFieldType dataType_;
     TFieldKind kind_ = TFieldKind::fkData;
-    int column_ = -1;     // column in the dataset's store; -1 when not bound
-    int calcSlot_ = -1;   // position among the dataset's calculated values
+    int column_ = -1;    // column in the dataset's store; -1 when not bound
+    int calcSlot_ = -1;  // position among the dataset's calculated values
     int size_ = 0;
     std::string displayLabel_;
     int displayWidth_ = 0;
@@ -155,15 +155,16 @@ private:
 
 class TStringField : public TField {
     PLAT_CLASS(TStringField, TField)
-public:
-    explicit TStringField(TComponent* owner = nullptr) : TStringField(owner, TFieldType::ftString) {}
+  public:
+    explicit TStringField(TComponent* owner = nullptr)
+        : TStringField(owner, TFieldType::ftString) {}
     // Blank-padded fixed-width text.
     bool FixedChar() const { return DataType() == TFieldType::ftFixedChar; }
     void SetFixedChar(bool on);
     Variant ToStored(const Variant& v) const override;
     std::string AsString() const override;
 
-protected:
+  protected:
     TStringField(TComponent* owner, TFieldType t);
     int DefaultWidth() const override { return Size(); }
     // The value as text; EConvertError when it has none.
@@ -172,81 +173,87 @@ protected:
 
 class TWideStringField : public TStringField {
     PLAT_CLASS(TWideStringField, TStringField)
-public:
-    explicit TWideStringField(TComponent* owner = nullptr) : TStringField(owner, TFieldType::ftWideString) {}
+  public:
+    explicit TWideStringField(TComponent* owner = nullptr)
+        : TStringField(owner, TFieldType::ftWideString) {}
     Variant ToStored(const Variant& v) const override;
 };
 
 class TNumericField : public TField {
     PLAT_CLASS(TNumericField, TField)
-public:
+  public:
     bool IsNumeric() const override { return true; }
     std::string FormatText(const Variant& stored, bool display) const override;
 
-protected:
+  protected:
     using TField::TField;
 };
 
 class TIntegerField : public TNumericField {
     PLAT_CLASS(TIntegerField, TNumericField)
-public:
-    explicit TIntegerField(TComponent* owner = nullptr) : TIntegerField(owner, TFieldType::ftInteger) {}
+  public:
+    explicit TIntegerField(TComponent* owner = nullptr)
+        : TIntegerField(owner, TFieldType::ftInteger) {}
     int64_t MinValue = 0, MaxValue = 0;  // both 0: the type's range
     Variant ToStored(const Variant& v) const override;
     Variant ParseText(const std::string& text) const override;
 
-protected:
+  protected:
     TIntegerField(TComponent* owner, TFieldType t) : TNumericField(owner, t) {}
     int DefaultWidth() const override { return 11; }
 };
 
 class TSmallintField : public TIntegerField {
     PLAT_CLASS(TSmallintField, TIntegerField)
-public:
-    explicit TSmallintField(TComponent* owner = nullptr) : TIntegerField(owner, TFieldType::ftSmallint) {}
+  public:
+    explicit TSmallintField(TComponent* owner = nullptr)
+        : TIntegerField(owner, TFieldType::ftSmallint) {}
 };
 
 class TWordField : public TIntegerField {
     PLAT_CLASS(TWordField, TIntegerField)
-public:
+  public:
     explicit TWordField(TComponent* owner = nullptr) : TIntegerField(owner, TFieldType::ftWord) {}
 };
 
 class TAutoIncField : public TIntegerField {
     PLAT_CLASS(TAutoIncField, TIntegerField)
-public:
-    explicit TAutoIncField(TComponent* owner = nullptr) : TIntegerField(owner, TFieldType::ftInteger) {}
+  public:
+    explicit TAutoIncField(TComponent* owner = nullptr)
+        : TIntegerField(owner, TFieldType::ftInteger) {}
 };
 
 class TLargeintField : public TIntegerField {
     PLAT_CLASS(TLargeintField, TIntegerField)
-public:
-    explicit TLargeintField(TComponent* owner = nullptr) : TIntegerField(owner, TFieldType::ftLargeint) {}
+  public:
+    explicit TLargeintField(TComponent* owner = nullptr)
+        : TIntegerField(owner, TFieldType::ftLargeint) {}
 };
 
 class TFloatField : public TNumericField {
     PLAT_CLASS(TFloatField, TNumericField)
-public:
+  public:
     explicit TFloatField(TComponent* owner = nullptr) : TFloatField(owner, TFieldType::ftFloat) {}
     double MinValue = 0, MaxValue = 0;  // both 0: no range
     int Precision = 15;
     Variant ToStored(const Variant& v) const override;
     Variant ParseText(const std::string& text) const override;
 
-protected:
+  protected:
     TFloatField(TComponent* owner, TFieldType t) : TNumericField(owner, t) {}
 };
 
 class TCurrencyField : public TFloatField {
     PLAT_CLASS(TCurrencyField, TFloatField)
-public:
-    explicit TCurrencyField(TComponent* owner = nullptr) : TFloatField(owner, TFieldType::ftCurrency) {}
+  public:
+    explicit TCurrencyField(TComponent* owner = nullptr)
+        : TFloatField(owner, TFieldType::ftCurrency) {}
 };
 
 // Fixed-point decimal (four decimals kept, as the platform's currency type).
 class TBCDField : public TNumericField {
     PLAT_CLASS(TBCDField, TNumericField)
-public:
+  public:
     explicit TBCDField(TComponent* owner = nullptr) : TNumericField(owner, TFieldType::ftBCD) {}
     int Precision = 18;
     Variant ToStored(const Variant& v) const override;
@@ -255,7 +262,7 @@ public:
 
 class TBooleanField : public TField {
     PLAT_CLASS(TBooleanField, TField)
-public:
+  public:
     explicit TBooleanField(TComponent* owner = nullptr) : TField(owner, TFieldType::ftBoolean) {}
     // "True;False": the texts of true and false.
     std::string DisplayValues = "True;False";
@@ -264,83 +271,84 @@ public:
     Variant ParseText(const std::string& text) const override;
     std::string AsString() const override;
 
-protected:
+  protected:
     int DefaultWidth() const override { return 5; }
 };
 
 class TDateTimeField : public TField {
     PLAT_CLASS(TDateTimeField, TField)
-public:
-    explicit TDateTimeField(TComponent* owner = nullptr) : TDateTimeField(owner, TFieldType::ftDateTime) {}
+  public:
+    explicit TDateTimeField(TComponent* owner = nullptr)
+        : TDateTimeField(owner, TFieldType::ftDateTime) {}
     Variant ToStored(const Variant& v) const override;
     std::string FormatText(const Variant& stored, bool display) const override;
     Variant ParseText(const std::string& text) const override;
     std::string AsString() const override;
 
-protected:
+  protected:
     TDateTimeField(TComponent* owner, TFieldType t) : TField(owner, t) {}
     int DefaultWidth() const override { return 18; }
 };
 
 class TDateField : public TDateTimeField {
     PLAT_CLASS(TDateField, TDateTimeField)
-public:
+  public:
     explicit TDateField(TComponent* owner = nullptr) : TDateTimeField(owner, TFieldType::ftDate) {}
 };
 
 class TTimeField : public TDateTimeField {
     PLAT_CLASS(TTimeField, TDateTimeField)
-public:
+  public:
     explicit TTimeField(TComponent* owner = nullptr) : TDateTimeField(owner, TFieldType::ftTime) {}
 };
 
 // Raw bytes held as a byte string.
 class TBinaryField : public TField {
     PLAT_CLASS(TBinaryField, TField)
-public:
+  public:
     Variant ToStored(const Variant& v) const override;
 
-protected:
+  protected:
     TBinaryField(TComponent* owner, TFieldType t) : TField(owner, t) {}
 };
 
 class TBytesField : public TBinaryField {
     PLAT_CLASS(TBytesField, TBinaryField)
-public:
+  public:
     explicit TBytesField(TComponent* owner = nullptr) : TBinaryField(owner, TFieldType::ftBytes) {}
 };
 
 class TVarBytesField : public TBytesField {
     PLAT_CLASS(TVarBytesField, TBytesField)
-public:
+  public:
     explicit TVarBytesField(TComponent* owner = nullptr) : TBytesField(owner) {}
 };
 
 class TBlobField : public TField {
     PLAT_CLASS(TBlobField, TField)
-public:
+  public:
     explicit TBlobField(TComponent* owner = nullptr) : TBlobField(owner, TFieldType::ftBlob) {}
     Variant ToStored(const Variant& v) const override;
 
-protected:
+  protected:
     TBlobField(TComponent* owner, TFieldType t) : TField(owner, t) {}
 };
 
 class TMemoField : public TBlobField {
     PLAT_CLASS(TMemoField, TBlobField)
-public:
+  public:
     explicit TMemoField(TComponent* owner = nullptr) : TBlobField(owner, TFieldType::ftMemo) {}
 };
 
 class TGraphicField : public TBlobField {
     PLAT_CLASS(TGraphicField, TBlobField)
-public:
+  public:
     explicit TGraphicField(TComponent* owner = nullptr) : TBlobField(owner) {}
 };
 
 class TVariantField : public TField {
     PLAT_CLASS(TVariantField, TField)
-public:
+  public:
     explicit TVariantField(TComponent* owner = nullptr) : TField(owner, TFieldType::ftVariant) {}
     Variant ToStored(const Variant& v) const override { return v; }
 };
@@ -349,14 +357,15 @@ public:
 // by the datasets whose DataSetField is this field.
 class TObjectField : public TField {
     PLAT_CLASS(TObjectField, TField)
-protected:
+  protected:
     using TField::TField;
 };
 
 class TDataSetField : public TObjectField {
     PLAT_CLASS(TDataSetField, TObjectField)
-public:
-    explicit TDataSetField(TComponent* owner = nullptr) : TObjectField(owner, TFieldType::ftDataSet) {}
+  public:
+    explicit TDataSetField(TComponent* owner = nullptr)
+        : TObjectField(owner, TFieldType::ftDataSet) {}
     ~TDataSetField() override;
     // The first dataset bound to this field; created (owned by the field) when none is.
     TDataSet* NestedDataSet();
@@ -364,7 +373,7 @@ public:
     Variant ToStored(const Variant& v) const override;
     std::string AsString() const override { return "(DataSet)"; }
 
-private:
+  private:
     friend class TDataSet;
     std::vector<TDataSet*> details_;
     TDataSet* own_ = nullptr;
@@ -374,7 +383,7 @@ private:
 // "AVG(F)" or "COUNT(F)" / "COUNT(*)".
 class TAggregateField : public TField {
     PLAT_CLASS(TAggregateField, TField)
-public:
+  public:
     explicit TAggregateField(TComponent* owner = nullptr);
     std::string Expression;
     bool Active = true;

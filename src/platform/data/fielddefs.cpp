@@ -89,7 +89,8 @@ void TFieldDefs::Assign(const std::vector<TPacketField>& fields) {
     }
 }
 
-TIndexDef& TIndexDefs::Add(const std::string& name, const std::string& fields, TIndexOptions options) {
+TIndexDef& TIndexDefs::Add(const std::string& name, const std::string& fields,
+                           TIndexOptions options) {
     if (IndexOf(name) >= 0) throw EDatabaseError("Duplicate index name '" + name + "'");
     TIndexDef& d = items_.emplace_back();
     d.Name = name;

@@ -13,7 +13,7 @@ namespace plat {
 class TFieldDefs;
 
 class TFieldDef {
-public:
+  public:
     std::string Name;
     TFieldType DataType = TFieldType::ftUnknown;
     int Size = 0;
@@ -29,12 +29,12 @@ public:
     TFieldDef& operator=(const TFieldDef& o);
     ~TFieldDef();
 
-private:
+  private:
     std::unique_ptr<TFieldDefs> child_;
 };
 
 class TFieldDefs {
-public:
+  public:
     TFieldDef& Add(const std::string& name, TFieldType type, int size = 0, bool required = false);
     TFieldDef& AddFieldDef() { return items_.emplace_back(); }
     int Count() const { return (int)items_.size(); }
@@ -48,11 +48,16 @@ public:
     std::vector<TPacketField> ToPacketFields() const;
     void Assign(const std::vector<TPacketField>& fields);
 
-private:
+  private:
     std::vector<TFieldDef> items_;
 };
 
-enum TIndexOption : unsigned { ixPrimary = 1, ixUnique = 2, ixDescending = 4, ixCaseInsensitive = 8 };
+enum TIndexOption : unsigned {
+    ixPrimary = 1,
+    ixUnique = 2,
+    ixDescending = 4,
+    ixCaseInsensitive = 8
+};
 using TIndexOptions = unsigned;
 
 struct TIndexDef {
@@ -64,18 +69,18 @@ struct TIndexDef {
 };
 
 class TIndexDefs {
-public:
+  public:
     // Raises EDatabaseError when the name is taken.
     TIndexDef& Add(const std::string& name, const std::string& fields, TIndexOptions options = 0);
     int Count() const { return (int)items_.size(); }
     TIndexDef& operator[](int i) { return items_.at(i); }
     const TIndexDef& operator[](int i) const { return items_.at(i); }
-    int IndexOf(const std::string& name) const;  // case-insensitive; -1
+    int IndexOf(const std::string& name) const;            // case-insensitive; -1
     TIndexDef* FindIndexForName(const std::string& name);  // nullptr when missing
     void Delete(int i) { items_.erase(items_.begin() + i); }
     void Clear() { items_.clear(); }
 
-private:
+  private:
     std::vector<TIndexDef> items_;
 };
 

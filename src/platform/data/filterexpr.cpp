@@ -27,7 +27,7 @@ struct Token {
 };
 
 class Parser {
-public:
+  public:
     explicit Parser(const std::string& s) : s_(s) { next(); }
 
     std::unique_ptr<Node> parse() {
@@ -36,7 +36,7 @@ public:
         return n;
     }
 
-private:
+  private:
     [[noreturn]] void fail(const std::string& what) {
         throw EDatabaseError("Filter expression incorrectly terminated or invalid at position " +
                              std::to_string(tok_.at + 1) + ": " + what);
@@ -81,8 +81,10 @@ private:
             pos_ = j + 1;
             return;
         }
-        if (std::isdigit((unsigned char)c) || (c == '.' && i + 1 < s_.size() && std::isdigit((unsigned char)s_[i + 1])) ||
-            (c == '-' && i + 1 < s_.size() && std::isdigit((unsigned char)s_[i + 1]) && expectOperand_)) {
+        if (std::isdigit((unsigned char)c) ||
+            (c == '.' && i + 1 < s_.size() && std::isdigit((unsigned char)s_[i + 1])) ||
+            (c == '-' && i + 1 < s_.size() && std::isdigit((unsigned char)s_[i + 1]) &&
+             expectOperand_)) {
             size_t j = i + 1;
             while (j < s_.size() && (std::isdigit((unsigned char)s_[j]) || s_[j] == '.')) ++j;
             tok_ = {Token::Number, s_.substr(i, j - i), i};
@@ -91,7 +93,9 @@ private:
         }
         if (std::isalpha((unsigned char)c) || c == '_' || (unsigned char)c >= 0x80) {
             size_t j = i + 1;
-            while (j < s_.size() && (std::isalnum((unsigned char)s_[j]) || s_[j] == '_' || (unsigned char)s_[j] >= 0x80)) ++j;
+            while (j < s_.size() && (std::isalnum((unsigned char)s_[j]) || s_[j] == '_' ||
+                                     (unsigned char)s_[j] >= 0x80))
+                ++j;
             tok_ = {Token::Ident, s_.substr(i, j - i), i};
             pos_ = j;
             return;
@@ -108,10 +112,13 @@ private:
         fail(std::string("unexpected character '") + c + "'");
     }
 
-    bool keyword(const char* k) const { return tok_.kind == Token::Ident && SameText(tok_.text, k); }
+    bool keyword(const char* k) const {
+        return tok_.kind == Token::Ident && SameText(tok_.text, k);
+    }
     bool sym(const char* k) const { return tok_.kind == Token::Sym && tok_.text == k; }
 
-    std::unique_ptr<Node> make(Op op, std::unique_ptr<Node> a = nullptr, std::unique_ptr<Node> b = nullptr) {
+    std::unique_ptr<Node> make(Op op, std::unique_ptr<Node> a = nullptr,
+                               std::unique_ptr<Node> b = nullptr) {
         auto n = std::make_unique<Node>();
         n->op = op;
         n->a = std::move(a);
@@ -161,8 +168,9 @@ private:
             next();
             return make(neg ? Op::IsNotNull : Op::IsNull, std::move(left));
         }
-        static const std::pair<const char*, Op> ops[] = {{"=", Op::Eq}, {"<>", Op::Ne}, {"<", Op::Lt},
-                                                          {"<=", Op::Le}, {">", Op::Gt}, {">=", Op::Ge}};
+        static const std::pair<const char*, Op> ops[] = {{"=", Op::Eq}, {"<>", Op::Ne},
+                                                         {"<", Op::Lt}, {"<=", Op::Le},
+                                                         {">", Op::Gt}, {">=", Op::Ge}};
         for (auto [text, op] : ops)
             if (sym(text)) {
                 expectOperand_ = true;
@@ -185,7 +193,10 @@ private:
         }
         auto n = std::make_unique<Node>();
         switch (tok_.kind) {
-            case Token::Text: n->op = Op::Literal; n->value = Variant(tok_.text); break;
+            case Token::Text:
+                n->op = Op::Literal;
+                n->value = Variant(tok_.text);
+                break;
             case Token::Number: {
                 double d;
                 if (!TryStrToFloat(tok_.text, d)) fail("bad number");
@@ -202,7 +213,8 @@ private:
                     n->name = tok_.text;
                 }
                 break;
-            default: fail("operand expected");
+            default:
+                fail("operand expected");
         }
         next();
         return n;
@@ -219,7 +231,9 @@ Variant value(const Node& n, const std::function<Variant(const std::string&)>& v
 }
 
 int compare(const Variant& a, const Variant& b, bool ci) {
-    if (a.IsText() && b.IsText()) return ci ? AnsiCompareText(a.RawText(), b.RawText()) : CompareStr(a.RawText(), b.RawText());
+    if (a.IsText() && b.IsText())
+        return ci ? AnsiCompareText(a.RawText(), b.RawText())
+                  : CompareStr(a.RawText(), b.RawText());
     if (a.IsNumeric() || b.IsNumeric()) {
         double x = VarToFloatDef(a, 0), y = VarToFloatDef(b, 0);
         return x < y ? -1 : (x > y ? 1 : 0);
@@ -227,15 +241,24 @@ int compare(const Variant& a, const Variant& b, bool ci) {
     return Variant::Compare(a, b);
 }
 
-bool eval(const Node& n, const std::function<Variant(const std::string&)>& valueOf, bool ci, bool noPartial) {
+bool eval(const Node& n, const std::function<Variant(const std::string&)>& valueOf, bool ci,
+          bool noPartial) {
     switch (n.op) {
-        case Op::And: return eval(*n.a, valueOf, ci, noPartial) && eval(*n.b, valueOf, ci, noPartial);
-        case Op::Or: return eval(*n.a, valueOf, ci, noPartial) || eval(*n.b, valueOf, ci, noPartial);
-        case Op::Not: return !eval(*n.a, valueOf, ci, noPartial);
-        case Op::IsNull: return value(*n.a, valueOf).IsEmptyOrNull();
-        case Op::IsNotNull: return !value(*n.a, valueOf).IsEmptyOrNull();
-        case Op::Field: case Op::Literal: return VarToIntDef(value(n, valueOf), 0) != 0;
-        default: break;
+        case Op::And:
+            return eval(*n.a, valueOf, ci, noPartial) && eval(*n.b, valueOf, ci, noPartial);
+        case Op::Or:
+            return eval(*n.a, valueOf, ci, noPartial) || eval(*n.b, valueOf, ci, noPartial);
+        case Op::Not:
+            return !eval(*n.a, valueOf, ci, noPartial);
+        case Op::IsNull:
+            return value(*n.a, valueOf).IsEmptyOrNull();
+        case Op::IsNotNull:
+            return !value(*n.a, valueOf).IsEmptyOrNull();
+        case Op::Field:
+        case Op::Literal:
+            return VarToIntDef(value(n, valueOf), 0) != 0;
+        default:
+            break;
     }
     Variant a = value(*n.a, valueOf), b = value(*n.b, valueOf);
     if (a.IsEmptyOrNull() || b.IsEmptyOrNull()) {
@@ -251,7 +274,10 @@ bool eval(const Node& n, const std::function<Variant(const std::string&)>& value
     }
     if (a.IsText() != b.IsText()) {
         // A text field against a number literal compares as text.
-        if (a.IsText()) b = Variant(VarToStr(b)); else a = Variant(VarToStr(a));
+        if (a.IsText())
+            b = Variant(VarToStr(b));
+        else
+            a = Variant(VarToStr(a));
         if (a.IsText() && b.IsText() && !(n.a->op == Op::Field && n.b->op == Op::Field)) {
             double x, y;
             if (TryStrToFloat(a.RawText(), x) && TryStrToFloat(b.RawText(), y)) {
@@ -262,13 +288,20 @@ bool eval(const Node& n, const std::function<Variant(const std::string&)>& value
     }
     int c = compare(a, b, ci);
     switch (n.op) {
-        case Op::Eq: return c == 0;
-        case Op::Ne: return c != 0;
-        case Op::Lt: return c < 0;
-        case Op::Le: return c <= 0;
-        case Op::Gt: return c > 0;
-        case Op::Ge: return c >= 0;
-        default: return false;
+        case Op::Eq:
+            return c == 0;
+        case Op::Ne:
+            return c != 0;
+        case Op::Lt:
+            return c < 0;
+        case Op::Le:
+            return c <= 0;
+        case Op::Gt:
+            return c > 0;
+        case Op::Ge:
+            return c >= 0;
+        default:
+            return false;
     }
 }
 
@@ -283,8 +316,8 @@ std::shared_ptr<Expression> Expression::Parse(const std::string& text) {
     return e;
 }
 
-bool Expression::Evaluate(const std::function<Variant(const std::string&)>& valueOf, bool caseInsensitive,
-                          bool noPartial) const {
+bool Expression::Evaluate(const std::function<Variant(const std::string&)>& valueOf,
+                          bool caseInsensitive, bool noPartial) const {
     return root_ && eval(*root_, valueOf, caseInsensitive, noPartial);
 }
 

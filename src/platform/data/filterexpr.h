@@ -15,7 +15,7 @@ namespace plat::filter {
 struct Node;
 
 class Expression {
-public:
+  public:
     Expression() = default;
     ~Expression();
     // Raises EDatabaseError naming the position of a syntax error.
@@ -24,7 +24,7 @@ public:
     bool Evaluate(const std::function<Variant(const std::string&)>& valueOf, bool caseInsensitive,
                   bool noPartial) const;
 
-private:
+  private:
     std::unique_ptr<Node> root_;
 };
 

@@ -13,7 +13,7 @@ namespace plat::store {
 constexpr uint32_t kNil = 0xFFFFFFFFu;
 
 class OrderTree {
-public:
+  public:
     // Compare(a, b) < 0 when slot a sorts before slot b.
     using Compare = std::function<int(uint32_t, uint32_t)>;
 
@@ -48,7 +48,7 @@ public:
     // Every slot in order.
     void InOrder(std::vector<uint32_t>& out) const;
 
-private:
+  private:
     uint32_t size(uint32_t t) const { return t == kNil ? 0 : sz_[t]; }
     void update(uint32_t t) { sz_[t] = size(l_[t]) + size(r_[t]) + 1; }
     void ensure(uint32_t slot);

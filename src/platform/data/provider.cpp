@@ -323,8 +323,8 @@ TDataPacket TMemoryProvider::GetRecords(const TFetchRequest& request) {
     if (request.restart) cursor_ = 0;
     TDataPacket p;
     if (request.metadata) p.fields = fields_;
-    size_t n = request.count < 0 ? rows_.size() - std::min(cursor_, rows_.size())
-                                 : (size_t)request.count;
+    size_t n =
+        request.count < 0 ? rows_.size() - std::min(cursor_, rows_.size()) : (size_t)request.count;
     while (n-- > 0 && cursor_ < rows_.size()) p.rows.push_back(rows_[cursor_++]);
     p.endOfData = cursor_ >= rows_.size();
     return p;
@@ -345,7 +345,8 @@ std::vector<int> keyFields(const std::vector<TPacketField>& fields) {
         if (fields[i].inKey) keys.push_back((int)i);
     if (keys.empty())
         for (size_t i = 0; i < fields.size(); ++i)
-            if (fields[i].inUpdate && fields[i].type != TFieldType::ftDataSet) keys.push_back((int)i);
+            if (fields[i].inUpdate && fields[i].type != TFieldType::ftDataSet)
+                keys.push_back((int)i);
     return keys;
 }
 
@@ -355,27 +356,33 @@ bool sameValue(const Variant& a, const Variant& b) {
     return VarToStr(a) == VarToStr(b);
 }
 
-int findRow(const std::vector<TPacketRow>& rows, const std::vector<int>& keys, const TValueRow& probe) {
+int findRow(const std::vector<TPacketRow>& rows, const std::vector<int>& keys,
+            const TValueRow& probe) {
     std::vector<Variant> want = probe.Values();
     for (size_t r = 0; r < rows.size(); ++r) {
         std::vector<Variant> have = rows[r].values.Values();
         bool match = true;
         for (int k : keys)
-            if (!sameValue(have[k], want[k])) { match = false; break; }
+            if (!sameValue(have[k], want[k])) {
+                match = false;
+                break;
+            }
         if (match) return (int)r;
     }
     return -1;
 }
 
 int nestedCount(const std::vector<TPacketField>& fields) {
-    return (int)std::count_if(fields.begin(), fields.end(),
-                              [](const TPacketField& f) { return f.type == TFieldType::ftDataSet; });
+    return (int)std::count_if(fields.begin(), fields.end(), [](const TPacketField& f) {
+        return f.type == TFieldType::ftDataSet;
+    });
 }
 
 void applyLevel(ApplyContext& cx, const std::vector<TPacketField>& fields,
                 std::vector<TPacketRow>& rows, const std::vector<TDeltaRow>& delta, int level);
 
-void refuse(ApplyContext& cx, const TDeltaRow& d, const std::string& message, const TValueRow& current) {
+void refuse(ApplyContext& cx, const TDeltaRow& d, const std::string& message,
+            const TValueRow& current) {
     TRowResult res;
     res.id = d.id;
     res.message = message;
@@ -407,7 +414,10 @@ void applyLevel(ApplyContext& cx, const std::vector<TPacketField>& fields,
         if (d.status == TUpdateStatus::usInserted) {
             if (cx.provider->OnApplyRow) {
                 std::string msg = cx.provider->OnApplyRow(d, level, assigned);
-                if (!msg.empty()) { refuse(cx, d, msg, {}); continue; }
+                if (!msg.empty()) {
+                    refuse(cx, d, msg, {});
+                    continue;
+                }
             }
             std::vector<Variant> values = d.newValues.Values();
             for (const TAssignedValue& a : assigned)
@@ -416,7 +426,8 @@ void applyLevel(ApplyContext& cx, const std::vector<TPacketField>& fields,
             row.values = TValueRow(values);
             row.details.resize(nestedCount(fields));
             rows.push_back(std::move(row));
-            if (!assigned.empty()) cx.reply.rows.push_back({d.id, true, assigned, {}, 0, 0, {}, {}});
+            if (!assigned.empty())
+                cx.reply.rows.push_back({d.id, true, assigned, {}, 0, 0, {}, {}});
             applyDetails(cx, fields, rows.back(), d, level);
             continue;
         }
@@ -444,7 +455,10 @@ void applyLevel(ApplyContext& cx, const std::vector<TPacketField>& fields,
         }
         if (cx.provider->OnApplyRow) {
             std::string msg = cx.provider->OnApplyRow(d, level, assigned);
-            if (!msg.empty()) { refuse(cx, d, msg, rows[at].values); continue; }
+            if (!msg.empty()) {
+                refuse(cx, d, msg, rows[at].values);
+                continue;
+            }
         }
         if (d.status == TUpdateStatus::usDeleted) {
             rows.erase(rows.begin() + at);
@@ -476,8 +490,7 @@ TApplyReply TMemoryProvider::ApplyUpdates(const TDelta& delta, int maxErrors) {
 IProvider* TProviderList::FindProvider(const std::string& name) {
     for (auto& p : providers_) {
         std::string a = p->Name(), b = name;
-        if (a.size() == b.size() &&
-            std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+        if (a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                 return std::tolower((unsigned char)x) == std::tolower((unsigned char)y);
             }))
             return p.get();

@@ -18,7 +18,7 @@ namespace plat {
 // (no fixed-width slots, no Variant per value). Reading by position decodes
 // the value; Values() decodes all of them in one pass.
 class TValueRow {
-public:
+  public:
     TValueRow() = default;
     explicit TValueRow(const std::vector<Variant>& values);
     TValueRow(std::initializer_list<Variant> values);
@@ -36,7 +36,7 @@ public:
     bool operator==(const TValueRow& o) const { return count_ == o.count_ && bytes_ == o.bytes_; }
     bool operator!=(const TValueRow& o) const { return !(*this == o); }
 
-private:
+  private:
     std::string bytes_;
     int count_ = 0;
 };
@@ -46,13 +46,13 @@ private:
 struct TPacketField {
     std::string name;
     TFieldType type = TFieldType::ftString;
-    int size = 0;         // text width in the database code page; 0 = the type's default
-    int precision = 0;    // BCD digits
+    int size = 0;       // text width in the database code page; 0 = the type's default
+    int precision = 0;  // BCD digits
     bool required = false;
     bool readOnly = false;
     bool hidden = false;
-    bool inKey = false;     // part of the row's key for updates and deletes
-    bool inUpdate = true;   // false for values the provider derives (never written back)
+    bool inKey = false;    // part of the row's key for updates and deletes
+    bool inUpdate = true;  // false for values the provider derives (never written back)
     std::vector<TPacketField> fields;
 
     bool operator==(const TPacketField&) const = default;
@@ -157,7 +157,7 @@ struct TApplyReply {
 
 // The provider of a client dataset. It keeps its cursor between packets.
 class IProvider {
-public:
+  public:
     virtual ~IProvider() = default;
     virtual std::string Name() const = 0;
     // The client's request data, sent before an open; the answer goes back
@@ -173,7 +173,7 @@ public:
 // The remote server of a client dataset: finds providers by name
 // (case-insensitive). Connections implement it.
 class IProviderSource {
-public:
+  public:
     virtual ~IProviderSource() = default;
     virtual IProvider* FindProvider(const std::string& name) = 0;
 };
@@ -197,7 +197,7 @@ TApplyReply DecodeApplyReply(const std::string& bytes);
 // fields (all data fields when none is marked) and are refused when the row's
 // stored values differ from the delta's original values.
 class TMemoryProvider : public IProvider {
-public:
+  public:
     TMemoryProvider(std::string name, std::vector<TPacketField> fields,
                     std::vector<TPacketRow> rows = {});
 
@@ -215,9 +215,10 @@ public:
     // Hooks for tests: answer data requests; assign values or refuse a row
     // while applying (return a non-empty message to refuse).
     std::function<Variant(const Variant&)> OnDataRequest;
-    std::function<std::string(const TDeltaRow&, int level, std::vector<TAssignedValue>&)> OnApplyRow;
+    std::function<std::string(const TDeltaRow&, int level, std::vector<TAssignedValue>&)>
+        OnApplyRow;
 
-private:
+  private:
     std::string name_;
     std::vector<TPacketField> fields_;
     std::vector<TPacketRow> rows_;
@@ -229,11 +230,11 @@ private:
 
 // A provider source over a list of providers, for tests and in-process use.
 class TProviderList : public IProviderSource {
-public:
+  public:
     void Add(std::shared_ptr<IProvider> p) { providers_.push_back(std::move(p)); }
     IProvider* FindProvider(const std::string& name) override;
 
-private:
+  private:
     std::vector<std::shared_ptr<IProvider>> providers_;
 };
 

@@ -1,9 +1,10 @@
 #include "platform/data/store.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
 
 #include "platform/core/exceptions.h"
 #include "platform/data/valuecodec.h"
@@ -20,8 +21,12 @@ struct Header {
     uint32_t bytes;
     uint32_t columns;
 };
-int checkpoints(int columns) { return columns > 0 ? (columns - 1) / kStride : 0; }
-const uint32_t* cps(const char* block) { return reinterpret_cast<const uint32_t*>(block + sizeof(Header)); }
+int checkpoints(int columns) {
+    return columns > 0 ? (columns - 1) / kStride : 0;
+}
+const uint32_t* cps(const char* block) {
+    return reinterpret_cast<const uint32_t*>(block + sizeof(Header));
+}
 const char* valuesStart(const char* block) {
     auto* h = reinterpret_cast<const Header*>(block);
     return block + sizeof(Header) + sizeof(uint32_t) * checkpoints((int)h->columns);
@@ -66,7 +71,9 @@ char* Copy(const char* block) {
     return c;
 }
 
-void Free(char* block) { std::free(block); }
+void Free(char* block) {
+    std::free(block);
+}
 
 size_t Bytes(const char* block) {
     auto* h = reinterpret_cast<const Header*>(block);
@@ -146,7 +153,9 @@ int Level::ChildLevel(int column) const {
     return column >= 0 && column < (int)childLevels_.size() ? childLevels_[column] : -1;
 }
 
-void Level::SetChildLevel(int column, int level) { childLevels_[column] = level; }
+void Level::SetChildLevel(int column, int level) {
+    childLevels_[column] = level;
+}
 
 Variant Level::Value(uint32_t slot, int col) const {
     const char* d = slots_[slot].data;
@@ -206,9 +215,12 @@ namespace {
 constexpr int64_t kOrderStep = (int64_t)1 << 20;
 }
 
-DataTree::DataTree(const std::vector<TPacketField>& fields) { addLevels(-1, -1, fields); }
+DataTree::DataTree(const std::vector<TPacketField>& fields) {
+    addLevels(-1, -1, fields);
+}
 
-void DataTree::addLevels(int parentLevel, int parentColumn, const std::vector<TPacketField>& fields) {
+void DataTree::addLevels(int parentLevel, int parentColumn,
+                         const std::vector<TPacketField>& fields) {
     int id = (int)levels_.size();
     levels_.push_back(std::make_unique<Level>(id, fields, parentLevel, parentColumn));
     if (parentLevel >= 0) levels_[parentLevel]->SetChildLevel(parentColumn, id);
@@ -259,13 +271,16 @@ std::unique_ptr<DataTree> DataTree::Clone() const {
 static bool sameFields(const std::vector<TPacketField>& a, const std::vector<TPacketField>& b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
-        if (strcasecmp(a[i].name.c_str(), b[i].name.c_str()) != 0 || a[i].type != b[i].type) return false;
+        if (strcasecmp(a[i].name.c_str(), b[i].name.c_str()) != 0 || a[i].type != b[i].type)
+            return false;
         if (!sameFields(a[i].fields, b[i].fields)) return false;
     }
     return true;
 }
 
-bool DataTree::SameStructure(const DataTree& other) const { return sameFields(TopFields(), other.TopFields()); }
+bool DataTree::SameStructure(const DataTree& other) const {
+    return sameFields(TopFields(), other.TopFields());
+}
 
 // ---- journaled primitives ----
 
@@ -392,14 +407,16 @@ int DataTree::PushSavepoint() {
 }
 
 void DataTree::ReleaseSavepoint(int sp) {
-    auto it = std::find_if(savepoints_.begin(), savepoints_.end(), [&](auto& p) { return p.first == sp; });
+    auto it = std::find_if(savepoints_.begin(), savepoints_.end(),
+                           [&](auto& p) { return p.first == sp; });
     if (it == savepoints_.end()) return;
     savepoints_.erase(it);
     if (savepoints_.empty()) commitJournal();
 }
 
 void DataTree::RollbackTo(int sp) {
-    auto it = std::find_if(savepoints_.begin(), savepoints_.end(), [&](auto& p) { return p.first == sp; });
+    auto it = std::find_if(savepoints_.begin(), savepoints_.end(),
+                           [&](auto& p) { return p.first == sp; });
     if (it == savepoints_.end()) return;
     size_t mark = it->second;
     while (journal_.size() > mark) {
@@ -444,7 +461,8 @@ void DataTree::loadRow(int level, uint32_t parent, const TPacketRow& r, int64_t 
     Level& L = *levels_[level];
     if (r.values.Count() != L.ColumnCount())
         throw EDatabaseError("A packet row holds " + std::to_string(r.values.Count()) +
-                             " values where the level has " + std::to_string(L.ColumnCount()) + " fields");
+                             " values where the level has " + std::to_string(L.ColumnCount()) +
+                             " fields");
     uint32_t slot = L.allocate();
     Slot s;
     s.data = row::Make(r.values.Bytes(), L.ColumnCount());
@@ -648,7 +666,8 @@ void DataTree::revertEntry(const LogEntry& entry) {
             setSlot(e.level, e.slot, s);
             break;
         }
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -730,7 +749,8 @@ TDelta DataTree::BuildDelta() const {
         } else {
             uint32_t parent = L.slots_[slot].parent;
             const Level& P = *levels_[L.ParentLevel()];
-            if (P.slots_[parent].state == SlotState::Pending || P.slots_[parent].state == SlotState::Free)
+            if (P.slots_[parent].state == SlotState::Pending ||
+                P.slots_[parent].state == SlotState::Free)
                 return nullptr;
             Node* pn = node(L.ParentLevel(), parent);
             if (!pn) return nullptr;
@@ -757,7 +777,9 @@ TDelta DataTree::BuildDelta() const {
         d.id = DeltaId(n->level, n->slot);
         d.status = n->entry ? n->entry->status : TUpdateStatus::usUnmodified;
         switch (d.status) {
-            case TUpdateStatus::usUnmodified: d.oldValues = values(L, s.data); break;
+            case TUpdateStatus::usUnmodified:
+                d.oldValues = values(L, s.data);
+                break;
             case TUpdateStatus::usModified:
                 d.oldValues = values(L, n->entry->original);
                 d.newValues = values(L, s.data);
@@ -778,7 +800,9 @@ TDelta DataTree::BuildDelta() const {
                     }
                 }
                 break;
-            case TUpdateStatus::usDeleted: d.oldValues = values(L, n->entry->original); break;
+            case TUpdateStatus::usDeleted:
+                d.oldValues = values(L, n->entry->original);
+                break;
         }
         d.details.resize(n->kids.size());
         for (size_t k = 0; k < n->kids.size(); ++k)

@@ -61,7 +61,7 @@ struct RowId {
 };
 
 class Level {
-public:
+  public:
     Level(int id, std::vector<TPacketField> fields, int parentLevel, int parentColumn);
 
     int Id() const { return id_; }
@@ -96,7 +96,7 @@ public:
     uint64_t Version() const { return version_; }
     void Touch() { ++version_; }
 
-private:
+  private:
     friend class DataTree;
     uint32_t allocate();
     void indexInsert(uint32_t slot);
@@ -124,7 +124,7 @@ struct LogEntry {
 };
 
 class DataTree {
-public:
+  public:
     explicit DataTree(const std::vector<TPacketField>& fields);
     ~DataTree();
     DataTree(const DataTree&) = delete;
@@ -191,7 +191,7 @@ public:
     // Cursors attached to this tree; told when rows change.
     std::vector<void*> cursors;
 
-private:
+  private:
     struct SlotImage {
         uint32_t level, slot;
         Slot before;

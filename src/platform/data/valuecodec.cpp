@@ -40,40 +40,75 @@ void PutValue(std::string& out, const Variant& v) {
         return;
     }
     switch (v.Type()) {
-        case VarType::Empty: out.push_back((char)tEmpty); return;
-        case VarType::Null: out.push_back((char)tNull); return;
-        case VarType::Boolean: out.push_back((char)(v.RawInt() ? tTrue : tFalse)); return;
-        case VarType::Integer: out.push_back((char)tInt); PutSigned(out, v.RawInt()); return;
-        case VarType::SmallInt: out.push_back((char)tSmallInt); PutSigned(out, v.RawInt()); return;
-        case VarType::ShortInt: case VarType::Byte: case VarType::Word:
-        case VarType::LongWord: case VarType::Int64:
+        case VarType::Empty:
+            out.push_back((char)tEmpty);
+            return;
+        case VarType::Null:
+            out.push_back((char)tNull);
+            return;
+        case VarType::Boolean:
+            out.push_back((char)(v.RawInt() ? tTrue : tFalse));
+            return;
+        case VarType::Integer:
+            out.push_back((char)tInt);
+            PutSigned(out, v.RawInt());
+            return;
+        case VarType::SmallInt:
+            out.push_back((char)tSmallInt);
+            PutSigned(out, v.RawInt());
+            return;
+        case VarType::ShortInt:
+        case VarType::Byte:
+        case VarType::Word:
+        case VarType::LongWord:
+        case VarType::Int64:
             out.push_back((char)tIntKind);
             out.push_back((char)(uint8_t)v.Type());
             PutSigned(out, v.RawInt());
             return;
         case VarType::Double: {
             double d = v.AsFloat();
-            if (d == 0 && !std::signbit(d)) { out.push_back((char)tZero); return; }
+            if (d == 0 && !std::signbit(d)) {
+                out.push_back((char)tZero);
+                return;
+            }
             out.push_back((char)tDouble);
             putDouble(out, d);
             return;
         }
-        case VarType::Single: out.push_back((char)tSingle); putDouble(out, v.AsFloat()); return;
-        case VarType::Currency: out.push_back((char)tCurrency); PutSigned(out, v.RawInt()); return;
-        case VarType::Date: out.push_back((char)tDate); putDouble(out, v.AsFloat()); return;
+        case VarType::Single:
+            out.push_back((char)tSingle);
+            putDouble(out, v.AsFloat());
+            return;
+        case VarType::Currency:
+            out.push_back((char)tCurrency);
+            PutSigned(out, v.RawInt());
+            return;
+        case VarType::Date:
+            out.push_back((char)tDate);
+            putDouble(out, v.AsFloat());
+            return;
         case VarType::String:
-            if (v.RawText().empty()) { out.push_back((char)tEmptyString); return; }
+            if (v.RawText().empty()) {
+                out.push_back((char)tEmptyString);
+                return;
+            }
             out.push_back((char)tString);
             PutText(out, v.RawText());
             return;
-        case VarType::OleStr: out.push_back((char)tWide); PutText(out, v.RawText()); return;
+        case VarType::OleStr:
+            out.push_back((char)tWide);
+            PutText(out, v.RawText());
+            return;
         default:
             throw EDatabaseError(std::string("A value of type ") + VarTypeName(v.Type()) +
                                  " cannot be stored");
     }
 }
 
-void Reader::Fail() { throw EDatabaseError("Malformed data"); }
+void Reader::Fail() {
+    throw EDatabaseError("Malformed data");
+}
 
 uint8_t Reader::Byte() {
     if (p >= end) Fail();
@@ -108,24 +143,38 @@ static double getDouble(Reader& r) {
 
 Variant Reader::Value() {
     switch (Byte()) {
-        case tEmpty: return Variant();
-        case tNull: return Variant::Null();
-        case tFalse: return Variant(false);
-        case tTrue: return Variant(true);
-        case tInt: return Variant::Integer(VarType::Integer, Signed());
-        case tSmallInt: return Variant::Integer(VarType::SmallInt, Signed());
+        case tEmpty:
+            return Variant();
+        case tNull:
+            return Variant::Null();
+        case tFalse:
+            return Variant(false);
+        case tTrue:
+            return Variant(true);
+        case tInt:
+            return Variant::Integer(VarType::Integer, Signed());
+        case tSmallInt:
+            return Variant::Integer(VarType::SmallInt, Signed());
         case tIntKind: {
             auto t = (VarType)Byte();
             return Variant::Integer(t, Signed());
         }
-        case tDouble: return Variant(getDouble(*this));
-        case tZero: return Variant(0.0);
-        case tSingle: return Variant::Single((float)getDouble(*this));
-        case tCurrency: return Variant::Currency((double)Signed() / 10000.0);
-        case tDate: return Variant::Date(getDouble(*this));
-        case tString: return Variant(Text());
-        case tWide: return Variant::Wide(Text());
-        case tEmptyString: return Variant(std::string());
+        case tDouble:
+            return Variant(getDouble(*this));
+        case tZero:
+            return Variant(0.0);
+        case tSingle:
+            return Variant::Single((float)getDouble(*this));
+        case tCurrency:
+            return Variant::Currency((double)Signed() / 10000.0);
+        case tDate:
+            return Variant::Date(getDouble(*this));
+        case tString:
+            return Variant(Text());
+        case tWide:
+            return Variant::Wide(Text());
+        case tEmptyString:
+            return Variant(std::string());
         case tArray: {
             // Nesting is bounded, so that no input can exhaust the stack.
             if (depth >= 32) Fail();
@@ -153,20 +202,37 @@ Variant Reader::Value() {
             }
             return a;
         }
-        default: Fail();
+        default:
+            Fail();
     }
 }
 
 void Reader::SkipValue() {
     switch (Byte()) {
-        case tEmpty: case tNull: case tFalse: case tTrue: case tZero: case tEmptyString: return;
-        case tInt: case tSmallInt: case tCurrency: Varint(); return;
-        case tIntKind: Byte(); Varint(); return;
-        case tDouble: case tSingle: case tDate:
+        case tEmpty:
+        case tNull:
+        case tFalse:
+        case tTrue:
+        case tZero:
+        case tEmptyString:
+            return;
+        case tInt:
+        case tSmallInt:
+        case tCurrency:
+            Varint();
+            return;
+        case tIntKind:
+            Byte();
+            Varint();
+            return;
+        case tDouble:
+        case tSingle:
+        case tDate:
             if (end - p < 8) Fail();
             p += 8;
             return;
-        case tString: case tWide: {
+        case tString:
+        case tWide: {
             uint64_t n = Varint();
             if (n > (uint64_t)(end - p)) Fail();
             p += n;
@@ -177,7 +243,8 @@ void Reader::SkipValue() {
             Value();
             return;
         }
-        default: Fail();
+        default:
+            Fail();
     }
 }
 

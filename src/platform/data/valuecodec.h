@@ -10,12 +10,28 @@
 namespace plat::codec {
 
 enum Tag : uint8_t {
-    tEmpty, tNull, tFalse, tTrue, tInt, tDouble, tZero, tCurrency, tDate,
-    tString, tWide, tEmptyString, tArray, tSmallInt, tIntKind, tSingle,
+    tEmpty,
+    tNull,
+    tFalse,
+    tTrue,
+    tInt,
+    tDouble,
+    tZero,
+    tCurrency,
+    tDate,
+    tString,
+    tWide,
+    tEmptyString,
+    tArray,
+    tSmallInt,
+    tIntKind,
+    tSingle,
 };
 
 void PutVarint(std::string& out, uint64_t v);
-inline void PutSigned(std::string& out, int64_t v) { PutVarint(out, ((uint64_t)v << 1) ^ (uint64_t)(v >> 63)); }
+inline void PutSigned(std::string& out, int64_t v) {
+    PutVarint(out, ((uint64_t)v << 1) ^ (uint64_t)(v >> 63));
+}
 void PutText(std::string& out, const std::string& s);
 void PutValue(std::string& out, const Variant& v);
 
@@ -30,7 +46,10 @@ struct Reader {
     bool AtEnd() const { return p >= end; }
     uint8_t Byte();
     uint64_t Varint();
-    int64_t Signed() { uint64_t u = Varint(); return (int64_t)(u >> 1) ^ -(int64_t)(u & 1); }
+    int64_t Signed() {
+        uint64_t u = Varint();
+        return (int64_t)(u >> 1) ^ -(int64_t)(u & 1);
+    }
     std::string Text();
     Variant Value();
     void SkipValue();

@@ -10,7 +10,6 @@
 #include <QProxyStyle>
 #include <QScreen>
 #include <QStyleFactory>
-
 #include <cstdlib>
 #include <iostream>
 
@@ -65,34 +64,47 @@ bool SafeCall(const std::function<void()>& f) {
 namespace {
 
 bool IsDialogKey(uint16_t vk) {
-    return vk == VK_TAB || vk == VK_RETURN || vk == VK_ESCAPE || vk == VK_LEFT || vk == VK_RIGHT || vk == VK_UP ||
-           vk == VK_DOWN || vk == VK_EXECUTE || vk == VK_CANCEL;
+    return vk == VK_TAB || vk == VK_RETURN || vk == VK_ESCAPE || vk == VK_LEFT || vk == VK_RIGHT ||
+           vk == VK_UP || vk == VK_DOWN || vk == VK_EXECUTE || vk == VK_CANCEL;
 }
 
-bool IsModifierKey(uint16_t vk) { return vk == VK_SHIFT || vk == VK_CONTROL || vk == VK_MENU || vk == VK_CAPITAL; }
+bool IsModifierKey(uint16_t vk) {
+    return vk == VK_SHIFT || vk == VK_CONTROL || vk == VK_MENU || vk == VK_CAPITAL;
+}
 
 // The key and text Qt expects for a character a handler put in place.
 void QtKeyForChar(char32_t c, int& key, Qt::KeyboardModifiers& mods, QString& text) {
     text = QString::fromUcs4(&c, 1);
     mods = Qt::NoModifier;
     switch (c) {
-    case 13: key = Qt::Key_Return; return;
-    case 8: key = Qt::Key_Backspace; return;
-    case 27: key = Qt::Key_Escape; return;
-    case 9: key = Qt::Key_Tab; return;
-    default: break;
+        case 13:
+            key = Qt::Key_Return;
+            return;
+        case 8:
+            key = Qt::Key_Backspace;
+            return;
+        case 27:
+            key = Qt::Key_Escape;
+            return;
+        case 9:
+            key = Qt::Key_Tab;
+            return;
+        default:
+            break;
     }
     if (c >= 1 && c <= 26) {
         key = Qt::Key_A + (int)c - 1;
         mods = Qt::ControlModifier;
         return;
     }
-    if (c < 0x80 && QChar((char16_t)c).isLetterOrNumber()) key = QChar((char16_t)c).toUpper().unicode();
-    else key = Qt::Key_unknown;
+    if (c < 0x80 && QChar((char16_t)c).isLetterOrNumber())
+        key = QChar((char16_t)c).toUpper().unicode();
+    else
+        key = Qt::Key_unknown;
 }
 
 class UiHub : public QObject {
-public:
+  public:
     QKeyEvent* skip = nullptr;
 
     bool eventFilter(QObject* o, QEvent* e) override {
@@ -146,7 +158,8 @@ public:
                     if (c->PopupMenu() && c->PopupMenu()->IsShortCut(vk, shift)) return true;
                 if (form->IsShortCut(vk, shift)) return true;
                 if (!IsLiveControl(ctl)) return true;
-                if (IsDialogKey(vk) && !ctl->WantsKey(vk, shift) && form->DialogKey(vk, shift)) return true;
+                if (IsDialogKey(vk) && !ctl->WantsKey(vk, shift) && form->DialogKey(vk, shift))
+                    return true;
                 if (!IsLiveControl(ctl)) return true;
                 if (shift.Contains(ssAlt) && !shift.Contains(ssCtrl) &&
                     ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) && form->DialogChar(vk))
@@ -157,7 +170,8 @@ public:
             if (ctl->DoKeyDown(k, shift)) return true;
             if (!IsLiveControl(ctl)) return true;
         }
-        char32_t ch = vk ? KeyChar(vk, shift, typed.empty() ? 0 : typed[0]) : (typed.empty() ? 0 : typed[0]);
+        char32_t ch =
+            vk ? KeyChar(vk, shift, typed.empty() ? 0 : typed[0]) : (typed.empty() ? 0 : typed[0]);
         if (!ch) return false;
         if (form && ch >= 32 && !ctl->WantsChars() && !shift.Contains(ssCtrl)) {
             char32_t up = (ch >= 'a' && ch <= 'z') ? ch - 32 : ch;
@@ -176,7 +190,7 @@ public:
         return false;
     }
 
-private:
+  private:
     struct LastKey {
         QPointer<QWidget> receiver;
         QEvent::Type type = QEvent::None;
@@ -189,8 +203,9 @@ private:
     // Qt hands an unused key on to the parent widgets; only the first
     // receiver runs the pipeline.
     bool isPropagated(QWidget* w, QKeyEvent* ke) const {
-        return last_.receiver && last_.receiver != w && w->isAncestorOf(last_.receiver) && last_.type == ke->type() &&
-               last_.key == ke->key() && last_.mods == ke->modifiers() && last_.text == ke->text() &&
+        return last_.receiver && last_.receiver != w && w->isAncestorOf(last_.receiver) &&
+               last_.type == ke->type() && last_.key == ke->key() &&
+               last_.mods == ke->modifiers() && last_.text == ke->text() &&
                last_.timestamp == ke->timestamp();
     }
 };
@@ -198,7 +213,7 @@ private:
 UiHub* gHub = nullptr;
 
 class PlatformStyle : public QProxyStyle {
-public:
+  public:
     explicit PlatformStyle(QStyle* base) : QProxyStyle(base) {}
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                   QStyleHintReturn* ret) const override {
@@ -266,8 +281,10 @@ void TWinControl::SimulateKey(uint16_t key, TShiftState shift, char32_t ch) {
         QString text;
         char32_t c = ch ? ch : KeyChar(key, shift, 0);
         if (!c && !shift.Contains(ssCtrl) && !shift.Contains(ssAlt)) {
-            if (key >= 'A' && key <= 'Z') c = shift.Contains(ssShift) ? key : key + 32;
-            else if ((key >= '0' && key <= '9') || key == VK_SPACE) c = key;
+            if (key >= 'A' && key <= 'Z')
+                c = shift.Contains(ssShift) ? key : key + 32;
+            else if ((key >= '0' && key <= '9') || key == VK_SPACE)
+                c = key;
         }
         if (c) text = QString::fromUcs4(&c, 1);
         int qk = QtKeyFromVk(key);
@@ -303,7 +320,8 @@ bool PostMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     QMetaObject::invokeMethod(
         qApp,
         [=] {
-            if (TWinControl* c = FindControl(wnd)) SafeCall([&] { c->Perform(msg, wParam, lParam); });
+            if (TWinControl* c = FindControl(wnd))
+                SafeCall([&] { c->Perform(msg, wParam, lParam); });
         },
         Qt::QueuedConnection);
     return true;
@@ -321,10 +339,14 @@ void TApplication::HandleException(const std::exception& e) {
     if (dynamic_cast<const EAbort*>(&e)) return;
     auto* pe = dynamic_cast<const Exception*>(&e);
     std::string line = std::string(pe ? pe->ClassName() : "Exception") + ": " + e.what();
-    if (ExceptionLogger) ExceptionLogger(line);
-    else std::cerr << line << std::endl;
-    if (OnException) OnException(nullptr, e);
-    else ShowException(e);
+    if (ExceptionLogger)
+        ExceptionLogger(line);
+    else
+        std::cerr << line << std::endl;
+    if (OnException)
+        OnException(nullptr, e);
+    else
+        ShowException(e);
 }
 
 void TApplication::ShowException(const std::exception& e) {
@@ -339,13 +361,13 @@ int TApplication::MessageBox(const std::string& text, const std::string& caption
 
 namespace {
 class DefaultRunner : public IDialogRunner {
-public:
+  public:
     void RunModal(TCustomForm& form) override;
 };
 }  // namespace
 
 class DefaultDialogRunner {
-public:
+  public:
     static void Run(TCustomForm& form) {
         QEventLoop loop;
         form.modalLoop_ = &loop;
@@ -366,7 +388,9 @@ public:
     }
 };
 
-void DefaultRunner::RunModal(TCustomForm& form) { DefaultDialogRunner::Run(form); }
+void DefaultRunner::RunModal(TCustomForm& form) {
+    DefaultDialogRunner::Run(form);
+}
 
 IDialogRunner& TApplication::DialogRunner() {
     if (!runner_) runner_ = std::make_shared<DefaultRunner>();
@@ -414,7 +438,9 @@ int TScreen::Height() const {
     return QGuiApplication::primaryScreen()->geometry().height();
 }
 
-TWinControl* TScreen::ActiveControl() const { return activeForm_ ? activeForm_->ActiveControl() : nullptr; }
+TWinControl* TScreen::ActiveControl() const {
+    return activeForm_ ? activeForm_->ActiveControl() : nullptr;
+}
 
 void TScreen::SetCursor(TCursor c) {
     EnsureApplication();
@@ -424,7 +450,11 @@ void TScreen::SetCursor(TCursor c) {
     if (c != crDefault) QApplication::setOverrideCursor(QCursor(QtCursorShape(c)));
 }
 
-TCursorGuard::TCursorGuard(TCursor c) : old_(Screen->Cursor()) { Screen->SetCursor(c); }
-TCursorGuard::~TCursorGuard() { Screen->SetCursor(old_); }
+TCursorGuard::TCursorGuard(TCursor c) : old_(Screen->Cursor()) {
+    Screen->SetCursor(c);
+}
+TCursorGuard::~TCursorGuard() {
+    Screen->SetCursor(old_);
+}
 
 }  // namespace plat

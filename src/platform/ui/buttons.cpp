@@ -1,13 +1,12 @@
 #include "platform/ui/buttons.h"
 
-#include "platform/component/classes.h"
-#include "platform/component/properties.h"
-
 #include <QEvent>
 #include <QIcon>
 #include <QPixmap>
 #include <QPushButton>
 
+#include "platform/component/classes.h"
+#include "platform/component/properties.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/qt_bridge.h"
 
@@ -73,22 +72,22 @@ void DrawButtonContent(TCanvas& c, const TRect& r, const TBitmap* glyph, const s
     int m = margin < 0 ? (extent - total) / 2 : margin;
     TPoint gp, tp;
     switch (layout) {
-    case TButtonLayout::blGlyphLeft:
-        gp = {r.Left + m, r.Top + (r.Height() - gs.cy) / 2};
-        tp = {gp.X + gs.cx + space, r.Top + (r.Height() - ts.cy) / 2};
-        break;
-    case TButtonLayout::blGlyphRight:
-        tp = {r.Left + m, r.Top + (r.Height() - ts.cy) / 2};
-        gp = {tp.X + ts.cx + space, r.Top + (r.Height() - gs.cy) / 2};
-        break;
-    case TButtonLayout::blGlyphTop:
-        gp = {r.Left + (r.Width() - gs.cx) / 2, r.Top + m};
-        tp = {r.Left + (r.Width() - ts.cx) / 2, gp.Y + gs.cy + space};
-        break;
-    case TButtonLayout::blGlyphBottom:
-        tp = {r.Left + (r.Width() - ts.cx) / 2, r.Top + m};
-        gp = {r.Left + (r.Width() - gs.cx) / 2, tp.Y + ts.cy + space};
-        break;
+        case TButtonLayout::blGlyphLeft:
+            gp = {r.Left + m, r.Top + (r.Height() - gs.cy) / 2};
+            tp = {gp.X + gs.cx + space, r.Top + (r.Height() - ts.cy) / 2};
+            break;
+        case TButtonLayout::blGlyphRight:
+            tp = {r.Left + m, r.Top + (r.Height() - ts.cy) / 2};
+            gp = {tp.X + ts.cx + space, r.Top + (r.Height() - gs.cy) / 2};
+            break;
+        case TButtonLayout::blGlyphTop:
+            gp = {r.Left + (r.Width() - gs.cx) / 2, r.Top + m};
+            tp = {r.Left + (r.Width() - ts.cx) / 2, gp.Y + gs.cy + space};
+            break;
+        case TButtonLayout::blGlyphBottom:
+            tp = {r.Left + (r.Width() - ts.cx) / 2, r.Top + m};
+            gp = {r.Left + (r.Width() - gs.cx) / 2, tp.Y + ts.cy + space};
+            break;
     }
     if (gs.cx) c.Draw(gp.X + offset, gp.Y + offset, *glyph);
     if (!caption.empty()) {
@@ -128,9 +127,10 @@ struct KindInfo {
     int mark;  // 0 none, 1 tick, 2 cross, 3 question mark
 };
 constexpr KindInfo kKinds[] = {
-    {"", mrNone, 0},        {"OK", mrOk, 1},          {"Cancel", mrCancel, 2}, {"&Help", mrNone, 3},
-    {"&Yes", mrYes, 1},     {"&No", mrNo, 2},         {"&Close", mrNone, 0},   {"Abort", mrAbort, 2},
-    {"&Retry", mrRetry, 0}, {"&Ignore", mrIgnore, 0}, {"&All", mrAll, 1},
+    {"", mrNone, 0},          {"OK", mrOk, 1},       {"Cancel", mrCancel, 2},
+    {"&Help", mrNone, 3},     {"&Yes", mrYes, 1},    {"&No", mrNo, 2},
+    {"&Close", mrNone, 0},    {"Abort", mrAbort, 2}, {"&Retry", mrRetry, 0},
+    {"&Ignore", mrIgnore, 0}, {"&All", mrAll, 1},
 };
 
 // The kinds' glyphs, drawn here on an olive (transparent) ground.
@@ -210,7 +210,8 @@ void TBitBtn::updateIcon() {
     }
     QIcon icon;
     icon.addPixmap(PixmapOf(GlyphForState(glyph_, numGlyphs_, TButtonState::bsUp)), QIcon::Normal);
-    icon.addPixmap(PixmapOf(GlyphForState(glyph_, numGlyphs_, TButtonState::bsDisabled)), QIcon::Disabled);
+    icon.addPixmap(PixmapOf(GlyphForState(glyph_, numGlyphs_, TButtonState::bsDisabled)),
+                   QIcon::Disabled);
     b->setIcon(icon);
     b->setIconSize(QSize(glyph_.Width() / numGlyphs_, glyph_.Height()));
 }
@@ -239,7 +240,8 @@ void TSpeedButton::SetAllowAllUp(bool v) {
     allowAllUp_ = v;
     if (!Parent()) return;
     for (int i = 0; i < Parent()->ControlCount(); ++i)
-        if (auto* s = dynamic_cast<TSpeedButton*>(Parent()->Controls(i)); s && s->groupIndex_ == groupIndex_)
+        if (auto* s = dynamic_cast<TSpeedButton*>(Parent()->Controls(i));
+            s && s->groupIndex_ == groupIndex_)
             s->allowAllUp_ = v;
 }
 
@@ -304,7 +306,8 @@ bool TSpeedButton::HandleQtEvent(QEvent* e, const QtBaseEvent& base) {
 void TSpeedButton::WndProc(TMessage& m) {
     if (m.Msg == CM_DIALOGCHAR) {
         char32_t ch = (char32_t)m.WParam;
-        if (AccelCharOf(Caption()) == ch && Enabled() && Visible() && Parent() && Parent()->Showing()) {
+        if (AccelCharOf(Caption()) == ch && Enabled() && Visible() && Parent() &&
+            Parent()->Showing()) {
             Click();
             m.Result = 1;
         }
@@ -315,7 +318,9 @@ void TSpeedButton::WndProc(TMessage& m) {
 
 void TSpeedButton::Paint() {
     TCanvas* c = Canvas();
-    TButtonState st = !Enabled() ? TButtonState::bsDisabled : down_ && groupIndex_ ? TButtonState::bsExclusive : state_;
+    TButtonState st = !Enabled()             ? TButtonState::bsDisabled
+                      : down_ && groupIndex_ ? TButtonState::bsExclusive
+                                             : state_;
     TRect r = ClientRect();
     if (!flat_ || !Transparent) {
         c->Brush.Color = Color();
@@ -332,17 +337,21 @@ void TSpeedButton::Paint() {
         }
     } else if (pressed || (mouseIn_ && Enabled())) {
         TRect f = r;
-        Frame3D(*c, f, pressed ? clBtnShadow : clBtnHighlight, pressed ? clBtnHighlight : clBtnShadow, 1);
+        Frame3D(*c, f, pressed ? clBtnShadow : clBtnHighlight,
+                pressed ? clBtnHighlight : clBtnShadow, 1);
     }
     TBitmap g = GlyphForState(glyph_, numGlyphs_, st);
     c->Font.Assign(*Font());
-    DrawButtonContent(*c, r, g.Empty() ? nullptr : &g, Caption(), Layout, Margin, Spacing, Enabled(), pressed ? 1 : 0);
+    DrawButtonContent(*c, r, g.Empty() ? nullptr : &g, Caption(), Layout, Margin, Spacing,
+                      Enabled(), pressed ? 1 : 0);
 }
 
 // ---- Published properties --------------------------------------------------
 
 PLAT_PUBLISH(TBitBtn) {
-    p.Prop("Glyph", [](TBitBtn& b) { return b.Glyph(); }, [](TBitBtn& b, TBitmap* g) { b.SetGlyph(g ? *g : TBitmap()); });
+    p.Prop(
+        "Glyph", [](TBitBtn& b) { return b.Glyph(); },
+        [](TBitBtn& b, TBitmap* g) { b.SetGlyph(g ? *g : TBitmap()); });
     p.Prop("NumGlyphs", &TBitBtn::NumGlyphs, &TBitBtn::SetNumGlyphs, "TNumGlyphs");
     p.Prop("Kind", &TBitBtn::Kind, &TBitBtn::SetKind);
     p.Prop("Layout", &TBitBtn::Layout);
@@ -352,8 +361,9 @@ PLAT_PUBLISH(TBitBtn) {
 
 PLAT_PUBLISH(TSpeedButton) {
     p.Prop("Caption", &TSpeedButton::Caption, &TSpeedButton::SetCaption, "TCaption");
-    p.Prop("Glyph", [](TSpeedButton& b) { return b.Glyph(); },
-           [](TSpeedButton& b, TBitmap* g) { b.SetGlyph(g ? *g : TBitmap()); });
+    p.Prop(
+        "Glyph", [](TSpeedButton& b) { return b.Glyph(); },
+        [](TSpeedButton& b, TBitmap* g) { b.SetGlyph(g ? *g : TBitmap()); });
     p.Prop("NumGlyphs", &TSpeedButton::NumGlyphs, &TSpeedButton::SetNumGlyphs, "TNumGlyphs");
     p.Prop("Flat", &TSpeedButton::Flat, &TSpeedButton::SetFlat);
     p.Prop("GroupIndex", &TSpeedButton::GroupIndex, &TSpeedButton::SetGroupIndex);

@@ -10,8 +10,21 @@ enum class TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom 
 PLAT_ENUM_INFO(TButtonLayout, blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom)
 enum class TButtonState { bsUp, bsDisabled, bsDown, bsExclusive };
 PLAT_ENUM_INFO(TButtonState, bsUp, bsDisabled, bsDown, bsExclusive)
-enum class TBitBtnKind { bkCustom, bkOK, bkCancel, bkHelp, bkYes, bkNo, bkClose, bkAbort, bkRetry, bkIgnore, bkAll };
-PLAT_ENUM_INFO(TBitBtnKind, bkCustom, bkOK, bkCancel, bkHelp, bkYes, bkNo, bkClose, bkAbort, bkRetry, bkIgnore, bkAll)
+enum class TBitBtnKind {
+    bkCustom,
+    bkOK,
+    bkCancel,
+    bkHelp,
+    bkYes,
+    bkNo,
+    bkClose,
+    bkAbort,
+    bkRetry,
+    bkIgnore,
+    bkAll
+};
+PLAT_ENUM_INFO(TBitBtnKind, bkCustom, bkOK, bkCancel, bkHelp, bkYes, bkNo, bkClose, bkAbort,
+               bkRetry, bkIgnore, bkAll)
 
 // The image of a glyph strip for a button state: the state's own image when
 // the strip has it, else the normal one (greyed for a disabled button).
@@ -19,7 +32,7 @@ TBitmap GlyphForState(const TBitmap& glyph, int numGlyphs, TButtonState state);
 
 class TBitBtn : public TButton {
     PLAT_CLASS(TBitBtn, TButton)
-public:
+  public:
     explicit TBitBtn(TComponent* owner);
     TBitmap* Glyph() { return &glyph_; }
     void SetGlyph(const TBitmap& b) { glyph_.Assign(b); }
@@ -34,10 +47,10 @@ public:
     // bkClose closes the form.
     void Click() override;
 
-protected:
+  protected:
     void EnabledChanged() override;
 
-private:
+  private:
     void updateIcon();
     TBitmap glyph_;
     int numGlyphs_ = 1;
@@ -46,14 +59,17 @@ private:
 
 class TSpeedButton : public TGraphicControl {
     PLAT_CLASS(TSpeedButton, TGraphicControl)
-public:
+  public:
     explicit TSpeedButton(TComponent* owner);
     TBitmap* Glyph() { return &glyph_; }
     void SetGlyph(const TBitmap& b) { glyph_.Assign(b); }
     int NumGlyphs() const { return numGlyphs_; }
     void SetNumGlyphs(int v);
     bool Flat() const { return flat_; }
-    void SetFlat(bool v) { flat_ = v; Invalidate(); }
+    void SetFlat(bool v) {
+        flat_ = v;
+        Invalidate();
+    }
     int GroupIndex() const { return groupIndex_; }
     void SetGroupIndex(int v);
     bool Down() const { return down_; }
@@ -68,14 +84,14 @@ public:
     TButtonState State() const { return state_; }
     void WndProc(TMessage& m) override;
 
-protected:
+  protected:
     void Paint() override;
     void TextChanged() override { Invalidate(); }
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
     bool HandleQtEvent(QEvent* e, const QtBaseEvent& base) override;
 
-private:
+  private:
     void updateExclusive();
     TBitmap glyph_;
     int numGlyphs_ = 1;

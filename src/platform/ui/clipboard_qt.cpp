@@ -11,8 +11,10 @@ namespace plat {
 void TQtClipboard::SetData(const std::string& format, const std::string& bytes) {
     EnsureApplication();
     auto* md = new QMimeData;
-    if (format == kClipboardText) md->setText(Q(bytes));
-    else md->setData(Q(format), QByteArray(bytes.data(), (qsizetype)bytes.size()));
+    if (format == kClipboardText)
+        md->setText(Q(bytes));
+    else
+        md->setData(Q(format), QByteArray(bytes.data(), (qsizetype)bytes.size()));
     QApplication::clipboard()->setMimeData(md);
 }
 
@@ -29,7 +31,9 @@ std::optional<std::string> TQtClipboard::GetData(const std::string& format) cons
     return std::string(b.constData(), (size_t)b.size());
 }
 
-bool TQtClipboard::HasFormat(const std::string& format) const { return GetData(format).has_value(); }
+bool TQtClipboard::HasFormat(const std::string& format) const {
+    return GetData(format).has_value();
+}
 
 std::vector<std::string> TQtClipboard::Formats() const {
     EnsureApplication();

@@ -6,7 +6,7 @@
 namespace plat {
 
 class TQtClipboard : public IClipboard {
-public:
+  public:
     void SetData(const std::string& format, const std::string& bytes) override;
     std::optional<std::string> GetData(const std::string& format) const override;
     bool HasFormat(const std::string& format) const override;

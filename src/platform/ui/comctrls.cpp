@@ -1,8 +1,5 @@
 #include "platform/ui/comctrls.h"
 
-#include "platform/component/classes.h"
-#include "platform/component/properties.h"
-
 #include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -12,9 +9,10 @@
 #include <QStyledItemDelegate>
 #include <QTabBar>
 #include <QTreeWidget>
-
 #include <algorithm>
 
+#include "platform/component/classes.h"
+#include "platform/component/properties.h"
 #include "platform/core/exceptions.h"
 #include "platform/core/text.h"
 #include "platform/ui/forms.h"
@@ -27,19 +25,20 @@ namespace plat {
 // The tab row of a page control: the platform's rules decide what a click
 // does, and owner-drawn tabs are painted through the control's DrawTab.
 class PageTabBar : public QTabBar {
-public:
+  public:
     PageTabBar(TPageControl* pc, QWidget* parent) : QTabBar(parent), pc_(pc) {
         setFocusPolicy(Qt::NoFocus);
         setDrawBase(false);
         setExpanding(false);
     }
 
-protected:
+  protected:
     bool event(QEvent* e) override {
         // A tab's "&" mnemonic: the platform's accelerator rules decide.
         if (e->type() == QEvent::Shortcut) {
             int key = static_cast<QShortcutEvent*>(e)->key()[0].key();
-            if (TCustomForm* f = GetParentForm(pc_)) SafeCall([&] { f->DialogChar((char32_t)key); });
+            if (TCustomForm* f = GetParentForm(pc_))
+                SafeCall([&] { f->DialogChar((char32_t)key); });
             return true;
         }
         return QTabBar::event(e);
@@ -65,7 +64,7 @@ protected:
         return s;
     }
 
-private:
+  private:
     TPageControl* pc_;
 };
 
@@ -141,8 +140,10 @@ void TTabSheet::TextChanged() {
 
 void TTabSheet::VisibleChanged() {
     TWinControl::VisibleChanged();
-    if (Visible()) OnShow(this);
-    else OnHide(this);
+    if (Visible())
+        OnShow(this);
+    else
+        OnHide(this);
 }
 
 TPageControl::TPageControl(TComponent* owner) : TWinControl(owner) {
@@ -161,7 +162,8 @@ TPageControl::~TPageControl() {
 }
 
 TTabSheet* TPageControl::Pages(int i) const {
-    if (i < 0 || i >= PageCount()) throw EListError("List index out of bounds (" + std::to_string(i) + ")");
+    if (i < 0 || i >= PageCount())
+        throw EListError("List index out of bounds (" + std::to_string(i) + ")");
     return pages_[i];
 }
 
@@ -182,11 +184,17 @@ void TPageControl::removePage(TTabSheet* p) {
     if (!Destroying()) updateTabs();
 }
 
-void TPageControl::InsertChildWidget(TControl* child) { TWinControl::InsertChildWidget(child); }
+void TPageControl::InsertChildWidget(TControl* child) {
+    TWinControl::InsertChildWidget(child);
+}
 
-int TPageControl::ActivePageIndex() const { return activePage_ ? activePage_->PageIndex() : -1; }
+int TPageControl::ActivePageIndex() const {
+    return activePage_ ? activePage_->PageIndex() : -1;
+}
 
-void TPageControl::SetActivePageIndex(int v) { SetActivePage(v >= 0 && v < PageCount() ? pages_[v] : nullptr); }
+void TPageControl::SetActivePageIndex(int v) {
+    SetActivePage(v >= 0 && v < PageCount() ? pages_[v] : nullptr);
+}
 
 void TPageControl::SetActivePage(TTabSheet* p) {
     if (p && p->pageControl_ != this) return;
@@ -204,7 +212,9 @@ void TPageControl::SetActivePage(TTabSheet* p) {
     updateTabs();
 }
 
-int TPageControl::TabIndex() const { return activePage_ ? activePage_->TabIndex() : -1; }
+int TPageControl::TabIndex() const {
+    return activePage_ ? activePage_->TabIndex() : -1;
+}
 
 void TPageControl::SetTabIndex(int v) {
     if (TTabSheet* p = PageOfTab(v)) SetActivePage(p);
@@ -244,7 +254,9 @@ bool TPageControl::CanChange() {
     return allow;
 }
 
-void TPageControl::Change() { OnChange(this); }
+void TPageControl::Change() {
+    OnChange(this);
+}
 
 void TPageControl::TabClicked(int tabIndex) {
     TTabSheet* p = PageOfTab(tabIndex);
@@ -333,8 +345,10 @@ TRect TPageControl::TabRect(int tabIndex) const {
 }
 
 void TPageControl::DrawTab(int tabIndex, const TRect& r, bool active) {
-    if (OnDrawTab) OnDrawTab(this, tabIndex, r, active);
-    else Canvas()->FillRect(r);
+    if (OnDrawTab)
+        OnDrawTab(this, tabIndex, r, active);
+    else
+        Canvas()->FillRect(r);
 }
 
 void TPageControl::PaintTabsTo(TCanvas& canvas) {
@@ -409,7 +423,9 @@ TToolButton::TToolButton(TComponent* owner) : TGraphicControl(owner) {
     Widget()->setAttribute(Qt::WA_Hover, true);
 }
 
-TToolBar* TToolButton::ToolBar() const { return dynamic_cast<TToolBar*>(Parent()); }
+TToolBar* TToolButton::ToolBar() const {
+    return dynamic_cast<TToolBar*>(Parent());
+}
 
 int TToolButton::Index() const {
     TToolBar* tb = ToolBar();
@@ -422,7 +438,8 @@ int TToolButton::Index() const {
 void TToolButton::SetStyle(TToolButtonStyle v) {
     if (v == style_) return;
     style_ = v;
-    if (v == TToolButtonStyle::tbsSeparator || v == TToolButtonStyle::tbsDivider) TGraphicControl::SetBounds(Left(), Top(), 8, Height());
+    if (v == TToolButtonStyle::tbsSeparator || v == TToolButtonStyle::tbsDivider)
+        TGraphicControl::SetBounds(Left(), Top(), 8, Height());
     if (TToolBar* tb = ToolBar()) tb->ArrangeButtons();
     Invalidate();
 }
@@ -441,9 +458,13 @@ void TToolButton::SetDown(bool v) {
         if (TToolBar* tb = ToolBar()) {
             int i = Index();
             auto& b = tb->buttons_;
-            auto grouped = [](TToolButton* x) { return x->Grouped && x->style_ == TToolButtonStyle::tbsCheck; };
-            for (int j = i - 1; j >= 0 && grouped(b[j]); --j) b[j]->down_ = false, b[j]->Invalidate();
-            for (int j = i + 1; j < (int)b.size() && grouped(b[j]); ++j) b[j]->down_ = false, b[j]->Invalidate();
+            auto grouped = [](TToolButton* x) {
+                return x->Grouped && x->style_ == TToolButtonStyle::tbsCheck;
+            };
+            for (int j = i - 1; j >= 0 && grouped(b[j]); --j)
+                b[j]->down_ = false, b[j]->Invalidate();
+            for (int j = i + 1; j < (int)b.size() && grouped(b[j]); ++j)
+                b[j]->down_ = false, b[j]->Invalidate();
         }
     }
     Invalidate();
@@ -475,8 +496,10 @@ void TToolButton::Notification(TComponent* c, TOperation op) {
 }
 
 void TToolButton::Click() {
-    if (menuItem_) menuItem_->Click();
-    else TGraphicControl::Click();
+    if (menuItem_)
+        menuItem_->Click();
+    else
+        TGraphicControl::Click();
 }
 
 void TToolButton::DropDown() {
@@ -503,7 +526,8 @@ void TToolButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) 
         pressed_ = false;
         Invalidate();
         if (ClientRect().Contains({x, y})) {
-            if (style_ == TToolButtonStyle::tbsCheck && !(Grouped && down_ && !AllowAllUp)) SetDown(!down_);
+            if (style_ == TToolButtonStyle::tbsCheck && !(Grouped && down_ && !AllowAllUp))
+                SetDown(!down_);
             Click();
         }
     }
@@ -559,8 +583,10 @@ void TToolButton::Paint() {
     }
     int off = sunken ? 1 : 0;
     TCustomImageList* list = tb ? tb->Images() : nullptr;
-    if (tb && !Enabled() && tb->DisabledImages()) list = tb->DisabledImages();
-    else if (tb && mouseIn_ && tb->HotImages()) list = tb->HotImages();
+    if (tb && !Enabled() && tb->DisabledImages())
+        list = tb->DisabledImages();
+    else if (tb && mouseIn_ && tb->HotImages())
+        list = tb->HotImages();
     bool caption = tb && tb->ShowCaptions() && !Caption().empty();
     int th = caption ? c->TextHeight("0") : 0;
     if (list && imageIndex_ >= 0 && imageIndex_ < list->Count()) {
@@ -586,11 +612,26 @@ TToolBar::TToolBar(TComponent* owner) : TCustomControl(owner) {
     SetAlign(TAlign::alTop);
 }
 
-void TToolBar::SetButtonWidth(int v) { buttonWidth_ = v; ArrangeButtons(); }
-void TToolBar::SetButtonHeight(int v) { buttonHeight_ = v; ArrangeButtons(); }
-void TToolBar::SetShowCaptions(bool v) { showCaptions_ = v; ArrangeButtons(); }
-void TToolBar::SetWrapable(bool v) { wrapable_ = v; ArrangeButtons(); }
-void TToolBar::SetIndent(int v) { indent_ = v; ArrangeButtons(); }
+void TToolBar::SetButtonWidth(int v) {
+    buttonWidth_ = v;
+    ArrangeButtons();
+}
+void TToolBar::SetButtonHeight(int v) {
+    buttonHeight_ = v;
+    ArrangeButtons();
+}
+void TToolBar::SetShowCaptions(bool v) {
+    showCaptions_ = v;
+    ArrangeButtons();
+}
+void TToolBar::SetWrapable(bool v) {
+    wrapable_ = v;
+    ArrangeButtons();
+}
+void TToolBar::SetIndent(int v) {
+    indent_ = v;
+    ArrangeButtons();
+}
 
 void TToolBar::SetImages(TCustomImageList* v) {
     if (images_) images_->RemoveFreeNotification(this);
@@ -624,7 +665,8 @@ void TToolBar::ControlsChanged() {
     for (auto* b : buttons_)
         if (b->Parent() == this) now.push_back(b);
     for (int i = 0; i < ControlCount(); ++i)
-        if (auto* b = dynamic_cast<TToolButton*>(Controls(i)); b && std::find(now.begin(), now.end(), b) == now.end())
+        if (auto* b = dynamic_cast<TToolButton*>(Controls(i));
+            b && std::find(now.begin(), now.end(), b) == now.end())
             now.push_back(b);
     buttons_ = now;
     ArrangeButtons();
@@ -632,12 +674,15 @@ void TToolBar::ControlsChanged() {
 
 void TToolBar::buttonMoved(TToolButton* b, int left) {
     buttons_.erase(std::find(buttons_.begin(), buttons_.end(), b));
-    auto at = std::find_if(buttons_.begin(), buttons_.end(), [&](TToolButton* x) { return x->Left() >= left; });
+    auto at = std::find_if(buttons_.begin(), buttons_.end(),
+                           [&](TToolButton* x) { return x->Left() >= left; });
     buttons_.insert(at, b);
     ArrangeButtons();
 }
 
-void TToolBar::AlignControls(TControl* changing, TRect& rect) { ArrangeButtons(); }
+void TToolBar::AlignControls(TControl* changing, TRect& rect) {
+    ArrangeButtons();
+}
 
 void TToolBar::ArrangeButtons() {
     if (arranging_) return;
@@ -651,9 +696,11 @@ void TToolBar::ArrangeButtons() {
     measure.Font.Assign(*Font());
     for (TToolButton* b : buttons_) {
         if (!b->Visible()) continue;
-        bool sep = b->style_ == TToolButtonStyle::tbsSeparator || b->style_ == TToolButtonStyle::tbsDivider;
+        bool sep = b->style_ == TToolButtonStyle::tbsSeparator ||
+                   b->style_ == TToolButtonStyle::tbsDivider;
         int w = sep ? b->Width() : buttonWidth_;
-        if (!sep && showCaptions_ && !b->Caption().empty()) w = std::max(w, measure.TextWidth(StripPrefix(b->Caption())) + 8);
+        if (!sep && showCaptions_ && !b->Caption().empty())
+            w = std::max(w, measure.TextWidth(StripPrefix(b->Caption())) + 8);
         if (b->style_ == TToolButtonStyle::tbsDropDown) w += kDropDownArrow;
         if (wrapable_ && x > indent_ && x + w > ClientWidth()) {
             x = indent_;
@@ -677,11 +724,26 @@ void TToolBar::Paint() {
 
 TStatusPanel::TStatusPanel(TCollection* c) : TCollectionItem(c) {}
 
-void TStatusPanel::SetText(const std::string& v) { text_ = v; Changed(); }
-void TStatusPanel::SetWidth(int v) { width_ = v; Changed(); }
-void TStatusPanel::SetAlignment(TAlignment v) { alignment_ = v; Changed(); }
-void TStatusPanel::SetBevel(TStatusPanelBevel v) { bevel_ = v; Changed(); }
-void TStatusPanel::SetStyle(TStatusPanelStyle v) { style_ = v; Changed(); }
+void TStatusPanel::SetText(const std::string& v) {
+    text_ = v;
+    Changed();
+}
+void TStatusPanel::SetWidth(int v) {
+    width_ = v;
+    Changed();
+}
+void TStatusPanel::SetAlignment(TAlignment v) {
+    alignment_ = v;
+    Changed();
+}
+void TStatusPanel::SetBevel(TStatusPanelBevel v) {
+    bevel_ = v;
+    Changed();
+}
+void TStatusPanel::SetStyle(TStatusPanelStyle v) {
+    style_ = v;
+    Changed();
+}
 
 void TStatusPanel::Assign(TPersistent* source) {
     if (auto* p = dynamic_cast<TStatusPanel*>(source)) {
@@ -696,9 +758,12 @@ void TStatusPanel::Assign(TPersistent* source) {
     TCollectionItem::Assign(source);
 }
 
-TStatusPanels::TStatusPanels(TStatusBar* bar) : TCollection(FactoryOf<TStatusPanel>(), bar), bar_(bar) {}
+TStatusPanels::TStatusPanels(TStatusBar* bar)
+    : TCollection(FactoryOf<TStatusPanel>(), bar), bar_(bar) {}
 
-void TStatusPanels::Update(TCollectionItem*) { bar_->Invalidate(); }
+void TStatusPanels::Update(TCollectionItem*) {
+    bar_->Invalidate();
+}
 
 TStatusBar::TStatusBar(TComponent* owner) : TCustomControl(owner) {
     Widget()->setFocusPolicy(Qt::NoFocus);
@@ -707,8 +772,14 @@ TStatusBar::TStatusBar(TComponent* owner) : TCustomControl(owner) {
     SetAlign(TAlign::alBottom);
 }
 
-void TStatusBar::SetSimplePanel(bool v) { simplePanel_ = v; Invalidate(); }
-void TStatusBar::SetSimpleText(const std::string& v) { simpleText_ = v; Invalidate(); }
+void TStatusBar::SetSimplePanel(bool v) {
+    simplePanel_ = v;
+    Invalidate();
+}
+void TStatusBar::SetSimpleText(const std::string& v) {
+    simpleText_ = v;
+    Invalidate();
+}
 
 TRect TStatusBar::PanelRect(int index) const {
     int x = 0;
@@ -731,7 +802,9 @@ void TStatusBar::Paint() {
         TRect t = f;
         InflateRect(t, -1, 0);
         c->Brush.Style = TBrushStyle::bsClear;
-        c->DrawText(text, t, kAlign[(int)align] | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+        c->DrawText(
+            text, t,
+            kAlign[(int)align] | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
         c->Brush.Style = TBrushStyle::bsSolid;
     };
     if (simplePanel_) {
@@ -740,8 +813,10 @@ void TStatusBar::Paint() {
     }
     for (int i = 0; i < panels_.Count(); ++i) {
         TStatusPanel* p = panels_.Items(i);
-        if (p->Style() == TStatusPanelStyle::psOwnerDraw && OnDrawPanel) OnDrawPanel(this, p, PanelRect(i));
-        else panel(PanelRect(i), p->Text(), p->Alignment(), p->Bevel());
+        if (p->Style() == TStatusPanelStyle::psOwnerDraw && OnDrawPanel)
+            OnDrawPanel(this, p, PanelRect(i));
+        else
+            panel(PanelRect(i), p->Text(), p->Alignment(), p->Bevel());
     }
 }
 
@@ -749,12 +824,16 @@ void TStatusBar::Paint() {
 
 namespace {
 class CaptionDelegate : public QStyledItemDelegate {
-public:
+  public:
     using CanEdit = std::function<bool(QTreeWidgetItem*)>;
     using Edited = std::function<void(QTreeWidgetItem*, std::string)>;
     CaptionDelegate(QTreeWidget* tree, CanEdit can, Edited edited)
-        : QStyledItemDelegate(tree), tree_(tree), can_(std::move(can)), edited_(std::move(edited)) {}
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& o, const QModelIndex& idx) const override {
+        : QStyledItemDelegate(tree),
+          tree_(tree),
+          can_(std::move(can)),
+          edited_(std::move(edited)) {}
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& o,
+                          const QModelIndex& idx) const override {
         if (idx.column() != 0) return nullptr;
         bool ok = false;
         QTreeWidgetItem* it = tree_->itemFromIndex(idx);
@@ -769,7 +848,7 @@ public:
         SafeCall([&] { edited_(it, text); });
     }
 
-private:
+  private:
     QTreeWidget* tree_;
     CanEdit can_;
     Edited edited_;
@@ -799,8 +878,14 @@ QIcon IconOf(TCustomImageList* list, int index) {
 
 TListColumn::TListColumn(TCollection* c) : TCollectionItem(c) {}
 
-void TListColumn::SetCaption(const std::string& v) { caption_ = v; Changed(); }
-void TListColumn::SetAlignment(TAlignment v) { alignment_ = v; Changed(); }
+void TListColumn::SetCaption(const std::string& v) {
+    caption_ = v;
+    Changed();
+}
+void TListColumn::SetAlignment(TAlignment v) {
+    alignment_ = v;
+    Changed();
+}
 
 int TListColumn::Width() const {
     auto* cols = dynamic_cast<TListColumns*>(Collection());
@@ -826,26 +911,36 @@ void TListColumn::Assign(TPersistent* source) {
     TCollectionItem::Assign(source);
 }
 
-TListColumns::TListColumns(TListView* owner) : TCollection(FactoryOf<TListColumn>(), owner), view_(owner) {}
+TListColumns::TListColumns(TListView* owner)
+    : TCollection(FactoryOf<TListColumn>(), owner), view_(owner) {}
 
-void TListColumns::Update(TCollectionItem*) { view_->updateColumns(); }
+void TListColumns::Update(TCollectionItem*) {
+    view_->updateColumns();
+}
 
 namespace {
 Qt::Alignment QtAlign(TAlignment a) {
-    return (a == TAlignment::taRightJustify ? Qt::AlignRight : a == TAlignment::taCenter ? Qt::AlignHCenter : Qt::AlignLeft) |
+    return (a == TAlignment::taRightJustify ? Qt::AlignRight
+            : a == TAlignment::taCenter     ? Qt::AlignHCenter
+                                            : Qt::AlignLeft) |
            Qt::AlignVCenter;
 }
 }  // namespace
 
 TListItem::TListItem(TListItems* owner) : owner_(owner) {
     item_ = new QTreeWidgetItem();
-    item_->setData(0, Qt::UserRole, QVariant::fromValue<quintptr>(reinterpret_cast<quintptr>(this)));
+    item_->setData(0, Qt::UserRole,
+                   QVariant::fromValue<quintptr>(reinterpret_cast<quintptr>(this)));
     item_->setFlags(item_->flags() | Qt::ItemIsEditable);
 }
 
-TListItem::~TListItem() { delete item_; }
+TListItem::~TListItem() {
+    delete item_;
+}
 
-TListView* TListItem::ListView() const { return owner_->view_; }
+TListView* TListItem::ListView() const {
+    return owner_->view_;
+}
 
 void TListItem::SetCaption(const std::string& v) {
     caption_ = v;
@@ -863,22 +958,39 @@ void TListItem::syncSubItems() {
     int cols = std::max(1, lv->columns_.Count());
     for (int i = 0; i < subItems_.Count(); ++i) {
         item_->setText(i + 1, Q(subItems_[i]));
-        if (i + 1 < cols) item_->setTextAlignment(i + 1, QtAlign(lv->columns_.Items(i + 1)->Alignment()));
+        if (i + 1 < cols)
+            item_->setTextAlignment(i + 1, QtAlign(lv->columns_.Items(i + 1)->Alignment()));
     }
     for (int i = subItems_.Count() + 1; i < item_->columnCount(); ++i) item_->setText(i, QString());
 }
 
-bool TListItem::Checked() const { return item_->checkState(0) == Qt::Checked; }
-void TListItem::SetChecked(bool v) { item_->setCheckState(0, v ? Qt::Checked : Qt::Unchecked); }
-bool TListItem::Selected() const { return item_->isSelected(); }
-void TListItem::SetSelected(bool v) { item_->setSelected(v); }
-bool TListItem::Focused() const { return ListView()->Tree()->currentItem() == item_; }
+bool TListItem::Checked() const {
+    return item_->checkState(0) == Qt::Checked;
+}
+void TListItem::SetChecked(bool v) {
+    item_->setCheckState(0, v ? Qt::Checked : Qt::Unchecked);
+}
+bool TListItem::Selected() const {
+    return item_->isSelected();
+}
+void TListItem::SetSelected(bool v) {
+    item_->setSelected(v);
+}
+bool TListItem::Focused() const {
+    return ListView()->Tree()->currentItem() == item_;
+}
 void TListItem::SetFocused(bool v) {
     if (v) ListView()->Tree()->setCurrentItem(item_, 0, QItemSelectionModel::NoUpdate);
 }
-int TListItem::Index() const { return owner_->IndexOf(this); }
-void TListItem::Delete() { owner_->Delete(Index()); }
-void TListItem::MakeVisible(bool) { ListView()->Tree()->scrollToItem(item_); }
+int TListItem::Index() const {
+    return owner_->IndexOf(this);
+}
+void TListItem::Delete() {
+    owner_->Delete(Index());
+}
+void TListItem::MakeVisible(bool) {
+    ListView()->Tree()->scrollToItem(item_);
+}
 bool TListItem::EditCaption() {
     if (!ListView()->CanEdit(this)) return false;
     ListView()->Tree()->editItem(item_, 0);
@@ -896,11 +1008,14 @@ TListItems::~TListItems() {
 }
 
 TListItem* TListItems::Item(int i) const {
-    if (i < 0 || i >= Count()) throw EListError("List index out of bounds (" + std::to_string(i) + ")");
+    if (i < 0 || i >= Count())
+        throw EListError("List index out of bounds (" + std::to_string(i) + ")");
     return items_[i];
 }
 
-TListItem* TListItems::Add() { return Insert(Count()); }
+TListItem* TListItems::Add() {
+    return Insert(Count());
+}
 
 TListItem* TListItems::Insert(int index) {
     index = std::clamp(index, 0, Count());
@@ -975,9 +1090,11 @@ TListView::TListView(TComponent* owner) : TWinControl(owner) {
                          });
                      });
     QObject::connect(t->header(), &QHeaderView::sectionClicked, [this](int col) {
-        if (ColumnClick && col < columns_.Count()) SafeCall([&] { OnColumnClick(this, columns_.Items(col)); });
+        if (ColumnClick && col < columns_.Count())
+            SafeCall([&] { OnColumnClick(this, columns_.Items(col)); });
     });
-    QObject::connect(t, &QTreeWidget::itemDoubleClicked, [this] { SafeCall([this] { DblClick(); }); });
+    QObject::connect(t, &QTreeWidget::itemDoubleClicked,
+                     [this] { SafeCall([this] { DblClick(); }); });
     QObject::connect(t, &QTreeWidget::itemClicked, [this] { SafeCall([this] { Click(); }); });
     clickOnMouseUp_ = false;
     SetWidget(t);
@@ -1020,22 +1137,28 @@ void TListView::SetViewStyle(TViewStyle v) {
 void TListView::SetReadOnly(bool v) {
     readOnly_ = v;
     tree_->setEditTriggers(v ? QAbstractItemView::NoEditTriggers
-                             : QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+                             : QAbstractItemView::SelectedClicked |
+                                   QAbstractItemView::EditKeyPressed);
 }
 
-void TListView::SetRowSelect(bool v) { rowSelect_ = v; }
+void TListView::SetRowSelect(bool v) {
+    rowSelect_ = v;
+}
 
 void TListView::SetCheckboxes(bool v) {
     checkboxes_ = v;
     for (auto* i : items_.items_) {
-        if (v) i->item_->setCheckState(0, Qt::Unchecked);
-        else i->item_->setData(0, Qt::CheckStateRole, QVariant());
+        if (v)
+            i->item_->setCheckState(0, Qt::Unchecked);
+        else
+            i->item_->setData(0, Qt::CheckStateRole, QVariant());
     }
 }
 
 void TListView::SetMultiSelect(bool v) {
     multiSelect_ = v;
-    tree_->setSelectionMode(v ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
+    tree_->setSelectionMode(v ? QAbstractItemView::ExtendedSelection
+                              : QAbstractItemView::SingleSelection);
 }
 
 void TListView::SetSortType(TSortType v) {
@@ -1062,7 +1185,9 @@ void TListView::SetSelected(TListItem* item) {
     }
 }
 
-TListItem* TListView::ItemFocused() const { return ItemOf(tree_->currentItem()); }
+TListItem* TListView::ItemFocused() const {
+    return ItemOf(tree_->currentItem());
+}
 void TListView::SetItemFocused(TListItem* item) {
     if (item) item->SetFocused(true);
 }
@@ -1072,16 +1197,22 @@ int TListView::ItemIndex() const {
     return s ? s->Index() : -1;
 }
 
-void TListView::SetItemIndex(int v) { SetSelected(v >= 0 && v < items_.Count() ? items_.Item(v) : nullptr); }
+void TListView::SetItemIndex(int v) {
+    SetSelected(v >= 0 && v < items_.Count() ? items_.Item(v) : nullptr);
+}
 
-int TListView::SelCount() const { return (int)tree_->selectedItems().size(); }
+int TListView::SelCount() const {
+    return (int)tree_->selectedItems().size();
+}
 
 TListItem* TListView::GetItemAt(int x, int y) const {
     QPoint vp = tree_->viewport()->mapFrom(tree_, QPoint(x, y));
     return ItemOf(tree_->itemAt(vp));
 }
 
-TListItem* TListView::TopItem() const { return ItemOf(tree_->itemAt(QPoint(1, 1))); }
+TListItem* TListView::TopItem() const {
+    return ItemOf(tree_->itemAt(QPoint(1, 1)));
+}
 
 void TListView::sortWith(const std::function<int(TListItem*, TListItem*)>& cmp) {
     auto& v = items_.items_;
@@ -1109,7 +1240,8 @@ bool TListView::AlphaSort() {
             return r;
         });
     } else {
-        sortWith([](TListItem* a, TListItem* b) { return AnsiCompareText(a->Caption(), b->Caption()); });
+        sortWith(
+            [](TListItem* a, TListItem* b) { return AnsiCompareText(a->Caption(), b->Caption()); });
     }
     return true;
 }
@@ -1124,7 +1256,8 @@ void TListView::sortIfNeeded() {
     if (sortType_ != TSortType::stNone && items_.updating_ == 0) AlphaSort();
 }
 
-TListItem* TListView::FindCaption(int start, const std::string& value, bool partial, bool inclusive, bool wrap) const {
+TListItem* TListView::FindCaption(int start, const std::string& value, bool partial, bool inclusive,
+                                  bool wrap) const {
     int n = items_.Count();
     if (!n) return nullptr;
     int first = std::max(0, inclusive ? start : start + 1);
@@ -1163,7 +1296,8 @@ bool TListView::WantsKey(uint16_t key, TShiftState shift) const {
 
 TTreeNode::TTreeNode(TTreeNodes* owner, TTreeNode* parent) : owner_(owner), parent_(parent) {
     item_ = new QTreeWidgetItem();
-    item_->setData(0, Qt::UserRole, QVariant::fromValue<quintptr>(reinterpret_cast<quintptr>(this)));
+    item_->setData(0, Qt::UserRole,
+                   QVariant::fromValue<quintptr>(reinterpret_cast<quintptr>(this)));
     item_->setFlags(item_->flags() | Qt::ItemIsEditable);
 }
 
@@ -1178,7 +1312,9 @@ TTreeNode::~TTreeNode() {
     delete item_;
 }
 
-TTreeView* TTreeNode::TreeView() const { return owner_->view_; }
+TTreeView* TTreeNode::TreeView() const {
+    return owner_->view_;
+}
 
 void TTreeNode::SetText(const std::string& v) {
     text_ = v;
@@ -1188,11 +1324,14 @@ void TTreeNode::SetText(const std::string& v) {
 void TTreeNode::SetImageIndex(int v) {
     imageIndex_ = v;
     TCustomImageList* list = TreeView()->Images();
-    item_->setIcon(0, list && v >= 0 && v < list->Count() ? QIcon(QPixmap::fromImage(list->ImageAt(v))) : QIcon());
+    item_->setIcon(0, list && v >= 0 && v < list->Count()
+                          ? QIcon(QPixmap::fromImage(list->ImageAt(v)))
+                          : QIcon());
 }
 
 TTreeNode* TTreeNode::Item(int i) const {
-    if (i < 0 || i >= Count()) throw EListError("List index out of bounds (" + std::to_string(i) + ")");
+    if (i < 0 || i >= Count())
+        throw EListError("List index out of bounds (" + std::to_string(i) + ")");
     return children_[i];
 }
 
@@ -1212,27 +1351,36 @@ int TTreeNode::Level() const {
     return l;
 }
 
-bool TTreeNode::HasChildren() const { return hasChildren_ || !children_.empty(); }
+bool TTreeNode::HasChildren() const {
+    return hasChildren_ || !children_.empty();
+}
 
 void TTreeNode::SetHasChildren(bool v) {
     hasChildren_ = v;
-    item_->setChildIndicatorPolicy(v ? QTreeWidgetItem::ShowIndicator : QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    item_->setChildIndicatorPolicy(v ? QTreeWidgetItem::ShowIndicator
+                                     : QTreeWidgetItem::DontShowIndicatorWhenChildless);
 }
 
-bool TTreeNode::Expanded() const { return item_->isExpanded(); }
+bool TTreeNode::Expanded() const {
+    return item_->isExpanded();
+}
 
 void TTreeNode::SetExpanded(bool v) {
     if (v == Expanded()) return;
     TTreeView* tv = TreeView();
     bool allow = true;
-    if (v) tv->OnExpanding(tv, this, allow);
-    else tv->OnCollapsing(tv, this, allow);
+    if (v)
+        tv->OnExpanding(tv, this, allow);
+    else
+        tv->OnCollapsing(tv, this, allow);
     if (!allow) return;
     tv->quiet_ = true;
     item_->setExpanded(v);
     tv->quiet_ = false;
-    if (v) tv->OnExpanded(tv, this);
-    else tv->OnCollapsed(tv, this);
+    if (v)
+        tv->OnExpanded(tv, this);
+    else
+        tv->OnCollapsed(tv, this);
 }
 
 void TTreeNode::Expand(bool recurse) {
@@ -1247,11 +1395,15 @@ void TTreeNode::Collapse(bool recurse) {
         for (auto* c : std::vector<TTreeNode*>(children_)) c->Collapse(true);
 }
 
-bool TTreeNode::Selected() const { return TreeView()->Tree()->currentItem() == item_; }
+bool TTreeNode::Selected() const {
+    return TreeView()->Tree()->currentItem() == item_;
+}
 
 void TTreeNode::SetSelected(bool v) {
-    if (v) TreeView()->SetSelected(this);
-    else if (Selected()) TreeView()->SetSelected(nullptr);
+    if (v)
+        TreeView()->SetSelected(this);
+    else if (Selected())
+        TreeView()->SetSelected(nullptr);
 }
 
 TTreeNode* TTreeNode::GetNextSibling() const {
@@ -1287,13 +1439,17 @@ TTreeNode* TTreeNode::GetNextVisible() const {
     return nullptr;
 }
 
-void TTreeNode::Delete() { owner_->Delete(this); }
+void TTreeNode::Delete() {
+    owner_->Delete(this);
+}
 
 void TTreeNode::DeleteChildren() {
     while (!children_.empty()) owner_->Delete(children_.back());
 }
 
-void TTreeNode::MakeVisible() { TreeView()->Tree()->scrollToItem(item_); }
+void TTreeNode::MakeVisible() {
+    TreeView()->Tree()->scrollToItem(item_);
+}
 
 bool TTreeNode::EditText() {
     if (!TreeView()->CanEdit(this)) return false;
@@ -1308,23 +1464,27 @@ TTreeNodes::~TTreeNodes() {
 const std::vector<TTreeNode*>& TTreeNodes::flat() const {
     if (!flatValid_) {
         flat_.clear();
-        std::function<void(const std::vector<TTreeNode*>&)> walk = [&](const std::vector<TTreeNode*>& v) {
-            for (auto* n : v) {
-                flat_.push_back(n);
-                walk(n->children_);
-            }
-        };
+        std::function<void(const std::vector<TTreeNode*>&)> walk =
+            [&](const std::vector<TTreeNode*>& v) {
+                for (auto* n : v) {
+                    flat_.push_back(n);
+                    walk(n->children_);
+                }
+            };
         walk(roots_);
         flatValid_ = true;
     }
     return flat_;
 }
 
-int TTreeNodes::Count() const { return (int)flat().size(); }
+int TTreeNodes::Count() const {
+    return (int)flat().size();
+}
 
 TTreeNode* TTreeNodes::Item(int i) const {
     auto& f = flat();
-    if (i < 0 || i >= (int)f.size()) throw EListError("List index out of bounds (" + std::to_string(i) + ")");
+    if (i < 0 || i >= (int)f.size())
+        throw EListError("List index out of bounds (" + std::to_string(i) + ")");
     return f[i];
 }
 
@@ -1336,13 +1496,17 @@ TTreeNode* TTreeNodes::insertAt(TTreeNode* parent, int index, const std::string&
     n->SetText(text);
     n->indexHint_ = index;
     sib.insert(sib.begin() + index, n);
-    if (parent) parent->item_->insertChild(index, n->item_);
-    else view_->tree_->insertTopLevelItem(index, n->item_);
+    if (parent)
+        parent->item_->insertChild(index, n->item_);
+    else
+        view_->tree_->insertTopLevelItem(index, n->item_);
     invalidate();
     return n;
 }
 
-TTreeNode* TTreeNodes::Add(TTreeNode* sibling, const std::string& text) { return AddObject(sibling, text, nullptr); }
+TTreeNode* TTreeNodes::Add(TTreeNode* sibling, const std::string& text) {
+    return AddObject(sibling, text, nullptr);
+}
 
 TTreeNode* TTreeNodes::AddObject(TTreeNode* sibling, const std::string& text, void* data) {
     TTreeNode* parent = sibling ? sibling->parent_ : nullptr;
@@ -1353,13 +1517,17 @@ TTreeNode* TTreeNodes::AddFirst(TTreeNode* sibling, const std::string& text) {
     return insertAt(sibling ? sibling->parent_ : nullptr, 0, text, nullptr);
 }
 
-TTreeNode* TTreeNodes::AddChild(TTreeNode* parent, const std::string& text) { return AddChildObject(parent, text, nullptr); }
+TTreeNode* TTreeNodes::AddChild(TTreeNode* parent, const std::string& text) {
+    return AddChildObject(parent, text, nullptr);
+}
 
 TTreeNode* TTreeNodes::AddChildObject(TTreeNode* parent, const std::string& text, void* data) {
     return insertAt(parent, (int)siblingsOf(parent).size(), text, data);
 }
 
-TTreeNode* TTreeNodes::AddChildFirst(TTreeNode* parent, const std::string& text) { return insertAt(parent, 0, text, nullptr); }
+TTreeNode* TTreeNodes::AddChildFirst(TTreeNode* parent, const std::string& text) {
+    return insertAt(parent, 0, text, nullptr);
+}
 
 TTreeNode* TTreeNodes::Insert(TTreeNode* sibling, const std::string& text) {
     if (!sibling) return insertAt(nullptr, (int)roots_.size(), text, nullptr);
@@ -1379,8 +1547,10 @@ void TTreeNodes::Delete(TTreeNode* node) {
     invalidate();
     view_->quiet_ = true;
     // Taken out by its row first (see TListItems::Delete).
-    if (node->parent_) node->parent_->item_->takeChild(index);
-    else view_->tree_->takeTopLevelItem(index);
+    if (node->parent_)
+        node->parent_->item_->takeChild(index);
+    else
+        view_->tree_->takeTopLevelItem(index);
     delete node;
     view_->quiet_ = false;
 }
@@ -1408,9 +1578,10 @@ TTreeView::TTreeView(TComponent* owner) : TWinControl(owner) {
     t->setItemDelegate(new CaptionDelegate(
         t, [this](QTreeWidgetItem* it) { return CanEdit(NodeOf(it)); },
         [this](QTreeWidgetItem* it, std::string s) { TextEdited(NodeOf(it), std::move(s)); }));
-    QObject::connect(t, &QTreeWidget::currentItemChanged, [this](QTreeWidgetItem* now, QTreeWidgetItem* before) {
-        SafeCall([&] { currentChanged(now, before); });
-    });
+    QObject::connect(t, &QTreeWidget::currentItemChanged,
+                     [this](QTreeWidgetItem* now, QTreeWidgetItem* before) {
+                         SafeCall([&] { currentChanged(now, before); });
+                     });
     QObject::connect(t, &QTreeWidget::itemExpanded, [this](QTreeWidgetItem* it) {
         if (quiet_) return;
         SafeCall([&] {
@@ -1435,7 +1606,8 @@ TTreeView::TTreeView(TComponent* owner) : TWinControl(owner) {
             if (allow) OnCollapsed(this, n);
         });
     });
-    QObject::connect(t, &QTreeWidget::itemDoubleClicked, [this] { SafeCall([this] { DblClick(); }); });
+    QObject::connect(t, &QTreeWidget::itemDoubleClicked,
+                     [this] { SafeCall([this] { DblClick(); }); });
     QObject::connect(t, &QTreeWidget::itemClicked, [this] { SafeCall([this] { Click(); }); });
     clickOnMouseUp_ = false;
     SetWidget(t);
@@ -1469,11 +1641,17 @@ void TTreeView::currentChanged(QTreeWidgetItem* now, QTreeWidgetItem* before) {
     OnChange(this, n);
 }
 
-TTreeNode* TTreeView::Selected() const { return NodeOf(tree_->currentItem()); }
+TTreeNode* TTreeView::Selected() const {
+    return NodeOf(tree_->currentItem());
+}
 
-void TTreeView::SetSelected(TTreeNode* node) { tree_->setCurrentItem(node ? node->item_ : nullptr); }
+void TTreeView::SetSelected(TTreeNode* node) {
+    tree_->setCurrentItem(node ? node->item_ : nullptr);
+}
 
-TTreeNode* TTreeView::TopItem() const { return NodeOf(tree_->itemAt(QPoint(1, 1))); }
+TTreeNode* TTreeView::TopItem() const {
+    return NodeOf(tree_->itemAt(QPoint(1, 1)));
+}
 
 TTreeNode* TTreeView::GetNodeAt(int x, int y) const {
     QPoint vp = tree_->viewport()->mapFrom(tree_, QPoint(x, y));
@@ -1483,7 +1661,8 @@ TTreeNode* TTreeView::GetNodeAt(int x, int y) const {
 void TTreeView::SetReadOnly(bool v) {
     readOnly_ = v;
     tree_->setEditTriggers(v ? QAbstractItemView::NoEditTriggers
-                             : QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+                             : QAbstractItemView::SelectedClicked |
+                                   QAbstractItemView::EditKeyPressed);
 }
 
 void TTreeView::SetShowRoot(bool v) {
@@ -1515,20 +1694,22 @@ bool TTreeView::AlphaSort() {
     };
     quiet_ = true;
     QTreeWidgetItem* current = tree_->currentItem();
-    std::function<void(TTreeNode*, std::vector<TTreeNode*>&)> sortLevel = [&](TTreeNode* parent, std::vector<TTreeNode*>& v) {
-        std::stable_sort(v.begin(), v.end(), cmp);
-        std::vector<bool> expanded;
-        for (auto* n : v) expanded.push_back(n->item_->isExpanded());
-        if (parent) {
-            for (int i = parent->item_->childCount(); i > 0; --i) parent->item_->takeChild(i - 1);
-            for (auto* n : v) parent->item_->addChild(n->item_);
-        } else {
-            for (int i = tree_->topLevelItemCount(); i > 0; --i) tree_->takeTopLevelItem(i - 1);
-            for (auto* n : v) tree_->addTopLevelItem(n->item_);
-        }
-        for (size_t i = 0; i < v.size(); ++i) v[i]->item_->setExpanded(expanded[i]);
-        for (auto* n : v) sortLevel(n, n->children_);
-    };
+    std::function<void(TTreeNode*, std::vector<TTreeNode*>&)> sortLevel =
+        [&](TTreeNode* parent, std::vector<TTreeNode*>& v) {
+            std::stable_sort(v.begin(), v.end(), cmp);
+            std::vector<bool> expanded;
+            for (auto* n : v) expanded.push_back(n->item_->isExpanded());
+            if (parent) {
+                for (int i = parent->item_->childCount(); i > 0; --i)
+                    parent->item_->takeChild(i - 1);
+                for (auto* n : v) parent->item_->addChild(n->item_);
+            } else {
+                for (int i = tree_->topLevelItemCount(); i > 0; --i) tree_->takeTopLevelItem(i - 1);
+                for (auto* n : v) tree_->addTopLevelItem(n->item_);
+            }
+            for (size_t i = 0; i < v.size(); ++i) v[i]->item_->setExpanded(expanded[i]);
+            for (auto* n : v) sortLevel(n, n->children_);
+        };
     sortLevel(nullptr, nodes_.roots_);
     if (current) tree_->setCurrentItem(current);
     nodes_.invalidate();
@@ -1598,7 +1779,8 @@ PLAT_PUBLISH(TToolBar) {
     p.Prop("ButtonWidth", &TToolBar::ButtonWidth, &TToolBar::SetButtonWidth);
     p.Prop("ButtonHeight", &TToolBar::ButtonHeight, &TToolBar::SetButtonHeight);
     p.Prop("Images", &TToolBar::Images, &TToolBar::SetImages, "TCustomImageList");
-    p.Prop("DisabledImages", &TToolBar::DisabledImages, &TToolBar::SetDisabledImages, "TCustomImageList");
+    p.Prop("DisabledImages", &TToolBar::DisabledImages, &TToolBar::SetDisabledImages,
+           "TCustomImageList");
     p.Prop("HotImages", &TToolBar::HotImages, &TToolBar::SetHotImages, "TCustomImageList");
     p.Prop("Flat", &TToolBar::Flat, &TToolBar::SetFlat);
     p.Prop("ShowCaptions", &TToolBar::ShowCaptions, &TToolBar::SetShowCaptions);
@@ -1632,8 +1814,9 @@ PLAT_PUBLISH(TListColumn) {
 
 PLAT_PUBLISH(TListItem) {
     p.Prop("Caption", &TListItem::Caption, &TListItem::SetCaption, "TCaption");
-    p.Strings("SubItems", [](TListItem& i) { return i.SubItems()->Lines(); },
-              [](TListItem& i, const std::vector<std::string>& l) { i.SubItems()->SetLines(l); });
+    p.Strings(
+        "SubItems", [](TListItem& i) { return i.SubItems()->Lines(); },
+        [](TListItem& i, const std::vector<std::string>& l) { i.SubItems()->SetLines(l); });
     p.Prop("ImageIndex", &TListItem::ImageIndex, &TListItem::SetImageIndex, "TImageIndex");
 }
 
@@ -1655,8 +1838,9 @@ PLAT_PUBLISH(TListView) {
     p.Prop("OnCompare", &TListView::OnCompare, nullptr, "TLVCompareEvent");
     p.Prop("OnEditing", &TListView::OnEditing, nullptr, "TLVEditingEvent");
     p.Prop("OnEdited", &TListView::OnEdited, nullptr, "TLVEditedEvent");
-    p.Indexed("Items", [](TListView& v) { return v.Items()->Count(); },
-              [](TListView& v, int i) { return v.Items()->Item(i); });
+    p.Indexed(
+        "Items", [](TListView& v) { return v.Items()->Count(); },
+        [](TListView& v, int i) { return v.Items()->Item(i); });
 }
 
 PLAT_PUBLISH(TTreeNode) {
@@ -1679,8 +1863,9 @@ PLAT_PUBLISH(TTreeView) {
     p.Prop("OnExpanding", &TTreeView::OnExpanding, nullptr, "TTVExpandingEvent");
     p.Prop("OnCollapsing", &TTreeView::OnCollapsing, nullptr, "TTVCollapsingEvent");
     p.Prop("OnEdited", &TTreeView::OnEdited, nullptr, "TTVEditedEvent");
-    p.Indexed("Items", [](TTreeView& v) { return v.Items()->Count(); },
-              [](TTreeView& v, int i) { return v.Items()->Item(i); });
+    p.Indexed(
+        "Items", [](TTreeView& v) { return v.Items()->Count(); },
+        [](TTreeView& v, int i) { return v.Items()->Item(i); });
 }
 
 }  // namespace plat

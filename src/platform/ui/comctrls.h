@@ -22,7 +22,7 @@ class TPageControl;
 
 class TTabSheet : public TWinControl {
     PLAT_CLASS(TTabSheet, TWinControl)
-public:
+  public:
     explicit TTabSheet(TComponent* owner);
     ~TTabSheet() override;
     TPageControl* PageControl() const { return pageControl_; }
@@ -38,11 +38,11 @@ public:
     TNotifyEvent OnShow;
     TNotifyEvent OnHide;
 
-protected:
+  protected:
     void TextChanged() override;
     void VisibleChanged() override;
 
-private:
+  private:
     friend class TPageControl;
     TPageControl* pageControl_ = nullptr;
     bool tabVisible_ = true;
@@ -56,7 +56,7 @@ using TTabChangingEvent = Event<TObject*, bool&>;
 
 class TPageControl : public TWinControl {
     PLAT_CLASS(TPageControl, TWinControl)
-public:
+  public:
     explicit TPageControl(TComponent* owner);
     ~TPageControl() override;
 
@@ -105,7 +105,7 @@ public:
     // Paints every visible tab through DrawTab on the given canvas.
     void PaintTabsTo(TCanvas& canvas);
 
-protected:
+  protected:
     virtual bool CanChange();
     virtual void Change();
     void KeyDown(uint16_t& key, TShiftState shift) override;
@@ -114,7 +114,7 @@ protected:
     void AlignControls(TControl* changing, TRect& rect) override;
     void Notification(TComponent* c, TOperation op) override;
 
-private:
+  private:
     friend class TTabSheet;
     friend class PageTabBar;
     void insertPage(TTabSheet* p);
@@ -139,12 +139,15 @@ class TToolBar;
 
 class TToolButton : public TGraphicControl {
     PLAT_CLASS(TToolButton, TGraphicControl)
-public:
+  public:
     explicit TToolButton(TComponent* owner);
     TToolButtonStyle Style() const { return style_; }
     void SetStyle(TToolButtonStyle v);
     int ImageIndex() const { return imageIndex_; }
-    void SetImageIndex(int v) { imageIndex_ = v; Invalidate(); }
+    void SetImageIndex(int v) {
+        imageIndex_ = v;
+        Invalidate();
+    }
     bool Down() const { return down_; }
     // Check buttons of a group: one down at a time.
     void SetDown(bool v);
@@ -166,7 +169,7 @@ public:
     void DropDown();
     void SetBounds(int left, int top, int width, int height) override;
 
-protected:
+  protected:
     void Paint() override;
     void TextChanged() override { Invalidate(); }
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
@@ -174,7 +177,7 @@ protected:
     void Notification(TComponent* c, TOperation op) override;
     bool HandleQtEvent(QEvent* e, const QtBaseEvent& base) override;
 
-private:
+  private:
     friend class TToolBar;
     TToolButtonStyle style_ = TToolButtonStyle::tbsButton;
     int imageIndex_ = -1;
@@ -187,7 +190,7 @@ private:
 
 class TToolBar : public TCustomControl {
     PLAT_CLASS(TToolBar, TCustomControl)
-public:
+  public:
     explicit TToolBar(TComponent* owner);
     int ButtonCount() const { return (int)buttons_.size(); }
     TToolButton* Buttons(int i) const { return buttons_.at(i); }
@@ -202,7 +205,10 @@ public:
     TCustomImageList* HotImages() const { return hotImages_; }
     void SetHotImages(TCustomImageList* v);
     bool Flat() const { return flat_; }
-    void SetFlat(bool v) { flat_ = v; Invalidate(); }
+    void SetFlat(bool v) {
+        flat_ = v;
+        Invalidate();
+    }
     bool ShowCaptions() const { return showCaptions_; }
     void SetShowCaptions(bool v);
     bool Wrapable() const { return wrapable_; }
@@ -213,13 +219,13 @@ public:
     // Lays the buttons out again, left to right in their order.
     void ArrangeButtons();
 
-protected:
+  protected:
     void Paint() override;
     void ControlsChanged() override;
     void AlignControls(TControl* changing, TRect& rect) override;
     void Notification(TComponent* c, TOperation op) override;
 
-private:
+  private:
     friend class TToolButton;
     void buttonMoved(TToolButton* b, int left);
     std::vector<TToolButton*> buttons_;
@@ -241,7 +247,7 @@ PLAT_ENUM_INFO(TStatusPanelStyle, psText, psOwnerDraw)
 
 class TStatusPanel : public TCollectionItem {
     PLAT_CLASS(TStatusPanel, TCollectionItem)
-public:
+  public:
     explicit TStatusPanel(TCollection* c = nullptr);
     const std::string& Text() const { return text_; }
     void SetText(const std::string& v);
@@ -255,7 +261,7 @@ public:
     void SetStyle(TStatusPanelStyle v);
     void Assign(TPersistent* source) override;
 
-private:
+  private:
     std::string text_;
     int width_ = 50;
     TAlignment alignment_ = TAlignment::taLeftJustify;
@@ -267,22 +273,22 @@ class TStatusBar;
 
 class TStatusPanels : public TCollection {
     PLAT_CLASS(TStatusPanels, TCollection)
-public:
+  public:
     explicit TStatusPanels(TStatusBar* bar);
     TStatusPanel* Add() { return static_cast<TStatusPanel*>(TCollection::Add()); }
     TStatusPanel* Items(int i) const { return ItemAs<TStatusPanel>(i); }
     TStatusPanel* operator[](int i) const { return Items(i); }
 
-protected:
+  protected:
     void Update(TCollectionItem* item) override;
 
-private:
+  private:
     TStatusBar* bar_;
 };
 
 class TStatusBar : public TCustomControl {
     PLAT_CLASS(TStatusBar, TCustomControl)
-public:
+  public:
     explicit TStatusBar(TComponent* owner);
     TStatusPanels* Panels() { return &panels_; }
     bool SimplePanel() const { return simplePanel_; }
@@ -294,10 +300,10 @@ public:
     TRect PanelRect(int index) const;
     Event<TObject*, TStatusPanel*, TRect> OnDrawPanel;
 
-protected:
+  protected:
     void Paint() override;
 
-private:
+  private:
     TStatusPanels panels_{this};
     bool simplePanel_ = false;
     std::string simpleText_;
@@ -317,7 +323,7 @@ class TListItems;
 
 class TListColumn : public TCollectionItem {
     PLAT_CLASS(TListColumn, TCollectionItem)
-public:
+  public:
     explicit TListColumn(TCollection* c = nullptr);
     const std::string& Caption() const { return caption_; }
     void SetCaption(const std::string& v);
@@ -331,7 +337,7 @@ public:
     int ImageIndex = -1;
     void Assign(TPersistent* source) override;
 
-private:
+  private:
     friend class TListView;
     std::string caption_;
     int width_ = 50;
@@ -340,23 +346,23 @@ private:
 
 class TListColumns : public TCollection {
     PLAT_CLASS(TListColumns, TCollection)
-public:
+  public:
     explicit TListColumns(TListView* owner);
     TListColumn* Add() { return static_cast<TListColumn*>(TCollection::Add()); }
     TListColumn* Items(int i) const { return ItemAs<TListColumn>(i); }
     TListColumn* operator[](int i) const { return Items(i); }
     TListView* ListView() const { return view_; }
 
-protected:
+  protected:
     void Update(TCollectionItem* item) override;
 
-private:
+  private:
     TListView* view_;
 };
 
 class TListItem : public TPersistent, private StringsListener {
     PLAT_CLASS(TListItem, TPersistent)
-public:
+  public:
     const std::string& Caption() const { return caption_; }
     void SetCaption(const std::string& v);
     TControlStrings* SubItems() { return &subItems_; }
@@ -379,7 +385,7 @@ public:
     bool EditCaption();
     TRect DisplayRect() const;
 
-private:
+  private:
     friend class TListItems;
     friend class TListView;
     explicit TListItem(TListItems* owner);
@@ -399,7 +405,7 @@ private:
 };
 
 class TListItems {
-public:
+  public:
     explicit TListItems(TListView* view) : view_(view) {}
     ~TListItems();
     int Count() const { return (int)items_.size(); }
@@ -414,7 +420,7 @@ public:
     void EndUpdate();
     TListView* Owner() const { return view_; }
 
-private:
+  private:
     friend class TListView;
     friend class TListItem;
     TListView* view_;
@@ -427,7 +433,7 @@ using TLVSortProc = std::function<int(TListItem*, TListItem*, intptr_t)>;
 
 class TListView : public TWinControl {
     PLAT_CLASS(TListView, TWinControl)
-public:
+  public:
     explicit TListView(TComponent* owner);
     ~TListView() override;
 
@@ -440,7 +446,10 @@ public:
     bool RowSelect() const { return rowSelect_; }
     void SetRowSelect(bool v);
     bool GridLines() const { return gridLines_; }
-    void SetGridLines(bool v) { gridLines_ = v; Invalidate(); }
+    void SetGridLines(bool v) {
+        gridLines_ = v;
+        Invalidate();
+    }
     bool Checkboxes() const { return checkboxes_; }
     void SetCheckboxes(bool v);
     bool MultiSelect() const { return multiSelect_; }
@@ -466,7 +475,8 @@ public:
     // Sorts by caption (stText) or through OnCompare (stData, stBoth).
     bool AlphaSort();
     bool CustomSort(TLVSortProc proc, intptr_t data);
-    TListItem* FindCaption(int start, const std::string& value, bool partial, bool inclusive, bool wrap) const;
+    TListItem* FindCaption(int start, const std::string& value, bool partial, bool inclusive,
+                           bool wrap) const;
     void Clear() { items_.Clear(); }
 
     Event<TObject*, TListItem*, TItemChange> OnChange;
@@ -485,7 +495,7 @@ public:
     void CaptionEdited(TListItem* item, std::string text);
     bool CanEdit(TListItem* item);
 
-private:
+  private:
     friend class TListItems;
     friend class TListItem;
     friend class TListColumns;
@@ -496,7 +506,8 @@ private:
     TListColumns columns_{this};
     TListItems items_{this};
     TViewStyle viewStyle_ = TViewStyle::vsIcon;
-    bool readOnly_ = false, rowSelect_ = false, gridLines_ = false, checkboxes_ = false, multiSelect_ = false;
+    bool readOnly_ = false, rowSelect_ = false, gridLines_ = false, checkboxes_ = false,
+         multiSelect_ = false;
     TSortType sortType_ = TSortType::stNone;
     TCustomImageList* smallImages_ = nullptr;
     bool quiet_ = false;
@@ -509,7 +520,7 @@ class TTreeNodes;
 
 class TTreeNode : public TPersistent {
     PLAT_CLASS(TTreeNode, TPersistent)
-public:
+  public:
     const std::string& Text() const { return text_; }
     void SetText(const std::string& v);
     void* Data = nullptr;
@@ -548,7 +559,7 @@ public:
     TTreeNodes* Owner() const { return owner_; }
     TTreeView* TreeView() const;
 
-private:
+  private:
     friend class TTreeNodes;
     friend class TTreeView;
     TTreeNode(TTreeNodes* owner, TTreeNode* parent);
@@ -565,7 +576,7 @@ private:
 };
 
 class TTreeNodes {
-public:
+  public:
     explicit TTreeNodes(TTreeView* view) : view_(view) {}
     ~TTreeNodes();
     // Every node of the tree.
@@ -589,11 +600,13 @@ public:
     void EndUpdate();
     TTreeView* Owner() const { return view_; }
 
-private:
+  private:
     friend class TTreeNode;
     friend class TTreeView;
     TTreeNode* insertAt(TTreeNode* parent, int index, const std::string& text, void* data);
-    std::vector<TTreeNode*>& siblingsOf(TTreeNode* parent) { return parent ? parent->children_ : roots_; }
+    std::vector<TTreeNode*>& siblingsOf(TTreeNode* parent) {
+        return parent ? parent->children_ : roots_;
+    }
     const std::vector<TTreeNode*>& flat() const;
     void invalidate() { flatValid_ = false; }
     TTreeView* view_;
@@ -605,7 +618,7 @@ private:
 
 class TTreeView : public TWinControl {
     PLAT_CLASS(TTreeView, TWinControl)
-public:
+  public:
     explicit TTreeView(TComponent* owner);
     ~TTreeView() override;
     TTreeNodes* Items() { return &nodes_; }
@@ -648,7 +661,7 @@ public:
     void TextEdited(TTreeNode* node, std::string text);
     bool CanEdit(TTreeNode* node);
 
-private:
+  private:
     friend class TTreeNodes;
     friend class TTreeNode;
     void currentChanged(QTreeWidgetItem* now, QTreeWidgetItem* before);

@@ -1,8 +1,5 @@
 #include "platform/ui/controls.h"
 
-#include "platform/component/classes.h"
-#include "platform/component/properties.h"
-
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QHelpEvent>
@@ -12,11 +9,12 @@
 #include <QPointer>
 #include <QToolTip>
 #include <QWidget>
-
 #include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
 
+#include "platform/component/classes.h"
+#include "platform/component/properties.h"
 #include "platform/core/exceptions.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/menus.h"
@@ -41,7 +39,9 @@ HWND NextHandle() {
 }
 }  // namespace
 
-bool IsLiveControl(const TControl* c) { return c && LiveControls().count(c) != 0; }
+bool IsLiveControl(const TControl* c) {
+    return c && LiveControls().count(c) != 0;
+}
 
 TControl* ControlOfLParam(LPARAM l) {
     auto* c = reinterpret_cast<TControl*>(l);
@@ -63,7 +63,9 @@ TControl* ControlOfWidget(QWidget* w) {
     return nullptr;
 }
 
-bool RouteEvent(TControl* control, QEvent* e, const QtBaseEvent& base) { return control->DispatchQtEvent(e, base); }
+bool RouteEvent(TControl* control, QEvent* e, const QtBaseEvent& base) {
+    return control->DispatchQtEvent(e, base);
+}
 
 TCustomForm* GetParentForm(const TControl* c) {
     if (!c) return nullptr;
@@ -84,35 +86,61 @@ std::string GetLongHint(const std::string& hint) {
 namespace {
 Qt::CursorShape QtCursor(TCursor c) {
     switch (c) {
-    case crArrow: return Qt::ArrowCursor;
-    case crCross: return Qt::CrossCursor;
-    case crIBeam: return Qt::IBeamCursor;
-    case crSizeNESW: return Qt::SizeBDiagCursor;
-    case crSizeNS: return Qt::SizeVerCursor;
-    case crSizeNWSE: return Qt::SizeFDiagCursor;
-    case crSizeWE: return Qt::SizeHorCursor;
-    case crUpArrow: return Qt::UpArrowCursor;
-    case crHourGlass: case crSQLWait: return Qt::WaitCursor;
-    case crDrag: case crMultiDrag: return Qt::DragCopyCursor;
-    case crNoDrop: case crNo: return Qt::ForbiddenCursor;
-    case crHSplit: return Qt::SplitHCursor;
-    case crVSplit: return Qt::SplitVCursor;
-    case crAppStart: return Qt::BusyCursor;
-    case crHelp: return Qt::WhatsThisCursor;
-    case crHandPoint: return Qt::PointingHandCursor;
-    case crSizeAll: return Qt::SizeAllCursor;
-    case crNone: return Qt::BlankCursor;
-    default: return Qt::ArrowCursor;
+        case crArrow:
+            return Qt::ArrowCursor;
+        case crCross:
+            return Qt::CrossCursor;
+        case crIBeam:
+            return Qt::IBeamCursor;
+        case crSizeNESW:
+            return Qt::SizeBDiagCursor;
+        case crSizeNS:
+            return Qt::SizeVerCursor;
+        case crSizeNWSE:
+            return Qt::SizeFDiagCursor;
+        case crSizeWE:
+            return Qt::SizeHorCursor;
+        case crUpArrow:
+            return Qt::UpArrowCursor;
+        case crHourGlass:
+        case crSQLWait:
+            return Qt::WaitCursor;
+        case crDrag:
+        case crMultiDrag:
+            return Qt::DragCopyCursor;
+        case crNoDrop:
+        case crNo:
+            return Qt::ForbiddenCursor;
+        case crHSplit:
+            return Qt::SplitHCursor;
+        case crVSplit:
+            return Qt::SplitVCursor;
+        case crAppStart:
+            return Qt::BusyCursor;
+        case crHelp:
+            return Qt::WhatsThisCursor;
+        case crHandPoint:
+            return Qt::PointingHandCursor;
+        case crSizeAll:
+            return Qt::SizeAllCursor;
+        case crNone:
+            return Qt::BlankCursor;
+        default:
+            return Qt::ArrowCursor;
     }
 }
 
 TMouseButton ButtonOf(Qt::MouseButton b) {
-    return b == Qt::RightButton ? TMouseButton::mbRight : b == Qt::MiddleButton ? TMouseButton::mbMiddle : TMouseButton::mbLeft;
+    return b == Qt::RightButton    ? TMouseButton::mbRight
+           : b == Qt::MiddleButton ? TMouseButton::mbMiddle
+                                   : TMouseButton::mbLeft;
 }
 }  // namespace
 
 // Used by the screen cursor as well.
-Qt::CursorShape QtCursorShape(TCursor c) { return QtCursor(c); }
+Qt::CursorShape QtCursorShape(TCursor c) {
+    return QtCursor(c);
+}
 
 // ---- TControl ----------------------------------------------------------------
 
@@ -156,7 +184,8 @@ void TControl::SetWidget(QWidget* w, bool selfPainted) {
 void TControl::SetParent(TWinControl* parent) {
     if (parent == parent_) return;
     for (TControl* p = parent; p; p = p->parent_)
-        if (p == this) throw EInvalidOperation("A control cannot have itself or a child as its parent");
+        if (p == this)
+            throw EInvalidOperation("A control cannot have itself or a child as its parent");
     TWinControl* old = parent_;
     if (old) {
         parent_ = nullptr;
@@ -234,7 +263,9 @@ void TControl::SetVisible(bool v) {
     if (parent_ && align_ != TAlign::alNone) parent_->Realign();
 }
 
-bool TControl::Showing() const { return visible_ && parent_ && parent_->Showing(); }
+bool TControl::Showing() const {
+    return visible_ && parent_ && parent_->Showing();
+}
 
 void TControl::SetEnabled(bool v) {
     if (v == enabled_) return;
@@ -246,7 +277,9 @@ void TControl::SetEnabled(bool v) {
     EnabledChanged();
 }
 
-void TControl::EnabledChanged() { Invalidate(); }
+void TControl::EnabledChanged() {
+    Invalidate();
+}
 void TControl::VisibleChanged() {}
 
 // Colour --------------------------------------------------------------------
@@ -271,7 +304,9 @@ void TControl::ParentColorChanged() {
     ColorChanged();
 }
 
-void TControl::ColorChanged() { Invalidate(); }
+void TControl::ColorChanged() {
+    Invalidate();
+}
 
 void TControl::ApplyColorToWidget() {
     if (!widget_ || selfPainted_) return;
@@ -302,7 +337,9 @@ void TControl::ParentFontChanged() {
     fontFromParent_ = false;
 }
 
-void TControl::FontChanged() { Invalidate(); }
+void TControl::FontChanged() {
+    Invalidate();
+}
 
 void TControl::ApplyFontToWidget() {
     if (!widget_) return;
@@ -317,14 +354,18 @@ void TControl::ApplyFontToWidget() {
 
 // Hints, cursor, menus, text -----------------------------------------------------
 
-void TControl::SetHint(const std::string& v) { hint_ = v; }
+void TControl::SetHint(const std::string& v) {
+    hint_ = v;
+}
 
 void TControl::SetShowHint(bool v) {
     showHint_ = v;
     parentShowHint_ = false;
 }
 
-void TControl::SetParentShowHint(bool v) { parentShowHint_ = v; }
+void TControl::SetParentShowHint(bool v) {
+    parentShowHint_ = v;
+}
 
 bool TControl::EffectiveShowHint() const {
     if (parentShowHint_) return parent_ ? parent_->EffectiveShowHint() : showHint_;
@@ -334,8 +375,10 @@ bool TControl::EffectiveShowHint() const {
 void TControl::SetCursor(TCursor v) {
     cursor_ = v;
     if (!widget_) return;
-    if (v == crDefault) widget_->unsetCursor();
-    else widget_->setCursor(QtCursor(v));
+    if (v == crDefault)
+        widget_->unsetCursor();
+    else
+        widget_->setCursor(QtCursor(v));
 }
 
 void TControl::SetPopupMenu(TPopupMenu* m) {
@@ -377,11 +420,21 @@ void TControl::SendToBack() {
     if (widget_) widget_->lower();
 }
 
-void TControl::Click() { OnClick(this); }
-void TControl::DblClick() { OnDblClick(this); }
-void TControl::Invalidate() { if (widget_) widget_->update(); }
-void TControl::Repaint() { if (widget_) widget_->repaint(); }
-void TControl::Update() { if (widget_) widget_->repaint(); }
+void TControl::Click() {
+    OnClick(this);
+}
+void TControl::DblClick() {
+    OnDblClick(this);
+}
+void TControl::Invalidate() {
+    if (widget_) widget_->update();
+}
+void TControl::Repaint() {
+    if (widget_) widget_->repaint();
+}
+void TControl::Update() {
+    if (widget_) widget_->repaint();
+}
 
 LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam) {
     TMessage m{msg, wParam, lParam, 0};
@@ -391,11 +444,19 @@ LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 void TControl::WndProc(TMessage& m) {}
 
-void TControl::Resize() { OnResize(this); }
+void TControl::Resize() {
+    OnResize(this);
+}
 
-void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) { OnMouseDown(this, button, shift, x, y); }
-void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) { OnMouseUp(this, button, shift, x, y); }
-void TControl::MouseMove(TShiftState shift, int x, int y) { OnMouseMove(this, shift, x, y); }
+void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    OnMouseDown(this, button, shift, x, y);
+}
+void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+    OnMouseUp(this, button, shift, x, y);
+}
+void TControl::MouseMove(TShiftState shift, int x, int y) {
+    OnMouseMove(this, shift, x, y);
+}
 
 namespace {
 // A canvas starts each paint in the control's font and colour.
@@ -432,89 +493,96 @@ bool TControl::DispatchQtEvent(QEvent* e, const QtBaseEvent& base) {
 
 bool TControl::HandleQtEvent(QEvent* e, const QtBaseEvent& base) {
     switch (e->type()) {
-    case QEvent::Paint: {
-        if (!selfPainted_ && !PaintsOver) return base(e);
-        bool r = selfPainted_ ? true : base(e);
-        QPainter p(widget_);
-        canvas_.SetDevice(MakePainterDevice(&p));
-        PrepareCanvas(canvas_, font_, color_);
-        struct Unbind {
-            TCanvas& c;
-            ~Unbind() { c.SetDevice(nullptr); }
-        } unbind{canvas_};
-        if (selfPainted_) Paint();
-        else PaintOver();
-        return r;
-    }
-    case QEvent::MouseButtonPress: {
-        auto* me = static_cast<QMouseEvent*>(e);
-        bool r = base(e);
-        // The widget's own handling may have run a handler that freed us.
-        if (!IsLiveControl(this)) return r;
-        if (me->button() == Qt::LeftButton) mousePressed_ = true;
-        MouseDown(ButtonOf(me->button()), ShiftFromQt(me->modifiers(), me->buttons()), (int)me->position().x(),
-                  (int)me->position().y());
-        return r;
-    }
-    case QEvent::MouseButtonRelease: {
-        auto* me = static_cast<QMouseEvent*>(e);
-        bool r = base(e);
-        if (!IsLiveControl(this)) return r;
-        int x = (int)me->position().x(), y = (int)me->position().y();
-        if (me->button() == Qt::LeftButton && mousePressed_) {
-            mousePressed_ = false;
-            if (clickOnMouseUp_ && ControlStyle.Contains(TControlStyleItem::csClickEvents) &&
-                ClientRect().Contains({x, y}))
-                Click();
+        case QEvent::Paint: {
+            if (!selfPainted_ && !PaintsOver) return base(e);
+            bool r = selfPainted_ ? true : base(e);
+            QPainter p(widget_);
+            canvas_.SetDevice(MakePainterDevice(&p));
+            PrepareCanvas(canvas_, font_, color_);
+            struct Unbind {
+                TCanvas& c;
+                ~Unbind() { c.SetDevice(nullptr); }
+            } unbind{canvas_};
+            if (selfPainted_)
+                Paint();
+            else
+                PaintOver();
+            return r;
         }
-        if (IsLiveControl(this))
-            MouseUp(ButtonOf(me->button()), ShiftFromQt(me->modifiers(), me->buttons()), x, y);
-        return r;
-    }
-    case QEvent::MouseButtonDblClick: {
-        auto* me = static_cast<QMouseEvent*>(e);
-        bool r = base(e);
-        if (!IsLiveControl(this)) return r;
-        if (me->button() == Qt::LeftButton && ControlStyle.Contains(TControlStyleItem::csDoubleClicks)) DblClick();
-        if (IsLiveControl(this))
-            MouseDown(ButtonOf(me->button()), ShiftFromQt(me->modifiers(), me->buttons()) + ssDouble,
+        case QEvent::MouseButtonPress: {
+            auto* me = static_cast<QMouseEvent*>(e);
+            bool r = base(e);
+            // The widget's own handling may have run a handler that freed us.
+            if (!IsLiveControl(this)) return r;
+            if (me->button() == Qt::LeftButton) mousePressed_ = true;
+            MouseDown(ButtonOf(me->button()), ShiftFromQt(me->modifiers(), me->buttons()),
                       (int)me->position().x(), (int)me->position().y());
-        return r;
-    }
-    case QEvent::MouseMove: {
-        auto* me = static_cast<QMouseEvent*>(e);
-        bool r = base(e);
-        if (!IsLiveControl(this)) return r;
-        MouseMove(ShiftFromQt(me->modifiers(), me->buttons()), (int)me->position().x(), (int)me->position().y());
-        return r;
-    }
-    case QEvent::ToolTip: {
-        auto* he = static_cast<QHelpEvent*>(e);
-        std::string tip = GetShortHint(hint_);
-        if (EffectiveShowHint() && Application->ShowHint && !tip.empty())
-            QToolTip::showText(he->globalPos(), Q(tip), widget_, QRect(), Application->HintHidePause);
-        else
-            QToolTip::hideText();
-        return true;
-    }
-    case QEvent::ContextMenu:
-        if (popupMenu_ && popupMenu_->AutoPopup) {
-            auto* ce = static_cast<QContextMenuEvent*>(e);
-            popupMenu_->SetPopupComponent(this);
-            popupMenu_->Popup(ce->globalPos().x(), ce->globalPos().y());
+            return r;
+        }
+        case QEvent::MouseButtonRelease: {
+            auto* me = static_cast<QMouseEvent*>(e);
+            bool r = base(e);
+            if (!IsLiveControl(this)) return r;
+            int x = (int)me->position().x(), y = (int)me->position().y();
+            if (me->button() == Qt::LeftButton && mousePressed_) {
+                mousePressed_ = false;
+                if (clickOnMouseUp_ && ControlStyle.Contains(TControlStyleItem::csClickEvents) &&
+                    ClientRect().Contains({x, y}))
+                    Click();
+            }
+            if (IsLiveControl(this))
+                MouseUp(ButtonOf(me->button()), ShiftFromQt(me->modifiers(), me->buttons()), x, y);
+            return r;
+        }
+        case QEvent::MouseButtonDblClick: {
+            auto* me = static_cast<QMouseEvent*>(e);
+            bool r = base(e);
+            if (!IsLiveControl(this)) return r;
+            if (me->button() == Qt::LeftButton &&
+                ControlStyle.Contains(TControlStyleItem::csDoubleClicks))
+                DblClick();
+            if (IsLiveControl(this))
+                MouseDown(ButtonOf(me->button()),
+                          ShiftFromQt(me->modifiers(), me->buttons()) + ssDouble,
+                          (int)me->position().x(), (int)me->position().y());
+            return r;
+        }
+        case QEvent::MouseMove: {
+            auto* me = static_cast<QMouseEvent*>(e);
+            bool r = base(e);
+            if (!IsLiveControl(this)) return r;
+            MouseMove(ShiftFromQt(me->modifiers(), me->buttons()), (int)me->position().x(),
+                      (int)me->position().y());
+            return r;
+        }
+        case QEvent::ToolTip: {
+            auto* he = static_cast<QHelpEvent*>(e);
+            std::string tip = GetShortHint(hint_);
+            if (EffectiveShowHint() && Application->ShowHint && !tip.empty())
+                QToolTip::showText(he->globalPos(), Q(tip), widget_, QRect(),
+                                   Application->HintHidePause);
+            else
+                QToolTip::hideText();
             return true;
         }
-        return base(e);
-    case QEvent::Shortcut:
-        // Mnemonics Qt found in a caption: the platform's accelerator rules decide.
-        if (auto* ctl = dynamic_cast<TWinControl*>(this)) {
-            TCustomForm* f = GetParentForm(ctl);
-            char32_t ch = AccelCharOf(GetText());
-            if (f && ch) f->DialogChar(ch);
-        }
-        return true;
-    default:
-        return base(e);
+        case QEvent::ContextMenu:
+            if (popupMenu_ && popupMenu_->AutoPopup) {
+                auto* ce = static_cast<QContextMenuEvent*>(e);
+                popupMenu_->SetPopupComponent(this);
+                popupMenu_->Popup(ce->globalPos().x(), ce->globalPos().y());
+                return true;
+            }
+            return base(e);
+        case QEvent::Shortcut:
+            // Mnemonics Qt found in a caption: the platform's accelerator rules decide.
+            if (auto* ctl = dynamic_cast<TWinControl*>(this)) {
+                TCustomForm* f = GetParentForm(ctl);
+                char32_t ch = AccelCharOf(GetText());
+                if (f && ch) f->DialogChar(ch);
+            }
+            return true;
+        default:
+            return base(e);
     }
 }
 
@@ -547,7 +615,8 @@ bool TWinControl::ContainsControl(const TControl* c) const {
 TControl* TWinControl::ControlAtPos(TPoint p, bool allowDisabled) const {
     for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
         TControl* c = *it;
-        if (c->Visible() && (allowDisabled || c->Enabled()) && c->BoundsRect().Contains(p)) return c;
+        if (c->Visible() && (allowDisabled || c->Enabled()) && c->BoundsRect().Contains(p))
+            return c;
     }
     return nullptr;
 }
@@ -568,9 +637,13 @@ void TWinControl::removeControl(TControl* c) {
     }
 }
 
-void TWinControl::InsertChildWidget(TControl* child) { child->Widget()->setParent(ClientWidget()); }
+void TWinControl::InsertChildWidget(TControl* child) {
+    child->Widget()->setParent(ClientWidget());
+}
 
-QWidget* TWinControl::ClientWidget() const { return clientWidget_ ? clientWidget_ : Widget(); }
+QWidget* TWinControl::ClientWidget() const {
+    return clientWidget_ ? clientWidget_ : Widget();
+}
 
 int TWinControl::TabOrder() const {
     if (!Parent()) return -1;
@@ -582,11 +655,15 @@ void TWinControl::SetTabOrder(int v) {
     if (!Parent()) return;
     auto& l = Parent()->tabList_;
     l.erase(std::find(l.begin(), l.end(), this));
-    if (v < 0 || v >= (int)l.size()) l.push_back(this);
-    else l.insert(l.begin() + v, this);
+    if (v < 0 || v >= (int)l.size())
+        l.push_back(this);
+    else
+        l.insert(l.begin() + v, this);
 }
 
-void TWinControl::SetTabStop(bool v) { tabStop_ = v; }
+void TWinControl::SetTabStop(bool v) {
+    tabStop_ = v;
+}
 
 bool TWinControl::CanFocus() const {
     TCustomForm* form = GetParentForm(this);
@@ -631,13 +708,16 @@ TWinControl* TWinControl::FindNextControl(TWinControl* current, bool goForward, 
             --i;
         }
         TWinControl* c = list[i];
-        if (c->CanFocus() && (!checkTabStop || c->TabStop()) && (!checkParent || c->Parent() == this)) return c;
+        if (c->CanFocus() && (!checkTabStop || c->TabStop()) &&
+            (!checkParent || c->Parent() == this))
+            return c;
     } while (i != start);
     return nullptr;
 }
 
 void TWinControl::SelectNext(TWinControl* current, bool goForward, bool checkTabStop) {
-    if (TWinControl* c = FindNextControl(current, goForward, checkTabStop, !checkTabStop)) c->SetFocus();
+    if (TWinControl* c = FindNextControl(current, goForward, checkTabStop, !checkTabStop))
+        c->SetFocus();
 }
 
 void TWinControl::EnableAlign() {
@@ -661,14 +741,20 @@ void TWinControl::Realign() {
 void TWinControl::AdjustClientRect(TRect& r) const {}
 
 void TWinControl::AlignControls(TControl* changing, TRect& rect) {
-    static const TAlign kOrder[] = {TAlign::alTop, TAlign::alBottom, TAlign::alLeft, TAlign::alRight, TAlign::alClient};
+    static const TAlign kOrder[] = {TAlign::alTop, TAlign::alBottom, TAlign::alLeft,
+                                    TAlign::alRight, TAlign::alClient};
     auto before = [](TControl* a, TControl* b, TAlign al) {
         switch (al) {
-        case TAlign::alTop: return a->Top() < b->Top();
-        case TAlign::alBottom: return a->Top() + a->Height() >= b->Top() + b->Height();
-        case TAlign::alLeft: return a->Left() < b->Left();
-        case TAlign::alRight: return a->Left() + a->Width() >= b->Left() + b->Width();
-        default: return false;
+            case TAlign::alTop:
+                return a->Top() < b->Top();
+            case TAlign::alBottom:
+                return a->Top() + a->Height() >= b->Top() + b->Height();
+            case TAlign::alLeft:
+                return a->Left() < b->Left();
+            case TAlign::alRight:
+                return a->Left() + a->Width() >= b->Left() + b->Width();
+            default:
+                return false;
         }
     };
     for (TAlign al : kOrder) {
@@ -683,19 +769,39 @@ void TWinControl::AlignControls(TControl* changing, TRect& rect) {
         for (TControl* c : list) {
             int l = rect.Left, t = rect.Top, w = rect.Width(), h = rect.Height();
             switch (al) {
-            case TAlign::alTop: h = c->Height(); break;
-            case TAlign::alBottom: h = c->Height(); t = rect.Bottom - h; break;
-            case TAlign::alLeft: w = c->Width(); break;
-            case TAlign::alRight: w = c->Width(); l = rect.Right - w; break;
-            default: break;
+                case TAlign::alTop:
+                    h = c->Height();
+                    break;
+                case TAlign::alBottom:
+                    h = c->Height();
+                    t = rect.Bottom - h;
+                    break;
+                case TAlign::alLeft:
+                    w = c->Width();
+                    break;
+                case TAlign::alRight:
+                    w = c->Width();
+                    l = rect.Right - w;
+                    break;
+                default:
+                    break;
             }
             c->SetBounds(l, t, w, h);
             switch (al) {
-            case TAlign::alTop: rect.Top += c->Height(); break;
-            case TAlign::alBottom: rect.Bottom -= c->Height(); break;
-            case TAlign::alLeft: rect.Left += c->Width(); break;
-            case TAlign::alRight: rect.Right -= c->Width(); break;
-            default: break;
+                case TAlign::alTop:
+                    rect.Top += c->Height();
+                    break;
+                case TAlign::alBottom:
+                    rect.Bottom -= c->Height();
+                    break;
+                case TAlign::alLeft:
+                    rect.Left += c->Width();
+                    break;
+                case TAlign::alRight:
+                    rect.Right -= c->Width();
+                    break;
+                default:
+                    break;
             }
         }
     }
@@ -709,12 +815,16 @@ void TWinControl::anchorChildren(int oldW, int oldH) {
         TAnchors a = c->Anchors();
         int l = c->Left(), t = c->Top(), w = c->Width(), h = c->Height();
         if (a.Contains(TAnchorKind::akRight)) {
-            if (a.Contains(TAnchorKind::akLeft)) w += dx;
-            else l += dx;
+            if (a.Contains(TAnchorKind::akLeft))
+                w += dx;
+            else
+                l += dx;
         }
         if (a.Contains(TAnchorKind::akBottom)) {
-            if (a.Contains(TAnchorKind::akTop)) h += dy;
-            else t += dy;
+            if (a.Contains(TAnchorKind::akTop))
+                h += dy;
+            else
+                t += dy;
         }
         c->SetBounds(l, t, w, h);
     }
@@ -763,33 +873,54 @@ bool TWinControl::DoKeyUp(uint16_t& key, TShiftState shift) {
     return key == 0;
 }
 
-void TWinControl::KeyDown(uint16_t& key, TShiftState shift) { OnKeyDown(this, key, shift); }
-void TWinControl::KeyPress(char32_t& key) { OnKeyPress(this, key); }
-void TWinControl::KeyUp(uint16_t& key, TShiftState shift) { OnKeyUp(this, key, shift); }
+void TWinControl::KeyDown(uint16_t& key, TShiftState shift) {
+    OnKeyDown(this, key, shift);
+}
+void TWinControl::KeyPress(char32_t& key) {
+    OnKeyPress(this, key);
+}
+void TWinControl::KeyUp(uint16_t& key, TShiftState shift) {
+    OnKeyUp(this, key, shift);
+}
 
-bool TWinControl::WantsKey(uint16_t key, TShiftState shift) const { return false; }
+bool TWinControl::WantsKey(uint16_t key, TShiftState shift) const {
+    return false;
+}
 
-void TWinControl::DoEnter() { OnEnter(this); }
-void TWinControl::DoExit() { OnExit(this); }
+void TWinControl::DoEnter() {
+    OnEnter(this);
+}
+void TWinControl::DoExit() {
+    OnExit(this);
+}
 
 void TWinControl::WndProc(TMessage& m) {
     switch (m.Msg) {
-    case CM_ENTER: DoEnter(); break;
-    case CM_EXIT: DoExit(); break;
-    case WM_KEYDOWN: SimulateKey((uint16_t)m.WParam, ShiftFromQt(QApplication::keyboardModifiers())); break;
-    case WM_CHAR: SimulateKey(0, {}, (char32_t)m.WParam); break;
-    case CM_DIALOGKEY:
-    case CM_DIALOGCHAR: {
-        // Offered to the children in turn until one takes it.
-        std::vector<TControl*> children = controls_;
-        for (TControl* c : children) {
-            if (!IsLiveControl(c)) continue;
-            c->WndProc(m);
-            if (m.Result) return;
+        case CM_ENTER:
+            DoEnter();
+            break;
+        case CM_EXIT:
+            DoExit();
+            break;
+        case WM_KEYDOWN:
+            SimulateKey((uint16_t)m.WParam, ShiftFromQt(QApplication::keyboardModifiers()));
+            break;
+        case WM_CHAR:
+            SimulateKey(0, {}, (char32_t)m.WParam);
+            break;
+        case CM_DIALOGKEY:
+        case CM_DIALOGCHAR: {
+            // Offered to the children in turn until one takes it.
+            std::vector<TControl*> children = controls_;
+            for (TControl* c : children) {
+                if (!IsLiveControl(c)) continue;
+                c->WndProc(m);
+                if (m.Result) return;
+            }
+            break;
         }
-        break;
-    }
-    default: TControl::WndProc(m);
+        default:
+            TControl::WndProc(m);
     }
 }
 
@@ -816,7 +947,9 @@ void TCustomControl::Paint() {
 // ---- Published properties --------------------------------------------------
 
 namespace {
-TFont* FontOf(TControl& c) { return c.Font(); }
+TFont* FontOf(TControl& c) {
+    return c.Font();
+}
 void SetFontOf(TControl& c, TFont* f) {
     if (f) c.Font()->Assign(*f);
 }
@@ -858,6 +991,8 @@ PLAT_PUBLISH(TWinControl) {
     p.Prop("OnKeyUp", &TWinControl::OnKeyUp, nullptr, "TKeyEvent");
 }
 
-PLAT_PUBLISH(TCustomControl) { p.Prop("OnPaint", &TCustomControl::OnPaint); }
+PLAT_PUBLISH(TCustomControl) {
+    p.Prop("OnPaint", &TCustomControl::OnPaint);
+}
 
 }  // namespace plat

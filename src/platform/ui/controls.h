@@ -24,16 +24,24 @@ class TCustomForm;
 class TWinControl;
 
 enum class TControlStyleItem {
-    csAcceptsControls, csCaptureMouse, csClickEvents, csFramed, csSetCaption, csOpaque,
-    csDoubleClicks, csFixedWidth, csFixedHeight, csNoStdEvents,
+    csAcceptsControls,
+    csCaptureMouse,
+    csClickEvents,
+    csFramed,
+    csSetCaption,
+    csOpaque,
+    csDoubleClicks,
+    csFixedWidth,
+    csFixedHeight,
+    csNoStdEvents,
 };
-PLAT_ENUM_INFO(TControlStyleItem, csAcceptsControls, csCaptureMouse, csClickEvents, csFramed, csSetCaption,
-               csOpaque, csDoubleClicks, csFixedWidth, csFixedHeight, csNoStdEvents)
+PLAT_ENUM_INFO(TControlStyleItem, csAcceptsControls, csCaptureMouse, csClickEvents, csFramed,
+               csSetCaption, csOpaque, csDoubleClicks, csFixedWidth, csFixedHeight, csNoStdEvents)
 PLAT_SET(TControlStyle, TControlStyleItem)
 
 class TControl : public TComponent {
     PLAT_CLASS(TControl, TComponent)
-public:
+  public:
     explicit TControl(TComponent* owner);
     ~TControl() override;
 
@@ -137,7 +145,7 @@ public:
     // Hands a Qt event to the control (the widget template calls it).
     bool DispatchQtEvent(QEvent* e, const QtBaseEvent& base);
 
-protected:
+  protected:
     // Concrete classes create their widget in their constructor; the control
     // then owns it. Self-painted widgets are drawn by Paint.
     void SetWidget(QWidget* w, bool selfPainted = false);
@@ -174,7 +182,7 @@ protected:
     void ApplyColorToWidget();
     bool selfPainted_ = false;
 
-private:
+  private:
     friend class TWinControl;
     friend class TCustomForm;
     void fontChangedHook();
@@ -201,7 +209,7 @@ private:
 
 class TWinControl : public TControl {
     PLAT_CLASS(TWinControl, TControl)
-public:
+  public:
     explicit TWinControl(TComponent* owner);
     ~TWinControl() override;
 
@@ -223,7 +231,8 @@ public:
     bool Focused() const;
     // The windowed controls in tab order, depth first.
     void GetTabOrderList(std::vector<TWinControl*>& list) const;
-    TWinControl* FindNextControl(TWinControl* current, bool goForward, bool checkTabStop, bool checkParent) const;
+    TWinControl* FindNextControl(TWinControl* current, bool goForward, bool checkTabStop,
+                                 bool checkParent) const;
     void SelectNext(TWinControl* current, bool goForward, bool checkTabStop);
 
     void DisableAlign() { ++alignDisabled_; }
@@ -255,7 +264,7 @@ public:
     // Where the children's widgets live.
     QWidget* ClientWidget() const;
 
-protected:
+  protected:
     virtual void KeyDown(uint16_t& key, TShiftState shift);
     virtual void KeyPress(char32_t& key);
     virtual void KeyUp(uint16_t& key, TShiftState shift);
@@ -276,7 +285,7 @@ protected:
     // A child's widget is about to be put into this control.
     virtual void InsertChildWidget(TControl* child);
 
-private:
+  private:
     friend class TControl;
     friend class TCustomForm;
     void insertControl(TControl* c);
@@ -296,18 +305,18 @@ private:
 // focus and is painted by Paint.
 class TGraphicControl : public TControl {
     PLAT_CLASS(TGraphicControl, TControl)
-public:
+  public:
     explicit TGraphicControl(TComponent* owner);
 };
 
 // A windowed control painted by Paint.
 class TCustomControl : public TWinControl {
     PLAT_CLASS(TCustomControl, TWinControl)
-public:
+  public:
     explicit TCustomControl(TComponent* owner);
     TNotifyEvent OnPaint;
 
-protected:
+  protected:
     void Paint() override;
 };
 

@@ -40,15 +40,18 @@ void TFieldBinding::Forget(TComponent* c) {
 bool FieldAcceptsChar(const TField* field, char32_t ch) {
     if (!field || ch < 32) return true;
     switch (field->DataType()) {
-    case TFieldType::ftSmallint:
-    case TFieldType::ftInteger:
-    case TFieldType::ftWord:
-    case TFieldType::ftLargeint: return (ch >= '0' && ch <= '9') || ch == '+' || ch == '-';
-    case TFieldType::ftFloat:
-    case TFieldType::ftCurrency:
-    case TFieldType::ftBCD:
-        return (ch >= '0' && ch <= '9') || ch == '+' || ch == '-' || ch == '.' || ch == 'E' || ch == 'e';
-    default: return true;
+        case TFieldType::ftSmallint:
+        case TFieldType::ftInteger:
+        case TFieldType::ftWord:
+        case TFieldType::ftLargeint:
+            return (ch >= '0' && ch <= '9') || ch == '+' || ch == '-';
+        case TFieldType::ftFloat:
+        case TFieldType::ftCurrency:
+        case TFieldType::ftBCD:
+            return (ch >= '0' && ch <= '9') || ch == '+' || ch == '-' || ch == '.' || ch == 'E' ||
+                   ch == 'e';
+        default:
+            return true;
     }
 }
 
@@ -61,7 +64,9 @@ struct LoadingGuard {
     ~LoadingGuard() { flag = old; }
 };
 
-bool IsEditChar(char32_t key) { return key == 8 || key == 22 || key == 24 || key >= 32; }
+bool IsEditChar(char32_t key) {
+    return key == 8 || key == 22 || key == 24 || key >= 32;
+}
 }  // namespace
 
 // ---- Edit ------------------------------------------------------------------------
@@ -74,7 +79,9 @@ TDBEdit::TDBEdit(TComponent* owner) : TCustomMaskEdit(owner), binding_(this) {
     editingChange();
 }
 
-TDBEdit::~TDBEdit() { BeginDestroy(); }
+TDBEdit::~TDBEdit() {
+    BeginDestroy();
+}
 
 void TDBEdit::Notification(TComponent* c, TOperation op) {
     TCustomMaskEdit::Notification(c, op);
@@ -86,7 +93,9 @@ void TDBEdit::SetReadOnly(bool v) {
     editingChange();
 }
 
-void TDBEdit::editingChange() { TCustomEdit::SetReadOnly(!binding_.Editable()); }
+void TDBEdit::editingChange() {
+    TCustomEdit::SetReadOnly(!binding_.Editable());
+}
 
 void TDBEdit::dataChange() {
     LoadingGuard g(binding_.Loading);
@@ -102,8 +111,10 @@ void TDBEdit::dataChange() {
     le->setAlignment((f->IsNumeric() ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
     SetEditMask(f->EditMask());
     if (f->DataType() == TFieldType::ftString && MaxLength() == 0) SetMaxLength(f->Size());
-    if (binding_.Focused && binding_.Link.CanModify()) SetText(f->Text());
-    else SetText(f->DisplayText());
+    if (binding_.Focused && binding_.Link.CanModify())
+        SetText(f->Text());
+    else
+        SetText(f->DisplayText());
 }
 
 void TDBEdit::updateData() {
@@ -118,7 +129,8 @@ void TDBEdit::Change() {
 
 void TDBEdit::KeyDown(uint16_t& key, TShiftState shift) {
     TWinControl::KeyDown(key, shift);
-    if ((key == VK_DELETE || (key == VK_INSERT && shift.Contains(ssShift))) && !binding_.Edit()) key = 0;
+    if ((key == VK_DELETE || (key == VK_INSERT && shift.Contains(ssShift))) && !binding_.Edit())
+        key = 0;
     MaskKeyDown(key, shift);
 }
 
@@ -181,7 +193,9 @@ TDBMemo::TDBMemo(TComponent* owner) : TCustomMemo(owner), binding_(this) {
     editingChange();
 }
 
-TDBMemo::~TDBMemo() { BeginDestroy(); }
+TDBMemo::~TDBMemo() {
+    BeginDestroy();
+}
 
 void TDBMemo::Notification(TComponent* c, TOperation op) {
     TCustomMemo::Notification(c, op);
@@ -193,16 +207,22 @@ void TDBMemo::SetReadOnly(bool v) {
     editingChange();
 }
 
-void TDBMemo::editingChange() { TCustomEdit::SetReadOnly(!binding_.Editable()); }
+void TDBMemo::editingChange() {
+    TCustomEdit::SetReadOnly(!binding_.Editable());
+}
 
 void TDBMemo::dataChange() {
     LoadingGuard g(binding_.Loading);
     editingChange();
     TField* f = Field();
-    if (!f) SetText("");
-    else if (f->IsBlob()) SetText(f->AsString());
-    else if (binding_.Focused && binding_.Link.CanModify()) SetText(f->Text());
-    else SetText(f->DisplayText());
+    if (!f)
+        SetText("");
+    else if (f->IsBlob())
+        SetText(f->AsString());
+    else if (binding_.Focused && binding_.Link.CanModify())
+        SetText(f->Text());
+    else
+        SetText(f->DisplayText());
 }
 
 void TDBMemo::updateData() {
@@ -261,7 +281,9 @@ TDBComboBox::TDBComboBox(TComponent* owner) : TCustomComboBox(owner), binding_(t
     editingChange();
 }
 
-TDBComboBox::~TDBComboBox() { BeginDestroy(); }
+TDBComboBox::~TDBComboBox() {
+    BeginDestroy();
+}
 
 void TDBComboBox::Notification(TComponent* c, TOperation op) {
     TCustomComboBox::Notification(c, op);
@@ -274,7 +296,8 @@ void TDBComboBox::SetReadOnly(bool v) {
 }
 
 void TDBComboBox::editingChange() {
-    if (auto* le = static_cast<QComboBox*>(Widget())->lineEdit()) le->setReadOnly(!binding_.Editable());
+    if (auto* le = static_cast<QComboBox*>(Widget())->lineEdit())
+        le->setReadOnly(!binding_.Editable());
 }
 
 void TDBComboBox::dataChange() {
@@ -287,15 +310,19 @@ void TDBComboBox::dataChange() {
         SetValue(value);
         return;
     }
-    if (Style() == TComboBoxStyle::csDropDown || Style() == TComboBoxStyle::csSimple) SetText(value);
-    else SetItemIndex(Items()->IndexOf(value));
+    if (Style() == TComboBoxStyle::csDropDown || Style() == TComboBoxStyle::csSimple)
+        SetText(value);
+    else
+        SetItemIndex(Items()->IndexOf(value));
 }
 
 void TDBComboBox::updateData() {
     TField* f = Field();
     if (!f) return;
-    if (MapList()) f->SetText(Value());
-    else f->SetText(Text());
+    if (MapList())
+        f->SetText(Value());
+    else
+        f->SetText(Text());
 }
 
 void TDBComboBox::Change() {
@@ -369,14 +396,17 @@ bool ValueMatch(const std::string& list, const std::string& value) {
     size_t start = 0;
     for (;;) {
         size_t end = list.find(';', start);
-        std::string entry = list.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        std::string entry =
+            list.substr(start, end == std::string::npos ? std::string::npos : end - start);
         if (AnsiCompareText(entry, value) == 0) return true;
         if (end == std::string::npos) return false;
         start = end + 1;
     }
 }
 
-std::string FirstEntry(const std::string& list) { return list.substr(0, list.find(';')); }
+std::string FirstEntry(const std::string& list) {
+    return list.substr(0, list.find(';'));
+}
 }  // namespace
 
 TDBCheckBox::TDBCheckBox(TComponent* owner) : TCustomCheckBox(owner), binding_(this) {
@@ -386,7 +416,9 @@ TDBCheckBox::TDBCheckBox(TComponent* owner) : TCustomCheckBox(owner), binding_(t
     SetState(TCheckBoxState::cbUnchecked);
 }
 
-TDBCheckBox::~TDBCheckBox() { BeginDestroy(); }
+TDBCheckBox::~TDBCheckBox() {
+    BeginDestroy();
+}
 
 void TDBCheckBox::Notification(TComponent* c, TOperation op) {
     TCustomCheckBox::Notification(c, op);
@@ -422,9 +454,12 @@ void TDBCheckBox::dataChange() {
 void TDBCheckBox::updateData() {
     TField* f = Field();
     if (!f) return;
-    if (State() == TCheckBoxState::cbGrayed) f->Clear();
-    else if (f->DataType() == TFieldType::ftBoolean) f->SetAsBoolean(Checked());
-    else f->SetText(FirstEntry(Checked() ? valueChecked_ : valueUnchecked_));
+    if (State() == TCheckBoxState::cbGrayed)
+        f->Clear();
+    else if (f->DataType() == TFieldType::ftBoolean)
+        f->SetAsBoolean(Checked());
+    else
+        f->SetText(FirstEntry(Checked() ? valueChecked_ : valueUnchecked_));
 }
 
 void TDBCheckBox::Toggle() {
@@ -462,12 +497,15 @@ void TDBCheckBox::WndProc(TMessage& m) {
 TDBText::TDBText(TComponent* owner) : TCustomLabel(owner) {
     SetAutoSize(false);
     link_.Control = this;
-    auto show = TNotifyEvent([this](TObject*) { SetCaption(Field() ? Field()->DisplayText() : ""); }, this);
+    auto show =
+        TNotifyEvent([this](TObject*) { SetCaption(Field() ? Field()->DisplayText() : ""); }, this);
     link_.OnDataChange = show;
     link_.OnActiveChange = show;
 }
 
-TDBText::~TDBText() { BeginDestroy(); }
+TDBText::~TDBText() {
+    BeginDestroy();
+}
 
 void TDBText::SetDataSource(TDataSource* ds) {
     if (link_.DataSource()) RemoveFreeNotification(link_.DataSource());
@@ -512,6 +550,8 @@ PLAT_PUBLISH(TDBCheckBox) {
     p.Prop("ValueUnchecked", &TDBCheckBox::ValueUnchecked, &TDBCheckBox::SetValueUnchecked);
 }
 
-PLAT_PUBLISH(TDBText) { PublishBinding(p); }
+PLAT_PUBLISH(TDBText) {
+    PublishBinding(p);
+}
 
 }  // namespace plat

@@ -13,7 +13,7 @@ namespace plat {
 
 // What every data-aware control keeps: the link and its control's answers.
 class TFieldBinding {
-public:
+  public:
     explicit TFieldBinding(TWinControl* control);
     TFieldDataLink Link;
     TDataSource* DataSource() const { return Link.DataSource(); }
@@ -30,7 +30,7 @@ public:
     bool Focused = false;
     void Forget(TComponent* c);
 
-private:
+  private:
     TWinControl* control_;
 };
 
@@ -39,7 +39,7 @@ bool FieldAcceptsChar(const TField* field, char32_t ch);
 
 class TDBEdit : public TCustomMaskEdit {
     PLAT_CLASS(TDBEdit, TCustomMaskEdit)
-public:
+  public:
     explicit TDBEdit(TComponent* owner);
     ~TDBEdit() override;
     TDataSource* DataSource() const { return binding_.DataSource(); }
@@ -53,7 +53,7 @@ public:
     TFieldDataLink* DataLink() { return &binding_.Link; }
     void WndProc(TMessage& m) override;
 
-protected:
+  protected:
     void KeyDown(uint16_t& key, TShiftState shift) override;
     void KeyPress(char32_t& key) override;
     void Change() override;
@@ -61,7 +61,7 @@ protected:
     void DoExit() override;
     void Notification(TComponent* c, TOperation op) override;
 
-private:
+  private:
     void dataChange();
     void editingChange();
     void updateData();
@@ -70,7 +70,7 @@ private:
 
 class TDBMemo : public TCustomMemo {
     PLAT_CLASS(TDBMemo, TCustomMemo)
-public:
+  public:
     explicit TDBMemo(TComponent* owner);
     ~TDBMemo() override;
     TDataSource* DataSource() const { return binding_.DataSource(); }
@@ -83,14 +83,14 @@ public:
     TFieldDataLink* DataLink() { return &binding_.Link; }
     void WndProc(TMessage& m) override;
 
-protected:
+  protected:
     void KeyPress(char32_t& key) override;
     void Change() override;
     void DoEnter() override;
     void DoExit() override;
     void Notification(TComponent* c, TOperation op) override;
 
-private:
+  private:
     void dataChange();
     void editingChange();
     void updateData();
@@ -99,7 +99,7 @@ private:
 
 class TDBComboBox : public TCustomComboBox {
     PLAT_CLASS(TDBComboBox, TCustomComboBox)
-public:
+  public:
     explicit TDBComboBox(TComponent* owner);
     ~TDBComboBox() override;
     TDataSource* DataSource() const { return binding_.DataSource(); }
@@ -113,7 +113,7 @@ public:
     void Click() override;
     void WndProc(TMessage& m) override;
 
-protected:
+  protected:
     void KeyDown(uint16_t& key, TShiftState shift) override;
     void KeyPress(char32_t& key) override;
     void Change() override;
@@ -121,7 +121,7 @@ protected:
     void DoExit() override;
     void Notification(TComponent* c, TOperation op) override;
 
-private:
+  private:
     void dataChange();
     void editingChange();
     void updateData();
@@ -130,7 +130,7 @@ private:
 
 class TDBCheckBox : public TCustomCheckBox {
     PLAT_CLASS(TDBCheckBox, TCustomCheckBox)
-public:
+  public:
     explicit TDBCheckBox(TComponent* owner);
     ~TDBCheckBox() override;
     TDataSource* DataSource() const { return binding_.DataSource(); }
@@ -150,12 +150,12 @@ public:
     void Toggle() override;
     void WndProc(TMessage& m) override;
 
-protected:
+  protected:
     void KeyPress(char32_t& key) override;
     void DoExit() override;
     void Notification(TComponent* c, TOperation op) override;
 
-private:
+  private:
     TCheckBoxState fieldState() const;
     void dataChange();
     void updateData();
@@ -167,7 +167,7 @@ private:
 // A label showing a field's display text.
 class TDBText : public TCustomLabel {
     PLAT_CLASS(TDBText, TCustomLabel)
-public:
+  public:
     explicit TDBText(TComponent* owner);
     ~TDBText() override;
     TDataSource* DataSource() const { return link_.DataSource(); }
@@ -177,10 +177,10 @@ public:
     TField* Field() const { return link_.Field(); }
     TFieldDataLink* DataLink() { return &link_; }
 
-protected:
+  protected:
     void Notification(TComponent* c, TOperation op) override;
 
-private:
+  private:
     TFieldDataLink link_;
 };
 

@@ -27,7 +27,9 @@ constexpr ButtonKind kButtons[] = {
 };
 const char* const kTitles[] = {"Warning", "Error", "Information", "Confirm", ""};
 
-const ButtonKind& KindOf(TMsgDlgBtn b) { return kButtons[(int)b]; }
+const ButtonKind& KindOf(TMsgDlgBtn b) {
+    return kButtons[(int)b];
+}
 
 std::shared_ptr<IMessageDialogs>& Service() {
     static std::shared_ptr<IMessageDialogs> s = std::make_shared<FormMessageDialogs>();
@@ -65,9 +67,10 @@ void DrawIcon(TBitmap& b, TMsgDlgType type) {
         c->Brush.Color = type == TMsgDlgType::mtError ? clRed : clBlue;
         c->Ellipse(1, 1, 31, 31);
     }
-    const char* glyph = type == TMsgDlgType::mtError ? "X" : type == TMsgDlgType::mtWarning ? "!"
-                        : type == TMsgDlgType::mtInformation                              ? "i"
-                                                                                          : "?";
+    const char* glyph = type == TMsgDlgType::mtError         ? "X"
+                        : type == TMsgDlgType::mtWarning     ? "!"
+                        : type == TMsgDlgType::mtInformation ? "i"
+                                                             : "?";
     c->Font.SetHeight(-18);
     c->Font.SetStyle({fsBold});
     c->Font.SetColor(type == TMsgDlgType::mtWarning ? clBlack : clWhite);
@@ -78,7 +81,9 @@ void DrawIcon(TBitmap& b, TMsgDlgType type) {
 }
 
 // The platform's MulDiv rounding for dialog units.
-int DlgUnits(int v, int unit, int div) { return (v * unit + div / 2) / div; }
+int DlgUnits(int v, int unit, int div) {
+    return (v * unit + div / 2) / div;
+}
 
 TForm* BuildDialog(const MessageRequest& req) {
     auto* f = new TForm(nullptr);
@@ -87,7 +92,8 @@ TForm* BuildDialog(const MessageRequest& req) {
     f->Font()->SetHeight(-12);
     TCanvas measure;
     measure.Font.Assign(*f->Font());
-    int avgX = std::max(1, measure.TextWidth("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 52);
+    int avgX =
+        std::max(1, measure.TextWidth("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 52);
     int avgY = measure.TextHeight("0");
     int hMargin = DlgUnits(8, avgX, 4), vMargin = DlgUnits(8, avgY, 8);
     int hSpacing = DlgUnits(10, avgX, 4), vSpacing = DlgUnits(10, avgY, 8);
@@ -112,7 +118,7 @@ TForm* BuildDialog(const MessageRequest& req) {
     f->SetClientWidth(std::max(iconTextWidth, groupWidth) + hMargin * 2);
     f->SetClientHeight(iconTextHeight + buttonHeight + vSpacing + vMargin * 2);
     f->Position = TPosition::poScreenCenter;
-    f->SetCaption(!req.Caption.empty() ? req.Caption
+    f->SetCaption(!req.Caption.empty()                ? req.Caption
                   : req.Type != TMsgDlgType::mtCustom ? kTitles[(int)req.Type]
                                                       : Application->Title);
     if (icon) {
@@ -149,9 +155,13 @@ TForm* BuildDialog(const MessageRequest& req) {
 }
 }  // namespace
 
-TModalResult ModalResultOf(TMsgDlgBtn b) { return KindOf(b).result; }
+TModalResult ModalResultOf(TMsgDlgBtn b) {
+    return KindOf(b).result;
+}
 
-IMessageDialogs& MessageDialogs() { return *Service(); }
+IMessageDialogs& MessageDialogs() {
+    return *Service();
+}
 
 std::shared_ptr<IMessageDialogs> SetMessageDialogs(std::shared_ptr<IMessageDialogs> s) {
     auto old = Service();
@@ -159,11 +169,16 @@ std::shared_ptr<IMessageDialogs> SetMessageDialogs(std::shared_ptr<IMessageDialo
     return old;
 }
 
-MessageRequest MessageBoxRequest(const std::string& text, const std::string& caption, unsigned flags) {
+MessageRequest MessageBoxRequest(const std::string& text, const std::string& caption,
+                                 unsigned flags) {
     using B = TMsgDlgBtn;
     static const std::vector<B> kSets[] = {
-        {B::mbOK}, {B::mbOK, B::mbCancel}, {B::mbAbort, B::mbRetry, B::mbIgnore},
-        {B::mbYes, B::mbNo, B::mbCancel}, {B::mbYes, B::mbNo}, {B::mbRetry, B::mbCancel},
+        {B::mbOK},
+        {B::mbOK, B::mbCancel},
+        {B::mbAbort, B::mbRetry, B::mbIgnore},
+        {B::mbYes, B::mbNo, B::mbCancel},
+        {B::mbYes, B::mbNo},
+        {B::mbRetry, B::mbCancel},
     };
     unsigned kind = flags & 0xF;
     MessageRequest r;
@@ -173,19 +188,32 @@ MessageRequest MessageBoxRequest(const std::string& text, const std::string& cap
     r.Buttons = {};
     for (auto b : r.Order) r.Buttons.Include(b);
     switch (flags & 0xF0) {
-    case MB_ICONSTOP: r.Type = TMsgDlgType::mtError; break;
-    case MB_ICONQUESTION: r.Type = TMsgDlgType::mtConfirmation; break;
-    case MB_ICONWARNING: r.Type = TMsgDlgType::mtWarning; break;
-    case MB_ICONINFORMATION: r.Type = TMsgDlgType::mtInformation; break;
-    default: r.Type = TMsgDlgType::mtCustom; break;
+        case MB_ICONSTOP:
+            r.Type = TMsgDlgType::mtError;
+            break;
+        case MB_ICONQUESTION:
+            r.Type = TMsgDlgType::mtConfirmation;
+            break;
+        case MB_ICONWARNING:
+            r.Type = TMsgDlgType::mtWarning;
+            break;
+        case MB_ICONINFORMATION:
+            r.Type = TMsgDlgType::mtInformation;
+            break;
+        default:
+            r.Type = TMsgDlgType::mtCustom;
+            break;
     }
     size_t def = (flags >> 8) & 0xF;
     r.DefaultButton = r.Order[def < r.Order.size() ? def : 0];
-    r.CancelButton = r.Buttons.Contains(B::mbCancel) ? B::mbCancel : r.Buttons.Contains(B::mbNo) ? B::mbNo : r.Order[0];
+    r.CancelButton = r.Buttons.Contains(B::mbCancel) ? B::mbCancel
+                     : r.Buttons.Contains(B::mbNo)   ? B::mbNo
+                                                     : r.Order[0];
     return r;
 }
 
-int IMessageDialogs::MessageBox(const std::string& text, const std::string& caption, unsigned flags) {
+int IMessageDialogs::MessageBox(const std::string& text, const std::string& caption,
+                                unsigned flags) {
     return Show(MessageBoxRequest(text, caption, flags));
 }
 
@@ -226,6 +254,8 @@ TModalResult MessageDlg(const std::string& msg, TMsgDlgType type, TMsgDlgButtons
     return MessageDialogs().Show(DlgRequest(msg, type, buttons));
 }
 
-void ShowMessage(const std::string& msg) { MessageDlg(msg, TMsgDlgType::mtCustom, {TMsgDlgBtn::mbOK}); }
+void ShowMessage(const std::string& msg) {
+    MessageDlg(msg, TMsgDlgType::mtCustom, {TMsgDlgBtn::mbOK});
+}
 
 }  // namespace plat

@@ -13,18 +13,31 @@
 namespace plat {
 
 enum class TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
-enum class TMsgDlgBtn { mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore, mbAll, mbNoToAll, mbYesToAll, mbHelp };
+enum class TMsgDlgBtn {
+    mbYes,
+    mbNo,
+    mbOK,
+    mbCancel,
+    mbAbort,
+    mbRetry,
+    mbIgnore,
+    mbAll,
+    mbNoToAll,
+    mbYesToAll,
+    mbHelp
+};
 using TMsgDlgButtons = TSet<TMsgDlgBtn>;
 constexpr TMsgDlgButtons mbYesNoCancel{TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo, TMsgDlgBtn::mbCancel};
 constexpr TMsgDlgButtons mbOKCancel{TMsgDlgBtn::mbOK, TMsgDlgBtn::mbCancel};
-constexpr TMsgDlgButtons mbAbortRetryIgnore{TMsgDlgBtn::mbAbort, TMsgDlgBtn::mbRetry, TMsgDlgBtn::mbIgnore};
+constexpr TMsgDlgButtons mbAbortRetryIgnore{TMsgDlgBtn::mbAbort, TMsgDlgBtn::mbRetry,
+                                            TMsgDlgBtn::mbIgnore};
 
 // MessageBox flags and answers.
-constexpr unsigned MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_ABORTRETRYIGNORE = 0x2, MB_YESNOCANCEL = 0x3, MB_YESNO = 0x4,
-                   MB_RETRYCANCEL = 0x5, MB_ICONHAND = 0x10, MB_ICONSTOP = 0x10, MB_ICONERROR = 0x10,
-                   MB_ICONQUESTION = 0x20, MB_ICONEXCLAMATION = 0x30, MB_ICONWARNING = 0x30,
-                   MB_ICONASTERISK = 0x40, MB_ICONINFORMATION = 0x40, MB_DEFBUTTON1 = 0x0, MB_DEFBUTTON2 = 0x100,
-                   MB_DEFBUTTON3 = 0x200;
+constexpr unsigned MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_ABORTRETRYIGNORE = 0x2, MB_YESNOCANCEL = 0x3,
+                   MB_YESNO = 0x4, MB_RETRYCANCEL = 0x5, MB_ICONHAND = 0x10, MB_ICONSTOP = 0x10,
+                   MB_ICONERROR = 0x10, MB_ICONQUESTION = 0x20, MB_ICONEXCLAMATION = 0x30,
+                   MB_ICONWARNING = 0x30, MB_ICONASTERISK = 0x40, MB_ICONINFORMATION = 0x40,
+                   MB_DEFBUTTON1 = 0x0, MB_DEFBUTTON2 = 0x100, MB_DEFBUTTON3 = 0x200;
 constexpr int IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7;
 
 // One request to the service, as the caller made it.
@@ -42,7 +55,7 @@ struct MessageRequest {
 TModalResult ModalResultOf(TMsgDlgBtn b);
 
 class IMessageDialogs {
-public:
+  public:
     virtual ~IMessageDialogs() = default;
     virtual TModalResult Show(const MessageRequest& r) = 0;
     // The platform's MessageBox on top of Show.
@@ -54,44 +67,50 @@ IMessageDialogs& MessageDialogs();
 std::shared_ptr<IMessageDialogs> SetMessageDialogs(std::shared_ptr<IMessageDialogs> s);
 
 class MessageDialogsScope {
-public:
-    explicit MessageDialogsScope(std::shared_ptr<IMessageDialogs> s) : old_(SetMessageDialogs(std::move(s))) {}
+  public:
+    explicit MessageDialogsScope(std::shared_ptr<IMessageDialogs> s)
+        : old_(SetMessageDialogs(std::move(s))) {}
     ~MessageDialogsScope() { SetMessageDialogs(old_); }
 
-private:
+  private:
     std::shared_ptr<IMessageDialogs> old_;
 };
 
 // The default service: a form from CreateMessageDialog, shown modally
 // through the application's dialog runner.
 class FormMessageDialogs : public IMessageDialogs {
-public:
+  public:
     TModalResult Show(const MessageRequest& r) override;
 };
 
 // For tests: records each request; answers with the queued results in order,
 // then with the default button's result.
 class ScriptedMessageDialogs : public IMessageDialogs {
-public:
+  public:
     TModalResult Show(const MessageRequest& r) override;
     void Answer(TModalResult r) { answers_.push_back(r); }
     const std::vector<MessageRequest>& Requests() const { return requests_; }
     std::vector<std::string> Texts() const;
-    void Clear() { requests_.clear(); answers_.clear(); }
+    void Clear() {
+        requests_.clear();
+        answers_.clear();
+    }
 
-private:
+  private:
     std::deque<TModalResult> answers_;
     std::vector<MessageRequest> requests_;
 };
 
 // The platform's message dialogs.
-TModalResult MessageDlg(const std::string& msg, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext = 0);
+TModalResult MessageDlg(const std::string& msg, TMsgDlgType type, TMsgDlgButtons buttons,
+                        int helpContext = 0);
 void ShowMessage(const std::string& msg);
 // The dialog form: a label "Message", an image "Image" and one button per
 // kind, named "OK", "Cancel", "Yes", "No", "Abort", "Retry", "Ignore", "All",
 // "NoToAll", "YesToAll", "Help", with the modal results of their kinds.
 TForm* CreateMessageDialog(const std::string& msg, TMsgDlgType type, TMsgDlgButtons buttons);
 // The request a MessageBox call makes.
-MessageRequest MessageBoxRequest(const std::string& text, const std::string& caption, unsigned flags);
+MessageRequest MessageBoxRequest(const std::string& text, const std::string& caption,
+                                 unsigned flags);
 
 }  // namespace plat

@@ -8,7 +8,7 @@ namespace plat {
 
 // The Qt side of an edit: a line edit, or a plain-text edit for memos.
 class EditBox {
-public:
+  public:
     virtual ~EditBox() = default;
     virtual QWidget* widget() = 0;
     virtual QString text() const = 0;

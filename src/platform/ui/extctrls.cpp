@@ -1,12 +1,11 @@
 #include "platform/ui/extctrls.h"
 
-#include "platform/component/classes.h"
-#include "platform/component/properties.h"
-
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTimer>
 
+#include "platform/component/classes.h"
+#include "platform/component/properties.h"
 #include "platform/core/exceptions.h"
 #include "platform/ui/qt_bridge.h"
 
@@ -21,10 +20,26 @@ TCustomPanel::TCustomPanel(TComponent* owner) : TCustomControl(owner) {
     SetBounds(0, 0, 185, 41);
 }
 
-void TCustomPanel::SetBevelInner(TBevelCut v) { bevelInner_ = v; Realign(); Invalidate(); }
-void TCustomPanel::SetBevelOuter(TBevelCut v) { bevelOuter_ = v; Realign(); Invalidate(); }
-void TCustomPanel::SetBevelWidth(int v) { bevelWidth_ = std::max(1, v); Realign(); Invalidate(); }
-void TCustomPanel::SetBorderWidth(int v) { borderWidth_ = std::max(0, v); Realign(); Invalidate(); }
+void TCustomPanel::SetBevelInner(TBevelCut v) {
+    bevelInner_ = v;
+    Realign();
+    Invalidate();
+}
+void TCustomPanel::SetBevelOuter(TBevelCut v) {
+    bevelOuter_ = v;
+    Realign();
+    Invalidate();
+}
+void TCustomPanel::SetBevelWidth(int v) {
+    bevelWidth_ = std::max(1, v);
+    Realign();
+    Invalidate();
+}
+void TCustomPanel::SetBorderWidth(int v) {
+    borderWidth_ = std::max(0, v);
+    Realign();
+    Invalidate();
+}
 
 void TCustomPanel::AdjustClientRect(TRect& r) const {
     InflateRect(r, -borderWidth_, -borderWidth_);
@@ -63,7 +78,9 @@ void TCustomPanel::Paint() {
 
 // ---- Bevel -------------------------------------------------------------------
 
-TBevel::TBevel(TComponent* owner) : TGraphicControl(owner) { SetBounds(0, 0, 50, 50); }
+TBevel::TBevel(TComponent* owner) : TGraphicControl(owner) {
+    SetBounds(0, 0, 50, 50);
+}
 
 void TBevel::Paint() {
     TCanvas* c = Canvas();
@@ -83,21 +100,36 @@ void TBevel::Paint() {
         c->LineTo(x2, y2);
     };
     switch (shape_) {
-    case TBevelShape::bsBox: rect({0, 0, w - 1, h - 1}); break;
-    case TBevelShape::bsFrame: {
-        TColor t = c1;
-        c1 = c2;
-        rect({1, 1, w - 1, h - 1});
-        c2 = t;
-        c1 = t;
-        rect({0, 0, w - 2, h - 2});
-        break;
-    }
-    case TBevelShape::bsTopLine: line(c1, 0, 0, w, 0); line(c2, 0, 1, w, 1); break;
-    case TBevelShape::bsBottomLine: line(c1, 0, h - 2, w, h - 2); line(c2, 0, h - 1, w, h - 1); break;
-    case TBevelShape::bsLeftLine: line(c1, 0, 0, 0, h); line(c2, 1, 0, 1, h); break;
-    case TBevelShape::bsRightLine: line(c1, w - 2, 0, w - 2, h); line(c2, w - 1, 0, w - 1, h); break;
-    case TBevelShape::bsSpacer: break;
+        case TBevelShape::bsBox:
+            rect({0, 0, w - 1, h - 1});
+            break;
+        case TBevelShape::bsFrame: {
+            TColor t = c1;
+            c1 = c2;
+            rect({1, 1, w - 1, h - 1});
+            c2 = t;
+            c1 = t;
+            rect({0, 0, w - 2, h - 2});
+            break;
+        }
+        case TBevelShape::bsTopLine:
+            line(c1, 0, 0, w, 0);
+            line(c2, 0, 1, w, 1);
+            break;
+        case TBevelShape::bsBottomLine:
+            line(c1, 0, h - 2, w, h - 2);
+            line(c2, 0, h - 1, w, h - 1);
+            break;
+        case TBevelShape::bsLeftLine:
+            line(c1, 0, 0, 0, h);
+            line(c2, 1, 0, 1, h);
+            break;
+        case TBevelShape::bsRightLine:
+            line(c1, w - 2, 0, w - 2, h);
+            line(c2, w - 1, 0, w - 1, h);
+            break;
+        case TBevelShape::bsSpacer:
+            break;
     }
 }
 
@@ -127,7 +159,8 @@ TImage::TImage(TComponent* owner) : TGraphicControl(owner) {
 }
 
 void TImage::pictureChanged() {
-    if (autoSize_ && !picture_.Empty()) SetBounds(Left(), Top(), picture_.Width(), picture_.Height());
+    if (autoSize_ && !picture_.Empty())
+        SetBounds(Left(), Top(), picture_.Width(), picture_.Height());
     Invalidate();
 }
 
@@ -160,7 +193,9 @@ void TImage::Paint() {
     }
 }
 
-TPaintBox::TPaintBox(TComponent* owner) : TGraphicControl(owner) { SetBounds(0, 0, 105, 105); }
+TPaintBox::TPaintBox(TComponent* owner) : TGraphicControl(owner) {
+    SetBounds(0, 0, 105, 105);
+}
 
 // ---- Splitter ------------------------------------------------------------------
 
@@ -186,11 +221,20 @@ TControl* TSplitter::ResizeControl() const {
     if (!p) return nullptr;
     TPoint pt{Left(), Top()};
     switch (Align()) {
-    case TAlign::alLeft: pt.X -= 1; break;
-    case TAlign::alRight: pt.X += Width(); break;
-    case TAlign::alTop: pt.Y -= 1; break;
-    case TAlign::alBottom: pt.Y += Height(); break;
-    default: return nullptr;
+        case TAlign::alLeft:
+            pt.X -= 1;
+            break;
+        case TAlign::alRight:
+            pt.X += Width();
+            break;
+        case TAlign::alTop:
+            pt.Y -= 1;
+            break;
+        case TAlign::alBottom:
+            pt.Y += Height();
+            break;
+        default:
+            return nullptr;
     }
     bool leading = Align() == TAlign::alLeft || Align() == TAlign::alTop;
     for (int i = 0; i < p->ControlCount(); ++i) {
@@ -215,8 +259,10 @@ void TSplitter::MouseDown(TMouseButton button, TShiftState shift, int x, int y) 
     for (int i = 0; i < p->ControlCount(); ++i) {
         TControl* c = p->Controls(i);
         if (!c->Visible()) continue;
-        if (horz && (c->Align() == TAlign::alLeft || c->Align() == TAlign::alRight)) maxSize_ -= c->Width();
-        if (!horz && (c->Align() == TAlign::alTop || c->Align() == TAlign::alBottom)) maxSize_ -= c->Height();
+        if (horz && (c->Align() == TAlign::alLeft || c->Align() == TAlign::alRight))
+            maxSize_ -= c->Width();
+        if (!horz && (c->Align() == TAlign::alTop || c->Align() == TAlign::alBottom))
+            maxSize_ -= c->Height();
     }
     oldSize_ = horz ? control_->Width() : control_->Height();
     maxSize_ += oldSize_;
@@ -229,11 +275,20 @@ int TSplitter::newSize(int x, int y) const {
     TPoint s = ClientToScreen({x, y});
     int split = 0;
     switch (Align()) {
-    case TAlign::alLeft: split = s.X - down_.X; break;
-    case TAlign::alRight: split = down_.X - s.X; break;
-    case TAlign::alTop: split = s.Y - down_.Y; break;
-    case TAlign::alBottom: split = down_.Y - s.Y; break;
-    default: break;
+        case TAlign::alLeft:
+            split = s.X - down_.X;
+            break;
+        case TAlign::alRight:
+            split = down_.X - s.X;
+            break;
+        case TAlign::alTop:
+            split = s.Y - down_.Y;
+            break;
+        case TAlign::alBottom:
+            split = down_.Y - s.Y;
+            break;
+        default:
+            break;
     }
     int n = oldSize_ + split;
     if (n < MinSize) n = AutoSnap && n < MinSize / 2 ? 0 : MinSize;
@@ -244,15 +299,22 @@ int TSplitter::newSize(int x, int y) const {
 void TSplitter::apply(int size) {
     if (!control_ || !IsLiveControl(control_)) return;
     switch (Align()) {
-    case TAlign::alLeft: control_->SetWidth(size); break;
-    case TAlign::alTop: control_->SetHeight(size); break;
-    case TAlign::alRight:
-        control_->SetBounds(control_->Left() + control_->Width() - size, control_->Top(), size, control_->Height());
-        break;
-    case TAlign::alBottom:
-        control_->SetBounds(control_->Left(), control_->Top() + control_->Height() - size, control_->Width(), size);
-        break;
-    default: break;
+        case TAlign::alLeft:
+            control_->SetWidth(size);
+            break;
+        case TAlign::alTop:
+            control_->SetHeight(size);
+            break;
+        case TAlign::alRight:
+            control_->SetBounds(control_->Left() + control_->Width() - size, control_->Top(), size,
+                                control_->Height());
+            break;
+        case TAlign::alBottom:
+            control_->SetBounds(control_->Left(), control_->Top() + control_->Height() - size,
+                                control_->Width(), size);
+            break;
+        default:
+            break;
     }
 }
 
@@ -286,13 +348,13 @@ void TSplitter::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
 // The radio buttons a radio group makes for its items.
 class TGroupButton : public TRadioButton {
     PLAT_CLASS(TGroupButton, TRadioButton)
-public:
+  public:
     TGroupButton(TCustomRadioGroup* group) : TRadioButton(nullptr), group_(group) {
         SetParent(group);
         OnClick = TNotifyEvent([this](TObject*) { group_->buttonClicked(this); }, this);
     }
 
-private:
+  private:
     TCustomRadioGroup* group_;
 };
 
@@ -389,7 +451,9 @@ TTimer::~TTimer() {
     timer_->stop();
 }
 
-bool TTimer::Running() const { return enabled_ && interval_ > 0 && OnTimer.Assigned(); }
+bool TTimer::Running() const {
+    return enabled_ && interval_ > 0 && OnTimer.Assigned();
+}
 
 void TTimer::SetEnabled(bool v) {
     enabled_ = v;
@@ -412,7 +476,9 @@ void TTimer::Timer() {
 
 // ---- Scroll box ------------------------------------------------------------------------
 
-int TControlScrollBar::Position() const { return bar_ ? bar_->value() : 0; }
+int TControlScrollBar::Position() const {
+    return bar_ ? bar_->value() : 0;
+}
 void TControlScrollBar::SetPosition(int v) {
     if (bar_) bar_->setValue(v);
 }
@@ -464,7 +530,9 @@ void TScrollBox::ScrollInView(TControl* c) {
 
 // ---- Gauge ------------------------------------------------------------------------------
 
-TGauge::TGauge(TComponent* owner) : TGraphicControl(owner) { SetBounds(0, 0, 100, 100); }
+TGauge::TGauge(TComponent* owner) : TGraphicControl(owner) {
+    SetBounds(0, 0, 100, 100);
+}
 
 void TGauge::SetMinValue(int v) {
     min_ = v;
@@ -499,9 +567,14 @@ void TGauge::Paint() {
     int pct = PercentDone();
     TRect done = r;
     switch (Kind) {
-    case TGaugeKind::gkHorizontalBar: done.Right = r.Left + r.Width() * pct / 100; break;
-    case TGaugeKind::gkVerticalBar: done.Top = r.Bottom - r.Height() * pct / 100; break;
-    default: done = {};
+        case TGaugeKind::gkHorizontalBar:
+            done.Right = r.Left + r.Width() * pct / 100;
+            break;
+        case TGaugeKind::gkVerticalBar:
+            done.Top = r.Bottom - r.Height() * pct / 100;
+            break;
+        default:
+            done = {};
     }
     if (!done.IsEmpty()) {
         c->Brush.Color = ForeColor;
@@ -521,8 +594,10 @@ void TGauge::Paint() {
         if (!done.IsEmpty()) {
             c->Font.SetColor(BackColor);
             c->TextRect(done, x, y, text);
-            if (Kind == TGaugeKind::gkHorizontalBar) rest.Left = done.Right;
-            else rest.Bottom = done.Top;
+            if (Kind == TGaugeKind::gkHorizontalBar)
+                rest.Left = done.Right;
+            else
+                rest.Bottom = done.Top;
         }
         c->Font.SetColor(ForeColor);
         if (!rest.IsEmpty()) c->TextRect(rest, x, y, text);
@@ -537,7 +612,8 @@ PLAT_PUBLISH(TCustomPanel) {
     p.Prop("BevelInner", &TCustomPanel::BevelInner, &TCustomPanel::SetBevelInner, "TPanelBevel");
     p.Prop("BevelOuter", &TCustomPanel::BevelOuter, &TCustomPanel::SetBevelOuter, "TPanelBevel");
     p.Prop("BevelWidth", &TCustomPanel::BevelWidth, &TCustomPanel::SetBevelWidth, "TBevelWidth");
-    p.Prop("BorderWidth", &TCustomPanel::BorderWidth, &TCustomPanel::SetBorderWidth, "TBorderWidth");
+    p.Prop("BorderWidth", &TCustomPanel::BorderWidth, &TCustomPanel::SetBorderWidth,
+           "TBorderWidth");
     p.Prop("BorderStyle", &TCustomPanel::BorderStyle, &TCustomPanel::SetBorderStyle);
 }
 
@@ -546,17 +622,23 @@ PLAT_PUBLISH(TBevel) {
     p.Prop("Style", &TBevel::Style, &TBevel::SetStyle);
 }
 
-PLAT_PUBLISH(TPicture) { p.Prop("Bitmap", [](TPicture& pic) { return pic.Bitmap(); }); }
+PLAT_PUBLISH(TPicture) {
+    p.Prop("Bitmap", [](TPicture& pic) { return pic.Bitmap(); });
+}
 
 PLAT_PUBLISH(TImage) {
-    p.Prop("Picture", [](TImage& i) { return i.Picture(); }, [](TImage& i, TPicture* pic) { i.Picture()->Assign(pic); });
+    p.Prop(
+        "Picture", [](TImage& i) { return i.Picture(); },
+        [](TImage& i, TPicture* pic) { i.Picture()->Assign(pic); });
     p.Prop("Stretch", &TImage::Stretch, &TImage::SetStretch);
     p.Prop("Center", &TImage::Center, &TImage::SetCenter);
     p.Prop("Transparent", &TImage::Transparent, &TImage::SetTransparent);
     p.Prop("AutoSize", &TImage::AutoSize, &TImage::SetAutoSize);
 }
 
-PLAT_PUBLISH(TPaintBox) { p.Prop("OnPaint", &TPaintBox::OnPaint); }
+PLAT_PUBLISH(TPaintBox) {
+    p.Prop("OnPaint", &TPaintBox::OnPaint);
+}
 
 PLAT_PUBLISH(TSplitter) {
     p.Prop("Beveled", &TSplitter::Beveled);
@@ -568,8 +650,9 @@ PLAT_PUBLISH(TSplitter) {
 }
 
 PLAT_PUBLISH(TCustomRadioGroup) {
-    p.Strings("Items", [](TCustomRadioGroup& g) { return g.Items()->Lines(); },
-              [](TCustomRadioGroup& g, const std::vector<std::string>& l) { g.Items()->SetLines(l); });
+    p.Strings(
+        "Items", [](TCustomRadioGroup& g) { return g.Items()->Lines(); },
+        [](TCustomRadioGroup& g, const std::vector<std::string>& l) { g.Items()->SetLines(l); });
     p.Prop("ItemIndex", &TCustomRadioGroup::ItemIndex, &TCustomRadioGroup::SetItemIndex);
     p.Prop("Columns", &TCustomRadioGroup::Columns, &TCustomRadioGroup::SetColumns);
 }

@@ -18,10 +18,13 @@ PLAT_ENUM_INFO(TBevelCut, bvNone, bvLowered, bvRaised, bvSpace)
 
 class TCustomPanel : public TCustomControl {
     PLAT_CLASS(TCustomPanel, TCustomControl)
-public:
+  public:
     explicit TCustomPanel(TComponent* owner);
     TAlignment Alignment() const { return alignment_; }
-    void SetAlignment(TAlignment v) { alignment_ = v; Invalidate(); }
+    void SetAlignment(TAlignment v) {
+        alignment_ = v;
+        Invalidate();
+    }
     TBevelCut BevelInner() const { return bevelInner_; }
     void SetBevelInner(TBevelCut v);
     TBevelCut BevelOuter() const { return bevelOuter_; }
@@ -31,15 +34,18 @@ public:
     int BorderWidth() const { return borderWidth_; }
     void SetBorderWidth(int v);
     TBorderStyle BorderStyle() const { return borderStyle_; }
-    void SetBorderStyle(TBorderStyle v) { borderStyle_ = v; Invalidate(); }
+    void SetBorderStyle(TBorderStyle v) {
+        borderStyle_ = v;
+        Invalidate();
+    }
     bool FullRepaint = true;
 
-protected:
+  protected:
     void AdjustClientRect(TRect& r) const override;
     void Paint() override;
     void TextChanged() override { Invalidate(); }
 
-private:
+  private:
     TAlignment alignment_ = TAlignment::taCenter;
     TBevelCut bevelInner_ = TBevelCut::bvNone;
     TBevelCut bevelOuter_ = TBevelCut::bvRaised;
@@ -50,28 +56,43 @@ private:
 
 class TPanel : public TCustomPanel {
     PLAT_CLASS(TPanel, TCustomPanel)
-public:
+  public:
     using TCustomPanel::TCustomPanel;
 };
 
-enum class TBevelShape { bsBox, bsFrame, bsTopLine, bsBottomLine, bsLeftLine, bsRightLine, bsSpacer };
-PLAT_ENUM_INFO(TBevelShape, bsBox, bsFrame, bsTopLine, bsBottomLine, bsLeftLine, bsRightLine, bsSpacer)
+enum class TBevelShape {
+    bsBox,
+    bsFrame,
+    bsTopLine,
+    bsBottomLine,
+    bsLeftLine,
+    bsRightLine,
+    bsSpacer
+};
+PLAT_ENUM_INFO(TBevelShape, bsBox, bsFrame, bsTopLine, bsBottomLine, bsLeftLine, bsRightLine,
+               bsSpacer)
 enum class TBevelStyle { bsLowered, bsRaised };
 PLAT_ENUM_INFO(TBevelStyle, bsLowered, bsRaised)
 
 class TBevel : public TGraphicControl {
     PLAT_CLASS(TBevel, TGraphicControl)
-public:
+  public:
     explicit TBevel(TComponent* owner);
     TBevelShape Shape() const { return shape_; }
-    void SetShape(TBevelShape v) { shape_ = v; Invalidate(); }
+    void SetShape(TBevelShape v) {
+        shape_ = v;
+        Invalidate();
+    }
     TBevelStyle Style() const { return style_; }
-    void SetStyle(TBevelStyle v) { style_ = v; Invalidate(); }
+    void SetStyle(TBevelStyle v) {
+        style_ = v;
+        Invalidate();
+    }
 
-protected:
+  protected:
     void Paint() override;
 
-private:
+  private:
     TBevelShape shape_ = TBevelShape::bsBox;
     TBevelStyle style_ = TBevelStyle::bsLowered;
 };
@@ -79,7 +100,7 @@ private:
 // A picture: here always a bitmap.
 class TPicture : public TPersistent {
     PLAT_CLASS(TPicture, TPersistent)
-public:
+  public:
     TPicture();
     TBitmap* Bitmap() { return &bitmap_; }
     int Width() const { return bitmap_.Width(); }
@@ -89,30 +110,36 @@ public:
     void Assign(TPersistent* source) override;
     std::function<void()> OnChange;
 
-private:
+  private:
     TBitmap bitmap_;
 };
 
 class TImage : public TGraphicControl {
     PLAT_CLASS(TImage, TGraphicControl)
-public:
+  public:
     explicit TImage(TComponent* owner);
     TPicture* Picture() { return &picture_; }
     // Draws on the picture's bitmap (created at the control's size when empty).
     TCanvas* ImageCanvas();
     bool Stretch() const { return stretch_; }
-    void SetStretch(bool v) { stretch_ = v; Invalidate(); }
+    void SetStretch(bool v) {
+        stretch_ = v;
+        Invalidate();
+    }
     bool Center() const { return center_; }
-    void SetCenter(bool v) { center_ = v; Invalidate(); }
+    void SetCenter(bool v) {
+        center_ = v;
+        Invalidate();
+    }
     bool Transparent() const { return transparent_; }
     void SetTransparent(bool v);
     bool AutoSize() const { return autoSize_; }
     void SetAutoSize(bool v);
 
-protected:
+  protected:
     void Paint() override;
 
-private:
+  private:
     void pictureChanged();
     TPicture picture_;
     bool stretch_ = false, center_ = false, transparent_ = false, autoSize_ = false;
@@ -120,11 +147,11 @@ private:
 
 class TPaintBox : public TGraphicControl {
     PLAT_CLASS(TPaintBox, TGraphicControl)
-public:
+  public:
     explicit TPaintBox(TComponent* owner);
     TNotifyEvent OnPaint;
 
-protected:
+  protected:
     void Paint() override { OnPaint(this); }
 };
 
@@ -135,7 +162,7 @@ PLAT_ENUM_INFO(TResizeStyle, rsNone, rsLine, rsUpdate, rsPattern)
 // just before it).
 class TSplitter : public TGraphicControl {
     PLAT_CLASS(TSplitter, TGraphicControl)
-public:
+  public:
     explicit TSplitter(TComponent* owner);
     bool Beveled = false;
     int MinSize = 30;
@@ -146,13 +173,13 @@ public:
     // The control that the splitter resizes, or null.
     TControl* ResizeControl() const;
 
-protected:
+  protected:
     void Paint() override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void MouseMove(TShiftState shift, int x, int y) override;
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
 
-private:
+  private:
     int newSize(int x, int y) const;
     void apply(int size);
     TControl* control_ = nullptr;
@@ -163,7 +190,7 @@ private:
 
 class TCustomRadioGroup : public TCustomGroupBox, private StringsListener {
     PLAT_CLASS(TCustomRadioGroup, TCustomGroupBox)
-public:
+  public:
     explicit TCustomRadioGroup(TComponent* owner);
     ~TCustomRadioGroup() override;
     TControlStrings* Items() { return &items_; }
@@ -175,12 +202,12 @@ public:
     int ButtonCount() const { return (int)buttons_.size(); }
     TRadioButton* Buttons(int i) const { return buttons_.at(i); }
 
-protected:
+  protected:
     void Resize() override;
     void FontChanged() override;
     void EnabledChanged() override;
 
-private:
+  private:
     friend class TGroupButton;
     void StringsInserted(int) override { StringsReset(); }
     void StringsDeleted(int) override { StringsReset(); }
@@ -197,13 +224,13 @@ private:
 
 class TRadioGroup : public TCustomRadioGroup {
     PLAT_CLASS(TRadioGroup, TCustomRadioGroup)
-public:
+  public:
     using TCustomRadioGroup::TCustomRadioGroup;
 };
 
 class TTimer : public TComponent {
     PLAT_CLASS(TTimer, TComponent)
-public:
+  public:
     explicit TTimer(TComponent* owner);
     ~TTimer() override;
     bool Enabled() const { return enabled_; }
@@ -216,7 +243,7 @@ public:
     // What the event loop does when the interval ends (tests call it).
     void Timer();
 
-private:
+  private:
     void update();
     std::unique_ptr<QTimer> timer_;
     bool enabled_ = true;
@@ -226,7 +253,7 @@ private:
 // A scroll bar of a scrolling control. Tracking is off by default, as on
 // the platform: the view moves when the thumb is let go.
 class TControlScrollBar {
-public:
+  public:
     int Range = 0;
     int Increment = 8;
     bool Tracking = false;
@@ -234,14 +261,14 @@ public:
     int Position() const;
     void SetPosition(int v);
 
-private:
+  private:
     friend class TScrollBox;
     QScrollBar* bar_ = nullptr;
 };
 
 class TScrollBox : public TScrollingWinControl {
     PLAT_CLASS(TScrollBox, TScrollingWinControl)
-public:
+  public:
     explicit TScrollBox(TComponent* owner);
     bool AutoScroll = true;
     TControlScrollBar HorzScrollBar;
@@ -252,12 +279,12 @@ public:
     // Recomputes the scrolled area from the children.
     void UpdateScrollRange();
 
-protected:
+  protected:
     void ControlsChanged() override { UpdateScrollRange(); }
     void ChildBoundsChanged(TControl*) override { UpdateScrollRange(); }
     void Resize() override;
 
-private:
+  private:
     QScrollArea* area_ = nullptr;
     QWidget* content_ = nullptr;
 };
@@ -267,7 +294,7 @@ PLAT_ENUM_INFO(TGaugeKind, gkText, gkHorizontalBar, gkVerticalBar, gkPie, gkNeed
 
 class TGauge : public TGraphicControl {
     PLAT_CLASS(TGauge, TGraphicControl)
-public:
+  public:
     explicit TGauge(TComponent* owner);
     int MinValue() const { return min_; }
     void SetMinValue(int v);
@@ -283,10 +310,10 @@ public:
     TColor BackColor = clWhite;
     bool ShowText = true;
 
-protected:
+  protected:
     void Paint() override;
 
-private:
+  private:
     int min_ = 0, max_ = 100, progress_ = 0;
 };
 

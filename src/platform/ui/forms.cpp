@@ -1,17 +1,15 @@
 #include "platform/ui/forms.h"
 
-#include "platform/component/classes.h"
-#include "platform/component/properties.h"
-
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QMenuBar>
 #include <QPainter>
 #include <QWidget>
-
 #include <algorithm>
 
+#include "platform/component/classes.h"
+#include "platform/component/properties.h"
 #include "platform/core/exceptions.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/qt_bridge.h"
@@ -74,7 +72,9 @@ void TCustomForm::Free() {
     delete this;
 }
 
-void TCustomForm::Release() { PostMessage(Handle(), CM_RELEASE, 0, 0); }
+void TCustomForm::Release() {
+    PostMessage(Handle(), CM_RELEASE, 0, 0);
+}
 
 void TCustomForm::Notification(TComponent* c, TOperation op) {
     TScrollingWinControl::Notification(c, op);
@@ -92,24 +92,32 @@ void TCustomForm::Notification(TComponent* c, TOperation op) {
 int TCustomForm::borderWidth() const {
     if (Parent()) return 0;
     switch (borderStyle_) {
-    case TFormBorderStyle::bsNone: return 0;
-    case TFormBorderStyle::bsSizeable:
-    case TFormBorderStyle::bsSizeToolWin: return 4;
-    default: return 3;
+        case TFormBorderStyle::bsNone:
+            return 0;
+        case TFormBorderStyle::bsSizeable:
+        case TFormBorderStyle::bsSizeToolWin:
+            return 4;
+        default:
+            return 3;
     }
 }
 
 int TCustomForm::captionHeight() const {
     if (Parent()) return 0;
     switch (borderStyle_) {
-    case TFormBorderStyle::bsNone: return 0;
-    case TFormBorderStyle::bsToolWindow:
-    case TFormBorderStyle::bsSizeToolWin: return 15;
-    default: return 19;
+        case TFormBorderStyle::bsNone:
+            return 0;
+        case TFormBorderStyle::bsToolWindow:
+        case TFormBorderStyle::bsSizeToolWin:
+            return 15;
+        default:
+            return 19;
     }
 }
 
-int TCustomForm::menuHeight() const { return menu_ ? kMenuBarHeight : 0; }
+int TCustomForm::menuHeight() const {
+    return menu_ ? kMenuBarHeight : 0;
+}
 
 TSize TCustomForm::NonClientSize() const {
     return {2 * borderWidth(), captionHeight() + 2 * borderWidth() + menuHeight()};
@@ -125,7 +133,10 @@ void TCustomForm::SetBounds(int left, int top, int width, int height) {
     TScrollingWinControl::SetBounds(left, top, width, height);
     // The window's owner hears of a move as the platform's WM_MOVE.
     if (moved && !Destroying())
-        SafeCall([&] { Perform(WM_MOVE, 0, (LPARAM)((ClientOrigin().X & 0xFFFF) | ((ClientOrigin().Y & 0xFFFF) << 16))); });
+        SafeCall([&] {
+            Perform(WM_MOVE, 0,
+                    (LPARAM)((ClientOrigin().X & 0xFFFF) | ((ClientOrigin().Y & 0xFFFF) << 16)));
+        });
 }
 
 void TCustomForm::ApplyGeometry() {
@@ -136,7 +147,8 @@ void TCustomForm::ApplyGeometry() {
             w->setGeometry(Left(), Top(), Width(), Height());
         } else {
             int b = borderWidth(), c = captionHeight();
-            w->setGeometry(Left() + b, Top() + c + b, std::max(0, Width() - 2 * b), std::max(0, Height() - c - 2 * b));
+            w->setGeometry(Left() + b, Top() + c + b, std::max(0, Width() - 2 * b),
+                           std::max(0, Height() - c - 2 * b));
         }
     }
     layoutClient();
@@ -154,20 +166,27 @@ void TCustomForm::layoutClient() {
 void TCustomForm::placeWindow() {
     TCustomForm* center = nullptr;
     switch (Position) {
-    case TPosition::poScreenCenter:
-    case TPosition::poDesktopCenter:
-        SetBounds((Screen->Width() - Width()) / 2, (Screen->Height() - Height()) / 2, Width(), Height());
-        return;
-    case TPosition::poMainFormCenter: center = Application->MainForm; break;
-    case TPosition::poOwnerFormCenter: center = dynamic_cast<TCustomForm*>(Owner()); break;
-    default: return;
+        case TPosition::poScreenCenter:
+        case TPosition::poDesktopCenter:
+            SetBounds((Screen->Width() - Width()) / 2, (Screen->Height() - Height()) / 2, Width(),
+                      Height());
+            return;
+        case TPosition::poMainFormCenter:
+            center = Application->MainForm;
+            break;
+        case TPosition::poOwnerFormCenter:
+            center = dynamic_cast<TCustomForm*>(Owner());
+            break;
+        default:
+            return;
     }
     if (!center || center == this) {
-        SetBounds((Screen->Width() - Width()) / 2, (Screen->Height() - Height()) / 2, Width(), Height());
+        SetBounds((Screen->Width() - Width()) / 2, (Screen->Height() - Height()) / 2, Width(),
+                  Height());
         return;
     }
-    SetBounds(center->Left() + (center->Width() - Width()) / 2, center->Top() + (center->Height() - Height()) / 2,
-              Width(), Height());
+    SetBounds(center->Left() + (center->Width() - Width()) / 2,
+              center->Top() + (center->Height() - Height()) / 2, Width(), Height());
 }
 
 void TCustomForm::SetBorderStyle(TFormBorderStyle v) {
@@ -197,9 +216,15 @@ void TCustomForm::SetWindowState(TWindowState v) {
     windowState_ = v;
     if (Parent() || !Visible()) return;
     switch (v) {
-    case TWindowState::wsMinimized: Widget()->showMinimized(); break;
-    case TWindowState::wsMaximized: Widget()->showMaximized(); break;
-    default: Widget()->showNormal(); break;
+        case TWindowState::wsMinimized:
+            Widget()->showMinimized();
+            break;
+        case TWindowState::wsMaximized:
+            Widget()->showMaximized();
+            break;
+        default:
+            Widget()->showNormal();
+            break;
     }
 }
 
@@ -215,7 +240,8 @@ void TCustomForm::SetMenu(TMainMenu* m) {
         if (!menuBar_) {
             menuBar_ = new QMenuBar(Widget());
             // Items as tight as the platform's menu bar, so they fit its height.
-            menuBar_->setStyleSheet("QMenuBar { padding: 0px; margin: 0px; } QMenuBar::item { padding: 1px 6px; }");
+            menuBar_->setStyleSheet(
+                "QMenuBar { padding: 0px; margin: 0px; } QMenuBar::item { padding: 1px 6px; }");
         }
         menuBar_->clear();
         TMenuItem* root = m->Items();
@@ -226,7 +252,8 @@ void TCustomForm::SetMenu(TMainMenu* m) {
         menuBar_ = nullptr;
     }
     // The client area stays; the window grows by the menu bar.
-    if (had != (m != nullptr)) SetBounds(Left(), Top(), cw + NonClientSize().cx, ch + NonClientSize().cy);
+    if (had != (m != nullptr))
+        SetBounds(Left(), Top(), cw + NonClientSize().cx, ch + NonClientSize().cy);
     layoutClient();
 }
 
@@ -255,15 +282,22 @@ void TCustomForm::SetVisible(bool v) {
         SafeCall([this] { DoShow(); });
         if (!IsLiveControl(this) || !Visible()) return;
         if (!activeControl_) {
-            if (TWinControl* first = FindNextControl(nullptr, true, true, false)) activeControl_ = first;
+            if (TWinControl* first = FindNextControl(nullptr, true, true, false))
+                activeControl_ = first;
         }
         if (Parent()) {
             Widget()->setVisible(true);
         } else {
             switch (windowState_) {
-            case TWindowState::wsMinimized: Widget()->showMinimized(); break;
-            case TWindowState::wsMaximized: Widget()->showMaximized(); break;
-            default: Widget()->show(); break;
+                case TWindowState::wsMinimized:
+                    Widget()->showMinimized();
+                    break;
+                case TWindowState::wsMaximized:
+                    Widget()->showMaximized();
+                    break;
+                default:
+                    Widget()->show();
+                    break;
             }
             Widget()->raise();
             QApplication::setActiveWindow(Widget());
@@ -278,11 +312,21 @@ void TCustomForm::SetVisible(bool v) {
     }
 }
 
-void TCustomForm::DoShow() { OnShow(this); }
-void TCustomForm::DoHide() { OnHide(this); }
-void TCustomForm::DoClose(TCloseAction& action) { OnClose(this, action); }
-void TCustomForm::Activate() { OnActivate(this); }
-void TCustomForm::Deactivate() { OnDeactivate(this); }
+void TCustomForm::DoShow() {
+    OnShow(this);
+}
+void TCustomForm::DoHide() {
+    OnHide(this);
+}
+void TCustomForm::DoClose(TCloseAction& action) {
+    OnClose(this, action);
+}
+void TCustomForm::Activate() {
+    OnActivate(this);
+}
+void TCustomForm::Deactivate() {
+    OnDeactivate(this);
+}
 
 void TCustomForm::setActive(bool v) {
     if (active_ == v) return;
@@ -310,16 +354,19 @@ void TCustomForm::Close() {
     TCloseAction action = TCloseAction::caHide;
     DoClose(action);
     switch (action) {
-    case TCloseAction::caNone: return;
-    case TCloseAction::caHide:
-        if (Application->MainForm == this) Application->Terminate();
-        Hide();
-        return;
-    case TCloseAction::caMinimize: SetWindowState(TWindowState::wsMinimized); return;
-    case TCloseAction::caFree:
-        Hide();
-        Release();
-        return;
+        case TCloseAction::caNone:
+            return;
+        case TCloseAction::caHide:
+            if (Application->MainForm == this) Application->Terminate();
+            Hide();
+            return;
+        case TCloseAction::caMinimize:
+            SetWindowState(TWindowState::wsMinimized);
+            return;
+        case TCloseAction::caFree:
+            Hide();
+            Release();
+            return;
     }
 }
 
@@ -330,8 +377,10 @@ void TCustomForm::CloseModal() {
             action = TCloseAction::caHide;
             DoClose(action);
         }
-        if (action == TCloseAction::caNone) modalResult_ = mrNone;
-        else if (action == TCloseAction::caFree) Release();
+        if (action == TCloseAction::caNone)
+            modalResult_ = mrNone;
+        else if (action == TCloseAction::caFree)
+            Release();
     } catch (...) {
         modalResult_ = mrNone;
         HandleEventException();
@@ -367,16 +416,21 @@ TModalResult TCustomForm::ShowModal() {
 
 void TCustomForm::WndProc(TMessage& m) {
     switch (m.Msg) {
-    case WM_CLOSE: Close(); return;
-    case WM_NEXTDLGCTL:
-        if (m.LParam & 0xFFFF) {
-            if (auto* c = FindControl((HWND)m.WParam)) c->SetFocus();
-        } else {
-            SelectNext(activeControl_, m.WParam == 0, true);
-        }
-        return;
-    case CM_RELEASE: Free(); return;
-    default: TScrollingWinControl::WndProc(m);
+        case WM_CLOSE:
+            Close();
+            return;
+        case WM_NEXTDLGCTL:
+            if (m.LParam & 0xFFFF) {
+                if (auto* c = FindControl((HWND)m.WParam)) c->SetFocus();
+            } else {
+                SelectNext(activeControl_, m.WParam == 0, true);
+            }
+            return;
+        case CM_RELEASE:
+            Free();
+            return;
+        default:
+            TScrollingWinControl::WndProc(m);
     }
 }
 
@@ -388,8 +442,10 @@ void TCustomForm::SetActiveControl(TWinControl* c) {
         throw EInvalidOperation("Cannot focus a disabled or invisible window");
     activeControl_ = c;
     if (active_) {
-        if (c) FocusTarget(c)->setFocus(Qt::OtherFocusReason);
-        else client_->setFocus(Qt::OtherFocusReason);
+        if (c)
+            FocusTarget(c)->setFocus(Qt::OtherFocusReason);
+        else
+            client_->setFocus(Qt::OtherFocusReason);
     }
 }
 
@@ -399,12 +455,14 @@ void TCustomForm::FocusControl(TWinControl* c) {
     SetActiveControl(c);
     if (!wasActive) SetFocus();
     // Already the active control but not focused (the focus went elsewhere).
-    else if (same && c && QApplication::focusWidget() != FocusTarget(c)) FocusTarget(c)->setFocus(Qt::OtherFocusReason);
+    else if (same && c && QApplication::focusWidget() != FocusTarget(c))
+        FocusTarget(c)->setFocus(Qt::OtherFocusReason);
 }
 
 void TCustomForm::SetFocus() {
     if (!active_) {
-        if (!Visible() || !Enabled()) throw EInvalidOperation("Cannot focus a disabled or invisible window");
+        if (!Visible() || !Enabled())
+            throw EInvalidOperation("Cannot focus a disabled or invisible window");
         if (!Parent()) {
             Widget()->raise();
             QApplication::setActiveWindow(Widget());
@@ -461,7 +519,9 @@ bool TCustomForm::IsShortCut(uint16_t key, TShiftState shift) {
     return menu_ && menu_->IsShortCut(key, shift);
 }
 
-bool TCustomForm::DialogChar(char32_t ch) { return Perform(CM_DIALOGCHAR, ch, 0) != 0; }
+bool TCustomForm::DialogChar(char32_t ch) {
+    return Perform(CM_DIALOGCHAR, ch, 0) != 0;
+}
 
 bool TCustomForm::DialogKey(uint16_t key, TShiftState shift) {
     if (!shift.Contains(ssAlt)) {
@@ -469,8 +529,10 @@ bool TCustomForm::DialogKey(uint16_t key, TShiftState shift) {
             SelectNext(activeControl_, !shift.Contains(ssShift), true);
             return true;
         }
-        if ((key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN) && activeControl_) {
-            if (TWinControl* p = activeControl_->Parent()) p->SelectNext(activeControl_, key == VK_RIGHT || key == VK_DOWN, false);
+        if ((key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN) &&
+            activeControl_) {
+            if (TWinControl* p = activeControl_->Parent())
+                p->SelectNext(activeControl_, key == VK_RIGHT || key == VK_DOWN, false);
             return true;
         }
     }
@@ -487,62 +549,63 @@ void TCustomForm::Paint() {
 
 bool TCustomForm::HandleQtEvent(QEvent* e, const QtBaseEvent& base) {
     switch (e->type()) {
-    case QEvent::Paint:
-        if (base.widget == client_) {
-            QPainter p(client_);
-            Canvas()->SetDevice(MakePainterDevice(&p));
-            Canvas()->Font.Assign(*Font());
-            Canvas()->Brush = TBrush{Color(), TBrushStyle::bsSolid};
-            Canvas()->Pen = TPen{};
-            struct Unbind {
-                TCanvas* c;
-                ~Unbind() { c->SetDevice(nullptr); }
-            } unbind{Canvas()};
-            Paint();
-            return true;
-        }
-        return base(e);
-    case QEvent::Resize:
-    case QEvent::Move:
-        if (base.widget == Widget() && !Parent() && !syncingGeometry_) {
-            bool r = base(e);
-            QRect g = Widget()->geometry();
-            int b = borderWidth(), c = captionHeight();
-            syncingGeometry_ = true;
-            struct Reset {
-                bool& f;
-                ~Reset() { f = false; }
-            } reset{syncingGeometry_};
-            SetBounds(g.x() - b, g.y() - c - b, g.width() + 2 * b, g.height() + c + 2 * b);
-            return r;
-        }
-        return base(e);
-    case QEvent::WindowActivate:
-        if (base.widget == Widget()) {
-            bool r = base(e);
-            setActive(true);
-            if (activeControl_ && activeControl_->CanFocus() && QApplication::focusWidget() != FocusTarget(activeControl_))
-                FocusTarget(activeControl_)->setFocus(Qt::ActiveWindowFocusReason);
-            return r;
-        }
-        return base(e);
-    case QEvent::WindowDeactivate:
-        if (base.widget == Widget()) {
-            bool r = base(e);
-            setActive(false);
-            return r;
-        }
-        return base(e);
-    case QEvent::Close:
-        if (base.widget == Widget()) {
-            e->ignore();
-            Close();
-            return true;
-        }
-        return base(e);
-    default:
-        if (base.widget != Widget() && base.widget != client_) return base(e);
-        return TScrollingWinControl::HandleQtEvent(e, base);
+        case QEvent::Paint:
+            if (base.widget == client_) {
+                QPainter p(client_);
+                Canvas()->SetDevice(MakePainterDevice(&p));
+                Canvas()->Font.Assign(*Font());
+                Canvas()->Brush = TBrush{Color(), TBrushStyle::bsSolid};
+                Canvas()->Pen = TPen{};
+                struct Unbind {
+                    TCanvas* c;
+                    ~Unbind() { c->SetDevice(nullptr); }
+                } unbind{Canvas()};
+                Paint();
+                return true;
+            }
+            return base(e);
+        case QEvent::Resize:
+        case QEvent::Move:
+            if (base.widget == Widget() && !Parent() && !syncingGeometry_) {
+                bool r = base(e);
+                QRect g = Widget()->geometry();
+                int b = borderWidth(), c = captionHeight();
+                syncingGeometry_ = true;
+                struct Reset {
+                    bool& f;
+                    ~Reset() { f = false; }
+                } reset{syncingGeometry_};
+                SetBounds(g.x() - b, g.y() - c - b, g.width() + 2 * b, g.height() + c + 2 * b);
+                return r;
+            }
+            return base(e);
+        case QEvent::WindowActivate:
+            if (base.widget == Widget()) {
+                bool r = base(e);
+                setActive(true);
+                if (activeControl_ && activeControl_->CanFocus() &&
+                    QApplication::focusWidget() != FocusTarget(activeControl_))
+                    FocusTarget(activeControl_)->setFocus(Qt::ActiveWindowFocusReason);
+                return r;
+            }
+            return base(e);
+        case QEvent::WindowDeactivate:
+            if (base.widget == Widget()) {
+                bool r = base(e);
+                setActive(false);
+                return r;
+            }
+            return base(e);
+        case QEvent::Close:
+            if (base.widget == Widget()) {
+                e->ignore();
+                Close();
+                return true;
+            }
+            return base(e);
+        default:
+            if (base.widget != Widget() && base.widget != client_) return base(e);
+            return TScrollingWinControl::HandleQtEvent(e, base);
     }
 }
 
@@ -559,7 +622,8 @@ PLAT_PUBLISH(TCustomForm) {
     p.Prop("FormStyle", &TCustomForm::FormStyle, &TCustomForm::SetFormStyle);
     p.Prop("KeyPreview", &TCustomForm::KeyPreview, &TCustomForm::SetKeyPreview);
     p.Prop("Scaled", &TCustomForm::Scaled);
-    p.Prop("ActiveControl", &TCustomForm::ActiveControl, &TCustomForm::SetActiveControl, "TWinControl");
+    p.Prop("ActiveControl", &TCustomForm::ActiveControl, &TCustomForm::SetActiveControl,
+           "TWinControl");
     p.Prop("Menu", &TCustomForm::Menu, &TCustomForm::SetMenu, "TMainMenu");
     p.Prop("ModalResult", &TCustomForm::ModalResult, &TCustomForm::SetModalResult, "TModalResult");
     p.Prop("OnCreate", &TCustomForm::OnCreate);

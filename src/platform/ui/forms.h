@@ -24,18 +24,27 @@ class TCustomForm;
 // A scrolling windowed control (the base of forms and scroll boxes).
 class TScrollingWinControl : public TWinControl {
     PLAT_CLASS(TScrollingWinControl, TWinControl)
-public:
+  public:
     using TWinControl::TWinControl;
 };
 
-enum class TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter,
-                       poDesktopCenter, poMainFormCenter, poOwnerFormCenter };
-PLAT_ENUM_INFO(TPosition, poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter,
-               poDesktopCenter, poMainFormCenter, poOwnerFormCenter)
+enum class TPosition {
+    poDesigned,
+    poDefault,
+    poDefaultPosOnly,
+    poDefaultSizeOnly,
+    poScreenCenter,
+    poDesktopCenter,
+    poMainFormCenter,
+    poOwnerFormCenter
+};
+PLAT_ENUM_INFO(TPosition, poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly,
+               poScreenCenter, poDesktopCenter, poMainFormCenter, poOwnerFormCenter)
 enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
 PLAT_ENUM_INFO(TWindowState, wsNormal, wsMinimized, wsMaximized)
 enum class TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
-PLAT_ENUM_INFO(TFormBorderStyle, bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin)
+PLAT_ENUM_INFO(TFormBorderStyle, bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow,
+               bsSizeToolWin)
 enum class TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 PLAT_ENUM_INFO(TFormStyle, fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop)
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
@@ -49,7 +58,7 @@ using TCloseQueryEvent = Event<TObject*, bool&>;
 // Runs a form's modal loop. The default runs Qt's event loop until the form
 // has a modal result; tests install a scripted runner instead.
 class IDialogRunner {
-public:
+  public:
     virtual ~IDialogRunner() = default;
     // Called after the form is shown modally; returns when ModalResult is set
     // and the form may close (the runner calls CloseModal).
@@ -58,7 +67,7 @@ public:
 
 class TCustomForm : public TScrollingWinControl {
     PLAT_CLASS(TCustomForm, TScrollingWinControl)
-public:
+  public:
     explicit TCustomForm(TComponent* owner);
     ~TCustomForm() override;
 
@@ -86,7 +95,8 @@ public:
     TPosition Position = TPosition::poDesigned;
     TFormBorderStyle BorderStyle() const { return borderStyle_; }
     void SetBorderStyle(TFormBorderStyle v);
-    TBorderIcons BorderIcons{TBorderIcon::biSystemMenu, TBorderIcon::biMinimize, TBorderIcon::biMaximize};
+    TBorderIcons BorderIcons{TBorderIcon::biSystemMenu, TBorderIcon::biMinimize,
+                             TBorderIcon::biMaximize};
     TFormStyle FormStyle() const { return formStyle_; }
     void SetFormStyle(TFormStyle v);
     TWindowState WindowState() const { return windowState_; }
@@ -132,7 +142,7 @@ public:
     // Window messages the form answers: WM_CLOSE, WM_NEXTDLGCTL, CM_RELEASE.
     void WndProc(TMessage& m) override;
 
-protected:
+  protected:
     virtual void DoShow();
     virtual void DoHide();
     virtual void DoClose(TCloseAction& action);
@@ -146,7 +156,7 @@ protected:
     void TextChanged() override;
     std::string GetText() const override { return text_; }
 
-private:
+  private:
     friend class TApplication;
     friend class DefaultDialogRunner;
     void placeWindow();
@@ -176,7 +186,7 @@ private:
 
 class TForm : public TCustomForm {
     PLAT_CLASS(TForm, TCustomForm)
-public:
+  public:
     using TCustomForm::TCustomForm;
 };
 
@@ -189,7 +199,7 @@ F* CreateForm(A&&... args) {
 }
 
 class TScreen {
-public:
+  public:
     int Width() const;
     int Height() const;
     int PixelsPerInch() const { return 96; }
@@ -205,7 +215,7 @@ public:
     TFont IconFont;
     TFont MenuFont;
 
-private:
+  private:
     friend class TCustomForm;
     TCursor cursor_ = crDefault;
     TCustomForm* activeForm_ = nullptr;
@@ -215,18 +225,18 @@ private:
 // Sets the screen cursor and puts the old one back at scope end (also after
 // an exception).
 class TCursorGuard {
-public:
+  public:
     explicit TCursorGuard(TCursor c);
     ~TCursorGuard();
     TCursorGuard(const TCursorGuard&) = delete;
     TCursorGuard& operator=(const TCursorGuard&) = delete;
 
-private:
+  private:
     TCursor old_;
 };
 
 class TApplication {
-public:
+  public:
     std::string Title;
     int HintPause = 500;
     int HintHidePause = 2500;
@@ -253,7 +263,7 @@ public:
     IDialogRunner& DialogRunner();
     std::shared_ptr<IDialogRunner> SetDialogRunner(std::shared_ptr<IDialogRunner> r);
 
-private:
+  private:
     bool terminated_ = false;
     std::shared_ptr<IDialogRunner> runner_;
 };
@@ -270,7 +280,7 @@ bool SafeCall(const std::function<void()>& f);
 // A dialog runner for tests: each modal form is handed to the next script,
 // which may work the form and returns the modal result to close it with.
 class ScriptedDialogRunner : public IDialogRunner {
-public:
+  public:
     using Script = std::function<TModalResult(TCustomForm&)>;
     void Expect(Script s) { scripts_.push_back(std::move(s)); }
     // A script for the next form, which must be of the class named.
@@ -282,7 +292,7 @@ public:
     const std::vector<std::string>& Unexpected() const { return unexpected_; }
     int Pending() const { return (int)scripts_.size(); }
 
-private:
+  private:
     std::deque<Script> scripts_;
     std::vector<std::string> shown_;
     std::vector<std::string> unexpected_;
@@ -290,11 +300,12 @@ private:
 
 // Installs a dialog runner for a scope and puts the previous one back.
 class DialogRunnerScope {
-public:
-    explicit DialogRunnerScope(std::shared_ptr<IDialogRunner> r) : old_(Application->SetDialogRunner(std::move(r))) {}
+  public:
+    explicit DialogRunnerScope(std::shared_ptr<IDialogRunner> r)
+        : old_(Application->SetDialogRunner(std::move(r))) {}
     ~DialogRunnerScope() { Application->SetDialogRunner(old_); }
 
-private:
+  private:
     std::shared_ptr<IDialogRunner> old_;
 };
 

@@ -1,17 +1,16 @@
 #include "platform/ui/graphics.h"
 
-#include "platform/component/classes.h"
-#include "platform/component/properties.h"
+#include <strings.h>
 
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QPainter>
-
 #include <cmath>
 #include <cstdlib>
-#include <strings.h>
 
+#include "platform/component/classes.h"
+#include "platform/component/properties.h"
 #include "platform/core/exceptions.h"
 #include "platform/core/numbers.h"
 #include "platform/ui/qt_bridge.h"
@@ -23,8 +22,12 @@ namespace plat {
 const char* const kDefaultFace = "WenQuanYi Micro Hei";
 
 bool IntersectRect(TRect& out, const TRect& a, const TRect& b) {
-    out = {std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right), std::min(a.Bottom, b.Bottom)};
-    if (out.IsEmpty()) { out = {}; return false; }
+    out = {std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
+           std::min(a.Bottom, b.Bottom)};
+    if (out.IsEmpty()) {
+        out = {};
+        return false;
+    }
     return true;
 }
 
@@ -72,20 +75,49 @@ struct ColorName {
     const char* name;
 };
 constexpr ColorName kColorNames[] = {
-    {clBlack, "clBlack"}, {clMaroon, "clMaroon"}, {clGreen, "clGreen"}, {clOlive, "clOlive"},
-    {clNavy, "clNavy"}, {clPurple, "clPurple"}, {clTeal, "clTeal"}, {clGray, "clGray"},
-    {clSilver, "clSilver"}, {clRed, "clRed"}, {clLime, "clLime"}, {clYellow, "clYellow"},
-    {clBlue, "clBlue"}, {clFuchsia, "clFuchsia"}, {clAqua, "clAqua"}, {clWhite, "clWhite"},
-    {clScrollBar, "clScrollBar"}, {clBackground, "clBackground"}, {clActiveCaption, "clActiveCaption"},
-    {clInactiveCaption, "clInactiveCaption"}, {clMenu, "clMenu"}, {clWindow, "clWindow"},
-    {clWindowFrame, "clWindowFrame"}, {clMenuText, "clMenuText"}, {clWindowText, "clWindowText"},
-    {clCaptionText, "clCaptionText"}, {clActiveBorder, "clActiveBorder"},
-    {clInactiveBorder, "clInactiveBorder"}, {clAppWorkSpace, "clAppWorkSpace"},
-    {clHighlight, "clHighlight"}, {clHighlightText, "clHighlightText"}, {clBtnFace, "clBtnFace"},
-    {clBtnShadow, "clBtnShadow"}, {clGrayText, "clGrayText"}, {clBtnText, "clBtnText"},
-    {clInactiveCaptionText, "clInactiveCaptionText"}, {clBtnHighlight, "clBtnHighlight"},
-    {cl3DDkShadow, "cl3DDkShadow"}, {cl3DLight, "cl3DLight"}, {clInfoText, "clInfoText"},
-    {clInfoBk, "clInfoBk"}, {clNone, "clNone"}, {clDefault, "clDefault"},
+    {clBlack, "clBlack"},
+    {clMaroon, "clMaroon"},
+    {clGreen, "clGreen"},
+    {clOlive, "clOlive"},
+    {clNavy, "clNavy"},
+    {clPurple, "clPurple"},
+    {clTeal, "clTeal"},
+    {clGray, "clGray"},
+    {clSilver, "clSilver"},
+    {clRed, "clRed"},
+    {clLime, "clLime"},
+    {clYellow, "clYellow"},
+    {clBlue, "clBlue"},
+    {clFuchsia, "clFuchsia"},
+    {clAqua, "clAqua"},
+    {clWhite, "clWhite"},
+    {clScrollBar, "clScrollBar"},
+    {clBackground, "clBackground"},
+    {clActiveCaption, "clActiveCaption"},
+    {clInactiveCaption, "clInactiveCaption"},
+    {clMenu, "clMenu"},
+    {clWindow, "clWindow"},
+    {clWindowFrame, "clWindowFrame"},
+    {clMenuText, "clMenuText"},
+    {clWindowText, "clWindowText"},
+    {clCaptionText, "clCaptionText"},
+    {clActiveBorder, "clActiveBorder"},
+    {clInactiveBorder, "clInactiveBorder"},
+    {clAppWorkSpace, "clAppWorkSpace"},
+    {clHighlight, "clHighlight"},
+    {clHighlightText, "clHighlightText"},
+    {clBtnFace, "clBtnFace"},
+    {clBtnShadow, "clBtnShadow"},
+    {clGrayText, "clGrayText"},
+    {clBtnText, "clBtnText"},
+    {clInactiveCaptionText, "clInactiveCaptionText"},
+    {clBtnHighlight, "clBtnHighlight"},
+    {cl3DDkShadow, "cl3DDkShadow"},
+    {cl3DLight, "cl3DLight"},
+    {clInfoText, "clInfoText"},
+    {clInfoBk, "clInfoBk"},
+    {clNone, "clNone"},
+    {clDefault, "clDefault"},
 };
 }  // namespace
 
@@ -107,7 +139,10 @@ std::string ColorToString(TColor c) {
 
 bool IdentToColor(const std::string& ident, TColor& out) {
     for (auto& n : kColorNames)
-        if (strcasecmp(n.name, ident.c_str()) == 0) { out = n.color; return true; }
+        if (strcasecmp(n.name, ident.c_str()) == 0) {
+            out = n.color;
+            return true;
+        }
     return false;
 }
 
@@ -128,7 +163,9 @@ QColor ToQColor(TColor c) {
     return QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
 }
 
-TColor FromQColor(const QColor& c) { return RGB(c.red(), c.green(), c.blue()); }
+TColor FromQColor(const QColor& c) {
+    return RGB(c.red(), c.green(), c.blue());
+}
 
 // ---- Fonts ---------------------------------------------------------------
 
@@ -156,8 +193,12 @@ static int MulDiv(int a, int b, int c) {
     return (int)(((p < 0) != (c < 0)) ? -q : q);
 }
 
-int TFont::Size() const { return -MulDiv(d_.Height, 72, 96); }
-void TFont::SetSize(int points) { SetHeight(-MulDiv(points, 96, 72)); }
+int TFont::Size() const {
+    return -MulDiv(d_.Height, 72, 96);
+}
+void TFont::SetSize(int points) {
+    SetHeight(-MulDiv(points, 96, 72));
+}
 
 #define FONT_SETTER(Fn, Type, field) \
     void TFont::Fn(Type v) {         \
@@ -174,7 +215,9 @@ FONT_SETTER(SetColor, TColor, Color)
 FONT_SETTER(SetPitch, TFontPitch, Pitch)
 #undef FONT_SETTER
 
-QFont ToQFont(const TFont& f) { return ToQFont(f.Data()); }
+QFont ToQFont(const TFont& f) {
+    return ToQFont(f.Data());
+}
 
 QFont ToQFont(const TFontData& f) {
     EnsureApplication();
@@ -203,9 +246,9 @@ struct SymbolGlyph {
     char32_t symbol;
 };
 constexpr SymbolGlyph kWingdings[] = {
-    {0x6C, 0x25CF}, {0x6E, 0x25A0}, {0x6F, 0x25A1}, {0xA1, 0x25CB}, {0xA8, 0x25FB}, {0xE7, 0x2190},
-    {0xE8, 0x2192}, {0xE9, 0x2191}, {0xEA, 0x2193}, {0xFB, 0x2717}, {0xFC, 0x2713}, {0xFD, 0x2612},
-    {0xFE, 0x2611},
+    {0x6C, 0x25CF}, {0x6E, 0x25A0}, {0x6F, 0x25A1}, {0xA1, 0x25CB}, {0xA8, 0x25FB},
+    {0xE7, 0x2190}, {0xE8, 0x2192}, {0xE9, 0x2191}, {0xEA, 0x2193}, {0xFB, 0x2717},
+    {0xFC, 0x2713}, {0xFD, 0x2612}, {0xFE, 0x2611},
 };
 }  // namespace
 
@@ -223,7 +266,9 @@ TSize MeasureText(const TFontData& font, const std::string& text) {
     return {m.horizontalAdvance(Q(SymbolText(font, text))), m.height()};
 }
 
-int FontTextHeight(const TFontData& font) { return QFontMetrics(ToQFont(font)).height(); }
+int FontTextHeight(const TFontData& font) {
+    return QFontMetrics(ToQFont(font)).height();
+}
 
 // ---- Text layout -----------------------------------------------------------
 
@@ -262,7 +307,9 @@ char32_t AccelCharOf(const std::string& caption) {
 }
 
 namespace {
-bool IsBreakableCJK(char32_t c) { return c >= 0x2E80; }
+bool IsBreakableCJK(char32_t c) {
+    return c >= 0x2E80;
+}
 
 // Greedy word wrap: breaks after spaces and around CJK characters; a word
 // wider than the width stays whole.
@@ -280,7 +327,9 @@ std::vector<std::u32string> WrapLine(const std::u32string& line, const QFontMetr
         tokens.push_back(line.substr(i, j - i));
         i = j;
     }
-    auto w = [&](const std::u32string& s) { return m.horizontalAdvance(QString::fromUcs4(s.data(), (qsizetype)s.size())); };
+    auto w = [&](const std::u32string& s) {
+        return m.horizontalAdvance(QString::fromUcs4(s.data(), (qsizetype)s.size()));
+    };
     std::vector<std::u32string> out;
     std::u32string cur;
     for (auto& t : tokens) {
@@ -303,7 +352,9 @@ std::vector<std::u32string> WrapLine(const std::u32string& line, const QFontMetr
 }
 
 std::u32string Ellipsize(const std::u32string& s, const QFontMetrics& m, int width) {
-    auto w = [&](const std::u32string& t) { return m.horizontalAdvance(QString::fromUcs4(t.data(), (qsizetype)t.size())); };
+    auto w = [&](const std::u32string& t) {
+        return m.horizontalAdvance(QString::fromUcs4(t.data(), (qsizetype)t.size()));
+    };
     if (w(s) <= width) return s;
     const std::u32string dots = U"...";
     size_t n = s.size();
@@ -312,7 +363,8 @@ std::u32string Ellipsize(const std::u32string& s, const QFontMetrics& m, int wid
 }
 }  // namespace
 
-std::vector<TextLayoutLine> LayoutText(const std::string& text, const TFontData& font, int width, unsigned flags) {
+std::vector<TextLayoutLine> LayoutText(const std::string& text, const TFontData& font, int width,
+                                       unsigned flags) {
     QFontMetrics m(ToQFont(font));
     int mark = -1;
     std::string plain = text;
@@ -333,7 +385,8 @@ std::vector<TextLayoutLine> LayoutText(const std::string& text, const TFontData&
         for (size_t i = 0; i <= all.size(); ++i) {
             if (i == all.size() || all[i] == '\n' || all[i] == '\r') {
                 src.push_back({all.substr(start, i - start), (int)start});
-                if (i < all.size() && all[i] == '\r' && i + 1 < all.size() && all[i + 1] == '\n') ++i;
+                if (i < all.size() && all[i] == '\r' && i + 1 < all.size() && all[i + 1] == '\n')
+                    ++i;
                 start = i + 1;
             }
         }
@@ -447,9 +500,15 @@ void TCanvas::TextRect(const TRect& r, int x, int y, const std::string& text) {
     emitOp(std::move(op));
 }
 
-int TCanvas::TextWidth(const std::string& text) { return MeasureText(Font.Data(), text).cx; }
-int TCanvas::TextHeight(const std::string& text) { return MeasureText(Font.Data(), text).cy; }
-TSize TCanvas::TextExtent(const std::string& text) { return MeasureText(Font.Data(), text); }
+int TCanvas::TextWidth(const std::string& text) {
+    return MeasureText(Font.Data(), text).cx;
+}
+int TCanvas::TextHeight(const std::string& text) {
+    return MeasureText(Font.Data(), text).cy;
+}
+TSize TCanvas::TextExtent(const std::string& text) {
+    return MeasureText(Font.Data(), text);
+}
 
 int TCanvas::DrawText(const std::string& text, TRect& r, unsigned flags) {
     auto lines = LayoutText(SymbolText(Font.Data(), text), Font.Data(), r.Width(), flags);
@@ -464,14 +523,18 @@ int TCanvas::DrawText(const std::string& text, TRect& r, unsigned flags) {
     }
     int y = r.Top;
     if (flags & DT_SINGLELINE) {
-        if (flags & DT_VCENTER) y = r.Top + (r.Height() - lh) / 2;
-        else if (flags & DT_BOTTOM) y = r.Bottom - lh;
+        if (flags & DT_VCENTER)
+            y = r.Top + (r.Height() - lh) / 2;
+        else if (flags & DT_BOTTOM)
+            y = r.Bottom - lh;
     }
     int top = y;
     for (auto& l : lines) {
         int x = r.Left;
-        if (flags & DT_CENTER) x = r.Left + (r.Width() - l.Width) / 2;
-        else if (flags & DT_RIGHT) x = r.Right - l.Width;
+        if (flags & DT_CENTER)
+            x = r.Left + (r.Width() - l.Width) / 2;
+        else if (flags & DT_RIGHT)
+            x = r.Right - l.Width;
         CanvasOp op = stateOp(CanvasOpKind::Text);
         op.Points = {{x, y}};
         op.Text = l.Text;
@@ -518,7 +581,8 @@ void TCanvas::CopyRect(const TRect& dest, const TBitmap& src, const TRect& sourc
     emitOp(std::move(op), &src, &source);
 }
 
-void TCanvas::BrushCopy(const TRect& dest, const TBitmap& src, const TRect& source, TColor transparentColor) {
+void TCanvas::BrushCopy(const TRect& dest, const TBitmap& src, const TRect& source,
+                        TColor transparentColor) {
     CanvasOp op = stateOp(CanvasOpKind::Image);
     op.Rect = dest;
     op.Color = transparentColor;
@@ -527,7 +591,9 @@ void TCanvas::BrushCopy(const TRect& dest, const TBitmap& src, const TRect& sour
     emitOp(std::move(op), &src, &source);
 }
 
-TColor TCanvas::Pixel(int x, int y) { return device_ ? device_->GetPixel(x, y) : clNone; }
+TColor TCanvas::Pixel(int x, int y) {
+    return device_ ? device_->GetPixel(x, y) : clNone;
+}
 
 void TCanvas::SetPixel(int x, int y, TColor c) {
     CanvasOp op = stateOp(CanvasOpKind::Pixel);
@@ -579,15 +645,19 @@ void DrawComboArrow(TCanvas& canvas, const TRect& r, bool pressed, bool enabled)
 
 namespace {
 class RecordingDevice : public CanvasDevice {
-public:
+  public:
     void Draw(const CanvasOp& op, const TBitmap*, const TRect*) override { ops.push_back(op); }
     std::vector<CanvasOp> ops;
 };
 }  // namespace
 
 TRecordingCanvas::TRecordingCanvas() : TCanvas(std::make_shared<RecordingDevice>()) {}
-const std::vector<CanvasOp>& TRecordingCanvas::Ops() const { return static_cast<RecordingDevice&>(*Device()).ops; }
-void TRecordingCanvas::Clear() { static_cast<RecordingDevice&>(*Device()).ops.clear(); }
+const std::vector<CanvasOp>& TRecordingCanvas::Ops() const {
+    return static_cast<RecordingDevice&>(*Device()).ops;
+}
+void TRecordingCanvas::Clear() {
+    static_cast<RecordingDevice&>(*Device()).ops.clear();
+}
 std::vector<std::string> TRecordingCanvas::Texts() const {
     std::vector<std::string> out;
     for (auto& op : Ops())
@@ -602,8 +672,9 @@ QPen ToQPen(const TPen& p) {
     if (p.Style == TPenStyle::psClear) return QPen(Qt::NoPen);
     QPen q(ToQColor(p.Color));
     q.setWidth(std::max(1, p.Width));
-    static const Qt::PenStyle styles[] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine, Qt::DashDotLine,
-                                          Qt::DashDotDotLine, Qt::NoPen, Qt::SolidLine};
+    static const Qt::PenStyle styles[] = {Qt::SolidLine,   Qt::DashLine,       Qt::DotLine,
+                                          Qt::DashDotLine, Qt::DashDotDotLine, Qt::NoPen,
+                                          Qt::SolidLine};
     q.setStyle(styles[(int)p.Style]);
     q.setCapStyle(Qt::FlatCap);
     q.setJoinStyle(Qt::MiterJoin);
@@ -611,9 +682,9 @@ QPen ToQPen(const TPen& p) {
 }
 
 QBrush ToQBrush(const TBrush& b) {
-    static const Qt::BrushStyle styles[] = {Qt::SolidPattern, Qt::NoBrush, Qt::HorPattern, Qt::VerPattern,
-                                            Qt::FDiagPattern, Qt::BDiagPattern, Qt::CrossPattern,
-                                            Qt::DiagCrossPattern};
+    static const Qt::BrushStyle styles[] = {Qt::SolidPattern, Qt::NoBrush,         Qt::HorPattern,
+                                            Qt::VerPattern,   Qt::FDiagPattern,    Qt::BDiagPattern,
+                                            Qt::CrossPattern, Qt::DiagCrossPattern};
     return QBrush(ToQColor(b.Color), styles[(int)b.Style]);
 }
 
@@ -626,9 +697,15 @@ uint32_t Rop3(uint32_t rop, uint32_t p, uint32_t s, uint32_t d) {
     return r & 0xFFFFFF;
 }
 
-uint32_t ToBgr(TColor c) { return (uint32_t)ColorToRGB(c); }
-QRgb BgrToQRgb(uint32_t c) { return qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
-uint32_t QRgbToBgr(QRgb c) { return (uint32_t)RGB(qRed(c), qGreen(c), qBlue(c)); }
+uint32_t ToBgr(TColor c) {
+    return (uint32_t)ColorToRGB(c);
+}
+QRgb BgrToQRgb(uint32_t c) {
+    return qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+}
+uint32_t QRgbToBgr(QRgb c) {
+    return (uint32_t)RGB(qRed(c), qGreen(c), qBlue(c));
+}
 
 // The source image of an image operation: the part, scaled to the target,
 // with the transparent colour either removed (alpha 0) or replaced.
@@ -652,139 +729,153 @@ void PaintOp(QPainter& p, const CanvasOp& op, const TBitmap* image, const TRect*
     p.save();
     p.setRenderHint(QPainter::Antialiasing, false);
     switch (op.Kind) {
-    case CanvasOpKind::FillRect:
-        if (op.Brush.Style != TBrushStyle::bsClear) p.fillRect(ToQRect(op.Rect), ToQBrush(op.Brush));
-        break;
-    case CanvasOpKind::FrameRect: {
-        QRect r = ToQRect(op.Rect);
-        QColor c = ToQColor(op.Brush.Color);
-        p.fillRect(QRect(r.left(), r.top(), r.width(), 1), c);
-        p.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), c);
-        p.fillRect(QRect(r.left(), r.top(), 1, r.height()), c);
-        p.fillRect(QRect(r.right(), r.top(), 1, r.height()), c);
-        break;
-    }
-    case CanvasOpKind::Rectangle:
-        p.setPen(ToQPen(op.Pen));
-        p.setBrush(op.Brush.Style == TBrushStyle::bsClear ? QBrush(Qt::NoBrush) : ToQBrush(op.Brush));
-        p.drawRect(op.Rect.Left, op.Rect.Top, op.Rect.Width() - 1, op.Rect.Height() - 1);
-        break;
-    case CanvasOpKind::Ellipse:
-        p.setPen(ToQPen(op.Pen));
-        p.setBrush(op.Brush.Style == TBrushStyle::bsClear ? QBrush(Qt::NoBrush) : ToQBrush(op.Brush));
-        p.drawEllipse(op.Rect.Left, op.Rect.Top, op.Rect.Width() - 1, op.Rect.Height() - 1);
-        break;
-    case CanvasOpKind::Polyline: {
-        p.setPen(ToQPen(op.Pen));
-        std::vector<QPoint> pts;
-        for (auto& pt : op.Points) pts.emplace_back(pt.X, pt.Y);
-        // The platform leaves out the last point of a line.
-        if (pts.size() >= 2 && op.Pen.Width <= 1) {
-            QPoint& a = pts[pts.size() - 2];
-            QPoint& b = pts.back();
-            if (a.y() == b.y() && a.x() != b.x()) b.rx() += b.x() > a.x() ? -1 : 1;
-            else if (a.x() == b.x() && a.y() != b.y()) b.ry() += b.y() > a.y() ? -1 : 1;
+        case CanvasOpKind::FillRect:
+            if (op.Brush.Style != TBrushStyle::bsClear)
+                p.fillRect(ToQRect(op.Rect), ToQBrush(op.Brush));
+            break;
+        case CanvasOpKind::FrameRect: {
+            QRect r = ToQRect(op.Rect);
+            QColor c = ToQColor(op.Brush.Color);
+            p.fillRect(QRect(r.left(), r.top(), r.width(), 1), c);
+            p.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), c);
+            p.fillRect(QRect(r.left(), r.top(), 1, r.height()), c);
+            p.fillRect(QRect(r.right(), r.top(), 1, r.height()), c);
+            break;
         }
-        if (pts.size() == 2 && pts[0] == pts[1]) break;
-        p.drawPolyline(pts.data(), (int)pts.size());
-        break;
-    }
-    case CanvasOpKind::Polygon: {
-        p.setPen(ToQPen(op.Pen));
-        p.setBrush(op.Brush.Style == TBrushStyle::bsClear ? QBrush(Qt::NoBrush) : ToQBrush(op.Brush));
-        std::vector<QPoint> pts;
-        for (auto& pt : op.Points) pts.emplace_back(pt.X, pt.Y);
-        p.drawPolygon(pts.data(), (int)pts.size());
-        break;
-    }
-    case CanvasOpKind::Text: {
-        QFont f = ToQFont(op.Font);
-        QFontMetrics m(f);
-        QString text = Q(op.Text);
-        int x = op.Points.empty() ? op.Rect.Left : op.Points[0].X;
-        int y = op.Points.empty() ? op.Rect.Top : op.Points[0].Y;
-        if (op.Clipped) p.setClipRect(ToQRect(op.Rect), Qt::IntersectClip);
-        if (op.Opaque) p.fillRect(QRect(x, y, m.horizontalAdvance(text), m.height()), ToQColor(op.Brush.Color));
-        p.setFont(f);
-        p.setPen(ToQColor(op.Font.Color));
-        p.drawText(QPoint(x, y + m.ascent()), text);
-        if (op.UnderlineIndex >= 0) {
-            QString before = QString::fromUcs4(Utf8ToU32(op.Text).data(), op.UnderlineIndex);
-            std::u32string u = Utf8ToU32(op.Text);
-            QString ch = QString::fromUcs4(&u[op.UnderlineIndex], 1);
-            int ux = x + m.horizontalAdvance(before);
-            int uy = y + m.ascent() + 1;
-            p.fillRect(QRect(ux, uy, m.horizontalAdvance(ch), 1), ToQColor(op.Font.Color));
+        case CanvasOpKind::Rectangle:
+            p.setPen(ToQPen(op.Pen));
+            p.setBrush(op.Brush.Style == TBrushStyle::bsClear ? QBrush(Qt::NoBrush)
+                                                              : ToQBrush(op.Brush));
+            p.drawRect(op.Rect.Left, op.Rect.Top, op.Rect.Width() - 1, op.Rect.Height() - 1);
+            break;
+        case CanvasOpKind::Ellipse:
+            p.setPen(ToQPen(op.Pen));
+            p.setBrush(op.Brush.Style == TBrushStyle::bsClear ? QBrush(Qt::NoBrush)
+                                                              : ToQBrush(op.Brush));
+            p.drawEllipse(op.Rect.Left, op.Rect.Top, op.Rect.Width() - 1, op.Rect.Height() - 1);
+            break;
+        case CanvasOpKind::Polyline: {
+            p.setPen(ToQPen(op.Pen));
+            std::vector<QPoint> pts;
+            for (auto& pt : op.Points) pts.emplace_back(pt.X, pt.Y);
+            // The platform leaves out the last point of a line.
+            if (pts.size() >= 2 && op.Pen.Width <= 1) {
+                QPoint& a = pts[pts.size() - 2];
+                QPoint& b = pts.back();
+                if (a.y() == b.y() && a.x() != b.x())
+                    b.rx() += b.x() > a.x() ? -1 : 1;
+                else if (a.x() == b.x() && a.y() != b.y())
+                    b.ry() += b.y() > a.y() ? -1 : 1;
+            }
+            if (pts.size() == 2 && pts[0] == pts[1]) break;
+            p.drawPolyline(pts.data(), (int)pts.size());
+            break;
         }
-        break;
-    }
-    case CanvasOpKind::Image:
-        if (image && source) {
-            QImage src = SourceImage(op, *image, *source);
-            if (op.CopyMode == cmNotSrcCopy) src.invertPixels(QImage::InvertRgb);
-            p.drawImage(QPoint(op.Rect.Left, op.Rect.Top), src);
+        case CanvasOpKind::Polygon: {
+            p.setPen(ToQPen(op.Pen));
+            p.setBrush(op.Brush.Style == TBrushStyle::bsClear ? QBrush(Qt::NoBrush)
+                                                              : ToQBrush(op.Brush));
+            std::vector<QPoint> pts;
+            for (auto& pt : op.Points) pts.emplace_back(pt.X, pt.Y);
+            p.drawPolygon(pts.data(), (int)pts.size());
+            break;
         }
-        break;
-    case CanvasOpKind::FocusRect: {
-        // Dotted: every other pixel of the border, inverted.
-        p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        p.setPen(Qt::white);
-        const TRect& r = op.Rect;
-        for (int x = r.Left; x < r.Right; ++x)
-            for (int y : {r.Top, r.Bottom - 1})
-                if (((x + y) & 1) == 0) p.drawPoint(x, y);
-        for (int y = r.Top + 1; y < r.Bottom - 1; ++y)
-            for (int x : {r.Left, r.Right - 1})
-                if (((x + y) & 1) == 0) p.drawPoint(x, y);
-        break;
-    }
-    case CanvasOpKind::Pixel:
-        p.fillRect(QRect(op.Rect.Left, op.Rect.Top, 1, 1), ToQColor(op.Color));
-        break;
+        case CanvasOpKind::Text: {
+            QFont f = ToQFont(op.Font);
+            QFontMetrics m(f);
+            QString text = Q(op.Text);
+            int x = op.Points.empty() ? op.Rect.Left : op.Points[0].X;
+            int y = op.Points.empty() ? op.Rect.Top : op.Points[0].Y;
+            if (op.Clipped) p.setClipRect(ToQRect(op.Rect), Qt::IntersectClip);
+            if (op.Opaque)
+                p.fillRect(QRect(x, y, m.horizontalAdvance(text), m.height()),
+                           ToQColor(op.Brush.Color));
+            p.setFont(f);
+            p.setPen(ToQColor(op.Font.Color));
+            p.drawText(QPoint(x, y + m.ascent()), text);
+            if (op.UnderlineIndex >= 0) {
+                QString before = QString::fromUcs4(Utf8ToU32(op.Text).data(), op.UnderlineIndex);
+                std::u32string u = Utf8ToU32(op.Text);
+                QString ch = QString::fromUcs4(&u[op.UnderlineIndex], 1);
+                int ux = x + m.horizontalAdvance(before);
+                int uy = y + m.ascent() + 1;
+                p.fillRect(QRect(ux, uy, m.horizontalAdvance(ch), 1), ToQColor(op.Font.Color));
+            }
+            break;
+        }
+        case CanvasOpKind::Image:
+            if (image && source) {
+                QImage src = SourceImage(op, *image, *source);
+                if (op.CopyMode == cmNotSrcCopy) src.invertPixels(QImage::InvertRgb);
+                p.drawImage(QPoint(op.Rect.Left, op.Rect.Top), src);
+            }
+            break;
+        case CanvasOpKind::FocusRect: {
+            // Dotted: every other pixel of the border, inverted.
+            p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+            p.setPen(Qt::white);
+            const TRect& r = op.Rect;
+            for (int x = r.Left; x < r.Right; ++x)
+                for (int y : {r.Top, r.Bottom - 1})
+                    if (((x + y) & 1) == 0) p.drawPoint(x, y);
+            for (int y = r.Top + 1; y < r.Bottom - 1; ++y)
+                for (int x : {r.Left, r.Right - 1})
+                    if (((x + y) & 1) == 0) p.drawPoint(x, y);
+            break;
+        }
+        case CanvasOpKind::Pixel:
+            p.fillRect(QRect(op.Rect.Left, op.Rect.Top, 1, 1), ToQColor(op.Color));
+            break;
     }
     p.restore();
 }
 
 class PainterDevice : public CanvasDevice {
-public:
+  public:
     explicit PainterDevice(QPainter* p) : p_(p) {}
     void Draw(const CanvasOp& op, const TBitmap* image, const TRect* source) override {
         PaintOp(*p_, op, image, source);
     }
 
-private:
+  private:
     QPainter* p_;
 };
 
 class ImageDevice : public CanvasDevice {
-public:
+  public:
     explicit ImageDevice(QImage* img) : img_(img) {}
 
     void Draw(const CanvasOp& op, const TBitmap* image, const TRect* source) override {
         if (img_->isNull()) return;
         switch (op.Kind) {
-        case CanvasOpKind::Pixel:
-            if (img_->rect().contains(op.Rect.Left, op.Rect.Top))
-                img_->setPixel(op.Rect.Left, op.Rect.Top, BgrToQRgb(ToBgr(op.Color)));
-            return;
-        case CanvasOpKind::FocusRect: {
-            const TRect& r = op.Rect;
-            auto inv = [&](int x, int y) {
-                if (((x + y) & 1) == 0 && img_->rect().contains(x, y))
-                    img_->setPixel(x, y, img_->pixel(x, y) ^ 0x00FFFFFF);
-            };
-            for (int x = r.Left; x < r.Right; ++x) { inv(x, r.Top); if (r.Bottom - 1 != r.Top) inv(x, r.Bottom - 1); }
-            for (int y = r.Top + 1; y < r.Bottom - 1; ++y) { inv(r.Left, y); if (r.Right - 1 != r.Left) inv(r.Right - 1, y); }
-            return;
-        }
-        case CanvasOpKind::Image:
-            if (image && source && op.CopyMode != cmSrcCopy) {
-                rop(op, *image, *source);
+            case CanvasOpKind::Pixel:
+                if (img_->rect().contains(op.Rect.Left, op.Rect.Top))
+                    img_->setPixel(op.Rect.Left, op.Rect.Top, BgrToQRgb(ToBgr(op.Color)));
+                return;
+            case CanvasOpKind::FocusRect: {
+                const TRect& r = op.Rect;
+                auto inv = [&](int x, int y) {
+                    if (((x + y) & 1) == 0 && img_->rect().contains(x, y))
+                        img_->setPixel(x, y, img_->pixel(x, y) ^ 0x00FFFFFF);
+                };
+                for (int x = r.Left; x < r.Right; ++x) {
+                    inv(x, r.Top);
+                    if (r.Bottom - 1 != r.Top) inv(x, r.Bottom - 1);
+                }
+                for (int y = r.Top + 1; y < r.Bottom - 1; ++y) {
+                    inv(r.Left, y);
+                    if (r.Right - 1 != r.Left) inv(r.Right - 1, y);
+                }
                 return;
             }
-            break;
-        default:
-            break;
+            case CanvasOpKind::Image:
+                if (image && source && op.CopyMode != cmSrcCopy) {
+                    rop(op, *image, *source);
+                    return;
+                }
+                break;
+            default:
+                break;
         }
         QPainter p(img_);
         PaintOp(p, op, image, source);
@@ -795,7 +886,7 @@ public:
         return (TColor)QRgbToBgr(img_->pixel(x, y));
     }
 
-private:
+  private:
     void rop(const CanvasOp& op, const TBitmap& bmp, const TRect& source) {
         QImage src = bmp.Image().copy(ToQRect(source));
         if (op.Rect.Width() != source.Width() || op.Rect.Height() != source.Height())
@@ -815,16 +906,24 @@ private:
 };
 }  // namespace
 
-std::shared_ptr<CanvasDevice> MakePainterDevice(QPainter* painter) { return std::make_shared<PainterDevice>(painter); }
-std::shared_ptr<CanvasDevice> MakeImageDevice(QImage* image) { return std::make_shared<ImageDevice>(image); }
+std::shared_ptr<CanvasDevice> MakePainterDevice(QPainter* painter) {
+    return std::make_shared<PainterDevice>(painter);
+}
+std::shared_ptr<CanvasDevice> MakeImageDevice(QImage* image) {
+    return std::make_shared<ImageDevice>(image);
+}
 
 // ---- Bitmaps ---------------------------------------------------------------
 
 TBitmap::TBitmap() : image_(std::make_unique<QImage>()) {}
 
-TBitmap::TBitmap(int width, int height) : TBitmap() { SetSize(width, height); }
+TBitmap::TBitmap(int width, int height) : TBitmap() {
+    SetSize(width, height);
+}
 
-TBitmap::TBitmap(const TBitmap& o) : TPersistent(), image_(std::make_unique<QImage>()) { *this = o; }
+TBitmap::TBitmap(const TBitmap& o) : TPersistent(), image_(std::make_unique<QImage>()) {
+    *this = o;
+}
 
 TBitmap& TBitmap::operator=(const TBitmap& o) {
     if (this == &o) return *this;
@@ -847,8 +946,12 @@ void TBitmap::Assign(TPersistent* source) {
     TPersistent::Assign(source);
 }
 
-int TBitmap::Width() const { return image_->width(); }
-int TBitmap::Height() const { return image_->height(); }
+int TBitmap::Width() const {
+    return image_->width();
+}
+int TBitmap::Height() const {
+    return image_->height();
+}
 
 void TBitmap::SetSize(int w, int h) {
     w = std::max(0, w);
@@ -876,13 +979,15 @@ void TBitmap::ToMonochrome(TColor background) {
     uint32_t bg = ToBgr(background);
     for (int y = 0; y < Height(); ++y)
         for (int x = 0; x < Width(); ++x)
-            image_->setPixel(x, y, QRgbToBgr(image_->pixel(x, y)) == bg ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+            image_->setPixel(
+                x, y, QRgbToBgr(image_->pixel(x, y)) == bg ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
     format_ = TPixelFormat::pf1bit;
     if (OnChange) OnChange();
 }
 
 TColor TBitmap::TransparentColor() const {
-    if (TransparentMode == TTransparentMode::tmFixed && fixedTransparent_ != clDefault) return fixedTransparent_;
+    if (TransparentMode == TTransparentMode::tmFixed && fixedTransparent_ != clDefault)
+        return fixedTransparent_;
     if (Empty()) return clDefault;
     return GetPixel(0, Height() - 1);
 }
@@ -919,8 +1024,12 @@ void TBitmap::SaveToFile(const std::string& path) const {
     if (!image_->save(Q(path))) throw EInOutError("Cannot write the image file " + path);
 }
 
-QImage& TBitmap::Image() { return *image_; }
-const QImage& TBitmap::Image() const { return *image_; }
+QImage& TBitmap::Image() {
+    return *image_;
+}
+const QImage& TBitmap::Image() const {
+    return *image_;
+}
 
 void TBitmap::SetImage(const QImage& image) {
     *image_ = image.convertToFormat(QImage::Format_RGB32);

@@ -24,7 +24,8 @@ constexpr TColor clBlack = 0x000000, clMaroon = 0x000080, clGreen = 0x008000, cl
                  clNavy = 0x800000, clPurple = 0x800080, clTeal = 0x808000, clGray = 0x808080,
                  clSilver = 0xC0C0C0, clRed = 0x0000FF, clLime = 0x00FF00, clYellow = 0x00FFFF,
                  clBlue = 0xFF0000, clFuchsia = 0xFF00FF, clAqua = 0xFFFF00, clLtGray = 0xC0C0C0,
-                 clDkGray = 0x808080, clWhite = 0xFFFFFF, clNone = 0x1FFFFFFF, clDefault = 0x20000000;
+                 clDkGray = 0x808080, clWhite = 0xFFFFFF, clNone = 0x1FFFFFFF,
+                 clDefault = 0x20000000;
 
 constexpr TColor clSystemColor = (TColor)0x80000000;
 constexpr TColor clScrollBar = clSystemColor | 0, clBackground = clSystemColor | 1,
@@ -41,10 +42,18 @@ constexpr TColor clScrollBar = clSystemColor | 0, clBackground = clSystemColor |
                  cl3DLight = clSystemColor | 22, clInfoText = clSystemColor | 23,
                  clInfoBk = clSystemColor | 24;
 
-constexpr TColor RGB(int r, int g, int b) { return (TColor)((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16)); }
-constexpr int GetRValue(TColor c) { return c & 0xFF; }
-constexpr int GetGValue(TColor c) { return (c >> 8) & 0xFF; }
-constexpr int GetBValue(TColor c) { return (c >> 16) & 0xFF; }
+constexpr TColor RGB(int r, int g, int b) {
+    return (TColor)((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
+}
+constexpr int GetRValue(TColor c) {
+    return c & 0xFF;
+}
+constexpr int GetGValue(TColor c) {
+    return (c >> 8) & 0xFF;
+}
+constexpr int GetBValue(TColor c) {
+    return (c >> 16) & 0xFF;
+}
 // A system colour through the fixed table; any other colour its low 24 bits.
 TColor ColorToRGB(TColor c);
 // "clBtnFace", or "$00RRGGBB"-style hex for colours without a name.
@@ -83,7 +92,7 @@ struct TFontData {
 // (-13 pixels is size 10).
 class TFont : public TPersistent {
     PLAT_CLASS(TFont, TPersistent)
-public:
+  public:
     TFont() = default;
     explicit TFont(const TFontData& d) : d_(d) {}
     void Assign(TPersistent* source) override;
@@ -113,15 +122,31 @@ public:
     // Called after every change.
     std::function<void()> OnChange;
 
-private:
+  private:
     void changed();
     TFontData d_;
 };
 
 enum class TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
 PLAT_ENUM_INFO(TPenStyle, psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame)
-enum class TPenMode { pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot,
-                      pmMergeNotPen, pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor };
+enum class TPenMode {
+    pmBlack,
+    pmWhite,
+    pmNop,
+    pmNot,
+    pmCopy,
+    pmNotCopy,
+    pmMergePenNot,
+    pmMaskPenNot,
+    pmMergeNotPen,
+    pmMaskNotPen,
+    pmMerge,
+    pmNotMerge,
+    pmMask,
+    pmNotMask,
+    pmXor,
+    pmNotXor
+};
 struct TPen {
     TColor Color = clBlack;
     int Width = 1;
@@ -129,8 +154,18 @@ struct TPen {
     TPenMode Mode = TPenMode::pmCopy;
 };
 
-enum class TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
-PLAT_ENUM_INFO(TBrushStyle, bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross)
+enum class TBrushStyle {
+    bsSolid,
+    bsClear,
+    bsHorizontal,
+    bsVertical,
+    bsFDiagonal,
+    bsBDiagonal,
+    bsCross,
+    bsDiagCross
+};
+PLAT_ENUM_INFO(TBrushStyle, bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal,
+               bsCross, bsDiagCross)
 struct TBrush {
     TColor Color = clWhite;
     TBrushStyle Style = TBrushStyle::bsSolid;
@@ -147,27 +182,39 @@ constexpr unsigned DT_TOP = 0x0, DT_LEFT = 0x0, DT_CENTER = 0x1, DT_RIGHT = 0x2,
 // Raster operations of bitmap copies (ternary codes).
 using TCopyMode = uint32_t;
 constexpr TCopyMode cmBlackness = 0x00000042, cmDstInvert = 0x00550009, cmMergeCopy = 0x00C000CA,
-                    cmMergePaint = 0x00BB0226, cmNotSrcCopy = 0x00330008, cmNotSrcErase = 0x001100A6,
-                    cmPatCopy = 0x00F00021, cmPatInvert = 0x005A0049, cmPatPaint = 0x00FB0A09,
-                    cmSrcAnd = 0x008800C6, cmSrcCopy = 0x00CC0020, cmSrcErase = 0x00440328,
-                    cmSrcInvert = 0x00660046, cmSrcPaint = 0x00EE0086, cmWhiteness = 0x00FF0062;
+                    cmMergePaint = 0x00BB0226, cmNotSrcCopy = 0x00330008,
+                    cmNotSrcErase = 0x001100A6, cmPatCopy = 0x00F00021, cmPatInvert = 0x005A0049,
+                    cmPatPaint = 0x00FB0A09, cmSrcAnd = 0x008800C6, cmSrcCopy = 0x00CC0020,
+                    cmSrcErase = 0x00440328, cmSrcInvert = 0x00660046, cmSrcPaint = 0x00EE0086,
+                    cmWhiteness = 0x00FF0062;
 
-enum class CanvasOpKind { FillRect, Rectangle, Polyline, Polygon, Ellipse, Text, Image, FocusRect, Pixel, FrameRect };
+enum class CanvasOpKind {
+    FillRect,
+    Rectangle,
+    Polyline,
+    Polygon,
+    Ellipse,
+    Text,
+    Image,
+    FocusRect,
+    Pixel,
+    FrameRect
+};
 
 // One drawing operation with the state it was drawn in; the recording device
 // keeps these for tests.
 struct CanvasOp {
     CanvasOpKind Kind = CanvasOpKind::FillRect;
-    TRect Rect;                   // target rectangle (text: clip rectangle when Clipped)
-    std::vector<TPoint> Points;   // polyline/polygon points; text origin in Points[0]
-    std::string Text;             // text drawn (prefix characters removed)
-    int UnderlineIndex = -1;      // character (code point) shown underlined, -1 none
-    bool Clipped = false;         // text clipped to Rect
-    bool Opaque = false;          // text cell or shape interior filled
+    TRect Rect;                  // target rectangle (text: clip rectangle when Clipped)
+    std::vector<TPoint> Points;  // polyline/polygon points; text origin in Points[0]
+    std::string Text;            // text drawn (prefix characters removed)
+    int UnderlineIndex = -1;     // character (code point) shown underlined, -1 none
+    bool Clipped = false;        // text clipped to Rect
+    bool Opaque = false;         // text cell or shape interior filled
     TPen Pen;
     TBrush Brush;
     TFontData Font;
-    TColor Color = clNone;        // pixel colour, or the transparent colour of an image copy
+    TColor Color = clNone;  // pixel colour, or the transparent colour of an image copy
     TCopyMode CopyMode = cmSrcCopy;
 };
 
@@ -175,15 +222,16 @@ class TBitmap;
 
 // What a canvas draws on. Colours reach the device resolved to RGB.
 class CanvasDevice {
-public:
+  public:
     virtual ~CanvasDevice() = default;
-    virtual void Draw(const CanvasOp& op, const TBitmap* image = nullptr, const TRect* source = nullptr) = 0;
+    virtual void Draw(const CanvasOp& op, const TBitmap* image = nullptr,
+                      const TRect* source = nullptr) = 0;
     virtual TColor GetPixel(int x, int y) { return clNone; }
 };
 
 // ---- Canvas ----------------------------------------------------------------
 class TCanvas {
-public:
+  public:
     TCanvas(const TCanvas&) = delete;
     TCanvas& operator=(const TCanvas&) = delete;
     TCanvas();  // draws nowhere until a device is bound; measuring still works
@@ -226,11 +274,12 @@ public:
     // Copies part of a bitmap with the canvas's CopyMode (the brush is the pattern).
     void CopyRect(const TRect& dest, const TBitmap& src, const TRect& source);
     // Copies the source with every pixel of transparentColor left out.
-    void BrushCopy(const TRect& dest, const TBitmap& src, const TRect& source, TColor transparentColor);
+    void BrushCopy(const TRect& dest, const TBitmap& src, const TRect& source,
+                   TColor transparentColor);
     TColor Pixel(int x, int y);
     void SetPixel(int x, int y, TColor c);
 
-private:
+  private:
     void emitOp(CanvasOp op, const TBitmap* image = nullptr, const TRect* source = nullptr);
     CanvasOp stateOp(CanvasOpKind kind) const;
     std::shared_ptr<CanvasDevice> device_;
@@ -238,7 +287,7 @@ private:
 
 // A canvas over a recording device; Ops() lists what was drawn.
 class TRecordingCanvas : public TCanvas {
-public:
+  public:
     TRecordingCanvas();
     const std::vector<CanvasOp>& Ops() const;
     void Clear();
@@ -263,7 +312,8 @@ struct TextLayoutLine {
     int Width = 0;
     int Underline = -1;  // code point index in Text shown underlined
 };
-std::vector<TextLayoutLine> LayoutText(const std::string& text, const TFontData& font, int width, unsigned flags);
+std::vector<TextLayoutLine> LayoutText(const std::string& text, const TFontData& font, int width,
+                                       unsigned flags);
 // Removes the "&" prefix marks ("&&" is a literal "&"); underline receives the
 // code point index of the marked character (-1 when there is none).
 std::string StripPrefix(const std::string& text, int* underline = nullptr);
@@ -276,12 +326,22 @@ std::string SymbolText(const TFontData& font, const std::string& text);
 int FontTextHeight(const TFontData& font);
 
 // ---- Bitmaps ---------------------------------------------------------------
-enum class TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
+enum class TPixelFormat {
+    pfDevice,
+    pf1bit,
+    pf4bit,
+    pf8bit,
+    pf15bit,
+    pf16bit,
+    pf24bit,
+    pf32bit,
+    pfCustom
+};
 enum class TTransparentMode { tmAuto, tmFixed };
 
 class TBitmap : public TPersistent {
     PLAT_CLASS(TBitmap, TPersistent)
-public:
+  public:
     TBitmap();
     TBitmap(int width, int height);
     TBitmap(const TBitmap& o);
@@ -310,7 +370,10 @@ public:
     TTransparentMode TransparentMode = TTransparentMode::tmAuto;
     // tmAuto: the colour of the lower-left pixel; tmFixed: the stored colour.
     TColor TransparentColor() const;
-    void SetTransparentColor(TColor c) { fixedTransparent_ = c; TransparentMode = TTransparentMode::tmFixed; }
+    void SetTransparentColor(TColor c) {
+        fixedTransparent_ = c;
+        TransparentMode = TTransparentMode::tmFixed;
+    }
 
     TColor GetPixel(int x, int y) const;
     void SetPixel(int x, int y, TColor c);
@@ -327,7 +390,7 @@ public:
     void SetImage(const QImage& image);
     std::function<void()> OnChange;
 
-private:
+  private:
     std::unique_ptr<QImage> image_;
     std::unique_ptr<TCanvas> canvas_;
     TPixelFormat format_ = TPixelFormat::pfDevice;

@@ -1,11 +1,10 @@
 #include "platform/ui/imglist.h"
 
-#include "platform/component/classes.h"
-#include "platform/component/properties.h"
-
 #include <QImage>
 #include <QPainter>
 
+#include "platform/component/classes.h"
+#include "platform/component/properties.h"
 #include "platform/core/exceptions.h"
 #include "platform/ui/qt_bridge.h"
 
@@ -14,7 +13,9 @@ namespace plat {
 TCustomImageList::TCustomImageList(TComponent* owner) : TComponent(owner) {}
 TCustomImageList::~TCustomImageList() = default;
 
-int TCustomImageList::Count() const { return (int)images_.size(); }
+int TCustomImageList::Count() const {
+    return (int)images_.size();
+}
 
 void TCustomImageList::SetWidth(int v) {
     if (v == width_) return;
@@ -29,10 +30,13 @@ void TCustomImageList::SetHeight(int v) {
 }
 
 void TCustomImageList::checkIndex(int index) const {
-    if (index < 0 || index >= Count()) throw EInvalidOperation("Invalid image list index " + std::to_string(index));
+    if (index < 0 || index >= Count())
+        throw EInvalidOperation("Invalid image list index " + std::to_string(index));
 }
 
-void TCustomImageList::changed() { OnChange(this); }
+void TCustomImageList::changed() {
+    OnChange(this);
+}
 
 namespace {
 // The source cut into images of the list's size, left to right.
@@ -65,7 +69,8 @@ int TCustomImageList::Add(const TBitmap& image, const TBitmap* mask) {
 
 int TCustomImageList::AddMasked(const TBitmap& image, TColor maskColor) {
     if (image.Empty()) return -1;
-    TColor key = ColorToRGB(maskColor == clDefault ? image.GetPixel(0, image.Height() - 1) : maskColor);
+    TColor key =
+        ColorToRGB(maskColor == clDefault ? image.GetPixel(0, image.Height() - 1) : maskColor);
     QImage src = image.Image().convertToFormat(QImage::Format_ARGB32);
     QRgb k = qRgb(GetRValue(key), GetGValue(key), GetBValue(key));
     for (int y = 0; y < src.height(); ++y) {
@@ -80,14 +85,14 @@ int TCustomImageList::AddMasked(const TBitmap& image, TColor maskColor) {
 }
 
 void TCustomImageList::AddImages(const TCustomImageList& other) {
-    for (auto& img : other.images_)
-        images_.push_back(img.scaled(width_, height_));
+    for (auto& img : other.images_) images_.push_back(img.scaled(width_, height_));
     changed();
 }
 
 void TCustomImageList::Replace(int index, const TBitmap& image) {
     checkIndex(index);
-    images_[index] = Split(image.Image().convertToFormat(QImage::Format_ARGB32), width_, height_).front();
+    images_[index] =
+        Split(image.Image().convertToFormat(QImage::Format_ARGB32), width_, height_).front();
     changed();
 }
 
@@ -118,7 +123,8 @@ QImage DisabledImage(const QImage& src) {
     };
     for (int y = 0; y < src.height(); ++y)
         for (int x = 0; x < src.width(); ++x)
-            if (ink(x, y) && x + 1 < src.width() && y + 1 < src.height()) out.setPixelColor(x + 1, y + 1, hi);
+            if (ink(x, y) && x + 1 < src.width() && y + 1 < src.height())
+                out.setPixelColor(x + 1, y + 1, hi);
     for (int y = 0; y < src.height(); ++y)
         for (int x = 0; x < src.width(); ++x)
             if (ink(x, y)) out.setPixelColor(x, y, sh);

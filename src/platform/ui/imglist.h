@@ -12,7 +12,7 @@ namespace plat {
 
 class TCustomImageList : public TComponent {
     PLAT_CLASS(TCustomImageList, TComponent)
-public:
+  public:
     explicit TCustomImageList(TComponent* owner);
     ~TCustomImageList() override;
 
@@ -45,7 +45,7 @@ public:
 
     const QImage& ImageAt(int index) const;  // with an alpha channel
 
-private:
+  private:
     void checkIndex(int index) const;
     void changed();
     int width_ = 16, height_ = 16;
@@ -54,7 +54,7 @@ private:
 
 class TImageList : public TCustomImageList {
     PLAT_CLASS(TImageList, TCustomImageList)
-public:
+  public:
     using TCustomImageList::TCustomImageList;
 };
 

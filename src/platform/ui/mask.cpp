@@ -1,11 +1,10 @@
 #include "platform/ui/mask.h"
 
-#include "platform/component/classes.h"
-#include "platform/component/properties.h"
-
 #include <QApplication>
 #include <QClipboard>
 
+#include "platform/component/classes.h"
+#include "platform/component/properties.h"
 #include "platform/core/exceptions.h"
 #include "platform/ui/editbox.h"
 #include "platform/ui/qt_bridge.h"
@@ -14,8 +13,12 @@
 namespace plat {
 
 namespace {
-bool IsLetter(char32_t c) { return c < 0x80 ? std::isalpha((int)c) != 0 : c > 0xA0; }
-bool IsDigit(char32_t c) { return c >= '0' && c <= '9'; }
+bool IsLetter(char32_t c) {
+    return c < 0x80 ? std::isalpha((int)c) != 0 : c > 0xA0;
+}
+bool IsDigit(char32_t c) {
+    return c >= '0' && c <= '9';
+}
 }  // namespace
 
 TEditMask::TEditMask(const std::string& editMask) {
@@ -51,38 +54,72 @@ TEditMask::TEditMask(const std::string& editMask) {
     for (size_t j = 0; j < mask.size(); ++j) {
         char32_t m = mask[j];
         switch (m) {
-        case '\\':
-            if (j + 1 < mask.size()) positions_.push_back({Kind::Literal, mask[++j], c});
-            break;
-        case '!': reverse_ = true; break;
-        case '>':
-            if (j + 1 < mask.size() && mask[j + 1] == '<') { c = Case::None; ++j; }
-            else c = Case::Upper;
-            break;
-        case '<':
-            if (j + 1 < mask.size() && mask[j + 1] == '>') { c = Case::None; ++j; }
-            else c = Case::Lower;
-            break;
-        case 'L': case 'A': case 'C': case '0': positions_.push_back({Kind::Required, m, c}); break;
-        case 'l': case 'a': case 'c': case '9': case '#': positions_.push_back({Kind::Optional, m, c}); break;
-        case '_': positions_.push_back({Kind::Literal, ' ', c}); break;
-        default: positions_.push_back({Kind::Literal, m, c}); break;
+            case '\\':
+                if (j + 1 < mask.size()) positions_.push_back({Kind::Literal, mask[++j], c});
+                break;
+            case '!':
+                reverse_ = true;
+                break;
+            case '>':
+                if (j + 1 < mask.size() && mask[j + 1] == '<') {
+                    c = Case::None;
+                    ++j;
+                } else
+                    c = Case::Upper;
+                break;
+            case '<':
+                if (j + 1 < mask.size() && mask[j + 1] == '>') {
+                    c = Case::None;
+                    ++j;
+                } else
+                    c = Case::Lower;
+                break;
+            case 'L':
+            case 'A':
+            case 'C':
+            case '0':
+                positions_.push_back({Kind::Required, m, c});
+                break;
+            case 'l':
+            case 'a':
+            case 'c':
+            case '9':
+            case '#':
+                positions_.push_back({Kind::Optional, m, c});
+                break;
+            case '_':
+                positions_.push_back({Kind::Literal, ' ', c});
+                break;
+            default:
+                positions_.push_back({Kind::Literal, m, c});
+                break;
         }
     }
 }
 
-bool TEditMask::IsLiteral(int pos) const { return pos >= 0 && pos < Length() && positions_[pos].kind == Kind::Literal; }
+bool TEditMask::IsLiteral(int pos) const {
+    return pos >= 0 && pos < Length() && positions_[pos].kind == Kind::Literal;
+}
 
 bool TEditMask::accepts(const Position& p, char32_t ch) const {
     bool optional = p.kind == Kind::Optional;
     if (optional && ch == ' ') return true;
     switch (p.mask) {
-    case '0': case '9': return IsDigit(ch);
-    case '#': return IsDigit(ch) || ch == '+' || ch == '-';
-    case 'L': case 'l': return IsLetter(ch);
-    case 'A': case 'a': return IsLetter(ch) || IsDigit(ch);
-    case 'C': return ch >= 32;
-    default: return true;
+        case '0':
+        case '9':
+            return IsDigit(ch);
+        case '#':
+            return IsDigit(ch) || ch == '+' || ch == '-';
+        case 'L':
+        case 'l':
+            return IsLetter(ch);
+        case 'A':
+        case 'a':
+            return IsLetter(ch) || IsDigit(ch);
+        case 'C':
+            return ch >= 32;
+        default:
+            return true;
     }
 }
 
@@ -130,8 +167,10 @@ std::string TEditMask::EditTextOf(const std::string& text) const {
     } else {
         std::vector<int> edits;
         for (int i = 0; i < Length(); ++i) {
-            if (positions_[i].kind == Kind::Literal) out[i] = positions_[i].mask;
-            else edits.push_back(i);
+            if (positions_[i].kind == Kind::Literal)
+                out[i] = positions_[i].mask;
+            else
+                edits.push_back(i);
         }
         size_t n = std::min(v.size(), edits.size());
         size_t offset = reverse_ ? edits.size() - n : 0;
@@ -253,7 +292,9 @@ void TCustomMaskEdit::SetEditMask(const std::string& v) {
     TextChanged();
 }
 
-std::string TCustomMaskEdit::EditText() const { return TCustomEdit::GetText(); }
+std::string TCustomMaskEdit::EditText() const {
+    return TCustomEdit::GetText();
+}
 
 void TCustomMaskEdit::SetEditText(const std::string& v) {
     SetBoxText(v);
@@ -311,24 +352,26 @@ void TCustomMaskEdit::MaskKeyPress(char32_t& key) {
     std::u32string e = Utf8ToU32(EditText());
     int cursor = SelStart(), sel = SelLength();
     switch (key) {
-    case 8: mask_.Backspace(e, cursor, sel); break;
-    case 22: {
-        std::u32string paste = Utf8ToU32(S(QApplication::clipboard()->text()));
-        for (char32_t c : paste) {
-            if (!mask_.InputChar(e, cursor, sel, c)) break;
-            sel = 0;
+        case 8:
+            mask_.Backspace(e, cursor, sel);
+            break;
+        case 22: {
+            std::u32string paste = Utf8ToU32(S(QApplication::clipboard()->text()));
+            for (char32_t c : paste) {
+                if (!mask_.InputChar(e, cursor, sel, c)) break;
+                sel = 0;
+            }
+            break;
         }
-        break;
-    }
-    case 24:
-        CopyToClipboard();
-        mask_.Delete(e, cursor, sel);
-        break;
-    default:
-        if (key < 32 || !mask_.InputChar(e, cursor, sel, key)) {
-            key = 0;
-            return;
-        }
+        case 24:
+            CopyToClipboard();
+            mask_.Delete(e, cursor, sel);
+            break;
+        default:
+            if (key < 32 || !mask_.InputChar(e, cursor, sel, key)) {
+                key = 0;
+                return;
+            }
     }
     key = 0;
     setEdit(e, cursor);
@@ -366,6 +409,8 @@ PLAT_PUBLISH(TCustomMaskEdit) {
     p.Prop("EditText", &TCustomMaskEdit::EditText, &TCustomMaskEdit::SetEditText);
 }
 
-PLAT_PUBLISH(TMaskEdit) { p.Prop("Text", &TMaskEdit::Text, &TMaskEdit::SetText, "TCaption"); }
+PLAT_PUBLISH(TMaskEdit) {
+    p.Prop("Text", &TMaskEdit::Text, &TMaskEdit::SetText, "TCaption");
+}
 
 }  // namespace plat

@@ -17,7 +17,7 @@
 namespace plat {
 
 class TEditMask {
-public:
+  public:
     TEditMask() = default;
     explicit TEditMask(const std::string& editMask);
 
@@ -46,7 +46,7 @@ public:
     // The first editable position at or after pos (Length() when none).
     int NextEditable(int pos) const;
 
-private:
+  private:
     enum class Kind { Literal, Required, Optional };
     enum class Case { None, Upper, Lower };
     struct Position {
@@ -66,7 +66,7 @@ std::string FormatMaskText(const std::string& editMask, const std::string& value
 
 class TCustomMaskEdit : public TCustomEdit {
     PLAT_CLASS(TCustomMaskEdit, TCustomEdit)
-public:
+  public:
     explicit TCustomMaskEdit(TComponent* owner);
     const std::string& EditMask() const { return editMask_; }
     void SetEditMask(const std::string& v);
@@ -80,7 +80,7 @@ public:
     // Puts back the text from when the control was entered.
     void Reset();
 
-protected:
+  protected:
     std::string GetText() const override;
     void TextChanged() override;
     void KeyDown(uint16_t& key, TShiftState shift) override;
@@ -91,7 +91,7 @@ protected:
     void DoEnter() override;
     void DoExit() override;
 
-private:
+  private:
     void setEdit(const std::u32string& edit, int cursor);
     std::string editMask_;
     TEditMask mask_;
@@ -102,7 +102,7 @@ private:
 
 class TMaskEdit : public TCustomMaskEdit {
     PLAT_CLASS(TMaskEdit, TCustomMaskEdit)
-public:
+  public:
     using TCustomMaskEdit::TCustomMaskEdit;
 };
 

@@ -1,7 +1,6 @@
 #include "platform/ui/menus.h"
 
-#include "platform/component/classes.h"
-#include "platform/component/properties.h"
+#include <strings.h>
 
 #include <QAction>
 #include <QActionGroup>
@@ -10,8 +9,8 @@
 #include <QPixmap>
 #include <QWidgetAction>
 
-#include <strings.h>
-
+#include "platform/component/classes.h"
+#include "platform/component/properties.h"
 #include "platform/core/exceptions.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/imglist.h"
@@ -22,7 +21,7 @@ namespace plat {
 namespace {
 // An owner-drawn entry of a Qt menu: its item paints it through a canvas.
 class OwnerDrawWidget : public QWidget {
-public:
+  public:
     OwnerDrawWidget(TMenuItem* item, QWidgetAction* action) : item_(item), action_(action) {
         setMouseTracking(true);
         TCanvas c;
@@ -31,19 +30,25 @@ public:
         setMinimumSize(w, h);
     }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         TCanvas c(MakePainterDevice(&p));
         SafeCall([&] { item_->DrawTo(c, Bounds(0, 0, width(), height()), hover_); });
     }
-    void enterEvent(QEnterEvent*) override { hover_ = true; update(); }
-    void leaveEvent(QEvent*) override { hover_ = false; update(); }
+    void enterEvent(QEnterEvent*) override {
+        hover_ = true;
+        update();
+    }
+    void leaveEvent(QEvent*) override {
+        hover_ = false;
+        update();
+    }
     void mouseReleaseEvent(QMouseEvent*) override {
         if (item_->Enabled()) action_->trigger();
     }
 
-private:
+  private:
     TMenuItem* item_;
     QWidgetAction* action_;
     bool hover_ = false;
@@ -94,7 +99,9 @@ TMenu* TMenuItem::GetParentMenu() const {
     return i->menu_;
 }
 
-void TMenuItem::Add(TMenuItem* item) { Insert(Count(), item); }
+void TMenuItem::Add(TMenuItem* item) {
+    Insert(Count(), item);
+}
 
 void TMenuItem::Insert(int index, TMenuItem* item) {
     if (item->parent_) throw EMenuError("Menu inserted twice");
@@ -104,7 +111,9 @@ void TMenuItem::Insert(int index, TMenuItem* item) {
     rebuild();
 }
 
-void TMenuItem::Delete(int index) { delete Items(index); }
+void TMenuItem::Delete(int index) {
+    delete Items(index);
+}
 
 void TMenuItem::Remove(TMenuItem* item) {
     auto it = std::find(items_.begin(), items_.end(), item);
@@ -141,17 +150,37 @@ void TMenuItem::SetMenuIndex(int v) {
     p->rebuild();
 }
 
-void TMenuItem::SetCaption(const std::string& v) { caption_ = v; sync(); }
-void TMenuItem::SetShortCut(TShortCut v) { shortCut_ = v; sync(); }
-void TMenuItem::SetEnabled(bool v) { enabled_ = v; sync(); }
-void TMenuItem::SetVisible(bool v) { visible_ = v; sync(); }
-void TMenuItem::SetDefault(bool v) { default_ = v; sync(); }
-void TMenuItem::SetImageIndex(int v) { imageIndex_ = v; sync(); }
+void TMenuItem::SetCaption(const std::string& v) {
+    caption_ = v;
+    sync();
+}
+void TMenuItem::SetShortCut(TShortCut v) {
+    shortCut_ = v;
+    sync();
+}
+void TMenuItem::SetEnabled(bool v) {
+    enabled_ = v;
+    sync();
+}
+void TMenuItem::SetVisible(bool v) {
+    visible_ = v;
+    sync();
+}
+void TMenuItem::SetDefault(bool v) {
+    default_ = v;
+    sync();
+}
+void TMenuItem::SetImageIndex(int v) {
+    imageIndex_ = v;
+    sync();
+}
 void TMenuItem::SetRadioItem(bool v) {
     radioItem_ = v;
     if (v && checked_) turnSiblingsOff();
-    if (parent_) parent_->rebuild();
-    else sync();
+    if (parent_)
+        parent_->rebuild();
+    else
+        sync();
 }
 void TMenuItem::SetGroupIndex(int v) {
     groupIndex_ = v;
@@ -265,10 +294,12 @@ void TMenuItem::DrawTo(TCanvas& canvas, const TRect& r, bool selected) {
     if (shortCut_) {
         TRect sr = r;
         sr.Right -= 8;
-        canvas.DrawText(ShortCutToText(shortCut_), sr, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        canvas.DrawText(ShortCutToText(shortCut_), sr,
+                        DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     }
     TMenu* m = GetParentMenu();
-    if (m && m->Images() && imageIndex_ >= 0) m->Images()->Draw(canvas, r.Left + 2, r.Top + 1, imageIndex_, enabled_);
+    if (m && m->Images() && imageIndex_ >= 0)
+        m->Images()->Draw(canvas, r.Left + 2, r.Top + 1, imageIndex_, enabled_);
 }
 
 // ---- TMenu -------------------------------------------------------------------
@@ -342,8 +373,8 @@ void TPopupMenu::Popup(int x, int y) {
     if (root->SubMenu()) root->SubMenu()->popup(QPoint(x, y));
 }
 
-TMenuItem* NewItem(const std::string& caption, TShortCut shortCut, bool checked, bool enabled, TNotifyEvent onClick,
-                   const std::string& name) {
+TMenuItem* NewItem(const std::string& caption, TShortCut shortCut, bool checked, bool enabled,
+                   TNotifyEvent onClick, const std::string& name) {
     auto* i = new TMenuItem(nullptr);
     if (!name.empty()) i->SetName(name);
     i->SetCaption(caption);

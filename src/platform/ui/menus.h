@@ -24,7 +24,7 @@ using TMenuMeasureItemEvent = Event<TObject*, TCanvas*, int&, int&>;
 
 class TMenuItem : public TComponent {
     PLAT_CLASS(TMenuItem, TComponent)
-public:
+  public:
     explicit TMenuItem(TComponent* owner);
     ~TMenuItem() override;
 
@@ -56,9 +56,9 @@ public:
     TMenuItem* operator[](int i) const { return Items(i); }
     void Add(TMenuItem* item);
     void Insert(int index, TMenuItem* item);
-    void Delete(int index);  // frees the item
+    void Delete(int index);        // frees the item
     void Remove(TMenuItem* item);  // takes it out without freeing
-    void Clear();  // frees every sub-item
+    void Clear();                  // frees every sub-item
     int IndexOf(const TMenuItem* item) const;
     TMenuItem* Find(const std::string& caption) const;  // ignores "&" and case
     TMenuItem* Parent() const { return parent_; }
@@ -77,7 +77,7 @@ public:
     QAction* Action() const { return action_; }
     QMenu* SubMenu() const { return submenu_; }
 
-private:
+  private:
     friend class TMenu;
     friend class TPopupMenu;
     void sync();
@@ -98,7 +98,7 @@ private:
 
 class TMenu : public TComponent {
     PLAT_CLASS(TMenu, TComponent)
-public:
+  public:
     explicit TMenu(TComponent* owner);
     ~TMenu() override;
     TMenuItem* Items() const { return items_; }
@@ -114,24 +114,24 @@ public:
     // Items changed: Qt's menus are built again.
     virtual void MenuChanged() {}
 
-protected:
+  protected:
     void Notification(TComponent* c, TOperation op) override;
 
-private:
+  private:
     TMenuItem* items_;
     TCustomImageList* images_ = nullptr;
 };
 
 class TMainMenu : public TMenu {
     PLAT_CLASS(TMainMenu, TMenu)
-public:
+  public:
     using TMenu::TMenu;
     void MenuChanged() override;
 };
 
 class TPopupMenu : public TMenu {
     PLAT_CLASS(TPopupMenu, TMenu)
-public:
+  public:
     explicit TPopupMenu(TComponent* owner);
     bool AutoPopup = true;
     TComponent* PopupComponent() const { return popupComponent_; }
@@ -140,7 +140,7 @@ public:
     virtual void Popup(int x, int y);
     TNotifyEvent OnPopup;
 
-private:
+  private:
     TComponent* popupComponent_ = nullptr;
 };
 

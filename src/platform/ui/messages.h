@@ -47,7 +47,9 @@ bool PostMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // The windowed control a handle names, or null.
 TWinControl* FindControl(HWND wnd);
 // A control travelling in LParam.
-inline LPARAM LParamOf(const TControl* c) { return reinterpret_cast<LPARAM>(c); }
+inline LPARAM LParamOf(const TControl* c) {
+    return reinterpret_cast<LPARAM>(c);
+}
 // The control in LParam while it lives; null for anything else.
 TControl* ControlOfLParam(LPARAM l);
 

@@ -8,7 +8,6 @@
 #include <QRect>
 #include <QString>
 #include <QWidget>
-
 #include <memory>
 #include <string>
 
@@ -23,10 +22,18 @@ class TControl;
 // Makes sure a QApplication exists (offscreen when there is no display).
 void EnsureApplication();
 
-inline QString Q(const std::string& s) { return QString::fromUtf8(s.data(), (qsizetype)s.size()); }
-inline std::string S(const QString& s) { return s.toUtf8().toStdString(); }
-inline QRect ToQRect(const TRect& r) { return QRect(r.Left, r.Top, r.Width(), r.Height()); }
-inline TRect FromQRect(const QRect& r) { return Bounds(r.x(), r.y(), r.width(), r.height()); }
+inline QString Q(const std::string& s) {
+    return QString::fromUtf8(s.data(), (qsizetype)s.size());
+}
+inline std::string S(const QString& s) {
+    return s.toUtf8().toStdString();
+}
+inline QRect ToQRect(const TRect& r) {
+    return QRect(r.Left, r.Top, r.Width(), r.Height());
+}
+inline TRect FromQRect(const QRect& r) {
+    return Bounds(r.x(), r.y(), r.width(), r.height());
+}
 QColor ToQColor(TColor c);
 TColor FromQColor(const QColor& c);
 QFont ToQFont(const TFont& f);
@@ -48,12 +55,12 @@ struct QtBaseEvent {
 };
 
 class HostLink {
-public:
+  public:
     virtual ~HostLink() = default;
     TControl* Control() const { return control_; }
     void Unbind() { control_ = nullptr; }
 
-protected:
+  protected:
     TControl* control_ = nullptr;
 };
 
@@ -62,20 +69,22 @@ bool RouteEvent(TControl* control, QEvent* e, const QtBaseEvent& base);
 
 template <class W>
 class HostWidget : public W, public HostLink {
-public:
+  public:
     template <class... A>
     explicit HostWidget(TControl* control, A&&... args) : W(std::forward<A>(args)...) {
         this->control_ = control;
     }
 
-protected:
+  protected:
     bool event(QEvent* e) override {
         if (!control_) return W::event(e);
         return RouteEvent(control_, e, QtBaseEvent{this, &HostWidget::baseEvent});
     }
 
-private:
-    static bool baseEvent(QWidget* w, QEvent* e) { return static_cast<HostWidget*>(w)->W::event(e); }
+  private:
+    static bool baseEvent(QWidget* w, QEvent* e) {
+        return static_cast<HostWidget*>(w)->W::event(e);
+    }
 };
 
 // The control that owns a widget, walking up the widget's parents.

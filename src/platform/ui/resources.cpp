@@ -1,7 +1,6 @@
 #include "platform/ui/resources.h"
 
 #include <QImage>
-
 #include <map>
 #include <mutex>
 
@@ -30,7 +29,9 @@ std::map<std::string, Entry>& Table() {
 }
 }  // namespace
 
-void RegisterBitmapResource(const std::string& name, const char* const* xpm) { Table()[Key(name)] = Entry{xpm, nullptr, 0, {}}; }
+void RegisterBitmapResource(const std::string& name, const char* const* xpm) {
+    Table()[Key(name)] = Entry{xpm, nullptr, 0, {}};
+}
 
 void RegisterBitmapResource(const std::string& name, const unsigned char* data, size_t size) {
     Table()[Key(name)] = Entry{nullptr, data, size, {}};
@@ -40,14 +41,18 @@ void RegisterBitmapResource(const std::string& name, std::function<void(TBitmap&
     Table()[Key(name)] = Entry{nullptr, nullptr, 0, std::move(draw)};
 }
 
-bool HasBitmapResource(const std::string& name) { return Table().count(Key(name)) != 0; }
+bool HasBitmapResource(const std::string& name) {
+    return Table().count(Key(name)) != 0;
+}
 
 bool FindBitmapResource(const std::string& name, QImage& out) {
     auto it = Table().find(Key(name));
     if (it == Table().end()) return false;
     const Entry& e = it->second;
-    if (e.xpm) out = QImage(e.xpm);
-    else if (e.data) out = QImage::fromData(e.data, (int)e.size);
+    if (e.xpm)
+        out = QImage(e.xpm);
+    else if (e.data)
+        out = QImage::fromData(e.data, (int)e.size);
     else {
         TBitmap b;
         e.draw(b);

@@ -21,7 +21,9 @@ bool FindBitmapResource(const std::string& name, QImage& out);
 // Registers at start-up: `static plat::BitmapResource checked("CHECKED", checked_xpm);`
 struct BitmapResource {
     BitmapResource(const char* name, const char* const* xpm) { RegisterBitmapResource(name, xpm); }
-    BitmapResource(const char* name, std::function<void(TBitmap&)> draw) { RegisterBitmapResource(name, std::move(draw)); }
+    BitmapResource(const char* name, std::function<void(TBitmap&)> draw) {
+        RegisterBitmapResource(name, std::move(draw));
+    }
 };
 
 }  // namespace plat

@@ -40,13 +40,16 @@ TBitmap Screenshot(TControl* c) {
         cv->Font.SetColor(form->Active() ? clCaptionText : clInactiveCaptionText);
         cv->Brush.Style = TBrushStyle::bsClear;
         TRect t = Bounds(border + 4, border, form->Width() - 2 * border - 8, caption - 1);
-        cv->DrawText(form->Caption(), t, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+        cv->DrawText(form->Caption(), t,
+                     DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     }
     QPainter p(&out.Image());
     p.drawImage(border, border + caption, client);
     return out;
 }
 
-void SaveScreenshot(TControl* c, const std::string& path) { Screenshot(c).SaveToFile(path); }
+void SaveScreenshot(TControl* c, const std::string& path) {
+    Screenshot(c).SaveToFile(path);
+}
 
 }  // namespace plat

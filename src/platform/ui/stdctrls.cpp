@@ -1,8 +1,5 @@
 #include "platform/ui/stdctrls.h"
 
-#include "platform/component/classes.h"
-#include "platform/component/properties.h"
-
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
@@ -18,6 +15,8 @@
 #include <QTextBlock>
 #include <QValidator>
 
+#include "platform/component/classes.h"
+#include "platform/component/properties.h"
 #include "platform/core/exceptions.h"
 #include "platform/core/text.h"
 #include "platform/ui/editbox.h"
@@ -35,11 +34,17 @@ bool AccelMatches(char32_t ch, const std::string& caption) {
 }
 
 // Widths in the database code page, cut without splitting a character.
-int WidthOf(const QString& s) { return TextWidth(S(s)); }
-QString CutToCodePageWidth(const QString& s, int max) { return Q(CutToWidth(S(s), max)); }
+int WidthOf(const QString& s) {
+    return TextWidth(S(s));
+}
+QString CutToCodePageWidth(const QString& s, int max) {
+    return Q(CutToWidth(S(s), max));
+}
 
 QString ApplyCase(const QString& s, TEditCharCase c) {
-    return c == TEditCharCase::ecUpperCase ? s.toUpper() : c == TEditCharCase::ecLowerCase ? s.toLower() : s;
+    return c == TEditCharCase::ecUpperCase   ? s.toUpper()
+           : c == TEditCharCase::ecLowerCase ? s.toLower()
+                                             : s;
 }
 }  // namespace
 
@@ -87,7 +92,8 @@ void TCustomLabel::Paint() {
     if (layout_ != TTextLayout::tlTop) {
         TRect calc = r;
         c->DrawText(Caption(), calc, flags | DT_CALCRECT);
-        int dy = layout_ == TTextLayout::tlBottom ? r.Height() - calc.Height() : (r.Height() - calc.Height()) / 2;
+        int dy = layout_ == TTextLayout::tlBottom ? r.Height() - calc.Height()
+                                                  : (r.Height() - calc.Height()) / 2;
         OffsetRect(r, 0, dy);
     }
     if (!Enabled()) {
@@ -142,8 +148,8 @@ void TCustomLabel::Notification(TComponent* c, TOperation op) {
 
 void TCustomLabel::WndProc(TMessage& m) {
     if (m.Msg == CM_DIALOGCHAR) {
-        if (focusControl_ && Enabled() && showAccelChar_ && AccelMatches((char32_t)m.WParam, Caption()) &&
-            focusControl_->CanFocus()) {
+        if (focusControl_ && Enabled() && showAccelChar_ &&
+            AccelMatches((char32_t)m.WParam, Caption()) && focusControl_->CanFocus()) {
             focusControl_->SetFocus();
             m.Result = 1;
         }
@@ -156,7 +162,7 @@ void TCustomLabel::WndProc(TMessage& m) {
 
 // Case and code-page width limit of typed and pasted text.
 class EditValidator : public QValidator {
-public:
+  public:
     explicit EditValidator(TCustomEdit* e) : edit_(e) {}
     State validate(QString& input, int& pos) const override {
         // Text the program sets is taken as it is.
@@ -171,13 +177,13 @@ public:
         return Acceptable;
     }
 
-private:
+  private:
     TCustomEdit* edit_;
 };
 
 namespace {
 class LineBox : public EditBox {
-public:
+  public:
     explicit LineBox(TCustomEdit* owner) : w_(new HostWidget<QLineEdit>(owner)) {
         auto* v = new EditValidator(owner);
         v->setParent(w_);
@@ -187,10 +193,13 @@ public:
     QWidget* widget() override { return w_; }
     QString text() const override { return w_->text(); }
     void setText(const QString& s) override { w_->setText(s); }
-    int selStart() const override { return w_->hasSelectedText() ? w_->selectionStart() : w_->cursorPosition(); }
+    int selStart() const override {
+        return w_->hasSelectedText() ? w_->selectionStart() : w_->cursorPosition();
+    }
     int selLength() const override { return w_->hasSelectedText() ? w_->selectionLength() : 0; }
     void setSelection(int start, int length) override {
-        if (length > 0) w_->setSelection(start, length);
+        if (length > 0)
+            w_->setSelection(start, length);
         else {
             w_->deselect();
             w_->setCursorPosition(start);
@@ -207,12 +216,12 @@ public:
     void undo() override { w_->undo(); }
     QLineEdit* line() { return w_; }
 
-private:
+  private:
     HostWidget<QLineEdit>* w_;
 };
 
 class MemoBox : public EditBox {
-public:
+  public:
     explicit MemoBox(TCustomEdit* owner) : w_(new HostWidget<QPlainTextEdit>(owner)) {}
     QWidget* widget() override { return w_; }
     QString text() const override { return w_->toPlainText(); }
@@ -229,14 +238,17 @@ public:
         c.setPosition(std::clamp(start + length, 0, n), QTextCursor::KeepAnchor);
         w_->setTextCursor(c);
     }
-    QString selText() const override { return w_->textCursor().selectedText().replace(QChar(0x2029), '\n'); }
+    QString selText() const override {
+        return w_->textCursor().selectedText().replace(QChar(0x2029), '\n');
+    }
     void insert(const QString& s) override { w_->insertPlainText(s); }
     bool modified() const override { return w_->document()->isModified(); }
     void setModified(bool v) override { w_->document()->setModified(v); }
     void setReadOnly(bool v) override {
         w_->setReadOnly(v);
         // A read-only edit of the platform still moves its caret by keys.
-        if (v) w_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        if (v)
+            w_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     }
     void copy() override { w_->copy(); }
     void cut() override { w_->cut(); }
@@ -244,7 +256,7 @@ public:
     void undo() override { w_->undo(); }
     QPlainTextEdit* memo() { return w_; }
 
-private:
+  private:
     HostWidget<QPlainTextEdit>* w_;
 };
 }  // namespace
@@ -255,11 +267,13 @@ TCustomEdit::TCustomEdit(TComponent* owner, bool multiLine) : TWinControl(owner)
     if (multiLine) {
         auto* mb = new MemoBox(this);
         box_.reset(mb);
-        QObject::connect(mb->memo(), &QPlainTextEdit::textChanged, [this] { SafeCall([this] { Change(); }); });
+        QObject::connect(mb->memo(), &QPlainTextEdit::textChanged,
+                         [this] { SafeCall([this] { Change(); }); });
     } else {
         auto* lb = new LineBox(this);
         box_.reset(lb);
-        QObject::connect(lb->line(), &QLineEdit::textChanged, [this] { SafeCall([this] { Change(); }); });
+        QObject::connect(lb->line(), &QLineEdit::textChanged,
+                         [this] { SafeCall([this] { Change(); }); });
     }
     box_->widget()->setFocusPolicy(Qt::StrongFocus);
     SetWidget(box_->widget());
@@ -268,9 +282,13 @@ TCustomEdit::TCustomEdit(TComponent* owner, bool multiLine) : TWinControl(owner)
     SetBounds(0, 0, 121, 21);
 }
 
-TCustomEdit::~TCustomEdit() { BeginDestroy(); }
+TCustomEdit::~TCustomEdit() {
+    BeginDestroy();
+}
 
-std::string TCustomEdit::GetText() const { return S(box_->text()); }
+std::string TCustomEdit::GetText() const {
+    return S(box_->text());
+}
 
 void TCustomEdit::SetBoxText(const std::string& text) {
     settingText_ = true;
@@ -286,7 +304,9 @@ void TCustomEdit::TextChanged() {
     box_->setModified(false);
 }
 
-void TCustomEdit::Change() { OnChange(this); }
+void TCustomEdit::Change() {
+    OnChange(this);
+}
 
 void TCustomEdit::DoEnter() {
     // Multi-line edits keep their caret.
@@ -307,30 +327,60 @@ void TCustomEdit::SetReadOnly(bool v) {
 
 void TCustomEdit::SetPasswordChar(char32_t c) {
     passwordChar_ = c;
-    if (auto* le = dynamic_cast<QLineEdit*>(box_->widget())) le->setEchoMode(c ? QLineEdit::Password : QLineEdit::Normal);
+    if (auto* le = dynamic_cast<QLineEdit*>(box_->widget()))
+        le->setEchoMode(c ? QLineEdit::Password : QLineEdit::Normal);
 }
 
 void TCustomEdit::SetBorderStyle(TBorderStyle v) {
     borderStyle_ = v;
-    if (auto* le = dynamic_cast<QLineEdit*>(box_->widget())) le->setFrame(v == TBorderStyle::bsSingle);
+    if (auto* le = dynamic_cast<QLineEdit*>(box_->widget()))
+        le->setFrame(v == TBorderStyle::bsSingle);
     else if (auto* pe = dynamic_cast<QPlainTextEdit*>(box_->widget()))
         pe->setFrameShape(v == TBorderStyle::bsSingle ? QFrame::StyledPanel : QFrame::NoFrame);
 }
 
-bool TCustomEdit::Modified() const { return box_->modified(); }
-void TCustomEdit::SetModified(bool v) { box_->setModified(v); }
-int TCustomEdit::SelStart() const { return box_->selStart(); }
-void TCustomEdit::SetSelStart(int v) { box_->setSelection(v, 0); }
-int TCustomEdit::SelLength() const { return box_->selLength(); }
-void TCustomEdit::SetSelLength(int v) { box_->setSelection(SelStart(), v); }
-std::string TCustomEdit::SelText() const { return S(box_->selText()); }
-void TCustomEdit::SetSelText(const std::string& v) { box_->insert(Q(v)); }
-void TCustomEdit::SelectAll() { box_->setSelection(0, (int)box_->text().size()); }
-void TCustomEdit::ClearSelection() { box_->insert(QString()); }
-void TCustomEdit::CopyToClipboard() { box_->copy(); }
-void TCustomEdit::CutToClipboard() { box_->cut(); }
-void TCustomEdit::PasteFromClipboard() { box_->paste(); }
-void TCustomEdit::Undo() { box_->undo(); }
+bool TCustomEdit::Modified() const {
+    return box_->modified();
+}
+void TCustomEdit::SetModified(bool v) {
+    box_->setModified(v);
+}
+int TCustomEdit::SelStart() const {
+    return box_->selStart();
+}
+void TCustomEdit::SetSelStart(int v) {
+    box_->setSelection(v, 0);
+}
+int TCustomEdit::SelLength() const {
+    return box_->selLength();
+}
+void TCustomEdit::SetSelLength(int v) {
+    box_->setSelection(SelStart(), v);
+}
+std::string TCustomEdit::SelText() const {
+    return S(box_->selText());
+}
+void TCustomEdit::SetSelText(const std::string& v) {
+    box_->insert(Q(v));
+}
+void TCustomEdit::SelectAll() {
+    box_->setSelection(0, (int)box_->text().size());
+}
+void TCustomEdit::ClearSelection() {
+    box_->insert(QString());
+}
+void TCustomEdit::CopyToClipboard() {
+    box_->copy();
+}
+void TCustomEdit::CutToClipboard() {
+    box_->cut();
+}
+void TCustomEdit::PasteFromClipboard() {
+    box_->paste();
+}
+void TCustomEdit::Undo() {
+    box_->undo();
+}
 
 bool TCustomEdit::WantsKey(uint16_t key, TShiftState shift) const {
     return key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
@@ -338,21 +388,39 @@ bool TCustomEdit::WantsKey(uint16_t key, TShiftState shift) const {
 
 void TCustomEdit::WndProc(TMessage& m) {
     switch (m.Msg) {
-    case WM_CUT: CutToClipboard(); return;
-    case WM_COPY: CopyToClipboard(); return;
-    case WM_PASTE: PasteFromClipboard(); return;
-    case WM_CLEAR: ClearSelection(); return;
-    case WM_UNDO: Undo(); return;
-    case EM_SETSEL: {
-        int start = (int)m.WParam, end = (int)m.LParam;
-        if (start < 0) { box_->setSelection(SelStart(), 0); return; }
-        if (end < 0) end = (int)box_->text().size();
-        box_->setSelection(start, end - start);
-        return;
-    }
-    case EM_GETSEL: m.Result = (LRESULT)(SelStart() | ((SelStart() + SelLength()) << 16)); return;
-    case EM_SETREADONLY: SetReadOnly(m.WParam != 0); return;
-    default: TWinControl::WndProc(m);
+        case WM_CUT:
+            CutToClipboard();
+            return;
+        case WM_COPY:
+            CopyToClipboard();
+            return;
+        case WM_PASTE:
+            PasteFromClipboard();
+            return;
+        case WM_CLEAR:
+            ClearSelection();
+            return;
+        case WM_UNDO:
+            Undo();
+            return;
+        case EM_SETSEL: {
+            int start = (int)m.WParam, end = (int)m.LParam;
+            if (start < 0) {
+                box_->setSelection(SelStart(), 0);
+                return;
+            }
+            if (end < 0) end = (int)box_->text().size();
+            box_->setSelection(start, end - start);
+            return;
+        }
+        case EM_GETSEL:
+            m.Result = (LRESULT)(SelStart() | ((SelStart() + SelLength()) << 16));
+            return;
+        case EM_SETREADONLY:
+            SetReadOnly(m.WParam != 0);
+            return;
+        default:
+            TWinControl::WndProc(m);
     }
 }
 
@@ -365,14 +433,18 @@ TCustomMemo::TCustomMemo(TComponent* owner) : TCustomEdit(owner, true) {
     SetBounds(0, 0, 185, 89);
 }
 
-TCustomMemo::~TCustomMemo() { BeginDestroy(); }
+TCustomMemo::~TCustomMemo() {
+    BeginDestroy();
+}
 
 std::string TCustomMemo::GetText() const {
     std::string s = S(box_->text());
     std::string out;
     for (char c : s) {
-        if (c == '\n') out += "\r\n";
-        else out += c;
+        if (c == '\n')
+            out += "\r\n";
+        else
+            out += c;
     }
     return out;
 }
@@ -461,7 +533,8 @@ void TCustomMemo::SetWantTabs(bool v) {
 
 void TCustomMemo::SetWordWrap(bool v) {
     wordWrap_ = v;
-    static_cast<QPlainTextEdit*>(box_->widget())->setLineWrapMode(v ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    static_cast<QPlainTextEdit*>(box_->widget())
+        ->setLineWrapMode(v ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
 }
 
 void TCustomMemo::SetScrollBars(TScrollStyle v) {
@@ -485,7 +558,8 @@ namespace {
 TOwnerDrawState StateOf(const QStyleOptionViewItem& o, bool focusedWidget) {
     TOwnerDrawState s;
     if (o.state & QStyle::State_Selected) s.Include(TOwnerDrawStateItem::odSelected);
-    if ((o.state & QStyle::State_HasFocus) && focusedWidget) s.Include(TOwnerDrawStateItem::odFocused);
+    if ((o.state & QStyle::State_HasFocus) && focusedWidget)
+        s.Include(TOwnerDrawStateItem::odFocused);
     if (!(o.state & QStyle::State_Enabled)) s.Include(TOwnerDrawStateItem::odDisabled);
     return s;
 }
@@ -498,7 +572,7 @@ int MeasuredHeight(const TMeasureItemEvent& measure, TObject* sender, int index,
 }
 
 class OwnerDrawDelegate : public QStyledItemDelegate {
-public:
+  public:
     using DrawFn = std::function<void(TCanvas&, int, const TRect&, TOwnerDrawState)>;
     using MeasureFn = std::function<int(int)>;
     OwnerDrawDelegate(QObject* parent, DrawFn draw, MeasureFn measure)
@@ -513,7 +587,7 @@ public:
         return QSize(s.width(), measure_(idx.row()));
     }
 
-private:
+  private:
     DrawFn draw_;
     MeasureFn measure_;
 };
@@ -523,7 +597,7 @@ private:
 
 namespace {
 class ComboWidget : public HostWidget<QComboBox> {
-public:
+  public:
     explicit ComboWidget(TCustomComboBox* c) : HostWidget<QComboBox>(c), combo_(c) {}
     void showPopup() override {
         SafeCall([this] { combo_->DroppingDown(); });
@@ -534,11 +608,13 @@ public:
         SafeCall([this] { combo_->ClosedUp(); });
     }
 
-private:
+  private:
     TCustomComboBox* combo_;
 };
 
-QComboBox* ComboOf(const TControl* c) { return static_cast<QComboBox*>(c->Widget()); }
+QComboBox* ComboOf(const TControl* c) {
+    return static_cast<QComboBox*>(c->Widget());
+}
 }  // namespace
 
 TCustomComboBox::TCustomComboBox(TComponent* owner) : TWinControl(owner) {
@@ -546,7 +622,8 @@ TCustomComboBox::TCustomComboBox(TComponent* owner) : TWinControl(owner) {
     w->setFocusPolicy(Qt::StrongFocus);
     w->setInsertPolicy(QComboBox::NoInsert);
     w->setMaxVisibleItems(dropDownCount_);
-    QObject::connect(w, qOverload<int>(&QComboBox::activated), [this](int i) { SafeCall([&] { UserSelected(i); }); });
+    QObject::connect(w, qOverload<int>(&QComboBox::activated),
+                     [this](int i) { SafeCall([&] { UserSelected(i); }); });
     SetWidget(w);
     SetTabStop(true);
     SetColor(clWindow);
@@ -554,7 +631,9 @@ TCustomComboBox::TCustomComboBox(TComponent* owner) : TWinControl(owner) {
     SetBounds(0, 0, 145, 21);
 }
 
-TCustomComboBox::~TCustomComboBox() { BeginDestroy(); }
+TCustomComboBox::~TCustomComboBox() {
+    BeginDestroy();
+}
 
 void TCustomComboBox::applyStyle() {
     QComboBox* w = ComboOf(this);
@@ -567,18 +646,24 @@ void TCustomComboBox::applyStyle() {
         w->lineEdit()->setValidator(nullptr);
         // Another editable style keeps the line edit and its connection.
         if (w->lineEdit() != before)
-            QObject::connect(w->lineEdit(), &QLineEdit::textEdited, [this] { SafeCall([this] { UserEdited(); }); });
+            QObject::connect(w->lineEdit(), &QLineEdit::textEdited,
+                             [this] { SafeCall([this] { UserEdited(); }); });
         quiet_ = true;
         w->setEditText(Q(text));
         quiet_ = false;
     }
-    bool ownerDraw = style_ == TComboBoxStyle::csOwnerDrawFixed || style_ == TComboBoxStyle::csOwnerDrawVariable;
+    bool ownerDraw =
+        style_ == TComboBoxStyle::csOwnerDrawFixed || style_ == TComboBoxStyle::csOwnerDrawVariable;
     if (ownerDraw)
         w->setItemDelegate(new OwnerDrawDelegate(
-            w, [this](TCanvas& c, int i, const TRect& r, TOwnerDrawState s) { DrawItemTo(c, i, r, s); },
+            w,
+            [this](TCanvas& c, int i, const TRect& r, TOwnerDrawState s) {
+                DrawItemTo(c, i, r, s);
+            },
             [this](int i) {
-                return style_ == TComboBoxStyle::csOwnerDrawVariable ? MeasuredHeight(OnMeasureItem, this, i, ItemHeight)
-                                                                      : ItemHeight;
+                return style_ == TComboBoxStyle::csOwnerDrawVariable
+                           ? MeasuredHeight(OnMeasureItem, this, i, ItemHeight)
+                           : ItemHeight;
             }));
     else
         w->setItemDelegate(new QStyledItemDelegate(w));
@@ -622,7 +707,9 @@ void TCustomComboBox::SetValue(const std::string& code) {
     SetItemIndex(-1);
 }
 
-int TCustomComboBox::ItemIndex() const { return ComboOf(this)->currentIndex(); }
+int TCustomComboBox::ItemIndex() const {
+    return ComboOf(this)->currentIndex();
+}
 
 void TCustomComboBox::SetItemIndex(int v) {
     QComboBox* w = ComboOf(this);
@@ -635,7 +722,8 @@ void TCustomComboBox::SetItemIndex(int v) {
 
 std::string TCustomComboBox::GetText() const {
     QComboBox* w = ComboOf(this);
-    return S(w->isEditable() ? w->currentText() : (w->currentIndex() >= 0 ? w->currentText() : QString()));
+    return S(w->isEditable() ? w->currentText()
+                             : (w->currentIndex() >= 0 ? w->currentText() : QString()));
 }
 
 void TCustomComboBox::TextChanged() {
@@ -661,11 +749,15 @@ void TCustomComboBox::SetDropDownWidth(int v) {
     ComboOf(this)->view()->setMinimumWidth(v);
 }
 
-bool TCustomComboBox::DroppedDown() const { return droppedDown_; }
+bool TCustomComboBox::DroppedDown() const {
+    return droppedDown_;
+}
 
 void TCustomComboBox::SetDroppedDown(bool v) {
-    if (v) ComboOf(this)->showPopup();
-    else ComboOf(this)->hidePopup();
+    if (v)
+        ComboOf(this)->showPopup();
+    else
+        ComboOf(this)->hidePopup();
 }
 
 int TCustomComboBox::SelStart() const {
@@ -711,7 +803,9 @@ void TCustomComboBox::StringsDeleted(int index) {
     quiet_ = false;
 }
 
-void TCustomComboBox::StringsPut(int index) { ComboOf(this)->setItemText(index, Q(DisplayOf(index))); }
+void TCustomComboBox::StringsPut(int index) {
+    ComboOf(this)->setItemText(index, Q(DisplayOf(index)));
+}
 
 void TCustomComboBox::StringsReset() {
     QComboBox* w = ComboOf(this);
@@ -739,7 +833,8 @@ void TCustomComboBox::UserEdited() {
     QComboBox* w = ComboOf(this);
     QString t = w->lineEdit()->text();
     QString fixed = ApplyCase(t, charCase_);
-    if (maxLength_ > 0 && WidthOf(fixed) > maxLength_) fixed = CutToCodePageWidth(fixed, maxLength_);
+    if (maxLength_ > 0 && WidthOf(fixed) > maxLength_)
+        fixed = CutToCodePageWidth(fixed, maxLength_);
     if (fixed != t) {
         int pos = w->lineEdit()->cursorPosition();
         w->lineEdit()->setText(fixed);
@@ -764,25 +859,36 @@ void TCustomComboBox::ClosedUp() {
     CloseUp();
 }
 
-void TCustomComboBox::Change() { OnChange(this); }
-void TCustomComboBox::Select() { OnSelect(this); }
-void TCustomComboBox::DropDown() { OnDropDown(this); }
-void TCustomComboBox::CloseUp() { OnCloseUp(this); }
+void TCustomComboBox::Change() {
+    OnChange(this);
+}
+void TCustomComboBox::Select() {
+    OnSelect(this);
+}
+void TCustomComboBox::DropDown() {
+    OnDropDown(this);
+}
+void TCustomComboBox::CloseUp() {
+    OnCloseUp(this);
+}
 
 bool TCustomComboBox::WantsKey(uint16_t key, TShiftState shift) const {
     if (key == VK_UP || key == VK_DOWN || key == VK_LEFT || key == VK_RIGHT) return true;
     return (key == VK_RETURN || key == VK_ESCAPE) && droppedDown_;
 }
 
-void TCustomComboBox::DrawItemTo(TCanvas& canvas, int index, const TRect& r, TOwnerDrawState state) {
+void TCustomComboBox::DrawItemTo(TCanvas& canvas, int index, const TRect& r,
+                                 TOwnerDrawState state) {
     bool sel = state.Contains(TOwnerDrawStateItem::odSelected);
     canvas.Font.Assign(*Font());
     canvas.Brush.Color = sel ? clHighlight : Color();
     if (sel) canvas.Font.SetColor(clHighlightText);
-    if (OnDrawItem) OnDrawItem(this, index, r, state);
+    if (OnDrawItem)
+        OnDrawItem(this, index, r, state);
     else {
         canvas.FillRect(r);
-        if (index >= 0 && index < items_.Count()) canvas.TextOut(r.Left + 2, r.Top, DisplayOf(index));
+        if (index >= 0 && index < items_.Count())
+            canvas.TextOut(r.Left + 2, r.Top, DisplayOf(index));
     }
     if (state.Contains(TOwnerDrawStateItem::odFocused)) canvas.DrawFocusRect(r);
 }
@@ -790,7 +896,9 @@ void TCustomComboBox::DrawItemTo(TCanvas& canvas, int index, const TRect& r, TOw
 // ---- List box -------------------------------------------------------------------------
 
 namespace {
-QListWidget* ListOf(const TControl* c) { return static_cast<QListWidget*>(c->Widget()); }
+QListWidget* ListOf(const TControl* c) {
+    return static_cast<QListWidget*>(c->Widget());
+}
 }  // namespace
 
 TCustomListBox::TCustomListBox(TComponent* owner) : TWinControl(owner) {
@@ -800,16 +908,21 @@ TCustomListBox::TCustomListBox(TComponent* owner) : TWinControl(owner) {
     QObject::connect(w, &QListWidget::itemSelectionChanged, [this] {
         if (!quiet_) SafeCall([this] { UserChanged(); });
     });
-    QObject::connect(w, &QListWidget::itemDoubleClicked, [this] { SafeCall([this] { DblClick(); }); });
+    QObject::connect(w, &QListWidget::itemDoubleClicked,
+                     [this] { SafeCall([this] { DblClick(); }); });
     SetWidget(w);
     SetTabStop(true);
     SetColor(clWindow);
     SetBounds(0, 0, 121, 97);
 }
 
-TCustomListBox::~TCustomListBox() { BeginDestroy(); }
+TCustomListBox::~TCustomListBox() {
+    BeginDestroy();
+}
 
-int TCustomListBox::ItemIndex() const { return ListOf(this)->currentRow(); }
+int TCustomListBox::ItemIndex() const {
+    return ListOf(this)->currentRow();
+}
 
 void TCustomListBox::SetItemIndex(int v) {
     if (v < -1 || v >= items_.Count()) v = -1;
@@ -819,7 +932,8 @@ void TCustomListBox::SetItemIndex(int v) {
         w->setCurrentRow(-1);
         w->clearSelection();
     } else {
-        w->setCurrentRow(v, multiSelect_ ? QItemSelectionModel::Current : QItemSelectionModel::ClearAndSelect);
+        w->setCurrentRow(
+            v, multiSelect_ ? QItemSelectionModel::Current : QItemSelectionModel::ClearAndSelect);
     }
     quiet_ = false;
 }
@@ -828,13 +942,18 @@ void TCustomListBox::SetStyle(TListBoxStyle v) {
     style_ = v;
     QListWidget* w = ListOf(this);
     w->setUniformItemSizes(v != TListBoxStyle::lbOwnerDrawVariable);
-    if (v == TListBoxStyle::lbStandard) w->setItemDelegate(new QStyledItemDelegate(w));
+    if (v == TListBoxStyle::lbStandard)
+        w->setItemDelegate(new QStyledItemDelegate(w));
     else
         w->setItemDelegate(new OwnerDrawDelegate(
-            w, [this](TCanvas& c, int i, const TRect& r, TOwnerDrawState s) { DrawItemTo(c, i, r, s); },
+            w,
+            [this](TCanvas& c, int i, const TRect& r, TOwnerDrawState s) {
+                DrawItemTo(c, i, r, s);
+            },
             [this](int i) {
-                return style_ == TListBoxStyle::lbOwnerDrawVariable ? MeasuredHeight(OnMeasureItem, this, i, itemHeight_)
-                                                                     : itemHeight_;
+                return style_ == TListBoxStyle::lbOwnerDrawVariable
+                           ? MeasuredHeight(OnMeasureItem, this, i, itemHeight_)
+                           : itemHeight_;
             }));
 }
 
@@ -845,7 +964,8 @@ void TCustomListBox::SetItemHeight(int v) {
 
 void TCustomListBox::SetMultiSelect(bool v) {
     multiSelect_ = v;
-    ListOf(this)->setSelectionMode(v ? (ExtendedSelect ? QAbstractItemView::ExtendedSelection : QAbstractItemView::MultiSelection)
+    ListOf(this)->setSelectionMode(v ? (ExtendedSelect ? QAbstractItemView::ExtendedSelection
+                                                       : QAbstractItemView::MultiSelection)
                                      : QAbstractItemView::SingleSelection);
 }
 
@@ -863,7 +983,9 @@ void TCustomListBox::SetSelected(int index, bool v) {
     quiet_ = false;
 }
 
-int TCustomListBox::SelCount() const { return multiSelect_ ? (int)ListOf(this)->selectedItems().size() : -1; }
+int TCustomListBox::SelCount() const {
+    return multiSelect_ ? (int)ListOf(this)->selectedItems().size() : -1;
+}
 
 int TCustomListBox::TopIndex() const {
     QListWidget* w = ListOf(this);
@@ -907,7 +1029,9 @@ void TCustomListBox::StringsDeleted(int index) {
     quiet_ = false;
 }
 
-void TCustomListBox::StringsPut(int index) { ListOf(this)->item(index)->setText(Q(items_[index])); }
+void TCustomListBox::StringsPut(int index) {
+    ListOf(this)->item(index)->setText(Q(items_[index]));
+}
 
 void TCustomListBox::StringsReset() {
     QListWidget* w = ListOf(this);
@@ -917,7 +1041,9 @@ void TCustomListBox::StringsReset() {
     quiet_ = false;
 }
 
-void TCustomListBox::UserChanged() { Click(); }
+void TCustomListBox::UserChanged() {
+    Click();
+}
 
 bool TCustomListBox::WantsKey(uint16_t key, TShiftState shift) const {
     return key == VK_UP || key == VK_DOWN || key == VK_LEFT || key == VK_RIGHT;
@@ -930,7 +1056,8 @@ void TCustomListBox::DrawItemTo(TCanvas& canvas, int index, const TRect& r, TOwn
         canvas.Brush.Color = clHighlight;
         canvas.Font.SetColor(clHighlightText);
     }
-    if (OnDrawItem) OnDrawItem(this, index, r, state);
+    if (OnDrawItem)
+        OnDrawItem(this, index, r, state);
     else {
         canvas.FillRect(r);
         if (index >= 0 && index < items_.Count()) canvas.TextOut(r.Left + 2, r.Top, items_[index]);
@@ -940,7 +1067,9 @@ void TCustomListBox::DrawItemTo(TCanvas& canvas, int index, const TRect& r, TOwn
 
 // ---- Buttons ---------------------------------------------------------------------------
 
-TButtonControl::TButtonControl(TComponent* owner) : TWinControl(owner) { clickOnMouseUp_ = false; }
+TButtonControl::TButtonControl(TComponent* owner) : TWinControl(owner) {
+    clickOnMouseUp_ = false;
+}
 
 void TButtonControl::TextChanged() {
     if (auto* b = dynamic_cast<QAbstractButton*>(Widget())) b->setText(Q(text_));
@@ -974,7 +1103,8 @@ void TButton::WndProc(TMessage& m) {
         TCustomForm* f = GetParentForm(this);
         TWinControl* ac = f ? f->ActiveControl() : nullptr;
         bool active = ac == this || (default_ && !dynamic_cast<TButton*>(ac));
-        if (((key == VK_RETURN && active) || (key == VK_ESCAPE && Cancel)) && noShift && CanFocus()) {
+        if (((key == VK_RETURN && active) || (key == VK_ESCAPE && Cancel)) && noShift &&
+            CanFocus()) {
             Click();
             m.Result = 1;
         }
@@ -991,7 +1121,9 @@ void TButton::WndProc(TMessage& m) {
 }
 
 namespace {
-QCheckBox* CheckOf(const TControl* c) { return static_cast<QCheckBox*>(c->Widget()); }
+QCheckBox* CheckOf(const TControl* c) {
+    return static_cast<QCheckBox*>(c->Widget());
+}
 const Qt::CheckState kQtState[] = {Qt::Unchecked, Qt::Checked, Qt::PartiallyChecked};
 }  // namespace
 
@@ -1015,9 +1147,15 @@ void TCustomCheckBox::SetState(TCheckBoxState v) {
 
 void TCustomCheckBox::Toggle() {
     switch (state_) {
-    case TCheckBoxState::cbUnchecked: SetState(AllowGrayed ? TCheckBoxState::cbGrayed : TCheckBoxState::cbChecked); break;
-    case TCheckBoxState::cbChecked: SetState(TCheckBoxState::cbUnchecked); break;
-    case TCheckBoxState::cbGrayed: SetState(TCheckBoxState::cbChecked); break;
+        case TCheckBoxState::cbUnchecked:
+            SetState(AllowGrayed ? TCheckBoxState::cbGrayed : TCheckBoxState::cbChecked);
+            break;
+        case TCheckBoxState::cbChecked:
+            SetState(TCheckBoxState::cbUnchecked);
+            break;
+        case TCheckBoxState::cbGrayed:
+            SetState(TCheckBoxState::cbChecked);
+            break;
     }
 }
 
@@ -1029,14 +1167,16 @@ void TCustomCheckBox::UserClicked() {
 
 void TCustomCheckBox::SetAlignment(TLeftRight v) {
     alignment_ = v;
-    Widget()->setLayoutDirection(v == TLeftRight::taLeftJustify ? Qt::RightToLeft : Qt::LeftToRight);
+    Widget()->setLayoutDirection(v == TLeftRight::taLeftJustify ? Qt::RightToLeft
+                                                                : Qt::LeftToRight);
 }
 
 void TCustomCheckBox::WndProc(TMessage& m) {
     if (m.Msg == CM_DIALOGCHAR) {
         if (AccelMatches((char32_t)m.WParam, Caption()) && CanFocus()) {
             SetFocus();
-            if (Focused() || (GetParentForm(this) && GetParentForm(this)->ActiveControl() == this)) Toggle();
+            if (Focused() || (GetParentForm(this) && GetParentForm(this)->ActiveControl() == this))
+                Toggle();
             m.Result = 1;
         }
         return;
@@ -1062,7 +1202,8 @@ void TRadioButton::SetChecked(bool v) {
     if (!v) return;
     if (TWinControl* p = Parent()) {
         for (int i = 0; i < p->ControlCount(); ++i)
-            if (auto* r = dynamic_cast<TRadioButton*>(p->Controls(i)); r && r != this) r->SetChecked(false);
+            if (auto* r = dynamic_cast<TRadioButton*>(p->Controls(i)); r && r != this)
+                r->SetChecked(false);
     }
     if (!ClicksDisabled) Click();
 }
@@ -1074,7 +1215,8 @@ void TRadioButton::UserClicked() {
 
 void TRadioButton::SetAlignment(TLeftRight v) {
     alignment_ = v;
-    Widget()->setLayoutDirection(v == TLeftRight::taLeftJustify ? Qt::RightToLeft : Qt::LeftToRight);
+    Widget()->setLayoutDirection(v == TLeftRight::taLeftJustify ? Qt::RightToLeft
+                                                                : Qt::LeftToRight);
 }
 
 void TRadioButton::WndProc(TMessage& m) {
@@ -1149,7 +1291,8 @@ PLAT_PUBLISH(TCustomLabel) {
     p.Prop("WordWrap", &TCustomLabel::WordWrap, &TCustomLabel::SetWordWrap);
     p.Prop("Transparent", &TCustomLabel::Transparent, &TCustomLabel::SetTransparent);
     p.Prop("ShowAccelChar", &TCustomLabel::ShowAccelChar, &TCustomLabel::SetShowAccelChar);
-    p.Prop("FocusControl", &TCustomLabel::FocusControl, &TCustomLabel::SetFocusControl, "TWinControl");
+    p.Prop("FocusControl", &TCustomLabel::FocusControl, &TCustomLabel::SetFocusControl,
+           "TWinControl");
 }
 
 // Text is published by the edit and the combo box only: a memo keeps its
@@ -1166,11 +1309,14 @@ PLAT_PUBLISH(TCustomEdit) {
     p.Prop("OnChange", &TCustomEdit::OnChange);
 }
 
-PLAT_PUBLISH(TEdit) { p.Prop("Text", &TEdit::Text, &TEdit::SetText, "TCaption"); }
+PLAT_PUBLISH(TEdit) {
+    p.Prop("Text", &TEdit::Text, &TEdit::SetText, "TCaption");
+}
 
 PLAT_PUBLISH(TCustomMemo) {
-    p.Strings("Lines", [](TCustomMemo& m) { return m.Lines()->Lines(); },
-              [](TCustomMemo& m, const std::vector<std::string>& l) { m.Lines()->SetLines(l); });
+    p.Strings(
+        "Lines", [](TCustomMemo& m) { return m.Lines()->Lines(); },
+        [](TCustomMemo& m, const std::vector<std::string>& l) { m.Lines()->SetLines(l); });
     p.Prop("WantReturns", &TCustomMemo::WantReturns);
     p.Prop("WantTabs", &TCustomMemo::WantTabs, &TCustomMemo::SetWantTabs);
     p.Prop("WordWrap", &TCustomMemo::WordWrap, &TCustomMemo::SetWordWrap);
@@ -1179,8 +1325,9 @@ PLAT_PUBLISH(TCustomMemo) {
 }
 
 PLAT_PUBLISH(TCustomComboBox) {
-    p.Strings("Items", [](TCustomComboBox& c) { return c.Items()->Lines(); },
-              [](TCustomComboBox& c, const std::vector<std::string>& l) { c.Items()->SetLines(l); });
+    p.Strings(
+        "Items", [](TCustomComboBox& c) { return c.Items()->Lines(); },
+        [](TCustomComboBox& c, const std::vector<std::string>& l) { c.Items()->SetLines(l); });
     p.Prop("ItemIndex", &TCustomComboBox::ItemIndex, &TCustomComboBox::SetItemIndex);
     p.Prop("Style", &TCustomComboBox::Style, &TCustomComboBox::SetStyle);
     p.Prop("DropDownCount", &TCustomComboBox::DropDownCount, &TCustomComboBox::SetDropDownCount);
@@ -1199,11 +1346,14 @@ PLAT_PUBLISH(TCustomComboBox) {
     p.Prop("OnMeasureItem", &TCustomComboBox::OnMeasureItem, nullptr, "TMeasureItemEvent");
 }
 
-PLAT_PUBLISH(TComboBox) { p.Prop("Text", &TComboBox::Text, &TComboBox::SetText, "TCaption"); }
+PLAT_PUBLISH(TComboBox) {
+    p.Prop("Text", &TComboBox::Text, &TComboBox::SetText, "TCaption");
+}
 
 PLAT_PUBLISH(TCustomListBox) {
-    p.Strings("Items", [](TCustomListBox& c) { return c.Items()->Lines(); },
-              [](TCustomListBox& c, const std::vector<std::string>& l) { c.Items()->SetLines(l); });
+    p.Strings(
+        "Items", [](TCustomListBox& c) { return c.Items()->Lines(); },
+        [](TCustomListBox& c, const std::vector<std::string>& l) { c.Items()->SetLines(l); });
     p.Prop("ItemIndex", &TCustomListBox::ItemIndex, &TCustomListBox::SetItemIndex);
     p.Prop("Style", &TCustomListBox::Style, &TCustomListBox::SetStyle);
     p.Prop("ItemHeight", &TCustomListBox::ItemHeight, &TCustomListBox::SetItemHeight);
@@ -1236,6 +1386,8 @@ PLAT_PUBLISH(TRadioButton) {
     p.Prop("Alignment", &TRadioButton::Alignment, &TRadioButton::SetAlignment);
 }
 
-PLAT_PUBLISH(TCustomGroupBox) { PublishCaption(p); }
+PLAT_PUBLISH(TCustomGroupBox) {
+    PublishCaption(p);
+}
 
 }  // namespace plat

@@ -13,7 +13,7 @@ namespace plat {
 
 class TCustomLabel : public TGraphicControl {
     PLAT_CLASS(TCustomLabel, TGraphicControl)
-public:
+  public:
     explicit TCustomLabel(TComponent* owner);
     bool AutoSize() const { return autoSize_; }
     void SetAutoSize(bool v);
@@ -31,7 +31,7 @@ public:
     virtual void SetFocusControl(TWinControl* c);
     void WndProc(TMessage& m) override;
 
-protected:
+  protected:
     void Paint() override;
     void TextChanged() override;
     void FontChanged() override;
@@ -40,7 +40,7 @@ protected:
     void AdjustBounds();
     unsigned DrawFlags() const;
 
-private:
+  private:
     bool autoSize_ = true;
     TAlignment alignment_ = TAlignment::taLeftJustify;
     TTextLayout layout_ = TTextLayout::tlTop;
@@ -52,7 +52,7 @@ private:
 
 class TLabel : public TCustomLabel {
     PLAT_CLASS(TLabel, TCustomLabel)
-public:
+  public:
     using TCustomLabel::TCustomLabel;
 };
 
@@ -65,7 +65,7 @@ class EditBox;
 
 class TCustomEdit : public TWinControl {
     PLAT_CLASS(TCustomEdit, TWinControl)
-public:
+  public:
     explicit TCustomEdit(TComponent* owner);
     ~TCustomEdit() override;
 
@@ -107,7 +107,7 @@ public:
     bool WantsChars() const override { return true; }
     void WndProc(TMessage& m) override;
 
-protected:
+  protected:
     TCustomEdit(TComponent* owner, bool multiLine);
     std::string GetText() const override;
     void TextChanged() override;
@@ -119,7 +119,7 @@ protected:
     friend class EditBox;
     friend class EditValidator;
 
-private:
+  private:
     int maxLength_ = 0;
     TEditCharCase charCase_ = TEditCharCase::ecNormal;
     bool readOnly_ = false;
@@ -131,13 +131,13 @@ private:
 
 class TEdit : public TCustomEdit {
     PLAT_CLASS(TEdit, TCustomEdit)
-public:
+  public:
     explicit TEdit(TComponent* owner) : TCustomEdit(owner) {}
 };
 
 class TCustomMemo : public TCustomEdit, private StringsListener {
     PLAT_CLASS(TCustomMemo, TCustomEdit)
-public:
+  public:
     explicit TCustomMemo(TComponent* owner);
     ~TCustomMemo() override;
     TControlStrings* Lines() { return &lines_; }
@@ -151,12 +151,12 @@ public:
     TAlignment Alignment = TAlignment::taLeftJustify;
     bool WantsKey(uint16_t key, TShiftState shift) const override;
 
-protected:
+  protected:
     std::string GetText() const override;
     void TextChanged() override;
     void Change() override;
 
-private:
+  private:
     void StringsInserted(int index) override;
     void StringsDeleted(int) override { StringsReset(); }
     void StringsPut(int) override { StringsReset(); }
@@ -170,20 +170,27 @@ private:
 
 class TMemo : public TCustomMemo {
     PLAT_CLASS(TMemo, TCustomMemo)
-public:
+  public:
     using TCustomMemo::TCustomMemo;
 };
 
 // ---- Combo box and list box ---------------------------------------------------
 
-enum class TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
-PLAT_ENUM_INFO(TComboBoxStyle, csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable)
+enum class TComboBoxStyle {
+    csDropDown,
+    csSimple,
+    csDropDownList,
+    csOwnerDrawFixed,
+    csOwnerDrawVariable
+};
+PLAT_ENUM_INFO(TComboBoxStyle, csDropDown, csSimple, csDropDownList, csOwnerDrawFixed,
+               csOwnerDrawVariable)
 using TDrawItemEvent = Event<TObject*, int, TRect, TOwnerDrawState>;
 using TMeasureItemEvent = Event<TObject*, int, int&>;
 
 class TCustomComboBox : public TWinControl, private StringsListener {
     PLAT_CLASS(TCustomComboBox, TWinControl)
-public:
+  public:
     explicit TCustomComboBox(TComponent* owner);
     ~TCustomComboBox() override;
 
@@ -238,7 +245,7 @@ public:
     void DroppingDown();
     void ClosedUp();
 
-protected:
+  protected:
     std::string GetText() const override;
     void TextChanged() override;
     virtual void Change();
@@ -246,7 +253,7 @@ protected:
     virtual void DropDown();
     virtual void CloseUp();
 
-private:
+  private:
     void StringsInserted(int index) override;
     void StringsDeleted(int index) override;
     void StringsPut(int index) override;
@@ -265,7 +272,7 @@ private:
 
 class TComboBox : public TCustomComboBox {
     PLAT_CLASS(TComboBox, TCustomComboBox)
-public:
+  public:
     using TCustomComboBox::TCustomComboBox;
 };
 
@@ -274,7 +281,7 @@ PLAT_ENUM_INFO(TListBoxStyle, lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable)
 
 class TCustomListBox : public TWinControl, private StringsListener {
     PLAT_CLASS(TCustomListBox, TWinControl)
-public:
+  public:
     explicit TCustomListBox(TComponent* owner);
     ~TCustomListBox() override;
 
@@ -308,7 +315,7 @@ public:
     void DrawItemTo(TCanvas& canvas, int index, const TRect& r, TOwnerDrawState state);
     void UserChanged();
 
-private:
+  private:
     void StringsInserted(int index) override;
     void StringsDeleted(int index) override;
     void StringsPut(int index) override;
@@ -322,7 +329,7 @@ private:
 
 class TListBox : public TCustomListBox {
     PLAT_CLASS(TListBox, TCustomListBox)
-public:
+  public:
     using TCustomListBox::TCustomListBox;
 };
 
@@ -330,10 +337,10 @@ public:
 
 class TButtonControl : public TWinControl {
     PLAT_CLASS(TButtonControl, TWinControl)
-public:
+  public:
     explicit TButtonControl(TComponent* owner);
 
-protected:
+  protected:
     // While set, changing the state in code raises no OnClick.
     bool ClicksDisabled = false;
     void TextChanged() override;
@@ -342,7 +349,7 @@ protected:
 
 class TButton : public TButtonControl {
     PLAT_CLASS(TButton, TButtonControl)
-public:
+  public:
     explicit TButton(TComponent* owner);
     bool Default() const { return default_; }
     void SetDefault(bool v);
@@ -352,7 +359,7 @@ public:
     void Click() override;
     void WndProc(TMessage& m) override;
 
-private:
+  private:
     bool default_ = false;
 };
 
@@ -361,13 +368,15 @@ PLAT_ENUM_INFO(TCheckBoxState, cbUnchecked, cbChecked, cbGrayed)
 
 class TCustomCheckBox : public TButtonControl {
     PLAT_CLASS(TCustomCheckBox, TButtonControl)
-public:
+  public:
     explicit TCustomCheckBox(TComponent* owner);
     TCheckBoxState State() const { return state_; }
     // A change raises OnClick (as the platform does, also from code).
     void SetState(TCheckBoxState v);
     bool Checked() const { return state_ == TCheckBoxState::cbChecked; }
-    void SetChecked(bool v) { SetState(v ? TCheckBoxState::cbChecked : TCheckBoxState::cbUnchecked); }
+    void SetChecked(bool v) {
+        SetState(v ? TCheckBoxState::cbChecked : TCheckBoxState::cbUnchecked);
+    }
     bool AllowGrayed = false;
     TLeftRight Alignment() const { return alignment_; }
     void SetAlignment(TLeftRight v);
@@ -376,20 +385,20 @@ public:
     void WndProc(TMessage& m) override;
     void UserClicked();
 
-private:
+  private:
     TCheckBoxState state_ = TCheckBoxState::cbUnchecked;
     TLeftRight alignment_ = TLeftRight::taRightJustify;
 };
 
 class TCheckBox : public TCustomCheckBox {
     PLAT_CLASS(TCheckBox, TCustomCheckBox)
-public:
+  public:
     using TCustomCheckBox::TCustomCheckBox;
 };
 
 class TRadioButton : public TButtonControl {
     PLAT_CLASS(TRadioButton, TButtonControl)
-public:
+  public:
     explicit TRadioButton(TComponent* owner);
     bool Checked() const { return checked_; }
     // Checking unchecks the other radio buttons of the same parent, makes
@@ -400,25 +409,25 @@ public:
     void WndProc(TMessage& m) override;
     void UserClicked();
 
-private:
+  private:
     bool checked_ = false;
     TLeftRight alignment_ = TLeftRight::taRightJustify;
 };
 
 class TCustomGroupBox : public TCustomControl {
     PLAT_CLASS(TCustomGroupBox, TCustomControl)
-public:
+  public:
     explicit TCustomGroupBox(TComponent* owner);
     void WndProc(TMessage& m) override;
 
-protected:
+  protected:
     void AdjustClientRect(TRect& r) const override;
     void Paint() override;
 };
 
 class TGroupBox : public TCustomGroupBox {
     PLAT_CLASS(TGroupBox, TCustomGroupBox)
-public:
+  public:
     using TCustomGroupBox::TCustomGroupBox;
 };
 

@@ -10,25 +10,37 @@ void TControlStrings::changed() {
 }
 
 void TControlStrings::inserted(int index) {
-    if (updating_) { dirty_ = true; return; }
+    if (updating_) {
+        dirty_ = true;
+        return;
+    }
     if (listener_) listener_->StringsInserted(index);
     changed();
 }
 
 void TControlStrings::deleted(int index) {
-    if (updating_) { dirty_ = true; return; }
+    if (updating_) {
+        dirty_ = true;
+        return;
+    }
     if (listener_) listener_->StringsDeleted(index);
     changed();
 }
 
 void TControlStrings::put(int index) {
-    if (updating_) { dirty_ = true; return; }
+    if (updating_) {
+        dirty_ = true;
+        return;
+    }
     if (listener_) listener_->StringsPut(index);
     changed();
 }
 
 void TControlStrings::reset() {
-    if (updating_) { dirty_ = true; return; }
+    if (updating_) {
+        dirty_ = true;
+        return;
+    }
     if (listener_) listener_->StringsReset();
     changed();
 }

@@ -13,7 +13,7 @@
 namespace plat {
 
 class StringsListener {
-public:
+  public:
     virtual ~StringsListener() = default;
     virtual void StringsInserted(int index) = 0;
     virtual void StringsDeleted(int index) = 0;
@@ -23,7 +23,7 @@ public:
 
 class TControlStrings : public TPersistent {
     PLAT_CLASS_NAMED("TStrings", TPersistent)
-public:
+  public:
     explicit TControlStrings(StringsListener* listener = nullptr) : listener_(listener) {}
 
     int Count() const { return list_.Count(); }
@@ -73,7 +73,7 @@ public:
 
     TNotifyEvent OnChange;
 
-private:
+  private:
     void inserted(int index);
     void deleted(int index);
     void put(int index);

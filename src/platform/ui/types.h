@@ -28,17 +28,35 @@ struct TRect {
     int Width() const { return Right - Left; }
     int Height() const { return Bottom - Top; }
     bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
-    bool Contains(TPoint p) const { return p.X >= Left && p.X < Right && p.Y >= Top && p.Y < Bottom; }
+    bool Contains(TPoint p) const {
+        return p.X >= Left && p.X < Right && p.Y >= Top && p.Y < Bottom;
+    }
     TPoint TopLeft() const { return {Left, Top}; }
     TPoint BottomRight() const { return {Right, Bottom}; }
     bool operator==(const TRect&) const = default;
 };
 
-inline TRect Rect(int l, int t, int r, int b) { return {l, t, r, b}; }
-inline TRect Bounds(int l, int t, int w, int h) { return {l, t, l + w, t + h}; }
-inline TPoint Point(int x, int y) { return {x, y}; }
-inline void InflateRect(TRect& r, int dx, int dy) { r.Left -= dx; r.Top -= dy; r.Right += dx; r.Bottom += dy; }
-inline void OffsetRect(TRect& r, int dx, int dy) { r.Left += dx; r.Right += dx; r.Top += dy; r.Bottom += dy; }
+inline TRect Rect(int l, int t, int r, int b) {
+    return {l, t, r, b};
+}
+inline TRect Bounds(int l, int t, int w, int h) {
+    return {l, t, l + w, t + h};
+}
+inline TPoint Point(int x, int y) {
+    return {x, y};
+}
+inline void InflateRect(TRect& r, int dx, int dy) {
+    r.Left -= dx;
+    r.Top -= dy;
+    r.Right += dx;
+    r.Bottom += dy;
+}
+inline void OffsetRect(TRect& r, int dx, int dy) {
+    r.Left += dx;
+    r.Right += dx;
+    r.Top += dy;
+    r.Bottom += dy;
+}
 // The overlap of two rectangles; false (and an empty result) when they do not meet.
 bool IntersectRect(TRect& out, const TRect& a, const TRect& b);
 
@@ -70,8 +88,17 @@ enum class TBorderStyle { bsNone, bsSingle };
 PLAT_ENUM_INFO(TBorderStyle, bsNone, bsSingle)
 enum class TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 PLAT_ENUM_INFO(TScrollStyle, ssNone, ssHorizontal, ssVertical, ssBoth)
-enum class TOwnerDrawStateItem { odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault, odComboBoxEdit };
-PLAT_ENUM_INFO(TOwnerDrawStateItem, odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault, odComboBoxEdit)
+enum class TOwnerDrawStateItem {
+    odSelected,
+    odGrayed,
+    odDisabled,
+    odChecked,
+    odFocused,
+    odDefault,
+    odComboBoxEdit
+};
+PLAT_ENUM_INFO(TOwnerDrawStateItem, odSelected, odGrayed, odDisabled, odChecked, odFocused,
+               odDefault, odComboBoxEdit)
 PLAT_SET(TOwnerDrawState, TOwnerDrawStateItem)
 
 // Modal results.
@@ -81,18 +108,18 @@ constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry 
 
 // Cursors: the platform's numbers.
 using TCursor = int;
-constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4, crSize = -22,
-                  crSizeNESW = -6, crSizeNS = -7, crSizeNWSE = -8, crSizeWE = -9, crUpArrow = -10,
-                  crHourGlass = -11, crDrag = -12, crNoDrop = -13, crHSplit = -14, crVSplit = -15,
-                  crMultiDrag = -16, crSQLWait = -17, crNo = -18, crAppStart = -19, crHelp = -20,
-                  crHandPoint = -21, crSizeAll = -22;
+constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4,
+                  crSize = -22, crSizeNESW = -6, crSizeNS = -7, crSizeNWSE = -8, crSizeWE = -9,
+                  crUpArrow = -10, crHourGlass = -11, crDrag = -12, crNoDrop = -13, crHSplit = -14,
+                  crVSplit = -15, crMultiDrag = -16, crSQLWait = -17, crNo = -18, crAppStart = -19,
+                  crHelp = -20, crHandPoint = -21, crSizeAll = -22;
 
 // Errors of the window layer.
-#define PLAT_UI_EXCEPTION(Name)                                                 \
-    class Name : public Exception {                                             \
-    public:                                                                     \
-        using Exception::Exception;                                             \
-        const char* ClassName() const override { return #Name; }                \
+#define PLAT_UI_EXCEPTION(Name)                                  \
+    class Name : public Exception {                              \
+      public:                                                    \
+        using Exception::Exception;                              \
+        const char* ClassName() const override { return #Name; } \
     };
 PLAT_UI_EXCEPTION(EInvalidOperation)  // "Cannot focus a disabled or invisible window", ...
 PLAT_UI_EXCEPTION(EResNotFound)       // a compiled-in resource that is missing

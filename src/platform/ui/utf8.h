@@ -27,14 +27,27 @@ inline std::u32string Utf8ToU32(const std::string& s) {
 inline std::string U32ToUtf8(const std::u32string& u) {
     std::string out;
     for (char32_t c : u) {
-        if (c < 0x80) out += (char)c;
-        else if (c < 0x800) { out += (char)(0xC0 | (c >> 6)); out += (char)(0x80 | (c & 0x3F)); }
-        else if (c < 0x10000) { out += (char)(0xE0 | (c >> 12)); out += (char)(0x80 | ((c >> 6) & 0x3F)); out += (char)(0x80 | (c & 0x3F)); }
-        else { out += (char)(0xF0 | (c >> 18)); out += (char)(0x80 | ((c >> 12) & 0x3F)); out += (char)(0x80 | ((c >> 6) & 0x3F)); out += (char)(0x80 | (c & 0x3F)); }
+        if (c < 0x80)
+            out += (char)c;
+        else if (c < 0x800) {
+            out += (char)(0xC0 | (c >> 6));
+            out += (char)(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += (char)(0xE0 | (c >> 12));
+            out += (char)(0x80 | ((c >> 6) & 0x3F));
+            out += (char)(0x80 | (c & 0x3F));
+        } else {
+            out += (char)(0xF0 | (c >> 18));
+            out += (char)(0x80 | ((c >> 12) & 0x3F));
+            out += (char)(0x80 | ((c >> 6) & 0x3F));
+            out += (char)(0x80 | (c & 0x3F));
+        }
     }
     return out;
 }
 
-inline std::string U32ToUtf8(char32_t c) { return U32ToUtf8(std::u32string(1, c)); }
+inline std::string U32ToUtf8(char32_t c) {
+    return U32ToUtf8(std::u32string(1, c));
+}
 
 }  // namespace plat

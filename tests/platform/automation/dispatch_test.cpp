@@ -1,6 +1,7 @@
+#include "platform/automation/dispatch.h"
+
 #include <gtest/gtest.h>
 
-#include "platform/automation/dispatch.h"
 #include "platform/automation/oleobject.h"
 
 using namespace plat;
@@ -10,34 +11,44 @@ namespace {
 // A counter like the host's: a property, a method with an output argument,
 // an indexed property, a sub-object, and a member that fails.
 class Counter : public DispatchObject {
-public:
+  public:
     Counter() : DispatchObject("Counter") {
-        Property("Value", [this] { return Variant(value_); },
-                 [this](const Variant& v) { value_ = v.AsInteger(); });
+        Property(
+            "Value", [this] { return Variant(value_); },
+            [this](const Variant& v) { value_ = v.AsInteger(); });
         Property("Version", [] { return Variant(8000); });
-        Method("Next", [this](DispArgs a) {
-            a[0] = ++value_;
-            a[1] = Variant("next");
-            return Variant(true);
-        }, 2, 2);
+        Method(
+            "Next",
+            [this](DispArgs a) {
+                a[0] = ++value_;
+                a[1] = Variant("next");
+                return Variant(true);
+            },
+            2, 2);
         Method("Reset", [this](DispArgs) {
             value_ = 0;
             return Variant();
         });
-        IndexedProperty("Cells",
-                        [this](DispArgs a) { return Variant(cells_[a[0].AsInteger()][a[1].AsInteger()]); },
-                        [this](DispArgs a, const Variant& v) { cells_[a[0].AsInteger()][a[1].AsInteger()] = v.AsString(); },
-                        2, 2);
-        Method("Child", [this](DispArgs a) {
-            if (!child_) child_ = std::make_shared<Counter>();
-            a[0] = Variant(DispatchPtr(child_));
-            return Variant();
-        }, 1, 1);
+        IndexedProperty(
+            "Cells",
+            [this](DispArgs a) { return Variant(cells_[a[0].AsInteger()][a[1].AsInteger()]); },
+            [this](DispArgs a, const Variant& v) {
+                cells_[a[0].AsInteger()][a[1].AsInteger()] = v.AsString();
+            },
+            2, 2);
+        Method(
+            "Child",
+            [this](DispArgs a) {
+                if (!child_) child_ = std::make_shared<Counter>();
+                a[0] = Variant(DispatchPtr(child_));
+                return Variant();
+            },
+            1, 1);
         Method("Fail", [](DispArgs) -> Variant { throw EConvertError("bad number"); });
         Method("Stop", [](DispArgs) -> Variant { Abort(); });
     }
 
-private:
+  private:
     int value_ = 0;
     std::string cells_[3][3];
     std::shared_ptr<Counter> child_;
@@ -45,11 +56,11 @@ private:
 
 // A scripted fake that answers every name and records the calls.
 class Recorder : public Dispatch {
-public:
+  public:
     std::vector<std::string> calls;
     bool HasMember(std::string_view) const override { return true; }
 
-protected:
+  protected:
     Variant DoInvoke(std::string_view name, DispatchKind kind, DispArgs args) override {
         calls.push_back(std::string(name) + "/" + std::to_string(args.size()));
         return Variant(0);
@@ -177,7 +188,8 @@ TEST(OleObject, ScopedFakesRestoreTheRealFactory) {
 }
 
 TEST(OleObject, FailingFactoriesRaiseAutomationErrors) {
-    OleFactoryScope throwing("Broken.One", []() -> DispatchPtr { throw std::runtime_error("no licence"); });
+    OleFactoryScope throwing("Broken.One",
+                             []() -> DispatchPtr { throw std::runtime_error("no licence"); });
     OleFactoryScope empty("Broken.Two", [] { return DispatchPtr(); });
     try {
         CreateOleObject("Broken.One");

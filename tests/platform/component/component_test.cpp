@@ -1,6 +1,7 @@
+#include "platform/component/component.h"
+
 #include <gtest/gtest.h>
 
-#include "platform/component/component.h"
 #include "platform/core/exceptions.h"
 
 using namespace plat;
@@ -8,7 +9,7 @@ using namespace plat;
 namespace {
 class TProbe : public TComponent {
     PLAT_CLASS(TProbe, TComponent)
-public:
+  public:
     using TComponent::TComponent;
     int calls = 0;
     void Handler(int n) { calls += n; }

@@ -1,7 +1,8 @@
+#include "platform/component/properties.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/component/classes.h"
-#include "platform/component/properties.h"
 #include "platform/component/testing/test_components.h"
 
 using namespace plat;
@@ -33,7 +34,7 @@ struct Fixture : ::testing::Test {
 // descendant, a set without PLAT_SET.
 class TBase : public TComponent {
     PLAT_CLASS(TBase, TComponent)
-public:
+  public:
     using TComponent::TComponent;
     std::string caption = "base";
     int count = 3;
@@ -47,14 +48,14 @@ public:
 
 class TDerived : public TBase {
     PLAT_CLASS(TDerived, TBase)
-public:
+  public:
     using TBase::TBase;
 };
 
 // Another class answering to the name "TEdit".
 class TOtherEdit : public TComponent {
     PLAT_CLASS_NAMED("TEdit", TComponent)
-public:
+  public:
     using TComponent::TComponent;
 };
 
@@ -70,8 +71,9 @@ PLAT_PUBLISH(TBase) {
 }
 
 PLAT_PUBLISH(TDerived) {
-    p.Prop("Caption", [](TDerived& d) { return "derived:" + d.caption; },
-           [](TDerived& d, const std::string& v) { d.caption = v; });
+    p.Prop(
+        "Caption", [](TDerived& d) { return "derived:" + d.caption; },
+        [](TDerived& d, const std::string& v) { d.caption = v; });
 }
 
 }  // namespace
@@ -195,8 +197,8 @@ TEST(Properties, ReadOnlyAndRepublishedProperties) {
     auto list = GetPropList(TDerived::StaticClass());
     std::vector<std::string> names;
     for (auto* p : list) names.push_back(p->Name);
-    EXPECT_EQ(names, (std::vector<std::string>{"Name", "Tag", "Caption", "Count", "Styles", "Title", "Data", "When",
-                                         "Ratio", "Mark"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"Name", "Tag", "Caption", "Count", "Styles", "Title",
+                                               "Data", "When", "Ratio", "Mark"}));
     EXPECT_EQ(list[2]->Owner, TDerived::StaticClass());
     SetPropValue(&derived, "Styles", "[fsItalic]");
     EXPECT_EQ(GetPropValue(&derived, "Styles").AsString(), "[fsItalic]");
@@ -271,7 +273,8 @@ TEST_F(Fixture, ColourAndCharsetIdentifiers) {
     };
     for (const auto& c : cases) {
         SetPropValueByPath(edCode, c.path, c.value);
-        EXPECT_EQ(GetPropValueByPath(edCode, c.path).AsInt64(), c.expected) << c.path << " " << VarToStr(c.value);
+        EXPECT_EQ(GetPropValueByPath(edCode, c.path).AsInt64(), c.expected)
+            << c.path << " " << VarToStr(c.value);
     }
     EXPECT_THROW(SetPropValueByPath(edCode, "Font.Charset", "GB_CHARSET"), EPropertyConvertError);
     std::string ident;
@@ -322,7 +325,8 @@ TEST_F(Fixture, PathsThroughSubObjectsCollectionsAndItems) {
     EXPECT_EQ(ResolvePropPath(grid, "Columns.Items_7.Title.Caption", &last), nullptr);
     EXPECT_EQ(ResolvePropPath(edCode, "Foo.Bar", &last), nullptr);
     EXPECT_EQ(ResolvePropPath(edCode, "Text.Bar", &last), nullptr);  // not an object
-    EXPECT_EQ(ResolvePropPath(grid, "Columns.Items_0.Title.Caption", &last), &grid->Columns.Column(0)->Title);
+    EXPECT_EQ(ResolvePropPath(grid, "Columns.Items_0.Title.Caption", &last),
+              &grid->Columns.Column(0)->Title);
     EXPECT_EQ(last, "Caption");
     EXPECT_THROW(SetPropValueByPath(edCode, "Foo.Bar", "x"), EPropertyError);
     EXPECT_THROW(SetPropValueByPath(edCode, "Font.Bar", "x"), EPropertyError);
@@ -337,8 +341,9 @@ TEST_F(Fixture, PathsThroughSubObjectsCollectionsAndItems) {
         const char* text;
         const char* name;
         int index;
-    } segs[] = {{"Items_3", "Items", 3}, {" Columns_12 ", "Columns", 12}, {"Items_", "Items_", -1},
-                {"Items_x", "Items_x", -1}, {"My_Name_2", "My_Name_2", -1}, {"Font", "Font", -1}};
+    } segs[] = {{"Items_3", "Items", 3},        {" Columns_12 ", "Columns", 12},
+                {"Items_", "Items_", -1},       {"Items_x", "Items_x", -1},
+                {"My_Name_2", "My_Name_2", -1}, {"Font", "Font", -1}};
     for (const auto& s : segs) {
         TPathSegment p = ParsePathSegment(s.text);
         EXPECT_EQ(p.Name, s.name) << s.text;

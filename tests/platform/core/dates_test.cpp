@@ -1,8 +1,9 @@
+#include "platform/core/dates.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "platform/core/dates.h"
 #include "platform/core/exceptions.h"
 #include "platform/core/formatsettings.h"
 

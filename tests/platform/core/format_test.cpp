@@ -1,7 +1,8 @@
+#include "platform/core/format.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/core/exceptions.h"
-#include "platform/core/format.h"
 #include "platform/core/text.h"
 
 using namespace plat;
@@ -84,12 +85,12 @@ TEST(Format, BadFormatsAndArgumentsRaise) {
         {"abc %", {}, ""},
         {"%-", {1}, ""},
         {"%5.", {1}, ""},
-        {"%q", {1}, ""},                // unknown type
+        {"%q", {1}, ""},  // unknown type
         {"%p", {1}, ""},
-        {"%*d", {"x", 1}, ""},          // star needs an integer
-        {"%.*f", {2}, ""},              // star consumed the only argument
-        {"%3:s", {"a"}, ""},            // index beyond the arguments
-        {"%99999999d", {1}, ""},        // absurd width
+        {"%*d", {"x", 1}, ""},    // star needs an integer
+        {"%.*f", {2}, ""},        // star consumed the only argument
+        {"%3:s", {"a"}, ""},      // index beyond the arguments
+        {"%99999999d", {1}, ""},  // absurd width
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.format);

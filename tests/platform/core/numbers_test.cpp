@@ -1,3 +1,5 @@
+#include "platform/core/numbers.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -5,7 +7,6 @@
 
 #include "platform/core/exceptions.h"
 #include "platform/core/formatsettings.h"
-#include "platform/core/numbers.h"
 
 using namespace plat;
 
@@ -14,10 +15,18 @@ TEST(Numbers, FloatToStrWritesFifteenDigits) {
         double v;
         const char* expected;
     } cases[] = {
-        {0, "0"},           {1.5, "1.5"},        {-0.25, "-0.25"},     {0.1 + 0.2, "0.3"},
-        {1e15, "1E15"},     {123456789012345, "123456789012345"},      {1e-5, "1E-5"},
-        {0.0001, "0.0001"}, {1.0 / 3, "0.333333333333333"},            {2.0 / 3, "0.666666666666667"},
-        {-1.5e300, "-1.5E300"}, {std::numeric_limits<double>::quiet_NaN(), "NAN"},
+        {0, "0"},
+        {1.5, "1.5"},
+        {-0.25, "-0.25"},
+        {0.1 + 0.2, "0.3"},
+        {1e15, "1E15"},
+        {123456789012345, "123456789012345"},
+        {1e-5, "1E-5"},
+        {0.0001, "0.0001"},
+        {1.0 / 3, "0.333333333333333"},
+        {2.0 / 3, "0.666666666666667"},
+        {-1.5e300, "-1.5E300"},
+        {std::numeric_limits<double>::quiet_NaN(), "NAN"},
         {-std::numeric_limits<double>::infinity(), "-INF"},
     };
     for (const Case& c : cases) EXPECT_EQ(FloatToStr(c.v), c.expected) << c.expected;
@@ -29,13 +38,26 @@ TEST(Numbers, FixedRoundsHalfAwayFromZeroOnEighteenDigits) {
         int decimals;
         const char* expected;
     } cases[] = {
-        {2.5, 0, "3"},          {-2.5, 0, "-3"},       {3.5, 0, "4"},        {0.125, 2, "0.13"},
-        {1.005, 2, "1.00"},     {2.675, 2, "2.67"},    {1.0049999, 2, "1.00"}, {0.5, 0, "1"},
-        {0.004, 2, "0.00"},     {-0.004, 2, "0.00"},   {9.995, 2, "9.99"},   {9.9951, 2, "10.00"},
-        {999.5, 0, "1000"},     {0, 3, "0.000"},       {1234567.891, 1, "1234567.9"},
-        {1e-20, 2, "0.00"},     {123, 20, "123.000000000000000000"},  // decimals clamp at 18
+        {2.5, 0, "3"},
+        {-2.5, 0, "-3"},
+        {3.5, 0, "4"},
+        {0.125, 2, "0.13"},
+        {1.005, 2, "1.00"},
+        {2.675, 2, "2.67"},
+        {1.0049999, 2, "1.00"},
+        {0.5, 0, "1"},
+        {0.004, 2, "0.00"},
+        {-0.004, 2, "0.00"},
+        {9.995, 2, "9.99"},
+        {9.9951, 2, "10.00"},
+        {999.5, 0, "1000"},
+        {0, 3, "0.000"},
+        {1234567.891, 1, "1234567.9"},
+        {1e-20, 2, "0.00"},
+        {123, 20, "123.000000000000000000"},  // decimals clamp at 18
     };
-    for (const Case& c : cases) EXPECT_EQ(FormatFixed(c.v, c.decimals), c.expected) << c.v << "/" << c.decimals;
+    for (const Case& c : cases)
+        EXPECT_EQ(FormatFixed(c.v, c.decimals), c.expected) << c.v << "/" << c.decimals;
 }
 
 TEST(Numbers, FloatToStrFFormats) {
@@ -73,7 +95,8 @@ TEST(Numbers, FormatFloatPictures) {
         {"#,##0.#######", 100, "100"},
         {"000", 7, "007"},
         {"0.0#", 1.5, "1.5"},
-        {"0.0#", 1.5551, "1.56"}, {"0.0#", 1.555, "1.55"},
+        {"0.0#", 1.5551, "1.56"},
+        {"0.0#", 1.555, "1.55"},
         {"0.00;(0.00)", -3.1, "(3.10)"},
         {"0.00;(0.00);'zero'", 0, "zero"},
         {"0.00;(0.00);'zero'", 0.001, "zero"},
@@ -86,7 +109,8 @@ TEST(Numbers, FormatFloatPictures) {
         {"", 1.5, "1.5"},
         {"#,##0", 1e19, "1E19"},
     };
-    for (const Case& c : cases) EXPECT_EQ(FormatFloat(c.format, c.v), c.expected) << c.format << " " << c.v;
+    for (const Case& c : cases)
+        EXPECT_EQ(FormatFloat(c.format, c.v), c.expected) << c.format << " " << c.v;
 }
 
 TEST(Numbers, ExistingParsersKeepTheirRules) {

@@ -1,7 +1,8 @@
+#include "platform/core/stringlist.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/core/exceptions.h"
-#include "platform/core/stringlist.h"
 
 using namespace plat;
 

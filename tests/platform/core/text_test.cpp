@@ -1,7 +1,8 @@
+#include "platform/core/text.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/core/exceptions.h"
-#include "platform/core/text.h"
 
 using namespace plat;
 
@@ -15,7 +16,9 @@ struct CpCase {
 
 const CpCase kRoundTrips[] = {
     {CodePage::Gbk, "中文简体", "\xD6\xD0\xCE\xC4\xBC\xF2\xCC\xE5"},
-    {CodePage::Gbk, "€5", "\x80" "5"},  // 0x80 is the euro sign of 936
+    {CodePage::Gbk, "€5",
+     "\x80"
+     "5"},  // 0x80 is the euro sign of 936
     {CodePage::Gbk, "委外进货单 A1", "\xCE\xAF\xCD\xE2\xBD\xF8\xBB\xF5\xB5\xA5 A1"},
     {CodePage::Big5, "中文繁體", "\xA4\xA4\xA4\xE5\xC1\x63\xC5\xE9"},
     {CodePage::Big5, "€", "\xA3\xE1"},
@@ -43,8 +46,11 @@ TEST(TextCodePage, StrictConversionRaisesNamingTheOffset) {
         EXPECT_NE(std::string(e.what()).find("offset 2"), std::string::npos) << e.what();
     }
     EXPECT_THROW(ToCodePage("中", CodePage::Us), EConvertError);
-    EXPECT_THROW(ToCodePage("a\xFF" "b", CodePage::Gbk), EConvertError);  // not UTF-8
-    EXPECT_THROW(FromCodePage("\xD6", CodePage::Gbk), EConvertError);     // cut lead byte
+    EXPECT_THROW(ToCodePage("a\xFF"
+                            "b",
+                            CodePage::Gbk),
+                 EConvertError);                                       // not UTF-8
+    EXPECT_THROW(FromCodePage("\xD6", CodePage::Gbk), EConvertError);  // cut lead byte
     EXPECT_THROW(FromCodePage("\x81\x20", CodePage::Big5), EConvertError);
 }
 
@@ -73,7 +79,8 @@ TEST(TextCodePage, Big5ExtensionGroupsMapBothWays) {
     struct Case {
         const char* bytes;
         char32_t cp;
-    } cases[] = {{"\x81\x80", 0xA001}, {"\xA3\xE1", 0xC122}, {"\xFE\xA0", 0xC07E}, {"\xA3\xC0", 0xC101}};
+    } cases[] = {
+        {"\x81\x80", 0xA001}, {"\xA3\xE1", 0xC122}, {"\xFE\xA0", 0xC07E}, {"\xA3\xC0", 0xC101}};
     SetBig5ExtensionGroups(true);
     for (const Case& c : cases) {
         std::string utf8 = FromCodePage(c.bytes, CodePage::Big5);
@@ -104,8 +111,10 @@ TEST(TextWidth, MatchesTheEncodedLength) {
     EXPECT_EQ(TextWidth("€", CodePage::Gbk), 1);
     EXPECT_EQ(TextWidth("€", CodePage::Big5), 2);
     EXPECT_EQ(TextWidth("é", CodePage::Us), 1);
-    EXPECT_EQ(TextWidth("😀"), 2);       // cannot be written: counted as a double-byte char
-    EXPECT_EQ(TextWidth("a\xFF" "b"), 3);  // invalid bytes count one each
+    EXPECT_EQ(TextWidth("😀"), 2);  // cannot be written: counted as a double-byte char
+    EXPECT_EQ(TextWidth("a\xFF"
+                        "b"),
+              3);  // invalid bytes count one each
 }
 
 TEST(TextWidth, CutNeverSplitsACharacter) {
@@ -114,10 +123,11 @@ TEST(TextWidth, CutNeverSplitsACharacter) {
         int width;
         const char* expected;
     } cases[] = {
-        {"中文字", 3, "中"}, {"中文字", 4, "中文"}, {"a中", 2, "a"}, {"a中", 3, "a中"},
-        {"abc", 0, ""},     {"abc", -1, ""},     {"abc", 10, "abc"}, {"\xE4\xB8", 5, "\xE4\xB8"},
+        {"中文字", 3, "中"}, {"中文字", 4, "中文"}, {"a中", 2, "a"},    {"a中", 3, "a中"},
+        {"abc", 0, ""},      {"abc", -1, ""},       {"abc", 10, "abc"}, {"\xE4\xB8", 5, "\xE4\xB8"},
     };
-    for (const Case& c : cases) EXPECT_EQ(CutToWidth(c.text, c.width), c.expected) << c.text << c.width;
+    for (const Case& c : cases)
+        EXPECT_EQ(CutToWidth(c.text, c.width), c.expected) << c.text << c.width;
 }
 
 TEST(TextWidth, PadsToTheWidth) {
@@ -173,7 +183,8 @@ TEST(TextFind, PosAndReplace) {
         {"abc", "", "x", ReplaceFlags::All, "abc"},
         {"中文中", "中", "A", ReplaceFlags::All, "A文A"},
     };
-    for (const auto& c : cases) EXPECT_EQ(StringReplace(c.s, c.from, c.to, c.flags), c.expected) << c.s;
+    for (const auto& c : cases)
+        EXPECT_EQ(StringReplace(c.s, c.from, c.to, c.flags), c.expected) << c.s;
 }
 
 TEST(TextHelpers, QuotedStrAndIntToHex) {

@@ -1,7 +1,8 @@
+#include "platform/core/variant.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/core/exceptions.h"
-#include "platform/core/variant.h"
 
 using namespace plat;
 

@@ -15,7 +15,8 @@ std::vector<TPacketField> flatFields() {
 
 std::vector<TPacketRow> flatRows(int n) {
     std::vector<TPacketRow> rows;
-    for (int i = 0; i < n; ++i) rows.push_back({TValueRow{std::to_string(i), "v" + std::to_string(i)}, {}});
+    for (int i = 0; i < n; ++i)
+        rows.push_back({TValueRow{std::to_string(i), "v" + std::to_string(i)}, {}});
     return rows;
 }
 
@@ -114,8 +115,10 @@ TEST(Apply, OneDeltaOfTheWholeTreeThenAnEmptyLog) {
 TEST(Apply, ServerAssignedValuesAreWrittenBackWithoutBeingLogged) {
     Document doc;
     doc.Open();
-    doc.provider->OnApplyRow = [](const TDeltaRow& d, int level, std::vector<TAssignedValue>& assigned) {
-        if (level == 0 && d.status == TUpdateStatus::usInserted) assigned.push_back({1, Variant("numbered")});
+    doc.provider->OnApplyRow = [](const TDeltaRow& d, int level,
+                                  std::vector<TAssignedValue>& assigned) {
+        if (level == 0 && d.status == TUpdateStatus::usInserted)
+            assigned.push_back({1, Variant("numbered")});
         return std::string();
     };
     doc.main->Append();
@@ -145,13 +148,16 @@ TEST(Apply, RefusedRowsGoThroughTheHandlerOfTheirLevel) {
         Variant oldQty, newQty, curQty;
     };
     std::vector<Seen> seen;
-    doc.body->OnReconcileError = [&](TClientDataSet* ds, EReconcileError& e, TUpdateKind kind, TReconcileAction& action) {
+    doc.body->OnReconcileError = [&](TClientDataSet* ds, EReconcileError& e, TUpdateKind kind,
+                                     TReconcileAction& action) {
         TField* q = ds->FieldByName("QTY");
-        seen.push_back({ds->Name(), e.Message(), kind, q->OldValue(), q->NewValue(), q->CurValue()});
+        seen.push_back(
+            {ds->Name(), e.Message(), kind, q->OldValue(), q->NewValue(), q->CurValue()});
         EXPECT_EQ(action, TReconcileAction::raSkip);
     };
     int mainCalls = 0;
-    doc.main->OnReconcileError = [&](TClientDataSet*, EReconcileError&, TUpdateKind, TReconcileAction&) { ++mainCalls; };
+    doc.main->OnReconcileError = [&](TClientDataSet*, EReconcileError&, TUpdateKind,
+                                     TReconcileAction&) { ++mainCalls; };
 
     EXPECT_EQ(doc.main->ApplyUpdates(0), 1);
     ASSERT_EQ(seen.size(), 1u);
@@ -173,17 +179,20 @@ TEST(Apply, ReconcileActions) {
         double qtyAfter;
         int changesAfter;
     };
-    for (Case c : {Case{TReconcileAction::raSkip, 5, 1}, Case{TReconcileAction::raCancel, 2, 0},
-                   Case{TReconcileAction::raRefresh, 99, 0}, Case{TReconcileAction::raCorrect, 7, 1},
-                   Case{TReconcileAction::raMerge, 5, 1}}) {
+    for (Case c :
+         {Case{TReconcileAction::raSkip, 5, 1}, Case{TReconcileAction::raCancel, 2, 0},
+          Case{TReconcileAction::raRefresh, 99, 0}, Case{TReconcileAction::raCorrect, 7, 1},
+          Case{TReconcileAction::raMerge, 5, 1}}) {
         Document doc;
         doc.Open();
-        doc.provider->Rows()[0].details[0][1].values = TValueRow{"A", "0002", "other", 99.0, Variant()};
+        doc.provider->Rows()[0].details[0][1].values =
+            TValueRow{"A", "0002", "other", 99.0, Variant()};
         doc.body->Last();
         doc.body->Edit();
         doc.body->FieldByName("QTY")->SetAsFloat(5);
         doc.body->Post();
-        doc.body->OnReconcileError = [&](TClientDataSet* ds, EReconcileError&, TUpdateKind, TReconcileAction& a) {
+        doc.body->OnReconcileError = [&](TClientDataSet* ds, EReconcileError&, TUpdateKind,
+                                         TReconcileAction& a) {
             if (c.action == TReconcileAction::raCorrect) ds->FieldByName("QTY")->SetNewValue(7);
             a = c.action;
         };
@@ -204,7 +213,8 @@ TEST(Apply, WithMaxErrorsMinusOneTheRestIsStoredAndOnlyRefusedRowsStay) {
     Document doc;
     doc.Open();
     doc.provider->OnApplyRow = [](const TDeltaRow& d, int level, std::vector<TAssignedValue>&) {
-        return level == 1 && d.newValues[2].AsString() == "refuse" ? std::string("no") : std::string();
+        return level == 1 && d.newValues[2].AsString() == "refuse" ? std::string("no")
+                                                                   : std::string();
     };
     doc.main->Edit();
     doc.main->FieldByName("NAME")->SetAsString("stored");

@@ -25,9 +25,10 @@ inline TPacketField keyField(const std::string& name, int size) {
 inline std::vector<TPacketField> documentFields() {
     TPacketField serials = PacketField("qryFoot", TFieldType::ftDataSet, 0,
                                        {keyField("H", 4), keyField("LN", 4), keyField("SN", 20)});
-    TPacketField lines = PacketField("qryBody", TFieldType::ftDataSet, 0,
-                                     {keyField("H", 4), keyField("LN", 4), PacketField("ITEM", TFieldType::ftString, 10),
-                                      PacketField("QTY", TFieldType::ftFloat), serials});
+    TPacketField lines = PacketField(
+        "qryBody", TFieldType::ftDataSet, 0,
+        {keyField("H", 4), keyField("LN", 4), PacketField("ITEM", TFieldType::ftString, 10),
+         PacketField("QTY", TFieldType::ftFloat), serials});
     return {keyField("H", 4), PacketField("NAME", TFieldType::ftString, 20),
             PacketField("TOTAL", TFieldType::ftFloat), lines};
 }
@@ -36,19 +37,21 @@ inline TPacketRow serialRow(const std::string& h, const std::string& ln, const s
     return TPacketRow{TValueRow{h, ln, sn}, {}};
 }
 
-inline TPacketRow lineRow(const std::string& h, const std::string& ln, const std::string& item, double qty,
-                          std::vector<TPacketRow> serials = {}) {
+inline TPacketRow lineRow(const std::string& h, const std::string& ln, const std::string& item,
+                          double qty, std::vector<TPacketRow> serials = {}) {
     return TPacketRow{TValueRow{h, ln, item, qty, Variant()}, {serials}};
 }
 
-inline TPacketRow headerRow(const std::string& h, const std::string& name, std::vector<TPacketRow> lines) {
+inline TPacketRow headerRow(const std::string& h, const std::string& name,
+                            std::vector<TPacketRow> lines) {
     return TPacketRow{TValueRow{h, name, 0.0, Variant()}, {lines}};
 }
 
 // Two headers: A with lines 0001 (two serials) and 0002; B with line 0001.
 inline std::vector<TPacketRow> documentRows() {
     return {headerRow("A", "alpha",
-                      {lineRow("A", "0001", "X", 1, {serialRow("A", "0001", "S1"), serialRow("A", "0001", "S2")}),
+                      {lineRow("A", "0001", "X", 1,
+                               {serialRow("A", "0001", "S1"), serialRow("A", "0001", "S2")}),
                        lineRow("A", "0002", "Y", 2)}),
             headerRow("B", "beta", {lineRow("B", "0001", "Z", 3)})};
 }
@@ -84,7 +87,9 @@ struct EventLog {
 
     void Attach(TDataSet* ds) {
         std::string n = ds->Name();
-        auto rec = [this, n](const char* e) { return TDataSetNotifyEvent([this, n, e](TDataSet*) { lines.push_back(n + "." + e); }); };
+        auto rec = [this, n](const char* e) {
+            return TDataSetNotifyEvent([this, n, e](TDataSet*) { lines.push_back(n + "." + e); });
+        };
         ds->BeforeOpen = rec("BeforeOpen");
         ds->AfterOpen = rec("AfterOpen");
         ds->BeforeEdit = rec("BeforeEdit");

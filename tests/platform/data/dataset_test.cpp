@@ -41,7 +41,8 @@ TEST_F(Events, EditPostCancelDeleteAndScrollOrders) {
     EXPECT_EQ(log.Joined(), "D.BeforeDelete D.BeforeScroll D.AfterDelete D.AfterScroll");
     log.Clear();
     ds->Insert();
-    EXPECT_EQ(log.Joined(), "D.BeforeInsert D.BeforeScroll D.OnNewRecord D.AfterInsert D.AfterScroll");
+    EXPECT_EQ(log.Joined(),
+              "D.BeforeInsert D.BeforeScroll D.OnNewRecord D.AfterInsert D.AfterScroll");
     log.Clear();
     ds->Delete();  // from insert it is Cancel
     EXPECT_EQ(log.Joined(), "D.BeforeCancel D.AfterCancel");
@@ -315,12 +316,12 @@ TEST(Locate, OnAnIndexFindsWhatAScanFinds) {
         int id;
     };
     const Case cases[] = {
-        {"byName", "NAME", "N1", loPartialKey, 1},   // ascending: the first of the range
+        {"byName", "NAME", "N1", loPartialKey, 1},       // ascending: the first of the range
         {"byNameDesc", "NAME", "N1", loPartialKey, 12},  // descending: the range is not a prefix
         {"byNameDesc", "NAME", "n", loPartialKey | loCaseInsensitive, 9},
-        {"byName", "NAME", 5, 0, 5},                 // a number sought in a text field
+        {"byName", "NAME", 5, 0, 5},  // a number sought in a text field
         {"byName", "NAME", 7.0, 0, -1},
-        {"byAmt", "AMT", "4.5", 0, 3},               // a text sought in a number field
+        {"byAmt", "AMT", "4.5", 0, 3},  // a text sought in a number field
         {"byAmt", "AMT", "x", 0, -1},
     };
     ds->IndexDefs().Add("byName", "NAME", 0);
@@ -331,7 +332,9 @@ TEST(Locate, OnAnIndexFindsWhatAScanFinds) {
         ds->First();
         bool found = ds->Locate(c.field, c.key, c.options);
         EXPECT_EQ(found, c.id > 0) << c.order << " " << VarToStr(c.key);
-        if (found) EXPECT_EQ(ds->FieldByName("ID")->AsInteger(), c.id) << c.order << " " << VarToStr(c.key);
+        if (found)
+            EXPECT_EQ(ds->FieldByName("ID")->AsInteger(), c.id)
+                << c.order << " " << VarToStr(c.key);
     }
 }
 
@@ -343,7 +346,8 @@ TEST(Indexes, AVariantFieldHoldingMixedValuesStillSorts) {
     ds->SetIndexFieldNames("V");
     // Numbers and numeric texts mixed: an order that contradicted itself
     // would lose rows from the index.
-    for (const Variant& v : {Variant("b"), Variant(20), Variant("3"), Variant("a"), Variant(1), Variant("10")}) {
+    for (const Variant& v :
+         {Variant("b"), Variant(20), Variant("3"), Variant("a"), Variant(1), Variant("10")}) {
         ds->Append();
         ds->FieldByName("V")->SetValue(v);
         ds->Post();
@@ -387,7 +391,8 @@ TEST(Indexes, FieldNamesNamedIndexesDescendingAndFindKey) {
     for (int i = 0; i < 5; ++i) {
         ds->Append();
         ds->FieldByName("ID")->SetAsInteger(i + 1);
-        ds->FieldByName("NAME")->SetAsString(std::string(1, (char)('a' + (i % 2) * 25 - (i % 2) * 0)));
+        ds->FieldByName("NAME")->SetAsString(
+            std::string(1, (char)('a' + (i % 2) * 25 - (i % 2) * 0)));
         ds->FieldByName("AMT")->SetAsFloat(amts[i]);
         ds->Post();
     }
@@ -448,7 +453,8 @@ TEST(Filters, ExpressionsAndOnFilterRecordKeepCountsAndRecNoRight) {
     ds->SetFilterOptions(foCaseInsensitive | foNoPartialCompare);
     EXPECT_EQ(ds->RecordCount(), 0);
     ds->SetFilter("");
-    ds->SetOnFilterRecord([](TDataSet* d, bool& accept) { accept = d->FieldByName("ID")->AsInteger() % 2 == 0; });
+    ds->SetOnFilterRecord(
+        [](TDataSet* d, bool& accept) { accept = d->FieldByName("ID")->AsInteger() % 2 == 0; });
     EXPECT_EQ(ds->RecordCount(), 3);
     // A posted change that fails the filter leaves the view.
     ds->First();
@@ -474,7 +480,8 @@ TEST(Filters, AFilterThatCannotBeEvaluatedLeavesTheOneBefore) {
     EXPECT_THROW(ds->SetFilter("NOPE = 1"), EDatabaseError);
     EXPECT_EQ(ds->Filter(), "ID > 4");
     EXPECT_EQ(ds->RecordCount(), 2);
-    EXPECT_THROW(ds->SetOnFilterRecord([](TDataSet*, bool&) { throw EDatabaseError("no"); }), EDatabaseError);
+    EXPECT_THROW(ds->SetOnFilterRecord([](TDataSet*, bool&) { throw EDatabaseError("no"); }),
+                 EDatabaseError);
     EXPECT_FALSE(ds->OnFilterRecord());
     EXPECT_EQ(ds->RecordCount(), 2);
     ds->Next();
@@ -678,7 +685,7 @@ TEST(Clones, ARecordRemovedThroughAnotherCursorCannotBePosted) {
     ds->Edit();
     ds->FieldByName("NAME")->SetAsString("x");
     clone->Last();
-    clone->Delete();  // insert + delete: the row is gone
+    clone->Delete();    // insert + delete: the row is gone
     (void)ds->RecNo();  // the cursor looks for its record meanwhile
     EXPECT_THROW(ds->Post(), EDatabaseError);
     EXPECT_EQ(ds->State(), dsEdit);

@@ -78,7 +78,7 @@ TEST(DataSource, FieldLinksShowEditAndWriteBackBeforePost) {
     EXPECT_EQ(ds->State(), dsEdit);
     EXPECT_EQ(edit.editingChanges, 1);
     EXPECT_EQ(ds->FieldByName("NAME")->AsString(), "N2");  // not written yet
-    ds->Post();  // controls flush their text first
+    ds->Post();                                            // controls flush their text first
     EXPECT_EQ(ds->FieldByName("NAME")->AsString(), "typed");
     EXPECT_FALSE(edit.link.Modified());
     edit.Type("again");
@@ -87,7 +87,8 @@ TEST(DataSource, FieldLinksShowEditAndWriteBackBeforePost) {
     ds->Cancel();
 
     // A form finds the controls bound to a field, and a field asks them for the focus.
-    EXPECT_EQ(ds->BoundControls(ds->FieldByName("NAME")), std::vector<TComponent*>{&edit.component});
+    EXPECT_EQ(ds->BoundControls(ds->FieldByName("NAME")),
+              std::vector<TComponent*>{&edit.component});
     EXPECT_TRUE(ds->BoundControls(ds->FieldByName("ID")).empty());
     ds->FieldByName("NAME")->FocusControl();
     EXPECT_EQ(edit.focused, 1);

@@ -186,7 +186,8 @@ TEST_F(Fields, WritesInsideValidateRunTheirOwnValidationsInOrder) {
     name->OnChange = [&](TField*) { order.push_back("NAME changed"); };
     ds->Edit();
     name->SetAsString("x");
-    EXPECT_EQ(order, (std::vector<std::string>{"NAME", "AMT=9", "AMT changed", "ID=5", "NAME end", "NAME changed"}));
+    EXPECT_EQ(order, (std::vector<std::string>{"NAME", "AMT=9", "AMT changed", "ID=5", "NAME end",
+                                               "NAME changed"}));
     ds->Cancel();
 }
 

@@ -238,7 +238,7 @@ TEST_F(Nested, CancelUpdatesOnALevelRevertsThatLevelAndBelow) {
 }
 
 TEST_F(Nested, RowsDeletedWithTheirMasterComeBackOnlyWithIt) {
-    main->Delete();  // A with its lines and serials
+    main->Delete();         // A with its lines and serials
     body->CancelUpdates();  // B's lines have nothing to cancel; A's stay deleted
     EXPECT_EQ(main->ChangeCount(), 5);
     EXPECT_EQ(main->ApplyUpdates(0), 0);

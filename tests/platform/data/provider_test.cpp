@@ -1,7 +1,8 @@
+#include "platform/data/provider.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/core/exceptions.h"
-#include "platform/data/provider.h"
 
 using namespace plat;
 
@@ -32,9 +33,20 @@ TPacketRow row(std::initializer_list<Variant> v, std::vector<std::vector<TPacket
 
 TEST(ValueRow, KeepsEveryKindOfValueApart) {
     Variant arr = VarArrayOf({1, "x", Null()});
-    TValueRow r{Variant(), Null(), std::string(), "中文", 0.0, -2.5, 7, true,
-                Variant::Currency(12.3456), Variant::Date(45000.5), Variant::Wide("w"), arr,
-                Variant::Integer(VarType::SmallInt, -3), Variant((long long)1 << 40)};
+    TValueRow r{Variant(),
+                Null(),
+                std::string(),
+                "中文",
+                0.0,
+                -2.5,
+                7,
+                true,
+                Variant::Currency(12.3456),
+                Variant::Date(45000.5),
+                Variant::Wide("w"),
+                arr,
+                Variant::Integer(VarType::SmallInt, -3),
+                Variant((long long)1 << 40)};
     auto v = r.Values();
     ASSERT_EQ(v.size(), 14u);
     EXPECT_TRUE(v[0].IsEmpty());
@@ -61,8 +73,8 @@ TEST(ProviderEncoding, PacketDeltaAndReplySurviveTheWire) {
     TDataPacket p;
     p.fields = headerFields();
     p.endOfData = false;
-    p.rows = {row({"A", "name", "n", Variant()},
-                  {{row({"0001", 2.0, Variant()}, {{row({"S1"})}})}})};
+    p.rows = {
+        row({"A", "name", "n", Variant()}, {{row({"0001", 2.0, Variant()}, {{row({"S1"})}})}})};
     EXPECT_EQ(DecodePacket(EncodePacket(p)), p);
 
     TDelta d;
@@ -70,8 +82,12 @@ TEST(ProviderEncoding, PacketDeltaAndReplySurviveTheWire) {
     TDeltaRow master;
     master.id = 7;
     master.oldValues = TValueRow{"A", "name", "n", Variant()};
-    TDeltaRow line{8, TUpdateStatus::usModified, TValueRow{"0001", 2.0, Variant()},
-                   TValueRow{"0001", 3.0, Variant()}, {false, true, false}, {}};
+    TDeltaRow line{8,
+                   TUpdateStatus::usModified,
+                   TValueRow{"0001", 2.0, Variant()},
+                   TValueRow{"0001", 3.0, Variant()},
+                   {false, true, false},
+                   {}};
     master.details = {{line}};
     d.rows = {master};
     EXPECT_EQ(DecodeDelta(EncodeDelta(d)), d);
@@ -134,11 +150,19 @@ TEST(MemoryProvider, RefusesRowsChangedSinceReadAndRollsBack) {
                       {row({"A", "old", "", Variant()}), row({"B", "bee", "", Variant()})});
     TDelta d;
     d.fields = p.Fields();
-    d.rows.push_back({1, TUpdateStatus::usModified, TValueRow{"A", "old", "", Variant()},
-                      TValueRow{"A", "new", "", Variant()}, {false, true, false, false}, {}});
+    d.rows.push_back({1,
+                      TUpdateStatus::usModified,
+                      TValueRow{"A", "old", "", Variant()},
+                      TValueRow{"A", "new", "", Variant()},
+                      {false, true, false, false},
+                      {}});
     // The second row was read as "stale": the server now holds "bee".
-    d.rows.push_back({2, TUpdateStatus::usModified, TValueRow{"B", "stale", "", Variant()},
-                      TValueRow{"B", "x", "", Variant()}, {false, true, false, false}, {}});
+    d.rows.push_back({2,
+                      TUpdateStatus::usModified,
+                      TValueRow{"B", "stale", "", Variant()},
+                      TValueRow{"B", "x", "", Variant()},
+                      {false, true, false, false},
+                      {}});
     TApplyReply r = p.ApplyUpdates(d, 0);
     EXPECT_FALSE(r.committed);
     EXPECT_EQ(r.errorCount, 1);

@@ -23,8 +23,9 @@ TEST(Published, DataSetEventsAreSavedClearedAndRestoredByName) {
     auto* ds = simpleDataSet(&o, 3);
     Handlers h;
     ds->AfterScroll = TDataSetNotifyEvent(&h, &Handlers::cdsAfterScroll);
-    static const char* const names[] = {"AfterEdit", "AfterInsert", "AfterOpen", "AfterPost", "BeforeEdit",
-                                        "BeforeInsert", "BeforeOpen", "BeforePost", "BeforeScroll", "AfterScroll"};
+    static const char* const names[] = {"AfterEdit",    "AfterInsert",  "AfterOpen",  "AfterPost",
+                                        "BeforeEdit",   "BeforeInsert", "BeforeOpen", "BeforePost",
+                                        "BeforeScroll", "AfterScroll"};
     std::vector<EventHandle> saved;
     for (const char* n : names) {
         saved.push_back(GetMethodProp(ds, n));
@@ -49,8 +50,9 @@ TEST(Published, FieldPropertiesAndEventsByName) {
     ds->Edit();
     f->SetAsString("x");
     EXPECT_EQ(h.validations, 1);
-    EXPECT_THROW(SetMethodProp(f, "OnChange", TDataSetNotifyEvent(&h, &Handlers::cdsAfterScroll).Handle()),
-                 EPropertyError);
+    EXPECT_THROW(
+        SetMethodProp(f, "OnChange", TDataSetNotifyEvent(&h, &Handlers::cdsAfterScroll).Handle()),
+        EPropertyError);
     ds->Cancel();
 
     SetOrdProp(f, "ReadOnly", 1);

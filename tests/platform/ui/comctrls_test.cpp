@@ -1,3 +1,5 @@
+#include "platform/ui/comctrls.h"
+
 #include <gtest/gtest.h>
 
 #include <QMenu>
@@ -6,7 +8,6 @@
 #include "platform/core/exceptions.h"
 #include "platform/core/text.h"
 #include "platform/ui/buttons.h"
-#include "platform/ui/comctrls.h"
 #include "platform/ui/extctrls.h"
 #include "platform/ui/screenshot.h"
 #include "ui_test_util.h"
@@ -29,7 +30,7 @@ struct Host {
 // A page control that paints its tabs itself and records what it was asked.
 class TRecordingPages : public TPageControl {
     PLAT_CLASS(TRecordingPages, TPageControl)
-public:
+  public:
     using TPageControl::TPageControl;
     std::vector<std::string> drawn;
     void DrawTab(int tabIndex, const TRect& r, bool active) override {
@@ -87,7 +88,8 @@ TEST(PageControl, UserChangesAskOnChangingThenRaiseOnChange) {
     EXPECT_EQ(pc->ActivePage(), b);
     EXPECT_TRUE(b->Visible());
     EXPECT_FALSE(a->Visible());
-    EXPECT_EQ(h.log, (std::vector<std::string>{"changing", "changing", "show B", "hide A", "change"}));
+    EXPECT_EQ(h.log,
+              (std::vector<std::string>{"changing", "changing", "show B", "hide A", "change"}));
     // The program's change raises nothing; the next page skips hidden tabs.
     h.log.clear();
     c->SetTabVisible(false);
@@ -245,7 +247,11 @@ TEST(ListView, ReportColumnsSubItemsAndSorting) {
     });
     lv->SetSortType(TSortType::stData);
     EXPECT_EQ(lv->Items()->Item(0)->Caption(), "C03");
-    lv->CustomSort([](TListItem* a, TListItem* b, intptr_t) { return a->SubItems()->Strings(0).compare(b->SubItems()->Strings(0)); }, 0);
+    lv->CustomSort(
+        [](TListItem* a, TListItem* b, intptr_t) {
+            return a->SubItems()->Strings(0).compare(b->SubItems()->Strings(0));
+        },
+        0);
     EXPECT_EQ(lv->Items()->Item(0)->SubItems()->Strings(0), "垫片");
     EXPECT_EQ(lv->FindCaption(0, "b0", true, true, false)->Caption(), "B02");
     EXPECT_EQ(lv->FindCaption(0, "b0", false, true, false), nullptr);
@@ -259,16 +265,17 @@ TEST(ListView, SelectionAndCaptionEditEvents) {
     TListItem* b = lv->Items()->Add();
     b->SetCaption("two");
     std::vector<std::string> log;
-    lv->OnSelectItem = Event<TObject*, TListItem*, bool>([&](TObject*, TListItem* i, bool s) {
-        log.push_back(i->Caption() + (s ? "+" : "-"));
-    });
+    lv->OnSelectItem = Event<TObject*, TListItem*, bool>(
+        [&](TObject*, TListItem* i, bool s) { log.push_back(i->Caption() + (s ? "+" : "-")); });
     lv->SetSelected(a);
     lv->SetSelected(b);
     EXPECT_EQ(log, (std::vector<std::string>{"one+", "one-", "two+"}));
     EXPECT_EQ(lv->ItemIndex(), 1);
     bool allow = true;
-    lv->OnEditing = Event<TObject*, TListItem*, bool&>([&](TObject*, TListItem*, bool& ok) { ok = allow; });
-    lv->OnEdited = Event<TObject*, TListItem*, std::string&>([](TObject*, TListItem*, std::string& s) { s += "!"; });
+    lv->OnEditing =
+        Event<TObject*, TListItem*, bool&>([&](TObject*, TListItem*, bool& ok) { ok = allow; });
+    lv->OnEdited = Event<TObject*, TListItem*, std::string&>(
+        [](TObject*, TListItem*, std::string& s) { s += "!"; });
     lv->CaptionEdited(b, "deux");
     EXPECT_EQ(b->Caption(), "deux!");
     allow = false;
@@ -364,7 +371,8 @@ TEST(TreeView, ChangingCanRefuseAndExpandingFillsChildren) {
         log.push_back("changing " + node->Text());
         ok = allow;
     });
-    tv->OnChange = Event<TObject*, TTreeNode*>([&](TObject*, TTreeNode* node) { log.push_back("change " + node->Text()); });
+    tv->OnChange = Event<TObject*, TTreeNode*>(
+        [&](TObject*, TTreeNode* node) { log.push_back("change " + node->Text()); });
     tv->SetSelected(a);
     allow = false;
     tv->SetSelected(b);
@@ -387,7 +395,8 @@ TEST(Buttons, GlyphStripsGiveTheStatesImage) {
         TBitmap strip(n * 3, 3);
         for (int i = 0; i < n; ++i)
             for (int y = 0; y < 3; ++y)
-                for (int x = 0; x < 3; ++x) strip.SetPixel(i * 3 + x, y, y == 2 && x == 0 ? clOlive : colors[i]);
+                for (int x = 0; x < 3; ++x)
+                    strip.SetPixel(i * 3 + x, y, y == 2 && x == 0 ? clOlive : colors[i]);
         return strip;
     };
     struct Case {
@@ -395,9 +404,9 @@ TEST(Buttons, GlyphStripsGiveTheStatesImage) {
         TButtonState state;
         TColor expect;
     } cases[] = {
-        {4, TButtonState::bsUp, clRed},      {4, TButtonState::bsDisabled, clLime},
-        {4, TButtonState::bsDown, clBlue},   {4, TButtonState::bsExclusive, clYellow},
-        {2, TButtonState::bsDown, clRed},    {3, TButtonState::bsExclusive, clBlue},
+        {4, TButtonState::bsUp, clRed},    {4, TButtonState::bsDisabled, clLime},
+        {4, TButtonState::bsDown, clBlue}, {4, TButtonState::bsExclusive, clYellow},
+        {2, TButtonState::bsDown, clRed},  {3, TButtonState::bsExclusive, clBlue},
     };
     for (auto& c : cases) {
         TBitmap strip = stripOf(c.num);

@@ -139,7 +139,8 @@ struct FocusForm {
         e->SetName(name);
         e->SetParent(form);
         e->SetTop(order * 30);
-        e->OnEnter = TNotifyEvent([this, e](TObject*) { events.push_back("enter " + e->Name()); }, e);
+        e->OnEnter =
+            TNotifyEvent([this, e](TObject*) { events.push_back("enter " + e->Name()); }, e);
         e->OnExit = TNotifyEvent(
             [this, e](TObject*) {
                 TWinControl* next = form->ActiveControl();

@@ -1,3 +1,5 @@
+#include "platform/ui/dbctrls.h"
+
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -5,7 +7,6 @@
 #include "platform/core/exceptions.h"
 #include "platform/data/clientdataset.h"
 #include "platform/data/datasource.h"
-#include "platform/ui/dbctrls.h"
 #include "ui_test_util.h"
 
 using namespace plat;
@@ -160,7 +161,8 @@ TEST(DBEdit, TheFieldCanAskForTheFocus) {
     f.other->SetFocus();
     f.ds->FieldByName("TH004")->FocusControl();
     EXPECT_TRUE(f.code->Focused());
-    EXPECT_EQ(reinterpret_cast<TFieldDataLink*>(f.code->Perform(CM_GETDATALINK)), f.code->DataLink());
+    EXPECT_EQ(reinterpret_cast<TFieldDataLink*>(f.code->Perform(CM_GETDATALINK)),
+              f.code->DataLink());
 }
 
 TEST(DBCheckBox, FlagTextsAndGrayed) {

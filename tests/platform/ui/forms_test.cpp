@@ -14,20 +14,25 @@ using namespace plat;
 namespace {
 class TfrmProbe : public TForm {
     PLAT_CLASS(TfrmProbe, TForm)
-public:
+  public:
     explicit TfrmProbe(TComponent* owner, std::vector<std::string>* log) : TForm(owner), log_(log) {
         OnCreate = TNotifyEvent(this, &TfrmProbe::FormCreate);
         OnShow = TNotifyEvent([this](TObject*) { log_->push_back("show"); }, this);
         OnHide = TNotifyEvent([this](TObject*) { log_->push_back("hide"); }, this);
-        OnCloseQuery = TCloseQueryEvent([this](TObject*, bool& can) {
-            log_->push_back("closequery");
-            can = allowClose;
-        }, this);
-        OnClose = TCloseEvent([this](TObject*, TCloseAction& a) {
-            log_->push_back("close");
-            a = action;
-        }, this);
-        OnDestroy = TNotifyEvent([this](TObject*) { log_->push_back("destroy " + Caption()); }, this);
+        OnCloseQuery = TCloseQueryEvent(
+            [this](TObject*, bool& can) {
+                log_->push_back("closequery");
+                can = allowClose;
+            },
+            this);
+        OnClose = TCloseEvent(
+            [this](TObject*, TCloseAction& a) {
+                log_->push_back("close");
+                a = action;
+            },
+            this);
+        OnDestroy =
+            TNotifyEvent([this](TObject*) { log_->push_back("destroy " + Caption()); }, this);
         btnOK = new TButton(this);
         btnOK->SetParent(this);
         btnOK->ModalResult = mrOk;
@@ -37,7 +42,7 @@ public:
     TCloseAction action = TCloseAction::caHide;
     TButton* btnOK;
 
-private:
+  private:
     std::vector<std::string>* log_;
 };
 }  // namespace
@@ -51,7 +56,8 @@ TEST(Forms, CreateShowHideCloseFree) {
     f->Close();
     EXPECT_FALSE(f->Visible());
     f->Free();
-    EXPECT_EQ(log, (std::vector<std::string>{"create", "show", "closequery", "close", "hide", "destroy probe"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"create", "show", "closequery", "close", "hide",
+                                             "destroy probe"}));
 }
 
 TEST(Forms, CloseQueryAndCloseActions) {
@@ -187,10 +193,13 @@ TEST(Dialogs, MessageDialogsThroughTheService) {
     EXPECT_EQ(MessageDlg("保存吗?", TMsgDlgType::mtConfirmation, mbYesNoCancel), mrNo);
     // Unanswered: the default button's result.
     EXPECT_EQ(MessageDlg("确定?", TMsgDlgType::mtConfirmation, mbOKCancel), mrOk);
-    EXPECT_EQ(Application->MessageBox("继续?", "Error!!", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2), IDNO);
+    EXPECT_EQ(
+        Application->MessageBox("继续?", "Error!!", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2),
+        IDNO);
     auto& r = cap.dialogs->Requests();
     ASSERT_EQ(r.size(), 3u);
-    EXPECT_EQ(r[0].Order, (std::vector<TMsgDlgBtn>{TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo, TMsgDlgBtn::mbCancel}));
+    EXPECT_EQ(r[0].Order,
+              (std::vector<TMsgDlgBtn>{TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo, TMsgDlgBtn::mbCancel}));
     EXPECT_EQ(r[2].Caption, "Error!!");
     EXPECT_EQ(r[2].Type, TMsgDlgType::mtConfirmation);
 }

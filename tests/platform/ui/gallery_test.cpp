@@ -38,8 +38,8 @@ TEST(Gallery, EveryControlPaints) {
     glyph.Canvas()->Rectangle(3, 3, 15, 15);
     images->AddMasked(glyph, clDefault);
     tb->SetImages(images);
-    for (auto st : {TToolButtonStyle::tbsButton, TToolButtonStyle::tbsSeparator, TToolButtonStyle::tbsDropDown,
-                    TToolButtonStyle::tbsCheck}) {
+    for (auto st : {TToolButtonStyle::tbsButton, TToolButtonStyle::tbsSeparator,
+                    TToolButtonStyle::tbsDropDown, TToolButtonStyle::tbsCheck}) {
         auto* b = new TToolButton(f);
         b->SetParent(tb);
         b->SetStyle(st);

@@ -1,7 +1,8 @@
+#include "platform/ui/graphics.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/core/exceptions.h"
-#include "platform/ui/graphics.h"
 #include "platform/ui/resources.h"
 
 using namespace plat;

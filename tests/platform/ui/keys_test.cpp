@@ -33,7 +33,8 @@ struct KeyForm {
         form->SetKeyPreview(true);
         form->OnKeyDown = TKeyEvent(
             [this](TObject*, uint16_t& k, TShiftState s) {
-                log.push_back("form down " + std::to_string(k) + (s.Contains(ssCtrl) ? " ctrl" : ""));
+                log.push_back("form down " + std::to_string(k) +
+                              (s.Contains(ssCtrl) ? " ctrl" : ""));
                 if (k == swallowKey) k = 0;
             },
             form);
@@ -43,8 +44,15 @@ struct KeyForm {
                 if (c == replaceChar) c = replaceWith;
             },
             form);
-        edit->OnKeyDown = TKeyEvent([this](TObject*, uint16_t& k, TShiftState) { log.push_back("edit down " + std::to_string(k)); }, edit);
-        edit->OnKeyPress = TKeyPressEvent([this](TObject*, char32_t& c) { log.push_back("edit press " + std::to_string((unsigned)c)); }, edit);
+        edit->OnKeyDown =
+            TKeyEvent([this](TObject*, uint16_t& k,
+                             TShiftState) { log.push_back("edit down " + std::to_string(k)); },
+                      edit);
+        edit->OnKeyPress = TKeyPressEvent(
+            [this](TObject*, char32_t& c) {
+                log.push_back("edit press " + std::to_string((unsigned)c));
+            },
+            edit);
         ok->OnClick = TNotifyEvent([this](TObject*) { log.push_back("ok"); }, ok);
         cancel->OnClick = TNotifyEvent([this](TObject*) { log.push_back("cancel"); }, cancel);
         uitest::ShowActive(form);
@@ -73,7 +81,8 @@ TEST(Keys, FormPreviewsBeforeTheControlAndCanSwallow) {
 TEST(Keys, KeyPressGetsControlCharactersForCtrlLetters) {
     KeyForm f;
     f.edit->SimulateKey('C', {ssCtrl});
-    EXPECT_EQ(f.log, (std::vector<std::string>{"form down 67 ctrl", "edit down 67", "form press 3", "edit press 3"}));
+    EXPECT_EQ(f.log, (std::vector<std::string>{"form down 67 ctrl", "edit down 67", "form press 3",
+                                               "edit press 3"}));
     f.log.clear();
     f.edit->SimulateKey('V', {ssCtrl});
     EXPECT_EQ(f.log.back(), "edit press 22");
@@ -113,7 +122,8 @@ TEST(Keys, EnterAndEscapeGoToTheDefaultAndCancelButtons) {
     f.log.clear();
     f.ok->SetDefault(false);
     f.edit->SimulateKey(VK_RETURN);
-    EXPECT_EQ(f.log, (std::vector<std::string>{"form down 13", "edit down 13", "form press 13", "edit press 13"}));
+    EXPECT_EQ(f.log, (std::vector<std::string>{"form down 13", "edit down 13", "form press 13",
+                                               "edit press 13"}));
 }
 
 TEST(Keys, TabMovesTheFocusWithoutReachingTheHandlers) {
@@ -183,7 +193,7 @@ namespace {
 // A form answering our own WM_USER messages the way the document forms do.
 class MsgForm : public TForm {
     PLAT_CLASS(MsgForm, TForm)
-public:
+  public:
     using TForm::TForm;
     std::vector<std::string> got;
     void WndProc(TMessage& m) override {
@@ -229,7 +239,8 @@ TEST(Messages, EntryPointSwallowsTheSilentAbortAndShowsOtherErrors) {
     ASSERT_EQ(cap.dialogs->Requests().size(), 1u);
     EXPECT_EQ(cap.dialogs->Requests()[0].Text, "'x' is not a valid integer value.");
     EXPECT_EQ(cap.dialogs->Requests()[0].Type, TMsgDlgType::mtError);
-    EXPECT_EQ(cap.log, (std::vector<std::string>{"EConvertError: 'x' is not a valid integer value"}));
+    EXPECT_EQ(cap.log,
+              (std::vector<std::string>{"EConvertError: 'x' is not a valid integer value"}));
     // Perform is a plain call: the exception reaches the caller.
     EXPECT_THROW(f->Perform(WM_USER + 12), EConvertError);
     f->Free();

@@ -1,7 +1,8 @@
+#include "platform/ui/mask.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/core/exceptions.h"
-#include "platform/ui/mask.h"
 #include "platform/ui/utf8.h"
 #include "ui_test_util.h"
 
@@ -27,13 +28,13 @@ TEST(EditMask, TextAndEditTextRoundTrip) {
         const char* back;
     } cases[] = {
         {"99:99;1;_", "12:30", "12:30", "12:30"},
-        {"99:99;1;_", "1230", "12:30", "12:30"},         // literals put in
+        {"99:99;1;_", "1230", "12:30", "12:30"},  // literals put in
         {"9999/99/99;1;_", "2024/1/5", "2024/1_/5_", "2024/1 /5 "},
         {"000-0000;0;_", "1234567", "123-4567", "1234567"},
-        {"000-0000;0;_", "12", "12_-____", "12"},        // literals not saved
-        {"!999;0;_", "7", "__7", "7"},                  // optional positions lead
+        {"000-0000;0;_", "12", "12_-____", "12"},  // literals not saved
+        {"!999;0;_", "7", "__7", "7"},             // optional positions lead
         {">LLL;0;_", "abc", "ABC", "ABC"},
-        {"\\A99;1;_", "A12", "A12", "A12"},             // an escaped literal
+        {"\\A99;1;_", "A12", "A12", "A12"},  // an escaped literal
     };
     for (auto& c : cases) {
         TEditMask m(c.mask);
@@ -60,8 +61,7 @@ TEST(EditMask, TypingSkipsLiteralsAndRefusesWhatDoesNotFit) {
     TEditMask m("00:00;1;_");
     std::u32string e = Utf8ToU32(m.EmptyEditText());
     int cursor = 0;
-    for (char32_t c : std::u32string_view(U"12"))
-        ASSERT_TRUE(m.InputChar(e, cursor, 0, c));
+    for (char32_t c : std::u32string_view(U"12")) ASSERT_TRUE(m.InputChar(e, cursor, 0, c));
     EXPECT_EQ(cursor, 3);  // past the ":"
     EXPECT_FALSE(m.InputChar(e, cursor, 0, 'x'));
     EXPECT_TRUE(m.InputChar(e, cursor, 0, '3'));
@@ -114,7 +114,9 @@ TEST(MaskEdit, LeavingAnIncompleteValueIsRefused) {
     f.type("2024");
     f.other->SetFocus();
     EXPECT_TRUE(f.date->Focused());
-    EXPECT_EQ(cap.dialogs->Texts(), (std::vector<std::string>{"Invalid input value.  Use escape key to abandon changes."}));
+    EXPECT_EQ(
+        cap.dialogs->Texts(),
+        (std::vector<std::string>{"Invalid input value.  Use escape key to abandon changes."}));
     // Esc puts back the text it had when entered, and leaving is allowed again.
     f.date->SimulateKey(VK_ESCAPE);
     EXPECT_EQ(f.date->EditText(), "____/__/__");

@@ -1,7 +1,8 @@
+#include "platform/component/properties.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/component/classes.h"
-#include "platform/component/properties.h"
 #include "platform/ui/comctrls.h"
 #include "platform/ui/extctrls.h"
 #include "platform/ui/mask.h"
@@ -71,7 +72,8 @@ TEST(Published, EveryControlClassOffersTheNamesTheRuntimeReaches) {
         const char* cls;
         std::vector<const char*> has;
     };
-    const std::vector<const char*> control = {"Hint", "Font", "Color", "Enabled", "Visible", "Left", "Parent"};
+    const std::vector<const char*> control = {"Hint",    "Font", "Color", "Enabled",
+                                              "Visible", "Left", "Parent"};
     const std::vector<const char*> windowed = {"TabStop", "TabOrder"};
     const Case cases[] = {
         {"TForm", {"Caption"}},
@@ -103,8 +105,10 @@ TEST(Published, EveryControlClassOffersTheNamesTheRuntimeReaches) {
     auto* form = CreateForm<TForm>(nullptr);
     for (const Case& c : cases) {
         TComponent* obj = c.cls == std::string("TForm") ? form : CreateComponent(c.cls, form);
-        for (const char* name : control) EXPECT_TRUE(IsPublishedProp(obj, name)) << c.cls << "." << name;
-        for (const char* name : c.has) EXPECT_TRUE(IsPublishedProp(obj, name)) << c.cls << "." << name;
+        for (const char* name : control)
+            EXPECT_TRUE(IsPublishedProp(obj, name)) << c.cls << "." << name;
+        for (const char* name : c.has)
+            EXPECT_TRUE(IsPublishedProp(obj, name)) << c.cls << "." << name;
     }
     for (const char* name : {"Caption", "Hint", "Enabled", "Visible", "Checked", "ShortCut"})
         EXPECT_TRUE(IsPublishedProp(CreateComponent("TMenuItem", form), name)) << name;

@@ -43,7 +43,8 @@ TEST(Menus, CheckedRadioAndDynamicItems) {
     menu->Items()->Delete(0);
     EXPECT_EQ(menu->Items()->Count(), 3);
     // OnPopup runs before the menu shows; items added then are in it.
-    menu->OnPopup = TNotifyEvent([&](TObject*) { menu->Items()->Add(NewItem("新增", 0, false, true, nullptr)); });
+    menu->OnPopup = TNotifyEvent(
+        [&](TObject*) { menu->Items()->Add(NewItem("新增", 0, false, true, nullptr)); });
     menu->Popup(10, 10);
     EXPECT_EQ(menu->Items()->SubMenu()->actions().size(), 4);
     menu->Items()->SubMenu()->hide();
@@ -59,7 +60,8 @@ TEST(Menus, OwnerDrawnItemsPaintThroughTheirHandler) {
     EXPECT_EQ(rec.Texts(), (std::vector<std::string>{"新增(A)", "F5"}));
     EXPECT_EQ(rec.Ops()[0].Brush.Color, clHighlight);
     bool drawn = false;
-    item.OnDrawItem = TMenuDrawItemEvent([&](TObject*, TCanvas*, TRect, bool selected) { drawn = selected; });
+    item.OnDrawItem =
+        TMenuDrawItemEvent([&](TObject*, TCanvas*, TRect, bool selected) { drawn = selected; });
     item.DrawTo(rec, Bounds(0, 0, 150, 19), true);
     EXPECT_TRUE(drawn);
 }
@@ -80,7 +82,7 @@ TEST(ImageLists, MaskedStripsAreSplitAndDrawn) {
     dest.Canvas()->FillRect(Bounds(0, 0, 2, 2));
     list.Draw(*dest.Canvas(), 0, 0, 1);
     EXPECT_EQ(dest.GetPixel(1, 0), clRed);
-    EXPECT_EQ(dest.GetPixel(0, 0), clLime);  // transparent
+    EXPECT_EQ(dest.GetPixel(0, 0), clLime);     // transparent
     list.Draw(*dest.Canvas(), 0, 0, 0, false);  // greyed
     EXPECT_EQ(dest.GetPixel(0, 0), ColorToRGB(clBtnShadow));
     TBitmap b;
@@ -124,7 +126,8 @@ TEST(Services, ScreenCursorGuardAndHintPauses) {
 TEST(Services, AnExceptionHandlerReplacesTheMessageBox) {
     uitest::Capture cap;
     std::string seen;
-    Application->OnException = Event<TObject*, const std::exception&>([&](TObject*, const std::exception& e) { seen = e.what(); });
+    Application->OnException = Event<TObject*, const std::exception&>(
+        [&](TObject*, const std::exception& e) { seen = e.what(); });
     SafeCall([] { throw EInOutError("cannot write"); });
     SafeCall([] { Abort(); });
     Application->OnException = nullptr;

@@ -1,14 +1,15 @@
+#include "platform/ui/stdctrls.h"
+
 #include <gtest/gtest.h>
 
-#include <QComboBox>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
 
 #include "platform/core/exceptions.h"
 #include "platform/ui/extctrls.h"
 #include "platform/ui/screenshot.h"
-#include "platform/ui/stdctrls.h"
 #include "ui_test_util.h"
 
 using namespace plat;
@@ -250,7 +251,8 @@ TEST(ListBox, OwnerDrawnItemsGoThroughTheHandler) {
     });
     TRecordingCanvas rec;
     l->Canvas()->SetDevice(rec.Device());
-    l->DrawItemTo(*l->Canvas(), 1, Bounds(0, 16, 100, 16), {TOwnerDrawStateItem::odSelected, TOwnerDrawStateItem::odFocused});
+    l->DrawItemTo(*l->Canvas(), 1, Bounds(0, 16, 100, 16),
+                  {TOwnerDrawStateItem::odSelected, TOwnerDrawStateItem::odFocused});
     EXPECT_EQ(drawn, std::vector<int>{1});
     ASSERT_EQ(rec.Ops().size(), 2u);
     // A selected item is painted in the highlight colour, then the focus rectangle.
@@ -293,8 +295,9 @@ TEST(CheckBox, ClickCyclesAndCodeChangesRaiseOnClick) {
         qc->click();
         seen.push_back(c->State());
     }
-    EXPECT_EQ(seen, (std::vector<TCheckBoxState>{TCheckBoxState::cbGrayed, TCheckBoxState::cbChecked,
-                                                  TCheckBoxState::cbUnchecked}));
+    EXPECT_EQ(seen,
+              (std::vector<TCheckBoxState>{TCheckBoxState::cbGrayed, TCheckBoxState::cbChecked,
+                                           TCheckBoxState::cbUnchecked}));
     EXPECT_EQ(qc->checkState(), Qt::Unchecked);
     c->SetState(TCheckBoxState::cbGrayed);
     EXPECT_FALSE(c->Checked());
@@ -354,7 +357,8 @@ TEST(ListBox, AMeasureHandlerThatRaisesIsShownNotThrownThroughQt) {
     Host h;
     auto* l = h.add<TListBox>();
     l->SetStyle(TListBoxStyle::lbOwnerDrawVariable);
-    l->OnMeasureItem = TMeasureItemEvent([](TObject*, int, int&) { throw EConvertError("bad height"); });
+    l->OnMeasureItem =
+        TMeasureItemEvent([](TObject*, int, int&) { throw EConvertError("bad height"); });
     l->Items()->Add("one");
     h.form->Show();
     EXPECT_EQ(l->ItemRect(0).Height(), l->ItemHeight());
@@ -401,11 +405,11 @@ namespace {
 // A radio button that keeps the platform's circle and draws its caption.
 class TCaptionRadio : public TRadioButton {
     PLAT_CLASS(TCaptionRadio, TRadioButton)
-public:
+  public:
     explicit TCaptionRadio(TComponent* owner) : TRadioButton(owner) { PaintsOver = true; }
     int painted = 0;
 
-protected:
+  protected:
     void PaintOver() override {
         ++painted;
         Canvas()->TextOut(19, 0, Caption());

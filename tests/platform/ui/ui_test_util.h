@@ -4,7 +4,6 @@
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QWidget>
-
 #include <memory>
 
 #include "platform/ui/dialogs.h"
@@ -41,11 +40,14 @@ inline void MouseClick(plat::TControl* c, int x, int y) {
 
 // Message dialogs answered by script, and exceptions logged to a list.
 struct Capture {
-    std::shared_ptr<plat::ScriptedMessageDialogs> dialogs = std::make_shared<plat::ScriptedMessageDialogs>();
+    std::shared_ptr<plat::ScriptedMessageDialogs> dialogs =
+        std::make_shared<plat::ScriptedMessageDialogs>();
     plat::MessageDialogsScope scope{dialogs};
     std::vector<std::string> log;
     Capture() {
-        plat::Application->ExceptionLogger = [this](const std::string& line) { log.push_back(line); };
+        plat::Application->ExceptionLogger = [this](const std::string& line) {
+            log.push_back(line);
+        };
     }
     ~Capture() { plat::Application->ExceptionLogger = nullptr; }
 };

@@ -59,7 +59,7 @@ class FakeReceiptForm : public plat::TComponent,
     std::vector<bool> projectEditLocks;
     bool autoConfirm = false, printAfterSave = false;
     std::string f11Fields;
-    std::function<std::string()> assignNumber;  // unset: numbering fails
+    std::function<std::string()> assignNumber;   // unset: numbering fails
     plat::TClientDataSet* serialCopy = nullptr;  // the form's serial copy (not owned)
 
     std::vector<std::string> codes() const;

@@ -1,6 +1,7 @@
 // The receipt provider under the platform's client datasets, as the data
 // modules use it: header, lines and serial numbers nested, edits applied.
 #include "platform/data/clientdataset.h"
+
 #include "platform/data/field.h"
 #include "server_fixture.h"
 #include "standins/appserver/tcp_transport.h"
@@ -96,7 +97,8 @@ TEST_F(ClientDataSetTest, ARowChangedByAnotherClientIsReconciled) {
     EXPECT_EQ(theirs.main.ApplyUpdates(0), 0);
 
     int reconciled = 0;
-    mine.main.OnReconcileError = [&](TClientDataSet*, plat::EReconcileError& e, plat::TUpdateKind, plat::TReconcileAction& a) {
+    mine.main.OnReconcileError = [&](TClientDataSet*, plat::EReconcileError& e, plat::TUpdateKind,
+                                     plat::TReconcileAction& a) {
         ++reconciled;
         EXPECT_EQ(std::string(e.what()), "Record not found or changed by another user");
         a = plat::TReconcileAction::raCancel;
@@ -106,7 +108,8 @@ TEST_F(ClientDataSetTest, ARowChangedByAnotherClientIsReconciled) {
     mine.main.Post();
     EXPECT_EQ(mine.main.ApplyUpdates(0), 1);
     EXPECT_EQ(reconciled, 1);
-    EXPECT_EQ(Sql("SELECT TH010 FROM MOCTH WHERE TH002 = '20240112001'").AsString(), "远程客户端先改");
+    EXPECT_EQ(Sql("SELECT TH010 FROM MOCTH WHERE TH002 = '20240112001'").AsString(),
+              "远程客户端先改");
     remote.reset();
     tcp->Stop();
 }

@@ -14,16 +14,18 @@ TEST(ServerDatabase, DemoDatabaseHasReceiptsInEveryState) {
     EXPECT_GT(byState["N"], 0);
     EXPECT_GT(byState["V"], 0);
     // Chinese texts come back as the UTF-8 they were written in.
-    EXPECT_EQ(db->Scalar("SELECT MB002 FROM INVMB WHERE MB001 = 'A1001-01'").AsString(), "铝合金外壳");
+    EXPECT_EQ(db->Scalar("SELECT MB002 FROM INVMB WHERE MB001 = 'A1001-01'").AsString(),
+              "铝合金外壳");
 }
 
 TEST(ServerDatabase, EveryBusinessTableCarriesAuditAndUserColumns) {
     auto db = OpenServerDatabase(":memory:", DemoRows::Without);
     for (const char* table : {"MOCTH", "MOCTI", "PSMMB", "INVMB", "PURMA", "CMSMQ"}) {
         std::set<std::string> cols;
-        for (auto& c : db->Query(std::string("PRAGMA table_info(") + table + ")")) cols.insert(c[1].AsString());
-        for (const char* need : {"COMPANY", "CREATOR", "USR_GROUP", "CREATE_DATE", "MODIFIER", "MODI_DATE",
-                                 "FLAG", "UDF01", "UDF12", "UDF51", "UDF62"})
+        for (auto& c : db->Query(std::string("PRAGMA table_info(") + table + ")"))
+            cols.insert(c[1].AsString());
+        for (const char* need : {"COMPANY", "CREATOR", "USR_GROUP", "CREATE_DATE", "MODIFIER",
+                                 "MODI_DATE", "FLAG", "UDF01", "UDF12", "UDF51", "UDF62"})
             EXPECT_TRUE(cols.count(need)) << table << " lacks " << need;
     }
     EXPECT_EQ(db->Scalar("SELECT COUNT(*) FROM MOCTH").AsInteger(), 0);
@@ -34,12 +36,14 @@ TEST(ServerDatabase, EveryCatalogueAndLookupStatementPrepares) {
     std::lock_guard<std::recursive_mutex> lock(db->Mutex());
     int n = 0;
     for (auto& r : db->Query("SELECT QC001, QC002, QC003 FROM QCATALOG")) {
-        EXPECT_NO_THROW(Statement(*db, r[2].AsString())) << r[0].AsString() << " " << r[1].AsString();
+        EXPECT_NO_THROW(Statement(*db, r[2].AsString()))
+            << r[0].AsString() << " " << r[1].AsString();
         ++n;
     }
     EXPECT_GT(n, 40);
     for (auto& r : db->Query("SELECT LK001, LK002, LK003 FROM LOOKUPS"))
-        EXPECT_NO_THROW(Statement(*db, r[2].AsString())) << r[0].AsString() << " " << r[1].AsString();
+        EXPECT_NO_THROW(Statement(*db, r[2].AsString()))
+            << r[0].AsString() << " " << r[1].AsString();
 }
 
 TEST(ServerDatabase, InMemoryDatabasesAreIndependent) {
@@ -58,7 +62,8 @@ TEST(ServerDatabase, DataFileEntriesKeepDirectivesAndSql) {
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0].words, (std::vector<std::string>{"CMSMB", "01"}));
     EXPECT_EQ(entries[0].description, "factories");
-    EXPECT_EQ(entries[0].directives, (std::vector<std::string>{"display 工厂;名称", "return MB001"}));
+    EXPECT_EQ(entries[0].directives,
+              (std::vector<std::string>{"display 工厂;名称", "return MB001"}));
     EXPECT_EQ(entries[0].sql, "SELECT MB001, MB002\nFROM CMSMB");
     EXPECT_EQ(entries[1].sql, "SELECT 1");
 }

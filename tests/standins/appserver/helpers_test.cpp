@@ -10,17 +10,19 @@ TEST(RoundHalfAway, RoundsTheDecimalExpansionHalfAwayFromZero) {
         double value;
         int decimals;
         double expected;
-    } cases[] = {{2.5, 0, 3},         {-2.5, 0, -3},       {0.125, 2, 0.13}, {1.005, 2, 1.0},
-                 {999.995, 2, 1000},  {12.3449999, 2, 12.34}, {0, 2, 0},     {884.955752, 2, 884.96},
-                 {123456.5, 0, 123457}};
-    for (auto& c : cases) EXPECT_DOUBLE_EQ(RoundHalfAway(c.value, c.decimals), c.expected) << c.value;
+    } cases[] = {{2.5, 0, 3},     {-2.5, 0, -3},           {0.125, 2, 0.13},
+                 {1.005, 2, 1.0}, {999.995, 2, 1000},      {12.3449999, 2, 12.34},
+                 {0, 2, 0},       {884.955752, 2, 884.96}, {123456.5, 0, 123457}};
+    for (auto& c : cases)
+        EXPECT_DOUBLE_EQ(RoundHalfAway(c.value, c.decimals), c.expected) << c.value;
 }
 
 TEST(MiniXml, ReadsElementsAttributesAndEntities) {
     auto root = ParseXml(
         "<?xml version=\"1.0\" encoding=\"GB2312\"?><!-- 注释 -->"
         "<colormanager><head><component name=\"gdHead\" enable=\"Y\">"
-        "<condition value=\"$$MOCTH.TH023='Y' &amp;&amp; a&lt;b\" msg=\"已审核&#x5355;\"/></component>"
+        "<condition value=\"$$MOCTH.TH023='Y' &amp;&amp; a&lt;b\" "
+        "msg=\"已审核&#x5355;\"/></component>"
         "</head><x>text &gt; <![CDATA[<raw>]]></x></colormanager>");
     EXPECT_EQ(root->name, "colormanager");
     const XmlElement* c = root->Child("head")->Child("component");
@@ -34,7 +36,8 @@ TEST(MiniXml, ReadsElementsAttributesAndEntities) {
 }
 
 TEST(MiniXml, MalformedTextsRaiseWithTheOffset) {
-    for (const char* bad : {"", "<a>", "<a></b>", "<a x=1/>", "<a>&nope;</a>", "<a/><b/>", "<a>&#0;</a>"}) {
+    for (const char* bad :
+         {"", "<a>", "<a></b>", "<a x=1/>", "<a>&nope;</a>", "<a/><b/>", "<a>&#0;</a>"}) {
         try {
             ParseXml(bad);
             ADD_FAILURE() << bad;

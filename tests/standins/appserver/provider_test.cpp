@@ -26,7 +26,8 @@ Variant Value(const std::vector<TPacketField>& f, const TPacketRow& r, const std
 
 uint64_t nextId = 1;
 
-TDeltaRow Modify(const std::vector<TPacketField>& f, const TPacketRow& row, std::map<std::string, Variant> changes) {
+TDeltaRow Modify(const std::vector<TPacketField>& f, const TPacketRow& row,
+                 std::map<std::string, Variant> changes) {
     TDeltaRow d;
     d.id = nextId++;
     d.status = changes.empty() ? TUpdateStatus::usUnmodified : TUpdateStatus::usModified;
@@ -70,9 +71,10 @@ TDeltaRow Delete(const TPacketRow& row) {
 }  // namespace
 
 class ProviderTest : public ServerTest {
-protected:
+  protected:
     plat::IProvider& Main(AppSession& s) { return *s.FindProvider("pvdMain"); }
-    plat::TDataPacket Open(AppSession& s, const std::string& condition, const std::string& order = "") {
+    plat::TDataPacket Open(AppSession& s, const std::string& condition,
+                           const std::string& order = "") {
         Main(s).DataRequest(Arr({condition, order}));
         plat::TFetchRequest all;
         return Main(s).GetRecords(all);
@@ -133,8 +135,10 @@ TEST_F(ProviderTest, PacketsConditionsOrderAndTopRows) {
     EXPECT_TRUE(p.fields.empty());
 
     // A body condition of the query dialog, with the database prefix.
-    p = Open(*session, "(MOCTH.TH005 = 'S001') and  ( select count(*) FROM DEMO..MOCTI MOCTI where  "
-                       "(MOCTH.TH001=MOCTI.TI001) and  (MOCTH.TH002=MOCTI.TI002) and  ( MOCTI.TI004 = 'A1001-01' ) ) > 0 ");
+    p = Open(*session,
+             "(MOCTH.TH005 = 'S001') and  ( select count(*) FROM DEMO..MOCTI MOCTI where  "
+             "(MOCTH.TH001=MOCTI.TI001) and  (MOCTH.TH002=MOCTI.TI002) and  ( MOCTI.TI004 = "
+             "'A1001-01' ) ) > 0 ");
     EXPECT_EQ(p.rows.size(), 2u);
 
     session->Call("SetTopRow", 2);
@@ -167,11 +171,21 @@ TEST_F(ProviderTest, NewReceiptGetsItsNumberAndTheLinesFollow) {
     const std::string pending(20, '~');
     session->Call("SetIsSeq", true);
 
-    TDeltaRow head = Insert(hf, {{"TH001", "5901"}, {"TH002", "20240108001"}, {"TH029", "20240108"},
-                                 {"TH003", "20240108"}, {"TH005", "S001"}, {"TH010", "新进货单"}, {"TH001C", "ignored"}});
-    TDeltaRow line = Insert(lf, {{"TI001", pending}, {"TI002", pending}, {"TI003", "0001"}, {"TI004", "A1001-01"},
-                                 {"TI007", 10.0}, {"TI009C", "not stored"}});
-    line.details[0].push_back(Insert(sf, {{"MB001", pending}, {"MB002", pending}, {"MB003", "0001"}, {"MB004", "SN-NEW-1"}}));
+    TDeltaRow head = Insert(hf, {{"TH001", "5901"},
+                                 {"TH002", "20240108001"},
+                                 {"TH029", "20240108"},
+                                 {"TH003", "20240108"},
+                                 {"TH005", "S001"},
+                                 {"TH010", "新进货单"},
+                                 {"TH001C", "ignored"}});
+    TDeltaRow line = Insert(lf, {{"TI001", pending},
+                                 {"TI002", pending},
+                                 {"TI003", "0001"},
+                                 {"TI004", "A1001-01"},
+                                 {"TI007", 10.0},
+                                 {"TI009C", "not stored"}});
+    line.details[0].push_back(Insert(
+        sf, {{"MB001", pending}, {"MB002", pending}, {"MB003", "0001"}, {"MB004", "SN-NEW-1"}}));
     head.details[0].push_back(line);
     plat::TDelta delta;
     delta.fields = hf;
@@ -187,7 +201,8 @@ TEST_F(ProviderTest, NewReceiptGetsItsNumberAndTheLinesFollow) {
     EXPECT_EQ(assigned[head.id][0].field, Field(hf, "TH002"));
     EXPECT_EQ(assigned[head.id][0].value.AsString(), "20240108002");
     EXPECT_EQ(assigned[line.id].size(), 2u);
-    EXPECT_EQ(Sql("SELECT TI004 FROM MOCTI WHERE TI001='5901' AND TI002='20240108002'").AsString(), "A1001-01");
+    EXPECT_EQ(Sql("SELECT TI004 FROM MOCTI WHERE TI001='5901' AND TI002='20240108002'").AsString(),
+              "A1001-01");
     EXPECT_EQ(Sql("SELECT MB004 FROM PSMMB WHERE MB002='20240108002'").AsString(), "SN-NEW-1");
     EXPECT_EQ(Sql("SELECT TH010 FROM MOCTH WHERE TH002='20240108002'").AsString(), "新进货单");
 }
@@ -227,7 +242,8 @@ TEST_F(ProviderTest, OneDeltaIsAllOrNothing) {
     TDeltaRow master = Modify(hf, p.rows[1], {});
     std::string name;
     for (int i = 0; i < 31; ++i) name += "铝";
-    master.details[0].push_back(Insert(lf, {{"TI003", "0002"}, {"TI004", "A1001-01"}, {"TI005", name}}));
+    master.details[0].push_back(
+        Insert(lf, {{"TI003", "0002"}, {"TI004", "A1001-01"}, {"TI005", name}}));
     plat::TDelta delta{hf, {good, master}};
 
     plat::TApplyReply reply = Main(*session).ApplyUpdates(delta, 0);
@@ -262,7 +278,8 @@ TEST_F(ProviderTest, ColourTextsPerRecordAndLine) {
     // The disabled component has no column.
     for (auto& f : hf) EXPECT_NE(f.name, "edTH029");
     std::map<std::string, std::string> byNumber;
-    for (auto& r : p.rows) byNumber[Value(hf, r, "TH002").AsString()] = Value(hf, r, "gdHead").AsString();
+    for (auto& r : p.rows)
+        byNumber[Value(hf, r, "TH002").AsString()] = Value(hf, r, "gdHead").AsString();
     EXPECT_EQ(byNumber["20240108001"], "bkcolor=13434828;colorx=0;");
     EXPECT_EQ(byNumber["20240125001"], "bkcolor=15790320;colorx=8421504;");
     EXPECT_EQ(byNumber["20240112001"], "");
@@ -270,7 +287,8 @@ TEST_F(ProviderTest, ColourTextsPerRecordAndLine) {
     for (auto& r : p.rows) {
         if (Value(hf, r, "TH002").AsString() != "20240112001") continue;
         ASSERT_EQ(r.details[0].size(), 1u);
-        EXPECT_EQ(Value(bf, r.details[0][0], "gdBody1").AsString(), "colorx=255;");  // urgent material
+        EXPECT_EQ(Value(bf, r.details[0][0], "gdBody1").AsString(),
+                  "colorx=255;");  // urgent material
     }
     EXPECT_THROW(colour.ApplyUpdates(plat::TDelta{}, 0), ServerError);
 }

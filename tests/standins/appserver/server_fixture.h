@@ -7,21 +7,26 @@
 
 namespace standin::testing {
 
-inline plat::Variant Arr(std::initializer_list<plat::Variant> items) { return plat::VarArrayOf(items); }
+inline plat::Variant Arr(std::initializer_list<plat::Variant> items) {
+    return plat::VarArrayOf(items);
+}
 
 class ServerTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         server = AppServer::Open(":memory:");
         session = server->NewSession();
         ASSERT_EQ(Connect(*session, "ZHANGW").AsInteger(), 0);
     }
 
-    static plat::Variant Connect(AppSession& s, const std::string& user, const std::string& program = "KTRB52") {
+    static plat::Variant Connect(AppSession& s, const std::string& user,
+                                 const std::string& program = "KTRB52") {
         return s.Call("Connect", Arr({program, user, "DEMO", "DEMO", "True", "True"}));
     }
 
-    plat::Variant Op(const std::string& name, plat::Variant args) { return session->CallOperation(name, args); }
+    plat::Variant Op(const std::string& name, plat::Variant args) {
+        return session->CallOperation(name, args);
+    }
     plat::Variant Sql(const std::string& sql) { return server->Db().Scalar(sql); }
 
     std::shared_ptr<AppServer> server;

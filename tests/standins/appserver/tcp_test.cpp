@@ -21,7 +21,7 @@ namespace {
 
 // A raw connection, for sending what a well-behaved client never would.
 class RawSocket {
-public:
+  public:
     // connectNow false: the socket exists, the connection waits for Connect().
     explicit RawSocket(int port, bool connectNow = true) : port_(port) {
         fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -42,7 +42,9 @@ public:
         if (fd_ >= 0) ::close(fd_);
         fd_ = -1;
     }
-    void Send(const std::string& bytes) { ASSERT_EQ(::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL), (ssize_t)bytes.size()); }
+    void Send(const std::string& bytes) {
+        ASSERT_EQ(::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL), (ssize_t)bytes.size());
+    }
     Variant Reply() {
         char h[4];
         if (!Read(h, 4)) return Variant();
@@ -55,7 +57,7 @@ public:
         return ::recv(fd_, &c, 1, 0) == 0;
     }
 
-private:
+  private:
     bool Read(char* buf, size_t n) {
         size_t got = 0;
         while (got < n) {
@@ -72,7 +74,8 @@ private:
 // Waits a bounded while for what another thread brings about.
 template <class Condition>
 bool Eventually(Condition done) {
-    for (int i = 0; i < 1000 && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    for (int i = 0; i < 1000 && !done(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     return done();
 }
 
@@ -92,7 +95,7 @@ std::string Frame(const std::string& payload) {
 }  // namespace
 
 class TcpTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         server = AppServer::Open(":memory:");
         tcp = std::make_unique<TcpServer>(server, "127.0.0.1", 0);
@@ -102,7 +105,9 @@ protected:
 
     std::shared_ptr<RemoteAppServer> Client(const std::string& user = "ZHANGW") {
         auto c = RemoteAppServer::Connect("127.0.0.1", tcp->Port());
-        EXPECT_EQ(c->Call("Connect", Arr({"KTRB52", user, "DEMO", "DEMO", "True", "True"})).AsInteger(), 0);
+        EXPECT_EQ(
+            c->Call("Connect", Arr({"KTRB52", user, "DEMO", "DEMO", "True", "True"})).AsInteger(),
+            0);
         return c;
     }
 
@@ -115,7 +120,8 @@ TEST_F(TcpTest, CallsProvidersAndWrittenBackArguments) {
     EXPECT_EQ(c->Call("WhatIs", "SQLTYPE").AsInteger(), 0);
     EXPECT_TRUE(c->HasMember("SvrData"));
     EXPECT_FALSE(c->HasMember("NoSuchMember"));
-    Variant rows = c->Call("GETCOUNTER", "SimpleSql", Arr({"SELECT MB002 FROM $$INVMB WHERE MB001='D4001'", "MB002"}),
+    Variant rows = c->Call("GETCOUNTER", "SimpleSql",
+                           Arr({"SELECT MB002 FROM $$INVMB WHERE MB001='D4001'", "MB002"}),
                            Arr({"DEMO", "DEMO"}));
     EXPECT_EQ(rows[0][0].AsString(), "硅胶密封圈");
     Variant result;
@@ -182,21 +188,26 @@ TEST_F(TcpTest, AClientLeavingMidApplyCommitsNothing) {
     row.status = plat::TUpdateStatus::usDeleted;
     row.oldValues = packet.rows[0].values;
     plat::TDelta delta{packet.fields, {row}};
-    std::string frame = EncodeFrame(Arr({"AS_ApplyUpdates", 0, Arr({"pvdMain", plat::EncodeDelta(delta), 0})}));
+    std::string frame =
+        EncodeFrame(Arr({"AS_ApplyUpdates", 0, Arr({"pvdMain", plat::EncodeDelta(delta), 0})}));
     {
         RawSocket raw(tcp->Port());
         raw.Send(frame.substr(0, frame.size() / 2));
     }  // gone before the frame was whole
     // Nothing ran; the server still answers.
     EXPECT_EQ(c->Call("WhatIs", "SQLTYPE").AsInteger(), 0);
-    EXPECT_EQ(server->Db().Scalar("SELECT COUNT(*) FROM MOCTH WHERE TH002 = '20240112001'").AsInteger(), 1);
+    EXPECT_EQ(
+        server->Db().Scalar("SELECT COUNT(*) FROM MOCTH WHERE TH002 = '20240112001'").AsInteger(),
+        1);
     // The whole frame does run.
     RawSocket raw(tcp->Port());
     raw.Send(frame);
     Variant reply = raw.Reply();
     ASSERT_EQ(reply[0].AsInteger(), 0) << plat::VarToStr(reply[2]);
     EXPECT_TRUE(plat::DecodeApplyReply(reply[1].RawText()).committed);
-    EXPECT_EQ(server->Db().Scalar("SELECT COUNT(*) FROM MOCTH WHERE TH002 = '20240112001'").AsInteger(), 0);
+    EXPECT_EQ(
+        server->Db().Scalar("SELECT COUNT(*) FROM MOCTH WHERE TH002 = '20240112001'").AsInteger(),
+        0);
 }
 
 TEST_F(TcpTest, ManyClientsAtOnceEachWithItsOwnSession) {
@@ -207,7 +218,8 @@ TEST_F(TcpTest, ManyClientsAtOnceEachWithItsOwnSession) {
         threads.emplace_back([&, i] {
             try {
                 auto c = RemoteAppServer::Connect("127.0.0.1", tcp->Port());
-                c->Call("Connect", Arr({"KTRB52", i % 2 ? "DS" : "ZHANGW", "DEMO", "DEMO", "True", "True"}));
+                c->Call("Connect",
+                        Arr({"KTRB52", i % 2 ? "DS" : "ZHANGW", "DEMO", "DEMO", "True", "True"}));
                 c->Call("SetTopRow", i % 4 + 1);
                 for (int round = 0; round < 5; ++round) {
                     plat::IProvider* p = c->FindProvider("pvdMain");
@@ -215,10 +227,12 @@ TEST_F(TcpTest, ManyClientsAtOnceEachWithItsOwnSession) {
                     size_t n = p->GetRecords({}).rows.size();
                     int count = c->Call("GetRecCount").AsInteger();
                     if (n != (size_t)(i % 4 + 1) || count != i % 4 + 1)
-                        failures[(size_t)i] = "client " + std::to_string(i) + " saw " + std::to_string(n);
+                        failures[(size_t)i] =
+                            "client " + std::to_string(i) + " saw " + std::to_string(n);
                 }
                 Variant number;
-                c->Call("QueryMaxSeq", "MOCTH", "TH001,TH002", Arr({"5901", Variant()}), "20240401", "KTRB52", "DEMO", number);
+                c->Call("QueryMaxSeq", "MOCTH", "TH001,TH002", Arr({"5901", Variant()}), "20240401",
+                        "KTRB52", "DEMO", number);
                 numbers[(size_t)i] = number.AsString();
             } catch (const std::exception& e) {
                 failures[(size_t)i] = e.what();
@@ -286,7 +300,8 @@ TEST_F(TcpTest, SilentAndHalfSentClientsHoldUpNoOneAndStopEndsThem) {
     std::vector<std::unique_ptr<RawSocket>> idle;
     for (int i = 0; i < 32; ++i) {
         idle.push_back(std::make_unique<RawSocket>(tcp->Port()));
-        if (i % 2) idle.back()->Send(std::string("\x10\0\0\0abc", 7));  // a frame begun, never finished
+        if (i % 2)
+            idle.back()->Send(std::string("\x10\0\0\0abc", 7));  // a frame begun, never finished
     }
     EXPECT_EQ(Client()->Call("WhatIs", "SQLTYPE").AsInteger(), 0);
     tcp->Stop();
@@ -303,7 +318,8 @@ TEST_F(TcpTest, AClientLeavingDuringItsApplyCommitsNothing) {
     row.status = plat::TUpdateStatus::usDeleted;
     row.oldValues = packet.rows[0].values;
     plat::TDelta delta{packet.fields, {row}};
-    std::string frame = EncodeFrame(Arr({"AS_ApplyUpdates", 0, Arr({"pvdMain", plat::EncodeDelta(delta), 0})}));
+    std::string frame =
+        EncodeFrame(Arr({"AS_ApplyUpdates", 0, Arr({"pvdMain", plat::EncodeDelta(delta), 0})}));
     {
         // The apply waits for the database while its client sends the whole
         // request and leaves.
@@ -314,5 +330,7 @@ TEST_F(TcpTest, AClientLeavingDuringItsApplyCommitsNothing) {
         raw.Close();
     }
     ASSERT_TRUE(Eventually([&] { return tcp->ClientCount() == 1; }));
-    EXPECT_EQ(server->Db().Scalar("SELECT COUNT(*) FROM MOCTH WHERE TH002 = '20240112001'").AsInteger(), 1);
+    EXPECT_EQ(
+        server->Db().Scalar("SELECT COUNT(*) FROM MOCTH WHERE TH002 = '20240112001'").AsInteger(),
+        1);
 }

@@ -1,8 +1,8 @@
+#include "standins/appserver/variant_codec.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
-
-#include "standins/appserver/variant_codec.h"
 
 using namespace standin;
 using plat::Variant;
@@ -10,7 +10,9 @@ using plat::VarType;
 
 namespace {
 
-Variant RoundTrip(const Variant& v) { return DecodeWireValue(EncodeWireValue(v)); }
+Variant RoundTrip(const Variant& v) {
+    return DecodeWireValue(EncodeWireValue(v));
+}
 
 // An array header on the wire: Variant elements, then low and high of each dimension.
 std::string ArrayHeader(std::initializer_list<std::pair<int32_t, int32_t>> bounds) {
@@ -50,7 +52,8 @@ TEST(VariantCodec, ScalarsKeepTypeAndValue) {
 }
 
 TEST(VariantCodec, ArraysKeepBoundsNestingAndTwoDimensions) {
-    Variant rows = plat::VarArrayOf({plat::VarArrayOf({"TH001", 1}), plat::VarArrayOf({Variant::Null(), 2.5})});
+    Variant rows = plat::VarArrayOf(
+        {plat::VarArrayOf({"TH001", 1}), plat::VarArrayOf({Variant::Null(), 2.5})});
     Variant back = RoundTrip(rows);
     ASSERT_TRUE(back.IsArray());
     EXPECT_EQ(back[1][1].AsFloat(), 2.5);
@@ -102,7 +105,8 @@ TEST(VariantCodec, MalformedInputGivesClearErrors) {
     for (int i = 0; i < kMaxNesting + 2; ++i) deep = plat::VarArrayOf({deep});
     EXPECT_THROW(EncodeWireValue(deep), CodecError);
     std::string deepBytes;
-    for (int i = 0; i < kMaxNesting + 2; ++i) deepBytes += std::string("\x80\x0c\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00", 12);
+    for (int i = 0; i < kMaxNesting + 2; ++i)
+        deepBytes += std::string("\x80\x0c\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00", 12);
     deepBytes += std::string("\x03\x01\0\0\0\0\0\0\0", 9);
     EXPECT_THROW(DecodeWireValue(deepBytes), CodecError);
 }
@@ -134,7 +138,8 @@ TEST(VariantCodec, BoundsAtTheEndsOfTheIntRangeAreRefused) {
     EXPECT_EQ(wide.HighBound(2), INT_MAX - 1);
     EXPECT_TRUE(wide.Items().empty());
     // Ordinary bounds away from zero still travel.
-    Variant near = DecodeWireValue(ArrayHeader({{INT_MAX - 2, INT_MAX - 1}}) + kOneInteger + kOneInteger);
+    Variant near =
+        DecodeWireValue(ArrayHeader({{INT_MAX - 2, INT_MAX - 1}}) + kOneInteger + kOneInteger);
     EXPECT_EQ(near[INT_MAX - 1].AsInteger(), 1);
 }
 

@@ -14,7 +14,8 @@ using namespace standin;
 namespace {
 
 std::string WriteTemp(const std::string& name, const std::string& text) {
-    auto path = std::filesystem::temp_directory_path() / ("ktrb_host_" + std::to_string(::getpid()) + "_" + name);
+    auto path = std::filesystem::temp_directory_path() /
+                ("ktrb_host_" + std::to_string(::getpid()) + "_" + name);
     std::ofstream(path, std::ios::binary) << text;
     return path.string();
 }

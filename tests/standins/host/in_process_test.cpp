@@ -145,7 +145,9 @@ TEST_F(InProcess, ApplicationAndLookupServersByProgId) {
 }
 
 TEST(OverTcp, HostObjectsReachTheServerProgram) {
-    const std::string path = (std::filesystem::temp_directory_path() / ("ktrb_host_tcp_" + std::to_string(::getpid()) + ".db")).string();
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("ktrb_host_tcp_" + std::to_string(::getpid()) + ".db"))
+                                 .string();
     std::filesystem::remove(path);
     auto server = AppServer::Open(path);
     TcpServer tcp(server, "127.0.0.1", 0);
@@ -217,12 +219,19 @@ TEST_F(InProcess, OddArgumentsToEveryMemberNeverCrash) {
     plat::Variant grid =
         plat::Variant::CreateArray(std::vector<plat::VarArrayBound>{{0, 1}, {0, 1}});
     const std::vector<plat::Variant> odd = {
-        plat::Variant(), plat::Variant::Null(), plat::Variant(-1), plat::Variant(1e300),
-        plat::Variant(std::string(3, '\0')), plat::Variant::ArrayOf({}),
+        plat::Variant(),
+        plat::Variant::Null(),
+        plat::Variant(-1),
+        plat::Variant(1e300),
+        plat::Variant(std::string(3, '\0')),
+        plat::Variant::ArrayOf({}),
         plat::Variant::ArrayOf({plat::Variant::ArrayOf({plat::Variant::ArrayOf({})})}),
-        plat::Variant::ArrayOf({plat::Variant::Null(), plat::Variant(), 7}), grid,
-        plat::Variant(plat::DispatchPtr(other)), plat::Variant("MOCTH"),
-        plat::Variant::Currency(1.5), plat::Variant(true)};
+        plat::Variant::ArrayOf({plat::Variant::Null(), plat::Variant(), 7}),
+        grid,
+        plat::Variant(plat::DispatchPtr(other)),
+        plat::Variant("MOCTH"),
+        plat::Variant::Currency(1.5),
+        plat::Variant(true)};
     int answered = 0;
     for (auto& [object, members] : objects)
         for (auto& m : members)

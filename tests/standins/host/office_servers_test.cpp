@@ -76,9 +76,10 @@ TEST(OfficeServers, DocumentManagerChecksOutACopy) {
     EXPECT_EQ(docs->Call("CheckOut", plat::Null(), files).AsInteger(), -1);
     // A user name never leads the copy out of the checkout folder.
     for (const char* user : {"../../escaped", "..", "/tmp", "a\\..\\b"}) {
-        ASSERT_EQ(docs->Call("CheckOut", plat::Variant::ArrayOf({user, "R", "DOC-7", "1", ""}), files)
-                      .AsInteger(),
-                  0)
+        ASSERT_EQ(
+            docs->Call("CheckOut", plat::Variant::ArrayOf({user, "R", "DOC-7", "1", ""}), files)
+                .AsInteger(),
+            0)
             << user;
         fs::path copy = fs::weakly_canonical(files[0].AsString());
         EXPECT_EQ(copy.parent_path().parent_path(), fs::weakly_canonical(root / "out")) << user;

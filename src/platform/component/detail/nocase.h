@@ -7,7 +7,9 @@
 
 namespace plat::detail {
 
-inline unsigned char FoldAscii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
+inline unsigned char FoldAscii(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? c + 32 : c;
+}
 
 inline bool SameTextAscii(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -30,7 +32,9 @@ struct NoCaseHash {
 
 struct NoCaseEqual {
     using is_transparent = void;
-    bool operator()(std::string_view a, std::string_view b) const noexcept { return SameTextAscii(a, b); }
+    bool operator()(std::string_view a, std::string_view b) const noexcept {
+        return SameTextAscii(a, b);
+    }
 };
 
 inline std::string_view TrimBlanks(std::string_view s) {

@@ -8,8 +8,12 @@ namespace plat::testing {
 
 TTestFont::TTestFont() = default;
 
-int TTestFont::Size() const { return (int)std::lround(-Height * 72.0 / 96.0); }
-void TTestFont::SetSize(int points) { Height = -(int)std::lround(points * 96.0 / 72.0); }
+int TTestFont::Size() const {
+    return (int)std::lround(-Height * 72.0 / 96.0);
+}
+void TTestFont::SetSize(int points) {
+    Height = -(int)std::lround(points * 96.0 / 72.0);
+}
 
 void TTestFont::Assign(TPersistent* source) {
     auto* f = dynamic_cast<TTestFont*>(source);
@@ -38,7 +42,8 @@ TTestColumnTitle::TTestColumnTitle() = default;
 TTestColumn::TTestColumn(TCollection* c) : TCollectionItem(c) {}
 TTestColumns::TTestColumns(TPersistent* owner) : TCollection(FactoryOf<TTestColumn>(), owner) {}
 TTestListColumn::TTestListColumn(TCollection* c) : TCollectionItem(c) {}
-TTestListColumns::TTestListColumns(TPersistent* owner) : TCollection(FactoryOf<TTestListColumn>(), owner) {}
+TTestListColumns::TTestListColumns(TPersistent* owner)
+    : TCollection(FactoryOf<TTestListColumn>(), owner) {}
 TTestListItem::TTestListItem() = default;
 TTestTreeNode::TTestTreeNode() = default;
 
@@ -80,7 +85,8 @@ TTestListView::~TTestListView() {
     for (auto* i : items_) delete i;
 }
 
-TTestListItem* TTestListView::AddItem(const std::string& caption, std::vector<std::string> subItems) {
+TTestListItem* TTestListView::AddItem(const std::string& caption,
+                                      std::vector<std::string> subItems) {
     auto* item = new TTestListItem;
     item->Caption = caption;
     item->SubItems = std::move(subItems);
@@ -173,11 +179,14 @@ PLAT_PUBLISH(TTestListColumn) {
 
 PLAT_PUBLISH(TTestListItem) {
     p.Prop("Caption", &TTestListItem::Caption);
-    p.Strings("SubItems", [](TTestListItem& i) { return i.SubItems; },
-              [](TTestListItem& i, const std::vector<std::string>& l) { i.SubItems = l; });
+    p.Strings(
+        "SubItems", [](TTestListItem& i) { return i.SubItems; },
+        [](TTestListItem& i, const std::vector<std::string>& l) { i.SubItems = l; });
 }
 
-PLAT_PUBLISH(TTestTreeNode) { p.Prop("Text", &TTestTreeNode::Text); }
+PLAT_PUBLISH(TTestTreeNode) {
+    p.Prop("Text", &TTestTreeNode::Text);
+}
 
 PLAT_PUBLISH(TTestControl) {
     p.Prop("Left", &TTestControl::Left);
@@ -190,8 +199,9 @@ PLAT_PUBLISH(TTestControl) {
     p.Color("Color", &TTestControl::Color);
     p.Prop("Font", &TTestControl::Font, nullptr, "TFont");
     p.Prop("ParentFont", &TTestControl::ParentFont);
-    p.Prop("Parent", [](TTestControl& c) { return c.Parent; },
-           [](TTestControl& c, TTestControl* parent) { c.Parent = parent; }, "TWinControl");
+    p.Prop(
+        "Parent", [](TTestControl& c) { return c.Parent; },
+        [](TTestControl& c, TTestControl* parent) { c.Parent = parent; }, "TWinControl");
     p.Prop("OnClick", &TTestControl::OnClick);
 }
 
@@ -204,8 +214,9 @@ PLAT_PUBLISH(TTestWinControl) {
 
 PLAT_PUBLISH(TTestLabel) {
     p.Prop("Caption", &TTestLabel::Caption, nullptr, "TCaption");
-    p.Prop("FocusControl", [](TTestLabel& l) { return l.FocusControl; },
-           [](TTestLabel& l, TTestWinControl* c) { l.FocusControl = c; });
+    p.Prop(
+        "FocusControl", [](TTestLabel& l) { return l.FocusControl; },
+        [](TTestLabel& l, TTestWinControl* c) { l.FocusControl = c; });
 }
 
 PLAT_PUBLISH(TTestButton) {
@@ -224,8 +235,9 @@ PLAT_PUBLISH(TTestEdit) {
 
 PLAT_PUBLISH(TTestDBEdit) {
     p.Prop("DataField", &TTestDBEdit::DataField);
-    p.Prop("DataSource", [](TTestDBEdit& e) { return e.DataSource; },
-           [](TTestDBEdit& e, TComponent* ds) { e.DataSource = ds; }, "TDataSource");
+    p.Prop(
+        "DataSource", [](TTestDBEdit& e) { return e.DataSource; },
+        [](TTestDBEdit& e, TComponent* ds) { e.DataSource = ds; }, "TDataSource");
 }
 
 PLAT_PUBLISH(TTestMemo) {
@@ -242,8 +254,9 @@ PLAT_PUBLISH(TTestCustomComboBox) {
 }
 
 PLAT_PUBLISH(TTestListBox) {
-    p.Strings("Items", [](TTestListBox& l) { return l.Items; },
-              [](TTestListBox& l, const std::vector<std::string>& items) { l.Items = items; });
+    p.Strings(
+        "Items", [](TTestListBox& l) { return l.Items; },
+        [](TTestListBox& l, const std::vector<std::string>& items) { l.Items = items; });
     p.Prop("Style", &TTestListBox::Style);
 }
 
@@ -255,20 +268,24 @@ PLAT_PUBLISH(TTestStatusBar) {
 PLAT_PUBLISH(TTestGrid) {
     p.Prop("Columns", &TTestGrid::Columns);
     p.Prop("TitleFont", &TTestGrid::TitleFont, nullptr, "TFont");
-    p.Prop("DataSource", [](TTestGrid& g) { return g.DataSource; },
-           [](TTestGrid& g, TComponent* ds) { g.DataSource = ds; }, "TDataSource");
+    p.Prop(
+        "DataSource", [](TTestGrid& g) { return g.DataSource; },
+        [](TTestGrid& g, TComponent* ds) { g.DataSource = ds; }, "TDataSource");
     p.Prop("ReadOnly", &TTestGrid::ReadOnly);
 }
 
 PLAT_PUBLISH(TTestListView) {
     p.Prop("Columns", &TTestListView::Columns);
     p.Prop("ViewStyle", &TTestListView::ViewStyle);
-    p.Indexed("Columns", [](TTestListView& v) { return v.Columns.Count(); },
-              [](TTestListView& v, int i) { return v.Columns.Column(i); });
+    p.Indexed(
+        "Columns", [](TTestListView& v) { return v.Columns.Count(); },
+        [](TTestListView& v, int i) { return v.Columns.Column(i); });
     p.Indexed("Items", &TTestListView::ItemCount, &TTestListView::Item);
 }
 
-PLAT_PUBLISH(TTestTreeView) { p.Indexed("Items", &TTestTreeView::NodeCount, &TTestTreeView::Node); }
+PLAT_PUBLISH(TTestTreeView) {
+    p.Indexed("Items", &TTestTreeView::NodeCount, &TTestTreeView::Node);
+}
 
 PLAT_PUBLISH(TTestTabSheet) {
     p.Prop("Caption", &TTestTabSheet::Caption, nullptr, "TCaption");

@@ -22,7 +22,8 @@ namespace plat::testing {
 
 PLAT_ENUM(TFontStyle, fsBold, fsItalic, fsUnderline, fsStrikeOut)
 PLAT_SET(TFontStyles, TFontStyle)
-PLAT_ENUM(TComboBoxStyle, csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable)
+PLAT_ENUM(TComboBoxStyle, csDropDown, csSimple, csDropDownList, csOwnerDrawFixed,
+          csOwnerDrawVariable)
 PLAT_ENUM(TListBoxStyle, lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable)
 PLAT_ENUM(TEditCharCase, ecNormal, ecUpperCase, ecLowerCase)
 PLAT_ENUM(TViewStyle, vsIcon, vsSmallIcon, vsList, vsReport)
@@ -37,7 +38,7 @@ constexpr int32_t kBig5Charset = 136;
 
 class TTestFont : public TPersistent {
     PLAT_CLASS_NAMED("TFont", TPersistent)
-public:
+  public:
     TTestFont();
     std::string Name = "宋体";
     int Height = -13;
@@ -53,7 +54,7 @@ public:
 
 class TTestStatusPanel : public TCollectionItem {
     PLAT_CLASS_NAMED("TStatusPanel", TCollectionItem)
-public:
+  public:
     explicit TTestStatusPanel(TCollection* c);
     std::string Text;
     int Width = 50;
@@ -62,14 +63,14 @@ public:
 
 class TTestStatusPanels : public TCollection {
     PLAT_CLASS_NAMED("TStatusPanels", TCollection)
-public:
+  public:
     explicit TTestStatusPanels(TPersistent* owner = nullptr);
     TTestStatusPanel* Panel(int i) const { return ItemAs<TTestStatusPanel>(i); }
 };
 
 class TTestColumnTitle : public TPersistent {
     PLAT_CLASS_NAMED("TColumnTitle", TPersistent)
-public:
+  public:
     TTestColumnTitle();
     std::string Caption;
     TTestFont Font;
@@ -77,7 +78,7 @@ public:
 
 class TTestColumn : public TCollectionItem {
     PLAT_CLASS_NAMED("TColumn", TCollectionItem)
-public:
+  public:
     explicit TTestColumn(TCollection* c);
     std::string FieldName;
     int Width = 64;
@@ -86,14 +87,14 @@ public:
 
 class TTestColumns : public TCollection {
     PLAT_CLASS_NAMED("TDBGridColumns", TCollection)
-public:
+  public:
     explicit TTestColumns(TPersistent* owner = nullptr);
     TTestColumn* Column(int i) const { return ItemAs<TTestColumn>(i); }
 };
 
 class TTestListColumn : public TCollectionItem {
     PLAT_CLASS_NAMED("TListColumn", TCollectionItem)
-public:
+  public:
     explicit TTestListColumn(TCollection* c);
     std::string Caption;
     int Width = 50;
@@ -101,14 +102,14 @@ public:
 
 class TTestListColumns : public TCollection {
     PLAT_CLASS_NAMED("TListColumns", TCollection)
-public:
+  public:
     explicit TTestListColumns(TPersistent* owner = nullptr);
     TTestListColumn* Column(int i) const { return ItemAs<TTestListColumn>(i); }
 };
 
 class TTestListItem : public TPersistent {
     PLAT_CLASS_NAMED("TListItem", TPersistent)
-public:
+  public:
     TTestListItem();
     std::string Caption;
     std::vector<std::string> SubItems;
@@ -116,7 +117,7 @@ public:
 
 class TTestTreeNode : public TPersistent {
     PLAT_CLASS_NAMED("TTreeNode", TPersistent)
-public:
+  public:
     TTestTreeNode();
     std::string Text;
     int Level = 0;
@@ -126,7 +127,7 @@ public:
 // visual parent (apart from the owner), OnClick.
 class TTestControl : public TComponent {
     PLAT_CLASS_NAMED("TControl", TComponent)
-public:
+  public:
     explicit TTestControl(TComponent* owner = nullptr);
     int Left = 0, Top = 0, Width = 100, Height = 21;
     std::string Hint;
@@ -140,7 +141,7 @@ public:
 // "TWinControl": tab order and tab stop, focus events.
 class TTestWinControl : public TTestControl {
     PLAT_CLASS_NAMED("TWinControl", TTestControl)
-public:
+  public:
     explicit TTestWinControl(TComponent* owner = nullptr);
     int TabOrder = 0;
     bool TabStop = true;
@@ -149,7 +150,7 @@ public:
 
 class TTestLabel : public TTestControl {
     PLAT_CLASS_NAMED("TLabel", TTestControl)
-public:
+  public:
     explicit TTestLabel(TComponent* owner = nullptr);
     std::string Caption;
     TTestWinControl* FocusControl = nullptr;
@@ -157,7 +158,7 @@ public:
 
 class TTestButton : public TTestWinControl {
     PLAT_CLASS_NAMED("TButton", TTestWinControl)
-public:
+  public:
     explicit TTestButton(TComponent* owner = nullptr);
     std::string Caption;
     int ModalResult = 0;
@@ -165,7 +166,7 @@ public:
 
 class TTestEdit : public TTestWinControl {
     PLAT_CLASS_NAMED("TEdit", TTestWinControl)
-public:
+  public:
     explicit TTestEdit(TComponent* owner = nullptr);
     const std::string& Text() const { return text_; }
     void SetText(const std::string& text);  // fires OnChange when the text differs
@@ -175,14 +176,14 @@ public:
     TEditCharCase CharCase = ecNormal;
     TNotifyEvent OnChange;
 
-private:
+  private:
     std::string text_;
 };
 
 // "TDBEdit": an edit bound to a field of a data source.
 class TTestDBEdit : public TTestEdit {
     PLAT_CLASS_NAMED("TDBEdit", TTestEdit)
-public:
+  public:
     explicit TTestDBEdit(TComponent* owner = nullptr);
     std::string DataField;
     TComponent* DataSource = nullptr;
@@ -190,7 +191,7 @@ public:
 
 class TTestMemo : public TTestWinControl {
     PLAT_CLASS_NAMED("TMemo", TTestWinControl)
-public:
+  public:
     explicit TTestMemo(TComponent* owner = nullptr);
     TStringList Lines;
     bool ReadOnly = false;
@@ -198,7 +199,7 @@ public:
 
 class TTestCustomComboBox : public TTestWinControl {
     PLAT_CLASS_NAMED("TCustomComboBox", TTestWinControl)
-public:
+  public:
     explicit TTestCustomComboBox(TComponent* owner = nullptr);
     const std::vector<std::string>& Items() const { return items_; }
     // Replacing the items clears the selection, as a real combo box does.
@@ -209,20 +210,20 @@ public:
     TComboBoxStyle Style = csDropDown;
     TNotifyEvent OnChange;
 
-private:
+  private:
     std::vector<std::string> items_;
     int itemIndex_ = -1;
 };
 
 class TTestComboBox : public TTestCustomComboBox {
     PLAT_CLASS_NAMED("TComboBox", TTestCustomComboBox)
-public:
+  public:
     explicit TTestComboBox(TComponent* owner = nullptr);
 };
 
 class TTestListBox : public TTestWinControl {
     PLAT_CLASS_NAMED("TListBox", TTestWinControl)
-public:
+  public:
     explicit TTestListBox(TComponent* owner = nullptr);
     std::vector<std::string> Items;
     TListBoxStyle Style = lbStandard;
@@ -230,7 +231,7 @@ public:
 
 class TTestStatusBar : public TTestWinControl {
     PLAT_CLASS_NAMED("TStatusBar", TTestWinControl)
-public:
+  public:
     explicit TTestStatusBar(TComponent* owner = nullptr);
     TTestStatusPanels Panels;
     std::string SimpleText;
@@ -239,7 +240,7 @@ public:
 // "TDBGrid": columns with titles, a title font, a data source.
 class TTestGrid : public TTestWinControl {
     PLAT_CLASS_NAMED("TDBGrid", TTestWinControl)
-public:
+  public:
     explicit TTestGrid(TComponent* owner = nullptr);
     TTestColumns Columns;
     TTestFont TitleFont;
@@ -251,7 +252,7 @@ public:
 // "Items_1").
 class TTestListView : public TTestWinControl {
     PLAT_CLASS_NAMED("TListView", TTestWinControl)
-public:
+  public:
     explicit TTestListView(TComponent* owner = nullptr);
     ~TTestListView() override;
     TTestListColumns Columns;
@@ -260,28 +261,28 @@ public:
     TTestListItem* Item(int i) const { return items_.at(i); }
     TViewStyle ViewStyle = vsReport;
 
-private:
+  private:
     std::vector<TTestListItem*> items_;
 };
 
 // "TTreeView": nodes by absolute index ("Items_2").
 class TTestTreeView : public TTestWinControl {
     PLAT_CLASS_NAMED("TTreeView", TTestWinControl)
-public:
+  public:
     explicit TTestTreeView(TComponent* owner = nullptr);
     ~TTestTreeView() override;
     TTestTreeNode* AddNode(const std::string& text, int level = 0);
     int NodeCount() const { return (int)nodes_.size(); }
     TTestTreeNode* Node(int i) const { return nodes_.at(i); }
 
-private:
+  private:
     std::vector<TTestTreeNode*> nodes_;
 };
 
 // "TStringGrid": cells by column and row (not published, as on the platform).
 class TTestStringGrid : public TTestWinControl {
     PLAT_CLASS_NAMED("TStringGrid", TTestWinControl)
-public:
+  public:
     explicit TTestStringGrid(TComponent* owner = nullptr);
     int ColCount() const { return cols_; }
     int RowCount() const { return rows_; }
@@ -289,14 +290,14 @@ public:
     const std::string& Cell(int col, int row) const;
     void SetCell(int col, int row, const std::string& text);
 
-private:
+  private:
     int cols_ = 5, rows_ = 5;
     std::vector<std::string> cells_ = std::vector<std::string>(25);
 };
 
 class TTestTabSheet : public TTestWinControl {
     PLAT_CLASS_NAMED("TTabSheet", TTestWinControl)
-public:
+  public:
     explicit TTestTabSheet(TComponent* owner = nullptr);
     std::string Caption;
     bool TabVisible = true;
@@ -307,7 +308,7 @@ public:
 // tests bind by name (btnOKClick, edCodeChange).
 class TTestForm : public TTestWinControl {
     PLAT_CLASS_NAMED("TForm", TTestWinControl)
-public:
+  public:
     explicit TTestForm(TComponent* owner = nullptr);
     std::string Caption;
     bool KeyPreview = false;
@@ -321,7 +322,7 @@ public:
 // A component without any property of its own beyond Name and Tag.
 class TTestPlain : public TComponent {
     PLAT_CLASS_NAMED("TTestPlain", TComponent)
-public:
+  public:
     explicit TTestPlain(TComponent* owner = nullptr);
 };
 
