@@ -10,6 +10,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -118,16 +120,50 @@ size_t heapInUse() {
     return mallinfo2().uordblks;
 }
 
+// A line of /proc/self/status in bytes ("VmRSS", "VmHWM").
+size_t statusBytes(const char* key) {
+    FILE* f = std::fopen("/proc/self/status", "r");
+    if (!f) return 0;
+    char line[256];
+    size_t kb = 0;
+    const size_t n = std::strlen(key);
+    while (std::fgets(line, sizeof line, f))
+        if (std::strncmp(line, key, n) == 0 && line[n] == ':')
+            kb = std::strtoull(line + n + 1, nullptr, 10);
+    std::fclose(f);
+    return kb * 1024;
+}
+
+// Starts the peak resident size again from the current one.
+void resetPeak() {
+    if (FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
+        std::fputs("5", f);
+        std::fclose(f);
+    }
+}
+
+double sqliteFileBytesPerLine();
+
+// The opened document's memory beside the SQLite file of the same rows:
+// live heap after the open and peak resident size during it, per line.
 void BM_OpenFromProviderPacket(benchmark::State& state) {
     documentPacket();
-    size_t perLine = 0;
+    const double fileBytes = sqliteFileBytesPerLine();
+    double live = 0, peak = 0;
     for (auto _ : state) {
-        size_t before = heapInUse();
+        malloc_trim(0);
+        const size_t before = heapInUse(), rss = statusBytes("VmRSS");
+        resetPeak();
         Document d;
-        perLine = (heapInUse() - before) / kLines;
+        live = (double)(heapInUse() - before) / kLines;
+        peak = (double)(statusBytes("VmHWM") - rss) / kLines;
         benchmark::DoNotOptimize(d.body.RecordCount());
     }
-    state.counters["bytes_per_line"] = (double)perLine;
+    state.counters["live_heap_per_line"] = live;
+    state.counters["peak_rss_per_line"] = peak;
+    state.counters["sqlite_file_per_line"] = fileBytes;
+    state.counters["live_x_file"] = fileBytes > 0 ? live / fileBytes : 0;
+    state.counters["peak_x_file"] = fileBytes > 0 ? peak / fileBytes : 0;
     state.counters["lines"] = kLines;
 }
 BENCHMARK(BM_OpenFromProviderPacket)->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -397,6 +433,17 @@ void BM_SqliteInsert10000Lines(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_SqliteInsert10000Lines)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+double sqliteFileBytesPerLine() {
+    if (!sqlite().ok()) return 0;
+    sqliteDocument();
+    FILE* f = std::fopen(dbPath().c_str(), "rb");
+    if (!f) return 0;
+    std::fseek(f, 0, SEEK_END);
+    const double bytes = (double)std::ftell(f) / kLines;
+    std::fclose(f);
+    return bytes;
+}
 
 struct Cleanup {
     ~Cleanup() { std::remove(dbPath().c_str()); }

@@ -3,6 +3,8 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -128,7 +130,63 @@ std::vector<Variant> Decode(const char* block, int columns) {
 
 }  // namespace row
 
+// ---- running sums ----
+
+std::vector<double> RunningSums::Totals(uint32_t parent) const {
+    std::vector<double> out(columns_.size(), 0);
+    auto it = sums_.find(parent);
+    if (it == sums_.end()) return out;
+    for (size_t i = 0; i < out.size(); ++i) out[i] = it->second[i].Value();
+    return out;
+}
+
+void RunningSums::Apply(uint32_t parent, const char* data, bool remove) {
+    if (!usable_) return;
+    std::vector<TExactSum>& sums = sums_[parent];
+    sums.resize(columns_.size());
+    for (size_t i = 0; i < columns_.size(); ++i) {
+        const Variant v = row::Get(data, columns_[i]);
+        if (v.IsEmptyOrNull()) continue;
+        double d = 0;
+        try {
+            d = v.AsFloat();
+        } catch (const EVariantError&) {
+            usable_ = false;
+            sums_.clear();
+            return;
+        }
+        if (integerParts_) d = std::trunc(d);
+        if (remove)
+            sums[i].Subtract(d);
+        else
+            sums[i].Add(d);
+    }
+}
+
 // ---- Level ----
+
+namespace {
+uint64_t nextVersion() {
+    static std::atomic<uint64_t> last{0};
+    return ++last;
+}
+}  // namespace
+
+void Level::Touch() {
+    version_ = nextVersion();
+}
+
+const RunningSums& Level::Sums(const std::vector<int>& columns, bool integerParts) {
+    for (auto& r : sums_)
+        if (r->Matches(columns, integerParts)) return *r;
+    for (int c : columns)
+        if (c < 0 || c >= ColumnCount()) throw EListError("Column out of range");
+    auto r = std::make_unique<RunningSums>(columns, integerParts);
+    for (const Slot& s : slots_)
+        if (s.state == SlotState::Live && s.data) r->Apply(s.parent, s.data, false);
+    sums_.push_back(std::move(r));
+    return *sums_.back();
+}
 
 Level::Level(int id, std::vector<TPacketField> fields, int parentLevel, int parentColumn)
     : id_(id),
@@ -136,7 +194,8 @@ Level::Level(int id, std::vector<TPacketField> fields, int parentLevel, int pare
       parentLevel_(parentLevel),
       parentColumn_(parentColumn),
       childLevels_(fields_.size(), -1),
-      natural_([this](uint32_t a, uint32_t b) { return cmpNatural(a, b); }) {
+      natural_([this](uint32_t a, uint32_t b) { return cmpNatural(a, b); }),
+      version_(nextVersion()) {
     for (size_t i = 0; i < fields_.size(); ++i)
         if (fields_[i].type == TFieldType::ftDataSet) nestedColumns_.push_back((int)i);
 }
@@ -296,6 +355,10 @@ void DataTree::setSlot(int level, uint32_t slot, const Slot& value) {
         if (!(naturalSame && dataSame))
             for (OrderTree* t : L.indexes_) t->Erase(slot);
     }
+    if (!(naturalSame && dataSame)) {
+        L.rowOut(cur);
+        L.rowIn(value);
+    }
     bool owns = cur.data && cur.data != value.data;
     if (Journaling())
         journal_.push_back({false, {(uint32_t)level, slot, cur, owns}, {}});
@@ -349,6 +412,8 @@ void DataTree::undo(JournalOp& op) {
         uint32_t slot = op.s.slot;
         Slot& cur = L.slots_[slot];
         if (cur.state == SlotState::Live) L.indexErase(slot);
+        L.rowOut(cur);
+        L.rowIn(op.s.before);
         if (cur.data && cur.data != op.s.before.data) row::Free(cur.data);
         bool wasFree = cur.state == SlotState::Free;
         bool listed = cur.listed;
@@ -457,7 +522,7 @@ void DataTree::compactLog() {
 
 // ---- rows ----
 
-void DataTree::loadRow(int level, uint32_t parent, const TPacketRow& r, int64_t order) {
+uint32_t DataTree::loadValues(int level, uint32_t parent, const TPacketRow& r, int64_t order) {
     Level& L = *levels_[level];
     if (r.values.Count() != L.ColumnCount())
         throw EDatabaseError("A packet row holds " + std::to_string(r.values.Count()) +
@@ -471,17 +536,36 @@ void DataTree::loadRow(int level, uint32_t parent, const TPacketRow& r, int64_t 
     s.order = order;
     s.state = SlotState::Live;
     setSlot(level, slot, s);
-    const auto& nested = L.NestedColumns();
-    for (size_t k = 0; k < nested.size() && k < r.details.size(); ++k)
-        Load(L.ChildLevel(nested[k]), slot, r.details[k]);
+    return slot;
 }
 
 void DataTree::Load(int level, uint32_t parent, const std::vector<TPacketRow>& rows) {
     int64_t order = OrderAtEnd(level, parent);
+    const Level& L = *levels_[level];
     for (const TPacketRow& r : rows) {
-        loadRow(level, parent, r, order);
+        uint32_t slot = loadValues(level, parent, r, order);
+        const auto& nested = L.NestedColumns();
+        for (size_t k = 0; k < nested.size() && k < r.details.size(); ++k)
+            Load(L.ChildLevel(nested[k]), slot, r.details[k]);
         order += kOrderStep;
     }
+}
+
+void DataTree::Take(int level, uint32_t parent, std::vector<TPacketRow>&& rows) {
+    int64_t order = OrderAtEnd(level, parent);
+    const Level& L = *levels_[level];
+    for (TPacketRow& r : rows) {
+        uint32_t slot = loadValues(level, parent, r, order);
+        // Each packet row goes as soon as it is stored: the packet and the
+        // rows it became are never both held whole.
+        r.values = TValueRow();
+        const auto& nested = L.NestedColumns();
+        for (size_t k = 0; k < nested.size() && k < r.details.size(); ++k)
+            Take(L.ChildLevel(nested[k]), slot, std::move(r.details[k]));
+        std::vector<std::vector<TPacketRow>>().swap(r.details);
+        order += kOrderStep;
+    }
+    std::vector<TPacketRow>().swap(rows);
 }
 
 int64_t DataTree::OrderAtEnd(int level, uint32_t parent) const {
@@ -605,6 +689,7 @@ void DataTree::Clear() {
         }
         l->natural_.Clear();
         for (OrderTree* t : l->indexes_) t->Clear();
+        for (auto& r : l->sums_) r->Clear();
         l->Touch();
     }
     for (LogEntry& e : log_)

@@ -20,6 +20,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/core/exactsum.h"
 #include "platform/core/variant.h"
 #include "platform/data/ostree.h"
 #include "platform/data/provider.h"
@@ -60,6 +61,29 @@ struct RowId {
     bool operator==(const RowId&) const = default;
 };
 
+// Exact sums of some numeric columns over the live rows of each parent, kept
+// as rows are written, deleted and rolled back, so that a total costs the
+// same however many rows stand behind it.
+class RunningSums {
+  public:
+    RunningSums(std::vector<int> columns, bool integerParts)
+        : columns_(std::move(columns)), integerParts_(integerParts) {}
+    bool Matches(const std::vector<int>& columns, bool integerParts) const {
+        return columns == columns_ && integerParts == integerParts_;
+    }
+    // False once a value was no number: the sums can no longer be trusted.
+    bool Usable() const { return usable_; }
+    std::vector<double> Totals(uint32_t parent) const;
+    void Apply(uint32_t parent, const char* data, bool remove);
+    void Clear() { sums_.clear(); }
+
+  private:
+    std::vector<int> columns_;
+    bool integerParts_;
+    bool usable_ = true;
+    std::unordered_map<uint32_t, std::vector<TExactSum>> sums_;
+};
+
 class Level {
   public:
     Level(int id, std::vector<TPacketField> fields, int parentLevel, int parentColumn);
@@ -93,8 +117,12 @@ class Level {
     std::pair<uint32_t, uint32_t> Range(const OrderTree& t, uint32_t parent) const;
     // Slots of one parent in natural order.
     std::vector<uint32_t> Children(uint32_t parent) const;
+    // Unique across levels and stores: equal versions mean the same rows.
     uint64_t Version() const { return version_; }
-    void Touch() { ++version_; }
+    void Touch();
+    // Sums of the columns over the live rows of each parent (integer parts
+    // when asked), kept from now on for the life of the level.
+    const RunningSums& Sums(const std::vector<int>& columns, bool integerParts);
 
   private:
     friend class DataTree;
@@ -112,7 +140,16 @@ class Level {
     std::vector<uint32_t> free_;
     OrderTree natural_;
     std::vector<OrderTree*> indexes_;
-    uint64_t version_ = 1;
+    std::vector<std::unique_ptr<RunningSums>> sums_;
+    uint64_t version_;
+    void rowOut(const Slot& s) {
+        if (s.state == SlotState::Live && s.data)
+            for (auto& r : sums_) r->Apply(s.parent, s.data, true);
+    }
+    void rowIn(const Slot& s) {
+        if (s.state == SlotState::Live && s.data)
+            for (auto& r : sums_) r->Apply(s.parent, s.data, false);
+    }
 };
 
 struct LogEntry {
@@ -143,6 +180,8 @@ class DataTree {
     // ---- rows ----
     // Appends packet rows (with their details) under a parent, unlogged.
     void Load(int level, uint32_t parent, const std::vector<TPacketRow>& rows);
+    // The same, freeing each packet row once it is stored.
+    void Take(int level, uint32_t parent, std::vector<TPacketRow>&& rows);
     // Order keys for a new row: after every row of the parent, or between the
     // row before `before` and `before`.
     int64_t OrderAtEnd(int level, uint32_t parent) const;
@@ -216,7 +255,7 @@ class DataTree {
     void undo(JournalOp& op);
     void commitJournal();
     void addLevels(int parentLevel, int parentColumn, const std::vector<TPacketField>& fields);
-    void loadRow(int level, uint32_t parent, const TPacketRow& row, int64_t order);
+    uint32_t loadValues(int level, uint32_t parent, const TPacketRow& row, int64_t order);
     void freeSlot(int level, uint32_t slot);
     void deleteDetails(int level, uint32_t slot);
     void revertEntry(const LogEntry& e);

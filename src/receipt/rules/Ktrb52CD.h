@@ -58,6 +58,8 @@ class TdmKtrb52 : public TdmDouble {
     void SetDefaultValues() override;  // new header
     void AssignBodyLine() override;    // new line
     void CalcHeadTotals() override;
+    // Same totals, from sums the line store keeps instead of a walk.
+    void CalcHeadTotalsAfterLineChange() override;
     // True when the current line may be deleted; otherwise shows why and aborts.
     virtual bool CheckLineDelete();
     // True when no line is unconfirmed (TI037 "N").
@@ -192,6 +194,10 @@ class TdmKtrb52 : public TdmDouble {
     std::string lineLabels(const std::string& keyList) const;
 
   private:
+    // The header totals; from a walk over the lines when recount, else from
+    // the sums the line store keeps (equal to the walk's, bit for bit).
+    void headTotals(bool recount);
+    std::vector<double> lineSums(const std::vector<std::string>& lines, int decimals, bool recount);
     void createDataSets();
     void bindHandlers();
     void checkFormalItemLine();
