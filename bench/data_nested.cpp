@@ -193,6 +193,47 @@ void BM_SumFloatField(benchmark::State& state) {
 }
 BENCHMARK(BM_SumFloatField)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// One field read on every line, by its position in the record: the first
+// field and the last cost the same.
+void BM_ReadFieldByPosition(benchmark::State& state) {
+    TClientDataSet& body = doc().body;
+    TField* field = body.Fields()[(int)state.range(0)];
+    size_t bytes = 0;
+    for (auto _ : state) {
+        body.DisableControls();
+        for (body.First(); !body.Eof(); body.Next()) bytes += field->AsString().size();
+        body.EnableControls();
+    }
+    benchmark::DoNotOptimize(bytes);
+    state.counters["position"] = (double)state.range(0);
+    state.SetItemsProcessed(state.iterations() * kLines);
+}
+BENCHMARK(BM_ReadFieldByPosition)
+    ->Arg(0)
+    ->Arg(kLineFields - 1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
+// Every field of every line, through its name.
+void BM_ReadEveryFieldByName(benchmark::State& state) {
+    TClientDataSet& body = doc().body;
+    std::vector<std::string> names;
+    for (TField* f : body.Fields())
+        if (f->DataType() != TFieldType::ftDataSet) names.push_back(f->FieldName());
+    size_t bytes = 0;
+    for (auto _ : state) {
+        body.DisableControls();
+        int n = 0;
+        for (body.First(); !body.Eof() && n < 10000; body.Next(), ++n)
+            for (const std::string& name : names)
+                bytes += body.FieldByName(name)->AsString().size();
+        body.EnableControls();
+    }
+    benchmark::DoNotOptimize(bytes);
+    state.SetItemsProcessed(state.iterations() * 10000 * (int64_t)names.size());
+}
+BENCHMARK(BM_ReadEveryFieldByName)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 void BM_IndexBuild(benchmark::State& state) {
     TClientDataSet& body = doc().body;
     for (auto _ : state) {

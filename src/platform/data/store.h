@@ -27,9 +27,28 @@
 
 namespace plat::store {
 
+// Room for the rows loaded into a tree, carved from large chunks: no
+// allocation per row, and a chunk fits where the rows of a freed packet
+// were. Its blocks live as long as the arena.
+class Arena {
+  public:
+    Arena() = default;
+    ~Arena();
+    Arena(const Arena&) = delete;
+    Arena& operator=(const Arena&) = delete;
+    char* Alloc(size_t bytes);
+
+  private:
+    std::vector<char*> chunks_;
+    char* next_ = nullptr;
+    size_t left_ = 0;
+};
+
 // A row's values: [u32 value bytes][u32 checkpoint per 16 columns][values].
 namespace row {
-char* Make(std::string_view valueBytes, int columns);
+constexpr int kGroupColumns = 16;
+// In the arena when given (Free then leaves it there).
+char* Make(std::string_view valueBytes, int columns, Arena* arena = nullptr);
 char* Encode(const std::vector<Variant>& values);
 char* Copy(const char* block);
 void Free(char* block);
@@ -39,6 +58,12 @@ std::string_view Column(const char* block, int col);
 // The encoded bytes of every column, in one pass.
 std::vector<std::string_view> Columns(const char* block);
 Variant Get(const char* block, int col);
+// Where each column of one group of 16 starts within the values (the whole
+// group read in one pass, whatever column is asked for); the group's end.
+uint32_t GroupOf(int col);
+void GroupStarts(const char* block, uint32_t group, uint32_t* starts, uint32_t& end);
+// The value whose encoded bytes are [begin, end) of the values.
+Variant ValueAt(const char* block, uint32_t begin, uint32_t end);
 std::vector<Variant> Decode(const char* block, int columns);
 size_t Bytes(const char* block);
 }  // namespace row
@@ -142,6 +167,16 @@ class Level {
     std::vector<OrderTree*> indexes_;
     std::vector<std::unique_ptr<RunningSums>> sums_;
     uint64_t version_;
+    // Column offsets of the row read last, group by group as they are asked
+    // for: a field read then costs the same wherever the field stands.
+    struct ReadRow {
+        uint32_t slot = kNil;
+        uint64_t version = 0;
+        const char* data = nullptr;
+        std::vector<uint32_t> starts;  // per column, then the values' end
+        std::vector<uint8_t> known;    // per group
+    };
+    mutable ReadRow read_;
     void rowOut(const Slot& s) {
         if (s.state == SlotState::Live && s.data)
             for (auto& r : sums_) r->Apply(s.parent, s.data, true);
@@ -263,6 +298,8 @@ class DataTree {
     bool parentGone(int level, uint32_t slot) const;
     void compactLog();
 
+    // First, so that it goes last: every holder of a row block goes before it.
+    Arena arena_;
     std::vector<std::unique_ptr<Level>> levels_;
     std::vector<LogEntry> log_;
     std::unordered_map<uint64_t, uint32_t> logIndex_;

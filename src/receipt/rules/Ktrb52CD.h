@@ -246,6 +246,13 @@ class TdmKtrb52 : public TdmDouble {
     void packagingQuantityValidate(plat::TField* field, const char* quantity);
     // Checks the line's work order and fills the line from it.
     void fillFromWorkOrder(plat::TField* field);
+    // Its three steps: the work order looked up and checked; every number
+    // and server reply the fill needs, read before the first write, so that
+    // a bad one leaves the line as it was; the writes.
+    struct TWorkOrderFill;
+    plat::Variant readWorkOrder(plat::TField* field, bool formal);
+    TWorkOrderFill decideWorkOrderFill(plat::TField* field, const plat::Variant& wo, bool formal);
+    void writeWorkOrderFill(const TWorkOrderFill& fill);
 
     // While a header rule writes several header fields, the lines are
     // recalculated and checked once, when the outermost rule ends, instead
