@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/controls_fixture.h"
+#include "platform/core/exceptions.h"
 #include "platform/data/field.h"
 
 using namespace plat;
@@ -171,4 +172,22 @@ TEST(DataCheckBox, AutoCaptionTakesTheDisplayLabel) {
     delete fx.src;
     fx.src = nullptr;
     EXPECT_EQ(b->DataSource(), nullptr);
+}
+
+TEST(DataCheckBox, AFailedWriteOnLeavingKeepsTheFocus) {
+    ctltest::Fixture fx;
+    uitest::Capture cap;
+    fx.ds->FieldByName("TH035")->OnValidate = TFieldNotifyEvent([](TField* fld) {
+        if (fld->AsString() == "Y") throw EDatabaseError("不可自动扣料");
+    });
+    auto* b = Bound(fx, "TH035");
+    auto* other = new TEdit(fx.form);
+    other->SetParent(fx.inner);
+    b->SetFocus();
+    b->Click();
+    other->SetFocus();
+    EXPECT_EQ(fx.form->ActiveControl(), b);
+    EXPECT_EQ(cap.dialogs->Texts(), (std::vector<std::string>{"不可自动扣料."}));
+    EXPECT_EQ(fx.ds->FieldByName("TH035")->AsString(), "N");
+    EXPECT_EQ(reinterpret_cast<TFieldDataLink*>(b->Perform(CM_GETDATALINK)), b->DataLink());
 }

@@ -73,6 +73,8 @@ TEST(LabelledEdit, ButtonAsksTheOwningFormForTheLookupUnlessOnDialogIsSet) {
         TWinControl* ed =
             db ? static_cast<TWinControl*>(new TQvBtnDBEdit(fx.form)) : new TQvBtnEdit(fx.form);
         ed->SetParent(fx.inner);
+        // A read-only edit still takes the focus and asks.
+        static_cast<TCustomEdit*>(ed)->SetReadOnly(true);
         auto* b = static_cast<TGSpeedButton*>(ed->FindComponent("F2Button"));
         ASSERT_NE(b, nullptr);
         fx.form->F2.clear();
