@@ -76,10 +76,11 @@ def main():
         f.write('#include "controls/QvLookUpComboCommon.h"\n\n')
         f.write("namespace ktrb {\n\n")
         f.write("// Row: lead byte 0xD8 + n; column: trail byte 0xA1 + m; blank: no reading.\n")
+        f.write("// clang-format off\n")
         f.write("const char kPinyinLevel2[32][95] = {\n")
         for i, row in enumerate(rows):
             f.write('    "%s",  // %02X\n' % (row, 0xD8 + i))
-        f.write("};\n\n}  // namespace ktrb\n")
+        f.write("};\n// clang-format on\n\n}  // namespace ktrb\n")
 
 
 if __name__ == "__main__":
