@@ -154,8 +154,16 @@ bool TdmSingle::exportData(TDataSet* head, TDataSet* body, TExportWay way, bool 
         "c_data/" + broker().UserID;
     const std::string path = folder + "/" + broker().ProgramCode + "_" +
                              plat::FormatDateTime("yyyymmddhhnnss", plat::Now()) + ".xls";
+    // The user and program codes name a folder and a file: a code that
+    // would lead out of the export folder is refused like a folder that
+    // cannot be made.
+    auto plainName = [](const std::string& name) {
+        return !name.empty() && name != "." && name != ".." &&
+               name.find_first_of("/\\") == std::string::npos;
+    };
+    const bool namesOk = plainName(broker().UserID) && plainName(broker().ProgramCode);
     auto ensureFolder = [&] {
-        if (plat::DirectoryExists(folder) || plat::CreateDir(folder)) return true;
+        if (namesOk && (plat::DirectoryExists(folder) || plat::CreateDir(folder))) return true;
         warn(localized ? formatWith(display(lang("sCreateDirError", "创建目录%s失败!")), folder)
                        : display("创建目录：" + folder + " 失败!"));
         return false;

@@ -174,6 +174,13 @@ TEST_F(BrowseExport, FailuresAreReportedAndLeaveNoFile) {
     EXPECT_TRUE(form.boxes[0].starts_with("create file: " + folder + "/KTRB52_"));
     EXPECT_TRUE(fs::is_empty(folder));
     EXPECT_TRUE(launcher.Opened().empty());
+
+    // A user code that would lead out of the export folder.
+    form.boxes.clear();
+    form.broker->UserID = "..";
+    dm.ExportToXlsFile(&cds, &form);
+    EXPECT_EQ(form.boxes, std::vector<std::string>{"创建目录：" + dir.path() + "c_data/.. 失败!"});
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
 
 TEST_F(BrowseExport, CancelledExportWritesNoFile) {
