@@ -954,9 +954,9 @@ Variant TDataSet::ReadField(const TField* f) const {
     // Lookup values are not kept: OnCalcFields reads them as they are now.
     if (f->kind_ == TFieldKind::fkLookup) return computeLookup(f);
     if (state_ == dsCalcFields) return calc_[f->calcSlot_];
-    uint32_t slot = peekSlot_ != kNil                           ? peekSlot_
+    uint32_t slot = peekSlot_ != kNil                        ? peekSlot_
                     : state_ == dsEdit || state_ == dsInsert ? kNil - 2
-                                                              : CurrentSlot();
+                                                             : CurrentSlot();
     uint64_t version = tree_->L(level_).Version();
     if (!calcValid_ || calcSlot_ != slot || (slot != kNil - 2 && calcVersion_ != version)) {
         calcSlot_ = slot;

@@ -4,8 +4,8 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QListWidget>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -106,7 +106,9 @@ void TInplaceEdit::KeyDown(uint16_t& key, TShiftState shift) {
                     CloseUp(true);
                 } else {
                     int n = (int)PickList.size();
-                    if (n) SetPickListIndex(std::clamp(pickIndex_ + (key == VK_UP ? -1 : 1), 0, n - 1));
+                    if (n)
+                        SetPickListIndex(
+                            std::clamp(pickIndex_ + (key == VK_UP ? -1 : 1), 0, n - 1));
                 }
                 key = 0;
                 return;
@@ -208,10 +210,13 @@ void TInplaceEdit::DropDown() {
     l->clear();
     for (const auto& s : PickList) l->addItem(Q(s));
     l->setFont(ToQFont(*Font()));
-    QObject::connect(l, &QListWidget::itemClicked, l, [this](QListWidgetItem* it) {
-        pickIndex_ = list_->list_->row(it);
-        CloseUp(true);
-    }, Qt::UniqueConnection);
+    QObject::connect(
+        l, &QListWidget::itemClicked, l,
+        [this](QListWidgetItem* it) {
+            pickIndex_ = list_->list_->row(it);
+            CloseUp(true);
+        },
+        Qt::UniqueConnection);
     int rowH = std::max(14, FontTextHeight(Font()->Data()) + 2);
     int rows = std::min((int)PickList.size(), DropDownRows);
     l->resize(Width(), rowH * rows + 4);
@@ -261,9 +266,9 @@ TCustomGrid::TCustomGrid(TComponent* owner) : TWinControl(owner) {
     SetClientWidget(vp);
     SetTabStop(true);
     SetColor(clWindow);
-    ControlStyle = TControlStyle{TControlStyleItem::csCaptureMouse, TControlStyleItem::csOpaque,
-                                 TControlStyleItem::csDoubleClicks,
-                                 TControlStyleItem::csClickEvents};
+    ControlStyle =
+        TControlStyle{TControlStyleItem::csCaptureMouse, TControlStyleItem::csOpaque,
+                      TControlStyleItem::csDoubleClicks, TControlStyleItem::csClickEvents};
     colWidths_.assign(colCount_, defaultColWidth_);
     tabStops_.assign(colCount_, true);
     for (QScrollBar* b : {area->verticalScrollBar(), area->horizontalScrollBar()}) {
@@ -274,9 +279,8 @@ TCustomGrid::TCustomGrid(TComponent* owner) : TWinControl(owner) {
             if (b->isSliderDown() && !options_.Contains(TGridOption::goThumbTracking)) return;
             SafeCall([&] { scrollBarMoved(vert, v); });
         });
-        QObject::connect(b, &QScrollBar::sliderReleased, vp, [this, b, vert] {
-            SafeCall([&] { scrollBarMoved(vert, b->value()); });
-        });
+        QObject::connect(b, &QScrollBar::sliderReleased, vp,
+                         [this, b, vert] { SafeCall([&] { scrollBarMoved(vert, b->value()); }); });
     }
     SetBounds(0, 0, 320, 120);
 }
@@ -397,7 +401,8 @@ void TCustomGrid::SetFixedColor(TColor c) {
 void TCustomGrid::SetOptions(TGridOptions o) {
     if (o == options_) return;
     options_ = o;
-    if (options_.Contains(TGridOption::goRowSelect)) options_.Exclude(TGridOption::goAlwaysShowEditor);
+    if (options_.Contains(TGridOption::goRowSelect))
+        options_.Exclude(TGridOption::goAlwaysShowEditor);
     if (options_.Contains(TGridOption::goRowSelect) || !options_.Contains(TGridOption::goEditing))
         HideEditor();
     else if (options_.Contains(TGridOption::goAlwaysShowEditor))
@@ -472,7 +477,8 @@ void TCustomGrid::setCurrent(int col, int row, bool moveAnchor) {
 
 void TCustomGrid::ClampInView() {
     int oldTop = topRow_, oldLeft = leftCol_;
-    if (row_ < topRow_) topRow_ = row_;
+    if (row_ < topRow_)
+        topRow_ = row_;
     else {
         int h = GridHeight();
         for (int r = 0; r < fixedRows_; ++r) h -= RowHeights(r) + gridLineWidth_;
@@ -744,8 +750,8 @@ void TCustomGrid::scrollBarMoved(bool vertical, int value) {
 }
 
 bool TCustomGrid::CanEditShow() {
-    return options_.Contains(TGridOption::goEditing) && !options_.Contains(TGridOption::goRowSelect) &&
-           col_ >= fixedCols_ && row_ >= fixedRows_;
+    return options_.Contains(TGridOption::goEditing) &&
+           !options_.Contains(TGridOption::goRowSelect) && col_ >= fixedCols_ && row_ >= fixedRows_;
 }
 
 TInplaceEdit* TCustomGrid::CreateEditor() {
@@ -798,8 +804,7 @@ void TCustomGrid::SetEditorMode(bool on) {
 }
 
 void TCustomGrid::UpdateEditorText() {
-    if (editor_ && editorMode_ && editor_->Modified())
-        SetEditText(col_, row_, editor_->EditText());
+    if (editor_ && editorMode_ && editor_->Modified()) SetEditText(col_, row_, editor_->EditText());
 }
 
 bool TCustomGrid::WantsKey(uint16_t key, TShiftState shift) const {
@@ -892,8 +897,7 @@ void TCustomGrid::KeyDown(uint16_t& key, TShiftState shift) {
             if (!options_.Contains(TGridOption::goTabs) || shift.Contains(ssCtrl)) return;
             int c = col_, r = row_;
             if (nextTabCol(!shift.Contains(ssShift), c, r)) {
-                if (r != row_)
-                    MoveRowBy(r - row_, {});
+                if (r != row_) MoveRowBy(r - row_, {});
                 if (row_ == r) FocusCell(c, row_, true);
             }
             break;
@@ -916,7 +920,16 @@ void TCustomGrid::KeyDown(uint16_t& key, TShiftState shift) {
 void TCustomGrid::KeyPress(char32_t& key) {
     TWinControl::KeyPress(key);
     if (!key) return;
-    if (!options_.Contains(TGridOption::goEditing) || editorMode_) return;
+    if (!options_.Contains(TGridOption::goEditing)) return;
+    if (editorMode_) {
+        // A character that reached the grid belongs to the open editor.
+        if (editor_ && editor_->Visible() && (key == 8 || key >= 32)) {
+            char32_t k = key;
+            key = 0;
+            editor_->SimulateKey(0, {}, k);
+        }
+        return;
+    }
     if (key == 13) {
         ShowEditor();
         if (editor_ && editorMode_) editor_->SelectAll();
@@ -944,8 +957,10 @@ void TCustomGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y
         if (g.Y < fixedRows_ && options_.Contains(TGridOption::goColSizing)) {
             TRect r = CellRect(g.X, g.Y);
             int edge = -1;
-            if (x >= r.Right - kSizeMargin) edge = g.X;
-            else if (x <= r.Left + kSizeMargin && g.X > 0) edge = g.X - 1;
+            if (x >= r.Right - kSizeMargin)
+                edge = g.X;
+            else if (x <= r.Left + kSizeMargin && g.X > 0)
+                edge = g.X - 1;
             if (edge >= 0 && colLeftOf(edge) >= 0) {
                 drag_ = Drag::ColSize;
                 dragIndex_ = edge;
@@ -953,7 +968,8 @@ void TCustomGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y
                 dragOrig_ = ColWidths(edge);
             }
         }
-        if (drag_ == Drag::None && g.X < fixedCols_ && options_.Contains(TGridOption::goRowSizing)) {
+        if (drag_ == Drag::None && g.X < fixedCols_ &&
+            options_.Contains(TGridOption::goRowSizing)) {
             TRect r = CellRect(g.X, g.Y);
             if (y >= r.Bottom - kSizeMargin) {
                 drag_ = Drag::RowSize;
@@ -1023,8 +1039,7 @@ void TCustomGrid::MoveColumn(int from, int to) {
     tabStops_.erase(tabStops_.begin() + from);
     tabStops_.insert(tabStops_.begin() + to, t);
     ColumnMoved(from, to);
-    if (col_ == from)
-        col_ = anchorCol_ = to;
+    if (col_ == from) col_ = anchorCol_ = to;
     Invalidate();
 }
 
@@ -1248,14 +1263,6 @@ void TStringGrid::RowMoved(int from, int to) {
         c.insert(c.begin() + to, std::move(d));
     }
     OnRowMoved(this, from, to);
-}
-
-void TStringGrid::DeleteColumn(int col) {
-    TCustomGrid::DeleteColumn(col);
-}
-
-void TStringGrid::DeleteRow(int row) {
-    TCustomGrid::DeleteRow(row);
 }
 
 void DrawCellText(TCanvas& canvas, const TRect& rect, const std::string& text,

@@ -37,9 +37,9 @@ enum class TGridOption {
     goAlwaysShowEditor,
     goThumbTracking,
 };
-PLAT_ENUM_INFO(TGridOption, goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine,
-               goRangeSelect, goDrawFocusSelected, goRowSizing, goColSizing, goRowMoving,
-               goColMoving, goEditing, goTabs, goRowSelect, goAlwaysShowEditor, goThumbTracking)
+PLAT_ENUM_INFO(TGridOption, goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect,
+               goDrawFocusSelected, goRowSizing, goColSizing, goRowMoving, goColMoving, goEditing,
+               goTabs, goRowSelect, goAlwaysShowEditor, goThumbTracking)
 PLAT_SET(TGridOptions, TGridOption)
 
 enum class TGridDrawStateItem { gdSelected, gdFocused, gdFixed };
@@ -312,8 +312,6 @@ class TStringGrid : public TCustomGrid {
     std::string GetEditMask(int col, int row) override;
     void ColumnMoved(int from, int to) override;
     void RowMoved(int from, int to) override;
-    void DeleteColumn(int col) override;
-    void DeleteRow(int row) override;
 
   private:
     struct CellData {
