@@ -22,6 +22,23 @@ namespace {
 constexpr int kSizeMargin = 3;  // pixels either side of a line that start a resize
 }
 
+// The scroll area hands its viewport's events to the grid as well.
+class GridArea : public HostWidget<QAbstractScrollArea> {
+  public:
+    using HostWidget<QAbstractScrollArea>::HostWidget;
+
+  protected:
+    bool viewportEvent(QEvent* e) override {
+        if (!control_) return QAbstractScrollArea::viewportEvent(e);
+        return RouteEvent(control_, e, QtBaseEvent{viewport(), &baseViewportEvent});
+    }
+
+  private:
+    static bool baseViewportEvent(QWidget* vp, QEvent* e) {
+        return static_cast<GridArea*>(vp->parentWidget())->QAbstractScrollArea::viewportEvent(e);
+    }
+};
+
 // A list shown under the editor without taking the focus from it.
 class TPickListPopup {
   public:
@@ -252,8 +269,8 @@ void TInplaceEdit::SetPickListIndex(int i) {
 // ---- TCustomGrid ----------------------------------------------------------------------
 
 TCustomGrid::TCustomGrid(TComponent* owner) : TWinControl(owner) {
-    auto* area = new HostWidget<QAbstractScrollArea>(this);
-    auto* vp = new HostWidget<QWidget>(this);
+    auto* area = new GridArea(this);
+    auto* vp = new QWidget;
     area->setViewport(vp);
     area->setFocusPolicy(Qt::StrongFocus);
     area->setFrameShape(QFrame::Box);
