@@ -329,6 +329,7 @@ void TCustomDataGrid::dataChanged() {
     if (Destroying()) return;
     syncRows();
     if (EditorMode() && InplaceEditor() && !editModified_) InplaceEditor()->UpdateContents();
+    DataChanged();
 }
 
 void TCustomDataGrid::recordChanged(TField* f) {

@@ -233,6 +233,8 @@ class TCustomDataGrid : public TCustomGrid {
     void Paint() override;
 
     TDataSetLink* DataLink() { return &link_; }
+    // The dataset changed or scrolled (after the grid followed it).
+    virtual void DataChanged() {}
     // The column of a grid column index, or null (indicator).
     TDataGridColumn* ColumnAt(int gridCol) const;
     int GridColOf(int visibleIndex) const { return visibleIndex + IndicatorOffset(); }
