@@ -4,11 +4,14 @@
 
 #include <set>
 
+#include "platform/component/classes.h"
+#include "platform/component/properties.h"
 #include "platform/core/exceptions.h"
 #include "platform/data/clientdataset.h"
 #include "platform/data/datasource.h"
 #include "platform/ui/dbgrids.h"
 #include "platform/ui/screenshot.h"
+#include "platform/ui/tabset.h"
 #include "ui_test_util.h"
 
 using namespace plat;
@@ -282,4 +285,56 @@ TEST(DataGrid, RendersChineseTextToAPicture) {
     SaveScreenshot(f.grid, ::testing::TempDir() + "datagrid_chs.png");
     TBitmap shot = Screenshot(f.grid);
     EXPECT_EQ(shot.Width(), f.grid->Width());
+}
+
+TEST(DataGrid, ColumnsAndTitlesAreReachedByPropertyPath) {
+    DataGridForm f;
+    f.grid->Columns()->Add()->SetFieldName("CODE");
+    f.grid->Columns()->Add()->SetFieldName("NAME");
+    SetPropValueByPath(f.grid, "Columns.Items_1.Title", "名称");
+    EXPECT_EQ(f.grid->VisibleColumn(1)->Title(), "名称");
+    EXPECT_EQ(GetPropValueByPath(f.grid, "Columns.Items_0.FieldName").AsString(), "CODE");
+    SetPropValueByPath(f.grid, "TitleFont.Charset", 134);
+    EXPECT_EQ(f.grid->TitleFont()->Charset(), 134);
+    TComponent* made = CreateComponent("TStringGrid", f.form);
+    EXPECT_NE(dynamic_cast<TStringGrid*>(made), nullptr);
+}
+
+TEST(TabSet, ClickSelectsATabUnlessTheHandlerRefuses) {
+    TForm* form = CreateForm<TForm>(nullptr);
+    auto* tabs = new TTabSet(form);
+    tabs->SetParent(form);
+    tabs->SetBounds(0, 100, 300, 21);
+    tabs->SetTabs({"一般选项", "高级选项", "单身条件"});
+    uitest::ShowActive(form);
+    bool allow = true;
+    std::vector<int> asked;
+    tabs->OnChange = TTabChangeEvent([&](TObject*, int i, bool& ok) {
+        asked.push_back(i);
+        ok = allow;
+    });
+    TRect r = tabs->ItemRect(1);
+    ASSERT_FALSE(r.IsEmpty());
+    uitest::MouseClick(tabs, r.Left + 5, r.Top + 5);
+    EXPECT_EQ(tabs->TabIndex(), 1);
+    allow = false;
+    TRect r2 = tabs->ItemRect(2);
+    uitest::MouseClick(tabs, r2.Left + 5, r2.Top + 5);
+    EXPECT_EQ(tabs->TabIndex(), 1);
+    EXPECT_EQ(asked, (std::vector<int>{1, 2}));
+    EXPECT_EQ(tabs->ItemAtPos({r.Left - 1 - r.Width() - 400, 5}), -1);
+    SaveScreenshot(form, ::testing::TempDir() + "tabset_chs.png");
+    form->Free();
+}
+
+TEST(StringGrid, RendersChineseCellsToAPicture) {
+    StringGridForm f;
+    f.grid->SetCells(0, 0, "查询字段");
+    f.grid->SetCells(1, 0, "操作符");
+    f.grid->SetCells(2, 0, "条件");
+    f.grid->SetCells(1, 1, "品号");
+    f.grid->SetCells(2, 1, "等于");
+    f.grid->SetColWidths(0, 90);
+    SaveScreenshot(f.grid, ::testing::TempDir() + "stringgrid_chs.png");
+    EXPECT_EQ(Screenshot(f.grid).Height(), f.grid->Height());
 }
