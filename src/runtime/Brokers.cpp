@@ -3,6 +3,10 @@
 #include "runtime/Brokers.h"
 
 #include <array>
+#include <map>
+#include <optional>
+#include <utility>
+#include <vector>
 
 #include "platform/automation/dispatch.h"
 #include "platform/core/exceptions.h"
@@ -174,9 +178,51 @@ bool TBrokers::GetSysInfo() {
     Variant reply = comCounter_.AsDispatch()->Call("GetSysInfo", company);
     if (!reply.IsArray() || reply.DimCount() != 2) return false;
     int row0 = reply.LowBound(1);
+    std::vector<std::pair<std::string, std::string>> entries;
     for (int c = reply.LowBound(2); c <= reply.HighBound(2); ++c)
-        SetSysParam(plat::VarToStr(reply.At(row0, c)), plat::VarToStr(reply.At(row0 + 1, c)));
+        entries.emplace_back(plat::VarToStr(reply.At(row0, c)),
+                             plat::VarToStr(reply.At(row0 + 1, c)));
+    mergeSysParams(entries);
     return true;
+}
+
+// As SetSysParam for each entry in turn, with the names found through a map:
+// the server's list may be long, and a scan per entry would square it.
+void TBrokers::mergeSysParams(const std::vector<std::pair<std::string, std::string>>& entries) {
+    if (sysParams_.Sorted() || sysParams_.CaseSensitive()) {
+        for (const auto& [name, value] : entries) SetSysParam(name, value);
+        return;
+    }
+    struct Less {
+        bool operator()(const std::string& a, const std::string& b) const {
+            return plat::AnsiCompareText(a, b) < 0;
+        }
+    };
+    std::vector<std::optional<std::string>> lines;
+    std::map<std::string, size_t, Less> at;
+    auto keep = [&](std::string line) {
+        size_t eq = line.find('=');
+        if (eq != std::string::npos) at.emplace(line.substr(0, eq), lines.size());
+        lines.emplace_back(std::move(line));
+    };
+    for (int i = 0; i < sysParams_.Count(); ++i) keep(sysParams_[i]);
+    for (const auto& [name, value] : entries) {
+        if (name.empty()) continue;
+        // A name holding "=" names no line (as in the list's own lookup).
+        auto it = name.find('=') == std::string::npos ? at.find(name) : at.end();
+        if (value.empty()) {
+            if (it == at.end()) continue;
+            lines[it->second].reset();
+            at.erase(it);
+        } else if (it != at.end()) {
+            lines[it->second] = name + "=" + value;
+        } else {
+            keep(name + "=" + value);
+        }
+    }
+    sysParams_.Clear();
+    for (auto& line : lines)
+        if (line) sysParams_.Add(std::move(*line));
 }
 
 std::string TBrokers::GetMessage(const std::string& kind, const std::string& code) {
