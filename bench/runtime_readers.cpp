@@ -39,10 +39,12 @@ void BM_ServerAddressList(benchmark::State& state) {
     for (int64_t i = 0; i < state.range(0); ++i)
         ini += "10.0." + std::to_string(i / 256 % 256) + "." + std::to_string(i % 256) + ";";
     Client client(ini + "\r\n");
+    int servers = 0;
     for (auto _ : state) {
         ktrb::TMireltaIniC c;
-        benchmark::DoNotOptimize(c.Servers);
+        servers = c.Servers.IsArray() ? c.Servers.HighBound(2) + 1 : 0;
     }
+    state.counters["servers"] = servers;
     state.SetComplexityN(state.range(0));
 }
 BENCHMARK(BM_ServerAddressList)->RangeMultiplier(10)->Range(1000, 100000)->Complexity();
@@ -52,10 +54,12 @@ void BM_WorkDLLPaths(benchmark::State& state) {
     for (int64_t i = 0; i < state.range(0); ++i)
         ini += "P" + std::to_string(i) + "=Lib" + std::to_string(i) + "\r\n";
     Client client(ini);
+    size_t paths = 0;
     for (auto _ : state) {
         ktrb::TMireltaIniC c;
-        benchmark::DoNotOptimize(c.WorkDLLPaths);
+        paths = c.WorkDLLPaths.size();
     }
+    state.counters["paths"] = double(paths);
     state.SetComplexityN(state.range(0));
 }
 BENCHMARK(BM_WorkDLLPaths)->RangeMultiplier(10)->Range(1000, 100000)->Complexity();
@@ -67,16 +71,25 @@ void BM_SystemParameters(benchmark::State& state) {
         reply.At(0, c) = "SYS" + std::to_string(c);
         reply.At(1, c) = std::to_string(c);
     }
-    auto counter = std::make_shared<plat::DispatchObject>("Com_Counter");
+    struct Object : plat::DispatchObject {
+        using DispatchObject::DispatchObject;
+        using DispatchObject::Method;
+        using DispatchObject::Property;
+    };
+    auto counter = std::make_shared<Object>("Com_Counter");
     counter->Method("GetSysInfo", [&](plat::DispArgs) { return reply; });
-    auto main = std::make_shared<plat::DispatchObject>("WorkCenter");
-    main->Property("Com_Counter", [&] { return plat::Variant(plat::DispatchPtr(counter)); });
+    auto main = std::make_shared<Object>("WorkCenter");
+    for (const char* name : {"Com_Validator", "Com_Dravoc", "Com_Counter"})
+        main->Property(name, [&] { return plat::Variant(plat::DispatchPtr(counter)); });
+    size_t params = 0;
     for (auto _ : state) {
         ktrb::TBrokers b;
         b.SetMainObject(plat::Variant(plat::DispatchPtr(main)));
         b.AttachSubObjects();
         benchmark::DoNotOptimize(b.GetSysInfo());
+        params = size_t(b.SysParams().Count());
     }
+    state.counters["params"] = double(params);
     state.SetComplexityN(state.range(0));
 }
 BENCHMARK(BM_SystemParameters)->RangeMultiplier(10)->Range(1000, 100000)->Complexity();

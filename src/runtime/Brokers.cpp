@@ -2,9 +2,11 @@
 // objects, the program-master record and the message function.
 #include "runtime/Brokers.h"
 
+#include <algorithm>
 #include <array>
-#include <map>
 #include <optional>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -175,10 +177,12 @@ bool TBrokers::AttachSubObjects() {
 bool TBrokers::GetSysInfo() {
     if (!isDispatch(comCounter_)) return false;
     Variant company(CompanyID);
-    Variant reply = comCounter_.AsDispatch()->Call("GetSysInfo", company);
+    // Read only: the reply may share its array with the server's.
+    const Variant reply = comCounter_.AsDispatch()->Call("GetSysInfo", company);
     if (!reply.IsArray() || reply.DimCount() != 2) return false;
     int row0 = reply.LowBound(1);
     std::vector<std::pair<std::string, std::string>> entries;
+    entries.reserve(size_t(std::max(0, reply.HighBound(2) - reply.LowBound(2) + 1)));
     for (int c = reply.LowBound(2); c <= reply.HighBound(2); ++c)
         entries.emplace_back(plat::VarToStr(reply.At(row0, c)),
                              plat::VarToStr(reply.At(row0 + 1, c)));
@@ -193,23 +197,23 @@ void TBrokers::mergeSysParams(const std::vector<std::pair<std::string, std::stri
         for (const auto& [name, value] : entries) SetSysParam(name, value);
         return;
     }
-    struct Less {
-        bool operator()(const std::string& a, const std::string& b) const {
-            return plat::AnsiCompareText(a, b) < 0;
-        }
-    };
+    // Keyed by the upper-case name: equal exactly when the list's own
+    // comparison (case ignored) finds them equal.
     std::vector<std::optional<std::string>> lines;
-    std::map<std::string, size_t, Less> at;
+    std::unordered_map<std::string, size_t> at;
+    at.reserve(size_t(sysParams_.Count()) + entries.size());
     auto keep = [&](std::string line) {
         size_t eq = line.find('=');
-        if (eq != std::string::npos) at.emplace(line.substr(0, eq), lines.size());
+        if (eq != std::string::npos)
+            at.emplace(plat::AnsiUpperCase(std::string_view(line).substr(0, eq)), lines.size());
         lines.emplace_back(std::move(line));
     };
     for (int i = 0; i < sysParams_.Count(); ++i) keep(sysParams_[i]);
     for (const auto& [name, value] : entries) {
         if (name.empty()) continue;
         // A name holding "=" names no line (as in the list's own lookup).
-        auto it = name.find('=') == std::string::npos ? at.find(name) : at.end();
+        auto it =
+            name.find('=') == std::string::npos ? at.find(plat::AnsiUpperCase(name)) : at.end();
         if (value.empty()) {
             if (it == at.end()) continue;
             lines[it->second].reset();

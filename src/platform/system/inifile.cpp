@@ -204,6 +204,13 @@ struct TIniFile::Content {
         return ranges;
     }
 
+    // At most this many keys stand in the section.
+    size_t keyBound(const std::string& section) const {
+        size_t n = 0;
+        for (auto [b, e] : sections(section)) n += e - b - 1;
+        return n;
+    }
+
     template <class F>
     void forEachKey(const std::string& section, F f) const {
         for (auto [b, e] : sections(section))
@@ -242,6 +249,7 @@ struct TIniFile::Content {
 namespace {
 // Names once each, first spelling kept, in file order.
 struct NameSet {
+    explicit NameSet(size_t expected) { seen.reserve(expected); }
     std::unordered_set<std::string> seen;
     bool add(std::string_view name) { return seen.insert(UpperCase(name)).second; }
 };
@@ -306,7 +314,7 @@ bool TIniFile::ReadBool(const std::string& section, const std::string& ident, bo
 std::vector<std::string> TIniFile::ReadSection(const std::string& section) const {
     const Content& c = content();
     std::vector<std::string> names;
-    NameSet seen;
+    NameSet seen(c.keyBound(section));
     c.forEachKey(section, [&](size_t i) {
         std::string_view n = c.name(c.lines[i]);
         if (!n.empty() && seen.add(n)) names.emplace_back(n);
@@ -318,7 +326,7 @@ std::vector<std::string> TIniFile::ReadSection(const std::string& section) const
 std::vector<std::string> TIniFile::ReadSections() const {
     const Content& c = content();
     std::vector<std::string> names;
-    NameSet seen;
+    NameSet seen(0);
     for (const IniLine& l : c.lines)
         if (l.kind == LineKind::Section && seen.add(c.name(l))) names.emplace_back(c.name(l));
     return names;
@@ -327,7 +335,7 @@ std::vector<std::string> TIniFile::ReadSections() const {
 std::vector<std::string> TIniFile::ReadSectionValues(const std::string& section) const {
     const Content& c = content();
     std::vector<std::string> lines;
-    NameSet seen;
+    NameSet seen(c.keyBound(section));
     // The first occurrence of a name gives its value, as ReadString does.
     c.forEachKey(section, [&](size_t i) {
         std::string_view n = c.name(c.lines[i]);

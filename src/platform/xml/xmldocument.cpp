@@ -373,6 +373,7 @@ XmlNode XmlNode::Attribute(int index) const {
 XmlNodeList XmlNode::Attributes() const {
     XmlNodeList list;
     if (attr_ || node_.type() != pugi::node_element) return list;
+    list.nodes_.reserve(size_t(AttributeCount()));
     for (pugi::xml_attribute a = node_.first_attribute(); a; a = a.next_attribute())
         list.nodes_.push_back(XmlNode(tree_, node_, a));
     return list;
