@@ -2,7 +2,13 @@
 // objects, the program-master record and the message function.
 #include "runtime/Brokers.h"
 
+#include <algorithm>
 #include <array>
+#include <optional>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "platform/automation/dispatch.h"
 #include "platform/core/exceptions.h"
@@ -171,12 +177,56 @@ bool TBrokers::AttachSubObjects() {
 bool TBrokers::GetSysInfo() {
     if (!isDispatch(comCounter_)) return false;
     Variant company(CompanyID);
-    Variant reply = comCounter_.AsDispatch()->Call("GetSysInfo", company);
+    // Read only: the reply may share its array with the server's.
+    const Variant reply = comCounter_.AsDispatch()->Call("GetSysInfo", company);
     if (!reply.IsArray() || reply.DimCount() != 2) return false;
     int row0 = reply.LowBound(1);
+    std::vector<std::pair<std::string, std::string>> entries;
+    entries.reserve(size_t(std::max(0, reply.HighBound(2) - reply.LowBound(2) + 1)));
     for (int c = reply.LowBound(2); c <= reply.HighBound(2); ++c)
-        SetSysParam(plat::VarToStr(reply.At(row0, c)), plat::VarToStr(reply.At(row0 + 1, c)));
+        entries.emplace_back(plat::VarToStr(reply.At(row0, c)),
+                             plat::VarToStr(reply.At(row0 + 1, c)));
+    mergeSysParams(entries);
     return true;
+}
+
+// As SetSysParam for each entry in turn, with the names found through a map:
+// the server's list may be long, and a scan per entry would square it.
+void TBrokers::mergeSysParams(const std::vector<std::pair<std::string, std::string>>& entries) {
+    if (sysParams_.Sorted() || sysParams_.CaseSensitive()) {
+        for (const auto& [name, value] : entries) SetSysParam(name, value);
+        return;
+    }
+    // Keyed by the upper-case name: equal exactly when the list's own
+    // comparison (case ignored) finds them equal.
+    std::vector<std::optional<std::string>> lines;
+    std::unordered_map<std::string, size_t> at;
+    at.reserve(size_t(sysParams_.Count()) + entries.size());
+    auto keep = [&](std::string line) {
+        size_t eq = line.find('=');
+        if (eq != std::string::npos)
+            at.emplace(plat::AnsiUpperCase(std::string_view(line).substr(0, eq)), lines.size());
+        lines.emplace_back(std::move(line));
+    };
+    for (int i = 0; i < sysParams_.Count(); ++i) keep(sysParams_[i]);
+    for (const auto& [name, value] : entries) {
+        if (name.empty()) continue;
+        // A name holding "=" names no line (as in the list's own lookup).
+        auto it =
+            name.find('=') == std::string::npos ? at.find(plat::AnsiUpperCase(name)) : at.end();
+        if (value.empty()) {
+            if (it == at.end()) continue;
+            lines[it->second].reset();
+            at.erase(it);
+        } else if (it != at.end()) {
+            lines[it->second] = name + "=" + value;
+        } else {
+            keep(name + "=" + value);
+        }
+    }
+    sysParams_.Clear();
+    for (auto& line : lines)
+        if (line) sysParams_.Add(std::move(*line));
 }
 
 std::string TBrokers::GetMessage(const std::string& kind, const std::string& code) {

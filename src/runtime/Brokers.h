@@ -212,6 +212,7 @@ class TBrokers : public plat::TComponent {
     std::string programName_;
     std::string reportProgram_;
     std::string txnValue2_, txnValue3_;
+    void mergeSysParams(const std::vector<std::pair<std::string, std::string>>& entries);
     plat::TStringList sysParams_;
     uint8_t fetchSet_ = 15;
     plat::Variant mainObject_;

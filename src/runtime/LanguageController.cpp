@@ -190,7 +190,10 @@ void TComponentRead::ReadAttribute(const plat::Variant& which) {
         default:
             return;
     }
-    if (!attribute) return;
+    if (attribute) readNode(attribute);
+}
+
+void TComponentRead::readNode(const plat::XmlNode& attribute) {
     if (OnReadAttribute)
         OnReadAttribute(attribute);
     else if (!ApplyAttribute(attribute))
@@ -199,8 +202,7 @@ void TComponentRead::ReadAttribute(const plat::Variant& which) {
 }
 
 void TComponentRead::ReadAllAttributes() {
-    int count = node_.AttributeCount();
-    for (int i = 0; i < count; ++i) ReadAttribute(plat::Variant(i));
+    for (const plat::XmlNode& attribute : node_.Attributes()) readNode(attribute);
 }
 
 bool TComponentRead::ApplyAttribute(const plat::XmlNode& attribute) {

@@ -84,6 +84,7 @@ class TComponentRead {
     bool ApplyAttribute(const plat::XmlNode& attribute);
 
   private:
+    void readNode(const plat::XmlNode& attribute);
     plat::TComponent* component_;
     plat::XmlNode node_;
 };

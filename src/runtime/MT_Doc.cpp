@@ -89,7 +89,7 @@ void writeField(plat::TField* field, const std::string& text) {
 
 bool SettingIsTrue(const std::string& value) {
     std::string v = plat::UpperCase(value);
-    return !(v.empty() || v == "N" || v == "NO" || v == "FALSE" || v == "0");
+    return !(v == "N" || v == "NO" || v == "F" || v == "FALSE" || v == "0");
 }
 
 // ---- Document ---------------------------------------------------------------

@@ -30,8 +30,8 @@ inline constexpr const char* kSettingsLog = "MT_Doc";
 // What the property readers answer for a missing element: two NUL characters.
 inline const std::string kNoSetting(2, '\0');
 
-// False for "", "N", "NO", "FALSE" and "0" in any case; true for every other
-// text.
+// False for "N", "NO", "F", "FALSE" and "0" (the whole text, any case); true
+// for every other text, the empty one included.
 bool SettingIsTrue(const std::string& value);
 
 class TMT_Doc {

@@ -192,14 +192,18 @@ bool TMireltaIniC::Load() {
             ErrorCode = kErrorNoServerAddress;
             return false;
         }
-        Servers = plat::Variant::CreateArray({0, 1, 0, 0});
-        for (int k = 0;; ++k) {
-            if (k > 0) Servers.Redim(k);
-            size_t semi = addresses.find(';');
-            Servers.At(0, k) = addresses.substr(0, semi);
-            Servers.At(1, k) = port;
+        // Split first, so the array is sized once.
+        std::vector<std::string> list;
+        for (size_t start = 0;;) {
+            size_t semi = addresses.find(';', start);
+            list.push_back(addresses.substr(start, semi - start));
             if (semi == std::string::npos) break;
-            addresses.erase(0, semi + 1);
+            start = semi + 1;
+        }
+        Servers = plat::Variant::CreateArray({0, 1, 0, int(list.size()) - 1});
+        for (size_t k = 0; k < list.size(); ++k) {
+            Servers.At(0, int(k)) = std::move(list[k]);
+            Servers.At(1, int(k)) = port;
         }
     }
     resolveWorkPaths(ClientPath, "C_PKG/");

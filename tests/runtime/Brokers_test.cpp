@@ -147,6 +147,21 @@ TEST_F(BrokerTest, SystemParametersFromTheCounter) {
     EXPECT_EQ(b->GetSysParam("SYS003"), "NTD");
     EXPECT_EQ(b->GetSysParam("QRV002"), "演示公司");
 
+    // Each entry as if set in turn: a name again replaces in place (case
+    // ignored), an empty value removes, the lines already there stay.
+    host.counter->Answer("GetSysInfo", [](plat::DispArgs) {
+        Variant r = Variant::CreateArray({0, 1, 0, 5});
+        const char* names[] = {"SYS009", "sys003", "SYS001", "", "SYS009", "SYS001"};
+        const char* values[] = {"a", "RMB", "", "x", "b", "2"};
+        for (int c = 0; c < 6; ++c) {
+            r.At(0, c) = names[c];
+            r.At(1, c) = values[c];
+        }
+        return r;
+    });
+    EXPECT_TRUE(b->GetSysInfo());
+    EXPECT_EQ(b->SysParams().Text(), "sys003=RMB\r\nQRV002=演示公司\r\nSYS009=b\r\nSYS001=2\r\n");
+
     TBrokers noCounter(form);
     EXPECT_FALSE(noCounter.GetSysInfo());
     EXPECT_EQ(noCounter.SysParams().Count(), 0);

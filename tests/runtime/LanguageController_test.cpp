@@ -106,10 +106,18 @@ TEST_F(LangReaderTest, ComponentElementSetsItsPropertiesFirstElementWins) {
     EXPECT_EQ(form.Hint, "form hint");
 }
 
-TEST_F(LangReaderTest, ItemLinePastTheEndGrowsTheListAndKeepsTheSelection) {
-    Apply("<r><cboKind Items_5=\"六\"/></r>");
-    EXPECT_EQ(cbo->Items(), (std::vector<std::string>{"甲", "乙", "", "", "", "六"}));
+TEST_F(LangReaderTest, ItemLineJustPastTheEndAppendsAndKeepsTheSelection) {
+    Apply("<r><cboKind Items_0=\"一\" Items_2=\"三\"/></r>");
+    EXPECT_EQ(cbo->Items(), (std::vector<std::string>{"一", "乙", "三"}));
     EXPECT_EQ(cbo->ItemIndex(), 1);
+}
+
+TEST_F(LangReaderTest, ItemLineFarPastTheEndIsRefusedAndLogged) {
+    Apply("<r><cboKind Items_3=\"D\" Items_999999999=\"x\" Items_1=\"二\"/></r>");
+    EXPECT_EQ(cbo->Items(), (std::vector<std::string>{"甲", "二"}));
+    std::string log = AlertLog(kLanguageLog);
+    EXPECT_NE(log.find("cboKind Items_3=\"D\" not applied"), std::string::npos) << log;
+    EXPECT_NE(log.find("cboKind Items_999999999=\"x\" not applied"), std::string::npos) << log;
 }
 
 TEST_F(LangReaderTest, CollectionItemsAreEnteredByTheirPropertyName) {

@@ -36,9 +36,9 @@ std::string Settings(const std::string& components, const std::string& grids = "
 }
 
 TEST(SettingRule, FalseOnlyForTheNoWords) {
-    for (const char* no : {"", "n", "N", "no", "NO", "false", "False", "0"})
+    for (const char* no : {"n", "N", "no", "NO", "f", "F", "false", "False", "0"})
         EXPECT_FALSE(SettingIsTrue(no)) << no;
-    for (const char* yes : {"Y", "1", "TRUE", "-1", "f", "ALSE", "yes", " N"})
+    for (const char* yes : {"", "Y", "1", "TRUE", "-1", "FA", "ALSE", "yes", " N", "00"})
         EXPECT_TRUE(SettingIsTrue(yes)) << yes;
 }
 
@@ -77,6 +77,7 @@ TEST_F(SettingsTest, PropertiesByKindOnControlsAndTheForm) {
         "<Component "
         "ID=\"lblTH003\"><DisplayLabel>单据号码</DisplayLabel><Visible></Visible></Component>"
         "<Component ID=\"edGone\"><Visible>N</Visible></Component>"));
+    label->Visible = false;
     doc.ApplyToForm(&form);
     EXPECT_EQ(form.Caption, "委外进货");
     EXPECT_FALSE(edit->Visible);
@@ -84,7 +85,7 @@ TEST_F(SettingsTest, PropertiesByKindOnControlsAndTheForm) {
     EXPECT_TRUE(edit->ReadOnly);
     EXPECT_EQ(edit->CharCase, ecLowerCase);
     EXPECT_EQ(label->Caption, "单据号码");
-    EXPECT_FALSE(label->Visible);  // an empty text is false
+    EXPECT_TRUE(label->Visible);  // an empty text is true
 }
 
 TEST_F(SettingsTest, BadSettingsAreSkippedWithALogLine) {

@@ -541,7 +541,13 @@ void SetStringsItem(TObject* obj, const TPropInfo& p, int index, const std::stri
     if (index < 0) return;
     if (!p.setLines) readOnly(p);
     auto lines = p.getLines(o);
-    if ((int)lines.size() <= index) lines.resize(index + 1);
+    // One line past the end appends; further out would size the list from a
+    // number that may come from a file.
+    if ((size_t)index > lines.size())
+        throw EPropertyError("Line " + std::to_string(index) + " of " + p.Name +
+                             " lies beyond the end of its " + std::to_string(lines.size()) +
+                             " lines");
+    if ((size_t)index == lines.size()) lines.emplace_back();
     lines[index] = value;
     p.setLines(o, lines);
 }

@@ -166,8 +166,8 @@ void SetMethodProp(TObject* obj, const TPropInfo& prop, const EventHandle& handl
 // TStrings-kind lists of lines.
 std::vector<std::string> GetStringsProp(TObject* obj, std::string_view name);
 void SetStringsProp(TObject* obj, std::string_view name, const std::vector<std::string>& lines);
-// Sets the line at index, appending empty lines first when the list is
-// shorter; a negative index changes nothing.
+// Sets the line at index; the index just past the last line appends one, an
+// index further out raises EPropertyError; a negative index changes nothing.
 void SetStringsItem(TObject* obj, const TPropInfo& prop, int index, const std::string& value);
 
 // ---- Published methods ----------------------------------------------------

@@ -173,7 +173,13 @@ bool AppendTextLine(const std::string& path, const std::string& text, int codePa
     bytes += "\r\n";
     int fd = ::open(NativePath(path).c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) return false;
-    bool ok = writeAll(fd, bytes.data(), bytes.size());
+    struct stat st;
+    bool ok = ::fstat(fd, &st) == 0;
+    if (ok && !writeAll(fd, bytes.data(), bytes.size())) {
+        // Half a line would glue the next one to it: take the part back.
+        (void)!::ftruncate(fd, st.st_size);
+        ok = false;
+    }
     return (::close(fd) == 0) && ok;
 }
 

@@ -39,7 +39,7 @@ void WriteFileBytes(const std::string& path, const std::string& bytes);
 void WriteTextFile(const std::string& path, const std::string& text, int codePage = kCodePageUtf8);
 
 // Appends text + CR LF, creating the file when missing. False on any failure
-// (encoding included); never raises.
+// (encoding included); never raises. A line is written whole or not at all.
 bool AppendTextLine(const std::string& path, const std::string& text, int codePage = kCodePageUtf8);
 
 // Names (without folder) of the regular files in a folder whose name starts

@@ -2,6 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <cstdint>
+#include <string_view>
+#include <unordered_set>
 #include <utility>
 
 #include "platform/core/exceptions.h"
@@ -15,13 +18,15 @@ namespace plat {
 
 namespace {
 
-enum class LineKind { Blank, Comment, Section, Key, Other };
+enum class LineKind : uint8_t { Blank, Comment, Section, Key, Other };
 
+// A line as places in the file's bytes and in their decoded text; a file of
+// a million short lines must not cost a few strings per line.
 struct IniLine {
-    std::string raw;  // the line's bytes in the file's code page, without line end
+    uint32_t raw = 0, rawLen = 0;      // bytes in the file's code page, without line end
+    uint32_t name = 0, nameLen = 0;    // section or key name in the text, trimmed
+    uint32_t value = 0, valueLen = 0;  // key value in the text, trimmed
     LineKind kind = LineKind::Blank;
-    std::string name;   // section or key name, trimmed, UTF-8
-    std::string value;  // key value, trimmed, UTF-8
 };
 
 // Identity of the file's state on disk, to notice a change by someone else.
@@ -51,43 +56,65 @@ FileStamp stampOf(const std::string& path) {
     return s;
 }
 
-std::string trim(const std::string& s) {
-    size_t b = s.find_first_not_of(" \t"), e = s.find_last_not_of(" \t");
-    return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
 }
 
-void classify(IniLine& line, const std::string& text) {
-    std::string t = trim(text);
-    line.name.clear();
-    line.value.clear();
+std::string_view trimView(std::string_view s) {
+    size_t b = s.find_first_not_of(" \t"), e = s.find_last_not_of(" \t");
+    return b == std::string_view::npos ? std::string_view() : s.substr(b, e - b + 1);
+}
+
+std::string trim(const std::string& s) {
+    return std::string(trimView(s));
+}
+
+// Kind, name and value of a line whose decoded text starts at `at` in `text`.
+void classify(IniLine& line, std::string_view text, uint32_t at, uint32_t len) {
+    std::string_view whole = text.substr(at, len);
+    uint32_t b = 0, e = len;
+    while (b < e && isBlank(whole[b])) ++b;
+    while (e > b && isBlank(whole[e - 1])) --e;
+    std::string_view t = whole.substr(b, e - b);
+    auto place = [&](std::string_view part, uint32_t& pos, uint32_t& n) {
+        part = trimView(part);
+        pos = part.empty() ? at : at + uint32_t(part.data() - whole.data());
+        n = uint32_t(part.size());
+    };
     if (t.empty()) {
         line.kind = LineKind::Blank;
     } else if (t[0] == ';') {
         line.kind = LineKind::Comment;
-    } else if (size_t close; t[0] == '[' && (close = t.rfind(']')) != std::string::npos) {
+    } else if (size_t close; t[0] == '[' && (close = t.rfind(']')) != std::string_view::npos) {
         line.kind = LineKind::Section;
-        line.name = trim(t.substr(1, close - 1));
-    } else if (size_t eq = t.find('='); eq != std::string::npos) {
+        place(t.substr(1, close - 1), line.name, line.nameLen);
+    } else if (size_t eq = t.find('='); eq != std::string_view::npos) {
         line.kind = LineKind::Key;
-        line.name = trim(t.substr(0, eq));
-        line.value = trim(t.substr(eq + 1));
+        place(t.substr(0, eq), line.name, line.nameLen);
+        place(t.substr(eq + 1), line.value, line.valueLen);
     } else {
         line.kind = LineKind::Other;
     }
 }
 
-std::vector<std::string> splitLines(const std::string& text) {
-    std::vector<std::string> lines;
+// Calls f(begin, length) for each line of the text, a trailing "\r" cut off.
+template <class F>
+void forEachLine(std::string_view text, F f) {
     size_t pos = 0;
     while (pos < text.size()) {
         size_t end = text.find('\n', pos);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(pos, end - pos);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(std::move(line));
+        if (end == std::string_view::npos) end = text.size();
+        size_t len = end - pos;
+        if (len > 0 && text[end - 1] == '\r') --len;
+        f(pos, len);
         pos = end + 1;
     }
-    return lines;
+}
+
+size_t lineCount(std::string_view text) {
+    size_t n = 0;
+    forEachLine(text, [&](size_t, size_t) { ++n; });
+    return n;
 }
 
 std::string unquote(const std::string& v) {
@@ -119,20 +146,69 @@ struct TIniFile::Content {
     FileStamp stamp;
     bool unreadable = false;  // the file is there but could not be read
     std::string lineEnd = "\r\n";
+    std::string bytes;  // the file as read
+    std::string text;   // its lines decoded, one after the other
     std::vector<IniLine> lines;
+
+    std::string_view raw(const IniLine& l) const { return {bytes.data() + l.raw, l.rawLen}; }
+    std::string_view name(const IniLine& l) const { return {text.data() + l.name, l.nameLen}; }
+    std::string_view value(const IniLine& l) const { return {text.data() + l.value, l.valueLen}; }
+
+    // False for a file too large to index (the lines count in 32 bits).
+    bool parse(std::string fileBytes, int codePage) {
+        bytes = std::move(fileBytes);
+        if (bytes.size() >= UINT32_MAX / 2) return false;
+        size_t firstEnd = bytes.find('\n');
+        if (firstEnd != std::string::npos && (firstEnd == 0 || bytes[firstEnd - 1] != '\r'))
+            lineEnd = "\n";
+        lines.reserve(lineCount(bytes));
+        forEachLine(bytes, [&](size_t b, size_t n) {
+            IniLine l;
+            l.raw = uint32_t(b);
+            l.rawLen = uint32_t(n);
+            lines.push_back(l);
+        });
+        std::vector<std::pair<uint32_t, uint32_t>> at;
+        // Decoded as a whole when the code page reads it; else line by line,
+        // so one bad line does not take the others with it.
+        if (!sysdetail::TryDecode(bytes, codePage, text) || lineCount(text) != lines.size() ||
+            text.size() >= UINT32_MAX / 2) {
+            text.clear();
+            for (IniLine& l : lines) {
+                size_t b = text.size();
+                text += sysdetail::DecodeLenient(raw(l), codePage);
+                if (text.size() >= UINT32_MAX / 2) return false;
+                classify(l, text, uint32_t(b), uint32_t(text.size() - b));
+            }
+            return true;
+        }
+        size_t i = 0;
+        forEachLine(text, [&](size_t b, size_t n) {
+            classify(lines[i++], text, uint32_t(b), uint32_t(n));
+        });
+        return true;
+    }
 
     // [header, end) line ranges of every section with that name.
     std::vector<std::pair<size_t, size_t>> sections(const std::string& section) const {
         std::string name = trim(section);
         std::vector<std::pair<size_t, size_t>> ranges;
         for (size_t i = 0; i < lines.size(); ++i) {
-            if (lines[i].kind != LineKind::Section || !SameText(lines[i].name, name)) continue;
+            if (lines[i].kind != LineKind::Section || !SameText(this->name(lines[i]), name))
+                continue;
             size_t end = i + 1;
             while (end < lines.size() && lines[end].kind != LineKind::Section) ++end;
             ranges.emplace_back(i, end);
             i = end - 1;
         }
         return ranges;
+    }
+
+    // At most this many keys stand in the section.
+    size_t keyBound(const std::string& section) const {
+        size_t n = 0;
+        for (auto [b, e] : sections(section)) n += e - b - 1;
+        return n;
     }
 
     template <class F>
@@ -146,29 +222,38 @@ struct TIniFile::Content {
 
     size_t findIndex(const std::string& section, const std::string& ident) const {
         size_t found = npos;
-        std::string name = trim(ident);
+        std::string wanted = trim(ident);
         forEachKey(section, [&](size_t i) {
-            if (!SameText(lines[i].name, name)) return true;
+            if (!SameText(name(lines[i]), wanted)) return true;
             found = i;
             return false;
         });
         return found;
     }
 
-    const IniLine* find(const std::string& section, const std::string& ident) const {
-        size_t i = findIndex(section, ident);
-        return i == npos ? nullptr : &lines[i];
-    }
-
-    std::string serialize() const {
+    // The file with each line replaced by what emit(i, out) puts out for it
+    // (emit(lines.size(), out) adds at the end); line(out, raw) writes one line.
+    template <class F>
+    std::string rebuild(F emit) const {
         std::string out;
-        for (const IniLine& l : lines) {
-            out += l.raw;
-            out += lineEnd;
-        }
+        out.reserve(bytes.size() + 256);
+        for (size_t i = 0; i <= lines.size(); ++i) emit(i, out);
         return out;
     }
+    void line(std::string& out, std::string_view rawLine) const {
+        out += rawLine;
+        out += lineEnd;
+    }
 };
+
+namespace {
+// Names once each, first spelling kept, in file order.
+struct NameSet {
+    explicit NameSet(size_t expected) { seen.reserve(expected); }
+    std::unordered_set<std::string> seen;
+    bool add(std::string_view name) { return seen.insert(UpperCase(name)).second; }
+};
+}  // namespace
 
 TIniFile::TIniFile(const std::string& fileName, int codePage)
     : fileName_(NativePath(fileName)), codePage_(sysdetail::ResolveCodePage(codePage)) {}
@@ -180,27 +265,11 @@ const TIniFile::Content& TIniFile::content() const {
     if (cache_ && cache_->stamp == now) return *cache_;
     auto c = std::make_unique<Content>();
     std::string bytes;
-    if (now.exists && TryReadFileBytes(fileName_, bytes)) {
+    if (now.exists && TryReadFileBytes(fileName_, bytes) && c->parse(std::move(bytes), codePage_)) {
         c->stamp = now;
-        size_t firstEnd = bytes.find('\n');
-        if (firstEnd != std::string::npos && (firstEnd == 0 || bytes[firstEnd - 1] != '\r'))
-            c->lineEnd = "\n";
-        std::vector<std::string> raw = splitLines(bytes);
-        std::string text;
-        std::vector<std::string> decoded;
-        if (sysdetail::TryDecode(bytes, codePage_, text)) decoded = splitLines(text);
-        if (decoded.size() != raw.size()) {
-            decoded.clear();
-            for (const std::string& r : raw)
-                decoded.push_back(sysdetail::DecodeLenient(r, codePage_));
-        }
-        c->lines.resize(raw.size());
-        for (size_t i = 0; i < raw.size(); ++i) {
-            c->lines[i].raw = std::move(raw[i]);
-            classify(c->lines[i], decoded[i]);
-        }
     } else {
         // Unreadable reads as empty; keep no stamp so the next call retries.
+        c = std::make_unique<Content>();
         c->unreadable = now.exists;
         c->stamp = FileStamp{};
         c->stamp.size = -1;
@@ -209,23 +278,29 @@ const TIniFile::Content& TIniFile::content() const {
     return *cache_;
 }
 
-TIniFile::Content TIniFile::editable() const {
+const TIniFile::Content& TIniFile::editable() const {
     const Content& c = content();
     // Writing over a file we could not read would throw its content away.
     if (c.unreadable) throw EInOutError("Cannot read file " + fileName_ + " to change it");
     return c;
 }
 
-void TIniFile::commit(Content&& changed) {
-    WriteFileBytes(fileName_, changed.serialize());
-    changed.stamp = stampOf(fileName_);
-    cache_ = std::make_unique<Content>(std::move(changed));
+void TIniFile::commit(std::string bytes) {
+    WriteFileBytes(fileName_, bytes);
+    auto c = std::make_unique<Content>();
+    if (!c->parse(std::move(bytes), codePage_)) {
+        cache_.reset();
+        return;
+    }
+    c->stamp = stampOf(fileName_);
+    cache_ = std::move(c);
 }
 
 std::string TIniFile::ReadString(const std::string& section, const std::string& ident,
                                  const std::string& def) const {
-    const IniLine* line = content().find(section, ident);
-    return line ? unquote(line->value) : def;
+    const Content& c = content();
+    size_t i = c.findIndex(section, ident);
+    return i == Content::npos ? def : unquote(std::string(c.value(c.lines[i])));
 }
 
 int TIniFile::ReadInteger(const std::string& section, const std::string& ident, int def) const {
@@ -239,40 +314,50 @@ bool TIniFile::ReadBool(const std::string& section, const std::string& ident, bo
 std::vector<std::string> TIniFile::ReadSection(const std::string& section) const {
     const Content& c = content();
     std::vector<std::string> names;
+    NameSet seen(c.keyBound(section));
     c.forEachKey(section, [&](size_t i) {
-        const std::string& n = c.lines[i].name;
-        bool seen = n.empty();
-        for (const std::string& s : names) seen = seen || SameText(s, n);
-        if (!seen) names.push_back(n);
+        std::string_view n = c.name(c.lines[i]);
+        if (!n.empty() && seen.add(n)) names.emplace_back(n);
         return true;
     });
     return names;
 }
 
 std::vector<std::string> TIniFile::ReadSections() const {
+    const Content& c = content();
     std::vector<std::string> names;
-    for (const IniLine& l : content().lines) {
-        if (l.kind != LineKind::Section) continue;
-        bool seen = false;
-        for (const std::string& s : names) seen = seen || SameText(s, l.name);
-        if (!seen) names.push_back(l.name);
-    }
+    NameSet seen(0);
+    for (const IniLine& l : c.lines)
+        if (l.kind == LineKind::Section && seen.add(c.name(l))) names.emplace_back(c.name(l));
     return names;
 }
 
 std::vector<std::string> TIniFile::ReadSectionValues(const std::string& section) const {
+    const Content& c = content();
     std::vector<std::string> lines;
-    for (const std::string& name : ReadSection(section))
-        lines.push_back(name + "=" + ReadString(section, name, ""));
+    NameSet seen(c.keyBound(section));
+    // The first occurrence of a name gives its value, as ReadString does.
+    c.forEachKey(section, [&](size_t i) {
+        std::string_view n = c.name(c.lines[i]);
+        if (!n.empty() && seen.add(n))
+            lines.push_back(std::string(n) + "=" + unquote(std::string(c.value(c.lines[i]))));
+        return true;
+    });
     return lines;
 }
 
 bool TIniFile::SectionExists(const std::string& section) const {
-    return !ReadSection(section).empty();
+    bool any = false;
+    const Content& c = content();
+    c.forEachKey(section, [&](size_t i) {
+        any = c.lines[i].nameLen > 0;
+        return !any;
+    });
+    return any;
 }
 
 bool TIniFile::ValueExists(const std::string& section, const std::string& ident) const {
-    return content().find(section, ident) != nullptr;
+    return content().findIndex(section, ident) != Content::npos;
 }
 
 void TIniFile::WriteString(const std::string& section, const std::string& ident,
@@ -280,35 +365,32 @@ void TIniFile::WriteString(const std::string& section, const std::string& ident,
     checkSection(section);
     checkIdent(ident);
     if (hasLineBreak(value)) throw EInOutError("An INI value cannot hold a line break");
-    Content c = editable();
+    const Content& c = editable();
     std::string encodedValue = sysdetail::Encode(value, codePage_);
-    if (size_t at = c.findIndex(section, ident); at != Content::npos) {
-        IniLine& line = c.lines[at];
-        std::string rawName = line.raw.substr(0, line.raw.find('='));
-        size_t b = rawName.find_first_not_of(" \t"), e = rawName.find_last_not_of(" \t");
-        line.raw = rawName.substr(b, e - b + 1) + "=" + encodedValue;
-        classify(line, line.name + "=" + value);
-    } else {
-        IniLine line;
-        line.raw = sysdetail::Encode(trim(ident), codePage_) + "=" + encodedValue;
-        classify(line, trim(ident) + "=" + value);
-        auto ranges = c.sections(section);
-        if (ranges.empty()) {
-            if (!c.lines.empty() && c.lines.back().kind != LineKind::Blank) c.lines.emplace_back();
-            IniLine header;
-            header.raw = "[" + sysdetail::Encode(trim(section), codePage_) + "]";
-            classify(header, "[" + trim(section) + "]");
-            c.lines.push_back(std::move(header));
-            c.lines.push_back(std::move(line));
-        } else {
-            // After the section's last non-blank line, so blank separators stay.
-            size_t at = ranges.front().first + 1;
-            for (size_t i = at; i < ranges.front().second; ++i)
-                if (c.lines[i].kind != LineKind::Blank) at = i + 1;
-            c.lines.insert(c.lines.begin() + long(at), std::move(line));
-        }
+    std::string encodedIdent = sysdetail::Encode(trim(ident), codePage_);
+    size_t replace = c.findIndex(section, ident), insertAt = Content::npos;
+    std::string replaced;
+    if (replace != Content::npos) {
+        std::string_view raw = c.raw(c.lines[replace]);
+        replaced = std::string(trimView(raw.substr(0, raw.find('=')))) + "=" + encodedValue;
+    } else if (auto ranges = c.sections(section); !ranges.empty()) {
+        // After the section's last non-blank line, so blank separators stay.
+        insertAt = ranges.front().first + 1;
+        for (size_t i = insertAt; i < ranges.front().second; ++i)
+            if (c.lines[i].kind != LineKind::Blank) insertAt = i + 1;
     }
-    commit(std::move(c));
+    bool newSection = replace == Content::npos && insertAt == Content::npos;
+    std::string keyLine = encodedIdent + "=" + encodedValue;
+    commit(c.rebuild([&](size_t i, std::string& out) {
+        if (i == insertAt) c.line(out, keyLine);
+        if (i < c.lines.size()) {
+            c.line(out, i == replace ? std::string_view(replaced) : c.raw(c.lines[i]));
+        } else if (newSection) {
+            if (!c.lines.empty() && c.lines.back().kind != LineKind::Blank) c.line(out, "");
+            c.line(out, "[" + sysdetail::Encode(trim(section), codePage_) + "]");
+            c.line(out, keyLine);
+        }
+    }));
 }
 
 void TIniFile::WriteInteger(const std::string& section, const std::string& ident, int64_t value) {
@@ -316,26 +398,29 @@ void TIniFile::WriteInteger(const std::string& section, const std::string& ident
 }
 
 void TIniFile::EraseSection(const std::string& section) {
-    Content c = editable();
+    const Content& c = editable();
     auto ranges = c.sections(section);
     if (ranges.empty()) return;
-    for (auto it = ranges.rbegin(); it != ranges.rend(); ++it)
-        c.lines.erase(c.lines.begin() + long(it->first), c.lines.begin() + long(it->second));
-    commit(std::move(c));
+    size_t r = 0;
+    commit(c.rebuild([&](size_t i, std::string& out) {
+        while (r < ranges.size() && i >= ranges[r].second) ++r;
+        bool doomed = r < ranges.size() && i >= ranges[r].first;
+        if (i < c.lines.size() && !doomed) c.line(out, c.raw(c.lines[i]));
+    }));
 }
 
 void TIniFile::DeleteKey(const std::string& section, const std::string& ident) {
-    Content c = editable();
+    const Content& c = editable();
     std::string name = trim(ident);
-    std::vector<size_t> doomed;
+    std::unordered_set<size_t> doomed;
     c.forEachKey(section, [&](size_t i) {
-        if (SameText(c.lines[i].name, name)) doomed.push_back(i);
+        if (SameText(c.name(c.lines[i]), name)) doomed.insert(i);
         return true;
     });
     if (doomed.empty()) return;
-    for (auto it = doomed.rbegin(); it != doomed.rend(); ++it)
-        c.lines.erase(c.lines.begin() + long(*it));
-    commit(std::move(c));
+    commit(c.rebuild([&](size_t i, std::string& out) {
+        if (i < c.lines.size() && !doomed.count(i)) c.line(out, c.raw(c.lines[i]));
+    }));
 }
 
 }  // namespace plat

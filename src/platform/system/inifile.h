@@ -67,8 +67,8 @@ class TIniFile {
   private:
     struct Content;
     const Content& content() const;
-    Content editable() const;
-    void commit(Content&& changed);
+    const Content& editable() const;
+    void commit(std::string bytes);
 
     std::string fileName_;
     int codePage_;

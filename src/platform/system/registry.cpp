@@ -1,6 +1,9 @@
 #include "platform/system/registry.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <set>
+#include <string_view>
 
 #include "platform/core/text.h"
 #include "platform/system/files.h"
@@ -74,12 +77,9 @@ bool TRegistry::load(Store& store) const {
         if (t.empty() || t[0] == ';' || t[0] == '#') continue;
         if (t[0] == '[' && t.back() == ']') {
             std::string key = normalizeKey(t.substr(1, t.size() - 2));
+            // Its ancestors exist too, found by prefix (see keyExists): a
+            // deep key must not copy every ancestor's path.
             current = &store[key];
-            // Every ancestor of a written key exists too.
-            for (size_t p = key.rfind('\\'); p != std::string::npos; p = key.rfind('\\', p - 1)) {
-                store[key.substr(0, p)];
-                if (p == 0) break;
-            }
             continue;
         }
         size_t eq = line.find('=');
@@ -88,27 +88,53 @@ bool TRegistry::load(Store& store) const {
         if (name == "@") name.clear();
         current->emplace(name, line.substr(eq + 1));  // the first of two equal names counts
     }
-    store[""];  // the root itself always opens
     return true;
 }
+
+namespace {
+// The first key under "path\" (all keys for the root); keys that share a
+// prefix, case ignored, stand together in the store's order.
+template <class Store>
+auto firstBelow(const Store& store, const std::string& path) {
+    return path.empty() ? store.begin() : store.lower_bound(path + "\\");
+}
+
+template <class Store>
+bool isBelow(const Store& store, typename Store::const_iterator it, const std::string& path) {
+    if (it == store.end()) return false;
+    if (path.empty()) return true;
+    const std::string& name = it->first;
+    return name.size() > path.size() + 1 && name[path.size()] == '\\' &&
+           SameText(std::string_view(name).substr(0, path.size()), path);
+}
+
+// A key exists when it was written, is the root, or has a written key below it.
+template <class Store>
+bool keyExists(const Store& store, const std::string& path) {
+    return path.empty() || store.count(path) > 0 || isBelow(store, firstBelow(store, path), path);
+}
+}  // namespace
 
 bool TRegistry::OpenKey(const std::string& key, bool /*canCreate*/) {
     CloseKey();
     Store store;
     if (!load(store)) return false;
     std::string path = normalizeKey(key);
-    auto it = store.find(path);
-    if (it == store.end()) return false;
+    if (!keyExists(store, path)) return false;
     open_ = true;
-    path_ = it->first;
-    values_ = it->second;
-    std::string prefix = path + "\\";
-    for (auto& [name, values] : store) {
-        if (name.size() <= prefix.size() || !SameText(name.substr(0, prefix.size()), prefix))
-            continue;
-        std::string rest = name.substr(prefix.size());
-        if (rest.find('\\') == std::string::npos) subKeys_.push_back(rest);
+    path_ = path;
+    if (auto it = store.find(path); it != store.end()) {
+        path_ = it->first;
+        values_ = it->second;
     }
+    // Each child once, also one that only has keys below it.
+    size_t skip = path.empty() ? 0 : path.size() + 1;
+    std::set<std::string, NoCase> seen;
+    for (auto it = firstBelow(store, path); isBelow(store, it, path); ++it) {
+        std::string child = it->first.substr(skip, it->first.find('\\', skip) - skip);
+        if (seen.insert(child).second) subKeys_.push_back(child);
+    }
+    std::sort(subKeys_.begin(), subKeys_.end(), NoCase());
     return true;
 }
 
@@ -118,7 +144,7 @@ bool TRegistry::OpenKeyReadOnly(const std::string& key) {
 
 bool TRegistry::KeyExists(const std::string& key) {
     Store store;
-    return load(store) && store.count(normalizeKey(key)) > 0;
+    return load(store) && keyExists(store, normalizeKey(key));
 }
 
 void TRegistry::CloseKey() {

@@ -106,8 +106,13 @@ void QtKeyForChar(char32_t c, int& key, Qt::KeyboardModifiers& mods, QString& te
 class UiHub : public QObject {
   public:
     QKeyEvent* skip = nullptr;
+    // The widget whose focus was refused, while the press that asked for it
+    // may still come (cleared once the events of the moment are done).
+    QPointer<QWidget> refused;
+    QPointer<QWidget> swallowRelease;
 
     bool eventFilter(QObject* o, QEvent* e) override {
+        if (isRefusedClick(o, e)) return true;
         if (e->type() != QEvent::KeyPress && e->type() != QEvent::KeyRelease) return false;
         auto* ke = static_cast<QKeyEvent*>(e);
         if (ke == skip || !o->isWidgetType()) return false;
@@ -152,6 +157,7 @@ class UiHub : public QObject {
             return ctl->DoKeyUp(k, shift);
         }
         TCustomForm* form = GetParentForm(ctl);
+        bool keyUsed = false;
         if (vk) {
             if (form && !IsModifierKey(vk)) {
                 for (TControl* c = ctl; c; c = c->Parent())
@@ -166,13 +172,16 @@ class UiHub : public QObject {
                     return true;
                 if (!IsLiveControl(ctl)) return true;
             }
+            // A key a KeyDown handler zeroes does not act in the control,
+            // but its character still comes to KeyPress: only a character
+            // zeroed there is dropped.
             uint16_t k = vk;
-            if (ctl->DoKeyDown(k, shift)) return true;
+            keyUsed = ctl->DoKeyDown(k, shift);
             if (!IsLiveControl(ctl)) return true;
         }
         char32_t ch =
             vk ? KeyChar(vk, shift, typed.empty() ? 0 : typed[0]) : (typed.empty() ? 0 : typed[0]);
-        if (!ch) return false;
+        if (!ch) return keyUsed;
         if (form && ch >= 32 && !ctl->WantsChars() && !shift.Contains(ssCtrl)) {
             char32_t up = (ch >= 'a' && ch <= 'z') ? ch - 32 : ch;
             if (form->DialogChar(up)) return true;
@@ -181,7 +190,7 @@ class UiHub : public QObject {
         char32_t c = ch;
         if (ctl->DoKeyPress(c)) return true;
         if (!IsLiveControl(ctl)) return true;
-        if (c != ch) {
+        if (c != ch || keyUsed) {
             Deliver(target, c, ke->isAutoRepeat());
             return true;
         }
@@ -191,6 +200,25 @@ class UiHub : public QObject {
     }
 
   private:
+    bool isRefusedClick(QObject* o, QEvent* e) {
+        if (!o->isWidgetType()) return false;
+        auto* w = static_cast<QWidget*>(o);
+        auto inside = [w](const QPointer<QWidget>& p) {
+            return p && (p == w || p->isAncestorOf(w));
+        };
+        if (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick) {
+            if (!inside(refused)) return false;
+            refused = nullptr;
+            swallowRelease = w;
+            return true;
+        }
+        if (e->type() == QEvent::MouseButtonRelease && swallowRelease == w) {
+            swallowRelease = nullptr;
+            return true;
+        }
+        return false;
+    }
+
     struct LastKey {
         QPointer<QWidget> receiver;
         QEvent::Type type = QEvent::None;
@@ -237,6 +265,13 @@ void InstallHub() {
     });
 }
 }  // namespace
+
+void RefuseClickOn(QWidget* w) {
+    if (!gHub || !w) return;
+    gHub->refused = w;
+    QMetaObject::invokeMethod(
+        gHub, [] { gHub->refused = nullptr; }, Qt::QueuedConnection);
+}
 
 void EnsureApplication() {
     if (!QCoreApplication::instance()) {

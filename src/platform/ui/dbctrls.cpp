@@ -17,13 +17,21 @@ namespace plat {
 
 // ---- Binding ---------------------------------------------------------------------
 
-TFieldBinding::TFieldBinding(TWinControl* control) : control_(control) {
+TFieldBinding::TFieldBinding(TControl* control, Answer dataChange, Answer editingChange,
+                             Answer updateData)
+    : control_(control) {
     Link.Control = control;
     Link.OnFocusControl = TNotifyEvent(
         [this](TObject*) {
-            if (control_->CanFocus()) control_->SetFocus();
+            auto* c = dynamic_cast<TWinControl*>(control_);
+            if (c && c->CanFocus()) c->SetFocus();
         },
         this);
+    auto event = [this](Answer a) { return TNotifyEvent([a](TObject*) { a(); }, this); };
+    Link.OnDataChange = event(dataChange);
+    Link.OnActiveChange = event(dataChange);
+    if (editingChange) Link.OnEditingChange = event(editingChange);
+    if (updateData) Link.OnUpdateData = event(updateData);
 }
 
 void TFieldBinding::SetDataSource(TDataSource* ds) {
@@ -33,8 +41,23 @@ void TFieldBinding::SetDataSource(TDataSource* ds) {
     if (ds) control_->FreeNotification(ds);
 }
 
-void TFieldBinding::Forget(TComponent* c) {
-    if (c && c == Link.DataSource()) Link.SetDataSource(nullptr);
+void TFieldBinding::Notification(TComponent* c, TOperation op) {
+    if (op == TOperation::opRemove && c && c == Link.DataSource()) Link.SetDataSource(nullptr);
+}
+
+bool TFieldBinding::AnswerDataLink(TMessage& m) {
+    if (m.Msg != CM_GETDATALINK) return false;
+    m.Result = reinterpret_cast<LRESULT>(&Link);
+    return true;
+}
+
+void TFieldBinding::Exit(const Answer& refused) {
+    try {
+        Link.UpdateRecord();
+    } catch (...) {
+        if (refused) refused();
+        throw;
+    }
 }
 
 bool FieldAcceptsChar(const TField* field, char32_t ch) {
@@ -71,11 +94,10 @@ bool IsEditChar(char32_t key) {
 
 // ---- Edit ------------------------------------------------------------------------
 
-TDBEdit::TDBEdit(TComponent* owner) : TCustomMaskEdit(owner), binding_(this) {
-    binding_.Link.OnDataChange = TNotifyEvent([this](TObject*) { dataChange(); }, this);
-    binding_.Link.OnEditingChange = TNotifyEvent([this](TObject*) { editingChange(); }, this);
-    binding_.Link.OnUpdateData = TNotifyEvent([this](TObject*) { updateData(); }, this);
-    binding_.Link.OnActiveChange = TNotifyEvent([this](TObject*) { dataChange(); }, this);
+TDBEdit::TDBEdit(TComponent* owner)
+    : TCustomMaskEdit(owner),
+      binding_(
+          this, [this] { dataChange(); }, [this] { editingChange(); }, [this] { updateData(); }) {
     editingChange();
 }
 
@@ -85,7 +107,7 @@ TDBEdit::~TDBEdit() {
 
 void TDBEdit::Notification(TComponent* c, TOperation op) {
     TCustomMaskEdit::Notification(c, op);
-    if (op == TOperation::opRemove) binding_.Forget(c);
+    binding_.Notification(c, op);
 }
 
 void TDBEdit::SetReadOnly(bool v) {
@@ -163,33 +185,22 @@ void TDBEdit::DoEnter() {
 }
 
 void TDBEdit::DoExit() {
-    try {
-        binding_.Link.UpdateRecord();
-    } catch (...) {
-        SelectAll();
-        if (CanFocus()) SetFocus();
-        throw;
-    }
+    binding_.Exit([this] { SelectAll(); });
     binding_.Focused = false;
     dataChange();
     TWinControl::DoExit();
 }
 
 void TDBEdit::WndProc(TMessage& m) {
-    if (m.Msg == CM_GETDATALINK) {
-        m.Result = reinterpret_cast<LRESULT>(&binding_.Link);
-        return;
-    }
-    TCustomMaskEdit::WndProc(m);
+    if (!binding_.AnswerDataLink(m)) TCustomMaskEdit::WndProc(m);
 }
 
 // ---- Memo ------------------------------------------------------------------------
 
-TDBMemo::TDBMemo(TComponent* owner) : TCustomMemo(owner), binding_(this) {
-    binding_.Link.OnDataChange = TNotifyEvent([this](TObject*) { dataChange(); }, this);
-    binding_.Link.OnEditingChange = TNotifyEvent([this](TObject*) { editingChange(); }, this);
-    binding_.Link.OnUpdateData = TNotifyEvent([this](TObject*) { updateData(); }, this);
-    binding_.Link.OnActiveChange = TNotifyEvent([this](TObject*) { dataChange(); }, this);
+TDBMemo::TDBMemo(TComponent* owner)
+    : TCustomMemo(owner),
+      binding_(
+          this, [this] { dataChange(); }, [this] { editingChange(); }, [this] { updateData(); }) {
     editingChange();
 }
 
@@ -199,7 +210,7 @@ TDBMemo::~TDBMemo() {
 
 void TDBMemo::Notification(TComponent* c, TOperation op) {
     TCustomMemo::Notification(c, op);
-    if (op == TOperation::opRemove) binding_.Forget(c);
+    binding_.Notification(c, op);
 }
 
 void TDBMemo::SetReadOnly(bool v) {
@@ -252,32 +263,22 @@ void TDBMemo::DoEnter() {
 }
 
 void TDBMemo::DoExit() {
-    try {
-        binding_.Link.UpdateRecord();
-    } catch (...) {
-        if (CanFocus()) SetFocus();
-        throw;
-    }
+    binding_.Exit();
     binding_.Focused = false;
     dataChange();
     TCustomMemo::DoExit();
 }
 
 void TDBMemo::WndProc(TMessage& m) {
-    if (m.Msg == CM_GETDATALINK) {
-        m.Result = reinterpret_cast<LRESULT>(&binding_.Link);
-        return;
-    }
-    TCustomMemo::WndProc(m);
+    if (!binding_.AnswerDataLink(m)) TCustomMemo::WndProc(m);
 }
 
 // ---- Combo box ---------------------------------------------------------------------
 
-TDBComboBox::TDBComboBox(TComponent* owner) : TCustomComboBox(owner), binding_(this) {
-    binding_.Link.OnDataChange = TNotifyEvent([this](TObject*) { dataChange(); }, this);
-    binding_.Link.OnEditingChange = TNotifyEvent([this](TObject*) { editingChange(); }, this);
-    binding_.Link.OnUpdateData = TNotifyEvent([this](TObject*) { updateData(); }, this);
-    binding_.Link.OnActiveChange = TNotifyEvent([this](TObject*) { dataChange(); }, this);
+TDBComboBox::TDBComboBox(TComponent* owner)
+    : TCustomComboBox(owner),
+      binding_(
+          this, [this] { dataChange(); }, [this] { editingChange(); }, [this] { updateData(); }) {
     editingChange();
 }
 
@@ -287,7 +288,7 @@ TDBComboBox::~TDBComboBox() {
 
 void TDBComboBox::Notification(TComponent* c, TOperation op) {
     TCustomComboBox::Notification(c, op);
-    if (op == TOperation::opRemove) binding_.Forget(c);
+    binding_.Notification(c, op);
 }
 
 void TDBComboBox::SetReadOnly(bool v) {
@@ -369,23 +370,13 @@ void TDBComboBox::DoEnter() {
 }
 
 void TDBComboBox::DoExit() {
-    try {
-        binding_.Link.UpdateRecord();
-    } catch (...) {
-        SelectAll();
-        if (CanFocus()) SetFocus();
-        throw;
-    }
+    binding_.Exit([this] { SelectAll(); });
     binding_.Focused = false;
     TCustomComboBox::DoExit();
 }
 
 void TDBComboBox::WndProc(TMessage& m) {
-    if (m.Msg == CM_GETDATALINK) {
-        m.Result = reinterpret_cast<LRESULT>(&binding_.Link);
-        return;
-    }
-    TCustomComboBox::WndProc(m);
+    if (!binding_.AnswerDataLink(m)) TCustomComboBox::WndProc(m);
 }
 
 // ---- Check box ---------------------------------------------------------------------
@@ -409,10 +400,10 @@ std::string FirstEntry(const std::string& list) {
 }
 }  // namespace
 
-TDBCheckBox::TDBCheckBox(TComponent* owner) : TCustomCheckBox(owner), binding_(this) {
-    binding_.Link.OnDataChange = TNotifyEvent([this](TObject*) { dataChange(); }, this);
-    binding_.Link.OnUpdateData = TNotifyEvent([this](TObject*) { updateData(); }, this);
-    binding_.Link.OnActiveChange = TNotifyEvent([this](TObject*) { dataChange(); }, this);
+TDBCheckBox::TDBCheckBox(TComponent* owner)
+    : TCustomCheckBox(owner),
+      binding_(
+          this, [this] { dataChange(); }, {}, [this] { updateData(); }) {
     SetState(TCheckBoxState::cbUnchecked);
 }
 
@@ -422,7 +413,7 @@ TDBCheckBox::~TDBCheckBox() {
 
 void TDBCheckBox::Notification(TComponent* c, TOperation op) {
     TCustomCheckBox::Notification(c, op);
-    if (op == TOperation::opRemove) binding_.Forget(c);
+    binding_.Notification(c, op);
 }
 
 void TDBCheckBox::SetValueChecked(const std::string& v) {
@@ -475,47 +466,29 @@ void TDBCheckBox::KeyPress(char32_t& key) {
 }
 
 void TDBCheckBox::DoExit() {
-    try {
-        binding_.Link.UpdateRecord();
-    } catch (...) {
-        if (CanFocus()) SetFocus();
-        throw;
-    }
+    binding_.Exit();
     TCustomCheckBox::DoExit();
 }
 
 void TDBCheckBox::WndProc(TMessage& m) {
-    if (m.Msg == CM_GETDATALINK) {
-        m.Result = reinterpret_cast<LRESULT>(&binding_.Link);
-        return;
-    }
-    TCustomCheckBox::WndProc(m);
+    if (!binding_.AnswerDataLink(m)) TCustomCheckBox::WndProc(m);
 }
 
 // ---- Label ---------------------------------------------------------------------------
 
-TDBText::TDBText(TComponent* owner) : TCustomLabel(owner) {
+TDBText::TDBText(TComponent* owner)
+    : TCustomLabel(owner),
+      binding_(this, [this] { SetCaption(Field() ? Field()->DisplayText() : ""); }) {
     SetAutoSize(false);
-    link_.Control = this;
-    auto show =
-        TNotifyEvent([this](TObject*) { SetCaption(Field() ? Field()->DisplayText() : ""); }, this);
-    link_.OnDataChange = show;
-    link_.OnActiveChange = show;
 }
 
 TDBText::~TDBText() {
     BeginDestroy();
 }
 
-void TDBText::SetDataSource(TDataSource* ds) {
-    if (link_.DataSource()) RemoveFreeNotification(link_.DataSource());
-    link_.SetDataSource(ds);
-    if (ds) FreeNotification(ds);
-}
-
 void TDBText::Notification(TComponent* c, TOperation op) {
     TCustomLabel::Notification(c, op);
-    if (op == TOperation::opRemove && c == link_.DataSource()) link_.SetDataSource(nullptr);
+    binding_.Notification(c, op);
 }
 
 // ---- Published properties --------------------------------------------------

@@ -4,6 +4,7 @@
 // the text goes into the field when the record is posted or the control is
 // left, and an error there keeps the focus in the control.
 #pragma once
+#include <functional>
 #include <string>
 
 #include "platform/data/datasource.h"
@@ -11,10 +12,16 @@
 
 namespace plat {
 
-// What every data-aware control keeps: the link and its control's answers.
+// The data-source and field wiring every data-aware control shares: the
+// link, its events turned into the control's answers, the free notification
+// of the source, the link's message, and the write when the control is left.
 class TFieldBinding {
   public:
-    explicit TFieldBinding(TWinControl* control);
+    using Answer = std::function<void()>;
+    // dataChange shows the field; editingChange follows the editing state;
+    // updateData writes the control's value into the field.
+    TFieldBinding(TControl* control, Answer dataChange, Answer editingChange = {},
+                  Answer updateData = {});
     TFieldDataLink Link;
     TDataSource* DataSource() const { return Link.DataSource(); }
     void SetDataSource(TDataSource* ds);
@@ -28,10 +35,17 @@ class TFieldBinding {
     // True while the control loads the field (its own change is no edit then).
     bool Loading = false;
     bool Focused = false;
-    void Forget(TComponent* c);
+    // For the control's Notification: a freed source is let go.
+    void Notification(TComponent* c, TOperation op);
+    // Answers CM_GETDATALINK; true when the message was that one.
+    bool AnswerDataLink(TMessage& m);
+    // Writes the control's value when it is left. A refused value raises,
+    // so the focus stays; the control keeps what was typed (refused runs
+    // first, to select it for correcting).
+    void Exit(const Answer& refused = {});
 
   private:
-    TWinControl* control_;
+    TControl* control_;
 };
 
 // Whether a typed character fits the field (digits and signs for numbers).
@@ -170,18 +184,18 @@ class TDBText : public TCustomLabel {
   public:
     explicit TDBText(TComponent* owner);
     ~TDBText() override;
-    TDataSource* DataSource() const { return link_.DataSource(); }
-    void SetDataSource(TDataSource* ds);
-    const std::string& DataField() const { return link_.FieldName(); }
-    void SetDataField(const std::string& name) { link_.SetFieldName(name); }
-    TField* Field() const { return link_.Field(); }
-    TFieldDataLink* DataLink() { return &link_; }
+    TDataSource* DataSource() const { return binding_.DataSource(); }
+    void SetDataSource(TDataSource* ds) { binding_.SetDataSource(ds); }
+    const std::string& DataField() const { return binding_.DataField(); }
+    void SetDataField(const std::string& name) { binding_.SetDataField(name); }
+    TField* Field() const { return binding_.Field(); }
+    TFieldDataLink* DataLink() { return &binding_.Link; }
 
   protected:
     void Notification(TComponent* c, TOperation op) override;
 
   private:
-    TFieldDataLink link_;
+    TFieldBinding binding_;
 };
 
 }  // namespace plat

@@ -483,10 +483,20 @@ bool TCustomForm::SetFocusedControl(TWinControl* c) {
     };
     if (!focusedControl_) focusedControl_ = this;
     if (focusedControl_ == c) return true;
+    TWinControl* leaving = focusedControl_;
     while (focusedControl_ && !focusedControl_->ContainsControl(c)) {
         TWinControl* old = focusedControl_;
         focusedControl_ = focusedControl_->Parent();
-        if (!send(old, CM_EXIT)) return false;
+        try {
+            int count = gFocusCount;
+            old->Perform(CM_EXIT, 0, 0);
+            if (count != gFocusCount) return false;
+        } catch (...) {
+            // An exit that raises (the silent abort too) stops the change:
+            // the focus stays where it was and nothing is entered.
+            refuseFocus(leaving, c);
+            throw;
+        }
     }
     while (focusedControl_ != c) {
         TWinControl* t = c;
@@ -495,6 +505,17 @@ bool TCustomForm::SetFocusedControl(TWinControl* c) {
         if (!send(t, CM_ENTER)) return false;
     }
     return true;
+}
+
+void TCustomForm::refuseFocus(TWinControl* stay, TWinControl* wanted) {
+    ++gFocusCount;
+    if (!IsLiveControl(stay) || Destroying()) return;
+    focusedControl_ = stay;
+    activeControl_ = stay != this ? stay : nullptr;
+    if (IsLiveControl(wanted)) RefuseClickOn(FocusTarget(wanted));
+    if (!active_) return;
+    QWidget* w = stay != this ? FocusTarget(stay) : client_;
+    if (w && QApplication::focusWidget() != w) w->setFocus(Qt::OtherFocusReason);
 }
 
 void TCustomForm::DefocusControl(TControl* c, bool removing) {

@@ -167,6 +167,7 @@ class TCustomForm : public TScrollingWinControl {
     int menuHeight() const;
     TWinControl* activeControl_ = nullptr;
     TWinControl* focusedControl_ = nullptr;
+    void refuseFocus(TWinControl* stay, TWinControl* wanted);
     TModalResult modalResult_ = mrNone;
     TFormBorderStyle borderStyle_ = TFormBorderStyle::bsSizeable;
     TFormStyle formStyle_ = TFormStyle::fsNormal;

@@ -90,6 +90,10 @@ class HostWidget : public W, public HostLink {
 // The control that owns a widget, walking up the widget's parents.
 TControl* ControlOfWidget(QWidget* w);
 
+// A focus change to the widget was refused: the mouse press that asked for
+// it (if one is under way) must not reach the widget.
+void RefuseClickOn(QWidget* w);
+
 }  // namespace plat
 
 namespace plat {

@@ -128,12 +128,22 @@ const pugi::xpath_query& compiled(const std::string& path) {
     }
 }
 
-void appendText(pugi::xml_node n, std::string& out) {
-    for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
+// Walks the subtree in document order without recursion: a hostile file may
+// nest elements as deep as its size allows.
+void appendText(pugi::xml_node root, std::string& out) {
+    pugi::xml_node c = root.first_child();
+    while (c) {
         if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata)
             out += c.value();
-        else if (c.type() == pugi::node_element)
-            appendText(c, out);
+        else if (c.type() == pugi::node_element && c.first_child()) {
+            c = c.first_child();
+            continue;
+        }
+        while (!c.next_sibling()) {
+            c = c.parent();
+            if (c == root) return;
+        }
+        c = c.next_sibling();
     }
 }
 
@@ -360,6 +370,15 @@ XmlNode XmlNode::Attribute(int index) const {
     return a ? XmlNode(tree_, node_, a) : XmlNode();
 }
 
+XmlNodeList XmlNode::Attributes() const {
+    XmlNodeList list;
+    if (attr_ || node_.type() != pugi::node_element) return list;
+    list.nodes_.reserve(size_t(AttributeCount()));
+    for (pugi::xml_attribute a = node_.first_attribute(); a; a = a.next_attribute())
+        list.nodes_.push_back(XmlNode(tree_, node_, a));
+    return list;
+}
+
 XmlNode XmlNode::AttributeNode(const std::string& name) const {
     if (attr_) return {};
     pugi::xml_attribute a = node_.attribute(name.c_str());
@@ -473,6 +492,9 @@ bool XmlDocument::LoadBytes(std::string_view bytes) {
         state_->error.reason = reason;
         return false;
     };
+    // A UTF-8 mark says nothing the declaration may not contradict: the rest
+    // is read as the same file without it.
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return LoadBytes(bytes.substr(3));
     bool bom = bytes.size() >= 2 &&
                ((unsigned char)bytes[0] == 0xFF || (unsigned char)bytes[0] == 0xFE ||
                 (unsigned char)bytes[0] == 0xEF || bytes[0] == '\0' || bytes[1] == '\0');

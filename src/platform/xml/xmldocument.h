@@ -103,6 +103,7 @@ class XmlNode {
     // Attributes of an element, by position (from 0) and by name.
     int AttributeCount() const;
     XmlNode Attribute(int index) const;  // null when out of range
+    XmlNodeList Attributes() const;      // all of them, in order, in one walk
     XmlNode AttributeNode(const std::string& name) const;
     bool HasAttribute(const std::string& name) const;
     std::string GetAttribute(const std::string& name, const std::string& def = "") const;

@@ -360,12 +360,15 @@ TEST_F(Fixture, StringListsAsTextAndByLine) {
     EXPECT_EQ(memo->Lines.Count(), 0);
 
     cboKind->SetItems({"a", "b"});
-    SetPropValueByPath(cboKind, "Items_5", "f");  // padded with empty lines
-    EXPECT_EQ(cboKind->Items(), (std::vector<std::string>{"a", "b", "", "", "", "f"}));
-    EXPECT_EQ(GetPropValueByPath(cboKind, "Items_5").AsString(), "f");
+    SetPropValueByPath(cboKind, "Items_2", "c");  // the line after the last appends
+    // Further out would size the list from the index.
+    EXPECT_THROW(SetPropValueByPath(cboKind, "Items_4", "e"), EPropertyError);
+    EXPECT_THROW(SetPropValueByPath(cboKind, "Items_999999999", "x"), EPropertyError);
+    EXPECT_EQ(cboKind->Items(), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(GetPropValueByPath(cboKind, "Items_2").AsString(), "c");
     EXPECT_EQ(GetPropValueByPath(cboKind, "Items_9").AsString(), "");
     SetStringsItem(cboKind, *GetPropInfo(cboKind, "Items"), -1, "x");
-    EXPECT_EQ(cboKind->Items().size(), 6u);
+    EXPECT_EQ(cboKind->Items().size(), 3u);
     SetStringsProp(cboKind, "Items", {"x"});
     EXPECT_EQ(GetStringsProp(cboKind, "Items"), (std::vector<std::string>{"x"}));
     // A list view's items are objects, not lines.

@@ -1,9 +1,11 @@
 #include "platform/system/files.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 
 #include "platform/core/exceptions.h"
@@ -72,6 +74,25 @@ TEST(Files, AppendTextLineAddsCrLfLinesInTheCodePage) {
     EXPECT_FALSE(AppendTextLine(log, "\xF0\x9F\x98\x80", 936));  // no code in 936
     EXPECT_FALSE(AppendTextLine(dir / "missing/x.log", "a"));
     EXPECT_EQ(ReadFileBytes(log).size(), 16u);
+}
+
+TEST(Files, ALineIsAppendedWholeOrNotAtAll) {
+    TempDir dir;
+    std::string log = dir / "Alert_x.log";
+    ASSERT_TRUE(AppendTextLine(log, "first"));
+    // The file may grow by a few bytes only: the write stops partway.
+    auto old = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 12;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    bool written = AppendTextLine(log, "a line too long for the room left");
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, old);
+    EXPECT_FALSE(written);
+    ASSERT_TRUE(AppendTextLine(log, "next"));
+    EXPECT_EQ(ReadFileBytes(log), "first\r\nnext\r\n");
 }
 
 TEST(Files, ReadFailuresNameTheFile) {

@@ -1,6 +1,7 @@
 #include "platform/system/inifile.h"
 
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 #include "platform/core/exceptions.h"
 #include "platform/core/text.h"
@@ -202,4 +203,25 @@ TEST(IniFile, TraditionalChineseFilesUseCodePage950) {
     EXPECT_EQ(TIniFile(dir / "a.ini").FileCodePage(), 950);
     EXPECT_EQ(TIniFile(dir / "a.ini").ReadString("中", "K", ""), "繁體");
     EXPECT_THROW(TIniFile(dir / "a.ini", 1252), EConvertError);
+}
+
+namespace {
+// Heap in use, the large blocks the allocator maps apart included.
+size_t heapInUse() {
+    struct mallinfo2 m = mallinfo2();
+    return m.uordblks + m.hblkhd;
+}
+
+}  // namespace
+
+TEST(IniFile, MemoryKeepsInProportionToTheFile) {
+    TempDir dir;
+    const size_t lines = 1 << 20;
+    WriteFileBytes(dir / "blank.ini", std::string(lines - 1, '\n') + "[S]\nK=V\n");
+    size_t before = heapInUse();
+    TIniFile ini(dir / "blank.ini");
+    EXPECT_EQ(ini.ReadString("S", "K", ""), "V");
+    size_t used = heapInUse() - before;
+    // The bytes, their text and a small record per line.
+    EXPECT_LT(used, lines * 40) << used / lines << " bytes a line";
 }

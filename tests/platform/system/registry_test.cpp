@@ -57,6 +57,23 @@ TEST(Registry, KeysAndValuesFromTheFile) {
     EXPECT_TRUE(reg.KeyExists("HKLM\\Software\\QRV"));
 }
 
+TEST(Registry, EveryAncestorOfADeepKeyExists) {
+    TempDir dir;
+    std::string key = "Software";
+    for (int i = 0; i < 3000; ++i) key += "\\k";
+    WriteFileBytes(dir / "reg.txt", std::string(kRegistry) + "[" + key + "]\nName=deep\n");
+    TRegistry reg(dir / "reg.txt");
+    ASSERT_TRUE(reg.OpenKeyReadOnly(key));
+    EXPECT_EQ(reg.ReadString("Name"), "deep");
+    EXPECT_TRUE(reg.KeyExists(key.substr(0, 1500 * 2 + 8)));
+    EXPECT_FALSE(reg.KeyExists(key + "\\k"));
+    EXPECT_FALSE(reg.KeyExists("Software\\k\\x"));
+    ASSERT_TRUE(reg.OpenKeyReadOnly("software"));
+    EXPECT_EQ(reg.GetKeyNames(), (std::vector<std::string>{"k", "Other", "QRV"}));
+    ASSERT_TRUE(reg.OpenKeyReadOnly(""));
+    EXPECT_EQ(reg.GetKeyNames(), std::vector<std::string>{"Software"});
+}
+
 TEST(Registry, AKeyThatCannotBeOpenedDiffersFromAMissingValue) {
     TempDir dir;
     WriteFileBytes(dir / "reg.txt", kRegistry);

@@ -213,3 +213,60 @@ TEST(Focus, AnExitHandlerCanKeepTheFocus) {
     EXPECT_TRUE(f.a->Focused());
     EXPECT_EQ(f.form->ActiveControl(), f.a);
 }
+
+TEST(Focus, ARaisingExitKeepsTheFocusAndEntersNothing) {
+    uitest::Capture cap;
+    FocusForm f;
+    auto* ok = new TButton(f.form);
+    ok->SetParent(f.form);
+    ok->SetTop(70);
+    int clicks = 0;
+    ok->OnClick = TNotifyEvent([&](TObject*) { ++clicks; }, ok);
+    bool refuse = true, silent = false;
+    f.a->OnExit = TNotifyEvent(
+        [&](TObject*) {
+            f.events.push_back("exit edA");
+            if (!refuse) return;
+            if (silent) throw EAbort("");
+            throw EInvalidOperation("日期不对");
+        },
+        f.a);
+    uitest::ShowActive(f.form);
+    f.events.clear();
+    struct Way {
+        const char* name;
+        std::function<void()> move;
+    };
+    const Way ways[] = {
+        {"SetFocus", [&] { f.b->SetFocus(); }},
+        {"Tab", [&] { f.a->SimulateKey(VK_TAB); }},
+        {"click",
+         [&] {
+             // As the desktop does: the press focuses the button, then arrives.
+             ok->Widget()->setFocus(Qt::MouseFocusReason);
+             uitest::MouseClick(ok, 5, 5);
+         }},
+    };
+    for (bool abort : {false, true}) {
+        silent = abort;
+        for (const Way& w : ways) {
+            SCOPED_TRACE(std::string(w.name) + (abort ? " abort" : ""));
+            f.events.clear();
+            w.move();
+            Application->ProcessMessages();
+            EXPECT_TRUE(f.a->Focused());
+            EXPECT_EQ(f.form->ActiveControl(), f.a);
+            EXPECT_EQ(f.events, std::vector<std::string>{"exit edA"});
+        }
+    }
+    EXPECT_EQ(clicks, 0);
+    EXPECT_EQ(cap.dialogs->Texts().size(), 3u);  // the silent abort shows nothing
+    // Once the exit lets go, the change goes through.
+    refuse = false;
+    f.events.clear();
+    f.b->SetFocus();
+    EXPECT_TRUE(f.b->Focused());
+    EXPECT_EQ(f.events, (std::vector<std::string>{"exit edA", "enter edB"}));
+    uitest::MouseClick(ok, 5, 5);
+    EXPECT_EQ(clicks, 1);
+}

@@ -153,6 +153,16 @@ TEST(DBEdit, AFailedValidationKeepsTheFocus) {
     EXPECT_TRUE(f.code->Focused());
     EXPECT_EQ(cap.dialogs->Texts(), (std::vector<std::string>{"品号不存在."}));
     EXPECT_EQ(f.ds->FieldByName("TH004")->AsString(), "A001");
+    // The refused text stays, selected, for the user to correct.
+    EXPECT_EQ(f.code->Text(), "BAD");
+    EXPECT_EQ(f.code->SelLength(), 3);
+    f.code->SimulateKey(VK_TAB);
+    EXPECT_TRUE(f.code->Focused());
+    EXPECT_EQ(f.code->Text(), "BAD");
+    uitest::TypeText(f.code, "A009");
+    f.other->SetFocus();
+    EXPECT_TRUE(f.other->Focused());
+    EXPECT_EQ(f.ds->FieldByName("TH004")->AsString(), "A009");
 }
 
 TEST(DBEdit, TheFieldCanAskForTheFocus) {

@@ -70,12 +70,28 @@ TEST(Keys, FormPreviewsBeforeTheControlAndCanSwallow) {
     f.swallowKey = VK_F2;
     f.edit->SimulateKey(VK_F2);
     EXPECT_EQ(f.log, (std::vector<std::string>{"form down 113"}));
-    // A swallowed key gives no KeyPress either.
-    f.log.clear();
+}
+
+TEST(Keys, AKeyZeroedInKeyDownStillGivesItsCharacter) {
+    KeyForm f;
     f.swallowKey = 'A';
     f.edit->SimulateKey('A');
-    EXPECT_EQ(f.log, (std::vector<std::string>{"form down 65"}));
-    EXPECT_EQ(f.edit->Text(), "");
+    EXPECT_EQ(f.log, (std::vector<std::string>{"form down 65", "form press 97", "edit press 97"}));
+    EXPECT_EQ(f.edit->Text(), "a");
+    // Only zeroing the character in KeyPress drops it.
+    f.replaceChar = 'b';
+    f.replaceWith = 0;
+    f.edit->SimulateKey('B');
+    EXPECT_EQ(f.edit->Text(), "a");
+    // A key without a character does nothing once zeroed.
+    f.edit->SetSelStart(1);
+    f.swallowKey = VK_LEFT;
+    f.edit->SimulateKey(VK_LEFT);
+    EXPECT_EQ(f.edit->SelStart(), 1);
+    f.log.clear();
+    f.swallowKey = VK_RETURN;
+    f.edit->SimulateKey(VK_RETURN);
+    EXPECT_EQ(f.log, (std::vector<std::string>{"form down 13", "form press 13", "edit press 13"}));
 }
 
 TEST(Keys, KeyPressGetsControlCharactersForCtrlLetters) {

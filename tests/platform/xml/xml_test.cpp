@@ -211,6 +211,39 @@ TEST(Xml, BadOrUnknownEncodingsAreReported) {
     EXPECT_EQ(doc.DocumentElement().Text(), "é");
 }
 
+TEST(Xml, AByteOrderMarkDoesNotSkipTheDeclaredEncoding) {
+    const std::string gbk =
+        ToCodePage("<?xml version='1.0' encoding='GB2312'?><a>中文</a>", CodePage::Gbk);
+    XmlDocument doc;
+    ASSERT_TRUE(doc.LoadBytes("\xEF\xBB\xBF" + gbk)) << doc.ParseError().reason;
+    EXPECT_EQ(doc.DocumentElement().Text(), "中文");
+    EXPECT_FALSE(doc.LoadBytes("\xEF\xBB\xBF<?xml version='1.0' encoding='GB2312'?><a>\xB6</a>"));
+    EXPECT_EQ(doc.ParseError().errorCode, XmlErrorCode::BadEncoding);
+}
+
+TEST(Xml, TextOfADeeplyNestedElement) {
+    const int depth = 100000;
+    std::string text;
+    for (int i = 0; i < depth; ++i) text += "<e>";
+    text += "x";
+    for (int i = 0; i < depth; ++i) text += "</e>";
+    XmlDocument doc;
+    ASSERT_TRUE(doc.LoadXML("<r>a" + text + "b</r>")) << doc.ParseError().reason;
+    EXPECT_EQ(doc.DocumentElement().Text(), "axb");
+    EXPECT_EQ(doc.DocumentElement().ChildNodes().Item(1).Text(), "x");
+}
+
+TEST(Xml, AttributesInOneWalk) {
+    XmlDocument doc;
+    ASSERT_TRUE(doc.LoadXML("<r a='1' b='2' c='3'><x/></r>"));
+    XmlNodeList list = doc.DocumentElement().Attributes();
+    ASSERT_EQ(list.Length(), 3);
+    EXPECT_EQ(list.Item(1).NodeName(), "b");
+    EXPECT_EQ(list.Item(2).Text(), "3");
+    EXPECT_EQ(list.Item(0), doc.DocumentElement().Attribute(0));
+    EXPECT_EQ(doc.DocumentElement().FirstChild().Attributes().Length(), 0);
+}
+
 TEST(Xml, CreateAndAppendElements) {
     XmlDocument doc;
     ASSERT_TRUE(
