@@ -17,7 +17,7 @@
 #include "platform/automation/oleobject.h"
 #include "platform/core/text.h"
 #include "standins/appserver/session.h"
-#include "standins/appserver/variant_codec.h"
+#include "standins/appserver/wire_frame.h"
 
 namespace standin {
 

@@ -11,7 +11,7 @@
 #include "platform/automation/oleobject.h"
 #include "server_fixture.h"
 #include "standins/appserver/tcp_transport.h"
-#include "standins/appserver/variant_codec.h"
+#include "standins/appserver/wire_frame.h"
 
 using namespace standin;
 using namespace standin::testing;
