@@ -248,6 +248,7 @@ std::unique_ptr<plat::IProvider> MakeReceiptProvider(AppSession& session) {
     header.derived = HeaderDerived();
     header.joins = kHeaderJoins;
     header.order = "MOCTH.TH001, MOCTH.TH002";
+    header.versionColumns = {"FLAG", "TH023"};
     LevelSpec lines;
     lines.table = "MOCTI";
     lines.derived = LineDerived();
