@@ -33,6 +33,8 @@ class AppSession : public plat::DispatchObject, public plat::IProviderSource {
     const std::string& Program() const { return program_; }
     const std::string& User() const { return user_; }
     const std::string& Company() const { return company_; }
+    // Whether the last Connect signed a user on.
+    bool Connected() const { return connected_; }
     int TopRows() const { return topRows_; }
     bool IsSeq() const { return isSeq_; }
     void SetLastSeqNo(const std::string& n) { lastSeqNo_ = n; }

@@ -153,9 +153,19 @@ plat::TDataPacket TableProvider::GetRecords(const plat::TFetchRequest& request) 
             where = "(" + sql + ")";
             params = values;
         }
-        if (!condition_.empty())
-            where += (where.empty() ? "(" : " AND (") + server.Translate(condition_) + ")";
-        std::string order = !order_.empty() ? server.Translate(order_) : top.spec.order;
+        // The client's texts each end a line, so that nothing after them can be
+        // taken for part of them.
+        if (!condition_.empty()) {
+            std::string condition = server.Translate(condition_);
+            CheckClientFragment(condition, false);
+            where += (where.empty() ? "(" : " AND (") + condition + "\n)";
+        }
+        std::string order = top.spec.order;
+        if (!order_.empty()) {
+            order = server.Translate(order_);
+            CheckClientFragment(order, true);
+            order += "\n";
+        }
         if (order.empty())
             for (auto& k : top.info->keys)
                 order += (order.empty() ? "" : ", ") + top.info->name + "." + k;
@@ -164,7 +174,10 @@ plat::TDataPacket TableProvider::GetRecords(const plat::TFetchRequest& request) 
                           (order.empty() ? "" : " ORDER BY " + order);
         if (options_.topRowLimit && session_.TopRows() > 0)
             sql += " LIMIT " + std::to_string(session_.TopRows());
-        Statement st(db, sql);
+        Statement st = [&] {
+            ClientSqlScope scope(db, server.ClientPolicy(false));
+            return Statement(db, sql);
+        }();
         if (!st.IsReadOnly()) throw ServerError("The query condition would change data: refused");
         st.BindAll(params);
         topRows_ = ReadClientQuery(server, st);
@@ -230,7 +243,10 @@ std::vector<TPacketRow> TableProvider::FetchDetails(
         }
         std::string sql = "SELECT " + l.selectList + " FROM " + l.info->name + " " + l.spec.joins +
                           " WHERE " + tuple + " IN (VALUES " + values + ") ORDER BY " + order;
-        Statement st(db, sql);
+        Statement st = [&] {
+            ClientSqlScope scope(db, session_.Server().ClientPolicy(false));
+            return Statement(db, sql);
+        }();
         st.BindAll(params);
         int n = st.ColumnCount();
         while (st.Step()) {

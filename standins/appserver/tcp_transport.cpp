@@ -246,6 +246,9 @@ void TcpServer::Serve(int fd) {
             std::string name = request[lo].RawText();
             int kind = (int)plat::VarToIntDef(request[lo + 1], -1);
             std::vector<Variant> args = ArrayItems(request[lo + 2]);
+            // Nothing but the sign-on runs before a user has signed on.
+            if (!session->Connected() && !(kind == kMethod && plat::SameText(name, "Connect")))
+                throw ServerError("Sign on first: only Connect is answered before it");
             if (kind == kHasMember) {
                 reply = plat::VarArrayOf({0, session->HasMember(name), Variant::ArrayOf({})});
             } else if (kind == kMethod || kind == kGet || kind == kPut) {
@@ -279,6 +282,8 @@ void TcpServer::Serve(int fd) {
             if (c.fd == fd) c.fd = -1;
         ::close(fd);
     }
+    session.reset();
+    server_->CloseThreadConnection();
     --clients_;
 }
 
