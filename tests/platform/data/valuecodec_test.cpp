@@ -14,19 +14,54 @@ using namespace plat;
 using namespace plat::codec;
 
 // Bytes allocated on this thread while a count is armed: the decoders below
-// must not turn a few bytes into a large allocation. (The library's own
-// operator delete frees with free().)
+// must not turn a few bytes into a large allocation.
 namespace {
 thread_local bool tCounting = false;
 thread_local size_t tAllocated = 0;
 }  // namespace
 
-void* operator new(size_t n) {
+// Every plain form is replaced, so that each block is freed the way it was
+// taken (the compiler cannot see that the pairs match).
+static void* CountedAlloc(size_t n) noexcept {
     void* p = std::malloc(n ? n : 1);
-    if (!p) throw std::bad_alloc();
-    if (tCounting) tAllocated += malloc_usable_size(p);
+    if (p && tCounting) tAllocated += malloc_usable_size(p);
     return p;
 }
+void* operator new(size_t n) {
+    if (void* p = CountedAlloc(n)) return p;
+    throw std::bad_alloc();
+}
+void* operator new[](size_t n) {
+    if (void* p = CountedAlloc(n)) return p;
+    throw std::bad_alloc();
+}
+void* operator new(size_t n, const std::nothrow_t&) noexcept {
+    return CountedAlloc(n);
+}
+void* operator new[](size_t n, const std::nothrow_t&) noexcept {
+    return CountedAlloc(n);
+}
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, size_t) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+#pragma GCC diagnostic pop
 
 namespace {
 
