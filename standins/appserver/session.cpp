@@ -226,13 +226,15 @@ Variant AppSession::Connect(const Variant& params) {
     signOnKey_ = VarToStr(p[3]);
     std::lock_guard<std::recursive_mutex> lock(server_->Db().Mutex());
     // The sign-on key is the user's password, kept in the module's cipher.
-    std::string stored = VarToStr(
-        server_->Db().Scalar("SELECT IFNULL(MF006, '') FROM ADMMF WHERE MF001 = ?", {user_}));
-    connected_ = false;
-    try {
-        connected_ = !stored.empty() && stored == CipherPassword(signOnKey_);
-    } catch (const plat::Exception&) {
-        // a key the code page cannot write matches no stored password
+    auto user = server_->Db().Query("SELECT IFNULL(MF006, '') FROM ADMMF WHERE MF001 = ?", {user_});
+    connected_ = !user.empty();
+    if (connected_ && requirePassword_) {
+        std::string stored = VarToStr(user[0][0]);
+        try {
+            connected_ = !stored.empty() && stored == CipherPassword(signOnKey_);
+        } catch (const plat::Exception&) {
+            connected_ = false;  // a key the code page cannot write matches no password
+        }
     }
     // 0 accepted; 1 the user is not known to this company or the password is wrong.
     return Variant(connected_ ? 0 : 1);

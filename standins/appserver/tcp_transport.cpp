@@ -222,6 +222,7 @@ void TcpServer::Serve(int fd) {
     ++clients_;
     std::shared_ptr<AppSession> session(server_->NewSession().release());
     session->SetClientGone([fd] { return PeerClosed(fd); });
+    session->RequirePassword(true);
     std::string payload;
     for (;;) {
         char header[4];
