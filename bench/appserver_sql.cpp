@@ -41,6 +41,7 @@ BENCHMARK(BM_SimpleSqlInProcess)->MinTime(0.2);
 
 void BM_SimpleSqlTcp(benchmark::State& state) {
     auto client = RemoteAppServer::Connect("127.0.0.1", Tcp().Port());
+    client->Call("Connect", plat::VarArrayOf({"KTRB52", "ZHANGW", "DEMO", "DEMO", "True", "True"}));
     Variant args = Args();
     for (auto _ : state)
         benchmark::DoNotOptimize(client->Call("GETCOUNTER", "SimpleSQL", args, Variant()));

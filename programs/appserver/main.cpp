@@ -23,7 +23,7 @@ int Usage(const char* why) {
         << "appserver: " << why << "\n"
         << "usage: appserver [--db PATH] [--listen ADDRESS] [--port N]\n"
         << "  --db      database file, created with demo data when new (default appserver.db)\n"
-        << "  --listen  address to listen on (default 0.0.0.0)\n"
+        << "  --listen  address to listen on (default 127.0.0.1, this machine only)\n"
         << "  --port    TCP port (default 211; 0 picks a free one)\n";
     return 2;
 }
@@ -31,7 +31,7 @@ int Usage(const char* why) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string db = "appserver.db", address = "0.0.0.0";
+    std::string db = "appserver.db", address = "127.0.0.1";
     int port = 211;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];

@@ -147,7 +147,8 @@ int run(int argc, char** argv) {
         ConnectInProcess(*services, server);
         std::cout << "== application server: in-process on " << inst.databaseFile << std::endl;
     } else {
-        ConnectRemote(*services, opt.serverAddress, opt.serverPort, inst.databaseFile);
+        ConnectRemote(*services, opt.serverAddress, opt.serverPort, inst.databaseFile, opt.user,
+                      opt.signOnKey);
         std::cout << "== application server: " << opt.serverAddress << ":" << opt.serverPort
                   << std::endl;
     }

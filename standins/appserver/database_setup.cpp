@@ -11,6 +11,7 @@
 
 #include "platform/core/text.h"
 #include "platform/system/files.h"
+#include "standins/appserver/sign_on.h"
 
 namespace standin {
 
@@ -270,7 +271,17 @@ void CreateDatabase(Database& db, DemoRows demo, const std::string& dataDir) {
 std::unique_ptr<Database> OpenServerDatabase(const std::string& path, DemoRows demo) {
     if (path != ":memory:") {
         auto db = std::make_unique<Database>(path);
-        if (!db->TableExists("MOCTH")) CreateDatabase(*db, demo);
+        if (!db->TableExists("MOCTH")) {
+            CreateDatabase(*db, demo);
+        } else if (db->Query("SELECT 1 FROM pragma_table_info('ADMMF') WHERE name = 'MF006'")
+                       .empty()) {
+            // A file from before passwords were kept: its users are the demo
+            // rows, and get the demo password.
+            db->Exec("ALTER TABLE ADMMF ADD COLUMN MF006 NVARCHAR(255) DEFAULT ''");
+            db->Query(
+                "UPDATE ADMMF SET MF006 = ? WHERE MF001 IN ('DS', 'ZHANGW', 'LIMEI', 'WANGQ')",
+                {CipherPassword(kDemoPassword)});
+        }
         return db;
     }
     // Building the tables takes a while; a template per kind is built once

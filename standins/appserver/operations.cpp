@@ -113,7 +113,10 @@ std::vector<std::vector<Variant>> AppSession::ReadOnlyQuery(const std::string& s
                           "\" is refused");
     Database& db = server_->Db();
     std::lock_guard<std::recursive_mutex> lock(db.Mutex());
-    Statement st(db, translated);
+    Statement st = [&] {
+        ClientSqlScope scope(db, server_->ClientPolicy(false));
+        return Statement(db, translated);
+    }();
     if (!st.IsReadOnly())
         throw ServerError("Only queries are run here; a statement that changes data is refused");
     for (int i = 1; i <= st.ParameterCount(); ++i)
@@ -160,14 +163,24 @@ Variant AppSession::TransactionSql(const Args& a) {
     Database& db = server_->Db();
     std::lock_guard<std::recursive_mutex> lock(db.Mutex());
     TransactionGuard tx(db);
+    StepBudget budget(db, server_->QueryStepLimit(), server_->QueryTimeLimit());
     for (auto& s : statements) {
         std::string translated = server_->Translate(VarToStr(s));
         std::string kw = FirstKeyword(translated);
         if (kw != "INSERT" && kw != "UPDATE" && kw != "DELETE")
             throw ServerError("TransactionSQL runs INSERT, UPDATE and DELETE only, not \"" + kw +
                               "\"");
-        Statement st(db, translated);
-        while (st.Step()) {
+        Statement st = [&] {
+            ClientSqlScope scope(db, server_->ClientPolicy(true));
+            return Statement(db, translated);
+        }();
+        try {
+            while (st.Step()) {
+            }
+        } catch (const SqlError&) {
+            if (budget.Spent())
+                throw ServerError("The statement ran longer than this server allows; stopped");
+            throw;
         }
     }
     if (ClientGone())

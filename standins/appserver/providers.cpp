@@ -144,10 +144,14 @@ class ColorProvider : public plat::IProvider {
             for (const XmlElement* cond : c->Children("condition")) {
                 std::string where = server.Translate(cond->Attribute("value"));
                 try {  // a rule that does not run here is left out, not fatal
+                    CheckClientFragment(where, false);
+                    ClientSqlScope scope(server.Db(), server.ClientPolicy(false));
                     Statement probe(server.Db(),
-                                    "SELECT 1 FROM " + from + " WHERE (" + where + ")");
+                                    "SELECT 1 FROM " + from + " WHERE (" + where + "\n)");
                     if (!probe.IsReadOnly()) continue;
                 } catch (const SqlError&) {
+                    continue;
+                } catch (const ServerError&) {
                     continue;
                 }
                 std::string text;
@@ -155,7 +159,7 @@ class ColorProvider : public plat::IProvider {
                     text += "bkcolor=" + cond->Attribute("bkcolor") + ";";
                 if (!cond->Attribute("colorx").empty())
                     text += "colorx=" + cond->Attribute("colorx") + ";";
-                cases += " WHEN (" + where + ") THEN " + QuoteSql(text);
+                cases += " WHEN (" + where + "\n) THEN " + QuoteSql(text);
             }
             std::string name = c->Attribute("name");
             out.push_back({name, S, 255, cases.empty() ? "''" : "CASE" + cases + " ELSE '' END"});
@@ -248,6 +252,7 @@ std::unique_ptr<plat::IProvider> MakeReceiptProvider(AppSession& session) {
     header.derived = HeaderDerived();
     header.joins = kHeaderJoins;
     header.order = "MOCTH.TH001, MOCTH.TH002";
+    header.versionColumns = {"FLAG", "TH023"};
     LevelSpec lines;
     lines.table = "MOCTI";
     lines.derived = LineDerived();

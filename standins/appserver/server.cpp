@@ -66,7 +66,9 @@ std::vector<std::vector<Variant>> ReadClientQuery(AppServer& server, Statement& 
                                                   size_t maxRows) {
     std::vector<std::vector<Variant>> rows;
     const int n = st.ColumnCount();
-    StepBudget budget(server.Db(), server.QueryStepLimit());
+    const size_t maxBytes = server.ReplyByteLimit();
+    size_t bytes = 0;
+    StepBudget budget(server.Db(), server.QueryStepLimit(), server.QueryTimeLimit());
     try {
         while (st.Step()) {
             if (rows.size() == maxRows)
@@ -74,7 +76,13 @@ std::vector<std::vector<Variant>> ReadClientQuery(AppServer& server, Statement& 
                                   " rows; refused");
             std::vector<Variant> row;
             row.reserve((size_t)n);
-            for (int i = 0; i < n; ++i) row.push_back(st.Column(i));
+            for (int i = 0; i < n; ++i) {
+                row.push_back(st.Column(i));
+                bytes += sizeof(Variant) + row.back().RawText().size();
+            }
+            if (bytes > maxBytes)
+                throw ServerError("The query's reply would take more than " +
+                                  std::to_string(maxBytes) + " bytes; refused");
             rows.push_back(std::move(row));
         }
     } catch (const SqlError&) {
@@ -83,6 +91,39 @@ std::vector<std::vector<Variant>> ReadClientQuery(AppServer& server, Statement& 
         throw;
     }
     return rows;
+}
+
+void CheckClientFragment(const std::string& text, bool isOrder) {
+    int depth = 0;
+    std::string word;
+    auto endWord = [&] {
+        if (isOrder && (plat::SameText(word, "LIMIT") || plat::SameText(word, "OFFSET")))
+            throw ServerError("An order text cannot hold " + plat::UpperCase(word) + ": refused");
+        word.clear();
+    };
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\'' || c == '"' || c == '[' || c == '`') {
+            endWord();
+            char close = c == '[' ? ']' : c;
+            size_t e = text.find(close, i + 1);
+            if (e == std::string::npos) throw ServerError("A quote is never closed: refused");
+            i = e;
+            continue;
+        }
+        if (std::isalnum((unsigned char)c) || c == '_') {
+            word += c;
+            continue;
+        }
+        endWord();
+        if ((c == '-' && i + 1 < text.size() && text[i + 1] == '-') ||
+            (c == '/' && i + 1 < text.size() && text[i + 1] == '*') || c == ';')
+            throw ServerError("A condition or order cannot hold comments or a second statement");
+        if (c == '(') ++depth;
+        if (c == ')' && --depth < 0) throw ServerError("Unbalanced parentheses: refused");
+    }
+    endWord();
+    if (depth != 0) throw ServerError("Unbalanced parentheses: refused");
 }
 
 double RoundHalfAway(double value, int decimals) {
@@ -121,8 +162,54 @@ std::string TodayText() {
     return buf;
 }
 
-AppServer::AppServer(std::unique_ptr<Database> db) : db_(std::move(db)) {
+namespace {
+
+// Functions client SQL may call: SQLite's plain ones the module's statements
+// and their translation use, and the server's own.
+const char* const kClientFunctions[] = {
+    "ABS",       "AVG",          "CHAR",      "COALESCE",  "COUNT",   "DATE",      "DATETIME",
+    "GLOB",      "GROUP_CONCAT", "IFNULL",    "IIF",       "INSTR",   "JULIANDAY", "LENGTH",
+    "LIKE",      "LOWER",        "LTRIM",     "MAX",       "MIN",     "NULLIF",    "REPLACE",
+    "ROUND",     "RTRIM",        "SIGN",      "STRFTIME",  "SUBSTR",  "SUBSTRING", "SUM",
+    "TIME",      "TOTAL",        "TRIM",      "TYPEOF",    "UNICODE", "UPPER",     "SQL_LEFT",
+    "SQL_RIGHT", "LEN",          "CHARINDEX", "REPLICATE", "SPACE",
+};
+
+std::atomic<uint64_t> nextServerId{1};
+
+// Each thread's own connections, by server.
+thread_local std::map<uint64_t, std::unique_ptr<Database>> tConnections;
+
+}  // namespace
+
+AppServer::~AppServer() {
+    CloseThreadConnection();
+}
+
+Database& AppServer::Db() {
+    if (shareOne_) return *db_;
+    auto it = tConnections.find(id_);
+    if (it != tConnections.end()) return *it->second;
+    auto db = std::make_unique<Database>(db_->Path());
+    return *tConnections.emplace(id_, std::move(db)).first->second;
+}
+
+void AppServer::CloseThreadConnection() {
+    tConnections.erase(id_);
+}
+
+AppServer::AppServer(std::unique_ptr<Database> db)
+    : db_(std::move(db)),
+      id_(nextServerId++),
+      shareOne_(db_->Path().empty() || db_->Path() == ":memory:") {
     std::lock_guard<std::recursive_mutex> lock(db_->Mutex());
+    for (auto& t : db_->Query(
+             "SELECT UPPER(name) FROM sqlite_master WHERE type IN ('table', 'view') AND name NOT "
+             "LIKE 'sqlite%'"))
+        readPolicy_.tables.insert(t[0].AsString());
+    for (const char* f : kClientFunctions) readPolicy_.functions.insert(f);
+    writePolicy_ = readPolicy_;
+    writePolicy_.writes = true;
     // Columns that hold text, for telling concatenation from addition. A name
     // that is text in one table and a number in another stays unknown.
     std::map<std::string, int> kinds;  // 1 text, 2 number, 3 both
@@ -181,9 +268,9 @@ const TableInfo& AppServer::Table(const std::string& name) {
     TableInfo info;
     info.name = key;
     {
-        std::lock_guard<std::recursive_mutex> lock(db_->Mutex());
-        if (!db_->TableExists(key)) throw ServerError("Unknown table " + name);
-        for (auto& col : db_->Query("PRAGMA table_info(" + key + ")"))
+        std::lock_guard<std::recursive_mutex> lock(Db().Mutex());
+        if (!Db().TableExists(key)) throw ServerError("Unknown table " + name);
+        for (auto& col : Db().Query("PRAGMA table_info(" + key + ")"))
             info.columns.push_back(ParseColumn(col));
     }
     std::vector<std::pair<int, std::string>> keys;
@@ -196,8 +283,8 @@ const TableInfo& AppServer::Table(const std::string& name) {
 }
 
 bool AppServer::HasTable(const std::string& name) {
-    std::lock_guard<std::recursive_mutex> lock(db_->Mutex());
-    return db_->TableExists(plat::Trim(name));
+    std::lock_guard<std::recursive_mutex> lock(Db().Mutex());
+    return Db().TableExists(plat::Trim(name));
 }
 
 const AppServer::CatalogueEntry& AppServer::Catalogue(const std::string& table,
@@ -213,8 +300,8 @@ std::vector<Variant> AppServer::RunCatalogue(const CatalogueEntry& e, const Vari
     std::vector<Variant> params = ArrayItems(keys);
     for (auto& p : params)
         if (p.IsArray()) throw ServerError("A key value of a look-up cannot be an array");
-    std::lock_guard<std::recursive_mutex> lock(db_->Mutex());
-    Statement st(*db_, e.sql);
+    std::lock_guard<std::recursive_mutex> lock(Db().Mutex());
+    Statement st(Db(), e.sql);
     for (int i = 1; i <= st.ParameterCount(); ++i)
         st.Bind(i, i <= (int)params.size() ? params[i - 1] : Variant(""));
     std::vector<int> positions;
@@ -269,8 +356,8 @@ bool AppServer::DocumentExists(const std::string& table, const std::string& docT
     const TableInfo& t = Table(table);
     if (t.keys.size() < 2)
         throw ServerError("Table " + table + " is not numbered by document type");
-    std::lock_guard<std::recursive_mutex> lock(db_->Mutex());
-    return !db_->Scalar("SELECT 1 FROM " + t.name + " WHERE " + t.keys[0] + " = ? AND " +
+    std::lock_guard<std::recursive_mutex> lock(Db().Mutex());
+    return !Db().Scalar("SELECT 1 FROM " + t.name + " WHERE " + t.keys[0] + " = ? AND " +
                             t.keys[1] + " = ?",
                         {docType, number})
                 .IsEmpty();
@@ -283,8 +370,8 @@ std::string AppServer::NextDocumentNumber(const std::string& table, const std::s
         throw ServerError("Table " + table + " is not numbered by document type");
     const ColumnInfo* numberCol = t.Find(t.keys[1]);
     int width = numberCol && numberCol->width > 0 ? numberCol->width : 11;
-    std::lock_guard<std::recursive_mutex> lock(db_->Mutex());
-    auto rule = db_->Query("SELECT MQ004, MQ005, MQ006 FROM CMSMQ WHERE MQ001 = ?", {docType});
+    std::lock_guard<std::recursive_mutex> lock(Db().Mutex());
+    auto rule = Db().Query("SELECT MQ004, MQ005, MQ006 FROM CMSMQ WHERE MQ001 = ?", {docType});
     if (rule.empty()) throw ServerError("Unknown document type " + docType);
     std::string kind = plat::VarToStr(rule[0][0]);
     int yearDigits = (int)plat::VarToIntDef(rule[0][1], 4) == 2 ? 2 : 4;
@@ -302,14 +389,14 @@ std::string AppServer::NextDocumentNumber(const std::string& table, const std::s
         prefix = d.substr(4 - yearDigits, yearDigits - 4 + 6);
     if (serialDigits <= 0 || (int)prefix.size() + serialDigits > width)
         serialDigits = width - (int)prefix.size();
-    TransactionGuard tx(*db_);
+    TransactionGuard tx(Db());
     int64_t last = plat::VarToIntDef(
-        db_->Scalar("SELECT SQ004 FROM NUMSEQ WHERE SQ001 = ? AND SQ002 = ? AND SQ003 = ?",
+        Db().Scalar("SELECT SQ004 FROM NUMSEQ WHERE SQ001 = ? AND SQ002 = ? AND SQ003 = ?",
                     {t.name, docType, prefix}),
         0);
     // Numbers stored without a reservation (typed by hand, copied in) count
     // too; those with anything but digits after the prefix are not in the series.
-    std::string maxStored = plat::VarToStr(db_->Scalar(
+    std::string maxStored = plat::VarToStr(Db().Scalar(
         "SELECT MAX(" + t.keys[1] + ") FROM " + t.name + " WHERE " + t.keys[0] + " = ? AND " +
             t.keys[1] + " LIKE ? AND LENGTH(" + t.keys[1] + ") = ? AND SUBSTR(" + t.keys[1] +
             ", ?) NOT GLOB '*[^0-9]*'",
@@ -322,7 +409,7 @@ std::string AppServer::NextDocumentNumber(const std::string& table, const std::s
         throw ServerError("Document type " + docType + " has used every number of " +
                           (prefix.empty() ? "its range" : prefix));
     std::string number = prefix + std::string((size_t)serialDigits - serial.size(), '0') + serial;
-    db_->Query(
+    Db().Query(
         "INSERT INTO NUMSEQ (SQ001, SQ002, SQ003, SQ004) VALUES (?, ?, ?, ?) "
         "ON CONFLICT (SQ001, SQ002, SQ003) DO UPDATE SET SQ004 = excluded.SQ004",
         {t.name, docType, prefix, next});
@@ -331,8 +418,8 @@ std::string AppServer::NextDocumentNumber(const std::string& table, const std::s
 }
 
 Variant AppServer::SystemParameters() {
-    std::lock_guard<std::recursive_mutex> lock(db_->Mutex());
-    auto rows = db_->Query("SELECT PM001, PM002 FROM SYSPM ORDER BY PM001");
+    std::lock_guard<std::recursive_mutex> lock(Db().Mutex());
+    auto rows = Db().Query("SELECT PM001, PM002 FROM SYSPM ORDER BY PM001");
     Variant out =
         Variant::CreateArray(std::vector<plat::VarArrayBound>{{0, 1}, {0, (int)rows.size() - 1}});
     for (size_t i = 0; i < rows.size(); ++i) {
@@ -343,15 +430,15 @@ Variant AppServer::SystemParameters() {
 }
 
 std::string AppServer::SystemParameter(const std::string& name) {
-    std::lock_guard<std::recursive_mutex> lock(db_->Mutex());
-    return plat::VarToStr(db_->Scalar("SELECT PM002 FROM SYSPM WHERE PM001 = ?", {name}));
+    std::lock_guard<std::recursive_mutex> lock(Db().Mutex());
+    return plat::VarToStr(Db().Scalar("SELECT PM002 FROM SYSPM WHERE PM001 = ?", {name}));
 }
 
 int AppServer::CurrencyDecimals(const std::string& currency, int which) {
-    std::lock_guard<std::recursive_mutex> lock(db_->Mutex());
+    std::lock_guard<std::recursive_mutex> lock(Db().Mutex());
     const char* col = which == 3 ? "MF003" : which == 4 ? "MF004" : which == 5 ? "MF005" : "MF006";
     Variant v =
-        db_->Scalar(std::string("SELECT ") + col + " FROM CMSMF WHERE MF001 = ?", {currency});
+        Db().Scalar(std::string("SELECT ") + col + " FROM CMSMF WHERE MF001 = ?", {currency});
     if (v.IsEmpty() || v.IsNull()) return which == 3 ? 4 : 2;
     return (int)plat::VarToIntDef(v, 2);
 }

@@ -3,6 +3,7 @@
 // and document numbering. Sessions (one per client) live in session.h.
 #pragma once
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -53,10 +54,23 @@ class AppSession;
 class AppServer : public std::enable_shared_from_this<AppServer> {
   public:
     explicit AppServer(std::unique_ptr<Database> db);
+    ~AppServer();
     // A server on a database file (created with demo rows when new) or ":memory:".
     static std::shared_ptr<AppServer> Open(const std::string& path, DemoRows demo = DemoRows::With);
 
-    Database& Db() { return *db_; }
+    // The connection of the calling thread: on a database file each thread
+    // (each TCP client) has its own, so that readers run side by side under
+    // WAL while SQLite serializes the writes; an in-memory database has one
+    // connection that every thread shares under its lock.
+    Database& Db();
+    // Every thread on the one connection, as for an in-memory database.
+    void ShareOneConnection(bool share) { shareOne_ = share; }
+    // Closes the calling thread's own connection (a client thread ending).
+    void CloseThreadConnection();
+    // What SQL composed by a client may read, call and (with writes) change.
+    const ClientSqlPolicy& ClientPolicy(bool writes) const {
+        return writes ? writePolicy_ : readPolicy_;
+    }
     std::unique_ptr<AppSession> NewSession();
 
     // SQL Server text to SQLite text.
@@ -90,6 +104,13 @@ class AppServer : public std::enable_shared_from_this<AppServer> {
     // ReadClientQuery); about a few seconds' work by default.
     void SetQueryStepLimit(int64_t steps) { queryStepLimit_ = steps; }
     int64_t QueryStepLimit() const { return queryStepLimit_; }
+    // The time such a query may take, and the bytes its rows may fill.
+    void SetQueryTimeLimit(std::chrono::milliseconds t) { queryTimeLimit_ = t.count(); }
+    std::chrono::milliseconds QueryTimeLimit() const {
+        return std::chrono::milliseconds(queryTimeLimit_.load());
+    }
+    void SetReplyByteLimit(size_t bytes) { replyByteLimit_ = bytes; }
+    size_t ReplyByteLimit() const { return replyByteLimit_; }
 
     // Quantities and prices, as the operations by name compute them.
     int CurrencyDecimals(const std::string& currency, int which);  // which: 3 price, 4 amount
@@ -106,7 +127,12 @@ class AppServer : public std::enable_shared_from_this<AppServer> {
                                             bool firstOnly);
 
     std::unique_ptr<Database> db_;
+    const uint64_t id_;  // names this server's connections on each thread
+    std::atomic<bool> shareOne_{false};
     std::atomic<int64_t> queryStepLimit_{300000000};
+    std::atomic<int64_t> queryTimeLimit_{10000};
+    std::atomic<size_t> replyByteLimit_{64u << 20};
+    ClientSqlPolicy readPolicy_, writePolicy_;
     SqlDialectOptions dialect_;
     std::set<std::string> textColumns_;
     std::mutex cacheMutex_;
@@ -116,10 +142,16 @@ class AppServer : public std::enable_shared_from_this<AppServer> {
 };
 
 // The rows of a statement a client composed, read under the server's step
-// limit: ServerError when it runs longer, or gives more than maxRows rows.
-// The caller holds the connection's lock.
+// and time limits: ServerError when it runs longer, gives more than maxRows
+// rows or more bytes than the server's reply limit. The caller holds the
+// connection's lock.
 std::vector<std::vector<plat::Variant>> ReadClientQuery(AppServer& server, Statement& st,
                                                         size_t maxRows = SIZE_MAX);
+
+// Refuses (ServerError) a condition or order text of a client that could
+// reach past its place in the statement: comments, a second statement,
+// unbalanced parentheses and, in an order, LIMIT or OFFSET.
+void CheckClientFragment(const std::string& text, bool isOrder);
 
 // Key values as the callers send them: an array's elements, a scalar as one
 // value, nothing for Empty.

@@ -7,6 +7,7 @@
 #include "platform/core/text.h"
 #include "standins/appserver/mini_xml.h"
 #include "standins/appserver/providers.h"
+#include "standins/appserver/sign_on.h"
 
 namespace standin {
 
@@ -224,8 +225,18 @@ Variant AppSession::Connect(const Variant& params) {
     company_ = plat::Trim(VarToStr(p[2]));
     signOnKey_ = VarToStr(p[3]);
     std::lock_guard<std::recursive_mutex> lock(server_->Db().Mutex());
-    connected_ = !server_->Db().Scalar("SELECT 1 FROM ADMMF WHERE MF001 = ?", {user_}).IsEmpty();
-    // 0 accepted; 1 the user is not known to this company.
+    // The sign-on key is the user's password, kept in the module's cipher.
+    auto user = server_->Db().Query("SELECT IFNULL(MF006, '') FROM ADMMF WHERE MF001 = ?", {user_});
+    connected_ = !user.empty();
+    if (connected_ && requirePassword_) {
+        std::string stored = VarToStr(user[0][0]);
+        try {
+            connected_ = !stored.empty() && stored == CipherPassword(signOnKey_);
+        } catch (const plat::Exception&) {
+            connected_ = false;  // a key the code page cannot write matches no password
+        }
+    }
+    // 0 accepted; 1 the user is not known to this company or the password is wrong.
     return Variant(connected_ ? 0 : 1);
 }
 

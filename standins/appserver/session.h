@@ -33,6 +33,11 @@ class AppSession : public plat::DispatchObject, public plat::IProviderSource {
     const std::string& Program() const { return program_; }
     const std::string& User() const { return user_; }
     const std::string& Company() const { return company_; }
+    // Whether the last Connect signed a user on.
+    bool Connected() const { return connected_; }
+    // A session of a remote client signs on only with the user's password as
+    // its sign-on key; one in the client's own process by the user alone.
+    void RequirePassword(bool on) { requirePassword_ = on; }
     int TopRows() const { return topRows_; }
     bool IsSeq() const { return isSeq_; }
     void SetLastSeqNo(const std::string& n) { lastSeqNo_ = n; }
@@ -101,6 +106,7 @@ class AppSession : public plat::DispatchObject, public plat::IProviderSource {
     std::shared_ptr<AppServer> server_;
     std::string program_, user_, company_, signOnKey_;
     bool connected_ = false;
+    bool requirePassword_ = false;
     int topRows_ = 0;
     bool isSeq_ = false;
     std::string lastSeqNo_;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 
 namespace standin {
 
@@ -249,6 +250,19 @@ Database::Database(const std::string& path) : path_(path) {
         throw SqlError("Cannot open database " + path + ": " + msg);
     }
     sqlite3_busy_timeout(db_, 5000);
+    // No more than the schema needs: the longest texts are settings documents,
+    // the widest select a line with its derived columns, the most parameters
+    // a batch of detail keys.
+    sqlite3_limit(db_, SQLITE_LIMIT_LENGTH, 16 << 20);
+    sqlite3_limit(db_, SQLITE_LIMIT_SQL_LENGTH, 1 << 20);
+    sqlite3_limit(db_, SQLITE_LIMIT_COLUMN, 1000);
+    sqlite3_limit(db_, SQLITE_LIMIT_EXPR_DEPTH, 200);
+    sqlite3_limit(db_, SQLITE_LIMIT_COMPOUND_SELECT, 50);
+    sqlite3_limit(db_, SQLITE_LIMIT_FUNCTION_ARG, 32);
+    sqlite3_limit(db_, SQLITE_LIMIT_LIKE_PATTERN_LENGTH, 1000);
+    sqlite3_limit(db_, SQLITE_LIMIT_VARIABLE_NUMBER, 5000);
+    sqlite3_limit(db_, SQLITE_LIMIT_ATTACHED, 0);
+    sqlite3_limit(db_, SQLITE_LIMIT_TRIGGER_DEPTH, 10);
     for (auto& f : kFunctions)
         sqlite3_create_function_v2(db_, f.name, f.args, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                    f.fn, nullptr, nullptr, nullptr);
@@ -315,7 +329,12 @@ namespace {
 constexpr int kStepsPerCheck = 1000;
 }
 
-StepBudget::StepBudget(Database& db, int64_t steps) : db_(db), left_(steps), outer_(db.budget_) {
+StepBudget::StepBudget(Database& db, int64_t steps, std::chrono::milliseconds time)
+    : db_(db),
+      left_(steps),
+      deadline_(std::chrono::steady_clock::now() + time),
+      timed_(time.count() > 0),
+      outer_(db.budget_) {
     db_.budget_ = this;
     sqlite3_progress_handler(db_.Handle(), kStepsPerCheck, &StepBudget::OnProgress, this);
 }
@@ -331,7 +350,47 @@ StepBudget::~StepBudget() {
 int StepBudget::OnProgress(void* self) {
     auto* b = static_cast<StepBudget*>(self);
     b->left_ -= kStepsPerCheck;
+    if (!b->Spent() && b->timed_ && std::chrono::steady_clock::now() >= b->deadline_) b->left_ = -1;
     return b->Spent() ? 1 : 0;
+}
+
+namespace {
+
+int Authorize(void* data, int action, const char* a3, const char* a4, const char* database,
+              const char*) {
+    const auto& policy = *static_cast<const ClientSqlPolicy*>(data);
+    auto listed = [](const std::set<std::string>& names, const char* name) {
+        if (!name) return false;
+        std::string n(name);
+        for (char& c : n) c = (char)std::toupper((unsigned char)c);
+        return names.count(n) > 0;
+    };
+    switch (action) {
+        case SQLITE_SELECT:
+        case SQLITE_RECURSIVE:
+            return SQLITE_OK;
+        case SQLITE_READ:
+            // A common table expression's rows belong to no database.
+            return !database || listed(policy.tables, a3) ? SQLITE_OK : SQLITE_DENY;
+        case SQLITE_FUNCTION:
+            return listed(policy.functions, a4) ? SQLITE_OK : SQLITE_DENY;
+        case SQLITE_INSERT:
+        case SQLITE_UPDATE:
+        case SQLITE_DELETE:
+            return policy.writes && listed(policy.tables, a3) ? SQLITE_OK : SQLITE_DENY;
+        default:
+            return SQLITE_DENY;
+    }
+}
+
+}  // namespace
+
+ClientSqlScope::ClientSqlScope(Database& db, const ClientSqlPolicy& policy) : db_(db) {
+    sqlite3_set_authorizer(db_.Handle(), &Authorize, const_cast<ClientSqlPolicy*>(&policy));
+}
+
+ClientSqlScope::~ClientSqlScope() {
+    sqlite3_set_authorizer(db_.Handle(), nullptr, nullptr);
 }
 
 TransactionGuard::TransactionGuard(Database& db) : db_(db) {

@@ -2,9 +2,11 @@
 // connection, prepared statements that bind and read variants, and a
 // transaction guard that rolls back unless committed.
 #pragma once
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -75,8 +77,8 @@ class Database {
     bool TableExists(const std::string& name);
     int64_t LastInsertRowId() const;
 
-    // The whole server shares one connection; every use holds this lock (the
-    // connection itself is opened without SQLite's own per-call locking).
+    // Every use of the connection holds this lock (the connection itself is
+    // opened without SQLite's own per-call locking).
     std::recursive_mutex& Mutex() { return mutex_; }
     sqlite3* Handle() const { return db_; }
     const std::string& Path() const { return path_; }
@@ -96,7 +98,9 @@ class Database {
 // shared connection. Lives under the connection's lock.
 class StepBudget {
   public:
-    StepBudget(Database& db, int64_t steps);
+    // Also fails them once `time` has passed (zero: no time limit).
+    StepBudget(Database& db, int64_t steps,
+               std::chrono::milliseconds time = std::chrono::milliseconds(0));
     ~StepBudget();
     StepBudget(const StepBudget&) = delete;
     StepBudget& operator=(const StepBudget&) = delete;
@@ -106,7 +110,31 @@ class StepBudget {
     static int OnProgress(void* self);
     Database& db_;
     int64_t left_;
+    std::chrono::steady_clock::time_point deadline_;
+    bool timed_;
     StepBudget* outer_;
+};
+
+// What a statement composed by a client may do: read the listed tables,
+// call the listed functions and, with `writes`, insert, update and delete
+// rows of the listed tables. Anything else (pragmas, attaching, the schema
+// table, other functions) fails to prepare. Names are upper case.
+struct ClientSqlPolicy {
+    std::set<std::string> tables;
+    std::set<std::string> functions;
+    bool writes = false;
+};
+
+// While it lives, statements prepared on the connection are held to the policy.
+class ClientSqlScope {
+  public:
+    ClientSqlScope(Database& db, const ClientSqlPolicy& policy);
+    ~ClientSqlScope();
+    ClientSqlScope(const ClientSqlScope&) = delete;
+    ClientSqlScope& operator=(const ClientSqlScope&) = delete;
+
+  private:
+    Database& db_;
 };
 
 // BEGIN IMMEDIATE on creation; ROLLBACK on destruction unless Commit ran.

@@ -43,6 +43,13 @@ plat::TFieldType FieldTypeOf(const ColumnInfo& c) {
 
 }  // namespace
 
+// Field position -> stored column of a level (null for other fields), and
+// the positions of the nested dataset fields.
+struct TableProvider::FieldMapping {
+    std::vector<const ColumnInfo*> column;
+    std::vector<size_t> nested;
+};
+
 struct TableProvider::ApplyState {
     plat::TApplyReply reply;
     int maxErrors = 0;
@@ -50,11 +57,7 @@ struct TableProvider::ApplyState {
     bool stop() const { return maxErrors >= 0 && reply.errorCount > maxErrors; }
 
     // The rows of a level share their fields: their mapping to columns is worked out once.
-    struct Mapping {
-        std::vector<const ColumnInfo*> column;
-        std::vector<size_t> nested;
-    };
-    std::map<const std::vector<TPacketField>*, Mapping> mappings;
+    std::map<const std::vector<TPacketField>*, FieldMapping> mappings;
     // Statements repeat from row to row: prepared once per apply.
     std::map<std::string, std::unique_ptr<Statement>> statements;
     Statement& Prepared(Database& db, const std::string& sql) {
@@ -151,9 +154,19 @@ plat::TDataPacket TableProvider::GetRecords(const plat::TFetchRequest& request) 
             where = "(" + sql + ")";
             params = values;
         }
-        if (!condition_.empty())
-            where += (where.empty() ? "(" : " AND (") + server.Translate(condition_) + ")";
-        std::string order = !order_.empty() ? server.Translate(order_) : top.spec.order;
+        // The client's texts each end a line, so that nothing after them can be
+        // taken for part of them.
+        if (!condition_.empty()) {
+            std::string condition = server.Translate(condition_);
+            CheckClientFragment(condition, false);
+            where += (where.empty() ? "(" : " AND (") + condition + "\n)";
+        }
+        std::string order = top.spec.order;
+        if (!order_.empty()) {
+            order = server.Translate(order_);
+            CheckClientFragment(order, true);
+            order += "\n";
+        }
         if (order.empty())
             for (auto& k : top.info->keys)
                 order += (order.empty() ? "" : ", ") + top.info->name + "." + k;
@@ -162,7 +175,10 @@ plat::TDataPacket TableProvider::GetRecords(const plat::TFetchRequest& request) 
                           (order.empty() ? "" : " ORDER BY " + order);
         if (options_.topRowLimit && session_.TopRows() > 0)
             sql += " LIMIT " + std::to_string(session_.TopRows());
-        Statement st(db, sql);
+        Statement st = [&] {
+            ClientSqlScope scope(db, server.ClientPolicy(false));
+            return Statement(db, sql);
+        }();
         if (!st.IsReadOnly()) throw ServerError("The query condition would change data: refused");
         st.BindAll(params);
         topRows_ = ReadClientQuery(server, st);
@@ -236,7 +252,10 @@ std::vector<TPacketRow> TableProvider::FetchDetails(
         }
         std::string sql = "SELECT " + l.selectList + " FROM " + l.info->name + " " + l.spec.joins +
                           " WHERE " + where + " ORDER BY " + order;
-        Statement st(db, sql);
+        Statement st = [&] {
+            ClientSqlScope scope(db, session_.Server().ClientPolicy(false));
+            return Statement(db, sql);
+        }();
         st.BindAll(params);
         const int n = st.ColumnCount();
         const bool nested = level + 1 < levels_.size();
@@ -317,218 +336,299 @@ plat::TApplyReply TableProvider::ApplyUpdates(const plat::TDelta& delta, int max
     return st.reply;
 }
 
-bool TableProvider::ApplyRow(ApplyState& st, size_t level, const std::vector<TPacketField>& fields,
-                             const plat::TDeltaRow& row, const std::vector<Variant>& masterKey) {
-    if (level >= levels_.size()) return true;
-    const Level& l = levels_[level];
-    const TableInfo& info = *l.info;
-    Database& db = session_.Server().Db();
-
-    // Field position -> stored column of this level.
-    auto found = st.mappings.find(&fields);
-    if (found == st.mappings.end()) {
-        ApplyState::Mapping m;
-        m.column.assign(fields.size(), nullptr);
-        for (size_t i = 0; i < fields.size(); ++i) {
-            if (fields[i].type == plat::TFieldType::ftDataSet)
-                m.nested.push_back(i);
-            else if (std::find(l.stored.begin(), l.stored.end(), fields[i].name) != l.stored.end())
-                m.column[i] = info.Find(fields[i].name);
-        }
-        found = st.mappings.emplace(&fields, std::move(m)).first;
-    }
-    const std::vector<const ColumnInfo*>& column = found->second.column;
-    const std::vector<size_t>& nested = found->second.nested;
-    auto fieldOf = [&](const std::string& col) -> int {
-        for (size_t i = 0; i < fields.size(); ++i)
-            if (column[i] && plat::SameText(column[i]->name, col)) return (int)i;
-        return -1;
-    };
-    auto value = [](const TValueRow& r, int i) {
-        return i >= 0 && i < r.Count() ? r[i] : Variant();
-    };
-
-    plat::TRowResult result;
-    result.id = row.id;
-    auto refuse = [&](const std::string& message, int code) {
-        result.applied = false;
-        result.message = message;
-        result.errorCode = code;
-        result.context = info.name;
-        // The row as stored now, found by its original key.
-        std::string where;
-        std::vector<Variant> params;
-        for (auto& k : info.keys) {
-            where += (where.empty() ? "" : " AND ") + k + " = ?";
-            params.push_back(
-                value(row.oldValues.Count() ? row.oldValues : row.newValues, fieldOf(k)));
-        }
-        std::string cols;
-        for (size_t i = 0; i < fields.size(); ++i)
-            cols += std::string(cols.empty() ? "" : ", ") + (column[i] ? column[i]->name : "NULL");
-        auto now = db.Query("SELECT " + cols + " FROM " + info.name + " WHERE " + where, params);
-        if (!now.empty()) {
-            for (size_t i = 0; i < fields.size(); ++i)
-                result.current.Append(column[i] ? now[0][i] : Variant());
-        }
-        st.reply.errorCount++;
-        st.reply.rows.push_back(result);
-        return false;
-    };
-
-    // Values to store, with the master's key in the link columns.
-    std::vector<Variant> newValues = row.newValues.Values();
-    newValues.resize(fields.size());
+// One delta row at one level while it is applied: its fields' columns, the
+// values to store and the values the server assigned.
+struct TableProvider::RowWork {
+    const Level& level;
+    const std::vector<TPacketField>& fields;
+    const FieldMapping& map;
+    const plat::TDeltaRow& row;
+    std::vector<Variant> newValues;
     std::vector<plat::TAssignedValue> assigned;
-    auto assign = [&](int field, const Variant& v) {
-        if (field < 0) return;
-        if (!(newValues[(size_t)field] == v) || newValues[(size_t)field].IsEmpty())
-            assigned.push_back({field, v});
-        newValues[(size_t)field] = v;
-    };
-    bool inserting = row.status == plat::TUpdateStatus::usInserted;
-    bool modifying = row.status == plat::TUpdateStatus::usModified;
-    bool deleting = row.status == plat::TUpdateStatus::usDeleted;
-    if ((inserting || modifying) && level > 0)
-        for (size_t i = 0; i < l.spec.linkColumns.size() && i < masterKey.size(); ++i) {
-            int f = fieldOf(l.spec.linkColumns[i]);
-            if (f >= 0 && (inserting || !(newValues[(size_t)f] == masterKey[i])))
-                assign(f, masterKey[i]);
-        }
 
+    const TableInfo& Info() const { return *level.info; }
+    const ColumnInfo* Column(size_t field) const { return map.column[field]; }
+    int FieldOf(const std::string& column) const {
+        for (size_t i = 0; i < fields.size(); ++i)
+            if (map.column[i] && plat::SameText(map.column[i]->name, column)) return (int)i;
+        return -1;
+    }
+    static Variant At(const TValueRow& r, int field) {
+        return field >= 0 && field < r.Count() ? r[field] : Variant();
+    }
+    Variant Old(int field) const { return At(row.oldValues, field); }
+    Variant& New(int field) { return newValues[(size_t)field]; }
+    void Assign(int field, const Variant& v) {
+        if (field < 0) return;
+        if (!(New(field) == v) || New(field).IsEmpty()) assigned.push_back({field, v});
+        New(field) = v;
+    }
+    bool WasAssigned(size_t field) const {
+        return std::any_of(assigned.begin(), assigned.end(),
+                           [&](auto& a) { return a.field == (int)field; });
+    }
     // Where-all: the stored values as they were read.
-    auto whereAll = [&](std::string& where, std::vector<Variant>& params) {
+    void WhereAsRead(std::string& where, std::vector<Variant>& params) const {
         for (size_t i = 0; i < fields.size(); ++i) {
-            if (!column[i] || i >= (size_t)row.oldValues.Count()) continue;
+            if (!Column(i) || i >= (size_t)row.oldValues.Count()) continue;
             Variant old = row.oldValues[(int)i];
             if (old.IsEmpty()) continue;
-            where += std::string(where.empty() ? "" : " AND ") + column[i]->name +
+            where += std::string(where.empty() ? "" : " AND ") + Column(i)->name +
                      (old.IsNull() ? " IS NULL" : " = ?");
             if (!old.IsNull()) params.push_back(old);
         }
-    };
-    auto check = [&](size_t i, const Variant& v) -> std::string {
-        const ColumnInfo* c = column[i];
-        if (v.IsEmptyOrNull()) return "";
-        if (v.IsArray()) return "Field " + c->name + " cannot hold an array";
-        if (c->kind == ColumnInfo::Kind::Text) {
-            if (c->width > 0 && plat::TextWidth(VarToStr(v)) > c->width)
-                return "Field " + c->name + " holds at most " + std::to_string(c->width) +
-                       " characters: \"" + VarToStr(v) + "\"";
-        } else if (c->kind == ColumnInfo::Kind::Float || c->kind == ColumnInfo::Kind::Integer) {
-            double d;
-            if (!v.IsNumeric() && !plat::TryStrToFloat(VarToStr(v), d))
-                return "Field " + c->name + " needs a number, not \"" + VarToStr(v) + "\"";
-        }
-        return "";
-    };
+    }
+};
 
-    try {
-        if (deleting) {
-            for (size_t d = 0; d < nested.size() && d < row.details.size(); ++d)
-                for (auto& child : row.details[d])
-                    if (!st.stop()) ApplyRow(st, level + 1, fields[nested[d]].fields, child, {});
-            std::string where;
-            std::vector<Variant> params;
-            whereAll(where, params);
-            if (where.empty()) return refuse("The delete carries no original values", 1);
-            Statement& s = st.Prepared(db, "DELETE FROM " + info.name + " WHERE " + where);
-            s.BindAll(params);
-            s.Step();
-            if (s.Changes() != 1) return refuse(kChangedByOthers, 2);
-            return true;
+const TableProvider::FieldMapping& TableProvider::MappingFor(
+    ApplyState& st, const Level& l, const std::vector<TPacketField>& fields) {
+    auto found = st.mappings.find(&fields);
+    if (found != st.mappings.end()) return found->second;
+    FieldMapping m;
+    m.column.assign(fields.size(), nullptr);
+    for (size_t i = 0; i < fields.size(); ++i) {
+        if (fields[i].type == plat::TFieldType::ftDataSet)
+            m.nested.push_back(i);
+        else if (std::find(l.stored.begin(), l.stored.end(), fields[i].name) != l.stored.end())
+            m.column[i] = l.info->Find(fields[i].name);
+    }
+    return st.mappings.emplace(&fields, std::move(m)).first->second;
+}
+
+bool TableProvider::Refuse(ApplyState& st, const RowWork& w, const std::string& message,
+                           Refusal code) {
+    plat::TRowResult result;
+    result.id = w.row.id;
+    result.applied = false;
+    result.message = message;
+    result.errorCode = (int)code;
+    result.context = w.Info().name;
+    // The row as stored now, found by its original key, for the client to reconcile.
+    std::string where;
+    std::vector<Variant> params;
+    const TValueRow& asRead = w.row.oldValues.Count() ? w.row.oldValues : w.row.newValues;
+    for (auto& k : w.Info().keys) {
+        where += (where.empty() ? "" : " AND ") + k + " = ?";
+        params.push_back(RowWork::At(asRead, w.FieldOf(k)));
+    }
+    std::string cols;
+    for (size_t i = 0; i < w.fields.size(); ++i)
+        cols += std::string(cols.empty() ? "" : ", ") + (w.Column(i) ? w.Column(i)->name : "NULL");
+    auto now = session_.Server().Db().Query(
+        "SELECT " + cols + " FROM " + w.Info().name + " WHERE " + where, params);
+    if (!now.empty())
+        for (size_t i = 0; i < w.fields.size(); ++i)
+            result.current.Append(w.Column(i) ? now[0][i] : Variant());
+    st.reply.errorCount++;
+    st.reply.rows.push_back(std::move(result));
+    return false;
+}
+
+// The text a value breaks its column with, or "" when it fits.
+static std::string ValueProblem(const ColumnInfo& c, const Variant& v) {
+    if (v.IsEmptyOrNull()) return "";
+    if (v.IsArray()) return "Field " + c.name + " cannot hold an array";
+    if (c.kind == ColumnInfo::Kind::Text) {
+        if (c.width > 0 && plat::TextWidth(VarToStr(v)) > c.width)
+            return "Field " + c.name + " holds at most " + std::to_string(c.width) +
+                   " characters: \"" + VarToStr(v) + "\"";
+    } else if (c.kind == ColumnInfo::Kind::Float || c.kind == ColumnInfo::Kind::Integer) {
+        double d;
+        if (!v.IsNumeric() && !plat::TryStrToFloat(VarToStr(v), d))
+            return "Field " + c.name + " needs a number, not \"" + VarToStr(v) + "\"";
+    }
+    return "";
+}
+
+TableProvider::RowWork TableProvider::ReadRow(ApplyState& st, size_t level,
+                                              const std::vector<TPacketField>& fields,
+                                              const plat::TDeltaRow& row,
+                                              const std::vector<Variant>& masterKey) {
+    const Level& l = levels_[level];
+    RowWork w{l, fields, MappingFor(st, l, fields), row, row.newValues.Values(), {}};
+    w.newValues.resize(fields.size());
+    // A detail row stores its master's key in its link columns.
+    bool inserting = row.status == plat::TUpdateStatus::usInserted;
+    bool modifying = row.status == plat::TUpdateStatus::usModified;
+    if ((inserting || modifying) && level > 0)
+        for (size_t i = 0; i < l.spec.linkColumns.size() && i < masterKey.size(); ++i) {
+            int f = w.FieldOf(l.spec.linkColumns[i]);
+            if (f >= 0 && (inserting || !(w.New(f) == masterKey[i]))) w.Assign(f, masterKey[i]);
         }
-        if (inserting) {
-            if (level == 0 && options_.numberDocuments && session_.IsSeq() &&
-                info.keys.size() >= 2) {
-                int typeField = fieldOf(info.keys[0]), numberField = fieldOf(info.keys[1]);
-                std::string type = VarToStr(newValues[(size_t)std::max(typeField, 0)]);
-                std::string number =
-                    numberField >= 0 ? VarToStr(newValues[(size_t)numberField]) : "";
-                bool pending = plat::Trim(number).empty() || number.find('~') != std::string::npos;
-                if (pending || session_.Server().DocumentExists(info.name, type, number)) {
-                    std::string date;
-                    if (!options_.documentDate.empty())
-                        date = VarToStr(
-                            newValues[(size_t)std::max(fieldOf(options_.documentDate), 0)]);
-                    std::string next = session_.Server().NextDocumentNumber(info.name, type, date);
-                    if (!next.empty()) assign(numberField, Variant(next));
+    return w;
+}
+
+void TableProvider::NumberDocument(RowWork& w) {
+    const TableInfo& info = w.Info();
+    int typeField = w.FieldOf(info.keys[0]), numberField = w.FieldOf(info.keys[1]);
+    std::string type = VarToStr(w.New(std::max(typeField, 0)));
+    std::string number = numberField >= 0 ? VarToStr(w.New(numberField)) : "";
+    bool pending = plat::Trim(number).empty() || number.find('~') != std::string::npos;
+    if (pending || session_.Server().DocumentExists(info.name, type, number)) {
+        std::string date;
+        if (!options_.documentDate.empty())
+            date = VarToStr(w.New(std::max(w.FieldOf(options_.documentDate), 0)));
+        std::string next = session_.Server().NextDocumentNumber(info.name, type, date);
+        if (!next.empty()) w.Assign(numberField, Variant(next));
+    }
+}
+
+bool TableProvider::WriteDelete(ApplyState& st, RowWork& w) {
+    std::string where;
+    std::vector<Variant> params;
+    w.WhereAsRead(where, params);
+    if (where.empty()) return Refuse(st, w, "The delete carries no original values", kNoOriginal);
+    Statement& s =
+        st.Prepared(session_.Server().Db(), "DELETE FROM " + w.Info().name + " WHERE " + where);
+    s.BindAll(params);
+    s.Step();
+    if (s.Changes() != 1) return Refuse(st, w, kChangedByOthers, kChanged);
+    return true;
+}
+
+bool TableProvider::WriteInsert(ApplyState& st, RowWork& w) {
+    std::string cols, marks;
+    std::vector<Variant> params;
+    for (size_t i = 0; i < w.fields.size(); ++i) {
+        const ColumnInfo* c = w.Column(i);
+        const Variant& v = w.newValues[i];
+        if (!c || v.IsEmpty()) continue;
+        if (c->keyPosition > 0 && plat::Trim(VarToStr(v)).empty())
+            return Refuse(st, w, "Key field " + c->name + " is empty", kEmptyKey);
+        std::string bad = ValueProblem(*c, v);
+        if (!bad.empty()) return Refuse(st, w, bad, kBadValue);
+        cols += (cols.empty() ? "" : ", ") + c->name;
+        marks += marks.empty() ? "?" : ", ?";
+        params.push_back(v);
+    }
+    Statement& s = st.Prepared(session_.Server().Db(), "INSERT INTO " + w.Info().name + " (" +
+                                                           cols + ") VALUES (" + marks + ")");
+    s.BindAll(params);
+    s.Step();
+    return true;
+}
+
+bool TableProvider::WriteUpdate(ApplyState& st, RowWork& w) {
+    std::string set;
+    std::vector<Variant> params;
+    for (size_t i = 0; i < w.fields.size(); ++i) {
+        const ColumnInfo* c = w.Column(i);
+        if (!c) continue;
+        bool changed =
+            i < w.row.changed.size() ? w.row.changed[i] : !(w.newValues[i] == w.Old((int)i));
+        if (!changed && !w.WasAssigned(i)) continue;
+        std::string bad = ValueProblem(*c, w.newValues[i]);
+        if (!bad.empty()) return Refuse(st, w, bad, kBadValue);
+        set += (set.empty() ? "" : ", ") + c->name + " = ?";
+        params.push_back(w.newValues[i].IsEmpty() ? Variant::Null() : w.newValues[i]);
+    }
+    std::string where;
+    w.WhereAsRead(where, params);
+    if (where.empty()) return Refuse(st, w, "The update carries no original values", kNoOriginal);
+    if (set.empty()) return StillAsRead(st, w, where, params);
+    Statement& s = st.Prepared(session_.Server().Db(),
+                               "UPDATE " + w.Info().name + " SET " + set + " WHERE " + where);
+    s.BindAll(params);
+    s.Step();
+    if (s.Changes() != 1) return Refuse(st, w, kChangedByOthers, kChanged);
+    return true;
+}
+
+bool TableProvider::StillAsRead(ApplyState& st, RowWork& w, const std::string& where,
+                                const std::vector<Variant>& params) {
+    Statement& s = st.Prepared(session_.Server().Db(),
+                               "SELECT COUNT(*) FROM " + w.Info().name + " WHERE " + where);
+    s.BindAll(params);
+    s.Step();
+    bool same = s.Column(0).AsInteger() == 1;
+    s.Reset();
+    return same ? true : Refuse(st, w, kChangedByOthers, kChanged);
+}
+
+bool TableProvider::MasterStillAsRead(ApplyState& st, RowWork& w) {
+    // A master that travels unchanged above changed details: its key and
+    // version columns (FLAG, a status) must still hold what was read, or a
+    // line could join a document someone confirmed meanwhile.
+    std::string where;
+    std::vector<Variant> params;
+    for (auto& k : w.Info().keys) {
+        where += (where.empty() ? "" : " AND ") + k + " = ?";
+        params.push_back(w.Old(w.FieldOf(k)));
+    }
+    for (auto& col : w.level.spec.versionColumns) {
+        int f = w.FieldOf(col);
+        if (f < 0) continue;
+        Variant old = w.Old(f);
+        if (old.IsEmpty()) continue;
+        where +=
+            std::string(" AND ") + w.Column((size_t)f)->name + (old.IsNull() ? " IS NULL" : " = ?");
+        if (!old.IsNull()) params.push_back(old);
+    }
+    return StillAsRead(st, w, where, params);
+}
+
+void TableProvider::ApplyDetails(ApplyState& st, size_t level, const RowWork& w,
+                                 const std::vector<Variant>& key) {
+    const std::vector<size_t>& nested = w.map.nested;
+    for (size_t d = 0; d < nested.size() && d < w.row.details.size(); ++d)
+        for (auto& child : w.row.details[d]) {
+            if (st.stop()) return;
+            ApplyRow(st, level + 1, w.fields[nested[d]].fields, child, key);
+        }
+}
+
+static bool HasDetails(const plat::TDeltaRow& row) {
+    return std::any_of(row.details.begin(), row.details.end(),
+                       [](auto& list) { return !list.empty(); });
+}
+
+bool TableProvider::ApplyRow(ApplyState& st, size_t level, const std::vector<TPacketField>& fields,
+                             const plat::TDeltaRow& row, const std::vector<Variant>& masterKey) {
+    if (level >= levels_.size()) return true;
+    RowWork w = ReadRow(st, level, fields, row, masterKey);
+    const TableInfo& info = w.Info();
+    bool written = true;
+    try {
+        switch (row.status) {
+            case plat::TUpdateStatus::usDeleted:
+                // Details go first; the master's own FLAG is checked by its delete.
+                ApplyDetails(st, level, w, {});
+                return WriteDelete(st, w);
+            case plat::TUpdateStatus::usInserted:
+                if (level == 0 && options_.numberDocuments && session_.IsSeq() &&
+                    info.keys.size() >= 2) {
+                    NumberDocument(w);
+                    st.lastNumber = VarToStr(w.New(std::max(w.FieldOf(info.keys[1]), 0)));
                 }
-                st.lastNumber = VarToStr(newValues[(size_t)std::max(numberField, 0)]);
-            }
-            std::string cols, marks;
-            std::vector<Variant> params;
-            for (size_t i = 0; i < fields.size(); ++i) {
-                if (!column[i]) continue;
-                const Variant& v = newValues[i];
-                if (v.IsEmpty()) continue;
-                if (column[i]->keyPosition > 0 && plat::Trim(VarToStr(v)).empty())
-                    return refuse("Key field " + column[i]->name + " is empty", 3);
-                std::string bad = check(i, v);
-                if (!bad.empty()) return refuse(bad, 4);
-                cols += (cols.empty() ? "" : ", ") + column[i]->name;
-                marks += marks.empty() ? "?" : ", ?";
-                params.push_back(v);
-            }
-            Statement& s = st.Prepared(
-                db, "INSERT INTO " + info.name + " (" + cols + ") VALUES (" + marks + ")");
-            s.BindAll(params);
-            s.Step();
-        } else if (modifying) {
-            std::string set;
-            std::vector<Variant> params;
-            for (size_t i = 0; i < fields.size(); ++i) {
-                if (!column[i]) continue;
-                bool changed = i < row.changed.size() ? row.changed[i]
-                                                      : !(newValues[i] == row.oldValues[(int)i]);
-                bool linked = std::any_of(assigned.begin(), assigned.end(),
-                                          [&](auto& a) { return a.field == (int)i; });
-                if (!changed && !linked) continue;
-                std::string bad = check(i, newValues[i]);
-                if (!bad.empty()) return refuse(bad, 4);
-                set += (set.empty() ? "" : ", ") + column[i]->name + " = ?";
-                params.push_back(newValues[i].IsEmpty() ? Variant::Null() : newValues[i]);
-            }
-            std::string where;
-            whereAll(where, params);
-            if (where.empty()) return refuse("The update carries no original values", 1);
-            if (set.empty()) {
-                Statement& s =
-                    st.Prepared(db, "SELECT COUNT(*) FROM " + info.name + " WHERE " + where);
-                s.BindAll(params);
-                s.Step();
-                bool same = s.Column(0).AsInteger() == 1;
-                s.Reset();
-                if (!same) return refuse(kChangedByOthers, 2);
-            } else {
-                Statement& s =
-                    st.Prepared(db, "UPDATE " + info.name + " SET " + set + " WHERE " + where);
-                s.BindAll(params);
-                s.Step();
-                if (s.Changes() != 1) return refuse(kChangedByOthers, 2);
-            }
+                written = WriteInsert(st, w);
+                break;
+            case plat::TUpdateStatus::usModified:
+                written = WriteUpdate(st, w);
+                break;
+            case plat::TUpdateStatus::usUnmodified:
+                if (HasDetails(row)) written = MasterStillAsRead(st, w);
+                break;
         }
     } catch (const SqlError& e) {
-        return refuse(e.what(), 5);
+        return Refuse(st, w, e.what(), kDatabase);
     }
-    if (!assigned.empty()) {
+    if (!written) return false;
+    if (!w.assigned.empty()) {
+        plat::TRowResult result;
+        result.id = row.id;
         result.applied = true;
-        result.assigned = assigned;
-        st.reply.rows.push_back(result);
+        result.assigned = w.assigned;
+        st.reply.rows.push_back(std::move(result));
     }
     // This row's key as stored, for its details.
     std::vector<Variant> key;
     for (auto& k : info.keys) {
-        int f = fieldOf(k);
-        key.push_back(row.status == plat::TUpdateStatus::usUnmodified ? value(row.oldValues, f)
-                      : f >= 0                                        ? newValues[(size_t)f]
+        int f = w.FieldOf(k);
+        key.push_back(row.status == plat::TUpdateStatus::usUnmodified ? w.Old(f)
+                      : f >= 0                                        ? w.New(f)
                                                                       : Variant());
     }
-    for (size_t d = 0; d < nested.size() && d < row.details.size(); ++d)
-        for (auto& child : row.details[d]) {
-            if (st.stop()) return true;
-            ApplyRow(st, level + 1, fields[nested[d]].fields, child, key);
-        }
+    ApplyDetails(st, level, w, key);
     return true;
 }
 

@@ -34,6 +34,9 @@ struct LevelSpec {
     std::string order;        // default order of the top level; details follow their key
     std::string nestedField;  // the field of this level in its master ("qryBody")
     std::vector<std::string> linkColumns;  // the columns matching the master's key, in key order
+    // Columns that must still hold what was read when this level's row
+    // travels unchanged above changed details.
+    std::vector<std::string> versionColumns = {"FLAG"};
     // A fixed filter of the top level: SQL with ? parameters and their values.
     std::function<std::pair<std::string, std::vector<plat::Variant>>()> filter;
 };
@@ -69,14 +72,41 @@ class TableProvider : public plat::IProvider {
         int fieldCount = 0;               // stored + derived (+1 nested when a level follows)
     };
     struct ApplyState;
+    struct FieldMapping;
+    struct RowWork;
+    // Error codes of a refused row, as the client's reconcile step sees them.
+    enum Refusal : int {
+        kNoOriginal = 1,  // an update or delete without the values as read
+        kChanged = 2,     // the row (or its master) changed since it was read
+        kEmptyKey = 3,
+        kBadValue = 4,  // too wide, not a number, an array
+        kDatabase = 5,  // the database refused the statement
+    };
 
     void Prepare();
     std::vector<plat::TPacketRow> FetchDetails(
         size_t level, const std::vector<std::vector<plat::Variant>>& topKeys);
     void Attach(size_t level, std::vector<plat::TPacketRow>& rows,
                 const std::vector<std::vector<plat::Variant>>& topKeys);
+    // Applying one delta row: read (its columns and the values to store),
+    // decide (numbering, checks against what is stored), write, then its details.
     bool ApplyRow(ApplyState& st, size_t level, const std::vector<plat::TPacketField>& fields,
                   const plat::TDeltaRow& row, const std::vector<plat::Variant>& masterKey);
+    RowWork ReadRow(ApplyState& st, size_t level, const std::vector<plat::TPacketField>& fields,
+                    const plat::TDeltaRow& row, const std::vector<plat::Variant>& masterKey);
+    const FieldMapping& MappingFor(ApplyState& st, const Level& l,
+                                   const std::vector<plat::TPacketField>& fields);
+    void NumberDocument(RowWork& w);
+    bool WriteDelete(ApplyState& st, RowWork& w);
+    bool WriteInsert(ApplyState& st, RowWork& w);
+    bool WriteUpdate(ApplyState& st, RowWork& w);
+    bool StillAsRead(ApplyState& st, RowWork& w, const std::string& where,
+                     const std::vector<plat::Variant>& params);
+    bool MasterStillAsRead(ApplyState& st, RowWork& w);
+    void ApplyDetails(ApplyState& st, size_t level, const RowWork& w,
+                      const std::vector<plat::Variant>& key);
+    // Records the refusal with the row as stored now; always false.
+    bool Refuse(ApplyState& st, const RowWork& w, const std::string& message, Refusal code);
 
     std::string name_;
     AppSession& session_;

@@ -17,7 +17,7 @@
 #include "platform/automation/oleobject.h"
 #include "platform/core/text.h"
 #include "standins/appserver/session.h"
-#include "standins/appserver/variant_codec.h"
+#include "standins/appserver/wire_frame.h"
 
 namespace standin {
 
@@ -73,6 +73,18 @@ bool PeerClosed(int fd) {
 // accept() failures that pass: out of descriptors or memory for a while.
 bool TransientAcceptError(int error) {
     return error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM;
+}
+
+// Before a user has signed on: the sign-on itself, and the lookup server's
+// read-only members (the module's lookup connection never signs on; they
+// run only the server's own lookup definitions, with bound values).
+bool AnsweredBeforeSignOn(const std::string& name, int kind, const std::vector<Variant>& args) {
+    if (kind == kMethod && plat::SameText(name, "Connect")) return true;
+    if (plat::SameText(name, "OpenWinKind")) return kind == kGet || kind == kPut;
+    if (kind != kMethod) return false;
+    if (plat::SameText(name, "GetF2Data") || plat::SameText(name, "GetCustomOW")) return true;
+    return (plat::SameText(name, "AS_GetRecords") || plat::SameText(name, "AS_DataRequest")) &&
+           !args.empty() && plat::SameText(plat::Trim(plat::VarToStr(args[0])), "pvdDravoc");
 }
 
 Variant ErrorReply(const std::string& cls, const std::string& message,
@@ -222,6 +234,7 @@ void TcpServer::Serve(int fd) {
     ++clients_;
     std::shared_ptr<AppSession> session(server_->NewSession().release());
     session->SetClientGone([fd] { return PeerClosed(fd); });
+    session->RequirePassword(true);
     std::string payload;
     for (;;) {
         char header[4];
@@ -246,6 +259,9 @@ void TcpServer::Serve(int fd) {
             std::string name = request[lo].RawText();
             int kind = (int)plat::VarToIntDef(request[lo + 1], -1);
             std::vector<Variant> args = ArrayItems(request[lo + 2]);
+            if (!session->Connected() && !AnsweredBeforeSignOn(name, kind, args))
+                throw ServerError(
+                    "Sign on first: only Connect and look-ups are answered before it");
             if (kind == kHasMember) {
                 reply = plat::VarArrayOf({0, session->HasMember(name), Variant::ArrayOf({})});
             } else if (kind == kMethod || kind == kGet || kind == kPut) {
@@ -279,6 +295,8 @@ void TcpServer::Serve(int fd) {
             if (c.fd == fd) c.fd = -1;
         ::close(fd);
     }
+    session.reset();
+    server_->CloseThreadConnection();
     --clients_;
 }
 

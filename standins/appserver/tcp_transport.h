@@ -1,7 +1,7 @@
 // The application server over TCP: the `appserver` program listens, each
 // client connection gets its own session, and a client reaches the server
 // object and its providers through a proxy that speaks our framed variant
-// encoding (variant_codec.h).
+// encoding (wire_frame.h).
 //
 // Request frame: [member name, kind (0 method, 1 get, 2 put, 3 has member), [args]]
 // Reply frame:   [0, result, [args as the callee left them]]

@@ -279,11 +279,12 @@ INSERT INTO ADMPS (PS001, PS002, PS003) VALUES
  ('KTRB52', 'D11_SELECT', 'SELECT TI001,TI003,TI004,TI005,TI007,TI019 FROM MOCTI');
 
 -- 用户与权限 (POWER_DATA: 项目1 可改他人, 项目2 依记录, 项目3 功能位, 项目4/5 记录权限)
-INSERT INTO ADMMF (MF001, MF002, MF004, MF005) VALUES
- ('DS', '系统管理员', 'ADMIN', 'Y'),
- ('ZHANGW', '张伟', 'PUR', 'N'),
- ('LIMEI', '李梅', 'PUR', 'N'),
- ('WANGQ', '王强', 'QC', 'N');
+-- 演示口令均为 DEMO (密文 2251a9f4)
+INSERT INTO ADMMF (MF001, MF002, MF004, MF005, MF006) VALUES
+ ('DS', '系统管理员', 'ADMIN', 'Y', '2251a9f4'),
+ ('ZHANGW', '张伟', 'PUR', 'N', '2251a9f4'),
+ ('LIMEI', '李梅', 'PUR', 'N', '2251a9f4'),
+ ('WANGQ', '王强', 'QC', 'N', '2251a9f4');
 INSERT INTO ADMMG (MG001, MG002, MG006, MG007, MG009) VALUES
  ('DS', 'KTRB52', 'x,Y,N,xYYYYYYYYYYY,YYYYYYY,YYYYYYY', '', 'ADMIN'),
  ('**********', 'KTRB52', 'x,N,Y,xYYYYYRRYYN,YYYYYYY,NNNNNNN', '', 'PUR'),

@@ -576,7 +576,8 @@ CREATE TABLE ADMMF (
   MF001 NVARCHAR(10) NOT NULL PRIMARY KEY, -- 用户代号
   MF002 NVARCHAR(20) DEFAULT '',  -- 用户名称
   MF004 NVARCHAR(10) DEFAULT '',  -- 用户组
-  MF005 NVARCHAR(1) DEFAULT 'N'   -- 超级用户
+  MF005 NVARCHAR(1) DEFAULT 'N',  -- 超级用户
+  MF006 NVARCHAR(255) DEFAULT ''  -- 口令 (密文; 空则不能登录)
 );
 
 -- 用户 (组) 程序权限

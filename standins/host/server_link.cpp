@@ -78,8 +78,15 @@ void ConnectInProcess(HostServices& services, std::shared_ptr<AppServer> server)
 }
 
 void ConnectRemote(HostServices& services, const std::string& address, int port,
-                   const std::string& databasePath) {
-    auto link = std::make_shared<SessionLink>(RemoteAppServer::Connect(address, port));
+                   const std::string& databasePath, const std::string& user,
+                   const std::string& password) {
+    auto remote = RemoteAppServer::Connect(address, port);
+    plat::Variant answer =
+        remote->Call("Connect", plat::VarArrayOf({"", user, "", password, "True", "True"}));
+    if (plat::VarToIntDef(answer, -1) != 0)
+        throw ServerError("The application server at " + address + " refused the sign-on of " +
+                          user);
+    auto link = std::make_shared<SessionLink>(remote);
     services.catalogue = link;
     services.numbering = link;
     services.suite->server = link;

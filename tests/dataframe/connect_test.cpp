@@ -271,6 +271,8 @@ TEST_F(DemoServer, TheSameRoadOverTcp) {
             return standin::RemoteAppServer::Connect(address, port);
         });
     installation.SetServers("127.0.0.2", tcp.Port());
+    // Over TCP the sign-on key is the user's password.
+    form.broker->SignOnKey = standin::kDemoPassword;
     ASSERT_TRUE(dm.ConnectAppServer());
     EXPECT_TRUE(dm.cdsMain->Active());
     EXPECT_GT(dm.cdsMain->RecordCount(), 0);

@@ -58,6 +58,15 @@ TValueRow TValueRow::FromBytes(std::string bytes, int count) {
 
 namespace {
 
+// The fewest bytes each item can take, so that a count is held to the bytes
+// left before anything is made: a field (name, type, size, precision, flags,
+// nested count), a packet row (value count and length, detail count), a
+// delta row (id, status, two value rows, flag count, detail count), a row
+// result (id, applied, assigned count, message, code, previous code,
+// context, current row).
+constexpr size_t kMinFieldBytes = 6, kMinPacketRowBytes = 3, kMinDeltaRowBytes = 8,
+                 kMinResultRowBytes = 9;
+
 constexpr uint8_t kPacketMagic = 0xD1, kDeltaMagic = 0xD2, kReplyMagic = 0xD3, kFetchMagic = 0xD4,
                   kVariantMagic = 0xD5;
 
@@ -88,7 +97,9 @@ void putFields(std::string& out, const std::vector<TPacketField>& fields) {
 
 std::vector<TPacketField> getFields(Reader& r, int depth = 0) {
     if (depth > 16) Reader::Fail();
-    std::vector<TPacketField> fields(r.Varint());
+    uint64_t n = r.Varint();
+    r.NeedItems(n, kMinFieldBytes);
+    std::vector<TPacketField> fields(n);
     for (TPacketField& f : fields) {
         f.name = r.Text();
         uint8_t t = r.Byte();
@@ -119,12 +130,12 @@ void putPacketRows(std::string& out, const std::vector<TPacketRow>& rows) {
 std::vector<TPacketRow> getPacketRows(Reader& r, int depth = 0) {
     if (depth > 16) Reader::Fail();
     uint64_t n = r.Varint();
-    if (n > (uint64_t)(r.end - r.p)) Reader::Fail();
+    r.NeedItems(n, kMinPacketRowBytes);
     std::vector<TPacketRow> rows(n);
     for (TPacketRow& row : rows) {
         row.values = getRow(r);
         uint64_t d = r.Varint();
-        if (d > (uint64_t)(r.end - r.p)) Reader::Fail();
+        r.NeedItems(d, 1);
         row.details.resize(d);
         for (auto& list : row.details) list = getPacketRows(r, depth + 1);
     }
@@ -153,7 +164,7 @@ void putDeltaRows(std::string& out, const std::vector<TDeltaRow>& rows) {
 std::vector<TDeltaRow> getDeltaRows(Reader& r, int depth = 0) {
     if (depth > 16) Reader::Fail();
     uint64_t n = r.Varint();
-    if (n > (uint64_t)(r.end - r.p)) Reader::Fail();
+    r.NeedItems(n, kMinDeltaRowBytes);
     std::vector<TDeltaRow> rows(n);
     for (TDeltaRow& row : rows) {
         row.id = r.Varint();
@@ -163,14 +174,14 @@ std::vector<TDeltaRow> getDeltaRows(Reader& r, int depth = 0) {
         row.oldValues = getRow(r);
         row.newValues = getRow(r);
         uint64_t bits = r.Varint();
-        if (bits / 8 > (uint64_t)(r.end - r.p)) Reader::Fail();
+        if (bits / 8 + (bits % 8 != 0) > r.Left()) Reader::Fail("more flags than bytes left");
         row.changed.resize(bits);
         for (size_t i = 0; i < bits; i += 8) {
             uint8_t b = r.Byte();
             for (size_t k = 0; k < 8 && i + k < bits; ++k) row.changed[i + k] = (b >> k) & 1;
         }
         uint64_t d = r.Varint();
-        if (d > (uint64_t)(r.end - r.p)) Reader::Fail();
+        r.NeedItems(d, 1);
         row.details.resize(d);
         for (auto& list : row.details) list = getDeltaRows(r, depth + 1);
     }
@@ -285,13 +296,13 @@ TApplyReply DecodeApplyReply(const std::string& bytes) {
     a.errorCount = (int)r.Signed();
     a.committed = r.Byte() != 0;
     uint64_t n = r.Varint();
-    if (n > (uint64_t)(r.end - r.p)) Reader::Fail();
+    r.NeedItems(n, kMinResultRowBytes);
     a.rows.resize(n);
     for (TRowResult& row : a.rows) {
         row.id = r.Varint();
         row.applied = r.Byte() != 0;
         uint64_t k = r.Varint();
-        if (k > (uint64_t)(r.end - r.p)) Reader::Fail();
+        r.NeedItems(k, 2);
         row.assigned.resize(k);
         for (TAssignedValue& v : row.assigned) {
             v.field = (int)r.Signed();

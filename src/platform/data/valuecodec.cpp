@@ -1,5 +1,6 @@
 #include "platform/data/valuecodec.h"
 
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -26,17 +27,26 @@ static void putDouble(std::string& out, double d) {
     out.append(b, 8);
 }
 
-void PutValue(std::string& out, const Variant& v) {
+namespace {
+
+void putValue(std::string& out, const Variant& v, int depth, uint64_t& elements) {
     if (v.IsArray()) {
+        if (depth >= kMaxNesting)
+            throw ECodecError("Arrays nested deeper than " + std::to_string(kMaxNesting) +
+                              " cannot be written");
+        elements += v.Items().size();
+        if (elements > kMaxElements)
+            throw ECodecError("Arrays of more than " + std::to_string(kMaxElements) +
+                              " elements cannot be written");
         out.push_back((char)tArray);
         PutVarint(out, (uint64_t)v.ArrayElemType());
         int dims = v.DimCount();
         PutVarint(out, (uint64_t)dims);
         for (int d = 1; d <= dims; ++d) {
             PutSigned(out, v.LowBound(d));
-            PutVarint(out, (uint64_t)(v.HighBound(d) - v.LowBound(d) + 1));
+            PutVarint(out, (uint64_t)((int64_t)v.HighBound(d) - v.LowBound(d) + 1));
         }
-        for (const Variant& e : v.Items()) PutValue(out, e);
+        for (const Variant& e : v.Items()) putValue(out, e, depth + 1, elements);
         return;
     }
     switch (v.Type()) {
@@ -88,6 +98,10 @@ void PutValue(std::string& out, const Variant& v) {
             out.push_back((char)tDate);
             putDouble(out, v.AsFloat());
             return;
+        case VarType::Error:
+            out.push_back((char)tError);
+            PutSigned(out, v.RawInt());
+            return;
         case VarType::String:
             if (v.RawText().empty()) {
                 out.push_back((char)tEmptyString);
@@ -101,13 +115,45 @@ void PutValue(std::string& out, const Variant& v) {
             PutText(out, v.RawText());
             return;
         default:
-            throw EDatabaseError(std::string("A value of type ") + VarTypeName(v.Type()) +
-                                 " cannot be stored");
+            throw ECodecError(std::string("A value of type ") + VarTypeName(v.Type()) +
+                              " cannot be stored");
     }
 }
 
-void Reader::Fail() {
-    throw EDatabaseError("Malformed data");
+bool knownElementType(uint64_t t) {
+    switch (t) {
+        case (uint64_t)VarType::Empty:
+        case (uint64_t)VarType::Null:
+        case (uint64_t)VarType::SmallInt:
+        case (uint64_t)VarType::Integer:
+        case (uint64_t)VarType::Single:
+        case (uint64_t)VarType::Double:
+        case (uint64_t)VarType::Currency:
+        case (uint64_t)VarType::Date:
+        case (uint64_t)VarType::OleStr:
+        case (uint64_t)VarType::Boolean:
+        case (uint64_t)VarType::Variant:
+        case (uint64_t)VarType::ShortInt:
+        case (uint64_t)VarType::Byte:
+        case (uint64_t)VarType::Word:
+        case (uint64_t)VarType::LongWord:
+        case (uint64_t)VarType::Int64:
+        case (uint64_t)VarType::String:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+void PutValue(std::string& out, const Variant& v) {
+    uint64_t elements = 0;
+    putValue(out, v, 0, elements);
+}
+
+void Reader::Fail(const std::string& why) {
+    throw ECodecError(why.empty() ? std::string("Malformed data") : "Malformed data: " + why);
 }
 
 uint8_t Reader::Byte() {
@@ -127,7 +173,7 @@ uint64_t Reader::Varint() {
 
 std::string Reader::Text() {
     uint64_t n = Varint();
-    if (n > (uint64_t)(end - p)) Fail();
+    if (n > Left()) Fail("a text longer than the bytes left");
     std::string s(p, (size_t)n);
     p += n;
     return s;
@@ -157,6 +203,9 @@ Variant Reader::Value() {
             return Variant::Integer(VarType::SmallInt, Signed());
         case tIntKind: {
             auto t = (VarType)Byte();
+            if (t != VarType::ShortInt && t != VarType::Byte && t != VarType::Word &&
+                t != VarType::LongWord && t != VarType::Int64)
+                Fail("an unknown integer kind");
             return Variant::Integer(t, Signed());
         }
         case tDouble:
@@ -173,27 +222,41 @@ Variant Reader::Value() {
             return Variant(Text());
         case tWide:
             return Variant::Wide(Text());
+        case tError:
+            return Variant::Error((int32_t)Signed());
         case tEmptyString:
             return Variant(std::string());
         case tArray: {
             // Nesting is bounded, so that no input can exhaust the stack.
-            if (depth >= 32) Fail();
+            if (depth >= kMaxNesting) Fail("arrays nested too deep");
             struct Nest {
                 int& d;
                 explicit Nest(int& x) : d(x) { ++d; }
                 ~Nest() { --d; }
             } nest(depth);
-            auto elem = (VarType)Varint();
+            uint64_t elem = Varint();
+            if (!knownElementType(elem)) Fail("an unknown array element type");
             uint64_t dims = Varint();
-            if (dims < 1 || dims > 2) Fail();
+            if (dims < 1 || dims > 2) Fail("arrays have one or two dimensions");
             std::vector<VarArrayBound> bounds;
+            uint64_t total = 1;
             for (uint64_t d = 0; d < dims; ++d) {
-                int low = (int)Signed();
+                int64_t low = Signed();
                 uint64_t n = Varint();
-                if (n > (uint64_t)(end - p) + 1) Fail();
-                bounds.push_back({low, low + (int)n - 1});
+                // Bounds clear of the ends of the int range and a count that
+                // fits an int: no bound arithmetic or index loop can overflow.
+                if (low <= INT32_MIN || low > INT32_MAX || n > (uint64_t)INT32_MAX ||
+                    low + (int64_t)n - 1 >= INT32_MAX)
+                    Fail("array bounds out of range");
+                // Every element takes at least a byte: the product of the
+                // dimensions cannot exceed the bytes left.
+                if (n != 0 && total > Left() / n) Fail("an array larger than the bytes left");
+                total *= n;
+                bounds.push_back({(int)low, (int)(low + (int64_t)n - 1)});
             }
-            Variant a = Variant::CreateArray(bounds, elem);
+            elements += total;
+            if (elements > kMaxElements) Fail("arrays of too many elements");
+            Variant a = Variant::CreateArray(bounds, (VarType)elem);
             if (dims == 1) {
                 for (int i = bounds[0].low; i <= bounds[0].high; ++i) a[i] = Value();
             } else {
@@ -219,11 +282,13 @@ void Reader::SkipValue() {
         case tInt:
         case tSmallInt:
         case tCurrency:
+        case tError:
             Varint();
             return;
         case tIntKind:
-            Byte();
-            Varint();
+        case tArray:
+            --p;
+            Value();
             return;
         case tDouble:
         case tSingle:
@@ -234,13 +299,8 @@ void Reader::SkipValue() {
         case tString:
         case tWide: {
             uint64_t n = Varint();
-            if (n > (uint64_t)(end - p)) Fail();
+            if (n > Left()) Fail("a text longer than the bytes left");
             p += n;
-            return;
-        }
-        case tArray: {
-            --p;
-            Value();
             return;
         }
         default:

@@ -5,9 +5,22 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/core/exceptions.h"
 #include "platform/core/variant.h"
 
 namespace plat::codec {
+
+// Bytes that cannot be read as values, or a value that cannot be written.
+class ECodecError : public EDatabaseError {
+  public:
+    using EDatabaseError::EDatabaseError;
+};
+
+// Arrays nested deeper than this are neither written nor read.
+constexpr int kMaxNesting = 32;
+// The elements of the arrays of one value (or one reading cursor) between
+// them: an element may cost a byte in the bytes but a whole variant in memory.
+constexpr uint64_t kMaxElements = 1u << 22;
 
 enum Tag : uint8_t {
     tEmpty,
@@ -26,6 +39,7 @@ enum Tag : uint8_t {
     tSmallInt,
     tIntKind,
     tSingle,
+    tError,
 };
 
 void PutVarint(std::string& out, uint64_t v);
@@ -33,17 +47,26 @@ inline void PutSigned(std::string& out, int64_t v) {
     PutVarint(out, ((uint64_t)v << 1) ^ (uint64_t)(v >> 63));
 }
 void PutText(std::string& out, const std::string& s);
+// Raises ECodecError for a value that cannot be written (a Dispatch object,
+// arrays beyond the limits above).
 void PutValue(std::string& out, const Variant& v);
 
-// Reading cursor over an encoded buffer; every read past the end raises
-// EDatabaseError ("Malformed data").
+// Reading cursor over an encoded buffer. Every count and bound is checked
+// against the bytes that remain before anything is made; anything malformed
+// raises ECodecError ("Malformed data: ...").
 struct Reader {
     const char* p;
     const char* end;
-    int depth = 0;  // arrays within arrays being read
+    int depth = 0;          // arrays within arrays being read
+    uint64_t elements = 0;  // array elements made by this cursor so far
     Reader(const char* b, const char* e) : p(b), end(e) {}
     explicit Reader(const std::string& s) : p(s.data()), end(s.data() + s.size()) {}
     bool AtEnd() const { return p >= end; }
+    size_t Left() const { return (size_t)(end - p); }
+    // Raises unless `count` items of at least `minBytes` each fit in what is left.
+    void NeedItems(uint64_t count, size_t minBytes) const {
+        if (count > Left() / minBytes) Fail("a count larger than the bytes left");
+    }
     uint8_t Byte();
     uint64_t Varint();
     int64_t Signed() {
@@ -53,7 +76,7 @@ struct Reader {
     std::string Text();
     Variant Value();
     void SkipValue();
-    [[noreturn]] static void Fail();
+    [[noreturn]] static void Fail(const std::string& why = "");
 };
 
 }  // namespace plat::codec

@@ -292,3 +292,41 @@ TEST_F(ProviderTest, ColourTextsPerRecordAndLine) {
     }
     EXPECT_THROW(colour.ApplyUpdates(plat::TDelta{}, 0), ServerError);
 }
+
+TEST_F(ProviderTest, LinesCannotJoinOrChangeUnderAReceiptConfirmedSinceReading) {
+    auto other = server->NewSession();
+    Connect(*other, "LIMEI");
+    plat::TDataPacket mine = Open(*session, "MOCTH.TH002 = '20240112001'");
+    plat::TDataPacket theirs = Open(*other, "MOCTH.TH002 = '20240112001'");
+    const auto& hf = mine.fields;
+    const auto& lf = hf[(size_t)Field(hf, "qryBody")].fields;
+    ASSERT_FALSE(mine.rows[0].details[0].empty());
+    const double flag = Value(hf, mine.rows[0], "FLAG").AsFloat();
+
+    plat::TDelta confirm{hf, {Modify(hf, theirs.rows[0], {{"TH023", "Y"}, {"FLAG", flag + 1}})}};
+    ASSERT_TRUE(Main(*other).ApplyUpdates(confirm, 0).committed);
+
+    // Only a line added, or only a line changed: the header travels unchanged.
+    TDeltaRow added = Modify(hf, mine.rows[0], {});
+    added.details[0].push_back(Insert(lf, {{"TI003", "0099"}, {"TI004", "A1001-01"}}));
+    TDeltaRow changed = Modify(hf, mine.rows[0], {});
+    changed.details[0].push_back(Modify(lf, mine.rows[0].details[0][0], {{"TI040", "改了一行"}}));
+    for (const TDeltaRow& head : {added, changed}) {
+        plat::TApplyReply reply = Main(*session).ApplyUpdates(plat::TDelta{hf, {head}}, 0);
+        EXPECT_FALSE(reply.committed);
+        ASSERT_EQ(reply.rows.size(), 1u);
+        EXPECT_EQ(reply.rows[0].id, head.id);
+        EXPECT_EQ(reply.rows[0].message, "Record not found or changed by another user");
+        EXPECT_EQ(reply.rows[0].current[Field(hf, "TH023")].AsString(), "Y");
+    }
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM MOCTI WHERE TI002='20240112001' AND "
+                  "(TI003='0099' OR TI040='改了一行')")
+                  .AsInteger(),
+              0);
+
+    // Read again, the line goes in.
+    plat::TDataPacket fresh = Open(*session, "MOCTH.TH002 = '20240112001'");
+    TDeltaRow again = Modify(hf, fresh.rows[0], {});
+    again.details[0].push_back(Insert(lf, {{"TI003", "0099"}, {"TI004", "A1001-01"}}));
+    EXPECT_TRUE(Main(*session).ApplyUpdates(plat::TDelta{hf, {again}}, 0).committed);
+}

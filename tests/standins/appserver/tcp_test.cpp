@@ -9,9 +9,10 @@
 #include <thread>
 
 #include "platform/automation/oleobject.h"
+#include "platform/data/valuecodec.h"
 #include "server_fixture.h"
 #include "standins/appserver/tcp_transport.h"
-#include "standins/appserver/variant_codec.h"
+#include "standins/appserver/wire_frame.h"
 
 using namespace standin;
 using namespace standin::testing;
@@ -51,6 +52,13 @@ class RawSocket {
         std::string payload(FrameLength(h), '\0');
         if (!Read(payload.data(), payload.size())) return Variant();
         return DecodeWireValue(payload);
+    }
+    // Signs on as a demo user; true when accepted.
+    bool SignOn() {
+        Send(EncodeFrame(
+            Arr({"Connect", 0, Arr({Arr({"KTRB52", "ZHANGW", "DEMO", "DEMO", "True", "True"})})})));
+        Variant reply = Reply();
+        return reply.IsArray() && reply[0].AsInteger() == 0 && reply[1].AsInteger() == 0;
     }
     bool ClosedByPeer() {
         char c;
@@ -156,6 +164,7 @@ TEST_F(TcpTest, ErrorsComeBackAndTheConnectionStaysUsable) {
 
 TEST_F(TcpTest, MalformedFramesGetAnErrorAndTheServerGoesOn) {
     RawSocket raw(tcp->Port());
+    ASSERT_TRUE(raw.SignOn());
     raw.Send(Frame("\x7f garbage"));
     Variant reply = raw.Reply();
     ASSERT_TRUE(reply.IsArray());
@@ -201,6 +210,7 @@ TEST_F(TcpTest, AClientLeavingMidApplyCommitsNothing) {
         1);
     // The whole frame does run.
     RawSocket raw(tcp->Port());
+    ASSERT_TRUE(raw.SignOn());
     raw.Send(frame);
     Variant reply = raw.Reply();
     ASSERT_EQ(reply[0].AsInteger(), 0) << plat::VarToStr(reply[2]);
@@ -289,6 +299,7 @@ TEST_F(TcpTest, RunningOutOfDescriptorsOnlyDelaysNewClients) {
     // Once there are descriptors again, that client and later ones are served.
     RawSocket later(tcp->Port());
     for (RawSocket* s : {&late, &later}) {
+        ASSERT_TRUE(s->SignOn());
         s->Send(EncodeFrame(Arr({"WhatIs", 0, Arr({"SQLTYPE"})})));
         Variant reply = s->Reply();
         ASSERT_TRUE(reply.IsArray()) << "no reply";
@@ -326,6 +337,8 @@ TEST_F(TcpTest, AClientLeavingDuringItsApplyCommitsNothing) {
         std::lock_guard<std::recursive_mutex> busy(server->Db().Mutex());
         RawSocket raw(tcp->Port());
         ASSERT_TRUE(Eventually([&] { return tcp->ClientCount() == 2; }));
+        raw.Send(EncodeFrame(
+            Arr({"Connect", 0, Arr({Arr({"KTRB52", "ZHANGW", "DEMO", "DEMO", "True", "True"})})})));
         raw.Send(frame);
         raw.Close();
     }
@@ -333,4 +346,49 @@ TEST_F(TcpTest, AClientLeavingDuringItsApplyCommitsNothing) {
     EXPECT_EQ(
         server->Db().Scalar("SELECT COUNT(*) FROM MOCTH WHERE TH002 = '20240112001'").AsInteger(),
         1);
+}
+
+TEST_F(TcpTest, NothingButTheSignOnRunsBeforeAUserHasSignedOn) {
+    RawSocket raw(tcp->Port());
+    const Variant before[] = {
+        Arr({"GETCOUNTER", 0, Arr({"TransactionSQL", Arr({Arr({"DELETE FROM MOCTI"})})})}),
+        Arr({"TransactionSQL", 0, Arr({Arr({Arr({"DELETE FROM MOCTI"})})})}),
+        Arr({"AS_DataRequest", 0, Arr({"pvdMain", "All"})}),
+        Arr({"WhatIs", 3, Arr({})}),
+    };
+    auto refused = [&](const Variant& request) {
+        raw.Send(EncodeFrame(request));
+        Variant reply = raw.Reply();
+        return reply.IsArray() && reply[0].AsInteger() == 1;
+    };
+    for (const Variant& r : before) EXPECT_TRUE(refused(r)) << plat::VarToStr(r[0]);
+    // A wrong password, or a user the table does not know, signs no one on.
+    for (auto [user, password] :
+         {std::pair{"ZHANGW", "demo"}, {"ZHANGW", ""}, {"NOBODY", "DEMO"}}) {
+        raw.Send(EncodeFrame(
+            Arr({"Connect", 0, Arr({Arr({"KTRB52", user, "DEMO", password, "True", "True"})})})));
+        EXPECT_EQ(raw.Reply()[1].AsInteger(), 1) << user << " " << password;
+        EXPECT_TRUE(refused(before[0]));
+    }
+    EXPECT_GT(server->Db().Scalar("SELECT COUNT(*) FROM MOCTI").AsInteger(), 0);
+    ASSERT_TRUE(raw.SignOn());
+    EXPECT_FALSE(refused(Arr({"WhatIs", 0, Arr({"SQLTYPE"})})));
+}
+
+TEST_F(TcpTest, ADeltaWithAnEmptyArrayAtTheBottomOfTheIntRangeIsRefused) {
+    // The array's head: Variant elements, one dimension, lowest int bound, no elements.
+    std::string array = {'\x0c', '\x0c', '\x01', '\xff', '\xff', '\xff', '\xff', '\x0f', '\x00'};
+    std::string values;
+    plat::codec::PutVarint(values, 1);
+    plat::codec::PutText(values, array);
+    std::string delta = std::string{'\xd2', 0, 1, 1, (char)plat::TUpdateStatus::usInserted, 0, 0} +
+                        values + std::string{0, 0};
+    ASSERT_LT(delta.size(), 49u);
+    RawSocket raw(tcp->Port());
+    ASSERT_TRUE(raw.SignOn());
+    raw.Send(EncodeFrame(Arr({"AS_ApplyUpdates", 0, Arr({"pvdMain", delta, 0})})));
+    Variant reply = raw.Reply();
+    ASSERT_TRUE(reply.IsArray());
+    EXPECT_EQ(reply[0].AsInteger(), 1);
+    EXPECT_EQ(Client()->Call("WhatIs", "SQLTYPE").AsInteger(), 0);
 }

@@ -1,7 +1,7 @@
-// Our wire encoding of variants for the application server over TCP.
-// A frame is a 4-byte little-endian payload length followed by the payload;
-// a payload is one encoded variant. Decoding checks every length and bound
-// against the bytes at hand and raises CodecError on anything malformed.
+// Framing of the application server's TCP connection: a frame is a 4-byte
+// little-endian payload length followed by the payload, one value in the
+// platform's value encoding (platform/data/valuecodec.h), which checks every
+// length, count and bound against the bytes at hand.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -19,21 +19,18 @@ class CodecError : public plat::Exception {
 
 // Frames above this size are refused before their payload is read.
 constexpr uint32_t kMaxFrameSize = 1u << 30;
-// Arrays nested deeper than this are refused.
-constexpr int kMaxNesting = 64;
-// Values whose arrays hold more elements than this between them are refused:
-// an element costs a byte on the wire but a whole variant in memory.
-constexpr uint32_t kMaxElements = 1u << 22;
 
-// Raises CodecError for values that cannot travel (a Dispatch object).
+// The payload of a value; raises CodecError for a value that cannot travel
+// (a Dispatch object, arrays beyond the codec's limits).
 std::string EncodeWireValue(const plat::Variant& v);
+// Raises CodecError on anything but exactly one well-formed value.
 plat::Variant DecodeWireValue(const std::string& bytes);
 plat::Variant DecodeWireValue(const char* data, size_t size);
 
 // Payload with its length prefix.
 std::string EncodeFrame(const plat::Variant& v);
 // Reads the length prefix of a frame header (4 bytes); raises on a length
-// above kMaxFrameSize.
+// above kMaxFrameSize or of zero.
 uint32_t FrameLength(const char header[4]);
 
 }  // namespace standin
