@@ -2,7 +2,7 @@
 #include <benchmark/benchmark.h>
 
 #include "platform/component/properties.h"
-#include "platform/component/testing/test_components.h"
+#include "support/component/test_components.h"
 
 using namespace plat;
 using namespace plat::testing;

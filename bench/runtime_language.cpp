@@ -8,9 +8,9 @@
 #include <memory>
 #include <vector>
 
-#include "platform/component/testing/test_components.h"
 #include "runtime/CodeConverter.h"
 #include "runtime/LanguageController.h"
+#include "support/component/test_components.h"
 
 namespace {
 

@@ -1,8 +1,31 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test (offscreen windows).
+# Installs what is missing, checks the formatting, builds everything in ./build
+# with warnings as errors and runs every test (offscreen windows); then builds
+# again in ./build-asan under AddressSanitizer and UndefinedBehaviorSanitizer
+# and runs every test once more (KTRB_SANITIZE=0 skips this second round).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/build.sh
-echo "== running all tests"
+bash scripts/deps.sh
+bash scripts/check-format.sh
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+bash scripts/build.sh -DKTRB_WERROR=ON "${launcher[@]}"
 export QT_QPA_PLATFORM=offscreen
+echo "== running all tests"
 ctest --test-dir build --output-on-failure -j "$(nproc)" --timeout 600
+if [ "${KTRB_SANITIZE:-1}" != 0 ]; then
+  # Optimised a little and without debug information: the build stays
+  # quick; benchmarks are left out.
+  echo "== configuring and building in ./build-asan (AddressSanitizer, UndefinedBehaviorSanitizer)"
+  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Sanitize \
+        -DCMAKE_CXX_FLAGS_SANITIZE="-O1 -g0" -DKTRB_SANITIZE=ON -DKTRB_WERROR=ON \
+        -DKTRB_BUILD_BENCH=OFF "${launcher[@]}" >/dev/null
+  cmake --build build-asan
+  export ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1:check_initialization_order=1"
+  export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
+  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+  echo "== running all tests under the sanitizers"
+  ctest --test-dir build-asan --output-on-failure -j "$(nproc)" --timeout 600
+fi

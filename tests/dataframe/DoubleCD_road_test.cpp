@@ -84,7 +84,8 @@ TEST_F(Road, AHeaderWithItsLinesIsSavedAsOneUnitAndFoundAsSaved) {
     // Lines of a header of its own item only.
     dm.beforeBodyPost = [this](TdmDouble& m) {
         if (m.IsDuplicateBodyKey(m.cdsBody1->FieldByName("TI004"), "")) {
-            form.boxes.push_back("duplicate " + m.cdsBody1->FieldByName("TI004")->AsString());
+            form.messageBoxes.push_back("duplicate " +
+                                        m.cdsBody1->FieldByName("TI004")->AsString());
             plat::Abort();
         }
     };
@@ -97,7 +98,7 @@ TEST_F(Road, AHeaderWithItsLinesIsSavedAsOneUnitAndFoundAsSaved) {
     Line("TI004")->SetAsString("B2001");
     EXPECT_THROW(dm.cdsBody1->Post(), plat::EAbort);
     dm.cdsBody1->Cancel();
-    EXPECT_EQ(form.boxes, (std::vector<std::string>{"duplicate B2001"}));
+    EXPECT_EQ(form.messageBoxes, (std::vector<std::string>{"duplicate B2001"}));
     EXPECT_EQ(dm.cdsBody1->RecordCount(), 3);
 
     // The lines add up to the total exactly once the residue is placed.

@@ -62,8 +62,8 @@ TEST_F(Double, ALineStillHoldingThePlaceholderIsNeverSaved) {
 
     EXPECT_FALSE(dm.ApplyData(dm.cdsMain));
     EXPECT_EQ(provider.ApplyCount(), 0);
-    ASSERT_EQ(form.boxes.size(), 1u);
-    EXPECT_NE(form.boxes[0].find("单身"), std::string::npos);
+    ASSERT_EQ(form.messageBoxes.size(), 1u);
+    EXPECT_NE(form.messageBoxes[0].find("单身"), std::string::npos);
     EXPECT_GT(dm.cdsMain->ChangeCount(), 0) << "the document stays to be corrected";
 
     refuse = false;

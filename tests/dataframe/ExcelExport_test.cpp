@@ -138,8 +138,8 @@ TEST_F(BrowseExport, FileWayWritesTitlesAndTypedCellsOfVisibleFields) {
     EXPECT_EQ(s.at(2, 5).text, "N");
     EXPECT_GT(s.widths.at(1), 0);
 
-    ASSERT_EQ(form.boxes.size(), 1u);
-    EXPECT_EQ(form.boxes[0], "转出文档: \r" + file + "\r\r是否打开文档?");
+    ASSERT_EQ(form.messageBoxes.size(), 1u);
+    EXPECT_EQ(form.messageBoxes[0], "转出文档: \r" + file + "\r\r是否打开文档?");
     EXPECT_EQ(launcher.Opened(), std::vector<std::string>{file});
     EXPECT_EQ(form.progress.calls,
               (std::vector<std::string>{"start 查询结果转 Excel 文件进度 0 2", "max 2", "finish"}));
@@ -153,7 +153,7 @@ TEST_F(BrowseExport, ClosedOrEmptyDataSetExportsNothing) {
     cds.Close();
     cds.Open();
     dm.ExportToXlsFile(&cds, &form);
-    EXPECT_TRUE(form.boxes.empty());
+    EXPECT_TRUE(form.messageBoxes.empty());
     EXPECT_FALSE(fs::exists(dir / "c_data/DS"));
 }
 
@@ -161,32 +161,33 @@ TEST_F(BrowseExport, FailuresAreReportedAndLeaveNoFile) {
     fs::remove_all(dir / "c_data");
     dm.ExportToXlsFile(&cds, &form);
     const std::string folder = dir.path() + "c_data/DS";
-    EXPECT_EQ(form.boxes, std::vector<std::string>{"创建目录：" + folder + " 失败!"});
+    EXPECT_EQ(form.messageBoxes, std::vector<std::string>{"创建目录：" + folder + " 失败!"});
     EXPECT_FALSE(fs::exists(dir / "c_data"));
 
     fs::create_directories(folder);
-    form.boxes.clear();
+    form.messageBoxes.clear();
     {
         FileSizeLimit full(1000);
         dm.ExportToXlsFile(&cds, &form);
     }
-    ASSERT_EQ(form.boxes.size(), 1u);
-    EXPECT_TRUE(form.boxes[0].starts_with("create file: " + folder + "/KTRB52_"));
+    ASSERT_EQ(form.messageBoxes.size(), 1u);
+    EXPECT_TRUE(form.messageBoxes[0].starts_with("create file: " + folder + "/KTRB52_"));
     EXPECT_TRUE(fs::is_empty(folder));
     EXPECT_TRUE(launcher.Opened().empty());
 
     // A user code that would lead out of the export folder.
-    form.boxes.clear();
+    form.messageBoxes.clear();
     form.broker->UserID = "..";
     dm.ExportToXlsFile(&cds, &form);
-    EXPECT_EQ(form.boxes, std::vector<std::string>{"创建目录：" + dir.path() + "c_data/.. 失败!"});
+    EXPECT_EQ(form.messageBoxes,
+              std::vector<std::string>{"创建目录：" + dir.path() + "c_data/.. 失败!"});
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
 
 TEST_F(BrowseExport, CancelledExportWritesNoFile) {
     form.progress.cancelAfter = 1;
     dm.ExportToXlsFile(&cds, &form);
-    EXPECT_TRUE(form.boxes.empty());
+    EXPECT_TRUE(form.messageBoxes.empty());
     EXPECT_TRUE(!fs::exists(dir / "c_data/DS") || fs::is_empty(dir / "c_data/DS"));
     EXPECT_EQ(form.progress.calls.back(), "finish");
 }
@@ -215,8 +216,8 @@ TEST_F(BodyExport, FileWayLeadsLinesWithHeaderKeysAndStopsAtTheSheetLimit) {
     const plat::TBookmark before = dm.cdsMain->GetBookmark();
     dm.ExportBodyToXlsFile(dm.cdsMain, dm.cdsBody1, &form);
 
-    ASSERT_EQ(form.boxes.size(), 2u);
-    EXPECT_EQ(form.boxes[0], "记录数超出65535条(共：70001条),系统将只输出前65535条记录！");
+    ASSERT_EQ(form.messageBoxes.size(), 2u);
+    EXPECT_EQ(form.messageBoxes[0], "记录数超出65535条(共：70001条),系统将只输出前65535条记录！");
     EXPECT_EQ(form.progress.calls[1], "max 70001");
     EXPECT_EQ(form.progress.steps, 65535);
     EXPECT_TRUE(dm.cdsMain->GetBookmark() == before);  // position restored

@@ -155,7 +155,7 @@ TEST_F(Single, ARefusedHeaderIsShownAndLogged) {
     Head("TH007")->SetAsString("USD");
     dm.cdsMain->Post();
     EXPECT_FALSE(dm.ApplyData(dm.cdsMain));
-    EXPECT_EQ(form.boxes, (std::vector<std::string>{"changed by another user"}));
+    EXPECT_EQ(form.messageBoxes, (std::vector<std::string>{"changed by another user"}));
     const std::string log = installation.alertLog("KTRB52");
     EXPECT_NE(log.find("Single保存失败Context :"), std::string::npos);
     EXPECT_NE(log.find("Single保存失败PreviousError :0"), std::string::npos);

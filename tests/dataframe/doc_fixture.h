@@ -1,6 +1,6 @@
 // A header/body document for the single-table and header/body modules: a
-// form that answers the modules' owner interfaces and records what it was
-// asked, a module of the header/body class with designed fields, and lines
+// form that answers the single-table and header/body owner interfaces and
+// records what it was asked, a module of the header/body class with designed fields, and lines
 // of a small layout.
 #pragma once
 #include <gtest/gtest.h>
@@ -30,27 +30,15 @@ class DocForm : public FakeForm, public ISingleModuleOwner, public IDoubleModule
   public:
     using FakeForm::FakeForm;
 
-    std::string pendingNumber, uiCodePage = "936", carryOver;
-    bool headSort = true, bodySort = true, headPage = false, bodyPage = false, colors = false;
+    std::string carryOver;
+    bool headSort = true, bodySort = true, headPage = false, bodyPage = false;
     bool gridSelected = false;
     int selectionClears = 0, headCopies = 0, keysShown = 0, comboDefaults = 0, firstColumn = 0;
-    int colorsRestored = 0, colorsApplied = 0, mainColorRefreshes = 0, recordColorRefreshes = 0;
-    std::map<int, std::string> panels;
     std::vector<std::pair<std::string, std::string>> errorBoxes;
     std::vector<std::string> ruleLoads;  // "program|code|filter"
     std::function<void(const std::string& code, TUDFFields& rules)> onRules;
     std::map<std::string, std::vector<std::string>> combos;
     Variant keyValues;
-
-    // IDataModuleOwner
-    std::string PendingDocumentNumber() const override { return pendingNumber; }
-    std::string GetUICodePage() const override { return uiCodePage; }
-    void SetStatusPanelText(int panel, const std::string& text) override { panels[panel] = text; }
-    bool ColorRulesEnabled() const override { return colors; }
-    bool RefreshMainColors() override { return ++mainColorRefreshes, true; }
-    bool RefreshCurrentRecordColors() override { return ++recordColorRefreshes, true; }
-    void RestoreColors() override { ++colorsRestored; }
-    void ApplyColorsToRecord(plat::TDataSet*) override { ++colorsApplied; }
 
     // ISingleModuleOwner
     bool HeadTitleSortEnabled() const override { return headSort; }

@@ -96,8 +96,9 @@ FakeHost::FakeHost() : DispatchObject("FakeHost") {
     Property("Com_Dravoc", [this] { return Variant(dravoc_); });
 }
 
-FakeForm::FakeForm(bool attachHost) : TComponent(nullptr), host(std::make_shared<FakeHost>()) {
-    broker = new TBrokers(this);
+FakeForm::FakeForm(bool attachHost) : host(std::make_shared<FakeHost>()) {
+    caption = "Test";
+    versionText = "";
     broker->UserID = "DS";
     broker->CompanyID = "DEMO";
     broker->SignOnKey = "DEMODB";
@@ -117,22 +118,6 @@ FakeForm::~FakeForm() {
     host->checkValueCalls.clear();
 }
 
-void FakeForm::ApplyRecordRights(plat::TDataSet*) {
-    ++rightsApplied;
-    if (rightsThrow) throw plat::EDatabaseError("rights");
-}
-
-Variant FakeForm::ConvertByDisplayMode(const Variant& value) {
-    return markDisplay && value.IsText() ? Variant("«" + value.RawText() + "»") : value;
-}
-
-Variant FakeForm::RevertByDisplayMode(const Variant& value) {
-    if (!markDisplay || !value.IsText()) return value;
-    return Variant(
-        plat::StringReplace(plat::StringReplace(value.RawText(), "«", "", plat::ReplaceFlags::All),
-                            "»", "", plat::ReplaceFlags::All));
-}
-
 int FakeForm::RunMessageDialog(const TMessageDialogSpec& dialog) {
     // "<kind><code>|arg|arg " as the fake catalogue gives it.
     std::string text = plat::Trim(dialog.Text);
@@ -147,7 +132,7 @@ int FakeForm::RunMessageDialog(const TMessageDialogSpec& dialog) {
         at = next;
     }
     messages.push_back(m);
-    return answer;
+    return OwnerFormDouble::RunMessageDialog(dialog);
 }
 
 std::vector<std::string> FakeForm::codes() const {

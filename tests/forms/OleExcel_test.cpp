@@ -209,8 +209,8 @@ TEST_F(ExcelExport, WithFormatTypesAndFormatsEveryCell) {
     form.answer = modal::Yes;
     EXPECT_TRUE(dm.ExportToExcel(&cds, &form, true));
     const std::string file = ExportedFile();
-    ASSERT_EQ(form.boxes.size(), 1u);
-    EXPECT_EQ(form.boxes[0], "转出文档: \r" + file + "\r\r是否打开文档?");
+    ASSERT_EQ(form.messageBoxes.size(), 1u);
+    EXPECT_EQ(form.messageBoxes[0], "转出文档: \r" + file + "\r\r是否打开文档?");
     EXPECT_EQ(launcher.Opened(), std::vector<std::string>{file});  // Yes shows the workbook
 
     const XlsSheet s = ReadXls(file);
@@ -247,21 +247,23 @@ TEST_F(ExcelExport, FailuresWarnAndWriteNothing) {
         plat::OleFactoryScope missing(kExcelProgID, [] { return plat::DispatchPtr(); });
         EXPECT_TRUE(dm.ExportToExcel(&cds, &form, true));
     }
-    EXPECT_EQ(form.boxes, std::vector<std::string>{"创建新的 EXCEL 文件"});
+    EXPECT_EQ(form.messageBoxes, std::vector<std::string>{"创建新的 EXCEL 文件"});
 
-    form.boxes.clear();
+    form.messageBoxes.clear();
     fs::remove_all(dir / "c_data");
     EXPECT_TRUE(dm.ExportToExcel(&cds, &form, true));
-    EXPECT_EQ(form.boxes, std::vector<std::string>{"创建目录" + dir.path() + "c_data/DS失败!"});
+    EXPECT_EQ(form.messageBoxes,
+              std::vector<std::string>{"创建目录" + dir.path() + "c_data/DS失败!"});
 
-    form.boxes.clear();
+    form.messageBoxes.clear();
     fs::create_directories(dir / "c_data/DS");
     {
         FileSizeLimit full(1000);
         EXPECT_TRUE(dm.ExportToExcel(&cds, &form, true));
     }
-    ASSERT_EQ(form.boxes.size(), 1u);
-    EXPECT_TRUE(form.boxes[0].starts_with("保存为----> " + dir.path() + "c_data/DS/KTRB52_"));
+    ASSERT_EQ(form.messageBoxes.size(), 1u);
+    EXPECT_TRUE(
+        form.messageBoxes[0].starts_with("保存为----> " + dir.path() + "c_data/DS/KTRB52_"));
     EXPECT_TRUE(fs::is_empty(dir / "c_data/DS"));
 }
 

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/component/testing/test_components.h"
 #include "platform/core/exceptions.h"
 #include "platform/data/clientdataset.h"
 #include "platform/data/datasource.h"
+#include "support/component/test_components.h"
 
 namespace ktrb {
 namespace {

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/component/testing/test_components.h"
 #include "runtime/CodeConverter.h"
+#include "support/component/test_components.h"
 
 namespace ktrb::test {
 

@@ -10,33 +10,9 @@
 #include <string>
 
 #include "platform/system/files.h"
+#include "support/core/EnvGuard.h"
 
 namespace ktrb::test {
-
-// Sets (or, with no value, removes) an environment variable for the guard's
-// lifetime.
-class EnvGuard {
-  public:
-    EnvGuard(const char* name, std::optional<std::string> value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        if (value)
-            ::setenv(name, value->c_str(), 1);
-        else
-            ::unsetenv(name);
-    }
-    ~EnvGuard() {
-        if (old_)
-            ::setenv(name_, old_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-    EnvGuard(const EnvGuard&) = delete;
-    EnvGuard& operator=(const EnvGuard&) = delete;
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 class Installation {
   public:

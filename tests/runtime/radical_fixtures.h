@@ -2,7 +2,6 @@
 // implements what the controller and the broker ask of the form chain, and
 // scripted host objects that record every call.
 #pragma once
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -12,6 +11,7 @@
 #include "platform/automation/dispatch.h"
 #include "runtime/Brokers.h"
 #include "runtime/RadicalFormIntf.h"
+#include "support/runtime/RadicalFormDouble.h"
 
 namespace ktrb::test {
 
@@ -100,13 +100,18 @@ struct ScriptedHost {
     Variant Main() const { return Disp(main); }
 };
 
-// The root form as the controller and the broker use it.
-class TTestRadicalForm : public plat::TComponent, public IRadicalForm {
+// The root form the controller's class factory makes: the shared double
+// with the platform class name, a count of live forms, a hook inside its
+// modal loop and own handlers for the chaining tests.
+class TTestRadicalForm : public RadicalFormDouble {
     PLAT_CLASS_NAMED("TfrmTestRadical", TComponent)
   public:
-    TTestRadicalForm() : TComponent(nullptr) {
+    TTestRadicalForm() {
         ++alive;
-        broker = new TBrokers(this);
+        handle = 4711;
+        caption = "委外进货单[demo]";
+        productID = 5;
+        displayConversion = [](const Variant& v) { return Variant("[" + plat::VarToStr(v) + "]"); };
     }
     ~TTestRadicalForm() override { --alive; }
 
@@ -119,21 +124,6 @@ class TTestRadicalForm : public plat::TComponent, public IRadicalForm {
         return last;
     }
 
-    plat::TComponent* FormComponent() override { return this; }
-    TBrokers* Brokers() override { return broker; }
-
-    bool FormVisible() const override { return visible; }
-    void ShowForm() override {
-        trace.push_back("show");
-        visible = true;
-        if (onShow) onShow(this);
-    }
-    void HideForm() override {
-        visible = false;
-        if (onHide) onHide(this);
-    }
-    THandle FormHandle() override { return handle; }
-    std::string FormCaption() const override { return caption; }
     int ShowFormModal() override {
         ShowForm();
         // A handler that frees the form says so; the form is gone then.
@@ -141,101 +131,12 @@ class TTestRadicalForm : public plat::TComponent, public IRadicalForm {
         HideForm();
         return modal::Ok;
     }
-    void FreeForm() override {
-        if (onDestroy) onDestroy(this);
-        delete this;
-    }
-
-    void SetModuleFileName(const std::string& path) override { moduleFileName = path; }
-    bool InitializeFromHost(const Variant& params) override {
-        initParams.push_back(params);
-        return initAnswer;
-    }
-    void UpdateButtons() override {
-        trace.push_back("UpdateButtons:" + std::to_string(actionRights));
-    }
-    std::string VersionText() const override { return versionText; }
-    uint16_t ActionRights() const override { return actionRights; }
-    void SetActionRights(uint16_t r) override { actionRights = r; }
-    uint8_t OpenMode() const override { return openMode; }
-    void SetOpenMode(uint8_t m) override {
-        trace.push_back("SetOpenMode");
-        openMode = m;
-    }
-    Variant HostKeys() const override { return hostKeys; }
-    void SetHostKeys(const Variant& k) override { hostKeys = k; }
-    std::string StartCondition() const override { return startCondition; }
-    void SetStartCondition(const std::string& t) override { startCondition = t; }
-    Variant StartParam() const override { return startParam; }
-    void SetStartParam(const Variant& v) override { startParam = v; }
-    int32_t ResultCode() const override { return resultCode; }
-    Variant ResultValue() const override { return resultValue; }
-    plat::TNotifyEvent& OnShowEvent() override { return onShow; }
-    plat::TNotifyEvent& OnHideEvent() override { return onHide; }
-    plat::TNotifyEvent& OnDestroyEvent() override { return onDestroy; }
-    TCloseEvent& OnCloseEvent() override { return onClose; }
-
-    int ProductID() const override { return productID; }
-    uint64_t RightsSet() const override { return rightsSet; }
-    uint8_t LookupStage() const override { return lookupStage; }
-    void SetLookupParams(const Variant& r) override { lookupParams = r; }
-    Variant LookupResult() const override { return lookupResult; }
-    std::string GetUICodePage() const override { return uiCodePage; }
-    std::string GetSystemCodePage() const override { return systemCodePage; }
-    int GetDisplayMode() const override { return displayMode; }
-    Variant ConvertByDisplayMode(const Variant& v) override {
-        return Variant("[" + plat::VarToStr(v) + "]");
-    }
-    int ShowMessageBox(const std::string& text, TMsgDlgType, const TMsgDlgButtons&) override {
-        messageBoxes.push_back(text);
-        return modal::Ok;
-    }
-    int RunMessageDialog(const TMessageDialogSpec& dialog) override {
-        dialogs.push_back(dialog);
-        if (answers.empty()) return modal::Ok;
-        int a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    void AfterMessage() override { ++afterMessages; }
-    void Beep() override { ++beeps; }
 
     // Own handlers a form chain would bind, for the chaining tests.
     void FormShow(plat::TObject*) { trace.push_back("own OnShow"); }
     void FormClose(plat::TObject*, TCloseAction&) { trace.push_back("own OnClose"); }
     void FormDestroy(plat::TObject*) { trace.push_back("own OnDestroy"); }
 
-    TBrokers* broker;
-    bool visible = false;
-    THandle handle = 4711;
-    std::string caption = "委外进货单[demo]";
-    std::string moduleFileName;
-    std::vector<Variant> initParams;
-    bool initAnswer = true;
-    std::string versionText = "900214";
-    uint16_t actionRights = 0x01FF;
-    uint8_t openMode = 0;
-    Variant hostKeys;
-    std::string startCondition;
-    Variant startParam;
-    int32_t resultCode = 0;
-    Variant resultValue;
-    plat::TNotifyEvent onShow, onHide, onDestroy;
-    TCloseEvent onClose;
-    int productID = 5;
-    uint64_t rightsSet = 0;
-    uint8_t lookupStage = 0;
-    Variant lookupParams;
-    Variant lookupResult;
-    std::string uiCodePage = "936";
-    std::string systemCodePage = "936";
-    int displayMode = 0;
-    std::vector<std::string> messageBoxes;
-    std::vector<TMessageDialogSpec> dialogs;
-    std::deque<int> answers;
-    int afterMessages = 0;
-    int beeps = 0;
-    std::vector<std::string> trace;
     std::function<bool(TTestRadicalForm&)> whileModal;
 };
 

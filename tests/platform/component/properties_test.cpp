@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/component/classes.h"
-#include "platform/component/testing/test_components.h"
+#include "support/component/test_components.h"
 
 using namespace plat;
 using namespace plat::testing;
@@ -224,7 +224,9 @@ TEST(Properties, WideStringVariantFloatAndCharKinds) {
         SetPropValue(&d, c.name, c.value);
         Variant back = GetPropValue(&d, c.name);
         EXPECT_EQ(back.Type(), c.readBack) << c.name;
-        if (!back.IsArray()) EXPECT_TRUE(back == c.value) << c.name;
+        if (!back.IsArray()) {
+            EXPECT_TRUE(back == c.value) << c.name;
+        }
     }
     EXPECT_EQ(d.data.HighBound(), 1);
     EXPECT_EQ(d.ratio, 0.125);

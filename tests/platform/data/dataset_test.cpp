@@ -332,9 +332,10 @@ TEST(Locate, OnAnIndexFindsWhatAScanFinds) {
         ds->First();
         bool found = ds->Locate(c.field, c.key, c.options);
         EXPECT_EQ(found, c.id > 0) << c.order << " " << VarToStr(c.key);
-        if (found)
+        if (found) {
             EXPECT_EQ(ds->FieldByName("ID")->AsInteger(), c.id)
                 << c.order << " " << VarToStr(c.key);
+        }
     }
 }
 

@@ -158,9 +158,9 @@ TEST(Files, ListFilesByPrefixAndExtensionIgnoringCase) {
 TEST(Files, TempFolderEndsWithSeparator) {
     TempDir dir;
     {
-        EnvVar tmp("TMPDIR", dir.path() + "t");  // missing: falls back
+        EnvGuard tmp("TMPDIR", dir.path() + "t");  // missing: falls back
         EXPECT_EQ(TempFolder(), "/tmp/");
     }
-    EnvVar tmp("TMPDIR", dir.path());
+    EnvGuard tmp("TMPDIR", dir.path());
     EXPECT_EQ(TempFolder(), dir.path());
 }

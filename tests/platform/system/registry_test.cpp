@@ -91,11 +91,11 @@ TEST(Registry, AKeyThatCannotBeOpenedDiffersFromAMissingValue) {
 TEST(Registry, FileComesFromTheEnvironmentAndChangesShowOnTheNextOpen) {
     TempDir dir;
     {
-        EnvVar xdg("XDG_CONFIG_HOME", dir / "cfg");
-        EnvVar none("KTRB_REGISTRY", "");
+        EnvGuard xdg("XDG_CONFIG_HOME", dir / "cfg");
+        EnvGuard none("KTRB_REGISTRY", "");
         EXPECT_EQ(RegistryFileName(), dir / "cfg/ktrb52/registry.txt");
     }
-    EnvVar env("KTRB_REGISTRY", dir / "reg.txt");
+    EnvGuard env("KTRB_REGISTRY", dir / "reg.txt");
     WriteFileBytes(dir / "reg.txt", "[Software\\QRV\\Mirelta]\nUseKBIG5=0\n");
     TRegistry reg;
     ASSERT_TRUE(reg.OpenKeyReadOnly("Software\\QRV\\Mirelta"));

@@ -35,11 +35,11 @@ TEST(System, ProgramAndModuleFileNames) {
 
 TEST(System, AnsiCodePageFromTheEnvironment) {
     {
-        EnvVar cp("KTRB_ANSI_CODEPAGE", "950");
+        EnvGuard cp("KTRB_ANSI_CODEPAGE", "950");
         EXPECT_EQ(GetACP(), 950);
     }
     {
-        EnvVar cp("KTRB_ANSI_CODEPAGE", "big5");
+        EnvGuard cp("KTRB_ANSI_CODEPAGE", "big5");
         EXPECT_EQ(GetACP(), 936);
     }
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/system/files.h"
+#include "support/core/EnvGuard.h"
 
 class TempDir {
   public:
@@ -46,25 +47,4 @@ class FileSizeLimit {
     sighandler_t oldHandler_;
 };
 
-// Sets an environment variable for the guard's lifetime.
-class EnvVar {
-  public:
-    EnvVar(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) {
-            had_ = true;
-            old_ = old;
-        }
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~EnvVar() {
-        if (had_)
-            ::setenv(name_, old_.c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-
-  private:
-    const char* name_;
-    bool had_ = false;
-    std::string old_;
-};
+using ktrb::test::EnvGuard;

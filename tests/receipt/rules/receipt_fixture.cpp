@@ -63,9 +63,9 @@ std::shared_ptr<standin::MessageCatalogue> codedCatalogue() {
 
 // ---- form ----
 
-FakeReceiptForm::FakeReceiptForm() : TComponent(nullptr) {
-    broker = new TBrokers(this);
-    for (int i = 0; i <= 12; ++i) lookupTexts.push_back("L" + std::to_string(i));
+FakeReceiptForm::FakeReceiptForm() {
+    caption = "委外进货单";
+    rightsSet = ~0ull;
 }
 
 FakeReceiptForm::~FakeReceiptForm() {
@@ -78,13 +78,10 @@ std::vector<std::string> FakeReceiptForm::codes() const {
     return out;
 }
 
-std::string FakeReceiptForm::LookupTextLine(int index) const {
-    return index >= 0 && index < (int)lookupTexts.size() ? lookupTexts[index] : std::string();
-}
-
-int FakeReceiptForm::ShowMessageBox(const std::string& text, TMsgDlgType, const TMsgDlgButtons&) {
+int FakeReceiptForm::ShowMessageBox(const std::string& text, TMsgDlgType type,
+                                    const TMsgDlgButtons& buttons) {
     messages.push_back({"", "", text});
-    return answer;
+    return ReceiptFormDouble::ShowMessageBox(text, type, buttons);
 }
 
 int FakeReceiptForm::RunMessageDialog(const TMessageDialogSpec& dialog) {
@@ -97,7 +94,7 @@ int FakeReceiptForm::RunMessageDialog(const TMessageDialogSpec& dialog) {
     }
     m.text = bar == std::string::npos ? text : text.substr(bar + 1);
     messages.push_back(m);
-    return answer;
+    return ReceiptFormDouble::RunMessageDialog(dialog);
 }
 
 // ---- host services ----
@@ -153,18 +150,11 @@ ClientInstallation::ClientInstallation() {
               "[Client Components]\nLangType=CHS\n[CodePage]\nUICodePage=936\nDBCodePage=936\n"
               "[Server Information]\nComputerName=127.0.0.1\nServerPort=211\n");
     writeFile(root_ + "registry.txt", "[Software\\QRV\\Mirelta]\nClientPath=" + client + "\n");
-    if (const char* old = std::getenv("KTRB_REGISTRY")) {
-        hadRegistry_ = true;
-        oldRegistry_ = old;
-    }
-    ::setenv("KTRB_REGISTRY", (root_ + "registry.txt").c_str(), 1);
+    registry_.emplace("KTRB_REGISTRY", root_ + "registry.txt");
 }
 
 ClientInstallation::~ClientInstallation() {
-    if (hadRegistry_)
-        ::setenv("KTRB_REGISTRY", oldRegistry_.c_str(), 1);
-    else
-        ::unsetenv("KTRB_REGISTRY");
+    registry_.reset();
     std::error_code ignored;
     std::filesystem::remove_all(root_, ignored);
 }

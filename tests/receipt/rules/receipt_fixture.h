@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -18,6 +19,8 @@
 #include "runtime/Brokers.h"
 #include "runtime/RadicalFormIntf.h"
 #include "standins/host/host_services.h"
+#include "support/core/EnvGuard.h"
+#include "support/receipt/ReceiptFormDouble.h"
 
 namespace standin {
 class AppServer;
@@ -34,126 +37,18 @@ struct ShownMessage {
     std::string text;  // the catalogue's text, formatted
 };
 
-class FakeReceiptForm : public plat::TComponent,
-                        public IRadicalForm,
-                        public IDataModuleOwner,
-                        public IKtrb52Owner {
+// The shared receipt-form double, reading the dialogs' texts as the demo
+// catalogue with its codes writes them.
+class FakeReceiptForm : public ReceiptFormDouble {
   public:
     FakeReceiptForm();
     ~FakeReceiptForm() override;
 
-    TBrokers* broker;
-    TFormMode mode = TFormMode::Browse;
-    int answer = modal::Ok;  // the answer to every message dialog
     std::vector<ShownMessage> messages;
 
-    // receipt side
-    bool validationActive = false, quantityEditActive = false, invoiceKindFromDialog = false;
-    std::string mocParam1 = "N", mocParam2 = "N", qualityParam = "N", supplierAtEdit;
-    std::unique_ptr<plat::TStringList> inspectionKeys;  // null: the form has none
-    std::vector<std::string> lookupTexts;
-    std::map<std::string, std::string> hints, texts;
-    bool inspectionEditReadOnly = false, moneyButton = true, gridLocked = false, queryMenu = true;
-    bool taxKindEnabled = true, taxRateEnabled = true;
-    std::string itemViewSource;
-    std::vector<bool> projectEditLocks;
-    bool autoConfirm = false, printAfterSave = false;
-    std::string f11Fields;
-    std::function<std::string()> assignNumber;   // unset: numbering fails
-    plat::TClientDataSet* serialCopy = nullptr;  // the form's serial copy (not owned)
-
     std::vector<std::string> codes() const;
-
-    // IDataModuleOwner
-    TFormMode FormMode() const override { return mode; }
-    bool ValidateRequiredFields(plat::TDataSet*) override { return true; }
-    void ApplyRecordRights(plat::TDataSet*) override {}
-    Variant ConvertByDisplayMode(const Variant& value) override { return value; }
-    Variant RevertByDisplayMode(const Variant& value) override { return value; }
     int ShowMessageBox(const std::string& text, TMsgDlgType, const TMsgDlgButtons&) override;
-    std::string GetUICodePage() const override { return "936"; }
-
-    // IKtrb52Owner
-    bool ValidationActive() const override { return validationActive; }
-    void SetValidationActive(bool on) override { validationActive = on; }
-    bool QuantityEditActive() const override { return quantityEditActive; }
-    void SetQuantityEditActive(bool on) override { quantityEditActive = on; }
-    bool AmountsFrozen() const override { return false; }
-    bool InvoiceKindFromDialog() const override { return invoiceKindFromDialog; }
-    void SetInvoiceKindFromDialog(bool on) override { invoiceKindFromDialog = on; }
-    std::string MocParam1() const override { return mocParam1; }
-    std::string MocParam2() const override { return mocParam2; }
-    std::string QualityParam() const override { return qualityParam; }
-    std::string SupplierAtEdit() const override { return supplierAtEdit; }
-    void SetSupplierAtEdit(const std::string& s) override { supplierAtEdit = s; }
-    const plat::TStringList* InspectionKeys() const override { return inspectionKeys.get(); }
-    plat::TClientDataSet* SerialDataSet() override { return serialCopy; }
-    std::string LookupTextLine(int index) const override;
-    void SetEditorHint(const std::string& editor, const std::string& text) override {
-        hints[editor] = text;
-    }
-    void SetEditorText(const std::string& editor, const std::string& text) override {
-        texts[editor] = text;
-    }
-    void SetInspectionEditReadOnly(bool on) override { inspectionEditReadOnly = on; }
-    bool MoneyButtonEnabled() const override { return moneyButton; }
-    void SetMoneyButtonEnabled(bool on) override { moneyButton = on; }
-    bool BodyGridLocked() const override { return gridLocked; }
-    void SetBodyGridLocked(bool on) override { gridLocked = on; }
-    void SetQueryMenuEnabled(bool on) override { queryMenu = on; }
-    void SetItemViewSource(const std::string& source) override { itemViewSource = source; }
-    void SetTaxKindEnabled(bool on) override { taxKindEnabled = on; }
-    void SetTaxRateEnabled(bool on) override { taxRateEnabled = on; }
-    void UpdateProjectEditEnabled(bool locked) override { projectEditLocks.push_back(locked); }
-    void SetAutoConfirmAfterSave(bool on) override { autoConfirm = on; }
-    void SetPrintAfterSave(bool on) override { printAfterSave = on; }
-    std::string AssignDocumentNumber() override { return assignNumber ? assignNumber() : "unKnow"; }
-    void SetF11Fields(const std::string& fields) override { f11Fields = fields; }
-
-    // IRadicalForm
-    plat::TComponent* FormComponent() override { return this; }
-    TBrokers* Brokers() override { return broker; }
-    bool FormVisible() const override { return false; }
-    void ShowForm() override {}
-    void HideForm() override {}
-    THandle FormHandle() override { return 0; }
-    std::string FormCaption() const override { return "委外进货单"; }
-    int ShowFormModal() override { return 0; }
-    void FreeForm() override {}
-    void SetModuleFileName(const std::string&) override {}
-    bool InitializeFromHost(const Variant&) override { return true; }
-    void UpdateButtons() override {}
-    std::string VersionText() const override { return "900214"; }
-    uint16_t ActionRights() const override { return 0x1FF; }
-    void SetActionRights(uint16_t) override {}
-    uint8_t OpenMode() const override { return 0; }
-    void SetOpenMode(uint8_t) override {}
-    Variant HostKeys() const override { return {}; }
-    void SetHostKeys(const Variant&) override {}
-    std::string StartCondition() const override { return ""; }
-    void SetStartCondition(const std::string&) override {}
-    Variant StartParam() const override { return {}; }
-    void SetStartParam(const Variant&) override {}
-    int32_t ResultCode() const override { return 0; }
-    Variant ResultValue() const override { return {}; }
-    plat::TNotifyEvent& OnShowEvent() override { return onEvent_; }
-    plat::TNotifyEvent& OnHideEvent() override { return onEvent_; }
-    plat::TNotifyEvent& OnDestroyEvent() override { return onEvent_; }
-    TCloseEvent& OnCloseEvent() override { return onClose_; }
-    int ProductID() const override { return 1; }
-    uint64_t RightsSet() const override { return ~0ull; }
-    uint8_t LookupStage() const override { return 0; }
-    void SetLookupParams(const Variant&) override {}
-    Variant LookupResult() const override { return {}; }
-    std::string GetSystemCodePage() const override { return "936"; }
-    int GetDisplayMode() const override { return 0; }
     int RunMessageDialog(const TMessageDialogSpec& dialog) override;
-    void AfterMessage() override {}
-    void Beep() override {}
-
-  private:
-    plat::TNotifyEvent onEvent_;
-    TCloseEvent onClose_;
 };
 
 // The host's look-ups by table and query number on the demo database, with
@@ -210,8 +105,7 @@ class ClientInstallation {
 
   private:
     std::string root_;
-    std::string oldRegistry_;
-    bool hadRegistry_ = false;
+    std::optional<EnvGuard> registry_;
 };
 
 // The receipt data module on the demo database, owned by a fake form, its

@@ -1,4 +1,4 @@
-#include "platform/component/testing/test_components.h"
+#include "support/component/test_components.h"
 
 #include <cmath>
 

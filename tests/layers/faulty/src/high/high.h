@@ -1,0 +1,3 @@
+// A higher layer using the one below it, as it may.
+#pragma once
+#include "low/low.h"

@@ -1,0 +1,34 @@
+// Sets (or, with no value, removes) an environment variable for the guard's
+// lifetime, and puts back what was there before.
+#pragma once
+#include <stdlib.h>
+
+#include <optional>
+#include <string>
+
+namespace ktrb::test {
+
+class EnvGuard {
+  public:
+    EnvGuard(const char* name, std::optional<std::string> value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        if (value)
+            ::setenv(name, value->c_str(), 1);
+        else
+            ::unsetenv(name);
+    }
+    ~EnvGuard() {
+        if (old_)
+            ::setenv(name_, old_->c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+    EnvGuard(const EnvGuard&) = delete;
+    EnvGuard& operator=(const EnvGuard&) = delete;
+
+  private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+}  // namespace ktrb::test
