@@ -147,6 +147,14 @@ class TdmDouble : public TdmSingle {
 
     void SortBodyByField(const std::string& fieldName);
 
+    // ---- export to a spreadsheet file (ExcelExport.cpp) ----
+    // One row per line of every header, led by the header's key fields; at
+    // most 65535 lines, after a message when there are more.
+    void ExportBodyToExcel(plat::TDataSet* head, plat::TDataSet* body, plat::TComponent* component,
+                           bool withFormat);
+    void ExportBodyToXlsFile(plat::TDataSet* head, plat::TDataSet* body,
+                             plat::TComponent* component);
+
     // ---- events ----
     void cdsBody1AfterOpen(plat::TDataSet* DataSet);
     void cdsBody1AfterEdit(plat::TDataSet* DataSet);

@@ -544,9 +544,50 @@ int TDataSet::RecordCount() const {
 }
 
 int TDataSet::RecNo() const {
+    if (peekSlot_ != kNil) return peekPos_ + 1;
     if (state_ == dsInactive || state_ == dsInsert) return -1;
     int p = curPos();
     return p < 0 ? -1 : p + 1;
+}
+
+int TDataSet::DisplayRowCount() const {
+    if (state_ == dsInactive) return 0;
+    return count() + (state_ == dsInsert ? 1 : 0);
+}
+
+int TDataSet::CursorRow() const {
+    if (state_ == dsInactive) return -1;
+    if (state_ == dsInsert) return insertPos_;
+    return curPos();
+}
+
+bool TDataSet::BeginPeek(int row) const {
+    EndPeek();
+    if (state_ == dsInactive || row < 0) return false;
+    int cur = CursorRow();
+    if (row == cur) return false;
+    int pos = state_ == dsInsert && row > insertPos_ ? row - 1 : row;
+    uint32_t slot = slotAt(pos);
+    if (slot == kNil) return false;
+    peekSlot_ = slot;
+    peekPos_ = pos;
+    return true;
+}
+
+void TDataSet::EndPeek() const {
+    peekSlot_ = kNil;
+    peekPos_ = -1;
+}
+
+TBookmark TDataSet::BookmarkOfRow(int row) const {
+    if (state_ == dsInactive || row < 0) return {};
+    if (state_ == dsInsert) {
+        if (row == insertPos_) return {};
+        if (row > insertPos_) --row;
+    }
+    uint32_t slot = slotAt(row);
+    if (slot == kNil) return {};
+    return {slot, tree_->L(level_).At(slot).gen};
 }
 
 void TDataSet::SetRecNo(int recNo) {
@@ -917,6 +958,7 @@ Variant TDataSet::ReadField(const TField* f) const {
     switch (f->kind_) {
         case TFieldKind::fkData: {
             if (f->column_ < 0) return Variant::Null();
+            if (peekSlot_ != kNil) return tree_->L(level_).Value(peekSlot_, f->column_);
             TDataSetState s = state_ == dsCalcFields ? calcBase_ : state_;
             if (s == dsEdit || s == dsInsert) return edit_->Get(f->column_);
             uint32_t slot = s == dsFilter ? filterSlot_ : CurrentSlot();
@@ -931,7 +973,9 @@ Variant TDataSet::ReadField(const TField* f) const {
     // Lookup values are not kept: OnCalcFields reads them as they are now.
     if (f->kind_ == TFieldKind::fkLookup) return computeLookup(f);
     if (state_ == dsCalcFields) return calc_[f->calcSlot_];
-    uint32_t slot = state_ == dsEdit || state_ == dsInsert ? kNil - 2 : CurrentSlot();
+    uint32_t slot = peekSlot_ != kNil                        ? peekSlot_
+                    : state_ == dsEdit || state_ == dsInsert ? kNil - 2
+                                                             : CurrentSlot();
     uint64_t version = tree_->L(level_).Version();
     if (!calcValid_ || calcSlot_ != slot || (slot != kNil - 2 && calcVersion_ != version)) {
         calcSlot_ = slot;

@@ -135,6 +135,20 @@ class TDataSet : public TComponent {
     void SetRecNo(int recNo);
     int RecordCount() const;
 
+    // ---- rows other than the current one (a grid paints them) ----
+    // Rows a grid shows: the records, plus the one being inserted.
+    int DisplayRowCount() const;
+    // The display row of the cursor (an inserted record at its place); -1 none.
+    int CursorRow() const;
+    // Field reads and RecNo go to display row `row` until EndPeek, without
+    // moving the cursor or raising events; false for the cursor's own row
+    // (read it directly) or a row that does not exist.
+    bool BeginPeek(int row) const;
+    void EndPeek() const;
+    bool Peeking() const { return peekSlot_ != 0xFFFFFFFFu; }
+    // The bookmark of a display row other than an inserted record.
+    TBookmark BookmarkOfRow(int row) const;
+
     TBookmark GetBookmark() const;
     void GotoBookmark(const TBookmark& b);  // raises EDatabaseError "Record not found"
     void FreeBookmark(TBookmark& b) { b = TBookmark{}; }
@@ -387,6 +401,10 @@ class TDataSet : public TComponent {
 
     // reconcile
     TDataSetState valueState_ = dsInactive;
+
+    // row read by a grid while peeking
+    mutable uint32_t peekSlot_ = 0xFFFFFFFFu;
+    mutable int peekPos_ = -1;
 };
 
 // A client dataset owned by owner (the nested dataset a field creates).
