@@ -58,7 +58,8 @@ int TFields::IndexOf(const TField* f) const {
 
 // ---- construction ----
 
-TDataSet::TDataSet(TComponent* owner) : TComponent(owner) {}
+TDataSet::TDataSet(TComponent* owner)
+    : TComponent(owner), edit_(std::make_unique<store::RowEdit>()) {}
 
 TDataSet::~TDataSet() {
     destroyingDataSet_ = true;
@@ -760,7 +761,7 @@ void TDataSet::Edit() {
     masterIntoEdit();
     uint32_t slot = CurrentSlot();
     const store::Level& L = tree_->L(level_);
-    buffer_ = store::row::Decode(L.At(slot).data, L.ColumnCount());
+    edit_->Begin(L.At(slot).data, L.ColumnCount());
     editSlot_ = slot;
     editGen_ = L.At(slot).gen;
     savepoint_ = takeSavepoint();
@@ -783,7 +784,7 @@ void TDataSet::discardEdit() {
     else if (pendingSlot_ != kNil)
         tree_->DropPending(level_, pendingSlot_);
     savepoint_ = 0;
-    buffer_.clear();
+    edit_->Clear();
     pendingSlot_ = kNil;
     modified_ = false;
 }
@@ -823,7 +824,7 @@ void TDataSet::beginEditState(TDataSetState mode) {
         insertPos_ = p;
     }
     pendingSlot_ = tree_->NewPending(level_, parentSlot_, order);
-    buffer_.assign(tree_->L(level_).ColumnCount(), Variant::Null());
+    edit_->Begin(nullptr, tree_->L(level_).ColumnCount());
     modified_ = false;
     calcValid_ = false;
     bof_ = eof_ = false;
@@ -852,7 +853,7 @@ void TDataSet::beginEditState(TDataSetState mode) {
 void TDataSet::validateRequired() {
     for (TField* f : fields_)
         if (f->Required() && f->IsDataField() && f->DataType() != TFieldType::ftDataSet &&
-            buffer_[f->column_].IsEmptyOrNull()) {
+            edit_->Get(f->column_).IsEmptyOrNull()) {
             f->FocusControl();
             Error("Field '" + f->DisplayLabel() + "' must have a value");
         }
@@ -873,7 +874,7 @@ void TDataSet::Post() {
     // Another cursor over the same rows may have removed the record meanwhile.
     if (!inserted && !tree_->L(level_).IsLive({editSlot_, editGen_}))
         Error("Record not found or changed by another user");
-    char* block = store::row::Encode(buffer_);
+    char* block = edit_->Encode();
     uint32_t slot;
     bool changed = true;
     if (inserted) {
@@ -886,7 +887,7 @@ void TDataSet::Post() {
     }
     tree_->ReleaseSavepoint(savepoint_);
     savepoint_ = 0;
-    buffer_.clear();
+    edit_->Clear();
     modified_ = false;
     if (changed) masterTouched();
     state_ = dsBrowse;
@@ -959,7 +960,7 @@ Variant TDataSet::ReadField(const TField* f) const {
             if (f->column_ < 0) return Variant::Null();
             if (peekSlot_ != kNil) return tree_->L(level_).Value(peekSlot_, f->column_);
             TDataSetState s = state_ == dsCalcFields ? calcBase_ : state_;
-            if (s == dsEdit || s == dsInsert) return buffer_[f->column_];
+            if (s == dsEdit || s == dsInsert) return edit_->Get(f->column_);
             uint32_t slot = s == dsFilter ? filterSlot_ : CurrentSlot();
             if (slot == kNil) return Variant::Null();
             return tree_->L(level_).Value(slot, f->column_);
@@ -1069,15 +1070,14 @@ void TDataSet::WriteField(TField* f, const Variant& stored) {
         return;
     }
     if (f->column_ < 0) Error("Field '" + f->FieldName() + "' is not bound");
-    Variant& slot = buffer_[f->column_];
-    Variant old = slot;
-    slot = stored;
+    Variant old = edit_->Get(f->column_);
+    edit_->Set(f->column_, stored);
     if (f->OnValidate) {
         try {
             f->OnValidate(f);
         } catch (...) {
-            if ((state_ == dsEdit || state_ == dsInsert) && f->column_ < (int)buffer_.size())
-                buffer_[f->column_] = old;
+            if ((state_ == dsEdit || state_ == dsInsert) && f->column_ < edit_->Columns())
+                edit_->Set(f->column_, old);
             throw;
         }
         if (state_ != dsEdit && state_ != dsInsert) return;

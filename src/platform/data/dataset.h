@@ -39,6 +39,7 @@ namespace plat {
 namespace store {
 class DataTree;
 class OrderTree;
+class RowEdit;
 }  // namespace store
 namespace filter {
 class Expression;
@@ -366,7 +367,7 @@ class TDataSet : public TComponent {
     uint32_t parentSlot_ = 0xFFFFFFFFu;
 
     // edit buffer
-    std::vector<Variant> buffer_;
+    std::unique_ptr<store::RowEdit> edit_;
     uint32_t pendingSlot_ = 0xFFFFFFFFu;
     uint32_t editSlot_ = 0xFFFFFFFFu, editGen_ = 0;  // the record in edit
     int insertPos_ = -1;

@@ -69,6 +69,21 @@ char* Make(std::string_view values, int columns, Arena* arena) {
     return block;
 }
 
+char* Assemble(std::string_view values, int columns, const uint32_t* checkpointsOf) {
+    if (columns < 0 || (uint32_t)columns >= kInArena || values.size() > UINT32_MAX)
+        codec::Reader::Fail();
+    const int ncp = checkpoints(columns);
+    const size_t head = sizeof(Header) + sizeof(uint32_t) * ncp;
+    char* block = static_cast<char*>(std::malloc(head + values.size()));
+    if (!block) throw std::bad_alloc();
+    auto* h = reinterpret_cast<Header*>(block);
+    h->bytes = (uint32_t)values.size();
+    h->columns = (uint32_t)columns;
+    if (ncp > 0) std::memcpy(block + sizeof(Header), checkpointsOf, sizeof(uint32_t) * ncp);
+    std::memcpy(block + head, values.data(), values.size());
+    return block;
+}
+
 char* Encode(const std::vector<Variant>& values) {
     std::string bytes;
     bytes.reserve(values.size() * 4);
@@ -167,7 +182,94 @@ std::vector<Variant> Decode(const char* block, int columns) {
     return out;
 }
 
+void ColumnStarts::Reset(int columns) {
+    columns_ = columns;
+    starts_.resize((size_t)columns + 1);
+    known_.assign(columns > 0 ? GroupOf(columns - 1) + 1 : 0, 0);
+}
+
+std::pair<uint32_t, uint32_t> ColumnStarts::Of(const char* block, int col) {
+    const uint32_t group = GroupOf(col);
+    if (!known_[group]) {
+        uint32_t end = 0;
+        GroupStarts(block, group, &starts_[(size_t)group * kStride], end);
+        // The next group's first start is where this one ends.
+        starts_[std::min<size_t>((size_t)(group + 1) * kStride, (size_t)columns_)] = end;
+        known_[group] = 1;
+    }
+    return {starts_[col], starts_[col + 1]};
+}
+
 }  // namespace row
+
+// ---- rows in edit ----
+
+void RowEdit::Begin(const char* block, int columns) {
+    columns_ = columns;
+    if (block)
+        base_.assign(block, row::Bytes(block));
+    else
+        base_.clear();
+    values_.clear();
+    where_.assign(columns, -1);
+    groupWrites_.assign(columns > 0 ? row::GroupOf(columns - 1) + 1 : 0, 0);
+    starts_.Reset(columns);
+}
+
+void RowEdit::Clear() {
+    Begin(nullptr, 0);
+}
+
+Variant RowEdit::Get(int col) const {
+    if (col < 0 || col >= columns_) throw EListError("Column out of range");
+    if (written(col)) return values_[where_[col]];
+    if (base_.empty()) return Variant::Null();
+    const auto [begin, end] = starts_.Of(base_.data(), col);
+    return row::ValueAt(base_.data(), begin, end);
+}
+
+void RowEdit::Set(int col, const Variant& value) {
+    if (col < 0 || col >= columns_) throw EListError("Column out of range");
+    if (written(col)) {
+        values_[where_[col]] = value;
+        return;
+    }
+    where_[col] = (int)values_.size();
+    values_.push_back(value);
+    ++groupWrites_[row::GroupOf(col)];
+}
+
+char* RowEdit::Encode() const {
+    const char* base = base_.empty() ? nullptr : base_.data();
+    const char* baseValues = base ? row::valuesStart(base) : nullptr;
+    const uint32_t baseBytes = base ? reinterpret_cast<const row::Header*>(base)->bytes : 0;
+    const int groups = (int)groupWrites_.size();
+    std::string bytes;
+    bytes.reserve(baseBytes + 16 * values_.size() + (size_t)columns_);
+    std::vector<uint32_t> checkpoints(row::checkpoints(columns_));
+    for (int g = 0; g < groups; ++g) {
+        if (g > 0) checkpoints[g - 1] = (uint32_t)bytes.size();
+        if (base && groupWrites_[g] == 0) {
+            const uint32_t begin = g > 0 ? row::cps(base)[g - 1] : 0;
+            const uint32_t end = g + 1 < groups ? row::cps(base)[g] : baseBytes;
+            bytes.append(baseValues + begin, end - begin);
+            continue;
+        }
+        const int last = std::min(columns_, (g + 1) * row::kGroupColumns);
+        for (int c = g * row::kGroupColumns; c < last; ++c) {
+            if (written(c)) {
+                codec::PutValue(bytes, values_[where_[c]]);
+            } else if (base) {
+                const auto [begin, end] = starts_.Of(base, c);
+                bytes.append(baseValues + begin, end - begin);
+            } else {
+                bytes.push_back((char)codec::tNull);
+            }
+        }
+        if (bytes.size() > UINT32_MAX) codec::Reader::Fail();
+    }
+    return row::Assemble(bytes, columns_, checkpoints.data());
+}
 
 // ---- arena ----
 
@@ -295,19 +397,10 @@ Variant Level::Value(uint32_t slot, int col) const {
         read_.slot = slot;
         read_.version = version_;
         read_.data = d;
-        read_.starts.resize((size_t)ColumnCount() + 1);
-        read_.known.assign(row::GroupOf(ColumnCount() - 1) + 1, 0);
+        read_.starts.Reset(ColumnCount());
     }
-    const uint32_t group = row::GroupOf(col);
-    if (!read_.known[group]) {
-        uint32_t end = 0;
-        row::GroupStarts(d, group, &read_.starts[(size_t)group * row::kGroupColumns], end);
-        const size_t next =
-            std::min<size_t>((size_t)(group + 1) * row::kGroupColumns, (size_t)ColumnCount());
-        read_.starts[next] = end;  // the next group's first start is its checkpoint
-        read_.known[group] = 1;
-    }
-    return row::ValueAt(d, read_.starts[col], read_.starts[col + 1]);
+    const auto [begin, end] = read_.starts.Of(d, col);
+    return row::ValueAt(d, begin, end);
 }
 
 int Level::cmpNatural(uint32_t a, uint32_t b) const {

@@ -50,6 +50,9 @@ constexpr int kGroupColumns = 16;
 // In the arena when given (Free then leaves it there).
 char* Make(std::string_view valueBytes, int columns, Arena* arena = nullptr);
 char* Encode(const std::vector<Variant>& values);
+// From values already encoded and the start of every group but the first,
+// taken as they are.
+char* Assemble(std::string_view valueBytes, int columns, const uint32_t* checkpoints);
 char* Copy(const char* block);
 void Free(char* block);
 std::string_view Values(const char* block);
@@ -66,7 +69,48 @@ void GroupStarts(const char* block, uint32_t group, uint32_t* starts, uint32_t& 
 Variant ValueAt(const char* block, uint32_t begin, uint32_t end);
 std::vector<Variant> Decode(const char* block, int columns);
 size_t Bytes(const char* block);
+
+// Where the columns of one block start, found a group at a time as columns
+// are asked for: a value read then costs the same wherever it stands.
+class ColumnStarts {
+  public:
+    void Reset(int columns);
+    // [begin, end) of the column's bytes within the block's values.
+    std::pair<uint32_t, uint32_t> Of(const char* block, int col);
+
+  private:
+    int columns_ = 0;
+    std::vector<uint32_t> starts_;  // per column, then the values' end
+    std::vector<uint8_t> known_;    // per group
+};
 }  // namespace row
+
+// The values of a row in edit: the row's block as the edit began, and the
+// values written since. The new block copies every group of 16 columns that
+// holds no change as it stands and encodes only the changed groups again,
+// so that an edit of a few fields costs the same however wide the row is.
+class RowEdit {
+  public:
+    // From the row's block (copied: the row may change meanwhile); a row
+    // without a block, or a new one, starts with every value Null.
+    void Begin(const char* block, int columns);
+    void Clear();
+    int Columns() const { return columns_; }
+    Variant Get(int col) const;
+    void Set(int col, const Variant& value);
+    // A block of the values as they now stand.
+    char* Encode() const;
+
+  private:
+    bool written(int col) const { return where_[col] >= 0; }
+    std::string base_;  // the block as the edit began; empty for a new row
+    int columns_ = 0;
+    std::vector<Variant> values_;  // the written values, in order of first write
+    std::vector<int> where_;       // per column: its place in values_, or -1
+    std::vector<int> writtenCols_;
+    std::vector<uint16_t> groupWrites_;  // per group: columns written
+    mutable row::ColumnStarts starts_;
+};
 
 enum class SlotState : uint8_t { Free, Pending, Live, Deleted };
 
@@ -167,14 +211,12 @@ class Level {
     std::vector<OrderTree*> indexes_;
     std::vector<std::unique_ptr<RunningSums>> sums_;
     uint64_t version_;
-    // Column offsets of the row read last, group by group as they are asked
-    // for: a field read then costs the same wherever the field stands.
+    // Column offsets of the row read last.
     struct ReadRow {
         uint32_t slot = kNil;
         uint64_t version = 0;
         const char* data = nullptr;
-        std::vector<uint32_t> starts;  // per column, then the values' end
-        std::vector<uint8_t> known;    // per group
+        row::ColumnStarts starts;
     };
     mutable ReadRow read_;
     void rowOut(const Slot& s) {

@@ -241,6 +241,13 @@ class TdmKtrb52 : public TdmDouble {
     void deriveRejectedPackages(bool fixedWeightOnly);
     // The decimals of an amount field in a currency.
     int amountDecimals(const std::string& field, const std::string& currency);
+    // The fields and terms of the amount rules; kept while every line is
+    // recalculated, so that each line does not look them up again.
+    struct TLineAmounts;
+    TLineAmounts* lineAmounts_ = nullptr;
+    template <class F>
+    void withLineAmounts(F&& rule);
+    void calcLineAmounts(TLineAmounts& terms);
     // Valuation and stock quantity from the accepted quantity.
     void deriveValuationAndStock(bool stockRequired, bool valuationRequired);
     void packagingQuantityValidate(plat::TField* field, const char* quantity);

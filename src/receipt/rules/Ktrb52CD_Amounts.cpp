@@ -2,6 +2,10 @@
 // deduction follow each other, and the line amount is split into untaxed
 // amount and tax in the document's and in the local currency. Two flags of
 // the module stop the price and the amount from turning each other round.
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "dataframe/knlRadical.h"
 #include "platform/core/variant.h"
 #include "receipt/rules/Ktrb52CD.h"
@@ -45,19 +49,65 @@ void TdmKtrb52::cdsBody1TI026Validate(TField*) {
     CalcLineAmounts();
 }
 
+// The line fields and header terms the amount rules read: looked up once per
+// rule, or once for every line while all lines are recalculated.
+struct TdmKtrb52::TLineAmounts {
+    explicit TLineAmounts(const TdmKtrb52& dm)
+        : quantity(dm.LineField("TI020")),
+          price(dm.LineField("TI024")),
+          amount(dm.LineField("TI025")),
+          deduction(dm.LineField("TI026")),
+          untaxed(dm.LineField("TI044")),
+          tax(dm.LineField("TI045")),
+          localUntaxed(dm.LineField("TI046")),
+          localTax(dm.LineField("TI047")),
+          currency(dm.headText("TH007")),
+          local(dm.sysParam("SYS003")),
+          taxKind(dm.headText("TH015")) {}
+    TField *quantity, *price, *amount, *deduction, *untaxed, *tax, *localUntaxed, *localTax;
+    std::string currency, local, taxKind;
+    // Read when a rule first needs them.
+    std::optional<double> exchangeRate;
+    struct TSplit {
+        // The split's arguments; the line's own are set for each line.
+        Variant args;
+        int low = 0;
+        bool byRate = false;
+    };
+    std::optional<TSplit> split;
+
+    bool taxIncluded() const { return taxKind == kTaxIncluded; }
+    bool localCurrency() const { return currency == local; }
+    double net() const { return amount->AsFloat() - deduction->AsFloat(); }
+};
+
+// The terms of the rule or recalculation under way; else looked up, and kept
+// for the rules this one sets off.
+template <class F>
+void TdmKtrb52::withLineAmounts(F&& rule) {
+    if (lineAmounts_) return rule(*lineAmounts_);
+    TLineAmounts terms(*this);
+    lineAmounts_ = &terms;
+    TFinally forget([&] { lineAmounts_ = nullptr; });
+    rule(terms);
+}
+
 void TdmKtrb52::cdsBody1TI045Validate(TField* Sender) {
-    if (headText("TH015") == kTaxIncluded)
-        writeLineNumber("TI044", (lineValue("TI025") - lineValue("TI026")) - Sender->AsFloat());
-    if (headText("TH007") == sysParam("SYS003")) {
-        writeLineNumber("TI046", lineValue("TI044"));
-        writeLineNumber("TI047", Sender->AsFloat());
-    }
+    withLineAmounts([&](TLineAmounts& a) {
+        if (a.taxIncluded()) SetFieldText(a.untaxed, NumberText(a.net() - Sender->AsFloat()));
+        if (a.localCurrency()) {
+            SetFieldText(a.localUntaxed, NumberText(a.untaxed->AsFloat()));
+            SetFieldText(a.localTax, NumberText(Sender->AsFloat()));
+        }
+    });
 }
 
 void TdmKtrb52::cdsBody1TI047Validate(TField* Sender) {
-    if (headText("TH015") != kTaxIncluded) return;
-    writeLineNumber("TI046", (lineValue("TI025") - lineValue("TI026")) * headValue("TH008") -
-                                 Sender->AsFloat());
+    withLineAmounts([&](TLineAmounts& a) {
+        if (!a.taxIncluded()) return;
+        if (!a.exchangeRate) a.exchangeRate = headValue("TH008");
+        SetFieldText(a.localUntaxed, NumberText(a.net() * *a.exchangeRate - Sender->AsFloat()));
+    });
 }
 
 int TdmKtrb52::amountDecimals(const std::string& field, const std::string& currency) {
@@ -70,30 +120,42 @@ int TdmKtrb52::amountDecimals(const std::string& field, const std::string& curre
 
 void TdmKtrb52::CalcLineAmounts() {
     if (ReceiptForm().AmountsFrozen()) return;
-    const std::string currency = headText("TH007"), local = sysParam("SYS003"),
-                      taxKind = headText("TH015");
-    std::vector<Variant> args = {Variant(currency),
-                                 Variant(local),
-                                 Variant(HeadField("TH030")->AsString()),
-                                 Variant(taxKind),
-                                 Variant(HeadField("TH008")->AsString()),
-                                 Variant(amountDecimals("TH018", currency)),
-                                 Variant(amountDecimals("TI027", local)),
-                                 Variant(lineValue("TI025") - lineValue("TI026"))};
+    withLineAmounts([&](TLineAmounts& a) { calcLineAmounts(a); });
+}
+
+void TdmKtrb52::calcLineAmounts(TLineAmounts& a) {
+    if (!a.split) {
+        TLineAmounts::TSplit split;
+        split.byRate = taxByRateInvoice(headText("TH012")) && a.taxIncluded();
+        std::vector<Variant> args = {Variant(a.currency),
+                                     Variant(a.local),
+                                     Variant(HeadField("TH030")->AsString()),
+                                     Variant(a.taxKind),
+                                     Variant(HeadField("TH008")->AsString()),
+                                     Variant(amountDecimals("TH018", a.currency)),
+                                     Variant(amountDecimals("TI027", a.local))};
+        // The line amount; for the split by amounts also quantity and price.
+        args.resize(split.byRate ? 8 : 10);
+        split.args = Variant::ArrayOf(std::move(args));
+        split.low = split.args.LowBound(1);
+        a.split = std::move(split);
+    }
+    TLineAmounts::TSplit& s = *a.split;
+    s.args[s.low + 7] = Variant(a.net());
     Variant split;
-    if (taxByRateInvoice(headText("TH012")) && taxKind == kTaxIncluded) {
-        split = SplitTaxByRate(Variant::ArrayOf(args));
+    if (s.byRate) {
+        split = SplitTaxByRate(s.args);
     } else {
-        args.push_back(Variant(lineValue("TI020")));
-        args.push_back(Variant(lineValue("TI024")));
-        split = SplitTaxAmounts(Variant::ArrayOf(args));
+        s.args[s.low + 8] = Variant(a.quantity->AsFloat());
+        s.args[s.low + 9] = Variant(a.price->AsFloat());
+        split = SplitTaxAmounts(s.args);
     }
     const int low = split.LowBound(1);
-    writeLine("TI044", plat::VarToStr(split[low]));
-    writeLine("TI045", plat::VarToStr(split[low + 1]));
-    if (currency != local) {
-        writeLine("TI047", plat::VarToStr(split[low + 3]));
-        writeLine("TI046", plat::VarToStr(split[low + 2]));
+    SetFieldText(a.untaxed, plat::VarToStr(split[low]));
+    SetFieldText(a.tax, plat::VarToStr(split[low + 1]));
+    if (!a.localCurrency()) {
+        SetFieldText(a.localTax, plat::VarToStr(split[low + 3]));
+        SetFieldText(a.localUntaxed, plat::VarToStr(split[low + 2]));
     }
 }
 
@@ -104,19 +166,29 @@ void TdmKtrb52::RecalcAllLineAmounts() {
     }
     if (!cdsBody1->Active()) return;
     if (editing(cdsBody1)) cdsBody1->Post();
-    // The totals again once the controls are back: the store's sums give
-    // the same figures as the recount just made, without a second walk.
+    // The totals once the lines are walked and again once the controls are
+    // back, both from the sums the line store keeps: the same figures as a
+    // recount, without walking the lines again.
     TFinally done([&] {
         CalcHeadTotalsAfterLineChange();
         cdsMain->Edit();
     });
     // No scroll or post rule runs while the lines are walked.
     TRowWalk walk(cdsBody1, TRowWalk::Events::DataSetAndSource, dsBody1);
-    walk.beforeEnable = [&] { CalcHeadTotals(); };
+    walk.beforeEnable = [&] { CalcHeadTotalsAfterLineChange(); };
+    // The header, the system and the amount fields are read for the first
+    // line and kept for the others: nothing the lines' rules write changes them.
+    const bool frozen = ReceiptForm().AmountsFrozen();
+    std::optional<TLineAmounts> terms;
+    TLineAmounts* const outer = lineAmounts_;
+    TFinally restore([&] { lineAmounts_ = outer; });
     cdsBody1->First();
     while (!cdsBody1->Eof()) {
         cdsBody1->Edit();
-        CalcLineAmounts();
+        if (!frozen) {
+            if (!terms) lineAmounts_ = &terms.emplace(*this);
+            calcLineAmounts(*terms);
+        }
         cdsBody1->Post();
         cdsBody1->Next();
     }
