@@ -42,9 +42,10 @@ struct StringGridShown {
 };
 
 StringGridShown& Big(int rows) {
-    static std::map<int, std::unique_ptr<StringGridShown>> cache;
+    // Kept to the end of the program: forms outlive no application.
+    static std::map<int, StringGridShown*> cache;
     auto& g = cache[rows];
-    if (!g) g = std::make_unique<StringGridShown>(rows);
+    if (!g) g = new StringGridShown(rows);
     return *g;
 }
 
