@@ -197,6 +197,10 @@ TEST(AlignGrid, RowsAndColumnsCarryTheirSettings) {
     g->MoveColumn(1, 4);
     EXPECT_EQ(g->Cells(4, 4), "2,2");
     EXPECT_EQ(g->CellProperties(4, 4)->Align, TMyAlign::alRight);
+    g->MoveRow(4, 1);  // a row moved past rows only some columns store
+    EXPECT_EQ(g->Cells(4, 1), "2,2");
+    EXPECT_EQ(g->CellProperties(4, 1)->Align, TMyAlign::alRight);
+    g->MoveRow(1, 4);
     g->RemoveRow(1);
     EXPECT_EQ(g->RowCount(), 4);
     EXPECT_EQ(g->Cells(4, 3), "2,2");
@@ -367,6 +371,7 @@ TEST(AlignGrid, PaintingMasksAmpersandsAndSelection) {
     EXPECT_NE(std::find(t.begin(), t.end(), "A&B"), t.end());
     EXPECT_EQ(std::find(t.begin(), t.end(), "()"), t.end());
     for (const CanvasOp& op : c.Ops())
-        if (op.Kind == CanvasOpKind::FillRect && op.Rect == g->CellRect(1, 1))
+        if (op.Kind == CanvasOpKind::FillRect && op.Rect == g->CellRect(1, 1)) {
             EXPECT_NE(op.Brush.Color, g->SelectedCellColor());
+        }
 }

@@ -113,8 +113,9 @@ TEST(StripedGrid, BlankRowsContinueTheAlternation) {
     f.grid->SetGrawGridInBlank(false);
     ops = f.paint();
     for (const CanvasOp& op : ops)
-        if (op.Kind == CanvasOpKind::FillRect && op.Rect.Top > top)
+        if (op.Kind == CanvasOpKind::FillRect && op.Rect.Top > top) {
             EXPECT_NE(op.Brush.Color, kEven);
+        }
 }
 
 TEST(StripedGrid, CheckBoxCellsUseTheModulePictures) {
@@ -232,6 +233,10 @@ TEST(DigitBoxes, FieldListAndPerFieldDecimals) {
     TRecordingCanvas c;
     s.PaintCurrencyCell(c, {0, 0, 200, 20}, "price", 1.5, 1, false);
     EXPECT_EQ(texts(c.Ops()), (std::vector<std::string>{"1", "5", "0", "0", "0"}));
+    c.Clear();
+    s.SetCurrencyNames("PRICE=99");  // a count no cell can hold: the default
+    s.PaintCurrencyCell(c, {0, 0, 200, 20}, "PRICE", 1.5, 1, false);
+    EXPECT_EQ(texts(c.Ops()), (std::vector<std::string>{"1", "5", "0"}));
     c.Clear();
     s.PaintCurrencyCell(c, {0, 0, 200, 20}, "OTHER", 1.5, 1, false);
     EXPECT_TRUE(c.Ops().empty());
