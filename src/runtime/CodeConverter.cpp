@@ -506,20 +506,23 @@ void TCodeConverter::convertComponent(plat::TComponent* c, int mode, bool includ
                     };
                     for (int col = 0; col < grid->ColCount(); ++col) {
                         for (int row = 0; row < grid->RowCount(); ++row) {
-                            grid->SetCellValue(col, row,
-                                               convertText(mode, grid->GetCellValue(col, row)));
-                            grid->SetHintCell(col, row,
-                                              convertText(mode, grid->GetHintCell(col, row)));
-                            SetFontCharset(mode, grid->GetFontCell(col, row));
+                            // Write back only what changed, so a check-box
+                            // cell's read value never lands in its text.
+                            std::string text = grid->GetCellValue(col, row);
+                            std::string converted = convertText(mode, text);
+                            if (converted != text) grid->SetCellValue(col, row, converted);
+                            if (const std::string* hint = grid->FindHintCell(col, row))
+                                grid->SetHintCell(col, row, convertText(mode, *hint));
+                            SetFontCharset(mode, grid->FindFontCell(col, row));
                             convertItems(grid->ControlItemsCell(col, row));
                         }
-                        SetFontCharset(mode, grid->GetFontCol(col));
-                        SetFontCharset(mode, grid->GetFontFixedCol(col));
+                        SetFontCharset(mode, grid->FindFontCol(col));
+                        SetFontCharset(mode, grid->FindFontFixedCol(col));
                         convertItems(grid->ControlItemsCol(col));
                     }
                     for (int row = 0; row < grid->RowCount(); ++row) {
-                        SetFontCharset(mode, grid->GetFontRow(row));
-                        SetFontCharset(mode, grid->GetFontFixedRow(row));
+                        SetFontCharset(mode, grid->FindFontRow(row));
+                        SetFontCharset(mode, grid->FindFontFixedRow(row));
                         convertItems(grid->ControlItemsRow(row));
                     }
                 } else if (auto* cells = dynamic_cast<IStringGridCells*>(c)) {

@@ -72,13 +72,15 @@ class IAlignGridTexts {
     virtual int RowCount() const = 0;
     virtual std::string GetCellValue(int col, int row) const = 0;
     virtual void SetCellValue(int col, int row, const std::string& text) = 0;
-    virtual std::string GetHintCell(int col, int row) const = 0;
+    // The walk reads through these and makes nothing: a level without a hint
+    // or a font of its own answers null.
+    virtual const std::string* FindHintCell(int col, int row) const = 0;
     virtual void SetHintCell(int col, int row, const std::string& text) = 0;
-    virtual plat::TObject* GetFontCell(int col, int row) = 0;
-    virtual plat::TObject* GetFontCol(int col) = 0;
-    virtual plat::TObject* GetFontFixedCol(int col) = 0;
-    virtual plat::TObject* GetFontRow(int row) = 0;
-    virtual plat::TObject* GetFontFixedRow(int row) = 0;
+    virtual plat::TObject* FindFontCell(int col, int row) = 0;
+    virtual plat::TObject* FindFontCol(int col) = 0;
+    virtual plat::TObject* FindFontFixedCol(int col) = 0;
+    virtual plat::TObject* FindFontRow(int row) = 0;
+    virtual plat::TObject* FindFontFixedRow(int row) = 0;
     // The items of the level's in-cell editor; null when it has none.
     virtual plat::TStringList* ControlItemsCell(int col, int row) = 0;
     virtual plat::TStringList* ControlItemsCol(int col) = 0;

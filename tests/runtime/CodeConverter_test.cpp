@@ -232,14 +232,18 @@ TEST_F(FormConversionTest, AlignGridCellsHintsFontsAndEditorItems) {
     g->SetCell(0, 1, "资料");
     g->SetHintCell(1, 0, "单头");
     g->editorItems["col 1 -1"].Add("数量");
+    g->MakeFont("cell", 1, 1);
+    g->MakeFont("fixedrow", -1, 1);
     TCodeConverter cv;
     cv.ConvertForm(&form, "", true);
     EXPECT_EQ(g->Cell(0, 1), "資料");
     EXPECT_EQ(g->GetHintCell(1, 0), "單頭");
     EXPECT_EQ(g->editorItems["col 1 -1"][0], "數量");
-    ASSERT_TRUE(g->fonts.count("cell 1 1"));
     EXPECT_EQ(g->fonts["cell 1 1"]->Charset, kBig5Charset);
     EXPECT_EQ(g->fonts["fixedrow -1 1"]->Charset, kBig5Charset);
+    // The walk makes no font and no hint where the grid had none.
+    EXPECT_EQ(g->fonts.size(), 2u);
+    EXPECT_EQ(g->hints.size(), 1u);
 }
 
 TEST_F(FormConversionTest, NameListMatchesWholeNames) {

@@ -11,14 +11,29 @@ TTestAlignGrid::~TTestAlignGrid() {
     for (auto& [key, font] : fonts) delete font;
 }
 
-std::string TTestAlignGrid::GetHintCell(int col, int row) const {
+const std::string* TTestAlignGrid::FindHintCell(int col, int row) const {
     auto it = hints.find({col, row});
-    return it == hints.end() ? Hint : it->second;
+    return it == hints.end() ? nullptr : &it->second;
 }
 
+std::string TTestAlignGrid::GetHintCell(int col, int row) const {
+    const std::string* h = FindHintCell(col, row);
+    return h ? *h : Hint;
+}
+
+namespace {
+std::string levelKey(const char* level, int col, int row) {
+    return std::string(level) + " " + std::to_string(col) + " " + std::to_string(row);
+}
+}  // namespace
+
 TTestFont* TTestAlignGrid::font(const char* level, int col, int row) {
-    std::string key = std::string(level) + " " + std::to_string(col) + " " + std::to_string(row);
-    TTestFont*& f = fonts[key];
+    auto it = fonts.find(levelKey(level, col, row));
+    return it == fonts.end() ? nullptr : it->second;
+}
+
+TTestFont* TTestAlignGrid::MakeFont(const char* level, int col, int row) {
+    TTestFont*& f = fonts[levelKey(level, col, row)];
     if (!f) {
         f = new TTestFont;
         f->Assign(&Font);

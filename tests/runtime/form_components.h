@@ -95,7 +95,7 @@ class TTestCellGrid : public TTestStringGrid, public IStringGridCells {
     }
 };
 
-// "TStringAlignGrid": cells, per-cell hints, fonts made on first use, and
+// "TStringAlignGrid": cells, per-cell hints, fonts of the levels that have one, and
 // in-cell editor items.
 class TTestAlignGrid : public TTestStringGrid, public IAlignGridTexts {
     PLAT_CLASS_NAMED("TStringAlignGrid", TTestStringGrid)
@@ -108,15 +108,18 @@ class TTestAlignGrid : public TTestStringGrid, public IAlignGridTexts {
     void SetCellValue(int col, int row, const std::string& text) override {
         SetCell(col, row, text);
     }
-    std::string GetHintCell(int col, int row) const override;
+    const std::string* FindHintCell(int col, int row) const override;
+    std::string GetHintCell(int col, int row) const;
     void SetHintCell(int col, int row, const std::string& text) override {
         hints[{col, row}] = text;
     }
-    plat::TObject* GetFontCell(int col, int row) override { return font("cell", col, row); }
-    plat::TObject* GetFontCol(int col) override { return font("col", col, -1); }
-    plat::TObject* GetFontFixedCol(int col) override { return font("fixedcol", col, -1); }
-    plat::TObject* GetFontRow(int row) override { return font("row", -1, row); }
-    plat::TObject* GetFontFixedRow(int row) override { return font("fixedrow", -1, row); }
+    plat::TObject* FindFontCell(int col, int row) override { return font("cell", col, row); }
+    plat::TObject* FindFontCol(int col) override { return font("col", col, -1); }
+    plat::TObject* FindFontFixedCol(int col) override { return font("fixedcol", col, -1); }
+    plat::TObject* FindFontRow(int row) override { return font("row", -1, row); }
+    plat::TObject* FindFontFixedRow(int row) override { return font("fixedrow", -1, row); }
+    // Gives the level its own font, as the grid does on first write.
+    TTestFont* MakeFont(const char* level, int col, int row);
     plat::TStringList* ControlItemsCell(int col, int row) override {
         return items("cell", col, row);
     }
