@@ -427,7 +427,17 @@ void TQvDBCustomLookupCombo::DropDown() {
     if (ReadOnly() || !LookUpEnabled() || IsFieldReadOnly() || lookupSuspended_ ||
         !lookupTable_->Active() || modifierDown_)
         return;
+    // Without a set width the list is as wide as its columns, so the names
+    // are not cut at the edit's width.
+    const int setWidth = DropDownWidth;
+    if (setWidth <= 0 && Grid()) {
+        int w = 0;
+        for (int col = 0; col < Grid()->ColCount(); ++col)
+            w += Grid()->ColWidths(col) + Grid()->GridLineWidth();
+        DropDownWidth = std::clamp(w + 24, Width(), 640);
+    }
     TLookupComboBase::DropDown();
+    DropDownWidth = setWidth;
 }
 
 void TQvDBCustomLookupCombo::CloseUp(bool) {

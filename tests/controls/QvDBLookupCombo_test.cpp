@@ -2,6 +2,8 @@
 // rows, the chosen row reaches the form, fetch failures are retried.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "controls/QvLookUpCombo.h"
 #include "controls_fixture.h"
 #include "platform/automation/dispatch.h"
@@ -219,4 +221,27 @@ TEST(QvBtnDBCombo, HidingAndDisablingCarryToLabelAndButton) {
     c->SetVisible(false);
     EXPECT_FALSE(c->EditLabel()->Visible());
     EXPECT_FALSE(c->F2Button()->Visible());
+}
+
+// The labelled combo dropped down over the suppliers, kept for a look
+// (lookupcombo-<lang>.png and its list in the temporary folder).
+TEST(QvBtnDBCombo, DroppedDownPicture) {
+    for (auto [lang, cp] : {std::pair{"chs", "936"}, {"eng", "437"}}) {
+        ComboForm f;
+        f.codePage = cp;
+        auto* c = f.Make<TQvBtnDBCombo>();
+        c->SetMidas(&f.lookup);
+        c->SetCaption(std::string(lang) == "chs" ? "供应商" : "Supplier");
+        c->SetBounds(80, 10, 120, 21);
+        f.ds->Edit();
+        c->SetFocus();
+        c->SetText("");
+        ComboForm::Type(c, "s");
+        ASSERT_TRUE(c->DroppedDown());
+        EXPECT_EQ(c->LookupDataSet()->Fields()[0]->FieldName(), "MA001");
+        auto dir = std::filesystem::temp_directory_path();
+        SaveScreenshot(f.form, (dir / (std::string("lookupcombo-") + lang + ".png")).string());
+        SaveScreenshot(c->Grid(),
+                       (dir / (std::string("lookupcombo-list-") + lang + ".png")).string());
+    }
 }
