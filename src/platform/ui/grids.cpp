@@ -222,18 +222,18 @@ void TInplaceEdit::PaintOver() {
 
 void TInplaceEdit::DropDown() {
     if (listVisible_ || editStyle_ != TEditStyle::esPickList) return;
-    if (!list_) list_ = std::make_unique<TPickListPopup>();
+    if (!list_) {
+        list_ = std::make_unique<TPickListPopup>();
+        QObject::connect(list_->list_, &QListWidget::itemClicked, list_->list_,
+                         [this](QListWidgetItem* it) {
+                             pickIndex_ = list_->list_->row(it);
+                             SafeCall([&] { CloseUp(true); });
+                         });
+    }
     QListWidget* l = list_->list_;
     l->clear();
     for (const auto& s : PickList) l->addItem(Q(s));
     l->setFont(ToQFont(*Font()));
-    QObject::connect(
-        l, &QListWidget::itemClicked, l,
-        [this](QListWidgetItem* it) {
-            pickIndex_ = list_->list_->row(it);
-            CloseUp(true);
-        },
-        Qt::UniqueConnection);
     int rowH = std::max(14, FontTextHeight(Font()->Data()) + 2);
     int rows = std::min((int)PickList.size(), DropDownRows);
     l->resize(Width(), rowH * rows + 4);
@@ -921,6 +921,18 @@ void TCustomGrid::KeyDown(uint16_t& key, TShiftState shift) {
         }
         case VK_F2:
             if (options_.Contains(TGridOption::goEditing)) ShowEditor();
+            break;
+        case VK_RETURN:
+            // Enter opens and closes the editor unless it always shows.
+            if (!options_.Contains(TGridOption::goEditing) ||
+                options_.Contains(TGridOption::goAlwaysShowEditor))
+                return;
+            if (editorMode_) {
+                UpdateEditorText();
+                HideEditor();
+            } else {
+                ShowEditor();
+            }
             break;
         case VK_ESCAPE:
             if (editorMode_ && editor_) {

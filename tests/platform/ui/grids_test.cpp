@@ -76,6 +76,12 @@ TEST(StringGrid, TypedKeyOpensTheEditorWhichWritesTheCellAndEscRestores) {
     EXPECT_EQ(f.grid->InplaceEditor()->Top(), f.grid->CellRect(1, 2).Top);
     f.grid->SimulateKey(VK_ESCAPE);
     EXPECT_FALSE(f.grid->EditorMode());
+    // Enter opens the editor on the cell and closes it again.
+    f.grid->SimulateKey(VK_RETURN);
+    ASSERT_TRUE(f.grid->EditorMode());
+    f.grid->InplaceEditor()->SimulateKey(VK_RETURN);
+    EXPECT_FALSE(f.grid->EditorMode());
+    EXPECT_EQ(f.grid->Cells(1, 2), "12");
 }
 
 TEST(StringGrid, MovedAndDeletedRowsCarryTheirCells) {
@@ -337,4 +343,73 @@ TEST(StringGrid, RendersChineseCellsToAPicture) {
     f.grid->SetColWidths(0, 90);
     SaveScreenshot(f.grid, ::testing::TempDir() + "stringgrid_chs.png");
     EXPECT_EQ(Screenshot(f.grid).Height(), f.grid->Height());
+}
+
+TEST(DataGrid, TitleButtonsReportTheFieldAndTitleImagesAreAsked) {
+    DataGridForm f;
+    f.grid->SetTitleButtons(true);
+    std::vector<std::string> clicked;
+    std::vector<std::string> asked;
+    f.grid->OnTitleButtonClick =
+        TTitleButtonClickEvent([&](TObject*, const std::string& name) { clicked.push_back(name); });
+    f.grid->OnCalcTitleImage = TCalcTitleImageEvent([&](TObject*, TField* fld, int& image) {
+        asked.push_back(fld ? fld->FieldName() : "");
+        image = -1;
+    });
+    TRect r = f.grid->CellRect(2, 0);
+    uitest::MouseClick(f.grid, r.Left + 3, r.Top + 3);
+    EXPECT_EQ(clicked, (std::vector<std::string>{"NAME"}));
+    EXPECT_EQ(f.code(), "C1001");  // a title click moves no record
+    TRecordingCanvas rec;
+    f.grid->PaintTo(rec);
+    EXPECT_EQ(asked.size(), 4u);
+}
+
+TEST(DataGrid, AColumnControlStaysAndFollowsTheCurrentCell) {
+    DataGridForm f;
+    auto* edit = new TEdit(f.form);
+    f.grid->Columns()->Add()->SetFieldName("CODE");
+    auto* name = f.grid->Columns()->Add();
+    name->SetFieldName("NAME");
+    name->SetControl(edit);
+    EXPECT_EQ(edit->Parent(), f.grid);
+    EXPECT_FALSE(edit->Visible());
+    f.grid->SetSelectedIndex(1);
+    EXPECT_TRUE(edit->Visible());
+    EXPECT_EQ(edit->Top(), f.grid->CellRect(2, 1).Top);
+    f.grid->SimulateKey(VK_DOWN);
+    EXPECT_EQ(edit->Top(), f.grid->CellRect(2, 2).Top);
+    f.grid->SetSelectedIndex(0);
+    EXPECT_FALSE(edit->Visible());
+    f.grid->SetSelectedIndex(1);
+    EXPECT_TRUE(edit->Visible());  // the same control again
+    EXPECT_EQ(name->Control(), edit);
+}
+
+TEST(StringGrid, APickListEditorOffersItsLinesWithoutTakingTheFocus) {
+    struct PickGrid : TStringGrid {
+        using TStringGrid::TStringGrid;
+        TEditStyle GetEditStyle(int, int) override { return TEditStyle::esPickList; }
+        void GetPickListItems(int, int, std::vector<std::string>& items) override {
+            items = {"AND", "OR"};
+        }
+    };
+    TForm* form = CreateForm<TForm>(nullptr);
+    auto* g = new PickGrid(form);
+    g->SetParent(form);
+    g->SetOptions(g->Options() + TGridOption::goEditing);
+    uitest::ShowActive(form);
+    g->SetFocus();
+    g->ShowEditor();
+    TInplaceEdit* ed = g->InplaceEditor();
+    ASSERT_TRUE(ed && ed->Focused());
+    EXPECT_EQ(ed->EditStyle(), TEditStyle::esPickList);
+    ed->SimulateKey(VK_DOWN, TShiftState{ssAlt});
+    ASSERT_TRUE(ed->ListVisible());
+    EXPECT_TRUE(ed->Focused());
+    ed->SimulateKey(VK_DOWN);
+    ed->SimulateKey(VK_RETURN);
+    EXPECT_FALSE(ed->ListVisible());
+    EXPECT_EQ(g->Cells(1, 1), "OR");
+    form->Free();
 }

@@ -75,6 +75,7 @@ TEST(LookupCombo, TheDropDownNeverTakesTheFocusFromTheEdit) {
     EXPECT_EQ(QApplication::focusWidget(), before);
     EXPECT_FALSE(f.combo->Grid()->Widget()->isActiveWindow());
     EXPECT_TRUE(f.combo->Grid()->Widget()->testAttribute(Qt::WA_ShowWithoutActivating));
+    SaveScreenshot(f.combo->Grid(), ::testing::TempDir() + "popupgrid_chs.png");
     // A click in the grid chooses the row and the focus still stays.
     TRect r = f.combo->Grid()->CellRect(1, 2);
     uitest::MouseClick(f.combo->Grid(), r.Left + 3, r.Top + 3);
