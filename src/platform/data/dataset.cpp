@@ -43,9 +43,12 @@ TField* TFields::operator[](int i) const {
 }
 
 TField* TFields::FindField(const std::string& name) const {
-    for (TField* f : list_)
-        if (SameText(f->FieldName(), name)) return f;
-    return nullptr;
+    if (byName_.empty() && !list_.empty()) {
+        byName_.reserve(list_.size());
+        for (TField* f : list_) byName_.emplace(UpperCase(f->FieldName()), f);
+    }
+    auto it = byName_.find(UpperCase(name));
+    return it == byName_.end() ? nullptr : it->second;
 }
 
 int TFields::IndexOf(const TField* f) const {
@@ -248,6 +251,7 @@ void TDataSet::createDefaultFields() {
         f->visible_ = !p.hidden;
         f->dataSet_ = this;
         fields_.list_.push_back(f);
+        fields_.changed();
     }
     defaultFields_ = true;
 }
@@ -490,6 +494,20 @@ uint32_t TDataSet::CurrentSlot() const {
     if (state_ == dsInsert) return pendingSlot_;
     if (state_ == dsFilter) return filterSlot_;
     return curPos() >= 0 ? curSlot_ : kNil;
+}
+
+std::optional<std::vector<double>> TDataSet::RangeSums(const std::vector<TField*>& fields,
+                                                       bool integerParts) {
+    CheckActive();
+    std::vector<int> columns;
+    for (const TField* f : fields) {
+        if (!f || f->dataSet_ != this || f->kind_ != TFieldKind::fkData || f->column_ < 0)
+            Error("Only data fields of the dataset can be summed");
+        columns.push_back(f->column_);
+    }
+    const store::RunningSums& sums = tree_->L(level_).Sums(columns, integerParts);
+    if (!sums.Usable()) return std::nullopt;
+    return sums.Totals(parentSlot_);
 }
 
 uint32_t TDataSet::ParentSlot() const {

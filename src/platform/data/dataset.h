@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -86,7 +87,11 @@ class TFields {
   private:
     friend class TDataSet;
     friend class TField;
+    // Every change of the list or of a field's name drops the name index.
+    void changed() { byName_.clear(); }
     std::vector<TField*> list_;
+    // Upper-cased name to the first field of that name, built on demand.
+    mutable std::unordered_map<std::string, TField*> byName_;
 };
 
 class TDataSet : public TComponent {
@@ -186,6 +191,13 @@ class TDataSet : public TComponent {
     TDataSet* Master() const;
     TDataSet* TopDataSet();
     bool AutoCalcFields = true;
+
+    // Exact sums of numeric data fields over the rows under the current master
+    // row (every row of a top dataset), filters aside; integer parts when
+    // asked. The store keeps them as rows change, so a sum costs the same
+    // however many rows there are. Empty when a value is no number.
+    std::optional<std::vector<double>> RangeSums(const std::vector<TField*>& fields,
+                                                 bool integerParts);
 
     // ---- filter and order ----
     const std::string& Filter() const { return filter_; }
