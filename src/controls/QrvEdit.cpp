@@ -1,6 +1,7 @@
 #include "controls/QrvEdit.h"
 
 #include "controls/F2Button.h"
+#include "controls/QvDBCustomLookupCombo.h"
 #include "platform/component/properties.h"
 
 namespace ktrb {
@@ -146,6 +147,7 @@ template class TLabelledControl<TEdit>;
 template class TLabelledControl<TDBEdit>;
 template class TLabelledControl<TComboBox>;
 template class TLabelledControl<TDBComboBox>;
+template class TLabelledControl<TQvDBLookupCombo>;
 
 namespace {
 template <class T>

@@ -1,0 +1,90 @@
+#include "controls/QvLookUpCombo.h"
+
+#include "platform/component/properties.h"
+
+namespace ktrb {
+
+using namespace plat;
+
+TQvBtnDBCombo::TQvBtnDBCombo(TComponent* owner) : TLabelledControl(owner) {
+    CreateF2Button();
+}
+
+TQvDBComboDlg::TQvDBComboDlg(TComponent* owner) : TQvDBLookupCombo(owner) {}
+
+void TQvDBComboDlg::DropDown() {
+    if (!dialogMode_) {
+        TQvDBLookupCombo::DropDown();
+        return;
+    }
+    if (!OnCustomDlg) return;
+    Invalidate();
+    if (DataSource() && DataSource()->DataSet()) EditField();
+    OnCustomDlg(this);
+    Invalidate();
+}
+
+void TQvDBComboDlg::EditField() {
+    struct Raised {
+        bool& flag;
+        explicit Raised(bool& f) : flag(f) { flag = true; }
+        ~Raised() { flag = false; }
+    } busy(Busy);
+    DataLink()->Edit();
+}
+
+void TQvDBComboDlg::KeyPress(char32_t& key) {
+    // Typing searches: the list it drops down is the lookup list.
+    dialogMode_ = false;
+    TQvDBLookupCombo::KeyPress(key);
+    dialogMode_ = true;
+    typedSinceKeyUp_ = true;
+}
+
+void TQvDBComboDlg::KeyUp(uint16_t& key, TShiftState shift) {
+    if (!DroppedDown() && LookUpEnabled() && !Text().empty()) {
+        // Search at once and drop the list down in lookup mode.
+        dialogMode_ = false;
+        DoSearch();
+        if (typedSinceKeyUp_) DropDown();
+        dialogMode_ = true;
+    } else {
+        TQvDBLookupCombo::KeyUp(key, shift);
+    }
+    typedSinceKeyUp_ = false;
+}
+
+void TQvDBComboDlg::CloseUp(bool modified) {
+    const bool wasVisible = DroppedDown();
+    TQvDBLookupCombo::CloseUp(modified);
+    // Nothing matched: the typed text itself is the value.
+    if (wasVisible && !WarningJustShown && ChoiceConfirmed && LookupDataSet()->Active() &&
+        LookupDataSet()->IsEmpty() && DataLink()->Editing() && Field() && Field()->Text() != Text())
+        Field()->SetText(Text());
+}
+
+PLAT_PUBLISH(TQvDBLookupCombo) {
+    p.Prop("ProviderName", &TQvDBLookupCombo::ProviderName, &TQvDBLookupCombo::SetProviderName);
+    p.Prop("TopSQLWarning", &TQvDBLookupCombo::TopSQLWarning);
+    p.Prop("LookUpEnabled", &TQvDBLookupCombo::LookUpEnabled, &TQvDBLookupCombo::SetLookUpEnabled);
+    p.Prop("SearchDelay", &TQvDBLookupCombo::SearchDelay, &TQvDBLookupCombo::SetSearchDelay);
+    p.Prop("DropDownCount", &TQvDBLookupCombo::DropDownCount);
+    p.Prop("DropDownWidth", &TQvDBLookupCombo::DropDownWidth);
+}
+
+PLAT_PUBLISH(TQvBtnDBCombo) {
+    p.Prop("Caption", &TQvBtnDBCombo::Caption, &TQvBtnDBCombo::SetCaption, "TCaption");
+    p.Prop("LabelPosition", &TQvBtnDBCombo::LabelPosition, &TQvBtnDBCombo::SetLabelPosition);
+    p.Prop("LabelSpacing", &TQvBtnDBCombo::LabelSpacing, &TQvBtnDBCombo::SetLabelSpacing);
+    p.Prop("ButtonSpacing", &TQvBtnDBCombo::ButtonSpacing, &TQvBtnDBCombo::SetButtonSpacing);
+    p.Prop("GlyphIndex", &TQvBtnDBCombo::GlyphIndex, &TQvBtnDBCombo::SetGlyphIndex);
+    p.Prop("ButtonHint", &TQvBtnDBCombo::ButtonHint, &TQvBtnDBCombo::SetButtonHint);
+}
+
+PLAT_PUBLISH(TQvDBComboDlg) {
+    p.Prop("WordWrap", &TQvDBComboDlg::WordWrap);
+    p.Prop("AutoFillDate", &TQvDBComboDlg::AutoFillDate);
+    p.Prop("UsePictureMask", &TQvDBComboDlg::UsePictureMask);
+}
+
+}  // namespace ktrb
