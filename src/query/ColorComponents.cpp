@@ -60,6 +60,9 @@ bool LocateColorRecord(plat::TDataSet* ds, const std::string& keyFields,
         }
         if (same) return true;
     }
+    // The colour rows' own order means nothing: ordered by the keys, each
+    // row's look-up is a search instead of a scan.
+    if (ds->IndexFieldNames().empty() && ds->IndexName().empty()) ds->SetIndexFieldNames(names);
     return ds->Locate(names, keyValues);
 }
 
