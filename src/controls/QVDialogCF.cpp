@@ -215,7 +215,11 @@ bool TfrmQVDialog::CheckEditValue(const std::vector<plat::TControl*>& controls,
 
 std::string TfrmQVDialog::GetControlCaption(plat::TControl* control) const {
     if (!control) return {};
-    if (HasProperty(control, "Caption")) return ReadStrProperty(control, "Caption");
+    // A labelled edit whose own label is empty is named by the form's label.
+    if (HasProperty(control, "Caption")) {
+        std::string own = ReadStrProperty(control, "Caption");
+        if (!own.empty()) return own;
+    }
     for (int i = 0; i < ComponentCount(); ++i)
         if (auto* label = dynamic_cast<plat::TCustomLabel*>(Components(i)))
             if (label->FocusControl() == control) return label->Caption();
