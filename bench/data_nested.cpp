@@ -10,6 +10,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -118,16 +120,50 @@ size_t heapInUse() {
     return mallinfo2().uordblks;
 }
 
+// A line of /proc/self/status in bytes ("VmRSS", "VmHWM").
+size_t statusBytes(const char* key) {
+    FILE* f = std::fopen("/proc/self/status", "r");
+    if (!f) return 0;
+    char line[256];
+    size_t kb = 0;
+    const size_t n = std::strlen(key);
+    while (std::fgets(line, sizeof line, f))
+        if (std::strncmp(line, key, n) == 0 && line[n] == ':')
+            kb = std::strtoull(line + n + 1, nullptr, 10);
+    std::fclose(f);
+    return kb * 1024;
+}
+
+// Starts the peak resident size again from the current one.
+void resetPeak() {
+    if (FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
+        std::fputs("5", f);
+        std::fclose(f);
+    }
+}
+
+double sqliteFileBytesPerLine();
+
+// The opened document's memory beside the SQLite file of the same rows:
+// live heap after the open and peak resident size during it, per line.
 void BM_OpenFromProviderPacket(benchmark::State& state) {
     documentPacket();
-    size_t perLine = 0;
+    const double fileBytes = sqliteFileBytesPerLine();
+    double live = 0, peak = 0;
     for (auto _ : state) {
-        size_t before = heapInUse();
+        malloc_trim(0);
+        const size_t before = heapInUse(), rss = statusBytes("VmRSS");
+        resetPeak();
         Document d;
-        perLine = (heapInUse() - before) / kLines;
+        live = (double)(heapInUse() - before) / kLines;
+        peak = (double)(statusBytes("VmHWM") - rss) / kLines;
         benchmark::DoNotOptimize(d.body.RecordCount());
     }
-    state.counters["bytes_per_line"] = (double)perLine;
+    state.counters["live_heap_per_line"] = live;
+    state.counters["peak_rss_per_line"] = peak;
+    state.counters["sqlite_file_per_line"] = fileBytes;
+    state.counters["live_x_file"] = fileBytes > 0 ? live / fileBytes : 0;
+    state.counters["peak_x_file"] = fileBytes > 0 ? peak / fileBytes : 0;
     state.counters["lines"] = kLines;
 }
 BENCHMARK(BM_OpenFromProviderPacket)->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -156,6 +192,47 @@ void BM_SumFloatField(benchmark::State& state) {
     benchmark::DoNotOptimize(sum);
 }
 BENCHMARK(BM_SumFloatField)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// One field read on every line, by its position in the record: the first
+// field and the last cost the same.
+void BM_ReadFieldByPosition(benchmark::State& state) {
+    TClientDataSet& body = doc().body;
+    TField* field = body.Fields()[(int)state.range(0)];
+    size_t bytes = 0;
+    for (auto _ : state) {
+        body.DisableControls();
+        for (body.First(); !body.Eof(); body.Next()) bytes += field->AsString().size();
+        body.EnableControls();
+    }
+    benchmark::DoNotOptimize(bytes);
+    state.counters["position"] = (double)state.range(0);
+    state.SetItemsProcessed(state.iterations() * kLines);
+}
+BENCHMARK(BM_ReadFieldByPosition)
+    ->Arg(0)
+    ->Arg(kLineFields - 1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
+// Every field of every line, through its name.
+void BM_ReadEveryFieldByName(benchmark::State& state) {
+    TClientDataSet& body = doc().body;
+    std::vector<std::string> names;
+    for (TField* f : body.Fields())
+        if (f->DataType() != TFieldType::ftDataSet) names.push_back(f->FieldName());
+    size_t bytes = 0;
+    for (auto _ : state) {
+        body.DisableControls();
+        int n = 0;
+        for (body.First(); !body.Eof() && n < 10000; body.Next(), ++n)
+            for (const std::string& name : names)
+                bytes += body.FieldByName(name)->AsString().size();
+        body.EnableControls();
+    }
+    benchmark::DoNotOptimize(bytes);
+    state.SetItemsProcessed(state.iterations() * 10000 * (int64_t)names.size());
+}
+BENCHMARK(BM_ReadEveryFieldByName)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_IndexBuild(benchmark::State& state) {
     TClientDataSet& body = doc().body;
@@ -397,6 +474,17 @@ void BM_SqliteInsert10000Lines(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_SqliteInsert10000Lines)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+double sqliteFileBytesPerLine() {
+    if (!sqlite().ok()) return 0;
+    sqliteDocument();
+    FILE* f = std::fopen(dbPath().c_str(), "rb");
+    if (!f) return 0;
+    std::fseek(f, 0, SEEK_END);
+    const double bytes = (double)std::ftell(f) / kLines;
+    std::fclose(f);
+    return bytes;
+}
 
 struct Cleanup {
     ~Cleanup() { std::remove(dbPath().c_str()); }

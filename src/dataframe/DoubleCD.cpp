@@ -4,6 +4,7 @@
 
 #include "dataframe/LibDouble.h"
 #include "dataframe/knlRadical.h"
+#include "platform/core/exactsum.h"
 #include "platform/core/text.h"
 #include "runtime/Brokers.h"
 #include "runtime/LanguageController.h"
@@ -352,11 +353,11 @@ void TdmDouble::CalcHeadTotals() {
 }
 
 void TdmDouble::cdsBody1AfterPost(TDataSet*) {
-    if (RecalcOnLineChange) CalcHeadTotals();
+    if (RecalcOnLineChange) CalcHeadTotalsAfterLineChange();
 }
 
 void TdmDouble::cdsBody1AfterDelete(TDataSet*) {
-    if (RecalcOnLineChange) CalcHeadTotals();
+    if (RecalcOnLineChange) CalcHeadTotalsAfterLineChange();
 }
 
 void TdmDouble::cdsBody1AfterEdit(TDataSet*) {
@@ -463,22 +464,24 @@ void TdmDouble::SumBodyLines(const std::vector<std::string>& lineFields,
         conditionFields[i] = cdsBody1->FindField(condition.substr(0, eq));
         conditionTexts[i] = eq == std::string::npos ? "" : plat::Trim(condition.substr(eq + 1));
     }
-    TControlsDisabled controls(cdsBody1);
-    TDataEventsDetached events(dsBody1);
-    const plat::TBookmark at = cdsBody1->GetBookmark();
+    TRowWalk walk(cdsBody1, TRowWalk::Events::DataSetAndSource, dsBody1);
     std::vector<double> values(n, 0);
     std::vector<TLineSumFlag> flags(n, TLineSumFlag::Add);
+    std::vector<plat::TExactSum> sums(n);
     for (cdsBody1->First(); !cdsBody1->Eof(); cdsBody1->Next()) {
         GetLineSumFlags(lineFields, values, flags, conditions);
         for (size_t i = 0; i < n; ++i) {
             const TLineSumFlag flag = i < flags.size() ? flags[i] : TLineSumFlag::Add;
             if (flag == TLineSumFlag::Skip) continue;
-            if (flag == TLineSumFlag::Restart) totals[i] = i < values.size() ? values[i] : 0;
+            if (flag == TLineSumFlag::Restart) {
+                sums[i].Clear();
+                sums[i].Add(i < values.size() ? values[i] : 0);
+            }
             if (conditionFields[i] && conditionFields[i]->AsString() != conditionTexts[i]) continue;
-            totals[i] += ValueByDecimals(fields[i], i < decimals.size() ? decimals[i] : -1);
+            sums[i].Add(ValueByDecimals(fields[i], i < decimals.size() ? decimals[i] : -1));
         }
     }
-    if (cdsBody1->BookmarkValid(at)) cdsBody1->GotoBookmark(at);
+    for (size_t i = 0; i < n; ++i) totals[i] = sums[i].Value();
 }
 
 bool TdmDouble::SumBodyFields(const std::vector<TField*>& headFields,
@@ -491,14 +494,19 @@ bool TdmDouble::SumBodyFields(const std::vector<TField*>& headFields,
             "DoubleCD-930: header fields, line fields, decimals and conditions differ in number");
     std::vector<double> totals;
     SumBodyLines(lineFields, totals, conditions, decimals);
-    for (size_t i = 0; i < headFields.size(); ++i) {
+    WriteBodySums(headFields, totals, decimals);
+    return true;
+}
+
+void TdmDouble::WriteBodySums(const std::vector<TField*>& headFields,
+                              const std::vector<double>& totals, const std::vector<int>& decimals) {
+    for (size_t i = 0; i < headFields.size() && i < totals.size(); ++i) {
         TField* head = headFields[i];
         if (!head || !IsEditing(head->DataSet())) continue;
         const double current = head->IsNull() ? 0 : head->AsFloat();
         if (CompareFloats(current, totals[i]) != 0)
-            SetValueByDecimals(head, decimals[i], totals[i]);
+            SetValueByDecimals(head, i < decimals.size() ? decimals[i] : -1, totals[i]);
     }
-    return true;
 }
 
 // ---- data rights ------------------------------------------------------------
@@ -515,8 +523,7 @@ bool TdmDouble::CheckDataRights() {
     if (hostParam("F11_KEY").empty()) return result;
     TClientDataSet* third = findNestedDataSet(cdsBody1, nullptr);
     if (!third || !cdsBody1->Active() || cdsBody1->IsEmpty()) return result;
-    TControlsDisabled controls(cdsBody1);
-    const plat::TBookmark at = cdsBody1->GetBookmark();
+    TRowWalk walk(cdsBody1, TRowWalk::Events::Kept);
     for (cdsBody1->First(); !cdsBody1->Eof(); cdsBody1->Next()) {
         result = CheckBodyDataRights(third, "F11", denied);
         if (!result) {
@@ -524,7 +531,6 @@ bool TdmDouble::CheckDataRights() {
             break;
         }
     }
-    if (cdsBody1->BookmarkValid(at)) cdsBody1->GotoBookmark(at);
     return result;
 }
 

@@ -96,6 +96,8 @@ class TdmDouble : public TdmSingle {
     virtual void AssignBodyLine();
     // Header totals from the lines; here only puts cdsMain into edit.
     virtual void CalcHeadTotals();
+    // The totals after one line was posted or deleted; a full recount here.
+    virtual void CalcHeadTotalsAfterLineChange() { CalcHeadTotals(); }
     virtual bool RestoreBodyIndex();
     bool InitDataModule() override;
     void ShowAuditFields(bool show) override;
@@ -135,10 +137,23 @@ class TdmDouble : public TdmSingle {
                        const std::vector<std::string>& conditions);
     // Totals over the lines of each field read by its decimals; a condition
     // "FIELD=text" adds only lines whose FIELD reads text.
+    // Values are added exactly in decimal, so totals do not depend on the
+    // order of the lines.
     void SumBodyLines(const std::vector<std::string>& lineFields, std::vector<double>& totals,
                       const std::vector<std::string>& conditions, const std::vector<int>& decimals);
+    // The write step of SumBodyFields, for totals found another way.
+    void WriteBodySums(const std::vector<plat::TField*>& headFields,
+                       const std::vector<double>& totals, const std::vector<int>& decimals);
 
     void SortBodyByField(const std::string& fieldName);
+
+    // ---- export to a spreadsheet file (ExcelExport.cpp) ----
+    // One row per line of every header, led by the header's key fields; at
+    // most 65535 lines, after a message when there are more.
+    void ExportBodyToExcel(plat::TDataSet* head, plat::TDataSet* body, plat::TComponent* component,
+                           bool withFormat);
+    void ExportBodyToXlsFile(plat::TDataSet* head, plat::TDataSet* body,
+                             plat::TComponent* component);
 
     // ---- events ----
     void cdsBody1AfterOpen(plat::TDataSet* DataSet);

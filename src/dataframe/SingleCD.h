@@ -8,10 +8,12 @@
 // title, the browse grid's selection column "MultiSelected", the data-rights
 // check of a nested level and the colouring of the header controls.
 #pragma once
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "dataframe/BaseCD.h"
+#include "dataframe/ExportIntf.h"
 #include "platform/core/stringlist.h"
 
 namespace ktrb {
@@ -42,6 +44,9 @@ class ISingleModuleOwner {
                                std::vector<std::string>& items) const {
         return false;
     }
+    // A progress window for a long export, owned by the caller; null shows
+    // no progress.
+    virtual std::unique_ptr<IExportProgress> CreateProgressWindow() { return nullptr; }
 
   protected:
     ~ISingleModuleOwner() = default;
@@ -117,6 +122,19 @@ class TdmSingle : public TdmBase {
     // Writes each rule's server-computed value into its target field.
     void ApplyFieldRules(plat::TDataSet* dataSet, const TUDFFields& rules);
 
+    // ---- export to a spreadsheet file (ExcelExport.cpp) ----
+    // The visible fields of the data set, one row per record, into
+    // "<client folder>c_data/<user>/<program>_<time>.xls": through the
+    // spreadsheet application with number formats, or written directly.
+    // `component` is the form whose combo boxes give the item texts.
+    virtual bool ExportToExcel(plat::TDataSet* dataSet, plat::TComponent* component,
+                               bool withFormat);
+    virtual bool ExportToExcelPlain(plat::TDataSet* dataSet, plat::TComponent* component);
+    virtual void ExportToXlsFile(plat::TDataSet* dataSet, plat::TComponent* component);
+    // The spreadsheet component, made on first use; null when its class is
+    // not registered.
+    IOleExcel* OLEExcel1();
+
     // ---- events ----
     void cdsMainBeforeOpen(plat::TDataSet* DataSet);
     void cdsMainAfterScroll(plat::TDataSet* DataSet);
@@ -136,12 +154,26 @@ class TdmSingle : public TdmBase {
     static bool isSortableField(const plat::TField* field);
     void resyncAfterOrderChange(int countBefore, const char* logTag);
 
+    // ---- export road shared with the header/body module ----
+    enum class TExportWay : uint8_t {
+        Excel,       // the spreadsheet application, localized messages
+        ExcelPlain,  // the spreadsheet application, fixed messages
+        File,        // the .xls file written directly
+    };
+    // At most this many data rows go into one sheet (the file format's rows
+    // less the title row).
+    static constexpr int kExportRowLimit = 65535;
+    // Exports the records of `head`, or with `body` one row per line, each
+    // led by the header's key fields. False when an error escaped.
+    bool exportData(plat::TDataSet* head, plat::TDataSet* body, TExportWay way, bool withFormat);
+
   private:
     void EnsureMultiSelectedField();
     void RememberFieldValues(plat::TDataSet* dataSet, plat::TStringList& list);
     void RestoreFieldValues(plat::TDataSet* dataSet, plat::TStringList& list);
 
     ISingleModuleOwner* singleOwner_;
+    plat::TComponent* oleExcel_ = nullptr;
 };
 
 }  // namespace ktrb

@@ -1,6 +1,7 @@
 #include "dataframe/knlRadical.h"
 
 #include <cmath>
+#include <exception>
 #include <vector>
 
 #include "platform/core/numbers.h"
@@ -10,6 +11,35 @@
 #include "runtime/LibStrs.h"
 
 namespace ktrb {
+
+TRowWalk::TRowWalk(plat::TDataSet* dataSet, Events events, plat::TDataSource* source)
+    : dataSet_(dataSet), events_(events), source_(source), exceptions_(std::uncaught_exceptions()) {
+    if (!dataSet_->IsEmpty()) mark_ = dataSet_->GetBookmark();
+    if (events_ == Events::DataSetAndSource)
+        saved_ = SaveDataEvents(source_);
+    else if (events_ == Events::DataSet)
+        saved_.DataSet = SaveDataSetEvents(dataSet_);
+    dataSet_->DisableControls();
+}
+
+TRowWalk::~TRowWalk() noexcept(false) {
+    const bool unwinding = std::uncaught_exceptions() > exceptions_;
+    struct Enable {
+        plat::TDataSet* dataSet;
+        ~Enable() { dataSet->EnableControls(); }
+    } enable{dataSet_};
+    try {
+        if (dataSet_->BookmarkValid(mark_)) dataSet_->GotoBookmark(mark_);
+        dataSet_->FreeBookmark(mark_);
+        if (events_ == Events::DataSetAndSource)
+            RestoreDataEvents(source_, saved_);
+        else if (events_ == Events::DataSet)
+            RestoreDataSetEvents(dataSet_, saved_.DataSet);
+        if (beforeEnable) beforeEnable();
+    } catch (...) {
+        if (!unwinding) throw;
+    }
+}
 
 using plat::TDataSet;
 using plat::TField;

@@ -3,6 +3,7 @@
 // client data set, null fields given a value, a typed year-month turned into
 // its stored form, and the file properties of the desktop.
 #pragma once
+#include <functional>
 #include <string>
 
 #include "platform/data/clientdataset.h"
@@ -26,6 +27,30 @@ class TControlsDisabled {
 
   private:
     plat::TDataSet* dataSet_;
+};
+
+// A walk over the rows of a data set that leaves no trace: its controls
+// disabled, its events (and those of a data source on it) saved and
+// cleared when asked, its position remembered. On the way out, also after
+// an abort: back to the remembered row, the events restored, `beforeEnable`
+// run, the controls enabled again.
+class TRowWalk {
+  public:
+    enum class Events { Kept, DataSet, DataSetAndSource };
+    TRowWalk(plat::TDataSet* dataSet, Events events, plat::TDataSource* source = nullptr);
+    ~TRowWalk() noexcept(false);
+    TRowWalk(const TRowWalk&) = delete;
+    TRowWalk& operator=(const TRowWalk&) = delete;
+    // Work to run after the events are back and before the controls are.
+    std::function<void()> beforeEnable;
+
+  private:
+    plat::TDataSet* dataSet_;
+    Events events_;
+    plat::TDataSource* source_;
+    plat::TBookmark mark_;
+    TDataEventRecord saved_;
+    int exceptions_;
 };
 
 // The ten events of a data set (AfterEdit, AfterInsert, AfterOpen,

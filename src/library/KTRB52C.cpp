@@ -4,6 +4,7 @@
 #include <array>
 
 #include "dataframe/FieldClasses.h"
+#include "forms/OleExcel.h"
 #include "runtime/Big5Fix.h"
 #include "runtime/DLLBaseCtrller.h"
 #include "runtime/DLLMTCtrller.h"
@@ -17,12 +18,14 @@ struct UnitStep {
 };
 
 // Initialized in this order, finalized in the reverse one.
-constexpr std::array<UnitStep, 3> kUnits = {{
+constexpr std::array<UnitStep, 4> kUnits = {{
     // The controller unit names the controller class GetController makes.
     {&ktrb::InitializeDLLMTCtrller, [] { ktrb::DLLControllerClass = nullptr; }},
     // A framework unit registers the database field classes by name, so
     // that stored component trees can create their fields.
     {&ktrb::RegisterDatabaseFieldClasses, &ktrb::UnregisterDatabaseFieldClasses},
+    // The spreadsheet component the data modules create by class name.
+    {&ktrb::RegisterOleExcelClass, &ktrb::UnregisterOleExcelClass},
     // Under code page 950 the code-page unit maps the site-defined Big5
     // characters, and undoes it on unload.
     {&ktrb::InstallBig5Fix,

@@ -1,6 +1,16 @@
-// The lookup service's request: GetF2Data prepares the rows of a lookup
+// The lookup server's request: GetF2Data prepares the rows of a lookup
 // (served by "pvdDravoc") and answers the definition text that sets up the
-// columns (captions, returned fields, hidden money and price fields, maps).
+// columns. The request is the lookup window's array of 11 elements or the
+// lookup combo's of 14: [0] kind, [1] sub-kind, [2] the extra values (one
+// value or an array), [3] 1 for the first request (at most kFirstRows rows)
+// or 0 for all rows, [4] the text the lookup starts from, [5] the company
+// database, [6] the product, [7]..[9] optional texts, [10] "BaseLimited",
+// [11]..[13] the combo's own.
+//
+// The reply: a language section per user-interface language, the end-marker
+// line, then the sections common to all languages: DISPLAY, RETURN,
+// MONEYFIELDS, PRICEFIELDS, PMID, LINK, one MAP<field> per mapped field, and
+// a TOP line when the rows were cut at the first request's limit.
 #include "platform/core/numbers.h"
 #include "platform/core/text.h"
 #include "standins/appserver/session.h"
@@ -18,6 +28,10 @@ namespace {
 constexpr size_t kFirstRows = 1000;
 constexpr size_t kAllRows = 100000;
 const char* kEndMarker = "==============MI005 END=================";
+// Bounds of a request's values: the definitions take a dozen extra values
+// and texts of a few dozen characters.
+constexpr size_t kMaxExtraValues = 64;
+constexpr size_t kMaxTextBytes = 4000;
 
 plat::TPacketField LookupField(const std::string& name, const std::string& declType,
                                const std::vector<std::vector<Variant>>& rows, size_t col) {
@@ -46,14 +60,86 @@ plat::TPacketField LookupField(const std::string& name, const std::string& declT
     return plat::PacketField(name, TFieldType::ftFloat);
 }
 
+std::vector<std::string> Split(const std::string& text, char sep) {
+    std::vector<std::string> parts;
+    size_t b = 0;
+    for (size_t e; (e = text.find(sep, b)) != std::string::npos; b = e + 1)
+        parts.push_back(text.substr(b, e - b));
+    parts.push_back(text.substr(b));
+    return parts;
+}
+
+void CheckScalar(const Variant& v, const std::string& what) {
+    if (v.IsArray() || v.Type() == plat::VarType::Dispatch)
+        throw ServerError("GetF2Data: " + what + " must be a single value");
+    if (v.IsText() && v.RawText().size() > kMaxTextBytes)
+        throw ServerError("GetF2Data: " + what + " is longer than " +
+                          std::to_string(kMaxTextBytes) + " bytes");
+}
+
+// The request's elements, checked: refuses what no client sends.
+std::vector<Variant> CheckedRequest(const Variant& request) {
+    if (!request.IsArray() || request.DimCount() != 1)
+        throw ServerError("GetF2Data: the request must be an array of 11 or 14 elements");
+    std::vector<Variant> r = ArrayItems(request);
+    if (r.size() != 11 && r.size() != 14)
+        throw ServerError("GetF2Data: the request must have 11 or 14 elements, not " +
+                          std::to_string(r.size()));
+    for (size_t i = 0; i < r.size(); ++i)
+        if (i != 2) CheckScalar(r[i], "element " + std::to_string(i));
+    if (r[2].IsArray()) {
+        if (r[2].DimCount() != 1 || (size_t)r[2].ArrayCount() > kMaxExtraValues)
+            throw ServerError("GetF2Data: the extra values (element 2) must be a list of at most " +
+                              std::to_string(kMaxExtraValues) + " values");
+        for (const Variant& v : ArrayItems(r[2])) CheckScalar(v, "an extra value (element 2)");
+    } else {
+        CheckScalar(r[2], "element 2");
+    }
+    int64_t first = plat::VarToIntDef(r[3], -1);
+    if (first != 0 && first != 1) throw ServerError("GetF2Data: element 3 must be 1 or 0");
+    return r;
+}
+
+void AddSection(std::string& t, const std::string& name, const std::string& value) {
+    if (!value.empty()) t += "--" + name + ";\r\n" + value + "\r\n";
+}
+
+std::string ReplyText(const LookupDefinition& def, bool cut, size_t limit) {
+    std::string t = "<CHS>\r\n--DISPLAY;\r\n" + def.display + "\r\n</CHS>\r\n";
+    if (!def.displayEng.empty()) t += "<ENG>\r\n--DISPLAY;\r\n" + def.displayEng + "\r\n</ENG>\r\n";
+    t += std::string(kEndMarker) + "\r\n";
+    // The Chinese captions also stand for a language without a section.
+    AddSection(t, "DISPLAY", def.display);
+    AddSection(t, "RETURN", def.returnFields);
+    AddSection(t, "MONEYFIELDS", def.moneyFields);
+    AddSection(t, "PRICEFIELDS", def.priceFields);
+    AddSection(t, "PMID", def.rightsProgram);
+    AddSection(t, "LINK", def.links);
+    // Maps: "FIELD<TAB>shown|value;shown|value" lines become MAP sections of
+    // "shown<TAB>value" lines.
+    for (const std::string& line : Split(def.maps, '\n')) {
+        size_t tab = line.find('\t');
+        if (tab == std::string::npos) continue;
+        std::string lines;
+        for (const std::string& pair : Split(line.substr(tab + 1), ';')) {
+            size_t bar = pair.find('|');
+            if (bar != std::string::npos)
+                lines += (lines.empty() ? "" : "\r\n") + pair.substr(0, bar) + "\t" +
+                         pair.substr(bar + 1);
+        }
+        AddSection(t, "MAP" + line.substr(0, tab), lines);
+    }
+    if (cut) AddSection(t, "LIMIT", "SELECT TOP " + std::to_string(limit) + " ROWS ONLY");
+    return t;
+}
+
 }  // namespace
 
 bool AppSession::GetF2Data(Variant& request, Variant& reply) {
-    auto r = ArrayItems(request);
-    if (!request.IsArray() || r.size() < 5)
-        throw ServerError("GetF2Data needs the lookup request array");
-    const LookupDefinition* def = server_->FindLookup(VarToStr(r[0]), VarToStr(r[1]));
+    // A refused request leaves no rows of an earlier one behind.
     lookupRows_ = plat::TDataPacket();
+    const std::vector<Variant> r = CheckedRequest(request);
+    const LookupDefinition* def = server_->FindLookup(VarToStr(r[0]), VarToStr(r[1]));
     if (!def) {
         reply = Variant("");
         return false;
@@ -76,9 +162,8 @@ bool AppSession::GetF2Data(Variant& request, Variant& reply) {
         }
         int index =
             name.size() > 1 && name[0] == '?' ? plat::StrToIntDef(name.substr(1), 0) : ++positional;
-        Variant v =
-            index >= 1 && index <= (int)params.size() ? params[(size_t)index - 1] : Variant("");
-        st.Bind(i, v.IsArray() ? Variant("") : v);
+        st.Bind(
+            i, index >= 1 && index <= (int)params.size() ? params[(size_t)index - 1] : Variant(""));
     }
     std::vector<std::vector<Variant>> rows;
     int n = st.ColumnCount();
@@ -100,40 +185,7 @@ bool AppSession::GetF2Data(Variant& request, Variant& reply) {
         pr.values = plat::TValueRow(row);
         lookupRows_.rows.push_back(std::move(pr));
     }
-
-    std::string t;
-    if (!def->displayEng.empty())
-        t += "<ENG>\r\n--DISPLAY;\r\n" + def->displayEng + "\r\n</ENG>\r\n";
-    t += std::string(kEndMarker) + "\r\n";
-    t += "--DISPLAY;\r\n" + def->display + "\r\n";
-    t += "--RETURN;\r\n" + def->returnFields + "\r\n";
-    if (!def->moneyFields.empty()) t += "--MONEYFIELDS;\r\n" + def->moneyFields + "\r\n";
-    if (!def->priceFields.empty()) t += "--PRICEFIELDS;\r\n" + def->priceFields + "\r\n";
-    // Maps: "FIELD<TAB>shown|value;shown|value" lines become MAP sections of
-    // "shown<TAB>value" lines.
-    size_t b = 0;
-    while (b < def->maps.size()) {
-        size_t e = def->maps.find('\n', b);
-        if (e == std::string::npos) e = def->maps.size();
-        std::string line = def->maps.substr(b, e - b);
-        b = e + 1;
-        size_t tab = line.find('\t');
-        if (tab == std::string::npos) continue;
-        t += "--MAP" + line.substr(0, tab) + ";\r\n";
-        std::string pairs = line.substr(tab + 1);
-        size_t p = 0;
-        while (p <= pairs.size()) {
-            size_t q = pairs.find(';', p);
-            if (q == std::string::npos) q = pairs.size();
-            std::string pair = pairs.substr(p, q - p);
-            size_t bar = pair.find('|');
-            if (bar != std::string::npos)
-                t += pair.substr(0, bar) + "\t" + pair.substr(bar + 1) + "\r\n";
-            p = q + 1;
-        }
-    }
-    if (more) t += "--LIMIT;\r\nSELECT TOP " + std::to_string(limit) + " ROWS ONLY\r\n";
-    reply = Variant(t);
+    reply = Variant(ReplyText(*def, more, limit));
     return true;
 }
 

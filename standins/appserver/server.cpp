@@ -149,11 +149,12 @@ AppServer::AppServer(std::unique_ptr<Database> db) : db_(std::move(db)) {
         }
         catalogue_[CatalogueKey(r[0].AsString(), r[1].AsString())] = e;
     }
-    for (auto& r : db_->Query(
-             "SELECT LK001, LK002, LK003, LK004, LK005, LK006, LK007, LK008, LK009 FROM LOOKUPS")) {
-        LookupDefinition d{r[0].AsString(), r[1].AsString(), r[2].AsString(),
-                           r[3].AsString(), r[4].AsString(), r[5].AsString(),
-                           r[6].AsString(), r[7].AsString(), r[8].AsString()};
+    for (auto& r :
+         db_->Query("SELECT LK001, LK002, LK003, LK004, LK005, LK006, LK007, LK008, LK009, LK011, "
+                    "LK012 FROM LOOKUPS")) {
+        LookupDefinition d{r[0].AsString(), r[1].AsString(), r[2].AsString(), r[3].AsString(),
+                           r[4].AsString(), r[5].AsString(), r[6].AsString(), r[7].AsString(),
+                           r[8].AsString(), r[9].AsString(), r[10].AsString()};
         lookups_[CatalogueKey(d.kind, d.subKind)] = d;
     }
 }

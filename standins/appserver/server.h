@@ -45,7 +45,7 @@ struct TableInfo {
 // One lookup definition (see standins/data/lookups.sql).
 struct LookupDefinition {
     std::string kind, subKind, sql, display, displayEng, returnFields, moneyFields, priceFields,
-        maps;
+        maps, rightsProgram, links;
 };
 
 class AppSession;

@@ -4,6 +4,7 @@
 
 #include "platform/core/numbers.h"
 #include "platform/core/text.h"
+#include "platform/data/valuecodec.h"
 #include "standins/appserver/session.h"
 
 namespace standin {
@@ -225,15 +226,31 @@ std::vector<TPacketRow> TableProvider::FetchDetails(
             }
             values += ")";
         }
+        // One master (a single document) is matched by equality, so that
+        // its key index gives the order; a list of masters needs a sort.
+        std::string where = tuple + " IN (VALUES " + values + ")";
+        if (e - b == 1) {
+            where.clear();
+            for (size_t i = 0; i < topLink.size(); ++i)
+                where += (i ? " AND " : "") + l.info->name + "." + topLink[i] + " = ?";
+        }
         std::string sql = "SELECT " + l.selectList + " FROM " + l.info->name + " " + l.spec.joins +
-                          " WHERE " + tuple + " IN (VALUES " + values + ") ORDER BY " + order;
+                          " WHERE " + where + " ORDER BY " + order;
         Statement st(db, sql);
         st.BindAll(params);
-        int n = st.ColumnCount();
+        const int n = st.ColumnCount();
+        const bool nested = level + 1 < levels_.size();
+        // Each row encoded straight into a buffer as large as the last one
+        // needed, instead of growing value by value.
+        size_t hint = 64;
         while (st.Step()) {
+            std::string bytes;
+            bytes.reserve(hint);
+            for (int i = 0; i < n; ++i) plat::codec::PutValue(bytes, st.Column(i));
+            if (nested) plat::codec::PutValue(bytes, Variant());
+            hint = bytes.size() + 16;
             TPacketRow pr;
-            for (int i = 0; i < n; ++i) pr.values.Append(st.Column(i));
-            if (level + 1 < levels_.size()) pr.values.Append(Variant());
+            pr.values = plat::TValueRow::FromBytes(std::move(bytes), n + (nested ? 1 : 0));
             out.push_back(std::move(pr));
         }
     }

@@ -35,6 +35,7 @@ SELECT MA001, MA002, MA003, MA021, MA025, MA064 FROM PURMA WHERE MA016 <> '3' OR
 
 -- @lookup PURMA 01  suppliers
 -- @display 供应商;简称;全称
+-- @display-eng Supplier;Short name;Name
 -- @return MA001,MA002
 SELECT MA001, MA002, MA003 FROM PURMA ORDER BY MA001
 
@@ -46,11 +47,13 @@ SELECT MF001, MF002, MF003, MF004 FROM CMSMF ORDER BY MF001
 
 -- @lookup CMSNA 01  payment terms of a kind
 -- @display 付款条件;名称;天数
+-- @display-eng Terms;Name;Days
 -- @return NA002,NA003
 SELECT NA002, NA003, NA004 FROM CMSNA WHERE NA001 = ?1 ORDER BY NA002
 
 -- @lookup CMSNO 01  projects
 -- @display 项目编号;项目名称
+-- @display-eng Project;Name
 -- @return NO001,NO002
 SELECT NO001, NO002 FROM CMSNO ORDER BY NO001
 
@@ -63,6 +66,7 @@ SELECT MB001, MB002, MB003, MB004, MB017, MB064, MB065 FROM INVMB ORDER BY MB001
 
 -- @lookup BOMMI 01  engineering items
 -- @display 工程品号;品名;规格;单位;参考单价
+-- @display-eng Engineering item;Name;Specification;Unit;Reference price
 -- @return MI001,MI002,MI003
 -- @price MI010
 SELECT MI001, MI002, MI003, MI004, MI010 FROM BOMMI ORDER BY MI001
@@ -77,17 +81,20 @@ SELECT MD002, MD003, MD004 FROM INVMD WHERE MD001 = ?1
 
 -- @lookup CMSMC 01  warehouses of a factory
 -- @display 仓库;仓库名称;工厂;仓库性质
+-- @display-eng Warehouse;Name;Factory;Kind
 -- @return MC001,MC002
 -- @map MC004 存货仓|1;非存货仓|2;报废仓|3
 SELECT MC001, MC002, MC003, MC004 FROM CMSMC WHERE (IFNULL(?1, '') = '' OR MC003 = ?1) ORDER BY MC001
 
 -- @lookup CMSMC 06  stock warehouses of a factory (lines with a work order)
 -- @display 仓库;仓库名称;工厂
+-- @display-eng Warehouse;Name;Factory
 -- @return MC001,MC002
 SELECT MC001, MC002, MC003 FROM CMSMC WHERE (IFNULL(?1, '') = '' OR MC003 = ?1) AND MC004 = '1' ORDER BY MC001
 
 -- @lookup CMSNI 01  storage locations of a warehouse
 -- @display 库位;库位名称
+-- @display-eng Location;Name
 -- @return NI002,NI003
 SELECT NI002, NI003 FROM CMSNI WHERE NI001 = ?1 ORDER BY NI002
 
@@ -106,6 +113,7 @@ ORDER BY TA001, TA002
 
 -- @lookup MOCTA 71  open subcontract work orders of an item for a receipt line
 -- @display 工单单别;工单单号;开单日期;品号;品名;预计产量;已入库;加工单价
+-- @display-eng Type;Number;Date$D;Item;Name;Planned;Received;Price
 -- @return TA001,TA002
 -- @price TA022
 SELECT TA001, TA002, TA003, TA006, TA034, TA015, TA017, TA022 FROM MOCTA
@@ -116,6 +124,7 @@ ORDER BY TA001, TA002
 
 -- @lookup SFCTA 06  processes of a work order
 -- @display 工艺;工艺名称;加工顺序;加工单价
+-- @display-eng Process;Name;Sequence;Price
 -- @return TA004,TA024
 -- @price TA024
 SELECT TA004, IFNULL(MW002, '') AS MW002, TA003, TA024 FROM SFCTA LEFT JOIN CMSMW ON MW001 = TA004
@@ -123,6 +132,7 @@ WHERE TA001 = ?1 AND TA002 = ?2 ORDER BY TA003
 
 -- @lookup MOCCD 01  open arrival lines of the supplier
 -- @display 到货单别;到货单号;序号;品号;品名;规格;到货数量;已进货;工单单别;工单单号
+-- @display-eng Type;Number;Line;Item;Name;Specification;Arrived;Received;WO type;WO number
 -- @return CD001,CD002,CD003
 SELECT CD001, CD002, CD003, CD004, CD005, CD006, CD008, CD010, CD011, CD012
 FROM MOCCD JOIN MOCCC ON CC001 = CD001 AND CC002 = CD002
@@ -134,14 +144,103 @@ ORDER BY CD001, CD002, CD003
 
 -- @lookup QMSTD 04  confirmed inspection results of the supplier's arrival lines
 -- @display 到货单别;到货单号;序号;检验批次;品号;验收数量;验退数量;报废数量;破坏数量
+-- @display-eng Type;Number;Line;Batch;Item;Accepted;Returned;Scrapped;Destroyed
 -- @return TD001,TD002,TD003,TDC01
 SELECT TD001, TD002, TD003, TDC01, TD004, TDC02, TD008, TD025, TD007
 FROM QMSTD JOIN MOCCC ON CC001 = TD001 AND CC002 = TD002
 WHERE TD006 = 'Y' AND CC005 = ?1 AND (IFNULL(?2, '') = '' OR CC004 = ?2)
 ORDER BY TD001, TD002, TD003, TDC01
 
--- @lookup MOCTI 60  receipt lines of a work order
--- @display 进货单别;进货单号;序号;品号;进货数量;验收数量;审核码
+-- @lookup MOCTI 60  lines of a receipt (lookup window header)
+-- @display 进货单别;进货单号;序号;品号;品名;进货数量;验收数量;委外单价;加工金额;工单单别;工单单号;审核码
+-- @display-eng Type;Number;Line;Item;Name;Received;Accepted;Price;Amount;WO type;WO number;Confirmed
 -- @return TI001,TI002,TI003
-SELECT TI001, TI002, TI003, TI004, TI007, TI019, TI037 FROM MOCTI
-WHERE TI013 = ?1 AND TI014 = ?2 ORDER BY TI001, TI002, TI003
+-- @price TI024
+-- @money TI025
+-- @pmid KTRB52
+-- @link MOCB02,TI013,TI014,TA001,TA002
+-- @map TI037 未审核|N;已审核|Y;作废|V
+SELECT TI001, TI002, TI003, TI004, TI005, TI007, TI019, TI024, TI025, TI013, TI014, TI037 FROM MOCTI
+WHERE TI001 = ?1 AND TI002 = ?2 ORDER BY TI003
+
+-- @lookup ACPTB 60  payable state of the lines of a receipt (lookup window body, by TI003)
+-- @display 序号;应付凭单别;应付凭单号;应付凭单序号;开票码;已开票数量;已开票扣款;原币税前金额;原币税额
+-- @display-eng Line;AP type;AP number;AP line;Invoiced$L;Invoiced qty;Invoiced deduction;Amount;Tax
+-- @return TI003,TI029,TI030,TI031
+-- @money TI053,TI044,TI045
+-- @pmid KTRB52
+SELECT TI003, TI029, TI030, TI031, TI038, TI052, TI053, TI044, TI045 FROM MOCTI
+WHERE TI001 = ?1 AND TI002 = ?2 ORDER BY TI003
+
+-- @lookup CMSMG 01  exchange rates of a currency
+-- @display 币种;生效日期$D;银行买进汇率;银行卖出汇率
+-- @display-eng Currency;Effective$D;Buying rate;Selling rate
+-- @return MG004,MG002
+SELECT MG001, MG002, MG003, MG004 FROM CMSMG WHERE MG001 = ?1 ORDER BY MG002 DESC
+
+-- @lookup INVML 03  lots of an item (a receipt line's lot number)
+-- @display 批号;批号说明;最早入库日$D;有效日期$D;复检日期$D
+-- @display-eng Lot;Description;First receipt$D;Expiry$D;Re-test$D
+-- @return ME002
+SELECT ME002, ME004, ME003, ME009, ME010 FROM INVME WHERE ME001 = ?1 ORDER BY ME002
+
+-- @lookup INVML 01  stock of an item by warehouse (lookup window)
+-- @display 品号;仓库;仓库名称;库存数量;默认库位;工厂
+-- @display-eng Item;Warehouse;Name;Stock;Location;Factory
+-- @return MC001,MC002
+-- @link INVB01,MC001,MC001,MB001,MB001
+SELECT INVMC.MC001 AS MC001, INVMC.MC002 AS MC002, IFNULL(CMSMC.MC002, '') AS MC002C, MC007, MC015,
+       IFNULL(CMSMC.MC003, '') AS MC003
+FROM INVMC LEFT JOIN CMSMC ON CMSMC.MC001 = INVMC.MC002
+WHERE INVMC.MC001 = ?1 AND (IFNULL(?3, '') = '' OR IFNULL(CMSMC.MC003, '') IN ('', ?3))
+ORDER BY INVMC.MC002
+
+-- @lookup MOCMA 01  subcontract prices of an item at a supplier (unit, price, process, tax)
+-- @display 计价单位;单价;供应商;工艺;工艺名称;品号;品名;币种;检验方式;单价含税
+-- @display-eng Unit;Price;Supplier;Process;Process name;Item;Name;Currency;Inspection;Tax incl.$L
+-- @return MB004,MD005,MD001,MD003,MW002,MD002,MB002,MA021,MD004,MA017
+-- @price MD005
+-- @pmid KTRB52
+-- @map MD004 免检|0;抽检|1;全检|2
+SELECT IFNULL(MB004, '') AS MB004, MD005, MD001, MD003, IFNULL(MW002, '') AS MW002, MD002,
+       IFNULL(MB002, '') AS MB002, IFNULL(MA021, '') AS MA021, MD004, IFNULL(MA017, 'N') AS MA017
+FROM PURMD LEFT JOIN INVMB ON MB001 = MD002 LEFT JOIN PURMA ON MA001 = MD001
+LEFT JOIN CMSMW ON MW001 = MD003
+WHERE MD002 = ?1 AND (IFNULL(?2, '') = '' OR MD001 = ?2) AND (IFNULL(?3, '') = '' OR IFNULL(MA021, '') = ?3)
+ORDER BY MD001, MD003
+
+-- @lookup MOCMA 02  subcontract prices of an item's process at a supplier
+-- @display 品号;工艺;单价;供应商
+-- @display-eng Item;Process;Price;Supplier
+-- @return MD002,MD003,MD005
+-- @price MD005
+SELECT MD002, MD003, MD005, MD001 FROM PURMD LEFT JOIN PURMA ON MA001 = MD001
+WHERE MD002 = ?1 AND (IFNULL(?2, '') = '' OR MD001 = ?2) AND (IFNULL(?3, '') = '' OR IFNULL(MA021, '') = ?3)
+  AND (IFNULL(?4, '') IN ('', '****') OR MD003 = ?4)
+ORDER BY MD001, MD003
+
+-- @lookup BOMMF 02  processes of an item with their subcontract price
+-- @display 工艺;单价;工艺名称;供应商
+-- @display-eng Process;Price;Process name;Supplier
+-- @return MD003,MD005
+-- @price MD005
+SELECT MD003, MD005, IFNULL(MW002, '') AS MW002, MD001 FROM PURMD LEFT JOIN CMSMW ON MW001 = MD003
+LEFT JOIN PURMA ON MA001 = MD001
+WHERE MD002 = ?1 AND (IFNULL(?3, '') = '' OR IFNULL(MA021, '') = ?3) ORDER BY MD003, MD001
+
+-- @lookup MOCTN 01  subcontract price history of an item (lookup window)
+-- @display 进货单别;进货单号;序号;进货日期$D;供应商;供应商简称;委外单价;计价单位;币种;验收数量
+-- @display-eng Type;Number;Line;Date$D;Supplier;Supplier name;Price;Unit;Currency;Accepted
+-- @return TI001,TI002,TI003
+-- @price TI024
+-- @pmid KTRB52
+-- @link KTRB52,TI001,TI002,TH001,TH002
+SELECT TI001, TI002, TI003, TH003, TH005, IFNULL(MA002, '') AS MA002, TI024, TI023, TH007, TI019
+FROM MOCTI JOIN MOCTH ON TH001 = TI001 AND TH002 = TI002 LEFT JOIN PURMA ON MA001 = TH005
+WHERE TI004 = ?1 AND TH023 <> 'V' ORDER BY TH003 DESC, TI001, TI002, TI003
+
+-- @lookup INVLD 01  projects (a receipt line without the project parameter)
+-- @display 项目编号;项目名称
+-- @display-eng Project;Name
+-- @return NO001,NO002
+SELECT NO001, NO002 FROM CMSNO ORDER BY NO001

@@ -2,6 +2,7 @@
 
 #include "standins/servers/data_files.h"
 #include "standins/servers/office_servers.h"
+#include "standins/servers/spreadsheet_app.h"
 #include "standins/servers/transaction_server.h"
 
 namespace standin {
@@ -20,6 +21,7 @@ std::vector<std::unique_ptr<plat::OleFactoryScope>> RegisterSuiteServers(
         [services, rules] { return CreateNumberingRuleTree(services, *rules); });
     add(progid::kAttachments, [services] { return CreateAttachmentManager(services); });
     add(progid::kDocuments, [services] { return CreateDocumentManager(services); });
+    add(progid::kSpreadsheet, [] { return CreateSpreadsheetApplication(); });
     if (services->newSession) {
         add(progid::kAppServer, [services] { return services->newSession(); });
         add(progid::kLookupServer, [services] { return services->newSession(); });

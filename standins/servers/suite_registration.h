@@ -9,7 +9,8 @@
 namespace standin {
 
 // Registers the transaction server, the pager, the numbering-rule tree, the
-// attachment manager and the document manager over the services, and, when
+// attachment manager, the document manager and the spreadsheet application
+// over the services, and, when
 // the services have an in-process application server, its sessions as
 // "NevaQ22D.Class1" and as the lookup server "DravocS.Class1"; each
 // creation gives a new object. The scopes put back what was registered

@@ -54,6 +54,7 @@ inline constexpr const char* kWorkCenter = "BrannixCenter.Manager";
 inline constexpr const char* kCounter = "TallikC.Class1";
 inline constexpr const char* kLookupServer = "DravocS.Class1";
 inline constexpr const char* kAppServer = "NevaQ22D.Class1";
+inline constexpr const char* kSpreadsheet = "Excel.Application";
 }  // namespace progid
 
 }  // namespace standin

@@ -73,7 +73,7 @@ void TClientDataSet::OpenStore() {
     TDataPacket packet = p->GetRecords({PacketRecords, true, true});
     if (packet.fields.empty()) Error("Missing data packet metadata");
     auto tree = std::make_shared<store::DataTree>(packet.fields);
-    tree->Load(0, kNil, packet.rows);
+    tree->Take(0, kNil, std::move(packet.rows));
     allFetched_ = packet.endOfData;
     AttachTree(tree, 0);
     BindFields();

@@ -43,9 +43,12 @@ TField* TFields::operator[](int i) const {
 }
 
 TField* TFields::FindField(const std::string& name) const {
-    for (TField* f : list_)
-        if (SameText(f->FieldName(), name)) return f;
-    return nullptr;
+    if (byName_.empty() && !list_.empty()) {
+        byName_.reserve(list_.size());
+        for (TField* f : list_) byName_.emplace(UpperCase(f->FieldName()), f);
+    }
+    auto it = byName_.find(UpperCase(name));
+    return it == byName_.end() ? nullptr : it->second;
 }
 
 int TFields::IndexOf(const TField* f) const {
@@ -248,6 +251,7 @@ void TDataSet::createDefaultFields() {
         f->visible_ = !p.hidden;
         f->dataSet_ = this;
         fields_.list_.push_back(f);
+        fields_.changed();
     }
     defaultFields_ = true;
 }
@@ -492,6 +496,20 @@ uint32_t TDataSet::CurrentSlot() const {
     return curPos() >= 0 ? curSlot_ : kNil;
 }
 
+std::optional<std::vector<double>> TDataSet::RangeSums(const std::vector<TField*>& fields,
+                                                       bool integerParts) {
+    CheckActive();
+    std::vector<int> columns;
+    for (const TField* f : fields) {
+        if (!f || f->dataSet_ != this || f->kind_ != TFieldKind::fkData || f->column_ < 0)
+            Error("Only data fields of the dataset can be summed");
+        columns.push_back(f->column_);
+    }
+    const store::RunningSums& sums = tree_->L(level_).Sums(columns, integerParts);
+    if (!sums.Usable()) return std::nullopt;
+    return sums.Totals(parentSlot_);
+}
+
 uint32_t TDataSet::ParentSlot() const {
     return parentSlot_;
 }
@@ -525,9 +543,50 @@ int TDataSet::RecordCount() const {
 }
 
 int TDataSet::RecNo() const {
+    if (peekSlot_ != kNil) return peekPos_ + 1;
     if (state_ == dsInactive || state_ == dsInsert) return -1;
     int p = curPos();
     return p < 0 ? -1 : p + 1;
+}
+
+int TDataSet::DisplayRowCount() const {
+    if (state_ == dsInactive) return 0;
+    return count() + (state_ == dsInsert ? 1 : 0);
+}
+
+int TDataSet::CursorRow() const {
+    if (state_ == dsInactive) return -1;
+    if (state_ == dsInsert) return insertPos_;
+    return curPos();
+}
+
+bool TDataSet::BeginPeek(int row) const {
+    EndPeek();
+    if (state_ == dsInactive || row < 0) return false;
+    int cur = CursorRow();
+    if (row == cur) return false;
+    int pos = state_ == dsInsert && row > insertPos_ ? row - 1 : row;
+    uint32_t slot = slotAt(pos);
+    if (slot == kNil) return false;
+    peekSlot_ = slot;
+    peekPos_ = pos;
+    return true;
+}
+
+void TDataSet::EndPeek() const {
+    peekSlot_ = kNil;
+    peekPos_ = -1;
+}
+
+TBookmark TDataSet::BookmarkOfRow(int row) const {
+    if (state_ == dsInactive || row < 0) return {};
+    if (state_ == dsInsert) {
+        if (row == insertPos_) return {};
+        if (row > insertPos_) --row;
+    }
+    uint32_t slot = slotAt(row);
+    if (slot == kNil) return {};
+    return {slot, tree_->L(level_).At(slot).gen};
 }
 
 void TDataSet::SetRecNo(int recNo) {
@@ -898,6 +957,7 @@ Variant TDataSet::ReadField(const TField* f) const {
     switch (f->kind_) {
         case TFieldKind::fkData: {
             if (f->column_ < 0) return Variant::Null();
+            if (peekSlot_ != kNil) return tree_->L(level_).Value(peekSlot_, f->column_);
             TDataSetState s = state_ == dsCalcFields ? calcBase_ : state_;
             if (s == dsEdit || s == dsInsert) return buffer_[f->column_];
             uint32_t slot = s == dsFilter ? filterSlot_ : CurrentSlot();
@@ -912,7 +972,9 @@ Variant TDataSet::ReadField(const TField* f) const {
     // Lookup values are not kept: OnCalcFields reads them as they are now.
     if (f->kind_ == TFieldKind::fkLookup) return computeLookup(f);
     if (state_ == dsCalcFields) return calc_[f->calcSlot_];
-    uint32_t slot = state_ == dsEdit || state_ == dsInsert ? kNil - 2 : CurrentSlot();
+    uint32_t slot = peekSlot_ != kNil                        ? peekSlot_
+                    : state_ == dsEdit || state_ == dsInsert ? kNil - 2
+                                                             : CurrentSlot();
     uint64_t version = tree_->L(level_).Version();
     if (!calcValid_ || calcSlot_ != slot || (slot != kNil - 2 && calcVersion_ != version)) {
         calcSlot_ = slot;

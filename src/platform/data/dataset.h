@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -86,7 +87,11 @@ class TFields {
   private:
     friend class TDataSet;
     friend class TField;
+    // Every change of the list or of a field's name drops the name index.
+    void changed() { byName_.clear(); }
     std::vector<TField*> list_;
+    // Upper-cased name to the first field of that name, built on demand.
+    mutable std::unordered_map<std::string, TField*> byName_;
 };
 
 class TDataSet : public TComponent {
@@ -128,6 +133,20 @@ class TDataSet : public TComponent {
     int RecNo() const;
     void SetRecNo(int recNo);
     int RecordCount() const;
+
+    // ---- rows other than the current one (a grid paints them) ----
+    // Rows a grid shows: the records, plus the one being inserted.
+    int DisplayRowCount() const;
+    // The display row of the cursor (an inserted record at its place); -1 none.
+    int CursorRow() const;
+    // Field reads and RecNo go to display row `row` until EndPeek, without
+    // moving the cursor or raising events; false for the cursor's own row
+    // (read it directly) or a row that does not exist.
+    bool BeginPeek(int row) const;
+    void EndPeek() const;
+    bool Peeking() const { return peekSlot_ != 0xFFFFFFFFu; }
+    // The bookmark of a display row other than an inserted record.
+    TBookmark BookmarkOfRow(int row) const;
 
     TBookmark GetBookmark() const;
     void GotoBookmark(const TBookmark& b);  // raises EDatabaseError "Record not found"
@@ -172,6 +191,13 @@ class TDataSet : public TComponent {
     TDataSet* Master() const;
     TDataSet* TopDataSet();
     bool AutoCalcFields = true;
+
+    // Exact sums of numeric data fields over the rows under the current master
+    // row (every row of a top dataset), filters aside; integer parts when
+    // asked. The store keeps them as rows change, so a sum costs the same
+    // however many rows there are. Empty when a value is no number.
+    std::optional<std::vector<double>> RangeSums(const std::vector<TField*>& fields,
+                                                 bool integerParts);
 
     // ---- filter and order ----
     const std::string& Filter() const { return filter_; }
@@ -374,6 +400,10 @@ class TDataSet : public TComponent {
 
     // reconcile
     TDataSetState valueState_ = dsInactive;
+
+    // row read by a grid while peeking
+    mutable uint32_t peekSlot_ = 0xFFFFFFFFu;
+    mutable int peekPos_ = -1;
 };
 
 // A client dataset owned by owner (the nested dataset a field creates).

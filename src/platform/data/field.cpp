@@ -26,6 +26,7 @@ TField::~TField() {
     if (dataSet_) {
         auto& list = dataSet_->fields_.list_;
         list.erase(std::remove(list.begin(), list.end(), this), list.end());
+        dataSet_->fields_.changed();
         auto& nested = dataSet_->nestedFields_;
         nested.erase(std::remove(nested.begin(), nested.end(), this), nested.end());
         TDataSet* ds = dataSet_;
@@ -51,6 +52,7 @@ void TField::SetDataSet(TDataSet* ds) {
             throw EDatabaseError("Cannot perform this operation on an open dataset");
         auto& list = dataSet_->fields_.list_;
         list.erase(std::remove(list.begin(), list.end(), this), list.end());
+        dataSet_->fields_.changed();
         auto& nested = dataSet_->nestedFields_;
         nested.erase(std::remove(nested.begin(), nested.end(), this), nested.end());
         column_ = -1;
@@ -60,6 +62,7 @@ void TField::SetDataSet(TDataSet* ds) {
         if (!fieldName_.empty() && ds->FindField(fieldName_))
             throw EDatabaseError("Duplicate field name '" + fieldName_ + "'");
         ds->fields_.list_.push_back(this);
+        ds->fields_.changed();
     }
     dataSet_ = ds;
 }
@@ -72,6 +75,7 @@ void TField::SetFieldName(const std::string& name) {
         if (other && other != this) throw EDatabaseError("Duplicate field name '" + name + "'");
     }
     fieldName_ = name;
+    if (dataSet_) dataSet_->fields_.changed();
 }
 
 void TField::SetFieldKind(TFieldKind kind) {
@@ -92,6 +96,7 @@ void TField::SetIndex(int index) {
     if (cur == index) return;
     list.erase(list.begin() + cur);
     list.insert(list.begin() + index, this);
+    dataSet_->fields_.changed();
     dataSet_->DataEvent(TDataEvent::deLayoutChange);
 }
 

@@ -3,6 +3,8 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -16,10 +18,13 @@ namespace plat::store {
 namespace row {
 
 namespace {
-constexpr int kStride = 16;
+constexpr int kStride = kGroupColumns;
+// The top bit of the column count marks a block carved from an arena.
+constexpr uint32_t kInArena = 0x80000000u;
 struct Header {
     uint32_t bytes;
     uint32_t columns;
+    uint32_t count() const { return columns & ~kInArena; }
 };
 int checkpoints(int columns) {
     return columns > 0 ? (columns - 1) / kStride : 0;
@@ -29,18 +34,27 @@ const uint32_t* cps(const char* block) {
 }
 const char* valuesStart(const char* block) {
     auto* h = reinterpret_cast<const Header*>(block);
-    return block + sizeof(Header) + sizeof(uint32_t) * checkpoints((int)h->columns);
+    return block + sizeof(Header) + sizeof(uint32_t) * checkpoints((int)h->count());
 }
 }  // namespace
 
-char* Make(std::string_view values, int columns) {
+char* Make(std::string_view values, int columns, Arena* arena) {
+    if (columns < 0 || (uint32_t)columns >= kInArena || values.size() > UINT32_MAX)
+        codec::Reader::Fail();
     int ncp = checkpoints(columns);
     size_t head = sizeof(Header) + sizeof(uint32_t) * ncp;
-    char* block = static_cast<char*>(std::malloc(head + values.size()));
+    char* block = arena ? nullptr : static_cast<char*>(std::malloc(head + values.size()));
+    if (arena) {
+        // Checked before the arena gives the space: a bad row costs nothing.
+        codec::Reader check(values.data(), values.data() + values.size());
+        for (int c = 0; c < columns; ++c) check.SkipValue();
+        if (!check.AtEnd()) codec::Reader::Fail();
+        block = arena->Alloc(head + values.size());
+    }
     if (!block) throw std::bad_alloc();
     auto* h = reinterpret_cast<Header*>(block);
     h->bytes = (uint32_t)values.size();
-    h->columns = (uint32_t)columns;
+    h->columns = (uint32_t)columns | (arena ? kInArena : 0);
     auto* cp = reinterpret_cast<uint32_t*>(block + sizeof(Header));
     codec::Reader r(values.data(), values.data() + values.size());
     for (int c = 0; c < columns; ++c) {
@@ -48,7 +62,7 @@ char* Make(std::string_view values, int columns) {
         r.SkipValue();
     }
     if (!r.AtEnd()) {
-        std::free(block);
+        if (!arena) std::free(block);
         codec::Reader::Fail();
     }
     std::memcpy(block + head, values.data(), values.size());
@@ -68,10 +82,13 @@ char* Copy(const char* block) {
     char* c = static_cast<char*>(std::malloc(n));
     if (!c) throw std::bad_alloc();
     std::memcpy(c, block, n);
+    reinterpret_cast<Header*>(c)->columns &= ~kInArena;
     return c;
 }
 
 void Free(char* block) {
+    // An arena's blocks go with the arena.
+    if (block && (reinterpret_cast<const Header*>(block)->columns & kInArena)) return;
     std::free(block);
 }
 
@@ -87,7 +104,7 @@ std::string_view Values(const char* block) {
 
 std::string_view Column(const char* block, int col) {
     auto* h = reinterpret_cast<const Header*>(block);
-    if (col < 0 || col >= (int)h->columns) throw EListError("Column out of range");
+    if (col < 0 || col >= (int)h->count()) throw EListError("Column out of range");
     const char* start = valuesStart(block);
     codec::Reader r(start, start + h->bytes);
     if (col >= kStride) r.p = start + cps(block)[col / kStride - 1];
@@ -100,15 +117,39 @@ std::string_view Column(const char* block, int col) {
 std::vector<std::string_view> Columns(const char* block) {
     auto* h = reinterpret_cast<const Header*>(block);
     std::vector<std::string_view> out;
-    out.reserve(h->columns);
+    out.reserve(h->count());
     const char* start = valuesStart(block);
     codec::Reader r(start, start + h->bytes);
-    for (uint32_t c = 0; c < h->columns; ++c) {
+    for (uint32_t c = 0; c < h->count(); ++c) {
         const char* b = r.p;
         r.SkipValue();
         out.emplace_back(b, (size_t)(r.p - b));
     }
     return out;
+}
+
+uint32_t GroupOf(int col) {
+    return (uint32_t)col / kStride;
+}
+
+void GroupStarts(const char* block, uint32_t group, uint32_t* starts, uint32_t& end) {
+    auto* h = reinterpret_cast<const Header*>(block);
+    const char* start = valuesStart(block);
+    codec::Reader r(start, start + h->bytes);
+    if (group > 0) r.p = start + cps(block)[group - 1];
+    const uint32_t first = group * kStride;
+    const uint32_t last = std::min<uint32_t>(first + kStride, h->count());
+    for (uint32_t c = first; c < last; ++c) {
+        starts[c - first] = (uint32_t)(r.p - start);
+        r.SkipValue();
+    }
+    end = (uint32_t)(r.p - start);
+}
+
+Variant ValueAt(const char* block, uint32_t begin, uint32_t end) {
+    const char* start = valuesStart(block);
+    codec::Reader r(start + begin, start + end);
+    return r.Value();
 }
 
 Variant Get(const char* block, int col) {
@@ -128,7 +169,93 @@ std::vector<Variant> Decode(const char* block, int columns) {
 
 }  // namespace row
 
+// ---- arena ----
+
+namespace {
+constexpr size_t kArenaChunk = 64 * 1024;
+}
+
+Arena::~Arena() {
+    for (char* c : chunks_) std::free(c);
+}
+
+char* Arena::Alloc(size_t n) {
+    n = (n + 7) & ~(size_t)7;
+    if (n > kArenaChunk / 8) {
+        char* own = static_cast<char*>(std::malloc(n));
+        if (!own) throw std::bad_alloc();
+        chunks_.push_back(own);
+        return own;
+    }
+    if (n > left_) {
+        next_ = static_cast<char*>(std::malloc(kArenaChunk));
+        if (!next_) throw std::bad_alloc();
+        chunks_.push_back(next_);
+        left_ = kArenaChunk;
+    }
+    char* out = next_;
+    next_ += n;
+    left_ -= n;
+    return out;
+}
+
+// ---- running sums ----
+
+std::vector<double> RunningSums::Totals(uint32_t parent) const {
+    std::vector<double> out(columns_.size(), 0);
+    auto it = sums_.find(parent);
+    if (it == sums_.end()) return out;
+    for (size_t i = 0; i < out.size(); ++i) out[i] = it->second[i].Value();
+    return out;
+}
+
+void RunningSums::Apply(uint32_t parent, const char* data, bool remove) {
+    if (!usable_) return;
+    std::vector<TExactSum>& sums = sums_[parent];
+    sums.resize(columns_.size());
+    for (size_t i = 0; i < columns_.size(); ++i) {
+        const Variant v = row::Get(data, columns_[i]);
+        if (v.IsEmptyOrNull()) continue;
+        double d = 0;
+        try {
+            d = v.AsFloat();
+        } catch (const EVariantError&) {
+            usable_ = false;
+            sums_.clear();
+            return;
+        }
+        if (integerParts_) d = std::trunc(d);
+        if (remove)
+            sums[i].Subtract(d);
+        else
+            sums[i].Add(d);
+    }
+}
+
 // ---- Level ----
+
+namespace {
+uint64_t nextVersion() {
+    static std::atomic<uint64_t> last{0};
+    return ++last;
+}
+}  // namespace
+
+void Level::Touch() {
+    version_ = nextVersion();
+}
+
+const RunningSums& Level::Sums(const std::vector<int>& columns, bool integerParts) {
+    for (auto& r : sums_)
+        if (r->Matches(columns, integerParts)) return *r;
+    for (int c : columns)
+        if (c < 0 || c >= ColumnCount()) throw EListError("Column out of range");
+    auto r = std::make_unique<RunningSums>(columns, integerParts);
+    for (const Slot& s : slots_)
+        if (s.state == SlotState::Live && s.data) r->Apply(s.parent, s.data, false);
+    sums_.push_back(std::move(r));
+    return *sums_.back();
+}
 
 Level::Level(int id, std::vector<TPacketField> fields, int parentLevel, int parentColumn)
     : id_(id),
@@ -136,7 +263,8 @@ Level::Level(int id, std::vector<TPacketField> fields, int parentLevel, int pare
       parentLevel_(parentLevel),
       parentColumn_(parentColumn),
       childLevels_(fields_.size(), -1),
-      natural_([this](uint32_t a, uint32_t b) { return cmpNatural(a, b); }) {
+      natural_([this](uint32_t a, uint32_t b) { return cmpNatural(a, b); }),
+      version_(nextVersion()) {
     for (size_t i = 0; i < fields_.size(); ++i)
         if (fields_[i].type == TFieldType::ftDataSet) nestedColumns_.push_back((int)i);
 }
@@ -159,7 +287,27 @@ void Level::SetChildLevel(int column, int level) {
 
 Variant Level::Value(uint32_t slot, int col) const {
     const char* d = slots_[slot].data;
-    return d ? row::Get(d, col) : Variant::Null();
+    if (!d) return Variant::Null();
+    if (col < 0 || col >= ColumnCount()) throw EListError("Column out of range");
+    // Keyed by the block too: a row is re-keyed in the trees before its
+    // level's version moves.
+    if (read_.slot != slot || read_.version != version_ || read_.data != d) {
+        read_.slot = slot;
+        read_.version = version_;
+        read_.data = d;
+        read_.starts.resize((size_t)ColumnCount() + 1);
+        read_.known.assign(row::GroupOf(ColumnCount() - 1) + 1, 0);
+    }
+    const uint32_t group = row::GroupOf(col);
+    if (!read_.known[group]) {
+        uint32_t end = 0;
+        row::GroupStarts(d, group, &read_.starts[(size_t)group * row::kGroupColumns], end);
+        const size_t next =
+            std::min<size_t>((size_t)(group + 1) * row::kGroupColumns, (size_t)ColumnCount());
+        read_.starts[next] = end;  // the next group's first start is its checkpoint
+        read_.known[group] = 1;
+    }
+    return row::ValueAt(d, read_.starts[col], read_.starts[col + 1]);
 }
 
 int Level::cmpNatural(uint32_t a, uint32_t b) const {
@@ -296,6 +444,10 @@ void DataTree::setSlot(int level, uint32_t slot, const Slot& value) {
         if (!(naturalSame && dataSame))
             for (OrderTree* t : L.indexes_) t->Erase(slot);
     }
+    if (!(naturalSame && dataSame)) {
+        L.rowOut(cur);
+        L.rowIn(value);
+    }
     bool owns = cur.data && cur.data != value.data;
     if (Journaling())
         journal_.push_back({false, {(uint32_t)level, slot, cur, owns}, {}});
@@ -349,6 +501,8 @@ void DataTree::undo(JournalOp& op) {
         uint32_t slot = op.s.slot;
         Slot& cur = L.slots_[slot];
         if (cur.state == SlotState::Live) L.indexErase(slot);
+        L.rowOut(cur);
+        L.rowIn(op.s.before);
         if (cur.data && cur.data != op.s.before.data) row::Free(cur.data);
         bool wasFree = cur.state == SlotState::Free;
         bool listed = cur.listed;
@@ -457,7 +611,7 @@ void DataTree::compactLog() {
 
 // ---- rows ----
 
-void DataTree::loadRow(int level, uint32_t parent, const TPacketRow& r, int64_t order) {
+uint32_t DataTree::loadValues(int level, uint32_t parent, const TPacketRow& r, int64_t order) {
     Level& L = *levels_[level];
     if (r.values.Count() != L.ColumnCount())
         throw EDatabaseError("A packet row holds " + std::to_string(r.values.Count()) +
@@ -465,23 +619,46 @@ void DataTree::loadRow(int level, uint32_t parent, const TPacketRow& r, int64_t 
                              " fields");
     uint32_t slot = L.allocate();
     Slot s;
-    s.data = row::Make(r.values.Bytes(), L.ColumnCount());
+    s.data = row::Make(r.values.Bytes(), L.ColumnCount(), &arena_);
     s.gen = L.slots_[slot].gen;
     s.parent = parent;
     s.order = order;
     s.state = SlotState::Live;
     setSlot(level, slot, s);
-    const auto& nested = L.NestedColumns();
-    for (size_t k = 0; k < nested.size() && k < r.details.size(); ++k)
-        Load(L.ChildLevel(nested[k]), slot, r.details[k]);
+    return slot;
 }
 
 void DataTree::Load(int level, uint32_t parent, const std::vector<TPacketRow>& rows) {
     int64_t order = OrderAtEnd(level, parent);
+    const Level& L = *levels_[level];
     for (const TPacketRow& r : rows) {
-        loadRow(level, parent, r, order);
+        uint32_t slot = loadValues(level, parent, r, order);
+        const auto& nested = L.NestedColumns();
+        for (size_t k = 0; k < nested.size() && k < r.details.size(); ++k)
+            Load(L.ChildLevel(nested[k]), slot, r.details[k]);
         order += kOrderStep;
     }
+}
+
+void DataTree::Take(int level, uint32_t parent, std::vector<TPacketRow>&& rows) {
+    int64_t order = OrderAtEnd(level, parent);
+    const Level& L = *levels_[level];
+    for (TPacketRow& r : rows) {
+        uint32_t slot = loadValues(level, parent, r, order);
+        // Each packet row goes as soon as it is stored: the packet and the
+        // rows it became are never both held whole.
+        {
+            // Moved out, not assigned over: an assigned empty text would
+            // keep the old buffer.
+            TValueRow gone(std::move(r.values));
+        }
+        const auto& nested = L.NestedColumns();
+        for (size_t k = 0; k < nested.size() && k < r.details.size(); ++k)
+            Take(L.ChildLevel(nested[k]), slot, std::move(r.details[k]));
+        std::vector<std::vector<TPacketRow>>().swap(r.details);
+        order += kOrderStep;
+    }
+    std::vector<TPacketRow>().swap(rows);
 }
 
 int64_t DataTree::OrderAtEnd(int level, uint32_t parent) const {
@@ -605,6 +782,7 @@ void DataTree::Clear() {
         }
         l->natural_.Clear();
         for (OrderTree* t : l->indexes_) t->Clear();
+        for (auto& r : l->sums_) r->Clear();
         l->Touch();
     }
     for (LogEntry& e : log_)

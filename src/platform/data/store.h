@@ -20,15 +20,35 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/core/exactsum.h"
 #include "platform/core/variant.h"
 #include "platform/data/ostree.h"
 #include "platform/data/provider.h"
 
 namespace plat::store {
 
+// Room for the rows loaded into a tree, carved from large chunks: no
+// allocation per row, and a chunk fits where the rows of a freed packet
+// were. Its blocks live as long as the arena.
+class Arena {
+  public:
+    Arena() = default;
+    ~Arena();
+    Arena(const Arena&) = delete;
+    Arena& operator=(const Arena&) = delete;
+    char* Alloc(size_t bytes);
+
+  private:
+    std::vector<char*> chunks_;
+    char* next_ = nullptr;
+    size_t left_ = 0;
+};
+
 // A row's values: [u32 value bytes][u32 checkpoint per 16 columns][values].
 namespace row {
-char* Make(std::string_view valueBytes, int columns);
+constexpr int kGroupColumns = 16;
+// In the arena when given (Free then leaves it there).
+char* Make(std::string_view valueBytes, int columns, Arena* arena = nullptr);
 char* Encode(const std::vector<Variant>& values);
 char* Copy(const char* block);
 void Free(char* block);
@@ -38,6 +58,12 @@ std::string_view Column(const char* block, int col);
 // The encoded bytes of every column, in one pass.
 std::vector<std::string_view> Columns(const char* block);
 Variant Get(const char* block, int col);
+// Where each column of one group of 16 starts within the values (the whole
+// group read in one pass, whatever column is asked for); the group's end.
+uint32_t GroupOf(int col);
+void GroupStarts(const char* block, uint32_t group, uint32_t* starts, uint32_t& end);
+// The value whose encoded bytes are [begin, end) of the values.
+Variant ValueAt(const char* block, uint32_t begin, uint32_t end);
 std::vector<Variant> Decode(const char* block, int columns);
 size_t Bytes(const char* block);
 }  // namespace row
@@ -58,6 +84,29 @@ struct RowId {
     uint32_t slot = kNil;
     uint32_t gen = 0;
     bool operator==(const RowId&) const = default;
+};
+
+// Exact sums of some numeric columns over the live rows of each parent, kept
+// as rows are written, deleted and rolled back, so that a total costs the
+// same however many rows stand behind it.
+class RunningSums {
+  public:
+    RunningSums(std::vector<int> columns, bool integerParts)
+        : columns_(std::move(columns)), integerParts_(integerParts) {}
+    bool Matches(const std::vector<int>& columns, bool integerParts) const {
+        return columns == columns_ && integerParts == integerParts_;
+    }
+    // False once a value was no number: the sums can no longer be trusted.
+    bool Usable() const { return usable_; }
+    std::vector<double> Totals(uint32_t parent) const;
+    void Apply(uint32_t parent, const char* data, bool remove);
+    void Clear() { sums_.clear(); }
+
+  private:
+    std::vector<int> columns_;
+    bool integerParts_;
+    bool usable_ = true;
+    std::unordered_map<uint32_t, std::vector<TExactSum>> sums_;
 };
 
 class Level {
@@ -93,8 +142,12 @@ class Level {
     std::pair<uint32_t, uint32_t> Range(const OrderTree& t, uint32_t parent) const;
     // Slots of one parent in natural order.
     std::vector<uint32_t> Children(uint32_t parent) const;
+    // Unique across levels and stores: equal versions mean the same rows.
     uint64_t Version() const { return version_; }
-    void Touch() { ++version_; }
+    void Touch();
+    // Sums of the columns over the live rows of each parent (integer parts
+    // when asked), kept from now on for the life of the level.
+    const RunningSums& Sums(const std::vector<int>& columns, bool integerParts);
 
   private:
     friend class DataTree;
@@ -112,7 +165,26 @@ class Level {
     std::vector<uint32_t> free_;
     OrderTree natural_;
     std::vector<OrderTree*> indexes_;
-    uint64_t version_ = 1;
+    std::vector<std::unique_ptr<RunningSums>> sums_;
+    uint64_t version_;
+    // Column offsets of the row read last, group by group as they are asked
+    // for: a field read then costs the same wherever the field stands.
+    struct ReadRow {
+        uint32_t slot = kNil;
+        uint64_t version = 0;
+        const char* data = nullptr;
+        std::vector<uint32_t> starts;  // per column, then the values' end
+        std::vector<uint8_t> known;    // per group
+    };
+    mutable ReadRow read_;
+    void rowOut(const Slot& s) {
+        if (s.state == SlotState::Live && s.data)
+            for (auto& r : sums_) r->Apply(s.parent, s.data, true);
+    }
+    void rowIn(const Slot& s) {
+        if (s.state == SlotState::Live && s.data)
+            for (auto& r : sums_) r->Apply(s.parent, s.data, false);
+    }
 };
 
 struct LogEntry {
@@ -143,6 +215,8 @@ class DataTree {
     // ---- rows ----
     // Appends packet rows (with their details) under a parent, unlogged.
     void Load(int level, uint32_t parent, const std::vector<TPacketRow>& rows);
+    // The same, freeing each packet row once it is stored.
+    void Take(int level, uint32_t parent, std::vector<TPacketRow>&& rows);
     // Order keys for a new row: after every row of the parent, or between the
     // row before `before` and `before`.
     int64_t OrderAtEnd(int level, uint32_t parent) const;
@@ -216,7 +290,7 @@ class DataTree {
     void undo(JournalOp& op);
     void commitJournal();
     void addLevels(int parentLevel, int parentColumn, const std::vector<TPacketField>& fields);
-    void loadRow(int level, uint32_t parent, const TPacketRow& row, int64_t order);
+    uint32_t loadValues(int level, uint32_t parent, const TPacketRow& row, int64_t order);
     void freeSlot(int level, uint32_t slot);
     void deleteDetails(int level, uint32_t slot);
     void revertEntry(const LogEntry& e);
@@ -224,6 +298,8 @@ class DataTree {
     bool parentGone(int level, uint32_t slot) const;
     void compactLog();
 
+    // First, so that it goes last: every holder of a row block goes before it.
+    Arena arena_;
     std::vector<std::unique_ptr<Level>> levels_;
     std::vector<LogEntry> log_;
     std::unordered_map<uint64_t, uint32_t> logIndex_;

@@ -3,9 +3,13 @@
 #include "platform/ui/buttons.h"
 #include "platform/ui/comctrls.h"
 #include "platform/ui/dbctrls.h"
+#include "platform/ui/dbgrids.h"
 #include "platform/ui/extctrls.h"
+#include "platform/ui/grids.h"
+#include "platform/ui/lookupcombo.h"
 #include "platform/ui/mask.h"
 #include "platform/ui/menus.h"
+#include "platform/ui/tabset.h"
 
 namespace plat {
 
@@ -51,6 +55,12 @@ void RegisterControlClasses() {
     RegisterClass<TDBComboBox>();
     RegisterClass<TDBCheckBox>();
     RegisterClass<TDBText>();
+    RegisterClass<TStringGrid>();
+    RegisterClass<TDataGrid>();
+    RegisterClass<TLookupComboBase>();
+    RegisterClass<TLookupList>();
+    RegisterClass<TGridClientDataSet>();
+    RegisterClass<TTabSet>();
 }
 
 namespace {

@@ -58,6 +58,8 @@ class TdmKtrb52 : public TdmDouble {
     void SetDefaultValues() override;  // new header
     void AssignBodyLine() override;    // new line
     void CalcHeadTotals() override;
+    // Same totals, from sums the line store keeps instead of a walk.
+    void CalcHeadTotalsAfterLineChange() override;
     // True when the current line may be deleted; otherwise shows why and aborts.
     virtual bool CheckLineDelete();
     // True when no line is unconfirmed (TI037 "N").
@@ -192,6 +194,10 @@ class TdmKtrb52 : public TdmDouble {
     std::string lineLabels(const std::string& keyList) const;
 
   private:
+    // The header totals; from a walk over the lines when recount, else from
+    // the sums the line store keeps (equal to the walk's, bit for bit).
+    void headTotals(bool recount);
+    std::vector<double> lineSums(const std::vector<std::string>& lines, int decimals, bool recount);
     void createDataSets();
     void bindHandlers();
     void checkFormalItemLine();
@@ -240,6 +246,13 @@ class TdmKtrb52 : public TdmDouble {
     void packagingQuantityValidate(plat::TField* field, const char* quantity);
     // Checks the line's work order and fills the line from it.
     void fillFromWorkOrder(plat::TField* field);
+    // Its three steps: the work order looked up and checked; every number
+    // and server reply the fill needs, read before the first write, so that
+    // a bad one leaves the line as it was; the writes.
+    struct TWorkOrderFill;
+    plat::Variant readWorkOrder(plat::TField* field, bool formal);
+    TWorkOrderFill decideWorkOrderFill(plat::TField* field, const plat::Variant& wo, bool formal);
+    void writeWorkOrderFill(const TWorkOrderFill& fill);
 
     // While a header rule writes several header fields, the lines are
     // recalculated and checked once, when the outermost rule ends, instead

@@ -2,6 +2,7 @@
 // deduction follow each other, and the line amount is split into untaxed
 // amount and tax in the document's and in the local currency. Two flags of
 // the module stop the price and the amount from turning each other round.
+#include "dataframe/knlRadical.h"
 #include "platform/core/variant.h"
 #include "receipt/rules/Ktrb52CD.h"
 #include "receipt/rules/Ktrb52CD_Support.h"
@@ -103,20 +104,16 @@ void TdmKtrb52::RecalcAllLineAmounts() {
     }
     if (!cdsBody1->Active()) return;
     if (editing(cdsBody1)) cdsBody1->Post();
-    plat::TBookmark mark = cdsBody1->IsEmpty() ? plat::TBookmark{} : cdsBody1->GetBookmark();
-    // No scroll or post rule runs while the lines are walked.
-    const TDataEventRecord events = SaveDataEvents(dsBody1);
-    cdsBody1->First();
-    cdsBody1->DisableControls();
+    // The totals again once the controls are back: the store's sums give
+    // the same figures as the recount just made, without a second walk.
     TFinally done([&] {
-        if (cdsBody1->BookmarkValid(mark)) cdsBody1->GotoBookmark(mark);
-        cdsBody1->FreeBookmark(mark);
-        RestoreDataEvents(dsBody1, events);
-        CalcHeadTotals();
-        cdsBody1->EnableControls();
-        CalcHeadTotals();
+        CalcHeadTotalsAfterLineChange();
         cdsMain->Edit();
     });
+    // No scroll or post rule runs while the lines are walked.
+    TRowWalk walk(cdsBody1, TRowWalk::Events::DataSetAndSource, dsBody1);
+    walk.beforeEnable = [&] { CalcHeadTotals(); };
+    cdsBody1->First();
     while (!cdsBody1->Eof()) {
         cdsBody1->Edit();
         CalcLineAmounts();

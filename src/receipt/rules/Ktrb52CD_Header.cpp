@@ -374,17 +374,9 @@ void TdmKtrb52::CheckLinesAgainstWorkOrders() {
     }
     if (!cdsBody1->Active()) return;
     if (editing(cdsBody1)) cdsBody1->Post();
-    const TDataSetEventRecord events = SaveDataSetEvents(cdsBody1);
-    plat::TBookmark mark = cdsBody1->IsEmpty() ? plat::TBookmark{} : cdsBody1->GetBookmark();
-    cdsBody1->DisableControls();
-    TFinally done([&] {
-        if (cdsBody1->BookmarkValid(mark)) cdsBody1->GotoBookmark(mark);
-        cdsBody1->FreeBookmark(mark);
-        RestoreDataSetEvents(cdsBody1, events);
-        CalcHeadTotals();
-        cdsBody1->EnableControls();
-        cdsMain->Edit();
-    });
+    TFinally done([&] { cdsMain->Edit(); });
+    TRowWalk walk(cdsBody1, TRowWalk::Events::DataSet);
+    walk.beforeEnable = [&] { CalcHeadTotals(); };
     const Variant supplier(headText("TH005")), currency(headText("TH007")),
         taxKind(headText("TH015")), rate(HeadField("TH030")->Value());
     for (cdsBody1->First(); !cdsBody1->Eof(); cdsBody1->Next()) {

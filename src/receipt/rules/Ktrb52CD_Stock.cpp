@@ -57,11 +57,7 @@ void TdmKtrb52::cdsBody1TI010Validate(TField* Sender) {
     if (lineText("TIC01") == kEngineeringItem) return;
     const std::string lot = Sender->AsString(), accepted = lineText("TI010_OLD");
     if (lot != accepted && !cdsFoot->IsEmpty()) {
-        TControlsDisabled controls(cdsFoot);
-        plat::TBookmark mark = cdsFoot->GetBookmark();
-        TFinally back([&] {
-            if (cdsFoot->BookmarkValid(mark)) cdsFoot->GotoBookmark(mark);
-        });
+        TRowWalk walk(cdsFoot, TRowWalk::Events::Kept);
         for (cdsFoot->First(); !cdsFoot->Eof(); cdsFoot->Next()) {
             TField* serial = cdsFoot->FieldByName("MB004");
             Variant known;

@@ -100,11 +100,55 @@ void TdmKtrb52::cdsBody1TI014Validate(TField* Sender) {
         showMessage(kMsgWarning, "100094", {Variant(std::string())});
 }
 
-void TdmKtrb52::fillFromWorkOrder(TField* Sender) {
-    IKtrb52Owner& form = ReceiptForm();
-    const std::string number = Sender->AsString(), type = lineText("TI013");
+namespace {
 
+// A message code of these rules: six digits or capitals, checked when the
+// program is compiled.
+struct TMessageCode {
+    const char* text;
+    consteval TMessageCode(const char* code) : text(code) {
+        int n = 0;
+        for (; code[n]; ++n)
+            if (!((code[n] >= '0' && code[n] <= '9') || (code[n] >= 'A' && code[n] <= 'Z')))
+                throw "a message code holds digits and capitals only";
+        if (n != 6) throw "a message code has six characters";
+    }
+    operator std::string() const { return text; }
+};
+
+constexpr TMessageCode kWorkOrderNotFound = "100061";
+constexpr TMessageCode kOpenedAfterReceipt = "100473";
+constexpr TMessageCode kWholeOrderOfRework = "100142";
+constexpr TMessageCode kClosedBeforePeriod = "100468";
+constexpr TMessageCode kWorkOrderClosed = "100033";
+constexpr TMessageCode kOtherFactory = "100140";
+constexpr TMessageCode kWorkOrderVoided = "100131";
+constexpr TMessageCode kWorkOrderUnconfirmed = "100296";
+constexpr TMessageCode kOtherCurrency = "100334";
+constexpr TMessageCode kOtherSupplier = "100141";
+constexpr TMessageCode kDueAfterDocument = "100018";
+
+}  // namespace
+
+struct TdmKtrb52::TWorkOrderFill {
+    Variant wo, label;
+    bool formal = false, packaged = false;
+    std::string item, due, documentDate, price;
+    double ordered = 0, open = 0, onHold = 0, openPacks = 0, packsOnHold = 0;
+    double taxRate = 0, factor = 0;
+    int validity = 0, reinspection = 0;
+    // The reply's text at a named position (a bare number does not compile).
+    std::string value(TWorkOrderValue at) const { return plat::VarToStr(replyValue(wo, at)); }
+};
+
+void TdmKtrb52::fillFromWorkOrder(TField* Sender) {
     const bool formal = lineText("TIC01") == kFormalItem;
+    const Variant wo = readWorkOrder(Sender, formal);
+    writeWorkOrderFill(decideWorkOrderFill(Sender, wo, formal));
+}
+
+Variant TdmKtrb52::readWorkOrder(TField* Sender, bool formal) {
+    const std::string number = Sender->AsString(), type = lineText("TI013");
     const Variant project(sysParam("SYS180") == "Y" ? headText("TH045") : std::string());
     Variant wo;
     bool found = false;
@@ -118,70 +162,88 @@ void TdmKtrb52::fillFromWorkOrder(TField* Sender) {
     else
         found = GetLookupValues(Sender, "MOCTA", "33", wo,
                                 plat::VarArrayOf({Variant(type), Variant(number), project}));
-    const Variant label(Sender->DisplayLabel());
-    if (!found || !hasValues(wo)) refuse("100061", {label});
-    auto value = [&](int index) { return plat::VarToStr(replyValue(wo, index)); };
-    auto number_ = [&](int index) { return valueNumber(wo, index, "100061", label); };
+    if (!found || !hasValues(wo)) refuse(kWorkOrderNotFound, {Variant(Sender->DisplayLabel())});
+    auto value = [&](TWorkOrderValue at) { return plat::VarToStr(replyValue(wo, at)); };
 
     const std::string receiptDate = headText("TH003"), documentDate = headText("TH029");
-    if (value(woOpenedDate) > receiptDate) refuseBlank("100473");
-    if (value(woKind) == "1" && lineText("TI015") == kWholeWorkOrder) refuseBlank("100142");
+    if (value(woOpenedDate) > receiptDate) refuseBlank(kOpenedAfterReceipt);
+    if (value(woKind) == "1" && lineText("TI015") == kWholeWorkOrder)
+        refuseBlank(kWholeOrderOfRework);
     if (value(woStatus) == "Y" || value(woStatus) == "y") {
-        if (value(woClosedDate).substr(0, 6) < documentDate.substr(0, 6)) refuseBlank("100468");
-        showMessage(kMsgWarning, "100033", {Variant(std::string())});
+        if (value(woClosedDate).substr(0, 6) < documentDate.substr(0, 6))
+            refuseBlank(kClosedBeforePeriod);
+        showMessage(kMsgWarning, kWorkOrderClosed, {Variant(std::string())});
     }
-    if (value(woFactory) != headText("TH004")) refuseBlank("100140");
-    if (value(woConfirmed) == "V") refuseBlank("100131");
-    if (value(woConfirmed) == "N") refuseBlank("100296");
-    if (value(woCurrency) != headText("TH007")) refuseBlank("100334");
+    if (value(woFactory) != headText("TH004")) refuseBlank(kOtherFactory);
+    if (value(woConfirmed) == "V") refuseBlank(kWorkOrderVoided);
+    if (value(woConfirmed) == "N") refuseBlank(kWorkOrderUnconfirmed);
+    if (value(woCurrency) != headText("TH007")) refuseBlank(kOtherCurrency);
     if (value(woSupplier) != headText("TH005") && lineText("TI015") == kWholeWorkOrder &&
         !value(woSupplier).empty())
-        refuseBlank("100141");
+        refuseBlank(kOtherSupplier);
     const std::string due = value(woDueDate);
     if (!due.empty() && due > documentDate)
-        showMessage(kMsgWarning, "100018", {Variant(std::string())});
+        showMessage(kMsgWarning, kDueAfterDocument, {Variant(std::string())});
+    return wo;
+}
 
-    // Every number and every server reply the fill needs is read before the
-    // first write, so that a bad one leaves the line as it was.
-    const std::string item = value(woItem);
-    const double ordered = number_(woQuantity);
-    double open = ordered - number_(woTaken);
-    if (form.MocParam1() == "Y") open -= number_(woTakenMore);
-    if (form.MocParam2() == "Y") open -= number_(woMoreTaken);
-    double openPacks = 0;
-    const bool packaged = formal && !value(woPackagingUnit).empty() && sysParam("SYS024") == "3";
-    if (packaged) {
-        openPacks = number_(woPacks) - number_(woPacksTaken);
-        if (form.MocParam1() == "Y") openPacks -= number_(woPacksTakenMore);
-        if (form.MocParam2() == "Y") openPacks -= number_(woMorePacksTaken);
+TdmKtrb52::TWorkOrderFill TdmKtrb52::decideWorkOrderFill(TField* Sender, const Variant& wo,
+                                                         bool formal) {
+    IKtrb52Owner& form = ReceiptForm();
+    TWorkOrderFill f;
+    f.wo = wo;
+    f.label = Variant(Sender->DisplayLabel());
+    f.formal = formal;
+    f.documentDate = headText("TH029");
+    f.due = f.value(woDueDate);
+    auto number = [&](TWorkOrderValue at) {
+        return valueNumber(wo, at, kWorkOrderNotFound, f.label);
+    };
+    f.item = f.value(woItem);
+    f.ordered = number(woQuantity);
+    f.open = f.ordered - number(woTaken);
+    if (form.MocParam1() == "Y") f.open -= number(woTakenMore);
+    if (form.MocParam2() == "Y") f.open -= number(woMoreTaken);
+    f.packaged = formal && !f.value(woPackagingUnit).empty() && sysParam("SYS024") == "3";
+    if (f.packaged) {
+        f.openPacks = number(woPacks) - number(woPacksTaken);
+        if (form.MocParam1() == "Y") f.openPacks -= number(woPacksTakenMore);
+        if (form.MocParam2() == "Y") f.openPacks -= number(woMorePacksTaken);
     }
-    const Variant holdArgs = plat::VarArrayOf(
-        {Variant(item), Variant(""), Variant("N"), Variant(type), Variant(number)});
-    const double onHold =
-        replyNumber(broker().CallServerMethod("MocOnHold", holdArgs), "100061", label);
-    const double packsOnHold =
-        formal ? replyNumber(broker().CallServerMethod("MocOnHoldpack", holdArgs), "100061", label)
-               : 0;
-    const std::string rateText = value(woTaxRate);
-    const double taxRate =
-        rateText.empty() || rateText == "N" || rateText == "Y" ? 0 : number_(woTaxRate);
-    const double factor = number_(woPricingFactor);
+    const Variant holdArgs =
+        plat::VarArrayOf({Variant(f.item), Variant(""), Variant("N"), Variant(lineText("TI013")),
+                          Variant(Sender->AsString())});
+    f.onHold =
+        replyNumber(broker().CallServerMethod("MocOnHold", holdArgs), kWorkOrderNotFound, f.label);
+    f.packsOnHold = formal ? replyNumber(broker().CallServerMethod("MocOnHoldpack", holdArgs),
+                                         kWorkOrderNotFound, f.label)
+                           : 0;
+    const std::string rateText = f.value(woTaxRate);
+    f.taxRate = rateText.empty() || rateText == "N" || rateText == "Y" ? 0 : number(woTaxRate);
+    f.factor = number(woPricingFactor);
     // The periods count only for an item with validity dates.
-    const bool dated = formal && value(woExpiryManaged) == "Y";
-    const int validity = dated ? (int)number_(woValidity) : 0;
-    const int reinspection = dated ? (int)number_(woReinspection) : 0;
-    std::string price = value(woPrice);
-    if (headText("TH015") == value(woTaxKind)) {
-        number_(woPrice);
+    const bool dated = formal && f.value(woExpiryManaged) == "Y";
+    f.validity = dated ? (int)number(woValidity) : 0;
+    f.reinspection = dated ? (int)number(woReinspection) : 0;
+    f.price = f.value(woPrice);
+    if (headText("TH015") == f.value(woTaxKind)) {
+        number(woPrice);
     } else {
         Variant changed = broker().CallServerMethod(
             "ChangeTax", plat::VarArrayOf({replyValue(wo, woPrice), Variant(headText("TH015")),
                                            replyValue(wo, woTaxKind), Variant(sysParam("SYS003")),
                                            Variant(sysParam("SYS004"))}));
-        price = NumberText(replyNumber(changed, "100061", label));
+        f.price = NumberText(replyNumber(changed, kWorkOrderNotFound, f.label));
     }
+    return f;
+}
 
-    if (!due.empty() && due < documentDate) writeLine("TI034", "Y");
+void TdmKtrb52::writeWorkOrderFill(const TWorkOrderFill& f) {
+    auto value = [&](TWorkOrderValue at) { return f.value(at); };
+    const std::string& item = f.item;
+    const std::string& documentDate = f.documentDate;
+    const double open = f.open, onHold = f.onHold, ordered = f.ordered, factor = f.factor;
+    if (!f.due.empty() && f.due < documentDate) writeLine("TI034", "Y");
     writeLine("TI004", item);
     writeLine("TI049", value(woPackagingUnit));
     writeLine("TI009", value(woWarehouse));
@@ -205,27 +267,27 @@ void TdmKtrb52::fillFromWorkOrder(TField* Sender) {
     writeLine("TI004C7", value(woPacksTaken));
     writeLine("TI004C8", value(woPacks));
     writeLine("TI004C9", value(woPacksTakenMore));
-    SetFieldText(LineField("TI004C11"), NumberText(taxRate * 100), true);
+    SetFieldText(LineField("TI004C11"), NumberText(f.taxRate * 100), true);
     writeLine("TI004C13", value(woOverReceipt));
     writeLine("TI014C1", value(woOrderType));
     writeLine("TI014C2", value(woOrderNumber));
     writeLine("TI014C3", value(woOrderLine));
     writeLineNumber("TI007", open - onHold);
     // Packages on hold count only where packaging quantities are kept.
-    if (packaged)
-        writeLineNumber("TI016", openPacks - packsOnHold);
+    if (f.packaged)
+        writeLineNumber("TI016", f.openPacks - f.packsOnHold);
     else
         writeLine("TI016", "0");
     writeLine("TI010", value(woLot));
     writeLine("TI055", value(woLotText));
     writeLine("TI061", value(woUnit));
     writeLine("TI019", lineText("TI007"));
-    writeLine("TI024", price);
+    writeLine("TI024", f.price);
     writeLine("TI023", value(woPricingUnit));
     writeLine("TI004C", value(woLotManaged));
     writeLine("TI048", value(woUrgent));
 
-    if (!formal) {
+    if (!f.formal) {
         const double accepted = open - onHold;
         writeLineNumber("TI019", accepted);
         if (ordered != 0)
@@ -243,11 +305,11 @@ void TdmKtrb52::fillFromWorkOrder(TField* Sender) {
         writeLine("TI054", documentDate);
         if (value(woPeriodUnit) == "2") {
             writeLine("TI011",
-                      EndOfMonthDate(IncYmdDate(Variant(documentDate), "M", validity - 1)));
-            writeLine("TI012", IncYmdDate(Variant(documentDate), "M", reinspection));
+                      EndOfMonthDate(IncYmdDate(Variant(documentDate), "M", f.validity - 1)));
+            writeLine("TI012", IncYmdDate(Variant(documentDate), "M", f.reinspection));
         } else {
-            writeLine("TI011", IncYmdDate(Variant(documentDate), "D", validity));
-            writeLine("TI012", IncYmdDate(Variant(documentDate), "D", reinspection));
+            writeLine("TI011", IncYmdDate(Variant(documentDate), "D", f.validity));
+            writeLine("TI012", IncYmdDate(Variant(documentDate), "D", f.reinspection));
         }
     } else {
         for (const char* name : {"TI054", "TI011", "TI012"}) {

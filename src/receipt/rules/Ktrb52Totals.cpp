@@ -32,6 +32,30 @@ constexpr int kIntegerPart = -2;
 }  // namespace
 
 void TdmKtrb52::CalcHeadTotals() {
+    headTotals(true);
+}
+
+void TdmKtrb52::CalcHeadTotalsAfterLineChange() {
+    headTotals(false);
+}
+
+std::vector<double> TdmKtrb52::lineSums(const std::vector<std::string>& lines, int decimals,
+                                        bool recount) {
+    // The store's sums ignore filters and read values as stored or cut to
+    // integers; anything else is summed by the walk.
+    if (!recount && cdsBody1->Active() && !cdsBody1->Filtered() &&
+        (decimals == kAsStored || decimals == kIntegerPart)) {
+        std::vector<TField*> fields;
+        for (const std::string& name : lines) fields.push_back(cdsBody1->FieldByName(name));
+        if (auto sums = cdsBody1->RangeSums(fields, decimals == kIntegerPart)) return *sums;
+    }
+    std::vector<double> totals;
+    SumBodyLines(lines, totals, std::vector<std::string>(lines.size()),
+                 std::vector<int>(lines.size(), decimals));
+    return totals;
+}
+
+void TdmKtrb52::headTotals(bool recount) {
     const std::string mode = sysParam("SYS024");
     const bool perLine = mode == "2";
     if (perLine && cdsBody1->IsEmpty()) return;
@@ -40,16 +64,13 @@ void TdmKtrb52::CalcHeadTotals() {
     // header in browse state would otherwise be lost, or raise.
     TdmDouble::CalcHeadTotals();
 
-    // Summed quantities and amounts go in one walk over the lines.
     std::vector<TTotal> totals;
     if (mode == "1" || mode == "3") {
         totals = kQuantityTotals;
     } else if (perLine) {
         std::vector<std::string> lines;
         for (const TTotal& t : kQuantityTotals) lines.push_back(t.line);
-        std::vector<double> quantities;
-        SumBodyLines(lines, quantities, std::vector<std::string>(lines.size()),
-                     std::vector<int>(lines.size(), kIntegerPart));
+        const std::vector<double> quantities = lineSums(lines, kIntegerPart, recount);
         for (size_t i = 0; i < kQuantityTotals.size(); ++i)
             SetFieldText(HeadField(kQuantityTotals[i].head), plat::FloatToStr(quantities[i]));
     }
@@ -60,8 +81,8 @@ void TdmKtrb52::CalcHeadTotals() {
         heads.push_back(HeadField(t.head));
         lines.push_back(t.line);
     }
-    SumBodyFields(heads, lines, std::vector<int>(totals.size(), kAsStored),
-                  std::vector<std::string>(totals.size()));
+    WriteBodySums(heads, lineSums(lines, kAsStored, recount),
+                  std::vector<int>(totals.size(), kAsStored));
     SetFieldText(HeadField("TH027C"),
                  plat::FloatToStr(HeadField("TH027")->AsFloat() + HeadField("TH020")->AsFloat()));
     SetFieldText(HeadField("TH032C"),

@@ -321,3 +321,30 @@ TEST(NestedLifetime, DestroyingTheMasterFirstClosesAndUnbindsItsDetails) {
     EXPECT_FALSE(clone.Active());
     EXPECT_FALSE(doc.foot->Active());
 }
+
+// The store's sums follow every way a line can change, master cancel included.
+TEST_F(Nested, RangeSumsFollowPostsDeletesAndCancels) {
+    TField* qty = body->FieldByName("QTY");
+    auto sum = [&] { return (*body->RangeSums({qty}, false))[0]; };
+    EXPECT_EQ(sum(), 3.0);
+    addLine("0003", "W", 0.1);
+    addLine("0004", "V", 0.2);
+    EXPECT_EQ(sum(), 3.3);  // exactly, not 3.3000000000000003
+    body->First();
+    body->Edit();
+    qty->SetAsFloat(-7.25);
+    body->Post();
+    EXPECT_EQ(sum(), -4.95);
+    body->Delete();
+    EXPECT_EQ((*body->RangeSums({qty}, true))[0], 2.0);  // 2 + 0 + 0
+    main->Cancel();                                      // rolls the lines back with the header
+    EXPECT_EQ(sum(), 3.0);
+    main->Next();
+    EXPECT_EQ(sum(), 3.0);  // header B's own line
+    addLine("0002", "Q", 1.5);
+    main->CancelUpdates();
+    main->First();
+    EXPECT_EQ(sum(), 3.0);
+    main->Next();
+    EXPECT_EQ(sum(), 3.0);
+}

@@ -345,7 +345,10 @@ TEST_F(SessionTest, LookupRowsAndDefinition) {
     ASSERT_EQ(rows.rows.size(), 4u);  // the four warehouses of factory 01
     EXPECT_EQ(rows.fields[0].name, "MC001");
     EXPECT_EQ(rows.fields[0].size, 10);
-    EXPECT_FALSE(session->Call("GetF2Data", Arr({"NOPE", "01", "", 1, ""}), reply).AsBoolean());
+    EXPECT_FALSE(
+        session
+            ->Call("GetF2Data", Arr({"NOPE", "01", "", 1, "", "DEMO", 3, "", "", "", "N"}), reply)
+            .AsBoolean());
     // Reading on past the rows of the earlier lookup finds none of them.
     plat::TFetchRequest more;
     more.restart = false;

@@ -1,0 +1,404 @@
+#include "platform/ui/lookupcombo.h"
+
+#include <QAbstractScrollArea>
+#include <QWidget>
+#include <algorithm>
+
+#include "platform/component/properties.h"
+#include "platform/core/numbers.h"
+#include "platform/core/text.h"
+#include "platform/data/field.h"
+#include "platform/ui/dbctrls.h"
+#include "platform/ui/forms.h"
+
+namespace plat {
+
+namespace {
+std::vector<std::string> SplitOn(const std::string& s, char sep) {
+    std::vector<std::string> out;
+    size_t start = 0;
+    while (true) {
+        size_t p = s.find(sep, start);
+        out.push_back(s.substr(start, p == std::string::npos ? std::string::npos : p - start));
+        if (p == std::string::npos) break;
+        start = p + 1;
+    }
+    return out;
+}
+}  // namespace
+
+// ---- Client dataset with control settings ---------------------------------------------------
+
+bool TGridClientDataSet::GetControl(const std::string& fieldName, std::string& kind,
+                                    std::string& parameter) const {
+    for (const std::string& line : ControlType) {
+        std::vector<std::string> parts = SplitOn(line, ';');
+        if (parts.size() < 2 || !SameText(parts[0], fieldName)) continue;
+        kind = parts[1];
+        size_t p = line.find(';', line.find(';') + 1);
+        parameter = p == std::string::npos ? std::string() : line.substr(p + 1);
+        return true;
+    }
+    kind.clear();
+    parameter.clear();
+    return false;
+}
+
+// ---- Popup grid -----------------------------------------------------------------------------
+
+TPopupGrid::TPopupGrid(TComponent* owner) : TCustomDataGrid(owner) {
+    QWidget* w = Widget();
+    w->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                      Qt::WindowDoesNotAcceptFocus);
+    w->setAttribute(Qt::WA_ShowWithoutActivating);
+    w->setFocusPolicy(Qt::NoFocus);
+    SetTabStop(false);
+    SetOptions(TDataGridOptions{TDataGridOption::dgTitles, TDataGridOption::dgColLines,
+                                TDataGridOption::dgRowLines, TDataGridOption::dgRowSelect,
+                                TDataGridOption::dgAlwaysShowSelection});
+    SetReadOnly(true);
+    Hide();
+}
+
+void TPopupGrid::Popup(int x, int y, int width, int height) {
+    SetBounds(x, y, width, height);
+    Show();
+    Widget()->raise();
+}
+
+void TPopupGrid::CloseUp() {
+    Hide();
+}
+
+void TPopupGrid::DataChanged() {
+    UpdateScrollBars();
+}
+
+void TPopupGrid::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+    TCustomDataGrid::MouseUp(button, shift, x, y);
+    TGridCoord g = MouseCoord(x, y);
+    if (button == TMouseButton::mbLeft && combo_ && g.Y >= TitleOffset()) combo_->GridClick();
+}
+
+// ---- Lookup combo base ------------------------------------------------------------------------
+
+TLookupComboBase::TLookupComboBase(TComponent* owner)
+    : TCustomMaskEdit(owner), lookupSource_(nullptr) {
+    PaintsOver = true;
+    link_.Control = this;
+    link_.OnDataChange = TNotifyEvent([this](TObject*) { dataChange(); }, this);
+    link_.OnActiveChange = TNotifyEvent([this](TObject*) { dataChange(); }, this);
+    link_.OnUpdateData = TNotifyEvent([this](TObject*) { updateData(); }, this);
+    timer_ = new TTimer(this);
+    timer_->SetEnabled(false);
+    timer_->SetInterval(searchDelay_);
+    timer_->OnTimer = TNotifyEvent([this](TObject*) { DoSearch(); }, this);
+    SetGrid(new TPopupGrid(this));
+}
+
+TLookupComboBase::~TLookupComboBase() {
+    BeginDestroy();
+    link_.OnDataChange = nullptr;
+    link_.OnActiveChange = nullptr;
+    link_.OnUpdateData = nullptr;
+    link_.SetDataSource(nullptr);
+    if (grid_) grid_->SetDataSource(nullptr);
+}
+
+void TLookupComboBase::SetDataSource(TDataSource* ds) {
+    if (ds == link_.DataSource()) return;
+    if (link_.DataSource()) RemoveFreeNotification(link_.DataSource());
+    link_.SetDataSource(ds);
+    if (ds) FreeNotification(ds);
+}
+
+void TLookupComboBase::Notification(TComponent* c, TOperation op) {
+    TCustomMaskEdit::Notification(c, op);
+    if (op != TOperation::opRemove) return;
+    if (c == link_.DataSource()) link_.SetDataSource(nullptr);
+    if (c == lookupTable_) SetLookupTable(nullptr);
+    if (c == grid_) grid_ = nullptr;
+}
+
+void TLookupComboBase::SetLookupTable(TDataSet* t) {
+    if (lookupTable_) RemoveFreeNotification(lookupTable_);
+    lookupTable_ = t;
+    if (t) FreeNotification(t);
+    lookupSource_.SetDataSet(t);
+    buildColumns();
+}
+
+void TLookupComboBase::SetSelected(const std::vector<std::string>& lines) {
+    selected_ = lines;
+    buildColumns();
+}
+
+void TLookupComboBase::buildColumns() {
+    if (!grid_) return;
+    TDataGridColumns* cols = grid_->Columns();
+    cols->Clear();
+    int cw = MeasureText(grid_->Font()->Data(), "0").cx;
+    for (const std::string& line : selected_) {
+        std::vector<std::string> p = SplitOn(line, '\t');
+        if (p.empty() || p[0].empty()) continue;
+        TDataGridColumn* c = cols->Add();
+        c->SetFieldName(p[0]);
+        if (p.size() > 1) {
+            int chars = 0;
+            if (TryStrToInt(Trim(p[1]), chars) && chars > 0) c->SetWidth(chars * cw + 4);
+        }
+        if (p.size() > 2) c->SetTitle(p[2]);
+    }
+    grid_->LayoutChanged();
+}
+
+void TLookupComboBase::SetGrid(TPopupGrid* g) {
+    if (g == grid_) return;
+    if (grid_ && grid_->Owner() == this) delete grid_;
+    grid_ = g;
+    if (!g) return;
+    g->SetCombo(this);
+    g->SetDataSource(&lookupSource_);
+    FreeNotification(g);
+    buildColumns();
+}
+
+bool TLookupComboBase::DroppedDown() const {
+    return grid_ && grid_->Visible();
+}
+
+void TLookupComboBase::SetSearchDelay(int ms) {
+    searchDelay_ = std::max(0, ms);
+    if (searchDelay_ > 0) timer_->SetInterval(searchDelay_);
+}
+
+void TLookupComboBase::DropDown() {
+    if (!grid_ || DroppedDown() || !lookupTable_ || !lookupTable_->Active()) return;
+    OnDropDown(this);
+    int rows = std::min(std::max(1, DropDownCount), std::max(1, lookupTable_->RecordCount()));
+    int rowH = grid_->DefaultRowHeight() + grid_->GridLineWidth();
+    int h = (rows + grid_->TitleOffset()) * rowH + 4;
+    int w = DropDownWidth > 0 ? DropDownWidth : Width();
+    TPoint p = ClientToScreen({0, Height()});
+    Busy = true;
+    grid_->Popup(p.X, p.Y, w, h);
+    Busy = false;
+    Invalidate();
+}
+
+void TLookupComboBase::CloseUp(bool modified) {
+    if (!DroppedDown()) return;
+    grid_->CloseUp();
+    timer_->SetEnabled(false);
+    if (modified && lookupTable_ && lookupTable_->Active() && !lookupTable_->IsEmpty()) {
+        TField* src = lookupTable_->FindField(lookupField_);
+        TField* dst = Field();
+        if (src && dst && link_.CanModify() && link_.Edit()) {
+            dst->SetText(src->Text());
+        } else if (src && !dst) {
+            SetText(src->Text());
+        }
+    }
+    Invalidate();
+    OnCloseUp(this);
+}
+
+bool TLookupComboBase::FindRecord(const std::string& searchText, const std::string& searchField,
+                                  TLookupMatch match, bool) {
+    if (!lookupTable_ || !lookupTable_->Active() || searchField.empty()) return false;
+    TLocateOptions o = loCaseInsensitive;
+    if (match != TLookupMatch::mtExactMatch) o |= loPartialKey;
+    bool found = lookupTable_->Locate(searchField, Variant(searchText), o);
+    if (!found) unmatched_ = searchText;
+    return found;
+}
+
+void TLookupComboBase::DoSearch() {
+    timer_->SetEnabled(false);
+    lastSearch_ = Value();
+    FindRecord(lastSearch_, lookupField_, TLookupMatch::mtPartialMatchStart, false);
+}
+
+void TLookupComboBase::GridClick() {
+    CloseUp(true);
+}
+
+void TLookupComboBase::KeyDown(uint16_t& key, TShiftState shift) {
+    TCustomMaskEdit::KeyDown(key, shift);
+    if (!key) return;
+    bool dropped = DroppedDown();
+    if ((key == VK_DOWN || key == VK_UP) && shift.Contains(ssAlt)) {
+        if (dropped)
+            CloseUp(true);
+        else
+            DropDown();
+        key = 0;
+        return;
+    }
+    if (!dropped || !lookupTable_ || !lookupTable_->Active()) return;
+    switch (key) {
+        case VK_UP:
+            lookupTable_->Prior();
+            break;
+        case VK_DOWN:
+            lookupTable_->Next();
+            break;
+        case VK_PRIOR:
+            lookupTable_->MoveBy(-std::max(1, DropDownCount));
+            break;
+        case VK_NEXT:
+            lookupTable_->MoveBy(std::max(1, DropDownCount));
+            break;
+        case VK_RETURN:
+        case VK_TAB:
+            CloseUp(true);
+            if (key == VK_TAB) return;  // Tab still moves the focus
+            break;
+        case VK_ESCAPE:
+            CloseUp(false);
+            break;
+        default:
+            return;
+    }
+    key = 0;
+}
+
+void TLookupComboBase::KeyPress(char32_t& key) {
+    TCustomMaskEdit::KeyPress(key);
+    if (!key) return;
+    if (key == 13 || key == 27) {
+        key = 0;
+        return;
+    }
+    if (!lookUpEnabled_) return;
+    if (key >= 32 || key == 8 || key == 22) {
+        if (!link_.Field() || link_.CanModify()) {
+            if (link_.Field() && !link_.Edit()) {
+                key = 0;
+                return;
+            }
+        }
+        DropDown();
+    }
+}
+
+void TLookupComboBase::Change() {
+    TCustomMaskEdit::Change();
+    if (loading_) return;
+    if (link_.Field()) link_.SetModified();
+    // Each change restarts the wait: the search runs once per pause.
+    if (lookUpEnabled_ && DroppedDown() && searchDelay_ > 0) {
+        timer_->SetEnabled(false);
+        timer_->SetInterval(searchDelay_);
+        timer_->SetEnabled(true);
+    }
+}
+
+void TLookupComboBase::DoExit() {
+    CloseUp(false);
+    if (link_.Field() && link_.Modified()) updateData();
+    TCustomMaskEdit::DoExit();
+}
+
+void TLookupComboBase::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    TCustomMaskEdit::MouseDown(button, shift, x, y);
+    if (button != TMouseButton::mbLeft || !ButtonRect().Contains({x, y})) return;
+    if (DroppedDown())
+        CloseUp(false);
+    else
+        DropDown();
+}
+
+void TLookupComboBase::PaintOver() {
+    DrawComboArrow(*Canvas(), ButtonRect(), DroppedDown(), Enabled());
+}
+
+void TLookupComboBase::dataChange() {
+    if (Destroying()) return;
+    struct Guard {
+        bool& f;
+        ~Guard() { f = false; }
+    } g{loading_};
+    loading_ = true;
+    TField* f = link_.Field();
+    SetText(f ? f->Text() : std::string());
+}
+
+void TLookupComboBase::updateData() {
+    TField* f = link_.Field();
+    if (!f || !link_.Modified()) return;
+    if (!link_.Editing() && !link_.Edit()) return;
+    f->SetText(Text());
+    link_.Reset();
+}
+
+// ---- Lookup list ------------------------------------------------------------------------------
+
+TLookupList::TLookupList(TComponent* owner) : TCustomDataGrid(owner), lookupSource_(nullptr) {
+    link_.Control = this;
+    TCustomDataGrid::SetDataSource(&lookupSource_);
+    SetOptions(TDataGridOptions{TDataGridOption::dgTitles, TDataGridOption::dgColLines,
+                                TDataGridOption::dgRowLines, TDataGridOption::dgRowSelect,
+                                TDataGridOption::dgAlwaysShowSelection});
+    SetReadOnly(true);
+}
+
+TLookupList::~TLookupList() {
+    BeginDestroy();
+    link_.SetDataSource(nullptr);
+    TCustomDataGrid::SetDataSource(nullptr);
+}
+
+void TLookupList::Choose() {
+    TDataSet* t = LookupTable();
+    TField* dst = link_.Field();
+    if (!t || !t->Active() || t->IsEmpty() || !dst) return;
+    TField* src = t->FindField(lookupField_);
+    if (!src || !link_.CanModify() || !link_.Edit()) return;
+    dst->SetText(src->Text());
+}
+
+void TLookupList::DblClick() {
+    TCustomDataGrid::DblClick();
+    Choose();
+}
+
+void TLookupList::KeyDown(uint16_t& key, TShiftState shift) {
+    if (key == VK_RETURN) {
+        Choose();
+        key = 0;
+        return;
+    }
+    TCustomDataGrid::KeyDown(key, shift);
+}
+
+// ---- Published properties -----------------------------------------------------------------------
+
+PLAT_PUBLISH(TGridClientDataSet) {
+    p.Strings(
+        "ControlType", [](TGridClientDataSet& d) { return d.ControlType; },
+        [](TGridClientDataSet& d, const std::vector<std::string>& l) { d.ControlType = l; });
+}
+
+PLAT_PUBLISH(TLookupComboBase) {
+    p.Prop("DataSource", &TLookupComboBase::DataSource, &TLookupComboBase::SetDataSource);
+    p.Prop("DataField", &TLookupComboBase::DataField, &TLookupComboBase::SetDataField);
+    p.Prop("LookupTable", &TLookupComboBase::LookupTable, &TLookupComboBase::SetLookupTable,
+           "TDataSet");
+    p.Prop("LookupField", &TLookupComboBase::LookupField, &TLookupComboBase::SetLookupField);
+    p.Strings("Selected", &TLookupComboBase::Selected, &TLookupComboBase::SetSelected);
+    p.Prop("DropDownCount", &TLookupComboBase::DropDownCount);
+    p.Prop("DropDownWidth", &TLookupComboBase::DropDownWidth);
+    p.Prop("Options", &TLookupComboBase::Options);
+    p.Prop("SearchDelay", &TLookupComboBase::SearchDelay, &TLookupComboBase::SetSearchDelay);
+    p.Prop("LookUpEnabled", &TLookupComboBase::LookUpEnabled, &TLookupComboBase::SetLookUpEnabled);
+    p.Prop("OnDropDown", &TLookupComboBase::OnDropDown);
+    p.Prop("OnCloseUp", &TLookupComboBase::OnCloseUp);
+}
+
+PLAT_PUBLISH(TLookupList) {
+    p.Prop("LookupField", &TLookupList::LookupField, &TLookupList::SetLookupField);
+    p.Prop("DataField", &TLookupList::DataField, &TLookupList::SetDataField);
+}
+
+}  // namespace plat
