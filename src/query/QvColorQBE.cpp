@@ -14,7 +14,7 @@ const char* const kAllPrograms = "********************";
 
 }  // namespace
 
-TColorQBEForm::TColorQBEForm(plat::TComponent* owner) : plat::TForm(owner) {
+TColorQBEForm::TColorQBEForm(plat::TComponent* owner) : TQVForm(owner) {
     using namespace plat;
     SetName("ColorQBEForm");
     SetCaption("颜色筛选");
@@ -69,15 +69,22 @@ TColorQBEForm::TColorQBEForm(plat::TComponent* owner) : plat::TForm(owner) {
 
     chkColorManage->OnClick = TNotifyEvent(this, &TColorQBEForm::chkColorManageClick);
     OnCreate = TNotifyEvent(this, &TColorQBEForm::FormCreate);
+    OnShow = TNotifyEvent(this, &TColorQBEForm::FormShow);
     OnCloseQuery = TCloseQueryEvent(this, &TColorQBEForm::FormCloseQuery);
 }
 
 TColorQBEForm::~TColorQBEForm() = default;
 
-void TColorQBEForm::FormCreate(plat::TObject*) {
+void TColorQBEForm::FormCreate(plat::TObject* sender) {
+    TQVForm::FormCreate(sender);
     if (auto* owner = dynamic_cast<IColorQBEOwner*>(Owner()))
         chkColorManage->SetChecked(owner->ReadUserSettingFlag("InputSettings003", "IsColorManage"));
     conditions_ = std::make_unique<TColorConditions>();
+}
+
+void TColorQBEForm::FormShow(plat::TObject* sender) {
+    TQVForm::FormShow(sender);
+    ConvertFormOnce();
 }
 
 TBitCheckBox* TColorQBEForm::RuleBox(int index) const {

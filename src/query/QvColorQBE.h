@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/forms.h"
+#include "controls/QVForm.h"
 #include "query/ColorComponents.h"
 
 namespace plat {
@@ -31,8 +31,8 @@ class IColorQBEOwner {
     ~IColorQBEOwner() = default;
 };
 
-class TColorQBEForm : public plat::TForm {
-    PLAT_CLASS(TColorQBEForm, plat::TForm)
+class TColorQBEForm : public TQVForm {
+    PLAT_CLASS(TColorQBEForm, TQVForm)
   public:
     explicit TColorQBEForm(plat::TComponent* owner);
     ~TColorQBEForm() override;
@@ -55,6 +55,7 @@ class TColorQBEForm : public plat::TForm {
     TBitCheckBox* RuleBox(int index) const;
 
     void FormCreate(plat::TObject* sender);
+    void FormShow(plat::TObject* sender);
     void FormCloseQuery(plat::TObject* sender, bool& canClose);
     void chkColorManageClick(plat::TObject* sender);
 
