@@ -1,6 +1,7 @@
 #include "controls/QrvEdit.h"
 
 #include "controls/F2Button.h"
+#include "controls/QVForm.h"
 #include "controls/QvDBCustomLookupCombo.h"
 #include "platform/component/properties.h"
 
@@ -190,5 +191,12 @@ PLAT_PUBLISH(TQvComboBox) {
 PLAT_PUBLISH(TQvDBComboBox) {
     PublishLabel(p);
 }
+
+// The data-aware button edit's F2 button gets a disabled image on a base
+// form; the unbound button edit's keeps its single glyph.
+const GlyphButtonsRegistrar<TQvBtnDBEdit> kBtnDBEditGlyphs(10, [](TQvBtnDBEdit& e) {
+    return e.F2Button() ? std::vector<plat::TComponent*>{e.F2Button()}
+                        : std::vector<plat::TComponent*>{};
+});
 
 }  // namespace ktrb

@@ -1,5 +1,6 @@
 #include "controls/QvLookUpCombo.h"
 
+#include "controls/QVForm.h"
 #include "platform/component/properties.h"
 
 namespace ktrb {
@@ -86,5 +87,11 @@ PLAT_PUBLISH(TQvDBComboDlg) {
     p.Prop("AutoFillDate", &TQvDBComboDlg::AutoFillDate);
     p.Prop("UsePictureMask", &TQvDBComboDlg::UsePictureMask);
 }
+
+// The labelled lookup combo's F2 button gets a disabled image on a base form.
+const GlyphButtonsRegistrar<TQvBtnDBCombo> kBtnDBComboGlyphs(20, [](TQvBtnDBCombo& c) {
+    return c.F2Button() ? std::vector<plat::TComponent*>{c.F2Button()}
+                        : std::vector<plat::TComponent*>{};
+});
 
 }  // namespace ktrb

@@ -901,8 +901,36 @@ QListWidget* ListOf(const TControl* c) {
 }
 }  // namespace
 
+namespace {
+// Presses land on the list's viewport: after the list's own handling (the
+// selection), they reach the control's MouseDown in the list's coordinates.
+class ListHost : public HostWidget<QListWidget> {
+  public:
+    using HostWidget::HostWidget;
+    std::function<void(QMouseEvent*, QPoint)> onPress;
+
+  protected:
+    bool viewportEvent(QEvent* e) override {
+        bool r = HostWidget::viewportEvent(e);
+        if (e->type() == QEvent::MouseButtonPress && onPress) {
+            auto* me = static_cast<QMouseEvent*>(e);
+            onPress(me, viewport()->mapTo(this, me->position().toPoint()));
+        }
+        return r;
+    }
+};
+}  // namespace
+
 TCustomListBox::TCustomListBox(TComponent* owner) : TWinControl(owner) {
-    auto* w = new HostWidget<QListWidget>(this);
+    auto* w = new ListHost(this);
+    w->onPress = [this](QMouseEvent* me, QPoint p) {
+        SafeCall([&] {
+            TMouseButton button = me->button() == Qt::RightButton    ? TMouseButton::mbRight
+                                  : me->button() == Qt::MiddleButton ? TMouseButton::mbMiddle
+                                                                     : TMouseButton::mbLeft;
+            MouseDown(button, ShiftFromQt(me->modifiers(), me->buttons()), p.x(), p.y());
+        });
+    };
     w->setFocusPolicy(Qt::StrongFocus);
     w->setUniformItemSizes(true);
     QObject::connect(w, &QListWidget::itemSelectionChanged, [this] {

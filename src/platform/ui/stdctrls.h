@@ -312,7 +312,7 @@ class TCustomListBox : public TWinControl, private StringsListener {
     TMeasureItemEvent OnMeasureItem;
 
     bool WantsKey(uint16_t key, TShiftState shift) const override;
-    void DrawItemTo(TCanvas& canvas, int index, const TRect& r, TOwnerDrawState state);
+    virtual void DrawItemTo(TCanvas& canvas, int index, const TRect& r, TOwnerDrawState state);
     void UserChanged();
 
   private:
