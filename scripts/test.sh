@@ -17,10 +17,12 @@ echo "== running all tests"
 ctest --test-dir build --output-on-failure -j "$(nproc)" --timeout 600
 if [ "${KTRB_SANITIZE:-1}" != 0 ]; then
   # Optimised a little and without debug information: the build stays
-  # quick; benchmarks are left out.
+  # quick; benchmarks are left out. Warnings are the first round's concern:
+  # instrumented code gives false uninitialised-use warnings in the
+  # standard library.
   echo "== configuring and building in ./build-asan (AddressSanitizer, UndefinedBehaviorSanitizer)"
   cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Sanitize \
-        -DCMAKE_CXX_FLAGS_SANITIZE="-O1 -g0" -DKTRB_SANITIZE=ON -DKTRB_WERROR=ON \
+        -DCMAKE_CXX_FLAGS_SANITIZE="-O1 -g0" -DKTRB_SANITIZE=ON -DKTRB_WERROR=OFF \
         -DKTRB_BUILD_BENCH=OFF "${launcher[@]}" >/dev/null
   cmake --build build-asan
   export ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1:check_initialization_order=1"
