@@ -96,7 +96,10 @@ struct AppState {
     bool visible = false;
     int sheetsInNewWorkbook = 1;
     std::vector<std::shared_ptr<Sheet>> books;
-    std::shared_ptr<plat::Dispatch> selection;
+    // The selected cell, kept as a position: a cell object kept here would
+    // hold this state alive for ever.
+    std::shared_ptr<Sheet> selectedSheet;
+    uint32_t selectedRow = 0, selectedCol = 0;
 };
 
 struct CellRef {
@@ -257,7 +260,9 @@ class CellObject : public plat::Dispatch {
             case 3:
                 return Variant(plat::DispatchPtr(std::make_shared<FontObject>(cell_)));
             case 4:
-                app_->selection = shared_from_this();
+                app_->selectedSheet = cell_.sheet;
+                app_->selectedRow = cell_.row;
+                app_->selectedCol = cell_.col;
                 return Variant(true);
             case 5:
                 return Variant((int)cell_.row + 1);
@@ -365,7 +370,7 @@ class ApplicationObject : public plat::DispatchObject {
         Method("Quit", [this](DispArgs) {
             app_->books.clear();
             bookObjects_.clear();
-            app_->selection.reset();
+            app_->selectedSheet.reset();
             app_->visible = false;
             return Variant();
         });
@@ -404,7 +409,11 @@ class ApplicationObject : public plat::DispatchObject {
                 return Variant(plat::DispatchPtr(*it));
         return Variant();
     }
-    Variant selection() const { return app_->selection ? Variant(app_->selection) : Variant(); }
+    Variant selection() const {
+        if (!app_->selectedSheet) return Variant();
+        CellRef cell{app_->selectedSheet, app_->selectedRow, app_->selectedCol};
+        return Variant(plat::DispatchPtr(std::make_shared<CellObject>(cell, app_)));
+    }
     void setVisible(bool on) {
         const bool shown = on && !app_->visible;
         app_->visible = on;
