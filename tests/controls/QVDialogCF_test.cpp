@@ -210,11 +210,12 @@ TEST_F(QVDialogTest, BlankDateTextAndPickDate) {
 
 TEST_F(QVDialogTest, Pictures) {
     UseDemoTable();
-    for (const char* ui : {"936", "950"}) {
+    for (const char* ui : {"936", "950", "437"}) {
         SetCodePages(ui, "936");
         TdlgDemo* d = Make();
         uitest::ShowActive(d);
-        std::string name = std::string("QVDialog_") + (ui[1] == '3' ? "CHS" : "CHT") + ".png";
+        const std::string lang = ui[0] == '4' ? "ENG" : ui[1] == '3' ? "CHS" : "CHT";
+        std::string name = "QVDialog_" + lang + ".png";
         plat::SaveScreenshot(d, inst.root() + name);
         if (const char* dir = std::getenv("KTRB_SHOTS"))
             plat::SaveScreenshot(d, std::string(dir) + "/" + name);

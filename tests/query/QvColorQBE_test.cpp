@@ -11,6 +11,7 @@
 #include "platform/ui/screenshot.h"
 #include "query_fixture.h"
 #include "runtime/Brokers.h"
+#include "runtime/language_fixture.h"
 #include "standins/host/host_services.h"
 #include "standins/host/server_link.h"
 #include "standins/host/work_center.h"
@@ -154,6 +155,38 @@ TEST_F(ColorQBE, RulesAddedAfterTheDialogWasMadeGetTheirOwnBoxes) {
     runner->Expect([&](plat::TCustomForm&) { return plat::mrOk; });
     EXPECT_TRUE(dlg->Execute(true, &one));
     EXPECT_FALSE(dlg->RuleBox(3)->Visible());
+}
+
+// The dialog as a user sees it under a simplified Chinese and an English
+// interface (pictures kept for a look; $KTRB_SHOTS keeps a copy).
+class ColorQBEPictures : public LanguageFixture {};
+
+TEST_F(ColorQBEPictures, ChineseAndEnglishInterfaces) {
+    const std::string xml =
+        "<colormanager><head><component name=\"gdHead\" enable=\"Y\">"
+        "<condition value=\"TH023='Y'\" colorx=\"0\" bkcolor=\"13434828\" msg=\"已审核单据\"/>"
+        "<condition value=\"TH023='V'\" colorx=\"8421504\" bkcolor=\"15790320\" "
+        "msg=\"作废单据\"/></component></head></colormanager>";
+    for (const char* ui : {"936", "437"}) {
+        SetCodePages(ui, "936");
+        auto* owner = new OwnerForm(nullptr);
+        (new plat::TDataGrid(owner))->SetName("gdHead");
+        auto set = LoadColorComponents(owner, xml, "head");
+        TColorConditions* rules = set->FindItem("gdHead", "")->Conditions();
+        TColorQBEForm* dlg = CreateColorQBEForm(owner, rules);
+        auto runner = std::make_shared<plat::ScriptedDialogRunner>();
+        plat::DialogRunnerScope scope{runner};
+        std::string name = std::string("colour_rule_dialog_") + (ui[0] == '9' ? "CHS" : "ENG");
+        runner->Expect([&](plat::TCustomForm&) {
+            EXPECT_EQ(dlg->Caption(), "颜色筛选");
+            plat::SaveScreenshot(dlg, inst.root() + name + ".png");
+            if (const char* dir = std::getenv("KTRB_SHOTS"))
+                plat::SaveScreenshot(dlg, std::string(dir) + "/" + name + ".png");
+            return plat::mrCancel;
+        });
+        EXPECT_FALSE(dlg->Execute(true, rules));
+        owner->Free();
+    }
 }
 
 }  // namespace

@@ -143,11 +143,15 @@ void TLookupComboBase::buildColumns() {
         if (p.empty() || p[0].empty()) continue;
         TDataGridColumn* c = cols->Add();
         c->SetFieldName(p[0]);
-        if (p.size() > 1) {
-            int chars = 0;
-            if (TryStrToInt(Trim(p[1]), chars) && chars > 0) c->SetWidth(chars * cw + 4);
-        }
         if (p.size() > 2) c->SetTitle(p[2]);
+        if (p.size() > 1) {
+            // A width in characters, widened to the title so no caption is cut.
+            int chars = 0;
+            if (TryStrToInt(Trim(p[1]), chars) && chars > 0) {
+                int tw = MeasureText(grid_->TitleFont()->Data(), c->Title()).cx;
+                c->SetWidth(std::max(chars * cw, tw) + 4);
+            }
+        }
     }
     grid_->LayoutChanged();
 }
