@@ -65,17 +65,7 @@ void TBitCheckBox::setNumGlyphs(Kind k, int n) {
 }
 
 void TBitCheckBox::Toggle() {
-    switch (state_) {
-        case TCheckBoxState::cbUnchecked:
-            SetState(AllowGrayed ? TCheckBoxState::cbGrayed : TCheckBoxState::cbChecked);
-            break;
-        case TCheckBoxState::cbChecked:
-            SetState(TCheckBoxState::cbUnchecked);
-            break;
-        case TCheckBoxState::cbGrayed:
-            SetState(TCheckBoxState::cbChecked);
-            break;
-    }
+    SetState(NextCheckState(state_, AllowGrayed));
 }
 
 void TBitCheckBox::Click() {

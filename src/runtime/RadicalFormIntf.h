@@ -8,6 +8,7 @@
 
 #include "platform/component/component.h"
 #include "platform/component/events.h"
+#include "platform/core/msgdlg.h"
 #include "platform/core/variant.h"
 
 namespace ktrb {
@@ -23,20 +24,8 @@ using TCloseEvent = plat::Event<plat::TObject*, TCloseAction&>;
 
 // Message dialogs: the type picks the icon and the title; buttons come in the
 // platform's order, which is also the order of the names below.
-enum class TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
-enum class TMsgDlgBtn {
-    mbYes,
-    mbNo,
-    mbOK,
-    mbCancel,
-    mbAbort,
-    mbRetry,
-    mbIgnore,
-    mbAll,
-    mbNoToAll,
-    mbYesToAll,
-    mbHelp
-};
+using TMsgDlgType = plat::TMsgDlgType;
+using TMsgDlgBtn = plat::TMsgDlgBtn;
 using TMsgDlgButtons = std::vector<TMsgDlgBtn>;
 
 // The name of each button as the platform's message dialog names it.

@@ -2,7 +2,7 @@
 // decimals, data rights on body rows, column sorting and cdsMain's events.
 #include <gtest/gtest.h>
 
-#include "fixture.h"
+#include "support/dataframe/DataModuleFixture.h"
 
 namespace ktrb::test {
 namespace {

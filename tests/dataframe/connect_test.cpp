@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "dataframe/knlRadical.h"
-#include "fixture.h"
 #include "platform/automation/oleobject.h"
 #include "platform/component/properties.h"
 #include "platform/core/dates.h"
@@ -13,6 +12,7 @@
 #include "standins/appserver/tcp_transport.h"
 #include "standins/host/server_link.h"
 #include "standins/host/work_center.h"
+#include "support/dataframe/DataModuleFixture.h"
 
 namespace ktrb::test {
 namespace {

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "dataframe/DoubleCD.h"
-#include "fixture.h"
 #include "runtime/libUDF.h"
+#include "support/dataframe/DataModuleFixture.h"
 
 namespace ktrb::test {
 

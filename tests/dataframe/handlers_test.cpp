@@ -2,8 +2,8 @@
 // layout, refusals by message code, and code completion.
 #include <gtest/gtest.h>
 
-#include "fixture.h"
 #include "platform/component/properties.h"
+#include "support/dataframe/DataModuleFixture.h"
 
 namespace ktrb::test {
 namespace {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "dataframe/knlRadical.h"
-#include "fixture.h"
+#include "support/dataframe/DataModuleFixture.h"
 
 namespace ktrb::test {
 namespace {

@@ -7,9 +7,9 @@
 
 #include "dataframe/knlBase.h"
 #include "dataframe/knlRadical.h"
-#include "fixture.h"
 #include "platform/system/desktop.h"
 #include "platform/system/inifile.h"
+#include "support/dataframe/DataModuleFixture.h"
 
 namespace ktrb::test {
 namespace {

@@ -1173,18 +1173,20 @@ void TCustomCheckBox::SetState(TCheckBoxState v) {
     if (!ClicksDisabled) Click();
 }
 
-void TCustomCheckBox::Toggle() {
-    switch (state_) {
+TCheckBoxState NextCheckState(TCheckBoxState s, bool allowGrayed) {
+    switch (s) {
         case TCheckBoxState::cbUnchecked:
-            SetState(AllowGrayed ? TCheckBoxState::cbGrayed : TCheckBoxState::cbChecked);
-            break;
+            return allowGrayed ? TCheckBoxState::cbGrayed : TCheckBoxState::cbChecked;
         case TCheckBoxState::cbChecked:
-            SetState(TCheckBoxState::cbUnchecked);
-            break;
+            return TCheckBoxState::cbUnchecked;
         case TCheckBoxState::cbGrayed:
-            SetState(TCheckBoxState::cbChecked);
             break;
     }
+    return TCheckBoxState::cbChecked;
+}
+
+void TCustomCheckBox::Toggle() {
+    SetState(NextCheckState(state_, AllowGrayed));
 }
 
 void TCustomCheckBox::UserClicked() {

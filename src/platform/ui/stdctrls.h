@@ -364,6 +364,8 @@ class TButton : public TButtonControl {
 };
 
 enum class TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+// The state a click moves a check box to: unchecked, (grayed,) checked, unchecked.
+TCheckBoxState NextCheckState(TCheckBoxState s, bool allowGrayed);
 PLAT_ENUM_INFO(TCheckBoxState, cbUnchecked, cbChecked, cbGrayed)
 
 class TCustomCheckBox : public TButtonControl {

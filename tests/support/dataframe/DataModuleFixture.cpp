@@ -1,4 +1,4 @@
-#include "fixture.h"
+#include "support/dataframe/DataModuleFixture.h"
 
 #include "platform/core/text.h"
 
