@@ -268,13 +268,29 @@ void CreateDatabase(Database& db, DemoRows demo, const std::string& dataDir) {
     tx.Commit();
 }
 
+// The query catalogue and the lookup definitions are the server's own, made
+// from the data files: a file made by an older build gets them afresh, so it
+// never answers with definitions its code no longer reads.
+static void RefreshServerDefinitions(Database& db) {
+    const std::string dir = DataDirectory();
+    std::lock_guard<std::recursive_mutex> lock(db.Mutex());
+    TransactionGuard tx(db);
+    db.Exec("DROP TABLE IF EXISTS QCATALOG; DROP TABLE IF EXISTS LOOKUPS;");
+    db.Exec(kServerTables);
+    LoadCatalogue(db, ReadData(dir, "catalogue.sql"));
+    LoadLookups(db, ReadData(dir, "lookups.sql"));
+    tx.Commit();
+}
+
 std::unique_ptr<Database> OpenServerDatabase(const std::string& path, DemoRows demo) {
     if (path != ":memory:") {
         auto db = std::make_unique<Database>(path);
         if (!db->TableExists("MOCTH")) {
             CreateDatabase(*db, demo);
-        } else if (db->Query("SELECT 1 FROM pragma_table_info('ADMMF') WHERE name = 'MF006'")
-                       .empty()) {
+            return db;
+        }
+        RefreshServerDefinitions(*db);
+        if (db->Query("SELECT 1 FROM pragma_table_info('ADMMF') WHERE name = 'MF006'").empty()) {
             // A file from before passwords were kept: its users are the demo
             // rows, and get the demo password.
             db->Exec("ALTER TABLE ADMMF ADD COLUMN MF006 NVARCHAR(255) DEFAULT ''");

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "standins/appserver/database_setup.h"
 
 using namespace standin;
@@ -66,4 +68,23 @@ TEST(ServerDatabase, DataFileEntriesKeepDirectivesAndSql) {
               (std::vector<std::string>{"display 工厂;名称", "return MB001"}));
     EXPECT_EQ(entries[0].sql, "SELECT MB001, MB002\nFROM CMSMB");
     EXPECT_EQ(entries[1].sql, "SELECT 1");
+}
+
+// A database file made by an older build keeps its business rows but gets the
+// server's own definitions afresh, in the layout the code reads.
+TEST(ServerDatabase, AnOlderFileGetsTheDefinitionsOfThisBuild) {
+    const std::string path = ::testing::TempDir() + "older-server.db";
+    std::remove(path.c_str());
+    {
+        auto db = OpenServerDatabase(path);
+        db->Exec(
+            "DROP TABLE LOOKUPS; CREATE TABLE LOOKUPS (LK001 TEXT, LK002 TEXT, LK003 TEXT);"
+            "DELETE FROM QCATALOG; UPDATE MOCTH SET TH010 = 'kept' WHERE TH002 = '20240108001';");
+    }
+    auto db = OpenServerDatabase(path);
+    EXPECT_GT(db->Scalar("SELECT COUNT(*) FROM LOOKUPS WHERE LK011 IS NOT NULL").AsInteger(), 0);
+    EXPECT_GT(db->Scalar("SELECT COUNT(*) FROM QCATALOG").AsInteger(), 0);
+    EXPECT_EQ(db->Scalar("SELECT TH010 FROM MOCTH WHERE TH002 = '20240108001'").AsString(), "kept");
+    db.reset();
+    std::remove(path.c_str());
 }
