@@ -2,10 +2,6 @@
 
 namespace ktrb {
 
-TQBETypeClass GetTypeClass(int) {
-    return TQBETypeClass::None;
-}
-
 TRecordInfo::TRecordInfo() : PickList(std::make_unique<TGridStrings>()) {}
 
 TRecordInfoList::~TRecordInfoList() = default;

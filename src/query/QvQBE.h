@@ -11,6 +11,7 @@
 #include "controls/Aligrid.h"
 #include "controls/QVForm.h"
 #include "platform/core/stringlist.h"
+#include "query/QBEConditions.h"
 
 namespace plat {
 class TPanel;
@@ -71,10 +72,6 @@ class IQBEOwner {
   protected:
     ~IQBEOwner() = default;
 };
-
-// Kinds of field the condition texts tell apart.
-enum class TQBETypeClass { None = -1, Text = 1, Number = 2 };
-TQBETypeClass GetTypeClass(int dataType);
 
 // One header field offered in the condition grid.
 class TRecordInfo : public plat::TObject {
