@@ -11,6 +11,8 @@
 #include "controls/Aligrid.h"
 #include "controls/QVForm.h"
 #include "platform/core/stringlist.h"
+#include "platform/core/variant.h"
+#include "platform/ui/comctrls.h"
 #include "query/QBEConditions.h"
 
 namespace plat {
@@ -171,6 +173,8 @@ class TQBEForm : public TQVForm {
     // The WHERE of the active page, unconverted.
     std::string GetWhereText() const;
     const std::string& GetOrderText() const { return orderText_; }
+    // The last built WHERE of the active page's own conditions.
+    const std::string& WhereText() const;
     int GetTopRowCount() const;
     void SetTopRowCount(int count);
     void DoCondition();
@@ -182,6 +186,8 @@ class TQBEForm : public TQVForm {
     bool LoadScheme(int page, const std::string& text);
     // The scheme text of the active page.
     std::string SchemeText();
+    // Why the last LoadScheme failed.
+    const std::string& LastSchemeError() const;
 
     // ---- grid ----
     void BuildGridFields();
@@ -213,6 +219,8 @@ class TQBEForm : public TQVForm {
     void sg1ValidateEdit(plat::TObject* sender, int col, int row, bool& accept);
     void sg1KeyDown(plat::TObject* sender, uint16_t& key, plat::TShiftState shift);
     void sg1KeyPress(plat::TObject* sender, char32_t& key);
+    void sg1CalcCellColors(plat::TObject* sender, int col, int row, plat::TRect rect,
+                           plat::TGridDrawState state, plat::TFont* font, plat::TBrush* brush);
     void cbTopRowKeyPress(plat::TObject* sender, char32_t& key);
     void ExtPageControl1Change(plat::TObject* sender);
     void BbAssignClick(plat::TObject* sender);
@@ -240,6 +248,25 @@ class TQBEForm : public TQVForm {
   private:
     struct Impl;
     IQBEOwner* owner() const;
+    TdmRadical* dataModule() const;
+    TBrokers* broker() const;
+    void showLine(int n, const std::string& extra = "");
+    TQBEMask maskOf(plat::TField* field) const;
+    bool isYearField(plat::TField* field) const;
+    TRecordInfo* rowInfo(int row) const;
+    // The value cell of a row follows the row's field.
+    void pickField(int row);
+    int dataRows() const;
+    void appendRow();
+    std::vector<TQBESortItem> sortItems();
+    static std::vector<std::string> keyList(const std::string& keys);
+    void setupEditor(plat::TDataSet* ds, const std::vector<std::string>& names, int index,
+                     TwwClientDataSet* cds, plat::TDBComboBox* combo, TFDbCheckBox* check);
+    void addTerm(bool body);
+    plat::Variant callServer(const std::string& name, std::vector<plat::Variant> args);
+    std::string toDB(const std::string& text) const;
+    bool findScheme(const std::string& caption);
+    void setViewStyle(plat::TViewStyle style, plat::TMenuItem* item);
     std::string orderText_;
     std::unique_ptr<TRecordInfoList> infos_;
     std::unique_ptr<Impl> d_;
