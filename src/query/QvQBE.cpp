@@ -16,6 +16,7 @@
 #include "platform/core/text.h"
 #include "platform/ui/buttons.h"
 #include "platform/ui/comctrls.h"
+#include "platform/ui/dialogs.h"
 #include "platform/ui/extctrls.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/lookupcombo.h"
@@ -110,6 +111,14 @@ class ListItems : public ISelectableItems {
 };
 
 }  // namespace
+
+int QueryMessageBox(TQVForm* form, const std::string& text, TMsgDlgType type,
+                    const TMsgDlgButtons& buttons) {
+    if (CodeConverterUi()) return form->ShowMessageBox(text, type, buttons);
+    plat::TMsgDlgButtons set;
+    for (TMsgDlgBtn b : buttons) set.Include(b);
+    return plat::MessageDlg(text, type, set);
+}
 
 // ---- record infos ----
 
@@ -301,7 +310,8 @@ TQBEForm::TQBEForm(plat::TComponent* owner)
     sg1->SetFixedRows(1);
     sg1->SetDefaultRowHeight(20);
     sg1->SetColor(kOddRow);
-    for (int c = 0; c < 4; ++c) sg1->SetColWidths(c, (int[]){131, 88, 187, 32}[c]);
+    const int widths[] = {131, 88, 187, 32};
+    for (int c = 0; c < 4; ++c) sg1->SetColWidths(c, widths[c]);
     sg1->SetOptions(TGridOptions{TGridOption::goFixedVertLine, TGridOption::goFixedHorzLine,
                                  TGridOption::goVertLine, TGridOption::goHorzLine,
                                  TGridOption::goRangeSelect, TGridOption::goRowSizing,
@@ -515,7 +525,7 @@ std::string TQBEForm::MessageLine(int n) const {
 void TQBEForm::showLine(int n, const std::string& extra) {
     std::string text = MessageLine(n);
     if (!extra.empty()) text += (text.empty() ? "" : "\n") + extra;
-    ShowMessageBox(text, TMsgDlgType::mtError, {TMsgDlgBtn::mbOK});
+    QueryMessageBox(this, text, TMsgDlgType::mtError, {TMsgDlgBtn::mbOK});
 }
 
 // ---- preparing ----
@@ -936,7 +946,7 @@ void TQBEForm::BBOKClick(plat::TObject*) {
     } catch (const EQBEConditionError& e) {
         // The dialog stays open so that the value can be mended.
         SetModalResult(plat::mrNone);
-        ShowMessageBox(e.what(), TMsgDlgType::mtError, {TMsgDlgBtn::mbOK});
+        QueryMessageBox(this, e.what(), TMsgDlgType::mtError, {TMsgDlgBtn::mbOK});
     }
 }
 
@@ -1199,7 +1209,7 @@ void TQBEForm::addTerm(bool body) {
     try {
         term = BuildTermText(t);
     } catch (const EQBEConditionError& e) {
-        ShowMessageBox(e.what(), TMsgDlgType::mtError, {TMsgDlgBtn::mbOK});
+        QueryMessageBox(this, e.what(), TMsgDlgType::mtError, {TMsgDlgBtn::mbOK});
         return;
     }
     bool first = memo->Lines()->Count() == 0;
@@ -1475,8 +1485,8 @@ void TQBEForm::btnDeleteClick(plat::TObject*) {
     TBrokers* b = broker();
     if (!item || !b) return;
     std::string name = item->Caption();
-    if (ShowMessageBox(MessageLine(5) + name, TMsgDlgType::mtConfirmation,
-                       {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}) != plat::mrYes)
+    if (QueryMessageBox(this, MessageLine(5) + name, TMsgDlgType::mtConfirmation,
+                        {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}) != plat::mrYes)
         return;
     Variant result = callServer(
         "DeleteConTable", {Variant(plat::VarArrayOf({toDB(name), b->UserID, b->ProgramCode}))});

@@ -100,6 +100,11 @@ class TRecordInfoList : public plat::TStringList {
     std::vector<std::unique_ptr<TRecordInfo>> owned_;
 };
 
+// A message box of the query dialogs: through the window's code-page
+// converter where the windows layer serves it, else the platform's dialog.
+int QueryMessageBox(TQVForm* form, const std::string& text, TMsgDlgType type,
+                    const TMsgDlgButtons& buttons);
+
 class TQBEForm : public TQVForm {
     PLAT_CLASS(TQBEForm, TQVForm)
   public:
@@ -186,6 +191,8 @@ class TQBEForm : public TQVForm {
     bool LoadScheme(int page, const std::string& text);
     // The scheme text of the active page.
     std::string SchemeText();
+    // The owner form's broker (not owned); null without an owner form.
+    TBrokers* OwnerBroker() const { return broker(); }
     // Why the last LoadScheme failed.
     const std::string& LastSchemeError() const;
 
