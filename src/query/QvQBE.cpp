@@ -229,30 +229,36 @@ TQBEForm::TQBEForm(plat::TComponent* owner)
     BBCancel->ModalResult = mrCancel;
 
     pnlCondition = panel("pnlCondition", this, TAlign::alLeft, 160);
+    ToolBar1 = new TToolBar(this);
+    ToolBar1->SetName("ToolBar1");
+    ToolBar1->SetParent(pnlCondition);
+    ToolBar1->SetTop(20);
+    ToolBar1->SetAlign(TAlign::alTop);
+    ToolBar1->SetHeight(52);
+    ToolBar1->SetFlat(true);
+    // Without pictures of their own the buttons say what they do.
+    ToolBar1->SetShowCaptions(true);
+    ToolBar1->SetButtonWidth(44);
+    ToolBar1->SetButtonHeight(24);
     lblCondition = new TLabel(this);
     lblCondition->SetName("lblCondition");
     lblCondition->SetParent(pnlCondition);
     lblCondition->SetCaption(" 查询方案");
     lblCondition->SetHeight(20);
     lblCondition->SetAlign(TAlign::alTop);
-    ToolBar1 = new TToolBar(this);
-    ToolBar1->SetName("ToolBar1");
-    ToolBar1->SetParent(pnlCondition);
-    ToolBar1->SetAlign(TAlign::alTop);
-    ToolBar1->SetHeight(28);
     auto tool = [this](const char* name, const char* caption, int x) {
         auto* b = new TToolButton(this);
         b->SetName(name);
         b->SetParent(ToolBar1);
         b->SetCaption(caption);
         b->SetHint(caption);
-        b->SetBounds(x, 2, 25, 24);
+        b->SetBounds(x, 2, 44, 24);
         return b;
     };
     btnInsert = tool("btnInsert", "保存(&N)", 0);
-    btnOpen = tool("btnOpen", "开启(&O)", 25);
-    btnDelete = tool("btnDelete", "删除(&D)", 50);
-    ToolButton1 = tool("ToolButton1", "", 75);
+    btnOpen = tool("btnOpen", "开启(&O)", 44);
+    btnDelete = tool("btnDelete", "删除(&D)", 88);
+    ToolButton1 = tool("ToolButton1", "", 132);
     ToolButton1->SetStyle(TToolButtonStyle::tbsDropDown);
     mnList = new TPopupMenu(this);
     mnList->SetName("mnList");
@@ -405,14 +411,14 @@ TQBEForm::TQBEForm(plat::TComponent* owner)
     cboValue = valueCombo("cboValue", TabSheet2, dsTemp, 264, 8);
     ckbValue = valueCheck("ckbValue", TabSheet2, dsTemp, 264, 8);
     rgLogic = logic("rgLogic", TabSheet2, 6, 34);
-    BBClear = button("BBClear", TabSheet2, "清除(&L)", 260, 44, 80, 26);
+    BBClear = button("BBClear", TabSheet2, "清除(&L)", 264, 44, 78, 26);
     BbAssign = button("BbAssign", TabSheet2, "添加(&A)", 346, 44, 80, 26);
     Memo1 = memo("Memo1", TabSheet2, 6, 78, 420, 110);
     chkBody = new TBitCheckBox(this);
     chkBody->SetName("chkBody");
     chkBody->SetParent(TabSheet2);
     chkBody->SetCaption("含单身筛选条件");
-    chkBody->SetBounds(150, 50, 105, 17);
+    chkBody->SetBounds(142, 50, 118, 17);
     chkBody->SetVisible(false);
     Label1 = new TLabel(this);
     Label1->SetName("Label1");
@@ -451,7 +457,7 @@ TQBEForm::TQBEForm(plat::TComponent* owner)
     cboValue2 = valueCombo("cboValue2", TabSheet3, dsTemp2, 264, 8);
     ckbValue2 = valueCheck("ckbValue2", TabSheet3, dsTemp2, 264, 8);
     rgLogic2 = logic("rgLogic2", TabSheet3, 6, 34);
-    BBClear2 = button("BBClear2", TabSheet3, "清除(&L)", 260, 44, 80, 26);
+    BBClear2 = button("BBClear2", TabSheet3, "清除(&L)", 264, 44, 78, 26);
     BbAssign2 = button("BbAssign2", TabSheet3, "添加(&A)", 346, 44, 80, 26);
     Memo2 = memo("Memo2", TabSheet3, 6, 78, 420, 258);
 
@@ -514,6 +520,12 @@ void TQBEForm::FormCreate(plat::TObject* sender) {
     sg1->SetCells(kConnector, 1, "AND");
     std::string ui = GetUICodePage();
     d_->captionWidth = ui == "936" || ui == "950" ? 14 : 22;
+    if (d_->captionWidth == 22) {
+        // The longer padded captions get wider field boxes.
+        for (plat::TComboBox* c : {cboField, cboField2}) c->SetWidth(190);
+        for (plat::TComboBox* c : {CbOperator, CbOperator2}) c->SetBounds(200, 8, 90, 21);
+        for (plat::TDBComboBox* c : {cboValue, cboValue2}) c->SetBounds(294, 8, 132, 21);
+    }
     ExtPageControl1->SetActivePageIndex(0);
     TabSheet3->SetTabVisible(false);
 }
@@ -956,7 +968,27 @@ void TQBEForm::cbTopRowKeyPress(plat::TObject*, char32_t& key) {
 
 void TQBEForm::FormShow(plat::TObject* sender) {
     TQVForm::FormShow(sender);
+    FitDropDownWidths();
     if (GetUICodePage() == "950") cbTopRow->SetStyle(plat::TComboBoxStyle::csDropDown);
+}
+
+void TQBEForm::FitDropDownWidths() {
+    auto fit = [this](plat::TComboBox* combo, int extra) {
+        plat::TCanvas* canvas = Canvas();
+        canvas->Font.Assign(*combo->Font());
+        int widest = 0;
+        for (int i = 0; i < combo->Items()->Count(); ++i) {
+            std::string text = (*combo->Items())[i];
+            std::replace(text.begin(), text.end(), '\t', ' ');
+            widest = std::max(widest, canvas->TextWidth(text));
+        }
+        int room = combo->Parent() ? combo->Parent()->Width() - combo->Left() - 5 : widest + extra;
+        combo->SetDropDownWidth(std::max(combo->Width(), std::min(widest + extra, room)));
+    };
+    fit(cboField, 60);
+    fit(cboField2, 60);
+    fit(CbOperator, 5);
+    fit(CbOperator2, 5);
 }
 
 void TQBEForm::FormActivate(plat::TObject*) {
@@ -1284,6 +1316,17 @@ void TQBEForm::SetupSchemeColumns() {
     }
 }
 
+void TQBEForm::FitSchemeColumns() {
+    if (lstCondition->Columns()->Count() == 0) return;
+    // The name column is as wide as its widest name, so names are never cut.
+    plat::TListColumn* c = lstCondition->Columns()->Items(0);
+    int width = Canvas()->TextWidth(c->Caption()) + 16;
+    for (int i = 0; i < lstCondition->Items()->Count(); ++i)
+        width =
+            std::max(width, Canvas()->TextWidth(lstCondition->Items()->Item(i)->Caption()) + 24);
+    c->SetWidth(std::max(60, width));
+}
+
 bool TQBEForm::LoadSchemeList() {
     TdmRadical* dm = dataModule();
     TBrokers* b = broker();
@@ -1319,6 +1362,7 @@ bool TQBEForm::LoadSchemeList() {
     } catch (const std::exception& e) {
         throw plat::Exception(e.what());
     }
+    FitSchemeColumns();
     return true;
 }
 

@@ -187,6 +187,9 @@ class TQBEForm : public TQVForm {
     // ---- saved schemes ----
     void SetupSchemeColumns();
     bool LoadSchemeList();
+    void FitSchemeColumns();
+    // The drop-down lists of the field and operator boxes as wide as their items.
+    void FitDropDownWidths();
     bool SaveScheme(const std::string& name, bool replace);
     bool LoadScheme(int page, const std::string& text);
     // The scheme text of the active page.

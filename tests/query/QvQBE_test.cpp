@@ -484,6 +484,7 @@ TEST_F(QbePictures, ChineseAndEnglishInterfaces) {
         dlg->Prepare(head, "MOCTH", "TH001,TH002", "", 0);
         dlg->SetBodySource(head, "MOCTI", "TI001,TI002", "", "");
         dlg->lstCondition->Items()->Add()->SetCaption("未审核单据");
+        dlg->FitSchemeColumns();
         std::string lang = ui[0] == '9' ? "CHS" : "ENG";
         auto shot = [&](plat::TWinControl* form, const std::string& name) {
             plat::SaveScreenshot(form, inst.root() + name + "_" + lang + ".png");
