@@ -482,6 +482,11 @@ TQBEForm::TQBEForm(plat::TComponent* owner)
     ListBox1->OnDblClick = TNotifyEvent(this, &TQBEForm::ListBox1DblClick);
     ListBox2->OnDblClick = TNotifyEvent(this, &TQBEForm::ListBox2DblClick);
     SpeedButton1->OnClick = TNotifyEvent(this, &TQBEForm::ListBox1DblClick);
+    ListBox2->OnMouseDown = TMouseEvent(this, &TQBEForm::ListBox2MouseDown);
+    ListBox2->OnMouseUp = TMouseEvent(this, &TQBEForm::ListBox2MouseUp);
+    ListBox1->OnMouseMove = TMouseMoveEvent(this, &TQBEForm::ListBox1MouseMove);
+    ListBox2->OnMouseMove = TMouseMoveEvent(this, &TQBEForm::ListBox1MouseMove);
+    sg1->OnMouseDown = TMouseEvent(this, &TQBEForm::sg1MouseDown);
     SpeedButton2->OnClick = TNotifyEvent(this, &TQBEForm::ListBox2DblClick);
     btnInsert->OnClick = TNotifyEvent(this, &TQBEForm::btnInsertClick);
     btnOpen->OnClick = TNotifyEvent(this, &TQBEForm::btnOpenClick);
@@ -552,6 +557,7 @@ void TQBEForm::Prepare(plat::TDataSet* headDataSet, const std::string& headTable
         plat::SameText(headTable, "ATTACH") ? kAttachColumns : plat::Trim(headColumns);
     if (headDataSet && headDataSet->Active()) BuildHeadFieldLists();
     if (hideTopRow == 0) {
+        if (!Panel2->Visible()) SetClientHeight(ClientHeight() + 33);
         Panel2->SetVisible(true);
     } else if (Panel2->Visible()) {
         Panel2->SetVisible(false);
@@ -559,11 +565,7 @@ void TQBEForm::Prepare(plat::TDataSet* headDataSet, const std::string& headTable
     }
     ExtPageControl1->SetActivePageIndex(0);
     SetupSchemeColumns();
-    try {
-        LoadSchemeList();
-    } catch (const std::exception&) {
-        // A list that cannot be loaded stays empty; the queries still work.
-    }
+    LoadSchemeList();
     BuildGridFields();
     if (!d_->formConverted) {
         QvConverter->ReconvertForm(this, plat::VarArrayOf({""}), false);
@@ -767,8 +769,6 @@ void TQBEForm::sg1SelectCell(plat::TObject*, int col, int row, bool&) {
         TRecordInfo* info = rowInfo(row);
         sg1->Tag = info && GetTypeClass(info->DataType) == TQBETypeClass::Number ? 1 : 0;
         d_->lastFieldCaption = plat::Trim(sg1->Cells(kField, row));
-    } else {
-        sg1->Tag = 0;
     }
 }
 
@@ -808,10 +808,10 @@ void TQBEForm::sg1ValidateEdit(plat::TObject*, int col, int row, bool& accept) {
 
 void TQBEForm::sg1KeyDown(plat::TObject*, uint16_t& key, plat::TShiftState shift) {
     if (key == plat::VK_DOWN) {
-        if (RemoveEmptyRows() == 0) {
-            if (GetAppendRow() >= 0) appendRow();
+        if (RemoveEmptyRows() == 0 && GetAppendRow() >= 0) {
+            appendRow();
+            key = 0;
         }
-        key = 0;
     } else if (key == plat::VK_UP) {
         RemoveEmptyRows();
     } else if (key == plat::VK_DELETE && shift.Contains(plat::ssCtrl)) {
@@ -834,8 +834,9 @@ void TQBEForm::sg1KeyPress(plat::TObject*, char32_t& key) {
     if (sg1->Tag == 0 &&
         !(sg1->Col() == kValue && sg1->GetAlignCell(kValue, sg1->Row()) == TMyAlign::alRight))
         return;
+    // The field cell itself stays free for typing another field's caption.
     if (sg1->Col() == kField) return;
-    if (!((key >= '0' && key <= '9') || key == '.' || key == '-' || key == 8)) key = 0;
+    if (!((key >= '0' && key <= '9') || key == '.' || key == 8)) key = 0;
 }
 
 void TQBEForm::sg1CalcCellColors(plat::TObject*, int, int row, plat::TRect, plat::TGridDrawState,
@@ -1004,8 +1005,6 @@ void TQBEForm::FormActivate(plat::TObject*) {
     }
     ExtPageControl1Change(nullptr);
 }
-
-void TQBEForm::FormClose(plat::TObject*, plat::TCloseAction&) {}
 
 void TQBEForm::ExtPageControl1Change(plat::TObject*) {
     // Enter moves through the grid on the first page.
@@ -1284,6 +1283,56 @@ void TQBEForm::chkBodyClick(plat::TObject*) {
 void TQBEForm::ListBox1DblClick(plat::TObject*) {
     ListItems source(ListBox1), target(ListBox2);
     CopySelectedItems(source, target);
+}
+
+void TQBEForm::ListBox2MouseDown(plat::TObject*, plat::TMouseButton button, plat::TShiftState,
+                                 int x, int y) {
+    dragFrom_ = button == plat::TMouseButton::mbLeft ? ListBox2->ItemAtPos({x, y}, true) : -1;
+}
+
+void TQBEForm::ListBox2MouseUp(plat::TObject*, plat::TMouseButton, plat::TShiftState, int x,
+                               int y) {
+    if (dragFrom_ >= 0) ListBox2DragDrop(ListBox2, ListBox2, x, y);
+    dragFrom_ = -1;
+}
+
+void TQBEForm::ListBox2DragDrop(plat::TObject*, plat::TObject* source, int x, int y) {
+    // Only items of the sort list itself move; drops from elsewhere are refused.
+    if (source != ListBox2) return;
+    int from = dragFrom_ >= 0 ? dragFrom_ : ListBox2->ItemIndex();
+    int count = ListBox2->Items()->Count();
+    if (from < 0 || from >= count) return;
+    int to = ListBox2->ItemAtPos({x, y}, true);
+    if (to < 0) to = count - 1;
+    if (to == from) return;
+    std::string text = (*ListBox2->Items())[from];
+    bool checked = ListBox2->GetChecked(from);
+    ListBox2->Items()->Delete(from);
+    ListBox2->Items()->Insert(to, text);
+    ListBox2->SetChecked(to, checked);
+    ListBox2->SetItemIndex(to);
+}
+
+void TQBEForm::ListBox1MouseMove(plat::TObject* sender, plat::TShiftState, int x, int y) {
+    auto* box = dynamic_cast<TFCheckListBox*>(sender);
+    if (!box) return;
+    int i = box->ItemAtPos({x, y}, true);
+    std::string hint;
+    if (i >= 0) {
+        std::string text = (*box->Items())[i];
+        std::replace(text.begin(), text.end(), '\t', ' ');
+        plat::TCanvas* canvas = Canvas();
+        canvas->Font.Assign(*box->Font());
+        // Only an item wider than its row needs the whole text shown.
+        if (canvas->TextWidth(text) > box->ItemRect(i).Width()) hint = text;
+    }
+    box->SetHint(hint);
+    box->SetShowHint(!hint.empty());
+}
+
+void TQBEForm::sg1MouseDown(plat::TObject*, plat::TMouseButton, plat::TShiftState, int x, int y) {
+    plat::TGridCoord cell = sg1->MouseCoord(x, y);
+    if (cell.Y >= 1 && !plat::Trim(sg1->Cells(kField, cell.Y)).empty()) RemoveEmptyRows();
 }
 
 void TQBEForm::ListBox2DblClick(plat::TObject*) {

@@ -222,7 +222,6 @@ class TQBEForm : public TQVForm {
     void FormCreate(plat::TObject* sender);
     void FormShow(plat::TObject* sender);
     void FormActivate(plat::TObject* sender);
-    void FormClose(plat::TObject* sender, plat::TCloseAction& action);
     void BBOKClick(plat::TObject* sender);
     void sg1SelectCell(plat::TObject* sender, int col, int row, bool& canSelect);
     void sg1ComboBoxClick(plat::TObject* sender);
@@ -244,6 +243,17 @@ class TQBEForm : public TQVForm {
     void chkBodyClick(plat::TObject* sender);
     void ListBox1DblClick(plat::TObject* sender);
     void ListBox2DblClick(plat::TObject* sender);
+    // The platform has no drag and drop: a press on a sort item and a release
+    // over another moves it there.
+    void ListBox2MouseDown(plat::TObject* sender, plat::TMouseButton button,
+                           plat::TShiftState shift, int x, int y);
+    void ListBox2MouseUp(plat::TObject* sender, plat::TMouseButton button, plat::TShiftState shift,
+                         int x, int y);
+    void ListBox2DragDrop(plat::TObject* sender, plat::TObject* source, int x, int y);
+    // A hint with the whole text of an item wider than the list.
+    void ListBox1MouseMove(plat::TObject* sender, plat::TShiftState shift, int x, int y);
+    void sg1MouseDown(plat::TObject* sender, plat::TMouseButton button, plat::TShiftState shift,
+                      int x, int y);
     void ForFloatKeyPress(plat::TObject* sender, char32_t& key);
     void btnInsertClick(plat::TObject* sender);
     void btnOpenClick(plat::TObject* sender);
@@ -278,6 +288,7 @@ class TQBEForm : public TQVForm {
     bool findScheme(const std::string& caption);
     void setViewStyle(plat::TViewStyle style, plat::TMenuItem* item);
     std::string orderText_;
+    int dragFrom_ = -1;
     std::unique_ptr<TRecordInfoList> infos_;
     std::unique_ptr<Impl> d_;
 };

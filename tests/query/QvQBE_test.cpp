@@ -14,6 +14,7 @@
 #include "platform/ui/comctrls.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/extctrls.h"
+#include "platform/ui/keys.h"
 #include "platform/ui/screenshot.h"
 #include "platform/ui/stdctrls.h"
 #include "query/DocuConditionCF.h"
@@ -288,6 +289,45 @@ TEST_F(Qbe, AdvancedConditionsSortOrderAndBodyConditions) {
               Expected("(TH005 = 'S001' OR TH005 = 'S003') AND EXISTS (SELECT 1 FROM MOCTI "
                        "WHERE TI001 = TH001 AND TI002 = TH002 AND TI004 = 'A1001-01')"));
     EXPECT_EQ(Receipts(where).size(), 2u);
+}
+
+TEST_F(Qbe, GridKeysAppendAndRemoveRows) {
+    uint16_t key = plat::VK_DOWN;
+    dlg->sg1->FocusCell(2, 2, true);
+    dlg->sg1KeyDown(dlg->sg1, key, {});
+    ASSERT_EQ(dlg->sg1->RowCount(), 4);
+    EXPECT_EQ(dlg->sg1->Cells(1, 3), "等于");
+    EXPECT_EQ(dlg->sg1->Cells(3, 3), "AND");
+    // A row without a field goes again; nothing is appended while it is there.
+    key = plat::VK_DOWN;
+    dlg->sg1KeyDown(dlg->sg1, key, {});
+    EXPECT_EQ(dlg->sg1->RowCount(), 3);
+    key = plat::VK_DELETE;
+    dlg->sg1->FocusCell(0, 1, true);
+    dlg->sg1KeyDown(dlg->sg1, key, plat::TShiftState{plat::ssCtrl});
+    EXPECT_EQ(dlg->sg1->RowCount(), 2);
+    EXPECT_EQ(dlg->sg1->Cells(0, 1), "单号");
+    key = plat::VK_DELETE;
+    dlg->sg1KeyDown(dlg->sg1, key, plat::TShiftState{plat::ssCtrl});
+    EXPECT_EQ(dlg->sg1->RowCount(), 2);
+    EXPECT_EQ(dlg->sg1->Cells(0, 1), "");
+}
+
+TEST_F(Qbe, SortItemsMoveWithinTheSortListOnly) {
+    for (const char* item : {"A\tA", "B\tB", "C\tC"}) dlg->ListBox2->Items()->Add(item);
+    dlg->ListBox2->SetChecked(0, true);
+    plat::TRect last = dlg->ListBox2->ItemRect(2);
+    dlg->ListBox2->SetItemIndex(0);
+    dlg->ListBox2DragDrop(dlg->ListBox2, dlg->ListBox1, last.Left + 2, last.Top + 2);
+    EXPECT_EQ((*dlg->ListBox2->Items())[0], "A\tA");
+    dlg->ListBox2DragDrop(dlg->ListBox2, dlg->ListBox2, last.Left + 2, last.Top + 2);
+    EXPECT_EQ((*dlg->ListBox2->Items())[2], "A\tA");
+    EXPECT_TRUE(dlg->ListBox2->GetChecked(2));
+    EXPECT_FALSE(dlg->ListBox2->GetChecked(0));
+    // Below the last item: to the end.
+    dlg->ListBox2->SetItemIndex(0);
+    dlg->ListBox2DragDrop(dlg->ListBox2, dlg->ListBox2, last.Left + 2, last.Bottom + 200);
+    EXPECT_EQ((*dlg->ListBox2->Items())[2], "B\tB");
 }
 
 TEST_F(Qbe, PreparingAgainRebuildsTheListsWithoutDoublingThem) {
