@@ -405,15 +405,23 @@ TQBEForm::TQBEForm(plat::TComponent* owner)
     dsTemp2->SetName("dsTemp2");
     dsTemp2->SetDataSet(cdsTemp2);
 
-    cboField = combo("cboField", TabSheet2, 6, 8, 150);
-    cboField->SetStyle(TComboBoxStyle::csOwnerDrawFixed);
-    CbOperator = opCombo("CbOperator", TabSheet2, 160, 8);
-    cboValue = valueCombo("cboValue", TabSheet2, dsTemp, 264, 8);
-    ckbValue = valueCheck("ckbValue", TabSheet2, dsTemp, 264, 8);
-    rgLogic = logic("rgLogic", TabSheet2, 6, 34);
-    BBClear = button("BBClear", TabSheet2, "清除(&L)", 264, 44, 78, 26);
-    BbAssign = button("BbAssign", TabSheet2, "添加(&A)", 346, 44, 80, 26);
-    Memo1 = memo("Memo1", TabSheet2, 6, 78, 420, 110);
+    // The advanced and the body page share the layout of their term controls.
+    auto termPage = [&](TTabSheet* sheet, TDataSource* ds, const std::string& n,
+                        const char* memoName, int memoHeight, TComboBox*& field, TComboBox*& op,
+                        TDBComboBox*& value, TFDbCheckBox*& check, TRadioGroup*& logicGroup,
+                        TBitBtn*& clear, TBitBtn*& assign, TMemo*& memoBox) {
+        field = combo(("cboField" + n).c_str(), sheet, 6, 8, 150);
+        field->SetStyle(TComboBoxStyle::csOwnerDrawFixed);
+        op = opCombo(("CbOperator" + n).c_str(), sheet, 160, 8);
+        value = valueCombo(("cboValue" + n).c_str(), sheet, ds, 264, 8);
+        check = valueCheck(("ckbValue" + n).c_str(), sheet, ds, 264, 8);
+        logicGroup = logic(("rgLogic" + n).c_str(), sheet, 6, 34);
+        clear = button(("BBClear" + n).c_str(), sheet, "清除(&L)", 264, 44, 78, 26);
+        assign = button(("BbAssign" + n).c_str(), sheet, "添加(&A)", 346, 44, 80, 26);
+        memoBox = memo(memoName, sheet, 6, 78, 420, memoHeight);
+    };
+    termPage(TabSheet2, dsTemp, "", "Memo1", 110, cboField, CbOperator, cboValue, ckbValue, rgLogic,
+             BBClear, BbAssign, Memo1);
     chkBody = new TBitCheckBox(this);
     chkBody->SetName("chkBody");
     chkBody->SetParent(TabSheet2);
@@ -451,15 +459,8 @@ TQBEForm::TQBEForm(plat::TComponent* owner)
     SpeedButton2 = arrow("SpeedButton2", "<", 276);
 
     // Body page.
-    cboField2 = combo("cboField2", TabSheet3, 6, 8, 150);
-    cboField2->SetStyle(TComboBoxStyle::csOwnerDrawFixed);
-    CbOperator2 = opCombo("CbOperator2", TabSheet3, 160, 8);
-    cboValue2 = valueCombo("cboValue2", TabSheet3, dsTemp2, 264, 8);
-    ckbValue2 = valueCheck("ckbValue2", TabSheet3, dsTemp2, 264, 8);
-    rgLogic2 = logic("rgLogic2", TabSheet3, 6, 34);
-    BBClear2 = button("BBClear2", TabSheet3, "清除(&L)", 264, 44, 78, 26);
-    BbAssign2 = button("BbAssign2", TabSheet3, "添加(&A)", 346, 44, 80, 26);
-    Memo2 = memo("Memo2", TabSheet3, 6, 78, 420, 258);
+    termPage(TabSheet3, dsTemp2, "2", "Memo2", 258, cboField2, CbOperator2, cboValue2, ckbValue2,
+             rgLogic2, BBClear2, BbAssign2, Memo2);
 
     BBOK->OnClick = TNotifyEvent(this, &TQBEForm::BBOKClick);
     sg1->OnSelectCell = TSelectCellEvent(this, &TQBEForm::sg1SelectCell);
@@ -1133,6 +1134,7 @@ void TQBEForm::setupEditor(plat::TDataSet* ds, const std::vector<std::string>& n
     value->SetEditMask("");
     value->SetAsString("");
     combo->OnKeyPress = {};
+    combo->OnExit = {};
     combo->Items()->Clear();
     combo->SetStyle(plat::TComboBoxStyle::csSimple);
     combo->SetMapList(false);
@@ -1150,6 +1152,7 @@ void TQBEForm::setupEditor(plat::TDataSet* ds, const std::vector<std::string>& n
         value->OnSetText = plat::TFieldSetTextEvent(dm, &TdmRadical::DateFieldSetText);
         value->OnGetText = plat::TFieldGetTextEvent(dm, &TdmRadical::DateFieldGetText);
         value->OnValidate = plat::TFieldNotifyEvent(dm, &TdmRadical::DateFieldValidate);
+        combo->OnExit = plat::TNotifyEvent(this, &TQBEForm::DateFieldDBComboDlgExit);
     } else if (dm && mask == TQBEMask::YearMonth) {
         value->SetEditMask(dm->YMFieldEditMask());
         value->OnSetText = plat::TFieldSetTextEvent(dm, &TdmRadical::YMFieldSetText);
@@ -1186,6 +1189,19 @@ void TQBEForm::SetupValueEditor() {
 void TQBEForm::SetupBodyValueEditor() {
     setupEditor(d_->bodyDS, d_->bodyFieldNames, cboField2->ItemIndex(), cdsTemp2, cboValue2,
                 ckbValue2);
+}
+
+void TQBEForm::DateFieldDBComboDlgExit(plat::TObject* sender) {
+    auto* combo = dynamic_cast<plat::TDBComboBox*>(sender);
+    TdmRadical* dm = dataModule();
+    plat::TField* field = combo ? combo->Field() : nullptr;
+    if (!field || !dm) return;
+    std::string text = combo->Text();
+    for (char c : dm->DateSeparator) std::erase(text, c);
+    // A date wiped back to its separators empties the value.
+    if (plat::Trim(text).empty() && field->CanModify() && !field->AsString().empty() &&
+        field->EditMask() == dm->DateFieldEditMask())
+        field->SetAsString("");
 }
 
 void TQBEForm::cboFieldChange(plat::TObject*) {

@@ -255,6 +255,7 @@ class TQBEForm : public TQVForm {
     void sg1MouseDown(plat::TObject* sender, plat::TMouseButton button, plat::TShiftState shift,
                       int x, int y);
     void ForFloatKeyPress(plat::TObject* sender, char32_t& key);
+    void DateFieldDBComboDlgExit(plat::TObject* sender);
     void btnInsertClick(plat::TObject* sender);
     void btnOpenClick(plat::TObject* sender);
     void btnDeleteClick(plat::TObject* sender);

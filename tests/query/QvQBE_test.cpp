@@ -291,6 +291,32 @@ TEST_F(Qbe, AdvancedConditionsSortOrderAndBodyConditions) {
     EXPECT_EQ(Receipts(where).size(), 2u);
 }
 
+TEST_F(Qbe, DateFieldsTakeTheUsersLayoutAndRefuseBadDates) {
+    plat::TField* date = head->FieldByName("TH003");
+    date->SetDisplayLabel("单据日期");
+    date->OnSetText =
+        plat::TFieldSetTextEvent(static_cast<TdmRadical*>(dm), &TdmRadical::DateFieldSetText);
+    date->OnGetText =
+        plat::TFieldGetTextEvent(static_cast<TdmRadical*>(dm), &TdmRadical::DateFieldGetText);
+    dlg->Prepare(head, "MOCTH", "TH001,TH002", "", 0);
+    SetRow(1, "单据日期", "大于或等于", "2024/01/18");
+    EXPECT_EQ(dlg->sg1->GetEditMaskCell(2, 1), dm->DateFieldEditMask());
+    bool accept = true;
+    dlg->sg1ValidateEdit(dlg->sg1, 2, 1, accept);
+    EXPECT_TRUE(accept);
+    std::string where, order;
+    dlg->GetCondition(where, order);
+    EXPECT_EQ(where, " (MOCTH.TH003 >= '20240118' ) ");
+    EXPECT_EQ(Receipts(where), Expected("TH003 >= '20240118'"));
+
+    dlg->sg1->SetCells(2, 1, "2024/02/30");
+    dlg->sg1ValidateEdit(dlg->sg1, 2, 1, accept);
+    EXPECT_FALSE(accept);
+    ASSERT_EQ(messages->Requests().size(), 1u);
+    EXPECT_EQ(messages->Requests()[0].Text.rfind("日期格式不正确!", 0), 0u);
+    EXPECT_THROW(dlg->GetCondition(where, order), EQBEConditionError);
+}
+
 TEST_F(Qbe, GridKeysAppendAndRemoveRows) {
     uint16_t key = plat::VK_DOWN;
     dlg->sg1->FocusCell(2, 2, true);
