@@ -1232,10 +1232,8 @@ void TQBEForm::addTerm(bool body) {
     std::string value = cds->FieldByName("QBE")->AsString();
     if (value.empty()) {
         showLine(0);
-        if (body)
-            cboValue2->SetFocus();
-        else
-            cboValue->SetFocus();
+        plat::TDBComboBox* box = body ? cboValue2 : cboValue;
+        if (box->CanFocus()) box->SetFocus();
         return;
     }
     int index = field->ItemIndex();

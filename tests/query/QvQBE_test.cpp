@@ -147,7 +147,10 @@ class Qbe : public StandInTest {
         (bodyPage ? dlg->cboField2Change(combo) : dlg->cboFieldChange(combo));
         (bodyPage ? dlg->CbOperator2 : dlg->CbOperator)->SetItemIndex(op);
         (bodyPage ? dlg->rgLogic2 : dlg->rgLogic)->SetItemIndex(connector);
-        (bodyPage ? dlg->cdsTemp2 : dlg->cdsTemp)->FieldByName("QBE")->SetAsString(value);
+        // Typed into the value box, as a user does.
+        plat::TDBComboBox* box = bodyPage ? dlg->cboValue2 : dlg->cboValue;
+        box->SetText(value);
+        box->UserEdited();
         (bodyPage ? dlg->BbAssign2Click(nullptr) : dlg->BbAssignClick(nullptr));
     }
     std::string StoredScheme(const std::string& name) {
