@@ -850,12 +850,17 @@ void TQBEForm::sg1CalcCellColors(plat::TObject*, int, int row, plat::TRect, plat
 // ---- the texts ----
 
 std::string TQBEForm::BuildRowCondition(int row) {
+    return rowCondition(sg1->Cells(kField, row), sg1->Cells(kOperator, row),
+                        sg1->Cells(kValue, row), sg1->Cells(kConnector, row));
+}
+
+std::string TQBEForm::rowCondition(const std::string& caption, const std::string& opCaption,
+                                   const std::string& value, const std::string& connector) {
     TQBERow r;
-    r.caption = plat::Trim(sg1->Cells(kField, row));
-    std::string opCaption = plat::Trim(sg1->Cells(kOperator, row));
-    r.op = DisplayToStoredValue(d_->operatorLines, opCaption);
-    r.value = sg1->Cells(kValue, row);
-    r.connector = plat::Trim(sg1->Cells(kConnector, row));
+    r.caption = plat::Trim(caption);
+    r.op = DisplayToStoredValue(d_->operatorLines, plat::Trim(opCaption));
+    r.value = value;
+    r.connector = plat::Trim(connector);
     if (r.caption.empty() || r.op.empty() || plat::Trim(r.value).empty()) return "";
     TRecordInfo* info = infos_->FindByCaption(r.caption);
     if (!info) return "";
@@ -1487,6 +1492,8 @@ bool TQBEForm::LoadScheme(int page, const std::string& text) {
                 for (const std::string& line : d_->operatorLines)
                     known = known || TokenAt(line, "\t", 1) == row.op;
                 if (!known) throw EQBEConditionError("查询方案中的操作符不正确：" + row.op);
+                // A value that cannot become SQL refuses the scheme before anything changes.
+                rowCondition(row.caption, row.op, row.value, row.connector);
             }
             ExtPageControl1->SetActivePageIndex(0);
             while (sg1->RowCount() > 2) sg1->RemoveRow(sg1->RowCount() - 1);

@@ -277,6 +277,8 @@ class TQBEForm : public TQVForm {
     TRecordInfo* rowInfo(int row) const;
     // The value cell of a row follows the row's field.
     void pickField(int row);
+    std::string rowCondition(const std::string& caption, const std::string& opCaption,
+                             const std::string& value, const std::string& connector);
     int dataRows() const;
     void appendRow();
     std::vector<TQBESortItem> sortItems();

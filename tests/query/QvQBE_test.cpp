@@ -482,7 +482,9 @@ TEST_F(Qbe, ABadSchemeIsSkippedWithAMessageAndNeverHalfApplied) {
     std::string before = dlg->SchemeText();
     for (const std::string& bad :
          {std::string("500\a单别\r\n等于\r\n5901\r\nAND\b无此字段\r\n等于\r\n1\r\nAND\b"),
-          std::string("500\a单别\r\n= 1 OR 1=1 --\r\n5901\r\nAND\b"), std::string("garbage")}) {
+          std::string("500\a单别\r\n= 1 OR 1=1 --\r\n5901\r\nAND\b"),
+          std::string("500\a单别\r\n等于\r\n5901\r\nAND\b件数\r\n等于\r\n1 OR 1=1\r\nAND\b"),
+          std::string("garbage")}) {
         EXPECT_FALSE(dlg->LoadScheme(0, bad));
         EXPECT_FALSE(dlg->LastSchemeError().empty());
         EXPECT_EQ(dlg->SchemeText(), before);
