@@ -51,6 +51,13 @@ TfrmDocuCondition::TfrmDocuCondition(plat::TComponent* owner) : TQVForm(owner) {
     btnOk->OnClick = TNotifyEvent(this, &TfrmDocuCondition::btnOkClick);
     OnKeyPress = TKeyPressEvent(this, &TfrmDocuCondition::FormKeyPress);
     OnCreate = TNotifyEvent(this, &TfrmDocuCondition::FormCreate);
+    OnShow = TNotifyEvent(this, &TfrmDocuCondition::FormShow);
+}
+
+void TfrmDocuCondition::FormShow(plat::TObject* sender) {
+    TQVForm::FormShow(sender);
+    // The language package may have given the label another width.
+    lblCondition->Refresh();
 }
 
 void TfrmDocuCondition::FormCreate(plat::TObject* sender) {

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "controls/BtChkBox.h"
 #include "controls/ExtPage.h"
 #include "controls/FCheckListBox.h"
@@ -540,6 +542,16 @@ TEST_F(Qbe, TheNameDialogRefusesBlanksAndAsksBeforeReplacing) {
 class QbePictures : public LanguageFixture {};
 
 TEST_F(QbePictures, ChineseAndEnglishInterfaces) {
+    const char* env = std::getenv("KTRB_SOURCE_DIR");
+    std::filesystem::path root =
+        env && *env ? std::filesystem::path(env)
+                    : std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
+    for (const char* package : {"TQBEForm", "TfrmDocuCondition"})
+        for (const char* language : {"CHS", "ENG"})
+            Installation::write(PackageFile(language, package),
+                                Installation::read((root / "standins/data/client/MultiLanguage" /
+                                                    language / (std::string(package) + ".Lng"))
+                                                       .string()));
     for (const char* ui : {"936", "437"}) {
         SetCodePages(ui, "936");
         auto* owner = plat::CreateForm<QbeOwner>(nullptr);
