@@ -308,7 +308,18 @@ void TfrmSearch::connect(TSocketConnection* connection, Variant& server) {
 }
 
 void TfrmSearch::showError(const std::string& text, plat::TMsgDlgType type) {
-    ShowMessageBox(QvConverter->ConvertToUI(Variant(text)).AsString(), type, {TMsgDlgBtn::mbOK});
+    const std::string shown = QvConverter->ConvertToUI(Variant(text)).AsString();
+    if (CodeConverterUi()) {
+        ShowMessageBox(shown, type, {TMsgDlgBtn::mbOK});
+        return;
+    }
+    // No converter dialogs installed: the platform's own message box, so
+    // that the text is never lost.
+    plat::MessageRequest request;
+    request.Text = shown;
+    request.Caption = Caption();
+    request.Type = type;
+    plat::MessageDialogs().Show(request);
 }
 
 Variant TfrmSearch::Execute(TBrokers* broker, const Variant& mainTable, const Variant& mainKind,
@@ -801,6 +812,12 @@ void TfrmSearch::FormKeyDown(plat::TObject*, uint16_t& key, plat::TShiftState sh
         key = 0;
     } else if (key == plat::VK_ESCAPE) {
         Close();
+    } else if (key == plat::VK_RETURN && shift.Empty()) {
+        // The grids leave Enter to the form (they are never edited); every
+        // control of this window takes Enter as OK.
+        char32_t ch = 13;
+        gdMainKeyPress(this, ch);
+        key = 0;
     }
 }
 

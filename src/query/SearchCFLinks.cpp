@@ -138,8 +138,7 @@ int TfrmSearch::OpenLinkedProgram(const std::string& whereText, const std::strin
                                            Variant("MB002")})));
         if (row.IsArray()) name = rowValue(row, 0);
     }
-    ShowMessageBox(plat::Format(text, {Variant(name)}), plat::TMsgDlgType::mtError,
-                   {TMsgDlgBtn::mbOK});
+    showError(plat::Format(text, {Variant(name)}), plat::TMsgDlgType::mtError);
     return result;
 }
 
