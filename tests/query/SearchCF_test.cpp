@@ -17,6 +17,7 @@
 #include "platform/core/text.h"
 #include "platform/data/provider.h"
 #include "platform/system/inifile.h"
+#include "platform/ui/buttons.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/screenshot.h"
@@ -458,6 +459,41 @@ TEST_F(SearchWindow, TheColumnLayoutRoundTripsThroughTheUsersFile) {
     w->Broker = broker;
     EXPECT_EQ(w->LayoutPath("MOCTN-01"), GridLayoutFolder() + "MOCTN-01.ugs");
     w->Free();
+}
+
+}  // namespace
+}  // namespace ktrb::test
+
+namespace ktrb::test {
+namespace {
+
+// The window as a user sees it on the receipt's lines under a simplified
+// Chinese and an English interface ($KTRB_SHOTS keeps a copy).
+TEST_F(SearchWindow, PicturesUnderChineseAndEnglishInterfaces) {
+    const char* env = std::getenv("KTRB_SOURCE_DIR");
+    std::filesystem::path root =
+        env && *env ? std::filesystem::path(env)
+                    : std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
+    for (const char* ui : {"936", "437"}) {
+        SetCodePages(ui, "936");
+        const std::string language = ui[0] == '9' ? "CHS" : "ENG";
+        std::filesystem::create_directories(inst.client() + "MultiLanguage/" + language);
+        std::filesystem::copy_file(
+            root / "standins/data/client/MultiLanguage" / language / "TfrmSearch.Lng",
+            PackageFile(language, "TfrmSearch"), std::filesystem::copy_options::overwrite_existing);
+        const std::string name = "lookup_window_" + language;
+        Expect([&](TfrmSearch& w) {
+            EXPECT_EQ(w.cdsMain->FieldByName("TI001")->DisplayLabel(),
+                      language == "CHS" ? "进货单别" : "Type");
+            EXPECT_EQ(w.btnOK->Caption(), language == "CHS" ? "退出" : "Close");
+            plat::SaveScreenshot(&w, inst.root() + name + ".png");
+            if (const char* dir = std::getenv("KTRB_SHOTS"))
+                plat::SaveScreenshot(&w, std::string(dir) + "/" + name + ".png");
+        });
+        Open("MOCTI", "60", VarArrayOf({"5901", "20240108001"}), "ACPTB", "60",
+             VarArrayOf({"5901", "20240108001"}), "TI003");
+    }
+    EXPECT_EQ(runner->Shown().size(), 2u);
 }
 
 }  // namespace
