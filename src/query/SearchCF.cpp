@@ -197,6 +197,8 @@ TfrmSearch::TfrmSearch(plat::TComponent* owner) : TQVForm(owner) {
         c->SetAddress("127.0.0.1");
         c->SupportCallbacks = false;
     }
+    // Object brokers of the design, never attached to the connections.
+    for (const char* name : {"SOB", "SOBbody"}) (new TSimpleObjectBroker(this))->SetName(name);
     cdsMain = new TwwClientDataSet(this);
     cdsMain->SetName("cdsMain");
     cdsbody = new TwwClientDataSet(this);
@@ -812,6 +814,16 @@ void TfrmSearch::FormKeyDown(plat::TObject*, uint16_t& key, plat::TShiftState sh
         key = 0;
     } else if (key == plat::VK_ESCAPE) {
         Close();
+    } else if (key == plat::VK_DELETE && shift == plat::TShiftState{TShiftStateItem::ssCtrl}) {
+        // The grids are never edited, yet a row may be taken out of the
+        // window; nothing is sent back.
+        TFDBGrid* grid = ActiveControl() == gdbody ? gdbody : gdMain;
+        TDataSet* ds = grid->DataSet();
+        if (!ds || !ds->Active() || ds->IsEmpty()) return;
+        key = 0;
+        if (plat::MessageDlg("Delete record?", plat::TMsgDlgType::mtConfirmation,
+                             plat::mbOKCancel) == plat::mrOk)
+            ds->Delete();
     } else if (key == plat::VK_RETURN && shift.Empty()) {
         // The grids leave Enter to the form (they are never edited); every
         // control of this window takes Enter as OK.

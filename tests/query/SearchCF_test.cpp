@@ -302,6 +302,10 @@ TEST_F(SearchWindow, EnterReturnsEscCancelsThroughTheDialogRunner) {
     plat::TModalResult results[2] = {};
     runner->Expect("TfrmSearch", [&](plat::TCustomForm& form) {
         auto& w = static_cast<TfrmSearch&>(form);
+        // Ctrl+Del takes the row out of the window once confirmed.
+        messages->Answer(plat::mrOk);
+        w.gdMain->SimulateKey(plat::VK_DELETE, {plat::ssCtrl});
+        EXPECT_EQ(w.cdsMain->RecordCount(), 2);
         w.gdMain->SimulateKey(plat::VK_RETURN);
         results[0] = w.ModalResult();
         return w.ModalResult();
