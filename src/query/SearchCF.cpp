@@ -6,6 +6,7 @@
 #include "controls/FDBGrid.h"
 #include "controls/QvLookUpComboCommon.h"
 #include "dataframe/Connection.h"
+#include "dataframe/RadicalCD.h"
 #include "platform/automation/oleobject.h"
 #include "platform/core/format.h"
 #include "platform/core/numbers.h"
@@ -30,7 +31,6 @@ using plat::Variant;
 
 namespace {
 
-constexpr const char* kLookupServer = "DravocS.Class1";
 constexpr const char* kCounterServer = "TallikC.Class1";
 constexpr const char* kPackage = "TfrmSearch";
 constexpr plat::TColor kGridColor = 0xECFFFB;
@@ -40,15 +40,6 @@ constexpr plat::TColor kMarkedTitleColor = 0xAFFFFF;  // RGB(255, 255, 175)
 // Held rows are dropped at this count before the next packet comes.
 constexpr int kHeldRowLimit = 1000;
 constexpr int kPacketRows = 20;
-
-// The screen cursor is the default one again when the scope ends, whatever
-// it was before.
-struct HourGlass {
-    HourGlass() { plat::Screen->SetCursor(plat::crHourGlass); }
-    ~HourGlass() { plat::Screen->SetCursor(plat::crDefault); }
-    HourGlass(const HourGlass&) = delete;
-    HourGlass& operator=(const HourGlass&) = delete;
-};
 
 std::string withoutLineBreaks(std::string s) {
     std::string out;
@@ -193,7 +184,7 @@ TfrmSearch::TfrmSearch(plat::TComponent* owner) : TQVForm(owner) {
     MIDAS2 = new TSocketConnection(this);
     MIDAS2->SetName("MIDAS2");
     for (TSocketConnection* c : {MIDAS1, MIDAS2}) {
-        c->ServerName = kLookupServer;
+        c->ServerName = kLookupServerProgID;
         c->SetAddress("127.0.0.1");
         c->SupportCallbacks = false;
     }
@@ -302,7 +293,7 @@ Variant TfrmSearch::callLookup(const Variant& server, Variant& request, Variant&
 void TfrmSearch::connect(TSocketConnection* connection, Variant& server) {
     if (!connection->Connected()) {
         if (IsLocalAddress(connection->Address()))
-            connection->SetAppServer(plat::CreateOleObject(kLookupServer));
+            connection->SetAppServer(plat::CreateOleObject(kLookupServerProgID));
         else
             connection->Open();
     }
@@ -352,7 +343,7 @@ Variant TfrmSearch::Execute(TBrokers* broker, const Variant& mainTable, const Va
 
     Variant mainReply, bodyReply;
     {
-        HourGlass hourGlass;
+        plat::TCursorGuard hourGlass(plat::crHourGlass);
         Variant request = mainRequest_;
         bool ok = callLookup(MainServer, request, mainReply).AsBoolean();
         if (HasBody) {

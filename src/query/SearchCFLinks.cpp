@@ -50,13 +50,6 @@ std::string rowValue(const Variant& row, int i) {
     return plat::VarToStr(row[row.LowBound() + i]);
 }
 
-struct HourGlass {
-    HourGlass() { plat::Screen->SetCursor(plat::crHourGlass); }
-    ~HourGlass() { plat::Screen->SetCursor(plat::crDefault); }
-    HourGlass(const HourGlass&) = delete;
-    HourGlass& operator=(const HourGlass&) = delete;
-};
-
 }  // namespace
 
 TLookupLink ParseLookupLink(const std::string& entry) {
@@ -79,12 +72,12 @@ std::string LinkCondition(const TLookupLink& link, const std::string& value1,
 // ---- linked programs ------------------------------------------------------------
 
 void TfrmSearch::gdMainDblClick(plat::TObject*) {
-    HourGlass hourGlass;
+    plat::TCursorGuard hourGlass(plat::crHourGlass);
     openLinkedRow(cdsMain, MainLinks);
 }
 
 void TfrmSearch::gdbodyDblClick(plat::TObject*) {
-    HourGlass hourGlass;
+    plat::TCursorGuard hourGlass(plat::crHourGlass);
     openLinkedRow(cdsbody, BodyLinks);
 }
 
