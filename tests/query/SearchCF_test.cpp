@@ -412,6 +412,23 @@ TEST_F(SearchWindow, PriceAndAmountColumnsFollowTheUsersRights) {
     }
 }
 
+TEST_F(SearchWindow, AQuoteInTheUserOrTheProgramEndsNoLiteral) {
+    SignOn("O'B");
+    auto* w = plat::CreateForm<TfrmSearch>(nullptr);
+    w->Broker = broker;
+    // A quote would break the statement (an error) or widen it to other rows.
+    EXPECT_NO_THROW(w->LoadPriceAmountRights("KTRB52' OR '1'='1"));
+    EXPECT_TRUE(w->PriceVisible);
+    EXPECT_TRUE(w->AmountVisible);
+    // A limited user with no rights for the program sees neither; read as
+    // SQL the text would have found the group's rights for the receipt.
+    SignOn("ZHANGW");
+    w->Broker = broker;
+    EXPECT_NO_THROW(w->LoadPriceAmountRights("X' OR B.MG002='KTRB52"));
+    EXPECT_FALSE(w->AmountVisible);
+    w->Free();
+}
+
 // ---- layouts --------------------------------------------------------------------
 
 TEST_F(SearchWindow, TheColumnLayoutRoundTripsThroughTheUsersFile) {
