@@ -495,18 +495,24 @@ TEST_F(SearchWindow, PicturesUnderChineseAndEnglishInterfaces) {
     std::filesystem::path root =
         env && *env ? std::filesystem::path(env)
                     : std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
-    for (const char* ui : {"936", "437"}) {
+    UseDemoTable();
+    for (const char* ui : {"936", "950", "437"}) {
         SetCodePages(ui, "936");
-        const std::string language = ui[0] == '9' ? "CHS" : "ENG";
+        const std::string language = std::string(ui) == "936"   ? "CHS"
+                                     : std::string(ui) == "950" ? "CHT"
+                                                                : "ENG";
         std::filesystem::create_directories(inst.client() + "MultiLanguage/" + language);
         std::filesystem::copy_file(
             root / "standins/data/client/MultiLanguage" / language / "TfrmSearch.Lng",
             PackageFile(language, "TfrmSearch"), std::filesystem::copy_options::overwrite_existing);
         const std::string name = "lookup_window_" + language;
         Expect([&](TfrmSearch& w) {
-            EXPECT_EQ(w.cdsMain->FieldByName("TI001")->DisplayLabel(),
-                      language == "CHS" ? "进货单别" : "Type");
-            EXPECT_EQ(w.btnOK->Caption(), language == "CHS" ? "退出" : "Close");
+            const bool english = language == "ENG";
+            EXPECT_EQ(w.cdsMain->FieldByName("TI001")->DisplayLabel(), english ? "Type"
+                                                                       : language == "CHS"
+                                                                           ? "进货单别"
+                                                                           : "進貨單別");
+            EXPECT_EQ(w.btnOK->Caption(), english ? "Close" : language == "CHS" ? "退出" : "退出");
             plat::SaveScreenshot(&w, inst.root() + name + ".png");
             if (const char* dir = std::getenv("KTRB_SHOTS"))
                 plat::SaveScreenshot(&w, std::string(dir) + "/" + name + ".png");
@@ -514,7 +520,7 @@ TEST_F(SearchWindow, PicturesUnderChineseAndEnglishInterfaces) {
         Open("MOCTI", "60", VarArrayOf({"5901", "20240108001"}), "ACPTB", "60",
              VarArrayOf({"5901", "20240108001"}), "TI003");
     }
-    EXPECT_EQ(runner->Shown().size(), 2u);
+    EXPECT_EQ(runner->Shown().size(), 3u);
 }
 
 }  // namespace
