@@ -16,6 +16,7 @@
 #include "platform/data/clientdataset.h"
 #include "platform/data/datasource.h"
 #include "platform/data/field.h"
+#include "platform/system/desktop.h"
 #include "platform/ui/comctrls.h"
 #include "platform/ui/dbgrids.h"
 #include "platform/ui/stdctrls.h"
@@ -390,7 +391,7 @@ bool TfrmBase::ViewDocument() {
         output);
     if (plat::VarToIntDef(result, -1) >= 0 && output.IsArray() &&
         output.HighBound(1) >= output.LowBound(1))
-        DesktopLauncher().Open(plat::VarToStr(output[output.LowBound(1)]));
+        plat::DesktopLauncher().Open(plat::VarToStr(output[output.LowBound(1)]));
     return true;
 }
 
