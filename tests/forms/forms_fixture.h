@@ -89,10 +89,10 @@ class FormsOnHost : public LanguageFixture {
     }
 
     // A base form started the way the controller starts one.
-    TestBaseForm* StartForm(const plat::Variant& params) {
+    TestBaseForm* StartForm(const plat::Variant& params, plat::Variant mainObject = {}) {
         auto* form = plat::CreateForm<TestBaseForm>(nullptr);
         form->SetModuleFileName("");
-        form->Brokers()->SetMainObject(workCenter);
+        form->Brokers()->SetMainObject(mainObject.IsDispatch() ? mainObject : workCenter);
         EXPECT_TRUE(form->InitializeFromHost(params));
         return form;
     }
