@@ -254,7 +254,7 @@ TfrmBase::TfrmBase(plat::TComponent* owner) : TfrmRadical(owner) {
     Status->SetParent(this);
     Status->SetAlign(TAlign::alBottom);
     const std::pair<const char*, int> panels[] = {
-        {"浏览", 40}, {"", 400}, {"单据笔数", 50}, {"0/0", 50}, {"", 60}};
+        {"浏览", 40}, {"", 400}, {"单据笔数", 60}, {"0/0", 50}, {"", 60}};
     for (auto& [text, width] : panels) {
         TStatusPanel* p = Status->Panels()->Add();
         p->SetText(text);

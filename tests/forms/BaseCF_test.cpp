@@ -334,7 +334,7 @@ TEST_F(BaseOnHost, FramePictures) {
     for (const char* ui : {"936", "950", "437"}) {
         SetCodePages(ui, ui[0] == '9' && ui[1] == '5' ? "950" : "936");
         TestBaseForm* form = StartForm(HostParams());
-        form->SetBounds(0, 0, 640, 300);
+        form->SetBounds(0, 0, 760, 300);
         form->Show();
         const std::string name = std::string("base_form_") + ui;
         plat::SaveScreenshot(form, ::testing::TempDir() + name + ".png");
