@@ -7,6 +7,7 @@
 #include "dataframe/Connection.h"
 #include "dataframe/RadicalCD.h"
 #include "dataframe/knlRadical.h"
+#include "forms/FormText.h"
 #include "platform/automation/dispatch.h"
 #include "platform/automation/oleobject.h"
 #include "platform/component/properties.h"
@@ -49,15 +50,6 @@ Variant paramAt(const Variant& params, int index) {
 int highBoundOf(const Variant& params) {
     if (!params.IsArray() || params.DimCount() != 1) return -1;
     return params.HighBound(1) - params.LowBound(1);
-}
-
-std::vector<std::string> splitText(const std::string& text, char delimiter) {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    for (size_t at; (at = text.find(delimiter, start)) != std::string::npos; start = at + 1)
-        parts.push_back(text.substr(start, at - start));
-    parts.push_back(text.substr(start));
-    return parts;
 }
 
 // Element n of a comma list; "" past its end.
@@ -292,7 +284,7 @@ void TfrmRadical::ParseUserRights(const std::string& powerData, const std::strin
         brokers_->ShowMessageCode("E", "000004", {Variant("")});
         return;
     }
-    std::vector<std::string> items = splitText(powerData, ',');
+    std::vector<std::string> items = SplitText(powerData, ',');
     rights_ = 0;
     for (int e = 0; e <= 14; ++e) add(e);
     const std::string item1 = itemAt(items, 1), item2 = itemAt(items, 2);
@@ -621,7 +613,7 @@ void TfrmRadical::OpenLookupEx(plat::TField* field, const std::string& targetFie
         Variant answer = brokers_->F2GetData(request);
         if (!answer.IsArray()) return;
         plat::TDataSet* dataSet = field->DataSet();
-        const std::vector<std::string> names = splitText(targets, ',');
+        const std::vector<std::string> names = SplitText(targets, ',');
         bool selected = false;
         for (int r = answer.LowBound(1); r <= answer.HighBound(1); ++r) {
             if (r > answer.LowBound(1)) {
