@@ -154,12 +154,14 @@ class LookupForm : public TestBaseForm {
     using TestBaseForm::TestBaseForm;
     void HandleF2Key(uint16_t& key, plat::TWinControl* control) override {
         seenStage = LookupStage();
+        seenControl = control;
         if (abort) plat::Abort();
         if (LookupStage() == 1) LookupParams = VarArrayOf({"PURMA", "01"});
         if (LookupStage() == 2) delivered = LookupResultValue;
     }
     bool abort = false;
     int seenStage = -1;
+    plat::TWinControl* seenControl = nullptr;
     Variant delivered;
 };
 
@@ -179,6 +181,14 @@ TEST_F(RadicalOnHost, LookupStagesGoBackToZeroAlsoWhenTheHandlerAborts) {
     EXPECT_EQ(form->seenStage, 2);
     EXPECT_EQ(plat::VarToStr(form->delivered[1]), "供应商");
     EXPECT_EQ(form->LookupStage(), 0);
+
+    // Another window asks for F2 on a control: the stage starts from 0.
+    auto* edit = new plat::TEdit(form);
+    edit->SetParent(form);
+    form->SetLookupStage(2);
+    plat::SendMessage(form->Handle(), WM_F2LOOKUP, 0, plat::LParamOf(edit));
+    EXPECT_EQ(form->seenStage, 0);
+    EXPECT_EQ(form->seenControl, edit);
 
     form->abort = true;
     EXPECT_THROW(form->GetBaseClassParam(form, &param), plat::EAbort);
