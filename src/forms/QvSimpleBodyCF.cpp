@@ -26,6 +26,12 @@ using plat::Variant;
 
 namespace {
 
+// Focuses a control of a shown window; nothing otherwise.
+void TryFocus(plat::TWinControl* c) {
+    plat::TCustomForm* form = c ? plat::GetParentForm(c) : nullptr;
+    if (form && form->Visible() && c->CanFocus()) c->SetFocus();
+}
+
 // The rights set a body-only window starts with: {0..14, 21..31, 33..59}.
 constexpr uint64_t kBodyRightsSet = 0x0FFFFFFEFFE07FFFull;
 
@@ -257,6 +263,8 @@ void TfrmSimpleBody::MasterAfterOpen(plat::TDataSet* dataSet) {
 
 void TfrmSimpleBody::BodyBeforePost(plat::TDataSet* dataSet) {
     if (!ValidateRequiredFields(BodyDataSet)) plat::Abort();
+    // A changed row gets its audit values here, a new one when it was made.
+    if (BodyDataSet->State() == plat::dsEdit) WriteAuditValues();
     savedBeforePost_(dataSet);
     BeforeRowPost();
     if (RejectRowPost()) plat::Abort();
@@ -371,7 +379,7 @@ bool TfrmSimpleBody::AddRecord(bool) {
     }
     if (BodyDataSet->State() != plat::dsInsert) BodyDataSet->Append();
     if (DBGrid->VisibleColumnCount() > 0) DBGrid->SetSelectedIndex(0);
-    if (DBGrid->CanFocus()) DBGrid->SetFocus();
+    TryFocus(DBGrid);
     return true;
 }
 

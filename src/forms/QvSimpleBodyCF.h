@@ -64,7 +64,7 @@ class TfrmSimpleBody : public TfrmBase {
     virtual void BeforeRowPost() {}
     virtual bool RejectRowPost() { return false; }
 
-    void SetMaintainMode(bool on);
+    virtual void SetMaintainMode(bool on);
 
     // ---- event handlers ----
     void FormCreate(plat::TObject* sender) override;
