@@ -666,6 +666,17 @@ void TfrmPSMSimpleBody::collectSerials(const std::function<bool(const std::strin
     }
 }
 
+std::string TfrmPSMSimpleBody::StoredSerial() {
+    auto* body = dynamic_cast<plat::TClientDataSet*>(BodyDataSet);
+    plat::TClientDataSet rows(nullptr);
+    if (!body || !CloneCursorSafe(body, &rows)) return {};
+    plat::TBookmark at = body->GetBookmark();
+    if (!rows.BookmarkValid(at)) return {};
+    rows.GotoBookmark(at);
+    plat::TField* f = rows.FindField(SerialField);
+    return f ? f->AsString() : std::string();
+}
+
 bool TfrmPSMSimpleBody::SerialTaken(const std::string& serial) {
     if (batchIndex_) return batchIndex_->count(serial) > 0;
     bool found = false;
@@ -707,8 +718,7 @@ bool TfrmPSMSimpleBody::ValidateRequiredFields(plat::TDataSet* dataSet) {
     if (IntervalAccepted) return true;
     // The value being posted, not what is left in the scan edit; a row that
     // keeps its serial is not its own duplicate.
-    if (dataSet->State() == plat::dsEdit && plat::VarToStr(field->OldValue()) == serial)
-        return true;
+    if (dataSet->State() == plat::dsEdit && StoredSerial() == serial) return true;
     if (SerialTaken(serial)) {
         ShowMemoMessage("E", "000002", {Variant(field->DisplayLabel())});
         return false;
@@ -908,7 +918,12 @@ void TfrmPSMSimpleBody::MarkAllRows(const std::string& value) {
         plat::TDataSet* ds;
         plat::TBookmark at;
         ~Restore() {
-            if (ds->BookmarkValid(at)) ds->GotoBookmark(at);
+            try {
+                if (Editing(ds)) ds->Cancel();
+                if (ds->BookmarkValid(at)) ds->GotoBookmark(at);
+            } catch (const std::exception&) {
+                // The rows stay where the walk left them.
+            }
             ds->EnableControls();
         }
     } restore{BodyDataSet, at};

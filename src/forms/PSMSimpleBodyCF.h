@@ -106,6 +106,8 @@ class TfrmPSMSimpleBody : public TfrmSimpleBody {
     std::string FillPattern(const std::string& pattern, long long n) const;
     // Whether a serial is held by a serial row of any line of the document.
     bool SerialTaken(const std::string& serial);
+    // The serial the current row holds in the store (before its edit).
+    std::string StoredSerial();
 
     // ---- event handlers ----
     void FormCreate(plat::TObject* sender) override;
