@@ -1,7 +1,5 @@
 #include "forms/RadicalCF.h"
 
-#include <unistd.h>
-
 #include <cctype>
 
 #include "controls/QvDBCustomLookupCombo.h"
@@ -76,25 +74,6 @@ bool isGrid(const plat::TControl* control) {
            dynamic_cast<const plat::TCustomGrid*>(control);
 }
 
-// The launcher the program uses: the desktop's open verb through xdg-open.
-class XdgOpenLauncher : public IDesktopLauncher {
-  public:
-    bool Open(const std::string& path) override {
-        pid_t pid = ::fork();
-        if (pid < 0) return false;
-        if (pid == 0) {
-            ::execlp("xdg-open", "xdg-open", path.c_str(), static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        return true;
-    }
-};
-
-std::shared_ptr<IDesktopLauncher>& launcherSlot() {
-    static std::shared_ptr<IDesktopLauncher> slot = std::make_shared<XdgOpenLauncher>();
-    return slot;
-}
-
 // The converter's window side: message dialogs through the platform's
 // dialog service, the screen fonts and the application's hint switch.
 class FormsConverterUi : public ICodeConverterUi {
@@ -136,16 +115,6 @@ void installConverterUi() {
 }
 
 }  // namespace
-
-IDesktopLauncher& DesktopLauncher() {
-    return *launcherSlot();
-}
-
-std::shared_ptr<IDesktopLauncher> SetDesktopLauncher(std::shared_ptr<IDesktopLauncher> launcher) {
-    auto old = launcherSlot();
-    launcherSlot() = launcher ? std::move(launcher) : std::make_shared<XdgOpenLauncher>();
-    return old;
-}
 
 // ---- creation ---------------------------------------------------------------
 
