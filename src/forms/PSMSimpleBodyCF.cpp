@@ -18,6 +18,7 @@
 #include "platform/data/datasource.h"
 #include "platform/ui/comctrls.h"
 #include "platform/ui/extctrls.h"
+#include "platform/ui/graphics.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/stdctrls.h"
@@ -98,6 +99,44 @@ TfrmPSMSimpleBody::TfrmPSMSimpleBody(plat::TComponent* owner) : TfrmSimpleBody(o
         miScan->OnClick = TNotifyEvent(this, &TfrmPSMSimpleBody::miScanClick);
         popInpurtModal->Items()->Add(miInterval);
         popInpurtModal->Items()->Add(miScan);
+        // Glyphs: a keyboard, a pattern with its run, a sheet with a red
+        // cross, a sheet with a green plus.
+        auto sheet = [](TCanvas& c) {
+            c.Pen.Color = clBlack;
+            c.Brush.Color = clWhite;
+            c.Rectangle(3, 1, 15, 17);
+        };
+        const int keyboard = AddToolGlyph([](TCanvas& c) {
+            c.Pen.Color = clBlack;
+            c.Brush.Color = clSilver;
+            c.Rectangle(1, 5, 17, 14);
+            c.Brush.Color = clWhite;
+            for (int x = 3; x < 15; x += 4) c.Rectangle(x, 7, x + 3, 10);
+        });
+        const int pattern = AddToolGlyph([](TCanvas& c) {
+            c.Font.SetHeight(-11);
+            c.Font.SetColor(clNavy);
+            c.Brush.Style = TBrushStyle::bsClear;
+            c.TextOut(0, 2, "A*");
+        });
+        const int remove = AddToolGlyph([&](TCanvas& c) {
+            sheet(c);
+            c.Pen.Color = clRed;
+            c.Pen.Width = 2;
+            c.MoveTo(6, 5);
+            c.LineTo(13, 13);
+            c.MoveTo(13, 5);
+            c.LineTo(6, 13);
+        });
+        const int add = AddToolGlyph([&](TCanvas& c) {
+            sheet(c);
+            c.Pen.Color = clGreen;
+            c.Pen.Width = 2;
+            c.MoveTo(9, 4);
+            c.LineTo(9, 14);
+            c.MoveTo(4, 9);
+            c.LineTo(14, 9);
+        });
         struct Button {
             TToolButton** target;
             const char* name;
@@ -105,12 +144,12 @@ TfrmPSMSimpleBody::TfrmPSMSimpleBody(plat::TComponent* owner) : TfrmSimpleBody(o
             int image;
             void (TfrmPSMSimpleBody::*click)(TObject*);
         } buttons[] = {
-            {&btnInpurtType, "btnInpurtType", "输入模式", 1, nullptr},
-            {&btnFormatText, "btnFormatText", "维护序号编码内容", 2,
+            {&btnInpurtType, "btnInpurtType", "输入模式", keyboard, nullptr},
+            {&btnFormatText, "btnFormatText", "维护序号编码内容", pattern,
              &TfrmPSMSimpleBody::btnFormatTextClick},
-            {&btnDeleteSeq, "btnDeleteSeq", "删除产品序号", 3,
+            {&btnDeleteSeq, "btnDeleteSeq", "删除产品序号", remove,
              &TfrmPSMSimpleBody::btnDeleteSeqClick},
-            {&btnSRLB03, "btnSRLB03", "新增序号", 0, &TfrmPSMSimpleBody::btnSRLB03Click},
+            {&btnSRLB03, "btnSRLB03", "新增序号", add, &TfrmPSMSimpleBody::btnSRLB03Click},
         };
         for (const Button& b : buttons) {
             auto* button = new TToolButton(this);
@@ -130,31 +169,31 @@ TfrmPSMSimpleBody::TfrmPSMSimpleBody(plat::TComponent* owner) : TfrmSimpleBody(o
     pnlSeqMain->SetName("pnlSeqMain");
     pnlSeqMain->SetParent(this);
     pnlSeqMain->SetCaption("");
-    pnlSeqMain->SetHeight(150);
+    pnlSeqMain->SetHeight(168);
     pnlSeqMain->SetAlign(TAlign::alTop);
-    edINVMB001 = MakeEdit(this, pnlSeqMain, "edINVMB001", "品号", 76, 8, 150, true);
-    edINVMB002 = MakeEdit(this, pnlSeqMain, "edINVMB002", "品名", 300, 8, 170, true);
-    edINVMB003 = MakeEdit(this, pnlSeqMain, "edINVMB003", "规格", 544, 8, 200, true);
-    edNum1 = MakeEdit(this, pnlSeqMain, "edNum1", "数量一", 76, 34, 150, true);
-    edNum2 = MakeEdit(this, pnlSeqMain, "edNum2", "数量二", 300, 34, 170, true);
+    edINVMB001 = MakeEdit(this, pnlSeqMain, "edINVMB001", "品号", 100, 8, 150, true);
+    edINVMB002 = MakeEdit(this, pnlSeqMain, "edINVMB002", "品名", 320, 8, 170, true);
+    edINVMB003 = MakeEdit(this, pnlSeqMain, "edINVMB003", "规格", 548, 8, 200, true);
+    edNum1 = MakeEdit(this, pnlSeqMain, "edNum1", "数量一", 100, 34, 150, true);
+    edNum2 = MakeEdit(this, pnlSeqMain, "edNum2", "数量二", 320, 34, 170, true);
     edFormat = new TQvBtnEdit(this);
     edFormat->SetName("edFormat");
     edFormat->SetParent(pnlSeqMain);
     edFormat->SetCaption("编码格式");
-    edFormat->SetBounds(76, 60, 128, 21);
+    edFormat->SetBounds(100, 60, 128, 21);
     edFormat->SetButtonHint("[F2]条码编码规则信息查询");
     edFormat->OnExit = TNotifyEvent(this, &TfrmPSMSimpleBody::edFormatExit);
     lblformat = new TLabel(this);
     lblformat->SetName("lblformat");
     lblformat->SetParent(pnlSeqMain);
-    lblformat->SetBounds(232, 63, 150, 16);
+    lblformat->SetBounds(256, 63, 150, 16);
     lblformat->SetCaption("");
     lblformat->Font()->SetColor(clBlue);
-    edFormatText = MakeEdit(this, pnlSeqMain, "edFormatText", "序号编码内容", 76, 86, 306, false);
+    edFormatText = MakeEdit(this, pnlSeqMain, "edFormatText", "序号编码内容", 100, 86, 306, false);
     edFormatText->OnDblClick = TNotifyEvent(this, &TfrmPSMSimpleBody::edFormatTextDblClick);
-    edBegSeq = MakeEdit(this, pnlSeqMain, "edBegSeq", "起始流水号", 76, 112, 80, false);
-    edEndSeq = MakeEdit(this, pnlSeqMain, "edEndSeq", "截止流水号", 240, 112, 80, false);
-    edSeqCount = MakeEdit(this, pnlSeqMain, "edSeqCount", "数量", 360, 112, 60, false);
+    edBegSeq = MakeEdit(this, pnlSeqMain, "edBegSeq", "起始流水号", 100, 112, 80, false);
+    edEndSeq = MakeEdit(this, pnlSeqMain, "edEndSeq", "截止流水号", 264, 112, 80, false);
+    edSeqCount = MakeEdit(this, pnlSeqMain, "edSeqCount", "数量", 384, 112, 50, false);
     for (TQvEdit* e : {edBegSeq, edEndSeq, edSeqCount})
         e->OnKeyPress = TKeyPressEvent(this, &TfrmPSMSimpleBody::edSeqKeyPress);
     edBegSeq->OnExit = TNotifyEvent(this, &TfrmPSMSimpleBody::edBegSeqExit);
@@ -164,15 +203,15 @@ TfrmPSMSimpleBody::TfrmPSMSimpleBody(plat::TComponent* owner) : TfrmSimpleBody(o
     btnSure->SetName("btnSure");
     btnSure->SetParent(pnlSeqMain);
     btnSure->SetCaption("确认");
-    btnSure->SetBounds(428, 110, 60, 25);
+    btnSure->SetBounds(440, 110, 56, 25);
     btnSure->OnClick = TNotifyEvent(this, &TfrmPSMSimpleBody::btnSureClick);
-    edSeqNoScan = MakeEdit(this, pnlSeqMain, "edSeqNoScan", "序号扫描", 76, 60, 306, false);
+    edSeqNoScan = MakeEdit(this, pnlSeqMain, "edSeqNoScan", "序号扫描", 100, 60, 306, false);
     edSeqNoScan->OnExit = TNotifyEvent(this, &TfrmPSMSimpleBody::edSeqNoScanExit);
     gbMessage = new TGroupBox(this);
     gbMessage->SetName("gbMessage");
     gbMessage->SetParent(pnlSeqMain);
     gbMessage->SetCaption("信息提示区");
-    gbMessage->SetBounds(500, 34, 252, 108);
+    gbMessage->SetBounds(504, 34, 248, 126);
     moMSG = new TMemo(this);
     moMSG->SetName("moMSG");
     moMSG->SetParent(gbMessage);
@@ -268,6 +307,7 @@ void TfrmPSMSimpleBody::FormShow(plat::TObject* sender) {
     edFormatText->SetText("");
     if (plat::TField* f = BodyDataSet->FindField("CHECKED")) f->SetDisplayWidth(10);
     edTotalSeqNo->SetText(std::to_string(BodyDataSet->RecordCount()));
+    ShowRowStatus();
 }
 
 void TfrmPSMSimpleBody::BodyAfterScroll(plat::TDataSet* dataSet) {

@@ -14,6 +14,8 @@
 #include "platform/data/datasource.h"
 #include "platform/ui/comctrls.h"
 #include "platform/ui/extctrls.h"
+#include "platform/ui/graphics.h"
+#include "platform/ui/imglist.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/menus.h"
 #include "runtime/Brokers.h"
@@ -78,7 +80,16 @@ TfrmSimpleBody::TfrmSimpleBody(plat::TComponent* owner) : TfrmBase(owner) {
         btnRedact->SetParent(ToolBar1);
         btnRedact->SetStyle(TToolButtonStyle::tbsCheck);
         btnRedact->SetHint("维护");
-        btnRedact->SetImageIndex(10);
+        // A sheet with a pencil over it.
+        btnRedact->SetImageIndex(AddToolGlyph([](TCanvas& c) {
+            c.Pen.Color = clBlack;
+            c.Brush.Color = clWhite;
+            c.Rectangle(2, 2, 13, 16);
+            c.Pen.Color = clNavy;
+            c.Pen.Width = 2;
+            c.MoveTo(8, 13);
+            c.LineTo(16, 5);
+        }));
         btnRedact->OnClick = TNotifyEvent(this, &TfrmSimpleBody::btnRedactClick);
     }
     if (MenuItem1) {
@@ -134,6 +145,16 @@ TfrmSimpleBody::~TfrmSimpleBody() {
     unhookEvents();
 }
 
+int TfrmSimpleBody::AddToolGlyph(const std::function<void(plat::TCanvas&)>& paint) {
+    if (!ImageList1) return -1;
+    plat::TBitmap bmp(18, 18);
+    plat::TCanvas& c = *bmp.Canvas();
+    c.Brush.Color = plat::clFuchsia;
+    c.FillRect({0, 0, 18, 18});
+    paint(c);
+    return ImageList1->AddMasked(bmp, plat::clFuchsia);
+}
+
 // ---- creation ------------------------------------------------------------------
 
 void TfrmSimpleBody::FormCreate(plat::TObject* sender) {
@@ -157,6 +178,7 @@ void TfrmSimpleBody::FormCreate(plat::TObject* sender) {
     }
     ApplyRights();
     Created = true;
+    ApplyFormLanguage(true);
     ConvertFormOnce();
 }
 

@@ -6,12 +6,14 @@
 // grid. The owner hands the grid its data source before the window starts.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "forms/BaseCF.h"
 #include "platform/data/dataset.h"
 
 namespace plat {
+class TCanvas;
 class TClientDataSet;
 class TDataSource;
 class TPanel;
@@ -92,6 +94,9 @@ class TfrmSimpleBody : public TfrmBase {
 
   protected:
     void Notification(plat::TComponent* c, plat::TOperation op) override;
+    // Adds an 18x18 glyph drawn on a clear ground to the tool bar's images;
+    // its index, or -1 without images.
+    int AddToolGlyph(const std::function<void(plat::TCanvas&)>& paint);
     // The body's hooked events; each calls the handler it replaced.
     virtual void BodyAfterScroll(plat::TDataSet* dataSet);
     void ShowRowStatus();

@@ -228,7 +228,9 @@ TEST_F(SerialFormTest, Pictures) {
         f->edINVMB003->SetText("PCBA V2.1");
         f->edNum1->SetText("3");
         f->edNum2->SetText("0");
+        f->edSeqNoScan->SetFocus();
         Scan(f, "SN-1");
+        EXPECT_FALSE(f->moMSG->Text().empty());
         std::string lang = std::string(ui) == "437" ? "eng" : "chs";
         plat::SaveScreenshot(f, PicturePath("serial_form_" + lang + ".png"));
         f->Free();
