@@ -139,3 +139,24 @@ TEST_F(SimpleBodyTest, EnterClosesOnlyOutsideAnEditedRow) {
 
 }  // namespace
 }  // namespace ktrb::test
+
+namespace ktrb::test {
+namespace {
+
+TEST_F(BodyFormTest, AWindowFreedWithItsOwnerLeavesTheDatasetsSound) {
+    plat::TDataSetNotifyEvent saved = cdsFoot->BeforePost;
+    MakeForm<TfrmPSMSimpleBody>();
+    form_ = nullptr;  // the document form frees it with itself
+    doc->RemoveComponent(cdsFoot);
+    doc->RemoveComponent(cdsBody1);
+    doc->RemoveComponent(cdsMain);
+    doc->Free();
+    doc = nullptr;
+    EXPECT_TRUE(cdsFoot->BeforePost == saved);
+    delete cdsFoot;
+    delete cdsBody1;
+    delete cdsMain;
+}
+
+}  // namespace
+}  // namespace ktrb::test

@@ -40,7 +40,7 @@ class BodyFormTest : public SerialHostTest {
     }
     ~BodyFormTest() override {
         if (form_) form_->Free();
-        doc->Free();
+        if (doc) doc->Free();
     }
 
     static plat::TPacketRow Row(std::vector<plat::Variant> values,
