@@ -5,6 +5,7 @@
 #include "controls/FDBGrid.h"
 #include "controls/QrvEdit.h"
 #include "controls/QvLookUpCombo.h"
+#include "forms/FormDesign.h"
 #include "forms/PSMSegments.h"
 #include "platform/core/dates.h"
 #include "platform/core/exceptions.h"
@@ -68,12 +69,7 @@ TfrmPSMDIY::TfrmPSMDIY(plat::TComponent* owner) : TfrmQVDialog(owner) {
     dsTemp->SetName("dsTemp");
     dsTemp->SetDataSet(cdsTemp);
 
-    Panel1 = new TPanel(this);
-    Panel1->SetName("Panel1");
-    Panel1->SetParent(this);
-    Panel1->SetCaption("");
-    Panel1->SetHeight(64);
-    Panel1->SetAlign(TAlign::alTop);
+    Panel1 = DesignPanel(this, this, "Panel1", TAlign::alTop, 64);
     edItem = new TQvEdit(this);
     edItem->SetName("edItem");
     edItem->SetParent(Panel1);
@@ -94,25 +90,9 @@ TfrmPSMDIY::TfrmPSMDIY(plat::TComponent* owner) : TfrmQVDialog(owner) {
     lblformat->SetCaption("");
     lblformat->Font()->SetColor(clBlue);
 
-    Panel2 = new TPanel(this);
-    Panel2->SetName("Panel2");
-    Panel2->SetParent(this);
-    Panel2->SetCaption("");
-    Panel2->SetHeight(41);
-    Panel2->SetAlign(TAlign::alBottom);
-    btnOK = new TButton(this);
-    btnOK->SetName("btnOK");
-    btnOK->SetParent(Panel2);
-    btnOK->SetBounds(320, 8, 85, 25);
-    btnOK->SetCaption("确定");
-    btnOK->ModalResult = mrOk;
-    btnCancel = new TButton(this);
-    btnCancel->SetName("btnCancel");
-    btnCancel->SetParent(Panel2);
-    btnCancel->SetBounds(420, 8, 85, 25);
-    btnCancel->SetCaption("取消");
-    btnCancel->ModalResult = mrCancel;
-    btnCancel->Cancel = true;
+    Panel2 = DesignPanel(this, this, "Panel2", TAlign::alBottom, 41);
+    btnOK = DesignButton(this, Panel2, "btnOK", "确定", Bounds(320, 8, 85, 25), mrOk);
+    btnCancel = DesignButton(this, Panel2, "btnCancel", "取消", Bounds(420, 8, 85, 25), mrCancel);
 
     DBGrid = new TFDBGrid(this);
     DBGrid->SetName("DBGrid");

@@ -7,6 +7,7 @@
 #include "controls/FDBGrid.h"
 #include "controls/QrvEdit.h"
 #include "dataframe/LibDouble.h"
+#include "forms/FormDesign.h"
 #include "forms/PSMFormatDIY.h"
 #include "forms/PSMSegments.h"
 #include "forms/ShowWarningDIY.h"
@@ -89,16 +90,20 @@ TfrmPSMSimpleBody::TfrmPSMSimpleBody(plat::TComponent* owner) : TfrmSimpleBody(o
     if (ToolBar1) {
         popInpurtModal = new TPopupMenu(this);
         popInpurtModal->SetName("popInpurtModal");
-        miInterval = new TMenuItem(this);
-        miInterval->SetName("miInterval");
-        miInterval->SetCaption("区间输入");
-        miInterval->OnClick = TNotifyEvent(this, &TfrmPSMSimpleBody::miIntervalClick);
-        miScan = new TMenuItem(this);
-        miScan->SetName("miScan");
-        miScan->SetCaption("扫描输入");
-        miScan->OnClick = TNotifyEvent(this, &TfrmPSMSimpleBody::miScanClick);
-        popInpurtModal->Items()->Add(miInterval);
-        popInpurtModal->Items()->Add(miScan);
+        struct Mode {
+            TMenuItem** item;
+            const char* name;
+            const char* caption;
+            void (TfrmPSMSimpleBody::*click)(TObject*);
+        } modes[] = {{&miInterval, "miInterval", "区间输入", &TfrmPSMSimpleBody::miIntervalClick},
+                     {&miScan, "miScan", "扫描输入", &TfrmPSMSimpleBody::miScanClick}};
+        for (const Mode& m : modes) {
+            *m.item = new TMenuItem(this);
+            (*m.item)->SetName(m.name);
+            (*m.item)->SetCaption(m.caption);
+            (*m.item)->OnClick = TNotifyEvent(this, m.click);
+            popInpurtModal->Items()->Add(*m.item);
+        }
         // Glyphs: a keyboard, a pattern with its run, a sheet with a red
         // cross, a sheet with a green plus.
         auto sheet = [](TCanvas& c) {
@@ -165,12 +170,7 @@ TfrmPSMSimpleBody::TfrmPSMSimpleBody(plat::TComponent* owner) : TfrmSimpleBody(o
         btnSRLB03->SetCaption("新增序号");
     }
 
-    pnlSeqMain = new TPanel(this);
-    pnlSeqMain->SetName("pnlSeqMain");
-    pnlSeqMain->SetParent(this);
-    pnlSeqMain->SetCaption("");
-    pnlSeqMain->SetHeight(168);
-    pnlSeqMain->SetAlign(TAlign::alTop);
+    pnlSeqMain = DesignPanel(this, this, "pnlSeqMain", TAlign::alTop, 168);
     edINVMB001 = MakeEdit(this, pnlSeqMain, "edINVMB001", "品号", 100, 8, 150, true);
     edINVMB002 = MakeEdit(this, pnlSeqMain, "edINVMB002", "品名", 320, 8, 170, true);
     edINVMB003 = MakeEdit(this, pnlSeqMain, "edINVMB003", "规格", 548, 8, 200, true);
@@ -199,11 +199,7 @@ TfrmPSMSimpleBody::TfrmPSMSimpleBody(plat::TComponent* owner) : TfrmSimpleBody(o
     edBegSeq->OnExit = TNotifyEvent(this, &TfrmPSMSimpleBody::edBegSeqExit);
     edEndSeq->OnExit = TNotifyEvent(this, &TfrmPSMSimpleBody::edBegSeqExit);
     edSeqCount->OnExit = TNotifyEvent(this, &TfrmPSMSimpleBody::edSeqCountExit);
-    btnSure = new TButton(this);
-    btnSure->SetName("btnSure");
-    btnSure->SetParent(pnlSeqMain);
-    btnSure->SetCaption("确认");
-    btnSure->SetBounds(440, 110, 56, 25);
+    btnSure = DesignButton(this, pnlSeqMain, "btnSure", "确认", Bounds(440, 110, 56, 25));
     btnSure->OnClick = TNotifyEvent(this, &TfrmPSMSimpleBody::btnSureClick);
     edSeqNoScan = MakeEdit(this, pnlSeqMain, "edSeqNoScan", "序号扫描", 100, 60, 306, false);
     edSeqNoScan->OnExit = TNotifyEvent(this, &TfrmPSMSimpleBody::edSeqNoScanExit);
@@ -236,12 +232,7 @@ TfrmPSMSimpleBody::TfrmPSMSimpleBody(plat::TComponent* owner) : TfrmSimpleBody(o
     dbTemp->SetDataSource(dsTemp);
     dbTemp->SetVisible(false);
 
-    pnlBottom = new TPanel(this);
-    pnlBottom->SetName("pnlBottom");
-    pnlBottom->SetParent(this);
-    pnlBottom->SetCaption("");
-    pnlBottom->SetHeight(30);
-    pnlBottom->SetAlign(TAlign::alBottom);
+    pnlBottom = DesignPanel(this, this, "pnlBottom", TAlign::alBottom, 30);
     edTotalSeqNo = MakeEdit(this, pnlBottom, "edTotalSeqNo", "产品序号总计", 96, 4, 100, true);
     DBGrid->SetHint("[CTL+A:SELECT ALL ;CTL+B ,UNSELECT ALL]");
     DBGrid->SetShowHint(true);

@@ -6,6 +6,7 @@
 #include "dataframe/LibDouble.h"
 #include "dataframe/knlBase.h"
 #include "dataframe/knlRadical.h"
+#include "forms/FormDesign.h"
 #include "platform/component/properties.h"
 #include "platform/core/exceptions.h"
 #include "platform/core/numbers.h"
@@ -114,11 +115,7 @@ TfrmSimpleBody::TfrmSimpleBody(plat::TComponent* owner) : TfrmBase(owner) {
         }
     }
 
-    Panel1 = new TPanel(this);
-    Panel1->SetName("Panel1");
-    Panel1->SetParent(this);
-    Panel1->SetCaption("");
-    Panel1->SetAlign(TAlign::alClient);
+    Panel1 = DesignPanel(this, this, "Panel1", TAlign::alClient);
     DBGrid = new TFDBGrid(this);
     DBGrid->SetName("DBGrid");
     DBGrid->SetParent(Panel1);
@@ -613,25 +610,12 @@ void TfrmSimpleBody::FormDestroy(plat::TObject* sender) {
     unhookEvents();
 }
 
-void TfrmSimpleBody::FormKeyDown(plat::TObject*, uint16_t& key, plat::TShiftState) {
-    plat::TWinControl* active = ActiveControl();
-    if (MaintainMode) {
-        switch (key) {
-            case plat::VK_F2:
-                HandleF2Key(key, active);
-                return;
-            case plat::VK_F3:
-                HandleF3Key(key, active);
-                return;
-            case plat::VK_F4:
-                HandleF4Key(key, active);
-                return;
-            case plat::VK_F11:
-                HandleF11Key(key, active);
-                return;
-            default:
-                break;
-        }
+void TfrmSimpleBody::FormKeyDown(plat::TObject* sender, uint16_t& key, plat::TShiftState shift) {
+    // While maintaining, the look-up keys work as on every document form.
+    if (MaintainMode &&
+        (key == plat::VK_F2 || key == plat::VK_F3 || key == plat::VK_F4 || key == plat::VK_F11)) {
+        TfrmRadical::FormKeyDown(sender, key, shift);
+        return;
     }
     if (key != plat::VK_ESCAPE || !DataModule || !BodyDataSet) return;
     if (BodyDataSet->State() == plat::dsBrowse)

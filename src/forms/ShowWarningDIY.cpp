@@ -1,5 +1,6 @@
 #include "forms/ShowWarningDIY.h"
 
+#include "forms/FormDesign.h"
 #include "platform/ui/buttons.h"
 #include "platform/ui/extctrls.h"
 #include "platform/ui/stdctrls.h"
@@ -37,17 +38,8 @@ TfrmWarningShowDIY::TfrmWarningShowDIY(plat::TComponent* owner) : TfrmQVDialog(o
     SetClientWidth(400);
     SetClientHeight(121);
 
-    Panel2 = new TPanel(this);
-    Panel2->SetName("Panel2");
-    Panel2->SetParent(this);
-    Panel2->SetCaption("");
-    Panel2->SetHeight(41);
-    Panel2->SetAlign(TAlign::alBottom);
-    Panel1 = new TPanel(this);
-    Panel1->SetName("Panel1");
-    Panel1->SetParent(this);
-    Panel1->SetCaption("");
-    Panel1->SetAlign(TAlign::alClient);
+    Panel2 = DesignPanel(this, this, "Panel2", TAlign::alBottom, 41);
+    Panel1 = DesignPanel(this, this, "Panel1", TAlign::alClient);
 
     Image1 = new TImage(this);
     Image1->SetName("Image1");
@@ -73,20 +65,9 @@ TfrmWarningShowDIY::TfrmWarningShowDIY(plat::TComponent* owner) : TfrmQVDialog(o
     moMSG->SetReadOnly(true);
     moMSG->SetVisible(false);
 
-    btnOK = new TButton(this);
-    btnOK->SetName("btnOK");
-    btnOK->SetParent(Panel2);
-    btnOK->SetBounds(16, 8, 80, 25);
-    btnOK->SetCaption("确定");
-    btnOK->ModalResult = mrOk;
+    btnOK = DesignButton(this, Panel2, "btnOK", "确定", Bounds(16, 8, 80, 25), mrOk);
     btnOK->SetDefault(true);
-    btnCancel = new TButton(this);
-    btnCancel->SetName("btnCancel");
-    btnCancel->SetParent(Panel2);
-    btnCancel->SetBounds(112, 8, 80, 25);
-    btnCancel->SetCaption("取消");
-    btnCancel->ModalResult = mrCancel;
-    btnCancel->Cancel = true;
+    btnCancel = DesignButton(this, Panel2, "btnCancel", "取消", Bounds(112, 8, 80, 25), mrCancel);
     BitBtn1 = new TBitBtn(this);
     BitBtn1->SetName("BitBtn1");
     BitBtn1->SetParent(Panel2);
