@@ -473,8 +473,9 @@ void TfrmRadical::GetHelpContext(const std::string& topic, std::string& context)
     context = topic + "0000";
     plat::TWinControl* control = ActiveControl();
     if (!Active() || !control) return;
-    if (!control->Hint().empty()) {
-        context = control->Hint();
+    // A control's own help topic, where a control publishes one.
+    if (std::string own = ReadStrProperty(control, "HelpKeyword"); !own.empty()) {
+        context = own;
         return;
     }
     std::string field = ReadStrProperty(control, "DataField");
@@ -612,12 +613,11 @@ void TfrmRadical::OpenLookupEx(plat::TField* field, const std::string& targetFie
         TLookupRequest request;
         request.A = Variant(tableName);
         request.B = Variant(queryNo);
-        request.Value = Variant(current);
+        request.Value = params;
         request.Bool1 = option1;
         request.Bool2 = option2;
         request.Handle = Handle();
         request.Text1 = current;
-        (void)params;
         Variant answer = brokers_->F2GetData(request);
         if (!answer.IsArray()) return;
         plat::TDataSet* dataSet = field->DataSet();

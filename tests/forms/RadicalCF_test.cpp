@@ -11,8 +11,12 @@
 #include "forms_fixture.h"
 #include "platform/core/exceptions.h"
 #include "platform/ui/comctrls.h"
+#include "platform/ui/dbgrids.h"
+#include "platform/ui/keys.h"
+#include "platform/ui/stdctrls.h"
 #include "runtime/Brokers.h"
 #include "runtime/DLLMTCtrller.h"
+#include "standins/servers/suite_journal.h"
 
 namespace ktrb::test {
 namespace {
@@ -181,6 +185,71 @@ TEST_F(RadicalOnHost, LookupStagesGoBackToZeroAlsoWhenTheHandlerAborts) {
     EXPECT_EQ(form->LookupStage(), 0);
     EXPECT_THROW(form->SetReturn(form, &param), plat::EAbort);
     EXPECT_EQ(form->LookupStage(), 0);
+    form->Free();
+}
+
+// A form whose program id is given, for the help topics.
+class HelpForm : public TestBaseForm {
+  public:
+    using TestBaseForm::TestBaseForm;
+    void GetProgramID(std::string& id) override { id = programID; }
+    std::string programID;
+};
+
+TEST_F(RadicalOnHost, HelpTopicFollowsTheProgramKind) {
+    TestBaseForm::withModule = false;
+    auto* form = plat::CreateForm<HelpForm>(nullptr);
+    TestBaseForm::withModule = true;
+    form->Brokers()->SetMainObject(workCenter);
+    form->Brokers()->AttachSubObjects();
+    struct Case {
+        const char* id;
+        const char* prefix;
+        const char* context;  // empty: no help asked for
+    };
+    for (const Case& c : {Case{"KTRQ52", "KTR", "1452"}, Case{"KTRI52", "KTR", "1152"},
+                          Case{"KTRA52", "KTR", "6452"}, Case{"KTRM52", "KTR", "8452"},
+                          Case{"KTRB52", "", ""}, Case{"KT", "", ""}}) {
+        services->suite->journal->Clear();
+        form->programID = c.id;
+        uint16_t f1 = plat::VK_F1;
+        form->FormKeyDown(form, f1, {});
+        auto asked = services->suite->journal->Events(standin::SuiteEventKind::HelpRequested);
+        if (!*c.context) {
+            EXPECT_TRUE(asked.empty()) << c.id;
+            continue;
+        }
+        ASSERT_EQ(asked.size(), 1u) << c.id;
+        EXPECT_EQ(asked[0].subject, c.prefix);
+        // In browse mode the context is the topic and four zeros.
+        EXPECT_EQ(asked[0].detail, std::string(c.context) + "0000") << c.id;
+    }
+    form->Free();
+}
+
+TEST_F(RadicalOnHost, EnterMovesOnOutsideGridsOnly) {
+    TestBaseForm* form = StartForm(HostParams());
+    auto* first = new plat::TEdit(form);
+    first->SetParent(form);
+    first->SetBounds(10, 40, 100, 21);
+    auto* second = new plat::TEdit(form);
+    second->SetParent(form);
+    second->SetBounds(10, 70, 100, 21);
+    auto* grid = new plat::TDataGrid(form);
+    grid->SetParent(form);
+    grid->SetBounds(10, 100, 200, 100);
+    form->Show();
+    form->FocusControl(first);
+    char32_t enter = U'\r';
+    form->FormKeyPress(form, enter);
+    EXPECT_EQ(enter, U'\0');
+    EXPECT_EQ(form->ActiveControl(), second);
+
+    form->FocusControl(grid);
+    enter = U'\r';
+    form->FormKeyPress(form, enter);
+    EXPECT_EQ(enter, U'\r');  // left to the grid
+    EXPECT_EQ(form->ActiveControl(), grid);
     form->Free();
 }
 
