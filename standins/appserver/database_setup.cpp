@@ -337,6 +337,36 @@ static void RefreshServerDefinitions(Database& db) {
     tx.Commit();
 }
 
+// A file made by an older build gains the tables and columns this build's
+// schema added (empty, with their defaults); its rows are left as they are.
+static void AddMissingSchema(Database& db) {
+    Database fresh(":memory:");
+    fresh.Exec(WithCommonColumns(ReadData(DataDirectory(), "schema.sql")));
+    std::lock_guard<std::recursive_mutex> lock(db.Mutex());
+    TransactionGuard tx(db);
+    for (const auto& table :
+         fresh.Query("SELECT name, sql FROM sqlite_master WHERE type = 'table'")) {
+        const std::string name = table[0].AsString();
+        if (!db.TableExists(name)) {
+            db.Exec(table[1].AsString());
+            continue;
+        }
+        std::set<std::string> have;
+        for (const auto& col : db.Query("SELECT name FROM pragma_table_info(?)", {table[0]}))
+            have.insert(plat::UpperCase(col[0].AsString()));
+        for (const auto& col :
+             fresh.Query("SELECT name, type, dflt_value FROM pragma_table_info(?)", {table[0]})) {
+            const std::string column = col[0].AsString();
+            if (have.count(plat::UpperCase(column))) continue;
+            std::string add =
+                "ALTER TABLE \"" + name + "\" ADD COLUMN \"" + column + "\" " + col[1].AsString();
+            if (!col[2].IsNull()) add += " DEFAULT " + col[2].AsString();
+            db.Exec(add);
+        }
+    }
+    tx.Commit();
+}
+
 std::unique_ptr<Database> OpenServerDatabase(const std::string& path, DemoRows demo) {
     if (path != ":memory:") {
         auto db = std::make_unique<Database>(path);
@@ -344,6 +374,7 @@ std::unique_ptr<Database> OpenServerDatabase(const std::string& path, DemoRows d
             CreateDatabase(*db, demo);
             return db;
         }
+        AddMissingSchema(*db);
         RefreshServerDefinitions(*db);
         if (db->Query("SELECT 1 FROM pragma_table_info('ADMMF') WHERE name = 'MF006'").empty()) {
             // A file from before passwords were kept: its users are the demo
