@@ -404,7 +404,6 @@ class TStringAlignGrid : public plat::TStringGrid, public IAlignGridTexts {
     void bindFont(TMyFont& f);
     void bindBrush(TMyBrush& b);
     void moveTexts(bool rows, int from, int to);
-    void storeRowsUpTo(int row);
     void clearTexts(bool rows, int index);
     template <class T>
     static void moveEntry(std::vector<T>& v, int from, int to);

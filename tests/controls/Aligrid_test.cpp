@@ -375,3 +375,36 @@ TEST(AlignGrid, PaintingMasksAmpersandsAndSelection) {
             EXPECT_NE(op.Brush.Color, g->SelectedCellColor());
         }
 }
+
+TEST(AlignGrid, SortingOrdersByValueAndKeepsTheSettingsWithTheirCells) {
+    AlignFixture f(3, 6);
+    TStringAlignGrid* g = f.grid;
+    const char* keys[] = {"", "甲", "b", "A", "b", "a"};
+    for (int r = 1; r < 6; ++r) {
+        g->SetCells(1, r, keys[r]);
+        g->SetCells(2, r, std::to_string(r));
+    }
+    g->GetBrushCell(1, 3)->SetColor(0x123456);
+    g->SetHintCell(2, 1, "first");
+    g->SortRows(1, 1, 5);
+    // Byte order: ASCII capitals, then lower case, then the Chinese text.
+    std::vector<std::string> order;
+    for (int r = 1; r < 6; ++r) order.push_back(g->Cells(1, r));
+    EXPECT_EQ(order, (std::vector<std::string>{"A", "a", "b", "b", "甲"}));
+    EXPECT_EQ(g->Cells(2, 1), "3");
+    EXPECT_EQ(g->GetColorCell(1, 1), 0x123456);
+    EXPECT_EQ(g->GetHintCell(2, 5), "first");
+    EXPECT_EQ(g->Cells(1, 0), "");  // outside the range
+
+    // Columns by the values of one row; a handler of its own reverses the order.
+    AlignFixture h(5, 2);
+    for (int c = 0; c < 5; ++c) h.grid->SetCells(c, 1, std::string(1, char('a' + (c * 3) % 5)));
+    h.grid->OnCompareRow = [&](TObject*, int row, int a, int b) {
+        std::string x = h.grid->GetCellValue(a, row), y = h.grid->GetCellValue(b, row);
+        return x < y ? 2 : x == y ? 1 : 0;
+    };
+    h.grid->SortCols(1, 0, 4);
+    std::string cols;
+    for (int c = 0; c < 5; ++c) cols += h.grid->Cells(c, 1);
+    EXPECT_EQ(cols, "edcba");
+}

@@ -1283,10 +1283,12 @@ void TStringGrid::ColumnMoved(int from, int to) {
 void TStringGrid::RowMoved(int from, int to) {
     for (auto& c : cells_) {
         int need = std::max(from, to) + 1;
-        if ((int)c.size() < need) {
-            if ((int)c.size() <= from) continue;  // nothing to move in this column
-            c.resize(need);
+        if ((int)c.size() <= from) {
+            // The source cell is empty; the cells it passes over still shift down.
+            if (to < (int)c.size()) c.insert(c.begin() + to, CellData{});
+            continue;
         }
+        if ((int)c.size() < need) c.resize(need);
         CellData d = std::move(c[from]);
         c.erase(c.begin() + from);
         c.insert(c.begin() + to, std::move(d));
