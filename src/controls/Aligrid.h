@@ -349,8 +349,10 @@ class TStringAlignGrid : public plat::TStringGrid, public IAlignGridTexts {
     static T_nextcell Reverse(T_nextcell d);
     const plat::TBitmap& CheckBitmap() const { return *check_; }
     const plat::TBitmap& UncheckBitmap() const { return *uncheck_; }
-    // The hint under a client point (what the hint window shows); false when none.
-    bool CellHintAt(int x, int y, std::string& hint);
+    // Each cell its own hint: the hint window shows the cell's hint at the
+    // cell's top-left corner.
+    bool HintShow(plat::THintInfo& info) override;
+    plat::TGridCoord HintCell() const { return hintCell_; }
 
     void KeyDown(uint16_t& key, plat::TShiftState shift) override;
     TNewInplaceEdit* Editor() const;
@@ -386,6 +388,8 @@ class TStringAlignGrid : public plat::TStringGrid, public IAlignGridTexts {
     void MouseUp(plat::TMouseButton button, plat::TShiftState shift, int x, int y) override;
     void DoExit() override;
     void Resize() override;
+    void FontChanged() override;
+    void ScrollMessage(bool vertical, int code, int position) override;
 
   private:
     using Table = std::vector<std::unique_ptr<TCellProperties>>;
@@ -449,6 +453,8 @@ class TNewInplaceEdit : public plat::TInplaceEdit {
     void DropDown() override;
     void CloseUp(bool accept) override;
     void ToggleCheck();
+    // The current cell's hint while the grid shows cell hints.
+    bool HintShow(plat::THintInfo& info) override;
 
   protected:
     void KeyDown(uint16_t& key, plat::TShiftState shift) override;

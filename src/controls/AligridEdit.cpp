@@ -216,6 +216,23 @@ void TStringAlignGrid::Resize() {
     if (autoAdjust_) AdjustLastCol();
 }
 
+void TStringAlignGrid::FontChanged() {
+    TStringGrid::FontChanged();
+    TNewInplaceEdit* ed = Editor();
+    if (!ed) return;
+    ed->Font()->Assign(*GetCellFont(Col(), Row()));
+    // Placing it again recomputes its text area for the new font.
+    if (ed->Visible()) ed->Move(ed->BoundsRect());
+}
+
+// While the thumb is dragged the grid follows it, as if each step were the
+// final position.
+void TStringAlignGrid::ScrollMessage(bool vertical, int code, int position) {
+    TStringGrid::ScrollMessage(vertical, code, position);
+    if (RedrawWhileScroll && code == SB_THUMBTRACK)
+        TStringGrid::ScrollMessage(vertical, SB_THUMBPOSITION, position);
+}
+
 void TStringAlignGrid::ColWidthsChanged() {
     TStringGrid::ColWidthsChanged();
     OnColWidthsChanged(this);
@@ -225,14 +242,17 @@ void TStringAlignGrid::RowHeightsChanged() {
     OnRowHeightsChanged(this);
 }
 
-bool TStringAlignGrid::CellHintAt(int x, int y, std::string& hint) {
-    if (!ShowCellHints) return false;
-    TGridCoord at = MouseCoord(x, y);
+bool TStringAlignGrid::HintShow(THintInfo& info) {
+    if (!ShowCellHints) return TStringGrid::HintShow(info);
+    TGridCoord at = MouseCoord(info.CursorPos.X, info.CursorPos.Y);
     if (at.X < 0 || at.Y < 0) return false;
     hintCell_ = at;
-    hint = GetHintCell(at.X, at.Y);
+    TRect r = CellRect(at.X, at.Y);
+    info.HintPos = ClientToScreen({r.Left, r.Top});
+    info.CursorRect = r;
+    info.HintStr = GetHintCell(at.X, at.Y);
     bool can = true;
-    OnShowHintCell(this, at.X, at.Y, hint, can);
+    OnShowHintCell(this, at.X, at.Y, info.HintStr, can);
     return can;
 }
 
@@ -565,7 +585,11 @@ void TStringAlignGrid::MouseDown(TMouseButton button, TShiftState shift, int x, 
 void TStringAlignGrid::MouseMove(TShiftState shift, int x, int y) {
     if (hintCell_.X >= 0) {
         TGridCoord at = MouseCoord(x, y);
-        if (!(at == hintCell_)) hintCell_ = {-1, -1};
+        // Another cell: its hint comes afresh when the mouse rests there.
+        if (!(at == hintCell_)) {
+            Application->CancelHint();
+            hintCell_ = {-1, -1};
+        }
     }
     TStringGrid::MouseMove(shift, x, y);
 }
@@ -696,6 +720,18 @@ void TNewInplaceEdit::CloseUp(bool accept) {
     SetReadOnly(ro);
     search_.clear();
     if (was && accept && grid()) grid()->ComboBoxClick();
+}
+
+bool TNewInplaceEdit::HintShow(THintInfo& info) {
+    TStringAlignGrid* g = grid();
+    if (g && g->ShowCellHints) {
+        int c = g->Col(), r = g->Row();
+        info.HintStr = g->GetHintCell(c, r);
+        bool can = true;
+        g->OnShowHintCell(g, c, r, info.HintStr, can);
+        if (!can) return false;
+    }
+    return TInplaceEdit::HintShow(info);
 }
 
 void TNewInplaceEdit::EditButtonClick() {

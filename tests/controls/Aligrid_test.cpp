@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractScrollArea>
+#include <QHelpEvent>
+
 #include "controls/controls_fixture.h"
 #include "platform/system/clipboard.h"
 #include "platform/ui/keys.h"
@@ -407,4 +410,89 @@ TEST(AlignGrid, SortingOrdersByValueAndKeepsTheSettingsWithTheirCells) {
     std::string cols;
     for (int c = 0; c < 5; ++c) cols += h.grid->Cells(c, 1);
     EXPECT_EQ(cols, "edcba");
+}
+
+namespace {
+QWidget* viewportOf(TStringAlignGrid* g) {
+    return static_cast<QAbstractScrollArea*>(g->Widget())->viewport();
+}
+// The mouse resting over a point of the grid: the platform's hint request.
+void restMouse(TStringAlignGrid* g, TPoint p) {
+    QWidget* vp = viewportOf(g);
+    QHelpEvent e(QEvent::ToolTip, QPoint(p.X, p.Y), vp->mapToGlobal(QPoint(p.X, p.Y)));
+    QCoreApplication::sendEvent(vp, &e);
+}
+void moveMouse(TStringAlignGrid* g, TPoint p) {
+    QWidget* vp = viewportOf(g);
+    QMouseEvent e(QEvent::MouseMove, QPointF(p.X, p.Y), vp->mapToGlobal(QPointF(p.X, p.Y)),
+                  Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(vp, &e);
+}
+TPoint centreOf(const TRect& r) {
+    return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+}
+}  // namespace
+
+TEST(AlignGrid, EachCellShowsItsOwnHintInTheHintWindow) {
+    AlignFixture f;
+    TStringAlignGrid* g = f.grid;
+    f.fx.form->SetShowHint(true);
+    g->SetHint("整个表格");
+    g->SetHintCell(2, 1, "委外单号");
+    g->SetHintCell(1, 2, "hide me");
+    g->OnShowHintCell = TShowHintCellProc(
+        [](TObject*, int, int, std::string& text, bool& can) { can = text != "hide me"; },
+        f.fx.form);
+    restMouse(g, centreOf(g->CellRect(2, 1)));
+    EXPECT_EQ(Application->HintText(), "委外单号");
+    EXPECT_EQ(Application->HintControl(), g);
+    EXPECT_EQ(g->HintCell(), (TGridCoord{2, 1}));
+    // Moving inside the cell keeps it; into another cell takes it away.
+    moveMouse(g, centreOf(g->CellRect(2, 1)));
+    EXPECT_EQ(Application->HintText(), "委外单号");
+    moveMouse(g, centreOf(g->CellRect(3, 1)));
+    EXPECT_EQ(Application->HintText(), "");
+    EXPECT_EQ(g->HintCell(), (TGridCoord{-1, -1}));
+    // A handler can refuse; a cell without a hint of its own shows the grid's.
+    restMouse(g, centreOf(g->CellRect(1, 2)));
+    EXPECT_EQ(Application->HintText(), "");
+    restMouse(g, centreOf(g->CellRect(3, 3)));
+    EXPECT_EQ(Application->HintText(), "整个表格");
+    // Without cell hints the grid's own hint shows.
+    g->ShowCellHints = false;
+    restMouse(g, centreOf(g->CellRect(2, 1)));
+    EXPECT_EQ(Application->HintText(), "整个表格");
+    Application->CancelHint();
+}
+
+TEST(AlignGrid, DraggingTheThumbScrollsOnlyWithRedrawWhileScroll) {
+    AlignFixture f(4, 200);
+    TStringAlignGrid* g = f.grid;
+    const WPARAM track = SB_THUMBTRACK | (40 << 16);
+    g->Perform(WM_VSCROLL, track, 0);
+    EXPECT_EQ(g->TopRow(), 1);
+    g->RedrawWhileScroll = true;
+    g->Perform(WM_VSCROLL, track, 0);
+    EXPECT_EQ(g->TopRow(), 41);
+}
+
+TEST(AlignGrid, TheEditorFollowsAFontChange) {
+    AlignFixture f;
+    TStringAlignGrid* g = f.grid;
+    f.fill();
+    g->SetCol(1);
+    g->SetRow(1);
+    g->SetFocus();
+    g->SetEditorMode(true);
+    ASSERT_NE(g->Editor(), nullptr);
+    TFont bigger;
+    bigger.Assign(*g->Font());
+    bigger.SetSize(16);
+    g->SetFont(bigger);
+    EXPECT_EQ(g->Editor()->Font()->Size(), 16);
+    // A cell font of its own wins over the grid's.
+    g->GetFontCell(1, 1)->SetSize(20);
+    bigger.SetSize(11);
+    g->SetFont(bigger);
+    EXPECT_EQ(g->Editor()->Font()->Size(), 20);
 }

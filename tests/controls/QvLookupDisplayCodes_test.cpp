@@ -20,24 +20,25 @@ class CodedServer : public DispatchObject, public IProviderSource {
         Property(
             "OpenWinKind", [] { return Variant(0); }, [](const Variant&) {});
         Method("GetF2Data", [](DispArgs a) {
-            a[1] = std::string("--DISPLAY\r\n代号;日期$D;年度$Y;年月$YM;税率$%;确认$L;空年$Y\r\n"
-                               "--RETURN\r\nCODE\r\n");
+            a[1] = std::string(
+                "--DISPLAY\r\n代号;日期$D;年度$Y;年月$YM;税率$%;确认$L;空年$Y\r\n"
+                "--RETURN\r\nCODE\r\n");
             return Variant(true);
         });
     }
     IProvider* FindProvider(const std::string&) override { return &provider; }
-    TMemoryProvider provider{"pvdDravoc",
-                             {{"CODE", TFieldType::ftString, 10},
-                              {"DDATE", TFieldType::ftString, 8},
-                              {"YR", TFieldType::ftString, 4},
-                              {"YM", TFieldType::ftString, 6},
-                              {"RATE", TFieldType::ftFloat},
-                              {"OK", TFieldType::ftString, 1},
-                              {"NOYEAR", TFieldType::ftString, 4}},
-                             {TPacketRow{TValueRow({Variant("A1"), Variant("20050301"),
-                                                    Variant("2005"), Variant("200503"),
-                                                    Variant(0.125), Variant("Y"),
-                                                    Variant("0000")})}}};
+    TMemoryProvider provider{
+        "pvdDravoc",
+        {{"CODE", TFieldType::ftString, 10},
+         {"DDATE", TFieldType::ftString, 8},
+         {"YR", TFieldType::ftString, 4},
+         {"YM", TFieldType::ftString, 6},
+         {"RATE", TFieldType::ftFloat},
+         {"OK", TFieldType::ftString, 1},
+         {"NOYEAR", TFieldType::ftString, 4}},
+        {TPacketRow{
+            TValueRow({Variant("A1"), Variant("20050301"), Variant("2005"), Variant("200503"),
+                       Variant(0.125), Variant("Y"), Variant("    ")})}}};
 };
 
 }  // namespace
@@ -47,8 +48,9 @@ TEST(QvDBLookupCombo, DisplayCodesFollowTheDateSettings) {
         int format;
         const char *date, *year, *yearMonth;
     };
-    for (Case k : {Case{1, "2005-03-01", "2005", "2005-03"}, Case{2, "03-01-2005", "2005", "03-2005"},
-                   Case{4, "94-03-01", "94", "94-03"}, Case{5, "094-03-01", "094", "094-03"}}) {
+    for (Case k :
+         {Case{1, "2005-03-01", "2005", "2005-03"}, Case{2, "03-01-2005", "2005", "03-2005"},
+          Case{4, "94-03-01", "94", "94-03"}, Case{5, "094-03-01", "094", "094-03"}}) {
         SCOPED_TRACE(k.format);
         ctltest::Fixture fx;
         CodedServer server;
@@ -60,8 +62,8 @@ TEST(QvDBLookupCombo, DisplayCodesFollowTheDateSettings) {
         c->SetMidas(&server);
         c->OnGetBaseClassParam = TGetF2ParamEvent(
             [&](TObject*, TInteraParam* p) {
-                p->Params = Variant::ArrayOf({"CMSMC", "01", "", 1, "", "DEMO", 3, "", "", "",
-                                              "N", "", "", "9"});
+                p->Params = Variant::ArrayOf(
+                    {"CMSMC", "01", "", 1, "", "DEMO", 3, "", "", "", "N", "", "", "9"});
                 p->DateFormatType = k.format;
                 p->DateSeparator = "-/";  // a date takes the first character only
                 p->CodePage = "936";

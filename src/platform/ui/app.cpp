@@ -10,6 +10,7 @@
 #include <QProxyStyle>
 #include <QScreen>
 #include <QStyleFactory>
+#include <QToolTip>
 #include <cstdlib>
 #include <iostream>
 
@@ -363,6 +364,20 @@ bool PostMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 // ---- Application -------------------------------------------------------------------
+
+void TApplication::ActivateHint(const THintInfo& info) {
+    hintText_ = info.HintStr;
+    hintControl_ = info.HintControl;
+    QWidget* owner = info.HintControl ? info.HintControl->Widget() : nullptr;
+    QToolTip::showText(QPoint(info.HintPos.X, info.HintPos.Y), Q(info.HintStr), owner, QRect(),
+                       info.HideTimeout);
+}
+
+void TApplication::CancelHint() {
+    hintText_.clear();
+    hintControl_ = nullptr;
+    QToolTip::hideText();
+}
 
 void TApplication::ProcessMessages() {
     EnsureApplication();

@@ -245,6 +245,13 @@ class TApplication {
     bool ShowHint = true;
     TCustomForm* MainForm = nullptr;
 
+    // The hint window: shows a hint, or takes the current one away.
+    void ActivateHint(const THintInfo& info);
+    void CancelHint();
+    // The text of the hint showing and its control (empty, null when none).
+    const std::string& HintText() const { return hintText_; }
+    TControl* HintControl() const { return hintControl_; }
+
     // Handles the events waiting in the queue (posted messages included).
     void ProcessMessages();
     // Marks the program as ending; never closes the host.
@@ -266,6 +273,8 @@ class TApplication {
 
   private:
     bool terminated_ = false;
+    std::string hintText_;
+    TControl* hintControl_ = nullptr;
     std::shared_ptr<IDialogRunner> runner_;
 };
 

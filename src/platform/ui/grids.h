@@ -236,6 +236,11 @@ class TCustomGrid : public TWinControl {
     void DoExit() override;
     void Resize() override;
     bool HandleQtEvent(QEvent* e, const QtBaseEvent& base) override;
+    // A scroll-bar message (WM_HSCROLL, WM_VSCROLL): the code (SB_...) and
+    // the thumb position. Dragging the thumb sends SB_THUMBTRACK, which
+    // scrolls only with goThumbTracking; letting go sends SB_THUMBPOSITION.
+    virtual void ScrollMessage(bool vertical, int code, int position);
+    void WndProc(TMessage& m) override;
     // Painting of the area below and right of the last cell.
     virtual void PaintEmptyArea(const TRect& area);
     void InvalidateCell(int col, int row);
