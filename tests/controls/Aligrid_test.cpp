@@ -4,10 +4,12 @@
 
 #include <QAbstractScrollArea>
 #include <QHelpEvent>
+#include <cstdlib>
 
 #include "controls/controls_fixture.h"
 #include "platform/system/clipboard.h"
 #include "platform/ui/keys.h"
+#include "platform/ui/screenshot.h"
 
 using namespace plat;
 using namespace ktrb;
@@ -495,4 +497,33 @@ TEST(AlignGrid, TheEditorFollowsAFontChange) {
     bigger.SetSize(11);
     g->SetFont(bigger);
     EXPECT_EQ(g->Editor()->Font()->Size(), 20);
+}
+
+TEST(AlignGrid, HintPictures) {
+    struct Lang {
+        const char *name, *title, *value, *hint;
+    };
+    for (Lang l : {Lang{"CHS", "委外单号", "5101-20050301001", "[F2]委外单号信息查询"},
+                   Lang{"ENG", "Order No.", "5101-20050301001", "[F2] Look up the order"}}) {
+        AlignFixture f(3, 4);
+        TStringAlignGrid* g = f.grid;
+        f.fx.form->SetShowHint(true);
+        g->SetColWidths(1, 140);
+        g->SetCells(1, 0, l.title);
+        g->SetCells(1, 1, l.value);
+        g->SetHintCell(1, 1, l.hint);
+        restMouse(g, centreOf(g->CellRect(1, 1)));
+        ASSERT_EQ(Application->HintText(), l.hint);
+        // The hint window drawn where it stands over the form.
+        TBitmap shot = Screenshot(f.fx.form);
+        THintWindow* w = Application->HintWindow();
+        TPoint formAt = f.fx.form->ClientToScreen({0, 0});
+        TPoint at = {w->Left() - formAt.X + (shot.Width() - f.fx.form->ClientWidth()) / 2,
+                     w->Top() - formAt.Y + (shot.Height() - f.fx.form->ClientHeight())};
+        shot.Canvas()->Draw(at.X, at.Y, Screenshot(w));
+        std::string file = std::string("AlignGridHint-") + l.name + ".png";
+        shot.SaveToFile(::testing::TempDir() + file);
+        if (const char* dir = std::getenv("KTRB_SHOTS")) shot.SaveToFile(dir + ("/" + file));
+        Application->CancelHint();
+    }
 }

@@ -211,10 +211,13 @@ TEST(SelectPanel, Pictures) {
         ctltest::Fixture fx;
         fx.form->Font()->SetName("宋体");
         fx.form->Font()->SetSize(9);
+        fx.form->SetClientWidth(380);
+        fx.form->SetClientHeight(300);
+        fx.outer->SetBounds(0, 0, 380, 300);
         fx.inner->SetBounds(0, 0, 380, 300);
         const TSelectStyle styles[] = {TSelectStyle::sp_Range, TSelectStyle::sp_Discrete,
                                        TSelectStyle::sp_UserChoice};
-        int top = 4, left = 4;
+        int top = 4;
         for (TSelectStyle s : styles) {
             auto* p = new TSelectPanel(fx.form);
             p->SetParent(fx.inner);
@@ -222,19 +225,14 @@ TEST(SelectPanel, Pictures) {
             p->SetHintWord(l.hint);
             p->SetBeginWords({l.begin, l.begin});
             p->SetFinalWords({l.end, l.end});
-            p->SetLeft(left);
+            p->SetLeft(4);
             p->SetTop(top);
-            if (s == TSelectStyle::sp_UserChoice) p->SetBounds(left, top, 353, 110);
+            if (s == TSelectStyle::sp_UserChoice) p->SetBounds(4, top, 353, 110);
             p->SetStyle(s);
             p->BeginEdit->SetText("A001");
             p->EndEdit->SetText("Z999");
             for (const char* v : {"A001", "B002"}) p->Items()->Add()->SetCaption(v);
-            if (s == TSelectStyle::sp_Discrete) {
-                left += p->Width() + 4;
-            } else {
-                top += p->Height() + 4;
-                left = 4;
-            }
+            top += p->Height() + 4;
         }
         Application->ProcessMessages();
         std::string file = std::string("SelectPanel-") + l.name + ".png";

@@ -7,7 +7,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
-#include <QToolTip>
 #include <QWidget>
 #include <algorithm>
 #include <unordered_map>
