@@ -434,6 +434,35 @@ class TStringAlignGrid : public plat::TStringGrid, public IAlignGridTexts {
     int savedSelStart_ = 0, savedSelLength_ = 0;
 };
 
+class TNewInplaceEdit;
+
+// The editor's drop-down list: a window of its own under the editor that
+// never takes the focus. Each line is a display text and, after a TAB, the
+// value it stands for (the display text when none is given).
+class TPopupListbox : public plat::TCustomListBox {
+    PLAT_CLASS(TPopupListbox, plat::TCustomListBox)
+  public:
+    explicit TPopupListbox(TNewInplaceEdit* editor);
+    static constexpr char Separator = '\t';
+    void FillItems(const std::vector<std::string>& lines);
+    const std::vector<std::string>& Values() const { return values_; }
+    // The search by typing: selects the first line beginning with the text
+    // typed within two seconds, else with the key alone; true on a match.
+    bool Search(char32_t key, int64_t nowMs);
+    void DrawItemTo(plat::TCanvas& canvas, int index, const plat::TRect& r,
+                    plat::TOwnerDrawState state) override;
+
+  protected:
+    void KeyPress(char32_t& key) override;
+    void MouseUp(plat::TMouseButton button, plat::TShiftState shift, int x, int y) override;
+
+  private:
+    TNewInplaceEdit* editor_;
+    std::vector<std::string> values_;
+    std::string search_;
+    int64_t lastKey_ = -1000000;
+};
+
 // The grid's editor: masked text, an edit button, a pick list that can
 // search as the user types, and check-box cells toggled by Space and click.
 class TNewInplaceEdit : public plat::TInplaceEdit {
@@ -452,6 +481,10 @@ class TNewInplaceEdit : public plat::TInplaceEdit {
     const std::string& SearchText() const { return search_; }
     void DropDown() override;
     void CloseUp(bool accept) override;
+    int PickListIndex() const override;
+    void SetPickListIndex(int i) override;
+    // The drop-down list (made when a pick-list cell is first edited).
+    TPopupListbox* PopupList() const { return list_; }
     void ToggleCheck();
     // The current cell's hint while the grid shows cell hints.
     bool HintShow(plat::THintInfo& info) override;
@@ -467,6 +500,8 @@ class TNewInplaceEdit : public plat::TInplaceEdit {
     const TControlInfo* control() const;
     bool listOnly() const;
     uint8_t style_ = 0;
+    TPopupListbox* list_ = nullptr;
+    bool swallowChar_ = false;
     std::string search_;
     int64_t lastKey_ = -1000000;
 };

@@ -527,3 +527,45 @@ TEST(AlignGrid, HintPictures) {
         Application->CancelHint();
     }
 }
+
+TEST(AlignGrid, PickListDropsDownItsOwnList) {
+    AlignFixture f;
+    TStringAlignGrid* g = f.grid;
+    g->SetControlInfo(2, -1, 3, "苹果\tA\r\nApricot\r\nBanana\tB", 1);
+    g->SetFocus();
+    g->FocusCell(2, 1, true);
+    g->ShowEditor();
+    TNewInplaceEdit* ed = g->Editor();
+    ASSERT_TRUE(ed);
+    ASSERT_EQ(ed->Style(), 2);
+    ed->SimulateKey(VK_DOWN, {ssAlt});
+    ASSERT_TRUE(ed->ListVisible());
+    TPopupListbox* list = ed->PopupList();
+    ASSERT_TRUE(list && list->Visible());
+    EXPECT_EQ(list->Items()->Count(), 3);
+    EXPECT_EQ((*list->Items())[0], "苹果");
+    EXPECT_EQ(list->Values(), (std::vector<std::string>{"A", "Apricot", "B"}));
+    EXPECT_EQ(list->Height(), list->ItemHeight() * 3 + 4);
+    EXPECT_EQ(list->Parent(), nullptr);
+    // Down, then Enter: the display text of the chosen line goes into the cell.
+    ed->SimulateKey(VK_DOWN);
+    ed->SimulateKey(VK_DOWN);
+    ed->SimulateKey(VK_RETURN);
+    EXPECT_FALSE(ed->ListVisible());
+    EXPECT_FALSE(list->Visible());
+    EXPECT_EQ(g->Cells(2, 1), "Banana");
+    // Esc closes it and leaves the cell.
+    ed->SimulateKey(VK_DOWN, {ssAlt});
+    ASSERT_TRUE(ed->ListVisible());
+    EXPECT_EQ(list->ItemIndex(), 2);  // the line equal to the text
+    ed->SimulateKey(VK_UP);
+    ed->SimulateKey(VK_ESCAPE);
+    EXPECT_FALSE(ed->ListVisible());
+    EXPECT_EQ(g->Cells(2, 1), "Banana");
+    // The list's own search, and an empty list 4 pixels high.
+    EXPECT_TRUE(list->Search('a', 10000));
+    EXPECT_EQ(list->ItemIndex(), 1);
+    EXPECT_FALSE(list->Search('z', 10100));
+    list->FillItems({});
+    EXPECT_EQ(list->Items()->Count(), 0);
+}

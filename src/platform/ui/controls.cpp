@@ -367,6 +367,13 @@ void TControl::SetParentShowHint(bool v) {
     parentShowHint_ = v;
 }
 
+void TControl::MakePopupWindow() {
+    widget_->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                            Qt::WindowDoesNotAcceptFocus);
+    widget_->setAttribute(Qt::WA_ShowWithoutActivating);
+    widget_->setFocusPolicy(Qt::NoFocus);
+}
+
 bool TControl::ShowHintAt(int x, int y) {
     THintInfo info;
     info.HintControl = this;

@@ -145,6 +145,9 @@ class TControl : public TComponent {
     virtual void WndProc(TMessage& m);
 
     QWidget* Widget() const { return widget_; }
+    // Makes a parentless control a window of its own that shows without
+    // taking the focus (drop-down lists, hint windows).
+    void MakePopupWindow();
     // The canvas Paint draws on (bound to the widget while it paints).
     TCanvas* Canvas() { return &canvas_; }
     // Runs Paint on the given canvas (self-painted controls; tests record it).

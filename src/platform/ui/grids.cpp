@@ -125,7 +125,7 @@ void TInplaceEdit::KeyDown(uint16_t& key, TShiftState shift) {
                     int n = (int)PickList.size();
                     if (n)
                         SetPickListIndex(
-                            std::clamp(pickIndex_ + (key == VK_UP ? -1 : 1), 0, n - 1));
+                            std::clamp(PickListIndex() + (key == VK_UP ? -1 : 1), 0, n - 1));
                 }
                 key = 0;
                 return;

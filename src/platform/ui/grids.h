@@ -96,8 +96,8 @@ class TInplaceEdit : public TCustomMaskEdit {
     virtual void DropDown();
     // Hides it; with accept the chosen line becomes the text.
     virtual void CloseUp(bool accept);
-    int PickListIndex() const { return pickIndex_; }
-    void SetPickListIndex(int i);
+    virtual int PickListIndex() const { return pickIndex_; }
+    virtual void SetPickListIndex(int i);
     TRect ButtonRect() const;
     bool WantsKey(uint16_t key, TShiftState shift) const override;
 
@@ -110,6 +110,8 @@ class TInplaceEdit : public TCustomMaskEdit {
     void PaintOver() override;
     // The edit button was pressed (esEllipsis).
     virtual void EditButtonClick();
+    // For a descendant that shows a drop-down list of its own.
+    void SetListVisible(bool v) { listVisible_ = v; }
 
   private:
     friend class TCustomGrid;
