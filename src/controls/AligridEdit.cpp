@@ -20,6 +20,31 @@ int64_t nowMs() {
 bool isPrintable(char32_t k) {
     return k >= 32 && k != 127;
 }
+
+// The search by typing of a pick list: a printable key extends the search
+// text typed within two seconds (at most 32 characters) or starts it anew;
+// the first line beginning with it, ignoring case, else the first beginning
+// with the key alone. The line's index, -1 when none.
+int searchLines(const std::vector<std::string>& lines, std::string& search, int64_t& lastKey,
+                char32_t key, int64_t now) {
+    std::string ch = U32ToUtf8(std::u32string(1, key));
+    if (now - lastKey > 2000)
+        search = ch;
+    else if (Utf8ToU32(search).size() < 32)
+        search += ch;
+    lastKey = now;
+    auto findPrefix = [&](const std::string& p) {
+        for (size_t i = 0; i < lines.size(); ++i)
+            if (AnsiUpperCase(lines[i]).rfind(AnsiUpperCase(p), 0) == 0) return (int)i;
+        return -1;
+    };
+    int hit = findPrefix(search);
+    if (hit < 0) {
+        hit = findPrefix(ch);
+        if (hit >= 0) search = ch;
+    }
+    return hit;
+}
 }  // namespace
 
 // ---- Painting -------------------------------------------------------------------------------
@@ -690,24 +715,9 @@ bool TNewInplaceEdit::SearchPick(char32_t key, int64_t now) {
         return false;
     }
     if (!isPrintable(key)) return false;
-    std::string ch = U32ToUtf8(std::u32string(1, key));
-    if (now - lastKey_ > 2000)
-        search_ = ch;
-    else if (Utf8ToU32(search_).size() < 32)
-        search_ += ch;
-    lastKey_ = now;
     std::vector<std::string> items;
     g->GetPickListItems(g->Col(), g->Row(), items);
-    auto findPrefix = [&](const std::string& p) {
-        for (size_t i = 0; i < items.size(); ++i)
-            if (AnsiUpperCase(items[i]).rfind(AnsiUpperCase(p), 0) == 0) return (int)i;
-        return -1;
-    };
-    int hit = findPrefix(search_);
-    if (hit < 0) {
-        hit = findPrefix(ch);
-        if (hit >= 0) search_ = ch;
-    }
+    int hit = searchLines(items, search_, lastKey_, key, now);
     if (hit < 0) return false;
     SetText(items[hit]);
     g->SetEditText(g->Col(), g->Row(), items[hit]);
@@ -796,22 +806,9 @@ bool TPopupListbox::Search(char32_t key, int64_t now) {
         return false;
     }
     if (!isPrintable(key)) return false;
-    std::string ch = U32ToUtf8(std::u32string(1, key));
-    if (now - lastKey_ > 2000)
-        search_ = ch;
-    else if (Utf8ToU32(search_).size() < 32)
-        search_ += ch;
-    lastKey_ = now;
-    auto findPrefix = [&](const std::string& p) {
-        for (int i = 0; i < Items()->Count(); ++i)
-            if (AnsiUpperCase((*Items())[i]).rfind(AnsiUpperCase(p), 0) == 0) return i;
-        return -1;
-    };
-    int hit = findPrefix(search_);
-    if (hit < 0) {
-        hit = findPrefix(ch);
-        if (hit >= 0) search_ = ch;
-    }
+    std::vector<std::string> lines;
+    for (int i = 0; i < Items()->Count(); ++i) lines.push_back((*Items())[i]);
+    int hit = searchLines(lines, search_, lastKey_, key, now);
     if (hit >= 0) SetItemIndex(hit);
     return hit >= 0;
 }

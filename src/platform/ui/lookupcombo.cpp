@@ -47,11 +47,7 @@ bool TGridClientDataSet::GetControl(const std::string& fieldName, std::string& k
 // ---- Popup grid -----------------------------------------------------------------------------
 
 TPopupGrid::TPopupGrid(TComponent* owner) : TCustomDataGrid(owner) {
-    QWidget* w = Widget();
-    w->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                      Qt::WindowDoesNotAcceptFocus);
-    w->setAttribute(Qt::WA_ShowWithoutActivating);
-    w->setFocusPolicy(Qt::NoFocus);
+    MakePopupWindow();
     SetTabStop(false);
     SetOptions(TDataGridOptions{TDataGridOption::dgTitles, TDataGridOption::dgColLines,
                                 TDataGridOption::dgRowLines, TDataGridOption::dgRowSelect,
