@@ -72,7 +72,10 @@ enum class TOpenMode : uint8_t {
 inline constexpr const char* kNumberUnknown = "unknown";
 inline constexpr const char* kNumberUnknownHost = "unKnow";
 
-class TfrmSingle : public TfrmBase, public ISingleModuleOwner, public IOptionsOwner {
+class TfrmSingle : public TfrmBase,
+                   public ISingleModuleOwner,
+                   public IOptionsOwner,
+                   public IDialogOwnerForm {
     PLAT_CLASS(TfrmSingle, TfrmBase)
   public:
     explicit TfrmSingle(plat::TComponent* owner);
@@ -259,8 +262,37 @@ class TfrmSingle : public TfrmBase, public ISingleModuleOwner, public IOptionsOw
     }
     int OptionsMoneyDigits() override;
 
+    // ---- IDialogOwnerForm ----
+    TBrokers* DialogBrokers() override { return Brokers(); }
+    int DialogDateFormatType() const override { return DateFormatCode; }
+    std::string DialogDateSeparator() const override;
+    std::string DialogCaption() const override { return Caption(); }
+
+  protected:
+    // Items of a separated list, trimmed, empty ones left out.
+    static std::vector<std::string> splitList(const std::string& text, const std::string& sep);
+    static std::string escapeQuotes(const std::string& text);
+    // The field a data-aware control or a grid's selected column shows.
+    static plat::TField* boundField(plat::TWinControl* control);
+    static bool isNumericField(const plat::TField* field);
+    static bool isListed(const std::vector<std::string>& names, const plat::TField* field);
+    void focusIfPossible(plat::TWinControl* control);
+    void prepareQueryDialog();
+    void setupColorManagement();
+    // A query or a saved scheme run: the record limit, the open, mode 0.
+    void runQuery(const std::string& where, const std::string& orderBy, bool adjust);
+    plat::Variant simpleSql(const std::string& sql, const std::string& fields);
+    void markDefaultFormat(plat::TMenuItem* item);
+    // The folder of "UserDef.ini".
+    std::string clientFolder() const;
+    void endColorManagement();
+    void showRowColorHint(int row);
+
   private:
     std::unique_ptr<IQueryDialog> queryBox_;
+    std::vector<std::string> highlightRequired_, highlightKeys_;
+    int lastMouseX_ = 0, lastMouseY_ = 0;
+    bool creating_ = true;
     std::unique_ptr<TColorComponents> headColors_;
     TColorConditions* gridConditions_ = nullptr;
     TColorQBEForm* colorDialog_ = nullptr;
