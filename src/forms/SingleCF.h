@@ -16,6 +16,7 @@
 #include "forms/BaseCF.h"
 #include "forms/OptionsCF.h"
 #include "platform/ui/dbgrids.h"
+#include "query/QvQBE.h"
 
 namespace plat {
 class TPanel;
@@ -75,7 +76,8 @@ inline constexpr const char* kNumberUnknownHost = "unKnow";
 class TfrmSingle : public TfrmBase,
                    public ISingleModuleOwner,
                    public IOptionsOwner,
-                   public IDialogOwnerForm {
+                   public IDialogOwnerForm,
+                   public IQBEOwner {
     PLAT_CLASS(TfrmSingle, TfrmBase)
   public:
     explicit TfrmSingle(plat::TComponent* owner);
@@ -194,7 +196,7 @@ class TfrmSingle : public TfrmBase,
     virtual std::unique_ptr<IQueryDialog> CreateQueryDialog();
 
     // ---- further operations ----
-    void RebuildConditionMenu();
+    void RebuildConditionMenu() override;
     // The current record's key values joined by "||".
     std::string RecordKeyText(bool useServerNumber);
     // False (after the numbering message) when the number field holds the
@@ -261,6 +263,16 @@ class TfrmSingle : public TfrmBase,
         return ReadUserSettingFlag(group, name, def);
     }
     int OptionsMoneyDigits() override;
+
+    // ---- IQBEOwner ----
+    TBrokers* QBEBroker() override { return Brokers(); }
+    TdmRadical* QBEDataModule() override { return DataModule; }
+    int QBESqlType() override { return SqlType; }
+    std::string QBECompanyDB() override;
+    std::vector<std::string> QBEHeadPickList(const std::string& fieldName) override;
+    std::vector<std::string> QBEComboItems(const std::string& comboName) override;
+    void RenameConditionMenuItem(const std::string& oldCaption,
+                                 const std::string& newCaption) override;
 
     // ---- IDialogOwnerForm ----
     TBrokers* DialogBrokers() override { return Brokers(); }

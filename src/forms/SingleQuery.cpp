@@ -4,12 +4,14 @@
 #include "controls/FDBGrid.h"
 #include "dataframe/RadicalCD.h"
 #include "forms/SingleCF.h"
+#include "platform/component/properties.h"
 #include "platform/core/numbers.h"
 #include "platform/core/text.h"
 #include "platform/data/clientdataset.h"
 #include "platform/ui/comctrls.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/menus.h"
+#include "query/QvQBE.h"
 #include "runtime/Brokers.h"
 
 namespace ktrb {
@@ -20,8 +22,63 @@ const int kDefaultTopRows = 500;
 
 }  // namespace
 
+// The query-by-example dialog of the query layer behind the form's seam; the
+// form owns (and the base form frees) the dialog itself.
+class QBEQueryDialog : public IQueryDialog {
+  public:
+    explicit QBEQueryDialog(TQBEForm* form) : form_(form) {}
+    void Prepare(plat::TClientDataSet* dataSet, const std::string& tableName, bool hideTopRows,
+                 const std::string& defaultSort, const std::string& keyList) override {
+        form_->Prepare(dataSet, tableName, keyList, defaultSort, hideTopRows ? 1 : 0);
+    }
+    bool Execute(std::string& where, std::string& orderBy) override {
+        return form_->Execute(where, orderBy);
+    }
+    void GetCondition(std::string& where, std::string& orderBy) override {
+        form_->GetCondition(where, orderBy);
+    }
+    void LoadScheme(int page, const std::string& scheme) override {
+        form_->LoadScheme(page, scheme);
+    }
+    void SetTopRowCount(int count) override { form_->SetTopRowCount(count); }
+    int GetTopRowCount() override { return form_->GetTopRowCount(); }
+    std::string GetWhereText() override { return form_->GetWhereText(); }
+    std::string GetOrderText() override { return form_->GetOrderText(); }
+
+  private:
+    TQBEForm* form_;
+};
+
 std::unique_ptr<IQueryDialog> TfrmSingle::CreateQueryDialog() {
-    return nullptr;
+    auto* form = new TQBEForm(this);
+    QueryDialog = form;
+    return std::make_unique<QBEQueryDialog>(form);
+}
+
+std::string TfrmSingle::QBECompanyDB() {
+    return Brokers()->SignOnKey;
+}
+
+std::vector<std::string> TfrmSingle::QBEHeadPickList(const std::string& fieldName) {
+    if (auto* column = gdHead->Columns()->ColumnByField(fieldName)) return column->PickList;
+    return {};
+}
+
+std::vector<std::string> TfrmSingle::QBEComboItems(const std::string& comboName) {
+    plat::TComponent* combo = FindComponent(comboName);
+    if (!combo) return {};
+    try {
+        return plat::GetStringsProp(combo, "Items");
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+void TfrmSingle::RenameConditionMenuItem(const std::string& oldCaption,
+                                         const std::string& newCaption) {
+    for (int i = 0; i < mnCondition->Items()->Count(); ++i)
+        if (mnCondition->Items()->Items(i)->Caption() == oldCaption)
+            mnCondition->Items()->Items(i)->SetCaption(newCaption);
 }
 
 void TfrmSingle::prepareQueryDialog() {
