@@ -223,6 +223,7 @@ void TfrmSingle::InitializeAfterConnect() {
     CollectPageLastControls(pgHead, PageLastControls, last);
     LastControl = last ? last->Name() : std::string();
     if (!DataModule) return;
+    if (TdmSingle* dm = SingleModule()) gdHead->SetDataSource(dm->dsMain);
     LoadFieldRuleCollection("Z01", "Y");
     SetupUDFControls();
 }
@@ -621,7 +622,8 @@ void TfrmSingle::miCancelClick(plat::TObject*) {
 }
 
 void TfrmSingle::focusIfPossible(plat::TWinControl* control) {
-    if (control && control->CanFocus()) control->SetFocus();
+    // A form not on the screen has no focus to give.
+    if (control && Visible() && control->CanFocus()) control->SetFocus();
 }
 
 std::vector<std::string> TfrmSingle::splitList(const std::string& text, const std::string& sep) {
