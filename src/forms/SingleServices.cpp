@@ -20,6 +20,7 @@
 #include "query/ColorComponents.h"
 #include "query/QvColorQBE.h"
 #include "runtime/Brokers.h"
+#include "runtime/MireltaINI.h"
 #include "runtime/PropAccess.h"
 
 namespace ktrb {
@@ -108,7 +109,7 @@ void TfrmSingle::GetDefaultFormat(const std::string& formatKey, std::string& nam
 }
 
 std::string TfrmSingle::clientFolder() const {
-    return ProfileFolder;
+    return TMireltaIniC().ClientPath;
 }
 
 void TfrmSingle::LoadVoucherFormats(plat::TMenuItem* item, bool force) {
