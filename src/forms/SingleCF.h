@@ -305,6 +305,7 @@ class TfrmSingle : public TfrmBase,
     std::vector<std::string> highlightRequired_, highlightKeys_;
     int lastMouseX_ = 0, lastMouseY_ = 0;
     bool creating_ = true;
+    int ownFirstImage_ = 0;
     std::unique_ptr<TColorComponents> headColors_;
     TColorConditions* gridConditions_ = nullptr;
     TColorQBEForm* colorDialog_ = nullptr;
