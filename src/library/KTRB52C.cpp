@@ -5,6 +5,7 @@
 
 #include "dataframe/FieldClasses.h"
 #include "forms/OleExcel.h"
+#include "forms/XdgLauncher.h"
 #include "runtime/Big5Fix.h"
 #include "runtime/DLLBaseCtrller.h"
 #include "runtime/DLLMTCtrller.h"
@@ -18,12 +19,14 @@ struct UnitStep {
 };
 
 // Initialized in this order, finalized in the reverse one.
-constexpr std::array<UnitStep, 4> kUnits = {{
+constexpr std::array<UnitStep, 5> kUnits = {{
     // The controller unit names the controller class GetController makes.
     {&ktrb::InitializeDLLMTCtrller, [] { ktrb::DLLControllerClass = nullptr; }},
     // A framework unit registers the database field classes by name, so
     // that stored component trees can create their fields.
     {&ktrb::RegisterDatabaseFieldClasses, &ktrb::UnregisterDatabaseFieldClasses},
+    // Files and addresses open with the desktop's own program.
+    {&ktrb::InstallXdgLauncher, &ktrb::RemoveXdgLauncher},
     // The spreadsheet component the data modules create by class name.
     {&ktrb::RegisterOleExcelClass, &ktrb::UnregisterOleExcelClass},
     // Under code page 950 the code-page unit maps the site-defined Big5
