@@ -5,8 +5,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "controls/BtChkBox.h"
 #include "controls/ExtPage.h"
 #include "controls/FDBGrid.h"
+#include "forms/OptionsCF.h"
 #include "forms/UserDefINI.h"
 #include "platform/ui/menus.h"
 #include "single_fixture.h"
@@ -295,6 +297,28 @@ TEST_F(Services, AttachmentKeysComeFromTheServer) {
     server["SimpleSql"] = [](const Variant&) { return Variant("no rows"); };
     form->LoadAttachmentKeys();
     EXPECT_EQ(form->AttachmentKeys.Count(), 0);
+}
+
+// ---- options ------------------------------------------------------------------
+
+TEST_F(Services, OptionsTakeEffectOnTheFormAndTheModule) {
+    Start();
+    form->KeepOnAdd = true;
+    runner->Expect("TfrmOptions", [](plat::TCustomForm& dialog) {
+        auto& options = static_cast<TfrmOptions&>(dialog);
+        options.chkKeepOnAdd->Click();
+        options.chkMoneyThousand->Click();
+        return plat::mrOk;
+    });
+    form->miOptions->Click();
+    EXPECT_EQ(runner->Pending(), 0);
+    EXPECT_FALSE(form->KeepOnAdd);
+    EXPECT_FALSE(dm->MoneyThousand);
+    EXPECT_TRUE(dm->QuantityThousand);
+    // Closing with Cancel changes nothing.
+    form->KeepOnAdd = true;
+    form->miOptions->Click();
+    EXPECT_TRUE(form->KeepOnAdd);
 }
 
 // ---- import --------------------------------------------------------------------
