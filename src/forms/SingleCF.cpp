@@ -709,6 +709,19 @@ std::vector<std::string> TfrmSingle::splitList(const std::string& text, const st
     return items;
 }
 
+std::vector<plat::Variant> TfrmSingle::replyRows(const plat::Variant& reply) {
+    std::vector<plat::Variant> rows;
+    if (!reply.IsArray() || reply.DimCount() != 1) return rows;
+    for (int i = reply.LowBound(1); i <= reply.HighBound(1); ++i) rows.push_back(reply[i]);
+    return rows;
+}
+
+std::string TfrmSingle::replyCell(const plat::Variant& row, int index) {
+    if (!row.IsArray()) return index == 0 ? plat::VarToStr(row) : std::string();
+    if (index < 0 || index >= row.ArrayCount()) return {};
+    return plat::VarToStr(row[row.LowBound(1) + index]);
+}
+
 std::string TfrmSingle::escapeQuotes(const std::string& text) {
     return plat::StringReplace(text, "'", "''", plat::ReplaceFlags::All);
 }
