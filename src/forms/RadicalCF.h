@@ -78,6 +78,8 @@ class TfrmRadical : public TQVForm, public IRadicalForm, public IDataModuleOwner
     void SetRightsSet(uint64_t rights) { rights_ = rights; }
     void SetLookupStage(uint8_t stage) { lookupStage_ = stage; }
     void SetProductID(int id) { productID_ = id; }
+    // A child window works with its owner's broker instead of its own.
+    void SetBrokers(TBrokers* brokers) { brokers_ = brokers; }
 
     // ---- event handlers ----
     virtual void FormCreate(plat::TObject* sender);

@@ -6,6 +6,7 @@
 #include "dataframe/FieldClasses.h"
 #include "forms/OleExcel.h"
 #include "forms/XdgLauncher.h"
+#include "query/SearchCF.h"
 #include "runtime/Big5Fix.h"
 #include "runtime/DLLBaseCtrller.h"
 #include "runtime/DLLMTCtrller.h"
@@ -19,7 +20,7 @@ struct UnitStep {
 };
 
 // Initialized in this order, finalized in the reverse one.
-constexpr std::array<UnitStep, 5> kUnits = {{
+constexpr std::array<UnitStep, 6> kUnits = {{
     // The controller unit names the controller class GetController makes.
     {&ktrb::InitializeDLLMTCtrller, [] { ktrb::DLLControllerClass = nullptr; }},
     // A framework unit registers the database field classes by name, so
@@ -29,6 +30,8 @@ constexpr std::array<UnitStep, 5> kUnits = {{
     {&ktrb::InstallXdgLauncher, &ktrb::RemoveXdgLauncher},
     // The spreadsheet component the data modules create by class name.
     {&ktrb::RegisterOleExcelClass, &ktrb::UnregisterOleExcelClass},
+    // The lookup window the broker opens.
+    {&ktrb::RegisterSearchWindow, &ktrb::UnregisterSearchWindow},
     // Under code page 950 the code-page unit maps the site-defined Big5
     // characters, and undoes it on unload.
     {&ktrb::InstallBig5Fix,
