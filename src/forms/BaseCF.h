@@ -143,8 +143,8 @@ class TfrmBase : public TfrmRadical {
     TMT_Doc* GetUserSettings();
 
     // ---- data ----
-    void OpenDataSet(plat::TClientDataSet* dataSet, const std::string& where,
-                     const std::string& orderBy);
+    virtual void OpenDataSet(plat::TClientDataSet* dataSet, const std::string& where,
+                             const std::string& orderBy);
     static std::string QualifyField(const std::string& table, const std::string& field);
     void ApplyGridColumns(plat::TCustomDataGrid* grid);
     void ShowF11Input(plat::TWinControl* control);
