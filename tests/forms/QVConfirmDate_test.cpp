@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/F2Button.h"
+#include "forms_fixture.h"
 #include "platform/core/dates.h"
 #include "platform/core/text.h"
 #include "platform/ui/keys.h"
@@ -141,14 +142,8 @@ TEST_F(ConfirmDateTest, Pictures) {
     UseDemoTable();
     for (const char* ui : {"936", "437"}) {
         SetCodePages(ui, "936");
-        // The demo language packages of the client.
-        const char* src = std::getenv("KTRB_SOURCE_DIR");
         const std::string lang = ui[0] == '4' ? "ENG" : "CHS";
-        if (src)
-            WritePackage(
-                lang, "TQVConfirmDateForm",
-                Installation::read(std::string(src) + "/standins/data/client/MultiLanguage/" +
-                                   lang + "/TQVConfirmDateForm.Lng"));
+        WritePackage(lang, "TQVConfirmDateForm", DemoPackage(lang, "TQVConfirmDateForm"));
         TQVConfirmDateForm* d = Make();
         d->Setup("0", "20240108", ui[0] == '4' ? "Document date" : "单据日期");
         uitest::ShowActive(d);
