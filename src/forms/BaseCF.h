@@ -84,12 +84,8 @@ class TfrmBase : public TfrmRadical {
 
     // The data module as the base module (null while none is set).
     TdmBase* BaseModule() const;
-    // The query dialog as a component, for freeing it with the form.
-    template <class Q>
-    void SetQueryDialog(Q* dialog) {
-        QueryDialog = dialog;
-        queryDialogComponent_ = dialog;
-    }
+    // The module's cdsMain (null while no base module is set).
+    plat::TClientDataSet* MainDataSet() const;
 
     // ---- mode ----
     TFormMode FormMode() const override { return formMode_; }
@@ -176,17 +172,17 @@ class TfrmBase : public TfrmRadical {
     void mnSearchClick(plat::TObject* sender);
     void miExitClick(plat::TObject* sender);
     void DateFieldDBComboDlgExit(plat::TObject* sender);
-    void qvSearchDialog1SelectField(plat::TObject* dialog, const std::string& fieldName);
-    void qvSearchDialog1BeforeSearch(plat::TObject* dialog);
-    void qvSearchDialog1AfterSearch(plat::TObject* dialog);
-    void qvSearchDialog1InitDialog(plat::TObject* dialog);
+    void qvSearchDialog1SelectField(TfrmSearchDlg* dialog, const std::string& fieldName,
+                                    const std::string& displayName);
+    void qvSearchDialog1BeforeSearch(TfrmSearchDlg* dialog);
+    void qvSearchDialog1AfterSearch(TfrmSearchDlg* dialog, bool& found);
+    void qvSearchDialog1InitDialog(TfrmSearchDlg* dialog);
 
     // ---- IDataModuleOwner ----
     void SetStatusPanelText(int panel, const std::string& text) override;
 
   private:
     TFormMode formMode_ = TFormMode::Browse;
-    plat::TComponent* queryDialogComponent_ = nullptr;
     std::unique_ptr<TMT_Doc> userSettings_;
     plat::TCustomDataGrid* searchGrid_ = nullptr;
 };

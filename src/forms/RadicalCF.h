@@ -7,7 +7,9 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "controls/QVForm.h"
 #include "dataframe/OwnerForm.h"
@@ -76,6 +78,10 @@ class TfrmRadical : public TQVForm, public IRadicalForm, public IDataModuleOwner
     bool StartFailed = false;
     // The third sign-on string as it was at start.
     std::string SignOn3Copy;
+    // Parts of the executable's name that mark the host shell: a form
+    // created inside it is hosted, anywhere else it starts standalone.
+    static std::vector<std::string> HostProgramMarkers;
+    void SetVersionText(const std::string& text) { versionText_ = text; }
 
     bool HasRight(int element) const {
         return element >= 0 && element < 64 && (rights_ >> element) & 1;
@@ -210,6 +216,7 @@ class TfrmRadical : public TQVForm, public IRadicalForm, public IDataModuleOwner
     plat::Variant hostKeys_, startParam_, resultValue_;
     std::string startCondition_;
     std::string spareText_;
+    std::string versionText_;
     bool spareFlag_ = false;
     int32_t resultCode_ = 0;
     TCloseEvent closeEvent_;

@@ -29,6 +29,8 @@ class TfrmShowStatus : public TQVForm {
     plat::TLabel* Label1 = nullptr;
     // When not empty, Start converts the whole window once.
     plat::Variant ConversionMarker;
+    // How often the window was brought up to date on the screen.
+    int Repaints = 0;
 
     void Start(const std::string& text, int min, int max);
     void Step();
