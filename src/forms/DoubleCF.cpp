@@ -653,9 +653,12 @@ bool TfrmDouble::SaveDocument() {
             head->Edit();
         }
     } catch (const plat::EAbort&) {
+        restoreAfterRefusedSave();
         throw;
     } catch (const std::exception& e) {
         WriteAlertLog("Radical", std::string("DoubleCF-876 :") + e.what(), "D");
+        // Nothing was stored: the document stays as typed, to be saved again.
+        restoreAfterRefusedSave();
         throw;
     }
     return result;

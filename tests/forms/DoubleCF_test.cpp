@@ -110,3 +110,136 @@ TEST_F(DoubleRoad, AReceiptThroughItsWholeLife) {
 
 }  // namespace
 }  // namespace ktrb::test
+
+namespace ktrb::test {
+namespace {
+
+TEST_F(DoubleRoad, BatchConfirmCountsWhatReallyHappened) {
+    // A third open receipt besides the demo's two.
+    TypeDocument("20240417001", {{"C3001", 1}});
+    ASSERT_TRUE(form->SaveDocument());
+    form->OpenDataSet(dm->cdsMain, "", "");  // all documents again, as a query would
+    form->messages.clear();
+    const std::vector<std::string> docs = {"20240112001", "20240417001", "20240108001"};
+    for (const std::string& d : {docs[0], docs[1]}) {
+        ASSERT_TRUE(GoTo(d));
+        form->gdHead->SelectRecord();
+    }
+    // A confirmed document in the selection is not eligible.
+    ASSERT_TRUE(GoTo(docs[2]));
+    form->gdHead->SelectRecord();
+    // Another user saved the second one meanwhile: the server refuses it.
+    server->Db().Exec("UPDATE MOCTH SET FLAG = 7 WHERE TH002 = '20240417001'");
+    form->answers = {modal::Yes};  // go on after the refusal
+    form->RunBatchStatusChange(3);
+    EXPECT_EQ(Status(docs[0]), "Y");
+    EXPECT_EQ(Status(docs[1]), "N");
+    ASSERT_EQ(form->messages.size(), 2u);
+    EXPECT_NE(form->messages[0].find("5901-20240417001"), std::string::npos);
+    EXPECT_EQ(form->messages[1],
+              "共有2笔资料,成功1笔.异常0笔.失败1笔.失败的单据有: 5901-20240417001");
+    EXPECT_TRUE(form->gdHead->SelectedRows().empty());
+    EXPECT_FALSE(form->BatchRunning);
+}
+
+TEST_F(DoubleRoad, BatchAsksTheSameChecksAsASingleChange) {
+    form->refuseStatusChangeOf = "20240112001";
+    for (const char* d : {"20240112001", "20240205001"}) {
+        ASSERT_TRUE(dm->cdsMain->Locate("TH002", plat::Variant(d)));
+        form->gdHead->SelectRecord();
+    }
+    form->RunBatchStatusChange(3);
+    EXPECT_EQ(form->checkRefusals, 1);
+    EXPECT_EQ(Status("20240112001"), "N");
+    EXPECT_EQ(Sql("SELECT TH023 FROM MOCTH WHERE TH001='5902' AND TH002='20240205001'"), "Y");
+    ASSERT_FALSE(form->messages.empty());
+    EXPECT_EQ(form->messages.back(),
+              "共有2笔资料,成功1笔.异常0笔.失败1笔.失败的单据有: 5901-20240112001");
+}
+
+TEST_F(DoubleRoad, ARefusedConfirmIsNoSuccess) {
+    ASSERT_TRUE(GoTo("20240112001"));
+    server->Db().Exec("UPDATE MOCTH SET FLAG = 9 WHERE TH002 = '20240112001'");
+    const bool confirmEnabled = form->btnConfirm->Enabled();
+    // The coded refusal is shown and, being an error, ends the action.
+    EXPECT_THROW(form->ChangeDocStatus(3, false), plat::EAbort);
+    ASSERT_EQ(form->messages.size(), 1u);
+    EXPECT_NE(form->messages[0].find("已被其他用户修改"), std::string::npos);
+    EXPECT_EQ(Status("20240112001"), "N");
+    EXPECT_EQ(Head("TH023")->AsString(), "N");
+    EXPECT_EQ(form->Stamp(), nullptr);
+    EXPECT_EQ(form->btnConfirm->Enabled(), confirmEnabled);
+}
+
+TEST_F(DoubleRoad, ARefusedSaveStoresNothingAndKeepsWhatWasTyped) {
+    const std::string lines = Sql("SELECT COUNT(*) FROM MOCTI");
+    TypeDocument("20240108001", {{"A1001-01", 3}, {"B2001", 2}});  // a number in use
+    EXPECT_FALSE(form->SaveDocument());
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM MOCTI"), lines);
+    EXPECT_EQ(form->FormMode(), TFormMode::Add);
+    EXPECT_EQ(FormItems(), (std::vector<std::string>{"A1001-01", "B2001"}));
+    EXPECT_TRUE(form->btnOK == nullptr || form->btnOK->Enabled());
+    EXPECT_TRUE(form->Unsaved);
+    ASSERT_FALSE(form->messages.empty());
+    EXPECT_EQ(form->messages.back(), "资料存档失败!");
+    // Corrected, the same document saves.
+    Head("TH002")->SetAsString("20240418001");
+    form->messages.clear();
+    ASSERT_TRUE(form->SaveDocument()) << testing::PrintToString(form->messages);
+    EXPECT_EQ(StoredItems("20240418001"), "A1001-01,B2001");
+}
+
+TEST_F(DoubleRoad, EmptyBodyRule) {
+    struct Case {
+        TEmptyBodyRule rule;
+        int answer;
+        bool saved;
+    } cases[] = {{TEmptyBodyRule::Refuse, modal::Ok, false},
+                 {TEmptyBodyRule::Ask, modal::Cancel, false},
+                 {TEmptyBodyRule::Ask, modal::Ok, true},
+                 {TEmptyBodyRule::Allow, modal::Ok, true}};
+    int n = 0;
+    for (const Case& c : cases) {
+        const std::string number = "2024041900" + std::to_string(++n);
+        form->EmptyBodyRule = c.rule;
+        form->answers = {c.answer};
+        TypeDocument(number, {});
+        EXPECT_EQ(form->SaveDocument(), c.saved) << n;
+        EXPECT_EQ(Status(number), c.saved ? "N" : "") << n;
+        if (!c.saved) form->CancelEdit(false);
+    }
+}
+
+}  // namespace
+}  // namespace ktrb::test
+
+namespace ktrb::test {
+namespace {
+
+class DoubleOverTcp : public DoubleFormTest {
+  protected:
+    DoubleOverTcp() : DoubleFormTest(true) { form->KeepOnAdd = false; }
+};
+
+TEST_F(DoubleOverTcp, TheServerGoneDuringASaveLeavesNothingStoredAndEverythingTyped) {
+    ASSERT_TRUE(dm->cdsMain->Active());
+    const std::string lines = Sql("SELECT COUNT(*) FROM MOCTI");
+    TypeDocument("20240420001", {{"A1001-01", 3}, {"B2001", 2}});
+    dm->beforeApply = [this] { tcpServer->Stop(); };
+    bool saved = true;
+    try {
+        saved = form->SaveDocument();
+    } catch (const std::exception&) {
+        saved = false;
+    }
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(Status("20240420001"), "");
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM MOCTI"), lines);
+    EXPECT_EQ(form->FormMode(), TFormMode::Add);
+    EXPECT_EQ(Head("TH002")->AsString(), "20240420001");
+    EXPECT_EQ(FormItems(), (std::vector<std::string>{"A1001-01", "B2001"}));
+    EXPECT_TRUE(form->btnOK == nullptr || form->btnOK->Enabled());
+}
+
+}  // namespace
+}  // namespace ktrb::test

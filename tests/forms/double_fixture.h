@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "controls/FDBGrid.h"
+#include "dataframe/Connection.h"
 #include "dataframe/DoubleCD.h"
 #include "forms/DoubleCF.h"
 #include "forms_fixture.h"
@@ -19,6 +21,7 @@
 #include "platform/ui/forms.h"
 #include "standins/appserver/server.h"
 #include "standins/appserver/session.h"
+#include "standins/appserver/sign_on.h"
 #include "standins/appserver/sqlite_db.h"
 #include "standins/appserver/tcp_transport.h"
 #include "standins/host/server_link.h"
@@ -122,16 +125,32 @@ class DoubleFormTest : public ::testing::Test {
             tcpServer = std::make_unique<standin::TcpServer>(server, "127.0.0.2", 0);
             tcpServer->Start();
             installation.SetServers("127.0.0.2", tcpServer->Port());
+            network = std::make_unique<TSocketConnectorScope>(
+                [](const std::string& address, int port, const std::string&) -> plat::DispatchPtr {
+                    return standin::RemoteAppServer::Connect(address, port);
+                });
         }
         form = plat::CreateForm<TReceiptTestForm>(nullptr);
         form->ModuleFileName = "/opt/ktrb/libktrb52c.so";
         form->Brokers()->SetMainObject(plat::Variant(standin::CreateWorkCenter(services)));
         dm = new TReceiptTestModule(form, ReceiptLayout(*server));
         form->DataModule = dm;
+        // The browse grid with its multi-selection, until the single-table
+        // form makes its own.
+        if (!form->gdHead) {
+            form->gdHead = new TFDBGrid(form);
+            form->gdHead->SetParent(form);
+            form->gdHead->SetOptions(form->gdHead->Options() +
+                                     plat::TDataGridOption::dgMultiSelect);
+        }
+        if (!form->gdHead->DataSource()) form->gdHead->SetDataSource(dm->dsMain);
         form->SetConfirmFieldName("TH023");
         form->SetBodyConfirmFieldName("TI037");
         form->SetDateFieldName("TH003");
-        form->InitializeFromHost(plat::VarArrayOf({"DS", "DEMO", "DEMO", 0, ""}));
+        // Over TCP the sign-on key is the user's password.
+        form->InitializeFromHost(plat::VarArrayOf(
+            {"DS", "DEMO", tcp ? std::string(standin::kDemoPassword) : std::string("DEMO"), 0,
+             ""}));
         dm->DocumentDateField = "TH003";
         dm->DocumentNumberField = "TH002";
         form->OpenDataSet(dm->cdsMain, "", "");
@@ -193,6 +212,7 @@ class DoubleFormTest : public ::testing::Test {
     std::shared_ptr<standin::HostServices> services;
     std::unique_ptr<standin::HostRegistration> registration;
     std::unique_ptr<standin::TcpServer> tcpServer;
+    std::unique_ptr<TSocketConnectorScope> network;
     TReceiptTestForm* form = nullptr;
     TReceiptTestModule* dm = nullptr;
 };
