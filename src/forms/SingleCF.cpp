@@ -2,213 +2,711 @@
 
 #include "controls/ExtPage.h"
 #include "controls/FDBGrid.h"
+#include "dataframe/knlRadical.h"
+#include "platform/component/properties.h"
+#include "platform/core/text.h"
+#include "platform/data/clientdataset.h"
+#include "platform/ui/buttons.h"
+#include "platform/ui/comctrls.h"
+#include "platform/ui/extctrls.h"
+#include "platform/ui/imglist.h"
+#include "platform/ui/keys.h"
+#include "platform/ui/menus.h"
+#include "platform/ui/stdctrls.h"
 #include "query/ColorComponents.h"
 #include "query/QvColorQBE.h"
+#include "runtime/Brokers.h"
+#include "runtime/LibStrs.h"
+#include "runtime/PropAccess.h"
 #include "runtime/libUDF.h"
 
 namespace ktrb {
 
+namespace {
+
+// The grid's selection column and the browse page's place.
+constexpr int kPageBitsCount = 15;
+
+// A designed menu item: name, caption, parent (a component of the form or
+// "" for the main menu's top level), shortcut.
+struct MenuRow {
+    const char* name;
+    const char* caption;
+    const char* parent;
+    uint16_t key;
+    bool ctrl;
+};
+
+}  // namespace
+
 TfrmSingle::TfrmSingle(plat::TComponent* owner) : TfrmBase(owner) {
+    using namespace plat;
     SetName("frmSingle");
+    AttachmentKeys.SetSorted(true);
+
+    pnlHead = new TPanel(this);
+    pnlHead->SetName("pnlHead");
+    pnlHead->SetParent(this);
+    pnlHead->SetCaption("");
+    pnlHead->SetAlign(TAlign::alTop);
+    pnlHead->SetHeight(0);
+    pnlHead->SetBevelOuter(TBevelCut::bvNone);
+
+    pgHead = new TExtPageControl(this);
+    pgHead->SetName("pgHead");
+    pgHead->SetParent(this);
+    pgHead->SetAlign(TAlign::alClient);
+    struct PageRow {
+        TTabSheet** page;
+        const char* name;
+        const char* caption;
+    };
+    const PageRow pages[] = {{&tbsHead1, "tbsHead1", "详细字段"},
+                             {&tbsUDF, "tbsUDF", "自定义信息"},
+                             {&tbsBrowse, "tbsBrowse", "信息浏览"}};
+    for (const PageRow& p : pages) {
+        *p.page = new TTabSheet(this);
+        (*p.page)->SetName(p.name);
+        (*p.page)->SetCaption(p.caption);
+        (*p.page)->SetPageControl(pgHead);
+    }
+    pgHead->OnChange = TNotifyEvent(this, &TfrmSingle::pgHeadChange);
+    pgHead->OnChanging = TTabChangingEvent(this, &TfrmSingle::pgHeadChanging);
+
+    gdHead = new TFDBGrid(this);
+    gdHead->SetName("gdHead");
+    gdHead->SetParent(tbsBrowse);
+    gdHead->SetAlign(TAlign::alClient);
+    gdHead->SetReadOnly(true);
+    gdHead->SetTitleButtons(true);
+    gdHead->SetOptions(gdHead->Options() + TDataGridOption::dgMultiSelect);
+    gdHead->OnDblClick = TNotifyEvent(this, &TfrmSingle::gdHeadDblClick);
+    gdHead->OnTitleButtonClick = TTitleButtonClickEvent(this, &TfrmSingle::gdHeadTitleButtonClick);
+    gdHead->OnKeyDown = TKeyEvent(this, &TfrmSingle::gdHeadKeyDown);
+    gdHead->OnKeyUp = TKeyEvent(this, &TfrmSingle::gdHeadKeyUp);
+    gdHead->OnColEnter = TNotifyEvent(this, &TfrmSingle::gdHeadColEnter);
+    gdHead->OnMouseMove = TMouseMoveEvent(this, &TfrmSingle::gdHeadMouseMove);
+    gdHead->OnMouseDown = TMouseEvent(this, &TfrmSingle::gdHeadMouseDown);
+    gdHead->OnCalcCellColors = TCalcCellColorsEvent(this, &TfrmSingle::gdHeadCalcCellColors);
+    gdHead->OnCalcTitleAttributes =
+        TCalcTitleAttributesEvent(this, &TfrmSingle::gdHeadCalcTitleAttributes);
+    gdHead->OnCalcTitleImage = TCalcTitleImageEvent(this, &TfrmSingle::gdHeadCalcTitleImage);
+
+    if (ToolBar1) {
+        btnOK = new TToolButton(this);
+        btnOK->SetName("btnOK");
+        btnOK->SetHint("保存");
+        btnOK->SetParent(ToolBar1);
+        btnCancel = new TToolButton(this);
+        btnCancel->SetName("btnCancel");
+        btnCancel->SetHint("取消");
+        btnCancel->SetParent(ToolBar1);
+        btnOK->OnClick = TNotifyEvent(this, &TfrmSingle::miOKClick);
+        btnCancel->OnClick = TNotifyEvent(this, &TfrmSingle::miCancelClick);
+    }
+
+    // Popup menus.
+    struct PopupRow {
+        TPopupMenu** menu;
+        const char* name;
+    };
+    const PopupRow popups[] = {{&popPrint, "popPrint"},
+                               {&mnCondition, "mnCondition"},
+                               {&pmColorCondition, "pmColorCondition"},
+                               {&pmMultiSelect, "pmMultiSelect"},
+                               {&pmLookup, "pmLookup"}};
+    for (const PopupRow& p : popups) {
+        *p.menu = new TPopupMenu(this);
+        (*p.menu)->SetName(p.name);
+    }
+    pmColorCondition->OwnerDraw = true;
+
+    auto item = [this](TMenuItem*& slot, const char* name, const char* caption, TMenuItem* parent,
+                       TShortCut shortCut, void (TfrmSingle::*handler)(TObject*)) {
+        slot = new TMenuItem(this);
+        if (*name) slot->SetName(name);
+        slot->SetCaption(caption);
+        if (shortCut) slot->SetShortCut(shortCut);
+        if (handler) slot->OnClick = TNotifyEvent(this, handler);
+        if (parent) parent->Add(slot);
+        return slot;
+    };
+    TMenuItem* first = MenuItem1;
+    TMenuItem* top = MainMenu ? MainMenu->Items() : nullptr;
+    item(miOK, "miOK", "确定", first, ShortCut(VK_F12, {}), &TfrmSingle::miOKClick);
+    item(miCancel, "miCancel", "取消", first, 0, &TfrmSingle::miCancelClick);
+    item(miPreview, "miPreview", "预览(&B)", first, 0, &TfrmSingle::miPreviewClick);
+    item(miPrint, "miPrint", "打印(&T)", first, 0, &TfrmSingle::miPrintClick);
+    item(miVoucherFormats, "miVoucherFormats", "凭证格式", first, 0, nullptr);
+    item(miExport, "miExport", "汇出(&E)", top, 0, nullptr);
+    item(miTable2Excel, "miTable2Excel", "资料转Excel(含格式)", miExport, ShortCut(VK_F1, {ssCtrl}),
+         &TfrmSingle::miTable2ExcelClick);
+    item(miTable2Excel2, "miTable2Excel2", "资料转Excel(不含格式)", miExport,
+         ShortCut(VK_F2, {ssCtrl}), &TfrmSingle::miTable2Excel2Click);
+    item(P1, "P1", "整批处理(&P)", top, 0, &TfrmSingle::P1Click);
+    item(miBBPrint, "miBBPrint", "整批打印", P1, 0, &TfrmSingle::miBBPrintClick);
+    item(miBBSelectAll, "miBBSelectAll", "全选", P1, 0, &TfrmSingle::miBBSelectAllClick);
+    item(miBBUnSelectAll, "miBBUnSelectAll", "全不选", P1, 0, &TfrmSingle::miBBUnSelectAllClick);
+    item(miTools, "miTools", "工具(&T)", top, 0, nullptr);
+    item(miCacl, "miCacl", "计算器", miTools, 0, &TfrmSingle::miCaclClick);
+    item(miOptions, "miOptions", "选项(&O)", miTools, 0, &TfrmSingle::miOptionsClick);
+    if (miPrior) miPrior->SetShortCut(ShortCut('P', {ssCtrl}));
+    if (miNext) miNext->SetShortCut(ShortCut('N', {ssCtrl}));
+    if (MenuItem1) MenuItem1->OnClick = TNotifyEvent(this, &TfrmSingle::MenuItem1Click);
+
+    item(miDirectPrint, "miDirectPrint", "直接打印", popPrint->Items(), 0,
+         &TfrmSingle::miPrintClick);
+    item(miPriewPrint, "miPriewPrint", "打印预览", popPrint->Items(), 0,
+         &TfrmSingle::miPreviewClick);
+    TMenuItem* line = nullptr;
+    item(line, "", "-", popPrint->Items(), 0, nullptr);
+    item(miVoucherFormatsPrint, "miVoucherFormatsPrint", "凭证格式", popPrint->Items(), 0, nullptr);
+    item(miSelectAll, "miSelectAll", "全选", pmMultiSelect->Items(), 0,
+         &TfrmSingle::miBBSelectAllClick);
+    item(miUnSelectAll, "miUnSelectAll", "全不选", pmMultiSelect->Items(), 0,
+         &TfrmSingle::miBBUnSelectAllClick);
+    for (const char* caption : {"F2 查询窗口", "F3 查询窗口", "F4 查询窗口"}) {
+        TMenuItem* lookup = nullptr;
+        item(lookup, "", caption, pmLookup->Items(), 0, nullptr);
+        lookup->Tag = 4000;
+    }
+    popPrint->OnPopup = TNotifyEvent(this, &TfrmSingle::popPrintPopup);
 }
+
 TfrmSingle::~TfrmSingle() = default;
 
 TdmSingle* TfrmSingle::SingleModule() const {
     return dynamic_cast<TdmSingle*>(DataModule);
 }
 
-void TfrmSingle::HandleF2Key(uint16_t& key, plat::TWinControl* control) {
-    TfrmBase::HandleF2Key(key, control);
-}
-void TfrmSingle::PrepareOnShow() {
-    TfrmBase::PrepareOnShow();
-}
-void TfrmSingle::ApplyControlSettings() {
-    TfrmBase::ApplyControlSettings();
-}
-void TfrmSingle::InitializeAfterConnect() {
-    TfrmBase::InitializeAfterConnect();
-}
-void TfrmSingle::InitFormSettings() {
-    TfrmBase::InitFormSettings();
-}
-void TfrmSingle::LoadRequiredControls() {
-    TfrmBase::LoadRequiredControls();
-}
-void TfrmSingle::SetupUDFControls() {
-    TfrmBase::SetupUDFControls();
-}
-void TfrmSingle::UpdateButtons() {
-    TfrmBase::UpdateButtons();
-}
-bool TfrmSingle::AddRecord(bool flag) {
-    return DataModule && TfrmBase::AddRecord(flag);
-}
-bool TfrmSingle::EditRecord() {
-    return DataModule && TfrmBase::EditRecord();
-}
-bool TfrmSingle::DeleteRecord(bool ask) {
-    return TfrmBase::DeleteRecord(ask);
-}
-bool TfrmSingle::QueryRecords() {
-    return DataModule != nullptr;
-}
-bool TfrmSingle::SaveDocument() {
-    return false;
-}
-bool TfrmSingle::CancelEdit(bool ask) {
-    return TfrmBase::CancelEdit(ask);
-}
-bool TfrmSingle::ValidateRequiredFields(plat::TDataSet* dataSet) {
-    return TfrmBase::ValidateRequiredFields(dataSet);
-}
-void TfrmSingle::ShowStateText(uint8_t state) {
-    TfrmBase::ShowStateText(state);
-}
-void TfrmSingle::HighlightGridColumns() {
-    TfrmBase::HighlightGridColumns();
-}
-
-void TfrmSingle::pgHeadChange(plat::TObject*) {}
-plat::TField* TfrmSingle::FindTableField(const std::string&, const std::string&) {
-    return nullptr;
-}
-void TfrmSingle::ShowAttachments() {}
-bool TfrmSingle::HasAttachments() {
-    return false;
-}
-void TfrmSingle::LoadAttachmentKeys() {}
-void TfrmSingle::RequireComboFields() {}
-void TfrmSingle::UpdateBatchMenu() {}
-void TfrmSingle::QueryUDFRelatedValue(TUDFField*, const plat::TStringList*, std::string& text) {
-    text.clear();
-}
-void TfrmSingle::ApplyUDFRelations(plat::TField*) {}
-plat::TField* TfrmSingle::FindQualifiedField(const std::string&) {
-    return nullptr;
-}
-void TfrmSingle::ApplyColorConditions() {}
-void TfrmSingle::SelectColorCondition(plat::TObject*) {}
-void TfrmSingle::AddRecordWithKeys(const plat::Variant&) {}
-void TfrmSingle::EditRecordByKeys(const plat::Variant&) {}
-int TfrmSingle::FollowGridLink(plat::TCustomDataGrid*, plat::TDataSet*) {
-    return 0;
-}
-void TfrmSingle::ApplySavedCondition(plat::TObject*) {}
-plat::Variant TfrmSingle::GetSignOffFlag(const std::string&, const std::string&) {
-    return plat::VarArrayOf({"N", ""});
-}
-plat::Variant TfrmSingle::GetSignOffOptions(const std::string&) {
-    return plat::Variant();
-}
-std::string TfrmSingle::QueryLinkValues(const std::string&) {
-    return {};
-}
-void TfrmSingle::GetVoucherFormatKey(std::string& text) {
-    text.clear();
-}
-void TfrmSingle::LoadVoucherFormats(plat::TMenuItem*, bool) {}
-void TfrmSingle::ImportDocumentXml(const std::string&) {}
-void TfrmSingle::OpenDataSet(plat::TClientDataSet* dataSet, const std::string& where,
-                             const std::string& orderBy) {
-    TfrmBase::OpenDataSet(dataSet, where, orderBy);
-}
-void TfrmSingle::SetupColorComponents(const std::string&) {}
-void TfrmSingle::AssignDocumentNumber(std::string& docNo) {
-    docNo = kNumberUnknown;
-}
-std::unique_ptr<IQueryDialog> TfrmSingle::CreateQueryDialog() {
-    return nullptr;
-}
-
-void TfrmSingle::RebuildConditionMenu() {}
-std::string TfrmSingle::RecordKeyText(bool) {
-    return {};
-}
-bool TfrmSingle::CheckDocumentNumber() {
-    return true;
-}
-void TfrmSingle::GetDefaultFormat(const std::string&, std::string& name) {
-    name = "<New>";
-}
-void TfrmSingle::RunCalculator(plat::TWinControl*) {}
-void TfrmSingle::ApplyOptions(TfrmOptions*) {}
-void TfrmSingle::SetUDFHints() {}
-void TfrmSingle::BuildLinkFields() {}
-void TfrmSingle::LoadFieldRuleCollection(const std::string&, const std::string&) {}
+// ---- start-up -----------------------------------------------------------------
 
 void TfrmSingle::FormCreate(plat::TObject* sender) {
+    using namespace plat;
+    PageLastControls.Clear();
+    AttachmentKeys.Clear();
+    if (ToolBar1) {
+        // The colour-condition and calculator buttons follow the base tool
+        // bar's separator.
+        int firstImage = ImageList1 ? ImageList1->Count() : 0;
+        int left = ToolButton6 ? ToolButton6->Left() + ToolButton6->Width() : 0;
+        btnColorQuery = new TToolButton(this);
+        btnColorQuery->SetName("btnColorQuery");
+        btnColorQuery->SetStyle(TToolButtonStyle::tbsDropDown);
+        btnColorQuery->SetDropdownMenu(pmColorCondition);
+        btnColorQuery->SetImageIndex(firstImage + 1);
+        btnColorQuery->SetParent(ToolBar1);
+        btnColorQuery->SetLeft(left);
+        btnColorQuery->OnClick = TNotifyEvent(this, &TfrmSingle::btnColorQueryClick);
+        btnCalc = new TToolButton(this);
+        btnCalc->SetName("btnCalc");
+        btnCalc->SetImageIndex(firstImage);
+        btnCalc->SetParent(ToolBar1);
+        btnCalc->SetLeft(btnColorQuery->Left() + btnColorQuery->Width());
+        btnCalc->OnClick = TNotifyEvent(this, &TfrmSingle::btnCalcClick);
+        PackToolButtons(ToolBar1);
+    }
     TfrmBase::FormCreate(sender);
+    creating_ = false;
 }
+
+void TfrmSingle::InitFormSettings() {
+    TfrmBase::InitFormSettings();
+    AttachmentsEnabled = false;
+    gdHead->SetOptions(gdHead->Options() - plat::TDataGridOption::dgMultiSelect);
+}
+
+void TfrmSingle::InitializeAfterConnect() {
+    TfrmBase::InitializeAfterConnect();
+    pgHead->SetActivePageIndex(0);
+    plat::TComponent* last = nullptr;
+    CollectPageLastControls(pgHead, PageLastControls, last);
+    LastControl = last ? last->Name() : std::string();
+    if (!DataModule) return;
+    LoadFieldRuleCollection("Z01", "Y");
+    SetupUDFControls();
+}
+
+void TfrmSingle::LoadRequiredControls() {
+    TfrmBase::LoadRequiredControls();
+    ApplyGridColumns(gdHead);
+}
+
+void TfrmSingle::ApplyControlSettings() {
+    TfrmBase::ApplyControlSettings();
+    TdmSingle* dm = SingleModule();
+    if (!dm) return;
+    RequireComboFields();
+    if (!queryBox_) {
+        queryBox_ = CreateQueryDialog();
+        prepareQueryDialog();
+    }
+    tbsUDF->SetTabVisible(false);
+    dm->ApplyDefaultCurrencyFormats();
+    ColorManage = ReadUserSettingFlag("InputSettings003", "IsColorManage", false);
+    FastInputEnabled = ReadUserSettingFlag("InputSettings004", "FastInputEnabled", true);
+}
+
+void TfrmSingle::PrepareOnShow() {
+    TfrmBase::PrepareOnShow();
+    TdmSingle* dm = SingleModule();
+    const uint8_t mode = OpenMode();
+    if (dm && !StartCondition().empty() && mode != (uint8_t)TOpenMode::ImportXml) {
+        OpenDataSet(dm->cdsMain, StartCondition(), "");
+        InitialOpenDone = true;
+    }
+    if (queryBox_) prepareQueryDialog();
+    SetupQueryDialog();
+    std::string start = StartCondition();
+    SetStartCondition("");
+    switch ((TOpenMode)mode) {
+        case TOpenMode::Add:
+            AddRecord(true);
+            break;
+        case TOpenMode::Edit:
+            EditRecord();
+            break;
+        case TOpenMode::Print:
+            PreviewPrint = false;
+            PrintDocument();
+            break;
+        case TOpenMode::AddWithKeys:
+            AddRecordWithKeys(HostKeys());
+            break;
+        case TOpenMode::EditByKeys:
+            EditRecordByKeys(HostKeys());
+            break;
+        default:
+            break;
+    }
+    if (mode != (uint8_t)TOpenMode::NoUdfHints) SetUDFHints();
+    if (mode == (uint8_t)TOpenMode::ImportXml) ImportDocumentXml(start);
+}
+
 void TfrmSingle::FormShow(plat::TObject* sender) {
+    BuildLinkFields();
+    if (ColorManage && DataModule) setupColorManagement();
     TfrmBase::FormShow(sender);
+    RebuildConditionMenu();
+    if (ImportDone) Close();
 }
+
+// ---- modes and record operations ----------------------------------------------
+
+bool TfrmSingle::AddRecord(bool flag) {
+    TdmSingle* dm = SingleModule();
+    if (!dm) return false;
+    if (flag) dm->ClearKeepValues();
+    pgHead->SetActivePageIndex(0);
+    bool result = TfrmBase::AddRecord(flag);
+    focusIfPossible(FirstAddControl);
+    return result;
+}
+
+bool TfrmSingle::EditRecord() {
+    if (!SingleModule()) return false;
+    if (FocusPageOne || pgHead->ActivePage() == tbsBrowse) pgHead->SetActivePageIndex(0);
+    if (ColorManage && headColors_) headColors_->RestoreColors();
+    bool result = TfrmBase::EditRecord();
+    focusIfPossible(FirstEditControl);
+    return result;
+}
+
+void TfrmSingle::AddRecordWithKeys(const plat::Variant& keys) {
+    ExternalStart = true;
+    if (TdmSingle* dm = SingleModule()) dm->HostKeys = keys;
+    AddRecord(true);
+}
+
+void TfrmSingle::EditRecordByKeys(const plat::Variant& keys) {
+    ExternalStart = true;
+    if (TdmSingle* dm = SingleModule()) dm->HostKeys = keys;
+    EditRecord();
+}
+
+bool TfrmSingle::SaveDocument() {
+    TdmSingle* dm = SingleModule();
+    if (!dm) return false;
+    bool result = false;
+    struct SaveFlag {
+        TfrmSingle* form;
+        bool& result;
+        ~SaveFlag() { form->SaveFailed = !result; }
+    } flag{this, result};
+    plat::TClientDataSet* main = dm->cdsMain;
+    // A failed numbering leaves its text in the number field: no document is
+    // saved under it.
+    if (!CheckDocumentNumber()) return false;
+    if (main->State() == plat::dsEdit || main->State() == plat::dsInsert) main->Post();
+    if (FormMode() == TFormMode::Add) dm->ReapplyHeadKeyToBody();
+    if (dm->ApplyData(main)) {
+        if (ExternalStart) {
+            SetFormMode(0);
+            Close();
+        } else if (KeepOnAdd && FormMode() == TFormMode::Add) {
+            AddRecord(false);
+        } else {
+            SetFormMode(0);
+        }
+        result = true;
+    } else {
+        Brokers()->ShowMessageCode("E", "000008");
+        if (main->Active() && main->State() != plat::dsEdit && main->State() != plat::dsInsert)
+            main->Edit();
+    }
+    return result;
+}
+
+bool TfrmSingle::CancelEdit(bool ask) {
+    bool result = TfrmBase::CancelEdit(ask);
+    if (result) MainWhere = "1=1";
+    if (TdmSingle* dm = SingleModule()) dm->ApplyRecordColors();
+    return result;
+}
+
+std::string TfrmSingle::RecordKeyText(bool useServerNumber) {
+    TdmSingle* dm = SingleModule();
+    if (!dm) return {};
+    std::vector<std::string> keys = splitList(dm->KeyFields, ",");
+    std::string number =
+        dm->DocumentNumberField.empty() ? dm->AutoNumberField : dm->DocumentNumberField;
+    std::string text;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        std::string name = plat::Trim(keys[i]);
+        std::string value;
+        if (useServerNumber && FormMode() == TFormMode::Add && dm->AutoNumber &&
+            plat::SameText(name, number))
+            value = ServerNumber;
+        else if (plat::TField* f = dm->cdsMain->FindField(name))
+            value = f->AsString();
+        if (i) text += "||";
+        text += value;
+    }
+    return text;
+}
+
+bool TfrmSingle::DeleteRecord(bool ask) {
+    TdmSingle* dm = SingleModule();
+    std::string key = RecordKeyText(true);
+    bool result = TfrmBase::DeleteRecord(ask);
+    if (!result || !dm) return result;
+    // The record is gone and saved: only now its attachments go.
+    LastAttachmentKey.clear();
+    TBrokers* b = Brokers();
+    try {
+        std::string sql = " DELETE FROM ATTACH  WHERE Parent = '" + b->ProgramCode + "' " +
+                          "       AND CompanyID = '" + b->CompanyID + "' " +
+                          "       AND KeyValues = '" + escapeQuotes(key) + "' ";
+        b->CallServerMethod("TransactionSQL",
+                            plat::VarArrayOf({plat::VarArrayOf({sql}), plat::Variant("")}));
+    } catch (const std::exception&) {
+        // The record is deleted; stale attachment rows only waste room.
+    }
+    int index = AttachmentKeys.IndexOf(key);
+    if (index >= 0) AttachmentKeys.Delete(index);
+    ApplyRecordRights(dm->cdsMain);
+    return result;
+}
+
+bool TfrmSingle::ValidateRequiredFields(plat::TDataSet* dataSet) {
+    TdmSingle* dm = SingleModule();
+    if (dm && dataSet == dm->cdsMain &&
+        (dataSet->State() == plat::dsEdit || dataSet->State() == plat::dsInsert) &&
+        !dm->KeyFields.empty()) {
+        if (!CheckRequiredFields(dataSet, dataSet->Name() + ":" + dm->KeyFields)) return false;
+    }
+    return TfrmBase::ValidateRequiredFields(dataSet);
+}
+
+void TfrmSingle::ShowStateText(uint8_t state) {
+    const bool editing = state != plat::dsBrowse;
+    const int last = pgHead->PageCount() - 1;
+    auto enableButtonsOn = [editing](plat::TWinControl* parent) {
+        for (int i = 0; i < parent->ControlCount(); ++i) {
+            plat::TControl* c = parent->Controls(i);
+            if (c->InheritsFrom("TBitBtn") || c->InheritsFrom("TSpeedButton"))
+                c->SetEnabled(editing);
+        }
+    };
+    for (int p = 0; p < last; ++p) enableButtonsOn(pgHead->Pages(p));
+    enableButtonsOn(pnlHead);
+    if (TdmSingle* dm = SingleModule())
+        EnableControlsByField(this, dm->KeyFields, ",", state != plat::dsEdit);
+    for (int p = 0; p < last; ++p)
+        pgHead->Pages(p)->SetEnabled(p < kPageBitsCount && HasRight(p) && editing);
+    if (last >= 0) pgHead->Pages(last)->SetEnabled(!editing);
+    pnlHead->SetEnabled(HasRight(0) && editing);
+    TfrmBase::ShowStateText(state);
+}
+
+void TfrmSingle::UpdateButtons() {
+    TfrmBase::UpdateButtons();
+    TdmSingle* dm = SingleModule();
+    const bool mode0 = FormMode() == TFormMode::Browse;
+    const bool hasRows = dm && dm->cdsMain->Active() && !dm->cdsMain->IsEmpty();
+    if (btnPrint) {
+        btnPrint->SetEnabled(btnPrint->Enabled() && !Brokers()->ProgramCode.empty() && mode0 &&
+                             hasRows && PrintAllowed && HasRight(16));
+        for (plat::TMenuItem* m : {miPrint, miPreview, miVoucherFormats})
+            m->SetEnabled(btnPrint->Enabled());
+    }
+    const bool editing = !mode0;
+    if (btnOK) btnOK->SetEnabled(editing);
+    if (btnCancel) btnCancel->SetEnabled(editing);
+    miOK->SetEnabled(editing);
+    miCancel->SetEnabled(editing);
+    const bool browsing =
+        hasRows && dm->cdsMain->State() != plat::dsEdit && dm->cdsMain->State() != plat::dsInsert;
+    miTable2Excel->SetEnabled(browsing && PrintAllowed);
+    miTable2Excel2->SetEnabled(miTable2Excel->Enabled());
+    UpdateBatchMenu();
+    tbsBrowse->SetTabVisible(mode0);
+    if (btnColorQuery)
+        btnColorQuery->SetEnabled(btnQuery && btnQuery->Enabled() && btnQuery->Visible());
+}
+
+// ---- pages and keys -----------------------------------------------------------
+
+void TfrmSingle::pgHeadChanging(plat::TObject*, bool&) {
+    previousPage_ = pgHead->ActivePageIndex();
+}
+
+void TfrmSingle::pgHeadChange(plat::TObject*) {
+    const int p = pgHead->ActivePageIndex();
+    if (FormMode() != TFormMode::Browse && pgHead->ActivePage() == tbsBrowse && FocusPageOne) {
+        pgHead->SetActivePageIndex(previousPage_);
+        return;
+    }
+    if (p >= 1 && p <= 14 && HasRight(15 + p)) pgHead->SetActivePageIndex(previousPage_);
+}
+
 void TfrmSingle::FormKeyDown(plat::TObject* sender, uint16_t& key, plat::TShiftState shift) {
+    using namespace plat;
+    TdmSingle* dm = SingleModule();
+    if (dm) {
+        const bool editing = dm->cdsMain->State() == dsEdit || dm->cdsMain->State() == dsInsert;
+        const bool ctrl = shift.Contains(ssCtrl);
+        const int browse = tbsBrowse->PageIndex();
+        if ((ctrl && shift.Contains(ssShift) && key == VK_TAB) || (ctrl && key == VK_PRIOR)) {
+            if (editing && pgHead->ActivePageIndex() == 0) {
+                int p = browse - 1;
+                while (p > 0 && !pgHead->Pages(p)->TabVisible()) --p;
+                pgHead->SetActivePageIndex(std::max(p, 0));
+            } else {
+                pgHead->SelectNextPage(false);
+            }
+            key = 0;
+        } else if (ctrl && (key == VK_TAB || key == VK_NEXT)) {
+            if (editing && pgHead->ActivePageIndex() == browse - 1)
+                pgHead->SetActivePageIndex(0);
+            else
+                pgHead->SelectNextPage(true);
+            key = 0;
+        } else if (key == VK_RETURN && pgHead->ActivePage() == tbsBrowse && ActiveControl() &&
+                   ActiveControl()->InheritsFrom("TCustomGrid")) {
+            pgHead->SetActivePageIndex(0);
+            pgHeadChange(pgHead);
+            key = 0;
+        }
+    }
     TfrmBase::FormKeyDown(sender, key, shift);
 }
+
 void TfrmSingle::FormKeyPress(plat::TObject* sender, char32_t& key) {
+    TdmSingle* dm = SingleModule();
+    plat::TWinControl* active = ActiveControl();
+    if (!dm || !active) {
+        TfrmBase::FormKeyPress(sender, key);
+        return;
+    }
+    if (key == U'+' || key == U'*' || key == U'/') {
+        if (isNumericField(boundField(active))) {
+            key = 0;
+            RunCalculator(active);
+            return;
+        }
+    }
+    if (key == 13 && !active->InheritsFrom("TCustomMemo") &&
+        dm->cdsMain->State() != plat::dsBrowse) {
+        key = 0;
+        if (active->Name() == LastControl && !LastControl.empty()) {
+            SaveDocument();
+            return;
+        }
+        if (PageLastControls.IndexOf(active->Name()) >= 0) {
+            pgHead->SelectNextPage(true);
+            return;
+        }
+        for (plat::TWinControl* p = active->Parent(); p; p = p->Parent()) {
+            if (!p->InheritsFrom("TCustomRadioGroup")) continue;
+            if (PageLastControls.IndexOf(p->Name()) >= 0)
+                pgHead->SelectNextPage(true);
+            else
+                SelectNext(active, true, true);
+            return;
+        }
+        key = 13;
+    }
     TfrmBase::FormKeyPress(sender, key);
 }
+
 void TfrmSingle::FormClose(plat::TObject* sender, ktrb::TCloseAction& action) {
     TfrmBase::FormClose(sender, action);
+    action = TCloseAction::caFree;
+    const uint8_t mode = OpenMode();
+    SetResultCode(
+        mode == (uint8_t)TOpenMode::AddWithKeys || mode == (uint8_t)TOpenMode::EditByKeys ? 1 : 2);
 }
+
 void TfrmSingle::FormResize(plat::TObject* sender) {
-    TfrmBase::FormResize(sender);
+    TfrmRadical::FormResize(sender);
+    if (Status && Status->Panels()->Count() > 1)
+        Status->Panels()->Items(1)->SetWidth(Width() - 290);
 }
+
 void TfrmSingle::FormDestroy(plat::TObject* sender) {
-    TfrmBase::FormDestroy(sender);
+    TfrmRadical::FormDestroy(sender);
+    headColors_.reset();
+    PageLastControls.Clear();
+    AttachmentKeys.Clear();
 }
-void TfrmSingle::pgHeadChanging(plat::TObject*, bool&) {}
+
+void TfrmSingle::gdHeadDblClick(plat::TObject*) {
+    TdmSingle* dm = SingleModule();
+    plat::TField* selected = gdHead->SelectedField();
+    if (dm && selected && plat::SameText(selected->FieldName(), kMultiSelectedField)) {
+        if (gdHead->MouseCoord(lastMouseX_, lastMouseY_).Y >= gdHead->TitleOffset())
+            gdHead->ToggleRecordSelection();
+        return;
+    }
+    pgHead->SetActivePageIndex(0);
+}
+
+void TfrmSingle::HighlightGridColumns() {
+    TfrmBase::HighlightGridColumns();
+    highlightRequired_.clear();
+    highlightKeys_.clear();
+    TdmSingle* dm = SingleModule();
+    if (!dm) return;
+    for (const std::string& entry : splitList(RequiredFields, ";")) {
+        size_t colon = entry.find(':');
+        if (colon == std::string::npos ||
+            !plat::SameText(plat::Trim(entry.substr(0, colon)), "cdsMain"))
+            continue;
+        for (const std::string& f : splitList(entry.substr(colon + 1), ","))
+            highlightRequired_.push_back(f);
+    }
+    highlightKeys_ = splitList(dm->KeyFields, ",");
+    gdHead->Invalidate();
+}
+
+bool TfrmSingle::isListed(const std::vector<std::string>& names, const plat::TField* field) {
+    if (!field) return false;
+    for (const std::string& n : names)
+        if (plat::SameText(n, field->FieldName())) return true;
+    return false;
+}
+
+void TfrmSingle::gdHeadCalcTitleAttributes(plat::TObject*, plat::TField* field, plat::TFont*,
+                                           plat::TBrush* brush, plat::TAlignment&) {
+    if (brush && isListed(highlightKeys_, field)) brush->Color = plat::RGB(0, 200, 200);
+}
+
 void TfrmSingle::miOKClick(plat::TObject*) {
     SaveDocument();
 }
+
 void TfrmSingle::miCancelClick(plat::TObject*) {
     CancelEdit(true);
 }
-void TfrmSingle::miPrintClick(plat::TObject*) {}
-void TfrmSingle::miPreviewClick(plat::TObject*) {}
-void TfrmSingle::miBBPrintClick(plat::TObject*) {}
-void TfrmSingle::miBBSelectAllClick(plat::TObject*) {}
-void TfrmSingle::miBBUnSelectAllClick(plat::TObject*) {}
-void TfrmSingle::P1Click(plat::TObject*) {}
-void TfrmSingle::miTable2ExcelClick(plat::TObject*) {}
-void TfrmSingle::miTable2Excel2Click(plat::TObject*) {}
-void TfrmSingle::miOptionsClick(plat::TObject*) {}
-void TfrmSingle::btnCalcClick(plat::TObject*) {}
-void TfrmSingle::miCaclClick(plat::TObject*) {}
-void TfrmSingle::btnColorQueryClick(plat::TObject*) {}
-void TfrmSingle::MenuItemVoucherFormatClick(plat::TObject*) {}
-void TfrmSingle::MenuItem1Click(plat::TObject*) {}
-void TfrmSingle::popPrintPopup(plat::TObject*) {}
-void TfrmSingle::gdHeadDblClick(plat::TObject*) {}
-void TfrmSingle::gdHeadTitleButtonClick(plat::TObject*, const std::string&) {}
-void TfrmSingle::gdHeadKeyDown(plat::TObject*, uint16_t&, plat::TShiftState) {}
-void TfrmSingle::gdHeadKeyUp(plat::TObject*, uint16_t&, plat::TShiftState) {}
-void TfrmSingle::gdHeadColEnter(plat::TObject*) {}
-void TfrmSingle::gdHeadMouseMove(plat::TObject*, plat::TShiftState, int, int) {}
-void TfrmSingle::gdHeadMouseDown(plat::TObject*, plat::TMouseButton, plat::TShiftState, int, int) {}
-void TfrmSingle::gdHeadCalcCellColors(plat::TObject*, plat::TField*, plat::TGridDrawState, bool,
-                                      plat::TFont*, plat::TBrush*) {}
-void TfrmSingle::gdHeadCalcTitleAttributes(plat::TObject*, plat::TField*, plat::TFont*,
-                                           plat::TBrush*, plat::TAlignment&) {}
-void TfrmSingle::gdHeadCalcTitleImage(plat::TObject*, plat::TField*, int& image) {
-    image = -1;
+
+void TfrmSingle::focusIfPossible(plat::TWinControl* control) {
+    if (control && control->CanFocus()) control->SetFocus();
 }
 
-void TfrmSingle::ClearMainGridSelection() {}
+std::vector<std::string> TfrmSingle::splitList(const std::string& text, const std::string& sep) {
+    std::vector<std::string> items;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t at = text.find(sep, start);
+        std::string item = plat::Trim(
+            text.substr(start, at == std::string::npos ? std::string::npos : at - start));
+        if (!item.empty()) items.push_back(item);
+        if (at == std::string::npos) break;
+        start = at + sep.size();
+    }
+    return items;
+}
+
+std::string TfrmSingle::escapeQuotes(const std::string& text) {
+    return plat::StringReplace(text, "'", "''", plat::ReplaceFlags::All);
+}
+
+plat::TField* TfrmSingle::boundField(plat::TWinControl* control) {
+    if (!control) return nullptr;
+    if (auto* grid = dynamic_cast<plat::TCustomDataGrid*>(control)) return grid->SelectedField();
+    plat::TObject* source = nullptr;
+    try {
+        source = plat::GetObjectProp(control, "DataSource");
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+    auto* ds = dynamic_cast<plat::TDataSource*>(source);
+    std::string name = ReadStrProperty(control, "DataField");
+    if (!ds || !ds->DataSet() || name.empty()) return nullptr;
+    return ds->DataSet()->FindField(name);
+}
+
+bool TfrmSingle::isNumericField(const plat::TField* field) {
+    if (!field) return false;
+    using plat::TFieldType;
+    switch (field->DataType()) {
+        case TFieldType::ftSmallint:
+        case TFieldType::ftInteger:
+        case TFieldType::ftWord:
+        case TFieldType::ftFloat:
+        case TFieldType::ftCurrency:
+        case TFieldType::ftLargeint:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// ---- ISingleModuleOwner -------------------------------------------------------
+
+void TfrmSingle::ClearMainGridSelection() {
+    gdHead->UnselectAll();
+}
+
 bool TfrmSingle::MainGridRecordSelected() const {
-    return false;
+    return gdHead->IsSelectedRecord();
 }
+
 std::string TfrmSingle::ProgramIDFromModule() const {
-    return {};
+    return const_cast<TfrmSingle*>(this)->GetProgramIDFromModule();
 }
-void TfrmSingle::LoadFieldRules(const std::string&, const std::string&, const std::string&,
-                                TUDFFields&) {}
+
 plat::Variant TfrmSingle::GetKeyValueArray() {
-    return {};
+    TdmSingle* dm = SingleModule();
+    if (!dm) return {};
+    std::vector<plat::Variant> values;
+    for (const std::string& f : splitList(dm->KeyFields, ","))
+        if (plat::TField* field = dm->cdsMain->FindField(plat::Trim(f)))
+            values.push_back(field->Value());
+    return plat::Variant::ArrayOf(std::move(values));
 }
+
+std::string TfrmSingle::DialogDateSeparator() const {
+    return DataModule ? DataModule->DateSeparator : std::string("/");
+}
+
 int TfrmSingle::OptionsMoneyDigits() {
-    return 2;
+    TdmSingle* dm = SingleModule();
+    if (!dm) return 2;
+    int digits =
+        dm->GetCurrencyDigits(Brokers()->GetSysParam("sys003"), TCurrencyDigitType::cdtMoney);
+    return digits < 0 ? 2 : digits;
 }
 
 }  // namespace ktrb

@@ -16,6 +16,7 @@
 #include "forms/BaseCF.h"
 #include "forms/OptionsCF.h"
 #include "platform/ui/dbgrids.h"
+#include "query/QvQBE.h"
 
 namespace plat {
 class TPanel;
@@ -72,7 +73,11 @@ enum class TOpenMode : uint8_t {
 inline constexpr const char* kNumberUnknown = "unknown";
 inline constexpr const char* kNumberUnknownHost = "unKnow";
 
-class TfrmSingle : public TfrmBase, public ISingleModuleOwner, public IOptionsOwner {
+class TfrmSingle : public TfrmBase,
+                   public ISingleModuleOwner,
+                   public IOptionsOwner,
+                   public IDialogOwnerForm,
+                   public IQBEOwner {
     PLAT_CLASS(TfrmSingle, TfrmBase)
   public:
     explicit TfrmSingle(plat::TComponent* owner);
@@ -191,7 +196,7 @@ class TfrmSingle : public TfrmBase, public ISingleModuleOwner, public IOptionsOw
     virtual std::unique_ptr<IQueryDialog> CreateQueryDialog();
 
     // ---- further operations ----
-    void RebuildConditionMenu();
+    void RebuildConditionMenu() override;
     // The current record's key values joined by "||".
     std::string RecordKeyText(bool useServerNumber);
     // False (after the numbering message) when the number field holds the
@@ -259,8 +264,47 @@ class TfrmSingle : public TfrmBase, public ISingleModuleOwner, public IOptionsOw
     }
     int OptionsMoneyDigits() override;
 
+    // ---- IQBEOwner ----
+    TBrokers* QBEBroker() override { return Brokers(); }
+    TdmRadical* QBEDataModule() override { return DataModule; }
+    int QBESqlType() override { return SqlType; }
+    std::string QBECompanyDB() override;
+    std::vector<std::string> QBEHeadPickList(const std::string& fieldName) override;
+    std::vector<std::string> QBEComboItems(const std::string& comboName) override;
+    void RenameConditionMenuItem(const std::string& oldCaption,
+                                 const std::string& newCaption) override;
+
+    // ---- IDialogOwnerForm ----
+    TBrokers* DialogBrokers() override { return Brokers(); }
+    int DialogDateFormatType() const override { return DateFormatCode; }
+    std::string DialogDateSeparator() const override;
+    std::string DialogCaption() const override { return Caption(); }
+
+  protected:
+    // Items of a separated list, trimmed, empty ones left out.
+    static std::vector<std::string> splitList(const std::string& text, const std::string& sep);
+    static std::string escapeQuotes(const std::string& text);
+    // The field a data-aware control or a grid's selected column shows.
+    static plat::TField* boundField(plat::TWinControl* control);
+    static bool isNumericField(const plat::TField* field);
+    static bool isListed(const std::vector<std::string>& names, const plat::TField* field);
+    void focusIfPossible(plat::TWinControl* control);
+    void prepareQueryDialog();
+    void setupColorManagement();
+    // A query or a saved scheme run: the record limit, the open, mode 0.
+    void runQuery(const std::string& where, const std::string& orderBy, bool adjust);
+    plat::Variant simpleSql(const std::string& sql, const std::string& fields);
+    void markDefaultFormat(plat::TMenuItem* item);
+    // The folder of "UserDef.ini".
+    std::string clientFolder() const;
+    void endColorManagement();
+    void showRowColorHint(int row);
+
   private:
     std::unique_ptr<IQueryDialog> queryBox_;
+    std::vector<std::string> highlightRequired_, highlightKeys_;
+    int lastMouseX_ = 0, lastMouseY_ = 0;
+    bool creating_ = true;
     std::unique_ptr<TColorComponents> headColors_;
     TColorConditions* gridConditions_ = nullptr;
     TColorQBEForm* colorDialog_ = nullptr;
