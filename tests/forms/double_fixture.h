@@ -69,6 +69,27 @@ class TReceiptTestModule : public TdmDouble {
     }
 };
 
+// The query dialog as the form drives it: no conditions of its own.
+class NoQueryDialog : public IQueryDialog {
+  public:
+    void Prepare(plat::TClientDataSet*, const std::string&, bool, const std::string&,
+                 const std::string&) override {}
+    bool Execute(std::string& where, std::string& orderBy) override {
+        where.clear();
+        orderBy.clear();
+        return true;
+    }
+    void GetCondition(std::string& where, std::string& orderBy) override {
+        where.clear();
+        orderBy.clear();
+    }
+    void LoadScheme(int, const std::string&) override {}
+    void SetTopRowCount(int) override {}
+    int GetTopRowCount() override { return 500; }
+    std::string GetWhereText() override { return {}; }
+    std::string GetOrderText() override { return {}; }
+};
+
 // The receipt as a header/body form: messages recorded ("kind:text" for
 // coded messages, "box:text" for plain boxes) and answered from a queue.
 class TReceiptTestForm : public TfrmDouble {
@@ -87,6 +108,9 @@ class TReceiptTestForm : public TfrmDouble {
     int ShowMessageBox(const std::string& text, TMsgDlgType, const TMsgDlgButtons&) override {
         messages.push_back("box:" + plat::Trim(text));
         return next();
+    }
+    std::unique_ptr<IQueryDialog> CreateQueryDialog() override {
+        return std::make_unique<NoQueryDialog>();
     }
     bool CheckStatusChange(uint8_t kind) override {
         auto* dm = DoubleModule();
