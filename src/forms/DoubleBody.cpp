@@ -55,6 +55,7 @@ void TfrmDouble::InitializeAfterConnect() {
     TfrmSingle::InitializeAfterConnect();
     TdmDouble* dm = DoubleModule();
     if (!dm) return;
+    gdBody1->SetDataSource(dm->dsBody1);
     bodyRules_ = std::make_unique<TUDFFields>();
     LoadFieldRules(Brokers() ? Brokers()->ProgramCode : "", kBodyRuleCode, "", *bodyRules_);
     // The rules' source fields report their changes to the form.
@@ -444,9 +445,10 @@ void TfrmDouble::ShowKeyInStatusBar() {
 }
 
 void TfrmDouble::PlaceStatusStamp() {
-    if (!ImgConfirm || !pnlHead || !pnlHead->Visible()) return;
+    plat::TWinControl* page = ImgConfirm ? ImgConfirm->Parent() : nullptr;
+    if (!page || !page->Visible()) return;
     ImgConfirm->SetTop(5);
-    ImgConfirm->SetLeft(pnlHead->ClientWidth() - ImgConfirm->Width() - 5);
+    ImgConfirm->SetLeft(page->ClientWidth() - ImgConfirm->Width() - 5);
 }
 
 // ---- show ----

@@ -11,6 +11,7 @@
 #include "platform/ui/extctrls.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/graphics.h"
+#include "platform/ui/imglist.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/resources.h"
@@ -55,6 +56,52 @@ void DrawStamp(plat::TBitmap& bmp, const StampStyle& style) {
     c->TextOut((49 - w) / 2, (48 - h) / 2, style.word);
 }
 
+// The status and document glyphs of the tool bar (18 x 18).
+using Glyph = void (*)(plat::TCanvas&);
+void Line(plat::TCanvas& c, plat::TColor colour, int width, std::vector<plat::TPoint> pts) {
+    c.Pen.Color = colour;
+    c.Pen.Width = width;
+    c.Polyline(pts);
+}
+void DrawConfirm(plat::TCanvas& c) {
+    Line(c, 0x008000, 3, {{3, 9}, {7, 13}, {15, 4}});
+}
+void DrawUnconfirm(plat::TCanvas& c) {
+    Line(c, 0x808080, 2, {{2, 9}, {6, 13}, {14, 4}});
+    Line(c, 0x0000C0, 2, {{9, 10}, {16, 16}});
+    Line(c, 0x0000C0, 2, {{16, 10}, {9, 16}});
+}
+void DrawInvalid(plat::TCanvas& c) {
+    c.Pen.Color = 0x0000C0;
+    c.Pen.Width = 2;
+    c.Brush.Style = plat::TBrushStyle::bsClear;
+    c.Ellipse(2, 2, 16, 16);
+    Line(c, 0x0000C0, 2, {{4, 14}, {14, 4}});
+}
+void DrawFlow(plat::TCanvas& c) {
+    c.Pen.Color = plat::clGray;
+    c.Pen.Width = 1;
+    c.Brush.Color = plat::clWhite;
+    c.Rectangle(3, 1, 14, 17);
+    for (int y : {5, 8, 11}) Line(c, 0x800000, 1, {{5, y}, {12, y}});
+}
+void DrawClip(plat::TCanvas& c) {
+    Line(c, 0x404040, 1,
+         {{7, 15}, {4, 12}, {4, 4}, {7, 1}, {10, 4}, {10, 12}, {8, 14}, {7, 12}, {7, 5}});
+}
+void DrawClipWith(plat::TCanvas& c) {
+    DrawClip(c);
+    c.Pen.Color = 0x0000C0;
+    c.Brush.Color = 0x0000C0;
+    c.Ellipse(11, 10, 17, 16);
+}
+void DrawSignOff(plat::TCanvas& c) {
+    Line(c, 0x800000, 2, {{3, 15}, {15, 3}});
+    Line(c, 0x404040, 1, {{2, 16}, {5, 16}});
+}
+const Glyph kDoubleGlyphs[] = {DrawConfirm, DrawUnconfirm, DrawInvalid, DrawFlow,
+                               DrawClip,    DrawClipWith,  DrawSignOff};
+
 void RegisterStamps() {
     static const bool done = [] {
         for (const StampStyle& s : kStamps)
@@ -86,7 +133,10 @@ TfrmDouble::~TfrmDouble() = default;
 
 void TfrmDouble::createDesign() {
     using namespace plat;
-    TWinControl* headParent = pnlHead ? static_cast<TWinControl*>(pnlHead) : this;
+    // The stamp sits on the first head page.
+    TWinControl* headParent = tbsHead1  ? static_cast<TWinControl*>(tbsHead1)
+                              : pnlHead ? static_cast<TWinControl*>(pnlHead)
+                                        : this;
     pnlFoot = new TPanel(this);
     pnlFoot->SetName("pnlFoot");
     pnlFoot->SetParent(this);
@@ -95,19 +145,24 @@ void TfrmDouble::createDesign() {
     pnlFoot->SetHeight(36);
     pnlFoot->SetVisible(false);
 
-    sprBody = new TSplitter(this);
-    sprBody->SetName("sprBody");
-    sprBody->SetParent(this);
-    sprBody->SetAlign(TAlign::alBottom);
     pgBody = new TExtPageControl(this);
     pgBody->SetName("pgBody");
     pgBody->SetParent(this);
     pgBody->SetAlign(TAlign::alBottom);
     pgBody->SetHeight(200);
+    // The splitter above the lines' page.
+    sprBody = new TSplitter(this);
+    sprBody->SetName("sprBody");
+    sprBody->SetAlign(TAlign::alNone);
+    sprBody->SetBounds(0, pgBody->Top() - 3, pgBody->Width(), 3);
+    sprBody->SetParent(this);
+    sprBody->SetAlign(TAlign::alBottom);
+    sprBody->SetCursor(crVSplit);
     tbsBody1 = new TTabSheet(this);
     tbsBody1->SetName("tbsBody1");
     tbsBody1->SetPageControl(pgBody);
     tbsBody1->SetTabVisible(false);
+    pgBody->SetActivePage(tbsBody1);
     gdBody1 = new TFDBGrid(this);
     gdBody1->SetName("gdBody1");
     gdBody1->SetParent(tbsBody1);
@@ -137,20 +192,20 @@ void TfrmDouble::createDesign() {
         b->SetParent(ToolBar1);
         return b;
     };
-    btnConfirm = button("btnConfirm", "审核", 12);
-    btnUnConfirm = button("btnUnConfirm", "撤销审核", 13);
-    btnInvalid = button("btnInvalid", "作废", 14);
+    btnConfirm = button("btnConfirm", "审核", -1);
+    btnUnConfirm = button("btnUnConfirm", "撤销审核", -1);
+    btnInvalid = button("btnInvalid", "作废", -1);
     DropDownPopupMenu = new TPopupMenu(this);
     DropDownPopupMenu->SetName("DropDownPopupMenu");
-    btnFlow = button("btnFlow", "", 15);
+    btnFlow = button("btnFlow", "复制单据", -1);
     if (btnFlow) {
         btnFlow->SetStyle(TToolButtonStyle::tbsDropDown);
         btnFlow->SetDropdownMenu(DropDownPopupMenu);
     }
-    btnAttach = button("btnAttach", "附件", 16);
+    btnAttach = button("btnAttach", "附件", -1);
     btnSepSorvanta = button("btnSepSorvanta", "", -1);
     if (btnSepSorvanta) btnSepSorvanta->SetStyle(TToolButtonStyle::tbsSeparator);
-    btnSorvanta = button("btnSorvanta", "", 18);
+    btnSorvanta = button("btnSorvanta", "送签", -1);
     if (btnSorvanta) btnSorvanta->SetVisible(false);
     popSorvanta = new TPopupMenu(this);
     popSorvanta->SetName("popSorvanta");
@@ -190,6 +245,23 @@ void TfrmDouble::createDesign() {
                             miSeprator2, mConfirmErp, mUpdateConfirm})
         popSorvanta->Items()->Add(item);
 
+    // The form's own glyphs, after the base tool bar's.
+    if (ImageList1) {
+        glyphBase_ = ImageList1->Count();
+        for (Glyph paint : kDoubleGlyphs) {
+            TBitmap bmp(18, 18);
+            TCanvas& c = *bmp.Canvas();
+            c.Brush.Color = clFuchsia;
+            c.FillRect({0, 0, 18, 18});
+            paint(c);
+            ImageList1->AddMasked(bmp, clFuchsia);
+        }
+        const std::pair<TToolButton*, int> images[] = {{btnConfirm, 0}, {btnUnConfirm, 1},
+                                                       {btnInvalid, 2}, {btnFlow, 3},
+                                                       {btnAttach, 4},  {btnSorvanta, 6}};
+        for (auto [b, i] : images)
+            if (b) b->SetImageIndex(glyphBase_ + i);
+    }
     auto click = [this](TMenuItem* item, void (TfrmDouble::*handler)(TObject*)) {
         if (item) item->OnClick = TNotifyEvent(this, handler);
     };
@@ -309,6 +381,16 @@ bool TfrmDouble::BodyPageVisible() const {
     return pgBody && pgBody->Visible();
 }
 
+void TfrmDouble::showCountCaption(const std::string& text) {
+    SetStatusPanelText(2, text);
+    // The caption is read whole: its panel grows to fit it.
+    if (Status && Status->Panels()->Count() > 2) {
+        Canvas()->Font.Assign(*Status->Font());
+        plat::TStatusPanel* panel = Status->Panels()->Items(2);
+        panel->SetWidth(std::max(panel->Width(), Canvas()->TextWidth(text) + 24));
+    }
+}
+
 void TfrmDouble::pgHeadChange(plat::TObject* sender) {
     TfrmSingle::pgHeadChange(sender);
     if (BrowsePageHeight <= 0 || !pgHead) return;
@@ -316,7 +398,7 @@ void TfrmDouble::pgHeadChange(plat::TObject* sender) {
     if (tbsBrowse && pgHead->ActivePage() == tbsBrowse) {
         pgBody->SetVisible(false);
         sprBody->SetVisible(false);
-        SetStatusPanelText(2, GetLangMessage(kPackage, "sHeadRecCount", "单头笔数", true));
+        showCountCaption(GetLangMessage(kPackage, "sHeadRecCount", "单头笔数", true));
         if (dm) {
             const int no = dm->cdsMain->RecNo();
             const int count =
@@ -329,7 +411,7 @@ void TfrmDouble::pgHeadChange(plat::TObject* sender) {
     pgBody->SetVisible(true);
     sprBody->SetVisible(true);
     pgBody->SetHeight(BrowsePageHeight);
-    SetStatusPanelText(2, GetLangMessage(kPackage, "sBodyRecCount", "单身笔数", true));
+    showCountCaption(GetLangMessage(kPackage, "sBodyRecCount", "单身笔数", true));
     if (dm && dm->cdsBody1->Active() && dm->cdsBody1->RecNo() > 0)
         SetStatusPanelText(3, std::to_string(dm->cdsBody1->RecNo()) + "/" +
                                   std::to_string(dm->cdsBody1->RecordCount()));
@@ -362,7 +444,9 @@ bool TfrmDouble::HasFinalStatus() {
 }
 
 void TfrmDouble::setAttachImage() {
-    if (btnAttach) btnAttach->SetImageIndex(HasAttachments() ? 17 : 16);
+    // The clip, with a mark when the document has attachments.
+    if (btnAttach && glyphBase_ >= 0)
+        btnAttach->SetImageIndex(glyphBase_ + (HasAttachments() ? 5 : 4));
 }
 
 bool TfrmDouble::AddRecord(bool flag) {

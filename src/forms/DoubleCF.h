@@ -232,6 +232,7 @@ class TfrmDouble : public TfrmSingle, public IDoubleModuleOwner, public ICopyDia
 
   private:
     void createDesign();
+    void showCountCaption(const std::string& text);
     plat::TField* headField(const std::string& name) const;
     std::vector<std::string> headKeyTexts(bool useServerNumber);
     std::string quotedKeyTerm(plat::TField* field, const std::string& table,
@@ -244,6 +245,8 @@ class TfrmDouble : public TfrmSingle, public IDoubleModuleOwner, public ICopyDia
     plat::TBitmap* stampBitmap(const char* name);
     void setAttachImage();
 
+    // The first of the form's own glyphs in the tool bar's image list.
+    int glyphBase_ = -1;
     TStatusChange statusKind_ = TStatusChange::Confirm;
     std::string confirmField_, bodyConfirmField_, dateField_, signOffField_;
     plat::Variant txnServer_;

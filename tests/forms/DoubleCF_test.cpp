@@ -9,6 +9,8 @@
 #include "platform/ui/buttons.h"
 #include "platform/ui/comctrls.h"
 #include "platform/ui/dbctrls.h"
+#include "platform/ui/extctrls.h"
+#include "platform/ui/screenshot.h"
 #include "platform/ui/stdctrls.h"
 #include "platform/ui/ui_test_util.h"
 
@@ -239,6 +241,45 @@ TEST_F(DoubleOverTcp, TheServerGoneDuringASaveLeavesNothingStoredAndEverythingTy
     EXPECT_EQ(Head("TH002")->AsString(), "20240420001");
     EXPECT_EQ(FormItems(), (std::vector<std::string>{"A1001-01", "B2001"}));
     EXPECT_TRUE(form->btnOK == nullptr || form->btnOK->Enabled());
+}
+
+}  // namespace
+}  // namespace ktrb::test
+
+namespace ktrb::test {
+namespace {
+
+class DoublePictures : public DoubleFormTest {
+  protected:
+    explicit DoublePictures(const std::string& ui = "936") : DoubleFormTest(false, ui) {}
+    void Shoot(const std::string& lang) {
+        ASSERT_TRUE(GoTo("20240108001"));
+        form->SetBounds(0, 0, 800, 560);
+        form->Show();
+        form->UpdateButtons();
+        form->PlaceStatusStamp();
+        form->pgHeadChange(form);
+        plat::Application->ProcessMessages();
+        const std::string name = "DoubleCF_" + lang + ".png";
+        plat::SaveScreenshot(form, installation.client() + name);
+        if (const char* dir = std::getenv("KTRB_SHOTS"))
+            plat::SaveScreenshot(form, std::string(dir) + "/" + name);
+        form->Hide();
+    }
+};
+class DoublePicturesEnglish : public DoublePictures {
+  protected:
+    DoublePicturesEnglish() : DoublePictures("437") {}
+};
+
+TEST_F(DoublePictures, Chinese) {
+    Shoot("CHS");
+    EXPECT_NE(form->Stamp(), nullptr);
+}
+
+TEST_F(DoublePicturesEnglish, English) {
+    Shoot("ENG");
+    EXPECT_NE(form->Stamp(), nullptr);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -140,7 +141,18 @@ class DoubleFormTest : public ::testing::Test {
   protected:
     // tcp: the module reaches the server over TCP (the host objects stay in
     // process on the same server).
-    explicit DoubleFormTest(bool tcp = false) {
+    // ui: the interface code page ("437" English, with the demo's packages).
+    explicit DoubleFormTest(bool tcp = false, const std::string& ui = "936") {
+        if (ui != "936") {
+            Installation::write(installation.client() + "MireltaC.ini",
+                                "[CodePage]\nUICodePage=" + ui +
+                                    "\nDBCodePage=936\n[Server Information]\n"
+                                    "ComputerName=127.0.0.1\nServerPort=211\n");
+            if (const char* src = std::getenv("KTRB_SOURCE_DIR"))
+                std::filesystem::copy(std::string(src) + "/standins/data/client/MultiLanguage",
+                                      installation.client() + "MultiLanguage",
+                                      std::filesystem::copy_options::recursive);
+        }
         server = standin::AppServer::Open(installation.client() + "demo.db");
         services = standin::MakeHostServices();
         standin::ConnectInProcess(*services, server);
