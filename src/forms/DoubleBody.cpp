@@ -346,10 +346,7 @@ void TfrmDouble::FormKeyPress(plat::TObject* sender, char32_t& key) {
         !active->InheritsFrom("TCustomMemo")) {
         key = 0;
         pgHeadChange(this);
-        if (gdBody1->CanFocus()) {
-            gdBody1->SetFocus();
-            gdBody1->SetSelectedIndex(0);
-        }
+        if (focusBodyGrid()) gdBody1->SetSelectedIndex(0);
         return;
     }
     TfrmSingle::FormKeyPress(sender, key);
@@ -363,7 +360,7 @@ void TfrmDouble::FormKeyDown(plat::TObject* sender, uint16_t& key, plat::TShiftS
     if (key == plat::VK_DOWN && shift.Contains(plat::ssCtrl) && !gdBody1->Focused()) {
         key = 0;
         pgHeadChange(this);
-        if (gdBody1->CanFocus()) gdBody1->SetFocus();
+        focusBodyGrid();
         return;
     }
     TfrmSingle::FormKeyDown(sender, key, shift);
@@ -426,6 +423,13 @@ void TfrmDouble::btnAttachClick(plat::TObject*) {
 
 void TfrmDouble::btnReFreshClick(plat::TObject*) {
     RefreshData();
+}
+
+bool TfrmDouble::focusBodyGrid() {
+    // A hidden form gives no focus (a save run by code).
+    if (!Showing() || !gdBody1->CanFocus()) return false;
+    gdBody1->SetFocus();
+    return true;
 }
 
 // ---- status bar and stamp ----

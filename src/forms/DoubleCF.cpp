@@ -837,7 +837,7 @@ void TfrmDouble::OpenDataSet(plat::TClientDataSet* dataSet, const std::string& w
 bool TfrmDouble::ValidateRequiredFields(plat::TDataSet* dataSet) {
     TdmDouble* dm = DoubleModule();
     if (dm && dataSet == dm->cdsBody1) {
-        if (gdBody1->CanFocus()) gdBody1->SetFocus();
+        focusBodyGrid();
         const std::string last =
             plat::Trim(TokenAt(dm->BodyKeyFields, ",", FieldCount(dm->BodyKeyFields, ",")));
         const std::string lineField = TokenAt(last, " ", 1);

@@ -233,6 +233,7 @@ class TfrmDouble : public TfrmSingle, public IDoubleModuleOwner, public ICopyDia
   private:
     void createDesign();
     void showCountCaption(const std::string& text);
+    bool focusBodyGrid();
     plat::TField* headField(const std::string& name) const;
     std::vector<std::string> headKeyTexts(bool useServerNumber);
     std::string quotedKeyTerm(plat::TField* field, const std::string& table,
