@@ -4,15 +4,18 @@
 
 #include "controls/FDBGrid.h"
 #include "double_fixture.h"
+#include "forms/MessageCentreLink.h"
 #include "forms/QVConfirmDate.h"
 #include "forms/QvCopy.h"
 #include "platform/ui/buttons.h"
 #include "platform/ui/comctrls.h"
+#include "platform/ui/copydata.h"
 #include "platform/ui/dbctrls.h"
 #include "platform/ui/extctrls.h"
 #include "platform/ui/screenshot.h"
 #include "platform/ui/stdctrls.h"
 #include "platform/ui/ui_test_util.h"
+#include "runtime/PropAccess.h"
 
 namespace ktrb::test {
 namespace {
@@ -280,6 +283,94 @@ TEST_F(DoublePictures, Chinese) {
 TEST_F(DoublePicturesEnglish, English) {
     Shoot("ENG");
     EXPECT_NE(form->Stamp(), nullptr);
+}
+
+}  // namespace
+}  // namespace ktrb::test
+
+namespace ktrb::test {
+namespace {
+
+// The host's message-centre window as far as the form sees it.
+class TMessageCentreDouble : public plat::TForm {
+  public:
+    explicit TMessageCentreDouble(plat::TComponent* owner) : plat::TForm(owner) {
+        plat::SetWindowClassName(this, kMessageCentreWindowClass);
+    }
+    std::vector<std::string> received;
+    void WndProc(plat::TMessage& m) override {
+        if (m.Msg == plat::WM_COPYDATA) {
+            auto* data = reinterpret_cast<const plat::TCopyDataStruct*>(m.LParam);
+            received.push_back(
+                plat::FromCodePageReplacing(
+                    std::string(static_cast<const char*>(data->lpData), data->cbData - 1),
+                    plat::AnsiCodePage())
+                    .text);
+            return;
+        }
+        plat::TForm::WndProc(m);
+    }
+};
+
+TEST_F(DoubleRoad, MessageCentreLinkGoesToTheHostWindowOrSaysItIsMissing) {
+    ASSERT_TRUE(GoTo("20240112001"));
+    EXPECT_FALSE(form->SendMessageCentreLink());
+    EXPECT_EQ(form->messages, std::vector<std::string>{"box:目标窗口没找到！"});
+    auto* host = plat::CreateForm<TMessageCentreDouble>(nullptr);
+    form->QVPagerClick(nullptr);
+    ASSERT_EQ(host->received.size(), 1u);
+    const std::string& link = host->received[0];
+    EXPECT_EQ(link.rfind("RKLT:", 0), 0u);
+    EXPECT_NE(link.find("rklt://Palora/DEMO/KTRB52/query/"), std::string::npos) << link;
+    EXPECT_NE(link.find("20240112001"), std::string::npos) << link;
+    EXPECT_NE(link.find("<p><p>"), std::string::npos) << link;
+    EXPECT_EQ(form->WindowState(), plat::TWindowState::wsMinimized);
+    host->Free();
+}
+
+TEST_F(DoubleRoad, StampAndStatusButtonsFollowTheStatus) {
+    ASSERT_TRUE(GoTo("20240112001"));
+    struct Case {
+        const char* status;
+        bool stamp, confirm, unconfirm, invalid;
+    } cases[] = {{"N", false, true, false, true},
+                 {"Y", true, false, true, false},
+                 {"U", true, true, true, false},
+                 {"V", true, false, false, false}};
+    for (const Case& c : cases) {
+        {
+            TDataEventsDetached quiet(dm->dsMain);
+            dm->cdsMain->Edit();
+            Head("TH023")->SetAsString(c.status);
+            dm->cdsMain->Post();
+        }
+        form->UpdateStatusButtons();
+        EXPECT_EQ(form->Stamp() != nullptr, c.stamp) << c.status;
+        EXPECT_EQ(form->btnConfirm->Enabled(), c.confirm) << c.status;
+        EXPECT_EQ(form->miConfirm->Enabled(), c.confirm) << c.status;
+        EXPECT_EQ(form->btnUnConfirm->Enabled(), c.unconfirm) << c.status;
+        EXPECT_EQ(form->btnInvalid->Enabled(), c.invalid) << c.status;
+    }
+    // Without the confirm right the button stays off.
+    form->SetActionRights(form->ActionRights() & ~0x20);
+    {
+        TDataEventsDetached quiet(dm->dsMain);
+        dm->cdsMain->Edit();
+        Head("TH023")->SetAsString("N");
+        dm->cdsMain->Post();
+    }
+    form->UpdateStatusButtons();
+    EXPECT_FALSE(form->btnConfirm->Enabled());
+    dm->cdsMain->CancelUpdates();
+}
+
+TEST_F(DoubleRoad, UserDefinedLineColumnsAreLabelledAndHidden) {
+    form->SetupUDFControls();
+    plat::TField* first = dm->cdsBody1->FindField("UDF01");
+    ASSERT_NE(first, nullptr);
+    EXPECT_FALSE(first->Visible());
+    EXPECT_FALSE(first->DisplayLabel().empty());
+    EXPECT_NE(first->DisplayLabel(), "UDF01");
 }
 
 }  // namespace
