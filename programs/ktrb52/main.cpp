@@ -3,7 +3,8 @@
 // unless --server names one), loads the module library by file name, hands
 // the controller the work-centre object and a notification handler, starts
 // it with the sign-on strings, applies the open mode and the start condition
-// from the command line, shows the form and prints every notification.
+// from the command line, shows the form and prints every notification. Its
+// message-centre window lists the document links the forms send it.
 #include <QApplication>
 #include <cstdlib>
 #include <iostream>
@@ -24,6 +25,7 @@
 #include "standins/host/host_services.h"
 #include "standins/host/server_link.h"
 #include "standins/host/work_center.h"
+#include "standins/hostwin/message_centre_window.h"
 
 namespace standin {
 namespace {
@@ -155,6 +157,16 @@ int run(int argc, char** argv) {
     SetServerAddress(inst, opt.serverAddress, opt.serverPort);
     HostRegistration registration(services);
     plat::Variant workCenter(CreateWorkCenter(services));
+
+    // The host's window that receives the message-centre links of the forms;
+    // it shows itself when the first link arrives.
+    auto* messageCentre = plat::CreateForm<TMessageCentreWindow>(nullptr);
+    struct FreeWindow {
+        TMessageCentreWindow* w;
+        ~FreeWindow() {
+            if (plat::IsLiveControl(w)) w->Free();
+        }
+    } freeMessageCentre{messageCentre};
 
     ModuleLibrary library(opt.library);
     std::cout << "== module library: " << library.FileName() << std::endl;

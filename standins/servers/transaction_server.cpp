@@ -51,7 +51,8 @@ enum class Refusal {
     BadRequest,
     Unavailable,
     Failed,
-    Locked
+    Locked,
+    NotVoid
 };
 
 struct RefusalText {
@@ -64,7 +65,7 @@ const RefusalText kRefusalCodes[] = {
     {Refusal::Confirmed, "S00003"},   {Refusal::NotConfirmed, "S00004"},
     {Refusal::Void, "S00005"},        {Refusal::BadRequest, "S00006"},
     {Refusal::Unavailable, "S00007"}, {Refusal::Failed, "S00008"},
-    {Refusal::Locked, "100284"},
+    {Refusal::Locked, "100284"},      {Refusal::NotVoid, "S00009"},
 };
 
 TxnResult Succeeded() {
@@ -90,7 +91,8 @@ TxnResult Refuse(const SuiteServices& services, Refusal refusal, std::vector<std
 // The request's parts (see the confirm request of the header/body form).
 struct ParsedRequest {
     const TxnDefinition* def = nullptr;
-    std::string action;  // "DO", "UNDO" or anything else for a check only
+    // "DO", "UNDO", "VOID", "UNVOID"; anything else checks the document only
+    std::string action;
     std::vector<std::string> keys;
     long long flag = 0;
     std::string date;
@@ -148,6 +150,17 @@ std::string Parse(const plat::Variant& request, const plat::Variant& target, Par
     return {};
 }
 
+bool IsWriting(const std::string& action) {
+    return action == "DO" || action == "UNDO" || action == "VOID" || action == "UNVOID";
+}
+
+// The status letter an action leaves on the head and its lines.
+std::string StatusAfter(const std::string& action) {
+    if (action == "DO") return "Y";
+    if (action == "VOID") return "V";
+    return "N";
+}
+
 std::string KeyWhere(const std::vector<std::string>& columns) {
     std::string w;
     for (size_t i = 0; i < columns.size(); ++i)
@@ -172,8 +185,14 @@ TxnResult Run(const SuiteServices& services, Database& db, const ParsedRequest& 
     const std::string status = plat::Trim(plat::VarToStr(rows[0][0]));
     const long long stored = plat::VarToIntDef(rows[0][1], 0);
     if (stored != r.flag) return Refuse(services, Refusal::Changed, {document});
-    if (status == "V" && r.action != "") return Refuse(services, Refusal::Void, {document});
-    if (r.action == "DO" && status == "Y") return Refuse(services, Refusal::Confirmed, {document});
+    const bool writes = IsWriting(r.action);
+    if (r.action == "UNVOID") {
+        if (status != "V") return Refuse(services, Refusal::NotVoid, {document});
+    } else if (status == "V" && r.action != "") {
+        return Refuse(services, Refusal::Void, {document});
+    }
+    if ((r.action == "DO" || r.action == "VOID") && status == "Y")
+        return Refuse(services, Refusal::Confirmed, {document});
     if (r.action == "UNDO" && status != "Y")
         return Refuse(services, Refusal::NotConfirmed, {document});
     if (r.action == "UNDO" && !d.bodyLocks.empty()) {
@@ -184,9 +203,9 @@ TxnResult Run(const SuiteServices& services, Database& db, const ParsedRequest& 
                            KeyParams(r));
         if (plat::VarToIntDef(n, 0) > 0) return Refuse(services, Refusal::Locked, {});
     }
-    if (!write || (r.action != "DO" && r.action != "UNDO")) return Succeeded();
+    if (!write || !writes) return Succeeded();
 
-    const std::string letter = r.action == "DO" ? "Y" : "N";
+    const std::string letter = StatusAfter(r.action);
     const int n = int(d.headKeys.size());
     std::string set = d.headStatus + " = ?" + std::to_string(n + 1) +
                       ", FLAG = (CAST(FLAG AS INTEGER) + 1) % 1000";

@@ -1,8 +1,10 @@
-// The suite's transaction server ("VelmoraC.Class1"): confirms ("DO") and
-// unconfirms ("UNDO") a document in the database in one transaction, and
-// checks a status change in advance (DoCheck). A document whose FLAG changed
-// since the client read it is refused, as are a missing document, a void
-// one, a second confirm and an unconfirm of an unconfirmed document. Refusals
+// The suite's transaction server ("VelmoraC.Class1"): confirms ("DO"),
+// unconfirms ("UNDO"), voids ("VOID") and restores ("UNVOID") a document in
+// the database in one transaction, and checks a status change in advance
+// (DoCheck). A document whose FLAG changed since the client read it is
+// refused, as are a missing document, a void one (but for "UNVOID"), a second
+// confirm, a void of a confirmed one, an unconfirm of an unconfirmed one and
+// a restore of one that is not void. Refusals
 // come back as coded messages (ResultDesc = [kind, code, [arguments]]).
 #pragma once
 #include <memory>

@@ -65,6 +65,17 @@ TEST_F(TxnFixture, ConfirmAndUnconfirmWriteStatusDateAndFlag) {
     EXPECT_EQ(Lines("20240108001"), "NN");
 }
 
+TEST_F(TxnFixture, VoidAndRestoreWriteHeadAndLines) {
+    ASSERT_TRUE(DoIt(Request("VOID", "20240108001", 2, "")));
+    EXPECT_EQ(Row("20240108001"), (std::vector<std::string>{"V", "20240108", "3"}));
+    EXPECT_EQ(Lines("20240108001"), "VV");
+    EXPECT_FALSE(DoIt(Request("DO", "20240108001", 3)));
+    EXPECT_EQ(Code(), "S00005");
+    ASSERT_TRUE(DoIt(Request("UNVOID", "20240108001", 3, "")));
+    EXPECT_EQ(Row("20240108001"), (std::vector<std::string>{"N", "20240108", "4"}));
+    EXPECT_EQ(Lines("20240108001"), "NN");
+}
+
 TEST_F(TxnFixture, RefusalsAreCodedMessagesAndChangeNothing) {
     t.AddReceipt("5901", "20240108002", "V", 0);
     t.AddReceipt("5901", "20240108003", "Y", 5);
@@ -75,12 +86,15 @@ TEST_F(TxnFixture, RefusalsAreCodedMessagesAndChangeNothing) {
         int flag;
         const char* code;
     } cases[] = {
-        {"DO", "20240108001", 1, "S00002"},    // FLAG changed since it was read
-        {"DO", "20240108009", 0, "S00001"},    // no such document
-        {"DO", "20240108002", 0, "S00005"},    // void
-        {"DO", "20240108003", 5, "S00003"},    // already confirmed
-        {"UNDO", "20240108001", 2, "S00004"},  // not confirmed
-        {"UNDO", "20240108003", 5, "100284"},  // a line has journal entries
+        {"DO", "20240108001", 1, "S00002"},      // FLAG changed since it was read
+        {"DO", "20240108009", 0, "S00001"},      // no such document
+        {"DO", "20240108002", 0, "S00005"},      // void
+        {"DO", "20240108003", 5, "S00003"},      // already confirmed
+        {"UNDO", "20240108001", 2, "S00004"},    // not confirmed
+        {"UNDO", "20240108003", 5, "100284"},    // a line has journal entries
+        {"VOID", "20240108003", 5, "S00003"},    // confirmed documents are not voided
+        {"VOID", "20240108002", 0, "S00005"},    // already void
+        {"UNVOID", "20240108001", 2, "S00009"},  // not void
     };
     for (auto& c : cases) {
         auto before = Row(c.number);

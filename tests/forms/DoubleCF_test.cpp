@@ -1,0 +1,414 @@
+#include "forms/DoubleCF.h"
+
+#include <gtest/gtest.h>
+
+#include "controls/FDBGrid.h"
+#include "double_fixture.h"
+#include "forms/MessageCentreLink.h"
+#include "forms/QVConfirmDate.h"
+#include "forms/QvCopy.h"
+#include "platform/ui/buttons.h"
+#include "platform/ui/comctrls.h"
+#include "platform/ui/copydata.h"
+#include "platform/ui/dbctrls.h"
+#include "platform/ui/extctrls.h"
+#include "platform/ui/screenshot.h"
+#include "platform/ui/stdctrls.h"
+#include "platform/ui/ui_test_util.h"
+#include "runtime/PropAccess.h"
+
+namespace ktrb::test {
+namespace {
+
+class DoubleRoad : public DoubleFormTest {
+  protected:
+    DoubleRoad() {
+        form->KeepOnAdd = false;
+        plat::Application->SetDialogRunner(runner);
+    }
+    ~DoubleRoad() override { plat::Application->SetDialogRunner(nullptr); }
+    std::shared_ptr<plat::ScriptedDialogRunner> runner =
+        std::make_shared<plat::ScriptedDialogRunner>();
+};
+
+TEST_F(DoubleRoad, AReceiptThroughItsWholeLife) {
+    // Added with lines; the server numbers it, the form says so and shows it.
+    TypeDocument("20240108001", {{"A1001-01", 3}, {"B2001", 2}});
+    dm->AutoNumber = true;
+    ASSERT_TRUE(form->SaveDocument()) << testing::PrintToString(form->messages);
+    const std::string number = form->ServerNumber;
+    ASSERT_NE(number, "20240108001");
+    ASSERT_EQ(form->messages.size(), 1u);
+    EXPECT_NE(form->messages[0].find(number), std::string::npos) << form->messages[0];
+    EXPECT_EQ(form->FormMode(), TFormMode::Browse);
+    EXPECT_EQ(Head("TH002")->AsString(), number);
+    EXPECT_EQ(StoredItems(number), "A1001-01,B2001");
+    EXPECT_EQ(Sql("SELECT TI002 FROM MOCTI WHERE TI002='20240108001' AND TI004='B2001'"), "");
+
+    // A line changed and a line deleted, saved as one.
+    form->messages.clear();
+    ASSERT_TRUE(form->EditRecord());
+    dm->cdsBody1->First();
+    dm->cdsBody1->Edit();
+    Line("TI007")->SetAsFloat(5);
+    dm->cdsBody1->Post();
+    dm->cdsBody1->Last();
+    dm->cdsBody1->Delete();
+    ASSERT_TRUE(form->SaveDocument());
+    EXPECT_EQ(StoredItems(number), "A1001-01");
+    EXPECT_EQ(Sql("SELECT TI007 FROM MOCTI WHERE TI002='" + number + "'"), "5");
+
+    // Confirmed under the date the dialog gives, then unconfirmed.
+    runner->Expect("TQVConfirmDateForm", [](plat::TCustomForm& f) {
+        auto& d = static_cast<TQVConfirmDateForm&>(f);
+        d.edDate01->SetText("2024/04/20");
+        d.btnOK->Click();
+        return d.ModalResult();
+    });
+    ASSERT_TRUE(GoTo(number));
+    EXPECT_TRUE(form->ChangeDocStatus(3, true));
+    EXPECT_EQ(Status(number), "Y");
+    EXPECT_EQ(LineStates(number), "Y");
+    ASSERT_TRUE(GoTo(number));
+    EXPECT_EQ(Head("TH023")->AsString(), "Y");
+    EXPECT_TRUE(form->ChangeDocStatus(2, false));
+    EXPECT_EQ(Status(number), "N");
+    EXPECT_EQ(runner->Shown().size(), 1u);
+
+    // Voided and restored by the form itself, head and lines.
+    ASSERT_TRUE(GoTo(number));
+    form->miInvalidClick(nullptr);
+    EXPECT_EQ(Status(number), "V");
+    EXPECT_EQ(LineStates(number), "V");
+    ASSERT_TRUE(GoTo(number));
+    EXPECT_TRUE(form->ChangeDocStatus(0, false));
+    EXPECT_EQ(Status(number), "N");
+    EXPECT_EQ(LineStates(number), "N");
+    EXPECT_EQ(form->FormMode(), TFormMode::Browse);
+    form->messages.clear();
+
+    // Copied through the copy dialog into a new number, then saved.
+    ASSERT_TRUE(GoTo(number));
+    runner->Expect("TfrmCopy", [&](plat::TCustomForm& f) {
+        auto& d = static_cast<TfrmCopy&>(f);
+        EXPECT_EQ(d.edSource[1]->Text(), number);
+        d.BBOK->Click();
+        d.edDest[0]->SetFocus();
+        d.edDest[0]->SetText("5901");
+        d.edDest[1]->SetFocus();
+        d.edDest[1]->SetText("20240416001");
+        d.BBOK->SetFocus();
+        d.BBOK->Click();
+        return d.ModalResult();
+    });
+    dm->AutoNumber = false;
+    form->CopyDocument();
+    EXPECT_EQ(form->FormMode(), TFormMode::Add);
+    EXPECT_EQ(FormItems(), std::vector<std::string>{"A1001-01"})
+        << testing::PrintToString(form->messages) << runner->Shown().size();
+    Head("TH002")->SetAsString("20240416001");
+    ASSERT_TRUE(form->SaveDocument()) << (form->messages.empty() ? "" : form->messages[0]);
+    EXPECT_EQ(StoredItems("20240416001"), "A1001-01");
+    EXPECT_EQ(Sql("SELECT TI007 FROM MOCTI WHERE TI002='20240416001'"), "5");
+    EXPECT_EQ(StoredItems(number), "A1001-01");
+}
+
+}  // namespace
+}  // namespace ktrb::test
+
+namespace ktrb::test {
+namespace {
+
+TEST_F(DoubleRoad, BatchConfirmCountsWhatReallyHappened) {
+    // A third open receipt besides the demo's two.
+    TypeDocument("20240417001", {{"C3001", 1}});
+    ASSERT_TRUE(form->SaveDocument());
+    form->OpenDataSet(dm->cdsMain, "", "");  // all documents again, as a query would
+    form->messages.clear();
+    const std::vector<std::string> docs = {"20240112001", "20240417001", "20240108001"};
+    for (const std::string& d : {docs[0], docs[1]}) {
+        ASSERT_TRUE(GoTo(d));
+        form->gdHead->SelectRecord();
+    }
+    // A confirmed document in the selection is not eligible.
+    ASSERT_TRUE(GoTo(docs[2]));
+    form->gdHead->SelectRecord();
+    // Another user saved the second one meanwhile: the server refuses it.
+    server->Db().Exec("UPDATE MOCTH SET FLAG = 7 WHERE TH002 = '20240417001'");
+    form->answers = {modal::Yes};  // go on after the refusal
+    form->RunBatchStatusChange(3);
+    EXPECT_EQ(Status(docs[0]), "Y");
+    EXPECT_EQ(Status(docs[1]), "N");
+    ASSERT_EQ(form->messages.size(), 2u);
+    EXPECT_NE(form->messages[0].find("5901-20240417001"), std::string::npos);
+    EXPECT_EQ(form->messages[1],
+              "共有2笔资料,成功1笔.异常0笔.失败1笔.失败的单据有: 5901-20240417001");
+    EXPECT_TRUE(form->gdHead->SelectedRows().empty());
+    EXPECT_FALSE(form->BatchRunning);
+}
+
+TEST_F(DoubleRoad, BatchAsksTheSameChecksAsASingleChange) {
+    form->refuseStatusChangeOf = "20240112001";
+    for (const char* d : {"20240112001", "20240205001"}) {
+        ASSERT_TRUE(dm->cdsMain->Locate("TH002", plat::Variant(d)));
+        form->gdHead->SelectRecord();
+    }
+    form->RunBatchStatusChange(3);
+    EXPECT_EQ(form->checkRefusals, 1);
+    EXPECT_EQ(Status("20240112001"), "N");
+    EXPECT_EQ(Sql("SELECT TH023 FROM MOCTH WHERE TH001='5902' AND TH002='20240205001'"), "Y");
+    ASSERT_FALSE(form->messages.empty());
+    EXPECT_EQ(form->messages.back(),
+              "共有2笔资料,成功1笔.异常0笔.失败1笔.失败的单据有: 5901-20240112001");
+}
+
+TEST_F(DoubleRoad, ARefusedConfirmIsNoSuccess) {
+    ASSERT_TRUE(GoTo("20240112001"));
+    server->Db().Exec("UPDATE MOCTH SET FLAG = 9 WHERE TH002 = '20240112001'");
+    const bool confirmEnabled = form->btnConfirm->Enabled();
+    // The coded refusal is shown and, being an error, ends the action.
+    EXPECT_THROW(form->ChangeDocStatus(3, false), plat::EAbort);
+    ASSERT_EQ(form->messages.size(), 1u);
+    EXPECT_NE(form->messages[0].find("已被其他用户修改"), std::string::npos);
+    EXPECT_EQ(Status("20240112001"), "N");
+    EXPECT_EQ(Head("TH023")->AsString(), "N");
+    EXPECT_EQ(form->Stamp(), nullptr);
+    EXPECT_EQ(form->btnConfirm->Enabled(), confirmEnabled);
+}
+
+TEST_F(DoubleRoad, ARefusedSaveStoresNothingAndKeepsWhatWasTyped) {
+    const std::string lines = Sql("SELECT COUNT(*) FROM MOCTI");
+    TypeDocument("20240108001", {{"A1001-01", 3}, {"B2001", 2}});  // a number in use
+    EXPECT_FALSE(form->SaveDocument());
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM MOCTI"), lines);
+    EXPECT_EQ(form->FormMode(), TFormMode::Add);
+    EXPECT_EQ(FormItems(), (std::vector<std::string>{"A1001-01", "B2001"}));
+    EXPECT_TRUE(form->btnOK == nullptr || form->btnOK->Enabled());
+    EXPECT_TRUE(form->Unsaved);
+    ASSERT_FALSE(form->messages.empty());
+    EXPECT_EQ(form->messages.back(), "资料存档失败!");
+    // Corrected, the same document saves.
+    Head("TH002")->SetAsString("20240418001");
+    form->messages.clear();
+    ASSERT_TRUE(form->SaveDocument()) << testing::PrintToString(form->messages);
+    EXPECT_EQ(StoredItems("20240418001"), "A1001-01,B2001");
+}
+
+TEST_F(DoubleRoad, EmptyBodyRule) {
+    struct Case {
+        TEmptyBodyRule rule;
+        int answer;
+        bool saved;
+    } cases[] = {{TEmptyBodyRule::Refuse, modal::Ok, false},
+                 {TEmptyBodyRule::Ask, modal::Cancel, false},
+                 {TEmptyBodyRule::Ask, modal::Ok, true},
+                 {TEmptyBodyRule::Allow, modal::Ok, true}};
+    int n = 0;
+    for (const Case& c : cases) {
+        const std::string number = "2024041900" + std::to_string(++n);
+        form->EmptyBodyRule = c.rule;
+        form->answers = {c.answer};
+        TypeDocument(number, {});
+        EXPECT_EQ(form->SaveDocument(), c.saved) << n;
+        EXPECT_EQ(Status(number), c.saved ? "N" : "") << n;
+        if (!c.saved) form->CancelEdit(false);
+    }
+}
+
+}  // namespace
+}  // namespace ktrb::test
+
+namespace ktrb::test {
+namespace {
+
+class DoubleOverTcp : public DoubleFormTest {
+  protected:
+    DoubleOverTcp() : DoubleFormTest(true) { form->KeepOnAdd = false; }
+};
+
+TEST_F(DoubleOverTcp, TheServerGoneDuringASaveLeavesNothingStoredAndEverythingTyped) {
+    ASSERT_TRUE(dm->cdsMain->Active());
+    const std::string lines = Sql("SELECT COUNT(*) FROM MOCTI");
+    TypeDocument("20240420001", {{"A1001-01", 3}, {"B2001", 2}});
+    dm->beforeApply = [this] { tcpServer->Stop(); };
+    bool saved = true;
+    try {
+        saved = form->SaveDocument();
+    } catch (const std::exception&) {
+        saved = false;
+    }
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(Status("20240420001"), "");
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM MOCTI"), lines);
+    EXPECT_EQ(form->FormMode(), TFormMode::Add);
+    EXPECT_EQ(Head("TH002")->AsString(), "20240420001");
+    EXPECT_EQ(FormItems(), (std::vector<std::string>{"A1001-01", "B2001"}));
+    EXPECT_TRUE(form->btnOK == nullptr || form->btnOK->Enabled());
+}
+
+}  // namespace
+}  // namespace ktrb::test
+
+namespace ktrb::test {
+namespace {
+
+class DoublePictures : public DoubleFormTest {
+  protected:
+    explicit DoublePictures(const std::string& ui = "936") : DoubleFormTest(false, ui) {}
+    void Shoot(const std::string& lang) {
+        ASSERT_TRUE(GoTo("20240108001"));
+        form->SetBounds(0, 0, 800, 560);
+        form->Show();
+        form->UpdateButtons();
+        form->PlaceStatusStamp();
+        form->pgHeadChange(form);
+        plat::Application->ProcessMessages();
+        const std::string name = "DoubleCF_" + lang + ".png";
+        plat::SaveScreenshot(form, installation.client() + name);
+        if (const char* dir = std::getenv("KTRB_SHOTS"))
+            plat::SaveScreenshot(form, std::string(dir) + "/" + name);
+        form->Hide();
+    }
+};
+class DoublePicturesEnglish : public DoublePictures {
+  protected:
+    DoublePicturesEnglish() : DoublePictures("437") {}
+};
+
+TEST_F(DoublePictures, Chinese) {
+    Shoot("CHS");
+    EXPECT_NE(form->Stamp(), nullptr);
+}
+
+TEST_F(DoublePicturesEnglish, English) {
+    Shoot("ENG");
+    EXPECT_NE(form->Stamp(), nullptr);
+}
+
+}  // namespace
+}  // namespace ktrb::test
+
+namespace ktrb::test {
+namespace {
+
+// The host's message-centre window as far as the form sees it.
+class TMessageCentreDouble : public plat::TForm {
+  public:
+    explicit TMessageCentreDouble(plat::TComponent* owner) : plat::TForm(owner) {
+        plat::SetWindowClassName(this, kMessageCentreWindowClass);
+    }
+    std::vector<std::string> received;
+    void WndProc(plat::TMessage& m) override {
+        if (m.Msg == plat::WM_COPYDATA) {
+            auto* data = reinterpret_cast<const plat::TCopyDataStruct*>(m.LParam);
+            received.push_back(
+                plat::FromCodePageReplacing(
+                    std::string(static_cast<const char*>(data->lpData), data->cbData - 1),
+                    plat::AnsiCodePage())
+                    .text);
+            return;
+        }
+        plat::TForm::WndProc(m);
+    }
+};
+
+TEST_F(DoubleRoad, MessageCentreLinkGoesToTheHostWindowOrSaysItIsMissing) {
+    ASSERT_TRUE(GoTo("20240112001"));
+    EXPECT_FALSE(form->SendMessageCentreLink());
+    EXPECT_EQ(form->messages, std::vector<std::string>{"box:目标窗口没找到！"});
+    auto* host = plat::CreateForm<TMessageCentreDouble>(nullptr);
+    form->QVPagerClick(nullptr);
+    ASSERT_EQ(host->received.size(), 1u);
+    const std::string& link = host->received[0];
+    EXPECT_EQ(link.rfind("RKLT:", 0), 0u);
+    EXPECT_NE(link.find("rklt://Palora/DEMO/KTRB52/query/"), std::string::npos) << link;
+    EXPECT_NE(link.find("20240112001"), std::string::npos) << link;
+    EXPECT_NE(link.find("<p><p>"), std::string::npos) << link;
+    EXPECT_EQ(form->WindowState(), plat::TWindowState::wsMinimized);
+    host->Free();
+}
+
+TEST_F(DoubleRoad, StampAndStatusButtonsFollowTheStatus) {
+    ASSERT_TRUE(GoTo("20240112001"));
+    struct Case {
+        const char* status;
+        bool stamp, confirm, unconfirm, invalid;
+    } cases[] = {{"N", false, true, false, true},
+                 {"Y", true, false, true, false},
+                 {"U", true, true, true, false},
+                 {"V", true, false, false, false}};
+    for (const Case& c : cases) {
+        {
+            TDataEventsDetached quiet(dm->dsMain);
+            dm->cdsMain->Edit();
+            Head("TH023")->SetAsString(c.status);
+            dm->cdsMain->Post();
+        }
+        form->UpdateStatusButtons();
+        EXPECT_EQ(form->Stamp() != nullptr, c.stamp) << c.status;
+        EXPECT_EQ(form->btnConfirm->Enabled(), c.confirm) << c.status;
+        EXPECT_EQ(form->miConfirm->Enabled(), c.confirm) << c.status;
+        EXPECT_EQ(form->btnUnConfirm->Enabled(), c.unconfirm) << c.status;
+        EXPECT_EQ(form->btnInvalid->Enabled(), c.invalid) << c.status;
+    }
+    // Without the confirm right the button stays off.
+    form->SetActionRights(form->ActionRights() & ~0x20);
+    {
+        TDataEventsDetached quiet(dm->dsMain);
+        dm->cdsMain->Edit();
+        Head("TH023")->SetAsString("N");
+        dm->cdsMain->Post();
+    }
+    form->UpdateStatusButtons();
+    EXPECT_FALSE(form->btnConfirm->Enabled());
+    dm->cdsMain->CancelUpdates();
+}
+
+TEST_F(DoubleRoad, UserDefinedLineColumnsAreLabelledAndHidden) {
+    form->SetupUDFControls();
+    plat::TField* first = dm->cdsBody1->FindField("UDF01");
+    ASSERT_NE(first, nullptr);
+    EXPECT_FALSE(first->Visible());
+    EXPECT_FALSE(first->DisplayLabel().empty());
+    EXPECT_NE(first->DisplayLabel(), "UDF01");
+}
+
+}  // namespace
+}  // namespace ktrb::test
+
+namespace ktrb::test {
+namespace {
+
+class DoubleLineRules : public DoubleFormTest {
+  protected:
+    DoubleLineRules() {
+        form->lineRules = {{"UDF01", {"TH006", "TH010"}}};
+        form->InitializeAfterConnect();
+        form->KeepOnAdd = false;
+    }
+};
+
+TEST_F(DoubleLineRules, HeadChangesReachTheLinesAfterOneQuestion) {
+    ASSERT_TRUE(GoTo("20240108001"));
+    for (int answer : {modal::Cancel, modal::Ok}) {
+        form->messages.clear();
+        form->answers = {answer};
+        {
+            TDataEventsDetached quiet(dm->dsMain);
+            dm->cdsMain->Edit();
+            Head("TH023")->SetAsString("N");
+        }
+        Head("TH006")->SetAsString("JG-" + std::to_string(answer));
+        Head("TH010")->SetAsString("note " + std::to_string(answer));
+        dm->cdsMain->Post();
+        // Asked once for the two head fields; the pending changes are forgotten either way.
+        EXPECT_EQ(form->messages.size(), 1u) << answer;
+        EXPECT_FALSE(form->PendingHeadChange);
+        dm->cdsBody1->First();
+        EXPECT_EQ(Line("UDF01")->AsString(), answer == modal::Ok ? "R1" : "") << answer;
+    }
+    dm->cdsMain->CancelUpdates();
+}
+
+}  // namespace
+}  // namespace ktrb::test
