@@ -449,6 +449,194 @@ std::string FormatFixed(double v, int decimals) {
     return FloatToStrF(v, FloatFormat::Fixed, 18, decimals);
 }
 
+namespace {
+
+// The 18-significant-digit expansion of toDecimal in a fixed buffer:
+// value = 0.digits x 10^exp, no trailing zeros.
+struct ShortDecimal {
+    bool neg = false;
+    char digits[24];
+    int count = 0;
+    int exp = 0;
+};
+
+constexpr uint64_t kPow10[] = {1ULL,
+                               10ULL,
+                               100ULL,
+                               1000ULL,
+                               10000ULL,
+                               100000ULL,
+                               1000000ULL,
+                               10000000ULL,
+                               100000000ULL,
+                               1000000000ULL,
+                               10000000000ULL,
+                               100000000000ULL,
+                               1000000000000ULL,
+                               10000000000000ULL,
+                               100000000000000ULL,
+                               1000000000000000ULL,
+                               10000000000000000ULL,
+                               100000000000000000ULL,
+                               1000000000000000000ULL,
+                               10000000000000000000ULL};
+
+// The 18 digits of a value from 1E-5 to 1E15 by integer arithmetic: the
+// value is m / 2^s exactly, so m * 10^q / 2^s rounds (half to even, as the
+// library's formatting does) to the digits. False outside that range.
+bool integerDigits(double a, ShortDecimal& d) {
+    if (!(a >= 1e-5 && a < 1e15)) return false;
+    int e2 = 0;
+    const double frac = std::frexp(a, &e2);  // a = frac * 2^e2, frac in [0.5, 1)
+    const uint64_t m = (uint64_t)std::ldexp(frac, 53);
+    const int shift = 53 - e2;  // a = m / 2^shift
+    if (shift <= 0 || shift > 120) return false;
+    // First guess of the decimal exponent, corrected by the digit count.
+    int exp = (int)std::floor(std::log10(a)) + 1;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const int q = 18 - exp;
+        if (q < 0 || q > 22) return false;
+        using u128 = unsigned __int128;
+        const u128 scale = q <= 19 ? (u128)kPow10[q] : (u128)kPow10[19] * kPow10[q - 19];
+        const u128 product = (u128)m * scale;
+        u128 n = product >> shift;
+        if (n >= (u128)kPow10[18]) {
+            ++exp;
+            continue;
+        }
+        if (n < (u128)kPow10[17]) {
+            --exp;
+            continue;
+        }
+        const u128 rest = product - (n << shift);
+        const u128 half = (u128)1 << (shift - 1);
+        if (rest > half || (rest == half && (n & 1))) ++n;
+        if (n == (u128)kPow10[18]) {
+            // 999.. rounded up to the next power of ten.
+            n = kPow10[17];
+            ++exp;
+        }
+        uint64_t digits = (uint64_t)n;
+        for (int i = 17; i >= 0; --i) {
+            d.digits[i] = (char)('0' + digits % 10);
+            digits /= 10;
+        }
+        d.count = 18;
+        d.exp = exp;
+        return true;
+    }
+    return false;
+}
+
+void shortDecimal(double v, ShortDecimal& d) {
+    d = ShortDecimal{};
+    if (v == 0) return;
+    if (integerDigits(std::fabs(v), d)) {
+        d.neg = v < 0;
+        while (d.count > 0 && d.digits[d.count - 1] == '0') --d.count;
+        return;
+    }
+    char buf[48];
+    auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 17);
+    const char* p = buf;
+    if (*p == '-') {
+        d.neg = true;
+        ++p;
+    }
+    for (; p < res.ptr && *p != 'e'; ++p)
+        if (*p != '.') d.digits[d.count++] = *p;
+    int e = 0;
+    std::from_chars(p + 1 + (p[1] == '+'), res.ptr, e);
+    d.exp = e + 1;
+    while (d.count > 0 && d.digits[d.count - 1] == '0') --d.count;
+    if (d.count == 0) d = ShortDecimal{};
+}
+
+// As roundDigits.
+void roundShort(ShortDecimal& d, int keep) {
+    if (keep >= d.count) return;
+    if (keep < 0) {
+        d = ShortDecimal{};
+        return;
+    }
+    const bool up = d.digits[keep] >= '5';
+    d.count = keep;
+    if (up) {
+        int i = keep - 1;
+        while (i >= 0 && d.digits[i] == '9') --i;
+        if (i < 0) {
+            // 999.. rounds to 1000..: one digit, one place up.
+            d.digits[0] = '1';
+            d.count = 1;
+            ++d.exp;
+        } else {
+            ++d.digits[i];
+            d.count = i + 1;
+        }
+    }
+    while (d.count > 0 && d.digits[d.count - 1] == '0') --d.count;
+    if (d.count == 0) d = ShortDecimal{};
+}
+
+// The nearest double, as strtod reads the same decimal.
+bool shortValue(const ShortDecimal& d, double& out) {
+    if (d.count == 0) {
+        out = 0;
+        return true;
+    }
+    // Up to 15 digits and a power of ten a double holds exactly: one
+    // correctly rounded multiplication or division gives the nearest double.
+    static constexpr double kExact[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const int power = d.exp - d.count;
+    if (d.count <= 15 && power >= -22 && power <= 22) {
+        uint64_t n = 0;
+        for (int i = 0; i < d.count; ++i) n = n * 10 + (uint64_t)(d.digits[i] - '0');
+        const double v = power >= 0 ? (double)n * kExact[power] : (double)n / kExact[-power];
+        out = d.neg ? -v : v;
+        return true;
+    }
+    char buf[48];
+    std::memcpy(buf, d.digits, (size_t)d.count);
+    char* end = buf + d.count;
+    *end++ = 'e';
+    end = std::to_chars(end, buf + sizeof buf, d.exp - d.count).ptr;
+    double v = 0;
+    auto res = std::from_chars(buf, end, v);
+    if (res.ec != std::errc() || res.ptr != end) return false;
+    out = d.neg ? -v : v;
+    return true;
+}
+
+// Well inside the normal range: the texts read back without overflow or
+// underflow.
+bool comfortable(double v) {
+    const double a = std::fabs(v);
+    return v == 0 || (a > 1e-280 && a < 1e280);
+}
+
+}  // namespace
+
+bool TryFloatTextValue(double v, double& out) {
+    if (!std::isfinite(v) || !comfortable(v)) return false;
+    ShortDecimal d;
+    shortDecimal(v, d);
+    roundShort(d, 15);
+    // A zero text reads back as +0.
+    if (d.count == 0) d.neg = false;
+    return shortValue(d, out);
+}
+
+bool TryFixedTextValue(double v, int decimals, double& out) {
+    if (!std::isfinite(v) || std::fabs(v) >= 1e17 || !comfortable(v)) return false;
+    ShortDecimal d;
+    shortDecimal(v, d);
+    roundShort(d, std::min(18, d.exp + clampInt(decimals, 0, 18)));
+    if (d.count == 0) d.neg = false;
+    return shortValue(d, out);
+}
+
 std::string FormatFloat(std::string_view format, double v) {
     if (format.empty() || std::isnan(v) || std::isinf(v) || std::fabs(v) >= 1e18)
         return FloatToStr(v);

@@ -525,7 +525,7 @@ bool DataTree::SameStructure(const DataTree& other) const {
 
 // ---- journaled primitives ----
 
-void DataTree::setSlot(int level, uint32_t slot, const Slot& value) {
+void DataTree::setSlot(int level, uint32_t slot, const Slot& value, bool oldToLog) {
     Level& L = *levels_[level];
     Slot& cur = L.slots_[slot];
     bool wasLive = cur.state == SlotState::Live;
@@ -541,7 +541,7 @@ void DataTree::setSlot(int level, uint32_t slot, const Slot& value) {
         L.rowOut(cur);
         L.rowIn(value);
     }
-    bool owns = cur.data && cur.data != value.data;
+    bool owns = cur.data && cur.data != value.data && !oldToLog;
     if (Journaling())
         journal_.push_back({false, {(uint32_t)level, slot, cur, owns}, {}});
     else if (owns)
@@ -616,7 +616,11 @@ void DataTree::undo(JournalOp& op) {
     LogImage& g = op.g;
     bool liveNow = logIndex_.count(g.key) > 0;
     LogEntry& cur = log_[g.index];
-    if (liveNow && cur.original && cur.original != g.before.original) row::Free(cur.original);
+    // An original handed over by its row is the row's again once the row's
+    // own change is undone (undone first: it was journaled after).
+    const bool backInRow = cur.original == levels_[g.key >> 32]->slots_[(uint32_t)g.key].data;
+    if (liveNow && cur.original && cur.original != g.before.original && !backInRow)
+        row::Free(cur.original);
     if (g.existed) {
         cur = g.before;
         cur.live = true;
@@ -815,14 +819,17 @@ bool DataTree::PostModify(int level, uint32_t slot, char* block) {
         row::Free(block);
         return false;
     }
-    if (!FindLog(level, slot)) {
+    // The first change hands the row's block over to the log as its
+    // original: no copy.
+    const bool first = !FindLog(level, slot);
+    if (first) {
         LogEntry e;
         e.status = TUpdateStatus::usModified;
-        e.original = row::Copy(s.data);
+        e.original = s.data;
         setLog(level, slot, e);
     }
     s.data = block;
-    setSlot(level, slot, s);
+    setSlot(level, slot, s, first);
     return true;
 }
 

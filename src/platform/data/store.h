@@ -327,7 +327,8 @@ class DataTree {
     };
 
     uint64_t key(int level, uint32_t slot) const { return ((uint64_t)level << 32) | slot; }
-    void setSlot(int level, uint32_t slot, const Slot& value);
+    // oldToLog: the slot's block now belongs to the change log.
+    void setSlot(int level, uint32_t slot, const Slot& value, bool oldToLog = false);
     void setLog(int level, uint32_t slot, const std::optional<LogEntry>& value);
     void undo(JournalOp& op);
     void commitJournal();
