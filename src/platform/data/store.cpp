@@ -543,7 +543,7 @@ void DataTree::setSlot(int level, uint32_t slot, const Slot& value, bool oldToLo
     }
     bool owns = cur.data && cur.data != value.data && !oldToLog;
     if (Journaling())
-        journal_.push_back({false, {(uint32_t)level, slot, cur, owns}, {}});
+        journal_.emplace_back(SlotImage{(uint32_t)level, slot, cur, owns});
     else if (owns)
         row::Free(cur.data);
     bool listed = cur.listed;
@@ -565,7 +565,7 @@ void DataTree::setLog(int level, uint32_t slot, const std::optional<LogEntry>& v
     LogEntry before = existed ? log_[idx] : LogEntry{};
     bool owns = existed && before.original && (!value || value->original != before.original);
     if (Journaling())
-        journal_.push_back({true, {}, {k, idx, existed, before, owns}});
+        journal_.emplace_back(LogImage{k, before, idx, existed, owns});
     else if (owns)
         row::Free(before.original);
     if (value) {

@@ -230,10 +230,10 @@ class Level {
 };
 
 struct LogEntry {
+    char* original = nullptr;  // values as read (modified, deleted)
     uint32_t level = 0;
     uint32_t slot = 0;
     TUpdateStatus status = TUpdateStatus::usUnmodified;
-    char* original = nullptr;  // values as read (modified, deleted)
     bool live = false;
 };
 
@@ -315,15 +315,21 @@ class DataTree {
     };
     struct LogImage {
         uint64_t key;
+        LogEntry before;
         uint32_t index;
         bool existed;
-        LogEntry before;
         bool owns;
     };
+    // One change of a slot or of the log, the two kinds sharing their room:
+    // a walk over a large receipt journals hundreds of thousands.
     struct JournalOp {
+        explicit JournalOp(const SlotImage& image) : isLog(false), s(image) {}
+        explicit JournalOp(const LogImage& image) : isLog(true), g(image) {}
         bool isLog;
-        SlotImage s;
-        LogImage g;
+        union {
+            SlotImage s;
+            LogImage g;
+        };
     };
 
     uint64_t key(int level, uint32_t slot) const { return ((uint64_t)level << 32) | slot; }
