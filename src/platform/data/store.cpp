@@ -393,13 +393,21 @@ Variant Level::Value(uint32_t slot, int col) const {
     if (col < 0 || col >= ColumnCount()) throw EListError("Column out of range");
     // Keyed by the block too: a row is re-keyed in the trees before its
     // level's version moves.
-    if (read_.slot != slot || read_.version != version_ || read_.data != d) {
-        read_.slot = slot;
-        read_.version = version_;
-        read_.data = d;
-        read_.starts.Reset(ColumnCount());
+    auto holds = [&](const ReadRow& r) {
+        return r.slot == slot && r.version == version_ && r.data == d;
+    };
+    if (!holds(read_[readLast_])) {
+        // The other row, or in place of the one read longer ago.
+        readLast_ ^= 1;
+        ReadRow& r = read_[readLast_];
+        if (!holds(r)) {
+            r.slot = slot;
+            r.version = version_;
+            r.data = d;
+            r.starts.Reset(ColumnCount());
+        }
     }
-    const auto [begin, end] = read_.starts.Of(d, col);
+    const auto [begin, end] = read_[readLast_].starts.Of(d, col);
     return row::ValueAt(d, begin, end);
 }
 
@@ -412,7 +420,18 @@ int Level::cmpNatural(uint32_t a, uint32_t b) const {
 }
 
 void Level::RemoveIndex(OrderTree* t) {
-    indexes_.erase(std::remove(indexes_.begin(), indexes_.end(), t), indexes_.end());
+    for (size_t i = indexes_.size(); i-- > 0;)
+        if (indexes_[i] == t) {
+            indexes_.erase(indexes_.begin() + (ptrdiff_t)i);
+            indexKeys_.erase(indexKeys_.begin() + (ptrdiff_t)i);
+        }
+}
+
+bool Level::sameKey(size_t index, const char* a, const char* b) const {
+    if (!indexKeys_[index] || !a || !b) return false;
+    for (int c : *indexKeys_[index])
+        if (row::Column(a, c) != row::Column(b, c)) return false;
+    return true;
 }
 
 std::pair<uint32_t, uint32_t> Level::Range(const OrderTree& t, uint32_t parent) const {
@@ -532,10 +551,14 @@ void DataTree::setSlot(int level, uint32_t slot, const Slot& value, bool oldToLo
     bool naturalSame = wasLive && value.state == SlotState::Live && cur.parent == value.parent &&
                        cur.order == value.order;
     bool dataSame = cur.data == value.data;
+    // Per index: the row keeps its place (same parent, order and key).
+    std::vector<bool> keepPlace(L.indexes_.size());
+    for (size_t i = 0; i < keepPlace.size(); ++i)
+        keepPlace[i] = naturalSame && (dataSame || L.sameKey(i, cur.data, value.data));
     if (wasLive) {
         if (!naturalSame) L.natural_.Erase(slot);
-        if (!(naturalSame && dataSame))
-            for (OrderTree* t : L.indexes_) t->Erase(slot);
+        for (size_t i = 0; i < keepPlace.size(); ++i)
+            if (!keepPlace[i]) L.indexes_[i]->Erase(slot);
     }
     if (!(naturalSame && dataSame)) {
         L.rowOut(cur);
@@ -551,8 +574,8 @@ void DataTree::setSlot(int level, uint32_t slot, const Slot& value, bool oldToLo
     cur.listed = listed;
     if (cur.state == SlotState::Live) {
         if (!naturalSame) L.natural_.Insert(slot);
-        if (!(naturalSame && dataSame))
-            for (OrderTree* t : L.indexes_) t->Insert(slot);
+        for (size_t i = 0; i < keepPlace.size(); ++i)
+            if (!keepPlace[i]) L.indexes_[i]->Insert(slot);
     }
     L.Touch();
 }

@@ -180,7 +180,13 @@ class Level {
 
     OrderTree& Natural() { return natural_; }
     // Extra trees of cursors; their keys must start with the parent slot.
-    void AddIndex(OrderTree* t) { indexes_.push_back(t); }
+    // keyColumns: the columns the tree's order reads besides the parent and
+    // the natural order, so that a row whose key did not change keeps its
+    // place; none given, every change of a row re-keys it.
+    void AddIndex(OrderTree* t, std::optional<std::vector<int>> keyColumns = std::nullopt) {
+        indexes_.push_back(t);
+        indexKeys_.push_back(std::move(keyColumns));
+    }
     void RemoveIndex(OrderTree* t);
     // [first, end) of the rows of one parent in a tree.
     std::pair<uint32_t, uint32_t> Range(const OrderTree& t, uint32_t parent) const;
@@ -209,16 +215,21 @@ class Level {
     std::vector<uint32_t> free_;
     OrderTree natural_;
     std::vector<OrderTree*> indexes_;
+    std::vector<std::optional<std::vector<int>>> indexKeys_;  // per index
+    // The index's key reads the same from both blocks.
+    bool sameKey(size_t index, const char* a, const char* b) const;
     std::vector<std::unique_ptr<RunningSums>> sums_;
     uint64_t version_;
-    // Column offsets of the row read last.
+    // Column offsets of the two rows read last: a comparison of two rows
+    // (an index being searched) reads both in turn.
     struct ReadRow {
         uint32_t slot = kNil;
         uint64_t version = 0;
         const char* data = nullptr;
         row::ColumnStarts starts;
     };
-    mutable ReadRow read_;
+    mutable ReadRow read_[2];
+    mutable int readLast_ = 0;
     void rowOut(const Slot& s) {
         if (s.state == SlotState::Live && s.data)
             for (auto& r : sums_) r->Apply(s.parent, s.data, true);
