@@ -364,6 +364,10 @@ bool PostMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 // ---- Application -------------------------------------------------------------------
 
+void TApplication::Beep() {
+    QApplication::beep();
+}
+
 void TApplication::ProcessMessages() {
     EnsureApplication();
     QCoreApplication::sendPostedEvents();

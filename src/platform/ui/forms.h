@@ -247,6 +247,8 @@ class TApplication {
 
     // Handles the events waiting in the queue (posted messages included).
     void ProcessMessages();
+    // The system's beep.
+    void Beep();
     // Marks the program as ending; never closes the host.
     void Terminate() { terminated_ = true; }
     bool Terminated() const { return terminated_; }
