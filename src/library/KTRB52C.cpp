@@ -5,6 +5,7 @@
 
 #include "dataframe/FieldClasses.h"
 #include "forms/OleExcel.h"
+#include "receipt/forms/Ktrb52CF.h"
 #include "runtime/Big5Fix.h"
 #include "runtime/DLLBaseCtrller.h"
 #include "runtime/DLLMTCtrller.h"
@@ -39,9 +40,8 @@ class Library {
   public:
     Library() {
         for (const UnitStep& unit : kUnits) unit.initialize();
-        // The main block names the main form class here once the receipt's
-        // main form is part of the library; until then frmRadicalClass stays
-        // unassigned and Init reports it.
+        // The main block names the main form class the controller opens.
+        ktrb::frmRadicalClass = &ktrb::TfrmKtrb52::Create;
     }
     ~Library() {
         for (auto it = kUnits.rbegin(); it != kUnits.rend(); ++it) it->finalize();
