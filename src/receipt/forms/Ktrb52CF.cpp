@@ -295,12 +295,12 @@ TField* TfrmKtrb52::line(const char* name) const {
 
 std::string TfrmKtrb52::headText(const char* name) const {
     TField* f = head(name);
-    return f ? f->AsString() : std::string();
+    return f && f->DataSet()->Active() ? f->AsString() : std::string();
 }
 
 std::string TfrmKtrb52::lineText(const char* name) const {
     TField* f = line(name);
-    return f ? f->AsString() : std::string();
+    return f && f->DataSet()->Active() ? f->AsString() : std::string();
 }
 
 void TfrmKtrb52::setLineFieldVisible(const char* name, bool on) {
@@ -541,7 +541,8 @@ bool TfrmKtrb52::BuildDocumentKeyArray(Variant& a, Variant& b) {
 void TfrmKtrb52::UpdateProjectEditEnabled(bool locked) {
     TdmKtrb52* dm = ReceiptModule();
     if (!edTH045 || !dm) return;
-    edTH045->SetEnabled(dm->cdsBody1->Bof() && dm->cdsBody1->Eof() && !locked);
+    const bool empty = !dm->cdsBody1->Active() || (dm->cdsBody1->Bof() && dm->cdsBody1->Eof());
+    edTH045->SetEnabled(empty && !locked);
 }
 
 // ---- the rules' view of the controls --------------------------------------------

@@ -1,0 +1,103 @@
+#include "receipt/forms/Ktrb52CF.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "controls/FDBGrid.h"
+#include "controls/QrvEdit.h"
+#include "platform/core/text.h"
+#include "platform/data/clientdataset.h"
+#include "platform/ui/comctrls.h"
+#include "platform/ui/forms.h"
+#include "platform/ui/screenshot.h"
+#include "runtime/Brokers.h"
+#include "standins/appserver/server.h"
+#include "standins/appserver/sqlite_db.h"
+#include "standins/host/server_link.h"
+#include "standins/host/work_center.h"
+#include "support/dataframe/DataModuleFixture.h"
+
+namespace ktrb::test {
+namespace {
+
+// The receipt form with its message dialogs recorded and answered OK.
+class TRecordedReceiptForm : public TfrmKtrb52 {
+    PLAT_CLASS(TRecordedReceiptForm, TfrmKtrb52)
+  public:
+    using TfrmKtrb52::TfrmKtrb52;
+    std::vector<std::string> messages;
+    int RunMessageDialog(const TMessageDialogSpec& d) override {
+        messages.push_back(plat::Trim(d.Text));
+        return modal::Ok;
+    }
+    int ShowMessageBox(const std::string& text, TMsgDlgType, const TMsgDlgButtons&) override {
+        messages.push_back("box:" + plat::Trim(text));
+        return modal::Ok;
+    }
+};
+
+class ReceiptFormTest : public ::testing::Test {
+  protected:
+    ReceiptFormTest() : dialogs(std::make_shared<plat::ScriptedDialogRunner>()), scope(dialogs) {
+        // This program plays the host that loads the module.
+        TfrmRadical::HostProgramMarkers.push_back("TEST_RECEIPT_FORMS");
+        server = standin::AppServer::Open(installation.client() + "demo.db");
+        services = standin::MakeHostServices();
+        standin::ConnectInProcess(*services, server);
+        registration = std::make_unique<standin::HostRegistration>(services);
+    }
+    ~ReceiptFormTest() override {
+        if (form && plat::IsLiveControl(form)) form->Free();
+        TfrmRadical::HostProgramMarkers.pop_back();
+    }
+    // Starts the form as the controller does: module file, host object, the
+    // host's start parameters with the demo user and company.
+    void Start(const std::vector<std::pair<std::string, std::string>>& sysParams = {}) {
+        form = plat::CreateForm<TRecordedReceiptForm>(nullptr);
+        form->ModuleFileName = "/opt/ktrb/libktrb52c.so";
+        form->Brokers()->SetMainObject(plat::Variant(standin::CreateWorkCenter(services)));
+        for (const auto& [name, value] : sysParams) {
+            server->Db().Exec("DELETE FROM SYSPM WHERE PM001='" + name + "'");
+            server->Db().Exec("INSERT INTO SYSPM (PM001, PM002, PM003) VALUES ('" + name + "', '" +
+                              value + "', '')");
+        }
+        ASSERT_TRUE(form->InitializeFromHost(plat::VarArrayOf({"DS", "DEMO", "DEMO", 0, ""})));
+        dm = form->ReceiptModule();
+        ASSERT_NE(dm, nullptr);
+        form->OpenDataSet(dm->cdsMain, "", "");
+    }
+    plat::TField* Head(const char* name) { return dm->cdsMain->FieldByName(name); }
+    plat::TField* Line(const char* name) { return dm->cdsBody1->FieldByName(name); }
+
+    std::shared_ptr<plat::ScriptedDialogRunner> dialogs;
+    plat::DialogRunnerScope scope;
+    Installation installation;
+    std::shared_ptr<standin::AppServer> server;
+    std::shared_ptr<standin::HostServices> services;
+    std::unique_ptr<standin::HostRegistration> registration;
+    TRecordedReceiptForm* form = nullptr;
+    TdmKtrb52* dm = nullptr;
+};
+
+TEST_F(ReceiptFormTest, StartsOnTheReceiptModuleWithItsFieldRoles) {
+    Start();
+    EXPECT_EQ(form->Brokers()->ProgramCode, "KTRB52");
+    EXPECT_EQ(form->VersionText, "900214");
+    EXPECT_TRUE(form->LineCheckActive);
+    EXPECT_EQ(form->ReportProgram, "KTRD52");
+    EXPECT_EQ(form->ConfirmFieldName(), "TH023");
+    EXPECT_EQ(form->SignOffFieldName(), "TH036");
+    EXPECT_EQ(dm->DocumentNumberField, "TH002");
+    EXPECT_EQ(dm->DocumentDateField, "TH029");
+    EXPECT_NE(form->SerialDataSet(), nullptr);
+    EXPECT_FALSE(dm->cdsMain->IsEmpty()) << "the demo receipts were not queried";
+    // The receipt module reaches the form through its owner interface.
+    EXPECT_EQ(&dm->ReceiptForm(), static_cast<IKtrb52Owner*>(form));
+}
+
+}  // namespace
+}  // namespace ktrb::test
