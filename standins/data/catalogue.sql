@@ -225,3 +225,22 @@ SELECT MD002 AS V0, MD003 AS V1, MD004 AS V2 FROM ADMMD WHERE MD001 = ?1 ORDER B
 SELECT MAX(ME002) AS V1 FROM INVME
 WHERE ME001 = ?1 AND ME002 BETWEEN ?2 AND ?3 AND LENGTH(ME002) = CAST(?4 AS INTEGER) AND ME002 GLOB ?5
 HAVING MAX(ME002) IS NOT NULL
+
+-- @query BMSMB 01  serial encoding format: 1 code, 2 name
+SELECT MB001 AS V1, MB002 AS V2 FROM BMSMB WHERE MB001 = ?1
+
+-- @query PSMMA 02  serial registered for the item and lot
+SELECT MA001 AS V1, MA002 AS V2, MA003 AS V3, MA004 AS V4 FROM PSMMA
+WHERE MA001 = ?1 AND MA002 = ?2 AND MA003 = ?3
+
+-- @query MSGCHT 01  server message text (Chinese) by kind and code
+SELECT MS003 AS V1 FROM MSGCHT WHERE MS001 = ?1 AND MS002 = ?2
+
+-- @query MSGENG 01  server message text (English) by kind and code
+SELECT MS003 AS V1 FROM MSGENG WHERE MS001 = ?1 AND MS002 = ?2
+
+-- @query H 62  usable customer: 1 short name, 40 approval status
+SELECT MA002 AS V1, MA003 AS V2, MA012 AS V40 FROM COPMA WHERE MA001 = ?1 AND MA013 = 'Y'
+
+-- @query COPMA 13  any customer, usable or not
+SELECT MA002 AS V1, MA013 AS V2 FROM COPMA WHERE MA001 = ?1
