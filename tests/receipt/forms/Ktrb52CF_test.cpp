@@ -24,6 +24,27 @@
 namespace ktrb::test {
 namespace {
 
+// The query dialog as the form drives it: no conditions of its own.
+class NoQueryDialog : public IQueryDialog {
+  public:
+    void Prepare(plat::TClientDataSet*, const std::string&, bool, const std::string&,
+                 const std::string&) override {}
+    bool Execute(std::string& where, std::string& orderBy) override {
+        where.clear();
+        orderBy.clear();
+        return true;
+    }
+    void GetCondition(std::string& where, std::string& orderBy) override {
+        where.clear();
+        orderBy.clear();
+    }
+    void LoadScheme(int, const std::string&) override {}
+    void SetTopRowCount(int) override {}
+    int GetTopRowCount() override { return 500; }
+    std::string GetWhereText() override { return {}; }
+    std::string GetOrderText() override { return {}; }
+};
+
 // The receipt form with its message dialogs recorded and answered OK.
 class TRecordedReceiptForm : public TfrmKtrb52 {
     PLAT_CLASS(TRecordedReceiptForm, TfrmKtrb52)
@@ -37,6 +58,9 @@ class TRecordedReceiptForm : public TfrmKtrb52 {
     int ShowMessageBox(const std::string& text, TMsgDlgType, const TMsgDlgButtons&) override {
         messages.push_back("box:" + plat::Trim(text));
         return modal::Ok;
+    }
+    std::unique_ptr<IQueryDialog> CreateQueryDialog() override {
+        return std::make_unique<NoQueryDialog>();
     }
 };
 
