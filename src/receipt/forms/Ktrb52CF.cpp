@@ -29,7 +29,7 @@ constexpr const char* kInvoiceCodes[] = {"S", "B", "T", "N", "A", "G", "W", "Z"}
 // rules name.
 constexpr const char* kLookupTexts[] = {
     "品号信息", "工程品号信息", "工单信息", "品号属性", "到货单信息", "工艺信息", "检验单信息",
-    "单位信息", "库别信息", "批号信息", "储位信息", "项目信息", "常用语"};
+    "单位信息", "库别信息",     "批号信息", "储位信息", "项目信息",   "常用语"};
 
 }  // namespace
 
@@ -39,9 +39,13 @@ TfrmKtrb52::TfrmKtrb52(plat::TComponent* owner) : TfrmDouble(owner) {
 
 TfrmKtrb52::~TfrmKtrb52() = default;
 
-IRadicalForm* TfrmKtrb52::Create() { return plat::CreateForm<TfrmKtrb52>(nullptr); }
+IRadicalForm* TfrmKtrb52::Create() {
+    return plat::CreateForm<TfrmKtrb52>(nullptr);
+}
 
-TdmKtrb52* TfrmKtrb52::ReceiptModule() const { return dynamic_cast<TdmKtrb52*>(DataModule); }
+TdmKtrb52* TfrmKtrb52::ReceiptModule() const {
+    return dynamic_cast<TdmKtrb52*>(DataModule);
+}
 
 TDataModuleClass TfrmKtrb52::GetDataModuleClass() {
     return [](plat::TComponent* owner) -> TdmRadical* { return new TdmKtrb52(owner); };
@@ -109,18 +113,19 @@ void TfrmKtrb52::createReceiptDesign() {
         btnCR->SetDropdownMenu(popCr);
     }
 
-    for (const char* t : {"S.可抵扣专用发票", "B.普通发票", "T.运输发票", "N.不可抵扣专用发票",
-                          "A.农产品收购凭证", "G.海关代征完税凭证", "W.废旧物资收购凭证",
-                          "Z.其他", "或"})
+    for (const char* t :
+         {"S.可抵扣专用发票", "B.普通发票", "T.运输发票", "N.不可抵扣专用发票", "A.农产品收购凭证",
+          "G.海关代征完税凭证", "W.废旧物资收购凭证", "Z.其他", "或"})
         Memo1.Add(t);
-    for (const char* t : {"破坏数量", "破坏包装数量", "取样数量", "取样包装数量", "或", "序号子单身"})
+    for (const char* t :
+         {"破坏数量", "破坏包装数量", "取样数量", "取样包装数量", "或", "序号子单身"})
         Me.Add(t);
     lookupTexts_.assign(std::begin(kLookupTexts), std::end(kLookupTexts));
 
     // Head controls: three columns of labelled edits on the first page, the
     // invoice and currency edits on the second.
-    TWinControl* page1 = tbsHead1 ? static_cast<TWinControl*>(tbsHead1)
-                                  : static_cast<TWinControl*>(this);
+    TWinControl* page1 =
+        tbsHead1 ? static_cast<TWinControl*>(tbsHead1) : static_cast<TWinControl*>(this);
     TabSheet1 = nullptr;
     if (pgHead) {
         TabSheet1 = new TTabSheet(this);
@@ -192,7 +197,8 @@ void TfrmKtrb52::createReceiptDesign() {
     if (pnlFoot) {
         pnlFoot->SetHeight(60);
         int i = 0;
-        for (auto [slot, name, field] : std::initializer_list<std::tuple<TQvBtnDBEdit**, const char*, const char*>>{
+        for (auto [slot, name, field] :
+             std::initializer_list<std::tuple<TQvBtnDBEdit**, const char*, const char*>>{
                  {&edTH018, "edTH018", "TH018"},
                  {&edTH019, "edTH019", "TH019"},
                  {&edTH020, "edTH020", "TH020"},
@@ -265,8 +271,8 @@ bool TfrmKtrb52::InitializeFromHost(const Variant& params) {
     }
     try {
         Variant rows = Brokers()->CallServerMethod(
-            "SimpleSql", plat::VarArrayOf({" SELECT MA051 FROM $$BMSMA ", "MA051",
-                                           Brokers()->SignOnKey, "N"}));
+            "SimpleSql",
+            plat::VarArrayOf({" SELECT MA051 FROM $$BMSMA ", "MA051", Brokers()->SignOnKey, "N"}));
         if (rows.IsArray() && rows.ArrayCount() > 0) {
             Variant row = rows[rows.LowBound()];
             SerialParam = plat::VarToStr(row.IsArray() ? row[row.LowBound()] : row);
@@ -360,8 +366,7 @@ void TfrmKtrb52::ApplyControlSettings() {
         if (e) e->SetVisible(sys("SYS024") == "3");
     if (sys("SYS026") == "2" && cboTH012) {
         cboTH012->Items()->Clear();
-        for (int i = 0; i < 8; ++i)
-            cboTH012->Items()->Add(Memo1[i] + "\t" + kInvoiceCodes[i]);
+        for (int i = 0; i < 8; ++i) cboTH012->Items()->Add(Memo1[i] + "\t" + kInvoiceCodes[i]);
         cboTH012->SetDataField("");
         cboTH012->SetDataField("TH012");
     }
@@ -447,8 +452,8 @@ void TfrmKtrb52::UpdateButtons() {
         btnGDToJH->SetEnabled(barcodes &&
                               (FormMode() == TFormMode::Edit || FormMode() == TFormMode::Add));
     if (btnSRLB03)
-        btnSRLB03->SetEnabled(browsing && !lineText("TI004").empty() &&
-                              headText("TH023") != "V" && barcodes);
+        btnSRLB03->SetEnabled(browsing && !lineText("TI004").empty() && headText("TH023") != "V" &&
+                              barcodes);
 }
 
 // ---- records ---------------------------------------------------------------------
@@ -560,13 +565,17 @@ void TfrmKtrb52::SetEditorText(const std::string& editor, const std::string& tex
     if (auto* c = dynamic_cast<plat::TControl*>(FindComponent(editor))) c->SetText(text);
 }
 
-bool TfrmKtrb52::MoneyButtonEnabled() const { return btnMoney && btnMoney->Enabled(); }
+bool TfrmKtrb52::MoneyButtonEnabled() const {
+    return btnMoney && btnMoney->Enabled();
+}
 
 void TfrmKtrb52::SetMoneyButtonEnabled(bool on) {
     if (btnMoney) btnMoney->SetEnabled(on);
 }
 
-bool TfrmKtrb52::BodyGridLocked() const { return gdBody1 && gdBody1->ReadOnly(); }
+bool TfrmKtrb52::BodyGridLocked() const {
+    return gdBody1 && gdBody1->ReadOnly();
+}
 
 void TfrmKtrb52::SetBodyGridLocked(bool on) {
     if (gdBody1) gdBody1->SetReadOnly(on);

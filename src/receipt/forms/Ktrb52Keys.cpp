@@ -72,11 +72,11 @@ void TfrmKtrb52::HandleF2Key(uint16_t& key, plat::TWinControl* control) {
             else if (field == "TI028")
                 PickPhrase(line("TI028"));
             else
-                OpenLookupEx(line("TI026"), ",,", false, false,
-                             plat::VarArrayOf({lineText("TI004"), headText("TH005"),
-                                               headText("TH007"), lineText("TI015"),
-                                               headText("TH029"), headText("TH029")}),
-                             "02", "MOCMA");
+                OpenLookupEx(
+                    line("TI026"), ",,", false, false,
+                    plat::VarArrayOf({lineText("TI004"), headText("TH005"), headText("TH007"),
+                                      lineText("TI015"), headText("TH029"), headText("TH029")}),
+                    "02", "MOCMA");
             return;
         }
         headF2(dataFieldOf(control));
@@ -140,10 +140,9 @@ void TfrmKtrb52::bodyF2(TField* f) {
         PickDate(f);
     } else if (name == "TI013") {
         OpenLookupEx(f, "TI013,TI014", false, false,
-                     plat::VarArrayOf({"2", headText("TH004"), lineText("TI013"),
-                                       lineText("TI014"), "", headText("TH005"), lineText("TI004"),
-                                       headText("TH007"), headText("TH015"), lineText("TIC01"),
-                                       project}),
+                     plat::VarArrayOf({"2", headText("TH004"), lineText("TI013"), lineText("TI014"),
+                                       "", headText("TH005"), lineText("TI004"), headText("TH007"),
+                                       headText("TH015"), lineText("TIC01"), project}),
                      "72", "MOCTA");
     } else if (name == "TI015") {
         OpenLookupEx(f, "TI015,TI024", false, false,
@@ -181,8 +180,8 @@ void TfrmKtrb52::bodyF2(TField* f) {
     } else if (name == "TIC05") {
         if (headText("MQC04C") == "Y")
             OpenLookupEx(f, "TIC02,TIC03,TIC04,TIC05", false, false,
-                         plat::VarArrayOf({headText("TH005"), headText("TH004"),
-                                           lineText("TI001"), lineText("TI002")}),
+                         plat::VarArrayOf({headText("TH005"), headText("TH004"), lineText("TI001"),
+                                           lineText("TI002")}),
                          "04", "QMSTD");
     }
 }
@@ -190,8 +189,7 @@ void TfrmKtrb52::bodyF2(TField* f) {
 void TfrmKtrb52::HandleF3Key(uint16_t& key, plat::TWinControl* control) {
     TfrmDouble::HandleF3Key(key, control);
     TdmKtrb52* dm = ReceiptModule();
-    if (!dm || !control || !gdBody1 || (control != gdBody1 && control->Parent() != gdBody1))
-        return;
+    if (!dm || !control || !gdBody1 || (control != gdBody1 && control->Parent() != gdBody1)) return;
     putInEdit(dm->cdsBody1);
     bodyF3(selectedBodyField());
 }
@@ -203,12 +201,12 @@ void TfrmKtrb52::bodyF3(TField* f) {
         if (headText("MQC03C") != "Y") return;
         const std::string lineType = lineText("TIC01") == "1" ? "1" : "2";
         if (lineText("TIC01") != "1" && lineText("TIC01") != "2") return;
-        OpenLookupEx(f, "TI013,TI014", false, false,
-                     plat::VarArrayOf({"2", headText("TH004"), lineText("TI013"),
-                                       lineText("TI014"), "", headText("TH005"), headText("TH007"),
-                                       headText("TH015"), lineType,
-                                       sys("SYS180") == "Y" ? headText("TH045") : std::string()}),
-                     "71", "MOCTA");
+        OpenLookupEx(
+            f, "TI013,TI014", false, false,
+            plat::VarArrayOf({"2", headText("TH004"), lineText("TI013"), lineText("TI014"), "",
+                              headText("TH005"), headText("TH007"), headText("TH015"), lineType,
+                              sys("SYS180") == "Y" ? headText("TH045") : std::string()}),
+            "71", "MOCTA");
     } else if (name == "TI015") {
         OpenLookupEx(f, "TI015,TI024", false, false,
                      plat::VarArrayOf({lineText("TI013"), lineText("TI014")}), "06", "SFCTA");
@@ -236,10 +234,10 @@ void TfrmKtrb52::batchNumberFromRule(TField* f) {
     Variant values;
     std::string highest;
     if (TdmKtrb52* dm = ReceiptModule();
-        dm && dm->GetLookupValues(f, "INVME", "08", values,
-                                  plat::VarArrayOf({lineText("TI004"), filled("0"), filled("9"),
-                                                    std::to_string(pattern.size()),
-                                                    filled("[0-9]")})) &&
+        dm &&
+        dm->GetLookupValues(f, "INVME", "08", values,
+                            plat::VarArrayOf({lineText("TI004"), filled("0"), filled("9"),
+                                              std::to_string(pattern.size()), filled("[0-9]")})) &&
         values.IsArray() && plat::VarToIntDef(values[0], 0) > 0 && values.ArrayCount() > 1)
         highest = plat::VarToStr(values[1]);
     if (!highest.empty() && highest == filled("9")) {
@@ -257,8 +255,7 @@ void TfrmKtrb52::batchNumberFromRule(TField* f) {
 void TfrmKtrb52::HandleF4Key(uint16_t& key, plat::TWinControl* control) {
     TfrmDouble::HandleF4Key(key, control);
     TdmKtrb52* dm = ReceiptModule();
-    if (!dm || !control || !gdBody1 || (control != gdBody1 && control->Parent() != gdBody1))
-        return;
+    if (!dm || !control || !gdBody1 || (control != gdBody1 && control->Parent() != gdBody1)) return;
     TField* f = selectedBodyField();
     if (!f || f->FieldName() != "TI004" || headText("MQC03C") != "Y" || lineText("TIC01") != "2")
         return;

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <deque>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,9 +17,11 @@
 #include "platform/ui/forms.h"
 #include "platform/ui/screenshot.h"
 #include "runtime/Brokers.h"
+#include "runtime/PropAccess.h"
 #include "standins/appserver/server.h"
 #include "standins/appserver/sqlite_db.h"
 #include "standins/host/server_link.h"
+#include "standins/host/system_parameters.h"
 #include "standins/host/work_center.h"
 #include "support/dataframe/DataModuleFixture.h"
 
@@ -84,16 +88,18 @@ class ReceiptFormTest : public ::testing::Test {
         form = plat::CreateForm<TRecordedReceiptForm>(nullptr);
         form->ModuleFileName = "/opt/ktrb/libktrb52c.so";
         form->Brokers()->SetMainObject(plat::Variant(standin::CreateWorkCenter(services)));
-        for (const auto& [name, value] : sysParams) {
-            server->Db().Exec("DELETE FROM SYSPM WHERE PM001='" + name + "'");
-            server->Db().Exec("INSERT INTO SYSPM (PM001, PM002, PM003) VALUES ('" + name + "', '" +
-                              value + "', '')");
-        }
+        if (!sysParams.empty())
+            services->sysParams = std::make_shared<standin::SystemParameters>(*services->sysParams);
+        for (const auto& [name, value] : sysParams) services->sysParams->Set("*", name, value);
         ASSERT_TRUE(form->InitializeFromHost(plat::VarArrayOf({"DS", "DEMO", "DEMO", 0, ""})));
         dm = form->ReceiptModule();
         ASSERT_NE(dm, nullptr);
         form->OpenDataSet(dm->cdsMain, "", "");
     }
+    bool GoTo(const std::string& number) {
+        return dm->cdsMain->Locate("TH001;TH002", plat::VarArrayOf({"5901", number}));
+    }
+    std::string Sql(const std::string& sql) { return plat::VarToStr(server->Db().Scalar(sql)); }
     plat::TField* Head(const char* name) { return dm->cdsMain->FieldByName(name); }
     plat::TField* Line(const char* name) { return dm->cdsBody1->FieldByName(name); }
 
@@ -121,6 +127,75 @@ TEST_F(ReceiptFormTest, StartsOnTheReceiptModuleWithItsFieldRoles) {
     EXPECT_FALSE(dm->cdsMain->IsEmpty()) << "the demo receipts were not queried";
     // The receipt module reaches the form through its owner interface.
     EXPECT_EQ(&dm->ReceiptForm(), static_cast<IKtrb52Owner*>(form));
+}
+
+TEST_F(ReceiptFormTest, EditAndDeleteOnlyOnAnOpenDocumentOfAnEditableKind) {
+    Start();
+    ASSERT_TRUE(GoTo("20240112001"));
+    struct Case {
+        const char *confirmed, *kind, *signOff;
+        bool open;
+    } cases[] = {
+        {"N", "D1", "N", true},  {"Y", "D1", "N", false}, {"V", "D1", "N", false},
+        {"N", "D2", "N", false}, {"N", "D3", "N", false}, {"N", "", "N", false},
+        {"N", "D1", "1", false}, {"N", "D1", "S", false}, {"N", "D1", "3", true},
+    };
+    for (const Case& c : cases) {
+        dm->cdsMain->Edit();
+        SetFieldTextQuiet(Head("TH023"), c.confirmed);
+        SetFieldTextQuiet(Head("TH001C2"), c.kind);
+        SetFieldTextQuiet(Head("TH036"), c.signOff);
+        form->UpdateButtons();
+        const std::string where = std::string(c.confirmed) + "/" + c.kind + "/" + c.signOff;
+        EXPECT_EQ(form->btnEdit->Enabled(), c.open) << where;
+        EXPECT_EQ(form->btnDelete->Enabled(), c.open) << where;
+        dm->cdsMain->Cancel();
+    }
+}
+
+TEST_F(ReceiptFormTest, ProjectEditFollowsTheProjectParameter) {
+    Start({{"SYS180", "N"}});
+    EXPECT_FALSE(form->edTH045->Enabled());
+    EXPECT_TRUE(form->edTH045->ReadOnly());
+    EXPECT_TRUE(form->RequiredFields.find("TH045") == std::string::npos) << form->RequiredFields;
+    EXPECT_TRUE(Line("TI032")->Visible());
+}
+
+TEST_F(ReceiptFormTest, ProjectEditRequiredAndWritableWithProjects) {
+    Start({{"SYS180", "Y"}});
+    EXPECT_FALSE(form->edTH045->ReadOnly());
+    EXPECT_NE(form->RequiredFields.find("TH045"), std::string::npos) << form->RequiredFields;
+    EXPECT_FALSE(Line("TI032")->Visible());
+    EXPECT_TRUE(Line("TI032")->ReadOnly());
+}
+
+TEST_F(ReceiptFormTest, PaymentHoldTogglesTheStoredLineAndOnlyWhileBrowsing) {
+    Start();
+    ASSERT_TRUE(GoTo("20240108001"));
+    dm->cdsBody1->First();
+    const std::string lineNo = Line("TI003")->AsString();
+    const std::string sql =
+        "SELECT TI033 FROM MOCTI WHERE TI001='5901' AND TI002='20240108001' "
+        "AND TI003='" +
+        lineNo + "'";
+    const std::string before = Sql(sql);
+    const std::string after = before == "Y" ? "N" : "Y";
+    form->btnFMoneyClick(form);
+    EXPECT_EQ(Sql(sql), after);
+    EXPECT_EQ(form->btnFMoney->Down(), after == "Y");
+    EXPECT_TRUE(form->LineCheckActive);
+    form->btnFMoneyClick(form);
+    EXPECT_EQ(Sql(sql), before);
+}
+
+TEST_F(ReceiptFormTest, PicturesInChineseAndEnglish) {
+    Start();
+    ASSERT_TRUE(GoTo("20240108001"));
+    form->Show();
+    const char* dir = std::getenv("KTRB_PICTURES");
+    const std::string out = std::string(dir ? dir : ".") + "/receipt_form_chs.png";
+    plat::SaveScreenshot(form, out);
+    EXPECT_TRUE(std::filesystem::exists(out));
 }
 
 }  // namespace
