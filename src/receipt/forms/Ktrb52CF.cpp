@@ -8,6 +8,8 @@
 #include "platform/ui/comctrls.h"
 #include "platform/ui/extctrls.h"
 #include "platform/ui/forms.h"
+#include "platform/ui/graphics.h"
+#include "platform/ui/imglist.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/stdctrls.h"
 #include "runtime/Brokers.h"
@@ -82,6 +84,35 @@ void TfrmKtrb52::createReceiptDesign() {
     btnDestroySeq = button("btnDestroySeq", "破坏数量序号子单身", 27);
     btnGDToJH = button("btnGDToJH", "刷读条码生成委外进货单", 28);
     btnSRLB03 = button("btnSRLB03", "打印品号条码", 29);
+
+    // The receipt's own glyphs: one character on a coloured square each.
+    if (ImageList1) {
+        const struct {
+            TToolButton* button;
+            const char* mark;
+            TColor color;
+        } glyphs[] = {{btnMoney, "货", 0x00307F30},      {btnInvEdit, "票", 0x00806020},
+                      {BtnSearchs, "查", 0x00A05000},    {btnFMoney, "停", 0x000040C0},
+                      {btnCR, "证", 0x00606060},         {btnScrapSeq, "废", 0x00404090},
+                      {btnDestroySeq, "破", 0x00204080}, {btnGDToJH, "码", 0x00707000},
+                      {btnSRLB03, "印", 0x00505050}};
+        for (const auto& g : glyphs) {
+            if (!g.button) continue;
+            TBitmap bmp(18, 18);
+            TCanvas& c = *bmp.Canvas();
+            c.Brush.Color = clFuchsia;
+            c.FillRect({0, 0, 18, 18});
+            c.Brush.Color = g.color;
+            c.Pen.Color = g.color;
+            c.Rectangle(1, 1, 17, 17);
+            c.Font.SetColor(clWhite);
+            c.Font.SetHeight(-12);
+            c.Brush.Style = TBrushStyle::bsClear;
+            c.TextOut(9 - c.TextWidth(g.mark) / 2, 9 - c.TextHeight(g.mark) / 2, g.mark);
+            g.button->SetImageIndex(ImageList1->Count());
+            ImageList1->AddMasked(bmp, clFuchsia);
+        }
+    }
 
     PopSearchs = new TPopupMenu(this);
     PopSearchs->SetName("PopSearchs");
@@ -180,7 +211,7 @@ void TfrmKtrb52::createReceiptDesign() {
     edTH003 = edit(page1, "edTH003", "TH003", 2, 1);
     edTH045 = edit(page1, "edTH045", "TH045", 2, 2, 80);
     txtTH045C = text(page1, "txtTH045C", edTH045);
-    edTH011 = edit(page1, "edTH011", "TH011", 2, 3);
+    edTH011 = edit(page1, "edTH011", "TH011", 2, 3, 160);
     edTH013 = edit(page2, "edTH013", "TH013", 0, 0);
     cboTH012 = combo(page2, "cboTH012", "TH012", 0, 1);
     edTH014 = edit(page2, "edTH014", "TH014", 0, 2);
@@ -198,7 +229,7 @@ void TfrmKtrb52::createReceiptDesign() {
         pnlFoot->SetHeight(60);
         int i = 0;
         for (auto [slot, name, field] :
-             std::initializer_list<std::tuple<TQvBtnDBEdit**, const char*, const char*>>{
+             std::initializer_list<std::tuple<TQvDBEdit**, const char*, const char*>>{
                  {&edTH018, "edTH018", "TH018"},
                  {&edTH019, "edTH019", "TH019"},
                  {&edTH020, "edTH020", "TH020"},
@@ -210,7 +241,7 @@ void TfrmKtrb52::createReceiptDesign() {
                  {&edTH042, "edTH042", "TH042"},
                  {&edTH034, "edTH034", "TH034"},
                  {&edTH043, "edTH043", "TH043"}}) {
-            auto* e = new TQvBtnDBEdit(this);
+            auto* e = new TQvDBEdit(this);
             e->SetName(name);
             e->SetDataField(field);
             e->SetParent(pnlFoot);
@@ -222,8 +253,8 @@ void TfrmKtrb52::createReceiptDesign() {
         }
         // Eleven totals in rows of five.
         i = 0;
-        for (TQvBtnDBEdit* e : {edTH018, edTH019, edTH020, edTH027, edTH021, edTH031, edTH032,
-                                edTH022, edTH042, edTH034, edTH043}) {
+        for (TQvDBEdit* e : {edTH018, edTH019, edTH020, edTH027, edTH021, edTH031, edTH032, edTH022,
+                             edTH042, edTH034, edTH043}) {
             e->SetBounds(90 + (i % 5) * 185, 6 + (i / 5) * 26, 90, 21);
             ++i;
         }
@@ -362,7 +393,7 @@ void TfrmKtrb52::ApplyControlSettings() {
     setLineFieldVisible("TI004MB454", sys("SYS179") == "Y");
     TfrmDouble::ApplyControlSettings();
     if (TdmKtrb52* dm = ReceiptModule()) dm->PriceFromAmountEnabled = false;
-    for (TQvBtnDBEdit* e : {edTH034, edTH043})
+    for (TQvDBEdit* e : {edTH034, edTH043})
         if (e) e->SetVisible(sys("SYS024") == "3");
     if (sys("SYS026") == "2" && cboTH012) {
         cboTH012->Items()->Clear();
@@ -406,6 +437,18 @@ void TfrmKtrb52::ApplyControlSettings() {
         if (edTH045->F2Button()) edTH045->F2Button()->SetEnabled(projects);
     }
     setLineFieldVisible("TI032", !projects);
+    captionsFromFields();
+}
+
+void TfrmKtrb52::captionsFromFields() {
+    for (int i = 0; i < ComponentCount(); ++i) {
+        plat::TComponent* c = Components(i);
+        if (auto* e = dynamic_cast<TQvDBEdit*>(c)) {
+            if (TField* f = head(e->DataField().c_str())) e->SetCaption(f->DisplayLabel());
+        } else if (auto* cb = dynamic_cast<TQvDBComboBox*>(c)) {
+            if (TField* f = head(cb->DataField().c_str())) cb->SetCaption(f->DisplayLabel());
+        }
+    }
 }
 
 // ---- buttons ---------------------------------------------------------------------

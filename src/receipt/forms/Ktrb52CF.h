@@ -21,6 +21,7 @@ class TLabel;
 
 namespace ktrb {
 
+class TQvDBEdit;
 class TQvBtnDBEdit;
 class TQvDBComboBox;
 
@@ -55,9 +56,9 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
                  *edTH008 = nullptr, *edTH033 = nullptr, *edTH030 = nullptr;
     TQvDBComboBox* cboTH015 = nullptr;
     // Foot totals.
-    TQvBtnDBEdit *edTH018 = nullptr, *edTH021 = nullptr, *edTH019 = nullptr, *edTH027 = nullptr,
-                 *edTH020 = nullptr, *edTH031 = nullptr, *edTH032 = nullptr, *edTH034 = nullptr,
-                 *edTH043 = nullptr, *edTH042 = nullptr, *edTH022 = nullptr;
+    TQvDBEdit *edTH018 = nullptr, *edTH021 = nullptr, *edTH019 = nullptr, *edTH027 = nullptr,
+              *edTH020 = nullptr, *edTH031 = nullptr, *edTH032 = nullptr, *edTH034 = nullptr,
+              *edTH043 = nullptr, *edTH042 = nullptr, *edTH022 = nullptr;
     // Texts held by the form: invoice kinds and the serial-quantity labels.
     plat::TStringList Memo1, Me;
 
@@ -142,6 +143,8 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
 
   private:
     void createReceiptDesign();
+    // The head and foot edits' captions are their fields' display labels.
+    void captionsFromFields();
     std::string sys(const std::string& name) const;
     plat::TField* head(const char* name) const;
     plat::TField* line(const char* name) const;

@@ -84,7 +84,19 @@ class ReceiptFormTest : public ::testing::Test {
     }
     // Starts the form as the controller does: module file, host object, the
     // host's start parameters with the demo user and company.
-    void Start(const std::vector<std::pair<std::string, std::string>>& sysParams = {}) {
+    // ui: the interface code page ("437" English, with the demo's packages).
+    void Start(const std::vector<std::pair<std::string, std::string>>& sysParams = {},
+               const std::string& ui = "936") {
+        if (ui != "936") {
+            Installation::write(installation.client() + "MireltaC.ini",
+                                "[CodePage]\nUICodePage=" + ui +
+                                    "\nDBCodePage=936\n[Server Information]\n"
+                                    "ComputerName=127.0.0.1\nServerPort=211\n");
+            if (const char* src = std::getenv("KTRB_SOURCE_DIR"))
+                std::filesystem::copy(std::string(src) + "/standins/data/client/MultiLanguage",
+                                      installation.client() + "MultiLanguage",
+                                      std::filesystem::copy_options::recursive);
+        }
         form = plat::CreateForm<TRecordedReceiptForm>(nullptr);
         form->ModuleFileName = "/opt/ktrb/libktrb52c.so";
         form->Brokers()->SetMainObject(plat::Variant(standin::CreateWorkCenter(services)));
@@ -188,12 +200,23 @@ TEST_F(ReceiptFormTest, PaymentHoldTogglesTheStoredLineAndOnlyWhileBrowsing) {
     EXPECT_EQ(Sql(sql), before);
 }
 
-TEST_F(ReceiptFormTest, PicturesInChineseAndEnglish) {
+TEST_F(ReceiptFormTest, PictureInChinese) {
     Start();
     ASSERT_TRUE(GoTo("20240108001"));
     form->Show();
     const char* dir = std::getenv("KTRB_PICTURES");
     const std::string out = std::string(dir ? dir : ".") + "/receipt_form_chs.png";
+    plat::SaveScreenshot(form, out);
+    EXPECT_TRUE(std::filesystem::exists(out));
+}
+
+TEST_F(ReceiptFormTest, PictureInEnglish) {
+    Start({}, "437");
+    ASSERT_TRUE(GoTo("20240108001"));
+    form->Show();
+    EXPECT_EQ(form->Status->Panels()->Items(0)->Text(), "Browse");
+    const char* dir = std::getenv("KTRB_PICTURES");
+    const std::string out = std::string(dir ? dir : ".") + "/receipt_form_eng.png";
     plat::SaveScreenshot(form, out);
     EXPECT_TRUE(std::filesystem::exists(out));
 }
