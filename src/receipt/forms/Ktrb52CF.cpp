@@ -269,6 +269,11 @@ void TfrmKtrb52::FormCreate(plat::TObject* sender) {
     DataModule = GetDataModuleClass()(this);
     TfrmDouble::FormCreate(sender);
     VersionText = "900214";
+    bindQueryMenu();
+    if (gdBody1) {
+        gdBody1->OnKeyPress = plat::TKeyPressEvent(this, &TfrmKtrb52::gdBody1KeyPressGuard);
+        gdBody1->OnKeyDown = plat::TKeyEvent(this, &TfrmKtrb52::gdBody1KeyDownGuard);
+    }
     ValidationActiveFlag = QuantityEditActiveFlag = AmountEntryStarted = false;
     InvoiceKindFromDialogFlag = false;
     InspectionKeyList = std::make_unique<plat::TStringList>();

@@ -25,6 +25,11 @@ class TQvDBEdit;
 class TQvBtnDBEdit;
 class TQvDBComboBox;
 
+// The batch number after `highest` in a numbering pattern with one run of
+// '*' (prefix, run, suffix); the first of the run when `highest` is empty;
+// empty when the run's numbers are used up.
+std::string NextBatchNumber(const std::string& pattern, const std::string& highest);
+
 class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     PLAT_CLASS(TfrmKtrb52, TfrmDouble)
   public:
@@ -99,8 +104,17 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
 
     // ---- actions ----
     void btnFMoneyClick(plat::TObject* sender);
-    void miInvalidClickGuarded(plat::TObject* sender);
+    // Void only when every line may be deleted.
+    void miInvalidGuarded(plat::TObject* sender);
     void gdBody1KeyPressGuard(plat::TObject* sender, char32_t& key);
+    void gdBody1KeyDownGuard(plat::TObject* sender, uint16_t& key, plat::TShiftState shift);
+    void miVNDB04Click(plat::TObject* sender);
+    void miKTRB17Click(plat::TObject* sender);
+    void miBatchStockQueryClick(plat::TObject* sender);
+    void miSubcontractPriceQueryClick(plat::TObject* sender);
+    void miPriceHistoryQueryClick(plat::TObject* sender);
+    void miPurchaseInvoiceQueryClick(plat::TObject* sender);
+    void miLDGB40Click(plat::TObject* sender);
 
     // ---- IKtrb52Owner ----
     bool ValidationActive() const override { return ValidationActiveFlag; }
@@ -143,6 +157,8 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
 
   private:
     void createReceiptDesign();
+    void bindQueryMenu();
+    std::string labelOf(const char* name, bool body) const;
     // The head and foot edits' captions are their fields' display labels.
     void captionsFromFields();
     std::string sys(const std::string& name) const;

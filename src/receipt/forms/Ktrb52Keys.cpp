@@ -29,9 +29,9 @@ void putInEdit(plat::TDataSet* ds) {
     if (ds->State() != plat::dsEdit && ds->State() != plat::dsInsert) ds->Edit();
 }
 
-// The batch number after `highest` in the pattern's run of '*' (prefix, run,
-// suffix); empty when the run's numbers are used up.
-std::string nextBatchNumber(const std::string& pattern, const std::string& highest) {
+}  // namespace
+
+std::string NextBatchNumber(const std::string& pattern, const std::string& highest) {
     const size_t start = pattern.find('*');
     const size_t end = pattern.find_first_not_of('*', start);
     const size_t run = (end == std::string::npos ? pattern.size() : end) - start;
@@ -49,8 +49,6 @@ std::string nextBatchNumber(const std::string& pattern, const std::string& highe
     if (number.size() > run) return {};
     return prefix + std::string(run - number.size(), '0') + number + suffix;
 }
-
-}  // namespace
 
 TField* TfrmKtrb52::selectedBodyField() const {
     return gdBody1 ? gdBody1->SelectedField() : nullptr;
@@ -244,7 +242,7 @@ void TfrmKtrb52::batchNumberFromRule(TField* f) {
         Brokers()->ShowMessageCode("E", "100106");
         return;
     }
-    const std::string next = nextBatchNumber(pattern, highest);
+    const std::string next = NextBatchNumber(pattern, highest);
     if (next.empty()) {
         Brokers()->ShowMessageCode("E", "100106");
         return;

@@ -223,3 +223,22 @@ TEST_F(ReceiptFormTest, PictureInEnglish) {
 
 }  // namespace
 }  // namespace ktrb::test
+
+namespace ktrb::test {
+namespace {
+
+TEST(BatchNumberRule, NextNumberOfAPattern) {
+    struct Case {
+        const char *pattern, *highest, *next;
+    } cases[] = {
+        {"B***X", "", "B001X"},           {"B***X", "B041X", "B042X"},
+        {"B***X", "B099X", "B100X"},      {"B***X", "B999X", ""},
+        {"****", "0009", "0010"},         {"L2024**", "L202407", "L202408"},
+        {"L2024**", "L20249", "L202401"},  // a short stored number counts as none used
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(NextBatchNumber(c.pattern, c.highest), c.next) << c.pattern << " " << c.highest;
+}
+
+}  // namespace
+}  // namespace ktrb::test
