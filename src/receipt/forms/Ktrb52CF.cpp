@@ -511,7 +511,8 @@ void TfrmKtrb52::readQualityParam() {
     TdmKtrb52* dm = ReceiptModule();
     if (!dm) return;
     Variant values;
-    dm->GetLookupValues(nullptr, "QMSMA", "01", values, Variant(""));
+    // The look-up needs a field for its messages; the key is empty.
+    dm->GetLookupValues(head("TH001"), "QMSMA", "01", values, Variant(""));
     if (values.IsArray() && plat::VarToIntDef(values[0], 0) != 0 && values.ArrayCount() > 5)
         QualityParamText = plat::VarToStr(values[5]);
 }

@@ -15,11 +15,13 @@
 #include "platform/data/clientdataset.h"
 #include "platform/ui/comctrls.h"
 #include "platform/ui/forms.h"
+#include "platform/ui/keys.h"
 #include "platform/ui/screenshot.h"
 #include "runtime/Brokers.h"
 #include "runtime/PropAccess.h"
 #include "standins/appserver/server.h"
 #include "standins/appserver/sqlite_db.h"
+#include "standins/host/dravoc_service.h"
 #include "standins/host/server_link.h"
 #include "standins/host/system_parameters.h"
 #include "standins/host/work_center.h"
@@ -238,6 +240,48 @@ TEST(BatchNumberRule, NextNumberOfAPattern) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(NextBatchNumber(c.pattern, c.highest), c.next) << c.pattern << " " << c.highest;
+}
+
+}  // namespace
+}  // namespace ktrb::test
+
+namespace ktrb::test {
+namespace {
+
+TEST_F(ReceiptFormTest, F2OnTheSupplierAndTheWarehouseWritesThePickedRow) {
+    Start();
+    auto dravoc = std::dynamic_pointer_cast<standin::ScriptedDravoc>(services->dravoc);
+    ASSERT_TRUE(dravoc);
+    form->Show();
+    // The warehouse of a line of a receipt being edited.
+    ASSERT_TRUE(GoTo("20240112001"));
+    ASSERT_TRUE(form->EditRecord());
+    EXPECT_EQ(form->SupplierAtEdit(), "S002");
+    dm->cdsBody1->First();
+    form->gdBody1->SetSelectedField(Line("TI009"));
+    dravoc->ClearCalls();
+    dravoc->Enqueue("F2GetData", plat::Variant::ArrayOf({plat::Variant::ArrayOf({"W02"})}));
+    uint16_t key = plat::VK_F2;
+    form->HandleF2Key(key, form->gdBody1);
+    EXPECT_EQ(Line("TI009")->AsString(), "W02");
+    ASSERT_FALSE(dravoc->Calls().empty());
+    const plat::Variant& lineRequest = dravoc->Calls().back().args[0];
+    EXPECT_EQ(plat::VarToStr(lineRequest[lineRequest.LowBound()]), "CMSMC");
+    form->CancelEdit(false);
+
+    // The supplier on a new receipt.
+    ASSERT_TRUE(form->AddRecord(false));
+    EXPECT_TRUE(form->ValidationActive());
+    EXPECT_TRUE(form->QuantityEditActive());
+    dravoc->ClearCalls();
+    dravoc->Enqueue("F2GetData", plat::Variant::ArrayOf({plat::Variant::ArrayOf({"S003"})}));
+    key = plat::VK_F2;
+    form->HandleF2Key(key, form->edTH005);
+    EXPECT_EQ(Head("TH005")->AsString(), "S003");
+    ASSERT_FALSE(dravoc->Calls().empty());
+    const plat::Variant& request = dravoc->Calls().back().args[0];
+    EXPECT_EQ(plat::VarToStr(request[request.LowBound()]), "PURMA");
+    EXPECT_EQ(plat::VarToStr(request[request.LowBound() + 1]), "02");
 }
 
 }  // namespace
