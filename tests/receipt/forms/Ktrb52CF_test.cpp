@@ -206,8 +206,10 @@ TEST_F(ReceiptFormTest, PictureInChinese) {
     Start();
     ASSERT_TRUE(GoTo("20240108001"));
     form->Show();
-    const char* dir = std::getenv("KTRB_PICTURES");
-    const std::string out = std::string(dir ? dir : ".") + "/receipt_form_chs.png";
+    // In the test's temporary folder, or where KTRB_SHOTS names.
+    const char* dir = std::getenv("KTRB_SHOTS");
+    const std::string out =
+        (dir ? std::string(dir) + "/" : ::testing::TempDir()) + "receipt_form_chs.png";
     plat::SaveScreenshot(form, out);
     EXPECT_TRUE(std::filesystem::exists(out));
 }
@@ -217,8 +219,10 @@ TEST_F(ReceiptFormTest, PictureInEnglish) {
     ASSERT_TRUE(GoTo("20240108001"));
     form->Show();
     EXPECT_EQ(form->Status->Panels()->Items(0)->Text(), "Browse");
-    const char* dir = std::getenv("KTRB_PICTURES");
-    const std::string out = std::string(dir ? dir : ".") + "/receipt_form_eng.png";
+    // In the test's temporary folder, or where KTRB_SHOTS names.
+    const char* dir = std::getenv("KTRB_SHOTS");
+    const std::string out =
+        (dir ? std::string(dir) + "/" : ::testing::TempDir()) + "receipt_form_eng.png";
     plat::SaveScreenshot(form, out);
     EXPECT_TRUE(std::filesystem::exists(out));
 }
