@@ -301,7 +301,9 @@ void TfrmDouble::SendForSignOff(uint8_t kind) {
     if (!dm->GetKeyWhereText(where)) return;
 
     Variant target, request;
-    if (!BuildConfirmRequest(kind, true, target, request)) return;
+    // The check asks for no confirm date: the outside system decides later.
+    statusKind_ = static_cast<TStatusChange>(kind);
+    if (!BuildConfirmRequest(kind, false, target, request)) return;
     Variant result = plat::VarArrayOf({Variant(), Variant(), Variant()});
     bool checked = false;
     {
