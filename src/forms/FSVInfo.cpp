@@ -1,5 +1,6 @@
 #include "forms/FSVInfo.h"
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 
@@ -84,8 +85,12 @@ TfrmSVInfo::TfrmSVInfo(TComponent* owner) : TQVForm(owner) {
 
 void TfrmSVInfo::SetupColumns() {
     for (int c = 0; c < 11; ++c) {
-        StringGrid1->SetCells(c, 0, kColumns[c].title);
-        StringGrid1->SetColWidths(c, kColumns[c].width);
+        StringGrid1->SetCells(
+            c, 0,
+            GetLangMessage("TfrmSVInfo", "sTitle" + std::to_string(c), kColumns[c].title, true));
+        // A translated title keeps its column at least as wide as itself.
+        StringGrid1->SetColWidths(
+            c, std::max(kColumns[c].width, TextPixels(StringGrid1->Cells(c, 0))));
     }
 }
 
@@ -122,6 +127,7 @@ void TfrmSVInfo::FillGrid(const Variant& rows) {
     gridWidth += 4;
     SetClientHeight(gridHeight + 70 - (Height() - ClientHeight()));
     SetClientWidth(gridWidth + 10);
+    btnOK->SetLeft((ClientWidth() - btnOK->Width()) / 2);
 }
 
 std::string TfrmSVInfo::GetRowText(int row) const {

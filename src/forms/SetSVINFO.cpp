@@ -1,7 +1,10 @@
 #include "forms/SetSVINFO.h"
 
+#include <algorithm>
+
 #include "controls/F2Button.h"
 #include "platform/ui/extctrls.h"
+#include "platform/ui/graphics.h"
 #include "platform/ui/stdctrls.h"
 #include "runtime/Brokers.h"
 
@@ -107,6 +110,21 @@ bool TfrmSetSVINFO::Execute(TComponent* owner, Variant& value) {
 void TfrmSetSVINFO::SetSVFormShow(TObject* sender) {
     FormShow(sender);
     cbo01->SetItemIndex(0);
+    // Labels in another language may be wider than the designed column.
+    Canvas()->Font.Assign(*Panel1->Font());
+    const int labels =
+        std::max(Canvas()->TextWidth(lbl01->Caption()), Canvas()->TextWidth(lbl02->Caption()));
+    if (labels > lbl01->Width()) {
+        const int shift = labels - lbl01->Width() - std::max(0, lbl01->Left() - 12);
+        for (TLabel* l : {lbl01, lbl02}) l->SetBounds(12, l->Top(), labels, l->Height());
+        if (shift > 0) {
+            for (TControl* c : std::initializer_list<TControl*>{cbo01, ed02, F2Button1})
+                c->SetLeft(c->Left() + shift);
+            SetClientWidth(ClientWidth() + shift);
+            btnOK->SetLeft(ClientWidth() / 2 - btnOK->Width() - 10);
+            btnCancel->SetLeft(ClientWidth() / 2 + 10);
+        }
+    }
     ed02->SetText(Brokers ? Brokers->UserID : std::string());
     value_ = Variant();
 }

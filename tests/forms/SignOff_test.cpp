@@ -258,3 +258,55 @@ TEST(SignOffXml, ApprovalRowsPerPerson) {
 
 }  // namespace
 }  // namespace ktrb::test
+
+namespace ktrb::test {
+namespace {
+
+class SignOffPictures : public DoubleFormTest {
+  protected:
+    explicit SignOffPictures(const std::string& ui = "936") : DoubleFormTest(false, ui) {}
+    void Save(plat::TControl* c, const std::string& name) {
+        plat::SaveScreenshot(c, installation.client() + name);
+        if (const char* dir = std::getenv("KTRB_SHOTS"))
+            plat::SaveScreenshot(c, std::string(dir) + "/" + name);
+    }
+    void Shoot(const std::string& lang) {
+        auto* d = plat::CreateForm<TfrmSetSVINFO>(form);
+        d->Show();
+        plat::Application->ProcessMessages();
+        EXPECT_EQ(d->ed02->Text(), "DS");
+        Save(d, "SetSVINFO_" + lang + ".png");
+        d->Free();
+
+        auto* w = plat::CreateForm<TfrmSVInfo>(form);
+        w->SetupColumns();
+        w->FillGrid(plat::VarArrayOf(
+            {plat::VarArrayOf({"1", "1", "采购主管", "20240412093000", "20240412101500", "核准",
+                               "ZHANGW", "张伟", "DS", "系统管理员很长的名字"}),
+             plat::VarArrayOf(
+                 {"2", "1", "财务", "20240412101500", "", "签核中", "LIMEI", "李梅", "", ""}),
+             plat::Variant()}));
+        w->ConvertFormOnce();
+        w->Show();
+        plat::Application->ProcessMessages();
+        // A long name widens its column: every title stays whole.
+        EXPECT_GE(w->StringGrid1->ColWidths(10), plat::TextWidth("系统管理员很长的名字") * 8 + 5);
+        EXPECT_EQ(w->StringGrid1->RowCount(), 3);
+        Save(w, "FSVInfo_" + lang + ".png");
+        w->Free();
+    }
+};
+class SignOffPicturesEnglish : public SignOffPictures {
+  protected:
+    SignOffPicturesEnglish() : SignOffPictures("437") {}
+};
+
+TEST_F(SignOffPictures, Chinese) {
+    Shoot("CHS");
+}
+TEST_F(SignOffPicturesEnglish, English) {
+    Shoot("ENG");
+}
+
+}  // namespace
+}  // namespace ktrb::test
