@@ -162,7 +162,37 @@ def phrases():  # a book of common phrases
     return p
 
 
-GLYPHS = {4: clear, 8: lookup, 9: calendar, 11: units, 39: person, 47: delete, 62: phrases}
+def arrow(right, bar):
+    """A navy triangle pointing left or right, with a bar at its tip for the
+    first and last record; beside it the disabled image."""
+
+    def draw():
+        p = Pic(16, 16)
+        tip, base = (11, 5) if right else (4, 10)
+        for i in range(6):
+            x = tip - i if right else tip + i
+            p.rect(x, 8 - i, x, 7 + i, "n")
+        if bar:
+            x = 12 if right else 2
+            p.rect(x, 3, x + 1, 12, "n")
+        return beside(p, p.greyed())
+
+    return draw
+
+
+GLYPHS = {
+    4: clear,
+    8: lookup,
+    9: calendar,
+    11: units,
+    28: arrow(False, False),  # prior record
+    29: arrow(True, False),  # next record
+    30: arrow(False, True),  # first record
+    31: arrow(True, True),  # last record
+    39: person,
+    47: delete,
+    62: phrases,
+}
 
 
 def check_box(mark):

@@ -276,7 +276,13 @@ void TStringAlignGrid::GetPickListItems(int c, int r, std::vector<std::string>& 
 }
 
 bool TStringAlignGrid::CanEditShow() {
-    if (Options().Contains(TGridOption::goAlwaysShowEditor) && !EditorMode()) SetEditorMode(true);
+    // Showing the editor asks this again; the UI runs on one thread.
+    static bool showing = false;
+    if (Options().Contains(TGridOption::goAlwaysShowEditor) && !EditorMode() && !showing) {
+        showing = true;
+        SetEditorMode(true);
+        showing = false;
+    }
     bool result = TStringGrid::CanEditShow();
     TNewInplaceEdit* ed = Editor();
     if (ed && ed->EditedCell.X >= 0 && ed->EditedCell.Y >= 0 &&

@@ -7,6 +7,7 @@
 #include "dataframe/BaseCD.h"
 #include "dataframe/SingleCD.h"
 #include "dataframe/knlBase.h"
+#include "forms/FormText.h"
 #include "platform/automation/dispatch.h"
 #include "platform/automation/oleobject.h"
 #include "platform/component/properties.h"
@@ -37,15 +38,6 @@ using plat::Variant;
 namespace {
 
 constexpr int kFrameTag = 2000;
-
-std::vector<std::string> splitText(const std::string& text, char delimiter) {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    for (size_t at; (at = text.find(delimiter, start)) != std::string::npos; start = at + 1)
-        parts.push_back(text.substr(start, at - start));
-    parts.push_back(text.substr(start));
-    return parts;
-}
 
 // ---- the tool bar's glyphs (18 x 18, drawn here) ----
 
@@ -254,7 +246,7 @@ TfrmBase::TfrmBase(plat::TComponent* owner) : TfrmRadical(owner) {
     Status->SetParent(this);
     Status->SetAlign(TAlign::alBottom);
     const std::pair<const char*, int> panels[] = {
-        {"浏览", 40}, {"", 400}, {"单据笔数", 50}, {"0/0", 50}, {"", 60}};
+        {"浏览", 40}, {"", 400}, {"单据笔数", 60}, {"0/0", 50}, {"", 60}};
     for (auto& [text, width] : panels) {
         TStatusPanel* p = Status->Panels()->Add();
         p->SetText(text);
@@ -549,7 +541,7 @@ void TfrmBase::UpdateButtons() {
                 if (plat::TComponent* c = FindComponent(name)) setEnabled(c, on);
     }
     SaveTried = false;
-    for (const std::string& entry : splitText(ExPower, ';')) {
+    for (const std::string& entry : SplitText(ExPower, ';')) {
         if (entry.empty()) continue;
         const size_t eq = entry.find('=');
         const std::string name = entry.substr(0, eq);

@@ -8,6 +8,7 @@
 #include "dataframe/BaseCD.h"
 #include "dataframe/knlBase.h"
 #include "forms/BaseCF.h"
+#include "forms/FormText.h"
 #include "platform/automation/dispatch.h"
 #include "platform/automation/oleobject.h"
 #include "platform/component/properties.h"
@@ -16,6 +17,7 @@
 #include "platform/data/clientdataset.h"
 #include "platform/data/datasource.h"
 #include "platform/data/field.h"
+#include "platform/system/desktop.h"
 #include "platform/ui/comctrls.h"
 #include "platform/ui/dbgrids.h"
 #include "platform/ui/stdctrls.h"
@@ -31,15 +33,6 @@ using plat::Variant;
 
 namespace {
 
-std::vector<std::string> split(const std::string& text, char delimiter) {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    for (size_t at; (at = text.find(delimiter, start)) != std::string::npos; start = at + 1)
-        parts.push_back(text.substr(start, at - start));
-    parts.push_back(text.substr(start));
-    return parts;
-}
-
 struct ListEntry {
     std::string dataSet;
     std::string fields;  // comma-separated
@@ -49,7 +42,7 @@ struct ListEntry {
 // without fields are left out.
 std::vector<ListEntry> parseFieldList(const std::string& list) {
     std::vector<ListEntry> entries;
-    for (const std::string& raw : split(list, ';')) {
+    for (const std::string& raw : SplitText(list, ';')) {
         const std::string entry = plat::Trim(raw);
         const size_t colon = entry.find(':');
         if (colon == std::string::npos) continue;
@@ -63,7 +56,7 @@ std::vector<ListEntry> parseFieldList(const std::string& list) {
 // Adds each field of `more` not yet in `fields` (case-sensitive).
 std::string mergeFields(const std::string& fields, const std::string& more) {
     std::string merged = fields;
-    for (const std::string& raw : split(more, ',')) {
+    for (const std::string& raw : SplitText(more, ',')) {
         const std::string name = plat::Trim(raw);
         if (name.empty()) continue;
         if (("," + merged + ",").find("," + name + ",") != std::string::npos) continue;
@@ -159,7 +152,7 @@ void TfrmBase::RemoveRequiredFields(const std::string& list) {
         for (ListEntry& e : current) {
             if (!plat::SameText(e.dataSet, gone.dataSet)) continue;
             std::vector<std::string> kept;
-            for (const std::string& f : split(e.fields, ','))
+            for (const std::string& f : SplitText(e.fields, ','))
                 if (!plat::Trim(f).empty() &&
                     ("," + gone.fields + ",").find("," + plat::Trim(f) + ",") == std::string::npos)
                     kept.push_back(plat::Trim(f));
@@ -189,7 +182,7 @@ void TfrmBase::ApplyFieldLockList(const std::string& list, TFieldLockKind kind) 
     for (const ListEntry& e : parseFieldList(list)) {
         auto* dataSet = dynamic_cast<plat::TDataSet*>(DataModule->FindComponent(e.dataSet));
         if (!dataSet) continue;
-        for (const std::string& raw : split(e.fields, ',')) {
+        for (const std::string& raw : SplitText(e.fields, ',')) {
             plat::TField* field = dataSet->FindField(plat::Trim(raw));
             if (!field) continue;
             if (kind == TFieldLockKind::ReadOnly)
@@ -316,7 +309,7 @@ bool TfrmBase::RefreshCurrentRecordColors() {
         if (!dm || !main) return true;
         const std::string table = Brokers()->HostParam("M11_TABLE");
         std::string condition;
-        for (const std::string& raw : split(dm->KeyFields, ',')) {
+        for (const std::string& raw : SplitText(dm->KeyFields, ',')) {
             plat::TField* f = main->FindField(plat::Trim(raw));
             if (!f) continue;
             const bool numeric = plat::IsNumericType(f->DataType());
@@ -372,7 +365,7 @@ bool TfrmBase::ViewDocument() {
     std::vector<ListEntry> entries = parseFieldList(F11Fields);
     if (entries.empty()) return true;
     auto* dataSet = dynamic_cast<plat::TDataSet*>(DataModule->FindComponent(entries[0].dataSet));
-    const std::string fieldName = plat::Trim(split(entries[0].fields, ',')[0]);
+    const std::string fieldName = plat::Trim(SplitText(entries[0].fields, ',')[0]);
     plat::TField* field = dataSet ? dataSet->FindField(fieldName) : nullptr;
     if (!field) return true;
     Variant answer;
@@ -390,7 +383,7 @@ bool TfrmBase::ViewDocument() {
         output);
     if (plat::VarToIntDef(result, -1) >= 0 && output.IsArray() &&
         output.HighBound(1) >= output.LowBound(1))
-        DesktopLauncher().Open(plat::VarToStr(output[output.LowBound(1)]));
+        plat::DesktopLauncher().Open(plat::VarToStr(output[output.LowBound(1)]));
     return true;
 }
 

@@ -69,11 +69,17 @@ void TfrmDouble::InitializeAfterConnect() {
             if (!field || related->SavedOnChange) continue;
             related->SourceField = field;
             related->SavedOnChange = field->OnChange;
-            plat::Event<plat::TField*> previous = field->OnChange;
-            field->OnChange = plat::TFieldNotifyEvent([this, previous](plat::TField* f) {
-                if (previous) previous(f);
-                ApplyUDFRelations(f);
-            });
+            const plat::TFieldNotifyEvent rules(static_cast<TfrmSingle*>(this),
+                                                &TfrmSingle::ApplyUDFRelations);
+            const plat::TFieldNotifyEvent previous = field->OnChange;
+            // A head rule's source runs the (overridden) relations already.
+            if (!previous || previous == rules)
+                field->OnChange = rules;
+            else
+                field->OnChange = plat::TFieldNotifyEvent([this, previous](plat::TField* f) {
+                    previous(f);
+                    ApplyUDFRelations(f);
+                });
         }
     }
 }

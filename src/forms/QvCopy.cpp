@@ -172,7 +172,8 @@ std::string TfrmCopy::toDB(const std::string& text) const {
 }
 
 void TfrmCopy::blankMessage(int row) {
-    ShowMessageBox(lblDest[row]->Caption() + kBlank, TMsgDlgType::mtError, {TMsgDlgBtn::mbOK});
+    ShowMessageBox(lblDest[row]->Caption() + GetLangMessage("TfrmCopy", "sBlankKey", kBlank, true),
+                   TMsgDlgType::mtError, {TMsgDlgBtn::mbOK});
 }
 
 void TfrmCopy::focus(plat::TWinControl* control) {

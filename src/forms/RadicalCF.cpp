@@ -1,7 +1,5 @@
 #include "forms/RadicalCF.h"
 
-#include <unistd.h>
-
 #include <cctype>
 
 #include "controls/QvDBCustomLookupCombo.h"
@@ -9,6 +7,7 @@
 #include "dataframe/Connection.h"
 #include "dataframe/RadicalCD.h"
 #include "dataframe/knlRadical.h"
+#include "forms/FormText.h"
 #include "platform/automation/dispatch.h"
 #include "platform/automation/oleobject.h"
 #include "platform/component/properties.h"
@@ -53,15 +52,6 @@ int highBoundOf(const Variant& params) {
     return params.HighBound(1) - params.LowBound(1);
 }
 
-std::vector<std::string> splitText(const std::string& text, char delimiter) {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    for (size_t at; (at = text.find(delimiter, start)) != std::string::npos; start = at + 1)
-        parts.push_back(text.substr(start, at - start));
-    parts.push_back(text.substr(start));
-    return parts;
-}
-
 // Element n of a comma list; "" past its end.
 std::string itemAt(const std::vector<std::string>& items, size_t n) {
     return n < items.size() ? items[n] : std::string();
@@ -74,25 +64,6 @@ bool charIs(const std::string& text, size_t position, char c) {
 bool isGrid(const plat::TControl* control) {
     return dynamic_cast<const plat::TCustomDataGrid*>(control) ||
            dynamic_cast<const plat::TCustomGrid*>(control);
-}
-
-// The launcher the program uses: the desktop's open verb through xdg-open.
-class XdgOpenLauncher : public IDesktopLauncher {
-  public:
-    bool Open(const std::string& path) override {
-        pid_t pid = ::fork();
-        if (pid < 0) return false;
-        if (pid == 0) {
-            ::execlp("xdg-open", "xdg-open", path.c_str(), static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        return true;
-    }
-};
-
-std::shared_ptr<IDesktopLauncher>& launcherSlot() {
-    static std::shared_ptr<IDesktopLauncher> slot = std::make_shared<XdgOpenLauncher>();
-    return slot;
 }
 
 // The converter's window side: message dialogs through the platform's
@@ -136,16 +107,6 @@ void installConverterUi() {
 }
 
 }  // namespace
-
-IDesktopLauncher& DesktopLauncher() {
-    return *launcherSlot();
-}
-
-std::shared_ptr<IDesktopLauncher> SetDesktopLauncher(std::shared_ptr<IDesktopLauncher> launcher) {
-    auto old = launcherSlot();
-    launcherSlot() = launcher ? std::move(launcher) : std::make_shared<XdgOpenLauncher>();
-    return old;
-}
 
 // ---- creation ---------------------------------------------------------------
 
@@ -323,7 +284,7 @@ void TfrmRadical::ParseUserRights(const std::string& powerData, const std::strin
         brokers_->ShowMessageCode("E", "000004", {Variant("")});
         return;
     }
-    std::vector<std::string> items = splitText(powerData, ',');
+    std::vector<std::string> items = SplitText(powerData, ',');
     rights_ = 0;
     for (int e = 0; e <= 14; ++e) add(e);
     const std::string item1 = itemAt(items, 1), item2 = itemAt(items, 2);
@@ -504,8 +465,9 @@ void TfrmRadical::GetHelpContext(const std::string& topic, std::string& context)
     context = topic + "0000";
     plat::TWinControl* control = ActiveControl();
     if (!Active() || !control) return;
-    if (!control->Hint().empty()) {
-        context = control->Hint();
+    // A control's own help topic, where a control publishes one.
+    if (std::string own = ReadStrProperty(control, "HelpKeyword"); !own.empty()) {
+        context = own;
         return;
     }
     std::string field = ReadStrProperty(control, "DataField");
@@ -643,16 +605,15 @@ void TfrmRadical::OpenLookupEx(plat::TField* field, const std::string& targetFie
         TLookupRequest request;
         request.A = Variant(tableName);
         request.B = Variant(queryNo);
-        request.Value = Variant(current);
+        request.Value = params;
         request.Bool1 = option1;
         request.Bool2 = option2;
         request.Handle = Handle();
         request.Text1 = current;
-        (void)params;
         Variant answer = brokers_->F2GetData(request);
         if (!answer.IsArray()) return;
         plat::TDataSet* dataSet = field->DataSet();
-        const std::vector<std::string> names = splitText(targets, ',');
+        const std::vector<std::string> names = SplitText(targets, ',');
         bool selected = false;
         for (int r = answer.LowBound(1); r <= answer.HighBound(1); ++r) {
             if (r > answer.LowBound(1)) {

@@ -43,17 +43,6 @@ inline constexpr plat::UINT WM_F11INPUT = plat::WM_USER + 13;
 inline constexpr uint64_t kInitialRightsSet = 0x0FFFFFFFFFC07FFFull;
 inline constexpr uint16_t kInitialActionRights = 0x01FF;
 
-// Opens a file with the desktop's open verb; the program uses xdg-open,
-// tests install a scripted one. True when the launcher accepted the file.
-class IDesktopLauncher {
-  public:
-    virtual ~IDesktopLauncher() = default;
-    virtual bool Open(const std::string& path) = 0;
-};
-IDesktopLauncher& DesktopLauncher();
-// Installs a launcher; returns the previous one (null puts back xdg-open).
-std::shared_ptr<IDesktopLauncher> SetDesktopLauncher(std::shared_ptr<IDesktopLauncher> launcher);
-
 class TfrmRadical : public TQVForm, public IRadicalForm, public IDataModuleOwner {
     PLAT_CLASS(TfrmRadical, TQVForm)
   public:
@@ -89,6 +78,8 @@ class TfrmRadical : public TQVForm, public IRadicalForm, public IDataModuleOwner
     void SetRightsSet(uint64_t rights) { rights_ = rights; }
     void SetLookupStage(uint8_t stage) { lookupStage_ = stage; }
     void SetProductID(int id) { productID_ = id; }
+    // A child window works with its owner's broker instead of its own.
+    void SetBrokers(TBrokers* brokers) { brokers_ = brokers; }
 
     // ---- event handlers ----
     virtual void FormCreate(plat::TObject* sender);

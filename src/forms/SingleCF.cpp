@@ -9,6 +9,7 @@
 #include "platform/ui/buttons.h"
 #include "platform/ui/comctrls.h"
 #include "platform/ui/extctrls.h"
+#include "platform/ui/graphics.h"
 #include "platform/ui/imglist.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/menus.h"
@@ -36,6 +37,50 @@ struct MenuRow {
     uint16_t key;
     bool ctrl;
 };
+
+// The form's own tool-bar pictures, appended to the base form's list:
+// calculator, colour filter, save, cancel.
+void penBrush(plat::TCanvas& c, plat::TColor pen, plat::TColor brush) {
+    c.Pen.Color = pen;
+    c.Pen.Width = 1;
+    c.Brush.Color = brush;
+}
+void drawCalculator(plat::TCanvas& c) {
+    penBrush(c, plat::clBlack, plat::clSilver);
+    c.Rectangle(3, 1, 15, 17);
+    penBrush(c, plat::clGreen, plat::clWhite);
+    c.Rectangle(5, 3, 13, 7);
+    penBrush(c, plat::clBlack, plat::clBlack);
+    for (int row = 0; row < 3; ++row)
+        for (int col = 0; col < 3; ++col)
+            c.Rectangle(5 + col * 3, 9 + row * 2, 7 + col * 3, 10 + row * 2);
+}
+void drawColorFilter(plat::TCanvas& c) {
+    penBrush(c, plat::clRed, plat::clRed);
+    c.Rectangle(2, 2, 8, 8);
+    penBrush(c, plat::clGreen, plat::clLime);
+    c.Rectangle(10, 2, 16, 8);
+    penBrush(c, plat::clNavy, plat::clBlue);
+    c.Polygon({{2, 10}, {16, 10}, {11, 13}, {11, 17}, {7, 17}, {7, 13}});
+}
+void drawSave(plat::TCanvas& c) {
+    penBrush(c, plat::clNavy, plat::clNavy);
+    c.Rectangle(2, 2, 16, 16);
+    penBrush(c, plat::clWhite, plat::clWhite);
+    c.Rectangle(5, 3, 13, 8);
+    penBrush(c, plat::clSilver, plat::clSilver);
+    c.Rectangle(6, 11, 12, 16);
+}
+void drawCancel(plat::TCanvas& c) {
+    c.Pen.Color = plat::clMaroon;
+    c.Pen.Width = 2;
+    c.Brush.Color = plat::clFuchsia;
+    c.Ellipse(2, 2, 16, 16);
+    c.MoveTo(5, 13);
+    c.LineTo(13, 5);
+}
+using GlyphPainter = void (*)(plat::TCanvas&);
+const GlyphPainter kOwnGlyphs[] = {drawCalculator, drawColorFilter, drawSave, drawCancel};
 
 }  // namespace
 
@@ -93,6 +138,17 @@ TfrmSingle::TfrmSingle(plat::TComponent* owner) : TfrmBase(owner) {
     gdHead->OnCalcTitleImage = TCalcTitleImageEvent(this, &TfrmSingle::gdHeadCalcTitleImage);
 
     if (ToolBar1) {
+        const int firstImage = ImageList1 ? ImageList1->Count() : 0;
+        if (ImageList1)
+            for (GlyphPainter paint : kOwnGlyphs) {
+                TBitmap bmp(ImageList1->Width(), ImageList1->Height());
+                TCanvas& c = *bmp.Canvas();
+                c.Brush.Color = clFuchsia;
+                c.FillRect({0, 0, bmp.Width(), bmp.Height()});
+                paint(c);
+                ImageList1->AddMasked(bmp, clFuchsia);
+            }
+        ownFirstImage_ = firstImage;
         btnOK = new TToolButton(this);
         btnOK->SetName("btnOK");
         btnOK->SetHint("保存");
@@ -101,6 +157,11 @@ TfrmSingle::TfrmSingle(plat::TComponent* owner) : TfrmBase(owner) {
         btnCancel->SetName("btnCancel");
         btnCancel->SetHint("取消");
         btnCancel->SetParent(ToolBar1);
+        btnOK->SetImageIndex(firstImage + 2);
+        btnCancel->SetImageIndex(firstImage + 3);
+        int end = ToolButton12 ? ToolButton12->Left() + ToolButton12->Width() : 0;
+        btnOK->SetLeft(end);
+        btnCancel->SetLeft(end + btnOK->Width());
         btnOK->OnClick = TNotifyEvent(this, &TfrmSingle::miOKClick);
         btnCancel->OnClick = TNotifyEvent(this, &TfrmSingle::miCancelClick);
     }
@@ -133,6 +194,9 @@ TfrmSingle::TfrmSingle(plat::TComponent* owner) : TfrmBase(owner) {
     };
     TMenuItem* first = MenuItem1;
     TMenuItem* top = MainMenu ? MainMenu->Items() : nullptr;
+    // The form's menus go before the base form's exit menu.
+    TMenuItem* exitMenu = MenuItem3;
+    if (top && exitMenu) top->Remove(exitMenu);
     item(miOK, "miOK", "确定", first, ShortCut(VK_F12, {}), &TfrmSingle::miOKClick);
     item(miCancel, "miCancel", "取消", first, 0, &TfrmSingle::miCancelClick);
     item(miPreview, "miPreview", "预览(&B)", first, 0, &TfrmSingle::miPreviewClick);
@@ -150,6 +214,7 @@ TfrmSingle::TfrmSingle(plat::TComponent* owner) : TfrmBase(owner) {
     item(miTools, "miTools", "工具(&T)", top, 0, nullptr);
     item(miCacl, "miCacl", "计算器", miTools, 0, &TfrmSingle::miCaclClick);
     item(miOptions, "miOptions", "选项(&O)", miTools, 0, &TfrmSingle::miOptionsClick);
+    if (top && exitMenu) top->Add(exitMenu);
     if (miPrior) miPrior->SetShortCut(ShortCut('P', {ssCtrl}));
     if (miNext) miNext->SetShortCut(ShortCut('N', {ssCtrl}));
     if (MenuItem1) MenuItem1->OnClick = TNotifyEvent(this, &TfrmSingle::MenuItem1Click);
@@ -188,8 +253,16 @@ void TfrmSingle::FormCreate(plat::TObject* sender) {
     if (ToolBar1) {
         // The colour-condition and calculator buttons follow the base tool
         // bar's separator.
-        int firstImage = ImageList1 ? ImageList1->Count() : 0;
-        int left = ToolButton6 ? ToolButton6->Left() + ToolButton6->Width() : 0;
+        const int firstImage = ownFirstImage_;
+        // A button goes in front of the first one at or right of its place:
+        // both follow the separator, the colour button first.
+        const int left = ToolButton6 ? ToolButton6->Left() + 1 : 0;
+        btnCalc = new TToolButton(this);
+        btnCalc->SetName("btnCalc");
+        btnCalc->SetImageIndex(firstImage);
+        btnCalc->SetParent(ToolBar1);
+        btnCalc->SetLeft(left);
+        btnCalc->OnClick = TNotifyEvent(this, &TfrmSingle::btnCalcClick);
         btnColorQuery = new TToolButton(this);
         btnColorQuery->SetName("btnColorQuery");
         btnColorQuery->SetStyle(TToolButtonStyle::tbsDropDown);
@@ -198,12 +271,8 @@ void TfrmSingle::FormCreate(plat::TObject* sender) {
         btnColorQuery->SetParent(ToolBar1);
         btnColorQuery->SetLeft(left);
         btnColorQuery->OnClick = TNotifyEvent(this, &TfrmSingle::btnColorQueryClick);
-        btnCalc = new TToolButton(this);
-        btnCalc->SetName("btnCalc");
-        btnCalc->SetImageIndex(firstImage);
-        btnCalc->SetParent(ToolBar1);
-        btnCalc->SetLeft(btnColorQuery->Left() + btnColorQuery->Width());
-        btnCalc->OnClick = TNotifyEvent(this, &TfrmSingle::btnCalcClick);
+        // Shown once colour management finds its rules (FormShow).
+        btnColorQuery->SetVisible(false);
         PackToolButtons(ToolBar1);
     }
     TfrmBase::FormCreate(sender);
@@ -223,6 +292,7 @@ void TfrmSingle::InitializeAfterConnect() {
     CollectPageLastControls(pgHead, PageLastControls, last);
     LastControl = last ? last->Name() : std::string();
     if (!DataModule) return;
+    if (TdmSingle* dm = SingleModule()) gdHead->SetDataSource(dm->dsMain);
     LoadFieldRuleCollection("Z01", "Y");
     SetupUDFControls();
 }
@@ -621,7 +691,8 @@ void TfrmSingle::miCancelClick(plat::TObject*) {
 }
 
 void TfrmSingle::focusIfPossible(plat::TWinControl* control) {
-    if (control && control->CanFocus()) control->SetFocus();
+    // A form not on the screen has no focus to give.
+    if (control && Visible() && control->CanFocus()) control->SetFocus();
 }
 
 std::vector<std::string> TfrmSingle::splitList(const std::string& text, const std::string& sep) {
@@ -636,6 +707,19 @@ std::vector<std::string> TfrmSingle::splitList(const std::string& text, const st
         start = at + sep.size();
     }
     return items;
+}
+
+std::vector<plat::Variant> TfrmSingle::replyRows(const plat::Variant& reply) {
+    std::vector<plat::Variant> rows;
+    if (!reply.IsArray() || reply.DimCount() != 1) return rows;
+    for (int i = reply.LowBound(1); i <= reply.HighBound(1); ++i) rows.push_back(reply[i]);
+    return rows;
+}
+
+std::string TfrmSingle::replyCell(const plat::Variant& row, int index) {
+    if (!row.IsArray()) return index == 0 ? plat::VarToStr(row) : std::string();
+    if (index < 0 || index >= row.ArrayCount()) return {};
+    return plat::VarToStr(row[row.LowBound(1) + index]);
 }
 
 std::string TfrmSingle::escapeQuotes(const std::string& text) {

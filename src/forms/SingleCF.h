@@ -284,6 +284,10 @@ class TfrmSingle : public TfrmBase,
     // Items of a separated list, trimmed, empty ones left out.
     static std::vector<std::string> splitList(const std::string& text, const std::string& sep);
     static std::string escapeQuotes(const std::string& text);
+    // The rows of a "SimpleSql" reply (none for anything but an array), and
+    // one column of a row as text ("" past its end).
+    static std::vector<plat::Variant> replyRows(const plat::Variant& reply);
+    static std::string replyCell(const plat::Variant& row, int index);
     // The field a data-aware control or a grid's selected column shows.
     static plat::TField* boundField(plat::TWinControl* control);
     static bool isNumericField(const plat::TField* field);
@@ -305,6 +309,7 @@ class TfrmSingle : public TfrmBase,
     std::vector<std::string> highlightRequired_, highlightKeys_;
     int lastMouseX_ = 0, lastMouseY_ = 0;
     bool creating_ = true;
+    int ownFirstImage_ = 0;
     std::unique_ptr<TColorComponents> headColors_;
     TColorConditions* gridConditions_ = nullptr;
     TColorQBEForm* colorDialog_ = nullptr;

@@ -20,6 +20,7 @@
 #include "query/ColorComponents.h"
 #include "query/QvColorQBE.h"
 #include "runtime/Brokers.h"
+#include "runtime/MireltaINI.h"
 #include "runtime/PropAccess.h"
 
 namespace ktrb {
@@ -27,19 +28,6 @@ namespace ktrb {
 namespace {
 
 const char* const kAttachmentProgID = "Vellcor.Class1";
-
-std::vector<plat::Variant> replyRows(const plat::Variant& reply) {
-    std::vector<plat::Variant> rows;
-    if (!reply.IsArray() || reply.DimCount() != 1) return rows;
-    for (int i = reply.LowBound(1); i <= reply.HighBound(1); ++i) rows.push_back(reply[i]);
-    return rows;
-}
-
-std::string firstCell(const plat::Variant& row, int index = 0) {
-    if (!row.IsArray()) return index == 0 ? plat::VarToStr(row) : std::string();
-    if (index >= row.ArrayCount()) return {};
-    return plat::VarToStr(row[row.LowBound(1) + index]);
-}
 
 // Holds the data set's controls while rows are walked.
 struct ControlsOff {
@@ -60,7 +48,7 @@ void TfrmSingle::LoadAttachmentKeys() {
                                             escapeQuotes(b->ProgramCode) + "' AND CompanyID = '" +
                                             escapeQuotes(b->CompanyID) + "'",
                                         "KeyValues");
-        for (const plat::Variant& row : replyRows(reply)) AttachmentKeys.Add(firstCell(row));
+        for (const plat::Variant& row : replyRows(reply)) AttachmentKeys.Add(replyCell(row, 0));
     } catch (const std::exception&) {
         // Without the list no record shows attachments.
     }
@@ -108,7 +96,7 @@ void TfrmSingle::GetDefaultFormat(const std::string& formatKey, std::string& nam
 }
 
 std::string TfrmSingle::clientFolder() const {
-    return ProfileFolder;
+    return TMireltaIniC().ClientPath;
 }
 
 void TfrmSingle::LoadVoucherFormats(plat::TMenuItem* item, bool force) {
@@ -130,7 +118,7 @@ void TfrmSingle::LoadVoucherFormats(plat::TMenuItem* item, bool force) {
     for (const plat::Variant& row : rows) {
         auto* format = new plat::TMenuItem(this);
         plat::Variant shown;
-        ConvertByDisplayMode(plat::Variant(firstCell(row)), shown);
+        ConvertByDisplayMode(plat::Variant(replyCell(row, 0)), shown);
         format->SetCaption(plat::VarToStr(shown));
         format->SetRadioItem(true);
         format->OnClick = plat::TNotifyEvent(this, &TfrmSingle::MenuItemVoucherFormatClick);
@@ -269,7 +257,7 @@ void TfrmSingle::setupColorManagement() {
                           plat::QuotedStr(plat::UpperCase(Brokers()->ProgramCode)),
                       "NH003");
         std::vector<plat::Variant> rows = replyRows(reply);
-        SetupColorComponents(rows.empty() ? std::string() : firstCell(rows[0]));
+        SetupColorComponents(rows.empty() ? std::string() : replyCell(rows[0], 0));
     } catch (const std::exception&) {
         // No colour rules for this program.
     }
@@ -474,7 +462,7 @@ plat::Variant TfrmSingle::GetSignOffFlag(const std::string& program, const std::
                                "\r\n   AND MQ002 IN (" + plat::QuotedStr(docType) + ",'****')";
     std::vector<plat::Variant> rows = replyRows(simpleSql(sql, sv ? "MC006" : "MQ003"));
     if (rows.empty()) return plat::VarArrayOf({"N", ""});
-    return plat::VarArrayOf({plat::Variant("0"), plat::Variant(firstCell(rows[0]))});
+    return plat::VarArrayOf({plat::Variant("0"), plat::Variant(replyCell(rows[0], 0))});
 }
 
 plat::Variant TfrmSingle::GetSignOffOptions(const std::string& docType) {
@@ -489,7 +477,7 @@ plat::Variant TfrmSingle::GetSignOffOptions(const std::string& docType) {
                                plat::QuotedStr(docType) + ",'****')\r\n ORDER BY MQ002 DESC";
     std::vector<plat::Variant> rows = replyRows(simpleSql(sql, sv ? "MC006,MC009" : "MQ003,MQ004"));
     if (rows.empty()) return plat::VarArrayOf({"", ""});
-    return plat::VarArrayOf({firstCell(rows[0], 0), firstCell(rows[0], 1)});
+    return plat::VarArrayOf({replyCell(rows[0], 0), replyCell(rows[0], 1)});
 }
 
 // ---- options ------------------------------------------------------------------

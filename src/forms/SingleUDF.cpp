@@ -27,19 +27,6 @@ const char kLinkSeparator = '\x03';
 // Link cells are drawn blue ($FF0000 in the platform's colour order).
 const plat::TColor kLinkColor = 0xFF0000;
 
-// The rows of a SimpleSql reply; none for anything that is not an array.
-std::vector<plat::Variant> rowsOf(const plat::Variant& reply) {
-    std::vector<plat::Variant> rows;
-    if (!reply.IsArray() || reply.DimCount() != 1) return rows;
-    for (int i = reply.LowBound(1); i <= reply.HighBound(1); ++i) rows.push_back(reply[i]);
-    return rows;
-}
-
-std::string cell(const plat::Variant& row, int index) {
-    if (!row.IsArray() || index < 0 || index >= row.ArrayCount()) return {};
-    return plat::VarToStr(row[row.LowBound(1) + index]);
-}
-
 bool startsWithText(const std::string& text, const std::string& prefix) {
     return text.size() >= prefix.size() && plat::SameText(text.substr(0, prefix.size()), prefix);
 }
@@ -127,9 +114,9 @@ void TfrmSingle::SetupUDFControls() {
                                  plat::VarArrayOf({Brokers()->HostParam("M11_TABLE")}), udfLabels_);
         }
         std::string label;
-        for (const plat::Variant& row : rowsOf(udfLabels_))
-            if (plat::SameText(plat::Trim(cell(row, 0)), name)) {
-                label = cell(row, chinese ? 1 : 2);
+        for (const plat::Variant& row : replyRows(udfLabels_))
+            if (plat::SameText(plat::Trim(replyCell(row, 0)), name)) {
+                label = replyCell(row, chinese ? 1 : 2);
                 break;
             }
         if (label.empty())
@@ -195,8 +182,8 @@ void TfrmSingle::HandleF2Key(uint16_t& key, plat::TWinControl* control) {
                     conditions[(int)k] = plat::Variant(f->AsString());
             for (int k = (int)condFields.size(); k < 10; ++k) conditions[k] = plat::Variant("");
             TLookupRequest request;
-            request.A = plat::Variant(cell(window, 0));
-            request.B = plat::Variant(cell(window, 1));
+            request.A = plat::Variant(replyCell(window, 0));
+            request.B = plat::Variant(replyCell(window, 1));
             request.Value = conditions;
             request.Text2 = setting("F2Field");
             request.Text3 = setting("F2FieldID");
@@ -205,7 +192,7 @@ void TfrmSingle::HandleF2Key(uint16_t& key, plat::TWinControl* control) {
             if (rows.IsArray() && rows.ArrayCount() > 0) {
                 plat::Variant first = rows[rows.LowBound(1)];
                 for (int k = 0; first.IsArray() && k < first.ArrayCount(); ++k)
-                    text += (k ? "," : "") + cell(first, k);
+                    text += (k ? "," : "") + replyCell(first, k);
                 chosen = true;
             }
         }
@@ -252,11 +239,11 @@ void TfrmSingle::LoadFieldRules(const std::string& programCode, const std::strin
         where + " AND TK003 = 'Y' AND TL005 = " + plat::QuotedStr(ruleCode) +
         " AND TL003 = " + plat::QuotedStr(programCode) + " ORDER BY TL011 ";
     TdmSingle* dm = SingleModule();
-    for (const plat::Variant& row : rowsOf(simpleSql(sql, "TL006,TL013,TL012"))) {
+    for (const plat::Variant& row : replyRows(simpleSql(sql, "TL006,TL013,TL012"))) {
         TUDFField* rule = rules.Add();
-        rule->TargetField = plat::Trim(cell(row, 0));
-        rule->QueryText = cell(row, 1);
-        for (const std::string& name : splitList(cell(row, 2), ";")) {
+        rule->TargetField = plat::Trim(replyCell(row, 0));
+        rule->QueryText = replyCell(row, 1);
+        for (const std::string& name : splitList(replyCell(row, 2), ";")) {
             TUDFRelatedField* related = rule->RelatedFields().Add();
             related->SourceFieldName = name;
             related->SourceField = dm ? dm->cdsMain->FindField(name) : nullptr;
@@ -302,8 +289,8 @@ void TfrmSingle::QueryUDFRelatedValue(TUDFField* rule, const plat::TStringList* 
         "QueryUDFData",
         plat::VarArrayOf({plat::Variant(rule->QueryText), plat::Variant(""),
                           plat::Variant(b->SignOnKey), plat::Variant("N"), sources}));
-    std::vector<plat::Variant> list = rowsOf(rows);
-    if (!list.empty()) text = cell(list[0], 0);
+    std::vector<plat::Variant> list = replyRows(rows);
+    if (!list.empty()) text = replyCell(list[0], 0);
 }
 
 void TfrmSingle::ApplyUDFRelations(plat::TField* field) {
@@ -353,9 +340,9 @@ void TfrmSingle::BuildLinkFields() {
         plat::Variant reply = simpleSql(
             "SELECT MR004,MR005 FROM ADMMR WHERE MR001= " + plat::QuotedStr(Brokers()->ProgramCode),
             "MR004,MR005");
-        for (const plat::Variant& row : rowsOf(reply))
+        for (const plat::Variant& row : replyRows(reply))
             for (int k = 0; k < 2; ++k) {
-                std::string v = plat::Trim(cell(row, k));
+                std::string v = plat::Trim(replyCell(row, k));
                 if (v.empty() || LinkFields.find(v) != std::string::npos) continue;
                 LinkFields += v + kLinkSeparator;
             }
@@ -436,26 +423,27 @@ int TfrmSingle::FollowGridLink(plat::TCustomDataGrid* grid, plat::TDataSet* data
     const std::string V = plat::Trim(textOf(F));
     if (V.empty()) return 0;
     const std::string program = Brokers()->ProgramCode;
-    std::vector<plat::Variant> rows = rowsOf(simpleSql(
+    std::vector<plat::Variant> rows = replyRows(simpleSql(
         "SELECT * FROM ADMMR AS ADMMR  WHERE MR001='" + escapeQuotes(program) + "' and (MR004='" +
             escapeQuotes(F) + "' or MR005='" + escapeQuotes(F) + "')  order by MR011",
         "MR002,MR003,MR004,MR005,MR006,MR007,MR008,MR009,MR010,MR011"));
     if (rows.empty()) return 0;
     const plat::Variant* chosen = &rows[0];
-    std::string selector = plat::Trim(cell(rows[0], 1));
+    std::string selector = plat::Trim(replyCell(rows[0], 1));
     if (!selector.empty()) {
         const std::string S = textOf(selector);
         chosen = nullptr;
         for (const plat::Variant& row : rows)
-            if (plat::Trim(cell(row, 8)) == S) {
+            if (plat::Trim(replyCell(row, 8)) == S) {
                 chosen = &row;
                 break;
             }
         if (!chosen) return 0;
     }
-    const std::string A = plat::Trim(cell(*chosen, 2)), B = plat::Trim(cell(*chosen, 3)),
-                      P = plat::Trim(cell(*chosen, 4)), X = plat::Trim(cell(*chosen, 5)),
-                      Y = plat::Trim(cell(*chosen, 6)), Sep = plat::Trim(cell(*chosen, 7));
+    const std::string A = plat::Trim(replyCell(*chosen, 2)), B = plat::Trim(replyCell(*chosen, 3)),
+                      P = plat::Trim(replyCell(*chosen, 4)), X = plat::Trim(replyCell(*chosen, 5)),
+                      Y = plat::Trim(replyCell(*chosen, 6)),
+                      Sep = plat::Trim(replyCell(*chosen, 7));
     const std::string a = escapeQuotes(textOf(A)), b = escapeQuotes(textOf(B));
     const bool sqlServer = SqlType == 0;
     std::string C;
@@ -491,18 +479,18 @@ int TfrmSingle::FollowGridLink(plat::TCustomDataGrid* grid, plat::TDataSet* data
 std::string TfrmSingle::QueryLinkValues(const std::string& key) {
     std::string out;
     TBrokers* b = Brokers();
-    std::vector<plat::Variant> rows = rowsOf(simpleSql(
+    std::vector<plat::Variant> rows = replyRows(simpleSql(
         "SELECT MR005,MR004,MR007 FROM $$ADMMR WHERE MR001 = " + plat::QuotedStr(b->ProgramCode) +
             " AND MR002 = " + plat::QuotedStr(key),
         "MR005,MR004,MR007"));
     for (const plat::Variant& row : rows) {
-        std::string table = plat::Trim(cell(row, 0)), field = plat::Trim(cell(row, 1)),
-                    condition = cell(row, 2);
+        std::string table = plat::Trim(replyCell(row, 0)), field = plat::Trim(replyCell(row, 1)),
+                    condition = replyCell(row, 2);
         if (table.empty() || field.empty()) continue;
         plat::Variant values = simpleSql(
             " SELECT " + field + " FROM " + b->SignOnKey + ".." + table + " WHERE " + condition,
             field);
-        std::vector<plat::Variant> found = rowsOf(values);
+        std::vector<plat::Variant> found = replyRows(values);
         if (found.empty()) continue;
         plat::Variant first = found[0].IsArray() ? found[0][found[0].LowBound(1)] : found[0];
         out += (first.IsText() ? "C," : "N,") + plat::VarToStr(first) + ";";

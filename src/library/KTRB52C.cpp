@@ -5,6 +5,8 @@
 
 #include "dataframe/FieldClasses.h"
 #include "forms/OleExcel.h"
+#include "forms/XdgLauncher.h"
+#include "query/SearchCF.h"
 #include "runtime/Big5Fix.h"
 #include "runtime/DLLBaseCtrller.h"
 #include "runtime/DLLMTCtrller.h"
@@ -18,14 +20,18 @@ struct UnitStep {
 };
 
 // Initialized in this order, finalized in the reverse one.
-constexpr std::array<UnitStep, 4> kUnits = {{
+constexpr std::array<UnitStep, 6> kUnits = {{
     // The controller unit names the controller class GetController makes.
     {&ktrb::InitializeDLLMTCtrller, [] { ktrb::DLLControllerClass = nullptr; }},
     // A framework unit registers the database field classes by name, so
     // that stored component trees can create their fields.
     {&ktrb::RegisterDatabaseFieldClasses, &ktrb::UnregisterDatabaseFieldClasses},
+    // Files and addresses open with the desktop's own program.
+    {&ktrb::InstallXdgLauncher, &ktrb::RemoveXdgLauncher},
     // The spreadsheet component the data modules create by class name.
     {&ktrb::RegisterOleExcelClass, &ktrb::UnregisterOleExcelClass},
+    // The lookup window the broker opens.
+    {&ktrb::RegisterSearchWindow, &ktrb::UnregisterSearchWindow},
     // Under code page 950 the code-page unit maps the site-defined Big5
     // characters, and undoes it on unload.
     {&ktrb::InstallBig5Fix,

@@ -34,6 +34,7 @@ class TfrmDocuCondition : public TQVForm {
     bool Replace = false;
 
     void FormCreate(plat::TObject* sender);
+    void FormShow(plat::TObject* sender);
     void btnOkClick(plat::TObject* sender);
     void FormKeyPress(plat::TObject* sender, char32_t& key);
 };

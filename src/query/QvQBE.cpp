@@ -16,6 +16,7 @@
 #include "platform/core/text.h"
 #include "platform/ui/buttons.h"
 #include "platform/ui/comctrls.h"
+#include "platform/ui/dialogs.h"
 #include "platform/ui/extctrls.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/lookupcombo.h"
@@ -110,6 +111,14 @@ class ListItems : public ISelectableItems {
 };
 
 }  // namespace
+
+int QueryMessageBox(TQVForm* form, const std::string& text, TMsgDlgType type,
+                    const TMsgDlgButtons& buttons) {
+    if (CodeConverterUi()) return form->ShowMessageBox(text, type, buttons);
+    plat::TMsgDlgButtons set;
+    for (TMsgDlgBtn b : buttons) set.Include(b);
+    return plat::MessageDlg(text, type, set);
+}
 
 // ---- record infos ----
 
@@ -220,30 +229,36 @@ TQBEForm::TQBEForm(plat::TComponent* owner)
     BBCancel->ModalResult = mrCancel;
 
     pnlCondition = panel("pnlCondition", this, TAlign::alLeft, 160);
+    ToolBar1 = new TToolBar(this);
+    ToolBar1->SetName("ToolBar1");
+    ToolBar1->SetParent(pnlCondition);
+    ToolBar1->SetTop(20);
+    ToolBar1->SetAlign(TAlign::alTop);
+    ToolBar1->SetHeight(52);
+    ToolBar1->SetFlat(true);
+    // Without pictures of their own the buttons say what they do.
+    ToolBar1->SetShowCaptions(true);
+    ToolBar1->SetButtonWidth(44);
+    ToolBar1->SetButtonHeight(24);
     lblCondition = new TLabel(this);
     lblCondition->SetName("lblCondition");
     lblCondition->SetParent(pnlCondition);
     lblCondition->SetCaption(" 查询方案");
     lblCondition->SetHeight(20);
     lblCondition->SetAlign(TAlign::alTop);
-    ToolBar1 = new TToolBar(this);
-    ToolBar1->SetName("ToolBar1");
-    ToolBar1->SetParent(pnlCondition);
-    ToolBar1->SetAlign(TAlign::alTop);
-    ToolBar1->SetHeight(28);
     auto tool = [this](const char* name, const char* caption, int x) {
         auto* b = new TToolButton(this);
         b->SetName(name);
         b->SetParent(ToolBar1);
         b->SetCaption(caption);
         b->SetHint(caption);
-        b->SetBounds(x, 2, 25, 24);
+        b->SetBounds(x, 2, 44, 24);
         return b;
     };
     btnInsert = tool("btnInsert", "保存(&N)", 0);
-    btnOpen = tool("btnOpen", "开启(&O)", 25);
-    btnDelete = tool("btnDelete", "删除(&D)", 50);
-    ToolButton1 = tool("ToolButton1", "", 75);
+    btnOpen = tool("btnOpen", "开启(&O)", 44);
+    btnDelete = tool("btnDelete", "删除(&D)", 88);
+    ToolButton1 = tool("ToolButton1", "", 132);
     ToolButton1->SetStyle(TToolButtonStyle::tbsDropDown);
     mnList = new TPopupMenu(this);
     mnList->SetName("mnList");
@@ -301,7 +316,8 @@ TQBEForm::TQBEForm(plat::TComponent* owner)
     sg1->SetFixedRows(1);
     sg1->SetDefaultRowHeight(20);
     sg1->SetColor(kOddRow);
-    for (int c = 0; c < 4; ++c) sg1->SetColWidths(c, (int[]){131, 88, 187, 32}[c]);
+    const int widths[] = {131, 88, 187, 32};
+    for (int c = 0; c < 4; ++c) sg1->SetColWidths(c, widths[c]);
     sg1->SetOptions(TGridOptions{TGridOption::goFixedVertLine, TGridOption::goFixedHorzLine,
                                  TGridOption::goVertLine, TGridOption::goHorzLine,
                                  TGridOption::goRangeSelect, TGridOption::goRowSizing,
@@ -389,20 +405,28 @@ TQBEForm::TQBEForm(plat::TComponent* owner)
     dsTemp2->SetName("dsTemp2");
     dsTemp2->SetDataSet(cdsTemp2);
 
-    cboField = combo("cboField", TabSheet2, 6, 8, 150);
-    cboField->SetStyle(TComboBoxStyle::csOwnerDrawFixed);
-    CbOperator = opCombo("CbOperator", TabSheet2, 160, 8);
-    cboValue = valueCombo("cboValue", TabSheet2, dsTemp, 264, 8);
-    ckbValue = valueCheck("ckbValue", TabSheet2, dsTemp, 264, 8);
-    rgLogic = logic("rgLogic", TabSheet2, 6, 34);
-    BBClear = button("BBClear", TabSheet2, "清除(&L)", 260, 44, 80, 26);
-    BbAssign = button("BbAssign", TabSheet2, "添加(&A)", 346, 44, 80, 26);
-    Memo1 = memo("Memo1", TabSheet2, 6, 78, 420, 110);
+    // The advanced and the body page share the layout of their term controls.
+    auto termPage = [&](TTabSheet* sheet, TDataSource* ds, const std::string& n,
+                        const char* memoName, int memoHeight, TComboBox*& field, TComboBox*& op,
+                        TDBComboBox*& value, TFDbCheckBox*& check, TRadioGroup*& logicGroup,
+                        TBitBtn*& clear, TBitBtn*& assign, TMemo*& memoBox) {
+        field = combo(("cboField" + n).c_str(), sheet, 6, 8, 150);
+        field->SetStyle(TComboBoxStyle::csOwnerDrawFixed);
+        op = opCombo(("CbOperator" + n).c_str(), sheet, 160, 8);
+        value = valueCombo(("cboValue" + n).c_str(), sheet, ds, 264, 8);
+        check = valueCheck(("ckbValue" + n).c_str(), sheet, ds, 264, 8);
+        logicGroup = logic(("rgLogic" + n).c_str(), sheet, 6, 34);
+        clear = button(("BBClear" + n).c_str(), sheet, "清除(&L)", 264, 44, 78, 26);
+        assign = button(("BbAssign" + n).c_str(), sheet, "添加(&A)", 346, 44, 80, 26);
+        memoBox = memo(memoName, sheet, 6, 78, 420, memoHeight);
+    };
+    termPage(TabSheet2, dsTemp, "", "Memo1", 110, cboField, CbOperator, cboValue, ckbValue, rgLogic,
+             BBClear, BbAssign, Memo1);
     chkBody = new TBitCheckBox(this);
     chkBody->SetName("chkBody");
     chkBody->SetParent(TabSheet2);
     chkBody->SetCaption("含单身筛选条件");
-    chkBody->SetBounds(150, 50, 105, 17);
+    chkBody->SetBounds(142, 50, 118, 17);
     chkBody->SetVisible(false);
     Label1 = new TLabel(this);
     Label1->SetName("Label1");
@@ -435,15 +459,8 @@ TQBEForm::TQBEForm(plat::TComponent* owner)
     SpeedButton2 = arrow("SpeedButton2", "<", 276);
 
     // Body page.
-    cboField2 = combo("cboField2", TabSheet3, 6, 8, 150);
-    cboField2->SetStyle(TComboBoxStyle::csOwnerDrawFixed);
-    CbOperator2 = opCombo("CbOperator2", TabSheet3, 160, 8);
-    cboValue2 = valueCombo("cboValue2", TabSheet3, dsTemp2, 264, 8);
-    ckbValue2 = valueCheck("ckbValue2", TabSheet3, dsTemp2, 264, 8);
-    rgLogic2 = logic("rgLogic2", TabSheet3, 6, 34);
-    BBClear2 = button("BBClear2", TabSheet3, "清除(&L)", 260, 44, 80, 26);
-    BbAssign2 = button("BbAssign2", TabSheet3, "添加(&A)", 346, 44, 80, 26);
-    Memo2 = memo("Memo2", TabSheet3, 6, 78, 420, 258);
+    termPage(TabSheet3, dsTemp2, "2", "Memo2", 258, cboField2, CbOperator2, cboValue2, ckbValue2,
+             rgLogic2, BBClear2, BbAssign2, Memo2);
 
     BBOK->OnClick = TNotifyEvent(this, &TQBEForm::BBOKClick);
     sg1->OnSelectCell = TSelectCellEvent(this, &TQBEForm::sg1SelectCell);
@@ -466,6 +483,11 @@ TQBEForm::TQBEForm(plat::TComponent* owner)
     ListBox1->OnDblClick = TNotifyEvent(this, &TQBEForm::ListBox1DblClick);
     ListBox2->OnDblClick = TNotifyEvent(this, &TQBEForm::ListBox2DblClick);
     SpeedButton1->OnClick = TNotifyEvent(this, &TQBEForm::ListBox1DblClick);
+    ListBox2->OnMouseDown = TMouseEvent(this, &TQBEForm::ListBox2MouseDown);
+    ListBox2->OnMouseUp = TMouseEvent(this, &TQBEForm::ListBox2MouseUp);
+    ListBox1->OnMouseMove = TMouseMoveEvent(this, &TQBEForm::ListBox1MouseMove);
+    ListBox2->OnMouseMove = TMouseMoveEvent(this, &TQBEForm::ListBox1MouseMove);
+    sg1->OnMouseDown = TMouseEvent(this, &TQBEForm::sg1MouseDown);
     SpeedButton2->OnClick = TNotifyEvent(this, &TQBEForm::ListBox2DblClick);
     btnInsert->OnClick = TNotifyEvent(this, &TQBEForm::btnInsertClick);
     btnOpen->OnClick = TNotifyEvent(this, &TQBEForm::btnOpenClick);
@@ -504,6 +526,12 @@ void TQBEForm::FormCreate(plat::TObject* sender) {
     sg1->SetCells(kConnector, 1, "AND");
     std::string ui = GetUICodePage();
     d_->captionWidth = ui == "936" || ui == "950" ? 14 : 22;
+    if (d_->captionWidth == 22) {
+        // The longer padded captions get wider field boxes.
+        for (plat::TComboBox* c : {cboField, cboField2}) c->SetWidth(190);
+        for (plat::TComboBox* c : {CbOperator, CbOperator2}) c->SetBounds(200, 8, 90, 21);
+        for (plat::TDBComboBox* c : {cboValue, cboValue2}) c->SetBounds(294, 8, 132, 21);
+    }
     ExtPageControl1->SetActivePageIndex(0);
     TabSheet3->SetTabVisible(false);
 }
@@ -515,7 +543,7 @@ std::string TQBEForm::MessageLine(int n) const {
 void TQBEForm::showLine(int n, const std::string& extra) {
     std::string text = MessageLine(n);
     if (!extra.empty()) text += (text.empty() ? "" : "\n") + extra;
-    ShowMessageBox(text, TMsgDlgType::mtError, {TMsgDlgBtn::mbOK});
+    QueryMessageBox(this, text, TMsgDlgType::mtError, {TMsgDlgBtn::mbOK});
 }
 
 // ---- preparing ----
@@ -530,6 +558,7 @@ void TQBEForm::Prepare(plat::TDataSet* headDataSet, const std::string& headTable
         plat::SameText(headTable, "ATTACH") ? kAttachColumns : plat::Trim(headColumns);
     if (headDataSet && headDataSet->Active()) BuildHeadFieldLists();
     if (hideTopRow == 0) {
+        if (!Panel2->Visible()) SetClientHeight(ClientHeight() + 33);
         Panel2->SetVisible(true);
     } else if (Panel2->Visible()) {
         Panel2->SetVisible(false);
@@ -537,11 +566,7 @@ void TQBEForm::Prepare(plat::TDataSet* headDataSet, const std::string& headTable
     }
     ExtPageControl1->SetActivePageIndex(0);
     SetupSchemeColumns();
-    try {
-        LoadSchemeList();
-    } catch (const std::exception&) {
-        // A list that cannot be loaded stays empty; the queries still work.
-    }
+    LoadSchemeList();
     BuildGridFields();
     if (!d_->formConverted) {
         QvConverter->ReconvertForm(this, plat::VarArrayOf({""}), false);
@@ -745,8 +770,6 @@ void TQBEForm::sg1SelectCell(plat::TObject*, int col, int row, bool&) {
         TRecordInfo* info = rowInfo(row);
         sg1->Tag = info && GetTypeClass(info->DataType) == TQBETypeClass::Number ? 1 : 0;
         d_->lastFieldCaption = plat::Trim(sg1->Cells(kField, row));
-    } else {
-        sg1->Tag = 0;
     }
 }
 
@@ -786,10 +809,10 @@ void TQBEForm::sg1ValidateEdit(plat::TObject*, int col, int row, bool& accept) {
 
 void TQBEForm::sg1KeyDown(plat::TObject*, uint16_t& key, plat::TShiftState shift) {
     if (key == plat::VK_DOWN) {
-        if (RemoveEmptyRows() == 0) {
-            if (GetAppendRow() >= 0) appendRow();
+        if (RemoveEmptyRows() == 0 && GetAppendRow() >= 0) {
+            appendRow();
+            key = 0;
         }
-        key = 0;
     } else if (key == plat::VK_UP) {
         RemoveEmptyRows();
     } else if (key == plat::VK_DELETE && shift.Contains(plat::ssCtrl)) {
@@ -812,8 +835,9 @@ void TQBEForm::sg1KeyPress(plat::TObject*, char32_t& key) {
     if (sg1->Tag == 0 &&
         !(sg1->Col() == kValue && sg1->GetAlignCell(kValue, sg1->Row()) == TMyAlign::alRight))
         return;
+    // The field cell itself stays free for typing another field's caption.
     if (sg1->Col() == kField) return;
-    if (!((key >= '0' && key <= '9') || key == '.' || key == '-' || key == 8)) key = 0;
+    if (!((key >= '0' && key <= '9') || key == '.' || key == 8)) key = 0;
 }
 
 void TQBEForm::sg1CalcCellColors(plat::TObject*, int, int row, plat::TRect, plat::TGridDrawState,
@@ -826,12 +850,17 @@ void TQBEForm::sg1CalcCellColors(plat::TObject*, int, int row, plat::TRect, plat
 // ---- the texts ----
 
 std::string TQBEForm::BuildRowCondition(int row) {
+    return rowCondition(sg1->Cells(kField, row), sg1->Cells(kOperator, row),
+                        sg1->Cells(kValue, row), sg1->Cells(kConnector, row));
+}
+
+std::string TQBEForm::rowCondition(const std::string& caption, const std::string& opCaption,
+                                   const std::string& value, const std::string& connector) {
     TQBERow r;
-    r.caption = plat::Trim(sg1->Cells(kField, row));
-    std::string opCaption = plat::Trim(sg1->Cells(kOperator, row));
-    r.op = DisplayToStoredValue(d_->operatorLines, opCaption);
-    r.value = sg1->Cells(kValue, row);
-    r.connector = plat::Trim(sg1->Cells(kConnector, row));
+    r.caption = plat::Trim(caption);
+    r.op = DisplayToStoredValue(d_->operatorLines, plat::Trim(opCaption));
+    r.value = value;
+    r.connector = plat::Trim(connector);
     if (r.caption.empty() || r.op.empty() || plat::Trim(r.value).empty()) return "";
     TRecordInfo* info = infos_->FindByCaption(r.caption);
     if (!info) return "";
@@ -936,7 +965,7 @@ void TQBEForm::BBOKClick(plat::TObject*) {
     } catch (const EQBEConditionError& e) {
         // The dialog stays open so that the value can be mended.
         SetModalResult(plat::mrNone);
-        ShowMessageBox(e.what(), TMsgDlgType::mtError, {TMsgDlgBtn::mbOK});
+        QueryMessageBox(this, e.what(), TMsgDlgType::mtError, {TMsgDlgBtn::mbOK});
     }
 }
 
@@ -946,7 +975,27 @@ void TQBEForm::cbTopRowKeyPress(plat::TObject*, char32_t& key) {
 
 void TQBEForm::FormShow(plat::TObject* sender) {
     TQVForm::FormShow(sender);
+    FitDropDownWidths();
     if (GetUICodePage() == "950") cbTopRow->SetStyle(plat::TComboBoxStyle::csDropDown);
+}
+
+void TQBEForm::FitDropDownWidths() {
+    auto fit = [this](plat::TComboBox* combo, int extra) {
+        plat::TCanvas* canvas = Canvas();
+        canvas->Font.Assign(*combo->Font());
+        int widest = 0;
+        for (int i = 0; i < combo->Items()->Count(); ++i) {
+            std::string text = (*combo->Items())[i];
+            std::replace(text.begin(), text.end(), '\t', ' ');
+            widest = std::max(widest, canvas->TextWidth(text));
+        }
+        int room = combo->Parent() ? combo->Parent()->Width() - combo->Left() - 5 : widest + extra;
+        combo->SetDropDownWidth(std::max(combo->Width(), std::min(widest + extra, room)));
+    };
+    fit(cboField, 60);
+    fit(cboField2, 60);
+    fit(CbOperator, 5);
+    fit(CbOperator2, 5);
 }
 
 void TQBEForm::FormActivate(plat::TObject*) {
@@ -962,8 +1011,6 @@ void TQBEForm::FormActivate(plat::TObject*) {
     }
     ExtPageControl1Change(nullptr);
 }
-
-void TQBEForm::FormClose(plat::TObject*, plat::TCloseAction&) {}
 
 void TQBEForm::ExtPageControl1Change(plat::TObject*) {
     // Enter moves through the grid on the first page.
@@ -1092,6 +1139,7 @@ void TQBEForm::setupEditor(plat::TDataSet* ds, const std::vector<std::string>& n
     value->SetEditMask("");
     value->SetAsString("");
     combo->OnKeyPress = {};
+    combo->OnExit = {};
     combo->Items()->Clear();
     combo->SetStyle(plat::TComboBoxStyle::csSimple);
     combo->SetMapList(false);
@@ -1109,6 +1157,7 @@ void TQBEForm::setupEditor(plat::TDataSet* ds, const std::vector<std::string>& n
         value->OnSetText = plat::TFieldSetTextEvent(dm, &TdmRadical::DateFieldSetText);
         value->OnGetText = plat::TFieldGetTextEvent(dm, &TdmRadical::DateFieldGetText);
         value->OnValidate = plat::TFieldNotifyEvent(dm, &TdmRadical::DateFieldValidate);
+        combo->OnExit = plat::TNotifyEvent(this, &TQBEForm::DateFieldDBComboDlgExit);
     } else if (dm && mask == TQBEMask::YearMonth) {
         value->SetEditMask(dm->YMFieldEditMask());
         value->OnSetText = plat::TFieldSetTextEvent(dm, &TdmRadical::YMFieldSetText);
@@ -1147,6 +1196,19 @@ void TQBEForm::SetupBodyValueEditor() {
                 ckbValue2);
 }
 
+void TQBEForm::DateFieldDBComboDlgExit(plat::TObject* sender) {
+    auto* combo = dynamic_cast<plat::TDBComboBox*>(sender);
+    TdmRadical* dm = dataModule();
+    plat::TField* field = combo ? combo->Field() : nullptr;
+    if (!field || !dm) return;
+    std::string text = combo->Text();
+    for (char c : dm->DateSeparator) std::erase(text, c);
+    // A date wiped back to its separators empties the value.
+    if (plat::Trim(text).empty() && field->CanModify() && !field->AsString().empty() &&
+        field->EditMask() == dm->DateFieldEditMask())
+        field->SetAsString("");
+}
+
 void TQBEForm::cboFieldChange(plat::TObject*) {
     SetupValueEditor();
 }
@@ -1175,10 +1237,8 @@ void TQBEForm::addTerm(bool body) {
     std::string value = cds->FieldByName("QBE")->AsString();
     if (value.empty()) {
         showLine(0);
-        if (body)
-            cboValue2->SetFocus();
-        else
-            cboValue->SetFocus();
+        plat::TDBComboBox* box = body ? cboValue2 : cboValue;
+        if (box->CanFocus()) box->SetFocus();
         return;
     }
     int index = field->ItemIndex();
@@ -1199,7 +1259,7 @@ void TQBEForm::addTerm(bool body) {
     try {
         term = BuildTermText(t);
     } catch (const EQBEConditionError& e) {
-        ShowMessageBox(e.what(), TMsgDlgType::mtError, {TMsgDlgBtn::mbOK});
+        QueryMessageBox(this, e.what(), TMsgDlgType::mtError, {TMsgDlgBtn::mbOK});
         return;
     }
     bool first = memo->Lines()->Count() == 0;
@@ -1244,6 +1304,56 @@ void TQBEForm::ListBox1DblClick(plat::TObject*) {
     CopySelectedItems(source, target);
 }
 
+void TQBEForm::ListBox2MouseDown(plat::TObject*, plat::TMouseButton button, plat::TShiftState,
+                                 int x, int y) {
+    dragFrom_ = button == plat::TMouseButton::mbLeft ? ListBox2->ItemAtPos({x, y}, true) : -1;
+}
+
+void TQBEForm::ListBox2MouseUp(plat::TObject*, plat::TMouseButton, plat::TShiftState, int x,
+                               int y) {
+    if (dragFrom_ >= 0) ListBox2DragDrop(ListBox2, ListBox2, x, y);
+    dragFrom_ = -1;
+}
+
+void TQBEForm::ListBox2DragDrop(plat::TObject*, plat::TObject* source, int x, int y) {
+    // Only items of the sort list itself move; drops from elsewhere are refused.
+    if (source != ListBox2) return;
+    int from = dragFrom_ >= 0 ? dragFrom_ : ListBox2->ItemIndex();
+    int count = ListBox2->Items()->Count();
+    if (from < 0 || from >= count) return;
+    int to = ListBox2->ItemAtPos({x, y}, true);
+    if (to < 0) to = count - 1;
+    if (to == from) return;
+    std::string text = (*ListBox2->Items())[from];
+    bool checked = ListBox2->GetChecked(from);
+    ListBox2->Items()->Delete(from);
+    ListBox2->Items()->Insert(to, text);
+    ListBox2->SetChecked(to, checked);
+    ListBox2->SetItemIndex(to);
+}
+
+void TQBEForm::ListBox1MouseMove(plat::TObject* sender, plat::TShiftState, int x, int y) {
+    auto* box = dynamic_cast<TFCheckListBox*>(sender);
+    if (!box) return;
+    int i = box->ItemAtPos({x, y}, true);
+    std::string hint;
+    if (i >= 0) {
+        std::string text = (*box->Items())[i];
+        std::replace(text.begin(), text.end(), '\t', ' ');
+        plat::TCanvas* canvas = Canvas();
+        canvas->Font.Assign(*box->Font());
+        // Only an item wider than its row needs the whole text shown.
+        if (canvas->TextWidth(text) > box->ItemRect(i).Width()) hint = text;
+    }
+    box->SetHint(hint);
+    box->SetShowHint(!hint.empty());
+}
+
+void TQBEForm::sg1MouseDown(plat::TObject*, plat::TMouseButton, plat::TShiftState, int x, int y) {
+    plat::TGridCoord cell = sg1->MouseCoord(x, y);
+    if (cell.Y >= 1 && !plat::Trim(sg1->Cells(kField, cell.Y)).empty()) RemoveEmptyRows();
+}
+
 void TQBEForm::ListBox2DblClick(plat::TObject*) {
     int i = ListBox2->ItemIndex();
     if (i >= 0) ListBox2->Items()->Delete(i);
@@ -1272,6 +1382,17 @@ void TQBEForm::SetupSchemeColumns() {
         c->SetAlignment(i == 0 ? plat::TAlignment::taRightJustify
                                : plat::TAlignment::taLeftJustify);
     }
+}
+
+void TQBEForm::FitSchemeColumns() {
+    if (lstCondition->Columns()->Count() == 0) return;
+    // The name column is as wide as its widest name, so names are never cut.
+    plat::TListColumn* c = lstCondition->Columns()->Items(0);
+    int width = Canvas()->TextWidth(c->Caption()) + 16;
+    for (int i = 0; i < lstCondition->Items()->Count(); ++i)
+        width =
+            std::max(width, Canvas()->TextWidth(lstCondition->Items()->Item(i)->Caption()) + 24);
+    c->SetWidth(std::max(60, width));
 }
 
 bool TQBEForm::LoadSchemeList() {
@@ -1309,6 +1430,7 @@ bool TQBEForm::LoadSchemeList() {
     } catch (const std::exception& e) {
         throw plat::Exception(e.what());
     }
+    FitSchemeColumns();
     return true;
 }
 
@@ -1370,6 +1492,8 @@ bool TQBEForm::LoadScheme(int page, const std::string& text) {
                 for (const std::string& line : d_->operatorLines)
                     known = known || TokenAt(line, "\t", 1) == row.op;
                 if (!known) throw EQBEConditionError("查询方案中的操作符不正确：" + row.op);
+                // A value that cannot become SQL refuses the scheme before anything changes.
+                rowCondition(row.caption, row.op, row.value, row.connector);
             }
             ExtPageControl1->SetActivePageIndex(0);
             while (sg1->RowCount() > 2) sg1->RemoveRow(sg1->RowCount() - 1);
@@ -1475,8 +1599,8 @@ void TQBEForm::btnDeleteClick(plat::TObject*) {
     TBrokers* b = broker();
     if (!item || !b) return;
     std::string name = item->Caption();
-    if (ShowMessageBox(MessageLine(5) + name, TMsgDlgType::mtConfirmation,
-                       {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}) != plat::mrYes)
+    if (QueryMessageBox(this, MessageLine(5) + name, TMsgDlgType::mtConfirmation,
+                        {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}) != plat::mrYes)
         return;
     Variant result = callServer(
         "DeleteConTable", {Variant(plat::VarArrayOf({toDB(name), b->UserID, b->ProgramCode}))});

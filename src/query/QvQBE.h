@@ -100,6 +100,11 @@ class TRecordInfoList : public plat::TStringList {
     std::vector<std::unique_ptr<TRecordInfo>> owned_;
 };
 
+// A message box of the query dialogs: through the window's code-page
+// converter where the windows layer serves it, else the platform's dialog.
+int QueryMessageBox(TQVForm* form, const std::string& text, TMsgDlgType type,
+                    const TMsgDlgButtons& buttons);
+
 class TQBEForm : public TQVForm {
     PLAT_CLASS(TQBEForm, TQVForm)
   public:
@@ -182,10 +187,15 @@ class TQBEForm : public TQVForm {
     // ---- saved schemes ----
     void SetupSchemeColumns();
     bool LoadSchemeList();
+    void FitSchemeColumns();
+    // The drop-down lists of the field and operator boxes as wide as their items.
+    void FitDropDownWidths();
     bool SaveScheme(const std::string& name, bool replace);
     bool LoadScheme(int page, const std::string& text);
     // The scheme text of the active page.
     std::string SchemeText();
+    // The owner form's broker (not owned); null without an owner form.
+    TBrokers* OwnerBroker() const { return broker(); }
     // Why the last LoadScheme failed.
     const std::string& LastSchemeError() const;
 
@@ -212,7 +222,6 @@ class TQBEForm : public TQVForm {
     void FormCreate(plat::TObject* sender);
     void FormShow(plat::TObject* sender);
     void FormActivate(plat::TObject* sender);
-    void FormClose(plat::TObject* sender, plat::TCloseAction& action);
     void BBOKClick(plat::TObject* sender);
     void sg1SelectCell(plat::TObject* sender, int col, int row, bool& canSelect);
     void sg1ComboBoxClick(plat::TObject* sender);
@@ -234,7 +243,19 @@ class TQBEForm : public TQVForm {
     void chkBodyClick(plat::TObject* sender);
     void ListBox1DblClick(plat::TObject* sender);
     void ListBox2DblClick(plat::TObject* sender);
+    // The platform has no drag and drop: a press on a sort item and a release
+    // over another moves it there.
+    void ListBox2MouseDown(plat::TObject* sender, plat::TMouseButton button,
+                           plat::TShiftState shift, int x, int y);
+    void ListBox2MouseUp(plat::TObject* sender, plat::TMouseButton button, plat::TShiftState shift,
+                         int x, int y);
+    void ListBox2DragDrop(plat::TObject* sender, plat::TObject* source, int x, int y);
+    // A hint with the whole text of an item wider than the list.
+    void ListBox1MouseMove(plat::TObject* sender, plat::TShiftState shift, int x, int y);
+    void sg1MouseDown(plat::TObject* sender, plat::TMouseButton button, plat::TShiftState shift,
+                      int x, int y);
     void ForFloatKeyPress(plat::TObject* sender, char32_t& key);
+    void DateFieldDBComboDlgExit(plat::TObject* sender);
     void btnInsertClick(plat::TObject* sender);
     void btnOpenClick(plat::TObject* sender);
     void btnDeleteClick(plat::TObject* sender);
@@ -256,6 +277,8 @@ class TQBEForm : public TQVForm {
     TRecordInfo* rowInfo(int row) const;
     // The value cell of a row follows the row's field.
     void pickField(int row);
+    std::string rowCondition(const std::string& caption, const std::string& opCaption,
+                             const std::string& value, const std::string& connector);
     int dataRows() const;
     void appendRow();
     std::vector<TQBESortItem> sortItems();
@@ -268,6 +291,7 @@ class TQBEForm : public TQVForm {
     bool findScheme(const std::string& caption);
     void setViewStyle(plat::TViewStyle style, plat::TMenuItem* item);
     std::string orderText_;
+    int dragFrom_ = -1;
     std::unique_ptr<TRecordInfoList> infos_;
     std::unique_ptr<Impl> d_;
 };

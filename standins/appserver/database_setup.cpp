@@ -32,8 +32,9 @@ const CommonColumn kAuditColumns[] = {
     {"FLAG", "FLOAT DEFAULT 0"},
 };
 // Tables of the server's own bookkeeping: no audit or user-defined columns.
-const std::set<std::string> kPlainTables = {"NUMSEQ",   "DOCUS",    "USRDF",   "USRFM", "ATTACH",
-                                            "SVJOBQUE", "QCATALOG", "LOOKUPS", "ADMNH"};
+const std::set<std::string> kPlainTables = {"NUMSEQ", "DOCUS",    "USRDF",    "USRFM",
+                                            "ATTACH", "SVJOBQUE", "QCATALOG", "LOOKUPS",
+                                            "ADMNH",  "MSGCHT",   "MSGENG"};
 
 const char* kServerTables = R"SQL(
 CREATE TABLE QCATALOG (
@@ -57,6 +58,18 @@ CREATE TABLE LOOKUPS (
   LK011 NVARCHAR(20) DEFAULT '',  -- program whose price and amount rights apply
   LK012 TEXT DEFAULT '',          -- linked programs: program,field,field,key,key;...
   PRIMARY KEY (LK001, LK002)
+);
+CREATE TABLE MSGCHT (
+  MS001 NVARCHAR(1) NOT NULL,   -- kind
+  MS002 NVARCHAR(7) NOT NULL,   -- code
+  MS003 TEXT NOT NULL,          -- text
+  PRIMARY KEY (MS001, MS002)
+);
+CREATE TABLE MSGENG (
+  MS001 NVARCHAR(1) NOT NULL,
+  MS002 NVARCHAR(7) NOT NULL,
+  MS003 TEXT NOT NULL,
+  PRIMARY KEY (MS001, MS002)
 );
 )SQL";
 
@@ -207,6 +220,44 @@ void LoadLookups(Database& db, const std::string& text) {
     }
 }
 
+// A catalogue text as stored: backslash and "n" a line break, a backslash
+// before any other character that character.
+std::string UnescapeMessage(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size()) {
+            char next = text[++i];
+            out += next == 'n' ? '\n' : next;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+// The server's message tables, from the host's message catalogue file
+// (kind, code, arguments, Chinese, English, TAB-separated).
+void LoadServerMessages(Database& db, const std::string& text) {
+    Statement cht(db, "INSERT OR REPLACE INTO MSGCHT (MS001, MS002, MS003) VALUES (?, ?, ?)");
+    Statement eng(db, "INSERT OR REPLACE INTO MSGENG (MS001, MS002, MS003) VALUES (?, ?, ?)");
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty() || line[0] == '#') continue;
+        std::vector<std::string> cols;
+        std::istringstream row(line);
+        for (std::string col; std::getline(row, col, '\t');) cols.push_back(col);
+        if (cols.size() < 5) continue;
+        cht.BindAll({cols[0], cols[1], UnescapeMessage(cols[3])});
+        cht.Step();
+        cht.Reset();
+        eng.BindAll({cols[0], cols[1], UnescapeMessage(cols[4])});
+        eng.Step();
+        eng.Reset();
+    }
+}
+
 std::string ReadData(const std::string& dir, const char* file) {
     return plat::ReadFileBytes(dir + "/" + file);
 }
@@ -265,6 +316,7 @@ void CreateDatabase(Database& db, DemoRows demo, const std::string& dataDir) {
     if (demo == DemoRows::With) db.Exec(ReadData(dir, "demo.sql"));
     LoadCatalogue(db, ReadData(dir, "catalogue.sql"));
     LoadLookups(db, ReadData(dir, "lookups.sql"));
+    LoadServerMessages(db, ReadData(dir, "messages/messages.tsv"));
     tx.Commit();
 }
 
@@ -275,10 +327,43 @@ static void RefreshServerDefinitions(Database& db) {
     const std::string dir = DataDirectory();
     std::lock_guard<std::recursive_mutex> lock(db.Mutex());
     TransactionGuard tx(db);
-    db.Exec("DROP TABLE IF EXISTS QCATALOG; DROP TABLE IF EXISTS LOOKUPS;");
+    db.Exec(
+        "DROP TABLE IF EXISTS QCATALOG; DROP TABLE IF EXISTS LOOKUPS; "
+        "DROP TABLE IF EXISTS MSGCHT; DROP TABLE IF EXISTS MSGENG;");
     db.Exec(kServerTables);
     LoadCatalogue(db, ReadData(dir, "catalogue.sql"));
     LoadLookups(db, ReadData(dir, "lookups.sql"));
+    LoadServerMessages(db, ReadData(dir, "messages/messages.tsv"));
+    tx.Commit();
+}
+
+// A file made by an older build gains the tables and columns this build's
+// schema added (empty, with their defaults); its rows are left as they are.
+static void AddMissingSchema(Database& db) {
+    Database fresh(":memory:");
+    fresh.Exec(WithCommonColumns(ReadData(DataDirectory(), "schema.sql")));
+    std::lock_guard<std::recursive_mutex> lock(db.Mutex());
+    TransactionGuard tx(db);
+    for (const auto& table :
+         fresh.Query("SELECT name, sql FROM sqlite_master WHERE type = 'table'")) {
+        const std::string name = table[0].AsString();
+        if (!db.TableExists(name)) {
+            db.Exec(table[1].AsString());
+            continue;
+        }
+        std::set<std::string> have;
+        for (const auto& col : db.Query("SELECT name FROM pragma_table_info(?)", {table[0]}))
+            have.insert(plat::UpperCase(col[0].AsString()));
+        for (const auto& col :
+             fresh.Query("SELECT name, type, dflt_value FROM pragma_table_info(?)", {table[0]})) {
+            const std::string column = col[0].AsString();
+            if (have.count(plat::UpperCase(column))) continue;
+            std::string add =
+                "ALTER TABLE \"" + name + "\" ADD COLUMN \"" + column + "\" " + col[1].AsString();
+            if (!col[2].IsNull()) add += " DEFAULT " + col[2].AsString();
+            db.Exec(add);
+        }
+    }
     tx.Commit();
 }
 
@@ -289,6 +374,7 @@ std::unique_ptr<Database> OpenServerDatabase(const std::string& path, DemoRows d
             CreateDatabase(*db, demo);
             return db;
         }
+        AddMissingSchema(*db);
         RefreshServerDefinitions(*db);
         if (db->Query("SELECT 1 FROM pragma_table_info('ADMMF') WHERE name = 'MF006'").empty()) {
             // A file from before passwords were kept: its users are the demo

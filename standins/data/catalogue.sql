@@ -231,3 +231,22 @@ SELECT SV004 AS V1, SV005 AS V2 FROM SVJOBQUE WHERE SV001 = ?1 AND SV002 = ?2 AN
 
 -- @query QRVMA 01  user (the sign-off system's person look-up)
 SELECT MF002 AS V1, MF004 AS V2 FROM ADMMF WHERE MF001 = ?1
+
+-- @query BMSMB 01  serial encoding format: 1 code, 2 name
+SELECT MB001 AS V1, MB002 AS V2 FROM BMSMB WHERE MB001 = ?1
+
+-- @query PSMMA 02  serial registered for the item and lot
+SELECT MA001 AS V1, MA002 AS V2, MA003 AS V3, MA004 AS V4 FROM PSMMA
+WHERE MA001 = ?1 AND MA002 = ?2 AND MA003 = ?3
+
+-- @query MSGCHT 01  server message text (Chinese) by kind and code
+SELECT MS003 AS V1 FROM MSGCHT WHERE MS001 = ?1 AND MS002 = ?2
+
+-- @query MSGENG 01  server message text (English) by kind and code
+SELECT MS003 AS V1 FROM MSGENG WHERE MS001 = ?1 AND MS002 = ?2
+
+-- @query H 62  usable customer: 1 short name, 40 approval status
+SELECT MA002 AS V1, MA003 AS V2, MA012 AS V40 FROM COPMA WHERE MA001 = ?1 AND MA013 = 'Y'
+
+-- @query COPMA 13  any customer, usable or not
+SELECT MA002 AS V1, MA013 AS V2 FROM COPMA WHERE MA001 = ?1

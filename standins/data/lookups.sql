@@ -244,3 +244,21 @@ WHERE TI004 = ?1 AND TH023 <> 'V' ORDER BY TH003 DESC, TI001, TI002, TI003
 -- @display-eng Project;Name
 -- @return NO001,NO002
 SELECT NO001, NO002 FROM CMSNO ORDER BY NO001
+
+-- @lookup BMSMB 01  serial encoding formats
+-- @display 编码格式;格式名称
+-- @display-eng Format;Name
+-- @return MB001,MB002
+SELECT MB001, MB002 FROM BMSMB ORDER BY MB001
+
+-- @lookup INVME 01  lots
+-- @display 批号;品号;批号说明;有效日期
+-- @display-eng Lot;Item;Description;Expiry date
+-- @return ME002,ME004
+SELECT ME002, ME001, ME004, ME009 FROM INVME ORDER BY ME001, ME002
+
+-- @lookup COPMA 05  customers that may trade
+-- @display 客户;简称;全称
+-- @display-eng Customer;Short name;Name
+-- @return MA001,MA002
+SELECT MA001, MA002, MA003 FROM COPMA WHERE MA012 = '1' AND MA013 = 'Y' ORDER BY MA001

@@ -7,6 +7,7 @@
 
 #include "platform/core/text.h"
 #include "standins/host/placeholder_images.h"
+#include "standins/host/serial_program.h"
 #include "standins/servers/suite_registration.h"
 #include "standins/servers/variant_args.h"
 
@@ -206,7 +207,7 @@ class WorkCenter : public plat::DispatchObject {
     plat::Variant ExecWork(plat::DispArgs a) {
         switch (ArgInt(a[3], -1)) {
             case 2:
-                return plat::Variant(StartProgram(a[0], a[1]));
+                return plat::Variant(StartProgram(a[0], a[1], a.size() > 4 ? &a[4] : nullptr));
             case 0:
                 return plat::Variant(PrintRun(a[0], a[2], a.size() > 4 ? &a[4] : nullptr));
             default:
@@ -217,7 +218,8 @@ class WorkCenter : public plat::DispatchObject {
     }
 
     // [user, company, program, window], the program's parameters.
-    int StartProgram(const plat::Variant& target, const plat::Variant& params) {
+    int StartProgram(const plat::Variant& target, const plat::Variant& params,
+                     plat::Variant* output) {
         auto& journal = *s_->suite->journal;
         const std::string program = plat::UpperCase(plat::Trim(ArgText(ArgItem(target, 2))));
         const ProgramRecord* record = s_->programs ? s_->programs->Find(program) : nullptr;
@@ -231,6 +233,9 @@ class WorkCenter : public plat::DispatchObject {
             journal.Record({SuiteEventKind::MessageCentre, ArgText(ArgItem(target, 0)),
                             ArgText(ArgItem(ArgItem(params, 1), 2)), params});
         journal.Record({SuiteEventKind::ProgramStarted, program, ArgText(params), params});
+        // The serial program answers the serials it made.
+        if (program == "SRLB03" && output && s_->suite->database)
+            *output = RunSerialProgram(*s_->suite->database, params);
         return 0;
     }
 

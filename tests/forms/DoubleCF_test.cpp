@@ -375,3 +375,40 @@ TEST_F(DoubleRoad, UserDefinedLineColumnsAreLabelledAndHidden) {
 
 }  // namespace
 }  // namespace ktrb::test
+
+namespace ktrb::test {
+namespace {
+
+class DoubleLineRules : public DoubleFormTest {
+  protected:
+    DoubleLineRules() {
+        form->lineRules = {{"UDF01", {"TH006", "TH010"}}};
+        form->InitializeAfterConnect();
+        form->KeepOnAdd = false;
+    }
+};
+
+TEST_F(DoubleLineRules, HeadChangesReachTheLinesAfterOneQuestion) {
+    ASSERT_TRUE(GoTo("20240108001"));
+    for (int answer : {modal::Cancel, modal::Ok}) {
+        form->messages.clear();
+        form->answers = {answer};
+        {
+            TDataEventsDetached quiet(dm->dsMain);
+            dm->cdsMain->Edit();
+            Head("TH023")->SetAsString("N");
+        }
+        Head("TH006")->SetAsString("JG-" + std::to_string(answer));
+        Head("TH010")->SetAsString("note " + std::to_string(answer));
+        dm->cdsMain->Post();
+        // Asked once for the two head fields; the pending changes are forgotten either way.
+        EXPECT_EQ(form->messages.size(), 1u) << answer;
+        EXPECT_FALSE(form->PendingHeadChange);
+        dm->cdsBody1->First();
+        EXPECT_EQ(Line("UDF01")->AsString(), answer == modal::Ok ? "R1" : "") << answer;
+    }
+    dm->cdsMain->CancelUpdates();
+}
+
+}  // namespace
+}  // namespace ktrb::test

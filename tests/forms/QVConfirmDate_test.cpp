@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/F2Button.h"
-#include "forms_fixture.h"
+#include "dialog_fixture.h"
 #include "platform/core/dates.h"
 #include "platform/core/text.h"
 #include "platform/ui/keys.h"

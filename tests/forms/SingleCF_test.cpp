@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "controls/ExtPage.h"
 #include "platform/ui/comctrls.h"
+#include "platform/ui/screenshot.h"
 #include "single_fixture.h"
 
 namespace ktrb::test {
@@ -191,6 +194,50 @@ TEST_F(Single, HostKeysStartCloseAfterTheFirstSaveWithResultOne) {
     TCloseAction action = TCloseAction::caHide;
     form->FormClose(form, action);
     EXPECT_EQ(form->ResultCode(), 1);
+}
+
+}  // namespace
+}  // namespace ktrb::test
+
+namespace ktrb::test {
+namespace {
+
+// The form as a user sees it, its data page and its browse page, under a
+// simplified Chinese and an English interface ($KTRB_SHOTS keeps a copy).
+TEST_F(Single, Pictures) {
+    const char* env = std::getenv("KTRB_SOURCE_DIR");
+    std::filesystem::path root =
+        env && *env ? std::filesystem::path(env)
+                    : std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
+    std::filesystem::copy(root / "standins/data/client/MultiLanguage",
+                          inst.client() + "MultiLanguage",
+                          std::filesystem::copy_options::recursive);
+    for (const char* ui : {"936", "437"}) {
+        Installation::write(inst.client() + "MireltaC.ini",
+                            std::string("[CodePage]\nUICodePage=") + ui +
+                                "\nDBCodePage=936\n[Server Information]\nComputerName=127.0.0.1\n");
+        Start();
+        form->SetCaption(ui[0] == '9' ? "供应商信息查询" : "Supplier Inquiry");
+        form->ApplyFormLanguage(true);
+        form->Show();
+        dm->cdsMain->First();
+        const std::string lang = ui[0] == '9' ? "CHS" : "ENG";
+        form->pgHead->SetActivePage(form->tbsBrowse);
+        form->UpdateButtons();
+        std::vector<std::string> names = {"single_form_" + lang + "_browse.png",
+                                          "single_form_" + lang + "_edit.png"};
+        plat::SaveScreenshot(form, inst.client() + names[0]);
+        if (const char* dir = std::getenv("KTRB_SHOTS"))
+            plat::SaveScreenshot(form, std::string(dir) + "/" + names[0]);
+        form->EditRecord();
+        plat::SaveScreenshot(form, inst.client() + names[1]);
+        if (const char* dir = std::getenv("KTRB_SHOTS"))
+            plat::SaveScreenshot(form, std::string(dir) + "/" + names[1]);
+        form->CancelEdit(false);
+        form->Hide();
+        form->Free();
+        form = nullptr;
+    }
 }
 
 }  // namespace

@@ -15,11 +15,12 @@
 #include "controls/FDBGrid.h"
 #include "dataframe/Connection.h"
 #include "dataframe/DoubleCD.h"
+#include "dialog_fixture.h"
 #include "forms/DoubleCF.h"
-#include "forms_fixture.h"
 #include "platform/core/text.h"
 #include "platform/data/clientdataset.h"
 #include "platform/ui/forms.h"
+#include "runtime/libUDF.h"
 #include "standins/appserver/server.h"
 #include "standins/appserver/session.h"
 #include "standins/appserver/sign_on.h"
@@ -109,6 +110,22 @@ class TReceiptTestForm : public TfrmDouble {
     int ShowMessageBox(const std::string& text, TMsgDlgType, const TMsgDlgButtons&) override {
         messages.push_back("box:" + plat::Trim(text));
         return next();
+    }
+    // The line rules ("Z01D") a test gives: target line field <- head fields.
+    std::vector<std::pair<std::string, std::vector<std::string>>> lineRules;
+    std::string ruleValue = "R1";
+    void LoadFieldRules(const std::string& program, const std::string& code,
+                        const std::string& filter, TUDFFields& rules) override {
+        if (code != "Z01D") return TfrmDouble::LoadFieldRules(program, code, filter, rules);
+        for (auto& [target, sources] : lineRules) {
+            TUDFField* rule = rules.Add();
+            rule->TargetField = target;
+            for (const std::string& name : sources)
+                rule->RelatedFields().Add()->SourceFieldName = name;
+        }
+    }
+    void QueryUDFRelatedValue(TUDFField*, const plat::TStringList*, std::string& text) override {
+        text = ruleValue;
     }
     std::unique_ptr<IQueryDialog> CreateQueryDialog() override {
         return std::make_unique<NoQueryDialog>();

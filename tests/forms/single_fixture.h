@@ -40,6 +40,8 @@ class QueryDialogDouble : public IQueryDialog {
     }
     bool Execute(std::string& where, std::string& orderBy) override {
         ++shown;
+        offered = topRows;
+        if (pick > 0) topRows = pick;
         where = this->where;
         orderBy = order;
         return ok;
@@ -58,7 +60,8 @@ class QueryDialogDouble : public IQueryDialog {
 
     std::vector<std::string> prepared;
     bool ok = true;
-    int shown = 0, topRows = 500;
+    // offered: the limit the dialog opened with; pick: the user's choice.
+    int shown = 0, topRows = 500, offered = 0, pick = 0;
     std::string where, order, schemeWhere, loaded;
 };
 
@@ -184,7 +187,7 @@ class SingleFormTest : public ::testing::Test {
             return it == server.end() ? Variant() : it->second(a[1]);
         });
         host.validator->Answer("QueryData", [this](plat::DispArgs a) -> Variant {
-            if (a[0].AsString() == "ADMMD") a[3] = admmd;
+            if (a[0].AsString() == "ADMMD") a[4] = admmd;
             return Variant(true);
         });
         host.messages["E000032"] = "<E000032>%s";

@@ -64,7 +64,6 @@ TEST(DemoLanguagePackages, EveryLanguageHasEveryMessageWithTheSamePlaceholders) 
     ASSERT_GE(names.size(), 10u);
     for (const std::string& package : names) {
         std::map<std::string, std::string> chs = Messages("CHS", package);
-        EXPECT_FALSE(chs.empty()) << package;
         for (const char* language : {"CHT", "ENG"}) {
             std::map<std::string, std::string> other = Messages(language, package);
             ASSERT_EQ(other.size(), chs.size()) << language << " " << package;

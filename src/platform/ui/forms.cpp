@@ -460,6 +460,9 @@ void TCustomForm::FocusControl(TWinControl* c) {
 }
 
 void TCustomForm::SetFocus() {
+    // Activating the window focuses the toolkit's first control of its own
+    // choice; the control chosen before (in OnShow) keeps the focus.
+    TWinControl* wanted = activeControl_;
     if (!active_) {
         if (!Visible() || !Enabled())
             throw EInvalidOperation("Cannot focus a disabled or invisible window");
@@ -468,6 +471,8 @@ void TCustomForm::SetFocus() {
             QApplication::setActiveWindow(Widget());
         }
     }
+    if (wanted && wanted != activeControl_ && IsLiveControl(wanted) && wanted->CanFocus())
+        activeControl_ = wanted;
     if (activeControl_) FocusTarget(activeControl_)->setFocus(Qt::OtherFocusReason);
 }
 

@@ -79,12 +79,16 @@ TEST(ServerDatabase, AnOlderFileGetsTheDefinitionsOfThisBuild) {
         auto db = OpenServerDatabase(path);
         db->Exec(
             "DROP TABLE LOOKUPS; CREATE TABLE LOOKUPS (LK001 TEXT, LK002 TEXT, LK003 TEXT);"
-            "DELETE FROM QCATALOG; UPDATE MOCTH SET TH010 = 'kept' WHERE TH002 = '20240108001';");
+            "DELETE FROM QCATALOG; UPDATE MOCTH SET TH010 = 'kept' WHERE TH002 = '20240108001';"
+            // tables and columns a later build added
+            "DROP TABLE COPMA; ALTER TABLE MOCTH DROP COLUMN TH011;");
     }
     auto db = OpenServerDatabase(path);
     EXPECT_GT(db->Scalar("SELECT COUNT(*) FROM LOOKUPS WHERE LK011 IS NOT NULL").AsInteger(), 0);
     EXPECT_GT(db->Scalar("SELECT COUNT(*) FROM QCATALOG").AsInteger(), 0);
     EXPECT_EQ(db->Scalar("SELECT TH010 FROM MOCTH WHERE TH002 = '20240108001'").AsString(), "kept");
+    EXPECT_TRUE(db->TableExists("COPMA"));
+    EXPECT_EQ(db->Scalar("SELECT TH011 FROM MOCTH WHERE TH002 = '20240108001'").AsString(), "");
     db.reset();
     std::remove(path.c_str());
 }
