@@ -957,17 +957,10 @@ void TStringAlignGrid::moveEntry(std::vector<T>& v, int from, int to) {
     v.insert(v.begin() + to, std::move(e));
 }
 
-// The base grid moves a row only in columns that store it; every column is
-// made to store the rows a move passes over.
-void TStringAlignGrid::storeRowsUpTo(int row) {
-    for (int c = 0; c < ColCount(); ++c) SetObjects(c, row, Objects(c, row));
-}
-
 // Texts move through the base grid's own move; its moved event is not
 // raised for what the grid does itself.
 void TStringAlignGrid::moveTexts(bool rows, int from, int to) {
     if (from == to) return;
-    if (rows) storeRowsUpTo(std::max(from, to));
     TMovedEvent saved = rows ? OnRowMoved : OnColumnMoved;
     (rows ? OnRowMoved : OnColumnMoved) = TMovedEvent();
     if (rows)

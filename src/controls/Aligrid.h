@@ -349,8 +349,10 @@ class TStringAlignGrid : public plat::TStringGrid, public IAlignGridTexts {
     static T_nextcell Reverse(T_nextcell d);
     const plat::TBitmap& CheckBitmap() const { return *check_; }
     const plat::TBitmap& UncheckBitmap() const { return *uncheck_; }
-    // The hint under a client point (what the hint window shows); false when none.
-    bool CellHintAt(int x, int y, std::string& hint);
+    // Each cell its own hint: the hint window shows the cell's hint at the
+    // cell's top-left corner.
+    bool HintShow(plat::THintInfo& info) override;
+    plat::TGridCoord HintCell() const { return hintCell_; }
 
     void KeyDown(uint16_t& key, plat::TShiftState shift) override;
     TNewInplaceEdit* Editor() const;
@@ -386,6 +388,8 @@ class TStringAlignGrid : public plat::TStringGrid, public IAlignGridTexts {
     void MouseUp(plat::TMouseButton button, plat::TShiftState shift, int x, int y) override;
     void DoExit() override;
     void Resize() override;
+    void FontChanged() override;
+    void ScrollMessage(bool vertical, int code, int position) override;
 
   private:
     using Table = std::vector<std::unique_ptr<TCellProperties>>;
@@ -404,7 +408,6 @@ class TStringAlignGrid : public plat::TStringGrid, public IAlignGridTexts {
     void bindFont(TMyFont& f);
     void bindBrush(TMyBrush& b);
     void moveTexts(bool rows, int from, int to);
-    void storeRowsUpTo(int row);
     void clearTexts(bool rows, int index);
     template <class T>
     static void moveEntry(std::vector<T>& v, int from, int to);
@@ -431,6 +434,35 @@ class TStringAlignGrid : public plat::TStringGrid, public IAlignGridTexts {
     int savedSelStart_ = 0, savedSelLength_ = 0;
 };
 
+class TNewInplaceEdit;
+
+// The editor's drop-down list: a window of its own under the editor that
+// never takes the focus. Each line is a display text and, after a TAB, the
+// value it stands for (the display text when none is given).
+class TPopupListbox : public plat::TCustomListBox {
+    PLAT_CLASS(TPopupListbox, plat::TCustomListBox)
+  public:
+    explicit TPopupListbox(TNewInplaceEdit* editor);
+    static constexpr char Separator = '\t';
+    void FillItems(const std::vector<std::string>& lines);
+    const std::vector<std::string>& Values() const { return values_; }
+    // The search by typing: selects the first line beginning with the text
+    // typed within two seconds, else with the key alone; true on a match.
+    bool Search(char32_t key, int64_t nowMs);
+    void DrawItemTo(plat::TCanvas& canvas, int index, const plat::TRect& r,
+                    plat::TOwnerDrawState state) override;
+
+  protected:
+    void KeyPress(char32_t& key) override;
+    void MouseUp(plat::TMouseButton button, plat::TShiftState shift, int x, int y) override;
+
+  private:
+    TNewInplaceEdit* editor_;
+    std::vector<std::string> values_;
+    std::string search_;
+    int64_t lastKey_ = -1000000;
+};
+
 // The grid's editor: masked text, an edit button, a pick list that can
 // search as the user types, and check-box cells toggled by Space and click.
 class TNewInplaceEdit : public plat::TInplaceEdit {
@@ -449,7 +481,13 @@ class TNewInplaceEdit : public plat::TInplaceEdit {
     const std::string& SearchText() const { return search_; }
     void DropDown() override;
     void CloseUp(bool accept) override;
+    int PickListIndex() const override;
+    void SetPickListIndex(int i) override;
+    // The drop-down list (made when a pick-list cell is first edited).
+    TPopupListbox* PopupList() const { return list_; }
     void ToggleCheck();
+    // The current cell's hint while the grid shows cell hints.
+    bool HintShow(plat::THintInfo& info) override;
 
   protected:
     void KeyDown(uint16_t& key, plat::TShiftState shift) override;
@@ -462,6 +500,8 @@ class TNewInplaceEdit : public plat::TInplaceEdit {
     const TControlInfo* control() const;
     bool listOnly() const;
     uint8_t style_ = 0;
+    TPopupListbox* list_ = nullptr;
+    bool swallowChar_ = false;
     std::string search_;
     int64_t lastKey_ = -1000000;
 };

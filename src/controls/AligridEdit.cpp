@@ -20,6 +20,31 @@ int64_t nowMs() {
 bool isPrintable(char32_t k) {
     return k >= 32 && k != 127;
 }
+
+// The search by typing of a pick list: a printable key extends the search
+// text typed within two seconds (at most 32 characters) or starts it anew;
+// the first line beginning with it, ignoring case, else the first beginning
+// with the key alone. The line's index, -1 when none.
+int searchLines(const std::vector<std::string>& lines, std::string& search, int64_t& lastKey,
+                char32_t key, int64_t now) {
+    std::string ch = U32ToUtf8(std::u32string(1, key));
+    if (now - lastKey > 2000)
+        search = ch;
+    else if (Utf8ToU32(search).size() < 32)
+        search += ch;
+    lastKey = now;
+    auto findPrefix = [&](const std::string& p) {
+        for (size_t i = 0; i < lines.size(); ++i)
+            if (AnsiUpperCase(lines[i]).rfind(AnsiUpperCase(p), 0) == 0) return (int)i;
+        return -1;
+    };
+    int hit = findPrefix(search);
+    if (hit < 0) {
+        hit = findPrefix(ch);
+        if (hit >= 0) search = ch;
+    }
+    return hit;
+}
 }  // namespace
 
 // ---- Painting -------------------------------------------------------------------------------
@@ -216,6 +241,23 @@ void TStringAlignGrid::Resize() {
     if (autoAdjust_) AdjustLastCol();
 }
 
+void TStringAlignGrid::FontChanged() {
+    TStringGrid::FontChanged();
+    TNewInplaceEdit* ed = Editor();
+    if (!ed) return;
+    ed->Font()->Assign(*GetCellFont(Col(), Row()));
+    // Placing it again recomputes its text area for the new font.
+    if (ed->Visible()) ed->Move(ed->BoundsRect());
+}
+
+// While the thumb is dragged the grid follows it, as if each step were the
+// final position.
+void TStringAlignGrid::ScrollMessage(bool vertical, int code, int position) {
+    TStringGrid::ScrollMessage(vertical, code, position);
+    if (RedrawWhileScroll && code == SB_THUMBTRACK)
+        TStringGrid::ScrollMessage(vertical, SB_THUMBPOSITION, position);
+}
+
 void TStringAlignGrid::ColWidthsChanged() {
     TStringGrid::ColWidthsChanged();
     OnColWidthsChanged(this);
@@ -225,14 +267,17 @@ void TStringAlignGrid::RowHeightsChanged() {
     OnRowHeightsChanged(this);
 }
 
-bool TStringAlignGrid::CellHintAt(int x, int y, std::string& hint) {
-    if (!ShowCellHints) return false;
-    TGridCoord at = MouseCoord(x, y);
+bool TStringAlignGrid::HintShow(THintInfo& info) {
+    if (!ShowCellHints) return TStringGrid::HintShow(info);
+    TGridCoord at = MouseCoord(info.CursorPos.X, info.CursorPos.Y);
     if (at.X < 0 || at.Y < 0) return false;
     hintCell_ = at;
-    hint = GetHintCell(at.X, at.Y);
+    TRect r = CellRect(at.X, at.Y);
+    info.HintPos = ClientToScreen({r.Left, r.Top});
+    info.CursorRect = r;
+    info.HintStr = GetHintCell(at.X, at.Y);
     bool can = true;
-    OnShowHintCell(this, at.X, at.Y, hint, can);
+    OnShowHintCell(this, at.X, at.Y, info.HintStr, can);
     return can;
 }
 
@@ -571,7 +616,11 @@ void TStringAlignGrid::MouseDown(TMouseButton button, TShiftState shift, int x, 
 void TStringAlignGrid::MouseMove(TShiftState shift, int x, int y) {
     if (hintCell_.X >= 0) {
         TGridCoord at = MouseCoord(x, y);
-        if (!(at == hintCell_)) hintCell_ = {-1, -1};
+        // Another cell: its hint comes afresh when the mouse rests there.
+        if (!(at == hintCell_)) {
+            Application->CancelHint();
+            hintCell_ = {-1, -1};
+        }
     }
     TStringGrid::MouseMove(shift, x, y);
 }
@@ -629,7 +678,18 @@ void TNewInplaceEdit::UpdateContents() {
     style_ = ci->Kind() == 1                                                        ? 1
              : ci->Kind() == 3 && ci->Items() && g->GetEditCell(g->Col(), g->Row()) ? 2
                                                                                     : 0;
-    if (style_ == 2) DropDownRows = ci->Items()->DropDownCount;
+    if (style_ == 2) {
+        DropDownRows = ci->Items()->DropDownCount;
+        if (list_) {
+            list_->SetColor(g->GetColorCell(g->Col(), g->Row()));
+            list_->Font()->Assign(*g->GetCellFont(g->Col(), g->Row()));
+            TCanvas measure;
+            measure.Font.Assign(*list_->Font());
+            list_->SetItemHeight(measure.TextHeight("w"));
+        } else {
+            list_ = new TPopupListbox(this);
+        }
+    }
     TInplaceEdit::UpdateContents();
     EditedCell = {g->Col(), g->Row()};
     Font()->Assign(*g->GetCellFont(g->Col(), g->Row()));
@@ -661,24 +721,9 @@ bool TNewInplaceEdit::SearchPick(char32_t key, int64_t now) {
         return false;
     }
     if (!isPrintable(key)) return false;
-    std::string ch = U32ToUtf8(std::u32string(1, key));
-    if (now - lastKey_ > 2000)
-        search_ = ch;
-    else if (Utf8ToU32(search_).size() < 32)
-        search_ += ch;
-    lastKey_ = now;
     std::vector<std::string> items;
     g->GetPickListItems(g->Col(), g->Row(), items);
-    auto findPrefix = [&](const std::string& p) {
-        for (size_t i = 0; i < items.size(); ++i)
-            if (AnsiUpperCase(items[i]).rfind(AnsiUpperCase(p), 0) == 0) return (int)i;
-        return -1;
-    };
-    int hit = findPrefix(search_);
-    if (hit < 0) {
-        hit = findPrefix(ch);
-        if (hit >= 0) search_ = ch;
-    }
+    int hit = searchLines(items, search_, lastKey_, key, now);
     if (hit < 0) return false;
     SetText(items[hit]);
     g->SetEditText(g->Col(), g->Row(), items[hit]);
@@ -687,21 +732,126 @@ bool TNewInplaceEdit::SearchPick(char32_t key, int64_t now) {
     return true;
 }
 
+int TNewInplaceEdit::PickListIndex() const {
+    return list_ ? list_->ItemIndex() : -1;
+}
+
+void TNewInplaceEdit::SetPickListIndex(int i) {
+    if (list_) list_->SetItemIndex(i);
+}
+
 void TNewInplaceEdit::DropDown() {
-    TInplaceEdit::DropDown();
-    auto it = std::find(PickList.begin(), PickList.end(), Text());
-    SetPickListIndex(it == PickList.end() ? (PickList.empty() ? -1 : 0)
-                                          : (int)(it - PickList.begin()));
+    if (ListVisible() || !list_ || EditStyle() != TEditStyle::esPickList) return;
+    // The cell's own lines, values included.
+    std::vector<std::string> lines = PickList;
+    if (const TControlInfo* ci = control(); ci && ci->Items()) {
+        lines.clear();
+        for (int i = 0; i < ci->Items()->Count(); ++i) lines.push_back((*ci->Items())[i]);
+    }
+    list_->FillItems(lines);
+    list_->SetColor(Color());
+    list_->Font()->Assign(*Font());
+    const int count = list_->Items()->Count();
+    int width = Width();
+    TCanvas measure;
+    measure.Font.Assign(*list_->Font());
+    for (int i = 0; i < count; ++i)
+        width = std::max(width, measure.TextWidth((*list_->Items())[i]) + 8);
+    const int height = list_->ItemHeight() * std::min(count, DropDownRows) + 4;
+    int index = list_->Items()->IndexOf(Text());
+    list_->SetItemIndex(index >= 0 ? index : (count ? 0 : -1));
+    TPoint below = ClientToScreen({0, Height()});
+    if (below.Y + height > Screen->Height()) below.Y = ClientToScreen({0, 0}).Y - height;
+    list_->SetBounds(below.X, below.Y, width, height);
+    list_->Show();
+    SetListVisible(true);
+    Invalidate();
 }
 
 void TNewInplaceEdit::CloseUp(bool accept) {
-    bool was = ListVisible();
-    bool ro = ReadOnly();
-    if (accept && listOnly()) SetReadOnly(false);
-    TInplaceEdit::CloseUp(accept);
-    SetReadOnly(ro);
+    if (!ListVisible() || !list_) return;
+    const int index = list_->ItemIndex();
+    std::string chosen =
+        index >= 0 && index < list_->Items()->Count() ? (*list_->Items())[index] : std::string();
+    list_->Hide();
+    SetListVisible(false);
     search_.clear();
-    if (was && accept && grid()) grid()->ComboBoxClick();
+    Invalidate();
+    TStringAlignGrid* g = grid();
+    if (!accept || !g || (ReadOnly() && !listOnly())) return;
+    SetText(chosen);
+    g->SetEditText(g->Col(), g->Row(), chosen);
+    g->ComboBoxClick();
+    SetModified(true);
+}
+
+// ---- The drop-down list ----------------------------------------------------------------------
+
+TPopupListbox::TPopupListbox(TNewInplaceEdit* editor) : TCustomListBox(editor), editor_(editor) {
+    MakePopupWindow();
+    SetStyle(TListBoxStyle::lbOwnerDrawFixed);
+    SetItemHeight(14);
+    Hide();
+}
+
+void TPopupListbox::FillItems(const std::vector<std::string>& lines) {
+    Items()->Clear();
+    values_.clear();
+    for (const std::string& line : lines) {
+        size_t tab = line.find(Separator);
+        std::string display = line.substr(0, tab);
+        std::string value = tab == std::string::npos ? std::string() : line.substr(tab + 1);
+        Items()->Add(display);
+        values_.push_back(value.empty() ? display : value);
+    }
+}
+
+bool TPopupListbox::Search(char32_t key, int64_t now) {
+    if (key == 8 || key == 27) {
+        search_.clear();
+        return false;
+    }
+    if (!isPrintable(key)) return false;
+    std::vector<std::string> lines;
+    for (int i = 0; i < Items()->Count(); ++i) lines.push_back((*Items())[i]);
+    int hit = searchLines(lines, search_, lastKey_, key, now);
+    if (hit >= 0) SetItemIndex(hit);
+    return hit >= 0;
+}
+
+void TPopupListbox::DrawItemTo(TCanvas& canvas, int index, const TRect& r, TOwnerDrawState state) {
+    canvas.Font.Assign(*Font());
+    canvas.Brush.Color = Color();
+    if (state.Contains(TOwnerDrawStateItem::odSelected)) {
+        canvas.Brush.Color = clHighlight;
+        canvas.Font.SetColor(clHighlightText);
+    }
+    canvas.FillRect(r);
+    if (index < 0 || index >= Items()->Count()) return;
+    TRect text{r.Left + 2, r.Top, r.Right, r.Bottom};
+    canvas.DrawText((*Items())[index], text, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+}
+
+void TPopupListbox::KeyPress(char32_t& key) {
+    Search(key, nowMs());
+    key = 0;
+}
+
+void TPopupListbox::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+    TCustomListBox::MouseUp(button, shift, x, y);
+    if (editor_) editor_->CloseUp(ClientRect().Contains({x, y}));
+}
+
+bool TNewInplaceEdit::HintShow(THintInfo& info) {
+    TStringAlignGrid* g = grid();
+    if (g && g->ShowCellHints) {
+        int c = g->Col(), r = g->Row();
+        info.HintStr = g->GetHintCell(c, r);
+        bool can = true;
+        g->OnShowHintCell(g, c, r, info.HintStr, can);
+        if (!can) return false;
+    }
+    return TInplaceEdit::HintShow(info);
 }
 
 void TNewInplaceEdit::EditButtonClick() {
@@ -711,6 +861,8 @@ void TNewInplaceEdit::EditButtonClick() {
 void TNewInplaceEdit::KeyDown(uint16_t& key, TShiftState shift) {
     TStringAlignGrid* g = grid();
     const bool alt = shift.Contains(ssAlt), ctrl = shift.Contains(ssCtrl);
+    // Enter or Esc that closes the list is spent on it, its character too.
+    swallowChar_ = ListVisible() && !alt && (key == VK_RETURN || key == VK_ESCAPE);
     const bool multi = g && g->EditMultiline;
     if (g && key == VK_RETURN && !multi) {
         if (style_ == 1 && shift == TShiftState{ssAlt}) {
@@ -738,6 +890,11 @@ void TNewInplaceEdit::KeyDown(uint16_t& key, TShiftState shift) {
 }
 
 void TNewInplaceEdit::KeyPress(char32_t& key) {
+    if (swallowChar_) {
+        swallowChar_ = false;
+        key = 0;
+        return;
+    }
     TStringAlignGrid* g = grid();
     if (!g || EditedCell.X < 0 || EditedCell.Y < 0) {
         key = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "controls/ScreenConverterUi.h"
 #include "platform/ui/buttons.h"
 #include "runtime/PropAccess.h"
 
@@ -137,6 +138,7 @@ void AppendDisabledGlyph(TBitmap* glyph) {
 // ---- the form -----------------------------------------------------------------
 
 TQVForm::TQVForm(plat::TComponent* owner) : plat::TForm(owner) {
+    InstallScreenConverterUi();
     QvConverter = new TCodeConverter(this);
     QvConverter->SetName("QvConverter");
     QvConverter->DesignType = dtClient;

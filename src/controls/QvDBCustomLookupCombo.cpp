@@ -3,10 +3,13 @@
 #include <algorithm>
 
 #include "platform/automation/dispatch.h"
+#include "platform/core/format.h"
+#include "platform/core/numbers.h"
 #include "platform/core/text.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/utf8.h"
+#include "runtime/LibStrs.h"
 
 namespace ktrb {
 
@@ -71,7 +74,7 @@ TQvDBCustomLookupCombo::TQvDBCustomLookupCombo(TComponent* owner) : TLookupCombo
     auto* grid = new TQvPopupGrid(this);
     grid->Columns();  // the titles are centred
     SetGrid(grid);
-    lookupTable_ = new TClientDataSet(this);
+    lookupTable_ = new TGridClientDataSet(this);
     lookupTable_->SetProviderName("pvdDravoc");
     SetLookupTable(lookupTable_);
     Options = 7;
@@ -202,12 +205,53 @@ std::string TQvDBCustomLookupCombo::mapGetText(const std::string& field,
     return stored;
 }
 
+std::string TQvDBCustomLookupCombo::codedText(const std::string& code, TField* f) const {
+    if (f->IsNull()) return std::string();
+    const int format = Param.DateFormatType;
+    if (code == "D") {
+        TFieldType t = f->DataType();
+        TDateTime d = t == TFieldType::ftDate || t == TFieldType::ftDateTime
+                          ? f->AsDateTime()
+                          : YmdToDate(f->AsString());
+        if (d == 0) return std::string();
+        return DateToText(format, Param.DateSeparator.substr(0, 1), d);
+    }
+    if (code == "%") return Format("%3.2f%%", {f->AsFloat() * 100});
+    // Year and year-month texts: "yyyy" and "yyyymm".
+    const std::string text = f->AsString();
+    std::string y = text.substr(0, 4), m = code == "YM" && text.size() > 4 ? text.substr(4, 2) : "";
+    if (Trim(text).empty() || !(y > "0") || (code == "YM" && !(m > "0")) || format <= 0)
+        return std::string();
+    int year = 0;
+    if (!TryStrToInt(Trim(y), year)) return std::string();
+    std::string shown;
+    switch (format) {
+        case 1:
+        case 2:
+        case 3:
+            shown = ZeroPad(4, year);
+            break;
+        case 4:
+            shown = std::to_string(year - 1911);
+            break;
+        case 5:
+            shown = ZeroPad(3, year - 1911);
+            break;
+        default:
+            return text;
+    }
+    if (code == "Y") return shown;
+    const std::string& sep = Param.DateSeparator;
+    return format == 2 || format == 3 ? m + sep + shown : shown + sep + m;
+}
+
 void TQvDBCustomLookupCombo::ApplyDisplayDefinition() {
     Variant display = displayText_;
     if (Param.ConvertFromDB) Param.ConvertFromDB(display);
     std::vector<std::string> returned = SplitList(returnFields_, ',');
     SetLookupField(Trim(returned[0]));
     std::vector<std::string> items = SplitList(display.AsString(), ';');
+    lookupTable_->ControlType.clear();
     for (int i = 0; i < lookupTable_->FieldCount() && i < (int)items.size(); ++i) {
         TField* f = lookupTable_->Fields()[i];
         std::vector<std::string> parts = SplitList(items[i], '$');
@@ -218,14 +262,16 @@ void TQvDBCustomLookupCombo::ApplyDisplayDefinition() {
         f->SetDisplayLabel(parts[0]);
         f->SetDisplayWidth(std::min(f->Size(), 20) + 1);
         std::string code = parts.size() > 1 ? UpperCase(parts[1]) : std::string();
-        if (code == "D")
-            f->SetDisplayWidth(10);
-        else if (code == "Y")
-            f->SetDisplayWidth(6);
-        else if (code == "YM")
-            f->SetDisplayWidth(8);
-        else if (code == "%")
-            f->SetDisplayWidth(8);
+        static const std::pair<const char*, int> kCodedWidths[] = {
+            {"D", 10}, {"Y", 6}, {"YM", 8}, {"%", 8}};
+        for (auto [c, width] : kCodedWidths) {
+            if (code != c) continue;
+            f->SetDisplayWidth(width);
+            f->OnGetText = TFieldGetTextEvent(
+                [this, code](TField* fld, std::string& text, bool) { text = codedText(code, fld); },
+                this);
+        }
+        if (code == "L") lookupTable_->ControlType.push_back(f->FieldName() + ";CheckBox;Y;N");
         if (mapFields_.find(f->FieldName()) != std::string::npos) {
             f->SetDisplayWidth(20);
             f->OnGetText = TFieldGetTextEvent(

@@ -52,7 +52,7 @@ class TQvDBCustomLookupCombo : public plat::TLookupComboBase {
     TGetF2ParamEvent OnGetBaseClassParam;
     TSetReturnEvent OnSetReturn;
 
-    plat::TClientDataSet* LookupDataSet() const { return lookupTable_; }
+    plat::TGridClientDataSet* LookupDataSet() const { return lookupTable_; }
     const plat::TStringList& ReplyValues() const { return replyValues_; }
     const std::string& ReturnFields() const { return returnFields_; }
     bool TopLimited() const { return topLimited_; }
@@ -97,8 +97,10 @@ class TQvDBCustomLookupCombo : public plat::TLookupComboBase {
     void openLookupTable();
     void hookTextFields();
     std::string mapGetText(const std::string& field, const std::string& stored) const;
+    // The text of a lookup column shown by its display code.
+    std::string codedText(const std::string& code, plat::TField* f) const;
 
-    plat::TClientDataSet* lookupTable_ = nullptr;
+    plat::TGridClientDataSet* lookupTable_ = nullptr;
     plat::Variant appServer_, request_, reply_;
     plat::TStringList replyValues_;
     std::string moneyFields_, priceFields_, displayText_, mapFields_, returnFields_;

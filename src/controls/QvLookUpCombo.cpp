@@ -71,6 +71,14 @@ PLAT_PUBLISH(TQvDBLookupCombo) {
     p.Prop("SearchDelay", &TQvDBLookupCombo::SearchDelay, &TQvDBLookupCombo::SetSearchDelay);
     p.Prop("DropDownCount", &TQvDBLookupCombo::DropDownCount);
     p.Prop("DropDownWidth", &TQvDBLookupCombo::DropDownWidth);
+    // The lookup connection as the designs name it (the forms' scLookUpData).
+    p.Prop(
+        "Midas", [](TQvDBLookupCombo& c) { return dynamic_cast<TComponent*>(c.Midas()); },
+        [](TQvDBLookupCombo& c, TComponent* v) { c.SetMidas(dynamic_cast<IProviderSource*>(v)); },
+        "TSocketConnection");
+    p.Prop("OnGetBaseClassParam", &TQvDBLookupCombo::OnGetBaseClassParam, nullptr,
+           "TGetF2ParamEvent");
+    p.Prop("OnSetReturn", &TQvDBLookupCombo::OnSetReturn, nullptr, "TSetReturnEvent");
 }
 
 PLAT_PUBLISH(TQvBtnDBCombo) {
@@ -80,12 +88,40 @@ PLAT_PUBLISH(TQvBtnDBCombo) {
     p.Prop("ButtonSpacing", &TQvBtnDBCombo::ButtonSpacing, &TQvBtnDBCombo::SetButtonSpacing);
     p.Prop("GlyphIndex", &TQvBtnDBCombo::GlyphIndex, &TQvBtnDBCombo::SetGlyphIndex);
     p.Prop("ButtonHint", &TQvBtnDBCombo::ButtonHint, &TQvBtnDBCombo::SetButtonHint);
+    p.Prop("OnDialog", &TQvBtnDBCombo::OnDialog);
+}
+
+PLAT_PUBLISH(TwwButtonEffects) {
+    p.Prop("Flat", &TwwButtonEffects::Flat);
+    p.Prop("Transparent", &TwwButtonEffects::Transparent);
+}
+
+PLAT_PUBLISH(TwwEditFrame) {
+    p.Prop("Enabled", &TwwEditFrame::Enabled);
+    p.Prop("Transparent", &TwwEditFrame::Transparent);
 }
 
 PLAT_PUBLISH(TQvDBComboDlg) {
     p.Prop("WordWrap", &TQvDBComboDlg::WordWrap);
     p.Prop("AutoFillDate", &TQvDBComboDlg::AutoFillDate);
     p.Prop("UsePictureMask", &TQvDBComboDlg::UsePictureMask);
+    // Stored only: the published face of the grid library's dialog combo.
+    using D = TQvDBComboDlg;
+    p.Prop("LimiEditRect", &D::LimiEditRect);
+    p.Prop("UnboundAlignment", &D::UnboundAlignment);
+    p.Prop("UnboundDataType", &D::UnboundDataType);
+    p.Prop("Picture", &D::Picture, nullptr, "TwwDBPicture");
+    p.Prop("ButtonStyle", &D::ButtonStyle);
+    p.Prop("ButtonWidth", &D::ButtonWidth);
+    p.Prop("ShowButton", &D::ShowButton);
+    p.Prop("Style", &D::Style);
+    p.Prop(
+        "ButtonGlyph", [](D& d) { return d.ButtonGlyph(); },
+        [](D& d, TBitmap* g) { *d.ButtonGlyph() = g ? *g : TBitmap(); });
+    p.Prop("ButtonEffects", [](D& d) { return d.ButtonEffects(); });
+    p.Prop("Frame", [](D& d) { return d.Frame(); });
+    p.Prop("OnCustomDlg", &D::OnCustomDlg);
+    p.Prop("OnCheckValue", &D::OnCheckValue, nullptr, "TwwValidateEvent");
 }
 
 // The labelled lookup combo's F2 button gets a disabled image on a base form.

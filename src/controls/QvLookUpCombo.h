@@ -20,6 +20,27 @@ class TQvBtnDBCombo : public TLabelledControl<TQvDBLookupCombo> {
     void PaintOver() override {}
 };
 
+// The grid library's kinds of unbound value and of combo button.
+enum class TwwEditDataType { wwDefault, wwEdtDate, wwEdtTime, wwEdtDateTime, wwEdtNumeric };
+PLAT_ENUM_INFO(TwwEditDataType, wwDefault, wwEdtDate, wwEdtTime, wwEdtDateTime, wwEdtNumeric)
+enum class TwwComboButtonStyle { cbsEllipsis, cbsCustom, cbsDownArrow };
+PLAT_ENUM_INFO(TwwComboButtonStyle, cbsEllipsis, cbsCustom, cbsDownArrow)
+enum class TwwComboStyle { csDropDown, csDropDownList };
+PLAT_ENUM_INFO(TwwComboStyle, csDropDown, csDropDownList)
+// The combo button's look and the edit frame, as the designs store them.
+class TwwButtonEffects : public plat::TPersistent {
+    PLAT_CLASS(TwwButtonEffects, plat::TPersistent)
+  public:
+    bool Flat = false, Transparent = false;
+};
+class TwwEditFrame : public plat::TPersistent {
+    PLAT_CLASS(TwwEditFrame, plat::TPersistent)
+  public:
+    bool Enabled = false, Transparent = false;
+};
+// Sender, whether the text passes the picture mask.
+using TwwValidateEvent = plat::Event<plat::TObject*, bool>;
+
 class TQvDBComboDlg : public TQvDBLookupCombo {
     PLAT_CLASS(TQvDBComboDlg, TQvDBLookupCombo)
   public:
@@ -31,6 +52,17 @@ class TQvDBComboDlg : public TQvDBLookupCombo {
     bool AutoFillDate = true;
     bool UsePictureMask = true;
     plat::TAlignment UnboundAlignment = plat::TAlignment::taLeftJustify;
+    TwwEditDataType UnboundDataType = TwwEditDataType::wwDefault;
+    // The picture the form gave, kept as given.
+    plat::TObject* Picture = nullptr;
+    TwwComboButtonStyle ButtonStyle = TwwComboButtonStyle::cbsEllipsis;
+    int ButtonWidth = 0;
+    bool ShowButton = true;
+    TwwComboStyle Style = TwwComboStyle::csDropDown;
+    TwwButtonEffects* ButtonEffects() { return &buttonEffects_; }
+    TwwEditFrame* Frame() { return &frame_; }
+    plat::TBitmap* ButtonGlyph() { return &buttonGlyph_; }
+    TwwValidateEvent OnCheckValue;
 
     // The dialog the button (or a drop-down request) opens.
     plat::TNotifyEvent OnCustomDlg;
@@ -48,6 +80,9 @@ class TQvDBComboDlg : public TQvDBLookupCombo {
   private:
     bool dialogMode_ = true;
     bool typedSinceKeyUp_ = false;
+    plat::TBitmap buttonGlyph_;
+    TwwButtonEffects buttonEffects_;
+    TwwEditFrame frame_;
 };
 
 }  // namespace ktrb

@@ -66,52 +66,11 @@ bool isGrid(const plat::TControl* control) {
            dynamic_cast<const plat::TCustomGrid*>(control);
 }
 
-// The converter's window side: message dialogs through the platform's
-// dialog service, the screen fonts and the application's hint switch.
-class FormsConverterUi : public ICodeConverterUi {
-  public:
-    std::vector<plat::TObject*> ScreenFonts() override {
-        return {&plat::Screen->IconFont, &plat::Screen->HintFont, &plat::Screen->MenuFont};
-    }
-    bool ApplicationShowHint() const override { return plat::Application->ShowHint; }
-    void SetApplicationShowHint(bool on) override { plat::Application->ShowHint = on; }
-    void RestoreIfMinimized(plat::TComponent* form) override {
-        if (auto* f = dynamic_cast<plat::TCustomForm*>(form);
-            f && f->WindowState() == plat::TWindowState::wsMinimized)
-            f->SetWindowState(plat::TWindowState::wsNormal);
-    }
-    int RunMessageDialog(plat::TComponent*, const TMessageDialogSpec& dialog) override {
-        plat::MessageRequest r;
-        r.Text = dialog.Text;
-        r.Caption = dialog.Caption;
-        r.Type = dialog.Type;
-        r.Buttons = {};
-        for (const TMessageDialogButton& b : dialog.Buttons) {
-            r.Buttons.Include(b.Kind);
-            r.Order.push_back(b.Kind);
-            if (b.Default) r.DefaultButton = b.Kind;
-        }
-        if (!dialog.Buttons.empty() && std::none_of(dialog.Buttons.begin(), dialog.Buttons.end(),
-                                                    [](auto& b) { return b.Default; }))
-            r.DefaultButton = dialog.Buttons.front().Kind;
-        r.CancelButton = r.Buttons.Contains(TMsgDlgBtn::mbCancel) ? TMsgDlgBtn::mbCancel
-                         : r.Buttons.Contains(TMsgDlgBtn::mbNo)   ? TMsgDlgBtn::mbNo
-                                                                  : r.DefaultButton;
-        return plat::MessageDialogs().Show(r);
-    }
-};
-
-void installConverterUi() {
-    static FormsConverterUi ui;
-    if (!CodeConverterUi()) SetCodeConverterUi(&ui);
-}
-
 }  // namespace
 
 // ---- creation ---------------------------------------------------------------
 
 TfrmRadical::TfrmRadical(plat::TComponent* owner) : TQVForm(owner) {
-    installConverterUi();
     SetName("frmRadical");
     SetCaption("frmRadical");
     SetClientWidth(688);

@@ -3,6 +3,7 @@
 #include "controls/ExtPage.h"
 #include "controls/FDBGrid.h"
 #include "dataframe/knlRadical.h"
+#include "forms/ShowStatusCF.h"
 #include "platform/component/properties.h"
 #include "platform/core/text.h"
 #include "platform/data/clientdataset.h"
@@ -769,6 +770,11 @@ bool TfrmSingle::MainGridRecordSelected() const {
 
 std::string TfrmSingle::ProgramIDFromModule() const {
     return const_cast<TfrmSingle*>(this)->GetProgramIDFromModule();
+}
+
+// Long exports show their progress in the progress window, which can stop them.
+std::unique_ptr<IExportProgress> TfrmSingle::CreateProgressWindow() {
+    return CreateShowStatusProgress(this);
 }
 
 plat::Variant TfrmSingle::GetKeyValueArray() {

@@ -257,6 +257,7 @@ class TfrmSingle : public TfrmBase,
     void LoadFieldRules(const std::string& programCode, const std::string& ruleCode,
                         const std::string& filter, TUDFFields& rules) override;
     plat::Variant GetKeyValueArray() override;
+    std::unique_ptr<IExportProgress> CreateProgressWindow() override;
 
     // ---- IOptionsOwner ----
     bool OptionsUserFlag(const std::string& group, const std::string& name, bool def) override {

@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractScrollArea>
+#include <QHelpEvent>
+#include <cstdlib>
+
 #include "controls/controls_fixture.h"
 #include "platform/system/clipboard.h"
 #include "platform/ui/keys.h"
+#include "platform/ui/screenshot.h"
 
 using namespace plat;
 using namespace ktrb;
@@ -374,4 +379,193 @@ TEST(AlignGrid, PaintingMasksAmpersandsAndSelection) {
         if (op.Kind == CanvasOpKind::FillRect && op.Rect == g->CellRect(1, 1)) {
             EXPECT_NE(op.Brush.Color, g->SelectedCellColor());
         }
+}
+
+TEST(AlignGrid, SortingOrdersByValueAndKeepsTheSettingsWithTheirCells) {
+    AlignFixture f(3, 6);
+    TStringAlignGrid* g = f.grid;
+    const char* keys[] = {"", "甲", "b", "A", "b", "a"};
+    for (int r = 1; r < 6; ++r) {
+        g->SetCells(1, r, keys[r]);
+        g->SetCells(2, r, std::to_string(r));
+    }
+    g->GetBrushCell(1, 3)->SetColor(0x123456);
+    g->SetHintCell(2, 1, "first");
+    g->SortRows(1, 1, 5);
+    // Byte order: ASCII capitals, then lower case, then the Chinese text.
+    std::vector<std::string> order;
+    for (int r = 1; r < 6; ++r) order.push_back(g->Cells(1, r));
+    EXPECT_EQ(order, (std::vector<std::string>{"A", "a", "b", "b", "甲"}));
+    EXPECT_EQ(g->Cells(2, 1), "3");
+    EXPECT_EQ(g->GetColorCell(1, 1), 0x123456);
+    EXPECT_EQ(g->GetHintCell(2, 5), "first");
+    EXPECT_EQ(g->Cells(1, 0), "");  // outside the range
+
+    // Columns by the values of one row; a handler of its own reverses the order.
+    AlignFixture h(5, 2);
+    for (int c = 0; c < 5; ++c) h.grid->SetCells(c, 1, std::string(1, char('a' + (c * 3) % 5)));
+    h.grid->OnCompareRow = [&](TObject*, int row, int a, int b) {
+        std::string x = h.grid->GetCellValue(a, row), y = h.grid->GetCellValue(b, row);
+        return x < y ? 2 : x == y ? 1 : 0;
+    };
+    h.grid->SortCols(1, 0, 4);
+    std::string cols;
+    for (int c = 0; c < 5; ++c) cols += h.grid->Cells(c, 1);
+    EXPECT_EQ(cols, "edcba");
+}
+
+namespace {
+QWidget* viewportOf(TStringAlignGrid* g) {
+    return static_cast<QAbstractScrollArea*>(g->Widget())->viewport();
+}
+// The mouse resting over a point of the grid: the platform's hint request.
+void restMouse(TStringAlignGrid* g, TPoint p) {
+    QWidget* vp = viewportOf(g);
+    QHelpEvent e(QEvent::ToolTip, QPoint(p.X, p.Y), vp->mapToGlobal(QPoint(p.X, p.Y)));
+    QCoreApplication::sendEvent(vp, &e);
+}
+void moveMouse(TStringAlignGrid* g, TPoint p) {
+    QWidget* vp = viewportOf(g);
+    QMouseEvent e(QEvent::MouseMove, QPointF(p.X, p.Y), vp->mapToGlobal(QPointF(p.X, p.Y)),
+                  Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(vp, &e);
+}
+TPoint centreOf(const TRect& r) {
+    return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+}
+}  // namespace
+
+TEST(AlignGrid, EachCellShowsItsOwnHintInTheHintWindow) {
+    AlignFixture f;
+    TStringAlignGrid* g = f.grid;
+    f.fx.form->SetShowHint(true);
+    g->SetHint("整个表格");
+    g->SetHintCell(2, 1, "委外单号");
+    g->SetHintCell(1, 2, "hide me");
+    g->OnShowHintCell = TShowHintCellProc(
+        [](TObject*, int, int, std::string& text, bool& can) { can = text != "hide me"; },
+        f.fx.form);
+    restMouse(g, centreOf(g->CellRect(2, 1)));
+    EXPECT_EQ(Application->HintText(), "委外单号");
+    EXPECT_EQ(Application->HintControl(), g);
+    EXPECT_EQ(g->HintCell(), (TGridCoord{2, 1}));
+    // Moving inside the cell keeps it; into another cell takes it away.
+    moveMouse(g, centreOf(g->CellRect(2, 1)));
+    EXPECT_EQ(Application->HintText(), "委外单号");
+    moveMouse(g, centreOf(g->CellRect(3, 1)));
+    EXPECT_EQ(Application->HintText(), "");
+    EXPECT_EQ(g->HintCell(), (TGridCoord{-1, -1}));
+    // A handler can refuse; a cell without a hint of its own shows the grid's.
+    restMouse(g, centreOf(g->CellRect(1, 2)));
+    EXPECT_EQ(Application->HintText(), "");
+    restMouse(g, centreOf(g->CellRect(3, 3)));
+    EXPECT_EQ(Application->HintText(), "整个表格");
+    // Without cell hints the grid's own hint shows.
+    g->ShowCellHints = false;
+    restMouse(g, centreOf(g->CellRect(2, 1)));
+    EXPECT_EQ(Application->HintText(), "整个表格");
+    Application->CancelHint();
+}
+
+TEST(AlignGrid, DraggingTheThumbScrollsOnlyWithRedrawWhileScroll) {
+    AlignFixture f(4, 200);
+    TStringAlignGrid* g = f.grid;
+    const WPARAM track = SB_THUMBTRACK | (40 << 16);
+    g->Perform(WM_VSCROLL, track, 0);
+    EXPECT_EQ(g->TopRow(), 1);
+    g->RedrawWhileScroll = true;
+    g->Perform(WM_VSCROLL, track, 0);
+    EXPECT_EQ(g->TopRow(), 41);
+}
+
+TEST(AlignGrid, TheEditorFollowsAFontChange) {
+    AlignFixture f;
+    TStringAlignGrid* g = f.grid;
+    f.fill();
+    g->SetCol(1);
+    g->SetRow(1);
+    g->SetFocus();
+    g->SetEditorMode(true);
+    ASSERT_NE(g->Editor(), nullptr);
+    TFont bigger;
+    bigger.Assign(*g->Font());
+    bigger.SetSize(16);
+    g->SetFont(bigger);
+    EXPECT_EQ(g->Editor()->Font()->Size(), 16);
+    // A cell font of its own wins over the grid's.
+    g->GetFontCell(1, 1)->SetSize(20);
+    bigger.SetSize(11);
+    g->SetFont(bigger);
+    EXPECT_EQ(g->Editor()->Font()->Size(), 20);
+}
+
+TEST(AlignGrid, HintPictures) {
+    struct Lang {
+        const char *name, *title, *value, *hint;
+    };
+    for (Lang l : {Lang{"CHS", "委外单号", "5101-20050301001", "[F2]委外单号信息查询"},
+                   Lang{"ENG", "Order No.", "5101-20050301001", "[F2] Look up the order"}}) {
+        AlignFixture f(3, 4);
+        TStringAlignGrid* g = f.grid;
+        f.fx.form->SetShowHint(true);
+        g->SetColWidths(1, 140);
+        g->SetCells(1, 0, l.title);
+        g->SetCells(1, 1, l.value);
+        g->SetHintCell(1, 1, l.hint);
+        restMouse(g, centreOf(g->CellRect(1, 1)));
+        ASSERT_EQ(Application->HintText(), l.hint);
+        // The hint window drawn where it stands over the form.
+        TBitmap shot = Screenshot(f.fx.form);
+        THintWindow* w = Application->HintWindow();
+        TPoint formAt = f.fx.form->ClientToScreen({0, 0});
+        TPoint at = {w->Left() - formAt.X + (shot.Width() - f.fx.form->ClientWidth()) / 2,
+                     w->Top() - formAt.Y + (shot.Height() - f.fx.form->ClientHeight())};
+        shot.Canvas()->Draw(at.X, at.Y, Screenshot(w));
+        std::string file = std::string("AlignGridHint-") + l.name + ".png";
+        shot.SaveToFile(::testing::TempDir() + file);
+        if (const char* dir = std::getenv("KTRB_SHOTS")) shot.SaveToFile(dir + ("/" + file));
+        Application->CancelHint();
+    }
+}
+
+TEST(AlignGrid, PickListDropsDownItsOwnList) {
+    AlignFixture f;
+    TStringAlignGrid* g = f.grid;
+    g->SetControlInfo(2, -1, 3, "苹果\tA\r\nApricot\r\nBanana\tB", 1);
+    g->SetFocus();
+    g->FocusCell(2, 1, true);
+    g->ShowEditor();
+    TNewInplaceEdit* ed = g->Editor();
+    ASSERT_TRUE(ed);
+    ASSERT_EQ(ed->Style(), 2);
+    ed->SimulateKey(VK_DOWN, {ssAlt});
+    ASSERT_TRUE(ed->ListVisible());
+    TPopupListbox* list = ed->PopupList();
+    ASSERT_TRUE(list && list->Visible());
+    EXPECT_EQ(list->Items()->Count(), 3);
+    EXPECT_EQ((*list->Items())[0], "苹果");
+    EXPECT_EQ(list->Values(), (std::vector<std::string>{"A", "Apricot", "B"}));
+    EXPECT_EQ(list->Height(), list->ItemHeight() * 3 + 4);
+    EXPECT_EQ(list->Parent(), nullptr);
+    // Down, then Enter: the display text of the chosen line goes into the cell.
+    ed->SimulateKey(VK_DOWN);
+    ed->SimulateKey(VK_DOWN);
+    ed->SimulateKey(VK_RETURN);
+    EXPECT_FALSE(ed->ListVisible());
+    EXPECT_FALSE(list->Visible());
+    EXPECT_EQ(g->Cells(2, 1), "Banana");
+    // Esc closes it and leaves the cell.
+    ed->SimulateKey(VK_DOWN, {ssAlt});
+    ASSERT_TRUE(ed->ListVisible());
+    EXPECT_EQ(list->ItemIndex(), 2);  // the line equal to the text
+    ed->SimulateKey(VK_UP);
+    ed->SimulateKey(VK_ESCAPE);
+    EXPECT_FALSE(ed->ListVisible());
+    EXPECT_EQ(g->Cells(2, 1), "Banana");
+    // The list's own search, and an empty list 4 pixels high.
+    EXPECT_TRUE(list->Search('a', 10000));
+    EXPECT_EQ(list->ItemIndex(), 1);
+    EXPECT_FALSE(list->Search('z', 10100));
+    list->FillItems({});
+    EXPECT_EQ(list->Items()->Count(), 0);
 }

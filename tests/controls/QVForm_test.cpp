@@ -5,6 +5,7 @@
 #include "controls/F2Button.h"
 #include "controls/QrvEdit.h"
 #include "platform/ui/buttons.h"
+#include "platform/ui/dialogs.h"
 #include "platform/ui/screenshot.h"
 #include "platform/ui/stdctrls.h"
 #include "platform/ui/ui_test_util.h"
@@ -200,6 +201,30 @@ TEST_F(QVFormTest, BigFiveInterfaceConvertsTheWindowOnce) {
     f->label->SetCaption("供应商");
     f->ConvertFormOnce();
     EXPECT_EQ(f->label->Caption(), "供应商");
+    f->Free();
+}
+
+TEST_F(QVFormTest, MessageBoxIsARealDialogWithTheFormsCaption) {
+    SetCodePages("936", "936");
+    TfrmDemo* f = Make();
+    f->SetWindowState(plat::TWindowState::wsMinimized);
+    auto script = std::make_shared<plat::ScriptedDialogRunner>();
+    std::string caption, text, yes;
+    script->Expect([&](plat::TCustomForm& d) {
+        caption = d.Caption();
+        text = static_cast<plat::TLabel*>(d.FindComponent("Message"))->Caption();
+        yes = static_cast<plat::TButton*>(d.FindComponent("Yes"))->Caption();
+        return plat::mrNo;
+    });
+    plat::DialogRunnerScope scope(script);
+    int answer = f->ShowMessageBox("删除这张单据？", plat::TMsgDlgType::mtConfirmation,
+                                   {plat::TMsgDlgBtn::mbYes, plat::TMsgDlgBtn::mbNo});
+    EXPECT_EQ(answer, plat::mrNo);
+    EXPECT_EQ(script->Shown().size(), 1u);
+    EXPECT_EQ(caption, "演示窗口");
+    EXPECT_EQ(text, "删除这张单据？      ");  // six blanks under code page 936
+    EXPECT_FALSE(yes.empty());
+    EXPECT_EQ(f->WindowState(), plat::TWindowState::wsNormal);
     f->Free();
 }
 

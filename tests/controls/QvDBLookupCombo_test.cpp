@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "controls/FDBGrid.h"
 #include "controls/QvLookUpCombo.h"
 #include "controls_fixture.h"
 #include "platform/automation/dispatch.h"
@@ -204,6 +205,45 @@ TEST(QvDBComboDlg, UnmatchedTextIsWrittenAndTheButtonOpensTheDialog) {
 
     EXPECT_EQ(dialogs, 0);
     f.ds->Post();
+    c->DropDown();
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ(f.ds->State(), TDataSetState::dsEdit);
+}
+
+TEST(QvDBComboDlg, EditsTheCellOfADocumentGrid) {
+    ComboForm f;
+    auto* grid = new TFDBGrid(f.form);
+    grid->SetParent(f.inner);
+    grid->SetBounds(0, 40, 340, 150);
+    grid->SetDataSource(f.src);
+    TDataGridColumn* col = grid->Columns()->Add();
+    col->SetFieldName("TH004");
+    col->SetWidth(140);
+    grid->Columns()->Add()->SetFieldName("TH026");
+    auto* c = f.Make<TQvDBComboDlg>();
+    c->SetParent(grid);
+    c->SetMidas(&f.lookup);
+    c->Hide();
+    col->SetControl(c);
+    int dialogs = 0;
+    c->OnCustomDlg = TNotifyEvent([&](TObject*) { ++dialogs; }, f.form);
+    grid->SetFocus();
+    grid->SetSelectedIndex(0);
+    // The combo stands over the current cell.
+    ASSERT_TRUE(c->Visible());
+    EXPECT_EQ(c->BoundsRect(), grid->CellRect(grid->Col(), grid->Row()));
+
+    // A key typed in the grid goes on into the combo, which searches.
+    grid->SimulateKey(0, {}, U'h');
+    ComboForm::Type(c, "d");
+    EXPECT_EQ(f.ds->State(), TDataSetState::dsEdit);
+    ASSERT_TRUE(c->DroppedDown());
+    c->SimulateKey(VK_RETURN);
+    ASSERT_TRUE(f.returned.IsArray());
+    EXPECT_EQ(f.returned[0][0].AsString(), "S002");
+
+    // Its button opens the form's dialog with the record in edit.
+    f.ds->Cancel();
     c->DropDown();
     EXPECT_EQ(dialogs, 1);
     EXPECT_EQ(f.ds->State(), TDataSetState::dsEdit);

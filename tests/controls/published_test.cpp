@@ -7,6 +7,7 @@
 #include "controls/ExtPage.h"
 #include "controls/FDbChkBox.h"
 #include "controls/QrvEdit.h"
+#include "controls/QvLookUpCombo.h"
 #include "controls/QvRadioButton.h"
 #include "controls/controls_fixture.h"
 #include "platform/component/properties.h"
@@ -67,4 +68,35 @@ TEST(PublishedControls, EveryControlIsReachedByPropertyName) {
     lang.GetLangReader().LoadComponent(fx.form);
     EXPECT_EQ(ed->Caption(), "Receipt No.");
     EXPECT_EQ(ed->ButtonHint(), "[F2]Find");
+}
+
+namespace {
+// A connection component that serves no providers.
+class FakeConnection : public TComponent, public IProviderSource {
+  public:
+    using TComponent::TComponent;
+    IProvider* FindProvider(const std::string&) override { return nullptr; }
+};
+}  // namespace
+
+TEST(PublishedControls, LookupCombosAsTheDesignsStoreThem) {
+    ctltest::Fixture fx;
+    auto* combo = new TQvBtnDBCombo(fx.form);
+    auto* dlg = new TQvDBComboDlg(fx.form);
+    FakeConnection connection(fx.form);
+    SetObjectProp(combo, "Midas", &connection);
+    EXPECT_EQ(combo->Midas(), &connection);
+    EXPECT_EQ(GetObjectProp(combo, "Midas"), &connection);
+    for (const char* name : {"OnGetBaseClassParam", "OnSetReturn", "OnDialog"})
+        EXPECT_TRUE(IsPublishedProp(combo, name)) << name;
+    for (const char* name : {"OnCustomDlg", "OnCheckValue", "OnSetReturn", "ShowButton"})
+        EXPECT_TRUE(IsPublishedProp(dlg, name)) << name;
+    SetPropValue(dlg, "UnboundDataType", Variant("wwEdtNumeric"));
+    EXPECT_EQ(dlg->UnboundDataType, TwwEditDataType::wwEdtNumeric);
+    SetPropValue(dlg, "ButtonStyle", Variant("cbsDownArrow"));
+    EXPECT_EQ(dlg->ButtonStyle, TwwComboButtonStyle::cbsDownArrow);
+    EXPECT_TRUE(TrySetPropByPath(dlg, "ButtonEffects.Flat", 1));
+    EXPECT_TRUE(dlg->ButtonEffects()->Flat);
+    EXPECT_TRUE(TrySetPropByPath(dlg, "Frame.Enabled", 1));
+    EXPECT_TRUE(dlg->Frame()->Enabled);
 }

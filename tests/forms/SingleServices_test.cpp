@@ -9,6 +9,7 @@
 #include "controls/ExtPage.h"
 #include "controls/FDBGrid.h"
 #include "forms/OptionsCF.h"
+#include "forms/ShowStatusCF.h"
 #include "forms/UserDefINI.h"
 #include "platform/ui/menus.h"
 #include "single_fixture.h"
@@ -28,6 +29,23 @@ class Services : public SingleFormTest {
     }
     int SetTopRows() const { return appServer->Count("SetTopRow"); }
 };
+
+// ---- export -----------------------------------------------------------------------
+
+// The module's exports get the form's progress window, owned by the form.
+TEST_F(Services, ExportsShowTheProgressWindowOfTheForm) {
+    Start();
+    std::unique_ptr<IExportProgress> progress = form->CreateProgressWindow();
+    ASSERT_NE(progress, nullptr);
+    progress->Start("导出", 0, 10);
+    plat::TCustomForm* shown = nullptr;
+    for (int i = 0; i < plat::Screen->FormCount(); ++i)
+        if (plat::Screen->Forms(i)->ClassName() == "TfrmShowStatus") shown = plat::Screen->Forms(i);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(shown->Visible());
+    EXPECT_EQ(shown->Owner(), form);
+    progress->Finish();
+}
 
 // ---- query ----------------------------------------------------------------------
 

@@ -10,6 +10,7 @@
 #include <QProxyStyle>
 #include <QScreen>
 #include <QStyleFactory>
+#include <QTimer>
 #include <cstdlib>
 #include <iostream>
 
@@ -363,6 +364,75 @@ bool PostMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 // ---- Application -------------------------------------------------------------------
+
+THintWindow::THintWindow(TComponent* owner) : TCustomControl(owner) {
+    QWidget* w = Widget();
+    w->setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                      Qt::WindowDoesNotAcceptFocus);
+    w->setAttribute(Qt::WA_ShowWithoutActivating);
+    w->setFocusPolicy(Qt::NoFocus);
+    SetColor(clInfoBk);
+    Font()->Assign(Screen->HintFont);
+    Font()->SetColor(clInfoText);
+    Hide();
+}
+
+TRect THintWindow::CalcHintRect(int maxWidth, const std::string& text) {
+    TCanvas measure;
+    measure.Font.Assign(*Font());
+    TRect r{0, 0, maxWidth, 0};
+    measure.DrawText(text, r, DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+    r.Right += 6;
+    r.Bottom += 4;
+    return r;
+}
+
+void THintWindow::ActivateHint(const TRect& rect, const std::string& text) {
+    SetText(text);
+    SetBounds(rect.Left, rect.Top, rect.Width(), rect.Height());
+    Show();
+    Widget()->raise();
+    Invalidate();
+}
+
+void THintWindow::Paint() {
+    TCanvas* c = Canvas();
+    c->Brush = TBrush{clInfoBk, TBrushStyle::bsSolid};
+    c->Pen.Color = clBlack;
+    c->Rectangle(0, 0, Width(), Height());
+    c->Font.Assign(*Font());
+    c->Brush.Style = TBrushStyle::bsClear;
+    TRect r{3, 2, Width() - 3, Height() - 2};
+    c->DrawText(Caption(), r, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+}
+
+THintWindow* TApplication::HintWindow() {
+    // Kept for the program's life: hints come and go all the time.
+    if (!hintWindow_) hintWindow_ = new THintWindow(nullptr);
+    return hintWindow_;
+}
+
+void TApplication::ActivateHint(const THintInfo& info) {
+    hintText_ = info.HintStr;
+    hintControl_ = info.HintControl;
+    THintWindow* w = HintWindow();
+    TRect r = w->CalcHintRect(300, info.HintStr);
+    w->ActivateHint(
+        {info.HintPos.X, info.HintPos.Y, info.HintPos.X + r.Width(), info.HintPos.Y + r.Height()},
+        info.HintStr);
+    const int shown = ++hintShown_;
+    if (info.HideTimeout > 0)
+        QTimer::singleShot(info.HideTimeout, w->Widget(), [this, shown] {
+            if (shown == hintShown_) CancelHint();
+        });
+}
+
+void TApplication::CancelHint() {
+    hintText_.clear();
+    hintControl_ = nullptr;
+    ++hintShown_;
+    if (hintWindow_) hintWindow_->ReleaseHandle();
+}
 
 void TApplication::Beep() {
     QApplication::beep();

@@ -1131,7 +1131,12 @@ void TListView::updateColumns() {
 
 void TListView::SetViewStyle(TViewStyle v) {
     viewStyle_ = v;
-    tree_->setHeaderHidden(v != TViewStyle::vsReport);
+    tree_->setHeaderHidden(v != TViewStyle::vsReport || !showColumnHeaders_);
+}
+
+void TListView::SetShowColumnHeaders(bool v) {
+    showColumnHeaders_ = v;
+    SetViewStyle(viewStyle_);
 }
 
 void TListView::SetReadOnly(bool v) {

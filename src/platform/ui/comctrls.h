@@ -456,6 +456,9 @@ class TListView : public TWinControl {
     void SetMultiSelect(bool v);
     bool HideSelection = true;
     bool ColumnClick = true;
+    // Column titles in the report view.
+    bool ShowColumnHeaders() const { return showColumnHeaders_; }
+    void SetShowColumnHeaders(bool v);
     TSortType SortType() const { return sortType_; }
     void SetSortType(TSortType v);
     TCustomImageList* SmallImages() const { return smallImages_; }
@@ -509,6 +512,7 @@ class TListView : public TWinControl {
     bool readOnly_ = false, rowSelect_ = false, gridLines_ = false, checkboxes_ = false,
          multiSelect_ = false;
     TSortType sortType_ = TSortType::stNone;
+    bool showColumnHeaders_ = true;
     TCustomImageList* smallImages_ = nullptr;
     bool quiet_ = false;
 };

@@ -7,7 +7,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
-#include <QToolTip>
 #include <QWidget>
 #include <algorithm>
 #include <unordered_map>
@@ -154,6 +153,7 @@ TControl::TControl(TComponent* owner) : TComponent(owner) {
 
 TControl::~TControl() {
     BeginDestroy();
+    if (Application->HintControl() == this) Application->CancelHint();
     if (parent_) {
         TWinControl* p = parent_;
         parent_ = nullptr;
@@ -367,6 +367,29 @@ void TControl::SetParentShowHint(bool v) {
     parentShowHint_ = v;
 }
 
+void TControl::MakePopupWindow() {
+    widget_->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                            Qt::WindowDoesNotAcceptFocus);
+    widget_->setAttribute(Qt::WA_ShowWithoutActivating);
+    widget_->setFocusPolicy(Qt::NoFocus);
+}
+
+bool TControl::ShowHintAt(int x, int y) {
+    THintInfo info;
+    info.HintControl = this;
+    info.CursorPos = {x, y};
+    info.HintPos = ClientToScreen({x, y + 20});
+    info.CursorRect = ClientRect();
+    info.HintStr = GetShortHint(hint_);
+    info.HideTimeout = Application->HintHidePause;
+    if (EffectiveShowHint() && Application->ShowHint && HintShow(info) && !info.HintStr.empty()) {
+        Application->ActivateHint(info);
+        return true;
+    }
+    Application->CancelHint();
+    return false;
+}
+
 bool TControl::EffectiveShowHint() const {
     if (parentShowHint_) return parent_ ? parent_->EffectiveShowHint() : showHint_;
     return showHint_;
@@ -557,12 +580,7 @@ bool TControl::HandleQtEvent(QEvent* e, const QtBaseEvent& base) {
         }
         case QEvent::ToolTip: {
             auto* he = static_cast<QHelpEvent*>(e);
-            std::string tip = GetShortHint(hint_);
-            if (EffectiveShowHint() && Application->ShowHint && !tip.empty())
-                QToolTip::showText(he->globalPos(), Q(tip), widget_, QRect(),
-                                   Application->HintHidePause);
-            else
-                QToolTip::hideText();
+            ShowHintAt(he->pos().x(), he->pos().y());
             return true;
         }
         case QEvent::ContextMenu:

@@ -39,6 +39,17 @@ PLAT_ENUM_INFO(TControlStyleItem, csAcceptsControls, csCaptureMouse, csClickEven
                csSetCaption, csOpaque, csDoubleClicks, csFixedWidth, csFixedHeight, csNoStdEvents)
 PLAT_SET(TControlStyle, TControlStyleItem)
 
+// A hint about to show: the platform fills it from the control's hint; the
+// control may change it in HintShow before the hint window shows it.
+struct THintInfo {
+    TControl* HintControl = nullptr;
+    TPoint CursorPos;  // client coordinates
+    TPoint HintPos;    // screen coordinates of the hint window's top-left
+    TRect CursorRect;  // client area the hint belongs to
+    std::string HintStr;
+    int HideTimeout = 2500;
+};
+
 class TControl : public TComponent {
     PLAT_CLASS(TControl, TComponent)
   public:
@@ -102,6 +113,12 @@ class TControl : public TComponent {
     void SetParentShowHint(bool v);
     // Whether a hint shows: the own flag, or the parent's when ParentShowHint.
     bool EffectiveShowHint() const;
+    // The hint request for a client point (the mouse resting there): shows
+    // the hint window, or cancels the current hint; true when one shows.
+    bool ShowHintAt(int x, int y);
+    // A control's say on its hint (the hint-show message): it may change the
+    // text, place and area; false keeps the hint from showing.
+    virtual bool HintShow(THintInfo& info) { return true; }
     TCursor Cursor() const { return cursor_; }
     void SetCursor(TCursor v);
     TPopupMenu* PopupMenu() const { return popupMenu_; }
@@ -128,6 +145,9 @@ class TControl : public TComponent {
     virtual void WndProc(TMessage& m);
 
     QWidget* Widget() const { return widget_; }
+    // Makes a parentless control a window of its own that shows without
+    // taking the focus (drop-down lists, hint windows).
+    void MakePopupWindow();
     // The canvas Paint draws on (bound to the widget while it paints).
     TCanvas* Canvas() { return &canvas_; }
     // Runs Paint on the given canvas (self-painted controls; tests record it).

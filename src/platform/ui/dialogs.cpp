@@ -90,6 +90,10 @@ TForm* BuildDialog(const MessageRequest& req) {
     f->SetBorderStyle(TFormBorderStyle::bsDialog);
     f->Font()->SetName("WenQuanYi Micro Hei");
     f->Font()->SetHeight(-12);
+    if (!req.FontName.empty()) {
+        f->Font()->SetName(req.FontName);
+        f->Font()->SetCharset(req.FontCharset);
+    }
     TCanvas measure;
     measure.Font.Assign(*f->Font());
     int avgX =
@@ -100,7 +104,7 @@ TForm* BuildDialog(const MessageRequest& req) {
     int buttonWidth = DlgUnits(50, avgX, 4);
     for (auto b : req.Order) {
         TRect tr;
-        measure.DrawText(KindOf(b).caption, tr, DT_CALCRECT | DT_LEFT | DT_SINGLELINE);
+        measure.DrawText(req.CaptionOf(b), tr, DT_CALCRECT | DT_LEFT | DT_SINGLELINE);
         buttonWidth = std::max(buttonWidth, tr.Width() + 8);
     }
     int buttonHeight = DlgUnits(14, avgY, 8);
@@ -142,7 +146,7 @@ TForm* BuildDialog(const MessageRequest& req) {
         auto* btn = new TButton(f);
         btn->SetName(KindOf(b).name);
         btn->SetParent(f);
-        btn->SetCaption(KindOf(b).caption);
+        btn->SetCaption(req.CaptionOf(b));
         btn->ModalResult = KindOf(b).result;
         if (b == req.DefaultButton) btn->SetDefault(true);
         if (b == req.CancelButton) btn->Cancel = true;
@@ -154,6 +158,12 @@ TForm* BuildDialog(const MessageRequest& req) {
     return f;
 }
 }  // namespace
+
+std::string MessageRequest::CaptionOf(TMsgDlgBtn b) const {
+    for (const auto& [button, caption] : ButtonCaptions)
+        if (button == b && !caption.empty()) return caption;
+    return KindOf(b).caption;
+}
 
 TModalResult ModalResultOf(TMsgDlgBtn b) {
     return KindOf(b).result;

@@ -36,6 +36,13 @@ struct MessageRequest {
     std::vector<TMsgDlgBtn> Order;  // buttons in the order shown
     TMsgDlgBtn DefaultButton = TMsgDlgBtn::mbOK;
     TMsgDlgBtn CancelButton = TMsgDlgBtn::mbOK;
+    // Captions in place of the platform's own, by button.
+    std::vector<std::pair<TMsgDlgBtn, std::string>> ButtonCaptions;
+    // The dialog's font; empty: the platform's.
+    std::string FontName;
+    TFontCharset FontCharset = DEFAULT_CHARSET;
+    // The caption a button shows.
+    std::string CaptionOf(TMsgDlgBtn b) const;
 };
 
 // The modal result each button gives.

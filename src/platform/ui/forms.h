@@ -236,6 +236,22 @@ class TCursorGuard {
     TCursor old_;
 };
 
+// The window a hint shows in: a small borderless window in the hint colour
+// that never takes the focus.
+class THintWindow : public TCustomControl {
+    PLAT_CLASS(THintWindow, TCustomControl)
+  public:
+    explicit THintWindow(TComponent* owner);
+    // The size the text needs, wrapped at maxWidth pixels.
+    TRect CalcHintRect(int maxWidth, const std::string& text);
+    // Shows the text in a rectangle of the screen.
+    void ActivateHint(const TRect& rect, const std::string& text);
+    void ReleaseHandle() { Hide(); }
+
+  protected:
+    void Paint() override;
+};
+
 class TApplication {
   public:
     std::string Title;
@@ -244,6 +260,15 @@ class TApplication {
     int HintShortPause = 50;
     bool ShowHint = true;
     TCustomForm* MainForm = nullptr;
+
+    // The hint window: shows a hint, or takes the current one away.
+    void ActivateHint(const THintInfo& info);
+    void CancelHint();
+    // The text of the hint showing and its control (empty, null when none).
+    const std::string& HintText() const { return hintText_; }
+    TControl* HintControl() const { return hintControl_; }
+    // The window the hints show in (made on first use).
+    THintWindow* HintWindow();
 
     // Handles the events waiting in the queue (posted messages included).
     void ProcessMessages();
@@ -268,6 +293,10 @@ class TApplication {
 
   private:
     bool terminated_ = false;
+    std::string hintText_;
+    TControl* hintControl_ = nullptr;
+    THintWindow* hintWindow_ = nullptr;
+    int hintShown_ = 0;
     std::shared_ptr<IDialogRunner> runner_;
 };
 

@@ -125,7 +125,7 @@ void TInplaceEdit::KeyDown(uint16_t& key, TShiftState shift) {
                     int n = (int)PickList.size();
                     if (n)
                         SetPickListIndex(
-                            std::clamp(pickIndex_ + (key == VK_UP ? -1 : 1), 0, n - 1));
+                            std::clamp(PickListIndex() + (key == VK_UP ? -1 : 1), 0, n - 1));
                 }
                 key = 0;
                 return;
@@ -272,6 +272,8 @@ TCustomGrid::TCustomGrid(TComponent* owner) : TWinControl(owner) {
     auto* area = new GridArea(this);
     auto* vp = new QWidget;
     area->setViewport(vp);
+    // Moves without a button reach the grid too (hover cursors, cell hints).
+    vp->setMouseTracking(true);
     area->setFocusPolicy(Qt::StrongFocus);
     area->setFrameShape(QFrame::Box);
     area->setLineWidth(1);
@@ -293,11 +295,14 @@ TCustomGrid::TCustomGrid(TComponent* owner) : TWinControl(owner) {
         b->setTracking(true);
         QObject::connect(b, &QScrollBar::valueChanged, vp, [this, b, vert](int v) {
             if (updatingBars_) return;
-            if (b->isSliderDown() && !options_.Contains(TGridOption::goThumbTracking)) return;
-            SafeCall([&] { scrollBarMoved(vert, v); });
+            if (b->isSliderDown())
+                SafeCall([&] { ScrollMessage(vert, SB_THUMBTRACK, v); });
+            else
+                SafeCall([&] { scrollBarMoved(vert, v); });
         });
-        QObject::connect(b, &QScrollBar::sliderReleased, vp,
-                         [this, b, vert] { SafeCall([&] { scrollBarMoved(vert, b->value()); }); });
+        QObject::connect(b, &QScrollBar::sliderReleased, vp, [this, b, vert] {
+            SafeCall([&] { ScrollMessage(vert, SB_THUMBPOSITION, b->value()); });
+        });
     }
     SetBounds(0, 0, 320, 120);
 }
@@ -759,6 +764,21 @@ void TCustomGrid::UpdateScrollBars() {
     area_->setHorizontalScrollBarPolicy(hmax > 0 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
 }
 
+void TCustomGrid::ScrollMessage(bool vertical, int code, int position) {
+    if (code == SB_THUMBPOSITION ||
+        (code == SB_THUMBTRACK && options_.Contains(TGridOption::goThumbTracking)))
+        scrollBarMoved(vertical, position);
+}
+
+void TCustomGrid::WndProc(TMessage& m) {
+    if (m.Msg == WM_HSCROLL || m.Msg == WM_VSCROLL) {
+        ScrollMessage(m.Msg == WM_VSCROLL, (int)(m.WParam & 0xFFFF),
+                      (int)((m.WParam >> 16) & 0xFFFF));
+        return;
+    }
+    TWinControl::WndProc(m);
+}
+
 void TCustomGrid::scrollBarMoved(bool vertical, int value) {
     if (vertical)
         SetTopRow(fixedRows_ + value);
@@ -1143,6 +1163,7 @@ bool TCustomGrid::HandleQtEvent(QEvent* e, const QtBaseEvent& base) {
             case QEvent::MouseButtonRelease:
             case QEvent::MouseButtonDblClick:
             case QEvent::MouseMove:
+            case QEvent::ToolTip:
                 return TWinControl::HandleQtEvent(e, base);
             case QEvent::Wheel: {
                 auto* we = static_cast<QWheelEvent*>(e);
@@ -1283,10 +1304,12 @@ void TStringGrid::ColumnMoved(int from, int to) {
 void TStringGrid::RowMoved(int from, int to) {
     for (auto& c : cells_) {
         int need = std::max(from, to) + 1;
-        if ((int)c.size() < need) {
-            if ((int)c.size() <= from) continue;  // nothing to move in this column
-            c.resize(need);
+        if ((int)c.size() <= from) {
+            // The source cell is empty; the cells it passes over still shift down.
+            if (to < (int)c.size()) c.insert(c.begin() + to, CellData{});
+            continue;
         }
+        if ((int)c.size() < need) c.resize(need);
         CellData d = std::move(c[from]);
         c.erase(c.begin() + from);
         c.insert(c.begin() + to, std::move(d));

@@ -96,8 +96,8 @@ class TInplaceEdit : public TCustomMaskEdit {
     virtual void DropDown();
     // Hides it; with accept the chosen line becomes the text.
     virtual void CloseUp(bool accept);
-    int PickListIndex() const { return pickIndex_; }
-    void SetPickListIndex(int i);
+    virtual int PickListIndex() const { return pickIndex_; }
+    virtual void SetPickListIndex(int i);
     TRect ButtonRect() const;
     bool WantsKey(uint16_t key, TShiftState shift) const override;
 
@@ -110,6 +110,8 @@ class TInplaceEdit : public TCustomMaskEdit {
     void PaintOver() override;
     // The edit button was pressed (esEllipsis).
     virtual void EditButtonClick();
+    // For a descendant that shows a drop-down list of its own.
+    void SetListVisible(bool v) { listVisible_ = v; }
 
   private:
     friend class TCustomGrid;
@@ -236,6 +238,11 @@ class TCustomGrid : public TWinControl {
     void DoExit() override;
     void Resize() override;
     bool HandleQtEvent(QEvent* e, const QtBaseEvent& base) override;
+    // A scroll-bar message (WM_HSCROLL, WM_VSCROLL): the code (SB_...) and
+    // the thumb position. Dragging the thumb sends SB_THUMBTRACK, which
+    // scrolls only with goThumbTracking; letting go sends SB_THUMBPOSITION.
+    virtual void ScrollMessage(bool vertical, int code, int position);
+    void WndProc(TMessage& m) override;
     // Painting of the area below and right of the last cell.
     virtual void PaintEmptyArea(const TRect& area);
     void InvalidateCell(int col, int row);

@@ -47,11 +47,7 @@ bool TGridClientDataSet::GetControl(const std::string& fieldName, std::string& k
 // ---- Popup grid -----------------------------------------------------------------------------
 
 TPopupGrid::TPopupGrid(TComponent* owner) : TCustomDataGrid(owner) {
-    QWidget* w = Widget();
-    w->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                      Qt::WindowDoesNotAcceptFocus);
-    w->setAttribute(Qt::WA_ShowWithoutActivating);
-    w->setFocusPolicy(Qt::NoFocus);
+    MakePopupWindow();
     SetTabStop(false);
     SetOptions(TDataGridOptions{TDataGridOption::dgTitles, TDataGridOption::dgColLines,
                                 TDataGridOption::dgRowLines, TDataGridOption::dgRowSelect,
@@ -143,6 +139,13 @@ void TLookupComboBase::buildColumns() {
         if (p.empty() || p[0].empty()) continue;
         TDataGridColumn* c = cols->Add();
         c->SetFieldName(p[0]);
+        // A field the table marks as a check box shows one with its two values.
+        std::string kind, parameter;
+        if (auto* t = dynamic_cast<TGridClientDataSet*>(lookupTable_);
+            t && t->GetControl(p[0], kind, parameter) && SameText(kind, "CheckBox")) {
+            c->SetControlType(TColumnControlType::ctCheckBox);
+            if (!parameter.empty()) c->SetCheckValues(parameter);
+        }
         if (p.size() > 2) c->SetTitle(p[2]);
         if (p.size() > 1) {
             // A width in characters, widened to the title so no caption is cut.

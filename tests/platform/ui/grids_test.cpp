@@ -101,6 +101,22 @@ TEST(StringGrid, MovedAndDeletedRowsCarryTheirCells) {
     EXPECT_EQ(f.grid->Cells(2, 1), "03");
 }
 
+TEST(StringGrid, MovingAnEmptyRowUpShiftsTheCellsOfShortColumns) {
+    StringGridForm f;
+    f.grid->SetRowCount(8);
+    // Column 3 stores rows up to 3 only; the row moved from 6 is empty there.
+    f.grid->SetCells(0, 6, "moved");
+    f.grid->MoveRow(6, 1);
+    EXPECT_EQ(f.grid->Cells(0, 1), "moved");
+    EXPECT_EQ(f.grid->Cells(3, 1), "");
+    EXPECT_EQ(f.grid->Cells(3, 2), "31");
+    EXPECT_EQ(f.grid->Cells(3, 4), "33");
+    f.grid->MoveRow(7, 0);
+    EXPECT_EQ(f.grid->Cells(3, 0), "");
+    EXPECT_EQ(f.grid->Cells(3, 1), "30");
+    EXPECT_EQ(f.grid->Cells(0, 2), "moved");
+}
+
 TEST(StringGrid, MouseCoordAndSelectionFollowTheScroll) {
     StringGridForm f;
     f.grid->SetRowCount(200);
