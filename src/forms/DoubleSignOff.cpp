@@ -9,6 +9,7 @@
 #include "platform/automation/oleobject.h"
 #include "platform/core/format.h"
 #include "platform/core/text.h"
+#include "platform/system/desktop.h"
 #include "platform/ui/forms.h"
 #include "runtime/Brokers.h"
 #include "runtime/LibXml.h"
@@ -503,7 +504,7 @@ void TfrmDouble::ShowApproveOpinion() {
         plat::VarArrayOf({ItemText(first, 0), ItemText(first, 1), request, "N"})));
     const std::string url = ReadXmlValue("<?xml version=\"1.0\" encoding=\"GB2312\"?>" + reply,
                                          "//Response/ResponseContent/ContentText/URL", "", "");
-    if (!DesktopLauncher().Open(url))
+    if (!plat::DesktopLauncher().Open(url))
         throw plat::Exception("The browser cannot be started for " + url);
 }
 

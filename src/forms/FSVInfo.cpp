@@ -6,6 +6,7 @@
 
 #include "forms/RadicalCF.h"
 #include "platform/core/text.h"
+#include "platform/system/desktop.h"
 #include "platform/ui/extctrls.h"
 #include "platform/ui/grids.h"
 #include "platform/ui/menus.h"
@@ -156,7 +157,7 @@ bool TfrmSVInfo::SaveToTextFile(const std::string& fileName) {
             TMsgDlgType::mtError, {TMsgDlgBtn::mbOK});
         return false;
     }
-    DesktopLauncher().Open(fileName);
+    plat::DesktopLauncher().Open(fileName);
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include "double_fixture.h"
 #include "forms/FSVInfo.h"
 #include "forms/SetSVINFO.h"
+#include "platform/system/desktop.h"
 #include "platform/ui/comctrls.h"
 #include "platform/ui/grids.h"
 #include "platform/ui/menus.h"
@@ -18,20 +19,10 @@
 namespace ktrb::test {
 namespace {
 
-class RecordingLauncher : public IDesktopLauncher {
-  public:
-    bool Open(const std::string& path) override {
-        opened.push_back(path);
-        return true;
-    }
-    std::vector<std::string> opened;
-};
-
 class SignOffTest : public DoubleFormTest {
   protected:
     SignOffTest() {
         plat::Application->SetDialogRunner(runner);
-        previousLauncher = SetDesktopLauncher(launcher);
         auto& db = server->Db();
         db.Exec(
             "INSERT INTO SVSMC (MC001, MC002, MC006, MC007, MC008) VALUES "
@@ -51,10 +42,7 @@ class SignOffTest : public DoubleFormTest {
         form->LoadDocTypeSettings();
         form->RefreshData();
     }
-    ~SignOffTest() override {
-        plat::Application->SetDialogRunner(nullptr);
-        SetDesktopLauncher(previousLauncher);
-    }
+    ~SignOffTest() override { plat::Application->SetDialogRunner(nullptr); }
     // The send dialog answered with OK as it opens.
     void AcceptSendDialog() {
         runner->Expect("TfrmSetSVINFO", [](plat::TCustomForm& f) {
@@ -80,8 +68,9 @@ class SignOffTest : public DoubleFormTest {
 
     std::shared_ptr<plat::ScriptedDialogRunner> runner =
         std::make_shared<plat::ScriptedDialogRunner>();
-    std::shared_ptr<RecordingLauncher> launcher = std::make_shared<RecordingLauncher>();
-    std::shared_ptr<IDesktopLauncher> previousLauncher;
+    plat::TRecordingLauncher recorder;
+    plat::TRecordingLauncher* launcher = &recorder;
+    plat::DesktopLauncherOverride launcherScope{recorder};
 };
 
 TEST_F(SignOffTest, ConfirmGoesThroughSignOffAndIsApproved) {
@@ -197,7 +186,7 @@ TEST_F(SignOffTest, StatusViewShowsTheApprovalRowsOfTheJob) {
     form->miViewSorvantaClick(nullptr);
     TfrmSVInfo::SaveFileChooser = nullptr;
     EXPECT_EQ(runner->Pending(), 0);
-    ASSERT_EQ(launcher->opened, std::vector<std::string>{file});
+    ASSERT_EQ(launcher->Opened(), std::vector<std::string>{file});
     std::ifstream in(file);
     std::string title, row;
     std::getline(in, title);
@@ -217,8 +206,8 @@ TEST_F(SignOffTest, OpinionPageOpensInTheBrowser) {
     form->miViewSorvantaClick(nullptr);
     EXPECT_NE(form->LastOpinionRequest.find("<SystemID>Palora</SystemID ></LogOnInfo>"),
               std::string::npos);
-    ASSERT_EQ(launcher->opened.size(), 1u);
-    const std::string url = launcher->opened[0];
+    ASSERT_EQ(launcher->Opened().size(), 1u);
+    const std::string url = launcher->Opened()[0];
     ASSERT_EQ(url.rfind("file://", 0), 0u) << url;
     std::ifstream in(url.substr(7));
     std::stringstream page;
