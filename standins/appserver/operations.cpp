@@ -460,6 +460,19 @@ std::string SafeName(const std::string& text) {
     return out.substr(0, 120);
 }
 
+// The document's sign-off records: action, result, recipient and name,
+// approver and name, receive and approve time.
+std::vector<std::vector<Variant>> SignOffRecords(Database& db, const std::string& where,
+                                                 const std::vector<Variant>& params) {
+    std::lock_guard<std::recursive_mutex> lock(db.Mutex());
+    return db.Query(
+        "SELECT AP005, AP006, AP007, IFNULL(U1.MF002, ''), AP008, IFNULL(U2.MF002, ''), AP009, "
+        "AP010 FROM SVJOBAP LEFT JOIN ADMMF U1 ON U1.MF001 = AP007 "
+        "LEFT JOIN ADMMF U2 ON U2.MF001 = AP008 WHERE " +
+            where,
+        params);
+}
+
 }  // namespace
 
 // Where the stand-in writes the approval-opinion pages it answers with.
@@ -478,16 +491,7 @@ Variant AppSession::CallWebService(const Args& a) {
         throw ServerError("CallWebService: unknown request");
     const std::string form = Between(request, "TargetFormID");
     const std::string sheet = Between(request, "TargetSheetNo");
-    std::vector<std::vector<Variant>> rows;
-    {
-        Database& db = server_->Db();
-        std::lock_guard<std::recursive_mutex> lock(db.Mutex());
-        rows = db.Query(
-            "SELECT AP005, AP006, AP007, IFNULL(U1.MF002, ''), AP008, IFNULL(U2.MF002, ''), AP009, "
-            "AP010 FROM SVJOBAP LEFT JOIN ADMMF U1 ON U1.MF001 = AP007 "
-            "LEFT JOIN ADMMF U2 ON U2.MF001 = AP008 WHERE AP002 = ? AND AP003 = ?",
-            {form, sheet});
-    }
+    auto rows = SignOffRecords(server_->Db(), "AP002 = ? AND AP003 = ?", {form, sheet});
     std::string html =
         "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>签核意见</title></head><body>"
         "<h3>" +
@@ -515,16 +519,8 @@ Variant AppSession::CallWebService(const Args& a) {
 // [user, flow, document condition, code page]: the approval status of the
 // document's last sign-off, one pass and branch, one person.
 Variant AppSession::GetSvApprove(const Args& a) {
-    std::vector<std::vector<Variant>> rows;
-    {
-        Database& db = server_->Db();
-        std::lock_guard<std::recursive_mutex> lock(db.Mutex());
-        rows = db.Query(
-            "SELECT AP006, AP007, IFNULL(U1.MF002, ''), AP008, IFNULL(U2.MF002, ''), AP009, AP010 "
-            "FROM SVJOBAP LEFT JOIN ADMMF U1 ON U1.MF001 = AP007 "
-            "LEFT JOIN ADMMF U2 ON U2.MF001 = AP008 WHERE AP004 = ?",
-            {a.size() > 2 ? VarToStr(a[2]) : std::string()});
-    }
+    auto rows =
+        SignOffRecords(server_->Db(), "AP004 = ?", {a.size() > 2 ? VarToStr(a[2]) : std::string()});
     if (rows.empty())
         return Variant("<RetVal><ApproveInfo></ApproveInfo><RetInfo><ErrNum>1</ErrNum>" +
                        Element("ErrDis", "no sign-off job for this document") +
@@ -533,10 +529,10 @@ Variant AppSession::GetSvApprove(const Args& a) {
     std::string xml =
         "<RetVal><ApproveInfo><PassNoInfoList><PassNoInfo><PassNo>1</PassNo>"
         "<BranchInfoList><BranchInfo><BranchNo>1</BranchNo>" +
-        Element("FlowRole", Text(a, 1)) + Element("RecTime", VarToStr(r[5])) +
-        Element("ApproveTime", VarToStr(r[6])) + Element("ApproveRet", ResultText(VarToStr(r[0]))) +
-        Element("RecPersonId", VarToStr(r[1])) + Element("RecPersonName", VarToStr(r[2])) +
-        Element("ApprovePersonId", VarToStr(r[3])) + Element("ApprovePersonName", VarToStr(r[4]));
+        Element("FlowRole", Text(a, 1)) + Element("RecTime", VarToStr(r[6])) +
+        Element("ApproveTime", VarToStr(r[7])) + Element("ApproveRet", ResultText(VarToStr(r[1]))) +
+        Element("RecPersonId", VarToStr(r[2])) + Element("RecPersonName", VarToStr(r[3])) +
+        Element("ApprovePersonId", VarToStr(r[4])) + Element("ApprovePersonName", VarToStr(r[5]));
     xml +=
         "</BranchInfo></BranchInfoList></PassNoInfo></PassNoInfoList></ApproveInfo>"
         "<RetInfo><ErrNum>0</ErrNum><ErrDis></ErrDis></RetInfo></RetVal>";
