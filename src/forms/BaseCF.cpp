@@ -48,8 +48,11 @@ void penBrush(plat::TCanvas& c, plat::TColor pen, plat::TColor brush) {
     c.Brush.Color = brush;
 }
 
+// Dark enough to survive the greying of a disabled button.
+constexpr plat::TColor kPaperEdge = 0x505050;
+
 void drawAdd(plat::TCanvas& c) {
-    penBrush(c, plat::clGray, plat::clWhite);
+    penBrush(c, kPaperEdge, plat::clWhite);
     c.Rectangle(2, 1, 13, 16);
     penBrush(c, plat::clGreen, plat::clGreen);
     c.Rectangle(11, 8, 14, 17);
@@ -75,11 +78,11 @@ void drawDelete(plat::TCanvas& c) {
     c.LineTo(4, 14);
 }
 void drawPrint(plat::TCanvas& c) {
-    penBrush(c, plat::clGray, plat::clWhite);
+    penBrush(c, kPaperEdge, plat::clWhite);
     c.Rectangle(5, 2, 13, 8);
     penBrush(c, plat::clBlack, plat::clSilver);
     c.Rectangle(2, 7, 16, 13);
-    penBrush(c, plat::clGray, plat::clWhite);
+    penBrush(c, kPaperEdge, plat::clWhite);
     c.Rectangle(5, 11, 13, 16);
 }
 void drawFirst(plat::TCanvas& c) {

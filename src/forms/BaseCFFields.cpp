@@ -118,7 +118,8 @@ bool TfrmBase::CheckRequiredFields(plat::TDataSet* dataSet, const std::string& l
         if (!pages->Visible() || !pages->CanFocus()) break;
         if (sheet->TabVisible()) pages->SetActivePage(sheet);
     }
-    if (control->CanFocus()) control->SetFocus();
+    // A form not shown (a check run from code) cannot take the focus.
+    if (Visible() && Enabled() && control->CanFocus()) control->SetFocus();
     return false;
 }
 

@@ -79,7 +79,7 @@ void DrawInvalid(plat::TCanvas& c) {
     Line(c, 0x0000C0, 2, {{4, 14}, {14, 4}});
 }
 void DrawFlow(plat::TCanvas& c) {
-    c.Pen.Color = plat::clGray;
+    c.Pen.Color = 0x505050;  // kept by the greying of a disabled button
     c.Pen.Width = 1;
     c.Brush.Color = plat::clWhite;
     c.Rectangle(3, 1, 14, 17);

@@ -140,9 +140,6 @@ TfrmSimpleBody::TfrmSimpleBody(plat::TComponent* owner) : TfrmBase(owner) {
 
 TfrmSimpleBody::~TfrmSimpleBody() {
     unhookEvents();
-    // Freed by its owner rather than by Free: the base window would raise
-    // OnDestroy once this class is gone, on a handler of this class.
-    OnDestroy = {};
 }
 
 int TfrmSimpleBody::AddToolGlyph(const std::function<void(plat::TCanvas&)>& paint) {

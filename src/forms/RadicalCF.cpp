@@ -83,9 +83,24 @@ TfrmRadical::TfrmRadical(plat::TComponent* owner) : TQVForm(owner) {
     OnPaint = plat::TNotifyEvent(this, &TfrmRadical::FormPaint);
     OnResize = plat::TNotifyEvent(this, &TfrmRadical::FormResize);
     OnShow = plat::TNotifyEvent(this, &TfrmRadical::FormShow);
+    // An owner frees its forms with a plain delete; hearing of it first lets
+    // OnDestroy run while every class of the form still lives.
+    if (owner) owner->FreeNotification(this);
 }
 
-TfrmRadical::~TfrmRadical() = default;
+TfrmRadical::~TfrmRadical() {
+    // Deleted without Free: the handlers of this form die with it, and the
+    // base window must not raise them afterwards.
+    if (OnDestroy.Handle().Object() == static_cast<const void*>(this)) OnDestroy = {};
+}
+
+void TfrmRadical::Notification(plat::TComponent* c, plat::TOperation op) {
+    TQVForm::Notification(c, op);
+    if (op != plat::TOperation::opRemove || !c || c != Owner() || !c->Destroying()) return;
+    plat::TNotifyEvent handler = OnDestroy;
+    OnDestroy = {};
+    plat::SafeCall([&] { handler(this); });
+}
 
 void TfrmRadical::FormCreate(plat::TObject* sender) {
     TQVForm::FormCreate(sender);

@@ -90,6 +90,7 @@ class TfrmRadical : public TQVForm, public IRadicalForm, public IDataModuleOwner
     virtual void FormPaint(plat::TObject* sender);
     virtual void FormClose(plat::TObject* sender, ktrb::TCloseAction& action);
     virtual void FormDestroy(plat::TObject* sender);
+    void Notification(plat::TComponent* c, plat::TOperation op) override;
 
     // ---- virtual operations ----
     virtual void HandleF2Key(uint16_t& key, plat::TWinControl* control);

@@ -42,6 +42,8 @@ std::string ymdText(TDateTime date) {
 }
 
 double readBack(double v) {
+    double out;
+    if (plat::TryFloatTextValue(v, out)) return out;
     return plat::StrToFloat(plat::FloatToStr(v));
 }
 
@@ -418,7 +420,9 @@ bool CheckIdNumber(const std::string& text) {
 double RoundToDecimals(int decimals, double value) {
     double v = readBack(value);
     v += v > 0 ? 1e-12 : -1e-12;
-    double r = plat::StrToFloat(plat::FormatFixed(v, decimals));
+    double r;
+    if (!plat::TryFixedTextValue(v, decimals, r))
+        r = plat::StrToFloat(plat::FormatFixed(v, decimals));
     return r == 0 ? 0.0 : r;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/component/properties.h"
+#include "platform/core/numbers.h"
 #include "platform/core/text.h"
 #include "platform/data/dataset.h"
 #include "platform/data/field.h"
@@ -190,14 +191,23 @@ void RestoreMethodProps(TObject* object, const TSavedMethods& saved) {
 
 // ---- field writes -----------------------------------------------------------
 
+namespace {
+// A field's ReadOnly lifted for a write, set back however the write ends.
+struct TReadOnlyLifted {
+    explicit TReadOnlyLifted(plat::TField* f) : field(f), was(f->ReadOnly()) {
+        field->SetReadOnly(false);
+    }
+    ~TReadOnlyLifted() { field->SetReadOnly(was); }
+    TReadOnlyLifted(const TReadOnlyLifted&) = delete;
+    TReadOnlyLifted& operator=(const TReadOnlyLifted&) = delete;
+    plat::TField* field;
+    bool was;
+};
+}  // namespace
+
 bool SetFieldText(plat::TField* field, const std::string& text, bool useEditText) {
     if (!field) return false;
-    struct ReadOnlyLifted {
-        plat::TField* field;
-        bool was;
-        ~ReadOnlyLifted() { field->SetReadOnly(was); }
-    } lifted{field, field->ReadOnly()};
-    field->SetReadOnly(false);
+    TReadOnlyLifted lifted(field);
 
     using plat::TFieldType;
     const TFieldType type = field->DataType();
@@ -215,6 +225,16 @@ bool SetFieldText(plat::TField* field, const std::string& text, bool useEditText
     if (plainText && field->Size() > 0 && plat::TextWidth(value) > field->Size())
         value = plat::CutToWidth(value, field->Size());
     field->SetAsString(value);
+    return true;
+}
+
+bool SetFieldNumber(plat::TField* field, double value) {
+    double stored;
+    if (!field || field->DataType() != plat::TFieldType::ftFloat ||
+        !plat::TryFloatTextValue(value, stored))
+        return SetFieldText(field, plat::FloatToStr(value));
+    TReadOnlyLifted lifted(field);
+    field->SetValue(plat::Variant(stored));
     return true;
 }
 

@@ -100,6 +100,9 @@ void RestoreMethodProps(plat::TObject* object, const TSavedMethods& saved);
 bool SetFieldText(plat::TField* field, const std::string& text, bool useEditText = false);
 // The same with the field's OnValidate detached for the write.
 bool SetFieldTextQuiet(plat::TField* field, const std::string& text, bool useEditText = false);
+// SetFieldText with the number's float text (FloatToStr); a float field takes
+// the value that text reads as without the text being written.
+bool SetFieldNumber(plat::TField* field, double value);
 
 // True when the data set exists, is open, browsing and holds a record.
 bool IsDataSetBrowsing(plat::TDataSet* dataSet);

@@ -6,6 +6,8 @@
 #include <atomic>
 #include <cctype>
 
+#include "platform/data/valuecodec.h"
+
 namespace standin {
 
 using plat::Variant;
@@ -126,6 +128,26 @@ std::string Statement::ColumnText(int i) const {
     const unsigned char* t = sqlite3_column_text(stmt_, i);
     int n = sqlite3_column_bytes(stmt_, i);
     return t ? std::string((const char*)t, (size_t)n) : std::string();
+}
+
+void Statement::PutColumn(std::string& out, int i) const {
+    switch (sqlite3_column_type(stmt_, i)) {
+        case SQLITE_NULL:
+            out.push_back((char)plat::codec::tNull);
+            return;
+        case SQLITE_INTEGER:
+            plat::codec::PutInteger(out, sqlite3_column_int64(stmt_, i));
+            return;
+        case SQLITE_FLOAT:
+            plat::codec::PutDouble(out, sqlite3_column_double(stmt_, i));
+            return;
+        default: {
+            const unsigned char* t = sqlite3_column_text(stmt_, i);
+            const int n = sqlite3_column_bytes(stmt_, i);
+            plat::codec::PutString(
+                out, t ? std::string_view((const char*)t, (size_t)n) : std::string_view());
+        }
+    }
 }
 
 bool Statement::IsReadOnly() const {

@@ -51,6 +51,8 @@ class Statement {
     // NULL reads as Null, integers as Integer/Int64, reals as Double, text as String.
     plat::Variant Column(int i) const;
     std::string ColumnText(int i) const;
+    // Column(i) in the value codec's bytes, appended without a Variant.
+    void PutColumn(std::string& out, int i) const;
     bool IsReadOnly() const;  // the statement does not write to the database
     int Changes() const;      // rows changed by the last Step of this statement
 

@@ -1,5 +1,7 @@
 #include "standins/appserver/table_provider.h"
 
+#include <algorithm>
+#include <iterator>
 #include <map>
 
 #include "platform/core/numbers.h"
@@ -252,11 +254,17 @@ std::vector<TPacketRow> TableProvider::FetchDetails(
         }
         std::string sql = "SELECT " + l.selectList + " FROM " + l.info->name + " " + l.spec.joins +
                           " WHERE " + where + " ORDER BY " + order;
-        Statement st = [&] {
+        auto prepare = [&](const std::string& text) {
             ClientSqlScope scope(db, session_.Server().ClientPolicy(false));
-            return Statement(db, sql);
-        }();
-        st.BindAll(params);
+            Statement st(db, text);
+            st.BindAll(params);
+            return st;
+        };
+        // The rows to come, counted on the table's key alone, so that the
+        // list takes its room once instead of growing row by row.
+        Statement count = prepare("SELECT COUNT(*) FROM " + l.info->name + " WHERE " + where);
+        if (count.Step()) out.reserve(out.size() + (size_t)count.Column(0).AsInt64());
+        Statement st = prepare(sql);
         const int n = st.ColumnCount();
         const bool nested = level + 1 < levels_.size();
         // Each row encoded straight into a buffer as large as the last one
@@ -265,7 +273,7 @@ std::vector<TPacketRow> TableProvider::FetchDetails(
         while (st.Step()) {
             std::string bytes;
             bytes.reserve(hint);
-            for (int i = 0; i < n; ++i) plat::codec::PutValue(bytes, st.Column(i));
+            for (int i = 0; i < n; ++i) st.PutColumn(bytes, i);
             if (nested) plat::codec::PutValue(bytes, Variant());
             hint = bytes.size() + 16;
             TPacketRow pr;
@@ -288,11 +296,27 @@ void TableProvider::Attach(size_t level, std::vector<TPacketRow>& masters,
     for (auto& c : l.spec.linkColumns)
         linkIndex.push_back(
             (size_t)(std::find(l.stored.begin(), l.stored.end(), c) - l.stored.begin()));
-    std::map<std::string, std::vector<TPacketRow>> byMaster;
-    for (auto& child : children) {
+    // The children come ordered by their link: each master's run moves in
+    // one piece, and a single master takes the whole list as it is.
+    auto linkOf = [&](const TPacketRow& child) {
         std::vector<Variant> link;
         for (size_t i : linkIndex) link.push_back(child.values[(int)i]);
-        byMaster[KeyText(link)].push_back(std::move(child));
+        return KeyText(link);
+    };
+    std::map<std::string, std::vector<TPacketRow>> byMaster;
+    for (size_t b = 0; b < children.size();) {
+        const std::string link = linkOf(children[b]);
+        size_t e = b + 1;
+        while (e < children.size() && linkOf(children[e]) == link) ++e;
+        std::vector<TPacketRow>& run = byMaster[link];
+        if (run.empty() && b == 0 && e == children.size()) {
+            run = std::move(children);
+            break;
+        }
+        run.reserve(run.size() + (e - b));
+        std::move(children.begin() + (ptrdiff_t)b, children.begin() + (ptrdiff_t)e,
+                  std::back_inserter(run));
+        b = e;
     }
     std::vector<size_t> keyIndex;
     for (auto& k : m.info->keys)

@@ -191,6 +191,54 @@ TEST_F(BaseOnHost, MissingRequiredFieldIsNamedAndFocusedOnItsPage) {
     form->Free();
 }
 
+TEST_F(BaseOnHost, MissingRequiredFieldOnAHiddenFormIsNamedWithoutFocusing) {
+    TestBaseForm* form = StartForm(HostParams());
+    auto* edit = new plat::TDBEdit(form);
+    edit->SetParent(form);
+    edit->SetDataSource(form->BaseModule()->dsMain);
+    edit->SetDataField("TH005");
+    plat::TClientDataSet* main = form->MainDataSet();
+    form->EditRecord();
+    main->FieldByName("TH005")->SetAsString("");
+    form->RequiredFields = "cdsMain:TH005";
+    bool valid = true;
+    EXPECT_NO_THROW(valid = form->ValidateRequiredFields(main));
+    EXPECT_FALSE(valid);
+    EXPECT_EQ(dialogs->Requests().size(), 1u);
+    form->CancelEdit(false);
+    form->Free();
+}
+
+// A form freed by its owner runs its destroy handlers while all of it lives.
+class OwnedBaseForm : public TestBaseForm {
+    PLAT_CLASS(OwnedBaseForm, TestBaseForm)
+  public:
+    using TestBaseForm::TestBaseForm;
+    void FormDestroy(plat::TObject* sender) override {
+        TestBaseForm::FormDestroy(sender);
+        if (destroyed) ++*destroyed;
+    }
+    int* destroyed = nullptr;
+};
+
+TEST_F(BaseOnHost, AFormFreedByItsOwnerRunsItsDestroyHandlerOnce) {
+    int destroyed = 0;
+    auto* owner = new plat::TComponent(nullptr);
+    auto* form = plat::CreateForm<OwnedBaseForm>(owner);
+    form->destroyed = &destroyed;
+    delete owner;
+    EXPECT_EQ(destroyed, 1);
+
+    // Freed the usual way, before its owner: once, and the owner goes quietly.
+    destroyed = 0;
+    owner = new plat::TComponent(nullptr);
+    form = plat::CreateForm<OwnedBaseForm>(owner);
+    form->destroyed = &destroyed;
+    form->Free();
+    delete owner;
+    EXPECT_EQ(destroyed, 1);
+}
+
 TEST_F(BaseOnHost, RecordRightsFollowCreatorAndGroup) {
     TestBaseForm* form = StartForm(HostParams());
     form->GroupList = "'ADMIN','PUR'";

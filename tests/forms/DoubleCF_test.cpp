@@ -257,6 +257,8 @@ class DoublePictures : public DoubleFormTest {
     explicit DoublePictures(const std::string& ui = "936") : DoubleFormTest(false, ui) {}
     void Shoot(const std::string& lang) {
         ASSERT_TRUE(GoTo("20240108001"));
+        // As a host start does: the interface language over the whole chain.
+        form->ApplyScreenLanguage();
         form->SetBounds(0, 0, 800, 560);
         form->Show();
         form->UpdateButtons();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/core/exceptions.h"
+#include "platform/core/numbers.h"
 #include "platform/data/clientdataset.h"
 #include "platform/data/datasource.h"
 #include "support/component/test_components.h"
@@ -182,6 +183,24 @@ TEST(FieldWrites, EditTextParsesNumbersAsTyped) {
     SetFieldText(qty, "12", false);
     EXPECT_EQ(qty->AsInteger(), 12);
     EXPECT_EQ(typed, 1);
+}
+
+// A number is stored as its float text would store it, in a read-only float
+// field too; other fields take the text itself.
+TEST(FieldWrites, NumbersAreStoredAsTheirText) {
+    Rows r;
+    r.cds->Edit();
+    plat::TField* price = r.cds->FieldByName("PRICE");
+    price->SetReadOnly(true);
+    for (double v : {0.1 + 0.2, 1.0 / 3, -2.675, 1e-300, 123456789.125}) {
+        EXPECT_TRUE(SetFieldNumber(price, v));
+        EXPECT_EQ(price->AsFloat(), plat::StrToFloat(plat::FloatToStr(v))) << v;
+    }
+    EXPECT_TRUE(price->ReadOnly());
+    plat::TField* code = r.cds->FieldByName("CODE");
+    SetFieldNumber(code, 0.5);
+    EXPECT_EQ(code->AsString(), "0.5");
+    EXPECT_FALSE(SetFieldNumber(nullptr, 1));
 }
 
 TEST(DataSetBrowsing, OpenBrowsingAndNotEmpty) {

@@ -449,6 +449,204 @@ std::string FormatFixed(double v, int decimals) {
     return FloatToStrF(v, FloatFormat::Fixed, 18, decimals);
 }
 
+namespace {
+
+// The 18-significant-digit expansion of toDecimal in a fixed buffer:
+// value = 0.digits x 10^exp, no trailing zeros.
+struct ShortDecimal {
+    bool neg = false;
+    char digits[24];
+    int count = 0;
+    int exp = 0;
+};
+
+constexpr uint64_t kPow10[] = {1ULL,
+                               10ULL,
+                               100ULL,
+                               1000ULL,
+                               10000ULL,
+                               100000ULL,
+                               1000000ULL,
+                               10000000ULL,
+                               100000000ULL,
+                               1000000000ULL,
+                               10000000000ULL,
+                               100000000000ULL,
+                               1000000000000ULL,
+                               10000000000000ULL,
+                               100000000000000ULL,
+                               1000000000000000ULL,
+                               10000000000000000ULL,
+                               100000000000000000ULL,
+                               1000000000000000000ULL,
+                               10000000000000000000ULL};
+
+// The 18 significant digits of a value from 1E-5 to 1E15 as one integer
+// (value = digits x 10^(exp - 18)), by integer arithmetic: the value is
+// m / 2^shift exactly, so m * 10^q / 2^shift rounds, half to even as the
+// library's formatting does, to the digits. False outside that range.
+bool integerDigits(double a, uint64_t& digits, int& exp) {
+    if (!(a >= 1e-5 && a < 1e15)) return false;
+    int e2 = 0;
+    const double frac = std::frexp(a, &e2);  // a = frac * 2^e2, frac in [0.5, 1)
+    const uint64_t m = (uint64_t)std::ldexp(frac, 53);
+    const int shift = 53 - e2;  // a = m / 2^shift; from 3 to 70 here
+    // a lies in [2^(e2-1), 2^e2): a guess at most one below the decimal
+    // exponent, put right by the digit count.
+    exp = (int)std::floor((e2 - 1) * 0.30102999566398120) + 1;
+    __extension__ typedef unsigned __int128 u128;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const int q = 18 - exp;
+        if (q < 0 || q > 22) return false;
+        const u128 scale = q <= 19 ? (u128)kPow10[q] : (u128)kPow10[19] * kPow10[q - 19];
+        const u128 product = (u128)m * scale;
+        u128 n = product >> shift;
+        if (n >= kPow10[18]) {
+            ++exp;
+            continue;
+        }
+        if (n < kPow10[17]) {
+            --exp;
+            continue;
+        }
+        const u128 rest = product - (n << shift);
+        const u128 half = (u128)1 << (shift - 1);
+        if (rest > half || (rest == half && (n & 1))) ++n;
+        if (n == kPow10[18]) {
+            // 999.. rounded up to the next power of ten.
+            n = kPow10[17];
+            ++exp;
+        }
+        digits = (uint64_t)n;
+        return true;
+    }
+    return false;
+}
+
+// The first `keep` of the 18 digits, rounded half away from zero as
+// roundDigits does; may carry to 10^keep.
+uint64_t keepDigits(uint64_t digits, int keep) {
+    if (keep >= 18) return digits;
+    if (keep < 0) return 0;
+    const uint64_t unit = kPow10[18 - keep];
+    return digits / unit + (digits % unit >= unit / 2 ? 1 : 0);
+}
+
+// n x 10^power as strtod reads it, where one correctly rounded operation
+// gives it: n exact in a double, the power of ten too.
+bool exactValue(uint64_t n, int power, bool neg, double& out) {
+    static constexpr double kExact[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    if (n > ((uint64_t)1 << 53) || power < -22 || power > 22) return false;
+    const double v = power >= 0 ? (double)n * kExact[power] : (double)n / kExact[-power];
+    // A zero text reads back as +0.
+    out = n == 0 ? 0.0 : (neg ? -v : v);
+    return true;
+}
+
+void shortDecimal(double v, ShortDecimal& d) {
+    d = ShortDecimal{};
+    if (v == 0) return;
+    char buf[48];
+    auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 17);
+    const char* p = buf;
+    if (*p == '-') {
+        d.neg = true;
+        ++p;
+    }
+    for (; p < res.ptr && *p != 'e'; ++p)
+        if (*p != '.') d.digits[d.count++] = *p;
+    int e = 0;
+    std::from_chars(p + 1 + (p[1] == '+'), res.ptr, e);
+    d.exp = e + 1;
+    while (d.count > 0 && d.digits[d.count - 1] == '0') --d.count;
+    if (d.count == 0) d = ShortDecimal{};
+}
+
+// As roundDigits.
+void roundShort(ShortDecimal& d, int keep) {
+    if (keep >= d.count) return;
+    if (keep < 0) {
+        d = ShortDecimal{};
+        return;
+    }
+    const bool up = d.digits[keep] >= '5';
+    d.count = keep;
+    if (up) {
+        int i = keep - 1;
+        while (i >= 0 && d.digits[i] == '9') --i;
+        if (i < 0) {
+            // 999.. rounds to 1000..: one digit, one place up.
+            d.digits[0] = '1';
+            d.count = 1;
+            ++d.exp;
+        } else {
+            ++d.digits[i];
+            d.count = i + 1;
+        }
+    }
+    while (d.count > 0 && d.digits[d.count - 1] == '0') --d.count;
+    if (d.count == 0) d = ShortDecimal{};
+}
+
+// The nearest double, as strtod reads the same decimal.
+bool shortValue(const ShortDecimal& d, double& out) {
+    if (d.count == 0) {
+        out = 0;
+        return true;
+    }
+    char buf[48];
+    std::memcpy(buf, d.digits, (size_t)d.count);
+    char* end = buf + d.count;
+    *end++ = 'e';
+    end = std::to_chars(end, buf + sizeof buf, d.exp - d.count).ptr;
+    double v = 0;
+    auto res = std::from_chars(buf, end, v);
+    if (res.ec != std::errc() || res.ptr != end) return false;
+    out = d.neg ? -v : v;
+    return true;
+}
+
+// Well inside the normal range: the texts read back without overflow or
+// underflow.
+bool comfortable(double v) {
+    const double a = std::fabs(v);
+    return v == 0 || (a > 1e-280 && a < 1e280);
+}
+
+// The value of the first `keep` significant digits (keep given the decimal
+// exponent), by integers where they serve, else by the digits' text.
+template <class Keep>
+bool roundedValue(double v, Keep keepOf, double& out) {
+    uint64_t digits;
+    int exp;
+    if (v != 0 && integerDigits(std::fabs(v), digits, exp)) {
+        const int keep = keepOf(exp);
+        if (exactValue(keepDigits(digits, keep), exp - std::max(keep, 0), v < 0, out)) return true;
+    }
+    ShortDecimal d;
+    shortDecimal(v, d);
+    roundShort(d, keepOf(d.exp));
+    if (d.count == 0) d.neg = false;
+    return shortValue(d, out);
+}
+
+}  // namespace
+
+bool TryFloatTextValue(double v, double& out) {
+    if (!std::isfinite(v) || !comfortable(v)) return false;
+    return roundedValue(
+        v, [](int) { return 15; }, out);
+}
+
+bool TryFixedTextValue(double v, int decimals, double& out) {
+    if (!std::isfinite(v) || std::fabs(v) >= 1e17 || !comfortable(v)) return false;
+    const int places = clampInt(decimals, 0, 18);
+    return roundedValue(
+        v, [&](int exp) { return std::min(18, exp + places); }, out);
+}
+
 std::string FormatFloat(std::string_view format, double v) {
     if (format.empty() || std::isnan(v) || std::isinf(v) || std::fabs(v) >= 1e18)
         return FloatToStr(v);

@@ -45,6 +45,15 @@ std::string CurrToStrF(int64_t scaled, FloatFormat format, int digits);
 // Fixed with `decimals` decimals, no thousands separators.
 std::string FormatFixed(double v, int decimals);
 
+// The values those texts read back as, found without writing the text:
+// StrToFloat(FloatToStr(v)) and StrToFloat(FormatFixed(v, decimals)), bit for
+// bit. False (nothing computed) where the text would not read back or lies
+// outside the range they serve (NaN, infinities, magnitudes near the limits
+// of a double, 1E17 and more for the fixed form); the caller then takes the
+// text path.
+bool TryFloatTextValue(double v, double& out);
+bool TryFixedTextValue(double v, int decimals, double& out);
+
 // Picture formats: "0" digit, "#" optional digit, "." decimal point, ","
 // thousands, "E+"/"E-" scientific, up to three ";" sections (positive,
 // negative, zero), quoted literals; every other character (also "%") is

@@ -1385,7 +1385,9 @@ void TDataSet::rebuildIndex() {
         return false;  // stable: natural order breaks ties
     });
     index_->BuildSorted(slots);
-    L.AddIndex(index_.get());
+    std::vector<int> keyColumns;
+    for (const KeyPart& p : indexKey_) keyColumns.push_back(p.column);
+    L.AddIndex(index_.get(), std::move(keyColumns));
     rangeVersion_ = 0;
     posVersion_ = 0;
     filterValid_ = false;

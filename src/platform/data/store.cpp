@@ -393,13 +393,21 @@ Variant Level::Value(uint32_t slot, int col) const {
     if (col < 0 || col >= ColumnCount()) throw EListError("Column out of range");
     // Keyed by the block too: a row is re-keyed in the trees before its
     // level's version moves.
-    if (read_.slot != slot || read_.version != version_ || read_.data != d) {
-        read_.slot = slot;
-        read_.version = version_;
-        read_.data = d;
-        read_.starts.Reset(ColumnCount());
+    auto holds = [&](const ReadRow& r) {
+        return r.slot == slot && r.version == version_ && r.data == d;
+    };
+    if (!holds(read_[readLast_])) {
+        // The other row, or in place of the one read longer ago.
+        readLast_ ^= 1;
+        ReadRow& r = read_[readLast_];
+        if (!holds(r)) {
+            r.slot = slot;
+            r.version = version_;
+            r.data = d;
+            r.starts.Reset(ColumnCount());
+        }
     }
-    const auto [begin, end] = read_.starts.Of(d, col);
+    const auto [begin, end] = read_[readLast_].starts.Of(d, col);
     return row::ValueAt(d, begin, end);
 }
 
@@ -412,7 +420,18 @@ int Level::cmpNatural(uint32_t a, uint32_t b) const {
 }
 
 void Level::RemoveIndex(OrderTree* t) {
-    indexes_.erase(std::remove(indexes_.begin(), indexes_.end(), t), indexes_.end());
+    for (size_t i = indexes_.size(); i-- > 0;)
+        if (indexes_[i] == t) {
+            indexes_.erase(indexes_.begin() + (ptrdiff_t)i);
+            indexKeys_.erase(indexKeys_.begin() + (ptrdiff_t)i);
+        }
+}
+
+bool Level::sameKey(size_t index, const char* a, const char* b) const {
+    if (!indexKeys_[index] || !a || !b) return false;
+    for (int c : *indexKeys_[index])
+        if (row::Column(a, c) != row::Column(b, c)) return false;
+    return true;
 }
 
 std::pair<uint32_t, uint32_t> Level::Range(const OrderTree& t, uint32_t parent) const {
@@ -525,25 +544,29 @@ bool DataTree::SameStructure(const DataTree& other) const {
 
 // ---- journaled primitives ----
 
-void DataTree::setSlot(int level, uint32_t slot, const Slot& value) {
+void DataTree::setSlot(int level, uint32_t slot, const Slot& value, bool oldToLog) {
     Level& L = *levels_[level];
     Slot& cur = L.slots_[slot];
     bool wasLive = cur.state == SlotState::Live;
     bool naturalSame = wasLive && value.state == SlotState::Live && cur.parent == value.parent &&
                        cur.order == value.order;
     bool dataSame = cur.data == value.data;
+    // Per index: the row keeps its place (same parent, order and key).
+    std::vector<bool> keepPlace(L.indexes_.size());
+    for (size_t i = 0; i < keepPlace.size(); ++i)
+        keepPlace[i] = naturalSame && (dataSame || L.sameKey(i, cur.data, value.data));
     if (wasLive) {
         if (!naturalSame) L.natural_.Erase(slot);
-        if (!(naturalSame && dataSame))
-            for (OrderTree* t : L.indexes_) t->Erase(slot);
+        for (size_t i = 0; i < keepPlace.size(); ++i)
+            if (!keepPlace[i]) L.indexes_[i]->Erase(slot);
     }
     if (!(naturalSame && dataSame)) {
         L.rowOut(cur);
         L.rowIn(value);
     }
-    bool owns = cur.data && cur.data != value.data;
+    bool owns = cur.data && cur.data != value.data && !oldToLog;
     if (Journaling())
-        journal_.push_back({false, {(uint32_t)level, slot, cur, owns}, {}});
+        journal_.emplace_back(SlotImage{(uint32_t)level, slot, cur, owns});
     else if (owns)
         row::Free(cur.data);
     bool listed = cur.listed;
@@ -551,8 +574,8 @@ void DataTree::setSlot(int level, uint32_t slot, const Slot& value) {
     cur.listed = listed;
     if (cur.state == SlotState::Live) {
         if (!naturalSame) L.natural_.Insert(slot);
-        if (!(naturalSame && dataSame))
-            for (OrderTree* t : L.indexes_) t->Insert(slot);
+        for (size_t i = 0; i < keepPlace.size(); ++i)
+            if (!keepPlace[i]) L.indexes_[i]->Insert(slot);
     }
     L.Touch();
 }
@@ -565,7 +588,7 @@ void DataTree::setLog(int level, uint32_t slot, const std::optional<LogEntry>& v
     LogEntry before = existed ? log_[idx] : LogEntry{};
     bool owns = existed && before.original && (!value || value->original != before.original);
     if (Journaling())
-        journal_.push_back({true, {}, {k, idx, existed, before, owns}});
+        journal_.emplace_back(LogImage{k, before, idx, existed, owns});
     else if (owns)
         row::Free(before.original);
     if (value) {
@@ -616,7 +639,11 @@ void DataTree::undo(JournalOp& op) {
     LogImage& g = op.g;
     bool liveNow = logIndex_.count(g.key) > 0;
     LogEntry& cur = log_[g.index];
-    if (liveNow && cur.original && cur.original != g.before.original) row::Free(cur.original);
+    // An original handed over by its row is the row's again once the row's
+    // own change is undone (undone first: it was journaled after).
+    const bool backInRow = cur.original == levels_[g.key >> 32]->slots_[(uint32_t)g.key].data;
+    if (liveNow && cur.original && cur.original != g.before.original && !backInRow)
+        row::Free(cur.original);
     if (g.existed) {
         cur = g.before;
         cur.live = true;
@@ -815,14 +842,17 @@ bool DataTree::PostModify(int level, uint32_t slot, char* block) {
         row::Free(block);
         return false;
     }
-    if (!FindLog(level, slot)) {
+    // The first change hands the row's block over to the log as its
+    // original: no copy.
+    const bool first = !FindLog(level, slot);
+    if (first) {
         LogEntry e;
         e.status = TUpdateStatus::usModified;
-        e.original = row::Copy(s.data);
+        e.original = s.data;
         setLog(level, slot, e);
     }
     s.data = block;
-    setSlot(level, slot, s);
+    setSlot(level, slot, s, first);
     return true;
 }
 

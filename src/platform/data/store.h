@@ -180,7 +180,13 @@ class Level {
 
     OrderTree& Natural() { return natural_; }
     // Extra trees of cursors; their keys must start with the parent slot.
-    void AddIndex(OrderTree* t) { indexes_.push_back(t); }
+    // keyColumns: the columns the tree's order reads besides the parent and
+    // the natural order, so that a row whose key did not change keeps its
+    // place; none given, every change of a row re-keys it.
+    void AddIndex(OrderTree* t, std::optional<std::vector<int>> keyColumns = std::nullopt) {
+        indexes_.push_back(t);
+        indexKeys_.push_back(std::move(keyColumns));
+    }
     void RemoveIndex(OrderTree* t);
     // [first, end) of the rows of one parent in a tree.
     std::pair<uint32_t, uint32_t> Range(const OrderTree& t, uint32_t parent) const;
@@ -209,16 +215,21 @@ class Level {
     std::vector<uint32_t> free_;
     OrderTree natural_;
     std::vector<OrderTree*> indexes_;
+    std::vector<std::optional<std::vector<int>>> indexKeys_;  // per index
+    // The index's key reads the same from both blocks.
+    bool sameKey(size_t index, const char* a, const char* b) const;
     std::vector<std::unique_ptr<RunningSums>> sums_;
     uint64_t version_;
-    // Column offsets of the row read last.
+    // Column offsets of the two rows read last: a comparison of two rows
+    // (an index being searched) reads both in turn.
     struct ReadRow {
         uint32_t slot = kNil;
         uint64_t version = 0;
         const char* data = nullptr;
         row::ColumnStarts starts;
     };
-    mutable ReadRow read_;
+    mutable ReadRow read_[2];
+    mutable int readLast_ = 0;
     void rowOut(const Slot& s) {
         if (s.state == SlotState::Live && s.data)
             for (auto& r : sums_) r->Apply(s.parent, s.data, true);
@@ -230,10 +241,10 @@ class Level {
 };
 
 struct LogEntry {
+    char* original = nullptr;  // values as read (modified, deleted)
     uint32_t level = 0;
     uint32_t slot = 0;
     TUpdateStatus status = TUpdateStatus::usUnmodified;
-    char* original = nullptr;  // values as read (modified, deleted)
     bool live = false;
 };
 
@@ -315,19 +326,26 @@ class DataTree {
     };
     struct LogImage {
         uint64_t key;
+        LogEntry before;
         uint32_t index;
         bool existed;
-        LogEntry before;
         bool owns;
     };
+    // One change of a slot or of the log, the two kinds sharing their room:
+    // a walk over a large receipt journals hundreds of thousands.
     struct JournalOp {
+        explicit JournalOp(const SlotImage& image) : isLog(false), s(image) {}
+        explicit JournalOp(const LogImage& image) : isLog(true), g(image) {}
         bool isLog;
-        SlotImage s;
-        LogImage g;
+        union {
+            SlotImage s;
+            LogImage g;
+        };
     };
 
     uint64_t key(int level, uint32_t slot) const { return ((uint64_t)level << 32) | slot; }
-    void setSlot(int level, uint32_t slot, const Slot& value);
+    // oldToLog: the slot's block now belongs to the change log.
+    void setSlot(int level, uint32_t slot, const Slot& value, bool oldToLog = false);
     void setLog(int level, uint32_t slot, const std::optional<LogEntry>& value);
     void undo(JournalOp& op);
     void commitJournal();

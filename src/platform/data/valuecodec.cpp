@@ -27,6 +27,35 @@ static void putDouble(std::string& out, double d) {
     out.append(b, 8);
 }
 
+void PutInteger(std::string& out, int64_t v) {
+    if (v >= INT32_MIN && v <= INT32_MAX) {
+        out.push_back((char)tInt);
+    } else {
+        out.push_back((char)tIntKind);
+        out.push_back((char)(uint8_t)VarType::Int64);
+    }
+    PutSigned(out, v);
+}
+
+void PutDouble(std::string& out, double d) {
+    if (d == 0 && !std::signbit(d)) {
+        out.push_back((char)tZero);
+        return;
+    }
+    out.push_back((char)tDouble);
+    putDouble(out, d);
+}
+
+void PutString(std::string& out, std::string_view s) {
+    if (s.empty()) {
+        out.push_back((char)tEmptyString);
+        return;
+    }
+    out.push_back((char)tString);
+    PutVarint(out, s.size());
+    out.append(s);
+}
+
 namespace {
 
 void putValue(std::string& out, const Variant& v, int depth, uint64_t& elements) {
@@ -76,16 +105,9 @@ void putValue(std::string& out, const Variant& v, int depth, uint64_t& elements)
             out.push_back((char)(uint8_t)v.Type());
             PutSigned(out, v.RawInt());
             return;
-        case VarType::Double: {
-            double d = v.AsFloat();
-            if (d == 0 && !std::signbit(d)) {
-                out.push_back((char)tZero);
-                return;
-            }
-            out.push_back((char)tDouble);
-            putDouble(out, d);
+        case VarType::Double:
+            PutDouble(out, v.AsFloat());
             return;
-        }
         case VarType::Single:
             out.push_back((char)tSingle);
             putDouble(out, v.AsFloat());
@@ -103,12 +125,7 @@ void putValue(std::string& out, const Variant& v, int depth, uint64_t& elements)
             PutSigned(out, v.RawInt());
             return;
         case VarType::String:
-            if (v.RawText().empty()) {
-                out.push_back((char)tEmptyString);
-                return;
-            }
-            out.push_back((char)tString);
-            PutText(out, v.RawText());
+            PutString(out, v.RawText());
             return;
         case VarType::OleStr:
             out.push_back((char)tWide);

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/core/exceptions.h"
 #include "platform/core/variant.h"
@@ -47,6 +48,12 @@ inline void PutSigned(std::string& out, int64_t v) {
     PutVarint(out, ((uint64_t)v << 1) ^ (uint64_t)(v >> 63));
 }
 void PutText(std::string& out, const std::string& s);
+// One value each, written as PutValue writes the Variant it would be read
+// into: a 64-bit integer as Integer within 32 bits and Int64 beyond, a
+// Double, a String.
+void PutInteger(std::string& out, int64_t v);
+void PutDouble(std::string& out, double d);
+void PutString(std::string& out, std::string_view s);
 // Raises ECodecError for a value that cannot be written (a Dispatch object,
 // arrays beyond the limits above).
 void PutValue(std::string& out, const Variant& v);

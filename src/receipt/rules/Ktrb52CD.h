@@ -260,6 +260,20 @@ class TdmKtrb52 : public TdmDouble {
     plat::Variant readWorkOrder(plat::TField* field, bool formal);
     TWorkOrderFill decideWorkOrderFill(plat::TField* field, const plat::Variant& wo, bool formal);
     void writeWorkOrderFill(const TWorkOrderFill& fill);
+    // The item rule's steps: the change refused while the line has serial
+    // numbers or when the arrival line names another item; an engineering
+    // item filled from its master; a formal item read, with everything that
+    // can refuse it, before the first write; the writes.
+    struct TItemFill;
+    void checkItemChange(plat::TField* field, const std::string& item);
+    void checkArrivalItem(const std::string& item);
+    void fillEngineeringItem(plat::TField* field, const std::string& item);
+    TItemFill readFormalItem(plat::TField* field, const std::string& item);
+    void clearLineItem();
+    void writeFormalItem(plat::TField* field, const TItemFill& fill);
+    std::string itemInspection(plat::TField* field, const TItemFill& fill);
+    void writeItemDates(const TItemFill& fill, const std::string& date);
+    void writeItemPrice(const TItemFill& fill, const std::string& date);
 
     // While a header rule writes several header fields, the lines are
     // recalculated and checked once, when the outermost rule ends, instead

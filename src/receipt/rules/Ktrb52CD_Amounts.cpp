@@ -94,10 +94,10 @@ void TdmKtrb52::withLineAmounts(F&& rule) {
 
 void TdmKtrb52::cdsBody1TI045Validate(TField* Sender) {
     withLineAmounts([&](TLineAmounts& a) {
-        if (a.taxIncluded()) SetFieldText(a.untaxed, NumberText(a.net() - Sender->AsFloat()));
+        if (a.taxIncluded()) SetFieldNumber(a.untaxed, a.net() - Sender->AsFloat());
         if (a.localCurrency()) {
-            SetFieldText(a.localUntaxed, NumberText(a.untaxed->AsFloat()));
-            SetFieldText(a.localTax, NumberText(Sender->AsFloat()));
+            SetFieldNumber(a.localUntaxed, a.untaxed->AsFloat());
+            SetFieldNumber(a.localTax, Sender->AsFloat());
         }
     });
 }
@@ -106,7 +106,7 @@ void TdmKtrb52::cdsBody1TI047Validate(TField* Sender) {
     withLineAmounts([&](TLineAmounts& a) {
         if (!a.taxIncluded()) return;
         if (!a.exchangeRate) a.exchangeRate = headValue("TH008");
-        SetFieldText(a.localUntaxed, NumberText(a.net() * *a.exchangeRate - Sender->AsFloat()));
+        SetFieldNumber(a.localUntaxed, a.net() * *a.exchangeRate - Sender->AsFloat());
     });
 }
 
@@ -151,11 +151,11 @@ void TdmKtrb52::calcLineAmounts(TLineAmounts& a) {
         split = SplitTaxAmounts(s.args);
     }
     const int low = split.LowBound(1);
-    SetFieldText(a.untaxed, plat::VarToStr(split[low]));
-    SetFieldText(a.tax, plat::VarToStr(split[low + 1]));
+    SetFieldNumber(a.untaxed, split[low].AsFloat());
+    SetFieldNumber(a.tax, split[low + 1].AsFloat());
     if (!a.localCurrency()) {
-        SetFieldText(a.localTax, plat::VarToStr(split[low + 3]));
-        SetFieldText(a.localUntaxed, plat::VarToStr(split[low + 2]));
+        SetFieldNumber(a.localTax, split[low + 3].AsFloat());
+        SetFieldNumber(a.localUntaxed, split[low + 2].AsFloat());
     }
 }
 

@@ -35,7 +35,7 @@ void TdmKtrb52::writeLineQuiet(const std::string& name, const std::string& text)
 }
 
 void TdmKtrb52::writeLineNumber(const std::string& name, double value) {
-    writeLine(name, NumberText(value));
+    SetFieldNumber(LineField(name), value);
 }
 
 void TdmKtrb52::refreshLineField(const std::string& name) {

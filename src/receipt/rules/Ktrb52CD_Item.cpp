@@ -21,6 +21,12 @@ namespace {
 constexpr const char* kEngineeringItem = "1";
 constexpr const char* kFormalItem = "2";
 
+// Message codes of the item rule.
+constexpr const char* kHasSerialNumbers = "201075";
+constexpr const char* kArrivalItemDiffers = "C00018";
+constexpr const char* kNoSuchRecord = "000001";
+constexpr const char* kLotRecordDiffers = "200331";
+
 // Reply positions of the item master (INVMB "03").
 enum TItemValue {
     itName = 1,
@@ -41,10 +47,29 @@ enum TItemValue {
     itPeriodUnit = 72,
     itSerialManaged = 76
 };
+// Reply positions of the arrival line (table "C", query "83"), the line's
+// lot record (GMPTG "01"), a warehouse (table "C", query "04") and the
+// supplier's purchase terms (PURMD "01").
+constexpr int kArrivalItem = 1;
+constexpr int kLotItem = 4, kLotNumber = 7;
+constexpr int kWarehouseCode = 2, kWarehouseName = 3;
+constexpr int kTermsInspection = 1;
 // Reply positions of the engineering item's price list (table "C", query "48").
 constexpr int kListPrice = 8, kFallbackPrice = 10;
 
 }  // namespace
+
+// What a formal item brings to its line: the master record and the numbers
+// that can refuse the item, all read before the line is written.
+struct TdmKtrb52::TItemFill {
+    std::string item;
+    plat::Variant row;
+    bool filling = false;  // the form lets the rule fill the line
+    bool found = false;    // a record with values for a given item
+    double taxRate = 0;
+    int validity = 0, reinspection = 0;
+    std::string value(int index) const { return plat::VarToStr(replyValue(row, index)); }
+};
 
 void TdmKtrb52::cdsBody1TI004SetText(TField* Sender, const std::string& Text) {
     if (ReceiptForm().ValidationActive() && lineText("TIC01") == kFormalItem)
@@ -54,184 +79,199 @@ void TdmKtrb52::cdsBody1TI004SetText(TField* Sender, const std::string& Text) {
 }
 
 void TdmKtrb52::cdsBody1TI004Validate(TField* Sender) {
-    IKtrb52Owner& form = ReceiptForm();
     const std::string item = Sender->AsString();
-    const std::string accepted = lineText("TI004_OLD");
-    if (item != accepted && !cdsFoot->IsEmpty()) {
-        showMessage(kMsgError, "201075", {Variant(std::string())});
-        SetFieldTextQuiet(Sender, accepted);
-        form.SetEditorText("cboTI004G", accepted);
-        plat::Abort();
-    }
+    checkItemChange(Sender, item);
     // The shadow goes back to the earlier item when the change is refused.
     TShadowScope shadow(LineField("TI004_OLD"), item);
-
-    if (!lineText("TIC02").empty() && !lineText("TIC03").empty() && !lineText("TIC04").empty() &&
-        !lineText("TIC05").empty()) {
-        Variant arrival;
-        if (GetLookupValues(
-                LineField("TIC04"), "C", "83", arrival,
-                plat::VarArrayOf({Variant(lineText("TIC02")), Variant(lineText("TIC03")),
-                                  Variant(lineText("TIC04")), Variant(headText("TH005"))})) &&
-            hasValues(arrival) && headText("MQC03C") == "Y" && !item.empty() &&
-            item != plat::VarToStr(replyValue(arrival, 1)))
-            refuseBlank("C00018");
-    }
+    checkArrivalItem(item);
 
     if (lineText("TIC01") == kEngineeringItem) {
-        Variant master;
-        CheckValueExists(Sender, "BOMMI", "01", master);
-        writeLine("TI004MB454", "N");
-        LineField("TI010")->SetReadOnly(lineText("TI004C") == "N");
-        int low = master.IsArray() ? master.LowBound(1) : 0;
-        const char* const names[] = {"TI005", "TI006", "TI061"};
-        for (int i = 0; i < 3; ++i)
-            writeLine(names[i], !item.empty() && master.IsArray() && i < master.ArrayCount()
-                                    ? plat::VarToStr(master[low + i])
-                                    : std::string());
-        writeLine("TI008", lineText("TI061"));
-        writeLine("TI023", lineText("TI061"));
-        Variant warehouse;
-        const bool found = GetLookupValues(Sender, "C", "04", warehouse);
-        if (item.empty() || (found && hasValues(warehouse))) {
-            writeLine("TI009", plat::VarToStr(replyValue(warehouse, 2)));
-            writeLine("TI009C", plat::VarToStr(replyValue(warehouse, 3)));
-        }
-        writeLine("TI060", kNoLocation);
-        RepriceLine();
+        fillEngineeringItem(Sender, item);
         return;
     }
 
-    Variant row;
-    if (!GetLookupValues(Sender, "INVMB", "03", row))
-        refuse("000001", {Variant(Sender->DisplayLabel())});
-    const bool filling = form.ValidationActive();
-    const bool found = filling && hasValues(row) && !item.empty();
-    // What can refuse the item is read before anything is written: the
-    // item's numbers and the lot record of the line.
-    double taxRate = 0;
-    int validity = 0, reinspection = 0;
-    if (found) {
-        taxRate =
-            valueNumber(row, itTaxRate, "000001", Variant(LineField("TI004C11")->DisplayLabel()));
-        // The periods count only for an item with validity dates.
-        if (plat::VarToStr(replyValue(row, itExpiryManaged)) == "Y") {
-            validity = (int)valueNumber(row, itValidity, "000001", Variant(Sender->DisplayLabel()));
-            reinspection =
-                (int)valueNumber(row, itReinspection, "000001", Variant(Sender->DisplayLabel()));
-        }
-        Variant lot;
-        if (GetLookupValues(
-                LineField("TI003"), "GMPTG", "01", lot,
-                plat::VarArrayOf({Variant("2"), Variant(lineText("TI001")),
-                                  Variant(lineText("TI002")), Variant(lineText("TI003"))})) &&
-            hasValues(lot) && plat::VarToStr(replyValue(lot, 4)) == item &&
-            plat::VarToStr(replyValue(lot, 7)) != lineText("TI010"))
-            refuseBlank("200331");
-    }
+    const TItemFill fill = readFormalItem(Sender, item);
     writeLine("TI004MB454", "N");
     LineField("TI010")->SetReadOnly(lineText("TI004C") == "N");
+    if (fill.filling) {
+        if (item.empty()) clearLineItem();
+        if (!fill.found) return;
+        writeFormalItem(Sender, fill);
+    }
+    UpdatePackagingReadOnly();
+    if (ReceiptForm().AmountsFrozen()) writeLineQuiet("TI024", "0");
+}
 
-    if (filling) {
-        if (item.empty()) {
-            for (const char* name :
-                 {"TI008", "TI005", "TI006", "TI009", "TI023", "TI004C2", "TI049", "MB091C"})
-                writeLine(name, "");
-            writeLine("TI035", "0");
-            writeLine("TI004C13", "0");
-            writeLine("TI004C14", "0");
+void TdmKtrb52::checkItemChange(TField* field, const std::string& item) {
+    const std::string accepted = lineText("TI004_OLD");
+    if (item == accepted || cdsFoot->IsEmpty()) return;
+    showMessage(kMsgError, kHasSerialNumbers, {Variant(std::string())});
+    SetFieldTextQuiet(field, accepted);
+    ReceiptForm().SetEditorText("cboTI004G", accepted);
+    plat::Abort();
+}
+
+void TdmKtrb52::checkArrivalItem(const std::string& item) {
+    if (lineText("TIC02").empty() || lineText("TIC03").empty() || lineText("TIC04").empty() ||
+        lineText("TIC05").empty())
+        return;
+    Variant arrival;
+    if (GetLookupValues(
+            LineField("TIC04"), "C", "83", arrival,
+            plat::VarArrayOf({Variant(lineText("TIC02")), Variant(lineText("TIC03")),
+                              Variant(lineText("TIC04")), Variant(headText("TH005"))})) &&
+        hasValues(arrival) && headText("MQC03C") == "Y" && !item.empty() &&
+        item != plat::VarToStr(replyValue(arrival, kArrivalItem)))
+        refuseBlank(kArrivalItemDiffers);
+}
+
+void TdmKtrb52::fillEngineeringItem(TField* field, const std::string& item) {
+    Variant master;
+    CheckValueExists(field, "BOMMI", "01", master);
+    writeLine("TI004MB454", "N");
+    LineField("TI010")->SetReadOnly(lineText("TI004C") == "N");
+    int low = master.IsArray() ? master.LowBound(1) : 0;
+    const char* const names[] = {"TI005", "TI006", "TI061"};
+    for (int i = 0; i < 3; ++i)
+        writeLine(names[i], !item.empty() && master.IsArray() && i < master.ArrayCount()
+                                ? plat::VarToStr(master[low + i])
+                                : std::string());
+    writeLine("TI008", lineText("TI061"));
+    writeLine("TI023", lineText("TI061"));
+    Variant warehouse;
+    const bool found = GetLookupValues(field, "C", "04", warehouse);
+    if (item.empty() || (found && hasValues(warehouse))) {
+        writeLine("TI009", plat::VarToStr(replyValue(warehouse, kWarehouseCode)));
+        writeLine("TI009C", plat::VarToStr(replyValue(warehouse, kWarehouseName)));
+    }
+    writeLine("TI060", kNoLocation);
+    RepriceLine();
+}
+
+TdmKtrb52::TItemFill TdmKtrb52::readFormalItem(TField* field, const std::string& item) {
+    TItemFill fill;
+    fill.item = item;
+    if (!GetLookupValues(field, "INVMB", "03", fill.row))
+        refuse(kNoSuchRecord, {Variant(field->DisplayLabel())});
+    fill.filling = ReceiptForm().ValidationActive();
+    fill.found = fill.filling && hasValues(fill.row) && !item.empty();
+    if (!fill.found) return fill;
+    fill.taxRate = valueNumber(fill.row, itTaxRate, kNoSuchRecord,
+                               Variant(LineField("TI004C11")->DisplayLabel()));
+    // The periods count only for an item with validity dates.
+    if (fill.value(itExpiryManaged) == "Y") {
+        const Variant label(field->DisplayLabel());
+        fill.validity = (int)valueNumber(fill.row, itValidity, kNoSuchRecord, label);
+        fill.reinspection = (int)valueNumber(fill.row, itReinspection, kNoSuchRecord, label);
+    }
+    Variant lot;
+    if (GetLookupValues(
+            LineField("TI003"), "GMPTG", "01", lot,
+            plat::VarArrayOf({Variant("2"), Variant(lineText("TI001")), Variant(lineText("TI002")),
+                              Variant(lineText("TI003"))})) &&
+        hasValues(lot) && plat::VarToStr(replyValue(lot, kLotItem)) == item &&
+        plat::VarToStr(replyValue(lot, kLotNumber)) != lineText("TI010"))
+        refuseBlank(kLotRecordDiffers);
+    return fill;
+}
+
+void TdmKtrb52::clearLineItem() {
+    for (const char* name :
+         {"TI008", "TI005", "TI006", "TI009", "TI023", "TI004C2", "TI049", "MB091C"})
+        writeLine(name, "");
+    writeLine("TI035", "0");
+    writeLine("TI004C13", "0");
+    writeLine("TI004C14", "0");
+}
+
+void TdmKtrb52::writeFormalItem(TField* field, const TItemFill& fill) {
+    IKtrb52Owner& form = ReceiptForm();
+    writeLine("TI008", fill.value(itReceiptUnit));
+    writeLine("TI005", fill.value(itName));
+    writeLine("TI006", fill.value(itSpec));
+    writeLine("TI004C2", fill.item);
+    writeLine("TI004C10", fill.value(itExpiryManaged));
+    writeLine("TI011C", fill.value(itValidity));
+    writeLine("TI012C", fill.value(itReinspection));
+    {
+        TReceiptFlagScope quiet(form, TReceiptFlag::ValidationActive, false, true);
+        writeLine("TI009", fill.value(itWarehouse));
+        writeLine("TI009C", fill.value(itWarehouseName));
+        writeLine("TI023", fill.value(itPricingUnit));
+    }
+    writeLine("TI004C", fill.value(itLotManaged));
+    writeLine("TI004C1", fill.value(itInspection));
+    writeLine("TI049", fill.value(itPackagingUnit));
+    writeLine("MB091C", fill.value(itFixedWeight));
+    writeLine("TI004MB454", fill.value(itSerialManaged));
+
+    for (const char* name : {"TI007", "TI016", "TI017", "TI019", "TI020", "TI021", "TI022", "TI050",
+                             "TI051", "TI056", "TI057"})
+        writeLine(name, "0");
+    SetFieldText(LineField("TI004C11"), NumberText(fill.taxRate * 100), true);
+    writeLine("TI061", fill.value(itStockUnit));
+    writeLine("TI035", itemInspection(field, fill));
+
+    const std::string date = headText("TH029");
+    writeItemDates(fill, date);
+    ApplyLotAndDateLocks();
+    writeItemPrice(fill, date);
+}
+
+std::string TdmKtrb52::itemInspection(TField* field, const TItemFill& fill) {
+    if (lineText("TI004C2").empty()) return "0";
+    Variant terms;
+    if (GetLookupValues(
+            field, "PURMD", "01", terms,
+            plat::VarArrayOf({Variant(headText("TH005")), Variant(fill.item), Variant("****")})) &&
+        hasValues(terms))
+        return plat::VarToStr(replyValue(terms, kTermsInspection)) == "0" ? "0" : "1";
+    return fill.value(itInspection) == "0" ? "0" : "1";
+}
+
+void TdmKtrb52::writeItemDates(const TItemFill& fill, const std::string& date) {
+    if (lineText("TI004C10") != "Y") {
+        for (const char* name : {"TI054", "TI011", "TI012"}) {
+            writeLine(name, "");
+            LineField(name)->SetReadOnly(true);
         }
-        if (!found) return;
-        auto value = [&](int index) { return plat::VarToStr(replyValue(row, index)); };
-        const Variant priceLabel(LineField("TI024")->DisplayLabel());
+        return;
+    }
+    for (const char* name : {"TI054", "TI011", "TI012"}) LineField(name)->SetReadOnly(false);
+    writeLine("TI054", date);
+    if (fill.value(itPeriodUnit) == "2") {
+        writeLine("TI011", EndOfMonthDate(IncYmdDate(Variant(date), "M", fill.validity - 1)));
+        writeLine("TI012", IncYmdDate(Variant(date), "M", fill.reinspection));
+    } else {
+        writeLine("TI011", IncYmdDate(Variant(date), "D", fill.validity));
+        writeLine("TI012", IncYmdDate(Variant(date), "D", fill.reinspection));
+    }
+}
 
-        writeLine("TI008", value(itReceiptUnit));
-        writeLine("TI005", value(itName));
-        writeLine("TI006", value(itSpec));
-        writeLine("TI004C2", item);
-        writeLine("TI004C10", value(itExpiryManaged));
-        writeLine("TI011C", value(itValidity));
-        writeLine("TI012C", value(itReinspection));
-        {
-            TReceiptFlagScope quiet(form, TReceiptFlag::ValidationActive, false, true);
-            writeLine("TI009", value(itWarehouse));
-            writeLine("TI009C", value(itWarehouseName));
-            writeLine("TI023", value(itPricingUnit));
-        }
-        writeLine("TI004C", value(itLotManaged));
-        writeLine("TI004C1", value(itInspection));
-        writeLine("TI049", value(itPackagingUnit));
-        writeLine("MB091C", value(itFixedWeight));
-        writeLine("TI004MB454", value(itSerialManaged));
-
-        for (const char* name : {"TI007", "TI016", "TI017", "TI019", "TI020", "TI021", "TI022",
-                                 "TI050", "TI051", "TI056", "TI057"})
-            writeLine(name, "0");
-        SetFieldText(LineField("TI004C11"), NumberText(taxRate * 100), true);
-        writeLine("TI061", value(itStockUnit));
-
-        std::string inspection = "0";
-        if (!lineText("TI004C2").empty()) {
-            Variant terms;
-            if (GetLookupValues(Sender, "PURMD", "01", terms,
-                                plat::VarArrayOf({Variant(headText("TH005")), Variant(item),
-                                                  Variant("****")})) &&
-                hasValues(terms))
-                inspection = plat::VarToStr(replyValue(terms, 1)) == "0" ? "0" : "1";
-            else
-                inspection = value(itInspection) == "0" ? "0" : "1";
-        }
-        writeLine("TI035", inspection);
-
-        const std::string date = headText("TH029");
-        if (lineText("TI004C10") == "Y") {
-            for (const char* name : {"TI054", "TI011", "TI012"})
-                LineField(name)->SetReadOnly(false);
-            writeLine("TI054", date);
-            if (value(itPeriodUnit) == "2") {
-                writeLine("TI011", EndOfMonthDate(IncYmdDate(Variant(date), "M", validity - 1)));
-                writeLine("TI012", IncYmdDate(Variant(date), "M", reinspection));
-            } else {
-                writeLine("TI011", IncYmdDate(Variant(date), "D", validity));
-                writeLine("TI012", IncYmdDate(Variant(date), "D", reinspection));
-            }
-        } else {
-            for (const char* name : {"TI054", "TI011", "TI012"}) {
-                writeLine(name, "");
-                LineField(name)->SetReadOnly(true);
-            }
-        }
-        ApplyLotAndDateLocks();
-
-        {
-            TReceiptFlagScope quiet(form, TReceiptFlag::ValidationActive, false, true);
-            Variant price = broker().CallServerMethod(
-                "MocUnitPrice",
-                plat::VarArrayOf({Variant(item), Variant(lineText("TI015")),
-                                  Variant(headText("TH005")), Variant(lineText("TI023")),
-                                  Variant(headText("TH007")), Variant(date),
-                                  Variant(headText("TH015")), Variant(""), Variant(""),
-                                  Variant(HeadField("TH030")->AsString())}));
-            writeLineNumber("TI024", replyNumber(price, "000001", priceLabel));
-            Variant rows = broker().CallServerMethod(
-                "SimpleSQL",
-                plat::VarArrayOf(
-                    {Variant(" SELECT MB402,MB403 FROM $$INVMB WHERE MB001=" + SqlText(item) + " "),
-                     Variant("MB402,MB403")}));
-            if (rows.IsArray() && rows.ArrayCount() > 0 && rows[rows.LowBound(1)].IsArray()) {
-                const Variant& first = rows[rows.LowBound(1)];
-                if (first.ArrayCount() >= 2) {
-                    writeLine("TI004C13", plat::VarToStr(first[first.LowBound(1)]));
-                    writeLine("TI004C14", plat::VarToStr(first[first.LowBound(1) + 1]));
-                }
-            }
-            DeriveInspectionState();
-            writeLine("TI010", kNoLot);
+void TdmKtrb52::writeItemPrice(const TItemFill& fill, const std::string& date) {
+    const Variant priceLabel(LineField("TI024")->DisplayLabel());
+    TReceiptFlagScope quiet(ReceiptForm(), TReceiptFlag::ValidationActive, false, true);
+    Variant price = broker().CallServerMethod(
+        "MocUnitPrice",
+        plat::VarArrayOf({Variant(fill.item), Variant(lineText("TI015")),
+                          Variant(headText("TH005")), Variant(lineText("TI023")),
+                          Variant(headText("TH007")), Variant(date), Variant(headText("TH015")),
+                          Variant(""), Variant(""), Variant(HeadField("TH030")->AsString())}));
+    writeLineNumber("TI024", replyNumber(price, kNoSuchRecord, priceLabel));
+    Variant rows = broker().CallServerMethod(
+        "SimpleSQL",
+        plat::VarArrayOf(
+            {Variant(" SELECT MB402,MB403 FROM $$INVMB WHERE MB001=" + SqlText(fill.item) + " "),
+             Variant("MB402,MB403")}));
+    if (rows.IsArray() && rows.ArrayCount() > 0 && rows[rows.LowBound(1)].IsArray()) {
+        const Variant& first = rows[rows.LowBound(1)];
+        if (first.ArrayCount() >= 2) {
+            writeLine("TI004C13", plat::VarToStr(first[first.LowBound(1)]));
+            writeLine("TI004C14", plat::VarToStr(first[first.LowBound(1) + 1]));
         }
     }
-
-    UpdatePackagingReadOnly();
-    if (form.AmountsFrozen()) writeLineQuiet("TI024", "0");
+    DeriveInspectionState();
+    writeLine("TI010", kNoLot);
 }
 
 // ---- the unit price of an engineering item ----
@@ -240,8 +280,9 @@ void TdmKtrb52::CalcEngineeringItemPrice() {
     Variant list;
     if (!GetLookupValues(LineField("TI004"), "C", "48", list) || !hasValues(list)) return;
     const Variant label(LineField("TI024")->DisplayLabel());
-    double price = valueNumber(list, kListPrice, "000001", label);
-    if (CompareFloats(price, 0) == 0) price = valueNumber(list, kFallbackPrice, "000001", label);
+    double price = valueNumber(list, kListPrice, kNoSuchRecord, label);
+    if (CompareFloats(price, 0) == 0)
+        price = valueNumber(list, kFallbackPrice, kNoSuchRecord, label);
     const std::string currency = headText("TH007");
     if (headText("TH015") == "1")
         price = replyNumber(

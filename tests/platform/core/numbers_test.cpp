@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <random>
+#include <string>
+#include <vector>
 
 #include "platform/core/exceptions.h"
 #include "platform/core/formatsettings.h"
@@ -58,6 +63,64 @@ TEST(Numbers, FixedRoundsHalfAwayFromZeroOnEighteenDigits) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(FormatFixed(c.v, c.decimals), c.expected) << c.v << "/" << c.decimals;
+}
+
+// The text-free readings must give the very bits the texts read back as:
+// amounts on cent and half-cent boundaries, carries through nines, tiny and
+// huge magnitudes, and random doubles of every exponent.
+TEST(Numbers, TextValuesWithoutTextMatchTheTextBitForBit) {
+    std::vector<double> values = {0.0,
+                                  -0.0,
+                                  0.5,
+                                  -0.5,
+                                  1.005,
+                                  2.675,
+                                  9.995,
+                                  9.9951,
+                                  999.5,
+                                  0.125,
+                                  1e-20,
+                                  1e15,
+                                  1e16,
+                                  99999.995,
+                                  0.999999999999999999,
+                                  1e-300,
+                                  1e300,
+                                  123456789012345678.0,
+                                  -0.004999999999};
+    std::mt19937_64 rng(20240301);
+    std::uniform_real_distribution<double> cents(-1e7, 1e7);
+    for (int i = 0; i < 20000; ++i) {
+        values.push_back(std::round(cents(rng) * 100) / 100 * (i % 3 == 0 ? 1.13 : 1));
+        values.push_back(std::round(cents(rng) * 1000) / 1000 + 0.0005);
+        values.push_back(std::bit_cast<double>(rng()));
+    }
+    const auto same = [](double a, double b) {
+        return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
+    };
+    const auto textValue = [](const std::string& text, double& out) {
+        return TryStrToFloat(text, out);
+    };
+    for (double v : values) {
+        double fast = 0, slow = 0;
+        if (TryFloatTextValue(v, fast)) {
+            ASSERT_TRUE(textValue(FloatToStr(v), slow)) << v;
+            ASSERT_TRUE(same(fast, slow)) << FloatToStr(v);
+        }
+        for (int decimals : {-1, 0, 2, 4, 6, 18, 20}) {
+            if (!TryFixedTextValue(v, decimals, fast)) continue;
+            ASSERT_TRUE(textValue(FormatFixed(v, decimals), slow)) << v;
+            ASSERT_TRUE(same(fast, slow)) << FormatFixed(v, decimals) << " " << decimals;
+        }
+    }
+    double out = 0;
+    ASSERT_TRUE(TryFixedTextValue(2.675, 2, out));
+    EXPECT_EQ(out, 2.67);
+    ASSERT_TRUE(TryFloatTextValue(0.1 + 0.2, out));
+    EXPECT_EQ(out, 0.3);
+    EXPECT_FALSE(TryFloatTextValue(std::numeric_limits<double>::quiet_NaN(), out));
+    EXPECT_FALSE(TryFixedTextValue(std::numeric_limits<double>::infinity(), 2, out));
+    EXPECT_FALSE(TryFixedTextValue(1e18, 2, out));
 }
 
 TEST(Numbers, FloatToStrFFormats) {

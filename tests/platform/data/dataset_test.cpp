@@ -604,6 +604,38 @@ TEST(InMemory, OnCalcFieldsReadsLookupFields) {
     EXPECT_EQ(caption->AsString(), "[N2]");
 }
 
+// A row edited through another cursor keeps its place in an index whose key
+// it did not change, moves when the key changes, and comes back with a cancel.
+TEST(Clones, AnIndexFollowsKeyChangesOnly) {
+    TComponent o;
+    auto* ds = simpleDataSet(&o, 4);
+    auto* clone = new TClientDataSet(&o);
+    clone->CloneCursor(ds);
+    clone->IndexDefs().Add("desc", "ID", ixDescending);
+    clone->SetIndexName("desc");
+    auto ids = [&] {
+        std::vector<int> out;
+        for (clone->First(); !clone->Eof(); clone->Next())
+            out.push_back(clone->FieldByName("ID")->AsInteger());
+        return out;
+    };
+    ASSERT_TRUE(ds->Locate("ID", 3));
+    ds->Edit();
+    ds->FieldByName("NAME")->SetAsString("renamed");
+    ds->Post();
+    EXPECT_EQ(ids(), (std::vector<int>{4, 3, 2, 1}));
+    EXPECT_TRUE(clone->Locate("ID", 3));
+    EXPECT_EQ(clone->FieldByName("NAME")->AsString(), "renamed");
+    ds->Edit();
+    ds->FieldByName("ID")->SetAsInteger(7);
+    ds->Post();
+    EXPECT_EQ(ids(), (std::vector<int>{7, 4, 2, 1}));
+    ds->CancelUpdates();
+    EXPECT_EQ(ids(), (std::vector<int>{4, 3, 2, 1}));
+    EXPECT_TRUE(clone->Locate("ID", 3));
+    EXPECT_EQ(clone->FieldByName("NAME")->AsString(), "N3");
+}
+
 TEST(Clones, ShareRecordsWithTheirOwnPositionAndOrder) {
     TComponent o;
     auto* ds = simpleDataSet(&o, 4);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/data/valuecodec.h"
 #include "standins/appserver/database_setup.h"
 
 using namespace standin;
@@ -91,4 +92,21 @@ TEST(ServerDatabase, AnOlderFileGetsTheDefinitionsOfThisBuild) {
     EXPECT_EQ(db->Scalar("SELECT TH011 FROM MOCTH WHERE TH002 = '20240108001'").AsString(), "");
     db.reset();
     std::remove(path.c_str());
+}
+
+// Columns written straight into the value codec give the bytes of the values
+// they would be read as, for every kind SQLite stores.
+TEST(ServerDatabase, ColumnsEncodeAsTheValuesTheyReadAs) {
+    Database db(":memory:");
+    std::lock_guard<std::recursive_mutex> lock(db.Mutex());
+    Statement st(db,
+                 "SELECT NULL, 0, -7, 2147483647, 2147483648, -9223372036854775808, 0.0, -0.0, "
+                 "1.25, '', '铝合金外壳', x'00ff41', 'a' || char(0) || 'b'");
+    ASSERT_TRUE(st.Step());
+    for (int i = 0; i < st.ColumnCount(); ++i) {
+        std::string direct, viaValue;
+        st.PutColumn(direct, i);
+        plat::codec::PutValue(viaValue, st.Column(i));
+        EXPECT_EQ(direct, viaValue) << "column " << i;
+    }
 }

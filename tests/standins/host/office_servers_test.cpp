@@ -8,7 +8,7 @@
 
 #include "standins/host/work_center.h"
 #include "standins/servers/data_files.h"
-#include "standins/servers/scripted_dispatch.h"
+#include "support/servers/ScriptedDispatch.h"
 
 using namespace standin;
 namespace fs = std::filesystem;

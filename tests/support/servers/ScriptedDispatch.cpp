@@ -1,4 +1,4 @@
-#include "standins/servers/scripted_dispatch.h"
+#include "support/servers/ScriptedDispatch.h"
 
 #include <algorithm>
 
