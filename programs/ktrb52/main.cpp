@@ -178,13 +178,7 @@ int run(int argc, char** argv) {
 
     // The host's window that receives the message-centre links of the forms;
     // it shows itself when the first link arrives.
-    auto* messageCentre = plat::CreateForm<TMessageCentreWindow>(nullptr);
-    struct FreeWindow {
-        TMessageCentreWindow* w;
-        ~FreeWindow() {
-            if (plat::IsLiveControl(w)) w->Free();
-        }
-    } freeMessageCentre{messageCentre};
+    MessageCentreWindow messageCentre;
 
     ModuleLibrary library(opt.library);
     std::cout << "== module library: " << library.FileName() << std::endl;

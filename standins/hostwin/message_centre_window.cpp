@@ -1,10 +1,10 @@
 #include "standins/hostwin/message_centre_window.h"
 
+#include <QListWidget>
+#include <QVBoxLayout>
 #include <cstring>
 
 #include "platform/core/text.h"
-#include "platform/ui/copydata.h"
-#include "platform/ui/stdctrls.h"
 
 namespace standin {
 
@@ -24,36 +24,34 @@ MessageCentreLink ParseMessageCentreLink(const std::string& text) {
     return link;
 }
 
-TMessageCentreWindow::TMessageCentreWindow(plat::TComponent* owner) : plat::TForm(owner) {
-    SetName("MessageCentre");
-    SetCaption("消息中心");
-    SetClientWidth(520);
-    SetClientHeight(220);
-    lstLinks = new plat::TListBox(this);
-    lstLinks->SetName("lstLinks");
-    lstLinks->SetParent(this);
-    lstLinks->SetAlign(plat::TAlign::alClient);
-    plat::SetWindowClassName(this, kWindowClass);
+MessageCentreWindow::MessageCentreWindow(QWidget* parent) : QWidget(parent) {
+    setObjectName("MessageCentre");
+    setWindowTitle(QString::fromUtf8("消息中心"));
+    resize(520, 220);
+    list_ = new QListWidget(this);
+    list_->setObjectName("lstLinks");
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(list_);
+    // How a module's window layer finds this window by its class name.
+    setProperty("platWindowClass", QString::fromLatin1(kWindowClass));
 }
 
-void TMessageCentreWindow::WndProc(plat::TMessage& m) {
-    if (m.Msg != plat::WM_COPYDATA) {
-        plat::TForm::WndProc(m);
-        return;
-    }
+qintptr MessageCentreWindow::platMessage(uint msg, qintptr, qintptr lParam) {
+    if (msg != kCopyDataMessage) return 0;
     // Another program's record: nothing in it is trusted.
-    const auto* data = reinterpret_cast<const plat::TCopyDataStruct*>(m.LParam);
-    m.Result = 0;
-    if (!data || !data->lpData || data->cbData == 0 || data->cbData > kMaxBytes) return;
+    const auto* data = reinterpret_cast<const CopyDataRecord*>(lParam);
+    if (!data || !data->lpData || data->cbData == 0 || data->cbData > kMaxBytes) return 0;
     const char* bytes = static_cast<const char*>(data->lpData);
     const size_t length = strnlen(bytes, data->cbData);
     const std::string text =
         plat::FromCodePageReplacing(std::string_view(bytes, length), plat::AnsiCodePage()).text;
     links_.push_back(ParseMessageCentreLink(text));
     const MessageCentreLink& link = links_.back();
-    lstLinks->Items()->Add(link.target.empty() ? link.text : link.program + "  " + link.target);
-    m.Result = 1;
-    if (!Visible()) Show();
+    const std::string shown = link.target.empty() ? link.text : link.program + "  " + link.target;
+    list_->addItem(QString::fromStdString(shown));
+    if (!isVisible()) show();
+    return 1;
 }
 
 }  // namespace standin

@@ -15,6 +15,7 @@
 #include <iostream>
 
 #include "platform/core/exceptions.h"
+#include "platform/ui/copydata.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/menus.h"
@@ -344,7 +345,11 @@ void TWinControl::SimulateKey(uint16_t key, TShiftState shift, char32_t ch) {
 
 LRESULT SendMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     TWinControl* c = FindControl(wnd);
-    if (!c) return 0;
+    if (!c) {
+        LRESULT foreign = 0;
+        SendForeignMessage(wnd, msg, wParam, lParam, foreign);
+        return foreign;
+    }
     LRESULT r = 0;
     SafeCall([&] { r = c->Perform(msg, wParam, lParam); });
     return r;

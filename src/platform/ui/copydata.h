@@ -20,6 +20,13 @@ struct TCopyDataStruct {
 void SetWindowClassName(TWinControl* window, const std::string& className);
 // The live top-level window of that class (and caption, when windowName is
 // not empty); 0 when there is none.
+// Windows of another module (the host program) are found through the toolkit
+// both share: a top-level widget whose "platWindowClass" property names the
+// class, answering messages through its invokable platMessage(uint, qintptr,
+// qintptr) -> qintptr.
 HWND FindWindow(const std::string& className, const std::string& windowName = "");
+// Delivers a message to another module's window found by FindWindow; false
+// when the handle is none of those.
+bool SendForeignMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 }  // namespace plat
