@@ -15,6 +15,8 @@
 #include "platform/ui/screenshot.h"
 #include "platform/ui/stdctrls.h"
 #include "platform/ui/ui_test_util.h"
+#include "query/ColorComponents.h"
+#include "query/QvQBE.h"
 #include "runtime/PropAccess.h"
 
 namespace ktrb::test {
@@ -410,6 +412,113 @@ TEST_F(DoubleLineRules, HeadChangesReachTheLinesAfterOneQuestion) {
         EXPECT_EQ(Line("UDF01")->AsString(), answer == modal::Ok ? "R1" : "") << answer;
     }
     dm->cdsMain->CancelUpdates();
+}
+
+}  // namespace
+}  // namespace ktrb::test
+
+namespace ktrb::test {
+namespace {
+
+// A copy sets the targets of the copy rules from the source document's keys
+// (head) and each source line's keys (lines), not from the new document.
+TEST_F(DoubleRoad, ACopyAppliesTheCopyRulesWithTheSourceKeys) {
+    form->ruleSets["F01"] = {{"TH010", {"TH001", "TH002"}}};
+    form->ruleSets["F01D"] = {{"UDF01", {"TI001", "TI002", "TI003"}}};
+    ASSERT_TRUE(GoTo("20240108001"));
+    dm->cdsBody1->First();
+    const std::string firstLine = Line("TI003")->AsString();
+    runner->Expect("TfrmCopy", [&](plat::TCustomForm& f) {
+        auto& d = static_cast<TfrmCopy&>(f);
+        d.BBOK->Click();
+        d.edDest[0]->SetFocus();
+        d.edDest[0]->SetText("5901");
+        d.edDest[1]->SetFocus();
+        d.edDest[1]->SetText("20240417001");
+        d.BBOK->SetFocus();
+        d.BBOK->Click();
+        return d.ModalResult();
+    });
+    form->CopyDocument();
+    ASSERT_EQ(form->FormMode(), TFormMode::Add);
+    EXPECT_EQ(Head("TH010")->AsString(), "K:5901,20240108001");
+    dm->cdsBody1->First();
+    EXPECT_EQ(Line("UDF01")->AsString(), "K:5901,20240108001," + firstLine);
+    form->CancelEdit(false);
+}
+
+// A body that refuses the rules still copies.
+TEST_F(DoubleRoad, AFailingCopyRuleLeavesTheCopiedValues) {
+    form->ruleSets["F01D"] = {{"TI007", {"TI001"}}};  // a number field gets text
+    ASSERT_TRUE(GoTo("20240108001"));
+    dm->cdsBody1->First();
+    const std::string quantity = Line("TI007")->AsString();
+    runner->Expect("TfrmCopy", [&](plat::TCustomForm& f) {
+        auto& d = static_cast<TfrmCopy&>(f);
+        d.BBOK->Click();
+        d.edDest[0]->SetFocus();
+        d.edDest[0]->SetText("5901");
+        d.edDest[1]->SetFocus();
+        d.edDest[1]->SetText("20240417002");
+        d.BBOK->SetFocus();
+        d.BBOK->Click();
+        return d.ModalResult();
+    });
+    form->CopyDocument();
+    ASSERT_EQ(form->FormMode(), TFormMode::Add);
+    dm->cdsBody1->First();
+    EXPECT_EQ(Line("TI007")->AsString(), quantity);
+    form->CancelEdit(false);
+}
+
+// The query dialog gets the lines as its second source.
+TEST_F(DoubleRoad, TheQueryDialogOffersTheLineFields) {
+    auto* dialog = plat::CreateForm<TQBEForm>(form);
+    form->QueryDialog = dialog;
+    dialog->Prepare(dm->cdsMain, "MOCTH", dm->KeyFields, "", 0);
+    ASSERT_EQ(dialog->cboField2->Items()->Count(), 0);
+    form->SetupQueryDialog();
+    EXPECT_GT(dialog->cboField2->Items()->Count(), 0);
+}
+
+// Combo editors of the line grid become required outside the all-Chinese
+// code pages, as the head's combo boxes do.
+class DoubleEnglishCombos : public DoubleFormTest {
+  protected:
+    DoubleEnglishCombos() : DoubleFormTest(false, "437") {}
+};
+
+void AddComboColumn(TReceiptTestForm* form, const std::string& field, bool enabled) {
+    plat::TDataGridColumn* column = form->gdBody1->Columns()->Add();
+    column->SetFieldName(field);
+    auto* combo = new plat::TComboBox(form);
+    combo->SetEnabled(enabled);
+    column->SetControl(combo);
+}
+
+TEST_F(DoubleEnglishCombos, EnabledLineCombosAreRequired) {
+    AddComboColumn(form, "TI004", true);
+    AddComboColumn(form, "TI037", false);
+    AddComboColumn(form, "NOFIELD", true);
+    form->RequireComboFields();
+    EXPECT_NE(form->RequiredFields.find("cdsBody1:TI004"), std::string::npos)
+        << form->RequiredFields;
+    EXPECT_EQ(form->RequiredFields.find("TI037"), std::string::npos) << form->RequiredFields;
+}
+
+TEST_F(DoubleRoad, LineCombosStayOptionalUnderChineseCodePages) {
+    AddComboColumn(form, "TI004", true);
+    form->RequireComboFields();
+    EXPECT_EQ(form->RequiredFields.find("cdsBody1"), std::string::npos) << form->RequiredFields;
+}
+
+// The colour rules of the lines are read with the head's.
+TEST_F(DoubleRoad, TheLinesColourRulesAreLoaded) {
+    form->SetupColorComponents(
+        "<colormanager><body><component name=\"TI004\" enable=\"Y\"/></body></colormanager>");
+    ASSERT_NE(form->BodyColors(), nullptr);
+    ASSERT_EQ(form->BodyColors()->Count(), 1);
+    EXPECT_EQ(form->BodyColors()->GetItem(0)->Control, form->gdBody1);
 }
 
 }  // namespace
