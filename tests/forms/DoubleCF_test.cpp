@@ -471,6 +471,28 @@ TEST_F(DoubleRoad, AFailingCopyRuleLeavesTheCopiedValues) {
     form->CancelEdit(false);
 }
 
+// F2 on a user-defined line column runs that column's look-up into the line;
+// on another column it leaves the line alone.
+TEST_F(DoubleRoad, F2OnAUserDefinedLineColumnFillsTheLine) {
+    auto dravoc = std::static_pointer_cast<standin::ScriptedDravoc>(services->dravoc);
+    form->Show();  // the look-up focuses the form
+    TypeDocument("20240419001", {{"A1001-01", 1}});
+    Line("UDF01")->SetVisible(true);
+    dm->cdsBody1->First();
+    const std::string item = Line("TI004")->AsString();
+    for (const char* column : {"TI004", "UDF01"}) {
+        dravoc->Enqueue("GetPhrase2", plat::Variant::ArrayOf({0, "常用语"}));
+        form->gdBody1->SetSelectedField(Line(column));
+        ASSERT_EQ(form->gdBody1->SelectedField(), Line(column));
+        uint16_t key = plat::VK_F2;
+        form->HandleF2Key(key, form->gdBody1);
+    }
+    EXPECT_EQ(Line("TI004")->AsString(), item);
+    EXPECT_EQ(Line("UDF01")->AsString(), "常用语");
+    form->CancelEdit(false);
+    form->Hide();
+}
+
 // The query dialog gets the lines as its second source.
 TEST_F(DoubleRoad, TheQueryDialogOffersTheLineFields) {
     auto* dialog = plat::CreateForm<TQBEForm>(form);

@@ -27,6 +27,7 @@
 #include "standins/appserver/sign_on.h"
 #include "standins/appserver/sqlite_db.h"
 #include "standins/appserver/tcp_transport.h"
+#include "standins/host/dravoc_service.h"
 #include "standins/host/server_link.h"
 #include "standins/host/work_center.h"
 #include "support/dataframe/DataModuleFixture.h"
