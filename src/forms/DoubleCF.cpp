@@ -234,14 +234,14 @@ void TfrmDouble::createDesign() {
     Attach->SetVisible(false);
     mnuCopy = MakeItem(this, nullptr, "mnuCopy", "复制单据");
     for (TMenuItem* item : {QVPager, Attach, mnuCopy}) DropDownPopupMenu->Items()->Add(item);
-    miGoConfirm = MakeItem(this, nullptr, "miGoConfirm", "送签审核");
-    miGoUnConfirm = MakeItem(this, nullptr, "miGoUnConfirm", "送签撤销审核");
-    miGoInvalid = MakeItem(this, nullptr, "miGoInvalid", "送签作废");
+    miGoConfirm = MakeItem(this, nullptr, "miGoConfirm", "送签-审核");
+    miGoUnConfirm = MakeItem(this, nullptr, "miGoUnConfirm", "送签-取消审核");
+    miGoInvalid = MakeItem(this, nullptr, "miGoInvalid", "送签-作废");
     miSeprator = MakeItem(this, nullptr, "miSeprator", "-");
-    miViewSorvanta = MakeItem(this, nullptr, "miViewSorvanta", "签核状态");
+    miViewSorvanta = MakeItem(this, nullptr, "miViewSorvanta", "查看Sorvanta签核状况");
     miSeprator2 = MakeItem(this, nullptr, "miSeprator2", "-");
     mConfirmErp = MakeItem(this, nullptr, "mConfirmErp", "审核'已核准'单据");
-    mUpdateConfirm = MakeItem(this, nullptr, "mUpdateConfirm", "更新签核状态");
+    mUpdateConfirm = MakeItem(this, nullptr, "mUpdateConfirm", "修改'已核准'单据");
     for (TMenuItem* item : {miGoConfirm, miGoUnConfirm, miGoInvalid, miSeprator, miViewSorvanta,
                             miSeprator2, mConfirmErp, mUpdateConfirm})
         popSorvanta->Items()->Add(item);
@@ -282,6 +282,13 @@ void TfrmDouble::createDesign() {
     click(miBodyToExcel2, &TfrmDouble::miBodyToExcel2Click);
     click(mnuCopy, &TfrmDouble::mnuCopyClick);
     bclick(btnAttach, &TfrmDouble::btnAttachClick);
+    bclick(btnSorvanta, &TfrmDouble::btnSorvantaClick);
+    click(miGoConfirm, &TfrmDouble::miGoConfirmClick);
+    click(miGoUnConfirm, &TfrmDouble::miGoUnConfirmClick);
+    click(miGoInvalid, &TfrmDouble::miGoInvalidClick);
+    click(miViewSorvanta, &TfrmDouble::miViewSorvantaClick);
+    click(mConfirmErp, &TfrmDouble::mConfirmErpClick);
+    click(mUpdateConfirm, &TfrmDouble::mUpdateConfirmClick);
     if (btnReFresh) btnReFresh->OnClick = TNotifyEvent(this, &TfrmDouble::btnReFreshClick);
     gdBody1->OnTitleButtonClick =
         TTitleButtonClickEvent(this, &TfrmDouble::gdBody1TitleButtonClick);

@@ -31,6 +31,14 @@ class TQVConfirmDateForm;
 // Whether a document without lines may be saved (the program master's rule).
 enum class TEmptyBodyRule : uint8_t { Allow = 0, Ask = 1, Refuse = 2, AllowZ = 3 };
 
+// The approval-status XML of the outside sign-off system as rows of ten
+// values followed by one empty element; false (rows unassigned) with the
+// error number and text when the reply reports an error.
+bool ParseApproveInfo(const std::string& reply, plat::Variant& rows, std::string& errorNumber,
+                      std::string& errorText);
+// Cuts the first element of the name out of text; value is its content.
+bool TakeXmlElement(const std::string& name, std::string& text, std::string& value);
+
 class TfrmDouble : public TfrmSingle, public IDoubleModuleOwner, public ICopyDialogOwner {
     PLAT_CLASS(TfrmDouble, TfrmSingle)
   public:
@@ -137,8 +145,8 @@ class TfrmDouble : public TfrmSingle, public IDoubleModuleOwner, public ICopyDia
 
     // ---- new virtual operations ----
     virtual void LoadDocTypeSettings();
-    virtual void LoadSignOffDocTypeSettings() {}
-    virtual void ShowApproveOpinion() {}
+    virtual void LoadSignOffDocTypeSettings();
+    virtual void ShowApproveOpinion();
     virtual void CopyDocument();
     virtual bool ChangeDocStatus(uint8_t kind, bool askDate);
     virtual void AfterReadCopySource() {}
@@ -163,7 +171,12 @@ class TfrmDouble : public TfrmSingle, public IDoubleModuleOwner, public ICopyDia
     virtual void GetBodyCopyValue(plat::TField* field, plat::Variant& value);
     virtual void GetTxnServerClass(std::string& text) { text = kTxnServerClass; }
     virtual void GetTxnProgramID(std::string& text);
-    virtual void UpdateSignOffButtons() {}
+    virtual void UpdateSignOffButtons();
+    // The urgency and person of a sign-off job ([urgency, person]); false
+    // when the user cancels.
+    virtual bool AskSignOffInfo(plat::Variant& value);
+    // Opens the sign-off status window with the approval rows.
+    virtual void ShowSignOffStatus(const plat::Variant& rows);
     virtual void AfterSaveApplied() {}
     // Further overridable operations.
     virtual bool ShowCopyDialog(plat::Variant& extras, plat::Variant& bodyRows,
@@ -172,6 +185,15 @@ class TfrmDouble : public TfrmSingle, public IDoubleModuleOwner, public ICopyDia
     virtual void GetCopyRowExtra(plat::Variant& extra) { extra = plat::Variant(); }
     virtual void ShowKeyInStatusBar() override;
     virtual void PlaceStatusStamp();
+
+    // ---- sign-off ----
+    bool CanSendForSignOff(uint8_t kind);
+    void SendForSignOff(uint8_t kind);
+    bool IsSignOffJobQueued();
+    // Names and values of the sign-off fields of the last document sent.
+    plat::Variant SignOffFields;
+    // The approval-opinion request last sent.
+    std::string LastOpinionRequest;
 
     // ---- further operations ----
     bool HasFinalStatus();
@@ -233,6 +255,13 @@ class TfrmDouble : public TfrmSingle, public IDoubleModuleOwner, public ICopyDia
     void gdBody1Enter(plat::TObject* sender);
     void gdBody1Exit(plat::TObject* sender);
     void BodyCustomDlg(plat::TObject* sender);
+    void btnSorvantaClick(plat::TObject* sender);
+    void miGoConfirmClick(plat::TObject* sender);
+    void miGoUnConfirmClick(plat::TObject* sender);
+    void miGoInvalidClick(plat::TObject* sender);
+    void miViewSorvantaClick(plat::TObject* sender);
+    void mConfirmErpClick(plat::TObject* sender);
+    void mUpdateConfirmClick(plat::TObject* sender);
 
   private:
     void createDesign();
@@ -249,6 +278,7 @@ class TfrmDouble : public TfrmSingle, public IDoubleModuleOwner, public ICopyDia
     void setActionButtons(int action, bool on);
     plat::TBitmap* stampBitmap(const char* name);
     void setAttachImage();
+    void writeSignOffStatus(const std::string& status);
 
     // The first of the form's own glyphs in the tool bar's image list.
     int glyphBase_ = -1;

@@ -1,7 +1,11 @@
 // The operations called by name through the counter ("SimpleSQL",
 // "UnitConvert", ...), computed from the data.
+#include <cctype>
 #include <cmath>
+#include <cstdlib>
 #include <ctime>
+#include <filesystem>
+#include <fstream>
 
 #include "platform/core/numbers.h"
 #include "platform/core/text.h"
@@ -76,7 +80,8 @@ const std::vector<AppSession::OperationEntry>& AppSession::Operations() {
         {"KeyinMoney", 19, &AppSession::KeyinMoney},
         {"INSERTSVJOB", 1, &AppSession::InsertSvJob},
         {"GetSVApprove", 3, &AppSession::GetSvApprove},
-        {"CallWebService", 0, &AppSession::CallWebService},
+        {"CallWebService", 3, &AppSession::CallWebService},
+        {"SVFinishJob", 4, &AppSession::FinishSvJob},
         {"GetUserDefine", 4, &AppSession::GetUserDefine},
         {"SetUserDefine", 5, &AppSession::SetUserDefine},
     };
@@ -371,36 +376,193 @@ Variant AppSession::KeyinMoney(const Args& a) {
 }
 
 // [[company, program, key text, user, job, ...]]: 0 queued, 1 already
-// queued, 2 not a job this server can queue.
+// queued, 2 not a job this server can queue. The job's elements 3 (the
+// document's condition), 6 (the action code) and 13 (the person concerned)
+// start the document's sign-off record, which the status and opinion
+// requests read and SVFinishJob completes.
 Variant AppSession::InsertSvJob(const Args& a) {
     Args item = ArrayItems(a[0]);
     if (item.size() < 5 || Text(item, 0).empty() || Text(item, 1).empty()) return Variant(2);
+    Args values = ArrayItems(item[4]);
     std::string job;
-    for (auto& v : ArrayItems(item[4]))
+    for (auto& v : values)
         job += (job.empty() ? "" : "\t") + (v.IsArray() ? std::string("[...]") : VarToStr(v));
+    const std::string company = Text(item, 0), program = Text(item, 1), key = Text(item, 2);
     Database& db = server_->Db();
     std::lock_guard<std::recursive_mutex> lock(db.Mutex());
     if (!db.Scalar("SELECT 1 FROM SVJOBQUE WHERE SV001 = ? AND SV002 = ? AND SV003 = ?",
-                   {Text(item, 0), Text(item, 1), Text(item, 2)})
+                   {company, program, key})
              .IsEmpty())
         return Variant(1);
+    TransactionGuard tx(db);
+    const std::string now = NowStamp().substr(0, 14);
     db.Query(
         "INSERT INTO SVJOBQUE (SV001, SV002, SV003, SV004, SV005, SV006, SV007) VALUES (?, ?, ?, "
         "?, ?, ?, 'N')",
-        {Text(item, 0), Text(item, 1), Text(item, 2), Text(item, 3), NowStamp().substr(0, 14),
-         job});
+        {company, program, key, Text(item, 3), now, job});
+    std::string person = Text(values, 13);
+    if (person.empty()) person = Text(item, 3);
+    db.Query(
+        "INSERT OR REPLACE INTO SVJOBAP (AP001, AP002, AP003, AP004, AP005, AP006, AP007, AP008, "
+        "AP009, AP010) VALUES (?, ?, ?, ?, ?, '', ?, '', ?, '')",
+        {company, program, key, values.size() > 3 ? VarToStr(values[3]) : std::string(),
+         Text(values, 6), person, now});
+    // The opinion page is found by form and sheet, the key values in ME002..ME006.
+    std::vector<std::string> keys(5);
+    size_t at = 0, k = 0;
+    while (k < 5) {
+        size_t sep = key.find("||", at);
+        if (k == 4 || sep == std::string::npos) {
+            keys[k] = key.substr(at);
+            break;
+        }
+        keys[k++] = key.substr(at, sep - at);
+        at = sep + 2;
+    }
+    const std::string reply = "<Response><ResponseContent><ContentText><Form><TargetFormID>" +
+                              XmlEscape(program) + "</TargetFormID><TargetSheetNo>" +
+                              XmlEscape(key) +
+                              "</TargetSheetNo></Form></ContentText></ResponseContent></Response>";
+    db.Query(
+        "INSERT OR REPLACE INTO SVSME (ME001, ME002, ME003, ME004, ME005, ME006, ME007) "
+        "VALUES (?, ?, ?, ?, ?, ?, ?)",
+        {program, keys[0], keys[1], keys[2], keys[3], keys[4], reply});
+    tx.Commit();
     return Variant(0);
 }
 
-Variant AppSession::CallWebService(const Args&) {
-    throw ServerError(
-        "CallWebService: the outside sign-off system is not available to this server");
+namespace {
+
+std::string Element(const std::string& name, const std::string& value) {
+    return "<" + name + ">" + XmlEscape(value) + "</" + name + ">";
 }
 
-// The approval status comes from the outside sign-off system, which this
-// server does not reach: no information.
-Variant AppSession::GetSvApprove(const Args&) {
-    return Variant("");
+// The text between the first <name> and the following </name>.
+std::string Between(const std::string& text, const std::string& name) {
+    const std::string open = "<" + name + ">", close = "</" + name + ">";
+    size_t b = text.find(open);
+    if (b == std::string::npos) return "";
+    b += open.size();
+    size_t e = text.find(close, b);
+    return e == std::string::npos ? "" : text.substr(b, e - b);
+}
+
+const char* ResultText(const std::string& result) {
+    if (result == "Y") return "核准";
+    if (result == "N") return "退回";
+    return "签核中";
+}
+
+// A file name from any text: letters, digits, '-' and '_' kept.
+std::string SafeName(const std::string& text) {
+    std::string out;
+    for (unsigned char c : text) out += std::isalnum(c) || c == '-' || c == '_' ? char(c) : '_';
+    return out.substr(0, 120);
+}
+
+// The document's sign-off records: action, result, recipient and name,
+// approver and name, receive and approve time.
+std::vector<std::vector<Variant>> SignOffRecords(Database& db, const std::string& where,
+                                                 const std::vector<Variant>& params) {
+    std::lock_guard<std::recursive_mutex> lock(db.Mutex());
+    return db.Query(
+        "SELECT AP005, AP006, AP007, IFNULL(U1.MF002, ''), AP008, IFNULL(U2.MF002, ''), AP009, "
+        "AP010 FROM SVJOBAP LEFT JOIN ADMMF U1 ON U1.MF001 = AP007 "
+        "LEFT JOIN ADMMF U2 ON U2.MF001 = AP008 WHERE " +
+            where,
+        params);
+}
+
+}  // namespace
+
+// Where the stand-in writes the approval-opinion pages it answers with.
+std::string SignOffPageFolder() {
+    const char* env = std::getenv("KTRB_SIGNOFF_PAGES");
+    if (env && *env) return env;
+    return (std::filesystem::temp_directory_path() / "ktrb-signoff").string();
+}
+
+// [url, service, request XML, "N"]: the opinion page of the document named
+// by the request's form and sheet, written as a local HTML file; the reply
+// carries its URL.
+Variant AppSession::CallWebService(const Args& a) {
+    const std::string request = Text(a, 2);
+    if (Between(request, "RequestMethod") != "GetApproveOpinion")
+        throw ServerError("CallWebService: unknown request");
+    const std::string form = Between(request, "TargetFormID");
+    const std::string sheet = Between(request, "TargetSheetNo");
+    auto rows = SignOffRecords(server_->Db(), "AP002 = ? AND AP003 = ?", {form, sheet});
+    std::string html =
+        "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>签核意见</title></head><body>"
+        "<h3>" +
+        XmlEscape(form + " " + sheet) +
+        "</h3><table border=\"1\"><tr><th>签核状态</th><th>收件者</th><th>签核者</th>"
+        "<th>要求时间</th><th>签核时间</th></tr>";
+    for (auto& r : rows)
+        html += "<tr><td>" + std::string(ResultText(VarToStr(r[1]))) + "</td><td>" +
+                XmlEscape(VarToStr(r[2]) + " " + VarToStr(r[3])) + "</td><td>" +
+                XmlEscape(VarToStr(r[4]) + " " + VarToStr(r[5])) + "</td><td>" +
+                XmlEscape(VarToStr(r[6])) + "</td><td>" + XmlEscape(VarToStr(r[7])) + "</td></tr>";
+    html += "</table></body></html>";
+    std::filesystem::path dir = SignOffPageFolder();
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    std::filesystem::path file = dir / (SafeName(form + "-" + sheet) + ".html");
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << html;
+    if (!out) throw ServerError("CallWebService: cannot write " + file.string());
+    return Variant("<Response><ResponseContent><ContentText>" +
+                   Element("URL", "file://" + file.string()) +
+                   "</ContentText></ResponseContent></Response>");
+}
+
+// [user, flow, document condition, code page]: the approval status of the
+// document's last sign-off, one pass and branch, one person.
+Variant AppSession::GetSvApprove(const Args& a) {
+    auto rows =
+        SignOffRecords(server_->Db(), "AP004 = ?", {a.size() > 2 ? VarToStr(a[2]) : std::string()});
+    if (rows.empty())
+        return Variant("<RetVal><ApproveInfo></ApproveInfo><RetInfo><ErrNum>1</ErrNum>" +
+                       Element("ErrDis", "no sign-off job for this document") +
+                       "</RetInfo></RetVal>");
+    const auto& r = rows[0];
+    std::string xml =
+        "<RetVal><ApproveInfo><PassNoInfoList><PassNoInfo><PassNo>1</PassNo>"
+        "<BranchInfoList><BranchInfo><BranchNo>1</BranchNo>" +
+        Element("FlowRole", Text(a, 1)) + Element("RecTime", VarToStr(r[6])) +
+        Element("ApproveTime", VarToStr(r[7])) + Element("ApproveRet", ResultText(VarToStr(r[1]))) +
+        Element("RecPersonId", VarToStr(r[2])) + Element("RecPersonName", VarToStr(r[3])) +
+        Element("ApprovePersonId", VarToStr(r[4])) + Element("ApprovePersonName", VarToStr(r[5]));
+    xml +=
+        "</BranchInfo></BranchInfoList></PassNoInfo></PassNoInfoList></ApproveInfo>"
+        "<RetInfo><ErrNum>0</ErrNum><ErrDis></ErrDis></RetInfo></RetVal>";
+    return Variant(xml);
+}
+
+// [company, program, key text, "Y" approve / "N" reject, approver]: ends the
+// waiting job and records the result; answers the job's action code. A
+// document without a waiting job is refused.
+Variant AppSession::FinishSvJob(const Args& a) {
+    const std::string company = Text(a, 0), program = Text(a, 1), key = Text(a, 2);
+    const std::string result = Text(a, 3) == "Y" ? "Y" : "N";
+    Database& db = server_->Db();
+    std::lock_guard<std::recursive_mutex> lock(db.Mutex());
+    TransactionGuard tx(db);
+    if (db.Scalar("SELECT 1 FROM SVJOBQUE WHERE SV001 = ? AND SV002 = ? AND SV003 = ?",
+                  {company, program, key})
+            .IsEmpty())
+        throw ServerError("SVFinishJob: no sign-off job waits for " + key);
+    db.Query("DELETE FROM SVJOBQUE WHERE SV001 = ? AND SV002 = ? AND SV003 = ?",
+             {company, program, key});
+    db.Query(
+        "UPDATE SVJOBAP SET AP006 = ?, AP008 = ?, AP010 = ? WHERE AP001 = ? AND AP002 = ? "
+        "AND AP003 = ?",
+        {result, Text(a, 4), NowStamp().substr(0, 14), company, program, key});
+    Variant action =
+        db.Scalar("SELECT AP005 FROM SVJOBAP WHERE AP001 = ? AND AP002 = ? AND AP003 = ?",
+                  {company, program, key});
+    tx.Commit();
+    return Variant(plat::Trim(VarToStr(action)));
 }
 
 // [company, user, program (20 asterisks: every program), group] -> the XML

@@ -91,6 +91,7 @@ class AppSession : public plat::DispatchObject, public plat::IProviderSource {
     plat::Variant KeyinMoney(const std::vector<plat::Variant>& a);
     plat::Variant InsertSvJob(const std::vector<plat::Variant>& a);
     plat::Variant GetSvApprove(const std::vector<plat::Variant>& a);
+    plat::Variant FinishSvJob(const std::vector<plat::Variant>& a);
     plat::Variant GetUserDefine(const std::vector<plat::Variant>& a);
     plat::Variant SetUserDefine(const std::vector<plat::Variant>& a);
 
@@ -121,5 +122,9 @@ class AppSession : public plat::DispatchObject, public plat::IProviderSource {
 // Registers "NevaQ22D.Class1" so that creating it gives a new session of the
 // server (the in-process server of a client whose address is "127.0.0.1").
 void RegisterAppServer(std::shared_ptr<AppServer> server);
+
+// The folder of the approval-opinion pages ("KTRB_SIGNOFF_PAGES", else a
+// folder under the system's temporary folder).
+std::string SignOffPageFolder();
 
 }  // namespace standin

@@ -774,3 +774,18 @@ CREATE TABLE NUMSEQ (
   SQ004 INTEGER DEFAULT 0,        -- 已发放的最大流水号
   PRIMARY KEY (SQ001, SQ002, SQ003)
 );
+
+-- 签核记录 (外部签核系统的替身: 每张单据最近一次送签与其签核结果)
+CREATE TABLE SVJOBAP (
+  AP001 NVARCHAR(10) NOT NULL,    -- 公司
+  AP002 NVARCHAR(10) NOT NULL,    -- 程序
+  AP003 NVARCHAR(200) NOT NULL,   -- 单据键值
+  AP004 TEXT DEFAULT '',          -- 单据条件
+  AP005 NVARCHAR(2) DEFAULT '',   -- 动作 0审核 1取消审核 2作废 3取消作废
+  AP006 NVARCHAR(1) DEFAULT '',   -- 结果 空:签核中 Y:核准 N:退回
+  AP007 NVARCHAR(10) DEFAULT '',  -- 收件者
+  AP008 NVARCHAR(10) DEFAULT '',  -- 签核者
+  AP009 NVARCHAR(14) DEFAULT '',  -- 收件时间
+  AP010 NVARCHAR(14) DEFAULT '',  -- 签核时间
+  PRIMARY KEY (AP001, AP002, AP003)
+);

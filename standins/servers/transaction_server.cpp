@@ -15,7 +15,8 @@ const std::vector<TxnDefinition>& TransactionDefinitions() {
          "MOCTI",
          {"TI001", "TI002"},
          "TI037",
-         {"TI041", "TI042"}},
+         {"TI041", "TI042"},
+         "TH036"},
     };
     return table;
 }

@@ -27,6 +27,7 @@ struct TxnDefinition {
     std::vector<std::string> bodyKeys;  // the body columns holding the head key
     std::string bodyStatus;
     std::vector<std::string> bodyLocks;  // a line with one of these "Y" cannot be unconfirmed
+    std::string signOffStatus;           // the head's sign-off status column
 };
 const std::vector<TxnDefinition>& TransactionDefinitions();
 
