@@ -415,6 +415,13 @@ TEST_F(Services, ColourConditionItemsPaintInTheirColours) {
         const int left = text.Points[0].X - r.Left;
         EXPECT_NEAR(2 * left + rec.TextWidth(c.caption), r.Width(), 2) << c.item;
     }
+    if (const char* dir = std::getenv("KTRB_SHOTS")) {
+        plat::TBitmap shot(120, 40);
+        for (int i = 0; i < 2; ++i)
+            menu->Items()->Items(i)->DrawTo(*shot.Canvas(), plat::Bounds(0, 20 * i, 120, 20),
+                                            false);
+        shot.SaveToFile(std::string(dir) + "/ColourConditionMenu.png");
+    }
 }
 
 // Select-all holds off the module's record colouring only while it runs.
