@@ -420,6 +420,23 @@ TEST_F(DoubleLineRules, HeadChangesReachTheLinesAfterOneQuestion) {
 namespace ktrb::test {
 namespace {
 
+// Copies the current document through the copy dialog into a new number.
+void CopyCurrentTo(plat::ScriptedDialogRunner& runner, TReceiptTestForm& form,
+                   const std::string& number) {
+    runner.Expect("TfrmCopy", [number](plat::TCustomForm& f) {
+        auto& d = static_cast<TfrmCopy&>(f);
+        d.BBOK->Click();
+        d.edDest[0]->SetFocus();
+        d.edDest[0]->SetText("5901");
+        d.edDest[1]->SetFocus();
+        d.edDest[1]->SetText(number);
+        d.BBOK->SetFocus();
+        d.BBOK->Click();
+        return d.ModalResult();
+    });
+    form.CopyDocument();
+}
+
 // A copy sets the targets of the copy rules from the source document's keys
 // (head) and each source line's keys (lines), not from the new document.
 TEST_F(DoubleRoad, ACopyAppliesTheCopyRulesWithTheSourceKeys) {
@@ -428,18 +445,7 @@ TEST_F(DoubleRoad, ACopyAppliesTheCopyRulesWithTheSourceKeys) {
     ASSERT_TRUE(GoTo("20240108001"));
     dm->cdsBody1->First();
     const std::string firstLine = Line("TI003")->AsString();
-    runner->Expect("TfrmCopy", [&](plat::TCustomForm& f) {
-        auto& d = static_cast<TfrmCopy&>(f);
-        d.BBOK->Click();
-        d.edDest[0]->SetFocus();
-        d.edDest[0]->SetText("5901");
-        d.edDest[1]->SetFocus();
-        d.edDest[1]->SetText("20240417001");
-        d.BBOK->SetFocus();
-        d.BBOK->Click();
-        return d.ModalResult();
-    });
-    form->CopyDocument();
+    CopyCurrentTo(*runner, *form, "20240417001");
     ASSERT_EQ(form->FormMode(), TFormMode::Add);
     EXPECT_EQ(Head("TH010")->AsString(), "K:5901,20240108001");
     dm->cdsBody1->First();
@@ -453,18 +459,7 @@ TEST_F(DoubleRoad, AFailingCopyRuleLeavesTheCopiedValues) {
     ASSERT_TRUE(GoTo("20240108001"));
     dm->cdsBody1->First();
     const std::string quantity = Line("TI007")->AsString();
-    runner->Expect("TfrmCopy", [&](plat::TCustomForm& f) {
-        auto& d = static_cast<TfrmCopy&>(f);
-        d.BBOK->Click();
-        d.edDest[0]->SetFocus();
-        d.edDest[0]->SetText("5901");
-        d.edDest[1]->SetFocus();
-        d.edDest[1]->SetText("20240417002");
-        d.BBOK->SetFocus();
-        d.BBOK->Click();
-        return d.ModalResult();
-    });
-    form->CopyDocument();
+    CopyCurrentTo(*runner, *form, "20240417002");
     ASSERT_EQ(form->FormMode(), TFormMode::Add);
     dm->cdsBody1->First();
     EXPECT_EQ(Line("TI007")->AsString(), quantity);
