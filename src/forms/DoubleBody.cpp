@@ -16,6 +16,8 @@
 #include "platform/ui/keys.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/stdctrls.h"
+#include "query/ColorComponents.h"
+#include "query/QvQBE.h"
 #include "runtime/Brokers.h"
 #include "runtime/LibStrs.h"
 #include "runtime/MT_Doc.h"
@@ -287,6 +289,49 @@ void TfrmDouble::ApplyColorConditions() {
 
 void TfrmDouble::SetupColorComponents(const std::string& xmlText) {
     TfrmSingle::SetupColorComponents(xmlText);
+    bodyColors_ = LoadColorComponents(this, xmlText, "body");
+    if (TdmDouble* dm = DoubleModule()) bodyColors_->KeyFields = bodyKeyNames(dm->BodyKeyFields);
+}
+
+std::string TfrmDouble::bodyKeyNames(const std::string& keyList) {
+    // Entries are "FIELD" or "FIELD alias".
+    std::string names;
+    for (int i = 1; i <= FieldCount(keyList, ","); ++i) {
+        const std::string name = TokenAt(plat::Trim(TokenAt(keyList, ",", i)), " ", 1);
+        if (!name.empty()) names += (names.empty() ? "" : ",") + name;
+    }
+    return names;
+}
+
+void TfrmDouble::gdBody1CalcCellColors(plat::TObject*, plat::TField* field, plat::TGridDrawState,
+                                       bool, plat::TFont* font, plat::TBrush* brush) {
+    if (!font || !field) return;
+    font->SetColor(plat::clBlack);
+    font->SetStyle({});
+    if (FormMode() != TFormMode::Browse) return;
+    if (!LinkFields.empty()) {
+        const std::string list = "\x03" + LinkFields + "\x03";
+        if (list.find("\x03" + plat::UpperCase(field->FieldName()) + "\x03") != std::string::npos) {
+            font->SetColor((plat::TColor)0xFF0000);
+            font->SetStyle({plat::TFontStyle::fsUnderline});
+        }
+    }
+    TdmDouble* dm = DoubleModule();
+    if (!ColorManage || !bodyColors_ || !brush || !dm || !dm->cdsBodyColor->Active()) return;
+    try {
+        // The line's own key locates its colour row among the document's.
+        const std::string keys = bodyColors_->KeyFields;
+        std::vector<plat::Variant> values;
+        for (int i = 1; i <= FieldCount(keys, ","); ++i) {
+            plat::TField* f = dm->cdsBody1->FindField(TokenAt(keys, ",", i));
+            values.push_back(f ? f->Value() : Variant());
+        }
+        if (values.empty()) return;
+        bodyColors_->CalcCellColors(gdBody1, field, keys, Variant::ArrayOf(values),
+                                    dm->cdsBodyColor, font, brush);
+    } catch (const std::exception&) {
+        // Colours are a help only.
+    }
 }
 
 void TfrmDouble::RefreshDetailColors() {
@@ -306,6 +351,11 @@ void TfrmDouble::RefreshDetailColors() {
 
 void TfrmDouble::SetupQueryDialog() {
     TfrmSingle::SetupQueryDialog();
+    TdmDouble* dm = DoubleModule();
+    if (!dm || !QueryDialog) return;
+    // Line conditions: the dialog joins the body table to the head.
+    QueryDialog->SetBodySource(dm->cdsBody1, Brokers()->HostParam("D11_TABLE"), dm->BodyKeyFields,
+                               dm->BodyColumns, dm->BodyFrom);
 }
 
 void TfrmDouble::ApplySavedCondition(plat::TObject* item) {
@@ -326,6 +376,19 @@ void TfrmDouble::ApplySavedCondition(plat::TObject* item) {
 
 void TfrmDouble::RequireComboFields() {
     TfrmSingle::RequireComboFields();
+    TdmDouble* dm = DoubleModule();
+    if (!dm || (GetUICodePage() == "936" && GetDBCodePage() == "936")) return;
+    std::string names;
+    plat::TDataGridColumns* columns = gdBody1->Columns();
+    for (int i = 0; i < columns->Count(); ++i) {
+        plat::TDataGridColumn* column = columns->Items(i);
+        plat::TWinControl* editor = column->Control();
+        if (!editor || !editor->InheritsFrom("TCustomComboBox") || !editor->Enabled()) continue;
+        plat::TField* field = dm->cdsBody1->FindField(column->FieldName());
+        if (!field) continue;
+        names += (names.empty() ? "" : ",") + field->FieldName();
+    }
+    if (!names.empty()) AddRequiredFields("cdsBody1:" + names);
 }
 
 // ---- keys ----
@@ -335,6 +398,10 @@ void TfrmDouble::HandleF2Key(uint16_t& key, plat::TWinControl* control) {
     TdmDouble* dm = DoubleModule();
     if (!dm || !control || (control != gdBody1 && control->Parent() != gdBody1)) return;
     if (dm->cdsBody1->State() == plat::dsBrowse && !dm->cdsBody1->IsEmpty()) dm->cdsBody1->Edit();
+    plat::TField* field = gdBody1->SelectedField();
+    if (field && field->DataSet() == dm->cdsBody1 &&
+        plat::SameText(field->FieldName().substr(0, 3), "UDF"))
+        UDFLookup(dm->cdsBody1, field, "", "gdBody1");
 }
 
 void TfrmDouble::FormKeyPress(plat::TObject* sender, char32_t& key) {

@@ -15,6 +15,7 @@
 #include "platform/ui/keys.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/resources.h"
+#include "query/ColorComponents.h"
 #include "runtime/Brokers.h"
 #include "runtime/LibStrs.h"
 #include "runtime/PropAccess.h"
@@ -294,6 +295,7 @@ void TfrmDouble::createDesign() {
     gdBody1->OnKeyDown = TKeyEvent(this, &TfrmDouble::gdBody1KeyDown);
     gdBody1->OnEnter = TNotifyEvent(this, &TfrmDouble::gdBody1Enter);
     gdBody1->OnExit = TNotifyEvent(this, &TfrmDouble::gdBody1Exit);
+    gdBody1->OnCalcCellColors = TCalcCellColorsEvent(this, &TfrmDouble::gdBody1CalcCellColors);
 }
 
 TdmDouble* TfrmDouble::DoubleModule() const {

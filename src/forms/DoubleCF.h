@@ -247,6 +247,10 @@ class TfrmDouble : public TfrmSingle, public IDoubleModuleOwner, public ICopyDia
     void btnAttachClick(plat::TObject* sender);
     void gdBody1TitleButtonClick(plat::TObject* sender, const std::string& fieldName);
     void gdBody1CalcTitleImage(plat::TObject* sender, plat::TField* field, int& image);
+    void gdBody1CalcCellColors(plat::TObject* sender, plat::TField* field,
+                               plat::TGridDrawState state, bool highlight, plat::TFont* font,
+                               plat::TBrush* brush);
+    TColorComponents* BodyColors() const { return bodyColors_.get(); }
     void gdBody1KeyDown(plat::TObject* sender, uint16_t& key, plat::TShiftState shift);
     void gdBody1Enter(plat::TObject* sender);
     void gdBody1Exit(plat::TObject* sender);
@@ -285,6 +289,10 @@ class TfrmDouble : public TfrmSingle, public IDoubleModuleOwner, public ICopyDia
     std::unique_ptr<plat::TBitmap> stampConfirm_, stampInvalid_, stampNoGood_;
     const plat::TBitmap* stamp_ = nullptr;
     std::unique_ptr<TUDFFields> bodyRules_;
+    std::unique_ptr<TColorComponents> bodyColors_;
+    static std::string bodyKeyNames(const std::string& keyList);
+    void applyCopyRules(plat::TDataSet* dataSet, const std::string& ruleCode,
+                        const plat::Variant& sourceKeys);
     plat::Variant copySourceHeadKeys_;
     std::vector<plat::Variant> copySourceLineKeys_;
 };

@@ -154,6 +154,15 @@ bool TfrmDouble::ReadCopySource(const std::vector<std::string>& sourceKeys, Vari
     return AddRecord(true);
 }
 
+void TfrmDouble::applyCopyRules(plat::TDataSet* dataSet, const std::string& ruleCode,
+                                const Variant& sourceKeys) {
+    try {
+        ApplyRuleSet(dataSet, ruleCode, sourceKeys);
+    } catch (const std::exception&) {
+        // The copied values stand without the rules.
+    }
+}
+
 void TfrmDouble::CopyDocument() {
     TdmDouble* dm = DoubleModule();
     if (!dm) return;
@@ -173,6 +182,7 @@ void TfrmDouble::CopyDocument() {
                 const Variant& v = headValues[headValues.LowBound() + i];
                 if (!IsBlank(v)) AssignLifted(head->Fields()[i], v);
             }
+        applyCopyRules(head, CopyRuleKind, copySourceHeadKeys_);
         AfterCopyHead();
     }
     struct TotalsOn {
@@ -194,6 +204,8 @@ void TfrmDouble::CopyDocument() {
         }
         if (r == rows - 1) dm->RecalcOnLineChange = true;
         BeforeCopyBodyRow();
+        applyCopyRules(body, CopyRuleKind + "D",
+                       r < (int)copySourceLineKeys_.size() ? copySourceLineKeys_[r] : Variant());
         body->Post();
         const Variant extra =
             extras.IsArray() && r < extras.ArrayCount() ? extras[extras.LowBound() + r] : Variant();

@@ -208,6 +208,15 @@ class TfrmSingle : public TfrmBase,
     void SetUDFHints();
     void BuildLinkFields();
     void LoadFieldRuleCollection(const std::string& ruleCode, const std::string& filter);
+    // The F2 look-up of a user-defined field: its settings are those of the
+    // edit controlName, or of the field's column in gridName when given.
+    void UDFLookup(plat::TDataSet* dataSet, plat::TField* field, const std::string& controlName,
+                   const std::string& gridName);
+    // Sets the targets of the program's rules of one code in a record of
+    // dataSet from given source values (one per rule source, by position),
+    // not from the record's own fields. Errors reach the caller.
+    void ApplyRuleSet(plat::TDataSet* dataSet, const std::string& ruleCode,
+                      const plat::Variant& sourceValues);
 
     // ---- event handlers ----
     void FormCreate(plat::TObject* sender) override;
@@ -232,6 +241,8 @@ class TfrmSingle : public TfrmBase,
     void btnCalcClick(plat::TObject* sender);
     void miCaclClick(plat::TObject* sender);
     void btnColorQueryClick(plat::TObject* sender);
+    void ColorConditionDrawItem(plat::TObject* sender, plat::TCanvas* canvas, plat::TRect rect,
+                                bool selected);
     void MenuItemVoucherFormatClick(plat::TObject* sender);
     void MenuItem1Click(plat::TObject* sender);
     void popPrintPopup(plat::TObject* sender);
@@ -258,6 +269,8 @@ class TfrmSingle : public TfrmBase,
                         const std::string& filter, TUDFFields& rules) override;
     plat::Variant GetKeyValueArray() override;
     std::unique_ptr<IExportProgress> CreateProgressWindow() override;
+    // Non-zero while the module must not recolour the header on scroll.
+    int ColorHoldValue() const override { return colorHold_; }
 
     // ---- IOptionsOwner ----
     bool OptionsUserFlag(const std::string& group, const std::string& name, bool def) override {
@@ -319,6 +332,7 @@ class TfrmSingle : public TfrmBase,
     bool udfLabelsRead_ = false;
     int previousPage_ = 0;
     std::string savedWhere_;
+    int colorHold_ = 0;
 };
 
 }  // namespace ktrb

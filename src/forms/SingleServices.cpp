@@ -221,7 +221,16 @@ void TfrmSingle::P1Click(plat::TObject*) {
 
 void TfrmSingle::miBBSelectAllClick(plat::TObject*) {
     pgHead->SetActivePage(tbsBrowse);
-    gdHead->SelectAll();
+    // Selecting walks every row; recolouring the header at each would be wasted.
+    const int held = colorHold_;
+    colorHold_ = 1;
+    try {
+        gdHead->SelectAll();
+    } catch (...) {
+        colorHold_ = held;
+        throw;
+    }
+    colorHold_ = held;
 }
 
 void TfrmSingle::miBBUnSelectAllClick(plat::TObject*) {
@@ -284,6 +293,7 @@ void TfrmSingle::SetupColorComponents(const std::string& xmlText) {
             QvConverter->ConvertToUI(plat::Variant(gridConditions_->GetItem(i)->Msg)).AsString());
         item->Tag = i;
         item->OnClick = plat::TNotifyEvent(this, &TfrmSingle::SelectColorCondition);
+        item->OnDrawItem = plat::TMenuDrawItemEvent(this, &TfrmSingle::ColorConditionDrawItem);
         pmColorCondition->Items()->Add(item);
     }
     if (!colorDialog_) colorDialog_ = CreateColorQBEForm(this, gridConditions_);
@@ -295,6 +305,41 @@ void TfrmSingle::SelectColorCondition(plat::TObject* sender) {
     for (int i = 0; i < gridConditions_->Count(); ++i)
         gridConditions_->GetItem(i)->Checked = i == item->Tag;
     ApplyColorConditions();
+}
+
+namespace {
+// A colour of the rules, or none when it is blank or not a number.
+bool ruleColor(const std::string& text, plat::TColor& color) {
+    if (plat::Trim(text).empty()) return false;
+    try {
+        color = ColorFromText(plat::Trim(text));
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+}  // namespace
+
+void TfrmSingle::ColorConditionDrawItem(plat::TObject* sender, plat::TCanvas* canvas,
+                                        plat::TRect rect, bool selected) {
+    auto* item = dynamic_cast<plat::TMenuItem*>(sender);
+    if (!item || !canvas) return;
+    TColorCondition* cond =
+        gridConditions_ && item->Tag >= 0 && item->Tag < gridConditions_->Count()
+            ? gridConditions_->GetItem(item->Tag)
+            : nullptr;
+    plat::TColor fore = plat::clMenuText, back = plat::clMenu;
+    if (cond) {
+        ruleColor(cond->ColorX, fore);
+        ruleColor(cond->BkColor, back);
+    }
+    canvas->Brush.Color = selected ? plat::clHighlight : back;
+    canvas->Brush.Style = plat::TBrushStyle::bsSolid;
+    canvas->FillRect(rect);
+    canvas->Font.SetColor(fore);
+    canvas->Brush.Style = plat::TBrushStyle::bsClear;
+    canvas->DrawText(item->Caption(), rect,
+                     plat::DT_CENTER | plat::DT_VCENTER | plat::DT_SINGLELINE);
 }
 
 void TfrmSingle::btnColorQueryClick(plat::TObject*) {

@@ -155,12 +155,19 @@ void TfrmSingle::HandleF2Key(uint16_t& key, plat::TWinControl* control) {
     TfrmBase::HandleF2Key(key, control);
     TdmSingle* dm = SingleModule();
     if (!dm || !control || !startsWithText(control->Name(), "edUDF")) return;
-    plat::TField* field = dm->cdsMain->FindField(control->Name().substr(2));
-    if (!field) return;
+    UDFLookup(dm->cdsMain, dm->cdsMain->FindField(control->Name().substr(2)), control->Name(), "");
+}
+
+void TfrmSingle::UDFLookup(plat::TDataSet* dataSet, plat::TField* field,
+                           const std::string& controlName, const std::string& gridName) {
+    if (!dataSet || !field) return;
     TMT_Doc* settings = GetUserSettings();
     auto setting = [&](const char* property) {
-        std::string v =
-            settings ? settings->GetComponentProperty(control->Name(), property) : std::string();
+        std::string v;
+        if (settings)
+            v = gridName.empty()
+                    ? settings->GetComponentProperty(controlName, property)
+                    : settings->GetFieldProperty(gridName, field->FieldName(), property);
         return v == kNoSetting ? std::string() : v;
     };
     const std::string source = setting("DataSource");
@@ -178,7 +185,7 @@ void TfrmSingle::HandleF2Key(uint16_t& key, plat::TWinControl* control) {
             plat::Variant conditions = plat::Variant::CreateArray({0, 9});
             std::vector<std::string> condFields = splitList(setting("RefCondID"), ",");
             for (size_t k = 0; k < condFields.size() && k < 10; ++k)
-                if (plat::TField* f = dm->cdsMain->FindField(condFields[k]))
+                if (plat::TField* f = dataSet->FindField(condFields[k]))
                     conditions[(int)k] = plat::Variant(f->AsString());
             for (int k = (int)condFields.size(); k < 10; ++k) conditions[k] = plat::Variant("");
             TLookupRequest request;
@@ -201,7 +208,7 @@ void TfrmSingle::HandleF2Key(uint16_t& key, plat::TWinControl* control) {
         chosen = !text.empty();
     }
     if (chosen) {
-        if (dm->cdsMain->State() == plat::dsBrowse) dm->cdsMain->Edit();
+        if (dataSet->State() == plat::dsBrowse) dataSet->Edit();
         SetFieldText(field, text);
     }
 }
@@ -269,6 +276,32 @@ void TfrmSingle::LoadFieldRuleCollection(const std::string& ruleCode, const std:
             r->SourceField->OnChange =
                 plat::TFieldNotifyEvent(this, &TfrmSingle::ApplyUDFRelations);
         }
+    }
+}
+
+void TfrmSingle::ApplyRuleSet(plat::TDataSet* dataSet, const std::string& ruleCode,
+                              const plat::Variant& sourceValues) {
+    if (!dataSet) return;
+    TUDFFields rules;
+    LoadFieldRules(Brokers()->ProgramCode, ruleCode, "", rules);
+    const int given = sourceValues.IsArray() ? sourceValues.ArrayCount() : 0;
+    for (int i = 0; i < rules.Count(); ++i) {
+        TUDFField* rule = rules.GetItem(i);
+        plat::TField* target = dataSet->FindField(rule->TargetField);
+        if (!target) continue;
+        plat::TStringList values;
+        TUDFRelatedFields& related = rule->RelatedFields();
+        for (int k = 0; k < related.Count(); ++k) {
+            TUDFRelatedField* r = related.GetItem(k);
+            // The sources are the given values, not the fields of the new record.
+            r->SourceField = nullptr;
+            values.Add(r->SourceFieldName + "=" +
+                       (k < given ? plat::VarToStr(sourceValues[sourceValues.LowBound() + k])
+                                  : std::string()));
+        }
+        std::string text;
+        QueryUDFRelatedValue(rule, &values, text);
+        SetFieldText(target, text);
     }
 }
 

@@ -15,6 +15,8 @@
 #include "platform/ui/screenshot.h"
 #include "platform/ui/stdctrls.h"
 #include "platform/ui/ui_test_util.h"
+#include "query/ColorComponents.h"
+#include "query/QvQBE.h"
 #include "runtime/PropAccess.h"
 
 namespace ktrb::test {
@@ -410,6 +412,130 @@ TEST_F(DoubleLineRules, HeadChangesReachTheLinesAfterOneQuestion) {
         EXPECT_EQ(Line("UDF01")->AsString(), answer == modal::Ok ? "R1" : "") << answer;
     }
     dm->cdsMain->CancelUpdates();
+}
+
+}  // namespace
+}  // namespace ktrb::test
+
+namespace ktrb::test {
+namespace {
+
+// Copies the current document through the copy dialog into a new number.
+void CopyCurrentTo(plat::ScriptedDialogRunner& runner, TReceiptTestForm& form,
+                   const std::string& number) {
+    runner.Expect("TfrmCopy", [number](plat::TCustomForm& f) {
+        auto& d = static_cast<TfrmCopy&>(f);
+        d.BBOK->Click();
+        d.edDest[0]->SetFocus();
+        d.edDest[0]->SetText("5901");
+        d.edDest[1]->SetFocus();
+        d.edDest[1]->SetText(number);
+        d.BBOK->SetFocus();
+        d.BBOK->Click();
+        return d.ModalResult();
+    });
+    form.CopyDocument();
+}
+
+// A copy sets the targets of the copy rules from the source document's keys
+// (head) and each source line's keys (lines), not from the new document.
+TEST_F(DoubleRoad, ACopyAppliesTheCopyRulesWithTheSourceKeys) {
+    form->ruleSets["F01"] = {{"TH010", {"TH001", "TH002"}}};
+    form->ruleSets["F01D"] = {{"UDF01", {"TI001", "TI002", "TI003"}}};
+    ASSERT_TRUE(GoTo("20240108001"));
+    dm->cdsBody1->First();
+    const std::string firstLine = Line("TI003")->AsString();
+    CopyCurrentTo(*runner, *form, "20240417001");
+    ASSERT_EQ(form->FormMode(), TFormMode::Add);
+    EXPECT_EQ(Head("TH010")->AsString(), "K:5901,20240108001");
+    dm->cdsBody1->First();
+    EXPECT_EQ(Line("UDF01")->AsString(), "K:5901,20240108001," + firstLine);
+    form->CancelEdit(false);
+}
+
+// A body that refuses the rules still copies.
+TEST_F(DoubleRoad, AFailingCopyRuleLeavesTheCopiedValues) {
+    form->ruleSets["F01D"] = {{"TI007", {"TI001"}}};  // a number field gets text
+    ASSERT_TRUE(GoTo("20240108001"));
+    dm->cdsBody1->First();
+    const std::string quantity = Line("TI007")->AsString();
+    CopyCurrentTo(*runner, *form, "20240417002");
+    ASSERT_EQ(form->FormMode(), TFormMode::Add);
+    dm->cdsBody1->First();
+    EXPECT_EQ(Line("TI007")->AsString(), quantity);
+    form->CancelEdit(false);
+}
+
+// F2 on a user-defined line column runs that column's look-up into the line;
+// on another column it leaves the line alone.
+TEST_F(DoubleRoad, F2OnAUserDefinedLineColumnFillsTheLine) {
+    auto dravoc = std::static_pointer_cast<standin::ScriptedDravoc>(services->dravoc);
+    form->Show();  // the look-up focuses the form
+    TypeDocument("20240419001", {{"A1001-01", 1}});
+    Line("UDF01")->SetVisible(true);
+    dm->cdsBody1->First();
+    const std::string item = Line("TI004")->AsString();
+    for (const char* column : {"TI004", "UDF01"}) {
+        dravoc->Enqueue("GetPhrase2", plat::Variant::ArrayOf({0, "常用语"}));
+        form->gdBody1->SetSelectedField(Line(column));
+        ASSERT_EQ(form->gdBody1->SelectedField(), Line(column));
+        uint16_t key = plat::VK_F2;
+        form->HandleF2Key(key, form->gdBody1);
+    }
+    EXPECT_EQ(Line("TI004")->AsString(), item);
+    EXPECT_EQ(Line("UDF01")->AsString(), "常用语");
+    form->CancelEdit(false);
+    form->Hide();
+}
+
+// The query dialog gets the lines as its second source.
+TEST_F(DoubleRoad, TheQueryDialogOffersTheLineFields) {
+    auto* dialog = plat::CreateForm<TQBEForm>(form);
+    form->QueryDialog = dialog;
+    dialog->Prepare(dm->cdsMain, "MOCTH", dm->KeyFields, "", 0);
+    ASSERT_EQ(dialog->cboField2->Items()->Count(), 0);
+    form->SetupQueryDialog();
+    EXPECT_GT(dialog->cboField2->Items()->Count(), 0);
+}
+
+// Combo editors of the line grid become required outside the all-Chinese
+// code pages, as the head's combo boxes do.
+class DoubleEnglishCombos : public DoubleFormTest {
+  protected:
+    DoubleEnglishCombos() : DoubleFormTest(false, "437") {}
+};
+
+void AddComboColumn(TReceiptTestForm* form, const std::string& field, bool enabled) {
+    plat::TDataGridColumn* column = form->gdBody1->Columns()->Add();
+    column->SetFieldName(field);
+    auto* combo = new plat::TComboBox(form);
+    combo->SetEnabled(enabled);
+    column->SetControl(combo);
+}
+
+TEST_F(DoubleEnglishCombos, EnabledLineCombosAreRequired) {
+    AddComboColumn(form, "TI004", true);
+    AddComboColumn(form, "TI037", false);
+    AddComboColumn(form, "NOFIELD", true);
+    form->RequireComboFields();
+    EXPECT_NE(form->RequiredFields.find("cdsBody1:TI004"), std::string::npos)
+        << form->RequiredFields;
+    EXPECT_EQ(form->RequiredFields.find("TI037"), std::string::npos) << form->RequiredFields;
+}
+
+TEST_F(DoubleRoad, LineCombosStayOptionalUnderChineseCodePages) {
+    AddComboColumn(form, "TI004", true);
+    form->RequireComboFields();
+    EXPECT_EQ(form->RequiredFields.find("cdsBody1"), std::string::npos) << form->RequiredFields;
+}
+
+// The colour rules of the lines are read with the head's.
+TEST_F(DoubleRoad, TheLinesColourRulesAreLoaded) {
+    form->SetupColorComponents(
+        "<colormanager><body><component name=\"TI004\" enable=\"Y\"/></body></colormanager>");
+    ASSERT_NE(form->BodyColors(), nullptr);
+    ASSERT_EQ(form->BodyColors()->Count(), 1);
+    EXPECT_EQ(form->BodyColors()->GetItem(0)->Control, form->gdBody1);
 }
 
 }  // namespace

@@ -381,5 +381,58 @@ TEST_F(Services, ImportSavesEachDocumentWholeAndReportsTheOneThatFails) {
     EXPECT_EQ(reports, 1);
 }
 
+// ---- colour conditions and batch selection ----------------------------------------
+
+// Each condition's item paints in its own colours with the caption centred;
+// a blank or malformed colour falls back to the menu's.
+TEST_F(Services, ColourConditionItemsPaintInTheirColours) {
+    Start();
+    form->SetupColorComponents(
+        "<colormanager><head><component name=\"gdHead\" enable=\"Y\">"
+        "<condition value=\"MA003='RMB'\" colorx=\"255\" bkcolor=\"65280\" msg=\"人民币\"/>"
+        "<condition value=\"MA003='USD'\" colorx=\"\" bkcolor=\"x1\" msg=\"美元\"/>"
+        "</component></head></colormanager>");
+    plat::TPopupMenu* menu = form->pmColorCondition;
+    ASSERT_EQ(menu->Items()->Count(), 2);
+    ASSERT_TRUE(menu->OwnerDraw);
+    const plat::TRect r = plat::Bounds(0, 0, 120, 20);
+    struct Case {
+        int item;
+        bool selected;
+        plat::TColor back, fore;
+        const char* caption;
+    };
+    for (const Case& c : {Case{0, false, (plat::TColor)65280, (plat::TColor)255, "人民币"},
+                          Case{0, true, plat::clHighlight, (plat::TColor)255, "人民币"},
+                          Case{1, false, plat::clMenu, plat::clMenuText, "美元"}}) {
+        plat::TRecordingCanvas rec;
+        menu->Items()->Items(c.item)->DrawTo(rec, r, c.selected);
+        ASSERT_EQ(rec.Texts(), std::vector<std::string>{c.caption}) << c.item;
+        EXPECT_EQ(rec.Ops()[0].Brush.Color, c.back) << c.item << c.selected;
+        const plat::CanvasOp& text = rec.Ops().back();
+        EXPECT_EQ(text.Font.Color, c.fore) << c.item;
+        // Centred: the text starts as far from the left as it ends from the right.
+        const int left = text.Points[0].X - r.Left;
+        EXPECT_NEAR(2 * left + rec.TextWidth(c.caption), r.Width(), 2) << c.item;
+    }
+    if (const char* dir = std::getenv("KTRB_SHOTS")) {
+        plat::TBitmap shot(120, 40);
+        for (int i = 0; i < 2; ++i)
+            menu->Items()->Items(i)->DrawTo(*shot.Canvas(), plat::Bounds(0, 20 * i, 120, 20),
+                                            false);
+        shot.SaveToFile(std::string(dir) + "/ColourConditionMenu.png");
+    }
+}
+
+// Select-all holds off the module's record colouring only while it runs.
+TEST_F(Services, SelectAllReleasesTheColourHoldAfterwards) {
+    Start();
+    dm->cdsMain->Last();
+    form->miBBSelectAllClick(nullptr);
+    EXPECT_EQ(form->pgHead->ActivePage(), form->tbsBrowse);
+    EXPECT_EQ(form->gdHead->SelectedRows().size(), (size_t)dm->cdsMain->RecordCount());
+    EXPECT_EQ(form->ColorHoldValue(), 0);
+}
+
 }  // namespace
 }  // namespace ktrb::test

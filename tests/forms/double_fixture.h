@@ -8,6 +8,7 @@
 
 #include <deque>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,6 +27,7 @@
 #include "standins/appserver/sign_on.h"
 #include "standins/appserver/sqlite_db.h"
 #include "standins/appserver/tcp_transport.h"
+#include "standins/host/dravoc_service.h"
 #include "standins/host/server_link.h"
 #include "standins/host/work_center.h"
 #include "support/dataframe/DataModuleFixture.h"
@@ -114,18 +116,28 @@ class TReceiptTestForm : public TfrmDouble {
     // The line rules ("Z01D") a test gives: target line field <- head fields.
     std::vector<std::pair<std::string, std::vector<std::string>>> lineRules;
     std::string ruleValue = "R1";
+    // Further rule sets by code, in the same shape.
+    std::map<std::string, std::vector<std::pair<std::string, std::vector<std::string>>>> ruleSets;
     void LoadFieldRules(const std::string& program, const std::string& code,
                         const std::string& filter, TUDFFields& rules) override {
-        if (code != "Z01D") return TfrmDouble::LoadFieldRules(program, code, filter, rules);
-        for (auto& [target, sources] : lineRules) {
+        auto set = ruleSets.find(code);
+        if (code != "Z01D" && set == ruleSets.end())
+            return TfrmDouble::LoadFieldRules(program, code, filter, rules);
+        for (auto& [target, sources] : set == ruleSets.end() ? lineRules : set->second) {
             TUDFField* rule = rules.Add();
             rule->TargetField = target;
             for (const std::string& name : sources)
                 rule->RelatedFields().Add()->SourceFieldName = name;
         }
     }
-    void QueryUDFRelatedValue(TUDFField*, const plat::TStringList*, std::string& text) override {
+    // Given source values come back as "K:" and the values joined by ",".
+    void QueryUDFRelatedValue(TUDFField*, const plat::TStringList* values,
+                              std::string& text) override {
         text = ruleValue;
+        if (!values) return;
+        text = "K:";
+        for (int i = 0; i < values->Count(); ++i)
+            text += (i ? "," : "") + values->ValueFromIndex(i);
     }
     std::unique_ptr<IQueryDialog> CreateQueryDialog() override {
         return std::make_unique<NoQueryDialog>();
