@@ -50,7 +50,8 @@ class QBEQueryDialog : public IQueryDialog {
 };
 
 std::unique_ptr<IQueryDialog> TfrmSingle::CreateQueryDialog() {
-    auto* form = new TQBEForm(this);
+    // Made as a form is made, so its creation step loads the operators.
+    auto* form = plat::CreateForm<TQBEForm>(this);
     QueryDialog = form;
     return std::make_unique<QBEQueryDialog>(form);
 }

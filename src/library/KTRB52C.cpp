@@ -7,6 +7,7 @@
 #include "forms/OleExcel.h"
 #include "forms/XdgLauncher.h"
 #include "query/SearchCF.h"
+#include "receipt/forms/Ktrb52CF.h"
 #include "runtime/Big5Fix.h"
 #include "runtime/DLLBaseCtrller.h"
 #include "runtime/DLLMTCtrller.h"
@@ -45,9 +46,8 @@ class Library {
   public:
     Library() {
         for (const UnitStep& unit : kUnits) unit.initialize();
-        // The main block names the main form class here once the receipt's
-        // main form is part of the library; until then frmRadicalClass stays
-        // unassigned and Init reports it.
+        // The main block names the main form class the controller opens.
+        ktrb::frmRadicalClass = &ktrb::TfrmKtrb52::Create;
     }
     ~Library() {
         for (auto it = kUnits.rbegin(); it != kUnits.rend(); ++it) it->finalize();

@@ -1,0 +1,185 @@
+// TfrmKtrb52: the subcontract receipt's main document form, the form the
+// module controller opens. It puts the header/body form on the receipt: the
+// receipt data module, the receipt's field roles and screen settings, its
+// own tool buttons kept in step with the document and the user's rights,
+// the look-up keys of its fields, the amount entry, the query menu, the
+// payment hold and the line grid's guards. The receipt rules reach it
+// through IKtrb52Owner.
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "forms/DoubleCF.h"
+#include "receipt/rules/Ktrb52CD.h"
+#include "receipt/rules/Ktrb52Owner.h"
+
+namespace plat {
+class TMemo;
+class TLabel;
+}  // namespace plat
+
+namespace ktrb {
+
+class TQvDBEdit;
+class TQvBtnDBEdit;
+class TQvDBComboBox;
+
+// The batch number after `highest` in a numbering pattern with one run of
+// '*' (prefix, run, suffix); the first of the run when `highest` is empty;
+// empty when the run's numbers are used up.
+std::string NextBatchNumber(const std::string& pattern, const std::string& highest);
+
+class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
+    PLAT_CLASS(TfrmKtrb52, TfrmDouble)
+  public:
+    explicit TfrmKtrb52(plat::TComponent* owner);
+    ~TfrmKtrb52() override;
+
+    // The class the library names as its main form: a new form with no owner.
+    static IRadicalForm* Create();
+
+    // ---- designed components ----
+    plat::TToolButton *btnMoney = nullptr, *btnInvEdit = nullptr, *BtnSearchs = nullptr,
+                      *btnFMoney = nullptr, *btnCR = nullptr, *btnScrapSeq = nullptr,
+                      *btnDestroySeq = nullptr, *btnGDToJH = nullptr, *btnSRLB03 = nullptr;
+    plat::TPopupMenu *PopSearchs = nullptr, *popCr = nullptr;
+    plat::TMenuItem *miVNDB04 = nullptr, *miKTRB17 = nullptr, *miBatchStockQuery = nullptr,
+                    *miSubcontractPriceQuery = nullptr, *miPriceHistoryQuery = nullptr,
+                    *miPurchaseInvoiceQuery = nullptr, *miLDGB40 = nullptr;
+    // Head edits of the first page.
+    TQvBtnDBEdit *edTH001 = nullptr, *edTH002 = nullptr, *edTH029 = nullptr, *edTH004 = nullptr,
+                 *edTH005 = nullptr, *edTH025 = nullptr, *edTH037 = nullptr, *edTH038 = nullptr,
+                 *edTH003 = nullptr, *edTH045 = nullptr, *edTH011 = nullptr, *edTH013 = nullptr,
+                 *edTH014 = nullptr;
+    TQvDBComboBox *cboTH036 = nullptr, *cboTH012 = nullptr;
+    plat::TLabel *txtTH001C = nullptr, *txtTH004C = nullptr, *txtTH005C = nullptr,
+                 *txtTH038C = nullptr, *txtTH045C = nullptr;
+    // The second head page.
+    plat::TTabSheet* TabSheet1 = nullptr;
+    TQvBtnDBEdit *edTH006 = nullptr, *edTH007 = nullptr, *edTH009 = nullptr, *edTH010 = nullptr,
+                 *edTH008 = nullptr, *edTH033 = nullptr, *edTH030 = nullptr;
+    TQvDBComboBox* cboTH015 = nullptr;
+    // Foot totals.
+    TQvDBEdit *edTH018 = nullptr, *edTH021 = nullptr, *edTH019 = nullptr, *edTH027 = nullptr,
+              *edTH020 = nullptr, *edTH031 = nullptr, *edTH032 = nullptr, *edTH034 = nullptr,
+              *edTH043 = nullptr, *edTH042 = nullptr, *edTH022 = nullptr;
+    // Texts held by the form: invoice kinds and the serial-quantity labels.
+    plat::TStringList Memo1, Me;
+
+    // ---- form state ----
+    std::string VersionText;
+    bool ValidationActiveFlag = false;
+    bool QuantityEditActiveFlag = false;
+    bool AmountEntryStarted = false;
+    bool InvoiceKindFromDialogFlag = false;
+    bool ApAccountingActive = false;
+    std::string QualityParamText = "N";
+    bool LineCheckActive = false;
+    std::string SupplierAtEditText;
+    std::unique_ptr<plat::TStringList> InspectionKeyList;
+    std::string MocParam1Text, MocParam2Text;
+    std::string SerialParam;
+    plat::TClientDataSet* SerialCopy = nullptr;
+
+    TdmKtrb52* ReceiptModule() const;
+
+    // ---- overrides ----
+    void HandleF2Key(uint16_t& key, plat::TWinControl* control) override;
+    void HandleF3Key(uint16_t& key, plat::TWinControl* control) override;
+    void HandleF4Key(uint16_t& key, plat::TWinControl* control) override;
+    void ApplyControlSettings() override;
+    void InitFormSettings() override;
+    bool InitializeFromHost(const plat::Variant& params) override;
+    void UpdateButtons() override;
+    TDataModuleClass GetDataModuleClass() override;
+    bool AddRecord(bool ask) override;
+    bool EditRecord() override;
+    bool DeleteRecord(bool ask) override;
+    bool BuildDocumentKeyArray(plat::Variant& a, plat::Variant& b) override;
+
+    // ---- new operations ----
+    virtual bool CanChangeBody() { return true; }
+    virtual bool CheckAllBodyLines();
+
+    // ---- actions ----
+    void btnFMoneyClick(plat::TObject* sender);
+    // Void only when every line may be deleted.
+    void miInvalidGuarded(plat::TObject* sender);
+    void gdBody1KeyPressGuard(plat::TObject* sender, char32_t& key);
+    void gdBody1KeyDownGuard(plat::TObject* sender, uint16_t& key, plat::TShiftState shift);
+    void miVNDB04Click(plat::TObject* sender);
+    void miKTRB17Click(plat::TObject* sender);
+    void miBatchStockQueryClick(plat::TObject* sender);
+    void miSubcontractPriceQueryClick(plat::TObject* sender);
+    void miPriceHistoryQueryClick(plat::TObject* sender);
+    void miPurchaseInvoiceQueryClick(plat::TObject* sender);
+    void miLDGB40Click(plat::TObject* sender);
+
+    // ---- IKtrb52Owner ----
+    bool ValidationActive() const override { return ValidationActiveFlag; }
+    void SetValidationActive(bool on) override { ValidationActiveFlag = on; }
+    bool QuantityEditActive() const override { return QuantityEditActiveFlag; }
+    void SetQuantityEditActive(bool on) override { QuantityEditActiveFlag = on; }
+    bool AmountsFrozen() const override { return false; }
+    bool InvoiceKindFromDialog() const override { return InvoiceKindFromDialogFlag; }
+    void SetInvoiceKindFromDialog(bool on) override { InvoiceKindFromDialogFlag = on; }
+    std::string MocParam1() const override { return MocParam1Text; }
+    std::string MocParam2() const override { return MocParam2Text; }
+    std::string QualityParam() const override { return QualityParamText; }
+    std::string SupplierAtEdit() const override { return SupplierAtEditText; }
+    void SetSupplierAtEdit(const std::string& s) override { SupplierAtEditText = s; }
+    const plat::TStringList* InspectionKeys() const override { return InspectionKeyList.get(); }
+    plat::TClientDataSet* SerialDataSet() override { return SerialCopy; }
+    std::string LookupTextLine(int index) const override;
+    void SetEditorHint(const std::string& editor, const std::string& text) override;
+    void SetEditorText(const std::string& editor, const std::string& text) override;
+    void SetInspectionEditReadOnly(bool on) override { inspectionReadOnly_ = on; }
+    bool MoneyButtonEnabled() const override;
+    void SetMoneyButtonEnabled(bool on) override;
+    bool BodyGridLocked() const override;
+    void SetBodyGridLocked(bool on) override;
+    void SetQueryMenuEnabled(bool on) override;
+    void SetItemViewSource(const std::string& source) override { itemViewSource_ = source; }
+    void SetTaxKindEnabled(bool on) override;
+    void SetTaxRateEnabled(bool on) override;
+    void UpdateProjectEditEnabled(bool locked) override;
+    void SetAutoConfirmAfterSave(bool on) override { AutoConfirmAfterAdd = on ? 1 : 2; }
+    void SetPrintAfterSave(bool on) override { PrintAfterSave = on ? 1 : 0; }
+    using TfrmDouble::AssignDocumentNumber;
+    std::string AssignDocumentNumber() override;
+    void SetF11Fields(const std::string& fields) override { F11Fields = fields; }
+
+    // ---- event handlers ----
+    void FormCreate(plat::TObject* sender) override;
+    void FormShow(plat::TObject* sender) override;
+    void FormDestroy(plat::TObject* sender) override;
+
+  private:
+    void createReceiptDesign();
+    void bindQueryMenu();
+    std::string labelOf(const char* name, bool body) const;
+    // The head and foot edits' captions are their fields' display labels.
+    void captionsFromFields();
+    std::string sys(const std::string& name) const;
+    plat::TField* head(const char* name) const;
+    plat::TField* line(const char* name) const;
+    std::string headText(const char* name) const;
+    std::string lineText(const char* name) const;
+    void setLineFieldVisible(const char* name, bool on);
+    void readQualityParam();
+    // F2 on the head, on the amount dialog's edits, on the grid.
+    void headF2(const std::string& field);
+    void bodyF2(plat::TField* field);
+    void bodyF3(plat::TField* field);
+    void batchNumberFromRule(plat::TField* field);
+    void convertPrice(plat::TField* price);
+    plat::TField* selectedBodyField() const;
+
+    bool inspectionReadOnly_ = false;
+    std::string assignedNumber_;
+    std::string itemViewSource_;
+    std::vector<std::string> lookupTexts_;
+};
+
+}  // namespace ktrb

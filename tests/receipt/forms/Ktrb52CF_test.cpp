@@ -1,0 +1,292 @@
+#include "receipt/forms/Ktrb52CF.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "controls/FDBGrid.h"
+#include "controls/QrvEdit.h"
+#include "platform/core/text.h"
+#include "platform/data/clientdataset.h"
+#include "platform/ui/comctrls.h"
+#include "platform/ui/forms.h"
+#include "platform/ui/keys.h"
+#include "platform/ui/screenshot.h"
+#include "runtime/Brokers.h"
+#include "runtime/PropAccess.h"
+#include "standins/appserver/server.h"
+#include "standins/appserver/sqlite_db.h"
+#include "standins/host/dravoc_service.h"
+#include "standins/host/server_link.h"
+#include "standins/host/system_parameters.h"
+#include "standins/host/work_center.h"
+#include "support/dataframe/DataModuleFixture.h"
+
+namespace ktrb::test {
+namespace {
+
+// The query dialog as the form drives it: no conditions of its own.
+class NoQueryDialog : public IQueryDialog {
+  public:
+    void Prepare(plat::TClientDataSet*, const std::string&, bool, const std::string&,
+                 const std::string&) override {}
+    bool Execute(std::string& where, std::string& orderBy) override {
+        where.clear();
+        orderBy.clear();
+        return true;
+    }
+    void GetCondition(std::string& where, std::string& orderBy) override {
+        where.clear();
+        orderBy.clear();
+    }
+    void LoadScheme(int, const std::string&) override {}
+    void SetTopRowCount(int) override {}
+    int GetTopRowCount() override { return 500; }
+    std::string GetWhereText() override { return {}; }
+    std::string GetOrderText() override { return {}; }
+};
+
+// The receipt form with its message dialogs recorded and answered OK.
+class TRecordedReceiptForm : public TfrmKtrb52 {
+    PLAT_CLASS(TRecordedReceiptForm, TfrmKtrb52)
+  public:
+    using TfrmKtrb52::TfrmKtrb52;
+    std::vector<std::string> messages;
+    int RunMessageDialog(const TMessageDialogSpec& d) override {
+        messages.push_back(plat::Trim(d.Text));
+        return modal::Ok;
+    }
+    int ShowMessageBox(const std::string& text, TMsgDlgType, const TMsgDlgButtons&) override {
+        messages.push_back("box:" + plat::Trim(text));
+        return modal::Ok;
+    }
+    std::unique_ptr<IQueryDialog> CreateQueryDialog() override {
+        return std::make_unique<NoQueryDialog>();
+    }
+};
+
+class ReceiptFormTest : public ::testing::Test {
+  protected:
+    ReceiptFormTest() : dialogs(std::make_shared<plat::ScriptedDialogRunner>()), scope(dialogs) {
+        // This program plays the host that loads the module.
+        TfrmRadical::HostProgramMarkers.push_back("TEST_RECEIPT_FORMS");
+        server = standin::AppServer::Open(installation.client() + "demo.db");
+        services = standin::MakeHostServices();
+        standin::ConnectInProcess(*services, server);
+        registration = std::make_unique<standin::HostRegistration>(services);
+    }
+    ~ReceiptFormTest() override {
+        if (form && plat::IsLiveControl(form)) form->Free();
+        TfrmRadical::HostProgramMarkers.pop_back();
+    }
+    // Starts the form as the controller does: module file, host object, the
+    // host's start parameters with the demo user and company.
+    // ui: the interface code page ("437" English, with the demo's packages).
+    void Start(const std::vector<std::pair<std::string, std::string>>& sysParams = {},
+               const std::string& ui = "936") {
+        if (ui != "936") {
+            Installation::write(installation.client() + "MireltaC.ini",
+                                "[CodePage]\nUICodePage=" + ui +
+                                    "\nDBCodePage=936\n[Server Information]\n"
+                                    "ComputerName=127.0.0.1\nServerPort=211\n");
+            if (const char* src = std::getenv("KTRB_SOURCE_DIR"))
+                std::filesystem::copy(std::string(src) + "/standins/data/client/MultiLanguage",
+                                      installation.client() + "MultiLanguage",
+                                      std::filesystem::copy_options::recursive);
+        }
+        form = plat::CreateForm<TRecordedReceiptForm>(nullptr);
+        form->ModuleFileName = "/opt/ktrb/libktrb52c.so";
+        form->Brokers()->SetMainObject(plat::Variant(standin::CreateWorkCenter(services)));
+        if (!sysParams.empty())
+            services->sysParams = std::make_shared<standin::SystemParameters>(*services->sysParams);
+        for (const auto& [name, value] : sysParams) services->sysParams->Set("*", name, value);
+        ASSERT_TRUE(form->InitializeFromHost(plat::VarArrayOf({"DS", "DEMO", "DEMO", 0, ""})));
+        dm = form->ReceiptModule();
+        ASSERT_NE(dm, nullptr);
+        form->OpenDataSet(dm->cdsMain, "", "");
+    }
+    bool GoTo(const std::string& number) {
+        return dm->cdsMain->Locate("TH001;TH002", plat::VarArrayOf({"5901", number}));
+    }
+    std::string Sql(const std::string& sql) { return plat::VarToStr(server->Db().Scalar(sql)); }
+    plat::TField* Head(const char* name) { return dm->cdsMain->FieldByName(name); }
+    plat::TField* Line(const char* name) { return dm->cdsBody1->FieldByName(name); }
+
+    std::shared_ptr<plat::ScriptedDialogRunner> dialogs;
+    plat::DialogRunnerScope scope;
+    Installation installation;
+    std::shared_ptr<standin::AppServer> server;
+    std::shared_ptr<standin::HostServices> services;
+    std::unique_ptr<standin::HostRegistration> registration;
+    TRecordedReceiptForm* form = nullptr;
+    TdmKtrb52* dm = nullptr;
+};
+
+TEST_F(ReceiptFormTest, StartsOnTheReceiptModuleWithItsFieldRoles) {
+    Start();
+    EXPECT_EQ(form->Brokers()->ProgramCode, "KTRB52");
+    EXPECT_EQ(form->VersionText, "900214");
+    EXPECT_TRUE(form->LineCheckActive);
+    EXPECT_EQ(form->ReportProgram, "KTRD52");
+    EXPECT_EQ(form->ConfirmFieldName(), "TH023");
+    EXPECT_EQ(form->SignOffFieldName(), "TH036");
+    EXPECT_EQ(dm->DocumentNumberField, "TH002");
+    EXPECT_EQ(dm->DocumentDateField, "TH029");
+    EXPECT_NE(form->SerialDataSet(), nullptr);
+    EXPECT_FALSE(dm->cdsMain->IsEmpty()) << "the demo receipts were not queried";
+    // The receipt module reaches the form through its owner interface.
+    EXPECT_EQ(&dm->ReceiptForm(), static_cast<IKtrb52Owner*>(form));
+}
+
+TEST_F(ReceiptFormTest, EditAndDeleteOnlyOnAnOpenDocumentOfAnEditableKind) {
+    Start();
+    ASSERT_TRUE(GoTo("20240112001"));
+    struct Case {
+        const char *confirmed, *kind, *signOff;
+        bool open;
+    } cases[] = {
+        {"N", "D1", "N", true},  {"Y", "D1", "N", false}, {"V", "D1", "N", false},
+        {"N", "D2", "N", false}, {"N", "D3", "N", false}, {"N", "", "N", false},
+        {"N", "D1", "1", false}, {"N", "D1", "S", false}, {"N", "D1", "3", true},
+    };
+    for (const Case& c : cases) {
+        dm->cdsMain->Edit();
+        SetFieldTextQuiet(Head("TH023"), c.confirmed);
+        SetFieldTextQuiet(Head("TH001C2"), c.kind);
+        SetFieldTextQuiet(Head("TH036"), c.signOff);
+        form->UpdateButtons();
+        const std::string where = std::string(c.confirmed) + "/" + c.kind + "/" + c.signOff;
+        EXPECT_EQ(form->btnEdit->Enabled(), c.open) << where;
+        EXPECT_EQ(form->btnDelete->Enabled(), c.open) << where;
+        dm->cdsMain->Cancel();
+    }
+}
+
+TEST_F(ReceiptFormTest, ProjectEditFollowsTheProjectParameter) {
+    Start({{"SYS180", "N"}});
+    EXPECT_FALSE(form->edTH045->Enabled());
+    EXPECT_TRUE(form->edTH045->ReadOnly());
+    EXPECT_TRUE(form->RequiredFields.find("TH045") == std::string::npos) << form->RequiredFields;
+    EXPECT_TRUE(Line("TI032")->Visible());
+}
+
+TEST_F(ReceiptFormTest, ProjectEditRequiredAndWritableWithProjects) {
+    Start({{"SYS180", "Y"}});
+    EXPECT_FALSE(form->edTH045->ReadOnly());
+    EXPECT_NE(form->RequiredFields.find("TH045"), std::string::npos) << form->RequiredFields;
+    EXPECT_FALSE(Line("TI032")->Visible());
+    EXPECT_TRUE(Line("TI032")->ReadOnly());
+}
+
+TEST_F(ReceiptFormTest, PaymentHoldTogglesTheStoredLineAndOnlyWhileBrowsing) {
+    Start();
+    ASSERT_TRUE(GoTo("20240108001"));
+    dm->cdsBody1->First();
+    const std::string lineNo = Line("TI003")->AsString();
+    const std::string sql =
+        "SELECT TI033 FROM MOCTI WHERE TI001='5901' AND TI002='20240108001' "
+        "AND TI003='" +
+        lineNo + "'";
+    const std::string before = Sql(sql);
+    const std::string after = before == "Y" ? "N" : "Y";
+    form->btnFMoneyClick(form);
+    EXPECT_EQ(Sql(sql), after);
+    EXPECT_EQ(form->btnFMoney->Down(), after == "Y");
+    EXPECT_TRUE(form->LineCheckActive);
+    form->btnFMoneyClick(form);
+    EXPECT_EQ(Sql(sql), before);
+}
+
+TEST_F(ReceiptFormTest, PictureInChinese) {
+    Start();
+    ASSERT_TRUE(GoTo("20240108001"));
+    form->Show();
+    // In the test's temporary folder, or where KTRB_SHOTS names.
+    const char* dir = std::getenv("KTRB_SHOTS");
+    const std::string out =
+        (dir ? std::string(dir) + "/" : ::testing::TempDir()) + "receipt_form_chs.png";
+    plat::SaveScreenshot(form, out);
+    EXPECT_TRUE(std::filesystem::exists(out));
+}
+
+TEST_F(ReceiptFormTest, PictureInEnglish) {
+    Start({}, "437");
+    ASSERT_TRUE(GoTo("20240108001"));
+    form->Show();
+    EXPECT_EQ(form->Status->Panels()->Items(0)->Text(), "Browse");
+    // In the test's temporary folder, or where KTRB_SHOTS names.
+    const char* dir = std::getenv("KTRB_SHOTS");
+    const std::string out =
+        (dir ? std::string(dir) + "/" : ::testing::TempDir()) + "receipt_form_eng.png";
+    plat::SaveScreenshot(form, out);
+    EXPECT_TRUE(std::filesystem::exists(out));
+}
+
+}  // namespace
+}  // namespace ktrb::test
+
+namespace ktrb::test {
+namespace {
+
+TEST(BatchNumberRule, NextNumberOfAPattern) {
+    struct Case {
+        const char *pattern, *highest, *next;
+    } cases[] = {
+        {"B***X", "", "B001X"},           {"B***X", "B041X", "B042X"},
+        {"B***X", "B099X", "B100X"},      {"B***X", "B999X", ""},
+        {"****", "0009", "0010"},         {"L2024**", "L202407", "L202408"},
+        {"L2024**", "L20249", "L202401"},  // a short stored number counts as none used
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(NextBatchNumber(c.pattern, c.highest), c.next) << c.pattern << " " << c.highest;
+}
+
+}  // namespace
+}  // namespace ktrb::test
+
+namespace ktrb::test {
+namespace {
+
+TEST_F(ReceiptFormTest, F2OnTheSupplierAndTheWarehouseWritesThePickedRow) {
+    Start();
+    auto dravoc = std::dynamic_pointer_cast<standin::ScriptedDravoc>(services->dravoc);
+    ASSERT_TRUE(dravoc);
+    form->Show();
+    // The warehouse of a line of a receipt being edited.
+    ASSERT_TRUE(GoTo("20240112001"));
+    ASSERT_TRUE(form->EditRecord());
+    EXPECT_EQ(form->SupplierAtEdit(), "S002");
+    dm->cdsBody1->First();
+    form->gdBody1->SetSelectedField(Line("TI009"));
+    dravoc->ClearCalls();
+    dravoc->Enqueue("F2GetData", plat::Variant::ArrayOf({plat::Variant::ArrayOf({"W02"})}));
+    uint16_t key = plat::VK_F2;
+    form->HandleF2Key(key, form->gdBody1);
+    EXPECT_EQ(Line("TI009")->AsString(), "W02");
+    ASSERT_FALSE(dravoc->Calls().empty());
+    const plat::Variant& lineRequest = dravoc->Calls().back().args[0];
+    EXPECT_EQ(plat::VarToStr(lineRequest[lineRequest.LowBound()]), "CMSMC");
+    form->CancelEdit(false);
+
+    // The supplier on a new receipt.
+    ASSERT_TRUE(form->AddRecord(false));
+    EXPECT_TRUE(form->ValidationActive());
+    EXPECT_TRUE(form->QuantityEditActive());
+    dravoc->ClearCalls();
+    dravoc->Enqueue("F2GetData", plat::Variant::ArrayOf({plat::Variant::ArrayOf({"S003"})}));
+    key = plat::VK_F2;
+    form->HandleF2Key(key, form->edTH005);
+    EXPECT_EQ(Head("TH005")->AsString(), "S003");
+    ASSERT_FALSE(dravoc->Calls().empty());
+    const plat::Variant& request = dravoc->Calls().back().args[0];
+    EXPECT_EQ(plat::VarToStr(request[request.LowBound()]), "PURMA");
+    EXPECT_EQ(plat::VarToStr(request[request.LowBound() + 1]), "02");
+}
+
+}  // namespace
+}  // namespace ktrb::test
