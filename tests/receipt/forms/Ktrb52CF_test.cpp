@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/ExtPage.h"
 #include "controls/FDBGrid.h"
 #include "controls/QrvEdit.h"
 #include "platform/core/text.h"
@@ -225,6 +226,13 @@ TEST_F(ReceiptFormTest, PictureInEnglish) {
         (dir ? std::string(dir) + "/" : ::testing::TempDir()) + "receipt_form_eng.png";
     plat::SaveScreenshot(form, out);
     EXPECT_TRUE(std::filesystem::exists(out));
+    // The invoice and currency page has its own column of labels.
+    ASSERT_NE(form->TabSheet1, nullptr);
+    form->pgHead->SetActivePage(form->TabSheet1);
+    const std::string other =
+        (dir ? std::string(dir) + "/" : ::testing::TempDir()) + "receipt_form_eng_other.png";
+    plat::SaveScreenshot(form, other);
+    EXPECT_TRUE(std::filesystem::exists(other));
 }
 
 }  // namespace
