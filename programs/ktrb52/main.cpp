@@ -6,6 +6,7 @@
 // from the command line, shows the form and prints every notification. Its
 // message-centre window lists the document links the forms send it.
 #include <QApplication>
+#include <QWidget>
 #include <cstdlib>
 #include <iostream>
 #include <map>
@@ -43,6 +44,7 @@ struct Options {
     std::string serverAddress = "127.0.0.1";
     int serverPort = 211;
     bool closeAfterShow = false;
+    std::string screenshot;
 };
 
 const char* const kUsage =
@@ -56,7 +58,8 @@ const char* const kUsage =
     "  --keys K1,K2       document keys for modes 7, 8 and 10\n"
     "  --params TEXT      start condition for SetParams (a query condition, or the XML to import)\n"
     "  --server ADDR[:PORT]  use the application server program over TCP instead of in-process\n"
-    "  --close            close the form right after it is shown\n";
+    "  --close            close the form right after it is shown\n"
+    "  --screenshot FILE  save a picture (PNG) of the form once it is shown\n";
 
 [[noreturn]] void usage(const std::string& problem) {
     std::cerr << "ktrb52: " << problem << "\n" << kUsage;
@@ -109,6 +112,8 @@ Options parse(int argc, char** argv) {
             o.serverAddress = s.substr(0, colon);
             if (colon != std::string::npos) o.serverPort = number(s.substr(colon + 1), "--server");
             if (o.serverAddress.empty()) usage("--server needs an address");
+        } else if (arg == "--screenshot") {
+            o.screenshot = value();
         } else if (arg == "--close") {
             o.closeAfterShow = true;
         } else {
@@ -123,6 +128,19 @@ const std::map<int32_t, const char*> kNotifications = {
     {ktrb::notify::Hidden, "form hidden"},   {ktrb::notify::Destroyed, "form destroyed"},
     {ktrb::notify::Closed, "form closed"},
 };
+
+// The module's form is the largest window on the screen.
+void saveFormPicture(const std::string& file) {
+    QCoreApplication::processEvents();
+    QWidget* form = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && (!form || w->width() * w->height() > form->width() * form->height()))
+            form = w;
+    if (form && form->grab().save(QString::fromStdString(file), "PNG"))
+        std::cout << "== picture of the form: " << file << std::endl;
+    else
+        std::cerr << "ktrb52: no picture of the form could be saved to " << file << std::endl;
+}
 
 int run(int argc, char** argv) {
     Options opt = parse(argc, argv);
@@ -222,6 +240,7 @@ int run(int argc, char** argv) {
                   << plat::VarToStr(info[1]) << std::endl;
 
     controller->SetVisible(-1);
+    if (!opt.screenshot.empty()) saveFormPicture(opt.screenshot);
     if (!opt.closeAfterShow && !finished && !controller->IsFree()) app.exec();
     controller->Close(0);
     controller.reset();
