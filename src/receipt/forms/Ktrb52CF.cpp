@@ -379,6 +379,12 @@ void TfrmKtrb52::InitFormSettings() {
 }
 
 void TfrmKtrb52::ApplyControlSettings() {
+    // These texts replace field labels and hints after the packages applied,
+    // so they take the interface language here.
+    static const char* const kMeIds[] = {
+        "sDestroyQty", "sDestroyPackQty", "sSampleQty", "sSamplePackQty", "sOr", "sSerialLines"};
+    for (int i = 0; i < static_cast<int>(std::size(kMeIds)) && i < Me.Count(); ++i)
+        Me.SetStrings(i, GetLangMessage("TfrmKtrb52", kMeIds[i], Me[i], false));
     if (sys("SYS069") == "Y") {
         if (TField* f = line("TI056")) f->SetDisplayLabel(Me[2]);
         if (TField* f = line("TI057")) f->SetDisplayLabel(Me[3]);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/ExtPage.h"
 #include "controls/FDBGrid.h"
 #include "controls/QrvEdit.h"
 #include "platform/core/text.h"
@@ -225,6 +226,13 @@ TEST_F(ReceiptFormTest, PictureInEnglish) {
         (dir ? std::string(dir) + "/" : ::testing::TempDir()) + "receipt_form_eng.png";
     plat::SaveScreenshot(form, out);
     EXPECT_TRUE(std::filesystem::exists(out));
+    // The invoice and currency page has its own column of labels.
+    ASSERT_NE(form->TabSheet1, nullptr);
+    form->pgHead->SetActivePage(form->TabSheet1);
+    const std::string other =
+        (dir ? std::string(dir) + "/" : ::testing::TempDir()) + "receipt_form_eng_other.png";
+    plat::SaveScreenshot(form, other);
+    EXPECT_TRUE(std::filesystem::exists(other));
 }
 
 }  // namespace
@@ -232,6 +240,38 @@ TEST_F(ReceiptFormTest, PictureInEnglish) {
 
 namespace ktrb::test {
 namespace {
+
+// The head labels and grid titles come from the field labels, which the
+// data module's package must have changed before the form takes them.
+struct CaptionCase {
+    const char *ui, *supplier, *accepted, *destroyed, *total;
+};
+
+class ReceiptCaptionTest : public ReceiptFormTest,
+                           public ::testing::WithParamInterface<CaptionCase> {};
+
+TEST_P(ReceiptCaptionTest, FieldCaptionsFollowTheInterfaceLanguage) {
+    const CaptionCase& c = GetParam();
+    Start({{"SYS069", "N"}}, c.ui);
+    ASSERT_NE(form->gdBody1, nullptr);
+    auto title = [&](const char* field) {
+        for (int i = 0; i < form->gdBody1->VisibleColumnCount(); ++i)
+            if (form->gdBody1->VisibleColumn(i)->FieldName() == field)
+                return form->gdBody1->VisibleColumn(i)->Title();
+        return std::string("(no column)");
+    };
+    EXPECT_EQ(form->edTH005->Caption(), c.supplier);
+    EXPECT_EQ(title("TI019"), c.accepted);
+    // Set by the form itself after the packages were applied.
+    EXPECT_EQ(title("TI056"), c.destroyed);
+    EXPECT_EQ(form->edTH020->Caption(), c.total);
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, ReceiptCaptionTest,
+                         ::testing::Values(CaptionCase{"936", "委外供应商", "验收数量", "破坏数量",
+                                                       "原币税额"},
+                                           CaptionCase{"437", "Subcontractor", "Accepted qty",
+                                                       "Destroyed qty", "Tax (doc. cur.)"}));
 
 TEST(BatchNumberRule, NextNumberOfAPattern) {
     struct Case {
