@@ -309,7 +309,7 @@ TEST_F(ReceiptFormTest, F2OnTheSupplierAndTheWarehouseWritesThePickedRow) {
     form->HandleF2Key(key, form->gdBody1);
     EXPECT_EQ(Line("TI009")->AsString(), "W02");
     ASSERT_FALSE(dravoc->Calls().empty());
-    const plat::Variant& lineRequest = dravoc->Calls().back().args[0];
+    const plat::Variant lineRequest = dravoc->Calls().back().args[0];
     EXPECT_EQ(plat::VarToStr(lineRequest[lineRequest.LowBound()]), "CMSMC");
     form->CancelEdit(false);
 
@@ -323,7 +323,7 @@ TEST_F(ReceiptFormTest, F2OnTheSupplierAndTheWarehouseWritesThePickedRow) {
     form->HandleF2Key(key, form->edTH005);
     EXPECT_EQ(Head("TH005")->AsString(), "S003");
     ASSERT_FALSE(dravoc->Calls().empty());
-    const plat::Variant& request = dravoc->Calls().back().args[0];
+    const plat::Variant request = dravoc->Calls().back().args[0];
     EXPECT_EQ(plat::VarToStr(request[request.LowBound()]), "PURMA");
     EXPECT_EQ(plat::VarToStr(request[request.LowBound() + 1]), "02");
 }
