@@ -18,6 +18,7 @@
 #include "dataframe/DoubleCD.h"
 #include "dialog_fixture.h"
 #include "forms/DoubleCF.h"
+#include "no_query_dialog.h"
 #include "platform/core/text.h"
 #include "platform/data/clientdataset.h"
 #include "platform/ui/forms.h"
@@ -71,27 +72,6 @@ class TReceiptTestModule : public TdmDouble {
         if (beforeApply) beforeApply();
         return TdmDouble::ApplyData(dataSet);
     }
-};
-
-// The query dialog as the form drives it: no conditions of its own.
-class NoQueryDialog : public IQueryDialog {
-  public:
-    void Prepare(plat::TClientDataSet*, const std::string&, bool, const std::string&,
-                 const std::string&) override {}
-    bool Execute(std::string& where, std::string& orderBy) override {
-        where.clear();
-        orderBy.clear();
-        return true;
-    }
-    void GetCondition(std::string& where, std::string& orderBy) override {
-        where.clear();
-        orderBy.clear();
-    }
-    void LoadScheme(int, const std::string&) override {}
-    void SetTopRowCount(int) override {}
-    int GetTopRowCount() override { return 500; }
-    std::string GetWhereText() override { return {}; }
-    std::string GetOrderText() override { return {}; }
 };
 
 // The receipt as a header/body form: messages recorded ("kind:text" for

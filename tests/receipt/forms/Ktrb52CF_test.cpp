@@ -12,6 +12,7 @@
 #include "controls/ExtPage.h"
 #include "controls/FDBGrid.h"
 #include "controls/QrvEdit.h"
+#include "forms/no_query_dialog.h"
 #include "platform/core/text.h"
 #include "platform/data/clientdataset.h"
 #include "platform/ui/comctrls.h"
@@ -30,27 +31,6 @@
 
 namespace ktrb::test {
 namespace {
-
-// The query dialog as the form drives it: no conditions of its own.
-class NoQueryDialog : public IQueryDialog {
-  public:
-    void Prepare(plat::TClientDataSet*, const std::string&, bool, const std::string&,
-                 const std::string&) override {}
-    bool Execute(std::string& where, std::string& orderBy) override {
-        where.clear();
-        orderBy.clear();
-        return true;
-    }
-    void GetCondition(std::string& where, std::string& orderBy) override {
-        where.clear();
-        orderBy.clear();
-    }
-    void LoadScheme(int, const std::string&) override {}
-    void SetTopRowCount(int) override {}
-    int GetTopRowCount() override { return 500; }
-    std::string GetWhereText() override { return {}; }
-    std::string GetOrderText() override { return {}; }
-};
 
 // The receipt form with its message dialogs recorded and answered OK.
 class TRecordedReceiptForm : public TfrmKtrb52 {

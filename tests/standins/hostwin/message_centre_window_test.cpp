@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QListWidget>
+#include <cstdlib>
 #include <memory>
 
 #include "forms/MessageCentreLink.h"
@@ -31,6 +32,8 @@ TEST(MessageCentreWindow, ReceivesLinksAFormSends) {
     EXPECT_EQ(w->Links()[0].program, "委外进货单");
     EXPECT_EQ(w->Links()[0].target, "rklt://Palora/DEMO/KTRB52/query/MOCTH.TH001='5901'");
     EXPECT_EQ(w->List()->count(), 1);
+    if (const char* shots = std::getenv("KTRB_SHOTS"))
+        w->grab().save(QString::fromStdString(std::string(shots) + "/message_centre.png"));
     w.reset();
     EXPECT_FALSE(ktrb::SendMessageCentreLink(0, kLink));  // gone with its window
 }
