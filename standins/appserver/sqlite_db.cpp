@@ -131,19 +131,22 @@ std::string Statement::ColumnText(int i) const {
 }
 
 void Statement::PutColumn(std::string& out, int i) const {
-    switch (sqlite3_column_type(stmt_, i)) {
+    // One look-up of the column's value, then plain reads of it: the
+    // sqlite3_column_* calls would each find the column again.
+    sqlite3_value* v = sqlite3_column_value(stmt_, i);
+    switch (sqlite3_value_type(v)) {
         case SQLITE_NULL:
             out.push_back((char)plat::codec::tNull);
             return;
         case SQLITE_INTEGER:
-            plat::codec::PutInteger(out, sqlite3_column_int64(stmt_, i));
+            plat::codec::PutInteger(out, sqlite3_value_int64(v));
             return;
         case SQLITE_FLOAT:
-            plat::codec::PutDouble(out, sqlite3_column_double(stmt_, i));
+            plat::codec::PutDouble(out, sqlite3_value_double(v));
             return;
         default: {
-            const unsigned char* t = sqlite3_column_text(stmt_, i);
-            const int n = sqlite3_column_bytes(stmt_, i);
+            const unsigned char* t = sqlite3_value_text(v);
+            const int n = sqlite3_value_bytes(v);
             plat::codec::PutString(
                 out, t ? std::string_view((const char*)t, (size_t)n) : std::string_view());
         }
