@@ -228,6 +228,7 @@ std::vector<TPacketRow> TableProvider::FetchDetails(
             l.spec.linkColumns.end())
             order += (order.empty() ? "" : ", ") + l.info->name + "." + k;
     std::vector<TPacketRow> out;
+    plat::TValueRowWriter writer;
     for (size_t b = 0; b < topKeys.size(); b += kKeysPerQuery) {
         size_t e = std::min(topKeys.size(), b + kKeysPerQuery);
         std::string tuple = "(";
@@ -267,17 +268,13 @@ std::vector<TPacketRow> TableProvider::FetchDetails(
         Statement st = prepare(sql);
         const int n = st.ColumnCount();
         const bool nested = level + 1 < levels_.size();
-        // Each row encoded straight into a buffer as large as the last one
-        // needed, instead of growing value by value.
-        size_t hint = 64;
+        // Each row encoded straight from its columns into the packet's shared blocks.
         while (st.Step()) {
-            std::string bytes;
-            bytes.reserve(hint);
+            std::string& bytes = writer.Row();
             for (int i = 0; i < n; ++i) st.PutColumn(bytes, i);
             if (nested) plat::codec::PutValue(bytes, Variant());
-            hint = bytes.size() + 16;
             TPacketRow pr;
-            pr.values = plat::TValueRow::FromBytes(std::move(bytes), n + (nested ? 1 : 0));
+            pr.values = writer.EndRow(n + (nested ? 1 : 0));
             out.push_back(std::move(pr));
         }
     }
@@ -303,11 +300,25 @@ void TableProvider::Attach(size_t level, std::vector<TPacketRow>& masters,
         for (size_t i : linkIndex) link.push_back(child.values[(int)i]);
         return KeyText(link);
     };
+    // The link columns lead the row (they are the key's first columns): rows
+    // whose leading bytes are the same have the same link without decoding it.
+    size_t leading = 0;
+    while (leading < linkIndex.size() && linkIndex[leading] == leading) ++leading;
+    auto linkBytes = [&](const TPacketRow& child) {
+        const std::string_view bytes = child.values.Bytes();
+        plat::codec::Reader r(bytes.data(), bytes.data() + bytes.size());
+        for (size_t i = 0; i < leading && i < (size_t)child.values.Count(); ++i) r.SkipValue();
+        return bytes.substr(0, (size_t)(r.p - bytes.data()));
+    };
+    const bool byBytes = leading == linkIndex.size();
     std::map<std::string, std::vector<TPacketRow>> byMaster;
     for (size_t b = 0; b < children.size();) {
         const std::string link = linkOf(children[b]);
+        const std::string_view first = byBytes ? linkBytes(children[b]) : std::string_view();
         size_t e = b + 1;
-        while (e < children.size() && linkOf(children[e]) == link) ++e;
+        while (e < children.size() &&
+               ((byBytes && linkBytes(children[e]) == first) || linkOf(children[e]) == link))
+            ++e;
         std::vector<TPacketRow>& run = byMaster[link];
         if (run.empty() && b == 0 && e == children.size()) {
             run = std::move(children);
@@ -323,6 +334,10 @@ void TableProvider::Attach(size_t level, std::vector<TPacketRow>& masters,
         keyIndex.push_back(
             (size_t)(std::find(m.stored.begin(), m.stored.end(), k) - m.stored.begin()));
     for (auto& master : masters) {
+        if (byMaster.empty()) {
+            master.details.emplace_back();
+            continue;
+        }
         std::vector<Variant> key;
         for (size_t i = 0; i < keyIndex.size() && i < l.spec.linkColumns.size(); ++i)
             key.push_back(master.values[(int)keyIndex[i]]);

@@ -16,7 +16,7 @@ void PutVarint(std::string& out, uint64_t v) {
     out.push_back((char)v);
 }
 
-void PutText(std::string& out, const std::string& s) {
+void PutText(std::string& out, std::string_view s) {
     PutVarint(out, s.size());
     out.append(s);
 }

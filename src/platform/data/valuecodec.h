@@ -47,7 +47,7 @@ void PutVarint(std::string& out, uint64_t v);
 inline void PutSigned(std::string& out, int64_t v) {
     PutVarint(out, ((uint64_t)v << 1) ^ (uint64_t)(v >> 63));
 }
-void PutText(std::string& out, const std::string& s);
+void PutText(std::string& out, std::string_view s);
 // One value each, written as PutValue writes the Variant it would be read
 // into: a 64-bit integer as Integer within 32 bits and Int64 beyond, a
 // Double, a String.
