@@ -1,6 +1,8 @@
 #include "standins/appserver/table_provider.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <iterator>
 #include <map>
 
@@ -41,6 +43,23 @@ plat::TFieldType FieldTypeOf(const ColumnInfo& c) {
         default:
             return plat::TFieldType::ftFloat;
     }
+}
+
+// The stored column an expression only names ("MOCTI.TI004", "TI004"), or -1.
+int RepeatedColumn(const std::string& table, const std::vector<std::string>& stored,
+                   const std::string& expression) {
+    std::string name = plat::Trim(expression);
+    const size_t dot = name.find('.');
+    if (dot != std::string::npos) {
+        if (!plat::SameText(name.substr(0, dot), table)) return -1;
+        name = name.substr(dot + 1);
+    }
+    if (name.empty() || !std::all_of(name.begin(), name.end(),
+                                     [](unsigned char c) { return std::isalnum(c) || c == '_'; }))
+        return -1;
+    for (size_t k = 0; k < stored.size(); ++k)
+        if (plat::SameText(stored[k], name)) return (int)k;
+    return -1;
 }
 
 }  // namespace
@@ -95,9 +114,16 @@ void TableProvider::Prepare() {
         l.selectList.clear();
         for (auto& c : l.stored)
             l.selectList += (l.selectList.empty() ? "" : ", ") + l.info->name + "." + c;
-        for (auto& d : l.spec.derived)
-            l.selectList +=
-                (l.selectList.empty() ? "" : ", ") + ("(" + d.expression + ") AS " + d.name);
+        l.repeats.clear();
+        l.anyRepeat = false;
+        for (auto& d : l.spec.derived) {
+            const int same = i > 0 ? RepeatedColumn(l.info->name, l.stored, d.expression) : -1;
+            l.repeats.push_back(same);
+            l.anyRepeat = l.anyRepeat || same >= 0;
+            if (same < 0)
+                l.selectList +=
+                    (l.selectList.empty() ? "" : ", ") + ("(" + d.expression + ") AS " + d.name);
+        }
         l.fieldCount = (int)(l.stored.size() + l.spec.derived.size());
     }
     prepared_ = true;
@@ -268,13 +294,37 @@ std::vector<TPacketRow> TableProvider::FetchDetails(
         Statement st = prepare(sql);
         const int n = st.ColumnCount();
         const bool nested = level + 1 < levels_.size();
+        const size_t stored = l.stored.size();
+        std::vector<size_t> starts(stored + 1);
         // Each row encoded straight from its columns into the packet's shared blocks.
         while (st.Step()) {
-            std::string& bytes = writer.Row();
-            for (int i = 0; i < n; ++i) st.PutColumn(bytes, i);
-            if (nested) plat::codec::PutValue(bytes, Variant());
+            if (!l.anyRepeat) {
+                for (int i = 0; i < n; ++i) st.PutColumn(writer, i);
+            } else {
+                int column = 0;
+                for (size_t k = 0; k < stored; ++k) {
+                    starts[k] = writer.Written();
+                    st.PutColumn(writer, column++);
+                }
+                starts[stored] = writer.Written();
+                for (int same : l.repeats) {
+                    if (same < 0) {
+                        st.PutColumn(writer, column++);
+                        continue;
+                    }
+                    const size_t from = starts[(size_t)same],
+                                 size = starts[(size_t)same + 1] - from;
+                    char* at = writer.Room(size);
+                    std::memcpy(at, writer.Current().data() + from, size);
+                    writer.Wrote(size);
+                }
+            }
+            if (nested) {
+                *writer.Room(1) = (char)plat::codec::tEmpty;
+                writer.Wrote(1);
+            }
             TPacketRow pr;
-            pr.values = writer.EndRow(n + (nested ? 1 : 0));
+            pr.values = writer.EndRow(l.fieldCount + (nested ? 1 : 0));
             out.push_back(std::move(pr));
         }
     }

@@ -70,8 +70,14 @@ class TValueRowWriter {
     TValueRowWriter(const TValueRowWriter&) = delete;
     TValueRowWriter& operator=(const TValueRowWriter&) = delete;
 
-    // The next row's bytes: append its values with the codec's Put functions.
-    std::string& Row() { return row_; }
+    // Room for `size` more bytes of the row being written, straight in its
+    // block (codec::Put... write there); valid until the next call.
+    char* Room(size_t size);
+    // `size` bytes were written where Room pointed.
+    void Wrote(size_t size) { rowSize_ += size; }
+    // The bytes of the row so far.
+    std::string_view Current() const;
+    size_t Written() const { return rowSize_; }
     // The row written since the last one; it holds exactly `count` values,
     // which the caller encoded itself (they are not parsed again).
     TValueRow EndRow(int count);
@@ -79,7 +85,7 @@ class TValueRowWriter {
   private:
     TValueRow::Buffer* block_ = nullptr;
     size_t nextSize_ = 0;
-    std::string row_;
+    size_t rowSize_ = 0;
 };
 
 // One field definition of a packet. A nested dataset field (ftDataSet)

@@ -27,23 +27,58 @@ static void putDouble(std::string& out, double d) {
     out.append(b, 8);
 }
 
-void PutInteger(std::string& out, int64_t v) {
-    if (v >= INT32_MIN && v <= INT32_MAX) {
-        out.push_back((char)tInt);
-    } else {
-        out.push_back((char)tIntKind);
-        out.push_back((char)(uint8_t)VarType::Int64);
+namespace {
+
+char* putVarint(char* at, uint64_t v) {
+    while (v >= 0x80) {
+        *at++ = (char)(v | 0x80);
+        v >>= 7;
     }
-    PutSigned(out, v);
+    *at++ = (char)v;
+    return at;
+}
+
+}  // namespace
+
+char* PutInteger(char* at, int64_t v) {
+    if (v >= INT32_MIN && v <= INT32_MAX) {
+        *at++ = (char)tInt;
+    } else {
+        *at++ = (char)tIntKind;
+        *at++ = (char)(uint8_t)VarType::Int64;
+    }
+    return putVarint(at, ((uint64_t)v << 1) ^ (uint64_t)(v >> 63));
+}
+
+char* PutDouble(char* at, double d) {
+    if (d == 0 && !std::signbit(d)) {
+        *at++ = (char)tZero;
+        return at;
+    }
+    *at++ = (char)tDouble;
+    std::memcpy(at, &d, 8);
+    return at + 8;
+}
+
+char* PutString(char* at, std::string_view s) {
+    if (s.empty()) {
+        *at++ = (char)tEmptyString;
+        return at;
+    }
+    *at++ = (char)tString;
+    at = putVarint(at, s.size());
+    std::memcpy(at, s.data(), s.size());
+    return at + s.size();
+}
+
+void PutInteger(std::string& out, int64_t v) {
+    char b[kMaxScalarBytes];
+    out.append(b, (size_t)(PutInteger(b, v) - b));
 }
 
 void PutDouble(std::string& out, double d) {
-    if (d == 0 && !std::signbit(d)) {
-        out.push_back((char)tZero);
-        return;
-    }
-    out.push_back((char)tDouble);
-    putDouble(out, d);
+    char b[kMaxScalarBytes];
+    out.append(b, (size_t)(PutDouble(b, d) - b));
 }
 
 void PutString(std::string& out, std::string_view s) {
@@ -51,8 +86,9 @@ void PutString(std::string& out, std::string_view s) {
         out.push_back((char)tEmptyString);
         return;
     }
-    out.push_back((char)tString);
-    PutVarint(out, s.size());
+    char b[kMaxScalarBytes];
+    b[0] = (char)tString;
+    out.append(b, (size_t)(putVarint(b + 1, s.size()) - b));
     out.append(s);
 }
 

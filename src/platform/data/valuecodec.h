@@ -54,6 +54,12 @@ void PutText(std::string& out, std::string_view s);
 void PutInteger(std::string& out, int64_t v);
 void PutDouble(std::string& out, double d);
 void PutString(std::string& out, std::string_view s);
+// The same three written at `at`, which has room for kMaxScalarBytes (and,
+// for a text, its bytes after them); each returns where its value ends.
+constexpr size_t kMaxScalarBytes = 12;  // tag, integer kind, a 64-bit varint
+char* PutInteger(char* at, int64_t v);
+char* PutDouble(char* at, double d);
+char* PutString(char* at, std::string_view s);
 // Raises ECodecError for a value that cannot be written (a Dispatch object,
 // arrays beyond the limits above).
 void PutValue(std::string& out, const Variant& v);

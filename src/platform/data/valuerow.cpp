@@ -207,25 +207,34 @@ TValueRowWriter::~TValueRowWriter() {
     release(block_);
 }
 
-TValueRow TValueRowWriter::EndRow(int count) {
-    const size_t n = row_.size();
-    checkedSize(n);
-    if (!block_ || block_->capacity - block_->used < n) {
+std::string_view TValueRowWriter::Current() const {
+    return block_ ? std::string_view(block_->Data() + block_->used, rowSize_) : std::string_view();
+}
+
+char* TValueRowWriter::Room(size_t size) {
+    const size_t need = rowSize_ + size;
+    checkedSize(need);
+    if (!block_ || block_->capacity - block_->used < need) {
         // Blocks grow with the packet, up to the huge size; a row larger
-        // than that has a block of its own.
-        const size_t size = nextSize_ ? nextSize_ : kFirstBlock;
-        nextSize_ = std::min(2 * size, kHugeBlock);
-        Buffer* b = size >= kHugeBlock && n <= kHugeBlock - sizeof(Buffer)
+        // than that has a block of its own. The row so far moves along.
+        const size_t next = nextSize_ ? nextSize_ : kFirstBlock;
+        nextSize_ = std::min(2 * next, kHugeBlock);
+        Buffer* b = next >= kHugeBlock && need <= kHugeBlock - sizeof(Buffer)
                         ? newHugeBlock()
-                        : newBuffer(std::max(size - sizeof(Buffer), n));
+                        : newBuffer(std::max(next - sizeof(Buffer), 2 * need));
+        if (rowSize_) std::memcpy(b->Data(), block_->Data() + block_->used, rowSize_);
         release(block_);
         block_ = b;
     }
-    const size_t at = block_->used;
-    if (n) std::memcpy(block_->Data() + at, row_.data(), n);
-    block_->used += n;
-    row_.clear();
-    return TValueRow(block_, (uint32_t)at, (uint32_t)n, count);
+    return block_->Data() + block_->used + rowSize_;
+}
+
+TValueRow TValueRowWriter::EndRow(int count) {
+    if (!block_) return TValueRow(nullptr, 0, 0, count);
+    TValueRow row(block_, (uint32_t)block_->used, (uint32_t)rowSize_, count);
+    block_->used += rowSize_;
+    rowSize_ = 0;
+    return row;
 }
 
 }  // namespace plat
