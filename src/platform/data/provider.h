@@ -72,20 +72,24 @@ class TValueRowWriter {
 
     // Room for `size` more bytes of the row being written, straight in its
     // block (codec::Put... write there); valid until the next call.
-    char* Room(size_t size);
+    char* Room(size_t size) { return (size_t)(end_ - next_) >= size ? next_ : NewBlock(size); }
     // `size` bytes were written where Room pointed.
-    void Wrote(size_t size) { rowSize_ += size; }
+    void Wrote(size_t size) { next_ += size; }
     // The bytes of the row so far.
-    std::string_view Current() const;
-    size_t Written() const { return rowSize_; }
+    std::string_view Current() const { return std::string_view(row_, Written()); }
+    size_t Written() const { return (size_t)(next_ - row_); }
     // The row written since the last one; it holds exactly `count` values,
     // which the caller encoded itself (they are not parsed again).
     TValueRow EndRow(int count);
 
   private:
+    char* NewBlock(size_t size);
+
     TValueRow::Buffer* block_ = nullptr;
+    char* row_ = nullptr;   // the start of the row being written
+    char* next_ = nullptr;  // where its next byte goes
+    char* end_ = nullptr;   // the end of the block
     size_t nextSize_ = 0;
-    size_t rowSize_ = 0;
 };
 
 // One field definition of a packet. A nested dataset field (ftDataSet)

@@ -27,50 +27,6 @@ static void putDouble(std::string& out, double d) {
     out.append(b, 8);
 }
 
-namespace {
-
-char* putVarint(char* at, uint64_t v) {
-    while (v >= 0x80) {
-        *at++ = (char)(v | 0x80);
-        v >>= 7;
-    }
-    *at++ = (char)v;
-    return at;
-}
-
-}  // namespace
-
-char* PutInteger(char* at, int64_t v) {
-    if (v >= INT32_MIN && v <= INT32_MAX) {
-        *at++ = (char)tInt;
-    } else {
-        *at++ = (char)tIntKind;
-        *at++ = (char)(uint8_t)VarType::Int64;
-    }
-    return putVarint(at, ((uint64_t)v << 1) ^ (uint64_t)(v >> 63));
-}
-
-char* PutDouble(char* at, double d) {
-    if (d == 0 && !std::signbit(d)) {
-        *at++ = (char)tZero;
-        return at;
-    }
-    *at++ = (char)tDouble;
-    std::memcpy(at, &d, 8);
-    return at + 8;
-}
-
-char* PutString(char* at, std::string_view s) {
-    if (s.empty()) {
-        *at++ = (char)tEmptyString;
-        return at;
-    }
-    *at++ = (char)tString;
-    at = putVarint(at, s.size());
-    std::memcpy(at, s.data(), s.size());
-    return at + s.size();
-}
-
 void PutInteger(std::string& out, int64_t v) {
     char b[kMaxScalarBytes];
     out.append(b, (size_t)(PutInteger(b, v) - b));
@@ -88,7 +44,7 @@ void PutString(std::string& out, std::string_view s) {
     }
     char b[kMaxScalarBytes];
     b[0] = (char)tString;
-    out.append(b, (size_t)(putVarint(b + 1, s.size()) - b));
+    out.append(b, (size_t)(PutVarint(b + 1, s.size()) - b));
     out.append(s);
 }
 

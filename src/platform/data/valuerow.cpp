@@ -207,33 +207,31 @@ TValueRowWriter::~TValueRowWriter() {
     release(block_);
 }
 
-std::string_view TValueRowWriter::Current() const {
-    return block_ ? std::string_view(block_->Data() + block_->used, rowSize_) : std::string_view();
-}
-
-char* TValueRowWriter::Room(size_t size) {
-    const size_t need = rowSize_ + size;
+char* TValueRowWriter::NewBlock(size_t size) {
+    const size_t written = Written(), need = written + size;
     checkedSize(need);
-    if (!block_ || block_->capacity - block_->used < need) {
-        // Blocks grow with the packet, up to the huge size; a row larger
-        // than that has a block of its own. The row so far moves along.
-        const size_t next = nextSize_ ? nextSize_ : kFirstBlock;
-        nextSize_ = std::min(2 * next, kHugeBlock);
-        Buffer* b = next >= kHugeBlock && need <= kHugeBlock - sizeof(Buffer)
-                        ? newHugeBlock()
-                        : newBuffer(std::max(next - sizeof(Buffer), 2 * need));
-        if (rowSize_) std::memcpy(b->Data(), block_->Data() + block_->used, rowSize_);
-        release(block_);
-        block_ = b;
-    }
-    return block_->Data() + block_->used + rowSize_;
+    // Blocks grow with the packet, up to the huge size; a row larger than
+    // that has a block of its own. The row so far moves along.
+    const size_t next = nextSize_ ? nextSize_ : kFirstBlock;
+    nextSize_ = std::min(2 * next, kHugeBlock);
+    Buffer* b = next >= kHugeBlock && need <= kHugeBlock - sizeof(Buffer)
+                    ? newHugeBlock()
+                    : newBuffer(std::max(next - sizeof(Buffer), 2 * need));
+    if (written) std::memcpy(b->Data(), row_, written);
+    release(block_);
+    block_ = b;
+    row_ = b->Data();
+    next_ = row_ + written;
+    end_ = row_ + b->capacity;
+    return next_;
 }
 
 TValueRow TValueRowWriter::EndRow(int count) {
     if (!block_) return TValueRow(nullptr, 0, 0, count);
-    TValueRow row(block_, (uint32_t)block_->used, (uint32_t)rowSize_, count);
-    block_->used += rowSize_;
-    rowSize_ = 0;
+    const uint32_t size = checkedSize(Written());
+    TValueRow row(block_, (uint32_t)(row_ - block_->Data()), size, count);
+    block_->used = (size_t)(next_ - block_->Data());
+    row_ = next_;
     return row;
 }
 
