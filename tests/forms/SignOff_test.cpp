@@ -9,7 +9,9 @@
 #include "forms/FSVInfo.h"
 #include "forms/SetSVINFO.h"
 #include "platform/system/desktop.h"
+#include "platform/system/files.h"
 #include "platform/ui/comctrls.h"
+#include "platform/ui/filedialogs.h"
 #include "platform/ui/grids.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/screenshot.h"
@@ -168,10 +170,6 @@ TEST_F(SignOffTest, StatusViewShowsTheApprovalRowsOfTheJob) {
     Reopen("20240112001");
     form->Brokers()->SetSysParam("SYS174", "N");
     const std::string file = installation.client() + "signoff.txt";
-    TfrmSVInfo::SaveFileChooser = [&](std::string& name) {
-        name = file;
-        return true;
-    };
     runner->Expect("TfrmSVInfo", [&](plat::TCustomForm& f) {
         auto& w = static_cast<TfrmSVInfo&>(f);
         EXPECT_EQ(w.StringGrid1->RowCount(), 2);
@@ -183,11 +181,15 @@ TEST_F(SignOffTest, StatusViewShowsTheApprovalRowsOfTheJob) {
         w.btnOK->Click();
         return w.ModalResult();
     });
+    // The save dialog gets the name without its extension.
+    runner->Expect("TFileDialogForm", [&](plat::TCustomForm& f) {
+        static_cast<plat::TFileDialogForm&>(f).SetFileName(installation.client() + "signoff");
+        return plat::mrOk;
+    });
     form->miViewSorvantaClick(nullptr);
-    TfrmSVInfo::SaveFileChooser = nullptr;
     EXPECT_EQ(runner->Pending(), 0);
     ASSERT_EQ(launcher->Opened(), std::vector<std::string>{file});
-    std::ifstream in(file);
+    std::istringstream in(plat::FromAnsi(plat::ReadFileBytes(file)));
     std::string title, row;
     std::getline(in, title);
     std::getline(in, row);
