@@ -1,6 +1,7 @@
 #include "platform/ui/filedialogs.h"
 
 #include <QFileDialog>
+#include <QLineEdit>
 #include <algorithm>
 
 #include "platform/component/properties.h"
@@ -73,7 +74,9 @@ TFileDialogForm::TFileDialogForm(const TSaveDialog& settings) : TForm(nullptr) {
     defaultExt_ = settings.DefaultExt;
     overwritePrompt_ = settings.Options.Contains(TOpenOption::ofOverwritePrompt);
 
-    chooser_ = new QFileDialog(Widget(), Qt::Widget);
+    chooser_ = new QFileDialog(ClientWidget());
+    // A dialog is a window of its own unless told to be a child.
+    chooser_->setWindowFlags(Qt::Widget);
     // Our own overwrite question goes through the message dialogs tests answer.
     chooser_->setOption(QFileDialog::DontUseNativeDialog, true);
     chooser_->setOption(QFileDialog::DontConfirmOverwrite, true);
@@ -106,7 +109,8 @@ TFileDialogForm::TFileDialogForm(const TSaveDialog& settings) : TForm(nullptr) {
 void TFileDialogForm::SetFileName(const std::string& name) {
     fileName_ = name;
     // Shown as typed; the folder part is the chooser's business.
-    chooser_->selectFile(Q(ExtractFileName(name)));
+    if (auto* edit = chooser_->findChild<QLineEdit*>("fileNameEdit"))
+        edit->setText(Q(ExtractFileName(name)));
 }
 
 void TFileDialogForm::Accept() {
