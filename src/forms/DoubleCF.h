@@ -185,6 +185,10 @@ class TfrmDouble : public TfrmSingle, public IDoubleModuleOwner, public ICopyDia
     virtual void GetCopyRowExtra(plat::Variant& extra) { extra = plat::Variant(); }
     virtual void ShowKeyInStatusBar() override;
     virtual void PlaceStatusStamp();
+    // The editors of the visible user-defined line columns, as the user's
+    // grid settings ask ("ControlType"): a combo box of the set items, or a
+    // dialog combo whose button runs the F2 look-up; made once.
+    void SetupBodyUDFEditors();
 
     // ---- sign-off ----
     bool CanSendForSignOff(uint8_t kind);
