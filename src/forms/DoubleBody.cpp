@@ -322,7 +322,9 @@ void TfrmDouble::gdBody1CalcCellColors(plat::TObject*, plat::TField* field, plat
     TdmDouble* dm = DoubleModule();
     if (!ColorManage || !bodyColors_ || !brush || !dm || !dm->cdsBodyColor->Active()) return;
     try {
-        // The line's own key locates its colour row among the document's.
+        // The head's colour row holds the document's line colours; then the
+        // line's own key locates its row among them.
+        if (!locateHeadColorRow(dm)) return;
         const std::string keys = bodyColors_->KeyFields;
         std::vector<plat::Variant> values;
         for (int i = 1; i <= FieldCount(keys, ","); ++i) {
@@ -335,6 +337,21 @@ void TfrmDouble::gdBody1CalcCellColors(plat::TObject*, plat::TField* field, plat
     } catch (const std::exception&) {
         // Colours are a help only.
     }
+}
+
+bool TfrmDouble::locateHeadColorRow(TdmDouble* dm) {
+    plat::TDataSetField* link = dm->cdsBodyColor->DataSetField();
+    if (!link || link->DataSet() != dm->cdsMainColor) return true;  // nested in the head itself
+    plat::TClientDataSet* colors = dm->cdsMainColor;
+    if (!colors->Active() || colors->IsEmpty()) return false;
+    const Variant keys = GetKeyValueArray();
+    if (!keys.IsArray()) return false;
+    const std::vector<plat::TField*> fields =
+        colors->GetFieldList(ReplaceAllText(dm->KeyFields, ",", ";", false));
+    bool here = !fields.empty() && (int)fields.size() == keys.ArrayCount();
+    for (size_t i = 0; here && i < fields.size(); ++i)
+        here = fields[i]->AsString() == plat::VarToStr(keys[keys.LowBound() + (int)i]);
+    return here || colors->Locate(ReplaceAllText(dm->KeyFields, ",", ";", false), keys);
 }
 
 void TfrmDouble::RefreshDetailColors() {

@@ -295,6 +295,8 @@ class TfrmDouble : public TfrmSingle, public IDoubleModuleOwner, public ICopyDia
     std::unique_ptr<TUDFFields> bodyRules_;
     std::unique_ptr<TColorComponents> bodyColors_;
     static std::string bodyKeyNames(const std::string& keyList);
+    // Puts the head colour rows on the current document; false when it has none.
+    bool locateHeadColorRow(TdmDouble* dm);
     void applyCopyRules(plat::TDataSet* dataSet, const std::string& ruleCode,
                         const plat::Variant& sourceKeys);
     plat::Variant copySourceHeadKeys_;

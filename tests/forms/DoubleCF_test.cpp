@@ -570,6 +570,47 @@ TEST_F(DoubleRoad, TheQueryDialogOffersTheLineFields) {
     EXPECT_GT(dialog->cboField2->Items()->Count(), 0);
 }
 
+// A line that matches a colour rule of the lines is drawn in its colour;
+// each line finds its colour row by its own key, so the other line of the
+// same document keeps the grid's colours.
+TEST_F(DoubleRoad, ALineMatchingAColourRuleIsDrawnInItsColour) {
+    server->Db().Exec(
+        "CREATE TEMP TABLE SECONDLINE AS SELECT * FROM MOCTI WHERE TI002 = '20240118001';"
+        "UPDATE SECONDLINE SET TI003 = '0002';"
+        "INSERT INTO MOCTI SELECT * FROM SECONDLINE; DROP TABLE SECONDLINE;"
+        "UPDATE ADMNH SET NH003 = '<colormanager><body><component name=\"gdBody1\" "
+        "enable=\"Y\"><condition value=\"$$MOCTI.TI003=''0002''\" bkcolor=\"255\"/>"
+        "</component></body></colormanager>' WHERE NH001 = 'KTRB52'");
+    form->RefreshData();
+    // The colour rows read again, as the module reads them when it starts.
+    dm->cdsBodyColor->Close();
+    dm->cdsMainColor->Close();
+    dm->cdsMainColor->Open();
+    dm->cdsBodyColor->SetDataSetField(
+        dynamic_cast<plat::TDataSetField*>(dm->cdsMainColor->FindField("qryBodyColor")));
+    dm->cdsBodyColor->Open();
+    form->ColorManage = true;
+    form->Show();  // reads the program's colour rules
+    ASSERT_TRUE(GoTo("20240118001"));  // not the first document of the colour rows
+    dm->cdsBody1->First();
+    ASSERT_EQ(dm->cdsBody1->RecordCount(), 2);
+    // The second column of both lines, away from the current cell.
+    auto cellColour = [&](bool managed, int row) {
+        form->ColorManage = managed;
+        plat::TBitmap shot = plat::Screenshot(form->gdBody1);
+        plat::TRect r = form->gdBody1->CellRect(2, row);
+        return shot.GetPixel(r.Right - 3, r.Bottom - 3);
+    };
+    EXPECT_EQ(cellColour(true, 2), plat::clRed);
+    EXPECT_NE(cellColour(true, 1), plat::clRed);
+    EXPECT_NE(cellColour(false, 2), plat::clRed);
+    if (const char* pictures = std::getenv("KTRB_PICTURE_DIR")) {
+        form->ColorManage = true;
+        plat::SaveScreenshot(form, std::string(pictures) + "/double-line-colours.png");
+    }
+    form->Hide();
+}
+
 // The colour rules of the lines are read with the head's.
 TEST_F(DoubleRoad, TheLinesColourRulesAreLoaded) {
     form->SetupColorComponents(
