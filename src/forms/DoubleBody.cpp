@@ -354,6 +354,16 @@ bool TfrmDouble::locateHeadColorRow(TdmDouble* dm) {
     return here || colors->Locate(ReplaceAllText(dm->KeyFields, ",", ";", false), keys);
 }
 
+void TfrmDouble::gdBody1CalcTitleAttributes(plat::TObject*, plat::TField* field, plat::TFont*,
+                                            plat::TBrush* brush, plat::TAlignment&) {
+    TdmDouble* dm = DoubleModule();
+    if (!dm || !field || !brush) return;
+    const std::string keys = "," + bodyKeyNames(dm->BodyKeyFields) + ",";
+    if (plat::UpperCase(keys).find("," + plat::UpperCase(field->FieldName()) + ",") !=
+        std::string::npos)
+        brush->Color = plat::RGB(0, 200, 200);
+}
+
 void TfrmDouble::RefreshDetailColors() {
     TfrmSingle::RefreshDetailColors();
     TdmDouble* dm = DoubleModule();

@@ -254,6 +254,8 @@ class TfrmDouble : public TfrmSingle, public IDoubleModuleOwner, public ICopyDia
     void gdBody1CalcCellColors(plat::TObject* sender, plat::TField* field,
                                plat::TGridDrawState state, bool highlight, plat::TFont* font,
                                plat::TBrush* brush);
+    void gdBody1CalcTitleAttributes(plat::TObject* sender, plat::TField* field, plat::TFont* font,
+                                    plat::TBrush* brush, plat::TAlignment& alignment);
     TColorComponents* BodyColors() const { return bodyColors_.get(); }
     void gdBody1KeyDown(plat::TObject* sender, uint16_t& key, plat::TShiftState shift);
     void gdBody1Enter(plat::TObject* sender);

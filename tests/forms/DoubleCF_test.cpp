@@ -590,7 +590,7 @@ TEST_F(DoubleRoad, ALineMatchingAColourRuleIsDrawnInItsColour) {
         dynamic_cast<plat::TDataSetField*>(dm->cdsMainColor->FindField("qryBodyColor")));
     dm->cdsBodyColor->Open();
     form->ColorManage = true;
-    form->Show();  // reads the program's colour rules
+    form->Show();                      // reads the program's colour rules
     ASSERT_TRUE(GoTo("20240118001"));  // not the first document of the colour rows
     dm->cdsBody1->First();
     ASSERT_EQ(dm->cdsBody1->RecordCount(), 2);
@@ -604,6 +604,14 @@ TEST_F(DoubleRoad, ALineMatchingAColourRuleIsDrawnInItsColour) {
     EXPECT_EQ(cellColour(true, 2), plat::clRed);
     EXPECT_NE(cellColour(true, 1), plat::clRed);
     EXPECT_NE(cellColour(false, 2), plat::clRed);
+    // Titles of the line key columns stand out.
+    for (const char* name : {"TI003", "TI004"}) {
+        plat::TBrush brush;
+        plat::TFont font;
+        plat::TAlignment alignment = plat::TAlignment::taLeftJustify;
+        form->gdBody1CalcTitleAttributes(nullptr, Line(name), &font, &brush, alignment);
+        EXPECT_EQ(brush.Color == plat::RGB(0, 200, 200), std::string(name) == "TI003") << name;
+    }
     if (const char* pictures = std::getenv("KTRB_PICTURE_DIR")) {
         form->ColorManage = true;
         plat::SaveScreenshot(form, std::string(pictures) + "/double-line-colours.png");
