@@ -507,6 +507,8 @@ TEST_F(DoubleRoad, F2OnAUserDefinedLineColumnFillsTheLine) {
     form->gdBody1->SetSelectedField(Line("UDF03"));
     editor->DropDown();  // the editor's button
     EXPECT_EQ(Line("UDF03")->AsString(), "常用语");
+    if (const char* pictures = std::getenv("KTRB_PICTURE_DIR"))
+        plat::SaveScreenshot(form, std::string(pictures) + "/double-line-editor-CHS.png");
     form->CancelEdit(false);
     form->Hide();
 }
@@ -537,6 +539,12 @@ TEST_F(DoubleEnglishCombos, TheFormsLineCombosAreRequired) {
     form->SetupBodyUDFEditors();
     EXPECT_EQ(form->ComponentCount(), components);
 
+    if (const char* pictures = std::getenv("KTRB_PICTURE_DIR")) {
+        TypeDocument("20240419002", {{"A1001-01", 1}});
+        form->gdBody1->SetSelectedField(Line("UDF01"));
+        plat::SaveScreenshot(form, std::string(pictures) + "/double-line-editor-ENG.png");
+        form->CancelEdit(false);
+    }
     form->RequireComboFields();
     EXPECT_NE(form->RequiredFields.find("cdsBody1:UDF01"), std::string::npos)
         << form->RequiredFields;
