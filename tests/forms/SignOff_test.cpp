@@ -283,6 +283,8 @@ class SignOffPictures : public DoubleFormTest {
         // A long name widens its column: every title stays whole.
         EXPECT_GE(w->StringGrid1->ColWidths(10), plat::TextWidth("系统管理员很长的名字") * 8 + 5);
         EXPECT_EQ(w->StringGrid1->RowCount(), 3);
+        EXPECT_EQ(w->SaveDialog1->Filter,
+                  lang == "ENG" ? "Text files (*.txt)|*.txt" : "文本文件(*.txt)|*.txt");
         Save(w, "FSVInfo_" + lang + ".png");
         w->Free();
     }
