@@ -346,12 +346,13 @@ bool TfrmDouble::locateHeadColorRow(TdmDouble* dm) {
     if (!colors->Active() || colors->IsEmpty()) return false;
     const Variant keys = GetKeyValueArray();
     if (!keys.IsArray()) return false;
-    const std::vector<plat::TField*> fields =
-        colors->GetFieldList(ReplaceAllText(dm->KeyFields, ",", ";", false));
+    const std::string names = ReplaceAllText(dm->KeyFields, ",", ";", false);
+    // Cells of one document share the row: a search only when it moved.
+    const std::vector<plat::TField*> fields = colors->GetFieldList(names);
     bool here = !fields.empty() && (int)fields.size() == keys.ArrayCount();
     for (size_t i = 0; here && i < fields.size(); ++i)
         here = fields[i]->AsString() == plat::VarToStr(keys[keys.LowBound() + (int)i]);
-    return here || colors->Locate(ReplaceAllText(dm->KeyFields, ",", ";", false), keys);
+    return here || colors->Locate(names, keys);
 }
 
 void TfrmDouble::gdBody1CalcTitleAttributes(plat::TObject*, plat::TField* field, plat::TFont*,
