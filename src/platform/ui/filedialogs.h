@@ -86,6 +86,8 @@ class TSaveDialog : public TComponent {
     std::string DefaultExt;
     std::string InitialDir;
     std::string Title;
+    // Kept as the designs store them; only ofOverwritePrompt changes anything
+    // here (the chooser has no read-only box and is always sizable).
     TOpenOptions Options{TOpenOption::ofHideReadOnly, TOpenOption::ofEnableSizing};
 
     // True when a name was chosen (FileName holds it); false when cancelled.
