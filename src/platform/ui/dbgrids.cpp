@@ -549,6 +549,8 @@ void TCustomDataGrid::placeColumnControl() {
         want->Hide();
         return;
     }
+    // A column wider than the view: the control's own button stays in sight.
+    r.Right = std::max(r.Left + 1, std::min(r.Right, ClientWidth()));
     want->SetBounds(r.Left, r.Top, r.Width(), r.Height());
     want->Show();
 }

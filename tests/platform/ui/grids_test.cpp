@@ -413,6 +413,9 @@ TEST(DataGrid, AFieldControlOutlivesTheColumnsMadeFromTheFields) {
     f.grid->SetSelectedField(f.ds->FieldByName("NAME"));
     EXPECT_EQ(f.grid->SelectedColumn()->Control(), edit);
     EXPECT_TRUE(edit->Visible());
+    // Kept inside the view however wide the column.
+    f.ds->FieldByName("NAME")->SetDisplayWidth(200);
+    EXPECT_LE(edit->Left() + edit->Width(), f.grid->ClientWidth());
     f.grid->SetSelectedField(f.ds->FieldByName("CODE"));
     EXPECT_FALSE(edit->Visible());
     delete edit;
