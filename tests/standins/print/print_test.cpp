@@ -137,6 +137,11 @@ TEST_F(PrintTest, LinesThatDoNotFitGoOnMorePages) {
     EXPECT_EQ(Count(bytes, "/Type /Page\n") + Count(bytes, "/Type /Page\r") +
                   Count(bytes, "/Type /Page "),
               int(pages.size()));
+    if (const char* dir = std::getenv("KTRB_SHOTS")) {
+        std::vector<std::string> files;
+        EXPECT_TRUE(WritePageImages(doc, std::string(dir) + "/print_pages", PageImageFormat::Png,
+                                    96, files, error));
+    }
 
     // A document whose lines fill the last page exactly gets its totals on a page of their own.
     doc.rows.resize(pages[0].count);
