@@ -134,6 +134,9 @@ TEST_F(PrintTest, LinesThatDoNotFitGoOnMorePages) {
     ASSERT_TRUE(WritePdf(doc, pdf, error)) << error;
     const std::string bytes = ReadAll(pdf);
     EXPECT_EQ(bytes.substr(0, 4), "%PDF");
+    // The Chinese font travels with the file, and its text can be searched.
+    EXPECT_NE(bytes.find("/FontFile2"), std::string::npos);
+    EXPECT_NE(bytes.find("/ToUnicode"), std::string::npos);
     EXPECT_EQ(Count(bytes, "/Type /Page\n") + Count(bytes, "/Type /Page\r") +
                   Count(bytes, "/Type /Page "),
               int(pages.size()));
