@@ -40,9 +40,14 @@ class TRecordedReceiptForm : public TfrmKtrb52 {
   public:
     using TfrmKtrb52::TfrmKtrb52;
     std::vector<std::string> messages;
+    // The answers to the next message dialogs, in order; OK when none is left.
+    std::deque<int> answers;
     int RunMessageDialog(const TMessageDialogSpec& d) override {
         messages.push_back(plat::Trim(d.Text));
-        return modal::Ok;
+        if (answers.empty()) return modal::Ok;
+        const int answer = answers.front();
+        answers.pop_front();
+        return answer;
     }
     int ShowMessageBox(const std::string& text, TMsgDlgType, const TMsgDlgButtons&) override {
         messages.push_back("box:" + plat::Trim(text));
