@@ -76,14 +76,211 @@ class ReceiptSaveTest : public ReceiptFormTest {
     std::string Stored(const std::string& sql) { return Sql(sql); }
 };
 
-TEST_F(ReceiptSaveTest, SavesAnEditedReceipt) {
+constexpr const char* kOpenReceipt = "20240112001";
+constexpr const char* kStoredNote =
+    "SELECT TH010 FROM MOCTH WHERE TH001='5901' AND TH002='20240112001'";
+
+// A refused save: the silent abort after its one message, the document still
+// edited with what was typed, nothing stored.
+#define EXPECT_REFUSED(code)                                \
+    do {                                                    \
+        EXPECT_THROW(form->SaveDocument(), plat::EAbort);   \
+        EXPECT_EQ(Codes(), std::vector<std::string>{code}); \
+        EXPECT_EQ(form->FormMode(), TFormMode::Edit);       \
+        EXPECT_EQ(dm->cdsMain->State(), plat::dsEdit);      \
+        EXPECT_TRUE(form->btnOK->Enabled());                \
+        EXPECT_EQ(Head("TH010")->AsString(), "改过");       \
+        EXPECT_NE(Sql(kStoredNote), "改过");                \
+    } while (0)
+
+TEST_F(ReceiptSaveTest, OpenLinesWithoutBatchLocationOrAllowedTypeAreRefused) {
+    struct Case {
+        const char *field, *value, *field2, *value2;
+        int answer;
+        const char* code;
+    } cases[] = {
+        {"TI004C", "Y", "", "", modal::Ok, "E100161"},
+        {"TI004C", "T", "", "", modal::Ok, "E100161"},
+        {"TI004C", "W", "", "", modal::Cancel, "W200240"},
+        {"TI060", "**********", "", "", modal::Ok, "E200420"},
+        {"TIC01", "1", "TH001C3", "N", modal::Ok, "E200954"},
+    };
     Start();
-    Edit("20240112001");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.field) + "=" + c.value);
+        Edit(kOpenReceipt);
+        SetHead("TH010", "改过");
+        SetLine("TI018", "20240112");
+        SetLine("TI004C", "N");
+        SetLine(c.field, c.value);
+        if (*c.field2) SetHead(c.field2, c.value2);
+        form->answers = {c.answer};
+        EXPECT_REFUSED(c.code);
+        EXPECT_EQ(Line(c.field)->AsString(), c.value);
+        EXPECT_EQ(Line("TI018")->AsString(), "20240112");
+        form->CancelEdit(false);
+    }
+}
+
+TEST_F(ReceiptSaveTest, OpenLineChecksPassWhatTheyAllow) {
+    Start();
+    // A warned batch answered OK; a confirmed line is not looked at.
+    Edit(kOpenReceipt);
+    SetHead("TH010", "改过");
     SetLine("TI018", "20240112");
-    SetHead("TH010", "已改");
-    EXPECT_TRUE(form->SaveDocument()) << ::testing::PrintToString(form->messages);
-    EXPECT_EQ(Sql("SELECT TH010 FROM MOCTH WHERE TH001='5901' AND TH002='20240112001'"), "已改");
-    EXPECT_EQ(form->FormMode(), TFormMode::Browse);
+    SetLine("TI004C", "W");
+    EXPECT_TRUE(form->SaveDocument());
+    EXPECT_EQ(Codes(), std::vector<std::string>{"W200240"});
+    EXPECT_EQ(Sql(kStoredNote), "改过");
+}
+
+// The demo's receipt on an arrival line: 480 accepted, 15 returned, 5
+// scrapped, 24 packages accepted and 1 returned, as much as the arrival
+// line holds.
+class ArrivalSaveTest : public ReceiptSaveTest {
+  protected:
+    void EditArrivalReceipt() {
+        Edit("20240205001", "5902");
+        SetHead("TH010", "改过");
+    }
+    std::string StoredNote() {
+        return Sql("SELECT TH010 FROM MOCTH WHERE TH001='5902' AND TH002='20240205001'");
+    }
+};
+
+TEST_F(ArrivalSaveTest, QuantitiesUpToTheArrivalLinePass) {
+    Start();
+    EditArrivalReceipt();
+    EXPECT_TRUE(form->SaveDocument());
+    EXPECT_TRUE(Codes().empty()) << ::testing::PrintToString(form->messages);
+    EXPECT_EQ(StoredNote(), "改过");
+}
+
+TEST_F(ArrivalSaveTest, TheFirstQuantityAboveItsArrivalColumnIsRefused) {
+    struct Case {
+        const char *field, *value;
+    } cases[] = {{"TI019", "480.001"}, {"TI017", "25"}, {"TI050", "0.5"}};
+    Start();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.field);
+        EditArrivalReceipt();
+        SetLine(c.field, c.value);
+        EXPECT_THROW(form->SaveDocument(), plat::EAbort);
+        EXPECT_EQ(Codes(), std::vector<std::string>{"EC00015"});
+        const std::string label = Line(c.field)->DisplayLabel();
+        EXPECT_EQ(LastMessage(), "EC00015|" + label + " 不可大于到货单的" + label + "!");
+        EXPECT_EQ(form->FormMode(), TFormMode::Edit);
+        EXPECT_EQ(dm->cdsMain->State(), plat::dsEdit);
+        EXPECT_EQ(Line(c.field)->AsString(), c.value);
+        EXPECT_NE(StoredNote(), "改过");
+        form->CancelEdit(false);
+    }
+}
+
+TEST_F(ArrivalSaveTest, ApprovedReceiptsAndOtherLinesOfTheReceiptCount) {
+    // One more accepted on an approved receipt of the same arrival line.
+    Start();
+    server->Db().Exec(
+        "INSERT INTO MOCTH (TH001, TH002, TH023) VALUES ('5902', '20240206001', 'Y');"
+        "CREATE TEMP TABLE L AS SELECT * FROM MOCTI WHERE TI001='5902' AND TI002='20240205001';"
+        "UPDATE L SET TI002='20240206001', TI019=1, TI017=0, TI022=0, TI021=0;"
+        "INSERT INTO MOCTI SELECT * FROM L;");
+    EditArrivalReceipt();
+    EXPECT_THROW(form->SaveDocument(), plat::EAbort);
+    EXPECT_EQ(Codes(), std::vector<std::string>{"EC00015"});
+    form->CancelEdit(false);
+
+    // Not yet approved, it does not count.
+    server->Db().Exec("UPDATE MOCTH SET TH023='N' WHERE TH002='20240206001'");
+    EditArrivalReceipt();
+    EXPECT_TRUE(form->SaveDocument());
+    EXPECT_TRUE(Codes().empty()) << ::testing::PrintToString(form->messages);
+}
+
+TEST_F(ArrivalSaveTest, TwoLinesOnOneArrivalLineAreSummed) {
+    // Two inspection batches of one arrival line: 300 and 180, then 181.
+    Start();
+    server->Db().Exec(
+        "UPDATE MOCTI SET TI019=300 WHERE TI002='20240205001';"
+        "CREATE TEMP TABLE L AS SELECT * FROM MOCTI WHERE TI002='20240205001';"
+        "UPDATE L SET TI003='0002', TIC05='0002', TI022=0, TI021=0, TI017=0, TI051=0, TI019=180;"
+        "INSERT INTO MOCTI SELECT * FROM L;");
+    form->OpenDataSet(dm->cdsMain, "", "");
+    EditArrivalReceipt();
+    ASSERT_EQ(dm->cdsBody1->RecordCount(), 2);
+    EXPECT_TRUE(form->SaveDocument());
+    EXPECT_TRUE(Codes().empty()) << ::testing::PrintToString(form->messages);
+
+    server->Db().Exec("UPDATE MOCTI SET TI019=181 WHERE TI002='20240205001' AND TI003='0002'");
+    form->OpenDataSet(dm->cdsMain, "", "");
+    EditArrivalReceipt();
+    EXPECT_THROW(form->SaveDocument(), plat::EAbort);
+    EXPECT_EQ(Codes(), std::vector<std::string>{"EC00015"});
+    // The grid shows the line that failed: the first, over with the second's 181.
+    EXPECT_EQ(Line("TI003")->AsString(), "0001");
+    EXPECT_EQ(dm->cdsBody1->RecordCount(), 2);
+}
+
+TEST_F(ArrivalSaveTest, ADocumentTypeCheckingArrivalsWantsTheArrivalNote) {
+    Start();
+    // A stored line whose arrival-note number went missing.
+    server->Db().Exec("UPDATE MOCTI SET TIC03='' WHERE TI002='20240205001'");
+    form->OpenDataSet(dm->cdsMain, "", "");
+    EditArrivalReceipt();
+    EXPECT_THROW(form->SaveDocument(), plat::EAbort);
+    EXPECT_EQ(Codes(), std::vector<std::string>{"EC00044"});
+    EXPECT_NE(LastMessage().find("此单别需核对委外到货,委外到货单号不可空白 !"), std::string::npos)
+        << LastMessage();
+    EXPECT_EQ(form->FormMode(), TFormMode::Edit);
+    EXPECT_EQ(dm->cdsMain->State(), plat::dsEdit);
+    EXPECT_NE(StoredNote(), "改过");
+}
+
+TEST_F(ReceiptSaveTest, ASupplierDocumentNumberInUseIsAWarning) {
+    struct Case {
+        const char* number;
+        int answer;
+        std::vector<std::string> codes;
+        bool saved;
+    } cases[] = {
+        {"JG-240108", modal::Cancel, {"W200400"}, false},
+        {"JG-240108", modal::Ok, {"W200400"}, true},
+        {"JG-999999", modal::Ok, {}, true},
+    };
+    Start();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.number) + (c.saved ? " saved" : " refused"));
+        Edit(kOpenReceipt);
+        SetLine("TI018", "20240112");
+        SetHead("TH006", c.number);
+        form->answers = {c.answer};
+        if (c.saved) {
+            EXPECT_TRUE(form->SaveDocument());
+        } else {
+            EXPECT_THROW(form->SaveDocument(), plat::EAbort);
+            EXPECT_EQ(dm->cdsMain->State(), plat::dsEdit);
+            EXPECT_EQ(form->FormMode(), TFormMode::Edit);
+        }
+        EXPECT_EQ(Codes(), c.codes);
+        EXPECT_EQ(
+            Sql("SELECT TH006 FROM MOCTH WHERE TH001='5901' AND TH002='20240112001'") == c.number,
+            c.saved);
+        if (!c.saved) form->CancelEdit(false);
+    }
+}
+
+TEST_F(ReceiptSaveTest, AnEditedReceiptWithoutOpenLinesIsConfirmed) {
+    const char* stored = "SELECT TH023 FROM MOCTH WHERE TH001='5901' AND TH002='20240112001'";
+    Start();
+    Edit(kOpenReceipt);
+    SetLine("TI018", "20240112");
+    EXPECT_TRUE(form->SaveDocument());
+    EXPECT_EQ(Sql(stored), "N") << "a line is still open";
+
+    Edit(kOpenReceipt);
+    SetLine("TI037", "Y");
+    EXPECT_TRUE(form->SaveDocument());
+    EXPECT_EQ(Sql(stored), "Y") << ::testing::PrintToString(form->messages);
 }
 
 }  // namespace
