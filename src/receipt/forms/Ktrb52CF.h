@@ -97,6 +97,15 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     bool EditRecord() override;
     bool DeleteRecord(bool ask) override;
     bool BuildDocumentKeyArray(plat::Variant& a, plat::Variant& b) override;
+    // Batch, location, line type, arrival-note quantities, the supplier's
+    // document number and the arrival requirement before the header/body
+    // save; a refused check leaves the document as typed, still edited.
+    // After an edit, a document with no open line is confirmed.
+    bool SaveDocument() override;
+    // Document-level tax (the supplier's setting, or "SYS006", is "1"): the
+    // header's split of the document total, its rounding residues put on
+    // the line with the largest amount. Nothing here calls it.
+    virtual bool RecalculateTotals();
 
     // ---- new operations ----
     virtual bool CanChangeBody() { return true; }
