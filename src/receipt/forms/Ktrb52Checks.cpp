@@ -3,7 +3,6 @@
 // message by code and ends the action in the silent abort; the data stay as
 // typed and the line cursor where it was.
 #include <map>
-#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
