@@ -123,6 +123,10 @@ class TdmKtrb52 : public TdmDouble {
     void cdsBody1TI004Validate(plat::TField* Sender);
     // The unit price of an engineering-item line from the item's price list.
     void CalcEngineeringItemPrice();
+    // The look-up columns a typed item and work order give the current line
+    // (item settings, the work order's quantities, tax rate and order), for a
+    // line whose fields were written with the rules detached.
+    void FillLineLookupFields();
     void RepriceLine() { CalcEngineeringItemPrice(); }
 
     // ======== Work order and its type (Ktrb52CD_WorkOrder.cpp) ========

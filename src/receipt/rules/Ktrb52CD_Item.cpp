@@ -5,6 +5,7 @@
 #include <string>
 
 #include "dataframe/knlRadical.h"
+#include "platform/core/numbers.h"
 #include "receipt/rules/Ktrb52CD.h"
 #include "receipt/rules/Ktrb52CD_Support.h"
 #include "runtime/Brokers.h"
@@ -272,6 +273,56 @@ void TdmKtrb52::writeItemPrice(const TItemFill& fill, const std::string& date) {
     }
     DeriveInspectionState();
     writeLine("TI010", kNoLot);
+}
+
+// ---- the look-up columns of a line built by the program ----
+
+void TdmKtrb52::FillLineLookupFields() {
+    TField* itemField = LineField("TI004");
+    const std::string item = itemField->AsString();
+    Variant master;
+    if (!item.empty() && GetLookupValues(itemField, "INVMB", "03", master) && hasValues(master)) {
+        auto value = [&](int at) { return plat::VarToStr(replyValue(master, at)); };
+        writeLineQuiet("TI004C2", item);
+        writeLineQuiet("TI004C", value(itLotManaged));
+        writeLineQuiet("TI004C1", value(itInspection));
+        writeLineQuiet("TI004C10", value(itExpiryManaged));
+        writeLineQuiet("TI011C", value(itValidity));
+        writeLineQuiet("TI012C", value(itReinspection));
+        writeLineQuiet("MB091C", value(itFixedWeight));
+        const std::string rate = value(itTaxRate);
+        SetFieldText(LineField("TI004C11"), NumberText(plat::StrToFloatDef(rate, 0) * 100), true);
+        Variant rows = broker().CallServerMethod(
+            "SimpleSQL",
+            plat::VarArrayOf(
+                {Variant(" SELECT MB402,MB403 FROM $$INVMB WHERE MB001=" + SqlText(item) + " "),
+                 Variant("MB402,MB403")}));
+        if (rows.IsArray() && rows.ArrayCount() > 0 && rows[rows.LowBound(1)].IsArray()) {
+            const Variant& first = rows[rows.LowBound(1)];
+            if (first.ArrayCount() >= 2) {
+                writeLineQuiet("TI004C13", plat::VarToStr(first[first.LowBound(1)]));
+                writeLineQuiet("TI004C14", plat::VarToStr(first[first.LowBound(1) + 1]));
+            }
+        }
+    }
+    // The work order's values, as its number's rule writes them.
+    const std::string type = lineText("TI013"), number = lineText("TI014");
+    Variant order;
+    if (type.empty() || number.empty() ||
+        !GetLookupValues(LineField("TI014"), "MOCTA", "01", order,
+                         plat::VarArrayOf({Variant(type), Variant(number)})) ||
+        !hasValues(order))
+        return;
+    auto orderValue = [&](int at) { return plat::VarToStr(replyValue(order, at)); };
+    const std::pair<const char*, int> hidden[] = {
+        {"TI004C3", 3},  {"TI004C5", 5},   {"TI004C6", 6},  {"TI004C7", 29}, {"TI004C8", 28},
+        {"TI004C9", 30}, {"TI004C13", 43}, {"TI014C1", 35}, {"TI014C2", 36}, {"TI014C3", 37}};
+    for (const auto& [name, at] : hidden) writeLineQuiet(name, orderValue(at));
+    const std::string rateText = orderValue(38);
+    const double rate = rateText.empty() || rateText == "N" || rateText == "Y"
+                            ? 0
+                            : plat::StrToFloatDef(rateText, 0);
+    SetFieldText(LineField("TI004C11"), NumberText(rate * 100), true);
 }
 
 // ---- the unit price of an engineering item ----
