@@ -44,10 +44,6 @@ std::string Element(const Variant& record, int index) {
     return plat::VarToStr(record[record.LowBound() + index]);
 }
 
-bool Editing(const plat::TDataSet* ds) {
-    return ds && (ds->State() == plat::dsEdit || ds->State() == plat::dsInsert);
-}
-
 }  // namespace
 
 const char* SerialKindLetter(TReceiptSerialKind kind) {
@@ -351,9 +347,16 @@ void TfrmKTRB52Seq::edSeqNoScanExit(plat::TObject* sender) {
     TfrmPSMSimpleBody::edSeqNoScanExit(sender);
 }
 
-void TfrmKTRB52Seq::writeSerial(const std::string& serial) {
-    BodyDataSet->First();
-    BodyDataSet->Insert();
+void TfrmKTRB52Seq::writeSerial(const std::string& serial, bool onTop) {
+    // The row maintain mode opened on an empty list takes the first serial.
+    if (BodyDataSet->State() == plat::dsBrowse) {
+        if (onTop) {
+            BodyDataSet->First();
+            BodyDataSet->Insert();
+        } else {
+            BodyDataSet->Append();
+        }
+    }
     SetFieldText(BodyDataSet->FieldByName(SerialField), serial);
     BodyDataSet->Post();
 }
@@ -378,7 +381,7 @@ void TfrmKTRB52Seq::btnSureClick(plat::TObject*) {
     } enable{BodyDataSet};
     for (long long n = begin; n <= end; ++n) {
         const std::string serial = FillPattern(pattern, n);
-        if (IsSerialNewInReceipt(serial)) writeSerial(serial);
+        if (IsSerialNewInReceipt(serial)) writeSerial(serial, true);
     }
     BodyDataSet->First();
 }
@@ -391,7 +394,6 @@ void TfrmKTRB52Seq::btnMOCSeqClick(plat::TObject*) {
                               rows) ||
         !rows.IsArray() || rows.HighBound() < rows.LowBound())
         return;
-    if (Editing(BodyDataSet)) BodyDataSet->Post();
     // The work order's serials are one batch against the kind's quantity.
     ExternalBatch = true;
     struct Done {
@@ -402,9 +404,7 @@ void TfrmKTRB52Seq::btnMOCSeqClick(plat::TObject*) {
     for (int i = rows.LowBound(); i <= rows.HighBound(); ++i) {
         const std::string serial = plat::Trim(Element(rows[i], 0));
         if (!AddSerial(serial)) return;
-        BodyDataSet->Append();
-        SetFieldText(BodyDataSet->FieldByName(SerialField), serial);
-        BodyDataSet->Post();
+        writeSerial(serial, false);
     }
 }
 

@@ -67,7 +67,8 @@ class TfrmKTRB52Seq : public TfrmPSMSimpleBody {
     bool lineHasWorkOrder() const;
     bool refuse(const std::string& code, const std::vector<plat::Variant>& args);
     void updateWorkOrderButton();
-    void writeSerial(const std::string& serial);
+    // Into the open new row, else a new row at the top or at the end.
+    void writeSerial(const std::string& serial, bool onTop);
 };
 
 }  // namespace ktrb
