@@ -1,9 +1,5 @@
 #include "receipt/forms/Ktrb52Seq.h"
 
-#include <climits>
-#include <memory>
-#include <unordered_set>
-
 #include "controls/BtChkBox.h"
 #include "controls/FDBGrid.h"
 #include "controls/QrvEdit.h"
@@ -242,28 +238,31 @@ void TfrmKTRB52Seq::ApplyInputMode(TSerialInputMode mode) {
 
 // ---- checks ----------------------------------------------------------------------------------
 
-bool TfrmKTRB52Seq::IsSerialNewInReceipt(const std::string& serial) {
+std::unordered_set<std::string> TfrmKTRB52Seq::receiptSerials() const {
+    std::unordered_set<std::string> serials;
     TfrmKtrb52* form = receipt();
     plat::TClientDataSet* copy = form ? form->SerialDataSet() : nullptr;
-    if (!copy || !copy->Active()) return true;
+    if (!copy || !copy->Active() || !copy->FindField("MB001") || !copy->FindField("MB002") ||
+        !copy->FindField("MB004"))
+        return serials;
+    // Walked on a clone, so the copy keeps its place and filter.
+    plat::TClientDataSet rows(nullptr);
+    if (!CloneCursorSafe(copy, &rows)) return serials;
     const std::string type = lineText("TI001"), number = lineText("TI002");
-    TField* fType = copy->FindField("MB001");
-    TField* fNumber = copy->FindField("MB002");
-    TField* fSerial = copy->FindField("MB004");
-    if (!fType || !fNumber || !fSerial) return true;
-    bool found = false;
-    {
-        // Walked on a clone, so the copy keeps its place and filter.
-        plat::TClientDataSet rows(nullptr);
-        if (!CloneCursorSafe(copy, &rows)) return true;
-        TField* t = rows.FieldByName("MB001");
-        TField* n = rows.FieldByName("MB002");
-        TField* s = rows.FieldByName("MB004");
-        for (rows.First(); !rows.Eof() && !found; rows.Next())
-            found = s->AsString() == serial && t->AsString() == type && n->AsString() == number;
-    }
+    TField* t = rows.FieldByName("MB001");
+    TField* n = rows.FieldByName("MB002");
+    TField* s = rows.FieldByName("MB004");
+    for (rows.First(); !rows.Eof(); rows.Next())
+        if (t->AsString() == type && n->AsString() == number) serials.insert(s->AsString());
+    return serials;
+}
+
+bool TfrmKTRB52Seq::IsSerialNewInReceipt(const std::string& serial) {
+    const bool found =
+        receiptSerials_ ? receiptSerials_->count(serial) > 0 : receiptSerials().count(serial) > 0;
     if (!found) return true;
-    ShowMemoMessage("E", "000002", {Variant(fSerial->DisplayLabel())});
+    ShowMemoMessage("E", "000002",
+                    {Variant(BodyDataSet->FieldByName(SerialField)->DisplayLabel())});
     return false;
 }
 
@@ -374,14 +373,21 @@ void TfrmKTRB52Seq::btnSureClick(plat::TObject*) {
     IntervalAccepted = GenerateIntervalSerials(1);
     if (!IntervalAccepted) return;
     const std::string pattern = edFormatText->Text();
+    receiptSerials_ = std::make_unique<std::unordered_set<std::string>>(receiptSerials());
     BodyDataSet->DisableControls();
-    struct Enable {
+    struct Done {
         plat::TDataSet* ds;
-        ~Enable() { ds->EnableControls(); }
-    } enable{BodyDataSet};
+        std::unique_ptr<std::unordered_set<std::string>>& index;
+        ~Done() {
+            index.reset();
+            ds->EnableControls();
+        }
+    } done{BodyDataSet, receiptSerials_};
     for (long long n = begin; n <= end; ++n) {
         const std::string serial = FillPattern(pattern, n);
-        if (IsSerialNewInReceipt(serial)) writeSerial(serial, true);
+        if (!IsSerialNewInReceipt(serial)) continue;
+        writeSerial(serial, true);
+        receiptSerials_->insert(serial);
     }
     BodyDataSet->First();
 }

@@ -5,7 +5,9 @@
 // own serials may be taken as they are. The receipt form creates it once
 // and shows it from its serial buttons.
 #pragma once
+#include <memory>
 #include <string>
+#include <unordered_set>
 
 #include "forms/PSMSimpleBodyCF.h"
 #include "platform/core/stringlist.h"
@@ -69,6 +71,10 @@ class TfrmKTRB52Seq : public TfrmPSMSimpleBody {
     void updateWorkOrderButton();
     // Into the open new row, else a new row at the top or at the end.
     void writeSerial(const std::string& serial, bool onTop);
+    // The serials of this receipt in the receipt form's copy.
+    std::unordered_set<std::string> receiptSerials() const;
+    // The receipt's serials while an interval is written: one look-up each.
+    std::unique_ptr<std::unordered_set<std::string>> receiptSerials_;
 };
 
 }  // namespace ktrb
