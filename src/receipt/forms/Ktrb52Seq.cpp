@@ -27,8 +27,6 @@ using plat::Variant;
 namespace {
 
 constexpr const char* kNoBatch = "********************";
-// The longest interval one confirmation writes.
-constexpr long long kMaxIntervalSerials = 1000000;
 
 void TryFocus(plat::TWinControl* c) {
     plat::TCustomForm* form = c ? plat::GetParentForm(c) : nullptr;
@@ -98,7 +96,6 @@ TfrmKTRB52Seq::TfrmKTRB52Seq(plat::TComponent* owner) : TfrmPSMSimpleBody(owner)
     for (const char* line : {"", "", "", "", "扫描条码的品号与委外工单单头的产品品号"})
         mmoF.Add(line);
     edSeqNoScan->OnExit = TNotifyEvent(this, &TfrmKTRB52Seq::edSeqNoScanExit);
-    btnSure->OnClick = TNotifyEvent(this, &TfrmKTRB52Seq::btnSureClick);
 }
 
 TfrmKtrb52* TfrmKTRB52Seq::receipt() const {
@@ -360,36 +357,20 @@ void TfrmKTRB52Seq::writeSerial(const std::string& serial, bool onTop) {
     BodyDataSet->Post();
 }
 
-void TfrmKTRB52Seq::btnSureClick(plat::TObject*) {
-    const long long begin = plat::StrToInt(edBegSeq->Text());
-    const long long end = plat::StrToInt(edEndSeq->Text());
-    const long long count = end - begin + 1;
-    if (count < 1 || count > kMaxIntervalSerials) {
-        ShowMemoMessage("W", "200411", {Variant(plat::FloatToStr(QuantityOne + QuantityTwo))});
-        return;
-    }
-    // The whole interval against the kind's quantity, before anything is checked.
-    if (!CheckSerialCapacity(int(count))) return;
-    IntervalAccepted = GenerateIntervalSerials(1);
-    if (!IntervalAccepted) return;
-    const std::string pattern = edFormatText->Text();
+void TfrmKTRB52Seq::WriteIntervalSerials(long long begin, long long end,
+                                         const std::string& pattern) {
+    // Numbers whose serial the receipt holds already are skipped.
     receiptSerials_ = std::make_unique<std::unordered_set<std::string>>(receiptSerials());
-    BodyDataSet->DisableControls();
-    struct Done {
-        plat::TDataSet* ds;
+    struct Drop {
         std::unique_ptr<std::unordered_set<std::string>>& index;
-        ~Done() {
-            index.reset();
-            ds->EnableControls();
-        }
-    } done{BodyDataSet, receiptSerials_};
+        ~Drop() { index.reset(); }
+    } drop{receiptSerials_};
     for (long long n = begin; n <= end; ++n) {
         const std::string serial = FillPattern(pattern, n);
         if (!IsSerialNewInReceipt(serial)) continue;
         writeSerial(serial, true);
         receiptSerials_->insert(serial);
     }
-    BodyDataSet->First();
 }
 
 void TfrmKTRB52Seq::btnMOCSeqClick(plat::TObject*) {

@@ -46,6 +46,9 @@ class TfrmKTRB52Seq : public TfrmPSMSimpleBody {
     void InitNewRow() override;
     void ApplyInputMode(TSerialInputMode mode) override;
     bool AddSerial(const std::string& serial) override;
+    // The interval button keeps the base's capacity check; its serials that
+    // the receipt holds already are skipped.
+    void WriteIntervalSerials(long long begin, long long end, const std::string& pattern) override;
     void SetMaintainMode(bool on) override;
 
     // False (with "000002" in the memo) when the receipt already holds the
@@ -57,7 +60,6 @@ class TfrmKTRB52Seq : public TfrmPSMSimpleBody {
     void FormShow(plat::TObject* sender) override;
     void FormCloseQuery(plat::TObject* sender, bool& canClose) override;
     void edSeqNoScanExit(plat::TObject* sender);
-    void btnSureClick(plat::TObject* sender);
     void btnMOCSeqClick(plat::TObject* sender);
 
   private:

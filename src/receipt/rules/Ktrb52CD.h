@@ -278,6 +278,8 @@ class TdmKtrb52 : public TdmDouble {
     std::string itemInspection(plat::TField* field, const TItemFill& fill);
     void writeItemDates(const TItemFill& fill, const std::string& date);
     void writeItemPrice(const TItemFill& fill, const std::string& date);
+    // The item's over-receipt rates MB402 and MB403 into TI004C13 and TI004C14.
+    void writeItemRates(const std::string& item);
 
     // While a header rule writes several header fields, the lines are
     // recalculated and checked once, when the outermost rule ends, instead

@@ -259,10 +259,16 @@ void TdmKtrb52::writeItemPrice(const TItemFill& fill, const std::string& date) {
                           Variant(headText("TH007")), Variant(date), Variant(headText("TH015")),
                           Variant(""), Variant(""), Variant(HeadField("TH030")->AsString())}));
     writeLineNumber("TI024", replyNumber(price, kNoSuchRecord, priceLabel));
+    writeItemRates(fill.item);
+    DeriveInspectionState();
+    writeLine("TI010", kNoLot);
+}
+
+void TdmKtrb52::writeItemRates(const std::string& item) {
     Variant rows = broker().CallServerMethod(
         "SimpleSQL",
         plat::VarArrayOf(
-            {Variant(" SELECT MB402,MB403 FROM $$INVMB WHERE MB001=" + SqlText(fill.item) + " "),
+            {Variant(" SELECT MB402,MB403 FROM $$INVMB WHERE MB001=" + SqlText(item) + " "),
              Variant("MB402,MB403")}));
     if (rows.IsArray() && rows.ArrayCount() > 0 && rows[rows.LowBound(1)].IsArray()) {
         const Variant& first = rows[rows.LowBound(1)];
@@ -271,8 +277,6 @@ void TdmKtrb52::writeItemPrice(const TItemFill& fill, const std::string& date) {
             writeLine("TI004C14", plat::VarToStr(first[first.LowBound(1) + 1]));
         }
     }
-    DeriveInspectionState();
-    writeLine("TI010", kNoLot);
 }
 
 // ---- the look-up columns of a line built by the program ----
@@ -292,18 +296,7 @@ void TdmKtrb52::FillLineLookupFields() {
         writeLineQuiet("MB091C", value(itFixedWeight));
         const std::string rate = value(itTaxRate);
         SetFieldText(LineField("TI004C11"), NumberText(plat::StrToFloatDef(rate, 0) * 100), true);
-        Variant rows = broker().CallServerMethod(
-            "SimpleSQL",
-            plat::VarArrayOf(
-                {Variant(" SELECT MB402,MB403 FROM $$INVMB WHERE MB001=" + SqlText(item) + " "),
-                 Variant("MB402,MB403")}));
-        if (rows.IsArray() && rows.ArrayCount() > 0 && rows[rows.LowBound(1)].IsArray()) {
-            const Variant& first = rows[rows.LowBound(1)];
-            if (first.ArrayCount() >= 2) {
-                writeLineQuiet("TI004C13", plat::VarToStr(first[first.LowBound(1)]));
-                writeLineQuiet("TI004C14", plat::VarToStr(first[first.LowBound(1) + 1]));
-            }
-        }
+        writeItemRates(item);
     }
     // The work order's values, as its number's rule writes them.
     const std::string type = lineText("TI013"), number = lineText("TI014");
