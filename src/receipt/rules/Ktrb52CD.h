@@ -278,6 +278,9 @@ class TdmKtrb52 : public TdmDouble {
     std::string itemInspection(plat::TField* field, const TItemFill& fill);
     void writeItemDates(const TItemFill& fill, const std::string& date);
     void writeItemPrice(const TItemFill& fill, const std::string& date);
+    // The work order's quantities, order reference and over-receipt rate
+    // (MOCTA "01") and a tax rate into the line's look-up columns.
+    void writeOrderLookupFields(const plat::Variant& order, double taxRate);
     // The item's over-receipt rates MB402 and MB403 into TI004C13 and TI004C14.
     void writeItemRates(const std::string& item);
 

@@ -306,16 +306,11 @@ void TdmKtrb52::FillLineLookupFields() {
                          plat::VarArrayOf({Variant(type), Variant(number)})) ||
         !hasValues(order))
         return;
-    auto orderValue = [&](int at) { return plat::VarToStr(replyValue(order, at)); };
-    const std::pair<const char*, int> hidden[] = {
-        {"TI004C3", 3},  {"TI004C5", 5},   {"TI004C6", 6},  {"TI004C7", 29}, {"TI004C8", 28},
-        {"TI004C9", 30}, {"TI004C13", 43}, {"TI014C1", 35}, {"TI014C2", 36}, {"TI014C3", 37}};
-    for (const auto& [name, at] : hidden) writeLineQuiet(name, orderValue(at));
-    const std::string rateText = orderValue(38);
+    const std::string rateText = plat::VarToStr(replyValue(order, 38));
     const double rate = rateText.empty() || rateText == "N" || rateText == "Y"
                             ? 0
                             : plat::StrToFloatDef(rateText, 0);
-    SetFieldText(LineField("TI004C11"), NumberText(rate * 100), true);
+    writeOrderLookupFields(order, rate);
 }
 
 // ---- the unit price of an engineering item ----
