@@ -433,6 +433,7 @@ struct TableProvider::RowWork {
     const FieldMapping& map;
     const plat::TDeltaRow& row;
     std::vector<Variant> newValues;
+    std::vector<Variant> oldValues;  // decoded once: read field by field below
     std::vector<plat::TAssignedValue> assigned;
 
     const TableInfo& Info() const { return *level.info; }
@@ -445,7 +446,10 @@ struct TableProvider::RowWork {
     static Variant At(const TValueRow& r, int field) {
         return field >= 0 && field < r.Count() ? r[field] : Variant();
     }
-    Variant Old(int field) const { return At(row.oldValues, field); }
+    Variant Old(int field) const {
+        return field >= 0 && (size_t)field < oldValues.size() ? oldValues[(size_t)field]
+                                                              : Variant();
+    }
     Variant& New(int field) { return newValues[(size_t)field]; }
     void Assign(int field, const Variant& v) {
         if (field < 0) return;
@@ -459,8 +463,8 @@ struct TableProvider::RowWork {
     // Where-all: the stored values as they were read.
     void WhereAsRead(std::string& where, std::vector<Variant>& params) const {
         for (size_t i = 0; i < fields.size(); ++i) {
-            if (!Column(i) || i >= (size_t)row.oldValues.Count()) continue;
-            Variant old = row.oldValues[(int)i];
+            if (!Column(i) || i >= oldValues.size()) continue;
+            const Variant& old = oldValues[i];
             if (old.IsEmpty()) continue;
             where += std::string(where.empty() ? "" : " AND ") + Column(i)->name +
                      (old.IsNull() ? " IS NULL" : " = ?");
@@ -534,7 +538,9 @@ TableProvider::RowWork TableProvider::ReadRow(ApplyState& st, size_t level,
                                               const plat::TDeltaRow& row,
                                               const std::vector<Variant>& masterKey) {
     const Level& l = levels_[level];
-    RowWork w{l, fields, MappingFor(st, l, fields), row, row.newValues.Values(), {}};
+    RowWork w{
+        l, fields, MappingFor(st, l, fields), row, row.newValues.Values(), row.oldValues.Values(),
+        {}};
     w.newValues.resize(fields.size());
     // A detail row stores its master's key in its link columns.
     bool inserting = row.status == plat::TUpdateStatus::usInserted;
