@@ -250,3 +250,15 @@ SELECT MA002 AS V1, MA003 AS V2, MA012 AS V40 FROM COPMA WHERE MA001 = ?1 AND MA
 
 -- @query COPMA 13  any customer, usable or not
 SELECT MA002 AS V1, MA013 AS V2 FROM COPMA WHERE MA001 = ?1
+
+-- @query ACPTB 01  payable voucher that uses a receipt line: 1 type, 2 number, 3 line
+SELECT TB001 AS V1, TB002 AS V2, TB003 AS V3 FROM ACPTB
+WHERE TB004 = '2' AND TB005 = ?1 AND TB006 = ?2 AND TB007 = ?3
+
+-- @query ACPTQ 02  payment that uses a source line (kind, type, number, line): 1 type, 2 number, 3 line
+SELECT TQ001 AS V1, TQ002 AS V2, TQ003 AS V3 FROM ACPTQ
+WHERE TQ004 = ?1 AND TQ005 = ?2 AND TQ006 = ?3 AND TQ007 = ?4
+
+-- @query MOCTI 02  payable voucher that uses any line of a receipt: 1 type, 2 number, 3 line
+SELECT TB001 AS V1, TB002 AS V2, TB003 AS V3 FROM ACPTB
+WHERE TB004 = '2' AND TB005 = ?1 AND TB006 = ?2

@@ -71,7 +71,9 @@ void TfrmKtrb52::createReceiptDesign() {
         return b;
     };
     btnMoney = button("btnMoney", "输入货款", 21);
+    if (btnMoney) btnMoney->OnClick = TNotifyEvent(this, &TfrmKtrb52::btnMoneyClick);
     btnInvEdit = button("btnInvEdit", "发票信息更改", 22);
+    if (btnInvEdit) btnInvEdit->OnClick = TNotifyEvent(this, &TfrmKtrb52::btnInvEditClick);
     BtnSearchs = button("BtnSearchs", "资料查询", 23);
     btnFMoney = button("btnFMoney", "暂不付款/取消暂不付款", 24);
     if (btnFMoney) {

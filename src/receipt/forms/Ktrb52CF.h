@@ -30,6 +30,11 @@ class TQvDBComboBox;
 // empty when the run's numbers are used up.
 std::string NextBatchNumber(const std::string& pattern, const std::string& highest);
 
+// Whether a line's acceptance date ("YYYYMMDD") lies in an open month: not
+// before the opening year-month and after the closing one ("YYYYMM").
+bool AcceptanceDateOpen(const std::string& date, const std::string& openingMonth,
+                        const std::string& closingMonth);
+
 class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     PLAT_CLASS(TfrmKtrb52, TfrmDouble)
   public:
@@ -103,6 +108,9 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     virtual bool CheckAllBodyLines();
 
     // ---- actions ----
+    // Amounts of the current confirmed line; the invoice data of the header.
+    void btnMoneyClick(plat::TObject* sender);
+    void btnInvEditClick(plat::TObject* sender);
     void btnFMoneyClick(plat::TObject* sender);
     // Void only when every line may be deleted.
     void miInvalidGuarded(plat::TObject* sender);
@@ -156,6 +164,14 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     void FormDestroy(plat::TObject* sender) override;
 
   private:
+    enum class TDownstreamUse { Unused, Used, Failed };
+    // Whether a document uses what the keys name; values as GetLookupValues.
+    TDownstreamUse downstreamUse(const std::string& table, const std::string& query,
+                                 const plat::Variant& keys, plat::Variant& values);
+    // Message code (values 1 to 3 of the user) and silent abort when used;
+    // a look-up that cannot answer stops too.
+    void refuseIfUsed(const std::string& table, const std::string& query, const plat::Variant& keys,
+                      const std::string& code);
     void createReceiptDesign();
     void bindQueryMenu();
     std::string labelOf(const char* name, bool body) const;
