@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -88,6 +89,7 @@ class ReceiptFormTest : public ::testing::Test {
         if (!sysParams.empty())
             services->sysParams = std::make_shared<standin::SystemParameters>(*services->sysParams);
         for (const auto& [name, value] : sysParams) services->sysParams->Set("*", name, value);
+        if (beforeInit) beforeInit(*form);
         ASSERT_TRUE(form->InitializeFromHost(plat::VarArrayOf({"DS", "DEMO", "DEMO", 0, ""})));
         dm = form->ReceiptModule();
         ASSERT_NE(dm, nullptr);
@@ -100,6 +102,8 @@ class ReceiptFormTest : public ::testing::Test {
     plat::TField* Head(const char* name) { return dm->cdsMain->FieldByName(name); }
     plat::TField* Line(const char* name) { return dm->cdsBody1->FieldByName(name); }
 
+    // Runs on the created form just before the host's start call.
+    std::function<void(TRecordedReceiptForm&)> beforeInit;
     std::shared_ptr<plat::ScriptedDialogRunner> dialogs;
     plat::DialogRunnerScope scope;
     Installation installation;
