@@ -24,7 +24,6 @@ using plat::Variant;
 namespace {
 
 constexpr int kEditWidth = 120;
-constexpr const char* kInvoiceCodes[] = {"S", "B", "T", "N", "A", "G", "W", "Z"};
 
 // Hints of the line editors' look-ups, by line: item, engineering item, work
 // order, item attributes, arrival, process, inspection and the others the
@@ -275,7 +274,10 @@ void TfrmKtrb52::FormCreate(plat::TObject* sender) {
     if (gdBody1) {
         gdBody1->OnKeyPress = plat::TKeyPressEvent(this, &TfrmKtrb52::gdBody1KeyPressGuard);
         gdBody1->OnKeyDown = plat::TKeyEvent(this, &TfrmKtrb52::gdBody1KeyDownGuard);
+        gdBody1->OnEnter = plat::TNotifyEvent(this, &TfrmKtrb52::gdBody1EnterExtra);
+        gdBody1->OnExit = plat::TNotifyEvent(this, &TfrmKtrb52::gdBody1ExitExtra);
     }
+    createCodeEditors();
     ValidationActiveFlag = QuantityEditActiveFlag = AmountEntryStarted = false;
     InvoiceKindFromDialogFlag = false;
     InspectionKeyList = std::make_unique<plat::TStringList>();
@@ -367,6 +369,7 @@ void TfrmKtrb52::InitFormSettings() {
     SetRequiredFields(
         "CdsMain:TH029,TH004,TH005,TH012,TH015,TH016,TH007;"
         "cdsBody1:TI004,TI008,TI015,TI018,TI010,TI060");
+    applyNumberFormats();
     AmountFieldList =
         "cdsMain:TH018,TH019,TH020,TH021,TH027,TH031,TH032,TH027C,TH032C;"
         "cdsBody1:TI024,TI025,TI026,TI027,TI044,TI045,TI046,TI047,TI053";
@@ -409,8 +412,7 @@ void TfrmKtrb52::ApplyControlSettings() {
     for (TQvDBEdit* e : {edTH034, edTH043})
         if (e) e->SetVisible(sys("SYS024") == "3");
     if (sys("SYS026") == "2" && cboTH012) {
-        cboTH012->Items()->Clear();
-        for (int i = 0; i < 8; ++i) cboTH012->Items()->Add(Memo1[i] + "\t" + kInvoiceCodes[i]);
+        SetInvoiceKinds(true);
         cboTH012->SetDataField("");
         cboTH012->SetDataField("TH012");
     }

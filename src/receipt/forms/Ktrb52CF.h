@@ -15,6 +15,7 @@
 #include "receipt/rules/Ktrb52Owner.h"
 
 namespace plat {
+class TDBComboBox;
 class TMemo;
 class TLabel;
 }  // namespace plat
@@ -69,6 +70,10 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     TQvDBEdit *edTH018 = nullptr, *edTH021 = nullptr, *edTH019 = nullptr, *edTH027 = nullptr,
               *edTH020 = nullptr, *edTH031 = nullptr, *edTH032 = nullptr, *edTH034 = nullptr,
               *edTH043 = nullptr, *edTH042 = nullptr, *edTH022 = nullptr;
+    // Editors of the coded columns of the browse and line grids; their items
+    // ("text TAB code") give the texts the grids show.
+    plat::TDBComboBox *cboTH012G = nullptr, *cboTH015G = nullptr, *cboTH023G = nullptr,
+                      *cboTI035G = nullptr, *cboTI037G = nullptr, *cboTIC01G = nullptr;
     // Texts held by the form: invoice kinds and the serial-quantity labels.
     plat::TStringList Memo1, Me;
 
@@ -114,6 +119,15 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     void btnFMoneyClick(plat::TObject* sender);
     // Void only when every line may be deleted.
     void miInvalidGuarded(plat::TObject* sender);
+    // Inspection status: only "1" (waiting) may become "2" (passed) by hand.
+    void cboTI035GDropDown(plat::TObject* sender);
+    void cboTI035GChange(plat::TObject* sender);
+    void gdBody1EnterExtra(plat::TObject* sender);
+    void gdBody1ExitExtra(plat::TObject* sender);
+    // The invoice-kind combos: the lettered kinds alone, or the digit kinds too.
+    void SetInvoiceKinds(bool lettersOnly);
+    bool ComboBoxItems(const std::string& componentName,
+                       std::vector<std::string>& items) const override;
     void gdBody1KeyPressGuard(plat::TObject* sender, char32_t& key);
     void gdBody1KeyDownGuard(plat::TObject* sender, uint16_t& key, plat::TShiftState shift);
     void miVNDB04Click(plat::TObject* sender);
@@ -173,6 +187,9 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     void refuseIfUsed(const std::string& table, const std::string& query, const plat::Variant& keys,
                       const std::string& code);
     void createReceiptDesign();
+    void createCodeEditors();
+    void codedFieldGetText(plat::TField* sender, std::string& text, bool displayText);
+    void applyNumberFormats();
     void bindQueryMenu();
     std::string labelOf(const char* name, bool body) const;
     // The head and foot edits' captions are their fields' display labels.
@@ -193,6 +210,8 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     plat::TField* selectedBodyField() const;
 
     bool inspectionReadOnly_ = false;
+    int inspectionBefore_ = -1;
+    bool inspectionGuard_ = false;
     std::string assignedNumber_;
     std::string itemViewSource_;
     std::vector<std::string> lookupTexts_;

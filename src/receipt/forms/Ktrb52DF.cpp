@@ -144,7 +144,14 @@ void TfrmKtrb52DF::FormCreate(plat::TObject* sender) {
     if (!owner) return;
     for (int i = 0; i < 8 && i < owner->Memo1.Count(); ++i)
         cboTH012->Items()->Add(owner->Memo1[i] + "\t" + kInvoiceCodes[i]);
-    if (owner->cboTH012) cboTH012->SetItemIndex(owner->cboTH012->ItemIndex());
+    if (owner->cboTH012) {
+        // The main form's other kinds too, so that a stored one shows its text.
+        for (int i = 0; i < owner->cboTH012->Items()->Count(); ++i) {
+            const std::string& item = (*owner->cboTH012->Items())[i];
+            if (cboTH012->Items()->IndexOf(item) < 0) cboTH012->Items()->Add(item);
+        }
+        cboTH012->SetValue(owner->cboTH012->Value());
+    }
     if (owner->cboTH015) {
         cboTH015->Items()->Assign(*owner->cboTH015->Items());
         cboTH015->SetItemIndex(owner->cboTH015->ItemIndex());

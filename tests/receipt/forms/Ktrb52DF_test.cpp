@@ -204,3 +204,36 @@ TEST(AcceptanceDate, ComparesTheYearMonthWithTheClosingMonths) {
 
 }  // namespace
 }  // namespace ktrb::test
+
+namespace ktrb::test {
+namespace {
+
+class AmountDialogPicture : public AmountDialogTest,
+                            public ::testing::WithParamInterface<const char*> {};
+
+// Both pages, in the interface language, in the test's temporary folder or
+// where KTRB_SHOTS names.
+TEST_P(AmountDialogPicture, BothPages) {
+    const std::string ui = GetParam();
+    Start({}, ui);
+    ASSERT_TRUE(GoTo("20240108001"));
+    dm->cdsBody1->First();
+    const char* dir = std::getenv("KTRB_SHOTS");
+    const std::string base = (dir ? std::string(dir) + "/" : ::testing::TempDir()) +
+                             "amount_dialog_" + (ui == "437" ? "eng" : "chs");
+    for (const char* page : {"_amounts.png", "_invoice.png"}) {
+        dialogs->Expect("TfrmKtrb52DF", [base, page](plat::TCustomForm& f) {
+            plat::SaveScreenshot(&f, base + page);
+            return plat::mrCancel;
+        });
+    }
+    form->btnMoneyClick(form);
+    form->btnInvEditClick(form);
+    EXPECT_TRUE(std::filesystem::exists(base + "_amounts.png"));
+    EXPECT_TRUE(std::filesystem::exists(base + "_invoice.png"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, AmountDialogPicture, ::testing::Values("936", "437"));
+
+}  // namespace
+}  // namespace ktrb::test
