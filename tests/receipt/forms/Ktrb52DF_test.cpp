@@ -184,6 +184,29 @@ TEST_F(AmountDialogTest, InvoicePageStoresTheHeader) {
     EXPECT_EQ(dm->cdsMain->State(), plat::dsBrowse);
 }
 
+// F2 in the dialog runs the receipt form's look-up for the line's field.
+TEST_F(AmountDialogTest, F2OnThePricingUnitWritesTheLineOnly) {
+    OnConfirmedLine();
+    form->Show();
+    auto dravoc = std::dynamic_pointer_cast<standin::ScriptedDravoc>(services->dravoc);
+    ASSERT_TRUE(dravoc);
+    dravoc->Enqueue("F2GetData", plat::Variant::ArrayOf({plat::Variant::ArrayOf({"BOX"})}));
+    dialogs->Expect("TfrmKtrb52DF", [&](plat::TCustomForm& f) {
+        auto& d = static_cast<TfrmKtrb52DF&>(f);
+        d.edTI023->SetFocus();
+        uint16_t key = plat::VK_F2;
+        d.HandleF2Key(key, d.edTI023);
+        EXPECT_EQ(Line("TI023")->AsString(), "BOX");
+        EXPECT_EQ(d.edTI023->Text(), "BOX");
+        return plat::mrCancel;
+    });
+    form->btnMoneyClick(form);
+    EXPECT_EQ(Line("TI023")->AsString(), "PCS");
+    const plat::Variant request = dravoc->Calls().back().args[0];
+    EXPECT_EQ(plat::VarToStr(request[request.LowBound()]), "INVMD");
+    dravoc->ClearCalls();
+}
+
 TEST(AcceptanceDate, ComparesTheYearMonthWithTheClosingMonths) {
     struct Case {
         const char *date, *opening, *closing;

@@ -276,3 +276,21 @@ TEST_F(ReceiptFormTest, NumberFormatsOfTheReceiptFields) {
 
 }  // namespace
 }  // namespace ktrb::test
+
+namespace ktrb::test {
+namespace {
+
+// The browse page, whose coded columns show their texts.
+TEST_F(ReceiptFormTest, BrowsePagePicture) {
+    Start();
+    form->Show();
+    form->pgHead->SetActivePage(form->tbsBrowse);
+    const char* dir = std::getenv("KTRB_SHOTS");
+    const std::string out =
+        (dir ? std::string(dir) + "/" : ::testing::TempDir()) + "receipt_form_browse_chs.png";
+    plat::SaveScreenshot(form, out);
+    EXPECT_TRUE(std::filesystem::exists(out));
+}
+
+}  // namespace
+}  // namespace ktrb::test
