@@ -234,16 +234,14 @@ namespace {
 class AmountDialogPicture : public AmountDialogTest,
                             public ::testing::WithParamInterface<const char*> {};
 
-// Both pages, in the interface language, in the test's temporary folder or
-// where KTRB_SHOTS names.
+// Both pages, in the interface language.
 TEST_P(AmountDialogPicture, BothPages) {
     const std::string ui = GetParam();
     Start({}, ui);
     ASSERT_TRUE(GoTo("20240108001"));
     dm->cdsBody1->First();
-    const char* dir = std::getenv("KTRB_SHOTS");
-    const std::string base = (dir ? std::string(dir) + "/" : ::testing::TempDir()) +
-                             "amount_dialog_" + (ui == "437" ? "eng" : "chs");
+    const std::string base =
+        ShotPath(std::string("amount_dialog_") + (ui == "437" ? "eng" : "chs"));
     for (const char* page : {"_amounts.png", "_invoice.png"}) {
         dialogs->Expect("TfrmKtrb52DF", [base, page](plat::TCustomForm& f) {
             plat::SaveScreenshot(&f, base + page);

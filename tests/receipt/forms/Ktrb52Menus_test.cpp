@@ -285,9 +285,7 @@ TEST_F(ReceiptFormTest, BrowsePagePicture) {
     Start();
     form->Show();
     form->pgHead->SetActivePage(form->tbsBrowse);
-    const char* dir = std::getenv("KTRB_SHOTS");
-    const std::string out =
-        (dir ? std::string(dir) + "/" : ::testing::TempDir()) + "receipt_form_browse_chs.png";
+    const std::string out = ShotPath("receipt_form_browse_chs.png");
     plat::SaveScreenshot(form, out);
     EXPECT_TRUE(std::filesystem::exists(out));
 }

@@ -98,6 +98,11 @@ class ReceiptFormTest : public ::testing::Test {
     bool GoTo(const std::string& number) {
         return dm->cdsMain->Locate("TH001;TH002", plat::VarArrayOf({"5901", number}));
     }
+    // Where a picture goes: the test's temporary folder, or where KTRB_SHOTS names.
+    static std::string ShotPath(const std::string& name) {
+        const char* dir = std::getenv("KTRB_SHOTS");
+        return (dir ? std::string(dir) + "/" : ::testing::TempDir()) + name;
+    }
     std::string Sql(const std::string& sql) { return plat::VarToStr(server->Db().Scalar(sql)); }
     plat::TField* Head(const char* name) { return dm->cdsMain->FieldByName(name); }
     plat::TField* Line(const char* name) { return dm->cdsBody1->FieldByName(name); }
