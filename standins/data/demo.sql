@@ -409,3 +409,6 @@ INSERT INTO QMSTD (TD001, TD002, TD003, TDC01, TD004, TD006, TDC02, TD007, TD008
                    TDC04, TD026, TD020, TD021, TD022) VALUES
  ('5A01', '20240220001', '0001', '0001', 'D4001', 'Y', 960, 5, 20, 15, 0, 0, 0, 0, '1', '20240221100000',
   '', '', '');
+-- A payable voucher already made from the first line of the January 18 receipt.
+INSERT INTO ACPTB (TB001, TB002, TB003, TB004, TB005, TB006, TB007) VALUES
+ ('7101', '20240131001', '0001', '2', '5901', '20240118001', '0001');

@@ -216,10 +216,6 @@ void TfrmKtrb52DF::cboTH012Change(plat::TObject*) {
 void TfrmKtrb52DF::HandleF2Key(uint16_t& key, plat::TWinControl* control) {
     if (Mode != mdAmounts && Mode != mdInvoice) return;
     if (key != plat::VK_F2) return;
-    if (control == edTH013) {
-        PickDate(edTH013);
-        return;
-    }
     if (TfrmKtrb52* owner = mainForm()) owner->HandleF2Key(key, control);
 }
 
@@ -279,12 +275,18 @@ void TfrmKtrb52DF::FormCloseQuery(plat::TObject*, bool&) {
         cancelPending();
         return;
     }
-    if (Mode == mdAmounts) {
-        storeAmounts();
-        return;
+    try {
+        if (Mode == mdAmounts) {
+            storeAmounts();
+            return;
+        }
+        if (editing(dm->cdsMain)) dm->cdsMain->Post();
+        dm->ApplyData(dm->cdsMain);
+    } catch (...) {
+        // The receipt form browses again: nothing typed may stay in edit.
+        cancelPending();
+        throw;
     }
-    if (editing(dm->cdsMain)) dm->cdsMain->Post();
-    dm->ApplyData(dm->cdsMain);
 }
 
 }  // namespace ktrb
