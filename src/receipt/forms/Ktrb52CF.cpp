@@ -390,6 +390,11 @@ void TfrmKtrb52::ApplyControlSettings() {
         "sDestroyQty", "sDestroyPackQty", "sSampleQty", "sSamplePackQty", "sOr", "sSerialLines"};
     for (int i = 0; i < static_cast<int>(std::size(kMeIds)) && i < Me.Count(); ++i)
         Me.SetStrings(i, GetLangMessage("TfrmKtrb52", kMeIds[i], Me[i], false));
+    static const char* const kMemo1Ids[] = {"sInvoiceKindS", "sInvoiceKindB", "sInvoiceKindT",
+                                            "sInvoiceKindN", "sInvoiceKindA", "sInvoiceKindG",
+                                            "sInvoiceKindW", "sInvoiceKindZ", "sOr"};
+    for (int i = 0; i < static_cast<int>(std::size(kMemo1Ids)) && i < Memo1.Count(); ++i)
+        Memo1.SetStrings(i, GetLangMessage("TfrmKtrb52", kMemo1Ids[i], Memo1[i], false));
     if (sys("SYS069") == "Y") {
         if (TField* f = line("TI056")) f->SetDisplayLabel(Me[2]);
         if (TField* f = line("TI057")) f->SetDisplayLabel(Me[3]);
@@ -411,8 +416,8 @@ void TfrmKtrb52::ApplyControlSettings() {
     if (TdmKtrb52* dm = ReceiptModule()) dm->PriceFromAmountEnabled = false;
     for (TQvDBEdit* e : {edTH034, edTH043})
         if (e) e->SetVisible(sys("SYS024") == "3");
+    FillCodeItems(sys("SYS026") == "2");
     if (sys("SYS026") == "2" && cboTH012) {
-        SetInvoiceKinds(true);
         cboTH012->SetDataField("");
         cboTH012->SetDataField("TH012");
     }

@@ -124,8 +124,9 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     void cboTI035GChange(plat::TObject* sender);
     void gdBody1EnterExtra(plat::TObject* sender);
     void gdBody1ExitExtra(plat::TObject* sender);
-    // The invoice-kind combos: the lettered kinds alone, or the digit kinds too.
-    void SetInvoiceKinds(bool lettersOnly);
+    // The items of the coded combos in the interface language; the invoice
+    // kinds lettered alone, or with the digit kinds too.
+    void FillCodeItems(bool lettersOnly);
     bool ComboBoxItems(const std::string& componentName,
                        std::vector<std::string>& items) const override;
     void gdBody1KeyPressGuard(plat::TObject* sender, char32_t& key);
@@ -190,6 +191,7 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     void createCodeEditors();
     void codedFieldGetText(plat::TField* sender, std::string& text, bool displayText);
     void applyNumberFormats();
+    void fitCodedColumns();
     void bindQueryMenu();
     std::string labelOf(const char* name, bool body) const;
     // The head and foot edits' captions are their fields' display labels.

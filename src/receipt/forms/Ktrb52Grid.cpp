@@ -1,6 +1,8 @@
 // The receipt form's coded columns (invoice kind, tax kind, confirmation,
 // inspection status, line kind) shown by their texts, the inspection-status
 // guard, the line grid's focus extras and the number formats of the fields.
+#include <algorithm>
+
 #include "controls/ExtPage.h"
 #include "controls/FDBGrid.h"
 #include "controls/QrvEdit.h"
@@ -17,23 +19,40 @@ using plat::TField;
 
 namespace {
 
-constexpr const char* kInvoiceLetters[] = {"S", "B", "T", "N", "A", "G", "W", "Z"};
+// One coded value: its code, its text and the text's key in the language
+// package. The list shows code, separator, text; the field keeps the code.
+struct CodeItem {
+    const char* code;
+    const char* text;
+    const char* id;
+};
 
-// The digit kinds of invoices, offered besides the lettered ones unless the
-// system works with the lettered kinds only.
-constexpr const char* kInvoiceDigits[] = {"1.二联式发票\t1",
-                                          "2.三联式发票\t2",
-                                          "3.二联式收银机发票\t3",
-                                          "4.三联式收银机发票\t4",
-                                          "5.电子计算机发票\t5",
-                                          "6.免用统一发票\t6",
-                                          "9.其他\t9"};
-constexpr const char* kTaxKinds[] = {"1.应税内含\t1", "2.应税外加\t2", "3.零税率\t3", "4.免税\t4",
-                                     "9.不计税\t9"};
-constexpr const char* kConfirmCodes[] = {"N.未审核\tN", "Y.已审核\tY", "V.作废\tV", "U.未核准\tU"};
-constexpr const char* kInspection[] = {"0:免检\t0", "1:待检\t1", "2:合格\t2", "3:不良\t3",
-                                       "4:特采\t4"};
-constexpr const char* kLineKinds[] = {"1.工程品号\t1", "2.正式品号\t2"};
+// The digit kinds of invoices, offered besides the lettered ones (the
+// form's Memo1) unless the system works with the lettered kinds only.
+constexpr CodeItem kInvoiceDigits[] = {{"1", "二联式发票", "sInvoiceKind1"},
+                                       {"2", "三联式发票", "sInvoiceKind2"},
+                                       {"3", "二联式收银机发票", "sInvoiceKind3"},
+                                       {"4", "三联式收银机发票", "sInvoiceKind4"},
+                                       {"5", "电子计算机发票", "sInvoiceKind5"},
+                                       {"6", "免用统一发票", "sInvoiceKind6"},
+                                       {"9", "其他", "sInvoiceKind9"}};
+constexpr const char* kInvoiceLetters[] = {"S", "B", "T", "N", "A", "G", "W", "Z"};
+constexpr CodeItem kTaxKinds[] = {{"1", "应税内含", "sTaxKind1"},
+                                  {"2", "应税外加", "sTaxKind2"},
+                                  {"3", "零税率", "sTaxKind3"},
+                                  {"4", "免税", "sTaxKind4"},
+                                  {"9", "不计税", "sTaxKind9"}};
+constexpr CodeItem kConfirmCodes[] = {{"N", "未审核", "sConfirmN"},
+                                      {"Y", "已审核", "sConfirmY"},
+                                      {"V", "作废", "sConfirmV"},
+                                      {"U", "未核准", "sConfirmU"}};
+constexpr CodeItem kInspection[] = {{"0", "免检", "sInspection0"},
+                                    {"1", "待检", "sInspection1"},
+                                    {"2", "合格", "sInspection2"},
+                                    {"3", "不良", "sInspection3"},
+                                    {"4", "特采", "sInspection4"}};
+constexpr CodeItem kLineKinds[] = {{"1", "工程品号", "sLineKind1"},
+                                   {"2", "正式品号", "sLineKind2"}};
 
 // The coded fields: data set (true: lines), field, grid editor.
 struct CodedField {
@@ -45,13 +64,6 @@ constexpr CodedField kCodedFields[] = {
     {false, "TH012", "cboTH012G"}, {false, "TH015", "cboTH015G"}, {false, "TH023", "cboTH023G"},
     {true, "TI035", "cboTI035G"},  {true, "TI037", "cboTI037G"},  {true, "TIC01", "cboTIC01G"},
 };
-
-template <size_t N>
-void fill(plat::TCustomComboBox* combo, const char* const (&items)[N]) {
-    if (!combo) return;
-    combo->Items()->Clear();
-    for (const char* item : items) combo->Items()->Add(item);
-}
 
 bool inside(const plat::TControl* control, const plat::TControl* container) {
     for (const plat::TControl* c = control; c; c = c->Parent())
@@ -78,13 +90,7 @@ void TfrmKtrb52::createCodeEditors() {
     cboTI035G = editor("cboTI035G", gdBody1);
     cboTI037G = editor("cboTI037G", gdBody1);
     cboTIC01G = editor("cboTIC01G", gdBody1);
-    SetInvoiceKinds(false);
-    fill(cboTH015, kTaxKinds);
-    fill(cboTH015G, kTaxKinds);
-    fill(cboTH023G, kConfirmCodes);
-    fill(cboTI037G, kConfirmCodes);
-    fill(cboTI035G, kInspection);
-    fill(cboTIC01G, kLineKinds);
+    FillCodeItems(false);
     for (TQvDBComboBox* c : {cboTH012, cboTH015}) {
         if (!c) continue;
         c->SetStyle(TComboBoxStyle::csDropDownList);
@@ -101,21 +107,52 @@ void TfrmKtrb52::createCodeEditors() {
         TField* f = c.body ? line(c.field) : head(c.field);
         if (!f || f->OnGetText) continue;
         f->OnGetText = plat::TFieldGetTextEvent(this, &TfrmKtrb52::codedFieldGetText);
-        // Wide enough for the text, not only the code.
-        if (f->DisplayWidth() < 8) f->SetDisplayWidth(8);
     }
+    fitCodedColumns();
 }
 
-void TfrmKtrb52::SetInvoiceKinds(bool lettersOnly) {
+void TfrmKtrb52::FillCodeItems(bool lettersOnly) {
+    auto item = [this](const CodeItem& c, const char* separator) {
+        return std::string(c.code) + separator + GetLangMessage("TfrmKtrb52", c.id, c.text, false) +
+               "\t" + c.code;
+    };
+    auto fill = [&](plat::TCustomComboBox* combo, const auto& items, const char* separator) {
+        if (!combo) return;
+        combo->Items()->Clear();
+        for (const CodeItem& c : items) combo->Items()->Add(item(c, separator));
+    };
+    fill(cboTH015, kTaxKinds, ".");
+    fill(cboTH015G, kTaxKinds, ".");
+    fill(cboTH023G, kConfirmCodes, ".");
+    fill(cboTI037G, kConfirmCodes, ".");
+    fill(cboTI035G, kInspection, ":");
+    fill(cboTIC01G, kLineKinds, ".");
     for (plat::TCustomComboBox* c : {static_cast<plat::TCustomComboBox*>(cboTH012),
                                      static_cast<plat::TCustomComboBox*>(cboTH012G)}) {
         if (!c) continue;
         c->Items()->Clear();
         if (!lettersOnly)
-            for (const char* item : kInvoiceDigits) c->Items()->Add(item);
+            for (const CodeItem& kind : kInvoiceDigits) c->Items()->Add(item(kind, "."));
         for (int i = 0; i < 8 && i < Memo1.Count(); ++i)
             c->Items()->Add(Memo1[i] + "\t" + kInvoiceLetters[i]);
     }
+    fitCodedColumns();
+}
+
+void TfrmKtrb52::fitCodedColumns() {
+    for (const CodedField& c : kCodedFields) {
+        TField* f = c.body ? line(c.field) : head(c.field);
+        auto* combo = dynamic_cast<plat::TCustomComboBox*>(FindComponent(c.editor));
+        if (!f || !combo ||
+            f->OnGetText != plat::TFieldGetTextEvent(this, &TfrmKtrb52::codedFieldGetText))
+            continue;
+        // Wide enough for the texts, not only the codes.
+        int width = f->DisplayWidth();
+        for (int i = 0; i < combo->Items()->Count(); ++i)
+            width = std::max(width, plat::TextWidth(combo->DisplayOf(i)));
+        if (width != f->DisplayWidth()) f->SetDisplayWidth(width);
+    }
+    if (cboTH012) cboTH012->SetWidth(200);
 }
 
 void TfrmKtrb52::codedFieldGetText(TField* sender, std::string& text, bool displayText) {

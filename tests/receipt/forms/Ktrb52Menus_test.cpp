@@ -227,6 +227,14 @@ TEST_F(ReceiptFormTest, CodedColumnsShowTheirTexts) {
     EXPECT_EQ(items.size(), 5u);
 }
 
+TEST_F(ReceiptFormTest, CodedTextsFollowTheInterfaceLanguage) {
+    Start({{"SYS026", "2"}}, "437");
+    ASSERT_TRUE(GoTo("20240108001"));
+    EXPECT_EQ(Head("TH015")->DisplayText(), "2.Tax added");
+    EXPECT_EQ(form->cboTH012->DisplayOf(1), "B.Ordinary invoice");
+    EXPECT_EQ(form->Memo1[8], " or ");
+}
+
 TEST_F(ReceiptFormTest, LettersOnlyInvoiceKindsUnderTheirParameter) {
     Start({{"SYS026", "2"}});
     EXPECT_EQ(form->cboTH012->Items()->Count(), 8);
