@@ -157,7 +157,7 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     std::string LookupTextLine(int index) const override;
     void SetEditorHint(const std::string& editor, const std::string& text) override;
     void SetEditorText(const std::string& editor, const std::string& text) override;
-    void SetInspectionEditReadOnly(bool on) override { inspectionReadOnly_ = on; }
+    void SetInspectionEditReadOnly(bool on) override;
     bool MoneyButtonEnabled() const override;
     void SetMoneyButtonEnabled(bool on) override;
     bool BodyGridLocked() const override;
@@ -211,7 +211,6 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     void convertPrice(plat::TField* price);
     plat::TField* selectedBodyField() const;
 
-    bool inspectionReadOnly_ = false;
     int inspectionBefore_ = -1;
     bool inspectionGuard_ = false;
     std::string assignedNumber_;
