@@ -16,6 +16,7 @@
 #include "forms/DoubleTxn.h"
 #include "forms/QvCopy.h"
 #include "forms/SingleCF.h"
+#include "runtime/MemoryStream.h"
 
 namespace plat {
 class TImage;
@@ -185,11 +186,24 @@ class TfrmDouble : public TfrmSingle, public IDoubleModuleOwner, public ICopyDia
     virtual void GetCopyRowExtra(plat::Variant& extra) { extra = plat::Variant(); }
     virtual void ShowKeyInStatusBar() override;
     virtual void PlaceStatusStamp();
+    // The editors of the visible user-defined line columns, as the user's
+    // grid settings ask ("ControlType"): a combo box of the set items, or a
+    // dialog combo whose button runs the F2 look-up; made once.
+    void SetupBodyUDFEditors();
 
     // ---- sign-off ----
     bool CanSendForSignOff(uint8_t kind);
     void SendForSignOff(uint8_t kind);
     bool IsSignOffJobQueued();
+    // The job's print images: the host prints the document into the user's
+    // image folder (`names`: that folder + the document's image name), then
+    // the files are gathered into the stream with their sizes. Raise on
+    // failure.
+    void CreateSignOffImages(const std::string& userId, const std::string& company,
+                             std::string& names, const std::string& voucherFormat,
+                             const std::string& keyText, const std::string& reportProgram);
+    void CollectSignOffImages(const std::string& names, std::string& sizes, bool deleteFiles,
+                              TMemoryStream& stream);
     // Names and values of the sign-off fields of the last document sent.
     plat::Variant SignOffFields;
     // The approval-opinion request last sent.
@@ -250,6 +264,8 @@ class TfrmDouble : public TfrmSingle, public IDoubleModuleOwner, public ICopyDia
     void gdBody1CalcCellColors(plat::TObject* sender, plat::TField* field,
                                plat::TGridDrawState state, bool highlight, plat::TFont* font,
                                plat::TBrush* brush);
+    void gdBody1CalcTitleAttributes(plat::TObject* sender, plat::TField* field, plat::TFont* font,
+                                    plat::TBrush* brush, plat::TAlignment& alignment);
     TColorComponents* BodyColors() const { return bodyColors_.get(); }
     void gdBody1KeyDown(plat::TObject* sender, uint16_t& key, plat::TShiftState shift);
     void gdBody1Enter(plat::TObject* sender);
@@ -291,6 +307,8 @@ class TfrmDouble : public TfrmSingle, public IDoubleModuleOwner, public ICopyDia
     std::unique_ptr<TUDFFields> bodyRules_;
     std::unique_ptr<TColorComponents> bodyColors_;
     static std::string bodyKeyNames(const std::string& keyList);
+    // Puts the head colour rows on the current document; false when it has none.
+    bool locateHeadColorRow(TdmDouble* dm);
     void applyCopyRules(plat::TDataSet* dataSet, const std::string& ruleCode,
                         const plat::Variant& sourceKeys);
     plat::Variant copySourceHeadKeys_;

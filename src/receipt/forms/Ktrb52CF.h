@@ -107,10 +107,29 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     bool EditRecord() override;
     bool DeleteRecord(bool ask) override;
     bool BuildDocumentKeyArray(plat::Variant& a, plat::Variant& b) override;
+    // Batch, location, line type, arrival-note quantities, the supplier's
+    // document number and the arrival requirement before the header/body
+    // save; a refused check leaves the document as typed, still edited.
+    // After an edit, a document with no open line is confirmed.
+    bool SaveDocument() override;
+    // Document-level tax (the supplier's setting, or "SYS006", is "1"): the
+    // header's split of the document total, its rounding residues put on
+    // the line with the largest amount. Nothing here calls it.
+    virtual bool RecalculateTotals();
 
     // ---- new operations ----
     virtual bool CanChangeBody() { return true; }
     virtual bool CheckAllBodyLines();
+
+    // ---- line and confirm checks (Ktrb52Checks.cpp) ----
+    bool ValidateRequiredFields(plat::TDataSet* dataSet) override;
+    bool CheckStatusChange(uint8_t kind) override;
+    // The material groups of a work order that issued less than `received`
+    // of `planned` needs: for each, CR, "type-number", "/", item, "/", group.
+    // Rows as the line check reads them: TB001, TB002, TB003, TB006, TB005,
+    // TB027, group, TB031, TB004, MB403, sorted by group.
+    static std::string ShortMaterialGroups(const plat::Variant& rows, double received,
+                                           double planned, const std::string& item);
 
     // ---- actions ----
     // Amounts of the current confirmed line; the invoice data of the header.
