@@ -352,10 +352,16 @@ bool TfrmKtrb52::RecalculateTotals() {
     const std::string taxKind = headText("TH015");
     const bool taxIncluded = taxKind == "1";
     const double amount = taxIncluded ? value("TH027") + value("TH020") : value("TH027");
-    const int decimals = dm->GetFieldDecimals("TH018");
-    const int localDecimals = dm->GetFieldDecimals("TI027");
+    // Without a registered format the amounts round as their currency's.
+    auto orCurrency = [dm](int decimals, const std::string& currency) {
+        return decimals >= 0 ? decimals
+                             : dm->GetCurrencyDigits(currency, TCurrencyDigitType::cdtMoney);
+    };
+    const std::string local = sys("SYS003");
+    const int decimals = orCurrency(dm->GetFieldDecimals("TH018"), headText("TH007"));
+    const int localDecimals = orCurrency(dm->GetFieldDecimals("TI027"), local);
     auto input = [&](int d, int ld) {
-        return plat::VarArrayOf({headText("TH007"), sys("SYS003"), headText("TH030"), taxKind,
+        return plat::VarArrayOf({headText("TH007"), local, headText("TH030"), taxKind,
                                  headText("TH008"), d, ld, amount, 0, 0});
     };
     Variant split;
@@ -364,7 +370,8 @@ bool TfrmKtrb52::RecalculateTotals() {
     else if (taxIncluded)
         split = SplitTaxAmounts(input(decimals, localDecimals));
     else
-        split = SplitTaxAmounts(input(dm->GetKindDecimals(6), dm->GetKindDecimals(1)));
+        split = SplitTaxAmounts(input(orCurrency(dm->GetKindDecimals(6), headText("TH007")),
+                                      orCurrency(dm->GetKindDecimals(1), local)));
 
     const std::array<const char*, 4> totals = {"TH027", "TH020", "TH031", "TH032"};
     const std::array<int, 4> rounding = {decimals, decimals, localDecimals, localDecimals};
