@@ -386,16 +386,26 @@ bool TfrmKtrb52::RecalculateTotals() {
     bool placed = false;
     {
         // Residues move amounts only: the line checks have nothing to say.
-        const bool checks = LineCheckActive;
-        struct TChecksBack {
-            bool& flag;
-            bool was;
-            ~TChecksBack() { flag = was; }
-        } back{LineCheckActive, checks};
+        // The search for the largest line runs no line scroll rules; they run
+        // once, on the line the search ends on.
+        struct TQuietLines {
+            TfrmKtrb52& form;
+            plat::TDataSet* body;
+            bool checks = form.LineCheckActive;
+            plat::TDataSetNotifyEvent before = body->BeforeScroll, after = body->AfterScroll;
+            ~TQuietLines() {
+                form.LineCheckActive = checks;
+                body->BeforeScroll = before;
+                body->AfterScroll = after;
+            }
+        } quiet{*this, body};
         LineCheckActive = false;
+        body->BeforeScroll = {};
+        body->AfterScroll = {};
         placed = Tailfix(body, dm->dsBody1, residues,
                          plat::VarArrayOf({"TI044", "TI045", "TI046", "TI047"}));
     }
+    if (body->AfterScroll) body->AfterScroll(body);
     if (!placed) Brokers()->ShowMessageCode("W", "100083", {Variant("")}, 936, true);
     return true;
 }
