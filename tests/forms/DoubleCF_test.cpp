@@ -178,6 +178,17 @@ TEST_F(DoubleRoad, ARefusedConfirmIsNoSuccess) {
     EXPECT_EQ(form->btnConfirm->Enabled(), confirmEnabled);
 }
 
+TEST_F(DoubleRoad, AConfirmStoppedAfterAnAddLeavesTheDocumentSaved) {
+    TypeDocument("20240419001", {{"C3001", 1}});
+    form->AutoConfirmAfterAdd = 1;
+    form->ConfirmAllowed = true;
+    form->abortStatusChangeOf = "20240419001";
+    EXPECT_TRUE(form->SaveDocument());
+    EXPECT_EQ(form->FormMode(), TFormMode::Browse);
+    EXPECT_EQ(dm->cdsMain->State(), plat::dsBrowse);
+    EXPECT_EQ(Sql("SELECT TH023 FROM MOCTH WHERE TH002='20240419001'"), "N");
+}
+
 TEST_F(DoubleRoad, ARefusedSaveStoresNothingAndKeepsWhatWasTyped) {
     const std::string lines = Sql("SELECT COUNT(*) FROM MOCTI");
     TypeDocument("20240108001", {{"A1001-01", 3}, {"B2001", 2}});  // a number in use

@@ -111,6 +111,16 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     virtual bool CanChangeBody() { return true; }
     virtual bool CheckAllBodyLines();
 
+    // ---- line and confirm checks (Ktrb52Checks.cpp) ----
+    bool ValidateRequiredFields(plat::TDataSet* dataSet) override;
+    bool CheckStatusChange(uint8_t kind) override;
+    // The material groups of a work order that issued less than `received`
+    // of `planned` needs: for each, CR, "type-number", "/", item, "/", group.
+    // Rows as the line check reads them: TB001, TB002, TB003, TB006, TB005,
+    // TB027, group, TB031, TB004, MB403, sorted by group.
+    static std::string ShortMaterialGroups(const plat::Variant& rows, double received,
+                                           double planned, const std::string& item);
+
     // ---- actions ----
     void btnFMoneyClick(plat::TObject* sender);
     // Void only when every line may be deleted.
