@@ -331,8 +331,13 @@ bool TfrmKtrb52::SaveDocument() {
     const bool saved = TfrmDouble::SaveDocument();
     plat::TClientDataSet* body = dm->cdsBody1;
     if (saved && mode == TFormMode::Edit && miConfirm && miConfirm->Enabled() &&
-        dm->HasNoUnconfirmedLine() && !(body->Bof() && body->Eof()))
-        ChangeDocStatus(3, false);
+        dm->HasNoUnconfirmedLine() && !(body->Bof() && body->Eof())) {
+        // The document is stored: a confirm its checks stop leaves it saved.
+        try {
+            ChangeDocStatus(3, false);
+        } catch (const plat::EAbort&) {
+        }
+    }
     return saved;
 }
 

@@ -283,6 +283,22 @@ TEST_F(ReceiptSaveTest, AnEditedReceiptWithoutOpenLinesIsConfirmed) {
     EXPECT_EQ(Sql(stored), "Y") << ::testing::PrintToString(form->messages);
 }
 
+TEST_F(ReceiptSaveTest, AConfirmStoppedAfterAnEditLeavesTheReceiptSaved) {
+    Start();
+    // The supplier's status asks before a confirm; the user stops it.
+    server->Db().Exec("UPDATE PURMA SET MA016='3' WHERE MA001='S002'");
+    Edit(kOpenReceipt);
+    SetLine("TI018", "20240112");
+    SetLine("TI037", "Y");
+    SetHead("TH010", "改过");
+    form->answers = {modal::Cancel};
+    EXPECT_TRUE(form->SaveDocument());
+    EXPECT_EQ(Codes(), std::vector<std::string>{"W100112"});
+    EXPECT_EQ(Sql(kStoredNote), "改过");
+    EXPECT_EQ(Sql("SELECT TH023 FROM MOCTH WHERE TH001='5901' AND TH002='20240112001'"), "N");
+    EXPECT_EQ(form->FormMode(), TFormMode::Browse);
+}
+
 // The open demo receipt (tax included at 13 %, RMB) with three lines whose
 // taxes, split line by line, add up to a cent less than the split of the
 // document's total: 1433.00 gives 164.86 tax, the lines 164.85.
