@@ -51,17 +51,6 @@ constexpr std::array<TArrivalPair, kQuantityCount> kArrivalPairs = {{
 }};
 using TQuantities = std::array<double, kQuantityCount>;
 
-// A number of a server reply; what is no number counts as 0.
-double ReplyNumber(const Variant& v) {
-    if (v.IsEmptyOrNull() || v.IsArray()) return 0;
-    if (v.IsText()) return plat::StrToFloatDef(plat::Trim(v.AsString()), 0);
-    try {
-        return v.AsFloat();
-    } catch (const plat::Exception&) {
-        return 0;
-    }
-}
-
 // The first row of a "SimpleSql" reply when it has at least `columns`
 // values; null for an empty, null or malformed reply.
 const Variant* FirstRow(const Variant& reply, int columns) {
@@ -72,7 +61,7 @@ const Variant* FirstRow(const Variant& reply, int columns) {
 }
 
 double RowNumber(const Variant& row, int index) {
-    return ReplyNumber(row[row.LowBound(1) + index]);
+    return plat::VarToFloatDef(row[row.LowBound(1) + index], 0);
 }
 
 // Reads one line of a data set without moving its cursor or raising its
@@ -134,7 +123,7 @@ class TSaveChecks {
         const bool noEngineering = headText("TH001C3") == "N";
         const int rows = body_->RecordCount();
         for (int row = 0; row < rows; ++row) {
-            std::string code, rule;
+            std::string rule;
             bool missingBatch = false, missingLocation = false, engineering = false;
             {
                 TLinePeek peek(body_, row);
@@ -204,7 +193,7 @@ class TSaveChecks {
                                  : plat::VarArrayOf({number, headText("TH001"), headText("TH002")});
         if (dm_.GetLookupValues(head("TH001"), "MOCTH", adding ? "05" : "06", values, keys) &&
             values.IsArray() && values.ArrayCount() > 0 &&
-            ReplyNumber(values[values.LowBound(1)]) > 0)
+            plat::VarToFloatDef(values[values.LowBound(1)], 0) > 0)
             warn("200400");
     }
 
