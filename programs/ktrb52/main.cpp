@@ -161,6 +161,7 @@ int run(int argc, char** argv) {
 
     // The host's objects over the demo database.
     auto services = MakeHostServices();
+    services->printFolder = inst.home + "print";
     std::shared_ptr<AppServer> server;
     if (opt.serverAddress == "127.0.0.1") {
         server = AppServer::Open(inst.databaseFile);
