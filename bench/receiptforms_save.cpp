@@ -62,7 +62,9 @@ std::string LinesSql(int count, bool arrivals) {
            ", TI010 = 'B' || rowid, TI044 = 88.5 + rowid % 7, TI045 = 11.5, "
            "TI046 = 88.5 + rowid % 7, TI047 = 11.5;";
     sql +=
-        "UPDATE L SET TIC02='5A01', TIC03='20240201001', TIC04='0001', TI019=0.4 "
+        "UPDATE L SET TIC02='5A01', TIC03='20240201001', TIC04='0001', TI019=0.4, TI022=0, "
+        "TI021=0, TI056=0, "
+        "TI017=0, TI051=0, TI050=0, TI057=0 "
         "WHERE rowid % 10 = 0 AND " +
         std::string(arrivals ? "1" : "0") +
         ";"
