@@ -296,6 +296,8 @@ void TfrmDouble::createDesign() {
     gdBody1->OnEnter = TNotifyEvent(this, &TfrmDouble::gdBody1Enter);
     gdBody1->OnExit = TNotifyEvent(this, &TfrmDouble::gdBody1Exit);
     gdBody1->OnCalcCellColors = TCalcCellColorsEvent(this, &TfrmDouble::gdBody1CalcCellColors);
+    gdBody1->OnCalcTitleAttributes =
+        TCalcTitleAttributesEvent(this, &TfrmDouble::gdBody1CalcTitleAttributes);
 }
 
 TdmDouble* TfrmDouble::DoubleModule() const {

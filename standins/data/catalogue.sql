@@ -258,3 +258,40 @@ SELECT TG004 AS V1 FROM MOCTG WHERE TG001 = ?1 AND TG002 = ?2 AND TG003 = ?3 AND
 SELECT TB003 AS V0, TB004 AS V1, TB005 AS V2, IFNULL(MB403, 0) AS V3, TB006 AS V4, TB027 AS V5
 FROM MOCTB LEFT JOIN INVMB ON MB001 = TB003
 WHERE TB001 = ?1 AND TB002 = ?2 AND TB011 NOT IN ('3', '4') AND TB004 <> 0 ORDER BY TB003
+
+-- @query PSMMA 06  serial in the serial master (a supplier's serial is not)
+SELECT MA001 AS V1, MA002 AS V2, MA003 AS V3 FROM PSMMA WHERE MA001 = ?1 LIMIT 1
+
+-- @query PSMMA 08  serial in the serial master for the item
+SELECT MA001 AS V1, MA002 AS V2, MA003 AS V3 FROM PSMMA WHERE MA001 = ?1 AND MA002 = ?2
+
+-- @query PSMMA 32  serial registered for the item (work-order receipts): 4 batch
+SELECT MA001 AS V1, MA002 AS V2, MA004 AS V3, MA005 AS V4, MA003 AS V5 FROM PSMMA
+WHERE MA001 = ?1 AND MA002 = ?2
+
+-- @query PSMMA 33  serial registered for the item: 4 batch
+SELECT MA001 AS V1, MA002 AS V2, MA004 AS V3, MA005 AS V4, MA003 AS V5 FROM PSMMA
+WHERE MA001 = ?1 AND MA002 = ?2
+
+-- @query PSMMA 10  serial registered for the item and batch
+SELECT MA001 AS V1, MA002 AS V2, MA003 AS V3 FROM PSMMA WHERE MA001 = ?1 AND MA002 = ?2 AND MA003 = ?3
+
+-- @query PSMMB 08  supplier serial recorded on another receipt: 0 type, 1 number
+SELECT MB001 AS V1, MB002 AS V2 FROM PSMMB
+WHERE MB004 = ?1 AND MB007 = 'Y' AND substr(MB001 || '    ', 1, 4) || substr(MB002 || '           ', 1, 11) <> ?3
+LIMIT 1
+
+-- @query PSMMB 03  serial recorded on another receipt: 0 type, 1 number
+SELECT MB001 AS V1, MB002 AS V2 FROM PSMMB
+WHERE MB004 = ?1 AND substr(MB001 || '    ', 1, 4) || substr(MB002 || '           ', 1, 11) <> ?3
+LIMIT 1
+
+-- @query PSMMC 05  serial registered for the work order
+SELECT MC004 AS V1 FROM PSMMC WHERE MC004 = ?1 AND MC001 = ?2 AND MC002 = ?3 LIMIT 1
+
+-- @query PSMMC 10  serials registered for the work order (rows: 0 serial)
+SELECT MC004 AS V1 FROM PSMMC WHERE MC001 = ?1 AND MC002 = ?2 AND MC003 = ?3 ORDER BY MC004
+
+-- @query H 37  the line's item is the product of its work order (factory, subcontractor)
+SELECT TA006 AS V1 FROM MOCTA
+WHERE TA001 = ?1 AND TA002 = ?2 AND TA021 = ?3 AND (TA032 = '' OR TA032 = ?4) AND TA006 = ?5

@@ -17,6 +17,7 @@
 namespace plat {
 class TMemo;
 class TLabel;
+class TSpeedButton;
 }  // namespace plat
 
 namespace ktrb {
@@ -24,6 +25,7 @@ namespace ktrb {
 class TQvDBEdit;
 class TQvBtnDBEdit;
 class TQvDBComboBox;
+class TfrmKTRB52Seq;
 
 // The batch number after `highest` in a numbering pattern with one run of
 // '*' (prefix, run, suffix); the first of the run when `highest` is empty;
@@ -43,6 +45,8 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     plat::TToolButton *btnMoney = nullptr, *btnInvEdit = nullptr, *BtnSearchs = nullptr,
                       *btnFMoney = nullptr, *btnCR = nullptr, *btnScrapSeq = nullptr,
                       *btnDestroySeq = nullptr, *btnGDToJH = nullptr, *btnSRLB03 = nullptr;
+    // The accepted quantity's serial numbers, in the corner of the line grid.
+    plat::TSpeedButton* gdBody1IButton = nullptr;
     plat::TPopupMenu *PopSearchs = nullptr, *popCr = nullptr;
     plat::TMenuItem *miVNDB04 = nullptr, *miKTRB17 = nullptr, *miBatchStockQuery = nullptr,
                     *miSubcontractPriceQuery = nullptr, *miPriceHistoryQuery = nullptr,
@@ -81,6 +85,7 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     std::string MocParam1Text, MocParam2Text;
     std::string SerialParam;
     plat::TClientDataSet* SerialCopy = nullptr;
+    TfrmKTRB52Seq* SerialForm = nullptr;
 
     TdmKtrb52* ReceiptModule() const;
 
@@ -134,6 +139,15 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     void miPriceHistoryQueryClick(plat::TObject* sender);
     void miPurchaseInvoiceQueryClick(plat::TObject* sender);
     void miLDGB40Click(plat::TObject* sender);
+    // A scanned work order's barcode becomes a receipt line (Ktrb52EF.cpp).
+    void btnGDToJHClick(plat::TObject* sender);
+    void AddLinesFromWorkOrder(const std::string& type, const std::string& number);
+    // The serial numbers of the line's accepted, scrapped and destroyed
+    // quantities; the item-barcode program (Ktrb52Seq.cpp).
+    void gdBody1IButtonClick(plat::TObject* sender);
+    void btnScrapSeqClick(plat::TObject* sender);
+    void btnDestroySeqClick(plat::TObject* sender);
+    void btnSRLB03Click(plat::TObject* sender);
 
     // ---- IKtrb52Owner ----
     bool ValidationActive() const override { return ValidationActiveFlag; }
@@ -176,6 +190,9 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
 
   private:
     void createReceiptDesign();
+    void bindSerialButtons();
+    // Opens the serial form on the current line for one kind ("A", "B", "C").
+    void openSerialForm(const std::string& kind, const char* quantityField);
     void bindQueryMenu();
     std::string labelOf(const char* name, bool body) const;
     // The head and foot edits' captions are their fields' display labels.

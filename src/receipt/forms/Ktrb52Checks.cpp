@@ -3,7 +3,6 @@
 // message by code and ends the action in the silent abort; the data stay as
 // typed and the line cursor where it was.
 #include <map>
-#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -69,8 +68,9 @@ class TCheckContext {
     std::string head(const char* name) const { return headField(name)->AsString(); }
     std::string label(const char* name) const { return lineField(name)->DisplayLabel(); }
     std::string sys(const char* name) const { return broker_.GetSysParam(name); }
-    bool lockScrap() const { return isYes(form_.MocParam1()); }
-    bool lockReturns() const { return isYes(form_.MocParam2()); }
+    // Whether a work order's scrapped and returned quantities count against its plan.
+    bool scrapCounts() const { return isYes(form_.MocParam1()); }
+    bool returnsCount() const { return isYes(form_.MocParam2()); }
 
     // A "W" answered with Cancel ends the action in the silent abort.
     int say(const char* kind, const char* code, const std::vector<Variant>& args = {}) {
@@ -260,8 +260,8 @@ class TLineChecks {
             countOf(order) == 0)
             return true;
         double received = numberAt(order, 5);
-        if (c_.lockScrap()) received += numberAt(order, 6);
-        if (c_.lockReturns()) received += numberAt(order, 44);
+        if (c_.scrapCounts()) received += numberAt(order, 6);
+        if (c_.returnsCount()) received += numberAt(order, 44);
         received += c_.convert(c_.line("TI004"), c_.lineNumber("TI007"), c_.line("TI008"), "");
         const double limit = numberAt(order, 3) * (c_.lineNumber("TI004C13") + 1.0);
         if (CompareFloats(limit, received) == -1) {
@@ -325,8 +325,8 @@ class TConfirmChecks {
                 double room = 0;
                 if (!l.order.empty() && !l.orderNo.empty()) {
                     room = l.planned * (l.rate + 1.0) - l.received;
-                    if (c_.lockScrap()) room -= l.scrapped;
-                    if (c_.lockReturns()) room -= l.returned;
+                    if (c_.scrapCounts()) room -= l.scrapped;
+                    if (c_.returnsCount()) room -= l.returned;
                 }
                 if (CompareFloats(r, room) == 1 && (overControl == "W" || overControl == "Y"))
                     overText += "\n\r" + l.order + "-" + l.orderNo + "/" + l.item;
@@ -392,8 +392,8 @@ class TConfirmChecks {
 
     std::string materialShortages(const TLineView& l, double r) {
         double before = l.received;
-        if (c_.lockScrap()) before += l.scrapped;
-        if (c_.lockReturns()) before += l.returned;
+        if (c_.scrapCounts()) before += l.scrapped;
+        if (c_.returnsCount()) before += l.returned;
         const Variant& rows = materialRows(l.order, l.orderNo);
         if (!rows.IsArray() || CompareFloats(l.planned, 0) == 0) return {};
         std::string text;
