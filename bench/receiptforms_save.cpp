@@ -5,21 +5,12 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
-#include <memory>
 #include <string>
 
-#include "forms/no_query_dialog.h"
 #include "platform/core/numbers.h"
 #include "platform/data/clientdataset.h"
-#include "platform/ui/forms.h"
-#include "receipt/forms/Ktrb52CF.h"
-#include "runtime/Brokers.h"
+#include "receipt_form_started.h"
 #include "runtime/PropAccess.h"
-#include "standins/appserver/server.h"
-#include "standins/appserver/sqlite_db.h"
-#include "standins/host/server_link.h"
-#include "standins/host/work_center.h"
-#include "support/dataframe/DataModuleFixture.h"
 
 namespace {
 
@@ -27,20 +18,6 @@ const int kOffscreenDefault = ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
 
 using namespace ktrb;
 using plat::Variant;
-
-// Messages are answered OK without a window.
-class BenchReceiptForm : public TfrmKtrb52 {
-    PLAT_CLASS(BenchReceiptForm, TfrmKtrb52)
-  public:
-    using TfrmKtrb52::TfrmKtrb52;
-    int RunMessageDialog(const TMessageDialogSpec&) override { return modal::Ok; }
-    int ShowMessageBox(const std::string&, TMsgDlgType, const TMsgDlgButtons&) override {
-        return modal::Ok;
-    }
-    std::unique_ptr<IQueryDialog> CreateQueryDialog() override {
-        return std::make_unique<test::NoQueryDialog>();
-    }
-};
 
 // Lines of the demo's open receipt 5901-20240112001 made `count` lines
 // long: line numbers of four letters or digits, each line its own batch;
@@ -78,41 +55,12 @@ std::string LinesSql(int count, bool arrivals) {
     return sql + " WHERE TH002='20240112001';";
 }
 
-// The receipt form started as the host starts it, on the open receipt.
-struct Receipt {
-    std::shared_ptr<plat::ScriptedDialogRunner> dialogs =
-        std::make_shared<plat::ScriptedDialogRunner>();
-    plat::DialogRunnerScope scope{dialogs};
-    test::Installation installation;
-    std::shared_ptr<standin::AppServer> server;
-    std::shared_ptr<standin::HostServices> services;
-    std::unique_ptr<standin::HostRegistration> registration;
-    BenchReceiptForm* form = nullptr;
-    TdmKtrb52* dm = nullptr;
-
-    explicit Receipt(int lines, bool arrivals = false) {
-        // This program plays the host that loads the module.
-        TfrmRadical::HostProgramMarkers.push_back("BENCH_RECEIPTFORMS");
-        server = standin::AppServer::Open(installation.client() + "demo.db");
-        server->Db().Exec(LinesSql(lines, arrivals));
-        services = standin::MakeHostServices();
-        standin::ConnectInProcess(*services, server);
-        registration = std::make_unique<standin::HostRegistration>(services);
-        form = plat::CreateForm<BenchReceiptForm>(nullptr);
-        form->ModuleFileName = "/opt/ktrb/libktrb52c.so";
-        form->Brokers()->SetMainObject(Variant(standin::CreateWorkCenter(services)));
-        if (!form->InitializeFromHost(plat::VarArrayOf({"DS", "DEMO", "DEMO", 0, ""})))
-            std::abort();
-        dm = form->ReceiptModule();
-        form->OpenDataSet(dm->cdsMain, "", "");
-        if (!dm->cdsMain->Locate("TH001;TH002", plat::VarArrayOf({"5901", "20240112001"})))
-            std::abort();
+// The form on the open receipt of `lines` lines.
+struct Receipt : bench::StartedReceiptForm {
+    explicit Receipt(int lines, bool arrivals = false)
+        : StartedReceiptForm(LinesSql(lines, arrivals), "20240112001") {
         form->Show();
         if (dm->cdsBody1->RecordCount() != lines) std::abort();
-    }
-    ~Receipt() {
-        form->Free();
-        TfrmRadical::HostProgramMarkers.pop_back();
     }
 };
 
