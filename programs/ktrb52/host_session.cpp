@@ -3,11 +3,13 @@
 #include <cstdlib>
 #include <map>
 
+#include "dataframe/Connection.h"
 #include "platform/core/exceptions.h"
 #include "platform/core/text.h"
 #include "platform/system/inifile.h"
 #include "platform/ui/forms.h"
 #include "standins/appserver/server.h"
+#include "standins/appserver/tcp_transport.h"
 #include "standins/host/host_services.h"
 #include "standins/host/server_link.h"
 #include "standins/host/work_center.h"
@@ -48,6 +50,12 @@ HostSession::HostSession(const HostOptions& options, std::ostream& log)
         ConnectInProcess(*services_, server_);
         log_ << "== application server: in-process on " << inst_.databaseFile << std::endl;
     } else {
+        // The module's socket connection reaches the server program through
+        // the stand-in's network client.
+        ktrb::SetSocketConnector(
+            [](const std::string& address, int port, const std::string&) -> plat::DispatchPtr {
+                return RemoteAppServer::Connect(address, port);
+            });
         ConnectRemote(*services_, options_.serverAddress, options_.serverPort, inst_.databaseFile,
                       options_.user, options_.signOnKey);
         log_ << "== application server: " << options_.serverAddress << ":" << options_.serverPort
