@@ -55,6 +55,8 @@ class HostSession {
     // The receipt form among the application's forms (null when none).
     plat::TCustomForm* MainForm() const;
     const DemoInstallation& Installation() const { return inst_; }
+    // The host's objects (system parameters, the suite's services).
+    HostServices& Services() const { return *services_; }
     // The in-process server (null over TCP).
     AppServer* Server() const { return server_.get(); }
     const HostOptions& Options() const { return options_; }
