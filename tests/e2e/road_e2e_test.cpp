@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "platform/core/exceptions.h"
@@ -26,6 +27,7 @@
 #include "standins/host/host_services.h"
 #include "standins/host/system_parameters.h"
 #include "standins/servers/sign_off.h"
+#include "standins/servers/suite_services.h"
 
 namespace standin {
 namespace {
@@ -37,6 +39,13 @@ std::string freshHome() {
     const fs::path home = fs::path(::testing::TempDir()) / ("ktrb52-e2e-" + std::to_string(now));
     fs::remove_all(home);
     return home.string() + "/";
+}
+
+bool Holds(const XlsSheet& sheet, const std::string& text) {
+    EXPECT_TRUE(sheet.ok) << sheet.error;
+    for (const auto& [at, cell] : sheet.cells)
+        if (cell.text == text) return true;
+    return false;
 }
 
 class RoadE2E : public ::testing::Test {
@@ -58,6 +67,13 @@ class RoadE2E : public ::testing::Test {
         options.home = home_;
         options.uiCodePage = ui;
         session = std::make_unique<HostSession>(options, log);
+        // Arrival-note receipts (type 5902) go through the outside sign-off
+        // system: its settings row and the host's switch.
+        session->Services().sysParams->Set("*", "SYS174", "Y");
+        session->Server()->Db().Exec(
+            "INSERT OR IGNORE INTO SVSMC (MC001, MC002, MC006, MC007, MC008) VALUES "
+            "('KTRB52', '5902', 'Y', 'Y', 'Y'); UPDATE SYSPM SET PM002 = 'Y' WHERE PM001 = "
+            "'SYS174'");
         ASSERT_EQ(session->Start(), 0) << log.str();
         session->Controller().SetVisible(-1);
         plat::TCustomForm* form = session->MainForm();
@@ -198,6 +214,53 @@ TEST_F(RoadE2E, AReceiptThroughItsWholeRoad) {
                   arrival + "'"),
               "20240220001:960.0:1158.0")
         << log.str();
+
+    // Sent for sign-off with the send dialog, approved outside, and so
+    // confirmed.
+    walk->Expect("TfrmSetSVINFO", [](plat::TCustomForm& f) {
+        dynamic_cast<plat::TControl*>(f.FindComponent("btnOK"))->Click();
+        return f.ModalResult();
+    });
+    walk->Click("miGoConfirm");
+    EXPECT_EQ(walk->Pending(), 0) << log.str();
+    EXPECT_EQ(Stored("5902", arrival, "TH036"), "S");
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM SVJOBQUE WHERE SV003 = '5902||" + arrival + "'"), "1");
+    EXPECT_EQ(FinishSignOffJob(*session->Services().suite,
+                               {"DEMO", "KTRB52", "5902||" + arrival, true, "DS"}),
+              "");
+    GoTo("5902", arrival);
+    EXPECT_EQ(Head("TH023"), "Y");
+    EXPECT_EQ(Head("TH036"), "3");
+    EXPECT_EQ(LineStates("5902", arrival), "Y");
+
+    // Exported to the spreadsheet, the browse list and the lines; both files
+    // read back.
+    const std::string exports = session->Installation().clientFolder + "c_data/";
+    auto newest = [&](const std::set<std::string>& before) {
+        std::string found;
+        std::error_code ec;
+        for (const auto& e : fs::recursive_directory_iterator(exports, ec))
+            if (e.path().extension() == ".xls" && !before.count(e.path().string()))
+                found = e.path().string();
+        return found;
+    };
+    auto existing = [&] {
+        std::set<std::string> files;
+        std::error_code ec;
+        for (const auto& e : fs::recursive_directory_iterator(exports, ec))
+            files.insert(e.path().string());
+        return files;
+    };
+    auto before = existing();
+    walk->Click("miTable2Excel");
+    const std::string list = newest(before);
+    ASSERT_FALSE(list.empty()) << log.str();
+    EXPECT_TRUE(Holds(ReadXls(list), arrival)) << list;
+    before = existing();
+    walk->Click("miBodyToExcel");
+    const std::string body = newest(before);
+    ASSERT_FALSE(body.empty()) << log.str();
+    EXPECT_TRUE(Holds(ReadXls(body), "D4001")) << body;
 
     // Copied into a new receipt through the copy dialog, then saved.
     GoTo("5901", number);
