@@ -21,6 +21,7 @@
 #include "platform/core/numbers.h"
 #include "platform/core/text.h"
 #include "platform/system/system.h"
+#include "platform/ui/screenshot.h"
 #include "programs/ktrb52/host_session.h"
 #include "programs/ktrb52/road_walk.h"
 #include "runtime/DLLBaseCtrller.h"
@@ -130,17 +131,17 @@ Options parse(int argc, char** argv) {
     return o;
 }
 
-// The module's form is the largest window on the screen.
-void saveFormPicture(const std::string& file) {
+// The receipt form with its frame and caption, as the window shows it.
+void saveFormPicture(plat::TCustomForm* form, const std::string& file) {
     QCoreApplication::processEvents();
-    QWidget* form = nullptr;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible() && (!form || w->width() * w->height() > form->width() * form->height()))
-            form = w;
-    if (form && form->grab().save(QString::fromStdString(file), "PNG"))
+    try {
+        if (!form) throw plat::Exception("the receipt form is not open");
+        plat::SaveScreenshot(form, file);
         std::cout << "== picture of the form: " << file << std::endl;
-    else
-        std::cerr << "ktrb52: no picture of the form could be saved to " << file << std::endl;
+    } catch (const std::exception& e) {
+        std::cerr << "ktrb52: no picture of the form could be saved to " << file << ": " << e.what()
+                  << std::endl;
+    }
 }
 
 // The offscreen platform says for every window brought to the front that it
@@ -204,7 +205,7 @@ int run(int argc, char** argv) {
     std::cout << "== " << ConnectionLine(controller) << std::endl;
 
     controller.SetVisible(-1);
-    if (!opt.screenshot.empty()) saveFormPicture(opt.screenshot);
+    if (!opt.screenshot.empty()) saveFormPicture(session.MainForm(), opt.screenshot);
     int status = 0;
     if (!opt.walkDir.empty()) {
         plat::TCustomForm* form = session.MainForm();
