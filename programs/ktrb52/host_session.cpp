@@ -45,6 +45,7 @@ HostSession::HostSession(const HostOptions& options, std::ostream& log)
     }
 
     services_ = MakeHostServices();
+    services_->printFolder = inst_.home + "print";
     if (options_.serverAddress == "127.0.0.1") {
         server_ = AppServer::Open(inst_.databaseFile, DemoRows::Quarter);
         ConnectInProcess(*services_, server_);

@@ -913,8 +913,9 @@ bool TfrmDouble::PrintDocument() {
     BuildDocumentKeyArray(a, b);
     if (DirectPrint && b.IsArray() && b.ArrayCount() > 0) b[b.LowBound()] = true;
     if (!Brokers()) return false;
+    // The host's print run of kind 6 takes [direct, keys].
     Variant output;
-    return Brokers()->ExecWork(a, b, output).AsBoolean();
+    return Brokers()->ExecWork(a, plat::VarArrayOf({6, 0, b}), output).AsBoolean();
 }
 
 }  // namespace ktrb

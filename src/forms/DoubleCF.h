@@ -16,6 +16,7 @@
 #include "forms/DoubleTxn.h"
 #include "forms/QvCopy.h"
 #include "forms/SingleCF.h"
+#include "runtime/MemoryStream.h"
 
 namespace plat {
 class TImage;
@@ -190,6 +191,15 @@ class TfrmDouble : public TfrmSingle, public IDoubleModuleOwner, public ICopyDia
     bool CanSendForSignOff(uint8_t kind);
     void SendForSignOff(uint8_t kind);
     bool IsSignOffJobQueued();
+    // The job's print images: the host prints the document into the user's
+    // image folder (`names`: that folder + the document's image name), then
+    // the files are gathered into the stream with their sizes. Raise on
+    // failure.
+    void CreateSignOffImages(const std::string& userId, const std::string& company,
+                             std::string& names, const std::string& voucherFormat,
+                             const std::string& keyText, const std::string& reportProgram);
+    void CollectSignOffImages(const std::string& names, std::string& sizes, bool deleteFiles,
+                              TMemoryStream& stream);
     // Names and values of the sign-off fields of the last document sent.
     plat::Variant SignOffFields;
     // The approval-opinion request last sent.

@@ -6,13 +6,19 @@
 #include "forms/DoubleCF.h"
 #include "forms/FSVInfo.h"
 #include "forms/SetSVINFO.h"
+#include "forms/SignOffImages.h"
 #include "platform/automation/oleobject.h"
+#include "platform/core/dates.h"
 #include "platform/core/format.h"
 #include "platform/core/text.h"
 #include "platform/system/desktop.h"
+#include "platform/system/files.h"
+#include "platform/system/paths.h"
 #include "platform/ui/forms.h"
 #include "runtime/Brokers.h"
+#include "runtime/LibStrs.h"
 #include "runtime/LibXml.h"
+#include "runtime/MireltaINI.h"
 #include "runtime/PropAccess.h"
 
 namespace ktrb {
@@ -240,6 +246,67 @@ bool TfrmDouble::IsSignOffJobQueued() {
                     plat::VarArrayOf({b->CompanyID, b->ProgramCode, RecordKeyText(false)}), values);
 }
 
+// ---- images ----
+
+namespace {
+
+// JPG when the program master asks for it with a "§", else GIF.
+std::string ImageExtension(TBrokers& b) {
+    return b.MasterElement(6).find("§") != std::string::npos ? ".JPG" : ".GIF";
+}
+
+std::string ParentFolder(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+}  // namespace
+
+void TfrmDouble::CreateSignOffImages(const std::string& userId, const std::string& company,
+                                     std::string& names, const std::string& voucherFormat,
+                                     const std::string& keyText, const std::string& reportProgram) {
+    TBrokers* b = Brokers();
+    if (!b) throw plat::Exception("DoubleCF: no broker to print the sign-off images");
+    const std::string ext = ImageExtension(*b);
+    // The user's own folder under "c_temp"; a user ID never leaves it.
+    const std::string folder = plat::IncludeTrailingPathDelimiter(
+        plat::IncludeTrailingPathDelimiter(TMireltaIniC().ClientPath) + "c_temp/" +
+        SafeFolderName(userId));
+    if (!plat::ForceDirectories(folder))
+        throw plat::EInOutError("DoubleCF: cannot create the image folder " + folder);
+    const std::string name = SignOffImageName(keyText);
+    for (const std::string& old : FindSignOffImages(folder, name, ext)) plat::DeleteFile(old);
+    names = folder + name;
+
+    const std::vector<std::string> keys = headKeyTexts(true);
+    Variant keyArray = Variant::CreateArray({0, int(keys.size()) - 1});
+    for (size_t i = 0; i < keys.size(); ++i) keyArray[int(i)] = keys[i];
+    Variant output;
+    const Variant printed = b->ExecWork(
+        plat::VarArrayOf({userId, company, reportProgram}),
+        plat::VarArrayOf(
+            {11, 0, plat::VarArrayOf({keyArray, ext == ".JPG" ? 1 : 2, names, 96, voucherFormat})}),
+        output);
+    if (output.IsDispatch())
+        if (plat::DispatchPtr report = output.AsDispatch()) report->Call("Quit");
+    // A print run that says it failed made no images worth sending.
+    if (plat::VarToIntDef(printed, 0) == 0)
+        throw plat::Exception("DoubleCF: the host printed no images of " + keyText);
+}
+
+void TfrmDouble::CollectSignOffImages(const std::string& names, std::string& sizes,
+                                      bool deleteFiles, TMemoryStream& stream) {
+    TBrokers* b = Brokers();
+    if (!b) throw plat::Exception("DoubleCF: no broker to collect the sign-off images");
+    const std::string folder = ParentFolder(names);
+    const std::vector<std::string> files =
+        FindSignOffImages(folder, names.substr(folder.size()), ImageExtension(*b));
+    if (files.empty()) throw plat::EInOutError("DoubleCF: no sign-off images " + names);
+    AppendFilesToStream(files, stream, sizes);
+    if (deleteFiles)
+        for (const std::string& file : files) plat::DeleteFile(file);
+}
+
 // ---- sending ----
 
 bool TfrmDouble::AskSignOffInfo(Variant& value) {
@@ -340,6 +407,36 @@ void TfrmDouble::SendForSignOff(uint8_t kind) {
                                kKeySeparator + b->HostParam("D11_TABLE") + ";" +
                                b->HostParam("D11_KEY");
     const std::string keyText = RecordKeyText(false);
+    const bool images = CreateGifBeforeSendSV != "N" && b->GetSysParam("SYS174") != "Y";
+    Variant imageBytes;
+    std::string imageSizes;
+    if (images) {
+        std::string failure;
+        bool made = false;
+        for (int attempt = 0; attempt < 2 && !made; ++attempt) {
+            try {
+                std::string names;
+                TMemoryStream stream;
+                CreateSignOffImages(b->UserID, b->CompanyID, names, format, keyText, ReportProgram);
+                CollectSignOffImages(names, imageSizes, true, stream);
+                imageBytes = StreamToByteArray(stream);
+                made = true;
+            } catch (const plat::EAbort&) {
+                throw;
+            } catch (const std::exception& e) {
+                failure = e.what();
+            }
+        }
+        if (!made) {
+            WriteAlertLog(b->ProgramCode,
+                          plat::FormatDateTime("YYYY-mm-DD HH:nn:ss", plat::Now()) + failure, "D");
+            ShowMessageBox(
+                plat::VarToStr(ConvertByDisplayMode(Variant(
+                    "送签生成图片失败，请检查相关设置，\r并把log文件发给研发相关人员进行分析！"))),
+                TMsgDlgType::mtError, {TMsgDlgBtn::mbOK});
+            plat::Abort();
+        }
+    }
     std::vector<Variant> job = {
         ItemText(Item(record, 0), 1),
         where,
@@ -352,9 +449,13 @@ void TfrmDouble::SendForSignOff(uint8_t kind) {
         Item(target, 1),
         Item(person, 0),
         Item(person, 1),
-        format,
-        tables,
-        JoinKeys(std::vector<std::string>(fieldNames))};
+        format};
+    if (images) {
+        job.push_back(imageBytes);
+        job.push_back(imageSizes);
+    }
+    job.push_back(tables);
+    job.push_back(JoinKeys(fieldNames));
     if (!b->SendDocument(1, Variant::ArrayOf(job))) return;
 
     const std::string sql = "select TOP 1 1 AS REC from SVJOBQUE(nolock) where SV001='" +

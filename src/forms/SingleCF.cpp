@@ -166,6 +166,7 @@ TfrmSingle::TfrmSingle(plat::TComponent* owner) : TfrmBase(owner) {
         btnOK->OnClick = TNotifyEvent(this, &TfrmSingle::miOKClick);
         btnCancel->OnClick = TNotifyEvent(this, &TfrmSingle::miCancelClick);
     }
+    if (btnPrint) btnPrint->OnClick = TNotifyEvent(this, &TfrmSingle::miPrintClick);
 
     // Popup menus.
     struct PopupRow {
@@ -517,7 +518,7 @@ void TfrmSingle::UpdateButtons() {
     const bool hasRows = dm && dm->cdsMain->Active() && !dm->cdsMain->IsEmpty();
     if (btnPrint) {
         btnPrint->SetEnabled(btnPrint->Enabled() && !Brokers()->ProgramCode.empty() && mode0 &&
-                             hasRows && PrintAllowed && HasRight(16));
+                             hasRows && PrintAllowed && (ActionRights() & 0x10));
         for (plat::TMenuItem* m : {miPrint, miPreview, miVoucherFormats})
             m->SetEnabled(btnPrint->Enabled());
     }

@@ -375,8 +375,51 @@ Variant AppSession::KeyinMoney(const Args& a) {
     return Variant("Y");
 }
 
-// [[company, program, key text, user, job, ...]]: 0 queued, 1 already
-// queued, 2 not a job this server can queue. The job's elements 3 (the
+namespace {
+
+// A job's print images: all pages' bytes one after another (a byte array)
+// and their sizes joined by ";". False for anything else: a size that is not
+// a number, sizes that do not add up to the bytes, a value that is not a
+// byte, more than the server keeps.
+bool SplitJobImages(const Variant& bytes, const std::string& sizes,
+                    std::vector<std::string>& images) {
+    constexpr size_t kMaxBytes = size_t(64) << 20, kMaxImages = 1000;
+    images.clear();
+    if (!bytes.IsArray() || bytes.DimCount() != 1) return false;
+    const std::vector<Variant>& items = bytes.Items();
+    if (items.size() > kMaxBytes) return false;
+    std::vector<size_t> lengths;
+    size_t total = 0;
+    for (size_t at = 0; at <= sizes.size();) {
+        size_t end = sizes.find(';', at);
+        if (end == std::string::npos) end = sizes.size();
+        const std::string n = sizes.substr(at, end - at);
+        if (n.empty() || n.size() > 9 || n.find_first_not_of("0123456789") != std::string::npos ||
+            lengths.size() == kMaxImages)
+            return false;
+        lengths.push_back(std::stoul(n));
+        total += lengths.back();
+        at = end + 1;
+    }
+    if (total != items.size()) return false;
+    size_t at = 0;
+    for (size_t length : lengths) {
+        std::string image(length, '\0');
+        for (size_t i = 0; i < length; ++i, ++at) {
+            const Variant& v = items[at];
+            if (!v.IsOrdinal() || v.IsArray() || v.RawInt() < 0 || v.RawInt() > 255) return false;
+            image[i] = char(v.RawInt());
+        }
+        images.push_back(std::move(image));
+    }
+    return true;
+}
+
+}  // namespace
+
+// [[company, program, key text, user, job, ..., (image bytes, image sizes,)
+// queue prefix]]: 0 queued, 1 already queued, 2 not a job this server can
+// queue. The images are kept with the document's sign-off record. The job's elements 3 (the
 // document's condition), 6 (the action code) and 13 (the person concerned)
 // start the document's sign-off record, which the status and opinion
 // requests read and SVFinishJob completes.
@@ -384,6 +427,8 @@ Variant AppSession::InsertSvJob(const Args& a) {
     Args item = ArrayItems(a[0]);
     if (item.size() < 5 || Text(item, 0).empty() || Text(item, 1).empty()) return Variant(2);
     Args values = ArrayItems(item[4]);
+    std::vector<std::string> images;
+    if (item.size() >= 14 && !SplitJobImages(item[11], Text(item, 12), images)) return Variant(2);
     std::string job;
     for (auto& v : values)
         job += (job.empty() ? "" : "\t") + (v.IsArray() ? std::string("[...]") : VarToStr(v));
@@ -427,6 +472,11 @@ Variant AppSession::InsertSvJob(const Args& a) {
         "INSERT OR REPLACE INTO SVSME (ME001, ME002, ME003, ME004, ME005, ME006, ME007) "
         "VALUES (?, ?, ?, ?, ?, ?, ?)",
         {program, keys[0], keys[1], keys[2], keys[3], keys[4], reply});
+    db.Query("DELETE FROM SVJOBIMG WHERE IM001 = ? AND IM002 = ? AND IM003 = ?",
+             {company, program, key});
+    for (size_t i = 0; i < images.size(); ++i)
+        db.Query("INSERT INTO SVJOBIMG (IM001, IM002, IM003, IM004, IM005) VALUES (?, ?, ?, ?, ?)",
+                 {company, program, key, int(i + 1), images[i]});
     tx.Commit();
     return Variant(0);
 }
@@ -503,11 +553,30 @@ Variant AppSession::CallWebService(const Args& a) {
                 XmlEscape(VarToStr(r[2]) + " " + VarToStr(r[3])) + "</td><td>" +
                 XmlEscape(VarToStr(r[4]) + " " + VarToStr(r[5])) + "</td><td>" +
                 XmlEscape(VarToStr(r[6])) + "</td><td>" + XmlEscape(VarToStr(r[7])) + "</td></tr>";
-    html += "</table></body></html>";
+    html += "</table>";
     std::filesystem::path dir = SignOffPageFolder();
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
-    std::filesystem::path file = dir / (SafeName(form + "-" + sheet) + ".html");
+    const std::string stem = SafeName(form + "-" + sheet);
+    // The document's print images, kept with its job, beside the page.
+    std::vector<std::vector<Variant>> images;
+    {
+        std::lock_guard<std::recursive_mutex> lock(server_->Db().Mutex());
+        images = server_->Db().Query(
+            "SELECT IM004, IM005 FROM SVJOBIMG WHERE IM002 = ? AND IM003 = ? ORDER BY IM004",
+            {form, sheet});
+    }
+    for (auto& image : images) {
+        const std::string bytes = VarToStr(image[1]);
+        const char* ext = bytes.rfind("\xff\xd8", 0) == 0 ? ".jpg" : ".gif";
+        const std::string name = stem + "-" + VarToStr(image[0]) + ext;
+        std::ofstream picture(dir / name, std::ios::binary | std::ios::trunc);
+        picture.write(bytes.data(), std::streamsize(bytes.size()));
+        if (!picture) throw ServerError("CallWebService: cannot write " + (dir / name).string());
+        html += "<p><img src=\"" + XmlEscape(name) + "\" alt=\"" + XmlEscape(name) + "\"></p>";
+    }
+    html += "</body></html>";
+    std::filesystem::path file = dir / (stem + ".html");
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out << html;
     if (!out) throw ServerError("CallWebService: cannot write " + file.string());

@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 
 #include "platform/core/text.h"
-#include "standins/host/placeholder_images.h"
+#include "platform/system/desktop.h"
 #include "standins/host/serial_program.h"
+#include "standins/print/page_renderer.h"
+#include "standins/print/printed_document.h"
 #include "standins/servers/suite_registration.h"
 #include "standins/servers/variant_args.h"
 
@@ -239,51 +240,72 @@ class WorkCenter : public plat::DispatchObject {
         return 0;
     }
 
+    // The document the run names, read by the report program's layout.
+    bool LoadDocument(const std::string& report, const plat::Variant& keys,
+                      const plat::Variant& job, PrintedDocument& doc) {
+        std::string error;
+        if (!s_->suite->database) {
+            error = "printing needs the server's database";
+        } else if (LoadPrintedDocument(*s_->suite->database, report, keys,
+                                       s_->language == MessageLanguage::English
+                                           ? PrintLanguage::English
+                                           : PrintLanguage::Chinese,
+                                       doc, error)) {
+            doc.footer =
+                report + "  " + ArgText(ArgItem(job, 0)) + " / " + ArgText(ArgItem(job, 1));
+            return true;
+        }
+        s_->suite->journal->Unavailable("BrannixCenter.Manager", "printing: " + error);
+        return false;
+    }
+
     bool PrintRun(const plat::Variant& job, const plat::Variant& run, plat::Variant* out) {
         auto& journal = *s_->suite->journal;
         const std::string report = plat::Trim(ArgText(ArgItem(job, 2)));
         const plat::Variant values = ArgItem(run, 2);
         std::error_code ec;
+        std::string error;
+        PrintedDocument doc;
         switch (ArgInt(ArgItem(run, 0), -1)) {
             case 6: {
-                const std::string keys = KeysText(ArgItem(values, 1));
+                // [direct, keys]: a PDF in the print folder, shown unless printed directly.
+                const plat::Variant keys = ArgItem(values, 1);
+                if (!LoadDocument(report, keys, job, doc)) return false;
                 fs::path folder = s_->printFolder.empty() ? fs::temp_directory_path() / "ktrb_print"
                                                           : fs::path(s_->printFolder);
                 fs::create_directories(folder, ec);
-                fs::path file = folder / (FileSafe(report) + "_" + FileSafe(keys) + ".txt");
-                std::ofstream f(file, std::ios::binary | std::ios::trunc);
-                f << "report=" << report << "\nuser=" << ArgText(ArgItem(job, 0))
-                  << "\ncompany=" << ArgText(ArgItem(job, 1)) << "\ndocument=" << keys
-                  << "\ndirect=" << (ArgInt(ArgItem(values, 0)) != 0 ? "Y" : "N") << "\n";
-                if (!f) {
-                    journal.Unavailable("BrannixCenter.Manager",
-                                        "printing: cannot write " + file.string());
+                fs::path file =
+                    folder / (FileSafe(report) + "_" + FileSafe(KeysText(keys)) + ".pdf");
+                if (!WritePdf(doc, file.string(), error)) {
+                    journal.Unavailable("BrannixCenter.Manager", "printing: " + error);
                     return false;
                 }
-                journal.Record(
-                    {SuiteEventKind::PrintRun, report, file.string(), ArgItem(values, 1)});
+                journal.Record({SuiteEventKind::PrintRun, report, file.string(), keys});
+                if (ArgInt(ArgItem(values, 0)) == 0) plat::DesktopLauncher().Open(file.string());
                 return true;
             }
             case 11: {
-                const bool jpeg = ArgInt(ArgItem(values, 1)) == 1;
+                // [keys, 1 JPG | 2 GIF, path, dpi, format]: one picture per page.
+                const long long type = ArgInt(ArgItem(values, 1));
                 const std::string base = ArgText(ArgItem(values, 2));
-                if (base.empty()) {
+                if (base.empty() || (type != 1 && type != 2)) {
                     journal.Unavailable("BrannixCenter.Manager",
-                                        "printing into images without a file name");
+                                        "printing into images needs a file name and type 1 or 2");
                     return false;
                 }
-                fs::path file = base + (jpeg ? ".JPG" : ".GIF");
-                if (file.has_parent_path()) fs::create_directories(file.parent_path(), ec);
-                std::ofstream f(file, std::ios::binary | std::ios::trunc);
-                std::string_view bytes = jpeg ? PlaceholderJpeg() : PlaceholderGif();
-                f.write(bytes.data(), std::streamsize(bytes.size()));
-                if (!f) {
-                    journal.Unavailable("BrannixCenter.Manager",
-                                        "printing: cannot write " + file.string());
+                const plat::Variant keys = ArgItem(values, 0);
+                if (!LoadDocument(report, keys, job, doc)) return false;
+                const fs::path path(base);
+                if (path.has_parent_path()) fs::create_directories(path.parent_path(), ec);
+                const long long dpi = ArgInt(ArgItem(values, 3), 96);
+                std::vector<std::string> files;
+                if (!WritePageImages(doc, base,
+                                     type == 1 ? PageImageFormat::Jpeg : PageImageFormat::Gif,
+                                     dpi < 36 || dpi > 600 ? 96 : int(dpi), files, error)) {
+                    journal.Unavailable("BrannixCenter.Manager", "printing: " + error);
                     return false;
                 }
-                journal.Record(
-                    {SuiteEventKind::PrintRun, report, file.string(), ArgItem(values, 0)});
+                journal.Record({SuiteEventKind::PrintRun, report, files.front(), keys});
                 if (out) *out = plat::Variant(plat::DispatchPtr(std::make_shared<ReportEngine>()));
                 return true;
             }

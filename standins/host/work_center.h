@@ -7,10 +7,13 @@
 // and print runs), CallHelp, Com_Validator, Com_Dravoc, Com_Counter.
 // ExecWork(target, params, options, 2, out) starts a job program: 0, or the
 // program's error code (-1 for a program the program master does not know).
-// ExecWork(job, _, [6, 0, [direct, keys]], 0, out) prints (a text file per
-// run in the print folder); ExecWork(job, _, [11, 0, [keys, 1 JPG | 2 GIF,
-// path, dpi, format]], 0, out) prints into an image file path + ".JPG"/".GIF"
-// and hands back in `out` the report object, whose Quit does nothing.
+// ExecWork(job, _, [6, 0, [direct, keys]], 0, out) prints the document by
+// the job's report program into a PDF in the print folder and, unless
+// printed directly, opens it through the desktop launcher; ExecWork(job, _,
+// [11, 0, [keys, 1 JPG | 2 GIF, path, dpi, format]], 0, out) prints it into
+// one picture per page (path + ".JPG"/".GIF", then path + "_0002" ...) and
+// hands back in `out` the report object, whose Quit does nothing. Printing
+// reads the document from the server's database.
 #pragma once
 #include <memory>
 #include <vector>

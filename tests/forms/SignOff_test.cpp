@@ -1,13 +1,17 @@
 // Sign-off of a receipt on the header/body form, with the stand-in of the
 // outside sign-off system deciding the jobs.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <QImage>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "double_fixture.h"
 #include "forms/FSVInfo.h"
 #include "forms/SetSVINFO.h"
+#include "forms/SignOffImages.h"
 #include "platform/system/desktop.h"
 #include "platform/ui/comctrls.h"
 #include "platform/ui/grids.h"
@@ -213,6 +217,154 @@ TEST_F(SignOffTest, OpinionPageOpensInTheBrowser) {
     std::stringstream page;
     page << in.rdbuf();
     EXPECT_NE(page.str().find("核准"), std::string::npos);
+}
+
+// With the settings in the program master instead of the sign-off tables,
+// a job carries the document's print images.
+class SignOffImagesTest : public SignOffTest {
+  protected:
+    void UseImages(const std::string& imageType) {
+        server->Db().Query("UPDATE ADMMB SET MB007 = 'SV', MB008 = ? WHERE MB001 = 'KTRB52'",
+                           {imageType});
+        form->Brokers()->LoadProgramInfo();
+        form->Brokers()->SetSysParam("SYS174", "N");
+        services->printFolder = installation.client() + "print";
+    }
+    std::string Images(const std::string& number) {
+        std::string all;
+        for (auto& r : server->Db().Query(
+                 "SELECT IM005 FROM SVJOBIMG WHERE IM003 = ? ORDER BY IM004", {"5901||" + number}))
+            all += plat::VarToStr(r[0]);
+        return all;
+    }
+};
+
+TEST_F(SignOffImagesTest, JobCarriesThePrintedPages) {
+    struct Case {
+        const char* imageType;
+        const char* magic;
+        const char* format;
+    } cases[] = {{"GIF", "GIF89a", "GIF"}, {"JPG§", "\xff\xd8\xff", "JPG"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.imageType);
+        server->Db().Exec("DELETE FROM SVJOBQUE; UPDATE MOCTH SET TH036 = '0'");
+        form->RefreshData();
+        UseImages(c.imageType);
+        ASSERT_TRUE(GoTo("20240112001"));
+        form->UpdateButtons();
+        AcceptSendDialog();
+        form->miGoConfirmClick(nullptr);
+        EXPECT_EQ(SignOffStatus("20240112001"), "S");
+        const std::string bytes = Images("20240112001");
+        ASSERT_EQ(bytes.rfind(c.magic, 0), 0u);
+        QImage page = QImage::fromData(reinterpret_cast<const uchar*>(bytes.data()),
+                                       int(bytes.size()), c.format);
+        EXPECT_EQ(page.width(), 1123);
+        // Collected and gone: the user's image folder is left empty.
+        const std::string folder = installation.client() + "c_temp/DS";
+        ASSERT_TRUE(std::filesystem::is_directory(folder));
+        EXPECT_TRUE(std::filesystem::is_empty(folder));
+    }
+
+    // The opinion page shows the kept image beside the approval rows.
+    ASSERT_EQ(Decide("20240112001", true), "");
+    Reopen("20240112001");
+    form->Brokers()->SetSysParam("SYS174", "Y");
+    form->miViewSorvantaClick(nullptr);
+    ASSERT_EQ(launcher->Opened().size(), 1u);
+    const std::filesystem::path page = launcher->Opened()[0].substr(7);
+    std::ifstream in(page);
+    std::stringstream html;
+    html << in.rdbuf();
+    const size_t img = html.str().find("<img src=\"");
+    ASSERT_NE(img, std::string::npos);
+    const std::string name = html.str().substr(img + 10, html.str().find('"', img + 10) - img - 10);
+    EXPECT_TRUE(std::filesystem::exists(page.parent_path() / name)) << name;
+}
+
+TEST_F(SignOffImagesTest, HostileUserNamesStayInTheImageFolder) {
+    UseImages("GIF");
+    form->Brokers()->UserID = "../../DS";
+    ASSERT_TRUE(GoTo("20240112001"));
+    form->UpdateButtons();
+    runner->Expect("TfrmSetSVINFO", [](plat::TCustomForm& f) {
+        auto& d = static_cast<TfrmSetSVINFO&>(f);
+        d.ed02->SetText("DS");  // the person concerned must be a user
+        d.btnOK->Click();
+        return d.ModalResult();
+    });
+    form->miGoConfirmClick(nullptr);
+    EXPECT_EQ(Images("20240112001").rfind("GIF89a", 0), 0u)
+        << testing::PrintToString(form->messages);
+    EXPECT_TRUE(std::filesystem::is_directory(installation.client() + "c_temp/.._.._DS"));
+    EXPECT_FALSE(std::filesystem::exists(installation.client() + "../DS"));
+}
+
+TEST_F(SignOffImagesTest, ImagesThatCannotBeMadeStopTheSend) {
+    UseImages("GIF");
+    form->ReportProgram = "NOREPORT";  // the host has no layout to print it by
+    ASSERT_TRUE(GoTo("20240112001"));
+    form->UpdateButtons();
+    AcceptSendDialog();
+    form->messages.clear();
+    EXPECT_THROW(form->SendForSignOff(3), plat::EAbort);
+    ASSERT_EQ(form->messages.size(), 1u);
+    EXPECT_NE(form->messages[0].find("送签生成图片失败"), std::string::npos);
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM SVJOBQUE"), "0");
+    EXPECT_EQ(SignOffStatus("20240112001"), "0");
+    // Both tries asked the host.
+    int runs = 0;
+    for (const auto& e : services->suite->journal->Events())
+        runs += e.kind == standin::SuiteEventKind::Unavailable &&
+                e.detail.find("NOREPORT") != std::string::npos;
+    EXPECT_EQ(runs, 2);
+}
+
+TEST(SignOffImageNames, HostileNamesBecomeOneFolderName) {
+    const std::string longName(70 * 3, 'x');
+    std::string cjk;
+    for (int i = 0; i < 30; ++i) cjk += "用";
+    struct Case {
+        std::string in, out;
+    } cases[] = {
+        {"DS", "DS"},
+        {"", "_"},
+        {".", "_."},
+        {"..", "_.."},
+        {"../etc", ".._etc"},
+        {"a/b\\c", "a_b_c"},
+        {"x\x01y\x7f\n", "x_y__"},
+        {"张三", "张三"},
+        {"\xff\xfe", "__"},
+        {longName, std::string(64, 'x')},
+        {cjk, cjk.substr(0, 63)},
+    };
+    for (const Case& c : cases) EXPECT_EQ(SafeFolderName(c.in), c.out) << c.in;
+    EXPECT_EQ(SignOffImageName("5901||2024*01||/x"), "5901-2024 01-_x");
+}
+
+TEST(SignOffImageNames, OnlyThePagesOfTheDocumentAreCollectedInPageOrder) {
+    const std::string dir =
+        (std::filesystem::temp_directory_path() / ("ktrb_svimg_" + std::to_string(::getpid())))
+            .string() +
+        "/";
+    std::filesystem::create_directories(dir);
+    for (const char* f : {"5901-001_0002.GIF", "5901-001.gif", "5901-0012.GIF", "5901-001_x.GIF",
+                          "5901-001.JPG", "5901-001_0010.GIF"})
+        std::ofstream(dir + f) << f;
+    const auto files = FindSignOffImages(dir, "5901-001", ".GIF");
+    EXPECT_EQ(files, (std::vector<std::string>{dir + "5901-001.gif", dir + "5901-001_0002.GIF",
+                                               dir + "5901-001_0010.GIF"}));
+    TMemoryStream stream;
+    std::string sizes;
+    AppendFilesToStream(files, stream, sizes);
+    EXPECT_EQ(sizes, "12;17;17");
+    const plat::Variant bytes = StreamToByteArray(stream);
+    EXPECT_EQ(bytes.LowBound(), 0);
+    EXPECT_EQ(bytes.HighBound(), 45);
+    EXPECT_EQ(bytes[0].RawInt(), '5');
+    EXPECT_THROW(AppendFilesToStream({dir + "missing.GIF"}, stream, sizes), plat::EInOutError);
+    std::filesystem::remove_all(dir);
 }
 
 TEST(SignOffXml, ApprovalRowsPerPerson) {

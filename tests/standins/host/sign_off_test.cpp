@@ -123,3 +123,39 @@ TEST_F(SignOffStandIn, OpinionPageShowsTheApprovalRows) {
     std::filesystem::remove_all(dir);
     EXPECT_ANY_THROW(Op("CallWebService", Variant::ArrayOf({"a", "b", "c", "N"})));
 }
+
+TEST_F(SignOffStandIn, JobImagesAreKeptOnlyWhenTheirSizesAddUp) {
+    auto bytesOf = [](const std::string& s) {
+        std::vector<Variant> v;
+        for (unsigned char c : s) v.push_back(Variant::Integer(plat::VarType::Byte, c));
+        return Variant::ArrayOf(v);
+    };
+    auto queue = [&](const std::string& number, Variant bytes, const std::string& sizes) {
+        std::vector<Variant> job(16, Variant(""));
+        Variant item = Variant::ArrayOf({"DEMO", "KTRB52", "5901||" + number, "DS",
+                                         Variant::ArrayOf(job), "N", "", Variant::Null(),
+                                         Variant::Null(), "", "936", bytes, sizes, "SP7"});
+        return Op("INSERTSVJOB", Variant::ArrayOf({item})).AsInteger();
+    };
+    struct Case {
+        Variant bytes;
+        std::string sizes;
+    } refused[] = {
+        {bytesOf("GIF89a"), "5"},        // sizes short of the bytes
+        {bytesOf("GIF89a"), "3;4"},      // beyond them
+        {bytesOf("GIF89a"), "3;x"},      // not a number
+        {bytesOf("GIF89a"), "-6"},       // negative
+        {bytesOf("GIF89a"), ""},         // none
+        {Variant("GIF89a"), "6"},        // not a byte array
+        {Variant::ArrayOf({300}), "1"},  // not a byte
+        {Variant::ArrayOf({"x"}), "1"},  // not a number
+    };
+    for (const Case& c : refused) EXPECT_EQ(queue("20240112001", c.bytes, c.sizes), 2) << c.sizes;
+    EXPECT_EQ(plat::VarToStr(server->Db().Scalar("SELECT COUNT(*) FROM SVJOBQUE")), "0");
+
+    ASSERT_EQ(queue("20240112001", bytesOf("GIF89aJPG"), "6;3"), 0);
+    auto rows = server->Db().Query("SELECT IM004, IM005 FROM SVJOBIMG ORDER BY IM004");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(plat::VarToStr(rows[0][1]), "GIF89a");
+    EXPECT_EQ(plat::VarToStr(rows[1][1]), "JPG");
+}

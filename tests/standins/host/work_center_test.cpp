@@ -5,8 +5,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "platform/automation/oleobject.h"
+#include "platform/system/desktop.h"
+#include "standins/appserver/database_setup.h"
 
 using namespace standin;
 namespace fs = std::filesystem;
@@ -119,34 +122,52 @@ TEST_F(WorkCenterFixture, JobProgramsStartOrAnswerTheirErrorCode) {
     EXPECT_EQ(centre[0].detail, "<A href=\"rklt://x\">委外进货单</A>");
 }
 
-TEST_F(WorkCenterFixture, PrintRunsWriteTheirOutput) {
+TEST_F(WorkCenterFixture, PrintRunsRenderTheDocument) {
     plat::Variant out;
     plat::Variant job = plat::Variant::ArrayOf({"DS", "DEMO", "KTRD52", 0});
-    plat::Variant keys = plat::Variant::ArrayOf({"5901", "20240108001", "1"});
-    plat::Variant run = plat::Variant::ArrayOf({6, 0, plat::Variant::ArrayOf({true, keys})});
-    EXPECT_TRUE(center->Call("ExecWork", job, plat::Variant(), run, 0, out).AsBoolean());
+    plat::Variant keys = plat::Variant::ArrayOf({"5901", "20240108001"});
+    auto print = [&](const plat::Variant& run) {
+        return center->Call("ExecWork", job, plat::Variant(), run, 0, out).AsBoolean();
+    };
+    // Without the server's database there is nothing to print.
+    EXPECT_FALSE(print(plat::Variant::ArrayOf({6, 0, plat::Variant::ArrayOf({false, keys})})));
+    ASSERT_EQ(Events(SuiteEventKind::Unavailable).size(), 1u);
+    s->suite->database = OpenServerDatabase(":memory:");
+
+    // A print shows the PDF through the desktop; a direct print only writes it.
+    plat::TRecordingLauncher launcher;
+    plat::DesktopLauncherOverride scope(launcher);
+    EXPECT_TRUE(print(plat::Variant::ArrayOf({6, 0, plat::Variant::ArrayOf({false, keys})})));
+    EXPECT_TRUE(print(plat::Variant::ArrayOf({6, 0, plat::Variant::ArrayOf({true, keys})})));
     auto prints = Events(SuiteEventKind::PrintRun);
-    ASSERT_EQ(prints.size(), 1u);
-    EXPECT_TRUE(fs::exists(prints[0].detail));
-    EXPECT_NE(prints[0].detail.find("KTRD52_5901-20240108001-1"), std::string::npos);
+    ASSERT_EQ(prints.size(), 2u);
+    EXPECT_NE(prints[0].detail.find("KTRD52_5901-20240108001.pdf"), std::string::npos);
+    std::ifstream pdf(prints[0].detail, std::ios::binary);
+    std::string head(5, '\0');
+    pdf.read(head.data(), 5);
+    EXPECT_EQ(head, "%PDF-");
+    EXPECT_EQ(launcher.Opened(), std::vector<std::string>{prints[0].detail});
 
-    // Into an image: the file the sign-off collects, and the report object to quit.
+    // Into pictures: the files the sign-off collects, and the report object to quit.
     const std::string base = (folder / "c_temp" / "DS" / "5901-20240108001").string();
-    plat::Variant images =
-        plat::Variant::ArrayOf({11, 0, plat::Variant::ArrayOf({keys, 2, base, 96, "<New>"})});
-    EXPECT_TRUE(center->Call("ExecWork", job, plat::Variant(), images, 0, out).AsBoolean());
-    std::ifstream gif(base + ".GIF", std::ios::binary);
-    std::string head(6, '\0');
-    gif.read(head.data(), 6);
-    EXPECT_EQ(head, "GIF89a");
-    ASSERT_TRUE(out.IsDispatch());
-    EXPECT_NO_THROW(plat::VarToDispatch(out)->Call("Quit"));
+    for (auto [type, ext, magic] : {std::tuple{2, ".GIF", std::string("GIF89a")},
+                                    std::tuple{1, ".JPG", std::string("\xff\xd8\xff")}}) {
+        out = plat::Variant();
+        EXPECT_TRUE(print(plat::Variant::ArrayOf(
+            {11, 0, plat::Variant::ArrayOf({keys, type, base, 96, "<New>"})})));
+        std::ifstream picture(base + ext, std::ios::binary);
+        std::string bytes(magic.size(), '\0');
+        picture.read(bytes.data(), std::streamsize(bytes.size()));
+        EXPECT_EQ(bytes, magic) << ext;
+        ASSERT_TRUE(out.IsDispatch());
+        EXPECT_NO_THROW(plat::VarToDispatch(out)->Call("Quit"));
+    }
 
-    // A run of an unknown kind is refused and noted.
-    EXPECT_FALSE(
-        center->Call("ExecWork", job, plat::Variant(), plat::Variant::ArrayOf({9, 0}), 0, out)
-            .AsBoolean());
-    EXPECT_EQ(Events(SuiteEventKind::Unavailable).size(), 1u);
+    // Runs of an unknown kind or picture type are refused and noted.
+    EXPECT_FALSE(print(plat::Variant::ArrayOf({9, 0})));
+    EXPECT_FALSE(print(
+        plat::Variant::ArrayOf({11, 0, plat::Variant::ArrayOf({keys, 5, base, 96, "<New>"})})));
+    EXPECT_EQ(Events(SuiteEventKind::Unavailable).size(), 3u);
 }
 
 TEST_F(WorkCenterFixture, HelpRequestsAreRecorded) {
