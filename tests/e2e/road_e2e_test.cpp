@@ -15,6 +15,7 @@
 #include "platform/core/exceptions.h"
 #include "platform/core/text.h"
 #include "platform/data/clientdataset.h"
+#include "platform/system/desktop.h"
 #include "platform/system/xls_reader.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/grids.h"
@@ -67,6 +68,9 @@ class RoadE2E : public ::testing::Test {
         options.home = home_;
         options.uiCodePage = ui;
         session = std::make_unique<HostSession>(options, log);
+        // What the desktop would open (the printed PDF) is recorded instead.
+        if (!launcherScope)
+            launcherScope = std::make_unique<plat::DesktopLauncherOverride>(launcher);
         // Arrival-note receipts (type 5902) go through the outside sign-off
         // system: its settings row and the host's switch.
         session->Services().sysParams->Set("*", "SYS174", "Y");
@@ -136,6 +140,8 @@ class RoadE2E : public ::testing::Test {
     // Until the walk answers them, dialogs are cancelled rather than waited on.
     plat::DialogRunnerScope guard_{std::make_shared<plat::ScriptedDialogRunner>()};
     std::ostringstream log;
+    plat::TRecordingLauncher launcher;
+    std::unique_ptr<plat::DesktopLauncherOverride> launcherScope;
     std::unique_ptr<HostSession> session;
     std::unique_ptr<RoadWalk> walk;
 };
@@ -232,6 +238,17 @@ TEST_F(RoadE2E, AReceiptThroughItsWholeRoad) {
     EXPECT_EQ(Head("TH023"), "Y");
     EXPECT_EQ(Head("TH036"), "3");
     EXPECT_EQ(LineStates("5902", arrival), "Y");
+
+    // Printed: the host's print run writes the PDF into the installation's
+    // print folder and the desktop opens it.
+    walk->Click("btnPrint");
+    ASSERT_EQ(launcher.Opened().size(), 1u) << log.str();
+    const std::string pdf = launcher.Opened()[0];
+    EXPECT_EQ(pdf.rfind(session->Installation().home + "print/", 0), 0u) << pdf;
+    std::ifstream printed(pdf, std::ios::binary);
+    std::string magic(5, '\0');
+    printed.read(magic.data(), 5);
+    EXPECT_EQ(magic, "%PDF-");
 
     // Exported to the spreadsheet, the browse list and the lines; both files
     // read back.
