@@ -120,6 +120,11 @@ struct Road {
         });
         walk->Click("btnQuery");
     }
+    // A failed step with the last message the form showed.
+    std::string Why(const std::exception& e) const {
+        return std::string(e.what()) + " " +
+               (walk->Messages().empty() ? "" : walk->Messages().back());
+    }
     std::ostringstream log;
     std::unique_ptr<HostSession> session;
     std::unique_ptr<RoadWalk> walk;
@@ -187,10 +192,7 @@ void BM_KeyAndPostOneLineInto9990Lines(benchmark::State& state) {
                 std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t)
                     .count();
         } catch (const std::exception& e) {
-            state.SkipWithError(
-                (std::string(e.what()) + " " +
-                 (road.walk->Messages().empty() ? "" : road.walk->Messages().back()))
-                    .c_str());
+            state.SkipWithError(road.Why(e).c_str());
             break;
         }
     }
@@ -225,10 +227,7 @@ void BM_Save1000NewLinesOverTcp(benchmark::State& state) {
             state.ResumeTiming();
             road.walk->Click("btnOK");
         } catch (const std::exception& e) {
-            state.SkipWithError(
-                (std::string(e.what()) + " " +
-                 (road.walk->Messages().empty() ? "" : road.walk->Messages().back()))
-                    .c_str());
+            state.SkipWithError(road.Why(e).c_str());
             break;
         }
         if (road.walk->DataSet("cdsMain").State() != plat::dsBrowse)
