@@ -2,16 +2,19 @@
 // user-defined line columns, the rules that derive line values from the head
 // ("Z01D"), the required line columns, the document-type settings and the
 // form-level hooks the lines add.
+#include <algorithm>
 #include <set>
 
 #include "controls/ExtPage.h"
 #include "controls/FDBGrid.h"
+#include "controls/QvLookUpCombo.h"
 #include "dataframe/knlRadical.h"
 #include "forms/DoubleCF.h"
 #include "platform/core/format.h"
 #include "platform/core/text.h"
 #include "platform/data/clientdataset.h"
 #include "platform/ui/comctrls.h"
+#include "platform/ui/dbctrls.h"
 #include "platform/ui/extctrls.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/menus.h"
@@ -319,7 +322,9 @@ void TfrmDouble::gdBody1CalcCellColors(plat::TObject*, plat::TField* field, plat
     TdmDouble* dm = DoubleModule();
     if (!ColorManage || !bodyColors_ || !brush || !dm || !dm->cdsBodyColor->Active()) return;
     try {
-        // The line's own key locates its colour row among the document's.
+        // The head's colour row holds the document's line colours; then the
+        // line's own key locates its row among them.
+        if (!locateHeadColorRow(dm)) return;
         const std::string keys = bodyColors_->KeyFields;
         std::vector<plat::Variant> values;
         for (int i = 1; i <= FieldCount(keys, ","); ++i) {
@@ -332,6 +337,32 @@ void TfrmDouble::gdBody1CalcCellColors(plat::TObject*, plat::TField* field, plat
     } catch (const std::exception&) {
         // Colours are a help only.
     }
+}
+
+bool TfrmDouble::locateHeadColorRow(TdmDouble* dm) {
+    plat::TDataSetField* link = dm->cdsBodyColor->DataSetField();
+    if (!link || link->DataSet() != dm->cdsMainColor) return true;  // nested in the head itself
+    plat::TClientDataSet* colors = dm->cdsMainColor;
+    if (!colors->Active() || colors->IsEmpty()) return false;
+    const Variant keys = GetKeyValueArray();
+    if (!keys.IsArray()) return false;
+    const std::string names = ReplaceAllText(dm->KeyFields, ",", ";", false);
+    // Cells of one document share the row: a search only when it moved.
+    const std::vector<plat::TField*> fields = colors->GetFieldList(names);
+    bool here = !fields.empty() && (int)fields.size() == keys.ArrayCount();
+    for (size_t i = 0; here && i < fields.size(); ++i)
+        here = fields[i]->AsString() == plat::VarToStr(keys[keys.LowBound() + (int)i]);
+    return here || colors->Locate(names, keys);
+}
+
+void TfrmDouble::gdBody1CalcTitleAttributes(plat::TObject*, plat::TField* field, plat::TFont*,
+                                            plat::TBrush* brush, plat::TAlignment&) {
+    TdmDouble* dm = DoubleModule();
+    if (!dm || !field || !brush) return;
+    const std::string keys = "," + bodyKeyNames(dm->BodyKeyFields) + ",";
+    if (plat::UpperCase(keys).find("," + plat::UpperCase(field->FieldName()) + ",") !=
+        std::string::npos)
+        brush->Color = plat::RGB(0, 200, 200);
 }
 
 void TfrmDouble::RefreshDetailColors() {
@@ -379,13 +410,9 @@ void TfrmDouble::RequireComboFields() {
     TdmDouble* dm = DoubleModule();
     if (!dm || (GetUICodePage() == "936" && GetDBCodePage() == "936")) return;
     std::string names;
-    plat::TDataGridColumns* columns = gdBody1->Columns();
-    for (int i = 0; i < columns->Count(); ++i) {
-        plat::TDataGridColumn* column = columns->Items(i);
-        plat::TWinControl* editor = column->Control();
+    for (plat::TField* field : dm->cdsBody1->Fields()) {
+        plat::TWinControl* editor = gdBody1->FieldControl(field->FieldName());
         if (!editor || !editor->InheritsFrom("TCustomComboBox") || !editor->Enabled()) continue;
-        plat::TField* field = dm->cdsBody1->FindField(column->FieldName());
-        if (!field) continue;
         names += (names.empty() ? "" : ",") + field->FieldName();
     }
     if (!names.empty()) AddRequiredFields("cdsBody1:" + names);
@@ -505,6 +532,51 @@ bool TfrmDouble::focusBodyGrid() {
     return true;
 }
 
+// ---- editors of the user-defined line columns ----
+
+void TfrmDouble::SetupBodyUDFEditors() {
+    TdmDouble* dm = DoubleModule();
+    if (!dm) return;
+    TMT_Doc* settings = GetUserSettings();
+    auto setting = [settings](const std::string& field, const char* property) {
+        std::string v = settings->GetFieldProperty("gdBody1", field, property);
+        return v == kNoSetting ? std::string() : v;
+    };
+    for (plat::TField* field : dm->cdsBody1->Fields()) {
+        const std::string& fieldName = field->FieldName();
+        if (!field->Visible() || !plat::SameText(fieldName.substr(0, 3), "UDF")) continue;
+        const std::string name = "cbo" + fieldName + "G_UDF";
+        if (FindComponent(name)) continue;
+        plat::TWinControl* editor = nullptr;
+        if (setting(fieldName, "ControlType") == "Combo") {
+            auto* combo = new plat::TDBComboBox(this);
+            combo->SetName(name);
+            std::string items = setting(fieldName, "Items");
+            std::replace(items.begin(), items.end(), '\t', '\n');
+            combo->Items()->SetText(items);
+            combo->SetDataSource(dm->dsBody1);
+            combo->SetDataField(fieldName);
+            editor = combo;
+        } else {
+            auto* combo = new TQvDBComboDlg(this);
+            combo->SetName(name);
+            const std::string source = setting(fieldName, "DataSource");
+            combo->SetHint(
+                source.empty() || plat::SameText(source, "Custom")
+                    ? "[F2]" + GetLangMessage(kPackage, "sHINT_PHRASE", "常用语查询", true)
+                    : plat::Format(GetLangMessage(kPackage, "sF2Query", "[F2]%s查询", true),
+                                   {field->DisplayLabel()}));
+            combo->SetShowHint(true);
+            combo->OnCustomDlg = plat::TNotifyEvent(this, &TfrmDouble::BodyCustomDlg);
+            combo->SetDataSource(dm->dsBody1);
+            combo->SetDataField(fieldName);
+            editor = combo;
+        }
+        editor->SetVisible(false);
+        gdBody1->SetFieldControl(fieldName, editor);
+    }
+}
+
 // ---- status bar and stamp ----
 
 void TfrmDouble::ShowKeyInStatusBar() {
@@ -532,6 +604,7 @@ void TfrmDouble::PlaceStatusStamp() {
 
 void TfrmDouble::FormShow(plat::TObject* sender) {
     TfrmSingle::FormShow(sender);
+    SetupBodyUDFEditors();
     UpdateStatusButtons();
     UpdateSignOffButtons();
     PlaceStatusStamp();

@@ -296,6 +296,8 @@ void TfrmDouble::createDesign() {
     gdBody1->OnEnter = TNotifyEvent(this, &TfrmDouble::gdBody1Enter);
     gdBody1->OnExit = TNotifyEvent(this, &TfrmDouble::gdBody1Exit);
     gdBody1->OnCalcCellColors = TCalcCellColorsEvent(this, &TfrmDouble::gdBody1CalcCellColors);
+    gdBody1->OnCalcTitleAttributes =
+        TCalcTitleAttributesEvent(this, &TfrmDouble::gdBody1CalcTitleAttributes);
 }
 
 TdmDouble* TfrmDouble::DoubleModule() const {
@@ -706,8 +708,14 @@ bool TfrmDouble::SaveDocument() {
                         {number ? number->DisplayLabel() : dm->DocumentNumberField, ServerNumber});
                 }
                 // Sign-off of a confirm is asked by the sign-off part; without it
-                // the document is confirmed at once when the form says so.
-                if (AutoConfirmAfterAdd == 1 && ConfirmAllowed) ChangeDocStatus(3, false);
+                // the document is confirmed at once when the form says so. The
+                // document is stored: a confirm its checks stop leaves it saved.
+                if (AutoConfirmAfterAdd == 1 && ConfirmAllowed) {
+                    try {
+                        ChangeDocStatus(3, false);
+                    } catch (const plat::EAbort&) {
+                    }
+                }
                 if (PrintAfterSave == 1) {
                     DirectPrint = false;
                     PrintDocument();

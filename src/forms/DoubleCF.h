@@ -186,6 +186,10 @@ class TfrmDouble : public TfrmSingle, public IDoubleModuleOwner, public ICopyDia
     virtual void GetCopyRowExtra(plat::Variant& extra) { extra = plat::Variant(); }
     virtual void ShowKeyInStatusBar() override;
     virtual void PlaceStatusStamp();
+    // The editors of the visible user-defined line columns, as the user's
+    // grid settings ask ("ControlType"): a combo box of the set items, or a
+    // dialog combo whose button runs the F2 look-up; made once.
+    void SetupBodyUDFEditors();
 
     // ---- sign-off ----
     bool CanSendForSignOff(uint8_t kind);
@@ -260,6 +264,8 @@ class TfrmDouble : public TfrmSingle, public IDoubleModuleOwner, public ICopyDia
     void gdBody1CalcCellColors(plat::TObject* sender, plat::TField* field,
                                plat::TGridDrawState state, bool highlight, plat::TFont* font,
                                plat::TBrush* brush);
+    void gdBody1CalcTitleAttributes(plat::TObject* sender, plat::TField* field, plat::TFont* font,
+                                    plat::TBrush* brush, plat::TAlignment& alignment);
     TColorComponents* BodyColors() const { return bodyColors_.get(); }
     void gdBody1KeyDown(plat::TObject* sender, uint16_t& key, plat::TShiftState shift);
     void gdBody1Enter(plat::TObject* sender);
@@ -301,6 +307,8 @@ class TfrmDouble : public TfrmSingle, public IDoubleModuleOwner, public ICopyDia
     std::unique_ptr<TUDFFields> bodyRules_;
     std::unique_ptr<TColorComponents> bodyColors_;
     static std::string bodyKeyNames(const std::string& keyList);
+    // Puts the head colour rows on the current document; false when it has none.
+    bool locateHeadColorRow(TdmDouble* dm);
     void applyCopyRules(plat::TDataSet* dataSet, const std::string& ruleCode,
                         const plat::Variant& sourceKeys);
     plat::Variant copySourceHeadKeys_;

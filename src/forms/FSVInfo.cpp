@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 
 #include "forms/RadicalCF.h"
 #include "platform/core/text.h"
 #include "platform/system/desktop.h"
+#include "platform/system/files.h"
+#include "platform/ui/dialogs.h"
 #include "platform/ui/extctrls.h"
+#include "platform/ui/filedialogs.h"
 #include "platform/ui/grids.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/stdctrls.h"
@@ -35,8 +37,6 @@ int TextPixels(const std::string& text) {
 
 }  // namespace
 
-std::function<bool(std::string&)> TfrmSVInfo::SaveFileChooser;
-
 TfrmSVInfo::TfrmSVInfo(TComponent* owner) : TQVForm(owner) {
     SetName("frmSVInfo");
     SetCaption("签核状况");
@@ -54,6 +54,13 @@ TfrmSVInfo::TfrmSVInfo(TComponent* owner) : TQVForm(owner) {
     N1->SetCaption("存成文字档");
     N1->OnClick = TNotifyEvent(this, &TfrmSVInfo::N1Click);
     PopupMenu1->Items()->Add(N1);
+
+    SaveDialog1 = new TSaveDialog(this);
+    SaveDialog1->SetName("SaveDialog1");
+    SaveDialog1->DefaultExt = "txt";
+    SaveDialog1->Filter = "文本文件(*.txt)|*.txt";
+    SaveDialog1->Options = {TOpenOption::ofOverwritePrompt, TOpenOption::ofHideReadOnly,
+                            TOpenOption::ofEnableSizing};
 
     Panel1 = new TPanel(this);
     Panel1->SetName("Panel1");
@@ -141,20 +148,18 @@ std::string TfrmSVInfo::GetRowText(int row) const {
 }
 
 bool TfrmSVInfo::SaveToTextFile(const std::string& fileName) {
-    bool written = false;
-    {
-        std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
-        if (out) {
-            for (int r = 0; r < StringGrid1->RowCount(); ++r) out << GetRowText(r) << "\r\n";
-            out.flush();
-            written = bool(out);
-        }
-    }
-    if (!written) {
-        ShowMessageBox(
-            VarToStr(QvConverter ? QvConverter->ConvertToUI(std::string("文档保存失败 !"))
-                                 : Variant("文档保存失败 !")),
-            TMsgDlgType::mtError, {TMsgDlgBtn::mbOK});
+    std::string text;
+    for (int r = 0; r < StringGrid1->RowCount(); ++r) text += GetRowText(r) + "\r\n";
+    try {
+        // The chosen name is the user's: a NUL would write another file.
+        if (fileName.empty() || fileName.find('\0') != std::string::npos)
+            throw EInOutError("Cannot write a file of that name");
+        // A name the code page cannot write shows as "?", as the system's own texts do.
+        WriteFileBytes(fileName, ToCodePageReplacing(text, AnsiCodePage()).text);
+    } catch (const Exception&) {
+        const std::string message = "文档保存失败 !";
+        Application->MessageBox(QvConverter ? VarToStr(QvConverter->ConvertToUI(message)) : message,
+                                "Information", MB_OK | MB_ICONERROR);
         return false;
     }
     plat::DesktopLauncher().Open(fileName);
@@ -162,9 +167,8 @@ bool TfrmSVInfo::SaveToTextFile(const std::string& fileName) {
 }
 
 void TfrmSVInfo::N1Click(TObject*) {
-    std::string name;
-    if (!SaveFileChooser || !SaveFileChooser(name) || name.empty()) return;
-    SaveToTextFile(name);
+    if (!SaveDialog1->Execute()) return;
+    SaveToTextFile(SaveDialog1->FileName);
 }
 
 void ShowSVInfo(TComponent* owner, const Variant& rows) {

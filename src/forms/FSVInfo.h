@@ -1,7 +1,6 @@
 // The sign-off status window: the approval rows of one document as the
 // outside sign-off system reports them, savable as a fixed-width text file.
 #pragma once
-#include <functional>
 #include <string>
 
 #include "controls/QVForm.h"
@@ -13,6 +12,7 @@ class TButton;
 class TStringGrid;
 class TPopupMenu;
 class TMenuItem;
+class TSaveDialog;
 }  // namespace plat
 
 namespace ktrb {
@@ -27,16 +27,14 @@ class TfrmSVInfo : public TQVForm {
     plat::TButton* btnOK;
     plat::TPopupMenu* PopupMenu1;
     plat::TMenuItem* N1;
+    plat::TSaveDialog* SaveDialog1;
 
     void SetupColumns();
     void FillGrid(const plat::Variant& rows);
     // One grid row as a line of fixed-width columns.
     std::string GetRowText(int row) const;
-    // Asks for the text file's name ("文本文件(*.txt)|*.txt", default
-    // extension "txt", overwrite confirmed); false when cancelled.
-    static std::function<bool(std::string& fileName)> SaveFileChooser;
-    // Writes the grid to the file and opens it; false after the failure
-    // message when the file cannot be written.
+    // Writes the grid to the file (ANSI code page, CR LF) and opens it;
+    // false after the failure message when the file cannot be written.
     bool SaveToTextFile(const std::string& fileName);
     void N1Click(plat::TObject* sender);
 };

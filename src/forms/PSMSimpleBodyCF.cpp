@@ -864,14 +864,18 @@ void TfrmPSMSimpleBody::btnSureClick(plat::TObject*) {
     if (!CheckSerialCapacity(int(count))) return;
     IntervalAccepted = GenerateIntervalSerials(1);
     if (!IntervalAccepted) return;
-    const std::string pattern = edFormatText->Text();
     BodyDataSet->DisableControls();
     struct Enable {
         plat::TDataSet* ds;
         ~Enable() { ds->EnableControls(); }
     } enable{BodyDataSet};
-    for (long long n = begin; n <= end; ++n) writeSerialRow(FillPattern(pattern, n));
+    WriteIntervalSerials(begin, end, edFormatText->Text());
     BodyDataSet->First();
+}
+
+void TfrmPSMSimpleBody::WriteIntervalSerials(long long begin, long long end,
+                                             const std::string& pattern) {
+    for (long long n = begin; n <= end; ++n) writeSerialRow(FillPattern(pattern, n));
 }
 
 void TfrmPSMSimpleBody::writeSerialRow(const std::string& serial) {

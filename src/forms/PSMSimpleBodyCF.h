@@ -91,6 +91,8 @@ class TfrmPSMSimpleBody : public TfrmSimpleBody {
     virtual bool CheckSerialCountOnClose(int count);
     virtual bool CheckSerialCapacity(int count);
     virtual void SwitchSerialGrid(int mode);
+    // Writes the accepted interval's serials, first to last, each at the top.
+    virtual void WriteIntervalSerials(long long begin, long long end, const std::string& pattern);
 
     // ---- plain operations ----
     void SetInputMode(TSerialInputMode mode);

@@ -73,6 +73,8 @@ class TfrmSimpleBody : public TfrmBase {
     void FormShow(plat::TObject* sender) override;
     void FormActivate(plat::TObject* sender) override;
     void FormCloseQuery(plat::TObject* sender, bool& canClose) override;
+    // The connections belong to the owner's data module: closing leaves them.
+    void FormClose(plat::TObject* sender, ktrb::TCloseAction& action) override {}
     void FormDestroy(plat::TObject* sender) override;
     void FormKeyDown(plat::TObject* sender, uint16_t& key, plat::TShiftState shift) override;
     void FormKeyPress(plat::TObject* sender, char32_t& key) override;

@@ -365,6 +365,11 @@ static void AddMissingSchema(Database& db) {
             db.Exec(add);
         }
     }
+    for (const auto& view :
+         fresh.Query("SELECT name, sql FROM sqlite_master WHERE type = 'view'")) {
+        db.Exec("DROP VIEW IF EXISTS \"" + view[0].AsString() + "\"");
+        db.Exec(view[1].AsString());
+    }
     tx.Commit();
 }
 

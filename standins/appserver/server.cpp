@@ -223,6 +223,14 @@ AppServer::AppServer(std::unique_ptr<Database> db)
     for (auto& [name, k] : kinds)
         if (k == 1) textColumns_.insert(name);
     dialect_.isTextColumn = [this](const std::string& c) { return textColumns_.count(c) > 0; };
+    // "ERP_<table>" views show a table with the module's names of its columns.
+    for (auto& v : db_->Query(
+             "SELECT UPPER(name) FROM sqlite_master WHERE type = 'view' AND name LIKE 'ERP\\_%' "
+             "ESCAPE '\\'"))
+        companyViews_.insert(v[0].AsString());
+    dialect_.companyView = [this](const std::string& table) {
+        return companyViews_.count("ERP_" + table) ? "ERP_" + table : std::string();
+    };
     for (auto& r : db_->Query("SELECT QC001, QC002, QC003 FROM QCATALOG")) {
         CatalogueEntry e;
         e.sql = r[2].AsString();

@@ -135,6 +135,7 @@ class AppServer : public std::enable_shared_from_this<AppServer> {
     ClientSqlPolicy readPolicy_, writePolicy_;
     SqlDialectOptions dialect_;
     std::set<std::string> textColumns_;
+    std::set<std::string> companyViews_;
     std::mutex cacheMutex_;
     std::map<std::string, TableInfo> tables_;
     std::map<std::string, CatalogueEntry> catalogue_;

@@ -14,6 +14,7 @@ enum class Tok { Space, Comment, String, Ident, Number, Punct };
 struct Token {
     Tok kind;
     std::string text;
+    bool company = false;  // a table named after "$$"
 };
 
 std::string Upper(std::string s) {
@@ -72,6 +73,12 @@ std::vector<Token> Lex(const std::string& s) {
             i = j;
         } else if (c == '$' && i + 1 < n && s[i + 1] == '$') {
             i += 2;  // "$$" stands where the company database goes: one database here
+            size_t j = i;
+            while (j < n && IsIdentChar((unsigned char)s[j])) ++j;
+            if (j > i) {
+                out.push_back({Tok::Ident, s.substr(i, j - i), true});
+                i = j;
+            }
         } else if (c == '[' || c == '"') {
             char close = (c == '[') ? ']' : '"';
             size_t j = s.find(close, i + 1);
@@ -121,6 +128,7 @@ class Translator {
         : t_(std::move(toks)), opt_(opt) {}
 
     std::string Run() {
+        CompanyViews();
         RemovePrefixesAndHints();
         RenameFunctions();
         Concatenation();
@@ -156,6 +164,24 @@ class Translator {
     }
     void Erase(int from, int to) {
         for (int k = from; k <= to; ++k) t_[k] = {Tok::Space, ""};
+    }
+
+    void CompanyViews() {
+        if (!opt_.companyView) return;
+        static const std::set<std::string> clauseWords = {
+            "WHERE",     "LEFT",   "RIGHT", "INNER", "OUTER",  "CROSS", "FULL",
+            "JOIN",      "ON",     "ORDER", "GROUP", "UNION",  "WITH",  "HAVING",
+            "INTERSECT", "EXCEPT", "LIMIT", "SET",   "VALUES", "USING", "NATURAL"};
+        for (int i = 0; i < (int)t_.size(); ++i) {
+            if (!t_[i].company) continue;
+            const std::string table = Upper(t_[i].text);
+            const std::string view = opt_.companyView(table);
+            if (view.empty()) continue;
+            int a = NextCode(i);
+            const bool aliased =
+                a >= 0 && t_[a].kind == Tok::Ident && !clauseWords.count(Upper(t_[a].text));
+            t_[i].text = aliased ? view : view + " " + t_[i].text;
+        }
     }
 
     void RemovePrefixesAndHints() {

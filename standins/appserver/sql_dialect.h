@@ -12,6 +12,9 @@ struct SqlDialectOptions {
     // Tells whether a column name (unqualified, upper case) holds text; a "+"
     // next to a text operand concatenates.
     std::function<bool(const std::string&)> isTextColumn;
+    // The view that shows a table (upper case) as the module names its
+    // columns, or empty; a "$$" table reads that view under its own name.
+    std::function<std::string(const std::string&)> companyView;
 };
 
 std::string TranslateSql(const std::string& sql, const SqlDialectOptions& options = {});

@@ -151,14 +151,14 @@ ORDER BY TA003 LIMIT 1
 SELECT TA006 AS V1, TA021 AS V2, TA015 AS V5, TA017 AS V7, TA018 AS V8, TA057 AS V19 FROM MOCTA
 WHERE TA001 = ?1 AND TA002 = ?2 AND (IFNULL(?3, '') = '' OR TA021 = ?3)
 
--- @query MOCTA 01  work order: quantities, status (10), order reference, tax rate
-SELECT TA006 AS V1, TA007 AS V2, TA015 AS V3, TA017 AS V5, TA018 AS V6, TA013 AS V7, TA011 AS V10,
+-- @query MOCTA 01  work order: quantities, confirmation code (10), order reference, tax rate, lot (40), returned (44)
+SELECT TA006 AS V1, TA007 AS V2, TA015 AS V3, TA017 AS V5, TA018 AS V6, TA013 AS V7, TA013 AS V10,
        TA049 AS V28, TA050 AS V29, TA051 AS V30, TA026 AS V35, TA027 AS V36, TA028 AS V37,
-       TA053 AS V38, IFNULL(MB402, 0) AS V43
+       TA053 AS V38, TA055 AS V40, IFNULL(MB402, 0) AS V43, TA057 AS V44
 FROM MOCTA LEFT JOIN INVMB ON MB001 = TA006 WHERE TA001 = ?1 AND TA002 = ?2
 
--- @query MOCTA 08  work-order status by factory and nature
-SELECT TA011 AS V1, TA013 AS V2 FROM MOCTA WHERE TA001 = ?1 AND TA002 = ?2 AND TA021 = ?3 AND TA030 = ?4
+-- @query MOCTA 08  work-order confirmation code (1) by factory and nature; 2 production status
+SELECT TA013 AS V1, TA011 AS V2 FROM MOCTA WHERE TA001 = ?1 AND TA002 = ?2 AND TA021 = ?3 AND TA030 = ?4
 
 -- @query INVMD 02  the unit is the item's stock unit or has a conversion
 SELECT ?2 AS V1 FROM INVMB WHERE MB001 = ?1
@@ -250,3 +250,48 @@ SELECT MA002 AS V1, MA003 AS V2, MA012 AS V40 FROM COPMA WHERE MA001 = ?1 AND MA
 
 -- @query COPMA 13  any customer, usable or not
 SELECT MA002 AS V1, MA013 AS V2 FROM COPMA WHERE MA001 = ?1
+
+-- @query MOCTG 04  by-product of a work order (keys: order type, number, product, by-product)
+SELECT TG004 AS V1 FROM MOCTG WHERE TG001 = ?1 AND TG002 = ?2 AND TG003 = ?3 AND TG004 = ?4
+
+-- @query MOCTB 60  materials of a work order (rows: 0 material, 1 required, 2 issued, 3 loss rate, 5 composition)
+SELECT TB003 AS V0, TB004 AS V1, TB005 AS V2, IFNULL(MB403, 0) AS V3, TB006 AS V4, TB027 AS V5
+FROM MOCTB LEFT JOIN INVMB ON MB001 = TB003
+WHERE TB001 = ?1 AND TB002 = ?2 AND TB011 NOT IN ('3', '4') AND TB004 <> 0 ORDER BY TB003
+
+-- @query PSMMA 06  serial in the serial master (a supplier's serial is not)
+SELECT MA001 AS V1, MA002 AS V2, MA003 AS V3 FROM PSMMA WHERE MA001 = ?1 LIMIT 1
+
+-- @query PSMMA 08  serial in the serial master for the item
+SELECT MA001 AS V1, MA002 AS V2, MA003 AS V3 FROM PSMMA WHERE MA001 = ?1 AND MA002 = ?2
+
+-- @query PSMMA 32  serial registered for the item (work-order receipts): 4 batch
+SELECT MA001 AS V1, MA002 AS V2, MA004 AS V3, MA005 AS V4, MA003 AS V5 FROM PSMMA
+WHERE MA001 = ?1 AND MA002 = ?2
+
+-- @query PSMMA 33  serial registered for the item: 4 batch
+SELECT MA001 AS V1, MA002 AS V2, MA004 AS V3, MA005 AS V4, MA003 AS V5 FROM PSMMA
+WHERE MA001 = ?1 AND MA002 = ?2
+
+-- @query PSMMA 10  serial registered for the item and batch
+SELECT MA001 AS V1, MA002 AS V2, MA003 AS V3 FROM PSMMA WHERE MA001 = ?1 AND MA002 = ?2 AND MA003 = ?3
+
+-- @query PSMMB 08  supplier serial recorded on another receipt: 0 type, 1 number
+SELECT MB001 AS V1, MB002 AS V2 FROM PSMMB
+WHERE MB004 = ?1 AND MB007 = 'Y' AND substr(MB001 || '    ', 1, 4) || substr(MB002 || '           ', 1, 11) <> ?3
+LIMIT 1
+
+-- @query PSMMB 03  serial recorded on another receipt: 0 type, 1 number
+SELECT MB001 AS V1, MB002 AS V2 FROM PSMMB
+WHERE MB004 = ?1 AND substr(MB001 || '    ', 1, 4) || substr(MB002 || '           ', 1, 11) <> ?3
+LIMIT 1
+
+-- @query PSMMC 05  serial registered for the work order
+SELECT MC004 AS V1 FROM PSMMC WHERE MC004 = ?1 AND MC001 = ?2 AND MC002 = ?3 LIMIT 1
+
+-- @query PSMMC 10  serials registered for the work order (rows: 0 serial)
+SELECT MC004 AS V1 FROM PSMMC WHERE MC001 = ?1 AND MC002 = ?2 AND MC003 = ?3 ORDER BY MC004
+
+-- @query H 37  the line's item is the product of its work order (factory, subcontractor)
+SELECT TA006 AS V1 FROM MOCTA
+WHERE TA001 = ?1 AND TA002 = ?2 AND TA021 = ?3 AND (TA032 = '' OR TA032 = ?4) AND TA006 = ?5

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/FDBGrid.h"
+#include "controls/QvLookUpCombo.h"
 #include "double_fixture.h"
 #include "forms/MessageCentreLink.h"
 #include "forms/QVConfirmDate.h"
@@ -17,6 +18,7 @@
 #include "platform/ui/ui_test_util.h"
 #include "query/ColorComponents.h"
 #include "query/QvQBE.h"
+#include "runtime/MT_Doc.h"
 #include "runtime/PropAccess.h"
 
 namespace ktrb::test {
@@ -176,6 +178,17 @@ TEST_F(DoubleRoad, ARefusedConfirmIsNoSuccess) {
     EXPECT_EQ(Head("TH023")->AsString(), "N");
     EXPECT_EQ(form->Stamp(), nullptr);
     EXPECT_EQ(form->btnConfirm->Enabled(), confirmEnabled);
+}
+
+TEST_F(DoubleRoad, AConfirmStoppedAfterAnAddLeavesTheDocumentSaved) {
+    TypeDocument("20240419001", {{"C3001", 1}});
+    form->AutoConfirmAfterAdd = 1;
+    form->ConfirmAllowed = true;
+    form->abortStatusChangeOf = "20240419001";
+    EXPECT_TRUE(form->SaveDocument());
+    EXPECT_EQ(form->FormMode(), TFormMode::Browse);
+    EXPECT_EQ(dm->cdsMain->State(), plat::dsBrowse);
+    EXPECT_EQ(Sql("SELECT TH023 FROM MOCTH WHERE TH002='20240419001'"), "N");
 }
 
 TEST_F(DoubleRoad, ARefusedSaveStoresNothingAndKeepsWhatWasTyped) {
@@ -466,25 +479,103 @@ TEST_F(DoubleRoad, AFailingCopyRuleLeavesTheCopiedValues) {
     form->CancelEdit(false);
 }
 
-// F2 on a user-defined line column runs that column's look-up into the line;
-// on another column it leaves the line alone.
+// The user's grid settings of three user-defined line columns: UDF01 a
+// combo of two items, UDF02 a look-up of another program, UDF03 no setting.
+const char* const kLineColumnSettings =
+    "<MT_User><gdBody1>"
+    "<Field ID=\"UDF01\"><ControlType>Combo</ControlType><Items>A&#9;B</Items></Field>"
+    "<Field ID=\"UDF02\"><DataSource>INVMB</DataSource></Field>"
+    "</gdBody1></MT_User>";
+
+// Shows the form with UDF01..UDF03 visible and the settings above, so that
+// the form makes the editors of those columns.
+void ShowWithLineEditors(TReceiptTestForm* form, TReceiptTestModule* dm) {
+    form->GetUserSettings()->LoadXML(kLineColumnSettings);
+    for (const char* name : {"UDF01", "UDF02", "UDF03"})
+        dm->cdsBody1->FieldByName(name)->SetVisible(true);
+    form->Show();
+}
+
+// F2 on a user-defined line column, through the editor the form made for
+// it, runs the column's look-up into the line; on another column the line
+// stays as it was.
 TEST_F(DoubleRoad, F2OnAUserDefinedLineColumnFillsTheLine) {
     auto dravoc = std::static_pointer_cast<standin::ScriptedDravoc>(services->dravoc);
-    form->Show();  // the look-up focuses the form
+    ShowWithLineEditors(form, dm);
     TypeDocument("20240419001", {{"A1001-01", 1}});
-    Line("UDF01")->SetVisible(true);
     dm->cdsBody1->First();
     const std::string item = Line("TI004")->AsString();
-    for (const char* column : {"TI004", "UDF01"}) {
-        dravoc->Enqueue("GetPhrase2", plat::Variant::ArrayOf({0, "常用语"}));
-        form->gdBody1->SetSelectedField(Line(column));
-        ASSERT_EQ(form->gdBody1->SelectedField(), Line(column));
-        uint16_t key = plat::VK_F2;
-        form->HandleF2Key(key, form->gdBody1);
-    }
+    // Asked once only, by the user-defined column.
+    dravoc->Enqueue("GetPhrase2", plat::Variant::ArrayOf({0, "常用语"}));
+    form->gdBody1->SetSelectedField(Line("TI004"));
+    uint16_t key = plat::VK_F2;
+    form->HandleF2Key(key, form->gdBody1);
     EXPECT_EQ(Line("TI004")->AsString(), item);
-    EXPECT_EQ(Line("UDF01")->AsString(), "常用语");
+
+    auto* editor = dynamic_cast<TQvDBComboDlg*>(form->gdBody1->FieldControl("UDF03"));
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor, form->FindComponent("cboUDF03G_UDF"));
+    form->gdBody1->SetSelectedField(Line("UDF03"));
+    editor->DropDown();  // the editor's button
+    EXPECT_EQ(Line("UDF03")->AsString(), "常用语");
+    if (const char* pictures = std::getenv("KTRB_PICTURE_DIR"))
+        plat::SaveScreenshot(form, std::string(pictures) + "/double-line-editor-CHS.png");
     form->CancelEdit(false);
+    form->Hide();
+}
+
+// Each visible user-defined line column gets the editor its settings ask
+// for, once; only the combo boxes become required outside the all-Chinese
+// code pages.
+class DoubleEnglishCombos : public DoubleFormTest {
+  protected:
+    DoubleEnglishCombos() : DoubleFormTest(false, "437") {}
+};
+
+TEST_F(DoubleEnglishCombos, TheFormsLineCombosAreRequired) {
+    ShowWithLineEditors(form, dm);
+    auto* combo = dynamic_cast<plat::TDBComboBox*>(form->gdBody1->FieldControl("UDF01"));
+    ASSERT_NE(combo, nullptr);
+    EXPECT_EQ(combo->Name(), "cboUDF01G_UDF");
+    EXPECT_EQ(combo->Items()->Count(), 2);
+    EXPECT_EQ(combo->DataField(), "UDF01");
+    auto* lookup = dynamic_cast<TQvDBComboDlg*>(form->gdBody1->FieldControl("UDF02"));
+    ASSERT_NE(lookup, nullptr);
+    EXPECT_EQ(lookup->Hint(), "[F2]" + Line("UDF02")->DisplayLabel() + " query");
+    EXPECT_EQ(dynamic_cast<TQvDBComboDlg*>(form->gdBody1->FieldControl("UDF03"))->Hint(),
+              "[F2]Common phrases");
+    EXPECT_EQ(form->gdBody1->FieldControl("UDF04"), nullptr);  // hidden column
+    // Made once: a second show keeps the editors.
+    const int components = form->ComponentCount();
+    form->SetupBodyUDFEditors();
+    EXPECT_EQ(form->ComponentCount(), components);
+
+    if (const char* pictures = std::getenv("KTRB_PICTURE_DIR")) {
+        TypeDocument("20240419002", {{"A1001-01", 1}});
+        form->gdBody1->SetSelectedField(Line("UDF01"));
+        plat::SaveScreenshot(form, std::string(pictures) + "/double-line-editor-ENG.png");
+        form->CancelEdit(false);
+    }
+    form->RequireComboFields();
+    EXPECT_NE(form->RequiredFields.find("cdsBody1:UDF01"), std::string::npos)
+        << form->RequiredFields;
+    EXPECT_EQ(form->RequiredFields.find("UDF02"), std::string::npos) << form->RequiredFields;
+    form->Hide();
+}
+
+TEST_F(DoubleEnglishCombos, ADisabledLineComboStaysOptional) {
+    ShowWithLineEditors(form, dm);
+    form->gdBody1->FieldControl("UDF01")->SetEnabled(false);
+    form->RequireComboFields();
+    EXPECT_EQ(form->RequiredFields.find("UDF01"), std::string::npos) << form->RequiredFields;
+    form->Hide();
+}
+
+TEST_F(DoubleRoad, LineCombosStayOptionalUnderChineseCodePages) {
+    ShowWithLineEditors(form, dm);
+    ASSERT_NE(form->gdBody1->FieldControl("UDF01"), nullptr);
+    form->RequireComboFields();
+    EXPECT_EQ(form->RequiredFields.find("cdsBody1"), std::string::npos) << form->RequiredFields;
     form->Hide();
 }
 
@@ -498,35 +589,53 @@ TEST_F(DoubleRoad, TheQueryDialogOffersTheLineFields) {
     EXPECT_GT(dialog->cboField2->Items()->Count(), 0);
 }
 
-// Combo editors of the line grid become required outside the all-Chinese
-// code pages, as the head's combo boxes do.
-class DoubleEnglishCombos : public DoubleFormTest {
-  protected:
-    DoubleEnglishCombos() : DoubleFormTest(false, "437") {}
-};
-
-void AddComboColumn(TReceiptTestForm* form, const std::string& field, bool enabled) {
-    plat::TDataGridColumn* column = form->gdBody1->Columns()->Add();
-    column->SetFieldName(field);
-    auto* combo = new plat::TComboBox(form);
-    combo->SetEnabled(enabled);
-    column->SetControl(combo);
-}
-
-TEST_F(DoubleEnglishCombos, EnabledLineCombosAreRequired) {
-    AddComboColumn(form, "TI004", true);
-    AddComboColumn(form, "TI037", false);
-    AddComboColumn(form, "NOFIELD", true);
-    form->RequireComboFields();
-    EXPECT_NE(form->RequiredFields.find("cdsBody1:TI004"), std::string::npos)
-        << form->RequiredFields;
-    EXPECT_EQ(form->RequiredFields.find("TI037"), std::string::npos) << form->RequiredFields;
-}
-
-TEST_F(DoubleRoad, LineCombosStayOptionalUnderChineseCodePages) {
-    AddComboColumn(form, "TI004", true);
-    form->RequireComboFields();
-    EXPECT_EQ(form->RequiredFields.find("cdsBody1"), std::string::npos) << form->RequiredFields;
+// A line that matches a colour rule of the lines is drawn in its colour;
+// each line finds its colour row by its own key, so the other line of the
+// same document keeps the grid's colours.
+TEST_F(DoubleRoad, ALineMatchingAColourRuleIsDrawnInItsColour) {
+    server->Db().Exec(
+        "CREATE TEMP TABLE SECONDLINE AS SELECT * FROM MOCTI WHERE TI002 = '20240118001';"
+        "UPDATE SECONDLINE SET TI003 = '0002';"
+        "INSERT INTO MOCTI SELECT * FROM SECONDLINE; DROP TABLE SECONDLINE;"
+        "UPDATE ADMNH SET NH003 = '<colormanager><body><component name=\"gdBody1\" "
+        "enable=\"Y\"><condition value=\"$$MOCTI.TI003=''0002''\" bkcolor=\"255\"/>"
+        "</component></body></colormanager>' WHERE NH001 = 'KTRB52'");
+    form->RefreshData();
+    // The colour rows read again, as the module reads them when it starts.
+    dm->cdsBodyColor->Close();
+    dm->cdsMainColor->Close();
+    dm->cdsMainColor->Open();
+    dm->cdsBodyColor->SetDataSetField(
+        dynamic_cast<plat::TDataSetField*>(dm->cdsMainColor->FindField("qryBodyColor")));
+    dm->cdsBodyColor->Open();
+    form->ColorManage = true;
+    form->Show();                      // reads the program's colour rules
+    ASSERT_TRUE(GoTo("20240118001"));  // not the first document of the colour rows
+    dm->cdsBody1->First();
+    ASSERT_EQ(dm->cdsBody1->RecordCount(), 2);
+    // The second column of both lines, away from the current cell.
+    auto cellColour = [&](bool managed, int row) {
+        form->ColorManage = managed;
+        plat::TBitmap shot = plat::Screenshot(form->gdBody1);
+        plat::TRect r = form->gdBody1->CellRect(2, row);
+        return shot.GetPixel(r.Right - 3, r.Bottom - 3);
+    };
+    EXPECT_EQ(cellColour(true, 2), plat::clRed);
+    EXPECT_NE(cellColour(true, 1), plat::clRed);
+    EXPECT_NE(cellColour(false, 2), plat::clRed);
+    // Titles of the line key columns stand out.
+    for (const char* name : {"TI003", "TI004"}) {
+        plat::TBrush brush;
+        plat::TFont font;
+        plat::TAlignment alignment = plat::TAlignment::taLeftJustify;
+        form->gdBody1CalcTitleAttributes(nullptr, Line(name), &font, &brush, alignment);
+        EXPECT_EQ(brush.Color == plat::RGB(0, 200, 200), std::string(name) == "TI003") << name;
+    }
+    if (const char* pictures = std::getenv("KTRB_PICTURE_DIR")) {
+        form->ColorManage = true;
+        plat::SaveScreenshot(form, std::string(pictures) + "/double-line-colours.png");
+    }
+    form->Hide();
 }
 
 // The colour rules of the lines are read with the head's.

@@ -13,7 +13,9 @@
 #include "forms/SetSVINFO.h"
 #include "forms/SignOffImages.h"
 #include "platform/system/desktop.h"
+#include "platform/system/files.h"
 #include "platform/ui/comctrls.h"
+#include "platform/ui/filedialogs.h"
 #include "platform/ui/grids.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/screenshot.h"
@@ -172,10 +174,6 @@ TEST_F(SignOffTest, StatusViewShowsTheApprovalRowsOfTheJob) {
     Reopen("20240112001");
     form->Brokers()->SetSysParam("SYS174", "N");
     const std::string file = installation.client() + "signoff.txt";
-    TfrmSVInfo::SaveFileChooser = [&](std::string& name) {
-        name = file;
-        return true;
-    };
     runner->Expect("TfrmSVInfo", [&](plat::TCustomForm& f) {
         auto& w = static_cast<TfrmSVInfo&>(f);
         EXPECT_EQ(w.StringGrid1->RowCount(), 2);
@@ -187,11 +185,15 @@ TEST_F(SignOffTest, StatusViewShowsTheApprovalRowsOfTheJob) {
         w.btnOK->Click();
         return w.ModalResult();
     });
+    // The save dialog gets the name without its extension.
+    runner->Expect("TFileDialogForm", [&](plat::TCustomForm& f) {
+        static_cast<plat::TFileDialogForm&>(f).SetFileName(installation.client() + "signoff");
+        return plat::mrOk;
+    });
     form->miViewSorvantaClick(nullptr);
-    TfrmSVInfo::SaveFileChooser = nullptr;
     EXPECT_EQ(runner->Pending(), 0);
     ASSERT_EQ(launcher->Opened(), std::vector<std::string>{file});
-    std::ifstream in(file);
+    std::istringstream in(plat::FromAnsi(plat::ReadFileBytes(file)));
     std::string title, row;
     std::getline(in, title);
     std::getline(in, row);
@@ -433,6 +435,8 @@ class SignOffPictures : public DoubleFormTest {
         // A long name widens its column: every title stays whole.
         EXPECT_GE(w->StringGrid1->ColWidths(10), plat::TextWidth("系统管理员很长的名字") * 8 + 5);
         EXPECT_EQ(w->StringGrid1->RowCount(), 3);
+        EXPECT_EQ(w->SaveDialog1->Filter,
+                  lang == "ENG" ? "Text files (*.txt)|*.txt" : "文本文件(*.txt)|*.txt");
         Save(w, "FSVInfo_" + lang + ".png");
         w->Free();
     }

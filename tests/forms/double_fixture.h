@@ -84,6 +84,7 @@ class TReceiptTestForm : public TfrmDouble {
     std::deque<int> answers;
     int checkRefusals = 0;
     std::string refuseStatusChangeOf;  // a document number CheckStatusChange refuses
+    std::string abortStatusChangeOf;   // one whose check ends in the silent abort
 
     int RunMessageDialog(const TMessageDialogSpec& d) override {
         messages.push_back(plat::Trim(d.Text));
@@ -129,6 +130,9 @@ class TReceiptTestForm : public TfrmDouble {
             ++checkRefusals;
             return false;
         }
+        if (!abortStatusChangeOf.empty() &&
+            dm->cdsMain->FieldByName("TH002")->AsString() == abortStatusChangeOf)
+            plat::Abort();
         return TfrmDouble::CheckStatusChange(kind);
     }
 

@@ -212,6 +212,28 @@ void TCustomDataGrid::Notification(TComponent* c, TOperation op) {
     if (c == shownControl_) shownControl_ = nullptr;
     for (int i = 0; i < columns_.Count(); ++i)
         if (columns_[i]->control_ == c) columns_[i]->control_ = nullptr;
+    for (auto& d : defaults_)
+        if (d->control_ == c) d->control_ = nullptr;
+    std::erase_if(fieldControls_, [c](const auto& e) { return e.second == c; });
+}
+
+void TCustomDataGrid::SetFieldControl(const std::string& fieldName, TWinControl* control) {
+    std::erase_if(fieldControls_, [&](const auto& e) { return SameText(e.first, fieldName); });
+    if (control) {
+        fieldControls_.emplace_back(fieldName, control);
+        control->SetParent(this);
+        control->Hide();
+        FreeNotification(control);
+    }
+    LayoutChanged();
+}
+
+TWinControl* TCustomDataGrid::FieldControl(const std::string& fieldName) const {
+    if (TDataGridColumn* c = columns_.ColumnByField(fieldName); c && c->Control())
+        return c->Control();
+    for (const auto& [name, control] : fieldControls_)
+        if (SameText(name, fieldName)) return control;
+    return nullptr;
 }
 
 TDataGridColumn* TCustomDataGrid::VisibleColumn(int i) const {
@@ -280,6 +302,11 @@ void TCustomDataGrid::rebuildColumns() {
         auto c = std::make_unique<TDataGridColumn>();
         c->fieldName_ = f->FieldName();
         c->grid_ = this;
+        for (const auto& [name, control] : fieldControls_)
+            if (SameText(name, f->FieldName())) {
+                c->control_ = control;
+                c->controlType_ = TColumnControlType::ctCustom;
+            }
         defaults_.push_back(std::move(c));
     }
     // Default columns are not in the collection; they find the grid here.
@@ -524,6 +551,8 @@ void TCustomDataGrid::placeColumnControl() {
         want->Hide();
         return;
     }
+    // A column wider than the view: the control's own button stays in sight.
+    r.Right = std::max(r.Left + 1, std::min(r.Right, ClientWidth()));
     want->SetBounds(r.Left, r.Top, r.Width(), r.Height());
     want->Show();
 }

@@ -137,6 +137,14 @@ class TCustomDataGrid : public TCustomGrid {
     void SetDataSource(TDataSource* ds);
     TDataSet* DataSet() const { return link_.DataSet(); }
     TDataGridColumns* Columns() { return &columns_; }
+    // The editor of a field's cells while the grid makes its columns from the
+    // fields: kept by field name, since those columns are made again with
+    // every layout change. The control becomes the grid's child, hidden until
+    // a cell of the field is edited; null takes the editor away.
+    void SetFieldControl(const std::string& fieldName, TWinControl* control);
+    // The editor of a field's cells: its persistent column's control, else
+    // the one set for the field; null when none.
+    TWinControl* FieldControl(const std::string& fieldName) const;
     // The columns shown: the visible persistent columns, or one per visible
     // field while no column was added.
     int VisibleColumnCount() const { return (int)shown_.size(); }
@@ -254,6 +262,7 @@ class TCustomDataGrid : public TCustomGrid {
     bool selectedContains(const TBookmark& b) const;
     TDataGridColumns columns_;
     std::vector<std::unique_ptr<TDataGridColumn>> defaults_;
+    std::vector<std::pair<std::string, TWinControl*>> fieldControls_;
     std::vector<TDataGridColumn*> shown_;
     TDataSetLink link_;
     TDataGridOptions dgOptions_;

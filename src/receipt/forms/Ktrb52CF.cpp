@@ -12,6 +12,7 @@
 #include "platform/ui/imglist.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/stdctrls.h"
+#include "receipt/forms/Ktrb52Seq.h"
 #include "runtime/Brokers.h"
 #include "runtime/LibStrs.h"
 #include "runtime/PropAccess.h"
@@ -270,6 +271,7 @@ void TfrmKtrb52::FormCreate(plat::TObject* sender) {
     TfrmDouble::FormCreate(sender);
     VersionText = "900214";
     bindQueryMenu();
+    bindSerialButtons();
     if (gdBody1) {
         gdBody1->OnKeyPress = plat::TKeyPressEvent(this, &TfrmKtrb52::gdBody1KeyPressGuard);
         gdBody1->OnKeyDown = plat::TKeyEvent(this, &TfrmKtrb52::gdBody1KeyDownGuard);
@@ -305,6 +307,7 @@ bool TfrmKtrb52::InitializeFromHost(const Variant& params) {
         SerialCopy = new plat::TClientDataSet(this);
         SerialCopy->SetName("SerialDataSet");
     }
+    if (!SerialForm && result) SerialForm = plat::CreateForm<TfrmKTRB52Seq>(this);
     try {
         Variant rows = Brokers()->CallServerMethod(
             "SimpleSql",

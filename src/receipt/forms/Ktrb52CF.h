@@ -17,6 +17,7 @@
 namespace plat {
 class TMemo;
 class TLabel;
+class TSpeedButton;
 }  // namespace plat
 
 namespace ktrb {
@@ -24,6 +25,7 @@ namespace ktrb {
 class TQvDBEdit;
 class TQvBtnDBEdit;
 class TQvDBComboBox;
+class TfrmKTRB52Seq;
 
 // The batch number after `highest` in a numbering pattern with one run of
 // '*' (prefix, run, suffix); the first of the run when `highest` is empty;
@@ -43,6 +45,8 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     plat::TToolButton *btnMoney = nullptr, *btnInvEdit = nullptr, *BtnSearchs = nullptr,
                       *btnFMoney = nullptr, *btnCR = nullptr, *btnScrapSeq = nullptr,
                       *btnDestroySeq = nullptr, *btnGDToJH = nullptr, *btnSRLB03 = nullptr;
+    // The accepted quantity's serial numbers, in the corner of the line grid.
+    plat::TSpeedButton* gdBody1IButton = nullptr;
     plat::TPopupMenu *PopSearchs = nullptr, *popCr = nullptr;
     plat::TMenuItem *miVNDB04 = nullptr, *miKTRB17 = nullptr, *miBatchStockQuery = nullptr,
                     *miSubcontractPriceQuery = nullptr, *miPriceHistoryQuery = nullptr,
@@ -81,6 +85,7 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     std::string MocParam1Text, MocParam2Text;
     std::string SerialParam;
     plat::TClientDataSet* SerialCopy = nullptr;
+    TfrmKTRB52Seq* SerialForm = nullptr;
 
     TdmKtrb52* ReceiptModule() const;
 
@@ -97,10 +102,29 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     bool EditRecord() override;
     bool DeleteRecord(bool ask) override;
     bool BuildDocumentKeyArray(plat::Variant& a, plat::Variant& b) override;
+    // Batch, location, line type, arrival-note quantities, the supplier's
+    // document number and the arrival requirement before the header/body
+    // save; a refused check leaves the document as typed, still edited.
+    // After an edit, a document with no open line is confirmed.
+    bool SaveDocument() override;
+    // Document-level tax (the supplier's setting, or "SYS006", is "1"): the
+    // header's split of the document total, its rounding residues put on
+    // the line with the largest amount. Nothing here calls it.
+    virtual bool RecalculateTotals();
 
     // ---- new operations ----
     virtual bool CanChangeBody() { return true; }
     virtual bool CheckAllBodyLines();
+
+    // ---- line and confirm checks (Ktrb52Checks.cpp) ----
+    bool ValidateRequiredFields(plat::TDataSet* dataSet) override;
+    bool CheckStatusChange(uint8_t kind) override;
+    // The material groups of a work order that issued less than `received`
+    // of `planned` needs: for each, CR, "type-number", "/", item, "/", group.
+    // Rows as the line check reads them: TB001, TB002, TB003, TB006, TB005,
+    // TB027, group, TB031, TB004, MB403, sorted by group.
+    static std::string ShortMaterialGroups(const plat::Variant& rows, double received,
+                                           double planned, const std::string& item);
 
     // ---- actions ----
     void btnFMoneyClick(plat::TObject* sender);
@@ -115,6 +139,15 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     void miPriceHistoryQueryClick(plat::TObject* sender);
     void miPurchaseInvoiceQueryClick(plat::TObject* sender);
     void miLDGB40Click(plat::TObject* sender);
+    // A scanned work order's barcode becomes a receipt line (Ktrb52EF.cpp).
+    void btnGDToJHClick(plat::TObject* sender);
+    void AddLinesFromWorkOrder(const std::string& type, const std::string& number);
+    // The serial numbers of the line's accepted, scrapped and destroyed
+    // quantities; the item-barcode program (Ktrb52Seq.cpp).
+    void gdBody1IButtonClick(plat::TObject* sender);
+    void btnScrapSeqClick(plat::TObject* sender);
+    void btnDestroySeqClick(plat::TObject* sender);
+    void btnSRLB03Click(plat::TObject* sender);
 
     // ---- IKtrb52Owner ----
     bool ValidationActive() const override { return ValidationActiveFlag; }
@@ -157,6 +190,9 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
 
   private:
     void createReceiptDesign();
+    void bindSerialButtons();
+    // Opens the serial form on the current line for one kind ("A", "B", "C").
+    void openSerialForm(const std::string& kind, const char* quantityField);
     void bindQueryMenu();
     std::string labelOf(const char* name, bool body) const;
     // The head and foot edits' captions are their fields' display labels.

@@ -123,6 +123,10 @@ class TdmKtrb52 : public TdmDouble {
     void cdsBody1TI004Validate(plat::TField* Sender);
     // The unit price of an engineering-item line from the item's price list.
     void CalcEngineeringItemPrice();
+    // The look-up columns a typed item and work order give the current line
+    // (item settings, the work order's quantities, tax rate and order), for a
+    // line whose fields were written with the rules detached.
+    void FillLineLookupFields();
     void RepriceLine() { CalcEngineeringItemPrice(); }
 
     // ======== Work order and its type (Ktrb52CD_WorkOrder.cpp) ========
@@ -274,6 +278,11 @@ class TdmKtrb52 : public TdmDouble {
     std::string itemInspection(plat::TField* field, const TItemFill& fill);
     void writeItemDates(const TItemFill& fill, const std::string& date);
     void writeItemPrice(const TItemFill& fill, const std::string& date);
+    // The work order's quantities, order reference and over-receipt rate
+    // (MOCTA "01") and a tax rate into the line's look-up columns.
+    void writeOrderLookupFields(const plat::Variant& order, double taxRate);
+    // The item's over-receipt rates MB402 and MB403 into TI004C13 and TI004C14.
+    void writeItemRates(const std::string& item);
 
     // While a header rule writes several header fields, the lines are
     // recalculated and checked once, when the outermost rule ends, instead

@@ -154,22 +154,24 @@ void TdmKtrb52::cdsBody1TIC04Validate(TField* Sender) {
         writeLineQuiet("TI013", value(arWorkOrderType));
         writeLineQuiet("TI014", value(arWorkOrder));
 
-        if (orderValues) {
-            auto orderValue = [&](int index) { return plat::VarToStr(replyValue(order, index)); };
-            const std::pair<const char*, int> hidden[] = {{"TI004C3", 3},  {"TI004C5", 5},
-                                                          {"TI004C6", 6},  {"TI004C7", 29},
-                                                          {"TI004C8", 28}, {"TI004C9", 30}};
-            for (const auto& [name, index] : hidden) writeLine(name, orderValue(index));
-            SetFieldText(LineField("TI004C11"), NumberText(rate * 100), true);
-            writeLine("TI004C13", orderValue(43));
-            writeLine("TI014C1", orderValue(35));
-            writeLine("TI014C2", orderValue(36));
-            writeLine("TI014C3", orderValue(37));
-        }
+        if (orderValues) writeOrderLookupFields(order, rate);
         if (headText("MQC04C") != "Y") writeLine("TI019", lineText("TI007"));
     }
     if (!line.empty() && headText("MQC04C") == "Y")
         form.SetEditorHint("cboTIC05G", form.LookupTextLine(kInspectionHint));
+}
+
+void TdmKtrb52::writeOrderLookupFields(const Variant& order, double taxRate) {
+    auto orderValue = [&](int index) { return plat::VarToStr(replyValue(order, index)); };
+    const std::pair<const char*, int> hidden[] = {{"TI004C3", 3},  {"TI004C5", 5},
+                                                  {"TI004C6", 6},  {"TI004C7", 29},
+                                                  {"TI004C8", 28}, {"TI004C9", 30}};
+    for (const auto& [name, index] : hidden) writeLine(name, orderValue(index));
+    SetFieldText(LineField("TI004C11"), NumberText(taxRate * 100), true);
+    writeLine("TI004C13", orderValue(43));
+    writeLine("TI014C1", orderValue(35));
+    writeLine("TI014C2", orderValue(36));
+    writeLine("TI014C3", orderValue(37));
 }
 
 void TdmKtrb52::cdsBody1TIC05Validate(TField* Sender) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "dataframe/knlRadical.h"
+#include "platform/core/numbers.h"
 #include "receipt/rules/Ktrb52CD.h"
 #include "receipt/rules/Ktrb52CD_Support.h"
 #include "runtime/Brokers.h"
@@ -258,10 +259,16 @@ void TdmKtrb52::writeItemPrice(const TItemFill& fill, const std::string& date) {
                           Variant(headText("TH007")), Variant(date), Variant(headText("TH015")),
                           Variant(""), Variant(""), Variant(HeadField("TH030")->AsString())}));
     writeLineNumber("TI024", replyNumber(price, kNoSuchRecord, priceLabel));
+    writeItemRates(fill.item);
+    DeriveInspectionState();
+    writeLine("TI010", kNoLot);
+}
+
+void TdmKtrb52::writeItemRates(const std::string& item) {
     Variant rows = broker().CallServerMethod(
         "SimpleSQL",
         plat::VarArrayOf(
-            {Variant(" SELECT MB402,MB403 FROM $$INVMB WHERE MB001=" + SqlText(fill.item) + " "),
+            {Variant(" SELECT MB402,MB403 FROM $$INVMB WHERE MB001=" + SqlText(item) + " "),
              Variant("MB402,MB403")}));
     if (rows.IsArray() && rows.ArrayCount() > 0 && rows[rows.LowBound(1)].IsArray()) {
         const Variant& first = rows[rows.LowBound(1)];
@@ -270,8 +277,40 @@ void TdmKtrb52::writeItemPrice(const TItemFill& fill, const std::string& date) {
             writeLine("TI004C14", plat::VarToStr(first[first.LowBound(1) + 1]));
         }
     }
-    DeriveInspectionState();
-    writeLine("TI010", kNoLot);
+}
+
+// ---- the look-up columns of a line built by the program ----
+
+void TdmKtrb52::FillLineLookupFields() {
+    TField* itemField = LineField("TI004");
+    const std::string item = itemField->AsString();
+    Variant master;
+    if (!item.empty() && GetLookupValues(itemField, "INVMB", "03", master) && hasValues(master)) {
+        auto value = [&](int at) { return plat::VarToStr(replyValue(master, at)); };
+        writeLineQuiet("TI004C2", item);
+        writeLineQuiet("TI004C", value(itLotManaged));
+        writeLineQuiet("TI004C1", value(itInspection));
+        writeLineQuiet("TI004C10", value(itExpiryManaged));
+        writeLineQuiet("TI011C", value(itValidity));
+        writeLineQuiet("TI012C", value(itReinspection));
+        writeLineQuiet("MB091C", value(itFixedWeight));
+        const std::string rate = value(itTaxRate);
+        SetFieldText(LineField("TI004C11"), NumberText(plat::StrToFloatDef(rate, 0) * 100), true);
+        writeItemRates(item);
+    }
+    // The work order's values, as its number's rule writes them.
+    const std::string type = lineText("TI013"), number = lineText("TI014");
+    Variant order;
+    if (type.empty() || number.empty() ||
+        !GetLookupValues(LineField("TI014"), "MOCTA", "01", order,
+                         plat::VarArrayOf({Variant(type), Variant(number)})) ||
+        !hasValues(order))
+        return;
+    const std::string rateText = plat::VarToStr(replyValue(order, 38));
+    const double rate = rateText.empty() || rateText == "N" || rateText == "Y"
+                            ? 0
+                            : plat::StrToFloatDef(rateText, 0);
+    writeOrderLookupFields(order, rate);
 }
 
 // ---- the unit price of an engineering item ----

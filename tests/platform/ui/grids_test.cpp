@@ -402,6 +402,28 @@ TEST(DataGrid, AColumnControlStaysAndFollowsTheCurrentCell) {
     EXPECT_EQ(name->Control(), edit);
 }
 
+// Without persistent columns the editor is kept by field name: it outlives
+// the columns made again from the fields, and goes when it is freed.
+TEST(DataGrid, AFieldControlOutlivesTheColumnsMadeFromTheFields) {
+    DataGridForm f;
+    auto* edit = new TEdit(f.form);
+    f.grid->SetFieldControl("name", edit);
+    EXPECT_EQ(f.grid->FieldControl("NAME"), edit);
+    f.ds->FieldByName("QTY")->SetVisible(false);  // the columns are made again
+    f.grid->SetSelectedField(f.ds->FieldByName("NAME"));
+    EXPECT_EQ(f.grid->SelectedColumn()->Control(), edit);
+    EXPECT_TRUE(edit->Visible());
+    // Kept inside the view however wide the column.
+    f.ds->FieldByName("NAME")->SetDisplayWidth(200);
+    EXPECT_LE(edit->Left() + edit->Width(), f.grid->ClientWidth());
+    f.grid->SetSelectedField(f.ds->FieldByName("CODE"));
+    EXPECT_FALSE(edit->Visible());
+    delete edit;
+    EXPECT_EQ(f.grid->FieldControl("NAME"), nullptr);
+    f.grid->SetSelectedField(f.ds->FieldByName("NAME"));
+    EXPECT_EQ(f.grid->SelectedColumn()->Control(), nullptr);
+}
+
 TEST(StringGrid, APickListEditorOffersItsLinesWithoutTakingTheFocus) {
     struct PickGrid : TStringGrid {
         using TStringGrid::TStringGrid;

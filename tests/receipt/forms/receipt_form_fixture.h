@@ -1,7 +1,7 @@
 #pragma once
 
 // The receipt form started as the host program starts it, on the demo database,
-// with its message dialogs recorded and answered OK.
+// with its message dialogs recorded and answered OK unless told otherwise.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -34,15 +34,20 @@
 
 namespace ktrb::test {
 
-// The receipt form with its message dialogs recorded and answered OK.
+// The receipt form with its message dialogs recorded and answered (OK unless told).
 class TRecordedReceiptForm : public TfrmKtrb52 {
     PLAT_CLASS(TRecordedReceiptForm, TfrmKtrb52)
   public:
     using TfrmKtrb52::TfrmKtrb52;
     std::vector<std::string> messages;
+    // Answers of the next message dialogs, in order; then OK.
+    std::deque<int> answers;
     int RunMessageDialog(const TMessageDialogSpec& d) override {
         messages.push_back(plat::Trim(d.Text));
-        return modal::Ok;
+        if (answers.empty()) return modal::Ok;
+        const int answer = answers.front();
+        answers.pop_front();
+        return answer;
     }
     int ShowMessageBox(const std::string& text, TMsgDlgType, const TMsgDlgButtons&) override {
         messages.push_back("box:" + plat::Trim(text));

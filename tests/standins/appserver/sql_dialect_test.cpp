@@ -128,6 +128,19 @@ TEST(DialectOnDatabase, ModuleStatementsRun) {
     EXPECT_EQ(r[0][0].AsString(), "USD");
 }
 
+TEST(Dialect, ACompanyTableReadsItsViewUnderItsOwnName) {
+    SqlDialectOptions o;
+    o.companyView = [](const std::string& t) { return t == "MOCTA" ? "ERP_MOCTA" : ""; };
+    EXPECT_EQ(Squash(TranslateSql("SELECT TA055 FROM $$MOCTA WHERE TA001='5201'", o)),
+              "SELECT TA055 FROM ERP_MOCTA MOCTA WHERE TA001='5201'");
+    EXPECT_EQ(Squash(TranslateSql("SELECT TA022 FROM $$MOCTA AS MOCTA", o)),
+              "SELECT TA022 FROM ERP_MOCTA AS MOCTA");
+    EXPECT_EQ(Squash(TranslateSql("SELECT 1 FROM $$MOCTA LEFT JOIN $$INVMB AS INVMB ON 1=1", o)),
+              "SELECT 1 FROM ERP_MOCTA MOCTA LEFT JOIN INVMB AS INVMB ON 1=1");
+    EXPECT_EQ(Squash(TranslateSql("SELECT 'x$$MOCTA' FROM MOCTA", o)),
+              "SELECT 'x$$MOCTA' FROM MOCTA");
+}
+
 TEST(Dialect, FirstKeywordAndQuoting) {
     EXPECT_EQ(FirstKeyword("  -- note\n select 1"), "SELECT");
     EXPECT_EQ(FirstKeyword("(SELECT 1)"), "SELECT");
