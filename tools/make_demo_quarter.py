@@ -92,6 +92,7 @@ CLERKS = [("DS", "ADMIN"), ("ZHANGW", "PUR"), ("LIMEI", "PUR")]
 NOTES = ["", "", "", "按时到货", "部分到货", "加急", "质量良好", "包装破损已拍照", "月底结算", "补货",
          "客户急单", "试产批", "返工后送回", "分两车送达"]
 LOCATIONS = ["A-01-01", "A-01-02", "B-02-01"]
+RAW_LOCATIONS = [("R-01-01", "原料区1排1层"), ("R-01-02", "原料区1排2层")]
 
 
 def q(v):
@@ -168,6 +169,9 @@ def main():
     w.insert("PURMA", ["MA001", "MA002", "MA003", "MA005", "MA016", "MA017", "MA021", "MA025",
                        "MA030", "MA044", "MA064"],
              [(s[0], s[1], s[2], s[3], "1", "Y", s[4], s[5], s[6], s[7], s[8]) for s in SUPPLIERS])
+
+    w.comment("原料仓库位")
+    w.insert("CMSNI", ["NI001", "NI002", "NI003"], [("W02", c, n) for c, n in RAW_LOCATIONS])
 
     w.comment("品号、单位换算、品号仓库")
     w.insert("INVMB", ["MB001", "MB002", "MB003", "MB004", "MB017", "MB022", "MB025", "MB035",
@@ -317,7 +321,7 @@ def main():
             lot = o["lot"]
             if lot != NO_LOT:
                 lots.add((o["item"], lot, ymd(o["date"])))
-            location = rng.choice(LOCATIONS) if it[4] == "W01" else NO_LOCATION
+            location = rng.choice(LOCATIONS if it[4] == "W01" else [c for c, _ in RAW_LOCATIONS])
             line_no = f"{n:04d}"
             confirmed = "Y" if status == "Y" else ("V" if status == "V" else "N")
             body.append((kind, no, line_no, o["item"], it[1], it[2], qty, it[3], it[4], lot, "", "",

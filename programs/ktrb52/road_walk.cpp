@@ -206,6 +206,7 @@ std::string WalkShortRoad(RoadWalk& walk, std::ostream& out) {
                "the work order has nothing left to receive; a fresh demo database (remove the "
                "installation's data folder) has it open again");
         if (open > 5) walk.Key("cdsBody1", "TI007", "5");
+        walk.Key("cdsBody1", "TI060", "R-01-01");
         lines.Post();
         out << "   line " << walk.Text("cdsBody1", "TI003") << ": "
             << walk.Text("cdsBody1", "TI004") << " " << walk.Text("cdsBody1", "TI005") << ", "
