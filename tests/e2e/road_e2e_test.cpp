@@ -202,7 +202,8 @@ TEST_F(RoadE2E, AReceiptThroughItsWholeRoad) {
     EXPECT_EQ(Head("TH023"), "V");
     EXPECT_FALSE(dynamic_cast<plat::TControl&>(walk->Find("btnInvalid")).Enabled());
 
-    // A receipt built from a scanned work-order barcode.
+    // A receipt built from a scanned work-order barcode, its serial-managed
+    // line given its serial numbers by scanning them into the serial form.
     walk->Click("btnAdd");
     walk->Key("cdsMain", "TH001", "5901");
     walk->Key("cdsMain", "TH005", "S003");
@@ -219,14 +220,31 @@ TEST_F(RoadE2E, AReceiptThroughItsWholeRoad) {
     ASSERT_EQ(walk->DataSet("cdsBody1").RecordCount(), 1) << Messages();
     EXPECT_EQ(Line("TI004"), "B2001");
     walk->Key("cdsBody1", "TI007", "3");
+    walk->Key("cdsBody1", "TI019", "3");  // inspected: the clerk keys what was accepted
     walk->Key("cdsBody1", "TI010", "L240118");
     walk->Key("cdsBody1", "TI060", "B-02-01");
     walk->DataSet("cdsBody1").Post();
+    walk->Expect("TfrmKTRB52Seq", [](plat::TCustomForm& f) {
+        auto* scan = dynamic_cast<plat::TCustomEdit*>(f.FindComponent("edSeqNoScan"));
+        for (const char* serial : {"B2001-240118-0001", "B2001-240118-0002", "B2001-240118-0003"}) {
+            scan->SetText(serial);
+            scan->OnExit(scan);
+        }
+        return plat::mrOk;
+    });
+    walk->Click("gdBody1IButton");
+    EXPECT_EQ(walk->Pending(), 0) << Messages();
     walk->Click("btnOK");
     const std::string scanned = Head("TH002");
     EXPECT_EQ(Sql("SELECT TI004 || ':' || TI014 FROM MOCTI WHERE TI001='5901' AND TI002='" +
                   scanned + "'"),
               "B2001:20240115001")
+        << log.str();
+    EXPECT_EQ(
+        Sql("SELECT group_concat(MB004, ',') FROM (SELECT MB004 FROM PSMMB WHERE MB001='5901' "
+            "AND MB002='" +
+            scanned + "' AND MB006='A' ORDER BY MB004)"),
+        "B2001-240118-0001,B2001-240118-0002,B2001-240118-0003")
         << log.str();
 
     // A receipt from an inspected arrival note, saved and sent for sign-off.
