@@ -211,8 +211,8 @@ std::string WalkShortRoad(RoadWalk& walk, std::ostream& out) {
         out << "   line " << walk.Text("cdsBody1", "TI003") << ": "
             << walk.Text("cdsBody1", "TI004") << " " << walk.Text("cdsBody1", "TI005") << ", "
             << walk.Text("cdsBody1", "TI007") << " " << walk.Text("cdsBody1", "TI008") << " into "
-            << walk.Text("cdsBody1", "TI009") << ", amount " << walk.Text("cdsBody1", "TI025")
-            << std::endl;
+            << walk.Text("cdsBody1", "TI009") << " at " << walk.Text("cdsBody1", "TI060")
+            << ", amount " << walk.Text("cdsBody1", "TI025") << std::endl;
     });
 
     std::string number;
