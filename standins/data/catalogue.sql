@@ -295,3 +295,15 @@ SELECT MC004 AS V1 FROM PSMMC WHERE MC001 = ?1 AND MC002 = ?2 AND MC003 = ?3 ORD
 -- @query H 37  the line's item is the product of its work order (factory, subcontractor)
 SELECT TA006 AS V1 FROM MOCTA
 WHERE TA001 = ?1 AND TA002 = ?2 AND TA021 = ?3 AND (TA032 = '' OR TA032 = ?4) AND TA006 = ?5
+
+-- @query ACPTB 01  payable voucher that uses a receipt line: 1 type, 2 number, 3 line
+SELECT TB001 AS V1, TB002 AS V2, TB003 AS V3 FROM ACPTB
+WHERE TB004 = '2' AND TB005 = ?1 AND TB006 = ?2 AND TB007 = ?3
+
+-- @query ACPTQ 02  payment that uses a source line (kind, type, number, line): 1 type, 2 number, 3 line
+SELECT TQ001 AS V1, TQ002 AS V2, TQ003 AS V3 FROM ACPTQ
+WHERE TQ004 = ?1 AND TQ005 = ?2 AND TQ006 = ?3 AND TQ007 = ?4
+
+-- @query MOCTI 02  payable voucher that uses any line of a receipt: 1 type, 2 number, 3 line
+SELECT TB001 AS V1, TB002 AS V2, TB003 AS V3 FROM ACPTB
+WHERE TB004 = '2' AND TB005 = ?1 AND TB006 = ?2

@@ -25,7 +25,6 @@ using plat::Variant;
 namespace {
 
 constexpr int kEditWidth = 120;
-constexpr const char* kInvoiceCodes[] = {"S", "B", "T", "N", "A", "G", "W", "Z"};
 
 // Hints of the line editors' look-ups, by line: item, engineering item, work
 // order, item attributes, arrival, process, inspection and the others the
@@ -72,7 +71,9 @@ void TfrmKtrb52::createReceiptDesign() {
         return b;
     };
     btnMoney = button("btnMoney", "输入货款", 21);
+    if (btnMoney) btnMoney->OnClick = TNotifyEvent(this, &TfrmKtrb52::btnMoneyClick);
     btnInvEdit = button("btnInvEdit", "发票信息更改", 22);
+    if (btnInvEdit) btnInvEdit->OnClick = TNotifyEvent(this, &TfrmKtrb52::btnInvEditClick);
     BtnSearchs = button("BtnSearchs", "资料查询", 23);
     btnFMoney = button("btnFMoney", "暂不付款/取消暂不付款", 24);
     if (btnFMoney) {
@@ -275,7 +276,10 @@ void TfrmKtrb52::FormCreate(plat::TObject* sender) {
     if (gdBody1) {
         gdBody1->OnKeyPress = plat::TKeyPressEvent(this, &TfrmKtrb52::gdBody1KeyPressGuard);
         gdBody1->OnKeyDown = plat::TKeyEvent(this, &TfrmKtrb52::gdBody1KeyDownGuard);
+        gdBody1->OnEnter = plat::TNotifyEvent(this, &TfrmKtrb52::gdBody1EnterExtra);
+        gdBody1->OnExit = plat::TNotifyEvent(this, &TfrmKtrb52::gdBody1ExitExtra);
     }
+    createCodeEditors();
     ValidationActiveFlag = QuantityEditActiveFlag = AmountEntryStarted = false;
     InvoiceKindFromDialogFlag = false;
     InspectionKeyList = std::make_unique<plat::TStringList>();
@@ -368,6 +372,7 @@ void TfrmKtrb52::InitFormSettings() {
     SetRequiredFields(
         "CdsMain:TH029,TH004,TH005,TH012,TH015,TH016,TH007;"
         "cdsBody1:TI004,TI008,TI015,TI018,TI010,TI060");
+    applyNumberFormats();
     AmountFieldList =
         "cdsMain:TH018,TH019,TH020,TH021,TH027,TH031,TH032,TH027C,TH032C;"
         "cdsBody1:TI024,TI025,TI026,TI027,TI044,TI045,TI046,TI047,TI053";
@@ -388,6 +393,11 @@ void TfrmKtrb52::ApplyControlSettings() {
         "sDestroyQty", "sDestroyPackQty", "sSampleQty", "sSamplePackQty", "sOr", "sSerialLines"};
     for (int i = 0; i < static_cast<int>(std::size(kMeIds)) && i < Me.Count(); ++i)
         Me.SetStrings(i, GetLangMessage("TfrmKtrb52", kMeIds[i], Me[i], false));
+    static const char* const kMemo1Ids[] = {"sInvoiceKindS", "sInvoiceKindB", "sInvoiceKindT",
+                                            "sInvoiceKindN", "sInvoiceKindA", "sInvoiceKindG",
+                                            "sInvoiceKindW", "sInvoiceKindZ", "sOr"};
+    for (int i = 0; i < static_cast<int>(std::size(kMemo1Ids)) && i < Memo1.Count(); ++i)
+        Memo1.SetStrings(i, GetLangMessage("TfrmKtrb52", kMemo1Ids[i], Memo1[i], false));
     if (sys("SYS069") == "Y") {
         if (TField* f = line("TI056")) f->SetDisplayLabel(Me[2]);
         if (TField* f = line("TI057")) f->SetDisplayLabel(Me[3]);
@@ -409,9 +419,8 @@ void TfrmKtrb52::ApplyControlSettings() {
     if (TdmKtrb52* dm = ReceiptModule()) dm->PriceFromAmountEnabled = false;
     for (TQvDBEdit* e : {edTH034, edTH043})
         if (e) e->SetVisible(sys("SYS024") == "3");
+    FillCodeItems(sys("SYS026") == "2");
     if (sys("SYS026") == "2" && cboTH012) {
-        cboTH012->Items()->Clear();
-        for (int i = 0; i < 8; ++i) cboTH012->Items()->Add(Memo1[i] + "\t" + kInvoiceCodes[i]);
         cboTH012->SetDataField("");
         cboTH012->SetDataField("TH012");
     }

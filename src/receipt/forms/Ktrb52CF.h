@@ -15,6 +15,7 @@
 #include "receipt/rules/Ktrb52Owner.h"
 
 namespace plat {
+class TDBComboBox;
 class TMemo;
 class TLabel;
 class TSpeedButton;
@@ -31,6 +32,11 @@ class TfrmKTRB52Seq;
 // '*' (prefix, run, suffix); the first of the run when `highest` is empty;
 // empty when the run's numbers are used up.
 std::string NextBatchNumber(const std::string& pattern, const std::string& highest);
+
+// Whether a line's acceptance date ("YYYYMMDD") lies in an open month: not
+// before the opening year-month and after the closing one ("YYYYMM").
+bool AcceptanceDateOpen(const std::string& date, const std::string& openingMonth,
+                        const std::string& closingMonth);
 
 class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     PLAT_CLASS(TfrmKtrb52, TfrmDouble)
@@ -68,6 +74,10 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     TQvDBEdit *edTH018 = nullptr, *edTH021 = nullptr, *edTH019 = nullptr, *edTH027 = nullptr,
               *edTH020 = nullptr, *edTH031 = nullptr, *edTH032 = nullptr, *edTH034 = nullptr,
               *edTH043 = nullptr, *edTH042 = nullptr, *edTH022 = nullptr;
+    // Editors of the coded columns of the browse and line grids; their items
+    // ("text TAB code") give the texts the grids show.
+    plat::TDBComboBox *cboTH012G = nullptr, *cboTH015G = nullptr, *cboTH023G = nullptr,
+                      *cboTI035G = nullptr, *cboTI037G = nullptr, *cboTIC01G = nullptr;
     // Texts held by the form: invoice kinds and the serial-quantity labels.
     plat::TStringList Memo1, Me;
 
@@ -127,9 +137,22 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
                                            double planned, const std::string& item);
 
     // ---- actions ----
+    // Amounts of the current confirmed line; the invoice data of the header.
+    void btnMoneyClick(plat::TObject* sender);
+    void btnInvEditClick(plat::TObject* sender);
     void btnFMoneyClick(plat::TObject* sender);
     // Void only when every line may be deleted.
     void miInvalidGuarded(plat::TObject* sender);
+    // Inspection status: only "1" (waiting) may become "2" (passed) by hand.
+    void cboTI035GDropDown(plat::TObject* sender);
+    void cboTI035GChange(plat::TObject* sender);
+    void gdBody1EnterExtra(plat::TObject* sender);
+    void gdBody1ExitExtra(plat::TObject* sender);
+    // The items of the coded combos in the interface language; the invoice
+    // kinds lettered alone, or with the digit kinds too.
+    void FillCodeItems(bool lettersOnly);
+    bool ComboBoxItems(const std::string& componentName,
+                       std::vector<std::string>& items) const override;
     void gdBody1KeyPressGuard(plat::TObject* sender, char32_t& key);
     void gdBody1KeyDownGuard(plat::TObject* sender, uint16_t& key, plat::TShiftState shift);
     void miVNDB04Click(plat::TObject* sender);
@@ -167,7 +190,7 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     std::string LookupTextLine(int index) const override;
     void SetEditorHint(const std::string& editor, const std::string& text) override;
     void SetEditorText(const std::string& editor, const std::string& text) override;
-    void SetInspectionEditReadOnly(bool on) override { inspectionReadOnly_ = on; }
+    void SetInspectionEditReadOnly(bool on) override;
     bool MoneyButtonEnabled() const override;
     void SetMoneyButtonEnabled(bool on) override;
     bool BodyGridLocked() const override;
@@ -189,10 +212,22 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     void FormDestroy(plat::TObject* sender) override;
 
   private:
+    enum class TDownstreamUse { Unused, Used, Failed };
+    // Whether a document uses what the keys name; values as GetLookupValues.
+    TDownstreamUse downstreamUse(const std::string& table, const std::string& query,
+                                 const plat::Variant& keys, plat::Variant& values);
+    // Message code (values 1 to 3 of the user) and silent abort when used;
+    // a look-up that cannot answer stops too.
+    void refuseIfUsed(const std::string& table, const std::string& query, const plat::Variant& keys,
+                      const std::string& code);
     void createReceiptDesign();
     void bindSerialButtons();
     // Opens the serial form on the current line for one kind ("A", "B", "C").
     void openSerialForm(const std::string& kind, const char* quantityField);
+    void createCodeEditors();
+    void codedFieldGetText(plat::TField* sender, std::string& text, bool displayText);
+    void applyNumberFormats();
+    void fitCodedColumns();
     void bindQueryMenu();
     std::string labelOf(const char* name, bool body) const;
     // The head and foot edits' captions are their fields' display labels.
@@ -212,7 +247,8 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     void convertPrice(plat::TField* price);
     plat::TField* selectedBodyField() const;
 
-    bool inspectionReadOnly_ = false;
+    int inspectionBefore_ = -1;
+    bool inspectionGuard_ = false;
     std::string assignedNumber_;
     std::string itemViewSource_;
     std::vector<std::string> lookupTexts_;

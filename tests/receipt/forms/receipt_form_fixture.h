@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -93,6 +94,7 @@ class ReceiptFormTest : public ::testing::Test {
         if (!sysParams.empty())
             services->sysParams = std::make_shared<standin::SystemParameters>(*services->sysParams);
         for (const auto& [name, value] : sysParams) services->sysParams->Set("*", name, value);
+        if (beforeInit) beforeInit(*form);
         ASSERT_TRUE(form->InitializeFromHost(plat::VarArrayOf({"DS", "DEMO", "DEMO", 0, ""})));
         dm = form->ReceiptModule();
         ASSERT_NE(dm, nullptr);
@@ -101,10 +103,17 @@ class ReceiptFormTest : public ::testing::Test {
     bool GoTo(const std::string& number) {
         return dm->cdsMain->Locate("TH001;TH002", plat::VarArrayOf({"5901", number}));
     }
+    // Where a picture goes: the test's temporary folder, or where KTRB_SHOTS names.
+    static std::string ShotPath(const std::string& name) {
+        const char* dir = std::getenv("KTRB_SHOTS");
+        return (dir ? std::string(dir) + "/" : ::testing::TempDir()) + name;
+    }
     std::string Sql(const std::string& sql) { return plat::VarToStr(server->Db().Scalar(sql)); }
     plat::TField* Head(const char* name) { return dm->cdsMain->FieldByName(name); }
     plat::TField* Line(const char* name) { return dm->cdsBody1->FieldByName(name); }
 
+    // Runs on the created form just before the host's start call.
+    std::function<void(TRecordedReceiptForm&)> beforeInit;
     std::shared_ptr<plat::ScriptedDialogRunner> dialogs;
     plat::DialogRunnerScope scope;
     Installation installation;

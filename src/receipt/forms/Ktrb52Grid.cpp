@@ -1,0 +1,236 @@
+// The receipt form's coded columns (invoice kind, tax kind, confirmation,
+// inspection status, line kind) shown by their texts, the inspection-status
+// guard, the line grid's focus extras and the number formats of the fields.
+#include <algorithm>
+
+#include "controls/ExtPage.h"
+#include "controls/FDBGrid.h"
+#include "controls/QrvEdit.h"
+#include "platform/core/numbers.h"
+#include "platform/core/text.h"
+#include "platform/data/clientdataset.h"
+#include "platform/ui/comctrls.h"
+#include "platform/ui/extctrls.h"
+#include "receipt/forms/Ktrb52CF.h"
+
+namespace ktrb {
+
+using plat::TField;
+
+namespace {
+
+// One coded value: its code, its text and the text's key in the language
+// package. The list shows code, separator, text; the field keeps the code.
+struct CodeItem {
+    const char* code;
+    const char* text;
+    const char* id;
+};
+
+// The digit kinds of invoices, offered besides the lettered ones (the
+// form's Memo1) unless the system works with the lettered kinds only.
+constexpr CodeItem kInvoiceDigits[] = {{"1", "二联式发票", "sInvoiceKind1"},
+                                       {"2", "三联式发票", "sInvoiceKind2"},
+                                       {"3", "二联式收银机发票", "sInvoiceKind3"},
+                                       {"4", "三联式收银机发票", "sInvoiceKind4"},
+                                       {"5", "电子计算机发票", "sInvoiceKind5"},
+                                       {"6", "免用统一发票", "sInvoiceKind6"},
+                                       {"9", "其他", "sInvoiceKind9"}};
+constexpr const char* kInvoiceLetters[] = {"S", "B", "T", "N", "A", "G", "W", "Z"};
+constexpr CodeItem kTaxKinds[] = {{"1", "应税内含", "sTaxKind1"},
+                                  {"2", "应税外加", "sTaxKind2"},
+                                  {"3", "零税率", "sTaxKind3"},
+                                  {"4", "免税", "sTaxKind4"},
+                                  {"9", "不计税", "sTaxKind9"}};
+constexpr CodeItem kConfirmCodes[] = {{"N", "未审核", "sConfirmN"},
+                                      {"Y", "已审核", "sConfirmY"},
+                                      {"V", "作废", "sConfirmV"},
+                                      {"U", "未核准", "sConfirmU"}};
+constexpr CodeItem kInspection[] = {{"0", "免检", "sInspection0"},
+                                    {"1", "待检", "sInspection1"},
+                                    {"2", "合格", "sInspection2"},
+                                    {"3", "不良", "sInspection3"},
+                                    {"4", "特采", "sInspection4"}};
+constexpr CodeItem kLineKinds[] = {{"1", "工程品号", "sLineKind1"},
+                                   {"2", "正式品号", "sLineKind2"}};
+
+// The coded fields: data set (true: lines), field, grid editor.
+struct CodedField {
+    bool body;
+    const char* field;
+    const char* editor;
+};
+constexpr CodedField kCodedFields[] = {
+    {false, "TH012", "cboTH012G"}, {false, "TH015", "cboTH015G"}, {false, "TH023", "cboTH023G"},
+    {true, "TI035", "cboTI035G"},  {true, "TI037", "cboTI037G"},  {true, "TIC01", "cboTIC01G"},
+};
+
+bool inside(const plat::TControl* control, const plat::TControl* container) {
+    for (const plat::TControl* c = control; c; c = c->Parent())
+        if (c == container) return true;
+    return false;
+}
+
+}  // namespace
+
+void TfrmKtrb52::createCodeEditors() {
+    using namespace plat;
+    auto editor = [&](const char* name, TWinControl* parent) {
+        auto* c = new TDBComboBox(this);
+        c->SetName(name);
+        c->SetStyle(TComboBoxStyle::csDropDownList);
+        c->SetMapList(true);
+        if (parent) c->SetParent(parent);
+        c->SetVisible(false);
+        return c;
+    };
+    cboTH012G = editor("cboTH012G", gdHead);
+    cboTH015G = editor("cboTH015G", gdHead);
+    cboTH023G = editor("cboTH023G", gdHead);
+    cboTI035G = editor("cboTI035G", gdBody1);
+    cboTI037G = editor("cboTI037G", gdBody1);
+    cboTIC01G = editor("cboTIC01G", gdBody1);
+    FillCodeItems(false);
+    for (TQvDBComboBox* c : {cboTH012, cboTH015}) {
+        if (!c) continue;
+        c->SetStyle(TComboBoxStyle::csDropDownList);
+        c->SetMapList(true);
+    }
+    cboTI035G->OnDropDown = TNotifyEvent(this, &TfrmKtrb52::cboTI035GDropDown);
+    cboTI035G->OnChange = TNotifyEvent(this, &TfrmKtrb52::cboTI035GChange);
+
+    TdmKtrb52* dm = ReceiptModule();
+    if (!dm) return;
+    cboTI035G->SetDataSource(dm->dsBody1);
+    cboTI035G->SetDataField("TI035");
+    for (const CodedField& c : kCodedFields) {
+        TField* f = c.body ? line(c.field) : head(c.field);
+        if (!f || f->OnGetText) continue;
+        f->OnGetText = plat::TFieldGetTextEvent(this, &TfrmKtrb52::codedFieldGetText);
+    }
+    fitCodedColumns();
+}
+
+void TfrmKtrb52::FillCodeItems(bool lettersOnly) {
+    auto item = [this](const CodeItem& c, const char* separator) {
+        return std::string(c.code) + separator + GetLangMessage("TfrmKtrb52", c.id, c.text, false) +
+               "\t" + c.code;
+    };
+    auto fill = [&](plat::TCustomComboBox* combo, const auto& items, const char* separator) {
+        if (!combo) return;
+        combo->Items()->Clear();
+        for (const CodeItem& c : items) combo->Items()->Add(item(c, separator));
+    };
+    fill(cboTH015, kTaxKinds, ".");
+    fill(cboTH015G, kTaxKinds, ".");
+    fill(cboTH023G, kConfirmCodes, ".");
+    fill(cboTI037G, kConfirmCodes, ".");
+    fill(cboTI035G, kInspection, ":");
+    fill(cboTIC01G, kLineKinds, ".");
+    for (plat::TCustomComboBox* c : {static_cast<plat::TCustomComboBox*>(cboTH012),
+                                     static_cast<plat::TCustomComboBox*>(cboTH012G)}) {
+        if (!c) continue;
+        c->Items()->Clear();
+        if (!lettersOnly)
+            for (const CodeItem& kind : kInvoiceDigits) c->Items()->Add(item(kind, "."));
+        for (int i = 0; i < 8 && i < Memo1.Count(); ++i)
+            c->Items()->Add(Memo1[i] + "\t" + kInvoiceLetters[i]);
+    }
+    fitCodedColumns();
+}
+
+void TfrmKtrb52::fitCodedColumns() {
+    for (const CodedField& c : kCodedFields) {
+        TField* f = c.body ? line(c.field) : head(c.field);
+        auto* combo = dynamic_cast<plat::TCustomComboBox*>(FindComponent(c.editor));
+        if (!f || !combo ||
+            f->OnGetText != plat::TFieldGetTextEvent(this, &TfrmKtrb52::codedFieldGetText))
+            continue;
+        // Wide enough for the texts, not only the codes.
+        int width = f->DisplayWidth();
+        for (int i = 0; i < combo->Items()->Count(); ++i)
+            width = std::max(width, plat::TextWidth(combo->DisplayOf(i)));
+        if (width != f->DisplayWidth()) f->SetDisplayWidth(width);
+    }
+    if (cboTH012) cboTH012->SetWidth(200);
+}
+
+void TfrmKtrb52::codedFieldGetText(TField* sender, std::string& text, bool displayText) {
+    text = sender->AsString();
+    if (!displayText || text.empty()) return;
+    for (const CodedField& c : kCodedFields) {
+        if (sender->FieldName() != c.field) continue;
+        auto* combo = dynamic_cast<plat::TCustomComboBox*>(FindComponent(c.editor));
+        if (!combo) return;
+        for (int i = 0; i < combo->Items()->Count(); ++i) {
+            const std::string& item = (*combo->Items())[i];
+            const size_t tab = item.find('\t');
+            if (tab != std::string::npos && item.substr(tab + 1) == text) {
+                text = item.substr(0, tab);
+                return;
+            }
+        }
+        return;
+    }
+}
+
+bool TfrmKtrb52::ComboBoxItems(const std::string& componentName,
+                               std::vector<std::string>& items) const {
+    auto* combo = dynamic_cast<plat::TCustomComboBox*>(FindComponent(componentName));
+    if (!combo) return false;
+    items.clear();
+    for (int i = 0; i < combo->Items()->Count(); ++i) items.push_back((*combo->Items())[i]);
+    return true;
+}
+
+void TfrmKtrb52::SetInspectionEditReadOnly(bool on) {
+    if (cboTI035G) cboTI035G->SetReadOnly(on);
+}
+
+void TfrmKtrb52::cboTI035GDropDown(plat::TObject*) {
+    inspectionBefore_ = cboTI035G->ItemIndex();
+    if (inspectionBefore_ < 0) inspectionBefore_ = plat::StrToIntDef(lineText("TI035"), -1);
+    inspectionGuard_ = true;
+}
+
+void TfrmKtrb52::cboTI035GChange(plat::TObject*) {
+    if (!inspectionGuard_) return;
+    inspectionGuard_ = false;
+    // Only a line waiting for inspection may be passed by hand.
+    if (inspectionBefore_ == 1 && cboTI035G->ItemIndex() == 2) return;
+    cboTI035G->SetItemIndex(inspectionBefore_);
+}
+
+void TfrmKtrb52::gdBody1EnterExtra(plat::TObject* sender) {
+    gdBody1Enter(sender);
+    UpdateProjectEditEnabled(true);
+}
+
+void TfrmKtrb52::gdBody1ExitExtra(plat::TObject* sender) {
+    gdBody1Exit(sender);
+    TdmKtrb52* dm = ReceiptModule();
+    plat::TWinControl* next = ActiveControl();
+    if (dm && next && (inside(next, pnlHead) || inside(next, pgHead))) {
+        const auto state = dm->cdsBody1->State();
+        if (state == plat::dsEdit || state == plat::dsInsert) dm->cdsBody1->Post();
+    }
+    UpdateProjectEditEnabled(false);
+}
+
+void TfrmKtrb52::applyNumberFormats() {
+    TdmKtrb52* dm = ReceiptModule();
+    if (!dm) return;
+    dm->SetKindFields(0, "CdsMain:TH009");
+    dm->RegisterCurrencyField(nullptr, TCurrencyDigitType::cdtMoney,
+                              "cdsMain:TH031,TH021,TH032,TH032C;CdsBody1:TI027,TI046,TI047,TI053");
+    dm->SetZeroDecimalFields(
+        "cdsMain:TH022,TH034,TH042,TH043;CdsBody1:TI007,TI019,TI020,TI021,TI022,TI016,TI017,"
+        "TI050,TI051,TI052,TI056,TI057,TI062");
+    dm->SetKindFields(7, "CdsMain:TH008");
+    dm->RegisterCurrencyField(head("TH007"), TCurrencyDigitType::cdtPrice, "CdsBody1:TI024");
+    dm->RegisterCurrencyField(
+        head("TH007"), TCurrencyDigitType::cdtMoney,
+        "cdsMain:TH018,TH019,TH020,TH027,TH027C,TH020C;CdsBody1:TI025,TI026,TI027,TI044,TI045");
+}
+
+}  // namespace ktrb
