@@ -118,6 +118,9 @@ TEST_P(ReceiptGridPicture, WithAnEditorOpen) {
     plat::SaveScreenshot(
         form, ShotPath("receipt_grid_editor_" + std::string(ui == "936" ? "chs" : "eng") + ".png"));
     EXPECT_TRUE(form->gdBody1->FieldControl("TI009")->Visible());
+    Select("TI048");
+    plat::SaveScreenshot(
+        form, ShotPath("receipt_grid_checks_" + std::string(ui == "936" ? "chs" : "eng") + ".png"));
     form->CancelEdit(false);
 }
 
