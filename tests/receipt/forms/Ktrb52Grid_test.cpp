@@ -107,6 +107,17 @@ TEST_F(ReceiptGridTest, TypingAnItemFillsItsName) {
     form->CancelEdit(false);
 }
 
+// Outside the Chinese code pages the coded combo columns must be filled;
+// the look-up columns are not combos.
+TEST_F(ReceiptGridTest, CodedColumnsAreRequiredOutsideTheChineseCodePages) {
+    EditFirstLine("437");
+    const std::string& required = form->RequiredFields;
+    for (const char* field : {"TI035", "TI037", "TIC01"})
+        EXPECT_NE(required.find(field), std::string::npos) << field << " in " << required;
+    EXPECT_EQ(required.find("TI009"), std::string::npos) << required;
+    form->CancelEdit(false);
+}
+
 // Each language in its own start: the language packages are read once.
 class ReceiptGridPicture : public ReceiptGridTest,
                            public ::testing::WithParamInterface<const char*> {};
