@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cctype>
 
+#include "platform/data/provider.h"
 #include "platform/data/valuecodec.h"
 
 namespace standin {
@@ -130,24 +131,50 @@ std::string Statement::ColumnText(int i) const {
     return t ? std::string((const char*)t, (size_t)n) : std::string();
 }
 
-void Statement::PutColumn(std::string& out, int i) const {
-    switch (sqlite3_column_type(stmt_, i)) {
+namespace {
+
+// Column i of the current row in the value codec's bytes, written where
+// room(n) gives n bytes; the bytes written. One look-up of the column's
+// value, then plain reads of it: the sqlite3_column_* calls would each find
+// the column again.
+template <class Room>
+size_t putColumn(sqlite3_stmt* stmt, int i, Room room) {
+    using namespace plat::codec;
+    sqlite3_value* v = sqlite3_column_value(stmt, i);
+    switch (sqlite3_value_type(v)) {
         case SQLITE_NULL:
-            out.push_back((char)plat::codec::tNull);
-            return;
-        case SQLITE_INTEGER:
-            plat::codec::PutInteger(out, sqlite3_column_int64(stmt_, i));
-            return;
-        case SQLITE_FLOAT:
-            plat::codec::PutDouble(out, sqlite3_column_double(stmt_, i));
-            return;
+            *room(1) = (char)tNull;
+            return 1;
+        case SQLITE_INTEGER: {
+            char* at = room(kMaxScalarBytes);
+            return (size_t)(PutInteger(at, sqlite3_value_int64(v)) - at);
+        }
+        case SQLITE_FLOAT: {
+            char* at = room(kMaxScalarBytes);
+            return (size_t)(PutDouble(at, sqlite3_value_double(v)) - at);
+        }
         default: {
-            const unsigned char* t = sqlite3_column_text(stmt_, i);
-            const int n = sqlite3_column_bytes(stmt_, i);
-            plat::codec::PutString(
-                out, t ? std::string_view((const char*)t, (size_t)n) : std::string_view());
+            const unsigned char* t = sqlite3_value_text(v);
+            const size_t n = t ? (size_t)sqlite3_value_bytes(v) : 0;
+            char* at = room(kMaxScalarBytes + n);
+            return (size_t)(PutString(at, std::string_view((const char*)t, n)) - at);
         }
     }
+}
+
+}  // namespace
+
+void Statement::PutColumn(std::string& out, int i) const {
+    const size_t old = out.size();
+    const size_t n = putColumn(stmt_, i, [&](size_t room) {
+        out.resize(old + room);
+        return out.data() + old;
+    });
+    out.resize(old + n);
+}
+
+void Statement::PutColumn(plat::TValueRowWriter& out, int i) const {
+    out.Wrote(putColumn(stmt_, i, [&](size_t room) { return out.Room(room); }));
 }
 
 bool Statement::IsReadOnly() const {

@@ -14,6 +14,9 @@
 #include "platform/core/variant.h"
 
 struct sqlite3;
+namespace plat {
+class TValueRowWriter;
+}
 struct sqlite3_stmt;
 
 namespace standin {
@@ -53,6 +56,7 @@ class Statement {
     std::string ColumnText(int i) const;
     // Column(i) in the value codec's bytes, appended without a Variant.
     void PutColumn(std::string& out, int i) const;
+    void PutColumn(plat::TValueRowWriter& out, int i) const;
     bool IsReadOnly() const;  // the statement does not write to the database
     int Changes() const;      // rows changed by the last Step of this statement
 

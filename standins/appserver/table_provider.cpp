@@ -1,6 +1,8 @@
 #include "standins/appserver/table_provider.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <iterator>
 #include <map>
 
@@ -41,6 +43,23 @@ plat::TFieldType FieldTypeOf(const ColumnInfo& c) {
         default:
             return plat::TFieldType::ftFloat;
     }
+}
+
+// The stored column an expression only names ("MOCTI.TI004", "TI004"), or -1.
+int RepeatedColumn(const std::string& table, const std::vector<std::string>& stored,
+                   const std::string& expression) {
+    std::string name = plat::Trim(expression);
+    const size_t dot = name.find('.');
+    if (dot != std::string::npos) {
+        if (!plat::SameText(name.substr(0, dot), table)) return -1;
+        name = name.substr(dot + 1);
+    }
+    if (name.empty() || !std::all_of(name.begin(), name.end(),
+                                     [](unsigned char c) { return std::isalnum(c) || c == '_'; }))
+        return -1;
+    for (size_t k = 0; k < stored.size(); ++k)
+        if (plat::SameText(stored[k], name)) return (int)k;
+    return -1;
 }
 
 }  // namespace
@@ -95,9 +114,16 @@ void TableProvider::Prepare() {
         l.selectList.clear();
         for (auto& c : l.stored)
             l.selectList += (l.selectList.empty() ? "" : ", ") + l.info->name + "." + c;
-        for (auto& d : l.spec.derived)
-            l.selectList +=
-                (l.selectList.empty() ? "" : ", ") + ("(" + d.expression + ") AS " + d.name);
+        l.repeats.clear();
+        l.anyRepeat = false;
+        for (auto& d : l.spec.derived) {
+            const int same = i > 0 ? RepeatedColumn(l.info->name, l.stored, d.expression) : -1;
+            l.repeats.push_back(same);
+            l.anyRepeat = l.anyRepeat || same >= 0;
+            if (same < 0)
+                l.selectList +=
+                    (l.selectList.empty() ? "" : ", ") + ("(" + d.expression + ") AS " + d.name);
+        }
         l.fieldCount = (int)(l.stored.size() + l.spec.derived.size());
     }
     prepared_ = true;
@@ -228,6 +254,7 @@ std::vector<TPacketRow> TableProvider::FetchDetails(
             l.spec.linkColumns.end())
             order += (order.empty() ? "" : ", ") + l.info->name + "." + k;
     std::vector<TPacketRow> out;
+    plat::TValueRowWriter writer;
     for (size_t b = 0; b < topKeys.size(); b += kKeysPerQuery) {
         size_t e = std::min(topKeys.size(), b + kKeysPerQuery);
         std::string tuple = "(";
@@ -267,17 +294,37 @@ std::vector<TPacketRow> TableProvider::FetchDetails(
         Statement st = prepare(sql);
         const int n = st.ColumnCount();
         const bool nested = level + 1 < levels_.size();
-        // Each row encoded straight into a buffer as large as the last one
-        // needed, instead of growing value by value.
-        size_t hint = 64;
+        const size_t stored = l.stored.size();
+        std::vector<size_t> starts(stored + 1);
+        // Each row encoded straight from its columns into the packet's shared blocks.
         while (st.Step()) {
-            std::string bytes;
-            bytes.reserve(hint);
-            for (int i = 0; i < n; ++i) st.PutColumn(bytes, i);
-            if (nested) plat::codec::PutValue(bytes, Variant());
-            hint = bytes.size() + 16;
+            if (!l.anyRepeat) {
+                for (int i = 0; i < n; ++i) st.PutColumn(writer, i);
+            } else {
+                int column = 0;
+                for (size_t k = 0; k < stored; ++k) {
+                    starts[k] = writer.Written();
+                    st.PutColumn(writer, column++);
+                }
+                starts[stored] = writer.Written();
+                for (int same : l.repeats) {
+                    if (same < 0) {
+                        st.PutColumn(writer, column++);
+                        continue;
+                    }
+                    const size_t from = starts[(size_t)same],
+                                 size = starts[(size_t)same + 1] - from;
+                    char* at = writer.Room(size);
+                    std::memcpy(at, writer.Current().data() + from, size);
+                    writer.Wrote(size);
+                }
+            }
+            if (nested) {
+                *writer.Room(1) = (char)plat::codec::tEmpty;
+                writer.Wrote(1);
+            }
             TPacketRow pr;
-            pr.values = plat::TValueRow::FromBytes(std::move(bytes), n + (nested ? 1 : 0));
+            pr.values = writer.EndRow(l.fieldCount + (nested ? 1 : 0));
             out.push_back(std::move(pr));
         }
     }
@@ -303,11 +350,25 @@ void TableProvider::Attach(size_t level, std::vector<TPacketRow>& masters,
         for (size_t i : linkIndex) link.push_back(child.values[(int)i]);
         return KeyText(link);
     };
+    // The link columns lead the row (they are the key's first columns): rows
+    // whose leading bytes are the same have the same link without decoding it.
+    size_t leading = 0;
+    while (leading < linkIndex.size() && linkIndex[leading] == leading) ++leading;
+    auto linkBytes = [&](const TPacketRow& child) {
+        const std::string_view bytes = child.values.Bytes();
+        plat::codec::Reader r(bytes.data(), bytes.data() + bytes.size());
+        for (size_t i = 0; i < leading && i < (size_t)child.values.Count(); ++i) r.SkipValue();
+        return bytes.substr(0, (size_t)(r.p - bytes.data()));
+    };
+    const bool byBytes = leading == linkIndex.size();
     std::map<std::string, std::vector<TPacketRow>> byMaster;
     for (size_t b = 0; b < children.size();) {
         const std::string link = linkOf(children[b]);
+        const std::string_view first = byBytes ? linkBytes(children[b]) : std::string_view();
         size_t e = b + 1;
-        while (e < children.size() && linkOf(children[e]) == link) ++e;
+        while (e < children.size() &&
+               ((byBytes && linkBytes(children[e]) == first) || linkOf(children[e]) == link))
+            ++e;
         std::vector<TPacketRow>& run = byMaster[link];
         if (run.empty() && b == 0 && e == children.size()) {
             run = std::move(children);
@@ -323,6 +384,10 @@ void TableProvider::Attach(size_t level, std::vector<TPacketRow>& masters,
         keyIndex.push_back(
             (size_t)(std::find(m.stored.begin(), m.stored.end(), k) - m.stored.begin()));
     for (auto& master : masters) {
+        if (byMaster.empty()) {
+            master.details.emplace_back();
+            continue;
+        }
         std::vector<Variant> key;
         for (size_t i = 0; i < keyIndex.size() && i < l.spec.linkColumns.size(); ++i)
             key.push_back(master.values[(int)keyIndex[i]]);
@@ -368,6 +433,7 @@ struct TableProvider::RowWork {
     const FieldMapping& map;
     const plat::TDeltaRow& row;
     std::vector<Variant> newValues;
+    std::vector<Variant> oldValues;  // decoded once: read field by field below
     std::vector<plat::TAssignedValue> assigned;
 
     const TableInfo& Info() const { return *level.info; }
@@ -380,7 +446,10 @@ struct TableProvider::RowWork {
     static Variant At(const TValueRow& r, int field) {
         return field >= 0 && field < r.Count() ? r[field] : Variant();
     }
-    Variant Old(int field) const { return At(row.oldValues, field); }
+    Variant Old(int field) const {
+        return field >= 0 && (size_t)field < oldValues.size() ? oldValues[(size_t)field]
+                                                              : Variant();
+    }
     Variant& New(int field) { return newValues[(size_t)field]; }
     void Assign(int field, const Variant& v) {
         if (field < 0) return;
@@ -394,8 +463,8 @@ struct TableProvider::RowWork {
     // Where-all: the stored values as they were read.
     void WhereAsRead(std::string& where, std::vector<Variant>& params) const {
         for (size_t i = 0; i < fields.size(); ++i) {
-            if (!Column(i) || i >= (size_t)row.oldValues.Count()) continue;
-            Variant old = row.oldValues[(int)i];
+            if (!Column(i) || i >= oldValues.size()) continue;
+            const Variant& old = oldValues[i];
             if (old.IsEmpty()) continue;
             where += std::string(where.empty() ? "" : " AND ") + Column(i)->name +
                      (old.IsNull() ? " IS NULL" : " = ?");
@@ -469,7 +538,9 @@ TableProvider::RowWork TableProvider::ReadRow(ApplyState& st, size_t level,
                                               const plat::TDeltaRow& row,
                                               const std::vector<Variant>& masterKey) {
     const Level& l = levels_[level];
-    RowWork w{l, fields, MappingFor(st, l, fields), row, row.newValues.Values(), {}};
+    RowWork w{
+        l, fields, MappingFor(st, l, fields), row, row.newValues.Values(), row.oldValues.Values(),
+        {}};
     w.newValues.resize(fields.size());
     // A detail row stores its master's key in its link columns.
     bool inserting = row.status == plat::TUpdateStatus::usInserted;

@@ -69,7 +69,11 @@ class TableProvider : public plat::IProvider {
         const TableInfo* info = nullptr;
         std::vector<std::string> stored;  // columns fetched, in field order
         std::string selectList;           // stored then derived
-        int fieldCount = 0;               // stored + derived (+1 nested when a level follows)
+        // Per derived column of a detail level: the stored column it only
+        // repeats (copied, not selected again), or -1.
+        std::vector<int> repeats;
+        bool anyRepeat = false;
+        int fieldCount = 0;  // stored + derived (+1 nested when a level follows)
     };
     struct ApplyState;
     struct FieldMapping;

@@ -12,48 +12,6 @@ using codec::PutText;
 using codec::PutVarint;
 using codec::Reader;
 
-// ---- TValueRow ----
-
-TValueRow::TValueRow(const std::vector<Variant>& values) {
-    for (const Variant& v : values) Append(v);
-}
-
-TValueRow::TValueRow(std::initializer_list<Variant> values) {
-    for (const Variant& v : values) Append(v);
-}
-
-void TValueRow::Append(const Variant& v) {
-    codec::PutValue(bytes_, v);
-    ++count_;
-}
-
-Variant TValueRow::operator[](int index) const {
-    if (index < 0 || index >= count_)
-        throw EListError("Value index out of bounds (" + std::to_string(index) + ")");
-    Reader r(bytes_);
-    for (int i = 0; i < index; ++i) r.SkipValue();
-    return r.Value();
-}
-
-std::vector<Variant> TValueRow::Values() const {
-    std::vector<Variant> out;
-    out.reserve(count_);
-    Reader r(bytes_);
-    for (int i = 0; i < count_; ++i) out.push_back(r.Value());
-    return out;
-}
-
-TValueRow TValueRow::FromBytes(std::string bytes, int count) {
-    if (count < 0) Reader::Fail();
-    TValueRow row;
-    Reader r(bytes);
-    for (int i = 0; i < count; ++i) r.SkipValue();
-    if (!r.AtEnd()) Reader::Fail();
-    row.bytes_ = std::move(bytes);
-    row.count_ = count;
-    return row;
-}
-
 // ---- encodings ----
 
 namespace {
@@ -78,7 +36,11 @@ void putRow(std::string& out, const TValueRow& row) {
 TValueRow getRow(Reader& r) {
     uint64_t count = r.Varint();
     if (count > (uint64_t)INT32_MAX) Reader::Fail();
-    return TValueRow::FromBytes(r.Text(), (int)count);
+    const uint64_t n = r.Varint();
+    if (n > r.Left()) Reader::Fail("a text longer than the bytes left");
+    const std::string_view bytes(r.p, (size_t)n);
+    r.p += n;
+    return TValueRow::FromBytes(bytes, (int)count);
 }
 
 void putFields(std::string& out, const std::vector<TPacketField>& fields) {

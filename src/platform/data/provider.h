@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/core/variant.h"
@@ -16,12 +17,19 @@ namespace plat {
 
 // A row of values held compactly: each value is encoded in a byte string
 // (no fixed-width slots, no Variant per value). Reading by position decodes
-// the value; Values() decodes all of them in one pass.
+// the value; Values() decodes all of them in one pass. The bytes live in a
+// buffer that copies of the row share, and that the rows of a packet written
+// through a TValueRowWriter share between them.
 class TValueRow {
   public:
     TValueRow() = default;
     explicit TValueRow(const std::vector<Variant>& values);
     TValueRow(std::initializer_list<Variant> values);
+    TValueRow(const TValueRow& o) noexcept;
+    TValueRow(TValueRow&& o) noexcept;
+    TValueRow& operator=(const TValueRow& o) noexcept;
+    TValueRow& operator=(TValueRow&& o) noexcept;
+    ~TValueRow();
 
     void Append(const Variant& v);
     int Count() const { return count_; }
@@ -30,15 +38,58 @@ class TValueRow {
     std::vector<Variant> Values() const;
 
     // The encoded form, for transports and compact storage.
-    const std::string& Bytes() const { return bytes_; }
-    static TValueRow FromBytes(std::string bytes, int count);
+    std::string_view Bytes() const;
+    // Raises EDatabaseError unless `bytes` are exactly `count` encoded values.
+    static TValueRow FromBytes(std::string_view bytes, int count);
 
-    bool operator==(const TValueRow& o) const { return count_ == o.count_ && bytes_ == o.bytes_; }
+    bool operator==(const TValueRow& o) const { return count_ == o.count_ && Bytes() == o.Bytes(); }
     bool operator!=(const TValueRow& o) const { return !(*this == o); }
 
+    struct Buffer;  // the shared bytes, defined where they are managed
+
   private:
-    std::string bytes_;
+    friend class TValueRowWriter;
+    TValueRow(Buffer* buffer, uint32_t offset, uint32_t size, int count);
+    // Room for `size` bytes at the row's end, in a buffer of its own.
+    char* Grow(size_t size);
+
+    Buffer* buffer_ = nullptr;
+    uint32_t offset_ = 0;
+    uint32_t size_ = 0;
     int count_ = 0;
+};
+
+// Writes the rows of a packet one after another into shared blocks: one
+// allocation per block instead of one per row, a block freed with the last
+// row that uses it. A large packet gets large blocks, which the system may
+// back with huge pages.
+class TValueRowWriter {
+  public:
+    TValueRowWriter() = default;
+    ~TValueRowWriter();
+    TValueRowWriter(const TValueRowWriter&) = delete;
+    TValueRowWriter& operator=(const TValueRowWriter&) = delete;
+
+    // Room for `size` more bytes of the row being written, straight in its
+    // block (codec::Put... write there); valid until the next call.
+    char* Room(size_t size) { return (size_t)(end_ - next_) >= size ? next_ : NewBlock(size); }
+    // `size` bytes were written where Room pointed.
+    void Wrote(size_t size) { next_ += size; }
+    // The bytes of the row so far.
+    std::string_view Current() const { return std::string_view(row_, Written()); }
+    size_t Written() const { return (size_t)(next_ - row_); }
+    // The row written since the last one; it holds exactly `count` values,
+    // which the caller encoded itself (they are not parsed again).
+    TValueRow EndRow(int count);
+
+  private:
+    char* NewBlock(size_t size);
+
+    TValueRow::Buffer* block_ = nullptr;
+    char* row_ = nullptr;   // the start of the row being written
+    char* next_ = nullptr;  // where its next byte goes
+    char* end_ = nullptr;   // the end of the block
+    size_t nextSize_ = 0;
 };
 
 // One field definition of a packet. A nested dataset field (ftDataSet)

@@ -1069,7 +1069,7 @@ TDelta DataTree::BuildDelta() const {
 
     auto values = [&](const Level& L, const char* block) {
         // The block was checked when it was made; no second pass.
-        return TValueRow::FromBytes(std::string(row::Values(block)), L.ColumnCount());
+        return TValueRow::FromBytes(row::Values(block), L.ColumnCount());
     };
     std::function<TDeltaRow(const Node*)> convert = [&](const Node* n) {
         const Level& L = *levels_[n->level];

@@ -16,7 +16,7 @@ void PutVarint(std::string& out, uint64_t v) {
     out.push_back((char)v);
 }
 
-void PutText(std::string& out, const std::string& s) {
+void PutText(std::string& out, std::string_view s) {
     PutVarint(out, s.size());
     out.append(s);
 }
@@ -28,22 +28,13 @@ static void putDouble(std::string& out, double d) {
 }
 
 void PutInteger(std::string& out, int64_t v) {
-    if (v >= INT32_MIN && v <= INT32_MAX) {
-        out.push_back((char)tInt);
-    } else {
-        out.push_back((char)tIntKind);
-        out.push_back((char)(uint8_t)VarType::Int64);
-    }
-    PutSigned(out, v);
+    char b[kMaxScalarBytes];
+    out.append(b, (size_t)(PutInteger(b, v) - b));
 }
 
 void PutDouble(std::string& out, double d) {
-    if (d == 0 && !std::signbit(d)) {
-        out.push_back((char)tZero);
-        return;
-    }
-    out.push_back((char)tDouble);
-    putDouble(out, d);
+    char b[kMaxScalarBytes];
+    out.append(b, (size_t)(PutDouble(b, d) - b));
 }
 
 void PutString(std::string& out, std::string_view s) {
@@ -51,8 +42,9 @@ void PutString(std::string& out, std::string_view s) {
         out.push_back((char)tEmptyString);
         return;
     }
-    out.push_back((char)tString);
-    PutVarint(out, s.size());
+    char b[kMaxScalarBytes];
+    b[0] = (char)tString;
+    out.append(b, (size_t)(PutVarint(b + 1, s.size()) - b));
     out.append(s);
 }
 

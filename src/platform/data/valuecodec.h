@@ -2,7 +2,10 @@
 // and the dataset store. Each value is a tag byte and its payload; small
 // integers, zero, false, Null and the empty text cost one byte.
 #pragma once
+#include <climits>
+#include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -47,13 +50,52 @@ void PutVarint(std::string& out, uint64_t v);
 inline void PutSigned(std::string& out, int64_t v) {
     PutVarint(out, ((uint64_t)v << 1) ^ (uint64_t)(v >> 63));
 }
-void PutText(std::string& out, const std::string& s);
+void PutText(std::string& out, std::string_view s);
 // One value each, written as PutValue writes the Variant it would be read
 // into: a 64-bit integer as Integer within 32 bits and Int64 beyond, a
 // Double, a String.
 void PutInteger(std::string& out, int64_t v);
 void PutDouble(std::string& out, double d);
 void PutString(std::string& out, std::string_view s);
+// The same three written at `at`, which has room for kMaxScalarBytes (and,
+// for a text, its bytes after them); each returns where its value ends.
+constexpr size_t kMaxScalarBytes = 12;  // tag, integer kind, a 64-bit varint
+inline char* PutVarint(char* at, uint64_t v) {
+    while (v >= 0x80) {
+        *at++ = (char)(v | 0x80);
+        v >>= 7;
+    }
+    *at++ = (char)v;
+    return at;
+}
+inline char* PutInteger(char* at, int64_t v) {
+    if (v >= INT32_MIN && v <= INT32_MAX) {
+        *at++ = (char)tInt;
+    } else {
+        *at++ = (char)tIntKind;
+        *at++ = (char)(uint8_t)VarType::Int64;
+    }
+    return PutVarint(at, ((uint64_t)v << 1) ^ (uint64_t)(v >> 63));
+}
+inline char* PutDouble(char* at, double d) {
+    if (d == 0 && !std::signbit(d)) {
+        *at++ = (char)tZero;
+        return at;
+    }
+    *at++ = (char)tDouble;
+    std::memcpy(at, &d, 8);
+    return at + 8;
+}
+inline char* PutString(char* at, std::string_view s) {
+    if (s.empty()) {
+        *at++ = (char)tEmptyString;
+        return at;
+    }
+    *at++ = (char)tString;
+    at = PutVarint(at, s.size());
+    std::memcpy(at, s.data(), s.size());
+    return at + s.size();
+}
 // Raises ECodecError for a value that cannot be written (a Dispatch object,
 // arrays beyond the limits above).
 void PutValue(std::string& out, const Variant& v);

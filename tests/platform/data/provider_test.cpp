@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/core/exceptions.h"
+#include "platform/data/valuecodec.h"
 
 using namespace plat;
 
@@ -67,6 +68,60 @@ TEST(ValueRow, KeepsEveryKindOfValueApart) {
     EXPECT_EQ(v[13].AsInt64(), (long long)1 << 40);
     EXPECT_EQ(r[3].AsString(), "中文");
     EXPECT_THROW(r[14], EListError);
+}
+
+namespace {
+
+// Row i of the writer test: its number, a text of varying length, a double.
+std::string rowText(int i) {
+    return i == 7000 ? std::string(3u << 20, 'x')
+                     : std::string((size_t)(i % 300), (char)('a' + i % 26));
+}
+
+TValueRow writeRow(TValueRowWriter& w, int i) {
+    const std::string text = rowText(i);
+    char* at = w.Room(codec::kMaxScalarBytes);
+    w.Wrote((size_t)(codec::PutInteger(at, i) - at));
+    at = w.Room(codec::kMaxScalarBytes + text.size());
+    w.Wrote((size_t)(codec::PutString(at, text) - at));
+    at = w.Room(codec::kMaxScalarBytes);
+    w.Wrote((size_t)(codec::PutDouble(at, i * 0.5) - at));
+    return w.EndRow(3);
+}
+
+}  // namespace
+
+// Rows written into shared blocks, across block ends and past the largest
+// block, read back as written; changing one of them or a copy touches no
+// other row, and a row outlives the writer and its neighbours.
+TEST(ValueRowWriter, RowsSharingBlocksStayApart) {
+    constexpr int kRows = 30000;  // several megabytes: every block size
+    std::vector<TValueRow> rows;
+    {
+        TValueRowWriter w;
+        for (int i = 0; i < kRows; ++i) rows.push_back(writeRow(w, i));
+        rows.push_back(w.EndRow(0));
+    }
+    for (int i = 0; i < kRows; ++i) {
+        ASSERT_EQ(rows[(size_t)i].Count(), 3);
+        ASSERT_EQ(rows[(size_t)i].Values(), (std::vector<Variant>{i, rowText(i), i * 0.5}))
+            << "row " << i;
+    }
+    EXPECT_TRUE(rows.back().Empty());
+
+    TValueRow copy = rows[100];
+    copy.Append("more");
+    rows[200].Append(Variant(1.5));
+    EXPECT_EQ(rows[100].Count(), 3);
+    EXPECT_EQ(rows[101][1].AsString(), rowText(101));
+    EXPECT_EQ(copy[3].AsString(), "more");
+    EXPECT_EQ(rows[200][3].AsFloat(), 1.5);
+    EXPECT_EQ(rows[201].Values(), (std::vector<Variant>{201, rowText(201), 100.5}));
+    EXPECT_EQ(copy, TValueRow({100, rowText(100), 50.0, "more"}));
+
+    TValueRow kept = rows[kRows - 1];
+    rows.clear();
+    EXPECT_EQ(kept[1].AsString(), rowText(kRows - 1));
 }
 
 TEST(ProviderEncoding, PacketDeltaAndReplySurviveTheWire) {

@@ -118,6 +118,34 @@ TEST_F(ProviderTest, ReceiptsComeNestedWithDerivedColumns) {
     EXPECT_DOUBLE_EQ(Value(hf, *r, "TH027C").AsFloat(), 1000);  // 884.96 + 115.04
 }
 
+// Derived line columns that only repeat a stored column hold its value as
+// stored, of whatever kind (a text, a number, NULL).
+TEST_F(ProviderTest, RepeatedLineColumnsHoldTheStoredValues) {
+    server->Db().Exec(
+        "UPDATE MOCTI SET TI010 = NULL, TI007 = 12345678901 WHERE TI002 = '20240118001'");
+    plat::TDataPacket p = Open(*session, "");
+    const auto& hf = p.fields;
+    const auto& lf = hf[(size_t)Field(hf, "qryBody")].fields;
+    const std::pair<const char*, const char*> repeats[] = {{"TI004_OLD", "TI004"},
+                                                           {"TI004C12", "TI004"},
+                                                           {"TI010_OLD", "TI010"},
+                                                           {"TI007C", "TI007"},
+                                                           {"TI016C", "TI016"}};
+    int lines = 0;
+    for (const TPacketRow& r : p.rows)
+        for (const TPacketRow& line : r.details[0]) {
+            ++lines;
+            for (auto [copy, stored] : repeats) {
+                Variant a = Value(lf, line, copy), b = Value(lf, line, stored);
+                EXPECT_TRUE(a.Type() == b.Type() && a == b) << copy;
+            }
+        }
+    EXPECT_EQ(lines, Sql("SELECT COUNT(*) FROM MOCTI").AsInteger());
+    const TPacketRow& line = Find(p, "20240118001")->details[0][0];
+    EXPECT_TRUE(Value(lf, line, "TI010_OLD").IsNull());
+    EXPECT_EQ(Value(lf, line, "TI007C").AsInt64(), 12345678901LL);
+}
+
 TEST_F(ProviderTest, PacketsConditionsOrderAndTopRows) {
     Main(*session).DataRequest(Arr({"MOCTH.TH023 <> 'V'", "MOCTH.TH002 desc"}));
     plat::TFetchRequest first;
