@@ -7,22 +7,11 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
-#include <memory>
 #include <string>
 
-#include "forms/no_query_dialog.h"
-#include "platform/core/text.h"
 #include "platform/data/clientdataset.h"
-#include "platform/ui/forms.h"
-#include "receipt/forms/Ktrb52CF.h"
+#include "receipt_form_started.h"
 #include "runtime/Brokers.h"
-#include "runtime/PropAccess.h"
-#include "standins/appserver/database_setup.h"
-#include "standins/appserver/server.h"
-#include "standins/appserver/sqlite_db.h"
-#include "standins/host/server_link.h"
-#include "standins/host/work_center.h"
-#include "support/dataframe/DataModuleFixture.h"
 
 namespace {
 
@@ -33,70 +22,23 @@ using plat::Variant;
 
 constexpr int kLines = 10000;
 
-// The receipt form answering every message with OK.
-class QuietReceiptForm : public TfrmKtrb52 {
-    PLAT_CLASS(QuietReceiptForm, TfrmKtrb52)
-  public:
-    using TfrmKtrb52::TfrmKtrb52;
-    int messages = 0;
-    int RunMessageDialog(const TMessageDialogSpec&) override {
-        ++messages;
-        return modal::Ok;
-    }
-    int ShowMessageBox(const std::string&, TMsgDlgType, const TMsgDlgButtons&) override {
-        ++messages;
-        return modal::Ok;
-    }
-    std::unique_ptr<IQueryDialog> CreateQueryDialog() override {
-        return std::make_unique<test::NoQueryDialog>();
-    }
-};
+using Started = ktrb::bench::StartedReceiptForm;
 
 // The demo installation with a receipt 5901/BIG10K of 10,000 lines on the
 // demo's work order 5201-20240105001, the form started on it.
-struct Started {
-    // A dialog that would wait for a user is answered at once.
-    std::shared_ptr<plat::ScriptedDialogRunner> dialogs =
-        std::make_shared<plat::ScriptedDialogRunner>();
-    plat::DialogRunnerScope scope{dialogs};
-    test::Installation installation;
-    std::shared_ptr<standin::AppServer> server;
-    std::shared_ptr<standin::HostServices> services;
-    std::unique_ptr<standin::HostRegistration> registration;
-    QuietReceiptForm* form = nullptr;
-    TdmKtrb52* dm = nullptr;
-
-    Started() {
-        if (!std::getenv("KTRB_SOURCE_DIR")) {
-            const std::string data = standin::DataDirectory();
-            ::setenv("KTRB_SOURCE_DIR", (data + "/../..").c_str(), 0);
-        }
-        TfrmRadical::HostProgramMarkers.push_back("BENCH_RECEIPTFORMS");
-        server = standin::AppServer::Open(installation.client() + "demo.db");
-        server->Db().Exec(
-            "INSERT INTO MOCTH (TH001, TH002, TH003, TH004, TH005, TH007, TH029) "
-            "VALUES ('5901', 'BIG10K', '20240301', '01', 'S001', 'RMB', '20240301');"
-            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
-            std::to_string(kLines) +
-            ") INSERT INTO MOCTI (TI001, TI002, TI003, TI004, TI007, TI008, TI009, TI010, "
-            "TI013, TI014, TI018, TI019, TI020, TI023) SELECT '5901', 'BIG10K', "
-            "printf('%05d', i), 'A1001-01', 10, 'PCS', 'W01', 'L240108', '5201', "
-            "'20240105001', '20240301', 10, 10, 'PCS' FROM n");
-        services = standin::MakeHostServices();
-        standin::ConnectInProcess(*services, server);
-        registration = std::make_unique<standin::HostRegistration>(services);
-        form = plat::CreateForm<QuietReceiptForm>(nullptr);
-        form->ModuleFileName = "/opt/ktrb/libktrb52c.so";
-        form->Brokers()->SetMainObject(Variant(standin::CreateWorkCenter(services)));
-        form->InitializeFromHost(plat::VarArrayOf({"DS", "DEMO", "DEMO", 0, ""}));
-        dm = form->ReceiptModule();
-        form->OpenDataSet(dm->cdsMain, "", "");
-        dm->cdsMain->Locate("TH001;TH002", plat::VarArrayOf({"5901", "BIG10K"}));
-    }
-};
+std::string BigReceiptSql() {
+    return "INSERT INTO MOCTH (TH001, TH002, TH003, TH004, TH005, TH007, TH029) "
+           "VALUES ('5901', 'BIG10K', '20240301', '01', 'S001', 'RMB', '20240301');"
+           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+           std::to_string(kLines) +
+           ") INSERT INTO MOCTI (TI001, TI002, TI003, TI004, TI007, TI008, TI009, TI010, "
+           "TI013, TI014, TI018, TI019, TI020, TI023) SELECT '5901', 'BIG10K', "
+           "printf('%05d', i), 'A1001-01', 10, 'PCS', 'W01', 'L240108', '5201', "
+           "'20240105001', '20240301', 10, 10, 'PCS' FROM n";
+}
 
 Started& Receipt() {
-    static Started* started = new Started();
+    static Started* started = new Started(BigReceiptSql(), "BIG10K");
     return *started;
 }
 

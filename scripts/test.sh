@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the formatting, builds everything in ./build
-# with warnings as errors and runs every test (offscreen windows); then builds
+# with warnings as errors and runs every test (offscreen windows), and the
+# end-to-end tests once more in real windows under a virtual X server; then builds
 # again in ./build-asan under AddressSanitizer and UndefinedBehaviorSanitizer
 # and runs every test once more (KTRB_SANITIZE=0 skips this second round).
 set -euo pipefail
@@ -15,6 +16,13 @@ bash scripts/build.sh -DKTRB_WERROR=ON "${launcher[@]}"
 export QT_QPA_PLATFORM=offscreen
 echo "== running all tests"
 ctest --test-dir build --output-on-failure -j "$(nproc)" --timeout 600
+if command -v xvfb-run >/dev/null; then
+  echo "== running the end-to-end tests in real windows (xvfb-run, platform xcb)"
+  xvfb-run -a env QT_QPA_PLATFORM=xcb \
+    ctest --test-dir build --output-on-failure -L '^e2e$' --timeout 600
+else
+  echo "== SKIPPED: the end-to-end tests in real windows need xvfb-run (Debian package xvfb)"
+fi
 if [ "${KTRB_SANITIZE:-1}" != 0 ]; then
   # Optimised a little and without debug information: the build stays
   # quick; benchmarks are left out. Warnings are the first round's concern:

@@ -61,6 +61,10 @@ DemoInstallation PrepareDemoInstallation(const std::string& home,
     inst.serverFolder = inst.home + "server/";
     inst.databaseFile = inst.home + "data/ktrb52-demo.db";
     makeFolder(inst.clientFolder);
+    // The exports and the sign-off pictures go into folders the
+    // installation has; the module makes only the user's level below them.
+    makeFolder(inst.clientFolder + "c_data");
+    makeFolder(inst.clientFolder + "c_temp");
     makeFolder(inst.serverFolder);
     makeFolder(inst.home + "data");
 

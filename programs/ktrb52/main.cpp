@@ -4,7 +4,9 @@
 // the controller the work-centre object and a notification handler, starts
 // it with the sign-on strings, applies the open mode and the start condition
 // from the command line, shows the form and prints every notification. Its
-// message-centre window lists the document links the forms send it.
+// message-centre window lists the document links the forms send it. With
+// --walk it works the form through the short road by script instead of
+// waiting for a person, and saves a picture of each step.
 #include <QApplication>
 #include <QWidget>
 #include <cstdlib>
@@ -19,19 +21,14 @@
 #include "platform/core/numbers.h"
 #include "platform/core/text.h"
 #include "platform/system/system.h"
-#include "programs/ktrb52/demo_installation.h"
-#include "programs/ktrb52/module_library.h"
+#include "platform/ui/screenshot.h"
+#include "programs/ktrb52/host_session.h"
+#include "programs/ktrb52/road_walk.h"
 #include "runtime/DLLBaseCtrller.h"
-#include "standins/appserver/server.h"
-#include "standins/host/host_services.h"
-#include "standins/host/server_link.h"
-#include "standins/host/work_center.h"
 #include "standins/hostwin/message_centre_window.h"
 
 namespace standin {
 namespace {
-
-constexpr int kExitNotBuilt = 3;
 
 struct Options {
     std::string library = KTRB_DEFAULT_LIBRARY;
@@ -45,6 +42,8 @@ struct Options {
     int serverPort = 211;
     bool closeAfterShow = false;
     std::string screenshot;
+    std::string walkDir;
+    std::string ui;
 };
 
 const char* const kUsage =
@@ -59,7 +58,10 @@ const char* const kUsage =
     "  --params TEXT      start condition for SetParams (a query condition, or the XML to import)\n"
     "  --server ADDR[:PORT]  use the application server program over TCP instead of in-process\n"
     "  --close            close the form right after it is shown\n"
-    "  --screenshot FILE  save a picture (PNG) of the form once it is shown\n";
+    "  --screenshot FILE  save a picture (PNG) of the form once it is shown\n"
+    "  --walk DIR         walk the short road by script (query, add a receipt from a work\n"
+    "                     order, save, confirm), save a picture of each step in DIR, close\n"
+    "  --ui CODEPAGE      interface code page: 936 simplified, 950 traditional, 437 English\n";
 
 [[noreturn]] void usage(const std::string& problem) {
     std::cerr << "ktrb52: " << problem << "\n" << kUsage;
@@ -114,6 +116,12 @@ Options parse(int argc, char** argv) {
             if (o.serverAddress.empty()) usage("--server needs an address");
         } else if (arg == "--screenshot") {
             o.screenshot = value();
+        } else if (arg == "--walk") {
+            o.walkDir = value();
+        } else if (arg == "--ui") {
+            o.ui = value();
+            if (o.ui != "936" && o.ui != "950" && o.ui != "437")
+                usage("--ui takes 936, 950 or 437");
         } else if (arg == "--close") {
             o.closeAfterShow = true;
         } else {
@@ -123,27 +131,33 @@ Options parse(int argc, char** argv) {
     return o;
 }
 
-const std::map<int32_t, const char*> kNotifications = {
-    {ktrb::notify::Created, "form created"}, {ktrb::notify::Shown, "form shown"},
-    {ktrb::notify::Hidden, "form hidden"},   {ktrb::notify::Destroyed, "form destroyed"},
-    {ktrb::notify::Closed, "form closed"},
-};
-
-// The module's form is the largest window on the screen.
-void saveFormPicture(const std::string& file) {
+// The receipt form with its frame and caption, as the window shows it.
+void saveFormPicture(plat::TCustomForm* form, const std::string& file) {
     QCoreApplication::processEvents();
-    QWidget* form = nullptr;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible() && (!form || w->width() * w->height() > form->width() * form->height()))
-            form = w;
-    if (form && form->grab().save(QString::fromStdString(file), "PNG"))
+    try {
+        if (!form) throw plat::Exception("the receipt form is not open");
+        plat::SaveScreenshot(form, file);
         std::cout << "== picture of the form: " << file << std::endl;
+    } catch (const std::exception& e) {
+        std::cerr << "ktrb52: no picture of the form could be saved to " << file << ": " << e.what()
+                  << std::endl;
+    }
+}
+
+// The offscreen platform says for every window brought to the front that it
+// cannot raise it; nobody needs to read that.
+QtMessageHandler previousHandler = nullptr;
+void quietOffscreen(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (text == QLatin1String("This plugin does not support raise()")) return;
+    if (previousHandler)
+        previousHandler(type, context, text);
     else
-        std::cerr << "ktrb52: no picture of the form could be saved to " << file << std::endl;
+        std::cerr << qPrintable(qFormatLogMessage(type, context, text)) << std::endl;
 }
 
 int run(int argc, char** argv) {
     Options opt = parse(argc, argv);
+    previousHandler = qInstallMessageHandler(quietOffscreen);
     if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") &&
         !std::getenv("QT_QPA_PLATFORM"))
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -151,95 +165,65 @@ int run(int argc, char** argv) {
 
     plat::CodePage cp;
     if (plat::TryCodePageFromNumber(plat::GetACP(), cp)) plat::SetAnsiCodePage(cp);
-    if (!std::getenv("KTRB_DATA_DIR")) ::setenv("KTRB_DATA_DIR", KTRB_SOURCE_DATA_DIR, 1);
 
-    DemoInstallation inst =
-        PrepareDemoInstallation(opt.home, std::string(KTRB_SOURCE_DATA_DIR) + "/client");
-    ::setenv("KTRB_REGISTRY", inst.registryFile.c_str(), 1);
-    std::cout << "== installation: " << inst.home << (inst.created ? " (new demo database)" : "")
-              << std::endl;
-
-    // The host's objects over the demo database.
-    auto services = MakeHostServices();
-    services->printFolder = inst.home + "print";
-    std::shared_ptr<AppServer> server;
-    if (opt.serverAddress == "127.0.0.1") {
-        server = AppServer::Open(inst.databaseFile);
-        ConnectInProcess(*services, server);
-        std::cout << "== application server: in-process on " << inst.databaseFile << std::endl;
-    } else {
-        ConnectRemote(*services, opt.serverAddress, opt.serverPort, inst.databaseFile, opt.user,
-                      opt.signOnKey);
-        std::cout << "== application server: " << opt.serverAddress << ":" << opt.serverPort
-                  << std::endl;
-    }
-    SetServerAddress(inst, opt.serverAddress, opt.serverPort);
-    HostRegistration registration(services);
-    plat::Variant workCenter(CreateWorkCenter(services));
+    HostOptions host;
+    host.library = opt.library;
+    host.home = opt.home;
+    host.user = opt.user;
+    host.company = opt.company;
+    host.signOnKey = opt.signOnKey;
+    host.serverAddress = opt.serverAddress;
+    host.serverPort = opt.serverPort;
+    host.uiCodePage = opt.ui;
+    HostSession session(host, std::cout);
 
     // The host's window that receives the message-centre links of the forms;
     // it shows itself when the first link arrives.
     MessageCentreWindow messageCentre;
 
-    ModuleLibrary library(opt.library);
-    std::cout << "== module library: " << library.FileName() << std::endl;
-    std::unique_ptr<ktrb::TDLLBaseController> controller(library.GetController());
-
     bool shown = false, finished = false;
-    controller->WorkCenter = workCenter;
-    controller->OnNotify = ktrb::TNotifyHandler([&](int32_t code, ktrb::TDLLBaseController*) {
-        auto it = kNotifications.find(code);
-        std::cout << "notify " << code << " (" << (it != kNotifications.end() ? it->second : "?")
-                  << ")" << std::endl;
+    const int32_t started = session.Start([&](int32_t code) {
         if (code == ktrb::notify::Shown) shown = true;
         if (code == ktrb::notify::Destroyed || (code == ktrb::notify::Hidden && shown)) {
             finished = true;
             QCoreApplication::quit();
         }
     });
-
-    int32_t started = -1;
-    try {
-        started = controller->Init(plat::VarArrayOf({opt.user, opt.company, opt.signOnKey, 0, ""}));
-    } catch (const plat::Exception& e) {
-        const std::string text = e.what();
-        if (text.find("frmRadicalClass") != std::string::npos) {
-            std::cout
-                << "== not built yet: the receipt's main form (the document forms and the receipt\n"
-                   "   forms). The library loaded and its controller answered, but the library\n"
-                   "   names no main form class yet, so Init cannot open one:\n   "
-                << plat::StringReplace(text, "\r", " ", plat::ReplaceFlags::All) << std::endl;
-            return kExitNotBuilt;
-        }
-        throw;
-    }
     if (started != 0) {
         std::cerr << "ktrb52: the form did not accept the start parameters (Init answered "
                   << started << ")" << std::endl;
         return 1;
     }
+    ktrb::TDLLBaseController& controller = session.Controller();
     if (opt.mode) {
         std::vector<plat::Variant> keys(opt.keys.begin(), opt.keys.end());
-        controller->SetMode(*opt.mode, (uint8_t)opt.rights,
-                            keys.empty() ? plat::Variant() : plat::Variant::ArrayOf(keys));
+        controller.SetMode(*opt.mode, (uint8_t)opt.rights,
+                           keys.empty() ? plat::Variant() : plat::Variant::ArrayOf(keys));
     }
-    if (opt.params && controller->SetParams(plat::VarArrayOf({0, *opt.params})) != 0)
+    if (opt.params && controller.SetParams(plat::VarArrayOf({0, *opt.params})) != 0)
         std::cerr << "ktrb52: SetParams refused the start condition" << std::endl;
+    std::cout << "== " << ConnectionLine(controller) << std::endl;
 
-    std::string version;
-    controller->GetVersion(version);
-    plat::Variant info;
-    if (controller->GetConnectionInfo(info) == 0)
-        std::cout << "== " << plat::VarToStr(info[3]) << " [" << plat::VarToStr(info[2])
-                  << "] version " << version << ", user " << plat::VarToStr(info[0]) << ", company "
-                  << plat::VarToStr(info[1]) << std::endl;
-
-    controller->SetVisible(-1);
-    if (!opt.screenshot.empty()) saveFormPicture(opt.screenshot);
-    if (!opt.closeAfterShow && !finished && !controller->IsFree()) app.exec();
-    controller->Close(0);
-    controller.reset();
-    return 0;
+    controller.SetVisible(-1);
+    if (!opt.screenshot.empty()) saveFormPicture(session.MainForm(), opt.screenshot);
+    int status = 0;
+    if (!opt.walkDir.empty()) {
+        plat::TCustomForm* form = session.MainForm();
+        if (!form) throw plat::Exception("The receipt form is not open");
+        RoadWalk walk(*form, opt.walkDir, std::cout);
+        try {
+            const std::string number = WalkShortRoad(walk, std::cout);
+            std::cout << "== the short road is walked: receipt " << number
+                      << " added, saved and confirmed; pictures in " << opt.walkDir << std::endl;
+        } catch (const std::exception& e) {
+            std::cerr << "ktrb52: the walk stopped: " << e.what() << std::endl;
+            status = 1;
+        }
+    } else if (!opt.closeAfterShow && !finished && !controller.IsFree()) {
+        app.exec();
+    }
+    session.Stop();
+    return status;
 }
 
 }  // namespace

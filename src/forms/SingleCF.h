@@ -155,6 +155,8 @@ class TfrmSingle : public TfrmBase,
     bool CancelEdit(bool ask) override;
     bool KeepEditOnDecline() override { return false; }
     bool ValidateRequiredFields(plat::TDataSet* dataSet) override;
+    // The installation's client folder: the exports write under it.
+    std::string ClientFolder() const override { return clientFolder(); }
     void ShowStateText(uint8_t state) override;
     void HighlightGridColumns() override;
 

@@ -313,7 +313,8 @@ void CreateDatabase(Database& db, DemoRows demo, const std::string& dataDir) {
     TransactionGuard tx(db);
     db.Exec(WithCommonColumns(ReadData(dir, "schema.sql")));
     db.Exec(kServerTables);
-    if (demo == DemoRows::With) db.Exec(ReadData(dir, "demo.sql"));
+    if (demo != DemoRows::Without) db.Exec(ReadData(dir, "demo.sql"));
+    if (demo == DemoRows::Quarter) db.Exec(ReadData(dir, "quarter.sql"));
     LoadCatalogue(db, ReadData(dir, "catalogue.sql"));
     LoadLookups(db, ReadData(dir, "lookups.sql"));
     LoadServerMessages(db, ReadData(dir, "messages/messages.tsv"));
@@ -394,9 +395,9 @@ std::unique_ptr<Database> OpenServerDatabase(const std::string& path, DemoRows d
     // Building the tables takes a while; a template per kind is built once
     // and copied into each new in-memory database.
     static std::mutex mutex;
-    static std::unique_ptr<Database> templates[2];
+    static std::unique_ptr<Database> templates[3];
     std::lock_guard<std::mutex> lock(mutex);
-    auto& tpl = templates[demo == DemoRows::With ? 0 : 1];
+    auto& tpl = templates[static_cast<int>(demo)];
     if (!tpl) {
         auto fresh = std::make_unique<Database>(":memory:");
         CreateDatabase(*fresh, demo);

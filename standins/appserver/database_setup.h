@@ -16,7 +16,9 @@ namespace standin {
 // Raises plat::EInOutError when none is found.
 std::string DataDirectory();
 
-enum class DemoRows { With, Without };
+// With: the small demo set the tests count on; Quarter: that set and a
+// quarter of business on top (quarter.sql), for a person to work in.
+enum class DemoRows { With, Without, Quarter };
 
 // Builds every table in an empty database (catalogue and lookups included),
 // with or without the demo rows.

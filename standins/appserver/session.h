@@ -108,7 +108,9 @@ class AppSession : public plat::DispatchObject, public plat::IProviderSource {
     std::string program_, user_, company_, signOnKey_;
     bool connected_ = false;
     bool requirePassword_ = false;
-    int topRows_ = 0;
+    // Until the client sets a record limit, the query dialog's default: a
+    // form that opens before its first query must not read a whole table.
+    int topRows_ = 500;
     bool isSeq_ = false;
     std::string lastSeqNo_;
     int recordCount_ = 0;

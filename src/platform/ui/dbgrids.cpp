@@ -259,6 +259,8 @@ void TCustomDataGrid::SetOptions(TDataGridOptions o) {
 }
 
 void TCustomDataGrid::SetReadOnly(bool v) {
+    // Line rules set it on every scroll: only a change lays the grid out.
+    if (v == readOnly_) return;
     readOnly_ = v;
     if (v) HideControls();
     LayoutChanged();

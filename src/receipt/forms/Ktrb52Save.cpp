@@ -51,17 +51,6 @@ constexpr std::array<TArrivalPair, kQuantityCount> kArrivalPairs = {{
 }};
 using TQuantities = std::array<double, kQuantityCount>;
 
-// A number of a server reply; what is no number counts as 0.
-double ReplyNumber(const Variant& v) {
-    if (v.IsEmptyOrNull() || v.IsArray()) return 0;
-    if (v.IsText()) return plat::StrToFloatDef(plat::Trim(v.AsString()), 0);
-    try {
-        return v.AsFloat();
-    } catch (const plat::Exception&) {
-        return 0;
-    }
-}
-
 // The first row of a "SimpleSql" reply when it has at least `columns`
 // values; null for an empty, null or malformed reply.
 const Variant* FirstRow(const Variant& reply, int columns) {
@@ -72,7 +61,7 @@ const Variant* FirstRow(const Variant& reply, int columns) {
 }
 
 double RowNumber(const Variant& row, int index) {
-    return ReplyNumber(row[row.LowBound(1) + index]);
+    return plat::VarToFloatDef(row[row.LowBound(1) + index], 0);
 }
 
 // Reads one line of a data set without moving its cursor or raising its
@@ -134,7 +123,7 @@ class TSaveChecks {
         const bool noEngineering = headText("TH001C3") == "N";
         const int rows = body_->RecordCount();
         for (int row = 0; row < rows; ++row) {
-            std::string code, rule;
+            std::string rule;
             bool missingBatch = false, missingLocation = false, engineering = false;
             {
                 TLinePeek peek(body_, row);
@@ -204,7 +193,7 @@ class TSaveChecks {
                                  : plat::VarArrayOf({number, headText("TH001"), headText("TH002")});
         if (dm_.GetLookupValues(head("TH001"), "MOCTH", adding ? "05" : "06", values, keys) &&
             values.IsArray() && values.ArrayCount() > 0 &&
-            ReplyNumber(values[values.LowBound(1)]) > 0)
+            plat::VarToFloatDef(values[values.LowBound(1)], 0) > 0)
             warn("200400");
     }
 
@@ -331,8 +320,13 @@ bool TfrmKtrb52::SaveDocument() {
     const bool saved = TfrmDouble::SaveDocument();
     plat::TClientDataSet* body = dm->cdsBody1;
     if (saved && mode == TFormMode::Edit && miConfirm && miConfirm->Enabled() &&
-        dm->HasNoUnconfirmedLine() && !(body->Bof() && body->Eof()))
-        ChangeDocStatus(3, false);
+        dm->HasNoUnconfirmedLine() && !(body->Bof() && body->Eof())) {
+        // The document is stored: a confirm its checks stop leaves it saved.
+        try {
+            ChangeDocStatus(3, false);
+        } catch (const plat::EAbort&) {
+        }
+    }
     return saved;
 }
 
@@ -352,10 +346,16 @@ bool TfrmKtrb52::RecalculateTotals() {
     const std::string taxKind = headText("TH015");
     const bool taxIncluded = taxKind == "1";
     const double amount = taxIncluded ? value("TH027") + value("TH020") : value("TH027");
-    const int decimals = dm->GetFieldDecimals("TH018");
-    const int localDecimals = dm->GetFieldDecimals("TI027");
+    // Without a registered format the amounts round as their currency's.
+    auto orCurrency = [dm](int decimals, const std::string& currency) {
+        return decimals >= 0 ? decimals
+                             : dm->GetCurrencyDigits(currency, TCurrencyDigitType::cdtMoney);
+    };
+    const std::string local = sys("SYS003");
+    const int decimals = orCurrency(dm->GetFieldDecimals("TH018"), headText("TH007"));
+    const int localDecimals = orCurrency(dm->GetFieldDecimals("TI027"), local);
     auto input = [&](int d, int ld) {
-        return plat::VarArrayOf({headText("TH007"), sys("SYS003"), headText("TH030"), taxKind,
+        return plat::VarArrayOf({headText("TH007"), local, headText("TH030"), taxKind,
                                  headText("TH008"), d, ld, amount, 0, 0});
     };
     Variant split;
@@ -364,7 +364,8 @@ bool TfrmKtrb52::RecalculateTotals() {
     else if (taxIncluded)
         split = SplitTaxAmounts(input(decimals, localDecimals));
     else
-        split = SplitTaxAmounts(input(dm->GetKindDecimals(6), dm->GetKindDecimals(1)));
+        split = SplitTaxAmounts(input(orCurrency(dm->GetKindDecimals(6), headText("TH007")),
+                                      orCurrency(dm->GetKindDecimals(1), local)));
 
     const std::array<const char*, 4> totals = {"TH027", "TH020", "TH031", "TH032"};
     const std::array<int, 4> rounding = {decimals, decimals, localDecimals, localDecimals};
@@ -379,16 +380,26 @@ bool TfrmKtrb52::RecalculateTotals() {
     bool placed = false;
     {
         // Residues move amounts only: the line checks have nothing to say.
-        const bool checks = LineCheckActive;
-        struct TChecksBack {
-            bool& flag;
-            bool was;
-            ~TChecksBack() { flag = was; }
-        } back{LineCheckActive, checks};
+        // The search for the largest line runs no line scroll rules; they run
+        // once, on the line the search ends on.
+        struct TQuietLines {
+            TfrmKtrb52& form;
+            plat::TDataSet* body;
+            bool checks = form.LineCheckActive;
+            plat::TDataSetNotifyEvent before = body->BeforeScroll, after = body->AfterScroll;
+            ~TQuietLines() {
+                form.LineCheckActive = checks;
+                body->BeforeScroll = before;
+                body->AfterScroll = after;
+            }
+        } quiet{*this, body};
         LineCheckActive = false;
+        body->BeforeScroll = {};
+        body->AfterScroll = {};
         placed = Tailfix(body, dm->dsBody1, residues,
                          plat::VarArrayOf({"TI044", "TI045", "TI046", "TI047"}));
     }
+    if (body->AfterScroll) body->AfterScroll(body);
     if (!placed) Brokers()->ShowMessageCode("W", "100083", {Variant("")}, 936, true);
     return true;
 }

@@ -283,5 +283,99 @@ TEST_F(ReceiptSaveTest, AnEditedReceiptWithoutOpenLinesIsConfirmed) {
     EXPECT_EQ(Sql(stored), "Y") << ::testing::PrintToString(form->messages);
 }
 
+TEST_F(ReceiptSaveTest, AConfirmStoppedAfterAnEditLeavesTheReceiptSaved) {
+    Start();
+    // The supplier's status asks before a confirm; the user stops it.
+    server->Db().Exec("UPDATE PURMA SET MA016='3' WHERE MA001='S002'");
+    Edit(kOpenReceipt);
+    SetLine("TI018", "20240112");
+    SetLine("TI037", "Y");
+    SetHead("TH010", "改过");
+    form->answers = {modal::Cancel};
+    EXPECT_TRUE(form->SaveDocument());
+    EXPECT_EQ(Codes(), std::vector<std::string>{"W100112"});
+    EXPECT_EQ(Sql(kStoredNote), "改过");
+    EXPECT_EQ(Sql("SELECT TH023 FROM MOCTH WHERE TH001='5901' AND TH002='20240112001'"), "N");
+    EXPECT_EQ(form->FormMode(), TFormMode::Browse);
+}
+
+// The open demo receipt (tax included at 13 %, RMB) with three lines whose
+// taxes, split line by line, add up to a cent less than the split of the
+// document's total: 1433.00 gives 164.86 tax, the lines 164.85.
+class TotalsTest : public ReceiptSaveTest {
+  protected:
+    void StartWithThreeLines(const std::vector<std::pair<std::string, std::string>>& sys = {}) {
+        Start(sys);
+        server->Db().Exec(
+            "UPDATE MOCTI SET TI018='20240112' WHERE TI002='20240112001';"
+            "CREATE TEMP TABLE L AS SELECT * FROM MOCTI WHERE TI002='20240112001';"
+            "UPDATE L SET TI003='0002', TI010='B2', TI044=88.5, TI045=11.5, TI046=88.5, TI047=11.5;"
+            "INSERT INTO MOCTI SELECT * FROM L;"
+            "UPDATE L SET TI003='0003', TI010='B3', TI044=294.69, TI045=38.31, TI046=294.69, "
+            "TI047=38.31;"
+            "INSERT INTO MOCTI SELECT * FROM L; DROP TABLE L;"
+            "UPDATE MOCTH SET TH027=1268.15, TH020=164.85, TH031=1268.15, TH032=164.85 "
+            "WHERE TH002='20240112001';");
+        form->OpenDataSet(dm->cdsMain, "", "");
+        ASSERT_TRUE(GoTo(kOpenReceipt));
+        ASSERT_EQ(dm->cdsBody1->RecordCount(), 3);
+        form->messages.clear();
+    }
+    // "TI044/TI045/TI046/TI047" of every line, in line order.
+    std::vector<std::string> LineAmounts() {
+        std::vector<std::string> out;
+        for (dm->cdsBody1->First(); !dm->cdsBody1->Eof(); dm->cdsBody1->Next())
+            out.push_back(Line("TI044")->AsString() + "/" + Line("TI045")->AsString() + "/" +
+                          Line("TI046")->AsString() + "/" + Line("TI047")->AsString());
+        return out;
+    }
+    // The lines' sum of a field, as the header would hold it.
+    std::string LineSum(const char* name) {
+        double sum = 0;
+        for (dm->cdsBody1->First(); !dm->cdsBody1->Eof(); dm->cdsBody1->Next())
+            sum += Line(name)->AsFloat();
+        return plat::FloatToStr(RoundToDecimals(2, sum));
+    }
+};
+
+TEST_F(TotalsTest, TheResidueGoesOnTheLargestLineAndTheSumsMatchTheHeader) {
+    StartWithThreeLines();
+    SetHead("TH005C1", "1");
+    EXPECT_TRUE(form->RecalculateTotals());
+    EXPECT_TRUE(form->messages.empty()) << ::testing::PrintToString(form->messages);
+    EXPECT_EQ(LineAmounts(),
+              (std::vector<std::string>{"884.95/115.05/884.95/115.05", "88.5/11.5/88.5/11.5",
+                                        "294.69/38.31/294.69/38.31"}));
+    const char* pairs[][2] = {
+        {"TH027", "TI044"}, {"TH020", "TI045"}, {"TH031", "TI046"}, {"TH032", "TI047"}};
+    for (auto& [total, line] : pairs) {
+        EXPECT_EQ(Head(total)->AsString(), LineSum(line)) << total;
+        EXPECT_EQ(plat::FloatToStr(Head(total)->AsFloat()), LineSum(line)) << total;
+    }
+    EXPECT_EQ(Head("TH027")->AsFloat(), 1268.14);
+    EXPECT_EQ(Head("TH020")->AsFloat(), 164.86);
+    // Split again, nothing is left to place.
+    EXPECT_TRUE(form->RecalculateTotals());
+    EXPECT_EQ(LineAmounts()[0], "884.95/115.05/884.95/115.05");
+}
+
+TEST_F(TotalsTest, OnlyADocumentLevelTaxSettingSplitsTheTotal) {
+    struct Case {
+        const char *supplier, *sysDefault;
+        bool split;
+    } cases[] = {{"", "1", true}, {"", "2", false}, {"2", "1", false}, {"1", "2", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.supplier) + "/" + c.sysDefault);
+        StartWithThreeLines({{"SYS006", c.sysDefault}});
+        SetHead("TH005C1", c.supplier);
+        EXPECT_TRUE(form->RecalculateTotals());
+        EXPECT_EQ(LineAmounts()[0],
+                  c.split ? "884.95/115.05/884.95/115.05" : "884.96/115.04/884.96/115.04");
+        form->Free();
+        form = nullptr;
+        server->Db().Exec("DELETE FROM MOCTI WHERE TI002='20240112001' AND TI003<>'0001'");
+    }
+}
+
 }  // namespace
 }  // namespace ktrb::test

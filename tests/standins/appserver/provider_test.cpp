@@ -181,6 +181,17 @@ TEST_F(ProviderTest, PacketsConditionsOrderAndTopRows) {
     EXPECT_EQ(session->Call("GetRecCount").AsInteger(), 2);
 }
 
+TEST_F(ProviderTest, UntilALimitIsSetAQueryGivesAtMostTheDefaultRecordLimit) {
+    server->Db().Exec(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 600) "
+        "INSERT INTO MOCTH (TH001, TH002) SELECT '5903', printf('2025%07d', i) FROM n");
+    auto fresh = server->NewSession();
+    Connect(*fresh, "DS");
+    EXPECT_EQ(Open(*fresh, "").rows.size(), 500u);
+    fresh->Call("SetTopRow", 0);
+    EXPECT_EQ(Open(*fresh, "").rows.size(), 605u);
+}
+
 TEST_F(ProviderTest, ConditionsThatWouldChangeDataAreRefused) {
     int lines = Sql("SELECT COUNT(*) FROM MOCTI").AsInteger();
     Main(*session).DataRequest(Arr({"1=1; DELETE FROM MOCTI", ""}));
