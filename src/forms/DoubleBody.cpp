@@ -10,6 +10,7 @@
 #include "controls/QvLookUpCombo.h"
 #include "dataframe/knlRadical.h"
 #include "forms/DoubleCF.h"
+#include "forms/FormText.h"
 #include "platform/core/format.h"
 #include "platform/core/text.h"
 #include "platform/data/clientdataset.h"
@@ -409,10 +410,23 @@ void TfrmDouble::RequireComboFields() {
     TfrmSingle::RequireComboFields();
     TdmDouble* dm = DoubleModule();
     if (!dm || (GetUICodePage() == "936" && GetDBCodePage() == "936")) return;
+    // Run again once the line editors exist: fields already listed stay once.
+    std::vector<std::string> listed;
+    for (const std::string& entry : SplitText(RequiredFields, ';')) {
+        const size_t colon = entry.find(':');
+        if (colon != std::string::npos &&
+            plat::SameText(plat::Trim(entry.substr(0, colon)), "cdsBody1"))
+            for (const std::string& f : SplitText(entry.substr(colon + 1), ','))
+                listed.push_back(plat::Trim(f));
+    }
     std::string names;
     for (plat::TField* field : dm->cdsBody1->Fields()) {
         plat::TWinControl* editor = gdBody1->FieldControl(field->FieldName());
         if (!editor || !editor->InheritsFrom("TCustomComboBox") || !editor->Enabled()) continue;
+        if (std::any_of(listed.begin(), listed.end(), [&](const std::string& f) {
+                return plat::SameText(f, field->FieldName());
+            }))
+            continue;
         names += (names.empty() ? "" : ",") + field->FieldName();
     }
     if (!names.empty()) AddRequiredFields("cdsBody1:" + names);
@@ -534,9 +548,10 @@ bool TfrmDouble::focusBodyGrid() {
 
 // ---- editors of the user-defined line columns ----
 
-void TfrmDouble::SetupBodyUDFEditors() {
+bool TfrmDouble::SetupBodyUDFEditors() {
     TdmDouble* dm = DoubleModule();
-    if (!dm) return;
+    if (!dm) return false;
+    bool made = false;
     TMT_Doc* settings = GetUserSettings();
     auto setting = [settings](const std::string& field, const char* property) {
         std::string v = settings->GetFieldProperty("gdBody1", field, property);
@@ -574,7 +589,9 @@ void TfrmDouble::SetupBodyUDFEditors() {
         }
         editor->SetVisible(false);
         gdBody1->SetFieldControl(fieldName, editor);
+        made = true;
     }
+    return made;
 }
 
 // ---- status bar and stamp ----
@@ -604,7 +621,8 @@ void TfrmDouble::PlaceStatusStamp() {
 
 void TfrmDouble::FormShow(plat::TObject* sender) {
     TfrmSingle::FormShow(sender);
-    SetupBodyUDFEditors();
+    // The combo requirement ran before these editors existed.
+    if (SetupBodyUDFEditors() && DoubleModule()) RequireComboFields();
     UpdateStatusButtons();
     UpdateSignOffButtons();
     PlaceStatusStamp();

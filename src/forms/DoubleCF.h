@@ -188,8 +188,9 @@ class TfrmDouble : public TfrmSingle, public IDoubleModuleOwner, public ICopyDia
     virtual void PlaceStatusStamp();
     // The editors of the visible user-defined line columns, as the user's
     // grid settings ask ("ControlType"): a combo box of the set items, or a
-    // dialog combo whose button runs the F2 look-up; made once.
-    void SetupBodyUDFEditors();
+    // dialog combo whose button runs the F2 look-up; made once. True when
+    // one was made.
+    bool SetupBodyUDFEditors();
 
     // ---- sign-off ----
     bool CanSendForSignOff(uint8_t kind);

@@ -563,8 +563,28 @@ TEST_F(DoubleEnglishCombos, TheFormsLineCombosAreRequired) {
     form->Hide();
 }
 
+// The editors are made when the form shows, after the settings ran: the
+// combo columns are required all the same, and listed once.
+TEST_F(DoubleEnglishCombos, LineCombosMadeAtShowAreRequired) {
+    ShowWithLineEditors(form, dm);
+    auto count = [&](const std::string& s) {
+        size_t n = 0;
+        for (size_t p = form->RequiredFields.find(s); p != std::string::npos;
+             p = form->RequiredFields.find(s, p + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(count("UDF01"), 1u) << form->RequiredFields;
+    EXPECT_EQ(count("UDF02"), 0u) << form->RequiredFields;
+    form->RequireComboFields();
+    EXPECT_EQ(count("UDF01"), 1u) << form->RequiredFields;
+    form->Hide();
+}
+
 TEST_F(DoubleEnglishCombos, ADisabledLineComboStaysOptional) {
     ShowWithLineEditors(form, dm);
+    // Shown enabled it was required; disabled, a new pass leaves it out.
+    form->RemoveRequiredFields("cdsBody1:UDF01");
     form->gdBody1->FieldControl("UDF01")->SetEnabled(false);
     form->RequireComboFields();
     EXPECT_EQ(form->RequiredFields.find("UDF01"), std::string::npos) << form->RequiredFields;

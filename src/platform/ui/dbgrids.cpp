@@ -4,6 +4,7 @@
 
 #include "platform/component/properties.h"
 #include "platform/core/text.h"
+#include "platform/data/clientdataset.h"
 #include "platform/data/field.h"
 #include "platform/ui/dbctrls.h"
 #include "platform/ui/dialogs.h"
@@ -302,6 +303,20 @@ void TCustomDataGrid::rebuildColumns() {
         auto c = std::make_unique<TDataGridColumn>();
         c->fieldName_ = f->FieldName();
         c->grid_ = this;
+        // The dataset's own check-box setting: "TI033;CheckBox;Y;N".
+        if (auto* cds = dynamic_cast<TClientDataSet*>(ds))
+            for (const std::string& line : cds->ControlType) {
+                const size_t a = line.find(';');
+                if (a == std::string::npos || !SameText(line.substr(0, a), f->FieldName()))
+                    continue;
+                const size_t b = line.find(';', a + 1);
+                if (!SameText(line.substr(a + 1, b == std::string::npos ? b : b - a - 1),
+                              "CheckBox"))
+                    continue;
+                c->controlType_ = TColumnControlType::ctCheckBox;
+                if (b != std::string::npos && line.find(';', b + 1) != std::string::npos)
+                    c->checkValues_ = line.substr(b + 1);
+            }
         for (const auto& [name, control] : fieldControls_)
             if (SameText(name, f->FieldName())) {
                 c->control_ = control;

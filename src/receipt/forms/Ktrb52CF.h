@@ -225,6 +225,8 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     // Opens the serial form on the current line for one kind ("A", "B", "C").
     void openSerialForm(const std::string& kind, const char* quantityField);
     void createCodeEditors();
+    // The line grid's cell editors, as the line data set names them.
+    void placeLineEditors();
     void codedFieldGetText(plat::TField* sender, std::string& text, bool displayText);
     void applyNumberFormats();
     void fitCodedColumns();

@@ -6,6 +6,7 @@
 #include "controls/ExtPage.h"
 #include "controls/FDBGrid.h"
 #include "controls/QrvEdit.h"
+#include "controls/QvLookUpCombo.h"
 #include "platform/core/numbers.h"
 #include "platform/core/text.h"
 #include "platform/data/clientdataset.h"
@@ -65,6 +66,13 @@ constexpr CodedField kCodedFields[] = {
     {true, "TI035", "cboTI035G"},  {true, "TI037", "cboTI037G"},  {true, "TIC01", "cboTIC01G"},
 };
 
+// The line columns edited through a look-up dialog combo: its button (or
+// F2) opens the column's look-up, F3 and F4 the further ones.
+constexpr const char* kDialogEditors[] = {
+    "cboTI004G", "cboTI008G", "cboTI009G", "cboTI010G", "cboTI011G", "cboTI012G", "cboTI013G",
+    "cboTI015G", "cboTI018G", "cboTI023G", "cboTI024G", "cboTI026G", "cboTI028G", "cboTI032G",
+    "cboTI040G", "cboTI054G", "cboTI055G", "cboTI060G", "cboTIC05G"};
+
 bool inside(const plat::TControl* control, const plat::TControl* container) {
     for (const plat::TControl* c = control; c; c = c->Parent())
         if (c == container) return true;
@@ -109,6 +117,41 @@ void TfrmKtrb52::createCodeEditors() {
         f->OnGetText = plat::TFieldGetTextEvent(this, &TfrmKtrb52::codedFieldGetText);
     }
     fitCodedColumns();
+    placeLineEditors();
+}
+
+void TfrmKtrb52::placeLineEditors() {
+    TdmKtrb52* dm = ReceiptModule();
+    if (!dm || !gdBody1) return;
+    for (const std::string& entry : dm->cdsBody1->ControlType) {
+        const size_t a = entry.find(';');
+        const size_t b = a == std::string::npos ? a : entry.find(';', a + 1);
+        if (b == std::string::npos || entry.compare(a + 1, b - a - 1, "CustomEdit") != 0) continue;
+        const std::string fieldName = entry.substr(0, a);
+        const std::string name = entry.substr(b + 1);
+        if (!line(fieldName.c_str())) continue;
+        auto* editor = dynamic_cast<plat::TWinControl*>(FindComponent(name));
+        if (!editor &&
+            std::find_if(std::begin(kDialogEditors), std::end(kDialogEditors),
+                         [&](const char* n) { return name == n; }) != std::end(kDialogEditors)) {
+            auto* combo = new TQvDBComboDlg(this);
+            combo->SetName(name);
+            using Handler = void (TfrmKtrb52::*)(plat::TObject*);
+            combo->OnCustomDlg =
+                plat::TNotifyEvent(this, static_cast<Handler>(&TfrmKtrb52::BodyCustomDlg));
+            editor = combo;
+        }
+        if (auto* combo = dynamic_cast<plat::TDBComboBox*>(editor)) {
+            combo->SetDataSource(dm->dsBody1);
+            combo->SetDataField(fieldName);
+        } else if (auto* dialog = dynamic_cast<TQvDBComboDlg*>(editor)) {
+            dialog->SetDataSource(dm->dsBody1);
+            dialog->SetDataField(fieldName);
+        } else {
+            continue;
+        }
+        gdBody1->SetFieldControl(fieldName, editor);
+    }
 }
 
 void TfrmKtrb52::FillCodeItems(bool lettersOnly) {
