@@ -23,8 +23,6 @@ using plat::Variant;
 
 namespace {
 
-constexpr const char* kNoBatch = "********************";
-constexpr const char* kNoProcess = "****";
 constexpr int kMessageCodePage = 936;
 constexpr const char* kNoUnitConversion = "100026";
 
@@ -170,7 +168,7 @@ class TLineChecks {
     }
 
     bool warehouse() {
-        if (c_.line("TI015") == kNoProcess && c_.line("TI009").empty())
+        if (c_.line("TI015") == kWholeWorkOrder && c_.line("TI009").empty())
             return stop("000003", {Variant(c_.label("TI009"))});
         return true;
     }
@@ -183,7 +181,7 @@ class TLineChecks {
                                 c_.lineNumber("TI051") + c_.lineNumber("TI057");
         const bool wrong = CompareFloats(parts, c_.lineNumber("TI007")) != 0 ||
                            CompareFloats(packages, c_.lineNumber("TI016")) != 0;
-        if (!wrong || c_.line("TI015") != kNoProcess || c_.line("TI035") == "1") return true;
+        if (!wrong || c_.line("TI015") != kWholeWorkOrder || c_.line("TI035") == "1") return true;
         const bool packaged = c_.sys("SYS024") == "3";
         const bool sampled = c_.sys("SYS069") == "Y";
         return stop(packaged ? (sampled ? "200216" : "200214") : (sampled ? "200215" : "200213"));
@@ -200,7 +198,7 @@ class TLineChecks {
         const Variant keys = plat::VarArrayOf({Variant(type), Variant(number)});
         Variant order;
         std::string status;
-        if (c_.line("TI015") != kNoProcess) {
+        if (c_.line("TI015") != kWholeWorkOrder) {
             c_.lookup(c_.lineField("TI001"), "MOCTA", "01", keys, order);
             status = textAt(order, 10);
         } else {
@@ -332,7 +330,7 @@ class TConfirmChecks {
                     overText += "\n\r" + l.order + "-" + l.orderNo + "/" + l.item;
                 if (issueControl == "W") materialText += materialShortages(l, r);
             }
-            if (l.batch == kNoBatch && l.batchRule == "W") c_.say("W", "200240");
+            if (l.batch == kNoLot && l.batchRule == "W") c_.say("W", "200240");
             if ((l.orderFlag == "Y" || l.orderFlag == "y") && l.orderDate.substr(0, 6) >= month)
                 c_.say("W", "100033");
         }

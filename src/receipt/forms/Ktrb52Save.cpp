@@ -28,8 +28,6 @@ using plat::Variant;
 
 namespace {
 
-constexpr const char* kNoBatch = "********************";
-constexpr const char* kNoLocation = "**********";
 constexpr char kCR = '\r';
 
 // The eight receipt quantities and the arrival-note columns that bound
@@ -130,7 +128,7 @@ class TSaveChecks {
                 if (confirmed->AsString() == "Y") continue;
                 const std::string lineKind = kind->AsString();
                 if (lineKind == "2") {
-                    missingBatch = batch->AsString() == kNoBatch;
+                    missingBatch = batch->AsString() == kNoLot;
                     rule = batchRule->AsString();
                     missingLocation = locations && location->AsString() == kNoLocation;
                 }

@@ -26,8 +26,6 @@ using plat::Variant;
 
 namespace {
 
-constexpr const char* kNoBatch = "********************";
-
 void TryFocus(plat::TWinControl* c) {
     plat::TCustomForm* form = c ? plat::GetParentForm(c) : nullptr;
     if (form && form->Visible() && c->CanFocus()) c->SetFocus();
@@ -312,7 +310,7 @@ bool TfrmKTRB52Seq::AddSerial(const std::string& serial) {
                 return refuse("100023", {Variant(mmoF[4])});
             }
         }
-        if (batch != kNoBatch &&
+        if (batch != kNoLot &&
             !Brokers()->CheckValue(
                 "PSMMA", "10",
                 plat::VarArrayOf({Variant(serial), Variant(item), Variant(lineText("TI010"))}),
@@ -439,7 +437,7 @@ void TfrmKtrb52::openSerialForm(const std::string& kind, const char* quantityFie
     if (sys("SYS179") != "Y" || lineText("TI004MB454") != "Y" || !quantity ||
         CompareFloats(quantity->AsFloat(), 0) <= 0)
         return;
-    if (lineText("TI010") == kNoBatch) {
+    if (lineText("TI010") == kNoLot) {
         const std::string batches = lineText("TI004C");
         if (batches == "Y" || batches == "T") {
             Brokers()->ShowMessageCode("E", "100161", {Variant(std::string())});
