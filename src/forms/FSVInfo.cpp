@@ -151,9 +151,6 @@ bool TfrmSVInfo::SaveToTextFile(const std::string& fileName) {
     std::string text;
     for (int r = 0; r < StringGrid1->RowCount(); ++r) text += GetRowText(r) + "\r\n";
     try {
-        // The chosen name is the user's: a NUL would write another file.
-        if (fileName.empty() || fileName.find('\0') != std::string::npos)
-            throw EInOutError("Cannot write a file of that name");
         // A name the code page cannot write shows as "?", as the system's own texts do.
         WriteFileBytes(fileName, ToCodePageReplacing(text, AnsiCodePage()).text);
     } catch (const Exception&) {

@@ -134,6 +134,8 @@ std::string ReadTextFile(const std::string& path, int codePage) {
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
     if (path.empty()) throw EInOutError("Cannot write a file without a name");
+    // A NUL ends the name the system sees: another file would be written.
+    if (path.find('\0') != std::string::npos) throw EInOutError("Cannot write a file of that name");
     std::string target = resolveTarget(NativePath(path));
     std::string temp = uniqueTempName(target);
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

@@ -64,6 +64,13 @@ TEST(Files, FoldersAreCreatedWithTheirParents) {
     EXPECT_FALSE(DeleteFile(dir / "f"));
 }
 
+TEST(Files, ANameWithANulWritesNothing) {
+    TempDir dir;
+    const std::string name = dir / "a" + std::string(1, '\0') + "b";
+    EXPECT_THROW(WriteFileBytes(name, "x"), EInOutError);
+    EXPECT_FALSE(FileExists(dir / "a"));
+}
+
 TEST(Files, AppendTextLineAddsCrLfLinesInTheCodePage) {
     TempDir dir;
     std::string log = dir / "Log\\Alert_x.log";
