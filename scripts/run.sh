@@ -6,7 +6,9 @@
 # each step. Arguments go to the host program (--server HOST:PORT, --ui 950, ...).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/build.sh
+# Only what the main job runs: the host program, the module library and the
+# application server (scripts/test.sh builds the tests and the rest).
+KTRB_TARGETS="ktrb52 ktrb52c appserver" bash scripts/build.sh
 extra=()
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
   shots="$PWD/build/road-walk"

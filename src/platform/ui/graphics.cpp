@@ -219,8 +219,44 @@ QFont ToQFont(const TFont& f) {
     return ToQFont(f.Data());
 }
 
+namespace {
+QFont MakeQFont(const TFontData& f);
+
+// Every text drawn or measured asks for its font; asking the font database
+// for the family and measuring the stretch each time dominated grid painting.
+struct FontCacheEntry {
+    std::string name;
+    int height;
+    int width;
+    bool bold, italic, underline, strikeOut;
+    QFont font;
+};
+}  // namespace
+
 QFont ToQFont(const TFontData& f) {
     EnsureApplication();
+    static thread_local std::vector<FontCacheEntry> cache;
+    static thread_local size_t next = 0;
+    const bool b = f.Style.Contains(fsBold), i = f.Style.Contains(fsItalic),
+               u = f.Style.Contains(fsUnderline), s = f.Style.Contains(fsStrikeOut);
+    for (const auto& e : cache)
+        if (e.height == f.Height && e.width == f.Width && e.bold == b && e.italic == i &&
+            e.underline == u && e.strikeOut == s && e.name == f.Name)
+            return e.font;
+    FontCacheEntry e{f.Name, f.Height, f.Width, b, i, u, s, MakeQFont(f)};
+    constexpr size_t kCacheSize = 64;
+    if (cache.size() < kCacheSize) {
+        cache.push_back(std::move(e));
+        return cache.back().font;
+    }
+    cache[next] = std::move(e);
+    QFont q = cache[next].font;
+    next = (next + 1) % kCacheSize;
+    return q;
+}
+
+namespace {
+QFont MakeQFont(const TFontData& f) {
     QString name = Q(f.Name);
     QFont q(QFontDatabase::hasFamily(name) ? name : QString(kDefaultFace));
     int h = f.Height;
@@ -237,6 +273,7 @@ QFont ToQFont(const TFontData& f) {
     }
     return q;
 }
+}  // namespace
 
 namespace {
 // The symbol font is not on this system: its character codes are shown as
