@@ -575,10 +575,10 @@ bool TfrmKtrb52::EditRecord() {
 bool TfrmKtrb52::CheckAllBodyLines() {
     TdmKtrb52* dm = ReceiptModule();
     if (!dm) return true;
-    bool result = true;
+    // One line that may not go keeps the whole receipt: the first refusal ends the walk.
     for (dm->cdsBody1->First(); !dm->cdsBody1->Eof(); dm->cdsBody1->Next())
-        result = dm->CheckLineDelete();
-    return result;
+        if (!dm->CheckLineDelete()) return false;
+    return true;
 }
 
 bool TfrmKtrb52::DeleteRecord(bool) {
