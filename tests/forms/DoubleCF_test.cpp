@@ -209,6 +209,22 @@ TEST_F(DoubleRoad, ARefusedSaveStoresNothingAndKeepsWhatWasTyped) {
     EXPECT_EQ(StoredItems("20240418001"), "A1001-01,B2001");
 }
 
+TEST_F(DoubleRoad, ADocumentIsNeverStoredUnderTheNumberingFailureText) {
+    const std::string heads = Sql("SELECT COUNT(*) FROM MOCTH");
+    for (const char* failed : {"unKnow", "unknown"}) {
+        form->messages.clear();
+        TypeDocument(failed, {{"A1001-01", 3}});
+        dm->AutoNumber = true;
+        EXPECT_FALSE(form->SaveDocument()) << failed;
+        EXPECT_EQ(form->messages, std::vector<std::string>{"取单号失败!"}) << failed;
+        EXPECT_EQ(form->FormMode(), TFormMode::Add);
+        EXPECT_TRUE(form->Unsaved);
+        EXPECT_EQ(FormItems(), std::vector<std::string>{"A1001-01"});
+        EXPECT_EQ(Sql("SELECT COUNT(*) FROM MOCTH"), heads) << failed;
+        form->CancelEdit(false);
+    }
+}
+
 TEST_F(DoubleRoad, EmptyBodyRule) {
     struct Case {
         TEmptyBodyRule rule;

@@ -299,6 +299,8 @@ class TSaveChecks {
 bool TfrmKtrb52::SaveDocument() {
     TdmKtrb52* dm = ReceiptModule();
     if (!dm || !Brokers()) return TfrmDouble::SaveDocument();
+    // The header/body save's own number check, before the receipt's checks ask the server.
+    if (!CheckDocumentNumber()) return false;
     const TFormMode mode = FormMode();
     TSaveChecks checks(*this, *dm);
     try {
