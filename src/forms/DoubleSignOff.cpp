@@ -489,10 +489,10 @@ void TfrmDouble::SendForSignOff(uint8_t kind) {
     job.push_back(JoinKeys(fieldNames));
     if (!b->SendDocument(1, Variant::ArrayOf(job))) return;
 
-    const std::string sql = "select TOP 1 1 AS REC from SVJOBQUE(nolock) where SV001=" +
-                            plat::QuotedStr(b->CompanyID) +
-                            " and SV002=" + plat::QuotedStr(b->ProgramCode) +
-                            " and SV003=" + plat::QuotedStr(keyText) + " ";
+    const std::string sql =
+        "select TOP 1 1 AS REC from SVJOBQUE(nolock) where SV001=" + plat::QuotedStr(b->CompanyID) +
+        " and SV002=" + plat::QuotedStr(b->ProgramCode) + " and SV003=" + plat::QuotedStr(keyText) +
+        " ";
     Variant found;
     try {
         found = b->CallServerMethod("SimpleSql", plat::VarArrayOf({sql, "REC"}));

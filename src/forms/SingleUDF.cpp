@@ -505,8 +505,7 @@ int TfrmSingle::FollowGridLink(plat::TCustomDataGrid* grid, plat::TDataSet* data
     } else {
         if (a.empty()) return 0;
         // Cut before quoting: a cut through a doubled quote would leave the literal open.
-        C = X + (sqlServer ? "+" : "||") + Y + "='" + escapeQuotes(firstChars(textOf(A), 15)) +
-            "'";
+        C = X + (sqlServer ? "+" : "||") + Y + "='" + escapeQuotes(firstChars(textOf(A), 15)) + "'";
     }
     return OpenProgram(P, C);
 }

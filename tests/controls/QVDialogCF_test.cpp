@@ -214,7 +214,8 @@ TEST_F(QVDialogTest, TheCalendarsFlagFollowsTheOwnerFormsDateFormat) {
         int owner, dialog;
         bool flag;
     };
-    for (const Case& c : {Case{4, 1, true}, Case{5, 1, true}, Case{1, 4, false}, Case{3, 5, false}}) {
+    for (const Case& c :
+         {Case{4, 1, true}, Case{5, 1, true}, Case{1, 4, false}, Case{3, 5, false}}) {
         owner.dateFormat = c.owner;
         TdlgDemo* d = Make();
         d->SetDateFormatType(c.dialog);

@@ -443,12 +443,13 @@ TEST(SignOffXml, AReplyCutShortEndsWithTheErrorInsteadOfLooping) {
     // Complete persons are read as many times as the branch names one.
     plat::Variant rows;
     std::string number, text;
-    ASSERT_TRUE(ParseApproveInfo(head +
-                                     "<RecPersonId>p1</RecPersonId><RecPersonName>n1</RecPersonName>"
-                                     "<ApprovePersonId>q1</ApprovePersonId>"
-                                     "<ApprovePersonName>m1</ApprovePersonName>" +
-                                     tail,
-                                 rows, number, text));
+    ASSERT_TRUE(
+        ParseApproveInfo(head +
+                             "<RecPersonId>p1</RecPersonId><RecPersonName>n1</RecPersonName>"
+                             "<ApprovePersonId>q1</ApprovePersonId>"
+                             "<ApprovePersonName>m1</ApprovePersonName>" +
+                             tail,
+                         rows, number, text));
     ASSERT_EQ(rows.ArrayCount(), 2);
     EXPECT_EQ(plat::VarToStr(rows[0][6]), "p1");
 }

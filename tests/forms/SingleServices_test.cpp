@@ -219,8 +219,8 @@ TEST_F(Services, ALinkCutToFifteenCharactersStaysOneQuotedText) {
     server["SimpleSql"] = [](const Variant& args) -> Variant {
         if (plat::VarToStr(args[0]).find("SELECT * FROM ADMMR") == std::string::npos)
             return Variant();
-        return VarArrayOf({VarArrayOf({"K1", "", "MA002", "MA002", "PURI07", "TA001", "TA002", "",
-                                       "", "1"})});
+        return VarArrayOf(
+            {VarArrayOf({"K1", "", "MA002", "MA002", "PURI07", "TA001", "TA002", "", "", "1"})});
     };
     dm->cdsMain->First();
     dm->cdsMain->Edit();

@@ -177,8 +177,7 @@ void TdmKtrb52::writeOrderLookupFields(const Variant& order, double taxRate) {
 }
 
 void TdmKtrb52::cdsBody1TIC05Validate(TField* Sender) {
-    if (!ReceiptForm().ValidationActive() || !arrivalLinked() || headText("MQC04C") != "Y")
-        return;
+    if (!ReceiptForm().ValidationActive() || !arrivalLinked() || headText("MQC04C") != "Y") return;
     const std::string type = lineText("TIC02"), number = lineText("TIC03"),
                       line = lineText("TIC04"), batch = Sender->AsString();
     const Variant project(sysParam("SYS180") == "Y" ? headText("TH045") : std::string());

@@ -440,7 +440,9 @@ class ReceiptLinesCheckTest : public ReceiptFormTest {
     }
     ~ReceiptLinesCheckTest() override { TRefusingLinesModule::refused.clear(); }
     std::string Stored() {
-        return Sql("SELECT IFNULL(MAX(TH023), '') || COUNT(*) FROM MOCTH WHERE TH001='5901' AND TH002='20240112001'");
+        return Sql(
+            "SELECT IFNULL(MAX(TH023), '') || COUNT(*) FROM MOCTH WHERE TH001='5901' AND "
+            "TH002='20240112001'");
     }
 };
 
