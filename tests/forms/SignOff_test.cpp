@@ -123,8 +123,10 @@ TEST_F(SignOffTest, ConfirmGoesThroughSignOffAndIsApproved) {
 
 TEST_F(SignOffTest, AKeyWithAQuoteIsFoundInTheQueue) {
     server->Db().Exec(
+        "PRAGMA foreign_keys = OFF;"
         "UPDATE MOCTI SET TI002 = '2024011''001' WHERE TI001 = '5901' AND TI002 = '20240112001';"
-        "UPDATE MOCTH SET TH002 = '2024011''001' WHERE TH001 = '5901' AND TH002 = '20240112001';");
+        "UPDATE MOCTH SET TH002 = '2024011''001' WHERE TH001 = '5901' AND TH002 = '20240112001';"
+        "PRAGMA foreign_keys = ON;");
     form->RefreshData();
     ASSERT_TRUE(GoTo("2024011'001"));
     form->UpdateButtons();

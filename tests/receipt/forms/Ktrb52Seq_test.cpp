@@ -186,7 +186,7 @@ TEST_F(ReceiptSerialTest, TheQuantityIsALimitEvenWhenTheWarningIsAccepted) {
         s.btnMOCSeqClick(s.btnMOCSeq);
         EXPECT_EQ(Rows(s), 0);
     });
-    EXPECT_EQ(dm->cdsFoot->RecordCount(), 1);
+    Serials("B", [&](TfrmKTRB52Seq& s) { EXPECT_EQ(Rows(s), 1); });
 }
 
 TEST_F(ReceiptSerialTest, NothingOpensWithoutAQuantityOrForABatchItemWithoutBatch) {
