@@ -82,9 +82,9 @@ TEST_F(SerialFormTest, EveryRunOfThePatternIsFilled) {
         const char* pattern;
         const char* serial;
     };
-    for (const Case& c :
-         {Case{"A-***-B***", "A-007-B007"}, Case{"***X***Y***", "007X007Y007"},
-          Case{"AB***", "AB007"}, Case{"X-********************-***", "X-********************-007"}})
+    for (const Case& c : {Case{"A-***-B***", "A-007-B007"}, Case{"***X***Y***", "007X007Y007"},
+                          Case{"AB***", "AB007"},
+                          Case{"AB-********************-***", "AB-********************-007"}})
         EXPECT_EQ(f->FillPattern(c.pattern, 7), c.serial) << c.pattern;
     // The interval writes every run of each serial.
     f->SetInputMode(TSerialInputMode::Interval);
