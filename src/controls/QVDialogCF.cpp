@@ -137,8 +137,11 @@ void TfrmQVDialog::PickDate(plat::TCustomEdit* edit) {
     if (!edit || !Brokers) return;
     plat::TDateTime start = edit->Text().empty() ? 0 : YmdToDate(edit->Text());
     if (start == 0) start = plat::Date();
+    // The calendar's short-year flag follows the owner form, not this dialog's display format.
+    auto* owner = dynamic_cast<IDialogOwnerForm*>(Owner());
+    const int ownerFormat = owner ? owner->DialogDateFormatType() : DateFormatType;
     std::string picked =
-        Brokers->ShowInputDay(DateFormatType >= 4, plat::FormatDateTime("yyyymmdd", start));
+        Brokers->ShowInputDay(ownerFormat >= 4, plat::FormatDateTime("yyyymmdd", start));
     if (!picked.empty()) {
         plat::TDateTime date = YmdToDate(picked);
         if (date != 0) edit->SetText(DateToText(DateFormatType, DateSeparator, date));

@@ -64,7 +64,8 @@ void TdmSingle::StoreKeepValues() {
 }
 
 void TdmSingle::RestoreKeepValues() {
-    AutoNumber = false;
+    // The automatic-numbering switch stays as the module set it: a module that
+    // numbers by document type resets it itself for every new record.
     RestoreFieldValues(cdsMain, KeepFields);
 }
 

@@ -656,6 +656,9 @@ bool TfrmDouble::SaveDocument() {
         bool& r;
         ~Unsaved() { f->Unsaved = !r; }
     } markUnsaved{this, result};
+    // A failed numbering leaves its text in the number field: no document is
+    // saved under it.
+    if (!CheckDocumentNumber()) return false;
 
     plat::TClientDataSet* head = dm->cdsMain;
     plat::TClientDataSet* body = dm->cdsBody1;

@@ -34,7 +34,8 @@ enum class TEmptyBodyRule : uint8_t { Allow = 0, Ask = 1, Refuse = 2, AllowZ = 3
 
 // The approval-status XML of the outside sign-off system as rows of ten
 // values followed by one empty element; false (rows unassigned) with the
-// error number and text when the reply reports an error.
+// error number and text when the reply reports an error, or with an empty
+// number and the opening tag as the text when an element is never closed.
 bool ParseApproveInfo(const std::string& reply, plat::Variant& rows, std::string& errorNumber,
                       std::string& errorText);
 // Cuts the first element of the name out of text; value is its content.

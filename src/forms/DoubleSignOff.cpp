@@ -96,43 +96,74 @@ bool TakeXmlElement(const std::string& name, std::string& text, std::string& val
     return true;
 }
 
+namespace {
+
+// The reply comes from an outside server: an element opened and never closed
+// ends the reading instead of being searched for again and again.
+struct ApproveReader {
+    std::string malformed;
+    bool Take(const std::string& name, std::string& text, std::string& value) {
+        if (TakeXmlElement(name, text, value)) return true;
+        if (malformed.empty() && text.find("<" + name + ">") != std::string::npos)
+            malformed = "<" + name + ">";
+        return false;
+    }
+};
+
+size_t CountOf(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+}  // namespace
+
 bool ParseApproveInfo(const std::string& reply, Variant& rows, std::string& errorNumber,
                       std::string& errorText) {
     rows = Variant();
     errorNumber.clear();
     errorText.clear();
+    ApproveReader r;
+    auto refused = [&] {
+        errorNumber.clear();
+        errorText = r.malformed;
+        return false;
+    };
     std::string text = reply, retVal, approveInfo, retInfo, list;
-    TakeXmlElement("RetVal", text, retVal);
-    TakeXmlElement("ApproveInfo", retVal, approveInfo);
-    TakeXmlElement("RetInfo", retVal, retInfo);
-    TakeXmlElement("ErrNum", retInfo, errorNumber);
-    TakeXmlElement("ErrDis", retInfo, errorText);
+    r.Take("RetVal", text, retVal);
+    r.Take("ApproveInfo", retVal, approveInfo);
+    r.Take("RetInfo", retVal, retInfo);
+    r.Take("ErrNum", retInfo, errorNumber);
+    r.Take("ErrDis", retInfo, errorText);
+    if (!r.malformed.empty()) return refused();
     if (errorNumber != "0") return false;
     std::vector<Variant> out;
-    TakeXmlElement("PassNoInfoList", approveInfo, list);
+    r.Take("PassNoInfoList", approveInfo, list);
     std::string pass;
-    while (!plat::Trim(list).empty() && TakeXmlElement("PassNoInfo", list, pass)) {
+    while (!plat::Trim(list).empty() && r.Take("PassNoInfo", list, pass)) {
         std::string passNo, branches, branch;
-        TakeXmlElement("PassNo", pass, passNo);
-        TakeXmlElement("BranchInfoList", pass, branches);
-        while (!plat::Trim(branches).empty() && TakeXmlElement("BranchInfo", branches, branch)) {
+        r.Take("PassNo", pass, passNo);
+        r.Take("BranchInfoList", pass, branches);
+        while (!plat::Trim(branches).empty() && r.Take("BranchInfo", branches, branch)) {
             std::string branchNo, role;
-            TakeXmlElement("BranchNo", branch, branchNo);
-            TakeXmlElement("FlowRole", branch, role);
+            r.Take("BranchNo", branch, branchNo);
+            r.Take("FlowRole", branch, role);
             static const char* const kPerson[] = {
                 "RecTime",       "ApproveTime",     "ApproveRet",       "RecPersonId",
                 "RecPersonName", "ApprovePersonId", "ApprovePersonName"};
-            while (branch.find("<RecPersonId>") != std::string::npos) {
+            for (size_t n = CountOf(branch, "<RecPersonId>"); n > 0 && r.malformed.empty(); --n) {
                 std::vector<Variant> row = {passNo, branchNo, role};
                 for (const char* name : kPerson) {
                     std::string v;
-                    TakeXmlElement(name, branch, v);
+                    r.Take(name, branch, v);
                     row.push_back(v);
                 }
                 out.push_back(Variant::ArrayOf(row));
             }
+            if (!r.malformed.empty()) return refused();
         }
     }
+    if (!r.malformed.empty()) return refused();
     out.push_back(Variant());
     rows = Variant::ArrayOf(out);
     return true;
@@ -458,9 +489,10 @@ void TfrmDouble::SendForSignOff(uint8_t kind) {
     job.push_back(JoinKeys(fieldNames));
     if (!b->SendDocument(1, Variant::ArrayOf(job))) return;
 
-    const std::string sql = "select TOP 1 1 AS REC from SVJOBQUE(nolock) where SV001='" +
-                            b->CompanyID + "' and SV002='" + b->ProgramCode + "' and SV003='" +
-                            keyText + "' ";
+    const std::string sql =
+        "select TOP 1 1 AS REC from SVJOBQUE(nolock) where SV001=" + plat::QuotedStr(b->CompanyID) +
+        " and SV002=" + plat::QuotedStr(b->ProgramCode) + " and SV003=" + plat::QuotedStr(keyText) +
+        " ";
     Variant found;
     try {
         found = b->CallServerMethod("SimpleSql", plat::VarArrayOf({sql, "REC"}));

@@ -646,19 +646,37 @@ std::string TfrmPSMSimpleBody::BuildFormatText(bool complete) {
 
 std::string TfrmPSMSimpleBody::FillPattern(const std::string& pattern, long long n) const {
     const size_t width = size_t(std::max(0, runWidth()));
+    if (width == 0) return pattern;
     std::string number = std::to_string(n);
     if (number.size() < width) number.insert(0, width - number.size(), '0');
-    size_t at = size_t(std::max(0, RunStart - 1));
-    auto isRun = [&](size_t pos) {
-        return width > 0 && pos + width <= pattern.size() &&
-               pattern.compare(pos, width, std::string(width, '*')) == 0;
-    };
-    if (!isRun(at)) {
-        // The pattern was edited by hand: its first run of that width.
-        at = pattern.find(std::string(width, '*'));
-        if (width == 0 || at == std::string::npos) return pattern;
+    const std::string run(width, '*');
+    // Every run of exactly the run's width takes the number; a longer run of
+    // asterisks is a placeholder (no batch) and stays.
+    std::vector<size_t> starts;
+    for (size_t at = pattern.find('*'); at != std::string::npos;) {
+        const size_t end = std::min(pattern.find_first_not_of('*', at), pattern.size());
+        if (end - at == width) starts.push_back(at);
+        at = pattern.find('*', end);
     }
-    return pattern.substr(0, at) + number + pattern.substr(at + width);
+    const size_t marked = size_t(std::max(0, RunStart - 1));
+    if (marked + width <= pattern.size() && pattern.compare(marked, width, run) == 0 &&
+        std::find(starts.begin(), starts.end(), marked) == starts.end()) {
+        starts.push_back(marked);
+        std::sort(starts.begin(), starts.end());
+    }
+    if (starts.empty()) {
+        // The pattern was edited by hand: its first run of that width.
+        const size_t first = pattern.find(run);
+        if (first == std::string::npos) return pattern;
+        starts.push_back(first);
+    }
+    std::string out;
+    size_t from = 0;
+    for (size_t at : starts) {
+        out += pattern.substr(from, at - from) + number;
+        from = at + width;
+    }
+    return out + pattern.substr(from);
 }
 
 // ---- checks ---------------------------------------------------------------------------------

@@ -466,8 +466,8 @@ bool TfrmSingle::DeleteRecord(bool ask) {
     LastAttachmentKey.clear();
     TBrokers* b = Brokers();
     try {
-        std::string sql = " DELETE FROM ATTACH  WHERE Parent = '" + b->ProgramCode + "' " +
-                          "       AND CompanyID = '" + b->CompanyID + "' " +
+        std::string sql = " DELETE FROM ATTACH  WHERE Parent = '" + escapeQuotes(b->ProgramCode) +
+                          "' " + "       AND CompanyID = '" + escapeQuotes(b->CompanyID) + "' " +
                           "       AND KeyValues = '" + escapeQuotes(key) + "' ";
         b->CallServerMethod("TransactionSQL",
                             plat::VarArrayOf({plat::VarArrayOf({sql}), plat::Variant("")}));

@@ -504,7 +504,8 @@ int TfrmSingle::FollowGridLink(plat::TCustomDataGrid* grid, plat::TDataSet* data
         C += a1 + Sep + a2 + "'";
     } else {
         if (a.empty()) return 0;
-        C = X + (sqlServer ? "+" : "||") + Y + "='" + firstChars(a, 15) + "'";
+        // Cut before quoting: a cut through a doubled quote would leave the literal open.
+        C = X + (sqlServer ? "+" : "||") + Y + "='" + escapeQuotes(firstChars(textOf(A), 15)) + "'";
     }
     return OpenProgram(P, C);
 }

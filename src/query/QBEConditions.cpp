@@ -370,7 +370,10 @@ TQBEAdvancedScheme ParseAdvancedScheme(const std::string& text) {
     if (!plat::Trim(sort).empty()) {
         while (!sort.empty()) {
             std::string item = plat::Trim(CutToken(sort, std::string(1, kBs)));
-            std::string flag = plat::Trim(CutToken(sort, "\t"));
+            // The flag ends at its TAB; without one no flag was written.
+            const bool flagged = sort.find('\t') != std::string::npos;
+            std::string flag = flagged ? plat::Trim(CutToken(sort, "\t")) : std::string();
+            if (!flagged) sort.clear();
             if (item.empty()) continue;
             s.sort.push_back({item, flag == "1"});
         }

@@ -16,26 +16,35 @@ const SystemParameters& SystemParameters::Bundled() {
     return p;
 }
 
+namespace {
+
+// Names are compared without case: the index holds them upper-cased.
+std::string IndexKey(const std::string& company, const std::string& name) {
+    return company + '\t' + plat::UpperCase(name);
+}
+
+}  // namespace
+
 void SystemParameters::Set(const std::string& company, const std::string& name,
                            const std::string& value) {
-    for (auto& r : rows_)
-        if (r.company == company && plat::SameText(r.name, name)) {
-            r.value = value;
-            return;
-        }
+    const auto [at, added] = index_.try_emplace(IndexKey(company, name), rows_.size());
+    if (!added) {
+        rows_[at->second].value = value;
+        return;
+    }
     rows_.push_back({company, name, value});
 }
 
 std::vector<std::pair<std::string, std::string>> SystemParameters::ForCompany(
     const std::string& company) const {
     std::vector<std::pair<std::string, std::string>> out;
+    std::unordered_map<std::string, size_t> seen;
     auto put = [&](const Row& r) {
-        for (auto& [n, v] : out)
-            if (plat::SameText(n, r.name)) {
-                v = r.value;
-                return;
-            }
-        out.emplace_back(r.name, r.value);
+        const auto [at, added] = seen.try_emplace(plat::UpperCase(r.name), out.size());
+        if (added)
+            out.emplace_back(r.name, r.value);
+        else
+            out[at->second].second = r.value;
     };
     for (auto& r : rows_)
         if (r.company == "*") put(r);

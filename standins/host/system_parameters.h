@@ -2,6 +2,7 @@
 // counter's GetSysInfo hands them out.
 #pragma once
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -31,6 +32,8 @@ class SystemParameters {
         std::string company, name, value;
     };
     std::vector<Row> rows_;
+    // Company and upper-cased name to the row's place: loading stays linear.
+    std::unordered_map<std::string, size_t> index_;
 };
 
 }  // namespace standin

@@ -29,10 +29,11 @@ class OwnerForm : public plat::TForm, public IDialogOwnerForm {
     ~OwnerForm() override { delete radical; }
     TTestRadicalForm* radical = new TTestRadicalForm();
     TBrokers* DialogBrokers() override { return broker; }
-    int DialogDateFormatType() const override { return 1; }
+    int DialogDateFormatType() const override { return dateFormat; }
     std::string DialogDateSeparator() const override { return "-"; }
     std::string DialogCaption() const override { return Caption(); }
     TBrokers* broker;
+    int dateFormat = 1;
 };
 
 // A sign-off style dialog: a labelled edit, a memo and the hooks recorded.
@@ -206,6 +207,24 @@ TEST_F(QVDialogTest, BlankDateTextAndPickDate) {
     d->PickDate(d->second);
     EXPECT_EQ(d->second->Text(), "2005/03/01");
     d->Free();
+}
+
+TEST_F(QVDialogTest, TheCalendarsFlagFollowsTheOwnerFormsDateFormat) {
+    struct Case {
+        int owner, dialog;
+        bool flag;
+    };
+    for (const Case& c :
+         {Case{4, 1, true}, Case{5, 1, true}, Case{1, 4, false}, Case{3, 5, false}}) {
+        owner.dateFormat = c.owner;
+        TdlgDemo* d = Make();
+        d->SetDateFormatType(c.dialog);
+        host.dravoc->AnswerValue("ShowInputDay", "");
+        d->PickDate(d->second);
+        EXPECT_EQ(host.dravoc->Last("ShowInputDay")->args[0].Items()[0].AsBoolean(), c.flag)
+            << c.owner << "/" << c.dialog;
+        d->Free();
+    }
 }
 
 TEST_F(QVDialogTest, Pictures) {

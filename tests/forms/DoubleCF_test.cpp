@@ -209,6 +209,34 @@ TEST_F(DoubleRoad, ARefusedSaveStoresNothingAndKeepsWhatWasTyped) {
     EXPECT_EQ(StoredItems("20240418001"), "A1001-01,B2001");
 }
 
+TEST_F(DoubleRoad, NumberingSwitchedOnBeforeTheAddRenumbersATakenNumber) {
+    dm->SetAutoNumberKey(true);
+    TypeDocument("20240108001", {{"C3001", 2}});  // another clerk's number
+    ASSERT_TRUE(form->SaveDocument()) << testing::PrintToString(form->messages);
+    const std::string number = form->ServerNumber;
+    ASSERT_NE(number, "20240108001");
+    ASSERT_EQ(form->messages.size(), 1u);
+    EXPECT_NE(form->messages[0].find(number), std::string::npos) << form->messages[0];
+    EXPECT_EQ(StoredItems(number), "C3001");
+    EXPECT_EQ(StoredItems("20240108001"), "A1001-01");
+}
+
+TEST_F(DoubleRoad, ADocumentIsNeverStoredUnderTheNumberingFailureText) {
+    const std::string heads = Sql("SELECT COUNT(*) FROM MOCTH");
+    for (const char* failed : {"unKnow", "unknown"}) {
+        form->messages.clear();
+        TypeDocument(failed, {{"A1001-01", 3}});
+        dm->AutoNumber = true;
+        EXPECT_FALSE(form->SaveDocument()) << failed;
+        EXPECT_EQ(form->messages, std::vector<std::string>{"取单号失败!"}) << failed;
+        EXPECT_EQ(form->FormMode(), TFormMode::Add);
+        EXPECT_TRUE(form->Unsaved);
+        EXPECT_EQ(FormItems(), std::vector<std::string>{"A1001-01"});
+        EXPECT_EQ(Sql("SELECT COUNT(*) FROM MOCTH"), heads) << failed;
+        form->CancelEdit(false);
+    }
+}
+
 TEST_F(DoubleRoad, EmptyBodyRule) {
     struct Case {
         TEmptyBodyRule rule;

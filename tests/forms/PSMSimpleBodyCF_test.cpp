@@ -74,6 +74,27 @@ TEST_F(SerialFormTest, TheEncodingFormatGivesThePatternAndOnlyItsRunIsFilled) {
     EXPECT_EQ(f->BuildFormatText(false), "");
 }
 
+TEST_F(SerialFormTest, EveryRunOfThePatternIsFilled) {
+    auto* f = Open();
+    f->RunStart = 3;
+    f->RunEnd = 5;
+    struct Case {
+        const char* pattern;
+        const char* serial;
+    };
+    for (const Case& c : {Case{"A-***-B***", "A-007-B007"}, Case{"***X***Y***", "007X007Y007"},
+                          Case{"AB***", "AB007"},
+                          Case{"AB-********************-***", "AB-********************-007"}})
+        EXPECT_EQ(f->FillPattern(c.pattern, 7), c.serial) << c.pattern;
+    // The interval writes every run of each serial.
+    f->SetInputMode(TSerialInputMode::Interval);
+    f->edFormatText->SetText("A-***-B***");
+    f->edBegSeq->SetText("1");
+    f->edEndSeq->SetText("1");
+    f->btnSureClick(f->btnSure);
+    EXPECT_EQ(Serials().front(), "A-001-B001");
+}
+
 TEST_F(SerialFormTest, AnIntervalWithADuplicateOrWithoutARunWritesNothing) {
     auto* f = Open();
     f->SetInputMode(TSerialInputMode::Interval);

@@ -121,6 +121,22 @@ TEST_F(SignOffTest, ConfirmGoesThroughSignOffAndIsApproved) {
     EXPECT_FALSE(form->btnUnConfirm->Enabled());
 }
 
+TEST_F(SignOffTest, AKeyWithAQuoteIsFoundInTheQueue) {
+    server->Db().Exec(
+        "PRAGMA foreign_keys = OFF;"
+        "UPDATE MOCTI SET TI002 = '2024011''001' WHERE TI001 = '5901' AND TI002 = '20240112001';"
+        "UPDATE MOCTH SET TH002 = '2024011''001' WHERE TH001 = '5901' AND TH002 = '20240112001';"
+        "PRAGMA foreign_keys = ON;");
+    form->RefreshData();
+    ASSERT_TRUE(GoTo("2024011'001"));
+    form->UpdateButtons();
+    AcceptSendDialog();
+    form->miGoConfirmClick(nullptr);
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM SVJOBQUE WHERE SV003 = '5901||2024011''001'"), "1");
+    // The queue check found the job: the document shows it waits.
+    EXPECT_EQ(SignOffStatus("2024011''001"), "S");
+}
+
 TEST_F(SignOffTest, VoidSentAndRejectedLeavesTheDocument) {
     ASSERT_TRUE(GoTo("20240112001"));
     form->UpdateButtons();
@@ -397,6 +413,47 @@ TEST(SignOffXml, ApprovalRowsPerPerson) {
         text));
     EXPECT_EQ(number + text, "7down");
     EXPECT_TRUE(rows.IsEmpty());
+}
+
+TEST(SignOffXml, AReplyCutShortEndsWithTheErrorInsteadOfLooping) {
+    const std::string head =
+        "<RetVal><RetInfo><ErrNum>0</ErrNum><ErrDis></ErrDis></RetInfo><ApproveInfo>"
+        "<PassNoInfoList><PassNoInfo><PassNo>1</PassNo><BranchInfoList><BranchInfo>"
+        "<BranchNo>2</BranchNo><FlowRole>R</FlowRole>"
+        "<RecTime>t1</RecTime><ApproveTime>a1</ApproveTime><ApproveRet>Y</ApproveRet>";
+    const std::string tail =
+        "</BranchInfo></BranchInfoList></PassNoInfo></PassNoInfoList></ApproveInfo></RetVal>";
+    struct Case {
+        std::string reply, text;
+    };
+    const Case cases[] = {
+        {head + "<RecPersonId>p1", "<RetVal>"},
+        {head + "<RecPersonId>p1" + tail, "<RecPersonId>"},
+        {head + "<RecPersonId>p1</RecPersonId><RecPersonName>n1" + tail, "<RecPersonName>"},
+        {"<RetVal><RetInfo><ErrNum>0</ErrNum><ErrDis></ErrDis></RetInfo><ApproveInfo>"
+         "<PassNoInfoList><PassNoInfo><PassNo>1</PassNo></PassNoInfoList></ApproveInfo></RetVal>",
+         "<PassNoInfo>"},
+    };
+    for (const Case& c : cases) {
+        plat::Variant rows;
+        std::string number, text;
+        EXPECT_FALSE(ParseApproveInfo(c.reply, rows, number, text)) << c.reply;
+        EXPECT_EQ(number, "");
+        EXPECT_EQ(text, c.text);
+        EXPECT_TRUE(rows.IsEmpty());
+    }
+    // Complete persons are read as many times as the branch names one.
+    plat::Variant rows;
+    std::string number, text;
+    ASSERT_TRUE(
+        ParseApproveInfo(head +
+                             "<RecPersonId>p1</RecPersonId><RecPersonName>n1</RecPersonName>"
+                             "<ApprovePersonId>q1</ApprovePersonId>"
+                             "<ApprovePersonName>m1</ApprovePersonName>" +
+                             tail,
+                         rows, number, text));
+    ASSERT_EQ(rows.ArrayCount(), 2);
+    EXPECT_EQ(plat::VarToStr(rows[0][6]), "p1");
 }
 
 }  // namespace

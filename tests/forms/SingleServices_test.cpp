@@ -214,6 +214,24 @@ TEST_F(Services, LinksBuildTheTargetProgramsCondition) {
     }
 }
 
+TEST_F(Services, ALinkCutToFifteenCharactersStaysOneQuotedText) {
+    Start();
+    server["SimpleSql"] = [](const Variant& args) -> Variant {
+        if (plat::VarToStr(args[0]).find("SELECT * FROM ADMMR") == std::string::npos)
+            return Variant();
+        return VarArrayOf(
+            {VarArrayOf({"K1", "", "MA002", "MA002", "PURI07", "TA001", "TA002", "", "", "1"})});
+    };
+    dm->cdsMain->First();
+    dm->cdsMain->Edit();
+    F("MA002")->SetAsString("ABCDEFGHIJKLMN'XYZ");  // the cut falls on the quote
+    dm->cdsMain->Post();
+    form->gdHead->SetSelectedField(F("MA002"));
+    form->FollowGridLink(form->gdHead, dm->cdsMain);
+    ASSERT_EQ(form->opened.size(), 1u);
+    EXPECT_EQ(form->opened[0], "PURI07|TA001+TA002='ABCDEFGHIJKLMN'''");
+}
+
 TEST_F(Services, ALinkWithASelectorTakesTheMatchingRowOrNothing) {
     Start();
     server["SimpleSql"] = [](const Variant& args) -> Variant {

@@ -199,6 +199,14 @@ TEST(QBEScheme, GridAndAdvancedTextsRoundTrip) {
                                      "0\x03")
                      .sort.at(0)
                      .desc);
+    // A flag with no TAB after it is no flag: a stray "1" does not tick the item.
+    const TQBEAdvancedScheme stray = ParseAdvancedScheme(
+        "1\ax\x03"
+        "A\tA\b0\tB\tB\b1\x03"
+        "0\x03");
+    ASSERT_EQ(stray.sort.size(), 2u);
+    EXPECT_EQ(stray.sort[1].text, "B\tB");
+    EXPECT_FALSE(stray.sort[1].desc);
 }
 
 TEST(QBEScheme, BadTextsAreRefusedWhole) {

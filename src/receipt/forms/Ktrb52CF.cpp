@@ -269,7 +269,14 @@ void TfrmKtrb52::createReceiptDesign() {
 void TfrmKtrb52::FormCreate(plat::TObject* sender) {
     // The data module first: the inherited creation reads it.
     DataModule = GetDataModuleClass()(this);
-    TfrmDouble::FormCreate(sender);
+    // Made before anything can fail: a form whose start failed is still asked to act.
+    InspectionKeyList = std::make_unique<plat::TStringList>();
+    try {
+        TfrmDouble::FormCreate(sender);
+    } catch (...) {
+        StartFailed = true;
+        throw;
+    }
     VersionText = "900214";
     bindQueryMenu();
     bindSerialButtons();
@@ -282,7 +289,6 @@ void TfrmKtrb52::FormCreate(plat::TObject* sender) {
     createCodeEditors();
     ValidationActiveFlag = QuantityEditActiveFlag = AmountEntryStarted = false;
     InvoiceKindFromDialogFlag = false;
-    InspectionKeyList = std::make_unique<plat::TStringList>();
     if (TdmKtrb52* dm = ReceiptModule()) {
         for (int i = 0; i < ComponentCount(); ++i) {
             plat::TComponent* c = Components(i);
@@ -535,7 +541,16 @@ void TfrmKtrb52::readQualityParam() {
         QualityParamText = plat::VarToStr(values[5]);
 }
 
+bool TfrmKtrb52::RefusedUnstarted() {
+    if (!StartFailed) return false;
+    ShowMessageBox(GetLangMessage("TfrmKtrb52", "sStartFailed",
+                                  "程序启动失败,无法处理单据,请关闭后重新启动!", true),
+                   TMsgDlgType::mtError, {TMsgDlgBtn::mbOK});
+    return true;
+}
+
 bool TfrmKtrb52::AddRecord(bool ask) {
+    if (RefusedUnstarted()) return false;
     const bool result = TfrmDouble::AddRecord(ask);
     ValidationActiveFlag = QuantityEditActiveFlag = true;
     readQualityParam();
@@ -545,7 +560,7 @@ bool TfrmKtrb52::AddRecord(bool ask) {
 }
 
 bool TfrmKtrb52::EditRecord() {
-    if (!CanChangeBody()) return false;
+    if (RefusedUnstarted() || !CanChangeBody()) return false;
     const bool result = TfrmDouble::EditRecord();
     ValidationActiveFlag = QuantityEditActiveFlag = true;
     SupplierAtEditText = headText("TH005");
@@ -575,13 +590,14 @@ bool TfrmKtrb52::EditRecord() {
 bool TfrmKtrb52::CheckAllBodyLines() {
     TdmKtrb52* dm = ReceiptModule();
     if (!dm) return true;
-    bool result = true;
+    // One line that may not go keeps the whole receipt: the first refusal ends the walk.
     for (dm->cdsBody1->First(); !dm->cdsBody1->Eof(); dm->cdsBody1->Next())
-        result = dm->CheckLineDelete();
-    return result;
+        if (!dm->CheckLineDelete()) return false;
+    return true;
 }
 
 bool TfrmKtrb52::DeleteRecord(bool) {
+    if (RefusedUnstarted()) return false;
     if (!CheckAllBodyLines()) return true;
     return TfrmDouble::DeleteRecord(true);
 }

@@ -125,6 +125,8 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     // ---- new operations ----
     virtual bool CanChangeBody() { return true; }
     virtual bool CheckAllBodyLines();
+    // True, after telling the user, when the form's start failed: it does nothing then.
+    bool RefusedUnstarted();
 
     // ---- line and confirm checks (Ktrb52Checks.cpp) ----
     bool ValidateRequiredFields(plat::TDataSet* dataSet) override;

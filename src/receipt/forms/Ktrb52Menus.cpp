@@ -59,8 +59,8 @@ void TfrmKtrb52::miBatchStockQueryClick(plat::TObject*) {
 }
 
 void TfrmKtrb52::miSubcontractPriceQueryClick(plat::TObject*) {
-    // Bit 2 or bit 8 of the rights word.
-    if (!(ActionRights() & 0x0004) && !(ActionRights() & 0x0100)) {
+    // Rights bit 2 and bit 8 are the edit ($02) and delete ($08) bits of the word.
+    if (!(ActionRights() & (0x02 | 0x08))) {
         Brokers()->ShowMessageCode("E", "100253");
         return;
     }

@@ -297,8 +297,11 @@ class TSaveChecks {
 }  // namespace
 
 bool TfrmKtrb52::SaveDocument() {
+    if (RefusedUnstarted()) return false;
     TdmKtrb52* dm = ReceiptModule();
     if (!dm || !Brokers()) return TfrmDouble::SaveDocument();
+    // The header/body save's own number check, before the receipt's checks ask the server.
+    if (!CheckDocumentNumber()) return false;
     const TFormMode mode = FormMode();
     TSaveChecks checks(*this, *dm);
     try {

@@ -330,6 +330,23 @@ bool TfrmKTRB52Seq::AddSerial(const std::string& serial) {
     return true;
 }
 
+bool TfrmKTRB52Seq::CheckSerialCapacity(int count) {
+    moMSG->Clear();
+    if (FormMode() == TFormMode::Browse || !BodyDataSet) return true;
+    // The row maintain mode keeps open without a serial is where the next serial goes:
+    // it is not posted empty.
+    const plat::TDataSetState state = BodyDataSet->State();
+    TField* serial = BodyDataSet->FindField(SerialField);
+    const bool openRow = state == plat::dsInsert && serial && serial->AsString().empty();
+    if ((state == plat::dsEdit || state == plat::dsInsert) && !openRow) BodyDataSet->Post();
+    const double total = QuantityOne + QuantityTwo;
+    if (CompareFloats(double(BodyDataSet->RecordCount()) + count, total) <= 0) return true;
+    const std::vector<Variant> args = {Variant(plat::FloatToStr(total))};
+    ShowMemoMessage("W", "200411", args);
+    ShowWarningOnce("W", "200411", args);  // cancelling ends the action
+    return false;
+}
+
 // ---- input ------------------------------------------------------------------------------------
 
 void TfrmKTRB52Seq::edSeqNoScanExit(plat::TObject* sender) {

@@ -46,6 +46,9 @@ class TfrmKTRB52Seq : public TfrmPSMSimpleBody {
     void InitNewRow() override;
     void ApplyInputMode(TSerialInputMode mode) override;
     bool AddSerial(const std::string& serial) override;
+    // The kind's quantity is a limit: beyond it nothing is written, even when
+    // the warning is accepted.
+    bool CheckSerialCapacity(int count) override;
     // The interval button keeps the base's capacity check; its serials that
     // the receipt holds already are skipped.
     void WriteIntervalSerials(long long begin, long long end, const std::string& pattern) override;

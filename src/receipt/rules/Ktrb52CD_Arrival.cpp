@@ -106,7 +106,9 @@ void TdmKtrb52::cdsBody1TIC04Validate(TField* Sender) {
     IKtrb52Owner& form = ReceiptForm();
     const std::string type = lineText("TIC02"), number = lineText("TIC03"),
                       line = Sender->AsString();
-    const bool linked = !type.empty() && !number.empty() && !line.empty();
+    // Line validations look up and fill only once the clerk works on the document.
+    const bool linked =
+        form.ValidationActive() && !type.empty() && !number.empty() && !line.empty();
     // The arrival line is looked up before the batch of the old one is cleared.
     Variant arrival;
     if (linked &&
@@ -175,7 +177,7 @@ void TdmKtrb52::writeOrderLookupFields(const Variant& order, double taxRate) {
 }
 
 void TdmKtrb52::cdsBody1TIC05Validate(TField* Sender) {
-    if (!arrivalLinked() || headText("MQC04C") != "Y") return;
+    if (!ReceiptForm().ValidationActive() || !arrivalLinked() || headText("MQC04C") != "Y") return;
     const std::string type = lineText("TIC02"), number = lineText("TIC03"),
                       line = lineText("TIC04"), batch = Sender->AsString();
     const Variant project(sysParam("SYS180") == "Y" ? headText("TH045") : std::string());

@@ -40,6 +40,9 @@ void TdmKtrb52::SetDefaultValues() {
     // A new receipt starts without an accepted supplier, so that keying the
     // supplier of the previous receipt again fills its terms.
     ReceiptForm().SetSupplierAtEdit("");
+    // Numbering follows the document type, decided again by the type of this
+    // receipt (restored with the kept values or keyed).
+    AutoNumber = false;
     TdmDouble::SetDefaultValues();
 
     TField* date = HeadField("TH029");

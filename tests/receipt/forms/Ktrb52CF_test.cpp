@@ -45,6 +45,22 @@ TEST_F(ReceiptFormTest, EditAndDeleteOnlyOnAnOpenDocumentOfAnEditableKind) {
     }
 }
 
+TEST_F(ReceiptFormTest, AFormStartedWithoutItsHostRefusesToActWithAMessage) {
+    // Not the host's program: the form starts on its own and cannot.
+    TfrmRadical::HostProgramMarkers.pop_back();
+    form = plat::CreateForm<TRecordedReceiptForm>(nullptr);
+    TfrmRadical::HostProgramMarkers.push_back("TEST_RECEIPT_FORMS");
+    ASSERT_TRUE(form->StartFailed);
+    form->messages.clear();
+    EXPECT_FALSE(form->AddRecord(false));
+    EXPECT_FALSE(form->EditRecord());
+    EXPECT_FALSE(form->DeleteRecord(true));
+    EXPECT_FALSE(form->SaveDocument());
+    ASSERT_EQ(form->messages.size(), 4u);
+    for (const std::string& m : form->messages)
+        EXPECT_EQ(m, "box:程序启动失败,无法处理单据,请关闭后重新启动!");
+}
+
 TEST_F(ReceiptFormTest, ProjectEditFollowsTheProjectParameter) {
     Start({{"SYS180", "N"}});
     EXPECT_FALSE(form->edTH045->Enabled());

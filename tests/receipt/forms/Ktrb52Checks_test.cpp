@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -406,6 +407,61 @@ TEST_F(ReceiptCheckTest, ScrappedOrDestroyedPiecesOfSerialItemsNeedSerialNumbers
     form->messages.clear();
     EXPECT_TRUE(form->CheckStatusChange(3));
     EXPECT_TRUE(form->messages.empty()) << Messages();
+}
+
+}  // namespace
+}  // namespace ktrb::test
+
+namespace ktrb::test {
+namespace {
+
+// The line-delete check refuses the lines named, without a message of its own.
+class TRefusingLinesModule : public TdmKtrb52 {
+  public:
+    using TdmKtrb52::TdmKtrb52;
+    static inline std::vector<std::string> refused;
+    bool CheckLineDelete() override {
+        const std::string line = LineField("TI003")->AsString();
+        return std::find(refused.begin(), refused.end(), line) == refused.end();
+    }
+};
+
+class ReceiptLinesCheckTest : public ReceiptFormTest {
+  protected:
+    ReceiptLinesCheckTest() {
+        // 20240112001 gets a second line.
+        server->Db().Exec(
+            "CREATE TEMP TABLE L AS SELECT * FROM MOCTI WHERE TI001='5901' AND "
+            "TI002='20240112001'; UPDATE L SET TI003='0002'; INSERT INTO MOCTI SELECT * FROM L;");
+        TRecordedReceiptForm::nextDataModule = [](plat::TComponent* owner) -> TdmRadical* {
+            return new TRefusingLinesModule(owner);
+        };
+        Start();
+    }
+    ~ReceiptLinesCheckTest() override { TRefusingLinesModule::refused.clear(); }
+    std::string Stored() {
+        return Sql(
+            "SELECT IFNULL(MAX(TH023), '') || COUNT(*) FROM MOCTH WHERE TH001='5901' AND "
+            "TH002='20240112001'");
+    }
+};
+
+TEST_F(ReceiptLinesCheckTest, AnyRefusedLineKeepsTheReceiptFromDeleteAndVoid) {
+    ASSERT_NE(dynamic_cast<TRefusingLinesModule*>(dm), nullptr);
+    const std::string before = Stored();
+    // The first line refused, the last one free.
+    TRefusingLinesModule::refused = {"0001"};
+    ASSERT_TRUE(GoTo("20240112001"));
+    form->answers = {modal::Yes, modal::Yes};
+    EXPECT_FALSE(form->CheckAllBodyLines());
+    EXPECT_TRUE(form->DeleteRecord(true));
+    ASSERT_TRUE(GoTo("20240112001"));
+    form->miInvalidGuarded(nullptr);
+    EXPECT_EQ(Stored(), before);
+    // Every line free: the checks pass.
+    TRefusingLinesModule::refused.clear();
+    ASSERT_TRUE(GoTo("20240112001"));
+    EXPECT_TRUE(form->CheckAllBodyLines());
 }
 
 }  // namespace

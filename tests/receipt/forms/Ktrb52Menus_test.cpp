@@ -175,6 +175,26 @@ TEST_F(ReceiptKeysTest, QueryMenuOpensItsProgramsAndSearchWindows) {
     EXPECT_TRUE(form->messages.empty());
 }
 
+TEST_F(ReceiptKeysTest, ThePriceQueryNeedsTheEditOrTheDeleteRight) {
+    Start();
+    ASSERT_TRUE(GoTo("20240108001"));
+    dm->cdsBody1->First();
+    struct Case {
+        uint16_t rights;
+        bool opens;
+    };
+    // $01 add, $02 edit, $04 query, $08 delete; $100 is set at creation only.
+    for (const Case& c : {Case{0x01FF, true}, Case{0x0002, true}, Case{0x0008, true},
+                          Case{0x01FF & ~0x0A, false}, Case{0x0104, false}}) {
+        gSearches.clear();
+        form->messages.clear();
+        form->SetActionRights(c.rights);
+        form->miSubcontractPriceQuery->Click();
+        EXPECT_EQ(gSearches.size(), c.opens ? 1u : 0u) << std::hex << c.rights;
+        EXPECT_EQ(form->messages.size(), c.opens ? 0u : 1u) << std::hex << c.rights;
+    }
+}
+
 TEST_F(ReceiptKeysTest, QueryMenuNamesTheMissingFields) {
     Start();
     ASSERT_TRUE(form->AddRecord(false));

@@ -69,6 +69,9 @@ class ReceiptSerialTest : public BarcodeTest {
     void RefuseTheWarning() {
         dialogs->Expect("TfrmWarningShowDIY", [](plat::TCustomForm&) { return plat::mrCancel; });
     }
+    void AcceptTheWarning() {
+        dialogs->Expect("TfrmWarningShowDIY", [](plat::TCustomForm&) { return plat::mrOk; });
+    }
     static int Rows(TfrmKTRB52Seq& s) { return s.BodyDataSet->RecordCount(); }
 };
 
@@ -134,6 +137,56 @@ TEST_F(ReceiptSerialTest, TheWorkOrdersSerialsAreOneBatchAgainstTheQuantity) {
         EXPECT_THROW(s.btnMOCSeqClick(s.btnMOCSeq), plat::EAbort);
         EXPECT_EQ(Rows(s), 0);
     });
+}
+
+TEST_F(ReceiptSerialTest, TheFormOpenedAgainTakesAScanInItsOpenRow) {
+    BoardLine();
+    for (const char* serial : {"B2001-240118-0001", "B2001-240118-0002"})
+        Serials("A", [&](TfrmKTRB52Seq& s) {
+            ScanSerial(s, serial);
+            EXPECT_EQ(s.moMSG->Text(), "") << serial;
+        });
+    Serials("B", [&](TfrmKTRB52Seq& s) {
+        ScanSerial(s, "B2001-240118-0004");
+        EXPECT_EQ(Rows(s), 1) << s.moMSG->Text();
+    });
+    Serials("A", [&](TfrmKTRB52Seq& s) {
+        EXPECT_EQ(Rows(s), 2);
+        ScanSerial(s, "B2001-240118-0003");
+        EXPECT_EQ(Rows(s), 3) << s.moMSG->Text();
+    });
+    ASSERT_TRUE(form->SaveDocument()) << ::testing::PrintToString(form->messages);
+    EXPECT_EQ(Sql("SELECT COUNT(*) FROM PSMMB WHERE MB001='5901' AND MB002='" +
+                  Head("TH002")->AsString() + "' AND MB004 <> ''"),
+              "4");
+}
+
+TEST_F(ReceiptSerialTest, TheQuantityIsALimitEvenWhenTheWarningIsAccepted) {
+    BoardLine();
+    // One scrapped: the second by scan, interval or the sibling program is not written.
+    Serials("B", [&](TfrmKTRB52Seq& s) {
+        ScanSerial(s, "B2001-240118-0004");
+        ASSERT_EQ(Rows(s), 1) << s.moMSG->Text();
+        AcceptTheWarning();
+        ScanSerial(s, "B2001-240118-0005");
+        EXPECT_EQ(Rows(s), 1);
+        s.SetInputMode(TSerialInputMode::Interval);
+        Interval(s, 5, 6);
+        AcceptTheWarning();
+        s.btnSureClick(s.btnSure);
+        EXPECT_EQ(Rows(s), 1);
+        Interval(s, 5, 5);
+        AcceptTheWarning();
+        s.btnSRLB03Click(s.btnSRLB03);
+        EXPECT_EQ(Rows(s), 1);
+    });
+    // Six registered serials for three accepted.
+    Serials("A", [&](TfrmKTRB52Seq& s) {
+        AcceptTheWarning();
+        s.btnMOCSeqClick(s.btnMOCSeq);
+        EXPECT_EQ(Rows(s), 0);
+    });
+    Serials("B", [&](TfrmKTRB52Seq& s) { EXPECT_EQ(Rows(s), 1); });
 }
 
 TEST_F(ReceiptSerialTest, NothingOpensWithoutAQuantityOrForABatchItemWithoutBatch) {

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "controls/ExtPage.h"
@@ -56,6 +57,12 @@ class TRecordedReceiptForm : public TfrmKtrb52 {
     }
     std::unique_ptr<IQueryDialog> CreateQueryDialog() override {
         return std::make_unique<NoQueryDialog>();
+    }
+    // The data module the next form creates, when a test gives one.
+    static inline TDataModuleClass nextDataModule;
+    TDataModuleClass GetDataModuleClass() override {
+        return nextDataModule ? std::exchange(nextDataModule, {})
+                              : TfrmKtrb52::GetDataModuleClass();
     }
 };
 

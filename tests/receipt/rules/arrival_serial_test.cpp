@@ -116,6 +116,18 @@ TEST_F(ArrivalRules, AnUnknownArrivalLineIsRefusedAndTheBatchStays) {
     EXPECT_EQ(L("TIC05"), "0001");
 }
 
+TEST_F(ArrivalRules, WithValidationOffTheArrivalFieldsLookNothingUp) {
+    ArrivalReceipt();
+    form->validationActive = false;
+    Key("TIC04", "0009");  // no such arrival line: taken as it is
+    EXPECT_EQ(L("TIC04"), "0009");
+    EXPECT_EQ(L("TI004"), "");
+    Key("TIC05", "0001");
+    EXPECT_EQ(L("TIC05"), "0001");
+    EXPECT_DOUBLE_EQ(LV("TI019"), 0);
+    EXPECT_EQ(trace->Only({"look", "msg"}), Trace{});
+}
+
 TEST_F(ArrivalRules, AnInspectionBatchBringsTheInspectedQuantities) {
     Exec("UPDATE MOCTH SET TH023 = 'V' WHERE TH002 = '20240205001'");  // nothing else booked on it
     ArrivalReceipt();

@@ -101,6 +101,15 @@ TEST(SystemParameters, CompanyRowsReplaceDefaultsInTheTwoRowReply) {
     EXPECT_EQ(p.SysInfoReply("C1").At(1, 1).AsString(), "RMB");
 }
 
+TEST(SystemParameters, ALaterRowOfTheSameNameReplacesTheEarlierInPlace) {
+    auto p = SystemParameters::Load(WriteTemp(
+        "sys2.tsv", "*\tSYS001\t1\tx\n*\tSYS002\t2\tx\n*\tsys001\t3\tx\nC2\tSYS001\t4\tx\n"));
+    p.Set("C2", "Sys002", "5");
+    using Pairs = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(p.ForCompany("C1"), (Pairs{{"SYS001", "3"}, {"SYS002", "2"}}));
+    EXPECT_EQ(p.ForCompany("C2"), (Pairs{{"SYS001", "4"}, {"SYS002", "5"}}));
+}
+
 TEST(SystemParameters, BundledHasWhatTheModuleReads) {
     auto params = SystemParameters::Bundled().ForCompany("ANY");
     auto value = [&](const std::string& n) {
