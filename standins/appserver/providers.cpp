@@ -260,6 +260,7 @@ std::unique_ptr<plat::IProvider> MakeReceiptProvider(AppSession& session) {
     lines.joins = kLineJoins;
     lines.nestedField = "qryBody";
     lines.linkColumns = {"TI001", "TI002"};
+    lines.statusColumn = "TI037";
     LevelSpec serials;
     serials.table = "PSMMB";
     serials.derived = {{"CHECKED", S, 1, "'N'"}};

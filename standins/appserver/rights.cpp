@@ -14,14 +14,17 @@ bool Flag(const std::string& flags, size_t position) {
     return flags.size() >= position && flags[position - 1] == 'Y';
 }
 
-size_t Position(DocumentRights::Action action) {
+// The flag's position in the own flags, or in the group's and others'.
+size_t Position(DocumentRights::Action action, bool own) {
     switch (action) {
         case DocumentRights::Action::Add:
             return 9;
         case DocumentRights::Action::Edit:
             return 2;
-        default:
+        case DocumentRights::Action::Delete:
             return 3;
+        default:
+            return own ? 12 : 7;
     }
 }
 
@@ -45,12 +48,12 @@ DocumentRights::DocumentRights(const std::string& word, std::string user, std::s
 
 bool DocumentRights::Allows(Action action, const std::string& creator,
                             const std::string& group) const {
-    const size_t at = Position(action);
-    if (action == Action::Add || !byRecord_) return Flag(own_, at);
+    if (action == Action::Add || !byRecord_) return Flag(own_, Position(action, true));
     const std::string c = plat::Trim(creator);
-    if (c.empty() || c == user_) return Flag(own_, at);
-    if (!group_.empty() && plat::Trim(group) == group_) return Flag(sameGroup_, at);
-    return Flag(others_, at);
+    if (c.empty() || c == user_) return Flag(own_, Position(action, true));
+    if (!group_.empty() && plat::Trim(group) == group_)
+        return Flag(sameGroup_, Position(action, false));
+    return Flag(others_, Position(action, false));
 }
 
 std::string RightsWord(Database& db, const std::string& user, const std::string& program,

@@ -1,7 +1,8 @@
 // What a signed-on user may do with the documents of a program, read from
 // the rights word (POWER_DATA) kept for the user, else for the user's group:
 // "x,<any user>,<by record>,<own flags>,<group flags>,<others' flags>". The
-// flags are single characters at fixed positions: 2 edit, 3 delete, 9 add.
+// flags are single characters at fixed positions: 2 edit, 3 delete, 9 add
+// and 12 void (7 in the group and others' flags).
 // When the third item is "Y", editing and deleting depend on the record:
 // the own flags for a record the user created (or one without creator),
 // the group flags for a record of the user's group, the others' flags else.
@@ -14,7 +15,7 @@ class Database;
 
 class DocumentRights {
   public:
-    enum class Action { Add, Edit, Delete };
+    enum class Action { Add, Edit, Delete, Void };  // Void: void or restore
 
     DocumentRights() = default;  // allows nothing
     DocumentRights(const std::string& word, std::string user, std::string group);

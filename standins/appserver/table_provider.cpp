@@ -76,6 +76,9 @@ struct TableProvider::ApplyState {
     int maxErrors = 0;
     std::string lastNumber;
     DocumentRights rights;
+    // The document being applied is voided or restored: its details may
+    // change only their status.
+    bool statusOnly = false;
     bool stop() const { return maxErrors >= 0 && reply.errorCount > maxErrors; }
 
     // The rows of a level share their fields: their mapping to columns is worked out once.
@@ -794,6 +797,18 @@ bool TableProvider::CheckRow(ApplyState& st, size_t level, RowWork& w,
                     return Refuse(st, w, "The row does not belong to the row it travels under",
                                   kBadValue);
     }
+    // A new row starts open, also when copied from a confirmed or void one:
+    // only the transaction server confirms, and a void starts from an open row.
+    const int statusField =
+        w.level.spec.statusColumn.empty() ? -1 : w.FieldOf(w.level.spec.statusColumn);
+    if (options_.documentRights && status == plat::TUpdateStatus::usInserted && statusField >= 0) {
+        const std::string s = plat::Trim(VarToStr(w.New(statusField)));
+        if (!s.empty() && s != "N") w.Assign(statusField, Variant("N"));
+    }
+    if (level > 0 && st.statusOnly &&
+        !(status == plat::TUpdateStatus::usModified && OnlyStatusChanges(w)))
+        return Refuse(st, w, "A voided or restored document changes nothing but its status",
+                      kClosed);
     if (!options_.ownerColumn.empty() && level == 0) {
         const int f = w.FieldOf(options_.ownerColumn);
         const bool ownNew = status == plat::TUpdateStatus::usDeleted ||
@@ -807,17 +822,30 @@ bool TableProvider::CheckRow(ApplyState& st, size_t level, RowWork& w,
     return level == 0 && options_.documentRights ? CheckDocument(st, w) : true;
 }
 
+bool TableProvider::OnlyStatusChanges(const RowWork& w) {
+    const LevelSpec& spec = w.level.spec;
+    for (size_t i = 0; i < w.fields.size(); ++i) {
+        const ColumnInfo* c = w.Column(i);
+        if (!c || !w.Changed(i)) continue;
+        const bool allowed =
+            plat::SameText(c->name, spec.statusColumn) || plat::SameText(c->name, "MODIFIER") ||
+            plat::SameText(c->name, "MODI_DATE") ||
+            std::any_of(spec.versionColumns.begin(), spec.versionColumns.end(),
+                        [&](const std::string& v) { return plat::SameText(v, c->name); });
+        if (!allowed) return false;
+    }
+    return true;
+}
+
 bool TableProvider::CheckDocument(ApplyState& st, RowWork& w) {
     using Action = DocumentRights::Action;
     const TableInfo& info = w.Info();
+    st.statusOnly = false;
     const std::string& statusColumn = w.level.spec.statusColumn;
     const int statusField = statusColumn.empty() ? -1 : w.FieldOf(statusColumn);
     if (w.row.status == plat::TUpdateStatus::usInserted) {
         if (!st.rights.Allows(Action::Add, "", ""))
             return Refuse(st, w, "You have no right to add documents", kNoRight);
-        const std::string s = statusField >= 0 ? plat::Trim(VarToStr(w.New(statusField))) : "";
-        if (!s.empty() && s != "N")
-            return Refuse(st, w, "A new document starts unconfirmed", kClosed);
         return true;
     }
     // The document as stored now, in the transaction that writes it.
@@ -843,16 +871,29 @@ bool TableProvider::CheckDocument(ApplyState& st, RowWork& w) {
     const std::string stored = plat::Trim(s.ColumnText(0)), creator = s.ColumnText(1),
                       group = s.ColumnText(2);
     s.Reset();
+    if (statusField >= 0 && w.row.status == plat::TUpdateStatus::usModified &&
+        w.Changed((size_t)statusField)) {
+        // A void of an open document or a restore of a void one, and nothing else.
+        const std::string wanted = plat::Trim(VarToStr(w.New(statusField)));
+        const bool voiding = wanted == "V" && stored != "Y" && stored != "V";
+        const bool restoring = wanted == "N" && stored == "V";
+        if (!voiding && !restoring)
+            return Refuse(
+                st, w, "The status changes only by confirming, unconfirming, voiding or restoring",
+                kClosed);
+        if (!OnlyStatusChanges(w))
+            return Refuse(st, w, "A voided or restored document changes nothing but its status",
+                          kClosed);
+        if (!st.rights.Allows(Action::Void, creator, group))
+            return Refuse(st, w, "You have no right to void or restore this document", kNoRight);
+        st.statusOnly = true;
+        return true;
+    }
     if (stored == "Y")
         return Refuse(st, w, "The document is confirmed: it changes only after it is unconfirmed",
                       kClosed);
     if (stored == "V")
         return Refuse(st, w, "The document is void: it changes only after it is restored", kClosed);
-    if (statusField >= 0 && w.row.status == plat::TUpdateStatus::usModified &&
-        w.Changed((size_t)statusField))
-        return Refuse(st, w,
-                      "The status changes only by confirming, unconfirming, voiding or restoring",
-                      kClosed);
     const bool deleting = w.row.status == plat::TUpdateStatus::usDeleted;
     if (!st.rights.Allows(deleting ? Action::Delete : Action::Edit, creator, group))
         return Refuse(st, w,

@@ -41,9 +41,12 @@ struct LevelSpec {
     // travels unchanged above changed details.
     // A delta that changes or deletes a row must carry their values as read.
     std::vector<std::string> versionColumns = {"FLAG"};
-    // The document's status ("Y" confirmed, "V" void): such a document takes
-    // no change here, and the status itself changes only by the transaction
-    // server's confirm, unconfirm, void and restore.
+    // The row's status. On the first level, the document's ("Y" confirmed,
+    // "V" void): such a document takes no change here but a restore, and the
+    // status changes here only by a void or a restore, with nothing else but
+    // the version and audit columns changed, in the document and its details
+    // (which then change only their own status); confirming and unconfirming
+    // are the transaction server's.
     std::string statusColumn;
     // A fixed filter of the top level: SQL with ? parameters and their values.
     std::function<std::pair<std::string, std::vector<plat::Variant>>()> filter;
@@ -122,6 +125,8 @@ class TableProvider : public plat::IProvider {
     bool CheckRow(ApplyState& st, size_t level, RowWork& w,
                   const std::vector<plat::Variant>& masterRead);
     bool CheckDocument(ApplyState& st, RowWork& w);
+    // Whether a row changes nothing but its status, version and audit columns.
+    static bool OnlyStatusChanges(const RowWork& w);
     RowWork ReadRow(ApplyState& st, size_t level, const std::vector<plat::TPacketField>& fields,
                     const plat::TDeltaRow& row, const std::vector<plat::Variant>& masterKey);
     const FieldMapping& MappingFor(ApplyState& st, const Level& l,

@@ -254,14 +254,18 @@ TEST_F(AttackTest, ConfirmedDocumentsAndVersionsAreHeldOnTheServer) {
     old[(size_t)Field(hf, "FLAG")] = Variant();
     old[(size_t)Field(hf, "TH023")] = Variant();
     noVersion.oldValues = TValueRow(old);
-    // Confirmed by the delta, not by the transaction server.
+    // Confirmed by the delta, not by the transaction server; a confirmed
+    // receipt voided; his own voided, which his rights word does not allow.
     TDeltaRow selfConfirm = Modify(hf, open.rows[0], {{"TH023", "Y"}});
+    TDeltaRow voidConfirmed = Modify(hf, confirmed.rows[0], {{"TH023", "V"}});
+    TDeltaRow voidOwn = Modify(hf, open.rows[0], {{"TH023", "V"}});
     // A confirmed receipt's line deleted under an open receipt.
     TDeltaRow foreignLine = Modify(hf, open.rows[0], {});
     TDeltaRow line = Delete(confirmed.rows[0].details[0][0]);
     line.details.resize(1);
     foreignLine.details[0].push_back(line);
-    for (const TDeltaRow& row : {addLine, noVersion, selfConfirm, foreignLine}) {
+    for (const TDeltaRow& row :
+         {addLine, noVersion, selfConfirm, voidConfirmed, voidOwn, foreignLine}) {
         plat::TApplyReply reply = p.ApplyUpdates(plat::TDelta{hf, {row}}, -1);
         EXPECT_EQ(reply.errorCount, 1) << row.id;
         for (auto& r : reply.rows) EXPECT_FALSE(r.applied) << r.message;
@@ -269,6 +273,16 @@ TEST_F(AttackTest, ConfirmedDocumentsAndVersionsAreHeldOnTheServer) {
     EXPECT_EQ(Sql("SELECT COUNT(*) || SUM(FLAG) FROM MOCTI").AsString(), linesBefore);
     EXPECT_EQ(Sql("SELECT TH023 || TH010 FROM MOCTH WHERE TH002 = '20240112001'").AsString(),
               "N电镀螺丝待验");
+    // A new receipt sent confirmed, with a confirmed line, is stored open.
+    TDeltaRow added = Insert(
+        hf, {{"TH001", "5901"}, {"TH002", "20240301009"}, {"TH029", "20240301"}, {"TH023", "Y"}});
+    added.details[0].push_back(
+        Insert(lf, {{"TI003", "0001"}, {"TI004", "A1001-01"}, {"TI037", "Y"}}));
+    ASSERT_TRUE(p.ApplyUpdates(plat::TDelta{hf, {added}}, 0).committed);
+    EXPECT_EQ(Sql("SELECT TH023 || TI037 FROM MOCTH JOIN MOCTI ON TI001 = TH001 AND TI002 = TH002 "
+                  "WHERE TH002 = '20240301009'")
+                  .AsString(),
+              "NN");
     // His own open receipt, sent whole, he still edits.
     TDeltaRow edit = Modify(hf, open.rows[0], {{"TH010", "改好了"}});
     EXPECT_TRUE(p.ApplyUpdates(plat::TDelta{hf, {edit}}, 0).committed);
