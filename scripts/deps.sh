@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages the build needs, only those that are missing.
 set -euo pipefail
 PKGS=(g++ cmake ninja-build pkg-config git
-      qt6-base-dev libgl-dev libpugixml-dev libsqlite3-dev sqlite3
+      qt6-base-dev libgl-dev libpugixml-dev libsqlite3-dev sqlite3 libsodium-dev
       libgtest-dev libgmock-dev libbenchmark-dev fonts-wqy-microhei
       python3-xlrd clang-format xvfb xauth ccache)
 missing=()

@@ -58,7 +58,7 @@ HostSession::HostSession(const HostOptions& options, std::ostream& log)
                 return RemoteAppServer::Connect(address, port);
             });
         ConnectRemote(*services_, options_.serverAddress, options_.serverPort, inst_.databaseFile,
-                      options_.user, options_.signOnKey);
+                      options_.user, options_.signOnKey, options_.company);
         log_ << "== application server: " << options_.serverAddress << ":" << options_.serverPort
              << std::endl;
     }

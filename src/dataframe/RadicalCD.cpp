@@ -114,15 +114,8 @@ bool TdmRadical::ConnectAppServer() {
     if (!AppServer.IsDispatch()) return false;
 
     TBrokers& b = broker();
-    Variant params = Variant::CreateArray({0, 5}, plat::VarType::OleStr);
-    params[0] = Variant::Wide(plat::UpperCase(b.ProgramCode));
-    params[1] = Variant::Wide(b.UserID);
-    params[2] = Variant::Wide(b.CompanyID);
-    params[3] = Variant::Wide(b.SignOnKey);
-    params[4] = Variant::Wide(plat::VarToStr(Variant(ConnectFlag)));
-    params[5] = Variant::Wide(plat::VarToStr(Variant(b.ProgramFlag())));
     plat::DispatchPtr server = AppServer.AsDispatch();
-    Variant answer = server->Call("Connect", params);
+    Variant answer = server->Call("Connect", b.SignOnParams(ConnectFlag));
     bool accepted = plat::VarToIntDef(answer, -1) == 0 && !answer.IsEmptyOrNull();
     b.HostParams().SetText(plat::VarToStr(server->Call("SvrData")));
     ConnectLookupServer();
@@ -140,10 +133,15 @@ bool TdmRadical::ConnectLookupServer() {
     scLookUpData->SetPort(MIDAS->Port());
     scLookUpData->SetObjectBroker(nullptr);
     if (!scLookUpData->Connected()) {
-        if (IsLocalAddress(scLookUpData->Address()))
+        if (IsLocalAddress(scLookUpData->Address())) {
             scLookUpData->SetAppServer(plat::CreateOleObject(kLookupServerProgID));
-        else
+        } else {
             scLookUpData->Open();
+            // A remote server answers look-ups only to a signed-on session:
+            // the connection presents the sign-on the module already holds.
+            plat::DispatchPtr lookups = scLookUpData->AppServer().AsDispatch();
+            if (lookups) lookups->Call("Connect", broker().SignOnParams(ConnectFlag));
+        }
     }
     return true;
 }

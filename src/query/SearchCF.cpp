@@ -292,10 +292,14 @@ Variant TfrmSearch::callLookup(const Variant& server, Variant& request, Variant&
 
 void TfrmSearch::connect(TSocketConnection* connection, Variant& server) {
     if (!connection->Connected()) {
-        if (IsLocalAddress(connection->Address()))
+        if (IsLocalAddress(connection->Address())) {
             connection->SetAppServer(plat::CreateOleObject(kLookupServerProgID));
-        else
+        } else {
             connection->Open();
+            // A remote server answers look-ups only to a signed-on session.
+            plat::DispatchPtr lookups = connection->AppServer().AsDispatch();
+            if (lookups && Broker) lookups->Call("Connect", Broker->SignOnParams(true));
+        }
     }
     server = connection->AppServer();
 }

@@ -122,6 +122,10 @@ class TBrokers : public plat::TComponent {
     // in element 5 selects the second sign-off queue.
     std::string MasterElement(int index) const;
     bool ProgramFlag() const { return programFlag_; }
+    // The application server's "Connect" argument: [program, user, company,
+    // sign-on key, connect flag, program flag], as wide texts. Every
+    // connection of the module to a remote server presents it.
+    plat::Variant SignOnParams(bool connectFlag) const;
     TProgramKind ProgramKind() const { return programKind_; }
 
     // ---- host objects ----

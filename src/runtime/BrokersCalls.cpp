@@ -83,6 +83,17 @@ void TBrokers::CallServerMethod(const std::string& name, const Variant& args, Va
     result = counter->Call("GETCOUNTER", nameArg, argsArg, SignOnPair());
 }
 
+Variant TBrokers::SignOnParams(bool connectFlag) const {
+    Variant params = Variant::CreateArray({0, 5}, plat::VarType::OleStr);
+    params[0] = Variant::Wide(plat::UpperCase(ProgramCode));
+    params[1] = Variant::Wide(UserID);
+    params[2] = Variant::Wide(CompanyID);
+    params[3] = Variant::Wide(SignOnKey);
+    params[4] = Variant::Wide(plat::VarToStr(Variant(connectFlag)));
+    params[5] = Variant::Wide(plat::VarToStr(Variant(ProgramFlag())));
+    return params;
+}
+
 Variant TBrokers::CallServerMethod(const std::string& name, const Variant& args) {
     Variant result;
     CallServerMethod(name, args, result);

@@ -318,6 +318,7 @@ void CreateDatabase(Database& db, DemoRows demo, const std::string& dataDir) {
     LoadCatalogue(db, ReadData(dir, "catalogue.sql"));
     LoadLookups(db, ReadData(dir, "lookups.sql"));
     LoadServerMessages(db, ReadData(dir, "messages/messages.tsv"));
+    HashStoredPasswords(db);
     tx.Commit();
 }
 
@@ -390,6 +391,10 @@ std::unique_ptr<Database> OpenServerDatabase(const std::string& path, DemoRows d
                 "UPDATE ADMMF SET MF006 = ? WHERE MF001 IN ('DS', 'ZHANGW', 'LIMEI', 'WANGQ')",
                 {CipherPassword(kDemoPassword)});
         }
+        // A file from before companies were kept serves the demo company.
+        if (db->Scalar("SELECT 1 FROM ADMCO").IsEmpty())
+            db->Exec("INSERT INTO ADMCO (CO001, CO002) VALUES ('DEMO', '演示公司')");
+        HashStoredPasswords(*db);
         return db;
     }
     // Building the tables takes a while; a template per kind is built once

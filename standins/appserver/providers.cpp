@@ -145,7 +145,7 @@ class ColorProvider : public plat::IProvider {
                 std::string where = server.Translate(cond->Attribute("value"));
                 try {  // a rule that does not run here is left out, not fatal
                     CheckClientFragment(where, false);
-                    ClientSqlScope scope(server.Db(), server.ClientPolicy(false));
+                    ClientSqlScope scope(server.Db(), server.ClientPolicy());
                     Statement probe(server.Db(),
                                     "SELECT 1 FROM " + from + " WHERE (" + where + "\n)");
                     if (!probe.IsReadOnly()) continue;
@@ -253,12 +253,14 @@ std::unique_ptr<plat::IProvider> MakeReceiptProvider(AppSession& session) {
     header.joins = kHeaderJoins;
     header.order = "MOCTH.TH001, MOCTH.TH002";
     header.versionColumns = {"FLAG", "TH023"};
+    header.statusColumn = "TH023";
     LevelSpec lines;
     lines.table = "MOCTI";
     lines.derived = LineDerived();
     lines.joins = kLineJoins;
     lines.nestedField = "qryBody";
     lines.linkColumns = {"TI001", "TI002"};
+    lines.statusColumn = "TI037";
     LevelSpec serials;
     serials.table = "PSMMB";
     serials.derived = {{"CHECKED", S, 1, "'N'"}};
@@ -269,6 +271,7 @@ std::unique_ptr<plat::IProvider> MakeReceiptProvider(AppSession& session) {
     o.countRecords = true;
     o.numberDocuments = true;
     o.documentDate = "TH029";
+    o.documentRights = true;
     return std::make_unique<TableProvider>("pvdMain", session,
                                            std::vector<LevelSpec>{header, lines, serials}, o);
 }
@@ -281,13 +284,15 @@ std::unique_ptr<plat::IProvider> MakeSavedConditionProvider(AppSession& session)
     LevelSpec schemes;
     schemes.table = "DOCUS";
     schemes.order = "DOCUS.NCONDITION";
+    // Only the signed-on user's own schemes, whatever user the client names.
     schemes.filter = [&session]() {
         return std::pair<std::string, std::vector<Variant>>{
             "DOCUS.CREATOR = ? AND DOCUS.PROGRAMME = ?",
-            {Variant(session.ConditionUser()), Variant(session.ConditionProgram())}};
+            {Variant(session.User()), Variant(session.ConditionProgram())}};
     };
     ProviderOptions o;
     o.useRequest = false;
+    o.ownerColumn = "CREATOR";
     return std::make_unique<TableProvider>("pvdConSave", session, std::vector<LevelSpec>{schemes},
                                            o);
 }

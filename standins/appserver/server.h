@@ -67,10 +67,8 @@ class AppServer : public std::enable_shared_from_this<AppServer> {
     void ShareOneConnection(bool share) { shareOne_ = share; }
     // Closes the calling thread's own connection (a client thread ending).
     void CloseThreadConnection();
-    // What SQL composed by a client may read, call and (with writes) change.
-    const ClientSqlPolicy& ClientPolicy(bool writes) const {
-        return writes ? writePolicy_ : readPolicy_;
-    }
+    // What SQL composed by a client may read and call; it changes nothing.
+    const ClientSqlPolicy& ClientPolicy() const { return readPolicy_; }
     std::unique_ptr<AppSession> NewSession();
 
     // SQL Server text to SQLite text.
@@ -132,7 +130,7 @@ class AppServer : public std::enable_shared_from_this<AppServer> {
     std::atomic<int64_t> queryStepLimit_{300000000};
     std::atomic<int64_t> queryTimeLimit_{10000};
     std::atomic<size_t> replyByteLimit_{64u << 20};
-    ClientSqlPolicy readPolicy_, writePolicy_;
+    ClientSqlPolicy readPolicy_;
     SqlDialectOptions dialect_;
     std::set<std::string> textColumns_;
     std::set<std::string> companyViews_;
@@ -153,6 +151,11 @@ std::vector<std::vector<plat::Variant>> ReadClientQuery(AppServer& server, State
 // reach past its place in the statement: comments, a second statement,
 // unbalanced parentheses and, in an order, LIMIT or OFFSET.
 void CheckClientFragment(const std::string& text, bool isOrder);
+
+// Reads " and [TABLE.]FIELD = value" terms, the value quoted ('' for a
+// quote) or running to the next blank, in one pass, as values, never as SQL.
+// False for anything else.
+bool ReadKeyTerms(const std::string& s, std::vector<std::pair<std::string, std::string>>& terms);
 
 // Key values as the callers send them: an array's elements, a scalar as one
 // value, nothing for Empty.

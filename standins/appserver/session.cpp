@@ -25,8 +25,8 @@ bool AsFlag(const Variant& v) {
     return !v.IsEmptyOrNull() && plat::VarToIntDef(v, 0) != 0;
 }
 
-// Reads " and [TABLE.]FIELD = value" terms, the value quoted ('' for a
-// quote) or running to the next blank, in one pass. False for anything else.
+}  // namespace
+
 bool ReadKeyTerms(const std::string& s, std::vector<std::pair<std::string, std::string>>& terms) {
     size_t i = 0, n = s.size();
     auto blank = [&](size_t k) { return k < n && std::isspace((unsigned char)s[k]); };
@@ -76,8 +76,6 @@ bool ReadKeyTerms(const std::string& s, std::vector<std::pair<std::string, std::
     }
 }
 
-}  // namespace
-
 AppSession::AppSession(std::shared_ptr<AppServer> server)
     : plat::DispatchObject("NevaQ22D.Class1"), server_(std::move(server)) {
     Method(
@@ -118,7 +116,7 @@ AppSession::AppSession(std::shared_ptr<AppServer> server)
         [this](DispArgs a) {
             auto items = ArrayItems(a[0]);
             if (items.size() < 2) throw ServerError("LoadTable needs [user, program]");
-            conUser_ = VarToStr(items[0]);
+            // The schemes are the signed-on user's, whoever the request names.
             conProgram_ = VarToStr(items[1]);
             return Variant();
         },
@@ -224,18 +222,20 @@ Variant AppSession::Connect(const Variant& params) {
     user_ = plat::Trim(VarToStr(p[1]));
     company_ = plat::Trim(VarToStr(p[2]));
     signOnKey_ = VarToStr(p[3]);
-    std::lock_guard<std::recursive_mutex> lock(server_->Db().Mutex());
-    // The sign-on key is the user's password, kept in the module's cipher.
-    auto user = server_->Db().Query("SELECT IFNULL(MF006, '') FROM ADMMF WHERE MF001 = ?", {user_});
-    connected_ = !user.empty();
-    if (connected_ && requirePassword_) {
-        std::string stored = VarToStr(user[0][0]);
-        try {
-            connected_ = !stored.empty() && stored == CipherPassword(signOnKey_);
-        } catch (const plat::Exception&) {
-            connected_ = false;  // a key the code page cannot write matches no password
-        }
+    connected_ = false;
+    std::string stored;
+    {
+        std::lock_guard<std::recursive_mutex> lock(server_->Db().Mutex());
+        // Only a company this database keeps, and a user it knows.
+        if (server_->Db().Scalar("SELECT 1 FROM ADMCO WHERE CO001 = ?", {company_}).IsEmpty())
+            return Variant(1);
+        auto user =
+            server_->Db().Query("SELECT IFNULL(MF006, '') FROM ADMMF WHERE MF001 = ?", {user_});
+        if (user.empty()) return Variant(1);
+        stored = VarToStr(user[0][0]);
     }
+    // The hash is checked outside the lock: it takes a while on purpose.
+    connected_ = !requirePassword_ || SignOnKeyMatches(stored, signOnKey_);
     // 0 accepted; 1 the user is not known to this company or the password is wrong.
     return Variant(connected_ ? 0 : 1);
 }
@@ -368,16 +368,17 @@ std::string AppSession::InsertConTable(const Variant& a) {
     if (plat::TextWidth(name) > 20) return "The scheme name is longer than 20";
     Database& db = server_->Db();
     std::lock_guard<std::recursive_mutex> lock(db.Mutex());
+    // The creator is the signed-on user, not the one the request names.
     bool exists =
         !db.Scalar("SELECT 1 FROM DOCUS WHERE NCONDITION = ? AND CREATOR = ? AND PROGRAMME = ?",
-                   {name, p[1], p[3]})
+                   {name, user_, p[3]})
              .IsEmpty();
     if (exists && !AsFlag(p[6])) return "查询方案 " + name + " 已存在";
     db.Query(
         "INSERT OR REPLACE INTO DOCUS (NCONDITION, CREATOR, PROGRAMME, CREATE_DATE, VCONDITION, "
         "ActivePage) "
         "VALUES (?, ?, ?, ?, ?, ?)",
-        {name, VarToStr(p[1]), VarToStr(p[3]), VarToStr(p[2]), VarToStr(p[4]),
+        {name, user_, VarToStr(p[3]), VarToStr(p[2]), VarToStr(p[4]),
          (int)plat::VarToIntDef(p[5], 0)});
     return "";
 }
@@ -388,7 +389,7 @@ std::string AppSession::DeleteConTable(const Variant& a) {
     Database& db = server_->Db();
     std::lock_guard<std::recursive_mutex> lock(db.Mutex());
     Statement st(db, "DELETE FROM DOCUS WHERE NCONDITION = ? AND CREATOR = ? AND PROGRAMME = ?");
-    st.BindAll({VarToStr(p[0]), VarToStr(p[1]), VarToStr(p[2])});
+    st.BindAll({VarToStr(p[0]), user_, VarToStr(p[2])});
     st.Step();
     return st.Changes() == 1 ? "" : "查询方案 " + VarToStr(p[0]) + " 不存在";
 }
@@ -402,14 +403,13 @@ std::string AppSession::ChangeConName(const Variant& oldKey, const Variant& newK
     Database& db = server_->Db();
     std::lock_guard<std::recursive_mutex> lock(db.Mutex());
     if (!db.Scalar("SELECT 1 FROM DOCUS WHERE NCONDITION = ? AND CREATOR = ? AND PROGRAMME = ?",
-                   {newName, VarToStr(n[1]), VarToStr(n[2])})
+                   {newName, user_, VarToStr(n[2])})
              .IsEmpty())
         return "查询方案 " + newName + " 已存在";
     Statement st(db,
                  "UPDATE DOCUS SET NCONDITION = ?, CREATOR = ?, PROGRAMME = ? "
                  "WHERE NCONDITION = ? AND CREATOR = ? AND PROGRAMME = ?");
-    st.BindAll(
-        {newName, VarToStr(n[1]), VarToStr(n[2]), VarToStr(o[0]), VarToStr(o[1]), VarToStr(o[2])});
+    st.BindAll({newName, user_, VarToStr(n[2]), VarToStr(o[0]), user_, VarToStr(o[2])});
     st.Step();
     return st.Changes() == 1 ? "" : "查询方案 " + VarToStr(o[0]) + " 不存在";
 }

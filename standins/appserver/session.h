@@ -2,8 +2,9 @@
 // module reaches as "NevaQ22D.Class1" (methods by name, by-reference
 // arguments) and the source of its providers. Each session keeps its own
 // state: the signed-on user and program, the last query's record count, the
-// top-row limit, the numbering flag and the last number given, the user and
-// program of the saved query schemes, and the rows of the last lookup.
+// top-row limit, the numbering flag and the last number given, the program
+// of the saved query schemes (always the signed-on user's), and the rows of
+// the last lookup.
 #pragma once
 #include <functional>
 #include <map>
@@ -42,7 +43,6 @@ class AppSession : public plat::DispatchObject, public plat::IProviderSource {
     bool IsSeq() const { return isSeq_; }
     void SetLastSeqNo(const std::string& n) { lastSeqNo_ = n; }
     void SetRecordCount(int n) { recordCount_ = n; }
-    const std::string& ConditionUser() const { return conUser_; }
     const std::string& ConditionProgram() const { return conProgram_; }
     // Rows and fields of the last lookup (the lookup provider serves them).
     plat::TDataPacket& LookupRows() { return lookupRows_; }
@@ -114,7 +114,7 @@ class AppSession : public plat::DispatchObject, public plat::IProviderSource {
     bool isSeq_ = false;
     std::string lastSeqNo_;
     int recordCount_ = 0;
-    std::string conUser_, conProgram_;
+    std::string conProgram_;
     int openWinKind_ = 0;
     plat::TDataPacket lookupRows_;
     std::map<std::string, std::unique_ptr<plat::IProvider>> providers_;  // upper-case names

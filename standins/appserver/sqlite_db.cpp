@@ -420,13 +420,12 @@ int Authorize(void* data, int action, const char* a3, const char* a4, const char
             return SQLITE_OK;
         case SQLITE_READ:
             // A common table expression's rows belong to no database.
-            return !database || listed(policy.tables, a3) ? SQLITE_OK : SQLITE_DENY;
+            if (!database) return SQLITE_OK;
+            if (a3 && a4 && listed(policy.hiddenColumns, (std::string(a3) + "." + a4).c_str()))
+                return SQLITE_DENY;
+            return listed(policy.tables, a3) ? SQLITE_OK : SQLITE_DENY;
         case SQLITE_FUNCTION:
             return listed(policy.functions, a4) ? SQLITE_OK : SQLITE_DENY;
-        case SQLITE_INSERT:
-        case SQLITE_UPDATE:
-        case SQLITE_DELETE:
-            return policy.writes && listed(policy.tables, a3) ? SQLITE_OK : SQLITE_DENY;
         default:
             return SQLITE_DENY;
     }

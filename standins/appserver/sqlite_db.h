@@ -121,14 +121,14 @@ class StepBudget {
     StepBudget* outer_;
 };
 
-// What a statement composed by a client may do: read the listed tables,
-// call the listed functions and, with `writes`, insert, update and delete
-// rows of the listed tables. Anything else (pragmas, attaching, the schema
-// table, other functions) fails to prepare. Names are upper case.
+// What a statement composed by a client may do: read the listed tables but
+// their hidden columns ("TABLE.COLUMN") and call the listed functions.
+// Anything else (writes, pragmas, attaching, the schema table, other
+// functions) fails to prepare. Names are upper case.
 struct ClientSqlPolicy {
     std::set<std::string> tables;
+    std::set<std::string> hiddenColumns;
     std::set<std::string> functions;
-    bool writes = false;
 };
 
 // While it lives, statements prepared on the connection are held to the policy.

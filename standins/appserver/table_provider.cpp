@@ -75,6 +75,10 @@ struct TableProvider::ApplyState {
     plat::TApplyReply reply;
     int maxErrors = 0;
     std::string lastNumber;
+    DocumentRights rights;
+    // The document being applied is voided or restored: its details may
+    // change only their status.
+    bool statusOnly = false;
     bool stop() const { return maxErrors >= 0 && reply.errorCount > maxErrors; }
 
     // The rows of a level share their fields: their mapping to columns is worked out once.
@@ -204,7 +208,7 @@ plat::TDataPacket TableProvider::GetRecords(const plat::TFetchRequest& request) 
         if (options_.topRowLimit && session_.TopRows() > 0)
             sql += " LIMIT " + std::to_string(session_.TopRows());
         Statement st = [&] {
-            ClientSqlScope scope(db, server.ClientPolicy(false));
+            ClientSqlScope scope(db, server.ClientPolicy());
             return Statement(db, sql);
         }();
         if (!st.IsReadOnly()) throw ServerError("The query condition would change data: refused");
@@ -282,7 +286,7 @@ std::vector<TPacketRow> TableProvider::FetchDetails(
         std::string sql = "SELECT " + l.selectList + " FROM " + l.info->name + " " + l.spec.joins +
                           " WHERE " + where + " ORDER BY " + order;
         auto prepare = [&](const std::string& text) {
-            ClientSqlScope scope(db, session_.Server().ClientPolicy(false));
+            ClientSqlScope scope(db, session_.Server().ClientPolicy());
             Statement st(db, text);
             st.BindAll(params);
             return st;
@@ -405,9 +409,19 @@ plat::TApplyReply TableProvider::ApplyUpdates(const plat::TDelta& delta, int max
     ApplyState st;
     st.maxErrors = maxErrors;
     TransactionGuard tx(db);
+    if (options_.documentRights) {
+        // Rights as stored now, read in the transaction that writes.
+        if (!session_.Connected())
+            throw ServerError("Sign on first: provider " + name_ + " takes no changes before it");
+        const std::string kept = plat::Trim(session_.ProgramSetting("M11_TABLE"));
+        if (!plat::SameText(kept, levels_[0].info->name))
+            throw ServerError("Program " + session_.Program() + " does not keep table " +
+                              levels_[0].info->name);
+        st.rights = ReadDocumentRights(db, session_.User(), session_.Program());
+    }
     for (auto& row : delta.rows) {
         if (st.stop()) break;
-        ApplyRow(st, 0, delta.fields, row, {});
+        ApplyRow(st, 0, delta.fields, row, {}, {});
     }
     st.reply.committed = !st.stop();
     if (st.reply.committed && session_.ClientGone())
@@ -455,6 +469,10 @@ struct TableProvider::RowWork {
         if (field < 0) return;
         if (!(New(field) == v) || New(field).IsEmpty()) assigned.push_back({field, v});
         New(field) = v;
+    }
+    bool Changed(size_t field) const {
+        return field < row.changed.size() ? row.changed[field]
+                                          : !(newValues[field] == Old((int)field));
     }
     bool WasAssigned(size_t field) const {
         return std::any_of(assigned.begin(), assigned.end(),
@@ -609,9 +627,7 @@ bool TableProvider::WriteUpdate(ApplyState& st, RowWork& w) {
     for (size_t i = 0; i < w.fields.size(); ++i) {
         const ColumnInfo* c = w.Column(i);
         if (!c) continue;
-        bool changed =
-            i < w.row.changed.size() ? w.row.changed[i] : !(w.newValues[i] == w.Old((int)i));
-        if (!changed && !w.WasAssigned(i)) continue;
+        if (!w.Changed(i) && !w.WasAssigned(i)) continue;
         std::string bad = ValueProblem(*c, w.newValues[i]);
         if (!bad.empty()) return Refuse(st, w, bad, kBadValue);
         set += (set.empty() ? "" : ", ") + c->name + " = ?";
@@ -663,12 +679,13 @@ bool TableProvider::MasterStillAsRead(ApplyState& st, RowWork& w) {
 }
 
 void TableProvider::ApplyDetails(ApplyState& st, size_t level, const RowWork& w,
-                                 const std::vector<Variant>& key) {
+                                 const std::vector<Variant>& key,
+                                 const std::vector<Variant>& read) {
     const std::vector<size_t>& nested = w.map.nested;
     for (size_t d = 0; d < nested.size() && d < w.row.details.size(); ++d)
         for (auto& child : w.row.details[d]) {
             if (st.stop()) return;
-            ApplyRow(st, level + 1, w.fields[nested[d]].fields, child, key);
+            ApplyRow(st, level + 1, w.fields[nested[d]].fields, child, key, read);
         }
 }
 
@@ -678,17 +695,44 @@ static bool HasDetails(const plat::TDeltaRow& row) {
 }
 
 bool TableProvider::ApplyRow(ApplyState& st, size_t level, const std::vector<TPacketField>& fields,
-                             const plat::TDeltaRow& row, const std::vector<Variant>& masterKey) {
+                             const plat::TDeltaRow& row, const std::vector<Variant>& masterKey,
+                             const std::vector<Variant>& masterRead) {
     if (level >= levels_.size()) return true;
+    // A refused row leaves nothing of itself behind, its details included,
+    // and nothing of it is reported applied.
+    const size_t repliesBefore = st.reply.rows.size();
+    TransactionGuard savepoint(session_.Server().Db());
+    if (!ApplyOne(st, level, fields, row, masterKey, masterRead)) {
+        auto& rows = st.reply.rows;
+        rows.erase(std::remove_if(rows.begin() + (ptrdiff_t)repliesBefore, rows.end(),
+                                  [](const plat::TRowResult& r) { return r.applied; }),
+                   rows.end());
+        return false;
+    }
+    savepoint.Commit();
+    return true;
+}
+
+bool TableProvider::ApplyOne(ApplyState& st, size_t level, const std::vector<TPacketField>& fields,
+                             const plat::TDeltaRow& row, const std::vector<Variant>& masterKey,
+                             const std::vector<Variant>& masterRead) {
     RowWork w = ReadRow(st, level, fields, row, masterKey);
     const TableInfo& info = w.Info();
+    // This row's key as read, for its details' links and its own refusal.
+    std::vector<Variant> read;
+    for (auto& k : info.keys) read.push_back(w.Old(w.FieldOf(k)));
     bool written = true;
     try {
+        if (!CheckRow(st, level, w, masterRead)) return false;
         switch (row.status) {
-            case plat::TUpdateStatus::usDeleted:
+            case plat::TUpdateStatus::usDeleted: {
                 // Details go first; the master's own FLAG is checked by its delete.
-                ApplyDetails(st, level, w, {});
+                const int errors = st.reply.errorCount;
+                ApplyDetails(st, level, w, read, read);
+                if (st.reply.errorCount != errors)
+                    return Refuse(st, w, "A detail of the row could not be deleted", kChanged);
                 return WriteDelete(st, w);
+            }
             case plat::TUpdateStatus::usInserted:
                 if (level == 0 && options_.numberDocuments && session_.IsSeq() &&
                     info.keys.size() >= 2) {
@@ -723,7 +767,139 @@ bool TableProvider::ApplyRow(ApplyState& st, size_t level, const std::vector<TPa
                       : f >= 0                                        ? w.New(f)
                                                                       : Variant());
     }
-    ApplyDetails(st, level, w, key);
+    ApplyDetails(st, level, w, key, row.status == plat::TUpdateStatus::usInserted ? key : read);
+    return true;
+}
+
+bool TableProvider::CheckRow(ApplyState& st, size_t level, RowWork& w,
+                             const std::vector<Variant>& masterRead) {
+    const plat::TUpdateStatus status = w.row.status;
+    if (status == plat::TUpdateStatus::usUnmodified && !HasDetails(w.row)) return true;
+    const TableInfo& info = w.Info();
+    if (status != plat::TUpdateStatus::usInserted) {
+        // Found by its whole key: a row without one would match many.
+        for (auto& k : info.keys) {
+            const Variant v = w.Old(w.FieldOf(k));
+            if (v.IsEmptyOrNull() || v.IsArray() || plat::Trim(VarToStr(v)).empty())
+                return Refuse(st, w,
+                              "The change does not carry the original value of key field " + k,
+                              kNoOriginal);
+        }
+        for (auto& col : w.level.spec.versionColumns)
+            if (info.Find(col) && w.Old(w.FieldOf(col)).IsEmpty())
+                return Refuse(st, w, "The change does not carry the original value of " + col,
+                              kNoOriginal);
+        // A detail belongs to the master it travels under, not to another document.
+        const auto& links = w.level.spec.linkColumns;
+        if (level > 0)
+            for (size_t i = 0; i < links.size() && i < masterRead.size(); ++i)
+                if (!(w.Old(w.FieldOf(links[i])) == masterRead[i]))
+                    return Refuse(st, w, "The row does not belong to the row it travels under",
+                                  kBadValue);
+    }
+    // A new row starts open, also when copied from a confirmed or void one:
+    // only the transaction server confirms, and a void starts from an open row.
+    const int statusField =
+        w.level.spec.statusColumn.empty() ? -1 : w.FieldOf(w.level.spec.statusColumn);
+    if (options_.documentRights && status == plat::TUpdateStatus::usInserted && statusField >= 0) {
+        const std::string s = plat::Trim(VarToStr(w.New(statusField)));
+        if (!s.empty() && s != "N") w.Assign(statusField, Variant("N"));
+    }
+    if (level > 0 && st.statusOnly &&
+        !(status == plat::TUpdateStatus::usModified && OnlyStatusChanges(w)))
+        return Refuse(st, w, "A voided or restored document changes nothing but its status",
+                      kClosed);
+    if (!options_.ownerColumn.empty() && level == 0) {
+        const int f = w.FieldOf(options_.ownerColumn);
+        const bool ownNew = status == plat::TUpdateStatus::usDeleted ||
+                            status == plat::TUpdateStatus::usUnmodified ||
+                            (f >= 0 && plat::Trim(VarToStr(w.New(f))) == session_.User());
+        const bool ownOld = status == plat::TUpdateStatus::usInserted ||
+                            (f >= 0 && plat::Trim(VarToStr(w.Old(f))) == session_.User());
+        if (!session_.Connected() || !ownNew || !ownOld)
+            return Refuse(st, w, "The row belongs to another user", kNoRight);
+    }
+    return level == 0 && options_.documentRights ? CheckDocument(st, w) : true;
+}
+
+bool TableProvider::OnlyStatusChanges(const RowWork& w) {
+    const LevelSpec& spec = w.level.spec;
+    for (size_t i = 0; i < w.fields.size(); ++i) {
+        const ColumnInfo* c = w.Column(i);
+        if (!c || !w.Changed(i)) continue;
+        const bool allowed =
+            plat::SameText(c->name, spec.statusColumn) || plat::SameText(c->name, "MODIFIER") ||
+            plat::SameText(c->name, "MODI_DATE") ||
+            std::any_of(spec.versionColumns.begin(), spec.versionColumns.end(),
+                        [&](const std::string& v) { return plat::SameText(v, c->name); });
+        if (!allowed) return false;
+    }
+    return true;
+}
+
+bool TableProvider::CheckDocument(ApplyState& st, RowWork& w) {
+    using Action = DocumentRights::Action;
+    const TableInfo& info = w.Info();
+    st.statusOnly = false;
+    const std::string& statusColumn = w.level.spec.statusColumn;
+    const int statusField = statusColumn.empty() ? -1 : w.FieldOf(statusColumn);
+    if (w.row.status == plat::TUpdateStatus::usInserted) {
+        if (!st.rights.Allows(Action::Add, "", ""))
+            return Refuse(st, w, "You have no right to add documents", kNoRight);
+        return true;
+    }
+    // The document as stored now, in the transaction that writes it.
+    auto column = [&](const char* name) {
+        return info.Find(name) ? std::string(name) : std::string("''");
+    };
+    std::string where;
+    std::vector<Variant> params;
+    for (auto& k : info.keys) {
+        where += (where.empty() ? "" : " AND ") + k + " = ?";
+        params.push_back(w.Old(w.FieldOf(k)));
+    }
+    Statement& s =
+        st.Prepared(session_.Server().Db(),
+                    "SELECT " + (statusColumn.empty() ? std::string("''") : statusColumn) + ", " +
+                        column("CREATOR") + ", " + column("USR_GROUP") + " FROM " + info.name +
+                        " WHERE " + where);
+    s.BindAll(params);
+    if (!s.Step()) {
+        s.Reset();
+        return Refuse(st, w, kChangedByOthers, kChanged);
+    }
+    const std::string stored = plat::Trim(s.ColumnText(0)), creator = s.ColumnText(1),
+                      group = s.ColumnText(2);
+    s.Reset();
+    if (statusField >= 0 && w.row.status == plat::TUpdateStatus::usModified &&
+        w.Changed((size_t)statusField)) {
+        // A void of an open document or a restore of a void one, and nothing else.
+        const std::string wanted = plat::Trim(VarToStr(w.New(statusField)));
+        const bool voiding = wanted == "V" && stored != "Y" && stored != "V";
+        const bool restoring = wanted == "N" && stored == "V";
+        if (!voiding && !restoring)
+            return Refuse(
+                st, w, "The status changes only by confirming, unconfirming, voiding or restoring",
+                kClosed);
+        if (!OnlyStatusChanges(w))
+            return Refuse(st, w, "A voided or restored document changes nothing but its status",
+                          kClosed);
+        if (!st.rights.Allows(Action::Void, creator, group))
+            return Refuse(st, w, "You have no right to void or restore this document", kNoRight);
+        st.statusOnly = true;
+        return true;
+    }
+    if (stored == "Y")
+        return Refuse(st, w, "The document is confirmed: it changes only after it is unconfirmed",
+                      kClosed);
+    if (stored == "V")
+        return Refuse(st, w, "The document is void: it changes only after it is restored", kClosed);
+    const bool deleting = w.row.status == plat::TUpdateStatus::usDeleted;
+    if (!st.rights.Allows(deleting ? Action::Delete : Action::Edit, creator, group))
+        return Refuse(st, w,
+                      deleting ? "You have no right to delete this document"
+                               : "You have no right to change this document",
+                      kNoRight);
     return true;
 }
 

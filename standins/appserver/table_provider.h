@@ -4,8 +4,10 @@
 // columns that tie its rows to the master row, and its order. The data
 // request [condition, order] selects and orders the top level; the packet
 // carries the detail rows nested in their masters. A delta is applied in one
-// transaction: an update or delete whose row changed since it was read is
-// refused and nothing is overwritten.
+// transaction: each row is found by its whole key as read and changes
+// exactly that one row, or it is refused and leaves nothing of itself (nor
+// of its details) behind; an update or delete whose row changed since it
+// was read is refused and nothing is overwritten.
 #pragma once
 #include <functional>
 #include <memory>
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "platform/data/provider.h"
+#include "standins/appserver/rights.h"
 #include "standins/appserver/server.h"
 
 namespace standin {
@@ -36,7 +39,15 @@ struct LevelSpec {
     std::vector<std::string> linkColumns;  // the columns matching the master's key, in key order
     // Columns that must still hold what was read when this level's row
     // travels unchanged above changed details.
+    // A delta that changes or deletes a row must carry their values as read.
     std::vector<std::string> versionColumns = {"FLAG"};
+    // The row's status. On the first level, the document's ("Y" confirmed,
+    // "V" void): such a document takes no change here but a restore, and the
+    // status changes here only by a void or a restore, with nothing else but
+    // the version and audit columns changed, in the document and its details
+    // (which then change only their own status); confirming and unconfirming
+    // are the transaction server's.
+    std::string statusColumn;
     // A fixed filter of the top level: SQL with ? parameters and their values.
     std::function<std::pair<std::string, std::vector<plat::Variant>>()> filter;
 };
@@ -48,6 +59,11 @@ struct ProviderOptions {
     bool countRecords = false;     // the session's record count follows the last query
     bool numberDocuments = false;  // the first level is numbered by document type
     std::string documentDate;      // the first level's date column for numbering ("TH029")
+    // The signed-on user's rights for the session's program decide what a
+    // delta may add, edit and delete; the program must keep the first level.
+    bool documentRights = false;
+    // Each row belongs to the signed-on user by this column ("CREATOR").
+    std::string ownerColumn;
 };
 
 class TableProvider : public plat::IProvider {
@@ -85,6 +101,8 @@ class TableProvider : public plat::IProvider {
         kEmptyKey = 3,
         kBadValue = 4,  // too wide, not a number, an array
         kDatabase = 5,  // the database refused the statement
+        kNoRight = 6,   // the user's rights do not allow it
+        kClosed = 7,    // the document is confirmed or void
     };
 
     void Prepare();
@@ -94,8 +112,21 @@ class TableProvider : public plat::IProvider {
                 const std::vector<std::vector<plat::Variant>>& topKeys);
     // Applying one delta row: read (its columns and the values to store),
     // decide (numbering, checks against what is stored), write, then its details.
+    // masterKey: the master's key as stored after its change; masterRead: as
+    // the client read it (what a detail's link columns held).
     bool ApplyRow(ApplyState& st, size_t level, const std::vector<plat::TPacketField>& fields,
-                  const plat::TDeltaRow& row, const std::vector<plat::Variant>& masterKey);
+                  const plat::TDeltaRow& row, const std::vector<plat::Variant>& masterKey,
+                  const std::vector<plat::Variant>& masterRead);
+    bool ApplyOne(ApplyState& st, size_t level, const std::vector<plat::TPacketField>& fields,
+                  const plat::TDeltaRow& row, const std::vector<plat::Variant>& masterKey,
+                  const std::vector<plat::Variant>& masterRead);
+    // The checks before a row is written: its whole key and version columns
+    // as read, its master, its owner, the rights and the document's status.
+    bool CheckRow(ApplyState& st, size_t level, RowWork& w,
+                  const std::vector<plat::Variant>& masterRead);
+    bool CheckDocument(ApplyState& st, RowWork& w);
+    // Whether a row changes nothing but its status, version and audit columns.
+    static bool OnlyStatusChanges(const RowWork& w);
     RowWork ReadRow(ApplyState& st, size_t level, const std::vector<plat::TPacketField>& fields,
                     const plat::TDeltaRow& row, const std::vector<plat::Variant>& masterKey);
     const FieldMapping& MappingFor(ApplyState& st, const Level& l,
@@ -108,7 +139,8 @@ class TableProvider : public plat::IProvider {
                      const std::vector<plat::Variant>& params);
     bool MasterStillAsRead(ApplyState& st, RowWork& w);
     void ApplyDetails(ApplyState& st, size_t level, const RowWork& w,
-                      const std::vector<plat::Variant>& key);
+                      const std::vector<plat::Variant>& key,
+                      const std::vector<plat::Variant>& read);
     // Records the refusal with the row as stored now; always false.
     bool Refuse(ApplyState& st, const RowWork& w, const std::string& message, Refusal code);
 

@@ -75,16 +75,10 @@ bool TransientAcceptError(int error) {
     return error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM;
 }
 
-// Before a user has signed on: the sign-on itself, and the lookup server's
-// read-only members (the module's lookup connection never signs on; they
-// run only the server's own lookup definitions, with bound values).
-bool AnsweredBeforeSignOn(const std::string& name, int kind, const std::vector<Variant>& args) {
-    if (kind == kMethod && plat::SameText(name, "Connect")) return true;
-    if (plat::SameText(name, "OpenWinKind")) return kind == kGet || kind == kPut;
-    if (kind != kMethod) return false;
-    if (plat::SameText(name, "GetF2Data") || plat::SameText(name, "GetCustomOW")) return true;
-    return (plat::SameText(name, "AS_GetRecords") || plat::SameText(name, "AS_DataRequest")) &&
-           !args.empty() && plat::SameText(plat::Trim(plat::VarToStr(args[0])), "pvdDravoc");
+// Before a user has signed on: the sign-on itself, nothing else (look-ups
+// neither: the module's look-up connection presents its sign-on too).
+bool AnsweredBeforeSignOn(const std::string& name, int kind) {
+    return kind == kMethod && plat::SameText(name, "Connect");
 }
 
 Variant ErrorReply(const std::string& cls, const std::string& message,
@@ -259,9 +253,8 @@ void TcpServer::Serve(int fd) {
             std::string name = request[lo].RawText();
             int kind = (int)plat::VarToIntDef(request[lo + 1], -1);
             std::vector<Variant> args = ArrayItems(request[lo + 2]);
-            if (!session->Connected() && !AnsweredBeforeSignOn(name, kind, args))
-                throw ServerError(
-                    "Sign on first: only Connect and look-ups are answered before it");
+            if (!session->Connected() && !AnsweredBeforeSignOn(name, kind))
+                throw ServerError("Sign on first: only Connect is answered before it");
             if (kind == kHasMember) {
                 reply = plat::VarArrayOf({0, session->HasMember(name), Variant::ArrayOf({})});
             } else if (kind == kMethod || kind == kGet || kind == kPut) {

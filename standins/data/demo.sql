@@ -306,7 +306,8 @@ INSERT INTO ADMPS (PS001, PS002, PS003) VALUES
  ('KTRB52', 'D11_SELECT', 'SELECT TI001,TI003,TI004,TI005,TI007,TI019 FROM MOCTI');
 
 -- 用户与权限 (POWER_DATA: 项目1 可改他人, 项目2 依记录, 项目3 功能位, 项目4/5 记录权限)
--- 演示口令均为 DEMO (密文 2251a9f4)
+-- 演示口令均为 DEMO (密文 2251a9f4, 服务器打开时改存为哈希)
+INSERT INTO ADMCO (CO001, CO002) VALUES ('DEMO', '演示公司');
 INSERT INTO ADMMF (MF001, MF002, MF004, MF005, MF006) VALUES
  ('DS', '系统管理员', 'ADMIN', 'Y', '2251a9f4'),
  ('ZHANGW', '张伟', 'PUR', 'N', '2251a9f4'),

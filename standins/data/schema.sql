@@ -591,13 +591,19 @@ CREATE TABLE ADMPS (
   PRIMARY KEY (PS001, PS002)
 );
 
+-- 公司 (登录时所选公司须在此)
+CREATE TABLE ADMCO (
+  CO001 NVARCHAR(20) NOT NULL PRIMARY KEY, -- 公司代号
+  CO002 NVARCHAR(40) DEFAULT ''   -- 公司名称
+);
+
 -- 用户
 CREATE TABLE ADMMF (
   MF001 NVARCHAR(10) NOT NULL PRIMARY KEY, -- 用户代号
   MF002 NVARCHAR(20) DEFAULT '',  -- 用户名称
   MF004 NVARCHAR(10) DEFAULT '',  -- 用户组
   MF005 NVARCHAR(1) DEFAULT 'N',  -- 超级用户
-  MF006 NVARCHAR(255) DEFAULT ''  -- 口令 (密文; 空则不能登录)
+  MF006 NVARCHAR(255) DEFAULT ''  -- 口令 (加盐慢哈希; 空则不能登录)
 );
 
 -- 用户 (组) 程序权限

@@ -79,10 +79,10 @@ void ConnectInProcess(HostServices& services, std::shared_ptr<AppServer> server)
 
 void ConnectRemote(HostServices& services, const std::string& address, int port,
                    const std::string& databasePath, const std::string& user,
-                   const std::string& password) {
+                   const std::string& password, const std::string& company) {
     auto remote = RemoteAppServer::Connect(address, port);
     plat::Variant answer =
-        remote->Call("Connect", plat::VarArrayOf({"", user, "", password, "True", "True"}));
+        remote->Call("Connect", plat::VarArrayOf({"", user, company, password, "True", "True"}));
     if (plat::VarToIntDef(answer, -1) != 0)
         throw ServerError("The application server at " + address + " refused the sign-on of " +
                           user);

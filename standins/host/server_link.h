@@ -48,12 +48,14 @@ void ConnectInProcess(HostServices& services, std::shared_ptr<AppServer> server)
 // connection when one is given (server and host on one machine); without it
 // the transaction server refuses, saying it has no database. The host does
 // not serve "NevaQ22D.Class1" and "DravocS.Class1" then: the module reaches
-// a remote server by its address. The host's own session signs on as `user`
-// with `password` (the sign-on key). Raises plat::EOleSysError when the server
-// cannot be reached, ServerError when it refuses the sign-on.
+// a remote server by its address. The host's own session signs on to
+// `company` as `user` with `password` (the sign-on key). Raises
+// plat::EOleSysError when the server cannot be reached, ServerError when it
+// refuses the sign-on.
 void ConnectRemote(HostServices& services, const std::string& address, int port,
                    const std::string& databasePath = "", const std::string& user = "DS",
-                   const std::string& password = kDemoPassword);
+                   const std::string& password = kDemoPassword,
+                   const std::string& company = "DEMO");
 
 // Writes the parameters of a company into the server's parameter table
 // (SYSPM), replacing a value whose name differs only in case.

@@ -228,6 +228,9 @@ TEST_F(DemoServer, ConnectOpensTheReceiptsAndSavesAnEditWithItsAuditColumns) {
     EXPECT_EQ(dm.GetCurrencyDigits("JPY", TCurrencyDigitType::cdtMoney), 0);
     EXPECT_EQ(dm.GetCurrencyDigits("USD", TCurrencyDigitType::cdtMoney), 2);
 
+    // An open receipt: a confirmed one takes no edit.
+    ASSERT_TRUE(dm.cdsMain->Locate("TH001;TH002",
+                                   plat::VarArrayOf({Variant("5901"), Variant("20240112001")})));
     std::string key = type->AsString() + "/" + dm.cdsMain->FieldByName("TH002")->AsString();
     int flag = FlagValue(dm.cdsMain->FieldByName(kFlagField));
     form.mode = TFormMode::Edit;
@@ -277,6 +280,12 @@ TEST_F(DemoServer, TheSameRoadOverTcp) {
     EXPECT_TRUE(dm.cdsMain->Active());
     EXPECT_GT(dm.cdsMain->RecordCount(), 0);
     EXPECT_EQ(dm.MIDAS->Address(), "127.0.0.2");
+    // The look-up connection has signed on as well: the server answers it.
+    Variant request = plat::VarArrayOf({"MOCTI", "60", plat::VarArrayOf({"5901", "20240108001"}), 1,
+                                        "", "DEMO", 3, "", "", "", "N"});
+    Variant reply;
+    EXPECT_TRUE(
+        dm.scLookUpData->AppServer().AsDispatch()->Call("GetF2Data", request, reply).AsBoolean());
     dm.cdsMain->Close();
     dm.MIDAS->Close();
     dm.scLookUpData->Close();

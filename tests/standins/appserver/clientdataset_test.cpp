@@ -37,7 +37,11 @@ struct Receipt {
 using ClientDataSetTest = ServerTest;
 
 TEST_F(ClientDataSetTest, OpensNestedAndAppliesEdits) {
-    Receipt r(session.get(), "MOCTH.TH001 = '5901' AND MOCTH.TH002 = '20240118001'");
+    // The demo receipt with serials, unconfirmed, edited by its creator.
+    server->Db().Exec("UPDATE MOCTH SET TH023 = 'N' WHERE TH002 = '20240118001'");
+    auto ds = server->NewSession();
+    Connect(*ds, "DS");
+    Receipt r(ds.get(), "MOCTH.TH001 = '5901' AND MOCTH.TH002 = '20240118001'");
     ASSERT_EQ(r.main.RecordCount(), 1);
     EXPECT_EQ(r.main.FieldByName("TH005C")->AsString(), "捷创电子");
     EXPECT_EQ(r.body.RecordCount(), 1);

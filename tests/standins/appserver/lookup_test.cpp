@@ -115,6 +115,10 @@ TEST_F(LookupServerTest, EachConnectionKeepsItsOwnRows) {
     tcp->Start();
     auto a = RemoteAppServer::Connect("127.0.0.1", tcp->Port());
     auto b = RemoteAppServer::Connect("127.0.0.1", tcp->Port());
+    for (auto& c : {a, b})
+        ASSERT_EQ(c->Call("Connect", Arr({"KTRB52", "WANGQ", "DEMO", "DEMO", "True", "True"}))
+                      .AsInteger(),
+                  0);
     Variant replyA, replyB;
     EXPECT_FALSE(a->Call("GetCustomOW", "CMSMC", "01", "").AsBoolean());
     a->Put("OpenWinKind", 0);

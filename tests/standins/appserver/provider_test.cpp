@@ -1,74 +1,10 @@
 #include <map>
 
+#include "delta_fixture.h"
 #include "server_fixture.h"
 
 using namespace standin;
 using namespace standin::testing;
-using plat::TDeltaRow;
-using plat::TPacketField;
-using plat::TPacketRow;
-using plat::TUpdateStatus;
-using plat::TValueRow;
-using plat::Variant;
-
-namespace {
-
-int Field(const std::vector<TPacketField>& f, const std::string& name) {
-    for (size_t i = 0; i < f.size(); ++i)
-        if (f[i].name == name) return (int)i;
-    ADD_FAILURE() << "no field " << name;
-    return -1;
-}
-
-Variant Value(const std::vector<TPacketField>& f, const TPacketRow& r, const std::string& name) {
-    return r.values[Field(f, name)];
-}
-
-uint64_t nextId = 1;
-
-TDeltaRow Modify(const std::vector<TPacketField>& f, const TPacketRow& row,
-                 std::map<std::string, Variant> changes) {
-    TDeltaRow d;
-    d.id = nextId++;
-    d.status = changes.empty() ? TUpdateStatus::usUnmodified : TUpdateStatus::usModified;
-    d.oldValues = row.values;
-    std::vector<Variant> v = row.values.Values();
-    d.changed.assign(f.size(), false);
-    for (auto& [name, value] : changes) {
-        v[(size_t)Field(f, name)] = value;
-        d.changed[(size_t)Field(f, name)] = true;
-    }
-    d.newValues = TValueRow(v);
-    for (auto& nf : f)
-        if (nf.type == plat::TFieldType::ftDataSet) d.details.emplace_back();
-    return d;
-}
-
-TDeltaRow Insert(const std::vector<TPacketField>& f, std::map<std::string, Variant> values) {
-    TDeltaRow d;
-    d.id = nextId++;
-    d.status = TUpdateStatus::usInserted;
-    std::vector<Variant> v(f.size());
-    d.changed.assign(f.size(), false);
-    for (auto& [name, value] : values) {
-        v[(size_t)Field(f, name)] = value;
-        d.changed[(size_t)Field(f, name)] = true;
-    }
-    d.newValues = TValueRow(v);
-    for (auto& nf : f)
-        if (nf.type == plat::TFieldType::ftDataSet) d.details.emplace_back();
-    return d;
-}
-
-TDeltaRow Delete(const TPacketRow& row) {
-    TDeltaRow d;
-    d.id = nextId++;
-    d.status = TUpdateStatus::usDeleted;
-    d.oldValues = row.values;
-    return d;
-}
-
-}  // namespace
 
 class ProviderTest : public ServerTest {
   protected:
@@ -301,9 +237,13 @@ TEST_F(ProviderTest, OneDeltaIsAllOrNothing) {
 }
 
 TEST_F(ProviderTest, DeletingAReceiptTakesItsLinesAndSerials) {
-    plat::TDataPacket p = Open(*session, "MOCTH.TH002 = '20240118001'");
+    // The demo's receipt with serials, unconfirmed, deleted by its creator.
+    server->Db().Exec("UPDATE MOCTH SET TH023 = 'N' WHERE TH002 = '20240118001'");
+    auto ds = server->NewSession();
+    Connect(*ds, "DS");
+    plat::TDataPacket p = Open(*ds, "MOCTH.TH002 = '20240118001'");
     plat::TDelta delta{p.fields, {Delete(p.rows[0])}};
-    ASSERT_TRUE(Main(*session).ApplyUpdates(delta, 0).committed);
+    ASSERT_TRUE(Main(*ds).ApplyUpdates(delta, 0).committed);
     EXPECT_EQ(Sql("SELECT COUNT(*) FROM MOCTI WHERE TI002='20240118001'").AsInteger(), 0);
     EXPECT_EQ(Sql("SELECT COUNT(*) FROM PSMMB WHERE MB002='20240118001'").AsInteger(), 0);
 }
@@ -333,17 +273,13 @@ TEST_F(ProviderTest, ColourTextsPerRecordAndLine) {
 }
 
 TEST_F(ProviderTest, LinesCannotJoinOrChangeUnderAReceiptConfirmedSinceReading) {
-    auto other = server->NewSession();
-    Connect(*other, "LIMEI");
     plat::TDataPacket mine = Open(*session, "MOCTH.TH002 = '20240112001'");
-    plat::TDataPacket theirs = Open(*other, "MOCTH.TH002 = '20240112001'");
     const auto& hf = mine.fields;
     const auto& lf = hf[(size_t)Field(hf, "qryBody")].fields;
     ASSERT_FALSE(mine.rows[0].details[0].empty());
-    const double flag = Value(hf, mine.rows[0], "FLAG").AsFloat();
 
-    plat::TDelta confirm{hf, {Modify(hf, theirs.rows[0], {{"TH023", "Y"}, {"FLAG", flag + 1}})}};
-    ASSERT_TRUE(Main(*other).ApplyUpdates(confirm, 0).committed);
+    // Confirmed meanwhile, as the transaction server does it.
+    server->Db().Exec("UPDATE MOCTH SET TH023 = 'Y', FLAG = FLAG + 1 WHERE TH002 = '20240112001'");
 
     // Only a line added, or only a line changed: the header travels unchanged.
     TDeltaRow added = Modify(hf, mine.rows[0], {});
@@ -355,7 +291,8 @@ TEST_F(ProviderTest, LinesCannotJoinOrChangeUnderAReceiptConfirmedSinceReading) 
         EXPECT_FALSE(reply.committed);
         ASSERT_EQ(reply.rows.size(), 1u);
         EXPECT_EQ(reply.rows[0].id, head.id);
-        EXPECT_EQ(reply.rows[0].message, "Record not found or changed by another user");
+        EXPECT_EQ(reply.rows[0].message,
+                  "The document is confirmed: it changes only after it is unconfirmed");
         EXPECT_EQ(reply.rows[0].current[Field(hf, "TH023")].AsString(), "Y");
     }
     EXPECT_EQ(Sql("SELECT COUNT(*) FROM MOCTI WHERE TI002='20240112001' AND "
@@ -363,9 +300,15 @@ TEST_F(ProviderTest, LinesCannotJoinOrChangeUnderAReceiptConfirmedSinceReading) 
                   .AsInteger(),
               0);
 
-    // Read again, the line goes in.
+    // Read again, the line still stays out: a confirmed receipt takes none.
     plat::TDataPacket fresh = Open(*session, "MOCTH.TH002 = '20240112001'");
     TDeltaRow again = Modify(hf, fresh.rows[0], {});
     again.details[0].push_back(Insert(lf, {{"TI003", "0099"}, {"TI004", "A1001-01"}}));
-    EXPECT_TRUE(Main(*session).ApplyUpdates(plat::TDelta{hf, {again}}, 0).committed);
+    EXPECT_FALSE(Main(*session).ApplyUpdates(plat::TDelta{hf, {again}}, 0).committed);
+    // Unconfirmed, it does.
+    server->Db().Exec("UPDATE MOCTH SET TH023 = 'N', FLAG = FLAG + 1 WHERE TH002 = '20240112001'");
+    fresh = Open(*session, "MOCTH.TH002 = '20240112001'");
+    TDeltaRow open = Modify(hf, fresh.rows[0], {});
+    open.details[0].push_back(Insert(lf, {{"TI003", "0099"}, {"TI004", "A1001-01"}}));
+    EXPECT_TRUE(Main(*session).ApplyUpdates(plat::TDelta{hf, {open}}, 0).committed);
 }
