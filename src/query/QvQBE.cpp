@@ -159,6 +159,10 @@ struct TQBEForm::Impl {
     bool firstActivation = true, bodySource = false, formConverted = false;
     std::string lastFieldCaption;
     int captionWidth = 14;
+    // Tab stop of the field combos' items, in characters.
+    int tabStop = 4;
+    std::unique_ptr<plat::THintWindow> sortHint;
+    int sortHintIndex = -1;
     std::vector<std::string> operatorLines;
     std::string lastSchemeError;
 };
@@ -479,6 +483,9 @@ TQBEForm::TQBEForm(plat::TComponent* owner)
     Memo2->OnChange = TNotifyEvent(this, &TQBEForm::Memo2Change);
     cboField->OnChange = TNotifyEvent(this, &TQBEForm::cboFieldChange);
     cboField2->OnChange = TNotifyEvent(this, &TQBEForm::cboField2Change);
+    for (TComboBox* c : {cboField, cboField2})
+        c->OnDrawItem = plat::TDrawItemEvent(this, &TQBEForm::cboFieldDrawItem);
+    TabSheet2->OnMouseMove = TMouseMoveEvent(this, &TQBEForm::TabSheet2MouseMove);
     chkBody->OnClick = TNotifyEvent(this, &TQBEForm::chkBodyClick);
     ListBox1->OnDblClick = TNotifyEvent(this, &TQBEForm::ListBox1DblClick);
     ListBox2->OnDblClick = TNotifyEvent(this, &TQBEForm::ListBox2DblClick);
@@ -525,7 +532,14 @@ void TQBEForm::FormCreate(plat::TObject* sender) {
     sg1->SetCells(kValue, 0, GetLangMessage("TQBEForm", "Cells20", "条件", false));
     sg1->SetCells(kConnector, 1, "AND");
     std::string ui = GetUICodePage();
-    d_->captionWidth = ui == "936" || ui == "950" ? 14 : 22;
+    const bool chinese = ui == "936" || ui == "950";
+    d_->captionWidth = chinese ? 14 : 22;
+    d_->tabStop = chinese ? 4 : 8;
+    for (plat::TComboBox* c : {cboField, cboField2}) {
+        plat::TCanvas measure;
+        measure.Font.Assign(*c->Font());
+        c->ItemHeight = chinese ? measure.TextHeight("测试") + 2 : measure.TextHeight("Test") + 5;
+    }
     if (d_->captionWidth == 22) {
         // The longer padded captions get wider field boxes.
         for (plat::TComboBox* c : {cboField, cboField2}) c->SetWidth(190);
@@ -1336,17 +1350,56 @@ void TQBEForm::ListBox1MouseMove(plat::TObject* sender, plat::TShiftState, int x
     auto* box = dynamic_cast<TFCheckListBox*>(sender);
     if (!box) return;
     int i = box->ItemAtPos({x, y}, true);
-    std::string hint;
-    if (i >= 0) {
-        std::string text = (*box->Items())[i];
-        std::replace(text.begin(), text.end(), '\t', ' ');
-        plat::TCanvas* canvas = Canvas();
-        canvas->Font.Assign(*box->Font());
-        // Only an item wider than its row needs the whole text shown.
-        if (canvas->TextWidth(text) > box->ItemRect(i).Width()) hint = text;
-    }
-    box->SetHint(hint);
-    box->SetShowHint(!hint.empty());
+    if (i == d_->sortHintIndex && d_->sortHint) return;
+    d_->sortHint.reset();
+    d_->sortHintIndex = -1;
+    if (i < 0) return;
+    std::string text = (*box->Items())[i];
+    std::replace(text.begin(), text.end(), '\t', ' ');
+    plat::TCanvas measure;
+    measure.Font.Assign(*box->Font());
+    const plat::TRect item = box->ItemRect(i);
+    // Only an item wider than its row needs the whole text shown.
+    const int width = measure.TextWidth(text) + 6;
+    if (width - 6 <= item.Width()) return;
+    int height = item.Height();
+    if (GetUICodePage() == "437") height += 4;
+    plat::TPoint at = box->ClientToScreen({item.Left, item.Top});
+    at.X = std::max(0, std::min(at.X, plat::Screen->Width() - width));
+    d_->sortHint = std::make_unique<plat::THintWindow>(nullptr);
+    d_->sortHint->SetColor(plat::TColor(0xDDFFFF));
+    d_->sortHint->Font()->Assign(*box->Font());
+    d_->sortHint->ActivateHint({at.X, at.Y, at.X + width, at.Y + height}, text);
+    d_->sortHintIndex = i;
+}
+
+void TQBEForm::TabSheet2MouseMove(plat::TObject*, plat::TShiftState, int, int) {
+    d_->sortHint.reset();
+    d_->sortHintIndex = -1;
+}
+
+plat::THintWindow* TQBEForm::SortHint() const {
+    return d_->sortHint.get();
+}
+
+int TQBEForm::SortHintIndex() const {
+    return d_->sortHintIndex;
+}
+
+void TQBEForm::DoHide() {
+    TabSheet2MouseMove(this, {}, 0, 0);
+    TQVForm::DoHide();
+}
+
+void TQBEForm::cboFieldDrawItem(plat::TObject* sender, int index, plat::TRect rect,
+                                plat::TOwnerDrawState) {
+    auto* box = dynamic_cast<TComboBox*>(sender);
+    if (!box || index < 0 || index >= box->Items()->Count()) return;
+    plat::TCanvas* canvas = box->Canvas();
+    canvas->FillRect(rect);
+    rect.Left += 3;
+    canvas->DrawText(plat::ExpandTabsToWidth((*box->Items())[index], d_->tabStop), rect,
+                     plat::DT_SINGLELINE | plat::DT_VCENTER | plat::DT_NOPREFIX);
 }
 
 void TQBEForm::sg1MouseDown(plat::TObject*, plat::TMouseButton, plat::TShiftState, int x, int y) {

@@ -36,6 +36,7 @@ class TDataSet;
 class TDataSource;
 class TField;
 class TGridClientDataSet;
+class THintWindow;
 }  // namespace plat
 
 namespace ktrb {
@@ -250,8 +251,16 @@ class TQBEForm : public TQVForm {
     void ListBox2MouseUp(plat::TObject* sender, plat::TMouseButton button, plat::TShiftState shift,
                          int x, int y);
     void ListBox2DragDrop(plat::TObject* sender, plat::TObject* source, int x, int y);
-    // A hint with the whole text of an item wider than the list.
+    // A hint window with the whole text of an item wider than the list,
+    // freed on another item, over the page and when the dialog closes.
     void ListBox1MouseMove(plat::TObject* sender, plat::TShiftState shift, int x, int y);
+    void TabSheet2MouseMove(plat::TObject* sender, plat::TShiftState shift, int x, int y);
+    // The field combos' items with their tabs expanded, 3 pixels in.
+    void cboFieldDrawItem(plat::TObject* sender, int index, plat::TRect rect,
+                          plat::TOwnerDrawState state);
+    // The sort lists' hint window (null when none shows) and its item.
+    plat::THintWindow* SortHint() const;
+    int SortHintIndex() const;
     void sg1MouseDown(plat::TObject* sender, plat::TMouseButton button, plat::TShiftState shift,
                       int x, int y);
     void ForFloatKeyPress(plat::TObject* sender, char32_t& key);
@@ -267,6 +276,7 @@ class TQBEForm : public TQVForm {
     void ViewReportExecute(plat::TObject* sender);
 
   private:
+    void DoHide() override;
     struct Impl;
     IQBEOwner* owner() const;
     TdmRadical* dataModule() const;

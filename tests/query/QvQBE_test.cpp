@@ -361,6 +361,65 @@ TEST_F(Qbe, SortItemsMoveWithinTheSortListOnly) {
     EXPECT_EQ((*dlg->ListBox2->Items())[2], "B\tB");
 }
 
+// The field combos draw their own items: tabs expanded, 3 pixels in, on an
+// item as high as the interface's text needs.
+TEST_F(Qbe, FieldCombosDrawTheirItemsThemselves) {
+    const bool chinese = GetUICodePage() == "936" || GetUICodePage() == "950";
+    for (plat::TComboBox* combo : {dlg->cboField, dlg->cboField2}) {
+        ASSERT_TRUE(static_cast<bool>(combo->OnDrawItem));
+        plat::TCanvas measure;
+        measure.Font.Assign(*combo->Font());
+        EXPECT_EQ(combo->ItemHeight,
+                  chinese ? measure.TextHeight("测试") + 2 : measure.TextHeight("Test") + 5);
+    }
+    dlg->cboField->Items()->Clear();
+    dlg->cboField->Items()->Add("单号\tMOCTH.TH002");
+    plat::TBitmap bmp(200, dlg->cboField->ItemHeight);
+    plat::TCanvas* c = bmp.Canvas();
+    c->Brush.Color = plat::clWhite;
+    c->FillRect({0, 0, 200, bmp.Height()});
+    dlg->cboField->DrawItemTo(*c, 0, {0, 0, 200, bmp.Height()}, {});
+    auto inked = [&](int fromX, int toX) {
+        for (int x = fromX; x < toX; ++x)
+            for (int y = 0; y < bmp.Height(); ++y)
+                if (bmp.GetPixel(x, y) != plat::clWhite) return true;
+        return false;
+    };
+    EXPECT_FALSE(inked(0, 3));
+    EXPECT_TRUE(inked(3, 200));  // drawn on the item's canvas, not elsewhere
+}
+
+// An item wider than the sort list shows its whole text in a hint window of
+// its own colour over the item; the page and closing take it away.
+TEST_F(Qbe, WideSortItemsShowAHintWindowOverTheItem) {
+    dlg->Show();
+    dlg->ExtPageControl1->SetActivePageIndex(1);
+    dlg->ListBox1->Items()->Clear();
+    dlg->ListBox1->Items()->Add("短\tA");
+    dlg->ListBox1->Items()->Add("一个很长很长很长很长很长很长的字段名称\tMOCTH.TH002");
+    plat::TRect narrow = dlg->ListBox1->ItemRect(0), wide = dlg->ListBox1->ItemRect(1);
+    dlg->ListBox1MouseMove(dlg->ListBox1, {}, narrow.Left + 2, narrow.Top + 2);
+    EXPECT_EQ(dlg->SortHint(), nullptr);
+    dlg->ListBox1MouseMove(dlg->ListBox1, {}, wide.Left + 2, wide.Top + 2);
+    plat::THintWindow* hint = dlg->SortHint();
+    ASSERT_NE(hint, nullptr);
+    EXPECT_EQ(dlg->SortHintIndex(), 1);
+    EXPECT_EQ(hint->Color(), plat::TColor(0xDDFFFF));
+    EXPECT_EQ(hint->Caption(), "一个很长很长很长很长很长很长的字段名称 MOCTH.TH002");
+    EXPECT_EQ(hint->Font()->Name(), dlg->ListBox1->Font()->Name());
+    EXPECT_EQ(hint->Height(), wide.Height());
+    EXPECT_LE(hint->Left() + hint->Width(), plat::Screen->Width());
+    // The same item keeps its window; the page takes it away.
+    dlg->ListBox1MouseMove(dlg->ListBox1, {}, wide.Left + 4, wide.Top + 3);
+    EXPECT_EQ(dlg->SortHint(), hint);
+    dlg->TabSheet2MouseMove(dlg->TabSheet2, {}, 1, 1);
+    EXPECT_EQ(dlg->SortHint(), nullptr);
+    dlg->ListBox1MouseMove(dlg->ListBox1, {}, wide.Left + 2, wide.Top + 2);
+    ASSERT_NE(dlg->SortHint(), nullptr);
+    dlg->Hide();
+    EXPECT_EQ(dlg->SortHint(), nullptr);
+}
+
 TEST_F(Qbe, PreparingAgainRebuildsTheListsWithoutDoublingThem) {
     dlg->SetBodySource(body, "MOCTI", "TI001,TI002", "", "");
     int fields = dlg->cboField->Items()->Count();

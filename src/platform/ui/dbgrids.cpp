@@ -950,6 +950,17 @@ void TCustomDataGrid::DrawCell(int col, int row, const TRect& rect, TGridDrawSta
     DrawDataCell(rect, f, state);
 }
 
+std::string TCustomDataGrid::CellFieldText(int col, int row) const {
+    TDataSet* ds = DataSet();
+    const int t = TitleOffset();
+    TDataGridColumn* column = ColumnAt(col);
+    if (!ds || !link_.Active() || !column || !column->Field() || row < t ||
+        row - t >= ds->DisplayRowCount())
+        return {};
+    PeekGuard peek(ds, row - t);
+    return column->Field()->DisplayText();
+}
+
 void TCustomDataGrid::PaintEmptyArea(const TRect& area) {
     TCustomGrid::PaintEmptyArea(area);
 }

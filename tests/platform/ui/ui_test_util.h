@@ -24,13 +24,14 @@ inline void TypeText(plat::TWinControl* c, const std::string& text) {
 }
 
 // A left-button press, move or release at a point of a control.
-inline void Mouse(plat::TControl* c, QEvent::Type type, int x, int y) {
+inline void Mouse(plat::TControl* c, QEvent::Type type, int x, int y,
+                  Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QWidget* w = c->Widget();
     QPointF local(x, y);
     QPointF global = w->mapToGlobal(local);
     Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
     Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent e(type, local, global, button, held, Qt::NoModifier);
+    QMouseEvent e(type, local, global, button, held, modifiers);
     QCoreApplication::sendEvent(w, &e);
 }
 inline void MouseClick(plat::TControl* c, int x, int y) {
