@@ -23,6 +23,7 @@
 #include "platform/ui/dbgrids.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/stdctrls.h"
+#include "platform/ui/translations.h"
 #include "runtime/Brokers.h"
 #include "runtime/LibStrs.h"
 #include "runtime/MireltaINI.h"
@@ -287,6 +288,10 @@ void TfrmRadical::ParseUserRights(const std::string& powerData, const std::strin
 void TfrmRadical::ApplyScreenLanguage() {
     ConvertFormOnce();
     ApplyFormLanguage(true);
+    // File chooser, colour dialog and standard buttons speak the interface's
+    // language too.
+    const std::string ui = GetUICodePage();
+    plat::LoadToolkitTranslations(ui == "936" ? "zh_CN" : ui == "950" ? "zh_TW" : "");
     for (plat::TFont* font :
          {&plat::Screen->IconFont, &plat::Screen->HintFont, &plat::Screen->MenuFont})
         TCodeConverter::SetFontCharset(GetDisplayMode(), font);

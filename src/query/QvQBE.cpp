@@ -550,6 +550,23 @@ void TQBEForm::FormCreate(plat::TObject* sender) {
     TabSheet3->SetTabVisible(false);
 }
 
+std::string ExpandTabStops(const std::string& text, int tabStop) {
+    if (tabStop < 1) tabStop = 1;
+    std::string r;
+    size_t start = 0;
+    int column = 0;
+    for (size_t tab = text.find('\t'); tab != std::string::npos;
+         start = tab + 1, tab = text.find('\t', start)) {
+        r.append(text, start, tab - start);
+        column += plat::TextWidth(std::string_view(text).substr(start, tab - start));
+        const int blanks = tabStop - column % tabStop;
+        r.append((size_t)blanks, ' ');
+        column += blanks;
+    }
+    r.append(text, start, std::string::npos);
+    return r;
+}
+
 std::string TQBEForm::MessageLine(int n) const {
     return n >= 0 && n < moMsgLNG->Lines()->Count() ? (*moMsgLNG->Lines())[n] : std::string();
 }
@@ -1398,7 +1415,7 @@ void TQBEForm::cboFieldDrawItem(plat::TObject* sender, int index, plat::TRect re
     plat::TCanvas* canvas = box->Canvas();
     canvas->FillRect(rect);
     rect.Left += 3;
-    canvas->DrawText(plat::ExpandTabsToWidth((*box->Items())[index], d_->tabStop), rect,
+    canvas->DrawText(ExpandTabStops((*box->Items())[index], d_->tabStop), rect,
                      plat::DT_SINGLELINE | plat::DT_VCENTER | plat::DT_NOPREFIX);
 }
 

@@ -50,6 +50,10 @@ class TFCheckListBox;
 class TBitCheckBox;
 class TFDbCheckBox;
 
+// Each TAB filled with blanks up to the next multiple of `tabStop` columns
+// (a CJK character counts two): the field combos' items.
+std::string ExpandTabStops(const std::string& text, int tabStop);
+
 // The document form as the query dialog sees it (the form layer lies above).
 class IQBEOwner {
   public:

@@ -361,6 +361,21 @@ TEST_F(Qbe, SortItemsMoveWithinTheSortListOnly) {
     EXPECT_EQ((*dlg->ListBox2->Items())[2], "B\tB");
 }
 
+TEST(FieldComboItems, TabsExpandToTheNextStop) {
+    struct Case {
+        const char* text;
+        int stop;
+        const char* expected;
+    } cases[] = {
+        {"ab\tc", 4, "ab  c"},  {"abcd\tc", 4, "abcd    c"},
+        {"中\tX", 4, "中  X"},  {"中文字\tX", 4, "中文字  X"},
+        {"a\t\tb", 2, "a   b"}, {"a\tb", 8, "a       b"},
+        {"none", 4, "none"},    {"\t", 0, " "},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ExpandTabStops(c.text, c.stop), c.expected) << c.text << c.stop;
+}
+
 // The field combos draw their own items: tabs expanded, 3 pixels in, on an
 // item as high as the interface's text needs.
 TEST_F(Qbe, FieldCombosDrawTheirItemsThemselves) {

@@ -496,24 +496,6 @@ std::string PadRightToWidth(std::string_view utf8, int width, char fill) {
     return r;
 }
 
-std::string ExpandTabsToWidth(std::string_view utf8, int tabStop) {
-    if (tabStop < 1) tabStop = 1;
-    std::string r;
-    size_t start = 0;
-    int column = 0;
-    for (size_t tab = utf8.find('\t'); tab != std::string_view::npos;
-         start = tab + 1, tab = utf8.find('\t', start)) {
-        std::string_view run = utf8.substr(start, tab - start);
-        r += run;
-        column += TextWidth(run);
-        const int blanks = tabStop - column % tabStop;
-        r.append((size_t)blanks, ' ');
-        column += blanks;
-    }
-    r += utf8.substr(start);
-    return r;
-}
-
 std::string PadLeftToWidth(std::string_view utf8, int width, char fill) {
     int w = TextWidth(utf8);
     if (w >= width) return std::string(utf8);

@@ -71,8 +71,6 @@ std::string CutToWidth(std::string_view utf8, int width, CodePage cp);
 // returned unchanged.
 std::string PadRightToWidth(std::string_view utf8, int width, char fill = ' ');
 std::string PadLeftToWidth(std::string_view utf8, int width, char fill = ' ');
-// Each TAB filled with blanks up to the next multiple of `tabStop` columns.
-std::string ExpandTabsToWidth(std::string_view utf8, int tabStop);
 
 // Case. UpperCase/LowerCase touch ASCII letters only. The Ansi forms also
 // fold Latin-1, Greek, Cyrillic and full-width Latin letters; both keep the

@@ -136,20 +136,6 @@ TEST(TextWidth, PadsToTheWidth) {
     EXPECT_EQ(PadRightToWidth("中文字", 4), "中文字");  // wider: unchanged, never cut
 }
 
-TEST(TextWidth, TabsExpandToTheNextStop) {
-    struct Case {
-        const char* text;
-        int stop;
-        const char* expected;
-    } cases[] = {
-        {"ab\tc", 4, "ab  c"},      {"abcd\tc", 4, "abcd    c"}, {"中\tX", 4, "中  X"},
-        {"中文字\tX", 4, "中文字  X"}, {"a\t\tb", 2, "a   b"},      {"a\tb", 8, "a       b"},
-        {"none", 4, "none"},         {"\t", 0, " "},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(ExpandTabsToWidth(c.text, c.stop), c.expected) << c.text << c.stop;
-}
-
 TEST(TextCase, AsciiAndAnsiFoldingKeepByteLength) {
     EXPECT_EQ(UpperCase("abc中é"), "ABC中é");
     EXPECT_EQ(LowerCase("ABC中É"), "abc中É");
