@@ -561,15 +561,19 @@ void TCustomDataGrid::placeColumnControl() {
     if (shownControl_ && shownControl_ != want) shownControl_->Hide();
     shownControl_ = want;
     if (!want) return;
-    TRect r = CellRect(Col(), Row());
+    // A column wider than the view: the control's own button stays in sight.
+    TRect r = EditorRect(Col(), Row());
     if (r.IsEmpty()) {
         want->Hide();
         return;
     }
-    // A column wider than the view: the control's own button stays in sight.
-    r.Right = std::max(r.Left + 1, std::min(r.Right, ClientWidth()));
     want->SetBounds(r.Left, r.Top, r.Width(), r.Height());
     want->Show();
+}
+
+void TCustomDataGrid::TopLeftChanged() {
+    TCustomGrid::TopLeftChanged();
+    placeColumnControl();
 }
 
 void TCustomDataGrid::CurrentCellChanged(int oldCol, int oldRow) {

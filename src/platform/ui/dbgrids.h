@@ -234,6 +234,7 @@ class TCustomDataGrid : public TCustomGrid {
     TEditStyle GetEditStyle(int col, int row) override;
     void GetPickListItems(int col, int row, std::vector<std::string>& items) override;
     void CurrentCellChanged(int oldCol, int oldRow) override;
+    void TopLeftChanged() override;
     void ColWidthsChanged() override;
     void ColumnMoved(int from, int to) override;
     void MoveRowBy(int delta, TShiftState shift) override;

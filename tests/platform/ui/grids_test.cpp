@@ -424,6 +424,47 @@ TEST(DataGrid, AFieldControlOutlivesTheColumnsMadeFromTheFields) {
     EXPECT_EQ(f.grid->SelectedColumn()->Control(), nullptr);
 }
 
+// Scrolled sideways, a cell's editor follows its cell, or goes while the
+// cell is out of view, and never reaches past the view: the custom column
+// editor and the grid's own text editor alike.
+TEST(DataGrid, EditorsFollowTheirCellAndStayInsideTheView) {
+    DataGridForm f;
+    f.grid->SetOptions(f.grid->Options() + TDataGridOption::dgEditing);
+    for (const char* name : {"CODE", "NAME", "QTY", "FLAG"})
+        f.ds->FieldByName(name)->SetDisplayWidth(24);
+    auto* edit = new TEdit(f.form);
+    f.grid->SetFieldControl("NAME", edit);
+    f.grid->SetSelectedField(f.ds->FieldByName("NAME"));
+    const int nameCol = f.grid->Col();
+    ASSERT_TRUE(edit->Visible());
+    f.grid->SetLeftCol(nameCol);
+    EXPECT_TRUE(edit->Visible());
+    EXPECT_EQ(edit->Left(), f.grid->CellRect(nameCol, f.grid->Row()).Left);
+    f.grid->SetLeftCol(nameCol + 1);  // the cell is out of view
+    EXPECT_FALSE(edit->Visible());
+    f.grid->SetLeftCol(f.grid->FixedCols());
+    EXPECT_TRUE(edit->Visible());
+    EXPECT_EQ(edit->Left(), f.grid->CellRect(nameCol, f.grid->Row()).Left);
+
+    // The text editor of the last column, partly in view.
+    f.grid->SetSelectedField(f.ds->FieldByName("FLAG"));
+    f.grid->ShowEditor();
+    TInplaceEdit* editor = f.grid->InplaceEditor();
+    ASSERT_NE(editor, nullptr);
+    const int flagCol = f.grid->Col();
+    for (int left = f.grid->FixedCols(); left <= flagCol; ++left) {
+        f.grid->SetLeftCol(left);
+        TRect cell = f.grid->CellRect(flagCol, f.grid->Row());
+        if (cell.IsEmpty()) {
+            EXPECT_FALSE(editor->Visible()) << left;
+            continue;
+        }
+        EXPECT_TRUE(editor->Visible()) << left;
+        EXPECT_EQ(editor->Left(), cell.Left) << left;
+        EXPECT_LE(editor->Left() + editor->Width(), f.grid->GridWidth()) << left;
+    }
+}
+
 TEST(StringGrid, APickListEditorOffersItsLinesWithoutTakingTheFocus) {
     struct PickGrid : TStringGrid {
         using TStringGrid::TStringGrid;
