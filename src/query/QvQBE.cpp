@@ -490,8 +490,10 @@ TQBEForm::TQBEForm(plat::TComponent* owner)
     ListBox1->OnDblClick = TNotifyEvent(this, &TQBEForm::ListBox1DblClick);
     ListBox2->OnDblClick = TNotifyEvent(this, &TQBEForm::ListBox2DblClick);
     SpeedButton1->OnClick = TNotifyEvent(this, &TQBEForm::ListBox1DblClick);
-    ListBox2->OnMouseDown = TMouseEvent(this, &TQBEForm::ListBox2MouseDown);
-    ListBox2->OnMouseUp = TMouseEvent(this, &TQBEForm::ListBox2MouseUp);
+    // The sort list reorders by dragging its items (automatic drag).
+    plat::EnableDragSource(ListBox2);
+    plat::EnableDropTarget(ListBox2, plat::TDragOverEvent(this, &TQBEForm::ListBox2DragOver),
+                           plat::TDragDropEvent(this, &TQBEForm::ListBox2DragDrop));
     ListBox1->OnMouseMove = TMouseMoveEvent(this, &TQBEForm::ListBox1MouseMove);
     ListBox2->OnMouseMove = TMouseMoveEvent(this, &TQBEForm::ListBox1MouseMove);
     sg1->OnMouseDown = TMouseEvent(this, &TQBEForm::sg1MouseDown);
@@ -1335,21 +1337,15 @@ void TQBEForm::ListBox1DblClick(plat::TObject*) {
     CopySelectedItems(source, target);
 }
 
-void TQBEForm::ListBox2MouseDown(plat::TObject*, plat::TMouseButton button, plat::TShiftState,
-                                 int x, int y) {
-    dragFrom_ = button == plat::TMouseButton::mbLeft ? ListBox2->ItemAtPos({x, y}, true) : -1;
-}
-
-void TQBEForm::ListBox2MouseUp(plat::TObject*, plat::TMouseButton, plat::TShiftState, int x,
-                               int y) {
-    if (dragFrom_ >= 0) ListBox2DragDrop(ListBox2, ListBox2, x, y);
-    dragFrom_ = -1;
+void TQBEForm::ListBox2DragOver(plat::TObject*, plat::TObject* source, int, int, plat::TDragState,
+                                bool& accept) {
+    accept = source == ListBox2;
 }
 
 void TQBEForm::ListBox2DragDrop(plat::TObject*, plat::TObject* source, int x, int y) {
     // Only items of the sort list itself move; drops from elsewhere are refused.
     if (source != ListBox2) return;
-    int from = dragFrom_ >= 0 ? dragFrom_ : ListBox2->ItemIndex();
+    int from = ListBox2->ItemIndex();
     int count = ListBox2->Items()->Count();
     if (from < 0 || from >= count) return;
     int to = ListBox2->ItemAtPos({x, y}, true);

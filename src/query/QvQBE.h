@@ -13,6 +13,7 @@
 #include "platform/core/stringlist.h"
 #include "platform/core/variant.h"
 #include "platform/ui/comctrls.h"
+#include "platform/ui/dragdrop.h"
 #include "query/QBEConditions.h"
 
 namespace plat {
@@ -248,12 +249,9 @@ class TQBEForm : public TQVForm {
     void chkBodyClick(plat::TObject* sender);
     void ListBox1DblClick(plat::TObject* sender);
     void ListBox2DblClick(plat::TObject* sender);
-    // The platform has no drag and drop: a press on a sort item and a release
-    // over another moves it there.
-    void ListBox2MouseDown(plat::TObject* sender, plat::TMouseButton button,
-                           plat::TShiftState shift, int x, int y);
-    void ListBox2MouseUp(plat::TObject* sender, plat::TMouseButton button, plat::TShiftState shift,
-                         int x, int y);
+    // Only the sort list's own items are dropped on it.
+    void ListBox2DragOver(plat::TObject* sender, plat::TObject* source, int x, int y,
+                          plat::TDragState state, bool& accept);
     void ListBox2DragDrop(plat::TObject* sender, plat::TObject* source, int x, int y);
     // A hint window with the whole text of an item wider than the list,
     // freed on another item, over the page and when the dialog closes.
@@ -305,7 +303,6 @@ class TQBEForm : public TQVForm {
     bool findScheme(const std::string& caption);
     void setViewStyle(plat::TViewStyle style, plat::TMenuItem* item);
     std::string orderText_;
-    int dragFrom_ = -1;
     std::unique_ptr<TRecordInfoList> infos_;
     std::unique_ptr<Impl> d_;
 };

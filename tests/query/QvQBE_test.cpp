@@ -19,6 +19,7 @@
 #include "platform/ui/keys.h"
 #include "platform/ui/screenshot.h"
 #include "platform/ui/stdctrls.h"
+#include "platform/ui/ui_test_util.h"
 #include "query/DocuConditionCF.h"
 #include "query_fixture.h"
 #include "runtime/Brokers.h"
@@ -345,20 +346,24 @@ TEST_F(Qbe, GridKeysAppendAndRemoveRows) {
 }
 
 TEST_F(Qbe, SortItemsMoveWithinTheSortListOnly) {
+    dlg->Show();
+    dlg->ExtPageControl1->SetActivePageIndex(1);
     for (const char* item : {"A\tA", "B\tB", "C\tC"}) dlg->ListBox2->Items()->Add(item);
     dlg->ListBox2->SetChecked(0, true);
     plat::TRect last = dlg->ListBox2->ItemRect(2);
     dlg->ListBox2->SetItemIndex(0);
-    dlg->ListBox2DragDrop(dlg->ListBox2, dlg->ListBox1, last.Left + 2, last.Top + 2);
+    // Dragged from the source list: refused.
+    EXPECT_FALSE(uitest::DragAndDrop(dlg->ListBox1, dlg->ListBox2, last.Left + 2, last.Top + 2));
     EXPECT_EQ((*dlg->ListBox2->Items())[0], "A\tA");
-    dlg->ListBox2DragDrop(dlg->ListBox2, dlg->ListBox2, last.Left + 2, last.Top + 2);
+    EXPECT_TRUE(uitest::DragAndDrop(dlg->ListBox2, dlg->ListBox2, last.Left + 2, last.Top + 2));
     EXPECT_EQ((*dlg->ListBox2->Items())[2], "A\tA");
     EXPECT_TRUE(dlg->ListBox2->GetChecked(2));
     EXPECT_FALSE(dlg->ListBox2->GetChecked(0));
     // Below the last item: to the end.
     dlg->ListBox2->SetItemIndex(0);
-    dlg->ListBox2DragDrop(dlg->ListBox2, dlg->ListBox2, last.Left + 2, last.Bottom + 200);
+    EXPECT_TRUE(uitest::DragAndDrop(dlg->ListBox2, dlg->ListBox2, last.Left + 2, last.Bottom + 40));
     EXPECT_EQ((*dlg->ListBox2->Items())[2], "B\tB");
+    dlg->Hide();
 }
 
 TEST(FieldComboItems, TabsExpandToTheNextStop) {

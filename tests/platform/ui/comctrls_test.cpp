@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractScrollArea>
 #include <QMenu>
+#include <QScrollBar>
+#include <QTabBar>
 #include <QTreeWidget>
+#include <QWheelEvent>
 
 #include "platform/core/exceptions.h"
 #include "platform/core/text.h"
@@ -557,4 +561,80 @@ TEST(ExtControls, ScrollBoxRangeAndNoTracking) {
     EXPECT_FALSE(box->VertScrollBar.Tracking);
     // The child keeps its coordinates in the scrolled area.
     EXPECT_EQ(far->Left(), 150);
+}
+
+namespace {
+// A wheel turn over a control as the toolkit delivers it: to the viewport of
+// a scrolling view. Returns whether some widget took it.
+bool Wheel(TControl* c, int x, int y, int steps) {
+    QWidget* w = c->Widget();
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) w = area->viewport();
+    QPointF at(x, y);
+    QWheelEvent e(at, w->mapToGlobal(at), QPoint(), QPoint(0, -120 * steps), Qt::NoButton,
+                  Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(w, &e);
+    return e.isAccepted();
+}
+
+int VerticalScroll(TControl* c) {
+    auto* area = qobject_cast<QAbstractScrollArea*>(c->Widget());
+    return area ? area->verticalScrollBar()->value() : -1;
+}
+}  // namespace
+
+// Lists, list views, check lists and memos scroll by the wheel.
+TEST(Wheel, EveryScrollingListAndMemoTakesTheWheel) {
+    Host h;
+    h.form->SetBounds(0, 0, 600, 400);
+    auto* list = h.add<TListBox>();
+    auto* memo = h.add<TMemo>();
+    auto* view = h.add<TListView>();
+    view->SetViewStyle(TViewStyle::vsReport);
+    view->Columns()->Add()->SetCaption("名称");
+    for (int i = 0; i < 80; ++i) {
+        list->Items()->Add("项目" + std::to_string(i));
+        memo->Lines()->Add("第" + std::to_string(i) + "行");
+        view->Items()->Add()->SetCaption("方案" + std::to_string(i));
+    }
+    int x = 0;
+    for (TWinControl* c : std::initializer_list<TWinControl*>{list, memo, view}) {
+        c->SetBounds(x, 0, 180, 120);
+        x += 190;
+    }
+    uitest::ShowActive(h.form);
+    for (TWinControl* c : std::initializer_list<TWinControl*>{list, memo, view}) {
+        SCOPED_TRACE(c->ClassName());
+        ASSERT_EQ(VerticalScroll(c), 0);
+        Wheel(c, 20, 20, 2);
+        EXPECT_GT(VerticalScroll(c), 0);
+    }
+}
+
+// A wheel over the page control's tabs neither turns the page nor stops
+// there: the window below gets it.
+TEST(Wheel, ThePageTabsPassTheWheelOn) {
+    Host h;
+    h.form->SetBounds(0, 0, 400, 300);
+    auto* pc = h.add<TPageControl>();
+    pc->SetBounds(0, 0, 300, 200);
+    auto* a = AddSheet(pc, "单头");
+    AddSheet(pc, "单身");
+    uitest::ShowActive(h.form);
+    struct Seen : QObject {
+        int wheels = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Wheel) ++wheels;
+            return false;
+        }
+    } seen;
+    pc->Widget()->installEventFilter(&seen);
+    auto* bar = pc->Widget()->findChild<QTabBar*>();
+    ASSERT_NE(bar, nullptr);
+    QPointF at = bar->tabRect(0).center();
+    QWheelEvent e(at, bar->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                  Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(bar, &e);
+    EXPECT_EQ(pc->ActivePage(), a);
+    EXPECT_EQ(seen.wheels, 1);
+    pc->Widget()->removeEventFilter(&seen);
 }
