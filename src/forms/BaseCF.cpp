@@ -254,6 +254,7 @@ TfrmBase::TfrmBase(plat::TComponent* owner) : TfrmRadical(owner) {
         TStatusPanel* p = Status->Panels()->Add();
         p->SetText(text);
         p->SetWidth(width);
+        fitStatusPanel(Status->Panels()->Count() - 1);
     }
 
     MainMenu = new TMainMenu(this);
@@ -477,8 +478,24 @@ void TfrmBase::ShowStateText(uint8_t state) {
 }
 
 void TfrmBase::SetStatusPanelText(int panel, const std::string& text) {
-    if (Status && panel >= 0 && panel < Status->Panels()->Count())
-        Status->Panels()->Items(panel)->SetText(text);
+    if (!Status || panel < 0 || panel >= Status->Panels()->Count()) return;
+    Status->Panels()->Items(panel)->SetText(text);
+    fitStatusPanel(panel);
+}
+
+void TfrmBase::ApplyScreenLanguage() {
+    TfrmRadical::ApplyScreenLanguage();
+    if (Status)
+        for (int i = 0; i < Status->Panels()->Count(); ++i) fitStatusPanel(i);
+}
+
+void TfrmBase::fitStatusPanel(int panel) {
+    // Panel 1 takes the room the others leave (the form's resize).
+    if (panel == 1) return;
+    plat::TStatusPanel* p = Status->Panels()->Items(panel);
+    plat::TCanvas measure;
+    measure.Font.Assign(*Status->Font());
+    p->SetWidth(std::max(p->Width(), measure.TextWidth(p->Text()) + 24));
 }
 
 void TfrmBase::ApplyRights() {

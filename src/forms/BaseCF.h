@@ -180,8 +180,12 @@ class TfrmBase : public TfrmRadical {
 
     // ---- IDataModuleOwner ----
     void SetStatusPanelText(int panel, const std::string& text) override;
+    // The status panels grow to their texts in the interface's language.
+    void ApplyScreenLanguage() override;
 
   private:
+    // A status panel as wide as its text needs, at least its own width.
+    void fitStatusPanel(int panel);
     TFormMode formMode_ = TFormMode::Browse;
     std::unique_ptr<TMT_Doc> userSettings_;
     plat::TCustomDataGrid* searchGrid_ = nullptr;

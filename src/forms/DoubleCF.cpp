@@ -401,12 +401,6 @@ bool TfrmDouble::BodyPageVisible() const {
 
 void TfrmDouble::showCountCaption(const std::string& text) {
     SetStatusPanelText(2, text);
-    // The caption is read whole: its panel grows to fit it.
-    if (Status && Status->Panels()->Count() > 2) {
-        Canvas()->Font.Assign(*Status->Font());
-        plat::TStatusPanel* panel = Status->Panels()->Items(2);
-        panel->SetWidth(std::max(panel->Width(), Canvas()->TextWidth(text) + 24));
-    }
 }
 
 void TfrmDouble::pgHeadChange(plat::TObject* sender) {

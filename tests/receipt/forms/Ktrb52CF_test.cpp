@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
+#include "platform/ui/imglist.h"
+#include "platform/ui/translations.h"
 #include "receipt/forms/receipt_form_fixture.h"
 
 namespace ktrb::test {
@@ -80,6 +84,41 @@ TEST_F(ReceiptFormTest, PaymentHoldTogglesTheStoredLineAndOnlyWhileBrowsing) {
     EXPECT_EQ(Sql(sql), before);
 }
 
+// The tool bar's letters, the toolkit's own texts and the status counter in
+// the interface's language: 货 becomes 貨 under traditional Chinese while 查
+// stays, and English draws no Chinese letter at all.
+TEST_F(ReceiptFormTest, GlyphsAndToolkitTextsFollowTheInterfaceLanguage) {
+    auto pixels = [&](plat::TToolButton* b) {
+        plat::TBitmap bmp;
+        form->ImageList1->GetBitmap(b->ImageIndex(), bmp);
+        std::vector<plat::TColor> all;
+        for (int y = 0; y < bmp.Height(); ++y)
+            for (int x = 0; x < bmp.Width(); ++x) all.push_back(bmp.GetPixel(x, y));
+        return all;
+    };
+    std::map<std::string, std::vector<std::vector<plat::TColor>>> glyphs;
+    for (const char* ui : {"936", "950", "437"}) {
+        SCOPED_TRACE(ui);
+        Start({}, ui);
+        EXPECT_EQ(plat::ToolkitLocale(), std::string(ui) == "936"   ? "zh_CN"
+                                         : std::string(ui) == "950" ? "zh_TW"
+                                                                    : "");
+        glyphs[ui] = {pixels(form->btnMoney), pixels(form->BtnSearchs), pixels(form->btnGDToJH)};
+        // The record counter is read whole.
+        form->SetStatusPanelText(3, "282/28450");
+        plat::TCanvas measure;
+        measure.Font.Assign(*form->Status->Font());
+        EXPECT_GT(form->Status->Panels()->Items(3)->Width(), measure.TextWidth("282/28450"));
+        form->Free();
+        form = nullptr;
+    }
+    EXPECT_NE(glyphs["950"][0], glyphs["936"][0]);  // 貨
+    EXPECT_EQ(glyphs["950"][1], glyphs["936"][1]);  // 查
+    EXPECT_NE(glyphs["950"][2], glyphs["936"][2]);  // 碼
+    for (int i = 0; i < 3; ++i) EXPECT_NE(glyphs["437"][i], glyphs["936"][i]) << i;
+    plat::LoadToolkitTranslations("");
+}
+
 TEST_F(ReceiptFormTest, PictureInChinese) {
     Start();
     ASSERT_TRUE(GoTo("20240108001"));
@@ -88,6 +127,15 @@ TEST_F(ReceiptFormTest, PictureInChinese) {
     const char* dir = std::getenv("KTRB_SHOTS");
     const std::string out =
         (dir ? std::string(dir) + "/" : ::testing::TempDir()) + "receipt_form_chs.png";
+    plat::SaveScreenshot(form, out);
+    EXPECT_TRUE(std::filesystem::exists(out));
+}
+
+TEST_F(ReceiptFormTest, PictureInTraditionalChinese) {
+    Start({}, "950");
+    ASSERT_TRUE(GoTo("20240108001"));
+    form->Show();
+    const std::string out = ShotPath("receipt_form_cht.png");
     plat::SaveScreenshot(form, out);
     EXPECT_TRUE(std::filesystem::exists(out));
 }
