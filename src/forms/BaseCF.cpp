@@ -21,6 +21,7 @@
 #include "platform/ui/graphics.h"
 #include "platform/ui/imglist.h"
 #include "platform/ui/keys.h"
+#include "platform/ui/messages.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/stdctrls.h"
 #include "query/QvQBE.h"
@@ -443,6 +444,18 @@ void TfrmBase::PrepareOnShow() {
     if (TdmBase* dm = BaseModule())
         for (const char* table : {"M11_TABLE", "D11_TABLE", "H11_TABLE", "F11_TABLE"})
             dm->LoadNumberFormats(Brokers()->HostParam(table));
+    // The formats set above reach the edits before the first paint.
+    reloadDataControls();
+}
+
+void TfrmBase::reloadDataControls() {
+    for (int i = 0; i < ComponentCount(); ++i) {
+        auto* control = dynamic_cast<plat::TControl*>(Components(i));
+        if (!control) continue;
+        auto* link = dynamic_cast<plat::TFieldDataLink*>(
+            reinterpret_cast<plat::TDataLink*>(control->Perform(plat::CM_GETDATALINK)));
+        if (link && link->Active() && link->Field() && !link->Modified()) link->Reset();
+    }
 }
 
 void TfrmBase::FormShow(plat::TObject* sender) {

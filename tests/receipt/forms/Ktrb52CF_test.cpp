@@ -119,6 +119,22 @@ TEST_F(ReceiptFormTest, GlyphsAndToolkitTextsFollowTheInterfaceLanguage) {
     plat::LoadToolkitTranslations("");
 }
 
+// The foot's amounts are in their number format from the first paint, not
+// only after the first query.
+TEST_F(ReceiptFormTest, TheFootShowsItsNumberFormatsFromTheFirstPaint) {
+    Start();
+    ASSERT_TRUE(GoTo("20240108001"));
+    form->Show();
+    for (TQvDBEdit* e : {form->edTH031, form->edTH032, form->edTH020, form->edTH018}) {
+        ASSERT_NE(e, nullptr);
+        SCOPED_TRACE(e->Name());
+        plat::TField* f = e->DataLink()->Field();
+        ASSERT_NE(f, nullptr);
+        EXPECT_NE(f->DisplayText(), f->AsString());  // formatted: "3,750.00", not "3750"
+        EXPECT_EQ(e->Text(), f->DisplayText());
+    }
+}
+
 TEST_F(ReceiptFormTest, PictureInChinese) {
     Start();
     ASSERT_TRUE(GoTo("20240108001"));
