@@ -405,7 +405,7 @@ void THintWindow::ActivateHint(const TRect& rect, const std::string& text) {
 
 void THintWindow::Paint() {
     TCanvas* c = Canvas();
-    c->Brush = TBrush{clInfoBk, TBrushStyle::bsSolid};
+    c->Brush = TBrush{Color(), TBrushStyle::bsSolid};
     c->Pen.Color = clBlack;
     c->Rectangle(0, 0, Width(), Height());
     c->Font.Assign(*Font());

@@ -73,10 +73,12 @@ int TDataGridColumn::Width() const {
     if (width_ >= 0) return width_;
     TCustomDataGrid* g = Grid();
     int chars = 10;
-    if (TField* f = Field()) chars = f->DisplayWidth();
-    int cw = g ? MeasureText(g->Font()->Data(), "0").cx : 7;
+    if (TField* f = Field()) chars = std::clamp(f->DisplayWidth(), 0, 1000);
+    // The whole run measured: a digit's width is seldom a whole pixel.
+    int cw = g ? MeasureText(g->Font()->Data(), std::string((size_t)chars, '0')).cx : 7 * chars;
     int tw = g ? MeasureText(g->TitleFont()->Data(), Title()).cx : 0;
-    return std::max(chars * cw, tw) + 4;
+    // The cell's text keeps 2 pixels each side, and one more for rounding.
+    return std::max(cw, tw) + 5;
 }
 
 void TDataGridColumn::SetWidth(int v) {

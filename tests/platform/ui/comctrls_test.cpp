@@ -14,6 +14,7 @@
 #include "platform/ui/buttons.h"
 #include "platform/ui/extctrls.h"
 #include "platform/ui/screenshot.h"
+#include "platform/ui/stdctrls.h"
 #include "ui_test_util.h"
 
 using namespace plat;
@@ -604,6 +605,7 @@ TEST(Wheel, EveryScrollingListAndMemoTakesTheWheel) {
     uitest::ShowActive(h.form);
     for (TWinControl* c : std::initializer_list<TWinControl*>{list, memo, view}) {
         SCOPED_TRACE(c->ClassName());
+        qobject_cast<QAbstractScrollArea*>(c->Widget())->verticalScrollBar()->setValue(0);
         ASSERT_EQ(VerticalScroll(c), 0);
         Wheel(c, 20, 20, 2);
         EXPECT_GT(VerticalScroll(c), 0);

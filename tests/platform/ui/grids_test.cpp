@@ -465,6 +465,26 @@ TEST(DataGrid, EditorsFollowTheirCellAndStayInsideTheView) {
     }
 }
 
+// A column made from a field holds its widest value whole: eleven digits
+// in an eleven-character field are not cut, whatever the font's size.
+TEST(DataGrid, DefaultColumnWidthsHoldTheFieldsWholeWidth) {
+    DataGridForm f;
+    TField* code = f.ds->FieldByName("CODE");
+    code->SetDisplayWidth(11);
+    for (int pixels : {12, 13, 18}) {
+        SCOPED_TRACE(pixels);
+        f.grid->Font()->SetHeight(-pixels);
+        f.grid->TitleFont()->SetHeight(-pixels);
+        f.grid->LayoutChanged();
+        TCanvas measure;
+        measure.Font.Assign(*f.grid->Font());
+        // The cell's text keeps 2 pixels each side.
+        EXPECT_GE(f.grid->VisibleColumn(0)->Width() - 4, measure.TextWidth("20240108001"));
+        measure.Font.Assign(*f.grid->TitleFont());
+        EXPECT_GE(f.grid->VisibleColumn(0)->Width() - 4, measure.TextWidth(code->DisplayLabel()));
+    }
+}
+
 TEST(StringGrid, APickListEditorOffersItsLinesWithoutTakingTheFocus) {
     struct PickGrid : TStringGrid {
         using TStringGrid::TStringGrid;
