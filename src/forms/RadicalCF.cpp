@@ -200,7 +200,13 @@ bool TfrmRadical::InitializeFromHost(const Variant& params) {
     std::string edition;
     if (productID_ == 5)
         edition = GetLangMessage("TfrmRadical", "sPublicVer", kPublicEdition, true);
-    SetCaption(brokers_->GetProgramName() + edition + "[" + brokers_->GetSysParam("QRV002") + "]");
+    // The program's and the company's names are the database's texts: the
+    // title shows them in the interface's characters.
+    auto toUI = [this](const std::string& text) {
+        return plat::VarToStr(QvConverter->ConvertToUI(plat::Variant(text)));
+    };
+    SetCaption(toUI(brokers_->GetProgramName()) + edition + "[" +
+               toUI(brokers_->GetSysParam("QRV002")) + "]");
     if (GetSystemCodePage() == "950") QvConverter->ConvertControlText(this);
     ApplyControlSettings();
     HostWindow = static_cast<THandle>(plat::VarToIntDef(paramAt(params, 3), 0));

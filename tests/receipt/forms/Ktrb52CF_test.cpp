@@ -104,6 +104,12 @@ TEST_F(ReceiptFormTest, GlyphsAndToolkitTextsFollowTheInterfaceLanguage) {
                                          : std::string(ui) == "950" ? "zh_TW"
                                                                     : "");
         glyphs[ui] = {pixels(form->btnMoney), pixels(form->BtnSearchs), pixels(form->btnGDToJH)};
+        // The window's title is the program's name in the interface's characters.
+        if (std::string(ui) == "950") {
+            EXPECT_EQ(form->Caption().rfind("委外進貨單", 0), 0u) << form->Caption();
+        } else if (std::string(ui) == "936") {
+            EXPECT_EQ(form->Caption().rfind("委外进货单", 0), 0u) << form->Caption();
+        }
         // The record counter is read whole.
         form->SetStatusPanelText(3, "282/28450");
         plat::TCanvas measure;
