@@ -1406,7 +1406,7 @@ void TQBEForm::DoHide() {
 
 void TQBEForm::cboFieldDrawItem(plat::TObject* sender, int index, plat::TRect rect,
                                 plat::TOwnerDrawState) {
-    auto* box = dynamic_cast<TComboBox*>(sender);
+    auto* box = dynamic_cast<plat::TComboBox*>(sender);
     if (!box || index < 0 || index >= box->Items()->Count()) return;
     plat::TCanvas* canvas = box->Canvas();
     canvas->FillRect(rect);

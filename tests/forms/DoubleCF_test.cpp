@@ -540,7 +540,7 @@ TEST_F(DoubleRoad, CtrlClickOnALinkedLineFieldFollowsTheLink) {
     dm->cdsBody1->First();
     form->LinkFields = "TI004";
     form->pgHeadChange(form);
-    plat::TFDBGrid* grid = form->gdBody1;
+    TFDBGrid* grid = form->gdBody1;
     int col = -1;
     for (int i = 0; i < grid->VisibleColumnCount(); ++i)
         if (grid->VisibleColumn(i)->FieldName() == "TI004") col = i + grid->IndicatorOffset();
@@ -585,8 +585,7 @@ TEST_F(DoubleRoad, TheLookupPopupsItemsActAsTheirKeys) {
     form->pmLookup->SetPopupComponent(form->gdBody1);
     dynamic_cast<plat::TMenuItem*>(form->FindComponent("miOpenF3Window"))->Click();
     dynamic_cast<plat::TMenuItem*>(form->FindComponent("miOpenF4Window"))->Click();
-    EXPECT_EQ(form->lookupKeys,
-              (std::vector<std::string>{"114:gdBody1", "115:gdBody1"}));
+    EXPECT_EQ(form->lookupKeys, (std::vector<std::string>{"114:gdBody1", "115:gdBody1"}));
     // F2 goes into the line grid's look-up: the line goes into editing.
     dm->cdsBody1->Post();
     dynamic_cast<plat::TMenuItem*>(form->FindComponent("miOpenDravoc"))->Click();

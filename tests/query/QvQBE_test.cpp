@@ -384,7 +384,8 @@ TEST(FieldComboItems, TabsExpandToTheNextStop) {
 // The field combos draw their own items: tabs expanded, 3 pixels in, on an
 // item as high as the interface's text needs.
 TEST_F(Qbe, FieldCombosDrawTheirItemsThemselves) {
-    const bool chinese = GetUICodePage() == "936" || GetUICodePage() == "950";
+    const std::string ui = dlg->GetUICodePage();
+    const bool chinese = ui == "936" || ui == "950";
     for (plat::TComboBox* combo : {dlg->cboField, dlg->cboField2}) {
         ASSERT_TRUE(static_cast<bool>(combo->OnDrawItem));
         plat::TCanvas measure;

@@ -9,6 +9,8 @@
 #include <QMouseEvent>
 #include <QPointer>
 
+#include "platform/ui/forms.h"
+
 namespace plat {
 
 namespace {

@@ -231,7 +231,9 @@ TEST(Dialogs, TheFormDialogHasThePlatformsParts) {
 // The toolkit's own dialogs speak the language loaded; nothing loaded is the
 // toolkit's English.
 TEST(ToolkitTranslations, TheToolkitsDialogsSpeakTheLoadedLanguage) {
-    auto lookIn = [] { return QCoreApplication::translate("QFileDialog", "Look in:").toStdString(); };
+    auto lookIn = [] {
+        return QCoreApplication::translate("QFileDialog", "Look in:").toStdString();
+    };
     ASSERT_TRUE(plat::LoadToolkitTranslations("zh_CN"));
     EXPECT_EQ(plat::ToolkitLocale(), "zh_CN");
     const std::string simplified = lookIn();
