@@ -612,8 +612,9 @@ TEST(Wheel, EveryScrollingListAndMemoTakesTheWheel) {
     }
 }
 
-// A wheel over the page control's tabs neither turns the page nor stops
-// there: the window below gets it.
+// A wheel over the page control's tabs neither turns the page nor is taken
+// there: left unaccepted, the toolkit passes a real turn on to the window
+// below.
 TEST(Wheel, ThePageTabsPassTheWheelOn) {
     Host h;
     h.form->SetBounds(0, 0, 400, 300);
@@ -622,21 +623,14 @@ TEST(Wheel, ThePageTabsPassTheWheelOn) {
     auto* a = AddSheet(pc, "单头");
     AddSheet(pc, "单身");
     uitest::ShowActive(h.form);
-    struct Seen : QObject {
-        int wheels = 0;
-        bool eventFilter(QObject*, QEvent* e) override {
-            if (e->type() == QEvent::Wheel) ++wheels;
-            return false;
-        }
-    } seen;
-    pc->Widget()->installEventFilter(&seen);
     auto* bar = pc->Widget()->findChild<QTabBar*>();
     ASSERT_NE(bar, nullptr);
-    QPointF at = bar->tabRect(0).center();
-    QWheelEvent e(at, bar->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
-                  Qt::NoScrollPhase, false);
-    QCoreApplication::sendEvent(bar, &e);
-    EXPECT_EQ(pc->ActivePage(), a);
-    EXPECT_EQ(seen.wheels, 1);
-    pc->Widget()->removeEventFilter(&seen);
+    for (int delta : {-120, 120}) {
+        QPointF at = bar->tabRect(0).center();
+        QWheelEvent e(at, bar->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(bar, &e);
+        EXPECT_FALSE(e.isAccepted()) << delta;
+        EXPECT_EQ(pc->ActivePage(), a) << delta;
+    }
 }
