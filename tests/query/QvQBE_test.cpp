@@ -627,12 +627,12 @@ TEST_F(QbePictures, ChineseAndEnglishInterfaces) {
         env && *env ? std::filesystem::path(env)
                     : std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
     for (const char* package : {"TQBEForm", "TfrmDocuCondition"})
-        for (const char* language : {"CHS", "ENG"})
+        for (const char* language : {"CHS", "CHT", "ENG"})
             Installation::write(PackageFile(language, package),
                                 Installation::read((root / "standins/data/client/MultiLanguage" /
                                                     language / (std::string(package) + ".Lng"))
                                                        .string()));
-    for (const char* ui : {"936", "437"}) {
+    for (const char* ui : {"936", "950", "437"}) {
         SetCodePages(ui, "936");
         auto* owner = plat::CreateForm<QbeOwner>(nullptr);
         auto* head = new plat::TClientDataSet(owner);
@@ -648,7 +648,8 @@ TEST_F(QbePictures, ChineseAndEnglishInterfaces) {
         dlg->SetBodySource(head, "MOCTI", "TI001,TI002", "", "");
         dlg->lstCondition->Items()->Add()->SetCaption("未审核单据");
         dlg->FitSchemeColumns();
-        std::string lang = ui[0] == '9' ? "CHS" : "ENG";
+        const std::string code = ui;
+        std::string lang = code == "936" ? "CHS" : code == "950" ? "CHT" : "ENG";
         auto shot = [&](plat::TWinControl* form, const std::string& name) {
             plat::SaveScreenshot(form, inst.root() + name + "_" + lang + ".png");
             if (const char* dir = std::getenv("KTRB_SHOTS"))
