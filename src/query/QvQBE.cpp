@@ -1372,9 +1372,10 @@ void TQBEForm::ListBox1MouseMove(plat::TObject* sender, plat::TShiftState, int x
     plat::TCanvas measure;
     measure.Font.Assign(*box->Font());
     const plat::TRect item = box->ItemRect(i);
-    // Only an item wider than its row needs the whole text shown.
+    // Only an item wider than its row in view needs the whole text shown.
+    const int shown = std::min(item.Right, box->ClientWidth()) - std::max(item.Left, 0);
     const int width = measure.TextWidth(text) + 6;
-    if (width - 6 <= item.Width()) return;
+    if (width - 6 <= shown) return;
     int height = item.Height();
     if (GetUICodePage() == "437") height += 4;
     plat::TPoint at = box->ClientToScreen({item.Left, item.Top});

@@ -418,6 +418,7 @@ TEST_F(Qbe, WideSortItemsShowAHintWindowOverTheItem) {
     dlg->ListBox1->Items()->Clear();
     dlg->ListBox1->Items()->Add("短\tA");
     dlg->ListBox1->Items()->Add("一个很长很长很长很长很长很长的字段名称\tMOCTH.TH002");
+    plat::Application->ProcessMessages();
     plat::TRect narrow = dlg->ListBox1->ItemRect(0), wide = dlg->ListBox1->ItemRect(1);
     dlg->ListBox1MouseMove(dlg->ListBox1, {}, narrow.Left + 2, narrow.Top + 2);
     EXPECT_EQ(dlg->SortHint(), nullptr);
