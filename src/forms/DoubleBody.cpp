@@ -498,8 +498,8 @@ void TfrmDouble::gdBody1MouseMove(plat::TObject*, plat::TShiftState shift, int x
     if (FormMode() == TFormMode::Browse) TrackGridLink(gdBody1, shift, x, y, true);
 }
 
-void TfrmDouble::gdBody1MouseDown(plat::TObject*, plat::TMouseButton button, plat::TShiftState,
-                                  int, int) {
+void TfrmDouble::gdBody1MouseDown(plat::TObject*, plat::TMouseButton button, plat::TShiftState, int,
+                                  int) {
     if (TdmDouble* dm = DoubleModule()) FollowArmedLink(gdBody1, dm->cdsBody1, button);
 }
 

@@ -271,8 +271,8 @@ class TfrmDouble : public TfrmSingle, public IDoubleModuleOwner, public ICopyDia
     void gdBody1KeyDown(plat::TObject* sender, uint16_t& key, plat::TShiftState shift);
     void gdBody1KeyUp(plat::TObject* sender, uint16_t& key, plat::TShiftState shift);
     void gdBody1MouseMove(plat::TObject* sender, plat::TShiftState shift, int x, int y);
-    void gdBody1MouseDown(plat::TObject* sender, plat::TMouseButton button,
-                          plat::TShiftState shift, int x, int y);
+    void gdBody1MouseDown(plat::TObject* sender, plat::TMouseButton button, plat::TShiftState shift,
+                          int x, int y);
     void gdBody1MouseUp(plat::TObject* sender, plat::TMouseButton button, plat::TShiftState shift,
                         int x, int y);
     void miOpenDravocClick(plat::TObject* sender);

@@ -100,8 +100,8 @@ class TfrmSingle : public TfrmBase,
                      *pmMultiSelect = nullptr, *pmLookup = nullptr;
     plat::TMenuItem *miDirectPrint = nullptr, *miPriewPrint = nullptr,
                     *miVoucherFormatsPrint = nullptr, *miSelectAll = nullptr,
-                    *miUnSelectAll = nullptr, *miOpenDravoc = nullptr,
-                    *miOpenF3Window = nullptr, *miOpenF4Window = nullptr;
+                    *miUnSelectAll = nullptr, *miOpenDravoc = nullptr, *miOpenF3Window = nullptr,
+                    *miOpenF4Window = nullptr;
 
     // ---- state ----
     // Set by AddRecordWithKeys / EditRecordByKeys: a save closes the form.
