@@ -22,6 +22,7 @@
 #include "platform/ui/imglist.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/menus.h"
+#include "platform/ui/messages.h"
 #include "platform/ui/stdctrls.h"
 #include "query/QvQBE.h"
 #include "query/QvSearch.h"
@@ -254,6 +255,7 @@ TfrmBase::TfrmBase(plat::TComponent* owner) : TfrmRadical(owner) {
         TStatusPanel* p = Status->Panels()->Add();
         p->SetText(text);
         p->SetWidth(width);
+        fitStatusPanel(Status->Panels()->Count() - 1);
     }
 
     MainMenu = new TMainMenu(this);
@@ -442,6 +444,18 @@ void TfrmBase::PrepareOnShow() {
     if (TdmBase* dm = BaseModule())
         for (const char* table : {"M11_TABLE", "D11_TABLE", "H11_TABLE", "F11_TABLE"})
             dm->LoadNumberFormats(Brokers()->HostParam(table));
+    // The formats set above reach the edits before the first paint.
+    reloadDataControls();
+}
+
+void TfrmBase::reloadDataControls() {
+    for (int i = 0; i < ComponentCount(); ++i) {
+        auto* control = dynamic_cast<plat::TControl*>(Components(i));
+        if (!control) continue;
+        auto* link = dynamic_cast<plat::TFieldDataLink*>(
+            reinterpret_cast<plat::TDataLink*>(control->Perform(plat::CM_GETDATALINK)));
+        if (link && link->Active() && link->Field() && !link->Modified()) link->Reset();
+    }
 }
 
 void TfrmBase::FormShow(plat::TObject* sender) {
@@ -477,8 +491,24 @@ void TfrmBase::ShowStateText(uint8_t state) {
 }
 
 void TfrmBase::SetStatusPanelText(int panel, const std::string& text) {
-    if (Status && panel >= 0 && panel < Status->Panels()->Count())
-        Status->Panels()->Items(panel)->SetText(text);
+    if (!Status || panel < 0 || panel >= Status->Panels()->Count()) return;
+    Status->Panels()->Items(panel)->SetText(text);
+    fitStatusPanel(panel);
+}
+
+void TfrmBase::ApplyScreenLanguage() {
+    TfrmRadical::ApplyScreenLanguage();
+    if (Status)
+        for (int i = 0; i < Status->Panels()->Count(); ++i) fitStatusPanel(i);
+}
+
+void TfrmBase::fitStatusPanel(int panel) {
+    // Panel 1 takes the room the others leave (the form's resize).
+    if (panel == 1) return;
+    plat::TStatusPanel* p = Status->Panels()->Items(panel);
+    plat::TCanvas measure;
+    measure.Font.Assign(*Status->Font());
+    p->SetWidth(std::max(p->Width(), measure.TextWidth(p->Text()) + 24));
 }
 
 void TfrmBase::ApplyRights() {

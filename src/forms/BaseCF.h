@@ -180,8 +180,15 @@ class TfrmBase : public TfrmRadical {
 
     // ---- IDataModuleOwner ----
     void SetStatusPanelText(int panel, const std::string& text) override;
+    // The status panels grow to their texts in the interface's language.
+    void ApplyScreenLanguage() override;
 
   private:
+    // A status panel as wide as its text needs, at least its own width.
+    void fitStatusPanel(int panel);
+    // Every data-aware control not being typed into shows its field again,
+    // in the number formats set since it last did.
+    void reloadDataControls();
     TFormMode formMode_ = TFormMode::Browse;
     std::unique_ptr<TMT_Doc> userSettings_;
     plat::TCustomDataGrid* searchGrid_ = nullptr;

@@ -490,6 +490,43 @@ void TfrmDouble::gdBody1KeyDown(plat::TObject*, uint16_t& key, plat::TShiftState
     if (Brokers() && Brokers()->ShowMessageCode("C", "000005") == modal::Ok) body->Delete();
 }
 
+void TfrmDouble::gdBody1KeyUp(plat::TObject*, uint16_t&, plat::TShiftState) {
+    DisarmGridLink(gdBody1);
+}
+
+void TfrmDouble::gdBody1MouseMove(plat::TObject*, plat::TShiftState shift, int x, int y) {
+    if (FormMode() == TFormMode::Browse) TrackGridLink(gdBody1, shift, x, y, true);
+}
+
+void TfrmDouble::gdBody1MouseDown(plat::TObject*, plat::TMouseButton button, plat::TShiftState, int,
+                                  int) {
+    if (TdmDouble* dm = DoubleModule()) FollowArmedLink(gdBody1, dm->cdsBody1, button);
+}
+
+void TfrmDouble::gdBody1MouseUp(plat::TObject*, plat::TMouseButton, plat::TShiftState, int, int) {
+    DisarmGridLink(gdBody1);
+}
+
+// The look-up popup's items act as the keys on the control it was shown for.
+void TfrmDouble::miOpenDravocClick(plat::TObject*) {
+    uint16_t key = plat::VK_F2;
+    HandleF2Key(key, popupControl());
+}
+
+void TfrmDouble::miOpenF3WindowClick(plat::TObject*) {
+    uint16_t key = plat::VK_F3;
+    HandleF3Key(key, popupControl());
+}
+
+void TfrmDouble::miOpenF4WindowClick(plat::TObject*) {
+    uint16_t key = plat::VK_F4;
+    HandleF4Key(key, popupControl());
+}
+
+plat::TWinControl* TfrmDouble::popupControl() const {
+    return pmLookup ? dynamic_cast<plat::TWinControl*>(pmLookup->PopupComponent()) : nullptr;
+}
+
 void TfrmDouble::gdBody1Enter(plat::TObject*) {
     TdmDouble* dm = DoubleModule();
     if (!dm || FormMode() == TFormMode::Browse || gdBody1->ReadOnly()) return;

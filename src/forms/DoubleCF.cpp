@@ -293,6 +293,13 @@ void TfrmDouble::createDesign() {
     gdBody1->OnTitleButtonClick =
         TTitleButtonClickEvent(this, &TfrmDouble::gdBody1TitleButtonClick);
     gdBody1->OnKeyDown = TKeyEvent(this, &TfrmDouble::gdBody1KeyDown);
+    gdBody1->OnKeyUp = TKeyEvent(this, &TfrmDouble::gdBody1KeyUp);
+    gdBody1->OnMouseMove = TMouseMoveEvent(this, &TfrmDouble::gdBody1MouseMove);
+    gdBody1->OnMouseDown = TMouseEvent(this, &TfrmDouble::gdBody1MouseDown);
+    gdBody1->OnMouseUp = TMouseEvent(this, &TfrmDouble::gdBody1MouseUp);
+    click(miOpenDravoc, &TfrmDouble::miOpenDravocClick);
+    click(miOpenF3Window, &TfrmDouble::miOpenF3WindowClick);
+    click(miOpenF4Window, &TfrmDouble::miOpenF4WindowClick);
     gdBody1->OnEnter = TNotifyEvent(this, &TfrmDouble::gdBody1Enter);
     gdBody1->OnExit = TNotifyEvent(this, &TfrmDouble::gdBody1Exit);
     gdBody1->OnCalcCellColors = TCalcCellColorsEvent(this, &TfrmDouble::gdBody1CalcCellColors);
@@ -394,12 +401,6 @@ bool TfrmDouble::BodyPageVisible() const {
 
 void TfrmDouble::showCountCaption(const std::string& text) {
     SetStatusPanelText(2, text);
-    // The caption is read whole: its panel grows to fit it.
-    if (Status && Status->Panels()->Count() > 2) {
-        Canvas()->Font.Assign(*Status->Font());
-        plat::TStatusPanel* panel = Status->Panels()->Items(2);
-        panel->SetWidth(std::max(panel->Width(), Canvas()->TextWidth(text) + 24));
-    }
 }
 
 void TfrmDouble::pgHeadChange(plat::TObject* sender) {

@@ -270,6 +270,15 @@ class TfrmDouble : public TfrmSingle, public IDoubleModuleOwner, public ICopyDia
                                     plat::TBrush* brush, plat::TAlignment& alignment);
     TColorComponents* BodyColors() const { return bodyColors_.get(); }
     void gdBody1KeyDown(plat::TObject* sender, uint16_t& key, plat::TShiftState shift);
+    void gdBody1KeyUp(plat::TObject* sender, uint16_t& key, plat::TShiftState shift);
+    void gdBody1MouseMove(plat::TObject* sender, plat::TShiftState shift, int x, int y);
+    void gdBody1MouseDown(plat::TObject* sender, plat::TMouseButton button, plat::TShiftState shift,
+                          int x, int y);
+    void gdBody1MouseUp(plat::TObject* sender, plat::TMouseButton button, plat::TShiftState shift,
+                        int x, int y);
+    void miOpenDravocClick(plat::TObject* sender);
+    void miOpenF3WindowClick(plat::TObject* sender);
+    void miOpenF4WindowClick(plat::TObject* sender);
     void gdBody1Enter(plat::TObject* sender);
     void gdBody1Exit(plat::TObject* sender);
     void BodyCustomDlg(plat::TObject* sender);
@@ -285,6 +294,8 @@ class TfrmDouble : public TfrmSingle, public IDoubleModuleOwner, public ICopyDia
     void createDesign();
     void showCountCaption(const std::string& text);
     bool focusBodyGrid();
+    // The control the look-up popup was shown for.
+    plat::TWinControl* popupControl() const;
     plat::TField* headField(const std::string& name) const;
     std::vector<std::string> headKeyTexts(bool useServerNumber);
     std::string quotedKeyTerm(plat::TField* field, const std::string& table,

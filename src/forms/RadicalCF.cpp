@@ -23,6 +23,7 @@
 #include "platform/ui/dbgrids.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/stdctrls.h"
+#include "platform/ui/translations.h"
 #include "runtime/Brokers.h"
 #include "runtime/LibStrs.h"
 #include "runtime/MireltaINI.h"
@@ -199,7 +200,13 @@ bool TfrmRadical::InitializeFromHost(const Variant& params) {
     std::string edition;
     if (productID_ == 5)
         edition = GetLangMessage("TfrmRadical", "sPublicVer", kPublicEdition, true);
-    SetCaption(brokers_->GetProgramName() + edition + "[" + brokers_->GetSysParam("QRV002") + "]");
+    // The program's and the company's names are the database's texts: the
+    // title shows them in the interface's characters.
+    auto toUI = [this](const std::string& text) {
+        return plat::VarToStr(QvConverter->ConvertToUI(plat::Variant(text)));
+    };
+    SetCaption(toUI(brokers_->GetProgramName()) + edition + "[" +
+               toUI(brokers_->GetSysParam("QRV002")) + "]");
     if (GetSystemCodePage() == "950") QvConverter->ConvertControlText(this);
     ApplyControlSettings();
     HostWindow = static_cast<THandle>(plat::VarToIntDef(paramAt(params, 3), 0));
@@ -287,6 +294,10 @@ void TfrmRadical::ParseUserRights(const std::string& powerData, const std::strin
 void TfrmRadical::ApplyScreenLanguage() {
     ConvertFormOnce();
     ApplyFormLanguage(true);
+    // File chooser, colour dialog and standard buttons speak the interface's
+    // language too.
+    const std::string ui = GetUICodePage();
+    plat::LoadToolkitTranslations(ui == "936" ? "zh_CN" : ui == "950" ? "zh_TW" : "");
     for (plat::TFont* font :
          {&plat::Screen->IconFont, &plat::Screen->HintFont, &plat::Screen->MenuFont})
         TCodeConverter::SetFontCharset(GetDisplayMode(), font);

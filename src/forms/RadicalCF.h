@@ -121,7 +121,9 @@ class TfrmRadical : public TQVForm, public IRadicalForm, public IDataModuleOwner
     bool IsHosted();
     std::string GetProgramIDFromModule();
     void ShowHelp();
-    void ApplyScreenLanguage();
+    // The form's texts, the screen fonts and the toolkit's own texts in the
+    // interface's language.
+    virtual void ApplyScreenLanguage();
     void ApplyDataModuleLanguage();
     void GetBaseClassParam(plat::TObject* sender, TInteraParam* param);
     void SetReturn(plat::TObject* sender, TInteraParam* param);

@@ -232,11 +232,10 @@ TfrmSingle::TfrmSingle(plat::TComponent* owner) : TfrmBase(owner) {
          &TfrmSingle::miBBSelectAllClick);
     item(miUnSelectAll, "miUnSelectAll", "全不选", pmMultiSelect->Items(), 0,
          &TfrmSingle::miBBUnSelectAllClick);
-    for (const char* caption : {"F2 查询窗口", "F3 查询窗口", "F4 查询窗口"}) {
-        TMenuItem* lookup = nullptr;
-        item(lookup, "", caption, pmLookup->Items(), 0, nullptr);
-        lookup->Tag = 4000;
-    }
+    item(miOpenDravoc, "miOpenDravoc", "F2 查询窗口", pmLookup->Items(), 0, nullptr);
+    item(miOpenF3Window, "miOpenF3Window", "F3 查询窗口", pmLookup->Items(), 0, nullptr);
+    item(miOpenF4Window, "miOpenF4Window", "F4 查询窗口", pmLookup->Items(), 0, nullptr);
+    for (TMenuItem* lookup : {miOpenDravoc, miOpenF3Window, miOpenF4Window}) lookup->Tag = 4000;
     popPrint->OnPopup = TNotifyEvent(this, &TfrmSingle::popPrintPopup);
 }
 

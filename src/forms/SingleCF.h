@@ -100,7 +100,8 @@ class TfrmSingle : public TfrmBase,
                      *pmMultiSelect = nullptr, *pmLookup = nullptr;
     plat::TMenuItem *miDirectPrint = nullptr, *miPriewPrint = nullptr,
                     *miVoucherFormatsPrint = nullptr, *miSelectAll = nullptr,
-                    *miUnSelectAll = nullptr;
+                    *miUnSelectAll = nullptr, *miOpenDravoc = nullptr, *miOpenF3Window = nullptr,
+                    *miOpenF4Window = nullptr;
 
     // ---- state ----
     // Set by AddRecordWithKeys / EditRecordByKeys: a save closes the form.
@@ -179,6 +180,15 @@ class TfrmSingle : public TfrmBase,
     virtual void AddRecordWithKeys(const plat::Variant& keys);
     virtual void EditRecordByKeys(const plat::Variant& keys);
     virtual int FollowGridLink(plat::TCustomDataGrid* grid, plat::TDataSet* dataSet);
+    // Drill-down links of a grid in browse mode, shared by the browse grid and
+    // the line grid: over a linked cell the hint shows and, with Ctrl held,
+    // the hand cursor arms the link (true when over a link); a left press on
+    // an armed link follows it; a release or a key disarms it.
+    bool TrackGridLink(plat::TCustomDataGrid* grid, plat::TShiftState shift, int x, int y,
+                       bool needValue);
+    void FollowArmedLink(plat::TCustomDataGrid* grid, plat::TDataSet* dataSet,
+                         plat::TMouseButton button);
+    void DisarmGridLink(plat::TCustomDataGrid* grid);
     virtual void ApplySavedCondition(plat::TObject* item);
     virtual plat::Variant GetSignOffFlag(const std::string& program, const std::string& docType);
     virtual plat::Variant GetSignOffOptions(const std::string& docType);

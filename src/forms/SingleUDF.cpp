@@ -406,43 +406,61 @@ void TfrmSingle::gdHeadCalcCellColors(plat::TObject*, plat::TField* field, plat:
                                     dm->cdsMainColor, font, brush);
 }
 
+bool TfrmSingle::TrackGridLink(plat::TCustomDataGrid* grid, plat::TShiftState shift, int x, int y,
+                               bool needValue) {
+    const bool ctrl = shift.Contains(plat::ssCtrl);
+    if (!ctrl) grid->SetCursor(plat::crDefault);
+    plat::TGridCoord at = grid->MouseCoord(x, y);
+    plat::TField* field = nullptr;
+    if (at.Y >= grid->TitleOffset() && at.X >= grid->IndicatorOffset())
+        if (auto* column = grid->VisibleColumn(at.X - grid->IndicatorOffset()))
+            field = column->Field();
+    bool linked = field && isListed(splitList(LinkFields, "\x03"), field);
+    // The value is the one of the row under the pointer.
+    if (linked && needValue) linked = !plat::Trim(grid->CellFieldText(at.X, at.Y)).empty();
+    if (linked) {
+        grid->SetHint(
+            GetLangMessage("TfrmSingle", "sGridHint", "按住CTRL并单击鼠标以跟踪链接", true));
+        grid->SetShowHint(true);
+        if (ctrl) {
+            grid->SetCursor(plat::crHandPoint);
+            LinkActive = true;
+        }
+        return true;
+    }
+    grid->SetShowHint(false);
+    grid->SetCursor(plat::crDefault);
+    LinkActive = false;
+    return false;
+}
+
+void TfrmSingle::FollowArmedLink(plat::TCustomDataGrid* grid, plat::TDataSet* dataSet,
+                                 plat::TMouseButton button) {
+    if (button != plat::TMouseButton::mbLeft || !LinkActive) return;
+    LinkActive = false;
+    FollowGridLink(grid, dataSet);
+}
+
+void TfrmSingle::DisarmGridLink(plat::TCustomDataGrid* grid) {
+    LinkActive = false;
+    grid->SetCursor(plat::crDefault);
+}
+
 void TfrmSingle::gdHeadMouseMove(plat::TObject*, plat::TShiftState shift, int x, int y) {
     lastMouseX_ = x;
     lastMouseY_ = y;
     if (FormMode() != TFormMode::Browse) return;
-    const bool ctrl = shift.Contains(plat::ssCtrl);
-    if (!ctrl) gdHead->SetCursor(plat::crDefault);
-    plat::TGridCoord at = gdHead->MouseCoord(x, y);
-    plat::TField* field = nullptr;
-    if (at.Y >= gdHead->TitleOffset() && at.X >= gdHead->IndicatorOffset())
-        if (auto* column = gdHead->VisibleColumn(at.X - gdHead->IndicatorOffset()))
-            field = column->Field();
-    if (field && LinkFields.find(plat::UpperCase(field->FieldName())) != std::string::npos) {
-        gdHead->SetHint(
-            GetLangMessage("TfrmSingle", "sGridHint", "按住CTRL并单击鼠标以跟踪链接", true));
-        gdHead->SetShowHint(true);
-        if (ctrl) {
-            gdHead->SetCursor(plat::crHandPoint);
-            LinkActive = true;
-        }
-        return;
-    }
-    gdHead->SetShowHint(false);
-    gdHead->SetCursor(plat::crDefault);
-    LinkActive = false;
-    if (ColorManage) showRowColorHint(at.Y);
+    if (!TrackGridLink(gdHead, shift, x, y, false) && ColorManage)
+        showRowColorHint(gdHead->MouseCoord(x, y).Y);
 }
 
 void TfrmSingle::gdHeadMouseDown(plat::TObject*, plat::TMouseButton button, plat::TShiftState, int,
                                  int) {
-    if (button != plat::TMouseButton::mbLeft || !LinkActive) return;
-    if (TdmSingle* dm = SingleModule()) FollowGridLink(gdHead, dm->cdsMain);
-    LinkActive = false;
+    if (TdmSingle* dm = SingleModule()) FollowArmedLink(gdHead, dm->cdsMain, button);
 }
 
 void TfrmSingle::gdHeadKeyUp(plat::TObject*, uint16_t&, plat::TShiftState) {
-    LinkActive = false;
-    gdHead->SetCursor(plat::crDefault);
+    DisarmGridLink(gdHead);
 }
 
 int TfrmSingle::FollowGridLink(plat::TCustomDataGrid* grid, plat::TDataSet* dataSet) {

@@ -159,6 +159,10 @@ struct TQBEForm::Impl {
     bool firstActivation = true, bodySource = false, formConverted = false;
     std::string lastFieldCaption;
     int captionWidth = 14;
+    // Tab stop of the field combos' items, in characters.
+    int tabStop = 4;
+    std::unique_ptr<plat::THintWindow> sortHint;
+    int sortHintIndex = -1;
     std::vector<std::string> operatorLines;
     std::string lastSchemeError;
 };
@@ -479,12 +483,17 @@ TQBEForm::TQBEForm(plat::TComponent* owner)
     Memo2->OnChange = TNotifyEvent(this, &TQBEForm::Memo2Change);
     cboField->OnChange = TNotifyEvent(this, &TQBEForm::cboFieldChange);
     cboField2->OnChange = TNotifyEvent(this, &TQBEForm::cboField2Change);
+    for (TComboBox* c : {cboField, cboField2})
+        c->OnDrawItem = plat::TDrawItemEvent(this, &TQBEForm::cboFieldDrawItem);
+    TabSheet2->OnMouseMove = TMouseMoveEvent(this, &TQBEForm::TabSheet2MouseMove);
     chkBody->OnClick = TNotifyEvent(this, &TQBEForm::chkBodyClick);
     ListBox1->OnDblClick = TNotifyEvent(this, &TQBEForm::ListBox1DblClick);
     ListBox2->OnDblClick = TNotifyEvent(this, &TQBEForm::ListBox2DblClick);
     SpeedButton1->OnClick = TNotifyEvent(this, &TQBEForm::ListBox1DblClick);
-    ListBox2->OnMouseDown = TMouseEvent(this, &TQBEForm::ListBox2MouseDown);
-    ListBox2->OnMouseUp = TMouseEvent(this, &TQBEForm::ListBox2MouseUp);
+    // The sort list reorders by dragging its items (automatic drag).
+    plat::EnableDragSource(ListBox2);
+    plat::EnableDropTarget(ListBox2, plat::TDragOverEvent(this, &TQBEForm::ListBox2DragOver),
+                           plat::TDragDropEvent(this, &TQBEForm::ListBox2DragDrop));
     ListBox1->OnMouseMove = TMouseMoveEvent(this, &TQBEForm::ListBox1MouseMove);
     ListBox2->OnMouseMove = TMouseMoveEvent(this, &TQBEForm::ListBox1MouseMove);
     sg1->OnMouseDown = TMouseEvent(this, &TQBEForm::sg1MouseDown);
@@ -525,7 +534,14 @@ void TQBEForm::FormCreate(plat::TObject* sender) {
     sg1->SetCells(kValue, 0, GetLangMessage("TQBEForm", "Cells20", "条件", false));
     sg1->SetCells(kConnector, 1, "AND");
     std::string ui = GetUICodePage();
-    d_->captionWidth = ui == "936" || ui == "950" ? 14 : 22;
+    const bool chinese = ui == "936" || ui == "950";
+    d_->captionWidth = chinese ? 14 : 22;
+    d_->tabStop = chinese ? 4 : 8;
+    for (plat::TComboBox* c : {cboField, cboField2}) {
+        plat::TCanvas measure;
+        measure.Font.Assign(*c->Font());
+        c->ItemHeight = chinese ? measure.TextHeight("测试") + 2 : measure.TextHeight("Test") + 5;
+    }
     if (d_->captionWidth == 22) {
         // The longer padded captions get wider field boxes.
         for (plat::TComboBox* c : {cboField, cboField2}) c->SetWidth(190);
@@ -534,6 +550,23 @@ void TQBEForm::FormCreate(plat::TObject* sender) {
     }
     ExtPageControl1->SetActivePageIndex(0);
     TabSheet3->SetTabVisible(false);
+}
+
+std::string ExpandTabStops(const std::string& text, int tabStop) {
+    if (tabStop < 1) tabStop = 1;
+    std::string r;
+    size_t start = 0;
+    int column = 0;
+    for (size_t tab = text.find('\t'); tab != std::string::npos;
+         start = tab + 1, tab = text.find('\t', start)) {
+        r.append(text, start, tab - start);
+        column += plat::TextWidth(std::string_view(text).substr(start, tab - start));
+        const int blanks = tabStop - column % tabStop;
+        r.append((size_t)blanks, ' ');
+        column += blanks;
+    }
+    r.append(text, start, std::string::npos);
+    return r;
 }
 
 std::string TQBEForm::MessageLine(int n) const {
@@ -1304,21 +1337,15 @@ void TQBEForm::ListBox1DblClick(plat::TObject*) {
     CopySelectedItems(source, target);
 }
 
-void TQBEForm::ListBox2MouseDown(plat::TObject*, plat::TMouseButton button, plat::TShiftState,
-                                 int x, int y) {
-    dragFrom_ = button == plat::TMouseButton::mbLeft ? ListBox2->ItemAtPos({x, y}, true) : -1;
-}
-
-void TQBEForm::ListBox2MouseUp(plat::TObject*, plat::TMouseButton, plat::TShiftState, int x,
-                               int y) {
-    if (dragFrom_ >= 0) ListBox2DragDrop(ListBox2, ListBox2, x, y);
-    dragFrom_ = -1;
+void TQBEForm::ListBox2DragOver(plat::TObject*, plat::TObject* source, int, int, plat::TDragState,
+                                bool& accept) {
+    accept = source == ListBox2;
 }
 
 void TQBEForm::ListBox2DragDrop(plat::TObject*, plat::TObject* source, int x, int y) {
     // Only items of the sort list itself move; drops from elsewhere are refused.
     if (source != ListBox2) return;
-    int from = dragFrom_ >= 0 ? dragFrom_ : ListBox2->ItemIndex();
+    int from = ListBox2->ItemIndex();
     int count = ListBox2->Items()->Count();
     if (from < 0 || from >= count) return;
     int to = ListBox2->ItemAtPos({x, y}, true);
@@ -1336,17 +1363,57 @@ void TQBEForm::ListBox1MouseMove(plat::TObject* sender, plat::TShiftState, int x
     auto* box = dynamic_cast<TFCheckListBox*>(sender);
     if (!box) return;
     int i = box->ItemAtPos({x, y}, true);
-    std::string hint;
-    if (i >= 0) {
-        std::string text = (*box->Items())[i];
-        std::replace(text.begin(), text.end(), '\t', ' ');
-        plat::TCanvas* canvas = Canvas();
-        canvas->Font.Assign(*box->Font());
-        // Only an item wider than its row needs the whole text shown.
-        if (canvas->TextWidth(text) > box->ItemRect(i).Width()) hint = text;
-    }
-    box->SetHint(hint);
-    box->SetShowHint(!hint.empty());
+    if (i == d_->sortHintIndex && d_->sortHint) return;
+    d_->sortHint.reset();
+    d_->sortHintIndex = -1;
+    if (i < 0) return;
+    std::string text = (*box->Items())[i];
+    std::replace(text.begin(), text.end(), '\t', ' ');
+    plat::TCanvas measure;
+    measure.Font.Assign(*box->Font());
+    const plat::TRect item = box->ItemRect(i);
+    // Only an item wider than its row in view needs the whole text shown.
+    const int shown = std::min(item.Right, box->ClientWidth()) - std::max(item.Left, 0);
+    const int width = measure.TextWidth(text) + 6;
+    if (width - 6 <= shown) return;
+    int height = item.Height();
+    if (GetUICodePage() == "437") height += 4;
+    plat::TPoint at = box->ClientToScreen({item.Left, item.Top});
+    at.X = std::max(0, std::min(at.X, plat::Screen->Width() - width));
+    d_->sortHint = std::make_unique<plat::THintWindow>(nullptr);
+    d_->sortHint->SetColor(plat::TColor(0xDDFFFF));
+    d_->sortHint->Font()->Assign(*box->Font());
+    d_->sortHint->ActivateHint({at.X, at.Y, at.X + width, at.Y + height}, text);
+    d_->sortHintIndex = i;
+}
+
+void TQBEForm::TabSheet2MouseMove(plat::TObject*, plat::TShiftState, int, int) {
+    d_->sortHint.reset();
+    d_->sortHintIndex = -1;
+}
+
+plat::THintWindow* TQBEForm::SortHint() const {
+    return d_->sortHint.get();
+}
+
+int TQBEForm::SortHintIndex() const {
+    return d_->sortHintIndex;
+}
+
+void TQBEForm::DoHide() {
+    TabSheet2MouseMove(this, {}, 0, 0);
+    TQVForm::DoHide();
+}
+
+void TQBEForm::cboFieldDrawItem(plat::TObject* sender, int index, plat::TRect rect,
+                                plat::TOwnerDrawState) {
+    auto* box = dynamic_cast<plat::TComboBox*>(sender);
+    if (!box || index < 0 || index >= box->Items()->Count()) return;
+    plat::TCanvas* canvas = box->Canvas();
+    canvas->FillRect(rect);
+    rect.Left += 3;
+    canvas->DrawText(ExpandTabStops((*box->Items())[index], d_->tabStop), rect,
+                     plat::DT_SINGLELINE | plat::DT_VCENTER | plat::DT_NOPREFIX);
 }
 
 void TQBEForm::sg1MouseDown(plat::TObject*, plat::TMouseButton, plat::TShiftState, int x, int y) {

@@ -13,6 +13,7 @@
 #include "platform/core/stringlist.h"
 #include "platform/core/variant.h"
 #include "platform/ui/comctrls.h"
+#include "platform/ui/dragdrop.h"
 #include "query/QBEConditions.h"
 
 namespace plat {
@@ -36,6 +37,7 @@ class TDataSet;
 class TDataSource;
 class TField;
 class TGridClientDataSet;
+class THintWindow;
 }  // namespace plat
 
 namespace ktrb {
@@ -48,6 +50,10 @@ class TExtPageControl;
 class TFCheckListBox;
 class TBitCheckBox;
 class TFDbCheckBox;
+
+// Each TAB filled with blanks up to the next multiple of `tabStop` columns
+// (a CJK character counts two): the field combos' items.
+std::string ExpandTabStops(const std::string& text, int tabStop);
 
 // The document form as the query dialog sees it (the form layer lies above).
 class IQBEOwner {
@@ -243,15 +249,20 @@ class TQBEForm : public TQVForm {
     void chkBodyClick(plat::TObject* sender);
     void ListBox1DblClick(plat::TObject* sender);
     void ListBox2DblClick(plat::TObject* sender);
-    // The platform has no drag and drop: a press on a sort item and a release
-    // over another moves it there.
-    void ListBox2MouseDown(plat::TObject* sender, plat::TMouseButton button,
-                           plat::TShiftState shift, int x, int y);
-    void ListBox2MouseUp(plat::TObject* sender, plat::TMouseButton button, plat::TShiftState shift,
-                         int x, int y);
+    // Only the sort list's own items are dropped on it.
+    void ListBox2DragOver(plat::TObject* sender, plat::TObject* source, int x, int y,
+                          plat::TDragState state, bool& accept);
     void ListBox2DragDrop(plat::TObject* sender, plat::TObject* source, int x, int y);
-    // A hint with the whole text of an item wider than the list.
+    // A hint window with the whole text of an item wider than the list,
+    // freed on another item, over the page and when the dialog closes.
     void ListBox1MouseMove(plat::TObject* sender, plat::TShiftState shift, int x, int y);
+    void TabSheet2MouseMove(plat::TObject* sender, plat::TShiftState shift, int x, int y);
+    // The field combos' items with their tabs expanded, 3 pixels in.
+    void cboFieldDrawItem(plat::TObject* sender, int index, plat::TRect rect,
+                          plat::TOwnerDrawState state);
+    // The sort lists' hint window (null when none shows) and its item.
+    plat::THintWindow* SortHint() const;
+    int SortHintIndex() const;
     void sg1MouseDown(plat::TObject* sender, plat::TMouseButton button, plat::TShiftState shift,
                       int x, int y);
     void ForFloatKeyPress(plat::TObject* sender, char32_t& key);
@@ -267,6 +278,7 @@ class TQBEForm : public TQVForm {
     void ViewReportExecute(plat::TObject* sender);
 
   private:
+    void DoHide() override;
     struct Impl;
     IQBEOwner* owner() const;
     TdmRadical* dataModule() const;
@@ -291,7 +303,6 @@ class TQBEForm : public TQVForm {
     bool findScheme(const std::string& caption);
     void setViewStyle(plat::TViewStyle style, plat::TMenuItem* item);
     std::string orderText_;
-    int dragFrom_ = -1;
     std::unique_ptr<TRecordInfoList> infos_;
     std::unique_ptr<Impl> d_;
 };

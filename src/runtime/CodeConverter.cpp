@@ -595,7 +595,17 @@ int TCodeConverter::ShowMessageBox(const std::string& text, TMsgDlgType type,
     dialog.Text = text;
     if (uiCodePage_ == "936" || windowsCodePage_ == "936") dialog.Text += "      ";
     dialog.Type = type;
-    for (TMsgDlgBtn b : buttons) dialog.Buttons.push_back({b, MsgDlgButtonName(b), "", false});
+    // The buttons speak the interface's language: the toolkit's English
+    // under code page 437, simplified or traditional Chinese otherwise.
+    for (TMsgDlgBtn b : buttons) {
+        const std::string name = MsgDlgButtonName(b);
+        std::string caption;
+        if (uiCodePage_ != "437") {
+            caption = LocalizeDialogButtons(name);
+            if (uiCodePage_ == "950") caption = GBToBig5(caption);
+        }
+        dialog.Buttons.push_back({b, name, caption, false});
+    }
     plat::TComponent* form = Owner();
     if (form && strPropOf(form, "Caption")) dialog.Caption = plat::GetStrProp(form, "Caption");
     if (displayMode_ <= 4) {

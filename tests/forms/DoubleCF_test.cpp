@@ -552,6 +552,76 @@ TEST_F(DoubleRoad, F2OnAUserDefinedLineColumnFillsTheLine) {
     form->Hide();
 }
 
+// Ctrl over a linked line cell arms the link; a left press follows it on the
+// line grid's own data, and a release disarms it. A blank linked cell offers
+// nothing.
+TEST_F(DoubleRoad, CtrlClickOnALinkedLineFieldFollowsTheLink) {
+    form->Show();
+    TypeDocument("20240420001", {{"A1001-01", 1}, {"B2001", 2}});
+    ASSERT_TRUE(form->SaveDocument());
+    ASSERT_EQ(form->FormMode(), TFormMode::Browse);
+    // The second line's item blank on view.
+    dm->cdsBody1->Last();
+    dm->cdsBody1->Edit();
+    Line("TI004")->SetAsString("");
+    dm->cdsBody1->Post();
+    dm->cdsBody1->First();
+    form->LinkFields = "TI004";
+    form->pgHeadChange(form);
+    TFDBGrid* grid = form->gdBody1;
+    int col = -1;
+    for (int i = 0; i < grid->VisibleColumnCount(); ++i)
+        if (grid->VisibleColumn(i)->FieldName() == "TI004") col = i + grid->IndicatorOffset();
+    ASSERT_GE(col, 0);
+    grid->SetLeftCol(col);
+    plat::Application->ProcessMessages();
+    auto centre = [&](int row) {
+        plat::TRect r = grid->CellRect(col, row);
+        return plat::TPoint{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+    };
+    const int first = grid->TitleOffset();
+    plat::TPoint p = centre(first);
+    uitest::Mouse(grid, QEvent::MouseMove, p.X, p.Y);
+    EXPECT_TRUE(grid->ShowHint());
+    EXPECT_EQ(grid->Hint(), "按住CTRL并单击鼠标以跟踪链接");
+    EXPECT_FALSE(form->LinkActive);  // no Ctrl: only the hint
+    uitest::Mouse(grid, QEvent::MouseMove, p.X, p.Y, Qt::ControlModifier);
+    EXPECT_TRUE(form->LinkActive);
+    EXPECT_EQ(grid->Cursor(), plat::crHandPoint);
+    uitest::Mouse(grid, QEvent::MouseButtonPress, p.X, p.Y, Qt::ControlModifier);
+    uitest::Mouse(grid, QEvent::MouseButtonRelease, p.X, p.Y, Qt::ControlModifier);
+    ASSERT_EQ(form->followed.size(), 1u);
+    EXPECT_EQ(form->followed[0], "gdBody1:TI004:body");
+    EXPECT_FALSE(form->LinkActive);
+    EXPECT_EQ(grid->Cursor(), plat::crDefault);
+
+    // The second line's item is blank: no hint, nothing armed.
+    plat::TPoint blank = centre(first + 1);
+    uitest::Mouse(grid, QEvent::MouseMove, blank.X, blank.Y, Qt::ControlModifier);
+    EXPECT_FALSE(grid->ShowHint());
+    EXPECT_FALSE(form->LinkActive);
+    uitest::Mouse(grid, QEvent::MouseButtonPress, blank.X, blank.Y, Qt::ControlModifier);
+    EXPECT_EQ(form->followed.size(), 1u);
+    form->Hide();
+}
+
+// The look-up popup's items run F2, F3 and F4 on the control it was shown for.
+TEST_F(DoubleRoad, TheLookupPopupsItemsActAsTheirKeys) {
+    form->Show();
+    TypeDocument("20240420002", {{"A1001-01", 1}});
+    dm->cdsBody1->First();
+    form->pmLookup->SetPopupComponent(form->gdBody1);
+    dynamic_cast<plat::TMenuItem*>(form->FindComponent("miOpenF3Window"))->Click();
+    dynamic_cast<plat::TMenuItem*>(form->FindComponent("miOpenF4Window"))->Click();
+    EXPECT_EQ(form->lookupKeys, (std::vector<std::string>{"114:gdBody1", "115:gdBody1"}));
+    // F2 goes into the line grid's look-up: the line goes into editing.
+    dm->cdsBody1->Post();
+    dynamic_cast<plat::TMenuItem*>(form->FindComponent("miOpenDravoc"))->Click();
+    EXPECT_EQ(dm->cdsBody1->State(), plat::dsEdit);
+    form->CancelEdit(false);
+    form->Hide();
+}
+
 // Each visible user-defined line column gets the editor its settings ask
 // for, once; only the combo boxes become required outside the all-Chinese
 // code pages.

@@ -120,6 +120,22 @@ class TReceiptTestForm : public TfrmDouble {
         for (int i = 0; i < values->Count(); ++i)
             text += (i ? "," : "") + values->ValueFromIndex(i);
     }
+    // Links followed: the grid's name and the field it was on.
+    std::vector<std::string> followed;
+    int FollowGridLink(plat::TCustomDataGrid* grid, plat::TDataSet* dataSet) override {
+        followed.push_back(grid->Name() + ":" +
+                           (grid->SelectedField() ? grid->SelectedField()->FieldName() : "") +
+                           (dataSet == DoubleModule()->cdsBody1 ? ":body" : ""));
+        return 0;
+    }
+    // Look-up keys asked for: the key and the control's name.
+    std::vector<std::string> lookupKeys;
+    void HandleF3Key(uint16_t& key, plat::TWinControl* control) override {
+        lookupKeys.push_back(std::to_string(key) + ":" + (control ? control->Name() : ""));
+    }
+    void HandleF4Key(uint16_t& key, plat::TWinControl* control) override {
+        lookupKeys.push_back(std::to_string(key) + ":" + (control ? control->Name() : ""));
+    }
     std::unique_ptr<IQueryDialog> CreateQueryDialog() override {
         return std::make_unique<NoQueryDialog>();
     }

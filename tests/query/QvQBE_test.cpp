@@ -19,6 +19,7 @@
 #include "platform/ui/keys.h"
 #include "platform/ui/screenshot.h"
 #include "platform/ui/stdctrls.h"
+#include "platform/ui/ui_test_util.h"
 #include "query/DocuConditionCF.h"
 #include "query_fixture.h"
 #include "runtime/Brokers.h"
@@ -345,20 +346,100 @@ TEST_F(Qbe, GridKeysAppendAndRemoveRows) {
 }
 
 TEST_F(Qbe, SortItemsMoveWithinTheSortListOnly) {
+    dlg->Show();
+    dlg->ExtPageControl1->SetActivePageIndex(1);
     for (const char* item : {"A\tA", "B\tB", "C\tC"}) dlg->ListBox2->Items()->Add(item);
     dlg->ListBox2->SetChecked(0, true);
     plat::TRect last = dlg->ListBox2->ItemRect(2);
     dlg->ListBox2->SetItemIndex(0);
-    dlg->ListBox2DragDrop(dlg->ListBox2, dlg->ListBox1, last.Left + 2, last.Top + 2);
+    // Dragged from the source list: refused.
+    EXPECT_FALSE(uitest::DragAndDrop(dlg->ListBox1, dlg->ListBox2, last.Left + 2, last.Top + 2));
     EXPECT_EQ((*dlg->ListBox2->Items())[0], "A\tA");
-    dlg->ListBox2DragDrop(dlg->ListBox2, dlg->ListBox2, last.Left + 2, last.Top + 2);
+    EXPECT_TRUE(uitest::DragAndDrop(dlg->ListBox2, dlg->ListBox2, last.Left + 2, last.Top + 2));
     EXPECT_EQ((*dlg->ListBox2->Items())[2], "A\tA");
     EXPECT_TRUE(dlg->ListBox2->GetChecked(2));
     EXPECT_FALSE(dlg->ListBox2->GetChecked(0));
     // Below the last item: to the end.
     dlg->ListBox2->SetItemIndex(0);
-    dlg->ListBox2DragDrop(dlg->ListBox2, dlg->ListBox2, last.Left + 2, last.Bottom + 200);
+    EXPECT_TRUE(uitest::DragAndDrop(dlg->ListBox2, dlg->ListBox2, last.Left + 2, last.Bottom + 40));
     EXPECT_EQ((*dlg->ListBox2->Items())[2], "B\tB");
+    dlg->Hide();
+}
+
+TEST(FieldComboItems, TabsExpandToTheNextStop) {
+    struct Case {
+        const char* text;
+        int stop;
+        const char* expected;
+    } cases[] = {
+        {"ab\tc", 4, "ab  c"},  {"abcd\tc", 4, "abcd    c"},
+        {"中\tX", 4, "中  X"},  {"中文字\tX", 4, "中文字  X"},
+        {"a\t\tb", 2, "a   b"}, {"a\tb", 8, "a       b"},
+        {"none", 4, "none"},    {"\t", 0, " "},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ExpandTabStops(c.text, c.stop), c.expected) << c.text << c.stop;
+}
+
+// The field combos draw their own items: tabs expanded, 3 pixels in, on an
+// item as high as the interface's text needs.
+TEST_F(Qbe, FieldCombosDrawTheirItemsThemselves) {
+    const std::string ui = dlg->GetUICodePage();
+    const bool chinese = ui == "936" || ui == "950";
+    for (plat::TComboBox* combo : {dlg->cboField, dlg->cboField2}) {
+        ASSERT_TRUE(static_cast<bool>(combo->OnDrawItem));
+        plat::TCanvas measure;
+        measure.Font.Assign(*combo->Font());
+        EXPECT_EQ(combo->ItemHeight,
+                  chinese ? measure.TextHeight("测试") + 2 : measure.TextHeight("Test") + 5);
+    }
+    dlg->cboField->Items()->Clear();
+    dlg->cboField->Items()->Add("单号\tMOCTH.TH002");
+    plat::TBitmap bmp(200, dlg->cboField->ItemHeight);
+    plat::TCanvas* c = bmp.Canvas();
+    c->Brush.Color = plat::clWhite;
+    c->FillRect({0, 0, 200, bmp.Height()});
+    dlg->cboField->DrawItemTo(*c, 0, {0, 0, 200, bmp.Height()}, {});
+    auto inked = [&](int fromX, int toX) {
+        for (int x = fromX; x < toX; ++x)
+            for (int y = 0; y < bmp.Height(); ++y)
+                if (bmp.GetPixel(x, y) != plat::clWhite) return true;
+        return false;
+    };
+    EXPECT_FALSE(inked(0, 3));
+    EXPECT_TRUE(inked(3, 200));  // drawn on the item's canvas, not elsewhere
+}
+
+// An item wider than the sort list shows its whole text in a hint window of
+// its own colour over the item; the page and closing take it away.
+TEST_F(Qbe, WideSortItemsShowAHintWindowOverTheItem) {
+    dlg->Show();
+    dlg->ExtPageControl1->SetActivePageIndex(1);
+    dlg->ListBox1->Items()->Clear();
+    dlg->ListBox1->Items()->Add("短\tA");
+    dlg->ListBox1->Items()->Add("一个很长很长很长很长很长很长的字段名称\tMOCTH.TH002");
+    plat::Application->ProcessMessages();
+    plat::TRect narrow = dlg->ListBox1->ItemRect(0), wide = dlg->ListBox1->ItemRect(1);
+    dlg->ListBox1MouseMove(dlg->ListBox1, {}, narrow.Left + 2, narrow.Top + 2);
+    EXPECT_EQ(dlg->SortHint(), nullptr);
+    dlg->ListBox1MouseMove(dlg->ListBox1, {}, wide.Left + 2, wide.Top + 2);
+    plat::THintWindow* hint = dlg->SortHint();
+    ASSERT_NE(hint, nullptr);
+    EXPECT_EQ(dlg->SortHintIndex(), 1);
+    EXPECT_EQ(hint->Color(), plat::TColor(0xDDFFFF));
+    EXPECT_EQ(hint->Caption(), "一个很长很长很长很长很长很长的字段名称 MOCTH.TH002");
+    EXPECT_EQ(hint->Font()->Name(), dlg->ListBox1->Font()->Name());
+    EXPECT_EQ(hint->Height(), wide.Height());
+    EXPECT_LE(hint->Left() + hint->Width(), plat::Screen->Width());
+    // The same item keeps its window; the page takes it away.
+    dlg->ListBox1MouseMove(dlg->ListBox1, {}, wide.Left + 4, wide.Top + 3);
+    EXPECT_EQ(dlg->SortHint(), hint);
+    dlg->TabSheet2MouseMove(dlg->TabSheet2, {}, 1, 1);
+    EXPECT_EQ(dlg->SortHint(), nullptr);
+    dlg->ListBox1MouseMove(dlg->ListBox1, {}, wide.Left + 2, wide.Top + 2);
+    ASSERT_NE(dlg->SortHint(), nullptr);
+    dlg->Hide();
+    EXPECT_EQ(dlg->SortHint(), nullptr);
 }
 
 TEST_F(Qbe, PreparingAgainRebuildsTheListsWithoutDoublingThem) {
@@ -547,12 +628,12 @@ TEST_F(QbePictures, ChineseAndEnglishInterfaces) {
         env && *env ? std::filesystem::path(env)
                     : std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
     for (const char* package : {"TQBEForm", "TfrmDocuCondition"})
-        for (const char* language : {"CHS", "ENG"})
+        for (const char* language : {"CHS", "CHT", "ENG"})
             Installation::write(PackageFile(language, package),
                                 Installation::read((root / "standins/data/client/MultiLanguage" /
                                                     language / (std::string(package) + ".Lng"))
                                                        .string()));
-    for (const char* ui : {"936", "437"}) {
+    for (const char* ui : {"936", "950", "437"}) {
         SetCodePages(ui, "936");
         auto* owner = plat::CreateForm<QbeOwner>(nullptr);
         auto* head = new plat::TClientDataSet(owner);
@@ -568,7 +649,8 @@ TEST_F(QbePictures, ChineseAndEnglishInterfaces) {
         dlg->SetBodySource(head, "MOCTI", "TI001,TI002", "", "");
         dlg->lstCondition->Items()->Add()->SetCaption("未审核单据");
         dlg->FitSchemeColumns();
-        std::string lang = ui[0] == '9' ? "CHS" : "ENG";
+        const std::string code = ui;
+        std::string lang = code == "936" ? "CHS" : code == "950" ? "CHT" : "ENG";
         auto shot = [&](plat::TWinControl* form, const std::string& name) {
             plat::SaveScreenshot(form, inst.root() + name + "_" + lang + ".png");
             if (const char* dir = std::getenv("KTRB_SHOTS"))

@@ -307,6 +307,30 @@ TEST_F(FormConversionTest, TraditionalMessageBoxHasNoPaddingAndABig5Font) {
     EXPECT_EQ(ui.dialogs[0].FontCharset, kBig5Charset);
 }
 
+TEST_F(FormConversionTest, MessageBoxButtonsSpeakTheInterfacesLanguage) {
+    struct Case {
+        const char *ui, *windows, *yes, *no;
+    } cases[] = {{"936", "936", "是(&Y)", "否(&N)"},
+                 {"950", "950", "是(&Y)", "否(&N)"},
+                 {"437", "936", "", ""}};  // the toolkit's own English
+    for (const Case& c : cases) {
+        Settings(c.ui, "936", c.windows);
+        TCodeConverter cv(&form);
+        ui.dialogs.clear();
+        cv.ShowMessageBox("?", TMsgDlgType::mtConfirmation, {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo});
+        ASSERT_EQ(ui.dialogs.size(), 1u) << c.ui;
+        ASSERT_EQ(ui.dialogs[0].Buttons.size(), 2u) << c.ui;
+        EXPECT_EQ(ui.dialogs[0].Buttons[0].Caption, c.yes) << c.ui;
+        EXPECT_EQ(ui.dialogs[0].Buttons[1].Caption, c.no) << c.ui;
+    }
+    Settings("950", "936", "950");
+    TCodeConverter cv(&form);
+    ui.dialogs.clear();
+    cv.ShowMessageBox("?", TMsgDlgType::mtWarning, {TMsgDlgBtn::mbRetry, TMsgDlgBtn::mbCancel});
+    ASSERT_EQ(ui.dialogs.size(), 1u);
+    EXPECT_EQ(ui.dialogs[0].Buttons[0].Caption, "重試(&R)");
+}
+
 TEST(CodeConverterProps, HasPropertyOfTypeComparesTypeNamesWithoutCase) {
     TTestMemo m;
     TTestStatusBar s;

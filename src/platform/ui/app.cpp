@@ -6,11 +6,13 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLibraryInfo>
 #include <QPointer>
 #include <QProxyStyle>
 #include <QScreen>
 #include <QStyleFactory>
 #include <QTimer>
+#include <QTranslator>
 #include <cstdlib>
 #include <iostream>
 
@@ -20,6 +22,7 @@
 #include "platform/ui/forms.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/qt_bridge.h"
+#include "platform/ui/translations.h"
 #include "platform/ui/utf8.h"
 
 namespace plat {
@@ -402,7 +405,7 @@ void THintWindow::ActivateHint(const TRect& rect, const std::string& text) {
 
 void THintWindow::Paint() {
     TCanvas* c = Canvas();
-    c->Brush = TBrush{clInfoBk, TBrushStyle::bsSolid};
+    c->Brush = TBrush{Color(), TBrushStyle::bsSolid};
     c->Pen.Color = clBlack;
     c->Rectangle(0, 0, Width(), Height());
     c->Font.Assign(*Font());
@@ -515,6 +518,43 @@ std::shared_ptr<IDialogRunner> TApplication::SetDialogRunner(std::shared_ptr<IDi
     auto old = runner_;
     runner_ = std::move(r);
     return old;
+}
+
+namespace {
+// The toolkit translators installed, kept for the program's life.
+std::vector<std::unique_ptr<QTranslator>>& toolkitTranslators() {
+    static std::vector<std::unique_ptr<QTranslator>> translators;
+    return translators;
+}
+std::string& toolkitLocale() {
+    static std::string locale;
+    return locale;
+}
+}  // namespace
+
+bool LoadToolkitTranslations(const std::string& locale) {
+    EnsureApplication();
+    auto& translators = toolkitTranslators();
+    for (auto& t : translators) QCoreApplication::removeTranslator(t.get());
+    translators.clear();
+    toolkitLocale().clear();
+    if (locale.empty()) return true;
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    // The base module's catalogue holds the widgets' texts.
+    for (const char* catalogue : {"qtbase_", "qt_"}) {
+        auto t = std::make_unique<QTranslator>();
+        if (!t->load(QLatin1String(catalogue) + Q(locale), folder)) continue;
+        QCoreApplication::installTranslator(t.get());
+        translators.push_back(std::move(t));
+        break;
+    }
+    if (translators.empty()) return false;
+    toolkitLocale() = locale;
+    return true;
+}
+
+const std::string& ToolkitLocale() {
+    return toolkitLocale();
 }
 
 void ScriptedDialogRunner::Expect(const std::string& className, Script s) {

@@ -56,7 +56,8 @@ class PageTabBar : public QTabBar {
         int i = tabAt(e->position().toPoint());
         if (i >= 0 && e->button() == Qt::LeftButton) SafeCall([&] { pc_->TabClicked(i); });
     }
-    void wheelEvent(QWheelEvent*) override {}
+    // The wheel is not for choosing pages: it goes on to the window below.
+    void wheelEvent(QWheelEvent* e) override { e->ignore(); }
     QSize tabSizeHint(int index) const override {
         QSize s = QTabBar::tabSizeHint(index);
         if (pc_->TabWidth() > 0) s.setWidth(pc_->TabWidth());

@@ -73,10 +73,12 @@ int TDataGridColumn::Width() const {
     if (width_ >= 0) return width_;
     TCustomDataGrid* g = Grid();
     int chars = 10;
-    if (TField* f = Field()) chars = f->DisplayWidth();
-    int cw = g ? MeasureText(g->Font()->Data(), "0").cx : 7;
+    if (TField* f = Field()) chars = std::clamp(f->DisplayWidth(), 0, 1000);
+    // The whole run measured: a digit's width is seldom a whole pixel.
+    int cw = g ? MeasureText(g->Font()->Data(), std::string((size_t)chars, '0')).cx : 7 * chars;
     int tw = g ? MeasureText(g->TitleFont()->Data(), Title()).cx : 0;
-    return std::max(chars * cw, tw) + 4;
+    // The cell's text keeps 2 pixels each side, and one more for rounding.
+    return std::max(cw, tw) + 5;
 }
 
 void TDataGridColumn::SetWidth(int v) {
@@ -561,15 +563,19 @@ void TCustomDataGrid::placeColumnControl() {
     if (shownControl_ && shownControl_ != want) shownControl_->Hide();
     shownControl_ = want;
     if (!want) return;
-    TRect r = CellRect(Col(), Row());
+    // A column wider than the view: the control's own button stays in sight.
+    TRect r = EditorRect(Col(), Row());
     if (r.IsEmpty()) {
         want->Hide();
         return;
     }
-    // A column wider than the view: the control's own button stays in sight.
-    r.Right = std::max(r.Left + 1, std::min(r.Right, ClientWidth()));
     want->SetBounds(r.Left, r.Top, r.Width(), r.Height());
     want->Show();
+}
+
+void TCustomDataGrid::TopLeftChanged() {
+    TCustomGrid::TopLeftChanged();
+    placeColumnControl();
 }
 
 void TCustomDataGrid::CurrentCellChanged(int oldCol, int oldRow) {
@@ -948,6 +954,17 @@ void TCustomDataGrid::DrawCell(int col, int row, const TRect& rect, TGridDrawSta
         return;
     }
     DrawDataCell(rect, f, state);
+}
+
+std::string TCustomDataGrid::CellFieldText(int col, int row) const {
+    TDataSet* ds = DataSet();
+    const int t = TitleOffset();
+    TDataGridColumn* column = ColumnAt(col);
+    if (!ds || !link_.Active() || !column || !column->Field() || row < t ||
+        row - t >= ds->DisplayRowCount())
+        return {};
+    PeekGuard peek(ds, row - t);
+    return column->Field()->DisplayText();
 }
 
 void TCustomDataGrid::PaintEmptyArea(const TRect& area) {

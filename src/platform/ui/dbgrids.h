@@ -180,6 +180,9 @@ class TCustomDataGrid : public TCustomGrid {
     // The grid row of the current record, and of the row being painted.
     int ActiveRow() const;
     int DrawingRow() const { return drawingRow_; }
+    // The text of the field shown in a data cell of any row on view; empty
+    // for the title, the indicator and rows past the data.
+    std::string CellFieldText(int col, int row) const;
 
     // Marked records (dgMultiSelect), as bookmarks: they survive re-sorting.
     const std::vector<TBookmark>& SelectedRows() const { return selected_; }
@@ -231,6 +234,7 @@ class TCustomDataGrid : public TCustomGrid {
     TEditStyle GetEditStyle(int col, int row) override;
     void GetPickListItems(int col, int row, std::vector<std::string>& items) override;
     void CurrentCellChanged(int oldCol, int oldRow) override;
+    void TopLeftChanged() override;
     void ColWidthsChanged() override;
     void ColumnMoved(int from, int to) override;
     void MoveRowBy(int delta, TShiftState shift) override;

@@ -614,6 +614,15 @@ TRect TCustomGrid::CellRect(int col, int row) const {
     return {x, y, x + ColWidths(col), y + RowHeights(row)};
 }
 
+TRect TCustomGrid::EditorRect(int col, int row) const {
+    TRect r = CellRect(col, row);
+    if (r.IsEmpty()) return {};
+    r.Right = std::min(r.Right, GridWidth());
+    r.Bottom = std::min(r.Bottom, GridHeight());
+    if (r.Right <= r.Left || r.Bottom <= r.Top) return {};
+    return r;
+}
+
 TGridCoord TCustomGrid::MouseCoord(int x, int y) const {
     TGridCoord g;
     int cx = 0;
@@ -797,7 +806,7 @@ TInplaceEdit* TCustomGrid::CreateEditor() {
 
 void TCustomGrid::placeEditor() {
     if (!editor_) return;
-    TRect r = CellRect(col_, row_);
+    TRect r = EditorRect(col_, row_);
     if (r.IsEmpty()) {
         editor_->Hide();
         return;

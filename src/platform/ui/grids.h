@@ -175,6 +175,9 @@ class TCustomGrid : public TWinControl {
 
     // Cell rectangle in client coordinates; empty when out of view.
     TRect CellRect(int col, int row) const;
+    // Where an editor of the cell goes: its rectangle cut to the view; empty
+    // when none of it is in view.
+    TRect EditorRect(int col, int row) const;
     // The cell under a client point; (-1, -1) past the last cell.
     TGridCoord MouseCoord(int x, int y) const;
 

@@ -67,8 +67,9 @@ int TCustomImageList::Add(const TBitmap& image, const TBitmap* mask) {
     return first;
 }
 
-int TCustomImageList::AddMasked(const TBitmap& image, TColor maskColor) {
-    if (image.Empty()) return -1;
+namespace {
+// The image with every pixel of the mask colour transparent.
+QImage masked(const TBitmap& image, TColor maskColor) {
     TColor key =
         ColorToRGB(maskColor == clDefault ? image.GetPixel(0, image.Height() - 1) : maskColor);
     QImage src = image.Image().convertToFormat(QImage::Format_ARGB32);
@@ -78,10 +79,23 @@ int TCustomImageList::AddMasked(const TBitmap& image, TColor maskColor) {
         for (int x = 0; x < src.width(); ++x)
             if ((line[x] & 0xFFFFFF) == (k & 0xFFFFFF)) line[x] = 0;
     }
+    return src;
+}
+}  // namespace
+
+int TCustomImageList::AddMasked(const TBitmap& image, TColor maskColor) {
+    if (image.Empty()) return -1;
     int first = Count();
-    for (auto& img : Split(src, width_, height_)) images_.push_back(img);
+    for (auto& img : Split(masked(image, maskColor), width_, height_)) images_.push_back(img);
     changed();
     return first;
+}
+
+void TCustomImageList::ReplaceMasked(int index, const TBitmap& image, TColor maskColor) {
+    checkIndex(index);
+    if (image.Empty()) return;
+    images_[index] = Split(masked(image, maskColor), width_, height_).front();
+    changed();
 }
 
 void TCustomImageList::AddImages(const TCustomImageList& other) {

@@ -33,6 +33,8 @@ class TCustomImageList : public TComponent {
     int AddMasked(const TBitmap& image, TColor maskColor);
     void AddImages(const TCustomImageList& other);
     void Replace(int index, const TBitmap& image);
+    // Replaces with every pixel of maskColor transparent.
+    void ReplaceMasked(int index, const TBitmap& image, TColor maskColor);
     void Delete(int index);
     void Clear();
     // Draws image index at (x, y); a disabled image is drawn greyed.

@@ -883,9 +883,20 @@ void TCustomComboBox::DrawItemTo(TCanvas& canvas, int index, const TRect& r,
     canvas.Font.Assign(*Font());
     canvas.Brush.Color = sel ? clHighlight : Color();
     if (sel) canvas.Font.SetColor(clHighlightText);
-    if (OnDrawItem)
+    if (OnDrawItem) {
+        // The handler draws on the control's canvas, bound to the item's.
+        TCanvas* own = Canvas();
+        auto device = own->Device();
+        own->SetDevice(canvas.Device());
+        own->Font.Assign(canvas.Font);
+        own->Brush = canvas.Brush;
+        struct Rebind {
+            TCanvas* c;
+            std::shared_ptr<CanvasDevice> d;
+            ~Rebind() { c->SetDevice(d); }
+        } rebind{own, device};
         OnDrawItem(this, index, r, state);
-    else {
+    } else {
         canvas.FillRect(r);
         if (index >= 0 && index < items_.Count())
             canvas.TextOut(r.Left + 2, r.Top, DisplayOf(index));

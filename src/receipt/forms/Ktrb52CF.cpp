@@ -14,6 +14,7 @@
 #include "platform/ui/stdctrls.h"
 #include "receipt/forms/Ktrb52Seq.h"
 #include "runtime/Brokers.h"
+#include "runtime/CodeConverter.h"
 #include "runtime/LibStrs.h"
 #include "runtime/PropAccess.h"
 
@@ -87,34 +88,7 @@ void TfrmKtrb52::createReceiptDesign() {
     btnGDToJH = button("btnGDToJH", "刷读条码生成委外进货单", 28);
     btnSRLB03 = button("btnSRLB03", "打印品号条码", 29);
 
-    // The receipt's own glyphs: one character on a coloured square each.
-    if (ImageList1) {
-        const struct {
-            TToolButton* button;
-            const char* mark;
-            TColor color;
-        } glyphs[] = {{btnMoney, "货", 0x00307F30},      {btnInvEdit, "票", 0x00806020},
-                      {BtnSearchs, "查", 0x00A05000},    {btnFMoney, "停", 0x000040C0},
-                      {btnCR, "证", 0x00606060},         {btnScrapSeq, "废", 0x00404090},
-                      {btnDestroySeq, "破", 0x00204080}, {btnGDToJH, "码", 0x00707000},
-                      {btnSRLB03, "印", 0x00505050}};
-        for (const auto& g : glyphs) {
-            if (!g.button) continue;
-            TBitmap bmp(18, 18);
-            TCanvas& c = *bmp.Canvas();
-            c.Brush.Color = clFuchsia;
-            c.FillRect({0, 0, 18, 18});
-            c.Brush.Color = g.color;
-            c.Pen.Color = g.color;
-            c.Rectangle(1, 1, 17, 17);
-            c.Font.SetColor(clWhite);
-            c.Font.SetHeight(-12);
-            c.Brush.Style = TBrushStyle::bsClear;
-            c.TextOut(9 - c.TextWidth(g.mark) / 2, 9 - c.TextHeight(g.mark) / 2, g.mark);
-            g.button->SetImageIndex(ImageList1->Count());
-            ImageList1->AddMasked(bmp, clFuchsia);
-        }
-    }
+    drawOwnGlyphs();
 
     PopSearchs = new TPopupMenu(this);
     PopSearchs->SetName("PopSearchs");
@@ -265,6 +239,58 @@ void TfrmKtrb52::createReceiptDesign() {
 }
 
 // ---- creation ------------------------------------------------------------------
+
+void TfrmKtrb52::drawOwnGlyphs() {
+    using namespace plat;
+    if (!ImageList1) return;
+    const struct {
+        TToolButton* button;
+        const char* id;
+        const char* mark;
+        TColor color;
+    } glyphs[] = {{btnMoney, "sGlyphMoney", "货", 0x00307F30},
+                  {btnInvEdit, "sGlyphInvEdit", "票", 0x00806020},
+                  {BtnSearchs, "sGlyphSearchs", "查", 0x00A05000},
+                  {btnFMoney, "sGlyphFMoney", "停", 0x000040C0},
+                  {btnCR, "sGlyphCR", "证", 0x00606060},
+                  {btnScrapSeq, "sGlyphScrapSeq", "废", 0x00404090},
+                  {btnDestroySeq, "sGlyphDestroySeq", "破", 0x00204080},
+                  {btnGDToJH, "sGlyphGDToJH", "码", 0x00707000},
+                  {btnSRLB03, "sGlyphSRLB03", "印", 0x00505050}};
+    for (const auto& g : glyphs) {
+        if (!g.button) continue;
+        // Before the language is known the marks are the built-in ones; the
+        // traditional interface writes them in traditional characters.
+        std::string mark = g.mark;
+        if (glyphsAdded_) {
+            if (GetUICodePage() == "950") mark = QvConverter->GBToBig5(mark);
+            mark = GetLangMessage("TfrmKtrb52", g.id, mark, false);
+        }
+        TBitmap bmp(18, 18);
+        TCanvas& c = *bmp.Canvas();
+        c.Brush.Color = clFuchsia;
+        c.FillRect({0, 0, 18, 18});
+        c.Brush.Color = g.color;
+        c.Pen.Color = g.color;
+        c.Rectangle(1, 1, 17, 17);
+        c.Font.SetColor(clWhite);
+        c.Font.SetHeight(-12);
+        c.Brush.Style = TBrushStyle::bsClear;
+        c.TextOut(9 - c.TextWidth(mark) / 2, 9 - c.TextHeight(mark) / 2, mark);
+        if (glyphsAdded_) {
+            ImageList1->ReplaceMasked(g.button->ImageIndex(), bmp, clFuchsia);
+        } else {
+            g.button->SetImageIndex(ImageList1->Count());
+            ImageList1->AddMasked(bmp, clFuchsia);
+        }
+    }
+    glyphsAdded_ = true;
+}
+
+void TfrmKtrb52::ApplyScreenLanguage() {
+    TfrmDouble::ApplyScreenLanguage();
+    drawOwnGlyphs();
+}
 
 void TfrmKtrb52::FormCreate(plat::TObject* sender) {
     // The data module first: the inherited creation reads it.

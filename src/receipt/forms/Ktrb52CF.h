@@ -211,6 +211,7 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     // ---- event handlers ----
     void FormCreate(plat::TObject* sender) override;
     void FormShow(plat::TObject* sender) override;
+    void ApplyScreenLanguage() override;
     void FormDestroy(plat::TObject* sender) override;
 
   private:
@@ -232,6 +233,10 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     void codedFieldGetText(plat::TField* sender, std::string& text, bool displayText);
     void applyNumberFormats();
     void fitCodedColumns();
+    // The receipt's own tool-bar glyphs: a letter of the interface's language
+    // on a coloured square each, added once and redrawn in place.
+    void drawOwnGlyphs();
+    bool glyphsAdded_ = false;
     void bindQueryMenu();
     std::string labelOf(const char* name, bool body) const;
     // The head and foot edits' captions are their fields' display labels.

@@ -2,14 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractScrollArea>
 #include <QMenu>
+#include <QScrollBar>
+#include <QTabBar>
 #include <QTreeWidget>
+#include <QWheelEvent>
 
 #include "platform/core/exceptions.h"
 #include "platform/core/text.h"
 #include "platform/ui/buttons.h"
 #include "platform/ui/extctrls.h"
 #include "platform/ui/screenshot.h"
+#include "platform/ui/stdctrls.h"
 #include "ui_test_util.h"
 
 using namespace plat;
@@ -557,4 +562,75 @@ TEST(ExtControls, ScrollBoxRangeAndNoTracking) {
     EXPECT_FALSE(box->VertScrollBar.Tracking);
     // The child keeps its coordinates in the scrolled area.
     EXPECT_EQ(far->Left(), 150);
+}
+
+namespace {
+// A wheel turn over a control as the toolkit delivers it: to the viewport of
+// a scrolling view. Returns whether some widget took it.
+bool Wheel(TControl* c, int x, int y, int steps) {
+    QWidget* w = c->Widget();
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) w = area->viewport();
+    QPointF at(x, y);
+    QWheelEvent e(at, w->mapToGlobal(at), QPoint(), QPoint(0, -120 * steps), Qt::NoButton,
+                  Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(w, &e);
+    return e.isAccepted();
+}
+
+int VerticalScroll(TControl* c) {
+    auto* area = qobject_cast<QAbstractScrollArea*>(c->Widget());
+    return area ? area->verticalScrollBar()->value() : -1;
+}
+}  // namespace
+
+// Lists, list views, check lists and memos scroll by the wheel.
+TEST(Wheel, EveryScrollingListAndMemoTakesTheWheel) {
+    Host h;
+    h.form->SetBounds(0, 0, 600, 400);
+    auto* list = h.add<TListBox>();
+    auto* memo = h.add<TMemo>();
+    auto* view = h.add<TListView>();
+    view->SetViewStyle(TViewStyle::vsReport);
+    view->Columns()->Add()->SetCaption("名称");
+    for (int i = 0; i < 80; ++i) {
+        list->Items()->Add("项目" + std::to_string(i));
+        memo->Lines()->Add("第" + std::to_string(i) + "行");
+        view->Items()->Add()->SetCaption("方案" + std::to_string(i));
+    }
+    int x = 0;
+    for (TWinControl* c : std::initializer_list<TWinControl*>{list, memo, view}) {
+        c->SetBounds(x, 0, 180, 120);
+        x += 190;
+    }
+    uitest::ShowActive(h.form);
+    for (TWinControl* c : std::initializer_list<TWinControl*>{list, memo, view}) {
+        SCOPED_TRACE(c->ClassName());
+        qobject_cast<QAbstractScrollArea*>(c->Widget())->verticalScrollBar()->setValue(0);
+        ASSERT_EQ(VerticalScroll(c), 0);
+        Wheel(c, 20, 20, 2);
+        EXPECT_GT(VerticalScroll(c), 0);
+    }
+}
+
+// A wheel over the page control's tabs neither turns the page nor is taken
+// there: left unaccepted, the toolkit passes a real turn on to the window
+// below.
+TEST(Wheel, ThePageTabsPassTheWheelOn) {
+    Host h;
+    h.form->SetBounds(0, 0, 400, 300);
+    auto* pc = h.add<TPageControl>();
+    pc->SetBounds(0, 0, 300, 200);
+    auto* a = AddSheet(pc, "单头");
+    AddSheet(pc, "单身");
+    uitest::ShowActive(h.form);
+    auto* bar = pc->Widget()->findChild<QTabBar*>();
+    ASSERT_NE(bar, nullptr);
+    for (int delta : {-120, 120}) {
+        QPointF at = bar->tabRect(0).center();
+        QWheelEvent e(at, bar->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(bar, &e);
+        EXPECT_FALSE(e.isAccepted()) << delta;
+        EXPECT_EQ(pc->ActivePage(), a) << delta;
+    }
 }

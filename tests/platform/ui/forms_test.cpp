@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QPushButton>
 #include <QTimer>
 
@@ -7,6 +8,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/stdctrls.h"
+#include "platform/ui/translations.h"
 #include "ui_test_util.h"
 
 using namespace plat;
@@ -224,4 +226,23 @@ TEST(Dialogs, TheFormDialogHasThePlatformsParts) {
     });
     EXPECT_EQ(f->ShowModal(), mrCancel);
     f->Free();
+}
+
+// The toolkit's own dialogs speak the language loaded; nothing loaded is the
+// toolkit's English.
+TEST(ToolkitTranslations, TheToolkitsDialogsSpeakTheLoadedLanguage) {
+    auto lookIn = [] {
+        return QCoreApplication::translate("QFileDialog", "Look in:").toStdString();
+    };
+    ASSERT_TRUE(plat::LoadToolkitTranslations("zh_CN"));
+    EXPECT_EQ(plat::ToolkitLocale(), "zh_CN");
+    const std::string simplified = lookIn();
+    EXPECT_NE(simplified, "Look in:");
+    ASSERT_TRUE(plat::LoadToolkitTranslations("zh_TW"));
+    EXPECT_NE(lookIn(), "Look in:");
+    EXPECT_NE(lookIn(), simplified);
+    EXPECT_TRUE(plat::LoadToolkitTranslations(""));
+    EXPECT_EQ(lookIn(), "Look in:");
+    EXPECT_FALSE(plat::LoadToolkitTranslations("xx_YY"));
+    EXPECT_EQ(plat::ToolkitLocale(), "");
 }

@@ -424,6 +424,67 @@ TEST(DataGrid, AFieldControlOutlivesTheColumnsMadeFromTheFields) {
     EXPECT_EQ(f.grid->SelectedColumn()->Control(), nullptr);
 }
 
+// Scrolled sideways, a cell's editor follows its cell, or goes while the
+// cell is out of view, and never reaches past the view: the custom column
+// editor and the grid's own text editor alike.
+TEST(DataGrid, EditorsFollowTheirCellAndStayInsideTheView) {
+    DataGridForm f;
+    f.grid->SetOptions(f.grid->Options() + TDataGridOption::dgEditing);
+    for (const char* name : {"CODE", "NAME", "QTY", "FLAG"})
+        f.ds->FieldByName(name)->SetDisplayWidth(24);
+    auto* edit = new TEdit(f.form);
+    f.grid->SetFieldControl("NAME", edit);
+    f.grid->SetSelectedField(f.ds->FieldByName("NAME"));
+    const int nameCol = f.grid->Col();
+    ASSERT_TRUE(edit->Visible());
+    f.grid->SetLeftCol(nameCol);
+    EXPECT_TRUE(edit->Visible());
+    EXPECT_EQ(edit->Left(), f.grid->CellRect(nameCol, f.grid->Row()).Left);
+    f.grid->SetLeftCol(nameCol + 1);  // the cell is out of view
+    EXPECT_FALSE(edit->Visible());
+    f.grid->SetLeftCol(f.grid->FixedCols());
+    EXPECT_TRUE(edit->Visible());
+    EXPECT_EQ(edit->Left(), f.grid->CellRect(nameCol, f.grid->Row()).Left);
+
+    // The text editor of the last column, partly in view.
+    f.grid->SetSelectedField(f.ds->FieldByName("FLAG"));
+    f.grid->ShowEditor();
+    TInplaceEdit* editor = f.grid->InplaceEditor();
+    ASSERT_NE(editor, nullptr);
+    const int flagCol = f.grid->Col();
+    for (int left = f.grid->FixedCols(); left <= flagCol; ++left) {
+        f.grid->SetLeftCol(left);
+        TRect cell = f.grid->CellRect(flagCol, f.grid->Row());
+        if (cell.IsEmpty()) {
+            EXPECT_FALSE(editor->Visible()) << left;
+            continue;
+        }
+        EXPECT_TRUE(editor->Visible()) << left;
+        EXPECT_EQ(editor->Left(), cell.Left) << left;
+        EXPECT_LE(editor->Left() + editor->Width(), f.grid->GridWidth()) << left;
+    }
+}
+
+// A column made from a field holds its widest value whole: eleven digits
+// in an eleven-character field are not cut, whatever the font's size.
+TEST(DataGrid, DefaultColumnWidthsHoldTheFieldsWholeWidth) {
+    DataGridForm f;
+    TField* code = f.ds->FieldByName("CODE");
+    code->SetDisplayWidth(11);
+    for (int pixels : {12, 13, 18}) {
+        SCOPED_TRACE(pixels);
+        f.grid->Font()->SetHeight(-pixels);
+        f.grid->TitleFont()->SetHeight(-pixels);
+        f.grid->LayoutChanged();
+        TCanvas measure;
+        measure.Font.Assign(*f.grid->Font());
+        // The cell's text keeps 2 pixels each side.
+        EXPECT_GE(f.grid->VisibleColumn(0)->Width() - 4, measure.TextWidth("20240108001"));
+        measure.Font.Assign(*f.grid->TitleFont());
+        EXPECT_GE(f.grid->VisibleColumn(0)->Width() - 4, measure.TextWidth(code->DisplayLabel()));
+    }
+}
+
 TEST(StringGrid, APickListEditorOffersItsLinesWithoutTakingTheFocus) {
     struct PickGrid : TStringGrid {
         using TStringGrid::TStringGrid;

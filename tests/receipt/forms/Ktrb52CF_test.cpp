@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
+#include "platform/ui/imglist.h"
+#include "platform/ui/translations.h"
 #include "receipt/forms/receipt_form_fixture.h"
 
 namespace ktrb::test {
@@ -96,6 +100,67 @@ TEST_F(ReceiptFormTest, PaymentHoldTogglesTheStoredLineAndOnlyWhileBrowsing) {
     EXPECT_EQ(Sql(sql), before);
 }
 
+// The tool bar's letters, the toolkit's own texts and the status counter in
+// the interface's language: 货 becomes 貨 under traditional Chinese while 查
+// stays, and English draws no Chinese letter at all.
+TEST_F(ReceiptFormTest, GlyphsAndToolkitTextsFollowTheInterfaceLanguage) {
+    auto pixels = [&](plat::TToolButton* b) {
+        plat::TBitmap bmp;
+        form->ImageList1->GetBitmap(b->ImageIndex(), bmp);
+        std::vector<plat::TColor> all;
+        for (int y = 0; y < bmp.Height(); ++y)
+            for (int x = 0; x < bmp.Width(); ++x) all.push_back(bmp.GetPixel(x, y));
+        return all;
+    };
+    std::map<std::string, std::vector<std::vector<plat::TColor>>> glyphs;
+    bool traditional = false;
+    for (const char* ui : {"936", "950", "437"}) {
+        SCOPED_TRACE(ui);
+        Start({}, ui);
+        EXPECT_EQ(plat::ToolkitLocale(), std::string(ui) == "936"   ? "zh_CN"
+                                         : std::string(ui) == "950" ? "zh_TW"
+                                                                    : "");
+        glyphs[ui] = {pixels(form->btnMoney), pixels(form->BtnSearchs), pixels(form->btnGDToJH)};
+        // The window's title is the program's name in the interface's characters.
+        // (Traditional characters as far as this installation's tables go.)
+        if (std::string(ui) == "950") {
+            traditional = form->QvConverter->GBToBig5("货码") != "货码";
+            EXPECT_EQ(form->Caption().rfind(form->QvConverter->GBToBig5("委外进货单"), 0), 0u)
+                << form->Caption();
+        } else if (std::string(ui) == "936") {
+            EXPECT_EQ(form->Caption().rfind("委外进货单", 0), 0u) << form->Caption();
+        }
+        // The record counter is read whole.
+        form->SetStatusPanelText(3, "282/28450");
+        plat::TCanvas measure;
+        measure.Font.Assign(*form->Status->Font());
+        EXPECT_GT(form->Status->Panels()->Items(3)->Width(), measure.TextWidth("282/28450"));
+        form->Free();
+        form = nullptr;
+    }
+    EXPECT_EQ(glyphs["950"][0] != glyphs["936"][0], traditional);  // 貨
+    EXPECT_EQ(glyphs["950"][1], glyphs["936"][1]);                 // 查
+    EXPECT_EQ(glyphs["950"][2] != glyphs["936"][2], traditional);  // 碼
+    for (int i = 0; i < 3; ++i) EXPECT_NE(glyphs["437"][i], glyphs["936"][i]) << i;
+    plat::LoadToolkitTranslations("");
+}
+
+// The foot's amounts are in their number format from the first paint, not
+// only after the first query.
+TEST_F(ReceiptFormTest, TheFootShowsItsNumberFormatsFromTheFirstPaint) {
+    Start();
+    ASSERT_TRUE(GoTo("20240108001"));
+    form->Show();
+    for (TQvDBEdit* e : {form->edTH031, form->edTH032, form->edTH020, form->edTH018}) {
+        ASSERT_NE(e, nullptr);
+        SCOPED_TRACE(e->Name());
+        plat::TField* f = e->DataLink()->Field();
+        ASSERT_NE(f, nullptr);
+        EXPECT_NE(f->DisplayText(), f->AsString());  // formatted: "3,750.00", not "3750"
+        EXPECT_EQ(e->Text(), f->DisplayText());
+    }
+}
+
 TEST_F(ReceiptFormTest, PictureInChinese) {
     Start();
     ASSERT_TRUE(GoTo("20240108001"));
@@ -104,6 +169,15 @@ TEST_F(ReceiptFormTest, PictureInChinese) {
     const char* dir = std::getenv("KTRB_SHOTS");
     const std::string out =
         (dir ? std::string(dir) + "/" : ::testing::TempDir()) + "receipt_form_chs.png";
+    plat::SaveScreenshot(form, out);
+    EXPECT_TRUE(std::filesystem::exists(out));
+}
+
+TEST_F(ReceiptFormTest, PictureInTraditionalChinese) {
+    Start({}, "950");
+    ASSERT_TRUE(GoTo("20240108001"));
+    form->Show();
+    const std::string out = ShotPath("receipt_form_cht.png");
     plat::SaveScreenshot(form, out);
     EXPECT_TRUE(std::filesystem::exists(out));
 }

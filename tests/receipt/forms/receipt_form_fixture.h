@@ -93,7 +93,8 @@ class ReceiptFormTest : public ::testing::Test {
             if (const char* src = std::getenv("KTRB_SOURCE_DIR"))
                 std::filesystem::copy(std::string(src) + "/standins/data/client/MultiLanguage",
                                       installation.client() + "MultiLanguage",
-                                      std::filesystem::copy_options::recursive);
+                                      std::filesystem::copy_options::recursive |
+                                          std::filesystem::copy_options::overwrite_existing);
         }
         form = plat::CreateForm<TRecordedReceiptForm>(nullptr);
         form->ModuleFileName = "/opt/ktrb/libktrb52c.so";
