@@ -265,7 +265,8 @@ void TcpServer::Serve(int fd) {
             std::string requestId;
             if (request.ArrayCount() == 4) {
                 const Variant& id = request[lo + 3];
-                if (!id.IsEmptyOrNull() && (!id.IsText() || id.RawText().size() > kMaxRequestIdLength))
+                if (!id.IsEmptyOrNull() &&
+                    (!id.IsText() || id.RawText().size() > kMaxRequestIdLength))
                     throw CodecError("Malformed request: the request id is not a short text");
                 if (!id.IsEmptyOrNull()) requestId = id.RawText();
             }
@@ -276,13 +277,11 @@ void TcpServer::Serve(int fd) {
                 reply = plat::VarArrayOf({0, session->HasMember(name), Variant::ArrayOf({})});
             } else if (kind == kMethod && !requestId.empty() && session->Connected() &&
                        IsLoggedRequest(name, args)) {
-                reply = RunLoggedRequest(server_->Db(), plat::UpperCase(session->User()),
-                                         requestId, [&] {
-                                             Variant result = session->Invoke(
-                                                 name, plat::DispatchKind::Method, args);
-                                             return plat::VarArrayOf(
-                                                 {0, result, Variant::ArrayOf(args)});
-                                         });
+                reply = RunLoggedRequest(
+                    server_->Db(), plat::UpperCase(session->User()), requestId, [&] {
+                        Variant result = session->Invoke(name, plat::DispatchKind::Method, args);
+                        return plat::VarArrayOf({0, result, Variant::ArrayOf(args)});
+                    });
             } else if (kind == kMethod || kind == kGet || kind == kPut) {
                 Variant result = session->Invoke(name, (plat::DispatchKind)kind, args);
                 reply = plat::VarArrayOf({0, result, Variant::ArrayOf(args)});
@@ -466,8 +465,7 @@ bool RemoteAppServer::Reconnect() const {
 
 Variant RemoteAppServer::Exchange(const Variant& request) const {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (closed_)
-        throw plat::EOleSysError("The connection to the application server is closed", -1);
+    if (closed_) throw plat::EOleSysError("The connection to the application server is closed", -1);
     const std::string frame = EncodeFrame(request);
     Variant reply;
     // The request goes again, unchanged, on the new connection: a read is

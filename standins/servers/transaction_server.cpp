@@ -194,8 +194,7 @@ std::vector<plat::Variant> KeyParams(const ParsedRequest& r) {
 // Adds (sign 1) or takes back (sign -1) the lines' quantities on the rows
 // they came from.
 void Post(Database& db, const TxnDefinition& d, const ParsedRequest& r, int sign) {
-    const std::string lines =
-        " FROM " + d.bodyTable + " WHERE " + KeyWhere(d.bodyKeys) + " AND ";
+    const std::string lines = " FROM " + d.bodyTable + " WHERE " + KeyWhere(d.bodyKeys) + " AND ";
     const std::string signMark = "?" + std::to_string(d.bodyKeys.size() + 1);
     for (const TxnPosting& p : d.postings) {
         std::string set;

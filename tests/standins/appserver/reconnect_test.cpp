@@ -76,8 +76,8 @@ class Reconnect : public ::testing::Test {
     Reconnect() {
         static int counter = 0;
         path_ = (std::filesystem::temp_directory_path() /
-                 ("ktrb_reconnect_" + std::to_string(::getpid()) + "_" +
-                  std::to_string(counter++) + ".db"))
+                 ("ktrb_reconnect_" + std::to_string(::getpid()) + "_" + std::to_string(counter++) +
+                  ".db"))
                     .string();
         std::filesystem::remove(path_);
         SetConnectionWatch(watch);
@@ -105,9 +105,9 @@ class Reconnect : public ::testing::Test {
     }
     std::shared_ptr<RemoteAppServer> Client() {
         auto c = RemoteAppServer::Connect("127.0.0.1", tcp->Port());
-        EXPECT_EQ(
-            c->Call("Connect", Arr({"KTRB52", "ZHANGW", "DEMO", "DEMO", "True", "True"})).AsInteger(),
-            0);
+        EXPECT_EQ(c->Call("Connect", Arr({"KTRB52", "ZHANGW", "DEMO", "DEMO", "True", "True"}))
+                      .AsInteger(),
+                  0);
         return c;
     }
     // A copy of a stored receipt header under a new number, as an insert.
@@ -140,8 +140,8 @@ class Reconnect : public ::testing::Test {
 };
 
 bool SignOn(int fd) {
-    SendFrame(fd, Arr({"Connect", 0,
-                       Arr({Arr({"KTRB52", "ZHANGW", "DEMO", "DEMO", "True", "True"})})}));
+    SendFrame(
+        fd, Arr({"Connect", 0, Arr({Arr({"KTRB52", "ZHANGW", "DEMO", "DEMO", "True", "True"})})}));
     Variant reply = ReadFrame(fd);
     return reply.IsArray() && reply[0].AsInteger() == 0 && reply[1].AsInteger() == 0;
 }
@@ -187,7 +187,8 @@ TEST_F(Reconnect, RequestIdsBelongToTheirUser) {
     ReadFrame(fd);
     ::close(fd);
     fd = ConnectTo(tcp->Port());
-    SendFrame(fd, Arr({"Connect", 0, Arr({Arr({"KTRB52", "LIMEI", "DEMO", "DEMO", "True", "True"})})}));
+    SendFrame(fd,
+              Arr({"Connect", 0, Arr({Arr({"KTRB52", "LIMEI", "DEMO", "DEMO", "True", "True"})})}));
     ASSERT_EQ(ReadFrame(fd)[1].AsInteger(), 0);
     const std::string theirs = InsertFrame("same-id", "20240112993");
     ASSERT_EQ(::send(fd, theirs.data(), theirs.size(), MSG_NOSIGNAL), (ssize_t)theirs.size());
@@ -219,8 +220,8 @@ TEST_F(Reconnect, AServerThatStaysDownEndsTheCallWithTheWatchsTextAfterEveryAtte
     } catch (const plat::EOleSysError& e) {
         EXPECT_EQ(std::string(e.what()), "lost " + address);
     }
-    EXPECT_EQ(watch->seen, (std::vector<std::string>{"waiting 1/3", "waiting 2/3", "waiting 3/3",
-                                                     "gave up"}));
+    EXPECT_EQ(watch->seen,
+              (std::vector<std::string>{"waiting 1/3", "waiting 2/3", "waiting 3/3", "gave up"}));
 }
 
 // A call whose answer never came is sent again, after the sign-on, with the
@@ -236,9 +237,7 @@ TEST_F(Reconnect, ALostAnswerIsAskedAgainUnderTheSameRequestId) {
     getsockname(listener, (sockaddr*)&a, &len);
     std::vector<Variant> frames;
     std::thread fake([&] {
-        auto answer = [](int fd, Variant result) {
-            SendFrame(fd, Arr({0, result, Arr({})}));
-        };
+        auto answer = [](int fd, Variant result) { SendFrame(fd, Arr({0, result, Arr({})})); };
         int first = ::accept(listener, nullptr, nullptr);
         frames.push_back(ReadFrame(first));  // Connect
         answer(first, 0);
@@ -264,7 +263,8 @@ TEST_F(Reconnect, ALostAnswerIsAskedAgainUnderTheSameRequestId) {
     auto id = [&](size_t i) { return plat::VarToStr(frames[i][3]); };
     EXPECT_EQ(name(1), "AS_ApplyUpdates");
     EXPECT_EQ(name(2), "Connect");
-    EXPECT_EQ(EncodeWireValue(frames[2][2]), EncodeWireValue(frames[0][2])) << "signed on as before";
+    EXPECT_EQ(EncodeWireValue(frames[2][2]), EncodeWireValue(frames[0][2]))
+        << "signed on as before";
     EXPECT_EQ(name(3), "AS_ApplyUpdates");
     EXPECT_FALSE(id(1).empty());
     EXPECT_EQ(id(3), id(1));
