@@ -74,7 +74,7 @@ TEST_F(Lookups, AFailedLookUpStopsWithItsReasonAndIsNotNotFound) {
                      plat::EAbort);
         ASSERT_EQ(form.messages.size(), 1u) << type;
         EXPECT_EQ(form.messages[0].kind + form.messages[0].code, "W000001");
-        EXPECT_EQ(form.messages[0].args, std::vector<std::string>{"\nserver down"});
+        EXPECT_EQ(form.messages[0].args, std::vector<std::string>{"server down"});
     }
     form.messages.clear();
     EXPECT_THROW(dm.CheckValueUnique(field("TH002"), "MOCTH", "01", "TH001,TH002", "E"),
