@@ -26,6 +26,7 @@
 #include "programs/ktrb52/road_walk.h"
 #include "runtime/DLLBaseCtrller.h"
 #include "standins/hostwin/message_centre_window.h"
+#include "standins/host/host_services.h"
 #include "standins/servers/suite_services.h"
 
 namespace standin {
