@@ -25,8 +25,8 @@
 #include "programs/ktrb52/host_session.h"
 #include "programs/ktrb52/road_walk.h"
 #include "runtime/DLLBaseCtrller.h"
-#include "standins/hostwin/message_centre_window.h"
 #include "standins/host/host_services.h"
+#include "standins/hostwin/message_centre_window.h"
 #include "standins/servers/suite_services.h"
 
 namespace standin {
