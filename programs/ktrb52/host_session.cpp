@@ -1,5 +1,8 @@
 #include "programs/ktrb52/host_session.h"
 
+#include <QApplication>
+#include <QLabel>
+#include <QThread>
 #include <cstdlib>
 #include <map>
 
@@ -13,6 +16,7 @@
 #include "standins/host/host_services.h"
 #include "standins/host/server_link.h"
 #include "standins/host/work_center.h"
+#include "standins/servers/transaction_server.h"
 
 namespace standin {
 
@@ -28,6 +32,52 @@ const std::map<int32_t, const char*> kNotifications = {
 const char* languageOf(const std::string& codePage) {
     return codePage == "950" ? "CHT" : codePage == "437" ? "ENG" : "CHS";
 }
+
+// What the clerk sees of a lost server connection: the host's message in a
+// small window while the client tries again, and the host's words for a
+// server that cannot be reached.
+class HostConnectionWatch : public ConnectionWatch {
+  public:
+    HostConnectionWatch(std::shared_ptr<HostServices> services, std::ostream& log)
+        : services_(std::move(services)), log_(log) {}
+    void Waiting(const std::string& address, int attempt, int attempts) override {
+        const std::string text =
+            Text("I", "S00010", {address, std::to_string(attempt), std::to_string(attempts)});
+        log_ << "== " << text << std::endl;
+        if (!OnWindowThread()) return;
+        if (!window_) {
+            window_ = std::make_unique<QLabel>();
+            window_->setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint);
+            window_->setMargin(16);
+        }
+        window_->setWindowTitle(QApplication::applicationName());
+        window_->setText(QString::fromStdString(text));
+        window_->adjustSize();
+        window_->show();
+        // The call waits on this thread: the window is painted now.
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    void Ended(const std::string& address, bool restored) override {
+        if (!restored) log_ << "== " << LostText(address) << std::endl;
+        if (window_ && OnWindowThread()) window_->hide();
+    }
+    std::string LostText(const std::string& address) override {
+        return Text("E", "S00011", {address});
+    }
+
+  private:
+    static bool OnWindowThread() { return qApp && QThread::currentThread() == qApp->thread(); }
+    std::string Text(const std::string& kind, const std::string& code,
+                     const std::vector<std::string>& args) const {
+        const MessageCatalogue& messages =
+            services_->messages ? *services_->messages : MessageCatalogue::Bundled();
+        return FillMessagePlaces(messages.Text(kind, code, services_->language), args);
+    }
+
+    std::shared_ptr<HostServices> services_;
+    std::ostream& log_;
+    std::unique_ptr<QLabel> window_;
+};
 
 }  // namespace
 
@@ -45,6 +95,12 @@ HostSession::HostSession(const HostOptions& options, std::ostream& log)
     }
 
     services_ = MakeHostServices();
+    // The host speaks the interface's language: its messages and the words
+    // for a server that cannot be reached.
+    services_->language = MessageLanguageFromTag(
+        !options_.uiCodePage.empty() ? options_.uiCodePage
+                                     : plat::TIniFile(inst_.clientFolder + "MireltaC.ini")
+                                           .ReadString("CodePage", "UICodePage", "936"));
     services_->printFolder = inst_.home + "print";
     if (options_.serverAddress == "127.0.0.1") {
         server_ = AppServer::Open(inst_.databaseFile, DemoRows::Quarter);
@@ -53,6 +109,7 @@ HostSession::HostSession(const HostOptions& options, std::ostream& log)
     } else {
         // The module's socket connection reaches the server program through
         // the stand-in's network client.
+        SetConnectionWatch(std::make_shared<HostConnectionWatch>(services_, log_));
         ktrb::SetSocketConnector(
             [](const std::string& address, int port, const std::string&) -> plat::DispatchPtr {
                 return RemoteAppServer::Connect(address, port);
@@ -70,6 +127,7 @@ HostSession::HostSession(const HostOptions& options, std::ostream& log)
 
 HostSession::~HostSession() {
     Stop();
+    if (options_.serverAddress != "127.0.0.1") SetConnectionWatch(nullptr);
 }
 
 int32_t HostSession::Start(std::function<void(int32_t)> onNotify) {

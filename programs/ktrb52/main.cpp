@@ -25,7 +25,9 @@
 #include "programs/ktrb52/host_session.h"
 #include "programs/ktrb52/road_walk.h"
 #include "runtime/DLLBaseCtrller.h"
+#include "standins/host/host_services.h"
 #include "standins/hostwin/message_centre_window.h"
+#include "standins/servers/suite_services.h"
 
 namespace standin {
 namespace {
@@ -211,8 +213,10 @@ int run(int argc, char** argv) {
         plat::TCustomForm* form = session.MainForm();
         if (!form) throw plat::Exception("The receipt form is not open");
         RoadWalk walk(*form, opt.walkDir, std::cout);
+        const auto& stored = session.Services().suite->database;
+        if (!stored) throw plat::Exception("The installation's database is not open");
         try {
-            const std::string number = WalkShortRoad(walk, std::cout);
+            const std::string number = WalkShortRoad(walk, std::cout, *stored);
             std::cout << "== the short road is walked: receipt " << number
                       << " added, saved and confirmed; pictures in " << opt.walkDir << std::endl;
         } catch (const std::exception& e) {

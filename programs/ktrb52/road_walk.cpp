@@ -7,9 +7,12 @@
 #include "platform/core/text.h"
 #include "platform/data/clientdataset.h"
 #include "platform/ui/buttons.h"
+#include "platform/ui/grids.h"
+#include "platform/ui/keys.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/screenshot.h"
 #include "platform/ui/stdctrls.h"
+#include "standins/appserver/sqlite_db.h"
 
 namespace standin {
 
@@ -168,7 +171,7 @@ std::string RoadWalk::Text(const std::string& dataSet, const std::string& field)
     return Field(dataSet, field).AsString();
 }
 
-std::string WalkShortRoad(RoadWalk& walk, std::ostream& out) {
+std::string WalkShortRoad(RoadWalk& walk, std::ostream& out, Database& stored) {
     auto expect = [](bool ok, const std::string& what) {
         if (!ok) throw plat::Exception(what);
     };
@@ -217,10 +220,39 @@ std::string WalkShortRoad(RoadWalk& walk, std::ostream& out) {
 
     std::string number;
     walk.Step("save (保存)", [&] {
+        const long long before =
+            plat::VarToIntDef(stored.Scalar("SELECT IFNULL(MAX(rowid), 0) FROM MOCTH"), 0);
         walk.Click("btnOK");
-        expect(head.State() == plat::dsBrowse, "the receipt was not saved");
-        number = walk.Text("cdsMain", "TH002");
-        out << "   saved as " << walk.Text("cdsMain", "TH001") << "-" << number << std::endl;
+        // The server may have numbered it anew: the receipt is the one
+        // stored by this save.
+        number = plat::VarToStr(stored.Scalar(
+            "SELECT TH002 FROM MOCTH WHERE rowid > ?1 AND TH001 = '5901' AND TH005 = 'S002' "
+            "ORDER BY rowid DESC LIMIT 1",
+            {plat::Variant(before)}));
+        expect(!number.empty(), "the receipt was not saved");
+        expect(plat::VarToIntDef(stored.Scalar("SELECT COUNT(*) FROM MOCTI WHERE TI001 = '5901' "
+                                               "AND TI002 = ?1",
+                                               {plat::Variant(number)}),
+                                 0) == 1,
+               "the receipt was saved without its line");
+        out << "   saved as 5901-" << number << std::endl;
+        // A user who keeps adding has the next new receipt open: it is left
+        // unsaved and the stored one is queried for its confirm.
+        if (head.State() != plat::dsBrowse || walk.Text("cdsMain", "TH002") != number) {
+            if (head.State() == plat::dsInsert) walk.Form().SimulateKey(plat::VK_ESCAPE);
+            walk.Expect("TQBEForm", [number](plat::TCustomForm& f) {
+                if (auto* grid = dynamic_cast<plat::TStringGrid*>(f.FindComponent("sg1"))) {
+                    grid->SetCells(2, 1, "5901");
+                    grid->SetCells(2, 2, number);
+                }
+                auto* ok = dynamic_cast<plat::TControl*>(f.FindComponent("BBOK"));
+                if (ok) ok->Click();
+                return f.ModalResult() == plat::mrNone ? plat::mrOk : f.ModalResult();
+            });
+            walk.Click("btnQuery");
+            expect(walk.Text("cdsMain", "TH002") == number,
+                   "the saved receipt 5901-" + number + " cannot be queried");
+        }
     });
 
     walk.Step("confirm with the confirm date (审核)", [&] {
@@ -229,7 +261,10 @@ std::string WalkShortRoad(RoadWalk& walk, std::ostream& out) {
             return f.ModalResult() == plat::mrNone ? plat::mrOk : f.ModalResult();
         });
         walk.Click("btnConfirm");
-        expect(walk.Text("cdsMain", "TH023") == "Y", "the receipt is not confirmed");
+        expect(plat::VarToStr(
+                   stored.Scalar("SELECT TH023 FROM MOCTH WHERE TH001 = '5901' AND TH002 = ?1",
+                                 {plat::Variant(number)})) == "Y",
+               "the receipt is not confirmed");
         out << "   " << walk.Text("cdsMain", "TH001") << "-" << walk.Text("cdsMain", "TH002")
             << " confirmed" << std::endl;
     });

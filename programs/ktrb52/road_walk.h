@@ -21,6 +21,8 @@ class TField;
 
 namespace standin {
 
+class Database;
+
 class RoadWalk {
   public:
     using Answer = std::function<plat::TModalResult(plat::TCustomForm&)>;
@@ -76,7 +78,10 @@ class RoadWalk {
 // The short road: query the receipts, add one for a supplier, take a line
 // from an open work order of the supplier, save, confirm with the confirm
 // date. Prints what it did; returns the number of the saved receipt.
-// Raises plat::Exception when a step does not end as it should.
-std::string WalkShortRoad(RoadWalk& walk, std::ostream& out);
+// Raises plat::Exception when a step does not end as it should. The save
+// and the confirm are judged by what `stored` (the installation's
+// database) holds, not by what the form shows next: a user who keeps adding
+// is given the next new receipt at once.
+std::string WalkShortRoad(RoadWalk& walk, std::ostream& out, Database& stored);
 
 }  // namespace standin

@@ -626,6 +626,10 @@ void TdmDouble::cdsBody1AfterScroll(TDataSet*) {
 
 void TdmDouble::cdsBody1ReconcileError(TClientDataSet*, plat::EReconcileError& E, plat::TUpdateKind,
                                        plat::TReconcileAction&) {
+    if (E.ErrorCode == kRowChangedSinceRead) {
+        ReportSaveConflict("", false);
+        return;
+    }
     const std::string caption = LangMessage(false, "TdmDouble", "sSaveError", "保存错误");
     if (doubleOwner_)
         doubleOwner_->ShowErrorBox(caption, E.Message());

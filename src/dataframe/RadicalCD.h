@@ -173,6 +173,9 @@ class TdmRadical : public plat::TComponent {
                     const std::vector<plat::Variant>& args = {});
     // Shows an error by code and aborts silently.
     [[noreturn]] void refuse(const std::string& code, const std::vector<plat::Variant>& args = {});
+    // After a look-up: when the validator failed rather than answered, shows
+    // "W" "000001" with its reason and aborts.
+    void refuseIfLookupFailed();
     plat::Variant toDisplay(const plat::Variant& value) const;
     std::string fromDisplay(const std::string& text) const;
 

@@ -60,6 +60,15 @@ std::vector<std::string> splitList(const std::string& list) {
 
 }  // namespace
 
+void TdmRadical::refuseIfLookupFailed() {
+    if (!Broker || !Broker->ValidatorFailed()) return;
+    // Nothing is known about the value: taking it as "no such record" would
+    // send the clerk after a code that exists.
+    showMessage(kMsgWarning, "000001",
+                {Variant("\n" + plat::VarToStr(toDisplay(Variant(Broker->ValidatorError()))))});
+    plat::Abort();
+}
+
 bool TdmRadical::CheckValueExists(TField* field, const std::string& table,
                                   const std::string& queryNo, Variant& values, const Variant& keys,
                                   const std::string& msgType) {
@@ -67,6 +76,7 @@ bool TdmRadical::CheckValueExists(TField* field, const std::string& table,
     if (text.empty()) return true;
     bool found = Broker && Broker->CheckValue(table, queryNo, normalizeKeys(keys, text), values);
     if (found) return true;
+    refuseIfLookupFailed();
     if (msgType == kMsgError) refuse("000001", {Variant(field->DisplayLabel())});
     if (msgType == kMsgWarning &&
         showMessage(kMsgWarning, "000004", {Variant(field->DisplayLabel())}) != modal::Ok)
@@ -130,6 +140,7 @@ bool TdmRadical::CheckValueUnique(TField* field, const std::string& table,
         keys[(int)i] = Variant(field->DataSet()->FieldByName(names[i])->AsString());
     Variant values;
     bool taken = Broker && Broker->CheckValue(table, queryNo, keys, values);
+    refuseIfLookupFailed();
     if (!taken) return true;
     if (msgType == kMsgError) refuse("000002", {Variant(field->DisplayLabel())});
     if (msgType == kMsgWarning &&

@@ -298,6 +298,7 @@ bool TdmSingle::CheckDataRights() {
 // ---- save -------------------------------------------------------------------
 
 bool TdmSingle::ApplyData(TClientDataSet* dataSet) {
+    SaveConflicted = false;
     const bool saved = TdmBase::ApplyData(dataSet);
     // What follows a save only refreshes the screen: it must not turn a
     // stored document into a reported failure.
@@ -318,8 +319,38 @@ bool TdmSingle::ApplyData(TClientDataSet* dataSet) {
     return saved;
 }
 
+std::string TdmSingle::DocumentKeyText() const {
+    std::string text;
+    for (int i = 1; i <= FieldCount(KeyFields, ","); ++i)
+        if (TField* f = cdsMain->FindField(plat::Trim(TokenAt(KeyFields, ",", i))))
+            text += (text.empty() ? "" : "-") + plat::Trim(f->AsString());
+    return text;
+}
+
+void TdmSingle::ReportSaveConflict(const std::string& storedStatus, bool gone) {
+    if (SaveConflicted) return;
+    SaveConflicted = true;
+    // The host's words for a document as it is stored now.
+    const char* code = gone                  ? "S00001"
+                       : storedStatus == "Y" ? "S00003"
+                       : storedStatus == "V" ? "S00005"
+                                             : "S00002";
+    showMessage(kMsgError, code, {Variant(DocumentKeyText())});
+}
+
 void TdmSingle::cdsMainReconcileError(TClientDataSet*, plat::EReconcileError& E, plat::TUpdateKind,
                                       plat::TReconcileAction&) {
+    if (E.ErrorCode == kRowChangedSinceRead) {
+        // The refused row as the server holds it now; no values: it is gone.
+        bool gone = true;
+        for (TField* f : cdsMain->Fields())
+            if (f->FieldKind() == plat::TFieldKind::fkData && !f->CurValue().IsEmpty())
+                gone = false;
+        TField* status =
+            DocumentStatusField.empty() ? nullptr : cdsMain->FindField(DocumentStatusField);
+        ReportSaveConflict(status ? plat::Trim(plat::VarToStr(status->CurValue())) : "", gone);
+        return;
+    }
     if (OwnerForm())
         OwnerForm()->ShowMessageBox(plat::VarToStr(toDisplay(Variant(E.Message()))),
                                     TMsgDlgType::mtError, {TMsgDlgBtn::mbOK});

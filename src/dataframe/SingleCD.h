@@ -53,6 +53,9 @@ class ISingleModuleOwner {
 };
 
 inline constexpr const char* kMultiSelectedField = "MultiSelected";
+// The application server's code for a refused row that another user changed
+// or deleted since it was read.
+inline constexpr int kRowChangedSinceRead = 2;
 
 class TdmSingle : public TdmBase {
     PLAT_CLASS(TdmSingle, TdmBase)
@@ -80,6 +83,16 @@ class TdmSingle : public TdmBase {
     std::string ItemInputModeField;
     // The document keys of open modes 7 and 8.
     plat::Variant HostKeys;
+    // The header's status column ("Y" confirmed, "V" void), named by the owner form.
+    std::string DocumentStatusField;
+    // The last save was refused because another user changed, confirmed,
+    // voided or deleted the document since it was read; the refusal has been
+    // shown, with the document's number.
+    bool SaveConflicted = false;
+    // The document as "key-key" from the header's key fields.
+    std::string DocumentKeyText() const;
+    // The refusal of a row that changed since it was read, said once per save.
+    void ReportSaveConflict(const std::string& storedStatus, bool gone);
 
     ISingleModuleOwner* SingleOwner() const { return singleOwner_; }
 

@@ -691,6 +691,8 @@ bool TfrmDouble::SaveDocument() {
             dm->AppServer.AsDispatch()->Call("SetIsSeq", Variant(dm->AutoNumber));
         if (btnOK) btnOK->SetEnabled(false);
         if (miOK) miOK->SetEnabled(false);
+        dm->DocumentStatusField = confirmField_;
+        const std::string storedCondition = HeadKeyCondition();
         result = dm->ApplyData(head);
         if (result) {
             head->CancelUpdates();
@@ -746,7 +748,15 @@ bool TfrmDouble::SaveDocument() {
                     OpenDataSet(head, HeadKeyCondition(ServerNumber), "");
             }
             ApplyRights();
-        } else if (KeepEditOnDecline()) {
+        } else if (dm->SaveConflicted && mode == TFormMode::Edit && Brokers() &&
+                   Brokers()->ShowMessageCode("Q", "S00012", {Variant(dm->DocumentKeyText())}) ==
+                       modal::Ok) {
+            // The clerk chose the stored document over what was typed.
+            head->CancelUpdates();
+            SetFormMode(0);
+            OpenDataSet(head, storedCondition, "");
+        } else if (KeepEditOnDecline() || dm->SaveConflicted) {
+            // The typed values stay for the clerk to save again or reread.
             if (btnOK) btnOK->SetEnabled(true);
             if (miOK) miOK->SetEnabled(true);
             head->Edit();

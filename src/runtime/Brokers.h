@@ -160,6 +160,10 @@ class TBrokers : public plat::TComponent {
                     plat::Variant& result);
     bool QueryData(const std::string& table, const std::string& kind, const plat::Variant& keys,
                    plat::Variant& result);
+    // Whether the last CheckValue or QueryData failed (the validator raised:
+    // the server could not be asked) rather than found nothing, and why.
+    bool ValidatorFailed() const { return !validatorError_.empty(); }
+    const std::string& ValidatorError() const { return validatorError_; }
     // The next document number for the current values of every key field but
     // the last; "unKnow" when the validator cannot give one.
     void QueryMaxSeq(plat::TDataSet* dataSet, const std::string& table,
@@ -222,6 +226,7 @@ class TBrokers : public plat::TComponent {
     plat::Variant mainObject_;
     plat::Variant comDravoc_;
     plat::Variant comValidator_;
+    std::string validatorError_;
     plat::Variant comCounter_;
     plat::TStringList hostParams_;
     bool programFlag_ = false;

@@ -121,6 +121,7 @@ void TBrokers::prepareValidator(plat::Dispatch& validator) {
 
 bool TBrokers::callValidator(const char* method, const std::string& table, const std::string& kind,
                              const Variant& keys, Variant& result) {
+    validatorError_.clear();
     auto validator = dispatchOf(comValidator_);
     if (!validator) return false;
     try {
@@ -128,7 +129,14 @@ bool TBrokers::callValidator(const char* method, const std::string& table, const
         Variant signOn(SignOnKey);
         Variant keysCopy = keys;
         return validator->Call(method, table, kind, signOn, keysCopy, result).AsBoolean();
+    } catch (const plat::EOleException& e) {
+        validatorError_ = e.Description().empty() ? "?" : e.Description();
+        return false;
+    } catch (const std::exception& e) {
+        validatorError_ = *e.what() ? e.what() : "?";
+        return false;
     } catch (...) {
+        validatorError_ = "?";
         return false;
     }
 }

@@ -16,6 +16,7 @@
 
 #include "platform/automation/oleobject.h"
 #include "platform/core/text.h"
+#include "standins/appserver/request_log.h"
 #include "standins/appserver/session.h"
 #include "standins/appserver/wire_frame.h"
 
@@ -246,17 +247,34 @@ void TcpServer::Serve(int fd) {
         Variant reply;
         try {
             Variant request = DecodeWireValue(payload);
-            if (!request.IsArray() || request.ArrayCount() != 3 ||
+            if (!request.IsArray() || request.DimCount() != 1 ||
+                (request.ArrayCount() != 3 && request.ArrayCount() != 4) ||
                 !request[request.LowBound()].IsText())
-                throw CodecError("Malformed request: [member name, kind, [args]] expected");
+                throw CodecError(
+                    "Malformed request: [member name, kind, [args], request id] expected");
             int lo = request.LowBound();
             std::string name = request[lo].RawText();
             int kind = (int)plat::VarToIntDef(request[lo + 1], -1);
             std::vector<Variant> args = ArrayItems(request[lo + 2]);
+            std::string requestId;
+            if (request.ArrayCount() == 4) {
+                const Variant& id = request[lo + 3];
+                if (!id.IsEmptyOrNull() &&
+                    (!id.IsText() || id.RawText().size() > kMaxRequestIdLength))
+                    throw CodecError("Malformed request: the request id is not a short text");
+                if (!id.IsEmptyOrNull()) requestId = id.RawText();
+            }
             if (!session->Connected() && !AnsweredBeforeSignOn(name, kind))
                 throw ServerError("Sign on first: only Connect is answered before it");
             if (kind == kHasMember) {
                 reply = plat::VarArrayOf({0, session->HasMember(name), Variant::ArrayOf({})});
+            } else if (kind == kMethod && !requestId.empty() && session->Connected() &&
+                       IsLoggedRequest(name, args)) {
+                reply = RunLoggedRequest(
+                    server_->Db(), plat::UpperCase(session->User()), requestId, [&] {
+                        Variant result = session->Invoke(name, plat::DispatchKind::Method, args);
+                        return plat::VarArrayOf({0, result, Variant::ArrayOf(args)});
+                    });
             } else if (kind == kMethod || kind == kGet || kind == kPut) {
                 Variant result = session->Invoke(name, (plat::DispatchKind)kind, args);
                 reply = plat::VarArrayOf({0, result, Variant::ArrayOf(args)});
@@ -293,34 +311,94 @@ void TcpServer::Serve(int fd) {
     --clients_;
 }
 
-std::shared_ptr<RemoteAppServer> RemoteAppServer::Connect(const std::string& address, int port) {
+namespace {
+
+std::mutex watchMutex;
+std::shared_ptr<ConnectionWatch> currentWatch = std::make_shared<ConnectionWatch>();
+std::vector<int> reconnectDelays = {200, 500, 1000, 2000, 3000};
+
+std::shared_ptr<ConnectionWatch> Watch() {
+    std::lock_guard<std::mutex> lock(watchMutex);
+    return currentWatch;
+}
+
+std::vector<int> Delays() {
+    std::lock_guard<std::mutex> lock(watchMutex);
+    return reconnectDelays;
+}
+
+// A connected socket, or -1 with the reason in `error`.
+int OpenSocket(const std::string& host, int port, std::string& error) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* res = nullptr;
     std::string portText = std::to_string(port);
-    int rc = getaddrinfo(address.c_str(), portText.c_str(), &hints, &res);
-    if (rc != 0)
-        throw plat::EOleSysError(
-            "Cannot reach the application server at " + address + ": " + gai_strerror(rc), rc);
+    int rc = getaddrinfo(host.c_str(), portText.c_str(), &hints, &res);
+    if (rc != 0) {
+        error = gai_strerror(rc);
+        return -1;
+    }
     int fd = -1;
-    std::string lastError = "no address";
+    error = "no address";
     for (addrinfo* a = res; a; a = a->ai_next) {
         fd = ::socket(a->ai_family, a->ai_socktype, a->ai_protocol);
         if (fd < 0) continue;
         if (::connect(fd, a->ai_addr, a->ai_addrlen) == 0) break;
-        lastError = std::strerror(errno);
+        error = std::strerror(errno);
         ::close(fd);
         fd = -1;
     }
     freeaddrinfo(res);
+    if (fd >= 0) {
+        int one = 1;
+        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    }
+    return fd;
+}
+
+// A text that differs between clients and between runs of one client.
+std::string NewClientTag() {
+    static std::atomic<unsigned> counter{0};
+    const auto now = std::chrono::system_clock::now().time_since_epoch().count();
+    return std::to_string(::getpid()) + "." + std::to_string((long long)now) + "." +
+           std::to_string(++counter);
+}
+
+}  // namespace
+
+void ConnectionWatch::Waiting(const std::string&, int, int) {}
+
+void ConnectionWatch::Ended(const std::string&, bool) {}
+
+std::string ConnectionWatch::LostText(const std::string& address) {
+    return "The application server at " + address + " cannot be reached";
+}
+
+void SetConnectionWatch(std::shared_ptr<ConnectionWatch> watch) {
+    std::lock_guard<std::mutex> lock(watchMutex);
+    currentWatch = watch ? std::move(watch) : std::make_shared<ConnectionWatch>();
+}
+
+void SetReconnectDelays(std::vector<int> milliseconds) {
+    std::lock_guard<std::mutex> lock(watchMutex);
+    reconnectDelays = std::move(milliseconds);
+}
+
+RemoteAppServer::RemoteAppServer(int fd, std::string host, int port)
+    : fd_(fd),
+      host_(std::move(host)),
+      port_(port),
+      address_(host_ + ":" + std::to_string(port)),
+      clientTag_(NewClientTag()) {}
+
+std::shared_ptr<RemoteAppServer> RemoteAppServer::Connect(const std::string& address, int port) {
+    std::string error;
+    int fd = OpenSocket(address, port, error);
     if (fd < 0)
-        throw plat::EOleSysError("Cannot connect to the application server at " + address + ":" +
-                                     portText + ": " + lastError,
-                                 -1);
-    int one = 1;
-    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    return std::shared_ptr<RemoteAppServer>(new RemoteAppServer(fd, address + ":" + portText));
+        throw plat::EOleSysError(
+            Watch()->LostText(address + ":" + std::to_string(port)) + " (" + error + ")", -1);
+    return std::shared_ptr<RemoteAppServer>(new RemoteAppServer(fd, address, port));
 }
 
 RemoteAppServer::~RemoteAppServer() {
@@ -331,20 +409,64 @@ void RemoteAppServer::Disconnect() {
     std::lock_guard<std::mutex> lock(mutex_);
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
+    closed_ = true;
+}
+
+bool RemoteAppServer::TryExchange(const std::string& frame, Variant& reply) const {
+    if (fd_ < 0 || !SendAll(fd_, frame)) return false;
+    char header[4];
+    std::string payload;
+    if (!RecvAll(fd_, header, 4) || !RecvPayload(fd_, FrameLength(header), payload)) return false;
+    reply = DecodeWireValue(payload);
+    return true;
+}
+
+bool RemoteAppServer::Reconnect() const {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    auto watch = Watch();
+    const std::vector<int> delays = Delays();
+    const int attempts = (int)delays.size();
+    for (int i = 0; i < attempts; ++i) {
+        watch->Waiting(address_, i + 1, attempts);
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::max(0, delays[(size_t)i])));
+        std::string error;
+        fd_ = OpenSocket(host_, port_, error);
+        if (fd_ < 0) continue;
+        if (signOn_.IsEmpty()) {
+            watch->Ended(address_, true);
+            return true;
+        }
+        Variant answer;
+        const std::string frame = EncodeFrame(
+            plat::VarArrayOf({std::string("Connect"), (int)kMethod, signOn_, Variant()}));
+        if (TryExchange(frame, answer) && answer.IsArray() && answer.ArrayCount() >= 2 &&
+            answer[answer.LowBound()].AsInteger() == 0 &&
+            plat::VarToIntDef(answer[answer.LowBound() + 1], -1) == 0) {
+            watch->Ended(address_, true);
+            return true;
+        }
+        // Reached but not signed on: the server refuses this user now, and
+        // no later attempt changes that.
+        ::close(fd_);
+        fd_ = -1;
+        break;
+    }
+    watch->Ended(address_, false);
+    return false;
 }
 
 Variant RemoteAppServer::Exchange(const Variant& request) const {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (fd_ < 0) throw plat::EOleSysError("The connection to the application server is closed", -1);
-    if (!SendAll(fd_, EncodeFrame(request)))
-        throw plat::EOleSysError("The application server at " + address_ + " closed the connection",
-                                 -1);
-    char header[4];
-    std::string payload;
-    if (RecvAll(fd_, header, 4) && RecvPayload(fd_, FrameLength(header), payload))
-        return DecodeWireValue(payload);
-    throw plat::EOleSysError("The application server at " + address_ + " closed the connection",
-                             -1);
+    if (closed_) throw plat::EOleSysError("The connection to the application server is closed", -1);
+    const std::string frame = EncodeFrame(request);
+    Variant reply;
+    // The request goes again, unchanged, on the new connection: a read is
+    // answered anew, a write by its request id.
+    if (TryExchange(frame, reply) || (Reconnect() && TryExchange(frame, reply))) return reply;
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    throw plat::EOleSysError(Watch()->LostText(address_), -1);
 }
 
 bool RemoteAppServer::HasMember(std::string_view name) const {
@@ -355,7 +477,10 @@ bool RemoteAppServer::HasMember(std::string_view name) const {
 
 Variant RemoteAppServer::DoInvoke(std::string_view name, plat::DispatchKind kind,
                                   plat::DispArgs args) {
-    Variant reply = Exchange(plat::VarArrayOf({std::string(name), (int)kind, ArgsArray(args)}));
+    Variant id;
+    if (kind == plat::DispatchKind::Method) id = clientTag_ + "-" + std::to_string(++nextRequest_);
+    Variant sent = ArgsArray(args);
+    Variant reply = Exchange(plat::VarArrayOf({std::string(name), (int)kind, sent, id}));
     if (!reply.IsArray() || reply.ArrayCount() < 3)
         throw CodecError("Malformed reply from the application server");
     if (reply[0].AsInteger() != 0) {
@@ -366,6 +491,12 @@ Variant RemoteAppServer::DoInvoke(std::string_view name, plat::DispatchKind kind
         if (cls == "EAbort") throw plat::EAbort(message);
         throw plat::EOleException(member.empty() ? std::string(name) : member, message,
                                   DispatchName());
+    }
+    // A new connection signs on as this one did.
+    if (kind == plat::DispatchKind::Method && plat::SameText(name, "Connect") &&
+        plat::VarToIntDef(reply[1], -1) == 0) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        signOn_ = sent;
     }
     std::vector<Variant> back = ArrayItems(reply[2]);
     for (size_t i = 0; i < args.size() && i < back.size(); ++i) args[i] = back[i];

@@ -54,7 +54,28 @@ class TcpServer {
     std::vector<Client> clientList_;
 };
 
+// What a client shows while its connection is down. The transport knows no
+// language and no window: the host program sets one for the whole process.
+class ConnectionWatch {
+  public:
+    virtual ~ConnectionWatch() = default;
+    // A new connection is tried (attempt 1..attempts) after a lost one.
+    virtual void Waiting(const std::string& address, int attempt, int attempts);
+    // The connection works again, or every attempt failed.
+    virtual void Ended(const std::string& address, bool restored);
+    // The text of the error a call raises when the server cannot be reached.
+    virtual std::string LostText(const std::string& address);
+};
+void SetConnectionWatch(std::shared_ptr<ConnectionWatch> watch);
+// The waits before each new connection attempt after a lost one (their count
+// is the number of attempts).
+void SetReconnectDelays(std::vector<int> milliseconds);
+
 // The server object of a remote application server, with its providers.
+// A call that finds the connection lost connects again (a bounded number of
+// times), signs on again as the last accepted "Connect" did and sends the
+// call once more. Each method call carries a request id, kept over its
+// retries, so a write whose answer was lost is answered, not done again.
 class RemoteAppServer : public plat::Dispatch, public plat::IProviderSource {
   public:
     // Raises plat::EOleSysError when the server cannot be reached.
@@ -71,11 +92,21 @@ class RemoteAppServer : public plat::Dispatch, public plat::IProviderSource {
                            plat::DispArgs args) override;
 
   private:
-    RemoteAppServer(int fd, std::string address) : fd_(fd), address_(std::move(address)) {}
+    RemoteAppServer(int fd, std::string host, int port);
     plat::Variant Exchange(const plat::Variant& request) const;
+    // One request and its reply on the open connection; false when the
+    // connection broke on the way.
+    bool TryExchange(const std::string& frame, plat::Variant& reply) const;
+    bool Reconnect() const;  // with the mutex held
 
-    int fd_;
+    mutable int fd_;
+    bool closed_ = false;  // Disconnect was called: no reconnecting
+    std::string host_;
+    int port_;
     std::string address_;
+    std::string clientTag_;  // makes this client's request ids its own
+    mutable std::atomic<uint64_t> nextRequest_{0};
+    plat::Variant signOn_;  // the arguments of the last accepted Connect
     mutable std::mutex mutex_;
     std::map<std::string, std::unique_ptr<plat::IProvider>> providers_;
 };

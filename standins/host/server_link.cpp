@@ -20,6 +20,8 @@ bool SessionLink::CheckValue(const std::string& table, const std::string& query,
         bool found = session_->Call("CheckValue", table, query, keys, reply).AsBoolean();
         result = reply;
         return found;
+    } catch (const plat::EOleSysError&) {
+        throw;  // the server was not asked: not "not found"
     } catch (const plat::Exception&) {
         return false;
     }
@@ -32,6 +34,8 @@ bool SessionLink::QueryData(const std::string& table, const std::string& query, 
         session_->Call("QueryData", table, query, keys, reply);
         result = reply;
         return reply.IsArray() && reply.ArrayCount() > 0;
+    } catch (const plat::EOleSysError&) {
+        throw;
     } catch (const plat::Exception&) {
         return false;
     }

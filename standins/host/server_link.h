@@ -27,7 +27,8 @@ class SessionLink : public IServerOperations, public IQueryCatalogue, public IDo
     plat::Variant CallOperation(const std::string& name, const plat::Variant& args,
                                 const plat::Variant& signOn) override;
     // A look-up the server refuses (an unknown table or query number, a bad
-    // key) is "not found".
+    // key) is "not found"; one that cannot reach the server raises its
+    // plat::EOleSysError, so the caller can tell an outage from no row.
     bool CheckValue(const std::string& table, const std::string& query, const std::string& database,
                     const plat::Variant& keys, plat::Variant& result) override;
     bool QueryData(const std::string& table, const std::string& query, const std::string& database,

@@ -16,7 +16,25 @@ const std::vector<TxnDefinition>& TransactionDefinitions() {
          {"TI001", "TI002"},
          "TI037",
          {"TI041", "TI042"},
-         "TH036"},
+         "TH036",
+         {
+             // The work order's product counts what was accepted (destroyed
+             // pieces were delivered and priced too), scrapped and returned.
+             {"MOCTA",
+              "TI013 = TA001 AND TI014 = TA002 AND TI004 = TA006",
+              {{"TA017", "IFNULL(TI019, 0) + IFNULL(TI056, 0)"},
+               {"TA018", "IFNULL(TI021, 0)"},
+               {"TA057", "IFNULL(TI022, 0)"},
+               {"TA050", "IFNULL(TI017, 0) + IFNULL(TI057, 0)"},
+               {"TA051", "IFNULL(TI050, 0)"},
+               {"TA058", "IFNULL(TI051, 0)"}}},
+             // The arrival line's received quantity; its acceptable
+             // quantities stay whole: the receipt's check sums the
+             // confirmed receipts against them itself.
+             {"MOCCD",
+              "TIC02 = CD001 AND TIC03 = CD002 AND TIC04 = CD003",
+              {{"CD010", "IFNULL(TI007, 0)"}}},
+         }},
     };
     return table;
 }
@@ -173,6 +191,26 @@ std::vector<plat::Variant> KeyParams(const ParsedRequest& r) {
     return std::vector<plat::Variant>(r.keys.begin(), r.keys.end());
 }
 
+// Adds (sign 1) or takes back (sign -1) the lines' quantities on the rows
+// they came from.
+void Post(Database& db, const TxnDefinition& d, const ParsedRequest& r, int sign) {
+    const std::string lines = " FROM " + d.bodyTable + " WHERE " + KeyWhere(d.bodyKeys) + " AND ";
+    const std::string signMark = "?" + std::to_string(d.bodyKeys.size() + 1);
+    for (const TxnPosting& p : d.postings) {
+        std::string set;
+        for (const auto& [column, expression] : p.sums)
+            set += (set.empty() ? "" : ", ") + column + " = IFNULL(" + column + ", 0) + " +
+                   signMark + " * IFNULL((SELECT SUM(" + expression + ")" + lines + p.match +
+                   "), 0)";
+        Statement post(db, "UPDATE " + p.table + " SET " + set + " WHERE EXISTS (SELECT 1" + lines +
+                               p.match + ")");
+        std::vector<plat::Variant> params = KeyParams(r);
+        params.push_back(plat::Variant(sign));
+        post.BindAll(params);
+        post.Step();
+    }
+}
+
 TxnResult Run(const SuiteServices& services, Database& db, const ParsedRequest& r, bool write) {
     const TxnDefinition& d = *r.def;
     std::string document;
@@ -228,6 +266,9 @@ TxnResult Run(const SuiteServices& services, Database& db, const ParsedRequest& 
     bodyParams.push_back(letter);
     body.BindAll(bodyParams);
     body.Step();
+    // A void or a restore leaves an unconfirmed document unconfirmed: only
+    // confirm and unconfirm move quantities.
+    if (r.action == "DO" || r.action == "UNDO") Post(db, d, r, r.action == "DO" ? 1 : -1);
     txn.Commit();
     return Succeeded();
 }

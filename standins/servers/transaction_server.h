@@ -6,6 +6,9 @@
 // confirm, a void of a confirmed one, an unconfirm of an unconfirmed one and
 // a restore of one that is not void. Refusals
 // come back as coded messages (ResultDesc = [kind, code, [arguments]]).
+// A confirm posts its lines' quantities to the documents they came from (a
+// receipt's work order and arrival note) in the same transaction, and an
+// unconfirm takes them back, so the next document reads what is left.
 #pragma once
 #include <memory>
 #include <string>
@@ -15,6 +18,15 @@
 #include "standins/servers/suite_services.h"
 
 namespace standin {
+
+// What a confirm adds to the rows its lines came from: for every row of
+// `table` that some line matches, each column grows by the sum of its
+// expression over the matching lines (and shrinks by it on unconfirm).
+struct TxnPosting {
+    std::string table;
+    std::string match;  // SQL condition joining a line to its row of `table`
+    std::vector<std::pair<std::string, std::string>> sums;  // column, line expression
+};
 
 // How a program's documents are confirmed.
 struct TxnDefinition {
@@ -28,6 +40,7 @@ struct TxnDefinition {
     std::string bodyStatus;
     std::vector<std::string> bodyLocks;  // a line with one of these "Y" cannot be unconfirmed
     std::string signOffStatus;           // the head's sign-off status column
+    std::vector<TxnPosting> postings;
 };
 const std::vector<TxnDefinition>& TransactionDefinitions();
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "dataframe/knlRadical.h"
+#include "platform/automation/dispatch.h"
 #include "support/dataframe/DataModuleFixture.h"
 
 namespace ktrb::test {
@@ -57,6 +58,28 @@ TEST_F(Lookups, KeysAreAlwaysSentAsAnArray) {
         ASSERT_EQ(sent.ArrayCount(), c.sent.ArrayCount());
         for (int i = 0; i < sent.ArrayCount(); ++i) EXPECT_EQ(sent[i], c.sent[i]);
     }
+}
+
+// A validator that cannot reach the server is not "no such record": every
+// look-up stops with "W" "000001" and the reason, whatever its message type,
+// and a uniqueness check does not pass the value as unused.
+TEST_F(Lookups, AFailedLookUpStopsWithItsReasonAndIsNotNotFound) {
+    form.host->onCheckValue = [](const std::string&, const std::string&, const Variant&,
+                                 Variant&) -> bool { throw plat::EOleSysError("server down", -1); };
+    dm.cdsMain->Edit();
+    for (const char* type : {"E", "W", "N"}) {
+        form.messages.clear();
+        Variant values;
+        EXPECT_THROW(dm.CheckValueExists(field("TH007"), "CMSMF", "01", values, Variant(), type),
+                     plat::EAbort);
+        ASSERT_EQ(form.messages.size(), 1u) << type;
+        EXPECT_EQ(form.messages[0].kind + form.messages[0].code, "W000001");
+        EXPECT_EQ(form.messages[0].args, std::vector<std::string>{"server down"});
+    }
+    form.messages.clear();
+    EXPECT_THROW(dm.CheckValueUnique(field("TH002"), "MOCTH", "01", "TH001,TH002", "E"),
+                 plat::EAbort);
+    EXPECT_EQ(form.codes(), std::vector<std::string>{"000001"});
 }
 
 TEST_F(Lookups, NotFoundRefusesWarnsOrStaysSilentByMessageType) {

@@ -419,7 +419,7 @@ class RoadLanguages : public RoadE2E, public ::testing::WithParamInterface<const
 
 TEST_P(RoadLanguages, TheShortRoadSpeaksTheInterfaceLanguage) {
     Open(GetParam());
-    const std::string number = WalkShortRoad(*walk, log);
+    const std::string number = WalkShortRoad(*walk, log, *session->Services().suite->database);
     EXPECT_EQ(Stored("5901", number, "TH023"), "Y") << log.str();
     EXPECT_EQ(BadTexts(&walk->Form()), std::vector<std::string>{});
     for (const std::string& m : walk->Messages()) EXPECT_FALSE(lost(m) || m.empty()) << m;
@@ -453,7 +453,7 @@ TEST_F(RoadE2E, TheShortRoadOverTcp) {
     ASSERT_EQ(session->Start(), 0) << log.str();
     session->Controller().SetVisible(-1);
     walk = std::make_unique<RoadWalk>(*session->MainForm(), "", log);
-    const std::string number = WalkShortRoad(*walk, log);
+    const std::string number = WalkShortRoad(*walk, log, *session->Services().suite->database);
     EXPECT_EQ(plat::VarToStr(server->Db().Scalar(
                   "SELECT TH023 FROM MOCTH WHERE TH001='5901' AND TH002='" + number + "'")),
               "Y")

@@ -292,10 +292,17 @@ TEST_F(BrokerTest, ValidatorCallsSetItsPropertiesAndSwallowFailures) {
     EXPECT_EQ(host.validator->values["BaseLimited"].AsString(), "Y");
     EXPECT_EQ(host.validator->Last("CheckValue")->args[2].AsString(), "DEMODB");
 
+    EXPECT_FALSE(b->ValidatorFailed());
     host.validator->Fail("QueryData", "broken");
     EXPECT_FALSE(b->QueryData("MOCTB", "60", VarArrayOf({"x"}), result));
+    // A failure is not "nothing found": the caller can tell, with the reason.
+    EXPECT_TRUE(b->ValidatorFailed());
+    EXPECT_EQ(b->ValidatorError(), "broken");
+    EXPECT_TRUE(b->CheckValue("CMSMB", "01", VarArrayOf({"01"}), result));
+    EXPECT_FALSE(b->ValidatorFailed());
     TBrokers none(form);
     EXPECT_FALSE(none.CheckValue("CMSMB", "01", VarArrayOf({"01"}), result));
+    EXPECT_FALSE(none.ValidatorFailed());
 }
 
 TEST_F(BrokerTest, QueryMaxSeqSendsAllKeysButTheLast) {

@@ -44,7 +44,7 @@ void TfrmKtrb52::refuseIfUsed(const std::string& table, const std::string& query
         case TDownstreamUse::Unused:
             return;
         case TDownstreamUse::Failed:
-            Brokers()->ShowMessageCode("W", "000001");
+            Brokers()->ShowMessageCode("W", "000001", {Variant("")});
             plat::Abort();
         case TDownstreamUse::Used: {
             std::vector<Variant> args;

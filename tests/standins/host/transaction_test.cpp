@@ -160,3 +160,55 @@ TEST(TransactionServer, FillMessagePlaces) {
     EXPECT_EQ(FillMessagePlaces("%s 和 %d, 100%%", {"a", "7"}), "a 和 7, 100%");
     EXPECT_EQ(FillMessagePlaces("%s-%s%", {"a"}), "a-%");
 }
+
+namespace {
+
+// A work order and an arrival line that the fixture's receipt 20240108001
+// draws on: line 0001 the order's product from the arrival line, line 0002 a
+// by-product of the same order, which the order does not count.
+struct PostingFixture : TxnFixture {
+    PostingFixture() {
+        t.db->Exec(
+            "INSERT INTO MOCTA (TA001, TA002, TA006, TA015, TA017, TA018, TA057) VALUES "
+            "('5201', '20240105001', 'A1', 1000, 300, 4, 0);"
+            "INSERT INTO MOCCD (CD001, CD002, CD003, CD008, CD010, CD014) VALUES "
+            "('5A01', '20240201001', '0001', 500, 0, 480);"
+            "UPDATE MOCTI SET TI004 = 'A1', TI013 = '5201', TI014 = '20240105001', TI007 = 10, "
+            "TI019 = 6, TI021 = 1, TI022 = 2, TI056 = 1, TI017 = 3, TIC02 = '5A01', "
+            "TIC03 = '20240201001', TIC04 = '0001' WHERE TI002 = '20240108001' AND TI003 = '0001';"
+            "UPDATE MOCTI SET TI004 = 'BY', TI013 = '5201', TI014 = '20240105001', TI007 = 5, "
+            "TI019 = 5 WHERE TI002 = '20240108001' AND TI003 = '0002';");
+    }
+    std::string Posted() {
+        return plat::VarToStr(t.db->Scalar(
+                   "SELECT TA017 || ',' || TA018 || ',' || TA057 || ',' || TA050 FROM MOCTA")) +
+               "/" + plat::VarToStr(t.db->Scalar("SELECT CD010 || ',' || CD014 FROM MOCCD"));
+    }
+};
+
+}  // namespace
+
+TEST_F(PostingFixture, ConfirmPostsToTheWorkOrderAndArrivalLineAndUnconfirmTakesItBack) {
+    const std::string before = Posted();
+    EXPECT_EQ(before, "300.0,4.0,0.0,0.0/0.0,480.0");
+    // Refused: nothing moves.
+    EXPECT_FALSE(DoIt(Request("DO", "20240108001", 9)));
+    EXPECT_EQ(Posted(), before);
+    ASSERT_TRUE(DoIt(Request("DO", "20240108001", 2)));
+    EXPECT_EQ(Posted(), "307.0,5.0,2.0,3.0/10.0,480.0");
+    ASSERT_TRUE(DoIt(Request("UNDO", "20240108001", 3, "")));
+    EXPECT_EQ(Posted(), before);
+    // A void and its restore confirm nothing, so they post nothing.
+    ASSERT_TRUE(DoIt(Request("VOID", "20240108001", 4, "")));
+    ASSERT_TRUE(DoIt(Request("UNVOID", "20240108001", 5, "")));
+    EXPECT_EQ(Posted(), before);
+}
+
+TEST_F(PostingFixture, AFailedPostingLeavesTheDocumentUnconfirmed) {
+    t.db->Exec("DROP TABLE MOCCD");
+    EXPECT_FALSE(DoIt(Request("DO", "20240108001", 2)));
+    EXPECT_EQ(Code(), "S00008");
+    EXPECT_EQ(Row("20240108001")[0], "N");
+    EXPECT_EQ(Lines("20240108001"), "NN");
+    EXPECT_EQ(plat::VarToIntDef(t.db->Scalar("SELECT TA017 FROM MOCTA"), 0), 300);
+}
