@@ -43,10 +43,6 @@ void AddButtons(QDialog& dialog, QVBoxLayout* layout, HostLanguage language) {
     layout->addWidget(buttons);
 }
 
-std::string TodayText() {
-    return QDate::currentDate().toString("yyyyMMdd").toStdString();
-}
-
 QLocale LocaleOf(HostLanguage language) {
     switch (language) {
         case HostLanguage::Traditional:
