@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QDate>
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -414,6 +415,7 @@ int WindowedDravoc::GetPhrase2(const std::string& user, const std::string& compa
     });
     QObject::connect(list, &QListWidget::itemDoubleClicked, &dialog, &QDialog::accept);
     list->setFocus();
+    dialog.resize(560, 320);
     (void)company;  // the server's database is the company's
     if (run(dialog) != QDialog::Accepted || !list->currentItem()) return -1;
     text = list->currentItem()->data(Qt::UserRole + 1).toString().toStdString();
@@ -432,7 +434,18 @@ plat::Variant WindowedDravoc::ShowCharaters(const std::string&, const std::strin
     constexpr int kColumns = 8;
     const int wanted = (int)plat::VarToIntDef(kind.IsArray() ? plat::Variant() : kind, 0);
     std::string chosen;
+    std::vector<CharacterKind> shown;
     for (const CharacterKind& k : kinds) {
+        // Only what the screen font can draw: an empty cell would choose nothing visible.
+        CharacterKind drawable{k.kind, k.caption, {}};
+        const QFontMetrics metrics(dialog.font());
+        for (const std::string& c : k.characters) {
+            const QString q = Q(c);
+            if (!q.isEmpty() && metrics.inFontUcs4(q.toUcs4().front())) drawable.characters.push_back(c);
+        }
+        shown.push_back(std::move(drawable));
+    }
+    for (const CharacterKind& k : shown) {
         auto* grid = new QTableWidget(((int)k.characters.size() + kColumns - 1) / kColumns, kColumns);
         grid->horizontalHeader()->hide();
         grid->verticalHeader()->hide();
@@ -454,14 +467,14 @@ plat::Variant WindowedDravoc::ShowCharaters(const std::string&, const std::strin
     }
     layout->addWidget(tabs, 1);
     AddButtons(dialog, layout, language_);
-    dialog.resize(kColumns * tabs->fontMetrics().height() * 2 + 60, 340);
+    dialog.resize(std::max(kColumns * tabs->fontMetrics().height() * 2 + 60, 480), 340);
     if (tabs->currentWidget()) tabs->currentWidget()->setFocus();
     if (run(dialog) != QDialog::Accepted) return plat::Variant();
     auto* grid = qobject_cast<QTableWidget*>(tabs->currentWidget());
     if (!grid || !grid->currentItem()) return plat::Variant();
     chosen = grid->currentItem()->text().toStdString();
     if (chosen.empty()) return plat::Variant();
-    kind = kinds[(size_t)tabs->currentIndex()].kind;
+    kind = shown[(size_t)tabs->currentIndex()].kind;
     return plat::Variant::ArrayOf({chosen});
 }
 
