@@ -8,12 +8,12 @@
 #include "platform/core/text.h"
 #include "platform/system/inifile.h"
 #include "platform/ui/forms.h"
+#include "runtime/Translator.h"
 #include "standins/appserver/server.h"
 #include "standins/appserver/tcp_transport.h"
 #include "standins/host/host_services.h"
 #include "standins/host/server_link.h"
 #include "standins/host/work_center.h"
-#include "runtime/Translator.h"
 #include "standins/hostwin/dravoc_windows.h"
 
 namespace standin {
@@ -80,10 +80,10 @@ HostSession::HostSession(const HostOptions& options, std::ostream& log)
     // interface's language.
     WindowedDravoc::Options windows;
     windows.lookups = services_->lookups;
-    windows.uiCodePage =
-        options_.uiCodePage.empty()
-            ? plat::TIniFile(inst_.clientFolder + "MireltaC.ini").ReadString("CodePage", "UICodePage", "936")
-            : options_.uiCodePage;
+    windows.uiCodePage = options_.uiCodePage.empty()
+                             ? plat::TIniFile(inst_.clientFolder + "MireltaC.ini")
+                                   .ReadString("CodePage", "UICodePage", "936")
+                             : options_.uiCodePage;
     windows.toInterface = [](const std::string& text) {
         return convertChinese(text, plat::CodePage::Gbk, plat::CodePage::Big5, ktrb::GbToBig5Text);
     };

@@ -205,8 +205,8 @@ LookupPage AppServer::ReadLookupPage(const LookupPageRequest& request) {
     if (page.columns.empty()) return page;
     const std::vector<std::string> search = Split(def->search, ',');
     code = search.size() == 2 ? plat::Trim(search[0]) : page.columns[0];
-    name = search.size() == 2 ? plat::Trim(search[1])
-                              : page.columns[page.columns.size() > 1 ? 1 : 0];
+    name =
+        search.size() == 2 ? plat::Trim(search[1]) : page.columns[page.columns.size() > 1 ? 1 : 0];
     const std::string filter = plat::Trim(request.filter);
     std::string sql = "SELECT * FROM (" + def->sql + ") AS lookup_rows";
     if (!filter.empty()) {

@@ -295,9 +295,14 @@ struct SqlFunction {
     void (*fn)(sqlite3_context*, int, sqlite3_value**);
 };
 const SqlFunction kFunctions[] = {
-    {"SQL_LEFT", 2, SqlLeft},       {"SQL_RIGHT", 2, SqlRight},     {"LEN", 1, SqlLen},
-    {"CHARINDEX", 2, SqlCharIndex}, {"CHARINDEX", 3, SqlCharIndex}, {"REPLICATE", 2, SqlReplicate},
-    {"SPACE", 1, SqlSpace},         {"PINYIN_INITIALS", 1, SqlPinyinInitials},
+    {"SQL_LEFT", 2, SqlLeft},
+    {"SQL_RIGHT", 2, SqlRight},
+    {"LEN", 1, SqlLen},
+    {"CHARINDEX", 2, SqlCharIndex},
+    {"CHARINDEX", 3, SqlCharIndex},
+    {"REPLICATE", 2, SqlReplicate},
+    {"SPACE", 1, SqlSpace},
+    {"PINYIN_INITIALS", 1, SqlPinyinInitials},
 };
 
 }  // namespace

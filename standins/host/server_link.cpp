@@ -52,9 +52,8 @@ bool SessionLink::NextNumber(const std::string& table, const std::string& keyFie
 }
 
 LookupRows SessionLink::LookupPage(const LookupPageRequest& r) {
-    plat::Variant reply = session_->Call(
-        "GetLookupPage", r.kind, r.subKind, r.params, r.filter, r.pinyin ? 1 : 0,
-        (long long)r.offset, (long long)r.count);
+    plat::Variant reply = session_->Call("GetLookupPage", r.kind, r.subKind, r.params, r.filter,
+                                         r.pinyin ? 1 : 0, (long long)r.offset, (long long)r.count);
     LookupRows page;
     if (!reply.IsArray() || reply.ArrayCount() < 6)
         throw ServerError("The server's lookup page has the wrong shape");
@@ -82,8 +81,7 @@ std::vector<Phrase> SessionLink::Phrases(const std::string& user) {
     return out;
 }
 
-int64_t SessionLink::AddPhrase(const std::string& user, const std::string& text,
-                               bool forCompany) {
+int64_t SessionLink::AddPhrase(const std::string& user, const std::string& text, bool forCompany) {
     return plat::VarToIntDef(session_->Call("AddPhrase", user, text, forCompany ? 1 : 0), 0);
 }
 

@@ -56,11 +56,9 @@ struct KindEntry {
 const KindEntry kKinds[] = {
     {1, "单位", "單位", "Units", "㎡ ㎥ ㎏ ㎎ ㎜ ㎝ ㎞ ℃ ℉ ‰ ％ ㏄ ㏎ ㏑ ㏒ ㏕ ¥ ￥ $ ￡ €"},
     {2, "符号", "符號", "Symbols", "※ § № ☆ ★ ○ ● ◎ ◇ ◆ □ ■ △ ▲ → ← ↑ ↓ 〓 ♀ ♂ √ ×"},
-    {3, "数字", "數字", "Numbers",
-     "① ② ③ ④ ⑤ ⑥ ⑦ ⑧ ⑨ ⑩ ⑴ ⑵ ⑶ ⑷ ⑸ Ⅰ Ⅱ Ⅲ Ⅳ Ⅴ Ⅵ Ⅶ Ⅷ Ⅸ Ⅹ ½ ¼ ¾"},
+    {3, "数字", "數字", "Numbers", "① ② ③ ④ ⑤ ⑥ ⑦ ⑧ ⑨ ⑩ ⑴ ⑵ ⑶ ⑷ ⑸ Ⅰ Ⅱ Ⅲ Ⅳ Ⅴ Ⅵ Ⅶ Ⅷ Ⅸ Ⅹ ½ ¼ ¾"},
     {4, "数学", "數學", "Mathematics", "± × ÷ ≤ ≥ ≠ ≈ ≡ ∞ √ ∑ ∏ ∫ ∠ ⊥ ∥ ∵ ∴ ∈ ∩ ∪ ° ′ ″"},
-    {5, "希腊字母", "希臘字母", "Greek",
-     "α β γ δ ε ζ η θ λ μ ξ π ρ σ τ φ ψ ω Δ Σ Φ Ω"},
+    {5, "希腊字母", "希臘字母", "Greek", "α β γ δ ε ζ η θ λ μ ξ π ρ σ τ φ ψ ω Δ Σ Φ Ω"},
 };
 
 const char* Pick(HostLanguage language, const char* chs, const char* cht, const char* eng) {
@@ -161,7 +159,7 @@ class Parser {
 
 HostLanguage HostLanguageOfCodePage(const std::string& codePage) {
     const std::string cp = plat::Trim(codePage);
-    return cp == "950" ? HostLanguage::Traditional
+    return cp == "950"   ? HostLanguage::Traditional
            : cp == "437" ? HostLanguage::English
                          : HostLanguage::Simplified;
 }

@@ -91,8 +91,7 @@ class LookupRowsModel : public QAbstractTableModel {
         return parent.isValid() ? 0 : (int)page_.columns.size();
     }
     QVariant data(const QModelIndex& index, int role) const override {
-        if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
-            return {};
+        if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) return {};
         const auto& row = page_.rows[(size_t)index.row()];
         if ((size_t)index.column() >= row.size()) return {};
         const plat::Variant& v = row[(size_t)index.column()];
@@ -117,7 +116,8 @@ class LookupRowsModel : public QAbstractTableModel {
             page_.more = false;
             return;
         }
-        beginInsertRows({}, (int)page_.rows.size(), (int)(page_.rows.size() + next.rows.size()) - 1);
+        beginInsertRows({}, (int)page_.rows.size(),
+                        (int)(page_.rows.size() + next.rows.size()) - 1);
         for (auto& r : next.rows) page_.rows.push_back(std::move(r));
         page_.more = next.more;
         endInsertRows();
@@ -144,7 +144,8 @@ LookupWindow::LookupWindow(std::shared_ptr<IHostLookups> lookups,
       language_(language),
       toStored_(std::move(toStored)) {
     setObjectName("HostLookupWindow");
-    setWindowTitle(Q(HostText::LookupTitle, language) + " - " + Q(request.table + " " + request.query));
+    setWindowTitle(Q(HostText::LookupTitle, language) + " - " +
+                   Q(request.table + " " + request.query));
     LookupPageRequest page;
     page.kind = request.table;
     page.subKind = request.query;
@@ -244,7 +245,8 @@ void LookupWindow::choose() {
     if (delay_->isActive()) ApplyFilter();
     std::vector<int> rows;
     for (const QModelIndex& i : grid_->selectionModel()->selectedRows()) rows.push_back(i.row());
-    if (rows.empty() && grid_->currentIndex().isValid()) rows.push_back(grid_->currentIndex().row());
+    if (rows.empty() && grid_->currentIndex().isValid())
+        rows.push_back(grid_->currentIndex().row());
     if (rows.empty()) return;
     std::sort(rows.begin(), rows.end());
     std::vector<std::vector<plat::Variant>> chosen;
@@ -321,8 +323,9 @@ plat::Variant WindowedDravoc::F2GetData(plat::Variant& request) {
 std::string WindowedDravoc::ShowInputDay(const plat::Variant& args) {
     std::vector<plat::Variant> a = ArrayItems(args);
     const bool shortYear = !a.empty() && !a[0].IsArray() && plat::VarToIntDef(a[0], 0) != 0;
-    const std::string start = PickerStartDate(a.size() > 1 && !a[1].IsArray() ? plat::VarToStr(a[1]) : "",
-                                              options_.today ? options_.today() : TodayText());
+    const std::string start =
+        PickerStartDate(a.size() > 1 && !a[1].IsArray() ? plat::VarToStr(a[1]) : "",
+                        options_.today ? options_.today() : TodayText());
     QDialog dialog(QApplication::activeWindow());
     dialog.setObjectName("HostDatePicker");
     dialog.setWindowTitle(Q(HostText::DateTitle, language_));
@@ -344,8 +347,8 @@ std::string WindowedDravoc::ShowInputDay(const plat::Variant& args) {
     auto* today = new QPushButton(Q(HostText::Today, language_));
     today->setAutoDefault(false);
     QObject::connect(today, &QPushButton::clicked, &dialog, [=, this] {
-        calendar->setSelectedDate(QDate::fromString(
-            Q(options_.today ? options_.today() : TodayText()), "yyyyMMdd"));
+        calendar->setSelectedDate(
+            QDate::fromString(Q(options_.today ? options_.today() : TodayText()), "yyyyMMdd"));
     });
     layout->addWidget(today);
     AddButtons(dialog, layout, language_);
@@ -441,12 +444,14 @@ plat::Variant WindowedDravoc::ShowCharaters(const std::string&, const std::strin
         const QFontMetrics metrics(dialog.font());
         for (const std::string& c : k.characters) {
             const QString q = Q(c);
-            if (!q.isEmpty() && metrics.inFontUcs4(q.toUcs4().front())) drawable.characters.push_back(c);
+            if (!q.isEmpty() && metrics.inFontUcs4(q.toUcs4().front()))
+                drawable.characters.push_back(c);
         }
         shown.push_back(std::move(drawable));
     }
     for (const CharacterKind& k : shown) {
-        auto* grid = new QTableWidget(((int)k.characters.size() + kColumns - 1) / kColumns, kColumns);
+        auto* grid =
+            new QTableWidget(((int)k.characters.size() + kColumns - 1) / kColumns, kColumns);
         grid->horizontalHeader()->hide();
         grid->verticalHeader()->hide();
         grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -460,8 +465,10 @@ plat::Variant WindowedDravoc::ShowCharaters(const std::string&, const std::strin
             grid->setItem((int)i / kColumns, (int)i % kColumns, item);
         }
         grid->setCurrentCell(0, 0);
-        QObject::connect(grid, &QTableWidget::cellActivated, &dialog, [&dialog] { dialog.accept(); });
-        QObject::connect(grid, &QTableWidget::cellDoubleClicked, &dialog, [&dialog] { dialog.accept(); });
+        QObject::connect(grid, &QTableWidget::cellActivated, &dialog,
+                         [&dialog] { dialog.accept(); });
+        QObject::connect(grid, &QTableWidget::cellDoubleClicked, &dialog,
+                         [&dialog] { dialog.accept(); });
         tabs->addTab(grid, Q(k.caption));
         if (k.kind == wanted) tabs->setCurrentIndex(tabs->count() - 1);
     }

@@ -83,8 +83,7 @@ class WindowedDravoc : public IDravocService {
     int GetPhrase2(const std::string& user, const std::string& company, int64_t handle,
                    std::string& text) override;
     plat::Variant ShowCharaters(const std::string& user, const std::string& company,
-                                plat::Variant& kind, bool flag,
-                                const std::string& handle) override;
+                                plat::Variant& kind, bool flag, const std::string& handle) override;
     std::string GetCalcValue(std::string& text, int64_t handle) override;
 
     // Called with each window just before it runs (tests and pictures work

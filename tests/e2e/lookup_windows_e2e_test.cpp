@@ -104,7 +104,8 @@ class LookupWindowsE2E : public ::testing::Test {
             GTEST_SKIP() << "needs real windows (QT_QPA_PLATFORM=xcb under an X server)";
         if (!HasProgram("xdotool")) GTEST_SKIP() << "needs xdotool";
         const auto now = Clock::now().time_since_epoch().count();
-        home_ = (fs::path(::testing::TempDir()) / ("ktrb52-lookups-" + std::to_string(now))).string();
+        home_ =
+            (fs::path(::testing::TempDir()) / ("ktrb52-lookups-" + std::to_string(now))).string();
         HostOptions options;
         options.library = KTRB_DEFAULT_LIBRARY;
         options.home = home_;
@@ -157,8 +158,7 @@ TEST_F(LookupWindowsE2E, F2TwoInitialsAndEnterFillTheSupplier) {
     EXPECT_EQ(Head("TH005C"), "华达电镀");
 
     // Esc leaves the field as it was.
-    PersonStep escape(ClickOn("edTH005") + " && xdotool key F2 && " +
-                          WaitFor("查询 - PURMA 02") +
+    PersonStep escape(ClickOn("edTH005") + " && xdotool key F2 && " + WaitFor("查询 - PURMA 02") +
                           " && xdotool type --delay 120 jg && sleep 0.4 && xdotool key Escape",
                       std::chrono::seconds(30));
     EXPECT_TRUE(escape.Ok()) << escape.Status();

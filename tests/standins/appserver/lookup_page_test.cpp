@@ -38,13 +38,13 @@ TEST_F(LookupPageTest, FiltersByCodeNameAndInitials) {
     } cases[] = {
         {"", true, V{"S001", "S002", "S003", "S004", "S006", "S007", "S008", "S009", "S010"}},
         {"s00", true, V{"S001", "S002", "S003", "S004", "S006", "S007", "S008", "S009"}},
-        {"华达", true, V{"S002"}},             // part of the name
-        {"hd", true, V{"S002"}},               // initials of 华达电镀, any case
-        {"hd", false, V{}},                    // not without the initials
+        {"华达", true, V{"S002"}},                // part of the name
+        {"hd", true, V{"S002"}},                  // initials of 华达电镀, any case
+        {"hd", false, V{}},                       // not without the initials
         {"JG", true, V{"S001", "S006", "S008"}},  // 精工五金, 恒通加工, 吴江加工户
-        {"%", true, V{}},                      // typed wildcards are plain characters
+        {"%", true, V{}},                         // typed wildcards are plain characters
         {"_0", true, V{}},
-        {"002", true, V{}},                    // the code matches from its start only
+        {"002", true, V{}},  // the code matches from its start only
     };
     for (const Case& c : cases) {
         LookupPage page = server->ReadLookupPage(Page("PURMA", "02", c.filter, c.pinyin));
@@ -117,7 +117,7 @@ TEST_F(LookupPageTest, PhrasesOfTheUserAndTheCompany) {
     EXPECT_EQ(texts("DS").size(), company + 1);  // and the administrator's own
     const long long mine = session->Call("AddPhrase", "ZHANGW", "  外协急件  ", 0).AsInteger();
     EXPECT_EQ(texts("ZHANGW").front(), "外协急件");  // the user's own first
-    EXPECT_EQ(texts("LIMEI").size(), company);  // not another user's
+    EXPECT_EQ(texts("LIMEI").size(), company);       // not another user's
     EXPECT_FALSE(session->Call("DeletePhrase", "LIMEI", mine).AsBoolean());
     EXPECT_TRUE(session->Call("DeletePhrase", "ZHANGW", mine).AsBoolean());
     EXPECT_EQ(texts("ZHANGW").size(), company);

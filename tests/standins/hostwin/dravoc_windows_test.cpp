@@ -278,7 +278,8 @@ TEST_F(DravocWindows, PicturesInEachLanguage) {
         o.toInterface = [](const std::string& t) {
             try {
                 return plat::FromCodePageReplacing(
-                           ktrb::GbToBig5Text(plat::ToCodePageReplacing(t, plat::CodePage::Gbk).text),
+                           ktrb::GbToBig5Text(
+                               plat::ToCodePageReplacing(t, plat::CodePage::Gbk).text),
                            plat::CodePage::Big5)
                     .text;
             } catch (const std::exception&) {
@@ -317,11 +318,21 @@ TEST(DravocValues, Arithmetic) {
         bool ok;
         const char* result;
     } cases[] = {
-        {"1+2*3", true, "7"},          {"(1+2)*3", true, "9"},      {"-2 - -3", true, "1"},
-        {"10/4", true, "2.5"},         {"1/3", true, "0.3333333333"}, {"0.1+0.2", true, "0.3"},
-        {"1,234.5", true, "1234.5"},   {"-0", true, "0"},           {"1/0", false, ""},
-        {"2*", false, ""},             {"(1", false, ""},           {"1)", false, ""},
-        {"abc", false, ""},            {"", false, ""},             {"1e5", false, ""},
+        {"1+2*3", true, "7"},
+        {"(1+2)*3", true, "9"},
+        {"-2 - -3", true, "1"},
+        {"10/4", true, "2.5"},
+        {"1/3", true, "0.3333333333"},
+        {"0.1+0.2", true, "0.3"},
+        {"1,234.5", true, "1234.5"},
+        {"-0", true, "0"},
+        {"1/0", false, ""},
+        {"2*", false, ""},
+        {"(1", false, ""},
+        {"1)", false, ""},
+        {"abc", false, ""},
+        {"", false, ""},
+        {"1e5", false, ""},
         {"9e307*10", false, ""},
     };
     for (const Case& c : cases) {
