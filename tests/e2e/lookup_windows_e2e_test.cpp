@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <sstream>
 
 #include "platform/data/clientdataset.h"
@@ -55,6 +56,14 @@ class PersonStep {
             if (Reap() && !QApplication::activeModalWidget()) return;
             if (Clock::now() < deadline) return;
             timedOut_ = true;
+            std::cerr << "step over its time: script " << (pid_ > 0 ? "running" : "ended")
+                      << ", modal window "
+                      << (QApplication::activeModalWidget()
+                              ? QApplication::activeModalWidget()->objectName().toStdString() +
+                                    " " +
+                                    QApplication::activeModalWidget()->metaObject()->className()
+                              : std::string("none"))
+                      << std::endl;
             Kill();
             if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
         });
@@ -139,7 +148,7 @@ class LookupWindowsE2E : public ::testing::Test {
     // Waits for a window of that title and gives it the keyboard.
     static std::string WaitFor(const std::string& title) {
         return "timeout 8 xdotool search --sync --onlyvisible --name '^" + title +
-               "$' windowfocus --sync && sleep 0.3";
+               "$' windowfocus && sleep 0.6";
     }
     std::string Head(const char* field) { return walk->Text("cdsMain", field); }
 

@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
+#include <QWindow>
 #include <cstdlib>
 
 #include "platform/core/text.h"
@@ -251,16 +252,19 @@ TEST_F(DravocWindows, TheFocusGoesBackToTheFieldItCameFrom) {
     field->setFocus();
     QApplication::processEvents();
     WindowedDravoc dravoc = Service();
-    QWidget* parent = nullptr;
+    QWindow* over = nullptr;
+    bool modal = false;
     dravoc.onShow = [&](QDialog& d) {
-        parent = d.parentWidget();
+        over = d.windowHandle() ? d.windowHandle()->transientParent() : nullptr;
+        modal = d.isModal();
         d.reject();
     };
     Variant request = Request("CMSMB", "01", "");
     dravoc.F2GetData(request);
     QApplication::processEvents();
     if (QApplication::activeWindow() == &form) {
-        EXPECT_EQ(parent, &form);
+        EXPECT_EQ(over, form.windowHandle());
+        EXPECT_TRUE(modal);
         EXPECT_EQ(QApplication::focusWidget(), field);
     }
 }
