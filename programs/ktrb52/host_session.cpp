@@ -11,11 +11,13 @@
 #include "platform/core/text.h"
 #include "platform/system/inifile.h"
 #include "platform/ui/forms.h"
+#include "runtime/Translator.h"
 #include "standins/appserver/server.h"
 #include "standins/appserver/tcp_transport.h"
 #include "standins/host/host_services.h"
 #include "standins/host/server_link.h"
 #include "standins/host/work_center.h"
+#include "standins/hostwin/dravoc_windows.h"
 #include "standins/servers/transaction_server.h"
 
 namespace standin {
@@ -27,6 +29,18 @@ const std::map<int32_t, const char*> kNotifications = {
     {ktrb::notify::Hidden, "form hidden"},   {ktrb::notify::Destroyed, "form destroyed"},
     {ktrb::notify::Closed, "form closed"},
 };
+
+// GB text to Big5 and back for the host's windows under code page 950; a
+// text the tables cannot take stays as it is.
+std::string convertChinese(const std::string& text, plat::CodePage from, plat::CodePage to,
+                           std::string (*convert)(const std::string&)) {
+    try {
+        return plat::FromCodePageReplacing(convert(plat::ToCodePageReplacing(text, from).text), to)
+            .text;
+    } catch (const std::exception&) {
+        return text;
+    }
+}
 
 // The language package folder that goes with an interface code page.
 const char* languageOf(const std::string& codePage) {
@@ -119,6 +133,21 @@ HostSession::HostSession(const HostOptions& options, std::ostream& log)
         log_ << "== application server: " << options_.serverAddress << ":" << options_.serverPort
              << std::endl;
     }
+    // The lookup-window services are the host program's windows, in the
+    // interface's language.
+    WindowedDravoc::Options windows;
+    windows.lookups = services_->lookups;
+    windows.uiCodePage = options_.uiCodePage.empty()
+                             ? plat::TIniFile(inst_.clientFolder + "MireltaC.ini")
+                                   .ReadString("CodePage", "UICodePage", "936")
+                             : options_.uiCodePage;
+    windows.toInterface = [](const std::string& text) {
+        return convertChinese(text, plat::CodePage::Gbk, plat::CodePage::Big5, ktrb::GbToBig5Text);
+    };
+    windows.toStored = [](const std::string& text) {
+        return convertChinese(text, plat::CodePage::Big5, plat::CodePage::Gbk, ktrb::Big5ToGbText);
+    };
+    services_->dravoc = std::make_shared<WindowedDravoc>(std::move(windows));
     SetServerAddress(inst_, options_.serverAddress, options_.serverPort);
     registration_ = std::make_unique<HostRegistration>(services_);
     library_ = std::make_unique<ModuleLibrary>(options_.library);

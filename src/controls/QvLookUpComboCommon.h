@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/component/events.h"
+#include "platform/core/pinyin.h"
 #include "platform/core/stringlist.h"
 #include "platform/core/variant.h"
 
@@ -44,23 +45,12 @@ class TInteraParam {
 
 // ---- Initial letters ---------------------------------------------------------
 
-// Initial letters of the GB2312 level-2 characters, by lead byte 0xD8..0xF7
-// and trail byte 0xA1..0xFE; a blank where the character has no reading.
-extern const char kPinyinLevel2[32][95];
-
-// The upper-case initial letter of a GB2312 character given by its two bytes
-// in code page 936; 0 when it has none.
-char PinyinInitialOf(uint8_t lead, uint8_t trail);
-
-// Bytes of code page 936: single-byte characters copied, each two-byte
-// character replaced by its initial or dropped when it has none. Every GBK
-// lead byte (0x81 and above) starts a two-byte character; a lone lead byte at
-// the end is kept.
-std::string PinyinInitials(std::string_view gbkBytes);
-
-// The same for text (UTF-8): the result PinyinInitials gives for the text
-// written in code page 936, as text. Table-driven, without a conversion per call.
-std::string PinyinInitialsOfText(std::string_view utf8);
+// The initial-letter routines live in the platform; the lookup routines use
+// them under their own names.
+using plat::kPinyinLevel2;
+using plat::PinyinInitialOf;
+using plat::PinyinInitials;
+using plat::PinyinInitialsOfText;
 
 // ---- Lookup server reply ---------------------------------------------------
 

@@ -57,6 +57,7 @@ CREATE TABLE LOOKUPS (
   LK010 NVARCHAR(200) DEFAULT '',
   LK011 NVARCHAR(20) DEFAULT '',  -- program whose price and amount rights apply
   LK012 TEXT DEFAULT '',          -- linked programs: program,field,field,key,key;...
+  LK013 TEXT DEFAULT '',          -- the host window's search columns: code,name
   PRIMARY KEY (LK001, LK002)
 );
 CREATE TABLE MSGCHT (
@@ -199,8 +200,8 @@ void LoadCatalogue(Database& db, const std::string& text) {
 void LoadLookups(Database& db, const std::string& text) {
     Statement st(db,
                  "INSERT INTO LOOKUPS (LK001, LK002, LK003, LK004, LK005, LK006, LK007, LK008, "
-                 "LK009, LK010, LK011, LK012) "
-                 "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+                 "LK009, LK010, LK011, LK012, LK013) "
+                 "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
     for (auto& e : ParseDataFile(text, "lookup")) {
         if (e.words.size() != 2) throw SqlError("Lookup entry without kind and sub-kind");
         std::string maps;
@@ -214,7 +215,7 @@ void LoadLookups(Database& db, const std::string& text) {
         st.BindAll({e.words[0], e.words[1], e.sql, Directive(e, "display"),
                     Directive(e, "display-eng"), Directive(e, "return"), Directive(e, "money"),
                     Directive(e, "price"), maps, e.description, Directive(e, "pmid"),
-                    Directive(e, "link")});
+                    Directive(e, "link"), Directive(e, "search")});
         st.Step();
         st.Reset();
     }

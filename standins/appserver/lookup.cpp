@@ -135,6 +135,111 @@ std::string ReplyText(const LookupDefinition& def, bool cut, size_t limit) {
 
 }  // namespace
 
+// ---- the host's lookup window -------------------------------------------------
+
+namespace {
+
+constexpr int64_t kMaxPageRows = 1000;
+constexpr size_t kMaxFilterBytes = 200;
+
+std::string QuotedName(const std::string& name) {
+    std::string q = "\"";
+    for (char c : name) q += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return q + "\"";
+}
+
+// The typed text as a LIKE pattern piece: its own % _ and \ taken literally.
+std::string LikeEscaped(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '%' || c == '_' || c == '\\') out += '\\';
+        out += c;
+    }
+    return out;
+}
+
+// Binds a definition's own parameters: ?n the n-th extra value, :text the filter.
+void BindDefinitionParameters(Statement& st, const std::vector<Variant>& params,
+                              const std::string& text) {
+    int positional = 0;
+    for (int i = 1; i <= st.ParameterCount(); ++i) {
+        std::string name = st.ParameterName(i);
+        if (name == ":text") {
+            st.Bind(i, Variant(plat::Trim(text)));
+            continue;
+        }
+        if (!name.empty() && name[0] == ':') continue;  // the page's own
+        int index =
+            name.size() > 1 && name[0] == '?' ? plat::StrToIntDef(name.substr(1), 0) : ++positional;
+        st.Bind(
+            i, index >= 1 && index <= (int)params.size() ? params[(size_t)index - 1] : Variant(""));
+    }
+}
+
+}  // namespace
+
+LookupPage AppServer::ReadLookupPage(const LookupPageRequest& request) {
+    const LookupDefinition* def = FindLookup(request.kind, request.subKind);
+    if (!def) throw ServerError("No lookup " + request.kind + " " + request.subKind);
+    if (request.offset < 0 || request.count < 1 || request.count > kMaxPageRows)
+        throw ServerError("A lookup page is 1 to " + std::to_string(kMaxPageRows) +
+                          " rows from a row 0 or later");
+    if (request.filter.size() > kMaxFilterBytes)
+        throw ServerError("The lookup filter is longer than " + std::to_string(kMaxFilterBytes) +
+                          " bytes");
+    const std::vector<Variant> params = ArrayItems(request.params);
+    if (params.size() > kMaxExtraValues)
+        throw ServerError("A lookup takes at most " + std::to_string(kMaxExtraValues) + " values");
+    for (const Variant& v : params) CheckScalar(v, "an extra value");
+
+    Database& db = Db();
+    std::lock_guard<std::recursive_mutex> lock(db.Mutex());
+    LookupPage page;
+    std::string code, name;
+    {
+        Statement inner(db, def->sql);
+        if (!inner.IsReadOnly())
+            throw ServerError("Lookup " + def->kind + " " + def->subKind + " would change data");
+        for (int i = 0; i < inner.ColumnCount(); ++i) page.columns.push_back(inner.ColumnName(i));
+    }
+    if (page.columns.empty()) return page;
+    const std::vector<std::string> search = Split(def->search, ',');
+    code = search.size() == 2 ? plat::Trim(search[0]) : page.columns[0];
+    name =
+        search.size() == 2 ? plat::Trim(search[1]) : page.columns[page.columns.size() > 1 ? 1 : 0];
+    const std::string filter = plat::Trim(request.filter);
+    std::string sql = "SELECT * FROM (" + def->sql + ") AS lookup_rows";
+    if (!filter.empty()) {
+        sql += " WHERE CAST(" + QuotedName(code) +
+               " AS TEXT) LIKE :lookup_filter || '%' ESCAPE '\\' OR CAST(" + QuotedName(name) +
+               " AS TEXT) LIKE '%' || :lookup_filter || '%' ESCAPE '\\'";
+        if (request.pinyin)
+            sql += " OR PINYIN_INITIALS(CAST(" + QuotedName(name) +
+                   " AS TEXT)) LIKE '%' || :lookup_filter || '%' ESCAPE '\\'";
+    }
+    sql += " LIMIT :lookup_count OFFSET :lookup_offset";
+    Statement st(db, sql);
+    BindDefinitionParameters(st, params, filter);
+    for (int i = 1; i <= st.ParameterCount(); ++i) {
+        const std::string p = st.ParameterName(i);
+        if (p == ":lookup_filter") st.Bind(i, Variant(LikeEscaped(filter)));
+        if (p == ":lookup_count") st.Bind(i, Variant((long long)request.count + 1));
+        if (p == ":lookup_offset") st.Bind(i, Variant((long long)request.offset));
+    }
+    const int n = st.ColumnCount();
+    while (st.Step()) {
+        if ((int64_t)page.rows.size() == request.count) {
+            page.more = true;
+            break;
+        }
+        std::vector<Variant> row;
+        row.reserve((size_t)n);
+        for (int i = 0; i < n; ++i) row.push_back(st.Column(i));
+        page.rows.push_back(std::move(row));
+    }
+    return page;
+}
+
 bool AppSession::GetF2Data(Variant& request, Variant& reply) {
     // A refused request leaves no rows of an earlier one behind.
     lookupRows_ = plat::TDataPacket();

@@ -246,10 +246,10 @@ AppServer::AppServer(std::unique_ptr<Database> db)
     }
     for (auto& r :
          db_->Query("SELECT LK001, LK002, LK003, LK004, LK005, LK006, LK007, LK008, LK009, LK011, "
-                    "LK012 FROM LOOKUPS")) {
-        LookupDefinition d{r[0].AsString(), r[1].AsString(), r[2].AsString(), r[3].AsString(),
-                           r[4].AsString(), r[5].AsString(), r[6].AsString(), r[7].AsString(),
-                           r[8].AsString(), r[9].AsString(), r[10].AsString()};
+                    "LK012, LK013 FROM LOOKUPS")) {
+        LookupDefinition d{r[0].AsString(), r[1].AsString(), r[2].AsString(),  r[3].AsString(),
+                           r[4].AsString(), r[5].AsString(), r[6].AsString(),  r[7].AsString(),
+                           r[8].AsString(), r[9].AsString(), r[10].AsString(), r[11].AsString()};
         lookups_[CatalogueKey(d.kind, d.subKind)] = d;
     }
 }

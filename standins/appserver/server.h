@@ -47,6 +47,26 @@ struct TableInfo {
 struct LookupDefinition {
     std::string kind, subKind, sql, display, displayEng, returnFields, moneyFields, priceFields,
         maps, rightsProgram, links;
+    std::string search;  // "code,name" columns of the host's lookup window; empty: the first two
+};
+
+// What the host's lookup window asks for: one page of a lookup's rows,
+// narrowed by the text the person typed: a row stays when its code column
+// starts with the text, its name column contains it or, with `pinyin`, the
+// initial letters of its name contain it (ASCII letters without case).
+struct LookupPageRequest {
+    std::string kind, subKind;
+    plat::Variant params;  // the extra values (?1, ?2 ...)
+    std::string filter;
+    bool pinyin = false;
+    int64_t offset = 0;
+    int64_t count = 100;
+};
+
+struct LookupPage {
+    std::vector<std::string> columns;
+    std::vector<std::vector<plat::Variant>> rows;
+    bool more = false;  // rows follow the page
 };
 
 class AppSession;
@@ -84,6 +104,8 @@ class AppServer : public std::enable_shared_from_this<AppServer> {
                             const plat::Variant& keys);
 
     const LookupDefinition* FindLookup(const std::string& kind, const std::string& subKind);
+    // Raises ServerError for an unknown lookup and for a page past the bounds.
+    LookupPage ReadLookupPage(const LookupPageRequest& request);
 
     // Reserves the next number of a document type for a date ("YYYYMMDD") by
     // the type's numbering rule; empty for manual numbering. A number is

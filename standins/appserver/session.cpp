@@ -158,6 +158,67 @@ AppSession::AppSession(std::shared_ptr<AppServer> server)
         "GETCOUNTER", [this](DispArgs a) { return CallOperation(VarToStr(a[0]), a[1]); }, 2, 3);
     Method(
         "GetF2Data", [this](DispArgs a) { return Variant(GetF2Data(a[0], a[1])); }, 2, 2);
+    // GetLookupPage (kind, sub-kind, extra values, filter, pinyin, first row,
+    // row count): [column names, rows, more follow, captions, English
+    // captions, return fields] for the host's lookup window.
+    Method(
+        "GetLookupPage",
+        [this](DispArgs a) {
+            LookupPageRequest r;
+            r.kind = VarToStr(a[0]);
+            r.subKind = VarToStr(a[1]);
+            r.params = a[2];
+            r.filter = VarToStr(a[3]);
+            r.pinyin = plat::VarToIntDef(a[4], 0) != 0;
+            r.offset = plat::VarToIntDef(a[5], -1);
+            r.count = plat::VarToIntDef(a[6], 0);
+            const LookupPage page = server_->ReadLookupPage(r);
+            const LookupDefinition* def = server_->FindLookup(r.kind, r.subKind);
+            std::vector<Variant> columns(page.columns.begin(), page.columns.end()), rows;
+            rows.reserve(page.rows.size());
+            for (const auto& row : page.rows) rows.push_back(Variant::ArrayOf(row));
+            return Variant::ArrayOf({Variant::ArrayOf(columns), Variant::ArrayOf(rows), page.more,
+                                     def->display, def->displayEng, def->returnFields});
+        },
+        7, 7);
+    // The common phrases of a user and of the company (user ''): GetPhrases
+    // (user) gives [number, user, text] rows, AddPhrase (user, text, for the
+    // company) the new number, DeletePhrase (user, number) whether it went.
+    Method(
+        "GetPhrases",
+        [this](DispArgs a) {
+            std::lock_guard<std::recursive_mutex> lock(server_->Db().Mutex());
+            std::vector<Variant> rows;
+            for (auto& r : server_->Db().Query(
+                     "SELECT PH001, PH002, PH003 FROM ADMPH WHERE PH002 IN ('', ?1) "
+                     "ORDER BY PH002 DESC, PH001",
+                     {VarToStr(a[0])}))
+                rows.push_back(Variant::ArrayOf(r));
+            return Variant::ArrayOf(rows);
+        },
+        1, 1);
+    Method(
+        "AddPhrase",
+        [this](DispArgs a) {
+            const std::string text = plat::Trim(VarToStr(a[1]));
+            if (text.empty() || plat::TextWidth(text) > 255)
+                throw ServerError("A phrase is 1 to 255 characters wide");
+            const std::string user = plat::VarToIntDef(a[2], 0) != 0 ? "" : VarToStr(a[0]);
+            std::lock_guard<std::recursive_mutex> lock(server_->Db().Mutex());
+            server_->Db().Query("INSERT INTO ADMPH (PH002, PH003) VALUES (?1, ?2)", {user, text});
+            return Variant((long long)server_->Db().LastInsertRowId());
+        },
+        3, 3);
+    Method(
+        "DeletePhrase",
+        [this](DispArgs a) {
+            std::lock_guard<std::recursive_mutex> lock(server_->Db().Mutex());
+            Statement st(server_->Db(), "DELETE FROM ADMPH WHERE PH001 = ?1 AND PH002 IN ('', ?2)");
+            st.BindAll({Variant((long long)plat::VarToIntDef(a[1], -1)), VarToStr(a[0])});
+            st.Step();
+            return Variant(st.Changes() > 0);
+        },
+        2, 2);
     Method(
         "GetCustomOW", [](DispArgs) { return Variant(false); }, 2, 3);
     Property(

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cctype>
 
+#include "platform/core/pinyin.h"
 #include "platform/data/provider.h"
 #include "platform/data/valuecodec.h"
 
@@ -277,15 +278,31 @@ void SqlSpace(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     sqlite3_result_text(ctx, out.data(), (int)out.size(), SQLITE_TRANSIENT);
 }
 
+// PINYIN_INITIALS(text): the initial letters of a name, for the host's
+// lookup window that finds a name by them.
+void SqlPinyinInitials(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
+    const auto* text = (const char*)sqlite3_value_text(argv[0]);
+    if (!text) return sqlite3_result_null(ctx);
+    const std::string out =
+        plat::PinyinInitialsOfText(std::string_view(text, (size_t)sqlite3_value_bytes(argv[0])));
+    sqlite3_result_text(ctx, out.data(), (int)out.size(), SQLITE_TRANSIENT);
+}
+
 struct SqlFunction {
     const char* name;
     int args;
     void (*fn)(sqlite3_context*, int, sqlite3_value**);
 };
 const SqlFunction kFunctions[] = {
-    {"SQL_LEFT", 2, SqlLeft},       {"SQL_RIGHT", 2, SqlRight},     {"LEN", 1, SqlLen},
-    {"CHARINDEX", 2, SqlCharIndex}, {"CHARINDEX", 3, SqlCharIndex}, {"REPLICATE", 2, SqlReplicate},
+    {"SQL_LEFT", 2, SqlLeft},
+    {"SQL_RIGHT", 2, SqlRight},
+    {"LEN", 1, SqlLen},
+    {"CHARINDEX", 2, SqlCharIndex},
+    {"CHARINDEX", 3, SqlCharIndex},
+    {"REPLICATE", 2, SqlReplicate},
     {"SPACE", 1, SqlSpace},
+    {"PINYIN_INITIALS", 1, SqlPinyinInitials},
 };
 
 }  // namespace

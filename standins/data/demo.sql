@@ -313,6 +313,11 @@ INSERT INTO ADMMF (MF001, MF002, MF004, MF005, MF006) VALUES
  ('ZHANGW', '张伟', 'PUR', 'N', '2251a9f4'),
  ('LIMEI', '李梅', 'PUR', 'N', '2251a9f4'),
  ('WANGQ', '王强', 'QC', 'N', '2251a9f4');
+INSERT INTO ADMPH (PH001, PH002, PH003) VALUES
+ (1, '', '包装破损，已拍照留存'),
+ (2, '', '数量短少，待供应商补货'),
+ (3, '', '外观不良，按扣款处理'),
+ (4, 'DS', '急件，优先入库');
 INSERT INTO ADMMG (MG001, MG002, MG006, MG007, MG009) VALUES
  ('DS', 'KTRB52', 'x,Y,N,xYYYYYYYYYYY,YYYYYYY,YYYYYYY', '', 'ADMIN'),
  ('**********', 'KTRB52', 'x,N,Y,xYYYYYRRYYN,YYYYYYY,NNNNNNN', '', 'PUR'),

@@ -6,7 +6,9 @@
 -- caption may carry "$" and a display code), @display-eng (the same for the
 -- English user interface), @return (the fields handed back), @money and
 -- @price (fields hidden without the matching right), @map FIELD (lines of
--- "shown text|stored value" joined by ";").
+-- "shown text|stored value" joined by ";"), @search (the code and the name
+-- column the host's lookup window filters on, "code,name"; without it the
+-- first two columns).
 
 -- @lookup CMSMQ 01  document types of a nature
 -- @display 单别;单别名称;单据性质;编码方式
@@ -102,6 +104,7 @@ SELECT NI002, NI003 FROM CMSNI WHERE NI001 = ?1 ORDER BY NI002
 -- @display 工单单别;工单单号;开单日期;品号;品名;规格;预计产量;已入库;加工单价;币种;状态
 -- @display-eng Type;Number;Date$D;Item;Name;Specification;Planned;Received;Price;Currency;Status
 -- @return TA001,TA002
+-- @search TA002,TA034
 -- @price TA022
 -- @map TA011 未生产|1;已发料|2;生产中|3;已完工|Y;指定完工|y
 SELECT TA001, TA002, TA003, TA006, TA034, TA035, TA015, TA017, TA022, TA042, TA011 FROM MOCTA
@@ -115,6 +118,7 @@ ORDER BY TA001, TA002
 -- @display 工单单别;工单单号;开单日期;品号;品名;预计产量;已入库;加工单价
 -- @display-eng Type;Number;Date$D;Item;Name;Planned;Received;Price
 -- @return TA001,TA002
+-- @search TA002,TA034
 -- @price TA022
 SELECT TA001, TA002, TA003, TA006, TA034, TA015, TA017, TA022 FROM MOCTA
 WHERE TA030 = ?1 AND TA013 = 'Y' AND TA011 NOT IN ('Y', 'y')
@@ -126,6 +130,7 @@ ORDER BY TA001, TA002
 -- @display 工艺;工艺名称;加工顺序;加工单价
 -- @display-eng Process;Name;Sequence;Price
 -- @return TA004,TA024
+-- @search TA004,MW002
 -- @price TA024
 SELECT TA004, IFNULL(MW002, '') AS MW002, TA003, TA024 FROM SFCTA LEFT JOIN CMSMW ON MW001 = TA004
 WHERE TA001 = ?1 AND TA002 = ?2 ORDER BY TA003
@@ -134,6 +139,7 @@ WHERE TA001 = ?1 AND TA002 = ?2 ORDER BY TA003
 -- @display 到货单别;到货单号;序号;品号;品名;规格;到货数量;已进货;工单单别;工单单号
 -- @display-eng Type;Number;Line;Item;Name;Specification;Arrived;Received;WO type;WO number
 -- @return CD001,CD002,CD003
+-- @search CD002,CD005
 SELECT CD001, CD002, CD003, CD004, CD005, CD006, CD008, CD010, CD011, CD012
 FROM MOCCD JOIN MOCCC ON CC001 = CD001 AND CC002 = CD002
 WHERE CC005 = ?1 AND (IFNULL(?2, '') = '' OR CC004 = ?2) AND (IFNULL(?3, '') = '' OR CD004 = ?3)
@@ -146,6 +152,7 @@ ORDER BY CD001, CD002, CD003
 -- @display 到货单别;到货单号;序号;检验批次;品号;验收数量;验退数量;报废数量;破坏数量
 -- @display-eng Type;Number;Line;Batch;Item;Accepted;Returned;Scrapped;Destroyed
 -- @return TD001,TD002,TD003,TDC01
+-- @search TD002,TD004
 SELECT TD001, TD002, TD003, TDC01, TD004, TDC02, TD008, TD025, TD007
 FROM QMSTD JOIN MOCCC ON CC001 = TD001 AND CC002 = TD002
 WHERE TD006 = 'Y' AND CC005 = ?1 AND (IFNULL(?2, '') = '' OR CC004 = ?2)
@@ -155,6 +162,7 @@ ORDER BY TD001, TD002, TD003, TDC01
 -- @display 进货单别;进货单号;序号;品号;品名;进货数量;验收数量;委外单价;加工金额;工单单别;工单单号;审核码
 -- @display-eng Type;Number;Line;Item;Name;Received;Accepted;Price;Amount;WO type;WO number;Confirmed
 -- @return TI001,TI002,TI003
+-- @search TI004,TI005
 -- @price TI024
 -- @money TI025
 -- @pmid KTRB52
@@ -167,6 +175,7 @@ WHERE TI001 = ?1 AND TI002 = ?2 ORDER BY TI003
 -- @display 序号;应付凭单别;应付凭单号;应付凭单序号;开票码;已开票数量;已开票扣款;原币税前金额;原币税额
 -- @display-eng Line;AP type;AP number;AP line;Invoiced$L;Invoiced qty;Invoiced deduction;Amount;Tax
 -- @return TI003,TI029,TI030,TI031
+-- @search TI003,TI029
 -- @money TI053,TI044,TI045
 -- @pmid KTRB52
 SELECT TI003, TI029, TI030, TI031, TI038, TI052, TI053, TI044, TI045 FROM MOCTI
@@ -176,18 +185,21 @@ WHERE TI001 = ?1 AND TI002 = ?2 ORDER BY TI003
 -- @display 币种;生效日期$D;银行买进汇率;银行卖出汇率
 -- @display-eng Currency;Effective$D;Buying rate;Selling rate
 -- @return MG004,MG002
+-- @search MG002,MG001
 SELECT MG001, MG002, MG003, MG004 FROM CMSMG WHERE MG001 = ?1 ORDER BY MG002 DESC
 
 -- @lookup INVML 03  lots of an item (a receipt line's lot number)
 -- @display 批号;批号说明;最早入库日$D;有效日期$D;复检日期$D
 -- @display-eng Lot;Description;First receipt$D;Expiry$D;Re-test$D
 -- @return ME002
+-- @search ME002,ME004
 SELECT ME002, ME004, ME003, ME009, ME010 FROM INVME WHERE ME001 = ?1 ORDER BY ME002
 
 -- @lookup INVML 01  stock of an item by warehouse (lookup window)
 -- @display 品号;仓库;仓库名称;库存数量;默认库位;工厂
 -- @display-eng Item;Warehouse;Name;Stock;Location;Factory
 -- @return MC001,MC002
+-- @search MC002,MC002C
 -- @link INVB01,MC001,MC001,MB001,MB001
 SELECT INVMC.MC001 AS MC001, INVMC.MC002 AS MC002, IFNULL(CMSMC.MC002, '') AS MC002C, MC007, MC015,
        IFNULL(CMSMC.MC003, '') AS MC003
@@ -199,6 +211,7 @@ ORDER BY INVMC.MC002
 -- @display 计价单位;单价;供应商;工艺;工艺名称;品号;品名;币种;检验方式;单价含税
 -- @display-eng Unit;Price;Supplier;Process;Process name;Item;Name;Currency;Inspection;Tax incl.$L
 -- @return MB004,MD005,MD001,MD003,MW002,MD002,MB002,MA021,MD004,MA017
+-- @search MD003,MW002
 -- @price MD005
 -- @pmid KTRB52
 -- @map MD004 免检|0;抽检|1;全检|2
@@ -213,6 +226,7 @@ ORDER BY MD001, MD003
 -- @display 品号;工艺;单价;供应商
 -- @display-eng Item;Process;Price;Supplier
 -- @return MD002,MD003,MD005
+-- @search MD003,MD001
 -- @price MD005
 SELECT MD002, MD003, MD005, MD001 FROM PURMD LEFT JOIN PURMA ON MA001 = MD001
 WHERE MD002 = ?1 AND (IFNULL(?2, '') = '' OR MD001 = ?2) AND (IFNULL(?3, '') = '' OR IFNULL(MA021, '') = ?3)
@@ -223,6 +237,7 @@ ORDER BY MD001, MD003
 -- @display 工艺;单价;工艺名称;供应商
 -- @display-eng Process;Price;Process name;Supplier
 -- @return MD003,MD005
+-- @search MD003,MW002
 -- @price MD005
 SELECT MD003, MD005, IFNULL(MW002, '') AS MW002, MD001 FROM PURMD LEFT JOIN CMSMW ON MW001 = MD003
 LEFT JOIN PURMA ON MA001 = MD001
@@ -232,6 +247,7 @@ WHERE MD002 = ?1 AND (IFNULL(?3, '') = '' OR IFNULL(MA021, '') = ?3) ORDER BY MD
 -- @display 进货单别;进货单号;序号;进货日期$D;供应商;供应商简称;委外单价;计价单位;币种;验收数量
 -- @display-eng Type;Number;Line;Date$D;Supplier;Supplier name;Price;Unit;Currency;Accepted
 -- @return TI001,TI002,TI003
+-- @search TI002,MA002
 -- @price TI024
 -- @pmid KTRB52
 -- @link KTRB52,TI001,TI002,TH001,TH002
@@ -255,6 +271,7 @@ SELECT MB001, MB002 FROM BMSMB ORDER BY MB001
 -- @display 批号;品号;批号说明;有效日期
 -- @display-eng Lot;Item;Description;Expiry date
 -- @return ME002,ME004
+-- @search ME002,ME004
 SELECT ME002, ME001, ME004, ME009 FROM INVME ORDER BY ME001, ME002
 
 -- @lookup COPMA 05  customers that may trade

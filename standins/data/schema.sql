@@ -606,6 +606,13 @@ CREATE TABLE ADMMF (
   MF006 NVARCHAR(255) DEFAULT ''  -- 口令 (加盐慢哈希; 空则不能登录)
 );
 
+-- 常用语 (用户空白: 公司共用)
+CREATE TABLE ADMPH (
+  PH001 INTEGER PRIMARY KEY,      -- 序号
+  PH002 NVARCHAR(10) DEFAULT '',  -- 用户代号
+  PH003 NVARCHAR(255) NOT NULL    -- 常用语
+);
+
 -- 用户 (组) 程序权限
 CREATE TABLE ADMMG (
   MG001 NVARCHAR(10) NOT NULL,    -- 用户代号 (组权限为**********)

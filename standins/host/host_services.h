@@ -3,10 +3,13 @@
 // interfaces), the lookup-window services, the message catalogue, the
 // system parameters and the program master, and the suite's shared services.
 #pragma once
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/core/variant.h"
+#include "standins/appserver/server.h"
 #include "standins/host/dravoc_service.h"
 #include "standins/host/message_catalogue.h"
 #include "standins/host/program_master.h"
@@ -29,6 +32,35 @@ class IQueryCatalogue {
                            plat::Variant& result) = 0;
 };
 
+// What the host's own windows read from the server: pages of a lookup for
+// the lookup window, and the common phrases.
+struct LookupRows {
+    std::vector<std::string> columns;
+    std::vector<std::vector<plat::Variant>> rows;
+    bool more = false;  // rows follow the page
+    // The lookup's captions ("caption$code;..." by column, Chinese and
+    // English) and the fields handed back (comma-separated).
+    std::string display, displayEng, returnFields;
+};
+
+struct Phrase {
+    int64_t number = 0;
+    std::string user;  // empty: the company's
+    std::string text;
+};
+
+class IHostLookups {
+  public:
+    virtual ~IHostLookups() = default;
+    // Raises when the server refuses (an unknown lookup, a bad page).
+    virtual LookupRows LookupPage(const LookupPageRequest& request) = 0;
+    // The user's phrases and the company's.
+    virtual std::vector<Phrase> Phrases(const std::string& user) = 0;
+    virtual int64_t AddPhrase(const std::string& user, const std::string& text,
+                              bool forCompany) = 0;
+    virtual bool DeletePhrase(const std::string& user, int64_t number) = 0;
+};
+
 // The next document number of a document type for a date.
 class IDocumentNumbering {
   public:
@@ -46,7 +78,9 @@ struct HostServices {
     std::shared_ptr<SuiteServices> suite = std::make_shared<SuiteServices>();
     std::shared_ptr<IQueryCatalogue> catalogue;
     std::shared_ptr<IDocumentNumbering> numbering;
-    std::shared_ptr<IDravocService> dravoc = std::make_shared<ScriptedDravoc>();
+    std::shared_ptr<IHostLookups> lookups;
+    // The lookup-window services: the host program's windows; none until set.
+    std::shared_ptr<IDravocService> dravoc;
     std::shared_ptr<const MessageCatalogue> messages;
     std::shared_ptr<SystemParameters> sysParams;
     std::shared_ptr<ProgramMaster> programs;

@@ -55,6 +55,44 @@ bool SessionLink::NextNumber(const std::string& table, const std::string& keyFie
     }
 }
 
+LookupRows SessionLink::LookupPage(const LookupPageRequest& r) {
+    plat::Variant reply = session_->Call("GetLookupPage", r.kind, r.subKind, r.params, r.filter,
+                                         r.pinyin ? 1 : 0, (long long)r.offset, (long long)r.count);
+    LookupRows page;
+    if (!reply.IsArray() || reply.ArrayCount() < 6)
+        throw ServerError("The server's lookup page has the wrong shape");
+    const std::vector<plat::Variant> parts = ArrayItems(reply);
+    for (const plat::Variant& c : ArrayItems(parts[0])) page.columns.push_back(plat::VarToStr(c));
+    for (const plat::Variant& row : ArrayItems(parts[1])) {
+        std::vector<plat::Variant> values = ArrayItems(row);
+        values.resize(page.columns.size());
+        page.rows.push_back(std::move(values));
+    }
+    page.more = plat::VarToIntDef(parts[2], 0) != 0;
+    page.display = plat::VarToStr(parts[3]);
+    page.displayEng = plat::VarToStr(parts[4]);
+    page.returnFields = plat::VarToStr(parts[5]);
+    return page;
+}
+
+std::vector<Phrase> SessionLink::Phrases(const std::string& user) {
+    std::vector<Phrase> out;
+    for (const plat::Variant& row : ArrayItems(session_->Call("GetPhrases", user))) {
+        const std::vector<plat::Variant> v = ArrayItems(row);
+        if (v.size() >= 3)
+            out.push_back({plat::VarToIntDef(v[0], 0), plat::VarToStr(v[1]), plat::VarToStr(v[2])});
+    }
+    return out;
+}
+
+int64_t SessionLink::AddPhrase(const std::string& user, const std::string& text, bool forCompany) {
+    return plat::VarToIntDef(session_->Call("AddPhrase", user, text, forCompany ? 1 : 0), 0);
+}
+
+bool SessionLink::DeletePhrase(const std::string& user, int64_t number) {
+    return session_->Call("DeletePhrase", user, (long long)number).AsBoolean();
+}
+
 void WriteSystemParameters(const SystemParameters& params, const std::string& company,
                            Database& db) {
     TransactionGuard txn(db);
@@ -72,6 +110,7 @@ void ConnectInProcess(HostServices& services, std::shared_ptr<AppServer> server)
     auto link = std::make_shared<SessionLink>(std::shared_ptr<AppSession>(server->NewSession()));
     services.catalogue = link;
     services.numbering = link;
+    services.lookups = link;
     services.suite->server = link;
     services.suite->database = std::shared_ptr<Database>(server, &server->Db());
     services.suite->newSession = [server]() -> plat::DispatchPtr {
@@ -93,6 +132,7 @@ void ConnectRemote(HostServices& services, const std::string& address, int port,
     auto link = std::make_shared<SessionLink>(remote);
     services.catalogue = link;
     services.numbering = link;
+    services.lookups = link;
     services.suite->server = link;
     services.suite->newSession = nullptr;
     services.suite->database =

@@ -20,7 +20,10 @@ namespace standin {
 class AppServer;
 class Database;
 
-class SessionLink : public IServerOperations, public IQueryCatalogue, public IDocumentNumbering {
+class SessionLink : public IServerOperations,
+                    public IQueryCatalogue,
+                    public IDocumentNumbering,
+                    public IHostLookups {
   public:
     explicit SessionLink(plat::DispatchPtr session) : session_(std::move(session)) {}
 
@@ -37,6 +40,10 @@ class SessionLink : public IServerOperations, public IQueryCatalogue, public IDo
                     const plat::Variant& values, const std::string& date,
                     const std::string& program, const std::string& database,
                     std::string& number) override;
+    LookupRows LookupPage(const LookupPageRequest& request) override;
+    std::vector<Phrase> Phrases(const std::string& user) override;
+    int64_t AddPhrase(const std::string& user, const std::string& text, bool forCompany) override;
+    bool DeletePhrase(const std::string& user, int64_t number) override;
 
   private:
     plat::DispatchPtr session_;

@@ -32,6 +32,7 @@
 #include "standins/host/server_link.h"
 #include "standins/host/work_center.h"
 #include "support/dataframe/DataModuleFixture.h"
+#include "support/host/ScriptedDravoc.h"
 
 namespace ktrb::test {
 
@@ -184,6 +185,7 @@ class DoubleFormTest : public ::testing::Test {
         }
         server = standin::AppServer::Open(installation.client() + "demo.db");
         services = standin::MakeHostServices();
+        services->dravoc = std::make_shared<standin::ScriptedDravoc>();
         standin::ConnectInProcess(*services, server);
         registration = std::make_unique<standin::HostRegistration>(services);
         if (tcp) {

@@ -33,6 +33,7 @@
 #include "standins/host/system_parameters.h"
 #include "standins/host/work_center.h"
 #include "support/dataframe/DataModuleFixture.h"
+#include "support/host/ScriptedDravoc.h"
 
 namespace ktrb::test {
 
@@ -73,6 +74,7 @@ class ReceiptFormTest : public ::testing::Test {
         TfrmRadical::HostProgramMarkers.push_back("TEST_RECEIPT_FORMS");
         server = standin::AppServer::Open(installation.client() + "demo.db");
         services = standin::MakeHostServices();
+        services->dravoc = std::make_shared<standin::ScriptedDravoc>();
         standin::ConnectInProcess(*services, server);
         registration = std::make_unique<standin::HostRegistration>(services);
     }

@@ -10,6 +10,7 @@
 #include "platform/automation/oleobject.h"
 #include "platform/system/desktop.h"
 #include "standins/appserver/database_setup.h"
+#include "support/host/ScriptedDravoc.h"
 
 using namespace standin;
 namespace fs = std::filesystem;

@@ -1,4 +1,4 @@
-#include "standins/host/dravoc_service.h"
+#include "support/host/ScriptedDravoc.h"
 
 #include "platform/core/text.h"
 
