@@ -254,6 +254,7 @@ std::unique_ptr<plat::IProvider> MakeReceiptProvider(AppSession& session) {
     header.order = "MOCTH.TH001, MOCTH.TH002";
     header.versionColumns = {"FLAG", "TH023"};
     header.statusColumn = "TH023";
+    header.afterConfirm = {"TH011", "TH012", "TH013", "TH014", "TH015", "TH030"};
     LevelSpec lines;
     lines.table = "MOCTI";
     lines.derived = LineDerived();
@@ -261,6 +262,7 @@ std::unique_ptr<plat::IProvider> MakeReceiptProvider(AppSession& session) {
     lines.nestedField = "qryBody";
     lines.linkColumns = {"TI001", "TI002"};
     lines.statusColumn = "TI037";
+    lines.afterConfirm = {"TI033"};
     LevelSpec serials;
     serials.table = "PSMMB";
     serials.derived = {{"CHECKED", S, 1, "'N'"}};

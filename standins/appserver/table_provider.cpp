@@ -79,6 +79,9 @@ struct TableProvider::ApplyState {
     // The document being applied is voided or restored: its details may
     // change only their status.
     bool statusOnly = false;
+    // The document being applied is confirmed: its details may change only
+    // what a confirmed document still takes.
+    bool confirmedOnly = false;
     bool stop() const { return maxErrors >= 0 && reply.errorCount > maxErrors; }
 
     // The rows of a level share their fields: their mapping to columns is worked out once.
@@ -805,6 +808,10 @@ bool TableProvider::CheckRow(ApplyState& st, size_t level, RowWork& w,
         const std::string s = plat::Trim(VarToStr(w.New(statusField)));
         if (!s.empty() && s != "N") w.Assign(statusField, Variant("N"));
     }
+    if (level > 0 && st.confirmedOnly &&
+        !(status == plat::TUpdateStatus::usModified && OnlyStatusChanges(w, true)))
+        return Refuse(st, w, "The document is confirmed: it changes only after it is unconfirmed",
+                      kClosed);
     if (level > 0 && st.statusOnly &&
         !(status == plat::TUpdateStatus::usModified && OnlyStatusChanges(w)))
         return Refuse(st, w, "A voided or restored document changes nothing but its status",
@@ -822,16 +829,21 @@ bool TableProvider::CheckRow(ApplyState& st, size_t level, RowWork& w,
     return level == 0 && options_.documentRights ? CheckDocument(st, w) : true;
 }
 
-bool TableProvider::OnlyStatusChanges(const RowWork& w) {
+bool TableProvider::OnlyStatusChanges(const RowWork& w, bool afterConfirm) {
     const LevelSpec& spec = w.level.spec;
+    auto listed = [](const std::vector<std::string>& names, const std::string& name) {
+        return std::any_of(names.begin(), names.end(),
+                           [&](const std::string& v) { return plat::SameText(v, name); });
+    };
     for (size_t i = 0; i < w.fields.size(); ++i) {
         const ColumnInfo* c = w.Column(i);
         if (!c || !w.Changed(i)) continue;
-        const bool allowed =
-            plat::SameText(c->name, spec.statusColumn) || plat::SameText(c->name, "MODIFIER") ||
-            plat::SameText(c->name, "MODI_DATE") ||
-            std::any_of(spec.versionColumns.begin(), spec.versionColumns.end(),
-                        [&](const std::string& v) { return plat::SameText(v, c->name); });
+        if (afterConfirm ? listed(spec.afterConfirm, c->name)
+                         : plat::SameText(c->name, spec.statusColumn))
+            continue;
+        const bool allowed = plat::SameText(c->name, "MODIFIER") ||
+                             plat::SameText(c->name, "MODI_DATE") ||
+                             listed(spec.versionColumns, c->name);
         if (!allowed) return false;
     }
     return true;
@@ -841,6 +853,7 @@ bool TableProvider::CheckDocument(ApplyState& st, RowWork& w) {
     using Action = DocumentRights::Action;
     const TableInfo& info = w.Info();
     st.statusOnly = false;
+    st.confirmedOnly = false;
     const std::string& statusColumn = w.level.spec.statusColumn;
     const int statusField = statusColumn.empty() ? -1 : w.FieldOf(statusColumn);
     if (w.row.status == plat::TUpdateStatus::usInserted) {
@@ -889,9 +902,17 @@ bool TableProvider::CheckDocument(ApplyState& st, RowWork& w) {
         st.statusOnly = true;
         return true;
     }
-    if (stored == "Y")
-        return Refuse(st, w, "The document is confirmed: it changes only after it is unconfirmed",
-                      kClosed);
+    if (stored == "Y") {
+        const bool takes = w.row.status != plat::TUpdateStatus::usDeleted &&
+                           OnlyStatusChanges(w, true) &&
+                           st.rights.Allows(Action::Edit, creator, group);
+        if (!takes)
+            return Refuse(st, w,
+                          "The document is confirmed: it changes only after it is unconfirmed",
+                          kClosed);
+        st.confirmedOnly = true;
+        return true;
+    }
     if (stored == "V")
         return Refuse(st, w, "The document is void: it changes only after it is restored", kClosed);
     const bool deleting = w.row.status == plat::TUpdateStatus::usDeleted;

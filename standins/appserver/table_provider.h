@@ -48,6 +48,9 @@ struct LevelSpec {
     // (which then change only their own status); confirming and unconfirming
     // are the transaction server's.
     std::string statusColumn;
+    // What a confirmed document still takes (invoice data, a payment hold),
+    // with the edit right, nothing else changed.
+    std::vector<std::string> afterConfirm;
     // A fixed filter of the top level: SQL with ? parameters and their values.
     std::function<std::pair<std::string, std::vector<plat::Variant>>()> filter;
 };
@@ -126,7 +129,7 @@ class TableProvider : public plat::IProvider {
                   const std::vector<plat::Variant>& masterRead);
     bool CheckDocument(ApplyState& st, RowWork& w);
     // Whether a row changes nothing but its status, version and audit columns.
-    static bool OnlyStatusChanges(const RowWork& w);
+    static bool OnlyStatusChanges(const RowWork& w, bool afterConfirm = false);
     RowWork ReadRow(ApplyState& st, size_t level, const std::vector<plat::TPacketField>& fields,
                     const plat::TDeltaRow& row, const std::vector<plat::Variant>& masterKey);
     const FieldMapping& MappingFor(ApplyState& st, const Level& l,

@@ -291,8 +291,7 @@ TEST_F(ProviderTest, LinesCannotJoinOrChangeUnderAReceiptConfirmedSinceReading) 
         EXPECT_FALSE(reply.committed);
         ASSERT_EQ(reply.rows.size(), 1u);
         EXPECT_EQ(reply.rows[0].id, head.id);
-        EXPECT_EQ(reply.rows[0].message,
-                  "The document is confirmed: it changes only after it is unconfirmed");
+        EXPECT_EQ(reply.rows[0].message, "Record not found or changed by another user");
         EXPECT_EQ(reply.rows[0].current[Field(hf, "TH023")].AsString(), "Y");
     }
     EXPECT_EQ(Sql("SELECT COUNT(*) FROM MOCTI WHERE TI002='20240112001' AND "
