@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <mutex>
 #include <thread>
 
 #include "platform/automation/oleobject.h"
@@ -24,11 +25,19 @@ namespace {
 class RawSocket {
   public:
     // connectNow false: the socket exists, the connection waits for Connect().
-    explicit RawSocket(int port, bool connectNow = true) : port_(port) {
+    // `from`: the loopback address the connection comes from.
+    explicit RawSocket(int port, bool connectNow = true, const char* from = nullptr)
+        : port_(port) {
         fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
         // A reply that never comes fails the test instead of hanging it.
         timeval limit{10, 0};
         setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+        if (from) {
+            sockaddr_in a{};
+            a.sin_family = AF_INET;
+            inet_pton(AF_INET, from, &a.sin_addr);
+            if (::bind(fd_, (sockaddr*)&a, sizeof a) != 0) ADD_FAILURE() << "cannot bind " << from;
+        }
         if (connectNow) Connect();
     }
     void Connect() {
@@ -54,11 +63,16 @@ class RawSocket {
         return DecodeWireValue(payload);
     }
     // Signs on as a demo user; true when accepted.
-    bool SignOn() {
+    bool SignOn(const std::string& user = "ZHANGW", const std::string& password = "DEMO") {
+        return SignOnReply(user, password) == "0";
+    }
+    // "0" accepted, "1" refused, else the error the server gave.
+    std::string SignOnReply(const std::string& user, const std::string& password) {
         Send(EncodeFrame(
-            Arr({"Connect", 0, Arr({Arr({"KTRB52", "ZHANGW", "DEMO", "DEMO", "True", "True"})})})));
+            Arr({"Connect", 0, Arr({Arr({"KTRB52", user, "DEMO", password, "True", "True"})})})));
         Variant reply = Reply();
-        return reply.IsArray() && reply[0].AsInteger() == 0 && reply[1].AsInteger() == 0;
+        if (!reply.IsArray()) return "no reply";
+        return reply[0].AsInteger() == 0 ? plat::VarToStr(reply[1]) : plat::VarToStr(reply[2]);
     }
     bool ClosedByPeer() {
         char c;
@@ -391,4 +405,161 @@ TEST_F(TcpTest, ADeltaWithAnEmptyArrayAtTheBottomOfTheIntRangeIsRefused) {
     ASSERT_TRUE(reply.IsArray());
     EXPECT_EQ(reply[0].AsInteger(), 1);
     EXPECT_EQ(Client()->Call("WhatIs", "SQLTYPE").AsInteger(), 0);
+}
+
+// A server with limits small enough to reach in a test, and its log.
+class TcpLimitsTest : public ::testing::Test {
+  protected:
+    void Serve(TcpLimits limits) {
+        server = AppServer::Open(":memory:");
+        limits.log = [this](const std::string& line) {
+            std::lock_guard<std::mutex> lock(logMutex);
+            log.push_back(line);
+        };
+        tcp = std::make_unique<TcpServer>(server, "127.0.0.1", 0, limits);
+        tcp->Start();
+    }
+    void TearDown() override {
+        if (tcp) tcp->Stop();
+    }
+    bool Logged(const std::string& part) {
+        std::lock_guard<std::mutex> lock(logMutex);
+        for (auto& line : log)
+            if (line.find(part) != std::string::npos) return true;
+        return false;
+    }
+    // The error a refused connection is told, or "" when it is served.
+    static std::string Refusal(RawSocket& s) {
+        Variant reply = s.Reply();
+        return reply.IsArray() && reply[0].AsInteger() == 1 ? plat::VarToStr(reply[2]) : "";
+    }
+
+    std::shared_ptr<AppServer> server;
+    std::unique_ptr<TcpServer> tcp;
+    std::mutex logMutex;
+    std::vector<std::string> log;
+};
+
+TEST_F(TcpLimitsTest, FailedSignOnsSlowDownThenLockWithALoggedReason) {
+    TcpLimits limits;
+    limits.signOn.freeFailures = 2;
+    limits.signOn.firstDelay = std::chrono::milliseconds(40);
+    limits.signOn.lockAfter = 5;
+    Serve(limits);
+    RawSocket guesser(tcp->Port());
+    std::vector<double> took;
+    for (int i = 0; i < 5; ++i) {
+        auto t0 = std::chrono::steady_clock::now();
+        ASSERT_EQ(guesser.SignOnReply("ZHANGW", "guess" + std::to_string(i)), "1");
+        took.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
+                .count());
+    }
+    // The third and later tries waited, each at least twice as long as the last.
+    EXPECT_GE(took[2], 35);
+    EXPECT_GE(took[3], 75);
+    EXPECT_GE(took[4], 155);
+    // Locked now: the right password is not even checked, for that user or from that address.
+    EXPECT_NE(guesser.SignOnReply("ZHANGW", "DEMO").find("locked"), std::string::npos);
+    RawSocket sameAddress(tcp->Port());
+    EXPECT_NE(sameAddress.SignOnReply("LIMEI", "DEMO").find("locked"), std::string::npos);
+    RawSocket elsewhere(tcp->Port(), true, "127.0.0.2");
+    EXPECT_NE(elsewhere.SignOnReply("ZHANGW", "DEMO").find("locked"), std::string::npos);
+    EXPECT_TRUE(Logged("of user \"ZHANGW\" locked"));
+    EXPECT_TRUE(Logged("from address 127.0.0.1 locked"));
+    // Another user from another address signs on at once.
+    EXPECT_TRUE(elsewhere.SignOn("DS"));
+}
+
+TEST(SignOnThrottle, TriesOverManyConnectionsAtOnceAreSpacedNotBatched) {
+    SignOnThrottleOptions o;
+    o.freeFailures = 1;
+    o.firstDelay = std::chrono::milliseconds(1000);
+    o.maxDelay = std::chrono::milliseconds(2500);
+    SignOnThrottle throttle(o, [](const std::string&) {});
+    EXPECT_EQ(throttle.Admit("127.0.0.9", "DS").wait.count(), 0);
+    throttle.Record("127.0.0.9", "DS", false);
+    // Three tries arrive together: each gets its own later turn.
+    auto a = throttle.Admit("127.0.0.9", "WANGQ"), b = throttle.Admit("127.0.0.9", "LIMEI");
+    EXPECT_GT(a.wait.count(), 500);
+    EXPECT_GE(b.wait.count(), a.wait.count() + 900);
+    EXPECT_NE(throttle.Admit("127.0.0.9", "DS").refused, "");  // beyond the longest delay
+    // A sign-on that succeeds clears its user, not the address it came from.
+    throttle.Record("127.0.0.9", "DS", true);
+    EXPECT_EQ(throttle.Admit("127.0.0.8", "DS").wait.count(), 0);
+    EXPECT_NE(throttle.Admit("127.0.0.9", "WANGQ").wait.count() +
+                  throttle.Admit("127.0.0.9", "WANGQ").refused.size(),
+              0u);
+}
+
+TEST_F(TcpLimitsTest, AFrameIsSizedBeforeItIsReadSmallUntilSignOn) {
+    TcpLimits limits;
+    limits.maxFrameSignedOn = 1 << 20;
+    Serve(limits);
+    auto header = [](uint32_t n) {
+        std::string h(4, '\0');
+        for (int i = 0; i < 4; ++i) h[(size_t)i] = (char)((n >> (8 * i)) & 0xff);
+        return h;
+    };
+    // Before sign-on: a frame of 64 KB is read, one byte more is refused on its header alone.
+    RawSocket small(tcp->Port());
+    std::string request = EncodeWireValue(Arr({"WhatIs", 0, Arr({std::string(65000, 'x')})}));
+    request = EncodeWireValue(
+        Arr({"WhatIs", 0, Arr({std::string(65000 + 65536 - request.size(), 'x')})}));
+    ASSERT_EQ(request.size(), 65536u);
+    small.Send(header(65536) + request);
+    EXPECT_NE(Refusal(small).find("Sign on first"), std::string::npos);
+    small.Send(header(65537));
+    EXPECT_NE(Refusal(small).find("above the limit of 65536"), std::string::npos);
+    EXPECT_TRUE(small.ClosedByPeer());
+    // Signed on: larger frames up to the signed-on limit.
+    RawSocket signedOn(tcp->Port());
+    ASSERT_TRUE(signedOn.SignOn());
+    signedOn.Send(EncodeFrame(Arr({"WhatIs", 0, Arr({std::string(500000, 'x')})})));
+    EXPECT_NE(Refusal(signedOn).find("WhatIs knows"), std::string::npos);
+    signedOn.Send(header((1 << 20) + 1));
+    EXPECT_NE(Refusal(signedOn).find("above the limit"), std::string::npos);
+    EXPECT_TRUE(signedOn.ClosedByPeer());
+}
+
+TEST_F(TcpLimitsTest, ConnectionsAreCappedPerAddressAndInAll) {
+    TcpLimits limits;
+    limits.maxConnectionsPerAddress = 3;
+    limits.maxConnections = 5;
+    Serve(limits);
+    std::vector<std::unique_ptr<RawSocket>> held;
+    auto hold = [&](const char* from) {
+        held.push_back(std::make_unique<RawSocket>(tcp->Port(), true, from));
+        return held.back()->SignOn();
+    };
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(hold("127.0.0.1"));
+    RawSocket fourthFromOne(tcp->Port(), true, "127.0.0.1");
+    EXPECT_NE(Refusal(fourthFromOne).find("from this address"), std::string::npos);
+    for (int i = 0; i < 2; ++i) ASSERT_TRUE(hold("127.0.0.2"));
+    RawSocket sixthInAll(tcp->Port(), true, "127.0.0.3");
+    EXPECT_NE(Refusal(sixthInAll).find("serves 5 connections"), std::string::npos);
+    EXPECT_TRUE(Logged("refused a connection from 127.0.0.3"));
+    // A place freed is taken again.
+    held.front().reset();
+    ASSERT_TRUE(Eventually([&] { return tcp->ClientCount() == 4; }));
+    RawSocket again(tcp->Port(), true, "127.0.0.1");
+    EXPECT_TRUE(again.SignOn());
+}
+
+TEST_F(TcpLimitsTest, SilentAndHalfSentConnectionsEnd) {
+    TcpLimits limits;
+    limits.signOnTime = std::chrono::milliseconds(150);
+    limits.frameTime = std::chrono::milliseconds(150);
+    limits.idleTime = std::chrono::milliseconds(400);
+    Serve(limits);
+    RawSocket neverSignsOn(tcp->Port()), halfSent(tcp->Port()), signedOn(tcp->Port());
+    halfSent.Send(std::string("\x10\0\0\0abc", 7));
+    ASSERT_TRUE(signedOn.SignOn());
+    EXPECT_TRUE(neverSignsOn.ClosedByPeer());
+    EXPECT_TRUE(halfSent.ClosedByPeer());
+    // The signed-on one outlives the sign-on time, then ends when idle.
+    signedOn.Send(EncodeFrame(Arr({"WhatIs", 0, Arr({"SQLTYPE"})})));
+    EXPECT_EQ(signedOn.Reply()[0].AsInteger(), 0);
+    EXPECT_TRUE(signedOn.ClosedByPeer());
+    EXPECT_TRUE(Eventually([&] { return tcp->ClientCount() == 0; }));
 }
