@@ -192,7 +192,10 @@ void BM_SaveNewReceipt100kLinesOverTcp(benchmark::State& state) {
                          .size();
         state.ResumeTiming();
         plat::TApplyReply reply = c->FindProvider("pvdMain")->ApplyUpdates(delta, 0);
-        if (!reply.committed) state.SkipWithError("save refused");
+        if (!reply.committed) {
+            state.SkipWithError(reply.rows.empty() ? "save refused" : reply.rows[0].message);
+            break;
+        }
     }
     state.counters["frame_MB"] = (double)frameBytes / (1 << 20);
     state.counters["bytes_per_line"] = (double)frameBytes / 100000;

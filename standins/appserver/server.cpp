@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 #include "platform/core/numbers.h"
@@ -191,7 +192,14 @@ Database& AppServer::Db() {
     auto it = tConnections.find(id_);
     if (it != tConnections.end()) return *it->second;
     auto db = std::make_unique<Database>(db_->Path());
+    db->SetBusyTimeout(std::chrono::milliseconds(busyTimeout_.load()));
     return *tConnections.emplace(id_, std::move(db)).first->second;
+}
+
+void AppServer::SetBusyTimeout(std::chrono::milliseconds t) {
+    busyTimeout_ = t.count();
+    std::lock_guard<std::recursive_mutex> lock(db_->Mutex());
+    db_->SetBusyTimeout(t);
 }
 
 void AppServer::CloseThreadConnection() {
@@ -203,6 +211,7 @@ AppServer::AppServer(std::unique_ptr<Database> db)
       id_(nextServerId++),
       shareOne_(db_->Path().empty() || db_->Path() == ":memory:") {
     std::lock_guard<std::recursive_mutex> lock(db_->Mutex());
+    db_->SetBusyTimeout(std::chrono::milliseconds(busyTimeout_.load()));
     for (auto& t : db_->Query(
              "SELECT UPPER(name) FROM sqlite_master WHERE type IN ('table', 'view') AND name NOT "
              "LIKE 'sqlite%'"))
@@ -440,6 +449,27 @@ Variant AppServer::SystemParameters() {
 std::string AppServer::SystemParameter(const std::string& name) {
     std::lock_guard<std::recursive_mutex> lock(Db().Mutex());
     return plat::VarToStr(Db().Scalar("SELECT PM002 FROM SYSPM WHERE PM001 = ?", {name}));
+}
+
+std::string AppServer::SignOffFolder() {
+    {
+        std::lock_guard<std::mutex> lock(cacheMutex_);
+        if (!signOffFolder_.empty()) return signOffFolder_;
+    }
+    const char* env = std::getenv("KTRB_SIGNOFF_PAGES");
+    if (env && *env) return env;
+    const std::string& db = db_->Path();
+    if (!db.empty() && db != ":memory:") return db + "-signoff";
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    const char* home = std::getenv("HOME");
+    if (cache && *cache == '/') return std::string(cache) + "/ktrb52-signoff";
+    if (home && *home == '/') return std::string(home) + "/.cache/ktrb52-signoff";
+    throw ServerError("No folder for the sign-off pages: set KTRB_SIGNOFF_PAGES");
+}
+
+void AppServer::SetSignOffFolder(const std::string& path) {
+    std::lock_guard<std::mutex> lock(cacheMutex_);
+    signOffFolder_ = path;
 }
 
 int AppServer::CurrencyDecimals(const std::string& currency, int which) {

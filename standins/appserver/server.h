@@ -111,6 +111,21 @@ class AppServer : public std::enable_shared_from_this<AppServer> {
     }
     void SetReplyByteLimit(size_t bytes) { replyByteLimit_ = bytes; }
     size_t ReplyByteLimit() const { return replyByteLimit_; }
+    // The time client SQL may hold the write lock (TransactionSQL): well
+    // under the busy timeout, so that the saves waiting behind it go on.
+    void SetWriteTimeLimit(std::chrono::milliseconds t) { writeTimeLimit_ = t.count(); }
+    std::chrono::milliseconds WriteTimeLimit() const {
+        return std::chrono::milliseconds(writeTimeLimit_.load());
+    }
+    // How long a write waits its turn behind another one before it fails
+    // (every connection of the server, also those opened later).
+    void SetBusyTimeout(std::chrono::milliseconds t);
+
+    // The private folder of the sign-off opinion pages: the one set, else
+    // "KTRB_SIGNOFF_PAGES", else beside the database file ("<file>-signoff");
+    // for a database in memory, "ktrb52-signoff" in the user's cache folder.
+    std::string SignOffFolder();
+    void SetSignOffFolder(const std::string& path);
 
     // Quantities and prices, as the operations by name compute them.
     int CurrencyDecimals(const std::string& currency, int which);  // which: 3 price, 4 amount
@@ -132,11 +147,14 @@ class AppServer : public std::enable_shared_from_this<AppServer> {
     std::atomic<int64_t> queryStepLimit_{300000000};
     std::atomic<int64_t> queryTimeLimit_{10000};
     std::atomic<size_t> replyByteLimit_{64u << 20};
+    std::atomic<int64_t> writeTimeLimit_{2000};
+    std::atomic<int64_t> busyTimeout_{30000};
     ClientSqlPolicy readPolicy_, writePolicy_;
     SqlDialectOptions dialect_;
     std::set<std::string> textColumns_;
     std::set<std::string> companyViews_;
     std::mutex cacheMutex_;
+    std::string signOffFolder_;
     std::map<std::string, TableInfo> tables_;
     std::map<std::string, CatalogueEntry> catalogue_;
     std::map<std::string, LookupDefinition> lookups_;

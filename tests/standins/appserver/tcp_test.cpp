@@ -563,3 +563,59 @@ TEST_F(TcpLimitsTest, SilentAndHalfSentConnectionsEnd) {
     EXPECT_TRUE(signedOn.ClosedByPeer());
     EXPECT_TRUE(Eventually([&] { return tcp->ClientCount() == 0; }));
 }
+
+TEST(TcpWriteTurns, ALongClientWriteIsCutShortAndASaveWaitsItsTurn) {
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("ktrb_write_turns_" + std::to_string(::getpid()) + ".db"))
+                                 .string();
+    for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path + suffix);
+    {
+        auto server = AppServer::Open(path);
+        server->SetWriteTimeLimit(std::chrono::milliseconds(300));
+        server->SetBusyTimeout(std::chrono::milliseconds(5000));
+        TcpServer tcp(server, "127.0.0.1", 0);
+        tcp.Start();
+        auto signedOn = [&] {
+            auto c = RemoteAppServer::Connect("127.0.0.1", tcp.Port());
+            c->Call("Connect", Arr({"KTRB52", "ZHANGW", "DEMO", "DEMO", "True", "True"}));
+            return c;
+        };
+        auto writer = signedOn(), saver = signedOn();
+        plat::IProvider* p = saver->FindProvider("pvdMain");
+        p->DataRequest(Arr({"MOCTH.TH002 = '20240112001'", ""}));
+        plat::TDataPacket packet = p->GetRecords({});
+        std::string writeError;
+        std::thread slow([&] {
+            try {
+                writer->Call("GETCOUNTER", "TransactionSQL",
+                             Arr({Arr({"UPDATE MOCTI SET TI040 = (WITH RECURSIVE c(x) AS (SELECT 1 "
+                                       "UNION ALL SELECT x + 1 FROM c) SELECT COUNT(*) FROM c)"})}),
+                             Variant());
+            } catch (const plat::EOleException& e) {
+                writeError = e.Description();
+            }
+        });
+        // Once the client's statement holds the write lock, a save comes.
+        Database probe(path);
+        probe.SetBusyTimeout(std::chrono::milliseconds(0));
+        EXPECT_TRUE(Eventually([&] {
+            try {
+                probe.Exec("BEGIN IMMEDIATE");
+                probe.Exec("ROLLBACK");
+                return false;
+            } catch (const SqlError&) {
+                return true;
+            }
+        }));
+        plat::TDeltaRow row;
+        row.id = 1;
+        row.status = plat::TUpdateStatus::usDeleted;
+        row.oldValues = packet.rows[0].values;
+        plat::TApplyReply reply = p->ApplyUpdates(plat::TDelta{packet.fields, {row}}, 0);
+        slow.join();
+        EXPECT_TRUE(reply.committed) << (reply.rows.empty() ? "" : reply.rows[0].message);
+        EXPECT_NE(writeError.find("ran longer"), std::string::npos) << writeError;
+        tcp.Stop();
+    }
+    for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path + suffix);
+}
