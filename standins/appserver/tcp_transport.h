@@ -27,7 +27,7 @@ namespace standin {
 
 // What one client may take of the server. Before sign-on a client may send
 // only small frames; after it, frames as large as the largest real save
-// (a new receipt of 100,000 lines is about 41 MB). Connections are capped
+// (a new receipt of 100,000 lines is about 48 MB). Connections are capped
 // per client address and in all, and end when they stay silent too long.
 struct TcpLimits {
     size_t maxConnections = 256;
