@@ -87,11 +87,19 @@ class AppServer : public std::enable_shared_from_this<AppServer> {
 
     const LookupDefinition* FindLookup(const std::string& kind, const std::string& subKind);
 
-    // Reserves the next number of a document type for a date ("YYYYMMDD") by
-    // the type's numbering rule; empty for manual numbering. A number is
-    // never handed out twice, also between sessions and clients.
+    // Takes the next number of a document type for a date ("YYYYMMDD") by
+    // the type's numbering rule, as a document is stored; empty for manual
+    // numbering. A number is never handed out twice, also between sessions
+    // and clients, nor one offered to a session.
     std::string NextDocumentNumber(const std::string& table, const std::string& docType,
                                    const std::string& date);
+    // The number a new document of the type and date would get, offered to
+    // `holder` (a session) until it asks again for that type or ends
+    // (ReleaseDocumentNumbers): other sessions are offered other numbers,
+    // and asking again and again holds one number, not one per call.
+    std::string OfferDocumentNumber(const void* holder, const std::string& table,
+                                    const std::string& docType, const std::string& date);
+    void ReleaseDocumentNumbers(const void* holder);
     // The number as it would be stored: prefix + serial of the document type.
     bool DocumentExists(const std::string& table, const std::string& docType,
                         const std::string& number);
@@ -132,6 +140,20 @@ class AppServer : public std::enable_shared_from_this<AppServer> {
     int QuantityDecimals();
 
   private:
+    struct NumberSeries {
+        const TableInfo* table = nullptr;
+        std::string docType, prefix, key;
+        int serialDigits = 0;
+        bool manual = false;
+    };
+    NumberSeries Series(const std::string& table, const std::string& docType,
+                        const std::string& date);
+    // The caller holds the connection's lock; the next two also offersMutex_.
+    int64_t LastNumberUsed(const NumberSeries& s);
+    int64_t FirstFreeNumber(const NumberSeries& s, int64_t lastUsed);
+    static std::string NumberText(const NumberSeries& s, int64_t serial);
+    void DropOffer(const void* holder, const std::string& seriesKey, int64_t serial);
+
     struct CatalogueEntry {
         std::string sql;
         int maxPosition = 0;
@@ -155,6 +177,11 @@ class AppServer : public std::enable_shared_from_this<AppServer> {
     std::set<std::string> companyViews_;
     std::mutex cacheMutex_;
     std::string signOffFolder_;
+    // Numbers offered by series (serial -> holder; null: taken, not yet
+    // stored), and each holder's offer by table and type.
+    std::mutex offersMutex_;
+    std::map<std::string, std::map<int64_t, const void*>> offers_;
+    std::map<const void*, std::map<std::string, std::pair<std::string, int64_t>>> holders_;
     std::map<std::string, TableInfo> tables_;
     std::map<std::string, CatalogueEntry> catalogue_;
     std::map<std::string, LookupDefinition> lookups_;

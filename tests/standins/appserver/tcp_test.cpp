@@ -238,10 +238,14 @@ TEST_F(TcpTest, ManyClientsAtOnceEachWithItsOwnSession) {
     constexpr int kClients = 8;
     std::vector<std::thread> threads;
     std::vector<std::string> failures(kClients), numbers(kClients);
+    // Each client stays until all have asked: a number offered to a client
+    // that has left is given back.
+    std::vector<std::shared_ptr<RemoteAppServer>> kept(kClients);
     for (int i = 0; i < kClients; ++i) {
         threads.emplace_back([&, i] {
             try {
                 auto c = RemoteAppServer::Connect("127.0.0.1", tcp->Port());
+                kept[(size_t)i] = c;
                 c->Call("Connect",
                         Arr({"KTRB52", i % 2 ? "DS" : "ZHANGW", "DEMO", "DEMO", "True", "True"}));
                 c->Call("SetTopRow", i % 4 + 1);
@@ -618,4 +622,28 @@ TEST(TcpWriteTurns, ALongClientWriteIsCutShortAndASaveWaitsItsTurn) {
         tcp.Stop();
     }
     for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path + suffix);
+}
+
+TEST_F(TcpTest, AskingForANumberOverAndOverHoldsOneNumber) {
+    auto ask = [](RemoteAppServer& c) {
+        Variant number;
+        c.Call("QueryMaxSeq", "MOCTH", "TH001,TH002", Arr({"5901", Variant()}), "20240401",
+               "KTRB52", "DEMO", number);
+        return number.AsString();
+    };
+    auto greedy = Client(), other = Client("DS");
+    const std::string held = ask(*greedy);
+    // The type numbers 999 documents a day: asking that often used them all up.
+    for (int i = 0; i < 999; ++i) ASSERT_EQ(ask(*greedy), held);
+    const std::string offered = ask(*other);
+    EXPECT_NE(offered, held);
+    // A client that leaves gives its number back.
+    greedy->Disconnect();
+    ASSERT_TRUE(Eventually([&] { return tcp->ClientCount() == 1; }));
+    auto next = Client("LIMEI");
+    EXPECT_EQ(ask(*next), held);
+    // A document stored now takes a number no client is shown.
+    const std::string stored = server->NextDocumentNumber("MOCTH", "5901", "20240401");
+    EXPECT_NE(stored, held);
+    EXPECT_NE(stored, offered);
 }
