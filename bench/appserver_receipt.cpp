@@ -185,7 +185,8 @@ void BM_SaveNewReceipt100kLinesOverTcp(benchmark::State& state) {
     auto c = RemoteAppServer::Connect("127.0.0.1", tcp.Port());
     c->Call("Connect", plat::VarArrayOf({"KTRB52", "DS", "DEMO", "DEMO", "True", "True"}));
     const std::vector<plat::TPacketField>& lineFields = p.fields.back().fields;
-    const int headNumber = FieldIndex(p.fields, "TH002"), lineNumber = FieldIndex(lineFields, "TI002"),
+    const int headNumber = FieldIndex(p.fields, "TH002"),
+              lineNumber = FieldIndex(lineFields, "TI002"),
               lineKey = FieldIndex(lineFields, "TI003");
     int pass = 0;
     size_t frameBytes = 0;
@@ -198,14 +199,15 @@ void BM_SaveNewReceipt100kLinesOverTcp(benchmark::State& state) {
             head.details[0].push_back(Inserted(
                 i + 2, lines[i].values, {{lineNumber, number}, {lineKey, LineCode(i + 1)}}, 1));
         plat::TDelta delta{p.fields, {std::move(head)}};
-        frameBytes = EncodeFrame(plat::VarArrayOf({"AS_ApplyUpdates", 0,
-                                                   plat::VarArrayOf({"pvdMain",
-                                                                     plat::EncodeDelta(delta), 0})}))
+        frameBytes = EncodeFrame(plat::VarArrayOf(
+                                     {"AS_ApplyUpdates", 0,
+                                      plat::VarArrayOf({"pvdMain", plat::EncodeDelta(delta), 0})}))
                          .size();
         state.ResumeTiming();
         plat::TApplyReply reply = c->FindProvider("pvdMain")->ApplyUpdates(delta, 0);
         if (!reply.committed) {
-            state.SkipWithError(reply.rows.empty() ? "save refused" : reply.rows[0].message.c_str());
+            state.SkipWithError(reply.rows.empty() ? "save refused"
+                                                   : reply.rows[0].message.c_str());
             break;
         }
     }

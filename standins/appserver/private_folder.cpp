@@ -29,8 +29,8 @@ PrivateFolder::PrivateFolder(const std::string& path) : path_(path) {
         throw ServerError("Cannot make the folder " + path_ + ": " + std::strerror(errno));
     fd_ = ::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd_ < 0)
-        throw ServerError("Cannot use the folder " + path_ + " (a link or no folder): " +
-                          std::strerror(errno));
+        throw ServerError("Cannot use the folder " + path_ +
+                          " (a link or no folder): " + std::strerror(errno));
     struct stat st {};
     if (::fstat(fd_, &st) != 0 || st.st_uid != ::geteuid()) {
         ::close(fd_);
@@ -47,7 +47,8 @@ PrivateFolder::~PrivateFolder() {
 }
 
 void PrivateFolder::Write(const std::string& name, const std::string& bytes) {
-    if (!IsPlainFileName(name)) throw ServerError("\"" + name + "\" is no plain file name; refused");
+    if (!IsPlainFileName(name))
+        throw ServerError("\"" + name + "\" is no plain file name; refused");
     // Non-blocking: a pipe planted in the file's place must not hold the server.
     int fd = ::openat(fd_, name.c_str(),
                       O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0600);

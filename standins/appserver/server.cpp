@@ -421,12 +421,12 @@ int64_t AppServer::LastNumberUsed(const NumberSeries& s) {
         0);
     // Numbers stored without a reservation (typed by hand, copied in) count
     // too; those with anything but digits after the prefix are not in the series.
-    std::string maxStored = plat::VarToStr(Db().Scalar(
-        "SELECT MAX(" + t.keys[1] + ") FROM " + t.name + " WHERE " + t.keys[0] + " = ? AND " +
-            t.keys[1] + " LIKE ? AND LENGTH(" + t.keys[1] + ") = ? AND SUBSTR(" + t.keys[1] +
-            ", ?) NOT GLOB '*[^0-9]*'",
-        {s.docType, s.prefix + "%", (int)s.prefix.size() + s.serialDigits,
-         (int)s.prefix.size() + 1}));
+    std::string maxStored = plat::VarToStr(
+        Db().Scalar("SELECT MAX(" + t.keys[1] + ") FROM " + t.name + " WHERE " + t.keys[0] +
+                        " = ? AND " + t.keys[1] + " LIKE ? AND LENGTH(" + t.keys[1] +
+                        ") = ? AND SUBSTR(" + t.keys[1] + ", ?) NOT GLOB '*[^0-9]*'",
+                    {s.docType, s.prefix + "%", (int)s.prefix.size() + s.serialDigits,
+                     (int)s.prefix.size() + 1}));
     int64_t stored = 0;
     if (!maxStored.empty()) plat::TryStrToInt64(maxStored.substr(s.prefix.size()), stored);
     return std::max(last, stored);

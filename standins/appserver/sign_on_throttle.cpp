@@ -58,8 +58,7 @@ SignOnThrottle::Entry& SignOnThrottle::At(Table& table, const std::string& key,
     return table[key];
 }
 
-SignOnThrottle::Verdict SignOnThrottle::Admit(const std::string& address,
-                                              const std::string& user) {
+SignOnThrottle::Verdict SignOnThrottle::Admit(const std::string& address, const std::string& user) {
     std::lock_guard<std::mutex> lock(mutex_);
     const Clock::time_point now = Clock::now();
     Verdict v;
@@ -76,8 +75,8 @@ SignOnThrottle::Verdict SignOnThrottle::Admit(const std::string& address,
         if (now < e->lockedUntil) {
             v.refused = std::string("Sign-on ") + whose[i] +
                         " is locked after too many failed attempts; try again in " +
-                        std::to_string(Seconds(std::chrono::duration_cast<milliseconds>(
-                            e->lockedUntil - now))) +
+                        std::to_string(Seconds(
+                            std::chrono::duration_cast<milliseconds>(e->lockedUntil - now))) +
                         " s";
             return v;
         }
@@ -85,14 +84,13 @@ SignOnThrottle::Verdict SignOnThrottle::Admit(const std::string& address,
     }
     v.wait = std::chrono::duration_cast<milliseconds>(at - now);
     if (v.wait > options_.maxDelay) {
-        v.refused = "Too many failed sign-ons; try again in " + std::to_string(Seconds(v.wait)) +
-                    " s";
+        v.refused =
+            "Too many failed sign-ons; try again in " + std::to_string(Seconds(v.wait)) + " s";
         return v;
     }
     // The next try waits for this one's turn to pass, however many come at once.
     for (Entry* e : entries)
-        if (e && e->failures >= options_.freeFailures)
-            e->notBefore = at + DelayAfter(e->failures);
+        if (e && e->failures >= options_.freeFailures) e->notBefore = at + DelayAfter(e->failures);
     return v;
 }
 

@@ -44,7 +44,8 @@ using Clock = std::chrono::steady_clock;
 
 // False when the peer closed the connection before all bytes came, or (with
 // a deadline) when they did not come in time.
-bool RecvAll(int fd, char* buf, size_t size, Clock::time_point deadline = Clock::time_point::max()) {
+bool RecvAll(int fd, char* buf, size_t size,
+             Clock::time_point deadline = Clock::time_point::max()) {
     size_t got = 0;
     while (got < size) {
         if (deadline != Clock::time_point::max()) {
@@ -328,9 +329,8 @@ void TcpServer::Serve(int fd, const std::string& address) {
     std::string payload;
     for (;;) {
         // Silence ends a connection: one that never signs on soon, a signed-on one later.
-        const Clock::time_point quietUntil = session->Connected()
-                                                 ? Clock::now() + limits_.idleTime
-                                                 : connected + limits_.signOnTime;
+        const Clock::time_point quietUntil =
+            session->Connected() ? Clock::now() + limits_.idleTime : connected + limits_.signOnTime;
         char header[4];
         if (!RecvAll(fd, header, 1, quietUntil)) break;  // the client left or stayed silent
         const Clock::time_point frameDue = Clock::now() + limits_.frameTime;

@@ -294,8 +294,10 @@ TEST_F(SessionTest, SignOffPagesAreWrittenOnlyInTheirPrivateFolder) {
         "</ContentText></RequestContent></Request>";
     auto page = [&] { return Op("CallWebService", Arr({"http://sv", "svc", request, "N"})); };
     auto image = [&](const std::string& pageNumber) {
-        server->Db().Exec("INSERT INTO SVJOBIMG (IM001, IM002, IM003, IM004, IM005) VALUES ('DEMO', 'KTRB52', '5901||X', '" +
-                          pageNumber + "', 'GIF89a')");
+        server->Db().Exec(
+            "INSERT INTO SVJOBIMG (IM001, IM002, IM003, IM004, IM005) VALUES ('DEMO', 'KTRB52', "
+            "'5901||X', '" +
+            pageNumber + "', 'GIF89a')");
     };
     image("1");
     EXPECT_NE(plat::VarToStr(page()).find("file://" + (folder / "KTRB52-5901__X.html").string()),

@@ -26,8 +26,7 @@ class RawSocket {
   public:
     // connectNow false: the socket exists, the connection waits for Connect().
     // `from`: the loopback address the connection comes from.
-    explicit RawSocket(int port, bool connectNow = true, const char* from = nullptr)
-        : port_(port) {
+    explicit RawSocket(int port, bool connectNow = true, const char* from = nullptr) : port_(port) {
         fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
         // A reply that never comes fails the test instead of hanging it.
         timeval limit{10, 0};
