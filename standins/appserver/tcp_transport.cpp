@@ -290,7 +290,7 @@ void TcpServer::AcceptLoop() {
             break;
         }
         std::string refusal;
-        if (clientList_.size() >= limits_.maxConnections)
+        if (connections_ >= limits_.maxConnections)
             refusal = "The application server serves " + std::to_string(limits_.maxConnections) +
                       " connections already; try again later";
         else if (perAddress_[address] >= limits_.maxConnectionsPerAddress)
@@ -313,6 +313,7 @@ void TcpServer::AcceptLoop() {
                                                finishedChanged_.notify_one();
                                            })});
             ++perAddress_[address];
+            ++connections_;
         } catch (const std::system_error&) {
             clientList_.erase(id);
             ::close(fd);  // no thread to serve it: the client sees the connection close
@@ -409,6 +410,7 @@ void TcpServer::Serve(int fd, const std::string& address) {
         ::close(fd);
         auto it = perAddress_.find(address);
         if (it != perAddress_.end() && --it->second == 0) perAddress_.erase(it);
+        --connections_;
     }
     session.reset();
     server_->CloseThreadConnection();

@@ -82,6 +82,8 @@ class TcpServer {
     };
     uint64_t nextClient_ = 0;
     std::map<uint64_t, Client> clientList_;
+    // Connections being served (a finished thread may wait to be reaped), in all and by address.
+    size_t connections_ = 0;
     std::map<std::string, size_t> perAddress_;
     std::vector<uint64_t> finished_;
 };

@@ -450,18 +450,21 @@ TEST_F(TcpLimitsTest, FailedSignOnsSlowDownThenLockWithALoggedReason) {
     limits.signOn.lockAfter = 5;
     Serve(limits);
     RawSocket guesser(tcp->Port());
-    std::vector<double> took;
+    std::vector<std::chrono::steady_clock::time_point> sent, answered;
     for (int i = 0; i < 5; ++i) {
-        auto t0 = std::chrono::steady_clock::now();
+        sent.push_back(std::chrono::steady_clock::now());
         ASSERT_EQ(guesser.SignOnReply("ZHANGW", "guess" + std::to_string(i)), "1");
-        took.push_back(
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
-                .count());
+        answered.push_back(std::chrono::steady_clock::now());
     }
-    // The third and later tries waited, each at least twice as long as the last.
-    EXPECT_GE(took[2], 35);
-    EXPECT_GE(took[3], 75);
-    EXPECT_GE(took[4], 155);
+    // From the third try on, a try is answered no sooner than the delay after
+    // the one before it was sent (and so failed); the delay doubles each time.
+    auto gap = [&](int i) {
+        return std::chrono::duration<double, std::milli>(answered[(size_t)i] - sent[(size_t)i - 1])
+            .count();
+    };
+    EXPECT_GE(gap(2), 39);
+    EXPECT_GE(gap(3), 79);
+    EXPECT_GE(gap(4), 159);
     // Locked now: the right password is not even checked, for that user or from that address.
     EXPECT_NE(guesser.SignOnReply("ZHANGW", "DEMO").find("locked"), std::string::npos);
     RawSocket sameAddress(tcp->Port());
