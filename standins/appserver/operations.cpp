@@ -4,12 +4,11 @@
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
-#include <filesystem>
-#include <fstream>
 
 #include "platform/core/numbers.h"
 #include "platform/core/text.h"
 #include "standins/appserver/mini_xml.h"
+#include "standins/appserver/private_folder.h"
 #include "standins/appserver/session.h"
 
 namespace standin {
@@ -223,6 +222,7 @@ Variant AppSession::TransactionSql(const Args& a) {
     Database& db = server_->Db();
     std::lock_guard<std::recursive_mutex> lock(db.Mutex());
     TransactionGuard tx(db);
+    StepBudget budget(db, server_->QueryStepLimit(), server_->WriteTimeLimit());
     for (auto& d : deletes)
         db.Query("DELETE FROM ATTACH WHERE Parent = ? AND CompanyID = ? AND KeyValues = ?",
                  {d.program, d.company, d.key});
@@ -563,13 +563,6 @@ std::vector<std::vector<Variant>> SignOffRecords(Database& db, const std::string
 
 }  // namespace
 
-// Where the stand-in writes the approval-opinion pages it answers with.
-std::string SignOffPageFolder() {
-    const char* env = std::getenv("KTRB_SIGNOFF_PAGES");
-    if (env && *env) return env;
-    return (std::filesystem::temp_directory_path() / "ktrb-signoff").string();
-}
-
 // [url, service, request XML, "N"]: the opinion page of the document named
 // by the request's form and sheet, written as a local HTML file; the reply
 // carries its URL.
@@ -592,9 +585,7 @@ Variant AppSession::CallWebService(const Args& a) {
                 XmlEscape(VarToStr(r[4]) + " " + VarToStr(r[5])) + "</td><td>" +
                 XmlEscape(VarToStr(r[6])) + "</td><td>" + XmlEscape(VarToStr(r[7])) + "</td></tr>";
     html += "</table>";
-    std::filesystem::path dir = SignOffPageFolder();
-    std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
+    PrivateFolder dir(server_->SignOffFolder());
     const std::string stem = SafeName(form + "-" + sheet);
     // The document's print images, kept with its job, beside the page.
     std::vector<std::vector<Variant>> images;
@@ -605,21 +596,20 @@ Variant AppSession::CallWebService(const Args& a) {
             {form, sheet});
     }
     for (auto& image : images) {
+        // The page number comes from a table: it names a file only as a number.
+        if (!image[0].IsOrdinal())
+            throw ServerError("CallWebService: page \"" + VarToStr(image[0]) +
+                              "\" of the document's images is no number");
         const std::string bytes = VarToStr(image[1]);
         const char* ext = bytes.rfind("\xff\xd8", 0) == 0 ? ".jpg" : ".gif";
-        const std::string name = stem + "-" + VarToStr(image[0]) + ext;
-        std::ofstream picture(dir / name, std::ios::binary | std::ios::trunc);
-        picture.write(bytes.data(), std::streamsize(bytes.size()));
-        if (!picture) throw ServerError("CallWebService: cannot write " + (dir / name).string());
+        const std::string name = stem + "-" + std::to_string(image[0].AsInt64()) + ext;
+        dir.Write(name, bytes);
         html += "<p><img src=\"" + XmlEscape(name) + "\" alt=\"" + XmlEscape(name) + "\"></p>";
     }
     html += "</body></html>";
-    std::filesystem::path file = dir / (stem + ".html");
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << html;
-    if (!out) throw ServerError("CallWebService: cannot write " + file.string());
+    dir.Write(stem + ".html", html);
     return Variant("<Response><ResponseContent><ContentText>" +
-                   Element("URL", "file://" + file.string()) +
+                   Element("URL", "file://" + dir.PathOf(stem + ".html")) +
                    "</ContentText></ResponseContent></Response>");
 }
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 #include "platform/core/numbers.h"
@@ -191,7 +192,14 @@ Database& AppServer::Db() {
     auto it = tConnections.find(id_);
     if (it != tConnections.end()) return *it->second;
     auto db = std::make_unique<Database>(db_->Path());
+    db->SetBusyTimeout(std::chrono::milliseconds(busyTimeout_.load()));
     return *tConnections.emplace(id_, std::move(db)).first->second;
+}
+
+void AppServer::SetBusyTimeout(std::chrono::milliseconds t) {
+    busyTimeout_ = t.count();
+    std::lock_guard<std::recursive_mutex> lock(db_->Mutex());
+    db_->SetBusyTimeout(t);
 }
 
 void AppServer::CloseThreadConnection() {
@@ -203,6 +211,7 @@ AppServer::AppServer(std::unique_ptr<Database> db)
       id_(nextServerId++),
       shareOne_(db_->Path().empty() || db_->Path() == ":memory:") {
     std::lock_guard<std::recursive_mutex> lock(db_->Mutex());
+    db_->SetBusyTimeout(std::chrono::milliseconds(busyTimeout_.load()));
     for (auto& t : db_->Query(
              "SELECT UPPER(name) FROM sqlite_master WHERE type IN ('table', 'view') AND name NOT "
              "LIKE 'sqlite%'"))
@@ -371,7 +380,7 @@ bool AppServer::DocumentExists(const std::string& table, const std::string& docT
                 .IsEmpty();
 }
 
-std::string AppServer::NextDocumentNumber(const std::string& table, const std::string& docType,
+AppServer::NumberSeries AppServer::Series(const std::string& table, const std::string& docType,
                                           const std::string& date) {
     const TableInfo& t = Table(table);
     if (t.keys.size() < 2)
@@ -381,48 +390,125 @@ std::string AppServer::NextDocumentNumber(const std::string& table, const std::s
     std::lock_guard<std::recursive_mutex> lock(Db().Mutex());
     auto rule = Db().Query("SELECT MQ004, MQ005, MQ006 FROM CMSMQ WHERE MQ001 = ?", {docType});
     if (rule.empty()) throw ServerError("Unknown document type " + docType);
+    NumberSeries s;
+    s.table = &t;
+    s.docType = docType;
     std::string kind = plat::VarToStr(rule[0][0]);
     int yearDigits = (int)plat::VarToIntDef(rule[0][1], 4) == 2 ? 2 : 4;
     int serialDigits = (int)plat::VarToIntDef(rule[0][2], 3);
-    if (kind == "4") return "";
+    s.manual = kind == "4";
     // "YYYYMMDD", also when the caller wrote it with separators; today when there is none.
     std::string d;
     for (char c : date)
         if (c >= '0' && c <= '9') d += c;
     d = d.size() >= 8 ? d.substr(0, 8) : TodayText();
-    std::string prefix;
     if (kind == "1")
-        prefix = d.substr(4 - yearDigits, yearDigits - 4 + 8);
+        s.prefix = d.substr(4 - yearDigits, yearDigits - 4 + 8);
     else if (kind == "2")
-        prefix = d.substr(4 - yearDigits, yearDigits - 4 + 6);
-    if (serialDigits <= 0 || (int)prefix.size() + serialDigits > width)
-        serialDigits = width - (int)prefix.size();
-    TransactionGuard tx(Db());
+        s.prefix = d.substr(4 - yearDigits, yearDigits - 4 + 6);
+    if (serialDigits <= 0 || (int)s.prefix.size() + serialDigits > width)
+        serialDigits = width - (int)s.prefix.size();
+    s.serialDigits = serialDigits;
+    s.key = t.name + "\x1f" + docType + "\x1f" + s.prefix;
+    return s;
+}
+
+int64_t AppServer::LastNumberUsed(const NumberSeries& s) {
+    const TableInfo& t = *s.table;
     int64_t last = plat::VarToIntDef(
         Db().Scalar("SELECT SQ004 FROM NUMSEQ WHERE SQ001 = ? AND SQ002 = ? AND SQ003 = ?",
-                    {t.name, docType, prefix}),
+                    {t.name, s.docType, s.prefix}),
         0);
     // Numbers stored without a reservation (typed by hand, copied in) count
     // too; those with anything but digits after the prefix are not in the series.
-    std::string maxStored = plat::VarToStr(Db().Scalar(
-        "SELECT MAX(" + t.keys[1] + ") FROM " + t.name + " WHERE " + t.keys[0] + " = ? AND " +
-            t.keys[1] + " LIKE ? AND LENGTH(" + t.keys[1] + ") = ? AND SUBSTR(" + t.keys[1] +
-            ", ?) NOT GLOB '*[^0-9]*'",
-        {docType, prefix + "%", (int)prefix.size() + serialDigits, (int)prefix.size() + 1}));
+    std::string maxStored = plat::VarToStr(
+        Db().Scalar("SELECT MAX(" + t.keys[1] + ") FROM " + t.name + " WHERE " + t.keys[0] +
+                        " = ? AND " + t.keys[1] + " LIKE ? AND LENGTH(" + t.keys[1] +
+                        ") = ? AND SUBSTR(" + t.keys[1] + ", ?) NOT GLOB '*[^0-9]*'",
+                    {s.docType, s.prefix + "%", (int)s.prefix.size() + s.serialDigits,
+                     (int)s.prefix.size() + 1}));
     int64_t stored = 0;
-    if (!maxStored.empty()) plat::TryStrToInt64(maxStored.substr(prefix.size()), stored);
-    int64_t next = std::max(last, stored) + 1;
-    std::string serial = std::to_string(next);
-    if ((int)serial.size() > serialDigits)
-        throw ServerError("Document type " + docType + " has used every number of " +
-                          (prefix.empty() ? "its range" : prefix));
-    std::string number = prefix + std::string((size_t)serialDigits - serial.size(), '0') + serial;
+    if (!maxStored.empty()) plat::TryStrToInt64(maxStored.substr(s.prefix.size()), stored);
+    return std::max(last, stored);
+}
+
+int64_t AppServer::FirstFreeNumber(const NumberSeries& s, int64_t lastUsed) {
+    int64_t next = lastUsed + 1;
+    auto series = offers_.find(s.key);
+    if (series != offers_.end()) {
+        auto& offered = series->second;
+        offered.erase(offered.begin(), offered.upper_bound(lastUsed));
+        for (auto it = offered.begin(); it != offered.end() && it->first == next; ++it) ++next;
+        if (offered.empty()) offers_.erase(series);
+    }
+    if ((int)std::to_string(next).size() > s.serialDigits)
+        throw ServerError("Document type " + s.docType + " has used every number of " +
+                          (s.prefix.empty() ? "its range" : s.prefix));
+    return next;
+}
+
+std::string AppServer::NumberText(const NumberSeries& s, int64_t serial) {
+    std::string digits = std::to_string(serial);
+    return s.prefix + std::string((size_t)s.serialDigits - digits.size(), '0') + digits;
+}
+
+std::string AppServer::NextDocumentNumber(const std::string& table, const std::string& docType,
+                                          const std::string& date) {
+    NumberSeries s = Series(table, docType, date);
+    if (s.manual) return "";
+    std::lock_guard<std::recursive_mutex> lock(Db().Mutex());
+    TransactionGuard tx(Db());
+    int64_t next;
+    {
+        std::lock_guard<std::mutex> offersLock(offersMutex_);
+        next = FirstFreeNumber(s, LastNumberUsed(s));
+        // Marked as no one's offer until the stored numbers pass it: another
+        // connection must not offer it while this transaction is open.
+        offers_[s.key][next] = nullptr;
+    }
     Db().Query(
         "INSERT INTO NUMSEQ (SQ001, SQ002, SQ003, SQ004) VALUES (?, ?, ?, ?) "
         "ON CONFLICT (SQ001, SQ002, SQ003) DO UPDATE SET SQ004 = excluded.SQ004",
-        {t.name, docType, prefix, next});
+        {s.table->name, docType, s.prefix, next});
     tx.Commit();
-    return number;
+    return NumberText(s, next);
+}
+
+std::string AppServer::OfferDocumentNumber(const void* holder, const std::string& table,
+                                           const std::string& docType, const std::string& date) {
+    NumberSeries s = Series(table, docType, date);
+    if (s.manual) return "";
+    std::lock_guard<std::recursive_mutex> lock(Db().Mutex());
+    std::lock_guard<std::mutex> offersLock(offersMutex_);
+    // The holder's earlier offer of this type goes back first: asking again
+    // and again holds one number, not one per call.
+    auto& mine = holders_[holder];
+    const std::string type = s.table->name + "\x1f" + docType;
+    auto old = mine.find(type);
+    if (old != mine.end()) {
+        DropOffer(holder, old->second.first, old->second.second);
+        mine.erase(old);
+    }
+    int64_t next = FirstFreeNumber(s, LastNumberUsed(s));
+    offers_[s.key][next] = holder;
+    mine[type] = {s.key, next};
+    return NumberText(s, next);
+}
+
+void AppServer::ReleaseDocumentNumbers(const void* holder) {
+    std::lock_guard<std::mutex> offersLock(offersMutex_);
+    auto mine = holders_.find(holder);
+    if (mine == holders_.end()) return;
+    for (auto& [type, offer] : mine->second) DropOffer(holder, offer.first, offer.second);
+    holders_.erase(mine);
+}
+
+void AppServer::DropOffer(const void* holder, const std::string& seriesKey, int64_t serial) {
+    auto series = offers_.find(seriesKey);
+    if (series == offers_.end()) return;
+    auto it = series->second.find(serial);
+    if (it != series->second.end() && it->second == holder) series->second.erase(it);
+    if (series->second.empty()) offers_.erase(series);
 }
 
 Variant AppServer::SystemParameters() {
@@ -440,6 +526,27 @@ Variant AppServer::SystemParameters() {
 std::string AppServer::SystemParameter(const std::string& name) {
     std::lock_guard<std::recursive_mutex> lock(Db().Mutex());
     return plat::VarToStr(Db().Scalar("SELECT PM002 FROM SYSPM WHERE PM001 = ?", {name}));
+}
+
+std::string AppServer::SignOffFolder() {
+    {
+        std::lock_guard<std::mutex> lock(cacheMutex_);
+        if (!signOffFolder_.empty()) return signOffFolder_;
+    }
+    const char* env = std::getenv("KTRB_SIGNOFF_PAGES");
+    if (env && *env) return env;
+    const std::string& db = db_->Path();
+    if (!db.empty() && db != ":memory:") return db + "-signoff";
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    const char* home = std::getenv("HOME");
+    if (cache && *cache == '/') return std::string(cache) + "/ktrb52-signoff";
+    if (home && *home == '/') return std::string(home) + "/.cache/ktrb52-signoff";
+    throw ServerError("No folder for the sign-off pages: set KTRB_SIGNOFF_PAGES");
+}
+
+void AppServer::SetSignOffFolder(const std::string& path) {
+    std::lock_guard<std::mutex> lock(cacheMutex_);
+    signOffFolder_ = path;
 }
 
 int AppServer::CurrencyDecimals(const std::string& currency, int which) {

@@ -107,11 +107,19 @@ class AppServer : public std::enable_shared_from_this<AppServer> {
     // Raises ServerError for an unknown lookup and for a page past the bounds.
     LookupPage ReadLookupPage(const LookupPageRequest& request);
 
-    // Reserves the next number of a document type for a date ("YYYYMMDD") by
-    // the type's numbering rule; empty for manual numbering. A number is
-    // never handed out twice, also between sessions and clients.
+    // Takes the next number of a document type for a date ("YYYYMMDD") by
+    // the type's numbering rule, as a document is stored; empty for manual
+    // numbering. A number is never handed out twice, also between sessions
+    // and clients, nor one offered to a session.
     std::string NextDocumentNumber(const std::string& table, const std::string& docType,
                                    const std::string& date);
+    // The number a new document of the type and date would get, offered to
+    // `holder` (a session) until it asks again for that type or ends
+    // (ReleaseDocumentNumbers): other sessions are offered other numbers,
+    // and asking again and again holds one number, not one per call.
+    std::string OfferDocumentNumber(const void* holder, const std::string& table,
+                                    const std::string& docType, const std::string& date);
+    void ReleaseDocumentNumbers(const void* holder);
     // The number as it would be stored: prefix + serial of the document type.
     bool DocumentExists(const std::string& table, const std::string& docType,
                         const std::string& number);
@@ -131,12 +139,41 @@ class AppServer : public std::enable_shared_from_this<AppServer> {
     }
     void SetReplyByteLimit(size_t bytes) { replyByteLimit_ = bytes; }
     size_t ReplyByteLimit() const { return replyByteLimit_; }
+    // The time client SQL may hold the write lock (TransactionSQL): well
+    // under the busy timeout, so that the saves waiting behind it go on.
+    void SetWriteTimeLimit(std::chrono::milliseconds t) { writeTimeLimit_ = t.count(); }
+    std::chrono::milliseconds WriteTimeLimit() const {
+        return std::chrono::milliseconds(writeTimeLimit_.load());
+    }
+    // How long a write waits its turn behind another one before it fails
+    // (every connection of the server, also those opened later).
+    void SetBusyTimeout(std::chrono::milliseconds t);
+
+    // The private folder of the sign-off opinion pages: the one set, else
+    // "KTRB_SIGNOFF_PAGES", else beside the database file ("<file>-signoff");
+    // for a database in memory, "ktrb52-signoff" in the user's cache folder.
+    std::string SignOffFolder();
+    void SetSignOffFolder(const std::string& path);
 
     // Quantities and prices, as the operations by name compute them.
     int CurrencyDecimals(const std::string& currency, int which);  // which: 3 price, 4 amount
     int QuantityDecimals();
 
   private:
+    struct NumberSeries {
+        const TableInfo* table = nullptr;
+        std::string docType, prefix, key;
+        int serialDigits = 0;
+        bool manual = false;
+    };
+    NumberSeries Series(const std::string& table, const std::string& docType,
+                        const std::string& date);
+    // The caller holds the connection's lock; the next two also offersMutex_.
+    int64_t LastNumberUsed(const NumberSeries& s);
+    int64_t FirstFreeNumber(const NumberSeries& s, int64_t lastUsed);
+    static std::string NumberText(const NumberSeries& s, int64_t serial);
+    void DropOffer(const void* holder, const std::string& seriesKey, int64_t serial);
+
     struct CatalogueEntry {
         std::string sql;
         int maxPosition = 0;
@@ -152,11 +189,19 @@ class AppServer : public std::enable_shared_from_this<AppServer> {
     std::atomic<int64_t> queryStepLimit_{300000000};
     std::atomic<int64_t> queryTimeLimit_{10000};
     std::atomic<size_t> replyByteLimit_{64u << 20};
+    std::atomic<int64_t> writeTimeLimit_{2000};
+    std::atomic<int64_t> busyTimeout_{30000};
     ClientSqlPolicy readPolicy_;
     SqlDialectOptions dialect_;
     std::set<std::string> textColumns_;
     std::set<std::string> companyViews_;
     std::mutex cacheMutex_;
+    std::string signOffFolder_;
+    // Numbers offered by series (serial -> holder; null: taken, not yet
+    // stored), and each holder's offer by table and type.
+    std::mutex offersMutex_;
+    std::map<std::string, std::map<int64_t, const void*>> offers_;
+    std::map<const void*, std::map<std::string, std::pair<std::string, int64_t>>> holders_;
     std::map<std::string, TableInfo> tables_;
     std::map<std::string, CatalogueEntry> catalogue_;
     std::map<std::string, LookupDefinition> lookups_;

@@ -261,7 +261,9 @@ AppSession::AppSession(std::shared_ptr<AppServer> server)
     providers_["PVDDRAVOC"] = MakeLookupProvider(*this);
 }
 
-AppSession::~AppSession() = default;
+AppSession::~AppSession() {
+    server_->ReleaseDocumentNumbers(this);
+}
 
 plat::IProvider* AppSession::FindProvider(const std::string& name) {
     auto it = providers_.find(plat::UpperCase(plat::Trim(name)));
@@ -488,7 +490,7 @@ bool AppSession::QueryMaxSeq(const std::string& table, const std::string& keyFie
     (void)keyFields;
     auto v = ArrayItems(values);
     if (v.empty() || VarToStr(v[0]).empty()) return false;
-    number = server_->NextDocumentNumber(table, VarToStr(v[0]), dateText);
+    number = server_->OfferDocumentNumber(this, table, VarToStr(v[0]), dateText);
     return !number.empty();
 }
 

@@ -125,8 +125,4 @@ class AppSession : public plat::DispatchObject, public plat::IProviderSource {
 // server (the in-process server of a client whose address is "127.0.0.1").
 void RegisterAppServer(std::shared_ptr<AppServer> server);
 
-// The folder of the approval-opinion pages ("KTRB_SIGNOFF_PAGES", else a
-// folder under the system's temporary folder).
-std::string SignOffPageFolder();
-
 }  // namespace standin

@@ -391,6 +391,10 @@ int64_t Database::LastInsertRowId() const {
     return sqlite3_last_insert_rowid(db_);
 }
 
+void Database::SetBusyTimeout(std::chrono::milliseconds time) {
+    sqlite3_busy_timeout(db_, (int)std::clamp<int64_t>(time.count(), 0, INT32_MAX));
+}
+
 namespace {
 constexpr int kStepsPerCheck = 1000;
 }

@@ -82,6 +82,8 @@ class Database {
     plat::Variant Scalar(const std::string& sql, const std::vector<plat::Variant>& params = {});
     bool TableExists(const std::string& name);
     int64_t LastInsertRowId() const;
+    // How long a statement waits for another connection's write to end.
+    void SetBusyTimeout(std::chrono::milliseconds time);
 
     // Every use of the connection holds this lock (the connection itself is
     // opened without SQLite's own per-call locking).

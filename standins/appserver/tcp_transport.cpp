@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <iostream>
 #include <system_error>
 
 #include "platform/automation/oleobject.h"
@@ -40,10 +41,23 @@ bool SendAll(int fd, const std::string& bytes) {
     return true;
 }
 
-// False when the peer closed the connection before all bytes came.
-bool RecvAll(int fd, char* buf, size_t size) {
+using Clock = std::chrono::steady_clock;
+
+// False when the peer closed the connection before all bytes came, or (with
+// a deadline) when they did not come in time.
+bool RecvAll(int fd, char* buf, size_t size,
+             Clock::time_point deadline = Clock::time_point::max()) {
     size_t got = 0;
     while (got < size) {
+        if (deadline != Clock::time_point::max()) {
+            auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            if (left.count() <= 0) return false;
+            pollfd p{fd, POLLIN, 0};
+            int ready = ::poll(&p, 1, (int)std::min<int64_t>(left.count() + 1, INT32_MAX));
+            if (ready < 0 && errno == EINTR) continue;
+            if (ready <= 0) return false;
+        }
         ssize_t n = ::recv(fd, buf + got, size - got, 0);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
@@ -54,15 +68,57 @@ bool RecvAll(int fd, char* buf, size_t size) {
 
 // A payload of `length` bytes, read in pieces: the memory grows with the
 // bytes that came, not with what the length prefix claims.
-bool RecvPayload(int fd, uint32_t length, std::string& out) {
+bool RecvPayload(int fd, uint32_t length, std::string& out,
+                 Clock::time_point deadline = Clock::time_point::max()) {
     constexpr size_t kPiece = 1 << 16;
     out.clear();
     while (out.size() < length) {
         size_t at = out.size(), n = std::min<size_t>(kPiece, length - at);
         out.resize(at + n);
-        if (!RecvAll(fd, out.data() + at, n)) return false;
+        if (!RecvAll(fd, out.data() + at, n, deadline)) return false;
     }
     return true;
+}
+
+// Waits until `fd` has hung up or `time` has passed; false when it hung up.
+bool StillThereAfter(int fd, std::chrono::milliseconds time) {
+    const Clock::time_point end = Clock::now() + time;
+    for (;;) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now());
+        if (left.count() <= 0) return true;
+        pollfd p{fd, POLLRDHUP, 0};
+        int ready = ::poll(&p, 1, (int)std::min<int64_t>(left.count() + 1, INT32_MAX));
+        if (ready < 0 && errno != EINTR) return false;
+        if (ready > 0) return false;
+    }
+}
+
+std::string PeerAddress(const sockaddr_storage& peer, socklen_t length) {
+    char host[NI_MAXHOST] = "";
+    if (getnameinfo((const sockaddr*)&peer, length, host, sizeof host, nullptr, 0,
+                    NI_NUMERICHOST) != 0)
+        return "?";
+    return host;
+}
+
+// Dead peers are found within about a minute and a half, and a client that
+// takes no reply does not hold its thread for ever.
+void SetConnectionOptions(int fd, std::chrono::milliseconds sendTime) {
+    int one = 1, idle = 60, interval = 10, count = 3;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &one, sizeof one);
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle);
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &count, sizeof count);
+    timeval limit{(time_t)(sendTime.count() / 1000), (suseconds_t)(sendTime.count() % 1000 * 1000)};
+    setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+}
+
+// The user a Connect request names, for counting failures.
+std::string SignOnUser(const std::vector<Variant>& args) {
+    if (args.empty()) return "";
+    std::vector<Variant> p = ArrayItems(args[0]);
+    return p.size() > 1 && !p[1].IsArray() ? plat::Trim(plat::VarToStr(p[1])) : "";
 }
 
 // True once the peer has closed or reset its end of the connection.
@@ -117,8 +173,11 @@ class RemoteProvider : public plat::IProvider {
 
 }  // namespace
 
-TcpServer::TcpServer(std::shared_ptr<AppServer> server, const std::string& address, int port)
-    : server_(std::move(server)) {
+TcpServer::TcpServer(std::shared_ptr<AppServer> server, const std::string& address, int port,
+                     TcpLimits limits)
+    : server_(std::move(server)),
+      limits_(std::move(limits)),
+      throttle_(limits_.signOn, limits_.log) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -155,7 +214,15 @@ TcpServer::~TcpServer() {
     Stop();
 }
 
+void TcpServer::Log(const std::string& line) const {
+    if (limits_.log)
+        limits_.log(line);
+    else
+        std::cerr << "appserver: " << line << std::endl;
+}
+
 void TcpServer::Start() {
+    reapThread_ = std::thread([this] { ReapLoop(); });
     acceptThread_ = std::thread([this] { AcceptLoop(); });
 }
 
@@ -165,85 +232,117 @@ void TcpServer::Stop() {
     if (acceptThread_.joinable()) acceptThread_.join();
     if (listenFd_ >= 0) ::close(listenFd_);
     listenFd_ = -1;
-    std::vector<Client> clients;
+    std::map<uint64_t, Client> clients;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        for (auto& c : clientList_)
+        for (auto& [id, c] : clientList_)
             if (c.fd >= 0) ::shutdown(c.fd, SHUT_RDWR);
         clients.swap(clientList_);
     }
-    for (auto& c : clients) c.thread.join();
+    finishedChanged_.notify_all();
+    for (auto& [id, c] : clients) c.thread.join();
+    if (reapThread_.joinable()) reapThread_.join();
 }
 
-void TcpServer::ReapFinished() {
-    std::vector<Client> finished;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        for (auto it = clientList_.begin(); it != clientList_.end();) {
-            if (*it->done) {
-                finished.push_back(std::move(*it));
-                it = clientList_.erase(it);
-            } else {
-                ++it;
-            }
+void TcpServer::ReapLoop() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+        finishedChanged_.wait(lock, [&] { return stopping_ || !finished_.empty(); });
+        if (finished_.empty()) return;  // stopping: Stop joins the rest
+        std::vector<std::thread> done;
+        for (uint64_t id : finished_) {
+            auto it = clientList_.find(id);
+            if (it == clientList_.end()) continue;
+            done.push_back(std::move(it->second.thread));
+            clientList_.erase(it);
         }
+        finished_.clear();
+        lock.unlock();
+        for (auto& t : done) t.join();
+        lock.lock();
     }
-    for (auto& c : finished) c.thread.join();
 }
 
 void TcpServer::AcceptLoop() {
     while (!stopping_) {
-        int fd = ::accept(listenFd_, nullptr, nullptr);
+        sockaddr_storage peer{};
+        socklen_t peerLength = sizeof peer;
+        int fd = ::accept4(listenFd_, (sockaddr*)&peer, &peerLength, SOCK_CLOEXEC);
         if (fd < 0) {
             if (errno == EINTR || errno == ECONNABORTED) continue;
             if (TransientAcceptError(errno)) {
                 // The connection waits in the backlog until descriptors free up.
-                ReapFinished();
                 std::this_thread::sleep_for(std::chrono::milliseconds(50));
                 continue;
             }
             break;
         }
-        int one = 1;
-        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        ReapFinished();
+        SetConnectionOptions(fd, limits_.frameTime);
+        const std::string address = PeerAddress(peer, peerLength);
         std::lock_guard<std::mutex> lock(mutex_);
         if (stopping_) {
             ::close(fd);
             break;
         }
-        auto done = std::make_shared<std::atomic<bool>>(false);
+        std::string refusal;
+        if (connections_ >= limits_.maxConnections)
+            refusal = "The application server serves " + std::to_string(limits_.maxConnections) +
+                      " connections already; try again later";
+        else if (perAddress_[address] >= limits_.maxConnectionsPerAddress)
+            refusal = "The application server serves " +
+                      std::to_string(limits_.maxConnectionsPerAddress) +
+                      " connections from this address already; try again later";
+        if (!refusal.empty()) {
+            Log("refused a connection from " + address + ": " + refusal);
+            std::string frame = EncodeFrame(ErrorReply("ServerError", refusal));
+            (void)!::send(fd, frame.data(), frame.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+            ::close(fd);
+            continue;
+        }
+        const uint64_t id = ++nextClient_;
         try {
-            clientList_.push_back(Client{fd, std::thread([this, fd, done] {
-                                             Serve(fd);
-                                             *done = true;
-                                         }),
-                                         done});
+            clientList_.emplace(id, Client{fd, address, std::thread([this, fd, address, id] {
+                                               Serve(fd, address);
+                                               std::lock_guard<std::mutex> done(mutex_);
+                                               finished_.push_back(id);
+                                               finishedChanged_.notify_one();
+                                           })});
+            ++perAddress_[address];
+            ++connections_;
         } catch (const std::system_error&) {
+            clientList_.erase(id);
             ::close(fd);  // no thread to serve it: the client sees the connection close
         }
     }
 }
 
-void TcpServer::Serve(int fd) {
+void TcpServer::Serve(int fd, const std::string& address) {
     ++clients_;
     std::shared_ptr<AppSession> session(server_->NewSession().release());
     session->SetClientGone([fd] { return PeerClosed(fd); });
     session->RequirePassword(true);
+    const Clock::time_point connected = Clock::now();
     std::string payload;
     for (;;) {
+        // Silence ends a connection: one that never signs on soon, a signed-on one later.
+        const Clock::time_point quietUntil =
+            session->Connected() ? Clock::now() + limits_.idleTime : connected + limits_.signOnTime;
         char header[4];
-        if (!RecvAll(fd, header, 4)) break;  // the client left
+        if (!RecvAll(fd, header, 1, quietUntil)) break;  // the client left or stayed silent
+        const Clock::time_point frameDue = Clock::now() + limits_.frameTime;
+        if (!RecvAll(fd, header + 1, 3, frameDue)) break;
         uint32_t length;
         try {
-            length = FrameLength(header);
+            length = FrameLength(header, session->Connected() ? limits_.maxFrameSignedOn
+                                                              : limits_.maxFrameBeforeSignOn);
         } catch (const CodecError& e) {
             // The stream cannot be followed past a bad length: answer and close.
+            Log("closed the connection from " + address + ": " + e.what());
             SendAll(fd, EncodeFrame(ErrorReply("CodecError", e.what())));
             break;
         }
         // A client that leaves in the middle of a frame has sent nothing that runs.
-        if (!RecvPayload(fd, length, payload)) break;
+        if (!RecvPayload(fd, length, payload, frameDue)) break;
         Variant reply;
         try {
             Variant request = DecodeWireValue(payload);
@@ -266,8 +365,25 @@ void TcpServer::Serve(int fd) {
             }
             if (!session->Connected() && !AnsweredBeforeSignOn(name, kind))
                 throw ServerError("Sign on first: only Connect is answered before it");
+            if (kind != kMethod && kind != kGet && kind != kPut && kind != kHasMember)
+                throw CodecError("Malformed request: unknown kind " + std::to_string(kind));
             if (kind == kHasMember) {
                 reply = plat::VarArrayOf({0, session->HasMember(name), Variant::ArrayOf({})});
+            } else if (plat::SameText(name, "Connect")) {
+                const std::string user = SignOnUser(args);
+                SignOnThrottle::Verdict v = throttle_.Admit(address, user);
+                if (!v.refused.empty()) throw ServerError(v.refused);
+                if (v.wait.count() > 0 && !StillThereAfter(fd, v.wait)) break;
+                bool accepted = false;
+                try {
+                    Variant result = session->Invoke(name, (plat::DispatchKind)kind, args);
+                    accepted = session->Connected();
+                    reply = plat::VarArrayOf({0, result, Variant::ArrayOf(args)});
+                } catch (...) {
+                    throttle_.Record(address, user, false);
+                    throw;
+                }
+                throttle_.Record(address, user, accepted);
             } else if (kind == kMethod && !requestId.empty() && session->Connected() &&
                        IsLoggedRequest(name, args)) {
                 reply = RunLoggedRequest(
@@ -275,11 +391,9 @@ void TcpServer::Serve(int fd) {
                         Variant result = session->Invoke(name, plat::DispatchKind::Method, args);
                         return plat::VarArrayOf({0, result, Variant::ArrayOf(args)});
                     });
-            } else if (kind == kMethod || kind == kGet || kind == kPut) {
+            } else {
                 Variant result = session->Invoke(name, (plat::DispatchKind)kind, args);
                 reply = plat::VarArrayOf({0, result, Variant::ArrayOf(args)});
-            } else {
-                throw CodecError("Malformed request: unknown kind " + std::to_string(kind));
             }
         } catch (const plat::EOleSysError& e) {
             reply = ErrorReply(e.ClassName(), e.what(), "", e.ErrorCode());
@@ -302,9 +416,12 @@ void TcpServer::Serve(int fd) {
     // number the system has given to another socket since.
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        for (auto& c : clientList_)
+        for (auto& [id, c] : clientList_)
             if (c.fd == fd) c.fd = -1;
         ::close(fd);
+        auto it = perAddress_.find(address);
+        if (it != perAddress_.end() && --it->second == 0) perAddress_.erase(it);
+        --connections_;
     }
     session.reset();
     server_->CloseThreadConnection();

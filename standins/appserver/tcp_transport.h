@@ -8,6 +8,9 @@
 //             or [1, error class, message, member, error code]
 #pragma once
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -18,13 +21,35 @@
 #include "platform/automation/dispatch.h"
 #include "platform/data/provider.h"
 #include "standins/appserver/server.h"
+#include "standins/appserver/sign_on_throttle.h"
 
 namespace standin {
+
+// What one client may take of the server. Before sign-on a client may send
+// only small frames; after it, frames as large as the largest real save
+// (a new receipt of 100,000 lines is about 48 MB). Connections are capped
+// per client address and in all, and end when they stay silent too long.
+struct TcpLimits {
+    size_t maxConnections = 256;
+    size_t maxConnectionsPerAddress = 48;
+    uint32_t maxFrameBeforeSignOn = 64u << 10;
+    uint32_t maxFrameSignedOn = 96u << 20;
+    // A connection that has not signed on this long after it came ends.
+    std::chrono::milliseconds signOnTime{30 * 1000};
+    // A signed-on connection with no request for this long ends.
+    std::chrono::milliseconds idleTime{30 * 60 * 1000};
+    // A frame begun must be whole, and a reply taken, within this.
+    std::chrono::milliseconds frameTime{60 * 1000};
+    SignOnThrottleOptions signOn;
+    // Where the reasons of refusals and locks go (default: standard error).
+    std::function<void(const std::string&)> log;
+};
 
 class TcpServer {
   public:
     // Binds at once; port 0 takes a free port (see Port()).
-    TcpServer(std::shared_ptr<AppServer> server, const std::string& address, int port);
+    TcpServer(std::shared_ptr<AppServer> server, const std::string& address, int port,
+              TcpLimits limits = {});
     ~TcpServer();
     TcpServer(const TcpServer&) = delete;
     TcpServer& operator=(const TcpServer&) = delete;
@@ -36,22 +61,31 @@ class TcpServer {
 
   private:
     void AcceptLoop();
-    void Serve(int fd);
-    void ReapFinished();  // joins the threads of clients that left
+    void ReapLoop();  // joins the threads of clients that left, off the accept path
+    void Serve(int fd, const std::string& address);
+    void Log(const std::string& line) const;
 
     std::shared_ptr<AppServer> server_;
+    TcpLimits limits_;
+    SignOnThrottle throttle_;
     int listenFd_ = -1;
     int port_ = 0;
     std::atomic<bool> stopping_{false};
     std::atomic<int> clients_{0};
-    std::thread acceptThread_;
+    std::thread acceptThread_, reapThread_;
     std::mutex mutex_;
+    std::condition_variable finishedChanged_;
     struct Client {
         int fd;
+        std::string address;
         std::thread thread;
-        std::shared_ptr<std::atomic<bool>> done;
     };
-    std::vector<Client> clientList_;
+    uint64_t nextClient_ = 0;
+    std::map<uint64_t, Client> clientList_;
+    // Connections being served (a finished thread may wait to be reaped), in all and by address.
+    size_t connections_ = 0;
+    std::map<std::string, size_t> perAddress_;
+    std::vector<uint64_t> finished_;
 };
 
 // What a client shows while its connection is down. The transport knows no

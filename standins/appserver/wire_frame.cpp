@@ -1,5 +1,7 @@
 #include "standins/appserver/wire_frame.h"
 
+#include <algorithm>
+
 #include "platform/data/valuecodec.h"
 
 namespace standin {
@@ -42,11 +44,12 @@ std::string EncodeFrame(const Variant& v) {
     return out;
 }
 
-uint32_t FrameLength(const char header[4]) {
+uint32_t FrameLength(const char header[4], uint32_t limit) {
     uint32_t v = 0;
     for (int i = 0; i < 4; ++i) v |= (uint32_t)(uint8_t)header[i] << (8 * i);
-    if (v > kMaxFrameSize)
-        throw CodecError("Malformed frame: length " + std::to_string(v) + " above the limit");
+    if (v > limit || v > kMaxFrameSize)
+        throw CodecError("Malformed frame: length " + std::to_string(v) + " above the limit of " +
+                         std::to_string(std::min(limit, kMaxFrameSize)));
     if (v == 0) throw CodecError("Malformed frame: empty payload");
     return v;
 }

@@ -30,7 +30,7 @@ plat::Variant DecodeWireValue(const char* data, size_t size);
 // Payload with its length prefix.
 std::string EncodeFrame(const plat::Variant& v);
 // Reads the length prefix of a frame header (4 bytes); raises on a length
-// above kMaxFrameSize or of zero.
-uint32_t FrameLength(const char header[4]);
+// above `limit` (at most kMaxFrameSize) or of zero.
+uint32_t FrameLength(const char header[4], uint32_t limit = kMaxFrameSize);
 
 }  // namespace standin

@@ -1,7 +1,13 @@
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <thread>
 
 #include "server_fixture.h"
 #include "standins/appserver/mini_xml.h"
+#include "standins/appserver/private_folder.h"
 
 using namespace standin;
 using namespace standin::testing;
@@ -260,6 +266,75 @@ TEST_F(SessionTest, QueryUdfDataBindsTheSourceValues) {
                     .IsEmpty());
     EXPECT_THROW(Op("QueryUDFData", Arr({"DELETE FROM PURMA", "", "DEMO", "N", Arr({})})),
                  ServerError);
+}
+
+TEST(PrivateFolder, OnlyPlainNamesAreFileNames) {
+    for (const char* good : {"KTRB52-5901__X.html", "a", "KTRB52-5901__X--3.gif"})
+        EXPECT_TRUE(IsPlainFileName(good)) << good;
+    for (const char* bad : {"", ".", "..", "../x", "a/b", ".hidden", "a b", "a\\b", "页.gif"})
+        EXPECT_FALSE(IsPlainFileName(bad)) << bad;
+    EXPECT_FALSE(IsPlainFileName(std::string(256, 'a')));
+}
+
+TEST_F(SessionTest, SignOffPagesAreWrittenOnlyInTheirPrivateFolder) {
+    namespace fs = std::filesystem;
+    const fs::path root =
+        fs::temp_directory_path() / ("ktrb_signoff_private_" + std::to_string(::getpid()));
+    fs::remove_all(root);
+    fs::create_directories(root);
+    const fs::path folder = root / "pages", outside = root / "outside.txt";
+    std::ofstream(outside) << "kept";
+    auto outsideKept = [&] {
+        std::ifstream in(outside);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str() == "kept";
+    };
+    server->SetSignOffFolder(folder.string());
+    const std::string request =
+        "<Request><RequestMethod>GetApproveOpinion</RequestMethod><RequestContent><ContentText>"
+        "<Form><TargetFormID>KTRB52</TargetFormID><TargetSheetNo>5901||X</TargetSheetNo></Form>"
+        "</ContentText></RequestContent></Request>";
+    auto page = [&] { return Op("CallWebService", Arr({"http://sv", "svc", request, "N"})); };
+    auto image = [&](const std::string& pageNumber) {
+        server->Db().Exec(
+            "INSERT INTO SVJOBIMG (IM001, IM002, IM003, IM004, IM005) VALUES ('DEMO', 'KTRB52', "
+            "'5901||X', '" +
+            pageNumber + "', 'GIF89a')");
+    };
+    image("1");
+    EXPECT_NE(plat::VarToStr(page()).find("file://" + (folder / "KTRB52-5901__X.html").string()),
+              std::string::npos);
+    EXPECT_TRUE(fs::is_regular_file(folder / "KTRB52-5901__X-1.gif"));
+    EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all);
+
+    // A link planted in a page's place is not followed.
+    fs::remove(folder / "KTRB52-5901__X.html");
+    fs::create_symlink(outside, folder / "KTRB52-5901__X.html");
+    EXPECT_THROW(page(), ServerError);
+    EXPECT_TRUE(outsideKept());
+    fs::remove(folder / "KTRB52-5901__X.html");
+    // An image whose page "number" is a path names no file.
+    image("../../outside.txt");
+    EXPECT_THROW(page(), ServerError);
+    EXPECT_TRUE(outsideKept());
+    server->Db().Exec("DELETE FROM SVJOBIMG WHERE IM004 <> 1");
+    // A folder others may enter is closed to them; a folder that is a link is refused.
+    fs::permissions(folder, fs::perms::owner_all | fs::perms::group_all | fs::perms::others_read);
+    page();
+    EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all);
+    fs::remove(folder / "KTRB52-5901__X.html");
+    fs::rename(folder, root / "elsewhere");
+    fs::create_directory_symlink(root / "elsewhere", folder);
+    EXPECT_THROW(page(), ServerError);
+    EXPECT_FALSE(fs::exists(root / "elsewhere" / "KTRB52-5901__X.html"));
+
+    // By default the pages go beside the database file, not in a shared folder.
+    if (!std::getenv("KTRB_SIGNOFF_PAGES")) {
+        const std::string db = (root / "pages.db").string();
+        EXPECT_EQ(AppServer::Open(db, DemoRows::Without)->SignOffFolder(), db + "-signoff");
+    }
+    fs::remove_all(root);
 }
 
 TEST_F(SessionTest, SignOffQueueAndWebService) {

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <mutex>
 #include <thread>
 
 #include "platform/automation/oleobject.h"
@@ -24,11 +25,18 @@ namespace {
 class RawSocket {
   public:
     // connectNow false: the socket exists, the connection waits for Connect().
-    explicit RawSocket(int port, bool connectNow = true) : port_(port) {
+    // `from`: the loopback address the connection comes from.
+    explicit RawSocket(int port, bool connectNow = true, const char* from = nullptr) : port_(port) {
         fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
         // A reply that never comes fails the test instead of hanging it.
         timeval limit{10, 0};
         setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+        if (from) {
+            sockaddr_in a{};
+            a.sin_family = AF_INET;
+            inet_pton(AF_INET, from, &a.sin_addr);
+            if (::bind(fd_, (sockaddr*)&a, sizeof a) != 0) ADD_FAILURE() << "cannot bind " << from;
+        }
         if (connectNow) Connect();
     }
     void Connect() {
@@ -54,11 +62,16 @@ class RawSocket {
         return DecodeWireValue(payload);
     }
     // Signs on as a demo user; true when accepted.
-    bool SignOn() {
+    bool SignOn(const std::string& user = "ZHANGW", const std::string& password = "DEMO") {
+        return SignOnReply(user, password) == "0";
+    }
+    // "0" accepted, "1" refused, else the error the server gave.
+    std::string SignOnReply(const std::string& user, const std::string& password) {
         Send(EncodeFrame(
-            Arr({"Connect", 0, Arr({Arr({"KTRB52", "ZHANGW", "DEMO", "DEMO", "True", "True"})})})));
+            Arr({"Connect", 0, Arr({Arr({"KTRB52", user, "DEMO", password, "True", "True"})})})));
         Variant reply = Reply();
-        return reply.IsArray() && reply[0].AsInteger() == 0 && reply[1].AsInteger() == 0;
+        if (!reply.IsArray()) return "no reply";
+        return reply[0].AsInteger() == 0 ? plat::VarToStr(reply[1]) : plat::VarToStr(reply[2]);
     }
     bool ClosedByPeer() {
         char c;
@@ -224,10 +237,14 @@ TEST_F(TcpTest, ManyClientsAtOnceEachWithItsOwnSession) {
     constexpr int kClients = 8;
     std::vector<std::thread> threads;
     std::vector<std::string> failures(kClients), numbers(kClients);
+    // Each client stays until all have asked: a number offered to a client
+    // that has left is given back.
+    std::vector<std::shared_ptr<RemoteAppServer>> kept(kClients);
     for (int i = 0; i < kClients; ++i) {
         threads.emplace_back([&, i] {
             try {
                 auto c = RemoteAppServer::Connect("127.0.0.1", tcp->Port());
+                kept[(size_t)i] = c;
                 c->Call("Connect",
                         Arr({"KTRB52", i % 2 ? "DS" : "ZHANGW", "DEMO", "DEMO", "True", "True"}));
                 c->Call("SetTopRow", i % 4 + 1);
@@ -391,4 +408,244 @@ TEST_F(TcpTest, ADeltaWithAnEmptyArrayAtTheBottomOfTheIntRangeIsRefused) {
     ASSERT_TRUE(reply.IsArray());
     EXPECT_EQ(reply[0].AsInteger(), 1);
     EXPECT_EQ(Client()->Call("WhatIs", "SQLTYPE").AsInteger(), 0);
+}
+
+// A server with limits small enough to reach in a test, and its log.
+class TcpLimitsTest : public ::testing::Test {
+  protected:
+    void Serve(TcpLimits limits) {
+        server = AppServer::Open(":memory:");
+        limits.log = [this](const std::string& line) {
+            std::lock_guard<std::mutex> lock(logMutex);
+            log.push_back(line);
+        };
+        tcp = std::make_unique<TcpServer>(server, "127.0.0.1", 0, limits);
+        tcp->Start();
+    }
+    void TearDown() override {
+        if (tcp) tcp->Stop();
+    }
+    bool Logged(const std::string& part) {
+        std::lock_guard<std::mutex> lock(logMutex);
+        for (auto& line : log)
+            if (line.find(part) != std::string::npos) return true;
+        return false;
+    }
+    // The error a refused connection is told, or "" when it is served.
+    static std::string Refusal(RawSocket& s) {
+        Variant reply = s.Reply();
+        return reply.IsArray() && reply[0].AsInteger() == 1 ? plat::VarToStr(reply[2]) : "";
+    }
+
+    std::shared_ptr<AppServer> server;
+    std::unique_ptr<TcpServer> tcp;
+    std::mutex logMutex;
+    std::vector<std::string> log;
+};
+
+TEST_F(TcpLimitsTest, FailedSignOnsSlowDownThenLockWithALoggedReason) {
+    TcpLimits limits;
+    limits.signOn.freeFailures = 2;
+    limits.signOn.firstDelay = std::chrono::milliseconds(40);
+    limits.signOn.lockAfter = 5;
+    Serve(limits);
+    RawSocket guesser(tcp->Port());
+    std::vector<std::chrono::steady_clock::time_point> sent, answered;
+    for (int i = 0; i < 5; ++i) {
+        sent.push_back(std::chrono::steady_clock::now());
+        ASSERT_EQ(guesser.SignOnReply("ZHANGW", "guess" + std::to_string(i)), "1");
+        answered.push_back(std::chrono::steady_clock::now());
+    }
+    // From the third try on, a try is answered no sooner than the delay after
+    // the one before it was sent (and so failed); the delay doubles each time.
+    auto gap = [&](int i) {
+        return std::chrono::duration<double, std::milli>(answered[(size_t)i] - sent[(size_t)i - 1])
+            .count();
+    };
+    EXPECT_GE(gap(2), 39);
+    EXPECT_GE(gap(3), 79);
+    EXPECT_GE(gap(4), 159);
+    // Locked now: the right password is not even checked, for that user or from that address.
+    EXPECT_NE(guesser.SignOnReply("ZHANGW", "DEMO").find("locked"), std::string::npos);
+    RawSocket sameAddress(tcp->Port());
+    EXPECT_NE(sameAddress.SignOnReply("LIMEI", "DEMO").find("locked"), std::string::npos);
+    RawSocket elsewhere(tcp->Port(), true, "127.0.0.2");
+    EXPECT_NE(elsewhere.SignOnReply("ZHANGW", "DEMO").find("locked"), std::string::npos);
+    EXPECT_TRUE(Logged("of user \"ZHANGW\" locked"));
+    EXPECT_TRUE(Logged("from address 127.0.0.1 locked"));
+    // Another user from another address signs on at once.
+    EXPECT_TRUE(elsewhere.SignOn("DS"));
+}
+
+TEST(SignOnThrottle, TriesOverManyConnectionsAtOnceAreSpacedNotBatched) {
+    SignOnThrottleOptions o;
+    o.freeFailures = 1;
+    o.firstDelay = std::chrono::milliseconds(1000);
+    o.maxDelay = std::chrono::milliseconds(2500);
+    SignOnThrottle throttle(o, [](const std::string&) {});
+    EXPECT_EQ(throttle.Admit("127.0.0.9", "DS").wait.count(), 0);
+    throttle.Record("127.0.0.9", "DS", false);
+    // Three tries arrive together: each gets its own later turn.
+    auto a = throttle.Admit("127.0.0.9", "WANGQ"), b = throttle.Admit("127.0.0.9", "LIMEI");
+    EXPECT_GT(a.wait.count(), 500);
+    EXPECT_GE(b.wait.count(), a.wait.count() + 900);
+    EXPECT_NE(throttle.Admit("127.0.0.9", "DS").refused, "");  // beyond the longest delay
+    // A sign-on that succeeds clears its user, not the address it came from.
+    throttle.Record("127.0.0.9", "DS", true);
+    EXPECT_EQ(throttle.Admit("127.0.0.8", "DS").wait.count(), 0);
+    EXPECT_NE(throttle.Admit("127.0.0.9", "WANGQ").wait.count() +
+                  throttle.Admit("127.0.0.9", "WANGQ").refused.size(),
+              0u);
+}
+
+TEST_F(TcpLimitsTest, AFrameIsSizedBeforeItIsReadSmallUntilSignOn) {
+    TcpLimits limits;
+    limits.maxFrameSignedOn = 1 << 20;
+    Serve(limits);
+    auto header = [](uint32_t n) {
+        std::string h(4, '\0');
+        for (int i = 0; i < 4; ++i) h[(size_t)i] = (char)((n >> (8 * i)) & 0xff);
+        return h;
+    };
+    // Before sign-on: a frame of 64 KB is read, one byte more is refused on its header alone.
+    RawSocket small(tcp->Port());
+    std::string request = EncodeWireValue(Arr({"WhatIs", 0, Arr({std::string(65000, 'x')})}));
+    request = EncodeWireValue(
+        Arr({"WhatIs", 0, Arr({std::string(65000 + 65536 - request.size(), 'x')})}));
+    ASSERT_EQ(request.size(), 65536u);
+    small.Send(header(65536) + request);
+    EXPECT_NE(Refusal(small).find("Sign on first"), std::string::npos);
+    small.Send(header(65537));
+    EXPECT_NE(Refusal(small).find("above the limit of 65536"), std::string::npos);
+    EXPECT_TRUE(small.ClosedByPeer());
+    // Signed on: larger frames up to the signed-on limit.
+    RawSocket signedOn(tcp->Port());
+    ASSERT_TRUE(signedOn.SignOn());
+    signedOn.Send(EncodeFrame(Arr({"WhatIs", 0, Arr({std::string(500000, 'x')})})));
+    EXPECT_NE(Refusal(signedOn).find("WhatIs knows"), std::string::npos);
+    signedOn.Send(header((1 << 20) + 1));
+    EXPECT_NE(Refusal(signedOn).find("above the limit"), std::string::npos);
+    EXPECT_TRUE(signedOn.ClosedByPeer());
+}
+
+TEST_F(TcpLimitsTest, ConnectionsAreCappedPerAddressAndInAll) {
+    TcpLimits limits;
+    limits.maxConnectionsPerAddress = 3;
+    limits.maxConnections = 5;
+    Serve(limits);
+    std::vector<std::unique_ptr<RawSocket>> held;
+    auto hold = [&](const char* from) {
+        held.push_back(std::make_unique<RawSocket>(tcp->Port(), true, from));
+        return held.back()->SignOn();
+    };
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(hold("127.0.0.1"));
+    RawSocket fourthFromOne(tcp->Port(), true, "127.0.0.1");
+    EXPECT_NE(Refusal(fourthFromOne).find("from this address"), std::string::npos);
+    for (int i = 0; i < 2; ++i) ASSERT_TRUE(hold("127.0.0.2"));
+    RawSocket sixthInAll(tcp->Port(), true, "127.0.0.3");
+    EXPECT_NE(Refusal(sixthInAll).find("serves 5 connections"), std::string::npos);
+    EXPECT_TRUE(Logged("refused a connection from 127.0.0.3"));
+    // A place freed is taken again.
+    held.front().reset();
+    ASSERT_TRUE(Eventually([&] { return tcp->ClientCount() == 4; }));
+    RawSocket again(tcp->Port(), true, "127.0.0.1");
+    EXPECT_TRUE(again.SignOn());
+}
+
+TEST_F(TcpLimitsTest, SilentAndHalfSentConnectionsEnd) {
+    TcpLimits limits;
+    limits.signOnTime = std::chrono::milliseconds(150);
+    limits.frameTime = std::chrono::milliseconds(150);
+    limits.idleTime = std::chrono::milliseconds(400);
+    Serve(limits);
+    RawSocket neverSignsOn(tcp->Port()), halfSent(tcp->Port()), signedOn(tcp->Port());
+    halfSent.Send(std::string("\x10\0\0\0abc", 7));
+    ASSERT_TRUE(signedOn.SignOn());
+    EXPECT_TRUE(neverSignsOn.ClosedByPeer());
+    EXPECT_TRUE(halfSent.ClosedByPeer());
+    // The signed-on one outlives the sign-on time, then ends when idle.
+    signedOn.Send(EncodeFrame(Arr({"WhatIs", 0, Arr({"SQLTYPE"})})));
+    EXPECT_EQ(signedOn.Reply()[0].AsInteger(), 0);
+    EXPECT_TRUE(signedOn.ClosedByPeer());
+    EXPECT_TRUE(Eventually([&] { return tcp->ClientCount() == 0; }));
+}
+
+TEST(TcpWriteTurns, ALongClientWriteIsCutShortAndASaveWaitsItsTurn) {
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("ktrb_write_turns_" + std::to_string(::getpid()) + ".db"))
+                                 .string();
+    for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path + suffix);
+    {
+        auto server = AppServer::Open(path);
+        server->SetWriteTimeLimit(std::chrono::milliseconds(300));
+        server->SetBusyTimeout(std::chrono::milliseconds(5000));
+        TcpServer tcp(server, "127.0.0.1", 0);
+        tcp.Start();
+        auto signedOn = [&] {
+            auto c = RemoteAppServer::Connect("127.0.0.1", tcp.Port());
+            c->Call("Connect", Arr({"KTRB52", "ZHANGW", "DEMO", "DEMO", "True", "True"}));
+            return c;
+        };
+        auto writer = signedOn(), saver = signedOn();
+        plat::IProvider* p = saver->FindProvider("pvdMain");
+        p->DataRequest(Arr({"MOCTH.TH002 = '20240112001'", ""}));
+        plat::TDataPacket packet = p->GetRecords({});
+        std::string writeError;
+        std::thread slow([&] {
+            try {
+                writer->Call("GETCOUNTER", "TransactionSQL",
+                             Arr({Arr({"UPDATE MOCTI SET TI040 = (WITH RECURSIVE c(x) AS (SELECT 1 "
+                                       "UNION ALL SELECT x + 1 FROM c) SELECT COUNT(*) FROM c)"})}),
+                             Variant());
+            } catch (const plat::EOleException& e) {
+                writeError = e.Description();
+            }
+        });
+        // Once the client's statement holds the write lock, a save comes.
+        Database probe(path);
+        probe.SetBusyTimeout(std::chrono::milliseconds(0));
+        EXPECT_TRUE(Eventually([&] {
+            try {
+                probe.Exec("BEGIN IMMEDIATE");
+                probe.Exec("ROLLBACK");
+                return false;
+            } catch (const SqlError&) {
+                return true;
+            }
+        }));
+        plat::TDeltaRow row;
+        row.id = 1;
+        row.status = plat::TUpdateStatus::usDeleted;
+        row.oldValues = packet.rows[0].values;
+        plat::TApplyReply reply = p->ApplyUpdates(plat::TDelta{packet.fields, {row}}, 0);
+        slow.join();
+        EXPECT_TRUE(reply.committed) << (reply.rows.empty() ? "" : reply.rows[0].message);
+        EXPECT_NE(writeError.find("ran longer"), std::string::npos) << writeError;
+        tcp.Stop();
+    }
+    for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path + suffix);
+}
+
+TEST_F(TcpTest, AskingForANumberOverAndOverHoldsOneNumber) {
+    auto ask = [](RemoteAppServer& c) {
+        Variant number;
+        c.Call("QueryMaxSeq", "MOCTH", "TH001,TH002", Arr({"5901", Variant()}), "20240401",
+               "KTRB52", "DEMO", number);
+        return number.AsString();
+    };
+    auto greedy = Client(), other = Client("DS");
+    const std::string held = ask(*greedy);
+    // The type numbers 999 documents a day: asking that often used them all up.
+    for (int i = 0; i < 999; ++i) ASSERT_EQ(ask(*greedy), held);
+    const std::string offered = ask(*other);
+    EXPECT_NE(offered, held);
+    // A client that leaves gives its number back.
+    greedy->Disconnect();
+    ASSERT_TRUE(Eventually([&] { return tcp->ClientCount() == 1; }));
+    auto next = Client("LIMEI");
+    EXPECT_EQ(ask(*next), held);
+    // A document stored now takes a number no client is shown.
+    const std::string stored = server->NextDocumentNumber("MOCTH", "5901", "20240401");
+    EXPECT_NE(stored, held);
+    EXPECT_NE(stored, offered);
 }
