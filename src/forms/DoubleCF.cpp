@@ -2,6 +2,7 @@
 
 #include "controls/ExtPage.h"
 #include "controls/FDBGrid.h"
+#include "dataframe/knlBase.h"
 #include "dataframe/knlRadical.h"
 #include "forms/QVConfirmDate.h"
 #include "platform/core/dates.h"
@@ -647,6 +648,36 @@ void TfrmDouble::ReopenSavedDocument() {
     OpenDataSet(dm->cdsMain, HeadKeyCondition(), "");
 }
 
+void TfrmDouble::ReopenQueryWithDocument(const std::string& queryWhere,
+                                         const std::string& queryOrder,
+                                         const std::string& number) {
+    TdmDouble* dm = DoubleModule();
+    if (!dm) return;
+    plat::TClientDataSet* head = dm->cdsMain;
+    const std::string key = HeadKeyCondition(number);
+    std::string fields;
+    std::vector<Variant> values;
+    for (int i = 1; i <= FieldCount(dm->KeyFields, ","); ++i) {
+        plat::TField* field = head->FindField(plat::Trim(TokenAt(dm->KeyFields, ",", i)));
+        if (!field) continue;
+        const bool isNumber =
+            !number.empty() && plat::SameText(field->FieldName(), dm->DocumentNumberField);
+        fields += (fields.empty() ? "" : ";") + field->FieldName();
+        values.push_back(isNumber ? Variant(number) : field->Value());
+    }
+    plat::TCursorGuard hourglass(plat::crHourGlass);
+    const std::string where = plat::Trim(queryWhere);
+    if (where.empty() || plat::SameText(where, "All"))
+        OpenDataSet(head, where, queryOrder);
+    else
+        OpenDataSet(head, "(" + where + ") or (" + key + ")", queryOrder);
+    if (head->Active() && !fields.empty()) {
+        const Variant wanted = values.size() == 1 ? values[0] : plat::VarArrayOf(values);
+        // Beyond the record limit: the document alone, as it was saved.
+        if (!LocateFetching(head, fields, wanted)) OpenDataSet(head, key, "");
+    }
+}
+
 bool TfrmDouble::SaveDocument() {
     TdmDouble* dm = DoubleModule();
     if (!dm) return false;
@@ -659,6 +690,8 @@ bool TfrmDouble::SaveDocument() {
 
     plat::TClientDataSet* head = dm->cdsMain;
     plat::TClientDataSet* body = dm->cdsBody1;
+    // The list the clerk queried, to show again with the saved document among its rows.
+    const std::string queryWhere = MainWhere, queryOrder = MainOrder;
     if (body->State() == plat::dsEdit || body->State() == plat::dsInsert) body->Post();
     if (head->State() == plat::dsEdit || head->State() == plat::dsInsert) head->Post();
     if (dm->AutoNumber) {
@@ -731,15 +764,14 @@ bool TfrmDouble::SaveDocument() {
                 else
                     SetFormMode(0);
             } else {
-                if (mode == TFormMode::Add && AutoConfirmAfterAdd == 1 && ConfirmAllowed) {
-                    ReopenSavedDocument();
-                    NewDocument = true;
-                } else {
-                    NewDocument = false;
-                }
+                const bool reopen =
+                    mode == TFormMode::Add && AutoConfirmAfterAdd == 1 && ConfirmAllowed;
+                NewDocument = reopen;
                 SetFormMode(0);
-                if (dm->AutoNumber && numberChanged && mode != TFormMode::Edit)
-                    OpenDataSet(head, HeadKeyCondition(ServerNumber), "");
+                const bool renumbered = dm->AutoNumber && numberChanged && mode != TFormMode::Edit;
+                if (reopen || renumbered)
+                    ReopenQueryWithDocument(queryWhere, queryOrder,
+                                            renumbered ? ServerNumber : std::string());
             }
             ApplyRights();
         } else if (KeepEditOnDecline()) {
