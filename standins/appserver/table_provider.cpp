@@ -212,7 +212,12 @@ plat::TDataPacket TableProvider::GetRecords(const plat::TFetchRequest& request) 
         }();
         if (!st.IsReadOnly()) throw ServerError("The query condition would change data: refused");
         st.BindAll(params);
-        topKeys_ = ReadClientQuery(server, st, SIZE_MAX, (int)KeyColumns().size());
+        // The keys are held while the list is read: a few times what one reply
+        // may take, far more rows than any reply holds.
+        const size_t keyBytes = server.ReplyByteLimit() > SIZE_MAX / 4
+                                    ? SIZE_MAX
+                                    : server.ReplyByteLimit() * 4;
+        topKeys_ = ReadClientQuery(server, st, SIZE_MAX, (int)KeyColumns().size(), keyBytes);
         cursor_ = 0;
         if (options_.countRecords) session_.SetRecordCount((int)topKeys_.size());
     }

@@ -198,7 +198,7 @@ TEST_F(ProviderTest, AQueryWithoutARecordLimitComesInPacketsBeyondTheReplyLimit)
         "INSERT INTO MOCTH (TH001, TH002, TH005) SELECT '5903', printf('2025%07d', i), 'S001' "
         "FROM n");
     // The whole list is far above what one reply may hold.
-    server->SetReplyByteLimit(256 << 10);
+    server->SetReplyByteLimit(1 << 20);
     session->Call("SetTopRow", 0);
     Main(*session).DataRequest(Arr({"MOCTH.TH001 = '5903'", "TH005C, MOCTH.TH002 desc"}));
     plat::TFetchRequest first;
