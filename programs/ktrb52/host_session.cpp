@@ -46,7 +46,7 @@ HostSession::HostSession(const HostOptions& options, std::ostream& log)
         plat::TIniFile ini(file);
         for (auto [section, key, value] :
              {std::tuple<const char*, const char*, std::string>{"CodePage", "UICodePage",
-                                                                 options_.uiCodePage},
+                                                                options_.uiCodePage},
               {"Client Components", "LangType", languageOf(options_.uiCodePage)}}) {
             const bool had = ini.ValueExists(section, key);
             runSettings_.push_back({file, section, key, had, ini.ReadString(section, key, "")});

@@ -649,8 +649,7 @@ void TfrmDouble::ReopenSavedDocument() {
 }
 
 void TfrmDouble::ReopenQueryWithDocument(const std::string& queryWhere,
-                                         const std::string& queryOrder,
-                                         const std::string& number) {
+                                         const std::string& queryOrder, const std::string& number) {
     TdmDouble* dm = DoubleModule();
     if (!dm) return;
     plat::TClientDataSet* head = dm->cdsMain;

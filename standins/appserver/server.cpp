@@ -62,8 +62,8 @@ std::vector<Variant> ArrayItems(const Variant& v) {
     return {v};
 }
 
-std::vector<std::vector<Variant>> ReadClientQuery(AppServer& server, Statement& st,
-                                                  size_t maxRows, int leading, size_t byteLimit) {
+std::vector<std::vector<Variant>> ReadClientQuery(AppServer& server, Statement& st, size_t maxRows,
+                                                  int leading, size_t byteLimit) {
     std::vector<std::vector<Variant>> rows;
     const int n = leading < 0 ? st.ColumnCount() : std::min(leading, st.ColumnCount());
     const size_t maxBytes = byteLimit ? byteLimit : server.ReplyByteLimit();

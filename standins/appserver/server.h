@@ -148,8 +148,8 @@ class AppServer : public std::enable_shared_from_this<AppServer> {
 // leading >= 0 only that many first columns of each row are kept. The
 // caller holds the connection's lock.
 std::vector<std::vector<plat::Variant>> ReadClientQuery(AppServer& server, Statement& st,
-                                                        size_t maxRows = SIZE_MAX,
-                                                        int leading = -1, size_t byteLimit = 0);
+                                                        size_t maxRows = SIZE_MAX, int leading = -1,
+                                                        size_t byteLimit = 0);
 
 // Refuses (ServerError) a condition or order text of a client that could
 // reach past its place in the statement: comments, a second statement,

@@ -214,9 +214,8 @@ plat::TDataPacket TableProvider::GetRecords(const plat::TFetchRequest& request) 
         st.BindAll(params);
         // The keys are held while the list is read: a few times what one reply
         // may take, far more rows than any reply holds.
-        const size_t keyBytes = server.ReplyByteLimit() > SIZE_MAX / 4
-                                    ? SIZE_MAX
-                                    : server.ReplyByteLimit() * 4;
+        const size_t keyBytes =
+            server.ReplyByteLimit() > SIZE_MAX / 4 ? SIZE_MAX : server.ReplyByteLimit() * 4;
         topKeys_ = ReadClientQuery(server, st, SIZE_MAX, (int)KeyColumns().size(), keyBytes);
         cursor_ = 0;
         if (options_.countRecords) session_.SetRecordCount((int)topKeys_.size());
@@ -258,7 +257,8 @@ std::vector<std::string> TableProvider::KeyColumns() const {
 
 std::string TableProvider::KeyList() const {
     std::string list;
-    for (auto& k : KeyColumns()) list += (list.empty() ? "" : ", ") + levels_[0].info->name + "." + k;
+    for (auto& k : KeyColumns())
+        list += (list.empty() ? "" : ", ") + levels_[0].info->name + "." + k;
     return list;
 }
 

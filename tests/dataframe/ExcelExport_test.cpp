@@ -176,7 +176,9 @@ TEST_F(BrowseExport, NumbersAreWrittenWithTheFieldsDecimals) {
         EXPECT_EQ(s.at(1, 3).kind, 2);
         EXPECT_EQ(s.at(1, 3).number, c.first);
         EXPECT_EQ(s.at(2, 3).number, c.second);
-        if (*c.displayFormat) EXPECT_EQ(s.at(1, 3).format, c.format);
+        if (*c.displayFormat) {
+            EXPECT_EQ(s.at(1, 3).format, c.format);
+        }
         EXPECT_EQ(s.at(1, 2).number, 3);
         EXPECT_EQ(s.at(1, 2).format, "0");
     }

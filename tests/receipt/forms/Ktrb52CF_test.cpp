@@ -222,14 +222,14 @@ TEST_F(ReceiptFormTest, TheNamesBesideTheHeadCodesFollowTheRecordAndATypedCode) 
         plat::TDBText* label;
         std::string name;
     } shown[] = {
-        {form->txtTH001C, Sql("SELECT MQ002 FROM CMSMQ WHERE MQ001 = (SELECT TH001 FROM MOCTH" +
-                              where + ")")},
-        {form->txtTH004C, Sql("SELECT MB002 FROM CMSMB WHERE MB001 = (SELECT TH004 FROM MOCTH" +
-                              where + ")")},
-        {form->txtTH005C, Sql("SELECT MA002 FROM PURMA WHERE MA001 = (SELECT TH005 FROM MOCTH" +
-                              where + ")")},
-        {form->txtTH038C, Sql("SELECT ME002 FROM CMSME WHERE ME001 = (SELECT TH038 FROM MOCTH" +
-                              where + ")")},
+        {form->txtTH001C,
+         Sql("SELECT MQ002 FROM CMSMQ WHERE MQ001 = (SELECT TH001 FROM MOCTH" + where + ")")},
+        {form->txtTH004C,
+         Sql("SELECT MB002 FROM CMSMB WHERE MB001 = (SELECT TH004 FROM MOCTH" + where + ")")},
+        {form->txtTH005C,
+         Sql("SELECT MA002 FROM PURMA WHERE MA001 = (SELECT TH005 FROM MOCTH" + where + ")")},
+        {form->txtTH038C,
+         Sql("SELECT ME002 FROM CMSME WHERE ME001 = (SELECT TH038 FROM MOCTH" + where + ")")},
     };
     for (auto& s : shown) {
         ASSERT_NE(s.label, nullptr);

@@ -151,9 +151,9 @@ TEST_F(BarcodeTest, ASavedNewReceiptJoinsTheQueriedList) {
         ASSERT_TRUE(form->SaveDocument()) << ::testing::PrintToString(form->messages);
         const std::string saved = Head("TH002")->AsString();
         EXPECT_FALSE(saved.empty());
-        EXPECT_EQ(Sql("SELECT COUNT(*) FROM MOCTH WHERE TH001 = '5901' AND TH002 = '" + saved +
-                      "'"),
-                  "1");
+        EXPECT_EQ(
+            Sql("SELECT COUNT(*) FROM MOCTH WHERE TH001 = '5901' AND TH002 = '" + saved + "'"),
+            "1");
         FetchMoreOrLast(dm->cdsMain);
         EXPECT_EQ(dm->cdsMain->RecordCount(), queried + 1);
         EXPECT_TRUE(dm->cdsMain->Locate("TH001;TH002", plat::VarArrayOf({"5901", c.kept})));

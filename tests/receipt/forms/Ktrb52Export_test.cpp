@@ -1,6 +1,8 @@
 // The receipt's browse and lines exported to an .xls file, read back.
+#include <cstdlib>
 #include <filesystem>
 
+#include "platform/core/numbers.h"
 #include "platform/system/xls_reader.h"
 #include "receipt/forms/receipt_form_fixture.h"
 
@@ -19,9 +21,14 @@ class ReceiptExportTest : public ReceiptFormTest {
             for (const auto& e : fs::directory_iterator(folder)) files.push_back(e.path());
         EXPECT_EQ(files.size(), 1u);
         XlsSheet s = files.empty() ? XlsSheet{} : ReadXls(files[0].string());
+        // Kept for a look with a spreadsheet program where KTRB_SHOTS names.
+        if (!files.empty() && std::getenv("KTRB_SHOTS"))
+            fs::copy_file(files[0], ShotPath("receipt_export_" + std::to_string(++kept_) + ".xls"),
+                          fs::copy_options::overwrite_existing);
         fs::remove_all(folder);
         return s;
     }
+    int kept_ = 0;
     // The column of a title, or -1.
     static int Column(const XlsSheet& s, const std::string& title) {
         for (int c = 0; c < s.cols; ++c)
@@ -50,25 +57,39 @@ TEST_F(ReceiptExportTest, PlaceholdersAndCodedColumnsAsTheFormShowsThem) {
         ASSERT_EQ(dm->cdsMain->RecordCount(), 1);
         EXPECT_EQ(Head("TH015")->DisplayText(), c.taxKind);
 
-        dm->ExportToXlsFile(dm->cdsMain, form);
-        XlsSheet head = Exported();
-        ASSERT_TRUE(head.ok) << head.error;
-        const int tax = Column(head, Head("TH015")->DisplayLabel());
-        ASSERT_GE(tax, 0);
-        EXPECT_EQ(head.at(1, tax).text, c.taxKind);
-        if (Head("TH045")->Visible()) {
+        // Straight into the file, and through the spreadsheet application as
+        // the form's menu does.
+        for (bool application : {false, true}) {
+            SCOPED_TRACE(application ? "application" : "file");
+            if (application)
+                dm->ExportToExcel(dm->cdsMain, form, true);
+            else
+                dm->ExportToXlsFile(dm->cdsMain, form);
+            XlsSheet head = Exported();
+            ASSERT_TRUE(head.ok) << head.error;
+            const int tax = Column(head, Head("TH015")->DisplayLabel());
+            ASSERT_GE(tax, 0);
+            EXPECT_EQ(head.at(1, tax).text, c.taxKind);
             const int project = Column(head, Head("TH045")->DisplayLabel());
-            ASSERT_GE(project, 0);
-            EXPECT_EQ(head.at(1, project).text, "");
-        }
+            if (project >= 0) EXPECT_EQ(head.at(1, project).text, "");
+            // A computed total with the decimals the form shows.
+            const int total = Column(head, Head("TH018")->DisplayLabel());
+            ASSERT_GE(total, 0);
+            EXPECT_EQ(head.at(1, total).kind, 2);
+            EXPECT_EQ(head.at(1, total).number,
+                      std::stod(plat::FormatFixed(Head("TH018")->AsFloat(), 2)));
 
-        dm->ExportBodyToXlsFile(dm->cdsMain, dm->cdsBody1, form);
-        XlsSheet lines = Exported();
-        ASSERT_TRUE(lines.ok) << lines.error;
-        ASSERT_GT(lines.rows, 1);
-        const int project = Column(lines, Line("TI032")->DisplayLabel());
-        ASSERT_GE(project, 0);
-        EXPECT_EQ(lines.at(1, project).text, "");
+            if (application)
+                dm->ExportBodyToExcel(dm->cdsMain, dm->cdsBody1, form, true);
+            else
+                dm->ExportBodyToXlsFile(dm->cdsMain, dm->cdsBody1, form);
+            XlsSheet lines = Exported();
+            ASSERT_TRUE(lines.ok) << lines.error;
+            ASSERT_GT(lines.rows, 1);
+            const int lineProject = Column(lines, Line("TI032")->DisplayLabel());
+            ASSERT_GE(lineProject, 0);
+            EXPECT_EQ(lines.at(1, lineProject).text, "");
+        }
         form->Free();
         form = nullptr;
     }
