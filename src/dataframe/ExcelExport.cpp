@@ -430,9 +430,12 @@ bool TdmSingle::exportData(TDataSet* head, TDataSet* body, TExportWay way, bool 
         return true;
     }
 
-    const std::string question =
-        localized ? formatWith(display(lang("sOpenDoc", "转出文档: \r%s\r\r是否打开文档?")), path)
-                  : display("转出文档: \r" + path + "\r\r是否打开文档?");
+    // The file's name is known once it is written.
+    auto question = [&] {
+        return localized
+                   ? formatWith(display(lang("sOpenDoc", "转出文档: \r%s\r\r是否打开文档?")), path)
+                   : display("转出文档: \r" + path + "\r\r是否打开文档?");
+    };
     const TMsgDlgButtons yesNo{TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo};
     if (excel) {
         if (!ensureFolder()) {
@@ -450,7 +453,7 @@ bool TdmSingle::exportData(TDataSet* head, TDataSet* body, TExportWay way, bool 
                            : display("保存为---->  " + path + " 失败!"));
             return true;
         }
-        if (box(question, TMsgDlgType::mtConfirmation, yesNo) == modal::Yes)
+        if (box(question(), TMsgDlgType::mtConfirmation, yesNo) == modal::Yes)
             xl->SetVisible(true);
         else
             xl->SetConnected(false);
@@ -464,7 +467,7 @@ bool TdmSingle::exportData(TDataSet* head, TDataSet* body, TExportWay way, bool 
         box("create file: " + path + "  failed!", TMsgDlgType::mtCustom, {TMsgDlgBtn::mbOK});
         return true;
     }
-    if (box(question, TMsgDlgType::mtConfirmation, yesNo) == modal::Yes)
+    if (box(question(), TMsgDlgType::mtConfirmation, yesNo) == modal::Yes)
         plat::DesktopLauncher().Open(path);
     return true;
 }

@@ -385,8 +385,10 @@ void TfrmDouble::ShowStateText(uint8_t state) {
     }
 }
 
+// The page of the heads is the browse page: there the counter counts heads,
+// on a document's own page its lines (as pgHeadChange shows them).
 bool TfrmDouble::HeadPageShown() const {
-    return pgHead && tbsBrowse && pgHead->ActivePage() != tbsBrowse;
+    return pgHead && tbsBrowse && pgHead->ActivePage() == tbsBrowse;
 }
 
 bool TfrmDouble::BodyPageVisible() const {
@@ -671,7 +673,7 @@ void TfrmDouble::ReopenQueryWithDocument(const std::string& queryWhere,
     else
         OpenDataSet(head, "(" + where + ") or (" + key + ")", queryOrder);
     if (head->Active() && !fields.empty()) {
-        const Variant wanted = values.size() == 1 ? values[0] : plat::VarArrayOf(values);
+        const Variant wanted = values.size() == 1 ? values[0] : Variant::ArrayOf(values);
         // Beyond the record limit: the document alone, as it was saved.
         if (!LocateFetching(head, fields, wanted)) OpenDataSet(head, key, "");
     }
@@ -689,8 +691,6 @@ bool TfrmDouble::SaveDocument() {
 
     plat::TClientDataSet* head = dm->cdsMain;
     plat::TClientDataSet* body = dm->cdsBody1;
-    // The list the clerk queried, to show again with the saved document among its rows.
-    const std::string queryWhere = MainWhere, queryOrder = MainOrder;
     if (body->State() == plat::dsEdit || body->State() == plat::dsInsert) body->Post();
     if (head->State() == plat::dsEdit || head->State() == plat::dsInsert) head->Post();
     if (dm->AutoNumber) {
@@ -763,13 +763,13 @@ bool TfrmDouble::SaveDocument() {
                 else
                     SetFormMode(0);
             } else {
-                const bool reopen =
-                    mode == TFormMode::Add && AutoConfirmAfterAdd == 1 && ConfirmAllowed;
-                NewDocument = reopen;
+                NewDocument = mode == TFormMode::Add && AutoConfirmAfterAdd == 1 && ConfirmAllowed;
                 SetFormMode(0);
-                const bool renumbered = dm->AutoNumber && numberChanged && mode != TFormMode::Edit;
-                if (reopen || renumbered)
-                    ReopenQueryWithDocument(queryWhere, queryOrder,
+                // The list the clerk queried before the add, with the new document
+                // among its rows and shown.
+                const bool renumbered = dm->AutoNumber && numberChanged;
+                if (mode == TFormMode::Add)
+                    ReopenQueryWithDocument(ListWhere, ListOrder,
                                             renumbered ? ServerNumber : std::string());
             }
             ApplyRights();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "forms/DoubleCF.h"
+#include "platform/ui/dbctrls.h"
 #include "receipt/rules/Ktrb52CD.h"
 #include "receipt/rules/Ktrb52Owner.h"
 

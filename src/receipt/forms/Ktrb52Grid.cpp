@@ -156,7 +156,7 @@ void TfrmKtrb52::placeLineEditors() {
 
 void TfrmKtrb52::FillCodeItems(bool lettersOnly) {
     auto item = [this](const CodeItem& c, const char* separator) {
-        return std::string(c.code) + separator + GetLangMessage("TfrmKtrb52", c.id, c.text, true) +
+        return std::string(c.code) + separator + GetLangMessage("TfrmKtrb52", c.id, c.text, false) +
                "\t" + c.code;
     };
     auto fill = [&](plat::TCustomComboBox* combo, const auto& items, const char* separator) {
