@@ -5,6 +5,7 @@
 #include <QThread>
 #include <cstdlib>
 #include <map>
+#include <tuple>
 
 #include "dataframe/Connection.h"
 #include "platform/core/exceptions.h"
@@ -103,9 +104,18 @@ HostSession::HostSession(const HostOptions& options, std::ostream& log)
     log_ << "== installation: " << inst_.home << (inst_.created ? " (new demo database)" : "")
          << std::endl;
     if (!options_.uiCodePage.empty()) {
-        plat::TIniFile ini(inst_.clientFolder + "MireltaC.ini");
-        ini.WriteString("CodePage", "UICodePage", options_.uiCodePage);
-        ini.WriteString("Client Components", "LangType", languageOf(options_.uiCodePage));
+        // The interface of this run only: the installation's own setting
+        // comes back when the run ends.
+        const std::string file = inst_.clientFolder + "MireltaC.ini";
+        plat::TIniFile ini(file);
+        for (auto [section, key, value] :
+             {std::tuple<const char*, const char*, std::string>{"CodePage", "UICodePage",
+                                                                options_.uiCodePage},
+              {"Client Components", "LangType", languageOf(options_.uiCodePage)}}) {
+            const bool had = ini.ValueExists(section, key);
+            runSettings_.push_back({file, section, key, had, ini.ReadString(section, key, "")});
+            ini.WriteString(section, key, value);
+        }
     }
 
     services_ = MakeHostServices();
@@ -157,6 +167,17 @@ HostSession::HostSession(const HostOptions& options, std::ostream& log)
 HostSession::~HostSession() {
     Stop();
     if (options_.serverAddress != "127.0.0.1") SetConnectionWatch(nullptr);
+    try {
+        for (const RunSetting& r : runSettings_) {
+            plat::TIniFile ini(r.file);
+            if (r.had)
+                ini.WriteString(r.section, r.key, r.value);
+            else
+                ini.DeleteKey(r.section, r.key);
+        }
+    } catch (const std::exception& e) {
+        log_ << "== the installation's settings could not be put back: " << e.what() << std::endl;
+    }
 }
 
 int32_t HostSession::Start(std::function<void(int32_t)> onNotify) {

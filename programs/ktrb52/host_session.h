@@ -9,6 +9,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "programs/ktrb52/demo_installation.h"
 #include "programs/ktrb52/module_library.h"
@@ -30,8 +31,8 @@ struct HostOptions {
     std::string user = "DS", company = "DEMO", signOnKey = "DEMO";
     std::string serverAddress = "127.0.0.1";  // exactly this: in-process
     int serverPort = 211;
-    // Interface code page of the client settings ("936", "950", "437");
-    // empty leaves the installation's own.
+    // Interface code page of this run ("936", "950", "437"); empty leaves
+    // the installation's own, which the run never changes.
     std::string uiCodePage;
 };
 
@@ -62,7 +63,14 @@ class HostSession {
     const HostOptions& Options() const { return options_; }
 
   private:
+    // A client setting changed for this run, and what the installation had.
+    struct RunSetting {
+        std::string file, section, key;
+        bool had;
+        std::string value;
+    };
     HostOptions options_;
+    std::vector<RunSetting> runSettings_;
     std::ostream& log_;
     DemoInstallation inst_;
     std::shared_ptr<HostServices> services_;

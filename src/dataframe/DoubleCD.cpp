@@ -352,12 +352,16 @@ void TdmDouble::CalcHeadTotals() {
     if (cdsMain->State() == plat::dsBrowse) cdsMain->Edit();
 }
 
+// A line posted or deleted changes the count even where no scroll follows
+// (lines built by code).
 void TdmDouble::cdsBody1AfterPost(TDataSet*) {
     if (RecalcOnLineChange) CalcHeadTotalsAfterLineChange();
+    showBodyPosition();
 }
 
 void TdmDouble::cdsBody1AfterDelete(TDataSet*) {
     if (RecalcOnLineChange) CalcHeadTotalsAfterLineChange();
+    showBodyPosition();
 }
 
 void TdmDouble::cdsBody1AfterEdit(TDataSet*) {

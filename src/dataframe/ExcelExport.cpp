@@ -1,7 +1,11 @@
 // Export of browse data to a spreadsheet file: through the spreadsheet
 // application by automation (typed and formatted cells), or by writing the
 // .xls file directly (TXLSExport).
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <functional>
 #include <optional>
 
@@ -29,7 +33,6 @@ using plat::Variant;
 namespace {
 
 constexpr const char* kPackage = "TdmSingle";
-constexpr const char* kLocalGeneralFormat = "G/通用格式";
 constexpr int kErrorColorIndex = 3;
 
 std::string formatWith(const std::string& text, const std::string& value) {
@@ -101,6 +104,73 @@ bool isFloatField(const TField* f) {
            f->DataType() == TFieldType::ftBCD;
 }
 
+// The decimals of a picture format's first section ("#,##0.00" 2), or -1
+// for no format.
+int formatDecimals(const std::string& format) {
+    const std::string first = format.substr(0, format.find(';'));
+    if (plat::Trim(first).empty()) return -1;
+    const size_t dot = first.find('.');
+    if (dot == std::string::npos) return 0;
+    int n = 0;
+    for (size_t i = dot + 1; i < first.size() && (first[i] == '0' || first[i] == '#'); ++i) ++n;
+    return n;
+}
+
+// The decimals of the shortest text of a value, at most 10.
+int textDecimals(double value) {
+    const std::string text = plat::FloatToStr(value);
+    if (text.find_first_of("Ee") != std::string::npos) return 10;
+    const size_t dot = text.find('.');
+    return dot == std::string::npos ? 0 : std::min(10, (int)(text.size() - dot - 1));
+}
+
+// The value a number of `decimals` decimals reads as: the double nearest to
+// its decimal text, without the binary residue of the computation.
+double roundedTo(double value, int decimals) {
+    double out = value;
+    if (plat::TryFixedTextValue(value, decimals, out)) return out;
+    return value;
+}
+
+std::string numberFormat(int decimals) {
+    return decimals <= 0 ? std::string("0") : "0." + std::string((size_t)decimals, '0');
+}
+
+// Each export its own file: the second of the clock names it, and a second
+// export within that second takes "_2", "_3", ... . The name is taken by
+// creating the file, so that no other export can take it meanwhile.
+class ExportFileName {
+  public:
+    explicit ExportFileName(std::string stem) : stem_(std::move(stem)) {}
+    ~ExportFileName() {
+        if (!kept_ && !taken_.empty()) plat::DeleteFile(taken_);
+    }
+    ExportFileName(const ExportFileName&) = delete;
+    ExportFileName& operator=(const ExportFileName&) = delete;
+    const std::string& Take() {
+        if (!taken_.empty()) return taken_;
+        for (int n = 1; n <= 1000; ++n) {
+            const std::string name = stem_ + (n == 1 ? "" : "_" + std::to_string(n)) + ".xls";
+            const int fd = ::open(plat::NativePath(name).c_str(),
+                                  O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+            if (fd >= 0) {
+                ::close(fd);
+                return taken_ = name;
+            }
+            if (errno != EEXIST) break;
+        }
+        // No name could be taken: the writer's own error tells why.
+        fallback_ = stem_ + ".xls";
+        return fallback_;
+    }
+    // The export was written: the file stays.
+    void Keep() { kept_ = true; }
+
+  private:
+    std::string stem_, taken_, fallback_;
+    bool kept_ = false;
+};
+
 }  // namespace
 
 IOleExcel* TdmSingle::OLEExcel1() {
@@ -152,8 +222,9 @@ bool TdmSingle::exportData(TDataSet* head, TDataSet* body, TExportWay way, bool 
     const std::string folder =
         plat::IncludeTrailingPathDelimiter(owner ? owner->ClientFolder() : std::string()) +
         "c_data/" + broker().UserID;
-    const std::string path = folder + "/" + broker().ProgramCode + "_" +
-                             plat::FormatDateTime("yyyymmddhhnnss", plat::Now()) + ".xls";
+    ExportFileName fileName(folder + "/" + broker().ProgramCode + "_" +
+                            plat::FormatDateTime("yyyymmddhhnnss", plat::Now()));
+    std::string path;
     // The user and program codes name a folder and a file: a code that
     // would lead out of the export folder is refused like a folder that
     // cannot be made.
@@ -188,6 +259,7 @@ bool TdmSingle::exportData(TDataSet* head, TDataSet* body, TExportWay way, bool 
         }
     } else {
         if (!ensureFolder()) return true;
+        path = fileName.Take();
         file.emplace(path);
         try {
             file->CreateStream();
@@ -246,6 +318,15 @@ bool TdmSingle::exportData(TDataSet* head, TDataSet* body, TExportWay way, bool 
                 file->SetColumnWidth((int)c, std::clamp(chars + 2, 4, 100));
             }
 
+        // The decimals the form shows a number with: its display format, else
+        // its kind's, else those of its shortest text.
+        auto numberDecimals = [&](TField* f) {
+            if (isIntegerField(f)) return 0;
+            int d = formatDecimals(f->DisplayFormat());
+            if (d < 0) d = GetFieldNumberKind(f->FieldName(), -1);
+            if (d < 0) d = textDecimals(f->AsFloat());
+            return std::clamp(d, 0, 15);
+        };
         auto comboText = [&](TField* f) {
             std::string text;
             GetComboItemText(f->DataSet(), text, f->DisplayText(), f->FieldName());
@@ -265,25 +346,22 @@ bool TdmSingle::exportData(TDataSet* head, TDataSet* body, TExportWay way, bool 
             } else if (type == TFieldType::ftBoolean) {
                 xl->WriteText(row, col, nullptr, true, f->AsBoolean() ? "Y" : "N");
             } else if (isFloatField(f)) {
+                const int decimals = numberDecimals(f);
+                const double value = roundedTo(f->AsFloat(), decimals);
                 if (!f->EditMask().empty() && f->EditMask() == percentMask) {
                     xl->WriteText(row, col, nullptr, true, f->DisplayText());
-                } else if (withFormat) {
-                    const double value = f->AsFloat();
-                    if (value < 0) {
-                        xl->WriteFloat(row, col, nullptr, false, value);
-                    } else {
-                        xl->SetDecimals(
-                            (uint16_t)std::clamp(GetFieldNumberKind(f->FieldName(), 7), 0, 30));
-                        xl->WriteFloat(row, col, nullptr, true, value);
-                    }
-                } else if (!body) {
-                    xl->WriteText(row, col, nullptr, true, f->AsString());
-                } else {
+                } else if (withFormat && value >= 0) {
+                    xl->SetDecimals((uint16_t)decimals);
+                    xl->WriteFloat(row, col, nullptr, true, value);
+                } else if (withFormat || body) {
+                    // A number with the field's decimals and no separators.
                     xl->SelectCell(row, col);
                     plat::DispatchPtr sel =
                         xl->Application().AsDispatch()->Get("Selection").AsDispatch();
-                    sel->Put("NumberFormatLocal", kLocalGeneralFormat);
-                    sel->Put("Value", f->DisplayText());
+                    sel->Put("NumberFormatLocal", numberFormat(decimals));
+                    sel->Put("Value", value);
+                } else {
+                    xl->WriteText(row, col, nullptr, true, plat::FormatFixed(value, decimals));
                 }
             }
         };
@@ -305,10 +383,13 @@ bool TdmSingle::exportData(TDataSet* head, TDataSet* body, TExportWay way, bool 
             if (column.headKey) {
                 file->WriteCell(kXlsText, row, col, f->AsString());
             } else if (isIntegerField(f) || f->DataType() == TFieldType::ftFloat) {
-                if (body && f->AsString().empty())
+                if (body && f->AsString().empty()) {
                     file->WriteCell(kXlsText, row, col, "");
-                else
-                    file->WriteCell(kXlsNumber, row, col, plat::FloatToStr(f->AsFloat()));
+                } else {
+                    const int decimals = numberDecimals(f);
+                    file->WriteNumber(row, col, roundedTo(f->AsFloat(), decimals),
+                                      numberFormat(decimals));
+                }
             } else if (f->DataType() == TFieldType::ftBoolean) {
                 file->WriteCell(kXlsText, row, col, f->AsBoolean() ? "Y" : "N");
             } else {
@@ -349,9 +430,12 @@ bool TdmSingle::exportData(TDataSet* head, TDataSet* body, TExportWay way, bool 
         return true;
     }
 
-    const std::string question =
-        localized ? formatWith(display(lang("sOpenDoc", "转出文档: \r%s\r\r是否打开文档?")), path)
-                  : display("转出文档: \r" + path + "\r\r是否打开文档?");
+    // The file's name is known once it is written.
+    auto question = [&] {
+        return localized
+                   ? formatWith(display(lang("sOpenDoc", "转出文档: \r%s\r\r是否打开文档?")), path)
+                   : display("转出文档: \r" + path + "\r\r是否打开文档?");
+    };
     const TMsgDlgButtons yesNo{TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo};
     if (excel) {
         if (!ensureFolder()) {
@@ -359,7 +443,9 @@ bool TdmSingle::exportData(TDataSet* head, TDataSet* body, TExportWay way, bool 
             return true;
         }
         try {
+            path = fileName.Take();
             xl->SaveAs(path);
+            fileName.Keep();
         } catch (const plat::EAbort&) {
             throw;
         } catch (const std::exception&) {
@@ -367,7 +453,7 @@ bool TdmSingle::exportData(TDataSet* head, TDataSet* body, TExportWay way, bool 
                            : display("保存为---->  " + path + " 失败!"));
             return true;
         }
-        if (box(question, TMsgDlgType::mtConfirmation, yesNo) == modal::Yes)
+        if (box(question(), TMsgDlgType::mtConfirmation, yesNo) == modal::Yes)
             xl->SetVisible(true);
         else
             xl->SetConnected(false);
@@ -376,11 +462,12 @@ bool TdmSingle::exportData(TDataSet* head, TDataSet* body, TExportWay way, bool 
     try {
         file->StorePage();
         file->CloseStream();
+        fileName.Keep();
     } catch (const plat::Exception&) {
         box("create file: " + path + "  failed!", TMsgDlgType::mtCustom, {TMsgDlgBtn::mbOK});
         return true;
     }
-    if (box(question, TMsgDlgType::mtConfirmation, yesNo) == modal::Yes)
+    if (box(question(), TMsgDlgType::mtConfirmation, yesNo) == modal::Yes)
         plat::DesktopLauncher().Open(path);
     return true;
 }

@@ -47,6 +47,12 @@ void TXLSExport::WriteCell(int kind, int row, int col, const std::string& text) 
     }
 }
 
+void TXLSExport::WriteNumber(int row, int col, double value, const std::string& format) {
+    if (row < 0 || col < 0) throw plat::EListError("Cell out of range");
+    book_.SetNumber((uint32_t)row, (uint32_t)col, std::isfinite(value) ? value : 0,
+                    book_.Style(format));
+}
+
 void TXLSExport::SetColumnWidth(int col, int chars) {
     if (col < 0 || chars < 0) return;
     book_.SetColumnWidth((uint32_t)col, (uint16_t)std::min(chars * 256, 255 * 256));

@@ -22,6 +22,9 @@ class TXLSExport {
     // A number cell takes the number its text reads (0 for a text that is
     // not one); any other kind is a text cell.
     void WriteCell(int kind, int row, int col, const std::string& text);
+    // A number cell shown with a number format ("0.00"); a value that is not
+    // finite is written as 0.
+    void WriteNumber(int row, int col, double value, const std::string& format);
     // Width of a column in characters.
     void SetColumnWidth(int col, int chars);
     void StorePage() {}

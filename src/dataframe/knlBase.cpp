@@ -1,5 +1,6 @@
 #include "dataframe/knlBase.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <mutex>
 
@@ -107,12 +108,51 @@ void DeleteAllRecords(TDataSet* dataSet, bool nested, bool suspend) {
     if (!dataSet->IsEmpty()) deleteNestedRows(dataSet, suspend);
 }
 
+namespace {
+
+// The rows not fetched yet come in larger packets than a page of the list,
+// each one still a bounded reply; the list's own page size comes back after.
+constexpr int kRestPacket = 500;
+struct RestPackets {
+    plat::TClientDataSet* ds;
+    int records;
+    explicit RestPackets(plat::TClientDataSet* d) : ds(d), records(d->PacketRecords) {
+        if (records >= 0) ds->PacketRecords = std::max(records, kRestPacket);
+    }
+    ~RestPackets() { ds->PacketRecords = records; }
+    RestPackets(const RestPackets&) = delete;
+    RestPackets& operator=(const RestPackets&) = delete;
+    // Fetches one more packet; false when nothing more comes.
+    bool More() {
+        if (ds->AllFetched() || ds->DataSetField() || !ds->Provider()) return false;
+        if (ds->GetNextPacket() > 0) return true;
+        return !ds->AllFetched() && ++idle < 4;
+    }
+    int idle = 0;
+};
+
+}  // namespace
+
 void FetchMoreOrLast(plat::TClientDataSet* dataSet) {
     if (!dataSet) return;
-    if (dataSet->Eof() && !dataSet->AllFetched())
-        dataSet->GetNextPacket();
-    else
-        dataSet->Last();
+    if (!dataSet->AllFetched()) {
+        TBusyCursor busy;
+        RestPackets rest(dataSet);
+        while (rest.More()) {
+        }
+    }
+    dataSet->Last();
+}
+
+bool LocateFetching(plat::TClientDataSet* dataSet, const std::string& keyFields,
+                    const Variant& keyValues) {
+    if (!dataSet || !dataSet->Active()) return false;
+    if (dataSet->Locate(keyFields, keyValues)) return true;
+    TBusyCursor busy;
+    RestPackets rest(dataSet);
+    while (rest.More())
+        if (dataSet->Locate(keyFields, keyValues)) return true;
+    return false;
 }
 
 void OpenDataSetByCondition(plat::TClientDataSet* dataSet, const std::string& condition,

@@ -30,9 +30,12 @@ class TBusyCursor {
 // nested rows. With suspend the delete and scroll events are held back.
 void DeleteAllRecords(plat::TDataSet* dataSet, bool nested, bool suspend);
 
-// At the end of the fetched rows fetches the next packet, otherwise goes to
-// the last record.
+// Goes to the last record of the query: fetches the rows not fetched yet
+// (in bounded packets), then moves to the last one.
 void FetchMoreOrLast(plat::TClientDataSet* dataSet);
+// Locate that fetches further rows of the query until the record is found.
+bool LocateFetching(plat::TClientDataSet* dataSet, const std::string& keyFields,
+                    const plat::Variant& keyValues);
 
 // Closes the data set, sends [condition, second] to its provider ("All"
 // means no condition) and opens it again. A failure is written to the alert

@@ -594,6 +594,10 @@ bool TfrmBase::AddRecord(bool) {
     DataModule->RefreshToday();
     if (plat::TClientDataSet* main = MainDataSet()) {
         auto* single = dynamic_cast<TdmSingle*>(DataModule);
+        if (MainWhere != "1=2") {
+            ListWhere = MainWhere;
+            ListOrder = MainOrder;
+        }
         OpenDataSet(main, "1=2", single ? single->DefaultOrder : std::string());
         SetFormMode(2);
         main->Append();

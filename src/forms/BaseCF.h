@@ -81,6 +81,8 @@ class TfrmBase : public TfrmRadical {
     bool UseItemDocuments = false;
     bool FocusPageOne = true, KeepOnAdd = true;
     std::string MainWhere, MainOrder;
+    // The query the list held before an add emptied it ("1=2").
+    std::string ListWhere = "1=2", ListOrder;
 
     // The data module as the base module (null while none is set).
     TdmBase* BaseModule() const;

@@ -126,6 +126,9 @@ void TfrmDouble::ApplyControlSettings() {
 
 void TfrmDouble::LoadRequiredControls() {
     TfrmSingle::LoadRequiredControls();
+    // The user's column settings of the lines, as those of the browse grid:
+    // a user-defined line field the user shows becomes a column.
+    ApplyGridColumns(gdBody1);
     std::string required;
     if (TMT_Doc* settings = GetUserSettings())
         required = settings->GetComponentIDs("gdBody1/*[Required='-1']");

@@ -2,6 +2,7 @@
 
 #include "controls/ExtPage.h"
 #include "controls/FDBGrid.h"
+#include "dataframe/knlBase.h"
 #include "dataframe/knlRadical.h"
 #include "forms/QVConfirmDate.h"
 #include "platform/core/dates.h"
@@ -391,8 +392,10 @@ void TfrmDouble::ShowStateText(uint8_t state) {
     }
 }
 
+// The page of the heads is the browse page: there the counter counts heads,
+// on a document's own page its lines (as pgHeadChange shows them).
 bool TfrmDouble::HeadPageShown() const {
-    return pgHead && tbsBrowse && pgHead->ActivePage() != tbsBrowse;
+    return pgHead && tbsBrowse && pgHead->ActivePage() == tbsBrowse;
 }
 
 bool TfrmDouble::BodyPageVisible() const {
@@ -648,6 +651,35 @@ void TfrmDouble::ReopenSavedDocument() {
     OpenDataSet(dm->cdsMain, HeadKeyCondition(), "");
 }
 
+void TfrmDouble::ReopenQueryWithDocument(const std::string& queryWhere,
+                                         const std::string& queryOrder, const std::string& number) {
+    TdmDouble* dm = DoubleModule();
+    if (!dm) return;
+    plat::TClientDataSet* head = dm->cdsMain;
+    const std::string key = HeadKeyCondition(number);
+    std::string fields;
+    std::vector<Variant> values;
+    for (int i = 1; i <= FieldCount(dm->KeyFields, ","); ++i) {
+        plat::TField* field = head->FindField(plat::Trim(TokenAt(dm->KeyFields, ",", i)));
+        if (!field) continue;
+        const bool isNumber =
+            !number.empty() && plat::SameText(field->FieldName(), dm->DocumentNumberField);
+        fields += (fields.empty() ? "" : ";") + field->FieldName();
+        values.push_back(isNumber ? Variant(number) : field->Value());
+    }
+    plat::TCursorGuard hourglass(plat::crHourGlass);
+    const std::string where = plat::Trim(queryWhere);
+    if (where.empty() || plat::SameText(where, "All"))
+        OpenDataSet(head, where, queryOrder);
+    else
+        OpenDataSet(head, "(" + where + ") or (" + key + ")", queryOrder);
+    if (head->Active() && !fields.empty()) {
+        const Variant wanted = values.size() == 1 ? values[0] : Variant::ArrayOf(values);
+        // Beyond the record limit: the document alone, as it was saved.
+        if (!LocateFetching(head, fields, wanted)) OpenDataSet(head, key, "");
+    }
+}
+
 bool TfrmDouble::SaveDocument() {
     TdmDouble* dm = DoubleModule();
     if (!dm) return false;
@@ -737,15 +769,14 @@ bool TfrmDouble::SaveDocument() {
                 else
                     SetFormMode(0);
             } else {
-                if (mode == TFormMode::Add && AutoConfirmAfterAdd == 1 && ConfirmAllowed) {
-                    ReopenSavedDocument();
-                    NewDocument = true;
-                } else {
-                    NewDocument = false;
-                }
+                NewDocument = mode == TFormMode::Add && AutoConfirmAfterAdd == 1 && ConfirmAllowed;
                 SetFormMode(0);
-                if (dm->AutoNumber && numberChanged && mode != TFormMode::Edit)
-                    OpenDataSet(head, HeadKeyCondition(ServerNumber), "");
+                // The list the clerk queried before the add, with the new document
+                // among its rows and shown.
+                const bool renumbered = dm->AutoNumber && numberChanged;
+                if (mode == TFormMode::Add)
+                    ReopenQueryWithDocument(ListWhere, ListOrder,
+                                            renumbered ? ServerNumber : std::string());
             }
             ApplyRights();
         } else if (dm->SaveConflicted && mode == TFormMode::Edit && Brokers() &&

@@ -216,6 +216,11 @@ class TfrmDouble : public TfrmSingle, public IDoubleModuleOwner, public ICopyDia
     bool IsAfterClosingDate();
     void ApplyHeadFieldsToBody();
     void ReopenSavedDocument();
+    // Opens the query (condition and order as the list had them) together with
+    // the saved document, and shows that document; number: its number when
+    // the server numbered it anew.
+    void ReopenQueryWithDocument(const std::string& queryWhere, const std::string& queryOrder,
+                                 const std::string& number);
     // The head key condition of the current record, fields qualified with
     // the head table ("M11_TABLE"); the number field takes `number` when set.
     std::string HeadKeyCondition(const std::string& number = "");

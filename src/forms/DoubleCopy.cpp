@@ -1,5 +1,7 @@
 // Copying a document: the source is read by its keys into arrays, a new
 // document is started, and the copied values go into its head and lines.
+#include <algorithm>
+
 #include "controls/ExtPage.h"
 #include "dataframe/knlRadical.h"
 #include "forms/DoubleCF.h"
@@ -198,9 +200,17 @@ void TfrmDouble::CopyDocument() {
         const Variant& row = bodyRows[bodyRows.LowBound() + r];
         if (!row.IsArray()) continue;
         if (body->State() != plat::dsInsert) body->Append();
-        for (int j = 0; j < body->Fields().Count() && j < row.ArrayCount(); ++j) {
+        const int copied = std::min(body->Fields().Count(), row.ArrayCount());
+        for (int j = 0; j < copied; ++j) {
             const Variant& v = row[row.LowBound() + j];
             if (!IsBlank(v)) AssignLifted(body->Fields()[j], v);
+        }
+        // A later field's rule may have replaced an earlier copied value (the
+        // work order offers its open quantity): the copy keeps the source's.
+        for (int j = 0; j < copied; ++j) {
+            const Variant& v = row[row.LowBound() + j];
+            plat::TField* f = body->Fields()[j];
+            if (!IsBlank(v) && plat::VarToStr(f->Value()) != plat::VarToStr(v)) AssignLifted(f, v);
         }
         if (r == rows - 1) dm->RecalcOnLineChange = true;
         BeforeCopyBodyRow();

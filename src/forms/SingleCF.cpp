@@ -573,6 +573,10 @@ void TfrmSingle::FormKeyDown(plat::TObject* sender, uint16_t& key, plat::TShiftS
             else
                 pgHead->SelectNextPage(true);
             key = 0;
+        } else if (ctrl && key == VK_END && !editing && gdHead && ActiveControl() == gdHead) {
+            // The last record of the query, not of the rows fetched so far.
+            miLastClick(gdHead);
+            key = 0;
         } else if (key == VK_RETURN && pgHead->ActivePage() == tbsBrowse && ActiveControl() &&
                    ActiveControl()->InheritsFrom("TCustomGrid")) {
             pgHead->SetActivePageIndex(0);

@@ -63,11 +63,11 @@ std::vector<Variant> ArrayItems(const Variant& v) {
     return {v};
 }
 
-std::vector<std::vector<Variant>> ReadClientQuery(AppServer& server, Statement& st,
-                                                  size_t maxRows) {
+std::vector<std::vector<Variant>> ReadClientQuery(AppServer& server, Statement& st, size_t maxRows,
+                                                  int leading, size_t byteLimit) {
     std::vector<std::vector<Variant>> rows;
-    const int n = st.ColumnCount();
-    const size_t maxBytes = server.ReplyByteLimit();
+    const int n = leading < 0 ? st.ColumnCount() : std::min(leading, st.ColumnCount());
+    const size_t maxBytes = byteLimit ? byteLimit : server.ReplyByteLimit();
     size_t bytes = 0;
     StepBudget budget(server.Db(), server.QueryStepLimit(), server.QueryTimeLimit());
     try {

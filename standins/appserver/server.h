@@ -209,10 +209,12 @@ class AppServer : public std::enable_shared_from_this<AppServer> {
 
 // The rows of a statement a client composed, read under the server's step
 // and time limits: ServerError when it runs longer, gives more than maxRows
-// rows or more bytes than the server's reply limit. The caller holds the
-// connection's lock.
+// rows or more bytes than byteLimit (0: the server's reply limit). With
+// leading >= 0 only that many first columns of each row are kept. The
+// caller holds the connection's lock.
 std::vector<std::vector<plat::Variant>> ReadClientQuery(AppServer& server, Statement& st,
-                                                        size_t maxRows = SIZE_MAX);
+                                                        size_t maxRows = SIZE_MAX, int leading = -1,
+                                                        size_t byteLimit = 0);
 
 // Refuses (ServerError) a condition or order text of a client that could
 // reach past its place in the statement: comments, a second statement,

@@ -205,8 +205,11 @@ plat::TDataPacket TableProvider::GetRecords(const plat::TFetchRequest& request) 
         if (order.empty())
             for (auto& k : top.info->keys)
                 order += (order.empty() ? "" : ", ") + top.info->name + "." + k;
-        std::string sql = "SELECT " + top.selectList + " FROM " + top.info->name + " " +
-                          top.spec.joins + (where.empty() ? "" : " WHERE " + where) +
+        // The query keeps only the keys of its rows, in order; each packet reads
+        // its rows by key, so that a long list costs memory by packet, not whole.
+        std::string sql = "SELECT " + KeyList() + ", " + top.selectList + " FROM " +
+                          top.info->name + " " + top.spec.joins +
+                          (where.empty() ? "" : " WHERE " + where) +
                           (order.empty() ? "" : " ORDER BY " + order);
         if (options_.topRowLimit && session_.TopRows() > 0)
             sql += " LIMIT " + std::to_string(session_.TopRows());
@@ -216,33 +219,94 @@ plat::TDataPacket TableProvider::GetRecords(const plat::TFetchRequest& request) 
         }();
         if (!st.IsReadOnly()) throw ServerError("The query condition would change data: refused");
         st.BindAll(params);
-        topRows_ = ReadClientQuery(server, st);
+        // The keys are held while the list is read: a few times what one reply
+        // may take, far more rows than any reply holds.
+        const size_t keyBytes =
+            server.ReplyByteLimit() > SIZE_MAX / 4 ? SIZE_MAX : server.ReplyByteLimit() * 4;
+        topKeys_ = ReadClientQuery(server, st, SIZE_MAX, (int)KeyColumns().size(), keyBytes);
         cursor_ = 0;
-        if (options_.countRecords) session_.SetRecordCount((int)topRows_.size());
+        if (options_.countRecords) session_.SetRecordCount((int)topKeys_.size());
     }
-    size_t remaining = topRows_.size() - std::min(cursor_, topRows_.size());
+    size_t remaining = topKeys_.size() - std::min(cursor_, topKeys_.size());
     size_t take = request.count < 0 ? remaining : std::min(remaining, (size_t)request.count);
     std::vector<TPacketRow> rows;
     std::vector<std::vector<Variant>> topKeys;
-    std::vector<size_t> keyIndex;
-    for (auto& k : top.info->keys)
-        keyIndex.push_back(
-            (size_t)(std::find(top.stored.begin(), top.stored.end(), k) - top.stored.begin()));
-    for (size_t i = 0; i < take; ++i) {
-        std::vector<Variant>& values = topRows_[cursor_ + i];
-        std::vector<Variant> key;
-        for (size_t k : keyIndex) key.push_back(k < values.size() ? values[k] : Variant());
-        topKeys.push_back(key);
-        TPacketRow r;
-        r.values = TValueRow(values);
-        if (levels_.size() > 1) r.values.Append(Variant());
-        rows.push_back(std::move(r));
+    // A packet ends early at the reply limit; the next one goes on from there.
+    const size_t maxBytes = server.ReplyByteLimit();
+    size_t bytes = 0, used = 0;
+    while (used < take && (rows.empty() || bytes <= maxBytes)) {
+        const size_t n = std::min(kKeysPerQuery, take - used);
+        auto found = ReadTopRows(cursor_ + used, n);
+        for (size_t i = cursor_ + used; i < cursor_ + used + n; ++i) {
+            auto it = found.find(KeyText(topKeys_[i]));
+            if (it == found.end()) continue;  // deleted since the query
+            for (auto& v : it->second) bytes += sizeof(Variant) + v.RawText().size();
+            topKeys.push_back(topKeys_[i]);
+            TPacketRow r;
+            r.values = TValueRow(it->second);
+            if (levels_.size() > 1) r.values.Append(Variant());
+            rows.push_back(std::move(r));
+        }
+        used += n;
     }
-    cursor_ += take;
+    cursor_ += used;
     Attach(1, rows, topKeys);
     packet.rows = std::move(rows);
-    packet.endOfData = cursor_ >= topRows_.size();
+    packet.endOfData = cursor_ >= topKeys_.size();
     return packet;
+}
+
+// A table without a declared key is read by its row ids.
+std::vector<std::string> TableProvider::KeyColumns() const {
+    const Level& top = levels_[0];
+    return top.info->keys.empty() ? std::vector<std::string>{"rowid"} : top.info->keys;
+}
+
+std::string TableProvider::KeyList() const {
+    std::string list;
+    for (auto& k : KeyColumns())
+        list += (list.empty() ? "" : ", ") + levels_[0].info->name + "." + k;
+    return list;
+}
+
+std::map<std::string, std::vector<Variant>> TableProvider::ReadTopRows(size_t from, size_t n) {
+    const Level& top = levels_[0];
+    Database& db = session_.Server().Db();
+    const std::vector<std::string> keys = KeyColumns();
+    const size_t nKeys = keys.size();
+    std::string where;
+    std::vector<Variant> params;
+    if (n == 1) {
+        for (size_t i = 0; i < nKeys; ++i)
+            where += (i ? " AND " : "") + top.info->name + "." + keys[i] + " = ?";
+    } else {
+        where = "(" + KeyList() + ") IN (VALUES ";
+        for (size_t r = 0; r < n; ++r) {
+            where += r ? ", (" : "(";
+            for (size_t i = 0; i < nKeys; ++i) where += i ? ", ?" : "?";
+            where += ")";
+        }
+        where += ")";
+    }
+    for (size_t r = from; r < from + n; ++r)
+        for (size_t i = 0; i < nKeys; ++i)
+            params.push_back(i < topKeys_[r].size() ? topKeys_[r][i] : Variant());
+    Statement st = [&] {
+        ClientSqlScope scope(db, session_.Server().ClientPolicy(false));
+        return Statement(db, "SELECT " + KeyList() + ", " + top.selectList + " FROM " +
+                                 top.info->name + " " + top.spec.joins + " WHERE " + where);
+    }();
+    st.BindAll(params);
+    std::map<std::string, std::vector<Variant>> out;
+    const int columns = st.ColumnCount();
+    while (st.Step()) {
+        std::vector<Variant> key, values;
+        for (int i = 0; i < (int)nKeys; ++i) key.push_back(st.Column(i));
+        values.reserve((size_t)(columns - (int)nKeys));
+        for (int i = (int)nKeys; i < columns; ++i) values.push_back(st.Column(i));
+        out.emplace(KeyText(key), std::move(values));
+    }
+    return out;
 }
 
 std::vector<TPacketRow> TableProvider::FetchDetails(

@@ -10,6 +10,7 @@
 // was read is refused and nothing is overwritten.
 #pragma once
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -153,8 +154,13 @@ class TableProvider : public plat::IProvider {
     std::vector<Level> levels_;
     bool prepared_ = false;
     std::string condition_, order_;
-    std::vector<std::vector<plat::Variant>>
-        topRows_;  // the last query's top rows (stored + derived)
+    // The key columns of the top table, and them qualified for a select list.
+    std::vector<std::string> KeyColumns() const;
+    std::string KeyList() const;
+    // The top rows (stored + derived) of topKeys_[from, from + n), by key text.
+    std::map<std::string, std::vector<plat::Variant>> ReadTopRows(size_t from, size_t n);
+
+    std::vector<std::vector<plat::Variant>> topKeys_;  // the last query's rows, by key
     size_t cursor_ = 0;
 };
 

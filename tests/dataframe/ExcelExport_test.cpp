@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 
 #include "doc_fixture.h"
 #include "platform/data/clientdataset.h"
@@ -144,6 +145,57 @@ TEST_F(BrowseExport, FileWayWritesTitlesAndTypedCellsOfVisibleFields) {
     EXPECT_EQ(form.progress.calls,
               (std::vector<std::string>{"start 查询结果转 Excel 文件进度 0 2", "max 2", "finish"}));
     EXPECT_EQ(form.progress.steps, 2);
+}
+
+// Numbers carry the decimals the form shows them with, not the binary
+// residue of the sums that made them.
+TEST_F(BrowseExport, NumbersAreWrittenWithTheFieldsDecimals) {
+    plat::TField* price = cds.FieldByName("PRICE");
+    cds.First();
+    cds.Edit();
+    price->SetAsFloat(884.96 + 3e-13);
+    cds.Post();
+    cds.Next();
+    cds.Edit();
+    price->SetAsFloat(0.1 + 0.2);
+    cds.Post();
+    struct Case {
+        const char* displayFormat;
+        double first, second;
+        const char* format;
+    } cases[] = {{"#,##0.00", 884.96, 0.3, "0.00"},
+                 {"0.0000", 884.96, 0.3, "0.0000"},
+                 {"", 884.96, 0.3, "0.00"}};  // no format: the shortest text's decimals
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.displayFormat);
+        fs::remove_all(dir / "c_data/DS");
+        price->SetDisplayFormat(c.displayFormat);
+        dm.ExportToXlsFile(&cds, &form);
+        const XlsSheet s = ReadXls(ExportedFile());
+        ASSERT_TRUE(s.ok) << s.error;
+        EXPECT_EQ(s.at(1, 3).kind, 2);
+        EXPECT_EQ(s.at(1, 3).number, c.first);
+        EXPECT_EQ(s.at(2, 3).number, c.second);
+        if (*c.displayFormat) {
+            EXPECT_EQ(s.at(1, 3).format, c.format);
+        }
+        EXPECT_EQ(s.at(1, 2).number, 3);
+        EXPECT_EQ(s.at(1, 2).format, "0");
+    }
+}
+
+TEST_F(BrowseExport, ExportsWithinOneSecondEachKeepTheirFile) {
+    for (int i = 0; i < 3; ++i) dm.ExportToXlsFile(&cds, &form);
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir / "c_data/DS")) {
+        names.push_back(e.path().filename().string());
+        EXPECT_TRUE(ReadXls(e.path().string()).ok) << names.back();
+    }
+    EXPECT_EQ(names.size(), 3u);
+    // The messages name the file each export wrote.
+    ASSERT_EQ(form.messageBoxes.size(), 3u);
+    std::set<std::string> named(form.messageBoxes.begin(), form.messageBoxes.end());
+    EXPECT_EQ(named.size(), 3u);
 }
 
 TEST_F(BrowseExport, ClosedOrEmptyDataSetExportsNothing) {

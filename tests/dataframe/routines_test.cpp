@@ -214,20 +214,24 @@ TEST(OpenDataSetByCondition, AFailureReachesTheCallerAndTheLog) {
     EXPECT_NE(installation.alertLog("knlBase-103").find("bad condition"), std::string::npos);
 }
 
-TEST(FetchMoreOrLast, FetchesAtTheEndOfTheFetchedRowsElseGoesToTheLast) {
+TEST(FetchMoreOrLast, FetchesTheRestOfTheQueryAndShowsItsLastRecord) {
     std::vector<plat::TPacketRow> rows;
-    for (int i = 0; i < 30; ++i) rows.push_back(HeaderRow("5901", std::to_string(i), 0));
+    for (int i = 0; i < 1234; ++i) rows.push_back(HeaderRow("5901", std::to_string(i), 0));
     plat::TMemoryProvider provider("pvdMain", HeaderFields(), rows);
     TClientDataSet ds;
     ds.SetProvider(&provider);
     ds.PacketRecords = 20;
     ds.FetchOnDemand = false;
     ds.Open();
+    ds.MoveBy(5);
     FetchMoreOrLast(&ds);
-    EXPECT_EQ(ds.RecordCount(), 20);
-    EXPECT_EQ(ds.RecNo(), 20);
+    EXPECT_TRUE(ds.AllFetched());
+    EXPECT_EQ(ds.RecordCount(), 1234);
+    EXPECT_EQ(ds.RecNo(), 1234);
+    EXPECT_EQ(ds.FieldByName("TH002")->AsString(), "1233");
+    EXPECT_EQ(ds.PacketRecords, 20);  // the list's own page size stays
     FetchMoreOrLast(&ds);
-    EXPECT_EQ(ds.RecordCount(), 30);
+    EXPECT_EQ(ds.RecNo(), 1234);
 }
 
 TEST(ShowFileProperties, OpensTheFoldersFileManager) {

@@ -16,6 +16,7 @@
 #include "platform/core/text.h"
 #include "platform/data/clientdataset.h"
 #include "platform/system/desktop.h"
+#include "platform/system/inifile.h"
 #include "platform/system/xls_reader.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/grids.h"
@@ -349,11 +350,9 @@ TEST_F(RoadE2E, AReceiptThroughItsWholeRoad) {
     });
     walk->Click("mnuCopy");
     EXPECT_EQ(walk->DataSet("cdsMain").State(), plat::dsInsert) << log.str();
-    // The work order's line rule offers what is still open on the order
-    // (200 less the 50 of an open receipt; the void one holds nothing); the
-    // clerk takes 20 as on the copied receipt.
-    EXPECT_DOUBLE_EQ(walk->Field("cdsBody1", "TI007").AsFloat(), 150);
-    walk->Key("cdsBody1", "TI007", "20");
+    // The copied line keeps the copied receipt's 20, not what is still open
+    // on the work order (200 less the 50 of an open receipt).
+    EXPECT_DOUBLE_EQ(walk->Field("cdsBody1", "TI007").AsFloat(), 20);
     walk->Key("cdsBody1", "TI060", "R-01-01");
     walk->DataSet("cdsBody1").Post();
     walk->Click("btnOK");
@@ -460,6 +459,39 @@ TEST_F(RoadE2E, TheShortRoadOverTcp) {
         << log.str();
     walk.reset();
     session.reset();
+}
+
+}  // namespace
+}  // namespace standin
+
+namespace standin {
+namespace {
+
+// The host's --ui holds for its run: the installation keeps its own
+// interface for the next start. The log names the module's version.
+TEST_F(RoadE2E, TheInterfaceOfTheCommandLineHoldsForItsRunOnly) {
+    Open("950");
+    const std::string ini = session->Installation().clientFolder + "MireltaC.ini";
+    auto setting = [&](const char* section, const char* key) {
+        return plat::TIniFile(ini).ReadString(section, key, "(none)");
+    };
+    EXPECT_EQ(setting("CodePage", "UICodePage"), "950");
+    EXPECT_NE(ConnectionLine(session->Controller()).find("version 900214, user DS"),
+              std::string::npos)
+        << ConnectionLine(session->Controller());
+    walk.reset();
+    session.reset();
+    EXPECT_EQ(setting("CodePage", "UICodePage"), "936");
+    EXPECT_EQ(setting("Client Components", "LangType"), "CHS");
+
+    // A key the installation never had is gone again after the run.
+    plat::TIniFile(ini).DeleteKey("Client Components", "LangType");
+    Open("437");
+    EXPECT_EQ(setting("Client Components", "LangType"), "ENG");
+    walk.reset();
+    session.reset();
+    EXPECT_EQ(setting("Client Components", "LangType"), "(none)");
+    EXPECT_EQ(setting("CodePage", "UICodePage"), "936");
 }
 
 }  // namespace

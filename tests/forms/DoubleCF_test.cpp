@@ -507,6 +507,39 @@ TEST_F(DoubleRoad, AFailingCopyRuleLeavesTheCopiedValues) {
     form->CancelEdit(false);
 }
 
+// A rule of a later field that replaces an earlier copied value (a work
+// order offering its open quantity) does not win over the copy.
+TEST_F(DoubleRoad, ACopiedLineKeepsTheValuesALaterFieldsRuleReplaced) {
+    ASSERT_TRUE(GoTo("20240108001"));
+    dm->cdsBody1->First();
+    const double quantity = Line("TI007")->AsFloat();
+    Line("TI014")->OnValidate = [](plat::TField* f) {
+        f->DataSet()->FieldByName("TI007")->SetAsFloat(999);
+    };
+    CopyCurrentTo(*runner, *form, "20240417003");
+    ASSERT_EQ(form->FormMode(), TFormMode::Add);
+    dm->cdsBody1->First();
+    EXPECT_EQ(Line("TI007")->AsFloat(), quantity);
+    Line("TI014")->OnValidate = {};
+    form->CancelEdit(false);
+}
+
+// The user's settings of the line grid's columns apply as those of the
+// browse grid do: a user-defined line field the user shows gets its column.
+TEST_F(DoubleRoad, TheUsersLineColumnSettingsApply) {
+    form->GetUserSettings()->LoadXML(
+        "<MT_User><gdBody1><Field ID=\"UDF02\"><Visible>Y</Visible>"
+        "<DisplayLabel>客户料号</DisplayLabel></Field></gdBody1></MT_User>");
+    ASSERT_FALSE(Line("UDF02")->Visible());
+    form->Show();
+    EXPECT_TRUE(Line("UDF02")->Visible());
+    EXPECT_EQ(Line("UDF02")->DisplayLabel(), "客户料号");
+    bool column = false;
+    for (int i = 0; i < form->gdBody1->VisibleColumnCount(); ++i)
+        column = column || form->gdBody1->VisibleColumn(i)->FieldName() == "UDF02";
+    EXPECT_TRUE(column);
+}
+
 // The user's grid settings of three user-defined line columns: UDF01 a
 // combo of two items, UDF02 a look-up of another program, UDF03 no setting.
 const char* const kLineColumnSettings =

@@ -224,10 +224,10 @@ TEST_F(ExcelExport, WithFormatTypesAndFormatsEveryCell) {
     EXPECT_EQ(s.at(1, 1).number, 3);
     EXPECT_EQ(s.at(1, 1).format, "0_ ");
     EXPECT_EQ(s.at(1, 2).number, 1.5);
-    EXPECT_EQ(s.at(1, 2).format, "#,##0.0000000_ ");  // number kind unknown: 7 decimals
+    EXPECT_EQ(s.at(1, 2).format, "#,##0.0_ ");  // no format nor kind: the decimals it shows
     EXPECT_EQ(s.at(2, 2).number, -4.25);
-    EXPECT_EQ(s.at(2, 2).format, "General");  // negatives get no number format
-    EXPECT_EQ(s.at(1, 3).text, "0.17");       // percent: its display text
+    EXPECT_EQ(s.at(2, 2).format, "0.00");  // negatives: their decimals, no number type
+    EXPECT_EQ(s.at(1, 3).text, "0.17");    // percent: its display text
     EXPECT_EQ(s.at(1, 4).text, "Y");
     EXPECT_EQ(s.at(2, 4).text, "N");
 }
@@ -296,7 +296,7 @@ class BodyExcelExport : public ExcelExport {
     plat::TMemoryProvider provider{"pvdMain", DocFields()};
 };
 
-TEST_F(BodyExcelExport, LinesWithoutFormatTakeTheGeneralFormat) {
+TEST_F(BodyExcelExport, LinesWithoutFormatTakeTheDecimalsTheyShow) {
     dm.ExportBodyToExcel(dm.cdsMain, dm.cdsBody1, &form, false);
     const XlsSheet s = ReadXls(ExportedFile());
     ASSERT_TRUE(s.ok);
@@ -306,8 +306,9 @@ TEST_F(BodyExcelExport, LinesWithoutFormatTakeTheGeneralFormat) {
     EXPECT_EQ(s.at(2, 2).text, "B");
     EXPECT_EQ(s.at(1, 3).kind, 2);
     EXPECT_EQ(s.at(1, 3).number, 10.5);
+    EXPECT_EQ(s.at(1, 3).format, "0.0");
     EXPECT_EQ(s.at(2, 3).number, -1);
-    EXPECT_EQ(s.at(2, 3).format, "General");
+    EXPECT_EQ(s.at(2, 3).format, "0");
 }
 
 }  // namespace

@@ -163,10 +163,11 @@ void TfrmKtrb52::createReceiptDesign() {
         c->SetBounds(kColumn[col], kTop + row * kRow, kEditWidth + 22, 21);
         return c;
     };
+    // The name beside a code: the code's name field ("txtTH005C" shows TH005C).
     auto text = [&](TWinControl* parent, const char* name, TControl* beside) {
-        auto* l = new TLabel(this);
+        auto* l = new plat::TDBText(this);
         l->SetName(name);
-        l->SetCaption("");
+        l->SetDataField(std::string(name).substr(3));
         l->SetParent(parent);
         l->SetBounds(beside->Left() + beside->Width() + 24, beside->Top() + 3, 150, 15);
         return l;
@@ -197,6 +198,7 @@ void TfrmKtrb52::createReceiptDesign() {
     edTH010 = edit(page2, "edTH010", "TH010", 1, 3);
     edTH008 = edit(page2, "edTH008", "TH008", 2, 0);
     edTH033 = edit(page2, "edTH033", "TH033", 2, 1, 60);
+    txtTH033C = text(page2, "txtTH033C", edTH033);
     cboTH015 = combo(page2, "cboTH015", "TH015", 2, 2);
     edTH030 = edit(page2, "edTH030", "TH030", 2, 3);
 
@@ -303,7 +305,7 @@ void TfrmKtrb52::FormCreate(plat::TObject* sender) {
         StartFailed = true;
         throw;
     }
-    VersionText = "900214";
+    SetVersionText("900214");
     bindQueryMenu();
     bindSerialButtons();
     if (gdBody1) {
@@ -322,6 +324,8 @@ void TfrmKtrb52::FormCreate(plat::TObject* sender) {
                 if (e->DataField().rfind("TH", 0) == 0) e->SetDataSource(dm->dsMain);
             } else if (auto* cb = dynamic_cast<plat::TDBComboBox*>(c)) {
                 if (cb->DataField().rfind("TH", 0) == 0) cb->SetDataSource(dm->dsMain);
+            } else if (auto* t = dynamic_cast<plat::TDBText*>(c)) {
+                if (t->DataField().rfind("TH", 0) == 0) t->SetDataSource(dm->dsMain);
             }
         }
     }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "forms/DoubleCF.h"
+#include "platform/ui/dbctrls.h"
 #include "receipt/rules/Ktrb52CD.h"
 #include "receipt/rules/Ktrb52Owner.h"
 
@@ -63,8 +64,8 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
                  *edTH003 = nullptr, *edTH045 = nullptr, *edTH011 = nullptr, *edTH013 = nullptr,
                  *edTH014 = nullptr;
     TQvDBComboBox *cboTH036 = nullptr, *cboTH012 = nullptr;
-    plat::TLabel *txtTH001C = nullptr, *txtTH004C = nullptr, *txtTH005C = nullptr,
-                 *txtTH038C = nullptr, *txtTH045C = nullptr;
+    plat::TDBText *txtTH001C = nullptr, *txtTH004C = nullptr, *txtTH005C = nullptr,
+                  *txtTH038C = nullptr, *txtTH045C = nullptr, *txtTH033C = nullptr;
     // The second head page.
     plat::TTabSheet* TabSheet1 = nullptr;
     TQvBtnDBEdit *edTH006 = nullptr, *edTH007 = nullptr, *edTH009 = nullptr, *edTH010 = nullptr,
@@ -82,7 +83,6 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     plat::TStringList Memo1, Me;
 
     // ---- form state ----
-    std::string VersionText;
     bool ValidationActiveFlag = false;
     bool QuantityEditActiveFlag = false;
     bool AmountEntryStarted = false;

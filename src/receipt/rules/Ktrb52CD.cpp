@@ -95,6 +95,14 @@ Variant TdmKtrb52::replyValue(const Variant& reply, int index) {
     return reply[index];
 }
 
+void TdmKtrb52::GetComboItemText(plat::TDataSet* dataSet, std::string& text,
+                                 const std::string& value, const std::string& fieldName) {
+    TdmDouble::GetComboItemText(dataSet, text, value, fieldName);
+    if ((plat::SameText(fieldName, "TH045") || plat::SameText(fieldName, "TI032")) &&
+        plat::Trim(value) == kNoProject)
+        text.clear();
+}
+
 void TdmKtrb52::refuseBlank(const std::string& code) {
     refuse(code, {Variant(std::string())});
 }

@@ -60,6 +60,9 @@ class TdmKtrb52 : public TdmDouble {
     void CalcHeadTotals() override;
     // Same totals, from sums the line store keeps instead of a walk.
     void CalcHeadTotalsAfterLineChange() override;
+    // An export writes the project placeholder as no project, as the form reads it.
+    void GetComboItemText(plat::TDataSet* dataSet, std::string& text, const std::string& value,
+                          const std::string& fieldName) override;
     // True when the current line may be deleted; otherwise shows why and aborts.
     virtual bool CheckLineDelete();
     // True when no line is unconfirmed (TI037 "N").

@@ -12,7 +12,7 @@ namespace {
 TEST_F(ReceiptFormTest, StartsOnTheReceiptModuleWithItsFieldRoles) {
     Start();
     EXPECT_EQ(form->Brokers()->ProgramCode, "KTRB52");
-    EXPECT_EQ(form->VersionText, "900214");
+    EXPECT_EQ(form->VersionText(), "900214");
     EXPECT_TRUE(form->LineCheckActive);
     EXPECT_EQ(form->ReportProgram, "KTRD52");
     EXPECT_EQ(form->ConfirmFieldName(), "TH023");
@@ -295,6 +295,44 @@ TEST_F(ReceiptFormTest, F2OnTheSupplierAndTheWarehouseWritesThePickedRow) {
     EXPECT_EQ(plat::VarToStr(request[request.LowBound() + 1]), "02");
     // The recorded arguments hold the host's objects, which hold the recorder.
     dravoc->ClearCalls();
+}
+
+}  // namespace
+}  // namespace ktrb::test
+
+namespace ktrb::test {
+namespace {
+
+TEST_F(ReceiptFormTest, TheNamesBesideTheHeadCodesFollowTheRecordAndATypedCode) {
+    Start();
+    form->Show();
+    ASSERT_TRUE(GoTo("20240112001"));
+    const std::string where = " WHERE TH001 = '5901' AND TH002 = '20240112001'";
+    struct {
+        plat::TDBText* label;
+        std::string name;
+    } shown[] = {
+        {form->txtTH001C,
+         Sql("SELECT MQ002 FROM CMSMQ WHERE MQ001 = (SELECT TH001 FROM MOCTH" + where + ")")},
+        {form->txtTH004C,
+         Sql("SELECT MB002 FROM CMSMB WHERE MB001 = (SELECT TH004 FROM MOCTH" + where + ")")},
+        {form->txtTH005C,
+         Sql("SELECT MA002 FROM PURMA WHERE MA001 = (SELECT TH005 FROM MOCTH" + where + ")")},
+        {form->txtTH038C,
+         Sql("SELECT ME002 FROM CMSME WHERE ME001 = (SELECT TH038 FROM MOCTH" + where + ")")},
+    };
+    for (auto& s : shown) {
+        ASSERT_NE(s.label, nullptr);
+        EXPECT_FALSE(s.name.empty()) << s.label->Name();
+        EXPECT_EQ(s.label->Caption(), s.name) << s.label->Name();
+    }
+    // A code keyed into the head shows its name at once; cancelled, the
+    // record's own name comes back.
+    ASSERT_TRUE(form->EditRecord());
+    Head("TH038")->SetAsString("QC");
+    EXPECT_EQ(form->txtTH038C->Caption(), "品质管理部");
+    form->CancelEdit(false);
+    EXPECT_EQ(form->txtTH038C->Caption(), shown[3].name);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "dataframe/knlBase.h"
 #include "receipt/forms/work_order_fixture.h"
 
 namespace ktrb::test {
@@ -113,6 +114,50 @@ TEST_F(BarcodeTest, PictureInEnglish) {
     Start({}, "437");
     NewReceipt("S002", "RMB", "1");
     Scan("5201-20240110001", "barcode_dialog_eng.png");
+}
+
+}  // namespace
+}  // namespace ktrb::test
+
+namespace ktrb::test {
+namespace {
+
+TEST_F(BarcodeTest, TheLineCountFollowsLinesBuiltByCode) {
+    Start({{"SYS093", "N"}});
+    NewReceipt("S002", "RMB", "1");
+    Scan("5201-20240110001");
+    ASSERT_EQ(dm->cdsBody1->RecordCount(), 1);
+    EXPECT_EQ(form->Status->Panels()->Items(2)->Text(), "单身笔数");
+    EXPECT_EQ(form->Status->Panels()->Items(3)->Text(), "1/1");
+    dm->cdsBody1->Delete();
+    EXPECT_EQ(form->Status->Panels()->Items(3)->Text(), "0/0");
+}
+
+// After a new receipt is saved the list still holds the queried receipts,
+// with the new one among them and shown.
+TEST_F(BarcodeTest, ASavedNewReceiptJoinsTheQueriedList) {
+    Start({{"SYS093", "N"}});
+    struct Case {
+        const char *condition, *kept;
+    } cases[] = {{"", "20240108001"}, {"MOCTH.TH005 = 'S001'", "20240108001"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.condition);
+        form->OpenDataSet(dm->cdsMain, c.condition, "");
+        const int queried =
+            (int)plat::VarToIntDef(dm->AppServer.AsDispatch()->Call("GetRecCount"), -1);
+        ASSERT_GT(queried, 1);
+        NewReceipt("S002", "RMB", "1");
+        Scan("5201-20240110001");
+        ASSERT_TRUE(form->SaveDocument()) << ::testing::PrintToString(form->messages);
+        const std::string saved = Head("TH002")->AsString();
+        EXPECT_FALSE(saved.empty());
+        EXPECT_EQ(
+            Sql("SELECT COUNT(*) FROM MOCTH WHERE TH001 = '5901' AND TH002 = '" + saved + "'"),
+            "1");
+        FetchMoreOrLast(dm->cdsMain);
+        EXPECT_EQ(dm->cdsMain->RecordCount(), queried + 1);
+        EXPECT_TRUE(dm->cdsMain->Locate("TH001;TH002", plat::VarArrayOf({"5901", c.kept})));
+    }
 }
 
 }  // namespace

@@ -320,3 +320,68 @@ TEST_F(ReceiptFormTest, BrowsePagePicture) {
 
 }  // namespace
 }  // namespace ktrb::test
+
+namespace ktrb::test {
+namespace {
+
+// Last, Ctrl+E and Ctrl+End on the browse grid go to the last receipt of the
+// query, not of the rows fetched so far; the counter then reads n/n.
+TEST_F(ReceiptFormTest, LastGoesToTheLastReceiptOfTheQuery) {
+    server->Db().Exec(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 280) "
+        "INSERT INTO MOCTH (TH001, TH002, TH005) SELECT '5901', printf('2025%07d', i), 'S001' "
+        "FROM n");
+    Start();
+    form->Show();
+    const int total = std::stoi(Sql("SELECT COUNT(*) FROM MOCTH"));
+    ASSERT_GT(total, 280);
+    const std::string last =
+        Sql("SELECT TH001 || '-' || TH002 FROM MOCTH ORDER BY TH001 DESC, TH002 DESC LIMIT 1");
+    auto atLast = [&] {
+        EXPECT_EQ(dm->cdsMain->RecNo(), total);
+        EXPECT_EQ(Head("TH001")->AsString() + "-" + Head("TH002")->AsString(), last);
+        EXPECT_EQ(form->Status->Panels()->Items(3)->Text(),
+                  std::to_string(total) + "/" + std::to_string(total));
+    };
+    ASSERT_LT(dm->cdsMain->RecordCount(), total);
+    // The counter counts receipts on the browse page.
+    form->pgHead->SetActivePage(form->tbsBrowse);
+    form->btnLast->Click();
+    atLast();
+
+    form->OpenDataSet(dm->cdsMain, "", "");
+    form->pgHead->SetActivePage(form->tbsBrowse);
+    form->gdHead->SetFocus();
+    form->gdHead->SimulateKey(plat::VK_END, {plat::ssCtrl});
+    atLast();
+
+    form->OpenDataSet(dm->cdsMain, "", "");
+    uint16_t key = 'E';
+    EXPECT_TRUE(form->IsShortCut(key, {plat::ssCtrl}));
+    atLast();
+}
+
+}  // namespace
+}  // namespace ktrb::test
+
+namespace ktrb::test {
+namespace {
+
+// The void menu item and the void button are one action: one state.
+TEST_F(ReceiptFormTest, TheVoidMenuItemAndButtonShareOneState) {
+    Start();
+    form->Show();
+    for (const char* number : {"20240108001", "20240112001"}) {
+        ASSERT_TRUE(GoTo(number));
+        EXPECT_EQ(form->miInvalid->Enabled(), form->btnInvalid->Enabled()) << number;
+        EXPECT_EQ(form->miInvalid->Checked(), form->btnInvalid->Down()) << number;
+    }
+    ASSERT_TRUE(GoTo("20240112001"));
+    ASSERT_TRUE(form->EditRecord());
+    EXPECT_EQ(form->miInvalid->Enabled(), form->btnInvalid->Enabled());
+    form->CancelEdit(false);
+    EXPECT_EQ(form->miInvalid->Enabled(), form->btnInvalid->Enabled());
+}
+
+}  // namespace
+}  // namespace ktrb::test

@@ -128,6 +128,44 @@ TEST_F(ProviderTest, UntilALimitIsSetAQueryGivesAtMostTheDefaultRecordLimit) {
     EXPECT_EQ(Open(*fresh, "").rows.size(), 605u);
 }
 
+TEST_F(ProviderTest, AQueryWithoutARecordLimitComesInPacketsBeyondTheReplyLimit) {
+    server->Db().Exec(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 12000) "
+        "INSERT INTO MOCTH (TH001, TH002, TH005) SELECT '5903', printf('2025%07d', i), 'S001' "
+        "FROM n");
+    // The whole list is far above what one reply may hold.
+    server->SetReplyByteLimit(1 << 20);
+    session->Call("SetTopRow", 0);
+    Main(*session).DataRequest(Arr({"MOCTH.TH001 = '5903'", "TH005C, MOCTH.TH002 desc"}));
+    plat::TFetchRequest first;
+    first.count = 20;
+    plat::TDataPacket p = Main(*session).GetRecords(first);
+    ASSERT_EQ(p.rows.size(), 20u);
+    const std::vector<TPacketField> fields = p.fields;
+    EXPECT_EQ(session->Call("GetRecCount").AsInteger(), 12000);
+    EXPECT_EQ(Value(p.fields, p.rows[0], "TH002").AsString(), "20250012000");
+    EXPECT_FALSE(Value(p.fields, p.rows[0], "TH005C").AsString().empty());
+    // A receipt deleted after the query is left out, not sent empty.
+    server->Db().Exec("DELETE FROM MOCTH WHERE TH001 = '5903' AND TH002 = '20250011000'");
+    plat::TFetchRequest next;
+    next.restart = next.metadata = false;
+    next.count = 5000;
+    size_t rows = 20, packets = 0;
+    std::string last;
+    bool cut = false;
+    while (!p.endOfData) {
+        p = Main(*session).GetRecords(next);
+        ASSERT_LT(++packets, 200u);
+        ASSERT_FALSE(p.rows.empty());
+        cut = cut || (!p.endOfData && p.rows.size() < 5000u);
+        rows += p.rows.size();
+        last = Value(fields, p.rows.back(), "TH002").AsString();
+    }
+    EXPECT_TRUE(cut);
+    EXPECT_EQ(rows, 11999u);
+    EXPECT_EQ(last, "20250000001");
+}
+
 TEST_F(ProviderTest, ConditionsThatWouldChangeDataAreRefused) {
     int lines = Sql("SELECT COUNT(*) FROM MOCTI").AsInteger();
     Main(*session).DataRequest(Arr({"1=1; DELETE FROM MOCTI", ""}));
