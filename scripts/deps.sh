@@ -4,7 +4,7 @@ set -euo pipefail
 PKGS=(g++ cmake ninja-build pkg-config git
       qt6-base-dev libgl-dev libpugixml-dev libsqlite3-dev sqlite3
       libgtest-dev libgmock-dev libbenchmark-dev fonts-wqy-microhei
-      python3-xlrd clang-format xvfb xauth)
+      python3-xlrd clang-format xvfb xauth xdotool)
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
