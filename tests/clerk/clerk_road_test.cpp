@@ -109,6 +109,12 @@ class ClerkRoad : public ::testing::Test {
         return shown;
     }
 
+    // Answers the messages a step leaves open with their default button.
+    void Dismiss() {
+        int answered = 0;
+        while (answered < 3 && Message("Return", 1500ms)) ++answered;
+    }
+
     // Queries every receipt through the query dialog.
     void QueryAll() {
         host->Key("F6");
@@ -179,6 +185,7 @@ class ClerkRoad : public ::testing::Test {
                 return std::stoi("0" + Db("SELECT COUNT(*) FROM MOCTH")) > receiptsBefore;
             },
             20s);
+        Dismiss();
         host->Picture(step("saved"));
         EXPECT_TRUE(saved) << "not saved: " << host->Look().Texts() << "\n" << host->Log();
         return Db(
