@@ -254,7 +254,7 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     void batchNumberFromRule(plat::TField* field);
     void convertPrice(plat::TField* price);
     plat::TField* selectedBodyField() const;
-    // A line appended or inserted and not yet typed in.
+    // A line the clerk appended or inserted in the grid, not yet typed in.
     bool freshLine() const;
     int bodyColumnOf(const char* field) const;
     void steerLineColumn(const char* field);

@@ -271,7 +271,8 @@ void TfrmKtrb52::gdBody1ExitExtra(plat::TObject* sender) {
 
 bool TfrmKtrb52::freshLine() const {
     TdmKtrb52* dm = ReceiptModule();
-    return dm && gdBody1 && FormMode() != TFormMode::Browse &&
+    // Lines the form adds by code (from a work order, a copy) are not keyed.
+    return dm && gdBody1 && FormMode() != TFormMode::Browse && inside(ActiveControl(), gdBody1) &&
            dm->cdsBody1->State() == plat::dsInsert && !dm->cdsBody1->Modified();
 }
 
