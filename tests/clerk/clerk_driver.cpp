@@ -255,12 +255,19 @@ bool Host::WaitFor(const std::function<bool(const Screen&)>& pred,
 }
 
 void Host::focusActive() {
-    // Without a window manager the keyboard goes where the pointer is: the
-    // pointer rests on the active window's frame corner, off its controls.
+    // Without a window manager nothing gives the window the keyboard: the
+    // window under the pointer (on the active form) is given the focus.
     const auto form = Look().ActiveForm();
-    if (form)
-        RunTool({"xdotool", "mousemove", std::to_string(form->x + 2), std::to_string(form->y + 2)},
-                5s);
+    if (!form) return;
+    RunTool({"xdotool", "mousemove", std::to_string(form->x + form->w / 2),
+             std::to_string(form->y + 2)},
+            5s);
+    std::string where;
+    RunTool({"xdotool", "getmouselocation", "--shell"}, 5s, &where);
+    const size_t at = where.find("WINDOW=");
+    if (at == std::string::npos) return;
+    const size_t end = where.find('\n', at);
+    RunTool({"xdotool", "windowfocus", where.substr(at + 7, end - at - 7)}, 5s);
 }
 
 void Host::Key(const std::string& keys) {

@@ -50,7 +50,7 @@ class ClerkRoad : public ::testing::Test {
 
     // A numbered name for the step's picture.
     std::string step(const std::string& what) {
-        char n[8];
+        char n[16];
         std::snprintf(n, sizeof n, "%02d-", ++steps_);
         return n + what;
     }
