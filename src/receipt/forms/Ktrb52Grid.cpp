@@ -270,6 +270,8 @@ void TfrmKtrb52::gdBody1ExitExtra(plat::TObject* sender) {
 // ---- keying a new line ----
 
 bool TfrmKtrb52::freshLine() const {
+    // A form on its way out takes its grid's and data module's events.
+    if (Destroying()) return false;
     TdmKtrb52* dm = ReceiptModule();
     // Lines the form adds by code (from a work order, a copy) are not keyed.
     return dm && gdBody1 && FormMode() != TFormMode::Browse && inside(ActiveControl(), gdBody1) &&
@@ -300,7 +302,7 @@ void TfrmKtrb52::dsBody1StateLineOrder(plat::TObject* sender) {
 
 void TfrmKtrb52::gdBody1ColEnterLineOrder(plat::TObject*) {
     const bool afterNumber = std::exchange(afterWorkOrderNumber_, false);
-    if (steeringColumn_ || !gdBody1) return;
+    if (steeringColumn_ || !gdBody1 || Destroying()) return;
     const int at = gdBody1->SelectedIndex();
     // The grid puts a new row's cursor in its first column; a new line
     // starts where its keying starts.
