@@ -40,11 +40,20 @@ std::string textOf(plat::TControl& c) {
     return {};
 }
 
+// Where the window system has the control: its own widget's place.
+plat::TPoint onScreen(const plat::TControl& c) {
+    if (QWidget* w = c.Widget()) {
+        const QPoint p = w->mapToGlobal(QPoint(0, 0));
+        return {p.x(), p.y()};
+    }
+    return c.ClientToScreen(plat::TPoint{0, 0});
+}
+
 void describe(std::ostream& out, const plat::TCustomForm& form, plat::TControl& c,
               const plat::TControl* focused) {
     if (!c.Showing()) return;
     if (!c.Name().empty()) {
-        const plat::TPoint at = c.ClientToScreen(plat::TPoint{0, 0});
+        const plat::TPoint at = onScreen(c);
         out << "ctl\t" << form.Name() << '\t' << c.Name() << '\t' << c.ClassName() << '\t' << at.X
             << '\t' << at.Y << '\t' << c.Width() << '\t' << c.Height() << '\t'
             << (c.Enabled() ? 1 : 0) << '\t' << (&c == focused ? 1 : 0) << '\t' << textOf(c)
@@ -68,7 +77,7 @@ std::string DescribeWindows() {
     for (int i = 0; i < plat::Screen->FormCount(); ++i) {
         plat::TCustomForm* form = plat::Screen->Forms(i);
         if (!form || !form->Showing()) continue;
-        const plat::TPoint at = form->ClientToScreen(plat::TPoint{0, 0});
+        const plat::TPoint at = onScreen(*form);
         out << "form\t" << form->Name() << '\t' << form->ClassName() << '\t'
             << flat(form->Caption()) << '\t' << (form == plat::Screen->ActiveForm() ? 1 : 0) << '\t'
             << at.X << '\t' << at.Y << '\t' << form->ClientWidth() << '\t' << form->ClientHeight()
