@@ -136,6 +136,8 @@ void TDBEdit::dataChange() {
     // bounds its length, not the stored size.
     if (f->DataType() == TFieldType::ftString && MaxLength() == 0 && !IsMasked())
         SetMaxLength(f->Size());
+    else if (IsMasked() && MaxLength() == f->Size())
+        SetMaxLength(0);  // set from the size before the field had its mask
     if (binding_.Focused && binding_.Link.CanModify())
         SetText(f->Text());
     else
