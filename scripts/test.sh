@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the formatting, builds everything in ./build
 # with warnings as errors and runs every test (offscreen windows), and the
-# end-to-end tests once more in real windows under a virtual X server; then builds
+# end-to-end tests and the clerk's road (driven by xdotool) once more in real
+# windows under a virtual X server; then builds
 # again in ./build-asan under AddressSanitizer and UndefinedBehaviorSanitizer
 # and runs every test once more (KTRB_SANITIZE=0 skips this second round).
 set -euo pipefail
@@ -22,6 +23,9 @@ if command -v xvfb-run >/dev/null; then
   echo "== running the end-to-end tests in real windows (xvfb-run, platform xcb)"
   xvfb-run -a env QT_QPA_PLATFORM=xcb \
     ctest --test-dir build --output-on-failure -L '^e2e$' --timeout 600
+  echo "== the clerk's road by real keystrokes (xvfb-run, platform xcb, xdotool)"
+  xvfb-run -a -s "-screen 0 1600x1000x24" env QT_QPA_PLATFORM=xcb \
+    ctest --test-dir build --output-on-failure -L '^clerk$' --timeout 600
 else
   echo "== SKIPPED: the end-to-end tests in real windows need xvfb-run (Debian package xvfb)"
 fi

@@ -24,6 +24,7 @@
 #include "platform/ui/screenshot.h"
 #include "programs/ktrb52/host_session.h"
 #include "programs/ktrb52/road_walk.h"
+#include "programs/ktrb52/widget_dump.h"
 #include "runtime/DLLBaseCtrller.h"
 #include "standins/host/host_services.h"
 #include "standins/hostwin/message_centre_window.h"
@@ -164,6 +165,7 @@ int run(int argc, char** argv) {
         !std::getenv("QT_QPA_PLATFORM"))
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
+    StartWidgetDump();
 
     plat::CodePage cp;
     if (plat::TryCodePageFromNumber(plat::GetACP(), cp)) plat::SetAnsiCodePage(cp);

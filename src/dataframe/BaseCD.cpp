@@ -1,5 +1,7 @@
 #include "dataframe/BaseCD.h"
 
+#include <algorithm>
+
 #include "dataframe/knlBase.h"
 #include "dataframe/knlRadical.h"
 #include "platform/component/properties.h"
@@ -184,11 +186,26 @@ void TdmBase::LoadNumberFormats(const std::string& tables) {
     }
 }
 
+namespace {
+// A float column without a number format keeps this many significant digits.
+constexpr int kFloatDigits = 15;
+}  // namespace
+
 double TdmBase::CheckNumberRange(TField* field, int decimals, bool showMessage, double value) {
     std::string format = NumberFormats.Values(field->FieldName());
-    if (format.empty()) return value;
-    int precision = plat::StrToIntDef(TokenAt(format, ".", 1), 0);
-    int scale = plat::StrToIntDef(TokenAt(format, ".", 2), 0);
+    int precision = 0, scale = 0;
+    if (!format.empty()) {
+        precision = plat::StrToIntDef(TokenAt(format, ".", 1), 0);
+        scale = plat::StrToIntDef(TokenAt(format, ".", 2), 0);
+    } else if (field->DataType() == plat::TFieldType::ftFloat ||
+               field->DataType() == plat::TFieldType::ftCurrency) {
+        // A column without a number format is a binary float: it keeps 15
+        // significant digits, and a longer number would be stored changed.
+        precision = kFloatDigits;
+        scale = std::clamp(decimals, 0, kFloatDigits - 1);
+    } else {
+        return value;
+    }
     if (precision - scale <= 0) return value;
     std::string limit(precision - scale, '9');
     if (decimals > 0 && decimals < scale)

@@ -175,15 +175,22 @@ void TdmRadical::DateFieldGetText(TField* Sender, std::string& Text, bool) {
 }
 
 void TdmRadical::DateFieldSetText(TField* Sender, const std::string& Text) {
+    // A text with no digit (an emptied mask) clears the date; digits that make
+    // no date are refused, so the clerk sees the typed text again instead of
+    // a silently blanked field.
+    const bool typed = Text.find_first_of("0123456789") != std::string::npos;
     if (isDateField(Sender)) {
         plat::TDateTime date = TextToDate(Text, DateLayout, DateSeparator);
         if (date > 0)
             Sender->SetAsDateTime(date);
+        else if (typed)
+            refuse("000005");
         else
             Sender->Clear();
         return;
     }
     std::string ymd = DisplayDateToYmd(Text, DateLayout, DateSeparator);
+    if ((ymd.empty() || ymd == "0") && typed) refuse("000005");
     Sender->SetAsString(ymd.empty() || ymd == "0" ? std::string() : ymd);
 }
 

@@ -562,7 +562,9 @@ void TfrmBase::UpdateButtons() {
                 on = browsing;
                 break;
             case ButtonRule::Exit:
-                on = notEditing;
+                // Open in every mode: a close while editing asks the close
+                // question, so leaving by the menu loses nothing unasked.
+                on = true;
                 break;
             case ButtonRule::ViewItem:
                 on = main && main->Active() && !main->IsEmpty() && !F11Fields.empty();
@@ -801,6 +803,10 @@ void TfrmBase::qvSearchDialog1InitDialog(TfrmSearchDlg* dialog) {
 void TfrmBase::FormKeyDown(plat::TObject* sender, uint16_t& key, plat::TShiftState shift) {
     TfrmRadical::FormKeyDown(sender, key, shift);
     if (!DataModule || key != plat::VK_ESCAPE) return;
+    // A control that takes Esc for itself (a grid's cell editor or its
+    // unposted row) undoes its own typing with it, not the whole form.
+    for (plat::TWinControl* c = ActiveControl(); c && c != this; c = c->Parent())
+        if (c->WantsKey(key, shift)) return;
     if (formMode_ == TFormMode::Browse)
         CloseForm();
     else

@@ -233,7 +233,7 @@ void TDLLMTCtrller::ShowModal(Variant& result) {
 void TDLLMTCtrller::Close(int32_t flag) {
     if (!form_ || stage_ != Stage::None || form_->FormComponent()->Destroying()) return;
     const std::shared_ptr<bool> alive = alive_;
-    if (flag == 0) {
+    if (flag == 0 && !closedSinceShown_) {
         stage_ = Stage::Closing;
         TCloseAction action = TCloseAction::caHide;
         try {
@@ -267,6 +267,7 @@ bool TDLLMTCtrller::IsFree() {
 }
 
 void TDLLMTCtrller::FormShowHook(plat::TObject* sender) {
+    closedSinceShown_ = false;
     if (savedOnShow_) savedOnShow_(sender);
     TDLLBaseController::FormShowHook(sender);
 }
@@ -277,6 +278,7 @@ void TDLLMTCtrller::FormHideHook(plat::TObject* sender) {
 }
 
 void TDLLMTCtrller::FormCloseHook(plat::TObject* sender, TCloseAction& action) {
+    closedSinceShown_ = true;
     if (savedOnClose_) savedOnClose_(sender, action);
     TDLLBaseController::FormCloseHook(sender, action);
 }

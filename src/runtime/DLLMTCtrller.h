@@ -61,6 +61,10 @@ class TDLLMTCtrller : public TDLLBaseController {
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     plat::TNotifyEvent savedOnShow_, savedOnHide_, savedOnDestroy_;
     TCloseEvent savedOnClose_;
+    // The form's close step ran since it was last shown (its user closed
+    // it): a Close that follows frees it without closing and telling the
+    // host a second time.
+    bool closedSinceShown_ = false;
     // Tells the controller when the form is destroyed by any road, so that
     // it never keeps a pointer to a form that is gone.
     std::unique_ptr<FormWatch> watch_;

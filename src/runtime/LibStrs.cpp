@@ -66,6 +66,24 @@ bool durationSeconds(const std::string& text, int64_t& seconds) {
            !__builtin_add_overflow(seconds, parts[2], &seconds);
 }
 
+// A date keyed without its separators ("20240620" for code 1, "06202024"
+// for code 2, "1130620" for code 5): its three parts cut at the code's
+// widths. False when the text is not exactly those digits.
+bool digitParts(const std::string& text, int code, int (&p)[3]) {
+    const std::string t = plat::Trim(text);
+    const size_t year = code == 4 ? 2 : code == 5 ? 3 : 4;
+    if (t.size() != year + 4 || t.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    const bool yearLast = code == 2 || code == 3;
+    const size_t widths[3] = {yearLast ? 2 : year, 2, yearLast ? year : 2};
+    size_t at = 0;
+    for (int i = 0; i < 3; ++i) {
+        p[i] = std::stoi(t.substr(at, widths[i]));
+        at += widths[i];
+    }
+    return true;
+}
+
 // Year, month and day by a date-format code from the three parts as read;
 // the years of codes 4 and 5 count from 1911.
 void datePartsByCode(int code, const int (&p)[3], int64_t& y, int& m, int& d) {
@@ -277,7 +295,8 @@ TDateTime TextToDate(const std::string& text, int code, const std::string& separ
         if (plat::Trim(text).empty() || code < 1 || code > 5) return 0;
         std::string rest = text;
         int p[3];
-        for (int& part : p) part = partInt(CutToken(rest, separator), -1);
+        if (!digitParts(text, code, p))
+            for (int& part : p) part = partInt(CutToken(rest, separator), -1);
         if (p[0] < 1 || p[1] < 1 || p[2] < 1) return 0;
         int64_t y;
         int m, d;
@@ -293,16 +312,16 @@ TDateTime TextToDate(const std::string& text, int code, const std::string& separ
 
 std::string DisplayDateToYmd(const std::string& text, int code, const std::string& separator) {
     int p[3];
-    if (!separator.empty()) {
-        std::string rest = text;
-        for (int& part : p) part = partInt(CutToken(rest, separator), 0);
-    } else {
+    if (separator.empty()) {
         auto piece = [&](size_t at, size_t n) {
             return at < text.size() ? text.substr(at, n) : std::string();
         };
         p[0] = partInt(piece(0, 4), 0);
         p[1] = partInt(piece(4, 2), 0);
         p[2] = partInt(piece(6, 2), 0);
+    } else if (!digitParts(text, code, p)) {
+        std::string rest = text;
+        for (int& part : p) part = partInt(CutToken(rest, separator), 0);
     }
     if (p[0] < 1 || p[1] < 1 || p[2] < 1) return "0";
     int64_t y;

@@ -292,7 +292,7 @@ std::map<std::string, std::vector<Variant>> TableProvider::ReadTopRows(size_t fr
         for (size_t i = 0; i < nKeys; ++i)
             params.push_back(i < topKeys_[r].size() ? topKeys_[r][i] : Variant());
     Statement st = [&] {
-        ClientSqlScope scope(db, session_.Server().ClientPolicy(false));
+        ClientSqlScope scope(db, session_.Server().ClientPolicy());
         return Statement(db, "SELECT " + KeyList() + ", " + top.selectList + " FROM " +
                                  top.info->name + " " + top.spec.joins + " WHERE " + where);
     }();

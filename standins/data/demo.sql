@@ -338,7 +338,14 @@ INSERT INTO ADMMD (MD001, MD002, MD003, MD004) VALUES
 
 INSERT INTO NUMFD (FD001, FD002, FD003, FD004) VALUES
  ('MOCTI', 'TI007', 16, 3), ('MOCTI', 'TI019', 16, 3), ('MOCTI', 'TI024', 18, 4), ('MOCTI', 'TI025', 18, 2),
- ('MOCTH', 'TH009', 9, 0), ('MOCTH', 'TH030', 5, 4);
+ ('MOCTH', 'TH009', 9, 0), ('MOCTH', 'TH030', 5, 4),
+ ('MOCTI', 'TI016', 16, 3), ('MOCTI', 'TI017', 16, 3), ('MOCTI', 'TI020', 16, 3), ('MOCTI', 'TI021', 16, 3),
+ ('MOCTI', 'TI022', 16, 3), ('MOCTI', 'TI050', 16, 3), ('MOCTI', 'TI051', 16, 3), ('MOCTI', 'TI056', 16, 3),
+ ('MOCTI', 'TI057', 16, 3), ('MOCTI', 'TI026', 16, 6), ('MOCTI', 'TI027', 16, 6), ('MOCTI', 'TI044', 16, 6),
+ ('MOCTI', 'TI045', 16, 6), ('MOCTI', 'TI046', 16, 6), ('MOCTI', 'TI047', 16, 6),
+ ('MOCTH', 'TH018', 16, 6), ('MOCTH', 'TH019', 16, 6), ('MOCTH', 'TH020', 16, 6), ('MOCTH', 'TH021', 16, 6),
+ ('MOCTH', 'TH027', 16, 6), ('MOCTH', 'TH031', 16, 6), ('MOCTH', 'TH032', 16, 6), ('MOCTH', 'TH022', 16, 3),
+ ('MOCTH', 'TH034', 16, 3), ('MOCTH', 'TH042', 16, 3), ('MOCTH', 'TH043', 16, 3);
 
 -- 颜色管理: 已审核单据绿色, 作废单据灰色; 单身急料红字
 INSERT INTO ADMNH (NH001, NH002, NH003) VALUES ('KTRB52', '委外进货单颜色',

@@ -80,7 +80,7 @@ TEST_F(BaseOnHost, ButtonsFollowTheStateRightsAndActionBits) {
         {"empty header data set",
          [](TestBaseForm* f) { f->OpenDataSet(f->MainDataSet(), "1=2", ""); },
          {"btnAdd", "miAdd", "btnQuery", "miQuery", "miExit"}},
-        {"editing", [](TestBaseForm* f) { f->MainDataSet()->Edit(); }, {}},
+        {"editing", [](TestBaseForm* f) { f->MainDataSet()->Edit(); }, {"miExit"}},
         {"no print bit", [](TestBaseForm* f) { f->SetActionRights(f->ActionRights() & ~0x10); },
          [&] {
              auto v = all;

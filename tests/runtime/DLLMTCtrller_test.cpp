@@ -227,6 +227,19 @@ TEST_F(ControllerTest, CloseNotifiesAndCopiesTheResult) {
     EXPECT_TRUE(ctl->IsFree());
 }
 
+// The user closed the form; the host then closes the controller as it
+// ends: the form is freed, and the host hears "closed" once.
+TEST_F(ControllerTest, CloseAfterTheUserClosedTheFormNotifiesOnce) {
+    ASSERT_EQ(ctl->Init(params()), 0);
+    ctl->SetVisible(-1);
+    codes.clear();
+    TCloseAction action = TCloseAction::caHide;
+    form()->OnCloseEvent()(form()->FormComponent(), action);
+    ctl->Close(0);
+    EXPECT_EQ(codes, (std::vector<int32_t>{notify::Closed, notify::Destroyed}));
+    EXPECT_TRUE(ctl->IsFree());
+}
+
 TEST_F(ControllerTest, CloseWithFlagSkipsTheCloseStep) {
     ASSERT_EQ(ctl->Init(params()), 0);
     codes.clear();

@@ -118,6 +118,13 @@ TEST(LibStrsDates, DisplayDateToYmd) {
     EXPECT_EQ(DisplayDateToYmd("03/05/2024", 2, "/"), "20240305");
     EXPECT_EQ(DisplayDateToYmd("113/03/05", 5, "/"), "20240305");
     EXPECT_EQ(DisplayDateToYmd("20240305", 1, ""), "20240305");
+    // Keyed without the separators of the user's format.
+    EXPECT_EQ(DisplayDateToYmd("20240305", 1, "/"), "20240305");
+    EXPECT_EQ(DisplayDateToYmd("05032024", 3, "/"), "20240305");
+    EXPECT_EQ(DisplayDateToYmd("1130305", 5, "/"), "20240305");
+    EXPECT_EQ(DisplayDateToYmd("20241345", 1, "/"), "0");
+    EXPECT_EQ(DisplayDateToYmd("2024030", 1, "/"), "0");
+    EXPECT_EQ(TextToDate("20240305", 1, "/"), EncodeDate(2024, 3, 5));
     EXPECT_EQ(DisplayDateToYmd("2024/00/05", 1, "/"), "0");
     EXPECT_EQ(DisplayDateToYmd("2024/03", 1, "/"), "0");
     EXPECT_EQ(DisplayDateToYmd("2147483647/03/05", 5, "/"), "0");

@@ -17,7 +17,9 @@
 #include <iostream>
 
 #include "platform/core/exceptions.h"
+#include "platform/data/field.h"
 #include "platform/ui/copydata.h"
+#include "platform/ui/dbgrids.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/menus.h"
@@ -71,6 +73,17 @@ namespace {
 bool IsDialogKey(uint16_t vk) {
     return vk == VK_TAB || vk == VK_RETURN || vk == VK_ESCAPE || vk == VK_LEFT || vk == VK_RIGHT ||
            vk == VK_UP || vk == VK_DOWN || vk == VK_EXECUTE || vk == VK_CANCEL;
+}
+
+// The data grid that shows ctl over its current cell, when Tab or Enter
+// typed there should leave the cell as the grid's own editor does, not the
+// grid (which would post the line half keyed).
+TWinControl* cellGrid(TWinControl* ctl, uint16_t vk, TShiftState shift) {
+    if ((vk != VK_TAB && vk != VK_RETURN) || ctl->WantsKey(vk, shift)) return nullptr;
+    auto* grid = dynamic_cast<TCustomDataGrid*>(ctl->Parent());
+    if (!grid || !grid->WantsKey(vk, shift) || !ctl->Visible()) return nullptr;
+    TField* f = grid->SelectedField();
+    return f && grid->FieldControl(f->FieldName()) == ctl ? grid : nullptr;
 }
 
 bool IsModifierKey(uint16_t vk) {
@@ -163,6 +176,14 @@ class UiHub : public QObject {
         }
         TCustomForm* form = GetParentForm(ctl);
         bool keyUsed = false;
+        if (TWinControl* grid = cellGrid(ctl, vk, shift)) {
+            // The grid takes the key as its own; the cell control's exit first
+            // writes what was typed in it (a refusal keeps the focus there).
+            grid->SetFocus();
+            if (!IsLiveControl(grid) || !form || form->ActiveControl() != grid) return true;
+            ctl = grid;
+            target = grid->Widget();
+        }
         if (vk) {
             if (form && !IsModifierKey(vk)) {
                 for (TControl* c = ctl; c; c = c->Parent())

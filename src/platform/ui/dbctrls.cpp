@@ -132,7 +132,12 @@ void TDBEdit::dataChange() {
     }
     le->setAlignment((f->IsNumeric() ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
     SetEditMask(f->EditMask());
-    if (f->DataType() == TFieldType::ftString && MaxLength() == 0) SetMaxLength(f->Size());
+    // A masked text carries its literals (a date's separators): the mask
+    // bounds its length, not the stored size.
+    if (f->DataType() == TFieldType::ftString && MaxLength() == 0 && !IsMasked())
+        SetMaxLength(f->Size());
+    else if (IsMasked() && MaxLength() == f->Size())
+        SetMaxLength(0);  // set from the size before the field had its mask
     if (binding_.Focused && binding_.Link.CanModify())
         SetText(f->Text());
     else

@@ -313,8 +313,13 @@ void TfrmKtrb52::FormCreate(plat::TObject* sender) {
         gdBody1->OnKeyDown = plat::TKeyEvent(this, &TfrmKtrb52::gdBody1KeyDownGuard);
         gdBody1->OnEnter = plat::TNotifyEvent(this, &TfrmKtrb52::gdBody1EnterExtra);
         gdBody1->OnExit = plat::TNotifyEvent(this, &TfrmKtrb52::gdBody1ExitExtra);
+        gdBody1->OnColEnter = plat::TNotifyEvent(this, &TfrmKtrb52::gdBody1ColEnterLineOrder);
     }
     createCodeEditors();
+    if (TdmKtrb52* dm = ReceiptModule()) {
+        savedBodyStateChange_ = dm->dsBody1->OnStateChange;
+        dm->dsBody1->OnStateChange = plat::TNotifyEvent(this, &TfrmKtrb52::dsBody1StateLineOrder);
+    }
     ValidationActiveFlag = QuantityEditActiveFlag = AmountEntryStarted = false;
     InvoiceKindFromDialogFlag = false;
     if (TdmKtrb52* dm = ReceiptModule()) {

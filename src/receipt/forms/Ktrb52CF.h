@@ -150,6 +150,12 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     void cboTI035GChange(plat::TObject* sender);
     void gdBody1EnterExtra(plat::TObject* sender);
     void gdBody1ExitExtra(plat::TObject* sender);
+    // A new line is keyed from its work order: it starts in the work-order
+    // type column, and Tab or Enter after the work-order number goes on to
+    // the received quantity. The columns keep their order.
+    void gdBody1ColEnterLineOrder(plat::TObject* sender);
+    void dsBody1StateLineOrder(plat::TObject* sender);
+    void FormKeyDown(plat::TObject* sender, uint16_t& key, plat::TShiftState shift) override;
     // The items of the coded combos in the interface language; the invoice
     // kinds lettered alone, or with the digit kinds too.
     void FillCodeItems(bool lettersOnly);
@@ -255,12 +261,19 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     void batchNumberFromRule(plat::TField* field);
     void convertPrice(plat::TField* price);
     plat::TField* selectedBodyField() const;
+    // A line the clerk appended or inserted in the grid, not yet typed in.
+    bool freshLine() const;
+    int bodyColumnOf(const char* field) const;
+    void steerLineColumn(const char* field);
 
     int inspectionBefore_ = -1;
     bool inspectionGuard_ = false;
     std::string assignedNumber_;
     std::string itemViewSource_;
     std::vector<std::string> lookupTexts_;
+    plat::TNotifyEvent savedBodyStateChange_;
+    bool afterWorkOrderNumber_ = false;
+    bool steeringColumn_ = false;
 };
 
 }  // namespace ktrb

@@ -2,6 +2,7 @@
 // inspection status, line kind) shown by their texts, the inspection-status
 // guard, the line grid's focus extras and the number formats of the fields.
 #include <algorithm>
+#include <utility>
 
 #include "controls/ExtPage.h"
 #include "controls/FDBGrid.h"
@@ -72,6 +73,11 @@ constexpr const char* kDialogEditors[] = {
     "cboTI004G", "cboTI008G", "cboTI009G", "cboTI010G", "cboTI011G", "cboTI012G", "cboTI013G",
     "cboTI015G", "cboTI018G", "cboTI023G", "cboTI024G", "cboTI026G", "cboTI028G", "cboTI032G",
     "cboTI040G", "cboTI054G", "cboTI055G", "cboTI060G", "cboTIC05G"};
+
+// Keying a new line: where it starts, and where it goes after its work order.
+constexpr const char* kLineStartField = "TI013";   // work-order type
+constexpr const char* kWorkOrderNumber = "TI014";  // work-order number
+constexpr const char* kFirstQuantity = "TI007";    // received quantity
 
 bool inside(const plat::TControl* control, const plat::TControl* container) {
     for (const plat::TControl* c = control; c; c = c->Parent())
@@ -246,6 +252,7 @@ void TfrmKtrb52::cboTI035GChange(plat::TObject*) {
 
 void TfrmKtrb52::gdBody1EnterExtra(plat::TObject* sender) {
     gdBody1Enter(sender);
+    if (freshLine()) steerLineColumn(kLineStartField);
     UpdateProjectEditEnabled(true);
 }
 
@@ -258,6 +265,59 @@ void TfrmKtrb52::gdBody1ExitExtra(plat::TObject* sender) {
         if (state == plat::dsEdit || state == plat::dsInsert) dm->cdsBody1->Post();
     }
     UpdateProjectEditEnabled(false);
+}
+
+// ---- keying a new line ----
+
+bool TfrmKtrb52::freshLine() const {
+    // A form on its way out takes its grid's and data module's events.
+    if (Destroying()) return false;
+    TdmKtrb52* dm = ReceiptModule();
+    // Lines the form adds by code (from a work order, a copy) are not keyed.
+    return dm && gdBody1 && FormMode() != TFormMode::Browse && inside(ActiveControl(), gdBody1) &&
+           dm->cdsBody1->State() == plat::dsInsert && !dm->cdsBody1->Modified();
+}
+
+int TfrmKtrb52::bodyColumnOf(const char* field) const {
+    for (int i = 0; gdBody1 && i < gdBody1->VisibleColumnCount(); ++i)
+        if (gdBody1->VisibleColumn(i)->FieldName() == field) return i;
+    return -1;
+}
+
+void TfrmKtrb52::steerLineColumn(const char* field) {
+    plat::TField* f = line(field);
+    if (!gdBody1 || !f || bodyColumnOf(field) < 0 || steeringColumn_) return;
+    steeringColumn_ = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{steeringColumn_};
+    gdBody1->SetSelectedField(f);
+}
+
+void TfrmKtrb52::dsBody1StateLineOrder(plat::TObject* sender) {
+    if (savedBodyStateChange_) savedBodyStateChange_(sender);
+    if (freshLine()) steerLineColumn(kLineStartField);
+}
+
+void TfrmKtrb52::gdBody1ColEnterLineOrder(plat::TObject*) {
+    const bool afterNumber = std::exchange(afterWorkOrderNumber_, false);
+    if (steeringColumn_ || !gdBody1 || Destroying()) return;
+    const int at = gdBody1->SelectedIndex();
+    // The grid puts a new row's cursor in its first column; a new line
+    // starts where its keying starts.
+    if (freshLine() && at == std::min(gdBody1->FixedDataCols(), gdBody1->VisibleColumnCount() - 1))
+        steerLineColumn(kLineStartField);
+    else if (afterNumber && at == bodyColumnOf(kWorkOrderNumber) + 1)
+        steerLineColumn(kFirstQuantity);
+}
+
+void TfrmKtrb52::FormKeyDown(plat::TObject* sender, uint16_t& key, plat::TShiftState shift) {
+    plat::TField* selected = selectedBodyField();
+    afterWorkOrderNumber_ = (key == plat::VK_TAB || key == plat::VK_RETURN) && shift.Empty() &&
+                            gdBody1 && inside(ActiveControl(), gdBody1) && selected &&
+                            selected->FieldName() == kWorkOrderNumber;
+    TfrmDouble::FormKeyDown(sender, key, shift);
 }
 
 void TfrmKtrb52::applyNumberFormats() {

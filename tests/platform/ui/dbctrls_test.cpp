@@ -79,6 +79,23 @@ TEST(DBEdit, ShowsTheCurrentRecordAndWritesOnExit) {
     EXPECT_EQ(f.code->Text(), "A001");
 }
 
+// A masked text is longer than what is stored (a date's separators; the
+// field's text handlers convert): the whole masked text is typed, with or
+// without the separators, also when the edit was bound before the mask came.
+TEST(DBEdit, AMaskedTextIsNotCutAtTheStoredSize) {
+    DataForm f;
+    f.ds->FieldByName("TH004")->SetEditMask("9999--99--99;1;_");  // 12 > 10 stored
+    uitest::ShowActive(f.form);
+    for (const char* typed : {"2024--06--20", "20240620"}) {
+        f.code->SetFocus();
+        f.code->SelectAll();
+        f.code->SetSelStart(0);
+        uitest::TypeText(f.code, typed);
+        EXPECT_EQ(f.code->Text(), "2024--06--20") << typed;
+        f.ds->Cancel();
+    }
+}
+
 TEST(DBEdit, EscapePutsTheFieldBackAndPostTakesTheText) {
     DataForm f;
     uitest::ShowActive(f.form);

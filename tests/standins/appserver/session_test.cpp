@@ -158,7 +158,7 @@ TEST_F(SessionTest, CatalogueAnswersValuesAtTheirPositions) {
 
 TEST_F(SessionTest, QueryDataGivesEveryRow) {
     Variant rows = server->QueryData("NUMFD", "01", "MOCTI, MOCTH");
-    ASSERT_EQ(rows.ArrayCount(), 6);
+    ASSERT_EQ(rows.ArrayCount(), 32);
     EXPECT_EQ(rows[0][0].AsString(), "TH009");  // column, precision, scale from element 0
     EXPECT_EQ(rows[0][1].AsInteger(), 9);
     Variant inspections = server->QueryData("QMSTD", "02", Arr({"5902", "20240205001", ""}));

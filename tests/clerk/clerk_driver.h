@@ -1,0 +1,115 @@
+// Drives the host program from outside, as a clerk at the keyboard would:
+// the program runs in a real window on the X display, every key and click
+// goes through the window system (xdotool), and what the windows show is
+// read back from the host's widget dump (KTRB_WIDGET_DUMP). Nothing here
+// calls into the form. Every wait has a limit; everything started is stopped.
+#pragma once
+#include <sys/types.h>
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace clerk {
+
+// One line of the widget dump: a form, a control, a grid's state or a Qt
+// window, its fields split at tabs.
+struct Shown {
+    std::string kind;
+    std::vector<std::string> f;
+};
+
+struct Control {
+    std::string form, name, cls, text;
+    int x = 0, y = 0, w = 0, h = 0;
+    bool enabled = false, focused = false;
+};
+
+struct Form {
+    std::string name, cls, caption;
+    bool active = false;
+    int x = 0, y = 0, w = 0, h = 0;
+};
+
+// What the host's windows show at one moment.
+class Screen {
+  public:
+    explicit Screen(const std::string& dumpText);
+    std::vector<Form> forms;
+    std::vector<Control> controls;
+    std::map<std::string, std::string> gridField;  // grid name -> selected field
+    std::vector<std::string> qtWindows;            // titles and label texts
+    std::optional<Form> ActiveForm() const;
+    std::optional<Control> Find(const std::string& name) const;
+    std::optional<Control> Focused() const;
+    bool HasForm(const std::string& cls) const;
+    // Every control's and window's text, for messages in failures.
+    std::string Texts() const;
+};
+
+// A program started in its own process group; stopped (TERM, then KILL)
+// when the object goes.
+class Child {
+  public:
+    Child(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
+          const std::string& logFile);
+    ~Child();
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+    bool Running();
+    // Waits up to limit for the program to end; its exit status, or nullopt.
+    std::optional<int> Wait(std::chrono::milliseconds limit);
+    void Stop();
+    pid_t Pid() const { return pid_; }
+
+  private:
+    pid_t pid_ = -1;
+    std::optional<int> status_;
+};
+
+// Runs a short helper program to its end within limit (killed past it);
+// its exit status, or -1.
+int RunTool(const std::vector<std::string>& argv, std::chrono::milliseconds limit,
+            std::string* output = nullptr);
+
+// The host program on its own fresh installation, in a real window.
+class Host {
+  public:
+    // home: the installation's folder (made fresh); ui: "936", "950" or "437".
+    Host(const std::string& program, const std::string& home, const std::string& ui,
+         const std::vector<std::string>& extraArgs = {});
+    ~Host();
+    Screen Look() const;
+    // Waits until pred holds for what the windows show; false past limit.
+    bool WaitFor(const std::function<bool(const Screen&)>& pred,
+                 std::chrono::milliseconds limit = std::chrono::seconds(20));
+    // Keys (xdotool key names: "F5", "ctrl+e", "Return") and typed text.
+    void Key(const std::string& keys);
+    void Type(const std::string& text);
+    // A left click at a control's centre.
+    void Click(const Control& c);
+    // A picture of the whole screen; its path.
+    std::string Picture(const std::string& name);
+    bool Running() { return child_.Running(); }
+    std::optional<int> WaitExit(std::chrono::milliseconds limit) { return child_.Wait(limit); }
+    std::string Log() const;
+    const std::string& Home() const { return home_; }
+    std::string DatabaseFile() const { return home_ + "data/ktrb52-demo.db"; }
+
+  private:
+    void focusActive();
+    std::string home_, dump_, log_, pictures_;
+    Child child_;
+};
+
+// One value by SQL from the installation's database, opened read-only.
+std::string Sql(const std::string& dbFile, const std::string& sql);
+
+// Whether this machine can run the road: an X display, xdotool and the
+// real-window platform chosen.
+std::string WhyNotRunnable();
+
+}  // namespace clerk

@@ -1,0 +1,118 @@
+// A receipt keyed as a clerk keys it: keys sent to the focused control
+// through the window's own key path (the form sees them first), never the
+// fields set from the test.
+#include "controls/QvLookUpCombo.h"
+#include "platform/ui/menus.h"
+#include "platform/ui/utf8.h"
+#include "receipt/forms/receipt_form_fixture.h"
+
+namespace ktrb::test {
+namespace {
+
+class ReceiptKeyingTest : public ReceiptFormTest {
+  protected:
+    // A new receipt of a supplier, its head keyed, the focus in the lines.
+    void NewReceiptInTheLines() {
+        Start();
+        form->Show();
+        plat::Application->ProcessMessages();
+        ASSERT_TRUE(form->AddRecord(false));
+        Head("TH001")->SetText("5901");
+        Head("TH005")->SetText("S002");
+        form->gdBody1->SetFocus();
+        plat::Application->ProcessMessages();
+    }
+    std::string Selected() {
+        plat::TField* f = form->gdBody1->SelectedField();
+        return f ? f->FieldName() : std::string("(none)");
+    }
+    // Types into the control the current column edits with, as the grid
+    // hands it the keys, and leaves the cell by key.
+    void TypeCell(const std::string& text, uint16_t leave = plat::VK_TAB) {
+        plat::TWinControl* editor = form->gdBody1->FieldControl(Selected());
+        plat::TWinControl* target = editor && editor->Visible() ? editor : form->gdBody1;
+        target->SetFocus();
+        if (auto* edit = dynamic_cast<plat::TCustomEdit*>(target)) edit->SelectAll();
+        for (char32_t ch : plat::Utf8ToU32(text)) target->SimulateKey(0, {}, ch);
+        target->SimulateKey(leave, {});
+        plat::Application->ProcessMessages();
+    }
+};
+
+// A new line starts in the work-order type column; the work order fills the
+// line, and Tab or Enter after its number goes on to the received quantity,
+// with no check of the line's other columns on the way.
+TEST_F(ReceiptKeyingTest, ANewLineIsKeyedFromItsWorkOrderInOnePass) {
+    for (uint16_t leave : {plat::VK_TAB, plat::VK_RETURN}) {
+        SCOPED_TRACE(leave == plat::VK_TAB ? "Tab" : "Enter");
+        NewReceiptInTheLines();
+        ASSERT_EQ(dm->cdsBody1->State(), plat::dsInsert);
+        EXPECT_EQ(Selected(), "TI013");
+        TypeCell("5201", leave);
+        EXPECT_EQ(form->messages, std::vector<std::string>{});
+        EXPECT_EQ(Line("TI013")->AsString(), "5201");
+        EXPECT_EQ(Selected(), "TI014");
+        TypeCell("20240110001", leave);
+        // The work order's own notice (its routing) may come; no check of
+        // the line's required columns.
+        for (const std::string& m : form->messages)
+            EXPECT_EQ(m.find("不可空白"), std::string::npos) << m;
+        EXPECT_EQ(Line("TI004")->AsString(), "C3001");
+        EXPECT_EQ(Selected(), "TI007");
+        form->CancelEdit(false);
+        form->Free();
+        form = nullptr;
+    }
+}
+
+// The line's required columns are checked when the line is posted.
+TEST_F(ReceiptKeyingTest, ALinesRequiredColumnsAreCheckedWhenItIsPosted) {
+    NewReceiptInTheLines();
+    TypeCell("5201");
+    EXPECT_EQ(form->messages, std::vector<std::string>{});
+    EXPECT_THROW(dm->cdsBody1->Post(), plat::EAbort);
+    ASSERT_FALSE(form->messages.empty());
+    EXPECT_NE(form->messages.back().find("不可空白"), std::string::npos) << form->messages.back();
+    form->CancelEdit(false);
+}
+
+// An amount beyond the column's precision is refused with a message.
+TEST_F(ReceiptKeyingTest, AnAmountBeyondItsPrecisionIsRefused) {
+    Start();
+    form->Show();  // the number formats are read on show
+    ASSERT_TRUE(GoTo("20240112001"));
+    ASSERT_TRUE(form->EditRecord());
+    dm->cdsBody1->First();
+    dm->cdsBody1->Edit();
+    Line("TI026")->SetText("20000000000");
+    ASSERT_FALSE(form->messages.empty());
+    EXPECT_NE(form->messages.back().find("扣款金额"), std::string::npos) << form->messages.back();
+    EXPECT_EQ(Line("TI026")->AsFloat(), 0);
+    form->messages.clear();
+    Line("TI026")->SetText("9999999999");
+    EXPECT_EQ(form->messages, std::vector<std::string>{});
+    EXPECT_EQ(Line("TI026")->AsFloat(), 9999999999.0);
+    form->CancelEdit(false);
+}
+
+// Esc in the lines undoes the line being keyed, not the whole receipt; the
+// Exit menu works while adding and asks the close question first.
+TEST_F(ReceiptKeyingTest, EscAndExitWhileAdding) {
+    NewReceiptInTheLines();
+    form->gdBody1->SimulateKey(plat::VK_ESCAPE, {});
+    EXPECT_EQ(form->messages, std::vector<std::string>{});
+    EXPECT_EQ(form->FormMode(), TFormMode::Add);
+    EXPECT_TRUE(form->Showing());
+
+    ASSERT_TRUE(form->miExit->Enabled());
+    form->answers = {modal::Cancel};
+    form->miExit->Click();
+    ASSERT_EQ(form->messages.size(), 1u);
+    EXPECT_EQ(form->messages[0], "新增的资料尚未存档,是否存档?");
+    EXPECT_TRUE(form->Showing());
+    EXPECT_EQ(form->FormMode(), TFormMode::Add);
+    form->CancelEdit(false);
+}
+
+}  // namespace
+}  // namespace ktrb::test
