@@ -894,6 +894,7 @@ bool TableProvider::CheckRow(ApplyState& st, size_t level, RowWork& w,
 }
 
 bool TableProvider::OnlyStatusChanges(const RowWork& w, bool afterConfirm) {
+    if (w.row.status == plat::TUpdateStatus::usUnmodified) return true;
     const LevelSpec& spec = w.level.spec;
     auto listed = [](const std::vector<std::string>& names, const std::string& name) {
         return std::any_of(names.begin(), names.end(),
