@@ -949,6 +949,14 @@ bool TableProvider::CheckDocument(ApplyState& st, RowWork& w) {
     const std::string stored = plat::Trim(s.ColumnText(0)), creator = s.ColumnText(1),
                       group = s.ColumnText(2);
     s.Reset();
+    // A document changed by another user since it was read is a conflict first,
+    // whatever its status is now: the client tells the clerk what became of it.
+    {
+        std::string asRead;
+        std::vector<Variant> readParams;
+        w.WhereAsRead(asRead, readParams);
+        if (!asRead.empty() && !StillAsRead(st, w, asRead, readParams)) return false;
+    }
     if (statusField >= 0 && w.row.status == plat::TUpdateStatus::usModified &&
         w.Changed((size_t)statusField)) {
         // A void of an open document or a restore of a void one, and nothing else.

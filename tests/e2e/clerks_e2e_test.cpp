@@ -200,7 +200,10 @@ INSTANTIATE_TEST_SUITE_P(
     Interface, ClerksLanguages,
     ::testing::Values(Language{"936", "单据 %s 已被其他用户修改", "单据 %s 已审核"},
                       Language{"437", "Document %s was changed by another user",
-                               "Document %s is already confirmed"}));
+                               "Document %s is already confirmed"}),
+    [](const ::testing::TestParamInfo<Language>& info) {
+        return std::string("ui") + info.param.ui;
+    });
 
 class ClerksRestart : public Clerks, public ::testing::WithParamInterface<const char*> {};
 
@@ -245,7 +248,10 @@ TEST_P(ClerksRestart, ASaveAfterTheServerRestartedIsStoredOnce) {
     EXPECT_EQ(shown, 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Interface, ClerksRestart, ::testing::Values("936", "950", "437"));
+INSTANTIATE_TEST_SUITE_P(Interface, ClerksRestart, ::testing::Values("936", "950", "437"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                             return std::string("ui") + info.param;
+                         });
 
 // With the server down a typed code is not "no such record": the look-up
 // says the server cannot be reached.

@@ -148,7 +148,7 @@ class LookupWindowsE2E : public ::testing::Test {
     // Waits for a window of that title and gives it the keyboard.
     static std::string WaitFor(const std::string& title) {
         return "timeout 8 xdotool search --sync --onlyvisible --name '^" + title +
-               "$' windowfocus && sleep 0.6";
+               "$' windowfocus --sync && sleep 1.5";
     }
     std::string Head(const char* field) { return walk->Text("cdsMain", field); }
 
