@@ -21,12 +21,8 @@ echo "== running all tests"
 ctest --test-dir build --output-on-failure -j "$(nproc)" --timeout 600
 if command -v xvfb-run >/dev/null; then
   echo "== running the end-to-end tests in real windows (xvfb-run, platform xcb)"
-  # The work-order look-up by X keys loses its typed letters when it runs in a
-  # process of its own (it passes after the other look-up tests in one
-  # process); left out of this round until that is found.
   xvfb-run -a env QT_QPA_PLATFORM=xcb \
-    ctest --test-dir build --output-on-failure -L '^e2e$' --timeout 600 \
-      -E 'LookupWindowsE2E.AWorkOrderForALineByItsItemsInitials'
+    ctest --test-dir build --output-on-failure -L '^e2e$' --timeout 600
   # The clerk's road (label clerk) is not part of this round yet: it does not
   # walk through whole. Run it by hand with
   #   xvfb-run -a -s "-screen 0 1600x1000x24" env QT_QPA_PLATFORM=xcb \

@@ -56,47 +56,6 @@ QLocale LocaleOf(HostLanguage language) {
     }
 }
 
-// While a window runs, its keys are its own. The module's window layer
-// watches every key of the application and would take a key of a window
-// inside its form as the form's (Esc there cancels the form's edit), and a
-// form's shortcut must not take them either: the keys of the window's
-// widgets are delivered here, before that layer sees them.
-class KeepWindowKeys : public QObject {
-  public:
-    explicit KeepWindowKeys(QDialog& dialog) : dialog_(dialog) { qApp->installEventFilter(this); }
-    ~KeepWindowKeys() override { qApp->removeEventFilter(this); }
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        const QEvent::Type type = event->type();
-        if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress &&
-            type != QEvent::KeyRelease)
-            return false;
-        if (!watched->isWidgetType()) return false;
-        auto* w = static_cast<QWidget*>(watched);
-        if (w != &dialog_ && !dialog_.isAncestorOf(w)) return false;
-        if (type == QEvent::ShortcutOverride) {
-            event->accept();  // a key press for the window, not a shortcut
-            return true;
-        }
-        // The window's own key handling first, then the widget and its
-        // parents up to the window, as the toolkit hands a key on.
-        QObject& window = dialog_;
-        if (window.eventFilter(watched, event)) return true;
-        QPointer<QWidget> target = w;
-        while (target) {
-            event->accept();
-            static_cast<QObject*>(target.data())->event(event);
-            if (event->isAccepted() || target->isWindow()) break;
-            target = target->parentWidget();
-        }
-        return true;
-    }
-
-  private:
-    QDialog& dialog_;
-};
-
 }  // namespace
 
 // ---- the lookup window's rows ----------------------------------------------------
@@ -345,7 +304,6 @@ int WindowedDravoc::run(QDialog& dialog) {
             if (onShow) onShow(dialog);
         });
     }
-    KeepWindowKeys keys(dialog);
     const int result = dialog.exec();
     if (focus) {
         focus->activateWindow();

@@ -136,9 +136,16 @@ class UiHub : public QObject {
         if (ke == skip || !o->isWidgetType()) return false;
         auto* w = static_cast<QWidget*>(o);
         if (isPropagated(w, ke)) return false;
-        last_ = {w, ke->type(), ke->key(), ke->modifiers(), ke->text(), ke->timestamp()};
+        const LastKey mine{w, ke->type(), ke->key(), ke->modifiers(), ke->text(), ke->timestamp()};
+        last_ = mine;
         auto* ctl = dynamic_cast<TWinControl*>(ControlOfWidget(w));
         if (!ctl) return false;
+        // A window of the toolkit's own over a form (the host's dialogs)
+        // keeps its keys: they are not the form's, and its popups aside it
+        // is a window of its own.
+        if (QWidget* window = w->window();
+            ctl->Widget() && window != ctl->Widget()->window() && window->windowType() != Qt::Popup)
+            return false;
         bool used = false;
         try {
             used = Pipeline(ctl, w, ke);
@@ -146,6 +153,9 @@ class UiHub : public QObject {
             HandleEventException();
             used = true;
         }
+        // A window the key opened read keys of its own meanwhile; an unused
+        // key goes on to the parents next, and they must know it as this one.
+        last_ = mine;
         return used;
     }
 

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDialog>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QTimer>
 
 #include "platform/core/exceptions.h"
 #include "platform/ui/menus.h"
@@ -92,6 +95,33 @@ TEST(Keys, AKeyZeroedInKeyDownStillGivesItsCharacter) {
     f.swallowKey = VK_RETURN;
     f.edit->SimulateKey(VK_RETURN);
     EXPECT_EQ(f.log, (std::vector<std::string>{"form down 13", "form press 13", "edit press 13"}));
+}
+
+// A key whose handler runs a window of the toolkit's own over the form (a
+// host's look-up window): that window's keys are its own, and the key that
+// opened it, unused, goes on to the parents as the same key, not a new one.
+TEST(Keys, AWindowOpenedByAKeyKeepsItsKeysAndTheKeyActsOnce) {
+    KeyForm f;
+    std::string typed;
+    f.form->OnKeyDown = TKeyEvent(
+        [&](TObject*, uint16_t& k, TShiftState) {
+            f.log.push_back("form down " + std::to_string(k));
+            if (k != VK_F2) return;
+            QDialog window(f.form->Widget()->window());
+            auto* line = new QLineEdit(&window);
+            QTimer::singleShot(0, &window, [line] {
+                QKeyEvent x(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, "x");
+                QCoreApplication::sendEvent(line, &x);
+                QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                QCoreApplication::sendEvent(line, &escape);
+            });
+            window.exec();
+            typed = line->text().toStdString();
+        },
+        f.form);
+    f.edit->SimulateKey(VK_F2);
+    EXPECT_EQ(typed, "x");
+    EXPECT_EQ(f.log, (std::vector<std::string>{"form down 113", "edit down 113"}));
 }
 
 TEST(Keys, KeyPressGetsControlCharactersForCtrlLetters) {
