@@ -160,7 +160,8 @@ AppSession::AppSession(std::shared_ptr<AppServer> server)
         "GetF2Data", [this](DispArgs a) { return Variant(GetF2Data(a[0], a[1])); }, 2, 2);
     // GetLookupPage (kind, sub-kind, extra values, filter, pinyin, first row,
     // row count): [column names, rows, more follow, captions, English
-    // captions, return fields] for the host's lookup window.
+    // captions, return fields, amount fields, price fields, value maps
+    // ("FIELD<TAB>shown|value;..." lines)] for the host's lookup window.
     Method(
         "GetLookupPage",
         [this](DispArgs a) {
@@ -178,7 +179,8 @@ AppSession::AppSession(std::shared_ptr<AppServer> server)
             rows.reserve(page.rows.size());
             for (const auto& row : page.rows) rows.push_back(Variant::ArrayOf(row));
             return Variant::ArrayOf({Variant::ArrayOf(columns), Variant::ArrayOf(rows), page.more,
-                                     def->display, def->displayEng, def->returnFields});
+                                     def->display, def->displayEng, def->returnFields,
+                                     def->moneyFields, def->priceFields, def->maps});
         },
         7, 7);
     // The common phrases of a user and of the company (user ''): GetPhrases

@@ -41,6 +41,9 @@ struct LookupRows {
     // The lookup's captions ("caption$code;..." by column, Chinese and
     // English) and the fields handed back (comma-separated).
     std::string display, displayEng, returnFields;
+    // Columns shown only with the amount or the price right (comma-
+    // separated), and coded columns' texts: "FIELD<TAB>shown|value;..." lines.
+    std::string moneyFields, priceFields, maps;
 };
 
 struct Phrase {

@@ -72,6 +72,11 @@ LookupRows SessionLink::LookupPage(const LookupPageRequest& r) {
     page.display = plat::VarToStr(parts[3]);
     page.displayEng = plat::VarToStr(parts[4]);
     page.returnFields = plat::VarToStr(parts[5]);
+    if (parts.size() >= 9) {
+        page.moneyFields = plat::VarToStr(parts[6]);
+        page.priceFields = plat::VarToStr(parts[7]);
+        page.maps = plat::VarToStr(parts[8]);
+    }
     return page;
 }
 

@@ -189,8 +189,75 @@ LookupWindowRequest ReadLookupRequest(const plat::Variant& request) {
     r.several = !several.IsArray() && several.Type() != plat::VarType::Dispatch &&
                 plat::VarToIntDef(several, 0) != 0;
     r.text = text(4);
+    auto flag = [&](int i, bool absent) {
+        const plat::Variant& v = request[lo + i];
+        if (v.IsArray() || v.Type() == plat::VarType::Dispatch || v.IsEmpty() || v.IsNull())
+            return absent;
+        if (v.IsText() && plat::Trim(plat::VarToStr(v)).empty()) return absent;
+        return plat::VarToIntDef(v, plat::SameText(plat::VarToStr(v), "true") ? 1 : 0) != 0;
+    };
+    r.complete = flag(9, false);
+    r.amounts = flag(15, true);
+    r.prices = flag(16, true);
     r.user = text(18);
     return r;
+}
+
+std::string CompletionText(const LookupWindowRequest& request) {
+    std::string text = plat::Trim(request.text);
+    if (!text.empty()) return text;
+    const plat::Variant& p = request.params;
+    if (p.IsArray()) {
+        const std::vector<plat::Variant> items = ArrayItems(p);
+        if (items.empty() || items[0].IsArray() || items[0].Type() == plat::VarType::Dispatch)
+            return {};
+        return plat::Trim(plat::VarToStr(items[0]));
+    }
+    if (p.Type() == plat::VarType::Dispatch) return {};
+    return plat::Trim(plat::VarToStr(p));
+}
+
+std::vector<size_t> HiddenColumns(const LookupRows& page, bool amounts, bool prices) {
+    std::vector<size_t> out;
+    for (size_t i = 0; i < page.columns.size(); ++i) {
+        bool hide = false;
+        if (!amounts)
+            for (const std::string& f : SplitList(page.moneyFields, ','))
+                hide = hide || plat::SameText(f, page.columns[i]);
+        if (!prices)
+            for (const std::string& f : SplitList(page.priceFields, ','))
+                hide = hide || plat::SameText(f, page.columns[i]);
+        if (hide) out.push_back(i);
+    }
+    return out;
+}
+
+ValueMaps LookupValueMaps(const LookupRows& page) {
+    ValueMaps maps(page.columns.size());
+    for (const std::string& line : SplitList(page.maps, '\n')) {
+        const size_t tab = line.find('\t');
+        if (tab == std::string::npos) continue;
+        const std::string field = plat::Trim(line.substr(0, tab));
+        for (size_t i = 0; i < page.columns.size(); ++i) {
+            if (!plat::SameText(page.columns[i], field)) continue;
+            for (const std::string& pair : SplitList(line.substr(tab + 1), ';')) {
+                const size_t bar = pair.find('|');
+                if (bar == std::string::npos) continue;
+                maps[i].emplace_back(plat::Trim(pair.substr(bar + 1)),
+                                     plat::Trim(pair.substr(0, bar)));
+            }
+        }
+    }
+    return maps;
+}
+
+std::string MappedText(const ValueMaps& maps, size_t column, const std::string& value) {
+    if (column >= maps.size()) return value;
+    // Codes are compared as stored: "y" and "Y" are two states.
+    const std::string v = plat::Trim(value);
+    for (const auto& [stored, shown] : maps[column])
+        if (stored == v) return shown;
+    return value;
 }
 
 std::vector<size_t> ReturnColumns(const LookupRows& page) {

@@ -26,14 +26,32 @@ using TextConversion = std::function<std::string(const std::string&)>;
 // The lookup request as the module sends it (19 elements).
 struct LookupWindowRequest {
     std::string table, query;
-    plat::Variant params;  // element 2: one value or an array of values
-    bool several = false;  // element 3: more than one row may be chosen
-    std::string text;      // element 4: the field's text
-    std::string user;      // element 18
+    plat::Variant params;   // element 2: one value or an array of values
+    bool several = false;   // element 3: more than one row may be chosen
+    std::string text;       // element 4: the field's text
+    bool complete = false;  // element 9: code completion, one match answers at once
+    bool amounts = true;    // element 15: the user may see amounts
+    bool prices = true;     // element 16: the user may see prices
+    std::string user;       // element 18
 };
 // Raises plat::Exception for a request that is not an array of 19 elements
 // with a table name and a query number.
 LookupWindowRequest ReadLookupRequest(const plat::Variant& request);
+
+// The text a code completion starts from: the field's text, or else the
+// first extra value (the completing handlers send the typed text as the key).
+std::string CompletionText(const LookupWindowRequest& request);
+
+// Positions of the columns the user may not see: the amount fields without
+// the amount right, the price fields without the price right.
+std::vector<size_t> HiddenColumns(const LookupRows& page, bool amounts, bool prices);
+
+// The texts of a lookup's coded columns, by column position: stored value
+// to shown text.
+using ValueMaps = std::vector<std::vector<std::pair<std::string, std::string>>>;
+ValueMaps LookupValueMaps(const LookupRows& page);
+// The shown text of a value in a column (the value itself when unmapped).
+std::string MappedText(const ValueMaps& maps, size_t column, const std::string& value);
 
 // Positions of the fields handed back, among the page's columns: the
 // return fields in their order, or every column when none is named (or a

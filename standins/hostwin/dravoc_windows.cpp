@@ -79,6 +79,7 @@ class LookupRowsModel : public QAbstractTableModel {
         if (captions_.empty()) {
             captions_ = LookupCaptions(page_, language_, toInterface_);
             returned_ = ReturnColumns(page_);
+            maps_ = LookupValueMaps(page_);
         }
         endResetModel();
     }
@@ -97,7 +98,10 @@ class LookupRowsModel : public QAbstractTableModel {
         if ((size_t)index.column() >= row.size()) return {};
         const plat::Variant& v = row[(size_t)index.column()];
         std::string text = v.IsNull() ? std::string() : plat::VarToStr(v);
-        if (v.IsText() && language_ == HostLanguage::Traditional && toInterface_)
+        const std::string shown = MappedText(maps_, (size_t)index.column(), text);
+        const bool mapped = shown != text;
+        text = shown;
+        if ((v.IsText() || mapped) && language_ == HostLanguage::Traditional && toInterface_)
             text = toInterface_(text);
         return Q(text);
     }
@@ -132,6 +136,7 @@ class LookupRowsModel : public QAbstractTableModel {
     LookupRows page_;
     std::vector<std::string> captions_;
     std::vector<size_t> returned_;
+    ValueMaps maps_;
 };
 
 // ---- the lookup window ---------------------------------------------------------
@@ -153,6 +158,7 @@ LookupWindow::LookupWindow(std::shared_ptr<IHostLookups> lookups,
     page.params = request.params;
     page.pinyin = language != HostLanguage::English;
     page.count = kPageRows;
+    const TextConversion shownText = toInterface;
     model_ = new LookupRowsModel(lookups_, page, language, std::move(toInterface), this);
 
     auto* layout = new QVBoxLayout(this);
@@ -199,10 +205,18 @@ LookupWindow::LookupWindow(std::shared_ptr<IHostLookups> lookups,
     filter_->installEventFilter(this);
     grid_->installEventFilter(this);
 
-    model_->Reload("");
+    // A completion that did not find one row opens on what was typed (the
+    // stored text, shown in the interface's script).
+    const std::string start = request.complete ? CompletionText(request) : std::string();
+    filter_->setText(
+        Q(language == HostLanguage::Traditional && shownText ? shownText(start) : start));
+    model_->Reload(start);
     grid_->resizeColumnsToContents();
     for (int c = 0; c < model_->columnCount(); ++c)
         grid_->setColumnWidth(c, std::min(grid_->columnWidth(c), 260));
+    // Amounts and prices the user has no right to are not shown.
+    for (size_t c : HiddenColumns(model_->Page(), request.amounts, request.prices))
+        grid_->setColumnHidden((int)c, true);
     // The row the field holds, when it is on the first page.
     int current = 0;
     const std::string text = plat::Trim(request.text);
@@ -217,7 +231,8 @@ LookupWindow::LookupWindow(std::shared_ptr<IHostLookups> lookups,
     showCount();
     filter_->setFocus();
     int width = grid_->verticalHeader()->width() + 24;
-    for (int c = 0; c < model_->columnCount(); ++c) width += grid_->columnWidth(c);
+    for (int c = 0; c < model_->columnCount(); ++c)
+        if (!grid_->isColumnHidden(c)) width += grid_->columnWidth(c);
     resize(std::clamp(width, 480, 960), 420);
 }
 
@@ -315,6 +330,18 @@ int WindowedDravoc::run(QDialog& dialog) {
 plat::Variant WindowedDravoc::F2GetData(plat::Variant& request) {
     const LookupWindowRequest r = ReadLookupRequest(request);
     if (!options_.lookups) throw plat::Exception("The lookup window has no server to read from");
+    if (r.complete && !CompletionText(r).empty()) {
+        // Code completion: a text that leaves one row answers it at once.
+        LookupPageRequest one;
+        one.kind = r.table;
+        one.subKind = r.query;
+        one.params = r.params;
+        one.filter = CompletionText(r);  // as stored: the module sends it so
+        one.pinyin = language_ != HostLanguage::English;
+        one.count = 2;
+        const LookupRows rows = options_.lookups->LookupPage(one);
+        if (rows.rows.size() == 1 && !rows.more) return LookupReply(rows.rows, ReturnColumns(rows));
+    }
     LookupWindow window(options_.lookups, r, language_, options_.toInterface, options_.toStored,
                         QApplication::activeWindow());
     if (run(window) != QDialog::Accepted) return plat::Variant();

@@ -269,6 +269,82 @@ TEST_F(DravocWindows, TheFocusGoesBackToTheFieldItCameFrom) {
     }
 }
 
+TEST_F(DravocWindows, AmountsAndPricesWithoutTheRightAreNotShown) {
+    struct Case {
+        const char *table, *caption;
+        int element;  // 15 amounts, 16 prices
+    } cases[] = {{"INVMB", "库存金额", 15}, {"BOMMI", "参考单价", 16}};
+    for (const Case& c : cases)
+        for (bool right : {false, true}) {
+            WindowedDravoc dravoc = Service();
+            std::vector<std::string> hidden;
+            dravoc.onShow = [&](QDialog& d) {
+                auto& w = static_cast<LookupWindow&>(d);
+                QAbstractItemModel* m = w.Grid()->model();
+                for (int col = 0; col < m->columnCount(); ++col)
+                    if (w.Grid()->isColumnHidden(col))
+                        hidden.push_back(
+                            m->headerData(col, Qt::Horizontal).toString().toStdString());
+                d.reject();
+            };
+            Variant request = Request(c.table, "01", "");
+            request[c.element] = right;
+            dravoc.F2GetData(request);
+            EXPECT_EQ(hidden.size(), right ? 0u : 1u) << c.table << " " << right;
+            if (!right && !hidden.empty()) {
+                EXPECT_EQ(hidden[0], c.caption) << c.table;
+            }
+        }
+}
+
+TEST_F(DravocWindows, CodedColumnsShowTheirTextsInTheInterfacesScript) {
+    WindowedDravoc::Options o;
+    o.lookups = services->lookups;
+    o.uiCodePage = "950";
+    o.toInterface = [](const std::string& t) { return "<" + t + ">"; };
+    WindowedDravoc dravoc(o);
+    std::vector<std::string> kinds;
+    dravoc.onShow = [&](QDialog& d) {
+        auto& w = static_cast<LookupWindow&>(d);
+        QAbstractItemModel* m = w.Grid()->model();
+        for (int r = 0; r < m->rowCount(); ++r)
+            kinds.push_back(m->index(r, 3).data().toString().toStdString());
+        d.reject();
+    };
+    Variant request = Request("CMSMC", "01", "");
+    dravoc.F2GetData(request);
+    ASSERT_FALSE(kinds.empty());
+    for (const std::string& k : kinds)
+        EXPECT_TRUE(k == "<存货仓>" || k == "<非存货仓>" || k == "<报废仓>") << k;
+}
+
+TEST_F(DravocWindows, CompletionAnswersAnOnlyMatchWithoutAWindow) {
+    WindowedDravoc dravoc = Service();
+    int opened = 0;
+    std::string filter;
+    dravoc.onShow = [&](QDialog& d) {
+        ++opened;
+        filter = static_cast<LookupWindow&>(d).FilterEdit()->text().toStdString();
+        d.reject();
+    };
+    Variant one = Request("PURMA", "02", "", "S002");
+    one[9] = true;
+    Variant reply = dravoc.F2GetData(one);
+    EXPECT_EQ(opened, 0);
+    ASSERT_TRUE(reply.IsArray());
+    EXPECT_EQ(plat::VarToStr(reply[0][0]), "S002");
+    // The typed text as the key, several matches: the window opens on it.
+    Variant several = Request("PURMA", "02", Variant::ArrayOf({Variant("S00")}));
+    several[9] = true;
+    EXPECT_FALSE(dravoc.F2GetData(several).IsArray());
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(filter, "S00");
+    // Without the flag the same text only places the window.
+    Variant plain = Request("PURMA", "02", "", "S002");
+    dravoc.F2GetData(plain);
+    EXPECT_EQ(opened, 2);
+}
+
 // Pictures of every window in each interface language (KTRB_SHOTS names
 // the folder); without the variable the windows still open and close.
 TEST_F(DravocWindows, PicturesInEachLanguage) {
