@@ -472,7 +472,9 @@ plat::Variant WindowedDravoc::ShowCharaters(const std::string&, const std::strin
         const QFontMetrics metrics(dialog.font());
         for (const std::string& c : k.characters) {
             const QString q = Q(c);
-            if (!q.isEmpty() && metrics.inFontUcs4(q.toUcs4().front()))
+            // A font may hold a character with an empty glyph: that draws nothing too.
+            if (!q.isEmpty() && metrics.inFontUcs4(q.toUcs4().front()) &&
+                !metrics.tightBoundingRect(q).isEmpty())
                 drawable.characters.push_back(c);
         }
         shown.push_back(std::move(drawable));

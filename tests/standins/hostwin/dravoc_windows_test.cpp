@@ -19,6 +19,7 @@
 #include "runtime/Translator.h"
 #include "standins/appserver/server.h"
 #include "standins/host/server_link.h"
+#include "support/dataframe/DataModuleFixture.h"
 
 namespace {
 
@@ -348,6 +349,18 @@ TEST_F(DravocWindows, CompletionAnswersAnOnlyMatchWithoutAWindow) {
 // Pictures of every window in each interface language (KTRB_SHOTS names
 // the folder); without the variable the windows still open and close.
 TEST_F(DravocWindows, PicturesInEachLanguage) {
+    // The client's GB/Big5 table, as an installation has it: without it the
+    // traditional interface shows what the plain code pages make of the text.
+    ktrb::test::Installation inst;
+    const char* source = std::getenv("KTRB_SOURCE_DIR");
+    const std::filesystem::path root = source ? std::filesystem::path(source)
+                                              : std::filesystem::path(__FILE__)
+                                                    .parent_path()
+                                                    .parent_path()
+                                                    .parent_path()
+                                                    .parent_path();
+    std::filesystem::copy_file(root / "standins/data/client/Language", inst.client() + "Language");
+    ktrb::ReleaseLanguageTables();
     for (const char* cp : {"936", "950", "437"}) {
         const std::string tag = cp == std::string("936")   ? "chs"
                                 : cp == std::string("950") ? "cht"
@@ -390,6 +403,7 @@ TEST_F(DravocWindows, PicturesInEachLanguage) {
         text = "12*3.5";
         dravoc.GetCalcValue(text, 0);
     }
+    ktrb::ReleaseLanguageTables();
 }
 
 TEST(DravocValues, Arithmetic) {
