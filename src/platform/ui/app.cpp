@@ -285,11 +285,6 @@ void InstallHub() {
         if (!now) return;
         auto* ctl = dynamic_cast<TWinControl*>(ControlOfWidget(now));
         if (!ctl) return;
-        // A window of its own parented to a form (a look-up window, a
-        // drop-down list) is not one of the form's controls: the form's
-        // focused control is not left for it.
-        QWidget* own = ctl->Widget();
-        if (own && own->window() != now->window()) return;
         TCustomForm* form = GetParentForm(ctl);
         if (!form || form->Destroying()) return;
         SafeCall([&] { form->SetFocusedControl(ctl); });

@@ -1,9 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QDialog>
-#include <QLineEdit>
-
 #include "platform/core/exceptions.h"
 #include "platform/ui/extctrls.h"
 #include "platform/ui/forms.h"
@@ -207,30 +203,6 @@ TEST(Focus, AControlOnAHiddenFormCannotBeFocused) {
     EXPECT_THROW(f.a->SetFocus(), EInvalidOperation);
     TEdit loose(nullptr);
     EXPECT_THROW(loose.SetFocus(), EInvalidOperation);
-}
-
-// A window of the host's own over the form (a look-up window parented to
-// it) takes the keyboard without the form's control being left: the control
-// keeps its focus and its pending work, as when another program's window is
-// used.
-TEST(Focus, AHostWindowOverTheFormLeavesNoControl) {
-    FocusForm f;
-    uitest::ShowActive(f.form);
-    ASSERT_TRUE(f.a->Focused());
-    f.events.clear();
-    QDialog window(f.form->Widget());
-    auto* line = new QLineEdit(&window);
-    window.show();
-    window.activateWindow();
-    line->setFocus();
-    Application->ProcessMessages();
-    ASSERT_EQ(QApplication::focusWidget(), line);
-    EXPECT_EQ(f.events, std::vector<std::string>{});
-    window.close();
-    f.form->Widget()->activateWindow();
-    Application->ProcessMessages();
-    EXPECT_EQ(f.form->ActiveControl(), f.a);
-    EXPECT_EQ(f.events, std::vector<std::string>{});
 }
 
 TEST(Focus, AnExitHandlerCanKeepTheFocus) {
