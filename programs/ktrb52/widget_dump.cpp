@@ -86,10 +86,9 @@ void describe(std::ostream& out, const plat::TCustomForm& form, plat::TControl& 
                 << (data && data->Active() ? data->RecordCount() : 0) << '\n';
             // The current row as its shown columns show it.
             if (data && data->Active() && !data->IsEmpty()) {
-                plat::TDataGridColumns* columns = grid->Columns();
-                for (int i = 0; i < columns->Count(); ++i) {
-                    plat::TDataGridColumn* column = columns->Items(i);
-                    plat::TField* field = column->Visible() ? column->Field() : nullptr;
+                for (int i = 0; i < grid->VisibleColumnCount(); ++i) {
+                    plat::TDataGridColumn* column = grid->VisibleColumn(i);
+                    plat::TField* field = column ? column->Field() : nullptr;
                     if (field)
                         out << "row\t" << form.Name() << '\t' << c.Name() << '\t'
                             << field->FieldName() << '\t' << flat(field->DisplayText()) << '\n';
