@@ -392,6 +392,10 @@ void ClerkRoad::WalkWholeRoad() {
     Need(Message("n"), "closing asked nothing the second time");
     Need(host->WaitExit(20s).has_value(), "the host did not end");
     EXPECT_EQ(Receipts(), unsaved);
+    const std::string log = host->Log();
+    size_t closed = 0;
+    for (size_t at = 0; (at = log.find("(form closed)", at)) != std::string::npos; ++at) ++closed;
+    EXPECT_EQ(closed, 1u) << log;
 }
 
 }  // namespace
