@@ -112,9 +112,8 @@ Rows& RowsOf(int n) {
         f->SetDisplayLabel(kColumns[(size_t)c].label);
         f->SetDisplayWidth(kColumns[(size_t)c].displayWidth);
         if (IsDate(c))
-            f->OnGetText = TFieldGetTextEvent([](TField* f, std::string& text, bool) {
-                text = DateText(f->AsString());
-            });
+            f->OnGetText = TFieldGetTextEvent(
+                [](TField* f, std::string& text, bool) { text = DateText(f->AsString()); });
     }
     ds->DisableControls();
     for (const Line& l : r->lines) {
