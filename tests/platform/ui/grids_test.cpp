@@ -296,6 +296,28 @@ TEST(DataGrid, PaintsOnlyTheRowsInView) {
     EXPECT_NE(std::find(texts.begin(), texts.end(), "C6000"), texts.end());
 }
 
+// A field shown in two columns stands as each column says.
+TEST(DataGrid, EachColumnOfAFieldKeepsItsOwnAlignment) {
+    DataGridForm f(1);
+    TDataGridColumn* left = f.grid->Columns()->Add();
+    left->SetFieldName("QTY");
+    left->SetAlignment(TAlignment::taLeftJustify);
+    TDataGridColumn* right = f.grid->Columns()->Add();
+    right->SetFieldName("QTY");
+    right->SetAlignment(TAlignment::taRightJustify);
+    TRecordingCanvas rec;
+    f.grid->PaintTo(rec);
+    std::vector<int> xs;
+    for (const CanvasOp& op : rec.Ops())
+        if (op.Kind == CanvasOpKind::Text && op.Text == "1") xs.push_back(op.Points[0].X);
+    ASSERT_EQ(xs.size(), 2u);
+    TCanvas measure;
+    measure.Font.Assign(*f.grid->Font());
+    // The cell's text keeps 2 pixels each side.
+    EXPECT_EQ(xs[0], f.grid->CellRect(1, 1).Left + 2);
+    EXPECT_EQ(xs[1], f.grid->CellRect(2, 1).Right - 2 - measure.TextWidth("1"));
+}
+
 TEST(DataGrid, RendersChineseTextToAPicture) {
     DataGridForm f(3);
     f.ds->FieldByName("NAME")->SetDisplayLabel("名称");
