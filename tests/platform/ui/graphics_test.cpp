@@ -114,8 +114,8 @@ TEST(Text, DrawTextLaysOutByFlags) {
 TEST(Text, APlainLineLandsWhereTheLayoutPutsIt) {
     const std::vector<std::string> texts{"C1001", "委外进货单 规格 45x28 mm", "", "12.50",
                                          "bad\xE4\x41 \x80 \xC0\xAF"};
-    const std::vector<unsigned> placements{0,         DT_RIGHT,  DT_CENTER,   DT_VCENTER,
-                                           DT_BOTTOM, DT_NOCLIP, DT_RIGHT | DT_VCENTER};
+    const std::vector<unsigned> placements{
+        0, DT_RIGHT, DT_CENTER, DT_VCENTER, DT_BOTTOM, DT_NOCLIP, DT_RIGHT | DT_VCENTER};
     for (const char* face : {"MS Sans Serif", "Wingdings"})
         for (const std::string& text : texts)
             for (unsigned placement : placements) {
