@@ -19,6 +19,7 @@
 #include "platform/ui/imglist.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/menus.h"
+#include "runtime/CodeConverter.h"
 #include "runtime/Brokers.h"
 #include "runtime/LibStrs.h"
 #include "runtime/PropAccess.h"
@@ -154,6 +155,14 @@ int TfrmSimpleBody::AddToolGlyph(const std::function<void(plat::TCanvas&)>& pain
 
 // ---- creation ------------------------------------------------------------------
 
+// The program's and the company's names are the database's texts: the
+// title shows them in the interface's characters, as the owner's does.
+std::string TfrmSimpleBody::programCaption() const {
+    const std::string text =
+        Brokers()->GetProgramName() + "[" + Brokers()->GetSysParam("QRV002") + "]";
+    return plat::VarToStr(QvConverter->ConvertToUI(plat::Variant(text)));
+}
+
 void TfrmSimpleBody::FormCreate(plat::TObject* sender) {
     // The window lives inside its owner's start: no host start of its own.
     TQVForm::FormCreate(sender);
@@ -165,7 +174,7 @@ void TfrmSimpleBody::FormCreate(plat::TObject* sender) {
     auto* owner = dynamic_cast<TfrmRadical*>(Owner());
     if (owner) SetBrokers(owner->Brokers());
     if (Brokers())
-        SetCaption(Brokers()->GetProgramName() + "[" + Brokers()->GetSysParam("QRV002") + "]");
+        SetCaption(programCaption());
     InitializeAfterConnect();
     InitFormSettings();
     ApplyControlSettings();
@@ -197,7 +206,7 @@ void TfrmSimpleBody::InitializeAfterConnect() {
                                 (plat::TComponent*)DirectMaster, (plat::TComponent*)TopDataSet})
         if (c) c->FreeNotification(this);
     if (Brokers())
-        SetCaption(Brokers()->GetProgramName() + "[" + Brokers()->GetSysParam("QRV002") + "]");
+        SetCaption(programCaption());
     hookEvents();
     if (auto* module = dynamic_cast<TdmRadical*>(GridDataSource->Owner())) DataModule = module;
     if (Brokers()) {

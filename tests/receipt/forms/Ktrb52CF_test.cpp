@@ -2,7 +2,9 @@
 
 #include <map>
 
+#include "platform/ui/dbgrids.h"
 #include "platform/ui/imglist.h"
+#include "platform/ui/stdctrls.h"
 #include "platform/ui/translations.h"
 #include "receipt/forms/receipt_form_fixture.h"
 
@@ -124,7 +126,8 @@ TEST_F(ReceiptFormTest, GlyphsAndToolkitTextsFollowTheInterfaceLanguage) {
         // The window's title is the program's name in the interface's characters.
         // (Traditional characters as far as this installation's tables go.)
         if (std::string(ui) == "950") {
-            traditional = form->QvConverter->GBToBig5("货码") != "货码";
+            traditional = form->QvConverter->GBToBig5("货码") == "貨碼";
+            EXPECT_TRUE(traditional);
             EXPECT_EQ(form->Caption().rfind(form->QvConverter->GBToBig5("委外进货单"), 0), 0u)
                 << form->Caption();
         } else if (std::string(ui) == "936") {
@@ -171,6 +174,44 @@ TEST_F(ReceiptFormTest, PictureInChinese) {
         (dir ? std::string(dir) + "/" : ::testing::TempDir()) + "receipt_form_chs.png";
     plat::SaveScreenshot(form, out);
     EXPECT_TRUE(std::filesystem::exists(out));
+}
+
+// Under the traditional interface nothing the form shows is left in
+// simplified characters: captions, hints, tabs, the coded lists and the
+// coded columns' texts, the status bar and the grids' titles.
+TEST_F(ReceiptFormTest, TheTraditionalInterfaceShowsNoSimplifiedText) {
+    Start({}, "950");
+    ASSERT_TRUE(GoTo("20240108001"));
+    form->Show();
+    std::vector<std::string> simplified;
+    auto check = [&](const std::string& where, const std::string& text) {
+        if (plat::ToCodePageReplacing(text, plat::CodePage::Big5).replaced != 0)
+            simplified.push_back(where + ": " + text);
+    };
+    for (int i = 0; i < form->ComponentCount(); ++i) {
+        plat::TComponent* c = form->Components(i);
+        for (const char* prop : {"Caption", "Hint", "Text"}) {
+            std::string text;
+            if (ReadStrProperty(c, prop, text)) check(c->Name() + "." + prop, text);
+        }
+        if (auto* combo = dynamic_cast<plat::TCustomComboBox*>(c))
+            for (int k = 0; k < combo->Items()->Count(); ++k)
+                check(c->Name() + ".Items", (*combo->Items())[k]);
+        if (auto* grid = dynamic_cast<plat::TCustomDataGrid*>(c)) {
+            for (int k = 0; k < grid->Columns()->Count(); ++k) {
+                plat::TDataGridColumn* col = grid->Columns()->Items(k);
+                if (!col->Visible()) continue;
+                check(c->Name() + ".Title", col->Title());
+                if (col->Field() && col->Field()->DataSet()->Active())
+                    check(c->Name() + "." + col->FieldName(), col->Field()->DisplayText());
+            }
+        }
+    }
+    for (int k = 0; k < form->Status->Panels()->Count(); ++k)
+        check("Status", form->Status->Panels()->Items(k)->Text());
+    std::string all;
+    for (const std::string& t : simplified) all += t + "\n";
+    EXPECT_TRUE(simplified.empty()) << all;
 }
 
 TEST_F(ReceiptFormTest, PictureInTraditionalChinese) {
