@@ -649,8 +649,7 @@ void TfrmSimpleBody::FormKeyPress(plat::TObject* sender, char32_t& key) {
 
 void TfrmSimpleBody::FormResize(plat::TObject* sender) {
     TfrmRadical::FormResize(sender);
-    if (Status && Status->Panels()->Count() > 1)
-        Status->Panels()->Items(1)->SetWidth(Width() - 210);
+    ShareStatusRoom();
 }
 
 void TfrmSimpleBody::SimpleBodyCustomDlg(plat::TObject* sender) {

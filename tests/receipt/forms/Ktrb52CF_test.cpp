@@ -176,6 +176,43 @@ TEST_F(ReceiptFormTest, PictureInChinese) {
     EXPECT_TRUE(std::filesystem::exists(out));
 }
 
+// Every status panel holds its text whole, the server's address in the last
+// one included, in each language, on a narrow form and with the larger
+// letters of 144 dpi.
+TEST_F(ReceiptFormTest, StatusPanelsHoldTheirTextsAtEveryWidthAndSize) {
+    for (const char* ui : {"936", "950", "437"}) {
+        Start({}, ui);
+        ASSERT_TRUE(GoTo("20240108001"));
+        form->Show();
+        for (const double scale : {1.0, 1.5}) {
+            plat::TFont* font = form->Status->Font();
+            const int size = font->Size();
+            font->SetSize((int)(size * scale));
+            for (int i = 0; i < form->Status->Panels()->Count(); ++i)
+                form->SetStatusPanelText(i, form->Status->Panels()->Items(i)->Text());
+            for (const int width : {1008, 760}) {
+                SCOPED_TRACE(std::string(ui) + " x" + std::to_string(scale) + " " +
+                             std::to_string(width));
+                form->SetWidth(width);
+                plat::TCanvas measure;
+                measure.Font.Assign(*font);
+                int used = 0;
+                for (int i = 0; i < form->Status->Panels()->Count(); ++i) {
+                    plat::TStatusPanel* p = form->Status->Panels()->Items(i);
+                    used += p->Width();
+                    if (i == 1) continue;
+                    EXPECT_GT(p->Width(), measure.TextWidth(p->Text())) << p->Text();
+                }
+                EXPECT_LE(used, form->ClientWidth());
+                EXPECT_NE(form->Status->Panels()->Items(4)->Text().find(" - "), std::string::npos);
+            }
+            font->SetSize(size);
+        }
+        form->Free();
+        form = nullptr;
+    }
+}
+
 // Under the traditional interface nothing the form shows is left in
 // simplified characters: captions, hints, tabs, the coded lists and the
 // coded columns' texts, the status bar and the grids' titles.
