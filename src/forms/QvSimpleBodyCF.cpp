@@ -19,7 +19,6 @@
 #include "platform/ui/imglist.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/menus.h"
-#include "runtime/CodeConverter.h"
 #include "runtime/Brokers.h"
 #include "runtime/LibStrs.h"
 #include "runtime/PropAccess.h"
@@ -155,12 +154,9 @@ int TfrmSimpleBody::AddToolGlyph(const std::function<void(plat::TCanvas&)>& pain
 
 // ---- creation ------------------------------------------------------------------
 
-// The program's and the company's names are the database's texts: the
-// title shows them in the interface's characters, as the owner's does.
+// Converted with the form's other texts.
 std::string TfrmSimpleBody::programCaption() const {
-    const std::string text =
-        Brokers()->GetProgramName() + "[" + Brokers()->GetSysParam("QRV002") + "]";
-    return plat::VarToStr(QvConverter->ConvertToUI(plat::Variant(text)));
+    return Brokers()->GetProgramName() + "[" + Brokers()->GetSysParam("QRV002") + "]";
 }
 
 void TfrmSimpleBody::FormCreate(plat::TObject* sender) {
