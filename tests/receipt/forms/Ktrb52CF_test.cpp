@@ -258,6 +258,9 @@ TEST_F(ReceiptFormTest, PictureInTraditionalChinese) {
     const std::string out = ShotPath("receipt_form_cht.png");
     plat::SaveScreenshot(form, out);
     EXPECT_TRUE(std::filesystem::exists(out));
+    ASSERT_NE(form->TabSheet1, nullptr);
+    form->pgHead->SetActivePage(form->TabSheet1);
+    plat::SaveScreenshot(form, ShotPath("receipt_form_cht_other.png"));
 }
 
 TEST_F(ReceiptFormTest, PictureInEnglish) {
