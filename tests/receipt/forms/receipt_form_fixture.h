@@ -98,8 +98,8 @@ class ReceiptFormTest : public ::testing::Test {
                 const std::string client = std::string(src) + "/standins/data/client/";
                 const auto overwrite = std::filesystem::copy_options::recursive |
                                        std::filesystem::copy_options::overwrite_existing;
-                std::filesystem::copy(client + "MultiLanguage", installation.client() + "MultiLanguage",
-                                      overwrite);
+                std::filesystem::copy(client + "MultiLanguage",
+                                      installation.client() + "MultiLanguage", overwrite);
                 std::filesystem::copy(client + "Language", installation.client() + "Language",
                                       overwrite);
             }
