@@ -37,9 +37,9 @@ struct StampStyle {
     plat::TColor colour;
 };
 const StampStyle kStamps[] = {
-    {"CONFIRM", "已审核", 0x0000C0},   {"INVALID", "作废", 0x606060},
-    {"NOGOOD", "未核准", 0x0000C0},    {"CONFIRM_ENG", "OK", 0x0000C0},
-    {"INVALID_ENG", "VOID", 0x606060}, {"NOGOOD_ENG", "NO", 0x0000C0},
+    {"CONFIRM", "已审核", 0x0000C0},     {"INVALID", "作废", 0x606060},
+    {"NOGOOD", "未核准", 0x0000C0},      {"CONFIRM_ENG", "OK", 0x0000C0},
+    {"INVALID_ENG", "VOID", 0x606060},   {"NOGOOD_ENG", "NO", 0x0000C0},
     {"CONFIRM_CHT", "已審核", 0x0000C0}, {"INVALID_CHT", "作廢", 0x606060},
     {"NOGOOD_CHT", "未核准", 0x0000C0},
 };

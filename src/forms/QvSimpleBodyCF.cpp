@@ -169,8 +169,7 @@ void TfrmSimpleBody::FormCreate(plat::TObject* sender) {
     Clone->SetName("cdsSimpleBodyClone");
     auto* owner = dynamic_cast<TfrmRadical*>(Owner());
     if (owner) SetBrokers(owner->Brokers());
-    if (Brokers())
-        SetCaption(programCaption());
+    if (Brokers()) SetCaption(programCaption());
     InitializeAfterConnect();
     InitFormSettings();
     ApplyControlSettings();
@@ -201,8 +200,7 @@ void TfrmSimpleBody::InitializeAfterConnect() {
     for (plat::TComponent* c : {(plat::TComponent*)GridDataSource, (plat::TComponent*)BodyDataSet,
                                 (plat::TComponent*)DirectMaster, (plat::TComponent*)TopDataSet})
         if (c) c->FreeNotification(this);
-    if (Brokers())
-        SetCaption(programCaption());
+    if (Brokers()) SetCaption(programCaption());
     hookEvents();
     if (auto* module = dynamic_cast<TdmRadical*>(GridDataSource->Owner())) DataModule = module;
     if (Brokers()) {

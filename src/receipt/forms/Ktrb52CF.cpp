@@ -295,7 +295,8 @@ void TfrmKtrb52::ApplyScreenLanguage() {
     for (plat::TStringList* list : {&Memo1, &Me})
         for (int i = 0; i < list->Count(); ++i)
             list->SetStrings(i, QvConverter->ConvertToUI(Variant((*list)[i])).AsString());
-    for (std::string& text : lookupTexts_) text = QvConverter->ConvertToUI(Variant(text)).AsString();
+    for (std::string& text : lookupTexts_)
+        text = QvConverter->ConvertToUI(Variant(text)).AsString();
     drawOwnGlyphs();
 }
 
