@@ -17,6 +17,7 @@
 #include "platform/ui/dbgrids.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/qt_bridge.h"
+#include "platform/ui/stdctrls.h"
 
 namespace standin {
 namespace {
@@ -29,6 +30,9 @@ std::string flat(std::string s) {
 }
 
 std::string textOf(plat::TControl& c) {
+    // An edit's or a combo's own text, not the caption of its label.
+    if (dynamic_cast<plat::TCustomEdit*>(&c) || dynamic_cast<plat::TCustomComboBox*>(&c))
+        return flat(c.Text());
     for (const char* prop : {"Text", "Caption"})
         if (plat::IsPublishedProp(&c, prop)) {
             try {
@@ -62,6 +66,13 @@ void describe(std::ostream& out, const plat::TCustomForm& form, plat::TControl& 
             plat::TField* f = grid->SelectedField();
             out << "grid\t" << form.Name() << '\t' << c.Name() << '\t'
                 << (f ? f->FieldName() : std::string()) << '\t' << grid->Row() << '\n';
+            // The current row as the grid shows it, column by column.
+            for (int i = 0; i < grid->VisibleColumnCount(); ++i)
+                if (plat::TDataGridColumn* col = grid->VisibleColumn(i))
+                    out << "cell\t" << form.Name() << '\t' << c.Name() << '\t' << col->FieldName()
+                        << '\t' << flat(col->Title()) << '\t'
+                        << flat(grid->CellFieldText(i + grid->IndicatorOffset(), grid->ActiveRow()))
+                        << '\n';
         }
     }
     if (auto* w = dynamic_cast<plat::TWinControl*>(&c))
@@ -86,10 +97,15 @@ std::string DescribeWindows() {
             describe(out, *form, *form->Controls(k), focused);
     }
     for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (!w->isVisible() || plat::ControlOfWidget(w)) continue;
+        // Only the forms' own windows are described above; a host window
+        // owned by a form (a look-up window) is one of these.
+        const plat::TControl* own = plat::ControlOfWidget(w);
+        if (!w->isVisible() || (own && own->Widget() == w)) continue;
         out << "win\t" << flat(w->windowTitle().toStdString()) << '\t';
         for (QLabel* l : w->findChildren<QLabel*>()) out << flat(l->text().toStdString()) << ' ';
-        out << '\n';
+        const QPoint at = w->mapToGlobal(QPoint(0, 0));
+        out << '\t' << at.x() << '\t' << at.y() << '\t' << w->width() << '\t' << w->height()
+            << '\n';
     }
     return out.str();
 }

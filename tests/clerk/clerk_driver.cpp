@@ -97,8 +97,12 @@ Screen::Screen(const std::string& dumpText) {
             controls.push_back(c);
         } else if (f[0] == "grid") {
             gridField[at(f, 2)] = at(f, 3);
+        } else if (f[0] == "cell") {
+            cells.push_back({at(f, 2), at(f, 3), at(f, 4), at(f, 5)});
         } else if (f[0] == "win") {
             qtWindows.push_back(at(f, 1) + " " + at(f, 2));
+            hostWindows.push_back(
+                {"", "", at(f, 1), true, num(f, 3), num(f, 4), num(f, 5), num(f, 6)});
         }
     }
 }

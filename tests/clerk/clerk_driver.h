@@ -28,6 +28,11 @@ struct Control {
     bool enabled = false, focused = false;
 };
 
+// A cell of a grid's current row: its field, column title and shown text.
+struct Cell {
+    std::string grid, field, title, text;
+};
+
 struct Form {
     std::string name, cls, caption;
     bool active = false;
@@ -42,6 +47,8 @@ class Screen {
     std::vector<Control> controls;
     std::map<std::string, std::string> gridField;  // grid name -> selected field
     std::vector<std::string> qtWindows;            // titles and label texts
+    std::vector<Cell> cells;                       // the grids' current rows
+    std::vector<Form> hostWindows;                 // the same windows: title and place
     std::optional<Form> ActiveForm() const;
     std::optional<Control> Find(const std::string& name) const;
     std::optional<Control> Focused() const;

@@ -199,6 +199,12 @@ TEST(DataGrid, TypedTextGoesThroughTheFieldAndARefusalKeepsTheEditor) {
     f.grid->InplaceEditor()->SimulateKey(VK_TAB);
     EXPECT_EQ(f.ds->FieldByName("NAME")->AsString(), "ok");
     EXPECT_EQ(f.grid->SelectedIndex(), 2);
+    // In the next cell the editor stays open; typing replaces the cell's text.
+    ASSERT_TRUE(f.grid->EditorMode());
+    const std::string before = f.grid->InplaceEditor()->Text();
+    uitest::TypeText(f.grid->InplaceEditor(), "7");
+    EXPECT_EQ(f.grid->InplaceEditor()->Text(), "7") << "was " << before;
+    f.grid->InplaceEditor()->SimulateKey(VK_ESCAPE);
 
     f.grid->SetSelectedIndex(1);
     f.grid->ShowEditor();
