@@ -261,7 +261,11 @@ bool Host::WaitFor(const std::function<bool(const Screen&)>& pred,
 void Host::focusActive() {
     // Without a window manager nothing gives the window the keyboard: the
     // window under the pointer (on the active form) is given the focus.
-    const auto form = Look().ActiveForm();
+    // With none active (the window system's focus went nowhere when a popup
+    // closed), the host's first form is given it again.
+    const Screen screen = Look();
+    auto form = screen.ActiveForm();
+    if (!form && !screen.forms.empty()) form = screen.forms.front();
     if (!form) return;
     RunTool({"xdotool", "mousemove", std::to_string(form->x + form->w / 2),
              std::to_string(form->y + 2)},

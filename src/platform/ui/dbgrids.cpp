@@ -755,6 +755,11 @@ void TCustomDataGrid::KeyPress(char32_t& key) {
     if (c && c->ControlType() == TColumnControlType::ctCustom && c->Control() && key >= 32 &&
         c->Control()->Visible()) {
         c->Control()->SetFocus();
+        // The first key typed into the cell replaces what the cell shows.
+        if (auto* edit = dynamic_cast<TCustomEdit*>(c->Control()))
+            edit->SelectAll();
+        else if (auto* combo = dynamic_cast<TCustomComboBox*>(c->Control()))
+            combo->SelectAll();
         c->Control()->SimulateKey(0, {}, key);
         key = 0;
         return;

@@ -471,6 +471,29 @@ TEST(DataGrid, EditorsFollowTheirCellAndStayInsideTheView) {
     }
 }
 
+// Typing into a cell whose column has a control of its own: the control
+// takes the keys, and the first replaces the text it shows.
+TEST(DataGrid, TypingIntoAColumnControlReplacesItsText) {
+    DataGridForm f;
+    f.grid->SetOptions(f.grid->Options() + TDataGridOption::dgEditing);
+    auto* combo = new TComboBox(f.form);
+    auto* edit = new TEdit(f.form);
+    f.grid->SetFieldControl("NAME", combo);
+    f.grid->SetFieldControl("CODE", edit);
+    for (auto [field, control] : {std::pair<const char*, TWinControl*>{"NAME", combo},
+                                  std::pair<const char*, TWinControl*>{"CODE", edit}}) {
+        SCOPED_TRACE(field);
+        control->SetText("**********");
+        f.grid->SetSelectedField(f.ds->FieldByName(field));
+        ASSERT_TRUE(control->Visible());
+        f.grid->SetFocus();
+        uitest::TypeText(f.grid, "R");  // the first key reaches the grid
+        ASSERT_TRUE(control->Focused());
+        uitest::TypeText(control, "1");
+        EXPECT_EQ(control->Text(), "R1");
+    }
+}
+
 // A column made from a field holds its widest value whole: eleven digits
 // in an eleven-character field are not cut, whatever the font's size.
 TEST(DataGrid, DefaultColumnWidthsHoldTheFieldsWholeWidth) {
