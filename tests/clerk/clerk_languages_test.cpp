@@ -181,12 +181,11 @@ class Clerk {
         const Screen s = host.Look();
         auto t = s.Find("edTH001"), n = s.Find("edTH002");
         if (t && n) return t->text + "-" + n->text;
-        std::string type, number;
-        for (const auto& c : s.cells) {
-            if (c.field == "TH001") type = c.text;
-            if (c.field == "TH002") number = c.text;
+        for (const auto& [grid, row] : s.gridRow) {
+            const auto t = row.find("TH001"), n = row.find("TH002");
+            if (t != row.end() && n != row.end()) return t->second + "-" + n->second;
         }
-        return type.empty() || number.empty() ? std::string() : type + "-" + number;
+        return {};
     }
     // A new receipt: its type typed, the supplier picked in the look-up
     // window by the initials of its name.
@@ -209,21 +208,17 @@ class Clerk {
     void Pick(const std::string& key, const std::string& typed, const std::string& what,
               const std::function<bool(const Screen&)>& picked) {
         host.Key(key);
-        std::optional<Form> lookUp;
+        std::optional<Window> lookUp;
         host.WaitFor([&](const Screen& s) {
-            if (!s.hostWindows.empty()) lookUp = s.hostWindows.back();
+            lookUp = s.ModalWindow();
             return lookUp.has_value();
         });
         EXPECT_TRUE(lookUp) << what << ": no look-up window: " << host.Look().Texts();
         if (!lookUp) return;
-        Control findLine;
-        findLine.x = lookUp->x + 240;
-        findLine.y = lookUp->y + 21;
-        host.Click(findLine);
-        RunTool({"xdotool", "type", "--delay", "100", typed}, 10s);
-        std::this_thread::sleep_for(600ms);
+        host.ClickAt(lookUp->x + 240, lookUp->y + 21, lookUp->window);
+        host.Type(typed);
         host.Picture(step(what + "-look-up"));
-        RunTool({"xdotool", "key", "Return"}, 10s);
+        host.Key("Return");
         Expect(what, picked);
     }
     static std::string Column(const Screen& s) {
@@ -301,10 +296,11 @@ Reading Read(const Screen& s) {
         if (c.cls.find("ComboBox") != std::string::npos && !c.text.empty())
             r.coded.push_back(c.name + "=" + c.text);
     }
-    for (const auto& c : s.cells) {
-        r.labels.push_back(c.field + " title " + c.title);
-        if (std::regex_match(c.text, coded)) r.coded.push_back(c.field + "=" + c.text);
-    }
+    for (const auto& [grid, titles] : s.gridTitle)
+        for (const auto& [field, title] : titles) r.labels.push_back(field + " title " + title);
+    for (const auto& [grid, row] : s.gridRow)
+        for (const auto& [field, text] : row)
+            if (std::regex_match(text, coded)) r.coded.push_back(field + "=" + text);
     return r;
 }
 

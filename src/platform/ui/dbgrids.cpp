@@ -1,5 +1,7 @@
 #include "platform/ui/dbgrids.h"
 
+#include <QApplication>
+#include <QWidget>
 #include <algorithm>
 
 #include "platform/component/properties.h"
@@ -806,8 +808,12 @@ void TCustomDataGrid::DoExit() {
     TDataSet* ds = DataSet();
     if (ds && link_.Active()) {
         UpdateData();
+        // A window over the form (a look-up picking the new line's values)
+        // is not a move away from the line: only a move inside the form is.
+        QWidget* modal = QApplication::activeModalWidget();
+        const bool overTheForm = modal && Widget() && modal != Widget()->window();
         if (dgOptions_.Contains(TDataGridOption::dgCancelOnExit) && ds->State() == dsInsert &&
-            !ds->Modified())
+            !ds->Modified() && !overTheForm)
             ds->Cancel();
     }
     TCustomGrid::DoExit();

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
 #include <set>
 
 #include "platform/component/classes.h"
@@ -11,6 +14,7 @@
 #include "platform/data/datasource.h"
 #include "platform/ui/dbgrids.h"
 #include "platform/ui/screenshot.h"
+#include "platform/ui/stdctrls.h"
 #include "platform/ui/tabset.h"
 #include "ui_test_util.h"
 
@@ -184,6 +188,33 @@ TEST(DataGrid, ColumnsFollowTheVisibleFieldsAndTheCursor) {
     EXPECT_EQ(f.grid->MouseCoord(r.Left + 2, r.Top + 2), (TGridCoord{1, 2}));
     uitest::MouseClick(f.grid, r.Left + 2, r.Top + 2);
     EXPECT_EQ(f.code(), "C1002");
+}
+
+// A new, untouched line stays while a window over the form (a look-up that
+// is to fill it) has the keyboard; moving to a control of the form drops it.
+TEST(DataGrid, ANewLineStaysWhileAWindowOverTheFormIsOpen) {
+    DataGridForm f;
+    auto* edit = new TEdit(f.form);
+    edit->SetParent(f.form);
+    edit->SetTop(220);
+    ASSERT_TRUE(f.grid->Options().Contains(TDataGridOption::dgCancelOnExit));
+    f.ds->Append();
+    {
+        QDialog window(f.form->Widget());
+        auto* line = new QLineEdit(&window);
+        window.setModal(true);
+        window.show();
+        window.activateWindow();
+        line->setFocus();
+        Application->ProcessMessages();
+        EXPECT_EQ(f.ds->State(), dsInsert);
+    }
+    f.form->Widget()->activateWindow();
+    f.grid->SetFocus();
+    Application->ProcessMessages();
+    EXPECT_EQ(f.ds->State(), dsInsert);
+    edit->SetFocus();
+    EXPECT_EQ(f.ds->State(), dsBrowse);
 }
 
 TEST(DataGrid, TypedTextGoesThroughTheFieldAndARefusalKeepsTheEditor) {
