@@ -417,8 +417,17 @@ TEST_F(ClerkLanguages, ExportAndPrintInEnglish) {
     auto exportBy = [&](const std::string& keys, const std::string& what) {
         const auto before = files();
         clerk.host.Key(keys);
-        // The question whether to open the file is answered No.
-        EXPECT_TRUE(clerk.Message("No", 20s)) << what << ": no question after the export";
+        // The question whether to open the file, in English, is answered No.
+        clerk.host.WaitFor(
+            [](const Screen& s) {
+                auto f = s.ActiveForm();
+                return f && IsMessage(*f);
+            },
+            20s);
+        const auto asked = clerk.host.Look().Find("Message");
+        EXPECT_TRUE(asked && !HasChinese(asked->text))
+            << what << ": " << (asked ? asked->text : clerk.host.Look().Texts());
+        EXPECT_TRUE(clerk.Message("No", 5s)) << what << ": no question after the export";
         std::string made;
         clerk.host.WaitFor(
             [&](const Screen&) {
