@@ -413,6 +413,12 @@ std::string Sql(const std::string& dbFile, const std::string& sql) {
     return result;
 }
 
+std::string ShotsFolder(const std::string& name) {
+    const char* shots = std::getenv("KTRB_SHOTS");
+    const fs::path base = shots && *shots ? fs::path(shots) : fs::temp_directory_path();
+    return (base / name).string() + "/";
+}
+
 std::string WhyNotRunnable() {
     const char* display = std::getenv("DISPLAY");
     if (!display || !*display) return "no X display";

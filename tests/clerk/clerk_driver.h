@@ -146,6 +146,10 @@ class Host {
 // One value by SQL from the installation's database, opened read-only.
 std::string Sql(const std::string& dbFile, const std::string& sql);
 
+// A folder for a road's installation and pictures: under KTRB_SHOTS when
+// it names one (to keep them), else under the system's temporary folder.
+std::string ShotsFolder(const std::string& name);
+
 // Whether this machine can run the road: an X display, xdotool and the
 // real-window platform chosen.
 std::string WhyNotRunnable();

@@ -28,12 +28,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-std::string folderFor(const std::string& name) {
-    const char* shots = std::getenv("KTRB_SHOTS");
-    const fs::path base = shots ? fs::path(shots) : fs::path(::testing::TempDir());
-    return (base / name).string() + "/";
-}
-
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -347,7 +341,7 @@ class ShortRoad : public ClerkLanguages, public ::testing::WithParamInterface<co
 
 TEST_P(ShortRoad, QueryAddSaveConfirmInTheInterfacesLanguage) {
     const std::string ui = GetParam();
-    Clerk clerk(folderFor("clerk-languages-" + ui), ui, "");
+    Clerk clerk(ShotsFolder("clerk-languages-" + ui), ui, "");
     clerk.Opened();
     ASSERT_FALSE(HasFailure());
 
@@ -399,7 +393,7 @@ INSTANTIATE_TEST_SUITE_P(Languages, ShortRoad, ::testing::Values("437", "950"),
 // receipt's values with the fields' decimals; the receipt printed by the
 // toolbar's print button.
 TEST_F(ClerkLanguages, ExportAndPrintInEnglish) {
-    Clerk clerk(folderFor("clerk-export-437"), "437", "");
+    Clerk clerk(ShotsFolder("clerk-export-437"), "437", "");
     clerk.Opened();
     ASSERT_FALSE(HasFailure());
     clerk.QueryAll();
@@ -492,7 +486,7 @@ TEST_F(ClerkLanguages, ExportAndPrintInEnglish) {
 // Two clerks' host programs on one application server over TCP, as
 // different users: each saves a receipt, queries and finds the other's.
 TEST_F(ClerkLanguages, TwoHostsOnOneServerSeeEachOthersReceipts) {
-    const std::string base = folderFor("clerk-two-hosts");
+    const std::string base = ShotsFolder("clerk-two-hosts");
     fs::remove_all(base);
     fs::create_directories(base + "user");
     const std::string install = base + "install/", dbFile = install + "data/ktrb52-demo.db";
