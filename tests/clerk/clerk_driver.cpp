@@ -361,8 +361,12 @@ void Host::Click(const Control& c) {
 }
 
 void Host::ClickAt(int x, int y, unsigned long window) {
+    // Without a window manager nothing keeps a dialog above the form that
+    // was raised behind it: the window clicked in is raised first.
     std::vector<std::string> argv{"xdotool"};
-    if (window) argv.insert(argv.end(), {"windowfocus", "--sync", std::to_string(window)});
+    if (window)
+        argv.insert(argv.end(), {"windowraise", std::to_string(window), "windowfocus", "--sync",
+                                 std::to_string(window)});
     argv.insert(argv.end(), {"mousemove", std::to_string(x), std::to_string(y), "click", "1"});
     RunTool(argv, 20s);
     Settle();
