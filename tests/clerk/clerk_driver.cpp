@@ -106,19 +106,9 @@ Screen::Screen(const std::string& dumpText) {
             gridTitle[at(f, 2)][at(f, 3)] = at(f, 5);
         } else if (f[0] == "win") {
             qtWindows.push_back(at(f, 1) + " " + at(f, 2));
-            Window w;
-            w.title = at(f, 1);
-            w.labels = at(f, 2);
-            w.x = num(f, 3);
-            w.y = num(f, 4);
-            w.w = num(f, 5);
-            w.h = num(f, 6);
-            w.active = at(f, 7) == "1";
-            w.focusClass = at(f, 8);
-            w.focusText = at(f, 9);
-            w.window = std::strtoul(at(f, 10).c_str(), nullptr, 10);
-            w.modal = at(f, 11) == "1";
-            windows.push_back(w);
+            windows.push_back({at(f, 1), at(f, 2), num(f, 3), num(f, 4), num(f, 5), num(f, 6),
+                               at(f, 7) == "1", at(f, 11) == "1", at(f, 8), at(f, 9),
+                               std::strtoul(at(f, 10).c_str(), nullptr, 10)});
         }
     }
 }
