@@ -926,7 +926,9 @@ void TfrmDouble::UpdateButtons() {
         for (plat::TMenuItem* m : {miEdit, miDelete})
             if (m) m->SetEnabled(false);
     }
-    mnuCopy->SetVisible(false);
+    // The flow menu's copy item is the only way to copy a document: it is
+    // shown, and offered while a document is browsed.
+    mnuCopy->SetVisible(true);
     mnuCopy->SetEnabled(btnFirst ? btnFirst->Enabled() : true);
     UpdateStatusButtons();
     if (btnAttach) {
