@@ -84,14 +84,16 @@ void describe(std::ostream& out, const plat::TCustomForm& form, plat::TControl& 
                 << (f ? f->FieldName() : std::string()) << '\t' << grid->Row() << '\t'
                 << (f ? flat(f->DisplayText()) : std::string()) << '\t'
                 << (data && data->Active() ? data->RecordCount() : 0) << '\n';
-            // The current row as its shown columns show it.
+            // The current row as its shown columns show it (the columns made
+            // from the fields too), with the columns' titles.
             if (data && data->Active() && !data->IsEmpty()) {
                 for (int i = 0; i < grid->VisibleColumnCount(); ++i) {
                     plat::TDataGridColumn* column = grid->VisibleColumn(i);
                     plat::TField* field = column ? column->Field() : nullptr;
                     if (field)
                         out << "row\t" << form.Name() << '\t' << c.Name() << '\t'
-                            << field->FieldName() << '\t' << flat(field->DisplayText()) << '\n';
+                            << field->FieldName() << '\t' << flat(field->DisplayText()) << '\t'
+                            << flat(column->Title()) << '\n';
                 }
             }
         }

@@ -103,6 +103,7 @@ Screen::Screen(const std::string& dumpText) {
             gridRows[at(f, 2)] = num(f, 6);
         } else if (f[0] == "row") {
             gridRow[at(f, 2)][at(f, 3)] = at(f, 4);
+            gridTitle[at(f, 2)][at(f, 3)] = at(f, 5);
         } else if (f[0] == "win") {
             qtWindows.push_back(at(f, 1) + " " + at(f, 2));
             windows.push_back({at(f, 1), at(f, 2), num(f, 3), num(f, 4), num(f, 5), num(f, 6),
@@ -404,6 +405,12 @@ std::string Sql(const std::string& dbFile, const std::string& sql) {
     }
     sqlite3_close(db);
     return result;
+}
+
+std::string ShotsFolder(const std::string& name) {
+    const char* shots = std::getenv("KTRB_SHOTS");
+    const fs::path base = shots && *shots ? fs::path(shots) : fs::temp_directory_path();
+    return (base / name).string() + "/";
 }
 
 std::string WhyNotRunnable() {

@@ -58,6 +58,8 @@ class Screen {
     std::map<std::string, int> gridRows;           // grid name -> rows of its data
     // grid name -> field -> text of the grid's current row (shown columns)
     std::map<std::string, std::map<std::string, std::string>> gridRow;
+    // grid name -> field -> title of its column, for the shown columns
+    std::map<std::string, std::map<std::string, std::string>> gridTitle;
     unsigned long long tick = 0;  // how many descriptions the host has written
     std::optional<Form> ActiveForm() const;
     std::optional<Control> Find(const std::string& name) const;
@@ -143,6 +145,10 @@ class Host {
 
 // One value by SQL from the installation's database, opened read-only.
 std::string Sql(const std::string& dbFile, const std::string& sql);
+
+// A folder for a road's installation and pictures: under KTRB_SHOTS when
+// it names one (to keep them), else under the system's temporary folder.
+std::string ShotsFolder(const std::string& name);
 
 // Whether this machine can run the road: an X display, xdotool and the
 // real-window platform chosen.

@@ -409,19 +409,6 @@ TEST_F(DoubleRoad, StampAndStatusButtonsFollowTheStatus) {
     dm->cdsMain->CancelUpdates();
 }
 
-// Copying is reached from the flow button's menu: its item shows and is
-// offered while a document is browsed, not while one is being added.
-TEST_F(DoubleRoad, TheCopyItemIsOfferedWhileBrowsing) {
-    ASSERT_TRUE(GoTo("20240112001"));
-    form->UpdateButtons();
-    EXPECT_TRUE(form->mnuCopy->Visible());
-    EXPECT_TRUE(form->mnuCopy->Enabled());
-    ASSERT_TRUE(form->AddRecord(false));
-    EXPECT_TRUE(form->mnuCopy->Visible());
-    EXPECT_FALSE(form->mnuCopy->Enabled());
-    form->CancelEdit(false);
-}
-
 TEST_F(DoubleRoad, UserDefinedLineColumnsAreLabelledAndHidden) {
     form->SetupUDFControls();
     plat::TField* first = dm->cdsBody1->FindField("UDF01");
