@@ -1,8 +1,7 @@
 // The string grid at 10,000 rows x 20 columns with settings on every cell:
-// inserting and removing a row, moving a column and a repaint; and the
-// striped grid painting one page of a dataset of 1,000 and of 100,000
-// records (the smaller one is the baseline: the page costs the same). The
-// plain string grid's repaint is the baseline of the string grid's.
+// inserting and removing a row, moving a column and a repaint, the plain
+// string grid's repaint their baseline; and the striped grid opening and
+// paging down beside the toolkit's table view.
 #include <benchmark/benchmark.h>
 
 #include <map>
@@ -10,6 +9,7 @@
 
 #include "controls/Aligrid.h"
 #include "controls/FDBGrid.h"
+#include "grid_side_by_side.h"
 #include "platform/data/clientdataset.h"
 #include "platform/data/datasource.h"
 #include "platform/ui/forms.h"
@@ -102,44 +102,16 @@ void PlainStringGridRepaint(benchmark::State& state) {
 }
 BENCHMARK(PlainStringGridRepaint)->Arg(10000)->Unit(benchmark::kMillisecond);
 
-TClientDataSet* Records(int n) {
-    static std::map<int, std::unique_ptr<TClientDataSet>> cache;
-    auto& ds = cache[n];
-    if (!ds) {
-        ds = std::make_unique<TClientDataSet>();
-        ds->FieldDefs().Add("TI004", TFieldType::ftString, 20);
-        ds->FieldDefs().Add("TI019", TFieldType::ftFloat);
-        ds->CreateDataSet();
-        for (int i = 0; i < n; ++i) {
-            ds->Append();
-            ds->Fields()[0]->SetAsString("委外进货" + std::to_string(i));
-            ds->Fields()[1]->SetAsFloat(i * 1.5);
-            ds->Post();
-        }
-        ds->First();
-    }
-    return ds.get();
+// The striped grid of the document windows beside the toolkit's table view
+// on the same receipt lines.
+void StripedGridOpenAndFirstPaint(benchmark::State& state) {
+    gridbench::OpenAndFirstPaint<TFDBGrid>(state);
 }
+BENCHMARK(StripedGridOpenAndFirstPaint)->Apply(gridbench::RowCounts);
 
-void StripedGridPaintPage(benchmark::State& state) {
-    TDataSet* ds = Records((int)state.range(0));
-    TForm* form = CreateForm<TForm>(nullptr);
-    form->SetBounds(0, 0, 640, 480);
-    auto* src = new TDataSource(form);
-    auto* grid = new TFDBGrid(form);
-    grid->SetParent(form);
-    grid->SetAlign(TAlign::alClient);
-    src->SetDataSet(ds);
-    grid->SetDataSource(src);
-    grid->CHNCurrencyFields()->SetCurrencyNames("TI019");
-    grid->CHNCurrencyFields()->SetEnabled(true);
-    form->Show();
-    Application->ProcessMessages();
-    ds->RecNo();
-    ds->SetRecNo(ds->RecordCount() / 2);
-    for (auto _ : state) benchmark::DoNotOptimize(Screenshot(grid).Width());
-    form->Free();
+void StripedGridPageDownAndPaint(benchmark::State& state) {
+    gridbench::PageDownAndPaint<TFDBGrid>(state);
 }
-BENCHMARK(StripedGridPaintPage)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(StripedGridPageDownAndPaint)->Apply(gridbench::RowCounts);
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "platform/ui/dbgrids.h"
 
+#include <QApplication>
+#include <QWidget>
 #include <algorithm>
 
 #include "platform/component/properties.h"
@@ -75,8 +77,9 @@ int TDataGridColumn::Width() const {
     int chars = 10;
     if (TField* f = Field()) chars = std::clamp(f->DisplayWidth(), 0, 1000);
     // The whole run measured: a digit's width is seldom a whole pixel.
-    int cw = g ? MeasureText(g->Font()->Data(), std::string((size_t)chars, '0')).cx : 7 * chars;
-    int tw = g ? MeasureText(g->TitleFont()->Data(), Title()).cx : 0;
+    int cw = g ? g->textWidth(g->cellWidths_, g->Font()->Data(), std::string((size_t)chars, '0'))
+               : 7 * chars;
+    int tw = g ? g->textWidth(g->titleWidths_, g->TitleFont()->Data(), Title()) : 0;
     // The cell's text keeps 2 pixels each side, and one more for rounding.
     return std::max(cw, tw) + 5;
 }
@@ -164,6 +167,16 @@ void TDataGridColumns::Update(TCollectionItem*) {
 
 // ---- Grid -------------------------------------------------------------------------------
 
+int TCustomDataGrid::textWidth(TextWidths& cache, const TFontData& font, const std::string& text) {
+    if (!(cache.font == font) || cache.widths.size() > 1024) {
+        cache.font = font;
+        cache.widths.clear();
+    }
+    auto [it, fresh] = cache.widths.try_emplace(text, 0);
+    if (fresh) it->second = MeasureText(font, text).cx;
+    return it->second;
+}
+
 TCustomDataGrid::TCustomDataGrid(TComponent* owner) : TCustomGrid(owner), columns_(this) {
     link_.OnActiveChange = TNotifyEvent([this](TObject*) { LayoutChanged(); }, this);
     link_.OnLayoutChange = TNotifyEvent([this](TObject*) { LayoutChanged(); }, this);
@@ -202,7 +215,11 @@ void TCustomDataGrid::SetDataSource(TDataSource* ds) {
     if (ds == link_.DataSource()) return;
     if (link_.DataSource()) RemoveFreeNotification(link_.DataSource());
     UnselectAll();
-    link_.SetDataSource(ds);
+    {
+        // Laid out once, below, whether or not the link's state changes.
+        FlagGuard g(layingOut_);
+        link_.SetDataSource(ds);
+    }
     if (ds) FreeNotification(ds);
     LayoutChanged();
 }
@@ -755,6 +772,11 @@ void TCustomDataGrid::KeyPress(char32_t& key) {
     if (c && c->ControlType() == TColumnControlType::ctCustom && c->Control() && key >= 32 &&
         c->Control()->Visible()) {
         c->Control()->SetFocus();
+        // The first key typed into the cell replaces what the cell shows.
+        if (auto* edit = dynamic_cast<TCustomEdit*>(c->Control()))
+            edit->SelectAll();
+        else if (auto* combo = dynamic_cast<TCustomComboBox*>(c->Control()))
+            combo->SelectAll();
         c->Control()->SimulateKey(0, {}, key);
         key = 0;
         return;
@@ -801,8 +823,12 @@ void TCustomDataGrid::DoExit() {
     TDataSet* ds = DataSet();
     if (ds && link_.Active()) {
         UpdateData();
+        // A window over the form (a look-up picking the new line's values)
+        // is not a move away from the line: only a move inside the form is.
+        QWidget* modal = QApplication::activeModalWidget();
+        const bool overTheForm = modal && Widget() && modal != Widget()->window();
         if (dgOptions_.Contains(TDataGridOption::dgCancelOnExit) && ds->State() == dsInsert &&
-            !ds->Modified())
+            !ds->Modified() && !overTheForm)
             ds->Cancel();
     }
     TCustomGrid::DoExit();
@@ -888,8 +914,11 @@ void TCustomDataGrid::DrawCheckBox(const TRect& rect, int, int, bool checked) {
 void TCustomDataGrid::DrawDataCell(const TRect& rect, TField* field, TGridDrawState state) {
     if (field) {
         TAlignment a = FieldAlignment(field);
-        for (TDataGridColumn* c : shown_)
-            if (c->Field() == field) a = c->Alignment();
+        if (drawingColumn_ && drawingColumn_->Field() == field)
+            a = drawingColumn_->Alignment();
+        else
+            for (TDataGridColumn* c : shown_)
+                if (c->Field() == field) a = c->Alignment();
         if (dgOptions_.Contains(TDataGridOption::dgWordWrap) &&
             rect.Height() > 2 * FontTextHeight(Canvas()->Font.Data())) {
             TRect r{rect.Left + 2, rect.Top + 1, rect.Right - 2, rect.Bottom};
@@ -953,6 +982,10 @@ void TCustomDataGrid::DrawCell(int col, int row, const TRect& rect, TGridDrawSta
         DrawCheckBox(rect, col, row, f && f->Text() == column->CheckedValue());
         return;
     }
+    struct Drawing {
+        TDataGridColumn*& c;
+        ~Drawing() { c = nullptr; }
+    } drawing{drawingColumn_ = column};
     DrawDataCell(rect, f, state);
 }
 

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -264,6 +265,14 @@ class TCustomDataGrid : public TCustomGrid {
     bool moveByRecord(int delta);
     void nextCell(bool forward);
     bool selectedContains(const TBookmark& b) const;
+    // Texts measured for the layout, kept while their font stays the same:
+    // layouts come again with every change of the fields or options.
+    struct TextWidths {
+        TFontData font;
+        std::unordered_map<std::string, int> widths;
+    };
+    static int textWidth(TextWidths& cache, const TFontData& font, const std::string& text);
+    TextWidths cellWidths_, titleWidths_;
     TDataGridColumns columns_;
     std::vector<std::unique_ptr<TDataGridColumn>> defaults_;
     std::vector<std::pair<std::string, TWinControl*>> fieldControls_;
@@ -281,6 +290,7 @@ class TCustomDataGrid : public TCustomGrid {
     bool editModified_ = false;
     std::string editText_;
     int drawingRow_ = -1;
+    TDataGridColumn* drawingColumn_ = nullptr;
     TWinControl* shownControl_ = nullptr;
 };
 

@@ -13,9 +13,9 @@
 #include "platform/component/properties.h"
 #include "platform/core/exceptions.h"
 #include "platform/core/numbers.h"
+#include "platform/core/text.h"
 #include "platform/ui/qt_bridge.h"
 #include "platform/ui/resources.h"
-#include "platform/ui/utf8.h"
 
 namespace plat {
 
@@ -287,10 +287,14 @@ constexpr SymbolGlyph kWingdings[] = {
     {0xE7, 0x2190}, {0xE8, 0x2192}, {0xE9, 0x2191}, {0xEA, 0x2193}, {0xFB, 0x2717},
     {0xFC, 0x2713}, {0xFD, 0x2612}, {0xFE, 0x2611},
 };
+
+bool IsSymbolFont(const TFontData& font) {
+    return strcasecmp(font.Name.c_str(), "Wingdings") == 0;
+}
 }  // namespace
 
 std::string SymbolText(const TFontData& font, const std::string& text) {
-    if (strcasecmp(font.Name.c_str(), "Wingdings") != 0) return text;
+    if (!IsSymbolFont(font)) return text;
     std::u32string u = Utf8ToU32(text);
     for (auto& c : u)
         for (auto& g : kWingdings)
@@ -300,7 +304,8 @@ std::string SymbolText(const TFontData& font, const std::string& text) {
 
 TSize MeasureText(const TFontData& font, const std::string& text) {
     QFontMetrics m(ToQFont(font));
-    return {m.horizontalAdvance(Q(SymbolText(font, text))), m.height()};
+    if (IsSymbolFont(font)) return {m.horizontalAdvance(Q(SymbolText(font, text))), m.height()};
+    return {m.horizontalAdvance(Q(text)), m.height()};
 }
 
 int FontTextHeight(const TFontData& font) {
@@ -547,7 +552,56 @@ TSize TCanvas::TextExtent(const std::string& text) {
     return MeasureText(Font.Data(), text);
 }
 
+namespace {
+// Decoding to code points and encoding again gives the same bytes.
+bool RoundTripsUtf8(const std::string& s) {
+    for (size_t i = 0; i < s.size();) {
+        const auto c = (unsigned char)s[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        const size_t n = Utf8Length(s, i);
+        if (n == 1) return false;
+        char32_t cp = n == 2 ? (c & 0x1F) : n == 3 ? (c & 0x0F) : (c & 0x07);
+        for (size_t k = 1; k < n; ++k) {
+            const auto b = (unsigned char)s[i + k];
+            if ((b & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (b & 0x3F);
+        }
+        if (cp < (n == 2 ? 0x80u : n == 3 ? 0x800u : 0x10000u)) return false;
+        i += n;
+    }
+    return true;
+}
+}  // namespace
+
 int TCanvas::DrawText(const std::string& text, TRect& r, unsigned flags) {
+    // One line shown as it is (every grid cell): no layout, and the text is
+    // measured only when its place depends on its width.
+    constexpr unsigned kPlain = DT_SINGLELINE | DT_NOPREFIX;
+    if ((flags & kPlain) == kPlain && !(flags & (DT_CALCRECT | DT_END_ELLIPSIS | DT_EXPANDTABS)) &&
+        !IsSymbolFont(Font.Data()) && RoundTripsUtf8(text)) {
+        const int lh = FontTextHeight(Font.Data());
+        int y = r.Top;
+        if (flags & DT_VCENTER)
+            y = r.Top + (r.Height() - lh) / 2;
+        else if (flags & DT_BOTTOM)
+            y = r.Bottom - lh;
+        int x = r.Left;
+        if (flags & (DT_CENTER | DT_RIGHT)) {
+            const int w = MeasureText(Font.Data(), text).cx;
+            x = flags & DT_CENTER ? r.Left + (r.Width() - w) / 2 : r.Right - w;
+        }
+        CanvasOp op = stateOp(CanvasOpKind::Text);
+        op.Points = {{x, y}};
+        op.Text = text;
+        op.Rect = r;
+        op.Clipped = !(flags & DT_NOCLIP);
+        op.Opaque = Brush.Style != TBrushStyle::bsClear;
+        emitOp(std::move(op));
+        return (y - r.Top) + lh;
+    }
     auto lines = LayoutText(SymbolText(Font.Data(), text), Font.Data(), r.Width(), flags);
     int lh = FontTextHeight(Font.Data());
     int height = lh * (int)lines.size();

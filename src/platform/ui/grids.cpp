@@ -12,9 +12,9 @@
 #include <algorithm>
 
 #include "platform/component/properties.h"
+#include "platform/core/text.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/qt_bridge.h"
-#include "platform/ui/utf8.h"
 
 namespace plat {
 
@@ -488,7 +488,11 @@ void TCustomGrid::setCurrent(int col, int row, bool moveAnchor) {
     if (editorMode_ || options_.Contains(TGridOption::goAlwaysShowEditor)) {
         if (CanEditShow()) {
             editorMode_ = true;
-            if (editor_) editor_->UpdateContents();
+            if (editor_) {
+                editor_->UpdateContents();
+                // On another cell what is typed replaces the cell's text.
+                if (oc != col_ || orow != row_) editor_->SelectAll();
+            }
             placeEditor();
         } else {
             HideEditor();
@@ -1143,6 +1147,21 @@ void TCustomGrid::DoExit() {
 void TCustomGrid::Resize() {
     TWinControl::Resize();
     ClampInView();
+    // Grown wider: columns scrolled out on the left come back while the
+    // columns from there to the last one fit, so no room is left empty on
+    // the right while columns are hidden on the left.
+    if (!options_.Contains(TGridOption::goRowSelect) && leftCol_ > fixedCols_) {
+        int room = GridWidth();
+        for (int c = 0; c < fixedCols_; ++c) room -= ColWidths(c) + gridLineWidth_;
+        int used = 0;
+        for (int c = leftCol_; c < colCount_; ++c) used += ColWidths(c) + gridLineWidth_;
+        int left = leftCol_;
+        while (left > fixedCols_ && used + ColWidths(left - 1) + gridLineWidth_ <= room) {
+            --left;
+            used += ColWidths(left) + gridLineWidth_;
+        }
+        if (left != leftCol_) SetLeftCol(left);
+    }
     UpdateScrollBars();
     if (editorMode_) placeEditor();
 }

@@ -108,6 +108,37 @@ TEST(Text, DrawTextLaysOutByFlags) {
     EXPECT_EQ(m.Height(), c.TextHeight("ab"));
 }
 
+// A line drawn as it is (no prefix) lands where the general layout puts a
+// line without "&": same text, origin, clip and returned height, in every
+// placement, for Chinese, empty and malformed UTF-8 text and the symbol font.
+TEST(Text, APlainLineLandsWhereTheLayoutPutsIt) {
+    const std::vector<std::string> texts{"C1001", "委外进货单 规格 45x28 mm", "", "12.50",
+                                         "bad\xE4\x41 \x80 \xC0\xAF"};
+    const std::vector<unsigned> placements{
+        0, DT_RIGHT, DT_CENTER, DT_VCENTER, DT_BOTTOM, DT_NOCLIP, DT_RIGHT | DT_VCENTER};
+    for (const char* face : {"MS Sans Serif", "Wingdings"})
+        for (const std::string& text : texts)
+            for (unsigned placement : placements) {
+                SCOPED_TRACE(std::string(face) + " [" + text + "] " + std::to_string(placement));
+                TRecordingCanvas c;
+                c.Font.SetName(face);
+                c.Font.SetHeight(-13);
+                c.Brush.Style = TBrushStyle::bsClear;
+                TRect a = Bounds(7, 5, 90, 24), b = a;
+                const int ha = c.DrawText(text, a, DT_SINGLELINE | DT_NOPREFIX | placement);
+                const int hb = c.DrawText(text, b, DT_SINGLELINE | placement);
+                ASSERT_EQ(c.Ops().size(), 2u);
+                const CanvasOp &plain = c.Ops()[0], &laid = c.Ops()[1];
+                EXPECT_EQ(plain.Text, laid.Text);
+                EXPECT_EQ(plain.Points, laid.Points);
+                EXPECT_EQ(plain.Rect, laid.Rect);
+                EXPECT_EQ(plain.Clipped, laid.Clipped);
+                EXPECT_EQ(plain.Opaque, laid.Opaque);
+                EXPECT_EQ(plain.UnderlineIndex, -1);
+                EXPECT_EQ(ha, hb);
+            }
+}
+
 TEST(Text, ChineseBreaksBetweenCharacters) {
     TRecordingCanvas c;
     int w = c.TextWidth("委外进");

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
 #include <set>
 
 #include "platform/component/classes.h"
@@ -11,6 +14,7 @@
 #include "platform/data/datasource.h"
 #include "platform/ui/dbgrids.h"
 #include "platform/ui/screenshot.h"
+#include "platform/ui/stdctrls.h"
 #include "platform/ui/tabset.h"
 #include "ui_test_util.h"
 
@@ -131,6 +135,25 @@ TEST(StringGrid, MouseCoordAndSelectionFollowTheScroll) {
     EXPECT_EQ(At(f.grid), (TGridCoord{2, 150}));
 }
 
+// A grid that chose its current column while it was narrow shows the columns
+// left of it again once it is wide enough for all of them.
+TEST(StringGrid, GrownWiderItShowsTheColumnsScrolledOutOnTheLeft) {
+    StringGridForm f;
+    f.grid->SetFixedCols(1);
+    for (int c = 0; c < 4; ++c) f.grid->SetColWidths(c, 80);
+    f.grid->SetWidth(150);
+    f.grid->SetCol(3);
+    ASSERT_EQ(f.grid->LeftCol(), 3);
+    f.grid->SetWidth(270);  // room for one column more, not both
+    EXPECT_EQ(f.grid->LeftCol(), 2);
+    f.grid->SetWidth(400);
+    EXPECT_EQ(f.grid->LeftCol(), 1);
+    EXPECT_EQ(f.grid->Col(), 3);
+    // Scrolled by hand where every column fits nothing is left empty either.
+    f.grid->SetCol(1);
+    EXPECT_EQ(f.grid->LeftCol(), 1);
+}
+
 // ---- Data grid ------------------------------------------------------------------------------
 
 namespace {
@@ -186,6 +209,33 @@ TEST(DataGrid, ColumnsFollowTheVisibleFieldsAndTheCursor) {
     EXPECT_EQ(f.code(), "C1002");
 }
 
+// A new, untouched line stays while a window over the form (a look-up that
+// is to fill it) has the keyboard; moving to a control of the form drops it.
+TEST(DataGrid, ANewLineStaysWhileAWindowOverTheFormIsOpen) {
+    DataGridForm f;
+    auto* edit = new TEdit(f.form);
+    edit->SetParent(f.form);
+    edit->SetTop(220);
+    ASSERT_TRUE(f.grid->Options().Contains(TDataGridOption::dgCancelOnExit));
+    f.ds->Append();
+    {
+        QDialog window(f.form->Widget());
+        auto* line = new QLineEdit(&window);
+        window.setModal(true);
+        window.show();
+        window.activateWindow();
+        line->setFocus();
+        Application->ProcessMessages();
+        EXPECT_EQ(f.ds->State(), dsInsert);
+    }
+    f.form->Widget()->activateWindow();
+    f.grid->SetFocus();
+    Application->ProcessMessages();
+    EXPECT_EQ(f.ds->State(), dsInsert);
+    edit->SetFocus();
+    EXPECT_EQ(f.ds->State(), dsBrowse);
+}
+
 TEST(DataGrid, TypedTextGoesThroughTheFieldAndARefusalKeepsTheEditor) {
     DataGridForm f;
     uitest::Capture cap;
@@ -199,6 +249,12 @@ TEST(DataGrid, TypedTextGoesThroughTheFieldAndARefusalKeepsTheEditor) {
     f.grid->InplaceEditor()->SimulateKey(VK_TAB);
     EXPECT_EQ(f.ds->FieldByName("NAME")->AsString(), "ok");
     EXPECT_EQ(f.grid->SelectedIndex(), 2);
+    // In the next cell the editor stays open; typing replaces the cell's text.
+    ASSERT_TRUE(f.grid->EditorMode());
+    const std::string before = f.grid->InplaceEditor()->Text();
+    uitest::TypeText(f.grid->InplaceEditor(), "7");
+    EXPECT_EQ(f.grid->InplaceEditor()->Text(), "7") << "was " << before;
+    f.grid->InplaceEditor()->SimulateKey(VK_ESCAPE);
 
     f.grid->SetSelectedIndex(1);
     f.grid->ShowEditor();
@@ -294,6 +350,28 @@ TEST(DataGrid, PaintsOnlyTheRowsInView) {
     EXPECT_EQ(f.ds->RecNo(), 5000);  // painting never moves the cursor
     std::vector<std::string> texts = rec.Texts();
     EXPECT_NE(std::find(texts.begin(), texts.end(), "C6000"), texts.end());
+}
+
+// A field shown in two columns stands as each column says.
+TEST(DataGrid, EachColumnOfAFieldKeepsItsOwnAlignment) {
+    DataGridForm f(1);
+    TDataGridColumn* left = f.grid->Columns()->Add();
+    left->SetFieldName("QTY");
+    left->SetAlignment(TAlignment::taLeftJustify);
+    TDataGridColumn* right = f.grid->Columns()->Add();
+    right->SetFieldName("QTY");
+    right->SetAlignment(TAlignment::taRightJustify);
+    TRecordingCanvas rec;
+    f.grid->PaintTo(rec);
+    std::vector<int> xs;
+    for (const CanvasOp& op : rec.Ops())
+        if (op.Kind == CanvasOpKind::Text && op.Text == "1") xs.push_back(op.Points[0].X);
+    ASSERT_EQ(xs.size(), 2u);
+    TCanvas measure;
+    measure.Font.Assign(*f.grid->Font());
+    // The cell's text keeps 2 pixels each side.
+    EXPECT_EQ(xs[0], f.grid->CellRect(1, 1).Left + 2);
+    EXPECT_EQ(xs[1], f.grid->CellRect(2, 1).Right - 2 - measure.TextWidth("1"));
 }
 
 TEST(DataGrid, RendersChineseTextToAPicture) {
@@ -462,6 +540,29 @@ TEST(DataGrid, EditorsFollowTheirCellAndStayInsideTheView) {
         EXPECT_TRUE(editor->Visible()) << left;
         EXPECT_EQ(editor->Left(), cell.Left) << left;
         EXPECT_LE(editor->Left() + editor->Width(), f.grid->GridWidth()) << left;
+    }
+}
+
+// Typing into a cell whose column has a control of its own: the control
+// takes the keys, and the first replaces the text it shows.
+TEST(DataGrid, TypingIntoAColumnControlReplacesItsText) {
+    DataGridForm f;
+    f.grid->SetOptions(f.grid->Options() + TDataGridOption::dgEditing);
+    auto* combo = new TComboBox(f.form);
+    auto* edit = new TEdit(f.form);
+    f.grid->SetFieldControl("NAME", combo);
+    f.grid->SetFieldControl("CODE", edit);
+    for (auto [field, control] : {std::pair<const char*, TWinControl*>{"NAME", combo},
+                                  std::pair<const char*, TWinControl*>{"CODE", edit}}) {
+        SCOPED_TRACE(field);
+        control->SetText("**********");
+        f.grid->SetSelectedField(f.ds->FieldByName(field));
+        ASSERT_TRUE(control->Visible());
+        f.grid->SetFocus();
+        uitest::TypeText(f.grid, "R");  // the first key reaches the grid
+        ASSERT_TRUE(control->Focused());
+        uitest::TypeText(control, "1");
+        EXPECT_EQ(control->Text(), "R1");
     }
 }
 

@@ -92,11 +92,13 @@ class ReceiptFormTest : public ::testing::Test {
                                 "[CodePage]\nUICodePage=" + ui +
                                     "\nDBCodePage=936\n[Server Information]\n"
                                     "ComputerName=127.0.0.1\nServerPort=211\n");
+            // The demo's packages and its table of traditional characters.
             if (const char* src = std::getenv("KTRB_SOURCE_DIR"))
-                std::filesystem::copy(std::string(src) + "/standins/data/client/MultiLanguage",
-                                      installation.client() + "MultiLanguage",
-                                      std::filesystem::copy_options::recursive |
-                                          std::filesystem::copy_options::overwrite_existing);
+                for (const char* name : {"MultiLanguage", "Language"})
+                    std::filesystem::copy(std::string(src) + "/standins/data/client/" + name,
+                                          installation.client() + name,
+                                          std::filesystem::copy_options::recursive |
+                                              std::filesystem::copy_options::overwrite_existing);
         }
         form = plat::CreateForm<TRecordedReceiptForm>(nullptr);
         form->ModuleFileName = "/opt/ktrb/libktrb52c.so";
