@@ -46,7 +46,14 @@ void Build(plat::TWinControl* window, std::span<const Control> controls) {
                 c->SetAlign(row.align);
             }
         }
-        if (row.caption) c->SetCaption(row.caption);
+        // Through the published property: a labelled edit's caption is its
+        // label's, not the text the plain control would take.
+        if (row.caption) {
+            if (const plat::TPropInfo* caption = plat::GetPropInfo(c, "Caption"))
+                plat::SetStrProp(c, *caption, row.caption);
+            else
+                c->SetCaption(row.caption);
+        }
         if (row.tabOrder >= 0)
             if (auto* w = dynamic_cast<plat::TWinControl*>(c)) w->SetTabOrder(row.tabOrder);
     }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "controls/QrvEdit.h"
 #include "platform/core/exceptions.h"
 #include "platform/ui/comctrls.h"
 #include "platform/ui/extctrls.h"
@@ -20,6 +21,7 @@ class TDemoWindow : public plat::TForm {
     plat::TTabSheet* tsOne = nullptr;
     plat::TEdit* edCode = nullptr;
     plat::TButton* btnOK = nullptr;
+    TQvEdit* edName = nullptr;
     int clicks = 0;
     std::string lastKey;
     void btnOKClick(plat::TObject*) { ++clicks; }
@@ -35,6 +37,7 @@ const Control kDemo[] = {
     {"tsTwo", Make<plat::TTabSheet>, "pages", {}, "二"},
     {"edCode", Field<&TDemoWindow::edCode>, "pnlTop", {8, 8, 120, 21}, nullptr, {}, 1},
     {"btnOK", Field<&TDemoWindow::btnOK>, "pnlTop", {300, 8, 80, 25}, "确定", {}, 0},
+    {"edName", Field<&TDemoWindow::edName>, "pnlTop", {200, 8, 80, 21}, "品名"},
 };
 
 const Handler kDemoEvents[] = {
@@ -65,6 +68,9 @@ TEST_F(WindowDesign, BuildsEveryRowIntoItsPlaceAndMember) {
     EXPECT_EQ(w->btnOK->Width(), 80);
     EXPECT_EQ(w->btnOK->Height(), 25);
     EXPECT_EQ(w->btnOK->Caption(), "确定");
+    // A labelled edit's caption is its label's; its text stays empty.
+    EXPECT_EQ(w->edName->Caption(), "品名");
+    EXPECT_EQ(w->edName->Text(), "");
     // Both sheets join the page control, in order.
     ASSERT_EQ(w->pages->PageCount(), 2);
     EXPECT_EQ(w->pages->Pages(0), w->tsOne);
