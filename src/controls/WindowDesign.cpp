@@ -41,9 +41,10 @@ void Build(plat::TWinControl* window, std::span<const Control> controls) {
                     c->SetBounds(row.bounds.left, row.bounds.top, row.bounds.width,
                                  row.bounds.height);
             } else {
+                // Aligned first: a splitter turns itself to its new side.
+                c->SetAlign(row.align);
                 if (row.bounds.width > 0) c->SetWidth(row.bounds.width);
                 if (row.bounds.height > 0) c->SetHeight(row.bounds.height);
-                c->SetAlign(row.align);
             }
         }
         // Through the published property: a labelled edit's caption is its

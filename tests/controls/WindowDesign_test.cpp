@@ -32,6 +32,7 @@ using namespace design;
 
 const Control kDemo[] = {
     {"pnlTop", Field<&TDemoWindow::pnlTop>, "", {0, 0, 0, 40}, "", plat::TAlign::alTop},
+    {"splBottom", Make<plat::TSplitter>, "", {0, 0, 0, 3}, nullptr, plat::TAlign::alBottom},
     {"pages", Field<&TDemoWindow::pages>, "", {}, nullptr, plat::TAlign::alClient},
     {"tsOne", Field<&TDemoWindow::tsOne>, "pages", {}, "一"},
     {"tsTwo", Make<plat::TTabSheet>, "pages", {}, "二"},
@@ -63,6 +64,10 @@ TEST_F(WindowDesign, BuildsEveryRowIntoItsPlaceAndMember) {
     EXPECT_EQ(w->pnlTop->Width(), w->ClientWidth());
     EXPECT_EQ(w->pnlTop->Height(), 40);
     EXPECT_EQ(w->pnlTop->Caption(), "");
+    // A splitter keeps its height once it lies at the bottom.
+    auto* splitter = static_cast<plat::TControl*>(w->FindComponent("splBottom"));
+    EXPECT_EQ(splitter->Height(), 3);
+    EXPECT_EQ(w->pages->Height(), w->ClientHeight() - 40 - 3);
     EXPECT_EQ(w->btnOK->Left(), 300);
     EXPECT_EQ(w->btnOK->Top(), 8);
     EXPECT_EQ(w->btnOK->Width(), 80);
