@@ -508,7 +508,18 @@ void TfrmBase::fitStatusPanel(int panel) {
     plat::TStatusPanel* p = Status->Panels()->Items(panel);
     plat::TCanvas measure;
     measure.Font.Assign(*Status->Font());
-    p->SetWidth(std::max(p->Width(), measure.TextWidth(p->Text()) + 24));
+    const int wanted = measure.TextWidth(p->Text()) + 24;
+    if (wanted <= p->Width()) return;
+    p->SetWidth(wanted);
+    ShareStatusRoom();
+}
+
+void TfrmBase::ShareStatusRoom() {
+    if (!Status || Status->Panels()->Count() < 2) return;
+    int others = 0;
+    for (int i = 0; i < Status->Panels()->Count(); ++i)
+        if (i != 1) others += Status->Panels()->Items(i)->Width();
+    Status->Panels()->Items(1)->SetWidth(std::max(0, ClientWidth() - others));
 }
 
 void TfrmBase::ApplyRights() {

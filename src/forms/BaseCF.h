@@ -184,6 +184,9 @@ class TfrmBase : public TfrmRadical {
     void SetStatusPanelText(int panel, const std::string& text) override;
     // The status panels grow to their texts in the interface's language.
     void ApplyScreenLanguage() override;
+    // The free panel (1) takes what the others leave of the form's width, so
+    // that the last one is never pushed past the edge.
+    void ShareStatusRoom();
 
   private:
     // A status panel as wide as its text needs, at least its own width.

@@ -37,9 +37,11 @@ struct StampStyle {
     plat::TColor colour;
 };
 const StampStyle kStamps[] = {
-    {"CONFIRM", "已审核", 0x0000C0},   {"INVALID", "作废", 0x606060},
-    {"NOGOOD", "未核准", 0x0000C0},    {"CONFIRM_ENG", "OK", 0x0000C0},
-    {"INVALID_ENG", "VOID", 0x606060}, {"NOGOOD_ENG", "NO", 0x0000C0},
+    {"CONFIRM", "已审核", 0x0000C0},     {"INVALID", "作废", 0x606060},
+    {"NOGOOD", "未核准", 0x0000C0},      {"CONFIRM_ENG", "OK", 0x0000C0},
+    {"INVALID_ENG", "VOID", 0x606060},   {"NOGOOD_ENG", "NO", 0x0000C0},
+    {"CONFIRM_CHT", "已審核", 0x0000C0}, {"INVALID_CHT", "作廢", 0x606060},
+    {"NOGOOD_CHT", "未核准", 0x0000C0},
 };
 
 void DrawStamp(plat::TBitmap& bmp, const StampStyle& style) {
@@ -335,7 +337,12 @@ void TfrmDouble::SetSignOffFieldName(const std::string& name) {
 
 plat::TBitmap* TfrmDouble::stampBitmap(const char* name) {
     auto bmp = std::make_unique<plat::TBitmap>();
-    const std::string resource = GetUICodePage() == "437" ? std::string(name) + "_ENG" : name;
+    // The traditional interface takes its own stamp where there is one.
+    std::string resource = name;
+    if (GetUICodePage() == "437")
+        resource += "_ENG";
+    else if (GetUICodePage() == "950" && plat::HasBitmapResource(resource + "_CHT"))
+        resource += "_CHT";
     try {
         bmp->LoadFromResourceName(resource);
     } catch (const std::exception&) {

@@ -154,6 +154,11 @@ int TfrmSimpleBody::AddToolGlyph(const std::function<void(plat::TCanvas&)>& pain
 
 // ---- creation ------------------------------------------------------------------
 
+// Converted with the form's other texts.
+std::string TfrmSimpleBody::programCaption() const {
+    return Brokers()->GetProgramName() + "[" + Brokers()->GetSysParam("QRV002") + "]";
+}
+
 void TfrmSimpleBody::FormCreate(plat::TObject* sender) {
     // The window lives inside its owner's start: no host start of its own.
     TQVForm::FormCreate(sender);
@@ -164,8 +169,7 @@ void TfrmSimpleBody::FormCreate(plat::TObject* sender) {
     Clone->SetName("cdsSimpleBodyClone");
     auto* owner = dynamic_cast<TfrmRadical*>(Owner());
     if (owner) SetBrokers(owner->Brokers());
-    if (Brokers())
-        SetCaption(Brokers()->GetProgramName() + "[" + Brokers()->GetSysParam("QRV002") + "]");
+    if (Brokers()) SetCaption(programCaption());
     InitializeAfterConnect();
     InitFormSettings();
     ApplyControlSettings();
@@ -196,8 +200,7 @@ void TfrmSimpleBody::InitializeAfterConnect() {
     for (plat::TComponent* c : {(plat::TComponent*)GridDataSource, (plat::TComponent*)BodyDataSet,
                                 (plat::TComponent*)DirectMaster, (plat::TComponent*)TopDataSet})
         if (c) c->FreeNotification(this);
-    if (Brokers())
-        SetCaption(Brokers()->GetProgramName() + "[" + Brokers()->GetSysParam("QRV002") + "]");
+    if (Brokers()) SetCaption(programCaption());
     hookEvents();
     if (auto* module = dynamic_cast<TdmRadical*>(GridDataSource->Owner())) DataModule = module;
     if (Brokers()) {
@@ -640,8 +643,7 @@ void TfrmSimpleBody::FormKeyPress(plat::TObject* sender, char32_t& key) {
 
 void TfrmSimpleBody::FormResize(plat::TObject* sender) {
     TfrmRadical::FormResize(sender);
-    if (Status && Status->Panels()->Count() > 1)
-        Status->Panels()->Items(1)->SetWidth(Width() - 210);
+    ShareStatusRoom();
 }
 
 void TfrmSimpleBody::SimpleBodyCustomDlg(plat::TObject* sender) {

@@ -108,6 +108,7 @@ class TfrmSimpleBody : public TfrmBase {
     void WriteAuditValues();
 
   private:
+    std::string programCaption() const;
     void MasterAfterOpen(plat::TDataSet* dataSet);
     void BodyBeforePost(plat::TDataSet* dataSet);
     void BodyAfterPost(plat::TDataSet* dataSet);

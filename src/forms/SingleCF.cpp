@@ -635,8 +635,7 @@ void TfrmSingle::FormClose(plat::TObject* sender, ktrb::TCloseAction& action) {
 
 void TfrmSingle::FormResize(plat::TObject* sender) {
     TfrmRadical::FormResize(sender);
-    if (Status && Status->Panels()->Count() > 1)
-        Status->Panels()->Items(1)->SetWidth(Width() - 290);
+    ShareStatusRoom();
 }
 
 void TfrmSingle::FormDestroy(plat::TObject* sender) {

@@ -542,6 +542,9 @@ void TCodeConverter::ConvertForm(plat::TComponent* form, const std::string& flag
     if (!form || !translator_ || displayMode_ == 0) return;
     const int mode = displayMode_;
     ConvertControlText(form);
+    // The window's own title speaks the interface's language on any system,
+    // not only on a traditional one (which the line above serves).
+    if (windowsCodePage_ != "950") ConvertCaption(form, mode);
     ConvertHints(form, mode);
     if (ICodeConverterUi* ui = CodeConverterUi()) {
         for (plat::TObject* font : ui->ScreenFonts()) SetFontCharset(mode, font);

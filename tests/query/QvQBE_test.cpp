@@ -633,6 +633,7 @@ TEST_F(QbePictures, ChineseAndEnglishInterfaces) {
                                 Installation::read((root / "standins/data/client/MultiLanguage" /
                                                     language / (std::string(package) + ".Lng"))
                                                        .string()));
+    UseDemoTable();
     for (const char* ui : {"936", "950", "437"}) {
         SetCodePages(ui, "936");
         auto* owner = plat::CreateForm<QbeOwner>(nullptr);
@@ -641,13 +642,18 @@ TEST_F(QbePictures, ChineseAndEnglishInterfaces) {
         head->FieldDefs().Add("TH002", plat::TFieldType::ftString, 11);
         head->FieldDefs().Add("TH009", plat::TFieldType::ftFloat);
         head->CreateDataSet();
-        head->FieldByName("TH001")->SetDisplayLabel("单别");
-        head->FieldByName("TH002")->SetDisplayLabel("单号");
-        head->FieldByName("TH009")->SetDisplayLabel("件数");
         auto* dlg = plat::CreateForm<TQBEForm>(owner);
+        // Labels as the data module shows them, in the interface's characters.
+        auto shown = [&](const char* text) {
+            return plat::VarToStr(dlg->QvConverter->ConvertToUI(Variant(text)));
+        };
+        head->FieldByName("TH001")->SetDisplayLabel(shown("单别"));
+        head->FieldByName("TH002")->SetDisplayLabel(shown("单号"));
+        head->FieldByName("TH009")->SetDisplayLabel(shown("件数"));
         dlg->Prepare(head, "MOCTH", "TH001,TH002", "", 0);
         dlg->SetBodySource(head, "MOCTI", "TI001,TI002", "", "");
-        dlg->lstCondition->Items()->Add()->SetCaption("未审核单据");
+        // A scheme the user named in the interface's characters.
+        dlg->lstCondition->Items()->Add()->SetCaption(shown("未审核单据"));
         dlg->FitSchemeColumns();
         const std::string code = ui;
         std::string lang = code == "936" ? "CHS" : code == "950" ? "CHT" : "ENG";

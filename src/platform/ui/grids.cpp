@@ -1143,6 +1143,21 @@ void TCustomGrid::DoExit() {
 void TCustomGrid::Resize() {
     TWinControl::Resize();
     ClampInView();
+    // Grown wider: columns scrolled out on the left come back while the
+    // columns from there to the last one fit, so no room is left empty on
+    // the right while columns are hidden on the left.
+    if (!options_.Contains(TGridOption::goRowSelect) && leftCol_ > fixedCols_) {
+        int room = GridWidth();
+        for (int c = 0; c < fixedCols_; ++c) room -= ColWidths(c) + gridLineWidth_;
+        int used = 0;
+        for (int c = leftCol_; c < colCount_; ++c) used += ColWidths(c) + gridLineWidth_;
+        int left = leftCol_;
+        while (left > fixedCols_ && used + ColWidths(left - 1) + gridLineWidth_ <= room) {
+            --left;
+            used += ColWidths(left) + gridLineWidth_;
+        }
+        if (left != leftCol_) SetLeftCol(left);
+    }
     UpdateScrollBars();
     if (editorMode_) placeEditor();
 }

@@ -291,6 +291,12 @@ void TfrmKtrb52::drawOwnGlyphs() {
 
 void TfrmKtrb52::ApplyScreenLanguage() {
     TfrmDouble::ApplyScreenLanguage();
+    // The form's text lists are converted with its controls.
+    for (plat::TStringList* list : {&Memo1, &Me})
+        for (int i = 0; i < list->Count(); ++i)
+            list->SetStrings(i, QvConverter->ConvertToUI(Variant((*list)[i])).AsString());
+    for (std::string& text : lookupTexts_)
+        text = QvConverter->ConvertToUI(Variant(text)).AsString();
     drawOwnGlyphs();
 }
 

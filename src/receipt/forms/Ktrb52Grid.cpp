@@ -162,7 +162,7 @@ void TfrmKtrb52::placeLineEditors() {
 
 void TfrmKtrb52::FillCodeItems(bool lettersOnly) {
     auto item = [this](const CodeItem& c, const char* separator) {
-        return std::string(c.code) + separator + GetLangMessage("TfrmKtrb52", c.id, c.text, false) +
+        return std::string(c.code) + separator + GetLangMessage("TfrmKtrb52", c.id, c.text, true) +
                "\t" + c.code;
     };
     auto fill = [&](plat::TCustomComboBox* combo, const auto& items, const char* separator) {

@@ -131,6 +131,25 @@ TEST(StringGrid, MouseCoordAndSelectionFollowTheScroll) {
     EXPECT_EQ(At(f.grid), (TGridCoord{2, 150}));
 }
 
+// A grid that chose its current column while it was narrow shows the columns
+// left of it again once it is wide enough for all of them.
+TEST(StringGrid, GrownWiderItShowsTheColumnsScrolledOutOnTheLeft) {
+    StringGridForm f;
+    f.grid->SetFixedCols(1);
+    for (int c = 0; c < 4; ++c) f.grid->SetColWidths(c, 80);
+    f.grid->SetWidth(150);
+    f.grid->SetCol(3);
+    ASSERT_EQ(f.grid->LeftCol(), 3);
+    f.grid->SetWidth(270);  // room for one column more, not both
+    EXPECT_EQ(f.grid->LeftCol(), 2);
+    f.grid->SetWidth(400);
+    EXPECT_EQ(f.grid->LeftCol(), 1);
+    EXPECT_EQ(f.grid->Col(), 3);
+    // Scrolled by hand where every column fits nothing is left empty either.
+    f.grid->SetCol(1);
+    EXPECT_EQ(f.grid->LeftCol(), 1);
+}
+
 // ---- Data grid ------------------------------------------------------------------------------
 
 namespace {

@@ -2,7 +2,9 @@
 
 #include <map>
 
+#include "platform/ui/dbgrids.h"
 #include "platform/ui/imglist.h"
+#include "platform/ui/stdctrls.h"
 #include "platform/ui/translations.h"
 #include "receipt/forms/receipt_form_fixture.h"
 
@@ -124,7 +126,8 @@ TEST_F(ReceiptFormTest, GlyphsAndToolkitTextsFollowTheInterfaceLanguage) {
         // The window's title is the program's name in the interface's characters.
         // (Traditional characters as far as this installation's tables go.)
         if (std::string(ui) == "950") {
-            traditional = form->QvConverter->GBToBig5("货码") != "货码";
+            traditional = form->QvConverter->GBToBig5("货码") == "貨碼";
+            EXPECT_TRUE(traditional);
             EXPECT_EQ(form->Caption().rfind(form->QvConverter->GBToBig5("委外进货单"), 0), 0u)
                 << form->Caption();
         } else if (std::string(ui) == "936") {
@@ -173,6 +176,81 @@ TEST_F(ReceiptFormTest, PictureInChinese) {
     EXPECT_TRUE(std::filesystem::exists(out));
 }
 
+// Every status panel holds its text whole, the server's address in the last
+// one included, in each language, on a narrow form and with the larger
+// letters of 144 dpi.
+TEST_F(ReceiptFormTest, StatusPanelsHoldTheirTextsAtEveryWidthAndSize) {
+    for (const char* ui : {"936", "950", "437"}) {
+        Start({}, ui);
+        ASSERT_TRUE(GoTo("20240108001"));
+        form->Show();
+        for (const double scale : {1.0, 1.5}) {
+            plat::TFont* font = form->Status->Font();
+            const int size = font->Size();
+            font->SetSize((int)(size * scale));
+            for (int i = 0; i < form->Status->Panels()->Count(); ++i)
+                form->SetStatusPanelText(i, form->Status->Panels()->Items(i)->Text());
+            for (const int width : {1008, 760}) {
+                SCOPED_TRACE(std::string(ui) + " x" + std::to_string(scale) + " " +
+                             std::to_string(width));
+                form->SetWidth(width);
+                plat::TCanvas measure;
+                measure.Font.Assign(*font);
+                int used = 0;
+                for (int i = 0; i < form->Status->Panels()->Count(); ++i) {
+                    plat::TStatusPanel* p = form->Status->Panels()->Items(i);
+                    used += p->Width();
+                    if (i == 1) continue;
+                    EXPECT_GT(p->Width(), measure.TextWidth(p->Text())) << p->Text();
+                }
+                EXPECT_LE(used, form->ClientWidth());
+                EXPECT_NE(form->Status->Panels()->Items(4)->Text().find(" - "), std::string::npos);
+            }
+            font->SetSize(size);
+        }
+        form->Free();
+        form = nullptr;
+    }
+}
+
+// Under the traditional interface nothing the form shows is left in
+// simplified characters: captions, hints, tabs, the coded lists and the
+// coded columns' texts, the status bar and the grids' titles.
+TEST_F(ReceiptFormTest, TheTraditionalInterfaceShowsNoSimplifiedText) {
+    Start({}, "950");
+    ASSERT_TRUE(GoTo("20240108001"));
+    form->Show();
+    std::vector<std::string> simplified;
+    auto check = [&](const std::string& where, const std::string& text) {
+        if (plat::ToCodePageReplacing(text, plat::CodePage::Big5).replaced != 0)
+            simplified.push_back(where + ": " + text);
+    };
+    for (int i = 0; i < form->ComponentCount(); ++i) {
+        plat::TComponent* c = form->Components(i);
+        for (const char* prop : {"Caption", "Hint", "Text"}) {
+            std::string text;
+            if (ReadStrProperty(c, prop, text)) check(c->Name() + "." + prop, text);
+        }
+        if (auto* combo = dynamic_cast<plat::TCustomComboBox*>(c))
+            for (int k = 0; k < combo->Items()->Count(); ++k)
+                check(c->Name() + ".Items", (*combo->Items())[k]);
+        if (auto* grid = dynamic_cast<plat::TCustomDataGrid*>(c)) {
+            for (int k = 0; k < grid->Columns()->Count(); ++k) {
+                plat::TDataGridColumn* col = grid->Columns()->Items(k);
+                if (!col->Visible()) continue;
+                check(c->Name() + ".Title", col->Title());
+                if (col->Field() && col->Field()->DataSet()->Active())
+                    check(c->Name() + "." + col->FieldName(), col->Field()->DisplayText());
+            }
+        }
+    }
+    for (int k = 0; k < form->Status->Panels()->Count(); ++k)
+        check("Status", form->Status->Panels()->Items(k)->Text());
+    std::string all;
+    for (const std::string& t : simplified) all += t + "\n";
+    EXPECT_TRUE(simplified.empty()) << all;
+}
+
 TEST_F(ReceiptFormTest, PictureInTraditionalChinese) {
     Start({}, "950");
     ASSERT_TRUE(GoTo("20240108001"));
@@ -180,6 +258,9 @@ TEST_F(ReceiptFormTest, PictureInTraditionalChinese) {
     const std::string out = ShotPath("receipt_form_cht.png");
     plat::SaveScreenshot(form, out);
     EXPECT_TRUE(std::filesystem::exists(out));
+    ASSERT_NE(form->TabSheet1, nullptr);
+    form->pgHead->SetActivePage(form->TabSheet1);
+    plat::SaveScreenshot(form, ShotPath("receipt_form_cht_other.png"));
 }
 
 TEST_F(ReceiptFormTest, PictureInEnglish) {

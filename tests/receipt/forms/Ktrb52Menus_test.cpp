@@ -248,11 +248,24 @@ TEST_F(ReceiptFormTest, CodedColumnsShowTheirTexts) {
 }
 
 TEST_F(ReceiptFormTest, CodedTextsFollowTheInterfaceLanguage) {
-    Start({{"SYS026", "2"}}, "437");
-    ASSERT_TRUE(GoTo("20240108001"));
-    EXPECT_EQ(Head("TH015")->DisplayText(), "2.Tax added");
-    EXPECT_EQ(form->cboTH012->DisplayOf(1), "B.Ordinary invoice");
-    EXPECT_EQ(form->Memo1[8], " or ");
+    struct Case {
+        const char *ui, *taxKind, *invoiceKind, *lineKind, *orWord;
+    } cases[] = {
+        {"437", "2.Tax added", "B.Ordinary invoice", "2.Formal item", " or "},
+        {"950", "2.應稅外加", "B.普通發票", "2.正式品號", "或"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ui);
+        Start({{"SYS026", "2"}}, c.ui);
+        ASSERT_TRUE(GoTo("20240108001"));
+        dm->cdsBody1->First();
+        EXPECT_EQ(Head("TH015")->DisplayText(), c.taxKind);
+        EXPECT_EQ(form->cboTH012->DisplayOf(1), c.invoiceKind);
+        EXPECT_EQ(Line("TIC01")->DisplayText(), c.lineKind);
+        EXPECT_EQ(form->Memo1[8], c.orWord);
+        form->Free();
+        form = nullptr;
+    }
 }
 
 TEST_F(ReceiptFormTest, LettersOnlyInvoiceKindsUnderTheirParameter) {
@@ -381,6 +394,21 @@ TEST_F(ReceiptFormTest, TheVoidMenuItemAndButtonShareOneState) {
     EXPECT_EQ(form->miInvalid->Enabled(), form->btnInvalid->Enabled());
     form->CancelEdit(false);
     EXPECT_EQ(form->miInvalid->Enabled(), form->btnInvalid->Enabled());
+}
+
+// Copying stays out of the flow button's drop-down, enabled as the first-record
+// button is: the copy is reached by its handler, not offered by the menu.
+TEST_F(ReceiptFormTest, TheCopyItemIsHiddenAndEnabledLikeTheFirstRecordButton) {
+    Start();
+    form->Show();
+    ASSERT_TRUE(GoTo("20240112001"));
+    form->UpdateButtons();
+    EXPECT_FALSE(form->mnuCopy->Visible());
+    EXPECT_EQ(form->mnuCopy->Enabled(), form->btnFirst->Enabled());
+    ASSERT_TRUE(form->AddRecord(false));
+    EXPECT_FALSE(form->mnuCopy->Visible());
+    EXPECT_EQ(form->mnuCopy->Enabled(), form->btnFirst->Enabled());
+    form->CancelEdit(false);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "controls/QrvEdit.h"
 #include "forms/ShowWarningDIY.h"
 #include "platform/core/exceptions.h"
+#include "platform/ui/dbgrids.h"
 #include "platform/ui/stdctrls.h"
 #include "receipt/forms/work_order_fixture.h"
 
@@ -203,12 +204,42 @@ TEST_F(ReceiptSerialTest, NothingOpensWithoutAQuantityOrForABatchItemWithoutBatc
     EXPECT_TRUE(dialogs->Shown().size() == 1u) << "only the barcode dialog";
 }
 
+// The selection tick comes first, as a check box, in view beside the
+// serial, also after a scan made the serial the current column.
+TEST_F(ReceiptSerialTest, TheSerialGridShowsItsSelectionTickAsACheckBox) {
+    BoardLine();
+    Serials("A", [&](TfrmKTRB52Seq& s) {
+        ScanSerial(s, "B2001-240118-0001");
+        ASSERT_EQ(Rows(s), 1);
+        plat::TDataGridColumn* tick = nullptr;
+        int index = 0;
+        for (int i = 0; i < s.DBGrid->VisibleColumnCount(); ++i) {
+            plat::TDataGridColumn* c = s.DBGrid->VisibleColumn(i);
+            if (c->FieldName() == "CHECKED") tick = c, index = i;
+        }
+        ASSERT_NE(tick, nullptr);
+        EXPECT_EQ(index, 0);
+        EXPECT_EQ(tick->ControlType(), plat::TColumnControlType::ctCheckBox);
+        const int col = s.DBGrid->IndicatorOffset() + index;
+        EXPECT_FALSE(s.DBGrid->CellRect(col, s.DBGrid->Row()).IsEmpty());
+        EXPECT_FALSE(s.DBGrid->CellRect(col + 1, s.DBGrid->Row()).IsEmpty());
+    });
+}
+
 TEST_F(ReceiptSerialTest, PictureInChinese) {
     BoardLine();
     Serials("A", [&](TfrmKTRB52Seq& s) {
         ScanSerial(s, "B2001-240118-0001");
         ScanSerial(s, "SN2401180001");
         Picture(s, "receipt_serial_chs.png");
+    });
+}
+
+TEST_F(ReceiptSerialTest, PictureInTraditionalChinese) {
+    BoardLine("950");
+    Serials("C", [&](TfrmKTRB52Seq& s) {
+        ScanSerial(s, "B2001-240118-0009");
+        Picture(s, "receipt_serial_cht.png");
     });
 }
 
