@@ -72,14 +72,34 @@ function(ktrb_layer_rules)
     string(APPEND _out "set(KTRB_LAYER_DIR_${_l} ${_dir})\n")
     string(APPEND _out "set(KTRB_LAYER_ALLOWED_${_l} ${_allowed})\n")
     string(APPEND _out "set(KTRB_LAYER_QT_${_l} ${_qt})\n")
+    string(APPEND _out "set(KTRB_LAYER_USES_${_l} ${_uses})\n")
   endforeach()
   file(WRITE ${PROJECT_BINARY_DIR}/layer_rules.cmake "${_out}")
+  add_custom_target(layer_table
+    COMMAND ${CMAKE_COMMAND} -DRULES=${PROJECT_BINARY_DIR}/layer_rules.cmake
+            -DDOC=${PROJECT_SOURCE_DIR}/docs/architecture.md -DWRITE=ON
+            -P ${PROJECT_SOURCE_DIR}/cmake/LayerTable.cmake
+    COMMENT "Writing the layer table of docs/architecture.md")
   if(KTRB_BUILD_TESTS)
     add_test(NAME layer_rules
              COMMAND ${CMAKE_COMMAND} -DROOT=${PROJECT_SOURCE_DIR}
                      -DRULES=${PROJECT_BINARY_DIR}/layer_rules.cmake
                      -P ${PROJECT_SOURCE_DIR}/cmake/CheckLayers.cmake)
     set_tests_properties(layer_rules PROPERTIES LABELS layers)
+    # The map's layer table is this graph (cmake/LayerTable.cmake).
+    add_test(NAME layer_table
+             COMMAND ${CMAKE_COMMAND} -DRULES=${PROJECT_BINARY_DIR}/layer_rules.cmake
+                     -DDOC=${PROJECT_SOURCE_DIR}/docs/architecture.md
+                     -P ${PROJECT_SOURCE_DIR}/cmake/LayerTable.cmake)
+    set_tests_properties(layer_table PROPERTIES LABELS layers)
+    # A table that lost a layer is found.
+    add_test(NAME layer_table_finds_drift
+             COMMAND ${CMAKE_COMMAND} -DRULES=${PROJECT_SOURCE_DIR}/tests/layers/faulty/rules.cmake
+                     -DDOC=${PROJECT_SOURCE_DIR}/tests/layers/faulty/architecture.md
+                     -P ${PROJECT_SOURCE_DIR}/cmake/LayerTable.cmake)
+    set_tests_properties(layer_table_finds_drift PROPERTIES
+      LABELS layers
+      PASS_REGULAR_EXPRESSION "architecture.md: the layer table differs from the layers the build declares")
     # The check itself finds an include up the graph and a stray Qt header.
     add_test(NAME layer_rules_find_faults
              COMMAND ${CMAKE_COMMAND} -DROOT=${PROJECT_SOURCE_DIR}/tests/layers/faulty

@@ -6,7 +6,6 @@
 #include "platform/core/text.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/keys.h"
-#include "platform/ui/utf8.h"
 
 namespace ktrb {
 

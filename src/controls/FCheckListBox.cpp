@@ -4,8 +4,8 @@
 #include <unordered_set>
 
 #include "platform/component/properties.h"
+#include "platform/core/text.h"
 #include "platform/ui/keys.h"
-#include "platform/ui/utf8.h"
 
 namespace ktrb {
 

@@ -19,32 +19,18 @@ bool ValueMatch(const std::string& list, const std::string& value) {
 }
 }  // namespace
 
-TFDbCheckBox::TFDbCheckBox(TComponent* owner) : TBitCheckBox(owner) {
-    link_.Control = this;
-    link_.OnDataChange = TNotifyEvent([this](TObject*) { dataChange(); }, this);
-    link_.OnActiveChange = TNotifyEvent([this](TObject*) { dataChange(); }, this);
-    link_.OnUpdateData = TNotifyEvent([this](TObject*) { updateData(); }, this);
-    link_.OnFocusControl = TNotifyEvent(
-        [this](TObject*) {
-            if (CanFocus()) SetFocus();
-        },
-        this);
-}
+TFDbCheckBox::TFDbCheckBox(TComponent* owner)
+    : TBitCheckBox(owner),
+      binding_(
+          this, [this] { dataChange(); }, {}, [this] { updateData(); }) {}
 
 TFDbCheckBox::~TFDbCheckBox() {
     BeginDestroy();
 }
 
-void TFDbCheckBox::SetDataSource(TDataSource* ds) {
-    if (ds == link_.DataSource()) return;
-    if (link_.DataSource()) RemoveFreeNotification(link_.DataSource());
-    link_.SetDataSource(ds);
-    if (ds) FreeNotification(ds);
-}
-
 void TFDbCheckBox::Notification(TComponent* c, TOperation op) {
     TBitCheckBox::Notification(c, op);
-    if (op == TOperation::opRemove && c && c == link_.DataSource()) link_.SetDataSource(nullptr);
+    binding_.Notification(c, op);
 }
 
 void TFDbCheckBox::SetValueChecked(const std::string& v) {
@@ -79,7 +65,7 @@ void TFDbCheckBox::dataChange() {
 void TFDbCheckBox::updateData() {
     TField* f = Field();
     // A read-only field keeps its value whatever the box shows.
-    if (!f || !link_.CanModify()) return;
+    if (!f || !binding_.Link.CanModify()) return;
     if (State() == TCheckBoxState::cbGrayed)
         f->Clear();
     else if (f->DataType() == TFieldType::ftBoolean)
@@ -89,33 +75,26 @@ void TFDbCheckBox::updateData() {
 }
 
 void TFDbCheckBox::Toggle() {
-    if (!edit()) return;
+    if (!binding_.Edit()) return;
     TBitCheckBox::Toggle();
-    link_.SetModified();
+    binding_.Link.SetModified();
 }
 
 void TFDbCheckBox::KeyPress(char32_t& key) {
     TBitCheckBox::KeyPress(key);
-    if (key == 8 || key == ' ') edit();
-    if (key == 27) link_.Reset();
+    if (key == 8 || key == ' ') binding_.Edit();
+    if (key == 27) binding_.Link.Reset();
 }
 
 void TFDbCheckBox::DoExit() {
-    try {
-        link_.UpdateRecord();
-    } catch (...) {
+    binding_.Exit([this] {
         if (CanFocus()) SetFocus();
-        throw;
-    }
+    });
     TBitCheckBox::DoExit();
 }
 
 void TFDbCheckBox::WndProc(TMessage& m) {
-    if (m.Msg == CM_GETDATALINK) {
-        m.Result = reinterpret_cast<LRESULT>(&link_);
-        return;
-    }
-    TBitCheckBox::WndProc(m);
+    if (!binding_.AnswerDataLink(m)) TBitCheckBox::WndProc(m);
 }
 
 PLAT_PUBLISH(TFDbCheckBox) {

@@ -5,6 +5,7 @@
 
 #include "controls/BtChkBox.h"
 #include "platform/data/datasource.h"
+#include "platform/ui/dbctrls.h"
 
 namespace ktrb {
 
@@ -14,13 +15,13 @@ class TFDbCheckBox : public TBitCheckBox {
     explicit TFDbCheckBox(plat::TComponent* owner);
     ~TFDbCheckBox() override;
 
-    plat::TDataSource* DataSource() const { return link_.DataSource(); }
-    void SetDataSource(plat::TDataSource* ds);
-    const std::string& DataField() const { return link_.FieldName(); }
-    void SetDataField(const std::string& name) { link_.SetFieldName(name); }
-    plat::TField* Field() const { return link_.Field(); }
-    bool ReadOnly() const { return link_.ReadOnly; }
-    void SetReadOnly(bool v) { link_.ReadOnly = v; }
+    plat::TDataSource* DataSource() const { return binding_.DataSource(); }
+    void SetDataSource(plat::TDataSource* ds) { binding_.SetDataSource(ds); }
+    const std::string& DataField() const { return binding_.DataField(); }
+    void SetDataField(const std::string& name) { binding_.SetDataField(name); }
+    plat::TField* Field() const { return binding_.Field(); }
+    bool ReadOnly() const { return binding_.Link.ReadOnly; }
+    void SetReadOnly(bool v) { binding_.Link.ReadOnly = v; }
     // ";"-separated texts meaning checked and unchecked; the first is written.
     const std::string& ValueChecked() const { return valueChecked_; }
     void SetValueChecked(const std::string& v);
@@ -28,7 +29,7 @@ class TFDbCheckBox : public TBitCheckBox {
     void SetValueUnchecked(const std::string& v);
     bool AutoCaption() const { return autoCaption_; }
     void SetAutoCaption(bool v);
-    plat::TFieldDataLink* DataLink() { return &link_; }
+    plat::TFieldDataLink* DataLink() { return &binding_.Link; }
 
     // Changes the state only when the record may be edited.
     void Toggle() override;
@@ -40,10 +41,9 @@ class TFDbCheckBox : public TBitCheckBox {
     void DoExit() override;
 
   private:
-    bool edit() { return link_.CanModify() && link_.Edit(); }
     void dataChange();
     void updateData();
-    plat::TFieldDataLink link_;
+    plat::TFieldBinding binding_;
     std::string valueChecked_ = "Y";
     std::string valueUnchecked_ = "N";
     bool autoCaption_ = true;

@@ -8,7 +8,6 @@
 #include "platform/core/text.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/keys.h"
-#include "platform/ui/utf8.h"
 #include "runtime/LibStrs.h"
 
 namespace ktrb {

@@ -412,13 +412,13 @@ void TfrmBase::InitializeAfterConnect() {
 void TfrmBase::ApplyControlSettings() {
     TfrmRadical::ApplyControlSettings();
     if (DataModule) {
-        if (HasRight(34))
+        if (HasRight(TRight::LookupB))
             ApplyFieldLockList(PriceFieldList, TFieldLockKind::ReadOnly);
-        else if (!HasRight(32))
+        else if (!HasRight(TRight::LookupA))
             ApplyFieldLockList(PriceFieldList, TFieldLockKind::Disabled);
-        if (HasRight(35))
+        if (HasRight(TRight::LookupD))
             ApplyFieldLockList(AmountFieldList, TFieldLockKind::ReadOnly);
-        else if (!HasRight(33))
+        else if (!HasRight(TRight::LookupC))
             ApplyFieldLockList(AmountFieldList, TFieldLockKind::Disabled);
         const std::string sys024 = Brokers()->GetSysParam("SYS024");
         if (sys024 == "1" || sys024 == "3")
@@ -523,22 +523,22 @@ void TfrmBase::ShareStatusRoom() {
 }
 
 void TfrmBase::ApplyRights() {
-    QueryAllowed = HasRight(37);
-    LookupRightA = HasRight(32);
-    LookupRightB = HasRight(34);
-    LookupRightC = HasRight(33);
-    LookupRightD = HasRight(35);
-    AddAllowed = HasRight(36);
-    PrintAllowed = HasRight(42);
-    if (!HasRight(31)) {
-        EditAllowed = HasRight(38);
-        DeleteAllowed = HasRight(39);
-        ConfirmAllowed = HasRight(40);
-        UnconfirmAllowed = HasRight(41);
-        VoidAllowed = HasRight(45);
+    QueryAllowed = HasRight(TRight::Query);
+    LookupRightA = HasRight(TRight::LookupA);
+    LookupRightB = HasRight(TRight::LookupB);
+    LookupRightC = HasRight(TRight::LookupC);
+    LookupRightD = HasRight(TRight::LookupD);
+    AddAllowed = HasRight(TRight::Add);
+    PrintAllowed = HasRight(TRight::Print);
+    if (!HasRight(TRight::ByRecord)) {
+        EditAllowed = HasRight(TRight::Edit);
+        DeleteAllowed = HasRight(TRight::Delete);
+        ConfirmAllowed = HasRight(TRight::Confirm);
+        UnconfirmAllowed = HasRight(TRight::Unconfirm);
+        VoidAllowed = HasRight(TRight::Void);
     }
-    SignOffAllowed = HasRight(43);
-    Right44 = HasRight(44);
+    SignOffAllowed = HasRight(TRight::SignOff);
+    Right44 = HasRight(TRight::Right44);
     UpdateButtons();
 }
 

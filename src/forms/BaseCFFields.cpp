@@ -249,15 +249,20 @@ TMT_Doc* TfrmBase::GetUserSettings() {
 // ---- per-record rights ------------------------------------------------------
 
 void TfrmBase::ApplyRecordRights(plat::TDataSet* dataSet) {
-    if (HasRight(31) && dataSet) {
+    if (HasRight(TRight::ByRecord) && dataSet) {
         plat::TField* creatorField = dataSet->FindField("CREATOR");
         plat::TField* groupField = dataSet->FindField("USR_GROUP");
         const std::string creator = creatorField ? creatorField->AsString() : std::string();
         const std::string group = groupField ? groupField->AsString() : std::string();
-        const int* elements;
-        static const int kOwn[] = {38, 39, 40, 41, 45};
-        static const int kGroup[] = {47, 48, 49, 50, 52};
-        static const int kOthers[] = {54, 55, 56, 57, 59};
+        const TRight* elements;
+        static const TRight kOwn[] = {TRight::Edit, TRight::Delete, TRight::Confirm,
+                                      TRight::Unconfirm, TRight::Void};
+        static const TRight kGroup[] = {TRight::GroupEdit, TRight::GroupDelete,
+                                        TRight::GroupConfirm, TRight::GroupUnconfirm,
+                                        TRight::GroupVoid};
+        static const TRight kOthers[] = {TRight::OthersEdit, TRight::OthersDelete,
+                                         TRight::OthersConfirm, TRight::OthersUnconfirm,
+                                         TRight::OthersVoid};
         if (creator.empty() || creator == Brokers()->UserID)
             elements = kOwn;
         else if (GroupList.find("'" + group + "'") != std::string::npos ||

@@ -26,6 +26,7 @@
 #include "runtime/LibStrs.h"
 #include "runtime/MT_Doc.h"
 #include "runtime/PropAccess.h"
+#include "runtime/Reply.h"
 #include "runtime/libUDF.h"
 
 namespace ktrb {
@@ -37,19 +38,10 @@ namespace {
 const char* const kPackage = "TfrmDouble";
 const char* const kBodyRuleCode = "Z01D";
 
-// Rows of a "SimpleSql" reply; nothing for a reply that is no array of rows.
-std::vector<std::vector<std::string>> ReplyRows(const Variant& reply) {
+// Rows of a "SimpleSql" reply as texts; nothing for a reply that is no array of rows.
+std::vector<std::vector<std::string>> ReplyTextRows(const Variant& reply) {
     std::vector<std::vector<std::string>> rows;
-    if (!reply.IsArray()) return rows;
-    for (int i = reply.LowBound(); i <= reply.HighBound(); ++i) {
-        const Variant& row = reply[i];
-        if (!row.IsArray()) continue;
-        std::vector<std::string> values;
-        for (int j = row.LowBound(); j <= row.HighBound(); ++j)
-            values.push_back(row[j].IsNull() || row[j].IsEmpty() ? std::string()
-                                                                 : plat::VarToStr(row[j]));
-        rows.push_back(std::move(values));
-    }
+    for (const Variant& row : ReplyRows(reply)) rows.push_back(ReplyTexts(row));
     return rows;
 }
 
@@ -188,7 +180,7 @@ void TfrmDouble::LoadDocTypeSettings() {
     } catch (const std::exception&) {
         return;
     }
-    for (const auto& row : ReplyRows(reply)) {
+    for (const auto& row : ReplyTextRows(reply)) {
         if (row.empty()) continue;
         std::string rest;
         for (size_t i = 1; i < row.size(); ++i) rest += (i > 1 ? "\x03" : "") + row[i];
@@ -679,7 +671,7 @@ void TfrmDouble::FormShow(plat::TObject* sender) {
     }
     std::set<std::string> seen;
     std::string links;
-    for (const auto& row : ReplyRows(reply))
+    for (const auto& row : ReplyTextRows(reply))
         for (const std::string& value : row)
             if (!value.empty() && seen.insert(value).second)
                 links += (links.empty() ? "" : "\x03") + plat::UpperCase(value);

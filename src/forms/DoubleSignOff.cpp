@@ -20,6 +20,7 @@
 #include "runtime/LibXml.h"
 #include "runtime/MireltaINI.h"
 #include "runtime/PropAccess.h"
+#include "runtime/Reply.h"
 
 namespace ktrb {
 
@@ -69,14 +70,9 @@ std::string JoinKeys(const std::vector<std::string>& values) {
     return out;
 }
 
-const Variant& Item(const Variant& a, int i) {
-    return a[a.LowBound() + i];
-}
-
 std::string ItemText(const Variant& a, int i) {
-    if (!a.IsArray() || i >= a.ArrayCount()) return "";
-    const Variant& v = Item(a, i);
-    return v.IsArray() || v.IsEmptyOrNull() ? std::string() : plat::VarToStr(v);
+    const Variant v = ReplyAt(a, i);
+    return v.IsArray() ? std::string() : plat::VarToStr(v);
 }
 
 }  // namespace
@@ -374,7 +370,7 @@ void TfrmDouble::SendForSignOff(uint8_t kind) {
     std::vector<Variant> names, values;
     const bool adding = dm->cdsMain->State() == plat::TDataSetState::dsInsert;
     for (int i = 0; i < record.ArrayCount(); ++i) {
-        const Variant& row = Item(record, i);
+        const Variant& row = ReplyAt(record, i);
         if (!row.IsArray() || row.ArrayCount() < 6) break;
         const std::string field = ItemText(row, 3), table = ItemText(row, 4);
         plat::TField* f = nullptr;
@@ -469,17 +465,17 @@ void TfrmDouble::SendForSignOff(uint8_t kind) {
         }
     }
     std::vector<Variant> job = {
-        ItemText(Item(record, 0), 1),
+        ItemText(ReplyAt(record, 0), 1),
         where,
         fieldList,
         ActionCode(kind),
         ReportProgram,
         headField(signOffField_) ? headField(signOffField_)->AsString() : "",
         keyText,
-        Item(target, 0),
-        Item(target, 1),
-        Item(person, 0),
-        Item(person, 1),
+        ReplyAt(target, 0),
+        ReplyAt(target, 1),
+        ReplyAt(person, 0),
+        ReplyAt(person, 1),
         format};
     if (images) {
         job.push_back(imageBytes);
@@ -611,7 +607,7 @@ void TfrmDouble::ShowApproveOpinion() {
         sql += " AND ME00" + std::to_string(i + 2) + " = " + plat::QuotedStr(keys[i]);
     Variant sheet = b->CallServerMethod("SimpleSql", plat::VarArrayOf({sql, "ME007"}));
     const std::string me007 =
-        sheet.IsArray() && sheet.ArrayCount() > 0 ? ItemText(Item(sheet, 0), 0) : std::string();
+        sheet.IsArray() && sheet.ArrayCount() > 0 ? ItemText(ReplyAt(sheet, 0), 0) : std::string();
     const std::string formId =
         ReadXmlValue(me007, "//Response/ResponseContent/ContentText/Form/TargetFormID", "", "");
     const std::string sheetNo =
@@ -621,7 +617,7 @@ void TfrmDouble::ShowApproveOpinion() {
         plat::VarArrayOf({" SELECT MB008, MB009, MB010, MB011 FROM QRVMB WHERE MB001 = " +
                               plat::QuotedStr(b->CompanyID),
                           "MB008,MB009,MB010,MB011"}));
-    const Variant first = conn.IsArray() && conn.ArrayCount() > 0 ? Item(conn, 0) : Variant();
+    const Variant first = conn.IsArray() && conn.ArrayCount() > 0 ? ReplyAt(conn, 0) : Variant();
     const std::string request =
         "<Request><RequestMethod>GetApproveOpinion</RequestMethod><LogOnInfo><SenderIP>"
         "192.168.0.10</SenderIP><ReceiverIP>" +

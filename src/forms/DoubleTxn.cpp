@@ -3,6 +3,7 @@
 #include "platform/core/format.h"
 #include "platform/core/text.h"
 #include "runtime/LibStrs.h"
+#include "runtime/Reply.h"
 
 namespace ktrb {
 
@@ -82,39 +83,26 @@ Variant ReadTxnResult(plat::Dispatch& server, bool succeeded) {
     return result;
 }
 
-namespace {
-
-const Variant* Element(const Variant& array, int index) {
-    if (!array.IsArray() || array.DimCount() != 1) return nullptr;
-    const int at = array.LowBound() + index;
-    if (at > array.HighBound()) return nullptr;
-    return &array[at];
-}
-
-}  // namespace
-
 TCodedResult CodedResult(const Variant& result) {
     TCodedResult coded;
-    const Variant* desc = Element(result, 1);
-    if (!desc) return coded;
-    const Variant* args = Element(*desc, 2);
-    if (!args || !args->IsArray()) return coded;
+    const Variant desc = ReplyAt(result, 1);
+    const Variant args = ReplyAt(desc, 2);
+    if (!args.IsArray()) return coded;
     coded.coded = true;
-    coded.kind = plat::VarToStr(*Element(*desc, 0));
-    coded.code = plat::VarToStr(*Element(*desc, 1));
-    for (int i = 0; i < 10; ++i) {
-        const Variant* a = Element(*args, i);
-        if (!a) break;
-        coded.args.push_back(plat::VarToStr(*a));
+    coded.kind = ReplyText(desc, 0);
+    coded.code = ReplyText(desc, 1);
+    for (const std::string& text : ReplyTexts(args)) {
+        if (coded.args.size() == 10) break;
+        coded.args.push_back(plat::Variant(text));
     }
     return coded;
 }
 
 std::string ResultText(const Variant& result) {
-    const Variant* text = Element(result, 2);
-    if (!text || text->IsArray()) return {};
+    const Variant text = ReplyAt(result, 2);
+    if (text.IsArray()) return {};
     try {
-        return plat::VarToStr(*text);
+        return plat::VarToStr(text);
     } catch (const std::exception&) {
         return {};
     }

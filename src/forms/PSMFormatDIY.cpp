@@ -16,6 +16,7 @@
 #include "platform/ui/stdctrls.h"
 #include "runtime/LibStrs.h"
 #include "runtime/PropAccess.h"
+#include "runtime/Reply.h"
 
 namespace ktrb {
 
@@ -41,16 +42,11 @@ struct KindLookup {
 const KindLookup kKindLookups[] = {
     {"1", "INVMB", "01"}, {"2", "INVME", "01"}, {"4", "COPMA", "05"}, {"5", "PURMA", "02"}};
 
-// The first row of a look-up reply, or an empty value.
+// The first row of a look-up reply; a reply of plain values is its own row.
 Variant FirstRow(const Variant& reply) {
-    if (!reply.IsArray() || reply.HighBound() < reply.LowBound()) return {};
-    Variant row = reply[reply.LowBound()];
+    if (!reply.IsArray() || reply.ArrayCount() == 0) return {};
+    Variant row = ReplyAt(reply, 0);
     return row.IsArray() ? row : reply;
-}
-
-std::string RowText(const Variant& row, int index) {
-    if (!row.IsArray() || row.LowBound() + index > row.HighBound()) return {};
-    return plat::VarToStr(row[row.LowBound() + index]);
 }
 
 }  // namespace
@@ -195,7 +191,7 @@ void TfrmPSMDIY::edFormatExit(plat::TObject*) {
     lblformat->SetCaption("");
     if (Brokers &&
         Brokers->CheckValue("BMSMB", "01", plat::VarArrayOf({Variant(edFormat->Text())}), reply))
-        lblformat->SetCaption(RowText(QvConverter->ConvertToUI(reply), 1));
+        lblformat->SetCaption(ReplyText(QvConverter->ConvertToUI(reply), 1));
 }
 
 void TfrmPSMDIY::cdsTempAfterScroll(plat::TDataSet*) {
@@ -263,8 +259,8 @@ void TfrmPSMDIY::HandleF2Key(uint16_t& key, plat::TWinControl* control) {
         request.Text1 = content->AsString();
         Variant row = FirstRow(QvConverter->ConvertToUI(Brokers->F2GetData(request)));
         if (!row.IsArray()) return;
-        SetFieldText(content, RowText(row, 0));
-        SetFieldText(cdsTemp->FieldByName("MC002C"), RowText(row, 1));
+        SetFieldText(content, ReplyText(row, 0));
+        SetFieldText(cdsTemp->FieldByName("MC002C"), ReplyText(row, 1));
         return;
     }
 }

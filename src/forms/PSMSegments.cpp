@@ -12,6 +12,7 @@
 #include "runtime/CodeConverter.h"
 #include "runtime/LibStrs.h"
 #include "runtime/PropAccess.h"
+#include "runtime/Reply.h"
 
 namespace ktrb {
 
@@ -45,12 +46,6 @@ const SegmentField kSegmentFields[] = {
                          const std::vector<Variant>& args = {}) {
     if (brokers) brokers->ShowMessageCode(kind, code, args);
     plat::Abort();
-}
-
-std::string ReplyText(const Variant& reply, int index) {
-    if (!reply.IsArray()) return {};
-    int at = reply.LowBound() + index;
-    return at <= reply.HighBound() ? plat::VarToStr(reply[at]) : std::string();
 }
 
 }  // namespace

@@ -26,6 +26,7 @@
 #include "runtime/Brokers.h"
 #include "runtime/LibStrs.h"
 #include "runtime/PropAccess.h"
+#include "runtime/Reply.h"
 
 namespace ktrb {
 
@@ -57,12 +58,7 @@ std::string FieldList(int from, int to) {
 
 // The first row of a "SimpleSql" reply, or an empty row.
 std::vector<std::string> FirstRow(const Variant& reply) {
-    std::vector<std::string> out;
-    if (!reply.IsArray() || reply.HighBound() < reply.LowBound()) return out;
-    Variant row = reply[reply.LowBound()];
-    if (!row.IsArray()) return out;
-    for (int i = row.LowBound(); i <= row.HighBound(); ++i) out.push_back(plat::VarToStr(row[i]));
-    return out;
+    return ReplyTexts(ReplyFirstRow(reply));
 }
 
 bool Editing(const plat::TDataSet* ds) {

@@ -28,6 +28,7 @@
 #include "runtime/LibStrs.h"
 #include "runtime/MireltaINI.h"
 #include "runtime/PropAccess.h"
+#include "runtime/Reply.h"
 
 namespace ktrb {
 
@@ -40,13 +41,8 @@ namespace {
 constexpr const char* kTestSignOn = "DS";
 constexpr const char* kPublicEdition = "(公用版)";
 
-// An element of the start parameters; a missing one reads as Unassigned.
-Variant paramAt(const Variant& params, int index) {
-    if (!params.IsArray() || params.DimCount() != 1) return Variant();
-    int at = params.LowBound(1) + index;
-    if (at > params.HighBound(1)) return Variant();
-    return params[at];
-}
+// The host's start parameters; a missing one reads as Unassigned.
+enum TStartParam { spUser, spCompany, spSignOnKey, spHostWindow, spExtra };
 
 int highBoundOf(const Variant& params) {
     if (!params.IsArray() || params.DimCount() != 1) return -1;
@@ -174,7 +170,7 @@ bool TfrmRadical::InitializeFromHost(const Variant& params) {
             brokers_->ShowMessageCode("E", "000038", {Variant("")});
             plat::PostMessage(Handle(), plat::WM_CLOSE, 0, 0);
         } else {
-            ExtraParams = paramAt(params, 4);
+            ExtraParams = ReplyAt(params, spExtra);
         }
     } else {
         ExtraParams = Variant::CreateArray({0, 0, 0, 0});
@@ -186,9 +182,9 @@ bool TfrmRadical::InitializeFromHost(const Variant& params) {
     }
     InitFormSettings();
     // Missing start parameters read as empty: the start goes on to close.
-    brokers_->UserID = plat::VarToStr(paramAt(params, 0));
-    brokers_->CompanyID = plat::VarToStr(paramAt(params, 1));
-    brokers_->SignOnKey = plat::VarToStr(paramAt(params, 2));
+    brokers_->UserID = ReplyText(params, spUser);
+    brokers_->CompanyID = ReplyText(params, spCompany);
+    brokers_->SignOnKey = ReplyText(params, spSignOnKey);
     std::string programID;
     GetProgramID(programID);
     brokers_->ProgramCode = plat::UpperCase(programID);
@@ -209,7 +205,7 @@ bool TfrmRadical::InitializeFromHost(const Variant& params) {
                toUI(brokers_->GetSysParam("QRV002")) + "]");
     if (GetSystemCodePage() == "950") QvConverter->ConvertControlText(this);
     ApplyControlSettings();
-    HostWindow = static_cast<THandle>(plat::VarToIntDef(paramAt(params, 3), 0));
+    HostWindow = static_cast<THandle>(plat::VarToIntDef(ReplyAt(params, spHostWindow), 0));
     const std::string report = plat::Trim(brokers_->GetReportProgram());
     if (!report.empty()) ReportProgram = report;
     SignOn3Copy = brokers_->SignOnKey;
@@ -488,8 +484,8 @@ void TfrmRadical::GetBaseClassParam(plat::TObject* sender, TInteraParam* param) 
     param->SetParams(LookupParams);
     param->DateFormatType = DateFormatCode;
     param->DateSeparator = Sys002Text;
-    param->ShowAmounts = HasRight(32) || HasRight(34);
-    param->ShowPrices = HasRight(33) || HasRight(35);
+    param->ShowAmounts = HasRight(TRight::LookupA) || HasRight(TRight::LookupB);
+    param->ShowPrices = HasRight(TRight::LookupC) || HasRight(TRight::LookupD);
     param->FastInputEnabled = LookupOption;
     param->ConvertForDisplay =
         TLookupValueEvent([this](Variant& v) { v = QvConverter->ConvertToUI(v); }, this);

@@ -15,6 +15,7 @@
 #include "dataframe/OwnerForm.h"
 #include "platform/core/variant.h"
 #include "runtime/RadicalFormIntf.h"
+#include "runtime/Rights.h"
 
 namespace plat {
 class TField;
@@ -72,9 +73,8 @@ class TfrmRadical : public TQVForm, public IRadicalForm, public IDataModuleOwner
     static std::vector<std::string> HostProgramMarkers;
     void SetVersionText(const std::string& text) { versionText_ = text; }
 
-    bool HasRight(int element) const {
-        return element >= 0 && element < 64 && (rights_ >> element) & 1;
-    }
+    bool HasRight(int element) const { return HasRightIn(rights_, element); }
+    bool HasRight(TRight right) const { return HasRightIn(rights_, right); }
     void SetRightsSet(uint64_t rights) { rights_ = rights; }
     void SetLookupStage(uint8_t stage) { lookupStage_ = stage; }
     void SetProductID(int id) { productID_ = id; }

@@ -21,6 +21,7 @@
 #include "runtime/Brokers.h"
 #include "runtime/LibStrs.h"
 #include "runtime/PropAccess.h"
+#include "runtime/Reply.h"
 #include "runtime/libUDF.h"
 
 namespace ktrb {
@@ -493,9 +494,9 @@ void TfrmSingle::ShowStateText(uint8_t state) {
     if (TdmSingle* dm = SingleModule())
         EnableControlsByField(this, dm->KeyFields, ",", state != plat::dsEdit);
     for (int p = 0; p < last; ++p)
-        pgHead->Pages(p)->SetEnabled(p < kPageBitsCount && HasRight(p) && editing);
+        pgHead->Pages(p)->SetEnabled(p < kPageBitsCount && HasRight(PageEditRight(p)) && editing);
     if (last >= 0) pgHead->Pages(last)->SetEnabled(!editing);
-    pnlHead->SetEnabled(HasRight(0) && editing);
+    pnlHead->SetEnabled(HasRight(PageEditRight(0)) && editing);
     TfrmBase::ShowStateText(state);
 }
 
@@ -537,7 +538,8 @@ void TfrmSingle::pgHeadChange(plat::TObject*) {
         pgHead->SetActivePageIndex(previousPage_);
         return;
     }
-    if (p >= 1 && p <= 14 && HasRight(15 + p)) pgHead->SetActivePageIndex(previousPage_);
+    if (p >= 1 && p <= 14 && HasRight(PageHiddenRight(p)))
+        pgHead->SetActivePageIndex(previousPage_);
 }
 
 void TfrmSingle::FormKeyDown(plat::TObject* sender, uint16_t& key, plat::TShiftState shift) {
@@ -711,8 +713,7 @@ std::vector<plat::Variant> TfrmSingle::replyRows(const plat::Variant& reply) {
 
 std::string TfrmSingle::replyCell(const plat::Variant& row, int index) {
     if (!row.IsArray()) return index == 0 ? plat::VarToStr(row) : std::string();
-    if (index < 0 || index >= row.ArrayCount()) return {};
-    return plat::VarToStr(row[row.LowBound(1) + index]);
+    return ReplyText(row, index);
 }
 
 std::string TfrmSingle::escapeQuotes(const std::string& text) {

@@ -12,6 +12,7 @@
 #include "query/SearchCF.h"
 #include "runtime/LanguageController.h"
 #include "runtime/LibStrs.h"
+#include "runtime/Reply.h"
 
 namespace ktrb {
 
@@ -37,18 +38,6 @@ constexpr ExecWorkText kExecWorkTexts[] = {
     {-6, "SearchCF7", "[%s]程序起始化错误!"},
     {-7, "SearchCF8", "[%s]程序发生不可预知的错误!"},
 };
-
-// The first row of a "SimpleSql" answer, or an empty array.
-Variant firstRow(const Variant& reply) {
-    if (!reply.IsArray() || reply.ArrayCount() == 0) return Variant();
-    Variant row = reply[reply.LowBound()];
-    return row.IsArray() ? row : Variant();
-}
-
-std::string rowValue(const Variant& row, int i) {
-    if (!row.IsArray() || row.ArrayCount() <= i) return std::string();
-    return plat::VarToStr(row[row.LowBound() + i]);
-}
 
 }  // namespace
 
@@ -125,11 +114,11 @@ int TfrmSearch::OpenLinkedProgram(const std::string& whereText, const std::strin
     if (text.empty()) return result;
     std::string name = programCode;
     if (Broker) {
-        Variant row = firstRow(Broker->CallServerMethod(
+        Variant row = ReplyFirstRow(Broker->CallServerMethod(
             "SimpleSql", plat::VarArrayOf({Variant(" SELECT MB002 FROM ADMMB  WHERE MB001=" +
                                                    plat::QuotedStr(programCode)),
                                            Variant("MB002")})));
-        if (row.IsArray()) name = rowValue(row, 0);
+        if (row.IsArray()) name = ReplyText(row, 0);
     }
     showError(plat::Format(text, {Variant(name)}), plat::TMsgDlgType::mtError);
     return result;
@@ -149,11 +138,11 @@ void TfrmSearch::LoadPriceAmountRights(const std::string& programID) {
         " LEFT JOIN " + d +
         "..ADMMG B ON B.MG001='**********' AND B.MG009=MF004 AND B.MG002=" + program +
         " WHERE MF001=" + plat::QuotedStr(Broker->UserID);
-    Variant row = firstRow(
+    Variant row = ReplyFirstRow(
         Broker->CallServerMethod("SimpleSql", plat::VarArrayOf({Variant(sql), "MF005,MG006"})));
     if (!row.IsArray()) return;
-    if (rowValue(row, 0) != "N") return;
-    const std::string rights = rowValue(row, 1);
+    if (ReplyText(row, 0) != "N") return;
+    const std::string rights = ReplyText(row, 1);
     auto allows = [&](size_t i) {
         return rights.size() > i && (rights[i] == 'Y' || rights[i] == 'R');
     };

@@ -16,6 +16,7 @@
 #include "platform/core/text.h"
 #include "platform/system/system.h"
 #include "runtime/LibStrs.h"
+#include "runtime/Reply.h"
 #include "runtime/Translator.h"
 
 namespace ktrb {
@@ -51,13 +52,6 @@ const std::array<MessageKind, 7>& messageKinds() {
 
 bool isDispatch(const Variant& v) {
     return v.IsDispatch() && v.AsDispatch() != nullptr;
-}
-
-// Element i of a reply array as text; empty when the reply has no such element.
-std::string elementText(const Variant& reply, int i) {
-    if (!reply.IsArray() || reply.DimCount() != 1 || i < reply.LowBound() || i > reply.HighBound())
-        return {};
-    return plat::VarToStr(reply[i]);
 }
 
 // GB and Big5 conversions of UTF-8 text, on its bytes in the source code page.
@@ -243,23 +237,35 @@ void TBrokers::LoadProgramInfo() {
     Variant reply;
     if (!CheckValue("ADMMB", "06", plat::VarArrayOf({ProgramCode, SignOnKey}), reply)) return;
     if (!reply.IsArray() || reply.ArrayCount() == 0) return;
-    int low = reply.DimCount() == 1 ? reply.LowBound() : 0;
-    auto at = [&](int i) { return elementText(reply, low + i); };
-    programName_ = at(0);
-    reportProgram_ = at(1);
-    txnValue2_ = at(2);
-    txnValue3_ = at(3);
-    masterElement4_ = at(4);
-    masterElement5_ = at(5);
-    masterElement6_ = at(6);
-    programFlag_ = at(7) == "Y";
-    const std::string kind = at(8);
+    // The program master's row (ADMMB "06").
+    enum TProgramRow {
+        prName,
+        prReportProgram,
+        prTxnValue2,
+        prTxnValue3,
+        prMaster4,
+        prMaster5,
+        prMaster6,
+        prFlag,
+        prKind,
+        prEnglishName
+    };
+    auto at = [&](TProgramRow i) { return ReplyText(reply, i); };
+    programName_ = at(prName);
+    reportProgram_ = at(prReportProgram);
+    txnValue2_ = at(prTxnValue2);
+    txnValue3_ = at(prTxnValue3);
+    masterElement4_ = at(prMaster4);
+    masterElement5_ = at(prMaster5);
+    masterElement6_ = at(prMaster6);
+    programFlag_ = at(prFlag) == "Y";
+    const std::string kind = at(prKind);
     programKind_ = kind == "W"   ? TProgramKind::W
                    : kind == "E" ? TProgramKind::E
                    : kind == "Z" ? TProgramKind::Z
                                  : TProgramKind::Other;
-    if (reply.DimCount() == 1 && reply.HighBound() - low > 8 && uiCodePage() == "437")
-        programName_ = at(9);
+    if (reply.ArrayCount() > prEnglishName && uiCodePage() == "437")
+        programName_ = at(prEnglishName);
 }
 
 // ---- owner form -------------------------------------------------------------

@@ -10,6 +10,8 @@
 #include "platform/core/text.h"
 #include "platform/data/dataset.h"
 #include "runtime/Brokers.h"
+#include "runtime/Reply.h"
+#include "runtime/Rights.h"
 
 namespace ktrb {
 
@@ -24,10 +26,6 @@ bool isDispatch(const Variant& v) {
 
 plat::DispatchPtr dispatchOf(const Variant& v) {
     return isDispatch(v) ? v.AsDispatch() : nullptr;
-}
-
-bool hasElement(uint64_t set, int element) {
-    return (set >> element) & 1u;
 }
 
 // Texts of the host's negative job-program results; "[%s]" takes the name.
@@ -50,12 +48,6 @@ std::mutex& factoryMutex() {
 TSearchWindowFactory& searchWindowFactory() {
     static TSearchWindowFactory factory;
     return factory;
-}
-
-// Element n of the caller's array (or the value itself when it is none).
-Variant element(const Variant& params, int n) {
-    if (!params.IsArray()) return n == 0 ? params : Variant();
-    return params[params.LowBound() + n];
 }
 
 }  // namespace
@@ -212,8 +204,9 @@ Variant TBrokers::F2GetData(const TLookupRequest& r) {
         VarArrayOf({r.A, r.B, r.Value, r.Bool1, r.Text1, CompanyID, SignOnKey,
                     (long long)(r.Handle ? r.Handle : ownerHandle()), 1, r.Bool2,
                     productIdOrDefault(), r.Text2, r.Text3, r.Text4, HostParam("BaseLimited"),
-                    hasElement(rights, 33) || hasElement(rights, 35),
-                    hasElement(rights, 32) || hasElement(rights, 34), mainObject_, UserID});
+                    HasRightIn(rights, TRight::LookupC) || HasRightIn(rights, TRight::LookupD),
+                    HasRightIn(rights, TRight::LookupA) || HasRightIn(rights, TRight::LookupB),
+                    mainObject_, UserID});
     return dravoc->Call("F2GetData", request);
 }
 
@@ -346,7 +339,7 @@ bool TBrokers::SendDocument(int kind, const Variant& params) {
             if (pager) {
                 Variant user(UserID);
                 pager->Call("ShowSendSelmor", user, VarArrayOf({CompanyID, ProgramCode}),
-                            element(params, 0), Variant());
+                            params.IsArray() ? ReplyAt(params, 0) : params, Variant());
             }
             return true;
         }
@@ -396,21 +389,20 @@ TProgramMasterRow TBrokers::QueryProgramMaster(const std::string& programCode) {
         "SimpleSQL", VarArrayOf({"SELECT MB002,MB011,MB012,MB013 FROM ADMMB WHERE MB001=" +
                                      plat::QuotedStr(programCode),
                                  "MB002,MB011,MB012,MB013", SignOnKey, "N"}));
-    if (!reply.IsArray() || reply.ArrayCount() == 0) return row;
-    Variant first = reply[reply.LowBound()];
+    // The columns the statement names, in its order.
+    enum TProgramMasterColumn { pmChineseName, pmEnglishName, pmFlag12, pmFlag13 };
+    const Variant first = ReplyAt(reply, 0);
     // A row that cannot be read, or lacks the name's column, leaves the code
     // as the name.
     const int columns = first.IsArray() && first.DimCount() == 1 ? first.ArrayCount() : 0;
-    auto column = [&](int i) {
-        return i < columns ? plat::VarToStr(first[first.LowBound() + i]) : std::string();
-    };
-    const int nameColumn = uiCodePage() == "437" ? 1 : 0;
+    auto column = [&](TProgramMasterColumn i) { return ReplyText(first, i); };
+    const TProgramMasterColumn nameColumn = uiCodePage() == "437" ? pmEnglishName : pmChineseName;
     if (nameColumn >= columns) return row;
     row.Found = true;
-    row.ChineseName = column(0);
-    row.EnglishName = column(1);
-    row.Flag12 = column(2);
-    row.Flag13 = column(3);
+    row.ChineseName = column(pmChineseName);
+    row.EnglishName = column(pmEnglishName);
+    row.Flag12 = column(pmFlag12);
+    row.Flag13 = column(pmFlag13);
     row.Name = column(nameColumn);
     return row;
 }

@@ -374,6 +374,37 @@ int sign(int v) {
 
 }  // namespace
 
+size_t Utf8Length(const std::string& s, size_t i) {
+    unsigned char c = (unsigned char)s[i];
+    size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
+    return i + n <= s.size() ? n : 1;
+}
+
+std::u32string Utf8ToU32(const std::string& s) {
+    std::u32string out;
+    for (size_t i = 0; i < s.size();) {
+        size_t n = Utf8Length(s, i);
+        unsigned char c = (unsigned char)s[i];
+        char32_t cp = n == 1 ? c : n == 2 ? (c & 0x1F) : n == 3 ? (c & 0x0F) : (c & 0x07);
+        for (size_t k = 1; k < n; ++k) cp = (cp << 6) | ((unsigned char)s[i + k] & 0x3F);
+        out += cp;
+        i += n;
+    }
+    return out;
+}
+
+std::string U32ToUtf8(const std::u32string& u) {
+    std::string out;
+    for (char32_t c : u) appendUtf8(out, c);
+    return out;
+}
+
+std::string U32ToUtf8(char32_t c) {
+    std::string out;
+    appendUtf8(out, c);
+    return out;
+}
+
 CodePage CodePageFromNumber(int number) {
     CodePage cp;
     if (!TryCodePageFromNumber(number, cp))

@@ -61,6 +61,15 @@ ConvertedText FromCodePageReplacing(std::string_view bytes, CodePage cp);
 
 bool IsValidUtf8(std::string_view s);
 
+// Code points of a text and back, for the controls that move a caret by
+// characters. The reading is lenient: a stray byte, or a sequence cut short
+// by the end of the text, counts as one character of that byte's value.
+// Bytes of the UTF-8 sequence starting at s[i] (1 for a stray byte).
+size_t Utf8Length(const std::string& s, size_t i);
+std::u32string Utf8ToU32(const std::string& s);
+std::string U32ToUtf8(const std::u32string& u);
+std::string U32ToUtf8(char32_t c);
+
 // Width in the code page (see top of file) and cuts that never split a character.
 int TextWidth(std::string_view utf8);
 int TextWidth(std::string_view utf8, CodePage cp);

@@ -17,6 +17,7 @@
 #include <iostream>
 
 #include "platform/core/exceptions.h"
+#include "platform/core/text.h"
 #include "platform/data/field.h"
 #include "platform/ui/copydata.h"
 #include "platform/ui/dbgrids.h"
@@ -25,7 +26,6 @@
 #include "platform/ui/menus.h"
 #include "platform/ui/qt_bridge.h"
 #include "platform/ui/translations.h"
-#include "platform/ui/utf8.h"
 
 namespace plat {
 

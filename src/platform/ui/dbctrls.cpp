@@ -28,8 +28,10 @@ TFieldBinding::TFieldBinding(TControl* control, Answer dataChange, Answer editin
         },
         this);
     auto event = [this](Answer a) { return TNotifyEvent([a](TObject*) { a(); }, this); };
-    Link.OnDataChange = event(dataChange);
-    Link.OnActiveChange = event(dataChange);
+    if (dataChange) {
+        Link.OnDataChange = event(dataChange);
+        Link.OnActiveChange = event(dataChange);
+    }
     if (editingChange) Link.OnEditingChange = event(editingChange);
     if (updateData) Link.OnUpdateData = event(updateData);
 }

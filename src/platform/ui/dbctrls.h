@@ -19,7 +19,8 @@ class TFieldBinding {
   public:
     using Answer = std::function<void()>;
     // dataChange shows the field; editingChange follows the editing state;
-    // updateData writes the control's value into the field.
+    // updateData writes the control's value into the field. Each may be
+    // left out by a control that does not answer it.
     TFieldBinding(TControl* control, Answer dataChange, Answer editingChange = {},
                   Answer updateData = {});
     TFieldDataLink Link;

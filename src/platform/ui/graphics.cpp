@@ -13,9 +13,9 @@
 #include "platform/component/properties.h"
 #include "platform/core/exceptions.h"
 #include "platform/core/numbers.h"
+#include "platform/core/text.h"
 #include "platform/ui/qt_bridge.h"
 #include "platform/ui/resources.h"
-#include "platform/ui/utf8.h"
 
 namespace plat {
 

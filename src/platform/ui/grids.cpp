@@ -12,9 +12,9 @@
 #include <algorithm>
 
 #include "platform/component/properties.h"
+#include "platform/core/text.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/qt_bridge.h"
-#include "platform/ui/utf8.h"
 
 namespace plat {
 

@@ -79,12 +79,11 @@ void TPopupGrid::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
 // ---- Lookup combo base ------------------------------------------------------------------------
 
 TLookupComboBase::TLookupComboBase(TComponent* owner)
-    : TCustomMaskEdit(owner), lookupSource_(nullptr) {
+    : TCustomMaskEdit(owner),
+      binding_(
+          this, [this] { dataChange(); }, {}, [this] { updateData(); }),
+      lookupSource_(nullptr) {
     PaintsOver = true;
-    link_.Control = this;
-    link_.OnDataChange = TNotifyEvent([this](TObject*) { dataChange(); }, this);
-    link_.OnActiveChange = TNotifyEvent([this](TObject*) { dataChange(); }, this);
-    link_.OnUpdateData = TNotifyEvent([this](TObject*) { updateData(); }, this);
     timer_ = new TTimer(this);
     timer_->SetEnabled(false);
     timer_->SetInterval(searchDelay_);
@@ -94,24 +93,17 @@ TLookupComboBase::TLookupComboBase(TComponent* owner)
 
 TLookupComboBase::~TLookupComboBase() {
     BeginDestroy();
-    link_.OnDataChange = nullptr;
-    link_.OnActiveChange = nullptr;
-    link_.OnUpdateData = nullptr;
-    link_.SetDataSource(nullptr);
+    binding_.Link.OnDataChange = nullptr;
+    binding_.Link.OnActiveChange = nullptr;
+    binding_.Link.OnUpdateData = nullptr;
+    binding_.Link.SetDataSource(nullptr);
     if (grid_) grid_->SetDataSource(nullptr);
-}
-
-void TLookupComboBase::SetDataSource(TDataSource* ds) {
-    if (ds == link_.DataSource()) return;
-    if (link_.DataSource()) RemoveFreeNotification(link_.DataSource());
-    link_.SetDataSource(ds);
-    if (ds) FreeNotification(ds);
 }
 
 void TLookupComboBase::Notification(TComponent* c, TOperation op) {
     TCustomMaskEdit::Notification(c, op);
+    binding_.Notification(c, op);
     if (op != TOperation::opRemove) return;
-    if (c == link_.DataSource()) link_.SetDataSource(nullptr);
     if (c == lookupTable_) SetLookupTable(nullptr);
     if (c == grid_) grid_ = nullptr;
 }
@@ -200,7 +192,7 @@ void TLookupComboBase::CloseUp(bool modified) {
     if (modified && lookupTable_ && lookupTable_->Active() && !lookupTable_->IsEmpty()) {
         TField* src = lookupTable_->FindField(lookupField_);
         TField* dst = Field();
-        if (src && dst && link_.CanModify() && link_.Edit()) {
+        if (src && dst && binding_.Edit()) {
             dst->SetText(src->Text());
         } else if (src && !dst) {
             SetText(src->Text());
@@ -279,8 +271,8 @@ void TLookupComboBase::KeyPress(char32_t& key) {
     }
     if (!lookUpEnabled_) return;
     if (key >= 32 || key == 8 || key == 22) {
-        if (!link_.Field() || link_.CanModify()) {
-            if (link_.Field() && !link_.Edit()) {
+        if (!binding_.Link.Field() || binding_.Link.CanModify()) {
+            if (binding_.Link.Field() && !binding_.Link.Edit()) {
                 key = 0;
                 return;
             }
@@ -292,7 +284,7 @@ void TLookupComboBase::KeyPress(char32_t& key) {
 void TLookupComboBase::Change() {
     TCustomMaskEdit::Change();
     if (loading_) return;
-    if (link_.Field()) link_.SetModified();
+    if (binding_.Link.Field()) binding_.Link.SetModified();
     // Each change restarts the wait: the search runs once per pause.
     if (lookUpEnabled_ && DroppedDown() && searchDelay_ > 0) {
         timer_->SetEnabled(false);
@@ -303,7 +295,7 @@ void TLookupComboBase::Change() {
 
 void TLookupComboBase::DoExit() {
     CloseUp(false);
-    if (link_.Field() && link_.Modified()) updateData();
+    if (binding_.Link.Field() && binding_.Link.Modified()) updateData();
     TCustomMaskEdit::DoExit();
 }
 
@@ -327,22 +319,22 @@ void TLookupComboBase::dataChange() {
         ~Guard() { f = false; }
     } g{loading_};
     loading_ = true;
-    TField* f = link_.Field();
+    TField* f = binding_.Link.Field();
     SetText(f ? f->Text() : std::string());
 }
 
 void TLookupComboBase::updateData() {
-    TField* f = link_.Field();
-    if (!f || !link_.Modified()) return;
-    if (!link_.Editing() && !link_.Edit()) return;
+    TField* f = binding_.Link.Field();
+    if (!f || !binding_.Link.Modified()) return;
+    if (!binding_.Link.Editing() && !binding_.Link.Edit()) return;
     f->SetText(Text());
-    link_.Reset();
+    binding_.Link.Reset();
 }
 
 // ---- Lookup list ------------------------------------------------------------------------------
 
-TLookupList::TLookupList(TComponent* owner) : TCustomDataGrid(owner), lookupSource_(nullptr) {
-    link_.Control = this;
+TLookupList::TLookupList(TComponent* owner)
+    : TCustomDataGrid(owner), lookupSource_(nullptr), binding_(this, {}) {
     TCustomDataGrid::SetDataSource(&lookupSource_);
     SetOptions(TDataGridOptions{TDataGridOption::dgTitles, TDataGridOption::dgColLines,
                                 TDataGridOption::dgRowLines, TDataGridOption::dgRowSelect,
@@ -352,17 +344,22 @@ TLookupList::TLookupList(TComponent* owner) : TCustomDataGrid(owner), lookupSour
 
 TLookupList::~TLookupList() {
     BeginDestroy();
-    link_.SetDataSource(nullptr);
+    binding_.Link.SetDataSource(nullptr);
     TCustomDataGrid::SetDataSource(nullptr);
 }
 
 void TLookupList::Choose() {
     TDataSet* t = LookupTable();
-    TField* dst = link_.Field();
+    TField* dst = binding_.Link.Field();
     if (!t || !t->Active() || t->IsEmpty() || !dst) return;
     TField* src = t->FindField(lookupField_);
-    if (!src || !link_.CanModify() || !link_.Edit()) return;
+    if (!src || !binding_.Link.CanModify() || !binding_.Link.Edit()) return;
     dst->SetText(src->Text());
+}
+
+void TLookupList::Notification(TComponent* c, TOperation op) {
+    TCustomDataGrid::Notification(c, op);
+    binding_.Notification(c, op);
 }
 
 void TLookupList::DblClick() {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/data/clientdataset.h"
+#include "platform/ui/dbctrls.h"
 #include "platform/ui/dbgrids.h"
 #include "platform/ui/extctrls.h"
 #include "platform/ui/mask.h"
@@ -61,12 +62,12 @@ class TLookupComboBase : public TCustomMaskEdit {
     ~TLookupComboBase() override;
 
     // The edited field.
-    TDataSource* DataSource() const { return link_.DataSource(); }
-    void SetDataSource(TDataSource* ds);
-    const std::string& DataField() const { return link_.FieldName(); }
-    void SetDataField(const std::string& name) { link_.SetFieldName(name); }
-    TField* Field() const { return link_.Field(); }
-    TFieldDataLink* DataLink() { return &link_; }
+    TDataSource* DataSource() const { return binding_.DataSource(); }
+    void SetDataSource(TDataSource* ds) { binding_.SetDataSource(ds); }
+    const std::string& DataField() const { return binding_.DataField(); }
+    void SetDataField(const std::string& name) { binding_.SetDataField(name); }
+    TField* Field() const { return binding_.Field(); }
+    TFieldDataLink* DataLink() { return &binding_.Link; }
 
     // The rows to choose from and the field the search runs on.
     TDataSet* LookupTable() const { return lookupTable_; }
@@ -131,7 +132,7 @@ class TLookupComboBase : public TCustomMaskEdit {
     void dataChange();
     void updateData();
     void buildColumns();
-    TFieldDataLink link_;
+    TFieldBinding binding_;
     TDataSet* lookupTable_ = nullptr;
     TDataSource lookupSource_;
     std::string lookupField_;
@@ -154,12 +155,13 @@ class TLookupList : public TCustomDataGrid {
     void SetLookupTable(TDataSet* t) { lookupSource_.SetDataSet(t); }
     const std::string& LookupField() const { return lookupField_; }
     void SetLookupField(const std::string& f) { lookupField_ = f; }
-    TDataSource* DataSource() const { return link_.DataSource(); }
-    void SetDataSource(TDataSource* ds) { link_.SetDataSource(ds); }
-    const std::string& DataField() const { return link_.FieldName(); }
-    void SetDataField(const std::string& name) { link_.SetFieldName(name); }
+    TDataSource* DataSource() const { return binding_.DataSource(); }
+    void SetDataSource(TDataSource* ds) { binding_.SetDataSource(ds); }
+    const std::string& DataField() const { return binding_.DataField(); }
+    void SetDataField(const std::string& name) { binding_.SetDataField(name); }
     // Writes the current row's lookup value into the field.
     void Choose();
+    void Notification(TComponent* c, TOperation op) override;
 
   protected:
     void DblClick() override;
@@ -167,7 +169,7 @@ class TLookupList : public TCustomDataGrid {
 
   private:
     TDataSource lookupSource_;
-    TFieldDataLink link_;
+    TFieldBinding binding_;
     std::string lookupField_;
 };
 

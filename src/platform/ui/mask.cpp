@@ -6,9 +6,9 @@
 #include "platform/component/classes.h"
 #include "platform/component/properties.h"
 #include "platform/core/exceptions.h"
+#include "platform/core/text.h"
 #include "platform/ui/editbox.h"
 #include "platform/ui/qt_bridge.h"
-#include "platform/ui/utf8.h"
 
 namespace plat {
 

@@ -22,7 +22,6 @@
 #include "platform/ui/editbox.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/qt_bridge.h"
-#include "platform/ui/utf8.h"
 
 namespace plat {
 

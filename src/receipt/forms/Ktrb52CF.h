@@ -172,6 +172,7 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     void miLDGB40Click(plat::TObject* sender);
     // A scanned work order's barcode becomes a receipt line (Ktrb52EF.cpp).
     void btnGDToJHClick(plat::TObject* sender);
+    // The lines come from the receipt data module's rules.
     void AddLinesFromWorkOrder(const std::string& type, const std::string& number);
     // The serial numbers of the line's accepted, scrapped and destroyed
     // quantities; the item-barcode program (Ktrb52Seq.cpp).

@@ -26,22 +26,19 @@ namespace {
 constexpr int kMessageCodePage = 936;
 constexpr const char* kNoUnitConversion = "100026";
 
-// Element `index` of an array reply; Empty when there is none.
-Variant elementAt(const Variant& reply, int index) {
-    if (!reply.IsArray() || reply.DimCount() != 1) return Variant();
-    index += reply.LowBound();
-    if (index < reply.LowBound() || index > reply.HighBound()) return Variant();
-    return reply[index];
-}
-
-std::string textAt(const Variant& reply, int index) {
-    const Variant v = elementAt(reply, index);
-    return v.IsEmptyOrNull() ? std::string() : plat::VarToStr(v);
-}
+// The work order's values (MOCTA "01") the checks read.
+enum TWorkOrderRow {
+    moPlanned = 3,
+    moReceived = 5,
+    moScrapped = 6,
+    moStatus = 10,
+    moLot = 40,
+    moReturned = 44
+};
 
 double numberAt(const Variant& reply, int index) {
     double n = 0;
-    return TryNumber(elementAt(reply, index), n) ? n : 0;
+    return TryNumber(ReplyAt(reply, index), n) ? n : 0;
 }
 
 // Element 0 of a validator reply: the number of records found.
@@ -150,7 +147,7 @@ class TLineChecks {
         if (!c_.lookup(c_.lineField("TI004"), "INVMB", "03",
                        plat::VarArrayOf({Variant(c_.line("TI004"))}), item))
             return true;
-        const std::string rule = textAt(item, 3);
+        const std::string rule = ReplyText(item, 3);
         if ((rule == "Y" || rule == "T") && c_.line("TI010").empty()) return stop("100022");
         if (rule == "W" && c_.line("TI010").empty()) c_.say("W", "100028");
         return true;
@@ -200,13 +197,13 @@ class TLineChecks {
         std::string status;
         if (c_.line("TI015") != kWholeWorkOrder) {
             c_.lookup(c_.lineField("TI001"), "MOCTA", "01", keys, order);
-            status = textAt(order, 10);
+            status = ReplyText(order, moStatus);
         } else {
             c_.lookup(c_.lineField("TI013"), "MOCTA", "08",
                       plat::VarArrayOf({Variant(type), Variant(number), Variant(c_.head("TH004")),
                                         Variant("2")}),
                       order);
-            status = textAt(order, 1);
+            status = ReplyText(order, 1);
         }
         if (countOf(order) == 0)
             return stop("000001", {Variant(c_.label("TI013") + "+" + c_.label("TI014"))});
@@ -214,7 +211,7 @@ class TLineChecks {
         if (status == "N") return stop("100296");
         c_.lookup(c_.lineField("TI001"), "MOCTA", "01", keys, order);
         if (countOf(order) != 0) {
-            const std::string batch = textAt(order, 40);
+            const std::string batch = ReplyText(order, moLot);
             if (!batch.empty() && batch != c_.line("TI010")) c_.say("W", "200221");
         }
         return true;
@@ -257,11 +254,11 @@ class TLineChecks {
                        plat::VarArrayOf({Variant(type), Variant(number)}), order) ||
             countOf(order) == 0)
             return true;
-        double received = numberAt(order, 5);
-        if (c_.scrapCounts()) received += numberAt(order, 6);
-        if (c_.returnsCount()) received += numberAt(order, 44);
+        double received = numberAt(order, moReceived);
+        if (c_.scrapCounts()) received += numberAt(order, moScrapped);
+        if (c_.returnsCount()) received += numberAt(order, moReturned);
         received += c_.convert(c_.line("TI004"), c_.lineNumber("TI007"), c_.line("TI008"), "");
-        const double limit = numberAt(order, 3) * (c_.lineNumber("TI004C13") + 1.0);
+        const double limit = numberAt(order, moPlanned) * (c_.lineNumber("TI004C13") + 1.0);
         if (CompareFloats(limit, received) == -1) {
             const std::string control = c_.head("MQ042C");
             // The message carries a text argument; none is given here.
@@ -403,7 +400,7 @@ class TConfirmChecks {
                 RoundToDecimals(7, (r + before) * factor * (1 - numberAt(e, 3)) / l.planned);
             const double shortBy = RoundToDecimals(6, need - numberAt(e, 2));
             if (CompareFloats(shortBy, 0.000001) == 1)
-                text += "\n\r" + l.order + "-" + l.orderNo + "/" + l.item + "/" + textAt(e, 0);
+                text += "\n\r" + l.order + "-" + l.orderNo + "/" + l.item + "/" + ReplyText(e, 0);
         }
         return text;
     }
@@ -466,12 +463,12 @@ std::string TfrmKtrb52::ShortMaterialGroups(const Variant& rows, double received
     const int low = rows.LowBound(), high = rows.HighBound();
     for (int i = low; i <= high; ++i) {
         const Variant& row = rows[i];
-        const std::string group = textAt(row, 6);
-        if (i == low || group != textAt(rows[i - 1], 6))
+        const std::string group = ReplyText(row, 6);
+        if (i == low || group != ReplyText(rows[i - 1], 6))
             mainPart = mainIssued = subParts = subIssued = 0;
         const double issued = numberAt(row, 4), part = numberAt(row, 5), base = numberAt(row, 7),
                      required = numberAt(row, 8);
-        if (textAt(row, 2) == group) {
+        if (ReplyText(row, 2) == group) {
             mainPart = part;
             mainIssued = issued;
         } else if (part != 0) {
@@ -480,13 +477,13 @@ std::string TfrmKtrb52::ShortMaterialGroups(const Variant& rows, double received
         } else if (required != 0) {
             subIssued += issued * base / required;
         }
-        if (i < high && textAt(rows[i + 1], 6) == group) continue;
+        if (i < high && ReplyText(rows[i + 1], 6) == group) continue;
         const double need = CompareFloats(planned, 0) == 0
                                 ? 0
                                 : RoundToDecimals(7, received * (mainPart + subParts) *
                                                          (1 - numberAt(row, 9)) / planned);
         if (CompareFloats(need, mainIssued + subIssued) == 1)
-            list += "\r" + textAt(row, 0) + "-" + textAt(row, 1) + "/" + item + "/" + group;
+            list += "\r" + ReplyText(row, 0) + "-" + ReplyText(row, 1) + "/" + item + "/" + group;
     }
     return list;
 }
@@ -518,7 +515,7 @@ bool TfrmKtrb52::CheckStatusChange(uint8_t kind) {
     Variant supplier;
     if (context.lookup(context.headField("TH005"), "PURMA", "01",
                        plat::VarArrayOf({Variant(context.head("TH005"))}), supplier) &&
-        countOf(supplier) != 0 && textAt(supplier, 13) == "3")
+        countOf(supplier) != 0 && ReplyText(supplier, 13) == "3")
         context.say("W", "100112");
     TConfirmChecks(context).Run();
     return result;

@@ -1,7 +1,7 @@
 // TfrmKTRB52EF: the dialog into which the user scans a subcontract work
 // order's barcode. It splits the barcode into work-order type and number and
-// checks the work order against the receipt header; the receipt form then
-// builds a receipt line from the work order (TfrmKtrb52::AddLinesFromWorkOrder).
+// checks the work order against the receipt header; the receipt data module
+// then builds the lines from the work order (TdmKtrb52::AddLinesFromWorkOrder).
 #pragma once
 #include <string>
 

@@ -19,6 +19,7 @@
 #include "receipt/forms/Ktrb52CF.h"
 #include "runtime/Brokers.h"
 #include "runtime/LibStrs.h"
+#include "runtime/Reply.h"
 
 namespace ktrb {
 
@@ -59,7 +60,7 @@ const Variant* FirstRow(const Variant& reply, int columns) {
 }
 
 double RowNumber(const Variant& row, int index) {
-    return plat::VarToFloatDef(row[row.LowBound(1) + index], 0);
+    return plat::VarToFloatDef(ReplyAt(row, index), 0);
 }
 
 // Reads one line of a data set without moving its cursor or raising its

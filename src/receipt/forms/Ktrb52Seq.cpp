@@ -18,6 +18,7 @@
 #include "runtime/Brokers.h"
 #include "runtime/LibStrs.h"
 #include "runtime/PropAccess.h"
+#include "runtime/Reply.h"
 
 namespace ktrb {
 
@@ -29,11 +30,6 @@ namespace {
 void TryFocus(plat::TWinControl* c) {
     plat::TCustomForm* form = c ? plat::GetParentForm(c) : nullptr;
     if (form && form->Visible() && c->CanFocus()) c->SetFocus();
-}
-
-std::string Element(const Variant& record, int index) {
-    if (!record.IsArray() || record.LowBound() + index > record.HighBound()) return {};
-    return plat::VarToStr(record[record.LowBound() + index]);
 }
 
 }  // namespace
@@ -139,7 +135,7 @@ void TfrmKTRB52Seq::FormCreate(plat::TObject* sender) {
             "SimpleSql",
             plat::VarArrayOf({Variant(" SELECT TOP 1 MA052 FROM $$BMSMA "), Variant("MA052")}));
         if (rows.IsArray() && rows.HighBound() >= rows.LowBound())
-            SupplierSerialParam = Element(rows[rows.LowBound()], 0);
+            SupplierSerialParam = ReplyText(ReplyAt(rows, 0), 0);
     } catch (const std::exception&) {
         // Without the setting supplier serials are not offered.
     }
@@ -190,7 +186,7 @@ void TfrmKTRB52Seq::FormShow(plat::TObject* sender) {
     Variant type;
     if (lineHasWorkOrder() &&
         Brokers()->CheckValue("CMSMQ", "14", plat::VarArrayOf({Variant(lineText("TI013"))}), type))
-        WorkOrderSerialKind = Element(type, 1);
+        WorkOrderSerialKind = ReplyText(type, 1);
 }
 
 void TfrmKTRB52Seq::FormCloseQuery(plat::TObject* sender, bool& canClose) {
@@ -273,8 +269,8 @@ bool TfrmKTRB52Seq::AddSerial(const std::string& serial) {
                     plat::VarArrayOf({Variant(serial), Variant(SerialStatus),
                                       Variant(DocumentKey(headText("TH001"), headText("TH002")))}),
                     record))
-                return refuse("201090", {Variant(serial),
-                                         Variant(Element(record, 0) + "-" + Element(record, 1))});
+                return refuse("201090", {Variant(serial), Variant(ReplyText(record, 0) + "-" +
+                                                                  ReplyText(record, 1))});
             checked = true;
         } else if (!Brokers()->CheckValue(
                        "PSMMA", "08",
@@ -290,7 +286,7 @@ bool TfrmKTRB52Seq::AddSerial(const std::string& serial) {
         if (!Brokers()->CheckValue("PSMMA", kind,
                                    plat::VarArrayOf({Variant(serial), Variant(item)}), record))
             return refuse("201022", {Variant(serial)});
-        const std::string batch = Element(record, 4);
+        const std::string batch = ReplyText(record, 4);
         // The work order's registered serials.
         if (lineHasWorkOrder()) {
             const std::string param = receipt() ? receipt()->SerialParam : std::string();
@@ -404,7 +400,7 @@ void TfrmKTRB52Seq::btnMOCSeqClick(plat::TObject*) {
     } done{ExternalBatch};
     if (!CheckSerialCapacity(rows.HighBound() - rows.LowBound() + 1)) return;
     for (int i = rows.LowBound(); i <= rows.HighBound(); ++i) {
-        const std::string serial = plat::Trim(Element(rows[i], 0));
+        const std::string serial = plat::Trim(ReplyText(rows[i], 0));
         if (!AddSerial(serial)) return;
         writeSerial(serial, false);
     }
@@ -506,7 +502,7 @@ void TfrmKtrb52::btnSRLB03Click(plat::TObject*) {
                                   plat::QuotedStr(item)),
                           Variant("MBH02,MBH01")}));
     if (rows.IsArray() && rows.HighBound() >= rows.LowBound())
-        flag = Element(rows[rows.LowBound()], 1);
+        flag = ReplyText(ReplyAt(rows, 0), 1);
     if (flag != "Y") {
         Brokers()->ShowMessageCode(
             "E", "000032",

@@ -88,13 +88,6 @@ double TdmKtrb52::lineValue(const std::string& name) const {
     return LineField(name)->AsFloat();
 }
 
-Variant TdmKtrb52::replyValue(const Variant& reply, int index) {
-    if (!reply.IsArray() || reply.DimCount() != 1 || index < reply.LowBound(1) ||
-        index > reply.HighBound(1))
-        return Variant();
-    return reply[index];
-}
-
 void TdmKtrb52::GetComboItemText(plat::TDataSet* dataSet, std::string& text,
                                  const std::string& value, const std::string& fieldName) {
     TdmDouble::GetComboItemText(dataSet, text, value, fieldName);

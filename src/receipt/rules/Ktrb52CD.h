@@ -133,6 +133,9 @@ class TdmKtrb52 : public TdmDouble {
     void RepriceLine() { CalcEngineeringItemPrice(); }
 
     // ======== Work order and its type (Ktrb52CD_WorkOrder.cpp) ========
+    // One line for each row of the work order read from its barcode
+    // (Ktrb52ScannedLines.cpp).
+    void AddLinesFromWorkOrder(const std::string& type, const std::string& number);
     void cdsBody1TI013Validate(plat::TField* Sender);
     void cdsBody1TI014Validate(plat::TField* Sender);
 
@@ -193,8 +196,6 @@ class TdmKtrb52 : public TdmDouble {
     std::string headText(const std::string& name) const;
     std::string lineText(const std::string& name) const;
     double lineValue(const std::string& name) const;
-    // The value of a look-up reply at a position; Unassigned past its end.
-    static plat::Variant replyValue(const plat::Variant& reply, int index);
     // Shows an error by code with one empty argument and aborts silently.
     [[noreturn]] void refuseBlank(const std::string& code);
     // The display labels of the '+'-separated line fields, joined by '+'.

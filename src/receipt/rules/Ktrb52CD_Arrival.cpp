@@ -122,7 +122,7 @@ void TdmKtrb52::cdsBody1TIC04Validate(TField* Sender) {
     form.SetEditorHint("cboTIC05G", "");
     if (linked) {
         if (!hasValues(arrival)) return;
-        auto value = [&](int index) { return plat::VarToStr(replyValue(arrival, index)); };
+        auto value = [&](int index) { return ReplyText(arrival, index); };
         const Variant empty{std::string()};
         const double received = valueNumber(arrival, arQuantity, "100061", empty) -
                                 valueNumber(arrival, arReceived, "100061", empty);
@@ -131,7 +131,7 @@ void TdmKtrb52::cdsBody1TIC04Validate(TField* Sender) {
         const bool orderFound = GetLookupValues(
             Sender, "MOCTA", "01", order,
             plat::VarArrayOf({Variant(value(arWorkOrderType)), Variant(value(arWorkOrder))}));
-        const std::string rateText = plat::VarToStr(replyValue(order, 38));
+        const std::string rateText = ReplyText(order, 38);
         const bool orderValues = orderFound && hasValues(order);
         const double rate = !orderValues || rateText.empty() || rateText == "N" || rateText == "Y"
                                 ? 0
@@ -164,7 +164,7 @@ void TdmKtrb52::cdsBody1TIC04Validate(TField* Sender) {
 }
 
 void TdmKtrb52::writeOrderLookupFields(const Variant& order, double taxRate) {
-    auto orderValue = [&](int index) { return plat::VarToStr(replyValue(order, index)); };
+    auto orderValue = [&](int index) { return ReplyText(order, index); };
     const std::pair<const char*, int> hidden[] = {{"TI004C3", 3},  {"TI004C5", 5},
                                                   {"TI004C6", 6},  {"TI004C7", 29},
                                                   {"TI004C8", 28}, {"TI004C9", 30}};
@@ -197,7 +197,7 @@ void TdmKtrb52::cdsBody1TIC05Validate(TField* Sender) {
     double value[10] = {};
     for (const auto& [name, index] : quantities)
         value[index] = valueNumber(result, index, "C00017", Variant());
-    writeLineQuiet("TIC06", plat::VarToStr(replyValue(result, 10)));
+    writeLineQuiet("TIC06", ReplyText(result, 10));
     for (const auto& [name, index] : quantities) writeLineQuiet(name, NumberText(value[index]));
     double valued = 0;
     if (convertQuantity(lineValue("TI019") + lineValue("TI056"), lineText("TI008"),

@@ -63,7 +63,7 @@ double TdmKtrb52::replyNumber(const Variant& reply, const std::string& code, con
 double TdmKtrb52::valueNumber(const Variant& reply, int index, const std::string& code,
                               const Variant& arg) {
     double number = 0;
-    if (!TryNumber(replyValue(reply, index), number)) refuse(code, {arg});
+    if (!TryNumber(ReplyAt(reply, index), number)) refuse(code, {arg});
     return number;
 }
 

@@ -157,7 +157,7 @@ void TdmKtrb52::cdsMainTH001Validate(TField* Sender) {
             plat::VarArrayOf({Variant(type), Variant("59"), Variant(broker().UserID)})))
         refuseBlank("100007");
     if (!hasValues(reply)) return;
-    auto value = [&](int index) { return plat::VarToStr(replyValue(reply, index)); };
+    auto value = [&](int index) { return ReplyText(reply, index); };
 
     writeHead("TH001C", value(dtName));
     writeHead("TH001C1", value(dtWorkOrderCheck));
@@ -245,7 +245,7 @@ void TdmKtrb52::cdsMainTH005Validate(TField* Sender) {
     const bool found = GetLookupValues(Sender, "PURMA", "01", reply);
     if (!found) showMessage(kMsgWarning, "000004", {Variant(Sender->DisplayLabel())});
     if (found && hasValues(reply)) {
-        auto value = [&](int index) { return plat::VarToStr(replyValue(reply, index)); };
+        auto value = [&](int index) { return ReplyText(reply, index); };
         // A blocked supplier is refused before anything of it is written.
         const std::string status = value(spStatus);
         if (status == "2") refuseBlank("200135");
@@ -331,8 +331,7 @@ void TdmKtrb52::cdsMainTH015Validate(TField* Sender) {
     } else {
         Variant reply;
         if (GetLookupValues(HeadField("TH005"), "PURMA", "01", reply) && hasValues(reply) &&
-            !plat::VarIsBlank(replyValue(reply, spTaxRate)) &&
-            plat::VarToStr(replyValue(reply, spTaxRate)) != "") {
+            !plat::VarIsBlank(ReplyAt(reply, spTaxRate)) && ReplyText(reply, spTaxRate) != "") {
             const double rate = valueNumber(reply, spTaxRate, "000001",
                                             Variant(HeadField("TH030")->DisplayLabel()));
             SetFieldText(HeadField("TH030"), NumberText(rate * 100), true);

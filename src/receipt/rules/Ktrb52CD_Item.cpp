@@ -69,7 +69,7 @@ struct TdmKtrb52::TItemFill {
     bool found = false;    // a record with values for a given item
     double taxRate = 0;
     int validity = 0, reinspection = 0;
-    std::string value(int index) const { return plat::VarToStr(replyValue(row, index)); }
+    std::string value(int index) const { return ReplyText(row, index); }
 };
 
 void TdmKtrb52::cdsBody1TI004SetText(TField* Sender, const std::string& Text) {
@@ -122,7 +122,7 @@ void TdmKtrb52::checkArrivalItem(const std::string& item) {
             plat::VarArrayOf({Variant(lineText("TIC02")), Variant(lineText("TIC03")),
                               Variant(lineText("TIC04")), Variant(headText("TH005"))})) &&
         hasValues(arrival) && headText("MQC03C") == "Y" && !item.empty() &&
-        item != plat::VarToStr(replyValue(arrival, kArrivalItem)))
+        item != ReplyText(arrival, kArrivalItem))
         refuseBlank(kArrivalItemDiffers);
 }
 
@@ -142,8 +142,8 @@ void TdmKtrb52::fillEngineeringItem(TField* field, const std::string& item) {
     Variant warehouse;
     const bool found = GetLookupValues(field, "C", "04", warehouse);
     if (item.empty() || (found && hasValues(warehouse))) {
-        writeLine("TI009", plat::VarToStr(replyValue(warehouse, kWarehouseCode)));
-        writeLine("TI009C", plat::VarToStr(replyValue(warehouse, kWarehouseName)));
+        writeLine("TI009", ReplyText(warehouse, kWarehouseCode));
+        writeLine("TI009C", ReplyText(warehouse, kWarehouseName));
     }
     writeLine("TI060", kNoLocation);
     RepriceLine();
@@ -170,8 +170,8 @@ TdmKtrb52::TItemFill TdmKtrb52::readFormalItem(TField* field, const std::string&
             LineField("TI003"), "GMPTG", "01", lot,
             plat::VarArrayOf({Variant("2"), Variant(lineText("TI001")), Variant(lineText("TI002")),
                               Variant(lineText("TI003"))})) &&
-        hasValues(lot) && plat::VarToStr(replyValue(lot, kLotItem)) == item &&
-        plat::VarToStr(replyValue(lot, kLotNumber)) != lineText("TI010"))
+        hasValues(lot) && ReplyText(lot, kLotItem) == item &&
+        ReplyText(lot, kLotNumber) != lineText("TI010"))
         refuseBlank(kLotRecordDiffers);
     return fill;
 }
@@ -226,7 +226,7 @@ std::string TdmKtrb52::itemInspection(TField* field, const TItemFill& fill) {
             field, "PURMD", "01", terms,
             plat::VarArrayOf({Variant(headText("TH005")), Variant(fill.item), Variant("****")})) &&
         hasValues(terms))
-        return plat::VarToStr(replyValue(terms, kTermsInspection)) == "0" ? "0" : "1";
+        return ReplyText(terms, kTermsInspection) == "0" ? "0" : "1";
     return fill.value(itInspection) == "0" ? "0" : "1";
 }
 
@@ -286,7 +286,7 @@ void TdmKtrb52::FillLineLookupFields() {
     const std::string item = itemField->AsString();
     Variant master;
     if (!item.empty() && GetLookupValues(itemField, "INVMB", "03", master) && hasValues(master)) {
-        auto value = [&](int at) { return plat::VarToStr(replyValue(master, at)); };
+        auto value = [&](int at) { return ReplyText(master, at); };
         writeLineQuiet("TI004C2", item);
         writeLineQuiet("TI004C", value(itLotManaged));
         writeLineQuiet("TI004C1", value(itInspection));
@@ -306,7 +306,7 @@ void TdmKtrb52::FillLineLookupFields() {
                          plat::VarArrayOf({Variant(type), Variant(number)})) ||
         !hasValues(order))
         return;
-    const std::string rateText = plat::VarToStr(replyValue(order, 38));
+    const std::string rateText = ReplyText(order, 38);
     const double rate = rateText.empty() || rateText == "N" || rateText == "Y"
                             ? 0
                             : plat::StrToFloatDef(rateText, 0);

@@ -27,8 +27,8 @@ constexpr const char* kBelowZero = "100002";
 constexpr const char* kNegative = "100072";
 constexpr const char* kAboveReceived = "200223";
 
-// Work-order quantities (MOCTA "11").
-constexpr int kPlanned = 5, kReceived = 7, kScrapped = 8, kRejected = 19;
+// Work-order quantities (MOCTA "11"): planned, received, scrapped, rejected.
+constexpr int kOpenParts[] = {5, 7, 8, 19};
 
 }  // namespace
 
@@ -57,10 +57,11 @@ void TdmKtrb52::cdsBody1TI007Validate(TField* Sender) {
                                           Variant(headText("TH004"))})) &&
         hasValues(order)) {
         const Variant label(Sender->DisplayLabel());
-        double open = valueNumber(order, kPlanned, "100061", label) * (lineValue("TI004C13") + 1) -
-                      valueNumber(order, kReceived, "100061", label);
-        if (form.MocParam1() == "Y") open -= valueNumber(order, kScrapped, "100061", label);
-        if (form.MocParam2() == "Y") open -= valueNumber(order, kRejected, "100061", label);
+        const double open = OpenWorkOrderQuantity(
+            [&](TWorkOrderPart part) {
+                return valueNumber(order, kOpenParts[static_cast<int>(part)], "100061", label);
+            },
+            lineValue("TI004C13"), form.MocParam1(), form.MocParam2());
         const double inStock = convertRequired(received, lineText("TI008"), lineText("TI061"));
         if (CompareFloats(inStock, open) > 0 && item == lineText("TI004C12")) {
             const Variant which(lineText("TI013") + "-" + lineText("TI014") + "/" + item);

@@ -34,10 +34,9 @@ void TdmKtrb52::cdsBody1TI009Validate(TField* Sender) {
                              plat::VarArrayOf({Variant(headText("TH004")), Variant(warehouse)})) ||
             !hasValues(reply))
             refuse("000001", {Variant(Sender->DisplayLabel())});
-        if (!lineText("TI013").empty() && !lineText("TI014").empty() &&
-            plat::VarToStr(replyValue(reply, 3)) == "2")
+        if (!lineText("TI013").empty() && !lineText("TI014").empty() && ReplyText(reply, 3) == "2")
             refuseBlank("100463");
-        writeLine("TI009C", plat::VarToStr(replyValue(reply, 1)));
+        writeLine("TI009C", ReplyText(reply, 1));
     }
     if (sysParam("SYS093") == "N") {
         // No storage location to check: locations are not kept.
@@ -49,7 +48,7 @@ void TdmKtrb52::cdsBody1TI009Validate(TField* Sender) {
     if (GetLookupValues(LineField("TI004"), "INVMC", "01", stock,
                         plat::VarArrayOf({Variant(lineText("TI004")), Variant(warehouse)})) &&
         hasValues(stock))
-        location = plat::VarToStr(replyValue(stock, 13));
+        location = ReplyText(stock, 13);
     writeLine("TI060", location.empty() ? kNoLocation : location);
 }
 
@@ -81,8 +80,8 @@ void TdmKtrb52::cdsBody1TI010Validate(TField* Sender) {
             LineField("TI003"), "GMPTG", "01", record,
             plat::VarArrayOf({Variant("2"), Variant(lineText("TI001")), Variant(lineText("TI002")),
                               Variant(lineText("TI003"))})) &&
-        hasValues(record) && plat::VarToStr(replyValue(record, 4)) == lineText("TI004") &&
-        plat::VarToStr(replyValue(record, 7)) != lot)
+        hasValues(record) && ReplyText(record, 4) == lineText("TI004") &&
+        ReplyText(record, 7) != lot)
         refuseBlank("200331");
 
     Variant dates;
@@ -95,8 +94,7 @@ void TdmKtrb52::cdsBody1TI010Validate(TField* Sender) {
     // Values 2, 4, 6 and 7 of the lot; an empty lot empties them.
     const std::pair<const char*, int> fill[] = {
         {"TI011", 2}, {"TI012", 4}, {"TI054", 6}, {"TI055", 7}};
-    for (const auto& [name, index] : fill)
-        writeLine(name, plat::VarToStr(replyValue(dates, index)));
+    for (const auto& [name, index] : fill) writeLine(name, ReplyText(dates, index));
 }
 
 void TdmKtrb52::cdsBody1TI015Validate(TField* Sender) {
@@ -106,7 +104,7 @@ void TdmKtrb52::cdsBody1TI015Validate(TField* Sender) {
     if (process == kWholeWorkOrder) return;
     Variant reply;
     if (GetLookupValues(Sender, "CMSMW", "01", reply)) {
-        writeLine("TI015C", plat::VarToStr(replyValue(reply, 1)));
+        writeLine("TI015C", ReplyText(reply, 1));
         return;
     }
     if (showMessage(kMsgWarning, "000004", {Variant(Sender->DisplayLabel())}) == modal::Ok)

@@ -55,29 +55,6 @@ bool TryNumber(const Variant& value, double& number) {
     return !text.empty() && plat::TryStrToFloat(text, number) && std::isfinite(number);
 }
 
-Variant FirstElement(const Variant& reply) {
-    if (!reply.IsArray()) return reply;
-    if (reply.ArrayCount() == 0) return Variant();
-    if (reply.DimCount() == 2) return reply.At(reply.LowBound(1), reply.LowBound(2));
-    return reply[reply.LowBound(1)];
-}
-
-bool FirstCell(const Variant& rows, Variant& cell) {
-    if (!rows.IsArray() || rows.ArrayCount() == 0) return false;
-    if (rows.DimCount() == 2) {
-        cell = rows.At(rows.LowBound(1), rows.LowBound(2));
-        return true;
-    }
-    const Variant& row = rows[rows.LowBound(1)];
-    if (!row.IsArray()) {
-        cell = row;
-        return true;
-    }
-    if (row.ArrayCount() == 0) return false;
-    cell = row[row.LowBound(1)];
-    return true;
-}
-
 std::string NumberText(double value) {
     return plat::FloatToStr(value);
 }

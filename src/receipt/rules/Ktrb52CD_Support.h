@@ -11,6 +11,7 @@
 
 #include "platform/core/variant.h"
 #include "receipt/rules/Ktrb52Owner.h"
+#include "runtime/Reply.h"
 
 namespace plat {
 class TField;
@@ -93,11 +94,20 @@ class TFinally {
 // A number from a reply value: numbers and texts that read as one (blank
 // around them allowed); false for Unassigned, Null, arrays and other texts.
 bool TryNumber(const plat::Variant& value, double& number);
-// The first element of an array reply, or the value itself.
-plat::Variant FirstElement(const plat::Variant& reply);
-// True with the first value of the first row of a row set: rows as an array
-// of row arrays, or as a two-dimensional array.
-bool FirstCell(const plat::Variant& rows, plat::Variant& cell);
+// The quantities of a work order that say what it still allows to receive.
+enum class TWorkOrderPart { Planned, Received, Scrapped, Rejected };
+// What a work order still allows to receive: the planned quantity with its
+// loss allowance, less what was received and, where the work-order parameters
+// say "Y", less what was scrapped and what was rejected. `part` reads one
+// quantity of the work order; the last two are read only when they count.
+template <class Part>
+double OpenWorkOrderQuantity(Part&& part, double allowance, const std::string& lessScrapped,
+                             const std::string& lessRejected) {
+    double open = part(TWorkOrderPart::Planned) * (1 + allowance) - part(TWorkOrderPart::Received);
+    if (lessScrapped == "Y") open -= part(TWorkOrderPart::Scrapped);
+    if (lessRejected == "Y") open -= part(TWorkOrderPart::Rejected);
+    return open;
+}
 // The float text the fields are written with.
 std::string NumberText(double value);
 

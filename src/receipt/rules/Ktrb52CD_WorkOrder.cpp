@@ -138,7 +138,7 @@ struct TdmKtrb52::TWorkOrderFill {
     double taxRate = 0, factor = 0;
     int validity = 0, reinspection = 0;
     // The reply's text at a named position (a bare number does not compile).
-    std::string value(TWorkOrderValue at) const { return plat::VarToStr(replyValue(wo, at)); }
+    std::string value(TWorkOrderValue at) const { return ReplyText(wo, at); }
 };
 
 void TdmKtrb52::fillFromWorkOrder(TField* Sender) {
@@ -163,7 +163,7 @@ Variant TdmKtrb52::readWorkOrder(TField* Sender, bool formal) {
         found = GetLookupValues(Sender, "MOCTA", "33", wo,
                                 plat::VarArrayOf({Variant(type), Variant(number), project}));
     if (!found || !hasValues(wo)) refuse(kWorkOrderNotFound, {Variant(Sender->DisplayLabel())});
-    auto value = [&](TWorkOrderValue at) { return plat::VarToStr(replyValue(wo, at)); };
+    auto value = [&](TWorkOrderValue at) { return ReplyText(wo, at); };
 
     const std::string receiptDate = headText("TH003"), documentDate = headText("TH029");
     if (value(woOpenedDate) > receiptDate) refuseBlank(kOpenedAfterReceipt);
@@ -201,15 +201,15 @@ TdmKtrb52::TWorkOrderFill TdmKtrb52::decideWorkOrderFill(TField* Sender, const V
     };
     f.item = f.value(woItem);
     f.ordered = number(woQuantity);
-    f.open = f.ordered - number(woTaken);
-    if (form.MocParam1() == "Y") f.open -= number(woTakenMore);
-    if (form.MocParam2() == "Y") f.open -= number(woMoreTaken);
+    // The work order's quantities and its packages are open alike.
+    auto open = [&](const TWorkOrderValue(&parts)[4]) {
+        return OpenWorkOrderQuantity(
+            [&](TWorkOrderPart part) { return number(parts[static_cast<int>(part)]); }, 0,
+            form.MocParam1(), form.MocParam2());
+    };
+    f.open = open({woQuantity, woTaken, woTakenMore, woMoreTaken});
     f.packaged = formal && !f.value(woPackagingUnit).empty() && sysParam("SYS024") == "3";
-    if (f.packaged) {
-        f.openPacks = number(woPacks) - number(woPacksTaken);
-        if (form.MocParam1() == "Y") f.openPacks -= number(woPacksTakenMore);
-        if (form.MocParam2() == "Y") f.openPacks -= number(woMorePacksTaken);
-    }
+    if (f.packaged) f.openPacks = open({woPacks, woPacksTaken, woPacksTakenMore, woMorePacksTaken});
     const Variant holdArgs =
         plat::VarArrayOf({Variant(f.item), Variant(""), Variant("N"), Variant(lineText("TI013")),
                           Variant(Sender->AsString())});
@@ -230,8 +230,8 @@ TdmKtrb52::TWorkOrderFill TdmKtrb52::decideWorkOrderFill(TField* Sender, const V
         number(woPrice);
     } else {
         Variant changed = broker().CallServerMethod(
-            "ChangeTax", plat::VarArrayOf({replyValue(wo, woPrice), Variant(headText("TH015")),
-                                           replyValue(wo, woTaxKind), Variant(sysParam("SYS003")),
+            "ChangeTax", plat::VarArrayOf({ReplyAt(wo, woPrice), Variant(headText("TH015")),
+                                           ReplyAt(wo, woTaxKind), Variant(sysParam("SYS003")),
                                            Variant(sysParam("SYS004"))}));
         f.price = NumberText(replyNumber(changed, kWorkOrderNotFound, f.label));
     }
@@ -255,7 +255,7 @@ void TdmKtrb52::writeWorkOrderFill(const TWorkOrderFill& f) {
     if (GetLookupValues(LineField("TI004"), "INVMB", "03", master,
                         plat::VarArrayOf({Variant(item)})) &&
         hasValues(master))
-        writeLine("TI004MB454", plat::VarToStr(replyValue(master, 76)));
+        writeLine("TI004MB454", ReplyText(master, 76));
     else
         writeLine("TI004MB454", "N");
     writeLine("TI005", value(woName));
@@ -330,7 +330,7 @@ void TdmKtrb52::writeWorkOrderFill(const TWorkOrderFill& f) {
                 LineField("TI004"), "PURMD", "01", terms,
                 plat::VarArrayOf({Variant(headText("TH005")), Variant(item), Variant("****")})) &&
             hasValues(terms))
-            inspection = plat::VarToStr(replyValue(terms, 1)) == "0" ? "0" : "1";
+            inspection = ReplyText(terms, 1) == "0" ? "0" : "1";
         else
             inspection = value(woInspection) == "0" ? "0" : "1";
     }

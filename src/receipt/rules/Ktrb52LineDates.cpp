@@ -3,6 +3,7 @@
 #include "receipt/rules/Ktrb52CD.h"
 #include "runtime/LibStrs.h"
 #include "runtime/PropAccess.h"
+#include "runtime/Reply.h"
 
 namespace ktrb {
 
@@ -29,14 +30,12 @@ void TdmKtrb52::cdsBody1TI054Validate(TField* Sender) {
     Variant item;
     std::string method;
     if (GetLookupValues(LineField("TI004"), "INVMB", "03", item))
-        method = plat::VarToIntDef(item[0], 0) == 0
-                     ? "1"
-                     : plat::VarToStr(replyValue(item, kDatingMethod));
+        method = plat::VarToIntDef(item[0], 0) == 0 ? "1" : ReplyText(item, kDatingMethod);
 
     std::string expiry, reinspection;
     if (method == kDatedByMonths) {
-        int shelfLife = (int)plat::VarToFloatDef(replyValue(item, kShelfLifeMonths), 0);
-        int interval = (int)plat::VarToFloatDef(replyValue(item, kReinspectionMonths), 0);
+        int shelfLife = (int)plat::VarToFloatDef(ReplyAt(item, kShelfLifeMonths), 0);
+        int interval = (int)plat::VarToFloatDef(ReplyAt(item, kReinspectionMonths), 0);
         expiry = EndOfMonthDate(IncYmdDate(Variant(produced), "M", shelfLife - 1));
         reinspection = IncYmdDate(Variant(produced), "M", interval);
     } else {

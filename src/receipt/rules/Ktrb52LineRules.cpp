@@ -10,6 +10,7 @@
 #include "receipt/rules/Ktrb52CD.h"
 #include "runtime/Brokers.h"
 #include "runtime/LibStrs.h"
+#include "runtime/Reply.h"
 
 namespace ktrb {
 
@@ -93,15 +94,14 @@ void TdmKtrb52::checkFormalItemLine() {
     double orderPrice = rows.IsEmptyOrNull() ? 0 : firstNumber(rows);
 
     bool applies =
-        found(item) && plat::VarToStr(replyValue(item, 8)) == "Y" &&
-        plat::VarToStr(replyValue(docType, 3)) == "Y" &&
+        found(item) && ReplyText(item, 8) == "Y" && ReplyText(docType, 3) == "Y" &&
         (order.empty() || orderNo.empty() || CompareFloats(lineValue("TI024"), orderPrice) != 0);
     if (applies) {
         Variant args = plat::VarArrayOf({lineText("TI004"), lineText("TI015"), headText("TH005"),
                                          lineText("TI023"), headText("TH007"), headText("TH029"),
                                          headText("TH015"), "", "", HeadField("TH030")->Value()});
         double price = numberOf(broker().CallServerMethod("MocUnitPrice", args));
-        double tolerance = plat::VarToFloatDef(replyValue(item, 9), 0);
+        double tolerance = plat::VarToFloatDef(ReplyAt(item, 9), 0);
         double ceilingPrice = price * (1 + tolerance);
         double ceiling = ceilingPrice * lineValue("TI020");
         // Rounded as the line's amounts are.
@@ -127,7 +127,7 @@ void TdmKtrb52::checkArrivalLine() {
                          plat::VarArrayOf({type, number, line, headText("TH005")})))
         refuseBlank("100061");
     if (found(reply) && headText("MQC03C") == "Y" && !lineText("TI004").empty() &&
-        lineText("TI004") != plat::VarToStr(replyValue(reply, 1)))
+        lineText("TI004") != ReplyText(reply, 1))
         refuseBlank("C00018");
     if (headText("MQC04C") == "Y") {
         Variant keys =
@@ -145,7 +145,7 @@ bool TdmKtrb52::CheckLineDelete() {
     Variant keys = plat::VarArrayOf({lineText("TI001"), lineText("TI002"), lineText("TI003")});
     Variant reply;
     if (GetLookupValues(LineField("TI001"), "QMSTD", "02", reply, keys) && found(reply) &&
-        plat::VarToStr(replyValue(reply, 3)) != "V")
+        ReplyText(reply, 3) != "V")
         refuseBlank("100512");
     if (GetLookupValues(LineField("TI001"), "MOCTJ", "02", reply, keys) && found(reply))
         refuseBlank("100513");

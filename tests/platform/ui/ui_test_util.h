@@ -9,10 +9,10 @@
 #include <QWidget>
 #include <memory>
 
+#include "platform/core/text.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/dragdrop.h"
 #include "platform/ui/forms.h"
-#include "platform/ui/utf8.h"
 
 namespace uitest {
 

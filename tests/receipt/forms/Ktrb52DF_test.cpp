@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/core/exceptions.h"
-#include "platform/ui/utf8.h"
+#include "platform/core/text.h"
 #include "receipt/forms/receipt_form_fixture.h"
 
 namespace ktrb::test {

@@ -1,5 +1,5 @@
 #include "controls/QvLookUpCombo.h"
-#include "platform/ui/utf8.h"
+#include "platform/core/text.h"
 #include "receipt/forms/receipt_form_fixture.h"
 
 namespace ktrb::test {

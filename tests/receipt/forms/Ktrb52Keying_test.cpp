@@ -2,8 +2,8 @@
 // through the window's own key path (the form sees them first), never the
 // fields set from the test.
 #include "controls/QvLookUpCombo.h"
+#include "platform/core/text.h"
 #include "platform/ui/menus.h"
-#include "platform/ui/utf8.h"
 #include "receipt/forms/receipt_form_fixture.h"
 
 namespace ktrb::test {
