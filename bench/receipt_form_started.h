@@ -38,6 +38,42 @@ class QuietReceiptForm : public TfrmKtrb52 {
     }
 };
 
+// Lines of the demo's open receipt 5901-20240112001 made `count` lines
+// long: line numbers of four letters or digits, each line its own batch;
+// with arrivals, every tenth line on the demo's arrival line with 0.4
+// accepted.
+inline std::string ReceiptLinesSql(int count, bool arrivals = false) {
+    const std::string digits = "'0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ'";
+    auto digit = [&](int weight) {
+        return "substr(" + digits + ", ((rowid - 1) / " + std::to_string(weight) + ") % 36 + 1, 1)";
+    };
+    std::string sql =
+        "UPDATE MOCTI SET TI018='20240112', TI019=1 WHERE TI002='20240112001';"
+        "CREATE TEMP TABLE L AS SELECT * FROM MOCTI WHERE TI002='20240112001';"
+        "DELETE FROM MOCTI WHERE TI002='20240112001';";
+    for (int rows = 1; rows < count; rows *= 2) sql += "INSERT INTO L SELECT * FROM L;";
+    sql += "DELETE FROM L WHERE rowid > " + std::to_string(count) + ";";
+    sql += "UPDATE L SET TI003 = " + digit(46656) + " || " + digit(1296) + " || " + digit(36) +
+           " || " + digit(1) +
+           ", TI010 = 'B' || rowid, TI044 = 88.5 + rowid % 7, TI045 = 11.5, "
+           "TI046 = 88.5 + rowid % 7, TI047 = 11.5;";
+    sql +=
+        "UPDATE L SET TIC02='5A01', TIC03='20240201001', TIC04='0001', TI019=0.4, TI022=0, "
+        "TI021=0, TI056=0, "
+        "TI017=0, TI051=0, TI050=0, TI057=0 "
+        "WHERE rowid % 10 = 0 AND " +
+        std::string(arrivals ? "1" : "0") +
+        ";"
+        "INSERT INTO MOCTI SELECT * FROM L; DROP TABLE L;";
+    sql += "UPDATE MOCTH SET TH006='JG-BENCH'";
+    for (const char* pair : {"TH027=TI044", "TH020=TI045", "TH031=TI046", "TH032=TI047"}) {
+        const std::string p(pair);
+        sql += ", " + p.substr(0, 5) + "=(SELECT SUM(" + p.substr(6) +
+               ") FROM MOCTI WHERE TI002='20240112001')";
+    }
+    return sql + " WHERE TH002='20240112001';";
+}
+
 struct StartedReceiptForm {
     // A dialog that would wait for a user is answered at once.
     std::shared_ptr<plat::ScriptedDialogRunner> dialogs =

@@ -27,10 +27,9 @@ if command -v xvfb-run >/dev/null; then
   xvfb-run -a env QT_QPA_PLATFORM=xcb \
     ctest --test-dir build --output-on-failure -L '^e2e$' --timeout 600 \
       -E 'LookupWindowsE2E.AWorkOrderForALineByItsItemsInitials'
-  # The clerk's road (label clerk) is not part of this round yet: it does not
-  # walk through whole. Run it by hand with
-  #   xvfb-run -a -s "-screen 0 1600x1000x24" env QT_QPA_PLATFORM=xcb \
-  #     ctest --test-dir build --output-on-failure -L '^clerk$'
+  echo "== running the clerk's road in real windows (xvfb-run, keys by xdotool)"
+  xvfb-run -a -s "-screen 0 1600x1000x24" env QT_QPA_PLATFORM=xcb \
+    ctest --test-dir build --output-on-failure -L '^clerk$' --timeout 600
 else
   echo "== SKIPPED: the end-to-end tests in real windows need xvfb-run (Debian package xvfb)"
 fi

@@ -11,10 +11,14 @@ namespace standin {
 
 // The description as text, one line per window or control (fields separated
 // by tabs; tabs and line breaks inside texts become blanks):
-//   form <name> <class> <caption> <active 0/1> <x> <y> <w> <h>
+//   tick <n>   (counts the descriptions: the host has gone round its loop)
+//   form <name> <class> <caption> <active 0/1> <x> <y> <w> <h> <window id>
 //   ctl <form> <name> <class> <x> <y> <w> <h> <enabled 0/1> <focused 0/1> <text>
-//   grid <form> <name> <selected field> <row>
-//   win <title> <texts of its labels>   (Qt's own windows: message boxes)
+//   grid <form> <name> <selected field> <row> <its text> <rows of its data>
+//   row <form> <grid> <field> <text>   (the grid's current row, shown columns)
+//   win <title> <texts of its labels> <x> <y> <w> <h> <active 0/1>
+//       <focused widget's class> <focused line's text> <window id> <modal 0/1>
+//                                       (Qt's own windows: look-ups, boxes)
 std::string DescribeWindows();
 
 // Starts the periodic dump when KTRB_WIDGET_DUMP is set; does nothing else.

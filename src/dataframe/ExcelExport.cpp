@@ -430,10 +430,12 @@ bool TdmSingle::exportData(TDataSet* head, TDataSet* body, TExportWay way, bool 
         return true;
     }
 
-    // The file's name is known once it is written.
+    // The file's name is known once it is written. The question asks the
+    // clerk to act, so the file way asks it in the interface's language too.
     auto question = [&] {
-        return localized
-                   ? formatWith(display(lang("sOpenDoc", "转出文档: \r%s\r\r是否打开文档?")), path)
+        const char* const fixed = "转出文档: \r%s\r\r是否打开文档?";
+        return way != TExportWay::ExcelPlain
+                   ? formatWith(display(LangMessage(false, kPackage, "sOpenDoc", fixed)), path)
                    : display("转出文档: \r" + path + "\r\r是否打开文档?");
     };
     const TMsgDlgButtons yesNo{TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo};

@@ -926,6 +926,7 @@ void TfrmDouble::UpdateButtons() {
         for (plat::TMenuItem* m : {miEdit, miDelete})
             if (m) m->SetEnabled(false);
     }
+    // This form offers no copy: the item stays out of the flow menu.
     mnuCopy->SetVisible(false);
     mnuCopy->SetEnabled(btnFirst ? btnFirst->Enabled() : true);
     UpdateStatusButtons();

@@ -446,7 +446,7 @@ void TfrmDouble::SendForSignOff(uint8_t kind) {
                 TMemoryStream stream;
                 CreateSignOffImages(b->UserID, b->CompanyID, names, format, keyText, ReportProgram);
                 CollectSignOffImages(names, imageSizes, true, stream);
-                imageBytes = StreamToByteArray(stream);
+                imageBytes = StreamToByteArray(std::move(stream));
                 made = true;
             } catch (const plat::EAbort&) {
                 throw;

@@ -64,6 +64,15 @@ std::vector<std::string> FindSignOffImages(const std::string& folder, const std:
 void AppendFilesToStream(const std::vector<std::string>& files, TMemoryStream& stream,
                          std::string& sizes) {
     sizes.clear();
+    // The stream takes its room once: the pages of a long document are
+    // megabytes.
+    int64_t total = stream.Position();
+    for (const std::string& file : files) {
+        std::error_code ec;
+        const auto size = std::filesystem::file_size(file, ec);
+        if (!ec) total += int64_t(size);
+    }
+    stream.Reserve(total);
     for (const std::string& file : files) {
         const std::string bytes = plat::ReadFileBytes(file);
         stream.Write(bytes.data(), int64_t(bytes.size()));
@@ -72,12 +81,11 @@ void AppendFilesToStream(const std::vector<std::string>& files, TMemoryStream& s
 }
 
 plat::Variant StreamToByteArray(const TMemoryStream& stream) {
-    const std::string& bytes = stream.Bytes();
-    plat::Variant out = plat::Variant::CreateArray({0, int(bytes.size()) - 1}, plat::VarType::Byte);
-    for (size_t i = 0; i < bytes.size(); ++i)
-        out[int(i)] =
-            plat::Variant::Integer(plat::VarType::Byte, static_cast<unsigned char>(bytes[i]));
-    return out;
+    return plat::Variant::ByteArray(stream.Bytes());
+}
+
+plat::Variant StreamToByteArray(TMemoryStream&& stream) {
+    return plat::Variant::ByteArray(stream.TakeBytes());
 }
 
 }  // namespace ktrb

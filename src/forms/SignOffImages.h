@@ -31,7 +31,9 @@ std::vector<std::string> FindSignOffImages(const std::string& folder, const std:
 void AppendFilesToStream(const std::vector<std::string>& files, TMemoryStream& stream,
                          std::string& sizes);
 
-// The stream's bytes as a byte array with bounds 0 .. size - 1.
+// The stream's bytes as a byte array with bounds 0 .. size - 1; from a
+// stream given up, its bytes are taken over instead of copied.
 plat::Variant StreamToByteArray(const TMemoryStream& stream);
+plat::Variant StreamToByteArray(TMemoryStream&& stream);
 
 }  // namespace ktrb

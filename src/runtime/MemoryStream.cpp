@@ -41,6 +41,13 @@ void TMemoryStream::SetSize(int64_t size) {
     position_ = std::min<int64_t>(position_, (int64_t)data_.size());
 }
 
+std::string TMemoryStream::TakeBytes() {
+    std::string bytes = std::move(data_);
+    data_.clear();
+    position_ = 0;
+    return bytes;
+}
+
 void TMemoryStream::Clear() {
     data_.clear();
     position_ = 0;

@@ -1,6 +1,7 @@
 // Byte streams: the interface the clipboard routines and the string grid's
 // copy and paste work on, and a stream kept in memory.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -37,6 +38,10 @@ class TMemoryStream : public TStream {
     void SetSize(int64_t size);
     void Clear();
     const std::string& Bytes() const { return data_; }
+    // The bytes handed over whole; the stream is left empty.
+    std::string TakeBytes();
+    // Room for `size` bytes in all, so that writing up to it copies nothing.
+    void Reserve(int64_t size) { data_.reserve((size_t)std::max<int64_t>(size, 0)); }
 
   private:
     std::string data_;

@@ -326,9 +326,43 @@ void CreateDatabase(Database& db, DemoRows demo, const std::string& dataDir) {
 // The query catalogue and the lookup definitions are the server's own, made
 // from the data files: a file made by an older build gets them afresh, so it
 // never answers with definitions its code no longer reads.
+// Rows of one table in stored order, each value with its stored type.
+static std::vector<std::vector<plat::Variant>> StoredRows(Database& db, const std::string& table) {
+    return db.Query("SELECT * FROM \"" + table + "\" ORDER BY rowid");
+}
+
+static bool SameRows(const std::vector<std::vector<plat::Variant>>& a,
+                     const std::vector<std::vector<plat::Variant>>& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t r = 0; r < a.size(); ++r) {
+        if (a[r].size() != b[r].size()) return false;
+        for (size_t c = 0; c < a[r].size(); ++c)
+            if (a[r][c].Type() != b[r][c].Type() || a[r][c] != b[r][c]) return false;
+    }
+    return true;
+}
+
+// The table's CREATE text as the file keeps it; empty when there is none.
+static std::string CreateText(Database& db, const std::string& type, const std::string& name) {
+    return plat::VarToStr(
+        db.Scalar("SELECT sql FROM sqlite_master WHERE type = ? AND name = ?", {type, name}));
+}
+
 static void RefreshServerDefinitions(Database& db) {
     const std::string dir = DataDirectory();
+    // Made in memory first: a file that already holds them as they are is
+    // not written, which keeps the start quick.
+    Database fresh(":memory:");
+    fresh.Exec(kServerTables);
+    LoadCatalogue(fresh, ReadData(dir, "catalogue.sql"));
+    LoadLookups(fresh, ReadData(dir, "lookups.sql"));
+    LoadServerMessages(fresh, ReadData(dir, "messages/messages.tsv"));
     std::lock_guard<std::recursive_mutex> lock(db.Mutex());
+    bool same = true;
+    for (const char* table : {"QCATALOG", "LOOKUPS", "MSGCHT", "MSGENG"})
+        same = same && CreateText(db, "table", table) == CreateText(fresh, "table", table) &&
+               SameRows(StoredRows(db, table), StoredRows(fresh, table));
+    if (same) return;
     TransactionGuard tx(db);
     db.Exec(
         "DROP TABLE IF EXISTS QCATALOG; DROP TABLE IF EXISTS LOOKUPS; "
@@ -350,6 +384,8 @@ static void AddMissingSchema(Database& db) {
     for (const auto& table :
          fresh.Query("SELECT name, sql FROM sqlite_master WHERE type = 'table'")) {
         const std::string name = table[0].AsString();
+        // The same CREATE text: the same columns, nothing to add.
+        if (CreateText(db, "table", name) == table[1].AsString()) continue;
         if (!db.TableExists(name)) {
             db.Exec(table[1].AsString());
             continue;
@@ -369,6 +405,7 @@ static void AddMissingSchema(Database& db) {
     }
     for (const auto& view :
          fresh.Query("SELECT name, sql FROM sqlite_master WHERE type = 'view'")) {
+        if (CreateText(db, "view", view[0].AsString()) == view[1].AsString()) continue;
         db.Exec("DROP VIEW IF EXISTS \"" + view[0].AsString() + "\"");
         db.Exec(view[1].AsString());
     }

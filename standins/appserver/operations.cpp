@@ -424,8 +424,11 @@ bool SplitJobImages(const Variant& bytes, const std::string& sizes,
     constexpr size_t kMaxBytes = size_t(64) << 20, kMaxImages = 1000;
     images.clear();
     if (!bytes.IsArray() || bytes.DimCount() != 1) return false;
-    const std::vector<Variant>& items = bytes.Items();
-    if (items.size() > kMaxBytes) return false;
+    // Bytes still packed are read as they are: every element is a byte.
+    const std::string* packed = bytes.PackedBytes();
+    const std::vector<Variant>* items = packed ? nullptr : &bytes.Items();
+    const size_t count = packed ? packed->size() : items->size();
+    if (count > kMaxBytes) return false;
     std::vector<size_t> lengths;
     size_t total = 0;
     for (size_t at = 0; at <= sizes.size();) {
@@ -439,12 +442,17 @@ bool SplitJobImages(const Variant& bytes, const std::string& sizes,
         total += lengths.back();
         at = end + 1;
     }
-    if (total != items.size()) return false;
+    if (total != count) return false;
     size_t at = 0;
     for (size_t length : lengths) {
+        if (packed) {
+            images.push_back(packed->substr(at, length));
+            at += length;
+            continue;
+        }
         std::string image(length, '\0');
         for (size_t i = 0; i < length; ++i, ++at) {
-            const Variant& v = items[at];
+            const Variant& v = (*items)[at];
             if (!v.IsOrdinal() || v.IsArray() || v.RawInt() < 0 || v.RawInt() > 255) return false;
             image[i] = char(v.RawInt());
         }

@@ -79,9 +79,11 @@ Screen::Screen(const std::string& dumpText) {
     for (std::string line; std::getline(in, line);) {
         const auto f = split(line);
         if (f.empty()) continue;
-        if (f[0] == "form") {
+        if (f[0] == "tick") {
+            tick = std::strtoull(at(f, 1).c_str(), nullptr, 10);
+        } else if (f[0] == "form") {
             forms.push_back({at(f, 1), at(f, 2), at(f, 3), at(f, 4) == "1", num(f, 5), num(f, 6),
-                             num(f, 7), num(f, 8)});
+                             num(f, 7), num(f, 8), std::strtoul(at(f, 9).c_str(), nullptr, 10)});
         } else if (f[0] == "ctl") {
             Control c;
             c.form = at(f, 1);
@@ -97,8 +99,16 @@ Screen::Screen(const std::string& dumpText) {
             controls.push_back(c);
         } else if (f[0] == "grid") {
             gridField[at(f, 2)] = at(f, 3);
+            gridText[at(f, 2)] = at(f, 5);
+            gridRows[at(f, 2)] = num(f, 6);
+        } else if (f[0] == "row") {
+            gridRow[at(f, 2)][at(f, 3)] = at(f, 4);
+            gridTitle[at(f, 2)][at(f, 3)] = at(f, 5);
         } else if (f[0] == "win") {
             qtWindows.push_back(at(f, 1) + " " + at(f, 2));
+            windows.push_back({at(f, 1), at(f, 2), num(f, 3), num(f, 4), num(f, 5), num(f, 6),
+                               at(f, 7) == "1", at(f, 11) == "1", at(f, 8), at(f, 9),
+                               std::strtoul(at(f, 10).c_str(), nullptr, 10)});
         }
     }
 }
@@ -133,13 +143,48 @@ bool Screen::HasForm(const std::string& cls) const {
     return false;
 }
 
+std::optional<Window> Screen::FindWindow(const std::string& titleStart) const {
+    for (const auto& w : windows)
+        if (w.title.rfind(titleStart, 0) == 0) return w;
+    return std::nullopt;
+}
+
+std::optional<Window> Screen::ModalWindow() const {
+    for (const auto& w : windows)
+        if (w.modal) return w;
+    return std::nullopt;
+}
+
+std::string Screen::StatusPanel(int panel) const {
+    const auto bar = Find("Status");
+    if (!bar) return {};
+    std::string rest = bar->text;
+    for (int i = 0;; ++i) {
+        const size_t cut = rest.find(" | ");
+        if (i == panel) return rest.substr(0, cut);
+        if (cut == std::string::npos) return {};
+        rest = rest.substr(cut + 3);
+    }
+}
+
+std::string Screen::RowText(const std::string& grid, const std::string& field) const {
+    const auto g = gridRow.find(grid);
+    if (g == gridRow.end()) return {};
+    const auto f = g->second.find(field);
+    return f == g->second.end() ? std::string() : f->second;
+}
+
 std::string Screen::Texts() const {
     std::string s;
     for (const auto& f : forms) s += "[" + f.cls + (f.active ? "*" : "") + " " + f.caption + "] ";
     for (const auto& c : controls)
         if (!c.text.empty() && (c.cls == "TLabel" || c.focused || c.cls == "TMemo"))
             s += c.name + "=" + c.text + (c.focused ? "(focus)" : "") + " ";
-    for (const auto& w : qtWindows) s += "{" + w + "} ";
+    for (const auto& w : windows)
+        s += "{" + w.title + " " + w.labels + (w.modal ? " modal" : "") +
+             (w.focusClass.empty() ? "" : " focus " + w.focusClass + "=" + w.focusText) + "} ";
+    const auto status = Find("Status");
+    if (status) s += "status: " + status->text;
     return s;
 }
 
@@ -170,7 +215,7 @@ std::optional<int> Child::Wait(std::chrono::milliseconds limit) {
     const auto end = std::chrono::steady_clock::now() + limit;
     while (Running()) {
         if (std::chrono::steady_clock::now() > end) return std::nullopt;
-        std::this_thread::sleep_for(50ms);
+        std::this_thread::sleep_for(10ms);
     }
     return status_;
 }
@@ -210,6 +255,7 @@ std::map<std::string, std::string> hostEnv(const std::string& home, const std::s
             {"XDG_CONFIG_HOME", home + "user/.config"},
             {"XDG_CACHE_HOME", home + "user/.cache"},
             {"QT_QPA_PLATFORM", "xcb"},
+            {"PATH", home + "bin:" + (std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin")},
             {"KTRB_WIDGET_DUMP", dump}};
 }
 std::vector<std::string> hostArgs(const std::string& program, const std::string& home,
@@ -222,6 +268,14 @@ std::string prepared(const std::string& home) {
     fs::remove_all(home);
     fs::create_directories(home + "user");
     fs::create_directories(home + "pictures");
+    // The desktop's opener (a printed document, an exported book) writes
+    // down what it was asked to open instead of starting a viewer.
+    fs::create_directories(home + "bin");
+    {
+        std::ofstream opener(home + "bin/xdg-open");
+        opener << "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" << home << "opened.txt'\n";
+    }
+    fs::permissions(home + "bin/xdg-open", fs::perms::owner_all);
     return home;
 }
 }  // namespace
@@ -232,6 +286,7 @@ Host::Host(const std::string& program, const std::string& home, const std::strin
       dump_(home + "windows.txt"),
       log_(home + "host.log"),
       pictures_(home + "pictures/"),
+      base_(home),
       child_(hostArgs(program, home, ui, extraArgs), hostEnv(home, dump_), log_) {
     home_ += "install/";
 }
@@ -254,42 +309,57 @@ bool Host::WaitFor(const std::function<bool(const Screen&)>& pred,
     }
 }
 
-void Host::focusActive() {
-    // Without a window manager nothing gives the window the keyboard: the
-    // window under the pointer (on the active form) is given the focus.
-    const auto form = Look().ActiveForm();
-    if (!form) return;
-    RunTool({"xdotool", "mousemove", std::to_string(form->x + form->w / 2),
-             std::to_string(form->y + 2)},
-            5s);
-    std::string where;
-    RunTool({"xdotool", "getmouselocation", "--shell"}, 5s, &where);
-    const size_t at = where.find("WINDOW=");
-    if (at == std::string::npos) return;
-    const size_t end = where.find('\n', at);
-    RunTool({"xdotool", "windowfocus", where.substr(at + 7, end - at - 7)}, 5s);
+unsigned long Host::KeyWindow() const {
+    const Screen s = Look();
+    if (const auto modal = s.ModalWindow()) return modal->window;
+    if (const auto form = s.ActiveForm()) return form->window;
+    return s.forms.empty() ? 0 : s.forms.front().window;
+}
+
+void Host::send(const std::vector<std::string>& xdotoolArgs) {
+    // Without a window manager nothing gives a window the keyboard: the
+    // window the keys are for is given it first, in the same run.
+    std::vector<std::string> argv{"xdotool"};
+    if (const unsigned long w = KeyWindow())
+        argv.insert(argv.end(), {"windowfocus", "--sync", std::to_string(w)});
+    argv.insert(argv.end(), xdotoolArgs.begin(), xdotoolArgs.end());
+    RunTool(argv, 20s);
+    Settle();
+}
+
+bool Host::Settle(std::chrono::milliseconds limit) {
+    const unsigned long long from = Look().tick;
+    return WaitFor([&](const Screen& s) { return s.tick >= from + 2; }, limit);
 }
 
 void Host::Key(const std::string& keys) {
-    focusActive();
-    std::vector<std::string> argv{"xdotool", "key", "--delay", "60"};
+    std::vector<std::string> args{"key", "--delay", "40"};
     std::istringstream in(keys);
-    for (std::string k; in >> k;) argv.push_back(k);
-    RunTool(argv, 10s);
-    std::this_thread::sleep_for(300ms);
+    for (std::string k; in >> k;) args.push_back(k);
+    send(args);
 }
 
 void Host::Type(const std::string& text) {
-    focusActive();
-    RunTool({"xdotool", "type", "--delay", "60", text}, 20s);
-    std::this_thread::sleep_for(300ms);
+    send({"type", "--delay", "40", "--", text});
 }
 
 void Host::Click(const Control& c) {
-    RunTool({"xdotool", "mousemove", std::to_string(c.x + c.w / 2), std::to_string(c.y + c.h / 2),
-             "click", "1"},
-            5s);
-    std::this_thread::sleep_for(300ms);
+    unsigned long window = 0;
+    for (const auto& f : Look().forms)
+        if (f.name == c.form) window = f.window;
+    ClickAt(c.x + c.w / 2, c.y + c.h / 2, window);
+}
+
+void Host::ClickAt(int x, int y, unsigned long window) {
+    // Without a window manager nothing keeps a dialog above the form that
+    // was raised behind it: the window clicked in is raised first.
+    std::vector<std::string> argv{"xdotool"};
+    if (window)
+        argv.insert(argv.end(), {"windowraise", std::to_string(window), "windowfocus", "--sync",
+                                 std::to_string(window)});
+    argv.insert(argv.end(), {"mousemove", std::to_string(x), std::to_string(y), "click", "1"});
+    RunTool(argv, 20s);
+    Settle();
 }
 
 std::string Host::Picture(const std::string& name) {
@@ -301,9 +371,16 @@ std::string Host::Picture(const std::string& name) {
     fs::rename(dump_ + ".shot.part", dump_ + ".shot");
     const auto end = std::chrono::steady_clock::now() + 10s;
     while (!fs::exists(png) && std::chrono::steady_clock::now() < end && child_.Running())
-        std::this_thread::sleep_for(100ms);
-    std::this_thread::sleep_for(200ms);
+        std::this_thread::sleep_for(50ms);
     return png;
+}
+
+std::vector<std::string> Host::Opened() const {
+    std::vector<std::string> files;
+    std::istringstream in(readFile(base_ + "opened.txt"));
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty()) files.push_back(line);
+    return files;
 }
 
 std::string Host::Log() const {
@@ -328,6 +405,12 @@ std::string Sql(const std::string& dbFile, const std::string& sql) {
     }
     sqlite3_close(db);
     return result;
+}
+
+std::string ShotsFolder(const std::string& name) {
+    const char* shots = std::getenv("KTRB_SHOTS");
+    const fs::path base = shots && *shots ? fs::path(shots) : fs::temp_directory_path();
+    return (base / name).string() + "/";
 }
 
 std::string WhyNotRunnable() {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <mutex>
 
 #include "platform/core/dates.h"
 #include "platform/core/exceptions.h"
@@ -325,6 +326,36 @@ Variant Variant::ArrayOf(std::vector<Variant> items) {
     return v;
 }
 
+Variant Variant::ByteArray(std::string bytes) {
+    Variant v;
+    v.type_ = VarType::Variant;
+    v.arr_ = std::make_shared<VarArrayData>();
+    v.arr_->elemType = VarType::Byte;
+    v.arr_->bounds = {{0, (int)bytes.size() - 1}};
+    v.arr_->packed = std::move(bytes);
+    v.arr_->isPacked = true;
+    return v;
+}
+
+const std::string* Variant::PackedBytes() const {
+    return arr_ && arr_->isPacked.load(std::memory_order_acquire) ? &arr_->packed : nullptr;
+}
+
+// The packed bytes become elements the first time one is reached; an array
+// may be read from more than one thread.
+void Variant::unpack() const {
+    if (!arr_ || !arr_->isPacked.load(std::memory_order_acquire)) return;
+    static std::mutex mutex;
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!arr_->isPacked.load(std::memory_order_relaxed)) return;
+    std::vector<Variant> items;
+    items.reserve(arr_->packed.size());
+    for (unsigned char c : arr_->packed) items.push_back(Integer(VarType::Byte, c));
+    arr_->items = std::move(items);
+    std::string().swap(arr_->packed);
+    arr_->isPacked.store(false, std::memory_order_release);
+}
+
 Variant Variant::ArrayOf(std::initializer_list<Variant> items) {
     return ArrayOf(std::vector<Variant>(items));
 }
@@ -356,6 +387,7 @@ VarType Variant::ArrayElemType() const {
 
 const std::vector<Variant>& Variant::Items() const {
     if (!IsArray()) throw EVariantError("Variant is not an array");
+    unpack();
     return arr_->items;
 }
 
@@ -371,11 +403,15 @@ int Variant::flatIndex(int i, int j, bool twoDim) const {
 }
 
 void Variant::detach() {
+    // A shared array is copied first: the others keep their bytes packed.
     if (arr_ && arr_.use_count() > 1) arr_ = std::make_shared<VarArrayData>(*arr_);
+    unpack();
 }
 
 const Variant& Variant::operator[](int index) const {
-    return arr_->items[flatIndex(index, 0, false)];
+    const int k = flatIndex(index, 0, false);
+    unpack();
+    return arr_->items[(size_t)k];
 }
 
 Variant& Variant::operator[](int index) {
@@ -385,7 +421,9 @@ Variant& Variant::operator[](int index) {
 }
 
 const Variant& Variant::At(int i, int j) const {
-    return arr_->items[flatIndex(i, j, true)];
+    const int k = flatIndex(i, j, true);
+    unpack();
+    return arr_->items[(size_t)k];
 }
 
 Variant& Variant::At(int i, int j) {
@@ -447,6 +485,18 @@ bool operator==(const Variant& a, const Variant& b) {
     if (a.IsArray() || b.IsArray()) {
         if (!(a.IsArray() && b.IsArray())) return false;
         if (a.arr_ == b.arr_) return true;
+        if (a.PackedBytes() && b.PackedBytes()) return *a.PackedBytes() == *b.PackedBytes();
+        if (b.PackedBytes()) return b == a;
+        if (const std::string* bytes = a.PackedBytes()) {
+            // Element by element without unpacking the bytes.
+            if (b.arr_->bounds.size() != 1 || b.arr_->bounds[0].low != 0 ||
+                b.arr_->items.size() != bytes->size())
+                return false;
+            for (size_t k = 0; k < bytes->size(); ++k)
+                if (b.arr_->items[k] != Variant::Integer(VarType::Byte, (unsigned char)(*bytes)[k]))
+                    return false;
+            return true;
+        }
         if (a.arr_->bounds.size() != b.arr_->bounds.size()) return false;
         for (size_t k = 0; k < a.arr_->bounds.size(); ++k)
             if (a.arr_->bounds[k].low != b.arr_->bounds[k].low ||

@@ -2,6 +2,7 @@
 // comparison rules. Empty (Unassigned), Null and the empty text are three
 // different values. Arrays are copied by value (copy on write).
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -48,6 +49,19 @@ struct VarArrayData {
     VarType elemType = VarType::Variant;
     std::vector<VarArrayBound> bounds;  // one or two dimensions
     std::vector<Variant> items;         // row-major: the last dimension varies fastest
+    // A byte array made from bytes keeps them as bytes (a byte each, not a
+    // variant each) until one of its elements is reached.
+    std::string packed;
+    std::atomic<bool> isPacked{false};
+
+    VarArrayData() = default;
+    VarArrayData(const VarArrayData& o)
+        : elemType(o.elemType),
+          bounds(o.bounds),
+          items(o.items),
+          packed(o.packed),
+          isPacked(o.isPacked.load()) {}
+    VarArrayData& operator=(const VarArrayData&) = delete;
 };
 
 class Variant {
@@ -129,6 +143,11 @@ class Variant {
                                VarType elem = VarType::Variant);
     static Variant ArrayOf(std::initializer_list<Variant> items);
     static Variant ArrayOf(std::vector<Variant> items);
+    // A one-dimension array of Byte elements with bounds 0 .. size - 1.
+    static Variant ByteArray(std::string bytes);
+    // The bytes of a byte array made by ByteArray that no element has been
+    // reached of; null for every other value.
+    const std::string* PackedBytes() const;
     int DimCount() const;
     int LowBound(int dim = 1) const;
     int HighBound(int dim = 1) const;
@@ -153,6 +172,7 @@ class Variant {
 
   private:
     void detach();
+    void unpack() const;
     int flatIndex(int i, int j, bool twoDim) const;
 
     VarType type_ = VarType::Empty;

@@ -55,7 +55,8 @@ void putValue(std::string& out, const Variant& v, int depth, uint64_t& elements)
         if (depth >= kMaxNesting)
             throw ECodecError("Arrays nested deeper than " + std::to_string(kMaxNesting) +
                               " cannot be written");
-        elements += v.Items().size();
+        const std::string* packed = v.PackedBytes();
+        elements += packed ? packed->size() : v.Items().size();
         if (elements > kMaxElements)
             throw ECodecError("Arrays of more than " + std::to_string(kMaxElements) +
                               " elements cannot be written");
@@ -66,6 +67,15 @@ void putValue(std::string& out, const Variant& v, int depth, uint64_t& elements)
         for (int d = 1; d <= dims; ++d) {
             PutSigned(out, v.LowBound(d));
             PutVarint(out, (uint64_t)((int64_t)v.HighBound(d) - v.LowBound(d) + 1));
+        }
+        if (packed) {
+            // Written as each Byte element is, without making the elements.
+            for (unsigned char c : *packed) {
+                out.push_back((char)tIntKind);
+                out.push_back((char)(uint8_t)VarType::Byte);
+                PutSigned(out, c);
+            }
+            return;
         }
         for (const Variant& e : v.Items()) putValue(out, e, depth + 1, elements);
         return;
@@ -265,6 +275,23 @@ Variant Reader::Value() {
             }
             elements += total;
             if (elements > kMaxElements) Fail("arrays of too many elements");
+            if (dims == 1 && (VarType)elem == VarType::Byte) {
+                // Bytes are kept packed as long as every element is a byte.
+                const char* const first = p;
+                const uint64_t counted = elements;
+                std::string bytes;
+                bytes.reserve((size_t)total);
+                for (uint64_t i = 0; i < total; ++i) {
+                    const Variant e = Value();
+                    if (e.IsArray() || e.Type() != VarType::Byte || e.RawInt() < 0 ||
+                        e.RawInt() > 255)
+                        break;
+                    bytes.push_back((char)e.RawInt());
+                }
+                if (bytes.size() == total && bounds[0].low == 0) return Variant::ByteArray(bytes);
+                p = first;
+                elements = counted;
+            }
             Variant a = Variant::CreateArray(bounds, (VarType)elem);
             if (dims == 1) {
                 for (int i = bounds[0].low; i <= bounds[0].high; ++i) a[i] = Value();

@@ -134,12 +134,14 @@ void TDBEdit::dataChange() {
     }
     le->setAlignment((f->IsNumeric() ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
     SetEditMask(f->EditMask());
-    // A masked text carries its literals (a date's separators): the mask
-    // bounds its length, not the stored size.
-    if (f->DataType() == TFieldType::ftString && MaxLength() == 0 && !IsMasked())
+    // A masked text carries its literals (a date's separators), and a text
+    // that the field's own handler turns into what is stored may be longer
+    // than it: the mask or the handler bounds its length, not the stored size.
+    const bool converted = IsMasked() || static_cast<bool>(f->OnSetText);
+    if (f->DataType() == TFieldType::ftString && MaxLength() == 0 && !converted)
         SetMaxLength(f->Size());
-    else if (IsMasked() && MaxLength() == f->Size())
-        SetMaxLength(0);  // set from the size before the field had its mask
+    else if (converted && MaxLength() == f->Size())
+        SetMaxLength(0);  // set from the size before the field had its handler
     if (binding_.Focused && binding_.Link.CanModify())
         SetText(f->Text());
     else

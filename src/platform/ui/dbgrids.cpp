@@ -1,5 +1,7 @@
 #include "platform/ui/dbgrids.h"
 
+#include <QApplication>
+#include <QWidget>
 #include <algorithm>
 
 #include "platform/component/properties.h"
@@ -770,6 +772,11 @@ void TCustomDataGrid::KeyPress(char32_t& key) {
     if (c && c->ControlType() == TColumnControlType::ctCustom && c->Control() && key >= 32 &&
         c->Control()->Visible()) {
         c->Control()->SetFocus();
+        // The first key typed into the cell replaces what the cell shows.
+        if (auto* edit = dynamic_cast<TCustomEdit*>(c->Control()))
+            edit->SelectAll();
+        else if (auto* combo = dynamic_cast<TCustomComboBox*>(c->Control()))
+            combo->SelectAll();
         c->Control()->SimulateKey(0, {}, key);
         key = 0;
         return;
@@ -816,8 +823,12 @@ void TCustomDataGrid::DoExit() {
     TDataSet* ds = DataSet();
     if (ds && link_.Active()) {
         UpdateData();
+        // A window over the form (a look-up picking the new line's values)
+        // is not a move away from the line: only a move inside the form is.
+        QWidget* modal = QApplication::activeModalWidget();
+        const bool overTheForm = modal && Widget() && modal != Widget()->window();
         if (dgOptions_.Contains(TDataGridOption::dgCancelOnExit) && ds->State() == dsInsert &&
-            !ds->Modified())
+            !ds->Modified() && !overTheForm)
             ds->Cancel();
     }
     TCustomGrid::DoExit();

@@ -625,7 +625,9 @@ bool TCustomForm::HandleQtEvent(QEvent* e, const QtBaseEvent& base) {
         case QEvent::Close:
             if (base.widget == Widget()) {
                 e->ignore();
-                Close();
+                // A form already closed and hidden (the window system closes
+                // every window at the application's end) is not closed twice.
+                if (Visible()) Close();
                 return true;
             }
             return base(e);

@@ -488,7 +488,11 @@ void TCustomGrid::setCurrent(int col, int row, bool moveAnchor) {
     if (editorMode_ || options_.Contains(TGridOption::goAlwaysShowEditor)) {
         if (CanEditShow()) {
             editorMode_ = true;
-            if (editor_) editor_->UpdateContents();
+            if (editor_) {
+                editor_->UpdateContents();
+                // On another cell what is typed replaces the cell's text.
+                if (oc != col_ || orow != row_) editor_->SelectAll();
+            }
             placeEditor();
         } else {
             HideEditor();

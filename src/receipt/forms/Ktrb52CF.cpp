@@ -438,8 +438,10 @@ void TfrmKtrb52::ApplyControlSettings() {
     // so they take the interface language here.
     static const char* const kMeIds[] = {
         "sDestroyQty", "sDestroyPackQty", "sSampleQty", "sSamplePackQty", "sOr", "sSerialLines"};
+    // The memo's lines are no component text the form's conversion reaches:
+    // a default taken here is converted for display here.
     for (int i = 0; i < static_cast<int>(std::size(kMeIds)) && i < Me.Count(); ++i)
-        Me.SetStrings(i, GetLangMessage("TfrmKtrb52", kMeIds[i], Me[i], false));
+        Me.SetStrings(i, GetLangMessage("TfrmKtrb52", kMeIds[i], Me[i], true));
     static const char* const kMemo1Ids[] = {"sInvoiceKindS", "sInvoiceKindB", "sInvoiceKindT",
                                             "sInvoiceKindN", "sInvoiceKindA", "sInvoiceKindG",
                                             "sInvoiceKindW", "sInvoiceKindZ", "sOr"};

@@ -67,3 +67,28 @@ TEST(Variant, NestedArrays) {
     EXPECT_EQ(rows[1][1].AsString(), "b");
     EXPECT_EQ(rows.HighBound(1), 1);
 }
+
+// A byte array made from bytes is the array made element by element: the
+// same bounds, elements, equality, and a copy that changes leaves it alone.
+TEST(Variant, ByteArrayFromBytesReadsAsItsElements) {
+    const std::string bytes("\x00\x7f\x80\xff", 4);
+    Variant each = VarArrayCreate({0, 3}, VarType::Byte);
+    for (int i = 0; i < 4; ++i) each[i] = Variant::Integer(VarType::Byte, (unsigned char)bytes[i]);
+    const Variant packed = Variant::ByteArray(bytes);
+    EXPECT_EQ(packed.VType(), each.VType());
+    EXPECT_EQ(packed.HighBound(), 3);
+    EXPECT_EQ(packed, each);
+    EXPECT_EQ(each, packed);
+    Variant copy = packed;
+    copy[1] = Variant::Integer(VarType::Byte, 1);
+    EXPECT_NE(copy, packed);
+    EXPECT_NE(packed, copy);
+    ASSERT_NE(packed.PackedBytes(), nullptr);
+    EXPECT_EQ(*packed.PackedBytes(), bytes);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(packed[i].Type(), VarType::Byte);
+        EXPECT_EQ(packed[i].RawInt(), (unsigned char)bytes[i]);
+    }
+    EXPECT_EQ(packed.Items(), each.Items());
+    EXPECT_EQ(Variant::ByteArray("").HighBound(), -1);
+}

@@ -116,6 +116,36 @@ std::string DeltaWithValues(const std::string& values, int count) {
 
 }  // namespace
 
+// Bytes kept packed go over the wire as the Byte elements they stand for
+// and come back as the same array; a Byte array with an element that is no
+// byte still reads element by element.
+TEST(ValueCodec, ByteArraysFromBytesWriteAsTheirElements) {
+    std::string bytes;
+    for (int i = 0; i < 300; ++i) bytes.push_back(char(i * 7));
+    Variant each = VarArrayCreate({0, 299}, VarType::Byte);
+    for (int i = 0; i < 300; ++i)
+        each[i] = Variant::Integer(VarType::Byte, (unsigned char)bytes[i]);
+    std::string packedWire, eachWire;
+    PutValue(packedWire, Variant::ByteArray(bytes));
+    PutValue(eachWire, each);
+    EXPECT_EQ(packedWire, eachWire);
+    const Variant back = Decode(packedWire);
+    EXPECT_EQ(back, each);
+    ASSERT_NE(back.PackedBytes(), nullptr);
+    EXPECT_EQ(*back.PackedBytes(), bytes);
+
+    Variant mixed = VarArrayCreate({0, 2}, VarType::Byte);
+    mixed[0] = Variant::Integer(VarType::Byte, 1);
+    mixed[1] = Variant("text");
+    mixed[2] = Variant::Integer(VarType::Byte, 3);
+    std::string mixedWire;
+    PutValue(mixedWire, mixed);
+    const Variant read = Decode(mixedWire);
+    EXPECT_EQ(read.PackedBytes(), nullptr);
+    EXPECT_EQ(read[1].AsString(), "text");
+    EXPECT_EQ(read[2].RawInt(), 3);
+}
+
 TEST(ValueCodec, BoundsThatWouldOverflowAreRefused) {
     const std::string one = [] {
         std::string s;

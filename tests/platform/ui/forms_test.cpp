@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QPushButton>
 #include <QTimer>
@@ -146,6 +147,22 @@ TEST(Forms, WmClosePostedClosesTheForm) {
     EXPECT_TRUE(f->Visible());
     Application->ProcessMessages();
     EXPECT_FALSE(f->Visible());
+    f->Free();
+}
+
+// A form already closed and hidden is not closed again when the window
+// system closes every window at the application's end: its OnClose and
+// OnCloseQuery run once.
+TEST(Forms, AClosedFormIsNotClosedAgainAtTheEnd) {
+    std::vector<std::string> log;
+    auto* f = CreateForm<TfrmProbe>(nullptr, &log);
+    f->Show();
+    f->Close();
+    ASSERT_FALSE(f->Visible());
+    log.clear();
+    QCloseEvent end;
+    QCoreApplication::sendEvent(f->Widget(), &end);
+    EXPECT_EQ(log, std::vector<std::string>{});
     f->Free();
 }
 

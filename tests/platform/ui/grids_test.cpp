@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
 #include <set>
 
 #include "platform/component/classes.h"
@@ -11,6 +14,7 @@
 #include "platform/data/datasource.h"
 #include "platform/ui/dbgrids.h"
 #include "platform/ui/screenshot.h"
+#include "platform/ui/stdctrls.h"
 #include "platform/ui/tabset.h"
 #include "ui_test_util.h"
 
@@ -205,6 +209,33 @@ TEST(DataGrid, ColumnsFollowTheVisibleFieldsAndTheCursor) {
     EXPECT_EQ(f.code(), "C1002");
 }
 
+// A new, untouched line stays while a window over the form (a look-up that
+// is to fill it) has the keyboard; moving to a control of the form drops it.
+TEST(DataGrid, ANewLineStaysWhileAWindowOverTheFormIsOpen) {
+    DataGridForm f;
+    auto* edit = new TEdit(f.form);
+    edit->SetParent(f.form);
+    edit->SetTop(220);
+    ASSERT_TRUE(f.grid->Options().Contains(TDataGridOption::dgCancelOnExit));
+    f.ds->Append();
+    {
+        QDialog window(f.form->Widget());
+        auto* line = new QLineEdit(&window);
+        window.setModal(true);
+        window.show();
+        window.activateWindow();
+        line->setFocus();
+        Application->ProcessMessages();
+        EXPECT_EQ(f.ds->State(), dsInsert);
+    }
+    f.form->Widget()->activateWindow();
+    f.grid->SetFocus();
+    Application->ProcessMessages();
+    EXPECT_EQ(f.ds->State(), dsInsert);
+    edit->SetFocus();
+    EXPECT_EQ(f.ds->State(), dsBrowse);
+}
+
 TEST(DataGrid, TypedTextGoesThroughTheFieldAndARefusalKeepsTheEditor) {
     DataGridForm f;
     uitest::Capture cap;
@@ -218,6 +249,12 @@ TEST(DataGrid, TypedTextGoesThroughTheFieldAndARefusalKeepsTheEditor) {
     f.grid->InplaceEditor()->SimulateKey(VK_TAB);
     EXPECT_EQ(f.ds->FieldByName("NAME")->AsString(), "ok");
     EXPECT_EQ(f.grid->SelectedIndex(), 2);
+    // In the next cell the editor stays open; typing replaces the cell's text.
+    ASSERT_TRUE(f.grid->EditorMode());
+    const std::string before = f.grid->InplaceEditor()->Text();
+    uitest::TypeText(f.grid->InplaceEditor(), "7");
+    EXPECT_EQ(f.grid->InplaceEditor()->Text(), "7") << "was " << before;
+    f.grid->InplaceEditor()->SimulateKey(VK_ESCAPE);
 
     f.grid->SetSelectedIndex(1);
     f.grid->ShowEditor();
@@ -503,6 +540,29 @@ TEST(DataGrid, EditorsFollowTheirCellAndStayInsideTheView) {
         EXPECT_TRUE(editor->Visible()) << left;
         EXPECT_EQ(editor->Left(), cell.Left) << left;
         EXPECT_LE(editor->Left() + editor->Width(), f.grid->GridWidth()) << left;
+    }
+}
+
+// Typing into a cell whose column has a control of its own: the control
+// takes the keys, and the first replaces the text it shows.
+TEST(DataGrid, TypingIntoAColumnControlReplacesItsText) {
+    DataGridForm f;
+    f.grid->SetOptions(f.grid->Options() + TDataGridOption::dgEditing);
+    auto* combo = new TComboBox(f.form);
+    auto* edit = new TEdit(f.form);
+    f.grid->SetFieldControl("NAME", combo);
+    f.grid->SetFieldControl("CODE", edit);
+    for (auto [field, control] : {std::pair<const char*, TWinControl*>{"NAME", combo},
+                                  std::pair<const char*, TWinControl*>{"CODE", edit}}) {
+        SCOPED_TRACE(field);
+        control->SetText("**********");
+        f.grid->SetSelectedField(f.ds->FieldByName(field));
+        ASSERT_TRUE(control->Visible());
+        f.grid->SetFocus();
+        uitest::TypeText(f.grid, "R");  // the first key reaches the grid
+        ASSERT_TRUE(control->Focused());
+        uitest::TypeText(control, "1");
+        EXPECT_EQ(control->Text(), "R1");
     }
 }
 

@@ -315,11 +315,12 @@ TEST_P(ReceiptCaptionTest, FieldCaptionsFollowTheInterfaceLanguage) {
     EXPECT_EQ(form->edTH020->Caption(), c.total);
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, ReceiptCaptionTest,
-                         ::testing::Values(CaptionCase{"936", "委外供应商", "验收数量", "破坏数量",
-                                                       "原币税额"},
-                                           CaptionCase{"437", "Subcontractor", "Accepted qty",
-                                                       "Destroyed qty", "Tax (doc. cur.)"}));
+INSTANTIATE_TEST_SUITE_P(
+    Languages, ReceiptCaptionTest,
+    ::testing::Values(CaptionCase{"936", "委外供应商", "验收数量", "破坏数量", "原币税额"},
+                      CaptionCase{"950", "委外供應商", "驗收數量", "破壞數量", "原幣稅額"},
+                      CaptionCase{"437", "Subcontractor", "Accepted qty", "Destroyed qty",
+                                  "Tax (doc. cur.)"}));
 
 TEST(BatchNumberRule, NextNumberOfAPattern) {
     struct Case {

@@ -74,6 +74,16 @@ TEST_F(ReceiptExportTest, PlaceholdersAndCodedColumnsAsTheFormShowsThem) {
                 dm->ExportToXlsFile(dm->cdsMain, form);
             XlsSheet head = Exported();
             ASSERT_TRUE(head.ok) << head.error;
+            // The question whether to open the file, in the interface's language.
+            ASSERT_FALSE(form->messages.empty());
+            const std::string& asked = form->messages.back();
+            if (std::string(c.ui) == "437") {
+                EXPECT_EQ(asked.rfind("box:Exported to:", 0), 0u) << asked;
+            } else {
+                EXPECT_NE(asked.find(form->QvConverter->GBToBig5("是否打开文档?")),
+                          std::string::npos)
+                    << asked;
+            }
             const int tax = Column(head, Head("TH015")->DisplayLabel());
             ASSERT_GE(tax, 0);
             EXPECT_EQ(head.at(1, tax).text, taxKind);

@@ -76,6 +76,35 @@ TEST_F(ReceiptKeyingTest, ALinesRequiredColumnsAreCheckedWhenItIsPosted) {
     form->CancelEdit(false);
 }
 
+// The receipt's date keyed into its head edit, with and without the
+// separators, is stored as YYYYMMDD; an impossible one is refused with a
+// message and the typed text stays to be mended.
+TEST_F(ReceiptKeyingTest, ADateIsKeyedWithOrWithoutItsSeparators) {
+    Start();
+    form->Show();
+    plat::Application->ProcessMessages();
+    ASSERT_TRUE(form->AddRecord(false));
+    auto* edit = dynamic_cast<plat::TCustomEdit*>(form->FindComponent("edTH029"));
+    ASSERT_NE(edit, nullptr);
+    auto type = [&](const std::string& text) {
+        edit->SetFocus();
+        edit->SelectAll();
+        for (char32_t ch : plat::Utf8ToU32(text)) edit->SimulateKey(0, {}, ch);
+        edit->SimulateKey(plat::VK_TAB, {});
+        plat::Application->ProcessMessages();
+    };
+    for (const char* typed : {"2024/06/20", "20240621"}) {
+        type(typed);
+        EXPECT_EQ(form->messages, std::vector<std::string>{}) << typed;
+    }
+    EXPECT_EQ(Head("TH029")->AsString(), "20240621");
+    type("2024/13/45");
+    ASSERT_FALSE(form->messages.empty());
+    EXPECT_EQ(edit->Text(), "2024/13/45");
+    EXPECT_EQ(Head("TH029")->AsString(), "20240621");
+    form->CancelEdit(false);
+}
+
 // An amount beyond the column's precision is refused with a message.
 TEST_F(ReceiptKeyingTest, AnAmountBeyondItsPrecisionIsRefused) {
     Start();

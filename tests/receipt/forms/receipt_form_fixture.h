@@ -92,17 +92,13 @@ class ReceiptFormTest : public ::testing::Test {
                                 "[CodePage]\nUICodePage=" + ui +
                                     "\nDBCodePage=936\n[Server Information]\n"
                                     "ComputerName=127.0.0.1\nServerPort=211\n");
-            // The packages, and the installation's GB/Big5 table that the
-            // traditional interface converts its texts by.
-            if (const char* src = std::getenv("KTRB_SOURCE_DIR")) {
-                const std::string client = std::string(src) + "/standins/data/client/";
-                const auto overwrite = std::filesystem::copy_options::recursive |
-                                       std::filesystem::copy_options::overwrite_existing;
-                std::filesystem::copy(client + "MultiLanguage",
-                                      installation.client() + "MultiLanguage", overwrite);
-                std::filesystem::copy(client + "Language", installation.client() + "Language",
-                                      overwrite);
-            }
+            // The demo's packages and its table of traditional characters.
+            if (const char* src = std::getenv("KTRB_SOURCE_DIR"))
+                for (const char* name : {"MultiLanguage", "Language"})
+                    std::filesystem::copy(std::string(src) + "/standins/data/client/" + name,
+                                          installation.client() + name,
+                                          std::filesystem::copy_options::recursive |
+                                              std::filesystem::copy_options::overwrite_existing);
         }
         form = plat::CreateForm<TRecordedReceiptForm>(nullptr);
         form->ModuleFileName = "/opt/ktrb/libktrb52c.so";
