@@ -1,6 +1,7 @@
 #include "forms/OptionsCF.h"
 
 #include "controls/BtChkBox.h"
+#include "controls/WindowDesign.h"
 #include "platform/core/numbers.h"
 #include "platform/core/text.h"
 #include "platform/ui/comctrls.h"
@@ -16,72 +17,72 @@ namespace {
 const char* const kAllPrograms = "********************";
 const double kExampleValue = 9999999.9;
 
-enum class Kind { Memo, Pages, Sheet, Check, Label, List, Panel, Group, Button };
+using namespace design;
+using F = TfrmOptions;
 
-struct DesignRow {
-    const char* name;
-    Kind kind;
-    const char* parent;  // "" for the dialog itself
-    int left, top, width, height;
-    const char* caption;
+const Control kDesign[] = {
+    {"mmoMsg", Field<&F::mmoMsg>, "", {4, 4, 60, 20}, "选项"},
+    {"pgMain", Field<&F::pgMain>, "", {8, 8, 408, 236}, ""},
+    {"tsGeneral", Field<&F::tsGeneral>, "pgMain", {}, "常规"},
+    {"tsDisplay", Field<&F::tsDisplay>, "pgMain", {}, "显示"},
+    {"chkKeepOnAdd",
+     Field<&F::chkKeepOnAdd>,
+     "tsGeneral",
+     {24, 24, 340, 17},
+     "保存后继续录入下一笔(&N)"},
+    {"chkFocusPageOne",
+     Field<&F::chkFocusPageOne>,
+     "tsGeneral",
+     {24, 56, 340, 17},
+     "修改时转至第一页(&F)"},
+    {"chkColorManage", Field<&F::chkColorManage>, "tsGeneral", {24, 88, 200, 17}, "启用颜色管理"},
+    {"lblStart", Field<&F::lblStart>, "tsGeneral", {232, 89, 150, 16}, "(下次开启生效)"},
+    {"chkFastInput", Field<&F::chkFastInput>, "tsGeneral", {24, 120, 200, 17}, "启用模糊输入"},
+    {"lbl02", Field<&F::lbl02>, "tsGeneral", {232, 121, 150, 16}, "(下次开启生效)"},
+    {"lblType", Field<&F::lblType>, "tsDisplay", {12, 10, 100, 16}, "分类(&C)"},
+    {"lstType", Field<&F::lstType>, "tsDisplay", {12, 30, 100, 140}, ""},
+    {"lblNumberHint", Field<&F::lblNumberHint>, "tsDisplay", {12, 180, 380, 16}, ""},
+    {"pnlNumber", Field<&F::pnlNumber>, "tsDisplay", {122, 26, 272, 148}, ""},
+    {"chkNumberThousand",
+     Field<&F::chkNumberThousand>,
+     "pnlNumber",
+     {8, 6, 258, 17},
+     "使用(,)千位分隔符(&U)"},
+    {"chkNumberAutoZero",
+     Field<&F::chkNumberAutoZero>,
+     "pnlNumber",
+     {8, 34, 258, 17},
+     "小数位自动补零(&Z)"},
+    {"grpNumberExample", Field<&F::grpNumberExample>, "pnlNumber", {8, 64, 258, 72}, "示例"},
+    {"lblNumberExample", Field<&F::lblNumberExample>, "grpNumberExample", {16, 32, 226, 16}, ""},
+    {"pnlMoney", Field<&F::pnlMoney>, "tsDisplay", {122, 26, 272, 148}, ""},
+    {"chkMoneyThousand",
+     Field<&F::chkMoneyThousand>,
+     "pnlMoney",
+     {8, 6, 258, 17},
+     "使用千位分隔符(,)(&U)"},
+    {"chkMoneyAutoZero",
+     Field<&F::chkMoneyAutoZero>,
+     "pnlMoney",
+     {8, 34, 258, 17},
+     "小数位自动补零(&Z)"},
+    {"grpMoneyExample", Field<&F::grpMoneyExample>, "pnlMoney", {8, 64, 258, 72}, "示例"},
+    {"lblMoneyExample", Field<&F::lblMoneyExample>, "grpMoneyExample", {16, 32, 226, 16}, ""},
+    {"btnOK", Field<&F::btnOK>, "", {240, 254, 80, 26}, "确定"},
+    {"btnCancel", Field<&F::btnCancel>, "", {332, 254, 80, 26}, "取消"},
 };
 
-const DesignRow kDesign[] = {
-    {"mmoMsg", Kind::Memo, "", 4, 4, 60, 20, "选项"},
-    {"pgMain", Kind::Pages, "", 8, 8, 408, 236, ""},
-    {"tsGeneral", Kind::Sheet, "pgMain", 0, 0, 0, 0, "常规"},
-    {"tsDisplay", Kind::Sheet, "pgMain", 0, 0, 0, 0, "显示"},
-    {"chkKeepOnAdd", Kind::Check, "tsGeneral", 24, 24, 340, 17, "保存后继续录入下一笔(&N)"},
-    {"chkFocusPageOne", Kind::Check, "tsGeneral", 24, 56, 340, 17, "修改时转至第一页(&F)"},
-    {"chkColorManage", Kind::Check, "tsGeneral", 24, 88, 200, 17, "启用颜色管理"},
-    {"lblStart", Kind::Label, "tsGeneral", 232, 89, 150, 16, "(下次开启生效)"},
-    {"chkFastInput", Kind::Check, "tsGeneral", 24, 120, 200, 17, "启用模糊输入"},
-    {"lbl02", Kind::Label, "tsGeneral", 232, 121, 150, 16, "(下次开启生效)"},
-    {"lblType", Kind::Label, "tsDisplay", 12, 10, 100, 16, "分类(&C)"},
-    {"lstType", Kind::List, "tsDisplay", 12, 30, 100, 140, ""},
-    {"lblNumberHint", Kind::Label, "tsDisplay", 12, 180, 380, 16, ""},
-    {"pnlNumber", Kind::Panel, "tsDisplay", 122, 26, 272, 148, ""},
-    {"chkNumberThousand", Kind::Check, "pnlNumber", 8, 6, 258, 17, "使用(,)千位分隔符(&U)"},
-    {"chkNumberAutoZero", Kind::Check, "pnlNumber", 8, 34, 258, 17, "小数位自动补零(&Z)"},
-    {"grpNumberExample", Kind::Group, "pnlNumber", 8, 64, 258, 72, "示例"},
-    {"lblNumberExample", Kind::Label, "grpNumberExample", 16, 32, 226, 16, ""},
-    {"pnlMoney", Kind::Panel, "tsDisplay", 122, 26, 272, 148, ""},
-    {"chkMoneyThousand", Kind::Check, "pnlMoney", 8, 6, 258, 17, "使用千位分隔符(,)(&U)"},
-    {"chkMoneyAutoZero", Kind::Check, "pnlMoney", 8, 34, 258, 17, "小数位自动补零(&Z)"},
-    {"grpMoneyExample", Kind::Group, "pnlMoney", 8, 64, 258, 72, "示例"},
-    {"lblMoneyExample", Kind::Label, "grpMoneyExample", 16, 32, 226, 16, ""},
-    {"btnOK", Kind::Button, "", 240, 254, 80, 26, "确定"},
-    {"btnCancel", Kind::Button, "", 332, 254, 80, 26, "取消"},
+const Handler kEvents[] = {
+    {"lstType", "OnClick", On<&F::lstTypeClick>},
+    {"chkMoneyThousand", "OnClick", On<&F::chkMoneyThousandClick>},
+    {"chkMoneyAutoZero", "OnClick", On<&F::chkMoneyAutoZeroClick>},
+    {"chkNumberThousand", "OnClick", On<&F::chkNumberThousandClick>},
+    {"chkNumberAutoZero", "OnClick", On<&F::chkNumberAutoZeroClick>},
+    {"btnOK", "OnClick", On<&F::btnOKClick>},
+    {"", "OnCreate", On<&F::FormCreate>},
+    {"", "OnShow", On<&F::FormShow>},
+    {"", "OnDestroy", On<&F::FormDestroy>},
 };
-
-plat::TControl* makeControl(plat::TComponent* owner, Kind kind) {
-    switch (kind) {
-        case Kind::Memo:
-            return new plat::TMemo(owner);
-        case Kind::Pages:
-            return new plat::TPageControl(owner);
-        case Kind::Sheet:
-            return new plat::TTabSheet(owner);
-        case Kind::Check:
-            return new TBitCheckBox(owner);
-        case Kind::Label:
-            return new plat::TLabel(owner);
-        case Kind::List:
-            return new plat::TListBox(owner);
-        case Kind::Panel:
-            return new plat::TPanel(owner);
-        case Kind::Group:
-            return new plat::TGroupBox(owner);
-        case Kind::Button:
-            return new plat::TButton(owner);
-    }
-    return nullptr;
-}
-
-template <class T>
-T* find(plat::TComponent* owner, const char* name) {
-    return static_cast<T*>(owner->FindComponent(name));
-}
 
 const char* boolText(bool v) {
     return v ? "True" : "False";
@@ -94,45 +95,7 @@ TfrmOptions::TfrmOptions(plat::TComponent* owner) : TfrmQVDialog(owner) {
     Position = plat::TPosition::poOwnerFormCenter;
     SetClientWidth(424);
     SetClientHeight(290);
-    for (const DesignRow& row : kDesign) {
-        plat::TControl* c = makeControl(this, row.kind);
-        c->SetName(row.name);
-        plat::TWinControl* parent = *row.parent ? find<plat::TWinControl>(this, row.parent)
-                                                : static_cast<plat::TWinControl*>(this);
-        if (row.kind == Kind::Sheet) {
-            static_cast<plat::TTabSheet*>(c)->SetPageControl(
-                static_cast<plat::TPageControl*>(parent));
-        } else {
-            c->SetParent(parent);
-            c->SetBounds(row.left, row.top, row.width, row.height);
-        }
-        c->SetCaption(row.caption);
-    }
-    mmoMsg = find<plat::TMemo>(this, "mmoMsg");
-    pgMain = find<plat::TPageControl>(this, "pgMain");
-    tsGeneral = find<plat::TTabSheet>(this, "tsGeneral");
-    tsDisplay = find<plat::TTabSheet>(this, "tsDisplay");
-    chkKeepOnAdd = find<TBitCheckBox>(this, "chkKeepOnAdd");
-    chkFocusPageOne = find<TBitCheckBox>(this, "chkFocusPageOne");
-    chkColorManage = find<TBitCheckBox>(this, "chkColorManage");
-    chkFastInput = find<TBitCheckBox>(this, "chkFastInput");
-    lblStart = find<plat::TLabel>(this, "lblStart");
-    lbl02 = find<plat::TLabel>(this, "lbl02");
-    lblType = find<plat::TLabel>(this, "lblType");
-    lstType = find<plat::TListBox>(this, "lstType");
-    lblNumberHint = find<plat::TLabel>(this, "lblNumberHint");
-    pnlNumber = find<plat::TPanel>(this, "pnlNumber");
-    chkNumberThousand = find<TBitCheckBox>(this, "chkNumberThousand");
-    chkNumberAutoZero = find<TBitCheckBox>(this, "chkNumberAutoZero");
-    grpNumberExample = find<plat::TGroupBox>(this, "grpNumberExample");
-    lblNumberExample = find<plat::TLabel>(this, "lblNumberExample");
-    pnlMoney = find<plat::TPanel>(this, "pnlMoney");
-    chkMoneyThousand = find<TBitCheckBox>(this, "chkMoneyThousand");
-    chkMoneyAutoZero = find<TBitCheckBox>(this, "chkMoneyAutoZero");
-    grpMoneyExample = find<plat::TGroupBox>(this, "grpMoneyExample");
-    lblMoneyExample = find<plat::TLabel>(this, "lblMoneyExample");
-    btnOK = find<plat::TButton>(this, "btnOK");
-    btnCancel = find<plat::TButton>(this, "btnCancel");
+    Build(this, kDesign);
 
     mmoMsg->SetVisible(false);
     mmoMsg->Lines()->SetText("选项");
@@ -148,15 +111,7 @@ TfrmOptions::TfrmOptions(plat::TComponent* owner) : TfrmQVDialog(owner) {
     btnCancel->ModalResult = plat::mrCancel;
     btnCancel->Cancel = true;
 
-    lstType->OnClick = plat::TNotifyEvent(this, &TfrmOptions::lstTypeClick);
-    chkMoneyThousand->OnClick = plat::TNotifyEvent(this, &TfrmOptions::chkMoneyThousandClick);
-    chkMoneyAutoZero->OnClick = plat::TNotifyEvent(this, &TfrmOptions::chkMoneyAutoZeroClick);
-    chkNumberThousand->OnClick = plat::TNotifyEvent(this, &TfrmOptions::chkNumberThousandClick);
-    chkNumberAutoZero->OnClick = plat::TNotifyEvent(this, &TfrmOptions::chkNumberAutoZeroClick);
-    btnOK->OnClick = plat::TNotifyEvent(this, &TfrmOptions::btnOKClick);
-    OnCreate = plat::TNotifyEvent(this, &TfrmOptions::FormCreate);
-    OnShow = plat::TNotifyEvent(this, &TfrmOptions::FormShow);
-    OnDestroy = plat::TNotifyEvent(this, &TfrmOptions::FormDestroy);
+    Connect(this, kEvents);
 }
 
 TfrmOptions::~TfrmOptions() = default;

@@ -6,8 +6,8 @@
 
 #include "controls/FDBGrid.h"
 #include "controls/QrvEdit.h"
+#include "controls/WindowDesign.h"
 #include "dataframe/LibDouble.h"
-#include "forms/FormDesign.h"
 #include "forms/PSMFormatDIY.h"
 #include "forms/PSMSegments.h"
 #include "forms/ShowWarningDIY.h"
@@ -65,16 +65,51 @@ bool Editing(const plat::TDataSet* ds) {
     return ds && (ds->State() == plat::dsEdit || ds->State() == plat::dsInsert);
 }
 
-TQvEdit* MakeEdit(plat::TComponent* owner, plat::TWinControl* parent, const char* name,
-                  const char* caption, int left, int top, int width, bool readOnly) {
-    auto* e = new TQvEdit(owner);
-    e->SetName(name);
-    e->SetParent(parent);
-    e->SetCaption(caption);
-    e->SetBounds(left, top, width, 21);
-    e->SetReadOnly(readOnly);
-    return e;
-}
+using namespace design;
+using F = TfrmPSMSimpleBody;
+
+// The serial header: the item, its quantities, the encoding, the interval
+// or the scanned serial, and the messages.
+const Control kHeader[] = {
+    {"pnlSeqMain", Field<&F::pnlSeqMain>, "", {0, 0, 0, 168}, "", plat::TAlign::alTop},
+    {"edINVMB001", Field<&F::edINVMB001>, "pnlSeqMain", {100, 8, 150, 21}, "品号"},
+    {"edINVMB002", Field<&F::edINVMB002>, "pnlSeqMain", {320, 8, 170, 21}, "品名"},
+    {"edINVMB003", Field<&F::edINVMB003>, "pnlSeqMain", {548, 8, 200, 21}, "规格"},
+    {"edNum1", Field<&F::edNum1>, "pnlSeqMain", {100, 34, 150, 21}, "数量一"},
+    {"edNum2", Field<&F::edNum2>, "pnlSeqMain", {320, 34, 170, 21}, "数量二"},
+    {"edFormat", Field<&F::edFormat>, "pnlSeqMain", {100, 60, 128, 21}, "编码格式"},
+    {"lblformat", Field<&F::lblformat>, "pnlSeqMain", {256, 63, 150, 16}, ""},
+    {"edFormatText", Field<&F::edFormatText>, "pnlSeqMain", {100, 86, 306, 21}, "序号编码内容"},
+    {"edBegSeq", Field<&F::edBegSeq>, "pnlSeqMain", {100, 112, 80, 21}, "起始流水号"},
+    {"edEndSeq", Field<&F::edEndSeq>, "pnlSeqMain", {264, 112, 80, 21}, "截止流水号"},
+    {"edSeqCount", Field<&F::edSeqCount>, "pnlSeqMain", {384, 112, 50, 21}, "数量"},
+    {"btnSure", Field<&F::btnSure>, "pnlSeqMain", {440, 110, 56, 25}, "确认"},
+    {"edSeqNoScan", Field<&F::edSeqNoScan>, "pnlSeqMain", {100, 60, 306, 21}, "序号扫描"},
+    {"gbMessage", Field<&F::gbMessage>, "pnlSeqMain", {504, 34, 248, 126}, "信息提示区"},
+    {"moMSG", Field<&F::moMSG>, "gbMessage", {}, nullptr, plat::TAlign::alClient},
+};
+
+// The segment grid (hidden) and the serial count under the lines.
+const Control kFooter[] = {
+    {"dbTemp", Field<&F::dbTemp>, "Panel1", {}, nullptr, plat::TAlign::alClient},
+    {"pnlBottom", Field<&F::pnlBottom>, "", {0, 0, 0, 30}, "", plat::TAlign::alBottom},
+    {"edTotalSeqNo", Field<&F::edTotalSeqNo>, "pnlBottom", {96, 4, 100, 21}, "产品序号总计"},
+};
+
+const Handler kEvents[] = {
+    {"edFormat", "OnExit", On<&F::edFormatExit>},
+    {"edFormatText", "OnDblClick", On<&F::edFormatTextDblClick>},
+    {"edBegSeq", "OnKeyPress", On<&F::edSeqKeyPress>},
+    {"edEndSeq", "OnKeyPress", On<&F::edSeqKeyPress>},
+    {"edSeqCount", "OnKeyPress", On<&F::edSeqKeyPress>},
+    {"edBegSeq", "OnExit", On<&F::edBegSeqExit>},
+    {"edEndSeq", "OnExit", On<&F::edBegSeqExit>},
+    {"edSeqCount", "OnExit", On<&F::edSeqCountExit>},
+    {"btnSure", "OnClick", On<&F::btnSureClick>},
+    {"edSeqNoScan", "OnExit", On<&F::edSeqNoScanExit>},
+    {"moMSG", "OnKeyDown", On<&F::moMSGKeyDown>},
+    {"moMSG", "OnKeyPress", On<&F::moMSGKeyPress>},
+};
 
 }  // namespace
 
@@ -166,52 +201,12 @@ TfrmPSMSimpleBody::TfrmPSMSimpleBody(plat::TComponent* owner) : TfrmSimpleBody(o
         btnSRLB03->SetCaption("新增序号");
     }
 
-    pnlSeqMain = DesignPanel(this, this, "pnlSeqMain", TAlign::alTop, 168);
-    edINVMB001 = MakeEdit(this, pnlSeqMain, "edINVMB001", "品号", 100, 8, 150, true);
-    edINVMB002 = MakeEdit(this, pnlSeqMain, "edINVMB002", "品名", 320, 8, 170, true);
-    edINVMB003 = MakeEdit(this, pnlSeqMain, "edINVMB003", "规格", 548, 8, 200, true);
-    edNum1 = MakeEdit(this, pnlSeqMain, "edNum1", "数量一", 100, 34, 150, true);
-    edNum2 = MakeEdit(this, pnlSeqMain, "edNum2", "数量二", 320, 34, 170, true);
-    edFormat = new TQvBtnEdit(this);
-    edFormat->SetName("edFormat");
-    edFormat->SetParent(pnlSeqMain);
-    edFormat->SetCaption("编码格式");
-    edFormat->SetBounds(100, 60, 128, 21);
+    Build(this, kHeader);
+    for (TQvEdit* e : {edINVMB001, edINVMB002, edINVMB003, edNum1, edNum2}) e->SetReadOnly(true);
     edFormat->SetButtonHint("[F2]条码编码规则信息查询");
-    edFormat->OnExit = TNotifyEvent(this, &TfrmPSMSimpleBody::edFormatExit);
-    lblformat = new TLabel(this);
-    lblformat->SetName("lblformat");
-    lblformat->SetParent(pnlSeqMain);
-    lblformat->SetBounds(256, 63, 150, 16);
-    lblformat->SetCaption("");
     lblformat->Font()->SetColor(clBlue);
-    edFormatText = MakeEdit(this, pnlSeqMain, "edFormatText", "序号编码内容", 100, 86, 306, false);
-    edFormatText->OnDblClick = TNotifyEvent(this, &TfrmPSMSimpleBody::edFormatTextDblClick);
-    edBegSeq = MakeEdit(this, pnlSeqMain, "edBegSeq", "起始流水号", 100, 112, 80, false);
-    edEndSeq = MakeEdit(this, pnlSeqMain, "edEndSeq", "截止流水号", 264, 112, 80, false);
-    edSeqCount = MakeEdit(this, pnlSeqMain, "edSeqCount", "数量", 384, 112, 50, false);
-    for (TQvEdit* e : {edBegSeq, edEndSeq, edSeqCount})
-        e->OnKeyPress = TKeyPressEvent(this, &TfrmPSMSimpleBody::edSeqKeyPress);
-    edBegSeq->OnExit = TNotifyEvent(this, &TfrmPSMSimpleBody::edBegSeqExit);
-    edEndSeq->OnExit = TNotifyEvent(this, &TfrmPSMSimpleBody::edBegSeqExit);
-    edSeqCount->OnExit = TNotifyEvent(this, &TfrmPSMSimpleBody::edSeqCountExit);
-    btnSure = DesignButton(this, pnlSeqMain, "btnSure", "确认", Bounds(440, 110, 56, 25));
-    btnSure->OnClick = TNotifyEvent(this, &TfrmPSMSimpleBody::btnSureClick);
-    edSeqNoScan = MakeEdit(this, pnlSeqMain, "edSeqNoScan", "序号扫描", 100, 60, 306, false);
-    edSeqNoScan->OnExit = TNotifyEvent(this, &TfrmPSMSimpleBody::edSeqNoScanExit);
-    gbMessage = new TGroupBox(this);
-    gbMessage->SetName("gbMessage");
-    gbMessage->SetParent(pnlSeqMain);
-    gbMessage->SetCaption("信息提示区");
-    gbMessage->SetBounds(504, 34, 248, 126);
-    moMSG = new TMemo(this);
-    moMSG->SetName("moMSG");
-    moMSG->SetParent(gbMessage);
-    moMSG->SetAlign(TAlign::alClient);
     moMSG->SetReadOnly(true);
     moMSG->Font()->SetColor(clRed);
-    moMSG->OnKeyDown = TKeyEvent(this, &TfrmPSMSimpleBody::moMSGKeyDown);
-    moMSG->OnKeyPress = TKeyPressEvent(this, &TfrmPSMSimpleBody::moMSGKeyPress);
 
     cdsTemp = new TClientDataSet(this);
     cdsTemp->SetName("cdsTemp");
@@ -221,15 +216,11 @@ TfrmPSMSimpleBody::TfrmPSMSimpleBody(plat::TComponent* owner) : TfrmSimpleBody(o
     dsTemp = new TDataSource(this);
     dsTemp->SetName("dsTemp");
     dsTemp->SetDataSet(cdsTemp);
-    dbTemp = new TFDBGrid(this);
-    dbTemp->SetName("dbTemp");
-    dbTemp->SetParent(Panel1);
-    dbTemp->SetAlign(TAlign::alClient);
+    Build(this, kFooter);
     dbTemp->SetDataSource(dsTemp);
     dbTemp->SetVisible(false);
-
-    pnlBottom = DesignPanel(this, this, "pnlBottom", TAlign::alBottom, 30);
-    edTotalSeqNo = MakeEdit(this, pnlBottom, "edTotalSeqNo", "产品序号总计", 96, 4, 100, true);
+    edTotalSeqNo->SetReadOnly(true);
+    Connect(this, kEvents);
     DBGrid->SetHint("[CTL+A:SELECT ALL ;CTL+B ,UNSELECT ALL]");
     DBGrid->SetShowHint(true);
 }

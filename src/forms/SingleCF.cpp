@@ -2,6 +2,7 @@
 
 #include "controls/ExtPage.h"
 #include "controls/FDBGrid.h"
+#include "controls/WindowDesign.h"
 #include "dataframe/knlRadical.h"
 #include "forms/ShowStatusCF.h"
 #include "platform/component/properties.h"
@@ -84,6 +85,34 @@ void drawCancel(plat::TCanvas& c) {
 using GlyphPainter = void (*)(plat::TCanvas&);
 const GlyphPainter kOwnGlyphs[] = {drawCalculator, drawColorFilter, drawSave, drawCancel};
 
+using namespace design;
+using F = TfrmSingle;
+
+// The head: the detail page, the user-defined page and the browse grid.
+const Control kHead[] = {
+    {"pnlHead", Field<&F::pnlHead>, "", {}, "", plat::TAlign::alTop},
+    {"pgHead", Field<&F::pgHead>, "", {}, nullptr, plat::TAlign::alClient},
+    {"tbsHead1", Field<&F::tbsHead1>, "pgHead", {}, "详细字段"},
+    {"tbsUDF", Field<&F::tbsUDF>, "pgHead", {}, "自定义信息"},
+    {"tbsBrowse", Field<&F::tbsBrowse>, "pgHead", {}, "信息浏览"},
+    {"gdHead", Field<&F::gdHead>, "tbsBrowse", {}, nullptr, plat::TAlign::alClient},
+};
+
+const Handler kHeadEvents[] = {
+    {"pgHead", "OnChange", On<&F::pgHeadChange>},
+    {"pgHead", "OnChanging", On<&F::pgHeadChanging>},
+    {"gdHead", "OnDblClick", On<&F::gdHeadDblClick>},
+    {"gdHead", "OnTitleButtonClick", On<&F::gdHeadTitleButtonClick>},
+    {"gdHead", "OnKeyDown", On<&F::gdHeadKeyDown>},
+    {"gdHead", "OnKeyUp", On<&F::gdHeadKeyUp>},
+    {"gdHead", "OnColEnter", On<&F::gdHeadColEnter>},
+    {"gdHead", "OnMouseMove", On<&F::gdHeadMouseMove>},
+    {"gdHead", "OnMouseDown", On<&F::gdHeadMouseDown>},
+    {"gdHead", "OnCalcCellColors", On<&F::gdHeadCalcCellColors>},
+    {"gdHead", "OnCalcTitleAttributes", On<&F::gdHeadCalcTitleAttributes>},
+    {"gdHead", "OnCalcTitleImage", On<&F::gdHeadCalcTitleImage>},
+};
+
 }  // namespace
 
 TfrmSingle::TfrmSingle(plat::TComponent* owner) : TfrmBase(owner) {
@@ -91,53 +120,13 @@ TfrmSingle::TfrmSingle(plat::TComponent* owner) : TfrmBase(owner) {
     SetName("frmSingle");
     AttachmentKeys.SetSorted(true);
 
-    pnlHead = new TPanel(this);
-    pnlHead->SetName("pnlHead");
-    pnlHead->SetParent(this);
-    pnlHead->SetCaption("");
-    pnlHead->SetAlign(TAlign::alTop);
+    Build(this, kHead);
     pnlHead->SetHeight(0);
     pnlHead->SetBevelOuter(TBevelCut::bvNone);
-
-    pgHead = new TExtPageControl(this);
-    pgHead->SetName("pgHead");
-    pgHead->SetParent(this);
-    pgHead->SetAlign(TAlign::alClient);
-    struct PageRow {
-        TTabSheet** page;
-        const char* name;
-        const char* caption;
-    };
-    const PageRow pages[] = {{&tbsHead1, "tbsHead1", "详细字段"},
-                             {&tbsUDF, "tbsUDF", "自定义信息"},
-                             {&tbsBrowse, "tbsBrowse", "信息浏览"}};
-    for (const PageRow& p : pages) {
-        *p.page = new TTabSheet(this);
-        (*p.page)->SetName(p.name);
-        (*p.page)->SetCaption(p.caption);
-        (*p.page)->SetPageControl(pgHead);
-    }
-    pgHead->OnChange = TNotifyEvent(this, &TfrmSingle::pgHeadChange);
-    pgHead->OnChanging = TTabChangingEvent(this, &TfrmSingle::pgHeadChanging);
-
-    gdHead = new TFDBGrid(this);
-    gdHead->SetName("gdHead");
-    gdHead->SetParent(tbsBrowse);
-    gdHead->SetAlign(TAlign::alClient);
     gdHead->SetReadOnly(true);
     gdHead->SetTitleButtons(true);
     gdHead->SetOptions(gdHead->Options() + TDataGridOption::dgMultiSelect);
-    gdHead->OnDblClick = TNotifyEvent(this, &TfrmSingle::gdHeadDblClick);
-    gdHead->OnTitleButtonClick = TTitleButtonClickEvent(this, &TfrmSingle::gdHeadTitleButtonClick);
-    gdHead->OnKeyDown = TKeyEvent(this, &TfrmSingle::gdHeadKeyDown);
-    gdHead->OnKeyUp = TKeyEvent(this, &TfrmSingle::gdHeadKeyUp);
-    gdHead->OnColEnter = TNotifyEvent(this, &TfrmSingle::gdHeadColEnter);
-    gdHead->OnMouseMove = TMouseMoveEvent(this, &TfrmSingle::gdHeadMouseMove);
-    gdHead->OnMouseDown = TMouseEvent(this, &TfrmSingle::gdHeadMouseDown);
-    gdHead->OnCalcCellColors = TCalcCellColorsEvent(this, &TfrmSingle::gdHeadCalcCellColors);
-    gdHead->OnCalcTitleAttributes =
-        TCalcTitleAttributesEvent(this, &TfrmSingle::gdHeadCalcTitleAttributes);
-    gdHead->OnCalcTitleImage = TCalcTitleImageEvent(this, &TfrmSingle::gdHeadCalcTitleImage);
+    Connect(this, kHeadEvents);
 
     if (ToolBar1) {
         const int firstImage = ImageList1 ? ImageList1->Count() : 0;

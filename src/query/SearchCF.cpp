@@ -5,6 +5,7 @@
 #include "controls/F2Button.h"
 #include "controls/FDBGrid.h"
 #include "controls/QvLookUpComboCommon.h"
+#include "controls/WindowDesign.h"
 #include "dataframe/Connection.h"
 #include "dataframe/RadicalCD.h"
 #include "platform/automation/oleobject.h"
@@ -78,6 +79,43 @@ int roundHalfEven(double v) {
     return (int)std::nearbyint(v);
 }
 
+using namespace design;
+using F = TfrmSearch;
+
+// The tool bar: the move buttons on the left, the exit button on the right.
+const Control kToolBar[] = {
+    {"ToolBar1", Field<&F::ToolBar1>, "", {0, 0, 0, 22}, "", plat::TAlign::alTop},
+    {"Panel1", Field<&F::Panel1>, "ToolBar1", {0, 0, 92, 0}, "", plat::TAlign::alLeft},
+    {"Panel2", Field<&F::Panel2>, "ToolBar1", {0, 0, 71, 0}, "", plat::TAlign::alRight},
+};
+const Control kExit[] = {
+    {"btnOK", Field<&F::btnOK>, "Panel2", {0, 0, 70, 22}, "退出"},
+};
+// The lines under the documents, split from them.
+const Control kGrids[] = {
+    {"gdbody", Field<&F::gdbody>, "", {0, 0, 0, 126}, nullptr, plat::TAlign::alBottom},
+    {"Splitter1", Field<&F::Splitter1>, "", {0, 0, 0, 3}, nullptr, plat::TAlign::alBottom},
+    {"gdMain", Field<&F::gdMain>, "", {}, nullptr, plat::TAlign::alClient},
+};
+
+const Handler kEvents[] = {
+    {"btnOK", "OnClick", On<&F::btnOKClick>},
+    {"gdMain", "OnCalcTitleAttributes", On<&F::gdMainCalcTitleAttributes>},
+    {"gdbody", "OnCalcTitleAttributes", On<&F::gdMainCalcTitleAttributes>},
+    {"gdMain", "OnKeyPress", On<&F::gdMainKeyPress>},
+    {"gdbody", "OnKeyPress", On<&F::gdMainKeyPress>},
+    {"gdMain", "OnCalcCellColors", On<&F::gdMainCalcCellColors>},
+    {"gdbody", "OnCalcCellColors", On<&F::gdbodyCalcCellColors>},
+    {"gdMain", "OnDblClick", On<&F::gdMainDblClick>},
+    {"gdbody", "OnDblClick", On<&F::gdbodyDblClick>},
+    {"", "OnActivate", On<&F::FormActivate>},
+    {"", "OnCanResize", On<&F::FormCanResize>},
+    {"", "OnClose", On<&F::FormClose>},
+    {"", "OnCreate", On<&F::FormCreate>},
+    {"", "OnKeyDown", On<&F::FormKeyDown>},
+    {"", "OnShow", On<&F::FormShow>},
+};
+
 }  // namespace
 
 // ---- construction -------------------------------------------------------------
@@ -94,27 +132,8 @@ TfrmSearch::TfrmSearch(plat::TComponent* owner) : TQVForm(owner) {
     Position = TPosition::poScreenCenter;
     SetShowHint(true);
 
-    ToolBar1 = new TPanel(this);
-    ToolBar1->SetName("ToolBar1");
-    ToolBar1->SetParent(this);
-    ToolBar1->SetCaption("");
-    ToolBar1->SetAlign(TAlign::alTop);
-    ToolBar1->SetHeight(22);
-    ToolBar1->SetBevelOuter(TBevelCut::bvNone);
-    Panel1 = new TPanel(this);
-    Panel1->SetName("Panel1");
-    Panel1->SetParent(ToolBar1);
-    Panel1->SetCaption("");
-    Panel1->SetAlign(TAlign::alLeft);
-    Panel1->SetWidth(92);
-    Panel1->SetBevelOuter(TBevelCut::bvNone);
-    Panel2 = new TPanel(this);
-    Panel2->SetName("Panel2");
-    Panel2->SetParent(ToolBar1);
-    Panel2->SetCaption("");
-    Panel2->SetAlign(TAlign::alRight);
-    Panel2->SetWidth(71);
-    Panel2->SetBevelOuter(TBevelCut::bvNone);
+    Build(this, kToolBar);
+    for (TPanel* p : {ToolBar1, Panel1, Panel2}) p->SetBevelOuter(TBevelCut::bvNone);
 
     struct ButtonRow {
         TF2Button* TfrmSearch::*member;
@@ -142,12 +161,7 @@ TfrmSearch::TfrmSearch(plat::TComponent* owner) : TQVForm(owner) {
         this->*row.member = b;
         left += 23;
     }
-    btnOK = new TBitBtn(this);
-    btnOK->SetName("btnOK");
-    btnOK->SetParent(Panel2);
-    btnOK->SetBounds(0, 0, 70, 22);
-    btnOK->SetCaption("退出");
-    btnOK->OnClick = TNotifyEvent(this, &TfrmSearch::btnOKClick);
+    Build(this, kExit);
 
     ImageList1 = new TImageList(this);
     ImageList1->SetName("ImageList1");
@@ -209,20 +223,7 @@ TfrmSearch::TfrmSearch(plat::TComponent* owner) : TQVForm(owner) {
     dsbody->SetName("dsbody");
     dsbody->SetDataSet(cdsbody);
 
-    gdbody = new TFDBGrid(this);
-    gdbody->SetName("gdbody");
-    gdbody->SetParent(this);
-    gdbody->SetAlign(TAlign::alBottom);
-    gdbody->SetHeight(126);
-    Splitter1 = new TSplitter(this);
-    Splitter1->SetName("Splitter1");
-    Splitter1->SetParent(this);
-    Splitter1->SetAlign(TAlign::alBottom);
-    Splitter1->SetHeight(3);
-    gdMain = new TFDBGrid(this);
-    gdMain->SetName("gdMain");
-    gdMain->SetParent(this);
-    gdMain->SetAlign(TAlign::alClient);
+    Build(this, kGrids);
     for (TFDBGrid* g : {gdMain, gdbody}) {
         g->SetColor(kGridColor);
         g->SetOptions({TDataGridOption::dgRowSelect, TDataGridOption::dgAlwaysShowSelection,
@@ -233,23 +234,10 @@ TfrmSearch::TfrmSearch(plat::TComponent* owner) : TQVForm(owner) {
         g->SetKeyOptions({TDataGridKeyOption::dgAllowDelete});
         g->SetReadOnly(true);
         g->SetPopupMenu(PopupMenu1);
-        g->OnCalcTitleAttributes =
-            TCalcTitleAttributesEvent(this, &TfrmSearch::gdMainCalcTitleAttributes);
-        g->OnKeyPress = TKeyPressEvent(this, &TfrmSearch::gdMainKeyPress);
     }
     gdMain->SetDataSource(dsMain);
     gdbody->SetDataSource(dsbody);
-    gdMain->OnCalcCellColors = TCalcCellColorsEvent(this, &TfrmSearch::gdMainCalcCellColors);
-    gdbody->OnCalcCellColors = TCalcCellColorsEvent(this, &TfrmSearch::gdbodyCalcCellColors);
-    gdMain->OnDblClick = TNotifyEvent(this, &TfrmSearch::gdMainDblClick);
-    gdbody->OnDblClick = TNotifyEvent(this, &TfrmSearch::gdbodyDblClick);
-
-    OnActivate = TNotifyEvent(this, &TfrmSearch::FormActivate);
-    OnCanResize = TCanResizeEvent(this, &TfrmSearch::FormCanResize);
-    OnClose = plat::TCloseEvent(this, &TfrmSearch::FormClose);
-    OnCreate = TNotifyEvent(this, &TfrmSearch::FormCreate);
-    OnKeyDown = TKeyEvent(this, &TfrmSearch::FormKeyDown);
-    OnShow = TNotifyEvent(this, &TfrmSearch::FormShow);
+    Connect(this, kEvents);
 }
 
 TfrmSearch::~TfrmSearch() = default;

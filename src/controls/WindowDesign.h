@@ -1,0 +1,101 @@
+// A window's design as data: constant tables of controls (kind, name,
+// parent, bounds or alignment, caption, tab order) and of event handlers by
+// event name, built into the window in one call. The window's behaviour
+// stays in code; its look reads from the table.
+//
+//   const design::Control kControls[] = {
+//       {"pnlTop", design::Make<plat::TPanel>, "", {}, "", plat::TAlign::alTop, 30},
+//       {"btnOK", design::Field<&TfrmX::btnOK>, "pnlTop", {8, 4, 80, 25}, "确定"},
+//   };
+//   const design::Handler kEvents[] = {{"btnOK", "OnClick", design::On<&TfrmX::btnOKClick>}};
+//   design::Build(this, kControls);
+//   design::Connect(this, kEvents);
+#pragma once
+#include <span>
+#include <string>
+
+#include "platform/component/events.h"
+#include "platform/ui/controls.h"
+
+namespace ktrb::design {
+
+// Makes the component of a row, owned by the window.
+using Maker = plat::TComponent* (*)(plat::TComponent* owner);
+
+template <class T>
+plat::TComponent* Make(plat::TComponent* owner) {
+    return new T(owner);
+}
+
+namespace detail {
+template <class M>
+struct MemberOf;
+template <class C, class T>
+struct MemberOf<T * C::*> {
+    using Window = C;
+    using Type = T;
+};
+template <class M>
+struct MethodOf;
+template <class C, class R, class... A>
+struct MethodOf<R (C::*)(A...)> {
+    using Window = C;
+    using EventType = plat::Event<A...>;
+};
+// The window as the class that declares a member; raises when it is not one.
+template <class C>
+C& WindowAs(plat::TObject* window) {
+    return dynamic_cast<C&>(*window);
+}
+}  // namespace detail
+
+// Makes the component and keeps it in the window's member.
+template <auto Member>
+plat::TComponent* Field(plat::TComponent* owner) {
+    using M = detail::MemberOf<decltype(Member)>;
+    auto& window = detail::WindowAs<typename M::Window>(owner);
+    auto* c = new typename M::Type(owner);
+    window.*Member = c;
+    return c;
+}
+
+struct Bounds {
+    int left = 0, top = 0, width = 0, height = 0;
+    bool Given() const { return left || top || width || height; }
+};
+
+// One control. An aligned control takes only the width or height of its
+// bounds (the one its alignment leaves free); a tab sheet whose parent is a
+// page control joins its pages.
+struct Control {
+    const char* name;
+    Maker make;
+    const char* parent = "";  // "" for the window itself
+    Bounds bounds = {};
+    const char* caption = nullptr;  // nullptr leaves the control's own
+    plat::TAlign align = plat::TAlign::alNone;
+    int tabOrder = -1;  // -1: the order of creation
+};
+
+// An event of a control ("" for the window) set to a handler of the window.
+struct Handler {
+    const char* control;
+    const char* event;
+    plat::EventHandle (*bind)(plat::TObject* window);
+};
+
+template <auto Method>
+plat::EventHandle On(plat::TObject* window) {
+    using M = detail::MethodOf<decltype(Method)>;
+    return typename M::EventType(&detail::WindowAs<typename M::Window>(window), Method).Handle();
+}
+
+// Makes every row's control in order; a parent must come before its
+// children. Raises plat::Exception naming the row for an unknown parent or a
+// row that is not a control.
+void Build(plat::TWinControl* window, std::span<const Control> controls);
+// Sets each handler; raises for an unknown control, an unknown event or a
+// handler of another kind than the event.
+void Connect(plat::TComponent* window, std::span<const Handler> handlers);
+
+}  // namespace ktrb::design

@@ -1,0 +1,118 @@
+#include "controls/WindowDesign.h"
+
+#include <gtest/gtest.h>
+
+#include "controls/QrvEdit.h"
+#include "platform/core/exceptions.h"
+#include "platform/ui/comctrls.h"
+#include "platform/ui/extctrls.h"
+#include "platform/ui/menus.h"
+#include "platform/ui/stdctrls.h"
+#include "platform/ui/ui_test_util.h"
+
+namespace ktrb::test {
+namespace {
+
+class TDemoWindow : public plat::TForm {
+  public:
+    using plat::TForm::TForm;
+    plat::TPanel* pnlTop = nullptr;
+    plat::TPageControl* pages = nullptr;
+    plat::TTabSheet* tsOne = nullptr;
+    plat::TEdit* edCode = nullptr;
+    plat::TButton* btnOK = nullptr;
+    TQvEdit* edName = nullptr;
+    int clicks = 0;
+    std::string lastKey;
+    void btnOKClick(plat::TObject*) { ++clicks; }
+    void edCodeKeyPress(plat::TObject*, char32_t& key) { lastKey = std::string(1, char(key)); }
+};
+
+using namespace design;
+
+const Control kDemo[] = {
+    {"pnlTop", Field<&TDemoWindow::pnlTop>, "", {0, 0, 0, 40}, "", plat::TAlign::alTop},
+    {"splBottom", Make<plat::TSplitter>, "", {0, 0, 0, 3}, nullptr, plat::TAlign::alBottom},
+    {"pages", Field<&TDemoWindow::pages>, "", {}, nullptr, plat::TAlign::alClient},
+    {"tsOne", Field<&TDemoWindow::tsOne>, "pages", {}, "一"},
+    {"tsTwo", Make<plat::TTabSheet>, "pages", {}, "二"},
+    {"edCode", Field<&TDemoWindow::edCode>, "pnlTop", {8, 8, 120, 21}, nullptr, {}, 1},
+    {"btnOK", Field<&TDemoWindow::btnOK>, "pnlTop", {300, 8, 80, 25}, "确定", {}, 0},
+    {"edName", Field<&TDemoWindow::edName>, "pnlTop", {200, 8, 80, 21}, "品名"},
+};
+
+const Handler kDemoEvents[] = {
+    {"btnOK", "OnClick", On<&TDemoWindow::btnOKClick>},
+    {"edCode", "onkeypress", On<&TDemoWindow::edCodeKeyPress>},
+};
+
+struct WindowDesign : ::testing::Test {
+    TDemoWindow* w = plat::CreateForm<TDemoWindow>(nullptr);
+    WindowDesign() {
+        w->SetClientWidth(400);
+        w->SetClientHeight(300);
+    }
+    ~WindowDesign() override { w->Free(); }
+};
+
+TEST_F(WindowDesign, BuildsEveryRowIntoItsPlaceAndMember) {
+    Build(w, kDemo);
+    ASSERT_TRUE(w->pnlTop && w->pages && w->tsOne && w->btnOK && w->edCode);
+    EXPECT_EQ(w->FindComponent("btnOK"), w->btnOK);
+    EXPECT_EQ(w->btnOK->Parent(), w->pnlTop);
+    // The alignment sets the width; the height is the row's.
+    EXPECT_EQ(w->pnlTop->Width(), w->ClientWidth());
+    EXPECT_EQ(w->pnlTop->Height(), 40);
+    EXPECT_EQ(w->pnlTop->Caption(), "");
+    // A splitter keeps its height once it lies at the bottom.
+    auto* splitter = static_cast<plat::TControl*>(w->FindComponent("splBottom"));
+    EXPECT_EQ(splitter->Height(), 3);
+    EXPECT_EQ(w->pages->Height(), w->ClientHeight() - 40 - 3);
+    EXPECT_EQ(w->btnOK->Left(), 300);
+    EXPECT_EQ(w->btnOK->Top(), 8);
+    EXPECT_EQ(w->btnOK->Width(), 80);
+    EXPECT_EQ(w->btnOK->Height(), 25);
+    EXPECT_EQ(w->btnOK->Caption(), "确定");
+    // A labelled edit's caption is its label's; its text stays empty.
+    EXPECT_EQ(w->edName->Caption(), "品名");
+    EXPECT_EQ(w->edName->Text(), "");
+    // Both sheets join the page control, in order.
+    ASSERT_EQ(w->pages->PageCount(), 2);
+    EXPECT_EQ(w->pages->Pages(0), w->tsOne);
+    EXPECT_EQ(w->pages->Pages(1)->Caption(), "二");
+    // The edit, made before the button, comes after it in tab order.
+    EXPECT_EQ(w->btnOK->TabOrder(), 0);
+    EXPECT_EQ(w->edCode->TabOrder(), 1);
+}
+
+TEST_F(WindowDesign, ConnectsHandlersByEventName) {
+    Build(w, kDemo);
+    Connect(w, kDemoEvents);
+    w->btnOK->OnClick(w->btnOK);
+    EXPECT_EQ(w->clicks, 1);
+    char32_t key = U'x';
+    w->edCode->OnKeyPress(w->edCode, key);
+    EXPECT_EQ(w->lastKey, "x");
+}
+
+TEST_F(WindowDesign, RaisesForRowsThatCannotBeBuilt) {
+    const Control orphan[] = {{"btnLost", Make<plat::TButton>, "pnlMissing", {0, 0, 10, 10}}};
+    EXPECT_THROW(Build(w, orphan), plat::Exception);
+    EXPECT_EQ(w->FindComponent("btnLost"), nullptr);
+    const Control menu[] = {{"miFile", Make<plat::TMenuItem>}};
+    EXPECT_THROW(Build(w, menu), plat::Exception);
+    EXPECT_EQ(w->FindComponent("miFile"), nullptr);
+
+    Build(w, kDemo);
+    const Handler noControl[] = {{"btnGone", "OnClick", On<&TDemoWindow::btnOKClick>}};
+    EXPECT_THROW(Connect(w, noControl), plat::Exception);
+    const Handler noEvent[] = {{"btnOK", "OnWhatever", On<&TDemoWindow::btnOKClick>}};
+    EXPECT_ANY_THROW(Connect(w, noEvent));
+    // A key handler on a click event: the kinds differ.
+    const Handler wrongKind[] = {{"btnOK", "OnClick", On<&TDemoWindow::edCodeKeyPress>}};
+    EXPECT_ANY_THROW(Connect(w, wrongKind));
+    EXPECT_FALSE(w->btnOK->OnClick.Assigned());
+}
+
+}  // namespace
+}  // namespace ktrb::test
