@@ -548,40 +548,17 @@ int TCanvas::TextWidth(const std::string& text) {
 int TCanvas::TextHeight(const std::string& text) {
     return MeasureText(Font.Data(), text).cy;
 }
+
 TSize TCanvas::TextExtent(const std::string& text) {
     return MeasureText(Font.Data(), text);
 }
-
-namespace {
-// Decoding to code points and encoding again gives the same bytes.
-bool RoundTripsUtf8(const std::string& s) {
-    for (size_t i = 0; i < s.size();) {
-        const auto c = (unsigned char)s[i];
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        const size_t n = Utf8Length(s, i);
-        if (n == 1) return false;
-        char32_t cp = n == 2 ? (c & 0x1F) : n == 3 ? (c & 0x0F) : (c & 0x07);
-        for (size_t k = 1; k < n; ++k) {
-            const auto b = (unsigned char)s[i + k];
-            if ((b & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (b & 0x3F);
-        }
-        if (cp < (n == 2 ? 0x80u : n == 3 ? 0x800u : 0x10000u)) return false;
-        i += n;
-    }
-    return true;
-}
-}  // namespace
 
 int TCanvas::DrawText(const std::string& text, TRect& r, unsigned flags) {
     // One line shown as it is (every grid cell): no layout, and the text is
     // measured only when its place depends on its width.
     constexpr unsigned kPlain = DT_SINGLELINE | DT_NOPREFIX;
     if ((flags & kPlain) == kPlain && !(flags & (DT_CALCRECT | DT_END_ELLIPSIS | DT_EXPANDTABS)) &&
-        !IsSymbolFont(Font.Data()) && RoundTripsUtf8(text)) {
+        !IsSymbolFont(Font.Data()) && IsValidUtf8(text)) {
         const int lh = FontTextHeight(Font.Data());
         int y = r.Top;
         if (flags & DT_VCENTER)
