@@ -29,15 +29,12 @@ inline plat::Variant Value(const std::vector<TPacketField>& f, const TPacketRow&
 
 inline uint64_t nextId = 1;
 
-inline plat::TDeltaRow Modify(const std::vector<TPacketField>& f, const TPacketRow& row,
-                              std::map<std::string, Variant> changes) {
-    TDeltaRow d;
-    d.id = nextId++;
-    d.status = changes.empty() ? TUpdateStatus::usUnmodified : TUpdateStatus::usModified;
-    d.oldValues = row.values;
-    std::vector<Variant> v = row.values.Values();
+// The row's new values with the named ones set and marked changed.
+inline plat::TDeltaRow WithValues(const std::vector<TPacketField>& f, plat::TDeltaRow d,
+                                  std::vector<Variant> v,
+                                  const std::map<std::string, Variant>& set) {
     d.changed.assign(f.size(), false);
-    for (auto& [name, value] : changes) {
+    for (auto& [name, value] : set) {
         v[(size_t)Field(f, name)] = value;
         d.changed[(size_t)Field(f, name)] = true;
     }
@@ -47,21 +44,23 @@ inline plat::TDeltaRow Modify(const std::vector<TPacketField>& f, const TPacketR
     return d;
 }
 
+inline plat::TDeltaRow Modify(const std::vector<TPacketField>& f, const TPacketRow& row,
+                              std::map<std::string, Variant> changes) {
+    TDeltaRow d;
+    d.id = nextId++;
+    d.status = changes.empty() ? TUpdateStatus::usUnmodified : TUpdateStatus::usModified;
+    d.oldValues = row.values;
+    std::vector<Variant> v = row.values.Values();
+    return WithValues(f, std::move(d), std::move(v), changes);
+}
+
 inline plat::TDeltaRow Insert(const std::vector<TPacketField>& f,
                               std::map<std::string, Variant> values) {
     TDeltaRow d;
     d.id = nextId++;
     d.status = TUpdateStatus::usInserted;
     std::vector<Variant> v(f.size());
-    d.changed.assign(f.size(), false);
-    for (auto& [name, value] : values) {
-        v[(size_t)Field(f, name)] = value;
-        d.changed[(size_t)Field(f, name)] = true;
-    }
-    d.newValues = TValueRow(v);
-    for (auto& nf : f)
-        if (nf.type == plat::TFieldType::ftDataSet) d.details.emplace_back();
-    return d;
+    return WithValues(f, std::move(d), std::move(v), values);
 }
 
 inline plat::TDeltaRow Delete(const TPacketRow& row) {
