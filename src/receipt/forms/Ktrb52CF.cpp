@@ -294,8 +294,6 @@ void TfrmKtrb52::ApplyScreenLanguage() {
 void TfrmKtrb52::FormCreate(plat::TObject* sender) {
     // The data module first: the inherited creation reads it.
     DataModule = GetDataModuleClass()(this);
-    // Made before anything can fail: a form whose start failed is still asked to act.
-    InspectionKeyList = std::make_unique<plat::TStringList>();
     try {
         TfrmDouble::FormCreate(sender);
     } catch (...) {
@@ -317,9 +315,11 @@ void TfrmKtrb52::FormCreate(plat::TObject* sender) {
         savedBodyStateChange_ = dm->dsBody1->OnStateChange;
         dm->dsBody1->OnStateChange = plat::TNotifyEvent(this, &TfrmKtrb52::dsBody1StateLineOrder);
     }
-    ValidationActiveFlag = QuantityEditActiveFlag = AmountEntryStarted = false;
-    InvoiceKindFromDialogFlag = false;
+    AmountEntryStarted = false;
     if (TdmKtrb52* dm = ReceiptModule()) {
+        TKtrb52Session& session = dm->Session;
+        session.ValidationActive = session.QuantityEditActive = false;
+        session.InvoiceKindFromDialog = false;
         for (int i = 0; i < ComponentCount(); ++i) {
             plat::TComponent* c = Components(i);
             if (auto* e = dynamic_cast<plat::TDBEdit*>(c)) {
@@ -339,7 +339,7 @@ void TfrmKtrb52::FormShow(plat::TObject* sender) {
 }
 
 void TfrmKtrb52::FormDestroy(plat::TObject* sender) {
-    InspectionKeyList.reset();
+    if (TdmKtrb52* dm = ReceiptModule()) dm->Session.InspectionKeys.Clear();
     TfrmDouble::FormDestroy(sender);
 }
 
@@ -469,9 +469,10 @@ void TfrmKtrb52::ApplyControlSettings() {
             "SimpleSQL", plat::VarArrayOf({" SELECT MB001,MB002 FROM $$MOCMB ", "MB001,MB002"}));
         if (rows.IsArray() && rows.ArrayCount() > 0) {
             Variant row = rows[rows.LowBound()];
-            if (row.IsArray() && row.ArrayCount() >= 2) {
-                MocParam1Text = plat::VarToStr(row[row.LowBound()]);
-                MocParam2Text = plat::VarToStr(row[row.LowBound() + 1]);
+            TdmKtrb52* dm = ReceiptModule();
+            if (dm && row.IsArray() && row.ArrayCount() >= 2) {
+                dm->Session.MocParam1 = plat::VarToStr(row[row.LowBound()]);
+                dm->Session.MocParam2 = plat::VarToStr(row[row.LowBound() + 1]);
             }
         }
     } catch (const std::exception&) {
@@ -565,14 +566,14 @@ void TfrmKtrb52::UpdateButtons() {
 // ---- records ---------------------------------------------------------------------
 
 void TfrmKtrb52::readQualityParam() {
-    QualityParamText = "N";
     TdmKtrb52* dm = ReceiptModule();
     if (!dm) return;
+    dm->Session.QualityParam = "N";
     Variant values;
     // The look-up needs a field for its messages; the key is empty.
     dm->GetLookupValues(head("TH001"), "QMSMA", "01", values, Variant(""));
     if (values.IsArray() && plat::VarToIntDef(values[0], 0) != 0 && values.ArrayCount() > 5)
-        QualityParamText = plat::VarToStr(values[5]);
+        dm->Session.QualityParam = plat::VarToStr(values[5]);
 }
 
 bool TfrmKtrb52::RefusedUnstarted() {
@@ -586,9 +587,10 @@ bool TfrmKtrb52::RefusedUnstarted() {
 bool TfrmKtrb52::AddRecord(bool ask) {
     if (RefusedUnstarted()) return false;
     const bool result = TfrmDouble::AddRecord(ask);
-    ValidationActiveFlag = QuantityEditActiveFlag = true;
+    TdmKtrb52* dm = ReceiptModule();
+    if (dm) dm->Session.ValidationActive = dm->Session.QuantityEditActive = true;
     readQualityParam();
-    InvoiceKindFromDialogFlag = false;
+    if (dm) dm->Session.InvoiceKindFromDialog = false;
     UpdateProjectEditEnabled(false);
     return result;
 }
@@ -596,18 +598,23 @@ bool TfrmKtrb52::AddRecord(bool ask) {
 bool TfrmKtrb52::EditRecord() {
     if (RefusedUnstarted() || !CanChangeBody()) return false;
     const bool result = TfrmDouble::EditRecord();
-    ValidationActiveFlag = QuantityEditActiveFlag = true;
-    SupplierAtEditText = headText("TH005");
-    readQualityParam();
-    InspectionKeyList->Clear();
-    Variant rows;
-    if (Brokers()->QueryData("QMSTD", "02",
-                             plat::VarArrayOf({lineText("TI001"), lineText("TI002"), ""}), rows) &&
-        rows.IsArray()) {
-        for (int i = rows.LowBound(); i <= rows.HighBound(); ++i) {
-            const Variant& row = rows[i];
-            if (row.IsArray() && row.ArrayCount() > 3)
-                InspectionKeyList->Add(plat::VarToStr(row[row.LowBound() + 3]));
+    TdmKtrb52* dm = ReceiptModule();
+    if (dm) {
+        TKtrb52Session& session = dm->Session;
+        session.ValidationActive = session.QuantityEditActive = true;
+        session.SupplierAtEdit = headText("TH005");
+        readQualityParam();
+        session.InspectionKeys.Clear();
+        Variant rows;
+        if (Brokers()->QueryData("QMSTD", "02",
+                                 plat::VarArrayOf({lineText("TI001"), lineText("TI002"), ""}),
+                                 rows) &&
+            rows.IsArray()) {
+            for (int i = rows.LowBound(); i <= rows.HighBound(); ++i) {
+                const Variant& row = rows[i];
+                if (row.IsArray() && row.ArrayCount() > 3)
+                    session.InspectionKeys.Add(plat::VarToStr(row[row.LowBound() + 3]));
+            }
         }
     }
     if (TField* f = line("TIC01")) f->SetReadOnly(headText("TH001C3") == "N");
@@ -616,7 +623,7 @@ bool TfrmKtrb52::EditRecord() {
     if (pgHead)
         for (int i = 0; i + 1 < pgHead->PageCount(); ++i) pgHead->Pages(i)->SetEnabled(true);
     if (gdBody1 && gdBody1->CanFocus()) gdBody1->SetFocus();
-    InvoiceKindFromDialogFlag = false;
+    if (dm) dm->Session.InvoiceKindFromDialog = false;
     UpdateProjectEditEnabled(false);
     return result;
 }
@@ -667,48 +674,82 @@ void TfrmKtrb52::UpdateProjectEditEnabled(bool locked) {
     edTH045->SetEnabled(empty && !locked);
 }
 
-// ---- the rules' view of the controls --------------------------------------------
+// ---- the receipt module's session and view ----------------------------------------
+
+bool TfrmKtrb52::ValidationActive() const {
+    const TdmKtrb52* dm = ReceiptModule();
+    return dm && dm->Session.ValidationActive;
+}
+
+bool TfrmKtrb52::QuantityEditActive() const {
+    const TdmKtrb52* dm = ReceiptModule();
+    return dm && dm->Session.QuantityEditActive;
+}
+
+bool TfrmKtrb52::InvoiceKindFromDialog() const {
+    const TdmKtrb52* dm = ReceiptModule();
+    return dm && dm->Session.InvoiceKindFromDialog;
+}
+
+std::string TfrmKtrb52::SupplierAtEdit() const {
+    const TdmKtrb52* dm = ReceiptModule();
+    return dm ? dm->Session.SupplierAtEdit : std::string();
+}
 
 std::string TfrmKtrb52::LookupTextLine(int index) const {
     if (index < 0 || index >= (int)lookupTexts_.size()) return {};
     return lookupTexts_[index];
 }
 
-void TfrmKtrb52::SetEditorHint(const std::string& editor, const std::string& text) {
-    if (auto* c = dynamic_cast<plat::TControl*>(FindComponent(editor))) c->SetHint(text);
-}
-
-void TfrmKtrb52::SetEditorText(const std::string& editor, const std::string& text) {
-    if (auto* c = dynamic_cast<plat::TControl*>(FindComponent(editor))) c->SetText(text);
-}
-
-bool TfrmKtrb52::MoneyButtonEnabled() const {
-    return btnMoney && btnMoney->Enabled();
-}
-
-void TfrmKtrb52::SetMoneyButtonEnabled(bool on) {
-    if (btnMoney) btnMoney->SetEnabled(on);
-}
-
-bool TfrmKtrb52::BodyGridLocked() const {
-    return gdBody1 && gdBody1->ReadOnly();
-}
-
-void TfrmKtrb52::SetBodyGridLocked(bool on) {
-    if (gdBody1) gdBody1->SetReadOnly(on);
-}
-
-void TfrmKtrb52::SetQueryMenuEnabled(bool on) {
-    for (plat::TMenuItem* mi : {miBatchStockQuery, miSubcontractPriceQuery, miPriceHistoryQuery})
-        if (mi) mi->SetEnabled(on);
-}
-
-void TfrmKtrb52::SetTaxKindEnabled(bool on) {
-    if (cboTH015) cboTH015->SetEnabled(on);
-}
-
-void TfrmKtrb52::SetTaxRateEnabled(bool on) {
-    if (edTH030) edTH030->SetEnabled(on);
+void TfrmKtrb52::ReceiptViewChanged(const TKtrb52View& view, TKtrb52Part part,
+                                    const std::string& editor) {
+    auto* control = [&]() -> plat::TControl* {
+        return editor.empty() ? nullptr : dynamic_cast<plat::TControl*>(FindComponent(editor));
+    }();
+    switch (part) {
+        case TKtrb52Part::InspectionEdit:
+            if (cboTI035G) cboTI035G->SetReadOnly(view.InspectionEditReadOnly);
+            break;
+        case TKtrb52Part::MoneyButton:
+            if (btnMoney) btnMoney->SetEnabled(btnMoney->Enabled() && view.MoneyAllowed);
+            break;
+        case TKtrb52Part::BodyGrid:
+            if (gdBody1) gdBody1->SetReadOnly(view.BodyGridLocked);
+            break;
+        case TKtrb52Part::QueryMenu:
+            for (plat::TMenuItem* mi :
+                 {miBatchStockQuery, miSubcontractPriceQuery, miPriceHistoryQuery})
+                if (mi) mi->SetEnabled(view.QueryMenuEnabled);
+            break;
+        case TKtrb52Part::ItemView:
+            itemViewSource_ = view.ItemViewSource;
+            break;
+        case TKtrb52Part::TaxKind:
+            if (cboTH015) cboTH015->SetEnabled(view.TaxKindEnabled);
+            break;
+        case TKtrb52Part::TaxRate:
+            if (edTH030) edTH030->SetEnabled(view.TaxRateEnabled);
+            break;
+        case TKtrb52Part::ProjectEdit:
+            UpdateProjectEditEnabled(view.ProjectEditLocked);
+            break;
+        case TKtrb52Part::EditorHint:
+            if (auto it = view.EditorHints.find(editor); control && it != view.EditorHints.end())
+                control->SetHint(
+                    JoinLookupLines(it->second, [this](int i) { return LookupTextLine(i); }));
+            break;
+        case TKtrb52Part::EditorText:
+            if (auto it = view.EditorTexts.find(editor); control && it != view.EditorTexts.end())
+                control->SetText(it->second);
+            break;
+        case TKtrb52Part::F11Fields:
+            F11Fields = view.F11Fields;
+            break;
+        case TKtrb52Part::AfterSave:
+            AutoConfirmAfterAdd = view.AutoConfirmAfterSave ? 1 : 2;
+            PrintAfterSave = view.PrintAfterSave ? 1 : 0;
+            break;
+    }
 }
 
 // ---- payment hold ----------------------------------------------------------------
