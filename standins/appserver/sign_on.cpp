@@ -9,6 +9,10 @@
 #include "standins/appserver/server.h"
 #include "standins/appserver/sqlite_db.h"
 
+// Defined only by test programs (cmake/test_defaults.cpp); programs people
+// run leave it undefined and always hash at full cost.
+extern "C" const bool ktrb_test_light_password_hashes __attribute__((weak));
+
 namespace standin {
 
 namespace {
@@ -69,7 +73,12 @@ bool DecipherPassword(const std::string& cipher, std::string& plain) {
 std::string HashPassword(const std::string& plain) {
     InitSodium();
     char out[crypto_pwhash_STRBYTES];
-    if (crypto_pwhash_str(out, plain.data(), plain.size(), kOps, kMemory) != 0)
+    // Test programs make thousands of demo databases; they link a flag that
+    // takes the cheapest hash (a hash names its own cost, so checks follow).
+    const bool light = &ktrb_test_light_password_hashes != nullptr && ktrb_test_light_password_hashes;
+    const unsigned long long ops = light ? crypto_pwhash_OPSLIMIT_MIN : kOps;
+    const size_t memory = light ? crypto_pwhash_MEMLIMIT_MIN : kMemory;
+    if (crypto_pwhash_str(out, plain.data(), plain.size(), ops, memory) != 0)
         throw ServerError("Not enough memory to hash a password");
     return out;
 }

@@ -511,15 +511,19 @@ TEST_F(ClerkLanguages, TwoHostsOnOneServerSeeEachOthersReceipts) {
         ASSERT_EQ(made.Wait(60s), std::optional<int>(0)) << readFile(base + "install.log");
     }
     Child server({KTRB_APPSERVER_PROGRAM, "--db", dbFile, "--port", "0"}, {}, base + "server.log");
-    std::smatch port;
+    // The port is copied out while the log it was found in still lives.
+    std::string port;
     const std::regex serving(R"(serving .* on [0-9.]+:([0-9]+))");
-    for (int i = 0; i < 100; ++i) {
+    for (int i = 0; i < 100 && port.empty(); ++i) {
         const std::string log = readFile(base + "server.log");
-        if (std::regex_search(log, port, serving)) break;
-        std::this_thread::sleep_for(100ms);
+        std::smatch found;
+        if (std::regex_search(log, found, serving))
+            port = found[1].str();
+        else
+            std::this_thread::sleep_for(100ms);
     }
     ASSERT_FALSE(port.empty()) << readFile(base + "server.log");
-    const std::string address = "localhost:" + port[1].str();
+    const std::string address = "localhost:" + port;
 
     auto first = std::make_unique<Clerk>(
         base + "ds/", "936", dbFile,
