@@ -1,5 +1,6 @@
 #include "controls/WindowDesign.h"
 
+#include <algorithm>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -66,6 +67,16 @@ void Build(plat::TWinControl* window, std::span<const Control> controls) {
     }
 }
 
+void FieldsByName(plat::TComponent* window, std::span<const Control> controls) {
+    for (const Control& row : controls) {
+        plat::TComponent* c = window->FindComponent(row.name);
+        if (!plat::IsPublishedProp(c, "DataField")) continue;
+        const char* field = row.name;
+        while (*field >= 'a' && *field <= 'z') ++field;
+        plat::SetStrProp(c, "DataField", field);
+    }
+}
+
 void Connect(plat::TComponent* window, std::span<const Handler> handlers) {
     for (const Handler& h : handlers) {
         plat::TComponent* c = Named(window, h.control);
@@ -109,7 +120,15 @@ void Build(plat::TComponent* window, std::span<const Item> items) {
             if (row.text) item->SetCaption(row.text);
             if (row.shortCut) item->SetShortCut(plat::TextToShortCut(row.shortCut));
             if (row.image >= 0) item->SetImageIndex(row.image);
-            into->Add(item);
+            if (row.radioGroup) {
+                item->SetRadioItem(true);
+                item->SetGroupIndex(row.radioGroup);
+            }
+            if (row.insertAt >= 0)
+                into->Insert(std::min(row.insertAt, into->Count()), item);
+            else
+                into->Add(item);
+            if (row.checked) item->SetChecked(true);
             if (!row.visible) item->SetVisible(false);
         } else if (auto* button = dynamic_cast<plat::TToolButton*>(made)) {
             auto* bar = dynamic_cast<plat::TToolBar*>(parent);

@@ -131,6 +131,18 @@ const Control kFrame[] = {
     {"ToolButton1", Field<&F::ToolButton1>, "ToolBar1", {132, 2, 44, 24}, ""},
 };
 
+// The list's views, one checked at a time.
+const Item kViewMenu[] = {
+    {"mnList", Field<&F::mnList>},
+    {"ViewIcon", Field<&F::ViewIcon>, "mnList", "大型图标(&G)", -1, nullptr, nullptr, true, "", 1,
+     true},
+    {"ViewSmallIcon", Field<&F::ViewSmallIcon>, "mnList", "小型图标(&M)", -1, nullptr, nullptr, true,
+     "", 1},
+    {"ViewList", Field<&F::ViewList>, "mnList", "清单(&L)", -1, nullptr, nullptr, true, "", 1},
+    {"ViewReport", Field<&F::ViewReport>, "mnList", "详细信息(&D)", -1, nullptr, nullptr, true, "",
+     1},
+};
+
 // The schemes' list and the three pages: the grid of terms, the advanced
 // terms and the line terms.
 const Control kPages[] = {
@@ -313,22 +325,7 @@ TQBEForm::TQBEForm(plat::TComponent* owner)
     ToolBar1->SetButtonHeight(24);
     for (TToolButton* b : {btnInsert, btnOpen, btnDelete, ToolButton1}) b->SetHint(b->Caption());
     ToolButton1->SetStyle(TToolButtonStyle::tbsDropDown);
-    mnList = new TPopupMenu(this);
-    mnList->SetName("mnList");
-    auto view = [this](const char* name, const char* caption) {
-        auto* m = new TMenuItem(this);
-        m->SetName(name);
-        m->SetCaption(caption);
-        m->SetRadioItem(true);
-        m->SetGroupIndex(1);
-        mnList->Items()->Add(m);
-        return m;
-    };
-    ViewIcon = view("ViewIcon", "大型图标(&G)");
-    ViewSmallIcon = view("ViewSmallIcon", "小型图标(&M)");
-    ViewList = view("ViewList", "清单(&L)");
-    ViewReport = view("ViewReport", "详细信息(&D)");
-    ViewIcon->SetChecked(true);
+    Build(this, kViewMenu);
     ToolButton1->SetDropdownMenu(mnList);
 
     Build(this, kPages);
