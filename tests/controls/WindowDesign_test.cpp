@@ -190,6 +190,47 @@ TEST_F(MenuDesign, BuildsMenusItemsAndToolButtonsIntoTheirPlaces) {
     EXPECT_EQ(w->opened, 2);
 }
 
+TEST_F(MenuDesign, PlacesUnnamedAndRadioItemsWhereTheRowsSay) {
+    using plat::TMenuItem;
+    const Item rows[] = {
+        {"popMore", Field<&M::popMore>},
+        {"miIcons", Make<TMenuItem>, "popMore", "图标", -1, nullptr, nullptr, true, "", 1, true},
+        {"miList", Make<TMenuItem>, "popMore", "清单", -1, nullptr, nullptr, true, "", 1},
+        // Two items without names side by side.
+        {"", Make<TMenuItem>, "popMore", "生成"},
+        {"", Make<TMenuItem>, "popMore", "维护", -1, On<&M::miOpenClick>},
+        {"miFirst", Make<TMenuItem>, "popMore", "首", -1, nullptr, nullptr, true, "", 0, false, 0},
+        {"miLast", Make<TMenuItem>, "popMore", "末", -1, nullptr, nullptr, true, "", 0, false, 99},
+        {"miOther", Make<TMenuItem>, "popMore", "另", -1, nullptr, nullptr, true, "", 2, true, 3},
+    };
+    Build(w, rows);
+    const struct {
+        const char* caption;
+        bool radio;
+        int group;
+        bool checked;
+    } want[] = {{"首", false, 0, false},  {"图标", true, 1, true}, {"清单", true, 1, false},
+                {"另", true, 2, true},     {"生成", false, 0, false}, {"维护", false, 0, false},
+                {"末", false, 0, false}};
+    TMenuItem* items = w->popMore->Items();
+    ASSERT_EQ(items->Count(), int(std::size(want)));
+    for (int i = 0; i < items->Count(); ++i) {
+        SCOPED_TRACE(want[i].caption);
+        EXPECT_EQ(items->Items(i)->Caption(), want[i].caption);
+        EXPECT_EQ(items->Items(i)->RadioItem(), want[i].radio);
+        EXPECT_EQ(items->Items(i)->GroupIndex(), want[i].group);
+        EXPECT_EQ(items->Items(i)->Checked(), want[i].checked);
+    }
+    EXPECT_EQ(items->Items(4)->Name(), "");
+    EXPECT_EQ(items->Items(5)->Name(), "");
+    items->Items(5)->Click();
+    EXPECT_EQ(w->opened, 1);
+    // One checked item a group: the list's check leaves the other group's.
+    items->Items(2)->SetChecked(true);
+    EXPECT_FALSE(items->Items(1)->Checked());
+    EXPECT_TRUE(items->Items(3)->Checked());
+}
+
 TEST_F(MenuDesign, RaisesForItemsThatCannotBeBuilt) {
     Build(w, kBar);
     struct Case {
