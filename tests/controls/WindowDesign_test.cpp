@@ -209,8 +209,8 @@ TEST_F(MenuDesign, PlacesUnnamedAndRadioItemsWhereTheRowsSay) {
         bool radio;
         int group;
         bool checked;
-    } want[] = {{"首", false, 0, false},  {"图标", true, 1, true}, {"清单", true, 1, false},
-                {"另", true, 2, true},     {"生成", false, 0, false}, {"维护", false, 0, false},
+    } want[] = {{"首", false, 0, false}, {"图标", true, 1, true},   {"清单", true, 1, false},
+                {"另", true, 2, true},   {"生成", false, 0, false}, {"维护", false, 0, false},
                 {"末", false, 0, false}};
     TMenuItem* items = w->popMore->Items();
     ASSERT_EQ(items->Count(), int(std::size(want)));
