@@ -218,18 +218,22 @@ class ClerkRoad : public ::testing::Test {
         host->Type(text);
         host->Key("Tab");
     }
-    // A line keyed from its work order: the cursor starts in the work-order
-    // type column and goes on to the quantity after the work-order number.
+    // A line from its work order, picked in the look-up window of the
+    // work-order column on a new line: the cursor starts there and goes on
+    // to the quantity once the line has filled itself from the work order.
     void KeyLine() {
         host->Key("ctrl+Down");
         Expect("a new line starts at its work order",
                [](const Screen& s) { return Column(s) == "TI013"; });
-        Cell("5201");
-        Expect("work-order type keyed",
-               [](const Screen& s) { return Column(s) == "TI014" && !Dialog(s); });
-        Cell("20240110001");
+        // By the item's initials (电镀螺丝).
+        PickInWindow("ddls");
         // The work order's own notice (it has a routing) is answered.
         Message("Return", 3s);
+        Expect("work order picked", [](const Screen& s) {
+            return s.RowText("gdBody1", "TI013") == "5201" &&
+                   s.RowText("gdBody1", "TI014") == "20240110001" &&
+                   s.RowText("gdBody1", "TI004") == "C3001" && !Dialog(s);
+        });
         KeyQuantities();
     }
     void KeyQuantities() {
@@ -242,6 +246,14 @@ class ClerkRoad : public ::testing::Test {
         Cell("R-01-01");
         Expect("line keyed", [](const Screen& s) {
             return s.RowText("gdBody1", "TI007") == "20.000" && !Dialog(s);
+        });
+        // On past the lot (its editor a combo, read-only for this item) to
+        // the price, by Tab alone.
+        Need(TabTo("TI024"), "Tab did not reach the price");
+        host->Key("ctrl+a");
+        Cell("21.5");
+        Expect("price keyed", [](const Screen& s) {
+            return s.RowText("gdBody1", "TI024").rfind("21.5", 0) == 0 && !Dialog(s);
         });
     }
     // The newest receipt stored.
@@ -357,9 +369,9 @@ void ClerkRoad::WalkWholeRoad() {
     EXPECT_EQ(Stored(number, "TH029 || ':' || TH004 || ':' || TH038 || ':' || TH005"),
               "20240620:01:PUR:S002");
     EXPECT_EQ(Db("SELECT TI004 || ':' || TI007 || ':' || TI013 || ':' || TI014 || ':' || TI060 "
-                 "FROM MOCTI WHERE TI001='5901' AND TI002='" +
+                 "|| ':' || TI024 FROM MOCTI WHERE TI001='5901' AND TI002='" +
                  number + "'"),
-              "C3001:20.0:5201:20240110001:R-01-01");
+              "C3001:20.0:5201:20240110001:R-01-01:21.5");
     // Confirmed under a date of the clerk's, unconfirmed and voided.
     Click("btnConfirm");
     Expect("confirm date asked", [](const Screen& s) { return s.HasForm("TQVConfirmDateForm"); });

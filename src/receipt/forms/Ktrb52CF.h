@@ -266,6 +266,8 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     bool freshLine() const;
     int bodyColumnOf(const char* field) const;
     void steerLineColumn(const char* field);
+    // The line filled from its work order: keying goes on at the quantity.
+    void onToTheQuantity();
 
     int inspectionBefore_ = -1;
     bool inspectionGuard_ = false;

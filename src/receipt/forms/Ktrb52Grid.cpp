@@ -295,6 +295,10 @@ void TfrmKtrb52::steerLineColumn(const char* field) {
     gdBody1->SetSelectedField(f);
 }
 
+void TfrmKtrb52::onToTheQuantity() {
+    steerLineColumn(kFirstQuantity);
+}
+
 void TfrmKtrb52::dsBody1StateLineOrder(plat::TObject* sender) {
     if (savedBodyStateChange_) savedBodyStateChange_(sender);
     if (freshLine()) steerLineColumn(kLineStartField);
