@@ -276,6 +276,7 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     std::vector<std::string> lookupTexts_;
     plat::TNotifyEvent savedBodyStateChange_;
     bool afterWorkOrderNumber_ = false;
+    std::string numberBefore_;  // the work-order number before the key that leaves it
     bool steeringColumn_ = false;
 };
 

@@ -312,7 +312,10 @@ void TfrmKtrb52::gdBody1ColEnterLineOrder(plat::TObject*) {
     // starts where its keying starts.
     if (freshLine() && at == std::min(gdBody1->FixedDataCols(), gdBody1->VisibleColumnCount() - 1))
         steerLineColumn(kLineStartField);
-    else if (afterNumber && at == bodyColumnOf(kWorkOrderNumber) + 1)
+    // Only a number just keyed (the line filled from it): passing the
+    // column again goes on to the columns after it.
+    else if (afterNumber && at == bodyColumnOf(kWorkOrderNumber) + 1 &&
+             !lineText(kWorkOrderNumber).empty() && lineText(kWorkOrderNumber) != numberBefore_)
         steerLineColumn(kFirstQuantity);
 }
 
@@ -321,6 +324,7 @@ void TfrmKtrb52::FormKeyDown(plat::TObject* sender, uint16_t& key, plat::TShiftS
     afterWorkOrderNumber_ = (key == plat::VK_TAB || key == plat::VK_RETURN) && shift.Empty() &&
                             gdBody1 && inside(ActiveControl(), gdBody1) && selected &&
                             selected->FieldName() == kWorkOrderNumber;
+    if (afterWorkOrderNumber_) numberBefore_ = lineText(kWorkOrderNumber);
     TfrmDouble::FormKeyDown(sender, key, shift);
 }
 

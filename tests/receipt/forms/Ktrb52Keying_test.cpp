@@ -65,6 +65,42 @@ TEST_F(ReceiptKeyingTest, ANewLineIsKeyedFromItsWorkOrderInOnePass) {
     }
 }
 
+// Tab and Enter leave every column, the lot's too (its editor a combo,
+// read-only for an item without lots), so the price is reached by keys.
+TEST_F(ReceiptKeyingTest, TabAndEnterGoOnPastTheLotToThePrice) {
+    for (uint16_t leave : {plat::VK_TAB, plat::VK_RETURN}) {
+        SCOPED_TRACE(leave == plat::VK_TAB ? "Tab" : "Enter");
+        NewReceiptInTheLines();
+        TypeCell("5201", leave);
+        TypeCell("20240110001", leave);
+        ASSERT_EQ(Selected(), "TI007");
+        TypeCell("20", leave);
+        std::string passed;
+        for (int i = 0; i < 60 && Selected() != "TI024"; ++i) {
+            const std::string at = Selected();
+            passed += at + " ";
+            plat::TWinControl* focused = form->ActiveControl();
+            ASSERT_NE(focused, nullptr);
+            // A key typed into the lot gives its combo the keyboard.
+            if (at == "TI010") {
+                focused->SimulateKey(0, {}, U'x');
+                plat::Application->ProcessMessages();
+                focused = form->ActiveControl();
+                EXPECT_EQ(focused, form->gdBody1->FieldControl("TI010"));
+            }
+            focused->SimulateKey(leave, {});
+            plat::Application->ProcessMessages();
+            ASSERT_NE(Selected(), at) << "stuck after " << passed << "in " << focused->Name();
+        }
+        ASSERT_EQ(Selected(), "TI024") << passed;
+        TypeCell("21.5", leave);
+        EXPECT_EQ(Line("TI024")->AsFloat(), 21.5);
+        form->CancelEdit(false);
+        form->Free();
+        form = nullptr;
+    }
+}
+
 // The line's required columns are checked when the line is posted.
 TEST_F(ReceiptKeyingTest, ALinesRequiredColumnsAreCheckedWhenItIsPosted) {
     NewReceiptInTheLines();
