@@ -1,6 +1,10 @@
 // A receipt keyed as a clerk keys it: keys sent to the focused control
 // through the window's own key path (the form sees them first), never the
 // fields set from the test.
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+
 #include "controls/QvLookUpCombo.h"
 #include "platform/core/text.h"
 #include "platform/ui/menus.h"
@@ -8,6 +12,24 @@
 
 namespace ktrb::test {
 namespace {
+
+// The host's look-up window as it comes: a window of its own over the form
+// that has the keyboard while the clerk picks; then the queued answer.
+class WindowedLookUp : public standin::ScriptedDravoc {
+  public:
+    bool hadTheKeyboard = false;
+    plat::Variant F2GetData(plat::Variant& request) override {
+        QDialog window(QApplication::activeWindow());
+        auto* find = new QLineEdit(&window);
+        window.setWindowModality(Qt::WindowModal);
+        window.show();
+        window.activateWindow();
+        find->setFocus();
+        plat::Application->ProcessMessages();
+        hadTheKeyboard = find->hasFocus();
+        return ScriptedDravoc::F2GetData(request);
+    }
+};
 
 class ReceiptKeyingTest : public ReceiptFormTest {
   protected:
@@ -63,6 +85,33 @@ TEST_F(ReceiptKeyingTest, ANewLineIsKeyedFromItsWorkOrderInOnePass) {
         form->Free();
         form = nullptr;
     }
+}
+
+// F2 in the work-order column of a new line opens the look-up window; the
+// line waits for the pick unchecked and unposted, fills itself from the
+// work order picked, and keying goes on at the quantity.
+TEST_F(ReceiptKeyingTest, AWorkOrderPickedInItsWindowFillsANewLine) {
+    auto lookUp = std::make_shared<WindowedLookUp>();
+    services->dravoc = lookUp;
+    NewReceiptInTheLines();
+    ASSERT_EQ(Selected(), "TI013");
+    lookUp->Enqueue("F2GetData",
+                    plat::Variant::ArrayOf({plat::Variant::ArrayOf({"5201", "20240110001"})}));
+    form->ActiveControl()->SimulateKey(plat::VK_F2, {});
+    plat::Application->ProcessMessages();
+    ASSERT_EQ(lookUp->Calls().size(), 1u);
+    EXPECT_TRUE(lookUp->hadTheKeyboard);
+    for (const std::string& m : form->messages)
+        EXPECT_EQ(m.find("不可空白"), std::string::npos) << m;
+    EXPECT_EQ(dm->cdsBody1->State(), plat::dsInsert);
+    EXPECT_EQ(Line("TI013")->AsString() + "-" + Line("TI014")->AsString(), "5201-20240110001");
+    EXPECT_EQ(Line("TI004")->AsString(), "C3001");
+    EXPECT_EQ(Selected(), "TI007");
+    // The keyboard is back in the grid (its cell editor).
+    ASSERT_NE(form->ActiveControl(), nullptr);
+    EXPECT_TRUE(form->gdBody1->ContainsControl(form->ActiveControl()))
+        << form->ActiveControl()->ClassName();
+    form->CancelEdit(false);
 }
 
 // Tab and Enter leave every column, the lot's too (its editor a combo,
