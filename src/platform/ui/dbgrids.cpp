@@ -575,7 +575,15 @@ void TCustomDataGrid::placeColumnControl() {
                                 link_.Active()
                             ? c->Control()
                             : nullptr;
-    if (shownControl_ && shownControl_ != want) shownControl_->Hide();
+    if (shownControl_ && shownControl_ != want) {
+        // The cell's control that has the keyboard gives it back to the grid:
+        // hidden with it, it would leave the form with no control at all.
+        TCustomForm* form = GetParentForm(this);
+        if (form && form->ActiveControl() &&
+            shownControl_->ContainsControl(form->ActiveControl()) && CanFocus())
+            SetFocus();
+        shownControl_->Hide();
+    }
     shownControl_ = want;
     if (!want) return;
     // A column wider than the view: the control's own button stays in sight.

@@ -502,6 +502,27 @@ TEST(DataGrid, AFieldControlOutlivesTheColumnsMadeFromTheFields) {
     EXPECT_EQ(f.grid->SelectedColumn()->Control(), nullptr);
 }
 
+// A cell's control that has the keyboard, hidden because the cursor went to
+// another column by code (a form steering the keying), hands the keyboard
+// back to the grid without the grid being left.
+TEST(DataGrid, AHiddenCellControlGivesTheKeyboardBackToTheGrid) {
+    DataGridForm f;
+    f.grid->SetOptions(f.grid->Options() + TDataGridOption::dgEditing);
+    auto* edit = new TEdit(f.form);
+    f.grid->SetFieldControl("NAME", edit);
+    int exits = 0;
+    f.grid->OnExit = TNotifyEvent([&](TObject*) { ++exits; }, f.grid);
+    f.grid->SetSelectedField(f.ds->FieldByName("NAME"));
+    ASSERT_TRUE(edit->Visible());
+    edit->SetFocus();
+    ASSERT_EQ(f.form->ActiveControl(), edit);
+    f.grid->SetSelectedField(f.ds->FieldByName("QTY"));
+    EXPECT_FALSE(edit->Visible());
+    EXPECT_EQ(f.form->ActiveControl(), f.grid);
+    EXPECT_TRUE(f.grid->Focused());
+    EXPECT_EQ(exits, 0);
+}
+
 // Scrolled sideways, a cell's editor follows its cell, or goes while the
 // cell is out of view, and never reaches past the view: the custom column
 // editor and the grid's own text editor alike.

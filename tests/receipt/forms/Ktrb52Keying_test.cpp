@@ -4,6 +4,9 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <functional>
+#include <utility>
 
 #include "controls/QvLookUpCombo.h"
 #include "platform/core/text.h"
@@ -87,31 +90,55 @@ TEST_F(ReceiptKeyingTest, ANewLineIsKeyedFromItsWorkOrderInOnePass) {
     }
 }
 
-// F2 in the work-order column of a new line opens the look-up window; the
-// line waits for the pick unchecked and unposted, fills itself from the
-// work order picked, and keying goes on at the quantity.
+// F2 in the work-order column of a new line, or the cell's button, opens the
+// look-up window; the line waits for the pick unchecked and unposted, fills
+// itself from the work order picked, and keying goes on at the quantity.
 TEST_F(ReceiptKeyingTest, AWorkOrderPickedInItsWindowFillsANewLine) {
     auto lookUp = std::make_shared<WindowedLookUp>();
     services->dravoc = lookUp;
-    NewReceiptInTheLines();
-    ASSERT_EQ(Selected(), "TI013");
-    lookUp->Enqueue("F2GetData",
-                    plat::Variant::ArrayOf({plat::Variant::ArrayOf({"5201", "20240110001"})}));
-    form->ActiveControl()->SimulateKey(plat::VK_F2, {});
-    plat::Application->ProcessMessages();
-    ASSERT_EQ(lookUp->Calls().size(), 1u);
-    EXPECT_TRUE(lookUp->hadTheKeyboard);
-    for (const std::string& m : form->messages)
-        EXPECT_EQ(m.find("不可空白"), std::string::npos) << m;
-    EXPECT_EQ(dm->cdsBody1->State(), plat::dsInsert);
-    EXPECT_EQ(Line("TI013")->AsString() + "-" + Line("TI014")->AsString(), "5201-20240110001");
-    EXPECT_EQ(Line("TI004")->AsString(), "C3001");
-    EXPECT_EQ(Selected(), "TI007");
-    // The keyboard is back in the grid (its cell editor).
-    ASSERT_NE(form->ActiveControl(), nullptr);
-    EXPECT_TRUE(form->gdBody1->ContainsControl(form->ActiveControl()))
-        << form->ActiveControl()->ClassName();
-    form->CancelEdit(false);
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"F2", [&] { form->ActiveControl()->SimulateKey(plat::VK_F2, {}); }},
+        {"the cell's button",
+         [&] {
+             plat::TWinControl* cell = form->gdBody1->FieldControl("TI013");
+             ASSERT_TRUE(cell && cell->Visible());
+             // As the desktop does: the press focuses the control, then arrives.
+             QWidget* w = cell->Widget();
+             w->setFocus(Qt::MouseFocusReason);
+             const QPointF at(w->width() - 6, w->height() / 2);
+             QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton,
+                               Qt::LeftButton, Qt::NoModifier);
+             QCoreApplication::sendEvent(w, &press);
+             QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton,
+                                 Qt::NoButton, Qt::NoModifier);
+             QCoreApplication::sendEvent(w, &release);
+         }},
+    };
+    for (const auto& [way, open] : ways) {
+        SCOPED_TRACE(way);
+        NewReceiptInTheLines();
+        ASSERT_EQ(Selected(), "TI013");
+        lookUp->ClearCalls();
+        lookUp->Enqueue("F2GetData",
+                        plat::Variant::ArrayOf({plat::Variant::ArrayOf({"5201", "20240110001"})}));
+        open();
+        plat::Application->ProcessMessages();
+        ASSERT_EQ(lookUp->Calls().size(), 1u);
+        EXPECT_TRUE(lookUp->hadTheKeyboard);
+        for (const std::string& m : form->messages)
+            EXPECT_EQ(m.find("不可空白"), std::string::npos) << m;
+        EXPECT_EQ(dm->cdsBody1->State(), plat::dsInsert);
+        EXPECT_EQ(Line("TI013")->AsString() + "-" + Line("TI014")->AsString(), "5201-20240110001");
+        EXPECT_EQ(Line("TI004")->AsString(), "C3001");
+        EXPECT_EQ(Selected(), "TI007");
+        // The keyboard is back in the grid.
+        ASSERT_NE(form->ActiveControl(), nullptr);
+        EXPECT_TRUE(form->gdBody1->ContainsControl(form->ActiveControl()))
+            << form->ActiveControl()->Name();
+        form->CancelEdit(false);
+        form->Free();
+        form = nullptr;
+    }
 }
 
 // Tab and Enter leave every column, the lot's too (its editor a combo,
