@@ -1,7 +1,5 @@
 #include "platform/ui/dbgrids.h"
 
-#include <QApplication>
-#include <QWidget>
 #include <algorithm>
 
 #include "platform/component/properties.h"
@@ -823,12 +821,8 @@ void TCustomDataGrid::DoExit() {
     TDataSet* ds = DataSet();
     if (ds && link_.Active()) {
         UpdateData();
-        // A window over the form (a look-up picking the new line's values)
-        // is not a move away from the line: only a move inside the form is.
-        QWidget* modal = QApplication::activeModalWidget();
-        const bool overTheForm = modal && Widget() && modal != Widget()->window();
         if (dgOptions_.Contains(TDataGridOption::dgCancelOnExit) && ds->State() == dsInsert &&
-            !ds->Modified() && !overTheForm)
+            !ds->Modified())
             ds->Cancel();
     }
     TCustomGrid::DoExit();
