@@ -1476,6 +1476,10 @@ PLAT_PUBLISH(TStringAlignGrid) {
            &TStringAlignGrid::SetAutoAdjustLastCol);
     p.Prop("RedrawWhileScroll", &TStringAlignGrid::RedrawWhileScroll);
     p.Color("GridLineColor", &TStringAlignGrid::GridLineColor, &TStringAlignGrid::SetGridLineColor);
+    p.Prop("OnValidateEdit", &TStringAlignGrid::OnValidateEdit, nullptr, "TCellEventBool");
+    p.Prop("OnComboBoxClick", &TStringAlignGrid::OnComboBoxClick);
+    p.Prop("OnCalcCellColors", &TStringAlignGrid::OnCalcCellColors, nullptr,
+           "TAlignCalcCellColorsEvent");
 }
 
 }  // namespace ktrb

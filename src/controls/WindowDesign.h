@@ -98,4 +98,29 @@ void Build(plat::TWinControl* window, std::span<const Control> controls);
 // handler of another kind than the event.
 void Connect(plat::TComponent* window, std::span<const Handler> handlers);
 
+// ---- menu rows ----------------------------------------------------------------
+
+// One menu, menu item or tool button. A menu (main or pop-up) has no parent;
+// an item joins its parent, a menu's top level or an item, after the items
+// already there; a tool button joins its tool bar after the buttons already
+// there. The text is an item's caption and a button's hint; "-" makes a
+// menu's line or a tool bar's separator.
+struct Item {
+    const char* name;
+    Maker make;
+    const char* parent = "";
+    const char* text = nullptr;
+    int image = -1;
+    plat::EventHandle (*click)(plat::TObject* window) = nullptr;  // OnClick
+    const char* shortCut = nullptr;                               // as shown: "F5", "Ctrl+H"
+    bool visible = true;
+    const char* dropDown = "";  // a button's drop-down menu, from any row of the table
+};
+
+// Makes every row's component in order; a parent must come before its items.
+// Raises plat::Exception naming the row for an unknown parent or drop-down
+// menu, a parent of another kind, or a row that is neither a menu, an item
+// nor a tool button.
+void Build(plat::TComponent* window, std::span<const Item> items);
+
 }  // namespace ktrb::design

@@ -7,6 +7,7 @@
 #include "controls/FCheckListBox.h"
 #include "controls/FDbChkBox.h"
 #include "controls/QrvEdit.h"
+#include "controls/WindowDesign.h"
 #include "dataframe/Connection.h"
 #include "dataframe/RadicalCD.h"
 #include "dataframe/knlRadical.h"
@@ -110,6 +111,109 @@ class ListItems : public ISelectableItems {
     TFCheckListBox* box_;
 };
 
+using namespace design;
+using F = TQBEForm;
+using enum plat::TAlign;
+
+// The row limit on top, the buttons at the bottom, the saved schemes on the left.
+const Control kFrame[] = {
+    {"Panel2", Field<&F::Panel2>, "", {0, 0, 0, 33}, "", alTop},
+    {"cbTopRow", Field<&F::cbTopRow>, "Panel2", {110, 6, 100, 21}, "总信息笔数限制"},
+    {"Panel1", Field<&F::Panel1>, "", {0, 0, 0, 41}, "", alBottom},
+    {"BBOK", Field<&F::BBOK>, "Panel1", {346, 7, 94, 28}, "确定(&O)"},
+    {"BBCancel", Field<&F::BBCancel>, "Panel1", {474, 7, 94, 28}, "取消(&C)"},
+    {"pnlCondition", Field<&F::pnlCondition>, "", {0, 0, 160, 0}, "", alLeft},
+    {"ToolBar1", Field<&F::ToolBar1>, "pnlCondition", {0, 0, 0, 52}, nullptr, alTop},
+    {"lblCondition", Field<&F::lblCondition>, "pnlCondition", {0, 0, 0, 20}, " 查询方案", alTop},
+    {"btnInsert", Field<&F::btnInsert>, "ToolBar1", {0, 2, 44, 24}, "保存(&N)"},
+    {"btnOpen", Field<&F::btnOpen>, "ToolBar1", {44, 2, 44, 24}, "开启(&O)"},
+    {"btnDelete", Field<&F::btnDelete>, "ToolBar1", {88, 2, 44, 24}, "删除(&D)"},
+    {"ToolButton1", Field<&F::ToolButton1>, "ToolBar1", {132, 2, 44, 24}, ""},
+};
+
+// The schemes' list and the three pages: the grid of terms, the advanced
+// terms and the line terms.
+const Control kPages[] = {
+    {"lstCondition", Field<&F::lstCondition>, "pnlCondition", {}, nullptr, alClient},
+    {"Splitter1", Field<&F::Splitter1>, "", {0, 0, 3, 0}, nullptr, alLeft},
+    {"ExtPageControl1", Field<&F::ExtPageControl1>, "", {}, nullptr, alClient},
+    {"TabSheet1", Field<&F::TabSheet1>, "ExtPageControl1", {}, "一般选项"},
+    {"TabSheet2", Field<&F::TabSheet2>, "ExtPageControl1", {}, "高级设置"},
+    {"TabSheet3", Field<&F::TabSheet3>, "ExtPageControl1", {}, "单身设置"},
+    {"sg1", Field<&F::sg1>, "TabSheet1", {}, nullptr, alClient},
+    {"moMsgLNG", Field<&F::moMsgLNG>, "TabSheet1"},
+};
+
+// The advanced and the line page share the layout of their term controls.
+const Control kTerms[] = {
+    {"cboField", Field<&F::cboField>, "TabSheet2", {6, 8, 150, 21}},
+    {"CbOperator", Field<&F::CbOperator>, "TabSheet2", {160, 8, 100, 21}},
+    {"cboValue", Field<&F::cboValue>, "TabSheet2", {264, 8, 160, 21}},
+    {"ckbValue", Field<&F::ckbValue>, "TabSheet2", {264, 10, 60, 17}, ""},
+    {"rgLogic", Field<&F::rgLogic>, "TabSheet2", {6, 34, 130, 40}, "条件关系"},
+    {"BBClear", Field<&F::BBClear>, "TabSheet2", {264, 44, 78, 26}, "清除(&L)"},
+    {"BbAssign", Field<&F::BbAssign>, "TabSheet2", {346, 44, 80, 26}, "添加(&A)"},
+    {"Memo1", Field<&F::Memo1>, "TabSheet2", {6, 78, 420, 110}},
+    {"chkBody", Field<&F::chkBody>, "TabSheet2", {142, 50, 118, 17}, "含单身筛选条件"},
+    {"Label1", Field<&F::Label1>, "TabSheet2", {6, 194, 120, 14}, "设置排序字段"},
+    {"ListBox1", Field<&F::ListBox1>, "TabSheet2", {6, 210, 190, 126}},
+    {"ListBox2", Field<&F::ListBox2>, "TabSheet2", {236, 210, 190, 126}},
+    {"SpeedButton1", Field<&F::SpeedButton1>, "TabSheet2", {201, 240, 30, 24}, ">"},
+    {"SpeedButton2", Field<&F::SpeedButton2>, "TabSheet2", {201, 276, 30, 24}, "<"},
+    {"cboField2", Field<&F::cboField2>, "TabSheet3", {6, 8, 150, 21}},
+    {"CbOperator2", Field<&F::CbOperator2>, "TabSheet3", {160, 8, 100, 21}},
+    {"cboValue2", Field<&F::cboValue2>, "TabSheet3", {264, 8, 160, 21}},
+    {"ckbValue2", Field<&F::ckbValue2>, "TabSheet3", {264, 10, 60, 17}, ""},
+    {"rgLogic2", Field<&F::rgLogic2>, "TabSheet3", {6, 34, 130, 40}, "条件关系"},
+    {"BBClear2", Field<&F::BBClear2>, "TabSheet3", {264, 44, 78, 26}, "清除(&L)"},
+    {"BbAssign2", Field<&F::BbAssign2>, "TabSheet3", {346, 44, 80, 26}, "添加(&A)"},
+    {"Memo2", Field<&F::Memo2>, "TabSheet3", {6, 78, 420, 258}},
+};
+
+const Handler kEvents[] = {
+    {"BBOK", "OnClick", On<&F::BBOKClick>},
+    {"sg1", "OnSelectCell", On<&F::sg1SelectCell>},
+    {"sg1", "OnComboBoxClick", On<&F::sg1ComboBoxClick>},
+    {"sg1", "OnValidateEdit", On<&F::sg1ValidateEdit>},
+    {"sg1", "OnKeyDown", On<&F::sg1KeyDown>},
+    {"sg1", "OnKeyPress", On<&F::sg1KeyPress>},
+    {"sg1", "OnCalcCellColors", On<&F::sg1CalcCellColors>},
+    {"sg1", "OnMouseDown", On<&F::sg1MouseDown>},
+    {"cbTopRow", "OnKeyPress", On<&F::cbTopRowKeyPress>},
+    {"ExtPageControl1", "OnChange", On<&F::ExtPageControl1Change>},
+    {"BbAssign", "OnClick", On<&F::BbAssignClick>},
+    {"BbAssign2", "OnClick", On<&F::BbAssign2Click>},
+    {"BBClear", "OnClick", On<&F::BBClearClick>},
+    {"BBClear2", "OnClick", On<&F::BBClear2Click>},
+    {"Memo1", "OnChange", On<&F::Memo1Change>},
+    {"Memo2", "OnChange", On<&F::Memo2Change>},
+    {"cboField", "OnChange", On<&F::cboFieldChange>},
+    {"cboField2", "OnChange", On<&F::cboField2Change>},
+    {"cboField", "OnDrawItem", On<&F::cboFieldDrawItem>},
+    {"cboField2", "OnDrawItem", On<&F::cboFieldDrawItem>},
+    {"TabSheet2", "OnMouseMove", On<&F::TabSheet2MouseMove>},
+    {"chkBody", "OnClick", On<&F::chkBodyClick>},
+    {"ListBox1", "OnDblClick", On<&F::ListBox1DblClick>},
+    {"ListBox2", "OnDblClick", On<&F::ListBox2DblClick>},
+    {"SpeedButton1", "OnClick", On<&F::ListBox1DblClick>},
+    {"SpeedButton2", "OnClick", On<&F::ListBox2DblClick>},
+    {"ListBox1", "OnMouseMove", On<&F::ListBox1MouseMove>},
+    {"ListBox2", "OnMouseMove", On<&F::ListBox1MouseMove>},
+    {"btnInsert", "OnClick", On<&F::btnInsertClick>},
+    {"btnOpen", "OnClick", On<&F::btnOpenClick>},
+    {"lstCondition", "OnDblClick", On<&F::btnOpenClick>},
+    {"btnDelete", "OnClick", On<&F::btnDeleteClick>},
+    {"lstCondition", "OnEdited", On<&F::lstConditionEdited>},
+    {"ToolButton1", "OnClick", On<&F::ToolButton1Click>},
+    {"ViewIcon", "OnClick", On<&F::ViewIconExecute>},
+    {"ViewSmallIcon", "OnClick", On<&F::ViewSmallIconExecute>},
+    {"ViewList", "OnClick", On<&F::ViewListExecute>},
+    {"ViewReport", "OnClick", On<&F::ViewReportExecute>},
+    {"", "OnCreate", On<&F::FormCreate>},
+    {"", "OnShow", On<&F::FormShow>},
+    {"", "OnActivate", On<&F::FormActivate>},
+};
+
 }  // namespace
 
 int QueryMessageBox(TQVForm* form, const std::string& text, TMsgDlgType type,
@@ -194,75 +298,20 @@ TQBEForm::TQBEForm(plat::TComponent* owner)
     Font()->SetName("宋体");
     Font()->SetHeight(-13);
 
-    auto panel = [this](const char* name, TWinControl* parent, TAlign align, int size) {
-        auto* p = new TPanel(this);
-        p->SetName(name);
-        p->SetParent(parent);
-        p->SetCaption("");
-        if (align == TAlign::alLeft)
-            p->SetWidth(size);
-        else
-            p->SetHeight(size);
-        p->SetAlign(align);
-        return p;
-    };
-    auto button = [this](const char* name, TWinControl* parent, const char* caption, int x, int y,
-                         int w, int h) {
-        auto* b = new TBitBtn(this);
-        b->SetName(name);
-        b->SetParent(parent);
-        b->SetCaption(caption);
-        b->SetBounds(x, y, w, h);
-        return b;
-    };
-
-    Panel2 = panel("Panel2", this, TAlign::alTop, 33);
-    cbTopRow = new TQvComboBox(this);
-    cbTopRow->SetName("cbTopRow");
-    cbTopRow->SetParent(Panel2);
-    cbTopRow->SetCaption("总信息笔数限制");
-    cbTopRow->SetBounds(110, 6, 100, 21);
+    Build(this, kFrame);
     for (const char* n : {"500", "0", "100", "200", "1000", "1500"}) cbTopRow->Items()->Add(n);
     cbTopRow->SetText("500");
-
-    Panel1 = panel("Panel1", this, TAlign::alBottom, 41);
-    BBOK = button("BBOK", Panel1, "确定(&O)", 346, 7, 94, 28);
     BBOK->ModalResult = mrOk;
-    BBCancel = button("BBCancel", Panel1, "取消(&C)", 474, 7, 94, 28);
     BBCancel->Cancel = true;
     BBCancel->ModalResult = mrCancel;
-
-    pnlCondition = panel("pnlCondition", this, TAlign::alLeft, 160);
-    ToolBar1 = new TToolBar(this);
-    ToolBar1->SetName("ToolBar1");
-    ToolBar1->SetParent(pnlCondition);
-    ToolBar1->SetTop(20);
-    ToolBar1->SetAlign(TAlign::alTop);
-    ToolBar1->SetHeight(52);
+    // Its caption sized the label to the text; the design's height again.
+    lblCondition->SetHeight(20);
     ToolBar1->SetFlat(true);
     // Without pictures of their own the buttons say what they do.
     ToolBar1->SetShowCaptions(true);
     ToolBar1->SetButtonWidth(44);
     ToolBar1->SetButtonHeight(24);
-    lblCondition = new TLabel(this);
-    lblCondition->SetName("lblCondition");
-    lblCondition->SetParent(pnlCondition);
-    lblCondition->SetCaption(" 查询方案");
-    lblCondition->SetHeight(20);
-    lblCondition->SetAlign(TAlign::alTop);
-    auto tool = [this](const char* name, const char* caption, int x) {
-        auto* b = new TToolButton(this);
-        b->SetName(name);
-        b->SetParent(ToolBar1);
-        b->SetCaption(caption);
-        b->SetHint(caption);
-        b->SetBounds(x, 2, 44, 24);
-        return b;
-    };
-    btnInsert = tool("btnInsert", "保存(&N)", 0);
-    btnOpen = tool("btnOpen", "开启(&O)", 44);
-    btnDelete = tool("btnDelete", "删除(&D)", 88);
-    ToolButton1 = tool("ToolButton1", "", 132);
+    for (TToolButton* b : {btnInsert, btnOpen, btnDelete, ToolButton1}) b->SetHint(b->Caption());
     ToolButton1->SetStyle(TToolButtonStyle::tbsDropDown);
     mnList = new TPopupMenu(this);
     mnList->SetName("mnList");
@@ -281,39 +330,10 @@ TQBEForm::TQBEForm(plat::TComponent* owner)
     ViewReport = view("ViewReport", "详细信息(&D)");
     ViewIcon->SetChecked(true);
     ToolButton1->SetDropdownMenu(mnList);
-    lstCondition = new TListView(this);
-    lstCondition->SetName("lstCondition");
-    lstCondition->SetParent(pnlCondition);
-    lstCondition->SetAlign(TAlign::alClient);
+
+    Build(this, kPages);
     lstCondition->SetSortType(TSortType::stText);
     lstCondition->ColumnClick = false;
-
-    Splitter1 = new TSplitter(this);
-    Splitter1->SetName("Splitter1");
-    Splitter1->SetParent(this);
-    Splitter1->SetLeft(160);
-    Splitter1->SetWidth(3);
-    Splitter1->SetAlign(TAlign::alLeft);
-
-    ExtPageControl1 = new TExtPageControl(this);
-    ExtPageControl1->SetName("ExtPageControl1");
-    ExtPageControl1->SetParent(this);
-    ExtPageControl1->SetAlign(TAlign::alClient);
-    auto sheet = [this](const char* name, const char* caption) {
-        auto* s = new TTabSheet(this);
-        s->SetName(name);
-        s->SetPageControl(ExtPageControl1);
-        s->SetCaption(caption);
-        return s;
-    };
-    TabSheet1 = sheet("TabSheet1", "一般选项");
-    TabSheet2 = sheet("TabSheet2", "高级设置");
-    TabSheet3 = sheet("TabSheet3", "单身设置");
-
-    sg1 = new TStringAlignGrid(this);
-    sg1->SetName("sg1");
-    sg1->SetParent(TabSheet1);
-    sg1->SetAlign(TAlign::alClient);
     sg1->SetColCount(4);
     sg1->SetRowCount(2);
     sg1->SetFixedCols(0);
@@ -328,70 +348,9 @@ TQBEForm::TQBEForm(plat::TComponent* owner)
                                  TGridOption::goColSizing, TGridOption::goEditing,
                                  TGridOption::goTabs, TGridOption::goAlwaysShowEditor});
     sg1->AutoEditNextCell = true;
-    moMsgLNG = new TMemo(this);
-    moMsgLNG->SetName("moMsgLNG");
-    moMsgLNG->SetParent(TabSheet1);
     moMsgLNG->SetVisible(false);
     moMsgLNG->Font()->SetColor(clRed);
 
-    // Advanced page.
-    auto combo = [this](const char* name, TWinControl* parent, int x, int y, int w) {
-        auto* c = new TComboBox(this);
-        c->SetName(name);
-        c->SetParent(parent);
-        c->SetBounds(x, y, w, 21);
-        c->SetStyle(TComboBoxStyle::csDropDownList);
-        return c;
-    };
-    auto opCombo = [&](const char* name, TWinControl* parent, int x, int y) {
-        TComboBox* c = combo(name, parent, x, y, 100);
-        for (const char* op : {"等于", "大于或等于", "小于或等于", "大于", "小于", "不等于",
-                               "起始于", "终止于", "包含"})
-            c->Items()->Add(op);
-        c->SetItemIndex(0);
-        return c;
-    };
-    auto valueCombo = [this](const char* name, TWinControl* parent, TDataSource* ds, int x, int y) {
-        auto* c = new TDBComboBox(this);
-        c->SetName(name);
-        c->SetParent(parent);
-        c->SetBounds(x, y, 160, 21);
-        c->SetDataSource(ds);
-        c->SetDataField("QBE");
-        return c;
-    };
-    auto valueCheck = [this](const char* name, TWinControl* parent, TDataSource* ds, int x, int y) {
-        auto* c = new TFDbCheckBox(this);
-        c->SetName(name);
-        c->SetParent(parent);
-        c->SetBounds(x, y + 2, 60, 17);
-        c->SetCaption("");
-        c->SetDataSource(ds);
-        c->SetDataField("QBE");
-        c->SetVisible(false);
-        return c;
-    };
-    auto logic = [this](const char* name, TWinControl* parent, int x, int y) {
-        auto* g = new TRadioGroup(this);
-        g->SetName(name);
-        g->SetParent(parent);
-        g->SetCaption("条件关系");
-        g->SetBounds(x, y, 130, 40);
-        g->SetColumns(2);
-        g->Items()->Add("AND");
-        g->Items()->Add("OR");
-        g->SetItemIndex(0);
-        g->SetEnabled(false);
-        return g;
-    };
-    auto memo = [this](const char* name, TWinControl* parent, int x, int y, int w, int h) {
-        auto* m = new TMemo(this);
-        m->SetName(name);
-        m->SetParent(parent);
-        m->SetBounds(x, y, w, h);
-        m->SetScrollBars(TScrollStyle::ssVertical);
-        return m;
-    };
     auto valueSet = [this](const char* name) {
         auto* cds = new TwwClientDataSet(this);
         cds->SetName(name);
@@ -409,109 +368,51 @@ TQBEForm::TQBEForm(plat::TComponent* owner)
     dsTemp2->SetName("dsTemp2");
     dsTemp2->SetDataSet(cdsTemp2);
 
-    // The advanced and the body page share the layout of their term controls.
-    auto termPage = [&](TTabSheet* sheet, TDataSource* ds, const std::string& n,
-                        const char* memoName, int memoHeight, TComboBox*& field, TComboBox*& op,
-                        TDBComboBox*& value, TFDbCheckBox*& check, TRadioGroup*& logicGroup,
-                        TBitBtn*& clear, TBitBtn*& assign, TMemo*& memoBox) {
-        field = combo(("cboField" + n).c_str(), sheet, 6, 8, 150);
-        field->SetStyle(TComboBoxStyle::csOwnerDrawFixed);
-        op = opCombo(("CbOperator" + n).c_str(), sheet, 160, 8);
-        value = valueCombo(("cboValue" + n).c_str(), sheet, ds, 264, 8);
-        check = valueCheck(("ckbValue" + n).c_str(), sheet, ds, 264, 8);
-        logicGroup = logic(("rgLogic" + n).c_str(), sheet, 6, 34);
-        clear = button(("BBClear" + n).c_str(), sheet, "清除(&L)", 264, 44, 78, 26);
-        assign = button(("BbAssign" + n).c_str(), sheet, "添加(&A)", 346, 44, 80, 26);
-        memoBox = memo(memoName, sheet, 6, 78, 420, memoHeight);
-    };
-    termPage(TabSheet2, dsTemp, "", "Memo1", 110, cboField, CbOperator, cboValue, ckbValue, rgLogic,
-             BBClear, BbAssign, Memo1);
-    chkBody = new TBitCheckBox(this);
-    chkBody->SetName("chkBody");
-    chkBody->SetParent(TabSheet2);
-    chkBody->SetCaption("含单身筛选条件");
-    chkBody->SetBounds(142, 50, 118, 17);
+    Build(this, kTerms);
+    const struct {
+        TComboBox *field, *op;
+        TDBComboBox* value;
+        TFDbCheckBox* check;
+        TRadioGroup* logic;
+        TMemo* memo;
+        TDataSource* ds;
+    } terms[] = {{cboField, CbOperator, cboValue, ckbValue, rgLogic, Memo1, dsTemp},
+                 {cboField2, CbOperator2, cboValue2, ckbValue2, rgLogic2, Memo2, dsTemp2}};
+    for (const auto& t : terms) {
+        t.field->SetStyle(TComboBoxStyle::csOwnerDrawFixed);
+        t.op->SetStyle(TComboBoxStyle::csDropDownList);
+        for (const char* op : {"等于", "大于或等于", "小于或等于", "大于", "小于", "不等于",
+                               "起始于", "终止于", "包含"})
+            t.op->Items()->Add(op);
+        t.op->SetItemIndex(0);
+        t.value->SetDataSource(t.ds);
+        t.value->SetDataField("QBE");
+        t.check->SetDataSource(t.ds);
+        t.check->SetDataField("QBE");
+        t.check->SetVisible(false);
+        t.logic->SetColumns(2);
+        t.logic->Items()->Add("AND");
+        t.logic->Items()->Add("OR");
+        t.logic->SetItemIndex(0);
+        t.logic->SetEnabled(false);
+        t.memo->SetScrollBars(TScrollStyle::ssVertical);
+    }
     chkBody->SetVisible(false);
-    Label1 = new TLabel(this);
-    Label1->SetName("Label1");
-    Label1->SetParent(TabSheet2);
-    Label1->SetCaption("设置排序字段");
+    // Its caption sized the label to the text; the design's bounds again.
     Label1->SetBounds(6, 194, 120, 14);
-    auto sortList = [this](const char* name, int x) {
-        auto* l = new TFCheckListBox(this);
-        l->SetName(name);
-        l->SetParent(TabSheet2);
-        l->SetBounds(x, 210, 190, 126);
+    for (TFCheckListBox* l : {ListBox1, ListBox2}) {
         l->SetItemHeight(18);
         l->Font()->SetName("新宋体");
-        return l;
-    };
-    ListBox1 = sortList("ListBox1", 6);
+    }
     ListBox1->SetCheckStyle(0);
     ListBox1->SetMultiSelect(true);
-    ListBox2 = sortList("ListBox2", 236);
     ListBox2->SetCheckStyle(4);
-    auto arrow = [this](const char* name, const char* caption, int y) {
-        auto* b = new TSpeedButton(this);
-        b->SetName(name);
-        b->SetParent(TabSheet2);
-        b->SetCaption(caption);
-        b->SetBounds(201, y, 30, 24);
-        return b;
-    };
-    SpeedButton1 = arrow("SpeedButton1", ">", 240);
-    SpeedButton2 = arrow("SpeedButton2", "<", 276);
 
-    // Body page.
-    termPage(TabSheet3, dsTemp2, "2", "Memo2", 258, cboField2, CbOperator2, cboValue2, ckbValue2,
-             rgLogic2, BBClear2, BbAssign2, Memo2);
-
-    BBOK->OnClick = TNotifyEvent(this, &TQBEForm::BBOKClick);
-    sg1->OnSelectCell = TSelectCellEvent(this, &TQBEForm::sg1SelectCell);
-    sg1->OnComboBoxClick = TNotifyEvent(this, &TQBEForm::sg1ComboBoxClick);
-    sg1->OnValidateEdit = TCellEventBool(this, &TQBEForm::sg1ValidateEdit);
-    sg1->OnKeyDown = TKeyEvent(this, &TQBEForm::sg1KeyDown);
-    sg1->OnKeyPress = TKeyPressEvent(this, &TQBEForm::sg1KeyPress);
-    sg1->OnCalcCellColors = TAlignCalcCellColorsEvent(this, &TQBEForm::sg1CalcCellColors);
-    cbTopRow->OnKeyPress = TKeyPressEvent(this, &TQBEForm::cbTopRowKeyPress);
-    ExtPageControl1->OnChange = TNotifyEvent(this, &TQBEForm::ExtPageControl1Change);
-    BbAssign->OnClick = TNotifyEvent(this, &TQBEForm::BbAssignClick);
-    BbAssign2->OnClick = TNotifyEvent(this, &TQBEForm::BbAssign2Click);
-    BBClear->OnClick = TNotifyEvent(this, &TQBEForm::BBClearClick);
-    BBClear2->OnClick = TNotifyEvent(this, &TQBEForm::BBClear2Click);
-    Memo1->OnChange = TNotifyEvent(this, &TQBEForm::Memo1Change);
-    Memo2->OnChange = TNotifyEvent(this, &TQBEForm::Memo2Change);
-    cboField->OnChange = TNotifyEvent(this, &TQBEForm::cboFieldChange);
-    cboField2->OnChange = TNotifyEvent(this, &TQBEForm::cboField2Change);
-    for (TComboBox* c : {cboField, cboField2})
-        c->OnDrawItem = plat::TDrawItemEvent(this, &TQBEForm::cboFieldDrawItem);
-    TabSheet2->OnMouseMove = TMouseMoveEvent(this, &TQBEForm::TabSheet2MouseMove);
-    chkBody->OnClick = TNotifyEvent(this, &TQBEForm::chkBodyClick);
-    ListBox1->OnDblClick = TNotifyEvent(this, &TQBEForm::ListBox1DblClick);
-    ListBox2->OnDblClick = TNotifyEvent(this, &TQBEForm::ListBox2DblClick);
-    SpeedButton1->OnClick = TNotifyEvent(this, &TQBEForm::ListBox1DblClick);
+    Connect(this, kEvents);
     // The sort list reorders by dragging its items (automatic drag).
     plat::EnableDragSource(ListBox2);
     plat::EnableDropTarget(ListBox2, plat::TDragOverEvent(this, &TQBEForm::ListBox2DragOver),
                            plat::TDragDropEvent(this, &TQBEForm::ListBox2DragDrop));
-    ListBox1->OnMouseMove = TMouseMoveEvent(this, &TQBEForm::ListBox1MouseMove);
-    ListBox2->OnMouseMove = TMouseMoveEvent(this, &TQBEForm::ListBox1MouseMove);
-    sg1->OnMouseDown = TMouseEvent(this, &TQBEForm::sg1MouseDown);
-    SpeedButton2->OnClick = TNotifyEvent(this, &TQBEForm::ListBox2DblClick);
-    btnInsert->OnClick = TNotifyEvent(this, &TQBEForm::btnInsertClick);
-    btnOpen->OnClick = TNotifyEvent(this, &TQBEForm::btnOpenClick);
-    lstCondition->OnDblClick = TNotifyEvent(this, &TQBEForm::btnOpenClick);
-    btnDelete->OnClick = TNotifyEvent(this, &TQBEForm::btnDeleteClick);
-    lstCondition->OnEdited =
-        Event<TObject*, TListItem*, std::string&>(this, &TQBEForm::lstConditionEdited);
-    ToolButton1->OnClick = TNotifyEvent(this, &TQBEForm::ToolButton1Click);
-    ViewIcon->OnClick = TNotifyEvent(this, &TQBEForm::ViewIconExecute);
-    ViewSmallIcon->OnClick = TNotifyEvent(this, &TQBEForm::ViewSmallIconExecute);
-    ViewList->OnClick = TNotifyEvent(this, &TQBEForm::ViewListExecute);
-    ViewReport->OnClick = TNotifyEvent(this, &TQBEForm::ViewReportExecute);
-    OnCreate = TNotifyEvent(this, &TQBEForm::FormCreate);
-    OnShow = TNotifyEvent(this, &TQBEForm::FormShow);
-    OnActivate = TNotifyEvent(this, &TQBEForm::FormActivate);
 }
 
 TQBEForm::~TQBEForm() = default;

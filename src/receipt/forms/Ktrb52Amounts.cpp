@@ -66,7 +66,7 @@ void TfrmKtrb52::btnMoneyClick(plat::TObject*) {
         bool& flag;
         ~EntryGuard() { flag = false; }
     } entry{AmountEntryStarted};
-    ValidationActiveFlag = AmountEntryStarted = true;
+    dm->Session.ValidationActive = AmountEntryStarted = true;
     if (!AcceptanceDateOpen(lineText("TI018"), sys("SYS011"), sys("SYS013"))) {
         Brokers()->ShowMessageCode("E", "100071", {Variant(labelOf("TI018", true))});
         plat::Abort();
@@ -88,7 +88,7 @@ void TfrmKtrb52::btnMoneyClick(plat::TObject*) {
 void TfrmKtrb52::btnInvEditClick(plat::TObject*) {
     TdmKtrb52* dm = ReceiptModule();
     if (!dm) return;
-    ValidationActiveFlag = true;
+    dm->Session.ValidationActive = true;
     bool journal = false;
     {
         TControlsDisabled quiet(dm->cdsBody1);

@@ -1,8 +1,12 @@
 #include "receipt/forms/Ktrb52CF.h"
 
+#include <span>
+
 #include "controls/ExtPage.h"
 #include "controls/FDBGrid.h"
 #include "controls/QrvEdit.h"
+#include "controls/WindowDesign.h"
+#include "platform/component/properties.h"
 #include "platform/core/text.h"
 #include "platform/data/clientdataset.h"
 #include "platform/ui/comctrls.h"
@@ -25,14 +29,110 @@ using plat::Variant;
 
 namespace {
 
-constexpr int kEditWidth = 120;
-
 // Hints of the line editors' look-ups, by line: item, engineering item, work
 // order, item attributes, arrival, process, inspection and the others the
 // rules name.
 constexpr const char* kLookupTexts[] = {
     "品号信息", "工程品号信息", "工单信息", "品号属性", "到货单信息", "工艺信息", "检验单信息",
     "单位信息", "库别信息",     "批号信息", "储位信息", "项目信息",   "常用语"};
+
+constexpr int kEditWidth = 120;
+constexpr int kColumn[] = {90, 400, 710};
+constexpr int kRow = 26, kTop = 8;
+
+// An edit in the head's columns.
+constexpr design::Bounds At(int column, int row, int width = kEditWidth) {
+    return {kColumn[column], kTop + row * kRow, width, 21};
+}
+constexpr design::Bounds ComboAt(int column, int row) {
+    return At(column, row, kEditWidth + 22);
+}
+// The name beside a code's edit.
+constexpr design::Bounds Beside(design::Bounds edit) {
+    return {edit.left + edit.width + 24, edit.top + 3, 150, 15};
+}
+// The foot's eleven totals, in rows of five.
+constexpr design::Bounds Total(int i) {
+    return {90 + (i % 5) * 185, 6 + (i / 5) * 26, 90, 21};
+}
+
+using namespace design;
+using F = TfrmKtrb52;
+
+const Control kTools[] = {
+    {"btnMoney", Field<&F::btnMoney>, "ToolBar1"},
+    {"btnInvEdit", Field<&F::btnInvEdit>, "ToolBar1"},
+    {"BtnSearchs", Field<&F::BtnSearchs>, "ToolBar1"},
+    {"btnFMoney", Field<&F::btnFMoney>, "ToolBar1"},
+    {"btnCR", Field<&F::btnCR>, "ToolBar1"},
+    {"btnScrapSeq", Field<&F::btnScrapSeq>, "ToolBar1"},
+    {"btnDestroySeq", Field<&F::btnDestroySeq>, "ToolBar1"},
+    {"btnGDToJH", Field<&F::btnGDToJH>, "ToolBar1"},
+    {"btnSRLB03", Field<&F::btnSRLB03>, "ToolBar1"},
+};
+
+// Three columns of labelled edits on the first head page, the invoice and
+// currency edits on the second; a code's name beside it ("txtTH005C" shows
+// TH005C).
+const Control kHead[] = {
+    {"TabSheet1", Field<&F::TabSheet1>, "pgHead", {}, "其他信息"},
+    {"edTH001", Field<&F::edTH001>, "tbsHead1", At(0, 0, 60)},
+    {"txtTH001C", Field<&F::txtTH001C>, "tbsHead1", Beside(At(0, 0, 60))},
+    {"edTH002", Field<&F::edTH002>, "tbsHead1", At(0, 1)},
+    {"edTH029", Field<&F::edTH029>, "tbsHead1", At(0, 2)},
+    {"edTH004", Field<&F::edTH004>, "tbsHead1", At(0, 3, 60)},
+    {"txtTH004C", Field<&F::txtTH004C>, "tbsHead1", Beside(At(0, 3, 60))},
+    {"edTH005", Field<&F::edTH005>, "tbsHead1", At(1, 0, 80)},
+    {"txtTH005C", Field<&F::txtTH005C>, "tbsHead1", Beside(At(1, 0, 80))},
+    {"edTH025", Field<&F::edTH025>, "tbsHead1", At(1, 1)},
+    {"cboTH036", Field<&F::cboTH036>, "tbsHead1", ComboAt(1, 2)},
+    {"edTH037", Field<&F::edTH037>, "tbsHead1", At(1, 3)},
+    {"edTH038", Field<&F::edTH038>, "tbsHead1", At(2, 0, 60)},
+    {"txtTH038C", Field<&F::txtTH038C>, "tbsHead1", Beside(At(2, 0, 60))},
+    {"edTH003", Field<&F::edTH003>, "tbsHead1", At(2, 1)},
+    {"edTH045", Field<&F::edTH045>, "tbsHead1", At(2, 2, 80)},
+    {"txtTH045C", Field<&F::txtTH045C>, "tbsHead1", Beside(At(2, 2, 80))},
+    {"edTH011", Field<&F::edTH011>, "tbsHead1", At(2, 3, 160)},
+    {"edTH013", Field<&F::edTH013>, "TabSheet1", At(0, 0)},
+    {"cboTH012", Field<&F::cboTH012>, "TabSheet1", ComboAt(0, 1)},
+    {"edTH014", Field<&F::edTH014>, "TabSheet1", At(0, 2)},
+    {"edTH006", Field<&F::edTH006>, "TabSheet1", At(1, 0)},
+    {"edTH007", Field<&F::edTH007>, "TabSheet1", At(1, 1, 60)},
+    {"edTH009", Field<&F::edTH009>, "TabSheet1", At(1, 2)},
+    {"edTH010", Field<&F::edTH010>, "TabSheet1", At(1, 3)},
+    {"edTH008", Field<&F::edTH008>, "TabSheet1", At(2, 0)},
+    {"edTH033", Field<&F::edTH033>, "TabSheet1", At(2, 1, 60)},
+    {"txtTH033C", Field<&F::txtTH033C>, "TabSheet1", Beside(At(2, 1, 60))},
+    {"cboTH015", Field<&F::cboTH015>, "TabSheet1", ComboAt(2, 2)},
+    {"edTH030", Field<&F::edTH030>, "TabSheet1", At(2, 3)},
+};
+
+const Control kFoot[] = {
+    {"edTH018", Field<&F::edTH018>, "pnlFoot", Total(0)},
+    {"edTH019", Field<&F::edTH019>, "pnlFoot", Total(1)},
+    {"edTH020", Field<&F::edTH020>, "pnlFoot", Total(2)},
+    {"edTH027", Field<&F::edTH027>, "pnlFoot", Total(3)},
+    {"edTH021", Field<&F::edTH021>, "pnlFoot", Total(4)},
+    {"edTH031", Field<&F::edTH031>, "pnlFoot", Total(5)},
+    {"edTH032", Field<&F::edTH032>, "pnlFoot", Total(6)},
+    {"edTH022", Field<&F::edTH022>, "pnlFoot", Total(7)},
+    {"edTH042", Field<&F::edTH042>, "pnlFoot", Total(8)},
+    {"edTH034", Field<&F::edTH034>, "pnlFoot", Total(9)},
+    {"edTH043", Field<&F::edTH043>, "pnlFoot", Total(10)},
+};
+
+const Handler kToolEvents[] = {
+    {"btnMoney", "OnClick", On<&F::btnMoneyClick>},
+    {"btnInvEdit", "OnClick", On<&F::btnInvEditClick>},
+    {"btnFMoney", "OnClick", On<&F::btnFMoneyClick>},
+};
+
+// A data-aware control of the design shows the field its name ends in.
+std::string fieldOfName(const char* name) {
+    const char* field = name;
+    while (*field >= 'a' && *field <= 'z') ++field;
+    return field;
+}
 
 }  // namespace
 
@@ -62,31 +162,20 @@ void TfrmKtrb52::createReceiptDesign() {
     SetCaption("委外进货单");
     SetClientWidth(1000);
     SetClientHeight(640);
-    auto button = [&](const char* name, const char* hint, int image) -> TToolButton* {
-        if (!ToolBar1) return nullptr;
-        auto* b = new TToolButton(this);
-        b->SetName(name);
-        b->SetHint(hint);
-        b->SetImageIndex(image);
-        b->SetParent(ToolBar1);
-        return b;
-    };
-    btnMoney = button("btnMoney", "输入货款", 21);
-    if (btnMoney) btnMoney->OnClick = TNotifyEvent(this, &TfrmKtrb52::btnMoneyClick);
-    btnInvEdit = button("btnInvEdit", "发票信息更改", 22);
-    if (btnInvEdit) btnInvEdit->OnClick = TNotifyEvent(this, &TfrmKtrb52::btnInvEditClick);
-    BtnSearchs = button("BtnSearchs", "资料查询", 23);
-    btnFMoney = button("btnFMoney", "暂不付款/取消暂不付款", 24);
-    if (btnFMoney) {
-        btnFMoney->SetStyle(TToolButtonStyle::tbsCheck);
-        btnFMoney->OnClick = TNotifyEvent(this, &TfrmKtrb52::btnFMoneyClick);
-    }
-    btnCR = button("btnCR", "凭证制单", 25);
-    if (btnCR) btnCR->SetVisible(false);
-    btnScrapSeq = button("btnScrapSeq", "报废数量序号子单身", 26);
-    btnDestroySeq = button("btnDestroySeq", "破坏数量序号子单身", 27);
-    btnGDToJH = button("btnGDToJH", "刷读条码生成委外进货单", 28);
-    btnSRLB03 = button("btnSRLB03", "打印品号条码", 29);
+    Build(this, kTools);
+    const std::pair<TToolButton*, const char*> hints[] = {{btnMoney, "输入货款"},
+                                                          {btnInvEdit, "发票信息更改"},
+                                                          {BtnSearchs, "资料查询"},
+                                                          {btnFMoney, "暂不付款/取消暂不付款"},
+                                                          {btnCR, "凭证制单"},
+                                                          {btnScrapSeq, "报废数量序号子单身"},
+                                                          {btnDestroySeq, "破坏数量序号子单身"},
+                                                          {btnGDToJH, "刷读条码生成委外进货单"},
+                                                          {btnSRLB03, "打印品号条码"}};
+    for (const auto& [button, hint] : hints) button->SetHint(hint);
+    btnFMoney->SetStyle(TToolButtonStyle::tbsCheck);
+    btnCR->SetVisible(false);
+    Connect(this, kToolEvents);
 
     drawOwnGlyphs();
 
@@ -106,19 +195,15 @@ void TfrmKtrb52::createReceiptDesign() {
     miPriceHistoryQuery = item(PopSearchs, "miPriceHistoryQuery", "历史委外计价查询");
     miPurchaseInvoiceQuery = item(PopSearchs, "miPurchaseInvoiceQuery", "采购发票查询");
     miLDGB40 = item(PopSearchs, "miLDGB40", "分录底稿查询");
-    if (BtnSearchs) {
-        BtnSearchs->SetStyle(TToolButtonStyle::tbsDropDown);
-        BtnSearchs->SetDropdownMenu(PopSearchs);
-    }
+    BtnSearchs->SetStyle(TToolButtonStyle::tbsDropDown);
+    BtnSearchs->SetDropdownMenu(PopSearchs);
     popCr = new TPopupMenu(this);
     popCr->SetName("popCr");
     item(popCr, "", "生成底稿");
     item(popCr, "", "维护底稿");
     item(popCr, "", "凭证制单");
-    if (btnCR) {
-        btnCR->SetStyle(TToolButtonStyle::tbsDropDown);
-        btnCR->SetDropdownMenu(popCr);
-    }
+    btnCR->SetStyle(TToolButtonStyle::tbsDropDown);
+    btnCR->SetDropdownMenu(popCr);
 
     for (const char* t :
          {"S.可抵扣专用发票", "B.普通发票", "T.运输发票", "N.不可抵扣专用发票", "A.农产品收购凭证",
@@ -129,115 +214,21 @@ void TfrmKtrb52::createReceiptDesign() {
         Me.Add(t);
     lookupTexts_.assign(std::begin(kLookupTexts), std::end(kLookupTexts));
 
-    // Head controls: three columns of labelled edits on the first page, the
-    // invoice and currency edits on the second.
-    TWinControl* page1 =
-        tbsHead1 ? static_cast<TWinControl*>(tbsHead1) : static_cast<TWinControl*>(this);
-    TabSheet1 = nullptr;
-    if (pgHead) {
-        TabSheet1 = new TTabSheet(this);
-        TabSheet1->SetName("TabSheet1");
-        TabSheet1->SetCaption("其他信息");
-        TabSheet1->SetPageControl(pgHead);
-        if (tbsHead1) TabSheet1->SetPageIndex(tbsHead1->PageIndex() + 1);
+    Build(this, kHead);
+    TabSheet1->SetPageIndex(tbsHead1->PageIndex() + 1);
+    pnlFoot->SetHeight(60);
+    Build(this, kFoot);
+    using Rows = std::span<const Control>;
+    for (Rows rows : {Rows(kHead), Rows(kFoot)})
+        for (const Control& row : rows)
+            if (TComponent* c = FindComponent(row.name); plat::IsPublishedProp(c, "DataField"))
+                plat::SetStrProp(c, "DataField", fieldOfName(row.name));
+    for (TQvDBEdit* e : {edTH018, edTH019, edTH020, edTH027, edTH021, edTH031, edTH032, edTH022,
+                         edTH042, edTH034, edTH043}) {
+        e->SetReadOnly(true);
+        e->SetTabStop(false);
     }
-    TWinControl* page2 = TabSheet1 ? static_cast<TWinControl*>(TabSheet1) : page1;
-    constexpr int kColumn[] = {90, 400, 710};
-    constexpr int kRow = 26, kTop = 8;
-
-    auto edit = [&](TWinControl* parent, const char* name, const char* field, int col, int row,
-                    int width = kEditWidth) {
-        auto* e = new TQvBtnDBEdit(this);
-        e->SetName(name);
-        e->SetDataField(field);
-        e->SetParent(parent);
-        e->SetBounds(kColumn[col], kTop + row * kRow, width, 21);
-        e->SetText("");
-        return e;
-    };
-    auto combo = [&](TWinControl* parent, const char* name, const char* field, int col, int row) {
-        auto* c = new TQvDBComboBox(this);
-        c->SetName(name);
-        c->SetDataField(field);
-        c->SetParent(parent);
-        c->SetBounds(kColumn[col], kTop + row * kRow, kEditWidth + 22, 21);
-        return c;
-    };
-    // The name beside a code: the code's name field ("txtTH005C" shows TH005C).
-    auto text = [&](TWinControl* parent, const char* name, TControl* beside) {
-        auto* l = new plat::TDBText(this);
-        l->SetName(name);
-        l->SetDataField(std::string(name).substr(3));
-        l->SetParent(parent);
-        l->SetBounds(beside->Left() + beside->Width() + 24, beside->Top() + 3, 150, 15);
-        return l;
-    };
-    edTH001 = edit(page1, "edTH001", "TH001", 0, 0, 60);
-    txtTH001C = text(page1, "txtTH001C", edTH001);
-    edTH002 = edit(page1, "edTH002", "TH002", 0, 1);
-    edTH029 = edit(page1, "edTH029", "TH029", 0, 2);
-    edTH004 = edit(page1, "edTH004", "TH004", 0, 3, 60);
-    txtTH004C = text(page1, "txtTH004C", edTH004);
-    edTH005 = edit(page1, "edTH005", "TH005", 1, 0, 80);
-    txtTH005C = text(page1, "txtTH005C", edTH005);
-    edTH025 = edit(page1, "edTH025", "TH025", 1, 1);
-    cboTH036 = combo(page1, "cboTH036", "TH036", 1, 2);
-    edTH037 = edit(page1, "edTH037", "TH037", 1, 3);
-    edTH038 = edit(page1, "edTH038", "TH038", 2, 0, 60);
-    txtTH038C = text(page1, "txtTH038C", edTH038);
-    edTH003 = edit(page1, "edTH003", "TH003", 2, 1);
-    edTH045 = edit(page1, "edTH045", "TH045", 2, 2, 80);
-    txtTH045C = text(page1, "txtTH045C", edTH045);
-    edTH011 = edit(page1, "edTH011", "TH011", 2, 3, 160);
-    edTH013 = edit(page2, "edTH013", "TH013", 0, 0);
-    cboTH012 = combo(page2, "cboTH012", "TH012", 0, 1);
-    edTH014 = edit(page2, "edTH014", "TH014", 0, 2);
-    edTH006 = edit(page2, "edTH006", "TH006", 1, 0);
-    edTH007 = edit(page2, "edTH007", "TH007", 1, 1, 60);
-    edTH009 = edit(page2, "edTH009", "TH009", 1, 2);
-    edTH010 = edit(page2, "edTH010", "TH010", 1, 3);
-    edTH008 = edit(page2, "edTH008", "TH008", 2, 0);
-    edTH033 = edit(page2, "edTH033", "TH033", 2, 1, 60);
-    txtTH033C = text(page2, "txtTH033C", edTH033);
-    cboTH015 = combo(page2, "cboTH015", "TH015", 2, 2);
-    edTH030 = edit(page2, "edTH030", "TH030", 2, 3);
-
-    // Foot totals, one row.
-    if (pnlFoot) {
-        pnlFoot->SetHeight(60);
-        int i = 0;
-        for (auto [slot, name, field] :
-             std::initializer_list<std::tuple<TQvDBEdit**, const char*, const char*>>{
-                 {&edTH018, "edTH018", "TH018"},
-                 {&edTH019, "edTH019", "TH019"},
-                 {&edTH020, "edTH020", "TH020"},
-                 {&edTH027, "edTH027", "TH027"},
-                 {&edTH021, "edTH021", "TH021"},
-                 {&edTH031, "edTH031", "TH031"},
-                 {&edTH032, "edTH032", "TH032"},
-                 {&edTH022, "edTH022", "TH022"},
-                 {&edTH042, "edTH042", "TH042"},
-                 {&edTH034, "edTH034", "TH034"},
-                 {&edTH043, "edTH043", "TH043"}}) {
-            auto* e = new TQvDBEdit(this);
-            e->SetName(name);
-            e->SetDataField(field);
-            e->SetParent(pnlFoot);
-            e->SetBounds(kColumn[i % 3], 6 + (i / 3) * 0, 110, 21);
-            e->SetReadOnly(true);
-            e->SetTabStop(false);
-            *slot = e;
-            ++i;
-        }
-        // Eleven totals in rows of five.
-        i = 0;
-        for (TQvDBEdit* e : {edTH018, edTH019, edTH020, edTH027, edTH021, edTH031, edTH032, edTH022,
-                             edTH042, edTH034, edTH043}) {
-            e->SetBounds(90 + (i % 5) * 185, 6 + (i / 5) * 26, 90, 21);
-            ++i;
-        }
-        pnlFoot->SetVisible(true);
-    }
+    pnlFoot->SetVisible(true);
 }
 
 // ---- creation ------------------------------------------------------------------
@@ -303,8 +294,6 @@ void TfrmKtrb52::ApplyScreenLanguage() {
 void TfrmKtrb52::FormCreate(plat::TObject* sender) {
     // The data module first: the inherited creation reads it.
     DataModule = GetDataModuleClass()(this);
-    // Made before anything can fail: a form whose start failed is still asked to act.
-    InspectionKeyList = std::make_unique<plat::TStringList>();
     try {
         TfrmDouble::FormCreate(sender);
     } catch (...) {
@@ -326,9 +315,11 @@ void TfrmKtrb52::FormCreate(plat::TObject* sender) {
         savedBodyStateChange_ = dm->dsBody1->OnStateChange;
         dm->dsBody1->OnStateChange = plat::TNotifyEvent(this, &TfrmKtrb52::dsBody1StateLineOrder);
     }
-    ValidationActiveFlag = QuantityEditActiveFlag = AmountEntryStarted = false;
-    InvoiceKindFromDialogFlag = false;
+    AmountEntryStarted = false;
     if (TdmKtrb52* dm = ReceiptModule()) {
+        TKtrb52Session& session = dm->Session;
+        session.ValidationActive = session.QuantityEditActive = false;
+        session.InvoiceKindFromDialog = false;
         for (int i = 0; i < ComponentCount(); ++i) {
             plat::TComponent* c = Components(i);
             if (auto* e = dynamic_cast<plat::TDBEdit*>(c)) {
@@ -348,7 +339,7 @@ void TfrmKtrb52::FormShow(plat::TObject* sender) {
 }
 
 void TfrmKtrb52::FormDestroy(plat::TObject* sender) {
-    InspectionKeyList.reset();
+    if (TdmKtrb52* dm = ReceiptModule()) dm->Session.InspectionKeys.Clear();
     TfrmDouble::FormDestroy(sender);
 }
 
@@ -478,9 +469,10 @@ void TfrmKtrb52::ApplyControlSettings() {
             "SimpleSQL", plat::VarArrayOf({" SELECT MB001,MB002 FROM $$MOCMB ", "MB001,MB002"}));
         if (rows.IsArray() && rows.ArrayCount() > 0) {
             Variant row = rows[rows.LowBound()];
-            if (row.IsArray() && row.ArrayCount() >= 2) {
-                MocParam1Text = plat::VarToStr(row[row.LowBound()]);
-                MocParam2Text = plat::VarToStr(row[row.LowBound() + 1]);
+            TdmKtrb52* dm = ReceiptModule();
+            if (dm && row.IsArray() && row.ArrayCount() >= 2) {
+                dm->Session.MocParam1 = plat::VarToStr(row[row.LowBound()]);
+                dm->Session.MocParam2 = plat::VarToStr(row[row.LowBound() + 1]);
             }
         }
     } catch (const std::exception&) {
@@ -574,14 +566,14 @@ void TfrmKtrb52::UpdateButtons() {
 // ---- records ---------------------------------------------------------------------
 
 void TfrmKtrb52::readQualityParam() {
-    QualityParamText = "N";
     TdmKtrb52* dm = ReceiptModule();
     if (!dm) return;
+    dm->Session.QualityParam = "N";
     Variant values;
     // The look-up needs a field for its messages; the key is empty.
     dm->GetLookupValues(head("TH001"), "QMSMA", "01", values, Variant(""));
     if (values.IsArray() && plat::VarToIntDef(values[0], 0) != 0 && values.ArrayCount() > 5)
-        QualityParamText = plat::VarToStr(values[5]);
+        dm->Session.QualityParam = plat::VarToStr(values[5]);
 }
 
 bool TfrmKtrb52::RefusedUnstarted() {
@@ -595,9 +587,10 @@ bool TfrmKtrb52::RefusedUnstarted() {
 bool TfrmKtrb52::AddRecord(bool ask) {
     if (RefusedUnstarted()) return false;
     const bool result = TfrmDouble::AddRecord(ask);
-    ValidationActiveFlag = QuantityEditActiveFlag = true;
+    TdmKtrb52* dm = ReceiptModule();
+    if (dm) dm->Session.ValidationActive = dm->Session.QuantityEditActive = true;
     readQualityParam();
-    InvoiceKindFromDialogFlag = false;
+    if (dm) dm->Session.InvoiceKindFromDialog = false;
     UpdateProjectEditEnabled(false);
     return result;
 }
@@ -605,18 +598,23 @@ bool TfrmKtrb52::AddRecord(bool ask) {
 bool TfrmKtrb52::EditRecord() {
     if (RefusedUnstarted() || !CanChangeBody()) return false;
     const bool result = TfrmDouble::EditRecord();
-    ValidationActiveFlag = QuantityEditActiveFlag = true;
-    SupplierAtEditText = headText("TH005");
-    readQualityParam();
-    InspectionKeyList->Clear();
-    Variant rows;
-    if (Brokers()->QueryData("QMSTD", "02",
-                             plat::VarArrayOf({lineText("TI001"), lineText("TI002"), ""}), rows) &&
-        rows.IsArray()) {
-        for (int i = rows.LowBound(); i <= rows.HighBound(); ++i) {
-            const Variant& row = rows[i];
-            if (row.IsArray() && row.ArrayCount() > 3)
-                InspectionKeyList->Add(plat::VarToStr(row[row.LowBound() + 3]));
+    TdmKtrb52* dm = ReceiptModule();
+    if (dm) {
+        TKtrb52Session& session = dm->Session;
+        session.ValidationActive = session.QuantityEditActive = true;
+        session.SupplierAtEdit = headText("TH005");
+        readQualityParam();
+        session.InspectionKeys.Clear();
+        Variant rows;
+        if (Brokers()->QueryData("QMSTD", "02",
+                                 plat::VarArrayOf({lineText("TI001"), lineText("TI002"), ""}),
+                                 rows) &&
+            rows.IsArray()) {
+            for (int i = rows.LowBound(); i <= rows.HighBound(); ++i) {
+                const Variant& row = rows[i];
+                if (row.IsArray() && row.ArrayCount() > 3)
+                    session.InspectionKeys.Add(plat::VarToStr(row[row.LowBound() + 3]));
+            }
         }
     }
     if (TField* f = line("TIC01")) f->SetReadOnly(headText("TH001C3") == "N");
@@ -625,7 +623,7 @@ bool TfrmKtrb52::EditRecord() {
     if (pgHead)
         for (int i = 0; i + 1 < pgHead->PageCount(); ++i) pgHead->Pages(i)->SetEnabled(true);
     if (gdBody1 && gdBody1->CanFocus()) gdBody1->SetFocus();
-    InvoiceKindFromDialogFlag = false;
+    if (dm) dm->Session.InvoiceKindFromDialog = false;
     UpdateProjectEditEnabled(false);
     return result;
 }
@@ -676,48 +674,82 @@ void TfrmKtrb52::UpdateProjectEditEnabled(bool locked) {
     edTH045->SetEnabled(empty && !locked);
 }
 
-// ---- the rules' view of the controls --------------------------------------------
+// ---- the receipt module's session and view ----------------------------------------
+
+bool TfrmKtrb52::ValidationActive() const {
+    const TdmKtrb52* dm = ReceiptModule();
+    return dm && dm->Session.ValidationActive;
+}
+
+bool TfrmKtrb52::QuantityEditActive() const {
+    const TdmKtrb52* dm = ReceiptModule();
+    return dm && dm->Session.QuantityEditActive;
+}
+
+bool TfrmKtrb52::InvoiceKindFromDialog() const {
+    const TdmKtrb52* dm = ReceiptModule();
+    return dm && dm->Session.InvoiceKindFromDialog;
+}
+
+std::string TfrmKtrb52::SupplierAtEdit() const {
+    const TdmKtrb52* dm = ReceiptModule();
+    return dm ? dm->Session.SupplierAtEdit : std::string();
+}
 
 std::string TfrmKtrb52::LookupTextLine(int index) const {
     if (index < 0 || index >= (int)lookupTexts_.size()) return {};
     return lookupTexts_[index];
 }
 
-void TfrmKtrb52::SetEditorHint(const std::string& editor, const std::string& text) {
-    if (auto* c = dynamic_cast<plat::TControl*>(FindComponent(editor))) c->SetHint(text);
-}
-
-void TfrmKtrb52::SetEditorText(const std::string& editor, const std::string& text) {
-    if (auto* c = dynamic_cast<plat::TControl*>(FindComponent(editor))) c->SetText(text);
-}
-
-bool TfrmKtrb52::MoneyButtonEnabled() const {
-    return btnMoney && btnMoney->Enabled();
-}
-
-void TfrmKtrb52::SetMoneyButtonEnabled(bool on) {
-    if (btnMoney) btnMoney->SetEnabled(on);
-}
-
-bool TfrmKtrb52::BodyGridLocked() const {
-    return gdBody1 && gdBody1->ReadOnly();
-}
-
-void TfrmKtrb52::SetBodyGridLocked(bool on) {
-    if (gdBody1) gdBody1->SetReadOnly(on);
-}
-
-void TfrmKtrb52::SetQueryMenuEnabled(bool on) {
-    for (plat::TMenuItem* mi : {miBatchStockQuery, miSubcontractPriceQuery, miPriceHistoryQuery})
-        if (mi) mi->SetEnabled(on);
-}
-
-void TfrmKtrb52::SetTaxKindEnabled(bool on) {
-    if (cboTH015) cboTH015->SetEnabled(on);
-}
-
-void TfrmKtrb52::SetTaxRateEnabled(bool on) {
-    if (edTH030) edTH030->SetEnabled(on);
+void TfrmKtrb52::ReceiptViewChanged(const TKtrb52View& view, TKtrb52Part part,
+                                    const std::string& editor) {
+    auto* control = [&]() -> plat::TControl* {
+        return editor.empty() ? nullptr : dynamic_cast<plat::TControl*>(FindComponent(editor));
+    }();
+    switch (part) {
+        case TKtrb52Part::InspectionEdit:
+            if (cboTI035G) cboTI035G->SetReadOnly(view.InspectionEditReadOnly);
+            break;
+        case TKtrb52Part::MoneyButton:
+            if (btnMoney) btnMoney->SetEnabled(btnMoney->Enabled() && view.MoneyAllowed);
+            break;
+        case TKtrb52Part::BodyGrid:
+            if (gdBody1) gdBody1->SetReadOnly(view.BodyGridLocked);
+            break;
+        case TKtrb52Part::QueryMenu:
+            for (plat::TMenuItem* mi :
+                 {miBatchStockQuery, miSubcontractPriceQuery, miPriceHistoryQuery})
+                if (mi) mi->SetEnabled(view.QueryMenuEnabled);
+            break;
+        case TKtrb52Part::ItemView:
+            itemViewSource_ = view.ItemViewSource;
+            break;
+        case TKtrb52Part::TaxKind:
+            if (cboTH015) cboTH015->SetEnabled(view.TaxKindEnabled);
+            break;
+        case TKtrb52Part::TaxRate:
+            if (edTH030) edTH030->SetEnabled(view.TaxRateEnabled);
+            break;
+        case TKtrb52Part::ProjectEdit:
+            UpdateProjectEditEnabled(view.ProjectEditLocked);
+            break;
+        case TKtrb52Part::EditorHint:
+            if (auto it = view.EditorHints.find(editor); control && it != view.EditorHints.end())
+                control->SetHint(
+                    JoinLookupLines(it->second, [this](int i) { return LookupTextLine(i); }));
+            break;
+        case TKtrb52Part::EditorText:
+            if (auto it = view.EditorTexts.find(editor); control && it != view.EditorTexts.end())
+                control->SetText(it->second);
+            break;
+        case TKtrb52Part::F11Fields:
+            F11Fields = view.F11Fields;
+            break;
+        case TKtrb52Part::AfterSave:
+            AutoConfirmAfterAdd = view.AutoConfirmAfterSave ? 1 : 2;
+            PrintAfterSave = view.PrintAfterSave ? 1 : 0;
+            break;
+    }
 }
 
 // ---- payment hold ----------------------------------------------------------------

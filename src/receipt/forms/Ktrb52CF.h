@@ -3,8 +3,9 @@
 // receipt data module, the receipt's field roles and screen settings, its
 // own tool buttons kept in step with the document and the user's rights,
 // the look-up keys of its fields, the amount entry, the query menu, the
-// payment hold and the line grid's guards. The receipt rules reach it
-// through IKtrb52Owner.
+// payment hold and the line grid's guards. It sets the receipt module's
+// session when editing starts and shows the module's view when told it
+// changed (IKtrb52Owner).
 #pragma once
 #include <memory>
 #include <string>
@@ -83,16 +84,9 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     plat::TStringList Memo1, Me;
 
     // ---- form state ----
-    bool ValidationActiveFlag = false;
-    bool QuantityEditActiveFlag = false;
     bool AmountEntryStarted = false;
-    bool InvoiceKindFromDialogFlag = false;
     bool ApAccountingActive = false;
-    std::string QualityParamText = "N";
     bool LineCheckActive = false;
-    std::string SupplierAtEditText;
-    std::unique_ptr<plat::TStringList> InspectionKeyList;
-    std::string MocParam1Text, MocParam2Text;
     std::string SerialParam;
     plat::TClientDataSet* SerialCopy = nullptr;
     TfrmKTRB52Seq* SerialForm = nullptr;
@@ -181,39 +175,24 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     void btnDestroySeqClick(plat::TObject* sender);
     void btnSRLB03Click(plat::TObject* sender);
 
+    // ---- the receipt module's session (off, or empty, without a module) ----
+    bool ValidationActive() const;
+    bool QuantityEditActive() const;
+    bool InvoiceKindFromDialog() const;
+    std::string SupplierAtEdit() const;
+    // The header project edit is enabled only while the document has no line
+    // and locked is false.
+    void UpdateProjectEditEnabled(bool locked);
+    // Line i (0..12) of the memo holding the line editors' lookup texts.
+    std::string LookupTextLine(int index) const;
+
     // ---- IKtrb52Owner ----
-    bool ValidationActive() const override { return ValidationActiveFlag; }
-    void SetValidationActive(bool on) override { ValidationActiveFlag = on; }
-    bool QuantityEditActive() const override { return QuantityEditActiveFlag; }
-    void SetQuantityEditActive(bool on) override { QuantityEditActiveFlag = on; }
-    bool AmountsFrozen() const override { return false; }
-    bool InvoiceKindFromDialog() const override { return InvoiceKindFromDialogFlag; }
-    void SetInvoiceKindFromDialog(bool on) override { InvoiceKindFromDialogFlag = on; }
-    std::string MocParam1() const override { return MocParam1Text; }
-    std::string MocParam2() const override { return MocParam2Text; }
-    std::string QualityParam() const override { return QualityParamText; }
-    std::string SupplierAtEdit() const override { return SupplierAtEditText; }
-    void SetSupplierAtEdit(const std::string& s) override { SupplierAtEditText = s; }
-    const plat::TStringList* InspectionKeys() const override { return InspectionKeyList.get(); }
+    // Applies the part of the module's view that changed to the controls.
+    void ReceiptViewChanged(const TKtrb52View& view, TKtrb52Part part,
+                            const std::string& editor) override;
     plat::TClientDataSet* SerialDataSet() override { return SerialCopy; }
-    std::string LookupTextLine(int index) const override;
-    void SetEditorHint(const std::string& editor, const std::string& text) override;
-    void SetEditorText(const std::string& editor, const std::string& text) override;
-    void SetInspectionEditReadOnly(bool on) override;
-    bool MoneyButtonEnabled() const override;
-    void SetMoneyButtonEnabled(bool on) override;
-    bool BodyGridLocked() const override;
-    void SetBodyGridLocked(bool on) override;
-    void SetQueryMenuEnabled(bool on) override;
-    void SetItemViewSource(const std::string& source) override { itemViewSource_ = source; }
-    void SetTaxKindEnabled(bool on) override;
-    void SetTaxRateEnabled(bool on) override;
-    void UpdateProjectEditEnabled(bool locked) override;
-    void SetAutoConfirmAfterSave(bool on) override { AutoConfirmAfterAdd = on ? 1 : 2; }
-    void SetPrintAfterSave(bool on) override { PrintAfterSave = on ? 1 : 0; }
     using TfrmDouble::AssignDocumentNumber;
     std::string AssignDocumentNumber() override;
-    void SetF11Fields(const std::string& fields) override { F11Fields = fields; }
 
     // ---- event handlers ----
     void FormCreate(plat::TObject* sender) override;

@@ -64,8 +64,8 @@ class TCheckContext {
     std::string label(const char* name) const { return lineField(name)->DisplayLabel(); }
     std::string sys(const char* name) const { return broker_.GetSysParam(name); }
     // Whether a work order's scrapped and returned quantities count against its plan.
-    bool scrapCounts() const { return isYes(form_.MocParam1()); }
-    bool returnsCount() const { return isYes(form_.MocParam2()); }
+    bool scrapCounts() const { return isYes(dm_.Session.MocParam1); }
+    bool returnsCount() const { return isYes(dm_.Session.MocParam2); }
 
     // A "W" answered with Cancel ends the action in the silent abort.
     int say(const char* kind, const char* code, const std::vector<Variant>& args = {}) {

@@ -210,7 +210,9 @@ bool TfrmKtrb52DF::Execute(TfrmKtrb52* owner, int mode, Variant& result, bool sh
 }
 
 void TfrmKtrb52DF::cboTH012Change(plat::TObject*) {
-    if (TfrmKtrb52* owner = mainForm()) owner->SetInvoiceKindFromDialog(true);
+    TfrmKtrb52* owner = mainForm();
+    if (TdmKtrb52* dm = owner ? owner->ReceiptModule() : nullptr)
+        dm->Session.InvoiceKindFromDialog = true;
 }
 
 void TfrmKtrb52DF::HandleF2Key(uint16_t& key, plat::TWinControl* control) {

@@ -232,10 +232,6 @@ bool TfrmKtrb52::ComboBoxItems(const std::string& componentName,
     return true;
 }
 
-void TfrmKtrb52::SetInspectionEditReadOnly(bool on) {
-    if (cboTI035G) cboTI035G->SetReadOnly(on);
-}
-
 void TfrmKtrb52::cboTI035GDropDown(plat::TObject*) {
     inspectionBefore_ = cboTI035G->ItemIndex();
     if (inspectionBefore_ < 0) inspectionBefore_ = plat::StrToIntDef(lineText("TI035"), -1);

@@ -1,5 +1,7 @@
 #include "receipt/rules/Ktrb52CD.h"
 
+#include <utility>
+
 #include "platform/core/text.h"
 #include "runtime/LibStrs.h"
 
@@ -10,37 +12,12 @@ using plat::Variant;
 
 namespace {
 
-// The receipt side of an owner that is not a receipt form: every flag off,
-// every setting empty, every control ignored.
+// The receipt side of an owner that is not a receipt form: the view is
+// nobody's, there is no serial copy and no numbering.
 class TNoReceiptForm final : public IKtrb52Owner {
   public:
-    bool ValidationActive() const override { return false; }
-    void SetValidationActive(bool) override {}
-    bool QuantityEditActive() const override { return false; }
-    void SetQuantityEditActive(bool) override {}
-    bool AmountsFrozen() const override { return false; }
-    bool InvoiceKindFromDialog() const override { return false; }
-    void SetInvoiceKindFromDialog(bool) override {}
-    std::string MocParam1() const override { return {}; }
-    std::string MocParam2() const override { return {}; }
-    std::string QualityParam() const override { return {}; }
-    std::string SupplierAtEdit() const override { return {}; }
-    void SetSupplierAtEdit(const std::string&) override {}
-    const plat::TStringList* InspectionKeys() const override { return nullptr; }
+    void ReceiptViewChanged(const TKtrb52View&, TKtrb52Part, const std::string&) override {}
     plat::TClientDataSet* SerialDataSet() override { return nullptr; }
-    std::string LookupTextLine(int) const override { return {}; }
-    void SetEditorHint(const std::string&, const std::string&) override {}
-    void SetEditorText(const std::string&, const std::string&) override {}
-    void SetInspectionEditReadOnly(bool) override {}
-    bool MoneyButtonEnabled() const override { return false; }
-    void SetMoneyButtonEnabled(bool) override {}
-    bool BodyGridLocked() const override { return false; }
-    void SetBodyGridLocked(bool) override {}
-    void SetQueryMenuEnabled(bool) override {}
-    void SetItemViewSource(const std::string&) override {}
-    void SetTaxKindEnabled(bool) override {}
-    void SetTaxRateEnabled(bool) override {}
-    void UpdateProjectEditEnabled(bool) override {}
 };
 
 }  // namespace
@@ -62,6 +39,30 @@ IKtrb52Owner& TdmKtrb52::ReceiptForm() const {
     static TNoReceiptForm none;
     auto* form = dynamic_cast<IKtrb52Owner*>(Owner());
     return form ? *form : none;
+}
+
+void TdmKtrb52::viewChanged(TKtrb52Part part, const std::string& editor) {
+    ReceiptForm().ReceiptViewChanged(view_, part, editor);
+}
+
+void TdmKtrb52::showEditorHint(const std::string& editor, std::vector<int> lines) {
+    view_.EditorHints[editor] = std::move(lines);
+    viewChanged(TKtrb52Part::EditorHint, editor);
+}
+
+void TdmKtrb52::showEditorText(const std::string& editor, const std::string& text) {
+    view_.EditorTexts[editor] = text;
+    viewChanged(TKtrb52Part::EditorText, editor);
+}
+
+void TdmKtrb52::showQueryMenu(bool on) {
+    view_.QueryMenuEnabled = on;
+    viewChanged(TKtrb52Part::QueryMenu);
+}
+
+void TdmKtrb52::showF11Fields(const std::string& fields) {
+    view_.F11Fields = fields;
+    viewChanged(TKtrb52Part::F11Fields);
 }
 
 TField* TdmKtrb52::HeadField(const std::string& name) const {

@@ -2,8 +2,9 @@
 // receipt's three nested data sets (header MOCTH, lines MOCTI, serial
 // numbers PSMMB), and every rule of the receipt's data: the defaults of a new
 // receipt and line, the field validations, the header totals, and the checks
-// before a line is posted or deleted. The receipt form owns it and is reached
-// through IKtrb52Owner.
+// before a line is posted or deleted. It keeps the rules' state itself; the
+// receipt form owns it, is told when the view changed and is reached for the
+// rest through IKtrb52Owner.
 //
 // The rules are grouped by topic below; each group lives in its own source
 // file (named in the group's heading). The handlers are bound to the fields
@@ -47,8 +48,14 @@ class TdmKtrb52 : public TdmDouble {
     // the first line scroll in edit mode; built then, kept until destroy.
     std::unique_ptr<plat::TStringList> ReadOnlySnapshot;
 
-    // The owner form's receipt side; a neutral one (flags off, settings
-    // empty, controls ignored) when the owner is not a receipt form.
+    // The flags and settings of the document being edited; the form sets
+    // them when editing starts, the rules keep them.
+    TKtrb52Session Session;
+    // What the rules say of the form's controls.
+    const TKtrb52View& View() const { return view_; }
+
+    // The owner form's receipt side; a neutral one (no view, no serial copy,
+    // no numbering) when the owner is not a receipt form.
     IKtrb52Owner& ReceiptForm() const;
     // The field of the header, line or serial data set; raises when missing.
     plat::TField* HeadField(const std::string& name) const;
@@ -202,6 +209,16 @@ class TdmKtrb52 : public TdmDouble {
     std::string lineLabels(const std::string& keyList) const;
 
   private:
+    TKtrb52View view_;
+    // Tells the owner form which part of the view changed.
+    void viewChanged(TKtrb52Part part, const std::string& editor = {});
+    // An editor's hint from look-up text lines (none: no hint); the text a
+    // rule accepted for an editor.
+    void showEditorHint(const std::string& editor, std::vector<int> lines);
+    void showEditorText(const std::string& editor, const std::string& text);
+    void showQueryMenu(bool on);
+    void showF11Fields(const std::string& fields);
+
     // The header totals; from a walk over the lines when recount, else from
     // the sums the line store keeps (equal to the walk's, bit for bit).
     void headTotals(bool recount);

@@ -119,7 +119,7 @@ int TdmKtrb52::amountDecimals(const std::string& field, const std::string& curre
 }
 
 void TdmKtrb52::CalcLineAmounts() {
-    if (ReceiptForm().AmountsFrozen()) return;
+    if (Session.AmountsFrozen) return;
     withLineAmounts([&](TLineAmounts& a) { calcLineAmounts(a); });
 }
 
@@ -178,7 +178,7 @@ void TdmKtrb52::RecalcAllLineAmounts() {
     walk.beforeEnable = [&] { CalcHeadTotalsAfterLineChange(); };
     // The header, the system and the amount fields are read for the first
     // line and kept for the others: nothing the lines' rules write changes them.
-    const bool frozen = ReceiptForm().AmountsFrozen();
+    const bool frozen = Session.AmountsFrozen;
     std::optional<TLineAmounts> terms;
     TLineAmounts* const outer = lineAmounts_;
     TFinally restore([&] { lineAmounts_ = outer; });

@@ -50,7 +50,6 @@ enum TArrivalValue {
 }  // namespace
 
 void TdmKtrb52::cdsBody1TIC01Validate(TField* Sender) {
-    IKtrb52Owner& form = ReceiptForm();
     writeLine("TI004", "");
     auto lock = [this](const char* name, bool on) { LineField(name)->SetReadOnly(on); };
     if (Sender->AsString() == kEngineeringItem) {
@@ -65,11 +64,10 @@ void TdmKtrb52::cdsBody1TIC01Validate(TField* Sender) {
         }
         writeLine("TI010", kNoLot);
         for (const char* name : kEngineeringLocked) lock(name, true);
-        for (const auto& [editor, line] : kFormalItemHints) form.SetEditorHint(editor, "");
-        form.SetQueryMenuEnabled(false);
-        form.SetEditorHint("cboTI004G", form.LookupTextLine(kEngineeringItemHint) + "->" +
-                                            form.LookupTextLine(kWorkOrderHint));
-        form.SetF11Fields("");
+        for (const auto& [editor, line] : kFormalItemHints) showEditorHint(editor, {});
+        showQueryMenu(false);
+        showEditorHint("cboTI004G", {kEngineeringItemHint, kWorkOrderHint});
+        showF11Fields("");
         return;
     }
     lock("TI049", false);
@@ -84,14 +82,11 @@ void TdmKtrb52::cdsBody1TIC01Validate(TField* Sender) {
     // As the line scroll would: the project is the user's unless projects
     // are in use.
     if (sysParam("SYS180") != "Y") lock("TI032", false);
-    form.SetQueryMenuEnabled(true);
-    for (const auto& [editor, line] : kFormalItemHints)
-        form.SetEditorHint(editor, form.LookupTextLine(line));
+    showQueryMenu(true);
+    for (const auto& [editor, line] : kFormalItemHints) showEditorHint(editor, {line});
     const int via = headText("MQC03C") == "Y" ? kArrivalHint : kWorkOrderHint;
-    form.SetEditorHint("cboTI004G", form.LookupTextLine(kItemHint) + "->" +
-                                        form.LookupTextLine(via) + "->" +
-                                        form.LookupTextLine(kItemAttributesHint));
-    form.SetF11Fields("cdsBody1:TI004");
+    showEditorHint("cboTI004G", {kItemHint, via, kItemAttributesHint});
+    showF11Fields("cdsBody1:TI004");
 }
 
 void TdmKtrb52::cdsBody1TIC02Validate(TField*) {
@@ -103,12 +98,11 @@ void TdmKtrb52::cdsBody1TIC03Validate(TField*) {
 }
 
 void TdmKtrb52::cdsBody1TIC04Validate(TField* Sender) {
-    IKtrb52Owner& form = ReceiptForm();
     const std::string type = lineText("TIC02"), number = lineText("TIC03"),
                       line = Sender->AsString();
     // Line validations look up and fill only once the clerk works on the document.
     const bool linked =
-        form.ValidationActive() && !type.empty() && !number.empty() && !line.empty();
+        Session.ValidationActive && !type.empty() && !number.empty() && !line.empty();
     // The arrival line is looked up before the batch of the old one is cleared.
     Variant arrival;
     if (linked &&
@@ -119,7 +113,7 @@ void TdmKtrb52::cdsBody1TIC04Validate(TField* Sender) {
                  Variant(sysParam("SYS180") == "Y" ? headText("TH045") : std::string())})))
         refuseBlank("100061");
     writeLine("TIC05", "");
-    form.SetEditorHint("cboTIC05G", "");
+    showEditorHint("cboTIC05G", {});
     if (linked) {
         if (!hasValues(arrival)) return;
         auto value = [&](int index) { return ReplyText(arrival, index); };
@@ -147,7 +141,7 @@ void TdmKtrb52::cdsBody1TIC04Validate(TField* Sender) {
         {
             // The accepted quantity is not spread from the received one here:
             // it comes from the inspection result, or is copied below.
-            TReceiptFlagScope noSpread(form, TReceiptFlag::QuantityEditActive, false, true);
+            TFlagScope noSpread(Session.QuantityEditActive, false, true);
             writeLineNumber("TI007", received);
         }
         writeLine("TI040", value(arRemark));
@@ -159,8 +153,7 @@ void TdmKtrb52::cdsBody1TIC04Validate(TField* Sender) {
         if (orderValues) writeOrderLookupFields(order, rate);
         if (headText("MQC04C") != "Y") writeLine("TI019", lineText("TI007"));
     }
-    if (!line.empty() && headText("MQC04C") == "Y")
-        form.SetEditorHint("cboTIC05G", form.LookupTextLine(kInspectionHint));
+    if (!line.empty() && headText("MQC04C") == "Y") showEditorHint("cboTIC05G", {kInspectionHint});
 }
 
 void TdmKtrb52::writeOrderLookupFields(const Variant& order, double taxRate) {
@@ -177,7 +170,7 @@ void TdmKtrb52::writeOrderLookupFields(const Variant& order, double taxRate) {
 }
 
 void TdmKtrb52::cdsBody1TIC05Validate(TField* Sender) {
-    if (!ReceiptForm().ValidationActive() || !arrivalLinked() || headText("MQC04C") != "Y") return;
+    if (!Session.ValidationActive || !arrivalLinked() || headText("MQC04C") != "Y") return;
     const std::string type = lineText("TIC02"), number = lineText("TIC03"),
                       line = lineText("TIC04"), batch = Sender->AsString();
     const Variant project(sysParam("SYS180") == "Y" ? headText("TH045") : std::string());
@@ -218,7 +211,8 @@ void TdmKtrb52::cdsMainAfterScroll(plat::TDataSet* DataSet) {
     for (const char* name : {"TIC02", "TIC03", "TIC04"})
         LineField(name)->SetReadOnly(arrivals == "N");
     LineField("TIC05")->SetReadOnly(inspections == "N");
-    ReceiptForm().UpdateProjectEditEnabled(false);
+    view_.ProjectEditLocked = false;
+    viewChanged(TKtrb52Part::ProjectEdit);
 }
 
 }  // namespace ktrb

@@ -111,9 +111,11 @@ class THeaderBatch {
         if (std::exchange(dm_.recalcPending_, false)) dm_.RecalcAllLineAmounts();
         // The tax edits follow an invoice kind once the outermost rule is accepted.
         if (const std::optional<bool> editable = std::exchange(dm_.rateEditPending_, {})) {
-            IKtrb52Owner& form = dm_.ReceiptForm();
-            form.SetTaxKindEnabled(true);
-            form.SetTaxRateEnabled(*editable);
+            TKtrb52View& view = dm_.view_;
+            view.TaxKindEnabled = true;
+            dm_.viewChanged(TKtrb52Part::TaxKind);
+            view.TaxRateEnabled = *editable;
+            dm_.viewChanged(TKtrb52Part::TaxRate);
         }
     }
     THeaderBatch(const THeaderBatch&) = delete;
@@ -182,14 +184,14 @@ void TdmKtrb52::cdsMainTH001Validate(TField* Sender) {
         writeHead("MQC04C", column(4));
     }
 
-    IKtrb52Owner& form = ReceiptForm();
     SetAutoNumberKey(value(dtNumbering) != kManualNumbering);
     if (AutoNumber) {
-        writeHead("TH002", form.AssignDocumentNumber());
+        writeHead("TH002", ReceiptForm().AssignDocumentNumber());
         HeadField("TH029")->FocusControl();
     }
-    form.SetAutoConfirmAfterSave(value(dtAutoConfirm) == "Y");
-    form.SetPrintAfterSave(value(dtPrintAfterSave) == "Y");
+    view_.AutoConfirmAfterSave = value(dtAutoConfirm) == "Y";
+    view_.PrintAfterSave = value(dtPrintAfterSave) == "Y";
+    viewChanged(TKtrb52Part::AfterSave);
 
     Variant signOff;
     const bool signed_ =
@@ -231,9 +233,8 @@ void TdmKtrb52::cdsMainTH005SetText(TField* Sender, const std::string& Text) {
 }
 
 void TdmKtrb52::cdsMainTH005Validate(TField* Sender) {
-    IKtrb52Owner& form = ReceiptForm();
     const std::string supplier = Sender->AsString();
-    if (supplier == form.SupplierAtEdit()) return;
+    if (supplier == Session.SupplierAtEdit) return;
     THeaderBatch batch(*this, Sender);
     const std::string check = headText("TH001C1");
     if ((check == "Y" || check == "W") && !lineText("TI013").empty()) refuseBlank("100298");
@@ -268,7 +269,7 @@ void TdmKtrb52::cdsMainTH005Validate(TField* Sender) {
     // Accepted only once the lines' work orders agree with the new terms.
     CheckLinesAgainstWorkOrders();
     batch.Finish();
-    form.SetSupplierAtEdit(supplier);
+    Session.SupplierAtEdit = supplier;
 }
 
 void TdmKtrb52::cdsMainTH007Validate(TField* Sender) {
@@ -303,9 +304,8 @@ void TdmKtrb52::cdsMainTH011Validate(TField* Sender) {
 // ---- invoice and tax ----
 
 void TdmKtrb52::cdsMainTH012Validate(TField* Sender) {
-    IKtrb52Owner& form = ReceiptForm();
-    if (form.InvoiceKindFromDialog()) {
-        form.SetInvoiceKindFromDialog(false);
+    if (Session.InvoiceKindFromDialog) {
+        Session.InvoiceKindFromDialog = false;
         return;
     }
     THeaderBatch batch(*this, Sender);

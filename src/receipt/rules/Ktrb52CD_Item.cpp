@@ -65,7 +65,7 @@ constexpr int kListPrice = 8, kFallbackPrice = 10;
 struct TdmKtrb52::TItemFill {
     std::string item;
     plat::Variant row;
-    bool filling = false;  // the form lets the rule fill the line
+    bool filling = false;  // the session lets the rule fill the line
     bool found = false;    // a record with values for a given item
     double taxRate = 0;
     int validity = 0, reinspection = 0;
@@ -73,7 +73,7 @@ struct TdmKtrb52::TItemFill {
 };
 
 void TdmKtrb52::cdsBody1TI004SetText(TField* Sender, const std::string& Text) {
-    if (ReceiptForm().ValidationActive() && lineText("TIC01") == kFormalItem)
+    if (Session.ValidationActive && lineText("TIC01") == kFormalItem)
         BarCodeFieldSetText(Sender, Text, plat::VarArrayOf({Variant(Text)}), "63", "INVMB");
     else
         Sender->SetAsString(Text);
@@ -100,7 +100,7 @@ void TdmKtrb52::cdsBody1TI004Validate(TField* Sender) {
         writeFormalItem(Sender, fill);
     }
     UpdatePackagingReadOnly();
-    if (ReceiptForm().AmountsFrozen()) writeLineQuiet("TI024", "0");
+    if (Session.AmountsFrozen) writeLineQuiet("TI024", "0");
 }
 
 void TdmKtrb52::checkItemChange(TField* field, const std::string& item) {
@@ -108,7 +108,7 @@ void TdmKtrb52::checkItemChange(TField* field, const std::string& item) {
     if (item == accepted || cdsFoot->IsEmpty()) return;
     showMessage(kMsgError, kHasSerialNumbers, {Variant(std::string())});
     SetFieldTextQuiet(field, accepted);
-    ReceiptForm().SetEditorText("cboTI004G", accepted);
+    showEditorText("cboTI004G", accepted);
     plat::Abort();
 }
 
@@ -154,7 +154,7 @@ TdmKtrb52::TItemFill TdmKtrb52::readFormalItem(TField* field, const std::string&
     fill.item = item;
     if (!GetLookupValues(field, "INVMB", "03", fill.row))
         refuse(kNoSuchRecord, {Variant(field->DisplayLabel())});
-    fill.filling = ReceiptForm().ValidationActive();
+    fill.filling = Session.ValidationActive;
     fill.found = fill.filling && hasValues(fill.row) && !item.empty();
     if (!fill.found) return fill;
     fill.taxRate = valueNumber(fill.row, itTaxRate, kNoSuchRecord,
@@ -186,7 +186,6 @@ void TdmKtrb52::clearLineItem() {
 }
 
 void TdmKtrb52::writeFormalItem(TField* field, const TItemFill& fill) {
-    IKtrb52Owner& form = ReceiptForm();
     writeLine("TI008", fill.value(itReceiptUnit));
     writeLine("TI005", fill.value(itName));
     writeLine("TI006", fill.value(itSpec));
@@ -195,7 +194,7 @@ void TdmKtrb52::writeFormalItem(TField* field, const TItemFill& fill) {
     writeLine("TI011C", fill.value(itValidity));
     writeLine("TI012C", fill.value(itReinspection));
     {
-        TReceiptFlagScope quiet(form, TReceiptFlag::ValidationActive, false, true);
+        TFlagScope quiet(Session.ValidationActive, false, true);
         writeLine("TI009", fill.value(itWarehouse));
         writeLine("TI009C", fill.value(itWarehouseName));
         writeLine("TI023", fill.value(itPricingUnit));
@@ -251,7 +250,7 @@ void TdmKtrb52::writeItemDates(const TItemFill& fill, const std::string& date) {
 
 void TdmKtrb52::writeItemPrice(const TItemFill& fill, const std::string& date) {
     const Variant priceLabel(LineField("TI024")->DisplayLabel());
-    TReceiptFlagScope quiet(ReceiptForm(), TReceiptFlag::ValidationActive, false, true);
+    TFlagScope quiet(Session.ValidationActive, false, true);
     Variant price = broker().CallServerMethod(
         "MocUnitPrice",
         plat::VarArrayOf({Variant(fill.item), Variant(lineText("TI015")),

@@ -46,8 +46,7 @@ const TPackagingField& packagingField(const std::string& name) {
 
 void TdmKtrb52::cdsBody1TI016Validate(TField* Sender) {
     if (lineText("TIC01") == kEngineeringItem) return;
-    IKtrb52Owner& form = ReceiptForm();
-    if (!form.QuantityEditActive()) return;
+    if (!Session.QuantityEditActive) return;
     const double packages = Sender->AsFloat();
     if (packages < 0.0) showMessage(kMsgWarning, kBelowZero, {Variant(std::string())});
     // Without an arrival link a pending inspection accepts no package: a
@@ -55,10 +54,10 @@ void TdmKtrb52::cdsBody1TI016Validate(TField* Sender) {
     const bool acceptsAll = !arrivalUnlinked() || lineText("TI035") == "0";
     if (!acceptsAll && packages < 0) refuseBlank("100386");
     {
-        TReceiptFlagScope cascade(form, TReceiptFlag::QuantityEditActive, false, true);
+        TFlagScope cascade(Session.QuantityEditActive, false, true);
         if (fixedWeight()) {
             {
-                TReceiptFlagScope received(form, TReceiptFlag::QuantityEditActive, true, false);
+                TFlagScope received(Session.QuantityEditActive, true, false);
                 TFlagScope typed(packagesDriveQuantity_, true, false);
                 writeLineNumber("TI007",
                                 convertRequired(packages, lineText("TI049"), lineText("TI008")));
@@ -110,8 +109,7 @@ void TdmKtrb52::packagingQuantityValidate(TField* field, const char* quantity) {
     // every kind of line; the others not on an engineering item's.
     if (engineering && !destroyed) return;
     checkInspectionAndArrival(field, spec.inspection, spec.arrival, false);
-    IKtrb52Owner& form = ReceiptForm();
-    if (!form.QuantityEditActive()) return;
+    if (!Session.QuantityEditActive) return;
 
     const double packages = field->AsFloat(), received = lineValue("TI016");
     const Variant label(field->DisplayLabel());
@@ -124,7 +122,7 @@ void TdmKtrb52::packagingQuantityValidate(TField* field, const char* quantity) {
     if (engineering) return;
 
     {
-        TReceiptFlagScope cascade(form, TReceiptFlag::QuantityEditActive, false, true);
+        TFlagScope cascade(Session.QuantityEditActive, false, true);
         if (rejected) {
             if (fixedWeight()) {
                 writeLineNumber(quantity,

@@ -3,7 +3,7 @@
 // quantities; the receipt and valuation units; the acceptance date; and the
 // accepted, scrapped, destroyed and rejected quantities with their limits
 // against the received quantity, the inspection result and the arrival line.
-// The receipt form's QuantityEditActive lets only one rule cascade at a time.
+// The session's QuantityEditActive lets only one rule cascade at a time.
 #include <iterator>
 #include <string>
 #include <utility>
@@ -35,12 +35,12 @@ constexpr int kOpenParts[] = {5, 7, 8, 19};
 // ---- received quantity, units and acceptance date ----
 
 void TdmKtrb52::cdsBody1TI007Validate(TField* Sender) {
-    IKtrb52Owner& form = ReceiptForm();
     const double received = Sender->AsFloat();
     TField* inspection = LineField("TI035");
     inspection->SetReadOnly(received != 0);
-    form.SetInspectionEditReadOnly(inspection->ReadOnly());
-    if (!form.QuantityEditActive()) return;
+    view_.InspectionEditReadOnly = inspection->ReadOnly();
+    viewChanged(TKtrb52Part::InspectionEdit);
+    if (!Session.QuantityEditActive) return;
     if (received < 0) showMessage(kMsgWarning, kBelowZero, {Variant(std::string())});
 
     const std::string text = Sender->AsString();
@@ -61,7 +61,7 @@ void TdmKtrb52::cdsBody1TI007Validate(TField* Sender) {
             [&](TWorkOrderPart part) {
                 return valueNumber(order, kOpenParts[static_cast<int>(part)], "100061", label);
             },
-            lineValue("TI004C13"), form.MocParam1(), form.MocParam2());
+            lineValue("TI004C13"), Session.MocParam1, Session.MocParam2);
         const double inStock = convertRequired(received, lineText("TI008"), lineText("TI061"));
         if (CompareFloats(inStock, open) > 0 && item == lineText("TI004C12")) {
             const Variant which(lineText("TI013") + "-" + lineText("TI014") + "/" + item);
@@ -72,7 +72,7 @@ void TdmKtrb52::cdsBody1TI007Validate(TField* Sender) {
     }
 
     {
-        TReceiptFlagScope cascade(form, TReceiptFlag::QuantityEditActive, false, true);
+        TFlagScope cascade(Session.QuantityEditActive, false, true);
         if (fixedWeight() && !packagesDriveQuantity_)
             writeLineNumber("TI016",
                             convertRequired(received, lineText("TI008"), lineText("TI049")));
@@ -154,8 +154,7 @@ void TdmKtrb52::cdsBody1TI018Validate(TField* Sender) {
 
 void TdmKtrb52::cdsBody1TI019Validate(TField* Sender) {
     checkInspectionAndArrival(Sender, "TDC02", "CD014", true);
-    IKtrb52Owner& form = ReceiptForm();
-    if (!form.QuantityEditActive()) return;
+    if (!Session.QuantityEditActive) return;
     const double accepted = Sender->AsFloat(), received = lineValue("TI007");
     if (accepted < 0.0) showMessage(kMsgWarning, kBelowZero, {Variant(std::string())});
     if (CompareFloats(accepted, received) > 0 && received > 0) refuseBlank("100034");
@@ -180,7 +179,7 @@ void TdmKtrb52::cdsBody1TI019Validate(TField* Sender) {
     }
     deriveValuationAndStock(false, false);
     {
-        TReceiptFlagScope cascade(form, TReceiptFlag::QuantityEditActive, false, true);
+        TFlagScope cascade(Session.QuantityEditActive, false, true);
         if (packed) writeLineNumber("TI017", packages);
     }
     deriveRejectedPackages(true);
@@ -189,8 +188,7 @@ void TdmKtrb52::cdsBody1TI019Validate(TField* Sender) {
 
 void TdmKtrb52::cdsBody1TI021Validate(TField* Sender) {
     checkInspectionAndArrival(Sender, "TD025", "CD022", false);
-    IKtrb52Owner& form = ReceiptForm();
-    if (!form.QuantityEditActive()) return;
+    if (!Session.QuantityEditActive) return;
     const double scrapped = Sender->AsFloat(), received = lineValue("TI007");
     if (scrapped < 0.0) showMessage(kMsgWarning, kBelowZero, {Variant(std::string())});
     if (CompareFloats(scrapped, received) > 0 && received > 0)
@@ -206,7 +204,7 @@ void TdmKtrb52::cdsBody1TI021Validate(TField* Sender) {
         return;
     }
     {
-        TReceiptFlagScope cascade(form, TReceiptFlag::QuantityEditActive, false, true);
+        TFlagScope cascade(Session.QuantityEditActive, false, true);
         if (packed) {
             writeLineNumber("TI050", packages);
             refreshLineField("TI050");
@@ -218,8 +216,7 @@ void TdmKtrb52::cdsBody1TI021Validate(TField* Sender) {
 
 void TdmKtrb52::cdsBody1TI056Validate(TField* Sender) {
     checkInspectionAndArrival(Sender, "TD007", "CD024", false);
-    IKtrb52Owner& form = ReceiptForm();
-    if (!form.QuantityEditActive()) return;
+    if (!Session.QuantityEditActive) return;
     const double destroyed = Sender->AsFloat(), received = lineValue("TI007");
     if (destroyed < 0.0) showMessage(kMsgWarning, kBelowZero, {Variant(std::string())});
     if (CompareFloats(destroyed, received) > 0 && received > 0)
@@ -243,7 +240,7 @@ void TdmKtrb52::cdsBody1TI056Validate(TField* Sender) {
         return;
     }
     {
-        TReceiptFlagScope cascade(form, TReceiptFlag::QuantityEditActive, false, true);
+        TFlagScope cascade(Session.QuantityEditActive, false, true);
         if (packed) {
             writeLineNumber("TI057", packages);
             refreshLineField("TI057");
@@ -259,8 +256,7 @@ void TdmKtrb52::cdsBody1TI056Validate(TField* Sender) {
 
 void TdmKtrb52::cdsBody1TI022Validate(TField* Sender) {
     checkInspectionAndArrival(Sender, "TD008", "CD015", false);
-    IKtrb52Owner& form = ReceiptForm();
-    if (!form.QuantityEditActive()) return;
+    if (!Session.QuantityEditActive) return;
     const double rejected = Sender->AsFloat(), received = lineValue("TI007");
     const Variant label(Sender->DisplayLabel());
     if (CompareFloats(rejected, 0) < 0) showMessage(kMsgWarning, kNegative, {label});
@@ -270,9 +266,9 @@ void TdmKtrb52::cdsBody1TI022Validate(TField* Sender) {
         writeLine("TI051", "0");
         return;
     }
-    if (!form.ValidationActive()) return;
+    if (!Session.ValidationActive) return;
     {
-        TReceiptFlagScope cascade(form, TReceiptFlag::QuantityEditActive, false, true);
+        TFlagScope cascade(Session.QuantityEditActive, false, true);
         if (fixedWeight()) {
             writeLineNumber("TI051",
                             convertRequired(rejected, lineText("TI008"), lineText("TI049")));
@@ -303,7 +299,7 @@ void TdmKtrb52::cdsBody1TI023Validate(TField* Sender) {
         RepriceLine();
         return;
     }
-    if (!ReceiptForm().ValidationActive()) return;
+    if (!Session.ValidationActive) return;
     const std::string item = lineText("TI004"), unit = Sender->AsString();
     Variant master;
     if (GetLookupValues(LineField("TI004"), "INVMB", "03", master) && hasValues(master)) {

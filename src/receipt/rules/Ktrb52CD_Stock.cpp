@@ -23,7 +23,7 @@ constexpr const char* kEngineeringItem = "1";
 void TdmKtrb52::cdsBody1TI009Validate(TField* Sender) {
     if (lineText("TIC01") == kEngineeringItem) return;
     const std::string warehouse = Sender->AsString();
-    if (ReceiptForm().ValidationActive()) {
+    if (Session.ValidationActive) {
         if (warehouse.empty()) {
             writeLine("TI009C", "");
             writeLine("TI060", "");
@@ -67,7 +67,7 @@ void TdmKtrb52::cdsBody1TI010Validate(TField* Sender) {
                 continue;
             showMessage(kMsgError, "201015", {Variant(std::string())});
             SetFieldTextQuiet(Sender, accepted);
-            ReceiptForm().SetEditorText("cboTI010G", accepted);
+            showEditorText("cboTI010G", accepted);
             plat::Abort();
         }
     }

@@ -11,26 +11,6 @@ namespace ktrb {
 
 using plat::Variant;
 
-TReceiptFlagScope::TReceiptFlagScope(IKtrb52Owner& form, TReceiptFlag flag, bool during, bool after)
-    : form_(form), flag_(flag), after_(after) {
-    set(during);
-}
-
-TReceiptFlagScope::~TReceiptFlagScope() {
-    set(after_);
-}
-
-void TReceiptFlagScope::set(bool on) {
-    switch (flag_) {
-        case TReceiptFlag::ValidationActive:
-            form_.SetValidationActive(on);
-            break;
-        case TReceiptFlag::QuantityEditActive:
-            form_.SetQuantityEditActive(on);
-            break;
-    }
-}
-
 TShadowScope::TShadowScope(plat::TField* shadow, const std::string& value)
     : shadow_(shadow), earlier_(shadow->AsString()), exceptions_(std::uncaught_exceptions()) {
     SetFieldTextQuiet(shadow_, value);

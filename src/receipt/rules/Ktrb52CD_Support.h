@@ -1,16 +1,14 @@
-// Small pieces the receipt's field rules share: guards that switch the
-// re-entrancy flags of the receipt form and of the module around a rule's own
-// writes (and set them again also after an abort), a guard that takes a
-// field's "last accepted" shadow back when a change is refused, and the
-// readers of server replies that must be numbers.
+// Small pieces the receipt's field rules share: a guard that switches a
+// re-entrancy flag of the module around a rule's own writes (and sets it
+// again also after an abort), a guard that takes a field's "last accepted"
+// shadow back when a change is refused, and the readers of server replies
+// that must be numbers.
 #pragma once
-#include <cstdint>
 #include <exception>
 #include <string>
 #include <utility>
 
 #include "platform/core/variant.h"
-#include "receipt/rules/Ktrb52Owner.h"
 #include "runtime/Reply.h"
 
 namespace plat {
@@ -19,27 +17,8 @@ class TField;
 
 namespace ktrb {
 
-// The two flags of the receipt form that stop the field rules' chains from
-// turning round.
-enum class TReceiptFlag : uint8_t { ValidationActive, QuantityEditActive };
-
-// Sets a flag of the receipt form to `during` for the guard's life and to
-// `after` when it ends, however it ends.
-class TReceiptFlagScope {
-  public:
-    TReceiptFlagScope(IKtrb52Owner& form, TReceiptFlag flag, bool during, bool after);
-    ~TReceiptFlagScope();
-    TReceiptFlagScope(const TReceiptFlagScope&) = delete;
-    TReceiptFlagScope& operator=(const TReceiptFlagScope&) = delete;
-
-  private:
-    void set(bool on);
-    IKtrb52Owner& form_;
-    TReceiptFlag flag_;
-    bool after_;
-};
-
-// The same for a flag of the module.
+// Sets a flag of the module to `during` for the guard's life and to `after`
+// when it ends, however it ends.
 class TFlagScope {
   public:
     TFlagScope(bool& flag, bool during, bool after) : flag_(flag), after_(after) { flag_ = during; }

@@ -1,7 +1,7 @@
 // The work order of a receipt line: the line is checked against the work
 // order (factory, supplier, currency, dates, status) and then filled from it
 // in a fixed order while the item and quantity rules of the fields it writes
-// stand back (the receipt form's two flags are off meanwhile and on again
+// stand back (the session's two flags are off meanwhile and on again
 // afterwards, whatever happens).
 #include <string>
 
@@ -87,10 +87,9 @@ void TdmKtrb52::cdsBody1TI014Validate(TField* Sender) {
         for (const char* name : {"TI014C1", "TI014C2", "TI014C3"}) writeLine(name, "");
     if (type.empty() || number.empty()) return;
 
-    IKtrb52Owner& form = ReceiptForm();
     {
-        TReceiptFlagScope validation(form, TReceiptFlag::ValidationActive, false, true);
-        TReceiptFlagScope cascade(form, TReceiptFlag::QuantityEditActive, false, true);
+        TFlagScope validation(Session.ValidationActive, false, true);
+        TFlagScope cascade(Session.QuantityEditActive, false, true);
         fillFromWorkOrder(Sender);
     }
     Variant routing;
@@ -189,7 +188,6 @@ Variant TdmKtrb52::readWorkOrder(TField* Sender, bool formal) {
 
 TdmKtrb52::TWorkOrderFill TdmKtrb52::decideWorkOrderFill(TField* Sender, const Variant& wo,
                                                          bool formal) {
-    IKtrb52Owner& form = ReceiptForm();
     TWorkOrderFill f;
     f.wo = wo;
     f.label = Variant(Sender->DisplayLabel());
@@ -205,7 +203,7 @@ TdmKtrb52::TWorkOrderFill TdmKtrb52::decideWorkOrderFill(TField* Sender, const V
     auto open = [&](const TWorkOrderValue(&parts)[4]) {
         return OpenWorkOrderQuantity(
             [&](TWorkOrderPart part) { return number(parts[static_cast<int>(part)]); }, 0,
-            form.MocParam1(), form.MocParam2());
+            Session.MocParam1, Session.MocParam2);
     };
     f.open = open({woQuantity, woTaken, woTakenMore, woMoreTaken});
     f.packaged = formal && !f.value(woPackagingUnit).empty() && sysParam("SYS024") == "3";

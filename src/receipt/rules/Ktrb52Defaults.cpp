@@ -39,7 +39,7 @@ void writeAll(plat::TDataSet* dataSet, const TFieldValues& values) {
 void TdmKtrb52::SetDefaultValues() {
     // A new receipt starts without an accepted supplier, so that keying the
     // supplier of the previous receipt again fills its terms.
-    ReceiptForm().SetSupplierAtEdit("");
+    Session.SupplierAtEdit.clear();
     // Numbering follows the document type, decided again by the type of this
     // receipt (restored with the kept values or keyed).
     AutoNumber = false;

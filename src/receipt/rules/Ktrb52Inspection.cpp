@@ -54,7 +54,7 @@ void TdmKtrb52::DeriveInspectionState() {
 }
 
 void TdmKtrb52::cdsBody1TI035Validate(plat::TField* Sender) {
-    if (ReceiptForm().QualityParam() != "Y") return;
+    if (Session.QualityParam != "Y") return;
     const bool inspected = Sender->AsString() != kNoInspection;
     for (const char* name : kInspectedQuantities) LineField(name)->SetReadOnly(inspected);
 }

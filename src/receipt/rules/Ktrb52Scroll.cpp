@@ -47,19 +47,18 @@ bool inCommaList(const std::string& list, const std::string& name) {
 
 void TdmKtrb52::cdsBody1AfterScroll(plat::TDataSet* DataSet) {
     TdmDouble::cdsBody1AfterScroll(DataSet);
-    IKtrb52Owner& form = ReceiptForm();
     const TFormMode mode = formMode();
     auto setReadOnly = [this](const char* name, bool on) { LineField(name)->SetReadOnly(on); };
 
     TField* inspection = LineField("TI035");
     inspection->SetReadOnly(lineValue("TI007") != 0);
-    form.SetInspectionEditReadOnly(inspection->ReadOnly());
+    view_.InspectionEditReadOnly = inspection->ReadOnly();
+    viewChanged(TKtrb52Part::InspectionEdit);
 
     bool restricted = false;
     if (mode == TFormMode::Edit) {
         if (!ReadOnlySnapshot) SnapshotLineReadOnly();
-        const plat::TStringList* keys = form.InspectionKeys();
-        restricted = keys && keys->IndexOf(lineText("TI003")) >= 0;
+        restricted = Session.InspectionKeys.IndexOf(lineText("TI003")) >= 0;
         if (!restricted && cdsBody1->Tag == kLocksApplied)
             RestoreLineReadOnly(ReadOnlySnapshot.get());
     }
@@ -67,15 +66,15 @@ void TdmKtrb52::cdsBody1AfterScroll(plat::TDataSet* DataSet) {
     const bool dated = lineText("TI004C10") == "Y";
     for (const char* name : {"TI054", "TI011", "TI012"}) setReadOnly(name, !dated);
 
-    if (form.QualityParam() == "Y") {
+    if (Session.QualityParam == "Y") {
         const bool inspected = lineText("TI035") != "0";
         for (const char* name : kInspectedQuantities) setReadOnly(name, inspected);
     }
 
     TField* price = LineField("TI024");
-    form.SetMoneyButtonEnabled(mode == TFormMode::Browse && !lineText("TI001").empty() &&
-                               !price->ReadOnly() && price->Visible() &&
-                               form.MoneyButtonEnabled() && lineText("TI037") == "Y");
+    view_.MoneyAllowed = mode == TFormMode::Browse && !lineText("TI001").empty() &&
+                         !price->ReadOnly() && price->Visible() && lineText("TI037") == "Y";
+    viewChanged(TKtrb52Part::MoneyButton);
 
     ApplyLotAndDateLocks();
     UpdatePackagingReadOnly();
@@ -85,10 +84,11 @@ void TdmKtrb52::cdsBody1AfterScroll(plat::TDataSet* DataSet) {
         cdsBody1->Tag = kLocksApplied;
     }
 
-    if (lineText("TI037") == "Y")
-        form.SetBodyGridLocked(true);
-    else if (mode == TFormMode::Edit || mode == TFormMode::Add)
-        form.SetBodyGridLocked(false);
+    // A browsed unconfirmed line leaves the grid's lock as it was.
+    if (lineText("TI037") == "Y" || mode == TFormMode::Edit || mode == TFormMode::Add) {
+        view_.BodyGridLocked = lineText("TI037") == "Y";
+        viewChanged(TKtrb52Part::BodyGrid);
+    }
 
     if (lineText("TI004C") == "N") setReadOnly("TI010", true);
 
@@ -99,21 +99,19 @@ void TdmKtrb52::cdsBody1AfterScroll(plat::TDataSet* DataSet) {
         UpdatePackagingReadOnly();
         for (const char* name : {"TI008", "TI015", "TI009", "TI023"}) setReadOnly(name, false);
         if (sysParam("SYS180") != "Y") setReadOnly("TI032", false);
-        for (const auto& [editor, line] : kFormalItemHints)
-            form.SetEditorHint(editor, form.LookupTextLine(line));
-        form.SetQueryMenuEnabled(true);
+        for (const auto& [editor, line] : kFormalItemHints) showEditorHint(editor, {line});
+        showQueryMenu(true);
         const int source = headText("MQC03C") == "Y" ? 4 : 2;
-        form.SetEditorHint("cboTI004G", form.LookupTextLine(0) + "->" +
-                                            form.LookupTextLine(source) + "->" +
-                                            form.LookupTextLine(3));
-        form.SetItemViewSource("cdsBody1:TI004");
+        showEditorHint("cboTI004G", {0, source, 3});
+        view_.ItemViewSource = "cdsBody1:TI004";
+        viewChanged(TKtrb52Part::ItemView);
         if (!lineText("TIC02").empty() && !lineText("TIC03").empty() &&
             !lineText("TIC04").empty() && headText("MQC04C") == "Y")
-            form.SetEditorHint("cboTIC05G", form.LookupTextLine(6));
+            showEditorHint("cboTIC05G", {6});
     } else {
         for (const char* name : kEngineeringLocked) setReadOnly(name, true);
-        form.SetQueryMenuEnabled(false);
-        form.SetEditorHint("cboTI004G", form.LookupTextLine(1) + "->" + form.LookupTextLine(2));
+        showQueryMenu(false);
+        showEditorHint("cboTI004G", {1, 2});
     }
 }
 

@@ -236,6 +236,25 @@ TEST(DataGrid, ANewLineStaysWhileAWindowOverTheFormIsOpen) {
     EXPECT_EQ(f.ds->State(), dsBrowse);
 }
 
+// The editor closing hands the keyboard to its grid: no move away from the
+// grid, so a line being keyed is not posted (nor dropped) when a cell's
+// editor goes.
+TEST(DataGrid, ClosingTheEditorKeepsTheKeyboardInTheGrid) {
+    DataGridForm f;
+    int exits = 0;
+    f.grid->OnExit = TNotifyEvent([&](TObject*) { ++exits; });
+    f.ds->Append();
+    f.grid->SetSelectedIndex(1);
+    uitest::TypeText(f.grid, "new");
+    ASSERT_TRUE(f.grid->InplaceEditor()->Focused());
+    f.grid->HideEditor();
+    Application->ProcessMessages();
+    EXPECT_FALSE(f.grid->EditorMode());
+    EXPECT_EQ(exits, 0);
+    EXPECT_EQ(f.form->ActiveControl(), f.grid);
+    EXPECT_EQ(f.ds->State(), dsInsert);
+}
+
 TEST(DataGrid, TypedTextGoesThroughTheFieldAndARefusalKeepsTheEditor) {
     DataGridForm f;
     uitest::Capture cap;

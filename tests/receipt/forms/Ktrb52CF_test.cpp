@@ -27,6 +27,65 @@ TEST_F(ReceiptFormTest, StartsOnTheReceiptModuleWithItsFieldRoles) {
     EXPECT_EQ(&dm->ReceiptForm(), static_cast<IKtrb52Owner*>(form));
 }
 
+TEST_F(ReceiptFormTest, TheLineScrollsViewReachesTheControlsItNames) {
+    Start();
+    ASSERT_TRUE(GoTo("20240108001"));
+    dm->cdsBody1->First();
+    ASSERT_EQ(Line("TIC01")->AsString(), "2") << "a formal item line";
+    EXPECT_EQ(form->gdBody1->ReadOnly(), Line("TI037")->AsString() == "Y");
+    EXPECT_EQ(form->cboTI035G->ReadOnly(), Line("TI035")->ReadOnly());
+    const int source = Head("MQC03C")->AsString() == "Y" ? 4 : 2;
+    auto hint = [&](const char* editor) {
+        return dynamic_cast<plat::TControl*>(form->FindComponent(editor))->Hint();
+    };
+    EXPECT_EQ(hint("cboTI004G"), form->LookupTextLine(0) + "->" + form->LookupTextLine(source) +
+                                     "->" + form->LookupTextLine(3));
+    EXPECT_EQ(hint("cboTI009G"), form->LookupTextLine(8));
+    EXPECT_TRUE(form->miBatchStockQuery->Enabled());
+}
+
+TEST_F(ReceiptFormTest, EachPartOfTheViewGoesToItsOwnControl) {
+    Start();
+    ASSERT_TRUE(GoTo("20240108001"));
+    TKtrb52View view;
+    view.TaxKindEnabled = false;
+    form->ReceiptViewChanged(view, TKtrb52Part::TaxKind, "");
+    EXPECT_FALSE(form->cboTH015->Enabled());
+    EXPECT_TRUE(form->edTH030->Enabled());
+    view.TaxRateEnabled = false;
+    form->ReceiptViewChanged(view, TKtrb52Part::TaxRate, "");
+    EXPECT_FALSE(form->edTH030->Enabled());
+    view.QueryMenuEnabled = false;
+    form->ReceiptViewChanged(view, TKtrb52Part::QueryMenu, "");
+    for (plat::TMenuItem* mi :
+         {form->miBatchStockQuery, form->miSubcontractPriceQuery, form->miPriceHistoryQuery})
+        EXPECT_FALSE(mi->Enabled());
+    EXPECT_TRUE(form->miVNDB04->Enabled()) << "only the three queries follow the item";
+    view.BodyGridLocked = true;
+    form->ReceiptViewChanged(view, TKtrb52Part::BodyGrid, "");
+    EXPECT_TRUE(form->gdBody1->ReadOnly());
+    // The rules never enable the amount button the form disabled.
+    view.MoneyAllowed = true;
+    form->btnMoney->SetEnabled(false);
+    form->ReceiptViewChanged(view, TKtrb52Part::MoneyButton, "");
+    EXPECT_FALSE(form->btnMoney->Enabled());
+    view.F11Fields = "cdsBody1:TI004";
+    view.AutoConfirmAfterSave = view.PrintAfterSave = true;
+    form->ReceiptViewChanged(view, TKtrb52Part::F11Fields, "");
+    form->ReceiptViewChanged(view, TKtrb52Part::AfterSave, "");
+    EXPECT_EQ(form->F11Fields, "cdsBody1:TI004");
+    EXPECT_EQ(form->AutoConfirmAfterAdd, 1);
+    EXPECT_EQ(form->PrintAfterSave, 1);
+    view.EditorTexts["cboTI010G"] = "LOT-7";
+    view.EditorHints["cboTI010G"] = {9, 1};
+    form->ReceiptViewChanged(view, TKtrb52Part::EditorText, "cboTI010G");
+    form->ReceiptViewChanged(view, TKtrb52Part::EditorHint, "cboTI010G");
+    auto* lot = dynamic_cast<plat::TControl*>(form->FindComponent("cboTI010G"));
+    ASSERT_NE(lot, nullptr);
+    EXPECT_EQ(lot->Text(), "LOT-7");
+    EXPECT_EQ(lot->Hint(), form->LookupTextLine(9) + "->" + form->LookupTextLine(1));
+}
+
 TEST_F(ReceiptFormTest, EditAndDeleteOnlyOnAnOpenDocumentOfAnEditableKind) {
     Start();
     ASSERT_TRUE(GoTo("20240112001"));

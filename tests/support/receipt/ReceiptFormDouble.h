@@ -1,14 +1,17 @@
 // The receipt's main form as the receipt data module sees it, for tests: the
-// owner-form double with the receipt side, its flags and settings as fields
-// and every control the rules set recorded.
+// owner-form double with the receipt side. The session's flags and settings
+// read and write the module's own (as plain fields); the view the module
+// tells of lands in fields as the form's controls would show it.
 #pragma once
 #include <functional>
 #include <map>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "platform/core/stringlist.h"
+#include "receipt/rules/Ktrb52CD.h"
 #include "receipt/rules/Ktrb52Owner.h"
 #include "support/dataframe/OwnerFormDouble.h"
 
@@ -18,54 +21,75 @@ class TClientDataSet;
 
 namespace ktrb::test {
 
+class ReceiptFormDouble;
+
+// A member of the session of the double's receipt module, used as a plain
+// field; the module must exist (std::logic_error otherwise).
+template <class T>
+class SessionField {
+  public:
+    SessionField(const ReceiptFormDouble& form, T TKtrb52Session::*member)
+        : form_(form), member_(member) {}
+    SessionField(const SessionField&) = delete;
+    operator const T&() const { return get(); }
+    SessionField& operator=(const T& value) {
+        get() = value;
+        return *this;
+    }
+    // The value, not the binding.
+    SessionField& operator=(const SessionField& other) { return *this = other.get(); }
+    void clear() { get().clear(); }
+    friend bool operator==(const SessionField& a, const T& b) { return a.get() == b; }
+    friend std::ostream& operator<<(std::ostream& os, const SessionField& f) {
+        return os << f.get();
+    }
+
+  private:
+    T& get() const;
+    const ReceiptFormDouble& form_;
+    T TKtrb52Session::*member_;
+};
+
+// The session's inspection keys: a new list replaces their lines.
+class SessionKeys {
+  public:
+    explicit SessionKeys(const ReceiptFormDouble& form) : form_(form) {}
+    SessionKeys(const SessionKeys&) = delete;
+    SessionKeys& operator=(const SessionKeys&) = delete;
+    SessionKeys& operator=(std::unique_ptr<plat::TStringList> list);
+    plat::TStringList* operator->() const;
+
+  private:
+    const ReceiptFormDouble& form_;
+};
+
 class ReceiptFormDouble : public OwnerFormDouble, public IKtrb52Owner {
   public:
     // Lookup text lines "L0" to "L12".
     ReceiptFormDouble();
     ~ReceiptFormDouble() override;
 
-    bool ValidationActive() const override { return validationActive; }
-    void SetValidationActive(bool on) override { validationActive = on; }
-    bool QuantityEditActive() const override { return quantityEditActive; }
-    void SetQuantityEditActive(bool on) override { quantityEditActive = on; }
-    bool AmountsFrozen() const override { return amountsFrozen; }
-    bool InvoiceKindFromDialog() const override { return invoiceKindFromDialog; }
-    void SetInvoiceKindFromDialog(bool on) override { invoiceKindFromDialog = on; }
-    std::string MocParam1() const override { return mocParam1; }
-    std::string MocParam2() const override { return mocParam2; }
-    std::string QualityParam() const override { return qualityParam; }
-    std::string SupplierAtEdit() const override { return supplierAtEdit; }
-    void SetSupplierAtEdit(const std::string& s) override { supplierAtEdit = s; }
-    const plat::TStringList* InspectionKeys() const override { return inspectionKeys.get(); }
+    // The receipt module the double owns; std::logic_error when it has none.
+    TdmKtrb52& ReceiptModule() const;
+
+    // Records the view as the form's controls would take it.
+    void ReceiptViewChanged(const TKtrb52View& view, TKtrb52Part part,
+                            const std::string& editor) override;
     plat::TClientDataSet* SerialDataSet() override { return serialCopy; }
-    // The line of lookupTexts; empty past its end.
-    std::string LookupTextLine(int index) const override;
-    void SetEditorHint(const std::string& editor, const std::string& text) override {
-        hints[editor] = text;
-    }
-    void SetEditorText(const std::string& editor, const std::string& text) override {
-        texts[editor] = text;
-    }
-    void SetInspectionEditReadOnly(bool on) override { inspectionEditReadOnly = on; }
-    bool MoneyButtonEnabled() const override { return moneyButton; }
-    void SetMoneyButtonEnabled(bool on) override { moneyButton = on; }
-    bool BodyGridLocked() const override { return gridLocked; }
-    void SetBodyGridLocked(bool on) override { gridLocked = on; }
-    void SetQueryMenuEnabled(bool on) override { queryMenu = on; }
-    void SetItemViewSource(const std::string& source) override { itemViewSource = source; }
-    void SetTaxKindEnabled(bool on) override { taxKindEnabled = on; }
-    void SetTaxRateEnabled(bool on) override { taxRateEnabled = on; }
-    void UpdateProjectEditEnabled(bool locked) override { projectEditLocks.push_back(locked); }
-    void SetAutoConfirmAfterSave(bool on) override { autoConfirm = on; }
-    void SetPrintAfterSave(bool on) override { printAfterSave = on; }
     // Through assignNumber; "unKnow" when it is not set.
     std::string AssignDocumentNumber() override { return assignNumber ? assignNumber() : "unKnow"; }
-    void SetF11Fields(const std::string& fields) override { f11Fields = fields; }
+    // The line of lookupTexts; empty past its end.
+    std::string LookupTextLine(int index) const;
 
-    bool validationActive = false, quantityEditActive = false, invoiceKindFromDialog = false;
-    bool amountsFrozen = false;
-    std::string mocParam1 = "N", mocParam2 = "N", qualityParam = "N", supplierAtEdit;
-    std::unique_ptr<plat::TStringList> inspectionKeys;  // null: the form has none
+    SessionField<bool> validationActive{*this, &TKtrb52Session::ValidationActive};
+    SessionField<bool> quantityEditActive{*this, &TKtrb52Session::QuantityEditActive};
+    SessionField<bool> invoiceKindFromDialog{*this, &TKtrb52Session::InvoiceKindFromDialog};
+    SessionField<std::string> mocParam1{*this, &TKtrb52Session::MocParam1};
+    SessionField<std::string> mocParam2{*this, &TKtrb52Session::MocParam2};
+    SessionField<std::string> qualityParam{*this, &TKtrb52Session::QualityParam};
+    SessionField<std::string> supplierAtEdit{*this, &TKtrb52Session::SupplierAtEdit};
+    SessionKeys inspectionKeys{*this};
+
     std::vector<std::string> lookupTexts;
     std::map<std::string, std::string> hints, texts;
     bool inspectionEditReadOnly = false, moneyButton = true, gridLocked = false, queryMenu = true;
@@ -77,5 +101,10 @@ class ReceiptFormDouble : public OwnerFormDouble, public IKtrb52Owner {
     std::function<std::string()> assignNumber;   // unset: numbering fails
     plat::TClientDataSet* serialCopy = nullptr;  // the form's serial copy (not owned)
 };
+
+template <class T>
+T& SessionField<T>::get() const {
+    return form_.ReceiptModule().Session.*member_;
+}
 
 }  // namespace ktrb::test
