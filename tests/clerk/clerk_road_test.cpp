@@ -255,8 +255,10 @@ class ClerkRoad : public ::testing::Test {
         Expect("line keyed", [](const Screen& s) {
             return s.RowText("gdBody1", "TI007") == "20.000" && !Dialog(s);
         });
-        // On past the lot (its editor a combo, read-only for this item) to
-        // the price, by Tab alone.
+    }
+    // On past the lot (its editor a combo, read-only for this item) to the
+    // price, by Tab alone.
+    void KeyPrice() {
         Need(TabTo("TI024"), "Tab did not reach the price");
         host->Key("ctrl+a");
         Cell("21.5");
@@ -516,6 +518,7 @@ void ClerkRoad::WalkWholeRoad() {
     const int before = Receipts();
     KeyLine();
     PickLocation("R-01-02");
+    KeyPrice();
     const std::string number = Save(before);
     EXPECT_EQ(Stored(number, "TH029 || ':' || TH004 || ':' || TH038 || ':' || TH005"),
               "20240620:01:PUR:S002");
