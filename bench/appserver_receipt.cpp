@@ -6,6 +6,7 @@
 
 #include <chrono>
 
+#include "remark_delta.h"
 #include "standins/appserver/session.h"
 #include "standins/appserver/tcp_transport.h"
 #include "standins/appserver/wire_frame.h"
@@ -64,33 +65,12 @@ void BM_ApplyReceipt10kLines(benchmark::State& state) {
     auto s = Signed(*server);
     plat::TDataPacket p = FetchReceipt(*s, "BIG10K");
     const std::vector<plat::TPacketField> lineFields = p.fields.back().fields;
-    int remark = 0;
-    while (lineFields[(size_t)remark].name != "TI040") ++remark;
     int pass = 0;
     for (auto _ : state) {
         state.PauseTiming();
         // Every line changes its remark: one delta of 10,000 updates under the header.
-        plat::TDeltaRow head;
-        head.id = 1;
-        head.status = plat::TUpdateStatus::usUnmodified;
-        head.oldValues = p.rows[0].values;
-        head.details.resize(1);
-        std::string text = "pass " + std::to_string(++pass);
-        uint64_t id = 2;
-        for (auto& line : p.rows[0].details[0]) {
-            plat::TDeltaRow d;
-            d.id = id++;
-            d.status = plat::TUpdateStatus::usModified;
-            d.oldValues = line.values;
-            std::vector<Variant> v = line.values.Values();
-            v[(size_t)remark] = Variant(text);
-            d.newValues = plat::TValueRow(v);
-            d.changed.assign(lineFields.size(), false);
-            d.changed[(size_t)remark] = true;
-            d.details.resize(1);
-            head.details[0].push_back(std::move(d));
-        }
-        plat::TDelta delta{p.fields, {std::move(head)}};
+        const plat::TDelta delta =
+            bench::ChangedRemarks(p, lineFields, "pass " + std::to_string(++pass));
         state.ResumeTiming();
         plat::TApplyReply reply = s->FindProvider("pvdMain")->ApplyUpdates(delta, 0);
         state.PauseTiming();

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "remark_delta.h"
 #include "standins/appserver/session.h"
 #include "standins/appserver/table_provider.h"
 
@@ -80,28 +81,7 @@ plat::TDelta NewReceipt(const std::vector<plat::TPacketField>& hf, const std::st
 
 // Every line of a stored receipt with a new remark, under the unchanged header.
 plat::TDelta ChangedLines(const plat::TDataPacket& p, const std::string& remark) {
-    const auto& lf = p.fields[(size_t)FieldOf(p.fields, "qryBody")].fields;
-    const int at = FieldOf(lf, "TI040");
-    plat::TDeltaRow head;
-    head.id = 1;
-    head.status = plat::TUpdateStatus::usUnmodified;
-    head.oldValues = p.rows[0].values;
-    head.details.resize(1);
-    uint64_t id = 2;
-    for (auto& line : p.rows[0].details[0]) {
-        plat::TDeltaRow d;
-        d.id = id++;
-        d.status = plat::TUpdateStatus::usModified;
-        d.oldValues = line.values;
-        std::vector<Variant> v = line.values.Values();
-        v[(size_t)at] = Variant(remark);
-        d.newValues = plat::TValueRow(v);
-        d.changed.assign(lf.size(), false);
-        d.changed[(size_t)at] = true;
-        d.details.resize(1);
-        head.details[0].push_back(std::move(d));
-    }
-    return plat::TDelta{p.fields, {std::move(head)}};
+    return bench::ChangedRemarks(p, p.fields[(size_t)FieldOf(p.fields, "qryBody")].fields, remark);
 }
 
 double ThreadMillis() {

@@ -1,8 +1,15 @@
 #include "controls/WindowDesign.h"
 
+#include <algorithm>
+#include <string_view>
+#include <utility>
+#include <vector>
+
 #include "platform/component/properties.h"
 #include "platform/core/exceptions.h"
 #include "platform/ui/comctrls.h"
+#include "platform/ui/keys.h"
+#include "platform/ui/menus.h"
 
 namespace ktrb::design {
 
@@ -60,12 +67,96 @@ void Build(plat::TWinControl* window, std::span<const Control> controls) {
     }
 }
 
+void FieldsByName(plat::TComponent* window, std::span<const Control> controls) {
+    for (const Control& row : controls) {
+        plat::TComponent* c = window->FindComponent(row.name);
+        if (!plat::IsPublishedProp(c, "DataField")) continue;
+        const char* field = row.name;
+        while (*field >= 'a' && *field <= 'z') ++field;
+        plat::SetStrProp(c, "DataField", field);
+    }
+}
+
 void Connect(plat::TComponent* window, std::span<const Handler> handlers) {
     for (const Handler& h : handlers) {
         plat::TComponent* c = Named(window, h.control);
         if (!c) Fail("No control", h.control);
         plat::SetMethodProp(c, h.event, h.bind(window));
     }
+}
+
+namespace {
+
+// Where an item of the row's parent goes: a menu's top level or the item.
+plat::TMenuItem* ItemsOf(plat::TComponent* parent) {
+    if (auto* menu = dynamic_cast<plat::TMenu*>(parent)) return menu->Items();
+    return dynamic_cast<plat::TMenuItem*>(parent);
+}
+
+}  // namespace
+
+void Build(plat::TComponent* window, std::span<const Item> items) {
+    auto dropDown = [window](plat::TToolButton* button, const char* name) {
+        auto* menu = dynamic_cast<plat::TPopupMenu*>(window->FindComponent(name));
+        if (!menu) return false;
+        button->SetStyle(plat::TToolButtonStyle::tbsDropDown);
+        button->SetDropdownMenu(menu);
+        return true;
+    };
+    std::vector<std::pair<plat::TToolButton*, const char*>> later;
+    for (const Item& row : items) {
+        plat::TComponent* parent = *row.parent ? window->FindComponent(row.parent) : nullptr;
+        if (*row.parent && !parent)
+            Fail(std::string("No parent '") + row.parent + "' for", row.name);
+        plat::TComponent* made = row.make(window);
+        made->SetName(row.name);
+        const bool line = row.text && std::string_view(row.text) == "-";
+        if (auto* item = dynamic_cast<plat::TMenuItem*>(made)) {
+            plat::TMenuItem* into = ItemsOf(parent);
+            if (!into) {
+                delete made;
+                Fail("No menu or item to hold", row.name);
+            }
+            if (row.text) item->SetCaption(row.text);
+            if (row.shortCut) item->SetShortCut(plat::TextToShortCut(row.shortCut));
+            if (row.image >= 0) item->SetImageIndex(row.image);
+            if (row.radioGroup) {
+                item->SetRadioItem(true);
+                item->SetGroupIndex(row.radioGroup);
+            }
+            if (row.insertAt >= 0)
+                into->Insert(std::min(row.insertAt, into->Count()), item);
+            else
+                into->Add(item);
+            if (row.checked) item->SetChecked(true);
+            if (!row.visible) item->SetVisible(false);
+        } else if (auto* button = dynamic_cast<plat::TToolButton*>(made)) {
+            auto* bar = dynamic_cast<plat::TToolBar*>(parent);
+            if (!bar) {
+                delete made;
+                Fail("No tool bar to hold", row.name);
+            }
+            button->SetParent(bar);
+            if (line)
+                button->SetStyle(plat::TToolButtonStyle::tbsSeparator);
+            else if (row.text)
+                button->SetHint(row.text);
+            if (row.image >= 0) button->SetImageIndex(row.image);
+            if (!row.visible) button->SetVisible(false);
+            // At once when its menu is made: the buttons after it take
+            // their places beside its arrow.
+            if (*row.dropDown && !dropDown(button, row.dropDown))
+                later.emplace_back(button, row.dropDown);
+        } else if (!dynamic_cast<plat::TMenu*>(made) || parent) {
+            delete made;
+            Fail("Not a menu, an item or a tool button", row.name);
+        }
+        if (row.click) plat::SetMethodProp(made, "OnClick", row.click(window));
+    }
+    // A button's menu may be a later row of the table.
+    for (auto [button, name] : later)
+        if (!dropDown(button, name))
+            Fail(std::string("No drop-down menu '") + name + "' for", button->Name().c_str());
 }
 
 }  // namespace ktrb::design

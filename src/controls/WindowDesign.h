@@ -94,8 +94,40 @@ plat::EventHandle On(plat::TObject* window) {
 // children. Raises plat::Exception naming the row for an unknown parent or a
 // row that is not a control.
 void Build(plat::TWinControl* window, std::span<const Control> controls);
+// Gives each data-aware control of the rows the field its name ends in,
+// past the name's lower-case prefix ("edTH013" shows TH013).
+void FieldsByName(plat::TComponent* window, std::span<const Control> controls);
 // Sets each handler; raises for an unknown control, an unknown event or a
 // handler of another kind than the event.
 void Connect(plat::TComponent* window, std::span<const Handler> handlers);
+
+// ---- menu rows ----------------------------------------------------------------
+
+// One menu, menu item or tool button. A menu (main or pop-up) has no parent;
+// an item joins its parent, a menu's top level or an item, after the items
+// already there or at its given place; a tool button joins its tool bar after
+// the buttons already there. The text is an item's caption and a button's
+// hint; "-" makes a menu's line or a tool bar's separator. An item's name may
+// be "": the window then holds it only through its menu.
+struct Item {
+    const char* name;
+    Maker make;
+    const char* parent = "";
+    const char* text = nullptr;
+    int image = -1;
+    plat::EventHandle (*click)(plat::TObject* window) = nullptr;  // OnClick
+    const char* shortCut = nullptr;                               // as shown: "F5", "Ctrl+H"
+    bool visible = true;
+    const char* dropDown = "";  // a button's drop-down menu, from any row of the table
+    int radioGroup = 0;         // an item's: 0 a plain item, else one of a group checked alone
+    bool checked = false;
+    int insertAt = -1;  // an item's place among its parent's items; -1: after them
+};
+
+// Makes every row's component in order; a parent must come before its items.
+// Raises plat::Exception naming the row for an unknown parent or drop-down
+// menu, a parent of another kind, or a row that is neither a menu, an item
+// nor a tool button.
+void Build(plat::TComponent* window, std::span<const Item> items);
 
 }  // namespace ktrb::design

@@ -4,6 +4,7 @@
 
 #include "controls/QrvEdit.h"
 #include "controls/QvLookUpCombo.h"
+#include "controls/WindowDesign.h"
 #include "dataframe/BaseCD.h"
 #include "dataframe/SingleCD.h"
 #include "dataframe/knlBase.h"
@@ -177,6 +178,94 @@ class FlagGuard {
     bool old_;
 };
 
+using namespace design;
+using F = TfrmBase;
+
+const Control kToolBar[] = {
+    {"ToolBar1", Field<&F::ToolBar1>, "", {0, 0, 0, 29}, nullptr, plat::TAlign::alTop},
+};
+
+// The tool bar's buttons, each with its glyph of the image list.
+const Item kToolButtons[] = {
+    {"btnAdd", Field<&F::btnAdd>, "ToolBar1", "新增", 0, On<&F::miAddClick>},
+    {"btnQuery", Field<&F::btnQuery>, "ToolBar1", "查询", 1, On<&F::miQueryClick>},
+    {"btnEdit", Field<&F::btnEdit>, "ToolBar1", "更改", 2, On<&F::miEditClick>},
+    {"btnDelete", Field<&F::btnDelete>, "ToolBar1", "删除", 3, On<&F::miDeleteClick>},
+    {"btnPrint", Field<&F::btnPrint>, "ToolBar1", "打印", 4},
+    {"ToolButton6", Field<&F::ToolButton6>, "ToolBar1", "-"},
+    {"btnFirst", Field<&F::btnFirst>, "ToolBar1", "第一个", 5, On<&F::miFirstClick>},
+    {"btnPrior", Field<&F::btnPrior>, "ToolBar1", "上一个", 6, On<&F::miPriorClick>},
+    {"btnNext", Field<&F::btnNext>, "ToolBar1", "下一个", 7, On<&F::miNextClick>},
+    {"btnLast", Field<&F::btnLast>, "ToolBar1", "最后一个", 8, On<&F::miLastClick>},
+    {"btnReFresh", Field<&F::btnReFresh>, "ToolBar1", "重取", 9},
+    {"ToolButton12", Field<&F::ToolButton12>, "ToolBar1", "-"},
+};
+
+const Control kStatusBar[] = {
+    {"Status", Field<&F::Status>, "", {}, nullptr, plat::TAlign::alBottom},
+};
+
+// The main menu: the record actions, the frame's functions and the exit.
+const Item kMenus[] = {
+    {"MainMenu", Field<&F::MainMenu>},
+    {"MenuItem1", Field<&F::MenuItem1>, "MainMenu", "资料(&D)"},
+    {"miAdd", Field<&F::miAdd>, "MenuItem1", "新增(&A)", 0, On<&F::miAddClick>, "F5"},
+    {"miQuery", Field<&F::miQuery>, "MenuItem1", "查询(&Q)", 1, On<&F::miQueryClick>, "F6"},
+    {"miEdit", Field<&F::miEdit>, "MenuItem1", "更改(&E)", 2, On<&F::miEditClick>, "F7"},
+    {"miDelete", Field<&F::miDelete>, "MenuItem1", "删除(&D)", 3, On<&F::miDeleteClick>, "F8"},
+    {"miViewItem", Field<&F::miViewItem>, "MenuItem1", "查看文档(&V)", -1, On<&F::miViewItemClick>,
+     "F10", false},
+    {"N1", Field<&F::N1>, "MenuItem1", "-"},
+    {"miFirst", Field<&F::miFirst>, "MenuItem1", "第一个(&F)", 5, On<&F::miFirstClick>, "Ctrl+H"},
+    {"miPrior", Field<&F::miPrior>, "MenuItem1", "上一个(&P)", 6, On<&F::miPriorClick>},
+    {"miNext", Field<&F::miNext>, "MenuItem1", "下一个(&N)", 7, On<&F::miNextClick>},
+    {"miLast", Field<&F::miLast>, "MenuItem1", "最后一个(&L)", 8, On<&F::miLastClick>, "Ctrl+E"},
+    {"N3", Field<&F::N3>, "MenuItem1", "-"},
+    {"NG", Field<&F::NG>, "MenuItem1", "保存视图(&G)", -1, On<&F::NGClick>},
+    {"MenuItem11", Field<&F::MenuItem11>, "MainMenu", "功能(&F)", -1, On<&F::MenuItem11Click>},
+    {"miToolBar", Field<&F::miToolBar>, "MenuItem11", "工具栏(&S)", -1, On<&F::miToolBarClick>,
+     "Ctrl+S"},
+    {"miManager", Field<&F::miManager>, "MenuItem11", "管理字段(&M)", -1, On<&F::miManagerClick>,
+     "Ctrl+M"},
+    {"N4", Field<&F::N4>, "MenuItem11", "-"},
+    {"mnSearch", Field<&F::mnSearch>, "MenuItem11", "快速定位(&F)", -1, On<&F::mnSearchClick>,
+     "Ctrl+F"},
+    {"MenuItem3", Field<&F::MenuItem3>, "MainMenu", "退出(&X)"},
+    {"miExit", Field<&F::miExit>, "MenuItem3", "退出(&X)", -1, On<&F::miExitClick>},
+};
+
+const Handler kEvents[] = {
+    {"qvSearchDialog1", "OnSelectField", On<&F::qvSearchDialog1SelectField>},
+    {"qvSearchDialog1", "BeforeSearch", On<&F::qvSearchDialog1BeforeSearch>},
+    {"qvSearchDialog1", "AfterSearch", On<&F::qvSearchDialog1AfterSearch>},
+    {"qvSearchDialog1", "OnInitDialog", On<&F::qvSearchDialog1InitDialog>},
+    {"", "OnActivate", On<&F::FormActivate>},
+    {"", "OnCloseQuery", On<&F::FormCloseQuery>},
+};
+
+// The find dialog's texts in the frame's own language.
+void setSearchTexts(TQvUserIntl* intl) {
+    intl->DialogFont()->SetName("宋体");
+    intl->DialogFont()->SetHeight(-13);
+    TQvUserMessages* messages = intl->UserMessages();
+    messages->SearchedTextBlank = "查找的值不可为空。";
+    messages->SearchedTextNotFound = "\"%s\"没有找到";
+    TQvUserDialogInfo* info = intl->UserDialogInfo();
+    info->BtnClose = "关闭(&O)";
+    info->BtnNext = "下一个(&N)";
+    info->ChkCaseSentitive = "区分大小写(&C)";
+    info->ChkWholeWords = "全字匹配(&W)";
+    info->GrpDirection = "方向";
+    info->GrpFields = "字段(&S)";
+    info->GrpOptions = "选项";
+    info->GrpOrigin = "区域";
+    info->LblSearchText = "查找的值(&T)";
+    info->RbBackward = "向上(&B)";
+    info->RbForward = "向下(&D)";
+    info->RbFromCursor = "从当前位置查找(&F)";
+    info->RbFromBeginning = "从头开始查找(&E)";
+}
+
 }  // namespace
 
 // ---- design -----------------------------------------------------------------
@@ -193,62 +282,18 @@ TfrmBase::TfrmBase(plat::TComponent* owner) : TfrmRadical(owner) {
     ImageList1->SetHeight(18);
     fillImageList(ImageList1);
 
-    ToolBar1 = new TToolBar(this);
-    ToolBar1->SetName("ToolBar1");
+    Build(this, kToolBar);
     ToolBar1->Tag = kFrameTag;
-    ToolBar1->SetParent(this);
-    ToolBar1->SetAlign(TAlign::alTop);
     ToolBar1->SetFlat(true);
     ToolBar1->SetButtonWidth(25);
     ToolBar1->SetButtonHeight(25);
-    ToolBar1->SetHeight(29);
     ToolBar1->SetImages(ImageList1);
     ToolBar1->SetShowHint(true);
-    struct ToolRow {
-        TToolButton** button;
-        const char* name;
-        const char* hint;
-        int image;
-        void (TfrmBase::*click)(TObject*);
-    };
-    const ToolRow tools[] = {
-        {&btnAdd, "btnAdd", "新增", 0, &TfrmBase::miAddClick},
-        {&btnQuery, "btnQuery", "查询", 1, &TfrmBase::miQueryClick},
-        {&btnEdit, "btnEdit", "更改", 2, &TfrmBase::miEditClick},
-        {&btnDelete, "btnDelete", "删除", 3, &TfrmBase::miDeleteClick},
-        {&btnPrint, "btnPrint", "打印", 4, nullptr},
-        {&ToolButton6, "ToolButton6", nullptr, -1, nullptr},
-        {&btnFirst, "btnFirst", "第一个", 5, &TfrmBase::miFirstClick},
-        {&btnPrior, "btnPrior", "上一个", 6, &TfrmBase::miPriorClick},
-        {&btnNext, "btnNext", "下一个", 7, &TfrmBase::miNextClick},
-        {&btnLast, "btnLast", "最后一个", 8, &TfrmBase::miLastClick},
-        {&btnReFresh, "btnReFresh", "重取", 9, nullptr},
-        {&ToolButton12, "ToolButton12", nullptr, -1, nullptr},
-    };
-    int left = 0;
-    for (const ToolRow& t : tools) {
-        auto* b = new TToolButton(this);
-        b->SetName(t.name);
-        b->SetParent(ToolBar1);
-        if (t.hint) {
-            b->SetHint(t.hint);
-            b->SetImageIndex(t.image);
-            b->SetBounds(left, 0, 25, 25);
-        } else {
-            b->SetStyle(TToolButtonStyle::tbsSeparator);
-            b->SetBounds(left, 0, 8, 25);
-        }
-        left += b->Width();
-        if (t.click) b->OnClick = TNotifyEvent(this, t.click);
-        *t.button = b;
-    }
+    Build(this, kToolButtons);
     btnAdd->SetEnabled(false);
 
-    Status = new TStatusBar(this);
-    Status->SetName("Status");
+    Build(this, kStatusBar);
     Status->Tag = kFrameTag;
-    Status->SetParent(this);
-    Status->SetAlign(TAlign::alBottom);
     const std::pair<const char*, int> panels[] = {
         {"浏览", 40}, {"", 400}, {"单据笔数", 60}, {"0/0", 50}, {"", 60}};
     for (auto& [text, width] : panels) {
@@ -258,92 +303,19 @@ TfrmBase::TfrmBase(plat::TComponent* owner) : TfrmRadical(owner) {
         fitStatusPanel(Status->Panels()->Count() - 1);
     }
 
-    MainMenu = new TMainMenu(this);
-    MainMenu->SetName("MainMenu");
-    MainMenu->Tag = kFrameTag;
+    Build(this, kMenus);
+    for (const auto& row : kMenus) FindComponent(row.name)->Tag = kFrameTag;
     MainMenu->OwnerDraw = true;
     MainMenu->SetImages(ImageList1);
-    struct MenuRow {
-        TMenuItem** item;
-        const char* name;
-        const char* caption;
-        const char* shortcut;
-        int image;
-        void (TfrmBase::*click)(TObject*);
-    };
-    auto addItems = [this](TMenuItem* parent, std::initializer_list<MenuRow> rows) {
-        for (const MenuRow& r : rows) {
-            auto* item = new TMenuItem(this);
-            item->SetName(r.name);
-            item->Tag = kFrameTag;
-            item->SetCaption(r.caption);
-            if (r.shortcut) item->SetShortCut(TextToShortCut(r.shortcut));
-            item->SetImageIndex(r.image);
-            if (r.click) item->OnClick = TNotifyEvent(this, r.click);
-            parent->Add(item);
-            if (r.item) *r.item = item;
-        }
-    };
-    auto addMenu = [this](TMenuItem** menu, const char* name, const char* caption, int group) {
-        *menu = new TMenuItem(this);
-        (*menu)->SetName(name);
-        (*menu)->Tag = kFrameTag;
-        (*menu)->SetCaption(caption);
-        (*menu)->SetGroupIndex(group);
-        MainMenu->Items()->Add(*menu);
-    };
-    addMenu(&MenuItem1, "MenuItem1", "资料(&D)", 11);
-    addItems(MenuItem1,
-             {
-                 {&miAdd, "miAdd", "新增(&A)", "F5", 0, &TfrmBase::miAddClick},
-                 {&miQuery, "miQuery", "查询(&Q)", "F6", 1, &TfrmBase::miQueryClick},
-                 {&miEdit, "miEdit", "更改(&E)", "F7", 2, &TfrmBase::miEditClick},
-                 {&miDelete, "miDelete", "删除(&D)", "F8", 3, &TfrmBase::miDeleteClick},
-                 {&miViewItem, "miViewItem", "查看文档(&V)", "F10", -1, &TfrmBase::miViewItemClick},
-                 {&N1, "N1", "-", nullptr, -1, nullptr},
-                 {&miFirst, "miFirst", "第一个(&F)", "Ctrl+H", 5, &TfrmBase::miFirstClick},
-                 {&miPrior, "miPrior", "上一个(&P)", nullptr, 6, &TfrmBase::miPriorClick},
-                 {&miNext, "miNext", "下一个(&N)", nullptr, 7, &TfrmBase::miNextClick},
-                 {&miLast, "miLast", "最后一个(&L)", "Ctrl+E", 8, &TfrmBase::miLastClick},
-                 {&N3, "N3", "-", nullptr, -1, nullptr},
-                 {&NG, "NG", "保存视图(&G)", nullptr, -1, &TfrmBase::NGClick},
-             });
-    miViewItem->SetVisible(false);
-    addMenu(&MenuItem11, "MenuItem11", "功能(&F)", 12);
-    MenuItem11->OnClick = TNotifyEvent(this, &TfrmBase::MenuItem11Click);
-    addItems(MenuItem11,
-             {
-                 {&miToolBar, "miToolBar", "工具栏(&S)", "Ctrl+S", -1, &TfrmBase::miToolBarClick},
-                 {&miManager, "miManager", "管理字段(&M)", "Ctrl+M", -1, &TfrmBase::miManagerClick},
-                 {&N4, "N4", "-", nullptr, -1, nullptr},
-                 {&mnSearch, "mnSearch", "快速定位(&F)", "Ctrl+F", -1, &TfrmBase::mnSearchClick},
-             });
+    MenuItem1->SetGroupIndex(11);
+    MenuItem11->SetGroupIndex(12);
+    MenuItem3->SetGroupIndex(100);
     miToolBar->SetChecked(true);
-    addMenu(&MenuItem3, "MenuItem3", "退出(&X)", 100);
-    addItems(MenuItem3, {{&miExit, "miExit", "退出(&X)", nullptr, -1, &TfrmBase::miExitClick}});
     SetMenu(MainMenu);
 
     QvUserIntl1 = new TQvUserIntl(this);
     QvUserIntl1->SetName("QvUserIntl1");
-    QvUserIntl1->DialogFont()->SetName("宋体");
-    QvUserIntl1->DialogFont()->SetHeight(-13);
-    TQvUserMessages* messages = QvUserIntl1->UserMessages();
-    messages->SearchedTextBlank = "查找的值不可为空。";
-    messages->SearchedTextNotFound = "\"%s\"没有找到";
-    TQvUserDialogInfo* info = QvUserIntl1->UserDialogInfo();
-    info->BtnClose = "关闭(&O)";
-    info->BtnNext = "下一个(&N)";
-    info->ChkCaseSentitive = "区分大小写(&C)";
-    info->ChkWholeWords = "全字匹配(&W)";
-    info->GrpDirection = "方向";
-    info->GrpFields = "字段(&S)";
-    info->GrpOptions = "选项";
-    info->GrpOrigin = "区域";
-    info->LblSearchText = "查找的值(&T)";
-    info->RbBackward = "向上(&B)";
-    info->RbForward = "向下(&D)";
-    info->RbFromCursor = "从当前位置查找(&F)";
-    info->RbFromBeginning = "从头开始查找(&E)";
+    setSearchTexts(QvUserIntl1);
     qvSearchDialog1 = new TqvSearchDialog(this);
     qvSearchDialog1->SetName("qvSearchDialog1");
     qvSearchDialog1->Caption = "快速定位";
@@ -353,17 +325,7 @@ TfrmBase::TfrmBase(plat::TComponent* owner) : TfrmRadical(owner) {
     qvSearchDialog1->SortFields = TSearchSortFields::sfSortByFieldName;
     qvSearchDialog1->ShowMessages = false;
     qvSearchDialog1->SetUserIntl(QvUserIntl1);
-    qvSearchDialog1->OnSelectField =
-        TQvSelectFieldEvent(this, &TfrmBase::qvSearchDialog1SelectField);
-    qvSearchDialog1->BeforeSearch =
-        TQvOnInitSearchDlgEvent(this, &TfrmBase::qvSearchDialog1BeforeSearch);
-    qvSearchDialog1->AfterSearch =
-        TQvAfterExecuteEvent(this, &TfrmBase::qvSearchDialog1AfterSearch);
-    qvSearchDialog1->OnInitDialog =
-        TQvOnInitSearchDlgEvent(this, &TfrmBase::qvSearchDialog1InitDialog);
-
-    OnActivate = TNotifyEvent(this, &TfrmBase::FormActivate);
-    OnCloseQuery = TCloseQueryEvent(this, &TfrmBase::FormCloseQuery);
+    Connect(this, kEvents);
 }
 
 TfrmBase::~TfrmBase() = default;

@@ -2,6 +2,7 @@
 
 #include "controls/ExtPage.h"
 #include "controls/FDBGrid.h"
+#include "controls/WindowDesign.h"
 #include "dataframe/knlBase.h"
 #include "dataframe/knlRadical.h"
 #include "forms/QVConfirmDate.h"
@@ -116,14 +117,83 @@ void RegisterStamps() {
     (void)done;
 }
 
-plat::TMenuItem* MakeItem(plat::TComponent* owner, plat::TMenuItem* parent, const char* name,
-                          const char* caption) {
-    auto* item = new plat::TMenuItem(owner);
-    item->SetName(name);
-    item->SetCaption(caption);
-    if (parent) parent->Add(item);
-    return item;
-}
+using namespace design;
+using F = TfrmDouble;
+
+// The foot under the lines, hidden until a form shows its own.
+const Control kFoot[] = {
+    {"pnlFoot", Field<&F::pnlFoot>, "", {0, 0, 0, 36}, "", plat::TAlign::alBottom},
+};
+
+// The lines' page under the head, split from it, and the status stamp on
+// the first head page.
+const Control kBody[] = {
+    {"pgBody", Field<&F::pgBody>, "", {0, 0, 0, 200}, nullptr, plat::TAlign::alBottom},
+    {"sprBody", Field<&F::sprBody>, "", {0, 0, 0, 3}, nullptr, plat::TAlign::alBottom},
+    {"tbsBody1", Field<&F::tbsBody1>, "pgBody"},
+    {"gdBody1", Field<&F::gdBody1>, "tbsBody1", {}, nullptr, plat::TAlign::alClient},
+    {"ImgConfirm", Field<&F::ImgConfirm>, "tbsHead1", {0, 5, 49, 48}},
+};
+
+// The status buttons and menus beside the single form's.
+const Item kItems[] = {
+    {"btnConfirm", Field<&F::btnConfirm>, "ToolBar1", "审核", -1, On<&F::miConfirmClick>},
+    {"btnUnConfirm", Field<&F::btnUnConfirm>, "ToolBar1", "撤销审核", -1, On<&F::miUnConfirmClick>},
+    {"btnInvalid", Field<&F::btnInvalid>, "ToolBar1", "作废", -1, On<&F::miInvalidClick>},
+    {"DropDownPopupMenu", Field<&F::DropDownPopupMenu>},
+    {"btnFlow", Field<&F::btnFlow>, "ToolBar1", "复制单据", -1, nullptr, nullptr, true,
+     "DropDownPopupMenu"},
+    {"btnAttach", Field<&F::btnAttach>, "ToolBar1", "附件", -1, On<&F::btnAttachClick>},
+    {"btnSepSorvanta", Field<&F::btnSepSorvanta>, "ToolBar1", "-"},
+    {"btnSorvanta", Field<&F::btnSorvanta>, "ToolBar1", "送签", -1, On<&F::btnSorvantaClick>,
+     nullptr, false, "popSorvanta"},
+    {"popSorvanta", Field<&F::popSorvanta>},
+    {"N2", Field<&F::N2>, "MenuItem1", "-"},
+    {"miConfirm", Field<&F::miConfirm>, "MenuItem1", "单据审核", -1, On<&F::miConfirmClick>},
+    {"miUnConfirm", Field<&F::miUnConfirm>, "MenuItem1", "撤销审核", -1, On<&F::miUnConfirmClick>},
+    {"miInvalid", Field<&F::miInvalid>, "MenuItem1", "单据作废", -1, On<&F::miInvalidClick>},
+    {"miBBConfirm", Field<&F::miBBConfirm>, "P1", "整批审核", -1, On<&F::miBBConfirmClick>},
+    {"miBBCancelConfirm", Field<&F::miBBCancelConfirm>, "P1", "整批撤销审核", -1,
+     On<&F::miBBCancelConfirmClick>},
+    {"miBodyToExcel", Field<&F::miBodyToExcel>, "miExport", "单身资料转Excel（含格式）", -1,
+     On<&F::miBodyToExcelClick>, "Ctrl+F3", false},
+    {"miBodyToExcel2", Field<&F::miBodyToExcel2>, "miExport", "单身资料转Excel（不含格式）", -1,
+     On<&F::miBodyToExcel2Click>, "Ctrl+F4", false},
+    {"QVPager", Field<&F::QVPager>, "DropDownPopupMenu", "消息中心", -1, On<&F::QVPagerClick>},
+    {"Attach", Field<&F::Attach>, "DropDownPopupMenu", "附件", -1, nullptr, nullptr, false},
+    {"mnuCopy", Field<&F::mnuCopy>, "DropDownPopupMenu", "复制单据", -1, On<&F::mnuCopyClick>},
+    {"miGoConfirm", Field<&F::miGoConfirm>, "popSorvanta", "送签-审核", -1,
+     On<&F::miGoConfirmClick>},
+    {"miGoUnConfirm", Field<&F::miGoUnConfirm>, "popSorvanta", "送签-取消审核", -1,
+     On<&F::miGoUnConfirmClick>},
+    {"miGoInvalid", Field<&F::miGoInvalid>, "popSorvanta", "送签-作废", -1,
+     On<&F::miGoInvalidClick>},
+    {"miSeprator", Field<&F::miSeprator>, "popSorvanta", "-"},
+    {"miViewSorvanta", Field<&F::miViewSorvanta>, "popSorvanta", "查看Sorvanta签核状况", -1,
+     On<&F::miViewSorvantaClick>},
+    {"miSeprator2", Field<&F::miSeprator2>, "popSorvanta", "-"},
+    {"mConfirmErp", Field<&F::mConfirmErp>, "popSorvanta", "审核'已核准'单据", -1,
+     On<&F::mConfirmErpClick>},
+    {"mUpdateConfirm", Field<&F::mUpdateConfirm>, "popSorvanta", "修改'已核准'单据", -1,
+     On<&F::mUpdateConfirmClick>},
+};
+
+const Handler kEvents[] = {
+    {"btnReFresh", "OnClick", On<&F::btnReFreshClick>},
+    {"miOpenDravoc", "OnClick", On<&F::miOpenDravocClick>},
+    {"miOpenF3Window", "OnClick", On<&F::miOpenF3WindowClick>},
+    {"miOpenF4Window", "OnClick", On<&F::miOpenF4WindowClick>},
+    {"gdBody1", "OnTitleButtonClick", On<&F::gdBody1TitleButtonClick>},
+    {"gdBody1", "OnKeyDown", On<&F::gdBody1KeyDown>},
+    {"gdBody1", "OnKeyUp", On<&F::gdBody1KeyUp>},
+    {"gdBody1", "OnMouseMove", On<&F::gdBody1MouseMove>},
+    {"gdBody1", "OnMouseDown", On<&F::gdBody1MouseDown>},
+    {"gdBody1", "OnMouseUp", On<&F::gdBody1MouseUp>},
+    {"gdBody1", "OnEnter", On<&F::gdBody1Enter>},
+    {"gdBody1", "OnExit", On<&F::gdBody1Exit>},
+    {"gdBody1", "OnCalcCellColors", On<&F::gdBody1CalcCellColors>},
+    {"gdBody1", "OnCalcTitleAttributes", On<&F::gdBody1CalcTitleAttributes>},
+};
 
 }  // namespace
 
@@ -137,40 +207,12 @@ TfrmDouble::~TfrmDouble() = default;
 
 void TfrmDouble::createDesign() {
     using namespace plat;
-    // The stamp sits on the first head page.
-    TWinControl* headParent = tbsHead1  ? static_cast<TWinControl*>(tbsHead1)
-                              : pnlHead ? static_cast<TWinControl*>(pnlHead)
-                                        : this;
-    pnlFoot = new TPanel(this);
-    pnlFoot->SetName("pnlFoot");
-    pnlFoot->SetParent(this);
-    pnlFoot->SetCaption("");
-    pnlFoot->SetAlign(TAlign::alBottom);
-    pnlFoot->SetHeight(36);
+    Build(this, kFoot);
     pnlFoot->SetVisible(false);
-
-    pgBody = new TExtPageControl(this);
-    pgBody->SetName("pgBody");
-    pgBody->SetParent(this);
-    pgBody->SetAlign(TAlign::alBottom);
-    pgBody->SetHeight(200);
-    // The splitter above the lines' page.
-    sprBody = new TSplitter(this);
-    sprBody->SetName("sprBody");
-    sprBody->SetAlign(TAlign::alNone);
-    sprBody->SetBounds(0, pgBody->Top() - 3, pgBody->Width(), 3);
-    sprBody->SetParent(this);
-    sprBody->SetAlign(TAlign::alBottom);
+    Build(this, kBody);
     sprBody->SetCursor(crVSplit);
-    tbsBody1 = new TTabSheet(this);
-    tbsBody1->SetName("tbsBody1");
-    tbsBody1->SetPageControl(pgBody);
     tbsBody1->SetTabVisible(false);
     pgBody->SetActivePage(tbsBody1);
-    gdBody1 = new TFDBGrid(this);
-    gdBody1->SetName("gdBody1");
-    gdBody1->SetParent(tbsBody1);
-    gdBody1->SetAlign(TAlign::alClient);
     gdBody1->SetColor(15532027);
     gdBody1->SetOptions(TDataGridOptions{
         TDataGridOption::dgEditing, TDataGridOption::dgTitles, TDataGridOption::dgIndicator,
@@ -179,75 +221,8 @@ void TfrmDouble::createDesign() {
         TDataGridOption::dgConfirmDelete, TDataGridOption::dgCancelOnExit,
         TDataGridOption::dgWordWrap});
     gdBody1->SetKeyOptions(TDataGridKeyOptions{TDataGridKeyOption::dgEnterToTab});
-
-    ImgConfirm = new TImage(this);
-    ImgConfirm->SetName("ImgConfirm");
-    ImgConfirm->SetParent(headParent);
-    ImgConfirm->SetBounds(0, 5, 49, 48);
     ImgConfirm->SetTransparent(true);
-
-    // Tool buttons join the base tool bar when there is one.
-    auto button = [&](const char* name, const char* hint, int image) -> TToolButton* {
-        if (!ToolBar1) return nullptr;
-        auto* b = new TToolButton(this);
-        b->SetName(name);
-        b->SetHint(hint);
-        b->SetImageIndex(image);
-        b->SetParent(ToolBar1);
-        return b;
-    };
-    btnConfirm = button("btnConfirm", "审核", -1);
-    btnUnConfirm = button("btnUnConfirm", "撤销审核", -1);
-    btnInvalid = button("btnInvalid", "作废", -1);
-    DropDownPopupMenu = new TPopupMenu(this);
-    DropDownPopupMenu->SetName("DropDownPopupMenu");
-    btnFlow = button("btnFlow", "复制单据", -1);
-    if (btnFlow) {
-        btnFlow->SetStyle(TToolButtonStyle::tbsDropDown);
-        btnFlow->SetDropdownMenu(DropDownPopupMenu);
-    }
-    btnAttach = button("btnAttach", "附件", -1);
-    btnSepSorvanta = button("btnSepSorvanta", "", -1);
-    if (btnSepSorvanta) btnSepSorvanta->SetStyle(TToolButtonStyle::tbsSeparator);
-    btnSorvanta = button("btnSorvanta", "送签", -1);
-    if (btnSorvanta) btnSorvanta->SetVisible(false);
-    popSorvanta = new TPopupMenu(this);
-    popSorvanta->SetName("popSorvanta");
-    if (btnSorvanta) {
-        btnSorvanta->SetStyle(TToolButtonStyle::tbsDropDown);
-        btnSorvanta->SetDropdownMenu(popSorvanta);
-    }
-
-    TMenuItem* docMenu = MenuItem1;
-    N2 = MakeItem(this, docMenu, "N2", "-");
-    miConfirm = MakeItem(this, docMenu, "miConfirm", "单据审核");
-    miUnConfirm = MakeItem(this, docMenu, "miUnConfirm", "撤销审核");
-    miInvalid = MakeItem(this, docMenu, "miInvalid", "单据作废");
-    miBBConfirm = MakeItem(this, P1, "miBBConfirm", "整批审核");
-    miBBCancelConfirm = MakeItem(this, P1, "miBBCancelConfirm", "整批撤销审核");
-    miBodyToExcel = MakeItem(this, miExport, "miBodyToExcel", "单身资料转Excel（含格式）");
-    miBodyToExcel->SetShortCut(ShortCut(VK_F3, {ssCtrl}));
-    miBodyToExcel->SetVisible(false);
-    miBodyToExcel2 = MakeItem(this, miExport, "miBodyToExcel2", "单身资料转Excel（不含格式）");
-    miBodyToExcel2->SetShortCut(ShortCut(VK_F4, {ssCtrl}));
-    miBodyToExcel2->SetVisible(false);
-
-    QVPager = MakeItem(this, nullptr, "QVPager", "消息中心");
-    Attach = MakeItem(this, nullptr, "Attach", "附件");
-    Attach->SetVisible(false);
-    mnuCopy = MakeItem(this, nullptr, "mnuCopy", "复制单据");
-    for (TMenuItem* item : {QVPager, Attach, mnuCopy}) DropDownPopupMenu->Items()->Add(item);
-    miGoConfirm = MakeItem(this, nullptr, "miGoConfirm", "送签-审核");
-    miGoUnConfirm = MakeItem(this, nullptr, "miGoUnConfirm", "送签-取消审核");
-    miGoInvalid = MakeItem(this, nullptr, "miGoInvalid", "送签-作废");
-    miSeprator = MakeItem(this, nullptr, "miSeprator", "-");
-    miViewSorvanta = MakeItem(this, nullptr, "miViewSorvanta", "查看Sorvanta签核状况");
-    miSeprator2 = MakeItem(this, nullptr, "miSeprator2", "-");
-    mConfirmErp = MakeItem(this, nullptr, "mConfirmErp", "审核'已核准'单据");
-    mUpdateConfirm = MakeItem(this, nullptr, "mUpdateConfirm", "修改'已核准'单据");
-    for (TMenuItem* item : {miGoConfirm, miGoUnConfirm, miGoInvalid, miSeprator, miViewSorvanta,
-                            miSeprator2, mConfirmErp, mUpdateConfirm})
-        popSorvanta->Items()->Add(item);
+    Build(this, kItems);
 
     // The form's own glyphs, after the base tool bar's.
     if (ImageList1) {
@@ -263,51 +238,9 @@ void TfrmDouble::createDesign() {
         const std::pair<TToolButton*, int> images[] = {{btnConfirm, 0}, {btnUnConfirm, 1},
                                                        {btnInvalid, 2}, {btnFlow, 3},
                                                        {btnAttach, 4},  {btnSorvanta, 6}};
-        for (auto [b, i] : images)
-            if (b) b->SetImageIndex(glyphBase_ + i);
+        for (auto [b, i] : images) b->SetImageIndex(glyphBase_ + i);
     }
-    auto click = [this](TMenuItem* item, void (TfrmDouble::*handler)(TObject*)) {
-        if (item) item->OnClick = TNotifyEvent(this, handler);
-    };
-    auto bclick = [this](TToolButton* b, void (TfrmDouble::*handler)(TObject*)) {
-        if (b) b->OnClick = TNotifyEvent(this, handler);
-    };
-    click(miConfirm, &TfrmDouble::miConfirmClick);
-    bclick(btnConfirm, &TfrmDouble::miConfirmClick);
-    click(miUnConfirm, &TfrmDouble::miUnConfirmClick);
-    bclick(btnUnConfirm, &TfrmDouble::miUnConfirmClick);
-    click(miInvalid, &TfrmDouble::miInvalidClick);
-    bclick(btnInvalid, &TfrmDouble::miInvalidClick);
-    click(miBBConfirm, &TfrmDouble::miBBConfirmClick);
-    click(miBBCancelConfirm, &TfrmDouble::miBBCancelConfirmClick);
-    click(QVPager, &TfrmDouble::QVPagerClick);
-    click(miBodyToExcel, &TfrmDouble::miBodyToExcelClick);
-    click(miBodyToExcel2, &TfrmDouble::miBodyToExcel2Click);
-    click(mnuCopy, &TfrmDouble::mnuCopyClick);
-    bclick(btnAttach, &TfrmDouble::btnAttachClick);
-    bclick(btnSorvanta, &TfrmDouble::btnSorvantaClick);
-    click(miGoConfirm, &TfrmDouble::miGoConfirmClick);
-    click(miGoUnConfirm, &TfrmDouble::miGoUnConfirmClick);
-    click(miGoInvalid, &TfrmDouble::miGoInvalidClick);
-    click(miViewSorvanta, &TfrmDouble::miViewSorvantaClick);
-    click(mConfirmErp, &TfrmDouble::mConfirmErpClick);
-    click(mUpdateConfirm, &TfrmDouble::mUpdateConfirmClick);
-    if (btnReFresh) btnReFresh->OnClick = TNotifyEvent(this, &TfrmDouble::btnReFreshClick);
-    gdBody1->OnTitleButtonClick =
-        TTitleButtonClickEvent(this, &TfrmDouble::gdBody1TitleButtonClick);
-    gdBody1->OnKeyDown = TKeyEvent(this, &TfrmDouble::gdBody1KeyDown);
-    gdBody1->OnKeyUp = TKeyEvent(this, &TfrmDouble::gdBody1KeyUp);
-    gdBody1->OnMouseMove = TMouseMoveEvent(this, &TfrmDouble::gdBody1MouseMove);
-    gdBody1->OnMouseDown = TMouseEvent(this, &TfrmDouble::gdBody1MouseDown);
-    gdBody1->OnMouseUp = TMouseEvent(this, &TfrmDouble::gdBody1MouseUp);
-    click(miOpenDravoc, &TfrmDouble::miOpenDravocClick);
-    click(miOpenF3Window, &TfrmDouble::miOpenF3WindowClick);
-    click(miOpenF4Window, &TfrmDouble::miOpenF4WindowClick);
-    gdBody1->OnEnter = TNotifyEvent(this, &TfrmDouble::gdBody1Enter);
-    gdBody1->OnExit = TNotifyEvent(this, &TfrmDouble::gdBody1Exit);
-    gdBody1->OnCalcCellColors = TCalcCellColorsEvent(this, &TfrmDouble::gdBody1CalcCellColors);
-    gdBody1->OnCalcTitleAttributes =
-        TCalcTitleAttributesEvent(this, &TfrmDouble::gdBody1CalcTitleAttributes);
+    Connect(this, kEvents);
 }
 
 TdmDouble* TfrmDouble::DoubleModule() const {

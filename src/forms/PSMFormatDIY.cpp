@@ -5,7 +5,7 @@
 #include "controls/FDBGrid.h"
 #include "controls/QrvEdit.h"
 #include "controls/QvLookUpCombo.h"
-#include "forms/FormDesign.h"
+#include "controls/WindowDesign.h"
 #include "forms/PSMSegments.h"
 #include "platform/core/dates.h"
 #include "platform/core/exceptions.h"
@@ -49,6 +49,34 @@ Variant FirstRow(const Variant& reply) {
     return row.IsArray() ? row : reply;
 }
 
+using namespace design;
+using P = TfrmPSMDIY;
+
+// The item and its format over the grid of segments; the content's look-up
+// combo and the kinds' combo wait hidden for the grid to show them.
+const Control kDesign[] = {
+    {"Panel1", Field<&P::Panel1>, "", {0, 0, 0, 64}, "", plat::TAlign::alTop},
+    {"edItem", Field<&P::edItem>, "Panel1", {80, 8, 160, 22}, "品号"},
+    {"edFormat", Field<&P::edFormat>, "Panel1", {80, 36, 160, 22}, "编码格式"},
+    {"lblformat", Field<&P::lblformat>, "Panel1", {252, 40, 250, 16}, ""},
+    {"Panel2", Field<&P::Panel2>, "", {0, 0, 0, 41}, "", plat::TAlign::alBottom},
+    {"btnOK", Field<&P::btnOK>, "Panel2", {320, 8, 85, 25}, "确定"},
+    {"btnCancel", Field<&P::btnCancel>, "Panel2", {420, 8, 85, 25}, "取消"},
+    {"DBGrid", Field<&P::DBGrid>, "", {}, nullptr, plat::TAlign::alClient},
+    {"moF2", Field<&P::moF2>, "", {8, 8, 10, 10}},
+    {"cboTEXT", Field<&P::cboTEXT>},
+    {"cboMC001", Field<&P::cboMC001>, "", {}, "名称"},
+};
+
+const Handler kEvents[] = {
+    {"edFormat", "OnExit", On<&P::edFormatExit>},
+    {"cboTEXT", "OnCustomDlg", On<&P::cboTEXTCustomDlg>},
+    {"cboTEXT", "OnKeyPress", On<&P::cboTEXTKeyPress>},
+    {"cdsTemp", "AfterScroll", On<&P::cdsTempAfterScroll>},
+    {"", "OnShow", On<&P::FormShow>},
+    {"", "OnCloseQuery", On<&P::FormCloseQuery>},
+};
+
 }  // namespace
 
 TfrmPSMDIY::TfrmPSMDIY(plat::TComponent* owner) : TfrmQVDialog(owner) {
@@ -65,61 +93,24 @@ TfrmPSMDIY::TfrmPSMDIY(plat::TComponent* owner) : TfrmQVDialog(owner) {
     dsTemp->SetName("dsTemp");
     dsTemp->SetDataSet(cdsTemp);
 
-    Panel1 = DesignPanel(this, this, "Panel1", TAlign::alTop, 64);
-    edItem = new TQvEdit(this);
-    edItem->SetName("edItem");
-    edItem->SetParent(Panel1);
-    edItem->SetCaption("品号");
-    edItem->SetBounds(80, 8, 160, 22);
+    Build(this, kDesign);
     edItem->SetReadOnly(true);
-    edFormat = new TQvEdit(this);
-    edFormat->SetName("edFormat");
-    edFormat->SetParent(Panel1);
-    edFormat->SetCaption("编码格式");
-    edFormat->SetBounds(80, 36, 160, 22);
     edFormat->SetReadOnly(true);
-    edFormat->OnExit = TNotifyEvent(this, &TfrmPSMDIY::edFormatExit);
-    lblformat = new TLabel(this);
-    lblformat->SetName("lblformat");
-    lblformat->SetParent(Panel1);
-    lblformat->SetBounds(252, 40, 250, 16);
-    lblformat->SetCaption("");
     lblformat->Font()->SetColor(clBlue);
-
-    Panel2 = DesignPanel(this, this, "Panel2", TAlign::alBottom, 41);
-    btnOK = DesignButton(this, Panel2, "btnOK", "确定", Bounds(320, 8, 85, 25), mrOk);
-    btnCancel = DesignButton(this, Panel2, "btnCancel", "取消", Bounds(420, 8, 85, 25), mrCancel);
-
-    DBGrid = new TFDBGrid(this);
-    DBGrid->SetName("DBGrid");
-    DBGrid->SetParent(this);
-    DBGrid->SetAlign(TAlign::alClient);
+    btnOK->ModalResult = mrOk;
+    btnCancel->ModalResult = mrCancel;
+    btnCancel->Cancel = true;
     DBGrid->SetDataSource(dsTemp);
     using O = TDataGridOption;
     DBGrid->SetOptions({O::dgEditing, O::dgTitles, O::dgIndicator, O::dgColumnResize, O::dgColLines,
                         O::dgRowLines, O::dgTabs, O::dgAlwaysShowSelection});
     DBGrid->SetKeyOptions({TDataGridKeyOption::dgEnterToTab});
-
-    moF2 = new TMemo(this);
-    moF2->SetName("moF2");
-    moF2->SetParent(this);
-    moF2->SetBounds(8, 8, 10, 10);
     moF2->SetVisible(false);
     for (const char* line : kMemoLines) moF2->Lines()->Add(line);
-
-    cboTEXT = new TQvDBComboDlg(this);
-    cboTEXT->SetName("cboTEXT");
-    cboTEXT->SetParent(this);
     cboTEXT->SetVisible(false);
     cboTEXT->SetDataSource(dsTemp);
     cboTEXT->SetDataField("MC002");
     cboTEXT->SetShowHint(true);
-    cboTEXT->OnCustomDlg = TNotifyEvent(this, &TfrmPSMDIY::cboTEXTCustomDlg);
-    cboTEXT->OnKeyPress = TKeyPressEvent(this, &TfrmPSMDIY::cboTEXTKeyPress);
-    cboMC001 = new TQvComboBox(this);
-    cboMC001->SetName("cboMC001");
-    cboMC001->SetParent(this);
-    cboMC001->SetCaption("名称");
     cboMC001->SetVisible(false);
     for (const char* item :
          {"2.批号\t2", "4.客户编号\t4", "5.供应商编号\t5", "6.流水码\t6", "7.数量\t7"})
@@ -137,9 +128,7 @@ TfrmPSMDIY::TfrmPSMDIY(plat::TComponent* owner) : TfrmQVDialog(owner) {
     DBGrid->Columns()->Items(0)->SetWidth(130);
     DBGrid->Columns()->Items(2)->SetWidth(150);
 
-    cdsTemp->AfterScroll = TDataSetNotifyEvent(this, &TfrmPSMDIY::cdsTempAfterScroll);
-    OnShow = TNotifyEvent(this, &TfrmPSMDIY::FormShow);
-    OnCloseQuery = TCloseQueryEvent(this, &TfrmPSMDIY::FormCloseQuery);
+    Connect(this, kEvents);
 }
 
 std::string TfrmPSMDIY::KindName(const std::string& kind) const {

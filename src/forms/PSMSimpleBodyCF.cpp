@@ -65,8 +65,60 @@ bool Editing(const plat::TDataSet* ds) {
     return ds && (ds->State() == plat::dsEdit || ds->State() == plat::dsInsert);
 }
 
+// The tool bar's glyphs: a keyboard, a pattern with its run, a sheet with a
+// red cross, a sheet with a green plus.
+void drawKeyboard(plat::TCanvas& c) {
+    c.Pen.Color = plat::clBlack;
+    c.Brush.Color = plat::clSilver;
+    c.Rectangle(1, 5, 17, 14);
+    c.Brush.Color = plat::clWhite;
+    for (int x = 3; x < 15; x += 4) c.Rectangle(x, 7, x + 3, 10);
+}
+void drawPattern(plat::TCanvas& c) {
+    c.Font.SetHeight(-11);
+    c.Font.SetColor(plat::clNavy);
+    c.Brush.Style = plat::TBrushStyle::bsClear;
+    c.TextOut(0, 2, "A*");
+}
+// A sheet with two strokes across it.
+struct Stroke {
+    plat::TPoint from, to;
+};
+void drawMarkedSheet(plat::TCanvas& c, plat::TColor colour, Stroke first, Stroke second) {
+    c.Pen.Color = plat::clBlack;
+    c.Brush.Color = plat::clWhite;
+    c.Rectangle(3, 1, 15, 17);
+    c.Pen.Color = colour;
+    c.Pen.Width = 2;
+    for (const Stroke& stroke : {first, second}) {
+        c.MoveTo(stroke.from.X, stroke.from.Y);
+        c.LineTo(stroke.to.X, stroke.to.Y);
+    }
+}
+void drawRemove(plat::TCanvas& c) {
+    drawMarkedSheet(c, plat::clRed, {{6, 5}, {13, 13}}, {{13, 5}, {6, 13}});
+}
+void drawAdd(plat::TCanvas& c) {
+    drawMarkedSheet(c, plat::clGreen, {{9, 4}, {9, 14}}, {{4, 9}, {14, 9}});
+}
+
 using namespace design;
 using F = TfrmPSMSimpleBody;
+
+// The input modes and the serial tools of the tool bar.
+const Item kTools[] = {
+    {"popInpurtModal", Field<&F::popInpurtModal>},
+    {"miInterval", Field<&F::miInterval>, "popInpurtModal", "区间输入", -1,
+     On<&F::miIntervalClick>},
+    {"miScan", Field<&F::miScan>, "popInpurtModal", "扫描输入", -1, On<&F::miScanClick>},
+    {"btnInpurtType", Field<&F::btnInpurtType>, "ToolBar1", "输入模式", -1, nullptr, nullptr, true,
+     "popInpurtModal"},
+    {"btnFormatText", Field<&F::btnFormatText>, "ToolBar1", "维护序号编码内容", -1,
+     On<&F::btnFormatTextClick>},
+    {"btnDeleteSeq", Field<&F::btnDeleteSeq>, "ToolBar1", "删除产品序号", -1,
+     On<&F::btnDeleteSeqClick>},
+    {"btnSRLB03", Field<&F::btnSRLB03>, "ToolBar1", "新增序号", -1, On<&F::btnSRLB03Click>},
+};
 
 // The serial header: the item, its quantities, the encoding, the interval
 // or the scanned serial, and the messages.
@@ -118,88 +170,12 @@ TfrmPSMSimpleBody::TfrmPSMSimpleBody(plat::TComponent* owner) : TfrmSimpleBody(o
     SetName("frmPSMSimpleBody");
     SetClientWidth(760);
     SetClientHeight(520);
-    if (ToolBar1) {
-        popInpurtModal = new TPopupMenu(this);
-        popInpurtModal->SetName("popInpurtModal");
-        struct Mode {
-            TMenuItem** item;
-            const char* name;
-            const char* caption;
-            void (TfrmPSMSimpleBody::*click)(TObject*);
-        } modes[] = {{&miInterval, "miInterval", "区间输入", &TfrmPSMSimpleBody::miIntervalClick},
-                     {&miScan, "miScan", "扫描输入", &TfrmPSMSimpleBody::miScanClick}};
-        for (const Mode& m : modes) {
-            *m.item = new TMenuItem(this);
-            (*m.item)->SetName(m.name);
-            (*m.item)->SetCaption(m.caption);
-            (*m.item)->OnClick = TNotifyEvent(this, m.click);
-            popInpurtModal->Items()->Add(*m.item);
-        }
-        // Glyphs: a keyboard, a pattern with its run, a sheet with a red
-        // cross, a sheet with a green plus.
-        auto sheet = [](TCanvas& c) {
-            c.Pen.Color = clBlack;
-            c.Brush.Color = clWhite;
-            c.Rectangle(3, 1, 15, 17);
-        };
-        const int keyboard = AddToolGlyph([](TCanvas& c) {
-            c.Pen.Color = clBlack;
-            c.Brush.Color = clSilver;
-            c.Rectangle(1, 5, 17, 14);
-            c.Brush.Color = clWhite;
-            for (int x = 3; x < 15; x += 4) c.Rectangle(x, 7, x + 3, 10);
-        });
-        const int pattern = AddToolGlyph([](TCanvas& c) {
-            c.Font.SetHeight(-11);
-            c.Font.SetColor(clNavy);
-            c.Brush.Style = TBrushStyle::bsClear;
-            c.TextOut(0, 2, "A*");
-        });
-        const int remove = AddToolGlyph([&](TCanvas& c) {
-            sheet(c);
-            c.Pen.Color = clRed;
-            c.Pen.Width = 2;
-            c.MoveTo(6, 5);
-            c.LineTo(13, 13);
-            c.MoveTo(13, 5);
-            c.LineTo(6, 13);
-        });
-        const int add = AddToolGlyph([&](TCanvas& c) {
-            sheet(c);
-            c.Pen.Color = clGreen;
-            c.Pen.Width = 2;
-            c.MoveTo(9, 4);
-            c.LineTo(9, 14);
-            c.MoveTo(4, 9);
-            c.LineTo(14, 9);
-        });
-        struct Button {
-            TToolButton** target;
-            const char* name;
-            const char* hint;
-            int image;
-            void (TfrmPSMSimpleBody::*click)(TObject*);
-        } buttons[] = {
-            {&btnInpurtType, "btnInpurtType", "输入模式", keyboard, nullptr},
-            {&btnFormatText, "btnFormatText", "维护序号编码内容", pattern,
-             &TfrmPSMSimpleBody::btnFormatTextClick},
-            {&btnDeleteSeq, "btnDeleteSeq", "删除产品序号", remove,
-             &TfrmPSMSimpleBody::btnDeleteSeqClick},
-            {&btnSRLB03, "btnSRLB03", "新增序号", add, &TfrmPSMSimpleBody::btnSRLB03Click},
-        };
-        for (const Button& b : buttons) {
-            auto* button = new TToolButton(this);
-            button->SetName(b.name);
-            button->SetParent(ToolBar1);
-            button->SetHint(b.hint);
-            button->SetImageIndex(b.image);
-            if (b.click) button->OnClick = TNotifyEvent(this, b.click);
-            *b.target = button;
-        }
-        btnInpurtType->SetStyle(TToolButtonStyle::tbsDropDown);
-        btnInpurtType->SetDropdownMenu(popInpurtModal);
-        btnSRLB03->SetCaption("新增序号");
-    }
+    Build(this, kTools);
+    btnInpurtType->SetImageIndex(AddToolGlyph(drawKeyboard));
+    btnFormatText->SetImageIndex(AddToolGlyph(drawPattern));
+    btnDeleteSeq->SetImageIndex(AddToolGlyph(drawRemove));
+    btnSRLB03->SetImageIndex(AddToolGlyph(drawAdd));
+    btnSRLB03->SetCaption("新增序号");
 
     Build(this, kHeader);
     for (TQvEdit* e : {edINVMB001, edINVMB002, edINVMB003, edNum1, edNum2}) e->SetReadOnly(true);

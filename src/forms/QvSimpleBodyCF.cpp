@@ -2,11 +2,11 @@
 
 #include "controls/FDBGrid.h"
 #include "controls/QvLookUpCombo.h"
+#include "controls/WindowDesign.h"
 #include "dataframe/BaseCD.h"
 #include "dataframe/LibDouble.h"
 #include "dataframe/knlBase.h"
 #include "dataframe/knlRadical.h"
-#include "forms/FormDesign.h"
 #include "platform/component/properties.h"
 #include "platform/core/exceptions.h"
 #include "platform/core/numbers.h"
@@ -67,6 +67,35 @@ class GridFit : public IFitGrid {
     plat::TCustomDataGrid* grid_;
 };
 
+using namespace design;
+using S = TfrmSimpleBody;
+
+// Maintaining the body: a check button and the first item of the body menu.
+const Item kRedact[] = {
+    {"btnRedact", Field<&S::btnRedact>, "ToolBar1", "维护", -1, On<&S::btnRedactClick>},
+    {"miRedact", Field<&S::miRedact>, "MenuItem1", "维护(&E)", -1, On<&S::miRedactClick>, "F7",
+     true, "", 0, false, 0},
+};
+
+const Control kBody[] = {
+    {"Panel1", Field<&S::Panel1>, "", {}, "", plat::TAlign::alClient},
+    {"DBGrid", Field<&S::DBGrid>, "Panel1", {}, nullptr, plat::TAlign::alClient},
+};
+
+// The body's moves go through the rows' checks.
+const Handler kEvents[] = {
+    {"miFirst", "OnClick", On<&S::BodyFirstClick>},
+    {"miPrior", "OnClick", On<&S::BodyPriorClick>},
+    {"miNext", "OnClick", On<&S::BodyNextClick>},
+    {"miLast", "OnClick", On<&S::BodyLastClick>},
+    {"DBGrid", "OnKeyDown", On<&S::DBGridKeyDown>},
+    {"DBGrid", "OnCalcTitleAttributes", On<&S::DBGridCalcTitleAttributes>},
+    {"DBGrid", "OnCalcTitleImage", On<&S::DBGridCalcTitleImage>},
+    {"DBGrid", "OnTitleButtonClick", On<&S::DBGridTitleButtonClick>},
+    {"", "OnActivate", On<&S::FormActivate>},
+    {"", "OnCloseQuery", On<&S::FormCloseQuery>},
+};
+
 }  // namespace
 
 TfrmSimpleBody::TfrmSimpleBody(plat::TComponent* owner) : TfrmBase(owner) {
@@ -75,36 +104,18 @@ TfrmSimpleBody::TfrmSimpleBody(plat::TComponent* owner) : TfrmBase(owner) {
     Position = TPosition::poOwnerFormCenter;
     for (TToolButton* b : {btnAdd, btnQuery, btnEdit, btnDelete, btnPrint, btnReFresh}) HideItem(b);
     for (TMenuItem* m : {miAdd, miQuery, miEdit, miDelete}) HideItem(m);
-    if (ToolBar1) {
-        btnRedact = new TToolButton(this);
-        btnRedact->SetName("btnRedact");
-        btnRedact->SetParent(ToolBar1);
-        btnRedact->SetStyle(TToolButtonStyle::tbsCheck);
-        btnRedact->SetHint("维护");
-        // A sheet with a pencil over it.
-        btnRedact->SetImageIndex(AddToolGlyph([](TCanvas& c) {
-            c.Pen.Color = clBlack;
-            c.Brush.Color = clWhite;
-            c.Rectangle(2, 2, 13, 16);
-            c.Pen.Color = clNavy;
-            c.Pen.Width = 2;
-            c.MoveTo(8, 13);
-            c.LineTo(16, 5);
-        }));
-        btnRedact->OnClick = TNotifyEvent(this, &TfrmSimpleBody::btnRedactClick);
-    }
-    if (MenuItem1) {
-        miRedact = new TMenuItem(this);
-        miRedact->SetName("miRedact");
-        miRedact->SetCaption("维护(&E)");
-        miRedact->SetShortCut(VK_F7);
-        miRedact->OnClick = TNotifyEvent(this, &TfrmSimpleBody::miRedactClick);
-        MenuItem1->Insert(0, miRedact);
-    }
-    if (miFirst) miFirst->OnClick = TNotifyEvent(this, &TfrmSimpleBody::BodyFirstClick);
-    if (miPrior) miPrior->OnClick = TNotifyEvent(this, &TfrmSimpleBody::BodyPriorClick);
-    if (miNext) miNext->OnClick = TNotifyEvent(this, &TfrmSimpleBody::BodyNextClick);
-    if (miLast) miLast->OnClick = TNotifyEvent(this, &TfrmSimpleBody::BodyLastClick);
+    Build(this, kRedact);
+    btnRedact->SetStyle(TToolButtonStyle::tbsCheck);
+    // A sheet with a pencil over it.
+    btnRedact->SetImageIndex(AddToolGlyph([](TCanvas& c) {
+        c.Pen.Color = clBlack;
+        c.Brush.Color = clWhite;
+        c.Rectangle(2, 2, 13, 16);
+        c.Pen.Color = clNavy;
+        c.Pen.Width = 2;
+        c.MoveTo(8, 13);
+        c.LineTo(16, 5);
+    }));
     if (Status) {
         Status->Panels()->Clear();
         for (auto [text, width] :
@@ -115,11 +126,7 @@ TfrmSimpleBody::TfrmSimpleBody(plat::TComponent* owner) : TfrmBase(owner) {
         }
     }
 
-    Panel1 = DesignPanel(this, this, "Panel1", TAlign::alClient);
-    DBGrid = new TFDBGrid(this);
-    DBGrid->SetName("DBGrid");
-    DBGrid->SetParent(Panel1);
-    DBGrid->SetAlign(TAlign::alClient);
+    Build(this, kBody);
     DBGrid->SetReadOnly(true);
     using O = TDataGridOption;
     DBGrid->SetOptions({O::dgEditing, O::dgTitles, O::dgIndicator, O::dgColumnResize, O::dgColLines,
@@ -127,15 +134,7 @@ TfrmSimpleBody::TfrmSimpleBody(plat::TComponent* owner) : TfrmBase(owner) {
                         O::dgCancelOnExit, O::dgWordWrap});
     DBGrid->SetKeyOptions({TDataGridKeyOption::dgEnterToTab});
     DBGrid->SetTitleButtons(true);
-    DBGrid->OnKeyDown = TKeyEvent(this, &TfrmSimpleBody::DBGridKeyDown);
-    DBGrid->OnCalcTitleAttributes =
-        TCalcTitleAttributesEvent(this, &TfrmSimpleBody::DBGridCalcTitleAttributes);
-    DBGrid->OnCalcTitleImage = TCalcTitleImageEvent(this, &TfrmSimpleBody::DBGridCalcTitleImage);
-    DBGrid->OnTitleButtonClick =
-        TTitleButtonClickEvent(this, &TfrmSimpleBody::DBGridTitleButtonClick);
-
-    OnActivate = TNotifyEvent(this, &TfrmSimpleBody::FormActivate);
-    OnCloseQuery = TCloseQueryEvent(this, &TfrmSimpleBody::FormCloseQuery);
+    Connect(this, kEvents);
 }
 
 TfrmSimpleBody::~TfrmSimpleBody() {

@@ -568,10 +568,10 @@ void TfrmRadical::OpenLookup(plat::TField* field, const std::string& tableName,
                  tableName);
 }
 
-void TfrmRadical::OpenLookupEx(plat::TField* field, const std::string& targetFields, bool option1,
+bool TfrmRadical::OpenLookupEx(plat::TField* field, const std::string& targetFields, bool option1,
                                bool option2, const Variant& params, const std::string& queryNo,
                                const std::string& tableName) {
-    if (!field) return;
+    if (!field) return false;
     try {
         const std::string targets = targetFields.empty() ? field->FieldName() : targetFields;
         auto* edit = dynamic_cast<plat::TCustomEdit*>(ActiveControl());
@@ -592,7 +592,7 @@ void TfrmRadical::OpenLookupEx(plat::TField* field, const std::string& targetFie
         request.Handle = Handle();
         request.Text1 = current;
         Variant answer = brokers_->F2GetData(request);
-        if (!answer.IsArray()) return;
+        if (!answer.IsArray() || answer.ArrayCount() == 0) return false;
         plat::TDataSet* dataSet = field->DataSet();
         const std::vector<std::string> names = SplitText(targets, ',');
         bool selected = false;
@@ -615,6 +615,7 @@ void TfrmRadical::OpenLookupEx(plat::TField* field, const std::string& targetFie
                 SetFieldText(target, text);
             }
         }
+        return true;
     } catch (const std::exception& e) {
         WriteAlertLog("Class RadicalCF-461", e.what(), "D");
         throw;

@@ -134,7 +134,8 @@ class TfrmRadical : public TQVForm, public IRadicalForm, public IDataModuleOwner
     void PickDate(plat::TField* field);
     void OpenLookup(plat::TField* field, const std::string& tableName, const plat::Variant& params,
                     const std::string& queryNo);
-    void OpenLookupEx(plat::TField* field, const std::string& targetFields, bool option1,
+    // True when the look-up answered with rows, written into the targets.
+    bool OpenLookupEx(plat::TField* field, const std::string& targetFields, bool option1,
                       bool option2, const plat::Variant& params, const std::string& queryNo,
                       const std::string& tableName);
     void PickPhrase(plat::TField* field);

@@ -1,6 +1,6 @@
 #include "forms/ShowWarningDIY.h"
 
-#include "forms/FormDesign.h"
+#include "controls/WindowDesign.h"
 #include "platform/ui/buttons.h"
 #include "platform/ui/extctrls.h"
 #include "platform/ui/stdctrls.h"
@@ -29,6 +29,24 @@ void DrawWarningPicture(plat::TBitmap& b) {
     c->DrawText("!", r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
+using namespace design;
+using W = TfrmWarningShowDIY;
+
+// The picture and the message over the three answers; the memo stands in
+// for the label when the message is long.
+const Control kDesign[] = {
+    {"Panel2", Field<&W::Panel2>, "", {0, 0, 0, 41}, "", plat::TAlign::alBottom},
+    {"Panel1", Field<&W::Panel1>, "", {}, "", plat::TAlign::alClient},
+    {"Image1", Field<&W::Image1>, "Panel1", {1, 1, 80, 78}},
+    {"lblMSG", Field<&W::lblMSG>, "Panel1", {81, 1, 318, 78}},
+    {"moMSG", Field<&W::moMSG>, "Panel1", {81, 1, 318, 78}},
+    {"btnOK", Field<&W::btnOK>, "Panel2", {16, 8, 80, 25}, "确定"},
+    {"btnCancel", Field<&W::btnCancel>, "Panel2", {112, 8, 80, 25}, "取消"},
+    {"BitBtn1", Field<&W::BitBtn1>, "Panel2", {228, 8, 160, 25}, "下次不再提醒"},
+};
+
+const Handler kEvents[] = {{"", "OnShow", On<&W::FormShow>}};
+
 }  // namespace
 
 TfrmWarningShowDIY::TfrmWarningShowDIY(plat::TComponent* owner) : TfrmQVDialog(owner) {
@@ -38,44 +56,25 @@ TfrmWarningShowDIY::TfrmWarningShowDIY(plat::TComponent* owner) : TfrmQVDialog(o
     SetClientWidth(400);
     SetClientHeight(121);
 
-    Panel2 = DesignPanel(this, this, "Panel2", TAlign::alBottom, 41);
-    Panel1 = DesignPanel(this, this, "Panel1", TAlign::alClient);
-
-    Image1 = new TImage(this);
-    Image1->SetName("Image1");
-    Image1->SetParent(Panel1);
-    Image1->SetBounds(1, 1, 80, 78);
+    Build(this, kDesign);
     Image1->SetCenter(true);
     DrawWarningPicture(*Image1->Picture()->Bitmap());
-    lblMSG = new TLabel(this);
-    lblMSG->SetName("lblMSG");
-    lblMSG->SetParent(Panel1);
     lblMSG->SetAutoSize(false);
-    lblMSG->SetBounds(81, 1, 318, 78);
     lblMSG->SetLayout(TTextLayout::tlCenter);
     lblMSG->SetWordWrap(true);
     lblMSG->SetShowAccelChar(false);
     lblMSG->Font()->SetHeight(-13);
-    moMSG = new TMemo(this);
-    moMSG->SetName("moMSG");
-    moMSG->SetParent(Panel1);
-    moMSG->SetBounds(81, 1, 318, 78);
     moMSG->SetBorderStyle(TBorderStyle::bsNone);
     moMSG->SetColor(clBtnFace);
     moMSG->SetReadOnly(true);
     moMSG->SetVisible(false);
-
-    btnOK = DesignButton(this, Panel2, "btnOK", "确定", Bounds(16, 8, 80, 25), mrOk);
+    btnOK->ModalResult = mrOk;
     btnOK->SetDefault(true);
-    btnCancel = DesignButton(this, Panel2, "btnCancel", "取消", Bounds(112, 8, 80, 25), mrCancel);
-    BitBtn1 = new TBitBtn(this);
-    BitBtn1->SetName("BitBtn1");
-    BitBtn1->SetParent(Panel2);
-    BitBtn1->SetBounds(228, 8, 160, 25);
-    BitBtn1->SetCaption("下次不再提醒");
+    btnCancel->ModalResult = mrCancel;
+    btnCancel->Cancel = true;
     BitBtn1->ModalResult = mrDontRemind;
 
-    OnShow = TNotifyEvent(this, &TfrmWarningShowDIY::FormShow);
+    Connect(this, kEvents);
 }
 
 void TfrmWarningShowDIY::FormShow(plat::TObject* sender) {

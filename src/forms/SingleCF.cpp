@@ -31,16 +31,6 @@ namespace {
 // The grid's selection column and the browse page's place.
 constexpr int kPageBitsCount = 15;
 
-// A designed menu item: name, caption, parent (a component of the form or
-// "" for the main menu's top level), shortcut.
-struct MenuRow {
-    const char* name;
-    const char* caption;
-    const char* parent;
-    uint16_t key;
-    bool ctrl;
-};
-
 // The form's own tool-bar pictures, appended to the base form's list:
 // calculator, colour filter, save, cancel.
 void penBrush(plat::TCanvas& c, plat::TColor pen, plat::TColor brush) {
@@ -113,6 +103,56 @@ const Handler kHeadEvents[] = {
     {"gdHead", "OnCalcTitleImage", On<&F::gdHeadCalcTitleImage>},
 };
 
+// The save and cancel buttons after the base tool bar's.
+const Item kToolButtons[] = {
+    {"btnOK", Field<&F::btnOK>, "ToolBar1", "保存", -1, On<&F::miOKClick>},
+    {"btnCancel", Field<&F::btnCancel>, "ToolBar1", "取消", -1, On<&F::miCancelClick>},
+};
+
+// The pop-up menus, the form's items of the main menu and the pop-ups' items.
+const Item kMenus[] = {
+    {"popPrint", Field<&F::popPrint>},
+    {"mnCondition", Field<&F::mnCondition>},
+    {"pmColorCondition", Field<&F::pmColorCondition>},
+    {"pmMultiSelect", Field<&F::pmMultiSelect>},
+    {"pmLookup", Field<&F::pmLookup>},
+    {"miOK", Field<&F::miOK>, "MenuItem1", "确定", -1, On<&F::miOKClick>, "F12"},
+    {"miCancel", Field<&F::miCancel>, "MenuItem1", "取消", -1, On<&F::miCancelClick>},
+    {"miPreview", Field<&F::miPreview>, "MenuItem1", "预览(&B)", -1, On<&F::miPreviewClick>},
+    {"miPrint", Field<&F::miPrint>, "MenuItem1", "打印(&T)", -1, On<&F::miPrintClick>},
+    {"miVoucherFormats", Field<&F::miVoucherFormats>, "MenuItem1", "凭证格式"},
+    {"miExport", Field<&F::miExport>, "MainMenu", "汇出(&E)"},
+    {"miTable2Excel", Field<&F::miTable2Excel>, "miExport", "资料转Excel(含格式)", -1,
+     On<&F::miTable2ExcelClick>, "Ctrl+F1"},
+    {"miTable2Excel2", Field<&F::miTable2Excel2>, "miExport", "资料转Excel(不含格式)", -1,
+     On<&F::miTable2Excel2Click>, "Ctrl+F2"},
+    {"P1", Field<&F::P1>, "MainMenu", "整批处理(&P)", -1, On<&F::P1Click>},
+    {"miBBPrint", Field<&F::miBBPrint>, "P1", "整批打印", -1, On<&F::miBBPrintClick>},
+    {"miBBSelectAll", Field<&F::miBBSelectAll>, "P1", "全选", -1, On<&F::miBBSelectAllClick>},
+    {"miBBUnSelectAll", Field<&F::miBBUnSelectAll>, "P1", "全不选", -1,
+     On<&F::miBBUnSelectAllClick>},
+    {"miTools", Field<&F::miTools>, "MainMenu", "工具(&T)"},
+    {"miCacl", Field<&F::miCacl>, "miTools", "计算器", -1, On<&F::miCaclClick>},
+    {"miOptions", Field<&F::miOptions>, "miTools", "选项(&O)", -1, On<&F::miOptionsClick>},
+    {"miDirectPrint", Field<&F::miDirectPrint>, "popPrint", "直接打印", -1, On<&F::miPrintClick>},
+    {"miPriewPrint", Field<&F::miPriewPrint>, "popPrint", "打印预览", -1, On<&F::miPreviewClick>},
+    {"", Make<plat::TMenuItem>, "popPrint", "-"},
+    {"miVoucherFormatsPrint", Field<&F::miVoucherFormatsPrint>, "popPrint", "凭证格式"},
+    {"miSelectAll", Field<&F::miSelectAll>, "pmMultiSelect", "全选", -1,
+     On<&F::miBBSelectAllClick>},
+    {"miUnSelectAll", Field<&F::miUnSelectAll>, "pmMultiSelect", "全不选", -1,
+     On<&F::miBBUnSelectAllClick>},
+    {"miOpenDravoc", Field<&F::miOpenDravoc>, "pmLookup", "F2 查询窗口"},
+    {"miOpenF3Window", Field<&F::miOpenF3Window>, "pmLookup", "F3 查询窗口"},
+    {"miOpenF4Window", Field<&F::miOpenF4Window>, "pmLookup", "F4 查询窗口"},
+};
+
+const Handler kMenuEvents[] = {
+    {"btnPrint", "OnClick", On<&F::miPrintClick>},
+    {"MenuItem1", "OnClick", On<&F::MenuItem1Click>},
+    {"popPrint", "OnPopup", On<&F::popPrintPopup>},
+};
+
 }  // namespace
 
 TfrmSingle::TfrmSingle(plat::TComponent* owner) : TfrmBase(owner) {
@@ -128,105 +168,32 @@ TfrmSingle::TfrmSingle(plat::TComponent* owner) : TfrmBase(owner) {
     gdHead->SetOptions(gdHead->Options() + TDataGridOption::dgMultiSelect);
     Connect(this, kHeadEvents);
 
-    if (ToolBar1) {
-        const int firstImage = ImageList1 ? ImageList1->Count() : 0;
-        if (ImageList1)
-            for (GlyphPainter paint : kOwnGlyphs) {
-                TBitmap bmp(ImageList1->Width(), ImageList1->Height());
-                TCanvas& c = *bmp.Canvas();
-                c.Brush.Color = clFuchsia;
-                c.FillRect({0, 0, bmp.Width(), bmp.Height()});
-                paint(c);
-                ImageList1->AddMasked(bmp, clFuchsia);
-            }
-        ownFirstImage_ = firstImage;
-        btnOK = new TToolButton(this);
-        btnOK->SetName("btnOK");
-        btnOK->SetHint("保存");
-        btnOK->SetParent(ToolBar1);
-        btnCancel = new TToolButton(this);
-        btnCancel->SetName("btnCancel");
-        btnCancel->SetHint("取消");
-        btnCancel->SetParent(ToolBar1);
-        btnOK->SetImageIndex(firstImage + 2);
-        btnCancel->SetImageIndex(firstImage + 3);
-        int end = ToolButton12 ? ToolButton12->Left() + ToolButton12->Width() : 0;
-        btnOK->SetLeft(end);
-        btnCancel->SetLeft(end + btnOK->Width());
-        btnOK->OnClick = TNotifyEvent(this, &TfrmSingle::miOKClick);
-        btnCancel->OnClick = TNotifyEvent(this, &TfrmSingle::miCancelClick);
+    const int firstImage = ImageList1->Count();
+    for (GlyphPainter paint : kOwnGlyphs) {
+        TBitmap bmp(ImageList1->Width(), ImageList1->Height());
+        TCanvas& c = *bmp.Canvas();
+        c.Brush.Color = clFuchsia;
+        c.FillRect({0, 0, bmp.Width(), bmp.Height()});
+        paint(c);
+        ImageList1->AddMasked(bmp, clFuchsia);
     }
-    if (btnPrint) btnPrint->OnClick = TNotifyEvent(this, &TfrmSingle::miPrintClick);
+    ownFirstImage_ = firstImage;
+    Build(this, kToolButtons);
+    btnOK->SetImageIndex(firstImage + 2);
+    btnCancel->SetImageIndex(firstImage + 3);
+    const int end = ToolButton12->Left() + ToolButton12->Width();
+    btnOK->SetLeft(end);
+    btnCancel->SetLeft(end + btnOK->Width());
 
-    // Popup menus.
-    struct PopupRow {
-        TPopupMenu** menu;
-        const char* name;
-    };
-    const PopupRow popups[] = {{&popPrint, "popPrint"},
-                               {&mnCondition, "mnCondition"},
-                               {&pmColorCondition, "pmColorCondition"},
-                               {&pmMultiSelect, "pmMultiSelect"},
-                               {&pmLookup, "pmLookup"}};
-    for (const PopupRow& p : popups) {
-        *p.menu = new TPopupMenu(this);
-        (*p.menu)->SetName(p.name);
-    }
-    pmColorCondition->OwnerDraw = true;
-
-    auto item = [this](TMenuItem*& slot, const char* name, const char* caption, TMenuItem* parent,
-                       TShortCut shortCut, void (TfrmSingle::*handler)(TObject*)) {
-        slot = new TMenuItem(this);
-        if (*name) slot->SetName(name);
-        slot->SetCaption(caption);
-        if (shortCut) slot->SetShortCut(shortCut);
-        if (handler) slot->OnClick = TNotifyEvent(this, handler);
-        if (parent) parent->Add(slot);
-        return slot;
-    };
-    TMenuItem* first = MenuItem1;
-    TMenuItem* top = MainMenu ? MainMenu->Items() : nullptr;
     // The form's menus go before the base form's exit menu.
-    TMenuItem* exitMenu = MenuItem3;
-    if (top && exitMenu) top->Remove(exitMenu);
-    item(miOK, "miOK", "确定", first, ShortCut(VK_F12, {}), &TfrmSingle::miOKClick);
-    item(miCancel, "miCancel", "取消", first, 0, &TfrmSingle::miCancelClick);
-    item(miPreview, "miPreview", "预览(&B)", first, 0, &TfrmSingle::miPreviewClick);
-    item(miPrint, "miPrint", "打印(&T)", first, 0, &TfrmSingle::miPrintClick);
-    item(miVoucherFormats, "miVoucherFormats", "凭证格式", first, 0, nullptr);
-    item(miExport, "miExport", "汇出(&E)", top, 0, nullptr);
-    item(miTable2Excel, "miTable2Excel", "资料转Excel(含格式)", miExport, ShortCut(VK_F1, {ssCtrl}),
-         &TfrmSingle::miTable2ExcelClick);
-    item(miTable2Excel2, "miTable2Excel2", "资料转Excel(不含格式)", miExport,
-         ShortCut(VK_F2, {ssCtrl}), &TfrmSingle::miTable2Excel2Click);
-    item(P1, "P1", "整批处理(&P)", top, 0, &TfrmSingle::P1Click);
-    item(miBBPrint, "miBBPrint", "整批打印", P1, 0, &TfrmSingle::miBBPrintClick);
-    item(miBBSelectAll, "miBBSelectAll", "全选", P1, 0, &TfrmSingle::miBBSelectAllClick);
-    item(miBBUnSelectAll, "miBBUnSelectAll", "全不选", P1, 0, &TfrmSingle::miBBUnSelectAllClick);
-    item(miTools, "miTools", "工具(&T)", top, 0, nullptr);
-    item(miCacl, "miCacl", "计算器", miTools, 0, &TfrmSingle::miCaclClick);
-    item(miOptions, "miOptions", "选项(&O)", miTools, 0, &TfrmSingle::miOptionsClick);
-    if (top && exitMenu) top->Add(exitMenu);
-    if (miPrior) miPrior->SetShortCut(ShortCut('P', {ssCtrl}));
-    if (miNext) miNext->SetShortCut(ShortCut('N', {ssCtrl}));
-    if (MenuItem1) MenuItem1->OnClick = TNotifyEvent(this, &TfrmSingle::MenuItem1Click);
-
-    item(miDirectPrint, "miDirectPrint", "直接打印", popPrint->Items(), 0,
-         &TfrmSingle::miPrintClick);
-    item(miPriewPrint, "miPriewPrint", "打印预览", popPrint->Items(), 0,
-         &TfrmSingle::miPreviewClick);
-    TMenuItem* line = nullptr;
-    item(line, "", "-", popPrint->Items(), 0, nullptr);
-    item(miVoucherFormatsPrint, "miVoucherFormatsPrint", "凭证格式", popPrint->Items(), 0, nullptr);
-    item(miSelectAll, "miSelectAll", "全选", pmMultiSelect->Items(), 0,
-         &TfrmSingle::miBBSelectAllClick);
-    item(miUnSelectAll, "miUnSelectAll", "全不选", pmMultiSelect->Items(), 0,
-         &TfrmSingle::miBBUnSelectAllClick);
-    item(miOpenDravoc, "miOpenDravoc", "F2 查询窗口", pmLookup->Items(), 0, nullptr);
-    item(miOpenF3Window, "miOpenF3Window", "F3 查询窗口", pmLookup->Items(), 0, nullptr);
-    item(miOpenF4Window, "miOpenF4Window", "F4 查询窗口", pmLookup->Items(), 0, nullptr);
+    MainMenu->Items()->Remove(MenuItem3);
+    Build(this, kMenus);
+    MainMenu->Items()->Add(MenuItem3);
+    pmColorCondition->OwnerDraw = true;
+    miPrior->SetShortCut(ShortCut('P', {ssCtrl}));
+    miNext->SetShortCut(ShortCut('N', {ssCtrl}));
     for (TMenuItem* lookup : {miOpenDravoc, miOpenF3Window, miOpenF4Window}) lookup->Tag = 4000;
-    popPrint->OnPopup = TNotifyEvent(this, &TfrmSingle::popPrintPopup);
+    Connect(this, kMenuEvents);
 }
 
 TfrmSingle::~TfrmSingle() = default;

@@ -131,6 +131,18 @@ const Control kFrame[] = {
     {"ToolButton1", Field<&F::ToolButton1>, "ToolBar1", {132, 2, 44, 24}, ""},
 };
 
+// The list's views, one checked at a time.
+const Item kViewMenu[] = {
+    {"mnList", Field<&F::mnList>},
+    {"ViewIcon", Field<&F::ViewIcon>, "mnList", "大型图标(&G)", -1, nullptr, nullptr, true, "", 1,
+     true},
+    {"ViewSmallIcon", Field<&F::ViewSmallIcon>, "mnList", "小型图标(&M)", -1, nullptr, nullptr,
+     true, "", 1},
+    {"ViewList", Field<&F::ViewList>, "mnList", "清单(&L)", -1, nullptr, nullptr, true, "", 1},
+    {"ViewReport", Field<&F::ViewReport>, "mnList", "详细信息(&D)", -1, nullptr, nullptr, true, "",
+     1},
+};
+
 // The schemes' list and the three pages: the grid of terms, the advanced
 // terms and the line terms.
 const Control kPages[] = {
@@ -213,6 +225,61 @@ const Handler kEvents[] = {
     {"", "OnShow", On<&F::FormShow>},
     {"", "OnActivate", On<&F::FormActivate>},
 };
+
+// The grid of terms: field, operator, value and logic, a heading row, cells
+// edited in turn.
+void setUpTermGrid(TStringAlignGrid& sg1) {
+    using namespace plat;
+    sg1.SetColCount(4);
+    sg1.SetRowCount(2);
+    sg1.SetFixedCols(0);
+    sg1.SetFixedRows(1);
+    sg1.SetDefaultRowHeight(20);
+    sg1.SetColor(kOddRow);
+    const int widths[] = {131, 88, 187, 32};
+    for (int c = 0; c < 4; ++c) sg1.SetColWidths(c, widths[c]);
+    sg1.SetOptions(TGridOptions{TGridOption::goFixedVertLine, TGridOption::goFixedHorzLine,
+                                TGridOption::goVertLine, TGridOption::goHorzLine,
+                                TGridOption::goRangeSelect, TGridOption::goRowSizing,
+                                TGridOption::goColSizing, TGridOption::goEditing,
+                                TGridOption::goTabs, TGridOption::goAlwaysShowEditor});
+    sg1.AutoEditNextCell = true;
+}
+
+// The advanced page's and the line page's term controls alike: owner-drawn
+// fields, the operators, the value bound to its one-row set, the logic.
+void setUpTerms(TQBEForm& f) {
+    using namespace plat;
+    const struct {
+        TComboBox *field, *op;
+        TDBComboBox* value;
+        TFDbCheckBox* check;
+        TRadioGroup* logic;
+        TMemo* memo;
+        TDataSource* ds;
+    } terms[] = {
+        {f.cboField, f.CbOperator, f.cboValue, f.ckbValue, f.rgLogic, f.Memo1, f.dsTemp},
+        {f.cboField2, f.CbOperator2, f.cboValue2, f.ckbValue2, f.rgLogic2, f.Memo2, f.dsTemp2}};
+    for (const auto& t : terms) {
+        t.field->SetStyle(TComboBoxStyle::csOwnerDrawFixed);
+        t.op->SetStyle(TComboBoxStyle::csDropDownList);
+        for (const char* op : {"等于", "大于或等于", "小于或等于", "大于", "小于", "不等于",
+                               "起始于", "终止于", "包含"})
+            t.op->Items()->Add(op);
+        t.op->SetItemIndex(0);
+        t.value->SetDataSource(t.ds);
+        t.value->SetDataField("QBE");
+        t.check->SetDataSource(t.ds);
+        t.check->SetDataField("QBE");
+        t.check->SetVisible(false);
+        t.logic->SetColumns(2);
+        t.logic->Items()->Add("AND");
+        t.logic->Items()->Add("OR");
+        t.logic->SetItemIndex(0);
+        t.logic->SetEnabled(false);
+        t.memo->SetScrollBars(TScrollStyle::ssVertical);
+    }
+}
 
 }  // namespace
 
@@ -313,41 +380,13 @@ TQBEForm::TQBEForm(plat::TComponent* owner)
     ToolBar1->SetButtonHeight(24);
     for (TToolButton* b : {btnInsert, btnOpen, btnDelete, ToolButton1}) b->SetHint(b->Caption());
     ToolButton1->SetStyle(TToolButtonStyle::tbsDropDown);
-    mnList = new TPopupMenu(this);
-    mnList->SetName("mnList");
-    auto view = [this](const char* name, const char* caption) {
-        auto* m = new TMenuItem(this);
-        m->SetName(name);
-        m->SetCaption(caption);
-        m->SetRadioItem(true);
-        m->SetGroupIndex(1);
-        mnList->Items()->Add(m);
-        return m;
-    };
-    ViewIcon = view("ViewIcon", "大型图标(&G)");
-    ViewSmallIcon = view("ViewSmallIcon", "小型图标(&M)");
-    ViewList = view("ViewList", "清单(&L)");
-    ViewReport = view("ViewReport", "详细信息(&D)");
-    ViewIcon->SetChecked(true);
+    Build(this, kViewMenu);
     ToolButton1->SetDropdownMenu(mnList);
 
     Build(this, kPages);
     lstCondition->SetSortType(TSortType::stText);
     lstCondition->ColumnClick = false;
-    sg1->SetColCount(4);
-    sg1->SetRowCount(2);
-    sg1->SetFixedCols(0);
-    sg1->SetFixedRows(1);
-    sg1->SetDefaultRowHeight(20);
-    sg1->SetColor(kOddRow);
-    const int widths[] = {131, 88, 187, 32};
-    for (int c = 0; c < 4; ++c) sg1->SetColWidths(c, widths[c]);
-    sg1->SetOptions(TGridOptions{TGridOption::goFixedVertLine, TGridOption::goFixedHorzLine,
-                                 TGridOption::goVertLine, TGridOption::goHorzLine,
-                                 TGridOption::goRangeSelect, TGridOption::goRowSizing,
-                                 TGridOption::goColSizing, TGridOption::goEditing,
-                                 TGridOption::goTabs, TGridOption::goAlwaysShowEditor});
-    sg1->AutoEditNextCell = true;
+    setUpTermGrid(*sg1);
     moMsgLNG->SetVisible(false);
     moMsgLNG->Font()->SetColor(clRed);
 
@@ -369,34 +408,7 @@ TQBEForm::TQBEForm(plat::TComponent* owner)
     dsTemp2->SetDataSet(cdsTemp2);
 
     Build(this, kTerms);
-    const struct {
-        TComboBox *field, *op;
-        TDBComboBox* value;
-        TFDbCheckBox* check;
-        TRadioGroup* logic;
-        TMemo* memo;
-        TDataSource* ds;
-    } terms[] = {{cboField, CbOperator, cboValue, ckbValue, rgLogic, Memo1, dsTemp},
-                 {cboField2, CbOperator2, cboValue2, ckbValue2, rgLogic2, Memo2, dsTemp2}};
-    for (const auto& t : terms) {
-        t.field->SetStyle(TComboBoxStyle::csOwnerDrawFixed);
-        t.op->SetStyle(TComboBoxStyle::csDropDownList);
-        for (const char* op : {"等于", "大于或等于", "小于或等于", "大于", "小于", "不等于",
-                               "起始于", "终止于", "包含"})
-            t.op->Items()->Add(op);
-        t.op->SetItemIndex(0);
-        t.value->SetDataSource(t.ds);
-        t.value->SetDataField("QBE");
-        t.check->SetDataSource(t.ds);
-        t.check->SetDataField("QBE");
-        t.check->SetVisible(false);
-        t.logic->SetColumns(2);
-        t.logic->Items()->Add("AND");
-        t.logic->Items()->Add("OR");
-        t.logic->SetItemIndex(0);
-        t.logic->SetEnabled(false);
-        t.memo->SetScrollBars(TScrollStyle::ssVertical);
-    }
+    setUpTerms(*this);
     chkBody->SetVisible(false);
     // Its caption sized the label to the text; the design's bounds again.
     Label1->SetBounds(6, 194, 120, 14);

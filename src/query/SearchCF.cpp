@@ -88,7 +88,12 @@ const Control kToolBar[] = {
     {"Panel1", Field<&F::Panel1>, "ToolBar1", {0, 0, 92, 0}, "", plat::TAlign::alLeft},
     {"Panel2", Field<&F::Panel2>, "ToolBar1", {0, 0, 71, 0}, "", plat::TAlign::alRight},
 };
-const Control kExit[] = {
+// The move buttons, one beside the other, and the exit.
+const Control kButtons[] = {
+    {"btnFirst", Field<&F::btnFirst>, "Panel1", {0, 0, 23, 22}},
+    {"btnPrior", Field<&F::btnPrior>, "Panel1", {23, 0, 23, 22}},
+    {"btnNext", Field<&F::btnNext>, "Panel1", {46, 0, 23, 22}},
+    {"btnLast", Field<&F::btnLast>, "Panel1", {69, 0, 23, 22}},
     {"btnOK", Field<&F::btnOK>, "Panel2", {0, 0, 70, 22}, "退出"},
 };
 // The lines under the documents, split from them.
@@ -98,7 +103,21 @@ const Control kGrids[] = {
     {"gdMain", Field<&F::gdMain>, "", {}, nullptr, plat::TAlign::alClient},
 };
 
+// The grids' view formats.
+const Item kPopup[] = {
+    {"PopupMenu1", Field<&F::PopupMenu1>},
+    {"SetGridSetting1", Field<&F::SetGridSetting1>, "PopupMenu1", "保存检视格式(&S)", -1,
+     On<&F::SetGridSetting1Click>},
+    {"GetGridSetting1", Field<&F::GetGridSetting1>, "PopupMenu1", "重取检视格式(&R)", -1,
+     On<&F::GetGridSetting1Click>},
+    {"N1", Field<&F::N1>, "PopupMenu1", "删除检视格式(&D)", -1, nullptr, nullptr, false},
+};
+
 const Handler kEvents[] = {
+    {"btnFirst", "OnClick", On<&F::btnFirstClick>},
+    {"btnPrior", "OnClick", On<&F::btnPriorClick>},
+    {"btnNext", "OnClick", On<&F::btnNextClick>},
+    {"btnLast", "OnClick", On<&F::btnLastClick>},
     {"btnOK", "OnClick", On<&F::btnOKClick>},
     {"gdMain", "OnCalcTitleAttributes", On<&F::gdMainCalcTitleAttributes>},
     {"gdbody", "OnCalcTitleAttributes", On<&F::gdMainCalcTitleAttributes>},
@@ -135,63 +154,22 @@ TfrmSearch::TfrmSearch(plat::TComponent* owner) : TQVForm(owner) {
     Build(this, kToolBar);
     for (TPanel* p : {ToolBar1, Panel1, Panel2}) p->SetBevelOuter(TBevelCut::bvNone);
 
-    struct ButtonRow {
-        TF2Button* TfrmSearch::*member;
-        const char* name;
-        int glyph;
-        void (TfrmSearch::*click)(TObject*);
-    };
-    static const ButtonRow kButtons[] = {
-        {&TfrmSearch::btnFirst, "btnFirst", 30, &TfrmSearch::btnFirstClick},
-        {&TfrmSearch::btnPrior, "btnPrior", 28, &TfrmSearch::btnPriorClick},
-        {&TfrmSearch::btnNext, "btnNext", 29, &TfrmSearch::btnNextClick},
-        {&TfrmSearch::btnLast, "btnLast", 31, &TfrmSearch::btnLastClick},
-    };
-    int left = 0;
-    for (const ButtonRow& row : kButtons) {
-        TF2Button* b = new TF2Button(this);
-        b->SetName(row.name);
+    Build(this, kButtons);
+    const std::pair<TF2Button*, int> glyphs[] = {
+        {btnFirst, 30}, {btnPrior, 28}, {btnNext, 29}, {btnLast, 31}};
+    for (auto [b, glyph] : glyphs) {
         b->SetAutoAlign(false);
-        b->SetParent(Panel1);
-        b->SetBounds(left, 0, 23, 22);
         b->SetFlat(true);
         b->SetNumGlyphs(2);
-        b->SetGlyphIndex(row.glyph);
-        b->OnClick = TNotifyEvent(this, row.click);
-        this->*row.member = b;
-        left += 23;
+        b->SetGlyphIndex(glyph);
     }
-    Build(this, kExit);
 
     ImageList1 = new TImageList(this);
     ImageList1->SetName("ImageList1");
     ImageList1->SetWidth(18);
     ImageList1->SetHeight(18);
 
-    PopupMenu1 = new TPopupMenu(this);
-    PopupMenu1->SetName("PopupMenu1");
-    struct MenuRow {
-        TMenuItem* TfrmSearch::*member;
-        const char* name;
-        const char* caption;
-        void (TfrmSearch::*click)(TObject*);
-    };
-    static const MenuRow kMenu[] = {
-        {&TfrmSearch::SetGridSetting1, "SetGridSetting1", "保存检视格式(&S)",
-         &TfrmSearch::SetGridSetting1Click},
-        {&TfrmSearch::GetGridSetting1, "GetGridSetting1", "重取检视格式(&R)",
-         &TfrmSearch::GetGridSetting1Click},
-        {&TfrmSearch::N1, "N1", "删除检视格式(&D)", nullptr},
-    };
-    for (const MenuRow& row : kMenu) {
-        TMenuItem* item = new TMenuItem(this);
-        item->SetName(row.name);
-        item->SetCaption(row.caption);
-        if (row.click) item->OnClick = TNotifyEvent(this, row.click);
-        PopupMenu1->Items()->Add(item);
-        this->*row.member = item;
-    }
-    N1->SetVisible(false);
+    Build(this, kPopup);
 
     MIDAS1 = new TSocketConnection(this);
     MIDAS1->SetName("MIDAS1");

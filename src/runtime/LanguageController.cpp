@@ -280,19 +280,42 @@ void TLangReader::applyNode(plat::TComponent* component, const plat::XmlNode& no
 }
 
 void TLangReader::LoadComponent(plat::TComponent* component) {
+    // A form names hundreds of components: one walk over the package finds
+    // them all, where a search of the whole package each would not.
+    firstByName_.clear();
+    std::vector<plat::XmlNode> pending;
+    if (plat::XmlNode root = document_.DocumentElement()) pending.push_back(root);
+    while (!pending.empty()) {
+        const plat::XmlNode node = pending.back();
+        pending.pop_back();
+        firstByName_.emplace(node.NodeName(), node);
+        const plat::XmlNodeList children = node.ChildNodes();
+        for (int i = children.Length() - 1; i >= 0; --i)
+            if (children.Item(i).NodeType() == plat::XmlNodeType::Element)
+                pending.push_back(children.Item(i));
+    }
+    try {
+        loadTree(component);
+    } catch (...) {
+        firstByName_.clear();
+        throw;
+    }
+    firstByName_.clear();
+}
+
+void TLangReader::loadTree(plat::TComponent* component) {
     if (!component) return;
     if (component->InheritsFrom("TCustomForm") || component->InheritsFrom("TForm") ||
         component->InheritsFrom("TDataModule")) {
         if (plat::XmlNode root = document_.DocumentElement()) applyNode(component, root);
     }
     const std::string& name = component->Name();
-    // A name that is no XML name cannot have an element; it must not
-    // become part of the path either.
+    // A name that is no XML name cannot have an element.
     if (!name.empty() && !excluded(name) && IsXmlName(plat::Trim(name))) {
-        if (plat::XmlNode node = document_.SelectSingleNode("//" + plat::Trim(name)))
-            applyNode(component, node);
+        auto it = firstByName_.find(plat::Trim(name));
+        if (it != firstByName_.end()) applyNode(component, it->second);
     }
-    for (int i = 0; i < component->ComponentCount(); ++i) LoadComponent(component->Components(i));
+    for (int i = 0; i < component->ComponentCount(); ++i) loadTree(component->Components(i));
 }
 
 // ---- Controller -------------------------------------------------------------

@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/component/component.h"
@@ -123,8 +124,12 @@ class TLangReader {
   private:
     void applyNode(plat::TComponent* component, const plat::XmlNode& node);
     bool excluded(const std::string& name) const;
+    void loadTree(plat::TComponent* component);
 
     plat::XmlDocument document_;
+    // While a component tree loads: the first element of each name in
+    // document order, the one "//name" selects.
+    std::unordered_map<std::string, plat::XmlNode> firstByName_;
 };
 
 class TLanguageController : public plat::TComponent {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
+#include <string_view>
 
 #include "platform/core/numbers.h"
 #include "platform/core/text.h"
@@ -418,13 +419,15 @@ namespace {
 // A job's print images: all pages' bytes one after another (a byte array)
 // and their sizes joined by ";". False for anything else: a size that is not
 // a number, sizes that do not add up to the bytes, a value that is not a
-// byte, more than the server keeps.
-bool SplitJobImages(const Variant& bytes, const std::string& sizes,
-                    std::vector<std::string>& images) {
+// byte, more than the server keeps. The pages are views into the array's
+// own packed bytes, or into `unpacked` when the array holds a variant a
+// byte: a job's pictures are megabytes, and a copy of each would double
+// them while they are stored.
+bool SplitJobImages(const Variant& bytes, const std::string& sizes, std::string& unpacked,
+                    std::vector<std::string_view>& images) {
     constexpr size_t kMaxBytes = size_t(64) << 20, kMaxImages = 1000;
     images.clear();
     if (!bytes.IsArray() || bytes.DimCount() != 1) return false;
-    // Bytes still packed are read as they are: every element is a byte.
     const std::string* packed = bytes.PackedBytes();
     const std::vector<Variant>* items = packed ? nullptr : &bytes.Items();
     const size_t count = packed ? packed->size() : items->size();
@@ -443,20 +446,19 @@ bool SplitJobImages(const Variant& bytes, const std::string& sizes,
         at = end + 1;
     }
     if (total != count) return false;
+    if (!packed) {
+        unpacked.assign(count, '\0');
+        for (size_t i = 0; i < count; ++i) {
+            const Variant& v = (*items)[i];
+            if (!v.IsOrdinal() || v.IsArray() || v.RawInt() < 0 || v.RawInt() > 255) return false;
+            unpacked[i] = char(v.RawInt());
+        }
+    }
+    const std::string_view all = packed ? std::string_view(*packed) : std::string_view(unpacked);
     size_t at = 0;
     for (size_t length : lengths) {
-        if (packed) {
-            images.push_back(packed->substr(at, length));
-            at += length;
-            continue;
-        }
-        std::string image(length, '\0');
-        for (size_t i = 0; i < length; ++i, ++at) {
-            const Variant& v = (*items)[at];
-            if (!v.IsOrdinal() || v.IsArray() || v.RawInt() < 0 || v.RawInt() > 255) return false;
-            image[i] = char(v.RawInt());
-        }
-        images.push_back(std::move(image));
+        images.push_back(all.substr(at, length));
+        at += length;
     }
     return true;
 }
@@ -473,8 +475,10 @@ Variant AppSession::InsertSvJob(const Args& a) {
     Args item = ArrayItems(a[0]);
     if (item.size() < 5 || Text(item, 0).empty() || Text(item, 1).empty()) return Variant(2);
     Args values = ArrayItems(item[4]);
-    std::vector<std::string> images;
-    if (item.size() >= 14 && !SplitJobImages(item[11], Text(item, 12), images)) return Variant(2);
+    std::string unpacked;
+    std::vector<std::string_view> images;
+    if (item.size() >= 14 && !SplitJobImages(item[11], Text(item, 12), unpacked, images))
+        return Variant(2);
     std::string job;
     for (auto& v : values)
         job += (job.empty() ? "" : "\t") + (v.IsArray() ? std::string("[...]") : VarToStr(v));
@@ -520,9 +524,16 @@ Variant AppSession::InsertSvJob(const Args& a) {
         {program, keys[0], keys[1], keys[2], keys[3], keys[4], reply});
     db.Query("DELETE FROM SVJOBIMG WHERE IM001 = ? AND IM002 = ? AND IM003 = ?",
              {company, program, key});
-    for (size_t i = 0; i < images.size(); ++i)
-        db.Query("INSERT INTO SVJOBIMG (IM001, IM002, IM003, IM004, IM005) VALUES (?, ?, ?, ?, ?)",
-                 {company, program, key, int(i + 1), images[i]});
+    if (!images.empty()) {
+        Statement insert(
+            db, "INSERT INTO SVJOBIMG (IM001, IM002, IM003, IM004, IM005) VALUES (?, ?, ?, ?, ?)");
+        for (size_t i = 0; i < images.size(); ++i) {
+            insert.BindAll({company, program, key, int(i + 1)});
+            insert.BindTextInPlace(5, images[i]);
+            insert.Step();
+            insert.Reset();
+        }
+    }
     tx.Commit();
     return Variant(0);
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <limits>
 
 #include "platform/core/pinyin.h"
 #include "platform/data/provider.h"
@@ -72,6 +73,13 @@ void Statement::Bind(int index, const Variant& v) {
 void Statement::BindAll(const std::vector<Variant>& values) {
     int n = ParameterCount();
     for (int i = 0; i < n; ++i) Bind(i + 1, i < (int)values.size() ? values[i] : Variant());
+}
+
+void Statement::BindTextInPlace(int index, std::string_view text) {
+    if (text.size() > size_t(std::numeric_limits<int>::max()))
+        throw SqlError("A text of " + std::to_string(text.size()) + " bytes cannot be bound");
+    if (sqlite3_bind_text(stmt_, index, text.data(), int(text.size()), SQLITE_STATIC) != SQLITE_OK)
+        db_->Raise("Cannot bind parameter " + std::to_string(index));
 }
 
 int Statement::ParameterCount() const {

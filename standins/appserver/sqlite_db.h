@@ -8,6 +8,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/core/exceptions.h"
@@ -43,6 +44,9 @@ class Statement {
     // the platform's integer value of a Boolean.
     void Bind(int index, const plat::Variant& value);
     void BindAll(const std::vector<plat::Variant>& values);
+    // Binds the text where it lies, without a copy: it must stay unchanged
+    // until the statement is stepped and reset.
+    void BindTextInPlace(int index, std::string_view text);
     int ParameterCount() const;
     // True while a row is available.
     bool Step();

@@ -13,8 +13,12 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
+#include <regex>
 #include <string>
+#include <vector>
 
+#include "clerk/clerk_books.h"
 #include "clerk/clerk_driver.h"
 
 namespace clerk {
@@ -177,10 +181,14 @@ class ClerkRoad : public ::testing::Test {
             auto w = s.ModalWindow();
             return w && w->focusClass == "QLineEdit";
         });
-        host->Type(initials);
+        Find(initials);
+    }
+    // Typed into the look-up window's find line, then Enter: the window goes.
+    void Find(const std::string& text) {
+        host->Type(text);
         Need(host->WaitFor([&](const Screen& s) {
             auto w = s.ModalWindow();
-            return w && w->focusText == initials;
+            return w && w->focusText == text;
         }),
              "the typed letters did not reach the look-up window");
         host->Key("Return");
@@ -218,18 +226,22 @@ class ClerkRoad : public ::testing::Test {
         host->Type(text);
         host->Key("Tab");
     }
-    // A line keyed from its work order: the cursor starts in the work-order
-    // type column and goes on to the quantity after the work-order number.
+    // A line from its work order, picked in the look-up window of the
+    // work-order column on a new line: the cursor starts there and goes on
+    // to the quantity once the line has filled itself from the work order.
     void KeyLine() {
         host->Key("ctrl+Down");
         Expect("a new line starts at its work order",
                [](const Screen& s) { return Column(s) == "TI013"; });
-        Cell("5201");
-        Expect("work-order type keyed",
-               [](const Screen& s) { return Column(s) == "TI014" && !Dialog(s); });
-        Cell("20240110001");
+        // By the item's initials (电镀螺丝).
+        PickInWindow("ddls");
         // The work order's own notice (it has a routing) is answered.
         Message("Return", 3s);
+        Expect("work order picked", [](const Screen& s) {
+            return s.RowText("gdBody1", "TI013") == "5201" &&
+                   s.RowText("gdBody1", "TI014") == "20240110001" &&
+                   s.RowText("gdBody1", "TI004") == "C3001" && !Dialog(s);
+        });
         KeyQuantities();
     }
     void KeyQuantities() {
@@ -242,6 +254,36 @@ class ClerkRoad : public ::testing::Test {
         Cell("R-01-01");
         Expect("line keyed", [](const Screen& s) {
             return s.RowText("gdBody1", "TI007") == "20.000" && !Dialog(s);
+        });
+    }
+    // On past the lot (its editor a combo, read-only for this item) to the
+    // price, by Tab alone.
+    void KeyPrice() {
+        Need(TabTo("TI024"), "Tab did not reach the price");
+        host->Key("ctrl+a");
+        Cell("21.5");
+        Expect("price keyed", [](const Screen& s) {
+            return s.RowText("gdBody1", "TI024").rfind("21.5", 0) == 0 && !Dialog(s);
+        });
+    }
+    // The line's location picked in its look-up window over the typed one:
+    // back to the location column, F2, the code typed into the find line,
+    // Enter. The item has no default location in its warehouse.
+    void PickLocation(const std::string& location) {
+        for (int i = 0; i < 20 && Column(host->Look()) != "TI060" && !Dialog(host->Look()); ++i)
+            host->Key("shift+Tab");
+        Need(Column(host->Look()) == "TI060", "the location column is not reached back");
+        host->Key("F2");
+        std::optional<Window> lookUp;
+        Need(host->WaitFor([&](const Screen& s) {
+            lookUp = s.ModalWindow();
+            return lookUp.has_value();
+        }),
+             "no look-up window of the locations");
+        host->ClickAt(lookUp->x + 240, lookUp->y + 21, lookUp->window);
+        Find(location);
+        Expect("location picked", [&](const Screen& s) {
+            return !Dialog(s) && s.RowText("gdBody1", "TI060") == location;
         });
     }
     // The newest receipt stored.
@@ -274,11 +316,133 @@ class ClerkRoad : public ::testing::Test {
         EXPECT_EQ(magic, "%PDF-") << pdf;
     }
 
+    // The browse list after a new receipt's save: the query's receipts and
+    // the new one, the new one current.
+    void ListKeepsItsReceipts(int listed, const std::string& number) {
+        host->Key("ctrl+Prior");
+        const std::string count = "/" + std::to_string(listed + 1);
+        Expect("the list keeps its receipts after the save", [&](const Screen& s) {
+            const std::string counter = s.StatusPanel(3);
+            const auto rows = s.gridRows.find("gdHead");
+            return s.Find("gdHead") && rows != s.gridRows.end() && rows->second == listed + 1 &&
+                   counter.size() > count.size() &&
+                   counter.compare(counter.size() - count.size(), count.size(), count) == 0 &&
+                   s.RowText("gdHead", "TH002") == number;
+        });
+    }
+
+    // Exports by a menu shortcut: the question whether to open the book is
+    // answered No; the new book read back.
+    XlsSheet ExportBy(const std::string& keys) {
+        const auto before = FilesEnding(host->Home(), ".xls");
+        host->Key(keys);
+        Need(host->WaitFor(
+                 [](const Screen& s) {
+                     auto f = s.ActiveForm();
+                     return f && IsMessage(*f);
+                 },
+                 30s),
+             "no question after the export by " + keys);
+        const auto asked = host->Look().Find("Message");
+        EXPECT_TRUE(asked && asked->text.find("是否打开文档?") != std::string::npos)
+            << (asked ? asked->text : host->Look().Texts());
+        Need(Message("n"), "the question after the export by " + keys + " was not answered");
+        std::string book;
+        for (const auto& [name, size] : FilesEnding(host->Home(), ".xls"))
+            if (!before.count(name) && size > 0) book = name;
+        host->Picture(step("exported " + keys));
+        Need(!book.empty(), "no book written by " + keys);
+        books_.push_back(book);
+        XlsSheet sheet = ReadXls(book);
+        Need(sheet.ok, book + ": " + sheet.error);
+        return sheet;
+    }
+    // The column of a title in a book's first row, or -1.
+    static int TitleColumn(const XlsSheet& sheet, const std::string& title) {
+        for (int c = 0; c < sheet.cols; ++c)
+            if (sheet.at(0, c).text == title) return c;
+        return -1;
+    }
+    // The rows of a book whose column holds that text.
+    static std::vector<int> RowsWith(const XlsSheet& sheet, int col, const std::string& text) {
+        std::vector<int> rows;
+        for (int r = 1; r < sheet.rows; ++r)
+            if (sheet.at(r, col).text == text) rows.push_back(r);
+        return rows;
+    }
+    // The list and the lines exported by the keys of the menu "汇出", the
+    // way with formats, from the browse list showing the new receipt.
+    void Export(const std::string& number) {
+        const Screen shown = host->Look();
+        const auto row = shown.gridRow.find("gdHead");
+        const auto titles = shown.gridTitle.find("gdHead");
+        Need(row != shown.gridRow.end() && titles != shown.gridTitle.end(),
+             "the list's current row is not shown");
+
+        const XlsSheet list = ExportBy("ctrl+F1");
+        const int numberColumn = TitleColumn(list, titles->second.at("TH002"));
+        Need(numberColumn >= 0, "the list's book has no receipt number column");
+        const std::vector<int> mine = RowsWith(list, numberColumn, number);
+        Need(mine.size() == 1, "the list's book does not hold the new receipt once");
+        EXPECT_EQ(list.rows, Receipts() + 1) << "a title row and a row per receipt";
+        // The coded columns as the list shows them, in the interface's language.
+        static const std::regex coded(R"(^[0-9A-Z][.:][^0-9].*)");
+        int codedSeen = 0;
+        for (const auto& [field, text] : row->second) {
+            if (!std::regex_match(text, coded)) continue;
+            const int col = TitleColumn(list, titles->second.at(field));
+            if (col < 0) continue;
+            ++codedSeen;
+            EXPECT_EQ(list.at(mine[0], col).text, text) << field;
+        }
+        EXPECT_GT(codedSeen, 0) << "no coded column in the list's book";
+        // Amounts with the field's decimals, as stored.
+        const int amount = TitleColumn(list, titles->second.at("TH018"));
+        Need(amount >= 0, "the list's book has no processing amount column");
+        EXPECT_EQ(list.at(mine[0], amount).kind, 2);
+        EXPECT_EQ(list.at(mine[0], amount).number,
+                  std::stod(Db("SELECT printf('%.2f', TH018) FROM MOCTH WHERE TH001='5901' AND "
+                               "TH002='" +
+                               number + "'")));
+
+        const XlsSheet lines = ExportBy("ctrl+F3");
+        Need(books_.size() == 2 && books_[0] != books_[1], "the two exports share one book");
+        // The list's book is still the list: the second export took a name
+        // of its own even within the same second.
+        const XlsSheet listAgain = ReadXls(books_[0]);
+        EXPECT_EQ(listAgain.rows, list.rows);
+        const int lineNumber = TitleColumn(lines, titles->second.at("TH002"));
+        Need(lineNumber >= 0, "the lines' book has no receipt number column");
+        const std::vector<int> myLines = RowsWith(lines, lineNumber, number);
+        Need(myLines.size() == 1, "the lines' book does not hold the new receipt's line once");
+        const int r = myLines[0];
+        std::map<std::string, const XlsCell*> cells;
+        for (int c = 0; c < lines.cols; ++c) cells[lines.at(0, c).text] = &lines.at(r, c);
+        auto cell = [&](const char* title) {
+            const auto it = cells.find(title);
+            return it == cells.end() ? XlsCell{} : *it->second;
+        };
+        EXPECT_EQ(cell("进货数量").kind, 2);
+        EXPECT_EQ(cell("进货数量").number, 20.0);
+        EXPECT_EQ(cell("库位").text, "R-01-02");
+        // The project placeholder reads as the form shows it: empty.
+        const std::string placeholder(20, '*');
+        Need(Db("SELECT COUNT(*) FROM MOCTH WHERE TH045='" + placeholder + "'") != "0",
+             "no receipt without a project");
+        for (const XlsSheet* sheet : {&list, &lines}) {
+            const int project = TitleColumn(*sheet, "项目编号");
+            EXPECT_GE(project, 0) << "no project column in " << sheet->name;
+            EXPECT_TRUE(RowsWith(*sheet, project, placeholder).empty()) << sheet->name;
+        }
+        for (const XlsSheet* sheet : {&list, &lines}) ExpectNoBinaryNoise(*sheet);
+    }
+
     void WalkWholeRoad();
 
     std::unique_ptr<Host> host;
     std::string ui_;
     int steps_ = 0;
+    std::vector<std::string> books_;
 };
 
 TEST_F(ClerkRoad, ReceiptRoadInSimplifiedChinese) {
@@ -353,13 +517,21 @@ void ClerkRoad::WalkWholeRoad() {
     // A line keyed in the grid from its work order.
     const int before = Receipts();
     KeyLine();
+    PickLocation("R-01-02");
+    KeyPrice();
     const std::string number = Save(before);
     EXPECT_EQ(Stored(number, "TH029 || ':' || TH004 || ':' || TH038 || ':' || TH005"),
               "20240620:01:PUR:S002");
     EXPECT_EQ(Db("SELECT TI004 || ':' || TI007 || ':' || TI013 || ':' || TI014 || ':' || TI060 "
-                 "FROM MOCTI WHERE TI001='5901' AND TI002='" +
+                 "|| ':' || TI024 FROM MOCTI WHERE TI001='5901' AND TI002='" +
                  number + "'"),
-              "C3001:20.0:5201:20240110001:R-01-01");
+              "C3001:20.0:5201:20240110001:R-01-02:21.5");
+
+    // The list after the save, and its exports.
+    ListKeepsItsReceipts(all, number);
+    Export(number);
+    host->Key("ctrl+Next");
+    Expect("back on the head page", [&](const Screen& s) { return Shows(s, "edTH002", number); });
     // Confirmed under a date of the clerk's, unconfirmed and voided.
     Click("btnConfirm");
     Expect("confirm date asked", [](const Screen& s) { return s.HasForm("TQVConfirmDateForm"); });

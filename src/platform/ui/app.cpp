@@ -295,6 +295,12 @@ void InstallHub() {
         if (!now) return;
         auto* ctl = dynamic_cast<TWinControl*>(ControlOfWidget(now));
         if (!ctl) return;
+        // A toolkit window over a form (the host's look-ups) is no control of
+        // the form's: the form's own focus stays where it was, and nothing is
+        // exited (a line half keyed is not posted) or entered.
+        if (QWidget* window = now->window();
+            ctl->Widget() && window != ctl->Widget()->window() && window->windowType() != Qt::Popup)
+            return;
         TCustomForm* form = GetParentForm(ctl);
         if (!form || form->Destroying()) return;
         SafeCall([&] { form->SetFocusedControl(ctl); });

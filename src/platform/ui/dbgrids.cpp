@@ -1,7 +1,5 @@
 #include "platform/ui/dbgrids.h"
 
-#include <QApplication>
-#include <QWidget>
 #include <algorithm>
 
 #include "platform/component/properties.h"
@@ -577,7 +575,15 @@ void TCustomDataGrid::placeColumnControl() {
                                 link_.Active()
                             ? c->Control()
                             : nullptr;
-    if (shownControl_ && shownControl_ != want) shownControl_->Hide();
+    if (shownControl_ && shownControl_ != want) {
+        // The cell's control that has the keyboard gives it back to the grid:
+        // hidden with it, it would leave the form with no control at all.
+        TCustomForm* form = GetParentForm(this);
+        if (form && form->ActiveControl() &&
+            shownControl_->ContainsControl(form->ActiveControl()) && CanFocus())
+            SetFocus();
+        shownControl_->Hide();
+    }
     shownControl_ = want;
     if (!want) return;
     // A column wider than the view: the control's own button stays in sight.
@@ -823,12 +829,8 @@ void TCustomDataGrid::DoExit() {
     TDataSet* ds = DataSet();
     if (ds && link_.Active()) {
         UpdateData();
-        // A window over the form (a look-up picking the new line's values)
-        // is not a move away from the line: only a move inside the form is.
-        QWidget* modal = QApplication::activeModalWidget();
-        const bool overTheForm = modal && Widget() && modal != Widget()->window();
         if (dgOptions_.Contains(TDataGridOption::dgCancelOnExit) && ds->State() == dsInsert &&
-            !ds->Modified() && !overTheForm)
+            !ds->Modified())
             ds->Cancel();
     }
     TCustomGrid::DoExit();

@@ -840,6 +840,10 @@ void TCustomGrid::HideEditor() {
     editorMode_ = false;
     if (editor_) {
         editor_->CloseUp(false);
+        // The grid takes the keyboard before its editor goes: a focused
+        // control hidden hands it to the form, which would be a move away
+        // from the grid (its exit posting the line being keyed).
+        if (hadFocus && CanFocus()) SetFocus();
         editor_->Hide();
     }
     if (hadFocus && CanFocus()) SetFocus();

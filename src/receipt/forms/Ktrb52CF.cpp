@@ -59,16 +59,31 @@ constexpr design::Bounds Total(int i) {
 using namespace design;
 using F = TfrmKtrb52;
 
-const Control kTools[] = {
-    {"btnMoney", Field<&F::btnMoney>, "ToolBar1"},
-    {"btnInvEdit", Field<&F::btnInvEdit>, "ToolBar1"},
-    {"BtnSearchs", Field<&F::BtnSearchs>, "ToolBar1"},
-    {"btnFMoney", Field<&F::btnFMoney>, "ToolBar1"},
-    {"btnCR", Field<&F::btnCR>, "ToolBar1"},
-    {"btnScrapSeq", Field<&F::btnScrapSeq>, "ToolBar1"},
-    {"btnDestroySeq", Field<&F::btnDestroySeq>, "ToolBar1"},
-    {"btnGDToJH", Field<&F::btnGDToJH>, "ToolBar1"},
-    {"btnSRLB03", Field<&F::btnSRLB03>, "ToolBar1"},
+// The form's own tool buttons, their hints, and the menus two of them drop
+// down.
+const Item kTools[] = {
+    {"btnMoney", Field<&F::btnMoney>, "ToolBar1", "输入货款"},
+    {"btnInvEdit", Field<&F::btnInvEdit>, "ToolBar1", "发票信息更改"},
+    {"BtnSearchs", Field<&F::BtnSearchs>, "ToolBar1", "资料查询", -1, nullptr, nullptr, true,
+     "PopSearchs"},
+    {"btnFMoney", Field<&F::btnFMoney>, "ToolBar1", "暂不付款/取消暂不付款"},
+    {"btnCR", Field<&F::btnCR>, "ToolBar1", "凭证制单", -1, nullptr, nullptr, false, "popCr"},
+    {"btnScrapSeq", Field<&F::btnScrapSeq>, "ToolBar1", "报废数量序号子单身"},
+    {"btnDestroySeq", Field<&F::btnDestroySeq>, "ToolBar1", "破坏数量序号子单身"},
+    {"btnGDToJH", Field<&F::btnGDToJH>, "ToolBar1", "刷读条码生成委外进货单"},
+    {"btnSRLB03", Field<&F::btnSRLB03>, "ToolBar1", "打印品号条码"},
+    {"PopSearchs", Field<&F::PopSearchs>},
+    {"miVNDB04", Field<&F::miVNDB04>, "PopSearchs", "供应商信息查询"},
+    {"miKTRB17", Field<&F::miKTRB17>, "PopSearchs", "工单查询"},
+    {"miBatchStockQuery", Field<&F::miBatchStockQuery>, "PopSearchs", "批号库存量查询"},
+    {"miSubcontractPriceQuery", Field<&F::miSubcontractPriceQuery>, "PopSearchs", "委外计价查询"},
+    {"miPriceHistoryQuery", Field<&F::miPriceHistoryQuery>, "PopSearchs", "历史委外计价查询"},
+    {"miPurchaseInvoiceQuery", Field<&F::miPurchaseInvoiceQuery>, "PopSearchs", "采购发票查询"},
+    {"miLDGB40", Field<&F::miLDGB40>, "PopSearchs", "分录底稿查询"},
+    {"popCr", Field<&F::popCr>},
+    {"", Make<plat::TMenuItem>, "popCr", "生成底稿"},
+    {"", Make<plat::TMenuItem>, "popCr", "维护底稿"},
+    {"", Make<plat::TMenuItem>, "popCr", "凭证制单"},
 };
 
 // Three columns of labelled edits on the first head page, the invoice and
@@ -127,13 +142,6 @@ const Handler kToolEvents[] = {
     {"btnFMoney", "OnClick", On<&F::btnFMoneyClick>},
 };
 
-// A data-aware control of the design shows the field its name ends in.
-std::string fieldOfName(const char* name) {
-    const char* field = name;
-    while (*field >= 'a' && *field <= 'z') ++field;
-    return field;
-}
-
 }  // namespace
 
 TfrmKtrb52::TfrmKtrb52(plat::TComponent* owner) : TfrmDouble(owner) {
@@ -163,47 +171,9 @@ void TfrmKtrb52::createReceiptDesign() {
     SetClientWidth(1000);
     SetClientHeight(640);
     Build(this, kTools);
-    const std::pair<TToolButton*, const char*> hints[] = {{btnMoney, "输入货款"},
-                                                          {btnInvEdit, "发票信息更改"},
-                                                          {BtnSearchs, "资料查询"},
-                                                          {btnFMoney, "暂不付款/取消暂不付款"},
-                                                          {btnCR, "凭证制单"},
-                                                          {btnScrapSeq, "报废数量序号子单身"},
-                                                          {btnDestroySeq, "破坏数量序号子单身"},
-                                                          {btnGDToJH, "刷读条码生成委外进货单"},
-                                                          {btnSRLB03, "打印品号条码"}};
-    for (const auto& [button, hint] : hints) button->SetHint(hint);
     btnFMoney->SetStyle(TToolButtonStyle::tbsCheck);
-    btnCR->SetVisible(false);
     Connect(this, kToolEvents);
-
     drawOwnGlyphs();
-
-    PopSearchs = new TPopupMenu(this);
-    PopSearchs->SetName("PopSearchs");
-    auto item = [&](TPopupMenu* menu, const char* name, const char* caption) {
-        auto* mi = new TMenuItem(this);
-        if (*name) mi->SetName(name);
-        mi->SetCaption(caption);
-        menu->Items()->Add(mi);
-        return mi;
-    };
-    miVNDB04 = item(PopSearchs, "miVNDB04", "供应商信息查询");
-    miKTRB17 = item(PopSearchs, "miKTRB17", "工单查询");
-    miBatchStockQuery = item(PopSearchs, "miBatchStockQuery", "批号库存量查询");
-    miSubcontractPriceQuery = item(PopSearchs, "miSubcontractPriceQuery", "委外计价查询");
-    miPriceHistoryQuery = item(PopSearchs, "miPriceHistoryQuery", "历史委外计价查询");
-    miPurchaseInvoiceQuery = item(PopSearchs, "miPurchaseInvoiceQuery", "采购发票查询");
-    miLDGB40 = item(PopSearchs, "miLDGB40", "分录底稿查询");
-    BtnSearchs->SetStyle(TToolButtonStyle::tbsDropDown);
-    BtnSearchs->SetDropdownMenu(PopSearchs);
-    popCr = new TPopupMenu(this);
-    popCr->SetName("popCr");
-    item(popCr, "", "生成底稿");
-    item(popCr, "", "维护底稿");
-    item(popCr, "", "凭证制单");
-    btnCR->SetStyle(TToolButtonStyle::tbsDropDown);
-    btnCR->SetDropdownMenu(popCr);
 
     for (const char* t :
          {"S.可抵扣专用发票", "B.普通发票", "T.运输发票", "N.不可抵扣专用发票", "A.农产品收购凭证",
@@ -218,11 +188,8 @@ void TfrmKtrb52::createReceiptDesign() {
     TabSheet1->SetPageIndex(tbsHead1->PageIndex() + 1);
     pnlFoot->SetHeight(60);
     Build(this, kFoot);
-    using Rows = std::span<const Control>;
-    for (Rows rows : {Rows(kHead), Rows(kFoot)})
-        for (const Control& row : rows)
-            if (TComponent* c = FindComponent(row.name); plat::IsPublishedProp(c, "DataField"))
-                plat::SetStrProp(c, "DataField", fieldOfName(row.name));
+    FieldsByName(this, kHead);
+    FieldsByName(this, kFoot);
     for (TQvDBEdit* e : {edTH018, edTH019, edTH020, edTH027, edTH021, edTH031, edTH032, edTH022,
                          edTH042, edTH034, edTH043}) {
         e->SetReadOnly(true);

@@ -245,6 +245,8 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     bool freshLine() const;
     int bodyColumnOf(const char* field) const;
     void steerLineColumn(const char* field);
+    // The line filled from its work order: keying goes on at the quantity.
+    void onToTheQuantity();
 
     int inspectionBefore_ = -1;
     bool inspectionGuard_ = false;
@@ -253,6 +255,7 @@ class TfrmKtrb52 : public TfrmDouble, public IKtrb52Owner {
     std::vector<std::string> lookupTexts_;
     plat::TNotifyEvent savedBodyStateChange_;
     bool afterWorkOrderNumber_ = false;
+    std::string numberBefore_;  // the work-order number before the key that leaves it
     bool steeringColumn_ = false;
 };
 

@@ -2,7 +2,7 @@
 
 #include "controls/F2Button.h"
 #include "controls/QrvEdit.h"
-#include "forms/FormDesign.h"
+#include "controls/WindowDesign.h"
 #include "platform/core/text.h"
 #include "platform/data/clientdataset.h"
 #include "platform/ui/comctrls.h"
@@ -32,6 +32,59 @@ bool editing(plat::TDataSet* ds) {
     return ds && (ds->State() == plat::dsEdit || ds->State() == plat::dsInsert);
 }
 
+using namespace design;
+using D = TfrmKtrb52DF;
+
+// Two columns of labelled edits; the labels stand left of their edits.
+constexpr int kLeft = 120, kRight = 395, kInvLeft = 110, kInvRight = 440;
+constexpr Bounds Edit(int left, int row, int width = 120) {
+    return {left, 14 + row * 27, width, 21};
+}
+// A look-up button right of its edit.
+constexpr Bounds LookUp(Bounds edit) {
+    return {edit.left + edit.width + 2, edit.top, 20, 21};
+}
+constexpr Bounds Combo(int left, int row) {
+    return Edit(left, row, 170);
+}
+
+const Control kDesign[] = {
+    {"Panel1", Field<&D::Panel1>, "", {0, 0, 0, 41}, "", plat::TAlign::alBottom},
+    {"btnOK", Field<&D::btnOK>, "Panel1", {161, 9, 75, 25}, "确定"},
+    {"btnCancel", Field<&D::btnCancel>, "Panel1", {270, 9, 75, 25}, "取消"},
+    {"PageControl1", Field<&D::PageControl1>, "", {}, nullptr, plat::TAlign::alClient},
+    {"TabSheet3", Field<&D::TabSheet3>, "PageControl1", {}, "输入货款"},
+    {"TabSheet1", Field<&D::TabSheet1>, "PageControl1", {}, "输入发票相关信息"},
+    {"edTI020", Field<&D::edTI020>, "TabSheet3", Edit(kLeft, 0)},
+    {"edTI024", Field<&D::edTI024>, "TabSheet3", Edit(kLeft, 1)},
+    {"edTI025", Field<&D::edTI025>, "TabSheet3", Edit(kLeft, 2)},
+    {"edTI027", Field<&D::edTI027>, "TabSheet3", Edit(kLeft, 3)},
+    {"edTI026", Field<&D::edTI026>, "TabSheet3", Edit(kLeft, 4)},
+    {"edTI028", Field<&D::edTI028>, "TabSheet3", Edit(kLeft, 5, 380)},
+    {"edTI023", Field<&D::edTI023>, "TabSheet3", Edit(kRight, 0, 100)},
+    {"edTI044", Field<&D::edTI044>, "TabSheet3", Edit(kRight, 1)},
+    {"edTI045", Field<&D::edTI045>, "TabSheet3", Edit(kRight, 2)},
+    {"edTI046", Field<&D::edTI046>, "TabSheet3", Edit(kRight, 3)},
+    {"edTI047", Field<&D::edTI047>, "TabSheet3", Edit(kRight, 4)},
+    {"F2Button1", Field<&D::F2Button1>, "TabSheet3", LookUp(Edit(kRight, 0, 100))},
+    {"btnTI028", Field<&D::btnTI028>, "TabSheet3", LookUp(Edit(kLeft, 5, 380))},
+    {"btnTI026", Field<&D::btnTI026>, "TabSheet3", LookUp(Edit(kLeft, 4))},
+    {"cboTH012", Field<&D::cboTH012>, "TabSheet1", Combo(kInvLeft, 0)},
+    {"edTH013", Field<&D::edTH013>, "TabSheet1", Edit(kInvLeft, 1)},
+    {"edTH014", Field<&D::edTH014>, "TabSheet1", Edit(kInvLeft, 2)},
+    {"edTH011", Field<&D::edTH011>, "TabSheet1", Edit(kInvRight, 0, 170)},
+    {"cboTH015", Field<&D::cboTH015>, "TabSheet1", Combo(kInvRight, 1)},
+    {"edTH030", Field<&D::edTH030>, "TabSheet1", Edit(kInvRight, 2, 80)},
+    {"btnTH013", Field<&D::btnTH013>, "TabSheet1", LookUp(Edit(kInvLeft, 1))},
+};
+
+const Handler kEvents[] = {
+    {"cboTH012", "OnChange", On<&D::cboTH012Change>},
+    {"", "OnCreate", On<&D::FormCreate>},
+    {"", "OnKeyDown", On<&D::FormKeyDown>},
+    {"", "OnCloseQuery", On<&D::FormCloseQuery>},
+};
+
 }  // namespace
 
 TfrmKtrb52DF::TfrmKtrb52DF(plat::TComponent* owner) : TfrmQVDialog(owner) {
@@ -41,93 +94,40 @@ TfrmKtrb52DF::TfrmKtrb52DF(plat::TComponent* owner) : TfrmQVDialog(owner) {
     SetShowHint(true);
     SetKeyPreview(true);
 
-    Panel1 = DesignPanel(this, this, "Panel1", TAlign::alBottom, 41);
-    btnOK = DesignButton(this, Panel1, "btnOK", "确定", {161, 9, 236, 34}, mrOk);
-    btnCancel = DesignButton(this, Panel1, "btnCancel", "取消", {270, 9, 345, 34}, mrCancel);
-
-    PageControl1 = new TPageControl(this);
-    PageControl1->SetName("PageControl1");
-    PageControl1->SetParent(this);
-    PageControl1->SetAlign(TAlign::alClient);
-    auto page = [&](const char* name, const char* caption) {
-        auto* p = new TTabSheet(this);
-        p->SetName(name);
-        p->SetCaption(caption);
-        p->SetPageControl(PageControl1);
-        p->SetTabVisible(false);
-        return p;
-    };
-    TabSheet3 = page("TabSheet3", "输入货款");
-    TabSheet1 = page("TabSheet1", "输入发票相关信息");
-
-    // Two columns of labelled edits; the labels stand left of their edits.
-    auto edit = [&](TTabSheet* parent, const char* name, const char* field, int left, int top,
-                    int width = 120) {
-        auto* e = new TQvDBEdit(this);
-        e->SetName(name);
-        e->SetDataField(field);
-        e->SetParent(parent);
-        e->SetBounds(left, top, width, 21);
-        return e;
-    };
-    auto f2 = [&](const char* name, const char* hint, TQvDBEdit* target, int glyph = 8) {
-        auto* b = new TF2Button(this);
-        b->SetName(name);
-        b->SetParent(target->Parent());
-        b->SetBounds(target->Left() + target->Width() + 2, target->Top(), 20, 21);
-        b->SetFlat(true);
-        b->SetGlyphIndex(glyph);
-        b->SetHint(hint);
-        b->SetF2Control(target);
-        return b;
-    };
-    constexpr int kLeft = 120, kRight = 395, kRow = 27, kTop = 14;
-    edTI020 = edit(TabSheet3, "edTI020", "TI020", kLeft, kTop);
-    edTI024 = edit(TabSheet3, "edTI024", "TI024", kLeft, kTop + kRow);
-    edTI025 = edit(TabSheet3, "edTI025", "TI025", kLeft, kTop + 2 * kRow);
-    edTI027 = edit(TabSheet3, "edTI027", "TI027", kLeft, kTop + 3 * kRow);
-    edTI026 = edit(TabSheet3, "edTI026", "TI026", kLeft, kTop + 4 * kRow);
-    edTI028 = edit(TabSheet3, "edTI028", "TI028", kLeft, kTop + 5 * kRow, 380);
-    edTI023 = edit(TabSheet3, "edTI023", "TI023", kRight, kTop, 100);
-    edTI044 = edit(TabSheet3, "edTI044", "TI044", kRight, kTop + kRow);
-    edTI045 = edit(TabSheet3, "edTI045", "TI045", kRight, kTop + 2 * kRow);
-    edTI046 = edit(TabSheet3, "edTI046", "TI046", kRight, kTop + 3 * kRow);
-    edTI047 = edit(TabSheet3, "edTI047", "TI047", kRight, kTop + 4 * kRow);
+    Build(this, kDesign);
+    FieldsByName(this, kDesign);
+    btnOK->ModalResult = mrOk;
+    btnCancel->ModalResult = mrCancel;
+    btnCancel->Cancel = true;
+    for (TTabSheet* page : {TabSheet3, TabSheet1}) page->SetTabVisible(false);
     for (TQvDBEdit* e : {edTI044, edTI046}) {
         e->SetReadOnly(true);
         e->SetTabStop(false);
         e->SetColor(clBtnFace);
     }
-    F2Button1 = f2("F2Button1", "单位信息查询", edTI023);
-    btnTI028 = f2("btnTI028", "常用语查询", edTI028);
-    btnTI026 = f2("btnTI026", "损坏扣款单价查询", edTI026);
-
-    auto combo = [&](const char* name, const char* field, int left, int top) {
-        auto* c = new TQvDBComboBox(this);
-        c->SetName(name);
-        c->SetDataField(field);
-        c->SetParent(TabSheet1);
-        c->SetBounds(left, top, 170, 21);
+    const struct {
+        TF2Button* button;
+        TQvDBEdit* target;
+        const char* hint;
+        int glyph;
+    } lookUps[] = {{F2Button1, edTI023, "单位信息查询", 8},
+                   {btnTI028, edTI028, "常用语查询", 8},
+                   {btnTI026, edTI026, "损坏扣款单价查询", 8},
+                   {btnTH013, edTH013, "日期快手", 9}};
+    for (const auto& l : lookUps) {
+        l.button->SetFlat(true);
+        l.button->SetGlyphIndex(l.glyph);
+        l.button->SetHint(l.hint);
+        l.button->SetF2Control(l.target);
+    }
+    for (TQvDBComboBox* c : {cboTH012, cboTH015}) {
         c->SetStyle(TComboBoxStyle::csDropDownList);
         c->SetMapList(true);
-        return c;
-    };
-    constexpr int kInvLeft = 110, kInvRight = 440;
-    cboTH012 = combo("cboTH012", "TH012", kInvLeft, kTop);
-    edTH013 = edit(TabSheet1, "edTH013", "TH013", kInvLeft, kTop + kRow);
-    edTH014 = edit(TabSheet1, "edTH014", "TH014", kInvLeft, kTop + 2 * kRow);
+    }
     edTH014->SetCharCase(TEditCharCase::ecUpperCase);
-    edTH011 = edit(TabSheet1, "edTH011", "TH011", kInvRight, kTop, 170);
-    cboTH015 = combo("cboTH015", "TH015", kInvRight, kTop + kRow);
-    edTH030 = edit(TabSheet1, "edTH030", "TH030", kInvRight, kTop + 2 * kRow, 80);
     edTH030->SetReadOnly(true);
     edTH030->SetTabStop(false);
-    btnTH013 = f2("btnTH013", "日期快手", edTH013, 9);
-    cboTH012->OnChange = TNotifyEvent(this, &TfrmKtrb52DF::cboTH012Change);
-
-    OnCreate = TNotifyEvent(this, &TfrmKtrb52DF::FormCreate);
-    OnKeyDown = TKeyEvent(this, &TfrmKtrb52DF::FormKeyDown);
-    OnCloseQuery = TCloseQueryEvent(this, &TfrmKtrb52DF::FormCloseQuery);
+    Connect(this, kEvents);
 }
 
 TfrmKtrb52* TfrmKtrb52DF::mainForm() const {

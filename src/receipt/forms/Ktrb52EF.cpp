@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "controls/QrvEdit.h"
-#include "forms/FormDesign.h"
+#include "controls/WindowDesign.h"
 #include "platform/core/exceptions.h"
 #include "platform/core/numbers.h"
 #include "platform/core/text.h"
@@ -54,6 +54,31 @@ TWorkOrderBarcode SplitWorkOrderBarcode(const std::string& barcode) {
     return {plat::Trim(TokenAt(barcode, "-", 1)), plat::Trim(TokenAt(barcode, "-", 2))};
 }
 
+namespace {
+
+using namespace design;
+using E = TfrmKTRB52EF;
+
+// The scanned code, then the work order's type and number it names.
+const Control kDesign[] = {
+    {"Panel1", Field<&E::Panel1>, "", {0, 0, 0, 41}, "", plat::TAlign::alBottom},
+    {"btnOK", Field<&E::btnOK>, "Panel1", {110, 8, 75, 25}, "确定"},
+    {"btnCancel", Field<&E::btnCancel>, "Panel1", {215, 8, 75, 25}, "取消"},
+    {"Panel2", Field<&E::Panel2>, "", {}, "", plat::TAlign::alClient},
+    {"ed01", Field<&E::ed01>, "Panel2", {130, 14, 240, 21}, "委外工单条码"},
+    {"ed02", Field<&E::ed02>, "Panel2", {130, 42, 240, 21}, "委外工单单别"},
+    {"ed03", Field<&E::ed03>, "Panel2", {130, 70, 240, 21}, "委外工单单号"},
+};
+
+const Handler kEvents[] = {
+    {"ed01", "OnChange", On<&E::ed01Change>},
+    {"ed01", "OnExit", On<&E::ed01Exit>},
+    {"", "OnShow", On<&E::FormShow>},
+    {"", "OnCloseQuery", On<&E::FormCloseQuery>},
+};
+
+}  // namespace
+
 // ---- the dialog --------------------------------------------------------------------
 
 TfrmKTRB52EF::TfrmKTRB52EF(plat::TComponent* owner) : TfrmQVDialog(owner) {
@@ -65,33 +90,19 @@ TfrmKTRB52EF::TfrmKTRB52EF(plat::TComponent* owner) : TfrmQVDialog(owner) {
     SetBorderStyle(TFormBorderStyle::bsDialog);
     Position = TPosition::poOwnerFormCenter;
 
-    Panel1 = DesignPanel(this, this, "Panel1", TAlign::alBottom, 41);
-    btnOK = DesignButton(this, Panel1, "btnOK", "确定", Bounds(110, 8, 75, 25), mrOk);
-    btnCancel = DesignButton(this, Panel1, "btnCancel", "取消", Bounds(215, 8, 75, 25), mrCancel);
-    Panel2 = DesignPanel(this, this, "Panel2", TAlign::alClient);
-    auto edit = [&](const char* name, const char* caption, int top, bool input) {
-        auto* e = new TQvEdit(this);
-        e->SetName(name);
-        e->SetParent(Panel2);
-        e->SetCaption(caption);
-        e->SetBounds(130, top, 240, 21);
-        if (!input) {
-            e->SetReadOnly(true);
-            e->SetTabStop(false);
-        }
-        return e;
-    };
-    ed01 = edit("ed01", "委外工单条码", 14, true);
+    Build(this, kDesign);
+    btnOK->ModalResult = mrOk;
+    btnCancel->ModalResult = mrCancel;
+    btnCancel->Cancel = true;
     ed01->SetMaxLength(255);
-    ed02 = edit("ed02", "委外工单单别", 42, false);
-    ed03 = edit("ed03", "委外工单单号", 70, false);
+    for (TQvEdit* e : {ed02, ed03}) {
+        e->SetReadOnly(true);
+        e->SetTabStop(false);
+    }
     Memo1.Add("此委外工单不存在或条件不符！");
     Memo1.Add("委外进货单项目编号与工单项目编号不符！");
 
-    ed01->OnChange = TNotifyEvent(this, &TfrmKTRB52EF::ed01Change);
-    ed01->OnExit = TNotifyEvent(this, &TfrmKTRB52EF::ed01Exit);
-    OnShow = TNotifyEvent(this, &TfrmKTRB52EF::FormShow);
-    OnCloseQuery = TCloseQueryEvent(this, &TfrmKTRB52EF::FormCloseQuery);
+    Connect(this, kEvents);
 }
 
 bool TfrmKTRB52EF::ScanWorkOrder(TfrmKtrb52* owner, Variant& result) {

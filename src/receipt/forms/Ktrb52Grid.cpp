@@ -291,6 +291,10 @@ void TfrmKtrb52::steerLineColumn(const char* field) {
     gdBody1->SetSelectedField(f);
 }
 
+void TfrmKtrb52::onToTheQuantity() {
+    steerLineColumn(kFirstQuantity);
+}
+
 void TfrmKtrb52::dsBody1StateLineOrder(plat::TObject* sender) {
     if (savedBodyStateChange_) savedBodyStateChange_(sender);
     if (freshLine()) steerLineColumn(kLineStartField);
@@ -304,7 +308,10 @@ void TfrmKtrb52::gdBody1ColEnterLineOrder(plat::TObject*) {
     // starts where its keying starts.
     if (freshLine() && at == std::min(gdBody1->FixedDataCols(), gdBody1->VisibleColumnCount() - 1))
         steerLineColumn(kLineStartField);
-    else if (afterNumber && at == bodyColumnOf(kWorkOrderNumber) + 1)
+    // Only a number just keyed (the line filled from it): passing the
+    // column again goes on to the columns after it.
+    else if (afterNumber && at == bodyColumnOf(kWorkOrderNumber) + 1 &&
+             !lineText(kWorkOrderNumber).empty() && lineText(kWorkOrderNumber) != numberBefore_)
         steerLineColumn(kFirstQuantity);
 }
 
@@ -313,6 +320,7 @@ void TfrmKtrb52::FormKeyDown(plat::TObject* sender, uint16_t& key, plat::TShiftS
     afterWorkOrderNumber_ = (key == plat::VK_TAB || key == plat::VK_RETURN) && shift.Empty() &&
                             gdBody1 && inside(ActiveControl(), gdBody1) && selected &&
                             selected->FieldName() == kWorkOrderNumber;
+    if (afterWorkOrderNumber_) numberBefore_ = lineText(kWorkOrderNumber);
     TfrmDouble::FormKeyDown(sender, key, shift);
 }
 

@@ -137,11 +137,15 @@ void TfrmKtrb52::bodyF2(TField* f) {
     } else if (name == "TI011" || name == "TI012" || name == "TI054" || name == "TI018") {
         PickDate(f);
     } else if (name == "TI013") {
-        OpenLookupEx(f, "TI013,TI014", false, false,
-                     plat::VarArrayOf({"2", headText("TH004"), lineText("TI013"), lineText("TI014"),
-                                       "", headText("TH005"), lineText("TI004"), headText("TH007"),
-                                       headText("TH015"), lineText("TIC01"), project}),
-                     "72", "MOCTA");
+        // A work order picked fills the line as a typed one does.
+        if (OpenLookupEx(
+                f, "TI013,TI014", false, false,
+                plat::VarArrayOf({"2", headText("TH004"), lineText("TI013"), lineText("TI014"), "",
+                                  headText("TH005"), lineText("TI004"), headText("TH007"),
+                                  headText("TH015"), lineText("TIC01"), project}),
+                "72", "MOCTA") &&
+            !lineText("TI014").empty())
+            onToTheQuantity();
     } else if (name == "TI015") {
         OpenLookupEx(f, "TI015,TI024", false, false,
                      plat::VarArrayOf({lineText("TI004"), "2", headText("TH007")}), "02", "BOMMF");

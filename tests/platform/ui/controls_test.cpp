@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QDialog>
+#include <QLineEdit>
+
 #include "platform/core/exceptions.h"
 #include "platform/ui/extctrls.h"
 #include "platform/ui/forms.h"
@@ -196,6 +199,34 @@ TEST(Focus, DisabledOrHiddenControlsCannotTakeIt) {
     f.b->Hide();
     EXPECT_NE(f.form->ActiveControl(), f.b);
     EXPECT_EQ(f.events.back(), "exit edB to none");
+}
+
+// A window of the toolkit's own over the form (the host's look-up) taking
+// the keyboard is no move inside the form: nothing is exited or entered, and
+// the form's control is where it was when the window closes.
+TEST(Focus, AWindowOverTheFormExitsNothing) {
+    FocusForm f;
+    uitest::ShowActive(f.form);
+    f.b->SetFocus();
+    f.events.clear();
+    {
+        QDialog window(f.form->Widget());
+        auto* line = new QLineEdit(&window);
+        window.setWindowModality(Qt::WindowModal);
+        window.show();
+        window.activateWindow();
+        line->setFocus();
+        Application->ProcessMessages();
+        ASSERT_TRUE(line->hasFocus());
+        EXPECT_EQ(f.events, std::vector<std::string>{});
+        EXPECT_EQ(f.form->ActiveControl(), f.b);
+    }
+    f.form->Widget()->activateWindow();
+    f.b->Widget()->setFocus(Qt::OtherFocusReason);
+    Application->ProcessMessages();
+    EXPECT_EQ(f.events, std::vector<std::string>{});
+    f.a->SetFocus();
+    EXPECT_EQ(f.events, (std::vector<std::string>{"exit edB to edA", "enter edA"}));
 }
 
 TEST(Focus, AControlOnAHiddenFormCannotBeFocused) {

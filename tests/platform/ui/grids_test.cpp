@@ -236,6 +236,25 @@ TEST(DataGrid, ANewLineStaysWhileAWindowOverTheFormIsOpen) {
     EXPECT_EQ(f.ds->State(), dsBrowse);
 }
 
+// The editor closing hands the keyboard to its grid: no move away from the
+// grid, so a line being keyed is not posted (nor dropped) when a cell's
+// editor goes.
+TEST(DataGrid, ClosingTheEditorKeepsTheKeyboardInTheGrid) {
+    DataGridForm f;
+    int exits = 0;
+    f.grid->OnExit = TNotifyEvent([&](TObject*) { ++exits; });
+    f.ds->Append();
+    f.grid->SetSelectedIndex(1);
+    uitest::TypeText(f.grid, "new");
+    ASSERT_TRUE(f.grid->InplaceEditor()->Focused());
+    f.grid->HideEditor();
+    Application->ProcessMessages();
+    EXPECT_FALSE(f.grid->EditorMode());
+    EXPECT_EQ(exits, 0);
+    EXPECT_EQ(f.form->ActiveControl(), f.grid);
+    EXPECT_EQ(f.ds->State(), dsInsert);
+}
+
 TEST(DataGrid, TypedTextGoesThroughTheFieldAndARefusalKeepsTheEditor) {
     DataGridForm f;
     uitest::Capture cap;
@@ -500,6 +519,27 @@ TEST(DataGrid, AFieldControlOutlivesTheColumnsMadeFromTheFields) {
     EXPECT_EQ(f.grid->FieldControl("NAME"), nullptr);
     f.grid->SetSelectedField(f.ds->FieldByName("NAME"));
     EXPECT_EQ(f.grid->SelectedColumn()->Control(), nullptr);
+}
+
+// A cell's control that has the keyboard, hidden because the cursor went to
+// another column by code (a form steering the keying), hands the keyboard
+// back to the grid without the grid being left.
+TEST(DataGrid, AHiddenCellControlGivesTheKeyboardBackToTheGrid) {
+    DataGridForm f;
+    f.grid->SetOptions(f.grid->Options() + TDataGridOption::dgEditing);
+    auto* edit = new TEdit(f.form);
+    f.grid->SetFieldControl("NAME", edit);
+    int exits = 0;
+    f.grid->OnExit = TNotifyEvent([&](TObject*) { ++exits; }, f.grid);
+    f.grid->SetSelectedField(f.ds->FieldByName("NAME"));
+    ASSERT_TRUE(edit->Visible());
+    edit->SetFocus();
+    ASSERT_EQ(f.form->ActiveControl(), edit);
+    f.grid->SetSelectedField(f.ds->FieldByName("QTY"));
+    EXPECT_FALSE(edit->Visible());
+    EXPECT_EQ(f.form->ActiveControl(), f.grid);
+    EXPECT_TRUE(f.grid->Focused());
+    EXPECT_EQ(exits, 0);
 }
 
 // Scrolled sideways, a cell's editor follows its cell, or goes while the

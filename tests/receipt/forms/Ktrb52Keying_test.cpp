@@ -1,6 +1,13 @@
 // A receipt keyed as a clerk keys it: keys sent to the focused control
 // through the window's own key path (the form sees them first), never the
 // fields set from the test.
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <functional>
+#include <utility>
+
 #include "controls/QvLookUpCombo.h"
 #include "platform/core/text.h"
 #include "platform/ui/menus.h"
@@ -8,6 +15,24 @@
 
 namespace ktrb::test {
 namespace {
+
+// The host's look-up window as it comes: a window of its own over the form
+// that has the keyboard while the clerk picks; then the queued answer.
+class WindowedLookUp : public standin::ScriptedDravoc {
+  public:
+    bool hadTheKeyboard = false;
+    plat::Variant F2GetData(plat::Variant& request) override {
+        QDialog window(QApplication::activeWindow());
+        auto* find = new QLineEdit(&window);
+        window.setWindowModality(Qt::WindowModal);
+        window.show();
+        window.activateWindow();
+        find->setFocus();
+        plat::Application->ProcessMessages();
+        hadTheKeyboard = find->hasFocus();
+        return ScriptedDravoc::F2GetData(request);
+    }
+};
 
 class ReceiptKeyingTest : public ReceiptFormTest {
   protected:
@@ -59,6 +84,93 @@ TEST_F(ReceiptKeyingTest, ANewLineIsKeyedFromItsWorkOrderInOnePass) {
             EXPECT_EQ(m.find("不可空白"), std::string::npos) << m;
         EXPECT_EQ(Line("TI004")->AsString(), "C3001");
         EXPECT_EQ(Selected(), "TI007");
+        form->CancelEdit(false);
+        form->Free();
+        form = nullptr;
+    }
+}
+
+// F2 in the work-order column of a new line, or the cell's button, opens the
+// look-up window; the line waits for the pick unchecked and unposted, fills
+// itself from the work order picked, and keying goes on at the quantity.
+TEST_F(ReceiptKeyingTest, AWorkOrderPickedInItsWindowFillsANewLine) {
+    auto lookUp = std::make_shared<WindowedLookUp>();
+    services->dravoc = lookUp;
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"F2", [&] { form->ActiveControl()->SimulateKey(plat::VK_F2, {}); }},
+        {"the cell's button",
+         [&] {
+             plat::TWinControl* cell = form->gdBody1->FieldControl("TI013");
+             ASSERT_TRUE(cell && cell->Visible());
+             // As the desktop does: the press focuses the control, then arrives.
+             QWidget* w = cell->Widget();
+             w->setFocus(Qt::MouseFocusReason);
+             const QPointF at(w->width() - 6, w->height() / 2);
+             QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton,
+                               Qt::LeftButton, Qt::NoModifier);
+             QCoreApplication::sendEvent(w, &press);
+             QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton,
+                                 Qt::NoButton, Qt::NoModifier);
+             QCoreApplication::sendEvent(w, &release);
+         }},
+    };
+    for (const auto& [way, open] : ways) {
+        SCOPED_TRACE(way);
+        NewReceiptInTheLines();
+        ASSERT_EQ(Selected(), "TI013");
+        lookUp->ClearCalls();
+        lookUp->Enqueue("F2GetData",
+                        plat::Variant::ArrayOf({plat::Variant::ArrayOf({"5201", "20240110001"})}));
+        open();
+        plat::Application->ProcessMessages();
+        ASSERT_EQ(lookUp->Calls().size(), 1u);
+        EXPECT_TRUE(lookUp->hadTheKeyboard);
+        for (const std::string& m : form->messages)
+            EXPECT_EQ(m.find("不可空白"), std::string::npos) << m;
+        EXPECT_EQ(dm->cdsBody1->State(), plat::dsInsert);
+        EXPECT_EQ(Line("TI013")->AsString() + "-" + Line("TI014")->AsString(), "5201-20240110001");
+        EXPECT_EQ(Line("TI004")->AsString(), "C3001");
+        EXPECT_EQ(Selected(), "TI007");
+        // The keyboard is back in the grid.
+        ASSERT_NE(form->ActiveControl(), nullptr);
+        EXPECT_TRUE(form->gdBody1->ContainsControl(form->ActiveControl()))
+            << form->ActiveControl()->Name();
+        form->CancelEdit(false);
+        form->Free();
+        form = nullptr;
+    }
+}
+
+// Tab and Enter leave every column, the lot's too (its editor a combo,
+// read-only for an item without lots), so the price is reached by keys.
+TEST_F(ReceiptKeyingTest, TabAndEnterGoOnPastTheLotToThePrice) {
+    for (uint16_t leave : {plat::VK_TAB, plat::VK_RETURN}) {
+        SCOPED_TRACE(leave == plat::VK_TAB ? "Tab" : "Enter");
+        NewReceiptInTheLines();
+        TypeCell("5201", leave);
+        TypeCell("20240110001", leave);
+        ASSERT_EQ(Selected(), "TI007");
+        TypeCell("20", leave);
+        std::string passed;
+        for (int i = 0; i < 60 && Selected() != "TI024"; ++i) {
+            const std::string at = Selected();
+            passed += at + " ";
+            plat::TWinControl* focused = form->ActiveControl();
+            ASSERT_NE(focused, nullptr);
+            // A key typed into the lot gives its combo the keyboard.
+            if (at == "TI010") {
+                focused->SimulateKey(0, {}, U'x');
+                plat::Application->ProcessMessages();
+                focused = form->ActiveControl();
+                EXPECT_EQ(focused, form->gdBody1->FieldControl("TI010"));
+            }
+            focused->SimulateKey(leave, {});
+            plat::Application->ProcessMessages();
+            ASSERT_NE(Selected(), at) << "stuck after " << passed << "in " << focused->Name();
+        }
+        ASSERT_EQ(Selected(), "TI024") << passed;
+        TypeCell("21.5", leave);
+        EXPECT_EQ(Line("TI024")->AsFloat(), 21.5);
         form->CancelEdit(false);
         form->Free();
         form = nullptr;

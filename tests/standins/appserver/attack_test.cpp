@@ -6,9 +6,8 @@
 #include <filesystem>
 
 #include "delta_fixture.h"
-#include "server_fixture.h"
 #include "standins/appserver/sign_on.h"
-#include "standins/appserver/tcp_transport.h"
+#include "tcp_fixture.h"
 
 using namespace standin;
 using namespace standin::testing;
@@ -31,20 +30,8 @@ Variant LineLookup() {
 
 }  // namespace
 
-class AttackTest : public ::testing::Test {
+class AttackTest : public TcpServerTest {
   protected:
-    void SetUp() override {
-        server = AppServer::Open(":memory:");
-        tcp = std::make_unique<TcpServer>(server, "127.0.0.1", 0);
-        tcp->Start();
-    }
-    void TearDown() override { tcp->Stop(); }
-
-    Remote Client(const std::string& user) {
-        Remote c = RemoteAppServer::Connect("127.0.0.1", tcp->Port());
-        EXPECT_EQ(SignOn(*c, user), 0) << user;
-        return c;
-    }
     Variant Sql(const std::string& sql) { return server->Db().Scalar(sql); }
     int Count(const std::string& sql) {
         return (int)Sql("SELECT COUNT(*) FROM " + sql).AsInteger();
@@ -56,9 +43,6 @@ class AttackTest : public ::testing::Test {
     static Variant SimpleSql(RemoteAppServer& c, const std::string& sql, const std::string& cols) {
         return c.Call("GETCOUNTER", "SimpleSQL", Arr({sql, cols}), Arr({"DEMO", "DEMO"}));
     }
-
-    std::shared_ptr<AppServer> server;
-    std::unique_ptr<TcpServer> tcp;
 };
 
 TEST_F(AttackTest, ADeltaRowWithoutItsWholeKeyIsRefusedAndChangesNothing) {

@@ -11,9 +11,9 @@
 
 #include "platform/automation/oleobject.h"
 #include "platform/data/valuecodec.h"
-#include "server_fixture.h"
 #include "standins/appserver/tcp_transport.h"
 #include "standins/appserver/wire_frame.h"
+#include "tcp_fixture.h"
 
 using namespace standin;
 using namespace standin::testing;
@@ -115,25 +115,21 @@ std::string Frame(const std::string& payload) {
 
 }  // namespace
 
-class TcpTest : public ::testing::Test {
+class TcpTest : public TcpServerTest {
   protected:
-    void SetUp() override {
-        server = AppServer::Open(":memory:");
-        tcp = std::make_unique<TcpServer>(server, "127.0.0.1", 0);
-        tcp->Start();
+    // The request frame that deletes a receipt, as the client would send it.
+    static std::string DeleteReceiptFrame(RemoteAppServer& c, const std::string& number) {
+        plat::IProvider* p = c.FindProvider("pvdMain");
+        p->DataRequest(Arr({"MOCTH.TH002 = '" + number + "'", ""}));
+        plat::TDataPacket packet = p->GetRecords({});
+        plat::TDeltaRow row;
+        row.id = 1;
+        row.status = plat::TUpdateStatus::usDeleted;
+        row.oldValues = packet.rows[0].values;
+        plat::TDelta delta{packet.fields, {row}};
+        return EncodeFrame(
+            Arr({"AS_ApplyUpdates", 0, Arr({"pvdMain", plat::EncodeDelta(delta), 0})}));
     }
-    void TearDown() override { tcp->Stop(); }
-
-    std::shared_ptr<RemoteAppServer> Client(const std::string& user = "ZHANGW") {
-        auto c = RemoteAppServer::Connect("127.0.0.1", tcp->Port());
-        EXPECT_EQ(
-            c->Call("Connect", Arr({"KTRB52", user, "DEMO", "DEMO", "True", "True"})).AsInteger(),
-            0);
-        return c;
-    }
-
-    std::shared_ptr<AppServer> server;
-    std::unique_ptr<TcpServer> tcp;
 };
 
 TEST_F(TcpTest, CallsProvidersAndWrittenBackArguments) {
@@ -202,16 +198,7 @@ TEST_F(TcpTest, MalformedFramesGetAnErrorAndTheServerGoesOn) {
 
 TEST_F(TcpTest, AClientLeavingMidApplyCommitsNothing) {
     auto c = Client();
-    plat::IProvider* p = c->FindProvider("pvdMain");
-    p->DataRequest(Arr({"MOCTH.TH002 = '20240112001'", ""}));
-    plat::TDataPacket packet = p->GetRecords({});
-    plat::TDeltaRow row;
-    row.id = 1;
-    row.status = plat::TUpdateStatus::usDeleted;
-    row.oldValues = packet.rows[0].values;
-    plat::TDelta delta{packet.fields, {row}};
-    std::string frame =
-        EncodeFrame(Arr({"AS_ApplyUpdates", 0, Arr({"pvdMain", plat::EncodeDelta(delta), 0})}));
+    const std::string frame = DeleteReceiptFrame(*c, "20240112001");
     {
         RawSocket raw(tcp->Port());
         raw.Send(frame.substr(0, frame.size() / 2));
@@ -338,16 +325,7 @@ TEST_F(TcpTest, SilentAndHalfSentClientsHoldUpNoOneAndStopEndsThem) {
 
 TEST_F(TcpTest, AClientLeavingDuringItsApplyCommitsNothing) {
     auto c = Client();
-    plat::IProvider* p = c->FindProvider("pvdMain");
-    p->DataRequest(Arr({"MOCTH.TH002 = '20240112001'", ""}));
-    plat::TDataPacket packet = p->GetRecords({});
-    plat::TDeltaRow row;
-    row.id = 1;
-    row.status = plat::TUpdateStatus::usDeleted;
-    row.oldValues = packet.rows[0].values;
-    plat::TDelta delta{packet.fields, {row}};
-    std::string frame =
-        EncodeFrame(Arr({"AS_ApplyUpdates", 0, Arr({"pvdMain", plat::EncodeDelta(delta), 0})}));
+    const std::string frame = DeleteReceiptFrame(*c, "20240112001");
     {
         // The apply waits for the database while its client sends the whole
         // request and leaves.

@@ -153,9 +153,17 @@ TEST_F(SignOffStandIn, JobImagesAreKeptOnlyWhenTheirSizesAddUp) {
     for (const Case& c : refused) EXPECT_EQ(queue("20240112001", c.bytes, c.sizes), 2) << c.sizes;
     EXPECT_EQ(plat::VarToStr(server->Db().Scalar("SELECT COUNT(*) FROM SVJOBQUE")), "0");
 
-    ASSERT_EQ(queue("20240112001", bytesOf("GIF89aJPG"), "6;3"), 0);
-    auto rows = server->Db().Query("SELECT IM004, IM005 FROM SVJOBIMG ORDER BY IM004");
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(plat::VarToStr(rows[0][1]), "GIF89a");
-    EXPECT_EQ(plat::VarToStr(rows[1][1]), "JPG");
+    // The bytes as variants and as the packed array the form sends are kept alike.
+    const std::string pages("GIF89a\0J\xffG", 10);
+    for (const Variant& bytes : {bytesOf(pages), Variant::ByteArray(pages)}) {
+        ASSERT_EQ(queue(bytes.PackedBytes() ? "20240112002" : "20240112001", bytes, "7;3"), 0);
+        auto rows = server->Db().Query(
+            "SELECT IM005, typeof(IM005) FROM SVJOBIMG WHERE IM003 = ? ORDER BY IM004",
+            {bytes.PackedBytes() ? "5901||20240112002" : "5901||20240112001"});
+        ASSERT_EQ(rows.size(), 2u);
+        EXPECT_EQ(plat::VarToStr(rows[0][0]), pages.substr(0, 7));
+        EXPECT_EQ(plat::VarToStr(rows[1][0]), pages.substr(7));
+        EXPECT_EQ(plat::VarToStr(rows[0][1]), "text");
+    }
+    EXPECT_EQ(queue("20240112003", Variant::ByteArray(pages), "7;4"), 2);
 }
