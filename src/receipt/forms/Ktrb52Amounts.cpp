@@ -5,6 +5,7 @@
 #include "platform/data/clientdataset.h"
 #include "receipt/forms/Ktrb52CF.h"
 #include "receipt/forms/Ktrb52DF.h"
+#include "receipt/rules/FieldCodes.h"
 #include "runtime/Brokers.h"
 
 namespace ktrb {
@@ -27,7 +28,7 @@ TfrmKtrb52::TDownstreamUse TfrmKtrb52::downstreamUse(const std::string& table,
     // that use the line: that is no "unused".
     if (!dm || !Brokers()->ComValidator().IsDispatch()) return TDownstreamUse::Failed;
     try {
-        dm->GetLookupValues(head("TH001"), table, query, values, keys);
+        dm->GetLookupValues(head(mocth::DocType), table, query, values, keys);
     } catch (const plat::EAbort&) {
         throw;
     } catch (const std::exception&) {
@@ -67,17 +68,18 @@ void TfrmKtrb52::btnMoneyClick(plat::TObject*) {
         ~EntryGuard() { flag = false; }
     } entry{AmountEntryStarted};
     dm->Session.ValidationActive = AmountEntryStarted = true;
-    if (!AcceptanceDateOpen(lineText("TI018"), sys("SYS011"), sys("SYS013"))) {
-        Brokers()->ShowMessageCode("E", "100071", {Variant(labelOf("TI018", true))});
+    if (!AcceptanceDateOpen(lineText(mocti::AcceptanceDate), sys("SYS011"), sys("SYS013"))) {
+        Brokers()->ShowMessageCode("E", "100071", {Variant(labelOf(mocti::AcceptanceDate, true))});
         plat::Abort();
     }
-    const Variant lineKeys =
-        plat::VarArrayOf({lineText("TI001"), lineText("TI002"), lineText("TI003")});
+    const Variant lineKeys = plat::VarArrayOf(
+        {lineText(mocti::DocType), lineText(mocti::DocNo), lineText(mocti::LineNo)});
     refuseIfUsed("ACPTB", "01", lineKeys, "100045");
     refuseIfUsed("ACPTQ", "02",
-                 plat::VarArrayOf({"3", lineText("TI001"), lineText("TI002"), lineText("TI003")}),
+                 plat::VarArrayOf({"3", lineText(mocti::DocType), lineText(mocti::DocNo),
+                                   lineText(mocti::LineNo)}),
                  "200631");
-    if (lineText("TI041") == "Y" || lineText("TI042") == "Y") {
+    if (lineText(mocti::CostEntryMade) == "Y" || lineText(mocti::ExpenseEntryMade) == "Y") {
         Brokers()->ShowMessageCode("E", "100284");
         plat::Abort();
     }
@@ -94,14 +96,16 @@ void TfrmKtrb52::btnInvEditClick(plat::TObject*) {
         TControlsDisabled quiet(dm->cdsBody1);
         const plat::TBookmark here = dm->cdsBody1->GetBookmark();
         for (dm->cdsBody1->First(); !dm->cdsBody1->Eof() && !journal; dm->cdsBody1->Next())
-            journal = lineText("TI041") == "Y" || lineText("TI042") == "Y";
+            journal =
+                lineText(mocti::CostEntryMade) == "Y" || lineText(mocti::ExpenseEntryMade) == "Y";
         if (dm->cdsBody1->BookmarkValid(here)) dm->cdsBody1->GotoBookmark(here);
     }
     if (journal) {
         Brokers()->ShowMessageCode("E", "100284");
         plat::Abort();
     }
-    refuseIfUsed("MOCTI", "02", plat::VarArrayOf({headText("TH001"), headText("TH002")}), "100045");
+    refuseIfUsed("MOCTI", "02",
+                 plat::VarArrayOf({headText(mocth::DocType), headText(mocth::DocNo)}), "100045");
     Variant result;
     TfrmKtrb52DF::Execute(this, TfrmKtrb52DF::mdInvoice, result, false, 664, 170);
 }

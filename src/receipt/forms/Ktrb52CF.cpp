@@ -17,6 +17,7 @@
 #include "platform/ui/menus.h"
 #include "platform/ui/stdctrls.h"
 #include "receipt/forms/Ktrb52Seq.h"
+#include "receipt/rules/FieldCodes.h"
 #include "runtime/Brokers.h"
 #include "runtime/CodeConverter.h"
 #include "runtime/LibStrs.h"
@@ -369,10 +370,10 @@ void TfrmKtrb52::InitFormSettings() {
     FirstEditControl = edTH029;
     if (TdmKtrb52* dm = ReceiptModule()) {
         dm->SetKeepFields("TH001,TH004,TH029");
-        dm->DocumentNumberField = "TH002";
-        dm->DocumentDateField = "TH029";
+        dm->DocumentNumberField = mocth::DocNo;
+        dm->DocumentDateField = mocth::DocDate;
         dm->SetLineNumbering(true);
-        dm->ItemInputModeField = "MQ024C";
+        dm->ItemInputModeField = mocth::ItemEntryMode;
     }
     SetRequiredFields(
         "CdsMain:TH029,TH004,TH005,TH012,TH015,TH016,TH007;"
@@ -383,10 +384,10 @@ void TfrmKtrb52::InitFormSettings() {
         "cdsBody1:TI024,TI025,TI026,TI027,TI044,TI045,TI046,TI047,TI053";
     PriceFieldList = "CdsBody1:TI024";
     itemViewSource_ = "cdsBody1:TI004";
-    SetConfirmFieldName("TH023");
-    SetBodyConfirmFieldName("TI037");
-    SetSignOffFieldName("TH036");
-    SetDateFieldName("TH003");
+    SetConfirmFieldName(mocth::ConfirmCode);
+    SetBodyConfirmFieldName(mocti::ConfirmCode);
+    SetSignOffFieldName(mocth::SignOffState);
+    SetDateFieldName(mocth::ReceiptDate);
     ReportProgram = "KTRD52";
     LineCheckActive = true;
 }
@@ -406,22 +407,22 @@ void TfrmKtrb52::ApplyControlSettings() {
     for (int i = 0; i < static_cast<int>(std::size(kMemo1Ids)) && i < Memo1.Count(); ++i)
         Memo1.SetStrings(i, GetLangMessage("TfrmKtrb52", kMemo1Ids[i], Memo1[i], false));
     if (sys("SYS069") == "Y") {
-        if (TField* f = line("TI056")) f->SetDisplayLabel(Me[2]);
-        if (TField* f = line("TI057")) f->SetDisplayLabel(Me[3]);
+        if (TField* f = line(mocti::DestroyedQuantity)) f->SetDisplayLabel(Me[2]);
+        if (TField* f = line(mocti::DestroyedPackages)) f->SetDisplayLabel(Me[3]);
         if (btnDestroySeq) btnDestroySeq->SetHint(Me[2] + Me[5]);
     } else {
-        if (TField* f = line("TI056")) f->SetDisplayLabel(Me[0]);
-        if (TField* f = line("TI057")) f->SetDisplayLabel(Me[1]);
+        if (TField* f = line(mocti::DestroyedQuantity)) f->SetDisplayLabel(Me[0]);
+        if (TField* f = line(mocti::DestroyedPackages)) f->SetDisplayLabel(Me[1]);
         if (btnDestroySeq) btnDestroySeq->SetHint(Me[0] + Me[5]);
     }
-    if (sys("SYS093") == "N") setLineFieldVisible("TI060", false);
+    if (sys("SYS093") == "N") setLineFieldVisible(mocti::Location, false);
     if (sys("SYS024") == "3")
-        for (const char* name : {"TH034", "TH043"})
+        for (const char* name : {mocth::TotalAcceptedPackages, mocth::TotalReceivedPackages})
             if (TField* f = head(name)) f->SetVisible(true);
-    for (const char* name : {"TI014C1", "TI014C2", "TI014C3"})
+    for (const char* name : {mocti::OrderType, mocti::OrderNo, mocti::OrderLineNo})
         setLineFieldVisible(name, sys("SYS074") == "Y");
-    if (TField* f = line("TI027")) f->SetReadOnly(ApAccountingActive);
-    setLineFieldVisible("TI004MB454", sys("SYS179") == "Y");
+    if (TField* f = line(mocti::ReceiptCost)) f->SetReadOnly(ApAccountingActive);
+    setLineFieldVisible(mocti::ItemSerialManaged, sys("SYS179") == "Y");
     TfrmDouble::ApplyControlSettings();
     if (TdmKtrb52* dm = ReceiptModule()) dm->PriceFromAmountEnabled = false;
     for (TQvDBEdit* e : {edTH034, edTH043})
@@ -429,7 +430,7 @@ void TfrmKtrb52::ApplyControlSettings() {
     FillCodeItems(sys("SYS026") == "2");
     if (sys("SYS026") == "2" && cboTH012) {
         cboTH012->SetDataField("");
-        cboTH012->SetDataField("TH012");
+        cboTH012->SetDataField(mocth::InvoiceKind);
     }
     try {
         Variant rows = Brokers()->CallServerMethod(
@@ -447,16 +448,16 @@ void TfrmKtrb52::ApplyControlSettings() {
     }
     const bool signOff = sys("SYS060") != "N";
     if (cboTH036) cboTH036->SetVisible(signOff);
-    if (TField* f = head("TH036")) f->SetVisible(signOff);
+    if (TField* f = head(mocth::SignOffState)) f->SetVisible(signOff);
     const bool th037 = sys("SYS042") != "N";
     if (edTH037) edTH037->SetVisible(th037);
-    if (TField* f = head("TH037")) f->SetVisible(th037);
-    setLineFieldVisible("TI015", sys("SYS079") != "N");
-    setLineFieldVisible("TIC01", sys("SYS175") == "Y");
+    if (TField* f = head(mocth::TransferCount)) f->SetVisible(th037);
+    setLineFieldVisible(mocti::Process, sys("SYS079") != "N");
+    setLineFieldVisible(mocti::ItemKind, sys("SYS175") == "Y");
     const bool projects = sys("SYS180") == "Y";
     if (projects) {
         AddRequiredFields("cdsMain:TH045");
-        if (TField* f = line("TI032")) f->SetReadOnly(true);
+        if (TField* f = line(mocti::Project)) f->SetReadOnly(true);
     } else {
         RemoveRequiredFields("cdsMain:TH045");
     }
@@ -467,7 +468,7 @@ void TfrmKtrb52::ApplyControlSettings() {
         if (!projects) edTH045->SetColor(plat::clBtnFace);
         if (edTH045->F2Button()) edTH045->F2Button()->SetEnabled(projects);
     }
-    setLineFieldVisible("TI032", !projects);
+    setLineFieldVisible(mocti::Project, !projects);
     captionsFromFields();
 }
 
@@ -491,11 +492,11 @@ void TfrmKtrb52::UpdateButtons() {
     TdmKtrb52* dm = ReceiptModule();
     const bool browsing = FormMode() == TFormMode::Browse;
     if (EditAllowed || DeleteAllowed) {
-        const std::string kind = headText("TH001C2");
-        const std::string signOff = headText("TH036");
-        const bool open = browsing && headText("TH023") == "N" && kind != "D2" && kind != "D3" &&
-                          !kind.empty() && signOff != "1" && signOff != "4" && signOff != "5" &&
-                          signOff != "6" && signOff != "S";
+        const std::string kind = headText(mocth::DocNature);
+        const std::string signOff = headText(mocth::SignOffState);
+        const bool open = browsing && headText(mocth::ConfirmCode) == "N" && kind != "D2" &&
+                          kind != "D3" && !kind.empty() && signOff != "1" && signOff != "4" &&
+                          signOff != "5" && signOff != "6" && signOff != "S";
         if (btnEdit) btnEdit->SetEnabled(EditAllowed && open);
         if (miEdit) miEdit->SetEnabled(EditAllowed && open);
         if (btnDelete) btnDelete->SetEnabled(DeleteAllowed && open);
@@ -507,18 +508,18 @@ void TfrmKtrb52::UpdateButtons() {
         if (miDelete) miDelete->SetEnabled(false);
     }
     if (btnMoney) {
-        TField* price = line("TI024");
-        btnMoney->SetEnabled(browsing && !lineText("TI001").empty() && price &&
+        TField* price = line(mocti::UnitPrice);
+        btnMoney->SetEnabled(browsing && !lineText(mocti::DocType).empty() && price &&
                              !price->ReadOnly() && price->Visible() && btnMoney->Enabled() &&
-                             lineText("TI037") == "Y");
+                             lineText(mocti::ConfirmCode) == "Y");
     }
     if (dm && dm->cdsBody1->Active()) dm->UpdatePackagingReadOnly();
     if (btnFMoney && btnFMoney->Enabled()) {
-        const std::string hold = lineText("TI033");
+        const std::string hold = lineText(mocti::PaymentHold);
         if (hold == "Y") btnFMoney->SetDown(true);
         if (hold == "N") btnFMoney->SetDown(false);
     }
-    const bool taxOpen = headText("TH012") != "B";
+    const bool taxOpen = headText(mocth::InvoiceKind) != "B";
     if (cboTH015) cboTH015->SetEnabled(taxOpen);
     if (edTH030) edTH030->SetEnabled(taxOpen);
     const bool barcodes = sys("SYSH01") == "Y";
@@ -526,8 +527,8 @@ void TfrmKtrb52::UpdateButtons() {
         btnGDToJH->SetEnabled(barcodes &&
                               (FormMode() == TFormMode::Edit || FormMode() == TFormMode::Add));
     if (btnSRLB03)
-        btnSRLB03->SetEnabled(browsing && !lineText("TI004").empty() && headText("TH023") != "V" &&
-                              barcodes);
+        btnSRLB03->SetEnabled(browsing && !lineText(mocti::Item).empty() &&
+                              headText(mocth::ConfirmCode) != "V" && barcodes);
 }
 
 // ---- records ---------------------------------------------------------------------
@@ -538,7 +539,7 @@ void TfrmKtrb52::readQualityParam() {
     dm->Session.QualityParam = "N";
     Variant values;
     // The look-up needs a field for its messages; the key is empty.
-    dm->GetLookupValues(head("TH001"), "QMSMA", "01", values, Variant(""));
+    dm->GetLookupValues(head(mocth::DocType), "QMSMA", "01", values, Variant(""));
     if (values.IsArray() && plat::VarToIntDef(values[0], 0) != 0 && values.ArrayCount() > 5)
         dm->Session.QualityParam = plat::VarToStr(values[5]);
 }
@@ -569,13 +570,13 @@ bool TfrmKtrb52::EditRecord() {
     if (dm) {
         TKtrb52Session& session = dm->Session;
         session.ValidationActive = session.QuantityEditActive = true;
-        session.SupplierAtEdit = headText("TH005");
+        session.SupplierAtEdit = headText(mocth::Supplier);
         readQualityParam();
         session.InspectionKeys.Clear();
         Variant rows;
-        if (Brokers()->QueryData("QMSTD", "02",
-                                 plat::VarArrayOf({lineText("TI001"), lineText("TI002"), ""}),
-                                 rows) &&
+        if (Brokers()->QueryData(
+                "QMSTD", "02",
+                plat::VarArrayOf({lineText(mocti::DocType), lineText(mocti::DocNo), ""}), rows) &&
             rows.IsArray()) {
             for (int i = rows.LowBound(); i <= rows.HighBound(); ++i) {
                 const Variant& row = rows[i];
@@ -584,7 +585,8 @@ bool TfrmKtrb52::EditRecord() {
             }
         }
     }
-    if (TField* f = line("TIC01")) f->SetReadOnly(headText("TH001C3") == "N");
+    if (TField* f = line(mocti::ItemKind))
+        f->SetReadOnly(headText(mocth::DocTypeEngineeringItems) == "N");
     if (pnlHead) pnlHead->SetEnabled(true);
     if (pnlFoot) pnlFoot->SetEnabled(true);
     if (pgHead)
@@ -629,7 +631,7 @@ bool TfrmKtrb52::BuildDocumentKeyArray(Variant& a, Variant& b) {
     }
     if (FormMode() == TFormMode::Add && dm->AutoNumber && !keys.empty())
         keys.back() = Variant(assignedNumber_);
-    keys.push_back(Variant(headText("TH001C2")));
+    keys.push_back(Variant(headText(mocth::DocNature)));
     b = plat::VarArrayOf({Variant(false), Variant::ArrayOf(std::move(keys))});
     return result;
 }
@@ -727,7 +729,7 @@ void TfrmKtrb52::btnFMoneyClick(plat::TObject*) {
     LineCheckActive = false;
     try {
         dm->cdsBody1->Edit();
-        SetFieldText(line("TI033"), lineText("TI033") == "Y" ? "N" : "Y");
+        SetFieldText(line(mocti::PaymentHold), lineText(mocti::PaymentHold) == "Y" ? "N" : "Y");
         dm->cdsBody1->Post();
         dm->ApplyData(dm->cdsMain);
     } catch (...) {
@@ -736,7 +738,7 @@ void TfrmKtrb52::btnFMoneyClick(plat::TObject*) {
         throw;
     }
     LineCheckActive = true;
-    if (btnFMoney) btnFMoney->SetDown(lineText("TI033") == "Y");
+    if (btnFMoney) btnFMoney->SetDown(lineText(mocti::PaymentHold) == "Y");
 }
 
 }  // namespace ktrb

@@ -12,6 +12,7 @@
 #include "platform/core/text.h"
 #include "platform/data/clientdataset.h"
 #include "receipt/forms/Ktrb52CF.h"
+#include "receipt/rules/FieldCodes.h"
 #include "receipt/rules/Ktrb52CD_Support.h"
 #include "runtime/Brokers.h"
 #include "runtime/LibStrs.h"
@@ -140,53 +141,60 @@ class TLineChecks {
     }
 
     bool batch() {
-        if (c_.line("TI004C") == "Y" && c_.line("TI010").empty())
-            return stop("000003", {Variant(c_.label("TI010"))});
-        if (c_.line("TIC01") != "2") return true;
+        if (c_.line(mocti::ItemLotManaged) == "Y" && c_.line(mocti::Lot).empty())
+            return stop("000003", {Variant(c_.label(mocti::Lot))});
+        if (c_.line(mocti::ItemKind) != "2") return true;
         Variant item;
-        if (!c_.lookup(c_.lineField("TI004"), "INVMB", "03",
-                       plat::VarArrayOf({Variant(c_.line("TI004"))}), item))
+        if (!c_.lookup(c_.lineField(mocti::Item), "INVMB", "03",
+                       plat::VarArrayOf({Variant(c_.line(mocti::Item))}), item))
             return true;
         const std::string rule = ReplyText(item, 3);
-        if ((rule == "Y" || rule == "T") && c_.line("TI010").empty()) return stop("100022");
-        if (rule == "W" && c_.line("TI010").empty()) c_.say("W", "100028");
+        if ((rule == "Y" || rule == "T") && c_.line(mocti::Lot).empty()) return stop("100022");
+        if (rule == "W" && c_.line(mocti::Lot).empty()) c_.say("W", "100028");
         return true;
     }
 
     bool expiryDates() {
-        static const char* const kDates[] = {"TI054", "TI011", "TI012"};
+        static const char* const kDates[] = {mocti::ProductionDate, mocti::ExpiryDate,
+                                             mocti::RecheckDate};
         const char* missing = nullptr;
         for (const char* name : kDates)
             if (!missing && c_.line(name).empty()) missing = name;
-        if (!missing || c_.line("TI004C10") != "Y" || c_.line("TIC01") != "2") return true;
+        if (!missing || c_.line(mocti::ItemDated) != "Y" || c_.line(mocti::ItemKind) != "2")
+            return true;
         c_.say("E", "200091");
         c_.lineField(missing)->FocusControl();
         return false;
     }
 
     bool warehouse() {
-        if (c_.line("TI015") == kWholeWorkOrder && c_.line("TI009").empty())
-            return stop("000003", {Variant(c_.label("TI009"))});
+        if (c_.line(mocti::Process) == kWholeWorkOrder && c_.line(mocti::Warehouse).empty())
+            return stop("000003", {Variant(c_.label(mocti::Warehouse))});
         return true;
     }
 
     bool quantitySplit() {
-        if (!c_.line("TIC02").empty() || !c_.line("TIC03").empty()) return true;
-        const double parts = c_.lineNumber("TI019") + c_.lineNumber("TI022") +
-                             c_.lineNumber("TI021") + c_.lineNumber("TI056");
-        const double packages = c_.lineNumber("TI017") + c_.lineNumber("TI050") +
-                                c_.lineNumber("TI051") + c_.lineNumber("TI057");
-        const bool wrong = CompareFloats(parts, c_.lineNumber("TI007")) != 0 ||
-                           CompareFloats(packages, c_.lineNumber("TI016")) != 0;
-        if (!wrong || c_.line("TI015") != kWholeWorkOrder || c_.line("TI035") == "1") return true;
+        if (!c_.line(mocti::ArrivalType).empty() || !c_.line(mocti::ArrivalNo).empty()) return true;
+        const double parts =
+            c_.lineNumber(mocti::AcceptedQuantity) + c_.lineNumber(mocti::RejectedQuantity) +
+            c_.lineNumber(mocti::ScrappedQuantity) + c_.lineNumber(mocti::DestroyedQuantity);
+        const double packages =
+            c_.lineNumber(mocti::AcceptedPackages) + c_.lineNumber(mocti::ScrappedPackages) +
+            c_.lineNumber(mocti::RejectedPackages) + c_.lineNumber(mocti::DestroyedPackages);
+        const bool wrong = CompareFloats(parts, c_.lineNumber(mocti::ReceivedQuantity)) != 0 ||
+                           CompareFloats(packages, c_.lineNumber(mocti::ReceivedPackages)) != 0;
+        if (!wrong || c_.line(mocti::Process) != kWholeWorkOrder ||
+            c_.line(mocti::InspectionState) == "1")
+            return true;
         const bool packaged = c_.sys("SYS024") == "3";
         const bool sampled = c_.sys("SYS069") == "Y";
         return stop(packaged ? (sampled ? "200216" : "200214") : (sampled ? "200215" : "200213"));
     }
 
     bool workOrder() {
-        const std::string type = c_.line("TI013"), number = c_.line("TI014");
-        const std::string control = c_.head("TH001C1");
+        const std::string type = c_.line(mocti::WorkOrderType),
+                          number = c_.line(mocti::WorkOrderNo);
+        const std::string control = c_.head(mocth::DocTypeChecksWorkOrder);
         if (type.empty() || number.empty()) {
             if (control == "Y") return stop("100132");
             if (control == "W") c_.say("W", "200271");
@@ -195,72 +203,83 @@ class TLineChecks {
         const Variant keys = plat::VarArrayOf({Variant(type), Variant(number)});
         Variant order;
         std::string status;
-        if (c_.line("TI015") != kWholeWorkOrder) {
-            c_.lookup(c_.lineField("TI001"), "MOCTA", "01", keys, order);
+        if (c_.line(mocti::Process) != kWholeWorkOrder) {
+            c_.lookup(c_.lineField(mocti::DocType), "MOCTA", "01", keys, order);
             status = ReplyText(order, moStatus);
         } else {
-            c_.lookup(c_.lineField("TI013"), "MOCTA", "08",
-                      plat::VarArrayOf({Variant(type), Variant(number), Variant(c_.head("TH004")),
-                                        Variant("2")}),
+            c_.lookup(c_.lineField(mocti::WorkOrderType), "MOCTA", "08",
+                      plat::VarArrayOf({Variant(type), Variant(number),
+                                        Variant(c_.head(mocth::Factory)), Variant("2")}),
                       order);
             status = ReplyText(order, 1);
         }
         if (countOf(order) == 0)
-            return stop("000001", {Variant(c_.label("TI013") + "+" + c_.label("TI014"))});
+            return stop("000001", {Variant(c_.label(mocti::WorkOrderType) + "+" +
+                                           c_.label(mocti::WorkOrderNo))});
         if (status == "V") return stop("100131");
         if (status == "N") return stop("100296");
-        c_.lookup(c_.lineField("TI001"), "MOCTA", "01", keys, order);
+        c_.lookup(c_.lineField(mocti::DocType), "MOCTA", "01", keys, order);
         if (countOf(order) != 0) {
             const std::string batch = ReplyText(order, moLot);
-            if (!batch.empty() && batch != c_.line("TI010")) c_.say("W", "200221");
+            if (!batch.empty() && batch != c_.line(mocti::Lot)) c_.say("W", "200221");
         }
         return true;
     }
 
     bool byProduct() {
-        const std::string type = c_.line("TI013"), number = c_.line("TI014");
-        if (type.empty() || number.empty() || c_.line("TI004") == c_.line("TI004C12")) return true;
+        const std::string type = c_.line(mocti::WorkOrderType),
+                          number = c_.line(mocti::WorkOrderNo);
+        if (type.empty() || number.empty() ||
+            c_.line(mocti::Item) == c_.line(mocti::WorkOrderProduct))
+            return true;
         Variant found;
-        c_.lookup(c_.lineField("TI004"), "MOCTG", "04",
-                  plat::VarArrayOf({Variant(type), Variant(number), Variant(c_.line("TI004C12")),
-                                    Variant(c_.line("TI004"))}),
+        c_.lookup(c_.lineField(mocti::Item), "MOCTG", "04",
+                  plat::VarArrayOf({Variant(type), Variant(number),
+                                    Variant(c_.line(mocti::WorkOrderProduct)),
+                                    Variant(c_.line(mocti::Item))}),
                   found);
         if (countOf(found) != 0) return true;
-        if (c_.head("TH001C1") == "Y") return stop("100124");
+        if (c_.head(mocth::DocTypeChecksWorkOrder) == "Y") return stop("100124");
         c_.say("W", "100039");
         return true;
     }
 
     bool acceptanceDate() {
-        if (c_.line("TI018") < c_.head("TH029")) return stop("100024");
+        if (c_.line(mocti::AcceptanceDate) < c_.head(mocth::DocDate)) return stop("100024");
         return true;
     }
 
     void pricingQuantity() {
-        double priced = c_.lineNumber("TI020");
-        if (c_.line("TI008") != c_.line("TI023"))
-            priced = c_.convert(c_.line("TI004"), priced, c_.line("TI023"), c_.line("TI008"));
-        if (CompareFloats(priced, c_.lineNumber("TI019") + c_.lineNumber("TI056")) == 1)
+        double priced = c_.lineNumber(mocti::PricingQuantity);
+        if (c_.line(mocti::Unit) != c_.line(mocti::PricingUnit))
+            priced = c_.convert(c_.line(mocti::Item), priced, c_.line(mocti::PricingUnit),
+                                c_.line(mocti::Unit));
+        if (CompareFloats(priced, c_.lineNumber(mocti::AcceptedQuantity) +
+                                      c_.lineNumber(mocti::DestroyedQuantity)) == 1)
             c_.say("W", c_.sys("SYS069") == "Y" ? "200203" : "200202");
     }
 
     bool overReceiptAndMaterials() {
-        const std::string type = c_.line("TI013"), number = c_.line("TI014");
-        if (type.empty() || number.empty() || c_.line("TI009").empty() ||
-            c_.line("TI004") != c_.line("TI004C12") || c_.line("TIC01") != "2")
+        const std::string type = c_.line(mocti::WorkOrderType),
+                          number = c_.line(mocti::WorkOrderNo);
+        if (type.empty() || number.empty() || c_.line(mocti::Warehouse).empty() ||
+            c_.line(mocti::Item) != c_.line(mocti::WorkOrderProduct) ||
+            c_.line(mocti::ItemKind) != "2")
             return true;
         Variant order;
-        if (!c_.lookup(c_.lineField("TI001"), "MOCTA", "01",
+        if (!c_.lookup(c_.lineField(mocti::DocType), "MOCTA", "01",
                        plat::VarArrayOf({Variant(type), Variant(number)}), order) ||
             countOf(order) == 0)
             return true;
         double received = numberAt(order, moReceived);
         if (c_.scrapCounts()) received += numberAt(order, moScrapped);
         if (c_.returnsCount()) received += numberAt(order, moReturned);
-        received += c_.convert(c_.line("TI004"), c_.lineNumber("TI007"), c_.line("TI008"), "");
-        const double limit = numberAt(order, moPlanned) * (c_.lineNumber("TI004C13") + 1.0);
+        received += c_.convert(c_.line(mocti::Item), c_.lineNumber(mocti::ReceivedQuantity),
+                               c_.line(mocti::Unit), "");
+        const double limit =
+            numberAt(order, moPlanned) * (c_.lineNumber(mocti::ItemOverReceiptRate) + 1.0);
         if (CompareFloats(limit, received) == -1) {
-            const std::string control = c_.head("MQ042C");
+            const std::string control = c_.head(mocth::OverReceiptControl);
             // The message carries a text argument; none is given here.
             if (control == "Y") c_.refuse("100492", {Variant(std::string())});
             if (control == "W") c_.say("W", "100108");
@@ -268,7 +287,7 @@ class TLineChecks {
         if (CompareFloats(received, 0) != 1) return true;
         const std::string shortList = materialShortages(received);
         if (shortList.empty()) return true;
-        const std::string control = c_.head("MQ043C");
+        const std::string control = c_.head(mocth::MaterialIssueControl);
         if (control == "Y") return stop("200418", {Variant(shortList)});
         if (control == "W") c_.say("W", "200237", {Variant(shortList)});
         return true;
@@ -280,13 +299,14 @@ class TLineChecks {
             " SELECT TB001,TB002,TB003, TB006,TB005,TB027,(CASE WHEN TB030='' THEN TB003 ELSE "
             "TB030 END ) TB030,  TB031,TB004  ,MB403  FROM $$MOCTB  LEFT JOIN $$INVMB ON "
             "MB001=TB003  WHERE TB001=" +
-            plat::QuotedStr(c_.line("TI013")) + " AND TB002=" + plat::QuotedStr(c_.line("TI014")) +
+            plat::QuotedStr(c_.line(mocti::WorkOrderType)) +
+            " AND TB002=" + plat::QuotedStr(c_.line(mocti::WorkOrderNo)) +
             "  AND (MB042<>'2') AND (TB011 NOT IN ('3','4')) AND TB004<>0  ORDER BY TB030 ";
         const Variant rows = c_.rows(plat::VarArrayOf(
             {Variant(sql), Variant("TB001,TB002,TB003,TB006,TB005,TB027,TB030,TB031,TB004,MB403"),
              Variant(c_.broker().SignOnKey), Variant("N")}));
-        return TfrmKtrb52::ShortMaterialGroups(rows, received, c_.lineNumber("TI004C3"),
-                                               c_.line("TI004"));
+        return TfrmKtrb52::ShortMaterialGroups(
+            rows, received, c_.lineNumber(mocti::WorkOrderPlanned), c_.line(mocti::Item));
     }
 
     TCheckContext& c_;
@@ -310,8 +330,9 @@ class TConfirmChecks {
     void Run() {
         const std::vector<TLineView> lines = readLines();
         const std::map<TOrderKey, double> received = receivedPerOrder(lines);
-        const std::string overControl = c_.head("MQ042C"), issueControl = c_.head("MQ043C");
-        const std::string month = c_.head("TH029").substr(0, 6);
+        const std::string overControl = c_.head(mocth::OverReceiptControl),
+                          issueControl = c_.head(mocth::MaterialIssueControl);
+        const std::string month = c_.head(mocth::DocDate).substr(0, 6);
         std::string overText, materialText;
         for (const TLineView& l : lines) {
             if (l.confirmed) continue;
@@ -351,22 +372,24 @@ class TConfirmChecks {
         TRowWalk walk(body, TRowWalk::Events::DataSet);
         for (body->First(); !body->Eof(); body->Next()) {
             TLineView l;
-            l.confirmed = c_.line("TI037") == "Y";
-            l.item = c_.line("TI004");
-            l.product = l.item == c_.line("TI004C12") && c_.line("TIC01") == "2";
-            l.unit = c_.line("TI008");
-            l.order = c_.line("TI013");
-            l.orderNo = c_.line("TI014");
-            l.batch = c_.line("TI010");
-            l.batchRule = c_.line("TIC01") == "2" ? c_.line("TI004C") : std::string();
-            l.orderFlag = c_.line("TI013C1");
-            l.orderDate = c_.line("TI013C2");
-            l.quantity = c_.lineNumber("TI007");
-            l.planned = c_.lineNumber("TI004C3");
-            l.rate = c_.lineNumber("TI004C13");
-            l.received = c_.lineNumber("TI004C5");
-            l.scrapped = c_.lineNumber("TI004C6");
-            l.returned = c_.lineNumber("TI004C15");
+            l.confirmed = c_.line(mocti::ConfirmCode) == "Y";
+            l.item = c_.line(mocti::Item);
+            l.product =
+                l.item == c_.line(mocti::WorkOrderProduct) && c_.line(mocti::ItemKind) == "2";
+            l.unit = c_.line(mocti::Unit);
+            l.order = c_.line(mocti::WorkOrderType);
+            l.orderNo = c_.line(mocti::WorkOrderNo);
+            l.batch = c_.line(mocti::Lot);
+            l.batchRule =
+                c_.line(mocti::ItemKind) == "2" ? c_.line(mocti::ItemLotManaged) : std::string();
+            l.orderFlag = c_.line(mocti::WorkOrderFlag);
+            l.orderDate = c_.line(mocti::WorkOrderDate);
+            l.quantity = c_.lineNumber(mocti::ReceivedQuantity);
+            l.planned = c_.lineNumber(mocti::WorkOrderPlanned);
+            l.rate = c_.lineNumber(mocti::ItemOverReceiptRate);
+            l.received = c_.lineNumber(mocti::WorkOrderReceived);
+            l.scrapped = c_.lineNumber(mocti::WorkOrderScrapped);
+            l.returned = c_.lineNumber(mocti::WorkOrderReturned);
             out.push_back(std::move(l));
         }
         return out;
@@ -437,8 +460,8 @@ class TConfirmChecks {
             "    WHERE MB006 = 'C'                              " + cr +
             "    GROUP BY MB001,MB002,MB003,MB006                       " + cr +
             "   ) AS PSMC ON PSMC.MB001=TI001 AND PSMC.MB002=TI002 AND PSMC.MB003=TI003  " + cr +
-            "  WHERE TI001=" + plat::QuotedStr(c_.head("TH001")) +
-            "    AND TI002=" + plat::QuotedStr(c_.head("TH002")) + " AND MB454='Y' " + cr +
+            "  WHERE TI001=" + plat::QuotedStr(c_.head(mocth::DocType)) +
+            "    AND TI002=" + plat::QuotedStr(c_.head(mocth::DocNo)) + " AND MB454='Y' " + cr +
             "  GROUP BY TI001,TI002,TI003,TI021,TI056,PSMB.MB001,PSMB.FOOTTOTAL,PSMC.MB001,"
             "PSMC.FOOTTOTAL  " +
             cr +
@@ -496,7 +519,7 @@ bool TfrmKtrb52::ValidateRequiredFields(plat::TDataSet* dataSet) {
         !LineCheckActive)
         return inherited;
     TCheckContext context(*this, *dm);
-    if (context.line("TI037") == "Y") return inherited;
+    if (context.line(mocti::ConfirmCode) == "Y") return inherited;
     return TLineChecks(context).Run();
 }
 
@@ -508,13 +531,13 @@ bool TfrmKtrb52::CheckStatusChange(uint8_t kind) {
     const auto change = static_cast<TStatusChange>(kind);
     const bool confirm = change == TStatusChange::Confirm;
     if (confirm || change == TStatusChange::Unconfirm) {
-        const std::string nature = context.head("TH001C2");
+        const std::string nature = context.head(mocth::DocNature);
         if (nature == "D2" || nature == "D3") context.refuse("100249");
     }
     if (!confirm) return result;
     Variant supplier;
-    if (context.lookup(context.headField("TH005"), "PURMA", "01",
-                       plat::VarArrayOf({Variant(context.head("TH005"))}), supplier) &&
+    if (context.lookup(context.headField(mocth::Supplier), "PURMA", "01",
+                       plat::VarArrayOf({Variant(context.head(mocth::Supplier))}), supplier) &&
         countOf(supplier) != 0 && ReplyText(supplier, 13) == "3")
         context.say("W", "100112");
     TConfirmChecks(context).Run();

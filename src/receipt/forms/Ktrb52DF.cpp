@@ -10,6 +10,7 @@
 #include "platform/ui/keys.h"
 #include "platform/ui/stdctrls.h"
 #include "receipt/forms/Ktrb52CF.h"
+#include "receipt/rules/FieldCodes.h"
 #include "runtime/Brokers.h"
 
 namespace ktrb {
@@ -244,15 +245,18 @@ void TfrmKtrb52DF::storeAmounts() {
     if (editing(body)) body->UpdateRecord();
     auto text = [&](const char* name) { return Variant(body->FieldByName(name)->AsString()); };
     auto number = [&](const char* name) { return Variant(body->FieldByName(name)->AsFloat()); };
-    const std::string lineNo = body->FieldByName("TI003")->AsString();
+    const std::string lineNo = body->FieldByName(mocti::LineNo)->AsString();
     TBrokers* broker = owner->Brokers();
     Variant answer = broker->CallServerMethod(
         "KeyinMoney",
-        plat::VarArrayOf({"2", text("TI001"), text("TI002"), text("TI003"), number("TI020"),
-                          number("TI024"), number("TI025"), number("TI026"), number("TI027"),
-                          text("TI028"), text("TI033"), "", text("TI023"),
-                          broker->HostParam("USER_GROUP"), broker->UserID, number("TI044"),
-                          number("TI045"), number("TI046"), number("TI047")}));
+        plat::VarArrayOf({"2", text(mocti::DocType), text(mocti::DocNo), text(mocti::LineNo),
+                          number(mocti::PricingQuantity), number(mocti::UnitPrice),
+                          number(mocti::ProcessingAmount), number(mocti::DeductionAmount),
+                          number(mocti::ReceiptCost), text(mocti::DeductionNote),
+                          text(mocti::PaymentHold), "", text(mocti::PricingUnit),
+                          broker->HostParam("USER_GROUP"), broker->UserID, number(mocti::NetAmount),
+                          number(mocti::TaxAmount), number(mocti::LocalNetAmount),
+                          number(mocti::LocalTaxAmount)}));
     // Refused or not: what was typed is dropped, so the screen shows what is
     // stored and no later apply of the header can send the unstored amounts.
     cancelPending();
@@ -263,7 +267,7 @@ void TfrmKtrb52DF::storeAmounts() {
     owner->RefreshData();
     owner->UpdateButtons();
     try {
-        body->Locate("TI003", Variant(lineNo));
+        body->Locate(mocti::LineNo, Variant(lineNo));
     } catch (const std::exception&) {
         // The line may have gone meanwhile; the cursor then stays where it is.
     }

@@ -13,6 +13,7 @@
 #include "platform/ui/graphics.h"
 #include "platform/ui/stdctrls.h"
 #include "receipt/forms/Ktrb52CF.h"
+#include "receipt/rules/FieldCodes.h"
 #include "runtime/Brokers.h"
 #include "runtime/LibStrs.h"
 #include "runtime/PropAccess.h"
@@ -164,17 +165,17 @@ void TfrmKTRB52EF::ed01Exit(plat::TObject*) {
     const std::string status = Cell(wo, scStatus);
     const bool closed = status == "Y" || status == "y";
     if (Cell(wo, scKind) != "2") return refuse("100142", "");
-    if (Cell(wo, scFactory) != head("TH004")) return refuse("100140", "");
-    if (!Cell(wo, scSupplier).empty() && Cell(wo, scSupplier) != head("TH005"))
+    if (Cell(wo, scFactory) != head(mocth::Factory)) return refuse("100140", "");
+    if (!Cell(wo, scSupplier).empty() && Cell(wo, scSupplier) != head(mocth::Supplier))
         return refuse("100141", "");
-    if (closed && Cell(wo, scClosedOn) < head("TH029")) return refuse("100468", "");
+    if (closed && Cell(wo, scClosedOn) < head(mocth::DocDate)) return refuse("100468", "");
     if (closed) {
         // Cancel ends the scan here; the dialog stays open.
         Brokers->ShowMessageCode("W", "100033", {Variant(std::string())}, 936, true);
     }
-    if (Cell(wo, scCurrency) != head("TH007")) return refuse("100334", "");
-    if (Cell(wo, scTaxKind) != head("TH015")) return refuse("H00032", "");
-    if (Brokers->GetSysParam("SYS180") == "Y" && Cell(wo, scProject) != head("TH045"))
+    if (Cell(wo, scCurrency) != head(mocth::Currency)) return refuse("100334", "");
+    if (Cell(wo, scTaxKind) != head(mocth::TaxKind)) return refuse("H00032", "");
+    if (Brokers->GetSysParam("SYS180") == "Y" && Cell(wo, scProject) != head(mocth::Project))
         return refuse("000032", Memo1[1]);
     ed02->SetText(code.type);
     ed03->SetText(code.number);
@@ -199,14 +200,14 @@ void TfrmKtrb52::btnGDToJHClick(plat::TObject*) {
     if (pnlHead && pnlHead->CanFocus()) pnlHead->SetFocus();
     if (dm->cdsBody1->State() == plat::dsEdit || dm->cdsBody1->State() == plat::dsInsert)
         dm->cdsBody1->Post();
-    for (const char* name : {"TH001", "TH002", "TH004", "TH005"}) {
+    for (const char* name : {mocth::DocType, mocth::DocNo, mocth::Factory, mocth::Supplier}) {
         if (headText(name).empty()) {
             Brokers()->ShowMessageCode("E", "H00031", {Variant(std::string())});
             return;
         }
     }
-    if (headText("TH029").empty()) {
-        Brokers()->ShowMessageCode("E", "000003", {Variant(head("TH029")->DisplayLabel())});
+    if (headText(mocth::DocDate).empty()) {
+        Brokers()->ShowMessageCode("E", "000003", {Variant(head(mocth::DocDate)->DisplayLabel())});
         return;
     }
     Variant code;

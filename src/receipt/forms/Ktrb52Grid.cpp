@@ -14,6 +14,7 @@
 #include "platform/ui/comctrls.h"
 #include "platform/ui/extctrls.h"
 #include "receipt/forms/Ktrb52CF.h"
+#include "receipt/rules/FieldCodes.h"
 
 namespace ktrb {
 
@@ -63,8 +64,9 @@ struct CodedField {
     const char* editor;
 };
 constexpr CodedField kCodedFields[] = {
-    {false, "TH012", "cboTH012G"}, {false, "TH015", "cboTH015G"}, {false, "TH023", "cboTH023G"},
-    {true, "TI035", "cboTI035G"},  {true, "TI037", "cboTI037G"},  {true, "TIC01", "cboTIC01G"},
+    {false, mocth::InvoiceKind, "cboTH012G"}, {false, mocth::TaxKind, "cboTH015G"},
+    {false, mocth::ConfirmCode, "cboTH023G"}, {true, mocti::InspectionState, "cboTI035G"},
+    {true, mocti::ConfirmCode, "cboTI037G"},  {true, mocti::ItemKind, "cboTIC01G"},
 };
 
 // The line columns edited through a look-up dialog combo: its button (or
@@ -75,9 +77,9 @@ constexpr const char* kDialogEditors[] = {
     "cboTI040G", "cboTI054G", "cboTI055G", "cboTI060G", "cboTIC05G"};
 
 // Keying a new line: where it starts, and where it goes after its work order.
-constexpr const char* kLineStartField = "TI013";   // work-order type
-constexpr const char* kWorkOrderNumber = "TI014";  // work-order number
-constexpr const char* kFirstQuantity = "TI007";    // received quantity
+constexpr const char* kLineStartField = mocti::WorkOrderType;    // work-order type
+constexpr const char* kWorkOrderNumber = mocti::WorkOrderNo;     // work-order number
+constexpr const char* kFirstQuantity = mocti::ReceivedQuantity;  // received quantity
 
 bool inside(const plat::TControl* control, const plat::TControl* container) {
     for (const plat::TControl* c = control; c; c = c->Parent())
@@ -116,7 +118,7 @@ void TfrmKtrb52::createCodeEditors() {
     TdmKtrb52* dm = ReceiptModule();
     if (!dm) return;
     cboTI035G->SetDataSource(dm->dsBody1);
-    cboTI035G->SetDataField("TI035");
+    cboTI035G->SetDataField(mocti::InspectionState);
     for (const CodedField& c : kCodedFields) {
         TField* f = c.body ? line(c.field) : head(c.field);
         if (!f || f->OnGetText) continue;
@@ -234,7 +236,8 @@ bool TfrmKtrb52::ComboBoxItems(const std::string& componentName,
 
 void TfrmKtrb52::cboTI035GDropDown(plat::TObject*) {
     inspectionBefore_ = cboTI035G->ItemIndex();
-    if (inspectionBefore_ < 0) inspectionBefore_ = plat::StrToIntDef(lineText("TI035"), -1);
+    if (inspectionBefore_ < 0)
+        inspectionBefore_ = plat::StrToIntDef(lineText(mocti::InspectionState), -1);
     inspectionGuard_ = true;
 }
 
@@ -334,9 +337,10 @@ void TfrmKtrb52::applyNumberFormats() {
         "cdsMain:TH022,TH034,TH042,TH043;CdsBody1:TI007,TI019,TI020,TI021,TI022,TI016,TI017,"
         "TI050,TI051,TI052,TI056,TI057,TI062");
     dm->SetKindFields(7, "CdsMain:TH008");
-    dm->RegisterCurrencyField(head("TH007"), TCurrencyDigitType::cdtPrice, "CdsBody1:TI024");
+    dm->RegisterCurrencyField(head(mocth::Currency), TCurrencyDigitType::cdtPrice,
+                              "CdsBody1:TI024");
     dm->RegisterCurrencyField(
-        head("TH007"), TCurrencyDigitType::cdtMoney,
+        head(mocth::Currency), TCurrencyDigitType::cdtMoney,
         "cdsMain:TH018,TH019,TH020,TH027,TH027C,TH020C;CdsBody1:TI025,TI026,TI027,TI044,TI045");
 }
 

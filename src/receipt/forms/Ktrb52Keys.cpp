@@ -8,6 +8,7 @@
 #include "platform/data/clientdataset.h"
 #include "platform/ui/dbctrls.h"
 #include "receipt/forms/Ktrb52CF.h"
+#include "receipt/rules/FieldCodes.h"
 #include "runtime/Brokers.h"
 #include "runtime/LibStrs.h"
 #include "runtime/PropAccess.h"
@@ -64,17 +65,17 @@ void TfrmKtrb52::HandleF2Key(uint16_t& key, plat::TWinControl* control) {
         if (name == "edTI023" || name == "edTI028" || name == "edTI026") {
             putInEdit(dm->cdsBody1);
             const std::string field = name.substr(2);
-            if (field == "TI023")
-                OpenLookup(line("TI023"), "INVMD",
-                           plat::VarArrayOf({lineText("TI004"), lineText("TI004")}), "01");
-            else if (field == "TI028")
-                PickPhrase(line("TI028"));
+            if (field == mocti::PricingUnit)
+                OpenLookup(line(mocti::PricingUnit), "INVMD",
+                           plat::VarArrayOf({lineText(mocti::Item), lineText(mocti::Item)}), "01");
+            else if (field == mocti::DeductionNote)
+                PickPhrase(line(mocti::DeductionNote));
             else
-                OpenLookupEx(
-                    line("TI026"), ",,", false, false,
-                    plat::VarArrayOf({lineText("TI004"), headText("TH005"), headText("TH007"),
-                                      lineText("TI015"), headText("TH029"), headText("TH029")}),
-                    "02", "MOCMA");
+                OpenLookupEx(line(mocti::DeductionAmount), ",,", false, false,
+                             plat::VarArrayOf({lineText(mocti::Item), headText(mocth::Supplier),
+                                               headText(mocth::Currency), lineText(mocti::Process),
+                                               headText(mocth::DocDate), headText(mocth::DocDate)}),
+                             "02", "MOCMA");
             return;
         }
         headF2(dataFieldOf(control));
@@ -88,33 +89,34 @@ void TfrmKtrb52::headF2(const std::string& name) {
     TField* f = head(name.c_str());
     if (!f) return;
     const Variant empty("");
-    if (name == "TH001")
+    if (name == mocth::DocType)
         OpenLookup(f, "CMSMQ", plat::VarArrayOf({"59", Brokers()->UserID}), "01");
-    else if (name == "TH029" || name == "TH013")
+    else if (name == mocth::DocDate || name == mocth::InvoiceDate)
         PickDate(f);
-    else if (name == "TH004")
+    else if (name == mocth::Factory)
         OpenLookup(f, "CMSMB", empty, "01");
-    else if (name == "TH038")
+    else if (name == mocth::Department)
         OpenLookup(f, "CMSME", empty, "01");
-    else if (name == "TH005")
+    else if (name == mocth::Supplier)
         OpenLookup(f, "PURMA", empty, "02");
-    else if (name == "TH007")
+    else if (name == mocth::Currency)
         OpenLookup(f, "CMSMF", empty, "01");
-    else if (name == "TH008")
-        OpenLookup(f, "CMSMG", Variant(headText("TH007")), "01");
-    else if (name == "TH010")
+    else if (name == mocth::ExchangeRate)
+        OpenLookup(f, "CMSMG", Variant(headText(mocth::Currency)), "01");
+    else if (name == mocth::Remark)
         PickPhrase(f);
-    else if (name == "TH033")
+    else if (name == mocth::PaymentTerms)
         OpenLookup(f, "CMSNA", Variant("1"), "01");
-    else if (name == "TH045" && sys("SYS180") == "Y")
+    else if (name == mocth::Project && sys("SYS180") == "Y")
         OpenLookup(f, "CMSNO", empty, "01");
 }
 
 void TfrmKtrb52::convertPrice(TField* price) {
     if (!price) return;
     Variant result = Brokers()->CallServerMethod(
-        "ChangeTax", plat::VarArrayOf({price->Value(), headText("TH015"), "N", headText("TH007"),
-                                       head("TH030") ? head("TH030")->Value() : Variant()}));
+        "ChangeTax",
+        plat::VarArrayOf({price->Value(), headText(mocth::TaxKind), "N", headText(mocth::Currency),
+                          head(mocth::TaxRate) ? head(mocth::TaxRate)->Value() : Variant()}));
     if (!result.IsEmpty() && !result.IsNull()) SetFieldText(price, plat::VarToStr(result));
 }
 
@@ -122,68 +124,75 @@ void TfrmKtrb52::bodyF2(TField* f) {
     if (!f || f->ReadOnly()) return;
     const std::string name = f->FieldName();
     const Variant empty("");
-    const Variant project(sys("SYS180") == "Y" ? headText("TH045") : std::string());
-    if (name == "TI004") {
-        OpenLookup(f, lineText("TIC01") == "1" ? "BOMMI" : "INVMB", empty, "01");
-    } else if (name == "TI008" || name == "TI023") {
-        OpenLookup(f, "INVMD", Variant(lineText("TI004")), "01");
-    } else if (name == "TI009") {
-        const bool workOrder = !lineText("TI013").empty() || !lineText("TI014").empty();
-        OpenLookup(f, "CMSMC", Variant(headText("TH004")), workOrder ? "06" : "01");
-    } else if (name == "TI010") {
+    const Variant project(sys("SYS180") == "Y" ? headText(mocth::Project) : std::string());
+    if (name == mocti::Item) {
+        OpenLookup(f, lineText(mocti::ItemKind) == "1" ? "BOMMI" : "INVMB", empty, "01");
+    } else if (name == mocti::Unit || name == mocti::PricingUnit) {
+        OpenLookup(f, "INVMD", Variant(lineText(mocti::Item)), "01");
+    } else if (name == mocti::Warehouse) {
+        const bool workOrder =
+            !lineText(mocti::WorkOrderType).empty() || !lineText(mocti::WorkOrderNo).empty();
+        OpenLookup(f, "CMSMC", Variant(headText(mocth::Factory)), workOrder ? "06" : "01");
+    } else if (name == mocti::Lot) {
         OpenLookup(f, "INVML",
-                   plat::VarArrayOf({lineText("TI004"), lineText("TI009"), lineText("TI060")}),
+                   plat::VarArrayOf({lineText(mocti::Item), lineText(mocti::Warehouse),
+                                     lineText(mocti::Location)}),
                    "03");
-    } else if (name == "TI011" || name == "TI012" || name == "TI054" || name == "TI018") {
+    } else if (name == mocti::ExpiryDate || name == mocti::RecheckDate ||
+               name == mocti::ProductionDate || name == mocti::AcceptanceDate) {
         PickDate(f);
-    } else if (name == "TI013") {
+    } else if (name == mocti::WorkOrderType) {
         // A work order picked fills the line as a typed one does.
         if (OpenLookupEx(
                 f, "TI013,TI014", false, false,
-                plat::VarArrayOf({"2", headText("TH004"), lineText("TI013"), lineText("TI014"), "",
-                                  headText("TH005"), lineText("TI004"), headText("TH007"),
-                                  headText("TH015"), lineText("TIC01"), project}),
+                plat::VarArrayOf({"2", headText(mocth::Factory), lineText(mocti::WorkOrderType),
+                                  lineText(mocti::WorkOrderNo), "", headText(mocth::Supplier),
+                                  lineText(mocti::Item), headText(mocth::Currency),
+                                  headText(mocth::TaxKind), lineText(mocti::ItemKind), project}),
                 "72", "MOCTA") &&
-            !lineText("TI014").empty())
+            !lineText(mocti::WorkOrderNo).empty())
             onToTheQuantity();
-    } else if (name == "TI015") {
+    } else if (name == mocti::Process) {
         OpenLookupEx(f, "TI015,TI024", false, false,
-                     plat::VarArrayOf({lineText("TI004"), "2", headText("TH007")}), "02", "BOMMF");
-        convertPrice(line("TI024"));
-    } else if (name == "TI024") {
-        if (lineText("TIC01") != "2") return;
+                     plat::VarArrayOf({lineText(mocti::Item), "2", headText(mocth::Currency)}),
+                     "02", "BOMMF");
+        convertPrice(line(mocti::UnitPrice));
+    } else if (name == mocti::UnitPrice) {
+        if (lineText(mocti::ItemKind) != "2") return;
         TLookupRequest request;
         request.A = Variant("MOCMA");
         request.B = Variant("01");
-        request.Value = plat::VarArrayOf({lineText("TI004"), headText("TH005"), headText("TH007"),
-                                          headText("TH029"), headText("TH029")});
+        request.Value = plat::VarArrayOf({lineText(mocti::Item), headText(mocth::Supplier),
+                                          headText(mocth::Currency), headText(mocth::DocDate),
+                                          headText(mocth::DocDate)});
         Variant rows = Brokers()->F2GetData(request);
         if (!rows.IsArray() || rows.ArrayCount() == 0) return;
         const Variant& row = rows[rows.LowBound()];
         if (!row.IsArray() || row.ArrayCount() < 10) return;
         const int lo = row.LowBound();
-        SetFieldText(line("TI023"), plat::VarToStr(row[lo]));
-        SetFieldText(line("TI015"), plat::VarToStr(row[lo + 3]));
+        SetFieldText(line(mocti::PricingUnit), plat::VarToStr(row[lo]));
+        SetFieldText(line(mocti::Process), plat::VarToStr(row[lo + 3]));
         Variant price = Brokers()->CallServerMethod(
-            "ChangeTax", plat::VarArrayOf({row[lo + 1], headText("TH015"), row[lo + 9],
+            "ChangeTax", plat::VarArrayOf({row[lo + 1], headText(mocth::TaxKind), row[lo + 9],
                                            sys("SYS003"), sys("SYS004")}));
-        SetFieldText(line("TI024"), plat::VarToStr(price));
-    } else if (name == "TI026") {
+        SetFieldText(line(mocti::UnitPrice), plat::VarToStr(price));
+    } else if (name == mocti::DeductionAmount) {
         OpenLookupEx(f, ",,TI026", false, false,
-                     plat::VarArrayOf({lineText("TI004"), headText("TH005"), headText("TH007"),
-                                       lineText("TI015"), headText("TH029"), headText("TH029")}),
+                     plat::VarArrayOf({lineText(mocti::Item), headText(mocth::Supplier),
+                                       headText(mocth::Currency), lineText(mocti::Process),
+                                       headText(mocth::DocDate), headText(mocth::DocDate)}),
                      "02", "MOCMA");
-    } else if (name == "TI028" || name == "TI040" || name == "TI055") {
+    } else if (name == mocti::DeductionNote || name == mocti::Remark || name == mocti::LotNote) {
         PickPhrase(f);
-    } else if (name == "TI032") {
-        if (sys("SYS180") == "N") OpenLookup(f, "INVLD", Variant(lineText("TI004")), "01");
-    } else if (name == "TI060") {
-        OpenLookup(f, "CMSNI", plat::VarArrayOf({lineText("TI009")}), "01");
-    } else if (name == "TIC05") {
-        if (headText("MQC04C") == "Y")
+    } else if (name == mocti::Project) {
+        if (sys("SYS180") == "N") OpenLookup(f, "INVLD", Variant(lineText(mocti::Item)), "01");
+    } else if (name == mocti::Location) {
+        OpenLookup(f, "CMSNI", plat::VarArrayOf({lineText(mocti::Warehouse)}), "01");
+    } else if (name == mocti::InspectionBatch) {
+        if (headText(mocth::ChecksInspection) == "Y")
             OpenLookupEx(f, "TIC02,TIC03,TIC04,TIC05", false, false,
-                         plat::VarArrayOf({headText("TH005"), headText("TH004"), lineText("TI001"),
-                                           lineText("TI002")}),
+                         plat::VarArrayOf({headText(mocth::Supplier), headText(mocth::Factory),
+                                           lineText(mocti::DocType), lineText(mocti::DocNo)}),
                          "04", "QMSTD");
     }
 }
@@ -199,21 +208,24 @@ void TfrmKtrb52::HandleF3Key(uint16_t& key, plat::TWinControl* control) {
 void TfrmKtrb52::bodyF3(TField* f) {
     if (!f || f->ReadOnly()) return;
     const std::string name = f->FieldName();
-    if (name == "TI004") {
-        if (headText("MQC03C") != "Y") return;
-        const std::string lineType = lineText("TIC01") == "1" ? "1" : "2";
-        if (lineText("TIC01") != "1" && lineText("TIC01") != "2") return;
+    if (name == mocti::Item) {
+        if (headText(mocth::ChecksArrival) != "Y") return;
+        const std::string lineType = lineText(mocti::ItemKind) == "1" ? "1" : "2";
+        if (lineText(mocti::ItemKind) != "1" && lineText(mocti::ItemKind) != "2") return;
         OpenLookupEx(
             f, "TI013,TI014", false, false,
-            plat::VarArrayOf({"2", headText("TH004"), lineText("TI013"), lineText("TI014"), "",
-                              headText("TH005"), headText("TH007"), headText("TH015"), lineType,
-                              sys("SYS180") == "Y" ? headText("TH045") : std::string()}),
+            plat::VarArrayOf({"2", headText(mocth::Factory), lineText(mocti::WorkOrderType),
+                              lineText(mocti::WorkOrderNo), "", headText(mocth::Supplier),
+                              headText(mocth::Currency), headText(mocth::TaxKind), lineType,
+                              sys("SYS180") == "Y" ? headText(mocth::Project) : std::string()}),
             "71", "MOCTA");
-    } else if (name == "TI015") {
-        OpenLookupEx(f, "TI015,TI024", false, false,
-                     plat::VarArrayOf({lineText("TI013"), lineText("TI014")}), "06", "SFCTA");
-        convertPrice(line("TI024"));
-    } else if (name == "TI010") {
+    } else if (name == mocti::Process) {
+        OpenLookupEx(
+            f, "TI015,TI024", false, false,
+            plat::VarArrayOf({lineText(mocti::WorkOrderType), lineText(mocti::WorkOrderNo)}), "06",
+            "SFCTA");
+        convertPrice(line(mocti::UnitPrice));
+    } else if (name == mocti::Lot) {
         batchNumberFromRule(f);
     }
 }
@@ -238,7 +250,7 @@ void TfrmKtrb52::batchNumberFromRule(TField* f) {
     if (TdmKtrb52* dm = ReceiptModule();
         dm &&
         dm->GetLookupValues(f, "INVME", "08", values,
-                            plat::VarArrayOf({lineText("TI004"), filled("0"), filled("9"),
+                            plat::VarArrayOf({lineText(mocti::Item), filled("0"), filled("9"),
                                               std::to_string(pattern.size()), filled("[0-9]")})) &&
         values.IsArray() && plat::VarToIntDef(values[0], 0) > 0 && values.ArrayCount() > 1)
         highest = plat::VarToStr(values[1]);
@@ -259,23 +271,25 @@ void TfrmKtrb52::HandleF4Key(uint16_t& key, plat::TWinControl* control) {
     TdmKtrb52* dm = ReceiptModule();
     if (!dm || !control || !gdBody1 || (control != gdBody1 && control->Parent() != gdBody1)) return;
     TField* f = selectedBodyField();
-    if (!f || f->FieldName() != "TI004" || headText("MQC03C") != "Y" || lineText("TIC01") != "2")
+    if (!f || f->FieldName() != mocti::Item || headText(mocth::ChecksArrival) != "Y" ||
+        lineText(mocti::ItemKind) != "2")
         return;
     TLookupRequest request;
     request.A = Variant("MOCCD");
     request.B = Variant("01");
-    request.Value = plat::VarArrayOf({headText("TH005"), headText("TH004"), lineText("TI004"),
-                                      lineText("TIC02"), lineText("TIC03"),
-                                      sys("SYS180") == "Y" ? headText("TH045") : std::string()});
+    request.Value = plat::VarArrayOf(
+        {headText(mocth::Supplier), headText(mocth::Factory), lineText(mocti::Item),
+         lineText(mocti::ArrivalType), lineText(mocti::ArrivalNo),
+         sys("SYS180") == "Y" ? headText(mocth::Project) : std::string()});
     Variant rows = Brokers()->F2GetData(request);
     if (!rows.IsArray() || rows.ArrayCount() == 0) return;
     const Variant& row = rows[rows.LowBound()];
     if (!row.IsArray() || row.ArrayCount() < 3) return;
     putInEdit(dm->cdsBody1);
     const int lo = row.LowBound();
-    SetFieldText(line("TIC02"), plat::VarToStr(row[lo]));
-    SetFieldText(line("TIC03"), plat::VarToStr(row[lo + 1]));
-    SetFieldText(line("TIC04"), plat::VarToStr(row[lo + 2]));
+    SetFieldText(line(mocti::ArrivalType), plat::VarToStr(row[lo]));
+    SetFieldText(line(mocti::ArrivalNo), plat::VarToStr(row[lo + 1]));
+    SetFieldText(line(mocti::ArrivalLineNo), plat::VarToStr(row[lo + 2]));
 }
 
 }  // namespace ktrb

@@ -7,6 +7,7 @@
 #include "platform/ui/keys.h"
 #include "platform/ui/menus.h"
 #include "receipt/forms/Ktrb52CF.h"
+#include "receipt/rules/FieldCodes.h"
 #include "runtime/Brokers.h"
 
 namespace ktrb {
@@ -34,28 +35,29 @@ std::string TfrmKtrb52::labelOf(const char* name, bool body) const {
 }
 
 void TfrmKtrb52::miVNDB04Click(plat::TObject*) {
-    if (headText("TH005").empty()) {
-        Brokers()->ShowMessageCode("E", "200139", {Variant(labelOf("TH005", false))});
+    if (headText(mocth::Supplier).empty()) {
+        Brokers()->ShowMessageCode("E", "200139", {Variant(labelOf(mocth::Supplier, false))});
         return;
     }
-    OpenProgram("VNDB04",
-                " PURMA.MA001 =" + plat::QuotedStr(edTH005 ? edTH005->Text() : headText("TH005")));
+    OpenProgram("VNDB04", " PURMA.MA001 =" + plat::QuotedStr(edTH005 ? edTH005->Text()
+                                                                     : headText(mocth::Supplier)));
 }
 
 void TfrmKtrb52::miKTRB17Click(plat::TObject*) {
-    if (lineText("TI013").empty() || lineText("TI014").empty()) {
-        Brokers()->ShowMessageCode(
-            "E", "200139", {Variant(labelOf("TI013", true) + Memo1[8] + labelOf("TI014", true))});
+    if (lineText(mocti::WorkOrderType).empty() || lineText(mocti::WorkOrderNo).empty()) {
+        Brokers()->ShowMessageCode("E", "200139",
+                                   {Variant(labelOf(mocti::WorkOrderType, true) + Memo1[8] +
+                                            labelOf(mocti::WorkOrderNo, true))});
         return;
     }
-    OpenProgram("KTRB17", " TA001 =" + plat::QuotedStr(lineText("TI013")) +
-                              " and TA002 = " + plat::QuotedStr(lineText("TI014")));
+    OpenProgram("KTRB17", " TA001 =" + plat::QuotedStr(lineText(mocti::WorkOrderType)) +
+                              " and TA002 = " + plat::QuotedStr(lineText(mocti::WorkOrderNo)));
 }
 
 void TfrmKtrb52::miBatchStockQueryClick(plat::TObject*) {
-    Brokers()->OpenSearchWindow(
-        Variant("INVML"), Variant("01"),
-        plat::VarArrayOf({lineText("TI004"), headText("TH029"), headText("TH004")}));
+    Brokers()->OpenSearchWindow(Variant("INVML"), Variant("01"),
+                                plat::VarArrayOf({lineText(mocti::Item), headText(mocth::DocDate),
+                                                  headText(mocth::Factory)}));
 }
 
 void TfrmKtrb52::miSubcontractPriceQueryClick(plat::TObject*) {
@@ -66,33 +68,35 @@ void TfrmKtrb52::miSubcontractPriceQueryClick(plat::TObject*) {
     }
     Brokers()->OpenSearchWindow(
         Variant("MOCMA"), Variant("01"),
-        plat::VarArrayOf({lineText("TI004"), headText("TH005"), headText("TH007"),
-                          headText("TH029"), headText("TH029")}));
+        plat::VarArrayOf({lineText(mocti::Item), headText(mocth::Supplier),
+                          headText(mocth::Currency), headText(mocth::DocDate),
+                          headText(mocth::DocDate)}));
 }
 
 void TfrmKtrb52::miPriceHistoryQueryClick(plat::TObject*) {
     Brokers()->OpenSearchWindow(Variant("MOCTN"), Variant("01"),
-                                plat::VarArrayOf({lineText("TI004")}));
+                                plat::VarArrayOf({lineText(mocti::Item)}));
 }
 
 void TfrmKtrb52::miPurchaseInvoiceQueryClick(plat::TObject*) {
-    const Variant keys = plat::VarArrayOf({headText("TH001"), headText("TH002")});
+    const Variant keys = plat::VarArrayOf({headText(mocth::DocType), headText(mocth::DocNo)});
     Brokers()->OpenSearchWindow(Variant("MOCTI"), Variant("60"), keys, Variant("ACPTB"),
-                                Variant("60"), keys, "TI003");
+                                Variant("60"), keys, mocti::LineNo);
 }
 
 void TfrmKtrb52::miLDGB40Click(plat::TObject*) {
-    if (headText("TH001").empty() || headText("TH002").empty()) {
+    if (headText(mocth::DocType).empty() || headText(mocth::DocNo).empty()) {
         Brokers()->ShowMessageCode(
-            "E", "200139", {Variant(labelOf("TH001", false) + Me[4] + labelOf("TH002", false))});
+            "E", "200139",
+            {Variant(labelOf(mocth::DocType, false) + Me[4] + labelOf(mocth::DocNo, false))});
         return;
     }
     std::string type, number;
     Variant values;
     if (TdmKtrb52* dm = ReceiptModule();
         dm &&
-        dm->GetLookupValues(head("TH001"), "AJSLA", "01", values,
-                            plat::VarArrayOf({headText("TH001"), headText("TH002")})) &&
+        dm->GetLookupValues(head(mocth::DocType), "AJSLA", "01", values,
+                            plat::VarArrayOf({headText(mocth::DocType), headText(mocth::DocNo)})) &&
         values.IsArray() && plat::VarToIntDef(values[0], 0) > 0 && values.ArrayCount() > 4) {
         type = plat::VarToStr(values[3]);
         number = plat::VarToStr(values[4]);
@@ -110,7 +114,8 @@ void TfrmKtrb52::miInvalidGuarded(plat::TObject* sender) {
 
 void TfrmKtrb52::gdBody1KeyPressGuard(plat::TObject*, char32_t& key) {
     plat::TField* f = selectedBodyField();
-    if (f && (f->FieldName() == "TI061" || f->FieldName() == "TI062")) key = 0;
+    if (f && (f->FieldName() == mocti::StockUnit || f->FieldName() == mocti::StockQuantity))
+        key = 0;
 }
 
 void TfrmKtrb52::gdBody1KeyDownGuard(plat::TObject* sender, uint16_t& key,

@@ -17,6 +17,7 @@
 #include "platform/data/clientdataset.h"
 #include "platform/ui/menus.h"
 #include "receipt/forms/Ktrb52CF.h"
+#include "receipt/rules/FieldCodes.h"
 #include "runtime/Brokers.h"
 #include "runtime/LibStrs.h"
 #include "runtime/Reply.h"
@@ -39,14 +40,14 @@ struct TArrivalPair {
     const char* arrival;
 };
 constexpr std::array<TArrivalPair, kQuantityCount> kArrivalPairs = {{
-    {"TI019", "CD014"},
-    {"TI022", "CD015"},
-    {"TI021", "CD022"},
-    {"TI056", "CD024"},
-    {"TI017", "CD020"},
-    {"TI051", "CD021"},
-    {"TI050", "CD023"},
-    {"TI057", "CD025"},
+    {mocti::AcceptedQuantity, moccd::Accepted},
+    {mocti::RejectedQuantity, moccd::Rejected},
+    {mocti::ScrappedQuantity, moccd::Scrapped},
+    {mocti::DestroyedQuantity, moccd::Destroyed},
+    {mocti::AcceptedPackages, moccd::AcceptedPackages},
+    {mocti::RejectedPackages, moccd::RejectedPackages},
+    {mocti::ScrappedPackages, moccd::ScrappedPackages},
+    {mocti::DestroyedPackages, moccd::DestroyedPackages},
 }};
 using TQuantities = std::array<double, kQuantityCount>;
 
@@ -113,13 +114,13 @@ class TSaveChecks {
     void openLines() {
         TControlsDisabled quiet(body_);
         if (body_->State() == plat::dsEdit || body_->State() == plat::dsInsert) body_->Post();
-        TField* confirmed = line("TI037");
-        TField* kind = line("TIC01");
-        TField* batch = line("TI010");
-        TField* batchRule = line("TI004C");
-        TField* location = line("TI060");
+        TField* confirmed = line(mocti::ConfirmCode);
+        TField* kind = line(mocti::ItemKind);
+        TField* batch = line(mocti::Lot);
+        TField* batchRule = line(mocti::ItemLotManaged);
+        TField* location = line(mocti::Location);
         const bool locations = form_.Brokers()->GetSysParam("SYS093") == "Y";
-        const bool noEngineering = headText("TH001C3") == "N";
+        const bool noEngineering = headText(mocth::DocTypeEngineeringItems) == "N";
         const int rows = body_->RecordCount();
         for (int row = 0; row < rows; ++row) {
             std::string rule;
@@ -183,14 +184,15 @@ class TSaveChecks {
 
     // A supplier's document number that another receipt already carries.
     void supplierDocumentNumber(TFormMode mode) {
-        const std::string number = headText("TH006");
+        const std::string number = headText(mocth::SupplierDocNo);
         if (number.empty() || mode == TFormMode::Browse) return;
         Variant values;
         const bool adding = mode == TFormMode::Add;
-        const Variant keys = adding
-                                 ? plat::VarArrayOf({number})
-                                 : plat::VarArrayOf({number, headText("TH001"), headText("TH002")});
-        if (dm_.GetLookupValues(head("TH001"), "MOCTH", adding ? "05" : "06", values, keys) &&
+        const Variant keys =
+            adding ? plat::VarArrayOf({number})
+                   : plat::VarArrayOf({number, headText(mocth::DocType), headText(mocth::DocNo)});
+        if (dm_.GetLookupValues(head(mocth::DocType), "MOCTH", adding ? "05" : "06", values,
+                                keys) &&
             values.IsArray() && values.ArrayCount() > 0 &&
             plat::VarToFloatDef(values[values.LowBound(1)], 0) > 0)
             warn("200400");
@@ -200,17 +202,17 @@ class TSaveChecks {
     // open line (and a line at all).
     void arrivalRequirement() {
         const std::string type =
-            plat::Trim(form_.edTH001 ? form_.edTH001->Text() : headText("TH001"));
+            plat::Trim(form_.edTH001 ? form_.edTH001->Text() : headText(mocth::DocType));
         const Variant reply = form_.Brokers()->CallServerMethod(
             "SimpleSQL", plat::VarArrayOf({" SELECT MQC03 FROM $$CMSMQ WHERE MQ001=" +
                                                plat::QuotedStr(type) + " ",
                                            "MQC03"}));
         const Variant* row = FirstRow(reply, 1);
         if (!row || plat::VarToStr((*row)[row->LowBound(1)]) != "Y") return;
-        TField* confirmed = line("TI037");
-        TField* type2 = line("TIC02");
-        TField* number = line("TIC03");
-        TField* arrivalLine = line("TIC04");
+        TField* confirmed = line(mocti::ConfirmCode);
+        TField* type2 = line(mocti::ArrivalType);
+        TField* number = line(mocti::ArrivalNo);
+        TField* arrivalLine = line(mocti::ArrivalLineNo);
         const int rows = body_->RecordCount();
         int missing = rows == 0 ? 0 : -1;
         for (int row = 0; row < rows && missing < 0; ++row) {
@@ -243,10 +245,10 @@ class TSaveChecks {
     std::vector<TArrivalLine> readArrivalLines() const {
         std::array<TField*, kQuantityCount> quantity{};
         for (int k = 0; k < kQuantityCount; ++k) quantity[k] = line(kArrivalPairs[k].line);
-        TField* type = line("TIC02");
-        TField* number = line("TIC03");
-        TField* arrivalLine = line("TIC04");
-        TField* lineNo = line("TI003");
+        TField* type = line(mocti::ArrivalType);
+        TField* number = line(mocti::ArrivalNo);
+        TField* arrivalLine = line(mocti::ArrivalLineNo);
+        TField* lineNo = line(mocti::LineNo);
         std::vector<TArrivalLine> lines(body_->RecordCount());
         for (int row = 0; row < (int)lines.size(); ++row) {
             TLinePeek peek(body_, row);
@@ -275,8 +277,8 @@ class TSaveChecks {
                 cr + " FROM $$MOCCD MOCCD " + cr +
                 " INNER JOIN $$MOCTI MOCTI ON TIC02=CD001 AND TIC03=CD002 AND TIC04=CD003 " + cr +
                 " INNER JOIN $$MOCTH MOCTH ON TH001=TI001 AND TH002=TI002 " + cr +
-                " WHERE TH023='Y' " + cr + " AND (TI001<>" + QuotedStr(headText("TH001")) +
-                " OR TI002<>" + QuotedStr(headText("TH002")) +
+                " WHERE TH023='Y' " + cr + " AND (TI001<>" + QuotedStr(headText(mocth::DocType)) +
+                " OR TI002<>" + QuotedStr(headText(mocth::DocNo)) +
                 " ) AND TIC02=" + QuotedStr(key.type) + cr + " AND TIC03=" + QuotedStr(key.number) +
                 cr + " AND TIC04=" + QuotedStr(key.line) + cr + " GROUP BY TIC02,TIC03,TIC04 ",
             "TI019C,TI022C,TI021C,TI056C,TI017C,TI051C,TI050C,TI057C");
@@ -340,36 +342,39 @@ bool TfrmKtrb52::RecalculateTotals() {
     if (head->State() == plat::dsEdit || head->State() == plat::dsInsert) head->Post();
     if (body->State() == plat::dsEdit || body->State() == plat::dsInsert) body->Post();
 
-    std::string setting = headText("TH005C1");
+    std::string setting = headText(mocth::SupplierTaxSetting);
     if (setting.empty()) setting = sys("SYS006");
     if (setting != "1") return true;
 
     auto value = [&](const char* name) { return head->FieldByName(name)->AsFloat(); };
-    const std::string taxKind = headText("TH015");
+    const std::string taxKind = headText(mocth::TaxKind);
     const bool taxIncluded = taxKind == "1";
-    const double amount = taxIncluded ? value("TH027") + value("TH020") : value("TH027");
+    const double amount =
+        taxIncluded ? value(mocth::NetAmount) + value(mocth::TaxAmount) : value(mocth::NetAmount);
     // Without a registered format the amounts round as their currency's.
     auto orCurrency = [dm](int decimals, const std::string& currency) {
         return decimals >= 0 ? decimals
                              : dm->GetCurrencyDigits(currency, TCurrencyDigitType::cdtMoney);
     };
     const std::string local = sys("SYS003");
-    const int decimals = orCurrency(dm->GetFieldDecimals("TH018"), headText("TH007"));
-    const int localDecimals = orCurrency(dm->GetFieldDecimals("TI027"), local);
+    const int decimals =
+        orCurrency(dm->GetFieldDecimals(mocth::ProcessingAmount), headText(mocth::Currency));
+    const int localDecimals = orCurrency(dm->GetFieldDecimals(mocti::ReceiptCost), local);
     auto input = [&](int d, int ld) {
-        return plat::VarArrayOf({headText("TH007"), local, headText("TH030"), taxKind,
-                                 headText("TH008"), d, ld, amount, 0, 0});
+        return plat::VarArrayOf({headText(mocth::Currency), local, headText(mocth::TaxRate),
+                                 taxKind, headText(mocth::ExchangeRate), d, ld, amount, 0, 0});
     };
     Variant split;
-    if (taxIncluded && headText("TH012") == "T")
+    if (taxIncluded && headText(mocth::InvoiceKind) == "T")
         split = SplitTaxByRate(input(decimals, localDecimals));
     else if (taxIncluded)
         split = SplitTaxAmounts(input(decimals, localDecimals));
     else
-        split = SplitTaxAmounts(input(orCurrency(dm->GetKindDecimals(6), headText("TH007")),
+        split = SplitTaxAmounts(input(orCurrency(dm->GetKindDecimals(6), headText(mocth::Currency)),
                                       orCurrency(dm->GetKindDecimals(1), local)));
 
-    const std::array<const char*, 4> totals = {"TH027", "TH020", "TH031", "TH032"};
+    const std::array<const char*, 4> totals = {mocth::NetAmount, mocth::TaxAmount,
+                                               mocth::LocalNetAmount, mocth::LocalTaxAmount};
     const std::array<int, 4> rounding = {decimals, decimals, localDecimals, localDecimals};
     bool equal = true;
     for (int i = 0; i < 4; ++i) equal = equal && split[i].AsFloat() == value(totals[i]);
@@ -399,7 +404,8 @@ bool TfrmKtrb52::RecalculateTotals() {
         body->BeforeScroll = {};
         body->AfterScroll = {};
         placed = Tailfix(body, dm->dsBody1, residues,
-                         plat::VarArrayOf({"TI044", "TI045", "TI046", "TI047"}));
+                         plat::VarArrayOf({mocti::NetAmount, mocti::TaxAmount,
+                                           mocti::LocalNetAmount, mocti::LocalTaxAmount}));
     }
     if (body->AfterScroll) body->AfterScroll(body);
     if (!placed) Brokers()->ShowMessageCode("W", "100083", {Variant("")}, 936, true);

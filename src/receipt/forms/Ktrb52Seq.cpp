@@ -15,6 +15,7 @@
 #include "platform/ui/graphics.h"
 #include "platform/ui/stdctrls.h"
 #include "receipt/forms/Ktrb52CF.h"
+#include "receipt/rules/FieldCodes.h"
 #include "runtime/Brokers.h"
 #include "runtime/LibStrs.h"
 #include "runtime/PropAccess.h"
@@ -49,13 +50,13 @@ const char* SerialKindLetter(TReceiptSerialKind kind) {
 const char* SerialKindQuantityField(TReceiptSerialKind kind) {
     switch (kind) {
         case TReceiptSerialKind::Scrapped:
-            return "TI021";
+            return mocti::ScrappedQuantity;
         case TReceiptSerialKind::Destroyed:
-            return "TI056";
+            return mocti::DestroyedQuantity;
         case TReceiptSerialKind::Accepted:
             break;
     }
-    return "TI019";
+    return mocti::AcceptedQuantity;
 }
 
 TfrmKTRB52Seq::TfrmKTRB52Seq(plat::TComponent* owner) : TfrmPSMSimpleBody(owner) {
@@ -115,7 +116,7 @@ std::string TfrmKTRB52Seq::DocumentKey(const std::string& type, const std::strin
 }
 
 bool TfrmKTRB52Seq::lineHasWorkOrder() const {
-    return !lineText("TI013").empty() && !lineText("TI014").empty();
+    return !lineText(mocti::WorkOrderType).empty() && !lineText(mocti::WorkOrderNo).empty();
 }
 
 bool TfrmKTRB52Seq::refuse(const std::string& code, const std::vector<Variant>& args) {
@@ -143,7 +144,7 @@ void TfrmKTRB52Seq::FormCreate(plat::TObject* sender) {
 
 void TfrmKTRB52Seq::InitFormSettings() {
     TfrmPSMSimpleBody::InitFormSettings();
-    LineKeyField = "TI003";
+    LineKeyField = mocti::LineNo;
 }
 
 void TfrmKTRB52Seq::FormShow(plat::TObject* sender) {
@@ -154,17 +155,17 @@ void TfrmKTRB52Seq::FormShow(plat::TObject* sender) {
     if (!dm) return;
     // The owner's mode, as activating the window gives it.
     SetFormMode(form->FormModeValue());
-    SerialControl = lineText("TI004C");
-    BatchNumber = lineText("TI010");
-    DateText = headText("TH029");
+    SerialControl = lineText(mocti::ItemLotManaged);
+    BatchNumber = lineText(mocti::Lot);
+    DateText = headText(mocth::DocDate);
     CustomerCode.clear();
-    SupplierCode = headText("TH005");
-    Warehouse = lineText("TI009");
-    Location = lineText("TI060");
+    SupplierCode = headText(mocth::Supplier);
+    Warehouse = lineText(mocti::Warehouse);
+    Location = lineText(mocti::Location);
     SerialStatus = "H";
-    SetItem(lineText("TI004"));
-    edINVMB002->SetText(plat::VarToStr(ConvertByDisplayMode(Variant(lineText("TI005")))));
-    edINVMB003->SetText(plat::VarToStr(ConvertByDisplayMode(Variant(lineText("TI006")))));
+    SetItem(lineText(mocti::Item));
+    edINVMB002->SetText(plat::VarToStr(ConvertByDisplayMode(Variant(lineText(mocti::ItemName)))));
+    edINVMB003->SetText(plat::VarToStr(ConvertByDisplayMode(Variant(lineText(mocti::ItemSpec)))));
     const TReceiptSerialKind kind = SerialKind == "B"   ? TReceiptSerialKind::Scrapped
                                     : SerialKind == "C" ? TReceiptSerialKind::Destroyed
                                                         : TReceiptSerialKind::Accepted;
@@ -185,7 +186,8 @@ void TfrmKTRB52Seq::FormShow(plat::TObject* sender) {
     WorkOrderSerialKind.clear();
     Variant type;
     if (lineHasWorkOrder() &&
-        Brokers()->CheckValue("CMSMQ", "14", plat::VarArrayOf({Variant(lineText("TI013"))}), type))
+        Brokers()->CheckValue("CMSMQ", "14",
+                              plat::VarArrayOf({Variant(lineText(mocti::WorkOrderType))}), type))
         WorkOrderSerialKind = ReplyText(type, 1);
 }
 
@@ -206,15 +208,15 @@ void TfrmKTRB52Seq::updateWorkOrderButton() {
 
 void TfrmKTRB52Seq::InitNewRow() {
     TfrmPSMSimpleBody::InitNewRow();
-    SetFieldText(BodyDataSet->FindField("MB005"), SerialStatus);
-    SetFieldText(BodyDataSet->FindField("MB006"), SerialKind);
+    SetFieldText(BodyDataSet->FindField(psmmb::Status), SerialStatus);
+    SetFieldText(BodyDataSet->FindField(psmmb::QuantityKind), SerialKind);
     std::string supplier = "N";
     Variant found;
     if (chkSupplierSeq->Checked() &&
         !Brokers()->CheckValue("PSMMA", "06",
                                plat::VarArrayOf({Variant(plat::Trim(edSeqNoScan->Text()))}), found))
         supplier = "Y";
-    SetFieldText(BodyDataSet->FindField("MB007"), supplier);
+    SetFieldText(BodyDataSet->FindField(psmmb::SupplierSerial), supplier);
 }
 
 void TfrmKTRB52Seq::ApplyInputMode(TSerialInputMode mode) {
@@ -233,16 +235,16 @@ std::unordered_set<std::string> TfrmKTRB52Seq::receiptSerials() const {
     std::unordered_set<std::string> serials;
     TfrmKtrb52* form = receipt();
     plat::TClientDataSet* copy = form ? form->SerialDataSet() : nullptr;
-    if (!copy || !copy->Active() || !copy->FindField("MB001") || !copy->FindField("MB002") ||
-        !copy->FindField("MB004"))
+    if (!copy || !copy->Active() || !copy->FindField(psmmb::DocType) ||
+        !copy->FindField(psmmb::DocNo) || !copy->FindField(psmmb::Serial))
         return serials;
     // Walked on a clone, so the copy keeps its place and filter.
     plat::TClientDataSet rows(nullptr);
     if (!CloneCursorSafe(copy, &rows)) return serials;
-    const std::string type = lineText("TI001"), number = lineText("TI002");
-    TField* t = rows.FieldByName("MB001");
-    TField* n = rows.FieldByName("MB002");
-    TField* s = rows.FieldByName("MB004");
+    const std::string type = lineText(mocti::DocType), number = lineText(mocti::DocNo);
+    TField* t = rows.FieldByName(psmmb::DocType);
+    TField* n = rows.FieldByName(psmmb::DocNo);
+    TField* s = rows.FieldByName(psmmb::Serial);
     for (rows.First(); !rows.Eof(); rows.Next())
         if (t->AsString() == type && n->AsString() == number) serials.insert(s->AsString());
     return serials;
@@ -259,15 +261,16 @@ bool TfrmKTRB52Seq::IsSerialNewInReceipt(const std::string& serial) {
 
 bool TfrmKTRB52Seq::AddSerial(const std::string& serial) {
     bool checked = false;
-    const std::string item = lineText("TI004");
+    const std::string item = lineText(mocti::Item);
     Variant record;
     // A supplier's own serial.
     if (chkSupplierSeq->Checked()) {
         if (!Brokers()->CheckValue("PSMMA", "06", plat::VarArrayOf({Variant(serial)}), record)) {
             if (Brokers()->CheckValue(
                     "PSMMB", "08",
-                    plat::VarArrayOf({Variant(serial), Variant(SerialStatus),
-                                      Variant(DocumentKey(headText("TH001"), headText("TH002")))}),
+                    plat::VarArrayOf(
+                        {Variant(serial), Variant(SerialStatus),
+                         Variant(DocumentKey(headText(mocth::DocType), headText(mocth::DocNo)))}),
                     record))
                 return refuse("201090", {Variant(serial), Variant(ReplyText(record, 0) + "-" +
                                                                   ReplyText(record, 1))});
@@ -293,15 +296,16 @@ bool TfrmKTRB52Seq::AddSerial(const std::string& serial) {
             if (param == "Y") {
                 if (!Brokers()->CheckValue(
                         "PSMMC", "05",
-                        plat::VarArrayOf({Variant(serial), Variant(lineText("TI013")),
-                                          Variant(lineText("TI014"))}),
+                        plat::VarArrayOf({Variant(serial), Variant(lineText(mocti::WorkOrderType)),
+                                          Variant(lineText(mocti::WorkOrderNo))}),
                         record))
                     return refuse("201063", {Variant(serial)});
             } else if (!Brokers()->CheckValue(
                            "H", "37",
-                           plat::VarArrayOf({Variant(lineText("TI013")), Variant(lineText("TI014")),
-                                             Variant(headText("TH004")), Variant(headText("TH005")),
-                                             Variant(item)}),
+                           plat::VarArrayOf({Variant(lineText(mocti::WorkOrderType)),
+                                             Variant(lineText(mocti::WorkOrderNo)),
+                                             Variant(headText(mocth::Factory)),
+                                             Variant(headText(mocth::Supplier)), Variant(item)}),
                            record)) {
                 return refuse("100023", {Variant(mmoF[4])});
             }
@@ -309,15 +313,15 @@ bool TfrmKTRB52Seq::AddSerial(const std::string& serial) {
         if (batch != kNoLot &&
             !Brokers()->CheckValue(
                 "PSMMA", "10",
-                plat::VarArrayOf({Variant(serial), Variant(item), Variant(lineText("TI010"))}),
+                plat::VarArrayOf({Variant(serial), Variant(item), Variant(lineText(mocti::Lot))}),
                 record))
             return refuse("201006", {Variant(serial)});
         // Another document holds it: the user may go on.
-        if (Brokers()->CheckValue(
-                "PSMMB", "03",
-                plat::VarArrayOf({Variant(serial), Variant(SerialStatus),
-                                  Variant(DocumentKey(lineText("TI001"), lineText("TI002")))}),
-                record) &&
+        if (Brokers()->CheckValue("PSMMB", "03",
+                                  plat::VarArrayOf({Variant(serial), Variant(SerialStatus),
+                                                    Variant(DocumentKey(lineText(mocti::DocType),
+                                                                        lineText(mocti::DocNo)))}),
+                                  record) &&
             !ShowWarningOnce("W", "200401", {Variant(serial)}))
             return false;
     }
@@ -386,10 +390,11 @@ void TfrmKTRB52Seq::WriteIntervalSerials(long long begin, long long end,
 
 void TfrmKTRB52Seq::btnMOCSeqClick(plat::TObject*) {
     Variant rows;
-    if (!Brokers()->QueryData("PSMMC", "10",
-                              plat::VarArrayOf({Variant(lineText("TI013")),
-                                                Variant(lineText("TI014")), Variant("0001")}),
-                              rows) ||
+    if (!Brokers()->QueryData(
+            "PSMMC", "10",
+            plat::VarArrayOf({Variant(lineText(mocti::WorkOrderType)),
+                              Variant(lineText(mocti::WorkOrderNo)), Variant("0001")}),
+            rows) ||
         !rows.IsArray() || rows.HighBound() < rows.LowBound())
         return;
     // The work order's serials are one batch against the kind's quantity.
@@ -430,15 +435,15 @@ void TfrmKtrb52::bindSerialButtons() {
 }
 
 void TfrmKtrb52::gdBody1IButtonClick(plat::TObject*) {
-    openSerialForm("A", "TI019");
+    openSerialForm("A", mocti::AcceptedQuantity);
 }
 
 void TfrmKtrb52::btnScrapSeqClick(plat::TObject*) {
-    openSerialForm("B", "TI021");
+    openSerialForm("B", mocti::ScrappedQuantity);
 }
 
 void TfrmKtrb52::btnDestroySeqClick(plat::TObject*) {
-    openSerialForm("C", "TI056");
+    openSerialForm("C", mocti::DestroyedQuantity);
 }
 
 void TfrmKtrb52::openSerialForm(const std::string& kind, const char* quantityField) {
@@ -447,11 +452,11 @@ void TfrmKtrb52::openSerialForm(const std::string& kind, const char* quantityFie
     if (dm->cdsBody1->State() == plat::dsEdit || dm->cdsBody1->State() == plat::dsInsert)
         dm->cdsBody1->Post();
     TField* quantity = line(quantityField);
-    if (sys("SYS179") != "Y" || lineText("TI004MB454") != "Y" || !quantity ||
+    if (sys("SYS179") != "Y" || lineText(mocti::ItemSerialManaged) != "Y" || !quantity ||
         CompareFloats(quantity->AsFloat(), 0) <= 0)
         return;
-    if (lineText("TI010") == kNoLot) {
-        const std::string batches = lineText("TI004C");
+    if (lineText(mocti::Lot) == kNoLot) {
+        const std::string batches = lineText(mocti::ItemLotManaged);
         if (batches == "Y" || batches == "T") {
             Brokers()->ShowMessageCode("E", "100161", {Variant(std::string())});
             return;
@@ -471,8 +476,9 @@ void TfrmKtrb52::openSerialForm(const std::string& kind, const char* quantityFie
             serials.SetDataSetField(
                 dynamic_cast<plat::TDataSetField*>(lines.FieldByName("qryFoot")));
             serials.Open();
-            const char* const keys[][2] = {
-                {"MB001", "TI001"}, {"MB002", "TI002"}, {"MB003", "TI003"}};
+            const char* const keys[][2] = {{psmmb::DocType, mocti::DocType},
+                                           {psmmb::DocNo, mocti::DocNo},
+                                           {psmmb::LineNo, mocti::LineNo}};
             for (lines.First(); !lines.Eof(); lines.Next()) {
                 for (serials.First(); !serials.Eof(); serials.Next()) {
                     SerialCopy->Append();
@@ -494,7 +500,7 @@ void TfrmKtrb52::openSerialForm(const std::string& kind, const char* quantityFie
 }
 
 void TfrmKtrb52::btnSRLB03Click(plat::TObject*) {
-    const std::string item = lineText("TI004");
+    const std::string item = lineText(mocti::Item);
     std::string flag;
     Variant rows = Brokers()->CallServerMethod(
         "SimpleSql",
@@ -513,9 +519,10 @@ void TfrmKtrb52::btnSRLB03Click(plat::TObject*) {
     Variant out;
     Brokers()->RunJobProgram(
         "SRLB03",
-        plat::VarArrayOf({Variant("1=2"),
-                          plat::VarArrayOf({Variant("0"), Variant(item), Variant(lineText("TI010")),
-                                            Variant(headText("TH029")), Variant("Y")})}),
+        plat::VarArrayOf(
+            {Variant("1=2"),
+             plat::VarArrayOf({Variant("0"), Variant(item), Variant(lineText(mocti::Lot)),
+                               Variant(headText(mocth::DocDate)), Variant("Y")})}),
         plat::VarArrayOf({Variant(10), Variant(13), Variant()}), out, true);
 }
 

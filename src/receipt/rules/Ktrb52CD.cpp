@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/core/text.h"
+#include "receipt/rules/FieldCodes.h"
 #include "runtime/LibStrs.h"
 
 namespace ktrb {
@@ -92,7 +93,7 @@ double TdmKtrb52::lineValue(const std::string& name) const {
 void TdmKtrb52::GetComboItemText(plat::TDataSet* dataSet, std::string& text,
                                  const std::string& value, const std::string& fieldName) {
     TdmDouble::GetComboItemText(dataSet, text, value, fieldName);
-    if ((plat::SameText(fieldName, "TH045") || plat::SameText(fieldName, "TI032")) &&
+    if ((plat::SameText(fieldName, mocth::Project) || plat::SameText(fieldName, mocti::Project)) &&
         plat::Trim(value) == kNoProject)
         text.clear();
 }

@@ -8,6 +8,7 @@
 
 #include "dataframe/knlRadical.h"
 #include "platform/core/variant.h"
+#include "receipt/rules/FieldCodes.h"
 #include "receipt/rules/Ktrb52CD.h"
 #include "receipt/rules/Ktrb52CD_Support.h"
 #include "runtime/LibStrs.h"
@@ -34,14 +35,14 @@ bool editing(const plat::TDataSet* dataSet) {
 
 void TdmKtrb52::cdsBody1TI024Validate(TField* Sender) {
     if (PriceBeingDerived) return;
-    writeLineNumber("TI025", lineValue("TI020") * Sender->AsFloat());
+    writeLineNumber(mocti::ProcessingAmount, lineValue(mocti::PricingQuantity) * Sender->AsFloat());
 }
 
 void TdmKtrb52::cdsBody1TI025Validate(TField* Sender) {
     TFlagScope derived(PriceBeingDerived, true, false);
-    const double quantity = lineValue("TI020");
+    const double quantity = lineValue(mocti::PricingQuantity);
     if (quantity != 0 && PriceFromAmountEnabled)
-        SetFieldTextQuiet(LineField("TI024"), NumberText(Sender->AsFloat() / quantity));
+        SetFieldTextQuiet(LineField(mocti::UnitPrice), NumberText(Sender->AsFloat() / quantity));
     CalcLineAmounts();
 }
 
@@ -53,17 +54,17 @@ void TdmKtrb52::cdsBody1TI026Validate(TField*) {
 // rule, or once for every line while all lines are recalculated.
 struct TdmKtrb52::TLineAmounts {
     explicit TLineAmounts(const TdmKtrb52& dm)
-        : quantity(dm.LineField("TI020")),
-          price(dm.LineField("TI024")),
-          amount(dm.LineField("TI025")),
-          deduction(dm.LineField("TI026")),
-          untaxed(dm.LineField("TI044")),
-          tax(dm.LineField("TI045")),
-          localUntaxed(dm.LineField("TI046")),
-          localTax(dm.LineField("TI047")),
-          currency(dm.headText("TH007")),
+        : quantity(dm.LineField(mocti::PricingQuantity)),
+          price(dm.LineField(mocti::UnitPrice)),
+          amount(dm.LineField(mocti::ProcessingAmount)),
+          deduction(dm.LineField(mocti::DeductionAmount)),
+          untaxed(dm.LineField(mocti::NetAmount)),
+          tax(dm.LineField(mocti::TaxAmount)),
+          localUntaxed(dm.LineField(mocti::LocalNetAmount)),
+          localTax(dm.LineField(mocti::LocalTaxAmount)),
+          currency(dm.headText(mocth::Currency)),
           local(dm.sysParam("SYS003")),
-          taxKind(dm.headText("TH015")) {}
+          taxKind(dm.headText(mocth::TaxKind)) {}
     TField *quantity, *price, *amount, *deduction, *untaxed, *tax, *localUntaxed, *localTax;
     std::string currency, local, taxKind;
     // Read when a rule first needs them.
@@ -105,7 +106,7 @@ void TdmKtrb52::cdsBody1TI045Validate(TField* Sender) {
 void TdmKtrb52::cdsBody1TI047Validate(TField* Sender) {
     withLineAmounts([&](TLineAmounts& a) {
         if (!a.taxIncluded()) return;
-        if (!a.exchangeRate) a.exchangeRate = headValue("TH008");
+        if (!a.exchangeRate) a.exchangeRate = headValue(mocth::ExchangeRate);
         SetFieldNumber(a.localUntaxed, a.net() * *a.exchangeRate - Sender->AsFloat());
     });
 }
@@ -126,14 +127,14 @@ void TdmKtrb52::CalcLineAmounts() {
 void TdmKtrb52::calcLineAmounts(TLineAmounts& a) {
     if (!a.split) {
         TLineAmounts::TSplit split;
-        split.byRate = taxByRateInvoice(headText("TH012")) && a.taxIncluded();
+        split.byRate = taxByRateInvoice(headText(mocth::InvoiceKind)) && a.taxIncluded();
         std::vector<Variant> args = {Variant(a.currency),
                                      Variant(a.local),
-                                     Variant(HeadField("TH030")->AsString()),
+                                     Variant(HeadField(mocth::TaxRate)->AsString()),
                                      Variant(a.taxKind),
-                                     Variant(HeadField("TH008")->AsString()),
-                                     Variant(amountDecimals("TH018", a.currency)),
-                                     Variant(amountDecimals("TI027", a.local))};
+                                     Variant(HeadField(mocth::ExchangeRate)->AsString()),
+                                     Variant(amountDecimals(mocth::ProcessingAmount, a.currency)),
+                                     Variant(amountDecimals(mocti::ReceiptCost, a.local))};
         // The line amount; for the split by amounts also quantity and price.
         args.resize(split.byRate ? 8 : 10);
         split.args = Variant::ArrayOf(std::move(args));

@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "receipt/rules/FieldCodes.h"
 #include "receipt/rules/Ktrb52CD.h"
 #include "receipt/rules/Ktrb52CD_Support.h"
 #include "runtime/Brokers.h"
@@ -27,8 +28,12 @@ const std::pair<const char*, int> kFormalItemHints[] = {
     {"cboTI008G", 7},  {"cboTI015G", 11}, {"cboTI009G", 8}, {"cboTI010G", 9},  {"cboTI054G", 10},
     {"cboTI011G", 10}, {"cboTI012G", 10}, {"cboTI023G", 7}, {"cboTI032G", 12},
 };
-const char* const kPackagingFields[] = {"TI016", "TI017", "TI050", "TI051", "TI057"};
-const char* const kEngineeringLocked[] = {"TI008", "TI015", "TI009", "TI054", "TI023", "TI032"};
+const char* const kPackagingFields[] = {mocti::ReceivedPackages, mocti::AcceptedPackages,
+                                        mocti::ScrappedPackages, mocti::RejectedPackages,
+                                        mocti::DestroyedPackages};
+const char* const kEngineeringLocked[] = {mocti::Unit,        mocti::Process,
+                                          mocti::Warehouse,   mocti::ProductionDate,
+                                          mocti::PricingUnit, mocti::Project};
 
 // Reply positions of the arrival line (MOCCD "01").
 enum TArrivalValue {
@@ -50,11 +55,11 @@ enum TArrivalValue {
 }  // namespace
 
 void TdmKtrb52::cdsBody1TIC01Validate(TField* Sender) {
-    writeLine("TI004", "");
+    writeLine(mocti::Item, "");
     auto lock = [this](const char* name, bool on) { LineField(name)->SetReadOnly(on); };
     if (Sender->AsString() == kEngineeringItem) {
-        writeLine("TI035", "0");
-        for (const char* name : {"TI049", "TI011", "TI012"}) {
+        writeLine(mocti::InspectionState, "0");
+        for (const char* name : {mocti::PackagingUnit, mocti::ExpiryDate, mocti::RecheckDate}) {
             writeLine(name, "");
             lock(name, true);
         }
@@ -62,7 +67,7 @@ void TdmKtrb52::cdsBody1TIC01Validate(TField* Sender) {
             writeLine(name, "0");
             lock(name, true);
         }
-        writeLine("TI010", kNoLot);
+        writeLine(mocti::Lot, kNoLot);
         for (const char* name : kEngineeringLocked) lock(name, true);
         for (const auto& [editor, line] : kFormalItemHints) showEditorHint(editor, {});
         showQueryMenu(false);
@@ -70,35 +75,36 @@ void TdmKtrb52::cdsBody1TIC01Validate(TField* Sender) {
         showF11Fields("");
         return;
     }
-    lock("TI049", false);
-    if (lineText("TI004C10") == "Y")
-        for (const char* name : {"TI011", "TI012", "TI054"}) lock(name, false);
+    lock(mocti::PackagingUnit, false);
+    if (lineText(mocti::ItemDated) == "Y")
+        for (const char* name : {mocti::ExpiryDate, mocti::RecheckDate, mocti::ProductionDate})
+            lock(name, false);
     UpdatePackagingReadOnly();
-    lock("TI008", false);
-    lock("TI015", false);
-    writeLineQuiet("TI015", kWholeWorkOrder);
-    lock("TI009", false);
-    lock("TI023", false);
+    lock(mocti::Unit, false);
+    lock(mocti::Process, false);
+    writeLineQuiet(mocti::Process, kWholeWorkOrder);
+    lock(mocti::Warehouse, false);
+    lock(mocti::PricingUnit, false);
     // As the line scroll would: the project is the user's unless projects
     // are in use.
-    if (sysParam("SYS180") != "Y") lock("TI032", false);
+    if (sysParam("SYS180") != "Y") lock(mocti::Project, false);
     showQueryMenu(true);
     for (const auto& [editor, line] : kFormalItemHints) showEditorHint(editor, {line});
-    const int via = headText("MQC03C") == "Y" ? kArrivalHint : kWorkOrderHint;
+    const int via = headText(mocth::ChecksArrival) == "Y" ? kArrivalHint : kWorkOrderHint;
     showEditorHint("cboTI004G", {kItemHint, via, kItemAttributesHint});
     showF11Fields("cdsBody1:TI004");
 }
 
 void TdmKtrb52::cdsBody1TIC02Validate(TField*) {
-    writeLine("TIC03", "");
+    writeLine(mocti::ArrivalNo, "");
 }
 
 void TdmKtrb52::cdsBody1TIC03Validate(TField*) {
-    writeLine("TIC04", "");
+    writeLine(mocti::ArrivalLineNo, "");
 }
 
 void TdmKtrb52::cdsBody1TIC04Validate(TField* Sender) {
-    const std::string type = lineText("TIC02"), number = lineText("TIC03"),
+    const std::string type = lineText(mocti::ArrivalType), number = lineText(mocti::ArrivalNo),
                       line = Sender->AsString();
     // Line validations look up and fill only once the clerk works on the document.
     const bool linked =
@@ -109,10 +115,10 @@ void TdmKtrb52::cdsBody1TIC04Validate(TField* Sender) {
         !GetLookupValues(
             Sender, "MOCCD", "01", arrival,
             plat::VarArrayOf(
-                {Variant(type), Variant(number), Variant(line), Variant(headText("TH005")),
-                 Variant(sysParam("SYS180") == "Y" ? headText("TH045") : std::string())})))
+                {Variant(type), Variant(number), Variant(line), Variant(headText(mocth::Supplier)),
+                 Variant(sysParam("SYS180") == "Y" ? headText(mocth::Project) : std::string())})))
         refuseBlank("100061");
-    writeLine("TIC05", "");
+    writeLine(mocti::InspectionBatch, "");
     showEditorHint("cboTIC05G", {});
     if (linked) {
         if (!hasValues(arrival)) return;
@@ -130,87 +136,100 @@ void TdmKtrb52::cdsBody1TIC04Validate(TField* Sender) {
         const double rate = !orderValues || rateText.empty() || rateText == "N" || rateText == "Y"
                                 ? 0
                                 : valueNumber(order, 38, "100061", empty);
-        writeLine("TI004", value(arItem));
-        writeLine("TI004C12", value(arItem));
-        writeLine("TI004C2", value(arItem));
-        writeLine("TI005", value(arName));
-        writeLine("TI006", value(arSpec));
-        writeLine("TI009", value(arWarehouse));
-        writeLine("TI008", value(arUnit));
-        writeLine("TI049", value(arPackagingUnit));
+        writeLine(mocti::Item, value(arItem));
+        writeLine(mocti::WorkOrderProduct, value(arItem));
+        writeLine(mocti::StockItem, value(arItem));
+        writeLine(mocti::ItemName, value(arName));
+        writeLine(mocti::ItemSpec, value(arSpec));
+        writeLine(mocti::Warehouse, value(arWarehouse));
+        writeLine(mocti::Unit, value(arUnit));
+        writeLine(mocti::PackagingUnit, value(arPackagingUnit));
         {
             // The accepted quantity is not spread from the received one here:
             // it comes from the inspection result, or is copied below.
             TFlagScope noSpread(Session.QuantityEditActive, false, true);
-            writeLineNumber("TI007", received);
+            writeLineNumber(mocti::ReceivedQuantity, received);
         }
-        writeLine("TI040", value(arRemark));
-        writeLine("TI032", value(arProject));
-        writeLineQuiet("TI061", value(arStockUnit));
-        writeLineQuiet("TI013", value(arWorkOrderType));
-        writeLineQuiet("TI014", value(arWorkOrder));
+        writeLine(mocti::Remark, value(arRemark));
+        writeLine(mocti::Project, value(arProject));
+        writeLineQuiet(mocti::StockUnit, value(arStockUnit));
+        writeLineQuiet(mocti::WorkOrderType, value(arWorkOrderType));
+        writeLineQuiet(mocti::WorkOrderNo, value(arWorkOrder));
 
         if (orderValues) writeOrderLookupFields(order, rate);
-        if (headText("MQC04C") != "Y") writeLine("TI019", lineText("TI007"));
+        if (headText(mocth::ChecksInspection) != "Y")
+            writeLine(mocti::AcceptedQuantity, lineText(mocti::ReceivedQuantity));
     }
-    if (!line.empty() && headText("MQC04C") == "Y") showEditorHint("cboTIC05G", {kInspectionHint});
+    if (!line.empty() && headText(mocth::ChecksInspection) == "Y")
+        showEditorHint("cboTIC05G", {kInspectionHint});
 }
 
 void TdmKtrb52::writeOrderLookupFields(const Variant& order, double taxRate) {
     auto orderValue = [&](int index) { return ReplyText(order, index); };
-    const std::pair<const char*, int> hidden[] = {{"TI004C3", 3},  {"TI004C5", 5},
-                                                  {"TI004C6", 6},  {"TI004C7", 29},
-                                                  {"TI004C8", 28}, {"TI004C9", 30}};
+    const std::pair<const char*, int> hidden[] = {
+        {mocti::WorkOrderPlanned, 3},   {mocti::WorkOrderReceived, 5},
+        {mocti::WorkOrderScrapped, 6},  {mocti::WorkOrderPackagesReceived, 29},
+        {mocti::WorkOrderPackages, 28}, {mocti::WorkOrderPackagesScrapped, 30}};
     for (const auto& [name, index] : hidden) writeLine(name, orderValue(index));
-    SetFieldText(LineField("TI004C11"), NumberText(taxRate * 100), true);
-    writeLine("TI004C13", orderValue(43));
-    writeLine("TI014C1", orderValue(35));
-    writeLine("TI014C2", orderValue(36));
-    writeLine("TI014C3", orderValue(37));
+    SetFieldText(LineField(mocti::ItemTaxRate), NumberText(taxRate * 100), true);
+    writeLine(mocti::ItemOverReceiptRate, orderValue(43));
+    writeLine(mocti::OrderType, orderValue(35));
+    writeLine(mocti::OrderNo, orderValue(36));
+    writeLine(mocti::OrderLineNo, orderValue(37));
 }
 
 void TdmKtrb52::cdsBody1TIC05Validate(TField* Sender) {
-    if (!Session.ValidationActive || !arrivalLinked() || headText("MQC04C") != "Y") return;
-    const std::string type = lineText("TIC02"), number = lineText("TIC03"),
-                      line = lineText("TIC04"), batch = Sender->AsString();
-    const Variant project(sysParam("SYS180") == "Y" ? headText("TH045") : std::string());
+    if (!Session.ValidationActive || !arrivalLinked() || headText(mocth::ChecksInspection) != "Y")
+        return;
+    const std::string type = lineText(mocti::ArrivalType), number = lineText(mocti::ArrivalNo),
+                      line = lineText(mocti::ArrivalLineNo), batch = Sender->AsString();
+    const Variant project(sysParam("SYS180") == "Y" ? headText(mocth::Project) : std::string());
     Variant result;
     if (!GetLookupValues(
             Sender, "QMSTD", "09", result,
             plat::VarArrayOf({Variant(type), Variant(number), Variant(line), Variant(batch),
                               Variant(type), Variant(number), Variant(line),
-                              Variant(lineText("TI001")), Variant(lineText("TI002")), Variant(type),
-                              Variant(number), Variant(line), Variant(batch), project})) ||
+                              Variant(lineText(mocti::DocType)), Variant(lineText(mocti::DocNo)),
+                              Variant(type), Variant(number), Variant(line), Variant(batch),
+                              project})) ||
         !hasValues(result))
         return;
     // Inspected quantities, by reply position; read before anything is written.
-    const std::pair<const char*, int> quantities[] = {{"TI019", 2}, {"TI022", 3}, {"TI056", 4},
-                                                      {"TI021", 5}, {"TI017", 6}, {"TI051", 7},
-                                                      {"TI057", 8}, {"TI050", 9}};
+    const std::pair<const char*, int> quantities[] = {
+        {mocti::AcceptedQuantity, 2},  {mocti::RejectedQuantity, 3}, {mocti::DestroyedQuantity, 4},
+        {mocti::ScrappedQuantity, 5},  {mocti::AcceptedPackages, 6}, {mocti::RejectedPackages, 7},
+        {mocti::DestroyedPackages, 8}, {mocti::ScrappedPackages, 9}};
     double value[10] = {};
     for (const auto& [name, index] : quantities)
         value[index] = valueNumber(result, index, "C00017", Variant());
-    writeLineQuiet("TIC06", ReplyText(result, 10));
+    writeLineQuiet(mocti::InspectionCount, ReplyText(result, 10));
     for (const auto& [name, index] : quantities) writeLineQuiet(name, NumberText(value[index]));
     double valued = 0;
-    if (convertQuantity(lineValue("TI019") + lineValue("TI056"), lineText("TI008"),
-                        lineText("TI023"), valued))
-        writeLineQuiet("TI020", NumberText(valued));
-    writeLineQuiet("TI062", NumberText(value[2]));
-    writeLineQuiet("TI007", NumberText(lineValue("TI019") + lineValue("TI022") +
-                                       lineValue("TI056") + lineValue("TI021")));
-    writeLineQuiet("TI016", NumberText(lineValue("TI017") + lineValue("TI051") +
-                                       lineValue("TI057") + lineValue("TI050")));
-    writeLineQuiet("TI035", CompareFloats(lineValue("TI022"), 0) > 0 ? "3" : "2");
+    if (convertQuantity(lineValue(mocti::AcceptedQuantity) + lineValue(mocti::DestroyedQuantity),
+                        lineText(mocti::Unit), lineText(mocti::PricingUnit), valued))
+        writeLineQuiet(mocti::PricingQuantity, NumberText(valued));
+    writeLineQuiet(mocti::StockQuantity, NumberText(value[2]));
+    writeLineQuiet(
+        mocti::ReceivedQuantity,
+        NumberText(lineValue(mocti::AcceptedQuantity) + lineValue(mocti::RejectedQuantity) +
+                   lineValue(mocti::DestroyedQuantity) + lineValue(mocti::ScrappedQuantity)));
+    writeLineQuiet(
+        mocti::ReceivedPackages,
+        NumberText(lineValue(mocti::AcceptedPackages) + lineValue(mocti::RejectedPackages) +
+                   lineValue(mocti::DestroyedPackages) + lineValue(mocti::ScrappedPackages)));
+    writeLineQuiet(mocti::InspectionState,
+                   CompareFloats(lineValue(mocti::RejectedQuantity), 0) > 0 ? "3" : "2");
 }
 
 void TdmKtrb52::cdsMainAfterScroll(plat::TDataSet* DataSet) {
     TdmDouble::cdsMainAfterScroll(DataSet);
-    const std::string arrivals = headText("MQC03C"), inspections = headText("MQC04C");
-    for (const char* name : {"TI013", "TI014"}) LineField(name)->SetReadOnly(arrivals == "Y");
-    for (const char* name : {"TIC02", "TIC03", "TIC04"})
+    const std::string arrivals = headText(mocth::ChecksArrival),
+                      inspections = headText(mocth::ChecksInspection);
+    for (const char* name : {mocti::WorkOrderType, mocti::WorkOrderNo})
+        LineField(name)->SetReadOnly(arrivals == "Y");
+    for (const char* name : {mocti::ArrivalType, mocti::ArrivalNo, mocti::ArrivalLineNo})
         LineField(name)->SetReadOnly(arrivals == "N");
-    LineField("TIC05")->SetReadOnly(inspections == "N");
+    LineField(mocti::InspectionBatch)->SetReadOnly(inspections == "N");
     view_.ProjectEditLocked = false;
     viewChanged(TKtrb52Part::ProjectEdit);
 }

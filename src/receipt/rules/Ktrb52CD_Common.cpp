@@ -2,6 +2,7 @@
 // out of server replies, unit conversions of the line's item, and the
 // quantity checks against the inspection result and the arrival line.
 #include "platform/core/numbers.h"
+#include "receipt/rules/FieldCodes.h"
 #include "receipt/rules/Ktrb52CD.h"
 #include "receipt/rules/Ktrb52CD_Support.h"
 #include "runtime/Brokers.h"
@@ -70,7 +71,7 @@ double TdmKtrb52::valueNumber(const Variant& reply, int index, const std::string
 bool TdmKtrb52::convertQuantity(double quantity, const std::string& fromUnit,
                                 const std::string& toUnit, double& converted) {
     Variant reply = broker().CallServerMethod(
-        "UnitConvert", plat::VarArrayOf({Variant(lineText("TI004")), Variant(quantity),
+        "UnitConvert", plat::VarArrayOf({Variant(lineText(mocti::Item)), Variant(quantity),
                                          Variant(fromUnit), Variant(toUnit)}));
     return reply.IsArray() && TryNumber(FirstElement(reply), converted);
 }
@@ -83,24 +84,26 @@ double TdmKtrb52::convertRequired(double quantity, const std::string& fromUnit,
 }
 
 bool TdmKtrb52::arrivalLinked() const {
-    return !lineText("TIC02").empty() && !lineText("TIC03").empty() && !lineText("TIC04").empty();
+    return !lineText(mocti::ArrivalType).empty() && !lineText(mocti::ArrivalNo).empty() &&
+           !lineText(mocti::ArrivalLineNo).empty();
 }
 
 bool TdmKtrb52::arrivalUnlinked() const {
-    return lineText("TIC02").empty() && lineText("TIC03").empty() && lineText("TIC04").empty();
+    return lineText(mocti::ArrivalType).empty() && lineText(mocti::ArrivalNo).empty() &&
+           lineText(mocti::ArrivalLineNo).empty();
 }
 
 bool TdmKtrb52::fixedWeight() const {
-    return sysParam("SYS024") == "3" && !lineText("TI049").empty() &&
-           IsFixedWeightFlag(lineText("MB091C"));
+    return sysParam("SYS024") == "3" && !lineText(mocti::PackagingUnit).empty() &&
+           IsFixedWeightFlag(lineText(mocti::FixedWeight));
 }
 
 void TdmKtrb52::checkInspectionAndArrival(TField* field, const char* inspectionColumn,
                                           const char* arrivalColumn, bool focus) {
     const double value = field->AsFloat();
     const Variant label(field->DisplayLabel());
-    const std::string type = lineText("TIC02"), number = lineText("TIC03"),
-                      line = lineText("TIC04");
+    const std::string type = lineText(mocti::ArrivalType), number = lineText(mocti::ArrivalNo),
+                      line = lineText(mocti::ArrivalLineNo);
     const std::string cr = "\r";
     auto refuseWith = [&](const char* code) {
         if (focus) field->FocusControl();
@@ -118,7 +121,7 @@ void TdmKtrb52::checkInspectionAndArrival(TField* field, const char* inspectionC
     };
 
     double limit = 0;
-    const std::string batch = lineText("TIC05");
+    const std::string batch = lineText(mocti::InspectionBatch);
     if (!batch.empty()) {
         std::string sql = std::string(" SELECT ") + inspectionColumn + " FROM $$QMSTD QMSTD " + cr +
                           " WHERE TD001=" + SqlText(type) + cr + " AND TD002=" + SqlText(number) +
@@ -140,44 +143,49 @@ void TdmKtrb52::checkInspectionAndArrival(TField* field, const char* inspectionC
 void TdmKtrb52::deriveRejectedQuantity() {
     if (!arrivalUnlinked()) return;
     const double rejected =
-        lineValue("TI007") - lineValue("TI019") - lineValue("TI021") - lineValue("TI056");
+        lineValue(mocti::ReceivedQuantity) - lineValue(mocti::AcceptedQuantity) -
+        lineValue(mocti::ScrappedQuantity) - lineValue(mocti::DestroyedQuantity);
     if (CompareFloats(rejected, 0) < 0)
-        showMessage(kMsgWarning, kBelowZero, {Variant(LineField("TI022")->DisplayLabel())});
-    writeLineQuiet("TI022", NumberText(rejected));
-    refreshLineField("TI022");
+        showMessage(kMsgWarning, kBelowZero,
+                    {Variant(LineField(mocti::RejectedQuantity)->DisplayLabel())});
+    writeLineQuiet(mocti::RejectedQuantity, NumberText(rejected));
+    refreshLineField(mocti::RejectedQuantity);
 }
 
 void TdmKtrb52::deriveRejectedPackages(bool fixedWeightOnly) {
     if (!arrivalUnlinked() || (fixedWeightOnly && !fixedWeight())) return;
     const double rejected =
-        lineValue("TI016") - lineValue("TI050") - lineValue("TI017") - lineValue("TI057");
+        lineValue(mocti::ReceivedPackages) - lineValue(mocti::ScrappedPackages) -
+        lineValue(mocti::AcceptedPackages) - lineValue(mocti::DestroyedPackages);
     if (CompareFloats(rejected, 0) < 0)
-        showMessage(kMsgWarning, kBelowZero, {Variant(LineField("TI051")->DisplayLabel())});
-    writeLineQuiet("TI051", NumberText(rejected));
-    refreshLineField("TI051");
+        showMessage(kMsgWarning, kBelowZero,
+                    {Variant(LineField(mocti::RejectedPackages)->DisplayLabel())});
+    writeLineQuiet(mocti::RejectedPackages, NumberText(rejected));
+    refreshLineField(mocti::RejectedPackages);
 }
 
 void TdmKtrb52::deriveValuationAndStock(bool stockRequired, bool valuationRequired) {
-    const double accepted = lineValue("TI019");
+    const double accepted = lineValue(mocti::AcceptedQuantity);
     if (CompareFloats(accepted, 0) == 0) {
-        writeLine("TI020", "0");
-        writeLine("TI062", "0");
+        writeLine(mocti::PricingQuantity, "0");
+        writeLine(mocti::StockQuantity, "0");
         return;
     }
-    const std::string unit = lineText("TI008"), priceUnit = lineText("TI023");
+    const std::string unit = lineText(mocti::Unit), priceUnit = lineText(mocti::PricingUnit);
     double stock = 0;
     if (stockRequired)
-        writeLineNumber("TI062", convertRequired(accepted, unit, lineText("TI061")));
-    else if (convertQuantity(accepted, unit, lineText("TI061"), stock))
-        writeLineNumber("TI062", stock);
-    const double valued = accepted + lineValue("TI056");
+        writeLineNumber(mocti::StockQuantity,
+                        convertRequired(accepted, unit, lineText(mocti::StockUnit)));
+    else if (convertQuantity(accepted, unit, lineText(mocti::StockUnit), stock))
+        writeLineNumber(mocti::StockQuantity, stock);
+    const double valued = accepted + lineValue(mocti::DestroyedQuantity);
     double converted = 0;
     if (unit == priceUnit)
-        writeLineNumber("TI020", valued);
+        writeLineNumber(mocti::PricingQuantity, valued);
     else if (valuationRequired)
-        writeLineNumber("TI020", convertRequired(valued, unit, priceUnit));
+        writeLineNumber(mocti::PricingQuantity, convertRequired(valued, unit, priceUnit));
     else if (convertQuantity(valued, unit, priceUnit, converted))
-        writeLineNumber("TI020", converted);
+        writeLineNumber(mocti::PricingQuantity, converted);
 }
 
 }  // namespace ktrb

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "dataframe/knlRadical.h"
+#include "receipt/rules/FieldCodes.h"
 #include "receipt/rules/Ktrb52CD.h"
 #include "receipt/rules/Ktrb52CD_Support.h"
 #include "runtime/Brokers.h"
@@ -73,8 +74,11 @@ bool editing(const plat::TDataSet* dataSet) {
 
 // The header fields the supplier, currency, invoice, tax and rate rules
 // write into one another.
-const char* const kTermFields[] = {"TH005C", "TH011", "TH012",  "TH015", "TH007",
-                                   "TH008",  "TH033", "TH033C", "TH030", "TH005C1"};
+const char* const kTermFields[] = {mocth::SupplierName, mocth::TaxNo,
+                                   mocth::InvoiceKind,  mocth::TaxKind,
+                                   mocth::Currency,     mocth::ExchangeRate,
+                                   mocth::PaymentTerms, mocth::PaymentTermsName,
+                                   mocth::TaxRate,      mocth::SupplierTaxSetting};
 
 // Holds the lines' recalculation and work-order check back while a header
 // rule runs; the outermost rule's Finish runs what was asked for, once: the
@@ -150,8 +154,8 @@ void TdmKtrb52::BeforeAmountEditHook() {}
 void TdmKtrb52::cdsMainTH001Validate(TField* Sender) {
     const std::string type = Sender->AsString();
     if (type.empty()) {
-        writeHead("TH001C", "");
-        writeHead("TH002", "");
+        writeHead(mocth::DocTypeName, "");
+        writeHead(mocth::DocNo, "");
     }
     Variant reply;
     if (!GetLookupValues(
@@ -161,10 +165,10 @@ void TdmKtrb52::cdsMainTH001Validate(TField* Sender) {
     if (!hasValues(reply)) return;
     auto value = [&](int index) { return ReplyText(reply, index); };
 
-    writeHead("TH001C", value(dtName));
-    writeHead("TH001C1", value(dtWorkOrderCheck));
-    writeHead("MQ024C", value(dtItemInputMode));
-    writeHead("TH001C2", value(dtNature));
+    writeHead(mocth::DocTypeName, value(dtName));
+    writeHead(mocth::DocTypeChecksWorkOrder, value(dtWorkOrderCheck));
+    writeHead(mocth::ItemEntryMode, value(dtItemInputMode));
+    writeHead(mocth::DocNature, value(dtNature));
 
     Variant rows = broker().CallServerMethod(
         "SimpleSQL",
@@ -177,17 +181,17 @@ void TdmKtrb52::cdsMainTH001Validate(TField* Sender) {
         auto column = [&](int i) {
             return i < row.ArrayCount() ? plat::VarToStr(row[row.LowBound(1) + i]) : "";
         };
-        writeHead("MQ042C", column(0));
-        writeHead("MQ043C", column(1));
-        writeHead("TH001C3", column(2));
-        writeHead("MQC03C", column(3));
-        writeHead("MQC04C", column(4));
+        writeHead(mocth::OverReceiptControl, column(0));
+        writeHead(mocth::MaterialIssueControl, column(1));
+        writeHead(mocth::DocTypeEngineeringItems, column(2));
+        writeHead(mocth::ChecksArrival, column(3));
+        writeHead(mocth::ChecksInspection, column(4));
     }
 
     SetAutoNumberKey(value(dtNumbering) != kManualNumbering);
     if (AutoNumber) {
-        writeHead("TH002", ReceiptForm().AssignDocumentNumber());
-        HeadField("TH029")->FocusControl();
+        writeHead(mocth::DocNo, ReceiptForm().AssignDocumentNumber());
+        HeadField(mocth::DocDate)->FocusControl();
     }
     view_.AutoConfirmAfterSave = value(dtAutoConfirm) == "Y";
     view_.PrintAfterSave = value(dtPrintAfterSave) == "Y";
@@ -197,14 +201,16 @@ void TdmKtrb52::cdsMainTH001Validate(TField* Sender) {
     const bool signed_ =
         GetLookupValues(Sender, "ADMMQ", "02", signOff,
                         plat::VarArrayOf({Variant(broker().ProgramCode), Variant(type)}));
-    writeHead("TH036", signed_ ? "0" : "N");
+    writeHead(mocth::SignOffState, signed_ ? "0" : "N");
 
-    const bool arrivalsRequired = headText("MQC03C") == "Y";
-    for (const char* name : {"TI013", "TI014"}) LineField(name)->SetReadOnly(arrivalsRequired);
-    for (const char* name : {"TIC02", "TIC03", "TIC04", "TIC05"})
+    const bool arrivalsRequired = headText(mocth::ChecksArrival) == "Y";
+    for (const char* name : {mocti::WorkOrderType, mocti::WorkOrderNo})
+        LineField(name)->SetReadOnly(arrivalsRequired);
+    for (const char* name :
+         {mocti::ArrivalType, mocti::ArrivalNo, mocti::ArrivalLineNo, mocti::InspectionBatch})
         LineField(name)->SetReadOnly(!arrivalsRequired);
-    LineField("TIC05")->SetReadOnly(headText("MQC04C") == "N");
-    LineField("TIC01")->SetReadOnly(headText("TH001C3") == "N");
+    LineField(mocti::InspectionBatch)->SetReadOnly(headText(mocth::ChecksInspection) == "N");
+    LineField(mocti::ItemKind)->SetReadOnly(headText(mocth::DocTypeEngineeringItems) == "N");
 }
 
 void TdmKtrb52::cdsMainTH002Validate(TField* Sender) {
@@ -218,14 +224,14 @@ void TdmKtrb52::cdsMainTH029Validate(TField* Sender) {
     if (date < sysParam("SYS011") + "01") refuseBlank("100013");
     // The number depends on the date.
     if (AutoNumber && formMode() == TFormMode::Add)
-        writeHead("TH002", ReceiptForm().AssignDocumentNumber());
-    writeHead("TH003", date);
+        writeHead(mocth::DocNo, ReceiptForm().AssignDocumentNumber());
+    writeHead(mocth::ReceiptDate, date);
 }
 
 // ---- factory, supplier, currency ----
 
 void TdmKtrb52::cdsMainTH004Validate(TField* Sender) {
-    ValidateFieldAndFill(Sender, "CMSMB", "01", "TH004C");
+    ValidateFieldAndFill(Sender, "CMSMB", "01", mocth::FactoryName);
 }
 
 void TdmKtrb52::cdsMainTH005SetText(TField* Sender, const std::string& Text) {
@@ -236,11 +242,12 @@ void TdmKtrb52::cdsMainTH005Validate(TField* Sender) {
     const std::string supplier = Sender->AsString();
     if (supplier == Session.SupplierAtEdit) return;
     THeaderBatch batch(*this, Sender);
-    const std::string check = headText("TH001C1");
-    if ((check == "Y" || check == "W") && !lineText("TI013").empty()) refuseBlank("100298");
+    const std::string check = headText(mocth::DocTypeChecksWorkOrder);
+    if ((check == "Y" || check == "W") && !lineText(mocti::WorkOrderType).empty())
+        refuseBlank("100298");
     if (supplier.empty()) {
-        writeHead("TH005C", "");
-        writeHead("TH011", "");
+        writeHead(mocth::SupplierName, "");
+        writeHead(mocth::TaxNo, "");
     }
     Variant reply;
     const bool found = GetLookupValues(Sender, "PURMA", "01", reply);
@@ -253,18 +260,19 @@ void TdmKtrb52::cdsMainTH005Validate(TField* Sender) {
         if (status == "3") refuseBlank("100174");
         const bool taxed = value(spInvoiceKind) != kInvoiceWithoutTax;
         const double rate = taxed ? valueNumber(reply, spTaxRate, "000001",
-                                                Variant(HeadField("TH030")->DisplayLabel()))
+                                                Variant(HeadField(mocth::TaxRate)->DisplayLabel()))
                                   : 0;
 
-        writeHead("TH005C", value(spName));
-        writeHead("TH011", value(spTaxNumber));
-        writeHead("TH012", value(spInvoiceKind));
-        if (headText("TH012") != kInvoiceWithoutTax) writeHead("TH015", value(spTaxKind));
-        writeHead("TH007", value(spCurrency));
-        writeHead("TH033", value(spPaymentTerms));
-        if (headText("TH012") != kInvoiceWithoutTax && taxed)
-            SetFieldText(HeadField("TH030"), NumberText(rate * 100), true);
-        writeHead("TH005C1", value(spKind));
+        writeHead(mocth::SupplierName, value(spName));
+        writeHead(mocth::TaxNo, value(spTaxNumber));
+        writeHead(mocth::InvoiceKind, value(spInvoiceKind));
+        if (headText(mocth::InvoiceKind) != kInvoiceWithoutTax)
+            writeHead(mocth::TaxKind, value(spTaxKind));
+        writeHead(mocth::Currency, value(spCurrency));
+        writeHead(mocth::PaymentTerms, value(spPaymentTerms));
+        if (headText(mocth::InvoiceKind) != kInvoiceWithoutTax && taxed)
+            SetFieldText(HeadField(mocth::TaxRate), NumberText(rate * 100), true);
+        writeHead(mocth::SupplierTaxSetting, value(spKind));
     }
     // Accepted only once the lines' work orders agree with the new terms.
     CheckLinesAgainstWorkOrders();
@@ -277,11 +285,12 @@ void TdmKtrb52::cdsMainTH007Validate(TField* Sender) {
     BeforeAmountEditHook();
     ValidateFieldAndFill(Sender, "CMSMF", "01", "");
     Variant rate = broker().CallServerMethod(
-        "ExchangeRate",
-        plat::VarArrayOf({Variant(Sender->AsString()), Variant("O"), Variant(headText("TH029"))}));
+        "ExchangeRate", plat::VarArrayOf({Variant(Sender->AsString()), Variant("O"),
+                                          Variant(headText(mocth::DocDate))}));
     // The exchange rate's rule recalculates the lines in the new currency.
-    writeHead("TH008",
-              NumberText(replyNumber(rate, "100006", Variant(HeadField("TH008")->DisplayLabel()))));
+    writeHead(mocth::ExchangeRate,
+              NumberText(replyNumber(rate, "100006",
+                                     Variant(HeadField(mocth::ExchangeRate)->DisplayLabel()))));
     CheckLinesAgainstWorkOrders();
     batch.Finish();
 }
@@ -311,8 +320,8 @@ void TdmKtrb52::cdsMainTH012Validate(TField* Sender) {
     THeaderBatch batch(*this, Sender);
     const std::string kind = Sender->AsString();
     const std::string taxKind = taxKindOfInvoice(kind);
-    if (!taxKind.empty()) writeHead("TH015", taxKind);
-    if (kind == kInvoiceWithoutTax) SetFieldText(HeadField("TH030"), "0", true);
+    if (!taxKind.empty()) writeHead(mocth::TaxKind, taxKind);
+    if (kind == kInvoiceWithoutTax) SetFieldText(HeadField(mocth::TaxRate), "0", true);
     RecalcAllLineAmounts();
     rateEditPending_ = kind != kInvoiceWithoutTax;
     batch.Finish();
@@ -325,16 +334,16 @@ void TdmKtrb52::cdsMainTH013Validate(TField* Sender) {
 void TdmKtrb52::cdsMainTH015Validate(TField* Sender) {
     THeaderBatch batch(*this, Sender);
     bool rateWritten = false;
-    if (headText("TH012") == kInvoiceWithoutTax || zeroRateTaxKind(Sender->AsString())) {
-        SetFieldText(HeadField("TH030"), "0", true);
+    if (headText(mocth::InvoiceKind) == kInvoiceWithoutTax || zeroRateTaxKind(Sender->AsString())) {
+        SetFieldText(HeadField(mocth::TaxRate), "0", true);
         rateWritten = true;
     } else {
         Variant reply;
-        if (GetLookupValues(HeadField("TH005"), "PURMA", "01", reply) && hasValues(reply) &&
+        if (GetLookupValues(HeadField(mocth::Supplier), "PURMA", "01", reply) && hasValues(reply) &&
             !plat::VarIsBlank(ReplyAt(reply, spTaxRate)) && ReplyText(reply, spTaxRate) != "") {
             const double rate = valueNumber(reply, spTaxRate, "000001",
-                                            Variant(HeadField("TH030")->DisplayLabel()));
-            SetFieldText(HeadField("TH030"), NumberText(rate * 100), true);
+                                            Variant(HeadField(mocth::TaxRate)->DisplayLabel()));
+            SetFieldText(HeadField(mocth::TaxRate), NumberText(rate * 100), true);
             rateWritten = true;
         }
     }
@@ -357,11 +366,12 @@ void TdmKtrb52::cdsMainTH030Validate(TField* Sender) {
 
 void TdmKtrb52::cdsMainTH033Validate(TField* Sender) {
     CheckValueAndFill(Sender, "CMSNA", "01",
-                      plat::VarArrayOf({Variant("1"), Variant(Sender->AsString())}), "TH033C");
+                      plat::VarArrayOf({Variant("1"), Variant(Sender->AsString())}),
+                      mocth::PaymentTermsName);
 }
 
 void TdmKtrb52::cdsMainTH038Validate(TField* Sender) {
-    ValidateFieldAndFill(Sender, "CMSME", "01", "TH038C");
+    ValidateFieldAndFill(Sender, "CMSME", "01", mocth::DepartmentName);
 }
 
 // ---- the lines' work orders against the header's terms ----
@@ -376,13 +386,14 @@ void TdmKtrb52::CheckLinesAgainstWorkOrders() {
     TFinally done([&] { cdsMain->Edit(); });
     TRowWalk walk(cdsBody1, TRowWalk::Events::DataSet);
     walk.beforeEnable = [&] { CalcHeadTotals(); };
-    const Variant supplier(headText("TH005")), currency(headText("TH007")),
-        taxKind(headText("TH015")), rate(HeadField("TH030")->Value());
+    const Variant supplier(headText(mocth::Supplier)), currency(headText(mocth::Currency)),
+        taxKind(headText(mocth::TaxKind)), rate(HeadField(mocth::TaxRate)->Value());
     for (cdsBody1->First(); !cdsBody1->Eof(); cdsBody1->Next()) {
-        const std::string type = lineText("TI013"), number = lineText("TI014");
-        if (type.empty() || number.empty() || lineText("TI037") == "Y") continue;
+        const std::string type = lineText(mocti::WorkOrderType),
+                          number = lineText(mocti::WorkOrderNo);
+        if (type.empty() || number.empty() || lineText(mocti::ConfirmCode) == "Y") continue;
         Variant reply;
-        if (!GetLookupValues(LineField("TI014"), "MOCTA", "25", reply,
+        if (!GetLookupValues(LineField(mocti::WorkOrderNo), "MOCTA", "25", reply,
                              plat::VarArrayOf({Variant(type), Variant(number), supplier, currency,
                                                taxKind, rate})))
             refuseBlank("200943");

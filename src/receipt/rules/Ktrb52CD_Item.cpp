@@ -6,6 +6,7 @@
 
 #include "dataframe/knlRadical.h"
 #include "platform/core/numbers.h"
+#include "receipt/rules/FieldCodes.h"
 #include "receipt/rules/Ktrb52CD.h"
 #include "receipt/rules/Ktrb52CD_Support.h"
 #include "runtime/Brokers.h"
@@ -73,7 +74,7 @@ struct TdmKtrb52::TItemFill {
 };
 
 void TdmKtrb52::cdsBody1TI004SetText(TField* Sender, const std::string& Text) {
-    if (Session.ValidationActive && lineText("TIC01") == kFormalItem)
+    if (Session.ValidationActive && lineText(mocti::ItemKind) == kFormalItem)
         BarCodeFieldSetText(Sender, Text, plat::VarArrayOf({Variant(Text)}), "63", "INVMB");
     else
         Sender->SetAsString(Text);
@@ -83,28 +84,28 @@ void TdmKtrb52::cdsBody1TI004Validate(TField* Sender) {
     const std::string item = Sender->AsString();
     checkItemChange(Sender, item);
     // The shadow goes back to the earlier item when the change is refused.
-    TShadowScope shadow(LineField("TI004_OLD"), item);
+    TShadowScope shadow(LineField(mocti::PreviousItem), item);
     checkArrivalItem(item);
 
-    if (lineText("TIC01") == kEngineeringItem) {
+    if (lineText(mocti::ItemKind) == kEngineeringItem) {
         fillEngineeringItem(Sender, item);
         return;
     }
 
     const TItemFill fill = readFormalItem(Sender, item);
-    writeLine("TI004MB454", "N");
-    LineField("TI010")->SetReadOnly(lineText("TI004C") == "N");
+    writeLine(mocti::ItemSerialManaged, "N");
+    LineField(mocti::Lot)->SetReadOnly(lineText(mocti::ItemLotManaged) == "N");
     if (fill.filling) {
         if (item.empty()) clearLineItem();
         if (!fill.found) return;
         writeFormalItem(Sender, fill);
     }
     UpdatePackagingReadOnly();
-    if (Session.AmountsFrozen) writeLineQuiet("TI024", "0");
+    if (Session.AmountsFrozen) writeLineQuiet(mocti::UnitPrice, "0");
 }
 
 void TdmKtrb52::checkItemChange(TField* field, const std::string& item) {
-    const std::string accepted = lineText("TI004_OLD");
+    const std::string accepted = lineText(mocti::PreviousItem);
     if (item == accepted || cdsFoot->IsEmpty()) return;
     showMessage(kMsgError, kHasSerialNumbers, {Variant(std::string())});
     SetFieldTextQuiet(field, accepted);
@@ -113,15 +114,16 @@ void TdmKtrb52::checkItemChange(TField* field, const std::string& item) {
 }
 
 void TdmKtrb52::checkArrivalItem(const std::string& item) {
-    if (lineText("TIC02").empty() || lineText("TIC03").empty() || lineText("TIC04").empty() ||
-        lineText("TIC05").empty())
+    if (lineText(mocti::ArrivalType).empty() || lineText(mocti::ArrivalNo).empty() ||
+        lineText(mocti::ArrivalLineNo).empty() || lineText(mocti::InspectionBatch).empty())
         return;
     Variant arrival;
     if (GetLookupValues(
-            LineField("TIC04"), "C", "83", arrival,
-            plat::VarArrayOf({Variant(lineText("TIC02")), Variant(lineText("TIC03")),
-                              Variant(lineText("TIC04")), Variant(headText("TH005"))})) &&
-        hasValues(arrival) && headText("MQC03C") == "Y" && !item.empty() &&
+            LineField(mocti::ArrivalLineNo), "C", "83", arrival,
+            plat::VarArrayOf(
+                {Variant(lineText(mocti::ArrivalType)), Variant(lineText(mocti::ArrivalNo)),
+                 Variant(lineText(mocti::ArrivalLineNo)), Variant(headText(mocth::Supplier))})) &&
+        hasValues(arrival) && headText(mocth::ChecksArrival) == "Y" && !item.empty() &&
         item != ReplyText(arrival, kArrivalItem))
         refuseBlank(kArrivalItemDiffers);
 }
@@ -129,23 +131,23 @@ void TdmKtrb52::checkArrivalItem(const std::string& item) {
 void TdmKtrb52::fillEngineeringItem(TField* field, const std::string& item) {
     Variant master;
     CheckValueExists(field, "BOMMI", "01", master);
-    writeLine("TI004MB454", "N");
-    LineField("TI010")->SetReadOnly(lineText("TI004C") == "N");
+    writeLine(mocti::ItemSerialManaged, "N");
+    LineField(mocti::Lot)->SetReadOnly(lineText(mocti::ItemLotManaged) == "N");
     int low = master.IsArray() ? master.LowBound(1) : 0;
-    const char* const names[] = {"TI005", "TI006", "TI061"};
+    const char* const names[] = {mocti::ItemName, mocti::ItemSpec, mocti::StockUnit};
     for (int i = 0; i < 3; ++i)
         writeLine(names[i], !item.empty() && master.IsArray() && i < master.ArrayCount()
                                 ? plat::VarToStr(master[low + i])
                                 : std::string());
-    writeLine("TI008", lineText("TI061"));
-    writeLine("TI023", lineText("TI061"));
+    writeLine(mocti::Unit, lineText(mocti::StockUnit));
+    writeLine(mocti::PricingUnit, lineText(mocti::StockUnit));
     Variant warehouse;
     const bool found = GetLookupValues(field, "C", "04", warehouse);
     if (item.empty() || (found && hasValues(warehouse))) {
-        writeLine("TI009", ReplyText(warehouse, kWarehouseCode));
-        writeLine("TI009C", ReplyText(warehouse, kWarehouseName));
+        writeLine(mocti::Warehouse, ReplyText(warehouse, kWarehouseCode));
+        writeLine(mocti::WarehouseName, ReplyText(warehouse, kWarehouseName));
     }
-    writeLine("TI060", kNoLocation);
+    writeLine(mocti::Location, kNoLocation);
     RepriceLine();
 }
 
@@ -158,7 +160,7 @@ TdmKtrb52::TItemFill TdmKtrb52::readFormalItem(TField* field, const std::string&
     fill.found = fill.filling && hasValues(fill.row) && !item.empty();
     if (!fill.found) return fill;
     fill.taxRate = valueNumber(fill.row, itTaxRate, kNoSuchRecord,
-                               Variant(LineField("TI004C11")->DisplayLabel()));
+                               Variant(LineField(mocti::ItemTaxRate)->DisplayLabel()));
     // The periods count only for an item with validity dates.
     if (fill.value(itExpiryManaged) == "Y") {
         const Variant label(field->DisplayLabel());
@@ -166,101 +168,108 @@ TdmKtrb52::TItemFill TdmKtrb52::readFormalItem(TField* field, const std::string&
         fill.reinspection = (int)valueNumber(fill.row, itReinspection, kNoSuchRecord, label);
     }
     Variant lot;
-    if (GetLookupValues(
-            LineField("TI003"), "GMPTG", "01", lot,
-            plat::VarArrayOf({Variant("2"), Variant(lineText("TI001")), Variant(lineText("TI002")),
-                              Variant(lineText("TI003"))})) &&
+    if (GetLookupValues(LineField(mocti::LineNo), "GMPTG", "01", lot,
+                        plat::VarArrayOf({Variant("2"), Variant(lineText(mocti::DocType)),
+                                          Variant(lineText(mocti::DocNo)),
+                                          Variant(lineText(mocti::LineNo))})) &&
         hasValues(lot) && ReplyText(lot, kLotItem) == item &&
-        ReplyText(lot, kLotNumber) != lineText("TI010"))
+        ReplyText(lot, kLotNumber) != lineText(mocti::Lot))
         refuseBlank(kLotRecordDiffers);
     return fill;
 }
 
 void TdmKtrb52::clearLineItem() {
     for (const char* name :
-         {"TI008", "TI005", "TI006", "TI009", "TI023", "TI004C2", "TI049", "MB091C"})
+         {mocti::Unit, mocti::ItemName, mocti::ItemSpec, mocti::Warehouse, mocti::PricingUnit,
+          mocti::StockItem, mocti::PackagingUnit, mocti::FixedWeight})
         writeLine(name, "");
-    writeLine("TI035", "0");
-    writeLine("TI004C13", "0");
-    writeLine("TI004C14", "0");
+    writeLine(mocti::InspectionState, "0");
+    writeLine(mocti::ItemOverReceiptRate, "0");
+    writeLine(mocti::ItemRateMB403, "0");
 }
 
 void TdmKtrb52::writeFormalItem(TField* field, const TItemFill& fill) {
-    writeLine("TI008", fill.value(itReceiptUnit));
-    writeLine("TI005", fill.value(itName));
-    writeLine("TI006", fill.value(itSpec));
-    writeLine("TI004C2", fill.item);
-    writeLine("TI004C10", fill.value(itExpiryManaged));
-    writeLine("TI011C", fill.value(itValidity));
-    writeLine("TI012C", fill.value(itReinspection));
+    writeLine(mocti::Unit, fill.value(itReceiptUnit));
+    writeLine(mocti::ItemName, fill.value(itName));
+    writeLine(mocti::ItemSpec, fill.value(itSpec));
+    writeLine(mocti::StockItem, fill.item);
+    writeLine(mocti::ItemDated, fill.value(itExpiryManaged));
+    writeLine(mocti::ValidityDays, fill.value(itValidity));
+    writeLine(mocti::RecheckDays, fill.value(itReinspection));
     {
         TFlagScope quiet(Session.ValidationActive, false, true);
-        writeLine("TI009", fill.value(itWarehouse));
-        writeLine("TI009C", fill.value(itWarehouseName));
-        writeLine("TI023", fill.value(itPricingUnit));
+        writeLine(mocti::Warehouse, fill.value(itWarehouse));
+        writeLine(mocti::WarehouseName, fill.value(itWarehouseName));
+        writeLine(mocti::PricingUnit, fill.value(itPricingUnit));
     }
-    writeLine("TI004C", fill.value(itLotManaged));
-    writeLine("TI004C1", fill.value(itInspection));
-    writeLine("TI049", fill.value(itPackagingUnit));
-    writeLine("MB091C", fill.value(itFixedWeight));
-    writeLine("TI004MB454", fill.value(itSerialManaged));
+    writeLine(mocti::ItemLotManaged, fill.value(itLotManaged));
+    writeLine(mocti::ItemInspection, fill.value(itInspection));
+    writeLine(mocti::PackagingUnit, fill.value(itPackagingUnit));
+    writeLine(mocti::FixedWeight, fill.value(itFixedWeight));
+    writeLine(mocti::ItemSerialManaged, fill.value(itSerialManaged));
 
-    for (const char* name : {"TI007", "TI016", "TI017", "TI019", "TI020", "TI021", "TI022", "TI050",
-                             "TI051", "TI056", "TI057"})
+    for (const char* name :
+         {mocti::ReceivedQuantity, mocti::ReceivedPackages, mocti::AcceptedPackages,
+          mocti::AcceptedQuantity, mocti::PricingQuantity, mocti::ScrappedQuantity,
+          mocti::RejectedQuantity, mocti::ScrappedPackages, mocti::RejectedPackages,
+          mocti::DestroyedQuantity, mocti::DestroyedPackages})
         writeLine(name, "0");
-    SetFieldText(LineField("TI004C11"), NumberText(fill.taxRate * 100), true);
-    writeLine("TI061", fill.value(itStockUnit));
-    writeLine("TI035", itemInspection(field, fill));
+    SetFieldText(LineField(mocti::ItemTaxRate), NumberText(fill.taxRate * 100), true);
+    writeLine(mocti::StockUnit, fill.value(itStockUnit));
+    writeLine(mocti::InspectionState, itemInspection(field, fill));
 
-    const std::string date = headText("TH029");
+    const std::string date = headText(mocth::DocDate);
     writeItemDates(fill, date);
     ApplyLotAndDateLocks();
     writeItemPrice(fill, date);
 }
 
 std::string TdmKtrb52::itemInspection(TField* field, const TItemFill& fill) {
-    if (lineText("TI004C2").empty()) return "0";
+    if (lineText(mocti::StockItem).empty()) return "0";
     Variant terms;
-    if (GetLookupValues(
-            field, "PURMD", "01", terms,
-            plat::VarArrayOf({Variant(headText("TH005")), Variant(fill.item), Variant("****")})) &&
+    if (GetLookupValues(field, "PURMD", "01", terms,
+                        plat::VarArrayOf({Variant(headText(mocth::Supplier)), Variant(fill.item),
+                                          Variant("****")})) &&
         hasValues(terms))
         return ReplyText(terms, kTermsInspection) == "0" ? "0" : "1";
     return fill.value(itInspection) == "0" ? "0" : "1";
 }
 
 void TdmKtrb52::writeItemDates(const TItemFill& fill, const std::string& date) {
-    if (lineText("TI004C10") != "Y") {
-        for (const char* name : {"TI054", "TI011", "TI012"}) {
+    if (lineText(mocti::ItemDated) != "Y") {
+        for (const char* name : {mocti::ProductionDate, mocti::ExpiryDate, mocti::RecheckDate}) {
             writeLine(name, "");
             LineField(name)->SetReadOnly(true);
         }
         return;
     }
-    for (const char* name : {"TI054", "TI011", "TI012"}) LineField(name)->SetReadOnly(false);
-    writeLine("TI054", date);
+    for (const char* name : {mocti::ProductionDate, mocti::ExpiryDate, mocti::RecheckDate})
+        LineField(name)->SetReadOnly(false);
+    writeLine(mocti::ProductionDate, date);
     if (fill.value(itPeriodUnit) == "2") {
-        writeLine("TI011", EndOfMonthDate(IncYmdDate(Variant(date), "M", fill.validity - 1)));
-        writeLine("TI012", IncYmdDate(Variant(date), "M", fill.reinspection));
+        writeLine(mocti::ExpiryDate,
+                  EndOfMonthDate(IncYmdDate(Variant(date), "M", fill.validity - 1)));
+        writeLine(mocti::RecheckDate, IncYmdDate(Variant(date), "M", fill.reinspection));
     } else {
-        writeLine("TI011", IncYmdDate(Variant(date), "D", fill.validity));
-        writeLine("TI012", IncYmdDate(Variant(date), "D", fill.reinspection));
+        writeLine(mocti::ExpiryDate, IncYmdDate(Variant(date), "D", fill.validity));
+        writeLine(mocti::RecheckDate, IncYmdDate(Variant(date), "D", fill.reinspection));
     }
 }
 
 void TdmKtrb52::writeItemPrice(const TItemFill& fill, const std::string& date) {
-    const Variant priceLabel(LineField("TI024")->DisplayLabel());
+    const Variant priceLabel(LineField(mocti::UnitPrice)->DisplayLabel());
     TFlagScope quiet(Session.ValidationActive, false, true);
     Variant price = broker().CallServerMethod(
         "MocUnitPrice",
-        plat::VarArrayOf({Variant(fill.item), Variant(lineText("TI015")),
-                          Variant(headText("TH005")), Variant(lineText("TI023")),
-                          Variant(headText("TH007")), Variant(date), Variant(headText("TH015")),
-                          Variant(""), Variant(""), Variant(HeadField("TH030")->AsString())}));
-    writeLineNumber("TI024", replyNumber(price, kNoSuchRecord, priceLabel));
+        plat::VarArrayOf({Variant(fill.item), Variant(lineText(mocti::Process)),
+                          Variant(headText(mocth::Supplier)), Variant(lineText(mocti::PricingUnit)),
+                          Variant(headText(mocth::Currency)), Variant(date),
+                          Variant(headText(mocth::TaxKind)), Variant(""), Variant(""),
+                          Variant(HeadField(mocth::TaxRate)->AsString())}));
+    writeLineNumber(mocti::UnitPrice, replyNumber(price, kNoSuchRecord, priceLabel));
     writeItemRates(fill.item);
     DeriveInspectionState();
-    writeLine("TI010", kNoLot);
+    writeLine(mocti::Lot, kNoLot);
 }
 
 void TdmKtrb52::writeItemRates(const std::string& item) {
@@ -272,8 +281,8 @@ void TdmKtrb52::writeItemRates(const std::string& item) {
     if (rows.IsArray() && rows.ArrayCount() > 0 && rows[rows.LowBound(1)].IsArray()) {
         const Variant& first = rows[rows.LowBound(1)];
         if (first.ArrayCount() >= 2) {
-            writeLine("TI004C13", plat::VarToStr(first[first.LowBound(1)]));
-            writeLine("TI004C14", plat::VarToStr(first[first.LowBound(1) + 1]));
+            writeLine(mocti::ItemOverReceiptRate, plat::VarToStr(first[first.LowBound(1)]));
+            writeLine(mocti::ItemRateMB403, plat::VarToStr(first[first.LowBound(1) + 1]));
         }
     }
 }
@@ -281,27 +290,28 @@ void TdmKtrb52::writeItemRates(const std::string& item) {
 // ---- the look-up columns of a line built by the program ----
 
 void TdmKtrb52::FillLineLookupFields() {
-    TField* itemField = LineField("TI004");
+    TField* itemField = LineField(mocti::Item);
     const std::string item = itemField->AsString();
     Variant master;
     if (!item.empty() && GetLookupValues(itemField, "INVMB", "03", master) && hasValues(master)) {
         auto value = [&](int at) { return ReplyText(master, at); };
-        writeLineQuiet("TI004C2", item);
-        writeLineQuiet("TI004C", value(itLotManaged));
-        writeLineQuiet("TI004C1", value(itInspection));
-        writeLineQuiet("TI004C10", value(itExpiryManaged));
-        writeLineQuiet("TI011C", value(itValidity));
-        writeLineQuiet("TI012C", value(itReinspection));
-        writeLineQuiet("MB091C", value(itFixedWeight));
+        writeLineQuiet(mocti::StockItem, item);
+        writeLineQuiet(mocti::ItemLotManaged, value(itLotManaged));
+        writeLineQuiet(mocti::ItemInspection, value(itInspection));
+        writeLineQuiet(mocti::ItemDated, value(itExpiryManaged));
+        writeLineQuiet(mocti::ValidityDays, value(itValidity));
+        writeLineQuiet(mocti::RecheckDays, value(itReinspection));
+        writeLineQuiet(mocti::FixedWeight, value(itFixedWeight));
         const std::string rate = value(itTaxRate);
-        SetFieldText(LineField("TI004C11"), NumberText(plat::StrToFloatDef(rate, 0) * 100), true);
+        SetFieldText(LineField(mocti::ItemTaxRate), NumberText(plat::StrToFloatDef(rate, 0) * 100),
+                     true);
         writeItemRates(item);
     }
     // The work order's values, as its number's rule writes them.
-    const std::string type = lineText("TI013"), number = lineText("TI014");
+    const std::string type = lineText(mocti::WorkOrderType), number = lineText(mocti::WorkOrderNo);
     Variant order;
     if (type.empty() || number.empty() ||
-        !GetLookupValues(LineField("TI014"), "MOCTA", "01", order,
+        !GetLookupValues(LineField(mocti::WorkOrderNo), "MOCTA", "01", order,
                          plat::VarArrayOf({Variant(type), Variant(number)})) ||
         !hasValues(order))
         return;
@@ -316,28 +326,28 @@ void TdmKtrb52::FillLineLookupFields() {
 
 void TdmKtrb52::CalcEngineeringItemPrice() {
     Variant list;
-    if (!GetLookupValues(LineField("TI004"), "C", "48", list) || !hasValues(list)) return;
-    const Variant label(LineField("TI024")->DisplayLabel());
+    if (!GetLookupValues(LineField(mocti::Item), "C", "48", list) || !hasValues(list)) return;
+    const Variant label(LineField(mocti::UnitPrice)->DisplayLabel());
     double price = valueNumber(list, kListPrice, kNoSuchRecord, label);
     if (CompareFloats(price, 0) == 0)
         price = valueNumber(list, kFallbackPrice, kNoSuchRecord, label);
-    const std::string currency = headText("TH007");
-    if (headText("TH015") == "1")
+    const std::string currency = headText(mocth::Currency);
+    if (headText(mocth::TaxKind) == "1")
         price = replyNumber(
             broker().CallServerMethod(
                 "ChangeTax",
                 plat::VarArrayOf({Variant(price), Variant("Y"), Variant("N"), Variant(currency),
-                                  Variant(HeadField("TH030")->AsString())})),
+                                  Variant(HeadField(mocth::TaxRate)->AsString())})),
             "000001", label);
     if (currency != sysParam("SYS003")) {
         const double rate = replyNumber(
-            broker().CallServerMethod(
-                "ExchangeRate",
-                plat::VarArrayOf({Variant(currency), Variant("O"), Variant(headText("TH003"))})),
+            broker().CallServerMethod("ExchangeRate",
+                                      plat::VarArrayOf({Variant(currency), Variant("O"),
+                                                        Variant(headText(mocth::ReceiptDate))})),
             "000001", label);
         if (CompareFloats(rate, 0) > 0) price /= rate;
     }
-    writeLineNumber("TI024", price);
+    writeLineNumber(mocti::UnitPrice, price);
 }
 
 }  // namespace ktrb

@@ -3,6 +3,7 @@
 // fixed-weight item, converted into the quantities they stand for.
 #include <string>
 
+#include "receipt/rules/FieldCodes.h"
 #include "receipt/rules/Ktrb52CD.h"
 #include "receipt/rules/Ktrb52CD_Support.h"
 #include "runtime/Brokers.h"
@@ -30,10 +31,14 @@ struct TPackagingField {
     const char* quantity;
 };
 constexpr TPackagingField kPackagingFields[] = {
-    {"TI017", "TDC03", "CD020", "TI019"},
-    {"TI050", "TD042", "CD023", "TI021"},
-    {"TI057", "TD031", "CD025", "TI056"},
-    {"TI051", "TD041", "CD021", "TI022"},
+    {mocti::AcceptedPackages, qmstd::AcceptedPackages, moccd::AcceptedPackages,
+     mocti::AcceptedQuantity},
+    {mocti::ScrappedPackages, qmstd::ScrappedPackages, moccd::ScrappedPackages,
+     mocti::ScrappedQuantity},
+    {mocti::DestroyedPackages, qmstd::DestroyedPackages, moccd::DestroyedPackages,
+     mocti::DestroyedQuantity},
+    {mocti::RejectedPackages, qmstd::RejectedPackages, moccd::RejectedPackages,
+     mocti::RejectedQuantity},
 };
 
 const TPackagingField& packagingField(const std::string& name) {
@@ -45,13 +50,13 @@ const TPackagingField& packagingField(const std::string& name) {
 }  // namespace
 
 void TdmKtrb52::cdsBody1TI016Validate(TField* Sender) {
-    if (lineText("TIC01") == kEngineeringItem) return;
+    if (lineText(mocti::ItemKind) == kEngineeringItem) return;
     if (!Session.QuantityEditActive) return;
     const double packages = Sender->AsFloat();
     if (packages < 0.0) showMessage(kMsgWarning, kBelowZero, {Variant(std::string())});
     // Without an arrival link a pending inspection accepts no package: a
     // received count below that is refused before anything is written.
-    const bool acceptsAll = !arrivalUnlinked() || lineText("TI035") == "0";
+    const bool acceptsAll = !arrivalUnlinked() || lineText(mocti::InspectionState) == "0";
     if (!acceptsAll && packages < 0) refuseBlank("100386");
     {
         TFlagScope cascade(Session.QuantityEditActive, false, true);
@@ -59,41 +64,47 @@ void TdmKtrb52::cdsBody1TI016Validate(TField* Sender) {
             {
                 TFlagScope received(Session.QuantityEditActive, true, false);
                 TFlagScope typed(packagesDriveQuantity_, true, false);
-                writeLineNumber("TI007",
-                                convertRequired(packages, lineText("TI049"), lineText("TI008")));
+                writeLineNumber(mocti::ReceivedQuantity,
+                                convertRequired(packages, lineText(mocti::PackagingUnit),
+                                                lineText(mocti::Unit)));
             }
-            if (arrivalUnlinked() && lineText("TI035") != "0") {
-                for (const char* name : {"TI019", "TI020", "TI062"}) writeLine(name, "0");
+            if (arrivalUnlinked() && lineText(mocti::InspectionState) != "0") {
+                for (const char* name :
+                     {mocti::AcceptedQuantity, mocti::PricingQuantity, mocti::StockQuantity})
+                    writeLine(name, "0");
             } else {
-                writeLineQuiet("TI019", lineText("TI007"));
+                writeLineQuiet(mocti::AcceptedQuantity, lineText(mocti::ReceivedQuantity));
                 deriveValuationAndStock(true, false);
             }
         }
         if (arrivalUnlinked())
-            writeLine("TI017", lineText("TI035") == "0" ? Sender->AsString() : "0");
+            writeLine(mocti::AcceptedPackages,
+                      lineText(mocti::InspectionState) == "0" ? Sender->AsString() : "0");
         else
-            writeLine("TI017", Sender->AsString());
-        for (const char* name : {"TI050", "TI051", "TI057", "TI021", "TI022", "TI056"})
+            writeLine(mocti::AcceptedPackages, Sender->AsString());
+        for (const char* name :
+             {mocti::ScrappedPackages, mocti::RejectedPackages, mocti::DestroyedPackages,
+              mocti::ScrappedQuantity, mocti::RejectedQuantity, mocti::DestroyedQuantity})
             writeLine(name, "0");
     }
-    if (packages < lineValue("TI017")) refuseBlank("100386");
+    if (packages < lineValue(mocti::AcceptedPackages)) refuseBlank("100386");
     DeriveInspectionState();
 }
 
 void TdmKtrb52::cdsBody1TI017Validate(TField* Sender) {
-    packagingQuantityValidate(Sender, "TI019");
+    packagingQuantityValidate(Sender, mocti::AcceptedQuantity);
 }
 
 void TdmKtrb52::cdsBody1TI050Validate(TField* Sender) {
-    packagingQuantityValidate(Sender, "TI021");
+    packagingQuantityValidate(Sender, mocti::ScrappedQuantity);
 }
 
 void TdmKtrb52::cdsBody1TI057Validate(TField* Sender) {
-    packagingQuantityValidate(Sender, "TI056");
+    packagingQuantityValidate(Sender, mocti::DestroyedQuantity);
 }
 
 void TdmKtrb52::cdsBody1TI051Validate(TField* Sender) {
-    packagingQuantityValidate(Sender, "TI022");
+    packagingQuantityValidate(Sender, mocti::RejectedQuantity);
 }
 
 void TdmKtrb52::cdsBody1TI049Validate(TField*) {
@@ -103,15 +114,16 @@ void TdmKtrb52::cdsBody1TI049Validate(TField*) {
 void TdmKtrb52::packagingQuantityValidate(TField* field, const char* quantity) {
     const TPackagingField& spec = packagingField(field->FieldName());
     const std::string name = spec.name;
-    const bool destroyed = name == "TI057", rejected = name == "TI051";
-    const bool engineering = lineText("TIC01") == kEngineeringItem;
+    const bool destroyed = name == mocti::DestroyedPackages,
+               rejected = name == mocti::RejectedPackages;
+    const bool engineering = lineText(mocti::ItemKind) == kEngineeringItem;
     // The destroyed packages are checked against inspection and arrival on
     // every kind of line; the others not on an engineering item's.
     if (engineering && !destroyed) return;
     checkInspectionAndArrival(field, spec.inspection, spec.arrival, false);
     if (!Session.QuantityEditActive) return;
 
-    const double packages = field->AsFloat(), received = lineValue("TI016");
+    const double packages = field->AsFloat(), received = lineValue(mocti::ReceivedPackages);
     const Variant label(field->DisplayLabel());
     if (rejected) {
         if (CompareFloats(packages, 0) < 0) showMessage(kMsgWarning, kNegative, {label});
@@ -125,19 +137,19 @@ void TdmKtrb52::packagingQuantityValidate(TField* field, const char* quantity) {
         TFlagScope cascade(Session.QuantityEditActive, false, true);
         if (rejected) {
             if (fixedWeight()) {
-                writeLineNumber(quantity,
-                                convertRequired(packages, lineText("TI049"), lineText("TI008")));
+                writeLineNumber(quantity, convertRequired(packages, lineText(mocti::PackagingUnit),
+                                                          lineText(mocti::Unit)));
                 refreshLineField(quantity);
             }
         } else {
             if (fixedWeight())
-                writeLineNumber(quantity,
-                                convertRequired(packages, lineText("TI049"), lineText("TI008")));
+                writeLineNumber(quantity, convertRequired(packages, lineText(mocti::PackagingUnit),
+                                                          lineText(mocti::Unit)));
             deriveRejectedPackages(false);
             if (fixedWeight()) deriveRejectedQuantity();
-            if (name != "TI050") {
+            if (name != mocti::ScrappedPackages) {
                 deriveValuationAndStock(destroyed, true);
-                refreshLineField("TI020");
+                refreshLineField(mocti::PricingQuantity);
             }
         }
     }

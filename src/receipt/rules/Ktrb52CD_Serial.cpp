@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "receipt/rules/FieldCodes.h"
 #include "receipt/rules/Ktrb52CD.h"
 #include "runtime/Brokers.h"
 
@@ -17,7 +18,8 @@ namespace {
 // A serial row is one serial number of one line.
 constexpr const char* kSerialKey = "MB001;MB002;MB003;MB004";
 
-const char* const kLineKey[][2] = {{"MB001", "TI001"}, {"MB002", "TI002"}, {"MB003", "TI003"}};
+const char* const kLineKey[][2] = {
+    {psmmb::DocType, mocti::DocType}, {psmmb::DocNo, mocti::DocNo}, {psmmb::LineNo, mocti::LineNo}};
 
 bool isNested(const TField* f) {
     return dynamic_cast<const plat::TDataSetField*>(f) != nullptr;
@@ -31,7 +33,7 @@ std::vector<std::string> serialKeyOf(plat::TDataSet* rows, plat::TDataSet* lines
         std::string value = rows->FieldByName(serialField)->AsString();
         key.push_back(value.empty() ? lines->FieldByName(lineField)->AsString() : value);
     }
-    key.push_back(rows->FieldByName("MB004")->AsString());
+    key.push_back(rows->FieldByName(psmmb::Serial)->AsString());
     return key;
 }
 
@@ -46,14 +48,14 @@ void TdmKtrb52::cdsMainTH006Validate(TField* Sender) {
     bool used = false;
     switch (formMode()) {
         case TFormMode::Add:
-            used = GetLookupValues(HeadField("TH001"), "MOCTH", "05", reply,
+            used = GetLookupValues(HeadField(mocth::DocType), "MOCTH", "05", reply,
                                    plat::VarArrayOf({Variant(Sender->AsString())}));
             break;
         case TFormMode::Edit:
             used = GetLookupValues(
-                HeadField("TH001"), "MOCTH", "06", reply,
-                plat::VarArrayOf({Variant(Sender->AsString()), Variant(headText("TH001")),
-                                  Variant(headText("TH002"))}));
+                HeadField(mocth::DocType), "MOCTH", "06", reply,
+                plat::VarArrayOf({Variant(Sender->AsString()), Variant(headText(mocth::DocType)),
+                                  Variant(headText(mocth::DocNo))}));
             break;
         case TFormMode::Browse:
             return;
@@ -63,7 +65,7 @@ void TdmKtrb52::cdsMainTH006Validate(TField* Sender) {
 
 void TdmKtrb52::cdsMainTH045Validate(TField* Sender) {
     CheckValueAndFill(Sender, "CMSNO", "01", plat::VarArrayOf({Variant(Sender->AsString())}),
-                      "TH045C");
+                      mocth::ProjectName);
 }
 
 void TdmKtrb52::cdsFootAfterPost(plat::TDataSet* DataSet) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "dataframe/knlRadical.h"
+#include "receipt/rules/FieldCodes.h"
 #include "receipt/rules/Ktrb52CD.h"
 #include "receipt/rules/Ktrb52CD_Support.h"
 #include "runtime/Brokers.h"
@@ -21,48 +22,50 @@ constexpr const char* kEngineeringItem = "1";
 }  // namespace
 
 void TdmKtrb52::cdsBody1TI009Validate(TField* Sender) {
-    if (lineText("TIC01") == kEngineeringItem) return;
+    if (lineText(mocti::ItemKind) == kEngineeringItem) return;
     const std::string warehouse = Sender->AsString();
     if (Session.ValidationActive) {
         if (warehouse.empty()) {
-            writeLine("TI009C", "");
-            writeLine("TI060", "");
+            writeLine(mocti::WarehouseName, "");
+            writeLine(mocti::Location, "");
             return;
         }
         Variant reply;
-        if (!GetLookupValues(Sender, "CMSMC", "02", reply,
-                             plat::VarArrayOf({Variant(headText("TH004")), Variant(warehouse)})) ||
+        if (!GetLookupValues(
+                Sender, "CMSMC", "02", reply,
+                plat::VarArrayOf({Variant(headText(mocth::Factory)), Variant(warehouse)})) ||
             !hasValues(reply))
             refuse("000001", {Variant(Sender->DisplayLabel())});
-        if (!lineText("TI013").empty() && !lineText("TI014").empty() && ReplyText(reply, 3) == "2")
+        if (!lineText(mocti::WorkOrderType).empty() && !lineText(mocti::WorkOrderNo).empty() &&
+            ReplyText(reply, 3) == "2")
             refuseBlank("100463");
-        writeLine("TI009C", ReplyText(reply, 1));
+        writeLine(mocti::WarehouseName, ReplyText(reply, 1));
     }
     if (sysParam("SYS093") == "N") {
         // No storage location to check: locations are not kept.
-        writeLineQuiet("TI060", kLocationsUnused);
+        writeLineQuiet(mocti::Location, kLocationsUnused);
         return;
     }
     Variant stock;
     std::string location;
-    if (GetLookupValues(LineField("TI004"), "INVMC", "01", stock,
-                        plat::VarArrayOf({Variant(lineText("TI004")), Variant(warehouse)})) &&
+    if (GetLookupValues(LineField(mocti::Item), "INVMC", "01", stock,
+                        plat::VarArrayOf({Variant(lineText(mocti::Item)), Variant(warehouse)})) &&
         hasValues(stock))
         location = ReplyText(stock, 13);
-    writeLine("TI060", location.empty() ? kNoLocation : location);
+    writeLine(mocti::Location, location.empty() ? kNoLocation : location);
 }
 
 void TdmKtrb52::cdsBody1TI010Validate(TField* Sender) {
-    if (lineText("TIC01") == kEngineeringItem) return;
-    const std::string lot = Sender->AsString(), accepted = lineText("TI010_OLD");
+    if (lineText(mocti::ItemKind) == kEngineeringItem) return;
+    const std::string lot = Sender->AsString(), accepted = lineText(mocti::PreviousLot);
     if (lot != accepted && !cdsFoot->IsEmpty()) {
         TRowWalk walk(cdsFoot, TRowWalk::Events::Kept);
         for (cdsFoot->First(); !cdsFoot->Eof(); cdsFoot->Next()) {
-            TField* serial = cdsFoot->FieldByName("MB004");
+            TField* serial = cdsFoot->FieldByName(psmmb::Serial);
             Variant known;
-            if (!GetLookupValues(
-                    serial, "PSMMA", "05", known,
-                    plat::VarArrayOf({Variant(serial->AsString()), Variant(lineText("TI004"))})) ||
+            if (!GetLookupValues(serial, "PSMMA", "05", known,
+                                 plat::VarArrayOf({Variant(serial->AsString()),
+                                                   Variant(lineText(mocti::Item))})) ||
                 !hasValues(known))
                 continue;
             showMessage(kMsgError, "201015", {Variant(std::string())});
@@ -72,43 +75,45 @@ void TdmKtrb52::cdsBody1TI010Validate(TField* Sender) {
         }
     }
     // The shadow goes back to the earlier lot when the change is refused.
-    TShadowScope shadow(LineField("TI010_OLD"), lot);
+    TShadowScope shadow(LineField(mocti::PreviousLot), lot);
     if (lot == kNoLot) return;
 
     Variant record;
-    if (GetLookupValues(
-            LineField("TI003"), "GMPTG", "01", record,
-            plat::VarArrayOf({Variant("2"), Variant(lineText("TI001")), Variant(lineText("TI002")),
-                              Variant(lineText("TI003"))})) &&
-        hasValues(record) && ReplyText(record, 4) == lineText("TI004") &&
+    if (GetLookupValues(LineField(mocti::LineNo), "GMPTG", "01", record,
+                        plat::VarArrayOf({Variant("2"), Variant(lineText(mocti::DocType)),
+                                          Variant(lineText(mocti::DocNo)),
+                                          Variant(lineText(mocti::LineNo))})) &&
+        hasValues(record) && ReplyText(record, 4) == lineText(mocti::Item) &&
         ReplyText(record, 7) != lot)
         refuseBlank("200331");
 
     Variant dates;
     if (!GetLookupValues(Sender, "INVME", "01", dates,
-                         plat::VarArrayOf({Variant(lineText("TI004")), Variant(lot)}))) {
+                         plat::VarArrayOf({Variant(lineText(mocti::Item)), Variant(lot)}))) {
         showMessage(kMsgWarning, "100007", {Variant(std::string())});
         return;
     }
     if (!lot.empty() && !hasValues(dates)) return;
     // Values 2, 4, 6 and 7 of the lot; an empty lot empties them.
-    const std::pair<const char*, int> fill[] = {
-        {"TI011", 2}, {"TI012", 4}, {"TI054", 6}, {"TI055", 7}};
+    const std::pair<const char*, int> fill[] = {{mocti::ExpiryDate, 2},
+                                                {mocti::RecheckDate, 4},
+                                                {mocti::ProductionDate, 6},
+                                                {mocti::LotNote, 7}};
     for (const auto& [name, index] : fill) writeLine(name, ReplyText(dates, index));
 }
 
 void TdmKtrb52::cdsBody1TI015Validate(TField* Sender) {
-    if (lineText("TIC01") == kEngineeringItem) return;
+    if (lineText(mocti::ItemKind) == kEngineeringItem) return;
     const std::string process = Sender->AsString();
-    if (process.empty() || process == kWholeWorkOrder) writeLine("TI015C", "");
+    if (process.empty() || process == kWholeWorkOrder) writeLine(mocti::ProcessName, "");
     if (process == kWholeWorkOrder) return;
     Variant reply;
     if (GetLookupValues(Sender, "CMSMW", "01", reply)) {
-        writeLine("TI015C", ReplyText(reply, 1));
+        writeLine(mocti::ProcessName, ReplyText(reply, 1));
         return;
     }
     if (showMessage(kMsgWarning, "000004", {Variant(Sender->DisplayLabel())}) == modal::Ok)
-        writeLine("TI009", "");
+        writeLine(mocti::Warehouse, "");
 }
 
 }  // namespace ktrb

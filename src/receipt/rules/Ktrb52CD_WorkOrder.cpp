@@ -5,6 +5,7 @@
 // afterwards, whatever happens).
 #include <string>
 
+#include "receipt/rules/FieldCodes.h"
 #include "receipt/rules/Ktrb52CD.h"
 #include "receipt/rules/Ktrb52CD_Support.h"
 #include "runtime/Brokers.h"
@@ -78,13 +79,14 @@ void TdmKtrb52::cdsBody1TI013Validate(TField* Sender) {
                          plat::VarArrayOf({Variant(Sender->AsString()), Variant("51"),
                                            Variant("52"), Variant("51")})))
         refuseBlank("100007");
-    writeLine("TI014", "");
+    writeLine(mocti::WorkOrderNo, "");
 }
 
 void TdmKtrb52::cdsBody1TI014Validate(TField* Sender) {
-    const std::string number = Sender->AsString(), type = lineText("TI013");
+    const std::string number = Sender->AsString(), type = lineText(mocti::WorkOrderType);
     if (number.empty())
-        for (const char* name : {"TI014C1", "TI014C2", "TI014C3"}) writeLine(name, "");
+        for (const char* name : {mocti::OrderType, mocti::OrderNo, mocti::OrderLineNo})
+            writeLine(name, "");
     if (type.empty() || number.empty()) return;
 
     {
@@ -141,44 +143,45 @@ struct TdmKtrb52::TWorkOrderFill {
 };
 
 void TdmKtrb52::fillFromWorkOrder(TField* Sender) {
-    const bool formal = lineText("TIC01") == kFormalItem;
+    const bool formal = lineText(mocti::ItemKind) == kFormalItem;
     const Variant wo = readWorkOrder(Sender, formal);
     writeWorkOrderFill(decideWorkOrderFill(Sender, wo, formal));
 }
 
 Variant TdmKtrb52::readWorkOrder(TField* Sender, bool formal) {
-    const std::string number = Sender->AsString(), type = lineText("TI013");
-    const Variant project(sysParam("SYS180") == "Y" ? headText("TH045") : std::string());
+    const std::string number = Sender->AsString(), type = lineText(mocti::WorkOrderType);
+    const Variant project(sysParam("SYS180") == "Y" ? headText(mocth::Project) : std::string());
     Variant wo;
     bool found = false;
     if (formal)
         found = GetLookupValues(
             Sender, "MOCTA", "32", wo,
-            plat::VarArrayOf({Variant(type), Variant(number), Variant("2"),
-                              Variant(headText("TH004")), Variant(""), Variant(headText("TH005")),
-                              Variant(""), Variant(headText("TH007")), Variant(headText("TH015")),
-                              project}));
+            plat::VarArrayOf(
+                {Variant(type), Variant(number), Variant("2"), Variant(headText(mocth::Factory)),
+                 Variant(""), Variant(headText(mocth::Supplier)), Variant(""),
+                 Variant(headText(mocth::Currency)), Variant(headText(mocth::TaxKind)), project}));
     else
         found = GetLookupValues(Sender, "MOCTA", "33", wo,
                                 plat::VarArrayOf({Variant(type), Variant(number), project}));
     if (!found || !hasValues(wo)) refuse(kWorkOrderNotFound, {Variant(Sender->DisplayLabel())});
     auto value = [&](TWorkOrderValue at) { return ReplyText(wo, at); };
 
-    const std::string receiptDate = headText("TH003"), documentDate = headText("TH029");
+    const std::string receiptDate = headText(mocth::ReceiptDate),
+                      documentDate = headText(mocth::DocDate);
     if (value(woOpenedDate) > receiptDate) refuseBlank(kOpenedAfterReceipt);
-    if (value(woKind) == "1" && lineText("TI015") == kWholeWorkOrder)
+    if (value(woKind) == "1" && lineText(mocti::Process) == kWholeWorkOrder)
         refuseBlank(kWholeOrderOfRework);
     if (value(woStatus) == "Y" || value(woStatus) == "y") {
         if (value(woClosedDate).substr(0, 6) < documentDate.substr(0, 6))
             refuseBlank(kClosedBeforePeriod);
         showMessage(kMsgWarning, kWorkOrderClosed, {Variant(std::string())});
     }
-    if (value(woFactory) != headText("TH004")) refuseBlank(kOtherFactory);
+    if (value(woFactory) != headText(mocth::Factory)) refuseBlank(kOtherFactory);
     if (value(woConfirmed) == "V") refuseBlank(kWorkOrderVoided);
     if (value(woConfirmed) == "N") refuseBlank(kWorkOrderUnconfirmed);
-    if (value(woCurrency) != headText("TH007")) refuseBlank(kOtherCurrency);
-    if (value(woSupplier) != headText("TH005") && lineText("TI015") == kWholeWorkOrder &&
-        !value(woSupplier).empty())
+    if (value(woCurrency) != headText(mocth::Currency)) refuseBlank(kOtherCurrency);
+    if (value(woSupplier) != headText(mocth::Supplier) &&
+        lineText(mocti::Process) == kWholeWorkOrder && !value(woSupplier).empty())
         refuseBlank(kOtherSupplier);
     const std::string due = value(woDueDate);
     if (!due.empty() && due > documentDate)
@@ -192,7 +195,7 @@ TdmKtrb52::TWorkOrderFill TdmKtrb52::decideWorkOrderFill(TField* Sender, const V
     f.wo = wo;
     f.label = Variant(Sender->DisplayLabel());
     f.formal = formal;
-    f.documentDate = headText("TH029");
+    f.documentDate = headText(mocth::DocDate);
     f.due = f.value(woDueDate);
     auto number = [&](TWorkOrderValue at) {
         return valueNumber(wo, at, kWorkOrderNotFound, f.label);
@@ -209,8 +212,8 @@ TdmKtrb52::TWorkOrderFill TdmKtrb52::decideWorkOrderFill(TField* Sender, const V
     f.packaged = formal && !f.value(woPackagingUnit).empty() && sysParam("SYS024") == "3";
     if (f.packaged) f.openPacks = open({woPacks, woPacksTaken, woPacksTakenMore, woMorePacksTaken});
     const Variant holdArgs =
-        plat::VarArrayOf({Variant(f.item), Variant(""), Variant("N"), Variant(lineText("TI013")),
-                          Variant(Sender->AsString())});
+        plat::VarArrayOf({Variant(f.item), Variant(""), Variant("N"),
+                          Variant(lineText(mocti::WorkOrderType)), Variant(Sender->AsString())});
     f.onHold =
         replyNumber(broker().CallServerMethod("MocOnHold", holdArgs), kWorkOrderNotFound, f.label);
     f.packsOnHold = formal ? replyNumber(broker().CallServerMethod("MocOnHoldpack", holdArgs),
@@ -224,11 +227,11 @@ TdmKtrb52::TWorkOrderFill TdmKtrb52::decideWorkOrderFill(TField* Sender, const V
     f.validity = dated ? (int)number(woValidity) : 0;
     f.reinspection = dated ? (int)number(woReinspection) : 0;
     f.price = f.value(woPrice);
-    if (headText("TH015") == f.value(woTaxKind)) {
+    if (headText(mocth::TaxKind) == f.value(woTaxKind)) {
         number(woPrice);
     } else {
         Variant changed = broker().CallServerMethod(
-            "ChangeTax", plat::VarArrayOf({ReplyAt(wo, woPrice), Variant(headText("TH015")),
+            "ChangeTax", plat::VarArrayOf({ReplyAt(wo, woPrice), Variant(headText(mocth::TaxKind)),
                                            ReplyAt(wo, woTaxKind), Variant(sysParam("SYS003")),
                                            Variant(sysParam("SYS004"))}));
         f.price = NumberText(replyNumber(changed, kWorkOrderNotFound, f.label));
@@ -241,116 +244,123 @@ void TdmKtrb52::writeWorkOrderFill(const TWorkOrderFill& f) {
     const std::string& item = f.item;
     const std::string& documentDate = f.documentDate;
     const double open = f.open, onHold = f.onHold, ordered = f.ordered, factor = f.factor;
-    if (!f.due.empty() && f.due < documentDate) writeLine("TI034", "Y");
-    writeLine("TI004", item);
-    writeLine("TI049", value(woPackagingUnit));
-    writeLine("TI009", value(woWarehouse));
-    writeLine("TI009C", value(woWarehouseName));
-    writeLine("MB091C", value(woFixedWeight));
-    writeLine("TI004C12", item);
-    writeLine("TI004C2", item);
+    if (!f.due.empty() && f.due < documentDate) writeLine(mocti::Overdue, "Y");
+    writeLine(mocti::Item, item);
+    writeLine(mocti::PackagingUnit, value(woPackagingUnit));
+    writeLine(mocti::Warehouse, value(woWarehouse));
+    writeLine(mocti::WarehouseName, value(woWarehouseName));
+    writeLine(mocti::FixedWeight, value(woFixedWeight));
+    writeLine(mocti::WorkOrderProduct, item);
+    writeLine(mocti::StockItem, item);
     Variant master;
-    if (GetLookupValues(LineField("TI004"), "INVMB", "03", master,
+    if (GetLookupValues(LineField(mocti::Item), "INVMB", "03", master,
                         plat::VarArrayOf({Variant(item)})) &&
         hasValues(master))
-        writeLine("TI004MB454", ReplyText(master, 76));
+        writeLine(mocti::ItemSerialManaged, ReplyText(master, 76));
     else
-        writeLine("TI004MB454", "N");
-    writeLine("TI005", value(woName));
-    writeLine("TI006", value(woSpec));
-    writeLine("TI008", value(woUnit));
-    writeLine("TI004C3", value(woQuantity));
-    writeLine("TI004C5", value(woTaken));
-    writeLine("TI004C6", value(woTakenMore));
-    writeLine("TI004C7", value(woPacksTaken));
-    writeLine("TI004C8", value(woPacks));
-    writeLine("TI004C9", value(woPacksTakenMore));
-    SetFieldText(LineField("TI004C11"), NumberText(f.taxRate * 100), true);
-    writeLine("TI004C13", value(woOverReceipt));
-    writeLine("TI014C1", value(woOrderType));
-    writeLine("TI014C2", value(woOrderNumber));
-    writeLine("TI014C3", value(woOrderLine));
-    writeLineNumber("TI007", open - onHold);
+        writeLine(mocti::ItemSerialManaged, "N");
+    writeLine(mocti::ItemName, value(woName));
+    writeLine(mocti::ItemSpec, value(woSpec));
+    writeLine(mocti::Unit, value(woUnit));
+    writeLine(mocti::WorkOrderPlanned, value(woQuantity));
+    writeLine(mocti::WorkOrderReceived, value(woTaken));
+    writeLine(mocti::WorkOrderScrapped, value(woTakenMore));
+    writeLine(mocti::WorkOrderPackagesReceived, value(woPacksTaken));
+    writeLine(mocti::WorkOrderPackages, value(woPacks));
+    writeLine(mocti::WorkOrderPackagesScrapped, value(woPacksTakenMore));
+    SetFieldText(LineField(mocti::ItemTaxRate), NumberText(f.taxRate * 100), true);
+    writeLine(mocti::ItemOverReceiptRate, value(woOverReceipt));
+    writeLine(mocti::OrderType, value(woOrderType));
+    writeLine(mocti::OrderNo, value(woOrderNumber));
+    writeLine(mocti::OrderLineNo, value(woOrderLine));
+    writeLineNumber(mocti::ReceivedQuantity, open - onHold);
     // Packages on hold count only where packaging quantities are kept.
     if (f.packaged)
-        writeLineNumber("TI016", f.openPacks - f.packsOnHold);
+        writeLineNumber(mocti::ReceivedPackages, f.openPacks - f.packsOnHold);
     else
-        writeLine("TI016", "0");
-    writeLine("TI010", value(woLot));
-    writeLine("TI055", value(woLotText));
-    writeLine("TI061", value(woUnit));
-    writeLine("TI019", lineText("TI007"));
-    writeLine("TI024", f.price);
-    writeLine("TI023", value(woPricingUnit));
-    writeLine("TI004C", value(woLotManaged));
-    writeLine("TI048", value(woUrgent));
+        writeLine(mocti::ReceivedPackages, "0");
+    writeLine(mocti::Lot, value(woLot));
+    writeLine(mocti::LotNote, value(woLotText));
+    writeLine(mocti::StockUnit, value(woUnit));
+    writeLine(mocti::AcceptedQuantity, lineText(mocti::ReceivedQuantity));
+    writeLine(mocti::UnitPrice, f.price);
+    writeLine(mocti::PricingUnit, value(woPricingUnit));
+    writeLine(mocti::ItemLotManaged, value(woLotManaged));
+    writeLine(mocti::Urgent, value(woUrgent));
 
     if (!f.formal) {
         const double accepted = open - onHold;
-        writeLineNumber("TI019", accepted);
+        writeLineNumber(mocti::AcceptedQuantity, accepted);
         if (ordered != 0)
-            writeLineNumber("TI020", accepted / ordered * factor);
+            writeLineNumber(mocti::PricingQuantity, accepted / ordered * factor);
         else
-            writeLine("TI020", "0");
-        writeLine("TI062", lineText("TI019"));
-        for (const char* name : {"TI021", "TI022", "TI017"}) writeLine(name, "0");
+            writeLine(mocti::PricingQuantity, "0");
+        writeLine(mocti::StockQuantity, lineText(mocti::AcceptedQuantity));
+        for (const char* name :
+             {mocti::ScrappedQuantity, mocti::RejectedQuantity, mocti::AcceptedPackages})
+            writeLine(name, "0");
         return;
     }
 
-    writeLine("TI004C10", value(woExpiryManaged));
-    if (lineText("TI004C10") == "Y") {
-        for (const char* name : {"TI054", "TI011", "TI012"}) LineField(name)->SetReadOnly(false);
-        writeLine("TI054", documentDate);
+    writeLine(mocti::ItemDated, value(woExpiryManaged));
+    if (lineText(mocti::ItemDated) == "Y") {
+        for (const char* name : {mocti::ProductionDate, mocti::ExpiryDate, mocti::RecheckDate})
+            LineField(name)->SetReadOnly(false);
+        writeLine(mocti::ProductionDate, documentDate);
         if (value(woPeriodUnit) == "2") {
-            writeLine("TI011",
+            writeLine(mocti::ExpiryDate,
                       EndOfMonthDate(IncYmdDate(Variant(documentDate), "M", f.validity - 1)));
-            writeLine("TI012", IncYmdDate(Variant(documentDate), "M", f.reinspection));
+            writeLine(mocti::RecheckDate, IncYmdDate(Variant(documentDate), "M", f.reinspection));
         } else {
-            writeLine("TI011", IncYmdDate(Variant(documentDate), "D", f.validity));
-            writeLine("TI012", IncYmdDate(Variant(documentDate), "D", f.reinspection));
+            writeLine(mocti::ExpiryDate, IncYmdDate(Variant(documentDate), "D", f.validity));
+            writeLine(mocti::RecheckDate, IncYmdDate(Variant(documentDate), "D", f.reinspection));
         }
     } else {
-        for (const char* name : {"TI054", "TI011", "TI012"}) {
+        for (const char* name : {mocti::ProductionDate, mocti::ExpiryDate, mocti::RecheckDate}) {
             writeLine(name, "");
             LineField(name)->SetReadOnly(true);
         }
     }
-    writeLine("TA073C", value(woScheme));
+    writeLine(mocti::Configuration, value(woScheme));
     ApplyLotAndDateLocks();
-    if (value(woLot).empty()) writeLine("TI010", kNoLot);
-    if (!value(woScheme).empty() && lineText("TI004C") != "N")
-        LineField("TI010")->SetReadOnly(true);
+    if (value(woLot).empty()) writeLine(mocti::Lot, kNoLot);
+    if (!value(woScheme).empty() && lineText(mocti::ItemLotManaged) != "N")
+        LineField(mocti::Lot)->SetReadOnly(true);
 
     std::string inspection = "0";
-    if (!lineText("TI004C2").empty()) {
+    if (!lineText(mocti::StockItem).empty()) {
         Variant terms;
-        if (GetLookupValues(
-                LineField("TI004"), "PURMD", "01", terms,
-                plat::VarArrayOf({Variant(headText("TH005")), Variant(item), Variant("****")})) &&
+        if (GetLookupValues(LineField(mocti::Item), "PURMD", "01", terms,
+                            plat::VarArrayOf({Variant(headText(mocth::Supplier)), Variant(item),
+                                              Variant("****")})) &&
             hasValues(terms))
             inspection = ReplyText(terms, 1) == "0" ? "0" : "1";
         else
             inspection = value(woInspection) == "0" ? "0" : "1";
     }
-    writeLine("TI035", inspection);
-    for (const char* name : {"TI021", "TI022", "TI050", "TI051"}) writeLine(name, "0");
-    writeLine("TI061", value(woStockUnit));
+    writeLine(mocti::InspectionState, inspection);
+    for (const char* name : {mocti::ScrappedQuantity, mocti::RejectedQuantity,
+                             mocti::ScrappedPackages, mocti::RejectedPackages})
+        writeLine(name, "0");
+    writeLine(mocti::StockUnit, value(woStockUnit));
     if (inspection == "0") {
-        const double accepted = lineValue("TI019");
+        const double accepted = lineValue(mocti::AcceptedQuantity);
         if (accepted == 0) {
-            writeLine("TI020", "0");
+            writeLine(mocti::PricingQuantity, "0");
         } else {
             if (CompareFloats(ordered, 0) == 0)
-                writeLine("TI020", "0");
+                writeLine(mocti::PricingQuantity, "0");
             else
-                writeLineNumber("TI020", accepted / ordered * factor);
+                writeLineNumber(mocti::PricingQuantity, accepted / ordered * factor);
             double stock = 0;
-            if (convertQuantity(accepted, lineText("TI008"), lineText("TI061"), stock))
-                writeLineNumber("TI062", stock);
-            writeLine("TI017", lineText("TI016"));
+            if (convertQuantity(accepted, lineText(mocti::Unit), lineText(mocti::StockUnit), stock))
+                writeLineNumber(mocti::StockQuantity, stock);
+            writeLine(mocti::AcceptedPackages, lineText(mocti::ReceivedPackages));
         }
     } else {
-        for (const char* name : {"TI019", "TI020", "TI017", "TI062"}) writeLine(name, "0");
+        for (const char* name : {mocti::AcceptedQuantity, mocti::PricingQuantity,
+                                 mocti::AcceptedPackages, mocti::StockQuantity})
+            writeLine(name, "0");
         DeriveInspectionState();
     }
 }

@@ -6,6 +6,7 @@
 
 #include "platform/core/dates.h"
 #include "platform/core/text.h"
+#include "receipt/rules/FieldCodes.h"
 #include "receipt/rules/Ktrb52CD.h"
 #include "runtime/PropAccess.h"
 
@@ -19,16 +20,25 @@ namespace {
 using TFieldValues = std::vector<std::pair<const char*, const char*>>;
 
 const TFieldValues kHeadFixedValues = {
-    {"TH026", "N"}, {"TH015", "2"}, {"TH016", "1"}, {"TH017", "N"},
-    {"TH023", "N"}, {"TH024", "N"}, {"TH035", "N"}, {"TH037", "0"},
+    {mocth::AutoIssue, "N"},
+    {mocth::TaxKind, "2"},
+    {mocth::DeductionKind, "1"},
+    {mocth::Reserved, "N"},
+    {mocth::ConfirmCode, "N"},
+    {mocth::ProductionUpdateCode, "N"},
+    {mocth::AutoIssueFactorySupplied, "N"},
+    {mocth::TransferCount, "0"},
 };
 
 const TFieldValues kLineFlagValues = {
-    {"TI033", "N"}, {"TI034", "N"}, {"TI035", "0"}, {"TI036", "N"}, {"TI038", "N"},
-    {"TI037", "N"}, {"TI039", "N"}, {"TI041", "N"}, {"TI042", "N"}, {"TI048", "N"},
+    {mocti::PaymentHold, "N"}, {mocti::Overdue, "N"},       {mocti::InspectionState, "0"},
+    {mocti::RejectCode, "N"},  {mocti::InvoicedCode, "N"},  {mocti::ConfirmCode, "N"},
+    {mocti::UpdateCode, "N"},  {mocti::CostEntryMade, "N"}, {mocti::ExpenseEntryMade, "N"},
+    {mocti::Urgent, "N"},
 };
 
-const TFieldValues kLineRateValues = {{"TI004C11", "0"}, {"TI058", "1"}, {"TI059", "N"}};
+const TFieldValues kLineRateValues = {
+    {mocti::ItemTaxRate, "0"}, {mocti::ConversionRate, "1"}, {mocti::ScrapCode, "N"}};
 
 void writeAll(plat::TDataSet* dataSet, const TFieldValues& values) {
     for (const auto& [name, value] : values) SetFieldText(dataSet->FieldByName(name), value);
@@ -45,37 +55,38 @@ void TdmKtrb52::SetDefaultValues() {
     AutoNumber = false;
     TdmDouble::SetDefaultValues();
 
-    TField* date = HeadField("TH029");
+    TField* date = HeadField(mocth::DocDate);
     if (date->AsString().empty()) {
         std::string today =
             Today.size() >= 8 ? Today.substr(0, 8) : plat::FormatDateTime("yyyymmdd", plat::Date());
         if (today.substr(0, 6) >= sysParam("SYS011")) SetFieldText(date, today);
     }
 
-    TField* factory = HeadField("TH004");
+    TField* factory = HeadField(mocth::Factory);
     if (factory->AsString().empty())
         CheckValueAndFill(date, "CMSMB", "02", plat::VarArrayOf({Variant(date->AsString())}),
-                          "TH004", kMsgNone);
+                          mocth::Factory, kMsgNone);
 
-    SetFieldText(HeadField("TH012"), sysParam("SYS026") == "1" ? "2" : "S");
-    SetFieldText(HeadField("TH007"), sysParam("SYS003"));
-    SetFieldText(HeadField("TH008"), "1");
+    SetFieldText(HeadField(mocth::InvoiceKind), sysParam("SYS026") == "1" ? "2" : "S");
+    SetFieldText(HeadField(mocth::Currency), sysParam("SYS003"));
+    SetFieldText(HeadField(mocth::ExchangeRate), "1");
     writeAll(cdsMain, kHeadFixedValues);
-    if (sysParam("SYS180") == "Y") SetFieldTextQuiet(HeadField("TH045"), kNoProject);
+    if (sysParam("SYS180") == "Y") SetFieldTextQuiet(HeadField(mocth::Project), kNoProject);
 }
 
 void TdmKtrb52::AssignBodyLine() {
     TdmDouble::AssignBodyLine();
-    SetFieldText(LineField("TI015"), kWholeWorkOrder);
-    SetFieldText(LineField("TI018"), headText("TH029"));
+    SetFieldText(LineField(mocti::Process), kWholeWorkOrder);
+    SetFieldText(LineField(mocti::AcceptanceDate), headText(mocth::DocDate));
     writeAll(cdsBody1, kLineFlagValues);
     writeAll(cdsBody1, kLineRateValues);
-    SetFieldText(LineField("TI010"), kNoLot);
-    SetFieldText(LineField("TI069"), "N");
+    SetFieldText(LineField(mocti::Lot), kNoLot);
+    SetFieldText(LineField(mocti::Estimated), "N");
     PriceFromAmountEnabled = true;
-    SetFieldText(LineField("TIC01"), "2");
-    SetFieldText(LineField("TI004MB454"), "N");
-    if (sysParam("SYS180") == "Y") SetFieldText(LineField("TI032"), headText("TH045"));
+    SetFieldText(LineField(mocti::ItemKind), "2");
+    SetFieldText(LineField(mocti::ItemSerialManaged), "N");
+    if (sysParam("SYS180") == "Y")
+        SetFieldText(LineField(mocti::Project), headText(mocth::Project));
 }
 
 }  // namespace ktrb

@@ -3,6 +3,7 @@
 // inspection; and the locks of the lot and of the validity dates.
 #include <vector>
 
+#include "receipt/rules/FieldCodes.h"
 #include "receipt/rules/Ktrb52CD.h"
 #include "runtime/LibStrs.h"
 #include "runtime/PropAccess.h"
@@ -18,18 +19,22 @@ constexpr const char* kPassed = "2";
 constexpr const char* kRejected = "3";
 constexpr const char* kConcession = "4";
 
-const std::vector<const char*> kInspectedQuantities = {"TI019", "TI021", "TI022", "TI017", "TI051",
-                                                       "TI050", "TI056", "TI057", "TI062"};
+const std::vector<const char*> kInspectedQuantities = {
+    mocti::AcceptedQuantity,  mocti::ScrappedQuantity,  mocti::RejectedQuantity,
+    mocti::AcceptedPackages,  mocti::RejectedPackages,  mocti::ScrappedPackages,
+    mocti::DestroyedQuantity, mocti::DestroyedPackages, mocti::StockQuantity};
 
 }  // namespace
 
 void TdmKtrb52::DeriveInspectionState() {
-    plat::TField* state = LineField("TI035");
-    const double received = lineValue("TI007"), accepted = lineValue("TI019"),
-                 scrapped = lineValue("TI021"), returned = lineValue("TI022"),
-                 destroyed = lineValue("TI056");
+    plat::TField* state = LineField(mocti::InspectionState);
+    const double received = lineValue(mocti::ReceivedQuantity),
+                 accepted = lineValue(mocti::AcceptedQuantity),
+                 scrapped = lineValue(mocti::ScrappedQuantity),
+                 returned = lineValue(mocti::RejectedQuantity),
+                 destroyed = lineValue(mocti::DestroyedQuantity);
 
-    if (!lineText("TIC02").empty() && !lineText("TIC03").empty()) {
+    if (!lineText(mocti::ArrivalType).empty() && !lineText(mocti::ArrivalNo).empty()) {
         // Compared as floats: a residue of arithmetic is no return.
         const int sign = CompareFloats(returned, 0);
         if (sign > 0)
@@ -60,10 +65,12 @@ void TdmKtrb52::cdsBody1TI035Validate(plat::TField* Sender) {
 }
 
 void TdmKtrb52::ApplyLotAndDateLocks() {
-    const bool dated = lineText("TI004C10") == "Y";
-    LineField("TI011")->SetReadOnly(!dated);
-    LineField("TI012")->SetReadOnly(!dated);
-    LineField("TI010")->SetReadOnly(lineText("TI004C") == "N" || !lineText("TA073C").empty());
+    const bool dated = lineText(mocti::ItemDated) == "Y";
+    LineField(mocti::ExpiryDate)->SetReadOnly(!dated);
+    LineField(mocti::RecheckDate)->SetReadOnly(!dated);
+    LineField(mocti::Lot)
+        ->SetReadOnly(lineText(mocti::ItemLotManaged) == "N" ||
+                      !lineText(mocti::Configuration).empty());
 }
 
 }  // namespace ktrb

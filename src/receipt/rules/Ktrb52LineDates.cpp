@@ -1,5 +1,6 @@
 // Production date, storage location and stock quantity of a line.
 #include "platform/core/numbers.h"
+#include "receipt/rules/FieldCodes.h"
 #include "receipt/rules/Ktrb52CD.h"
 #include "runtime/LibStrs.h"
 #include "runtime/PropAccess.h"
@@ -25,11 +26,11 @@ int wholeNumber(const std::string& text) {
 void TdmKtrb52::cdsBody1TI054Validate(TField* Sender) {
     DateFieldValidate(Sender);
     const std::string produced = Sender->AsString();
-    if (lineText("TIC01") == "1" || produced.empty()) return;
+    if (lineText(mocti::ItemKind) == "1" || produced.empty()) return;
 
     Variant item;
     std::string method;
-    if (GetLookupValues(LineField("TI004"), "INVMB", "03", item))
+    if (GetLookupValues(LineField(mocti::Item), "INVMB", "03", item))
         method = plat::VarToIntDef(item[0], 0) == 0 ? "1" : ReplyText(item, kDatingMethod);
 
     std::string expiry, reinspection;
@@ -39,15 +40,16 @@ void TdmKtrb52::cdsBody1TI054Validate(TField* Sender) {
         expiry = EndOfMonthDate(IncYmdDate(Variant(produced), "M", shelfLife - 1));
         reinspection = IncYmdDate(Variant(produced), "M", interval);
     } else {
-        expiry = IncYmdDate(Variant(produced), "D", wholeNumber(lineText("TI011C")));
-        reinspection = IncYmdDate(Variant(produced), "D", wholeNumber(lineText("TI012C")));
+        expiry = IncYmdDate(Variant(produced), "D", wholeNumber(lineText(mocti::ValidityDays)));
+        reinspection =
+            IncYmdDate(Variant(produced), "D", wholeNumber(lineText(mocti::RecheckDays)));
     }
-    SetFieldText(LineField("TI011"), expiry);
-    SetFieldText(LineField("TI012"), reinspection);
+    SetFieldText(LineField(mocti::ExpiryDate), expiry);
+    SetFieldText(LineField(mocti::RecheckDate), reinspection);
 }
 
 void TdmKtrb52::cdsBody1TI060Validate(TField* Sender) {
-    const std::string warehouse = lineText("TI009"), location = Sender->AsString();
+    const std::string warehouse = lineText(mocti::Warehouse), location = Sender->AsString();
     // Neither "no location" nor the mark of unused locations names a location.
     if (warehouse.empty() || location == kNoLocation || location == kLocationsUnused) return;
     CheckValueAndFill(Sender, "CMSNI", "02",

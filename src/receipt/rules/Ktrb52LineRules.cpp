@@ -7,6 +7,7 @@
 #include "platform/core/dates.h"
 #include "platform/core/numbers.h"
 #include "platform/core/text.h"
+#include "receipt/rules/FieldCodes.h"
 #include "receipt/rules/Ktrb52CD.h"
 #include "runtime/Brokers.h"
 #include "runtime/LibStrs.h"
@@ -49,91 +50,103 @@ bool found(const Variant& reply) {
 void TdmKtrb52::cdsBody1BeforePost(plat::TDataSet* DataSet) {
     TdmDouble::cdsBody1BeforePost(DataSet);
 
-    if (lineText("TIC01") == "2") checkFormalItemLine();
+    if (lineText(mocti::ItemKind) == "2") checkFormalItemLine();
 
-    if (!lineText("TI014").empty() && !lineText("TI015").empty() && !lineText("TI004").empty() &&
-        IsDuplicateBodyKey(LineField("TI004"), kDuplicateLineKey)) {
-        std::string check = headText("TH001C1");
+    if (!lineText(mocti::WorkOrderNo).empty() && !lineText(mocti::Process).empty() &&
+        !lineText(mocti::Item).empty() &&
+        IsDuplicateBodyKey(LineField(mocti::Item), kDuplicateLineKey)) {
+        std::string check = headText(mocth::DocTypeChecksWorkOrder);
         if (check == "Y") refuse("000002", {Variant(lineLabels(kDuplicateLineKey))});
         if (check == "W")
             showMessage(kMsgWarning, "000005", {Variant(lineLabels(kDuplicateLineKey))});
     }
 
-    bool arrival =
-        !lineText("TIC02").empty() && !lineText("TIC03").empty() && !lineText("TIC04").empty();
+    bool arrival = !lineText(mocti::ArrivalType).empty() && !lineText(mocti::ArrivalNo).empty() &&
+                   !lineText(mocti::ArrivalLineNo).empty();
     if (arrival) {
-        const char* key = lineText("TIC05").empty() ? kArrivalKey : kInspectedArrivalKey;
-        if (IsDuplicateBodyKey(LineField("TIC02"), key))
+        const char* key =
+            lineText(mocti::InspectionBatch).empty() ? kArrivalKey : kInspectedArrivalKey;
+        if (IsDuplicateBodyKey(LineField(mocti::ArrivalType), key))
             refuse("000002", {Variant(lineLabels(key))});
     }
-    if (headText("MQC03C") == "Y" && !arrival) refuseBlank("C00044");
+    if (headText(mocth::ChecksArrival) == "Y" && !arrival) refuseBlank("C00044");
     if (arrival) checkArrivalLine();
 
-    if (lineText("TI004C10") == "Y" && lineText("TI054").empty() && lineText("TIC01") == "2")
+    if (lineText(mocti::ItemDated) == "Y" && lineText(mocti::ProductionDate).empty() &&
+        lineText(mocti::ItemKind) == "2")
         refuseBlank("200091");
 
-    if (!lineText("TI013").empty() && !lineText("TI014").empty() && lineText("TI037") != "Y") {
+    if (!lineText(mocti::WorkOrderType).empty() && !lineText(mocti::WorkOrderNo).empty() &&
+        lineText(mocti::ConfirmCode) != "Y") {
         Variant reply;
-        Variant keys = plat::VarArrayOf({lineText("TI013"), lineText("TI014"), headText("TH005"),
-                                         headText("TH007"), headText("TH015"), headText("TH030")});
-        if (!GetLookupValues(LineField("TI004"), "MOCTA", "25", reply, keys)) refuseBlank("200943");
+        Variant keys =
+            plat::VarArrayOf({lineText(mocti::WorkOrderType), lineText(mocti::WorkOrderNo),
+                              headText(mocth::Supplier), headText(mocth::Currency),
+                              headText(mocth::TaxKind), headText(mocth::TaxRate)});
+        if (!GetLookupValues(LineField(mocti::Item), "MOCTA", "25", reply, keys))
+            refuseBlank("200943");
     }
 }
 
 // Price ceiling and inspection batch of a formal item.
 void TdmKtrb52::checkFormalItemLine() {
     Variant item, docType;
-    GetLookupValues(LineField("TI004"), "INVMB", "04", item);
-    GetLookupValues(HeadField("TH001"), "CMSMQ", "14", docType);
+    GetLookupValues(LineField(mocti::Item), "INVMB", "04", item);
+    GetLookupValues(HeadField(mocth::DocType), "CMSMQ", "14", docType);
 
-    const std::string order = lineText("TI013"), orderNo = lineText("TI014");
+    const std::string order = lineText(mocti::WorkOrderType),
+                      orderNo = lineText(mocti::WorkOrderNo);
     Variant rows = broker().CallServerMethod(
         "SimpleSQL", plat::VarArrayOf({"SELECT TA022 FROM $$MOCTA AS MOCTA WHERE TA001=" +
                                            SqlText(order) + " AND TA002=" + SqlText(orderNo) + " ",
                                        "TA022", "", "N"}));
     double orderPrice = rows.IsEmptyOrNull() ? 0 : firstNumber(rows);
 
-    bool applies =
-        found(item) && ReplyText(item, 8) == "Y" && ReplyText(docType, 3) == "Y" &&
-        (order.empty() || orderNo.empty() || CompareFloats(lineValue("TI024"), orderPrice) != 0);
+    bool applies = found(item) && ReplyText(item, 8) == "Y" && ReplyText(docType, 3) == "Y" &&
+                   (order.empty() || orderNo.empty() ||
+                    CompareFloats(lineValue(mocti::UnitPrice), orderPrice) != 0);
     if (applies) {
-        Variant args = plat::VarArrayOf({lineText("TI004"), lineText("TI015"), headText("TH005"),
-                                         lineText("TI023"), headText("TH007"), headText("TH029"),
-                                         headText("TH015"), "", "", HeadField("TH030")->Value()});
+        Variant args = plat::VarArrayOf(
+            {lineText(mocti::Item), lineText(mocti::Process), headText(mocth::Supplier),
+             lineText(mocti::PricingUnit), headText(mocth::Currency), headText(mocth::DocDate),
+             headText(mocth::TaxKind), "", "", HeadField(mocth::TaxRate)->Value()});
         double price = numberOf(broker().CallServerMethod("MocUnitPrice", args));
         double tolerance = plat::VarToFloatDef(ReplyAt(item, 9), 0);
         double ceilingPrice = price * (1 + tolerance);
-        double ceiling = ceilingPrice * lineValue("TI020");
+        double ceiling = ceilingPrice * lineValue(mocti::PricingQuantity);
         // Rounded as the line's amounts are.
-        ceiling = RoundToDecimals(amountDecimals("TH018", headText("TH007")), ceiling);
-        if (CompareFloats(lineValue("TI025"), ceiling) > 0) refuseBlank("100344");
-        if (CompareFloats(lineValue("TI020"), 0) == 0 &&
-            CompareFloats(lineValue("TI025"), 0) == 0 &&
-            CompareFloats(lineValue("TI024"), ceilingPrice) > 0)
+        ceiling = RoundToDecimals(
+            amountDecimals(mocth::ProcessingAmount, headText(mocth::Currency)), ceiling);
+        if (CompareFloats(lineValue(mocti::ProcessingAmount), ceiling) > 0) refuseBlank("100344");
+        if (CompareFloats(lineValue(mocti::PricingQuantity), 0) == 0 &&
+            CompareFloats(lineValue(mocti::ProcessingAmount), 0) == 0 &&
+            CompareFloats(lineValue(mocti::UnitPrice), ceilingPrice) > 0)
             refuseBlank("100344");
     }
 
-    if (headText("MQC04C") == "Y" && lineText("TIC05").empty())
-        refuse("000003", {Variant(LineField("TIC05")->DisplayLabel())});
+    if (headText(mocth::ChecksInspection) == "Y" && lineText(mocti::InspectionBatch).empty())
+        refuse("000003", {Variant(LineField(mocti::InspectionBatch)->DisplayLabel())});
 }
 
 // The arrival line must exist for the supplier, carry the line's item and,
 // when inspection results are required, have a confirmed result.
 void TdmKtrb52::checkArrivalLine() {
-    const std::string type = lineText("TIC02"), number = lineText("TIC03"),
-                      line = lineText("TIC04"), batch = lineText("TIC05");
+    const std::string type = lineText(mocti::ArrivalType), number = lineText(mocti::ArrivalNo),
+                      line = lineText(mocti::ArrivalLineNo),
+                      batch = lineText(mocti::InspectionBatch);
     Variant reply;
-    if (!GetLookupValues(LineField("TIC02"), "C", "83", reply,
-                         plat::VarArrayOf({type, number, line, headText("TH005")})))
+    if (!GetLookupValues(LineField(mocti::ArrivalType), "C", "83", reply,
+                         plat::VarArrayOf({type, number, line, headText(mocth::Supplier)})))
         refuseBlank("100061");
-    if (found(reply) && headText("MQC03C") == "Y" && !lineText("TI004").empty() &&
-        lineText("TI004") != ReplyText(reply, 1))
+    if (found(reply) && headText(mocth::ChecksArrival) == "Y" && !lineText(mocti::Item).empty() &&
+        lineText(mocti::Item) != ReplyText(reply, 1))
         refuseBlank("C00018");
-    if (headText("MQC04C") == "Y") {
-        Variant keys =
-            plat::VarArrayOf({type, number, line, batch, type, number, line, lineText("TI001"),
-                              lineText("TI002"), type, number, line, batch});
-        if (!GetLookupValues(LineField("TIC02"), "C", "84", reply, keys)) refuseBlank("C00017");
+    if (headText(mocth::ChecksInspection) == "Y") {
+        Variant keys = plat::VarArrayOf({type, number, line, batch, type, number, line,
+                                         lineText(mocti::DocType), lineText(mocti::DocNo), type,
+                                         number, line, batch});
+        if (!GetLookupValues(LineField(mocti::ArrivalType), "C", "84", reply, keys))
+            refuseBlank("C00017");
     }
 }
 
@@ -142,19 +155,20 @@ void TdmKtrb52::cdsBody1BeforeDelete(plat::TDataSet*) {
 }
 
 bool TdmKtrb52::CheckLineDelete() {
-    Variant keys = plat::VarArrayOf({lineText("TI001"), lineText("TI002"), lineText("TI003")});
+    Variant keys = plat::VarArrayOf(
+        {lineText(mocti::DocType), lineText(mocti::DocNo), lineText(mocti::LineNo)});
     Variant reply;
-    if (GetLookupValues(LineField("TI001"), "QMSTD", "02", reply, keys) && found(reply) &&
+    if (GetLookupValues(LineField(mocti::DocType), "QMSTD", "02", reply, keys) && found(reply) &&
         ReplyText(reply, 3) != "V")
         refuseBlank("100512");
-    if (GetLookupValues(LineField("TI001"), "MOCTJ", "02", reply, keys) && found(reply))
+    if (GetLookupValues(LineField(mocti::DocType), "MOCTJ", "02", reply, keys) && found(reply))
         refuseBlank("100513");
-    if (lineText("TI037") == "Y") refuseBlank("100310");
+    if (lineText(mocti::ConfirmCode) == "Y") refuseBlank("100310");
     return true;
 }
 
 bool TdmKtrb52::HasNoUnconfirmedLine() {
-    return !BodyClone->Locate("TI037", Variant("N"), plat::loPartialKey);
+    return !BodyClone->Locate(mocti::ConfirmCode, Variant("N"), plat::loPartialKey);
 }
 
 std::string TdmKtrb52::EndOfMonthDate(const std::string& date) {

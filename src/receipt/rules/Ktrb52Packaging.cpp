@@ -1,13 +1,15 @@
 // Packaging quantities of a line: which of them the user may type.
+#include "receipt/rules/FieldCodes.h"
 #include "receipt/rules/Ktrb52CD.h"
 
 namespace ktrb {
 
 void TdmKtrb52::UpdatePackagingReadOnly() {
-    const bool noPackaging = lineText("TI049").empty();
-    const bool inspected = Session.QualityParam == "Y" && lineText("TI035") != "0";
-    LineField("TI016")->SetReadOnly(noPackaging);
-    for (const char* name : {"TI017", "TI050", "TI051", "TI057"})
+    const bool noPackaging = lineText(mocti::PackagingUnit).empty();
+    const bool inspected = Session.QualityParam == "Y" && lineText(mocti::InspectionState) != "0";
+    LineField(mocti::ReceivedPackages)->SetReadOnly(noPackaging);
+    for (const char* name : {mocti::AcceptedPackages, mocti::ScrappedPackages,
+                             mocti::RejectedPackages, mocti::DestroyedPackages})
         LineField(name)->SetReadOnly(noPackaging || inspected);
 }
 

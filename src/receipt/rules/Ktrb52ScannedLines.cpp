@@ -8,6 +8,7 @@
 #include "platform/core/numbers.h"
 #include "platform/core/text.h"
 #include "platform/data/clientdataset.h"
+#include "receipt/rules/FieldCodes.h"
 #include "receipt/rules/Ktrb52CD.h"
 #include "receipt/rules/Ktrb52CD_Support.h"
 #include "runtime/Brokers.h"
@@ -89,7 +90,7 @@ void TdmKtrb52::AddLinesFromWorkOrder(const std::string& type, const std::string
             moc2 = Cell(params.front(), 1);
         }
     }
-    const std::string receiptDate = headText("TH029");
+    const std::string receiptDate = headText(mocth::DocDate);
     const std::string sql =
         " SELECT TA006,TA034,TA035,TA015,TA017,TA018,TA060,TA023,TA020,TA001,\r"
         "        TA002,TA048,TA023,TA022,TA010,TA029,TA044,TA058,\r"
@@ -138,10 +139,10 @@ void TdmKtrb52::AddLinesFromWorkOrder(const std::string& type, const std::string
 
         Variant terms;
         std::string flag = Cell(wo, soInspection);
-        if (b.CheckValue(
-                "PURMD", "01",
-                plat::VarArrayOf({Variant(headText("TH005")), Variant(item), Variant("****")}),
-                terms))
+        if (b.CheckValue("PURMD", "01",
+                         plat::VarArrayOf(
+                             {Variant(headText(mocth::Supplier)), Variant(item), Variant("****")}),
+                         terms))
             flag = Cell(terms, 0);
         const std::string inspection = flag == "0" ? "0" : "1";
         const double accepted = inspection == "0" ? quantity : 0;
@@ -171,16 +172,16 @@ void TdmKtrb52::AddLinesFromWorkOrder(const std::string& type, const std::string
         const std::string due = Cell(wo, soDueDate);
         const std::string overdue = due.empty() ? "N" : due < receiptDate ? "Y" : "N";
 
-        const std::string currency = headText("TH007"), local = sysParam("SYS003");
-        const Variant taxInput =
-            plat::VarArrayOf({Variant(currency), Variant(local), HeadField("TH030")->Value(),
-                              Variant(headText("TH015")), HeadField("TH008")->Value(),
-                              Variant(GetCurrencyDigits(currency, TCurrencyDigitType::cdtMoney)),
-                              Variant(GetCurrencyDigits(local, TCurrencyDigitType::cdtMoney)),
-                              Variant(pricing * price - 0), Variant(pricing), Variant(price)});
-        const std::string invoice = headText("TH012");
+        const std::string currency = headText(mocth::Currency), local = sysParam("SYS003");
+        const Variant taxInput = plat::VarArrayOf(
+            {Variant(currency), Variant(local), HeadField(mocth::TaxRate)->Value(),
+             Variant(headText(mocth::TaxKind)), HeadField(mocth::ExchangeRate)->Value(),
+             Variant(GetCurrencyDigits(currency, TCurrencyDigitType::cdtMoney)),
+             Variant(GetCurrencyDigits(local, TCurrencyDigitType::cdtMoney)),
+             Variant(pricing * price - 0), Variant(pricing), Variant(price)});
+        const std::string invoice = headText(mocth::InvoiceKind);
         const Variant tax =
-            (invoice == "T" || invoice == "W" || invoice == "A") && headText("TH015") == "1"
+            (invoice == "T" || invoice == "W" || invoice == "A") && headText(mocth::TaxKind) == "1"
                 ? SplitTaxByRate(taxInput)
                 : SplitTaxAmounts(taxInput);
 
@@ -203,57 +204,64 @@ void TdmKtrb52::AddLinesFromWorkOrder(const std::string& type, const std::string
         auto putNumber = [&](const char* name, double value) {
             put(name, plat::FloatToStr(value));
         };
-        put("TI004", item);
-        SetFieldText(LineField("TI004C12"), item);
-        put("TI005", Cell(wo, soName));
-        put("TI006", Cell(wo, soSpec));
-        putNumber("TI007", quantity);
-        put("TI008", unit);
-        put("TI009", warehouse);
-        CheckValueAndFill(LineField("TI009"), "CMSMC", "01", plat::VarArrayOf({Variant(warehouse)}),
-                          "TI009C");
-        put("TI010", kNoLot);
-        put("TI011", valid);
-        put("TI012", recheck);
-        put("TI013", type);
-        put("TI014", number);
-        put("TI015", kWholeWorkOrder);
-        putNumber("TI016", packs);
-        putNumber("TI017", acceptedPacks);
-        put("TI018", receiptDate);
-        putNumber("TI019", accepted);
-        putNumber("TI020", pricing);
-        for (const char* name : {"TI021", "TI022"}) put(name, "0");
-        put("TI023", pricingUnit);
-        putNumber("TI024", price);
-        putNumber("TI025", pricing * price);
-        for (const char* name : {"TI026", "TI027"}) put(name, "0");
-        for (const char* name : {"TI028", "TI029", "TI030", "TI031"}) put(name, "");
-        put("TI032", Cell(wo, soProject));
-        put("TI033", "N");
-        put("TI034", overdue);
-        put("TI035", inspection);
-        for (const char* name : {"TI036", "TI037", "TI038", "TI039"}) put(name, "N");
-        put("TI040", Cell(wo, soRemark));
-        for (const char* name : {"TI041", "TI042"}) put(name, "N");
-        put("TI043", "");
-        putNumber("TI044", Number(ReplyAt(tax, 0)));
-        putNumber("TI045", Number(ReplyAt(tax, 1)));
-        putNumber("TI046", Number(ReplyAt(tax, 2)));
-        putNumber("TI047", Number(ReplyAt(tax, 3)));
-        put("TI048", Cell(wo, soTA044));
-        put("TI049", packUnit);
-        for (const char* name : {"TI050", "TI051", "TI052", "TI053"}) put(name, "0");
-        put("TI054", produced);
-        put("TI055", Cell(wo, soLotText));
-        for (const char* name : {"TI056", "TI057"}) put(name, "0");
-        put("TI058", "1");
-        put("TI059", "N");
-        put("TI060", location);
-        put("TI061", Cell(wo, soStockUnit));
-        putNumber("TI062", stock);
-        put("TI069", "N");
-        put("TI004MB454", Cell(wo, soSerialManaged));
+        put(mocti::Item, item);
+        SetFieldText(LineField(mocti::WorkOrderProduct), item);
+        put(mocti::ItemName, Cell(wo, soName));
+        put(mocti::ItemSpec, Cell(wo, soSpec));
+        putNumber(mocti::ReceivedQuantity, quantity);
+        put(mocti::Unit, unit);
+        put(mocti::Warehouse, warehouse);
+        CheckValueAndFill(LineField(mocti::Warehouse), "CMSMC", "01",
+                          plat::VarArrayOf({Variant(warehouse)}), mocti::WarehouseName);
+        put(mocti::Lot, kNoLot);
+        put(mocti::ExpiryDate, valid);
+        put(mocti::RecheckDate, recheck);
+        put(mocti::WorkOrderType, type);
+        put(mocti::WorkOrderNo, number);
+        put(mocti::Process, kWholeWorkOrder);
+        putNumber(mocti::ReceivedPackages, packs);
+        putNumber(mocti::AcceptedPackages, acceptedPacks);
+        put(mocti::AcceptanceDate, receiptDate);
+        putNumber(mocti::AcceptedQuantity, accepted);
+        putNumber(mocti::PricingQuantity, pricing);
+        for (const char* name : {mocti::ScrappedQuantity, mocti::RejectedQuantity}) put(name, "0");
+        put(mocti::PricingUnit, pricingUnit);
+        putNumber(mocti::UnitPrice, price);
+        putNumber(mocti::ProcessingAmount, pricing * price);
+        for (const char* name : {mocti::DeductionAmount, mocti::ReceiptCost}) put(name, "0");
+        for (const char* name :
+             {mocti::DeductionNote, mocti::PayableType, mocti::PayableNo, mocti::PayableLineNo})
+            put(name, "");
+        put(mocti::Project, Cell(wo, soProject));
+        put(mocti::PaymentHold, "N");
+        put(mocti::Overdue, overdue);
+        put(mocti::InspectionState, inspection);
+        for (const char* name :
+             {mocti::RejectCode, mocti::ConfirmCode, mocti::InvoicedCode, mocti::UpdateCode})
+            put(name, "N");
+        put(mocti::Remark, Cell(wo, soRemark));
+        for (const char* name : {mocti::CostEntryMade, mocti::ExpenseEntryMade}) put(name, "N");
+        put(mocti::Confirmer, "");
+        putNumber(mocti::NetAmount, Number(ReplyAt(tax, 0)));
+        putNumber(mocti::TaxAmount, Number(ReplyAt(tax, 1)));
+        putNumber(mocti::LocalNetAmount, Number(ReplyAt(tax, 2)));
+        putNumber(mocti::LocalTaxAmount, Number(ReplyAt(tax, 3)));
+        put(mocti::Urgent, Cell(wo, soTA044));
+        put(mocti::PackagingUnit, packUnit);
+        for (const char* name : {mocti::ScrappedPackages, mocti::RejectedPackages,
+                                 mocti::InvoicedQuantity, mocti::InvoicedDeduction})
+            put(name, "0");
+        put(mocti::ProductionDate, produced);
+        put(mocti::LotNote, Cell(wo, soLotText));
+        for (const char* name : {mocti::DestroyedQuantity, mocti::DestroyedPackages})
+            put(name, "0");
+        put(mocti::ConversionRate, "1");
+        put(mocti::ScrapCode, "N");
+        put(mocti::Location, location);
+        put(mocti::StockUnit, Cell(wo, soStockUnit));
+        putNumber(mocti::StockQuantity, stock);
+        put(mocti::Estimated, "N");
+        put(mocti::ItemSerialManaged, Cell(wo, soSerialManaged));
         // A built line carries what a typed item and work order would give it.
         FillLineLookupFields();
         lines->Post();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "dataframe/knlRadical.h"
+#include "receipt/rules/FieldCodes.h"
 #include "receipt/rules/Ktrb52CD.h"
 
 namespace ktrb {
@@ -19,12 +20,25 @@ namespace {
 constexpr const char* kRestrictedLineEditable =
     "TI020,TI023,TI024,TI025,TI032,TI034,TI040,TI045,TI046,TI047,TI048,TI009,TI060";
 // The quantities that inspection fills while it is in use.
-const std::vector<const char*> kInspectedQuantities = {"TI019", "TI021", "TI022", "TI017", "TI051",
-                                                       "TI050", "TI056", "TI057", "TI062"};
+const std::vector<const char*> kInspectedQuantities = {
+    mocti::AcceptedQuantity,  mocti::ScrappedQuantity,  mocti::RejectedQuantity,
+    mocti::AcceptedPackages,  mocti::RejectedPackages,  mocti::ScrappedPackages,
+    mocti::DestroyedQuantity, mocti::DestroyedPackages, mocti::StockQuantity};
 // What an engineering item may not change.
-const std::vector<const char*> kEngineeringLocked = {"TI049", "TI011", "TI012", "TI016", "TI017",
-                                                     "TI050", "TI051", "TI057", "TI008", "TI015",
-                                                     "TI009", "TI054", "TI023", "TI032"};
+const std::vector<const char*> kEngineeringLocked = {mocti::PackagingUnit,
+                                                     mocti::ExpiryDate,
+                                                     mocti::RecheckDate,
+                                                     mocti::ReceivedPackages,
+                                                     mocti::AcceptedPackages,
+                                                     mocti::ScrappedPackages,
+                                                     mocti::RejectedPackages,
+                                                     mocti::DestroyedPackages,
+                                                     mocti::Unit,
+                                                     mocti::Process,
+                                                     mocti::Warehouse,
+                                                     mocti::ProductionDate,
+                                                     mocti::PricingUnit,
+                                                     mocti::Project};
 // The lookup texts of a formal item's editors: editor, line of the form's memo.
 const std::vector<std::pair<const char*, int>> kFormalItemHints = {
     {"cboTI008G", 7},  {"cboTI015G", 11}, {"cboTI009G", 8}, {"cboTI010G", 9},  {"cboTI054G", 10},
@@ -50,30 +64,32 @@ void TdmKtrb52::cdsBody1AfterScroll(plat::TDataSet* DataSet) {
     const TFormMode mode = formMode();
     auto setReadOnly = [this](const char* name, bool on) { LineField(name)->SetReadOnly(on); };
 
-    TField* inspection = LineField("TI035");
-    inspection->SetReadOnly(lineValue("TI007") != 0);
+    TField* inspection = LineField(mocti::InspectionState);
+    inspection->SetReadOnly(lineValue(mocti::ReceivedQuantity) != 0);
     view_.InspectionEditReadOnly = inspection->ReadOnly();
     viewChanged(TKtrb52Part::InspectionEdit);
 
     bool restricted = false;
     if (mode == TFormMode::Edit) {
         if (!ReadOnlySnapshot) SnapshotLineReadOnly();
-        restricted = Session.InspectionKeys.IndexOf(lineText("TI003")) >= 0;
+        restricted = Session.InspectionKeys.IndexOf(lineText(mocti::LineNo)) >= 0;
         if (!restricted && cdsBody1->Tag == kLocksApplied)
             RestoreLineReadOnly(ReadOnlySnapshot.get());
     }
 
-    const bool dated = lineText("TI004C10") == "Y";
-    for (const char* name : {"TI054", "TI011", "TI012"}) setReadOnly(name, !dated);
+    const bool dated = lineText(mocti::ItemDated) == "Y";
+    for (const char* name : {mocti::ProductionDate, mocti::ExpiryDate, mocti::RecheckDate})
+        setReadOnly(name, !dated);
 
     if (Session.QualityParam == "Y") {
-        const bool inspected = lineText("TI035") != "0";
+        const bool inspected = lineText(mocti::InspectionState) != "0";
         for (const char* name : kInspectedQuantities) setReadOnly(name, inspected);
     }
 
-    TField* price = LineField("TI024");
-    view_.MoneyAllowed = mode == TFormMode::Browse && !lineText("TI001").empty() &&
-                         !price->ReadOnly() && price->Visible() && lineText("TI037") == "Y";
+    TField* price = LineField(mocti::UnitPrice);
+    view_.MoneyAllowed = mode == TFormMode::Browse && !lineText(mocti::DocType).empty() &&
+                         !price->ReadOnly() && price->Visible() &&
+                         lineText(mocti::ConfirmCode) == "Y";
     viewChanged(TKtrb52Part::MoneyButton);
 
     ApplyLotAndDateLocks();
@@ -85,28 +101,30 @@ void TdmKtrb52::cdsBody1AfterScroll(plat::TDataSet* DataSet) {
     }
 
     // A browsed unconfirmed line leaves the grid's lock as it was.
-    if (lineText("TI037") == "Y" || mode == TFormMode::Edit || mode == TFormMode::Add) {
-        view_.BodyGridLocked = lineText("TI037") == "Y";
+    if (lineText(mocti::ConfirmCode) == "Y" || mode == TFormMode::Edit || mode == TFormMode::Add) {
+        view_.BodyGridLocked = lineText(mocti::ConfirmCode) == "Y";
         viewChanged(TKtrb52Part::BodyGrid);
     }
 
-    if (lineText("TI004C") == "N") setReadOnly("TI010", true);
+    if (lineText(mocti::ItemLotManaged) == "N") setReadOnly(mocti::Lot, true);
 
-    if (lineText("TIC01") != "1") {
-        setReadOnly("TI049", false);
+    if (lineText(mocti::ItemKind) != "1") {
+        setReadOnly(mocti::PackagingUnit, false);
         if (dated)
-            for (const char* name : {"TI011", "TI012", "TI054"}) setReadOnly(name, false);
+            for (const char* name : {mocti::ExpiryDate, mocti::RecheckDate, mocti::ProductionDate})
+                setReadOnly(name, false);
         UpdatePackagingReadOnly();
-        for (const char* name : {"TI008", "TI015", "TI009", "TI023"}) setReadOnly(name, false);
-        if (sysParam("SYS180") != "Y") setReadOnly("TI032", false);
+        for (const char* name : {mocti::Unit, mocti::Process, mocti::Warehouse, mocti::PricingUnit})
+            setReadOnly(name, false);
+        if (sysParam("SYS180") != "Y") setReadOnly(mocti::Project, false);
         for (const auto& [editor, line] : kFormalItemHints) showEditorHint(editor, {line});
         showQueryMenu(true);
-        const int source = headText("MQC03C") == "Y" ? 4 : 2;
+        const int source = headText(mocth::ChecksArrival) == "Y" ? 4 : 2;
         showEditorHint("cboTI004G", {0, source, 3});
         view_.ItemViewSource = "cdsBody1:TI004";
         viewChanged(TKtrb52Part::ItemView);
-        if (!lineText("TIC02").empty() && !lineText("TIC03").empty() &&
-            !lineText("TIC04").empty() && headText("MQC04C") == "Y")
+        if (!lineText(mocti::ArrivalType).empty() && !lineText(mocti::ArrivalNo).empty() &&
+            !lineText(mocti::ArrivalLineNo).empty() && headText(mocth::ChecksInspection) == "Y")
             showEditorHint("cboTIC05G", {6});
     } else {
         for (const char* name : kEngineeringLocked) setReadOnly(name, true);

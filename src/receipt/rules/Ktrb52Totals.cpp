@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/core/numbers.h"
+#include "receipt/rules/FieldCodes.h"
 #include "receipt/rules/Ktrb52CD.h"
 #include "runtime/PropAccess.h"
 
@@ -17,12 +18,19 @@ struct TTotal {
     const char* line;
 };
 
-const std::vector<TTotal> kQuantityTotals = {{"TH042", "TI007"}, {"TH022", "TI019"}};
+const std::vector<TTotal> kQuantityTotals = {{mocth::TotalReceived, mocti::ReceivedQuantity},
+                                             {mocth::TotalAccepted, mocti::AcceptedQuantity}};
 
 const std::vector<TTotal> kAmountTotals = {
-    {"TH018", "TI025"}, {"TH019", "TI026"}, {"TH027", "TI044"},
-    {"TH020", "TI045"}, {"TH031", "TI046"}, {"TH032", "TI047"},
-    {"TH021", "TI027"}, {"TH034", "TI017"}, {"TH043", "TI016"},
+    {mocth::ProcessingAmount, mocti::ProcessingAmount},
+    {mocth::DeductionAmount, mocti::DeductionAmount},
+    {mocth::NetAmount, mocti::NetAmount},
+    {mocth::TaxAmount, mocti::TaxAmount},
+    {mocth::LocalNetAmount, mocti::LocalNetAmount},
+    {mocth::LocalTaxAmount, mocti::LocalTaxAmount},
+    {mocth::LocalReceiptCost, mocti::ReceiptCost},
+    {mocth::TotalAcceptedPackages, mocti::AcceptedPackages},
+    {mocth::TotalReceivedPackages, mocti::ReceivedPackages},
 };
 
 // Decimal count of the sums: -1 adds the values as stored, -2 their integer parts.
@@ -83,10 +91,12 @@ void TdmKtrb52::headTotals(bool recount) {
     }
     WriteBodySums(heads, lineSums(lines, kAsStored, recount),
                   std::vector<int>(totals.size(), kAsStored));
-    SetFieldText(HeadField("TH027C"),
-                 plat::FloatToStr(HeadField("TH027")->AsFloat() + HeadField("TH020")->AsFloat()));
-    SetFieldText(HeadField("TH032C"),
-                 plat::FloatToStr(HeadField("TH031")->AsFloat() + HeadField("TH032")->AsFloat()));
+    SetFieldText(HeadField(mocth::TotalAmount),
+                 plat::FloatToStr(HeadField(mocth::NetAmount)->AsFloat() +
+                                  HeadField(mocth::TaxAmount)->AsFloat()));
+    SetFieldText(HeadField(mocth::LocalTotalAmount),
+                 plat::FloatToStr(HeadField(mocth::LocalNetAmount)->AsFloat() +
+                                  HeadField(mocth::LocalTaxAmount)->AsFloat()));
 }
 
 }  // namespace ktrb
