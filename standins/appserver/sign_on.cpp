@@ -75,7 +75,8 @@ std::string HashPassword(const std::string& plain) {
     char out[crypto_pwhash_STRBYTES];
     // Test programs make thousands of demo databases; they link a flag that
     // takes the cheapest hash (a hash names its own cost, so checks follow).
-    const bool light = &ktrb_test_light_password_hashes != nullptr && ktrb_test_light_password_hashes;
+    const bool light =
+        &ktrb_test_light_password_hashes != nullptr && ktrb_test_light_password_hashes;
     const unsigned long long ops = light ? crypto_pwhash_OPSLIMIT_MIN : kOps;
     const size_t memory = light ? crypto_pwhash_MEMLIMIT_MIN : kMemory;
     if (crypto_pwhash_str(out, plain.data(), plain.size(), ops, memory) != 0)
