@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include "controls/QVForm.h"
+#include "controls/WindowDesign.h"
 #include "platform/component/properties.h"
 #include "platform/core/dates.h"
 #include "platform/core/numbers.h"
@@ -47,6 +49,28 @@ const GlyphButtonsRegistrar<TSelectPanel> kSelectPanelButtons(50, [](TSelectPane
     return std::vector<TComponent*>{p.ListButton, p.DeleteButton, p.ClearButton};
 });
 
+using P = TSelectPanel;
+using design::Field;
+using design::kOwn;
+
+// The edits take only a height; the labels and edits find their places
+// when the panel lays itself out.
+const design::Control kChildren[] = {
+    {"HintCheckBox", Field<&P::HintCheckBox>},
+    {"RangePanel", Field<&P::RangePanel>, "", {}, " "},
+    {"BeginLabel", Field<&P::BeginLabel>, "RangePanel"},
+    {"BeginEdit", Field<&P::BeginEdit>, "RangePanel", {kOwn, kOwn, kOwn, 24}},
+    {"BeginButton", Field<&P::BeginButton>, "RangePanel", {0, 0, 24, 24}},
+    {"EndLabel", Field<&P::EndLabel>, "RangePanel"},
+    {"EndEdit", Field<&P::EndEdit>, "RangePanel", {kOwn, kOwn, kOwn, 24}},
+    {"EndButton", Field<&P::EndButton>, "RangePanel", {0, 0, 24, 24}},
+    {"ListPanel", Field<&P::ListPanel>, "", {}, " "},
+    {"ListView", Field<&P::ListView>, "ListPanel"},
+    {"ListButton", Field<&P::ListButton>, "ListPanel", {0, 0, 23, 23}},
+    {"DeleteButton", Field<&P::DeleteButton>, "ListPanel", {0, 0, 23, 23}},
+    {"ClearButton", Field<&P::ClearButton>, "ListPanel", {0, 0, 23, 23}},
+};
+
 }  // namespace
 
 // ---- TKelMaskEdit, TKelListView --------------------------------------------------------------
@@ -70,57 +94,18 @@ TSelectPanel::TSelectPanel(TComponent* owner) : TGroupBox(owner) {
     finalWords_ = {"止", "止"};
     childHints_.assign(std::begin(kDefaultChildHints), std::end(kDefaultChildHints));
 
-    HintCheckBox = new TKelCheckBox(this);
-    HintCheckBox->SetName("HintCheckBox");
-    HintCheckBox->SetParent(this);
+    design::Build(this, kChildren);
     HintCheckBox->SetCaption(hintWord_);
     HintCheckBox->SetChecked(true);
-
-    auto makePanel = [this](const char* name) {
-        auto* p = new TPanel(this);
-        p->SetName(name);
-        p->SetParent(this);
+    for (TPanel* p : {RangePanel, ListPanel}) {
         p->SetBevelOuter(TBevelCut::bvNone);
         p->SetBevelInner(TBevelCut::bvNone);
-        p->SetCaption(" ");
-        return p;
-    };
-    RangePanel = makePanel("RangePanel");
-    auto makeLabel = [this](const char* name) {
-        auto* l = new TLabel(this);
-        l->SetName(name);
-        l->SetParent(RangePanel);
-        l->SetAutoSize(true);
-        return l;
-    };
-    auto makeEdit = [this](const char* name) {
-        auto* e = new TKelMaskEdit(this);
-        e->SetName(name);
-        e->SetParent(RangePanel);
-        e->SetHeight(24);
-        e->SetText("");
-        return e;
-    };
-    auto makeF2 = [this](const char* name, TWinControl* parent, bool autoAlign) {
-        auto* b = new TF2Button(this);
-        b->SetName(name);
-        b->SetParent(parent);
-        b->SetAutoAlign(autoAlign);
-        b->SetBounds(0, 0, 24, 24);
-        return b;
-    };
-    BeginLabel = makeLabel("BeginLabel");
-    BeginEdit = makeEdit("BeginEdit");
-    BeginButton = makeF2("BeginButton", RangePanel, true);
-    EndLabel = makeLabel("EndLabel");
-    EndEdit = makeEdit("EndEdit");
-    EndEdit->SetHeight(BeginEdit->Height());
-    EndButton = makeF2("EndButton", RangePanel, true);
-
-    ListPanel = makePanel("ListPanel");
-    ListView = new TKelListView(this);
-    ListView->SetName("ListView");
-    ListView->SetParent(ListPanel);
+    }
+    for (TLabel* l : {BeginLabel, EndLabel}) l->SetAutoSize(true);
+    for (TKelMaskEdit* e : {BeginEdit, EndEdit}) e->SetText("");
+    BeginButton->SetAutoAlign(true);
+    EndButton->SetAutoAlign(true);
+    ListButton->SetAutoAlign(false);
     ListView->SetViewStyle(TViewStyle::vsReport);
     ListView->SetShowColumnHeaders(false);
     ListView->SetMultiSelect(true);
@@ -133,20 +118,12 @@ TSelectPanel::TSelectPanel(TComponent* owner) : TGroupBox(owner) {
     ListView->SetSortType(TSortType::stNone);
     ListView->OnCompare = TLVCompareEvent(
         [this](TObject*, TListItem* a, TListItem* b, int, int& r) { r = listCompare(a, b); }, this);
-    ListButton = makeF2("ListButton", ListPanel, false);
-    ListButton->SetBounds(0, 0, 23, 23);
-    auto makeGlyph = [this](const char* name, int glyph, int numGlyphs) {
-        auto* b = new TGSpeedButton(this);
-        b->SetName(name);
-        b->SetParent(ListPanel);
-        b->SetFlat(true);
-        b->SetGlyphIndex(glyph);
-        b->SetNumGlyphs(numGlyphs);
-        b->SetBounds(0, 0, 23, 23);
-        return b;
-    };
-    DeleteButton = makeGlyph("DeleteButton", 47, 1);
-    ClearButton = makeGlyph("ClearButton", 4, 2);
+    for (auto [button, glyph, numGlyphs] :
+         {std::tuple{DeleteButton, 47, 1}, std::tuple{ClearButton, 4, 2}}) {
+        button->SetFlat(true);
+        button->SetGlyphIndex(glyph);
+        button->SetNumGlyphs(numGlyphs);
+    }
 
     for (TControl* c :
          std::initializer_list<TControl*>{HintCheckBox, BeginEdit, BeginButton, EndEdit, EndButton,

@@ -44,9 +44,12 @@ void Build(plat::TWinControl* window, std::span<const Control> controls) {
         } else {
             c->SetParent(parent);
             if (row.align == plat::TAlign::alNone) {
-                if (row.bounds.Given())
-                    c->SetBounds(row.bounds.left, row.bounds.top, row.bounds.width,
-                                 row.bounds.height);
+                if (row.bounds.Given()) {
+                    auto own = [](int v, int current) { return v == kOwn ? current : v; };
+                    c->SetBounds(own(row.bounds.left, c->Left()), own(row.bounds.top, c->Top()),
+                                 own(row.bounds.width, c->Width()),
+                                 own(row.bounds.height, c->Height()));
+                }
             } else {
                 // Aligned first: a splitter turns itself to its new side.
                 c->SetAlign(row.align);

@@ -11,6 +11,7 @@
 //   design::Build(this, kControls);
 //   design::Connect(this, kEvents);
 #pragma once
+#include <climits>
 #include <span>
 #include <string>
 
@@ -59,14 +60,18 @@ plat::TComponent* Field(plat::TComponent* owner) {
     return c;
 }
 
+// In a row's bounds: the control keeps its own value there, as an edit
+// given only its height: {kOwn, kOwn, kOwn, 24}.
+inline constexpr int kOwn = INT_MIN;
+
 struct Bounds {
     int left = 0, top = 0, width = 0, height = 0;
     bool Given() const { return left || top || width || height; }
 };
 
 // One control. An aligned control takes only the width or height of its
-// bounds (the one its alignment leaves free); a tab sheet whose parent is a
-// page control joins its pages.
+// bounds (the one its alignment leaves free), a placed one those not kOwn;
+// a tab sheet whose parent is a page control joins its pages.
 struct Control {
     const char* name;
     Maker make;

@@ -40,6 +40,9 @@ const Control kDemo[] = {
     {"edCode", Field<&TDemoWindow::edCode>, "pnlTop", {8, 8, 120, 21}, nullptr, {}, 1},
     {"btnOK", Field<&TDemoWindow::btnOK>, "pnlTop", {300, 8, 80, 25}, "确定", {}, 0},
     {"edName", Field<&TDemoWindow::edName>, "pnlTop", {200, 8, 80, 21}, "品名"},
+    // Only some bounds: the others stay the control's own.
+    {"edTall", Make<plat::TEdit>, "pnlTop", {kOwn, kOwn, kOwn, 30}},
+    {"edMoved", Make<plat::TEdit>, "pnlTop", {140, kOwn, 50, kOwn}},
 };
 
 const Handler kDemoEvents[] = {
@@ -81,6 +84,11 @@ TEST_F(WindowDesign, BuildsEveryRowIntoItsPlaceAndMember) {
     ASSERT_EQ(w->pages->PageCount(), 2);
     EXPECT_EQ(w->pages->Pages(0), w->tsOne);
     EXPECT_EQ(w->pages->Pages(1)->Caption(), "二");
+    const auto& plain = *new plat::TEdit(w);
+    auto* tall = static_cast<plat::TControl*>(w->FindComponent("edTall"));
+    EXPECT_EQ(tall->BoundsRect(), plat::Bounds(plain.Left(), plain.Top(), plain.Width(), 30));
+    auto* moved = static_cast<plat::TControl*>(w->FindComponent("edMoved"));
+    EXPECT_EQ(moved->BoundsRect(), plat::Bounds(140, plain.Top(), 50, plain.Height()));
     // The edit, made before the button, comes after it in tab order.
     EXPECT_EQ(w->btnOK->TabOrder(), 0);
     EXPECT_EQ(w->edCode->TabOrder(), 1);
