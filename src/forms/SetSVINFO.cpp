@@ -1,8 +1,10 @@
 #include "forms/SetSVINFO.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "controls/F2Button.h"
+#include "controls/WindowDesign.h"
 #include "platform/ui/extctrls.h"
 #include "platform/ui/graphics.h"
 #include "platform/ui/stdctrls.h"
@@ -13,8 +15,34 @@ namespace ktrb {
 using namespace plat;
 
 namespace {
+
 constexpr TColor kLightYellow = TColor(11534335);
-}
+
+using D = TfrmSetSVINFO;
+using design::Field;
+
+const design::Control kFrame[] = {
+    {"Panel2", Field<&D::Panel2>, "", {0, 0, 0, 41}, "", TAlign::alBottom},
+    {"btnOK", Field<&D::btnOK>, "Panel2", {70, 8, 75, 25}, "审核"},
+    {"btnCancel", Field<&D::btnCancel>, "Panel2", {166, 8, 75, 25}, "取消"},
+    {"Panel1", Field<&D::Panel1>, "", {}, "", TAlign::alClient},
+};
+
+const design::Control kFields[] = {
+    {"lbl01", Field<&D::lbl01>, "Panel1", {20, 40, 90, 16}},
+    {"cbo01", Field<&D::cbo01>, "Panel1", {116, 36, 150, 24}, nullptr, {}, 0},
+    {"lbl02", Field<&D::lbl02>, "Panel1", {20, 84, 90, 16}},
+    {"ed02", Field<&D::ed02>, "Panel1", {116, 80, 125, 24}, nullptr, {}, 1},
+    {"F2Button1", Field<&D::F2Button1>, "Panel1", {243, 80, 24, 24}},
+};
+
+const design::Handler kEvents[] = {
+    {"ed02", "OnExit", design::On<&D::ed02Exit>},
+    {"", "OnShow", design::On<&D::SetSVFormShow>},
+    {"", "OnCloseQuery", design::On<&D::FormCloseQuery>},
+};
+
+}  // namespace
 
 TfrmSetSVINFO::TfrmSetSVINFO(TComponent* owner) : TfrmQVDialog(owner) {
     SetName("frmSetSVINFO");
@@ -25,78 +53,33 @@ TfrmSetSVINFO::TfrmSetSVINFO(TComponent* owner) : TfrmQVDialog(owner) {
     Position = TPosition::poDesktopCenter;
     SetShowHint(true);
 
-    Panel2 = new TPanel(this);
-    Panel2->SetName("Panel2");
-    Panel2->SetParent(this);
-    Panel2->SetCaption("");
-    Panel2->SetHeight(41);
-    Panel2->SetAlign(TAlign::alBottom);
-    btnOK = new TButton(this);
-    btnOK->SetName("btnOK");
-    btnOK->SetParent(Panel2);
-    btnOK->SetBounds(70, 8, 75, 25);
-    btnOK->SetCaption("审核");
+    design::Build(this, kFrame);
     btnOK->SetDefault(true);
     btnOK->ModalResult = mrOk;
-    btnCancel = new TButton(this);
-    btnCancel->SetName("btnCancel");
-    btnCancel->SetParent(Panel2);
-    btnCancel->SetBounds(166, 8, 75, 25);
-    btnCancel->SetCaption("取消");
     btnCancel->Cancel = true;
     btnCancel->ModalResult = mrCancel;
-
-    Panel1 = new TPanel(this);
-    Panel1->SetName("Panel1");
-    Panel1->SetParent(this);
-    Panel1->SetCaption("");
-    Panel1->SetAlign(TAlign::alClient);
+    // Before the labels are made: they take the panel's font.
     Panel1->Font()->SetName("宋体");
     Panel1->Font()->SetHeight(-16);
-    lbl01 = new TLabel(this);
-    lbl01->SetName("lbl01");
-    lbl01->SetParent(Panel1);
-    lbl01->SetBounds(20, 40, 90, 16);
-    lbl01->SetAlignment(TAlignment::taRightJustify);
-    lbl01->SetCaption("急件");
-    cbo01 = new TComboBox(this);
-    cbo01->SetName("cbo01");
-    cbo01->SetParent(Panel1);
-    cbo01->SetBounds(116, 36, 150, 24);
+    design::Build(this, kFields);
+    // Right-justified before the caption: the label keeps its right edge.
+    for (auto [label, caption] : {std::pair{lbl01, "急件"}, std::pair{lbl02, "表单关系人"}}) {
+        label->SetAlignment(TAlignment::taRightJustify);
+        label->SetCaption(caption);
+    }
     cbo01->SetStyle(TComboBoxStyle::csDropDownList);
-    cbo01->SetColor(kLightYellow);
-    cbo01->Items()->Add("1.一般");
-    cbo01->Items()->Add("2.急件");
-    cbo01->Items()->Add(" ");
-    cbo01->SetTabOrder(0);
-    lbl01->SetFocusControl(cbo01);
-    lbl02 = new TLabel(this);
-    lbl02->SetName("lbl02");
-    lbl02->SetParent(Panel1);
-    lbl02->SetBounds(20, 84, 90, 16);
-    lbl02->SetAlignment(TAlignment::taRightJustify);
-    lbl02->SetCaption("表单关系人");
-    ed02 = new TEdit(this);
-    ed02->SetName("ed02");
-    ed02->SetParent(Panel1);
-    ed02->SetBounds(116, 80, 125, 24);
+    for (const char* item : {"1.一般", "2.急件", " "}) cbo01->Items()->Add(item);
     ed02->SetHint("[F2]人员信息查询");
-    ed02->SetColor(kLightYellow);
     ed02->SetMaxLength(10);
-    ed02->SetTabOrder(1);
+    for (TWinControl* c : std::initializer_list<TWinControl*>{cbo01, ed02})
+        c->SetColor(kLightYellow);
+    lbl01->SetFocusControl(cbo01);
     lbl02->SetFocusControl(ed02);
-    F2Button1 = new TF2Button(this);
-    F2Button1->SetName("F2Button1");
-    F2Button1->SetParent(Panel1);
-    F2Button1->SetBounds(243, 80, 24, 24);
     F2Button1->SetFlat(true);
     F2Button1->SetGlyphIndex(39);
     F2Button1->SetHint("人员信息查询");
     F2Button1->SetF2Control(ed02);
-
-    ed02->OnExit = TNotifyEvent(this, &TfrmSetSVINFO::ed02Exit);
-    OnShow = TNotifyEvent(this, &TfrmSetSVINFO::SetSVFormShow);
-    OnCloseQuery = TCloseQueryEvent(this, &TfrmSetSVINFO::FormCloseQuery);
+    design::Connect(this, kEvents);
 }
 
 bool TfrmSetSVINFO::Execute(TComponent* owner, Variant& value) {
