@@ -1,6 +1,7 @@
 #include "forms/QVConfirmDate.h"
 
 #include "controls/F2Button.h"
+#include "controls/WindowDesign.h"
 #include "platform/core/dates.h"
 #include "platform/core/text.h"
 #include "platform/ui/extctrls.h"
@@ -24,6 +25,30 @@ bool HasDigit(const std::string& s) {
     return false;
 }
 
+using F = TQVConfirmDateForm;
+using design::Field;
+using design::On;
+using plat::TAlign;
+
+const design::Control kControls[] = {
+    {"Panel2", Field<&F::Panel2>, "", {0, 0, 0, 41}, "", TAlign::alBottom},
+    {"btnOK", Field<&F::btnOK>, "Panel2", {56, 8, 75, 25}, "确定"},
+    {"btnCancel", Field<&F::btnCancel>, "Panel2", {150, 8, 75, 25}, "取消"},
+    {"Panel1", Field<&F::Panel1>, "", {}, "", TAlign::alClient},
+    {"lbl01", Field<&F::lbl01>, "Panel1", {24, 60, 36, 12}, "审核"},
+    {"edDate01", Field<&F::edDate01>, "Panel1", {70, 57, 121, 20}, nullptr, {}, 0},
+    {"btn01", Field<&F::btn01>, "Panel1", {193, 57, 20, 20}},
+};
+
+const design::Handler kEvents[] = {
+    {"btnOK", "OnClick", On<&F::btnOKClick>},
+    {"edDate01", "OnKeyPress", On<&F::edDate01KeyPress>},
+    {"edDate01", "OnEnter", On<&F::edDate01Enter>},
+    {"edDate01", "OnExit", On<&F::edDate01Exit>},
+    {"", "OnKeyDown", On<&F::FormKeyDown>},
+    {"", "OnCloseQuery", On<&F::FormCloseQuery>},
+};
+
 }  // namespace
 
 TQVConfirmDateForm::TQVConfirmDateForm(plat::TComponent* owner) : TfrmQVDialog(owner) {
@@ -34,58 +59,17 @@ TQVConfirmDateForm::TQVConfirmDateForm(plat::TComponent* owner) : TfrmQVDialog(o
     SetClientHeight(183);
     SetShowHint(true);
 
-    Panel2 = new TPanel(this);
-    Panel2->SetName("Panel2");
-    Panel2->SetParent(this);
-    Panel2->SetCaption("");
-    Panel2->SetHeight(41);
-    Panel2->SetAlign(TAlign::alBottom);
-    btnOK = new TButton(this);
-    btnOK->SetName("btnOK");
-    btnOK->SetParent(Panel2);
-    btnOK->SetBounds(56, 8, 75, 25);
-    btnOK->SetCaption("确定");
+    design::Build(this, kControls);
     btnOK->ModalResult = mrOk;
-    btnCancel = new TButton(this);
-    btnCancel->SetName("btnCancel");
-    btnCancel->SetParent(Panel2);
-    btnCancel->SetBounds(150, 8, 75, 25);
-    btnCancel->SetCaption("取消");
     btnCancel->Cancel = true;
     btnCancel->ModalResult = mrCancel;
-
-    Panel1 = new TPanel(this);
-    Panel1->SetName("Panel1");
-    Panel1->SetParent(this);
-    Panel1->SetCaption("");
-    Panel1->SetAlign(TAlign::alClient);
-    lbl01 = new TLabel(this);
-    lbl01->SetName("lbl01");
-    lbl01->SetParent(Panel1);
-    lbl01->SetBounds(24, 60, 36, 12);
-    lbl01->SetCaption("审核");
-    edDate01 = new TEdit(this);
-    edDate01->SetName("edDate01");
-    edDate01->SetParent(Panel1);
-    edDate01->SetBounds(70, 57, 121, 20);
     edDate01->SetHint("[F2]日期快手");
-    edDate01->SetTabOrder(0);
     lbl01->SetFocusControl(edDate01);
-    btn01 = new TF2Button(this);
-    btn01->SetName("btn01");
-    btn01->SetParent(Panel1);
-    btn01->SetBounds(193, 57, 20, 20);
     btn01->SetFlat(true);
     btn01->SetGlyphIndex(9);
     btn01->SetHint("日期快手");
     btn01->SetF2Control(edDate01);
-
-    btnOK->OnClick = TNotifyEvent(this, &TQVConfirmDateForm::btnOKClick);
-    edDate01->OnKeyPress = TKeyPressEvent(this, &TQVConfirmDateForm::edDate01KeyPress);
-    edDate01->OnEnter = TNotifyEvent(this, &TQVConfirmDateForm::edDate01Enter);
-    edDate01->OnExit = TNotifyEvent(this, &TQVConfirmDateForm::edDate01Exit);
-    OnKeyDown = TKeyEvent(this, &TQVConfirmDateForm::FormKeyDown);
-    OnCloseQuery = TCloseQueryEvent(this, &TQVConfirmDateForm::FormCloseQuery);
+    design::Connect(this, kEvents);
     SetKeyPreview(true);
 }
 
