@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "controls/F2Button.h"
+#include "controls/WindowDesign.h"
 #include "platform/core/text.h"
 #include "platform/data/dataset.h"
 #include "platform/ui/buttons.h"
@@ -19,25 +20,28 @@ namespace {
 
 const char* const kBlank = " 不可空白 !";
 
-plat::TGroupBox* MakeGroup(plat::TComponent* owner, plat::TWinControl* parent,
-                           const std::string& name, const std::string& caption) {
-    auto* g = new plat::TGroupBox(owner);
-    g->SetName(name);
-    g->SetParent(parent);
-    g->SetCaption(caption);
-    g->SetAlign(plat::TAlign::alClient);
-    return g;
-}
+using C = TfrmCopy;
+using design::Field;
+using plat::TAlign;
 
-plat::TBitBtn* MakeButton(plat::TComponent* owner, plat::TWinControl* parent,
-                          const std::string& name, const std::string& caption, int left) {
-    auto* b = new plat::TBitBtn(owner);
-    b->SetName(name);
-    b->SetParent(parent);
-    b->SetBounds(left, 8, 94, 28);
-    b->SetCaption(caption);
-    return b;
-}
+const design::Control kControls[] = {
+    {"pnlBottom", Field<&C::pnlBottom>, "", {0, 0, 0, 44}, "", TAlign::alBottom},
+    {"BBPrior", Field<&C::BBPrior>, "pnlBottom", {20, 8, 94, 28}, "上一步(&P)"},
+    {"BBOK", Field<&C::BBOK>, "pnlBottom", {134, 8, 94, 28}, "下一步(&N)"},
+    {"BBCancel", Field<&C::BBCancel>, "pnlBottom", {248, 8, 94, 28}, "取消(&C)"},
+    {"PageControl1", Field<&C::PageControl1>, "", {}, nullptr, TAlign::alClient},
+    {"tbsSource", Field<&C::tbsSource>, "PageControl1"},
+    {"tbsDest", Field<&C::tbsDest>, "PageControl1"},
+    {"gbSource", Field<&C::gbSource>, "tbsSource", {}, "来源", TAlign::alClient},
+    {"gbDest", Field<&C::gbDest>, "tbsDest", {}, "目的", TAlign::alClient},
+};
+
+const design::Handler kEvents[] = {
+    {"BBOK", "OnClick", design::On<&C::BBOKClick>},
+    {"", "OnKeyDown", design::On<&C::FormKeyDown>},
+    {"", "OnKeyPress", design::On<&C::FormKeyPress>},
+    {"", "OnCloseQuery", design::On<&C::FormCloseQuery>},
+};
 
 }  // namespace
 
@@ -51,33 +55,11 @@ TfrmCopy::TfrmCopy(plat::TComponent* owner) : TQVForm(owner) {
     SetClientWidth(362);
     SetClientHeight(310);
 
-    pnlBottom = new TPanel(this);
-    pnlBottom->SetName("pnlBottom");
-    pnlBottom->SetParent(this);
-    pnlBottom->SetCaption("");
-    pnlBottom->SetHeight(44);
-    pnlBottom->SetAlign(TAlign::alBottom);
-    BBPrior = MakeButton(this, pnlBottom, "BBPrior", "上一步(&P)", 20);
+    design::Build(this, kControls);
     BBPrior->SetVisible(false);
-    BBOK = MakeButton(this, pnlBottom, "BBOK", "下一步(&N)", 134);
-    BBCancel = MakeButton(this, pnlBottom, "BBCancel", "取消(&C)", 248);
     BBCancel->Cancel = true;
     BBCancel->ModalResult = mrCancel;
-
-    PageControl1 = new TPageControl(this);
-    PageControl1->SetName("PageControl1");
-    PageControl1->SetParent(this);
-    PageControl1->SetAlign(TAlign::alClient);
-    tbsSource = new TTabSheet(this);
-    tbsSource->SetName("tbsSource");
-    tbsSource->SetPageControl(PageControl1);
-    tbsSource->SetTabVisible(false);
-    tbsDest = new TTabSheet(this);
-    tbsDest->SetName("tbsDest");
-    tbsDest->SetPageControl(PageControl1);
-    tbsDest->SetTabVisible(false);
-    gbSource = MakeGroup(this, tbsSource, "gbSource", "来源");
-    gbDest = MakeGroup(this, tbsDest, "gbDest", "目的");
+    for (TTabSheet* sheet : {tbsSource, tbsDest}) sheet->SetTabVisible(false);
 
     for (int i = 0; i < kRows; ++i) {
         const std::string n = std::to_string(i + 1);
@@ -111,10 +93,7 @@ TfrmCopy::TfrmCopy(plat::TComponent* owner) : TQVForm(owner) {
     }
     PageControl1->SetActivePage(tbsSource);
 
-    BBOK->OnClick = TNotifyEvent(this, &TfrmCopy::BBOKClick);
-    OnKeyDown = TKeyEvent(this, &TfrmCopy::FormKeyDown);
-    OnKeyPress = TKeyPressEvent(this, &TfrmCopy::FormKeyPress);
-    OnCloseQuery = TCloseQueryEvent(this, &TfrmCopy::FormCloseQuery);
+    design::Connect(this, kEvents);
 }
 
 bool TfrmCopy::SetupRows(plat::TDataSet* dataSet, plat::TDataSource* dataSource,
