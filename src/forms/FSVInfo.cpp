@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "controls/WindowDesign.h"
 #include "forms/RadicalCF.h"
 #include "platform/core/text.h"
 #include "platform/system/desktop.h"
@@ -35,6 +36,20 @@ int TextPixels(const std::string& text) {
     return TextWidth(text) * 8 + 5;
 }
 
+using F = TfrmSVInfo;
+using design::Field;
+
+const design::Item kMenu[] = {
+    {"PopupMenu1", Field<&F::PopupMenu1>},
+    {"N1", Field<&F::N1>, "PopupMenu1", "存成文字档", -1, design::On<&F::N1Click>},
+};
+
+const design::Control kControls[] = {
+    {"Panel1", Field<&F::Panel1>, "", {0, 0, 0, 53}, "", TAlign::alBottom},
+    {"btnOK", Field<&F::btnOK>, "Panel1", {256, 14, 75, 25}, "确定"},
+    {"StringGrid1", Field<&F::StringGrid1>, "", {}, nullptr, TAlign::alClient},
+};
+
 }  // namespace
 
 TfrmSVInfo::TfrmSVInfo(TComponent* owner) : TQVForm(owner) {
@@ -47,13 +62,7 @@ TfrmSVInfo::TfrmSVInfo(TComponent* owner) : TQVForm(owner) {
     Font()->SetHeight(-13);
     Position = TPosition::poScreenCenter;
 
-    PopupMenu1 = new TPopupMenu(this);
-    PopupMenu1->SetName("PopupMenu1");
-    N1 = new TMenuItem(this);
-    N1->SetName("N1");
-    N1->SetCaption("存成文字档");
-    N1->OnClick = TNotifyEvent(this, &TfrmSVInfo::N1Click);
-    PopupMenu1->Items()->Add(N1);
+    design::Build(this, kMenu);
 
     SaveDialog1 = new TSaveDialog(this);
     SaveDialog1->SetName("SaveDialog1");
@@ -62,23 +71,8 @@ TfrmSVInfo::TfrmSVInfo(TComponent* owner) : TQVForm(owner) {
     SaveDialog1->Options = {TOpenOption::ofOverwritePrompt, TOpenOption::ofHideReadOnly,
                             TOpenOption::ofEnableSizing};
 
-    Panel1 = new TPanel(this);
-    Panel1->SetName("Panel1");
-    Panel1->SetParent(this);
-    Panel1->SetCaption("");
-    Panel1->SetHeight(53);
-    Panel1->SetAlign(TAlign::alBottom);
-    btnOK = new TButton(this);
-    btnOK->SetName("btnOK");
-    btnOK->SetParent(Panel1);
-    btnOK->SetBounds(256, 14, 75, 25);
-    btnOK->SetCaption("确定");
+    design::Build(this, kControls);
     btnOK->ModalResult = mrOk;
-
-    StringGrid1 = new TStringGrid(this);
-    StringGrid1->SetName("StringGrid1");
-    StringGrid1->SetParent(this);
-    StringGrid1->SetAlign(TAlign::alClient);
     StringGrid1->SetColCount(11);
     StringGrid1->SetRowCount(2);
     StringGrid1->SetDefaultRowHeight(20);
