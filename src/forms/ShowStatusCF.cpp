@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "controls/WindowDesign.h"
 #include "platform/ui/extctrls.h"
 #include "platform/ui/stdctrls.h"
 
@@ -29,6 +30,23 @@ class ShowStatusProgress : public IExportProgress {
     TfrmShowStatus* window_;
 };
 
+using S = TfrmShowStatus;
+using design::Field;
+using design::kOwn;
+using design::On;
+
+const design::Control kControls[] = {
+    {"Bevel1", Field<&S::Bevel1>, "", {12, 12, 478, 43}},
+    {"StatusBar", Field<&S::StatusBar>, "", {20, 26, 460, 21}},
+    {"Label1", Field<&S::Label1>, "", {20, 4, kOwn, kOwn}, "处理进度"},
+};
+
+const design::Handler kEvents[] = {
+    {"", "OnCreate", On<&S::FormCreate>},
+    {"", "OnDestroy", On<&S::FormDestroy>},
+    {"", "OnCloseQuery", On<&S::FormCloseQuery>},
+};
+
 }  // namespace
 
 TfrmShowStatus::TfrmShowStatus(plat::TComponent* owner) : TQVForm(owner) {
@@ -42,29 +60,11 @@ TfrmShowStatus::TfrmShowStatus(plat::TComponent* owner) : TQVForm(owner) {
     SetClientWidth(501);
     SetClientHeight(65);
 
-    Bevel1 = new TBevel(this);
-    Bevel1->SetName("Bevel1");
-    Bevel1->SetParent(this);
-    Bevel1->SetBounds(12, 12, 478, 43);
-
-    StatusBar = new TGauge(this);
-    StatusBar->SetName("StatusBar");
-    StatusBar->SetParent(this);
-    StatusBar->SetBounds(20, 26, 460, 21);
+    design::Build(this, kControls);
     StatusBar->BackColor = clWindow;
     StatusBar->ForeColor = clBlue;
     StatusBar->SetProgress(0);
-
-    Label1 = new TLabel(this);
-    Label1->SetName("Label1");
-    Label1->SetParent(this);
-    Label1->SetLeft(20);
-    Label1->SetTop(4);
-    Label1->SetCaption("处理进度");
-
-    OnCreate = TNotifyEvent(this, &TfrmShowStatus::FormCreate);
-    OnDestroy = TNotifyEvent(this, &TfrmShowStatus::FormDestroy);
-    OnCloseQuery = TCloseQueryEvent(this, &TfrmShowStatus::FormCloseQuery);
+    design::Connect(this, kEvents);
 }
 
 TfrmShowStatus::~TfrmShowStatus() = default;
