@@ -1,6 +1,7 @@
 #include "query/QvColorQBE.h"
 
 #include "controls/BtChkBox.h"
+#include "controls/WindowDesign.h"
 #include "platform/core/text.h"
 #include "platform/ui/buttons.h"
 #include "platform/ui/extctrls.h"
@@ -11,6 +12,28 @@ namespace ktrb {
 namespace {
 
 const char* const kAllPrograms = "********************";
+
+using F = TColorQBEForm;
+using design::Field;
+using design::On;
+using plat::TAlign;
+
+const design::Control kControls[] = {
+    {"pnlHead", Field<&F::pnlHead>, "", {0, 0, 0, 33}, "", TAlign::alTop},
+    {"chkColorManage", Field<&F::chkColorManage>, "pnlHead", {32, 8, 105, 17}, "启用颜色管理"},
+    {"pnlFoot", Field<&F::pnlFoot>, "", {0, 0, 0, 41}, "", TAlign::alBottom},
+    {"BBOK", Field<&F::BBOK>, "pnlFoot", {86, 6, 94, 30}, "确定(&O)"},
+    {"BBCancel", Field<&F::BBCancel>, "pnlFoot", {204, 6, 94, 30}, "取消(&C)"},
+    {"pnlMain", Field<&F::pnlMain>, "", {}, "", TAlign::alClient},
+    {"boxMain", Field<&F::boxMain>, "pnlMain", {}, nullptr, TAlign::alClient},
+};
+
+const design::Handler kEvents[] = {
+    {"chkColorManage", "OnClick", On<&F::chkColorManageClick>},
+    {"", "OnCreate", On<&F::FormCreate>},
+    {"", "OnShow", On<&F::FormShow>},
+    {"", "OnCloseQuery", On<&F::FormCloseQuery>},
+};
 
 }  // namespace
 
@@ -23,54 +46,13 @@ TColorQBEForm::TColorQBEForm(plat::TComponent* owner) : TQVForm(owner) {
     SetClientWidth(384);
     SetHeight(415);
 
-    pnlHead = new TPanel(this);
-    pnlHead->SetName("pnlHead");
-    pnlHead->SetParent(this);
-    pnlHead->SetCaption("");
-    pnlHead->SetHeight(33);
-    pnlHead->SetAlign(TAlign::alTop);
+    design::Build(this, kControls);
     pnlHead->SetVisible(false);
-    chkColorManage = new TBitCheckBox(this);
-    chkColorManage->SetName("chkColorManage");
-    chkColorManage->SetParent(pnlHead);
-    chkColorManage->SetBounds(32, 8, 105, 17);
-    chkColorManage->SetCaption("启用颜色管理");
-
-    pnlFoot = new TPanel(this);
-    pnlFoot->SetName("pnlFoot");
-    pnlFoot->SetParent(this);
-    pnlFoot->SetCaption("");
-    pnlFoot->SetHeight(41);
-    pnlFoot->SetAlign(TAlign::alBottom);
-    BBOK = new TBitBtn(this);
-    BBOK->SetName("BBOK");
-    BBOK->SetParent(pnlFoot);
-    BBOK->SetBounds(86, 6, 94, 30);
-    BBOK->SetCaption("确定(&O)");
     BBOK->SetDefault(true);
     BBOK->ModalResult = mrOk;
-    BBCancel = new TBitBtn(this);
-    BBCancel->SetName("BBCancel");
-    BBCancel->SetParent(pnlFoot);
-    BBCancel->SetBounds(204, 6, 94, 30);
-    BBCancel->SetCaption("取消(&C)");
     BBCancel->Cancel = true;
     BBCancel->ModalResult = mrCancel;
-
-    pnlMain = new TPanel(this);
-    pnlMain->SetName("pnlMain");
-    pnlMain->SetParent(this);
-    pnlMain->SetCaption("");
-    pnlMain->SetAlign(TAlign::alClient);
-    boxMain = new TScrollBox(this);
-    boxMain->SetName("boxMain");
-    boxMain->SetParent(pnlMain);
-    boxMain->SetAlign(TAlign::alClient);
-
-    chkColorManage->OnClick = TNotifyEvent(this, &TColorQBEForm::chkColorManageClick);
-    OnCreate = TNotifyEvent(this, &TColorQBEForm::FormCreate);
-    OnShow = TNotifyEvent(this, &TColorQBEForm::FormShow);
-    OnCloseQuery = TCloseQueryEvent(this, &TColorQBEForm::FormCloseQuery);
+    design::Connect(this, kEvents);
 }
 
 TColorQBEForm::~TColorQBEForm() = default;
