@@ -29,6 +29,19 @@ OPENCC_DIR = "/usr/share/opencc"
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 DEFAULT_OUT = os.path.join(REPO, "standins", "data", "client", "Language")
 
+# Common simplified characters whose dictionary candidates all fall outside
+# Big5 (为 -> 為, 众 -> 眾, 着 -> 著, 启 -> 啟, ...): their traditional codes.
+GB_MISSED = {
+    (0xB2, 0xA7): 0xB2DA,  # 钵 -> 缽
+    (0xBC, 0xEF): 0xC650,  # 硷 -> 鹼
+    (0xC6, 0xF4): 0xB1D2,  # 启 -> 啟
+    (0xC8, 0xFE): 0xB0D1,  # 叁 -> 參
+    (0xCE, 0xAA): 0xACB0,  # 为 -> 為
+    (0xCE, 0xB1): 0xB0B0,  # 伪 -> 偽
+    (0xD6, 0xDA): 0xB2B3,  # 众 -> 眾
+    (0xD7, 0xC5): 0xB5DB,  # 着 -> 著
+}
+
 GB_TABLE_SIZE = 22729
 BIG5_TABLE_SIZE = (0xFE - 0xA1 + 1) * 157
 
@@ -175,6 +188,8 @@ def main():
     mapped = 0
     for lead, trail in gb_slots():
         code = target_code((lead, trail), from_gb, to_big5, to_traditional)
+        if code == 0:
+            code = GB_MISSED.get((lead, trail), 0)
         mapped += code != 0
         lines.append("GB%02X%02X=$%04X" % (lead, trail, code))
 

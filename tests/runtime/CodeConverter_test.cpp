@@ -52,6 +52,13 @@ TEST_F(ConverterTest, SimplifiedInterfaceOnTraditionalDatabaseConvertsTheData) {
     EXPECT_EQ(form.Caption, "单头");
 }
 
+// Common characters whose listed traditional forms start outside Big5.
+TEST_F(ConverterTest, CommonCharactersReachTheirBig5Forms) {
+    Settings("950", "936", "950");
+    TCodeConverter cv;
+    EXPECT_EQ(cv.GBToBig5("开启 为 伪 众 着 叁 钵 硷"), "開啟 為 偽 眾 著 參 缽 鹼");
+}
+
 TEST_F(ConverterTest, SameCodePagesCopy) {
     Settings("936", "936", "936");
     TCodeConverter cv;
