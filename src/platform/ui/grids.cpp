@@ -846,7 +846,6 @@ void TCustomGrid::HideEditor() {
         if (hadFocus && CanFocus()) SetFocus();
         editor_->Hide();
     }
-    if (hadFocus && CanFocus()) SetFocus();
     Invalidate();
 }
 
